@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# The product's main job: set up, build, register the control and let a host work a drawing.
+set -euo pipefail
+source "$(dirname "$0")/env.sh"
+"$YVEX_ROOT/tools/build.sh" yvex
+"$YVEX_ROOT/tools/wine-run" regsvr32 /s "$YVEX_BUILD/automation/yvex.dll"
+"$YVEX_ROOT/tools/wine-run" cscript //nologo "Z:$(echo "$YVEX_ROOT/tools/mainjob/main.vbs" | tr / '\\')"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# One-time (idempotent) machine setup for building and testing YVEX on Debian 12.
+# Installs the cross toolchain, Wine, ODBC drivers and test readers, creates the
+# project's Wine prefix and builds the third-party libraries for mingw into a cache.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+
+need_root() { [ "$(id -u)" = 0 ] || { echo "setup must run as root" >&2; exit 1; }; }
+
+PKGS=(wine wine64 libwine-dev mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-posix
+      gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev cmake ninja-build googletest
+      unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql sqlite3 xvfb xauth
+      python3-ezdxf python3-pyshp python3-olefile dime gdal-bin qpdf poppler-utils
+      libxml2-utils dpkg-dev curl ca-certificates)
+
+install_packages() {
+  local missing=()
+  for p in "${PKGS[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    need_root
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+install_packages
+"$here/tools/thirdparty.sh"
+"$here/tools/wineprefix.sh"
+echo "setup: done"

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds, and runs every test under Wine. Exits non-zero on any failure.
+set -euo pipefail
+source "$(dirname "$0")/env.sh"
+"$YVEX_ROOT/tools/build.sh"
+"$YVEX_ROOT/tools/wine-run" --up
+services_up=()
+cleanup() {
+  for s in "${services_up[@]}"; do "$YVEX_ROOT/tools/$s" stop || true; done
+  "$YVEX_ROOT/tools/wine-run" --down
+}
+trap cleanup EXIT
+# Test services (database servers and the like) are started here by their own scripts.
+for s in $(ls "$YVEX_ROOT/tools" | grep -E '^service-.*\.sh$' || true); do
+  "$YVEX_ROOT/tools/$s" start
+  services_up+=("$s")
+done
+cd "$YVEX_BUILD"
+ctest --output-on-failure -j"${YVEX_TEST_JOBS:-$(nproc)}" "$@"
