@@ -1,0 +1,24 @@
+#include "model/AttributeBase.h"
+#include "model/KeyedObjectMap.h"
+
+LONG CAttributeBase::AddOwner(int ownerId)
+{
+    if (ownerId != -100)
+        m_owners.insert(ownerId);
+    return AddUse();
+}
+
+LONG CAttributeBase::Release(int ownerId)
+{
+    if (ownerId != -100)
+        m_owners.erase(ownerId);
+    return CCountedObject::Release(ownerId);
+}
+
+void CAttributeBase::OnFinalRelease()
+{
+    if (CKeyedObjectMap* map = m_ownerMap) {
+        m_ownerMap = nullptr;
+        map->DetachByKey(map->GetKey(this));
+    }
+}

@@ -1,0 +1,230 @@
+#include "model/LineType.h"
+#include "model/Geometry.h"
+#include <atomic>
+#include <cmath>
+#include <cstring>
+
+namespace {
+std::atomic<int> g_minDashLength{6};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+// A decimal number as the definitions write it ("-.25", "1", "2.5e-1"), independent of the
+// process locale. Returns the characters consumed, 0 when no digit was found.
+size_t ParseDecimal(const char* p, const char* end, double& value)
+{
+    const char* s = p;
+    bool negative = false;
+    if (s < end && (*s == '+' || *s == '-')) {
+        negative = *s == '-';
+        ++s;
+    }
+    long double mantissa = 0;
+    int digits = 0;
+    int scale = 0;
+    while (s < end && *s >= '0' && *s <= '9') {
+        mantissa = mantissa * 10 + (*s - '0');
+        ++s;
+        ++digits;
+    }
+    if (s < end && *s == '.') {
+        ++s;
+        while (s < end && *s >= '0' && *s <= '9') {
+            mantissa = mantissa * 10 + (*s - '0');
+            ++s;
+            ++digits;
+            --scale;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (s < end && (*s == 'e' || *s == 'E')) {
+        const char* e = s + 1;
+        bool expNegative = false;
+        if (e < end && (*e == '+' || *e == '-')) {
+            expNegative = *e == '-';
+            ++e;
+        }
+        if (e < end && *e >= '0' && *e <= '9') {
+            int exponent = 0;
+            while (e < end && *e >= '0' && *e <= '9') {
+                if (exponent < 10000)
+                    exponent = exponent * 10 + (*e - '0');
+                ++e;
+            }
+            scale += expNegative ? -exponent : exponent;
+            s = e;
+        }
+    }
+    long double v = mantissa * std::pow(10.0L, scale);
+    value = static_cast<double>(negative ? -v : v);
+    return static_cast<size_t>(s - p);
+}
+} // namespace
+
+CLineType::CLineType(const char* name, UINT penStyle) : m_penStyle(penStyle) { SetName(name); }
+
+CLineType::CLineType(const std::vector<double>& dashes) : m_dashes(dashes) {}
+
+void CLineType::SetName(const char* name)
+{
+    if (name)
+        m_name = name;
+    else
+        m_name.reset();
+}
+
+void CLineType::SetDescription(const char* description)
+{
+    if (description)
+        m_description = description;
+    else
+        m_description.reset();
+}
+
+void CLineType::Reset()
+{
+    m_alignment = 65;
+    m_totalLength = 0.0f;
+    m_name.reset();
+    m_description.reset();
+    m_flags = 0;
+    m_dashes.clear();
+}
+
+bool CLineType::IsSamePattern(const CLineType& other) const
+{
+    if (m_dashes.size() != other.m_dashes.size())
+        return false;
+    if (m_dashes.empty()) {
+        if (m_name && other.m_name)
+            return *m_name == *other.m_name;
+        return !m_name && !other.m_name;
+    }
+    return std::memcmp(m_dashes.data(), other.m_dashes.data(), m_dashes.size() * sizeof(double)) == 0;
+}
+
+int CLineType::ParseDefinition(const char* text, size_t length)
+{
+    if (!text || length == 0 || text[0] != '*')
+        return 0;
+    const char* end = text + length;
+    const char* p = text + 1;
+    while (p < end && IsBlank(*p))
+        ++p;
+    const char* lineEnd = p;
+    while (lineEnd < end && !IsLineEnd(*lineEnd) && *lineEnd != '\0')
+        ++lineEnd;
+    const char* comma = p;
+    while (comma < lineEnd && *comma != ',')
+        ++comma;
+    m_name = std::string(p, comma);
+    if (comma < lineEnd) {
+        const char* d = comma + 1;
+        while (d < lineEnd && IsBlank(*d))
+            ++d;
+        m_description = std::string(d, lineEnd);
+    }
+    if (lineEnd >= end || *lineEnd == '\0')
+        return 1;
+    // The pattern line follows the line end (CR LF, or a bare LF from other tools).
+    const char* q = lineEnd;
+    if (q < end && *q == '\r')
+        ++q;
+    if (q < end && *q == '\n')
+        ++q;
+    if (end - q >= 2 && q[0] == ';' && q[1] == ';')
+        return 1;
+    while (q < end && IsBlank(*q))
+        ++q;
+    const char* patternEnd = q;
+    while (patternEnd < end && !IsLineEnd(*patternEnd) && *patternEnd != '\0')
+        ++patternEnd;
+    ParsePatternLine(q, static_cast<size_t>(patternEnd - q));
+    return 1;
+}
+
+int CLineType::ParsePatternLine(const char* text, size_t length)
+{
+    if (!text)
+        return 0;
+    const char* end = text + length;
+    const char* p = text;
+    // The first field is the alignment letter.
+    while (p < end && *p != ',' && !IsLineEnd(*p) && *p != '\0')
+        ++p;
+    std::vector<double> numbers;
+    while (p < end && *p == ',') {
+        ++p;
+        while (p < end && IsBlank(*p))
+            ++p;
+        double v = 0;
+        if (ParseDecimal(p, end, v) > 0)
+            numbers.push_back(v);
+        while (p < end && *p != ',' && !IsLineEnd(*p) && *p != '\0')
+            ++p;
+    }
+    if (numbers.empty())
+        return 0;
+    m_dashes = numbers;
+    return 1;
+}
+
+void CLineType::ToMillimetres()
+{
+    for (double& d : m_dashes)
+        d *= 25.4;
+}
+
+void CLineType::ToInches()
+{
+    for (double& d : m_dashes)
+        d *= 0.03937007874015748;
+}
+
+int CLineType::GetMinDashLength() { return g_minDashLength.load(); }
+
+void CLineType::SetMinDashLength(int length) { g_minDashLength.store(length); }
+
+HPEN CLineType::CreatePen(COLORREF colour, int width, double scale) const
+{
+    LOGBRUSH brush = {BS_SOLID, colour, 0};
+    if (m_dashes.empty()) {
+        if (width != 0)
+            return ExtCreatePen(m_penStyle | PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, static_cast<DWORD>(width),
+                                &brush, 0, nullptr);
+        return ::CreatePen(static_cast<int>(m_penStyle), 0, colour);
+    }
+    // Device lengths of the pattern. Gaps too short to show are dropped and the neighbouring
+    // dashes run together.
+    const DWORD minDash = static_cast<DWORD>(GetMinDashLength());
+    std::vector<DWORD> lengths;
+    bool merge = false;
+    for (size_t i = 0; i < m_dashes.size(); ++i) {
+        const double d = m_dashes[i];
+        if (d == 0.0) {
+            if (merge && !lengths.empty())
+                lengths.back() += minDash;
+            else
+                lengths.push_back(minDash);
+            continue;
+        }
+        const DWORD len = static_cast<DWORD>(std::abs(static_cast<long long>(DoubleToIntClamped(scale * d))));
+        if (i % 2 == 0) {
+            if (merge && !lengths.empty())
+                lengths.back() += len;
+            else
+                lengths.push_back(len);
+        } else if (len <= minDash) {
+            merge = true;
+        } else {
+            lengths.push_back(len);
+            merge = false;
+        }
+    }
+    if (lengths.size() < 2)
+        return nullptr;
+    return ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, static_cast<DWORD>(width), &brush,
+                        static_cast<DWORD>(lengths.size()), lengths.data());
+}

@@ -1,0 +1,73 @@
+#include "model/PointPool.h"
+
+CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
+{
+    int used;
+    if (id && *id >= 1) {
+        used = *id;
+    } else {
+        used = m_nextId;
+        if (id)
+            *id = used;
+    }
+    auto result = m_points.emplace(used, CPointRecord(x, y, used));
+    if (!result.second)
+        return nullptr;
+    m_nextId = used <= m_nextId ? m_nextId + 1 : used + 1;
+    return &result.first->second;
+}
+
+CPointRecord* CPointPool::Find(int pointId)
+{
+    auto it = m_points.find(pointId);
+    return it == m_points.end() ? nullptr : &it->second;
+}
+
+LONG CPointPool::ReleasePoint(int pointId, int shapeId)
+{
+    auto it = m_points.find(pointId);
+    if (it == m_points.end())
+        return 0;
+    const LONG count = it->second.ReleaseOwner(shapeId);
+    if (count > 0)
+        return count;
+    // The database index must not lead to a point that is gone.
+    const int databaseId = it->second.m_databaseId;
+    auto indexed = m_databaseIndex.find(databaseId);
+    if (indexed != m_databaseIndex.end() && indexed->second == pointId)
+        m_databaseIndex.erase(indexed);
+    m_points.erase(it);
+    return 0;
+}
+
+int CPointPool::GetUseCount(int pointId, LONG* count) const
+{
+    auto it = m_points.find(pointId);
+    if (it == m_points.end())
+        return 1;
+    if (count)
+        *count = it->second.m_useCount;
+    return 0;
+}
+
+int CPointPool::DeletePoint(int pointId, int shapeId)
+{
+    auto it = m_points.find(pointId);
+    if (it == m_points.end())
+        return 1;
+    if (it->second.m_useCount != 0)
+        return 0;
+    ReleasePoint(pointId, shapeId);
+    return 0;
+}
+
+void CPointPool::SetDatabaseId(int databaseId, const CPointRecord& record)
+{
+    m_databaseIndex[databaseId] = record.m_pointId;
+}
+
+CPointRecord* CPointPool::FindByDatabaseId(int databaseId)
+{
+    auto it = m_databaseIndex.find(databaseId);
+    return it == m_databaseIndex.end() ? nullptr : Find(it->second);
+}
