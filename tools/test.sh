@@ -3,6 +3,8 @@
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$YVEX_ROOT/tools/build.sh"
+# The product must also compile and link for 32-bit Windows.
+[ "${YVEX_SKIP_I686:-}" = 1 ] || "$YVEX_ROOT/tools/build32.sh"
 "$YVEX_ROOT/tools/wine-run" --up
 services_up=()
 cleanup() {
