@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <map>
 
 // The control's index of linked points: which shapes follow (link to) which point, as pairs

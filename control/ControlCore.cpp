@@ -1,0 +1,236 @@
+#include "control/ControlCore.h"
+#include "control/ErrorInfo.h"
+#include "control/ShapeMap.h"
+#include "control/UndoRecorder.h"
+#include "control/ViewportRecord.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/LineTypeMap.h"
+#include "model/LinkedPointMap.h"
+#include "model/PenCache.h"
+#include "model/PointPool.h"
+#include "model/ShapeStateMap.h"
+#include "persistence/DrawingSettingMap.h"
+#include "ui/resource.h"
+#include "YVEX_h.h"
+#include <cmath>
+#include <vector>
+
+namespace {
+// The module that holds this code: yvex.dll, or a test program linked with the core.
+HMODULE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&ThisModule), &module);
+    return module;
+}
+} // namespace
+
+CControlCore::CControlCore()
+    : m_pointPool(std::make_unique<CPointPool>()), m_shapeMap(std::make_unique<CShapeMap>(this)),
+      m_lineTypes(std::make_unique<CLineTypeMap>())
+{
+    // The dotted selection line and the continuous line come first (IDs 1 and 2), then the
+    // built-in definitions.
+    m_lineTypes->Add(CLineType("__SELECTED", PS_DOT));
+    m_lineTypes->Add(CLineType("CONTINUOUS", PS_SOLID));
+    LoadBuiltInLineTypes();
+    m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
+    m_linkedPoints = std::make_unique<CLinkedPointMap>();
+    m_shapeStates = std::make_unique<CShapeStateMap>();
+    m_currentView = std::make_unique<CViewportRecord>(this);
+    m_currentView->ID = 1;
+    m_currentView->name = "CURRENT";
+    m_drawingSettings = std::make_unique<CDrawingSettingMap>();
+    m_currentSetting = m_drawingSettings->CreateCurrentSetting(true, m_shapeMap.get());
+    if (m_currentSetting)
+        m_currentSetting->DatabaseID = 0;
+    m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
+    m_undoRecorder = std::make_unique<CUndoRecorder>(this);
+    // Every kind with a prototype has an entry, disabled until the host enables it.
+    for (int type : {stDummy, stLine, stRectangle, stArc, stCircle, stEllipse, stPolyline, stCurve, stLayer, stImage,
+                     stText, stPolygon})
+        m_defaultShapeTable[type] = {0, 0};
+}
+
+CControlCore::~CControlCore()
+{
+    m_tearingDown = true;
+    m_edit = CEditState();
+    m_rootGroup = m_activeGroup = nullptr;
+    // Every shape goes before the containers its destructor works with.
+    while (CShape* shape = m_shapeMap->TakeFirst()) {
+        shape->DetachFromParent();
+        delete shape;
+    }
+    m_undoRecorder.reset();
+}
+
+void CControlCore::LoadBuiltInLineTypes()
+{
+    HMODULE module = ThisModule();
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(IDR_LINE_TYPES), RT_HATCH_PATTERN);
+    if (!info)
+        return;
+    HGLOBAL handle = LoadResource(module, info);
+    const DWORD size = SizeofResource(module, info);
+    const char* data = handle ? static_cast<const char*>(LockResource(handle)) : nullptr;
+    if (data && size > 0)
+        m_lineTypes->LoadDefinitions(data, size);
+}
+
+void CControlCore::SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder) { m_undoRecorder = std::move(recorder); }
+
+void CControlCore::SetLastError(int code, const char* text)
+{
+    m_lastErrorCode = code;
+    m_lastErrorText = text ? text : "";
+}
+
+HRESULT CControlCore::ReportError(const char* description)
+{
+    return ReportComErrorText(CLSID_YVEXControl, description);
+}
+
+CShape* CControlCore::FindShape(int id) const { return m_shapeMap->Lookup(id); }
+
+CGroup* CControlCore::FindGroup(int id) const
+{
+    CShape* shape = FindShape(id);
+    return shape && shape->IsGroup() ? static_cast<CGroup*>(shape) : nullptr;
+}
+
+CGroup* CControlCore::GetLibraryGroup() const { return FindGroup(LIBRARY_ID); }
+CGroup* CControlCore::GetDefaultShapesGroup() const { return FindGroup(DEFAULT_SHAPES_ID); }
+CGroup* CControlCore::GetLayersGroup() const { return FindGroup(LAYERS_ID); }
+CGroup* CControlCore::GetSelectionGroup() const { return FindGroup(SELECTION_ID); }
+
+void CControlCore::SetRootId(int id)
+{
+    CGroup* group = FindGroup(id);
+    if (!group)
+        group = FindGroup(BASE_ID);
+    m_rootGroup = group;
+}
+
+int CControlCore::GetActiveGroupID() const
+{
+    CGroup* group = m_activeGroup ? m_activeGroup : m_rootGroup;
+    return group ? group->GetId() : BASE_ID;
+}
+
+CLayer* CControlCore::GetCurrentLayer()
+{
+    if (!m_currentSetting || !m_currentSetting->Layer)
+        return nullptr;
+    CLayer* layer = m_currentSetting->Layer;
+    if (layer->GetShapeType() != stLayer) {
+        ReportError("Wrong shape type.");
+        return nullptr;
+    }
+    return layer;
+}
+
+void CControlCore::SetCurrentLayer(CLayer* layer)
+{
+    if (layer && layer->GetShapeType() != stLayer)
+        layer = nullptr;
+    if (m_currentSetting)
+        m_currentSetting->Layer = layer;
+}
+
+CShape* CControlCore::GetDefaultShape(int shapeType) const
+{
+    int id;
+    switch (shapeType) {
+    case stDummy: id = DEFAULT_SHAPE_ID; break;
+    case stLine: id = DEFAULT_LINE_ID; break;
+    case stRectangle: id = DEFAULT_RECTANGLE_ID; break;
+    case stArc: id = DEFAULT_ARC_ID; break;
+    case stCircle: id = DEFAULT_CIRCLE_ID; break;
+    case stEllipse: id = DEFAULT_ELLIPSE_ID; break;
+    case stPolyline:
+    case stCurve: id = DEFAULT_POLYLINE_ID; break;
+    case stLayer: id = BASE_LAYER; break;
+    case stImage: id = DEFAULT_IMAGE_ID; break;
+    case stText: id = DEFAULT_TEXT_ID; break;
+    case stPolygon: id = DEFAULT_POLYGON_ID; break;
+    default: return nullptr;
+    }
+    CShape* shape = FindShape(id);
+    CGroup* defaults = GetDefaultShapesGroup();
+    if (!shape || !defaults || shape->GetParent() != defaults)
+        return nullptr;
+    auto family = [](int type) {
+        if (type == stRectangle || type == stPolyline || type == stPolygon)
+            return static_cast<int>(stPolyline);
+        if (type == stArc || type == stCircle || type == stEllipse)
+            return static_cast<int>(stEllipse);
+        if (type == stCurve)
+            return static_cast<int>(stPolyline);
+        return type;
+    };
+    return family(shape->GetShapeType()) == family(shapeType) ? shape : nullptr;
+}
+
+bool CControlCore::IsDefaultShapeEnabledFor(int shapeType) const
+{
+    auto it = m_defaultShapeTable.find(shapeType);
+    return it != m_defaultShapeTable.end() && it->second.second > 0;
+}
+
+HRESULT CControlCore::EnableDefaultShape(int shapeType, bool enable)
+{
+    auto it = m_defaultShapeTable.find(shapeType);
+    if (it == m_defaultShapeTable.end())
+        return S_FALSE;
+    it->second.second = enable ? 1 : 0;
+    if (it->second.first == 0)
+        for (auto& entry : m_defaultShapeTable)
+            entry.second.second = enable ? 1 : 0;
+    return S_OK;
+}
+
+void CControlCore::SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const
+{
+    if (!out)
+        return;
+    *out = in;
+    if (!m_currentSetting)
+        return;
+    auto snap = [](double v, double s, double g) {
+        if (s == 0.0)
+            return v;
+        const double o = std::fmod(g, s);
+        return std::round((v - o) / s) * s + o;
+    };
+    out->x = static_cast<float>(snap(in.x, m_currentSetting->GridXSpace, m_currentSetting->SnapBaseX));
+    out->y = static_cast<float>(snap(in.y, m_currentSetting->GridYSpace, m_currentSetting->SnapBaseY));
+}
+
+int CControlCore::CreatePoint(float x, float y)
+{
+    int id = 0;
+    return m_pointPool->AddPoint(x, y, &id) ? id : 0;
+}
+
+void CControlCore::RequestRedraw(DWORD flags, CShape*) { m_pendingRedraw |= flags; }
+
+int CControlCore::StartEditShape(CShape*, int, int, int) { return 0; }
+
+void CControlCore::EndInteractiveOperation(bool) {}
+
+HRESULT CControlCore::DeleteShapeByID(int id, int, int)
+{
+    CShape* shape = FindShape(id);
+    if (!shape)
+        return ReportError("Shape not found.");
+    if (m_shapeMap->IsProtected(shape))
+        return S_FALSE; // the fixed groups stay
+    shape->DetachFromParent();
+    m_shapeMap->RemoveShape(shape);
+    delete shape;
+    SetDrawingChanged();
+    return S_OK;
+}

@@ -1,0 +1,170 @@
+#pragma once
+#include <windows.h>
+#include <map>
+#include <memory>
+#include <string>
+#include "model/RealPoint.h"
+
+class CShape;
+class CGroup;
+class CLayer;
+class CPointPool;
+class CShapeMap;
+class CLineTypeMap;
+class CPenCache;
+class CLinkedPointMap;
+class CShapeStateMap;
+class CUndoRecorder;
+class CViewportRecord;
+class CDrawingSettingMap;
+class CDrawingSettingRecord;
+
+// The edit state of the control: the one shape under interactive creation or edit and what its
+// edit hooks keep between mouse events.
+struct CEditState
+{
+    CShape* editedShape = nullptr;  // null when idle
+    CShape* tracker = nullptr;      // the copy showing the state before the edit
+    int editMode = 0;               // EditShapeTypes; 0 no edit
+    DWORD controlState = 0;         // ControlStates
+    DWORD editFlags = 0;            // bit 0x1: the edit target moves without the move locks
+    CRealPoint dragStart;
+    bool dragActive = false;
+    int pickedPointId = 0;
+    int orthoDirection = 0;         // ortho drags keep y (0) or x (1)
+    bool hideWhileDragging = false;
+};
+
+// The part of the control that the drawing model works with: the containers the control owns for
+// the site (shape map, point pool, line types, pens, linked points), the current view and drawing
+// setting, the edit state, and the services the shapes call. The control object derives from it
+// and overrides the services that need its window and editing machinery.
+class CControlCore
+{
+public:
+    CControlCore();
+    CControlCore(const CControlCore&) = delete;
+    CControlCore& operator=(const CControlCore&) = delete;
+    virtual ~CControlCore();
+
+    CShapeMap& GetShapeMap() { return *m_shapeMap; }
+    CPointPool& GetPointPool() { return *m_pointPool; }
+    CLineTypeMap& GetLineTypeMap() { return *m_lineTypes; }
+    CPenCache& GetPenCache() { return *m_penCache; }
+    CLinkedPointMap& GetLinkedPointMap() { return *m_linkedPoints; }
+    CShapeStateMap& GetShapeStateMap() { return *m_shapeStates; }
+    CViewportRecord& GetCurrentViewport() { return *m_currentView; }
+    CDrawingSettingMap& GetDrawingSettingMap() { return *m_drawingSettings; }
+    CDrawingSettingRecord* GetCurrentDrawingSetting() { return m_currentSetting; }
+    CUndoRecorder* GetUndoRecorder() { return m_undoRecorder.get(); }
+    void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
+
+    CEditState& GetEditState() { return m_edit; }
+    const CEditState& GetEditState() const { return m_edit; }
+
+    // Site identity, written into every stored shape.
+    int GetSiteId() const { return m_siteId; }
+    void SetSiteId(int id) { m_siteId = id; }
+    int GetScenarioId() const { return m_scenarioId; }
+    void SetScenarioId(int id) { m_scenarioId = id; }
+    DWORD GetControlFlags() const { return m_controlFlags; }
+    void SetControlFlags(DWORD flags) { m_controlFlags = flags & 0xFFFF; }
+    // The mode word; bit 0x4: no hit testing.
+    DWORD GetModeWord() const { return m_modeWord; }
+    void SetModeWord(DWORD mode) { m_modeWord = mode; }
+
+    // Whether the user may interact: the control is enabled and no long operation runs.
+    bool AllowsInteraction() const { return m_enabled && m_idle; }
+    void SetEnabled(bool on) { m_enabled = on; }
+    void SetIdle(bool idle) { m_idle = idle; }
+    // The block reference edited in place, or null.
+    CShape* GetEditedReference() const { return m_editedReference; }
+    void SetEditedReference(CShape* reference) { m_editedReference = reference; }
+
+    // LastError and LastErrorMessage.
+    void SetLastError(int code, const char* text);
+    int GetLastErrorCode() const { return m_lastErrorCode; }
+    const std::string& GetLastErrorText() const { return m_lastErrorText; }
+    // Sets the thread's COM error info (source "YVEXControl") and answers DISP_E_EXCEPTION.
+    HRESULT ReportError(const char* description);
+
+    // The shape of an ID, and the fixed groups.
+    CShape* FindShape(int id) const;
+    CGroup* FindGroup(int id) const;
+    CGroup* GetLibraryGroup() const;
+    CGroup* GetDefaultShapesGroup() const;
+    CGroup* GetLayersGroup() const;
+    CGroup* GetSelectionGroup() const;
+
+    // The displayed root group and the group new shapes go into.
+    CGroup* GetRootGroup() const { return m_rootGroup; }
+    virtual void SetRootId(int id);
+    CGroup* GetActiveGroup() const { return m_activeGroup; }
+    void SetActiveGroup(CGroup* group) { m_activeGroup = group; }
+    int GetActiveGroupID() const;
+
+    // The layer of new shapes: the current drawing setting's layer (null when none, or when it is
+    // not a layer).
+    CLayer* GetCurrentLayer();
+    virtual void SetCurrentLayer(CLayer* layer);
+
+    // The prototype of a shape type in "DefaultShapes" (null when there is none or it is of
+    // another kind), and whether the host has enabled default shapes for the type.
+    CShape* GetDefaultShape(int shapeType) const;
+    bool IsDefaultShapeEnabledFor(int shapeType) const;
+    HRESULT EnableDefaultShape(int shapeType, bool enable);
+
+    // Grid snapping through the current drawing setting's spacing and origin.
+    void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const;
+
+    // A new point of the point pool at (x, y); its point ID, 0 on failure.
+    virtual int CreatePoint(float x, float y);
+    // Queues a redraw (RedrawFlags); 0x10 with a target asks for that shape's area alone.
+    virtual void RequestRedraw(DWORD flags, CShape* target);
+    DWORD GetPendingRedraw() const { return m_pendingRedraw; }
+    void ClearPendingRedraw() { m_pendingRedraw = 0; }
+    // Starts and ends interactive editing of a shape; the control's editing machinery overrides
+    // these. Without it nothing starts (0).
+    virtual int StartEditShape(CShape* shape, int command, int arg1, int arg2);
+    virtual void EndInteractiveOperation(bool commit);
+    // Deletes a shape with its subtree, taking it out of every group and of the shape map.
+    // "Shape not found." when there is none.
+    virtual HRESULT DeleteShapeByID(int id, int flags1, int flags2);
+    // Set while the control takes its whole drawing down.
+    bool IsTearingDown() const { return m_tearingDown; }
+    // The drawing changed since it was last drawn.
+    void SetDrawingChanged() { m_drawingChanged = true; }
+    bool IsDrawingChanged() const { return m_drawingChanged; }
+
+private:
+    void LoadBuiltInLineTypes();
+
+    std::unique_ptr<CPointPool> m_pointPool;
+    std::unique_ptr<CShapeMap> m_shapeMap;
+    std::unique_ptr<CLineTypeMap> m_lineTypes;
+    std::unique_ptr<CPenCache> m_penCache;
+    std::unique_ptr<CLinkedPointMap> m_linkedPoints;
+    std::unique_ptr<CShapeStateMap> m_shapeStates;
+    std::unique_ptr<CViewportRecord> m_currentView;
+    std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
+    CDrawingSettingRecord* m_currentSetting = nullptr;
+    std::unique_ptr<CUndoRecorder> m_undoRecorder;
+
+    CEditState m_edit;
+    int m_siteId = 0;
+    int m_scenarioId = 0;
+    DWORD m_controlFlags = 2; // controlSaveAsBinary
+    DWORD m_modeWord = 0;
+    bool m_enabled = true;
+    bool m_idle = true;
+    CShape* m_editedReference = nullptr;
+    CGroup* m_rootGroup = nullptr;
+    CGroup* m_activeGroup = nullptr;
+    int m_lastErrorCode = 0;
+    std::string m_lastErrorText;
+    DWORD m_pendingRedraw = 1; // rfRedrawAll
+    bool m_tearingDown = false;
+    bool m_drawingChanged = false;
+    // Per shape type: {own-shape word, enabled word}.
+    std::map<int, std::pair<int, int>> m_defaultShapeTable;
+};

@@ -1,0 +1,335 @@
+#include "control/ShapeMap.h"
+#include "control/ControlCore.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/Polyline.h"
+#include "persistence/DrawingSettingRecord.h"
+#include "YVEX_h.h"
+#include <algorithm>
+
+CShapeMap::CShapeMap(CControlCore* control) : m_control(control) {}
+
+CShapeMap::~CShapeMap() = default;
+
+CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const int* idArg)
+{
+    int id;
+    if (!idArg || *idArg == kNewId)
+        id = m_nextShapeId++;
+    else
+        id = *idArg;
+    if (type < stDummy || type > stPolygon)
+        return nullptr;
+
+    CShape* shape = nullptr;
+    switch (type) {
+    case stDummy:
+        shape = new CShape(id, m_control);
+        break;
+    case stRectangle: {
+        auto* polyline = new CPolyline(m_control, id, stRectangle);
+        polyline->SetFlags(polyline->GetFlags() | pfClosed | pfOrtho);
+        shape = polyline;
+        break;
+    }
+    case stPolyline:
+        shape = new CPolyline(m_control, id, stPolyline);
+        break;
+    case stPolygon: {
+        // A polygon is a closed polyline; no shape of type stPolygon exists in memory.
+        auto* polyline = new CPolyline(m_control, id, stPolyline);
+        polyline->SetFlags(polyline->GetFlags() | pfClosed);
+        shape = polyline;
+        break;
+    }
+    case stGroup:
+        shape = new CGroup(id, m_control);
+        break;
+    case stLayer:
+        shape = new CLayer(id, m_control);
+        break;
+    default:
+        // stCurve makes nothing; the other kinds are made by their own classes once they exist.
+        return nullptr;
+    }
+
+    PlaceOnCurrentLayer(shape, visible);
+    if (type == stPolygon && shape->GetTranslatedHatchPatternId() < 1)
+        shape->SetHatchPatternId(hpSolid);
+    ApplySettingDefaults(shape, type);
+
+    // A shape whose ID is taken is not handed out: outside the map it would be a second shape
+    // of the same ID.
+    if (registerIt && !Insert(shape)) {
+        delete shape;
+        return nullptr;
+    }
+    return shape;
+}
+
+void CShapeMap::PlaceOnCurrentLayer(CShape* shape, bool visible)
+{
+    if (shape->GetShapeType() != stLayer && m_control)
+        shape->SetLayer(m_control->GetCurrentLayer());
+    shape->SetVisible(visible);
+}
+
+void CShapeMap::ApplySettingDefaults(CShape* shape, int requestedType)
+{
+    if (!m_currentSetting)
+        return;
+    const CDrawingSettingRecord& setting = *m_currentSetting;
+    shape->SetLinePatternScale(setting.LinePatternScale);
+    shape->SetPenColor(setting.PenColor);
+    shape->SetHatchColor(setting.HatchColor);
+    shape->SetLinePatternId(setting.LinePatternID);
+    shape->SetHatchPatternId(setting.HatchPatternID);
+    if (requestedType == stPolygon && shape->GetTranslatedHatchPatternId() < 1)
+        shape->SetHatchPatternId(hpSolid);
+    if (requestedType == stPolyline) {
+        auto* polyline = static_cast<CPolyline*>(shape);
+        const DWORD flags = polyline->GetFlags();
+        polyline->SetFlags(setting.OrthoMode ? (flags | pfOrtho) : (flags & ~static_cast<DWORD>(pfOrtho)));
+    }
+    shape->SetHatchPatternScale(setting.HatchPatternScale);
+    shape->SetStateBits(CShape::stScalePenWeight, setting.ScalePenWeight != 0);
+    shape->SetPenWeight(setting.PenWeight);
+}
+
+CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registerIt)
+{
+    CShape* prototype = m_control ? m_control->GetDefaultShape(type) : nullptr;
+    if (!prototype)
+        return nullptr;
+    const int id = m_nextShapeId++;
+    if (type < stLine || type > stPolygon)
+        return nullptr;
+    CShape* shape = nullptr;
+    switch (type) {
+    case stRectangle:
+    case stPolyline:
+    case stPolygon: {
+        if (prototype->GetClassShapeType() != stPolyline)
+            return nullptr;
+        auto* polyline = new CPolyline(id, *static_cast<CPolyline*>(prototype));
+        if (type == stRectangle || type == stPolygon)
+            polyline->SetFlags(polyline->GetFlags() | pfClosed);
+        if (type == stPolygon && polyline->GetTranslatedHatchPatternId() < 1)
+            polyline->SetHatchPatternId(hpSolid);
+        if (type == stRectangle)
+            polyline->SetFlags(polyline->GetFlags() | pfOrtho);
+        shape = polyline;
+        break;
+    }
+    case stGroup:
+        if (!prototype->IsGroup())
+            return nullptr;
+        shape = new CGroup(id, *static_cast<CGroup*>(prototype));
+        break;
+    case stLayer:
+        if (prototype->GetShapeType() != stLayer)
+            return nullptr;
+        shape = new CLayer(id, *static_cast<CLayer*>(prototype));
+        break;
+    default:
+        return nullptr;
+    }
+    PlaceOnCurrentLayer(shape, visible);
+    if (registerIt && !Insert(shape)) {
+        delete shape;
+        return nullptr;
+    }
+    return shape;
+}
+
+CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
+{
+    const int id = m_nextShapeId++;
+    if (!source)
+        return nullptr;
+    CShape* shape = nullptr;
+    switch (source->GetShapeType()) {
+    case stRectangle:
+    case stPolyline:
+    case stPolygon: {
+        auto* polyline = new CPolyline(id, *static_cast<CPolyline*>(source));
+        if (source->GetShapeType() == stPolygon) {
+            polyline->SetFlags(polyline->GetFlags() | pfClosed);
+            if (polyline->GetTranslatedHatchPatternId() < 1)
+                polyline->SetHatchPatternId(hpSolid);
+        }
+        shape = polyline;
+        break;
+    }
+    case stGroup:
+        shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    default:
+        // Layers and curves are never cloned; the other kinds copy themselves once they exist.
+        return nullptr;
+    }
+    if (registerIt && !Insert(shape)) {
+        delete shape;
+        return nullptr;
+    }
+    return shape;
+}
+
+bool CShapeMap::Insert(CShape* shape)
+{
+    if (!shape)
+        return false;
+    const int id = shape->GetId();
+    if (!m_shapes.emplace(id, shape).second)
+        return false;
+    if (id >= m_nextShapeId)
+        m_nextShapeId = id + 1;
+    return true;
+}
+
+bool CShapeMap::IsProtected(CShape* shape) const
+{
+    if (!shape)
+        return false;
+    if (shape->GetId() < 1)
+        return true;
+    return std::find(m_rootGroups.begin(), m_rootGroups.end(), shape) != m_rootGroups.end();
+}
+
+int CShapeMap::RemoveShape(CShape* shape)
+{
+    if (!shape)
+        return 0;
+    if (IsProtected(shape))
+        return 1;
+    if (shape->GetDatabaseId() != 0)
+        m_dbIds.erase(shape->GetDatabaseId());
+    auto it = m_shapes.find(shape->GetId());
+    if (it == m_shapes.end() || it->second != shape)
+        return 0;
+    if (m_control) {
+        if (m_control->GetRootGroup() == shape)
+            m_control->SetRootId(BASE_ID);
+        if (m_control->GetCurrentLayer() == shape) {
+            CLayer* next = nullptr;
+            if (CGroup* layers = m_control->GetLayersGroup()) {
+                for (int i = 0; i < layers->GetShapeCount(); ++i) {
+                    CShape* child = layers->GetChildAt(i);
+                    if (child != shape && child->GetShapeType() == stLayer) {
+                        next = static_cast<CLayer*>(child);
+                        break;
+                    }
+                }
+            }
+            m_control->SetCurrentLayer(next);
+        }
+    }
+    for (CGroup* overlay : m_overlayGroups)
+        if (overlay != shape)
+            overlay->RemoveChild(shape);
+    if (m_control) {
+        CEditState& edit = m_control->GetEditState();
+        if (edit.editedShape == shape)
+            edit.editedShape = nullptr;
+        if (edit.tracker == shape)
+            edit.tracker = nullptr;
+    }
+    m_shapes.erase(it);
+    return 0;
+}
+
+CShape* CShapeMap::Lookup(int id) const
+{
+    auto it = m_shapes.find(id);
+    return it == m_shapes.end() ? nullptr : it->second;
+}
+
+CShape* CShapeMap::TakeFirst()
+{
+    if (m_shapes.empty())
+        return nullptr;
+    CShape* shape = m_shapes.begin()->second;
+    m_shapes.erase(m_shapes.begin());
+    m_overlayGroups.erase(std::remove(m_overlayGroups.begin(), m_overlayGroups.end(), shape), m_overlayGroups.end());
+    m_rootGroups.erase(std::remove(m_rootGroups.begin(), m_rootGroups.end(), shape), m_rootGroups.end());
+    return shape;
+}
+
+int CShapeMap::AddRootGroup(CGroup* group)
+{
+    if (!group || std::find(m_rootGroups.begin(), m_rootGroups.end(), group) != m_rootGroups.end())
+        return 1;
+    m_rootGroups.push_back(group);
+    return 0;
+}
+
+int CShapeMap::RemoveRootGroup(CGroup* group)
+{
+    auto it = std::find(m_rootGroups.begin(), m_rootGroups.end(), group);
+    if (!group || it == m_rootGroups.end())
+        return 1;
+    m_rootGroups.erase(it);
+    return 0;
+}
+
+void CShapeMap::AddOverlayGroup(CGroup* group)
+{
+    if (group && std::find(m_overlayGroups.begin(), m_overlayGroups.end(), group) == m_overlayGroups.end())
+        m_overlayGroups.push_back(group);
+}
+
+void CShapeMap::SetDbId(int dbId, int shapeId)
+{
+    if (dbId == 0)
+        return;
+    m_dbIds[dbId] = shapeId;
+}
+
+void CShapeMap::RemoveDbId(int dbId) { m_dbIds.erase(dbId); }
+
+CShape* CShapeMap::FindByDbId(int dbId) const
+{
+    auto it = m_dbIds.find(dbId);
+    return it == m_dbIds.end() ? nullptr : Lookup(it->second);
+}
+
+void CShapeMap::SetSourceSite(int dbId, int siteId) { m_sourceSites[dbId] = siteId; }
+
+int CShapeMap::GetSourceSite(int dbId) const
+{
+    auto it = m_sourceSites.find(dbId);
+    return it == m_sourceSites.end() ? -1 : it->second;
+}
+
+int CShapeMap::GetSourceSiteOfShape(int shapeId) const
+{
+    CShape* shape = Lookup(shapeId);
+    return shape ? GetSourceSite(shape->GetDatabaseId()) : -1;
+}
+
+bool CShapeMap::MakeTemporaryDbIds()
+{
+    int smallest = 0;
+    for (const auto& entry : m_shapes)
+        smallest = std::min(smallest, entry.second->GetDatabaseId());
+    m_nextDbShapeId = smallest - 1;
+    return m_nextDbShapeId < -1;
+}
+
+void CShapeMap::ResetAfterSave()
+{
+    for (const auto& entry : m_shapes)
+        entry.second->ClearDatabaseId();
+    m_dbIds.clear();
+    m_nextDbShapeId = 1;
+}
+
+void CShapeMap::BeginLoadedIds() { m_loadedIds = std::make_unique<std::set<int>>(); }
+
+void CShapeMap::EndLoadedIds() { m_loadedIds.reset(); }
+
+void CShapeMap::ForgetLoadedId(CShape* shape)
+{
+    if (m_loadedIds && shape)
+        m_loadedIds->erase(shape->GetId());
+}

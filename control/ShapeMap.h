@@ -1,0 +1,90 @@
+#pragma once
+#include <windows.h>
+#include <sql.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+class CControlCore;
+class CShape;
+class CGroup;
+class CDrawingSettingRecord;
+
+// Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
+// tables that tie shapes to database rows and source sites, the counters of new shape IDs and
+// database IDs, and the shape factory. Taking a shape out of the map never deletes it.
+class CShapeMap
+{
+public:
+    // The value of an ID argument that asks for a new ID.
+    static const int kNewId = -255;
+
+    explicit CShapeMap(CControlCore* control);
+    CShapeMap(const CShapeMap&) = delete;
+    CShapeMap& operator=(const CShapeMap&) = delete;
+    virtual ~CShapeMap();
+
+    // The factory: a new shape of a ShapeTypes code under the given ID (absent or kNewId: the
+    // next shape ID, consumed before the type is looked at), on the current layer, with the
+    // current drawing setting's defaults; entered into the map with registerIt. Null for a type
+    // it does not build.
+    CShape* CreateShape(int type, bool visible, bool registerIt, const int* id = nullptr);
+    // A new shape copied from the control's prototype of the type.
+    CShape* CreateShapeFromPrototype(int type, bool visible, bool registerIt);
+    // A copy of a shape under a new ID.
+    CShape* CloneShape(CShape* source, bool registerIt);
+
+    // Enters a shape under its own ID; false when an ID below the counter is taken.
+    bool Insert(CShape* shape);
+    // 0 when removed or absent, 1 when refused (a fixed group or a root group).
+    int RemoveShape(CShape* shape);
+    bool IsProtected(CShape* shape) const;
+    CShape* Lookup(int id) const;
+    // Takes the first entry out of the map, unconditionally (the control's tear-down).
+    CShape* TakeFirst();
+
+    int AddRootGroup(CGroup* group);
+    int RemoveRootGroup(CGroup* group);
+    void AddOverlayGroup(CGroup* group);
+
+    // Database shape ID -> shape ID.
+    void SetDbId(int dbId, int shapeId);
+    void RemoveDbId(int dbId);
+    CShape* FindByDbId(int dbId) const;
+    // Database shape ID -> the site its row came from.
+    void SetSourceSite(int dbId, int siteId);
+    int GetSourceSite(int dbId) const;
+    int GetSourceSiteOfShape(int shapeId) const;
+
+    // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
+    // held a negative one.
+    bool MakeTemporaryDbIds();
+    void ResetAfterSave();
+
+    void BeginLoadedIds();
+    void EndLoadedIds();
+    void ForgetLoadedId(CShape* shape);
+
+    int GetNextShapeId() const { return m_nextShapeId; }
+    int GetNextDbShapeId() const { return m_nextDbShapeId; }
+    void SetNextDbShapeId(int id) { m_nextDbShapeId = id; }
+    CDrawingSettingRecord* GetCurrentDrawingSetting() const { return m_currentSetting; }
+    void SetCurrentDrawingSetting(CDrawingSettingRecord* setting) { m_currentSetting = setting; }
+    const std::map<int, CShape*>& Shapes() const { return m_shapes; }
+
+private:
+    void ApplySettingDefaults(CShape* shape, int requestedType);
+    void PlaceOnCurrentLayer(CShape* shape, bool visible);
+
+    std::map<int, CShape*> m_shapes;
+    int m_nextDbShapeId = 1;
+    CDrawingSettingRecord* m_currentSetting = nullptr;
+    std::map<int, int> m_dbIds;
+    std::map<int, int> m_sourceSites;
+    int m_nextShapeId = 1;
+    std::vector<CGroup*> m_overlayGroups;
+    std::vector<CGroup*> m_rootGroups;
+    std::unique_ptr<std::set<int>> m_loadedIds;
+    CControlCore* m_control;
+};

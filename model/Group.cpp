@@ -1,0 +1,291 @@
+#include "model/Group.h"
+#include "control/ControlCore.h"
+#include "control/ShapeMap.h"
+#include "YVEX_h.h"
+#include <algorithm>
+
+CGroup::CGroup(int id, CControlCore* control) : CShape(id, control)
+{
+    m_shapeType = stGroup;
+    m_state |= stPropagateToChildren;
+}
+
+CGroup::CGroup(int id, const CGroup& source)
+    : CShape(id, source), m_name(source.m_name), m_blockName(source.m_blockName), m_blockFlags(source.m_blockFlags),
+      m_selectsAsUnit(source.m_selectsAsUnit)
+{
+    if (!m_control)
+        return;
+    for (CShape* child : source.m_children) {
+        CShape* clone = m_control->GetShapeMap().CloneShape(child, true);
+        if (clone)
+            AddChild(clone, nullptr, 1, false);
+    }
+}
+
+CGroup::~CGroup()
+{
+    m_name.clear();
+    CGroup::Clear(true);
+}
+
+bool CGroup::AppendsOnly() const
+{
+    return m_id == SELECTION_ID || m_id == LIBRARY_ID || m_id == LAYERS_ID || m_id == DEFAULT_SHAPES_ID ||
+           m_id == HIGHLIGHTS_ID;
+}
+
+int CGroup::CanAddChild(CShape* child, bool move)
+{
+    if (!child || child == this)
+        return 0;
+    static const char kSelfReference[] = "Block cannot contain reference to itself";
+    if (child->IsGroup() && child->ContainsShapeId(m_id, true)) {
+        if (m_control)
+            m_control->SetLastError(0x1000102, kSelfReference);
+        return 0;
+    }
+    if (IsBlock() && child->ContainsShape(this)) {
+        if (m_control)
+            m_control->SetLastError(0x1000102, kSelfReference);
+        return 0;
+    }
+    if (child->GetShapeType() == stLayer && (m_shapeType != stGroup || IsBlockContext())) {
+        if (m_control)
+            m_control->SetLastError(0x100FFFF, "Label cannot be added anywhere except layers group");
+        return 0;
+    }
+    if (child->GetParent() && child->GetParent() != this && !move)
+        child->DetachFromParent();
+    auto it = std::find(m_children.begin(), m_children.end(), child);
+    if (it == m_children.end())
+        return 1;
+    if (!move) {
+        child->SetParent(this);
+        return 0;
+    }
+    m_children.erase(it);
+    child->SetParent(this);
+    return 1;
+}
+
+int CGroup::AddChild(CShape* child, int* outIndex, int adoptArg, bool move)
+{
+    if (!CanAddChild(child, move))
+        return 1;
+    const size_t n = m_children.size();
+    const float z = child->GetZOrder();
+    size_t position;
+    if (n == 0 || AppendsOnly() || m_children.back()->GetZOrder() <= z) {
+        position = n;
+    } else if (m_children.front()->GetZOrder() > z) {
+        position = 0;
+    } else {
+        // The first child whose Z is strictly greater: equals stay before the new one.
+        auto it = std::upper_bound(m_children.begin(), m_children.end(), z,
+                                   [](float value, CShape* s) { return value < s->GetZOrder(); });
+        position = static_cast<size_t>(it - m_children.begin());
+    }
+    m_children.insert(m_children.begin() + static_cast<long>(position), child);
+    if (outIndex)
+        *outIndex = static_cast<int>(position);
+    return AdoptChild(child, adoptArg);
+}
+
+int CGroup::AppendChild(CShape* child, int adoptArg)
+{
+    if (!CanAddChild(child, false))
+        return 1;
+    if (!m_children.empty() && child->GetZOrder() < m_children.back()->GetZOrder())
+        child->SetZOrder(m_children.back()->GetZOrder() + 1.0f, true);
+    m_children.push_back(child);
+    return AdoptChild(child, adoptArg);
+}
+
+int CGroup::AdoptChild(CShape* child, int)
+{
+    child->SetParent(this);
+    return 0;
+}
+
+int CGroup::ReplaceChild(CShape* oldChild, CShape* newChild)
+{
+    if (!oldChild || !newChild)
+        return 0;
+    if (oldChild->GetParent() == this) {
+        newChild->SetParent(this);
+        oldChild->SetParent(nullptr);
+        std::replace(m_children.begin(), m_children.end(), oldChild, newChild);
+        return 1;
+    }
+    if (oldChild->GetParent())
+        return oldChild->GetParent()->ReplaceChild(oldChild, newChild);
+    return 0;
+}
+
+void CGroup::SetFlag100(bool on) { SetStateBits(stGroupFlag100, on); }
+
+bool CGroup::HasFlag100() { return (m_state & stGroupFlag100) != 0; }
+
+int CGroup::RemoveChildAt(int index, bool deleteIt)
+{
+    if (index < 0 || index >= GetShapeCount())
+        return 1;
+    CShape* child = m_children[static_cast<size_t>(index)];
+    m_children.erase(m_children.begin() + index);
+    if (child->GetParent() == this)
+        child->SetParent(nullptr);
+    if (deleteIt && m_control)
+        m_control->DeleteShapeByID(child->GetId(), 0, 0);
+    return 0;
+}
+
+int CGroup::RemoveChild(CShape* child)
+{
+    if (!child || child->GetParent() != this)
+        return 1;
+    auto it = std::find(m_children.begin(), m_children.end(), child);
+    if (it != m_children.end())
+        m_children.erase(it);
+    child->SetParent(nullptr);
+    return 0;
+}
+
+int CGroup::BringChildToFront(int childId)
+{
+    const int index = IndexOfChild(childId);
+    if (index < 0)
+        return 1;
+    CShape* child = m_children[static_cast<size_t>(index)];
+    const int result = child->BringToFront();
+    if (child->GetParent() != this && m_children.size() > 1 && index != GetShapeCount() - 1) {
+        m_children.erase(m_children.begin() + index);
+        m_children.push_back(child);
+    }
+    return result;
+}
+
+int CGroup::SendChildToBack(int childId)
+{
+    const int index = IndexOfChild(childId);
+    if (index < 0)
+        return 1;
+    CShape* child = m_children[static_cast<size_t>(index)];
+    const int result = child->SendToBack();
+    if (child->GetParent() != this && m_children.size() >= 2 && index != 0) {
+        m_children.erase(m_children.begin() + index);
+        m_children.insert(m_children.begin(), child);
+    }
+    return result;
+}
+
+bool CGroup::SelectsAsUnit()
+{
+    if (m_control && m_control->GetActiveGroup() == this)
+        return false;
+    if (m_parent && m_parent->SelectsAsUnit())
+        return true;
+    return m_selectsAsUnit != 0;
+}
+
+int CGroup::HasPoints() { return m_points.IsEmpty() ? 0 : 1; }
+
+void CGroup::Clear(bool deleteChildren)
+{
+    if (deleteChildren)
+        m_referrers.clear();
+    std::vector<CShape*> children = m_children;
+    for (CShape* child : children) {
+        if (child->IsGroup())
+            child->Clear(deleteChildren);
+        if (m_control)
+            m_control->SetDrawingChanged();
+        // The fixed groups and the prototype shapes stay unless the whole drawing goes.
+        const bool tearingDown = m_control && m_control->IsTearingDown();
+        if (child->GetId() < 12 && !tearingDown) {
+            if (deleteChildren && child->GetParent() == this)
+                child->SetParent(nullptr);
+            continue;
+        }
+        m_children.erase(std::find(m_children.begin(), m_children.end(), child));
+        if (child->GetParent() == this)
+            child->SetParent(nullptr);
+        if (!m_control || m_control->GetShapeMap().RemoveShape(child) == 0)
+            delete child;
+    }
+    if (deleteChildren)
+        m_children.shrink_to_fit();
+    if (m_shapeType == stGroup)
+        m_referrers.clear();
+}
+
+int CGroup::GetClassShapeType() { return stGroup; }
+
+bool CGroup::IsBlockContext()
+{
+    return m_shapeType == stGroup && m_parent && m_parent->GetId() != LIBRARY_ID && m_referrers.empty() &&
+           (m_id > 0 || m_id == SELECTION_ID);
+}
+
+void CGroup::GetCoClassId(CLSID* clsid)
+{
+    if (clsid)
+        *clsid = CLSID_GroupShape;
+}
+
+bool CGroup::ContainsShapeId(int id, bool recursive)
+{
+    for (CShape* child : m_children)
+        if (child->GetId() == id || child->ContainsShapeId(id, recursive))
+            return true;
+    return false;
+}
+
+bool CGroup::ContainsShape(CShape* shape)
+{
+    if (!shape || !shape->IsGroup())
+        return false;
+    for (CShape* child : m_children)
+        if (child->ContainsShape(shape))
+            return true;
+    return false;
+}
+
+CShape* CGroup::GetChildAt(int index) const
+{
+    if (index < 0 || index >= GetShapeCount())
+        return nullptr;
+    return m_children[static_cast<size_t>(index)];
+}
+
+int CGroup::IndexOfChild(int id) const
+{
+    for (size_t i = 0; i < m_children.size(); ++i)
+        if (m_children[i]->GetId() == id)
+            return static_cast<int>(i);
+    return -1;
+}
+
+int CGroup::MoveChildToHead(int id)
+{
+    const int index = IndexOfChild(id);
+    if (index < 0)
+        return 0;
+    CShape* child = m_children[static_cast<size_t>(index)];
+    m_children.erase(m_children.begin() + index);
+    m_children.insert(m_children.begin(), child);
+    return 1;
+}
+
+int CGroup::MoveChildToTail(int id)
+{
+    const int index = IndexOfChild(id);
+    if (index < 0)
+        return 0;
+    CShape* child = m_children[static_cast<size_t>(index)];
+    m_children.erase(m_children.begin() + index);
+    m_children.push_back(child);
+    return 1;
+}
+
+bool CGroup::IsBlock() const { return m_shapeType == stGroup && m_parent && m_parent->GetId() == LIBRARY_ID; }

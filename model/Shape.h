@@ -1,0 +1,310 @@
+#pragma once
+#include <windows.h>
+#include <sql.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+#include "model/RealPoint.h"
+#include "model/RealRect.h"
+#include "model/ShapeAttributeMap.h"
+#include "model/ShapeAttributes.h"
+#include "model/ShapePointList.h"
+
+class CControlCore;
+class CGroup;
+class CLayer;
+class CHatchPattern;
+class CLinkToken;
+class CPointRecord;
+class CDxfFile;
+class CDataTableSet;
+struct CDrawContext;
+
+// Counters of the drawing statistics (CountStats).
+struct CShapeStats
+{
+    long attributeGroups = 0;
+    long attributes = 0;
+    long points = 0;
+    long linkedPoints = 0;
+    long shapes = 0;
+};
+
+// Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
+// a set of its own) and the owner that moved it: each is told through OnPointsChanged and joins
+// the set. False when one of them refuses the move.
+bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int ownerId, CPointRecord* point);
+
+// The base of every shape of the drawing. A shape holds its identity, parent, layer and style,
+// its state and protection flags, the points it draws (records of the control's point pool, shared
+// by ID and counted) and the points of other shapes it follows (linked points), and its attribute
+// containers. The control core, the automation layer, persistence and interchange drive every kind
+// through the virtual operations below.
+class CShape
+{
+public:
+    // Bits of the state word.
+    enum StateBits : DWORD
+    {
+        stVisible = 0x1,
+        stEnabled = 0x2,
+        stSelected = 0x4,
+        stHiddenWhenStored = 0x8,
+        stPersistent = 0x10,
+        stNoExtents = 0x20,
+        stNotSelectable = 0x40,
+        stNotHitTestable = 0x80,
+        stScalePenWeight = 0x200,
+        stExtentCached = 0x800,
+    };
+    // The state word of a new shape: visible, enabled, stored, pen weight scaled with the view.
+    static const DWORD kDefaultState = stVisible | stEnabled | stPersistent | stScalePenWeight; // 0x213
+    // Z order "not set": the smallest normal float.
+    static const float kUnsetZOrder;
+    // The protection bits of ShapeDBFlags as the automation's ProtectionFlags shows them.
+    static const DWORD kProtectionMask = 0xFE0;
+    // Appending index for InsertPoint / AddPointById.
+    static const int kAppend = -1;
+
+    CShape(int id, CControlCore* control);
+    // A copy under a new ID: style, state (unselected) and protection of the source; its own
+    // points re-created as new pool points at the same places; no database ID; no linked points.
+    CShape(int id, const CShape& source);
+    CShape(const CShape&) = delete;
+    CShape& operator=(const CShape&) = delete;
+
+    // --- Identity and fields -------------------------------------------------------------
+    int GetId() const { return m_id; }
+    CControlCore* GetControl() const { return m_control; }
+    CGroup* GetParent() const { return m_parent; }
+    void SetParent(CGroup* parent) { m_parent = parent; }
+    CLayer* GetLayer() const { return m_layer; }
+    int GetShapeType() const { return m_shapeType; }
+    void SetShapeType(int type) { m_shapeType = type; }
+    int GetDatabaseId() const { return m_databaseId; }
+    void SetDatabaseId(int id) { m_databaseId = id; }
+    DWORD GetState() const { return m_state; }
+    bool HasState(DWORD bits) const { return (m_state & bits) == bits; }
+    void SetStateBits(DWORD bits, bool on) { m_state = on ? (m_state | bits) : (m_state & ~bits); }
+    DWORD GetProtectionFlags() const { return m_protectionFlags; }
+    DWORD GetPenColor() const { return m_penColor; }
+    DWORD GetHatchColor() const { return m_hatchColor; }
+    float GetLinePatternScale() const { return m_linePatternScale; }
+    void SetLinePatternScale(float s) { m_linePatternScale = s; }
+    float GetHatchPatternScale() const { return m_hatchPatternScale; }
+    void SetHatchPatternScale(float s) { m_hatchPatternScale = s; }
+    CHatchPattern* GetHatchPattern() const { return m_hatchPattern; }
+    long GetTag() const { return m_tag; }
+    void SetTag(long tag) { m_tag = tag; }
+    DWORD GetReferenceLocks() const { return m_referenceLocks; }
+    void SetReferenceLocks(DWORD locks);
+    const CRealRect& GetCachedExtent() const { return m_extent; }
+
+    const CShapePointList& GetPoints() const { return m_points; }
+    const CShapePointList& GetLinkedPoints() const { return m_linkedPoints; }
+    int GetPointCount() const { return m_points.GetCount(); }
+    const std::vector<std::unique_ptr<CLinkToken>>& GetLinkTokens() const { return m_linkTokens; }
+    CShapeAttributeMap& GetAttributes() { return m_attributes; }
+    CShapeAttributes& GetAttributeGroups() { return m_attributeGroups; }
+
+    // --- Non-virtual operations ------------------------------------------------------------
+    void DetachFromParent();
+    // Follows a point of another shape: 1 when already linked, 0 when the pool has no such point.
+    int LinkPoint(int pointId);
+    // 1 when the point is not linked, else 0 after unlinking it.
+    int UnlinkPoint(int pointId);
+    bool IsEnabled() const;
+    // 0 when this is not the edit target, 1 when it is, 2 when the edited group contains it.
+    int IsEditTarget() const;
+    void DumpDebugText(std::string& buffer) const;
+    HRESULT MarkPoint() { return S_OK; }
+
+    // Protection checks shared by the edits.
+    bool HasProtectionFlag(DWORD flag) const;
+    void PutProtectionFlag(DWORD flag, bool on);
+    // The move locks for a point at index (a new point behind the last when the mask has 0x4):
+    // 1 refuses; 0 goes ahead with the axes left in *axisMask (0x1 x, 0x2 y).
+    int MovePointProtected(int index, float x, float y, DWORD* axisMask);
+    // 1 refuses the scaling; 0 goes ahead with the factors as adjusted.
+    int ApplyScaleProtection(float* kx, float* ky) const;
+    // 1 when nothing may move; 0 with the offsets the move locks leave.
+    int ApplyMoveProtection(float* dx, float* dy) const;
+    bool IsRotationProtected() const;
+    bool IsRotationRefused(double angle) const;
+    double PenWidthToDevice(double width) const;
+    // The hatch pattern ID with "by layer" and "by block" resolved through the layer and the
+    // enclosing block reference or block group (0, none, without a layer).
+    int GetTranslatedHatchPatternId();
+    CShape* FindPrototype() const;
+
+    // --- Virtual operations --------------------------------------------------------------
+    virtual void SetNoExtents(bool on);
+    virtual void RemoveAllPoints();
+    // The n-th point of the shape; the base has none (0).
+    virtual int GetNthPoint(int n, CRealPoint* point, int mode, int* count);
+    // Sets x (mask 0x1) and/or y (0x2) of the point at index (negative: behind the last), making
+    // new points up to that index. 1 when done, 0 when refused or the index is out of range.
+    virtual int SetPointCoords(DWORD mask, float x, float y, int index);
+    virtual ~CShape();
+    // Handle points into the array (capacity entries); the count of handles. The base has none.
+    virtual int GetHandlePoints(CRealPoint* points, int capacity);
+    virtual HRESULT InsertPoint(CPointRecord* record, int index, bool force);
+    virtual HRESULT AddPointById(int pointId, int index, bool force);
+    virtual int OnEditMouseDown(float x, float y, std::map<int, int>* selection);
+    virtual int OnEditMouseUp(float x, float y);
+    virtual int OnEditDrag(float x, float y);
+    virtual void SetLayer(CLayer* layer);
+    virtual void OffsetPoints(float dx, float dy);
+
+    // DXF: the common entity groups, the extended data, and the kind's own extended data.
+    virtual HRESULT ReadDxf(CDxfFile& dxf);
+    virtual HRESULT WriteDxf(CDxfFile& dxf);
+    virtual HRESULT WriteXData(CDxfFile& dxf);
+    virtual HRESULT WriteXDataLinkedPoints(CDxfFile& dxf);
+    virtual HRESULT WriteXDataSelfPoints(CDxfFile& dxf);
+    virtual HRESULT WriteXDataShapeHatch(CDxfFile& dxf);
+    virtual HRESULT WriteXDataParentId(CDxfFile& dxf);
+    virtual HRESULT WriteXDataArrows(CDxfFile& dxf);
+    virtual int ReadXDataOwn(CDxfFile& dxf);
+    virtual int WriteXDataOwn(CDxfFile& dxf);
+
+    virtual int Draw(CDrawContext& context);
+    virtual int DrawAttachments(CDrawContext& context);
+    virtual int DrawOverlay(CDrawContext& context);
+    // Hit test at a device position.
+    virtual BOOL HitTest(float x, float y);
+    virtual BOOL HasHatchFill();
+
+    // Transforms. `visited` (optional) holds the IDs of points already moved by the same
+    // operation: they are skipped, and every point moved here is added.
+    virtual int Rotate(float xc, float yc, double degrees, std::set<int>* visited, bool force);
+    virtual int FlipVertical(std::set<int>* visited, const float* axisY);
+    virtual int FlipHorizontal(std::set<int>* visited, const float* axisX);
+    virtual HRESULT Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force);
+    virtual HRESULT Shift(float dx, float dy, std::set<int>* visited, bool force);
+
+    virtual int CollectLinkedPointIds(std::set<int>& ids);
+    virtual void AddPointsToList(CShapePointList& list);
+    virtual void GetCoClassId(CLSID* clsid);
+    virtual bool IsExtentCached();
+    virtual void SetExtentCached(bool on);
+    virtual HRESULT GetBoundingRect(float* left, float* top, float* right, float* bottom);
+    // The world bounding rectangle of the own points, skipping the IDs in skip (optional).
+    // E_FAIL when no point was taken.
+    virtual HRESULT GetBoundingRectEx(float* left, float* top, float* right, float* bottom,
+                                      const std::set<int>* skip, DWORD flags);
+    virtual int CopyPointsFrom(const CShape& source);
+    virtual int CopyPointCoordsFrom(const CShape& source);
+    virtual int CopyLinkedPointCoordsFrom(const CShape& source);
+    virtual int CopyPropertiesFrom(CShape& source, DWORD mask);
+    virtual int CopyStyleFrom(CShape& source, DWORD mask);
+    virtual int CopyMaskedPropertiesFrom(CShape* source, DWORD mask);
+    // Starts an edit of the given EditShapeTypes mode: the picked point index, or in move mode the
+    // point where the drag starts.
+    virtual int StartEdit(int mode, int pickedIndex, const CRealPoint* start);
+    virtual int EndEdit(bool commit);
+    // 1 when removed, 0 when the shape has no such point.
+    virtual int RemovePointById(int pointId, bool recordUndo, int flags);
+    virtual bool IsEditActive();
+    virtual HRESULT BringToFront();
+    virtual HRESULT SendToBack();
+    virtual bool IsGroup();
+    virtual int GetClassShapeType();
+    // The handle of a selected shape under a world position: 1 with *index (and *point).
+    virtual int AlignPointTo(float x, float y, int* index, CRealPoint* point);
+    virtual void SetPenColor(DWORD colour);
+    virtual void SetHatchColor(DWORD colour);
+    virtual void SetHitTestable(bool on);
+    virtual void SetSelectable(bool on);
+    virtual bool IsVisible();
+    virtual void SetVisible(bool on);
+    virtual int SetVisibleRecorded(bool on);
+    virtual void SetSelected(bool on);
+    virtual int GetLinePatternId();
+    virtual void SetLinePatternId(int id);
+    virtual int GetHatchPatternId();
+    virtual void SetHatchPatternId(int id);
+    virtual float GetPenWeight();
+    virtual void SetPenWeight(float weight);
+    virtual float GetLineWidth();
+    virtual float GetZOrder();
+    virtual void SetZOrder(float z, bool resort);
+    virtual void MovePointSnapped(CRealPoint& point, int index, bool ortho);
+    virtual int GetFirstArrowType();
+    virtual void SetFirstArrowType(int type);
+    virtual int GetSecondArrowType();
+    virtual void SetSecondArrowType(int type);
+    virtual int DrawMarks(CDrawContext& context);
+    virtual bool IsBlockContext();
+    // The shape's rows in the database.
+    virtual HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags);
+    virtual HRESULT AlignPoint(int pointId, int pointShapeId, int alignment);
+    virtual int DrawLinkMarks(HDC dc);
+    virtual int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest);
+    virtual HRESULT GetSourceSiteId(int* siteId);
+    virtual HRESULT SetSourceSiteId(int siteId);
+    virtual HRESULT SetLayerShapeId(int layerId);
+    virtual double GetArea();
+    virtual int OnPointsChanged(CPointRecord* point, float x, float y);
+    virtual void Clear(bool deleteChildren);
+    virtual double GetDevicePenWidth();
+    // The shape's records in a record-table set.
+    virtual HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
+    virtual HRESULT LoadPointsFromTables(CDataTableSet* tables, DWORD mode, DWORD flags);
+    virtual HRESULT SavePointToTables(CDataTableSet* tables, CPointRecord* point, DWORD mode, DWORD flags);
+    virtual HRESULT SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
+    virtual bool IsAttributeOrLabel();
+    virtual int CountStats(CShapeStats& stats);
+    virtual int OnShapePointStored(CPointRecord* record, int shapePointId);
+    virtual void ResetToByLayer();
+    virtual int HasPointAt(float x, float y);
+    virtual int ClearDatabaseId();
+    virtual int SetProtectionFlagsMasked(DWORD value, DWORD mask);
+    virtual DWORD GetProtectionFlagsMasked(DWORD mask);
+    virtual bool IsOperationLocked(int operation);
+    // The direction of the first two points, radians.
+    virtual double GetAngle();
+    // Turns the shape about its bounding rectangle's centre to the angle (radians).
+    virtual int SetAngle(double angle);
+    virtual void NotifyChange(int editKind);
+    virtual bool ContainsShapeId(int id, bool recursive);
+    virtual bool ContainsShape(CShape* shape);
+
+protected:
+    // Runs a change over the own points and then the linked points: points in `visited` are
+    // skipped, every changed point is passed on to the other shapes that use it (restored when
+    // one of them refuses) and added to `visited`.
+    using PointChange = void (*)(CPointRecord& point, const void* arg);
+    void TransformPoints(std::set<int>* visited, int operation, PointChange change, const void* arg);
+    void TransformList(const CShapePointList& list, std::set<int>* visited, int operation, PointChange change,
+                       const void* arg);
+    void ReleaseAllLinkedPoints();
+
+    int m_id;
+    CGroup* m_parent = nullptr;
+    float m_penWeight = 0.0f;
+    float m_linePatternScale = 1.0f;
+    long m_tag = 0;
+    float m_hatchPatternScale = 1.0f;
+    CHatchPattern* m_hatchPattern = nullptr;
+    float m_zOrder;
+    int m_linePatternId = 0x4000;
+    int m_hatchPatternId = 0x4000;
+    int m_databaseId = 0;
+    int m_shapeType = 0;
+    CShapePointList m_points;
+    CShapePointList m_linkedPoints;
+    std::vector<std::unique_ptr<CLinkToken>> m_linkTokens;
+    DWORD m_state = kDefaultState;
+    DWORD m_protectionFlags = 0;
+    DWORD m_penColor = 0x20000000;
+    DWORD m_hatchColor = 0x20000000;
+    CControlCore* m_control;
+    CLayer* m_layer = nullptr;
+    CShapeAttributeMap m_attributes;
+    CShapeAttributes m_attributeGroups;
+    CRealRect m_extent;
+    DWORD m_referenceLocks = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+#include <map>
+#include <memory>
+#include "persistence/DrawingSettingRecord.h"
+
+class CShapeMap;
+
+// The drawing settings of a site by ID; the map owns its records.
+class CDrawingSettingMap
+{
+public:
+    // Enters a record: an ID below the counter that is taken (or any, with newId) is replaced by
+    // the counter's value; an ID at or above the counter moves the counter past it. False for null
+    // or when the map kept an existing record.
+    bool Insert(std::unique_ptr<CDrawingSettingRecord> record, bool newId);
+    // The setting "CURRENT" with the control's defaults; the shape with ID 1 is its layer when
+    // that shape is a layer. With insert, it goes into the map under a new ID (1 in an empty map).
+    CDrawingSettingRecord* CreateCurrentSetting(bool insert, CShapeMap* shapes,
+                                                std::unique_ptr<CDrawingSettingRecord>* detached = nullptr);
+    CDrawingSettingRecord* FindByID(int id) const;
+    int GetNextId() const { return m_nextId; }
+
+private:
+    std::map<int, std::unique_ptr<CDrawingSettingRecord>> m_settings;
+    int m_nextId = 1;
+};
