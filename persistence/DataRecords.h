@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct CArcRecord {
@@ -208,6 +209,14 @@ struct CGroupsRecord {
 };
 
 struct CHatchPatternsRecord {
+    CHatchPatternsRecord() = default;
+    CHatchPatternsRecord(int32_t patternId, std::string patternName, std::string patternDescription,
+                         int32_t imageResourceId)
+        : HatchPatternID(patternId), name(std::move(patternName)), description(std::move(patternDescription)),
+          ImageResourceID(imageResourceId)
+    {
+    }
+
     int32_t HatchPatternID = 0;
     int32_t DatabaseID = 0;
     std::string name;
@@ -586,6 +595,15 @@ struct CSitesRecord {
 };
 
 struct CTextsRecord {
+    CTextsRecord() = default;
+    CTextsRecord(int32_t shapeKey, int32_t type, std::string text, double height, double width, double xScale,
+                 double rotation, int32_t alignType, std::string fontName, int32_t charset, int32_t fontStyle)
+        : ShapeID(shapeKey), Text(std::move(text)), Type(type), Height(height), Width(width), AlignType(alignType),
+          XScale(xScale), RotationAngle(rotation), FontName(std::move(fontName)), Charset(charset),
+          FontStyle(fontStyle)
+    {
+    }
+
     int32_t ShapeID = 0;
     int32_t DatabaseID = 0;
     std::string Text;

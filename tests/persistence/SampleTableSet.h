@@ -58,7 +58,7 @@ inline void FillSampleSet(CDataTableSet& set)
 
     set.Ellipses()->Insert({8, 0, 0.5, 1.0, 0.0, 360.0, 4.0, -3.0});
     set.Groups()->Insert({9, 0, "Block;One"});
-    set.HatchPatterns()->Insert({28, 0, "Brick", "red \"brick\"", 2});
+    set.HatchPatterns()->Insert(CHatchPatternsRecord(28, "Brick", "red \"brick\"", 2));
     CImageResourcesRecord image;
     image.imageResourceID = 2;
     image.DatabaseID = 31;
@@ -123,19 +123,8 @@ inline void FillSampleSet(CDataTableSet& set)
     site.ImageScale = 1;
     site.UnitID = 2;
     set.Sites()->Insert(site);
-    CTextsRecord text;
-    text.ShapeID = 15;
-    text.Text = "{\\rtf1\\ansi line one\\par\r\nline two\\}\\";
-    text.Type = 2;
-    text.Height = 2.5;
-    text.Width = 30;
-    text.AlignType = 0x10;
-    text.XScale = 1;
-    text.RotationAngle = 30;
-    text.FontName = "Times New Roman";
-    text.Charset = 0;
-    text.FontStyle = 0x5;
-    set.Texts()->Insert(text);
+    set.Texts()->Insert(CTextsRecord(15, 2, "{\\rtf1\\ansi line one\\par\r\nline two\\}\\", 2.5, 30, 1, 30, 0x10,
+                                     "Times New Roman", 0, 0x5));
     set.Vertexes()->Insert({1, 5, "v1", 0x40000000, 0.5, 0.25, -1.0, 1, 3, 0x8000, 2});
     set.Viewports()->Insert({1, 3, "Main", 210.0, 148.5, 420.0, 297.0, 0, 1});
     set.Units()->Insert({2, "Millimeter", 0.039, 1.0, 1});
