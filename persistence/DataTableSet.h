@@ -4,6 +4,7 @@
 // undo units all travel as table sets.
 #pragma once
 
+#include "YVEX_h.h"
 #include "persistence/DataTables.h"
 #include "persistence/FileHeaderRecord.h"
 
@@ -21,7 +22,7 @@ public:
     // Answer of the ID translations when no pair is known, or for a kind of 8 or more.
     static const int32_t kNoIdMapping = -100;
     // Mode bit: table keys are the objects' own IDs, so no translation takes place.
-    static const int kKeepIdentifiers = 0x400;
+    static const int kKeepIdentifiers = DXFMODE_USE_YVEX_IDENTIFIERS;
 
     // full non-zero: all 29 tables, each counted in the header; zero: no tables, count 0.
     explicit CDataTableSet(int full);
