@@ -78,8 +78,6 @@ public:
         *guid = GUID_NULL;
         if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
             return E_INVALIDARG;
-        if (!psrcid)
-            return E_FAIL;
         *guid = *psrcid;
         return S_OK;
     }

@@ -23,6 +23,13 @@ public:
         if (m_pos >= m_s.size())
             return t;
         const wchar_t c = m_s[m_pos];
+        if (c == L'{' && IsGuidAt(m_pos)) {
+            // A bare class or library identifier in braces is a key name, not a block.
+            t.kind = Token::Word;
+            t.text = m_s.substr(m_pos, 38);
+            m_pos += 38;
+            return t;
+        }
         if (c == L'{' || c == L'}' || c == L'=') {
             ++m_pos;
             t.kind = c == L'{' ? Token::Open : c == L'}' ? Token::Close : Token::Equals;
@@ -63,6 +70,20 @@ public:
     }
 
 private:
+    // {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} at `pos`.
+    bool IsGuidAt(size_t pos) const
+    {
+        if (pos + 38 > m_s.size() || m_s[pos + 37] != L'}')
+            return false;
+        for (size_t i = 1; i < 37; ++i) {
+            const wchar_t ch = m_s[pos + i];
+            const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+            if (dash ? ch != L'-' : !std::iswxdigit(ch))
+                return false;
+        }
+        return true;
+    }
+
     void SkipSpace()
     {
         for (;;) {

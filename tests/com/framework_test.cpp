@@ -367,6 +367,7 @@ TEST(Registrar, WritesAndRemovesExactlyWhatTheScriptSays)
                         val Number = d '131473'
                     }
                     Plain = s 'p'
+                    {6D1F7C6A-2B0E-4C51-9A57-0C3E4B8D2F11} = s 'bare identifier'
                 }
             }
         })";
@@ -379,6 +380,7 @@ TEST(Registrar, WritesAndRemovesExactlyWhatTheScriptSays)
     DWORD number = 0, size = sizeof(number);
     RegGetValueW(HKEY_CURRENT_USER, L"Software\\YVEXFrameworkTest\\Owned", L"Number", RRF_RT_REG_DWORD, nullptr, &number, &size);
     EXPECT_EQ(number, 131473u);
+    EXPECT_EQ(ReadString(L"Software\\YVEXFrameworkTest\\{6D1F7C6A-2B0E-4C51-9A57-0C3E4B8D2F11}", nullptr), L"bare identifier");
 
     // Something foreign put into a ForceRemove key goes with it; a plain key keeps it.
     RegKey extra;
@@ -389,6 +391,7 @@ TEST(Registrar, WritesAndRemovesExactlyWhatTheScriptSays)
     ASSERT_EQ(reg.RunScript(script, false), S_OK);
     EXPECT_FALSE(KeyExists(L"Software\\YVEXFrameworkTest\\Owned"));
     EXPECT_FALSE(KeyExists(L"Software\\YVEXFrameworkTest\\Plain"));
+    EXPECT_FALSE(KeyExists(L"Software\\YVEXFrameworkTest\\{6D1F7C6A-2B0E-4C51-9A57-0C3E4B8D2F11}"));
     EXPECT_TRUE(KeyExists(L"Software\\YVEXFrameworkTest\\Shared")) << "it still holds a foreign value";
     EXPECT_EQ(ReadString(L"Software\\YVEXFrameworkTest\\Shared", L"Foreign"), L"x");
     EXPECT_EQ(ReadString(L"Software\\YVEXFrameworkTest\\Shared", L"Mine"), L"<none>");
