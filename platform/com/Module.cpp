@@ -260,11 +260,15 @@ HRESULT Module::UnregisterServer()
     if (SUCCEEDED(GetTypeLib(lib.Put()))) {
         TLIBATTR* attr = nullptr;
         if (SUCCEEDED(lib->GetLibAttr(&attr))) {
-            // Not registered at all is no failure of unregistering.
-            const HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum,
-                                                 attr->lcid, attr->syskind);
-            if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && SUCCEEDED(result))
-                result = hr;
+            // A library that is not registered (any more) is no failure of unregistering.
+            Bstr registeredPath;
+            if (SUCCEEDED(QueryPathOfRegTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                                registeredPath.Put()))) {
+                const HRESULT hr = UnRegisterTypeLib(attr->guid, attr->wMajorVerNum, attr->wMinorVerNum, attr->lcid,
+                                                     attr->syskind);
+                if (FAILED(hr) && SUCCEEDED(result))
+                    result = hr;
+            }
             lib->ReleaseTLibAttr(attr);
         }
     }
