@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <vector>
+#include "com/Collections.h"
 #include "com/ComObject.h"
 #include "com/ConnectionPoints.h"
 #include "com/Control.h"
@@ -314,6 +315,87 @@ TEST(Enumerators, VectorEnumeratorHandsOutCopies)
     EXPECT_EQ(v[1].lVal, 7);
     VariantClear(&v[0]);
     VariantClear(&v[1]);
+}
+
+// ---- the prepared collection ----
+
+namespace {
+
+// A collection interface of the library's shape: _Init, _Destroy, _NewEnum, Count, Refresh.
+// {6D1F7C6A-2B0E-4C51-9A57-0C3E4B8D2F14}
+const IID IID_ITestCollection = {0x6d1f7c6a, 0x2b0e, 0x4c51, {0x9a, 0x57, 0x0c, 0x3e, 0x4b, 0x8d, 0x2f, 0x14}};
+struct ITestCollection : IDispatch {
+    virtual HRESULT STDMETHODCALLTYPE _Init(LONG_PTR control, LONG_PTR lParam, LONG_PTR wParam) = 0;
+    virtual HRESULT STDMETHODCALLTYPE _Destroy() = 0;
+    virtual HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) = 0;
+    virtual HRESULT STDMETHODCALLTYPE get_Count(LONG* count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Refresh() = 0;
+};
+
+// The "model": lParam points at a count of items; each item is a new object.
+class CTestCollection : public ObjectRoot, public PreparedCollectionImpl<CTestCollection, ITestCollection, &IID_ITestCollection> {
+public:
+    BEGIN_INTERFACE_MAP(CTestCollection)
+        INTERFACE_ENTRY(ITestCollection)
+    END_INTERFACE_MAP()
+    STDMETHODIMP _Init(LONG_PTR control, LONG_PTR lParam, LONG_PTR) override
+    {
+        const int n = *reinterpret_cast<const int*>(lParam);
+        for (int i = 0; i < n; ++i) {
+            auto item = NewObject<CInner>();
+            Variant v;
+            v.Get()->vt = VT_UNKNOWN;
+            v.Get()->punkVal = item->GetUnknown();
+            v.Get()->punkVal->AddRef();
+            m_items.push_back(std::move(v));
+        }
+        Attach(reinterpret_cast<IUnknown*>(control), control, lParam);
+        return S_OK;
+    }
+};
+
+} // namespace
+
+TEST(Collections, PreparedCollectionShowsTheModelOfItsLastInit)
+{
+    int modelCount = 2;
+    auto control = NewObject<CInner>();
+    auto coll = NewObject<CTestCollection>();
+    ASSERT_EQ(coll->_Init(reinterpret_cast<LONG_PTR>(control->GetUnknown()), reinterpret_cast<LONG_PTR>(&modelCount), 0), S_OK);
+    EXPECT_EQ(RefCount(control->GetUnknown()), 2u) << "the collection keeps its control";
+    LONG count = 0;
+    EXPECT_EQ(coll->get_Count(nullptr), E_POINTER);
+    ASSERT_EQ(coll->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 2);
+
+    ComPtr<IUnknown> unk;
+    ASSERT_EQ(coll->get__NewEnum(unk.Put()), S_OK);
+    ComPtr<IEnumVARIANT> e;
+    unk.QueryTo(IID_IEnumVARIANT, e);
+    VARIANT first;
+    ASSERT_EQ(e->Next(1, &first, nullptr), S_OK);
+    IUnknown* firstItem = first.punkVal;
+
+    modelCount = 3;
+    ASSERT_EQ(coll->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 2) << "a snapshot until Refresh";
+    ASSERT_EQ(coll->Refresh(), S_OK);
+    ASSERT_EQ(coll->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    ComPtr<IUnknown> unk2;
+    coll->get__NewEnum(unk2.Put());
+    ComPtr<IEnumVARIANT> e2;
+    unk2.QueryTo(IID_IEnumVARIANT, e2);
+    VARIANT again;
+    ASSERT_EQ(e2->Next(1, &again, nullptr), S_OK);
+    EXPECT_NE(again.punkVal, firstItem) << "new wrappers after Refresh";
+    VariantClear(&first);
+    VariantClear(&again);
+
+    ASSERT_EQ(coll->_Destroy(), S_OK);
+    ASSERT_EQ(coll->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(RefCount(control->GetUnknown()), 1u) << "_Destroy lets the control go";
 }
 
 // ---- registrar ----
