@@ -933,16 +933,19 @@ TEST_P(TypeLibTest, HoldsExactlyTheListedTypesUnderTheirIdentifiers)
         counts[attr->typekind]++;
         seen.insert(name);
         bool listed = false;
-        for (const IdRow& row : kIds)
+        for (const IdRow& row : kIds) {
             if (name == row.name) {
                 listed = true;
                 EXPECT_TRUE(IsEqualGUID(ParseGuid(row.guid), attr->guid)) << name << " changed its identifier";
             }
+        }
         EXPECT_TRUE(listed) << name << " is not in the published object model";
     }
-    for (const IdRow& row : kIds)
-        if (strcmp(row.name, "YVEXLib") != 0)
+    for (const IdRow& row : kIds) {
+        if (strcmp(row.name, "YVEXLib") != 0) {
             EXPECT_TRUE(seen.count(row.name)) << row.name << " is missing";
+        }
+    }
     EXPECT_EQ(53 + 2, counts[TKIND_DISPATCH]);  // the dual interfaces and the two event interfaces
     EXPECT_EQ(1, counts[TKIND_INTERFACE]);  // the undo unit's interface, not dual
     EXPECT_EQ(static_cast<int>(std::size(kEnums)) + 1, counts[TKIND_ENUM]);
@@ -1118,10 +1121,9 @@ TEST_P(TypeLibTest, HiddenMembersThatCarryObjectsArePointerSized)
                 if (desc.vt == VT_PTR)  // an out parameter
                     desc = *desc.lptdesc;
                 VARTYPE vt = BaseType(info.get(), desc);
-                if (sizeof(void*) == 8)
-                    EXPECT_TRUE(vt == VT_I8 || vt == VT_UI8) << "parameter " << p << " has type " << vt;
-                else
-                    EXPECT_TRUE(vt == VT_I4 || vt == VT_UI4 || vt == VT_INT || vt == VT_UINT) << "parameter " << p;
+                bool pointerSized = sizeof(void*) == 8 ? (vt == VT_I8 || vt == VT_UI8)
+                                                       : (vt == VT_I4 || vt == VT_UI4 || vt == VT_INT || vt == VT_UINT);
+                EXPECT_TRUE(pointerSized) << "parameter " << p << " has type " << vt;
             }
         }
         EXPECT_TRUE(found);
