@@ -9,7 +9,7 @@ STDMETHODIMP CImageResourceObject::put_Name(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::_Init(LONG_PTR, LONG_PTR) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::Save(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::SaveToFile(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR, ImageResourceTypes) { return E_NOTIMPL; }
+STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::get_DefaultImageScale(double *) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::put_DefaultImageScale(double) { return E_NOTIMPL; }
 STDMETHODIMP CImageResourceObject::ConvertToBlock(LONG *) { return E_NOTIMPL; }

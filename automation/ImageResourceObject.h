@@ -24,7 +24,7 @@ public:
     STDMETHODIMP _Init(LONG_PTR lYVEXControl, LONG_PTR lResource) override;
     STDMETHODIMP Save(LONG scenarioID, VARIANT_BOOL bUpdateData) override;
     STDMETHODIMP SaveToFile(BSTR FileName) override;
-    STDMETHODIMP SaveToFileEx(BSTR FileName, ImageResourceTypes TargetImageResourceType) override;
+    STDMETHODIMP SaveToFileEx(BSTR FileName, LONG TargetImageResourceType) override;
     STDMETHODIMP get_DefaultImageScale(double *pVal) override;
     STDMETHODIMP put_DefaultImageScale(double newVal) override;
     STDMETHODIMP ConvertToBlock(LONG *BlockID) override;
