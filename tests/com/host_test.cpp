@@ -200,6 +200,25 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     EXPECT_EQ(second.m_refs, 1u);
 }
 
+TEST(Ruler, HostsInPlaceOnItsOwn)
+{
+    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
+    HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.Ruler", WS_CHILD | WS_VISIBLE, 0, 0, 200, 24, top, nullptr, nullptr, nullptr);
+    PumpMessages();
+    Ptr<IUnknown> unk;
+    ASSERT_EQ(AtlApi().getControl(ax, &unk.p), S_OK);
+    Ptr<IRuler> ruler;
+    EXPECT_EQ(unk->QueryInterface(IID_IRuler, ruler.Out()), S_OK);
+    Ptr<IOleWindow> window;
+    ASSERT_EQ(unk->QueryInterface(IID_IOleWindow, window.Out()), S_OK);
+    HWND wnd = nullptr;
+    ASSERT_EQ(window->GetWindow(&wnd), S_OK);
+    EXPECT_EQ(GetParent(wnd), ax);
+    DestroyWindow(top);
+    PumpMessages();
+}
+
 TEST(Control, InnerObjectsAnswerThroughTheControl)
 {
     Ptr<IYVEXControl> control;
