@@ -1,16 +1,19 @@
 // Entry points of yvex.dll.
 #include "automation/Module.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
-        ModuleSetInstance(instance);
-        DisableThreadLibraryCalls(instance);
-    }
+    if (reason == DLL_PROCESS_ATTACH)
+        ModuleAttach(instance);
+    else if (reason == DLL_PROCESS_DETACH)
+        ModuleDetach(reserved != nullptr);
     return TRUE;
 }
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) { return ModuleGetClassObject(clsid, riid, ppv); }
-STDAPI DllCanUnloadNow() { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
-STDAPI DllRegisterServer() { return ModuleRegisterServer(); }
-STDAPI DllUnregisterServer() { return ModuleUnregisterServer(); }
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv)
+{
+    return ycom::TheModule().GetClassObject(clsid, riid, ppv);
+}
+STDAPI DllCanUnloadNow() { return ycom::TheModule().CanUnloadNow(); }
+STDAPI DllRegisterServer() { return ycom::TheModule().RegisterServer(); }
+STDAPI DllUnregisterServer() { return ycom::TheModule().UnregisterServer(); }

@@ -1,18 +1,25 @@
 #pragma once
+// The COM module of yvex.dll: start-up and shut-down, the class table of the registered
+// classes, and the module-wide resource module.
 #include <windows.h>
-#include <ole2.h>
+#include "com/Module.h"
 
-// The COM module of yvex.dll: its instance handle, lock count, type library and class table.
+// Process attach: initialises the module with the class table, the instance handle and the
+// type library's identifier, turns off thread notifications and loads the rich-edit library
+// (kept until detach).
+void ModuleAttach(HINSTANCE instance);
+// Process detach: frees the rich-edit library, terminates the module and frees the shared
+// printer set-up. `processEnding` is set when the whole process exits.
+void ModuleDetach(bool processEnding);
+
 HINSTANCE ModuleInstance();
-void ModuleSetInstance(HINSTANCE instance);
-void ModuleLock();
-void ModuleUnlock();
-LONG ModuleLockCount();
 
-// Type information of an interface or coclass of YVEXLib, from the library embedded in the
-// module (falls back to the registered library when the module has none).
-HRESULT ModuleGetTypeInfo(REFGUID guid, ITypeInfo** info);
+// The classes registered by this module, in registration order.
+extern const ycom::ClassEntry g_yvexClasses[];
+extern const size_t g_yvexClassCount;
 
-HRESULT ModuleGetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
-HRESULT ModuleRegisterServer();
-HRESULT ModuleUnregisterServer();
+// The module whose resources (strings, dialogs, menus) every control uses: this module, unless a
+// host handed in a satellite module of the same version (ISite::ResourceHandle). One for the
+// whole process.
+HINSTANCE ModuleResourceInstance();
+void ModuleSetResourceInstance(HINSTANCE instance);

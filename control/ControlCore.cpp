@@ -180,7 +180,7 @@ bool CControlCore::IsDefaultShapeEnabledFor(int shapeType) const
     return it != m_defaultShapeTable.end() && it->second.second > 0;
 }
 
-HRESULT CControlCore::EnableDefaultShape(int shapeType, bool enable)
+HRESULT CControlCore::SetDefaultShapeEnabled(int shapeType, bool enable)
 {
     auto it = m_defaultShapeTable.find(shapeType);
     if (it == m_defaultShapeTable.end())

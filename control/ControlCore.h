@@ -112,7 +112,7 @@ public:
     // another kind), and whether the host has enabled default shapes for the type.
     CShape* GetDefaultShape(int shapeType) const;
     bool IsDefaultShapeEnabledFor(int shapeType) const;
-    HRESULT EnableDefaultShape(int shapeType, bool enable);
+    HRESULT SetDefaultShapeEnabled(int shapeType, bool enable);
 
     // Grid snapping through the current drawing setting's spacing and origin.
     void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const;

@@ -1,5 +1,14 @@
 #include "control/ErrorInfo.h"
 
+namespace {
+
+// Shared by every caller and thread without a lock: callers copy a result before the next call
+// of the same direction.
+wchar_t g_wideBuffer[kConversionBufferChars];
+char g_ansiBuffer[kConversionBufferChars];
+
+} // namespace
+
 void ReportComError(const GUID& guid, BSTR description)
 {
     ICreateErrorInfo* create = nullptr;
@@ -33,4 +42,26 @@ HRESULT ReportComErrorText(const GUID& guid, const char* description)
     }
     ReportComError(guid, text);
     return DISP_E_EXCEPTION;
+}
+
+HRESULT ReportComErrorW(const GUID& guid, const wchar_t* description, HRESULT result)
+{
+    ReportComError(guid, description ? SysAllocString(description) : nullptr);
+    return result;
+}
+
+const wchar_t* AnsiToWide(const char* text)
+{
+    g_wideBuffer[0] = 0;
+    if (text && MultiByteToWideChar(CP_ACP, 0, text, -1, g_wideBuffer, kConversionBufferChars) == 0)
+        g_wideBuffer[0] = 0;
+    return g_wideBuffer;
+}
+
+const char* WideToAnsi(const wchar_t* text)
+{
+    g_ansiBuffer[0] = 0;
+    if (text && WideCharToMultiByte(CP_ACP, 0, text, -1, g_ansiBuffer, kConversionBufferChars, nullptr, nullptr) == 0)
+        g_ansiBuffer[0] = 0;
+    return g_ansiBuffer;
 }

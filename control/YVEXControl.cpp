@@ -1,100 +1,243 @@
 #include "control/YVEXControl.h"
-#include "automation/Module.h"
-#include <new>
+#include "control/ErrorInfo.h"
 
-CYVEXControl::CYVEXControl() { ModuleLock(); }
+CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
+{
+    AddConnectionPoint(&m_events);
+    ycom::LiveObjects<CYVEXControl>::Add(this);
+}
 
 CYVEXControl::~CYVEXControl()
 {
-    if (m_typeInfo)
-        m_typeInfo->Release();
-    ModuleUnlock();
+    // Nothing below reaches the host any more.
+    m_fireEvents = VARIANT_FALSE;
+    ycom::LiveObjects<CYVEXControl>::Remove(this);
 }
 
-HRESULT CYVEXControl::CreateInstance(IUnknown* outer, REFIID riid, void** ppv)
+namespace {
+
+// Creates one inner object of the aggregate with `outer` as its controlling unknown, asks it for
+// its own interface and attaches the control. The interface's reference counts on the outer
+// object, so it is given back at once: the control holds the inner object through `inner` only.
+template <class Itf>
+HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inner, Itf** itf)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (outer)
-        return CLASS_E_NOAGGREGATION;
-    CYVEXControl* control = new (std::nothrow) CYVEXControl();
+    HRESULT hr = CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner));
+    if (FAILED(hr))
+        return hr;
+    hr = (*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf));
+    if (FAILED(hr))
+        return hr;
+    outer->Release();
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CYVEXControl::FinalConstruct()
+{
+    IUnknown* outer = GetControllingUnknown();
+    const LONG_PTR self = Handle();
+    HRESULT hr;
+    if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
+        return hr;
+    m_messenger->put__YVEXControl(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site)))
+        return hr;
+    m_site->_Init(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB)))
+        return hr;
+    m_persistDB->put__YVEXControl(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations)))
+        return hr;
+    m_dxfOperations->put__YVEXControl(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb)))
+        return hr;
+    m_persistWeb->put__YVEXControl(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO)))
+        return hr;
+    m_dataIO->put__YVEXControl(self);
+    if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
+        return hr;
+    m_print->put__YVEXControl(self);
+    return S_OK;
+}
+
+void CYVEXControl::FinalRelease()
+{
+    // The interface pointers hold no reference of their own (see CreateInner); the inner objects
+    // go with their non-delegating unknowns, in creation order.
+    m_messenger = nullptr;
+    m_site = nullptr;
+    m_persistDB = nullptr;
+    m_dxfOperations = nullptr;
+    m_persistWeb = nullptr;
+    m_dataIO = nullptr;
+    m_print = nullptr;
+    for (IUnknown** inner : {&m_innerMessenger, &m_innerSite, &m_innerPersistDB, &m_innerDXFOperations,
+                             &m_innerPersistWeb, &m_innerDataIO, &m_innerPrint}) {
+        if (*inner) {
+            IUnknown* p = *inner;
+            *inner = nullptr;
+            p->Release();
+        }
+    }
+    DestroyControl();
+}
+
+HRESULT CYVEXControl::ResolveHandle(LONG_PTR handle, CYVEXControl** control)
+{
     if (!control)
-        return E_OUTOFMEMORY;
-    HRESULT hr = control->QueryInterface(riid, ppv);
-    control->Release();
-    return hr;
-}
-
-STDMETHODIMP CYVEXControl::QueryInterface(REFIID riid, void** ppv)
-{
-    if (!ppv)
         return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IYVEXControl) {
-        *ppv = static_cast<IYVEXControl*>(this);
-        AddRef();
+    if (handle == 0) {
+        *control = nullptr;
         return S_OK;
     }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) CYVEXControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&m_refs)); }
-
-STDMETHODIMP_(ULONG) CYVEXControl::Release()
-{
-    LONG n = InterlockedDecrement(&m_refs);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
-}
-
-STDMETHODIMP CYVEXControl::GetTypeInfoCount(UINT* count)
-{
-    if (!count)
-        return E_POINTER;
-    *count = 1;
+    CYVEXControl* found = FromHandle(handle);
+    if (!found)
+        return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+    *control = found;
     return S_OK;
 }
 
-STDMETHODIMP CYVEXControl::GetTypeInfo(UINT index, LCID, ITypeInfo** info)
+// ---- events ----
+
+void CYVEXControl::FireInvalidateToolbar(LONG changeID)
 {
-    if (!info)
-        return E_POINTER;
-    *info = nullptr;
-    if (index != 0)
-        return DISP_E_BADINDEX;
-    if (!m_typeInfo) {
-        HRESULT hr = ModuleGetTypeInfo(IID_IYVEXControl, &m_typeInfo);
-        if (FAILED(hr))
-            return hr;
+    VARIANTARG arg;
+    arg.vt = VT_I4;
+    arg.lVal = changeID;
+    FireEvent(cetOnInvalidateToolbar, &arg, 1);
+}
+
+void CYVEXControl::RestartRedrawTimer(UINT period)
+{
+    if (!m_hWnd)
+        return;
+    KillTimer(m_hWnd, kRedrawTimer);
+    SetTimer(m_hWnd, kRedrawTimer, period < 10 ? 100 : period, nullptr);
+}
+
+LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
+{
+    if (wParam != kRedrawTimer) {
+        handled = FALSE;
+        return 0;
     }
-    m_typeInfo->AddRef();
-    *info = m_typeInfo;
+    KillTimer(m_hWnd, kRedrawTimer);
+    if (EventsEnabled())
+        FireInvalidateToolbar(0);
+    return 0;
+}
+
+// ---- IYVEXControl ----
+
+STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
+{
+    if (!pVal)
+        return E_POINTER;
+    *pVal = m_fireEvents;
     return S_OK;
 }
 
-STDMETHODIMP CYVEXControl::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids)
+STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetTypeInfo(0, lcid, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = info->GetIDsOfNames(names, count, ids);
-    info->Release();
-    return hr;
+    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
 }
 
-STDMETHODIMP CYVEXControl::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                  VARIANT* result, EXCEPINFO* excep, UINT* argErr)
+// Members without a body yet.
+STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_RootID(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Zoom(float) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_ZoomK(float *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Redraw(RedrawFlags) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DPtoWCS(float *, float *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::WCStoDP(float *, float *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes, VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ZoomWindow(VARIANT_BOOL, float, float, float, float) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_Enabled(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_Enabled(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_LastError(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_Site(ISite **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DrawShape(LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DrawImage(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ZoomAll() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_LastErrorMessage(BSTR *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::CompleteEditingBlock() { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::GroupShapes(LONG, VARIANT_BOOL, LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::UnGroupShapes(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ZoomShape(LONG, float) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ZoomPrevious(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
+
+// ---- IPrint: printing goes through PrintSite and IYVEXPrint; Print accepts and does nothing ----
+
+STDMETHODIMP CYVEXControl::SetInitialPageNum(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::GetPageInfo(LONG*, LONG*) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*, IContinueCallback*, LONG, LONG*, LONG*)
 {
-    if (riid != IID_NULL)
-        return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetTypeInfo(0, lcid, &info);
-    if (FAILED(hr))
-        return hr;
-    hr = info->Invoke(static_cast<IYVEXControl*>(this), id, flags, params, result, excep, argErr);
-    info->Release();
-    return hr;
+    return S_OK;
 }
+
+// ---- persistence ----
+
+STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = CLSID_YVEXControl;
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::GetCurFile(LPOLESTR*) { return E_NOTIMPL; }
+
+// ---- IDTCio ----
+
+STDMETHODIMP CYVEXControl::LoadDTC(LONG_PTR, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
+
+// ---- IYVEXUndo ----
+
+STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation *) { return E_NOTIMPL; }

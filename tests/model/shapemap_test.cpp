@@ -47,8 +47,9 @@ TEST(ShapeFactory, KindsByType)
         EXPECT_EQ(shape->GetClassShapeType(), c.classType) << c.type;
         EXPECT_EQ(shape->GetHatchPatternId(), c.hatch) << c.type;
         EXPECT_TRUE(shape->IsVisible());
-        if (c.shapeType == stPolyline || c.shapeType == stRectangle)
+        if (c.shapeType == stPolyline || c.shapeType == stRectangle) {
             EXPECT_EQ(static_cast<CPolyline*>(shape)->GetFlags(), c.flags) << c.type;
+        }
     }
     CShape* hidden = map.CreateShape(stGroup, false, false);
     ASSERT_NE(hidden, nullptr);

@@ -1,0 +1,26 @@
+#pragma once
+// The AttributeType class (AttributeType Class).
+#include "com/ComObject.h"
+#include "automation/AttributeBaseImpl.h"
+#include "YVEX_h.h"
+
+class CAttributeTypeObject : public ycom::ObjectRoot,
+    public IAttributeBaseImpl<CAttributeTypeObject, IAttributeType, &IID_IAttributeType>,
+    public ycom::SupportErrorInfoImpl<&IID_IAttributeType> {
+public:
+    DECLARE_CLASS_ID(CLSID_AttributeType)
+    BEGIN_INTERFACE_MAP(CAttributeTypeObject)
+        INTERFACE_ENTRY(IAttributeType)
+        INTERFACE_ENTRY2(IAttributeBase, IAttributeType)
+        INTERFACE_ENTRY2(IDispatch, IAttributeType)
+        INTERFACE_ENTRY(ISupportErrorInfo)
+    END_INTERFACE_MAP()
+
+    // IAttributeType
+    STDMETHODIMP get_Name(BSTR *pVal) override;
+    STDMETHODIMP put_Name(BSTR newVal) override;
+    STDMETHODIMP get_Format(BSTR *pVal) override;
+    STDMETHODIMP put_Format(BSTR newVal) override;
+    STDMETHODIMP get_Prompt(BSTR *pVal) override;
+    STDMETHODIMP put_Prompt(BSTR newVal) override;
+};

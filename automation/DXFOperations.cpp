@@ -1,0 +1,14 @@
+#include "automation/DXFOperations.h"
+#include "control/YVEXControl.h"
+
+// IDXFOperations
+STDMETHODIMP CDXFOperations::SaveDXF(BSTR, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::LoadDXF(BSTR, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::IsModified(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CDXFOperations::SaveDXFEx(BSTR, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::SaveShape(BSTR, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::LoadShape(BSTR) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::get_SaveAsBinary(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::put_SaveAsBinary(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CDXFOperations::get_BinaryDXFOpened(VARIANT_BOOL *) { return E_NOTIMPL; }

@@ -1,0 +1,17 @@
+#include "automation/DataIO.h"
+#include "control/YVEXControl.h"
+
+// IDataIO
+STDMETHODIMP CDataIO::Serialize(BSTR, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CDataIO::LoadBlock(BSTR, LONG, LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::SaveBlock(BSTR, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::SerializeEx(BSTR, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::get_SaveAsBinary(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::put_SaveAsBinary(VARIANT_BOOL) { return E_NOTIMPL; }
+
+// IDTCio
+STDMETHODIMP CDataIO::LoadDTC(LONG_PTR, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }

@@ -1,0 +1,29 @@
+#pragma once
+// The HatchPattern class (HatchPattern Class).
+#include "com/ComObject.h"
+#include "com/Dispatch.h"
+#include "YVEX_h.h"
+
+class CHatchPatternObject : public ycom::ObjectRoot,
+    public ycom::DispatchImpl<IHatchPattern, &IID_IHatchPattern>,
+    public ycom::SupportErrorInfoImpl<&IID_IHatchPattern> {
+public:
+    DECLARE_CLASS_ID(CLSID_HatchPattern)
+    BEGIN_INTERFACE_MAP(CHatchPatternObject)
+        INTERFACE_ENTRY(IHatchPattern)
+        INTERFACE_ENTRY2(IDispatch, IHatchPattern)
+        INTERFACE_ENTRY(ISupportErrorInfo)
+    END_INTERFACE_MAP()
+
+    // IHatchPattern
+    STDMETHODIMP get_ID(LONG *pVal) override;
+    STDMETHODIMP get_DatabaseID(LONG *pVal) override;
+    STDMETHODIMP put_DatabaseID(LONG newVal) override;
+    STDMETHODIMP get_Name(BSTR *pVal) override;
+    STDMETHODIMP put_Name(BSTR newVal) override;
+    STDMETHODIMP get_Description(BSTR *pVal) override;
+    STDMETHODIMP put_Description(BSTR newVal) override;
+    STDMETHODIMP get_ImageResourceID(LONG *pVal) override;
+    STDMETHODIMP put_ImageResourceID(LONG newVal) override;
+    STDMETHODIMP _Init(LONG_PTR lYVEXControl, LONG_PTR lPattern) override;
+};

@@ -1,0 +1,28 @@
+#pragma once
+// The ReferenceShape class (ReferenceShape Class).
+#include "com/ComObject.h"
+#include "automation/ShapeImpl.h"
+#include "YVEX_h.h"
+
+class CReferenceShape : public ycom::ObjectRoot,
+    public IShapeImpl<CReferenceShape, IReferenceShape, &IID_IReferenceShape>,
+    public ycom::SupportErrorInfoImpl<&IID_IReferenceShape> {
+public:
+    DECLARE_CLASS_ID(CLSID_ReferenceShape)
+    BEGIN_INTERFACE_MAP(CReferenceShape)
+        INTERFACE_ENTRY(IReferenceShape)
+        INTERFACE_ENTRY2(IShape, IReferenceShape)
+        INTERFACE_ENTRY2(IDispatch, IReferenceShape)
+        INTERFACE_ENTRY(ISupportErrorInfo)
+    END_INTERFACE_MAP()
+
+    // IReferenceShape
+    STDMETHODIMP get_XScale(double *pVal) override;
+    STDMETHODIMP get_YScale(double *pVal) override;
+    STDMETHODIMP get_RotationAngle(double *pVal) override;
+    STDMETHODIMP get_BlockGroupShapeID(LONG *pVal) override;
+    STDMETHODIMP put_XScale(double newVal) override;
+    STDMETHODIMP put_YScale(double newVal) override;
+    STDMETHODIMP put_RotationAngle(double newVal) override;
+    STDMETHODIMP put_BlockGroupShapeID(LONG newVal) override;
+};

@@ -1,0 +1,147 @@
+// CDxfFile: reads and writes DXF one group (a group code and its value) at a time, in the
+// ASCII or the binary form, from a file or an IStream, and maps the keywords that matter to
+// the rest of the control (sections, tables, entities, header variables, the extended-data
+// block names and registered application names) to small keyword indices.
+#pragma once
+
+#include "persistence/UrlSource.h"
+
+#include <windows.h>
+#include <objidl.h>
+
+#include <cstdint>
+#include <string>
+
+// One group: its code and value. The value area holds an integer, a real, a handle or a text
+// of up to 2049 characters with its terminating zero.
+struct DxfGroup {
+    static const int kValueSize = 2050;
+    int32_t code = 0;
+    union {
+        int32_t intValue;
+        double realValue;
+        uint32_t handle;
+        char text[kValueSize];
+    };
+    DxfGroup() { text[0] = 0; }
+};
+
+class CDxfFile : public CUrlSource
+{
+public:
+    // How a code's value is held (the same for ASCII and binary, reading and writing).
+    enum ValueClass { vcNone, vcInteger, vcReal, vcText, vcHandle };
+    static const int kMaxTextLength = DxfGroup::kValueSize - 1;
+
+    // Keyword indices used by name elsewhere.
+    enum KeywordIndex {
+        kwNone = 0,
+        kwApplicationFirst = 68,  // registered application names: 68 and 69
+        kwYvexApplication = 69,
+        kwXDataFirst = 70,        // extended-data block names: 70 to 83
+        kwLast = 83
+    };
+
+    CDxfFile();
+    ~CDxfFile() override;
+
+    // Opens a file (through the source, so an address is staged first). Reading tells binary
+    // from ASCII by the data and refuses data that is neither; writing creates the file in the
+    // form chosen with SetBinary (and SetTwoByteCodes) beforehand.
+    bool Open(const char* path, bool reading) override;
+    // Attaches a stream (not owned: the caller keeps its reference).
+    bool OpenStream(IStream* stream, bool reading);
+    // False when nothing was open.
+    bool Close() override;
+
+    // Reads the next group into the current group (and into copyTo when given). lookupNames
+    // asks for code-2 names to be looked up too. False at the end of the data, or with the
+    // error flag set when a group is malformed.
+    bool ReadGroup(DxfGroup* copyTo = nullptr, bool lookupNames = false);
+    // Pushes the current group back for the next ReadGroup (one group of look-ahead).
+    bool UngetGroup();
+
+    // Writes the current group; false when not open for writing, or for a code whose value
+    // has no written form.
+    bool WriteGroup();
+    bool WriteIntGroup(int code, int32_t value);
+    bool WriteStringGroup(int code, const char* text);
+
+    static const char* KeywordFromIndex(int index);
+    static int LookupKeyword(const char* text);
+    static int LookupApplication(const char* text);
+    static int LookupXDataName(const char* text);
+    static ValueClass ClassOf(int code);
+
+    // A negative percent stands for the position in the data.
+    void ReportProgress(long percent, int kind) override;
+
+    // The current group.
+    int GetCode() const { return m_group.code; }
+    void SetCode(int code) { m_group.code = code; }
+    int32_t GetInt() const { return m_group.intValue; }
+    void SetInt(int32_t value) { m_group.intValue = value; }
+    double GetReal() const { return m_group.realValue; }
+    void SetReal(double value) { m_group.realValue = value; }
+    uint32_t GetHandle() const { return m_group.handle; }
+    void SetHandle(uint32_t value) { m_group.handle = value; }
+    const char* GetText() const { return m_group.text; }
+    void SetText(const char* text);
+    const DxfGroup& GetGroup() const { return m_group; }
+    int GetKeywordIndex() const { return m_keyword; }
+    // The last line (ASCII) or value bytes (binary) as read, and their length.
+    const char* GetRawText() const { return m_raw.c_str(); }
+    size_t GetRawLength() const { return m_raw.size(); }
+
+    // The form: chosen before opening for writing, found by opening for reading, kept after
+    // closing. Binary files of version AC1009 carry one-byte group codes, later ones two-byte.
+    bool IsBinary() const { return m_binary; }
+    void SetBinary(bool binary) { m_binary = binary; }
+    bool HasTwoByteCodes() const { return m_twoByteCodes; }
+    void SetTwoByteCodes(bool twoByte) { m_twoByteCodes = twoByte; }
+
+    bool HasError() const { return m_error; }
+    bool IsOpenForReading() const { return m_isOpen && m_reading; }
+    bool IsOpenForWriting() const { return m_isOpen && !m_reading; }
+    uint64_t GetTotalSize() const { return m_totalSize; }
+    uint64_t GetPosition() const { return m_position; }
+
+    // Handles taken by the writers of APPID entries and polyline vertices: advanced first.
+    uint32_t NextHandle() { return ++m_handleCounter; }
+    uint32_t GetHandleCounter() const { return m_handleCounter; }
+    void SetHandleCounter(uint32_t value) { m_handleCounter = value; }
+
+private:
+    enum BinaryKind { bkNone, bkInt16, bkInt32, bkInt64, bkBool, bkDouble, bkString, bkChunk, bkHandle };
+    static BinaryKind KindOf(int code);
+
+    void ResetReadState();
+    bool ReadBytes(void* out, size_t length);
+    bool AtEnd();
+    bool ReadLine(bool& gotLine);
+    bool ReadAsciiGroup();
+    bool ReadBinaryGroup();
+    bool ReadBinaryString(size_t maxBytes);
+    void LookUp(bool lookupNames);
+    bool Emit(const std::string& bytes);
+    void CloseHandles();
+
+    DxfGroup m_group;
+    int m_keyword = 0;
+    std::string m_raw;
+    bool m_binary = false;
+    bool m_twoByteCodes = true;
+    uint64_t m_position = 0;
+    uint64_t m_totalSize = 0;
+    uint64_t m_groupBytes = 0;
+    bool m_pushedBack = false;
+    bool m_error = false;
+    bool m_isOpen = false;
+    bool m_reading = true;
+    uint32_t m_handleCounter = 0;
+
+    HANDLE m_file = INVALID_HANDLE_VALUE;
+    HANDLE m_mapping = nullptr;
+    const uint8_t* m_view = nullptr;
+    IStream* m_stream = nullptr;
+};

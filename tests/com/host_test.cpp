@@ -1,0 +1,372 @@
+// The registered control as hosts meet it: in place in Wine's ActiveX container (the AtlAxWin
+// window class of atl.dll), its events through the connection point, its inner objects through
+// QueryInterface, its persistence, and module lifetime.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+#include <olectl.h>
+#include <vector>
+#include "YVEX_h.h"
+
+namespace {
+
+template <class T>
+struct Ptr {
+    T* p = nullptr;
+    ~Ptr() { if (p) p->Release(); }
+    T* operator->() const { return p; }
+    void** Out() { return reinterpret_cast<void**>(&p); }
+};
+
+struct Atl {
+    HMODULE dll = nullptr;
+    BOOL(WINAPI* init)() = nullptr;
+    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
+};
+
+Atl& AtlApi()
+{
+    static Atl atl = [] {
+        Atl a;
+        a.dll = LoadLibraryW(L"atl.dll");
+        if (a.dll) {
+            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxWinInit")));
+            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+                reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxGetControl")));
+            if (a.init)
+                a.init();
+        }
+        return a;
+    }();
+    return atl;
+}
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// An event sink that records every event with its first argument.
+class Sink : public IDispatch {
+public:
+    struct Call {
+        DISPID id;
+        UINT args;
+        LONG first;
+    };
+    std::vector<Call> calls;
+    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
+    {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__IYVEXControlEvents) {
+            *ppv = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
+    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
+    {
+        EXPECT_EQ(flags, DISPATCH_METHOD);
+        calls.push_back(Call{id, p->cArgs, p->cArgs && p->rgvarg[p->cArgs - 1].vt == VT_I4 ? p->rgvarg[p->cArgs - 1].lVal : -1});
+        return S_OK;
+    }
+    ULONG m_refs = 1;
+};
+
+// The control hosted in an AtlAxWin window inside a top-level window.
+class Hosted : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(AtlApi().init && AtlApi().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
+        m_top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(m_top, nullptr);
+        m_ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, m_top,
+                               nullptr, nullptr, nullptr);
+        ASSERT_NE(m_ax, nullptr);
+        PumpMessages();
+        ASSERT_EQ(AtlApi().getControl(m_ax, &m_unk), S_OK);
+        ASSERT_NE(m_unk, nullptr);
+        Ptr<IOleWindow> window;
+        ASSERT_EQ(m_unk->QueryInterface(IID_IOleWindow, window.Out()), S_OK);
+        ASSERT_EQ(window->GetWindow(&m_wnd), S_OK);
+    }
+    void TearDown() override
+    {
+        if (m_unk)
+            m_unk->Release();
+        if (m_top)
+            DestroyWindow(m_top);
+        PumpMessages();
+    }
+    HWND m_top = nullptr;
+    HWND m_ax = nullptr;
+    HWND m_wnd = nullptr;
+    IUnknown* m_unk = nullptr;
+};
+
+} // namespace
+
+TEST_F(Hosted, ControlWindowLivesInTheContainer)
+{
+    ASSERT_TRUE(IsWindow(m_wnd));
+    EXPECT_EQ(GetParent(m_wnd), m_ax);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_VISIBLE) << "shown by in-place activation";
+    wchar_t cls[64] = {};
+    GetClassNameW(m_wnd, cls, 64);
+    EXPECT_STREQ(cls, L"YVEXControl");
+    RECT rc;
+    GetClientRect(m_wnd, &rc);
+    EXPECT_EQ(rc.right, 320);
+    EXPECT_EQ(rc.bottom, 240);
+
+    Ptr<IYVEXControl> control;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
+    VARIANT_BOOL fire = VARIANT_FALSE;
+    EXPECT_EQ(control->get_FireEvents(&fire), S_OK);
+    EXPECT_EQ(fire, VARIANT_TRUE);
+    // The window paints without help (WM_PAINT through the control's drawing).
+    EXPECT_TRUE(UpdateWindow(m_wnd));
+
+    // Moving the control follows the container's rectangles.
+    Ptr<IOleInPlaceObject> inplace;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IOleInPlaceObject, inplace.Out()), S_OK);
+    RECT pos = {5, 6, 105, 56};
+    EXPECT_EQ(inplace->SetObjectRects(&pos, &pos), S_OK);
+    GetClientRect(m_wnd, &rc);
+    EXPECT_EQ(rc.right, 100);
+    EXPECT_EQ(rc.bottom, 50);
+
+    // Closing the host takes the control's window with it.
+    HWND wnd = m_wnd;
+    DestroyWindow(m_top);
+    m_top = nullptr;
+    PumpMessages();
+    EXPECT_FALSE(IsWindow(wnd));
+}
+
+TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
+{
+    Ptr<IProvideClassInfo2> info;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IProvideClassInfo2, info.Out()), S_OK);
+    GUID source = GUID_NULL;
+    ASSERT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_TRUE(source == DIID__IYVEXControlEvents);
+
+    Ptr<IConnectionPointContainer> container;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
+    Ptr<IConnectionPoint> point;
+    ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, &point.p), S_OK);
+    Sink first, second;
+    DWORD c1 = 0, c2 = 0;
+    ASSERT_EQ(point->Advise(&first, &c1), S_OK);
+    ASSERT_EQ(point->Advise(&second, &c2), S_OK);
+
+    // Timer 101 expiring is the toolbar notification: OnInvalidateToolbar(0), dispatch ID 51.
+    SendMessageW(m_wnd, WM_TIMER, 101, 0);
+    ASSERT_EQ(first.calls.size(), 1u);
+    EXPECT_EQ(first.calls[0].id, 51);
+    EXPECT_EQ(first.calls[0].args, 1u);
+    EXPECT_EQ(first.calls[0].first, 0);
+    EXPECT_EQ(second.calls.size(), 1u);
+
+    // A disconnected sink hears nothing more; the gate stops everything.
+    ASSERT_EQ(point->Unadvise(c1), S_OK);
+    SendMessageW(m_wnd, WM_TIMER, 101, 0);
+    EXPECT_EQ(first.calls.size(), 1u);
+    EXPECT_EQ(second.calls.size(), 2u);
+    Ptr<IYVEXControl> control;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
+    ASSERT_EQ(control->put_FireEvents(VARIANT_FALSE), S_OK);
+    SendMessageW(m_wnd, WM_TIMER, 101, 0);
+    EXPECT_EQ(second.calls.size(), 2u);
+    control->put_FireEvents(VARIANT_TRUE);
+    // Another timer of the window is not the toolbar notification.
+    SendMessageW(m_wnd, WM_TIMER, 100, 0);
+    EXPECT_EQ(second.calls.size(), 2u);
+    EXPECT_EQ(point->Unadvise(c2), S_OK);
+    EXPECT_EQ(first.m_refs, 1u);
+    EXPECT_EQ(second.m_refs, 1u);
+}
+
+TEST(Ruler, HostsInPlaceOnItsOwn)
+{
+    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
+    HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.Ruler", WS_CHILD | WS_VISIBLE, 0, 0, 200, 24, top, nullptr, nullptr, nullptr);
+    PumpMessages();
+    Ptr<IUnknown> unk;
+    ASSERT_EQ(AtlApi().getControl(ax, &unk.p), S_OK);
+    Ptr<IRuler> ruler;
+    EXPECT_EQ(unk->QueryInterface(IID_IRuler, ruler.Out()), S_OK);
+    Ptr<IOleWindow> window;
+    ASSERT_EQ(unk->QueryInterface(IID_IOleWindow, window.Out()), S_OK);
+    HWND wnd = nullptr;
+    ASSERT_EQ(window->GetWindow(&wnd), S_OK);
+    EXPECT_EQ(GetParent(wnd), ax);
+    DestroyWindow(top);
+    PumpMessages();
+}
+
+TEST(Control, InnerObjectsAnswerThroughTheControl)
+{
+    Ptr<IYVEXControl> control;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, control.Out()), S_OK);
+    Ptr<IUnknown> identity;
+    ASSERT_EQ(control->QueryInterface(IID_IUnknown, identity.Out()), S_OK);
+    const IID* inner[] = {&IID_ISite, &IID_IMessenger, &IID_IDXFOperations, &IID_IPersistDB,
+                          &IID_IPersistWeb, &IID_IDataIO, &IID_IYVEXPrint, &IID_IDTCio, &IID_IYVEXUndo};
+    for (const IID* iid : inner) {
+        Ptr<IDispatch> itf;
+        ASSERT_EQ(control->QueryInterface(*iid, itf.Out()), S_OK);
+        Ptr<IUnknown> back;
+        ASSERT_EQ(itf->QueryInterface(IID_IUnknown, back.Out()), S_OK);
+        EXPECT_EQ(back.p, identity.p) << "one identity for the aggregate";
+        Ptr<IYVEXControl> again;
+        EXPECT_EQ(itf->QueryInterface(IID_IYVEXControl, again.Out()), S_OK);
+    }
+    // The inner site names its own interface in its type information.
+    Ptr<ISite> site;
+    ASSERT_EQ(control->QueryInterface(IID_ISite, site.Out()), S_OK);
+    Ptr<ITypeInfo> ti;
+    ASSERT_EQ(site->GetTypeInfo(0, 0, &ti.p), S_OK);
+    BSTR name = nullptr;
+    ti->GetDocumentation(MEMBERID_NIL, &name, nullptr, nullptr, nullptr);
+    EXPECT_STREQ(name, L"ISite");
+    SysFreeString(name);
+
+    // A class the control does not answer for.
+    Ptr<IUnknown> none;
+    EXPECT_EQ(control->QueryInterface(IID_IPropertyPage, none.Out()), E_NOINTERFACE);
+
+    Ptr<ISpecifyPropertyPages> pages;
+    ASSERT_EQ(control->QueryInterface(IID_ISpecifyPropertyPages, pages.Out()), S_OK);
+    CAUUID ids = {};
+    ASSERT_EQ(pages->GetPages(&ids), S_OK);
+    ASSERT_EQ(ids.cElems, 1u);
+    EXPECT_TRUE(ids.pElems[0] == CLSID_GeneralPropPage);
+    CoTaskMemFree(ids.pElems);
+    Ptr<IUnknown> page;
+    EXPECT_EQ(CoCreateInstance(CLSID_GeneralPropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, page.Out()), S_OK);
+}
+
+TEST(Control, PersistsItsPropertyMap)
+{
+    Ptr<IOleObject> ole;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, ole.Out()), S_OK);
+    SIZEL extent = {4000, 3000};
+    ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    Ptr<IPersistStreamInit> persist;
+    ASSERT_EQ(ole->QueryInterface(IID_IPersistStreamInit, persist.Out()), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_OK);
+    CLSID clsid;
+    EXPECT_EQ(persist->GetClassID(&clsid), S_OK);
+    EXPECT_TRUE(clsid == CLSID_YVEXControl);
+    Ptr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream.p), S_OK);
+    ASSERT_EQ(persist->Save(stream.p, TRUE), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+    Ptr<IOleObject> copy;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, copy.Out()), S_OK);
+    Ptr<IPersistStreamInit> copyPersist;
+    ASSERT_EQ(copy->QueryInterface(IID_IPersistStreamInit, copyPersist.Out()), S_OK);
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(copyPersist->Load(stream.p), S_OK);
+    SIZEL got = {};
+    ASSERT_EQ(copy->GetExtent(DVASPECT_CONTENT, &got), S_OK);
+    EXPECT_EQ(got.cx, 4000);
+    EXPECT_EQ(got.cy, 3000);
+
+    // Garbage is refused, not read.
+    Ptr<IStream> junk;
+    CreateStreamOnHGlobal(nullptr, TRUE, &junk.p);
+    junk->Write("junk", 4, nullptr);
+    junk->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_TRUE(FAILED(copyPersist->Load(junk.p)));
+
+    DWORD status = 0;
+    EXPECT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+    EXPECT_EQ(status, 131473u);
+}
+
+TEST(Site, ResourceModuleTakesOnlyLoadedModulesOfTheSameVersion)
+{
+    Ptr<ISite> site;
+    ASSERT_EQ(CoCreateInstance(CLSID_Site, nullptr, CLSCTX_INPROC_SERVER, IID_ISite, site.Out()), S_OK);
+    ULONG_PTR own = 0;
+    ASSERT_EQ(site->get_ResourceHandle(&own), S_OK);
+    EXPECT_EQ(own, reinterpret_cast<ULONG_PTR>(GetModuleHandleW(L"yvex.dll")));
+    EXPECT_EQ(site->put_ResourceHandle(own), S_FALSE) << "the module already in use";
+
+    EXPECT_EQ(site->put_ResourceHandle(12345), E_INVALIDARG);
+    IErrorInfo* error = nullptr;
+    ASSERT_EQ(GetErrorInfo(0, &error), S_OK);
+    BSTR text = nullptr;
+    error->GetDescription(&text);
+    EXPECT_STREQ(text, L"Wrong identifier.");
+    SysFreeString(text);
+    error->Release();
+
+    // A loaded module of another version (this test program has none) keeps the old one.
+    EXPECT_EQ(site->put_ResourceHandle(reinterpret_cast<ULONG_PTR>(GetModuleHandleW(nullptr))), E_POINTER);
+    EXPECT_EQ(site->put_ResourceHandle(reinterpret_cast<ULONG_PTR>(GetModuleHandleW(L"kernel32.dll"))), E_INVALIDARG);
+    ULONG_PTR now = 0;
+    site->get_ResourceHandle(&now);
+    EXPECT_EQ(now, own);
+    EXPECT_EQ(site->put_ResourceHandle(0), S_OK);
+
+    // The hidden attachment refuses anything but a live control.
+    EXPECT_EQ(site->_Init(12345), E_INVALIDARG);
+    EXPECT_EQ(site->_Init(0), S_OK);
+    Ptr<IPersistDB> db;
+    ASSERT_EQ(CoCreateInstance(CLSID_PersistDB, nullptr, CLSCTX_INPROC_SERVER, IID_IPersistDB, db.Out()), S_OK);
+    EXPECT_EQ(db->put__YVEXControl(reinterpret_cast<LONG_PTR>(db.p)), E_INVALIDARG);
+}
+
+TEST(Module, UnloadsOnlyWhenNoObjectIsLeft)
+{
+    HMODULE dll = GetModuleHandleW(L"yvex.dll");
+    if (!dll) {
+        Ptr<IUnknown> warm;
+        ASSERT_EQ(CoCreateInstance(CLSID_Point, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, warm.Out()), S_OK);
+        dll = GetModuleHandleW(L"yvex.dll");
+    }
+    ASSERT_NE(dll, nullptr);
+    auto canUnload = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "DllCanUnloadNow")));
+    ASSERT_NE(canUnload, nullptr);
+    EXPECT_EQ(canUnload(), S_OK);
+    EXPECT_NE(GetModuleHandleW(L"riched32.dll"), nullptr) << "loaded with the module and kept";
+    {
+        Ptr<IYVEXControl> control;
+        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, control.Out()), S_OK);
+        EXPECT_EQ(canUnload(), S_FALSE);
+        Ptr<IClassFactory> factory;
+        ASSERT_EQ(CoGetClassObject(CLSID_Vertex, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory, factory.Out()), S_OK);
+        control.p->Release();
+        control.p = nullptr;
+        EXPECT_EQ(canUnload(), S_FALSE) << "a class factory keeps the module";
+    }
+    EXPECT_EQ(canUnload(), S_OK) << "the control and its seven inner objects are gone";
+}
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    OleInitialize(nullptr);
+    const int rc = RUN_ALL_TESTS();
+    OleUninitialize();
+    return rc;
+}

@@ -1,0 +1,651 @@
+// The DXF group file: keyword tables, reading files written by another program (ezdxf, ASCII
+// with bare line feeds and binary), the open rules, the value classes and sizes of both forms,
+// push-back, malformed data, and small drawings written for independent readers.
+#include "interchange/DxfFile.h"
+
+#include <gtest/gtest.h>
+#include <shlwapi.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string WinPath(const char* envName, const std::string& relative)
+{
+    const char* root = std::getenv(envName);
+    std::string p = std::string(root ? root : ".") + "/" + relative;
+    if (!p.empty() && p[0] == '/')
+        p = "Z:" + p;
+    for (char& c : p) {
+        if (c == '/')
+            c = '\\';
+    }
+    return p;
+}
+
+std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dxf/") + name); }
+
+std::string OutputDir()
+{
+    const std::string dir = WinPath("YVEX_BINARY_DIR", "tests/interchange/dxf_out");
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string Scratch(const char* name)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "yvex_dxf_" + name;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f << bytes;
+}
+
+std::string Hex(const std::string& bytes)
+{
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        std::snprintf(b, sizeof b, i ? " %02X" : "%02X", static_cast<unsigned char>(bytes[i]));
+        s += b;
+    }
+    return s;
+}
+
+const std::string kSentinel("AutoCAD Binary DXF\r\n\x1a\0", 22);
+
+// A group as the tests write and expect it.
+struct G {
+    int code;
+    char cls;  // I, R, T, H
+    std::string text;
+    double real = 0;
+    int32_t integer = 0;
+
+    static G Int(int code, int32_t v) { return {code, 'I', "", 0, v}; }
+    static G Real(int code, double v) { return {code, 'R', "", v, 0}; }
+    static G Text(int code, const std::string& v) { return {code, 'T', v, 0, 0}; }
+    static G Handle(int code, uint32_t v) { return {code, 'H', "", 0, static_cast<int32_t>(v)}; }
+};
+
+bool Put(CDxfFile& dxf, const G& g)
+{
+    dxf.SetCode(g.code);
+    switch (g.cls) {
+    case 'I':
+        dxf.SetInt(g.integer);
+        break;
+    case 'R':
+        dxf.SetReal(g.real);
+        break;
+    case 'H':
+        dxf.SetHandle(static_cast<uint32_t>(g.integer));
+        break;
+    default:
+        dxf.SetText(g.text.c_str());
+        break;
+    }
+    return dxf.WriteGroup();
+}
+
+// The current group equals g (as the reader holds it).
+::testing::AssertionResult Holds(const CDxfFile& dxf, const G& g)
+{
+    if (dxf.GetCode() != g.code)
+        return ::testing::AssertionFailure() << "code " << dxf.GetCode() << " instead of " << g.code;
+    const char cls = "NIRTH"[dxf.ClassOf(g.code)];
+    if (cls != g.cls)
+        return ::testing::AssertionFailure() << "class " << cls << " instead of " << g.cls << " for " << g.code;
+    bool same = true;
+    switch (g.cls) {
+    case 'I':
+        same = dxf.GetInt() == g.integer;
+        break;
+    case 'R':
+        same = dxf.GetReal() == g.real;
+        break;
+    case 'H':
+        same = dxf.GetHandle() == static_cast<uint32_t>(g.integer);
+        break;
+    default:
+        same = g.text == dxf.GetText();
+        break;
+    }
+    if (!same)
+        return ::testing::AssertionFailure() << "value of group " << g.code << " (raw '" << dxf.GetRawText() << "')";
+    return ::testing::AssertionSuccess();
+}
+
+std::vector<G> ReadListing(const std::string& path)
+{
+    std::vector<G> groups;
+    std::istringstream in(ReadAll(path));
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t a = line.find('|');
+        const size_t b = line.find('|', a + 1);
+        const int code = std::atoi(line.substr(0, a).c_str());
+        const char cls = line[a + 1];
+        const std::string value = line.substr(b + 1);
+        if (cls == 'I')
+            groups.push_back(G::Int(code, std::atoi(value.c_str())));
+        else if (cls == 'R')
+            groups.push_back(G::Real(code, std::strtod(value.c_str(), nullptr)));
+        else if (cls == 'H')
+            groups.push_back(G::Handle(code, std::strtoul(value.c_str(), nullptr, 16)));
+        else
+            groups.push_back(G::Text(code, value));
+    }
+    return groups;
+}
+
+// Reads every group and compares it with the expected list.
+void ExpectGroups(CDxfFile& dxf, const std::vector<G>& expected, const std::string& what)
+{
+    size_t n = 0;
+    while (dxf.ReadGroup()) {
+        ASSERT_LT(n, expected.size()) << what;
+        ASSERT_TRUE(Holds(dxf, expected[n])) << what << " group " << n;
+        ++n;
+    }
+    EXPECT_FALSE(dxf.HasError()) << what;
+    EXPECT_EQ(n, expected.size()) << what;
+}
+
+IStream* StreamOf(const std::string& bytes)
+{
+    IStream* s = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    return s;
+}
+
+TEST(DxfKeywords, IndicesAndLookups)
+{
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(47), "SECTION");
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(1), "$ACADVER");
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(67), "$USERR5");
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(68), "Korvane");
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(69), "YVEXControl");
+    EXPECT_STREQ(CDxfFile::KeywordFromIndex(83), "POLYLINE DATA");
+    EXPECT_EQ(CDxfFile::KeywordFromIndex(0), nullptr);
+    EXPECT_EQ(CDxfFile::KeywordFromIndex(84), nullptr);
+    EXPECT_EQ(CDxfFile::LookupKeyword("LINE"), 37);
+    EXPECT_EQ(CDxfFile::LookupKeyword("Line"), 0);
+    EXPECT_EQ(CDxfFile::LookupKeyword("IMAGEDEF_REACTOR"), 35);
+    EXPECT_EQ(CDxfFile::LookupKeyword("IMAGEDEF_REACTORS"), 0);
+    EXPECT_EQ(CDxfFile::LookupKeyword("YVEXControl"), 0);  // another map
+    EXPECT_EQ(CDxfFile::LookupApplication("YVEXControl"), 69);
+    EXPECT_EQ(CDxfFile::LookupApplication("Korvane"), 68);
+    EXPECT_EQ(CDxfFile::LookupXDataName("ARROWS"), 82);
+    EXPECT_EQ(CDxfFile::LookupXDataName("SHAPE HATCH DATA"), 74);
+    EXPECT_EQ(CDxfFile::LookupXDataName(""), 0);
+    EXPECT_EQ(CDxfFile::LookupXDataName(" ARROWS"), 0);
+    EXPECT_EQ(CDxfFile::LookupXDataName(nullptr), 0);
+}
+
+TEST(DxfFile, ReadsEzdxfFilesGroupForGroup)
+{
+    const std::vector<G> expected = ReadListing(Fixture("r12.groups"));
+    ASSERT_GT(expected.size(), 500u);
+    struct Case {
+        const char* file;
+        bool binary;
+    };
+    for (const Case& c : {Case{"r12_ascii.dxf", false}, Case{"r12_binary.dxf", true}}) {
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.Open(Fixture(c.file).c_str(), true)) << c.file;
+        EXPECT_EQ(dxf.IsBinary(), c.binary);
+        if (c.binary) {
+            EXPECT_FALSE(dxf.HasTwoByteCodes());  // R12: one-byte codes
+        }
+        ExpectGroups(dxf, expected, c.file);
+        EXPECT_EQ(dxf.GetPosition(), dxf.GetTotalSize());
+        EXPECT_TRUE(dxf.Close());
+        EXPECT_FALSE(dxf.Close());
+        EXPECT_EQ(dxf.IsBinary(), c.binary);  // kept after closing
+
+        // The same from a stream.
+        IStream* stream = StreamOf(ReadAll(Fixture(c.file)));
+        ASSERT_NE(stream, nullptr);
+        ASSERT_TRUE(dxf.OpenStream(stream, true));
+        EXPECT_EQ(dxf.IsBinary(), c.binary);
+        ExpectGroups(dxf, expected, std::string(c.file) + " as a stream");
+        dxf.Close();
+        stream->Release();
+    }
+
+    // Keyword indices come with the groups that carry keywords.
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(Fixture("r12_ascii.dxf").c_str(), true));
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_EQ(dxf.GetKeywordIndex(), 47);
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_EQ(dxf.GetKeywordIndex(), 0);  // code 2 only when names are looked up
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_EQ(dxf.GetKeywordIndex(), 1);  // 9 $ACADVER
+    dxf.Close();
+    ASSERT_TRUE(dxf.Open(Fixture("r12_ascii.dxf").c_str(), true));
+    dxf.ReadGroup();
+    DxfGroup copy;
+    ASSERT_TRUE(dxf.ReadGroup(&copy, true));
+    EXPECT_EQ(dxf.GetKeywordIndex(), 29);  // 2 HEADER
+    EXPECT_EQ(copy.code, 2);
+    EXPECT_STREQ(copy.text, "HEADER");
+}
+
+TEST(DxfFile, OpenRules)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool opens;
+        bool binary;
+        int firstCode;     // -1: no group
+        int firstKeyword;
+    };
+    const std::string s16(16, ' '), s17(17, ' ');
+    const Case cases[] = {
+        {"CRLF", "  0\r\nSECTION\r\n  2\r\nHEADER\r\n", true, false, 0, 47},
+        {"bare LF", "  0\nSECTION\n  2\nHEADER\n", true, false, 0, 47},
+        {"lower case", "0\nsection\n", true, false, 0, 0},
+        // The 0 and the keyword's first letter must lie in the first 20 bytes.
+        {"16 blanks", s16 + "0\r\nSECTION\r\n", true, false, 0, 47},
+        {"17 blanks", s17 + "0\r\nSECTION\r\n", false, false, -1, 0},
+        {"17 blanks, bare LF", s17 + "0\nSECTION\n", true, false, 0, 47},
+        {"keyword too far", "0" + std::string(19, '\n') + "SECTION\n", false, false, -1, 0},
+        {"comment first", "999\r\nmade by\r\n0\r\nSECTION\r\n", false, false, -1, 0},
+        {"not DXF", "hello world, this is no drawing", false, false, -1, 0},
+        {"empty", "", true, false, -1, 0},
+        {"sentinel alone", kSentinel, false, false, -1, 0},
+        {"binary, two-byte codes", kSentinel + std::string("\0\0SECTION\0", 10), true, true, 0, 47},
+        {"binary, one-byte codes", kSentinel + std::string("\0SECTION\0", 9), true, true, 0, 47},
+    };
+    const std::string path = Scratch("open.dxf");
+    for (const Case& c : cases) {
+        WriteAll(path, c.bytes);
+        CDxfFile dxf;
+        ASSERT_EQ(dxf.Open(path.c_str(), true), c.opens) << c.name;
+        if (!c.opens)
+            continue;
+        EXPECT_EQ(dxf.IsBinary(), c.binary) << c.name;
+        if (c.firstCode < 0) {
+            EXPECT_FALSE(dxf.ReadGroup()) << c.name;
+            EXPECT_FALSE(dxf.HasError()) << c.name;
+        } else {
+            ASSERT_TRUE(dxf.ReadGroup()) << c.name;
+            EXPECT_EQ(dxf.GetCode(), c.firstCode) << c.name;
+            EXPECT_EQ(_stricmp(dxf.GetText(), "SECTION"), 0) << c.name;
+            EXPECT_EQ(dxf.GetKeywordIndex(), c.firstKeyword) << c.name;
+        }
+    }
+    CDxfFile dxf;
+    EXPECT_FALSE(dxf.Open(Scratch("does-not-exist.dxf").c_str(), true));
+    EXPECT_FALSE(dxf.Open(nullptr, true));
+}
+
+TEST(DxfFile, AsciiGroupsAndMalformedLines)
+{
+    struct Case {
+        const char* name;
+        std::string body;  // after "0 SECTION"
+        std::vector<G> groups;
+        bool error;
+    };
+    const Case cases[] = {
+        {"blanks around code and value", "  10 \r\n\t1.5 \r\n", {G::Real(10, 1.5)}, false},
+        {"handles read as hexadecimal", "330\r\n1F\r\n340\r\n2a\r\n5\r\nAB\r\n",
+         {G::Handle(330, 0x1F), G::Handle(340, 0x2A), G::Text(5, "AB")}, false},
+        {"integer and text", "62\r\n256\r\n1\r\n  two words\r\n", {G::Int(62, 256), G::Text(1, "two words")}, false},
+        {"letter in the code", "1O\r\n5\r\n", {}, true},
+        {"negative code", "-1\r\nx\r\n", {}, true},
+        {"value line missing", "10\r\n", {}, true},
+        {"empty line ends the data", "\r\n10\r\n1\r\n", {}, false},
+        {"last line without line end", "0\r\nEOF", {G::Text(0, "EOF")}, false},
+        {"value too long", "1\r\n" + std::string(2050, 'x') + "\r\n", {}, true},
+        {"longest value", "1\r\n" + std::string(2049, 'x') + "\r\n", {G::Text(1, std::string(2049, 'x'))}, false},
+    };
+    const std::string path = Scratch("ascii.dxf");
+    for (const Case& c : cases) {
+        WriteAll(path, "0\r\nSECTION\r\n" + c.body);
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.Open(path.c_str(), true)) << c.name;
+        ASSERT_TRUE(dxf.ReadGroup());
+        for (const G& g : c.groups) {
+            ASSERT_TRUE(dxf.ReadGroup()) << c.name;
+            EXPECT_TRUE(Holds(dxf, g)) << c.name;
+        }
+        EXPECT_FALSE(dxf.ReadGroup()) << c.name;
+        EXPECT_EQ(dxf.HasError(), c.error) << c.name;
+    }
+}
+
+// What each value takes in a binary file, by the DXF format's value types.
+TEST(DxfFile, BinaryValueSizesFollowTheFormat)
+{
+    const std::vector<G> groups = {
+        G::Text(0, "SECTION"),   G::Int(1071, 123456789), G::Int(370, -3), G::Int(280, 5),
+        G::Int(290, 1),          G::Int(62, 256),         G::Real(10, 1.5), G::Handle(330, 0x1F),
+        G::Handle(340, 0x2A),    G::Handle(105, 0xABC),   G::Text(1000, "x"), G::Text(5, "1A"),
+    };
+    const char* const twoByte =
+        "00 00 53 45 43 54 49 4F 4E 00 "  // 0 SECTION
+        "2F 04 15 CD 5B 07 "              // 1071: 4 bytes
+        "72 01 FD FF "                    // 370: 2 bytes
+        "18 01 05 00 "                    // 280: 2 bytes
+        "22 01 01 "                       // 290: 1 byte
+        "3E 00 00 01 "                    // 62: 2 bytes
+        "0A 00 00 00 00 00 00 00 F8 3F "  // 10: 8 bytes
+        "4A 01 31 46 00 "                 // 330: hexadecimal text
+        "54 01 32 41 00 "                 // 340: hexadecimal text
+        "69 00 41 42 43 00 "              // 105: hexadecimal text
+        "E8 03 78 00 "                    // 1000
+        "05 00 31 41 00";                 // 5: text
+    const char* const oneByte =
+        "00 53 45 43 54 49 4F 4E 00 "
+        "FF 2F 04 15 CD 5B 07 "  // codes of 255 and above: 255, then the 16-bit code
+        "FF 72 01 FD FF "
+        "FF 18 01 05 00 "
+        "FF 22 01 01 "
+        "3E 00 01 "
+        "0A 00 00 00 00 00 00 F8 3F "
+        "FF 4A 01 31 46 00 "
+        "FF 54 01 32 41 00 "
+        "69 41 42 43 00 "
+        "FF E8 03 78 00 "
+        "05 31 41 00";
+    for (bool two : {true, false}) {
+        const std::string path = Scratch(two ? "sizes2.dxf" : "sizes1.dxf");
+        CDxfFile dxf;
+        dxf.SetBinary(true);
+        dxf.SetTwoByteCodes(two);
+        ASSERT_TRUE(dxf.Open(path.c_str(), false));
+        for (const G& g : groups)
+            ASSERT_TRUE(Put(dxf, g)) << g.code;
+        // Chunks and codes of no value type have no written form here.
+        dxf.SetCode(310);
+        EXPECT_FALSE(dxf.WriteGroup());
+        dxf.SetCode(500);
+        EXPECT_FALSE(dxf.WriteGroup());
+        ASSERT_TRUE(dxf.Close());
+
+        const std::string bytes = ReadAll(path);
+        ASSERT_EQ(bytes.substr(0, 22), kSentinel);
+        EXPECT_EQ(Hex(bytes.substr(22)), two ? twoByte : oneByte);
+
+        dxf.SetBinary(false);
+        ASSERT_TRUE(dxf.Open(path.c_str(), true));
+        EXPECT_TRUE(dxf.IsBinary());
+        EXPECT_EQ(dxf.HasTwoByteCodes(), two);
+        ExpectGroups(dxf, groups, two ? "two-byte codes" : "one-byte codes");
+        EXPECT_FALSE(dxf.WriteGroup());  // open for reading
+    }
+}
+
+TEST(DxfFile, AsciiWriterForms)
+{
+    const std::string path = Scratch("forms.dxf");
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    EXPECT_TRUE(dxf.WriteStringGroup(0, "SECTION"));
+    EXPECT_TRUE(dxf.WriteIntGroup(62, 7));
+    EXPECT_TRUE(dxf.WriteIntGroup(1071, -12));
+    EXPECT_TRUE(Put(dxf, G::Real(10, 0.0)));
+    EXPECT_TRUE(Put(dxf, G::Real(20, -1.25)));
+    EXPECT_TRUE(Put(dxf, G::Handle(105, 0xABC)));
+    EXPECT_TRUE(dxf.WriteStringGroup(1, nullptr));
+    EXPECT_TRUE(dxf.Close());
+    EXPECT_EQ(ReadAll(path), " 0\r\nSECTION\r\n 62\r\n7\r\n 1071\r\n-12\r\n 10\r\n0.000000\r\n 20\r\n-1.250000\r\n"
+                             " 105\r\nABC\r\n 1\r\n\r\n");
+}
+
+TEST(DxfFile, PushBackReturnsTheSameGroup)
+{
+    for (const char* file : {"r12_ascii.dxf", "r12_binary.dxf"}) {
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.Open(Fixture(file).c_str(), true));
+        for (int i = 0; i < 40; ++i)
+            ASSERT_TRUE(dxf.ReadGroup());
+        const uint64_t before = dxf.GetPosition();
+        const int code = dxf.GetCode();
+        const std::string raw = dxf.GetRawText();
+        ASSERT_TRUE(dxf.ReadGroup());  // 0 group of the next variable or entry
+        const int keyword = dxf.GetKeywordIndex();
+        const int nextCode = dxf.GetCode();
+        const std::string text = dxf.GetText();
+        const uint64_t after = dxf.GetPosition();
+        EXPECT_TRUE(dxf.UngetGroup());
+        EXPECT_EQ(dxf.GetPosition(), before) << file;
+        EXPECT_TRUE(dxf.UngetGroup());  // a second push-back changes nothing
+        EXPECT_EQ(dxf.GetPosition(), before) << file;
+        DxfGroup copy;
+        ASSERT_TRUE(dxf.ReadGroup(&copy));
+        EXPECT_EQ(dxf.GetCode(), nextCode);
+        EXPECT_EQ(copy.code, nextCode);
+        EXPECT_EQ(dxf.GetKeywordIndex(), keyword);
+        EXPECT_EQ(dxf.GetPosition(), after) << file;
+        if (dxf.ClassOf(nextCode) == CDxfFile::vcText) {
+            EXPECT_EQ(text, dxf.GetText());
+        }
+        (void)code;
+        (void)raw;
+    }
+}
+
+TEST(DxfFile, TruncatedBinaryDataEndsCleanlyOrWithAnError)
+{
+    const std::string whole = ReadAll(Fixture("r12_binary.dxf"));
+    const std::vector<G> expected = ReadListing(Fixture("r12.groups"));
+    // Group boundaries, from reading the whole file.
+    std::vector<uint64_t> boundaries;
+    {
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.Open(Fixture("r12_binary.dxf").c_str(), true));
+        boundaries.push_back(dxf.GetPosition());
+        while (dxf.ReadGroup())
+            boundaries.push_back(dxf.GetPosition());
+    }
+    ASSERT_EQ(boundaries.size(), expected.size() + 1);
+    for (size_t cut = 23; cut < whole.size(); ++cut) {
+        IStream* stream = StreamOf(whole.substr(0, cut));
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.OpenStream(stream, true));
+        size_t n = 0;
+        while (dxf.ReadGroup()) {
+            ASSERT_LT(n, expected.size());
+            ASSERT_TRUE(Holds(dxf, expected[n])) << "cut " << cut;
+            ++n;
+        }
+        const bool atBoundary = boundaries[n] == cut;
+        EXPECT_EQ(dxf.HasError(), !atBoundary) << "cut " << cut << " after " << n << " groups, boundary "
+                                               << boundaries[n] << ", position " << dxf.GetPosition()
+                                               << ", code " << dxf.GetCode();
+        dxf.Close();
+        stream->Release();
+    }
+    // The mapped-file reader, at a few cuts inside groups.
+    const std::string path = Scratch("cut.dxf");
+    const size_t last = boundaries.size() - 2;
+    for (size_t cut : {boundaries[0] + 1, boundaries[1] + 1, boundaries[last / 2] + 1, boundaries[last] + 2}) {
+        WriteAll(path, whole.substr(0, cut));
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.Open(path.c_str(), true));
+        while (dxf.ReadGroup()) {
+        }
+        EXPECT_TRUE(dxf.HasError()) << "cut " << cut;
+        EXPECT_LE(dxf.GetPosition(), cut);
+    }
+}
+
+TEST(DxfFile, BinaryTextWithoutEndIsAnError)
+{
+    const std::string path = Scratch("longtext.dxf");
+    WriteAll(path, kSentinel + std::string("\0\0SECTION\0\1\0", 12) + std::string(2050, 'x') + std::string(1, '\0'));
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(path.c_str(), true));
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_FALSE(dxf.ReadGroup());
+    EXPECT_TRUE(dxf.HasError());
+    dxf.Close();
+    // 2049 characters and the terminator fit.
+    WriteAll(path, kSentinel + std::string("\0\0SECTION\0\1\0", 12) + std::string(2049, 'x') + std::string(1, '\0'));
+    ASSERT_TRUE(dxf.Open(path.c_str(), true));
+    ASSERT_TRUE(dxf.ReadGroup());
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_EQ(std::string(dxf.GetText()), std::string(2049, 'x'));
+    dxf.Close();
+    // A code of no value type cannot be followed.
+    WriteAll(path, kSentinel + std::string("\0\0SECTION\0\xF4\x01\x05\x00", 14));
+    ASSERT_TRUE(dxf.Open(path.c_str(), true));
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_FALSE(dxf.ReadGroup());
+    EXPECT_TRUE(dxf.HasError());
+}
+
+std::vector<long> g_progress;
+void CollectProgress(void*, long percent) { g_progress.push_back(percent); }
+
+TEST(DxfFile, ReadingReportsProgressBelowOneHundred)
+{
+    g_progress.clear();
+    CDxfFile dxf;
+    dxf.SetProgressCallback(CollectProgress, nullptr);
+    ASSERT_TRUE(dxf.Open(Fixture("r12_ascii.dxf").c_str(), true));
+    while (dxf.ReadGroup()) {
+    }
+    ASSERT_GT(g_progress.size(), 10u);
+    EXPECT_EQ(g_progress.front(), 0);
+    EXPECT_GE(g_progress.back(), 97);
+    EXPECT_LE(g_progress.back(), 99);
+    for (size_t i = 1; i < g_progress.size(); ++i)
+        EXPECT_GE(g_progress[i], g_progress[i - 1]);
+}
+
+// --- small drawings for independent readers ----------------------------------------------------
+
+std::vector<G> R12Drawing()
+{
+    std::vector<G> d = {
+        G::Text(0, "SECTION"), G::Text(2, "HEADER"),
+        G::Text(9, "$ACADVER"), G::Text(1, "AC1009"),
+        G::Text(9, "$INSBASE"), G::Real(10, 0), G::Real(20, 0), G::Real(30, 0),
+        G::Text(9, "$EXTMIN"), G::Real(10, 0), G::Real(20, 0), G::Real(30, 0),
+        G::Text(9, "$EXTMAX"), G::Real(10, 10), G::Real(20, 7.5), G::Real(30, 0),
+        G::Text(0, "ENDSEC"),
+        G::Text(0, "SECTION"), G::Text(2, "TABLES"),
+        G::Text(0, "TABLE"), G::Text(2, "LTYPE"), G::Int(70, 1),
+        G::Text(0, "LTYPE"), G::Text(2, "CONTINUOUS"), G::Int(70, 0), G::Text(3, "Solid line"),
+        G::Int(72, 65), G::Int(73, 0), G::Real(40, 0),
+        G::Text(0, "ENDTAB"),
+        G::Text(0, "TABLE"), G::Text(2, "LAYER"), G::Int(70, 2),
+        G::Text(0, "LAYER"), G::Text(2, "0"), G::Int(70, 0), G::Int(62, 7), G::Text(6, "CONTINUOUS"),
+        G::Text(0, "LAYER"), G::Text(2, "WALLS"), G::Int(70, 0), G::Int(62, 1), G::Text(6, "CONTINUOUS"),
+        G::Text(0, "ENDTAB"),
+        G::Text(0, "TABLE"), G::Text(2, "APPID"), G::Int(70, 1),
+        G::Text(0, "APPID"), G::Text(2, "YVEXControl"), G::Int(70, 0),
+        G::Text(0, "ENDTAB"),
+        G::Text(0, "ENDSEC"),
+        G::Text(0, "SECTION"), G::Text(2, "ENTITIES"),
+        G::Text(0, "LINE"), G::Text(8, "WALLS"),
+        G::Real(10, 0), G::Real(20, 0), G::Real(30, 0), G::Real(11, 10), G::Real(21, 5), G::Real(31, 0),
+        G::Text(1001, "YVEXControl"), G::Text(1002, "{"), G::Text(1000, "SHAPE IDS"), G::Int(1071, 17),
+        G::Int(1070, 3), G::Real(1040, 2.5), G::Text(1002, "}"),
+        G::Text(0, "CIRCLE"), G::Text(8, "0"), G::Int(62, 3), G::Real(10, 5), G::Real(20, 5), G::Real(30, 0),
+        G::Real(40, 2.5),
+        G::Text(0, "ARC"), G::Text(8, "0"), G::Real(10, 0), G::Real(20, 0), G::Real(30, 0), G::Real(40, 3),
+        G::Real(50, 0), G::Real(51, 90),
+        G::Text(0, "TEXT"), G::Text(8, "0"), G::Real(10, 1), G::Real(20, 1), G::Real(30, 0), G::Real(40, 2.5),
+        G::Text(1, "Hello YVEX"),
+        G::Text(0, "POLYLINE"), G::Text(8, "WALLS"), G::Int(66, 1), G::Real(10, 0), G::Real(20, 0),
+        G::Real(30, 0), G::Int(70, 1),
+    };
+    const double vertices[][2] = {{0, 0}, {4, 0}, {4, 3}};
+    for (const auto& v : vertices) {
+        const std::vector<G> vertex = {G::Text(0, "VERTEX"), G::Text(8, "WALLS"), G::Real(10, v[0]),
+                                       G::Real(20, v[1]), G::Real(30, 0)};
+        d.insert(d.end(), vertex.begin(), vertex.end());
+    }
+    const std::vector<G> tail = {G::Text(0, "SEQEND"), G::Text(8, "WALLS"), G::Text(0, "ENDSEC"), G::Text(0, "EOF")};
+    d.insert(d.end(), tail.begin(), tail.end());
+    return d;
+}
+
+// Groups of the newer binary form whose value sizes other readers check.
+std::vector<G> Ac1012Groups()
+{
+    return {
+        G::Text(0, "SECTION"), G::Text(2, "HEADER"), G::Text(9, "$ACADVER"), G::Text(1, "AC1012"),
+        G::Text(0, "ENDSEC"), G::Text(0, "SECTION"), G::Text(2, "ENTITIES"),
+        G::Text(0, "LINE"), G::Text(5, "2F"), G::Handle(330, 0x1F), G::Text(100, "AcDbEntity"),
+        G::Text(8, "0"), G::Int(62, 256), G::Int(370, -3), G::Int(280, 5), G::Int(290, 1),
+        G::Handle(340, 0x2A), G::Int(90, 70000), G::Int(1071, 123456789), G::Real(10, 1.5),
+        G::Real(1010, -2.25), G::Int(1070, -7), G::Text(0, "ENDSEC"), G::Text(0, "EOF"),
+    };
+}
+
+void WriteDrawing(const std::string& path, const std::vector<G>& groups, bool binary, bool twoByte)
+{
+    CDxfFile dxf;
+    dxf.SetBinary(binary);
+    dxf.SetTwoByteCodes(twoByte);
+    ASSERT_TRUE(dxf.Open(path.c_str(), false)) << path;
+    for (const G& g : groups)
+        ASSERT_TRUE(Put(dxf, g)) << path << " code " << g.code;
+    ASSERT_TRUE(dxf.Close());
+    // Our own reader reads it back group for group.
+    CDxfFile reader;
+    ASSERT_TRUE(reader.Open(path.c_str(), true)) << path;
+    EXPECT_EQ(reader.IsBinary(), binary);
+    ExpectGroups(reader, groups, path);
+}
+
+TEST(DxfFile, WritesDrawingsForOtherReaders)
+{
+    const std::string dir = OutputDir();
+    WriteDrawing(dir + "\\yvex_r12_ascii.dxf", R12Drawing(), false, true);
+    WriteDrawing(dir + "\\yvex_r12_binary.dxf", R12Drawing(), true, false);
+    WriteDrawing(dir + "\\yvex_ac1012_binary.dxf", Ac1012Groups(), true, true);
+    const std::string ascii = ReadAll(dir + "\\yvex_r12_ascii.dxf");
+    EXPECT_EQ(ascii.substr(0, 13), " 0\r\nSECTION\r\n");
+}
+
+TEST(DxfFile, StreamsWriteAndReadBothForms)
+{
+    for (bool binary : {false, true}) {
+        IStream* stream = SHCreateMemStream(nullptr, 0);
+        ASSERT_NE(stream, nullptr);
+        CDxfFile dxf;
+        dxf.SetBinary(binary);
+        dxf.SetTwoByteCodes(true);
+        ASSERT_TRUE(dxf.OpenStream(stream, false));
+        for (const G& g : Ac1012Groups())
+            ASSERT_TRUE(Put(dxf, g));
+        ASSERT_TRUE(dxf.Close());
+        LARGE_INTEGER zero = {};
+        stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+        dxf.SetBinary(!binary);
+        ASSERT_TRUE(dxf.OpenStream(stream, true));
+        EXPECT_EQ(dxf.IsBinary(), binary);
+        ExpectGroups(dxf, Ac1012Groups(), binary ? "binary stream" : "ASCII stream");
+        dxf.Close();
+        stream->Release();
+    }
+}
+
+} // namespace
