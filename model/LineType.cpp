@@ -1,7 +1,9 @@
 #include "model/LineType.h"
 #include "model/Geometry.h"
+#include "interchange/DxfFile.h"
 #include <atomic>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -227,4 +229,62 @@ HPEN CLineType::CreatePen(COLORREF colour, int width, double scale) const
         return nullptr;
     return ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_BEVEL, static_cast<DWORD>(width), &brush,
                         static_cast<DWORD>(lengths.size()), lengths.data());
+}
+
+int CLineType::ReadDxf(CDxfFile& dxf)
+{
+    int announced = 0;
+    while (dxf.ReadGroup()) {
+        switch (dxf.GetCode()) {
+        case 0:
+            // The next entry begins: it is the caller's.
+            dxf.UngetGroup();
+            return 1;
+        case 2: SetName(dxf.GetText()); break;
+        case 3: SetDescription(dxf.GetText()); break;
+        case 40: m_totalLength = static_cast<float>(dxf.GetReal()); break;
+        case 49:
+            // Dashes beyond the announced count are dropped.
+            if (static_cast<int>(m_dashes.size()) < announced)
+                m_dashes.push_back(dxf.GetReal());
+            break;
+        case 70: m_flags = dxf.GetInt(); break;
+        case 72: m_alignment = dxf.GetInt(); break;
+        case 73:
+            announced = dxf.GetInt() > 0 ? dxf.GetInt() : 0;
+            m_dashes.clear();
+            break;
+        default: break;
+        }
+    }
+    return 1;
+}
+
+int CLineType::WriteDxf(CDxfFile& dxf)
+{
+    dxf.WriteStringGroup(0, "LTYPE");
+    if (m_name) {
+        dxf.WriteStringGroup(2, m_name->c_str());
+    } else {
+        char name[32];
+        std::snprintf(name, sizeof name, "LineType%d", static_cast<int>(m_penStyle));
+        dxf.WriteStringGroup(2, name);
+    }
+    dxf.WriteIntGroup(70, m_flags);
+    dxf.WriteStringGroup(3, m_description ? m_description->c_str() : "");
+    dxf.WriteIntGroup(72, m_alignment);
+    dxf.WriteIntGroup(73, GetDashCount());
+    double total = 0;
+    for (double d : m_dashes)
+        total += std::fabs(d);
+    m_totalLength = static_cast<float>(total);
+    dxf.SetCode(40);
+    dxf.SetReal(m_totalLength);
+    dxf.WriteGroup();
+    for (double d : m_dashes) {
+        dxf.SetCode(49);
+        dxf.SetReal(d);
+        dxf.WriteGroup();
+    }
+    return 1;
 }

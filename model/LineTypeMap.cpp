@@ -1,4 +1,5 @@
 #include "model/LineTypeMap.h"
+#include "interchange/DxfFile.h"
 #include <cstring>
 #include <string.h>
 
@@ -109,5 +110,34 @@ int CLineTypeMap::ToEnglish()
     for (auto& entry : m_types)
         entry.second.ToInches();
     m_units = 0;
+    return 1;
+}
+
+int CLineTypeMap::ReadDxfTable(CDxfFile& dxf)
+{
+    while (dxf.ReadGroup()) {
+        if (dxf.GetCode() != 0)
+            continue;
+        const char* keyword = dxf.GetText();
+        if (std::strcmp(keyword, "ENDTAB") == 0)
+            break;
+        if (std::strcmp(keyword, "LTYPE") != 0)
+            continue;
+        CLineType lineType;
+        lineType.ReadDxf(dxf);
+        // A type the drawing already knows by name keeps its present definition.
+        if (IdFromName(lineType.GetName()) < 1)
+            Add(lineType);
+    }
+    return 1;
+}
+
+int CLineTypeMap::WriteDxfTable(CDxfFile& dxf)
+{
+    dxf.WriteStringGroup(0, "TABLE");
+    dxf.WriteStringGroup(2, "LTYPE");
+    for (auto& entry : m_types)
+        entry.second.WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDTAB");
     return 1;
 }

@@ -1,4 +1,6 @@
 #include "model/PointPool.h"
+#include "persistence/DataTableSet.h"
+#include "YVEX_h.h"
 
 CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
 {
@@ -70,4 +72,54 @@ CPointRecord* CPointPool::FindByDatabaseId(int databaseId)
 {
     auto it = m_databaseIndex.find(databaseId);
     return it == m_databaseIndex.end() ? nullptr : Find(it->second);
+}
+
+HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra)
+{
+    if (!tables)
+        return E_INVALIDARG;
+    CPointsTable* table = tables->Points();
+    if (!table)
+        return S_FALSE;
+    if (!(flags & DXFMODE_LOAD)) {
+        for (auto& entry : m_points) {
+            CPointRecord& point = entry.second;
+            const HRESULT hr = point.SaveToTables(tables, flags, extra);
+            if (FAILED(hr))
+                return hr;
+            if (point.m_databaseId >= 1)
+                SetDatabaseId(point.m_databaseId, point);
+        }
+        return S_OK;
+    }
+    size_t count = table->GetCount();
+    if (flags & DXFMODE_SINGLE_OBJECT) {
+        if (!table->SeekKey(extra))
+            return E_ACCESSDENIED;
+        count = 1;
+    } else {
+        table->MoveFirst();
+    }
+    const bool keepIds = (flags & DXFMODE_USE_YVEX_IDENTIFIERS) != 0;
+    for (size_t i = 0; i < count && table->HasCurrent(); ++i) {
+        const int stored = table->GetCurrent()->pointID;
+        const int current = tables->StoredToCurrentId(stored, 1, static_cast<int>(flags));
+        CPointRecord* point = current >= 1 ? Find(current) : nullptr;
+        const bool isNew = point == nullptr;
+        if (isNew) {
+            int id = keepIds ? stored : 0;
+            point = AddPoint(0.0f, 0.0f, &id);
+            if (!point)
+                return E_FAIL;
+            if (!keepIds)
+                tables->AddIdMapping(id, stored, 1);
+        }
+        const HRESULT hr = point->SaveToTables(tables, flags | DXFMODE_LOAD, extra);
+        if (FAILED(hr))
+            return hr;
+        if (isNew && point->m_databaseId >= 1)
+            SetDatabaseId(point->m_databaseId, *point);
+        table->MoveNext();
+    }
+    return S_OK;
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <map>
 #include "model/PointRecord.h"
 
@@ -33,8 +32,6 @@ public:
     void SetDatabaseId(int databaseId, const CPointRecord& record);
     CPointRecord* FindByDatabaseId(int databaseId);
 
-    // The next free pointID of the database's Points table ("select max(pointID) from points").
-    HRESULT LoadNextDatabaseId(SQLHSTMT statement);
     int GetNextDatabaseId() const { return m_nextDatabaseId; }
     void SetNextDatabaseId(int id) { m_nextDatabaseId = id; }
 

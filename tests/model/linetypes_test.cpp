@@ -1,9 +1,13 @@
 // Line types, the line-type map with the built-in definitions, and the pen cache.
 #include <gtest/gtest.h>
+#include <shlwapi.h>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 #include "control/ControlCore.h"
+#include "interchange/DxfFile.h"
+#include "model/PointRecord.h"
 #include "model/LineTypeMap.h"
 #include "model/PenCache.h"
 
@@ -297,4 +301,123 @@ TEST(PenCache, PensPerZoomAndTheirRelease)
     EXPECT_EQ(cache.GetNextId(), 1);
     cache.GetPen(12, red, 1, 1.0, false);
     EXPECT_EQ(cache.Pens().rbegin()->first, 1);
+}
+
+namespace {
+IStream* StreamOf(const std::string& bytes)
+{
+    return SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+}
+
+std::string Lines(std::initializer_list<const char*> lines)
+{
+    std::string text;
+    for (const char* line : lines)
+        text += std::string(line) + "\r\n";
+    return text;
+}
+
+std::string OutputPath(const char* name)
+{
+    const char* root = std::getenv("YVEX_BINARY_DIR");
+    std::string dir = std::string(root ? root : ".") + "/tests/model/dxf_out";
+    std::string path = dir + "/" + name;
+    for (std::string* p : {&dir, &path}) {
+        if (!p->empty() && (*p)[0] == '/')
+            *p = "Z:" + *p;
+        for (char& c : *p)
+            if (c == '/')
+                c = '\\';
+    }
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return path;
+}
+} // namespace
+
+// An LTYPE table: new names are added (keeping only the announced number of dashes), names the
+// drawing knows keep their definitions, and the reader stops behind ENDTAB.
+TEST(LineTypeMap, ReadsTheDxfLtypeTable)
+{
+    CControlCore control;
+    CLineTypeMap& map = control.GetLineTypeMap();
+    const std::string text = Lines({"  0", "TABLE", "  2", "LTYPE", " 70", "     3",
+                                    "  0", "LTYPE", "  2", "MYDASH", " 70", "     0", "  3", "Mine __ __ __",
+                                    " 72", "    65", " 73", "     2", " 40", "0.75",
+                                    " 49", "0.5", " 49", "-0.25", " 49", "0.125",
+                                    "  0", "LTYPE", "  2", "DASHED", " 70", "     0", "  3", "Theirs",
+                                    " 72", "    65", " 73", "     2", " 40", "3.0", " 49", "2.0", " 49", "-1.0",
+                                    "  0", "LTYPE", "  2", "BYLAYER", " 70", "     0", "  3", "",
+                                    " 72", "    65", " 73", "     0", " 40", "0.0",
+                                    "  0", "ENDTAB", "  0", "ENDSEC", "  0", "EOF"});
+    IStream* stream = StreamOf(text);
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.OpenStream(stream, true));
+    ASSERT_TRUE(dxf.ReadGroup()); // 0 TABLE
+    ASSERT_TRUE(dxf.ReadGroup()); // 2 LTYPE
+    EXPECT_EQ(map.ReadDxfTable(dxf), 1);
+    ASSERT_TRUE(dxf.ReadGroup());
+    EXPECT_STREQ(dxf.GetText(), "ENDSEC");
+    dxf.Close();
+    stream->Release();
+
+    EXPECT_EQ(map.Entries().size(), 41u);
+    const CLineType* mine = map.Find(41);
+    ASSERT_NE(mine, nullptr);
+    EXPECT_STREQ(mine->GetName(), "MYDASH");
+    EXPECT_STREQ(mine->GetDescription(), "Mine __ __ __");
+    EXPECT_EQ(mine->GetDashes(), (std::vector<double>{0.5, -0.25}));
+    EXPECT_EQ(mine->GetAlignment(), 65);
+    EXPECT_EQ(map.Find(12)->GetDashes(), (std::vector<double>{.5, -.25})); // kept
+}
+
+// The LTYPE table as we write it reads back equal, and ezdxf reads the drawing it is part of
+// (check_dxf_linetypes.py).
+TEST(LineTypeMap, WritesTheDxfLtypeTable)
+{
+    CControlCore control;
+    CLineTypeMap& map = control.GetLineTypeMap();
+    CLineType nameless(std::vector<double>{2, -1});
+    map.Add(nameless);
+
+    const std::string path = OutputPath("linetypes.dxf");
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "HEADER");
+    dxf.WriteStringGroup(9, "$ACADVER");
+    dxf.WriteStringGroup(1, "AC1009");
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "TABLES");
+    EXPECT_EQ(map.WriteDxfTable(dxf), 1);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "ENTITIES");
+    dxf.WriteStringGroup(0, "LINE");
+    dxf.WriteStringGroup(8, "0");
+    dxf.WriteStringGroup(6, "DASHDOT");
+    CPointRecord a(0, 0, 1), b(10, 5, 2);
+    a.WriteDxf(dxf, true, 0);
+    b.WriteDxf(dxf, true, 1);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "EOF");
+    ASSERT_TRUE(dxf.Close());
+    EXPECT_EQ(map.Find(3)->GetTotalLength(), 1.75f); // recomputed while writing
+
+    // Read back into a map with nothing but the fixed entries.
+    CLineTypeMap back;
+    back.Add(CLineType("__SELECTED", PS_DOT));
+    back.Add(CLineType("CONTINUOUS", PS_SOLID));
+    ASSERT_TRUE(dxf.Open(path.c_str(), true));
+    while (dxf.ReadGroup()) {
+        if (dxf.GetCode() == 2 && std::strcmp(dxf.GetText(), "LTYPE") == 0) {
+            back.ReadDxfTable(dxf);
+            break;
+        }
+    }
+    dxf.Close();
+    ASSERT_EQ(back.Entries().size(), 41u);
+    for (const BuiltIn& b : kBuiltIns)
+        EXPECT_EQ(back.Find(b.id)->GetDashes(), b.dashes) << b.name;
+    EXPECT_STREQ(back.Find(41)->GetName(), "LineType0");
 }

@@ -1,14 +1,18 @@
 // The point pool and the containers inside shapes.
 #include <gtest/gtest.h>
 #include <richedit.h>
+#include <shlwapi.h>
 #include <string>
 #include <thread>
 #include <vector>
+#include "interchange/DxfFile.h"
 #include "model/AttributeBase.h"
 #include "model/KeyedObjectMap.h"
 #include "model/PointPool.h"
 #include "model/ShapeAttributes.h"
 #include "model/StringChunkSource.h"
+#include "persistence/DataTableSet.h"
+#include "YVEX_h.h"
 
 TEST(PointPool, IdsOfNewPoints)
 {
@@ -249,4 +253,122 @@ TEST(StringChunkSource, StreamsIntoARichEdit)
     EXPECT_EQ(std::string(back.data()), text);
     DestroyWindow(edit);
     FreeLibrary(riched);
+}
+
+namespace {
+IStream* StreamOf(const std::string& bytes)
+{
+    return SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+}
+} // namespace
+
+TEST(PointRecord, DxfCoordinateGroups)
+{
+    struct Case
+    {
+        const char* text;
+        int result;
+        float x, y;
+        int nextCode; // the group left for the caller, -1 for none
+    } cases[] = {
+        {" 10\r\n1.5\r\n 20\r\n-2.25\r\n 30\r\n0.0\r\n", 1, 1.5f, -2.25f, 30},
+        {" 20\r\n4.0\r\n 10\r\n3.0\r\n  0\r\nLINE\r\n", 1, 3.0f, 4.0f, 0},
+        {" 10\r\n1.0\r\n 30\r\n0.0\r\n 20\r\n2.0\r\n", 0, 1.0f, 0.0f, 30}, // the 30 stops it before y
+        {" 10\r\n7.0\r\n", 0, 7.0f, 0.0f, 10},                            // the end of the data
+    };
+    for (const Case& c : cases) {
+        IStream* stream = StreamOf(c.text);
+        CDxfFile dxf;
+        ASSERT_TRUE(dxf.OpenStream(stream, true));
+        CPointRecord point(9, 9, 1);
+        EXPECT_EQ(point.ReadDxf(dxf), c.result) << c.text;
+        EXPECT_EQ(point.x, c.x) << c.text;
+        EXPECT_EQ(point.y, c.y) << c.text;
+        ASSERT_TRUE(dxf.ReadGroup()) << c.text;
+        EXPECT_EQ(dxf.GetCode(), c.nextCode) << c.text;
+        dxf.Close();
+        stream->Release();
+    }
+
+    IStream* stream = SHCreateMemStream(nullptr, 0);
+    CDxfFile out;
+    ASSERT_TRUE(out.OpenStream(stream, false));
+    CPointRecord point(1.5f, -2.0f, 1);
+    EXPECT_EQ(point.WriteDxf(out, true, 1), 1);
+    EXPECT_EQ(point.WriteDxf(out, false, 0), 1);
+    out.Close();
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    CDxfFile in;
+    ASSERT_TRUE(in.OpenStream(stream, true));
+    const int codes[] = {11, 21, 31, 10, 20};
+    const double values[] = {1.5, -2.0, 0.0, 1.5, -2.0};
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(in.ReadGroup());
+        EXPECT_EQ(in.GetCode(), codes[i]);
+        EXPECT_EQ(in.GetReal(), values[i]);
+    }
+    EXPECT_FALSE(in.ReadGroup());
+    in.Close();
+    stream->Release();
+}
+
+TEST(PointPool, ExchangeWithThePointsTable)
+{
+    CPointPool pool;
+    int a = 0, b = 0;
+    CPointRecord* pa = pool.AddPoint(1, 2, &a);
+    CPointRecord* pb = pool.AddPoint(3, 4, &b);
+    pb->SetDatabaseId(88);
+    EXPECT_EQ(pool.ExchangeTables(nullptr, 0, 0), E_INVALIDARG);
+    CDataTableSet none(0);
+    EXPECT_EQ(pool.ExchangeTables(&none, 0, 0), S_FALSE);
+    EXPECT_EQ(pa->SaveToTables(&none, 0, 0), E_INVALIDARG);
+
+    // Renumbered: keys from the table's counter, the site passed through.
+    CDataTableSet renumbered(1);
+    ASSERT_EQ(pool.ExchangeTables(&renumbered, 0, 6), S_OK);
+    const auto& rows = renumbered.Points()->GetRecords();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows.at(1).x, 1.0);
+    EXPECT_EQ(rows.at(2).y, 4.0);
+    EXPECT_EQ(rows.at(2).siteID, 6);
+    EXPECT_EQ(pb->GetDatabaseId(), 88); // the point's own database ID stays
+    EXPECT_EQ(pool.FindByDatabaseId(88), pb);
+
+    // With kept IDs the key is the point ID; saving twice gives the same record.
+    CDataTableSet kept(1);
+    ASSERT_EQ(pool.ExchangeTables(&kept, DXFMODE_USE_YVEX_IDENTIFIERS, 0), S_OK);
+    ASSERT_EQ(pool.ExchangeTables(&kept, DXFMODE_USE_YVEX_IDENTIFIERS, 0), S_OK);
+    ASSERT_EQ(kept.Points()->GetRecords().size(), 2u);
+    EXPECT_EQ(kept.Points()->GetRecords().at(b).DatabaseID, 88);
+
+    // Loading into another pool: new points under new IDs, entered in the set's ID maps.
+    CPointPool other;
+    int taken = 0;
+    other.AddPoint(0, 0, &taken);
+    ASSERT_EQ(other.ExchangeTables(&renumbered, DXFMODE_LOAD, 0), S_OK);
+    EXPECT_EQ(other.GetCount(), 3u);
+    const int current = renumbered.StoredToCurrentId(2, 1, 0);
+    ASSERT_NE(other.Find(current), nullptr);
+    EXPECT_EQ(other.Find(current)->x, 3.0f);
+    EXPECT_EQ(other.Find(current)->y, 4.0f);
+    // Loading again finds the same points through the maps.
+    ASSERT_EQ(other.ExchangeTables(&renumbered, DXFMODE_LOAD, 0), S_OK);
+    EXPECT_EQ(other.GetCount(), 3u);
+
+    // One record by key, with kept IDs: the stored ID and database ID come back.
+    CPointPool single;
+    ASSERT_EQ(single.ExchangeTables(&kept, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT | DXFMODE_USE_YVEX_IDENTIFIERS, b),
+              S_OK);
+    ASSERT_EQ(single.GetCount(), 1u);
+    EXPECT_EQ(single.Find(b)->x, 3.0f);
+    EXPECT_EQ(single.Find(b)->GetDatabaseId(), 88);
+    EXPECT_EQ(single.FindByDatabaseId(88), single.Find(b));
+    EXPECT_EQ(single.ExchangeTables(&kept, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 999), E_ACCESSDENIED);
+
+    // Loading with no current record is refused.
+    CPointRecord loose;
+    renumbered.Points()->SeekKey(4711);
+    EXPECT_EQ(loose.SaveToTables(&renumbered, DXFMODE_LOAD, 0), E_ACCESSDENIED);
 }
