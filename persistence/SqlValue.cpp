@@ -16,6 +16,11 @@ std::string FormatSqlReal(double value)
     return std::string(buffer, result.ptr);
 }
 
+SqlRaw SqlOptionalId(long id)
+{
+    return SqlRaw(id > 0 ? std::to_string(id) : std::string("NULL"));
+}
+
 bool FormatSql(std::string& out, const char* templ, const std::vector<SqlValue>& values)
 {
     out.clear();

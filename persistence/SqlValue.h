@@ -50,5 +50,8 @@ private:
 // values do not match in number or kind.
 bool FormatSql(std::string& out, const char* templ, const std::vector<SqlValue>& values);
 
+// An optional foreign key as a fragment for %s: the decimal ID, or NULL for IDs below 1.
+SqlRaw SqlOptionalId(long id);
+
 // The C-locale "%f" form of a number.
 std::string FormatSqlReal(double value);

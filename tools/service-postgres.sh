@@ -36,7 +36,7 @@ stop() {
 start() {
   stop
   mkdir -p "$dir"
-  [ "$(id -u)" = 0 ] && chown "$os_user" "$dir"
+  if [ "$(id -u)" = 0 ]; then chown "$os_user" "$dir"; fi
   as_owner "$bin/initdb" -D "$dir/data" -U postgres --auth-local=trust \
     --auth-host=scram-sha-256 -E UTF8 --locale=C >"$dir/initdb.log" 2>&1 ||
     { cat "$dir/initdb.log" >&2; exit 1; }

@@ -186,7 +186,6 @@ SqlStatementList All()
     return {"Attributes", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 const SqlStatement& AttributeQuery(AttributeLoader loader, int scope, bool count)
 {
     switch (loader) {

@@ -31,5 +31,4 @@ enum AttributeLoader { LoadGroups, LoadTypes, LoadAttributes, LoadShapeGroups };
 // Scope: 2 one shape, 3 a shape and the shapes whose group it is, anything else the site.
 const SqlStatement& AttributeQuery(AttributeLoader loader, int scope, bool count);
 
-
 } // namespace AttributeSql

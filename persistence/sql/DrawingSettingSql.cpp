@@ -119,5 +119,4 @@ SqlStatementList All()
     return {"Drawing settings", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace DrawingSettingSql

@@ -59,5 +59,4 @@ SqlStatementList All()
     return {"Hatch patterns", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace HatchPatternSql

@@ -18,5 +18,4 @@ extern const SqlStatement DeletePattern;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace HatchPatternSql

@@ -46,7 +46,6 @@ SqlStatementList All()
     return {"ID reservation", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 const SqlIdColumn ReleaseOrder[] = {
     {"Vertexes", "VertexID"},
     {"LayerSettings", "LayerSettingID"},

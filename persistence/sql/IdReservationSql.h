@@ -27,5 +27,4 @@ struct SqlIdColumn
 extern const SqlIdColumn ReleaseOrder[];
 extern const size_t ReleaseOrderCount;
 
-
 } // namespace IdReservationSql

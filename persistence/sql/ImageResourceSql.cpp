@@ -111,5 +111,4 @@ SqlStatementList All()
     return {"Image resources", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace ImageResourceSql

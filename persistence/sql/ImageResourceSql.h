@@ -20,5 +20,4 @@ extern const SqlStatement DeleteImageResource;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace ImageResourceSql

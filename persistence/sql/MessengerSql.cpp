@@ -83,5 +83,4 @@ SqlStatementList All()
     return {"Messenger", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace MessengerSql

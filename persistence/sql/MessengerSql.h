@@ -20,5 +20,4 @@ extern const SqlStatement SelectParameters;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace MessengerSql

@@ -55,5 +55,4 @@ SqlStatementList All()
     return {"Session", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace SessionSql

@@ -196,5 +196,4 @@ SqlStatementList All()
     return {"Shape kind rows", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace ShapeKindSql

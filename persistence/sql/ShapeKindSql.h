@@ -28,5 +28,4 @@ extern const SqlStatement UpdateEllipse;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace ShapeKindSql

@@ -313,7 +313,6 @@ SqlStatementList All()
     return {"Shape loading", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 const SqlStatement* ShapeQuery(int kind, int scope)
 {
     if (scope < ScopeSite || scope > ScopeShape)

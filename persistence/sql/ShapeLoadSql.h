@@ -59,5 +59,4 @@ enum ShapeQueryScope { ScopeSite = 0, ScopeGroup = 1, ScopeShape = 2 };
 // (14, 15, above 17, kind 3 for the whole site).
 const SqlStatement* ShapeQuery(int kind, int scope);
 
-
 } // namespace ShapeLoadSql

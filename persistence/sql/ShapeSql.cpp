@@ -160,5 +160,4 @@ SqlStatementList All()
     return {"Shape rows", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace ShapeSql

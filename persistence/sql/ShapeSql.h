@@ -24,5 +24,4 @@ extern const SqlStatement UpdateGroup;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace ShapeSql

@@ -269,7 +269,6 @@ SqlStatementList All()
     return {"Site deletion", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 const SqlStatement* const KindRowDeletes[] = {&DeleteCircleShapes, &DeletePolylineShapes,
     &DeleteArcShapes, &DeleteEllipseShapes, &DeleteImageShapes, &DeleteTextShapes,
     &DeleteReferenceShapes, &DeleteLineShapes};

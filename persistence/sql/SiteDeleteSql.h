@@ -37,5 +37,4 @@ SqlStatementList All();
 extern const SqlStatement* const KindRowDeletes[];
 extern const size_t KindRowDeleteCount;
 
-
 } // namespace SiteDeleteSql

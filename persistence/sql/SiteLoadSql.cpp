@@ -65,5 +65,4 @@ SqlStatementList All()
     return {"Site loading", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace SiteLoadSql

@@ -16,5 +16,4 @@ extern const SqlStatement LoadIncludedSites;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace SiteLoadSql

@@ -102,5 +102,4 @@ SqlStatementList All()
     return {"Sites", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace SiteSql

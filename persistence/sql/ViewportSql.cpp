@@ -54,5 +54,4 @@ SqlStatementList All()
     return {"Viewports", kAll, sizeof kAll / sizeof kAll[0]};
 }
 
-
 } // namespace ViewportSql

@@ -12,5 +12,4 @@ extern const SqlStatement InsertViewport;
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();
 
-
 } // namespace ViewportSql

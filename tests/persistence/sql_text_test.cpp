@@ -97,6 +97,9 @@ TEST(OdbcHelpers, OptionalIdsAndDataPieces)
     EXPECT_EQ(SqlIdOrNull(0), "NULL");
     EXPECT_EQ(SqlIdOrNull(-5), "NULL");
     EXPECT_EQ(SqlIdOrNull(17), "17");
+    std::string out;
+    EXPECT_TRUE(FormatSql(out, "%s, %s", {SqlOptionalId(0), SqlOptionalId(42)}));
+    EXPECT_EQ(out, "NULL, 42");
     EXPECT_EQ(OdbcDataPieces(2500), (std::vector<size_t>{1024, 1024, 452}));
     EXPECT_EQ(OdbcDataPieces(2048), (std::vector<size_t>{1024, 1024}));
     EXPECT_EQ(OdbcDataPieces(1), (std::vector<size_t>{1}));
