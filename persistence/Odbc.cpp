@@ -540,7 +540,7 @@ bool ConnectHandles(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt, const char* d
 
 bool CheckLogins(const char* dataSource, const char* user, const char* password, std::string* failure)
 {
-    const char* dsn = OrEmpty(dataSource);
+    const char* dsn = dataSource && *dataSource ? dataSource : kDefaultDataSourceName;
     user = OrEmpty(user);
     password = OrEmpty(password);
 
@@ -573,8 +573,8 @@ bool CheckLogins(const char* dataSource, const char* user, const char* password,
             return false;
         }
         for (;;) {
-            SQLRETURN r = SQLFetch(hstmt);
-            if (r == SQL_NO_DATA || !SQL_SUCCEEDED(r))
+            SQLRETURN fetched = SQLFetch(hstmt);
+            if (fetched == SQL_NO_DATA || !SQL_SUCCEEDED(fetched))
                 break;
             char login[51] = {};
             char name[51] = {};
