@@ -4,6 +4,9 @@
 #include "model/Layer.h"
 #include "model/Polyline.h"
 #include "persistence/DrawingSettingRecord.h"
+#include "persistence/MaxIdReader.h"
+#include "persistence/Odbc.h"
+#include "persistence/sql/ShapeSql.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
@@ -305,6 +308,18 @@ int CShapeMap::GetSourceSiteOfShape(int shapeId) const
 {
     CShape* shape = Lookup(shapeId);
     return shape ? GetSourceSite(shape->GetDatabaseId()) : -1;
+}
+
+HRESULT CShapeMap::ReadNextDbId(SQLHSTMT statement)
+{
+    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId);
+    if (FAILED(hr))
+        return hr;
+    // An empty table (NULL) starts at 1, and so does anything below.
+    m_nextDbShapeId = ReadMaxIdResult(statement, 0) + 1;
+    if (m_nextDbShapeId < 1)
+        m_nextDbShapeId = 1;
+    return S_OK;
 }
 
 bool CShapeMap::MakeTemporaryDbIds()

@@ -57,6 +57,9 @@ public:
     int GetSourceSite(int dbId) const;
     int GetSourceSiteOfShape(int shapeId) const;
 
+    // The next database shape ID from "select max(ShapeID) from Shapes", at least 1; an
+    // execution error is returned as it came.
+    HRESULT ReadNextDbId(SQLHSTMT statement);
     // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
     // held a negative one.
     bool MakeTemporaryDbIds();

@@ -1,5 +1,8 @@
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
+#include "persistence/MaxIdReader.h"
+#include "persistence/Odbc.h"
+#include "persistence/sql/ShapeSql.h"
 #include "YVEX_h.h"
 
 CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
@@ -123,3 +126,15 @@ HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra
     }
     return S_OK;
 }
+
+HRESULT CPointPool::LoadNextDatabaseId(SQLHSTMT statement)
+{
+    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxPointId);
+    if (FAILED(hr))
+        return hr;
+    m_nextDatabaseId = ReadMaxIdResult(statement, 0) + 1;
+    if (m_nextDatabaseId < 1)
+        m_nextDatabaseId = 1;
+    return S_OK;
+}
+

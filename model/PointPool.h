@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <sql.h>
 #include <map>
 #include "model/PointRecord.h"
 
@@ -32,6 +33,9 @@ public:
     void SetDatabaseId(int databaseId, const CPointRecord& record);
     CPointRecord* FindByDatabaseId(int databaseId);
 
+    // The next free pointID of the database ("select max(pointID) from points"), at least 1; an
+    // execution error is returned as it came (with its COM error info).
+    HRESULT LoadNextDatabaseId(SQLHSTMT statement);
     int GetNextDatabaseId() const { return m_nextDatabaseId; }
     void SetNextDatabaseId(int id) { m_nextDatabaseId = id; }
 

@@ -3,5 +3,7 @@
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
 "$YVEX_ROOT/tools/build.sh" yvex
+# The embedded default site database (set-up defines it too; this holds when set-up is skipped).
+"$YVEX_ROOT/tools/db.sh" init-default
 "$YVEX_ROOT/tools/wine-run" regsvr32 /s "$YVEX_BUILD/automation/yvex.dll"
 "$YVEX_ROOT/tools/wine-run" cscript //nologo "Z:$(echo "$YVEX_ROOT/tools/mainjob/main.vbs" | tr / '\\')"

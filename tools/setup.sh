@@ -29,4 +29,6 @@ install_packages() {
 install_packages
 "$here/tools/thirdparty.sh"
 "$here/tools/wineprefix.sh"
+# The embedded default site database's data source.
+"$here/tools/db.sh" init-default
 echo "setup: done"

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+class CYVEXControl;
+
+// What one database load works with: the progress range it maps onto, the rows it expects and
+// has handled, the connection parameters, the key the queries select by and what that key
+// names. The base part of COdbcSession.
+class CDbLoadContext
+{
+public:
+    // What the key ID names (any other value: the whole site).
+    enum Scope { ScopeSite = 0, ScopeShape = 2, ScopeShapeAndChildren = 3 };
+
+    CDbLoadContext() = default;
+    virtual ~CDbLoadContext() = default;
+
+    int progressWidth = 0;        // percent of the whole progress this load covers
+    double progressStart = 0.0;   // percent covered before it
+    int rowsTotal = 0;
+    int rowsDone = 0;
+    int lastPercent = 0;
+    std::string dataSource;
+    std::string userName;
+    std::string password;
+    int keyId = -1;               // the site ID or shape ID the queries select by
+    CYVEXControl* control = nullptr;  // not owned
+    int scope = ScopeSite;
+};
