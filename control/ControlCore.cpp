@@ -59,6 +59,9 @@ CControlCore::~CControlCore()
     m_tearingDown = true;
     m_edit = CEditState();
     m_rootGroup = m_activeGroup = nullptr;
+    // The current layer goes with the shapes; nothing may look at it on the way.
+    if (m_currentSetting)
+        m_currentSetting->Layer = nullptr;
     // Every shape goes before the containers its destructor works with.
     while (CShape* shape = m_shapeMap->TakeFirst()) {
         shape->DetachFromParent();

@@ -65,6 +65,19 @@ CRealPointD CViewportRecord::DeviceToWorld(double xPixels, double yPixels) const
     return CRealPointD((lx - origin.x) / s, (ly - origin.y) / s);
 }
 
+CRealRect CViewportRecord::GetVisibleWorldRect() const
+{
+    const double s = static_cast<double>(scale) * zoom;
+    CRealRect r;
+    if (s == 0.0)
+        return r;
+    r.left = static_cast<float>((clientOffset.x - origin.x) / s);
+    r.top = static_cast<float>(-(clientOffset.y + origin.y) / s);
+    r.right = r.left + width;
+    r.bottom = r.top - height;
+    return r;
+}
+
 void CViewportRecord::SetClientArea(SIZE logicalSize, const POINT* logicalOffset)
 {
     clientSize = logicalSize;

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "model/RealPoint.h"
+#include "model/RealRect.h"
 
 class CControlCore;
 
@@ -25,6 +26,10 @@ public:
     CRealPointD DeviceToWorld(double xPixels, double yPixels) const;
     // The product of the scale and the zoom: logical units per world unit.
     double GetScaleFactor() const { return static_cast<double>(scale) * zoom; }
+
+    // The world area the view shows: the client area's top-left corner in world units, then the
+    // view's world width and height (y up, so bottom = top - height).
+    CRealRect GetVisibleWorldRect() const;
 
     // Stores the client size (and offset) in logical units and derives the world width and height.
     void SetClientArea(SIZE logicalSize, const POINT* logicalOffset);

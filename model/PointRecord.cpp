@@ -96,9 +96,10 @@ HRESULT CPointRecord::SaveToTables(CDataTableSet* tables, DWORD flags, int extra
         row.pointID = m_pointId;
         row.DatabaseID = m_databaseId;
     } else {
-        // Renumbered: the table's next key is the row's key and its database ID.
+        // Renumbered: the table's next key. It is no database ID: neither the row nor the point
+        // takes it as one (the point's own row in the database stays the one it updates).
         row.pointID = table->NewKey();
-        row.DatabaseID = row.pointID;
+        row.DatabaseID = 0;
     }
     row.x = x;
     row.y = y;

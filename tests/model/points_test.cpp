@@ -333,7 +333,8 @@ TEST(PointPool, ExchangeWithThePointsTable)
     EXPECT_EQ(rows.at(1).x, 1.0);
     EXPECT_EQ(rows.at(2).y, 4.0);
     EXPECT_EQ(rows.at(2).siteID, 6);
-    EXPECT_EQ(pb->GetDatabaseId(), 88); // the point's own database ID stays
+    EXPECT_EQ(rows.at(2).DatabaseID, 0); // a table key is no database ID
+    EXPECT_EQ(pb->GetDatabaseId(), 88);  // the point's own database ID stays
     EXPECT_EQ(pool.FindByDatabaseId(88), pb);
 
     // With kept IDs the key is the point ID; saving twice gives the same record.

@@ -671,6 +671,33 @@ TEST(Shape, AlignPointOntoTheBoundingRectangle)
     (void)start;
 }
 
+// The view maps its centre to the middle of the client area; its world area is centred there.
+TEST(ViewportRecord, MappingAndTheVisibleWorldArea)
+{
+    CControlCore control;
+    CViewportRecord& view = control.GetCurrentViewport();
+    view.scale = 2.0f;
+    view.zoom = 1.5;
+    view.SetClientArea(SIZE{3000, 1500}, nullptr); // logical units (0.1 mm)
+    view.SetCenter(10, 20);
+    EXPECT_FLOAT_EQ(view.width, 1000.0f);
+    EXPECT_FLOAT_EQ(view.height, 500.0f);
+    const CRealRect area = view.GetVisibleWorldRect();
+    EXPECT_FLOAT_EQ(area.left, -490.0f);
+    EXPECT_FLOAT_EQ(area.right, 510.0f);
+    EXPECT_FLOAT_EQ(area.top, 270.0f);
+    EXPECT_FLOAT_EQ(area.bottom, -230.0f);
+    const CRealPointD centreLogical = view.WorldToLogical(10, 20);
+    EXPECT_NEAR(centreLogical.x, 1500, 1e-9);
+    EXPECT_NEAR(centreLogical.y, -750, 1e-9);
+    // Pixels and back.
+    const POINT p = view.WorldToDevice(CRealPoint(100, -50));
+    const CRealPointD w = view.DeviceToWorld(p.x, p.y);
+    const double worldPerPixel = view.horzSize10 / (view.horzRes * view.GetScaleFactor());
+    EXPECT_NEAR(w.x, 100, worldPerPixel);
+    EXPECT_NEAR(w.y, -50, worldPerPixel * view.vertSize10 / view.horzSize10 * view.horzRes / view.vertRes + 1e-9);
+}
+
 TEST(Shape, AlignPointToFindsTheHandleOfASelectedShape)
 {
     CControlCore control;
