@@ -21,6 +21,7 @@
 #include "model/Polyline.h"
 #include "model/Shape.h"
 #include "YVEX_h.h"
+#include "tests/model/StorageTestSupport.h"
 
 namespace {
 
@@ -122,50 +123,6 @@ std::string Hex(int id)
     std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(id));
     return text;
 }
-
-CGroup* MakeGroup(CControlCore& control, int id)
-{
-    auto* group = new CGroup(id, &control);
-    EXPECT_TRUE(control.GetShapeMap().Insert(group));
-    return group;
-}
-
-CLayer* MakeLayer(CControlCore& control, CGroup* layers, const char* name)
-{
-    auto* layer = static_cast<CLayer*>(control.GetShapeMap().CreateShape(stLayer, true, true));
-    layer->SetName(name);
-    layers->AddChild(layer, nullptr, 1, false);
-    control.MapLayerName(name, layer);
-    return layer;
-}
-
-// A drawing with the fixed groups a DXF transfer works on and shape IDs starting at 20.
-struct Drawing
-{
-    Drawing()
-    {
-        root = MakeGroup(control, BASE_ID);
-        control.SetRootId(BASE_ID);
-        library = MakeGroup(control, LIBRARY_ID);
-        layers = MakeGroup(control, LAYERS_ID);
-        const int first = 20;
-        control.GetShapeMap().CreateShape(stDummy, true, true, &first);
-    }
-    CShape* Make(int type, std::initializer_list<CRealPoint> points, CGroup* parent)
-    {
-        CShape* shape = control.GetShapeMap().CreateShape(type, true, true);
-        int index = 0;
-        for (const CRealPoint& p : points)
-            shape->SetPointCoords(3, p.x, p.y, index++);
-        if (parent)
-            parent->AddChild(shape, nullptr, 1, false);
-        return shape;
-    }
-    CControlCore control;
-    CGroup* root;
-    CGroup* library;
-    CGroup* layers;
-};
 
 // What a drawable kind writes around the shape base's groups: its entity, the common groups,
 // its own geometry, then the extended data.
