@@ -4,6 +4,7 @@
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
+#include "interchange/DxfDocument.h"
 #include "model/Group.h"
 #include "model/HighlightGroup.h"
 #include "model/Layer.h"
@@ -51,6 +52,7 @@ CControlCore::CControlCore()
     m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
     m_undoRecorder = std::make_unique<CUndoRecorder>(this);
     m_brushCache = std::make_unique<CBrushCache>();
+    m_dxfDocument = std::make_unique<CDxfDocument>();
     // Every kind with a prototype has an entry, disabled until the host enables it.
     for (int type : {stDummy, stLine, stRectangle, stArc, stCircle, stEllipse, stPolyline, stCurve, stLayer, stImage,
                      stText, stPolygon})
@@ -65,6 +67,7 @@ CControlCore::~CControlCore()
     // The current layer goes with the shapes; nothing may look at it on the way.
     if (m_currentSetting)
         m_currentSetting->Layer = nullptr;
+    m_dxfDocument->ClearReadingState();
     // Every shape goes before the containers its destructor works with.
     while (CShape* shape = m_shapeMap->TakeFirst()) {
         shape->DetachFromParent();
@@ -264,3 +267,48 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     SetDrawingChanged();
     return S_OK;
 }
+
+CLayer* CControlCore::FindLayerByName(const std::string& name)
+{
+    auto it = m_layerNames.find(name);
+    if (it != m_layerNames.end()) {
+        CShape* shape = FindShape(it->second);
+        if (shape && shape->GetShapeType() == stLayer && static_cast<CLayer*>(shape)->GetName() == name)
+            return static_cast<CLayer*>(shape);
+        m_layerNames.erase(it); // the layer went or was renamed
+    }
+    if (CGroup* layers = GetLayersGroup())
+        for (CShape* child : layers->Children())
+            if (child->GetShapeType() == stLayer && static_cast<CLayer*>(child)->GetName() == name)
+                return static_cast<CLayer*>(child);
+    return nullptr;
+}
+
+void CControlCore::MapLayerName(const std::string& name, CLayer* layer)
+{
+    if (layer)
+        m_layerNames[name] = layer->GetId();
+    else
+        m_layerNames.erase(name);
+}
+
+void CControlCore::BeginProgress(long steps)
+{
+    m_progressSteps = steps;
+    m_progressDone = 0;
+    m_progressPercent = -1;
+}
+
+void CControlCore::StepProgress()
+{
+    ++m_progressDone;
+    if (m_progressSteps <= 0)
+        return;
+    const long percent = static_cast<long>(static_cast<long long>(m_progressDone) * 100 / m_progressSteps);
+    if (percent != m_progressPercent && percent < 100) {
+        m_progressPercent = percent;
+        OnProgress(percent);
+    }
+}
+
+void CControlCore::OnProgress(long) {}

@@ -21,6 +21,8 @@ class CDrawingSettingMap;
 class CDrawingSettingRecord;
 class CBrushCache;
 class CHighlightGroup;
+class CDxfDocument;
+class CDataTableSet;
 
 // The edit state of the control: the one shape under interactive creation or edit and what its
 // edit hooks keep between mouse events.
@@ -49,6 +51,17 @@ struct CEditState
     std::vector<CShape*> hitShapes;
 };
 
+// The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
+// settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
+// database is asked then.
+struct CDbIdCounters
+{
+    int shapePoint = 1;
+    int linkedPoint = 1;
+    int vertex = 0;
+    int layerSetting = 1;
+};
+
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
 // setting, the edit state, and the services the shapes call. The control object derives from it
@@ -72,6 +85,8 @@ public:
     CDrawingSettingRecord* GetCurrentDrawingSetting() { return m_currentSetting; }
     CUndoRecorder* GetUndoRecorder() { return m_undoRecorder.get(); }
     CBrushCache& GetBrushCache() { return *m_brushCache; }
+    CDxfDocument& GetDxfDocument() { return *m_dxfDocument; }
+    CDbIdCounters& GetDbIdCounters() { return m_dbIdCounters; }
     void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
 
     CEditState& GetEditState() { return m_edit; }
@@ -130,6 +145,22 @@ public:
     CShape* GetDefaultShape(int shapeType) const;
     bool IsDefaultShapeEnabledFor(int shapeType) const;
     HRESULT SetDefaultShapeEnabled(int shapeType, bool enable);
+
+    // Layers by name, as the DXF reader and the layer operations enter them: the layer last
+    // entered under the name while it lives, else the first layer of that name in "Layers".
+    CLayer* FindLayerByName(const std::string& name);
+    void MapLayerName(const std::string& name, CLayer* layer);
+
+    // Progress of a database load or save: the number of steps, then one call per step done; a
+    // changed percentage below 100 goes to OnProgress.
+    void BeginProgress(long steps);
+    void StepProgress();
+    virtual void OnProgress(long percent);
+
+    // The site's points with their links to shapes (ShapePoints, LinkedPoints and the vertex
+    // data of polylines) into a record-table set, or with DXFMODE_LOAD back into the drawing;
+    // with DXFMODE_SINGLE_OBJECT only the point `pointId`. S_FALSE without a Points table.
+    HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId);
 
     // Grid snapping through the current drawing setting's spacing and origin.
     void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const;
@@ -202,4 +233,11 @@ private:
     bool m_modified = false;
     // Per shape type: {own-shape word, enabled word}.
     std::map<int, std::pair<int, int>> m_defaultShapeTable;
+    std::map<std::string, int> m_layerNames;
+    CDbIdCounters m_dbIdCounters;
+    long m_progressSteps = 0;
+    long m_progressDone = 0;
+    long m_progressPercent = -1;
+    // Last, so that it goes first: replacement shapes it may hold still reach the point pool.
+    std::unique_ptr<CDxfDocument> m_dxfDocument;
 };

@@ -3,6 +3,8 @@
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Polyline.h"
+#include "model/PointPool.h"
+#include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
@@ -352,4 +354,79 @@ void CShapeMap::ForgetLoadedId(CShape* shape)
 {
     if (m_loadedIds && shape)
         m_loadedIds->erase(shape->GetId());
+}
+
+int CShapeMap::TakeTemporaryDbId()
+{
+    if (m_nextDbShapeId >= 0)
+        MakeTemporaryDbIds();
+    return m_nextDbShapeId--;
+}
+
+void CShapeMap::AddAuxId(int shapeId)
+{
+    if (!m_auxIds)
+        m_auxIds = std::make_unique<std::set<int>>();
+    m_auxIds->insert(shapeId);
+}
+
+void CShapeMap::AddAuxIdsOf(int pointId)
+{
+    CPointRecord* point = m_control ? m_control->GetPointPool().Find(pointId) : nullptr;
+    if (!point)
+        return;
+    for (int owner : point->GetOwners())
+        AddAuxId(owner);
+}
+
+CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey)
+{
+    CShapesTable* table = tables ? tables->Shapes() : nullptr;
+    if (!table)
+        return nullptr;
+    const CShapesRecord* cursor = table->GetCurrent();
+    const bool hadCursor = cursor != nullptr;
+    const int32_t cursorKey = hadCursor ? cursor->ShapeID : 0;
+    auto restoreCursor = [&]() {
+        if (hadCursor)
+            table->FindRecord(cursorKey);
+        else
+            table->SeekKey(table->GetMaxKey() + 1); // a key never held: the end
+    };
+
+    const CShapesRecord* found = table->FindRecord(storedKey);
+    if (!found) {
+        restoreCursor();
+        return nullptr;
+    }
+    const CShapesRecord record = *found;
+    const bool keepIds = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) != 0;
+    CShape* shape = nullptr;
+    if (record.Number == SELECTION_ID || record.Number == CLIPBOARD_ID || record.Number == WINDOW_ID ||
+        record.Number == HIGHLIGHTS_ID) {
+        shape = nullptr;
+    } else if (record.Number <= DEFAULT_IMAGE_ID) {
+        shape = Lookup(record.Number);
+    } else {
+        const int current = tables->StoredToCurrentId(storedKey, 0, static_cast<int>(mode));
+        shape = current != CDataTableSet::kNoIdMapping ? Lookup(current) : nullptr;
+        if (!shape && (keepIds || current == CDataTableSet::kNoIdMapping)) {
+            const int id = keepIds ? storedKey : kNewId;
+            shape = CreateShape(record.ShapeTypeID, true, true, &id);
+            if (shape) {
+                if (!keepIds)
+                    tables->AddIdMapping(shape->GetId(), storedKey, 0);
+                table->FindRecord(storedKey);
+                if (FAILED(shape->SaveToTables(tables, mode | DXFMODE_LOAD, 0)) && !shape->GetParent()) {
+                    if (!keepIds)
+                        tables->RemoveIdMapping(shape->GetId(), storedKey, 0);
+                    RemoveShape(shape);
+                    delete shape;
+                    shape = nullptr;
+                }
+            }
+        }
+    }
+    restoreCursor();
+    return shape;
 }

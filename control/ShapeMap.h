@@ -10,6 +10,7 @@ class CControlCore;
 class CShape;
 class CGroup;
 class CDrawingSettingRecord;
+class CDataTableSet;
 
 // Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
 // tables that tie shapes to database rows and source sites, the counters of new shape IDs and
@@ -65,11 +66,30 @@ public:
     // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
     // held a negative one.
     bool MakeTemporaryDbIds();
+    // A temporary database ID for a shape read from DXF: the counter's value, after which it
+    // counts down. A counter not yet below 0 is first moved below every database ID held, so a
+    // temporary ID never meets a row's ID.
+    int TakeTemporaryDbId();
     void ResetAfterSave();
 
     void BeginLoadedIds();
     void EndLoadedIds();
     void ForgetLoadedId(CShape* shape);
+
+    // One shape of a record-table set by its stored key, found or made and read from the set as
+    // a restore does (the Shapes table's cursor goes back where it stood): the fixed shapes stand
+    // for themselves, a shape the set already restored is found through the set's ID mapping.
+    // Null when the set has no such record, the record is of a session group (selection,
+    // clipboard, zoom window, highlights) or the shape cannot be read.
+    CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey);
+
+    // The shapes a restore from record tables touched (points added, taken or re-linked): the
+    // set is made on first use and read by the restore afterwards.
+    void AddAuxId(int shapeId);
+    // Every shape that owns the point.
+    void AddAuxIdsOf(int pointId);
+    const std::set<int>* GetAuxIds() const { return m_auxIds.get(); }
+    void ClearAuxIds() { m_auxIds.reset(); }
 
     int GetNextShapeId() const { return m_nextShapeId; }
     int GetNextDbShapeId() const { return m_nextDbShapeId; }
@@ -91,5 +111,6 @@ private:
     std::vector<CGroup*> m_overlayGroups;
     std::vector<CGroup*> m_rootGroups;
     std::unique_ptr<std::set<int>> m_loadedIds;
+    std::unique_ptr<std::set<int>> m_auxIds;
     CControlCore* m_control;
 };

@@ -734,3 +734,10 @@ bool CDxfFile::WriteStringGroup(int code, const char* text)
     SetText(text ? text : "");
     return WriteGroup();
 }
+
+bool CDxfFile::WriteRealGroup(int code, double value)
+{
+    m_group.code = code;
+    m_group.realValue = value;
+    return WriteGroup();
+}

@@ -36,9 +36,43 @@ public:
     // Keyword indices used by name elsewhere.
     enum KeywordIndex {
         kwNone = 0,
+        kwArc = 12,
+        kwAttdef = 14,
+        kwAttrib = 15,
+        kwBlock = 16,
+        kwCircle = 18,
+        kwEllipse = 19,
+        kwEndblk = 20,
+        kwEndsec = 21,
+        kwEndtab = 22,
+        kwInsert = 30,
+        kwImage = 33,
+        kwLayer = 36,
+        kwLine = 37,
+        kwLwpolyline = 41,
+        kwMtext = 44,
+        kwPolyline = 46,
+        kwSeqend = 48,
+        kwSolid = 49,
+        kwText = 54,
+        kwVertex = 55,
         kwApplicationFirst = 68,  // registered application names: 68 and 69
         kwYvexApplication = 69,
         kwXDataFirst = 70,        // extended-data block names: 70 to 83
+        kwShapeIds = 70,
+        kwSelfPoints = 71,
+        kwLinkedPoints = 72,
+        kwHatchData = 73,
+        kwShapeHatchData = 74,
+        kwImageData = 75,
+        kwEllipseData = 76,
+        kwPolygonData = 77,
+        kwRectangleData = 78,
+        kwRtfTextData = 79,
+        kwLabelTextData = 80,
+        kwParentId = 81,
+        kwArrows = 82,
+        kwPolylineData = 83,
         kwLast = 83
     };
 
@@ -66,6 +100,7 @@ public:
     bool WriteGroup();
     bool WriteIntGroup(int code, int32_t value);
     bool WriteStringGroup(int code, const char* text);
+    bool WriteRealGroup(int code, double value);
 
     static const char* KeywordFromIndex(int index);
     static int LookupKeyword(const char* text);

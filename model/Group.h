@@ -101,6 +101,26 @@ public:
     void SetHatchPatternId(int id) override;
     bool IsVisible() override;
 
+    // Storage: the GroupShapes row after the Shapes row, the Groups record of a named group,
+    // and a block of the library as a DXF BLOCK (other groups write their children).
+    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
+    HRESULT WriteDxf(CDxfFile& dxf) override;
+    // DXF reading into this group: the ENTITIES section, the body of a BLOCK (the group then
+    // takes the block's name, flags and extended data, and its contents move so that the base
+    // point lies at the origin), and the reader both share. 1 when the end of the section or
+    // block was met, 0 when the data ended first.
+    int ReadDxfEntitiesSection(CDxfFile& dxf);
+    int ReadDxfBlockBody(CDxfFile& dxf);
+    int ReadDxfEntities(CDxfFile& dxf, bool blockMode);
+    // The BLOCKS section into the block library (this group) and the LAYER table into the
+    // layers group (this group), merged with the layers of the same name as the control's
+    // flags say.
+    int ReadDxfBlocksSection(CDxfFile& dxf);
+    int ReadDxfLayerTable(CDxfFile& dxf);
+    // A child of the kind read from the entity that follows; null when the kind is not made.
+    CShape* CreateChildFromDxf(CDxfFile& dxf, int kind, bool blockMode);
+
     // Overrides of the shape base.
     void Clear(bool deleteChildren) override;
     bool IsGroup() override { return true; }

@@ -25,6 +25,10 @@ public:
     void SetLinePatternId(int id) override;
     void SetHatchPatternId(int id) override;
     bool ContainsShapeId(int id, bool recursive) override { return id == m_id; }
+    // One LAYER entry of the TABLES section.
+    HRESULT ReadDxf(CDxfFile& dxf) override;
+    HRESULT WriteDxf(CDxfFile& dxf) override;
+    int WriteXDataOwn(CDxfFile& dxf) override;
 
 private:
     std::string m_name;

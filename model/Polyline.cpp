@@ -14,6 +14,19 @@ CPolyline::CPolyline(int id, const CPolyline& source)
       m_defStartWidth(source.m_defStartWidth), m_defEndWidth(source.m_defEndWidth), m_flags(source.m_flags)
 {
     m_shapeType = source.m_shapeType;
+    // The points were copied by the shape base: each gets the data of the source's vertex of the
+    // same index, re-pointed at this polyline and its point, and not stored yet.
+    m_vertices.reserve(static_cast<size_t>(m_points.GetCount()));
+    for (int i = 0; i < m_points.GetCount(); ++i) {
+        CVertexRecord vertex;
+        if (static_cast<size_t>(i) < source.m_vertices.size())
+            vertex = source.m_vertices[static_cast<size_t>(i)];
+        vertex.SetPoint(m_points.GetAt(i));
+        vertex.SetOwner(this);
+        vertex.databaseId = 0;
+        vertex.shapePointId = 0;
+        m_vertices.push_back(vertex);
+    }
 }
 
 bool CPolyline::IsClosed() { return (m_flags & pfClosed) != 0; }

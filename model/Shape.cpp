@@ -282,18 +282,6 @@ void CShape::OffsetPoints(float dx, float dy)
     SetExtentCached(false);
 }
 
-// The common DXF groups and the extended data come with the shapes' DXF support.
-HRESULT CShape::ReadDxf(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteDxf(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXData(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXDataLinkedPoints(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXDataSelfPoints(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXDataShapeHatch(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXDataParentId(CDxfFile&) { return E_NOTIMPL; }
-HRESULT CShape::WriteXDataArrows(CDxfFile&) { return E_NOTIMPL; }
-int CShape::ReadXDataOwn(CDxfFile&) { return 0; }
-int CShape::WriteXDataOwn(CDxfFile&) { return 1; }
-
 int CShape::Draw(CDrawContext&) { return 1; }
 int CShape::DrawAttachments(CDrawContext&) { return 1; }
 int CShape::DrawOverlay(CDrawContext&) { return 1; }
@@ -622,9 +610,6 @@ void CShape::SetSecondArrowType(int) {}
 
 bool CShape::IsBlockContext() { return false; }
 
-// The shape's database rows come with the shapes' persistence.
-HRESULT CShape::SaveToDB(SQLHSTMT, int, int, DWORD) { return E_NOTIMPL; }
-
 int CShape::GetNearestPoint(const CRealPoint&, CRealPoint*) { return 0; }
 
 HRESULT CShape::GetSourceSiteId(int* siteId)
@@ -681,12 +666,6 @@ double CShape::PenWidthToDevice(double width) const
         return width * m_control->GetCurrentViewport().GetScaleFactor();
     return width * m_control->GetPenCache().GetWidthFactor();
 }
-
-// The record-table exchange comes with the shapes' persistence.
-HRESULT CShape::SaveToTables(CDataTableSet*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT CShape::LoadPointsFromTables(CDataTableSet*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT CShape::SavePointToTables(CDataTableSet*, CPointRecord*, DWORD, DWORD) { return E_NOTIMPL; }
-HRESULT CShape::SaveAttributesToTables(CDataTableSet*, DWORD, DWORD) { return E_NOTIMPL; }
 
 bool CShape::IsAttributeOrLabel() { return false; }
 
@@ -836,3 +815,16 @@ void CShape::NotifyChange(int editKind)
 bool CShape::ContainsShapeId(int id, bool) { return id == m_id; }
 
 bool CShape::ContainsShape(CShape*) { return false; }
+
+int CShape::MovePointWithin(int pointId, int index)
+{
+    const int from = m_points.IndexOf(pointId);
+    if (from < 0)
+        return 0;
+    CPointRecord* point = m_points.GetAt(from);
+    m_points.RemoveAt(from);
+    const int count = m_points.GetCount();
+    m_points.Insert(index < 0 || index > count ? count : index, point);
+    SetExtentCached(false);
+    return 1;
+}

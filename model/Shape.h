@@ -144,6 +144,33 @@ public:
     void DumpDebugText(std::string& buffer) const;
     HRESULT MarkPoint() { return S_OK; }
 
+    // --- Database rows ---------------------------------------------------------------------
+    // The ID rule of new rows: "select max(column)+1 from table", never below 1 (an empty table
+    // answers NULL: the first ID is 1). Column and table are our own names, never user text.
+    // E_FAIL when the query fails (its error info stays set).
+    static HRESULT NextIdFromDatabase(SQLHSTMT statement, const char* column, const char* table, int* id);
+    // The own points (linked false) or the linked points into points and their link rows.
+    HRESULT SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool linked);
+
+    // --- DXF -------------------------------------------------------------------------------
+    // One common entity group or extended-data block of the current group of `dxf`: 1 when
+    // handled or accepted, 0 when the code is not a common one (or an extended-data block ended
+    // where it must not).
+    int ReadDxfGroup(CDxfFile& dxf);
+
+    // --- Record tables ---------------------------------------------------------------------
+    // Marker of a stored relative that does not exist or cannot be stored.
+    static const int kNoStoredRelative = -300;
+    // The key of the shape's Shapes record in the set: its ID when identifiers are kept (the
+    // set's own stored group: 0, already stored), else the key the set gave it (0: not stored).
+    int GetStoredKey(CDataTableSet* tables, DWORD mode, bool* alreadyStored, int* databaseId);
+    // The key of the parent's (layer false) or the layer's record, storing it first where the
+    // mode asks; kNoStoredRelative when there is none or it cannot be stored.
+    int GetRelativeKey(CDataTableSet* tables, DWORD mode, bool layer);
+    // While loading: puts the shape into the group (or onto the layer) the stored key names.
+    // 0 attached, 1 deliberately left alone, E_FAIL when no usable target exists.
+    HRESULT AttachToStoredRelative(CDataTableSet* tables, int storedKey, DWORD mode, bool layer);
+
     // Protection checks shared by the edits.
     bool HasProtectionFlag(DWORD flag) const;
     void PutProtectionFlag(DWORD flag, bool on);
@@ -340,7 +367,9 @@ public:
     // The shape's records in a record-table set.
     virtual HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
     virtual HRESULT LoadPointsFromTables(CDataTableSet* tables, DWORD mode, DWORD flags);
-    virtual HRESULT SavePointToTables(CDataTableSet* tables, CPointRecord* point, DWORD mode, DWORD flags);
+    // The pool point of a stored Points key, loaded from the set when the pool lacks it (null
+    // when mustExist and the set has no such record, or when it cannot be loaded).
+    virtual CPointRecord* SavePointToTables(CDataTableSet* tables, DWORD mode, int storedKey, bool mustExist);
     virtual HRESULT SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
     virtual bool IsAttributeOrLabel();
     virtual int CountStats(CShapeStats& stats);
@@ -358,6 +387,9 @@ public:
     virtual void NotifyChange(int editKind);
     virtual bool ContainsShapeId(int id, bool recursive);
     virtual bool ContainsShape(CShape* shape);
+    // Moves an own point to another index of the list (the kinds move what belongs to it along);
+    // 1 when moved, 0 when the shape has no such point.
+    virtual int MovePointWithin(int pointId, int index);
 
 protected:
     // The pre-draw test: false when the shape is skipped or was drawn as a simplified figure.
@@ -373,6 +405,10 @@ protected:
     void TransformList(const CShapePointList& list, std::set<int>* visited, int operation, PointChange change,
                        const void* arg);
     void ReleaseAllLinkedPoints();
+    // The extended-data block a group 1000 opens (the keyword index of the file's group).
+    int ReadXDataBlock(CDxfFile& dxf);
+    // The site a shape's records name as their source.
+    int SourceSiteForTables();
 
     int m_id;
     CGroup* m_parent = nullptr;

@@ -71,6 +71,12 @@ public:
     CViewportsTable* Viewports() const { return static_cast<CViewportsTable*>(m_tables[dtViewports]); }
     CUnitsTable* Units() const { return static_cast<CUnitsTable*>(m_tables[dtUnits]); }
 
+    // The top group of a shape subtree exchanged on its own (a block): it is stored under key 0,
+    // and a restore puts the current group in its place. kNoFirstStoredShape when there is none.
+    static const int32_t kNoFirstStoredShape = INT32_MIN;
+    int32_t GetFirstStoredShapeId() const { return m_firstStoredShapeId; }
+    void SetFirstStoredShapeId(int32_t id) { m_firstStoredShapeId = id; }
+
     // ID maps. AddIdMapping stores the pair in both maps of the kind (0, or -100 for a bad
     // kind); RemoveIdMapping removes it from each map where the entry has that partner.
     int AddIdMapping(int32_t currentId, int32_t storedId, int kind);
@@ -93,4 +99,5 @@ private:
     CDataTable* m_tables[DATA_TABLE_COUNT] = {};
     std::map<int32_t, int32_t> m_storedToCurrent[kIdKinds];
     std::map<int32_t, int32_t> m_currentToStored[kIdKinds];
+    int32_t m_firstStoredShapeId = kNoFirstStoredShape;
 };

@@ -1,0 +1,259 @@
+// Shapes, their points, vertices and groups as database rows, written into both databases of the
+// test run. Every test works in a transaction that is rolled back, on tables it empties first.
+#include "tests/persistence/DbTestSupport.h"
+#include "control/ControlCore.h"
+#include "control/ShapeMap.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/PointPool.h"
+#include "model/Polyline.h"
+#include "model/Shape.h"
+#include "persistence/sql/SessionSql.h"
+#include "YVEX_h.h"
+
+namespace {
+
+void Raw(SQLHSTMT hstmt, const char* text)
+{
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
+    ASSERT_TRUE(r == SQL_SUCCESS || r == SQL_NO_DATA)
+        << text << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    SQLFreeStmt(hstmt, SQL_CLOSE);
+}
+
+// One row of a query, as texts (NULL as "NULL"); empty when there is none.
+std::vector<std::string> Row(SQLHSTMT hstmt, const char* query)
+{
+    std::vector<std::string> row;
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
+    EXPECT_TRUE(SQL_SUCCEEDED(r)) << query << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    if (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(hstmt))) {
+        SQLSMALLINT columns = 0;
+        SQLNumResultCols(hstmt, &columns);
+        for (SQLSMALLINT c = 1; c <= columns; ++c) {
+            bool isNull = false;
+            const std::string text = ColumnText(hstmt, static_cast<SQLUSMALLINT>(c), &isNull);
+            row.push_back(isNull ? "NULL" : text);
+        }
+    }
+    Drain(hstmt);
+    return row;
+}
+
+long Count(SQLHSTMT hstmt, const char* query)
+{
+    const std::vector<std::string> row = Row(hstmt, query);
+    return row.empty() ? -1 : std::atol(row[0].c_str());
+}
+
+double Real(const std::string& text) { return std::atof(text.c_str()); }
+
+// Asks the database for new IDs.
+const DWORD kIdsFromDatabase = 0x1;
+
+class ShapeRowsTest : public testing::TestWithParam<DbTarget>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
+        ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
+        for (const char* table : {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes"}) {
+            const std::string text = std::string("delete from ") + table;
+            Raw(db.hstmt, text.c_str());
+        }
+        control.SetScenarioId(5);
+        // The drawing's own shapes start above the fixed groups and prototypes (2 to 11).
+        const int first = 20;
+        control.GetShapeMap().CreateShape(stDummy, true, true, &first);
+    }
+    void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+
+    // A shape of the factory with points at the given places.
+    CShape* Make(int type, std::initializer_list<CRealPoint> points)
+    {
+        CShape* shape = control.GetShapeMap().CreateShape(type, true, true);
+        int index = 0;
+        for (const CRealPoint& p : points)
+            shape->SetPointCoords(3, p.x, p.y, index++);
+        return shape;
+    }
+
+    MessageBoxRecorder boxes;
+    DbConnection db;
+    CControlCore control;
+};
+
+} // namespace
+
+TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
+{
+    SQLHSTMT h = db.hstmt;
+    CShape* shape = Make(stRectangle, {{1, 2}, {3, 4}});
+    shape->SetPenWeight(2.0f);
+    shape->SetStateBits(CShape::stScalePenWeight, false);
+    shape->SetLinePatternId(0);
+    shape->SetHatchPatternId(30); // a pattern of the site's own that no pattern map knows
+    shape->SetTag(44);
+
+    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    // An empty table: the first ID is 1.
+    EXPECT_EQ(shape->GetDatabaseId(), 1);
+    EXPECT_EQ(shape->GetLinePatternId(), 12); // an ID out of range is stored (and kept) as 12
+    const std::vector<std::string> row = Row(
+        h, "select ShapeID, ScenarioID, PenWeight, Tag, Number, ShapeTypeID, SiteID, LinePatternID, GroupShapeID, "
+           "HatchPatternID, LayerShapeID, ZOrder from Shapes");
+    ASSERT_EQ(row.size(), 12u);
+    EXPECT_EQ(row[0], "1");
+    EXPECT_EQ(row[1], "5");
+    EXPECT_EQ(Real(row[2]), -2.0); // weight 2, not scaled with the view
+    EXPECT_EQ(row[3], "44");
+    EXPECT_EQ(row[4], std::to_string(shape->GetId()));
+    // The shape's own kind (a reload builds a rectangle again), not its class's (polyline, 6).
+    EXPECT_EQ(row[5], "2");
+    EXPECT_EQ(row[6], "7");
+    EXPECT_EQ(row[7], "12");
+    EXPECT_EQ(row[8], "NULL");
+    EXPECT_EQ(row[9], "NULL");
+    EXPECT_EQ(row[10], "NULL");
+    EXPECT_EQ(Real(row[11]), shape->GetZOrder());
+    EXPECT_EQ(Count(h, "select count(*) from Points where ScenarioID = 5 and SiteID = 7"), 2);
+    EXPECT_EQ(Count(h, "select count(*) from ShapePoints where ShapeID = 1"), 2);
+    EXPECT_EQ(Row(h, "select Number from ShapePoints sp join Points p on p.PointID = sp.PointID where p.X = 3.0"),
+              std::vector<std::string>{"1"});
+
+    // Again, moved: one update, no second shapePoints row, the points keep the scenario.
+    shape->SetPointCoords(3, 9, 8, 1);
+    control.SetScenarioId(6);
+    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
+    EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 2);
+    EXPECT_EQ(Count(h, "select count(*) from Points where X = 9.0 and Y = 8.0"), 1);
+    EXPECT_EQ(Count(h, "select count(*) from Points where ScenarioID = 6"), 2);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes where ScenarioID = 6"), 1);
+}
+
+TEST_P(ShapeRowsTest, CountersGiveTheIdsWithoutAskingTheDatabase)
+{
+    SQLHSTMT h = db.hstmt;
+    control.GetShapeMap().SetNextDbShapeId(40);
+    control.GetPointPool().SetNextDatabaseId(70);
+    control.GetDbIdCounters().shapePoint = 90;
+    CShape* first = Make(stPolyline, {{0, 0}, {1, 1}});
+    ASSERT_EQ(first->SaveToDB(h, 1, 0, 0), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(first->GetDatabaseId(), 40);
+    EXPECT_EQ(control.GetShapeMap().GetNextDbShapeId(), 41);
+    EXPECT_EQ(first->GetPoints().GetAt(1)->GetDatabaseId(), 71);
+    EXPECT_EQ(control.GetPointPool().GetNextDatabaseId(), 72);
+    EXPECT_EQ(control.GetDbIdCounters().shapePoint, 92);
+    EXPECT_EQ(Count(h, "select count(*) from ShapePoints where ShapePointID in (90, 91) and ShapeID = 40"), 2);
+
+    // A point followed by a second shape: one linkedPoints row, once.
+    CShape* second = Make(stPolyline, {{5, 5}});
+    ASSERT_EQ(second->LinkPoint(first->GetPoints().GetAt(0)->GetPointId()), 1);
+    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, "select ShapeID, PointID from LinkedPoints"),
+              (std::vector<std::string>{std::to_string(second->GetDatabaseId()), "70"}));
+    EXPECT_EQ(Count(h, "select count(*) from LinkedPoints"), 1);
+}
+
+TEST_P(ShapeRowsTest, AGroupStoresItsChildrenAndABoundName)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* group = static_cast<CGroup*>(control.GetShapeMap().CreateShape(stGroup, true, true));
+    group->SetName(L"O'Brien's \"plan\"; drop table Shapes");
+    CShape* child = Make(stPolyline, {{1, 1}});
+    ASSERT_EQ(group->AddChild(child, nullptr, 1, false), 0);
+    auto* unnamed = static_cast<CGroup*>(control.GetShapeMap().CreateShape(stGroup, true, true));
+    CLayer* layer = static_cast<CLayer*>(control.GetShapeMap().CreateShape(stLayer, true, true));
+    ASSERT_EQ(layer->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    child->SetLayer(layer);
+
+    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string groupId = std::to_string(group->GetDatabaseId());
+    EXPECT_EQ(Row(h, ("select Name, ScenarioID from GroupShapes where ShapeID = " + groupId).c_str()),
+              (std::vector<std::string>{"O'Brien's \"plan\"; drop table Shapes", "5"}));
+    // A group without a name stores the text NULL, not an SQL null.
+    EXPECT_EQ(Row(h, ("select Name from GroupShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str()),
+              std::vector<std::string>{"NULL"});
+    // The child's row follows its group's and names it and its layer.
+    EXPECT_EQ(Row(h, ("select GroupShapeID, LayerShapeID from Shapes where ShapeID = " +
+                      std::to_string(child->GetDatabaseId())).c_str()),
+              (std::vector<std::string>{groupId, std::to_string(layer->GetDatabaseId())}));
+    EXPECT_GT(child->GetDatabaseId(), group->GetDatabaseId());
+
+    group->SetName(L"renamed");
+    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, ("select Name from GroupShapes where ShapeID = " + groupId).c_str()),
+              std::vector<std::string>{"renamed"});
+    EXPECT_EQ(Count(h, ("select count(*) from GroupShapes where ShapeID = " + groupId).c_str()), 1);
+}
+
+TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* polyline = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {4, 0}, {4, 3}}));
+    ASSERT_EQ(polyline->GetVertices().size(), 3u);
+    ASSERT_EQ(polyline->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    CVertexRecord* plain = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(0)->GetPointId());
+    CVertexRecord* named = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(1)->GetPointId());
+    ASSERT_TRUE(plain && named);
+
+    // A vertex with default data that was never stored writes nothing.
+    EXPECT_EQ(plain->SaveToDB(h, 1, 5, kIdsFromDatabase), S_FALSE);
+    named->name = "it's \"B\"";
+    named->bulge = 0.5f;
+    named->startWidth = 2.0f;
+    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(named->databaseId, 1);
+    const std::vector<std::string> row =
+        Row(h, "select v.Name, v.Bulge, v.StartWidth, v.EndWidth, sp.Number from Vertexes v join ShapePoints sp on "
+               "sp.ShapePointID = v.ShapePointID");
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(row[0], "it's \"B\"");
+    EXPECT_EQ(Real(row[1]), 0.5);
+    EXPECT_EQ(Real(row[2]), 2.0);
+    EXPECT_EQ(Real(row[3]), -1.0);
+    EXPECT_EQ(row[4], "1");
+
+    named->name = "O'Neil";
+    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, "select Name from Vertexes"), std::vector<std::string>{"O'Neil"});
+    EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
+    EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 3);
+
+    // A vertex of a polyline that is not stored has nothing to hang on.
+    auto* unsaved = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {1, 0}}));
+    CVertexRecord* first = unsaved->FindVertexOfPoint(unsaved->GetPoints().GetAt(0)->GetPointId());
+    first->bulge = 1.0f;
+    EXPECT_EQ(first->SaveToDB(h, 1, 5, kIdsFromDatabase), E_FAIL);
+}
+
+TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
+{
+    SQLHSTMT h = db.hstmt;
+    int id = 0;
+    EXPECT_EQ(CShape::NextIdFromDatabase(h, "shapeID", "no_such_table", &id), E_FAIL);
+    EXPECT_FALSE(TakeErrorInfo().description.empty());
+    boxes.Clear();
+
+    // A row of that ID is there already: the insert fails and the shape stays unsaved.
+    Raw(h, "insert into Shapes (ShapeID, ScenarioID) values (3, 0)");
+    control.GetShapeMap().SetNextDbShapeId(3);
+    CShape* shape = Make(stPolyline, {{1, 1}});
+    EXPECT_EQ(shape->SaveToDB(h, 1, 0, 0), DISP_E_EXCEPTION);
+    EXPECT_EQ(shape->GetDatabaseId(), 0);
+    EXPECT_EQ(shape->GetPoints().GetAt(0)->GetDatabaseId(), 0);
+
+    // Not stored at all: without the persistent bit, and the prototypes.
+    shape->SetStateBits(CShape::stPersistent, false);
+    EXPECT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_FALSE);
+    const int prototypeId = DEFAULT_LINE_ID;
+    CShape* prototype = control.GetShapeMap().CreateShape(stPolyline, true, true, &prototypeId);
+    EXPECT_EQ(prototype->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK);
+    EXPECT_EQ(prototype->GetDatabaseId(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ShapeRowsTest, testing::ValuesIn(AllTargets()), TargetName());
