@@ -1,10 +1,12 @@
 #include "control/ControlCore.h"
+#include "control/BrushCache.h"
 #include "control/ErrorInfo.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
 #include "interchange/DxfDocument.h"
 #include "model/Group.h"
+#include "model/HighlightGroup.h"
 #include "model/Layer.h"
 #include "model/LineTypeMap.h"
 #include "model/LinkedPointMap.h"
@@ -49,6 +51,7 @@ CControlCore::CControlCore()
         m_currentSetting->DatabaseID = 0;
     m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
     m_undoRecorder = std::make_unique<CUndoRecorder>(this);
+    m_brushCache = std::make_unique<CBrushCache>();
     m_dxfDocument = std::make_unique<CDxfDocument>();
     // Every kind with a prototype has an entry, disabled until the host enables it.
     for (int type : {stDummy, stLine, stRectangle, stArc, stCircle, stEllipse, stPolyline, stCurve, stLayer, stImage,
@@ -111,6 +114,30 @@ CGroup* CControlCore::GetLibraryGroup() const { return FindGroup(LIBRARY_ID); }
 CGroup* CControlCore::GetDefaultShapesGroup() const { return FindGroup(DEFAULT_SHAPES_ID); }
 CGroup* CControlCore::GetLayersGroup() const { return FindGroup(LAYERS_ID); }
 CGroup* CControlCore::GetSelectionGroup() const { return FindGroup(SELECTION_ID); }
+
+CHighlightGroup* CControlCore::GetHighlightGroup() const
+{
+    return dynamic_cast<CHighlightGroup*>(FindShape(HIGHLIGHTS_ID));
+}
+
+bool CControlCore::FireBringShapeToFront(int) { return true; }
+
+bool CControlCore::FireSendShapeToBack(int) { return true; }
+
+bool CControlCore::HandleTimer(UINT_PTR timerId)
+{
+    CHighlightGroup* highlights = GetHighlightGroup();
+    return highlights && highlights->OnBlinkTimer(timerId);
+}
+
+void CControlCore::HandleLButtonDown()
+{
+    CHighlightGroup* highlights = GetHighlightGroup();
+    if (highlights && highlights->GetShapeCount() > 0 && highlights->GetBlinkOn()) {
+        highlights->Clear(false);
+        highlights->SetBlinking(false);
+    }
+}
 
 void CControlCore::SetRootId(int id)
 {

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 #include "model/RealPoint.h"
 
 class CShape;
@@ -18,6 +19,8 @@ class CUndoRecorder;
 class CViewportRecord;
 class CDrawingSettingMap;
 class CDrawingSettingRecord;
+class CBrushCache;
+class CHighlightGroup;
 class CDxfDocument;
 class CDataTableSet;
 
@@ -35,6 +38,17 @@ struct CEditState
     int pickedPointId = 0;
     int orthoDirection = 0;         // ortho drags keep y (0) or x (1)
     bool hideWhileDragging = false;
+    CRealPoint mousePosition;       // the mouse in world units, as last seen
+    // The start of the rubber band drawn while a plain group is edited.
+    CRealPoint rubberStart;
+    bool hasRubberStart = false;
+    // Where the dragged handle of a resized group stood at the first drag of the operation.
+    CRealPoint editAnchor;
+    bool hasEditAnchor = false;
+    // The shape whose contents the user works in (nothing inside it is picked), and the shapes
+    // the last pick hit.
+    CShape* containerShape = nullptr;
+    std::vector<CShape*> hitShapes;
 };
 
 // The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
@@ -70,6 +84,7 @@ public:
     CDrawingSettingMap& GetDrawingSettingMap() { return *m_drawingSettings; }
     CDrawingSettingRecord* GetCurrentDrawingSetting() { return m_currentSetting; }
     CUndoRecorder* GetUndoRecorder() { return m_undoRecorder.get(); }
+    CBrushCache& GetBrushCache() { return *m_brushCache; }
     CDxfDocument& GetDxfDocument() { return *m_dxfDocument; }
     CDbIdCounters& GetDbIdCounters() { return m_dbIdCounters; }
     void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
@@ -110,6 +125,8 @@ public:
     CGroup* GetDefaultShapesGroup() const;
     CGroup* GetLayersGroup() const;
     CGroup* GetSelectionGroup() const;
+    // The group "Highlights" (ID -7) when it is the highlight group, else null.
+    CHighlightGroup* GetHighlightGroup() const;
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const { return m_rootGroup; }
@@ -161,6 +178,22 @@ public:
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
     // "Shape not found." when there is none.
     virtual HRESULT DeleteShapeByID(int id, int flags1, int flags2);
+    // The control's window (null before it has one); timers and hit-test contexts use it.
+    virtual HWND GetControlWindow() const { return nullptr; }
+    // Whether events go to the host (its FireEvents switch). The core alone has no host.
+    virtual bool EventsEnabled() const { return false; }
+    // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the host left it (true
+    // without a host).
+    virtual bool FireBringShapeToFront(int shapeId);
+    virtual bool FireSendShapeToBack(int shapeId);
+    // The window timers the model starts: true when the timer was the highlight group's blink
+    // timer (its phase toggles and the control redraws).
+    bool HandleTimer(UINT_PTR timerId);
+    // A left button press clears a blinking highlight.
+    void HandleLButtonDown();
+    // The site changed since it was last saved.
+    void SetModified(bool on = true) { m_modified = on; }
+    bool IsModified() const { return m_modified; }
     // Set while the control takes its whole drawing down.
     bool IsTearingDown() const { return m_tearingDown; }
     // The drawing changed since it was last drawn.
@@ -180,6 +213,7 @@ private:
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::unique_ptr<CUndoRecorder> m_undoRecorder;
+    std::unique_ptr<CBrushCache> m_brushCache;
 
     CEditState m_edit;
     int m_siteId = 0;
@@ -196,6 +230,7 @@ private:
     DWORD m_pendingRedraw = 1; // rfRedrawAll
     bool m_tearingDown = false;
     bool m_drawingChanged = false;
+    bool m_modified = false;
     // Per shape type: {own-shape word, enabled word}.
     std::map<int, std::pair<int, int>> m_defaultShapeTable;
     std::map<std::string, int> m_layerNames;

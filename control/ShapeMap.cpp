@@ -283,6 +283,11 @@ void CShapeMap::AddOverlayGroup(CGroup* group)
         m_overlayGroups.push_back(group);
 }
 
+void CShapeMap::RemoveOverlayGroup(CGroup* group)
+{
+    m_overlayGroups.erase(std::remove(m_overlayGroups.begin(), m_overlayGroups.end(), group), m_overlayGroups.end());
+}
+
 void CShapeMap::SetDbId(int dbId, int shapeId)
 {
     if (dbId == 0)

@@ -47,7 +47,9 @@ public:
 
     int AddRootGroup(CGroup* group);
     int RemoveRootGroup(CGroup* group);
+    // Groups that list shapes without owning them: a shape removed from the map leaves them.
     void AddOverlayGroup(CGroup* group);
+    void RemoveOverlayGroup(CGroup* group);
 
     // Database shape ID -> shape ID.
     void SetDbId(int dbId, int shapeId);

@@ -52,6 +52,16 @@ HRESULT CUndoRecorder::CloseOperation(bool commit)
     return E_NOTIMPL;
 }
 
+HRESULT CUndoRecorder::EndCurrentUnit(bool keep)
+{
+    if (m_depth == 0 && keep)
+        m_lastOperation = m_pendingOperation;
+    if (m_depth == 0)
+        m_tooLarge = false;
+    // Leaf units come with the undo manager; until then there is none to end.
+    return S_FALSE;
+}
+
 HRESULT CUndoRecorder::Record(int kind, const void* element, bool openOperation)
 {
     if (IsSuspended())

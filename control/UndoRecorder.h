@@ -28,6 +28,9 @@ public:
 
     virtual HRESULT OpenOperation(int kind);
     virtual HRESULT CloseOperation(bool commit);
+    // Ends the current leaf unit; without keep the recorded state is dropped (a vetoed change
+    // leaves no unit behind). S_FALSE when there is no current unit.
+    virtual HRESULT EndCurrentUnit(bool keep);
     // Records a shape's or a point's state under an operation kind (YVEXOperation); with
     // openOperation a compound operation of that kind is opened first.
     virtual HRESULT RecordShape(int kind, CShape* shape, bool openOperation);

@@ -26,6 +26,18 @@ public:
     CRealPointD DeviceToWorld(double xPixels, double yPixels) const;
     // The product of the scale and the zoom: logical units per world unit.
     double GetScaleFactor() const { return static_cast<double>(scale) * zoom; }
+    // Logical units (0.1 mm) per device pixel on each axis.
+    double LogicalPerPixelX() const { return static_cast<double>(horzSize10) / horzRes; }
+    double LogicalPerPixelY() const { return static_cast<double>(vertSize10) / vertRes; }
+    // A world length on each axis in device pixels, and back.
+    double WorldToPixelsX(double length) const { return length * GetScaleFactor() / LogicalPerPixelX(); }
+    double WorldToPixelsY(double length) const { return length * GetScaleFactor() / LogicalPerPixelY(); }
+    double PixelsToWorldX(double pixels) const;
+    double PixelsToWorldY(double pixels) const;
+    // A world rectangle in device pixels (left <= right, top <= bottom).
+    RECT WorldToDeviceRect(const CRealRect& world) const;
+    // A world rectangle in logical units (left <= right, bottom <= top, y up).
+    RECT WorldToLogicalRect(const CRealRect& world) const;
 
     // The world area the view shows: the client area's top-left corner in world units, then the
     // view's world width and height (y up, so bottom = top - height).
@@ -34,6 +46,22 @@ public:
     // Stores the client size (and offset) in logical units and derives the world width and height.
     void SetClientArea(SIZE logicalSize, const POINT* logicalOffset);
     void SetCenter(float x, float y);
+    void SetCenterX(float x);
+    void SetCenterY(float y);
+    // The window's size in pixels: stored in logical units; with fit (forced while the size was
+    // unknown) the zoom makes the view's world rectangle fill the window, then the rectangle takes
+    // the window's proportions about the same centre.
+    void SetClientSize(SIZE pixels, bool fit);
+    // The view's world height or width; the scale follows, driven by that dimension. 0 and NaN
+    // are ignored.
+    void SetHeight(float value);
+    void SetWidth(float value);
+    // The scale from the client size and the driving dimension, then the other dimension and the
+    // origin.
+    void RecomputeScale(bool heightDriven);
+    // Shows the world rectangle (left, top, right, bottom; y up), widened about its centre by the
+    // factor unless it is 1.
+    void ZoomToRect(double left, double top, double right, double bottom, double factor);
     // The origin that puts the centre of the client area on `center`.
     void RecomputeOrigin();
 

@@ -118,8 +118,30 @@ void CYVEXControl::RestartRedrawTimer(UINT period)
     SetTimer(m_hWnd, kRedrawTimer, period < 10 ? 100 : period, nullptr);
 }
 
+namespace {
+// Fires an event of (shape ID, in/out proceed) and answers the proceed flag as the sinks left it.
+bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
+{
+    VARIANT_BOOL proceed = VARIANT_TRUE;
+    VARIANTARG args[2];
+    // Reverse order: the proceed flag is the last parameter.
+    args[0].vt = VT_BOOL | VT_BYREF;
+    args[0].pboolVal = &proceed;
+    args[1].vt = VT_I4;
+    args[1].lVal = shapeId;
+    control.FireEvent(id, args, 2);
+    return proceed != VARIANT_FALSE;
+}
+} // namespace
+
+bool CYVEXControl::FireBringShapeToFront(int shapeId) { return FireShapeEvent(*this, cetOnBringShapeToFront, shapeId); }
+
+bool CYVEXControl::FireSendShapeToBack(int shapeId) { return FireShapeEvent(*this, cetOnSendShapeToBack, shapeId); }
+
 LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
+    if (HandleTimer(static_cast<UINT_PTR>(wParam)))
+        return 0;
     if (wParam != kRedrawTimer) {
         handled = FALSE;
         return 0;

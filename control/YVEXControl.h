@@ -112,7 +112,11 @@ public:
 
     // Events. Every firing site tests EventsEnabled() first, except the stage events of the
     // long operations, which are fired whatever FireEvents says.
-    bool EventsEnabled() const { return m_fireEvents; }
+    bool EventsEnabled() const override { return m_fireEvents != VARIANT_FALSE; }
+    HWND GetControlWindow() const override { return m_hWnd; }
+    // OnBringShapeToFront / OnSendShapeToBack with a proceed flag that starts true.
+    bool FireBringShapeToFront(int shapeId) override;
+    bool FireSendShapeToBack(int shapeId) override;
     // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
     void FireEvent(DISPID id, VARIANTARG* args, UINT count) { m_events.Fire(id, args, count); }
     void FireInvalidateToolbar(LONG changeID);

@@ -1,4 +1,6 @@
 #pragma once
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 #include "model/Shape.h"
@@ -42,6 +44,62 @@ public:
     // The name; a plain group above the fixed IDs also gets a block name that DXF accepts,
     // unique among the block library's names.
     virtual void SetName(const wchar_t* name);
+    // Removes (and deletes) every child whose kind is in the set, with recursive also below.
+    virtual int RemoveChildrenOfTypes(const std::set<int>& types, bool recursive);
+    // 1 when no child of the kinds exists; a kind value also compares the polylines' flags.
+    virtual int HasNoChildOfTypes(const std::set<int>& types, bool recursive, int kindValue);
+
+    // Geometry through the children (own points first).
+    HRESULT GetBoundingRectEx(float* left, float* top, float* right, float* bottom, const std::set<int>* skip,
+                              DWORD flags) override;
+    bool IsExtentCached() override;
+    // The nine handles of a plain group: corners, centre, edge midpoints.
+    int GetHandlePoints(CRealPoint* points, int capacity) override;
+    int GetNthPoint(int n, CRealPoint* point, int mode, int* count) override;
+    int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest) override;
+    double GetAngle() override;
+    int HasPointAt(float x, float y) override;
+    BOOL HitTest(float x, float y) override;
+    int CollectLinkedPointIds(std::set<int>& ids) override;
+    void AddPointsToList(CShapePointList& list) override;
+    int CountStats(CShapeStats& stats) override;
+    int CopyPointsFrom(const CShape& source) override;
+    int CopyPointCoordsFrom(const CShape& source) override;
+    int CopyLinkedPointCoordsFrom(const CShape& source) override;
+    int CopyPropertiesFrom(CShape& source, DWORD mask) override;
+
+    // Transforms of the own points and every child, then the block's references.
+    int Rotate(float xc, float yc, double degrees, std::set<int>* visited, bool force) override;
+    int FlipVertical(std::set<int>* visited, const float* axisY) override;
+    int FlipHorizontal(std::set<int>* visited, const float* axisX) override;
+    HRESULT Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force) override;
+    HRESULT Shift(float dx, float dy, std::set<int>* visited, bool force) override;
+    void OffsetPoints(float dx, float dy) override;
+
+    // Editing: a plain group under edit is resized by its handles; other groups offer the mouse
+    // to their children.
+    int OnEditDrag(float x, float y) override;
+    int OnEditMouseDown(float x, float y, std::map<int, int>* selection) override;
+    int OnEditMouseUp(float x, float y) override;
+    int StartEdit(int mode, int pickedIndex, const CRealPoint* start) override;
+    void MovePointSnapped(CRealPoint& point, int index, bool ortho) override;
+
+    // Drawing: the children in list order, bottom first.
+    int Draw(CDrawContext& context) override;
+    int DrawAttachments(CDrawContext& context) override;
+    int DrawOverlay(CDrawContext& context) override;
+    int DrawLinkMarks(HDC dc) override;
+
+    // State and style changes passed on to the children.
+    void SetSelected(bool on) override;
+    void SetVisible(bool on) override;
+    void SetNoExtents(bool on) override;
+    void SetLayer(CLayer* layer) override;
+    void SetPenColor(DWORD colour) override;
+    void SetHatchColor(DWORD colour) override;
+    void SetLinePatternId(int id) override;
+    void SetHatchPatternId(int id) override;
+    bool IsVisible() override;
 
     // Storage: the GroupShapes row after the Shapes row, the Groups record of a named group,
     // and a block of the library as a DXF BLOCK (other groups write their children).
@@ -82,6 +140,42 @@ public:
     const std::vector<CShape*>& Children() const { return m_children; }
     const std::wstring& GetName() const { return m_name; }
     const std::string& GetBlockName() const { return m_blockName; }
+    // The first child group or reference of that name (null: the first without a name).
+    CShape* FindChildByName(const wchar_t* name) const;
+    // Block names of child groups and names of child layers that begin with the prefix (its
+    // first prefixLength characters; below 1 or beyond it, the whole prefix less trailing white
+    // space), except the child excludeId. Whether any was found.
+    bool CollectNamesLike(std::map<std::string, int>& names, int excludeId, const char* prefix, int prefixLength) const;
+
+    // The references that use this group as their block.
+    // E_INVALIDARG for the group itself, 0 when listed already, else 1.
+    int AddReferrer(CShape* reference);
+    int RemoveReferrer(CShape* reference);
+    int DetachReferrers();
+    const std::vector<CShape*>& GetReferrerList() const { return m_referrers; }
+    void UpdateReferrers(int arg1, int arg2);
+
+    // The state bits of the children: (state & ~mask) | (mask & value).
+    void SetChildFlagsMasked(DWORD mask, DWORD value, bool recursive);
+    void PropagateFlagToChildren(DWORD mask, bool wanted, bool force, bool recursive);
+    bool HasAttributeChildren(bool recursive) const;
+    int CountAttributeChildren(bool onlyInReferences, std::set<int>* ids) const;
+
+    // The union of the visible children's bounds (with the own points when visible); the
+    // selection's bounds.
+    HRESULT UnionVisibleChildBounds(float* left, float* top, float* right, float* bottom, DWORD flags);
+    // Factors that drag handle N to the target about the opposite handle (also given out).
+    int ComputeHandleScale(const CRealPoint& target, int handle, float* kx, float* ky, CRealPoint* fixed, bool keep);
+    // Lines the members of a group that does not select as a unit up with one edge (0 left,
+    // 1 right, 2 top, 3 bottom) or centre line (4 vertical, 5 horizontal) of its bounds.
+    int AlignTo(int mode);
+    int AlignChildren(float x, float y, int mode, std::set<int>* visited);
+    // The children hit at the device position, bottom first.
+    int CollectHitShapes(float x, float y, std::vector<CShape*>& hits);
+    // The text to edit at the device position (double click), or null.
+    CShape* FindEditableAt(float x, float y, DWORD flags);
+    // Whether every own point of the shape is in the point pool and none is among `linked`.
+    bool CheckSharedPoints(CShape* shape, const std::set<int>& linked) const;
 
 protected:
     bool AppendsOnly() const;

@@ -285,10 +285,7 @@ void CShape::OffsetPoints(float dx, float dy)
 int CShape::Draw(CDrawContext&) { return 1; }
 int CShape::DrawAttachments(CDrawContext&) { return 1; }
 int CShape::DrawOverlay(CDrawContext&) { return 1; }
-// Hit testing, selection marks and link marks come with the shapes' drawing frame.
-BOOL CShape::HitTest(float, float) { return FALSE; }
-int CShape::DrawMarks(CDrawContext&) { return 0; }
-int CShape::DrawLinkMarks(HDC) { return 0; }
+// Hit testing, selection marks and link marks: see ShapeDrawing.cpp.
 
 BOOL CShape::HasHatchFill()
 {

@@ -22,6 +22,29 @@ class CDxfFile;
 class CDataTableSet;
 struct CDrawContext;
 
+// One arrow head at a line end, in the logical units of the draw context (BuildArrowHead).
+struct CArrowHead
+{
+    // ArrowTypeIDs: low byte the form (1 open V, 2 closed V, 3 circle, 4 rhomb, 5 cross,
+    // 6 slash), 0x100 pointing away from the line, 0x200 filled.
+    int type = 0;
+    // The line's end point (world). For closed V, circle and rhomb heads that point at the line
+    // it is replaced by the base, so that the line stops where the head begins; the caller puts
+    // it back after drawing.
+    CRealPoint* endPoint = nullptr;
+    const CRealPoint* previous = nullptr;
+    double scale = 0.0;
+    double width = 0.0;   // pen width in drawing units
+    double length = 0.0;  // head length in device units
+    CRealPointD end;      // device
+    CRealPointD base;     // device
+    CRealPointD centre;   // device
+    POINT points[8] = {};
+    int count = 0;
+    CRealPoint baseWorld;
+    bool baseMoved = false;
+};
+
 // Counters of the drawing statistics (CountStats).
 struct CShapeStats
 {
@@ -166,6 +189,70 @@ public:
     int GetTranslatedHatchPatternId();
     CShape* FindPrototype() const;
 
+    // --- Drawing frame -----------------------------------------------------------------------
+    // Draws the shape with its hatch fill and attachments after the pre-draw test; in the clip
+    // pass its outline joins the clip region instead. 0 when skipped or when Draw fails.
+    int DrawInContext(CDrawContext& context);
+    // Fills the outline with the effective hatch pattern (nothing in the clip, marks and outline
+    // passes). 0 when the shape has no extent.
+    int DrawHatch(CDrawContext& context);
+    // The marks of a selected shape whose parent is not selected, in the marks passes.
+    int DrawMarksIfSelected(CDrawContext& context);
+    // HitTest at a world position.
+    BOOL HitTestAt(float x, float y);
+    // Whether the device position lies on the widened outline Draw records, or inside the filled
+    // outline (shapes with a hatch fill only).
+    BOOL HitTestWidenedPath(float x, float y);
+    BOOL HitTestFilledPath(float x, float y);
+    // A world width and height in device pixels.
+    void WorldToDeviceSize(SIZE* out, float width, float height) const;
+    // Selects the pen the shape draws with (the context's ready pen when it has one); the
+    // previous pen and the colour used go out. 1 when a pen was selected.
+    int SelectDrawPen(CDrawContext& context, HPEN* previous, COLORREF* colour);
+    // The pen selection behind SelectDrawPen. A ready pen (-1 counts as none) is selected as it
+    // is. A selected shape with the selection flag draws dotted in 0xFF0000; the plain flag draws
+    // continuous black; otherwise the pen cache's pen of the resolved line type, colour and
+    // width (0: the shape's device pen width).
+    static int CreateDrawPen(CControlCore* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
+                             HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape);
+    // A mark colour that stands out against the shape's pen and fill.
+    COLORREF ChooseMarkColour(COLORREF colour);
+
+    // --- Style resolution ----------------------------------------------------------------------
+    // "By layer" and "by block" resolved through the layer and the enclosing block reference or
+    // block group.
+    static int TranslateLinePatternId(int value, CShape* shape);
+    static COLORREF TranslatePenColor(DWORD colour, CShape* shape);
+    static COLORREF TranslateHatchColor(DWORD colour, CShape* shape);
+
+    // --- Arrow heads -------------------------------------------------------------------------
+    // The arrow scale of the current drawing setting, which both drawing and hit testing use.
+    double GetArrowScale() const;
+    // Fills the description; the number of head points (0 for the circle), -1 without an end
+    // point or with a scale of 0.
+    int BuildArrowHead(CArrowHead& arrow);
+    // Draws one head at *endPoint (replaced by the base where the line is to stop there). A scale
+    // below 0 takes GetArrowScale. 1 when drawn.
+    int DrawArrowHead(CDrawContext& context, int arrowType, CRealPoint* endPoint, const CRealPoint* previous,
+                      double scale = -1.0, CArrowHead* out = nullptr);
+    // Whether the device position hits the head drawn with the same arguments.
+    BOOL HitTestArrowHead(float x, float y, int arrowType, const CRealPoint& endPoint, const CRealPoint* previous,
+                          double scale = -1.0);
+
+    // --- Small services ----------------------------------------------------------------------
+    // Up through the parents while they select as a unit.
+    CShape* FindTopmostNonBlock();
+    bool SharesLayerWithParent() const;
+    // Removes from the list every point whose ID is in the set and releases it for this shape.
+    void ReleasePointsInSet(CShapePointList& list, const std::set<int>& ids);
+    // A new shape ID: the point lists, the linked-point index and the attributes follow.
+    void SetId(int id);
+    // The shape map's entry for this shape's ID when it is this shape.
+    CShape* FindInShapeMap() const;
+    bool IsCustomChildOfReference() const;
+    bool IsSelectable();
+    bool IsReferenceChild();
+
     // --- Virtual operations --------------------------------------------------------------
     virtual void SetNoExtents(bool on);
     virtual void RemoveAllPoints();
@@ -305,6 +392,11 @@ public:
     virtual int MovePointWithin(int pointId, int index);
 
 protected:
+    // The pre-draw test: false when the shape is skipped or was drawn as a simplified figure.
+    bool PreDrawTest(CDrawContext& context);
+    // Records Draw as a path on a screen context in the hit-test modes.
+    bool RecordHitPath(HDC dc);
+
     // Runs a change over the own points and then the linked points: points in `visited` are
     // skipped, every changed point is passed on to the other shapes that use it (restored when
     // one of them refuses) and added to `visited`.

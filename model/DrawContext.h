@@ -1,0 +1,35 @@
+#pragma once
+#include <windows.h>
+
+// What the control hands to every drawing operation of the shapes. The device context works in
+// logical units of 0.1 mm with y up (MM_LOMETRIC), the advanced graphics mode and clockwise arcs,
+// on the screen, in the off-screen buffer and in metafiles alike.
+struct CDrawContext
+{
+    // Bits of the flags word.
+    enum Flags : DWORD
+    {
+        // The marks pass: selection marks are drawn; no hatch fill, no arrow heads.
+        dcMarks = 0x2,
+        // No hatch fill and no arrow heads (printing and outline passes); a hollow overlay brush.
+        dcNoFill = 0x8,
+        // With dcClipPass, only shapes with a hatch fill take part. Alone: the current position
+        // is drawn on (LineTo) after an arrow head, and the highlight group draws with it.
+        dcFilledOnly = 0x10,
+        // The clip pass: shapes add their outline to the clip region instead of painting.
+        dcClipPass = 0x20,
+        // Passed on to the hatch pattern.
+        dcHatchOption = 0x80,
+    };
+
+    HDC dc = nullptr;
+    DWORD flags = 0;
+    // Recompute each shape's device extent and draw tiny shapes as simplified figures.
+    bool sizeCheck = false;
+    // The colour the selection marks start from (ChooseMarkColour adjusts it per shape).
+    COLORREF markColour = 0xFF0000;
+    // The colour of the selection overlay.
+    COLORREF highlightColour = 0xFF0000;
+    // A ready pen every shape draws with instead of its own (the highlight pen), or null.
+    HPEN pen = nullptr;
+};

@@ -1,0 +1,336 @@
+// CGroup: names and block names, the referrer list, removal by kind, and the state and style
+// changes a group passes on to its children.
+#include "model/Group.h"
+#include "control/ControlCore.h"
+#include "control/NameRules.h"
+#include "control/ShapeMap.h"
+#include "model/Layer.h"
+#include "model/Polyline.h"
+#include "YVEX_h.h"
+#include <algorithm>
+
+namespace {
+std::string ToAnsi(const wchar_t* text)
+{
+    if (!text || !*text)
+        return std::string();
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return std::string();
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
+    out.resize(static_cast<size_t>(size - 1));
+    return out;
+}
+
+bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
+
+// The "by layer" / "by block" marks of a style value.
+struct StyleMarks
+{
+    long byLayer, byBlock, mask;
+};
+const StyleMarks kColourMarks = {0x20000000, 0x40000000, 0x60000000};
+const StyleMarks kPatternMarks = {0x4000, 0x8000, 0xC000};
+} // namespace
+
+// --- Names ---------------------------------------------------------------------------------
+
+void CGroup::SetName(const wchar_t* name)
+{
+    m_name = name ? name : L"";
+    m_blockName.clear();
+    if (m_shapeType != stGroup || m_id <= DEFAULT_IMAGE_ID)
+        return;
+    m_blockName = ToAnsi(m_name.c_str());
+    MakeValidName(m_blockName);
+    CGroup* library = m_control ? m_control->GetLibraryGroup() : nullptr;
+    std::map<std::string, int> used;
+    if (library && library->CollectNamesLike(used, m_id, m_blockName.c_str(), 0))
+        MakeUniqueName(m_blockName, used);
+}
+
+bool CGroup::CollectNamesLike(std::map<std::string, int>& names, int excludeId, const char* prefix,
+                              int prefixLength) const
+{
+    std::string stem;
+    if (prefix) {
+        stem = prefix;
+        if (prefixLength >= 1 && static_cast<size_t>(prefixLength) <= stem.size()) {
+            stem.resize(static_cast<size_t>(prefixLength));
+        } else {
+            while (!stem.empty() && (stem.back() == ' ' || stem.back() == '\t' || stem.back() == '\r' ||
+                                     stem.back() == '\n'))
+                stem.pop_back();
+        }
+    }
+    for (CShape* child : m_children) {
+        if (child->GetId() == excludeId)
+            continue;
+        std::string name;
+        if (child->GetShapeType() == stGroup)
+            name = static_cast<CGroup*>(child)->m_blockName;
+        else if (child->GetShapeType() == stLayer)
+            name = static_cast<CLayer*>(child)->GetName();
+        if (name.empty())
+            continue;
+        if (prefix && name.compare(0, stem.size(), stem) != 0)
+            continue;
+        names[name] = child->GetId();
+    }
+    return !names.empty();
+}
+
+CShape* CGroup::FindChildByName(const wchar_t* name) const
+{
+    for (CShape* child : m_children) {
+        if (child->GetShapeType() != stGroup && child->GetShapeType() != stReference)
+            continue;
+        const std::wstring& childName = static_cast<CGroup*>(child)->m_name;
+        if (name ? childName == name : childName.empty())
+            return child;
+    }
+    return nullptr;
+}
+
+// --- Removal by kind ------------------------------------------------------------------------
+
+int CGroup::RemoveChildrenOfTypes(const std::set<int>& types, bool recursive)
+{
+    const std::vector<CShape*> children = m_children;
+    for (CShape* child : children) {
+        if (types.count(child->GetShapeType())) {
+            RemoveChild(child);
+            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child &&
+                m_control->GetShapeMap().RemoveShape(child) == 0)
+                delete child;
+        } else if (recursive && child->IsGroup()) {
+            static_cast<CGroup*>(child)->RemoveChildrenOfTypes(types, true);
+        }
+    }
+    return 0;
+}
+
+int CGroup::HasNoChildOfTypes(const std::set<int>& types, bool recursive, int kindValue)
+{
+    for (CShape* child : m_children) {
+        const int type = child->GetShapeType();
+        if (types.count(type)) {
+            if (kindValue == 0)
+                return 0;
+            if (IsPolylineFamily(type)) {
+                const CPolyline* polyline = dynamic_cast<CPolyline*>(child);
+                if (polyline && static_cast<int>(polyline->GetFlags()) == kindValue)
+                    return 0;
+            } else if (type != stText) {
+                return 0;
+            }
+        } else if (recursive && child->IsGroup() &&
+                   !static_cast<CGroup*>(child)->HasNoChildOfTypes(types, true, kindValue)) {
+            return 0;
+        }
+    }
+    return 1;
+}
+
+// --- Referrers ------------------------------------------------------------------------------
+
+int CGroup::AddReferrer(CShape* reference)
+{
+    if (reference == this)
+        return E_INVALIDARG;
+    if (!reference || std::find(m_referrers.begin(), m_referrers.end(), reference) != m_referrers.end())
+        return 0;
+    m_referrers.push_back(reference);
+    return 1;
+}
+
+int CGroup::RemoveReferrer(CShape* reference)
+{
+    auto it = std::find(m_referrers.begin(), m_referrers.end(), reference);
+    if (it == m_referrers.end())
+        return 0;
+    m_referrers.erase(it);
+    return 1;
+}
+
+int CGroup::DetachReferrers()
+{
+    const int count = static_cast<int>(m_referrers.size());
+    m_referrers.clear();
+    return count;
+}
+
+void CGroup::UpdateReferrers(int, int)
+{
+    // A block reference rebuilds its copies of the block itself; what else refers to the group
+    // holds no copies and is emptied.
+    for (CShape* referrer : std::vector<CShape*>(m_referrers))
+        if (referrer->GetShapeType() != stReference)
+            referrer->Clear(false);
+}
+
+// --- Passing changes on -------------------------------------------------------------------------
+
+void CGroup::SetSelected(bool on)
+{
+    CShape::SetSelected(on);
+    if (!(m_state & stPropagateToChildren))
+        return;
+    for (CShape* child : std::vector<CShape*>(m_children))
+        child->SetSelected(on);
+}
+
+void CGroup::SetVisible(bool on)
+{
+    CShape::SetVisible(on);
+    if (!(m_state & stPropagateToChildren))
+        return;
+    SetFlag100(true);
+    for (CShape* child : std::vector<CShape*>(m_children))
+        child->SetVisible(on);
+    SetFlag100(false);
+}
+
+void CGroup::SetNoExtents(bool on)
+{
+    CShape::SetNoExtents(on);
+    if (!(m_state & stPropagateToChildren))
+        return;
+    for (CShape* child : std::vector<CShape*>(m_children))
+        child->SetNoExtents(on);
+}
+
+void CGroup::SetLayer(CLayer* layer)
+{
+    CShape::SetLayer(layer);
+    if (!(m_state & stPropagateToChildren))
+        return;
+    for (CShape* child : std::vector<CShape*>(m_children))
+        child->SetLayer(layer);
+}
+
+namespace {
+// The children on the group's layer (or the base layer) follow a by-layer / by-block change: a
+// group going by layer turns its by-block children by layer; otherwise by-layer children turn
+// by block.
+template <class Get, class Set>
+void PassStyleOn(CGroup& group, long value, const StyleMarks& marks, Get get, Set set)
+{
+    if (!(group.GetState() & CGroup::stPropagateToChildren))
+        return;
+    const bool groupByLayer = (value & marks.mask) == marks.byLayer;
+    for (CShape* child : group.Children()) {
+        CShape* layer = child->GetLayer();
+        if (layer != group.GetLayer() && !(layer && layer->GetId() == BASE_LAYER))
+            continue;
+        const long current = get(child) & marks.mask;
+        if (groupByLayer && current == marks.byBlock)
+            set(child, marks.byLayer);
+        else if (!groupByLayer && current == marks.byLayer)
+            set(child, marks.byBlock);
+    }
+}
+} // namespace
+
+void CGroup::SetPenColor(DWORD colour)
+{
+    CShape::SetPenColor(colour);
+    PassStyleOn(
+        *this, static_cast<long>(colour), kColourMarks, [](CShape* s) { return static_cast<long>(s->GetPenColor()); },
+        [](CShape* s, long v) { s->SetPenColor(static_cast<DWORD>(v)); });
+}
+
+void CGroup::SetHatchColor(DWORD colour)
+{
+    CShape::SetHatchColor(colour);
+    PassStyleOn(
+        *this, static_cast<long>(colour), kColourMarks,
+        [](CShape* s) { return static_cast<long>(s->GetHatchColor()); },
+        [](CShape* s, long v) { s->SetHatchColor(static_cast<DWORD>(v)); });
+}
+
+void CGroup::SetLinePatternId(int id)
+{
+    CShape::SetLinePatternId(id);
+    PassStyleOn(
+        *this, id, kPatternMarks, [](CShape* s) { return static_cast<long>(s->GetLinePatternId()); },
+        [](CShape* s, long v) { s->SetLinePatternId(static_cast<int>(v)); });
+}
+
+void CGroup::SetHatchPatternId(int id)
+{
+    CShape::SetHatchPatternId(id);
+    PassStyleOn(
+        *this, id, kPatternMarks, [](CShape* s) { return static_cast<long>(s->GetHatchPatternId()); },
+        [](CShape* s, long v) { s->SetHatchPatternId(static_cast<int>(v)); });
+}
+
+bool CGroup::IsVisible()
+{
+    if (!CShape::IsVisible())
+        return false;
+    if ((m_shapeType == stGroup || m_shapeType == stReference) && m_parent && m_parent->GetId() != LIBRARY_ID) {
+        for (CShape* child : m_children)
+            if (child->IsVisible())
+                return true;
+        return false;
+    }
+    return true;
+}
+
+void CGroup::SetChildFlagsMasked(DWORD mask, DWORD value, bool recursive)
+{
+    for (CShape* child : m_children) {
+        child->SetStateBits(mask, false);
+        child->SetStateBits(mask & value, true);
+        if (recursive && child->IsGroup())
+            static_cast<CGroup*>(child)->SetChildFlagsMasked(mask, value, true);
+    }
+}
+
+void CGroup::PropagateFlagToChildren(DWORD mask, bool wanted, bool force, bool recursive)
+{
+    for (CShape* child : m_children) {
+        bool computed;
+        if (force)
+            computed = true;
+        else if (!(m_state & mask))
+            computed = false;
+        else if (m_shapeType == stReference)
+            computed = child->IsAttributeOrLabel() || child->IsCustomChildOfReference();
+        else
+            computed = true;
+        child->SetStateBits(mask, computed != wanted);
+        if (recursive && child->IsGroup())
+            static_cast<CGroup*>(child)->PropagateFlagToChildren(mask, wanted, force, true);
+    }
+}
+
+bool CGroup::HasAttributeChildren(bool recursive) const
+{
+    for (CShape* child : m_children) {
+        if (child->IsAttributeOrLabel())
+            return true;
+        if (m_shapeType == stReference && (child->GetProtectionFlags() & sdbfCustomChild))
+            return true;
+        if (recursive && child->IsGroup() && static_cast<CGroup*>(child)->HasAttributeChildren(true))
+            return true;
+    }
+    return false;
+}
+
+int CGroup::CountAttributeChildren(bool onlyInReferences, std::set<int>* ids) const
+{
+    int count = 0;
+    for (CShape* child : m_children) {
+        if (!child->IsAttributeOrLabel())
+            continue;
+        if (onlyInReferences && !(child->GetParent() && child->GetParent()->GetShapeType() == stReference))
+            continue;
+        ++count;
+        if (ids)
+            ids->insert(child->GetId());
+    }
+    return count;
+}

@@ -1,0 +1,215 @@
+#pragma once
+// What the drawing tests share: a DIB-section canvas in the drawing modes of the control, a view
+// in which one world unit is about one pixel, and small shapes that draw their points the way
+// the drawable kinds do.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cmath>
+#include <vector>
+#include "control/ControlCore.h"
+#include "control/ShapeMap.h"
+#include "control/ViewportRecord.h"
+#include "model/DrawContext.h"
+#include "model/Geometry.h"
+#include "model/Group.h"
+#include "model/PointRecord.h"
+#include "model/Shape.h"
+#include "YVEX_h.h"
+
+namespace drawtest {
+
+// A white 32-bit top-down DIB section selected into a memory context with the control's modes:
+// advanced graphics, clockwise arcs, MM_LOMETRIC.
+class Canvas
+{
+public:
+    Canvas(int width, int height) : m_width(width), m_height(height)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        m_dc = CreateCompatibleDC(nullptr);
+        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
+        m_old = SelectObject(m_dc, m_bitmap);
+        Clear();
+        SetGraphicsMode(m_dc, GM_ADVANCED);
+        SetArcDirection(m_dc, AD_CLOCKWISE);
+        SetMapMode(m_dc, MM_LOMETRIC);
+    }
+    ~Canvas()
+    {
+        SelectObject(m_dc, m_old);
+        DeleteObject(m_bitmap);
+        DeleteDC(m_dc);
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC Dc() const { return m_dc; }
+    int Width() const { return m_width; }
+    int Height() const { return m_height; }
+    void Clear()
+    {
+        GdiFlush();
+        for (int i = 0; i < m_width * m_height; ++i)
+            m_bits[i] = 0xFFFFFF;
+    }
+    // The pixel as a COLORREF (0x00BBGGRR).
+    COLORREF Pixel(int x, int y) const
+    {
+        GdiFlush();
+        const DWORD v = m_bits[y * m_width + x] & 0xFFFFFF;
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    // The bounding box of the pixels the predicate accepts; empty (right < left) when none.
+    template <class Pred>
+    RECT Extent(Pred accept) const
+    {
+        RECT r = {m_width, m_height, -1, -1};
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                if (accept(Pixel(x, y))) {
+                    r.left = std::min<LONG>(r.left, x);
+                    r.top = std::min<LONG>(r.top, y);
+                    r.right = std::max<LONG>(r.right, x);
+                    r.bottom = std::max<LONG>(r.bottom, y);
+                }
+        return r;
+    }
+    RECT InkExtent() const
+    {
+        return Extent([](COLORREF c) { return c != 0xFFFFFF; });
+    }
+    RECT ColourExtent(COLORREF colour) const
+    {
+        return Extent([colour](COLORREF c) { return c == colour; });
+    }
+    int Count(COLORREF colour) const
+    {
+        int n = 0;
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x)
+                n += Pixel(x, y) == colour;
+        return n;
+    }
+
+private:
+    int m_width, m_height;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    DWORD* m_bits = nullptr;
+};
+
+// A view in which world (x, y) lands near pixel (x, height - y) of a canvas of that height: one
+// world unit is one pixel on the x axis (the y axis differs by the screen's aspect of its
+// millimetre sizes, a fraction of a percent).
+inline void SetPixelView(CControlCore& control, int height)
+{
+    CViewportRecord& view = control.GetCurrentViewport();
+    view.zoom = 1.0;
+    view.scale = static_cast<float>(view.LogicalPerPixelX());
+    view.clientSize = SIZE{1000, 1000};
+    view.clientOffset = POINT{0, 0};
+    view.origin.x = 0;
+    view.origin.y = DoubleToIntClamped(-height * view.LogicalPerPixelY());
+}
+
+inline CDrawContext Context(HDC dc, DWORD flags = 0)
+{
+    CDrawContext context;
+    context.dc = dc;
+    context.flags = flags;
+    return context;
+}
+
+inline int AddPoint(CControlCore& control, CShape& shape, float x, float y)
+{
+    const int id = control.CreatePoint(x, y);
+    EXPECT_EQ(shape.AddPointById(id, CShape::kAppend, true), S_OK);
+    return id;
+}
+
+inline POINT Logical(CControlCore& control, const CRealPoint& p)
+{
+    const CRealPointD l = control.GetCurrentViewport().WorldToLogical(p.x, p.y);
+    return POINT{DoubleToIntClamped(l.x), DoubleToIntClamped(l.y)};
+}
+
+// A shape of some kind that draws its points as an open line (or, when closed, as a polygon)
+// with its own pen, shows its points as handles, and counts its Draw calls.
+class PathShape : public CShape
+{
+public:
+    PathShape(int id, CControlCore* control, int type, bool closed = false) : CShape(id, control), m_closed(closed)
+    {
+        SetShapeType(type);
+    }
+    int Draw(CDrawContext& context) override
+    {
+        ++draws;
+        const int n = GetPointCount();
+        if (n < 2 || !context.dc)
+            return 1;
+        HPEN previous = nullptr;
+        SelectDrawPen(context, &previous, nullptr);
+        std::vector<POINT> points;
+        for (CPointRecord* p : GetPoints())
+            points.push_back(Logical(*GetControl(), *p));
+        if (m_closed) {
+            // The outline only: the fill is the hatch pass's.
+            HGDIOBJ brush = SelectObject(context.dc, GetStockObject(NULL_BRUSH));
+            Polygon(context.dc, points.data(), n);
+            SelectObject(context.dc, brush);
+        } else {
+            // The end arrow stops the line where its head begins.
+            CRealPoint end = *GetPoints().GetAt(n - 1);
+            const CRealPoint before = *GetPoints().GetAt(n - 2);
+            if (arrow)
+                DrawArrowHead(context, arrow, &end, &before);
+            points.back() = Logical(*GetControl(), end);
+            Polyline(context.dc, points.data(), n);
+        }
+        if (previous)
+            SelectObject(context.dc, previous);
+        return 1;
+    }
+    int GetHandlePoints(CRealPoint* out, int capacity) override
+    {
+        const int n = GetPointCount();
+        if (!out)
+            return n;
+        for (int i = 0; i < n && i < capacity; ++i)
+            out[i] = *GetPoints().GetAt(i);
+        return n < capacity ? n : capacity;
+    }
+    bool IsAttributeOrLabel() override { return attribute; }
+
+    int draws = 0;
+    int arrow = 0;
+    bool attribute = false;
+
+private:
+    bool m_closed;
+};
+
+// A filled rectangle (the polyline family with a hatch pattern) from its first two points.
+inline PathShape* MakeBox(CControlCore& control, int id, float l, float t, float r, float b, COLORREF fill)
+{
+    auto* box = new PathShape(id, &control, stRectangle, true);
+    AddPoint(control, *box, l, t);
+    AddPoint(control, *box, r, t);
+    AddPoint(control, *box, r, b);
+    AddPoint(control, *box, l, b);
+    box->SetHatchPatternId(hpSolid);
+    box->SetHatchColor(fill);
+    box->SetPenColor(fill);
+    control.GetShapeMap().Insert(box);
+    return box;
+}
+
+} // namespace drawtest

@@ -1,0 +1,831 @@
+// Groups: bounds, handles, transforms with shared points and locks, style propagation, names;
+// the shape-ID list, the selection and the highlight groups.
+#include "DrawingTestSupport.h"
+#include <set>
+#include <string>
+#include "control/UndoRecorder.h"
+#include "model/HighlightGroup.h"
+#include "model/Layer.h"
+#include "model/PointPool.h"
+#include "model/SelectionGroup.h"
+#include "model/ShapeIdGroup.h"
+#include "model/ShapeStateMap.h"
+
+using namespace drawtest;
+
+namespace {
+CGroup* NewGroup(CControlCore& control, int id)
+{
+    auto* group = new CGroup(id, &control);
+    control.GetShapeMap().Insert(group);
+    return group;
+}
+
+PathShape* NewLine(CControlCore& control, int id, float x0, float y0, float x1, float y1)
+{
+    auto* line = new PathShape(id, &control, stLine);
+    AddPoint(control, *line, x0, y0);
+    AddPoint(control, *line, x1, y1);
+    control.GetShapeMap().Insert(line);
+    return line;
+}
+
+CRealRect Bounds(CShape& shape, HRESULT* result = nullptr)
+{
+    CRealRect r;
+    const HRESULT hr = shape.GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom);
+    if (result)
+        *result = hr;
+    return r;
+}
+
+void ExpectRect(const CRealRect& r, float l, float t, float rt, float b)
+{
+    EXPECT_FLOAT_EQ(r.left, l);
+    EXPECT_FLOAT_EQ(r.top, t);
+    EXPECT_FLOAT_EQ(r.right, rt);
+    EXPECT_FLOAT_EQ(r.bottom, b);
+}
+} // namespace
+
+TEST(GroupGeometry, BoundsOfEmptyGroupsAndReferences)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    HRESULT hr;
+    Bounds(*group, &hr);
+    EXPECT_EQ(hr, E_FAIL) << "no points, no children";
+    AddPoint(control, *group, 5, 5);
+    ExpectRect(Bounds(*group), 5, 5, 5, 5);
+    EXPECT_TRUE(group->IsExtentCached());
+
+    // Invisible children count for nothing: the own points answer and the cache stays invalid.
+    PathShape* a = NewLine(control, 101, 0, 10, 20, 30);
+    group->AddChild(a, nullptr, 0, false);
+    a->SetVisible(false);
+    ExpectRect(Bounds(*group), 5, 5, 5, 5);
+    EXPECT_FALSE(group->IsExtentCached());
+    a->SetVisible(true);
+    ExpectRect(Bounds(*group), 0, 30, 20, 5);
+    a->SetPointCoords(1, 40, 0, 1);
+    EXPECT_FALSE(group->IsExtentCached()) << "a child's change drops the parent's cache";
+    ExpectRect(Bounds(*group), 0, 30, 40, 5);
+
+    // A reference shows its children only: its own (insertion) point and, unless the control
+    // asks for them or all children are attributes, its attribute texts are left out.
+    CGroup* reference = NewGroup(control, 110);
+    reference->SetShapeType(stReference);
+    root->AddChild(reference, nullptr, 0, false);
+    AddPoint(control, *reference, -100, -100);
+    PathShape* body = NewLine(control, 111, 0, 0, 10, 10);
+    PathShape* label = NewLine(control, 112, 50, 50, 60, 60);
+    label->attribute = true;
+    reference->AddChild(body, nullptr, 0, false);
+    reference->AddChild(label, nullptr, 0, false);
+    ExpectRect(Bounds(*reference), 0, 10, 10, 0);
+    control.SetControlFlags(control.GetControlFlags() | controlReferenceBoundsWithAttribs);
+    ExpectRect(Bounds(*reference), 0, 60, 60, 0);
+    control.SetControlFlags(control.GetControlFlags() & ~static_cast<DWORD>(controlReferenceBoundsWithAttribs));
+    CRealRect all;
+    reference->GetBoundingRectEx(&all.left, &all.top, &all.right, &all.bottom, nullptr, 1);
+    ExpectRect(all, 0, 60, 60, 0);
+    reference->RemoveChild(body);
+    // Only attributes left: they count.
+    ExpectRect(Bounds(*reference), 50, 60, 60, 50);
+}
+
+// Nine handles: corners, centre, edge midpoints; each handle drags about its opposite one.
+TEST(GroupGeometry, HandlesScaleAboutTheOppositeHandle)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    group->AddChild(NewLine(control, 101, 0, 0, 100, 50), nullptr, 0, false);
+    CRealPoint h[9];
+    ASSERT_EQ(group->GetHandlePoints(nullptr, 0), 9);
+    ASSERT_EQ(group->GetHandlePoints(h, 9), 9);
+    EXPECT_EQ(h[0].x, 0);
+    EXPECT_EQ(h[0].y, 50);
+    EXPECT_EQ(h[2].x, 100);
+    EXPECT_EQ(h[2].y, 0);
+    EXPECT_EQ(h[4].x, 50);
+    EXPECT_EQ(h[5].y, 50);
+    EXPECT_EQ(h[8].x, 0);
+    struct Case
+    {
+        int handle;
+        float tx, ty;
+        float kx, ky, fx, fy;
+    } cases[] = {
+        {4, -50, 75, 3.0f, 3.0f, 100, 0},   // the centre scales about corner 2
+        {0, -100, 100, 2.0f, 2.0f, 100, 0},
+        {1, 200, 100, 2.0f, 2.0f, 0, 0},
+        {5, 70, 100, 1.0f, 2.0f, 50, 0},    // top midpoint about the bottom midpoint
+        {7, 70, -50, 1.0f, 2.0f, 50, 50},
+        {6, 200, 10, 2.0f, 1.0f, 0, 25},    // right midpoint about the left one
+        {8, -100, 10, 2.0f, 1.0f, 100, 25},
+    };
+    for (const Case& c : cases) {
+        float kx = 0, ky = 0;
+        CRealPoint fixed;
+        ASSERT_EQ(group->ComputeHandleScale(CRealPoint(c.tx, c.ty), c.handle, &kx, &ky, &fixed, true), 1);
+        EXPECT_FLOAT_EQ(kx, c.kx) << c.handle;
+        EXPECT_FLOAT_EQ(ky, c.ky) << c.handle;
+        EXPECT_FLOAT_EQ(fixed.x, c.fx) << c.handle;
+        EXPECT_FLOAT_EQ(fixed.y, c.fy) << c.handle;
+    }
+    // A group inside the library, or a fixed group, has no handles.
+    CGroup* library = NewGroup(control, LIBRARY_ID);
+    CGroup* block = NewGroup(control, 120);
+    library->AddChild(block, nullptr, 0, false);
+    EXPECT_EQ(block->GetHandlePoints(nullptr, 0), 0);
+}
+
+// A point shared by two members moves once; a locked group refuses a shift and nothing moves.
+TEST(GroupGeometry, TransformsMoveSharedPointsOnceAndHonourLocks)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    PathShape* a = NewLine(control, 101, 0, 0, 10, 0);
+    auto* b = new PathShape(102, &control, stLine);
+    control.GetShapeMap().Insert(b);
+    const int shared = a->GetPoints().GetAt(1)->GetPointId();
+    ASSERT_EQ(b->AddPointById(shared, CShape::kAppend, true), S_OK);
+    AddPoint(control, *b, 10, 10);
+    group->AddChild(a, nullptr, 0, false);
+    group->AddChild(b, nullptr, 0, false);
+    // A third shape follows the shared point as a linked point.
+    PathShape* connector = NewLine(control, 103, 50, 50, 60, 60);
+    root->AddChild(connector, nullptr, 0, false);
+    connector->LinkPoint(shared);
+
+    EXPECT_EQ(group->Shift(5, 1, nullptr, false), S_OK);
+    const CPointRecord* p = control.GetPointPool().Find(shared);
+    EXPECT_FLOAT_EQ(p->x, 15);
+    EXPECT_FLOAT_EQ(p->y, 1);
+    ExpectRect(Bounds(*b), 15, 11, 15, 1);
+
+    EXPECT_EQ(group->Scale(0, 0, 2, 2, nullptr, false), S_OK);
+    EXPECT_FLOAT_EQ(p->x, 30);
+    EXPECT_FLOAT_EQ(p->y, 2);
+    ExpectRect(Bounds(*group), 10, 22, 30, 2);
+
+    // Flipping mirrors every member about the group's own axis, not each member's.
+    EXPECT_EQ(group->FlipHorizontal(nullptr, nullptr), 1);
+    ExpectRect(Bounds(*group), 10, 22, 30, 2);
+    EXPECT_FLOAT_EQ(p->x, 10);
+
+    group->SetProtectionFlagsMasked(sdbfXpos | sdbfYpos, sdbfXpos | sdbfYpos);
+    const CRealRect before = Bounds(*group);
+    EXPECT_EQ(group->Shift(7, 7, nullptr, false), E_ACCESSDENIED);
+    const CRealRect after = Bounds(*group);
+    ExpectRect(after, before.left, before.top, before.right, before.bottom);
+    EXPECT_EQ(group->Shift(7, 7, nullptr, true), S_OK) << "forced";
+    EXPECT_FLOAT_EQ(p->x, 17);
+}
+
+TEST(GroupGeometry, PointsAnglesAndAlignment)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    PathShape* a = NewLine(control, 101, 0, 0, 10, 10);
+    PathShape* b = NewLine(control, 102, 40, 20, 60, 20);
+    group->AddChild(a, nullptr, 0, false);
+    group->AddChild(b, nullptr, 0, false);
+    CRealPoint p;
+    int count = -1;
+    EXPECT_EQ(group->GetNthPoint(3, &p, 0, &count), 1);
+    EXPECT_EQ(p.x, 60);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(group->GetNthPoint(4, &p, 0, &count), 0);
+    EXPECT_NEAR(group->GetAngle(), a->GetAngle(), 1e-12);
+    EXPECT_EQ(group->HasPointAt(40, 20), 1) << "through the children";
+    EXPECT_EQ(group->HasPointAt(41, 20), 0);
+
+    // A plain group selects as a unit and is not aligned; the selection aligns its members.
+    EXPECT_EQ(group->AlignTo(0), 0);
+    CSelectionGroup selection(SELECTION_ID, &control);
+    selection.AddChild(a, nullptr, 0, false);
+    selection.AddChild(b, nullptr, 0, false);
+    EXPECT_EQ(selection.AlignTo(0), 1);
+    EXPECT_FLOAT_EQ(Bounds(*b).left, 0);
+    EXPECT_EQ(selection.AlignTo(2), 1);
+    EXPECT_FLOAT_EQ(Bounds(*a).top, 20);
+    EXPECT_FLOAT_EQ(Bounds(*b).top, 20);
+    EXPECT_EQ(selection.AlignTo(4), 1);
+    EXPECT_FLOAT_EQ(Bounds(*b).left + Bounds(*b).right, Bounds(*a).left + Bounds(*a).right);
+}
+
+// Style changes of a group reach the children on its layer: going by layer turns by-block
+// children by layer; a concrete value turns by-layer children by block.
+TEST(GroupChildren, StylePropagationAndVisibility)
+{
+    CControlCore control;
+    CLayer* base = new CLayer(BASE_LAYER, &control);
+    control.GetShapeMap().Insert(base);
+    CLayer* other = new CLayer(50, &control);
+    control.GetShapeMap().Insert(other);
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    PathShape* byLayer = NewLine(control, 101, 0, 0, 1, 1);
+    PathShape* byBlock = NewLine(control, 102, 0, 0, 1, 1);
+    PathShape* foreign = NewLine(control, 103, 0, 0, 1, 1);
+    byLayer->SetLayer(base);
+    byBlock->SetLayer(base);
+    foreign->SetLayer(other);
+    byBlock->SetPenColor(0x40000000);
+    foreign->SetPenColor(0x20000000);
+    for (CShape* s : {static_cast<CShape*>(byLayer), static_cast<CShape*>(byBlock), static_cast<CShape*>(foreign)})
+        group->AddChild(s, nullptr, 0, false);
+
+    group->SetPenColor(0x0000FF);
+    EXPECT_EQ(byLayer->GetPenColor(), 0x40000000u);
+    EXPECT_EQ(byBlock->GetPenColor(), 0x40000000u);
+    EXPECT_EQ(foreign->GetPenColor(), 0x20000000u) << "another layer keeps its value";
+    group->SetPenColor(0x20000000);
+    EXPECT_EQ(byLayer->GetPenColor(), 0x20000000u);
+    EXPECT_EQ(byBlock->GetPenColor(), 0x20000000u);
+    group->SetLinePatternId(5);
+    EXPECT_EQ(byLayer->GetLinePatternId(), 0x8000);
+
+    // Visibility: passed on; a group is visible only with a visible child.
+    group->SetVisible(false);
+    EXPECT_FALSE(byLayer->IsVisible());
+    group->SetVisible(true);
+    EXPECT_TRUE(group->IsVisible());
+    for (CShape* s : group->Children())
+        s->SetVisible(false);
+    EXPECT_FALSE(group->IsVisible());
+    group->SetSelected(true);
+    EXPECT_TRUE(byLayer->HasState(CShape::stSelected));
+}
+
+TEST(GroupChildren, BlockNamesAreValidAndUniqueInTheLibrary)
+{
+    CControlCore control;
+    CGroup* library = NewGroup(control, LIBRARY_ID);
+    CGroup* first = NewGroup(control, 100);
+    library->AddChild(first, nullptr, 0, false);
+    first->SetName(L"my block!");
+    EXPECT_EQ(first->GetBlockName(), "myblock");
+    EXPECT_EQ(first->GetName(), L"my block!");
+    CGroup* second = NewGroup(control, 101);
+    library->AddChild(second, nullptr, 0, false);
+    second->SetName(L"myblock");
+    EXPECT_EQ(second->GetBlockName(), "myblock1");
+    CGroup* third = NewGroup(control, 102);
+    library->AddChild(third, nullptr, 0, false);
+    third->SetName(L"myblock");
+    EXPECT_EQ(third->GetBlockName(), "myblock2");
+    // Renaming keeps its own name out of the comparison.
+    third->SetName(L"myblock2");
+    EXPECT_EQ(third->GetBlockName(), "myblock2");
+    EXPECT_EQ(library->FindChildByName(L"myblock"), second);
+    EXPECT_EQ(library->FindChildByName(L"none"), nullptr);
+    // The fixed and prototype IDs get no block name.
+    CGroup fixed(DEFAULT_SHAPE_ID, &control);
+    fixed.SetName(L"Default");
+    EXPECT_EQ(fixed.GetBlockName(), "");
+}
+
+TEST(GroupChildren, RemovalByKindAndTheKindQuery)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* inner = NewGroup(control, 100);
+    root->AddChild(inner, nullptr, 0, false);
+    PathShape* line = NewLine(control, 101, 0, 0, 1, 1);
+    inner->AddChild(line, nullptr, 0, false);
+    root->AddChild(NewLine(control, 102, 0, 0, 1, 1), nullptr, 0, false);
+    const std::set<int> lines = {stLine};
+    const std::set<int> texts = {stText};
+    // A line deep inside is found; a group without one below it does not end the search.
+    CGroup* empty = NewGroup(control, 103);
+    root->MoveChildToHead(inner->GetId());
+    root->AddChild(empty, nullptr, 0, false);
+    root->MoveChildToHead(empty->GetId());
+    EXPECT_EQ(root->HasNoChildOfTypes(lines, true, 0), 0);
+    EXPECT_EQ(root->HasNoChildOfTypes(texts, true, 0), 1);
+    EXPECT_EQ(inner->HasNoChildOfTypes(lines, false, 0), 0);
+    EXPECT_EQ(root->RemoveChildrenOfTypes(lines, true), 0);
+    EXPECT_EQ(control.FindShape(101), nullptr);
+    EXPECT_EQ(control.FindShape(102), nullptr);
+    EXPECT_EQ(inner->GetShapeCount(), 0);
+    EXPECT_EQ(root->HasNoChildOfTypes(lines, true, 0), 1);
+}
+
+// The shape-ID list holds shapes without owning them.
+TEST(ShapeIdGroup, ListsWithoutOwning)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    PathShape* line = NewLine(control, 101, 0, 0, 1, 1);
+    line->SetZOrder(7, false);
+    root->AddChild(line, nullptr, 0, false);
+    auto* list = new CShapeIdGroup(HIGHLIGHTS_ID, &control);
+    control.GetShapeMap().Insert(list);
+    int index = -1;
+    EXPECT_EQ(list->AddChild(line, &index, 0, false), 0);
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(list->AddChild(line, &index, 0, false), 1) << "once only";
+    EXPECT_EQ(list->GetShapeCount(), 1);
+    EXPECT_EQ(line->GetParent(), root);
+    EXPECT_EQ(line->GetZOrder(), 7.0f);
+    // Clearing the list leaves the shape where it is.
+    list->Clear(false);
+    EXPECT_EQ(list->GetShapeCount(), 0);
+    EXPECT_EQ(control.FindShape(101), line);
+    EXPECT_EQ(root->IndexOfChild(101), 0);
+    // A listed shape deleted through the control leaves the list.
+    list->AddChild(line, nullptr, 0, false);
+    EXPECT_EQ(list->RemoveChildAt(0, true), 0);
+    EXPECT_EQ(control.FindShape(101), nullptr);
+    EXPECT_EQ(list->GetShapeCount(), 0);
+    EXPECT_EQ(list->RemoveChildAt(0, false), 1);
+    PathShape* other = NewLine(control, 102, 0, 0, 1, 1);
+    root->AddChild(other, nullptr, 0, false);
+    list->AddChild(other, nullptr, 0, false);
+    EXPECT_EQ(control.DeleteShapeByID(102, 0, 0), S_OK);
+    EXPECT_EQ(list->GetShapeCount(), 0);
+    EXPECT_EQ(list->RemoveChild(other), 1);
+}
+
+namespace {
+// A control whose host is watched: events on, the proceed answer chosen by the test, redraw
+// requests counted, and a window when the test gives one.
+struct HostedControl : CControlCore
+{
+    bool EventsEnabled() const override { return events; }
+    bool FireBringShapeToFront(int id) override
+    {
+        fired.push_back("front " + std::to_string(id));
+        return proceed;
+    }
+    bool FireSendShapeToBack(int id) override
+    {
+        fired.push_back("back " + std::to_string(id));
+        return proceed;
+    }
+    void RequestRedraw(DWORD flags, CShape* target) override
+    {
+        ++redraws;
+        CControlCore::RequestRedraw(flags, target);
+    }
+    HWND GetControlWindow() const override { return window; }
+    bool events = true;
+    bool proceed = true;
+    int redraws = 0;
+    HWND window = nullptr;
+    std::vector<std::string> fired;
+};
+
+// An undo recorder that keeps what it was asked, in order.
+struct LoggingRecorder : CUndoRecorder
+{
+    explicit LoggingRecorder(CControlCore* control) : CUndoRecorder(control) {}
+    HRESULT OpenOperation(int kind) override
+    {
+        log.push_back("open " + std::to_string(kind));
+        return S_OK;
+    }
+    HRESULT CloseOperation(bool commit) override
+    {
+        log.push_back(commit ? "commit" : "close");
+        return S_OK;
+    }
+    HRESULT RecordShape(int kind, CShape* shape, bool) override
+    {
+        log.push_back("record " + std::to_string(kind) + " " + std::to_string(shape->GetId()));
+        return S_OK;
+    }
+    HRESULT EndCurrentUnit(bool keep) override
+    {
+        log.push_back(keep ? "end keep" : "drop");
+        return S_OK;
+    }
+    std::vector<std::string> log;
+};
+
+CSelectionGroup* NewSelection(CControlCore& control)
+{
+    auto* selection = new CSelectionGroup(SELECTION_ID, &control);
+    control.GetShapeMap().Insert(selection);
+    return selection;
+}
+} // namespace
+
+// Adding toggles; a selected group stands for what it holds; the list stays in Z order.
+TEST(SelectionGroup, TogglingContainmentAndZOrder)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    PathShape* x = NewLine(control, 101, 0, 0, 1, 1);
+    PathShape* y = NewLine(control, 102, 0, 0, 1, 1);
+    group->AddChild(x, nullptr, 0, false);
+    group->AddChild(y, nullptr, 0, false);
+    PathShape* z = NewLine(control, 103, 0, 0, 1, 1);
+    root->AddChild(z, nullptr, 0, false);
+    CSelectionGroup* selection = NewSelection(control);
+
+    int index = -5;
+    EXPECT_EQ(selection->AddChild(x, &index, 0, false), 0);
+    EXPECT_EQ(index, 0);
+    EXPECT_TRUE(x->HasState(CShape::stSelected));
+    EXPECT_EQ(selection->AddChild(x, &index, 0, false), 0);
+    EXPECT_EQ(index, -1);
+    EXPECT_FALSE(x->HasState(CShape::stSelected)) << "adding a selected shape deselects it";
+    EXPECT_EQ(selection->GetShapeCount(), 0);
+
+    selection->AddChild(x, nullptr, 0, false);
+    selection->AddChild(group, nullptr, 0, false);
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{group})) << "the group replaces what it holds";
+    EXPECT_TRUE(x->HasState(CShape::stSelected));
+    selection->AddChild(y, nullptr, 0, false);
+    EXPECT_EQ(selection->GetShapeCount(), 1) << "held through the listed group";
+    EXPECT_EQ(selection->AddChild(selection, nullptr, 0, false), static_cast<int>(E_INVALIDARG));
+
+    // Ascending Z, equals after equals.
+    selection->AddChild(z, nullptr, 0, false);
+    PathShape* w = NewLine(control, 104, 0, 0, 1, 1);
+    root->AddChild(w, nullptr, 0, false);
+    w->SetZOrder(101.5f, false);
+    selection->AddChild(w, &index, 0, false);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{group, w, z}));
+
+    // Clearing deselects; removing all does not.
+    selection->Clear(false);
+    EXPECT_FALSE(z->HasState(CShape::stSelected));
+    EXPECT_FALSE(x->HasState(CShape::stSelected));
+    EXPECT_EQ(control.FindShape(103), z);
+    selection->AddWithChildren(group);
+    EXPECT_EQ(selection->GetShapeCount(), 1);
+    selection->RemoveAll();
+    EXPECT_TRUE(group->HasState(CShape::stSelected));
+    EXPECT_EQ(selection->GetShapeCount(), 0);
+}
+
+TEST(SelectionGroup, PickByPointAndByRectangle)
+{
+    HostedControl control;
+    SetPixelView(control, 150);
+    CGroup* root = NewGroup(control, BASE_ID);
+    control.SetActiveGroup(root);
+    PathShape* below = MakeBox(control, 101, 10, 100, 60, 50, 0x00C000);
+    PathShape* above = MakeBox(control, 102, 40, 80, 90, 30, 0x00C000);
+    root->AddChild(below, nullptr, 0, false);
+    root->AddChild(above, nullptr, 0, false);
+    CSelectionGroup* selection = NewSelection(control);
+    const POINT both = control.GetCurrentViewport().WorldToDevice(CRealPoint(50, 60));
+    const float px = static_cast<float>(both.x), py = static_cast<float>(both.y);
+
+    EXPECT_TRUE(selection->SelectAtPoint(px, py, root, true));
+    EXPECT_EQ(selection->GetShapeCount(), 0) << "a test selects nothing";
+    EXPECT_EQ(control.GetEditState().hitShapes.size(), 2u);
+    control.GetEditState().hitShapes.clear();
+
+    EXPECT_TRUE(selection->SelectAtPoint(px, py, root, false));
+    EXPECT_EQ(selection->GetShapeCount(), 2);
+    selection->Clear(false);
+    control.SetControlFlags(control.GetControlFlags() | controlSelectOnlyTopmostShape);
+    EXPECT_TRUE(selection->SelectAtPoint(px, py, root, false));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{above}));
+    selection->Clear(false);
+    control.SetControlFlags(control.GetControlFlags() & ~static_cast<DWORD>(controlSelectOnlyTopmostShape));
+    control.SetControlFlags(control.GetControlFlags() | controlSelectOnlyTopmostPolyline);
+    EXPECT_TRUE(selection->SelectAtPoint(px, py, root, false));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{above})) << "a rectangle is of the polyline family";
+    selection->Clear(false);
+    control.SetControlFlags(2);
+    // Nothing inside the container being worked in is picked.
+    control.GetEditState().containerShape = above;
+    selection->SelectAtPoint(px, py, root, false);
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{below}));
+    control.GetEditState().containerShape = nullptr;
+    selection->Clear(false);
+    const POINT none = control.GetCurrentViewport().WorldToDevice(CRealPoint(150, 130));
+    EXPECT_FALSE(selection->SelectAtPoint(static_cast<float>(none.x), static_cast<float>(none.y), root, false));
+
+    // By rectangle: what lies inside is toggled in; a plain group as a whole; the active root
+    // is walked, not taken.
+    CGroup* group = NewGroup(control, 103);
+    root->AddChild(group, nullptr, 0, false);
+    group->AddChild(MakeBox(control, 104, 120, 140, 130, 130, 0), nullptr, 0, false);
+    EXPECT_TRUE(selection->SelectInRect(CRealRect(0, 101, 70, 40), root));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{below}));
+    selection->Clear(false);
+    EXPECT_TRUE(selection->SelectInRect(CRealRect(0, 150, 200, 0), root));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{below, above, group}));
+    selection->Clear(false);
+    CLayer* locked = new CLayer(200, &control);
+    control.GetShapeMap().Insert(locked);
+    locked->SetSelectable(false);
+    above->SetLayer(locked);
+    selection->SelectInRect(CRealRect(0, 150, 200, 0), root);
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{below, group}));
+}
+
+// Bring to front and send to back with one undo operation and the events; a host answering
+// proceed = false gets the old Z back and no undo unit stays.
+TEST(SelectionGroup, ZOrderWithEventsAndUndo)
+{
+    HostedControl control;
+    auto recorder = std::make_unique<LoggingRecorder>(&control);
+    LoggingRecorder* log = recorder.get();
+    control.SetUndoRecorder(std::move(recorder));
+    CGroup* root = NewGroup(control, BASE_ID);
+    PathShape* a = NewLine(control, 101, 0, 0, 1, 1);
+    PathShape* b = NewLine(control, 102, 0, 0, 1, 1);
+    PathShape* c = NewLine(control, 103, 0, 0, 1, 1);
+    for (CShape* s : {static_cast<CShape*>(a), static_cast<CShape*>(b), static_cast<CShape*>(c)})
+        root->AddChild(s, nullptr, 0, false);
+    CSelectionGroup* selection = NewSelection(control);
+    selection->AddChild(a, nullptr, 0, false);
+
+    control.proceed = false;
+    EXPECT_EQ(selection->BringSelectionToFront(true, false), 1);
+    EXPECT_EQ(a->GetZOrder(), 101.0f);
+    EXPECT_EQ(root->Children(), (std::vector<CShape*>{a, b, c}));
+    EXPECT_EQ(control.fired, (std::vector<std::string>{"front 101"}));
+    EXPECT_EQ(log->log, (std::vector<std::string>{"open 6", "record 6 101", "drop", "close"}));
+    EXPECT_FALSE(control.IsModified());
+
+    control.proceed = true;
+    log->log.clear();
+    EXPECT_EQ(selection->BringSelectionToFront(true, false), 0);
+    EXPECT_EQ(a->GetZOrder(), 104.0f);
+    EXPECT_EQ(root->Children(), (std::vector<CShape*>{b, c, a}));
+    EXPECT_EQ(log->log, (std::vector<std::string>{"open 6", "record 6 101", "commit"}));
+    EXPECT_TRUE(control.IsModified());
+
+    // Without firing the change simply counts.
+    control.fired.clear();
+    EXPECT_EQ(selection->SendSelectionToBack(false, false), 0);
+    EXPECT_EQ(a->GetZOrder(), 101.0f);
+    EXPECT_EQ(root->Children(), (std::vector<CShape*>{a, b, c}));
+    EXPECT_TRUE(control.fired.empty());
+    // Events switched off by the host: no event either.
+    control.events = false;
+    EXPECT_EQ(selection->BringSelectionToFront(true, false), 0);
+    EXPECT_TRUE(control.fired.empty());
+    // The shape-base forms through the selection.
+    EXPECT_EQ(selection->SendToBack(), S_OK);
+    EXPECT_EQ(root->Children().front(), a);
+    selection->Clear(false);
+    EXPECT_EQ(selection->BringToFront(), S_FALSE) << "nothing selected";
+}
+
+TEST(SelectionGroup, CountsLocksAndCombinedProtection)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    PathShape* a = NewLine(control, 101, 0, 0, 1, 1);
+    PathShape* b = NewLine(control, 102, 0, 0, 1, 1);
+    root->AddChild(a, nullptr, 0, false);
+    root->AddChild(b, nullptr, 0, false);
+    CSelectionGroup* selection = NewSelection(control);
+    selection->AddChild(a, nullptr, 0, false);
+    selection->AddChild(b, nullptr, 0, false);
+    EXPECT_EQ(selection->RemoveIds(nullptr), -1);
+    EXPECT_EQ(selection->CollectBlockedIds(EDSH_MOVE, nullptr), -1);
+
+    a->SetProtectionFlagsMasked(sdbfXpos | sdbfYpos | sdbfRotation, sdbfXpos | sdbfYpos | sdbfRotation);
+    std::set<int> blocked;
+    EXPECT_EQ(selection->CollectBlockedIds(EDSH_MOVE, &blocked), 1);
+    EXPECT_EQ(blocked, (std::set<int>{101}));
+    // Geometry locks combine as "all", the other bits as "any".
+    b->SetProtectionFlagsMasked(sdbfRotation, sdbfRotation);
+    const DWORD mask = 0xFFF;
+    const DWORD flags = selection->GetProtectionFlagsMasked(mask);
+    EXPECT_EQ(flags & (sdbfXpos | sdbfYpos), 0u);
+    EXPECT_EQ(flags & sdbfRotation, static_cast<DWORD>(sdbfRotation));
+    EXPECT_EQ(flags & (sdbfVisible | sdbfEnabled), static_cast<DWORD>(sdbfVisible | sdbfEnabled));
+    selection->SetProtectionFlagsMasked(0, sdbfEnabled);
+    EXPECT_EQ(selection->GetProtectionFlagsMasked(sdbfEnabled), 0u);
+    EXPECT_FALSE(a->HasState(CShape::stEnabled));
+    EXPECT_EQ(selection->CountOperable(false), 0);
+    selection->SetProtectionFlagsMasked(sdbfEnabled, sdbfEnabled);
+    EXPECT_EQ(selection->CountOperable(false), 2);
+    b->SetVisible(false);
+    EXPECT_EQ(selection->CountOperable(false), 1);
+
+    std::set<int> ids = {102, 999};
+    EXPECT_EQ(selection->RemoveIds(&ids), 1);
+    EXPECT_FALSE(b->HasState(CShape::stSelected));
+    selection->MarkChildren(false);
+    EXPECT_FALSE(a->HasState(CShape::stPersistent));
+    selection->MarkChildren(true);
+    EXPECT_TRUE(a->HasState(CShape::stPersistent));
+}
+
+// The dotted overlay covers the filled selected shapes in the highlight colour, below 300
+// selected shapes.
+TEST(SelectionGroup, OverlayOverFilledShapesBelowTheLimit)
+{
+    CControlCore control;
+    Canvas canvas(200, 150);
+    SetPixelView(control, 150);
+    CGroup* root = NewGroup(control, BASE_ID);
+    CSelectionGroup* selection = NewSelection(control);
+    const COLORREF highlight = 0x0000FF;
+    CDrawContext context = Context(canvas.Dc(), CDrawContext::dcMarks);
+    context.highlightColour = highlight;
+    context.markColour = 0xFF0000;
+
+    PathShape* box = MakeBox(control, 100, 20, 120, 80, 60, 0x00C000);
+    root->AddChild(box, nullptr, 0, false);
+    selection->AddChild(box, nullptr, 0, false);
+    selection->DrawInContext(context);
+    const RECT red = canvas.ColourExtent(highlight);
+    const POINT tl = control.GetCurrentViewport().WorldToDevice(CRealPoint(20, 120));
+    const POINT br = control.GetCurrentViewport().WorldToDevice(CRealPoint(80, 60));
+    ASSERT_GE(red.right, 0) << "overlay drawn";
+    EXPECT_GE(red.left, tl.x - 1);
+    EXPECT_LE(red.right, br.x + 1);
+    EXPECT_GE(red.top, tl.y - 1);
+    EXPECT_LE(red.bottom, br.y + 1);
+    const int area = (br.x - tl.x) * (br.y - tl.y);
+    EXPECT_GT(canvas.Count(highlight), area / 8) << "a quarter of the pattern's pixels";
+    EXPECT_LT(canvas.Count(highlight), area / 2);
+
+    // An unfilled shape gets no overlay.
+    canvas.Clear();
+    selection->Clear(false);
+    PathShape* line = NewLine(control, 101, 10, 10, 100, 100);
+    root->AddChild(line, nullptr, 0, false);
+    selection->AddChild(line, nullptr, 0, false);
+    selection->DrawInContext(context);
+    EXPECT_EQ(canvas.Count(highlight), 0);
+    selection->Clear(false);
+
+    // 299 selected: drawn; 300: not.
+    int id = 1000;
+    for (int i = 0; i < 300; ++i) {
+        const float x = 5.0f + (i % 20) * 10.0f, y = 145.0f - (i / 20) * 10.0f;
+        PathShape* small = MakeBox(control, id++, x, y, x + 8, y - 8, 0x00C000);
+        root->AddChild(small, nullptr, 0, false);
+        if (i < 299)
+            selection->AddChild(small, nullptr, 0, false);
+    }
+    canvas.Clear();
+    selection->DrawInContext(context);
+    EXPECT_GT(canvas.Count(highlight), 0);
+    selection->AddChild(control.FindShape(id - 1), nullptr, 0, false);
+    ASSERT_EQ(selection->GetShapeCount(), CSelectionGroup::kOverlayLimit);
+    canvas.Clear();
+    selection->DrawInContext(context);
+    EXPECT_EQ(canvas.Count(highlight), 0);
+}
+
+namespace {
+HostedControl* g_timerControl = nullptr;
+LRESULT CALLBACK TimerWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TIMER && g_timerControl && g_timerControl->HandleTimer(static_cast<UINT_PTR>(wParam)))
+        return 0;
+    return DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HWND MakeTimerWindow()
+{
+    static ATOM atom = 0;
+    if (!atom) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = TimerWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"YvexBlinkTest";
+        atom = RegisterClassW(&wc);
+    }
+    return CreateWindowExW(0, L"YvexBlinkTest", L"", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < milliseconds) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+} // namespace
+
+// The highlight pen, the shading of texts, and what the off phase of a blink shows.
+TEST(HighlightGroup, PenShadingAndBlinkPhases)
+{
+    HostedControl control;
+    HWND window = MakeTimerWindow();
+    ASSERT_NE(window, nullptr);
+    control.window = window;
+    g_timerControl = &control;
+    Canvas canvas(200, 150);
+    SetPixelView(control, 150);
+    auto* highlights = new CHighlightGroup(HIGHLIGHTS_ID, &control);
+    control.GetShapeMap().Insert(highlights);
+    EXPECT_EQ(control.GetHighlightGroup(), highlights);
+    EXPECT_EQ(highlights->GetBlinkTimeout(), 500);
+    EXPECT_EQ(highlights->GetBlinkType(), btAlternate);
+    EXPECT_EQ(highlights->GetShadeType(), shLight);
+    highlights->SetBlinkTimeout(50);
+    EXPECT_EQ(highlights->GetBlinkTimeout(), 100);
+    highlights->SetBlinkTimeout(250);
+    EXPECT_EQ(highlights->GetBlinkTimeout(), 250);
+    CLSID clsid = {};
+    highlights->GetCoClassId(&clsid);
+    EXPECT_TRUE(clsid == CLSID_HighlightGroupShape);
+
+    // A pen by layer highlights in RGB (200, 0, 0).
+    PathShape* line = NewLine(control, 101, 20, 75, 180, 75);
+    highlights->AddChild(line, nullptr, 0, false);
+    CDrawContext context = Context(canvas.Dc());
+    EXPECT_EQ(highlights->Draw(context), 1);
+    const COLORREF red200 = RGB(200, 0, 0);
+    EXPECT_GT(canvas.Count(red200), 20);
+    EXPECT_EQ(canvas.Count(0x000000), 0);
+    EXPECT_EQ(context.flags, 0u) << "flags and pen restored";
+    EXPECT_EQ(context.pen, nullptr);
+
+    // A text is shaded over its bounds in the highlight colour.
+    canvas.Clear();
+    highlights->RemoveAll();
+    auto* text = new PathShape(102, &control, stText);
+    AddPoint(control, *text, 40, 120);
+    AddPoint(control, *text, 100, 80);
+    control.GetShapeMap().Insert(text);
+    highlights->AddChild(text, nullptr, 0, false);
+    highlights->SetShadeType(shDark);
+    highlights->Draw(context);
+    const RECT shaded = canvas.ColourExtent(red200);
+    const POINT tl = control.GetCurrentViewport().WorldToDevice(CRealPoint(40, 120));
+    const POINT br = control.GetCurrentViewport().WorldToDevice(CRealPoint(100, 80));
+    EXPECT_NEAR(shaded.left, tl.x, 2);
+    EXPECT_NEAR(shaded.right, br.x, 2);
+    const int area = (br.x - tl.x) * (br.y - tl.y);
+    EXPECT_GT(canvas.Count(red200), area / 3) << "the checkerboard covers half";
+
+    // Blinking: the timer of the window toggles the phase; the off phase draws the shape
+    // plainly (alternate) or not at all (simple).
+    highlights->RemoveAll();
+    highlights->AddChild(line, nullptr, 0, false);
+    highlights->SetBlinkTimeout(100);
+    highlights->SetBlinking(true);
+    EXPECT_EQ(highlights->GetBlinkTimer(), CHighlightGroup::kBlinkTimerId);
+    const int redrawsBefore = control.redraws;
+    int toggles = 0;
+    int phase = highlights->GetBlinkPhase();
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 800 && toggles < 3) {
+        PumpFor(20);
+        if (highlights->GetBlinkPhase() != phase) {
+            phase = highlights->GetBlinkPhase();
+            ++toggles;
+        }
+    }
+    EXPECT_GE(toggles, 3);
+    EXPECT_GE(control.redraws - redrawsBefore, 3);
+    EXPECT_FALSE(highlights->OnBlinkTimer(77)) << "another timer";
+    // Stop in the off phase.
+    while (highlights->GetBlinkPhase() != 0 && GetTickCount() - start < 3000)
+        PumpFor(20);
+    ASSERT_EQ(highlights->GetBlinkPhase(), 0);
+    KillTimer(window, highlights->GetBlinkTimer());
+    canvas.Clear();
+    highlights->Draw(context);
+    EXPECT_EQ(canvas.Count(red200), 0);
+    EXPECT_GT(canvas.Count(0x000000), 20) << "alternate: drawn plainly";
+    highlights->SetBlinkType(btSimple);
+    canvas.Clear();
+    highlights->Draw(context);
+    EXPECT_EQ(canvas.InkExtent().right, -1) << "simple: nothing";
+    highlights->SetBlinking(true);
+
+    // The last shape leaving stops the timer, blinking stays armed; a new shape restarts it.
+    highlights->RemoveChild(line);
+    EXPECT_EQ(highlights->GetBlinkTimer(), 0u);
+    EXPECT_TRUE(highlights->GetBlinkOn());
+    highlights->AddChild(line, nullptr, 0, false);
+    EXPECT_NE(highlights->GetBlinkTimer(), 0u);
+    // A click in the control clears the blinking highlight; the shape stays.
+    control.HandleLButtonDown();
+    EXPECT_EQ(highlights->GetShapeCount(), 0);
+    EXPECT_FALSE(highlights->GetBlinkOn());
+    EXPECT_EQ(highlights->GetBlinkTimer(), 0u);
+    EXPECT_EQ(control.FindShape(101), line);
+
+    g_timerControl = nullptr;
+    DestroyWindow(window);
+}
