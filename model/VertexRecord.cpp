@@ -191,7 +191,8 @@ double CVertexRecord::GetArcRadius() const
     if (!next || bulge == 0.0f)
         return 0.0;
     const double half = BulgedSegmentLength(*m_point, *next, 0.0) * 0.5;
-    const double radius = bulge == 1.0f ? half : half / std::sin(2.0 * std::atan(std::fabs(bulge)));
+    // A half circle exactly (tan of a quarter of 180 degrees is 1).
+    const double radius = std::fabs(bulge) == 1.0f ? half : half / std::sin(2.0 * std::atan(std::fabs(bulge)));
     return bulge < 0 ? -radius : radius;
 }
 
