@@ -1,6 +1,7 @@
 // The vertex records of a polyline, kept in step with its points: record i belongs to point i.
 #include "model/Polyline.h"
 #include "model/PointRecord.h"
+#include <cstddef>
 
 CVertexRecord* CPolyline::FindVertexOfPoint(int pointId)
 {
@@ -42,7 +43,7 @@ HRESULT CPolyline::InsertPoint(CPointRecord* record, int index, bool force)
     vertex.SetPoint(record);
     vertex.SetOwner(this);
     const size_t at = static_cast<size_t>(index) < m_vertices.size() ? static_cast<size_t>(index) : m_vertices.size();
-    m_vertices.insert(m_vertices.begin() + static_cast<long>(at), vertex);
+    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), vertex);
     return S_OK;
 }
 
