@@ -160,7 +160,7 @@ public:
 
     // --- Record tables ---------------------------------------------------------------------
     // Marker of a stored relative that does not exist or cannot be stored.
-    static const int kNoStoredRelative = -300;
+    static constexpr int kNoStoredRelative = -300;
     // The key of the shape's Shapes record in the set: its ID when identifiers are kept (the
     // set's own stored group: 0, already stored), else the key the set gave it (0: not stored).
     int GetStoredKey(CDataTableSet* tables, DWORD mode, bool* alreadyStored, int* databaseId);

@@ -20,7 +20,7 @@ public:
     // groups, 7 image resources.
     static const int kIdKinds = 8;
     // Answer of the ID translations when no pair is known, or for a kind of 8 or more.
-    static const int32_t kNoIdMapping = -100;
+    static constexpr int32_t kNoIdMapping = -100;
     // Mode bit: table keys are the objects' own IDs, so no translation takes place.
     static const int kKeepIdentifiers = DXFMODE_USE_YVEX_IDENTIFIERS;
 
@@ -73,7 +73,7 @@ public:
 
     // The top group of a shape subtree exchanged on its own (a block): it is stored under key 0,
     // and a restore puts the current group in its place. kNoFirstStoredShape when there is none.
-    static const int32_t kNoFirstStoredShape = INT32_MIN;
+    static constexpr int32_t kNoFirstStoredShape = INT32_MIN;
     int32_t GetFirstStoredShapeId() const { return m_firstStoredShapeId; }
     void SetFirstStoredShapeId(int32_t id) { m_firstStoredShapeId = id; }
 
