@@ -419,15 +419,8 @@ bool CShape::IsCustomChildOfReference() const
     return (m_protectionFlags & sdbfCustomChild) && m_parent && m_parent->GetShapeType() == stReference;
 }
 
-bool CShape::IsSelectable()
-{
-    if (!IsEnabled())
-        return false;
-    // Label texts of a block reference are picked with the reference, unless they are its
-    // custom children.
-    const bool labelInReference = m_shapeType == stText && IsAttributeOrLabel() && m_parent &&
-                                  m_parent->GetShapeType() == stReference;
-    return !labelInReference || IsCustomChildOfReference();
-}
+// Label texts of a block reference (a kind of text) are picked with the reference unless they
+// are its custom children; the text shape adds that test with its text kinds.
+bool CShape::IsSelectable() { return IsEnabled(); }
 
 bool CShape::IsReferenceChild() { return IsAttributeOrLabel() && m_parent && m_parent->GetShapeType() == stReference; }

@@ -14,6 +14,16 @@ int CDataArchive::Close()
     return 0;
 }
 
+void CDataArchive::Restart(bool storing)
+{
+    Close();
+    m_error = aeNone;
+    if (storing)
+        m_writeFault = false;
+    else
+        m_readFault = false;
+}
+
 void CDataArchive::RewindRecord() {}
 int CDataArchive::BeginWriteRecord() { return 1; }
 int CDataArchive::EndWriteBlock() { return 1; }

@@ -70,6 +70,10 @@ public:
     bool HasWriteFault() const { return m_writeFault; }
 
 protected:
+    // The start of BeginSave (storing) and BeginLoad: whatever was open is closed, and the last
+    // error and the fault of the direction about to open are cleared.
+    void Restart(bool storing);
+
     void ReadFault(int error)
     {
         m_error = error;

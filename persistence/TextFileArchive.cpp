@@ -168,9 +168,7 @@ int CTextFileArchive::BeginSave()
 {
     if (m_storing)
         return 1;
-    Close();
-    m_error = aeNone;
-    m_writeFault = false;
+    Restart(true);
     if (m_fileName.empty())
         return 0;
     m_file = _fsopen(m_fileName.c_str(), "w", _SH_DENYNO);
@@ -190,9 +188,7 @@ int CTextFileArchive::BeginLoad()
 {
     if (m_loading)
         return 1;
-    Close();
-    m_error = aeNone;
-    m_readFault = false;
+    Restart(false);
     if (m_fileName.empty())
         return 0;
     m_file = _fsopen(m_fileName.c_str(), "r", _SH_DENYNO);

@@ -829,3 +829,86 @@ TEST(HighlightGroup, PenShadingAndBlinkPhases)
     g_timerControl = nullptr;
     DestroyWindow(window);
 }
+
+// A plain group under a point edit is resized by dragging one of its handles about the opposite
+// handle; starting the edit records the group for undo by the handle's kind.
+TEST(GroupEditing, ResizeByHandleAndUndoKinds)
+{
+    HostedControl control;
+    auto recorder = std::make_unique<LoggingRecorder>(&control);
+    LoggingRecorder* log = recorder.get();
+    log->Resume(); // recording on, as with an undo manager
+    control.SetUndoRecorder(std::move(recorder));
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* group = NewGroup(control, 100);
+    root->AddChild(group, nullptr, 0, false);
+    group->AddChild(NewLine(control, 101, 0, 0, 100, 50), nullptr, 0, false);
+
+    group->StartEdit(EDSH_POINT, 4, nullptr);
+    group->StartEdit(EDSH_POINT, 2, nullptr);
+    group->StartEdit(EDSH_POINT, -1, nullptr);
+    EXPECT_EQ(log->log, (std::vector<std::string>{"record " + std::to_string(opMove) + " 100",
+                                                  "record " + std::to_string(opScale) + " 100"}));
+
+    // Drag corner 2 (right, bottom) from (100, 0) to (150, -25): the group grows by 1.5 in both
+    // directions about corner 0 (left, top).
+    CEditState& edit = control.GetEditState();
+    edit.editedShape = group;
+    edit.editMode = EDSH_POINT;
+    control.GetShapeStateMap().SetValue(group->GetId(), 2);
+    EXPECT_EQ(group->OnEditDrag(150, -25), 1);
+    ExpectRect(Bounds(*group), 0, 50, 150, -25);
+    EXPECT_TRUE(edit.hasEditAnchor);
+    EXPECT_FLOAT_EQ(edit.editAnchor.x, 100);
+    // A second drag of the same handle continues from where it is now.
+    EXPECT_EQ(group->OnEditDrag(200, 0), 1);
+    const CRealRect resized = Bounds(*group);
+    EXPECT_NEAR(resized.right, 200, 1e-3);
+    EXPECT_NEAR(resized.bottom, 0, 1e-3);
+    EXPECT_NEAR(resized.top, 50, 1e-3);
+    // A press while resizing ends the edit.
+    EXPECT_EQ(group->OnEditMouseDown(10, 10, nullptr), 1);
+    edit = CEditState();
+}
+
+// Double clicks find the text to edit: a label of a reference, or a text of the drawing.
+TEST(GroupEditing, FindEditableTextAtAPoint)
+{
+    CControlCore control;
+    SetPixelView(control, 150);
+    CGroup* root = NewGroup(control, BASE_ID);
+    control.SetActiveGroup(root);
+    auto* text = new PathShape(101, &control, stText);
+    AddPoint(control, *text, 10, 100);
+    AddPoint(control, *text, 50, 80);
+    control.GetShapeMap().Insert(text);
+    root->AddChild(text, nullptr, 0, false);
+    CGroup* reference = NewGroup(control, 102);
+    reference->SetShapeType(stReference);
+    root->AddChild(reference, nullptr, 0, false);
+    auto* label = new PathShape(103, &control, stText);
+    label->attribute = true;
+    AddPoint(control, *label, 100, 100);
+    AddPoint(control, *label, 140, 80);
+    control.GetShapeMap().Insert(label);
+    reference->AddChild(label, nullptr, 0, false);
+    auto* body = new PathShape(104, &control, stText);
+    AddPoint(control, *body, 100, 60);
+    AddPoint(control, *body, 140, 40);
+    control.GetShapeMap().Insert(body);
+    reference->AddChild(body, nullptr, 0, false);
+
+    auto at = [&](float x, float y) {
+        const POINT p = control.GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
+        return std::make_pair(static_cast<float>(p.x), static_cast<float>(p.y));
+    };
+    auto p = at(30, 90);
+    EXPECT_EQ(root->FindEditableAt(p.first, p.second, 1), text);
+    std::vector<CShape*> hits;
+    EXPECT_EQ(root->CollectHitShapes(p.first, p.second, hits), 1);
+    p = at(120, 90);
+    EXPECT_EQ(root->FindEditableAt(p.first, p.second, 0), nullptr) << "the reference is on top; no descent";
+    EXPECT_EQ(root->FindEditableAt(p.first, p.second, 1), label);
+    p = at(120, 50);
+    EXPECT_EQ(root->FindEditableAt(p.first, p.second, 1), nullptr) << "a plain text inside a reference";
+}

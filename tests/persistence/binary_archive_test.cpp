@@ -230,6 +230,45 @@ TEST(BinaryArchive, SampleSetSurvivesBothForms)
     }
 }
 
+TEST(BinaryArchive, ValuesOfARefusedBlockLeaveNothingBehind)
+{
+    for (const BinaryForm& form : BinaryForms()) {
+        std::unique_ptr<CDataArchive> ar = form.make();
+        ASSERT_EQ(ar->BeginSave(), 1) << form.name;
+        for (int b = 0; b < 255; ++b) {
+            ASSERT_EQ(ar->BeginWriteBlock("B"), 1) << form.name;
+            ar->RewindRecord();
+            ar->BeginWriteRecord();
+            ar->WriteInt32(b);
+            ASSERT_EQ(ar->EndWriteRecord(), 1) << form.name;
+        }
+        // The block count is one byte: a 256th block is refused, and so are its records.
+        EXPECT_EQ(ar->BeginWriteBlock("B"), 0) << form.name;
+        ar->RewindRecord();
+        EXPECT_EQ(ar->BeginWriteRecord(), 0) << form.name;
+        ar->WriteInt32(-1);
+        EXPECT_EQ(ar->EndWriteRecord(), -1) << form.name;
+        ar->Close();
+        EXPECT_TRUE(ar->HasWriteFault()) << form.name;
+
+        const uint64_t expected = 12 + 255 * (4 + 2 + 4);
+        if (auto* memory = dynamic_cast<CMemoryBinaryArchive*>(ar.get())) {
+            EXPECT_EQ(memory->GetDataLength(), expected);
+        } else {
+            EXPECT_EQ(ReadFileBytes(static_cast<CBinaryFileArchive*>(ar.get())->GetFileName()).size(), expected);
+        }
+        ASSERT_EQ(ar->BeginLoad(), 1) << form.name;
+        for (int b = 0; b < 255; ++b) {
+            ASSERT_NE(ar->BeginReadBlock(), nullptr) << form.name;
+            ASSERT_EQ(ar->BeginReadRecord(), 1) << form.name;
+            EXPECT_EQ(ar->ReadInt32(), b) << form.name;
+            ar->EndReadRecord();
+        }
+        EXPECT_EQ(ar->BeginReadBlock(), nullptr) << form.name;
+        EXPECT_FALSE(ar->HasReadFault()) << form.name;
+    }
+}
+
 // --- zero-run packing ------------------------------------------------------------------------
 
 TEST(ZeroRunPacking, RunsBecomeZeroAndCount)
