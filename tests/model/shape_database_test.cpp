@@ -95,6 +95,7 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     shape->SetLinePatternId(0);
     shape->SetHatchPatternId(30); // a pattern of the site's own that no pattern map knows
     shape->SetTag(44);
+    shape->SetZOrder(CShape::kUnsetZOrder, false);
 
     ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     // An empty table: the first ID is 1.
@@ -116,7 +117,8 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     EXPECT_EQ(row[8], "NULL");
     EXPECT_EQ(row[9], "NULL");
     EXPECT_EQ(row[10], "NULL");
-    EXPECT_EQ(Real(row[11]), shape->GetZOrder());
+    EXPECT_EQ(Real(row[11]), 1.0); // a Z order never set takes the new ID
+    EXPECT_EQ(shape->GetZOrder(), 1.0f);
     EXPECT_EQ(Count(h, "select count(*) from Points where ScenarioID = 5 and SiteID = 7"), 2);
     EXPECT_EQ(Count(h, "select count(*) from ShapePoints where ShapeID = 1"), 2);
     EXPECT_EQ(Row(h, "select Number from ShapePoints sp join Points p on p.PointID = sp.PointID where p.X = 3.0"),
