@@ -16,20 +16,6 @@ namespace {
 
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
 
-template <class Table, class Match> bool AnyRecord(Table* table, int key, int index, Match match)
-{
-    if (!table || !table->SeekSecondaryKey(key, index))
-        return false;
-    while (const auto* r = table->NextInOrder()) {
-        const int32_t secondary = Table::Record::SecondaryKey(*r, index);
-        if (secondary != key)
-            break;
-        if (match(*r))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId)
@@ -86,24 +72,10 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                 if (shapeKey == CDataTableSet::kNoIdMapping)
                     continue; // not stored in this set
                 const int index = shape->GetPoints().IndexOf(point->GetPointId());
-                if (index >= 0 && shapePoints) {
-                    if (AnyRecord(shapePoints, shapeKey, 0, [&](const CShapePointsRecord& r) { return r.PointID == key; }))
-                        continue;
-                    CShapePointsRecord record;
-                    record.ShapePointID = shapePoints->NewKey();
-                    record.Number = index;
-                    record.ShapeID = shapeKey;
-                    record.PointID = key;
-                    shapePoints->Insert(record);
-                } else if (index < 0 && linkedPoints && shape->GetLinkedPoints().IndexOf(point->GetPointId()) >= 0) {
-                    if (AnyRecord(linkedPoints, shapeKey, 0, [&](const CLinkedPointsRecord& r) { return r.PointID == key; }))
-                        continue;
-                    CLinkedPointsRecord record;
-                    record.LinkedPointID = linkedPoints->NewKey();
-                    record.ShapeID = shapeKey;
-                    record.PointID = key;
-                    linkedPoints->Insert(record);
-                }
+                if (index >= 0 && shapePoints)
+                    shapePoints->AddLinkOnce(shapeKey, index, key);
+                else if (index < 0 && linkedPoints && shape->GetLinkedPoints().IndexOf(point->GetPointId()) >= 0)
+                    linkedPoints->AddLinkOnce(shapeKey, key);
             }
         }
         return S_OK;
@@ -134,7 +106,7 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                          [](const CShapePointsRecord& a, const CShapePointsRecord& b) { return a.Number < b.Number; });
     }
     auto namedByShapePoints = [&](int key) {
-        return AnyRecord(shapePoints, key, 1, [](const CShapePointsRecord&) { return true; });
+        return shapePoints->AnyInOrder(key, 1, [](const CShapePointsRecord&) { return true; });
     };
 
     for (int32_t key : pointKeys) {
@@ -151,10 +123,12 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                 map.AddAuxId(ownerId);
                 const int shapeKey = tables->CurrentToStoredId(ownerId, 0, imode);
                 if (shape->GetPoints().IndexOf(id) >= 0) {
-                    if (!AnyRecord(shapePoints, key, 1, [&](const CShapePointsRecord& r) { return r.ShapeID == shapeKey; }))
+                    if (!shapePoints ||
+                        !shapePoints->AnyInOrder(key, 1, [&](const CShapePointsRecord& r) { return r.ShapeID == shapeKey; }))
                         shape->RemovePointById(id, false, 0);
                 } else if (shape->GetLinkedPoints().IndexOf(id) >= 0) {
-                    if (!AnyRecord(linkedPoints, key, 1, [&](const CLinkedPointsRecord& r) { return r.ShapeID == shapeKey; }))
+                    if (!linkedPoints ||
+                        !linkedPoints->AnyInOrder(key, 1, [&](const CLinkedPointsRecord& r) { return r.ShapeID == shapeKey; }))
                         shape->UnlinkPoint(id);
                 }
             }

@@ -630,6 +630,17 @@ bool CDxfFile::UngetGroup()
     return true;
 }
 
+bool CDxfFile::ReadExpectedGroup(int code)
+{
+    if (!ReadGroup())
+        return false;
+    if (m_group.code != code) {
+        UngetGroup();
+        return false;
+    }
+    return true;
+}
+
 // --- writing ---------------------------------------------------------------------------------
 
 bool CDxfFile::Emit(const std::string& bytes)

@@ -94,6 +94,9 @@ public:
     bool ReadGroup(DxfGroup* copyTo = nullptr, bool lookupNames = false);
     // Pushes the current group back for the next ReadGroup (one group of look-ahead).
     bool UngetGroup();
+    // Reads the next group when it has the code; a group of another code is pushed back for the
+    // next ReadGroup. False then, and at the end of the data.
+    bool ReadExpectedGroup(int code);
 
     // Writes the current group; false when not open for writing, or for a code whose value
     // has no written form.

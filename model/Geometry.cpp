@@ -288,16 +288,29 @@ void ArcBounds(const CRealPoint& centre, double radius, double startAngle, doubl
     *bounds = r;
 }
 
+namespace {
+// The arc of a bulged segment: its centre, radius, and the angles it runs between counter-
+// clockwise (from p2 to p1 for a negative bulge); false when the segment has no arc.
+bool BulgeArc(const CRealPoint* p1, const CRealPoint* p2, double bulge, CRealPoint* c, double* r, double* a1,
+              double* a2)
+{
+    if (!BulgeArcCenter(p1, p2, bulge, c))
+        return false;
+    *r = BulgeRadius(p1, p2, bulge, nullptr, nullptr);
+    *a1 = std::atan2(static_cast<double>(p1->y) - c->y, static_cast<double>(p1->x) - c->x);
+    *a2 = std::atan2(static_cast<double>(p2->y) - c->y, static_cast<double>(p2->x) - c->x);
+    if (bulge < 0)
+        std::swap(*a1, *a2);
+    return true;
+}
+} // namespace
+
 int BulgedSegmentBounds(const CRealPoint* p1, const CRealPoint* p2, double bulge, CRealRect* bounds)
 {
     CRealPoint c;
-    if (!BulgeArcCenter(p1, p2, bulge, &c))
+    double r, a1, a2;
+    if (!BulgeArc(p1, p2, bulge, &c, &r, &a1, &a2))
         return 0;
-    const double r = BulgeRadius(p1, p2, bulge, nullptr, nullptr);
-    double a1 = std::atan2(static_cast<double>(p1->y) - c.y, static_cast<double>(p1->x) - c.x);
-    double a2 = std::atan2(static_cast<double>(p2->y) - c.y, static_cast<double>(p2->x) - c.x);
-    if (bulge < 0)
-        std::swap(a1, a2);
     ArcBounds(c, r, a1, a2, bounds);
     return 1;
 }
@@ -306,13 +319,9 @@ int HitTestArcSegment(const CRealPoint* p1, const CRealPoint* p2, double bulge, 
                       double tolerance)
 {
     CRealPoint c;
-    if (!BulgeArcCenter(p1, p2, bulge, &c))
+    double r, a1, a2;
+    if (!BulgeArc(p1, p2, bulge, &c, &r, &a1, &a2))
         return 0;
-    const double r = BulgeRadius(p1, p2, bulge, nullptr, nullptr);
-    double a1 = std::atan2(static_cast<double>(p1->y) - c.y, static_cast<double>(p1->x) - c.x);
-    double a2 = std::atan2(static_cast<double>(p2->y) - c.y, static_cast<double>(p2->x) - c.x);
-    if (bulge < 0)
-        std::swap(a1, a2);
     // Counter-clockwise sweep from a1 to a2, and the test point's angle relative to a1; the
     // range limits allow 0.0001 rad.
     const double slack = 0.0001;

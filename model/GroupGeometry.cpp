@@ -476,14 +476,8 @@ HRESULT CGroup::Scale(float xc, float yc, float kx, float ky, std::set<int>* vis
 int CGroup::FlipVertical(std::set<int>* visited, const float* axisY)
 {
     float axis;
-    if (axisY) {
-        axis = *axisY;
-    } else {
-        float l, t, r, b;
-        if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
-            return 0;
-        axis = (t + b) / 2;
-    }
+    if (!FlipAxis(axisY, true, &axis))
+        return 0;
     std::set<int> local;
     if (!visited)
         visited = &local;
@@ -498,14 +492,8 @@ int CGroup::FlipVertical(std::set<int>* visited, const float* axisY)
 int CGroup::FlipHorizontal(std::set<int>* visited, const float* axisX)
 {
     float axis;
-    if (axisX) {
-        axis = *axisX;
-    } else {
-        float l, t, r, b;
-        if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
-            return 0;
-        axis = (l + r) / 2;
-    }
+    if (!FlipAxis(axisX, false, &axis))
+        return 0;
     std::set<int> local;
     if (!visited)
         visited = &local;
@@ -711,26 +699,6 @@ void CGroup::MovePointSnapped(CRealPoint& point, int code, bool ortho)
     const int childIndex = code >= 0 ? code / 65536 : -1;
     const int pointIndex = code >= 0 ? code % 65536 : -1;
     CShape* child = childIndex >= 0 && childIndex < GetShapeCount() ? m_children[static_cast<size_t>(childIndex)] : nullptr;
-    if (!child || pointIndex >= child->GetPointCount()) {
-        CRealPoint snapped;
-        m_control->SnapPointToGrid(point, &snapped);
-        point = snapped;
-        return;
-    }
-    const CEditState& edit = m_control->GetEditState();
-    CRealPoint d(point.x - edit.dragStart.x, point.y - edit.dragStart.y);
-    const bool lockX = ortho && edit.orthoDirection == 0;
-    const bool lockY = ortho && edit.orthoDirection != 0;
-    if (lockX)
-        d.x = 0;
-    if (lockY)
-        d.y = 0;
-    const CPointRecord* p = child->GetPoints().GetAt(pointIndex);
-    const CRealPoint moved(p->x + d.x, p->y + d.y);
-    CRealPoint snapped;
-    m_control->SnapPointToGrid(moved, &snapped);
-    if (!lockX)
-        point.x += snapped.x - moved.x;
-    if (!lockY)
-        point.y += snapped.y - moved.y;
+    const bool known = child && pointIndex < child->GetPointCount();
+    SnapDraggedPoint(point, known ? child->GetPoints().GetAt(pointIndex) : nullptr, ortho);
 }

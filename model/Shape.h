@@ -405,6 +405,14 @@ protected:
     void TransformList(const CShapePointList& list, std::set<int>* visited, int operation, PointChange change,
                        const void* arg);
     void ReleaseAllLinkedPoints();
+    // The axis of a flip: the one given, else the middle of the bounding rectangle (of its top
+    // and bottom for a vertical flip, of its left and right for a horizontal one); false when the
+    // shape has no extent.
+    bool FlipAxis(const float* given, bool vertical, float* axis);
+    // Grid snapping of a drag: with the point the drag moves, `point` is corrected so that this
+    // point lands on the grid (on the locked axis nothing changes while dragging orthogonally);
+    // without one, `point` itself is snapped.
+    void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
     // The site a shape's records name as their source.

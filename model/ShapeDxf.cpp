@@ -28,22 +28,21 @@ const DWORD kTransientState = CShape::stSelected | CShape::stExtentCached;
 
 CDxfDocument* DocumentOf(CControlCore* control) { return control ? &control->GetDxfDocument() : nullptr; }
 
-// The next group when it has the code; any other group is pushed back for the entity's reader.
-bool Expect(CDxfFile& dxf, int code)
-{
-    if (!dxf.ReadGroup())
-        return false;
-    if (dxf.GetCode() != code) {
-        dxf.UngetGroup();
-        return false;
-    }
-    return true;
-}
-
 void WriteKeyword(CDxfFile& dxf, int index)
 {
     const char* text = CDxfFile::KeywordFromIndex(index);
     dxf.WriteStringGroup(1000, text ? text : "");
+}
+
+// A block of point IDs: the keyword, the count, an ID a group; nothing for an empty list.
+void WritePointIds(CDxfFile& dxf, int keyword, const CShapePointList& points)
+{
+    if (points.IsEmpty())
+        return;
+    WriteKeyword(dxf, keyword);
+    dxf.WriteIntGroup(1070, points.GetCount());
+    for (CPointRecord* point : points)
+        dxf.WriteIntGroup(1071, point->GetPointId());
 }
 
 } // namespace
@@ -107,23 +106,13 @@ HRESULT CShape::WriteXData(CDxfFile& dxf)
 
 HRESULT CShape::WriteXDataSelfPoints(CDxfFile& dxf)
 {
-    if (m_points.IsEmpty())
-        return 1;
-    WriteKeyword(dxf, CDxfFile::kwSelfPoints);
-    dxf.WriteIntGroup(1070, m_points.GetCount());
-    for (CPointRecord* point : m_points)
-        dxf.WriteIntGroup(1071, point->GetPointId());
+    WritePointIds(dxf, CDxfFile::kwSelfPoints, m_points);
     return 1;
 }
 
 HRESULT CShape::WriteXDataLinkedPoints(CDxfFile& dxf)
 {
-    if (m_linkedPoints.IsEmpty())
-        return 1;
-    WriteKeyword(dxf, CDxfFile::kwLinkedPoints);
-    dxf.WriteIntGroup(1070, m_linkedPoints.GetCount());
-    for (CPointRecord* point : m_linkedPoints)
-        dxf.WriteIntGroup(1071, point->GetPointId());
+    WritePointIds(dxf, CDxfFile::kwLinkedPoints, m_linkedPoints);
     return 1;
 }
 
@@ -243,16 +232,16 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
     const int keyword = dxf.GetKeywordIndex();
     switch (keyword) {
     case CDxfFile::kwShapeIds: {
-        if (!Expect(dxf, 1070))
+        if (!dxf.ReadExpectedGroup(1070))
             return 1;
         m_tag = dxf.GetInt();
-        if (!Expect(dxf, 1071)) // the database ID the writer had: not ours
+        if (!dxf.ReadExpectedGroup(1071)) // the database ID the writer had: not ours
             return 1;
         if (!dxf.ReadGroup())
             return 1;
         if (dxf.GetCode() == 1040) {
             SetZOrder(static_cast<float>(dxf.GetReal()), false);
-            if (!Expect(dxf, 1070))
+            if (!dxf.ReadExpectedGroup(1070))
                 return 1;
         } else if (dxf.GetCode() != 1070) {
             dxf.UngetGroup();
@@ -267,11 +256,11 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         return 1;
     }
     case CDxfFile::kwSelfPoints: {
-        if (!Expect(dxf, 1070))
+        if (!dxf.ReadExpectedGroup(1070))
             return 1;
         const int count = dxf.GetInt();
         for (int i = 0; i < count; ++i) {
-            if (!Expect(dxf, 1071))
+            if (!dxf.ReadExpectedGroup(1071))
                 break;
             if (doc)
                 doc->SelfPointsOf(m_id).push_back(dxf.GetInt());
@@ -281,11 +270,11 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
     case CDxfFile::kwLinkedPoints: {
         // The IDs are kept for the load, which links this shape to the points of those IDs once
         // every entity (and so every self point) is read.
-        if (!Expect(dxf, 1070))
+        if (!dxf.ReadExpectedGroup(1070))
             return 0;
         const int count = dxf.GetInt();
         for (int i = 0; i < count; ++i) {
-            if (!Expect(dxf, 1071))
+            if (!dxf.ReadExpectedGroup(1071))
                 return 0;
             if (doc)
                 doc->LinkedPointsOf(m_id).push_back(dxf.GetInt());
@@ -293,30 +282,23 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         return 1;
     }
     case CDxfFile::kwShapeHatchData:
-        if (!Expect(dxf, 1071))
+    case CDxfFile::kwHatchData: {
+        // The older form has two values of no meaning here before the colour and one more
+        // before the pattern.
+        const bool older = keyword == CDxfFile::kwHatchData;
+        if ((older && (!dxf.ReadExpectedGroup(1070) || !dxf.ReadExpectedGroup(1071))) || !dxf.ReadExpectedGroup(1071))
             return 1;
         SetHatchColor(static_cast<DWORD>(dxf.GetInt()));
-        if (!Expect(dxf, 1071))
+        if ((older && !dxf.ReadExpectedGroup(1070)) || !dxf.ReadExpectedGroup(1071))
             return 1;
         SetHatchPatternId(dxf.GetInt());
-        if (!Expect(dxf, 1042))
+        if (!dxf.ReadExpectedGroup(1042))
             return 1;
         m_hatchPatternScale = static_cast<float>(dxf.GetReal());
         return 1;
-    case CDxfFile::kwHatchData:
-        // The older form: two values of no meaning here, the colour, one more, the pattern.
-        if (!Expect(dxf, 1070) || !Expect(dxf, 1071) || !Expect(dxf, 1071))
-            return 1;
-        SetHatchColor(static_cast<DWORD>(dxf.GetInt()));
-        if (!Expect(dxf, 1070) || !Expect(dxf, 1071))
-            return 1;
-        SetHatchPatternId(dxf.GetInt());
-        if (!Expect(dxf, 1042))
-            return 1;
-        m_hatchPatternScale = static_cast<float>(dxf.GetReal());
-        return 1;
+    }
     case CDxfFile::kwParentId: {
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 1;
         int parentId = 0;
         if (doc && m_control && doc->FindHandle(static_cast<uint32_t>(dxf.GetInt()), &parentId)) {
@@ -327,10 +309,10 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         return 1;
     }
     case CDxfFile::kwArrows:
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 1;
         SetFirstArrowType(dxf.GetInt());
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 1;
         SetSecondArrowType(dxf.GetInt());
         return 1;

@@ -187,17 +187,24 @@ int CShape::Rotate(float xc, float yc, double degrees, std::set<int>* visited, b
     return 1;
 }
 
+bool CShape::FlipAxis(const float* given, bool vertical, float* axis)
+{
+    if (given) {
+        *axis = *given;
+        return true;
+    }
+    float l, t, r, b;
+    if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
+        return false;
+    *axis = vertical ? (t + b) / 2 : (l + r) / 2;
+    return true;
+}
+
 int CShape::FlipVertical(std::set<int>* visited, const float* axisY)
 {
     float axis;
-    if (axisY) {
-        axis = *axisY;
-    } else {
-        float l, t, r, b;
-        if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
-            return 0;
-        axis = (t + b) / 2;
-    }
+    if (!FlipAxis(axisY, true, &axis))
+        return 0;
     if (IsRotationProtected())
         return 0;
     TransformPoints(visited, 0, ApplyMirrorY, &axis);
@@ -207,14 +214,8 @@ int CShape::FlipVertical(std::set<int>* visited, const float* axisY)
 int CShape::FlipHorizontal(std::set<int>* visited, const float* axisX)
 {
     float axis;
-    if (axisX) {
-        axis = *axisX;
-    } else {
-        float l, t, r, b;
-        if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
-            return 0;
-        axis = (l + r) / 2;
-    }
+    if (!FlipAxis(axisX, false, &axis))
+        return 0;
     if (IsRotationProtected())
         return 0;
     TransformPoints(visited, 0, ApplyMirrorX, &axis);
@@ -381,34 +382,32 @@ void CShape::MovePointSnapped(CRealPoint& point, int index, bool ortho)
     const CDrawingSettingRecord* setting = m_control->GetCurrentDrawingSetting();
     if (!setting || !setting->SnapToGrid)
         return;
-    const int orthoDirection = m_control->GetEditState().orthoDirection;
-    if (index >= 0 && index < m_points.GetCount()) {
-        const CRealPoint& start = m_control->GetEditState().dragStart;
-        CRealPoint offset(point.x - start.x, point.y - start.y);
-        if (ortho) {
-            if (orthoDirection == 0)
-                offset.x = 0;
-            else
-                offset.y = 0;
-        }
-        const CPointRecord* p = m_points.GetAt(index);
-        const CRealPoint moved(p->x + offset.x, p->y + offset.y);
-        CRealPoint snapped;
-        m_control->SnapPointToGrid(moved, &snapped);
-        CRealPoint correction(snapped.x - moved.x, snapped.y - moved.y);
-        if (ortho) {
-            if (orthoDirection == 0)
-                correction.x = 0;
-            else
-                correction.y = 0;
-        }
-        point.x += correction.x;
-        point.y += correction.y;
-    } else {
+    SnapDraggedPoint(point, index >= 0 && index < m_points.GetCount() ? m_points.GetAt(index) : nullptr, ortho);
+}
+
+void CShape::SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho)
+{
+    if (!dragged) {
         CRealPoint snapped;
         m_control->SnapPointToGrid(point, &snapped);
         point = snapped;
+        return;
     }
+    const CEditState& edit = m_control->GetEditState();
+    CRealPoint offset(point.x - edit.dragStart.x, point.y - edit.dragStart.y);
+    const bool lockX = ortho && edit.orthoDirection == 0;
+    const bool lockY = ortho && edit.orthoDirection != 0;
+    if (lockX)
+        offset.x = 0;
+    if (lockY)
+        offset.y = 0;
+    const CRealPoint moved(dragged->x + offset.x, dragged->y + offset.y);
+    CRealPoint snapped;
+    m_control->SnapPointToGrid(moved, &snapped);
+    if (!lockX)
+        point.x += snapped.x - moved.x;
+    if (!lockY)
+        point.y += snapped.y - moved.y;
 }
 
 // --- Interactive editing hooks -----------------------------------------------------------

@@ -70,21 +70,6 @@ private:
     int32_t m_key;
 };
 
-// Whether a link record of the shape names the partner (a point, group or attribute).
-template <class Table> bool HasLinkRecord(Table* table, int shapeKey, int32_t (*partner)(const typename Table::Record&),
-                                          int partnerKey)
-{
-    if (!table || !table->SeekSecondaryKey(shapeKey, 0))
-        return false;
-    while (const auto* r = table->NextInOrder()) {
-        if (r->ShapeID != shapeKey)
-            break;
-        if (partner(*r) == partnerKey)
-            return true;
-    }
-    return false;
-}
-
 // The key of a point in the set: its own ID when identifiers are kept, else the key the set gave
 // it (0: not stored in this set).
 int StoredPointKey(CDataTableSet* tables, DWORD mode, const CPointRecord* point)
@@ -494,24 +479,13 @@ HRESULT CShape::LoadPointsFromTables(CDataTableSet* tables, DWORD mode, DWORD)
     for (CPointRecord* point : m_points) {
         const int index = number++;
         const int pointKey = storePoint(point);
-        if (pointKey == 0 || !shapePoints || HasLinkRecord(shapePoints, shapeKey, +[](const CShapePointsRecord& r) { return r.PointID; }, pointKey))
-            continue;
-        CShapePointsRecord record;
-        record.ShapePointID = shapePoints->NewKey();
-        record.Number = index;
-        record.ShapeID = shapeKey;
-        record.PointID = pointKey;
-        shapePoints->Insert(record);
+        if (pointKey != 0 && shapePoints)
+            shapePoints->AddLinkOnce(shapeKey, index, pointKey);
     }
     for (CPointRecord* point : m_linkedPoints) {
         const int pointKey = storePoint(point);
-        if (pointKey == 0 || !linkedPoints || HasLinkRecord(linkedPoints, shapeKey, +[](const CLinkedPointsRecord& r) { return r.PointID; }, pointKey))
-            continue;
-        CLinkedPointsRecord record;
-        record.LinkedPointID = linkedPoints->NewKey();
-        record.ShapeID = shapeKey;
-        record.PointID = pointKey;
-        linkedPoints->Insert(record);
+        if (pointKey != 0 && linkedPoints)
+            linkedPoints->AddLinkOnce(shapeKey, pointKey);
     }
     return S_OK;
 }
@@ -562,8 +536,7 @@ HRESULT CShape::SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD)
         const CAttributeBase* group = m_attributeGroups.GetAt(i);
         const int key = group ? (keep ? group->GetId() : group->GetDatabaseId()) : 0;
         if (key == 0 || !groups->FindRecord(key) ||
-            HasLinkRecord(groupLinks, shapeKey,
-                          +[](const CShapeAttributeGroupsRecord& r) { return r.AttributeGroupID; }, key))
+            groupLinks->AnyInOrder(shapeKey, 0, [key](const CShapeAttributeGroupsRecord& r) { return r.AttributeGroupID == key; }))
             continue;
         CShapeAttributeGroupsRecord record;
         record.RecordNumber = groupLinks->NewKey();
@@ -576,7 +549,7 @@ HRESULT CShape::SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD)
         const CAttributeBase* attribute = m_attributes.GetAt(i);
         const int key = attribute ? (keep ? attribute->GetId() : attribute->GetDatabaseId()) : 0;
         if (key == 0 || !attributes->FindRecord(key) ||
-            HasLinkRecord(valueLinks, shapeKey, +[](const CShapeAttributesRecord& r) { return r.AttributeID; }, key))
+            valueLinks->AnyInOrder(shapeKey, 0, [key](const CShapeAttributesRecord& r) { return r.AttributeID == key; }))
             continue;
         CShapeAttributesRecord record;
         record.RecordNumber = valueLinks->NewKey();

@@ -16,22 +16,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-// The next group when it has the code; any other is pushed back.
-bool Expect(CDxfFile& dxf, int code)
-{
-    if (!dxf.ReadGroup())
-        return false;
-    if (dxf.GetCode() != code) {
-        dxf.UngetGroup();
-        return false;
-    }
-    return true;
-}
-
-} // namespace
-
 CVertexRecord::CVertexRecord() { ResetData(); }
 
 CVertexRecord::~CVertexRecord() = default;
@@ -58,21 +42,21 @@ int CVertexRecord::ReadDxfGroup(CDxfFile& dxf)
         return 1;
     case 1001:
         // Our block: "{", colour, line type, tag, name, "}"; values are taken as they come.
-        if (!Expect(dxf, 1002))
+        if (!dxf.ReadExpectedGroup(1002))
             return 0;
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 0;
         color = static_cast<DWORD>(dxf.GetInt());
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 0;
         lineType = dxf.GetInt();
-        if (!Expect(dxf, 1071))
+        if (!dxf.ReadExpectedGroup(1071))
             return 0;
         tag = dxf.GetInt();
-        if (!Expect(dxf, 1000))
+        if (!dxf.ReadExpectedGroup(1000))
             return 0;
         name = dxf.GetText();
-        Expect(dxf, 1002);
+        dxf.ReadExpectedGroup(1002);
         return 0;
     default:
         return 0;

@@ -38,3 +38,26 @@ const char* DataTableName(int index)
 {
     return index >= 0 && index < DATA_TABLE_COUNT ? kTableNames[index] : nullptr;
 }
+
+void CLinkedPointsTable::AddLinkOnce(int32_t shapeKey, int32_t pointKey)
+{
+    if (AnyInOrder(shapeKey, 0, [pointKey](const CLinkedPointsRecord& r) { return r.PointID == pointKey; }))
+        return;
+    CLinkedPointsRecord record;
+    record.LinkedPointID = NewKey();
+    record.ShapeID = shapeKey;
+    record.PointID = pointKey;
+    Insert(record);
+}
+
+void CShapePointsTable::AddLinkOnce(int32_t shapeKey, int32_t number, int32_t pointKey)
+{
+    if (AnyInOrder(shapeKey, 0, [pointKey](const CShapePointsRecord& r) { return r.PointID == pointKey; }))
+        return;
+    CShapePointsRecord record;
+    record.ShapePointID = NewKey();
+    record.Number = number;
+    record.ShapeID = shapeKey;
+    record.PointID = pointKey;
+    Insert(record);
+}

@@ -138,6 +138,9 @@ class CLinkedPointsTable : public CIndexedDataTable<CLinkedPointsRecord, 2>
 {
 public:
     const char* GetName() const override { return "LinkedPoints"; }
+    // Adds the record linking the point to the shape, unless a record of the shape names the
+    // point already.
+    void AddLinkOnce(int32_t shapeKey, int32_t pointKey);
 };
 
 class CPointsTable : public CRecordTable<CPointsRecord>
@@ -184,6 +187,9 @@ class CShapePointsTable : public CIndexedDataTable<CShapePointsRecord, 2>
 {
 public:
     const char* GetName() const override { return "ShapePoints"; }
+    // Adds the record placing the point at the position in the shape's own points, unless a
+    // record of the shape names the point already.
+    void AddLinkOnce(int32_t shapeKey, int32_t number, int32_t pointKey);
 };
 
 class CSiteAttributesTable : public CRecordTable<CSiteAttributesRecord>

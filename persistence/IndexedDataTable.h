@@ -64,6 +64,21 @@ public:
         return nullptr;
     }
 
+    // Whether a record under the key of the secondary index satisfies `match`; the cursors stay
+    // where the search stopped.
+    template <class Match> bool AnyInOrder(int32_t key, int index, Match match)
+    {
+        if (!SeekSecondaryKey(key, index))
+            return false;
+        while (const R* r = NextInOrder()) {
+            if (R::SecondaryKey(*r, index) != key)
+                break;
+            if (match(*r))
+                return true;
+        }
+        return false;
+    }
+
 protected:
     typename Base::Map::iterator Erase(typename Base::Map::iterator it) override
     {

@@ -10,6 +10,7 @@
 #include "model/PointRecord.h"
 #include "model/LineTypeMap.h"
 #include "model/PenCache.h"
+#include "tests/model/DxfTestSupport.h"
 
 namespace {
 struct BuiltIn
@@ -316,22 +317,6 @@ std::string Lines(std::initializer_list<const char*> lines)
         text += std::string(line) + "\r\n";
     return text;
 }
-
-std::string OutputPath(const char* name)
-{
-    const char* root = std::getenv("YVEX_BINARY_DIR");
-    std::string dir = std::string(root ? root : ".") + "/tests/model/dxf_out";
-    std::string path = dir + "/" + name;
-    for (std::string* p : {&dir, &path}) {
-        if (!p->empty() && (*p)[0] == '/')
-            *p = "Z:" + *p;
-        for (char& c : *p)
-            if (c == '/')
-                c = '\\';
-    }
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return path;
-}
 } // namespace
 
 // An LTYPE table: new names are added (keeping only the announced number of dashes), names the
@@ -382,13 +367,7 @@ TEST(LineTypeMap, WritesTheDxfLtypeTable)
     const std::string path = OutputPath("linetypes.dxf");
     CDxfFile dxf;
     ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "HEADER");
-    dxf.WriteStringGroup(9, "$ACADVER");
-    dxf.WriteStringGroup(1, "AC1009");
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "TABLES");
+    WriteR12HeaderAndOpenTables(dxf);
     EXPECT_EQ(map.WriteDxfTable(dxf), 1);
     dxf.WriteStringGroup(0, "ENDSEC");
     dxf.WriteStringGroup(0, "SECTION");

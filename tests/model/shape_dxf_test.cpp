@@ -21,6 +21,7 @@
 #include "model/Polyline.h"
 #include "model/Shape.h"
 #include "YVEX_h.h"
+#include "tests/model/DxfTestSupport.h"
 #include "tests/model/StorageTestSupport.h"
 
 namespace {
@@ -37,20 +38,8 @@ std::ostream& operator<<(std::ostream& os, const Group& g) { return os << g.code
 // The groups `write` puts into an ASCII file, code and value text as written.
 std::vector<Group> Written(const std::function<void(CDxfFile&)>& write)
 {
-    IStream* stream = nullptr;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     CDxfFile dxf;
-    EXPECT_TRUE(dxf.OpenStream(stream, false));
-    write(dxf);
-    dxf.Close();
-    STATSTG stat = {};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::string text(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
-    LARGE_INTEGER zero = {};
-    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-    ULONG got = 0;
-    stream->Read(&text[0], static_cast<ULONG>(text.size()), &got);
-    stream->Release();
+    const std::string text = WrittenText(write, dxf);
     std::vector<Group> groups;
     size_t at = 0;
     auto line = [&]() {
@@ -149,22 +138,6 @@ TestLine* MakeLine(Drawing& d, int id, CRealPoint a, CRealPoint b, CGroup* paren
     if (parent)
         parent->AddChild(line, nullptr, 1, false);
     return line;
-}
-
-std::string OutputPath(const char* name)
-{
-    const char* root = std::getenv("YVEX_BINARY_DIR");
-    std::string dir = std::string(root ? root : ".") + "/tests/model/dxf_out";
-    std::string path = dir + "/" + name;
-    for (std::string* p : {&dir, &path}) {
-        if (!p->empty() && (*p)[0] == '/')
-            *p = "Z:" + *p;
-        for (char& c : *p)
-            if (c == '/')
-                c = '\\';
-    }
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return path;
 }
 
 } // namespace
@@ -607,13 +580,7 @@ TEST(ShapeDxf, WritesADrawingThatEzdxfReads)
     const std::string path = OutputPath("storage.dxf");
     CDxfFile dxf;
     ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "HEADER");
-    dxf.WriteStringGroup(9, "$ACADVER");
-    dxf.WriteStringGroup(1, "AC1009");
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "TABLES");
+    WriteR12HeaderAndOpenTables(dxf);
     d.control.GetLineTypeMap().WriteDxfTable(dxf);
     dxf.WriteStringGroup(0, "TABLE");
     dxf.WriteStringGroup(2, "LAYER");

@@ -24,6 +24,7 @@
 #include "model/Shape.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
+#include "tests/model/PathShape.h"
 
 // The flat GDI+ interface: enough to save a bitmap as PNG.
 extern "C" {
@@ -53,60 +54,7 @@ int WINAPI GdipDisposeImage(void* image);
 namespace {
 const int kWidth = 960, kHeight = 720;
 
-// A shape drawn from its points as an open line (with an arrow head at its end) or a polygon
-// (filled by the hatch pass), showing its points as handles.
-class SampleShape : public CShape
-{
-public:
-    SampleShape(int id, CControlCore* control, int type, bool closed) : CShape(id, control), m_closed(closed)
-    {
-        SetShapeType(type);
-    }
-    int Draw(CDrawContext& context) override
-    {
-        const int n = GetPointCount();
-        if (n < 2 || !context.dc)
-            return 1;
-        HPEN previous = nullptr;
-        SelectDrawPen(context, &previous, nullptr);
-        std::vector<POINT> points;
-        for (CPointRecord* p : GetPoints())
-            points.push_back(Logical(*p));
-        if (m_closed) {
-            HGDIOBJ brush = SelectObject(context.dc, GetStockObject(NULL_BRUSH));
-            Polygon(context.dc, points.data(), n);
-            SelectObject(context.dc, brush);
-        } else {
-            CRealPoint end = *GetPoints().GetAt(n - 1);
-            const CRealPoint before = *GetPoints().GetAt(n - 2);
-            if (arrow)
-                DrawArrowHead(context, arrow, &end, &before);
-            points.back() = Logical(end);
-            Polyline(context.dc, points.data(), n);
-        }
-        if (previous)
-            SelectObject(context.dc, previous);
-        return 1;
-    }
-    int GetHandlePoints(CRealPoint* out, int capacity) override
-    {
-        const int n = GetPointCount();
-        if (!out)
-            return n;
-        for (int i = 0; i < n && i < capacity; ++i)
-            out[i] = *GetPoints().GetAt(i);
-        return n < capacity ? n : capacity;
-    }
-    int arrow = 0;
-
-private:
-    POINT Logical(const CRealPoint& p) const
-    {
-        const CRealPointD l = GetControl()->GetCurrentViewport().WorldToLogical(p.x, p.y);
-        return POINT{DoubleToIntClamped(l.x), DoubleToIntClamped(l.y)};
-    }
-    bool m_closed;
-};
+using SampleShape = drawtest::PathShape;
 
 struct Sample
 {
@@ -117,12 +65,7 @@ struct Sample
     Sample()
     {
         // World units are pixels, y up from the bottom edge of the picture.
-        CViewportRecord& view = control.GetCurrentViewport();
-        view.zoom = 1.0;
-        view.scale = static_cast<float>(view.LogicalPerPixelX());
-        view.clientSize = SIZE{1000, 1000};
-        view.origin.x = 0;
-        view.origin.y = DoubleToIntClamped(-kHeight * view.LogicalPerPixelY());
+        drawtest::SetPixelView(control, kHeight);
         root = new CGroup(BASE_ID, &control);
         control.GetShapeMap().Insert(root);
         control.SetActiveGroup(root);

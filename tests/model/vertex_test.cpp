@@ -16,28 +16,10 @@
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
+#include "tests/model/DxfTestSupport.h"
 #include "tests/model/StorageTestSupport.h"
 
 namespace {
-
-// The text an ASCII file receives from `write`.
-std::string WrittenText(const std::function<void(CDxfFile&)>& write, CDxfFile& dxf)
-{
-    IStream* stream = nullptr;
-    EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
-    EXPECT_TRUE(dxf.OpenStream(stream, false));
-    write(dxf);
-    dxf.Close();
-    STATSTG stat = {};
-    stream->Stat(&stat, STATFLAG_NONAME);
-    std::string text(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
-    LARGE_INTEGER zero = {};
-    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
-    ULONG got = 0;
-    stream->Read(&text[0], static_cast<ULONG>(text.size()), &got);
-    stream->Release();
-    return text;
-}
 
 std::string Written(const std::function<void(CDxfFile&)>& write)
 {
