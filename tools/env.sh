@@ -1,4 +1,5 @@
-# Shared settings of the project's scripts (sourced, not run).
+# Shared settings of the project's scripts (sourced, not run). Nothing here may depend on a
+# tool that set-up installs: this runs before set-up on a bare machine.
 YVEX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 : "${YVEX_CACHE:=${XDG_CACHE_HOME:-$HOME/.cache}/yvex}"
 : "${YVEX_BUILD:=$YVEX_ROOT/build}"
@@ -9,6 +10,21 @@ export WINEDEBUG=-all
 # unixODBC configuration owned by the project (the embedded default DSN lives here).
 export ODBCINI="${YVEX_ODBCINI:-$YVEX_CACHE/odbc/odbc.ini}"
 export YVEX_THIRDPARTY="$YVEX_CACHE/thirdparty"
-WINE64=/usr/lib/wine/wine64
-[ -x "$WINE64" ] || WINE64=$(command -v wine64 || command -v wine)
-export WINE64
+
+# A script that stops on an error says where and why instead of ending silently.
+# (Only in scripts that stop on errors: set -e is on when they source this file.)
+case $- in
+  *e*)
+    set -E
+    trap 'yvex_rc=$?; echo "${0##*/}: line $LINENO: \"$BASH_COMMAND\" failed (exit $yvex_rc)" >&2' ERR ;;
+esac
+
+# The 64-bit Wine loader, looked up when first needed (after set-up has installed Wine).
+yvex_wine64() {
+  if [ -z "${WINE64:-}" ]; then
+    if [ -x /usr/lib/wine/wine64 ]; then WINE64=/usr/lib/wine/wine64
+    else WINE64=$(command -v wine64 || command -v wine || true); fi
+    [ -n "$WINE64" ] || { echo "${0##*/}: Wine is not installed (run tools/setup.sh)" >&2; return 1; }
+    export WINE64
+  fi
+}

@@ -3,7 +3,8 @@
 # Installs the cross toolchain, Wine, ODBC drivers and test readers, creates the
 # project's Wine prefix and builds the third-party libraries for mingw into a cache.
 set -euo pipefail
-here=$(cd "$(dirname "$0")/.." && pwd)
+source "$(dirname "$0")/env.sh"
+here=$YVEX_ROOT
 
 need_root() { [ "$(id -u)" = 0 ] || { echo "setup must run as root" >&2; exit 1; }; }
 
@@ -27,6 +28,8 @@ install_packages() {
 }
 
 install_packages
+# npm fetches shapelib's sources; a machine whose Node.js carries its own npm keeps it.
+if ! command -v npm >/dev/null; then PKGS=(npm); install_packages; fi
 "$here/tools/thirdparty.sh"
 "$here/tools/wineprefix.sh"
 # The embedded default site database's data source.

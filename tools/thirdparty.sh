@@ -11,11 +11,21 @@ mkdir -p "$YVEX_THIRDPARTY" "$work"
 # ---------------------------------------------------------------- libtiff
 ensure_deb_src() {
   [ -n "$(apt-cache showsrc tiff 2>/dev/null)" ] && return 0
-  local f=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$f" ] && ! grep -q '^Types:.*deb-src' "$f"; then
-    sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
-  elif [ ! -f "$f" ]; then
-    echo "deb-src http://deb.debian.org/debian bookworm main" >/etc/apt/sources.list.d/yvex-src.list
+  # Source entries are derived from the machine's own configured package sources.
+  local f added=
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    if grep -q '^Types:.*\bdeb\b' "$f" && ! grep -q '^Types:.*deb-src' "$f"; then
+      sed -i 's/^Types:\(.*\)\bdeb\b\(.*\)$/Types:\1deb deb-src\2/' "$f"
+      added=1
+    fi
+  done
+  if [ -z "$added" ]; then
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+      sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' >/etc/apt/sources.list.d/yvex-src.list
+    [ -s /etc/apt/sources.list.d/yvex-src.list ] || {
+      rm -f /etc/apt/sources.list.d/yvex-src.list
+      echo "thirdparty: no package sources configured to derive a source entry from" >&2; return 1; }
   fi
   apt-get update -qq
 }

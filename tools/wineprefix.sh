@@ -2,6 +2,7 @@
 # Creates the project's own Wine prefix, headless and idempotently.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
+yvex_wine64
 stamp="$WINEPREFIX/.yvex-prefix-v1"
 [ -e "$stamp" ] && exit 0
 mkdir -p "$WINEPREFIX"
