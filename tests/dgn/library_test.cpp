@@ -109,7 +109,10 @@ TEST(LibraryStart, FlagsTurnLockingOnUntilTheLastEnd)
             entered = true;
             UnlockLibrary();
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        // Without locking the other thread gets in at once; with it, never while this one
+        // holds the lock.
+        for (int i = 0; i < 50 && !entered; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const bool waited = !entered;
         UnlockLibrary();
         other.join();
