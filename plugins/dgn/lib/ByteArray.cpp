@@ -1,5 +1,7 @@
 #include "ByteArray.h"
 
+#include "HeapBlock.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -34,9 +36,7 @@ CByteArray::~CByteArray() { std::free(m_data); }
 
 bool CByteArray::Reallocate(std::uint64_t capacity)
 {
-    if (capacity == 0 || capacity > 0xFFFFFFFFull || capacity > SIZE_MAX)
-        return false;
-    std::uint8_t* data = static_cast<std::uint8_t*>(std::realloc(m_data, static_cast<std::size_t>(capacity)));
+    std::uint8_t* data = static_cast<std::uint8_t*>(ResizeHeapBlock(m_data, capacity, 1));
     if (!data)
         return false;
     m_data = data;
@@ -94,24 +94,14 @@ bool CByteArray::Insert(const void* p, std::uint32_t n, std::uint32_t pos)
     if (pos > m_used)
         return false;
     // Bytes taken from this array itself are copied out first: growing may move the block.
-    const std::uint8_t* src = static_cast<const std::uint8_t*>(p);
-    std::uint8_t* own = nullptr;
-    if (src && n && m_data && src >= m_data && src < m_data + m_capacity) {
-        own = static_cast<std::uint8_t*>(std::malloc(n));
-        if (!own)
-            return false;
-        std::memcpy(own, src, n);
-        src = own;
-    }
-    const bool ok = ReserveMore(n);
-    if (ok) {
-        std::memmove(m_data + pos + n, m_data + pos, m_used - pos);
-        if (n && src)
-            std::memcpy(m_data + pos, src, n);
-        m_used += n;
-    }
-    std::free(own);
-    return ok;
+    const CSourceCopy src(p, n, m_data, m_capacity);
+    if (src.Failed() || !ReserveMore(n))
+        return false;
+    std::memmove(m_data + pos + n, m_data + pos, m_used - pos);
+    if (n && src.Get())
+        std::memcpy(m_data + pos, src.Get(), n);
+    m_used += n;
+    return true;
 }
 
 bool CByteArray::Remove(std::uint32_t n, std::uint32_t pos)

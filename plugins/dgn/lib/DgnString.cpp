@@ -78,6 +78,16 @@ int CompareViews(const TextView& a, const TextView& b, bool noCase)
     }
 }
 
+// The string's text as UTF-16 in a new malloc block (a path for the wide file functions); null
+// when memory runs out.
+char16_t* WideCopy(const CDgnString& s)
+{
+    char16_t* w = static_cast<char16_t*>(std::malloc((static_cast<std::size_t>(s.CharCount()) + 1) * sizeof(char16_t)));
+    if (w)
+        s.CopyToWide(w);
+    return w;
+}
+
 // A four-byte zero buffer handed out when a buffer cannot be allocated, so that callers that
 // only read the text see an empty string.
 char g_emptyText[4] = {0, 0, 0, 0};
@@ -376,63 +386,26 @@ TextView ViewOfObject(const char* buffer, std::uint32_t marker, std::uint32_t ch
 
 } // namespace
 
-int CDgnString::Compare(const char* text) const
-{
-    if (!text)
-        return m_buffer ? 1 : 0;
-    if (!m_buffer)
-        return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide), ViewOfText(text), false);
-}
-
-int CDgnString::Compare(const char16_t* w) const
-{
-    if (!w)
-        return m_buffer ? 1 : 0;
-    if (!m_buffer)
-        return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide), ViewOfWide(w), false);
-}
-
-int CDgnString::Compare(const CDgnString& other) const
+int CDgnString::CompareWith(const char* text, const char16_t* w, const CDgnString* other, bool noCase) const
 {
     // An object without buffer stands for null.
-    if (!other.m_buffer)
+    const bool argumentNull = other ? !other->m_buffer : (!text && !w);
+    if (argumentNull)
         return m_buffer ? 1 : 0;
     if (!m_buffer)
         return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide),
-                        ViewOfObject(other.m_buffer, other.MarkerSize(), other.CharCount(), other.m_wide), false);
+    const TextView argument = other ? ViewOfObject(other->m_buffer, other->MarkerSize(), other->CharCount(), other->m_wide)
+                              : text ? ViewOfText(text)
+                                     : ViewOfWide(w);
+    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide), argument, noCase);
 }
 
-int CDgnString::CompareNoCase(const char* text) const
-{
-    if (!text)
-        return m_buffer ? 1 : 0;
-    if (!m_buffer)
-        return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide), ViewOfText(text), true);
-}
-
-int CDgnString::CompareNoCase(const char16_t* w) const
-{
-    if (!w)
-        return m_buffer ? 1 : 0;
-    if (!m_buffer)
-        return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide), ViewOfWide(w), true);
-}
-
-int CDgnString::CompareNoCase(const CDgnString& other) const
-{
-    // An object without buffer stands for null.
-    if (!other.m_buffer)
-        return m_buffer ? 1 : 0;
-    if (!m_buffer)
-        return -1;
-    return CompareViews(ViewOfObject(m_buffer, MarkerSize(), CharCount(), m_wide),
-                        ViewOfObject(other.m_buffer, other.MarkerSize(), other.CharCount(), other.m_wide), true);
-}
+int CDgnString::Compare(const char* text) const { return CompareWith(text, nullptr, nullptr, false); }
+int CDgnString::Compare(const char16_t* w) const { return CompareWith(nullptr, w, nullptr, false); }
+int CDgnString::Compare(const CDgnString& other) const { return CompareWith(nullptr, nullptr, &other, false); }
+int CDgnString::CompareNoCase(const char* text) const { return CompareWith(text, nullptr, nullptr, true); }
+int CDgnString::CompareNoCase(const char16_t* w) const { return CompareWith(nullptr, w, nullptr, true); }
+int CDgnString::CompareNoCase(const CDgnString& other) const { return CompareWith(nullptr, nullptr, &other, true); }
 
 bool CDgnString::IsEmpty() const { return !m_buffer || m_buffer[0] == 0; }
 
@@ -698,11 +671,8 @@ bool CDgnString::LoadFromFile(const CDgnString& path)
         return false;
     if (!path.m_wide)
         return LoadFromFile(path.m_buffer + path.MarkerSize());
-    char16_t* w = static_cast<char16_t*>(std::malloc((static_cast<std::size_t>(path.CharCount()) + 1) * sizeof(char16_t)));
-    if (!w)
-        return false;
-    path.CopyToWide(w);
-    const bool ok = LoadFromFile(w);
+    char16_t* w = WideCopy(path);
+    const bool ok = w && LoadFromFile(w);
     std::free(w);
     return ok;
 }
@@ -717,11 +687,8 @@ bool CDgnString::SaveToFile(const CDgnString& path) const
         return false;
     if (!path.m_wide)
         return SaveToFile(path.m_buffer + path.MarkerSize());
-    char16_t* w = static_cast<char16_t*>(std::malloc((static_cast<std::size_t>(path.CharCount()) + 1) * sizeof(char16_t)));
-    if (!w)
-        return false;
-    path.CopyToWide(w);
-    const bool ok = SaveToFile(w);
+    char16_t* w = WideCopy(path);
+    const bool ok = w && SaveToFile(w);
     std::free(w);
     return ok;
 }

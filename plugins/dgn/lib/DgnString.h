@@ -153,6 +153,8 @@ private:
     bool AppendUnits(const char* src, std::uint32_t n, bool srcWide);
     bool BecomeEmptyWide(unsigned char marker);
     bool LoadBytes(void* data, std::uint32_t size);
+    // Compares with whichever argument is given: a DGN text, a wide text or another string.
+    int CompareWith(const char* text, const char16_t* w, const CDgnString* other, bool noCase) const;
 
     char* m_buffer = nullptr;
     std::uint32_t m_capacity = 0;

@@ -1,5 +1,7 @@
 #include "DoubleArray.h"
 
+#include "HeapBlock.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -22,9 +24,7 @@ CDoubleArray::~CDoubleArray() { std::free(m_data); }
 
 bool CDoubleArray::Reallocate(std::uint64_t capacity)
 {
-    if (capacity == 0 || capacity > 0xFFFFFFFFull || capacity > SIZE_MAX / sizeof(double))
-        return false;
-    double* data = static_cast<double*>(std::realloc(m_data, static_cast<std::size_t>(capacity) * sizeof(double)));
+    double* data = static_cast<double*>(ResizeHeapBlock(m_data, capacity, sizeof(double)));
     if (!data)
         return false;
     m_data = data;
@@ -93,22 +93,16 @@ bool CDoubleArray::Insert(const double* values, std::uint32_t n, std::uint32_t a
     if (at > m_count || (n && !values))
         return false;
     // Values taken from this array itself are copied out first: growing may move the block.
-    double* own = nullptr;
-    if (n && values >= m_data && values < m_data + m_capacity) {
-        own = static_cast<double*>(std::malloc(static_cast<std::size_t>(n) * sizeof(double)));
-        if (!own)
-            return false;
-        std::memcpy(own, values, static_cast<std::size_t>(n) * sizeof(double));
-        values = own;
-    }
-    const bool ok = Grow(n);
-    if (ok && n) {
+    const std::size_t bytes = static_cast<std::size_t>(n) * sizeof(double);
+    const CSourceCopy src(values, bytes, m_data, static_cast<std::size_t>(m_capacity) * sizeof(double));
+    if (src.Failed() || !Grow(n))
+        return false;
+    if (n) {
         std::memmove(m_data + at + n, m_data + at, static_cast<std::size_t>(m_count - at) * sizeof(double));
-        std::memcpy(m_data + at, values, static_cast<std::size_t>(n) * sizeof(double));
+        std::memcpy(m_data + at, src.Get(), bytes);
         m_count += n;
     }
-    std::free(own);
-    return ok;
+    return true;
 }
 
 bool CDoubleArray::Remove(std::uint32_t n, std::uint32_t at)

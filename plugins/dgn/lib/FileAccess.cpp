@@ -56,6 +56,15 @@ bool ReadWholeFileW(const char16_t* path, void** buffer, std::uint32_t* size)
     return ReadOpened(opened, h, buffer, size);
 }
 
+bool FileExistsW(const char16_t* path)
+{
+    FileHandle h = 0;
+    if (!OpenFileForReadW(path, &h))
+        return false;
+    CloseFile(&h);
+    return true;
+}
+
 bool WriteWholeFile(const char* path, const void* data, std::uint32_t size)
 {
     FileHandle h = 0;

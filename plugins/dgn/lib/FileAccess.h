@@ -14,6 +14,9 @@ namespace dgn {
 bool ReadWholeFile(const char* path, void** buffer, std::uint32_t* size);
 bool ReadWholeFileW(const char16_t* path, void** buffer, std::uint32_t* size);
 
+// True when the file opens for reading.
+bool FileExistsW(const char16_t* path);
+
 // Creates (or truncates) the file and writes the block; false when either step fails.
 bool WriteWholeFile(const char* path, const void* data, std::uint32_t size);
 bool WriteWholeFileW(const char16_t* path, const void* data, std::uint32_t size);

@@ -1,5 +1,7 @@
 #include "ItemArray.h"
 
+#include "HeapBlock.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -26,10 +28,7 @@ CItemArray::~CItemArray() { std::free(m_data); }
 
 bool CItemArray::Reallocate(std::uint64_t items)
 {
-    const std::uint64_t bytes = items * m_stride;
-    if (items == 0 || items > 0xFFFFFFFFull || bytes > 0x7FFFFFFFull || bytes > SIZE_MAX)
-        return false;
-    std::uint8_t* data = static_cast<std::uint8_t*>(std::realloc(m_data, static_cast<std::size_t>(bytes)));
+    std::uint8_t* data = static_cast<std::uint8_t*>(ResizeHeapBlock(m_data, items, m_stride));
     if (!data)
         return false;
     m_data = data;
@@ -73,27 +72,17 @@ std::uint8_t* CItemArray::InsertItems(const void* p, std::uint32_t n, std::uint3
     if (pos > m_count || n == 0)
         return nullptr;
     // Items taken from this array itself are copied out first: growing may move the block.
-    const std::uint8_t* src = static_cast<const std::uint8_t*>(p);
     const std::size_t bytes = static_cast<std::size_t>(n) * m_stride;
-    std::uint8_t* own = nullptr;
-    if (src && src >= m_data && src < m_data + static_cast<std::size_t>(m_capacity) * m_stride) {
-        own = static_cast<std::uint8_t*>(std::malloc(bytes));
-        if (!own)
-            return nullptr;
-        std::memcpy(own, src, bytes);
-        src = own;
-    }
-    std::uint8_t* at = nullptr;
-    if (ReserveMore(n)) {
-        at = m_data + static_cast<std::size_t>(pos) * m_stride;
-        std::memmove(at + bytes, at, static_cast<std::size_t>(m_count - pos) * m_stride);
-        std::memset(at, 0, bytes);
-        // One item is copied by its own size: the caller's single item need not be padded.
-        if (src)
-            std::memcpy(at, src, n == 1 ? m_itemSize : bytes);
-        m_count += n;
-    }
-    std::free(own);
+    const CSourceCopy src(p, bytes, m_data, static_cast<std::size_t>(m_capacity) * m_stride);
+    if (src.Failed() || !ReserveMore(n))
+        return nullptr;
+    std::uint8_t* at = m_data + static_cast<std::size_t>(pos) * m_stride;
+    std::memmove(at + bytes, at, static_cast<std::size_t>(m_count - pos) * m_stride);
+    std::memset(at, 0, bytes);
+    // One item is copied by its own size: the caller's single item need not be padded.
+    if (src.Get())
+        std::memcpy(at, src.Get(), n == 1 ? m_itemSize : bytes);
+    m_count += n;
     return at;
 }
 

@@ -4,10 +4,6 @@
 
 namespace dgn {
 
-CPoint2dArray* CPoint2dArray::Create() { return Make(16, 0, nullptr); }
-CPoint2dArray* CPoint2dArray::CreateSized(std::uint32_t n) { return Make(n, n, nullptr); }
-CPoint2dArray* CPoint2dArray::CreateFrom(std::uint32_t n, const Point2d* points) { return Make(n, n, points); }
-
 Point2d* CPoint2dArray::SetAt(std::uint32_t i, double x, double y)
 {
     Point2d* p = At(i);

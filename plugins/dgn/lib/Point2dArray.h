@@ -7,13 +7,6 @@ namespace dgn {
 
 class CPoint2dArray : public TPointArray<Point2d, CPoint2dArray> {
 public:
-    // Empty, with room for 16 points.
-    static CPoint2dArray* Create();
-    // n points (zeroed).
-    static CPoint2dArray* CreateSized(std::uint32_t n);
-    // A copy of n points.
-    static CPoint2dArray* CreateFrom(std::uint32_t n, const Point2d* points);
-
     // Writes point i when i is below the count; its address, or null.
     virtual Point2d* SetAt(std::uint32_t i, double x, double y);
     // Every point through the matrix (TransformPoint2d).

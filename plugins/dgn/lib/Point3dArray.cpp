@@ -4,10 +4,6 @@
 
 namespace dgn {
 
-CPoint3dArray* CPoint3dArray::Create() { return Make(16, 0, nullptr); }
-CPoint3dArray* CPoint3dArray::CreateSized(std::uint32_t n) { return Make(n, n, nullptr); }
-CPoint3dArray* CPoint3dArray::CreateFrom(std::uint32_t n, const Point3d* points) { return Make(n, n, points); }
-
 Point3d* CPoint3dArray::SetAt(std::uint32_t i, double x, double y, double z)
 {
     Point3d* p = At(i);

@@ -7,13 +7,6 @@ namespace dgn {
 
 class CPoint3dArray : public TPointArray<Point3d, CPoint3dArray> {
 public:
-    // Empty, with room for 16 points.
-    static CPoint3dArray* Create();
-    // n points (zeroed).
-    static CPoint3dArray* CreateSized(std::uint32_t n);
-    // A copy of n points.
-    static CPoint3dArray* CreateFrom(std::uint32_t n, const Point3d* points);
-
     // Writes point i when i is below the count; its address, or null.
     virtual Point3d* SetAt(std::uint32_t i, double x, double y, double z);
     // Every point through the matrix (TransformPoint3d).

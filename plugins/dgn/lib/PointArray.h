@@ -1,5 +1,7 @@
 #pragma once
 // The point arrays' shared body: capacity, count and a C-heap block of points.
+#include "HeapBlock.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,12 @@ namespace dgn {
 template <class Point, class Derived>
 class TPointArray {
 public:
+    // Empty, with room for 16 points; null when memory runs out.
+    static Derived* Create() { return Make(16, 0, nullptr); }
+    // n points (zeroed).
+    static Derived* CreateSized(std::uint32_t n) { return Make(n, n, nullptr); }
+    // A copy of n points.
+    static Derived* CreateFrom(std::uint32_t n, const Point* points) { return Make(n, n, points); }
     virtual ~TPointArray() { std::free(m_data); }
 
     // A copy with the same points, or null when memory runs out.
@@ -68,9 +76,7 @@ protected:
 
     bool Reallocate(std::uint32_t n)
     {
-        if (n > SIZE_MAX / sizeof(Point))
-            return false;
-        Point* data = static_cast<Point*>(std::realloc(m_data, static_cast<std::size_t>(n) * sizeof(Point)));
+        Point* data = static_cast<Point*>(ResizeHeapBlock(m_data, n, sizeof(Point)));
         if (!data)
             return false;
         if (n > m_capacity)
@@ -80,8 +86,7 @@ protected:
         return true;
     }
 
-    // The array's factories: room for capacity points, count points copied from points (or
-    // zeroed without them).
+    // Room for capacity points, count points copied from points (or zeroed without them).
     static Derived* Make(std::uint32_t capacity, std::uint32_t count, const Point* points)
     {
         Derived* a = new (std::nothrow) Derived;

@@ -1,5 +1,7 @@
 #include "PointerTable.h"
 
+#include "HeapBlock.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -56,9 +58,7 @@ bool CPointerTable::Reserve(std::uint32_t index)
     if (m_capacity > index)
         return true;
     const std::uint64_t capacity = (static_cast<std::uint64_t>(m_growStep) + index + 1) / m_growStep * m_growStep;
-    if (capacity > 0xFFFFFFFFull || capacity > SIZE_MAX / sizeof(void*))
-        return false;
-    void** slots = static_cast<void**>(std::realloc(m_slots, static_cast<std::size_t>(capacity) * sizeof(void*)));
+    void** slots = static_cast<void**>(ResizeHeapBlock(m_slots, capacity, sizeof(void*)));
     if (!slots)
         return false;
     std::memset(slots + m_capacity, 0, static_cast<std::size_t>(capacity - m_capacity) * sizeof(void*));

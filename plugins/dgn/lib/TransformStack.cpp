@@ -13,27 +13,49 @@ namespace {
 
 constexpr std::uint32_t kInitialLevels = 32;
 
-void Diagonal(double m[16], double sx, double sy, double sz)
+// A matrix by value, so that each operation below builds its operand in one expression.
+struct Matrix {
+    double m[16];
+};
+
+Matrix Identity()
 {
-    SetIdentity4x4(m);
-    m[0] = sx;
-    m[5] = sy;
-    m[10] = sz;
+    Matrix r;
+    SetIdentity4x4(r.m);
+    return r;
 }
 
-void Translation(double m[16], double dx, double dy, double dz)
+Matrix Diagonal(double sx, double sy, double sz)
 {
-    SetIdentity4x4(m);
-    m[12] = dx;
-    m[13] = dy;
-    m[14] = dz;
+    Matrix r = Identity();
+    r.m[0] = sx;
+    r.m[5] = sy;
+    r.m[10] = sz;
+    return r;
 }
 
-void SkewMatrix(double m[16], double a1, double a2)
+Matrix Translation(double dx, double dy, double dz)
 {
-    SetIdentity4x4(m);
-    m[1] = std::sin(a2);
-    m[4] = std::sin(a1);
+    Matrix r = Identity();
+    r.m[12] = dx;
+    r.m[13] = dy;
+    r.m[14] = dz;
+    return r;
+}
+
+Matrix Slant(double a1, double a2)
+{
+    Matrix r = Identity();
+    r.m[1] = std::sin(a2);
+    r.m[4] = std::sin(a1);
+    return r;
+}
+
+Matrix Rotation(void (*rotate)(double[16], double), double a)
+{
+    Matrix r = Identity();
+    rotate(r.m, a);
+    return r;
 }
 
 } // namespace
@@ -89,77 +111,18 @@ void CTransformStack::Set(const double m[16]) { std::memmove(Current(), m, 16 * 
 void CTransformStack::Get(double out[16]) const { std::memmove(out, Matrix(m_index), 16 * sizeof(double)); }
 double* CTransformStack::Current() { return Matrix(m_index); }
 
-void CTransformStack::Translate(double dx, double dy, double dz)
-{
-    double t[16];
-    Translation(t, dx, dy, dz);
-    PostMultiply(t);
-}
-
-void CTransformStack::PreTranslate(double dx, double dy, double dz)
-{
-    double t[16];
-    Translation(t, dx, dy, dz);
-    PreMultiply(t);
-}
-
-void CTransformStack::Scale(double sx, double sy, double sz)
-{
-    double s[16];
-    Diagonal(s, sx, sy, sz);
-    PostMultiply(s);
-}
-
-void CTransformStack::PreScale(double sx, double sy, double sz)
-{
-    double s[16];
-    Diagonal(s, sx, sy, sz);
-    PreMultiply(s);
-}
-
-void CTransformStack::RotateZ(double a) { RotateMatrixZ(Current(), a); }
-
-void CTransformStack::PreRotateZ(double a)
-{
-    double r[16];
-    SetIdentity4x4(r);
-    RotateMatrixZ(r, a);
-    PreMultiply(r);
-}
-
-void CTransformStack::RotateX(double a) { RotateMatrixX(Current(), a); }
-
-void CTransformStack::PreRotateX(double a)
-{
-    double r[16];
-    SetIdentity4x4(r);
-    RotateMatrixX(r, a);
-    PreMultiply(r);
-}
-
-void CTransformStack::RotateY(double a) { RotateMatrixY(Current(), a); }
-
-void CTransformStack::PreRotateY(double a)
-{
-    double r[16];
-    SetIdentity4x4(r);
-    RotateMatrixY(r, a);
-    PreMultiply(r);
-}
-
-void CTransformStack::Skew(double a1, double a2)
-{
-    double s[16];
-    SkewMatrix(s, a1, a2);
-    PostMultiply(s);
-}
-
-void CTransformStack::PreSkew(double a1, double a2)
-{
-    double s[16];
-    SkewMatrix(s, a1, a2);
-    PreMultiply(s);
-}
+void CTransformStack::Translate(double dx, double dy, double dz) { PostMultiply(Translation(dx, dy, dz).m); }
+void CTransformStack::PreTranslate(double dx, double dy, double dz) { PreMultiply(Translation(dx, dy, dz).m); }
+void CTransformStack::Scale(double sx, double sy, double sz) { PostMultiply(Diagonal(sx, sy, sz).m); }
+void CTransformStack::PreScale(double sx, double sy, double sz) { PreMultiply(Diagonal(sx, sy, sz).m); }
+void CTransformStack::RotateZ(double a) { PostMultiply(Rotation(RotateMatrixZ, a).m); }
+void CTransformStack::PreRotateZ(double a) { PreMultiply(Rotation(RotateMatrixZ, a).m); }
+void CTransformStack::RotateX(double a) { PostMultiply(Rotation(RotateMatrixX, a).m); }
+void CTransformStack::PreRotateX(double a) { PreMultiply(Rotation(RotateMatrixX, a).m); }
+void CTransformStack::RotateY(double a) { PostMultiply(Rotation(RotateMatrixY, a).m); }
+void CTransformStack::PreRotateY(double a) { PreMultiply(Rotation(RotateMatrixY, a).m); }
+void CTransformStack::Skew(double a1, double a2) { PostMultiply(Slant(a1, a2).m); }
+void CTransformStack::PreSkew(double a1, double a2) { PreMultiply(Slant(a1, a2).m); }
 
 void CTransformStack::TransformPoint3d(Point3d& p) const
 {

@@ -30,8 +30,6 @@ std::uint32_t GetFileLength(FileHandle handle);
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer);
 // True when all count bytes were written.
 bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer);
-// True when the file opens for reading.
-bool FileExistsW(const char16_t* path);
 
 // Converts n bytes of ANSI text into at most capacity UTF-16 units; the number of units
 // written (no terminator is added).

@@ -105,6 +105,19 @@ locale_t CaseLocale()
     return loc;
 }
 
+// One unit through the C.UTF-8 mapping (or, without it, the ASCII letters first..last moved
+// by shift); surrogates and results beyond the BMP stay as they were.
+char16_t MapCase(char16_t c, wint_t (*map)(wint_t, locale_t), char16_t first, char16_t last, int shift)
+{
+    if (c >= 0xD800 && c <= 0xDFFF)
+        return c;
+    if (locale_t loc = CaseLocale()) {
+        const wint_t u = map(c, loc);
+        return u <= 0xFFFF ? static_cast<char16_t>(u) : c;
+    }
+    return (c >= first && c <= last) ? static_cast<char16_t>(c + shift) : c;
+}
+
 } // namespace
 
 bool OpenFileForRead(const char* path, FileHandle* out) { return OpenRead(path, out); }
@@ -161,15 +174,6 @@ bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer)
     return true;
 }
 
-bool FileExistsW(const char16_t* path)
-{
-    FileHandle h = 0;
-    if (!OpenFileForReadW(path, &h))
-        return false;
-    CloseFile(&h);
-    return true;
-}
-
 int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity)
 {
     int i = 0;
@@ -186,27 +190,8 @@ int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity)
     return i;
 }
 
-char16_t UpperCase16(char16_t c)
-{
-    if (c >= 0xD800 && c <= 0xDFFF)
-        return c;
-    if (locale_t loc = CaseLocale()) {
-        const wint_t u = towupper_l(c, loc);
-        return u <= 0xFFFF ? static_cast<char16_t>(u) : c;
-    }
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-}
-
-char16_t LowerCase16(char16_t c)
-{
-    if (c >= 0xD800 && c <= 0xDFFF)
-        return c;
-    if (locale_t loc = CaseLocale()) {
-        const wint_t u = towlower_l(c, loc);
-        return u <= 0xFFFF ? static_cast<char16_t>(u) : c;
-    }
-    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-}
+char16_t UpperCase16(char16_t c) { return MapCase(c, towupper_l, u'a', u'z', -32); }
+char16_t LowerCase16(char16_t c) { return MapCase(c, towlower_l, u'A', u'Z', 32); }
 
 std::int64_t CurrentCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 

@@ -104,15 +104,6 @@ bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer)
     return handle && WriteFile(Handle(handle), buffer, count, &written, nullptr) && written == count;
 }
 
-bool FileExistsW(const char16_t* path)
-{
-    FileHandle h = 0;
-    if (!OpenFileForReadW(path, &h))
-        return false;
-    CloseFile(&h);
-    return true;
-}
-
 // Both conversions keep what fits when the output is too small (the Win32 calls would convert
 // nothing), as the native seam does.
 int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity)
