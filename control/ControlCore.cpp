@@ -1,5 +1,5 @@
 #include "control/ControlCore.h"
-#include "control/BrushCache.h"
+#include "model/BrushCache.h"
 #include "control/ErrorInfo.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -103,17 +103,6 @@ HRESULT CControlCore::ReportError(const char* description)
 }
 
 CShape* CControlCore::FindShape(int id) const { return m_shapeMap->Lookup(id); }
-
-CGroup* CControlCore::FindGroup(int id) const
-{
-    CShape* shape = FindShape(id);
-    return shape && shape->IsGroup() ? static_cast<CGroup*>(shape) : nullptr;
-}
-
-CGroup* CControlCore::GetLibraryGroup() const { return FindGroup(LIBRARY_ID); }
-CGroup* CControlCore::GetDefaultShapesGroup() const { return FindGroup(DEFAULT_SHAPES_ID); }
-CGroup* CControlCore::GetLayersGroup() const { return FindGroup(LAYERS_ID); }
-CGroup* CControlCore::GetSelectionGroup() const { return FindGroup(SELECTION_ID); }
 
 CHighlightGroup* CControlCore::GetHighlightGroup() const
 {

@@ -1,10 +1,10 @@
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
-CGroup::CGroup(int id, CControlCore* control) : CShape(id, control)
+CGroup::CGroup(int id, CShapeHost* control) : CShape(id, control)
 {
     m_shapeType = stGroup;
     m_state |= stPropagateToChildren;

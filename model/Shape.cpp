@@ -1,14 +1,14 @@
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/LinkToken.h"
 #include "model/LinkedPointMap.h"
 #include "model/PenCache.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
+#include "model/ViewMapping.h"
 #include "YVEX_h.h"
 #include <cfloat>
 #include <cmath>
@@ -20,7 +20,7 @@ namespace {
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
 } // namespace
 
-bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int ownerId, CPointRecord* point)
+bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId, CPointRecord* point)
 {
     if (!control || !point)
         return true;
@@ -40,7 +40,7 @@ bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int owner
     return true;
 }
 
-CShape::CShape(int id, CControlCore* control)
+CShape::CShape(int id, CShapeHost* control)
     : m_id(id), m_zOrder(kUnsetZOrder), m_points(id), m_linkedPoints(id), m_control(control), m_attributes(this),
       m_attributeGroups(this, id)
 {

@@ -8,12 +8,12 @@
 // table's next key, and the set's ID maps remember which key it took. Such a key is never taken
 // for a database ID: the row of that ID in the database belongs to some other shape or point.
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
 #include "model/AttributeBase.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -86,7 +86,7 @@ int CShape::SourceSiteForTables()
 {
     if (!m_control)
         return 0;
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     if (m_databaseId != 0) {
         const int site = map.GetSourceSite(m_databaseId);
         if (site != -1)
@@ -306,7 +306,7 @@ HRESULT CShape::AttachToStoredRelative(CDataTableSet* tables, int storedKey, DWO
     if (!layer && storedKey == kNoStoredRelative)
         return S_FALSE;
     CShapesCursorGuard cursor(table);
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     const bool keep = (mode & kKeepIds) != 0;
     const bool groupAware = (mode & kGroupAware) != 0;
 
