@@ -46,7 +46,9 @@ CControlCore::CControlCore()
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";
     m_drawingSettings = std::make_unique<CDrawingSettingMap>();
-    m_currentSetting = m_drawingSettings->CreateCurrentSetting(true, m_shapeMap.get());
+    CShape* base = m_shapeMap->Lookup(BASE_LAYER);
+    m_currentSetting = m_drawingSettings->CreateCurrentSetting(
+        true, base && base->GetShapeType() == stLayer ? static_cast<CLayer*>(base) : nullptr);
     if (m_currentSetting)
         m_currentSetting->DatabaseID = 0;
     m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
@@ -68,6 +70,7 @@ CControlCore::~CControlCore()
     if (m_currentSetting)
         m_currentSetting->Layer = nullptr;
     m_dxfDocument->ClearReadingState();
+    m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
     while (CShape* shape = m_shapeMap->TakeFirst()) {
         shape->DetachFromParent();

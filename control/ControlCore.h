@@ -196,6 +196,5 @@ private:
     long m_progressSteps = 0;
     long m_progressDone = 0;
     long m_progressPercent = -1;
-    // Last, so that it goes first: replacement shapes it may hold still reach the point pool.
     std::unique_ptr<CDxfDocument> m_dxfDocument;
 };

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 #include <vector>
+#include "automation/ResultCodes.h"
 #include "model/ShapeIndex.h"
 
 class CControlCore;
@@ -21,7 +22,7 @@ class CShapeMap : public CShapeIndex
 {
 public:
     // The value of an ID argument that asks for a new ID.
-    static const int kNewId = -255;
+    static const int kNewId = kNewShapeId;
 
     explicit CShapeMap(CControlCore* control);
     CShapeMap(const CShapeMap&) = delete;
@@ -85,6 +86,12 @@ public:
     // clipboard, zoom window, highlights) or the shape cannot be read.
     CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) override;
 
+    void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) override;
+    CShape* FindReplacement(int shapeId) const override;
+    std::unique_ptr<CShape> TakeReplacement(int shapeId) override;
+    // Deletes the replacements no load took.
+    void ClearReplacements();
+
     // The shapes a restore from record tables touched (points added, taken or re-linked): the
     // set is made on first use and read by the restore afterwards.
     void AddAuxId(int shapeId);
@@ -114,5 +121,6 @@ private:
     std::vector<CGroup*> m_rootGroups;
     std::unique_ptr<std::set<int>> m_loadedIds;
     std::unique_ptr<std::set<int>> m_auxIds;
+    std::map<int, std::unique_ptr<CShape>> m_replacements;
     CControlCore* m_control;
 };

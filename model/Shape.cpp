@@ -1,4 +1,5 @@
 #include "model/Shape.h"
+#include "automation/ResultCodes.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/LinkToken.h"
@@ -27,7 +28,7 @@ bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId
     const std::set<int> owners = point->GetOwners();
     std::set<int> local;
     std::set<int>& seen = visited ? *visited : local;
-    if (ownerId != -100)
+    if (ownerId != kNoOwnerId)
         seen.insert(ownerId);
     for (int id : owners) {
         if (seen.count(id))
@@ -227,7 +228,7 @@ int CShape::SetPointCoords(DWORD mask, float x, float y, int index)
         if (!point)
             return 0;
         if (InsertPoint(point, kAppend, false) != S_OK) {
-            m_control->GetPointPool().DeletePoint(pointId, -100);
+            m_control->GetPointPool().DeletePoint(pointId, kNoOwnerId);
             return 0;
         }
     }
@@ -622,7 +623,7 @@ HRESULT CShape::GetSourceSiteId(int* siteId)
     }
     if (m_parent)
         return m_parent->GetSourceSiteId(siteId);
-    *siteId = -65535;
+    *siteId = kNoSourceSite;
     return S_FALSE;
 }
 

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "automation/ResultCodes.h"
 #include "model/RealPoint.h"
 #include "model/RealRect.h"
 #include "model/ShapeAttributeMap.h"
@@ -164,7 +165,7 @@ public:
 
     // --- Record tables ---------------------------------------------------------------------
     // Marker of a stored relative that does not exist or cannot be stored.
-    static constexpr int kNoStoredRelative = -300;
+    static constexpr int kNoStoredRelative = kStoredNoRelative;
     // The key of the shape's Shapes record in the set: its ID when identifiers are kept (the
     // set's own stored group: 0, already stored), else the key the set gave it (0: not stored).
     int GetStoredKey(CDataTableSet* tables, DWORD mode, bool* alreadyStored, int* databaseId);

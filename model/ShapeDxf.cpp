@@ -336,8 +336,7 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         replacement->ResetToByLayer();
         if (!replacement->ReadXDataOwn(dxf))
             return 0;
-        if (doc)
-            doc->SetReplacement(m_id, std::move(replacement));
+        m_control->GetShapeMap().SetReplacement(m_id, std::move(replacement));
         return 1;
     }
     default:

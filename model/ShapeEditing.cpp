@@ -1,5 +1,6 @@
 // Transforms, protections, point alignment and the interactive editing hooks of CShape.
 #include "model/Shape.h"
+#include "automation/ResultCodes.h"
 #include "model/Geometry.h"
 #include "model/Group.h"
 #include "model/PointPool.h"
@@ -342,7 +343,7 @@ HRESULT CShape::AlignPoint(int pointId, int pointShapeId, int alignment)
     const float ox = point->x, oy = point->y;
     point->x = target.x;
     point->y = target.y;
-    if (!PropagatePointMove(m_control, nullptr, -100, point)) {
+    if (!PropagatePointMove(m_control, nullptr, kNoOwnerId, point)) {
         point->x = ox;
         point->y = oy;
     }

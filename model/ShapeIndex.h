@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <memory>
 
 class CShape;
 class CGroup;
@@ -38,4 +39,11 @@ public:
 
     // One shape of a record-table set by its stored key, found or made and read from the set.
     virtual CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) = 0;
+
+    // A shape of another kind, read from DXF, that is to take the place of the shape with the ID
+    // once the load is done: the map keeps it (outside the map's IDs) until the load takes it or
+    // the reading state is cleared. An earlier replacement of the same ID goes.
+    virtual void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) = 0;
+    virtual CShape* FindReplacement(int shapeId) const = 0;
+    virtual std::unique_ptr<CShape> TakeReplacement(int shapeId) = 0;
 };

@@ -8,6 +8,7 @@
 // table's next key, and the set's ID maps remember which key it took. Such a key is never taken
 // for a database ID: the row of that ID in the database belongs to some other shape or point.
 #include "model/Shape.h"
+#include "automation/ResultCodes.h"
 #include "model/AttributeBase.h"
 #include "model/Group.h"
 #include "model/Layer.h"
@@ -30,7 +31,7 @@ const DWORD kKeepIds = DXFMODE_USE_YVEX_IDENTIFIERS;        // 0x400
 const DWORD kRelatedByCaller = DXFMODE_PROCESS_TREE_ONLY;   // 0x800
 const DWORD kIgnoreLayers = DXFMODE_IGNORE_LAYERS;          // 0x40
 // The stored key of a shape whose parent could not be found on restore.
-const int kDroppedShape = -200;
+const int kDroppedShape = kStoredNoTranslation;
 // The first ID of the drawing's own shapes: below it lie the fixed groups, the base layer and the
 // prototypes.
 const int kFirstOrdinaryId = 12;

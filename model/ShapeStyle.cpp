@@ -1,6 +1,7 @@
 // Style resolution ("by layer", "by block", system colours), arrow heads and small services of
 // the shape base.
 #include "model/Shape.h"
+#include "automation/ResultCodes.h"
 #include "model/AttributeBase.h"
 #include "model/BrushCache.h"
 #include "model/DrawContext.h"
@@ -387,7 +388,7 @@ void CShape::SetId(int id)
         if (list.GetOwnerId() == id)
             return;
         for (CPointRecord* point : list) {
-            if (id != -100)
+            if (id != kNoOwnerId)
                 point->AddOwner(id);
             point->ReleaseOwner(old);
             if (linked && m_control) {
