@@ -76,6 +76,9 @@ public:
     virtual HWND GetControlWindow() const = 0;
     // Whether events go to the host application.
     virtual bool EventsEnabled() const = 0;
+    // The hidden rich-edit window in which text shapes measure and render rich text; null when
+    // there is none.
+    virtual HWND GetRichEditWindow() const { return nullptr; }
 
     // --- Shapes, groups and layers ----------------------------------------------------------
     virtual CShape* FindShape(int id) const = 0;

@@ -126,10 +126,14 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     wchar_t cls[64] = {};
     GetClassNameW(m_wnd, cls, 64);
     EXPECT_STREQ(cls, L"YVEXControl");
+    // The client area lies inside the two scroll bars.
+    const int bar = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_HSCROLL);
     RECT rc;
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 320);
-    EXPECT_EQ(rc.bottom, 240);
+    EXPECT_EQ(rc.right, 320 - bar);
+    EXPECT_EQ(rc.bottom, 240 - barHeight);
 
     Ptr<IYVEXControl> control;
     ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
@@ -145,8 +149,8 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     RECT pos = {5, 6, 105, 56};
     EXPECT_EQ(inplace->SetObjectRects(&pos, &pos), S_OK);
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 100);
-    EXPECT_EQ(rc.bottom, 50);
+    EXPECT_EQ(rc.right, 100 - bar);
+    EXPECT_EQ(rc.bottom, 50 - barHeight);
 
     // Closing the host takes the control's window with it.
     HWND wnd = m_wnd;
