@@ -209,6 +209,7 @@ TEST(ShapeDxf, ExtendedDataBlock)
     shape->SetHatchPatternId(5);
     shape->SetHatchPatternScale(1.5f);
     shape->SetFirstArrowType(3);
+    shape->SetStateBits(CShape::stVisible, false);
     const std::string p0 = std::to_string(shape->GetPoints().GetAt(0)->GetPointId());
     const std::string p1 = std::to_string(shape->GetPoints().GetAt(1)->GetPointId());
     const std::string linked = std::to_string(other->GetPoints().GetAt(0)->GetPointId());
@@ -222,19 +223,21 @@ TEST(ShapeDxf, ExtendedDataBlock)
     EXPECT_EQ(Written([&](CDxfFile& dxf) { EXPECT_EQ(shape->WriteXData(dxf), 1); }), expected);
 
     // The state group by state and mode: the modes set the bits (a visible, enabled shape stays
-    // 0x213), and the plain state 0x13 is not written.
+    // 0x213), and the state of a new shape (0x213) is not written.
     struct StateCase
     {
         DWORD state;
         DWORD mode;
         const char* written; // null: no state group
     } states[] = {
-        {0x13, 0, nullptr},
-        {0x213, DXFMODE_ALL_VISIBLE | DXFMODE_ALL_ENABLED, "531"},
-        {0x212, DXFMODE_ALL_VISIBLE, "531"},
-        {0x211, DXFMODE_ALL_ENABLED, "531"},
-        {0x11, DXFMODE_ALL_ENABLED, nullptr},
-        {0x217, 0, "531"}, // selection is no part of the shape
+        {0x13, 0, "19"},
+        {0x213, 0, nullptr},
+        {0x213, DXFMODE_ALL_VISIBLE | DXFMODE_ALL_ENABLED, nullptr},
+        {0x212, DXFMODE_ALL_VISIBLE, nullptr},
+        {0x211, DXFMODE_ALL_ENABLED, nullptr},
+        {0x11, DXFMODE_ALL_ENABLED, "19"},
+        {0x210, 0, "528"},
+        {0x217, 0, nullptr}, // selection is no part of the shape
     };
     CShape* bare = d.Make(stDummy, {}, nullptr);
     bare->SetZOrder(0.0f, false);
@@ -322,6 +325,40 @@ TEST(ShapeDxf, ReadsItsGroupsBackEqual)
         int id = 0;
         EXPECT_TRUE(doc.FindHandle(static_cast<uint32_t>(shape->GetId()), &id));
         EXPECT_EQ(id, read->GetId());
+    }
+}
+
+// The state word goes out and comes back as it was, in both file forms: the state of a new shape
+// (0x213, written as no group) as well as the plain 0x13 (pen weight not scaled), a locked and
+// unselectable shape, a hidden one and one kept out of hit tests. The reading shape starts in
+// another state, so that a missing group cannot pass for the state it happened to have. The tag
+// is a long and comes back whole.
+TEST(ShapeDxf, StateWordAndTagRoundTrip)
+{
+    const DWORD states[] = {0x13, 0x213, 0x211, 0x251, 0x212, 0x293, 0x3B};
+    for (bool binary : {false, true}) {
+        for (DWORD state : states) {
+            Drawing from;
+            CShape* shape = from.Make(stPolyline, {{1, 2}, {3, 4}}, from.root);
+            shape->SetStateBits(0xFFFF, false);
+            shape->SetStateBits(state, true);
+            const long tag = (state & 1 ? 1 : -1) * (70000L + static_cast<long>(state));
+            shape->SetTag(tag);
+            std::vector<Group> groups = Written([&](CDxfFile& dxf) {
+                shape->CShape::WriteDxf(dxf);
+                shape->WriteXData(dxf);
+            });
+            groups.push_back({0, "EOF"});
+
+            Drawing to;
+            CShape* read = to.control.GetShapeMap().CreateShape(stPolyline, true, true);
+            read->SetStateBits(0xFFFF, false);
+            read->SetStateBits(state == 0x213 ? 0x13 : 0x213, true);
+            Reader reader(groups, binary);
+            EXPECT_EQ(read->ReadDxf(reader.dxf), 1);
+            EXPECT_EQ(read->GetState(), state) << std::hex << state << (binary ? " binary" : " ASCII");
+            EXPECT_EQ(read->GetTag(), tag) << (binary ? "binary" : "ASCII");
+        }
     }
 }
 
