@@ -43,6 +43,20 @@ void WritePointIds(CDxfFile& dxf, int keyword, const CShapePointList& points)
         dxf.WriteIntGroup(1071, point->GetPointId());
 }
 
+// Whether a shape of the type already is of the kind that a kind block ("IMAGE DATA", "ELLIPSE
+// DATA", "POLYGON DATA", "RECTANGLE DATA") names, and so reads the block itself: a polygon is
+// held as a (closed) polyline, and arcs and circles are ellipses.
+bool HoldsKindOfBlock(int shapeType, int keyword)
+{
+    switch (keyword) {
+    case CDxfFile::kwImageData: return shapeType == stImage;
+    case CDxfFile::kwEllipseData: return shapeType == stArc || shapeType == stCircle || shapeType == stEllipse;
+    case CDxfFile::kwPolygonData: return shapeType == stPolyline || shapeType == stPolygon;
+    case CDxfFile::kwRectangleData: return shapeType == stRectangle;
+    default: return false;
+    }
+}
+
 } // namespace
 
 HRESULT CShape::WriteDxf(CDxfFile& dxf)
@@ -326,7 +340,7 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
                          : keyword == CDxfFile::kwEllipseData ? stEllipse
                          : keyword == CDxfFile::kwPolygonData ? stPolygon
                                                               : stRectangle;
-        if (m_shapeType == type)
+        if (HoldsKindOfBlock(m_shapeType, keyword))
             return ReadXDataOwn(dxf);
         if (!m_control)
             return 0;
