@@ -110,6 +110,9 @@ struct LayeredSite
         return failure("the root or active group");
     if (control.GetDxfDocument().GetBlockBeingWritten() == gone)
         return failure("the block being written");
+    for (const auto& entry : control.GetShapeMap().Replacements())
+        if (entry.second->GetLayer() == gone)
+            return failure("the layer of the replacement of shape " + std::to_string(entry.first));
     return ::testing::AssertionSuccess();
 }
 
@@ -117,7 +120,8 @@ struct LayeredSite
 
 // A layer that goes takes nothing with it: its shapes, one by one, go to the base layer (a group
 // on it does not move its children that lie on other layers), as do the drawing settings that
-// named it and the edit state's copy of the edited shape.
+// named it, the edit state's copy of the edited shape and a shape read from DXF that waits to
+// replace another.
 TEST(Deletion, ALayerLeavesItsShapesAndSettingsOnTheBaseLayer)
 {
     LayeredSite site;
@@ -132,13 +136,17 @@ TEST(Deletion, ALayerLeavesItsShapesAndSettingsOnTheBaseLayer)
     std::unique_ptr<CShape> tracker(site.control.GetShapeMap().CreateShape(stPolyline, true, false));
     tracker->SetLayer(walls);
     site.control.GetEditState().tracker = tracker.get();
+    std::unique_ptr<CShape> replacement(site.control.GetShapeMap().CreateShape(stRectangle, true, false));
+    replacement->SetLayer(walls);
+    CShape* waiting = replacement.get();
+    site.control.GetShapeMap().SetReplacement(loose->GetId(), std::move(replacement));
     const int wallsId = walls->GetId();
 
     EXPECT_EQ(site.control.DeleteShapeByID(wallsId, 0, 0), S_OK);
     EXPECT_EQ(site.control.FindShape(wallsId), nullptr);
     EXPECT_EQ(site.layers->IndexOfChild(wallsId), -1);
     EXPECT_TRUE(NoPointerTo(site.control, walls));
-    for (CShape* shape : {static_cast<CShape*>(group), onWalls, loose, tracker.get()})
+    for (CShape* shape : {static_cast<CShape*>(group), onWalls, loose, tracker.get(), waiting})
         EXPECT_EQ(shape->GetLayer(), site.base) << shape->GetId();
     EXPECT_EQ(onDoors->GetLayer(), doors);
     EXPECT_EQ(setting->Layer, site.base);

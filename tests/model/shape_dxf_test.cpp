@@ -473,7 +473,6 @@ TEST(ShapeDxf, KindBlocksReachTheirKinds)
 {
     Drawing d;
     CShapeMap& map = d.control.GetShapeMap();
-    CDxfDocument& doc = d.control.GetDxfDocument();
     struct Case
     {
         int type;
@@ -504,7 +503,7 @@ TEST(ShapeDxf, KindBlocksReachTheirKinds)
             EXPECT_EQ(map.GetNextShapeId(), nextId + 1);
             EXPECT_EQ(result, 0);
         }
-        EXPECT_EQ(doc.FindReplacement(shape->GetId()), nullptr);
+        EXPECT_EQ(map.FindReplacement(shape->GetId()), nullptr);
     }
 
     // A polygon block on a polyline of the factory stays with that polyline: no polygon is made
@@ -515,7 +514,7 @@ TEST(ShapeDxf, KindBlocksReachTheirKinds)
     ASSERT_TRUE(reader.dxf.ReadGroup());
     polyline->ReadDxfGroup(reader.dxf);
     EXPECT_EQ(map.GetNextShapeId(), nextId);
-    EXPECT_EQ(doc.FindReplacement(polyline->GetId()), nullptr);
+    EXPECT_EQ(map.FindReplacement(polyline->GetId()), nullptr);
 }
 
 // A block of the library: BLOCK with its name (or "(none)"), flags, the origin as base point and
