@@ -25,6 +25,8 @@ public:
     bool Remove(int id);
     int GetCount() const { return static_cast<int>(m_settings.size()); }
     int GetNextId() const { return m_nextId; }
+    // Every setting by ID.
+    const std::map<int, std::unique_ptr<CDrawingSettingRecord>>& Settings() const { return m_settings; }
 
 private:
     std::map<int, std::unique_ptr<CDrawingSettingRecord>> m_settings;
