@@ -32,11 +32,9 @@ CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
     m_textEditorName = DefaultTextEditorName();
     m_blockBitmap.Reset(static_cast<HBITMAP>(
         LoadImageA(ycom::TheModule().Instance(), MAKEINTRESOURCEA(IDB_BLOCK_EDITING), IMAGE_BITMAP, 0, 0, 0)));
-    m_cursor = static_cast<HCURSOR>(LoadImageA(nullptr, MAKEINTRESOURCEA(32512), IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
     RegisterControlInstance();
     CreateSystemShapes();
     SetControlFlags(controlSaveAsBinary);
-    m_savedControlFlags = controlSaveAsBinary;
 }
 
 CYVEXControl::~CYVEXControl()

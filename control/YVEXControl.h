@@ -415,9 +415,6 @@ private:
 
     // Host-visible settings.
     ycom::Bstr m_textEditorName;
-    bool m_enableDBImages = false;
-    // The control-flags word as the persistence state last saw it.
-    DWORD m_savedControlFlags = 2;
     UINT m_clipboardFormat = 0;
 
     // The window and its children.
@@ -427,8 +424,6 @@ private:
     HWND m_blockButton = nullptr;
     HWND m_blockTooltip = nullptr;
     ycom::Bitmap m_blockBitmap;
-    HCURSOR m_cursor = nullptr;
-    int m_contextMenuState = -1;
     COffscreenBuffer m_buffer;
     // The client bounds of the last paint and the world area it drew.
     RECT m_paintBounds = {};

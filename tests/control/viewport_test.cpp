@@ -1,11 +1,16 @@
-// Views of the drawing: the mapping of a view record (sizes, fit, scroll positions, limits
-// check), the viewport list, and views as DXF VPORT entries and as Viewports records.
+// Views of the drawing and the site record they are measured against: the mapping of a view
+// record (sizes, fit, scroll positions, limits check), the viewport list, views as DXF VPORT
+// entries and as Viewports records; the site's draft limits and the drawing header's units.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include "control/ControlCore.h"
+#include "control/ShapeMap.h"
+#include "control/SiteRecord.h"
+#include "interchange/DrawingHeader.h"
+#include "model/Shape.h"
 #include "control/ViewportList.h"
 #include "control/ViewportRecord.h"
 #include "interchange/DxfFile.h"
@@ -376,4 +381,83 @@ TEST(ViewportTables, RecordsRoundTrip)
     EXPECT_EQ(list.ExchangeTables(&tables, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 999), E_ACCESSDENIED);
     CDataTableSet empty(0);
     EXPECT_EQ(list.ExchangeTables(&empty, 0, 0), S_FALSE);
+}
+
+// The site record: limits at +-2000 to start with, growing only where a point or a shape lies
+// strictly outside; and the header's choice of units among the available ones.
+TEST(SiteRecord, DraftLimitsGrowOutwardOnly)
+{
+    CControlCore control;
+    CSiteRecord& site = control.GetSiteRecord();
+    const CRealRect start = site.GetDraftLimits();
+    EXPECT_EQ(start.left, -2000.0f);
+    EXPECT_EQ(start.top, 2000.0f);
+    EXPECT_EQ(start.right, 2000.0f);
+    EXPECT_EQ(start.bottom, -2000.0f);
+    EXPECT_EQ(site.GetGridLimits().bottom, -2000.0f);
+    EXPECT_EQ(site.GetImageScale(), 1.0f);
+
+    const int inside = control.CreatePoint(10.0f, 20.0f);
+    EXPECT_FALSE(site.GrowDraftLimits(inside, true));
+    const int left = control.CreatePoint(-2500.0f, 0.0f);
+    EXPECT_TRUE(site.GrowDraftLimits(left, true));
+    CRealRect grown = site.GetDraftLimits();
+    EXPECT_EQ(grown.left, -2500.0f);
+    EXPECT_EQ(grown.top, 2000.0f);
+    EXPECT_EQ(grown.right, 2000.0f);
+    EXPECT_EQ(grown.bottom, -2000.0f);
+    EXPECT_FALSE(site.GrowDraftLimits(99999, true)) << "no such point";
+    EXPECT_FALSE(site.GrowDraftLimits(99999, false)) << "no such shape";
+
+    // A shape takes its bounding rectangle in.
+    CShape* shape = control.GetShapeMap().CreateShape(stPolyline, true, true);
+    shape->SetPointCoords(3, 0.0f, 3000.0f, 0);
+    shape->SetPointCoords(3, 2100.0f, -10.0f, 1);
+    EXPECT_TRUE(site.GrowDraftLimits(shape->GetId(), false));
+    grown = site.GetDraftLimits();
+    EXPECT_EQ(grown.top, 3000.0f);
+    EXPECT_EQ(grown.right, 2100.0f);
+    EXPECT_EQ(grown.bottom, -2000.0f);
+    site.ResetDraftLimits();
+    EXPECT_EQ(site.GetDraftLimits().left, -2000.0f);
+
+    // A copy has no name; an assignment keeps the name it had.
+    site.SetName("Plant");
+    site.SetScenarioId(4);
+    CSiteRecord copy(site);
+    EXPECT_EQ(copy.GetName(), "");
+    EXPECT_EQ(copy.GetScenarioId(), 0);
+    CSiteRecord assigned;
+    assigned.SetName("Kept");
+    assigned = site;
+    EXPECT_EQ(assigned.GetName(), "Kept");
+    EXPECT_EQ(assigned.GetDraftLimits().left, -2000.0f);
+}
+
+TEST(DrawingHeader, UnitsAmongTheAvailableOnes)
+{
+    CDrawingHeader header;
+    EXPECT_EQ(header.GetUnitId(), 4) << "millimetres";
+    EXPECT_EQ(header.versionText, "AC1009");
+    header.SetUnitId(2);
+    EXPECT_EQ(header.GetUnitId(), 2) << "no set of available units: any unit";
+    header.availableUnits = {4, 6};
+    EXPECT_EQ(header.GetUnitId(), 6) << "feet is not available: meters";
+    header.SetUnitId(2);
+    EXPECT_EQ(header.unit, 6);
+    header.availableUnits = {1, 4};
+    EXPECT_EQ(header.ChooseAvailableUnit(3), 1) << "inches first";
+    header.availableUnits = {9};
+    EXPECT_EQ(header.ChooseAvailableUnit(3), 0);
+    header.SetVersionByName("AC1012");
+    EXPECT_EQ(header.versionIndex, 2);
+    header.SetVersionByName("AC1018");
+    EXPECT_EQ(header.versionIndex, 0);
+    // A copy starts without available units, ortho mode and pen-weight scaling.
+    header.orthoMode = 1;
+    header.SetVersionByName("AC1012");
+    CDrawingHeader copy(header);
+    EXPECT_TRUE(copy.availableUnits.empty());
+    EXPECT_EQ(copy.orthoMode, 0);
+    EXPECT_EQ(copy.versionText, "AC1012");
 }
