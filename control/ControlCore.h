@@ -33,6 +33,9 @@ struct CEditState
     int editMode = 0;               // EditShapeTypes; 0 no edit
     DWORD controlState = 0;         // ControlStates
     DWORD editFlags = 0;            // bit 0x1: the edit target moves without the move locks
+    // The steps of the running point edit, cleared when a shape starts an edit: 0x1 a duplicate
+    // point at or before the edited handle was taken out, 0x2 a free-hand stroke.
+    DWORD editStepFlags = 0;
     CRealPoint dragStart;
     bool dragActive = false;
     int pickedPointId = 0;
@@ -186,11 +189,20 @@ public:
     // without a host).
     virtual bool FireBringShapeToFront(int shapeId);
     virtual bool FireSendShapeToBack(int shapeId);
+    // OnAddPoint (a point was put into a shape) and OnDeletePoint (a point is about to leave
+    // one): the proceed flag as the host left it (true without a host). The callers fire them
+    // only while EventsEnabled().
+    virtual bool FireAddPoint(int pointId);
+    virtual bool FireDeletePoint(int pointId);
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
     // A left button press clears a blinking highlight.
     void HandleLButtonDown();
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    float GetVerticalAxisFactor() const { return m_verticalAxisFactor; }
+    void SetVerticalAxisFactor(float factor) { m_verticalAxisFactor = factor; }
     // The site changed since it was last saved.
     void SetModified(bool on = true) { m_modified = on; }
     bool IsModified() const { return m_modified; }
@@ -231,6 +243,7 @@ private:
     bool m_tearingDown = false;
     bool m_drawingChanged = false;
     bool m_modified = false;
+    float m_verticalAxisFactor = 1.0f;
     // Per shape type: {own-shape word, enabled word}.
     std::map<int, std::pair<int, int>> m_defaultShapeTable;
     std::map<std::string, int> m_layerNames;

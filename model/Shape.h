@@ -53,6 +53,8 @@ struct CShapeStats
     long points = 0;
     long linkedPoints = 0;
     long shapes = 0;
+    // Polyline vertices that carry data of their own.
+    long vertices = 0;
 };
 
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
@@ -321,7 +323,8 @@ public:
     virtual int EndEdit(bool commit);
     // 1 when removed, 0 when the shape has no such point.
     virtual int RemovePointById(int pointId, bool recordUndo, int flags);
-    virtual bool IsEditActive();
+    // Whether the edit still takes input; closedTest asks whether it could close an outline.
+    virtual bool IsEditActive(bool closedTest);
     virtual HRESULT BringToFront();
     virtual HRESULT SendToBack();
     virtual bool IsGroup();
