@@ -59,6 +59,8 @@ HRESULT CPolyline::ReadDxf(CDxfFile& dxf)
 
 HRESULT CPolyline::ReadLwPolyline(CDxfFile& dxf)
 {
+    // Fixed widths unless the vertices bring widths of their own (drawing units).
+    m_state &= ~static_cast<DWORD>(stScalePenWeight);
     std::vector<LwVertex> vertices;
     bool widthsGiven = false;
     bool ended = false;
