@@ -1,5 +1,5 @@
 #include "control/ControlCore.h"
-#include "control/BrushCache.h"
+#include "model/BrushCache.h"
 #include "control/ErrorInfo.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -46,7 +46,9 @@ CControlCore::CControlCore()
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";
     m_drawingSettings = std::make_unique<CDrawingSettingMap>();
-    m_currentSetting = m_drawingSettings->CreateCurrentSetting(true, m_shapeMap.get());
+    CShape* base = m_shapeMap->Lookup(BASE_LAYER);
+    m_currentSetting = m_drawingSettings->CreateCurrentSetting(
+        true, base && base->GetShapeType() == stLayer ? static_cast<CLayer*>(base) : nullptr);
     if (m_currentSetting)
         m_currentSetting->DatabaseID = 0;
     m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
@@ -68,6 +70,7 @@ CControlCore::~CControlCore()
     if (m_currentSetting)
         m_currentSetting->Layer = nullptr;
     m_dxfDocument->ClearReadingState();
+    m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
     while (CShape* shape = m_shapeMap->TakeFirst()) {
         shape->DetachFromParent();
@@ -103,17 +106,6 @@ HRESULT CControlCore::ReportError(const char* description)
 }
 
 CShape* CControlCore::FindShape(int id) const { return m_shapeMap->Lookup(id); }
-
-CGroup* CControlCore::FindGroup(int id) const
-{
-    CShape* shape = FindShape(id);
-    return shape && shape->IsGroup() ? static_cast<CGroup*>(shape) : nullptr;
-}
-
-CGroup* CControlCore::GetLibraryGroup() const { return FindGroup(LIBRARY_ID); }
-CGroup* CControlCore::GetDefaultShapesGroup() const { return FindGroup(DEFAULT_SHAPES_ID); }
-CGroup* CControlCore::GetLayersGroup() const { return FindGroup(LAYERS_ID); }
-CGroup* CControlCore::GetSelectionGroup() const { return FindGroup(SELECTION_ID); }
 
 CHighlightGroup* CControlCore::GetHighlightGroup() const
 {

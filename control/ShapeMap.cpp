@@ -442,3 +442,26 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
     restoreCursor();
     return shape;
 }
+
+void CShapeMap::SetReplacement(int shapeId, std::unique_ptr<CShape> replacement)
+{
+    m_replacements[shapeId] = std::move(replacement);
+}
+
+CShape* CShapeMap::FindReplacement(int shapeId) const
+{
+    auto it = m_replacements.find(shapeId);
+    return it == m_replacements.end() ? nullptr : it->second.get();
+}
+
+std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
+{
+    auto it = m_replacements.find(shapeId);
+    if (it == m_replacements.end())
+        return nullptr;
+    std::unique_ptr<CShape> shape = std::move(it->second);
+    m_replacements.erase(it);
+    return shape;
+}
+
+void CShapeMap::ClearReplacements() { m_replacements.clear(); }

@@ -1,11 +1,11 @@
 // CGroup: names and block names, the referrer list, removal by kind, and the state and style
 // changes a group passes on to its children.
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/NameRules.h"
-#include "control/ShapeMap.h"
 #include "model/Layer.h"
+#include "model/NameRules.h"
 #include "model/Polyline.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "YVEX_h.h"
 #include <algorithm>
 

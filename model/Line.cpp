@@ -2,8 +2,9 @@
 // created by two presses and edited by dragging an end; the LINE entity, the LineShapes row and
 // the Lines record.
 #include "model/Line.h"
-#include "control/ControlCore.h"
-#include "control/ViewportRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ViewMapping.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/DrawContext.h"
@@ -22,7 +23,7 @@
 
 namespace {
 
-POINT ToLogical(const CViewportRecord& view, const CRealPoint& p)
+POINT ToLogical(const CViewMapping& view, const CRealPoint& p)
 {
     const CRealPointD l = view.WorldToLogical(p.x, p.y);
     return POINT{static_cast<LONG>(std::trunc(l.x)), static_cast<LONG>(std::trunc(l.y))};
@@ -30,7 +31,7 @@ POINT ToLogical(const CViewportRecord& view, const CRealPoint& p)
 
 } // namespace
 
-CLine::CLine(CControlCore* control, int id) : CGroup(id, control) { m_shapeType = stLine; }
+CLine::CLine(CShapeHost* control, int id) : CGroup(id, control) { m_shapeType = stLine; }
 
 CLine::CLine(int id, const CLine& source)
     : CGroup(id, source), m_firstArrowType(source.m_firstArrowType), m_secondArrowType(source.m_secondArrowType)
@@ -103,7 +104,7 @@ int CLine::Draw(CDrawContext& context)
         DrawArrowHead(context, m_firstArrowType, &first, &secondEnd);
     if (m_secondArrowType)
         DrawArrowHead(context, m_secondArrowType, &second, &firstEnd);
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     const POINT a = ToLogical(view, first);
     const POINT b = ToLogical(view, second);
     if (IsEditTarget() == 1) {
@@ -139,7 +140,7 @@ BOOL CLine::HitTest(float x, float y)
         return TRUE;
     if (m_points.GetCount() < 2 || !m_control)
         return FALSE;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     long t = DoubleToIntClamped(GetDevicePenWidth() * 0.2 / view.LogicalPerPixelX());
     const CRealPoint p1 = *m_points.GetAt(0), p2 = *m_points.GetAt(1);
     if (m_firstArrowType && HitTestArrowHead(x, y, m_firstArrowType, p1, &p2))

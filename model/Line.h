@@ -6,7 +6,7 @@
 class CLine : public CGroup
 {
 public:
-    CLine(CControlCore* control, int id);
+    CLine(CShapeHost* control, int id);
     // A copy under a new ID: the group copy, then both arrow types.
     CLine(int id, const CLine& source);
 

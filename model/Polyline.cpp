@@ -1,7 +1,8 @@
 // The polyline shape: construction, its form, neighbours along the outline, widths and measures.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
-#include "control/UndoRecorder.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
 #include "model/Geometry.h"
 #include "model/PointRecord.h"
 #include "model/ShapeStateMap.h"
@@ -10,7 +11,7 @@
 #include <cmath>
 #include <vector>
 
-CPolyline::CPolyline(CControlCore* control, int id, int type) : CGroup(id, control)
+CPolyline::CPolyline(CShapeHost* control, int id, int type) : CGroup(id, control)
 {
     m_selectsAsUnit = 0; // a polyline is picked by its outline
     m_shapeType = type;
@@ -371,14 +372,14 @@ bool CPolyline::IsEditedByControl() const
 
 void CPolyline::RecordPointForUndo(int kind, CPointRecord* point)
 {
-    CUndoRecorder* recorder = m_control ? m_control->GetUndoRecorder() : nullptr;
+    CShapeRecorder* recorder = m_control ? m_control->GetUndoRecorder() : nullptr;
     if (recorder && point && recorder->ShouldRecordPoint(point))
         recorder->RecordPoint(kind, point, false);
 }
 
 void CPolyline::RecordShapeForUndo(int kind)
 {
-    CUndoRecorder* recorder = m_control ? m_control->GetUndoRecorder() : nullptr;
+    CShapeRecorder* recorder = m_control ? m_control->GetUndoRecorder() : nullptr;
     if (recorder && recorder->ShouldRecordShape(this))
         recorder->RecordShape(kind, this, false);
 }

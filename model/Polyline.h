@@ -6,6 +6,7 @@
 #include "model/VertexRecord.h"
 
 struct CArrowHead;
+class CViewMapping;
 
 // The shape behind open polylines, polygons (closed polylines) and rectangles. Besides its points
 // it keeps one vertex record per point, in the same order (record i belongs to point i): the
@@ -15,7 +16,7 @@ class CPolyline : public CGroup
 {
 public:
     // `type` is stPolyline or stRectangle; a rectangle is marked pfRectangle.
-    CPolyline(CControlCore* control, int id, int type);
+    CPolyline(CShapeHost* control, int id, int type);
     // A copy under a new ID: the group copy, the default widths, the flags, the arrow types and
     // the vertex data, re-pointed at the copy's own points and not stored yet.
     CPolyline(int id, const CPolyline& source);
@@ -208,7 +209,7 @@ protected:
     int SegmentTolerance(const CVertexRecord& vertex, int base);
     int BaseTolerance();
     bool HitSegment(int index, float x, float y, int tolerance);
-    float WidthToDevice(float width, bool shapePen);
+    float WidthToDevice(float width, bool shapePen, const CViewMapping& view);
     void EffectiveWidths(const CVertexRecord& vertex, float* start, float* end) const;
     bool OverridesPen(const CVertexRecord& vertex);
 

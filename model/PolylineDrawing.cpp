@@ -3,8 +3,9 @@
 // device point hits it. Drawing works in the draw context's logical units (0.1 mm, y up); the hit
 // tests take device pixels.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
-#include "control/ViewportRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ViewMapping.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/PenCache.h"
@@ -30,7 +31,7 @@ const double kStraightSagittaPixels = 4.0;
 // The radius of the mark of a closed polyline's start, pixels.
 const double kStartMarkPixels = 18.0 / 1.4142135623730951;
 
-POINT ToLogical(const CViewportRecord& view, const CRealPoint& p)
+POINT ToLogical(const CViewMapping& view, const CRealPoint& p)
 {
     const CRealPointD l = view.WorldToLogical(p.x, p.y);
     return POINT{DoubleToIntClamped(l.x), DoubleToIntClamped(l.y)};
@@ -52,12 +53,12 @@ bool HitStraightSegment(const CRealPoint& a, const CRealPoint& b, const CRealPoi
 
 // --- Widths and pens -----------------------------------------------------------------------------
 
-float CPolyline::WidthToDevice(float width, bool shapePen)
+float CPolyline::WidthToDevice(float width, bool shapePen, const CViewMapping& view)
 {
     if (!m_control)
         return width;
     if (m_state & stScalePenWeight)
-        return static_cast<float>(std::trunc(width * m_control->GetCurrentViewport().GetScaleFactor()));
+        return static_cast<float>(std::trunc(width * view.GetScaleFactor()));
     // Fixed widths: the shape's own pen through the view's pen-width factor, a vertex's width in
     // millimetres (the context's units are tenths).
     const double factor = shapePen ? m_control->GetPenCache().GetWidthFactor() : 10.0;
@@ -90,17 +91,18 @@ int CPolyline::Draw(CDrawContext& context)
     HDC dc = context.dc;
     if (!dc)
         return 1;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     const int count = m_points.GetCount();
     const bool approximate = (context.flags & CDrawContext::dcPrecise) == 0;
     const bool arrows = (context.flags & CDrawContext::dcNoFill) == 0;
 
     // The shape's pen, at the larger default width.
-    const int shapeWidth = static_cast<int>(WidthToDevice(std::max(m_defStartWidth, m_defEndWidth), true));
+    const int shapeWidth = static_cast<int>(WidthToDevice(std::max(m_defStartWidth, m_defEndWidth), true, view));
     HPEN previousPen = nullptr;
     int pattern = GetLinePatternId();
     COLORREF colour = 0;
-    CreateDrawPen(m_control, dc, context.pen, shapeWidth, true, false, &previousPen, &pattern, &colour, this);
+    CreateDrawPen(m_control, dc, context.pen, shapeWidth, true, false, &previousPen, &pattern, &colour, this,
+                  context.view);
     HPEN shapePen = static_cast<HPEN>(GetCurrentObject(dc, OBJ_PEN));
     bool thick = shapeWidth > kThickShapePen;
     bool vertexPen = false;
@@ -139,6 +141,7 @@ int CPolyline::Draw(CDrawContext& context)
             const CRealPoint before = *m_points.GetAt(i - 1);
             head.previous = &before;
             head.scale = GetArrowScale();
+            head.view = context.view;
             const int built = BuildArrowHead(head);
             if (built > 0 && head.baseMoved) {
                 last->x = end.x;
@@ -160,7 +163,7 @@ int CPolyline::Draw(CDrawContext& context)
         if (here && OverridesPen(*here) && !context.pen) {
             float startWidth, endWidth;
             EffectiveWidths(*here, &startWidth, &endWidth);
-            const int width = static_cast<int>(WidthToDevice(std::max(startWidth, endWidth), false));
+            const int width = static_cast<int>(WidthToDevice(std::max(startWidth, endWidth), false, view));
             const int lineType = TranslateLinePatternId(here->lineType == 0x8000 ? GetLinePatternId() : here->lineType, this);
             const COLORREF penColour = TranslatePenColor(here->color == 0x40000000 ? m_penColor : here->color, this);
             HPEN pen = m_control->GetPenCache().GetPen(lineType, penColour, width,
@@ -221,7 +224,7 @@ void CPolyline::DrawSegment(CDrawContext& context, const CVertexRecord& a, const
     if (!pa || !pb || !m_control)
         return;
     HDC dc = context.dc;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     const double perPixel = view.LogicalPerPixelX();
     const POINT p = ToLogical(view, *pb);
     const POINT start = ToLogical(view, *pa);
@@ -279,7 +282,7 @@ void CPolyline::DrawBezierSegment(CDrawContext& context, int index)
     const int count = m_points.GetCount();
     if (!m_control || index >= count)
         return;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     POINT points[3];
     int taken = 0;
     CRealPoint last = *m_points.GetAt(index);
@@ -337,7 +340,7 @@ bool CPolyline::HitSegment(int index, float x, float y, int tolerance)
     const int nextIndex = index + 1 < count ? index + 1 : 0;
     if (nextIndex == index)
         return false;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     const POINT a = view.WorldToDevice(*m_points.GetAt(index));
     const POINT b = view.WorldToDevice(*m_points.GetAt(nextIndex));
     const CRealPoint p1(static_cast<float>(a.x), static_cast<float>(a.y));
@@ -387,7 +390,7 @@ int CPolyline::HitSegmentTest(float x, float y, int* segment)
 {
     if (!CShape::HitTest(x, y) || !m_control)
         return 0;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     // The handle: 0.9 mm to each side.
     const SIZE half = HimetricToDevice(SIZE{90, 90});
     const int count = m_points.GetCount();
@@ -423,7 +426,7 @@ int CPolyline::DrawMarks(CDrawContext& context)
     if (count == 0 || !m_control || !context.dc)
         return 0;
     HDC dc = context.dc;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     ycom::SelectGuard pen(dc, m_control->GetPenCache().GetPen(2, ChooseMarkColour(context.markColour), 0, 1.0, false));
     if (IsClosed()) {
         // The start of a closed outline.

@@ -3,9 +3,10 @@
 // rectangles keep their right angles, Bezier anchors carry their control points), and an open
 // outline closed by dropping its end point onto its start.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
+#include "model/ViewMapping.h"
 #include "model/Geometry.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
@@ -147,7 +148,7 @@ int CPolyline::StartEdit(int mode, int pickedIndex, const CRealPoint* start)
         }
     }
     count = m_points.GetCount();
-    CUndoRecorder* recorder = m_control->GetUndoRecorder();
+    CShapeRecorder* recorder = m_control->GetUndoRecorder();
     if (mode == EDSH_POINT && recorder && !events && pickedIndex >= 0 && pickedIndex < count && m_id != WINDOW_ID) {
         // The points the drag may move.
         if (m_shapeType == stRectangle && pickedIndex < 4) {
@@ -438,7 +439,7 @@ int CPolyline::OnEditDrag(float x, float y)
     if (edit.editMode == EDSH_NEWPOINT && (edit.editStepFlags & 0x2)) {
         // A free-hand stroke: a plain outline that takes a point every few pixels.
         m_flags &= 0xCFFE;
-        const CViewportRecord& view = m_control->GetCurrentViewport();
+        const CViewMapping& view = m_control->GetCurrentViewport();
         const CPointRecord* before = m_points.GetAt(picked > 0 ? picked - 1 : 0);
         const double px = view.WorldToPixelsX(static_cast<double>(x) - before->x);
         const double py = view.WorldToPixelsY(static_cast<double>(y) - before->y);

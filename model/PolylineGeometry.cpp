@@ -2,9 +2,10 @@
 // bulged outlines, fillets, simplification, the Bezier form, orthogonal outlines and closing,
 // property copies and the protection flags of the polyline's form.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
+#include "model/ViewMapping.h"
 #include "model/Geometry.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
@@ -859,7 +860,7 @@ int CPolyline::SetClosed(bool closed, bool recordUndo)
 {
     if (IsClosed() == closed)
         return 0;
-    CUndoRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
+    CShapeRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
     const bool recording = recorder && recorder->ShouldRecordShape(this);
     if (recording) {
         recorder->OpenOperation(kUndoPointChanged);

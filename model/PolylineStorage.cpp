@@ -2,7 +2,8 @@
 // VERTEX sequence written, its own extended data, the PolylineShapes row with the vertex rows,
 // and the Polylines record with the vertex records.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"

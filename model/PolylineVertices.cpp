@@ -1,8 +1,9 @@
 // The vertex records of a polyline, kept in step with its points: record i belongs to point i.
 // Points come in and go out only through the operations here, which move the records along.
 #include "model/Polyline.h"
-#include "control/ControlCore.h"
-#include "control/UndoRecorder.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
 #include "model/Geometry.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
@@ -189,7 +190,7 @@ int CPolyline::RemovePointById(int pointId, bool recordUndo, int keepShape)
             SetPickedIndex(picked - 1);
     }
     const bool ortho = IsOrtho();
-    CUndoRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
+    CShapeRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
     if (recorder) {
         recorder->OpenOperation(kUndoPointRemoved);
         if (ortho && m_points.GetCount() >= 3) {
@@ -254,7 +255,7 @@ int CPolyline::RemoveBezierPoint(int pointId, bool recordUndo, int keepShape)
         b -= 1;
     auto resolve = [this](int index) { return index < 0 ? m_points.GetCount() - 1 : index; };
 
-    CUndoRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
+    CShapeRecorder* recorder = recordUndo && m_control ? m_control->GetUndoRecorder() : nullptr;
     if (recorder) {
         if (wraps)
             recorder->RecordPoint(kUndoSharedPoint, m_points.GetAt(resolve(b + 3 < n ? b + 3 : -1)), false);

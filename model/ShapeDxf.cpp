@@ -3,8 +3,6 @@
 // "YVEXControl", which carries what DXF has no field for (shape IDs, Z order, state, point
 // identities, hatch settings, parent group, arrows) and the kinds' own blocks.
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/ColorIndexTable.h"
@@ -13,6 +11,8 @@
 #include "model/LineType.h"
 #include "model/LineTypeMap.h"
 #include "model/PointRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "YVEX_h.h"
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,7 @@ const DWORD kPlainState = 0x13;
 // State bits that describe the session, not the shape: never taken from a file.
 const DWORD kTransientState = CShape::stSelected | CShape::stExtentCached;
 
-CDxfDocument* DocumentOf(CControlCore* control) { return control ? &control->GetDxfDocument() : nullptr; }
+CDxfDocument* DocumentOf(CShapeHost* control) { return control ? &control->GetDxfDocument() : nullptr; }
 
 void WriteKeyword(CDxfFile& dxf, int index)
 {
@@ -336,8 +336,7 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         replacement->ResetToByLayer();
         if (!replacement->ReadXDataOwn(dxf))
             return 0;
-        if (doc)
-            doc->SetReplacement(m_id, std::move(replacement));
+        m_control->GetShapeMap().SetReplacement(m_id, std::move(replacement));
         return 1;
     }
     default:

@@ -411,7 +411,7 @@ TEST(ShapeDxf, ReadingRules)
     EXPECT_EQ(one({{1000, "LINKED POINTS"}, {1070, "3"}, {1071, "5"}, {62, "1"}}), 0);
     // No image shapes are made here: the replacement fails.
     EXPECT_EQ(one({{1000, "IMAGE DATA"}, {1070, "1"}}), 0);
-    EXPECT_EQ(d.control.GetDxfDocument().FindReplacement(d.control.GetShapeMap().GetNextShapeId() - 2), nullptr);
+    EXPECT_EQ(d.control.GetShapeMap().FindReplacement(d.control.GetShapeMap().GetNextShapeId() - 2), nullptr);
     EXPECT_EQ(one({{1003, "x"}}), 1);
     EXPECT_EQ(one({{10, "1.0"}}), 0);
     EXPECT_EQ(one({{230, "-1.0"}}), 1);
