@@ -289,12 +289,11 @@ int CPolyline::OnEditMouseDown(float x, float y, std::map<int, int>* selection)
         EndEdit(true);
         return 1;
     }
-    // The next point that follows the cursor.
-    const CRealPoint floatingAt = *m_points.GetAt(picked);
+    // The next point that follows the cursor, from the press on.
     const int added = IsBezier() ? 3 : 1;
     int pointId = 0;
     for (int k = 0; k < added; ++k) {
-        if (AddPoolPoint(floatingAt.x, floatingAt.y, picked + 1 + k, &pointId) < 0)
+        if (AddPoolPoint(x, y, picked + 1 + k, &pointId) < 0)
             break;
         if (!events)
             RecordPointForUndo(kUndoPointAdded, m_points.GetAt(picked + 1 + k));
