@@ -209,6 +209,28 @@ TEST(PolylineHitTest, SegmentsAndHandles)
     EXPECT_FALSE(f.Hits(*wide, 100, 70, 26, 0));
 }
 
+// The marks of a selected closed polyline: a square at each point and a circle about the start.
+TEST(PolylineDrawing, MarksOfAClosedOutline)
+{
+    Fixture f;
+    CPolyline* p = f.Polyline({{60, 40}, {160, 40}, {160, 110}}, pfClosed);
+    p->SetSelected(true);
+    CDrawContext marks = Context(f.canvas.Dc(), CDrawContext::dcMarks);
+    p->DrawInContext(marks);
+    const POINT start = f.Pixel(60, 40), corner = f.Pixel(160, 110);
+    const RECT ink = f.canvas.InkExtent();
+    // The circle (radius 18/sqrt(2) pixels) reaches beyond the start's square (9 pixels).
+    EXPECT_NEAR(ink.left, start.x - 13, 1.5);
+    EXPECT_NEAR(ink.bottom, start.y + 13, 1.5);
+    EXPECT_NEAR(ink.right, corner.x + 9, 1.5);
+    EXPECT_NEAR(ink.top, corner.y - 9, 1.5);
+    // Opened, only the squares.
+    f.canvas.Clear();
+    p->SetFlags(0);
+    p->DrawInContext(marks);
+    EXPECT_NEAR(f.canvas.InkExtent().left, start.x - 9, 1.5);
+}
+
 TEST(LineShape, DrawAndHitTest)
 {
     Fixture f;
