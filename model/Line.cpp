@@ -277,14 +277,7 @@ int CLine::EndEdit(bool commit)
 HRESULT CLine::ReadDxf(CDxfFile& dxf)
 {
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    bool ended = false;
-    while (dxf.ReadGroup()) {
-        const int code = dxf.GetCode();
-        if (code == 0) {
-            ended = true;
-            break;
-        }
-        ReadDxfGroup(dxf);
+    const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
         case 10: x1 = static_cast<float>(dxf.GetReal()); break;
         case 20: y1 = static_cast<float>(dxf.GetReal()); break;
@@ -292,7 +285,7 @@ HRESULT CLine::ReadDxf(CDxfFile& dxf)
         case 21: y2 = static_cast<float>(dxf.GetReal()); break;
         default: break;
         }
-    }
+    });
     // A drawing whose y grows downwards is turned over, as the polylines are.
     if (m_control && m_control->GetVerticalAxisFactor() < 0.0f) {
         y1 = -y1;
@@ -305,9 +298,7 @@ HRESULT CLine::ReadDxf(CDxfFile& dxf)
                 AddPointById(pointId, kAppend, true);
         }
     }
-    if (ended)
-        dxf.UngetGroup();
-    return ended ? 1 : 0;
+    return ended;
 }
 
 HRESULT CLine::WriteDxf(CDxfFile& dxf)
@@ -342,20 +333,10 @@ HRESULT CLine::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD fl
     const bool arrows = m_firstArrowType != 0 || m_secondArrowType != 0;
     const SqlRaw first = SqlOptionalId(m_firstArrowType);
     const SqlRaw second = SqlOptionalId(m_secondArrowType);
-    // A line stored before updates its row, arrows taken away included; the row of a line that
-    // had no arrow before is not there yet and is inserted.
-    bool insert = before < 1 && arrows;
-    if (before >= 1) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::UpdateLine, {first, second, m_databaseId});
-        if (FAILED(hr))
-            return hr;
-        insert = arrows && OdbcRowCount(statement) == 0;
-    }
-    if (!insert)
-        return hr;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::InsertLine,
-                             {m_databaseId, scenario, first, second});
+    // Arrows taken away are stored too (both NULL).
+    return SaveKindRow(statement, before >= 1, arrows, ShapeKindSql::UpdateLine, {first, second, m_databaseId},
+                       ShapeKindSql::InsertLine, {m_databaseId, scenario, first, second});
 }
 
 HRESULT CLine::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)

@@ -196,6 +196,13 @@ protected:
     void RecordShapeForUndo(int kind);
     // Takes the point at an index out with its vertex records and its use of the pool.
     void ErasePointAt(int index);
+    // Puts a copy of a record in at an index of the vector (past the end: at the end), owned by
+    // this polyline.
+    void PlaceVertex(const CVertexRecord& vertex, int index);
+    // Every arc turns the other way (a mirror).
+    void MirrorArcs();
+    // A vector turned by an angle (radians).
+    static CRealPointD TurnVector(double x, double y, double angle);
     // The edited point index the control keeps for this shape (-1: none).
     int GetPickedIndex() const;
     void SetPickedIndex(int index);

@@ -30,14 +30,6 @@ const double kStrokeStepPixels = 18.0;
 const DWORD kByBlockColour = 0x40000000;
 const int kByBlockLineType = 0x8000;
 
-CRealPointD Turn(double x, double y, double angle)
-{
-    if (angle == 0.0)
-        return CRealPointD(x, y);
-    const double c = std::cos(angle), s = std::sin(angle);
-    return CRealPointD(c * x - s * y, s * x + c * y);
-}
-
 } // namespace
 
 // --- Helpers ---------------------------------------------------------------------------------
@@ -322,7 +314,7 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
         double l = 0, r = 0, b = 0, t = 0;
         bool any = false;
         for (CPointRecord* p : m_points) {
-            const CRealPointD q = Turn(p->x, p->y, -angle);
+            const CRealPointD q = TurnVector(p->x, p->y, -angle);
             if (!any) {
                 l = r = q.x;
                 b = t = q.y;
@@ -333,8 +325,8 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
             b = std::min(b, q.y);
             t = std::max(t, q.y);
         }
-        const CRealPointD at = Turn(point->x, point->y, -angle);
-        CRealPointD to = Turn(target.x, target.y, -angle);
+        const CRealPointD at = TurnVector(point->x, point->y, -angle);
+        CRealPointD to = TurnVector(target.x, target.y, -angle);
         const bool onVertical = at.x == l || at.x == r;
         const bool onHorizontal = at.y == b || at.y == t;
         const bool widthLocked = (locks & sdbfWidth) || ((locks & sdbfHeight) && (locks & sdbfAspect));
@@ -351,7 +343,7 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
             const double k = std::fabs(kx) > std::fabs(ky) ? kx : ky;
             to = CRealPointD(fx + (at.x - fx) * k, fy + (at.y - fy) * k);
         }
-        const CRealPointD back = Turn(to.x, to.y, angle);
+        const CRealPointD back = TurnVector(to.x, to.y, angle);
         target = CRealPoint(static_cast<float>(back.x), static_cast<float>(back.y));
     }
     const CRealPoint old = *point;
@@ -372,16 +364,16 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
             // The opposite corner stays; the two others take one coordinate each of the dragged
             // one, in the rectangle's frame.
             const int opposite = (index + 2) % 4;
-            const CRealPointD o = Turn(m_points.GetAt(opposite)->x, m_points.GetAt(opposite)->y, -angle);
-            const CRealPointD c = Turn(target.x, target.y, -angle);
+            const CRealPointD o = TurnVector(m_points.GetAt(opposite)->x, m_points.GetAt(opposite)->y, -angle);
+            const CRealPointD c = TurnVector(target.x, target.y, -angle);
             const int neighbours[2] = {(index + 1) % 4, (index + 3) % 4};
-            const CRealPointD n1 = Turn(m_points.GetAt(neighbours[0])->x, m_points.GetAt(neighbours[0])->y, -angle);
+            const CRealPointD n1 = TurnVector(m_points.GetAt(neighbours[0])->x, m_points.GetAt(neighbours[0])->y, -angle);
             // The neighbour that shared the dragged corner's x before keeps sharing it.
-            const CRealPointD d0 = Turn(old.x, old.y, -angle);
+            const CRealPointD d0 = TurnVector(old.x, old.y, -angle);
             const bool firstSharesX = std::fabs(n1.x - d0.x) <= std::fabs(n1.y - d0.y);
             const CRealPointD a = firstSharesX ? CRealPointD(c.x, o.y) : CRealPointD(o.x, c.y);
             const CRealPointD b = firstSharesX ? CRealPointD(o.x, c.y) : CRealPointD(c.x, o.y);
-            const CRealPointD wa = Turn(a.x, a.y, angle), wb = Turn(b.x, b.y, angle);
+            const CRealPointD wa = TurnVector(a.x, a.y, angle), wb = TurnVector(b.x, b.y, angle);
             MovePoint(m_points.GetAt(neighbours[0]), static_cast<float>(wa.x), static_cast<float>(wa.y), &visited);
             MovePoint(m_points.GetAt(neighbours[1]), static_cast<float>(wb.x), static_cast<float>(wb.y), &visited);
         }
@@ -391,12 +383,12 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
             if (GetOrthoNeighbour(index, backwards, angle, &info)) {
                 if (!info.beyond) {
                     // An end segment keeps its direction: the neighbour follows along one axis.
-                    const CRealPointD n = Turn(info.neighbour->x, info.neighbour->y, -angle);
-                    const CRealPointD m = Turn(target.x, target.y, -angle);
-                    const CRealPointD o = Turn(old.x, old.y, -angle);
+                    const CRealPointD n = TurnVector(info.neighbour->x, info.neighbour->y, -angle);
+                    const CRealPointD m = TurnVector(target.x, target.y, -angle);
+                    const CRealPointD o = TurnVector(old.x, old.y, -angle);
                     const bool horizontal = std::fabs(n.y - o.y) <= std::fabs(n.x - o.x);
                     const CRealPointD to = horizontal ? CRealPointD(n.x, m.y) : CRealPointD(m.x, n.y);
-                    const CRealPointD w = Turn(to.x, to.y, angle);
+                    const CRealPointD w = TurnVector(to.x, to.y, angle);
                     MovePoint(info.neighbour, static_cast<float>(w.x), static_cast<float>(w.y), &visited);
                 } else {
                     MoveOrthoNeighbour(target, &visited, info);

@@ -49,15 +49,6 @@ double Length(const CRealPoint& a, const CRealPoint& b)
     return std::sqrt(dx * dx + dy * dy);
 }
 
-// A vector turned by an angle (radians).
-CRealPointD Turn(double x, double y, double angle)
-{
-    if (angle == 0.0)
-        return CRealPointD(x, y);
-    const double c = std::cos(angle), s = std::sin(angle);
-    return CRealPointD(c * x - s * y, s * x + c * y);
-}
-
 // Into (-pi, pi].
 double Wrap(double a)
 {
@@ -100,6 +91,13 @@ double FirstSideAngle(const CShapePointList& points, int skipIndex)
 
 // --- Moving points ---------------------------------------------------------------------------
 
+CRealPointD CPolyline::TurnVector(double x, double y, double angle)
+{
+    CRealPointD v(x, y);
+    v.Rotate(0.0, 0.0, angle);
+    return v;
+}
+
 bool CPolyline::MovePoint(CPointRecord* point, float x, float y, std::set<int>* visited)
 {
     if (!point)
@@ -129,12 +127,17 @@ int CPolyline::Rotate(float xc, float yc, double degrees, std::set<int>* visited
     return CGroup::Rotate(xc, yc, degrees, visited, force);
 }
 
+void CPolyline::MirrorArcs()
+{
+    for (CVertexRecord& vertex : m_vertices)
+        vertex.bulge = -vertex.bulge;
+}
+
 int CPolyline::FlipVertical(std::set<int>* visited, const float* axisY)
 {
     const int result = CGroup::FlipVertical(visited, axisY);
     if (result)
-        for (CVertexRecord& vertex : m_vertices)
-            vertex.bulge = -vertex.bulge;
+        MirrorArcs();
     return result;
 }
 
@@ -142,8 +145,7 @@ int CPolyline::FlipHorizontal(std::set<int>* visited, const float* axisX)
 {
     const int result = CGroup::FlipHorizontal(visited, axisX);
     if (result)
-        for (CVertexRecord& vertex : m_vertices)
-            vertex.bulge = -vertex.bulge;
+        MirrorArcs();
     return result;
 }
 
@@ -165,8 +167,7 @@ HRESULT CPolyline::Scale(float xc, float yc, float kx, float ky, std::set<int>* 
         return result;
     // A mirror turns every arc the other way.
     if ((kx < 0) != (ky < 0))
-        for (CVertexRecord& vertex : m_vertices)
-            vertex.bulge = -vertex.bulge;
+        MirrorArcs();
     return result;
 }
 
@@ -703,7 +704,7 @@ int CPolyline::RemoveDuplicatePoints()
 
 int CPolyline::GetOrthoSegmentKind(const CRealPoint& a, const CRealPoint& b, double angle)
 {
-    const CRealPointD d = Turn(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y, -angle);
+    const CRealPointD d = TurnVector(static_cast<double>(b.x) - a.x, static_cast<double>(b.y) - a.y, -angle);
     return std::fabs(d.x) >= std::fabs(d.y) ? 1 : 2;
 }
 
@@ -739,16 +740,16 @@ bool CPolyline::MoveOrthoNeighbour(const CRealPoint& moved, std::set<int>* visit
         return true;
     if (info.beyond) {
         const CRealPoint& n = *info.neighbour;
-        CRealPointD v1 = Turn(static_cast<double>(moved.x) - n.x, static_cast<double>(moved.y) - n.y, -info.angle);
+        CRealPointD v1 = TurnVector(static_cast<double>(moved.x) - n.x, static_cast<double>(moved.y) - n.y, -info.angle);
         const CRealPointD v2 =
-            Turn(static_cast<double>(info.beyond->x) - n.x, static_cast<double>(info.beyond->y) - n.y, -info.angle);
+            TurnVector(static_cast<double>(info.beyond->x) - n.x, static_cast<double>(info.beyond->y) - n.y, -info.angle);
         // In the turned frame the neighbour lands at (beyond.x, moved.y) under a horizontal
         // segment to the moved point, at (moved.x, beyond.y) under a vertical one.
         if (info.horizontal)
             v1.x = v2.x;
         else
             v1.y = v2.y;
-        const CRealPointD d = Turn(info.horizontal ? v2.x : v1.x, info.horizontal ? v1.y : v2.y, info.angle);
+        const CRealPointD d = TurnVector(info.horizontal ? v2.x : v1.x, info.horizontal ? v1.y : v2.y, info.angle);
         MovePoint(info.neighbour, static_cast<float>(n.x + d.x), static_cast<float>(n.y + d.y), visited);
     }
     if (visited)
@@ -842,11 +843,11 @@ int CPolyline::RealignOrthoAt(int index, bool recordUndo)
     // The point that joins the gap keeps the direction of its other segment and meets the point
     // across the gap at a right angle (in the outline's frame).
     auto corner = [&](const CRealPoint& keep, const CRealPoint& mover, const CRealPoint& across) {
-        const CRealPointD m = Turn(static_cast<double>(mover.x) - keep.x, static_cast<double>(mover.y) - keep.y, -angle);
-        const CRealPointD c = Turn(static_cast<double>(across.x) - keep.x, static_cast<double>(across.y) - keep.y, -angle);
+        const CRealPointD m = TurnVector(static_cast<double>(mover.x) - keep.x, static_cast<double>(mover.y) - keep.y, -angle);
+        const CRealPointD c = TurnVector(static_cast<double>(across.x) - keep.x, static_cast<double>(across.y) - keep.y, -angle);
         const bool horizontal = std::fabs(m.x) >= std::fabs(m.y);
         const CRealPointD target = horizontal ? CRealPointD(c.x, 0.0) : CRealPointD(0.0, c.y);
-        const CRealPointD back = Turn(target.x, target.y, angle);
+        const CRealPointD back = TurnVector(target.x, target.y, angle);
         return CRealPoint(static_cast<float>(keep.x + back.x), static_cast<float>(keep.y + back.y));
     };
     if (ppPoint && !qqPoint)
@@ -885,8 +886,8 @@ int CPolyline::SetClosed(bool closed, bool recordUndo)
         const CRealPoint e0 = *m_points.GetAt(lastPrevious);
         const int firstKind = GetOrthoSegmentKind(f, f1, angle);
         const int lastKind = GetOrthoSegmentKind(e0, *end, angle);
-        const CRealPointD fe = Turn(static_cast<double>(end->x) - f.x, static_cast<double>(end->y) - f.y, -angle);
-        const CRealPointD fl = Turn(static_cast<double>(e0.x) - f.x, static_cast<double>(e0.y) - f.y, -angle);
+        const CRealPointD fe = TurnVector(static_cast<double>(end->x) - f.x, static_cast<double>(end->y) - f.y, -angle);
+        const CRealPointD fl = TurnVector(static_cast<double>(e0.x) - f.x, static_cast<double>(e0.y) - f.y, -angle);
         CRealPointD target;
         if (firstKind == lastKind) {
             // Parallel end sides: the closing side is the perpendicular from the end to the first.
@@ -895,7 +896,7 @@ int CPolyline::SetClosed(bool closed, bool recordUndo)
             // The prolonged sides meet at a corner: the first side's line and the last side's.
             target = firstKind == 1 ? CRealPointD(fl.x, 0.0) : CRealPointD(0.0, fl.y);
         }
-        const CRealPointD back = Turn(target.x, target.y, angle);
+        const CRealPointD back = TurnVector(target.x, target.y, angle);
         const CRealPoint to(static_cast<float>(f.x + back.x), static_cast<float>(f.y + back.y));
         if (!PointsEqual(*end, to)) {
             if (recording)

@@ -64,15 +64,7 @@ HRESULT CPolyline::ReadLwPolyline(CDxfFile& dxf)
     m_state &= ~static_cast<DWORD>(stScalePenWeight);
     std::vector<LwVertex> vertices;
     bool widthsGiven = false;
-    bool ended = false;
-    while (dxf.ReadGroup()) {
-        const int code = dxf.GetCode();
-        if (code == 0) {
-            dxf.UngetGroup();
-            ended = true;
-            break;
-        }
-        ReadDxfGroup(dxf);
+    const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
         case 10: {
             LwVertex v;
@@ -111,7 +103,7 @@ HRESULT CPolyline::ReadLwPolyline(CDxfFile& dxf)
         case 70: m_flags = Word(dxf.GetInt()); break;
         default: break;
         }
-    }
+    });
     // Widths of the vertices are drawing units.
     if (widthsGiven)
         m_state |= stScalePenWeight;
@@ -119,22 +111,14 @@ HRESULT CPolyline::ReadLwPolyline(CDxfFile& dxf)
         const LwVertex& v = vertices[i];
         AddNewVertex(static_cast<int>(i), v.x, v.y, v.bulge, 0x40000000, 0x8000, "", v.startWidth, v.endWidth, 0, 0, 0);
     }
-    return ended ? 1 : 0;
+    return ended;
 }
 
 HRESULT CPolyline::ReadPolylineEntity(CDxfFile& dxf)
 {
     m_state &= ~static_cast<DWORD>(stScalePenWeight);
     bool verticesFollow = false;
-    bool header = true;
-    while (header && dxf.ReadGroup()) {
-        const int code = dxf.GetCode();
-        if (code == 0) {
-            dxf.UngetGroup();
-            header = false;
-            break;
-        }
-        ReadDxfGroup(dxf);
+    const int header = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
         case 40:
             m_penWeight = m_defStartWidth = static_cast<float>(dxf.GetReal());
@@ -148,8 +132,8 @@ HRESULT CPolyline::ReadPolylineEntity(CDxfFile& dxf)
         case 70: m_flags = Word(dxf.GetInt()); break;
         default: break;
         }
-    }
-    if (header)
+    });
+    if (!header)
         return 0;
     if (!m_control)
         return 1;
@@ -189,15 +173,7 @@ HRESULT CPolyline::ReadSolid(CDxfFile& dxf)
     std::vector<CRealPoint> corners;
     CRealPoint current;
     double z = 1.0;
-    bool ended = false;
-    while (dxf.ReadGroup()) {
-        const int code = dxf.GetCode();
-        if (code == 0) {
-            dxf.UngetGroup();
-            ended = true;
-            break;
-        }
-        ReadDxfGroup(dxf);
+    const int ended = ReadEntityGroups(dxf, [&](int code) {
         if (code >= 10 && code <= 13) {
             current.x = static_cast<float>(dxf.GetReal());
         } else if (code >= 20 && code <= 23) {
@@ -207,7 +183,7 @@ HRESULT CPolyline::ReadSolid(CDxfFile& dxf)
         } else if (code == 230) {
             z = dxf.GetReal();
         }
-    }
+    });
     // SOLID lists its corners crosswise: the third and fourth swap places on the outline.
     if (corners.size() >= 4)
         std::swap(corners[2], corners[3]);
@@ -221,7 +197,7 @@ HRESULT CPolyline::ReadSolid(CDxfFile& dxf)
     m_flags |= pfClosed;
     if (GetTranslatedHatchPatternId() < 1)
         SetHatchPatternId(hpSolid);
-    return ended ? 1 : 0;
+    return ended;
 }
 
 int CPolyline::ReadXDataOwn(CDxfFile& dxf)
@@ -326,22 +302,11 @@ HRESULT CPolyline::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWOR
     const SqlRaw second = SqlOptionalId(m_secondArrowType);
     const bool wanted = m_flags != 0 || m_defStartWidth != m_defEndWidth || m_firstArrowType != 0 ||
                         m_secondArrowType != 0;
-    // A shape stored before updates its row; a row that is not there (the shape had nothing to
-    // store then) is inserted once the shape has something to store.
-    bool insert = before < 1 && wanted;
-    if (before >= 1) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::UpdatePolyline,
-                               {m_defStartWidth, m_defEndWidth, first, second, m_databaseId});
-        if (FAILED(hr))
-            return hr;
-        insert = wanted && OdbcRowCount(statement) == 0;
-    }
-    if (insert) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::InsertPolyline,
-                               {m_databaseId, scenario, m_defStartWidth, m_defEndWidth, first, second});
-        if (FAILED(hr))
-            return hr;
-    }
+    hr = SaveKindRow(statement, before >= 1, wanted, ShapeKindSql::UpdatePolyline,
+                     {m_defStartWidth, m_defEndWidth, first, second, m_databaseId}, ShapeKindSql::InsertPolyline,
+                     {m_databaseId, scenario, m_defStartWidth, m_defEndWidth, first, second});
+    if (FAILED(hr))
+        return hr;
     for (CVertexRecord& vertex : m_vertices) {
         hr = vertex.SaveToDB(statement, siteId, scenarioId, flags);
         if (FAILED(hr))

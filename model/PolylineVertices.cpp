@@ -65,10 +65,19 @@ HRESULT CPolyline::InsertPoint(CPointRecord* record, int index, bool force)
         return hr;
     CVertexRecord vertex;
     vertex.SetPoint(record);
-    vertex.SetOwner(this);
-    const size_t at = static_cast<size_t>(index) < m_vertices.size() ? static_cast<size_t>(index) : m_vertices.size();
-    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), vertex);
+    PlaceVertex(vertex, index);
     return S_OK;
+}
+
+void CPolyline::PlaceVertex(const CVertexRecord& vertex, int index)
+{
+    CVertexRecord copy = vertex;
+    // A record that comes from another polyline is not stored as this one's yet.
+    if (copy.GetOwner() && copy.GetOwner() != this)
+        copy.databaseId = 0;
+    copy.SetOwner(this);
+    const size_t at = static_cast<size_t>(index) < m_vertices.size() ? static_cast<size_t>(index) : m_vertices.size();
+    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), copy);
 }
 
 HRESULT CPolyline::AddPointById(int pointId, int index, bool force)
@@ -89,12 +98,7 @@ HRESULT CPolyline::InsertVertexRecord(const CVertexRecord& record, int index)
     const HRESULT hr = CShape::InsertPoint(point, index, true);
     if (hr != S_OK)
         return hr;
-    CVertexRecord copy = record;
-    if (copy.GetOwner() != this)
-        copy.databaseId = 0;
-    copy.SetOwner(this);
-    const size_t at = static_cast<size_t>(index) < m_vertices.size() ? static_cast<size_t>(index) : m_vertices.size();
-    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), copy);
+    PlaceVertex(record, index);
     return S_OK;
 }
 

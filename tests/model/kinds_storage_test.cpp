@@ -57,65 +57,7 @@ std::vector<CShape*> ReadEntities(Drawing& d, const std::string& path)
     return d.root->Children();
 }
 
-// A drawing of R12 with our application registered, the layers and the root's entities.
-void WriteDrawing(Drawing& d, const std::string& path, bool binary)
-{
-    CDxfFile dxf;
-    dxf.SetBinary(binary);
-    dxf.SetTwoByteCodes(false);
-    ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    WriteR12HeaderAndOpenTables(dxf);
-    d.control.GetLineTypeMap().WriteDxfTable(dxf);
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "LAYER");
-    dxf.WriteIntGroup(70, d.layers->GetShapeCount());
-    d.layers->WriteDxf(dxf);
-    dxf.WriteStringGroup(0, "ENDTAB");
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "APPID");
-    dxf.WriteIntGroup(70, 1);
-    dxf.WriteStringGroup(0, "APPID");
-    dxf.WriteStringGroup(2, "YVEXControl");
-    dxf.WriteIntGroup(70, 0);
-    dxf.WriteStringGroup(0, "ENDTAB");
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "ENTITIES");
-    d.root->WriteDxf(dxf);
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "EOF");
-    ASSERT_TRUE(dxf.Close());
-}
-
-struct Group
-{
-    int code;
-    std::string value;
-    bool operator==(const Group& o) const { return code == o.code && value == o.value; }
-};
-
-std::ostream& operator<<(std::ostream& os, const Group& g) { return os << g.code << "=" << g.value; }
-
-// The groups `write` puts into an ASCII file, code and value text as written (trimmed).
-std::vector<Group> Written(const std::function<void(CDxfFile&)>& write)
-{
-    CDxfFile dxf;
-    const std::string text = WrittenText(write, dxf);
-    std::vector<Group> groups;
-    size_t at = 0;
-    auto line = [&]() {
-        const size_t end = text.find("\r\n", at);
-        std::string l = text.substr(at, end - at);
-        at = end == std::string::npos ? text.size() : end + 2;
-        const size_t first = l.find_first_not_of(' ');
-        return first == std::string::npos ? std::string() : l.substr(first);
-    };
-    while (at < text.size()) {
-        const int code = std::atoi(line().c_str());
-        groups.push_back({code, line()});
-    }
-    return groups;
-}
+using Group = WrittenGroup;
 
 std::vector<std::string> Find(const std::vector<Group>& groups, int code)
 {
@@ -165,7 +107,7 @@ TEST(PolylineDxf, WritesThePolylineEntity)
     auto* rectangle = static_cast<CPolyline*>(d.Make(stRectangle, {{0, 0}, {4, 0}, {4, 3}, {0, 3}}, d.root));
     rectangle->SetLayer(walls);
     rectangle->GetVertexAt(1)->bulge = 0.5f;
-    const std::vector<Group> groups = Written([&](CDxfFile& f) { rectangle->WriteDxf(f); });
+    const std::vector<Group> groups = WrittenGroups([&](CDxfFile& f) { rectangle->WriteDxf(f); });
     ASSERT_FALSE(groups.empty());
     EXPECT_EQ(groups[0], (Group{0, "POLYLINE"}));
     // Only the closed bit in 70; the flags in full (0x9001) in our extended data.
@@ -183,12 +125,12 @@ TEST(PolylineDxf, WritesThePolylineEntity)
     EXPECT_EQ((seqend + 1)->code, 5);
     EXPECT_EQ(*(seqend + 2), (Group{8, "Walls"}));
     // Written again, the SEQEND keeps its handle.
-    const std::vector<Group> again = Written([&](CDxfFile& f) { rectangle->WriteDxf(f); });
+    const std::vector<Group> again = WrittenGroups([&](CDxfFile& f) { rectangle->WriteDxf(f); });
     EXPECT_EQ(again[again.size() - 2], *(seqend + 1));
 
     // A plain open polyline carries no flags of its own.
     CShape* plain = d.Make(stPolyline, {{0, 0}, {1, 1}}, d.root);
-    const std::vector<Group> plainGroups = Written([&](CDxfFile& f) { plain->WriteDxf(f); });
+    const std::vector<Group> plainGroups = WrittenGroups([&](CDxfFile& f) { plain->WriteDxf(f); });
     EXPECT_EQ(std::count(plainGroups.begin(), plainGroups.end(), Group{1000, "POLYLINE DATA"}), 0);
     EXPECT_EQ(Find(plainGroups, 70), std::vector<std::string>{"0"});
 }
@@ -202,7 +144,7 @@ TEST(PolylineDxf, ReadsBackWhatItWrote)
         Drawing from;
         MakeKinds(from);
         const std::string path = OutputPath(binary ? "kinds_roundtrip_binary.dxf" : "kinds_roundtrip.dxf");
-        WriteDrawing(from, path, binary);
+        WriteR12Drawing(from, path, binary);
 
         Drawing to;
         MakeLayer(to.control, to.layers, "Walls");
@@ -276,7 +218,7 @@ TEST(PolylineDxf, OlderFlagsAndADownwardAxis)
     from.Make(stPolyline, {{1, 2}, {3, 4}}, from.root);
     from.Make(stLine, {{5, 6}, {7, 8}}, from.root);
     const std::string path = OutputPath("kinds_down.dxf");
-    WriteDrawing(from, path, false);
+    WriteR12Drawing(from, path, false);
     Drawing to;
     to.control.SetVerticalAxisFactor(-1.0f);
     const std::vector<CShape*> shapes = ReadEntities(to, path);
@@ -353,7 +295,7 @@ TEST(PolylineDxf, WritesADrawingThatEzdxfReads)
     for (bool binary : {false, true}) {
         Drawing d;
         MakeKinds(d);
-        WriteDrawing(d, OutputPath(binary ? "kinds_binary.dxf" : "kinds.dxf"), binary);
+        WriteR12Drawing(d, OutputPath(binary ? "kinds_binary.dxf" : "kinds.dxf"), binary);
     }
 }
 
@@ -376,18 +318,7 @@ TEST(KindTables, PolylinesLinesAndVerticesComeBackWhole)
     (void)plainLine;
 
     CDataTableSet fresh(1);
-    for (const auto& e : set.Shapes()->GetRecords())
-        fresh.Shapes()->Insert(e.second);
-    for (const auto& e : set.Points()->GetRecords())
-        fresh.Points()->Insert(e.second);
-    for (const auto& e : set.ShapePoints()->GetRecords())
-        fresh.ShapePoints()->Insert(e.second);
-    for (const auto& e : set.Polylines()->GetRecords())
-        fresh.Polylines()->Insert(e.second);
-    for (const auto& e : set.Lines()->GetRecords())
-        fresh.Lines()->Insert(e.second);
-    for (const auto& e : set.Vertexes()->GetRecords())
-        fresh.Vertexes()->Insert(e.second);
+    CopyShapeRecords(set, fresh);
     Drawing to;
     MakeLayer(to.control, to.layers, "Walls");
     for (const auto& e : fresh.Shapes()->GetRecords())
