@@ -20,16 +20,11 @@
 
 namespace {
 
-const int kUndoPointChanged = 1;
-const int kUndoPointAdded = 4;
-const int kUndoShapeChanged = 6;
 // A control point this close to its anchor (device pixels, both directions) is the one a press
 // on the anchor pulls out.
 const int kControlPickPixels = 9;
 // A free-hand stroke takes a new point once the cursor is this far (pixels) beyond the pen.
 const double kStrokeStepPixels = 18.0;
-const DWORD kByBlockColour = 0x40000000;
-const int kByBlockLineType = 0x8000;
 
 } // namespace
 

@@ -20,15 +20,6 @@ namespace {
 const double kPi = 3.14159265358979323846;
 const double kTwoPi = 6.28318530717958647692;
 const double kHalfPi = 1.570796326794895;
-// Undo record kinds.
-const int kUndoPointChanged = 1;
-const int kUndoPointAdded = 4;
-const int kUndoPointRemoved = 5;
-const int kUndoSharedPoint = 7;
-const int kUndoFilletPoint = 8;
-// A new vertex that takes its colour and line type from the polyline.
-const DWORD kByBlockColour = 0x40000000;
-const int kByBlockLineType = 0x8000;
 
 bool IsPolylineKind(const CShape& shape)
 {
