@@ -123,7 +123,7 @@ void CYVEXControl::FireLButtonUp(LONG flags, float x, float y)
     FireGatedPlain(*this, cetOnLButtonUp, a.I4(flags).R4(x).R4(y));
 }
 
-bool CYVEXControl::FireAddPoint(LONG pointId)
+bool CYVEXControl::FireAddPoint(int pointId)
 {
     EventArgs a;
     return FireGated(*this, cetOnAddPoint, a.I4(pointId));
@@ -141,7 +141,7 @@ bool CYVEXControl::FireDeleteShape(LONG shapeId)
     return FireGated(*this, cetOnDeleteShape, a.I4(shapeId));
 }
 
-bool CYVEXControl::FireDeletePoint(LONG pointId)
+bool CYVEXControl::FireDeletePoint(int pointId)
 {
     EventArgs a;
     return FireGated(*this, cetOnDeletePoint, a.I4(pointId));

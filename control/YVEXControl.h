@@ -178,10 +178,10 @@ public:
     void FireMouseMove(LONG flags, float x, float y);
     void FireLButtonDown(LONG flags, float x, float y);
     void FireLButtonUp(LONG flags, float x, float y);
-    bool FireAddPoint(LONG pointId);
+    bool FireAddPoint(int pointId) override;
     bool FireAddShape(LONG shapeId);
     bool FireDeleteShape(LONG shapeId);
-    bool FireDeletePoint(LONG pointId);
+    bool FireDeletePoint(int pointId) override;
     bool FireShiftPoint(LONG pointId);
     bool FireScaleShape(LONG shapeId, float* xc, float* yc, float* kx, float* ky);
     bool FireShiftShape(LONG pointId, float* dx, float* dy);

@@ -79,6 +79,9 @@ public:
     // The hidden rich-edit window in which text shapes measure and render rich text; null when
     // there is none.
     virtual HWND GetRichEditWindow() const { return nullptr; }
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    virtual float GetVerticalAxisFactor() const = 0;
 
     // --- Shapes, groups and layers ----------------------------------------------------------
     virtual CShape* FindShape(int id) const = 0;
@@ -122,6 +125,10 @@ public:
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the application left it.
     virtual bool FireBringShapeToFront(int shapeId) = 0;
     virtual bool FireSendShapeToBack(int shapeId) = 0;
+    // OnAddPoint (a point was put into a shape) and OnDeletePoint (a point is about to leave one):
+    // the proceed flag as the application left it. Fired only while EventsEnabled().
+    virtual bool FireAddPoint(int pointId) = 0;
+    virtual bool FireDeletePoint(int pointId) = 0;
     // The site changed since it was last saved; the drawing changed since it was last drawn.
     virtual void SetModified(bool on = true) = 0;
     virtual void SetDrawingChanged() = 0;
