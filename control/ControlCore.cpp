@@ -69,6 +69,12 @@ CControlCore::CControlCore()
 
 CControlCore::~CControlCore()
 {
+    TearDownDrawing();
+    m_undoRecorder.reset();
+}
+
+void CControlCore::TearDownDrawing()
+{
     m_tearingDown = true;
     m_edit = CEditState();
     m_rootGroup = m_activeGroup = nullptr;
@@ -83,7 +89,6 @@ CControlCore::~CControlCore()
         shape->DetachFromParent();
         delete shape;
     }
-    m_undoRecorder.reset();
 }
 
 void CControlCore::LoadBuiltInLineTypes()

@@ -203,6 +203,10 @@ public:
     // The site changed since it was last saved.
     void SetModified(bool on = true) override { m_modified = on; }
     bool IsModified() const { return m_modified; }
+    // Takes the whole drawing down: views, reading state and every shape (the fixed groups too).
+    // The control does it before it lets go of what the shapes may hold on to; the core's
+    // destructor does it too (a second call finds nothing left).
+    void TearDownDrawing();
     // Set while the control takes its whole drawing down.
     bool IsTearingDown() const override { return m_tearingDown; }
     // The drawing changed since it was last drawn.

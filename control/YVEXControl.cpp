@@ -45,6 +45,8 @@ CYVEXControl::~CYVEXControl()
     m_corner.Destroy();
     m_blockBitmap.Reset();
     ForgetRedrawTarget();
+    // The shapes go while the module's shared pieces (GDI+, the rich-edit window) still serve them.
+    TearDownDrawing();
     UnregisterControlInstance();
     m_buffer.Free();
     ReleaseGdiplus();
