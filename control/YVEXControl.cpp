@@ -268,33 +268,35 @@ STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR newVal)
     return S_OK;
 }
 
-STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal)
+HRESULT CYVEXControl::GetFlagProperty(VARIANT_BOOL* pVal, DWORD flag, bool setMeansTrue) const
 {
     if (!pVal)
         return E_INVALIDARG;
-    *pVal = (GetControlFlags() & controlLockLimits) ? VARIANT_TRUE : VARIANT_FALSE;
+    const bool set = (GetControlFlags() & flag) != 0;
+    *pVal = set == setMeansTrue ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
+
+void CYVEXControl::SetFlagProperty(VARIANT_BOOL newVal, DWORD flag, bool setMeansTrue)
+{
+    const bool set = (newVal != VARIANT_FALSE) == setMeansTrue;
+    const DWORD flags = GetControlFlags();
+    SetControlFlags(set ? (flags | flag) : (flags & ~flag));
+}
+
+STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal) { return GetFlagProperty(pVal, controlLockLimits, true); }
 
 STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL newVal)
 {
-    const DWORD flags = GetControlFlags();
-    SetControlFlags(newVal ? (flags | controlLockLimits) : (flags & ~static_cast<DWORD>(controlLockLimits)));
+    SetFlagProperty(newVal, controlLockLimits, true);
     return S_OK;
 }
 
-STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal)
-{
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = (GetControlFlags() & controlDisableRedraw) ? VARIANT_FALSE : VARIANT_TRUE;
-    return S_OK;
-}
+STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal) { return GetFlagProperty(pVal, controlDisableRedraw, false); }
 
 STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
 {
-    const DWORD flags = GetControlFlags();
-    SetControlFlags(newVal ? (flags & ~static_cast<DWORD>(controlDisableRedraw)) : (flags | controlDisableRedraw));
+    SetFlagProperty(newVal, controlDisableRedraw, false);
     return S_OK;
 }
 

@@ -400,6 +400,10 @@ private:
     static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
 
+    // A property that is one bit of the control-flags word (true when the bit is set, or when it is
+    // clear for an inverted one).
+    HRESULT GetFlagProperty(VARIANT_BOOL* pVal, DWORD flag, bool setMeansTrue) const;
+    void SetFlagProperty(VARIANT_BOOL newVal, DWORD flag, bool setMeansTrue);
     // Copies pixels between two contexts device unit for device unit, whatever their mappings.
     static void CopyPixels(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY);
     // Marks the grid points of the current drawing setting in the base layer.

@@ -8,6 +8,7 @@
 #include <olectl.h>
 #include <string>
 #include <vector>
+#include "tests/support/HostSupport.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -20,103 +21,24 @@ struct Ptr {
     void** Out() { return reinterpret_cast<void**>(&p); }
 };
 
-struct Atl {
-    HMODULE dll = nullptr;
-    BOOL(WINAPI* init)() = nullptr;
-    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
-};
-
-Atl& AtlApi()
-{
-    static Atl atl = [] {
-        Atl a;
-        a.dll = LoadLibraryW(L"atl.dll");
-        if (a.dll) {
-            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxWinInit")));
-            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxGetControl")));
-            if (a.init)
-                a.init();
-        }
-        return a;
-    }();
-    return atl;
-}
-
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// An event sink that records every event with its first argument.
-class Sink : public IDispatch {
-public:
-    struct Call {
-        DISPID id;
-        UINT args;
-        LONG first;
-        std::vector<VARTYPE> types;  // in declaration order
-        std::vector<LONG> ints;
-        std::vector<std::wstring> texts;
-        std::vector<bool> bools;
-    };
-    // The answer left in proceed flags.
-    VARIANT_BOOL answer = VARIANT_TRUE;
-    std::vector<Call> calls;
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__IYVEXControlEvents) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        EXPECT_EQ(flags, DISPATCH_METHOD);
-        Call call{id, p->cArgs, p->cArgs && p->rgvarg[p->cArgs - 1].vt == VT_I4 ? p->rgvarg[p->cArgs - 1].lVal : -1};
-        for (UINT i = p->cArgs; i-- > 0;) {
-            VARIANTARG& v = p->rgvarg[i];
-            call.types.push_back(v.vt);
-            if (v.vt == VT_I4)
-                call.ints.push_back(v.lVal);
-            else if (v.vt == VT_BSTR)
-                call.texts.push_back(v.bstrVal ? v.bstrVal : L"");
-            else if (v.vt == VT_BOOL)
-                call.bools.push_back(v.boolVal != VARIANT_FALSE);
-            else if (v.vt == (VT_BOOL | VT_BYREF))
-                *v.pboolVal = answer;
-        }
-        calls.push_back(call);
-        return S_OK;
-    }
-    ULONG m_refs = 1;
-};
+using hosttest::Atl;
+using hosttest::EventSink;
+using hosttest::PumpFor;
+using hosttest::PumpMessages;
 
 // The control hosted in an AtlAxWin window inside a top-level window.
 class Hosted : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(AtlApi().init && AtlApi().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
+        ASSERT_TRUE(Atl().init && Atl().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
         m_top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_top, nullptr);
         m_ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, m_top,
                                nullptr, nullptr, nullptr);
         ASSERT_NE(m_ax, nullptr);
         PumpMessages();
-        ASSERT_EQ(AtlApi().getControl(m_ax, &m_unk), S_OK);
+        ASSERT_EQ(Atl().getControl(m_ax, &m_unk), S_OK);
         ASSERT_NE(m_unk, nullptr);
         Ptr<IOleWindow> window;
         ASSERT_EQ(m_unk->QueryInterface(IID_IOleWindow, window.Out()), S_OK);
@@ -192,7 +114,7 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     ASSERT_EQ(m_unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
     Ptr<IConnectionPoint> point;
     ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, &point.p), S_OK);
-    Sink first, second;
+    EventSink first, second;
     DWORD c1 = 0, c2 = 0;
     ASSERT_EQ(point->Advise(&first, &c1), S_OK);
     ASSERT_EQ(point->Advise(&second, &c2), S_OK);
@@ -201,8 +123,8 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     SendMessageW(m_wnd, WM_TIMER, 101, 0);
     ASSERT_EQ(first.calls.size(), 1u);
     EXPECT_EQ(first.calls[0].id, 51);
-    EXPECT_EQ(first.calls[0].args, 1u);
-    EXPECT_EQ(first.calls[0].first, 0);
+    EXPECT_EQ(first.calls[0].types, std::vector<VARTYPE>{VT_I4});
+    EXPECT_EQ(first.calls[0].ints, std::vector<LONG>{0});
     EXPECT_EQ(second.calls.size(), 1u);
 
     // A disconnected sink hears nothing more; the gate stops everything.
@@ -236,57 +158,14 @@ struct StageRecord {
 };
 const UINT kStageMessage = WM_USER + 33;
 
-// Connects a sink to the hosted control's events for the scope.
-struct Advised {
-    Advised(IUnknown* unk, IDispatch* sink)
-    {
-        Ptr<IConnectionPointContainer> container;
-        unk->QueryInterface(IID_IConnectionPointContainer, container.Out());
-        container->FindConnectionPoint(DIID__IYVEXControlEvents, &point);
-        point->Advise(sink, &cookie);
-    }
-    ~Advised()
-    {
-        point->Unadvise(cookie);
-        point->Release();
-    }
-    IConnectionPoint* point = nullptr;
-    DWORD cookie = 0;
-};
-
-void PumpFor(DWORD ms)
-{
-    const DWORD end = GetTickCount() + ms;
-    while (static_cast<LONG>(end - GetTickCount()) > 0) {
-        PumpMessages();
-        Sleep(5);
-    }
-}
-
-int RichEditWindowsOfThisThread()
-{
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            wchar_t name[32] = {};
-            GetClassNameW(window, name, 32);
-            if (lstrcmpiW(name, L"RICHEDIT") == 0)
-                ++*reinterpret_cast<int*>(param);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
-
 } // namespace
 
 // The stages a worker reports reach the host with the table's events and arguments, whatever
 // FireEvents says; a begin stage carries the host's answer back to the worker's flag.
 TEST_F(Hosted, StageEventsWithTheirArguments)
 {
-    Sink sink;
-    Advised advised(m_unk, &sink);
+    EventSink sink;
+    hosttest::Connection connection(m_unk, &sink);
     Ptr<IYVEXControl> control;
     ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
     BSTR name = SysAllocString(L"Plant 7");
@@ -306,7 +185,7 @@ TEST_F(Hosted, StageEventsWithTheirArguments)
             proceed = TRUE;
             EXPECT_EQ(SendMessageW(m_wnd, kStageMessage, s.stage, reinterpret_cast<LPARAM>(&record)), 0);
             std::vector<DISPID> got;
-            for (const Sink::Call& c : sink.calls)
+            for (const EventSink::Call& c : sink.calls)
                 got.push_back(c.id);
             EXPECT_EQ(got, s.events) << "stage " << s.stage << (fire ? "" : " without events");
             if (s.stage % 2 == 0 && s.stage < 6) {
@@ -339,7 +218,7 @@ TEST_F(Hosted, StageEventsWithTheirArguments)
     control->put_FireEvents(VARIANT_TRUE);
     ASSERT_EQ(sink.calls.size(), 1u);
     EXPECT_EQ(sink.calls[0].id, 20);
-    EXPECT_EQ(sink.calls[0].first, 55);
+    EXPECT_EQ(sink.calls[0].ints, std::vector<LONG>{55});
     SysFreeString(name);
     PumpFor(150);
 }
@@ -365,8 +244,8 @@ TEST_F(Hosted, AFailedSaveLeavesTheDrawingModified)
 // Timer 101 restarted five times within its period tells the host once, 100 ms after the last.
 TEST_F(Hosted, ABurstOfChangesGivesOneToolbarNotification)
 {
-    Sink sink;
-    Advised advised(m_unk, &sink);
+    EventSink sink;
+    hosttest::Connection connection(m_unk, &sink);
     StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
     for (int i = 0; i < 5; ++i) {
         SendMessageW(m_wnd, kStageMessage, 6, reinterpret_cast<LPARAM>(&record));
@@ -376,27 +255,27 @@ TEST_F(Hosted, ABurstOfChangesGivesOneToolbarNotification)
     PumpFor(400);
     ASSERT_EQ(sink.calls.size(), 1u);
     EXPECT_EQ(sink.calls[0].id, 51);
-    EXPECT_EQ(sink.calls[0].first, 0);
+    EXPECT_EQ(sink.calls[0].ints, std::vector<LONG>{0});
 }
 
 // One control, one shared rich-edit window; it goes with the last control. Taking the control
 // down tells its host nothing.
 TEST(Control, RichEditWindowLivesWithTheControlsAndReleaseFiresNothing)
 {
-    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
-    ASSERT_EQ(RichEditWindowsOfThisThread(), 0);
-    Sink sink;
+    ASSERT_TRUE(Atl().init && Atl().getControl);
+    ASSERT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 0);
+    EventSink sink;
     {
         HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
         HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, top, nullptr,
                                   nullptr, nullptr);
         PumpMessages();
         IUnknown* unk = nullptr;
-        ASSERT_EQ(AtlApi().getControl(ax, &unk), S_OK);
-        EXPECT_EQ(RichEditWindowsOfThisThread(), 1);
+        ASSERT_EQ(Atl().getControl(ax, &unk), S_OK);
+        EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 1);
         Ptr<IYVEXControl> second;
         ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, second.Out()), S_OK);
-        EXPECT_EQ(RichEditWindowsOfThisThread(), 1) << "shared";
+        EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 1) << "shared";
         Ptr<IConnectionPointContainer> container;
         ASSERT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
         Ptr<IConnectionPoint> point;
@@ -420,17 +299,17 @@ TEST(Control, RichEditWindowLivesWithTheControlsAndReleaseFiresNothing)
         PumpFor(200);
     }
     EXPECT_TRUE(sink.calls.empty());
-    EXPECT_EQ(RichEditWindowsOfThisThread(), 0) << "gone with the last control";
+    EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 0) << "gone with the last control";
 }
 
 TEST(Ruler, HostsInPlaceOnItsOwn)
 {
-    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
+    ASSERT_TRUE(Atl().init && Atl().getControl);
     HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.Ruler", WS_CHILD | WS_VISIBLE, 0, 0, 200, 24, top, nullptr, nullptr, nullptr);
     PumpMessages();
     Ptr<IUnknown> unk;
-    ASSERT_EQ(AtlApi().getControl(ax, &unk.p), S_OK);
+    ASSERT_EQ(Atl().getControl(ax, &unk.p), S_OK);
     Ptr<IRuler> ruler;
     EXPECT_EQ(unk->QueryInterface(IID_IRuler, ruler.Out()), S_OK);
     Ptr<IOleWindow> window;

@@ -12,38 +12,8 @@ using namespace controltest;
 namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
-struct AtlApi {
-    BOOL(WINAPI* init)() = nullptr;
-    HRESULT(WINAPI* attach)(IUnknown*, HWND, IUnknown**) = nullptr;
-    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
-};
-
-const AtlApi& Atl()
-{
-    static AtlApi api = [] {
-        AtlApi a;
-        if (HMODULE dll = LoadLibraryW(L"atl.dll")) {
-            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxWinInit")));
-            a.attach = reinterpret_cast<HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxAttachControl")));
-            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxGetControl")));
-            if (a.init)
-                a.init();
-        }
-        return a;
-    }();
-    return api;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using hosttest::Atl;
+using hosttest::PumpMessages;
 
 RECT ChildRect(HWND parent, HWND child)
 {
@@ -67,7 +37,7 @@ protected:
         Prepare(*control);
         // The container comes into being only when asked for.
         ASSERT_EQ(Atl().attach(control->GetControllingUnknown(), m_ax, m_container.Put()), S_OK);
-        Pump();
+        PumpMessages();
         m_wnd = control->GetControlWindow();
         ASSERT_NE(m_wnd, nullptr);
         GetClientRect(m_wnd, &m_client);
@@ -76,7 +46,7 @@ protected:
     {
         if (m_top)
             DestroyWindow(m_top);
-        Pump();
+        PumpMessages();
     }
     virtual void Prepare(CYVEXControl&) {}
 

@@ -7,32 +7,6 @@
 
 namespace {
 
-void Raw(SQLHSTMT hstmt, const char* text)
-{
-    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
-    ASSERT_TRUE(r == SQL_SUCCESS || r == SQL_NO_DATA)
-        << text << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
-    SQLFreeStmt(hstmt, SQL_CLOSE);
-}
-
-// Every row of a query, each as texts.
-std::vector<std::vector<std::string>> Rows(SQLHSTMT hstmt, const char* query)
-{
-    std::vector<std::vector<std::string>> rows;
-    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
-    EXPECT_TRUE(SQL_SUCCEEDED(r)) << query << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(hstmt, &columns);
-    while (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(hstmt))) {
-        std::vector<std::string> row;
-        for (SQLSMALLINT c = 1; c <= columns; ++c)
-            row.push_back(ColumnText(hstmt, static_cast<SQLUSMALLINT>(c)));
-        rows.push_back(row);
-    }
-    Drain(hstmt);
-    return rows;
-}
-
 class ViewportRowsTest : public testing::TestWithParam<DbTarget>
 {
 protected:
@@ -40,7 +14,7 @@ protected:
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
         ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
-        Raw(db.hstmt, "delete from viewPorts");
+        ExecRaw(db.hstmt, "delete from viewPorts");
         control.SetScenarioId(3);
     }
     void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
@@ -61,7 +35,7 @@ TEST_P(ViewportRowsTest, TheCurrentViewAloneIsStoredAsDefault)
     current.width = 40.0f;
     current.height = 30.0f;
     ASSERT_EQ(control.GetViewportList().SaveToDB(db.hstmt, 9), S_OK) << TakeErrorInfo().description;
-    const auto rows = Rows(db.hstmt, "select viewPortID, Name, centerX, centerY, width, height, siteID, ScenarioID from viewPorts");
+    const auto rows = QueryRows(db.hstmt, "select viewPortID, Name, centerX, centerY, width, height, siteID, ScenarioID from viewPorts");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "1");
     EXPECT_EQ(rows[0][1], "DEFAULT");
@@ -90,7 +64,7 @@ TEST_P(ViewportRowsTest, TheCurrentViewAloneIsStoredAsDefault)
 
     // Saved again, the loaded view is a row of its own (the current view stays out), numbered on.
     ASSERT_EQ(list.SaveToDB(db.hstmt, 11), S_OK) << TakeErrorInfo().description;
-    const auto again = Rows(db.hstmt, "select viewPortID, Name from viewPorts where siteID = 11");
+    const auto again = QueryRows(db.hstmt, "select viewPortID, Name from viewPorts where siteID = 11");
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0][0], "2");
     EXPECT_EQ(again[0][1], "DEFAULT");
@@ -106,7 +80,7 @@ TEST_P(ViewportRowsTest, NamesAreBound)
     second->name = "Second";
     control.GetViewportList().Add(second);
     ASSERT_EQ(control.GetViewportList().SaveToDB(db.hstmt, 4), S_OK) << TakeErrorInfo().description;
-    const auto rows = Rows(db.hstmt, "select Name from viewPorts order by viewPortID");
+    const auto rows = QueryRows(db.hstmt, "select Name from viewPorts order by viewPortID");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][0], named->name);
     EXPECT_EQ(rows[1][0], "Second");

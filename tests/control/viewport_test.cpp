@@ -2,6 +2,7 @@
 // record (sizes, fit, scroll positions, limits check), the viewport list, views as DXF VPORT
 // entries and as Viewports records; the site's draft limits and the drawing header's units.
 #include <gtest/gtest.h>
+#include "tests/support/TestPaths.h"
 #include <windows.h>
 #include <cmath>
 #include <cstdlib>
@@ -21,17 +22,6 @@
 
 namespace {
 
-std::string WinPath(const char* envName, const std::string& relative)
-{
-    const char* root = std::getenv(envName);
-    std::string p = std::string(root ? root : ".") + "/" + relative;
-    if (!p.empty() && p[0] == '/')
-        p = "Z:" + p;
-    for (char& c : p)
-        if (c == '/')
-            c = '\\';
-    return p;
-}
 
 std::string OutputFile(const char* name)
 {
