@@ -250,16 +250,8 @@ bool CViewportList::WriteDxfTable(CDxfFile& dxf) const
     const CDrawingSettingRecord* currentSetting = m_control ? m_control->GetCurrentDrawingSetting() : nullptr;
     for (const CViewportRecord* record : m_records) {
         if (record == m_current) {
-            // The current view goes out as the active view, with the current grid and snap; the
-            // record itself keeps its name and setting.
-            CViewportRecord active(*record);
-            for (int i = 0; i < 3; ++i) {
-                active.target[i] = record->target[i];
-                active.viewDirection[i] = record->viewDirection[i];
-            }
-            active.flags = record->flags;
-            active.name = CDxfFile::KeywordFromIndex(CDxfFile::kwActive);
-            if (!active.WriteDxf(dxf, currentSetting))
+            // The current view goes out as the active view, with the current grid and snap.
+            if (!record->WriteDxf(dxf, currentSetting, CDxfFile::KeywordFromIndex(CDxfFile::kwActive)))
                 return false;
             continue;
         }
@@ -290,6 +282,14 @@ void CViewportList::ApplyActiveEntry(CViewportRecord* entry)
         }
     }
     if (m_current) {
+        // The entry brings a view of the world; the window it is shown in (client size and
+        // offset, screen) stays the current view's, so the view is computed for that window.
+        entry->clientSize = m_current->clientSize;
+        entry->clientOffset = m_current->clientOffset;
+        entry->horzSize10 = m_current->horzSize10;
+        entry->vertSize10 = m_current->vertSize10;
+        entry->horzRes = m_current->horzRes;
+        entry->vertRes = m_current->vertRes;
         const std::string keep = m_current->name;
         m_current->Assign(*entry);
         m_current->name = keep;

@@ -257,6 +257,10 @@ TEST(ViewportDxf, TableRoundTrip)
     EXPECT_FLOAT_EQ(current.center.x, 30.0f);
     EXPECT_FLOAT_EQ(current.center.y, 40.0f);
     EXPECT_NEAR(current.height, 200.0f, 0.01f);
+    EXPECT_GT(current.clientSize.cy, 0) << "still shown in the window it was";
+    const POINT middle = current.WorldToDevice(current.center);
+    EXPECT_NEAR(middle.x, 200, 1) << "the centre in the middle of the window";
+    EXPECT_NEAR(middle.y, 150, 1);
     EXPECT_EQ(control.GetCurrentDrawingSetting()->GridXSpace, 25.0f) << "setting 1 took the active view's grid";
     CViewportRecord* plan = list.FindByName("PLAN");
     ASSERT_NE(plan, nullptr);
