@@ -119,7 +119,7 @@ int CHatchPattern::Draw(HDC dc, const CRealRect& anchorRect, const CRealRect& li
     const CViewMapping& v = view ? *view : control->GetCurrentViewport();
     const RECT r = v.WorldToLogicalRect(Normalized(anchorRect));
     {
-        ycom::SelectGuard pen(dc, GetStockObject(NULL_PEN));
+        ycom::SelectGuard pen(dc, control->GetPenCache().GetPen(-1, 0, 0, 1.0, false));
         const POINT corners[4] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
         if (BeginPath(dc)) {
             Polygon(dc, corners, 4);
