@@ -139,8 +139,13 @@ public:
     int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
     void EndInteractiveOperation(bool commit) override;
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
-    // "Shape not found." when there is none.
+    // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
     HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
+    // Drops what the control holds of a shape that leaves the shape map: the edit state's shapes,
+    // the edited reference, the active group, the block being written to DXF. The shapes (those
+    // waiting to replace others after a DXF read too) and the drawing settings on a layer that
+    // leaves go to the base layer (none when that is the one leaving).
+    void ForgetShape(CShape* shape);
     // The control's window (null before it has one); timers and hit-test contexts use it.
     HWND GetControlWindow() const override { return nullptr; }
     // Whether events go to the host (its FireEvents switch). The core alone has no host.
@@ -149,11 +154,18 @@ public:
     // without a host).
     bool FireBringShapeToFront(int shapeId) override;
     bool FireSendShapeToBack(int shapeId) override;
+    // OnAddPoint and OnDeletePoint: the proceed flag as the host left it (true without a host).
+    bool FireAddPoint(int pointId) override;
+    bool FireDeletePoint(int pointId) override;
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
     // A left button press clears a blinking highlight.
     void HandleLButtonDown();
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    float GetVerticalAxisFactor() const override { return m_verticalAxisFactor; }
+    void SetVerticalAxisFactor(float factor) { m_verticalAxisFactor = factor; }
     // The site changed since it was last saved.
     void SetModified(bool on = true) override { m_modified = on; }
     bool IsModified() const { return m_modified; }
@@ -199,6 +211,7 @@ private:
     bool m_tearingDown = false;
     bool m_drawingChanged = false;
     bool m_modified = false;
+    float m_verticalAxisFactor = 1.0f;
     // Per shape type: {own-shape word, enabled word}.
     std::map<int, std::pair<int, int>> m_defaultShapeTable;
     std::map<std::string, int> m_layerNames;

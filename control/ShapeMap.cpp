@@ -2,6 +2,7 @@
 #include "control/ControlCore.h"
 #include "model/Group.h"
 #include "model/Layer.h"
+#include "model/Line.h"
 #include "model/Polyline.h"
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
@@ -30,6 +31,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
     switch (type) {
     case stDummy:
         shape = new CShape(id, m_control);
+        break;
+    case stLine:
+        shape = new CLine(m_control, id);
         break;
     case stRectangle: {
         auto* polyline = new CPolyline(m_control, id, stRectangle);
@@ -111,6 +115,11 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
         return nullptr;
     CShape* shape = nullptr;
     switch (type) {
+    case stLine:
+        if (prototype->GetShapeType() != stLine)
+            return nullptr;
+        shape = new CLine(id, *static_cast<CLine*>(prototype));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -154,6 +163,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
         return nullptr;
     CShape* shape = nullptr;
     switch (source->GetShapeType()) {
+    case stLine:
+        shape = new CLine(id, *static_cast<CLine*>(source));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -207,11 +219,16 @@ int CShapeMap::RemoveShape(CShape* shape)
         return 0;
     if (IsProtected(shape))
         return 1;
-    if (shape->GetDatabaseId() != 0)
-        m_dbIds.erase(shape->GetDatabaseId());
     auto it = m_shapes.find(shape->GetId());
     if (it == m_shapes.end() || it->second != shape)
         return 0;
+    // Only an entry that names this shape leaves the database-ID table: the entry of its database
+    // ID may name another shape by now (SetDbId gives an ID to the shape named last).
+    if (shape->GetDatabaseId() != 0) {
+        auto db = m_dbIds.find(shape->GetDatabaseId());
+        if (db != m_dbIds.end() && db->second == shape->GetId())
+            m_dbIds.erase(db);
+    }
     if (m_control) {
         if (m_control->GetRootGroup() == shape)
             m_control->SetRootId(BASE_ID);
@@ -232,13 +249,8 @@ int CShapeMap::RemoveShape(CShape* shape)
     for (CGroup* overlay : m_overlayGroups)
         if (overlay != shape)
             overlay->RemoveChild(shape);
-    if (m_control) {
-        CEditState& edit = m_control->GetEditState();
-        if (edit.editedShape == shape)
-            edit.editedShape = nullptr;
-        if (edit.tracker == shape)
-            edit.tracker = nullptr;
-    }
+    if (m_control)
+        m_control->ForgetShape(shape);
     m_shapes.erase(it);
     return 0;
 }

@@ -499,7 +499,7 @@ int CShape::RemovePointById(int pointId, bool recordUndo, int)
     return 1;
 }
 
-bool CShape::IsEditActive()
+bool CShape::IsEditActive(bool)
 {
     if (!m_control)
         return false;
@@ -679,6 +679,8 @@ double CShape::PenWidthToDevice(double width) const
 }
 
 bool CShape::IsAttributeOrLabel() { return false; }
+
+int CShape::GetTextType() { return 0; }
 
 int CShape::CountStats(CShapeStats& stats)
 {
