@@ -1,5 +1,6 @@
 // Draws every built-in hatch pattern over a square into a PNG file, for a person to look at: the
-// squares are shapes filled by the drawing frame's hatch pass, as the control paints them.
+// squares are closed polylines filled by the drawing frame's hatch pass, as the control paints
+// them.
 // Usage: hatch_sample <output.png>. Exit code 0 when the file was written.
 #include <windows.h>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include "model/DrawContext.h"
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
+#include "model/Polyline.h"
 #include "YVEX_h.h"
 #include "tests/model/PathShape.h"
 #include "tests/model/SamplePicture.h"
@@ -59,16 +61,15 @@ int main(int argc, char** argv)
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, 1, 1, nullptr);
     SetViewportExtEx(dc, 1, -1, nullptr);
-    int id = 100;
     index = 0;
     for (const auto& entry : control.GetHatchPatternMap().Patterns()) {
         const float left = 20.0f + (index % kColumns) * 135.0f;
         const float top = kHeight - 20.0f - (index / kColumns) * 170.0f;
-        auto* square = new drawtest::PathShape(id++, &control, stRectangle, true);
+        auto* square = static_cast<CPolyline*>(control.GetShapeMap().CreateShape(stPolyline, true, true));
         for (const CRealPoint& p : {CRealPoint(left, top), CRealPoint(left + kSide, top),
                                     CRealPoint(left + kSide, top - kSide), CRealPoint(left, top - kSide)})
             square->AddPointById(control.CreatePoint(p.x, p.y), CShape::kAppend, true);
-        control.GetShapeMap().Insert(square);
+        square->SetFlags(square->GetFlags() | pfClosed);
         square->SetPenColor(0x000000);
         square->SetHatchColor(0x803000);
         square->SetHatchPatternId(entry.first);
