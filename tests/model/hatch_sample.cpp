@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <string>
 #include "control/ControlCore.h"
-#include "control/OffscreenBuffer.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportRecord.h"
 #include "model/DrawContext.h"
@@ -27,20 +26,15 @@ const float kScale = 80.0f;
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hatch_sample <output.png>\n");
-        return 2;
-    }
     wchar_t output[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, output, MAX_PATH);
+    if (!OutputArgument(argc, argv, "hatch_sample", output))
+        return 2;
 
     CControlCore control;
     // World units are pixels, y up from the bottom edge of the picture.
     drawtest::SetPixelView(control, kHeight);
-    HDC screen = GetDC(nullptr);
-    COffscreenBuffer buffer;
-    buffer.Create(screen, RECT{0, 0, kWidth, kHeight});
-    HDC dc = buffer.GetBaseDC();
+    SamplePicture picture(kWidth, kHeight);
+    HDC dc = picture.Dc();
     CDrawContext context;
     context.dc = dc;
 
@@ -79,8 +73,7 @@ int main(int argc, char** argv)
     }
     SetMapMode(dc, MM_LOMETRIC);
 
-    const bool saved = SaveBufferAsPng(buffer, screen, kWidth, kHeight, output);
-    ReleaseDC(nullptr, screen);
+    const bool saved = picture.Save(output);
     std::fprintf(stderr, saved ? "hatches written\n" : "hatches not written\n");
     return saved ? 0 : 1;
 }
