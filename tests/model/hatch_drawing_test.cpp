@@ -203,8 +203,9 @@ TEST(HatchRendering, StepAlongTheLineDrawsOnce)
 }
 
 // The dashes have their length in the drawing: 0.125 at scale 80 is 10 units of dash and 10 of
-// gap. Drawn through a view whose logical units are pixels, so that the lengths a geometric pen
-// takes in logical units show as pixels whatever the system does with them.
+// gap, and each line keeps its phase at its own point, also where that point lies off the area.
+// Drawn through a view whose logical units are pixels, so that the lengths a geometric pen takes
+// in logical units show as pixels whatever the system does with them.
 TEST(HatchRendering, DashesKeepTheirLength)
 {
     Fixture f;
@@ -215,9 +216,11 @@ TEST(HatchRendering, DashesKeepTheirLength)
     SetViewportOrgEx(dc, 0, kH, nullptr);
     CViewMapping view;
     view.horzSize10 = view.horzRes = view.vertSize10 = view.vertRes = 100;
+    // Lines 20 apart whose points step 40 along them: the outer lines' points lie beside the area.
+    CHatchPattern staggered = ParsedPattern("*STAGGER, staggered dashes\r\n0, 0,0, .5,.25, .125,-.125\r\n");
+    staggered.SetId(50);
     const CRealRect rect(20, 180, 220, 40);
-    f.Patterns().Find(hpDash)->DrawPattern(dc, rect, CRealRect(0, kH, kW, 0), 80, kRed, &f.control, FALSE, FALSE,
-                                           &view);
+    staggered.DrawPattern(dc, rect, CRealRect(0, kH, kW, 0), 80, kRed, &f.control, FALSE, FALSE, &view);
     // The runs of each row between its first and last red pixel; the outer ones may be cut by
     // the area's edge.
     std::vector<int> dashes, gaps;
@@ -237,6 +240,34 @@ TEST(HatchRendering, DashesKeepTheirLength)
     std::sort(gaps.begin(), gaps.end());
     EXPECT_NEAR(dashes[dashes.size() / 2], 10, 2);
     EXPECT_NEAR(gaps[gaps.size() / 2], 10, 2);
+
+    // Each line's dashes keep their phase at the line's own point, the centre (120, 110) plus k
+    // steps of (40, 20): along the line k, world x is in a dash where (x - 120 - 40k) mod 20 is
+    // below 10, from the area's left edge to its right one (pixels at a dash's ends left out).
+    int lines = 0;
+    for (int k = -3; k <= 3; ++k) {
+        // The line lands on the pixel row above or below its world y.
+        auto redIn = [&](int row) {
+            int n = 0;
+            for (int x = 0; x < kW; ++x)
+                n += f.canvas.Pixel(x, row) == kRed;
+            return n;
+        };
+        const int below = kH - (110 + 20 * k);
+        const int row = redIn(below) >= redIn(below - 1) ? below : below - 1;
+        int mismatches = 0, inked = 0;
+        for (int x = 21; x < 219; ++x) {
+            const int phase = (((x - 120 - 40 * k) % 20) + 20) % 20;
+            if (phase == 0 || phase == 9 || phase == 10 || phase == 19)
+                continue;
+            const bool red = f.canvas.Pixel(x, row) == kRed;
+            inked += red;
+            mismatches += red != (phase < 10);
+        }
+        EXPECT_EQ(mismatches, 0) << "line " << k;
+        lines += inked > 0;
+    }
+    EXPECT_EQ(lines, 7);
 }
 
 // Drawn as a shape's fill, the lines stay inside the outline: a square and a turned ellipse, both
