@@ -27,6 +27,8 @@ const double kDensityLimit = 5.0;
 const double kFineDensityLimit = 1.0;
 // Lines closer than this across their direction (device pixels) cover the area anyway.
 const double kClosestLines = 1.0;
+// The most lines of one family one area is drawn with.
+const double kMostLines = 1e6;
 // The most image tiles one area is drawn with.
 const double kMostTiles = 500.0;
 // Offsets below this (drawing units) count as none.
@@ -217,6 +219,12 @@ int CHatchPattern::DrawLines(HDC dc, const CRealRect& anchor, const CRealRect& a
                     lo = std::min(lo, d);
                     hi = std::max(hi, d);
                 }
+            // More lines than any device has pixels across them cover the area anyway.
+            if (!std::isfinite(lo) || !std::isfinite(hi) || hi - lo > kMostLines) {
+                if (previous)
+                    SelectObject(dc, previous);
+                return FillArea(dc, control, colour, area, &v);
+            }
             kFirst = static_cast<long long>(std::ceil(lo));
             kLast = static_cast<long long>(std::floor(hi));
         }
