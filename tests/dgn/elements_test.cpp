@@ -218,7 +218,7 @@ TEST_F(ElementTest, V7HeadersGiveSymbologyRangeAndLinkages)
     EXPECT_EQ(e->GetGraphicGroup(), 11u);
     EXPECT_EQ(e->GetRange()[0], 10);
     EXPECT_EQ(e->GetRange()[3], 15);
-    EXPECT_EQ(e->GetPayload()->Size(), record.size());
+    EXPECT_EQ(e->GetPayload().Size(), record.size());
     ASSERT_TRUE(e->ReadV7Linkages(record.data(), static_cast<std::uint32_t>(record.size())));
     EXPECT_EQ(IdOf(e), 321u);
     Lines::Reset();
@@ -563,15 +563,15 @@ TEST_F(ElementTest, EveryClassWritesTheRecordItsSizesStateAfterTouch)
         std::uint32_t sizeWords; // 0: not fixed; the label linkage takes 12 words
     };
     auto payloadOf = [](IElement* e, std::size_t n) {
-        CByteArray* payload = nullptr;
+        CElementPayload* payload = nullptr;
         if (auto* u = dynamic_cast<CUnknownElement*>(e))
-            payload = u->GetPayload();
+            payload = &u->GetPayload();
         else if (auto* a = dynamic_cast<CType57ApplicationElement*>(e))
-            payload = a->GetPayload();
+            payload = &a->GetPayload();
         else if (auto* b = dynamic_cast<CType56ApplicationElement*>(e))
-            payload = b->GetPayload();
+            payload = &b->GetPayload();
         else if (auto* d = dynamic_cast<CApplicationDataElement*>(e))
-            payload = d->GetPayload();
+            payload = &d->GetPayload();
         const Bytes bytes = Counting(n, 1);
         payload->Append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         e->GetAttributes()->SetStringLinkage(1, "label", 0);

@@ -78,11 +78,9 @@ void CDesignFile::GetGlobalOrigin(int model, double out[3]) const
 
 void CDesignFile::ToMasterUnits2d(int model, Point2d& p) const
 {
-    double origin[3];
-    GetGlobalOrigin(model, origin);
-    const double units = GetUnitsPerMaster(model);
-    p.x = (p.x - origin[0]) / units;
-    p.y = (p.y - origin[1]) / units;
+    Point3d q = {p.x, p.y, 0.0};
+    ToMasterUnits3d(model, q);
+    p = {q.x, q.y};
 }
 
 void CDesignFile::ToMasterUnits3d(int model, Point3d& p) const

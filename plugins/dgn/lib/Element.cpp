@@ -222,9 +222,37 @@ std::uint32_t IElement::PlanLinkedRecord(std::uint64_t fixedBytes)
     return static_cast<std::uint32_t>(record);
 }
 
+std::uint32_t IElement::WriteBodyRecord(std::uint8_t** cursor, const std::uint8_t* body, std::uint32_t n)
+{
+    std::uint8_t* record = *cursor;
+    const std::uint32_t size = PlanLinkedRecord(kV8HeaderBytes + static_cast<std::uint64_t>(n));
+    if (!size)
+        return 0;
+    IElement::WriteV8(cursor);
+    PutBytes(cursor, body, n);
+    WriteLinkages(cursor, record);
+    return size;
+}
+
+const std::uint8_t* IElement::AttributesIn(const std::uint8_t* record) const
+{
+    return record + 4 + 2 * static_cast<std::uint64_t>(m_attrOffsetWords);
+}
+
+bool IElement::EndBodyRead(const std::uint8_t** cursor, const std::uint8_t* record, bool ok)
+{
+    if (!ok) {
+        *cursor = record;
+        return false;
+    }
+    FitSizeToLinkages();
+    *cursor = AttributesIn(record);
+    return true;
+}
+
 void IElement::WriteLinkages(std::uint8_t** cursor, const std::uint8_t* record)
 {
-    const std::uint8_t* attributesAt = record + 4 + 2 * static_cast<std::uint64_t>(m_attrOffsetWords);
+    const std::uint8_t* attributesAt = AttributesIn(record);
     PutZeros(cursor, static_cast<std::uint32_t>(attributesAt - *cursor));
     if (m_attributes)
         m_attributes->Write(cursor, record);

@@ -153,6 +153,16 @@ protected:
     // sizes state, with sizeWords lowered when the linkages take less room; 0 when the fixed
     // part passes attrOffsetWords or the linkages need more room than the record has.
     std::uint32_t PlanLinkedRecord(std::uint64_t fixedBytes);
+    // Where the record at record keeps its attribute bytes (after the header was read).
+    const std::uint8_t* AttributesIn(const std::uint8_t* record) const;
+    // Ends the reading of a body that runs up to the attribute bytes: when ok, sizeWords follows
+    // the linkages and the cursor stands at the attribute bytes; otherwise the cursor goes back
+    // to the record. Returns ok.
+    bool EndBodyRead(const std::uint8_t** cursor, const std::uint8_t* record, bool ok);
+    // Writes the record of an element whose body (after the 36-byte header) is n bytes at body:
+    // the header, the body, the linkages; the record's length, 0 (nothing written) when the
+    // sizes do not state that record (PlanLinkedRecord).
+    std::uint32_t WriteBodyRecord(std::uint8_t** cursor, const std::uint8_t* body, std::uint32_t n);
     // Zero bytes from the cursor up to the attribute offset of the record at record, then the
     // linkages.
     void WriteLinkages(std::uint8_t** cursor, const std::uint8_t* record);

@@ -66,6 +66,19 @@ CElementLinkages* CElementLinkages::Clone(IElement* element) const
 
 CLinkage* CElementLinkages::First() const { return static_cast<CLinkage*>(CLinkageList::Next()); }
 
+template <class Kind, class Match>
+Kind* CElementLinkages::FindKind(std::uint16_t userId, Match match) const
+{
+    CLinkage* at = nullptr;
+    while (CLinkage* l = NextWithId(&at, userId)) {
+        // A record of the kind's user ID that did not fit the kind is a generic linkage.
+        Kind* kind = dynamic_cast<Kind*>(l);
+        if (kind && match(kind))
+            return kind;
+    }
+    return nullptr;
+}
+
 bool CElementLinkages::Parse(const std::uint8_t* data, std::uint32_t length)
 {
     if (!data)
@@ -197,13 +210,7 @@ CStringLinkage* CElementLinkages::AddStringFromRaw(std::uint8_t flags, const std
 
 CStringLinkage* CElementLinkages::FindString(std::uint32_t id) const
 {
-    CLinkage* at = nullptr;
-    while (CLinkage* l = NextWithId(&at, kStringId)) {
-        CStringLinkage* s = dynamic_cast<CStringLinkage*>(l);
-        if (s && s->GetId() == id)
-            return s;
-    }
-    return nullptr;
+    return FindKind<CStringLinkage>(kStringId, [id](const CStringLinkage* s) { return s->GetId() == id; });
 }
 
 bool CElementLinkages::GetStringLinkage(std::uint32_t id, CDgnString& out) const
@@ -264,13 +271,7 @@ CLFilterLinkage* CElementLinkages::AddLFilterFromRaw(std::uint8_t flags, const s
 
 CLFilterLinkage* CElementLinkages::FindLFilter(std::uint32_t id) const
 {
-    CLinkage* at = nullptr;
-    while (CLinkage* l = NextWithId(&at, kLFilterId)) {
-        CLFilterLinkage* f = dynamic_cast<CLFilterLinkage*>(l);
-        if (f && f->GetId() == id)
-            return f;
-    }
-    return nullptr;
+    return FindKind<CLFilterLinkage>(kLFilterId, [id](const CLFilterLinkage* f) { return f->GetId() == id; });
 }
 
 bool CElementLinkages::GetLFilterName(std::uint32_t id, CDgnString& out) const
@@ -320,12 +321,7 @@ CV7EntityIdLinkage* CElementLinkages::AddV7EntityIdFromRaw(std::uint8_t flags, c
 
 CV7EntityIdLinkage* CElementLinkages::FindV7EntityId() const
 {
-    CLinkage* at = nullptr;
-    while (CLinkage* l = NextWithId(&at, kV7EntityIdId)) {
-        if (CV7EntityIdLinkage* v = dynamic_cast<CV7EntityIdLinkage*>(l))
-            return v;
-    }
-    return nullptr;
+    return FindKind<CV7EntityIdLinkage>(kV7EntityIdId, [](const CV7EntityIdLinkage*) { return true; });
 }
 
 std::uint32_t CElementLinkages::GetV7EntityId() const
@@ -387,23 +383,14 @@ CDependencyLinkage* CElementLinkages::AddDependencyFromRaw(std::uint8_t flags, c
 
 CDependencyLinkage* CElementLinkages::FindDependency(std::uint16_t appId, std::uint16_t appValue) const
 {
-    CLinkage* at = nullptr;
-    while (CLinkage* l = NextWithId(&at, kDependencyId)) {
-        CDependencyLinkage* d = dynamic_cast<CDependencyLinkage*>(l);
-        if (d && d->GetFields()->appId == appId && d->GetFields()->appValue == appValue)
-            return d;
-    }
-    return nullptr;
+    return FindKind<CDependencyLinkage>(kDependencyId, [appId, appValue](const CDependencyLinkage* d) {
+        return d->GetFields()->appId == appId && d->GetFields()->appValue == appValue;
+    });
 }
 
 CDependencyLinkage* CElementLinkages::GetDependencyLinkage() const
 {
-    CLinkage* at = nullptr;
-    while (CLinkage* l = NextWithId(&at, kDependencyId)) {
-        if (CDependencyLinkage* d = dynamic_cast<CDependencyLinkage*>(l))
-            return d;
-    }
-    return nullptr;
+    return FindKind<CDependencyLinkage>(kDependencyId, [](const CDependencyLinkage*) { return true; });
 }
 
 bool CElementLinkages::RemoveDependency(std::uint16_t appId, std::uint16_t appValue)

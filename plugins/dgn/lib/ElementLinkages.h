@@ -141,6 +141,9 @@ public:
 private:
     explicit CElementLinkages(IElement* element) : CLinkageList(true), m_element(element) {}
     CLinkage* First() const;
+    // The first linkage of a kind under its user ID for which match is true, or null.
+    template <class Kind, class Match>
+    Kind* FindKind(std::uint16_t userId, Match match) const;
     // Replaces string id by n content bytes.
     CStringLinkage* ReplaceString(std::uint32_t id, const char* bytes, std::uint32_t n);
 

@@ -316,47 +316,39 @@ IGraphicElement* IGraphicElement::EnclosingCell() const
     return nullptr;
 }
 
-std::int32_t IGraphicElement::GetEffectiveColor()
+std::int32_t IGraphicElement::Effective(SymbologyKind kind)
 {
-    if (m_color == kColorByCell) {
+    struct Rule {
+        std::int32_t IGraphicElement::*stored;
+        std::int32_t byCell;
+        std::int32_t byLevel;
+        std::int32_t LevelData::*level;
+        std::int32_t Symbology::*last;
+        std::int32_t (IGraphicElement::*cellValue)();
+    };
+    static const Rule rules[3] = {
+        {&IGraphicElement::m_color, kColorByCell, kColorByLevel, &LevelData::levelColor, &Symbology::color, &IGraphicElement::GetEffectiveColor},
+        {&IGraphicElement::m_lineStyle, kStyleByCell, kStyleByLevel, &LevelData::levelStyle, &Symbology::lineStyle,
+         &IGraphicElement::GetEffectiveLineStyle},
+        {&IGraphicElement::m_weight, kWeightByCell, kWeightByLevel, &LevelData::levelWeight, &Symbology::weight, &IGraphicElement::GetEffectiveWeight},
+    };
+    const Rule& rule = rules[kind];
+    const std::int32_t stored = this->*rule.stored;
+    if (stored == rule.byCell) {
         IGraphicElement* cell = EnclosingCell();
         if (!cell)
             return 0;
-        const std::int32_t v = cell->GetEffectiveColor();
-        g_lastByCell.color = v;
+        const std::int32_t v = (cell->*rule.cellValue)();
+        g_lastByCell.*rule.last = v;
         return v;
     }
     const LevelData* level = GetLevelSymbology();
-    return level && m_color == kColorByLevel ? level->levelColor : m_color;
+    return level && stored == rule.byLevel ? level->*rule.level : stored;
 }
 
-std::int32_t IGraphicElement::GetEffectiveLineStyle()
-{
-    if (m_lineStyle == kStyleByCell) {
-        IGraphicElement* cell = EnclosingCell();
-        if (!cell)
-            return 0;
-        const std::int32_t v = cell->GetEffectiveLineStyle();
-        g_lastByCell.lineStyle = v;
-        return v;
-    }
-    const LevelData* level = GetLevelSymbology();
-    return level && m_lineStyle == kStyleByLevel ? level->levelStyle : m_lineStyle;
-}
-
-std::int32_t IGraphicElement::GetEffectiveWeight()
-{
-    if (m_weight == kWeightByCell) {
-        IGraphicElement* cell = EnclosingCell();
-        if (!cell)
-            return 0;
-        const std::int32_t v = cell->GetEffectiveWeight();
-        g_lastByCell.weight = v;
-        return v;
-    }
-    const LevelData* level = GetLevelSymbology();
-    return level && m_weight == kWeightByLevel ? level->levelWeight : m_weight;
-}
+std::int32_t IGraphicElement::GetEffectiveColor() { return Effective(kEffectiveColor); }
+std::int32_t IGraphicElement::GetEffectiveLineStyle() { return Effective(kEffectiveLineStyle); }
+std::int32_t IGraphicElement::GetEffectiveWeight() { return Effective(kEffectiveWeight); }
 
 std::int32_t IGraphicElement::GetColorResolvingCell()
 {

@@ -159,8 +159,11 @@ protected:
     CFillInfo* m_fillInfo = nullptr;
 
 private:
+    enum SymbologyKind { kEffectiveColor, kEffectiveLineStyle, kEffectiveWeight };
     // The enclosing cell header (type 2), or null.
     IGraphicElement* EnclosingCell() const;
+    // The effective value of one kind of symbology (GetEffectiveColor and its twins).
+    std::int32_t Effective(SymbologyKind kind);
 };
 
 } // namespace dgn

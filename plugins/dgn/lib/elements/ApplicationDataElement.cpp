@@ -1,8 +1,5 @@
 #include "ApplicationDataElement.h"
 
-#include "ByteArray.h"
-#include "ElementPayload.h"
-#include "LittleEndian.h"
 
 #include <new>
 
@@ -14,13 +11,13 @@ constexpr std::uint16_t kType66 = 66;
 
 } // namespace
 
-CApplicationDataElement::CApplicationDataElement(CDesignFile* file) : IElement(file), m_payload(CByteArray::NewWithCapacity(kPayloadStep))
+CApplicationDataElement::CApplicationDataElement(CDesignFile* file) : IElement(file)
 {
     m_type = kType66;
     m_list = kControlList;
 }
 
-CApplicationDataElement::~CApplicationDataElement() { delete m_payload; }
+CApplicationDataElement::~CApplicationDataElement() = default;
 
 int CApplicationDataElement::GetType() const { return kType66; }
 
@@ -44,16 +41,10 @@ const char* CApplicationDataElement::LevelName(std::int32_t level)
 IElement* CApplicationDataElement::Clone(CDesignFile* target, bool removeSource)
 {
     CApplicationDataElement* copy = new (std::nothrow) CApplicationDataElement(target);
-    if (!copy)
-        return nullptr;
-    CByteArray* payload = ClonePayload(m_payload);
-    if (!copy->m_payload || !payload) {
-        delete payload;
+    if (!copy || !copy->m_payload.CopyFrom(m_payload)) {
         delete copy;
         return nullptr;
     }
-    delete copy->m_payload;
-    copy->m_payload = payload;
     CopyTo(target, copy, removeSource);
     return copy;
 }
@@ -61,17 +52,10 @@ IElement* CApplicationDataElement::Clone(CDesignFile* target, bool removeSource)
 bool CApplicationDataElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    if (!m_payload || !IElement::ReadV8(cursor, length))
+    if (!m_payload.Ok() || !IElement::ReadV8(cursor, length))
         return false;
     // 2 x attrOffsetWords - 32 bytes: the body up to the linkages.
-    const std::uint8_t* attributes = record + 4 + 2 * static_cast<std::uint64_t>(m_attrOffsetWords);
-    if (!AssignPayload(m_payload, record + kV8HeaderBytes, attributes)) {
-        *cursor = record;
-        return false;
-    }
-    FitSizeToLinkages();
-    *cursor = attributes;
-    return true;
+    return EndBodyRead(cursor, record, m_payload.Assign(record + kV8HeaderBytes, AttributesIn(record)));
 }
 
 bool CApplicationDataElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length) { return IElement::ReadV7(cursor, length); }
@@ -79,22 +63,13 @@ bool CApplicationDataElement::ReadV7(const std::uint8_t** cursor, std::uint32_t 
 void CApplicationDataElement::Touch()
 {
     IElement::Touch();
-    PadPayloadToWord(m_payload);
-    SetSizesForBody(kV8HeaderBytes + static_cast<std::uint64_t>(PayloadSize(m_payload)));
+    m_payload.PadToWord();
+    SetSizesForBody(kV8HeaderBytes + static_cast<std::uint64_t>(m_payload.Size()));
 }
 
 std::uint32_t CApplicationDataElement::WriteV8(std::uint8_t** cursor)
 {
-    if (!m_payload)
-        return 0;
-    std::uint8_t* record = *cursor;
-    const std::uint32_t size = PlanLinkedRecord(kV8HeaderBytes + static_cast<std::uint64_t>(m_payload->Size()));
-    if (!size)
-        return 0;
-    IElement::WriteV8(cursor);
-    PutBytes(cursor, m_payload->Data(), m_payload->Size());
-    WriteLinkages(cursor, record);
-    return size;
+    return WriteBodyRecord(cursor, m_payload.Data(), m_payload.Size());
 }
 
 void CApplicationDataElement::Describe(LineCallback callback)

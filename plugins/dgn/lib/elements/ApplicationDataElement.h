@@ -2,10 +2,9 @@
 // Type-66 application data on levels other than the model header's: a payload kept as raw
 // bytes, then the attribute linkages. The level tells what the data is for.
 #include "Element.h"
+#include "elements/ElementPayload.h"
 
 namespace dgn {
-
-class CByteArray;
 
 class CApplicationDataElement : public IElement {
 public:
@@ -25,13 +24,13 @@ public:
     // The level and what it stands for, the element lines, the end.
     void Describe(LineCallback callback) override;
 
-    CByteArray* GetPayload() const { return m_payload; }
+    CElementPayload& GetPayload() { return m_payload; }
 
     // What application data on a level is ("?" for a level without a name).
     static const char* LevelName(std::int32_t level);
 
 private:
-    CByteArray* m_payload;
+    CElementPayload m_payload;
 };
 
 } // namespace dgn

@@ -75,14 +75,10 @@ bool CApplicationElement::ReadV8(const std::uint8_t** cursor, std::uint32_t leng
     const std::uint8_t* record = *cursor;
     if (!IElement::ReadV8(cursor, length))
         return false;
-    if (m_attrOffsetWords < kModelHeaderAttrOffsetWords) {
-        *cursor = record;
-        return false;
-    }
-    std::memcpy(m_body, record + kV8HeaderBytes, sizeof m_body);
-    FitSizeToLinkages();
-    *cursor = record + kV8HeaderBytes + kModelHeaderBodyBytes;
-    return true;
+    const bool ok = m_attrOffsetWords >= kModelHeaderAttrOffsetWords;
+    if (ok)
+        std::memcpy(m_body, record + kV8HeaderBytes, sizeof m_body);
+    return EndBodyRead(cursor, record, ok);
 }
 
 bool CApplicationElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length) { return IElement::ReadV7(cursor, length); }
@@ -95,14 +91,7 @@ void CApplicationElement::Touch()
 
 std::uint32_t CApplicationElement::WriteV8(std::uint8_t** cursor)
 {
-    std::uint8_t* record = *cursor;
-    const std::uint32_t size = PlanLinkedRecord(kV8HeaderBytes + kModelHeaderBodyBytes);
-    if (!size)
-        return 0;
-    IElement::WriteV8(cursor);
-    PutBytes(cursor, m_body, sizeof m_body);
-    WriteLinkages(cursor, record);
-    return size;
+    return WriteBodyRecord(cursor, m_body, sizeof m_body);
 }
 
 std::uint16_t CApplicationElement::GetModelType() const { return LoadU16(m_body + kModelTypeAt); }

@@ -1,9 +1,6 @@
 #include "Type56ApplicationElement.h"
 
-#include "ByteArray.h"
 #include "DesignFile.h"
-#include "ElementPayload.h"
-#include "LittleEndian.h"
 
 #include <cstring>
 #include <new>
@@ -16,28 +13,19 @@ constexpr std::uint16_t kType56 = 56;
 
 } // namespace
 
-CType56ApplicationElement::CType56ApplicationElement(CDesignFile* file) : IElement(file), m_payload(CByteArray::NewWithCapacity(kPayloadStep))
-{
-    m_type = kType56;
-}
+CType56ApplicationElement::CType56ApplicationElement(CDesignFile* file) : IElement(file) { m_type = kType56; }
 
-CType56ApplicationElement::~CType56ApplicationElement() { delete m_payload; }
+CType56ApplicationElement::~CType56ApplicationElement() = default;
 
 int CType56ApplicationElement::GetType() const { return kType56; }
 
 IElement* CType56ApplicationElement::Clone(CDesignFile* target, bool removeSource)
 {
     CType56ApplicationElement* copy = new (std::nothrow) CType56ApplicationElement(target);
-    if (!copy)
-        return nullptr;
-    CByteArray* payload = ClonePayload(m_payload);
-    if (!copy->m_payload || !payload) {
-        delete payload;
+    if (!copy || !copy->m_payload.CopyFrom(m_payload)) {
         delete copy;
         return nullptr;
     }
-    delete copy->m_payload;
-    copy->m_payload = payload;
     std::memcpy(copy->m_block, m_block, sizeof m_block);
     CopyTo(target, copy, removeSource);
     return copy;
@@ -46,20 +34,15 @@ IElement* CType56ApplicationElement::Clone(CDesignFile* target, bool removeSourc
 bool CType56ApplicationElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    if (!m_payload || !IElement::ReadV8(cursor, length))
+    if (!m_payload.Ok() || !IElement::ReadV8(cursor, length))
         return false;
-    const std::uint8_t* attributes = record + 4 + 2 * static_cast<std::uint64_t>(m_attrOffsetWords);
-    if (!AssignPayload(m_payload, record + kV8HeaderBytes, attributes)) {
-        *cursor = record;
+    if (!EndBodyRead(cursor, record, m_payload.Assign(record + kV8HeaderBytes, AttributesIn(record))))
         return false;
-    }
     // A longer payload stays whole in the payload; the block holds its beginning.
-    const std::uint32_t n = m_payload->Size() < kType56BlockBytes ? m_payload->Size() : kType56BlockBytes;
+    const std::uint32_t n = m_payload.Size() < kType56BlockBytes ? m_payload.Size() : kType56BlockBytes;
     std::memset(m_block, 0, sizeof m_block);
     if (n)
-        std::memcpy(m_block, m_payload->Data(), n);
-    FitSizeToLinkages();
-    *cursor = attributes;
+        std::memcpy(m_block, m_payload.Data(), n);
     return true;
 }
 
@@ -68,22 +51,15 @@ bool CType56ApplicationElement::ReadV7(const std::uint8_t** cursor, std::uint32_
 void CType56ApplicationElement::Touch()
 {
     IElement::Touch();
-    PadPayloadToWord(m_payload);
-    SetSizesForBody(kV8HeaderBytes + static_cast<std::uint64_t>(PayloadSize(m_payload)));
+    m_payload.PadToWord();
+    SetSizesForBody(kV8HeaderBytes + static_cast<std::uint64_t>(m_payload.Size()));
 }
 
 std::uint32_t CType56ApplicationElement::WriteV8(std::uint8_t** cursor)
 {
-    if (!m_designFile || !m_designFile->IsV8() || !m_payload)
+    if (!m_designFile || !m_designFile->IsV8())
         return 0;
-    std::uint8_t* record = *cursor;
-    const std::uint32_t size = PlanLinkedRecord(kV8HeaderBytes + static_cast<std::uint64_t>(m_payload->Size()));
-    if (!size)
-        return 0;
-    IElement::WriteV8(cursor);
-    PutBytes(cursor, m_payload->Data(), m_payload->Size());
-    WriteLinkages(cursor, record);
-    return size;
+    return WriteBodyRecord(cursor, m_payload.Data(), m_payload.Size());
 }
 
 void CType56ApplicationElement::Describe(LineCallback callback)

@@ -2,10 +2,9 @@
 // Type-56 application data: a payload kept as raw bytes (its first 1536 bytes also in a fixed
 // block), then the attribute linkages.
 #include "Element.h"
+#include "elements/ElementPayload.h"
 
 namespace dgn {
-
-class CByteArray;
 
 constexpr std::uint32_t kType56BlockBytes = 1536;
 
@@ -25,11 +24,11 @@ public:
     std::uint32_t WriteV8(std::uint8_t** cursor) override;
     void Describe(LineCallback callback) override;
 
-    CByteArray* GetPayload() const { return m_payload; }
+    CElementPayload& GetPayload() { return m_payload; }
     const std::uint8_t* GetBlock() const { return m_block; }
 
 private:
-    CByteArray* m_payload;
+    CElementPayload m_payload;
     std::uint8_t m_block[kType56BlockBytes] = {};
 };
 

@@ -1,8 +1,6 @@
 #include "Type57ApplicationElement.h"
 
-#include "ByteArray.h"
 #include "DesignFile.h"
-#include "ElementPayload.h"
 #include "LittleEndian.h"
 
 #include <cstring>
@@ -23,13 +21,13 @@ std::uint32_t V7Words(std::uint16_t subtype) { return subtype == 1 ? 59 : subtyp
 
 } // namespace
 
-CType57ApplicationElement::CType57ApplicationElement(CDesignFile* file) : IElement(file), m_payload(CByteArray::NewWithCapacity(kPayloadStep))
+CType57ApplicationElement::CType57ApplicationElement(CDesignFile* file) : IElement(file)
 {
     m_type = kType57;
     m_level = 5;
 }
 
-CType57ApplicationElement::~CType57ApplicationElement() { delete m_payload; }
+CType57ApplicationElement::~CType57ApplicationElement() = default;
 
 int CType57ApplicationElement::GetType() const { return kType57; }
 std::uint16_t CType57ApplicationElement::GetSubtype() const { return m_subtype; }
@@ -40,16 +38,10 @@ std::uint32_t CType57ApplicationElement::FixedBytes() const { return kV8HeaderBy
 IElement* CType57ApplicationElement::Clone(CDesignFile* target, bool removeSource)
 {
     CType57ApplicationElement* copy = new (std::nothrow) CType57ApplicationElement(target);
-    if (!copy)
-        return nullptr;
-    CByteArray* payload = ClonePayload(m_payload);
-    if (!copy->m_payload || !payload) {
-        delete payload;
+    if (!copy || !copy->m_payload.CopyFrom(m_payload)) {
         delete copy;
         return nullptr;
     }
-    delete copy->m_payload;
-    copy->m_payload = payload;
     copy->m_subtype = m_subtype;
     std::memcpy(copy->m_block12, m_block12, sizeof m_block12);
     copy->m_block6Word = m_block6Word;
@@ -61,42 +53,36 @@ IElement* CType57ApplicationElement::Clone(CDesignFile* target, bool removeSourc
 bool CType57ApplicationElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    if (!m_payload || !IElement::ReadV8(cursor, length))
+    if (!m_payload.Ok() || !IElement::ReadV8(cursor, length))
         return false;
-    const std::uint8_t* attributes = record + 4 + 2 * static_cast<std::uint64_t>(m_attrOffsetWords);
+    const std::uint8_t* attributes = AttributesIn(record);
     const std::uint8_t* body = record + kV8HeaderBytes;
-    if (attributes - body < 14) {
-        *cursor = record;
-        return false;
-    }
-    std::memcpy(m_block12, body, sizeof m_block12);
-    m_subtype = LoadU16(body + 12);
-    if (m_subtype == kSubtypeWithBlock) {
-        if (attributes - body < 20) {
-            *cursor = record;
-            return false;
+    // The block and the subtype, and for subtype 2 the second block, must lie before the
+    // attribute bytes.
+    bool ok = attributes - body >= 14;
+    if (ok) {
+        std::memcpy(m_block12, body, sizeof m_block12);
+        m_subtype = LoadU16(body + 12);
+        if (m_subtype == kSubtypeWithBlock) {
+            ok = attributes - body >= 20;
+            if (ok) {
+                m_block6Word = LoadU32(body + 14);
+                m_block6Short = LoadU16(body + 18);
+            }
         }
-        m_block6Word = LoadU32(body + 14);
-        m_block6Short = LoadU16(body + 18);
     }
-    if (!AssignPayload(m_payload, record + FixedBytes(), attributes)) {
-        *cursor = record;
-        return false;
-    }
-    FitSizeToLinkages();
-    *cursor = attributes;
-    return true;
+    return EndBodyRead(cursor, record, ok && m_payload.Assign(record + FixedBytes(), attributes));
 }
 
 bool CType57ApplicationElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
     const std::uint32_t n = V7RecordLength(record, length, 42);
-    if (!n || !m_payload || !IElement::ReadV7(cursor, length))
+    if (!n || !m_payload.Ok() || !IElement::ReadV7(cursor, length))
         return false;
     m_subtype = LoadU16(record + 40);
     const std::uint32_t start = m_subtype == kSubtypeWithBlock ? 48 : 42;
-    if (n < start || !AssignPayload(m_payload, record + start, record + n)) {
+    if (n < start || !m_payload.Assign(record + start, record + n)) {
         *cursor = record;
         return false;
     }
@@ -115,17 +101,17 @@ void CType57ApplicationElement::Touch()
     }
     // A payload shorter than the subtype's record is padded to it; a longer one keeps the
     // room it came with.
-    PadPayload(m_payload, 4 + 2 * static_cast<std::uint64_t>(V8Words(m_subtype)) - FixedBytes());
-    PadPayloadToWord(m_payload);
-    SetSizesForBody(static_cast<std::uint64_t>(FixedBytes()) + PayloadSize(m_payload));
+    m_payload.PadTo(4 + 2 * static_cast<std::uint64_t>(V8Words(m_subtype)) - FixedBytes());
+    m_payload.PadToWord();
+    SetSizesForBody(static_cast<std::uint64_t>(FixedBytes()) + m_payload.Size());
 }
 
 std::uint32_t CType57ApplicationElement::WriteV8(std::uint8_t** cursor)
 {
-    if (!KnownSubtype(m_subtype) || !m_designFile || !m_designFile->IsV8() || !m_payload)
+    if (!KnownSubtype(m_subtype) || !m_designFile || !m_designFile->IsV8())
         return 0;
     std::uint8_t* record = *cursor;
-    const std::uint32_t size = PlanLinkedRecord(static_cast<std::uint64_t>(FixedBytes()) + m_payload->Size());
+    const std::uint32_t size = PlanLinkedRecord(static_cast<std::uint64_t>(FixedBytes()) + m_payload.Size());
     if (!size)
         return 0;
     IElement::WriteV8(cursor);
@@ -135,7 +121,7 @@ std::uint32_t CType57ApplicationElement::WriteV8(std::uint8_t** cursor)
         PutU32(cursor, m_block6Word);
         PutU16(cursor, m_block6Short);
     }
-    PutBytes(cursor, m_payload->Data(), m_payload->Size());
+    m_payload.Write(cursor);
     WriteLinkages(cursor, record);
     return size;
 }

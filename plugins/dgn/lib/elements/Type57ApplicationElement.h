@@ -4,10 +4,9 @@
 // (a new element's subtype, 65535, is not); their records have fixed sizes that the payload is
 // padded to, and a longer payload keeps the size it was read with.
 #include "Element.h"
+#include "elements/ElementPayload.h"
 
 namespace dgn {
-
-class CByteArray;
 
 class CType57ApplicationElement : public IElement {
 public:
@@ -27,13 +26,13 @@ public:
     virtual std::uint16_t GetSubtype() const;
     virtual void SetSubtype(std::uint16_t subtype);
 
-    CByteArray* GetPayload() const { return m_payload; }
+    CElementPayload& GetPayload() { return m_payload; }
 
 private:
     // Header, block, subtype and, for subtype 2, the second block.
     std::uint32_t FixedBytes() const;
 
-    CByteArray* m_payload;
+    CElementPayload m_payload;
     std::uint16_t m_subtype = 0xFFFF;
     std::uint8_t m_block12[12] = {};
     std::uint32_t m_block6Word = 0;

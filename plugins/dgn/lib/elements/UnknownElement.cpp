@@ -1,17 +1,15 @@
 #include "UnknownElement.h"
 
-#include "ByteArray.h"
 #include "DesignFile.h"
-#include "ElementPayload.h"
 #include "LittleEndian.h"
 
 #include <new>
 
 namespace dgn {
 
-CUnknownElement::CUnknownElement(CDesignFile* file) : IGraphicElement(file), m_payload(CByteArray::NewWithCapacity(kPayloadStep)) {}
+CUnknownElement::CUnknownElement(CDesignFile* file) : IGraphicElement(file) {}
 
-CUnknownElement::~CUnknownElement() { delete m_payload; }
+CUnknownElement::~CUnknownElement() = default;
 
 int CUnknownElement::GetType() const { return m_type; }
 bool CUnknownElement::IsGraphic() const { return (m_flags & kElementGraphic) != 0; }
@@ -30,16 +28,10 @@ std::uint32_t CUnknownElement::MinimumAttrOffsetWords() const
 IElement* CUnknownElement::Clone(CDesignFile* target, bool removeSource)
 {
     CUnknownElement* copy = new (std::nothrow) CUnknownElement(target);
-    if (!copy)
-        return nullptr;
-    CByteArray* payload = ClonePayload(m_payload);
-    if (!copy->m_payload || !payload) {
-        delete payload;
+    if (!copy || !copy->m_payload.CopyFrom(m_payload)) {
         delete copy;
         return nullptr;
     }
-    delete copy->m_payload;
-    copy->m_payload = payload;
     CopyTo(target, copy, removeSource);
     return copy;
 }
@@ -47,7 +39,7 @@ IElement* CUnknownElement::Clone(CDesignFile* target, bool removeSource)
 bool CUnknownElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    if (!m_payload || !record || length < kV8HeaderBytes)
+    if (!m_payload.Ok() || !record || length < kV8HeaderBytes)
         return false;
     // A record flagged graphic is read with its graphic header (and must have room for it).
     const std::uint16_t flags = LoadU16(record + 6);
@@ -63,7 +55,7 @@ bool CUnknownElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
         SetChildCount(static_cast<std::int32_t>(LoadU32(at)));
         at += 4;
     }
-    if (!AssignPayload(m_payload, at, end)) {
+    if (!m_payload.Assign(at, end)) {
         *cursor = record;
         return false;
     }
@@ -75,7 +67,7 @@ bool CUnknownElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
     const std::uint32_t n = V7RecordLength(record, length, kV7GraphicHeaderBytes);
-    if (!n || !AssignPayload(m_payload, record, record + n) || !IGraphicElement::ReadV7(cursor, length))
+    if (!n || !m_payload.Assign(record, record + n) || !IGraphicElement::ReadV7(cursor, length))
         return false;
     *cursor = record + n;
     return true;
@@ -84,19 +76,19 @@ bool CUnknownElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
 void CUnknownElement::Touch()
 {
     IGraphicElement::Touch();
-    PadPayloadToWord(m_payload);
+    m_payload.PadToWord();
     const std::uint32_t minimum = MinimumAttrOffsetWords();
     const std::uint32_t keptOffset = m_attrOffsetWords;
-    m_sizeWords = static_cast<std::uint32_t>((HeaderBytes() + static_cast<std::uint64_t>(PayloadSize(m_payload)) - 4) / 2);
+    m_sizeWords = static_cast<std::uint32_t>((HeaderBytes() + static_cast<std::uint64_t>(m_payload.Size()) - 4) / 2);
     // The linkages lie in the payload's tail where the record said; a new element has none.
     m_attrOffsetWords = keptOffset >= minimum && keptOffset <= m_sizeWords ? keptOffset : m_sizeWords;
 }
 
 std::uint32_t CUnknownElement::WriteV8(std::uint8_t** cursor)
 {
-    if (!m_designFile || !m_designFile->IsV8() || !m_payload)
+    if (!m_designFile || !m_designFile->IsV8() || !m_payload.Ok())
         return 0;
-    const std::uint64_t record = static_cast<std::uint64_t>(HeaderBytes()) + m_payload->Size();
+    const std::uint64_t record = static_cast<std::uint64_t>(HeaderBytes()) + m_payload.Size();
     const std::uint32_t minimum = MinimumAttrOffsetWords();
     if (record != GetRecordSize() || m_attrOffsetWords < minimum || m_attrOffsetWords > m_sizeWords)
         return 0;
@@ -106,7 +98,7 @@ std::uint32_t CUnknownElement::WriteV8(std::uint8_t** cursor)
         IElement::WriteV8(cursor);
     if (m_flags & kElementComplexHeader)
         PutU32(cursor, static_cast<std::uint32_t>(ChildCount()));
-    PutBytes(cursor, m_payload->Data(), m_payload->Size());
+    m_payload.Write(cursor);
     return static_cast<std::uint32_t>(record);
 }
 

@@ -4,10 +4,9 @@
 // it byte for byte through a read and a write. It acts as a graphic element only when its
 // graphic flag (0x1000) is set: then the graphic header is read and written too.
 #include "GraphicElement.h"
+#include "elements/ElementPayload.h"
 
 namespace dgn {
-
-class CByteArray;
 
 class CUnknownElement : public IGraphicElement {
 public:
@@ -30,7 +29,7 @@ public:
     bool IsGraphic() const override;
     bool IsHidden() const override;
 
-    CByteArray* GetPayload() const { return m_payload; }
+    CElementPayload& GetPayload() { return m_payload; }
 
 private:
     // Header and count word.
@@ -38,7 +37,7 @@ private:
     // The smallest attribute offset that a reader takes for this element's header.
     std::uint32_t MinimumAttrOffsetWords() const;
 
-    CByteArray* m_payload;
+    CElementPayload m_payload;
 };
 
 } // namespace dgn

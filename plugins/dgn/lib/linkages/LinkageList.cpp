@@ -104,23 +104,17 @@ bool CLinkageList::Prepend(CLinkageList* node)
     return node->InsertAfter(this);
 }
 
-CLinkageList* CLinkageList::RemoveFirst()
+CLinkageList* CLinkageList::RemoveEnd(bool first)
 {
     if (!m_isHead || m_next == this)
         return nullptr;
-    CLinkageList* node = m_next;
+    CLinkageList* node = first ? m_next : m_prev;
     node->Unlink();
     return node;
 }
 
-CLinkageList* CLinkageList::RemoveLast()
-{
-    if (!m_isHead || m_prev == this)
-        return nullptr;
-    CLinkageList* node = m_prev;
-    node->Unlink();
-    return node;
-}
+CLinkageList* CLinkageList::RemoveFirst() { return RemoveEnd(true); }
+CLinkageList* CLinkageList::RemoveLast() { return RemoveEnd(false); }
 
 CLinkageList* CLinkageList::GetChildList()
 {

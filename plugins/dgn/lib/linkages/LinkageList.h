@@ -59,6 +59,7 @@ private:
     // Splices the nodes first..last (a chain already out of any list) between p and n.
     static void LinkChain(CLinkageList* first, CLinkageList* last, CLinkageList* p, CLinkageList* n, CLinkageList* owner);
     bool MoveTo(CLinkageList* node, bool after);
+    CLinkageList* RemoveEnd(bool first);
 
     CLinkageList* m_next = this;
     CLinkageList* m_prev = this;

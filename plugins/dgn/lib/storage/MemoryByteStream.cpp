@@ -15,6 +15,14 @@ CMemoryByteStream::CMemoryByteStream(void* data, std::uint32_t size, bool write)
 {
 }
 
+void CMemoryByteStream::Advance(std::uint32_t n)
+{
+    m_readPosition += n;
+    if (m_writePosition)
+        m_writePosition += n;
+    m_remaining -= n;
+}
+
 bool CMemoryByteStream::HasFailed() const { return m_good == 0; }
 
 std::uint32_t CMemoryByteStream::Read(void* buffer, std::uint32_t size)
@@ -27,13 +35,9 @@ std::uint32_t CMemoryByteStream::Read(void* buffer, std::uint32_t size)
         return 0;
     }
     const std::uint32_t n = size < m_remaining ? size : m_remaining;
-    if (n) {
+    if (n)
         std::memcpy(buffer, m_readPosition, n);
-        m_readPosition += n;
-        if (m_writePosition)
-            m_writePosition += n;
-        m_remaining -= n;
-    }
+    Advance(n);
     m_atEnd = m_remaining == 0 ? 1 : 0;
     return n;
 }
@@ -46,12 +50,9 @@ std::uint32_t CMemoryByteStream::Write(const void* buffer, std::uint32_t size)
         return 0;
     }
     const std::uint32_t n = size < m_remaining ? size : m_remaining;
-    if (n) {
+    if (n)
         std::memcpy(m_writePosition, buffer, n);
-        m_writePosition += n;
-        m_readPosition += n;
-        m_remaining -= n;
-    }
+    Advance(n);
     if (n != size) {
         m_good = 0;
         return 0;

@@ -35,6 +35,9 @@ public:
     CMemoryByteStream& operator=(const CMemoryByteStream&) = delete;
 
 private:
+    // Moves the position on by n bytes (no more than remain).
+    void Advance(std::uint32_t n);
+
     const std::uint8_t* m_readPosition;
     // The same position, writable; null in a stream opened over a read-only block.
     std::uint8_t* m_writePosition;
