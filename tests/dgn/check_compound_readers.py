@@ -4,12 +4,16 @@ library (cf_out/): olefile, libgsf's `gsf list`/`gsf cat` and libolecf's
 `olecfinfo`/`olecfexport` must each see the same tree of storages and streams, and read
 every stream byte for byte. olefile also reads the SummaryInformation property set.
 
+Python's zlib reads the 5 MB that dgn_zlib_stream_test deflated through the default buffers
+(zlib_5mb.z) as one zlib stream with nothing behind it.
+
 `gsf list` marks an empty storage like a stream ("f"), so trees are compared as paths and
 stream sizes, not type letters."""
 import os
 import subprocess
 import sys
 import tempfile
+import zlib
 
 import olefile
 
@@ -131,6 +135,13 @@ def main():
     check(meta.num_pages == 7, f"SummaryInformation page count {meta.num_pages!r}")
     big = {"Big": 110 * 128 * 512, "Small": 100}
     compare(os.path.join(OUT, "ours_big.cfb"), big)
+    with open(os.path.join(OUT, "zlib_5mb.z"), "rb") as f:
+        packed = f.read()
+    unpacker = zlib.decompressobj()
+    unpacked = unpacker.decompress(packed)
+    check(unpacker.eof, "zlib_5mb.z: the zlib stream does not end")
+    check(unpacker.unused_data == b"", f"zlib_5mb.z: {len(unpacker.unused_data)} bytes behind the first zlib stream")
+    check(unpacked == content("zlib", 5 << 20), f"zlib_5mb.z: {len(unpacked)} bytes that differ")
     for f in failures:
         print("FAIL:", f)
     print("compound readers:", "failed" if failures else "passed")
