@@ -365,6 +365,26 @@ TEST(CompoundFile, ArgumentsAndModes)
     EXPECT_EQ(cfSeek(s, 0, 3), kCfBadArgument);
 }
 
+TEST(CompoundFile, PathsAreWide)
+{
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / std::filesystem::path(u"yvex_cf_\u00E9t\u00E9_\u0434.cfb");
+    {
+        FileHandle f;
+        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 4096), kCfOk);
+        CfStorage* root = nullptr;
+        cfGetRootStorage(f.file, &root);
+        ASSERT_EQ(WriteStream(root, u"\u00C9t\u00E9", Bytes(5, 9)), kCfOk);
+        ASSERT_EQ(f.Close(), kCfOk);
+    }
+    EXPECT_EQ(std::filesystem::file_size(path), 4096u * 5); // header, data, directory, mini FAT, FAT
+    FileHandle f;
+    ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
+    CfStorage* root = nullptr;
+    cfGetRootStorage(f.file, &root);
+    StreamHandle s;
+    EXPECT_EQ(cfOpenStream(root, u"\u00E9T\u00C9", &s.stream), kCfOk);
+}
+
 TEST(CompoundFile, NamesAreUniqueUnderTheOrderAndAtMost31Units)
 {
     const auto path = Scratch("names.cfb");

@@ -466,7 +466,9 @@ int Flush(CfFile* f)
             keep(WritePropertySet(&slot));
         slot.stream = nullptr; // closed with the root storage below
     }
+    // The root closes like any storage: its handles, then its modification time.
     keep(CloseHandles(f->root));
+    CfDirAt(&f->dir, 0)->modified = Now();
     keep(WriteDirectory(f));
     CfTableCutBack(&f->fat);
     keep(WriteMiniFat(f));
