@@ -1,6 +1,5 @@
 // The class table: every class this module registers and creates, in registration order.
 #include "automation/Module.h"
-#include "automation/registry/RegistryResources.h"
 #include "automation/ArcShape.h"
 #include "automation/Attribute.h"
 #include "automation/AttributeCollection.h"
@@ -28,7 +27,9 @@
 #include "automation/LinkedPointCollection.h"
 #include "automation/MenuCollection.h"
 #include "automation/MenuItem.h"
+#include "automation/Messenger.h"
 #include "automation/PersistDB.h"
+#include "automation/PersistWeb.h"
 #include "automation/Point.h"
 #include "automation/PointCollection.h"
 #include "automation/PolylinePointCollection.h"
@@ -48,9 +49,8 @@
 #include "automation/ViewportCollection.h"
 #include "automation/ViewportObject.h"
 #include "automation/YVEXPrint.h"
+#include "automation/registry/RegistryResources.h"
 #include "control/YVEXControl.h"
-#include "persistence/Messenger.h"
-#include "persistence/PersistWeb.h"
 #include "ui/GeneralPropPage.h"
 #include "ui/Ruler.h"
 

@@ -1,5 +1,5 @@
 #include "control/ControlCore.h"
-#include "control/BrushCache.h"
+#include "model/BrushCache.h"
 #include "control/ErrorInfo.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -16,6 +16,7 @@
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -46,7 +47,9 @@ CControlCore::CControlCore()
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";
     m_drawingSettings = std::make_unique<CDrawingSettingMap>();
-    m_currentSetting = m_drawingSettings->CreateCurrentSetting(true, m_shapeMap.get());
+    CShape* base = m_shapeMap->Lookup(BASE_LAYER);
+    m_currentSetting = m_drawingSettings->CreateCurrentSetting(
+        true, base && base->GetShapeType() == stLayer ? static_cast<CLayer*>(base) : nullptr);
     if (m_currentSetting)
         m_currentSetting->DatabaseID = 0;
     m_shapeMap->SetCurrentDrawingSetting(m_currentSetting);
@@ -68,6 +71,7 @@ CControlCore::~CControlCore()
     if (m_currentSetting)
         m_currentSetting->Layer = nullptr;
     m_dxfDocument->ClearReadingState();
+    m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
     while (CShape* shape = m_shapeMap->TakeFirst()) {
         shape->DetachFromParent();
@@ -103,17 +107,6 @@ HRESULT CControlCore::ReportError(const char* description)
 }
 
 CShape* CControlCore::FindShape(int id) const { return m_shapeMap->Lookup(id); }
-
-CGroup* CControlCore::FindGroup(int id) const
-{
-    CShape* shape = FindShape(id);
-    return shape && shape->IsGroup() ? static_cast<CGroup*>(shape) : nullptr;
-}
-
-CGroup* CControlCore::GetLibraryGroup() const { return FindGroup(LIBRARY_ID); }
-CGroup* CControlCore::GetDefaultShapesGroup() const { return FindGroup(DEFAULT_SHAPES_ID); }
-CGroup* CControlCore::GetLayersGroup() const { return FindGroup(LAYERS_ID); }
-CGroup* CControlCore::GetSelectionGroup() const { return FindGroup(SELECTION_ID); }
 
 CHighlightGroup* CControlCore::GetHighlightGroup() const
 {
@@ -259,13 +252,53 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     CShape* shape = FindShape(id);
     if (!shape)
         return ReportError("Shape not found.");
-    if (m_shapeMap->IsProtected(shape))
-        return S_FALSE; // the fixed groups stay
+    // The fixed groups stay, and so does the base layer, which takes the shapes of every layer
+    // that goes.
+    if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
+        return S_FALSE;
     shape->DetachFromParent();
     m_shapeMap->RemoveShape(shape);
     delete shape;
     SetDrawingChanged();
     return S_OK;
+}
+
+void CControlCore::ForgetShape(CShape* shape)
+{
+    if (!shape)
+        return;
+    if (m_edit.editedShape == shape)
+        m_edit.editedShape = nullptr;
+    if (m_edit.tracker == shape)
+        m_edit.tracker = nullptr;
+    if (m_edit.containerShape == shape)
+        m_edit.containerShape = nullptr;
+    m_edit.hitShapes.erase(std::remove(m_edit.hitShapes.begin(), m_edit.hitShapes.end(), shape),
+                           m_edit.hitShapes.end());
+    if (m_editedReference == shape)
+        m_editedReference = nullptr;
+    if (m_activeGroup == shape)
+        m_activeGroup = nullptr;
+    if (m_dxfDocument->GetBlockBeingWritten() == shape)
+        m_dxfDocument->SetBlockBeingWritten(nullptr);
+    if (shape->GetShapeType() != stLayer || m_tearingDown)
+        return;
+
+    CShape* found = FindShape(BASE_LAYER);
+    CLayer* base = found && found != shape && found->GetShapeType() == stLayer ? static_cast<CLayer*>(found) : nullptr;
+    // Each shape by itself: a group passing the layer on would also move children that lie on
+    // other layers.
+    for (const auto& entry : m_shapeMap->Shapes())
+        if (entry.second->GetLayer() == shape)
+            entry.second->CShape::SetLayer(base);
+    if (m_edit.tracker && m_edit.tracker->GetLayer() == shape)
+        m_edit.tracker->CShape::SetLayer(base);
+    for (const auto& entry : m_shapeMap->Replacements())
+        if (entry.second->GetLayer() == shape)
+            entry.second->CShape::SetLayer(base);
+    for (const auto& entry : m_drawingSettings->Settings())
+        if (entry.second->Layer == shape)
+            entry.second->Layer = base;
 }
 
 CLayer* CControlCore::FindLayerByName(const std::string& name)

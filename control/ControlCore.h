@@ -4,19 +4,20 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include "control/ShapeMap.h"
+#include "control/UndoRecorder.h"
+#include "control/ViewportRecord.h"
 #include "model/RealPoint.h"
+#include "model/ShapeHost.h"
 
 class CShape;
 class CGroup;
 class CLayer;
 class CPointPool;
-class CShapeMap;
 class CLineTypeMap;
 class CPenCache;
 class CLinkedPointMap;
 class CShapeStateMap;
-class CUndoRecorder;
-class CViewportRecord;
 class CDrawingSettingMap;
 class CDrawingSettingRecord;
 class CBrushCache;
@@ -24,49 +25,11 @@ class CHighlightGroup;
 class CDxfDocument;
 class CDataTableSet;
 
-// The edit state of the control: the one shape under interactive creation or edit and what its
-// edit hooks keep between mouse events.
-struct CEditState
-{
-    CShape* editedShape = nullptr;  // null when idle
-    CShape* tracker = nullptr;      // the copy showing the state before the edit
-    int editMode = 0;               // EditShapeTypes; 0 no edit
-    DWORD controlState = 0;         // ControlStates
-    DWORD editFlags = 0;            // bit 0x1: the edit target moves without the move locks
-    CRealPoint dragStart;
-    bool dragActive = false;
-    int pickedPointId = 0;
-    int orthoDirection = 0;         // ortho drags keep y (0) or x (1)
-    bool hideWhileDragging = false;
-    CRealPoint mousePosition;       // the mouse in world units, as last seen
-    // The start of the rubber band drawn while a plain group is edited.
-    CRealPoint rubberStart;
-    bool hasRubberStart = false;
-    // Where the dragged handle of a resized group stood at the first drag of the operation.
-    CRealPoint editAnchor;
-    bool hasEditAnchor = false;
-    // The shape whose contents the user works in (nothing inside it is picked), and the shapes
-    // the last pick hit.
-    CShape* containerShape = nullptr;
-    std::vector<CShape*> hitShapes;
-};
-
-// The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
-// settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
-// database is asked then.
-struct CDbIdCounters
-{
-    int shapePoint = 1;
-    int linkedPoint = 1;
-    int vertex = 0;
-    int layerSetting = 1;
-};
-
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
-// setting, the edit state, and the services the shapes call. The control object derives from it
-// and overrides the services that need its window and editing machinery.
-class CControlCore
+// setting, the edit state, and the services the shapes call through CShapeHost. The control object
+// derives from it and overrides the services that need its window and editing machinery.
+class CControlCore : public CShapeHost
 {
 public:
     CControlCore();
@@ -74,130 +37,130 @@ public:
     CControlCore& operator=(const CControlCore&) = delete;
     virtual ~CControlCore();
 
-    CShapeMap& GetShapeMap() { return *m_shapeMap; }
-    CPointPool& GetPointPool() { return *m_pointPool; }
-    CLineTypeMap& GetLineTypeMap() { return *m_lineTypes; }
-    CPenCache& GetPenCache() { return *m_penCache; }
-    CLinkedPointMap& GetLinkedPointMap() { return *m_linkedPoints; }
-    CShapeStateMap& GetShapeStateMap() { return *m_shapeStates; }
-    CViewportRecord& GetCurrentViewport() { return *m_currentView; }
+    CShapeMap& GetShapeMap() override { return *m_shapeMap; }
+    CPointPool& GetPointPool() override { return *m_pointPool; }
+    CLineTypeMap& GetLineTypeMap() override { return *m_lineTypes; }
+    CPenCache& GetPenCache() override { return *m_penCache; }
+    CLinkedPointMap& GetLinkedPointMap() override { return *m_linkedPoints; }
+    CShapeStateMap& GetShapeStateMap() override { return *m_shapeStates; }
+    CViewportRecord& GetCurrentViewport() override { return *m_currentView; }
     CDrawingSettingMap& GetDrawingSettingMap() { return *m_drawingSettings; }
-    CDrawingSettingRecord* GetCurrentDrawingSetting() { return m_currentSetting; }
-    CUndoRecorder* GetUndoRecorder() { return m_undoRecorder.get(); }
-    CBrushCache& GetBrushCache() { return *m_brushCache; }
-    CDxfDocument& GetDxfDocument() { return *m_dxfDocument; }
-    CDbIdCounters& GetDbIdCounters() { return m_dbIdCounters; }
+    CDrawingSettingRecord* GetCurrentDrawingSetting() override { return m_currentSetting; }
+    CUndoRecorder* GetUndoRecorder() override { return m_undoRecorder.get(); }
+    CBrushCache& GetBrushCache() override { return *m_brushCache; }
+    CDxfDocument& GetDxfDocument() override { return *m_dxfDocument; }
+    CDbIdCounters& GetDbIdCounters() override { return m_dbIdCounters; }
     void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
 
-    CEditState& GetEditState() { return m_edit; }
-    const CEditState& GetEditState() const { return m_edit; }
+    CEditState& GetEditState() override { return m_edit; }
+    const CEditState& GetEditState() const override { return m_edit; }
 
     // Site identity, written into every stored shape.
-    int GetSiteId() const { return m_siteId; }
+    int GetSiteId() const override { return m_siteId; }
     void SetSiteId(int id) { m_siteId = id; }
-    int GetScenarioId() const { return m_scenarioId; }
+    int GetScenarioId() const override { return m_scenarioId; }
     void SetScenarioId(int id) { m_scenarioId = id; }
-    DWORD GetControlFlags() const { return m_controlFlags; }
+    DWORD GetControlFlags() const override { return m_controlFlags; }
     void SetControlFlags(DWORD flags) { m_controlFlags = flags & 0xFFFF; }
     // The mode word; bit 0x4: no hit testing.
-    DWORD GetModeWord() const { return m_modeWord; }
+    DWORD GetModeWord() const override { return m_modeWord; }
     void SetModeWord(DWORD mode) { m_modeWord = mode; }
 
     // Whether the user may interact: the control is enabled and no long operation runs.
-    bool AllowsInteraction() const { return m_enabled && m_idle; }
+    bool AllowsInteraction() const override { return m_enabled && m_idle; }
     void SetEnabled(bool on) { m_enabled = on; }
     void SetIdle(bool idle) { m_idle = idle; }
     // The block reference edited in place, or null.
-    CShape* GetEditedReference() const { return m_editedReference; }
+    CShape* GetEditedReference() const override { return m_editedReference; }
     void SetEditedReference(CShape* reference) { m_editedReference = reference; }
 
     // LastError and LastErrorMessage.
-    void SetLastError(int code, const char* text);
+    void SetLastError(int code, const char* text) override;
     int GetLastErrorCode() const { return m_lastErrorCode; }
     const std::string& GetLastErrorText() const { return m_lastErrorText; }
     // Sets the thread's COM error info (source "YVEXControl") and answers DISP_E_EXCEPTION.
-    HRESULT ReportError(const char* description);
+    HRESULT ReportError(const char* description) override;
 
-    // The shape of an ID, and the fixed groups.
-    CShape* FindShape(int id) const;
-    CGroup* FindGroup(int id) const;
-    CGroup* GetLibraryGroup() const;
-    CGroup* GetDefaultShapesGroup() const;
-    CGroup* GetLayersGroup() const;
-    CGroup* GetSelectionGroup() const;
+    // The shape of an ID (FindGroup and the fixed groups come with CShapeHost).
+    CShape* FindShape(int id) const override;
     // The group "Highlights" (ID -7) when it is the highlight group, else null.
     CHighlightGroup* GetHighlightGroup() const;
 
     // The displayed root group and the group new shapes go into.
-    CGroup* GetRootGroup() const { return m_rootGroup; }
+    CGroup* GetRootGroup() const override { return m_rootGroup; }
     virtual void SetRootId(int id);
-    CGroup* GetActiveGroup() const { return m_activeGroup; }
+    CGroup* GetActiveGroup() const override { return m_activeGroup; }
     void SetActiveGroup(CGroup* group) { m_activeGroup = group; }
-    int GetActiveGroupID() const;
+    int GetActiveGroupID() const override;
 
     // The layer of new shapes: the current drawing setting's layer (null when none, or when it is
     // not a layer).
-    CLayer* GetCurrentLayer();
+    CLayer* GetCurrentLayer() override;
     virtual void SetCurrentLayer(CLayer* layer);
 
     // The prototype of a shape type in "DefaultShapes" (null when there is none or it is of
     // another kind), and whether the host has enabled default shapes for the type.
-    CShape* GetDefaultShape(int shapeType) const;
-    bool IsDefaultShapeEnabledFor(int shapeType) const;
+    CShape* GetDefaultShape(int shapeType) const override;
+    bool IsDefaultShapeEnabledFor(int shapeType) const override;
     HRESULT SetDefaultShapeEnabled(int shapeType, bool enable);
 
     // Layers by name, as the DXF reader and the layer operations enter them: the layer last
     // entered under the name while it lives, else the first layer of that name in "Layers".
-    CLayer* FindLayerByName(const std::string& name);
-    void MapLayerName(const std::string& name, CLayer* layer);
+    CLayer* FindLayerByName(const std::string& name) override;
+    void MapLayerName(const std::string& name, CLayer* layer) override;
 
     // Progress of a database load or save: the number of steps, then one call per step done; a
     // changed percentage below 100 goes to OnProgress.
     void BeginProgress(long steps);
-    void StepProgress();
+    void StepProgress() override;
     virtual void OnProgress(long percent);
 
     // The site's points with their links to shapes (ShapePoints, LinkedPoints and the vertex
     // data of polylines) into a record-table set, or with DXFMODE_LOAD back into the drawing;
     // with DXFMODE_SINGLE_OBJECT only the point `pointId`. S_FALSE without a Points table.
-    HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId);
+    HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) override;
 
     // Grid snapping through the current drawing setting's spacing and origin.
-    void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const;
+    void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const override;
 
     // A new point of the point pool at (x, y); its point ID, 0 on failure.
-    virtual int CreatePoint(float x, float y);
+    int CreatePoint(float x, float y) override;
     // Queues a redraw (RedrawFlags); 0x10 with a target asks for that shape's area alone.
-    virtual void RequestRedraw(DWORD flags, CShape* target);
+    void RequestRedraw(DWORD flags, CShape* target) override;
     DWORD GetPendingRedraw() const { return m_pendingRedraw; }
     void ClearPendingRedraw() { m_pendingRedraw = 0; }
     // Starts and ends interactive editing of a shape; the control's editing machinery overrides
     // these. Without it nothing starts (0).
-    virtual int StartEditShape(CShape* shape, int command, int arg1, int arg2);
-    virtual void EndInteractiveOperation(bool commit);
+    int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
+    void EndInteractiveOperation(bool commit) override;
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
-    // "Shape not found." when there is none.
-    virtual HRESULT DeleteShapeByID(int id, int flags1, int flags2);
+    // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
+    HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
+    // Drops what the control holds of a shape that leaves the shape map: the edit state's shapes,
+    // the edited reference, the active group, the block being written to DXF. The shapes (those
+    // waiting to replace others after a DXF read too) and the drawing settings on a layer that
+    // leaves go to the base layer (none when that is the one leaving).
+    void ForgetShape(CShape* shape);
     // The control's window (null before it has one); timers and hit-test contexts use it.
-    virtual HWND GetControlWindow() const { return nullptr; }
+    HWND GetControlWindow() const override { return nullptr; }
     // Whether events go to the host (its FireEvents switch). The core alone has no host.
-    virtual bool EventsEnabled() const { return false; }
+    bool EventsEnabled() const override { return false; }
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the host left it (true
     // without a host).
-    virtual bool FireBringShapeToFront(int shapeId);
-    virtual bool FireSendShapeToBack(int shapeId);
+    bool FireBringShapeToFront(int shapeId) override;
+    bool FireSendShapeToBack(int shapeId) override;
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
     // A left button press clears a blinking highlight.
     void HandleLButtonDown();
     // The site changed since it was last saved.
-    void SetModified(bool on = true) { m_modified = on; }
+    void SetModified(bool on = true) override { m_modified = on; }
     bool IsModified() const { return m_modified; }
     // Set while the control takes its whole drawing down.
-    bool IsTearingDown() const { return m_tearingDown; }
+    bool IsTearingDown() const override { return m_tearingDown; }
     // The drawing changed since it was last drawn.
-    void SetDrawingChanged() { m_drawingChanged = true; }
+    void SetDrawingChanged() override { m_drawingChanged = true; }
     bool IsDrawingChanged() const { return m_drawingChanged; }
 
 private:
@@ -238,6 +201,5 @@ private:
     long m_progressSteps = 0;
     long m_progressDone = 0;
     long m_progressPercent = -1;
-    // Last, so that it goes first: replacement shapes it may hold still reach the point pool.
     std::unique_ptr<CDxfDocument> m_dxfDocument;
 };

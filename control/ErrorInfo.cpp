@@ -1,4 +1,6 @@
 #include "control/ErrorInfo.h"
+#include "automation/ResultCodes.h"
+#include "com/ErrorInfo.h"
 
 namespace {
 
@@ -9,45 +11,16 @@ char g_ansiBuffer[kConversionBufferChars];
 
 } // namespace
 
-void ReportComError(const GUID& guid, BSTR description)
-{
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create)) || !create) {
-        SysFreeString(description);
-        return;
-    }
-    create->SetGUID(guid);
-    create->SetSource(const_cast<LPOLESTR>(L"YVEXControl"));
-    if (description)
-        create->SetDescription(description);
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
-    SysFreeString(description);
-}
+void ReportComError(const GUID& guid, BSTR description) { ycom::InstallErrorInfo(kErrorSource, guid, description); }
 
 HRESULT ReportComErrorText(const GUID& guid, const char* description)
 {
-    BSTR text = nullptr;
-    if (description) {
-        int n = MultiByteToWideChar(CP_ACP, 0, description, -1, nullptr, 0);
-        if (n > 0) {
-            text = SysAllocStringLen(nullptr, static_cast<UINT>(n - 1));
-            if (text)
-                MultiByteToWideChar(CP_ACP, 0, description, -1, text, n);
-        }
-    }
-    ReportComError(guid, text);
-    return DISP_E_EXCEPTION;
+    return ycom::ReportErrorA(kErrorSource, guid, description);
 }
 
 HRESULT ReportComErrorW(const GUID& guid, const wchar_t* description, HRESULT result)
 {
-    ReportComError(guid, description ? SysAllocString(description) : nullptr);
-    return result;
+    return ycom::ReportErrorW(kErrorSource, guid, description, result);
 }
 
 const wchar_t* AnsiToWide(const char* text)

@@ -1,6 +1,7 @@
 #pragma once
-// The error convention of every COM member, and the short-text conversions between the ANSI
-// code page that the model keeps and the UTF-16 of the COM boundary.
+// The control's error convention for its COM members (source "YVEXControl", through
+// com/ErrorInfo.h), and the short-text conversions between the ANSI code page that the model keeps
+// and the UTF-16 of the COM boundary.
 #include <windows.h>
 #include <oaidl.h>
 

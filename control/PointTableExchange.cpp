@@ -2,6 +2,7 @@
 // LinkedPoints, and on restore the vertex data of polylines from Vertexes. Sets that carry only
 // points and links (snapshot undo) and the shapes' own point exchange go through here.
 #include "control/ControlCore.h"
+#include "automation/ResultCodes.h"
 #include "control/ShapeMap.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
@@ -133,7 +134,7 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                 }
             }
             if (shapePoints && !namedByShapePoints(key)) {
-                pool.DeletePoint(id, -100);
+                pool.DeletePoint(id, kNoOwnerId);
                 continue;
             }
             point = pool.Find(id);
@@ -209,12 +210,12 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
             continue;
         }
         // Held while it moves, so that leaving the shape does not free it.
-        point->AddOwner(-100);
+        point->AddOwner(kNoOwnerId);
         if (index >= 0)
             shape->RemovePointById(id, false, 0);
         shape->AddPointById(id, placement.Number, true);
         assignVertex();
-        pool.ReleasePoint(id, -100);
+        pool.ReleasePoint(id, kNoOwnerId);
     }
 
     if (linkedPoints) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <set>
 #include <vector>
+#include "automation/ResultCodes.h"
+#include "model/ShapeIndex.h"
 
 class CControlCore;
 class CShape;
@@ -14,50 +16,51 @@ class CDataTableSet;
 
 // Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
 // tables that tie shapes to database rows and source sites, the counters of new shape IDs and
-// database IDs, and the shape factory. Taking a shape out of the map never deletes it.
-class CShapeMap
+// database IDs, and the shape factory. Taking a shape out of the map never deletes it. The shapes
+// reach it through CShapeIndex.
+class CShapeMap : public CShapeIndex
 {
 public:
     // The value of an ID argument that asks for a new ID.
-    static const int kNewId = -255;
+    static const int kNewId = kNewShapeId;
 
     explicit CShapeMap(CControlCore* control);
     CShapeMap(const CShapeMap&) = delete;
     CShapeMap& operator=(const CShapeMap&) = delete;
-    virtual ~CShapeMap();
+    ~CShapeMap() override;
 
     // The factory: a new shape of a ShapeTypes code under the given ID (absent or kNewId: the
     // next shape ID, consumed before the type is looked at), on the current layer, with the
     // current drawing setting's defaults; entered into the map with registerIt. Null for a type
     // it does not build.
-    CShape* CreateShape(int type, bool visible, bool registerIt, const int* id = nullptr);
+    CShape* CreateShape(int type, bool visible, bool registerIt, const int* id = nullptr) override;
     // A new shape copied from the control's prototype of the type.
     CShape* CreateShapeFromPrototype(int type, bool visible, bool registerIt);
     // A copy of a shape under a new ID.
-    CShape* CloneShape(CShape* source, bool registerIt);
+    CShape* CloneShape(CShape* source, bool registerIt) override;
 
     // Enters a shape under its own ID; false when an ID below the counter is taken.
     bool Insert(CShape* shape);
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
-    int RemoveShape(CShape* shape);
+    int RemoveShape(CShape* shape) override;
     bool IsProtected(CShape* shape) const;
-    CShape* Lookup(int id) const;
+    CShape* Lookup(int id) const override;
     // Takes the first entry out of the map, unconditionally (the control's tear-down).
     CShape* TakeFirst();
 
     int AddRootGroup(CGroup* group);
     int RemoveRootGroup(CGroup* group);
     // Groups that list shapes without owning them: a shape removed from the map leaves them.
-    void AddOverlayGroup(CGroup* group);
-    void RemoveOverlayGroup(CGroup* group);
+    void AddOverlayGroup(CGroup* group) override;
+    void RemoveOverlayGroup(CGroup* group) override;
 
     // Database shape ID -> shape ID.
-    void SetDbId(int dbId, int shapeId);
+    void SetDbId(int dbId, int shapeId) override;
     void RemoveDbId(int dbId);
     CShape* FindByDbId(int dbId) const;
     // Database shape ID -> the site its row came from.
-    void SetSourceSite(int dbId, int siteId);
-    int GetSourceSite(int dbId) const;
+    void SetSourceSite(int dbId, int siteId) override;
+    int GetSourceSite(int dbId) const override;
     int GetSourceSiteOfShape(int shapeId) const;
 
     // The next database shape ID from "select max(ShapeID) from Shapes", at least 1; an
@@ -69,7 +72,7 @@ public:
     // A temporary database ID for a shape read from DXF: the counter's value, after which it
     // counts down. A counter not yet below 0 is first moved below every database ID held, so a
     // temporary ID never meets a row's ID.
-    int TakeTemporaryDbId();
+    int TakeTemporaryDbId() override;
     void ResetAfterSave();
 
     void BeginLoadedIds();
@@ -81,7 +84,14 @@ public:
     // for themselves, a shape the set already restored is found through the set's ID mapping.
     // Null when the set has no such record, the record is of a session group (selection,
     // clipboard, zoom window, highlights) or the shape cannot be read.
-    CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey);
+    CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) override;
+
+    void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) override;
+    CShape* FindReplacement(int shapeId) const override;
+    std::unique_ptr<CShape> TakeReplacement(int shapeId) override;
+    // Deletes the replacements no load took.
+    void ClearReplacements();
+    const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }
 
     // The shapes a restore from record tables touched (points added, taken or re-linked): the
     // set is made on first use and read by the restore afterwards.
@@ -92,8 +102,8 @@ public:
     void ClearAuxIds() { m_auxIds.reset(); }
 
     int GetNextShapeId() const { return m_nextShapeId; }
-    int GetNextDbShapeId() const { return m_nextDbShapeId; }
-    void SetNextDbShapeId(int id) { m_nextDbShapeId = id; }
+    int GetNextDbShapeId() const override { return m_nextDbShapeId; }
+    void SetNextDbShapeId(int id) override { m_nextDbShapeId = id; }
     CDrawingSettingRecord* GetCurrentDrawingSetting() const { return m_currentSetting; }
     void SetCurrentDrawingSetting(CDrawingSettingRecord* setting) { m_currentSetting = setting; }
     const std::map<int, CShape*>& Shapes() const { return m_shapes; }
@@ -112,5 +122,6 @@ private:
     std::vector<CGroup*> m_rootGroups;
     std::unique_ptr<std::set<int>> m_loadedIds;
     std::unique_ptr<std::set<int>> m_auxIds;
+    std::map<int, std::unique_ptr<CShape>> m_replacements;
     CControlCore* m_control;
 };

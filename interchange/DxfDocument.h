@@ -3,8 +3,8 @@
 // own readers and writers share while one file is processed: on writing, the output version, the
 // layer name of polyline vertices and the block whose body is being written; on reading, the
 // table from DXF handles (our handles are the written shape IDs) to the shapes they became, the
-// point IDs each shape's extended data named, the shapes that replace others of another kind,
-// and the extrusion of the entity being read.
+// point IDs each shape's extended data named, and the extrusion of the entity being read. Shapes
+// appear here only by ID, or as the block being written (not owned).
 #pragma once
 
 #include "interchange/DxfFile.h"
@@ -13,7 +13,6 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,7 +46,7 @@ public:
     void SetBlockBeingWritten(CShape* block) { m_blockBeingWritten = block; }
 
     // --- reading ---------------------------------------------------------------------------
-    // Forgets everything a previous load left (replacement shapes not taken are deleted).
+    // Forgets everything a previous load left.
     void ClearReadingState();
     // The state of one entity, cleared before each entity is read.
     void ClearEntityState();
@@ -65,12 +64,6 @@ public:
     const std::map<int, std::vector<int>>& SelfPoints() const { return m_selfPoints; }
     const std::map<int, std::vector<int>>& LinkedPoints() const { return m_linkedPoints; }
 
-    // A shape of another kind that is to take the place of the shape with the ID; the document
-    // keeps it until the load takes it.
-    void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement);
-    CShape* FindReplacement(int shapeId) const;
-    std::unique_ptr<CShape> TakeReplacement(int shapeId);
-
     // The Z component of the extrusion direction of the entity being read (group 230).
     double GetExtrusionZ() const { return m_extrusionZ; }
     void SetExtrusionZ(double z) { m_extrusionZ = z; }
@@ -84,6 +77,5 @@ private:
     std::map<uint32_t, int> m_handles;
     std::map<int, std::vector<int>> m_selfPoints;
     std::map<int, std::vector<int>> m_linkedPoints;
-    std::map<int, std::unique_ptr<CShape>> m_replacements;
     double m_extrusionZ = 1.0;
 };

@@ -1,16 +1,17 @@
 #include "model/AttributeBase.h"
+#include "automation/ResultCodes.h"
 #include "model/KeyedObjectMap.h"
 
 LONG CAttributeBase::AddOwner(int ownerId)
 {
-    if (ownerId != -100)
+    if (ownerId != kNoOwnerId)
         m_owners.insert(ownerId);
     return AddUse();
 }
 
 LONG CAttributeBase::Release(int ownerId)
 {
-    if (ownerId != -100)
+    if (ownerId != kNoOwnerId)
         m_owners.erase(ownerId);
     return CCountedObject::Release(ownerId);
 }

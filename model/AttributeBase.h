@@ -9,9 +9,9 @@ class CKeyedObjectMap;
 class CAttributeBase : public CCountedObject
 {
 public:
-    // The owner ID (unless -100, no owner) joins the owners and the object takes one use.
+    // The owner ID (unless kNoOwnerId) joins the owners and the object takes one use.
     LONG AddOwner(int ownerId);
-    // The owner ID (unless -100) leaves the owners, then one use goes.
+    // The owner ID (unless kNoOwnerId) leaves the owners, then one use goes.
     LONG Release(int ownerId) override;
 
     const std::set<int>& GetOwners() const { return m_owners; }

@@ -3,7 +3,7 @@
 
 class CAttributeBase;
 
-// An ordered list of counted attribute objects held on behalf of an owner ID (-100: none). The
+// An ordered list of counted attribute objects held on behalf of an owner ID (kNoOwnerId: none). The
 // list holds one use of every element and releases it with the owner ID.
 class CAttributeList
 {

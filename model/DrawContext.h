@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+class CViewMapping;
+
 // What the control hands to every drawing operation of the shapes. The device context works in
 // logical units of 0.1 mm with y up (MM_LOMETRIC), the advanced graphics mode and clockwise arcs,
 // on the screen, in the off-screen buffer and in metafiles alike.
@@ -32,4 +34,7 @@ struct CDrawContext
     COLORREF highlightColour = 0xFF0000;
     // A ready pen every shape draws with instead of its own (the highlight pen), or null.
     HPEN pen = nullptr;
+    // The view the drawing is mapped through (world to logical units); null: the control's current
+    // view.
+    const CViewMapping* view = nullptr;
 };

@@ -1,10 +1,11 @@
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
+#include "automation/ResultCodes.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
-CGroup::CGroup(int id, CControlCore* control) : CShape(id, control)
+CGroup::CGroup(int id, CShapeHost* control) : CShape(id, control)
 {
     m_shapeType = stGroup;
     m_state |= stPropagateToChildren;
@@ -42,17 +43,17 @@ int CGroup::CanAddChild(CShape* child, bool move)
     static const char kSelfReference[] = "Block cannot contain reference to itself";
     if (child->IsGroup() && child->ContainsShapeId(m_id, true)) {
         if (m_control)
-            m_control->SetLastError(0x1000102, kSelfReference);
+            m_control->SetLastError(kErrorSelfReference, kSelfReference);
         return 0;
     }
     if (IsBlock() && child->ContainsShape(this)) {
         if (m_control)
-            m_control->SetLastError(0x1000102, kSelfReference);
+            m_control->SetLastError(kErrorSelfReference, kSelfReference);
         return 0;
     }
     if (child->GetShapeType() == stLayer && (m_shapeType != stGroup || IsBlockContext())) {
         if (m_control)
-            m_control->SetLastError(0x100FFFF, "Label cannot be added anywhere except layers group");
+            m_control->SetLastError(kErrorLayerOutsideLayers, "Label cannot be added anywhere except layers group");
         return 0;
     }
     if (child->GetParent() && child->GetParent() != this && !move)

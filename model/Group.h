@@ -16,7 +16,7 @@ public:
     // Set while the group passes a visibility change on.
     static const DWORD stGroupFlag100 = 0x100;
 
-    CGroup(int id, CControlCore* control);
+    CGroup(int id, CShapeHost* control);
     // A copy under a new ID: the shape-base copy, then a clone of every child (by the shape map).
     CGroup(int id, const CGroup& source);
     ~CGroup() override;

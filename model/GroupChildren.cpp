@@ -1,11 +1,11 @@
 // CGroup: names and block names, the referrer list, removal by kind, and the state and style
 // changes a group passes on to its children.
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/NameRules.h"
-#include "control/ShapeMap.h"
 #include "model/Layer.h"
+#include "model/NameRules.h"
 #include "model/Polyline.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
@@ -122,7 +122,10 @@ int CGroup::HasNoChildOfTypes(const std::set<int>& types, bool recursive, int ki
                 const CPolyline* polyline = dynamic_cast<CPolyline*>(child);
                 if (polyline && static_cast<int>(polyline->GetFlags()) == kindValue)
                     return 0;
-            } else if (type != stText) {
+            } else if (type == stText) {
+                if (child->GetTextType() == kindValue)
+                    return 0;
+            } else {
                 return 0;
             }
         } else if (recursive && child->IsGroup() &&

@@ -1,11 +1,11 @@
 // CGroup: drawing of the children, the rubber band of a plain group under edit, overlays and
 // link marks.
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/ViewportRecord.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/PenCache.h"
+#include "model/ShapeHost.h"
+#include "model/ViewMapping.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
 
@@ -18,7 +18,7 @@ int CGroup::Draw(CDrawContext& context)
     const CEditState& edit = m_control->GetEditState();
     if (IsEditTarget() == 1 && IsBlockContext() && edit.hasRubberStart) {
         HDC dc = context.dc;
-        const CViewportRecord& view = m_control->GetCurrentViewport();
+        const CViewMapping& view = ViewOf(context);
         // Line type 1 is the dotted selection line.
         HPEN pen = m_control->GetPenCache().GetPen(1, 0x000000, 1, 1.0, false);
         ycom::SelectGuard selected(dc, pen);

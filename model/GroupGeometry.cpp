@@ -1,13 +1,13 @@
 // CGroup: geometry through the children (bounds, handles, points, hit tests), transforms,
 // alignment and interactive editing of a group as a whole.
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
 #include "model/ShapeStateMap.h"
+#include "model/ViewMapping.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
 #include <cfloat>
@@ -641,7 +641,7 @@ int CGroup::StartEdit(int mode, int pickedIndex, const CRealPoint* start)
     const int result = CShape::StartEdit(mode, pickedIndex, start);
     if (!m_control)
         return result;
-    CUndoRecorder* recorder = m_control->GetUndoRecorder();
+    CShapeRecorder* recorder = m_control->GetUndoRecorder();
     if (mode == EDSH_POINT && recorder && !recorder->IsSuspended() && m_id != WINDOW_ID &&
         recorder->ShouldRecordShape(this)) {
         switch (m_shapeType) {

@@ -2,11 +2,11 @@
 // written as BLOCK ... ENDBLK; the ENTITIES and BLOCKS sections and the LAYER table are read
 // into the root group, the block library and the layers group.
 #include "model/Group.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeSql.h"
@@ -74,7 +74,7 @@ bool SkipEntity(CDxfFile& dxf)
 }
 
 // Takes a shape out of the shape map and deletes it.
-void Discard(CControlCore* control, CShape* shape)
+void Discard(CShapeHost* control, CShape* shape)
 {
     if (control)
         control->GetShapeMap().RemoveShape(shape);
@@ -215,7 +215,7 @@ CShape* CGroup::CreateChildFromDxf(CDxfFile& dxf, int kind, bool)
 {
     if (!m_control)
         return nullptr;
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     CShape* shape = map.CreateShape(kind, true, true);
     if (!shape)
         return nullptr;
@@ -233,7 +233,7 @@ int CGroup::ReadDxfBlocksSection(CDxfFile& dxf)
 {
     if (!m_control)
         return 0;
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     while (dxf.ReadGroup()) {
         if (dxf.GetCode() != 0)
             continue;
@@ -265,7 +265,7 @@ int CGroup::ReadDxfLayerTable(CDxfFile& dxf)
 {
     if (!m_control)
         return 0;
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     const DWORD flags = m_control->GetControlFlags();
     const bool dontMerge = (flags & controlDontMergeLayers) != 0;
     const bool dontOverwrite = (flags & controlDontOverwriteLayers) != 0;

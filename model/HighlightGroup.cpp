@@ -1,9 +1,9 @@
 #include "model/HighlightGroup.h"
-#include "control/ControlCore.h"
-#include "control/PatternFill.h"
-#include "control/ViewportRecord.h"
 #include "model/DrawContext.h"
+#include "model/PatternFill.h"
 #include "model/PenCache.h"
+#include "model/ShapeHost.h"
+#include "model/ViewMapping.h"
 #include "YVEX_h.h"
 #include <olectl.h>
 
@@ -12,7 +12,7 @@ namespace {
 const COLORREF kDefaultHighlight = 200;
 } // namespace
 
-CHighlightGroup::CHighlightGroup(int id, CControlCore* control)
+CHighlightGroup::CHighlightGroup(int id, CShapeHost* control)
     : CShapeIdGroup(id, control), m_blinkType(btAlternate), m_shadeType(shLight)
 {
     m_linePatternId = 1; // the dotted selection line
@@ -93,7 +93,7 @@ bool CHighlightGroup::Shade(CDrawContext& context, CShape* shape, COLORREF colou
         CRealRect bounds;
         if (FAILED(shape->GetBoundingRectEx(&bounds.left, &bounds.top, &bounds.right, &bounds.bottom, nullptr, 0)))
             return false;
-        const RECT r = m_control->GetCurrentViewport().WorldToLogicalRect(bounds);
+        const RECT r = ViewOf(context).WorldToLogicalRect(bounds);
         PatternFillRect(context.dc, r, colour, m_shadeType, nullptr);
         return true;
     }

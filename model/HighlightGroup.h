@@ -11,7 +11,7 @@ public:
     static constexpr UINT_PTR kBlinkTimerId = 1;
     static constexpr int kMinBlinkTimeout = 100;
 
-    CHighlightGroup(int id, CControlCore* control);
+    CHighlightGroup(int id, CShapeHost* control);
     ~CHighlightGroup() override;
 
     // Kills a running timer; with on starts one on the control's window (when it has one).

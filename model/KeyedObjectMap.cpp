@@ -1,4 +1,5 @@
 #include "model/KeyedObjectMap.h"
+#include "automation/ResultCodes.h"
 #include "model/AttributeBase.h"
 #include <vector>
 
@@ -10,9 +11,9 @@ void CKeyedObjectMap::ReleaseEntry(CAttributeBase* element)
 {
     if (element->GetOwnerMap() == this) {
         element->SetOwnerMap(nullptr);
-        element->Release(-100);
+        element->Release(kNoOwnerId);
     } else if (element->GetUseCount() >= 2) {
-        element->Release(-100);
+        element->Release(kNoOwnerId);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "model/Layer.h"
 #include "YVEX_h.h"
 
-CLayer::CLayer(int id, CControlCore* control) : CShape(id, control)
+CLayer::CLayer(int id, CShapeHost* control) : CShape(id, control)
 {
     m_penColor = 0x000000;
     m_hatchColor = 0xFFFFFF;

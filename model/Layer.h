@@ -8,7 +8,7 @@
 class CLayer : public CShape
 {
 public:
-    CLayer(int id, CControlCore* control);
+    CLayer(int id, CShapeHost* control);
     // A copy under a new ID, its style normalised (a layer never takes its style by layer).
     CLayer(int id, const CLayer& source);
 

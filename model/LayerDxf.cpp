@@ -1,11 +1,11 @@
 // A layer as an entry of the DXF LAYER table: its name, the frozen and locked flags, its colour
 // (negative while the layer is off) and its line type.
 #include "model/Layer.h"
-#include "control/ControlCore.h"
 #include "interchange/DxfFile.h"
 #include "model/ColorIndexTable.h"
 #include "model/LineType.h"
 #include "model/LineTypeMap.h"
+#include "model/ShapeHost.h"
 #include "YVEX_h.h"
 #include <cstdlib>
 

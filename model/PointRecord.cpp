@@ -1,4 +1,5 @@
 #include "model/PointRecord.h"
+#include "automation/ResultCodes.h"
 #include "interchange/DxfFile.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
@@ -21,14 +22,14 @@ CPointRecord& CPointRecord::operator=(const CPointRecord& other)
 
 LONG CPointRecord::AddOwner(int shapeId)
 {
-    if (shapeId != -100)
+    if (shapeId != kNoOwnerId)
         m_owners.insert(shapeId);
     return InterlockedIncrement(&m_useCount);
 }
 
 LONG CPointRecord::ReleaseOwner(int shapeId)
 {
-    if (shapeId != -100)
+    if (shapeId != kNoOwnerId)
         m_owners.erase(shapeId);
     if (m_useCount > 0)
         return InterlockedDecrement(&m_useCount);

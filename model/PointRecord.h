@@ -23,10 +23,10 @@ public:
     void SetDatabaseId(int databaseId) { m_databaseId = databaseId; }
     const std::set<int>& GetOwners() const { return m_owners; }
 
-    // Registers a shape as a user: the owner ID (unless -100, no owner) joins the owners and the
+    // Registers a shape as a user: the owner ID (unless kNoOwnerId) joins the owners and the
     // use count rises by one. Returns the new count.
     LONG AddOwner(int shapeId);
-    // Removes the owner (unless -100) and, while the count is above 0, lowers it by one; returns
+    // Removes the owner (unless kNoOwnerId) and, while the count is above 0, lowers it by one; returns
     // the new count, or 0 when it was 0 already.
     LONG ReleaseOwner(int shapeId);
 

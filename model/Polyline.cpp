@@ -1,7 +1,7 @@
 #include "model/Polyline.h"
 #include "YVEX_h.h"
 
-CPolyline::CPolyline(CControlCore* control, int id, int type) : CGroup(id, control)
+CPolyline::CPolyline(CShapeHost* control, int id, int type) : CGroup(id, control)
 {
     m_selectsAsUnit = 0; // a polyline is picked by its outline
     m_shapeType = type;

@@ -8,7 +8,7 @@ class CPolyline : public CGroup
 {
 public:
     // `type` is stPolyline or stRectangle; a rectangle is marked pfRectangle.
-    CPolyline(CControlCore* control, int id, int type);
+    CPolyline(CShapeHost* control, int id, int type);
     // A copy under a new ID: the group copy, the default widths, the flags and the arrow types.
     CPolyline(int id, const CPolyline& source);
 

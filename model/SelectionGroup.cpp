@@ -1,10 +1,10 @@
 #include "model/SelectionGroup.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
 #include "model/DrawContext.h"
 #include "model/Layer.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
+#include "model/ViewMapping.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -23,7 +23,7 @@ const WORD kOverlayRows[8] = {0xFF88, 0xFF22, 0xFF88, 0xFF22, 0xFF88, 0xFF22, 0x
 const DWORD kOverlayPassFlags = 0x3C;
 } // namespace
 
-CSelectionGroup::CSelectionGroup(int id, CControlCore* control) : CShapeIdGroup(id, control)
+CSelectionGroup::CSelectionGroup(int id, CShapeHost* control) : CShapeIdGroup(id, control)
 {
     m_selectsAsUnit = 0;
     m_selectionMode = 0;
@@ -264,7 +264,7 @@ int CSelectionGroup::ChangeOrder(bool front, bool fire, bool skipReferenceParts)
     if (!m_control)
         return 1;
     const std::vector<CShape*> shapes = m_children;
-    CUndoRecorder* recorder = m_control->GetUndoRecorder();
+    CShapeRecorder* recorder = m_control->GetUndoRecorder();
     if (recorder)
         recorder->OpenOperation(opProperties);
     bool changed = false;
@@ -406,7 +406,7 @@ void CSelectionGroup::DrawOverlayMask(CDrawContext& context)
     if (FAILED(GetBoundingRectEx(&bounds.left, &bounds.top, &bounds.right, &bounds.bottom, nullptr, 0)))
         return;
     // The selection's rectangle in the target's device pixels.
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     const RECT logical = view.WorldToLogicalRect(bounds);
     POINT corners[2] = {{logical.left, logical.top}, {logical.right, logical.bottom}};
     LPtoDP(target, corners, 2);

@@ -12,7 +12,7 @@ public:
     // The overlay is not drawn for this many selected shapes or more.
     static constexpr int kOverlayLimit = 300;
 
-    CSelectionGroup(int id, CControlCore* control);
+    CSelectionGroup(int id, CShapeHost* control);
     ~CSelectionGroup() override;
 
     // Toggles the shape: a listed shape is deselected and leaves (*outIndex -1); another is

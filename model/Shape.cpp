@@ -1,14 +1,15 @@
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
+#include "automation/ResultCodes.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/LinkToken.h"
 #include "model/LinkedPointMap.h"
 #include "model/PenCache.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
+#include "model/ViewMapping.h"
 #include "YVEX_h.h"
 #include <cfloat>
 #include <cmath>
@@ -20,14 +21,14 @@ namespace {
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
 } // namespace
 
-bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int ownerId, CPointRecord* point)
+bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId, CPointRecord* point)
 {
     if (!control || !point)
         return true;
     const std::set<int> owners = point->GetOwners();
     std::set<int> local;
     std::set<int>& seen = visited ? *visited : local;
-    if (ownerId != -100)
+    if (ownerId != kNoOwnerId)
         seen.insert(ownerId);
     for (int id : owners) {
         if (seen.count(id))
@@ -40,7 +41,7 @@ bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int owner
     return true;
 }
 
-CShape::CShape(int id, CControlCore* control)
+CShape::CShape(int id, CShapeHost* control)
     : m_id(id), m_zOrder(kUnsetZOrder), m_points(id), m_linkedPoints(id), m_control(control), m_attributes(this),
       m_attributeGroups(this, id)
 {
@@ -227,7 +228,7 @@ int CShape::SetPointCoords(DWORD mask, float x, float y, int index)
         if (!point)
             return 0;
         if (InsertPoint(point, kAppend, false) != S_OK) {
-            m_control->GetPointPool().DeletePoint(pointId, -100);
+            m_control->GetPointPool().DeletePoint(pointId, kNoOwnerId);
             return 0;
         }
     }
@@ -622,7 +623,7 @@ HRESULT CShape::GetSourceSiteId(int* siteId)
     }
     if (m_parent)
         return m_parent->GetSourceSiteId(siteId);
-    *siteId = -65535;
+    *siteId = kNoSourceSite;
     return S_FALSE;
 }
 
@@ -668,6 +669,8 @@ double CShape::PenWidthToDevice(double width) const
 }
 
 bool CShape::IsAttributeOrLabel() { return false; }
+
+int CShape::GetTextType() { return 0; }
 
 int CShape::CountStats(CShapeStats& stats)
 {

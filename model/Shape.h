@@ -6,13 +6,14 @@
 #include <set>
 #include <string>
 #include <vector>
+#include "automation/ResultCodes.h"
 #include "model/RealPoint.h"
 #include "model/RealRect.h"
 #include "model/ShapeAttributeMap.h"
 #include "model/ShapeAttributes.h"
 #include "model/ShapePointList.h"
 
-class CControlCore;
+class CShapeHost;
 class CGroup;
 class CLayer;
 class CHatchPattern;
@@ -20,6 +21,7 @@ class CLinkToken;
 class CPointRecord;
 class CDxfFile;
 class CDataTableSet;
+class CViewMapping;
 struct CDrawContext;
 
 // One arrow head at a line end, in the logical units of the draw context (BuildArrowHead).
@@ -43,6 +45,8 @@ struct CArrowHead
     int count = 0;
     CRealPoint baseWorld;
     bool baseMoved = false;
+    // The view the head is built in; null: the control's current view.
+    const CViewMapping* view = nullptr;
 };
 
 // Counters of the drawing statistics (CountStats).
@@ -58,7 +62,7 @@ struct CShapeStats
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
 // a set of its own) and the owner that moved it: each is told through OnPointsChanged and joins
 // the set. False when one of them refuses the move.
-bool PropagatePointMove(CControlCore* control, std::set<int>* visited, int ownerId, CPointRecord* point);
+bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId, CPointRecord* point);
 
 // The base of every shape of the drawing. A shape holds its identity, parent, layer and style,
 // its state and protection flags, the points it draws (records of the control's point pool, shared
@@ -91,7 +95,7 @@ public:
     // Appending index for InsertPoint / AddPointById.
     static const int kAppend = -1;
 
-    CShape(int id, CControlCore* control);
+    CShape(int id, CShapeHost* control);
     // A copy under a new ID: style, state (unselected) and protection of the source; its own
     // points re-created as new pool points at the same places; no database ID; no linked points.
     CShape(int id, const CShape& source);
@@ -100,7 +104,8 @@ public:
 
     // --- Identity and fields -------------------------------------------------------------
     int GetId() const { return m_id; }
-    CControlCore* GetControl() const { return m_control; }
+    // The control the shape belongs to, as the model sees it (null for a shape of none).
+    CShapeHost* GetControl() const { return m_control; }
     CGroup* GetParent() const { return m_parent; }
     void SetParent(CGroup* parent) { m_parent = parent; }
     CLayer* GetLayer() const { return m_layer; }
@@ -160,7 +165,7 @@ public:
 
     // --- Record tables ---------------------------------------------------------------------
     // Marker of a stored relative that does not exist or cannot be stored.
-    static constexpr int kNoStoredRelative = -300;
+    static constexpr int kNoStoredRelative = kStoredNoRelative;
     // The key of the shape's Shapes record in the set: its ID when identifiers are kept (the
     // set's own stored group: 0, already stored), else the key the set gave it (0: not stored).
     int GetStoredKey(CDataTableSet* tables, DWORD mode, bool* alreadyStored, int* databaseId);
@@ -213,8 +218,10 @@ public:
     // is. A selected shape with the selection flag draws dotted in 0xFF0000; the plain flag draws
     // continuous black; otherwise the pen cache's pen of the resolved line type, colour and
     // width (0: the shape's device pen width).
-    static int CreateDrawPen(CControlCore* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
-                             HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape);
+    // The line pattern scales with the view (null: the control's current view).
+    static int CreateDrawPen(CShapeHost* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
+                             HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape,
+                             const CViewMapping* view = nullptr);
     // A mark colour that stands out against the shape's pen and fill.
     COLORREF ChooseMarkColour(COLORREF colour);
 
@@ -372,6 +379,8 @@ public:
     virtual CPointRecord* SavePointToTables(CDataTableSet* tables, DWORD mode, int storedKey, bool mustExist);
     virtual HRESULT SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
     virtual bool IsAttributeOrLabel();
+    // The TextTypes value of a text (which the text kind answers); 0 for every other kind.
+    virtual int GetTextType();
     virtual int CountStats(CShapeStats& stats);
     virtual int OnShapePointStored(CPointRecord* record, int shapePointId);
     virtual void ResetToByLayer();
@@ -392,6 +401,8 @@ public:
     virtual int MovePointWithin(int pointId, int index);
 
 protected:
+    // The view a draw maps through: the draw context's, else the control's current view.
+    const CViewMapping& ViewOf(const CDrawContext& context) const;
     // The pre-draw test: false when the shape is skipped or was drawn as a simplified figure.
     bool PreDrawTest(CDrawContext& context);
     // Records Draw as a path on a screen context in the hit-test modes.
@@ -437,7 +448,7 @@ protected:
     DWORD m_protectionFlags = 0;
     DWORD m_penColor = 0x20000000;
     DWORD m_hatchColor = 0x20000000;
-    CControlCore* m_control;
+    CShapeHost* m_control;
     CLayer* m_layer = nullptr;
     CShapeAttributeMap m_attributes;
     CShapeAttributes m_attributeGroups;

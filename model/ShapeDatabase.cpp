@@ -3,11 +3,11 @@
 // come from the database ("select max(...)+1", flag 0x1) or from the counters the control keeps
 // for the site.
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/SessionSql.h"
@@ -71,7 +71,7 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const bool builtInHatch = hatchId <= kLastBuiltInHatchPattern || hatchId == hpByLayer || hatchId == hpByBlock;
     const SqlRaw hatch = SqlOptionalId(builtInHatch ? hatchId : 0);
 
-    CShapeMap* map = m_control ? &m_control->GetShapeMap() : nullptr;
+    CShapeIndex* map = m_control ? &m_control->GetShapeMap() : nullptr;
     const bool isNew = m_databaseId < 1;
     int id = m_databaseId;
     if (isNew) {

@@ -2,10 +2,7 @@
 // tests, the selection marks and the pen selection. The kinds draw their own geometry (Draw) in
 // the logical units of the draw context (0.1 mm, y up); hit tests take device pixels.
 #include "model/Shape.h"
-#include "control/BrushCache.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/ViewportRecord.h"
+#include "model/BrushCache.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/Group.h"
@@ -13,7 +10,10 @@
 #include "model/LinkToken.h"
 #include "model/PenCache.h"
 #include "model/PointRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "model/ShapeStateMap.h"
+#include "model/ViewMapping.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
@@ -77,6 +77,11 @@ void DrawSquareMark(HDC dc, const CRealPointD& centre, double halfX, double half
 
 // --- Pre-draw test and the per-shape draw ----------------------------------------------------
 
+const CViewMapping& CShape::ViewOf(const CDrawContext& context) const
+{
+    return context.view ? *context.view : m_control->GetCurrentViewport();
+}
+
 bool CShape::PreDrawTest(CDrawContext& context)
 {
     if ((m_databaseId != 0 && (m_state & stHiddenWhenStored)) || (m_state & stNoExtents) || !IsVisible())
@@ -94,7 +99,7 @@ bool CShape::PreDrawTest(CDrawContext& context)
         } else if ((edit.editMode == EDSH_MOVE || edit.editMode == EDSH_ROTATE || edit.editMode == EDSH_SCALE) &&
                    edit.dragActive && dc) {
             // The rubber line from where the drag started to the mouse.
-            const CViewportRecord& view = m_control->GetCurrentViewport();
+            const CViewMapping& view = ViewOf(context);
             HPEN pen = m_control->GetPenCache().GetPen(1, 0x000000, 0, 1.0, false);
             ycom::SelectGuard selected(dc, pen);
             const COLORREF oldBack = SetBkColor(dc, 0xFFFFFF);
@@ -113,7 +118,7 @@ bool CShape::PreDrawTest(CDrawContext& context)
                 return false;
             if (m_shapeType != stLine && dc) {
                 simplified = true;
-                const RECT r = m_control->GetCurrentViewport().WorldToLogicalRect(extent);
+                const RECT r = ViewOf(context).WorldToLogicalRect(extent);
                 HPEN previous = nullptr;
                 COLORREF colour = 0;
                 SelectDrawPen(context, &previous, &colour);
@@ -138,7 +143,7 @@ bool CShape::PreDrawTest(CDrawContext& context)
         CGroup* group = m_id == SELECTION_ID ? static_cast<CGroup*>(this) : nullptr;
         if (group && group->GetShapeCount() > 0 && simplified) {
             // One mark over the whole selection.
-            const CViewportRecord& view = m_control->GetCurrentViewport();
+            const CViewMapping& view = ViewOf(context);
             HPEN pen = m_control->GetPenCache().GetPen(2, ChooseMarkColour(context.markColour), 0, 1.0, false);
             ycom::SelectGuard selected(dc, pen);
             const CRealPointD centre =
@@ -233,7 +238,7 @@ BOOL CShape::HitTest(float x, float y)
         return FALSE;
     if (!m_control || (m_control->GetModeWord() & 0x4))
         return FALSE;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     const CRealPointD p = view.DeviceToWorld(x, y);
     const double tolX = view.PixelsToWorldX(kHitTolerancePixels);
     const double tolY = view.PixelsToWorldY(kHitTolerancePixels);
@@ -265,7 +270,7 @@ BOOL CShape::HitTestWidenedPath(float x, float y)
 {
     if (!m_control)
         return FALSE;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     HWND window = m_control->GetControlWindow();
     ycom::WindowDC screen(window);
     HDC dc = screen.Get();
@@ -312,7 +317,7 @@ void CShape::WorldToDeviceSize(SIZE* out, float width, float height) const
     out->cx = out->cy = 0;
     if (!m_control)
         return;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     out->cx = DoubleToIntClamped(std::fabs(view.WorldToPixelsX(width)));
     out->cy = DoubleToIntClamped(std::fabs(view.WorldToPixelsY(height)));
 }
@@ -352,7 +357,7 @@ int CShape::DrawMarks(CDrawContext& context)
     if (n <= 0 || !m_control || !context.dc)
         return 0;
     HDC dc = context.dc;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = ViewOf(context);
     HPEN pen = m_control->GetPenCache().GetPen(2, ChooseMarkColour(context.markColour), 0, 1.0, false);
     ycom::SelectGuard selected(dc, pen);
     const double halfX = kMarkHalfPixels * view.LogicalPerPixelX();
@@ -390,7 +395,7 @@ int CShape::DrawLinkMarks(HDC dc)
 {
     if (!m_control || !dc)
         return 1;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     const CDrawingSettingRecord* setting = m_control->GetCurrentDrawingSetting();
     const double markSize = setting ? setting->LinkMarkScale : 0.0;
     const int d = static_cast<int>(view.GetScaleFactor() * markSize);
@@ -405,8 +410,8 @@ int CShape::DrawLinkMarks(HDC dc)
 
 // --- Pens -------------------------------------------------------------------------------------
 
-int CShape::CreateDrawPen(CControlCore* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
-                          HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape)
+int CShape::CreateDrawPen(CShapeHost* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
+                          HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape, const CViewMapping* view)
 {
     if (readyPen == reinterpret_cast<HPEN>(static_cast<INT_PTR>(-1)))
         readyPen = nullptr;
@@ -440,7 +445,7 @@ int CShape::CreateDrawPen(CControlCore* control, HDC dc, HPEN readyPen, int widt
                 patternScale = shape->GetLinePatternScale();
             else if (control->GetCurrentDrawingSetting())
                 patternScale = control->GetCurrentDrawingSetting()->LinePatternScale;
-            scale = patternScale * control->GetCurrentViewport().GetScaleFactor();
+            scale = patternScale * (view ? *view : control->GetCurrentViewport()).GetScaleFactor();
         }
     }
     const COLORREF penColour = plain && !(shape && (shape->GetState() & stSelected) && selectionPen) ? 0 : used;
@@ -464,7 +469,8 @@ int CShape::SelectDrawPen(CDrawContext& context, HPEN* previous, COLORREF* colou
 {
     int pattern = GetLinePatternId();
     COLORREF used = 0;
-    const int result = CreateDrawPen(m_control, context.dc, context.pen, 0, true, false, previous, &pattern, &used, this);
+    const int result =
+        CreateDrawPen(m_control, context.dc, context.pen, 0, true, false, previous, &pattern, &used, this, context.view);
     if (colour)
         *colour = context.pen ? TranslatePenColor(m_penColor, this) : used;
     return result;

@@ -1,13 +1,14 @@
 // Transforms, protections, point alignment and the interactive editing hooks of CShape.
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/UndoRecorder.h"
-#include "control/ViewportRecord.h"
+#include "automation/ResultCodes.h"
 #include "model/Geometry.h"
 #include "model/Group.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ShapeRecorder.h"
 #include "model/ShapeStateMap.h"
+#include "model/ViewMapping.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
 #include <cmath>
@@ -336,13 +337,13 @@ HRESULT CShape::AlignPoint(int pointId, int pointShapeId, int alignment)
             }
         }
     }
-    CUndoRecorder* recorder = m_control->GetUndoRecorder();
+    CShapeRecorder* recorder = m_control->GetUndoRecorder();
     if (recorder && recorder->ShouldRecordPoint(point))
         recorder->RecordPoint(opMove, point, false);
     const float ox = point->x, oy = point->y;
     point->x = target.x;
     point->y = target.y;
-    if (!PropagatePointMove(m_control, nullptr, -100, point)) {
+    if (!PropagatePointMove(m_control, nullptr, kNoOwnerId, point)) {
         point->x = ox;
         point->y = oy;
     }
@@ -358,7 +359,7 @@ int CShape::AlignPointTo(float x, float y, int* index, CRealPoint* out)
         return 0;
     std::vector<CRealPoint> handles(static_cast<size_t>(count));
     const int got = GetHandlePoints(handles.data(), count);
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     const POINT at = view.WorldToDevice(CRealPoint(x, y));
     // 0.9 mm around the handle.
     const SIZE tolerance = HimetricToDevice(SIZE{90, 90});

@@ -1,9 +1,9 @@
 #include "model/ShapeIdGroup.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include <algorithm>
 
-CShapeIdGroup::CShapeIdGroup(int id, CControlCore* control) : CGroup(id, control)
+CShapeIdGroup::CShapeIdGroup(int id, CShapeHost* control) : CGroup(id, control)
 {
     // A shape deleted anywhere leaves the list with it.
     if (m_control)

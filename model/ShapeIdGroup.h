@@ -7,7 +7,7 @@
 class CShapeIdGroup : public CGroup
 {
 public:
-    CShapeIdGroup(int id, CControlCore* control);
+    CShapeIdGroup(int id, CShapeHost* control);
     ~CShapeIdGroup() override;
 
     // 1 when the shape is listed already; otherwise appended (its index in *outIndex), 0.

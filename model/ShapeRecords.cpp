@@ -8,12 +8,13 @@
 // table's next key, and the set's ID maps remember which key it took. Such a key is never taken
 // for a database ID: the row of that ID in the database belongs to some other shape or point.
 #include "model/Shape.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
+#include "automation/ResultCodes.h"
 #include "model/AttributeBase.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -30,7 +31,7 @@ const DWORD kKeepIds = DXFMODE_USE_YVEX_IDENTIFIERS;        // 0x400
 const DWORD kRelatedByCaller = DXFMODE_PROCESS_TREE_ONLY;   // 0x800
 const DWORD kIgnoreLayers = DXFMODE_IGNORE_LAYERS;          // 0x40
 // The stored key of a shape whose parent could not be found on restore.
-const int kDroppedShape = -200;
+const int kDroppedShape = kStoredNoTranslation;
 // The first ID of the drawing's own shapes: below it lie the fixed groups, the base layer and the
 // prototypes.
 const int kFirstOrdinaryId = 12;
@@ -86,7 +87,7 @@ int CShape::SourceSiteForTables()
 {
     if (!m_control)
         return 0;
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     if (m_databaseId != 0) {
         const int site = map.GetSourceSite(m_databaseId);
         if (site != -1)
@@ -306,7 +307,7 @@ HRESULT CShape::AttachToStoredRelative(CDataTableSet* tables, int storedKey, DWO
     if (!layer && storedKey == kNoStoredRelative)
         return S_FALSE;
     CShapesCursorGuard cursor(table);
-    CShapeMap& map = m_control->GetShapeMap();
+    CShapeIndex& map = m_control->GetShapeMap();
     const bool keep = (mode & kKeepIds) != 0;
     const bool groupAware = (mode & kGroupAware) != 0;
 

@@ -1,11 +1,9 @@
 // Style resolution ("by layer", "by block", system colours), arrow heads and small services of
 // the shape base.
 #include "model/Shape.h"
-#include "control/BrushCache.h"
-#include "control/ControlCore.h"
-#include "control/ShapeMap.h"
-#include "control/ViewportRecord.h"
+#include "automation/ResultCodes.h"
 #include "model/AttributeBase.h"
+#include "model/BrushCache.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/Group.h"
@@ -13,6 +11,9 @@
 #include "model/LinkedPointMap.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
+#include "model/ViewMapping.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
@@ -121,7 +122,7 @@ int CShape::BuildArrowHead(CArrowHead& arrow)
 {
     if (!arrow.endPoint || arrow.scale == 0.0 || !m_control)
         return -1;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = arrow.view ? *arrow.view : m_control->GetCurrentViewport();
     const double k = view.GetScaleFactor();
     if (k == 0.0)
         return -1;
@@ -218,6 +219,7 @@ int CShape::DrawArrowHead(CDrawContext& context, int arrowType, CRealPoint* endP
     arrow.endPoint = endPoint;
     arrow.previous = previous;
     arrow.scale = scale;
+    arrow.view = context.view;
     const int count = BuildArrowHead(arrow);
     const bool circle = (arrowType & ~0x300) == 3;
     if (count < 0 || (count == 0 && !circle))
@@ -226,7 +228,7 @@ int CShape::DrawArrowHead(CDrawContext& context, int arrowType, CRealPoint* endP
     int pattern = ltContinuous;
     COLORREF colour = 0;
     const int width = static_cast<int>(std::lround(GetDevicePenWidth()));
-    CreateDrawPen(m_control, dc, context.pen, width, true, false, &previousPen, &pattern, &colour, this);
+    CreateDrawPen(m_control, dc, context.pen, width, true, false, &previousPen, &pattern, &colour, this, context.view);
     const bool filled = (arrowType & 0x200) != 0;
     std::unique_ptr<CCachedBrush> brush;
     HGDIOBJ previousBrush = nullptr;
@@ -266,7 +268,7 @@ BOOL CShape::HitTestArrowHead(float x, float y, int arrowType, const CRealPoint&
         scale = GetArrowScale();
     if (arrowType == atNone || scale == 0.0 || !m_control)
         return FALSE;
-    const CViewportRecord& view = m_control->GetCurrentViewport();
+    const CViewMapping& view = m_control->GetCurrentViewport();
     CRealPoint end = endPoint;
     CArrowHead arrow;
     arrow.type = arrowType;
@@ -386,7 +388,7 @@ void CShape::SetId(int id)
         if (list.GetOwnerId() == id)
             return;
         for (CPointRecord* point : list) {
-            if (id != -100)
+            if (id != kNoOwnerId)
                 point->AddOwner(id);
             point->ReleaseOwner(old);
             if (linked && m_control) {

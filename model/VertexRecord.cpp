@@ -1,5 +1,4 @@
 #include "model/VertexRecord.h"
-#include "control/ControlCore.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Geometry.h"
@@ -7,6 +6,7 @@
 #include "model/PointRecord.h"
 #include "model/Polyline.h"
 #include "model/Shape.h"
+#include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
@@ -121,7 +121,7 @@ int CVertexRecord::WriteDxf(CDxfFile& dxf)
     char handle[16];
     std::snprintf(handle, sizeof handle, "%x", dxf.NextHandle());
     dxf.WriteStringGroup(5, handle);
-    CControlCore* control = m_owner ? m_owner->GetControl() : nullptr;
+    CShapeHost* control = m_owner ? m_owner->GetControl() : nullptr;
     const std::string layer = control ? control->GetDxfDocument().GetCurrentLayerName() : std::string();
     dxf.WriteStringGroup(8, layer.empty() ? "0" : layer.c_str());
     if (m_point) {
@@ -206,7 +206,7 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
         return E_FAIL;
     if (databaseId <= 0 && IsDefault())
         return S_FALSE;
-    CControlCore* control = m_owner->GetControl();
+    CShapeHost* control = m_owner->GetControl();
     const bool fromDatabase = (saveFlags & 0x1) != 0;
     if (!fromDatabase && !control)
         return E_FAIL;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "YVEX_h.h"
+#include "automation/ResultCodes.h"
 #include "persistence/DataTables.h"
 #include "persistence/FileHeaderRecord.h"
 
@@ -20,7 +21,7 @@ public:
     // groups, 7 image resources.
     static const int kIdKinds = 8;
     // Answer of the ID translations when no pair is known, or for a kind of 8 or more.
-    static constexpr int32_t kNoIdMapping = -100;
+    static constexpr int32_t kNoIdMapping = kStoredNoIdMap;
     // Mode bit: table keys are the objects' own IDs, so no translation takes place.
     static const int kKeepIdentifiers = DXFMODE_USE_YVEX_IDENTIFIERS;
 
@@ -77,18 +78,18 @@ public:
     int32_t GetFirstStoredShapeId() const { return m_firstStoredShapeId; }
     void SetFirstStoredShapeId(int32_t id) { m_firstStoredShapeId = id; }
 
-    // ID maps. AddIdMapping stores the pair in both maps of the kind (0, or -100 for a bad
+    // ID maps. AddIdMapping stores the pair in both maps of the kind (0, or kNoIdMapping for a bad
     // kind); RemoveIdMapping removes it from each map where the entry has that partner.
     int AddIdMapping(int32_t currentId, int32_t storedId, int kind);
     int RemoveIdMapping(int32_t currentId, int32_t storedId, int kind);
-    // Translations; the ID unchanged when the mode keeps identifiers, -100 when unknown.
+    // Translations; the ID unchanged when the mode keeps identifiers, kNoIdMapping when unknown.
     int32_t StoredToCurrentId(int32_t storedId, int kind, int mode) const;
     int32_t CurrentToStoredId(int32_t currentId, int kind, int mode) const;
 
     // The whole set as one archive: the header block, then one block per existing table.
     // Write: 1 when the archive could be opened. Read: 1 when the archive opened, its header
     // passed the version check and its data was whole; a refused header leaves the tables as
-    // they were.
+    // they were, damaged data leaves them empty (and the header as it was).
     int WriteToArchive(CDataArchive* archive);
     int ReadFromArchive(CDataArchive* archive);
 

@@ -1,6 +1,4 @@
 #include "persistence/DrawingSettingMap.h"
-#include "control/ShapeMap.h"
-#include "model/Layer.h"
 #include "YVEX_h.h"
 
 bool CDrawingSettingMap::Insert(std::unique_ptr<CDrawingSettingRecord> record, bool newId)
@@ -19,7 +17,7 @@ bool CDrawingSettingMap::Insert(std::unique_ptr<CDrawingSettingRecord> record, b
     return m_settings.emplace(id, std::move(record)).second;
 }
 
-CDrawingSettingRecord* CDrawingSettingMap::CreateCurrentSetting(bool insert, CShapeMap* shapes,
+CDrawingSettingRecord* CDrawingSettingMap::CreateCurrentSetting(bool insert, CLayer* baseLayer,
                                                                 std::unique_ptr<CDrawingSettingRecord>* detached)
 {
     auto record = std::make_unique<CDrawingSettingRecord>();
@@ -29,11 +27,7 @@ CDrawingSettingRecord* CDrawingSettingMap::CreateCurrentSetting(bool insert, CSh
     record->HatchColor = coByLayer;
     record->LinePatternID = ltByLayer;
     record->HatchPatternID = hpByLayer;
-    if (shapes) {
-        CShape* base = shapes->Lookup(BASE_LAYER);
-        if (base && base->GetShapeType() == stLayer)
-            record->Layer = static_cast<CLayer*>(base);
-    }
+    record->Layer = baseLayer;
     record->ShowGrid = 1;
     record->GridXSpace = record->GridYSpace = 10.0f;
     record->SnapToGrid = 0;

@@ -1,5 +1,4 @@
 #include "persistence/DrawingSettingRecord.h"
-#include "model/Layer.h"
 
 CDrawingSettingRecord::CDrawingSettingRecord(const CDrawingSettingRecord& other) { *this = other; }
 
@@ -42,8 +41,6 @@ CDrawingSettingRecord& CDrawingSettingRecord::operator=(const CDrawingSettingRec
     DatabaseID = databaseId;
     return *this;
 }
-
-int CDrawingSettingRecord::GetLayerShapeID() const { return Layer ? Layer->GetId() : 0; }
 
 void CDrawingSettingRecord::SetName(const char* name)
 {

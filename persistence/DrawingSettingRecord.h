@@ -18,7 +18,6 @@ public:
 
     void SetPenColor(DWORD colour) { PenColor = colour & 0x60FFFFFF; }
     void SetHatchColor(DWORD colour) { HatchColor = colour & 0x60FFFFFF; }
-    int GetLayerShapeID() const;
     const char* GetName() const { return Name ? Name->c_str() : nullptr; }
     void SetName(const char* name);
 
@@ -60,6 +59,8 @@ public:
     int ScalePenWeight = 0;
     int SplineFreeHand = 1;
     int DatabaseID = 0;
+    // The layer of new shapes (not owned). The record keeps it as it is given: what the layer is
+    // (its ID, its database ID) is read by those who hold the model, never by the record.
     CLayer* Layer = nullptr;
     std::optional<std::string> Name;
 };

@@ -4,10 +4,11 @@
 #include <cstring>
 #include <map>
 #include <mutex>
-#include "control/ErrorInfo.h"
-#include "control/MessageBoxHook.h"
+#include "automation/ResultCodes.h"
 #include "persistence/EmbeddedDatabase.h"
 #include "persistence/sql/SessionSql.h"
+#include "com/ErrorInfo.h"
+#include "com/MessageBoxHook.h"
 
 const char kDefaultDataSourceName[] = "YVEX";
 
@@ -54,14 +55,17 @@ SqlDialect DetectDialect(SQLHDBC hdbc)
 
 void ShowError(const char* text, const char* caption = "")
 {
-    ShowMessageBox(nullptr, text, caption, kErrorBoxStyle);
+    ycom::ShowMessageBox(nullptr, text, caption, kErrorBoxStyle);
 }
+
+// The control's error info (source "YVEXControl") with the text; answers DISP_E_EXCEPTION.
+HRESULT ReportErrorText(REFGUID source, const char* text) { return ycom::ReportErrorA(kErrorSource, source, text); }
 
 HRESULT ReportDiagnostics(REFGUID source, SQLSMALLINT type, SQLHANDLE handle, const char* caption,
                           bool extended)
 {
     std::string text = OdbcDiagnosticsText(type, handle, caption, extended);
-    return ReportComErrorText(source, text.c_str());
+    return ReportErrorText(source, text.c_str());
 }
 
 const char* OrEmpty(const char* s)
@@ -115,7 +119,7 @@ HRESULT OdbcConnect(REFGUID source, SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstm
         // The check has shown its message boxes; the host also gets their text.
         std::string failure;
         if (!CheckLogins(dsn, user, password, &failure))
-            return ReportComErrorText(source, failure.c_str());
+            return ReportErrorText(source, failure.c_str());
     }
 
     henv = nullptr;
@@ -125,25 +129,25 @@ HRESULT OdbcConnect(REFGUID source, SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstm
         henv = nullptr;
         static const char text[] = "SQLAllocHandle (SQL_HANDLE_ENV, NULL, &henv); failed.";
         ShowError(text);
-        return ReportComErrorText(source, text);
+        return ReportErrorText(source, text);
     }
     if (!SQL_SUCCEEDED(SQLSetEnvAttr(henv, SQL_ATTR_ODBC_VERSION,
                                      reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), SQL_IS_INTEGER))) {
         ShowError("SQLSetEnvAttr(ODBC version) Failed");
-        return ReportComErrorText(source,
+        return ReportErrorText(source,
             "SQLSetEnvAttr(henv, SQL_ATTR_ODBC_VERSION, (SQLPOINTER) SQL_OV_ODBC3, SQL_IS_INTEGER);");
     }
     if (!SQL_SUCCEEDED(SQLSetEnvAttr(henv, SQL_ATTR_CONNECTION_POOLING,
                                      reinterpret_cast<SQLPOINTER>(SQL_CP_OFF), SQL_IS_INTEGER))) {
         ShowError("SQLSetEnvAttr(ODBC version) Failed");
-        return ReportComErrorText(source,
+        return ReportErrorText(source,
             "SQLSetEnvAttr(henv, SQL_ATTR_ODBC_VERSION, (SQLPOINTER)SQL_OV_ODBC3, SQL_IS_INTEGER);");
     }
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, henv, &hdbc))) {
         hdbc = nullptr;
         static const char text[] = "SQLAllocHandle(SQL_HANDLE_DBC, henv, &hdbc);";
         ShowError(text);
-        return ReportComErrorText(source, text);
+        return ReportErrorText(source, text);
     }
     SQLRETURN r = SQLConnect(hdbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn)), SQL_NTS,
                              reinterpret_cast<SQLCHAR*>(const_cast<char*>(user)), SQL_NTS,
@@ -207,7 +211,7 @@ SQLRETURN OdbcCloseConnection(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt)
 HRESULT OdbcExecDirect(REFGUID source, SQLHSTMT hstmt, const char* text)
 {
     if (!hstmt)
-        return ReportComErrorText(source, "There is no connection to the database.");
+        return ReportErrorText(source, "There is no connection to the database.");
     SQLFreeStmt(hstmt, SQL_RESET_PARAMS);
     SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(OrEmpty(text))),
                                 SQL_NTS);
@@ -221,13 +225,13 @@ HRESULT OdbcCheckResult(REFGUID source, SQLHSTMT hstmt, SQLRETURN result, const 
         BSTR description = nullptr;
         OdbcReportDiagnostics(SQL_HANDLE_STMT, hstmt, context, true, &description);
         if (description)
-            ReportComError(source, description);
+            ycom::InstallErrorInfo(kErrorSource, source, description);
         else
-            ReportComErrorText(source, "Unknown Error");
+            ReportErrorText(source, "Unknown Error");
         return DISP_E_EXCEPTION;
     }
     if (forced && *forced)
-        return ReportComErrorText(source, forced);
+        return ReportErrorText(source, forced);
     return S_OK;
 }
 
@@ -348,13 +352,13 @@ HRESULT OdbcExecStatement(REFGUID source, SQLHSTMT hstmt, const SqlStatement& st
                           const std::vector<OdbcParam>& params)
 {
     if (!hstmt)
-        return ReportComErrorText(source, "There is no connection to the database.");
+        return ReportErrorText(source, "There is no connection to the database.");
     if (!statement.RunsIn(OdbcDialectOf(hstmt)))
         return S_OK;
     std::string text;
     if (!OdbcFormatStatement(hstmt, statement, text, values)) {
         std::string message = std::string("The values do not fit the statement ") + statement.name + ".";
-        return ReportComErrorText(source, message.c_str());
+        return ReportErrorText(source, message.c_str());
     }
     SQLRETURN r = OdbcExecDirectParams(hstmt, text.c_str(), params);
     HRESULT hr = OdbcCheckResult(source, hstmt, r, "Execution Failed", "");
@@ -608,7 +612,7 @@ bool CheckLogins(const char* dataSource, const char* user, const char* password,
         text += "User '" + std::string(user) + "' is not configured properly.\n";
     if (!(mask & 4))
         text += "User 'dbo' is not configured properly.\n";
-    ShowMessageBox(nullptr, text.c_str(), "Warning", kWarningBoxStyle);
+    ycom::ShowMessageBox(nullptr, text.c_str(), "Warning", kWarningBoxStyle);
     if (failure)
         *failure = text;
     return false;

@@ -5,10 +5,10 @@
 #include <set>
 #include <string>
 #include "com/ComObject.h"
-#include "control/BrushCache.h"
-#include "control/NameRules.h"
+#include "model/BrushCache.h"
+#include "model/NameRules.h"
 #include "control/OffscreenBuffer.h"
-#include "control/PatternFill.h"
+#include "model/PatternFill.h"
 #include "control/ViewportRecord.h"
 #include "control/YVEXControl.h"
 

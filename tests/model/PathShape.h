@@ -27,7 +27,7 @@ inline void SetPixelView(CControlCore& control, int height)
     view.origin.y = DoubleToIntClamped(-height * view.LogicalPerPixelY());
 }
 
-inline POINT Logical(CControlCore& control, const CRealPoint& p)
+inline POINT Logical(CShapeHost& control, const CRealPoint& p)
 {
     const CRealPointD l = control.GetCurrentViewport().WorldToLogical(p.x, p.y);
     return POINT{DoubleToIntClamped(l.x), DoubleToIntClamped(l.y)};

@@ -3,7 +3,7 @@
 #include "DrawingTestSupport.h"
 #include <olectl.h>
 #include <cstddef>
-#include "control/BrushCache.h"
+#include "model/BrushCache.h"
 #include "model/Layer.h"
 #include "model/PenCache.h"
 #include "persistence/DrawingSettingRecord.h"

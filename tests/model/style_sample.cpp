@@ -10,7 +10,7 @@
 #include <vector>
 #include "control/ControlCore.h"
 #include "control/OffscreenBuffer.h"
-#include "control/PatternFill.h"
+#include "model/PatternFill.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportRecord.h"
 #include "model/DrawContext.h"

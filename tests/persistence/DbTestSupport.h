@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 #include <gtest/gtest.h>
-#include "control/MessageBoxHook.h"
+#include "com/MessageBoxHook.h"
 #include "persistence/Odbc.h"
 
 // A database of the test run: the embedded default (SQLite, reached by the empty name) and the
@@ -71,8 +71,8 @@ struct RecordedBox
 class MessageBoxRecorder
 {
 public:
-    MessageBoxRecorder() { m_previous = SetMessageBoxHandler(&Record); Clear(); }
-    ~MessageBoxRecorder() { SetMessageBoxHandler(m_previous); }
+    MessageBoxRecorder() { m_previous = ycom::SetMessageBoxHandler(&Record); Clear(); }
+    ~MessageBoxRecorder() { ycom::SetMessageBoxHandler(m_previous); }
     static std::vector<RecordedBox> Boxes()
     {
         std::lock_guard<std::mutex> lock(Lock());
@@ -93,7 +93,7 @@ private:
     }
     static std::mutex& Lock() { static std::mutex m; return m; }
     static std::vector<RecordedBox>& Store() { static std::vector<RecordedBox> s; return s; }
-    MessageBoxHandler m_previous = nullptr;
+    ycom::MessageBoxHandler m_previous = nullptr;
 };
 
 // The calling thread's COM error info: source and description, in ANSI.

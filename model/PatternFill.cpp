@@ -1,4 +1,4 @@
-#include "control/PatternFill.h"
+#include "model/PatternFill.h"
 #include "com/Owners.h"
 
 void PatternFillRect(HDC dc, const RECT& rect, COLORREF colour, int kind, const WORD* rows)

@@ -1,4 +1,4 @@
-#include "control/BrushCache.h"
+#include "model/BrushCache.h"
 
 CBrushCache::~CBrushCache() { ReleaseAll(); }
 

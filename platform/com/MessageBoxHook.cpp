@@ -1,5 +1,7 @@
-#include "control/MessageBoxHook.h"
+#include "com/MessageBoxHook.h"
 #include <atomic>
+
+namespace ycom {
 
 namespace {
 std::atomic<MessageBoxHandler> g_handler{nullptr};
@@ -13,7 +15,6 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
     return MessageBoxA(owner, text ? text : "", caption ? caption : "", style);
 }
 
-MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler)
-{
-    return g_handler.exchange(handler);
-}
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) { return g_handler.exchange(handler); }
+
+} // namespace ycom

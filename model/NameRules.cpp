@@ -1,4 +1,4 @@
-#include "control/NameRules.h"
+#include "model/NameRules.h"
 #include <cctype>
 #include <cstdio>
 #include <functional>

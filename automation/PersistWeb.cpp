@@ -1,4 +1,4 @@
-#include "persistence/PersistWeb.h"
+#include "automation/PersistWeb.h"
 #include "control/YVEXControl.h"
 
 // IPersistWeb

@@ -1,4 +1,4 @@
-#include "persistence/Messenger.h"
+#include "automation/Messenger.h"
 #include "control/YVEXControl.h"
 
 // IMessenger

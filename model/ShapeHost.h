@@ -1,0 +1,129 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include "model/EditState.h"
+#include "model/RealPoint.h"
+
+class CShape;
+class CGroup;
+class CLayer;
+class CPointPool;
+class CLineTypeMap;
+class CPenCache;
+class CBrushCache;
+class CLinkedPointMap;
+class CShapeStateMap;
+class CShapeIndex;
+class CShapeRecorder;
+class CViewMapping;
+class CDrawingSettingRecord;
+class CDxfDocument;
+class CDataTableSet;
+
+// The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
+// settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
+// database is asked then.
+struct CDbIdCounters
+{
+    int shapePoint = 1;
+    int linkedPoint = 1;
+    int vertex = 0;
+    int layerSetting = 1;
+};
+
+// What a shape asks of the control it belongs to. The model reaches its control only through this
+// interface (and the shape map's CShapeIndex and the undo recorder's CShapeRecorder that it hands
+// out), so the shapes sit below the control: the control core implements it, a test may implement
+// it alone. A shape keeps a pointer to its host, which outlives every shape of the host.
+class CShapeHost
+{
+public:
+    virtual ~CShapeHost() = default;
+
+    // --- Containers the shapes share ------------------------------------------------------
+    virtual CShapeIndex& GetShapeMap() = 0;
+    virtual CPointPool& GetPointPool() = 0;
+    virtual CLinkedPointMap& GetLinkedPointMap() = 0;
+    virtual CShapeStateMap& GetShapeStateMap() = 0;
+    virtual CLineTypeMap& GetLineTypeMap() = 0;
+    virtual CPenCache& GetPenCache() = 0;
+    virtual CBrushCache& GetBrushCache() = 0;
+    // The view the shapes hit-test and measure in (a draw takes the view of its draw context).
+    virtual CViewMapping& GetCurrentViewport() = 0;
+    // The current drawing setting "CURRENT" (null while the control has none).
+    virtual CDrawingSettingRecord* GetCurrentDrawingSetting() = 0;
+    // The undo hooks; null when nothing records.
+    virtual CShapeRecorder* GetUndoRecorder() = 0;
+    // The DXF document of the transfer in progress.
+    virtual CDxfDocument& GetDxfDocument() = 0;
+    virtual CDbIdCounters& GetDbIdCounters() = 0;
+    virtual CEditState& GetEditState() = 0;
+    virtual const CEditState& GetEditState() const = 0;
+
+    // --- Site and control state ---------------------------------------------------------------
+    virtual int GetSiteId() const = 0;
+    virtual int GetScenarioId() const = 0;
+    // YVEXControlFlags, and the mode word (bit 0x4: no hit testing).
+    virtual DWORD GetControlFlags() const = 0;
+    virtual DWORD GetModeWord() const = 0;
+    // Whether the user may interact: the control is enabled and no long operation runs.
+    virtual bool AllowsInteraction() const = 0;
+    // The block reference edited in place, or null.
+    virtual CShape* GetEditedReference() const = 0;
+    // Set while the control takes its whole drawing down.
+    virtual bool IsTearingDown() const = 0;
+    // The control's window (null before it has one); timers and hit-test contexts use it.
+    virtual HWND GetControlWindow() const = 0;
+    // Whether events go to the host application.
+    virtual bool EventsEnabled() const = 0;
+
+    // --- Shapes, groups and layers ----------------------------------------------------------
+    virtual CShape* FindShape(int id) const = 0;
+    // The displayed root group, and the group new shapes go into (and its ID).
+    virtual CGroup* GetRootGroup() const = 0;
+    virtual CGroup* GetActiveGroup() const = 0;
+    virtual int GetActiveGroupID() const = 0;
+    // The layer of new shapes (null when none).
+    virtual CLayer* GetCurrentLayer() = 0;
+    // Layers by name, as the DXF reader enters them.
+    virtual CLayer* FindLayerByName(const std::string& name) = 0;
+    virtual void MapLayerName(const std::string& name, CLayer* layer) = 0;
+    // The prototype of a shape type in "DefaultShapes", and whether the application has enabled
+    // default shapes for the type.
+    virtual CShape* GetDefaultShape(int shapeType) const = 0;
+    virtual bool IsDefaultShapeEnabledFor(int shapeType) const = 0;
+
+    // The group of an ID (null when the shape is not a group), and the fixed groups.
+    CGroup* FindGroup(int id) const;
+    CGroup* GetLibraryGroup() const;
+    CGroup* GetDefaultShapesGroup() const;
+    CGroup* GetLayersGroup() const;
+    CGroup* GetSelectionGroup() const;
+
+    // --- Services -------------------------------------------------------------------------
+    // LastError and LastErrorMessage.
+    virtual void SetLastError(int code, const char* text) = 0;
+    // Sets the thread's COM error info and answers DISP_E_EXCEPTION.
+    virtual HRESULT ReportError(const char* description) = 0;
+    // A new point of the point pool at (x, y); its point ID, 0 on failure.
+    virtual int CreatePoint(float x, float y) = 0;
+    // Queues a redraw (RedrawFlags); 0x10 with a target asks for that shape's area alone.
+    virtual void RequestRedraw(DWORD flags, CShape* target) = 0;
+    // Grid snapping through the current drawing setting's spacing and origin.
+    virtual void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const = 0;
+    // Starts and ends interactive editing of a shape (0: nothing started).
+    virtual int StartEditShape(CShape* shape, int command, int arg1, int arg2) = 0;
+    virtual void EndInteractiveOperation(bool commit) = 0;
+    // Deletes a shape with its subtree, taking it out of every group and of the shape map.
+    virtual HRESULT DeleteShapeByID(int id, int flags1, int flags2) = 0;
+    // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the application left it.
+    virtual bool FireBringShapeToFront(int shapeId) = 0;
+    virtual bool FireSendShapeToBack(int shapeId) = 0;
+    // The site changed since it was last saved; the drawing changed since it was last drawn.
+    virtual void SetModified(bool on = true) = 0;
+    virtual void SetDrawingChanged() = 0;
+    // One step of the database load or save in progress.
+    virtual void StepProgress() = 0;
+    // The site's points with their links to shapes into a record-table set, or back.
+    virtual HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) = 0;
+};

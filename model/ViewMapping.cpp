@@ -1,0 +1,129 @@
+#include "model/ViewMapping.h"
+#include "model/Geometry.h"
+#include <cstdlib>
+
+CViewMapping::CViewMapping()
+{
+    HDC screen = GetDC(nullptr);
+    if (screen) {
+        horzSize10 = GetDeviceCaps(screen, HORZSIZE) * 10;
+        vertSize10 = GetDeviceCaps(screen, VERTSIZE) * 10;
+        horzRes = GetDeviceCaps(screen, HORZRES);
+        vertRes = GetDeviceCaps(screen, VERTRES);
+        ReleaseDC(nullptr, screen);
+    }
+    // A screen that reports nothing is taken as 96 dpi.
+    if (horzSize10 <= 0 || horzRes <= 0) {
+        horzRes = 1024;
+        horzSize10 = 2709;
+    }
+    if (vertSize10 <= 0 || vertRes <= 0) {
+        vertRes = 768;
+        vertSize10 = 2032;
+    }
+}
+
+CRealPointD CViewMapping::WorldToLogical(double x, double y) const
+{
+    const double s = GetScaleFactor();
+    return CRealPointD(origin.x + x * s, origin.y + y * s);
+}
+
+POINT CViewMapping::PixelsToLogical(POINT pixels) const
+{
+    POINT p;
+    p.x = MulDiv(pixels.x, horzSize10, horzRes);
+    p.y = -MulDiv(pixels.y, vertSize10, vertRes);
+    return p;
+}
+
+POINT CViewMapping::WorldToDevice(const CRealPoint& world) const
+{
+    const double s = GetScaleFactor();
+    POINT p;
+    p.x = DoubleToIntClamped(horzRes * (world.x * s + origin.x) / horzSize10);
+    p.y = -DoubleToIntClamped(vertRes * (world.y * s + origin.y) / vertSize10);
+    return p;
+}
+
+void CViewMapping::WorldToLogicalPoints(CRealPoint* points, int count) const
+{
+    for (int i = 0; i < count; ++i) {
+        const POINT p = WorldToDevice(points[i]);
+        points[i] = CRealPoint(static_cast<float>(p.x), static_cast<float>(p.y));
+    }
+}
+
+CRealPointD CViewMapping::DeviceToWorld(double xPixels, double yPixels) const
+{
+    const double s = GetScaleFactor();
+    const double lx = xPixels * horzSize10 / horzRes;
+    const double ly = -(yPixels * vertSize10 / vertRes);
+    if (s == 0.0)
+        return CRealPointD(0, 0);
+    return CRealPointD((lx - origin.x) / s, (ly - origin.y) / s);
+}
+
+double CViewMapping::PixelsToWorldX(double pixels) const
+{
+    const double s = GetScaleFactor();
+    return s == 0.0 ? 0.0 : pixels * LogicalPerPixelX() / s;
+}
+
+double CViewMapping::PixelsToWorldY(double pixels) const
+{
+    const double s = GetScaleFactor();
+    return s == 0.0 ? 0.0 : pixels * LogicalPerPixelY() / s;
+}
+
+RECT CViewMapping::WorldToDeviceRect(const CRealRect& world) const
+{
+    const POINT a = WorldToDevice(CRealPoint(world.left, world.top));
+    const POINT b = WorldToDevice(CRealPoint(world.right, world.bottom));
+    RECT r;
+    r.left = a.x < b.x ? a.x : b.x;
+    r.right = a.x < b.x ? b.x : a.x;
+    r.top = a.y < b.y ? a.y : b.y;
+    r.bottom = a.y < b.y ? b.y : a.y;
+    return r;
+}
+
+RECT CViewMapping::WorldToLogicalRect(const CRealRect& world) const
+{
+    const CRealPointD a = WorldToLogical(world.left, world.top);
+    const CRealPointD b = WorldToLogical(world.right, world.bottom);
+    RECT r;
+    r.left = DoubleToIntClamped(a.x < b.x ? a.x : b.x);
+    r.right = DoubleToIntClamped(a.x < b.x ? b.x : a.x);
+    r.bottom = DoubleToIntClamped(a.y < b.y ? a.y : b.y);
+    r.top = DoubleToIntClamped(a.y < b.y ? b.y : a.y);
+    return r;
+}
+
+namespace {
+SIZE Convert(SIZE in, HDC dc, bool toHimetric)
+{
+    HDC screen = nullptr;
+    if (!dc)
+        dc = screen = GetDC(nullptr);
+    SIZE out = {0, 0};
+    if (dc) {
+        const int oldMode = SetMapMode(dc, MM_HIMETRIC);
+        POINT pts[2] = {{0, 0}, {in.cx, in.cy}};
+        if (toHimetric)
+            DPtoLP(dc, pts, 2);
+        else
+            LPtoDP(dc, pts, 2);
+        SetMapMode(dc, oldMode);
+        out.cx = std::abs(pts[1].x - pts[0].x);
+        out.cy = std::abs(pts[1].y - pts[0].y);
+    }
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return out;
+}
+} // namespace
+
+SIZE DeviceToHimetric(SIZE pixels, HDC dc) { return Convert(pixels, dc, true); }
+
+SIZE HimetricToDevice(SIZE himetric, HDC dc) { return Convert(himetric, dc, false); }
