@@ -91,6 +91,8 @@ int Grow(CfStream* s, std::uint64_t size)
     int status = FlushBuffer(s);
     if (status != kCfOk)
         return status;
+    // The buffer serves as scratch below: it names no sector any more.
+    s->bufferedIndex = -1;
     CfStreamState* state = s->state;
     if (size <= state->size)
         return kCfOk;
@@ -198,6 +200,8 @@ int MoveIntoMiniStream(CfStream* s)
     const std::uint32_t ss = f->sectorSize;
     const std::uint32_t ms = f->miniSize;
     const std::uint32_t perSector = ss / ms;
+    if (static_cast<std::uint64_t>(state->chainLength) * ss < size)
+        return kCfCorrupt;
     CfDirEntry* root = CfDirAt(&f->dir, 0);
     CfReleaseMetadata(f);
     CfStreamState rootChain = {};
