@@ -43,6 +43,19 @@ int WriteStream(CfStorage* storage, const std::u16string& name, const Bytes& dat
     return status != kCfOk ? status : closed;
 }
 
+// A new file with the given streams in its root.
+int WriteFile(const std::filesystem::path& path, int mode, std::uint32_t sectorSize, const std::vector<std::pair<std::u16string, Bytes>>& streams)
+{
+    FileHandle f;
+    int status = cfCreate(Wide(path).c_str(), mode, &f.file, sectorSize);
+    for (const auto& stream : streams) {
+        if (status == kCfOk)
+            status = WriteStream(Root(f.file), stream.first, stream.second);
+    }
+    const int closed = f.file ? f.Close() : kCfOk;
+    return status != kCfOk ? status : closed;
+}
+
 // Writes the nested sample tree into a new file.
 int WriteNested(const std::filesystem::path& path, std::uint32_t sectorSize, int mode, bool propertySets)
 {
@@ -368,19 +381,11 @@ TEST(CompoundFile, ArgumentsAndModes)
 TEST(CompoundFile, PathsAreWide)
 {
     const std::filesystem::path path = std::filesystem::temp_directory_path() / std::filesystem::path(u"yvex_cf_\u00E9t\u00E9_\u0434.cfb");
-    {
-        FileHandle f;
-        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 4096), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
-        ASSERT_EQ(WriteStream(root, u"\u00C9t\u00E9", Bytes(5, 9)), kCfOk);
-        ASSERT_EQ(f.Close(), kCfOk);
-    }
+    ASSERT_EQ(WriteFile(path, 1, 4096, {{u"\u00C9t\u00E9", Bytes(5, 9)}}), kCfOk);
     EXPECT_EQ(std::filesystem::file_size(path), 4096u * 5); // header, data, directory, mini FAT, FAT
     FileHandle f;
     ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle s;
     EXPECT_EQ(cfOpenStream(root, u"\u00E9T\u00C9", &s.stream), kCfOk);
 }
@@ -392,8 +397,7 @@ TEST(CompoundFile, NamesAreUniqueUnderTheOrderAndAtMost31Units)
     {
         FileHandle f;
         ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         CfStorage* s = nullptr;
         ASSERT_EQ(cfCreateStorage(root, u"abc", &s), kCfOk);
         std::int32_t count = 0;
@@ -432,8 +436,7 @@ TEST(CompoundFile, SiblingTreesStayRedBlackAfterRandomInserts)
     {
         FileHandle f;
         ASSERT_EQ(cfCreate(Wide(path).c_str(), 2, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         std::set<std::u16string> upper;
         while (names.size() < 200) {
             std::u16string name;
@@ -480,8 +483,7 @@ TEST(CompoundFile, SiblingTreesStayRedBlackAfterRandomInserts)
     // Read back, every name is found by descending the tree, whatever its case.
     FileHandle f;
     ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     std::int32_t count = 0;
     ASSERT_EQ(cfCountEntries(root, &count), kCfOk);
     EXPECT_EQ(count, 200);
@@ -499,8 +501,7 @@ TEST(CompoundFile, ListingIsPreOrderAndEmptyStoragesListNothing)
     const auto path = Scratch("listing.cfb");
     FileHandle f;
     ASSERT_EQ(cfCreate(Wide(path).c_str(), 2, &f.file, 0), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     CfStorage* empty = nullptr;
     ASSERT_EQ(cfCreateStorage(root, u"Empty", &empty), kCfOk);
     CfEntryInfo* entries = reinterpret_cast<CfEntryInfo*>(0x1);
@@ -539,19 +540,10 @@ TEST(CompoundFile, ListingIsPreOrderAndEmptyStoragesListNothing)
 TEST(CompoundStream, MiniStreamHoldsStreamsBelow4096Bytes)
 {
     const auto path = Scratch("cutoff.cfb");
-    {
-        FileHandle f;
-        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
-        ASSERT_EQ(WriteStream(root, u"Below", Content("Below", 4095)), kCfOk);
-        ASSERT_EQ(WriteStream(root, u"At", Content("At", 4096)), kCfOk);
-        ASSERT_EQ(f.Close(), kCfOk);
-    }
+    ASSERT_EQ(WriteFile(path, 1, 0, {{u"Below", Content("Below", 4095)}, {u"At", Content("At", 4096)}}), kCfOk);
     FileHandle f;
     ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle below, at;
     ASSERT_EQ(cfOpenStream(root, u"Below", &below.stream), kCfOk);
     ASSERT_EQ(cfOpenStream(root, u"At", &at.stream), kCfOk);
@@ -575,8 +567,7 @@ TEST(CompoundStream, ReadingAtTheEndAndSeeking)
     const auto path = Scratch("ends.cfb");
     FileHandle f;
     ASSERT_EQ(cfCreate(Wide(path).c_str(), 2, &f.file, 0), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle s;
     ASSERT_EQ(cfCreateStream(root, u"S", &s.stream), kCfOk);
     const Bytes data = Content("S", 1000);
@@ -615,8 +606,7 @@ TEST(CompoundStream, WritingPastTheEndZeroFills)
     {
         FileHandle f;
         ASSERT_EQ(cfCreate(Wide(path).c_str(), 2, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         StreamHandle s;
         ASSERT_EQ(cfCreateStream(root, u"S", &s.stream), kCfOk);
         std::uint32_t n = 3;
@@ -643,20 +633,11 @@ TEST(CompoundStream, WritingPastTheEndZeroFills)
 TEST(CompoundStream, ReadWriteOpenMovesOutAndTheLastCloseMovesBack)
 {
     const auto path = Scratch("move.cfb");
-    {
-        FileHandle f;
-        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
-        ASSERT_EQ(WriteStream(root, u"A", Content("A", 200)), kCfOk);
-        ASSERT_EQ(WriteStream(root, u"B", Content("B", 300)), kCfOk);
-        ASSERT_EQ(f.Close(), kCfOk);
-    }
+    ASSERT_EQ(WriteFile(path, 1, 0, {{u"A", Content("A", 200)}, {u"B", Content("B", 300)}}), kCfOk);
     {
         FileHandle f;
         ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         StreamHandle first, second;
         ASSERT_EQ(cfOpenStream(root, u"A", &first.stream), kCfOk);
         EXPECT_FALSE(first.stream->state->inMini);
@@ -686,8 +667,7 @@ TEST(CompoundStream, ReadWriteOpenMovesOutAndTheLastCloseMovesBack)
     }
     FileHandle f;
     ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle s;
     ASSERT_EQ(cfOpenStream(root, u"A", &s.stream), kCfOk);
     EXPECT_TRUE(s.stream->state->inMini);
@@ -703,18 +683,10 @@ TEST(CompoundStream, ReadWriteOpenMovesOutAndTheLastCloseMovesBack)
 TEST(CompoundStream, MiniStreamIsTrimmedWhenItsLastStreamLeaves)
 {
     const auto path = Scratch("trim.cfb");
-    {
-        FileHandle f;
-        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
-        ASSERT_EQ(WriteStream(root, u"Only", Content("Only", 1000)), kCfOk);
-        ASSERT_EQ(f.Close(), kCfOk);
-    }
+    ASSERT_EQ(WriteFile(path, 1, 0, {{u"Only", Content("Only", 1000)}}), kCfOk);
     FileHandle f;
     ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle s;
     ASSERT_EQ(cfOpenStream(root, u"Only", &s.stream), kCfOk);
     // Nothing is left in the mini stream: it is gone, and with it the mini FAT.
@@ -745,15 +717,7 @@ TEST(CompoundFile, MoreThan109FatSectorsTakeADifatChain)
     // 110 FAT sectors of 128 entries cover a little over 7 MB of 512-byte sectors.
     const auto path = Output("ours_big.cfb");
     const std::size_t size = 110u * 128u * 512u;
-    {
-        FileHandle f;
-        ASSERT_EQ(cfCreate(Wide(path).c_str(), 1, &f.file, 0), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
-        ASSERT_EQ(WriteStream(root, u"Big", Content("Big", size)), kCfOk);
-        ASSERT_EQ(WriteStream(root, u"Small", Content("Small", 100)), kCfOk);
-        ASSERT_EQ(f.Close(), kCfOk);
-    }
+    ASSERT_EQ(WriteFile(path, 1, 0, {{u"Big", Content("Big", size)}, {u"Small", Content("Small", 100)}}), kCfOk);
     const Bytes b = ReadAll(path);
     const std::uint32_t fatSectors = Get32(b, 44);
     const std::uint32_t difat = Get32(b, 68);
@@ -927,8 +891,7 @@ TEST(CompoundCrafted, GrowthZeroesWhatLiesBehindTheOldEnd)
     {
         FileHandle f;
         ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         StreamHandle s;
         ASSERT_EQ(cfOpenStream(root, u"Contents", &s.stream), kCfOk);
         ASSERT_EQ(cfSeek(s.stream, 4250, 0), kCfOk);
@@ -946,8 +909,7 @@ TEST(CompoundCrafted, GrowthZeroesWhatLiesBehindTheOldEnd)
     EXPECT_EQ(std::count(data.begin() + 4200, data.begin() + 4250, 0), 50);
     EXPECT_EQ(data[4250], 'Z');
     // And behind the new end, in the sector, zeros too.
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
+    CfStorage* root = Root(f.file);
     StreamHandle s;
     ASSERT_EQ(cfOpenStream(root, u"Contents", &s.stream), kCfOk);
     const Bytes raw = ReadAll(path);
@@ -964,8 +926,7 @@ TEST(CompoundCrafted, NewSectorsCarryNothingStale)
     {
         FileHandle f;
         ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);
-        CfStorage* root = nullptr;
-        cfGetRootStorage(f.file, &root);
+        CfStorage* root = Root(f.file);
         CfStorage* fresh = nullptr;
         ASSERT_EQ(cfCreateStorage(root, u"Fresh", &fresh), kCfOk);
         ASSERT_EQ(WriteStream(fresh, u"Large", Bytes(4100, 0x11)), kCfOk);
@@ -981,8 +942,6 @@ TEST(CompoundCrafted, NewSectorsCarryNothingStale)
         return std::count(begin, begin + 512, 0xAA) == 0;
     };
     // The new stream's sectors: its data, then zeros.
-    CfStorage* root = nullptr;
-    cfGetRootStorage(f.file, &root);
     std::vector<CfStorage*> opened;
     int status = 0;
     CfStorage* fresh = OpenPath(f.file, "Fresh", &status, &opened);
@@ -1026,8 +985,7 @@ TEST(CompoundFile, WriteFailuresAreReported)
     {
         FileHandle f;
         if (cfCreate(Wide(Scratch("limited.cfb")).c_str(), 2, &f.file, 0) == kCfOk) {
-            CfStorage* root = nullptr;
-            cfGetRootStorage(f.file, &root);
+            CfStorage* root = Root(f.file);
             CfStream* s = nullptr;
             cfCreateStream(root, u"S", &s);
             const Bytes data(n, 1);

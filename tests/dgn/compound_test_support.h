@@ -120,6 +120,13 @@ struct StreamHandle {
     }
 };
 
+inline dgn::CfStorage* Root(dgn::CfFile* file)
+{
+    dgn::CfStorage* root = nullptr;
+    dgn::cfGetRootStorage(file, &root);
+    return root;
+}
+
 // Storages along a path from the root ("a/b" opens a then b); the last one, or null with the
 // failing status.
 inline dgn::CfStorage* OpenPath(dgn::CfFile* file, const std::string& path, int* status, std::vector<dgn::CfStorage*>* opened)

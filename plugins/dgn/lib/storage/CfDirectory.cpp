@@ -1,6 +1,7 @@
 #include "storage/CfDirectory.h"
 
 #include "HeapBlock.h"
+#include "storage/CfSectorTable.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -116,19 +117,7 @@ int Reserve(CfDirectory* dir, std::uint64_t n)
     return kCfOk;
 }
 
-int PushReuse(CfDirectory* dir, std::uint32_t n)
-{
-    if (dir->reuseCount == dir->reuseCapacity) {
-        const std::uint64_t want = dir->reuseCapacity ? 2ull * dir->reuseCapacity : 16;
-        void* grown = ResizeHeapBlock(dir->reuse, want, sizeof(std::uint32_t));
-        if (!grown)
-            return kCfOutOfMemory;
-        dir->reuse = static_cast<std::uint32_t*>(grown);
-        dir->reuseCapacity = static_cast<std::uint32_t>(want);
-    }
-    dir->reuse[dir->reuseCount++] = n;
-    return kCfOk;
-}
+int PushReuse(CfDirectory* dir, std::uint32_t n) { return CfAppendNumber(&dir->reuse, &dir->reuseCount, &dir->reuseCapacity, n); }
 
 CfDirEntry& Rec(CfDirectory* dir, std::int64_t n) { return dir->records[1 + n]; }
 
@@ -147,25 +136,18 @@ void Replace(CfDirectory* dir, std::uint32_t storage, std::uint32_t from, std::u
         Rec(dir, p).right = to;
 }
 
-void RotateLeft(CfDirectory* dir, std::uint32_t storage, std::uint32_t x)
+// Turns the subtree at x: its right child (left: false, its left child) takes its place and x
+// becomes that child's left (right) child.
+void Rotate(CfDirectory* dir, std::uint32_t storage, std::uint32_t x, bool left)
 {
-    const std::uint32_t y = Rec(dir, x).right;
-    Rec(dir, x).right = Rec(dir, y).left;
-    if (Rec(dir, y).left != kCfNoEntry)
-        Rec(dir, Rec(dir, y).left).parent = static_cast<std::int32_t>(x);
+    std::uint32_t& xInner = left ? Rec(dir, x).right : Rec(dir, x).left;
+    const std::uint32_t y = xInner;
+    std::uint32_t& yInner = left ? Rec(dir, y).left : Rec(dir, y).right;
+    xInner = yInner;
+    if (yInner != kCfNoEntry)
+        Rec(dir, yInner).parent = static_cast<std::int32_t>(x);
     Replace(dir, storage, x, y);
-    Rec(dir, y).left = x;
-    Rec(dir, x).parent = static_cast<std::int32_t>(y);
-}
-
-void RotateRight(CfDirectory* dir, std::uint32_t storage, std::uint32_t x)
-{
-    const std::uint32_t y = Rec(dir, x).left;
-    Rec(dir, x).left = Rec(dir, y).right;
-    if (Rec(dir, y).right != kCfNoEntry)
-        Rec(dir, Rec(dir, y).right).parent = static_cast<std::int32_t>(x);
-    Replace(dir, storage, x, y);
-    Rec(dir, y).right = x;
+    yInner = x;
     Rec(dir, x).parent = static_cast<std::int32_t>(y);
 }
 
@@ -189,25 +171,16 @@ void Rebalance(CfDirectory* dir, std::uint32_t storage, std::uint32_t z)
             z = g;
             continue;
         }
-        if (parentIsLeft) {
-            if (Rec(dir, p).right == z) {
-                z = p;
-                RotateLeft(dir, storage, z);
-                p = static_cast<std::uint32_t>(Rec(dir, z).parent);
-            }
-            Rec(dir, p).colour = kCfBlack;
-            Rec(dir, g).colour = kCfRed;
-            RotateRight(dir, storage, g);
-        } else {
-            if (Rec(dir, p).left == z) {
-                z = p;
-                RotateRight(dir, storage, z);
-                p = static_cast<std::uint32_t>(Rec(dir, z).parent);
-            }
-            Rec(dir, p).colour = kCfBlack;
-            Rec(dir, g).colour = kCfRed;
-            RotateLeft(dir, storage, g);
+        // The new node on the inner side comes to the outer side first.
+        const std::uint32_t inner = parentIsLeft ? Rec(dir, p).right : Rec(dir, p).left;
+        if (inner == z) {
+            z = p;
+            Rotate(dir, storage, z, parentIsLeft);
+            p = static_cast<std::uint32_t>(Rec(dir, z).parent);
         }
+        Rec(dir, p).colour = kCfBlack;
+        Rec(dir, g).colour = kCfRed;
+        Rotate(dir, storage, g, !parentIsLeft);
     }
     Rec(dir, Rec(dir, storage).child).colour = kCfBlack;
 }

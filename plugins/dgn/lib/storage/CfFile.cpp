@@ -481,6 +481,20 @@ int Flush(CfFile* f)
 
 bool Empty(const char16_t* s) { return !s || !*s; }
 
+// A new handle on the storage entry, in its parent's list.
+int AttachStorage(CfStorage* parent, std::uint32_t entry, CfStorage** out)
+{
+    CfStorage* s = NewStorage(parent->file, entry, parent);
+    if (!s)
+        return kCfOutOfMemory;
+    if (CfAddHandle(parent, 0, s) != kCfOk) {
+        std::free(s);
+        return kCfOutOfMemory;
+    }
+    *out = s;
+    return kCfOk;
+}
+
 } // namespace
 
 int CfFetchSector(CfFile* f, std::uint32_t sector, const std::uint8_t** data)
@@ -687,15 +701,7 @@ int cfOpenStorage(CfStorage* parent, const char16_t* name, CfStorage** out)
         return status;
     if (CfDirAt(&f->dir, n)->type != kCfTypeStorage)
         return kCfNotStorage;
-    CfStorage* s = NewStorage(f, n, parent);
-    if (!s)
-        return kCfOutOfMemory;
-    if (CfAddHandle(parent, 0, s) != kCfOk) {
-        std::free(s);
-        return kCfOutOfMemory;
-    }
-    *out = s;
-    return kCfOk;
+    return AttachStorage(parent, n, out);
 }
 
 int cfCreateStorage(CfStorage* parent, const char16_t* name, CfStorage** out)
@@ -709,15 +715,7 @@ int cfCreateStorage(CfStorage* parent, const char16_t* name, CfStorage** out)
     if (status != kCfOk)
         return status;
     CfDirAt(&f->dir, n)->created = Now();
-    CfStorage* s = NewStorage(f, n, parent);
-    if (!s)
-        return kCfOutOfMemory;
-    if (CfAddHandle(parent, 0, s) != kCfOk) {
-        std::free(s);
-        return kCfOutOfMemory;
-    }
-    *out = s;
-    return kCfOk;
+    return AttachStorage(parent, n, out);
 }
 
 int cfCloseStorage(CfStorage** storage)

@@ -8,6 +8,20 @@
 
 namespace dgn {
 
+int CfAppendNumber(std::uint32_t** array, std::uint32_t* count, std::uint32_t* capacity, std::uint32_t value)
+{
+    if (*count == *capacity) {
+        const std::uint64_t want = *capacity ? 2ull * *capacity : 16;
+        void* grown = ResizeHeapBlock(*array, want, sizeof(std::uint32_t));
+        if (!grown)
+            return kCfOutOfMemory;
+        *array = static_cast<std::uint32_t*>(grown);
+        *capacity = static_cast<std::uint32_t>(want);
+    }
+    (*array)[(*count)++] = value;
+    return kCfOk;
+}
+
 void CfTableInit(CfSectorTable* table, std::uint32_t unitSize, std::uint32_t sectorSize)
 {
     CfTableRelease(table);

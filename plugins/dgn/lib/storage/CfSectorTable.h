@@ -24,6 +24,10 @@ struct CfSectorTable {
 // A chain length that is not known: the chain is counted.
 constexpr std::uint64_t kCfCountChain = ~0ull;
 
+// Appends a number to a malloc array that doubles when full (16 numbers at first).
+// kCfOutOfMemory leaves the array as it was.
+int CfAppendNumber(std::uint32_t** array, std::uint32_t* count, std::uint32_t* capacity, std::uint32_t value);
+
 void CfTableInit(CfSectorTable* table, std::uint32_t unitSize, std::uint32_t sectorSize);
 void CfTableRelease(CfSectorTable* table);
 // Takes over count entries read from disk (a malloc block): the used count becomes one past

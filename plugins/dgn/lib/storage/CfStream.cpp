@@ -19,19 +19,7 @@ CfDirEntry* Entry(CfStream* s) { return CfDirAt(&s->file->dir, s->entry); }
 
 bool Writable(int mode) { return mode == 1 || mode == 2; }
 
-int AppendUnit(CfStreamState* state, std::uint32_t unit)
-{
-    if (state->chainLength == state->chainCapacity) {
-        const std::uint64_t want = state->chainCapacity ? 2ull * state->chainCapacity : 128;
-        void* grown = ResizeHeapBlock(state->chain, want, sizeof(std::uint32_t));
-        if (!grown)
-            return kCfOutOfMemory;
-        state->chain = static_cast<std::uint32_t*>(grown);
-        state->chainCapacity = static_cast<std::uint32_t>(want);
-    }
-    state->chain[state->chainLength++] = unit;
-    return kCfOk;
-}
+int AppendUnit(CfStreamState* state, std::uint32_t unit) { return CfAppendNumber(&state->chain, &state->chainLength, &state->chainCapacity, unit); }
 
 void ReleaseState(CfFile* f, std::uint32_t entry, CfStreamState* state)
 {
@@ -435,6 +423,33 @@ int CfMoveOutOfMiniStream(CfStream* s)
     return kCfOk;
 }
 
+namespace {
+
+// A new handle on the stream entry, in its storage's list. Read-write, a small stream moves
+// into sectors while it is open (a second handle finds it there already).
+int AttachStream(CfStorage* storage, std::uint32_t entry, CfStream** out)
+{
+    CfFile* f = storage->file;
+    CfStream* s = nullptr;
+    int status = CfOpenStreamHandle(f, storage, entry, &s);
+    if (status != kCfOk)
+        return status;
+    if (f->mode == 2 && s->state->references == 1)
+        status = CfMoveOutOfMiniStream(s);
+    if (status == kCfOk)
+        status = CfAddHandle(storage, 1, s);
+    if (status != kCfOk) {
+        std::free(s->buffer);
+        ReleaseState(f, entry, s->state);
+        std::free(s);
+        return status;
+    }
+    *out = s;
+    return kCfOk;
+}
+
+} // namespace
+
 int cfOpenStream(CfStorage* storage, const char16_t* name, CfStream** out)
 {
     if (!storage || !name || !*name || !out)
@@ -448,23 +463,7 @@ int cfOpenStream(CfStorage* storage, const char16_t* name, CfStream** out)
         return status;
     if (CfDirAt(&f->dir, n)->type != kCfTypeStream)
         return kCfNotStream;
-    CfStream* s = nullptr;
-    status = CfOpenStreamHandle(f, storage, n, &s);
-    if (status != kCfOk)
-        return status;
-    // Read-write: a small stream moves into sectors while it is open.
-    if (f->mode == 2 && s->state->references == 1)
-        status = CfMoveOutOfMiniStream(s);
-    if (status == kCfOk)
-        status = CfAddHandle(storage, 1, s);
-    if (status != kCfOk) {
-        std::free(s->buffer);
-        ReleaseState(f, n, s->state);
-        std::free(s);
-        return status;
-    }
-    *out = s;
-    return kCfOk;
+    return AttachStream(storage, n, out);
 }
 
 int cfCreateStream(CfStorage* storage, const char16_t* name, CfStream** out)
@@ -477,22 +476,7 @@ int cfCreateStream(CfStorage* storage, const char16_t* name, CfStream** out)
     int status = CfDirInsert(&f->dir, f, storage->entry, name, kCfTypeStream, &n);
     if (status != kCfOk)
         return status;
-    CfStream* s = nullptr;
-    status = CfOpenStreamHandle(f, storage, n, &s);
-    if (status != kCfOk)
-        return status;
-    if (f->mode == 2)
-        status = CfMoveOutOfMiniStream(s);
-    if (status == kCfOk)
-        status = CfAddHandle(storage, 1, s);
-    if (status != kCfOk) {
-        std::free(s->buffer);
-        ReleaseState(f, n, s->state);
-        std::free(s);
-        return status;
-    }
-    *out = s;
-    return kCfOk;
+    return AttachStream(storage, n, out);
 }
 
 int cfCloseStream(CfStream** stream)

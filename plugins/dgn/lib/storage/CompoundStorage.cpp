@@ -155,18 +155,7 @@ int CCompoundStorage::NextEntry(int* index, char* name)
     return entry.isStream ? 2 : 1;
 }
 
-bool CCompoundStorage::CreateStream(const char16_t* name)
-{
-    if (!m_writable || m_depth == 0)
-        return false;
-    CloseStream();
-    if (cfCreateStream(m_stack[m_depth - 1], name, &m_stream) != kCfOk) {
-        m_stream = nullptr;
-        return false;
-    }
-    m_streamLevel = m_depth - 1;
-    return true;
-}
+bool CCompoundStorage::CreateStream(const char16_t* name) { return m_writable && MakeCurrent(cfCreateStream, name); }
 
 bool CCompoundStorage::CreateStream(const char* name)
 {
@@ -174,12 +163,16 @@ bool CCompoundStorage::CreateStream(const char* name)
     return WideName(name, wide) && CreateStream(wide);
 }
 
-bool CCompoundStorage::OpenStream(const char16_t* name)
+bool CCompoundStorage::OpenStream(const char16_t* name) { return MakeCurrent(cfOpenStream, name); }
+
+// The stream that the library operation creates or opens in the top storage becomes the
+// current one, after the one before is closed.
+bool CCompoundStorage::MakeCurrent(int (*operation)(CfStorage*, const char16_t*, CfStream**), const char16_t* name)
 {
     if (m_depth == 0)
         return false;
     CloseStream();
-    if (cfOpenStream(m_stack[m_depth - 1], name, &m_stream) != kCfOk) {
+    if (operation(m_stack[m_depth - 1], name, &m_stream) != kCfOk) {
         m_stream = nullptr;
         return false;
     }

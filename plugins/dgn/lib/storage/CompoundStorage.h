@@ -77,6 +77,7 @@ public:
 private:
     CCompoundStorage() = default;
     bool Push(CfStorage* storage);
+    bool MakeCurrent(int (*operation)(CfStorage*, const char16_t*, CfStream**), const char16_t* name);
     void DropListing();
 
     int m_depth = 0;
