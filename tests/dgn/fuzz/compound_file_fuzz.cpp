@@ -84,5 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (WalkFile(0, false) && WalkFile(2, true))
         WalkFile(0, false);
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(ScratchPath()), ignored);
     return 0;
 }

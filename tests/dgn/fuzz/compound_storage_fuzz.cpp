@@ -61,5 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Walk(storage);
         delete storage;
     }
+    std::error_code ignored;
+    std::filesystem::remove(std::filesystem::path(ScratchPath()), ignored);
     return 0;
 }
