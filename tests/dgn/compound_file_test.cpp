@@ -744,8 +744,7 @@ TEST(CompoundFile, MoreThan109FatSectorsTakeADifatChain)
 
 TEST(CompoundFile, UnchangedFilesCloseByteForByte)
 {
-    const auto path = Scratch("unchanged.cfb");
-    std::filesystem::copy_file(Fixture("compound/python_nested.cfb"), path, std::filesystem::copy_options::overwrite_existing);
+    const auto path = ScratchCopy("compound/python_nested.cfb", "unchanged.cfb");
     const Bytes before = ReadAll(path);
     for (int mode : {0, 2}) {
         FileHandle f;
@@ -791,8 +790,7 @@ TEST(CompoundFile, NestedSamplesRoundTrip)
         EXPECT_TRUE(data == Content(item.first, static_cast<std::size_t>(item.second))) << item.first;
     }
     // Rewritten read-write (every small stream moves out and back), still the same tree.
-    const auto copy = Scratch("gsf_rewritten.cfb");
-    std::filesystem::copy_file(Fixture("compound/gsf_nested.cfb"), copy, std::filesystem::copy_options::overwrite_existing);
+    const auto copy = ScratchCopy("compound/gsf_nested.cfb", "gsf_rewritten.cfb");
     FileHandle g;
     ASSERT_EQ(cfOpen(Wide(copy).c_str(), 2, &g.file), kCfOk);
     for (const auto& item : expected) {
@@ -829,8 +827,7 @@ TEST(CompoundCrafted, EachBrokenRuleGivesItsStatus)
         std::getline(fields, streamStatus, '\t');
         ++cases;
         for (int mode : {0, 2}) {
-            const auto copy = Scratch("crafted_" + file);
-            std::filesystem::copy_file(Fixture("compound/" + file), copy, std::filesystem::copy_options::overwrite_existing);
+            const auto copy = ScratchCopy("compound/" + file, "crafted_" + file);
             FileHandle f;
             ASSERT_EQ(cfOpen(Wide(copy).c_str(), mode, &f.file), std::stoi(openStatus)) << file << " mode " << mode;
             if (!f.file || path == "-")
@@ -886,8 +883,7 @@ TEST(CompoundCrafted, GrowthZeroesWhatLiesBehindTheOldEnd)
 {
     // Contents (4200 bytes) has 0x55 behind its end in its last sector; a write past the end
     // must not bring them back.
-    const auto path = Scratch("garbage_tail.cfb");
-    std::filesystem::copy_file(Fixture("compound/garbage_tail.cfb"), path, std::filesystem::copy_options::overwrite_existing);
+    const auto path = ScratchCopy("compound/garbage_tail.cfb", "garbage_tail.cfb");
     {
         FileHandle f;
         ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);
@@ -921,8 +917,7 @@ TEST(CompoundCrafted, NewSectorsCarryNothingStale)
 {
     // Free sectors full of 0xAA: a new stream in sectors and the mini-stream sectors taken
     // from them hold only zeros beside their data.
-    const auto path = Scratch("garbage_free.cfb");
-    std::filesystem::copy_file(Fixture("compound/garbage_free_sectors.cfb"), path, std::filesystem::copy_options::overwrite_existing);
+    const auto path = ScratchCopy("compound/garbage_free_sectors.cfb", "garbage_free.cfb");
     {
         FileHandle f;
         ASSERT_EQ(cfOpen(Wide(path).c_str(), 2, &f.file), kCfOk);

@@ -19,8 +19,7 @@ using Storage = std::unique_ptr<CCompoundStorage>;
 
 Storage OpenNested(bool writable)
 {
-    const auto path = Scratch(writable ? "wrapper_rw.cfb" : "wrapper_ro.cfb");
-    std::filesystem::copy_file(Fixture("compound/python_nested.cfb"), path, std::filesystem::copy_options::overwrite_existing);
+    const auto path = ScratchCopy("compound/python_nested.cfb", writable ? "wrapper_rw.cfb" : "wrapper_ro.cfb");
     return Storage(CCompoundStorage::Open(Wide(path).c_str(), writable));
 }
 

@@ -46,6 +46,14 @@ inline std::filesystem::path Output(const std::string& name)
 
 inline std::filesystem::path Scratch(const std::string& name) { return std::filesystem::temp_directory_path() / ("yvex_cf_" + name); }
 
+// A scratch copy of a fixture, for tests that change it.
+inline std::filesystem::path ScratchCopy(const std::string& fixture, const std::string& name)
+{
+    const std::filesystem::path copy = Scratch(name);
+    std::filesystem::copy_file(Fixture(fixture), copy, std::filesystem::copy_options::overwrite_existing);
+    return copy;
+}
+
 inline std::u16string Wide(const std::filesystem::path& p) { return p.u16string(); }
 
 inline std::u16string Wide(const std::string& s) { return std::u16string(s.begin(), s.end()); }

@@ -79,15 +79,7 @@ void CCompoundStorage::DropListing()
     m_listingCount = 0;
 }
 
-bool CCompoundStorage::CreateStorage(const char16_t* name)
-{
-    if (!m_writable || m_depth == 0 || m_depth >= kMaxDepth)
-        return false;
-    CfStorage* child = nullptr;
-    if (cfCreateStorage(m_stack[m_depth - 1], name, &child) != kCfOk)
-        return false;
-    return Push(child);
-}
+bool CCompoundStorage::CreateStorage(const char16_t* name) { return m_writable && PushChild(cfCreateStorage, name); }
 
 bool CCompoundStorage::CreateStorage(const char* name)
 {
@@ -95,12 +87,16 @@ bool CCompoundStorage::CreateStorage(const char* name)
     return WideName(name, wide) && CreateStorage(wide);
 }
 
-bool CCompoundStorage::OpenStorage(const char16_t* name)
+bool CCompoundStorage::OpenStorage(const char16_t* name) { return PushChild(cfOpenStorage, name); }
+
+// The child storage that the library operation creates or opens in the top storage goes on
+// the stack, while there is room.
+bool CCompoundStorage::PushChild(int (*operation)(CfStorage*, const char16_t*, CfStorage**), const char16_t* name)
 {
     if (m_depth == 0 || m_depth >= kMaxDepth)
         return false;
     CfStorage* child = nullptr;
-    if (cfOpenStorage(m_stack[m_depth - 1], name, &child) != kCfOk)
+    if (operation(m_stack[m_depth - 1], name, &child) != kCfOk)
         return false;
     return Push(child);
 }

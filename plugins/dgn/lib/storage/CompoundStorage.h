@@ -77,6 +77,7 @@ public:
 private:
     CCompoundStorage() = default;
     bool Push(CfStorage* storage);
+    bool PushChild(int (*operation)(CfStorage*, const char16_t*, CfStorage**), const char16_t* name);
     bool MakeCurrent(int (*operation)(CfStorage*, const char16_t*, CfStream**), const char16_t* name);
     void DropListing();
 
