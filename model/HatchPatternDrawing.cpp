@@ -156,7 +156,7 @@ int CHatchPattern::DrawPattern(HDC dc, const CRealRect& anchorRect, const CRealR
         (!IsImagePattern() && (areaWidth < kSmallestArea || areaHeight < kSmallestArea) && !fine))
         return FillArea(dc, control, colour, area, &v);
     if (IsImagePattern())
-        return DrawTiles(dc, anchor, limit, area, scale, colour, control, v);
+        return DrawTiles(dc, anchor, limit, area, scale, control, v);
     return DrawLines(dc, anchor, area, scale, colour, control, penSelected, fine, v);
 }
 
@@ -250,9 +250,8 @@ int CHatchPattern::DrawLines(HDC dc, const CRealRect& anchor, const CRealRect& a
 }
 
 int CHatchPattern::DrawTiles(HDC dc, const CRealRect& anchor, const CRealRect& limit, const CRealRect& area,
-                             float scale, COLORREF colour, CShapeHost* control, const CViewMapping& v)
+                             float scale, CShapeHost* control, const CViewMapping& v)
 {
-    (void)colour;
     CImageResource* image = FindImage(control);
     if (!image)
         return 1;
