@@ -1,7 +1,8 @@
 #include "automation/Site.h"
-#include "control/YVEXControl.h"
 #include "automation/Module.h"
 #include "control/ErrorInfo.h"
+#include "control/YVEXControl.h"
+#include "com/HResult.h"
 #include <vector>
 
 namespace {
@@ -141,9 +142,7 @@ STDMETHODIMP CSite::put_ResourceHandle(ULONG_PTR newVal)
         return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
     HMODULE module = reinterpret_cast<HMODULE>(newVal);
     DWORD ms = 0, ls = 0, ownMs = 0, ownLs = 0;
-    HRESULT hr = ModuleFileVersion(module, &ms, &ls);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(ModuleFileVersion(module, &ms, &ls));
     if (FAILED(ModuleFileVersion(ModuleInstance(), &ownMs, &ownLs)))
         return E_FAIL;
     if (ms != ownMs || ls != ownLs)

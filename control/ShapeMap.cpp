@@ -9,6 +9,7 @@
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
@@ -319,9 +320,7 @@ int CShapeMap::GetSourceSiteOfShape(int shapeId) const
 
 HRESULT CShapeMap::ReadNextDbId(SQLHSTMT statement)
 {
-    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId));
     // An empty table (NULL) starts at 1, and so does anything below.
     m_nextDbShapeId = ReadMaxIdResult(statement, 0) + 1;
     if (m_nextDbShapeId < 1)

@@ -10,6 +10,7 @@
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cstdio>
 #include <string>
@@ -110,8 +111,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CGroupsTable* groups = tables->Groups();
     if (!groups)
         return S_FALSE;

@@ -12,6 +12,7 @@
 #include "persistence/Odbc.h"
 #include "persistence/sql/SessionSql.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -76,9 +77,7 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     int id = m_databaseId;
     if (isNew) {
         if (flags & kIdsFromDatabase) {
-            const HRESULT hr = NextIdFromDatabase(statement, "shapeID", "shapes", &id);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(NextIdFromDatabase(statement, "shapeID", "shapes", &id));
         } else {
             if (!map)
                 return E_FAIL;
@@ -95,18 +94,17 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     // lines into dummies and arcs and circles into ellipses.
     const int shapeType = m_shapeType;
     const DWORD protection = GetProtectionFlagsMasked(0xFFFFFFFF);
-    HRESULT hr;
     if (isNew) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShape,
-                               {id, scenario, storedWeight, m_penColor, m_tag, m_id, protection, m_linePatternScale,
-                                m_zOrder, m_hatchColor, shapeType, siteId, lineType, parent, hatch, layer});
+        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShape,
+                                           {id, scenario, storedWeight, m_penColor, m_tag, m_id, protection,
+                                            m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
+                                            parent, hatch, layer}));
     } else {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateShape,
-                               {scenario, storedWeight, m_penColor, m_tag, m_id, protection, m_linePatternScale, m_zOrder,
-                                m_hatchColor, shapeType, siteId, lineType, parent, hatch, layer, id});
+        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateShape,
+                                           {scenario, storedWeight, m_penColor, m_tag, m_id, protection,
+                                            m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
+                                            parent, hatch, layer, id}));
     }
-    if (FAILED(hr))
-        return hr;
 
     m_databaseId = id;
     if (map) {
@@ -116,12 +114,8 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
             map->SetNextDbShapeId(id + 1);
     }
 
-    hr = SavePointRows(statement, siteId, flags, false);
-    if (FAILED(hr))
-        return hr;
-    hr = SavePointRows(statement, siteId, flags, true);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(SavePointRows(statement, siteId, flags, false));
+    RETURN_IF_FAILED(SavePointRows(statement, siteId, flags, true));
     if (m_control)
         m_control->StepProgress();
 
@@ -129,9 +123,7 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
         // A copy of the list: a child's save does not change it, but a kind may.
         const std::vector<CShape*> children = static_cast<CGroup*>(this)->Children();
         for (CShape* child : children) {
-            hr = child->SaveToDB(statement, siteId, scenarioId, flags);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(child->SaveToDB(statement, siteId, scenarioId, flags));
         }
     }
     return S_OK;
@@ -154,23 +146,18 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         const int number = n++;
         const bool stored = point->GetDatabaseId() >= 1;
         int pointId = point->GetDatabaseId();
-        HRESULT hr;
         if (!stored) {
             if (fromDatabase) {
-                hr = NextIdFromDatabase(statement, "pointID", "points", &pointId);
-                if (FAILED(hr))
-                    return hr;
+                RETURN_IF_FAILED(NextIdFromDatabase(statement, "pointID", "points", &pointId));
             } else {
                 pointId = CounterValue(pool->GetNextDatabaseId());
             }
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertPoint,
-                                   {pointId, scenario, siteId, point->x, point->y});
+            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertPoint,
+                                               {pointId, scenario, siteId, point->x, point->y}));
         } else {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdatePoint,
-                                   {scenario, siteId, point->x, point->y, pointId});
+            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdatePoint,
+                                               {scenario, siteId, point->x, point->y, pointId}));
         }
-        if (FAILED(hr))
-            return hr;
         point->SetDatabaseId(pointId);
         if (pool) {
             pool->SetDatabaseId(pointId, *point);
@@ -182,34 +169,28 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         // exists and nothing is inserted).
         int linkId = 0;
         if (fromDatabase) {
-            hr = linked ? NextIdFromDatabase(statement, "linkedPointID", "linkedPoints", &linkId)
-                        : NextIdFromDatabase(statement, "shapePointID", "shapePoints", &linkId);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(linked ? NextIdFromDatabase(statement, "linkedPointID", "linkedPoints", &linkId)
+                                    : NextIdFromDatabase(statement, "shapePointID", "shapePoints", &linkId));
         } else {
             linkId = CounterValue(linked ? counters->linkedPoint : counters->shapePoint);
         }
         int existing = 0;
         if (stored) {
-            hr = linked ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindLinkedPoint,
-                                            {m_databaseId, pointId})
-                        : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint,
-                                            {pointId, m_databaseId});
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(linked ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindLinkedPoint,
+                                                        {m_databaseId, pointId})
+                                    : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint,
+                                                        {pointId, m_databaseId}));
             existing = ReadMaxIdResult(statement, 0);
         }
         if (stored && existing != 0)
             continue;
         if (linked) {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertLinkedPoint,
-                                   {linkId, scenario, m_databaseId, pointId});
+            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertLinkedPoint,
+                                               {linkId, scenario, m_databaseId, pointId}));
         } else {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
-                                   {linkId, scenario, m_databaseId, pointId, number});
+            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
+                                               {linkId, scenario, m_databaseId, pointId, number}));
         }
-        if (FAILED(hr))
-            return hr;
         if (!linked)
             OnShapePointStored(point, linkId);
         if (counters)

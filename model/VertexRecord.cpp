@@ -11,6 +11,7 @@
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cmath>
 #include <cstdio>
@@ -214,9 +215,7 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
     const int pointId = m_point->GetDatabaseId();
 
     if (shapePointId <= 0) {
-        HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint, {pointId, ownerId});
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint, {pointId, ownerId}));
         shapePointId = ReadMaxIdResult(statement, 0);
     }
     if (shapePointId <= 0) {
@@ -225,16 +224,12 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
             return E_FAIL;
         int newId = 0;
         if (fromDatabase) {
-            const HRESULT hr = CShape::NextIdFromDatabase(statement, "shapePointID", "shapePoints", &newId);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(CShape::NextIdFromDatabase(statement, "shapePointID", "shapePoints", &newId));
         } else {
             newId = control->GetDbIdCounters().shapePoint < 1 ? 1 : control->GetDbIdCounters().shapePoint;
         }
-        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
-                                             {newId, scenarioId, ownerId, pointId, index});
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
+                                           {newId, scenarioId, ownerId, pointId, index}));
         if (control && control->GetDbIdCounters().shapePoint < newId + 1)
             control->GetDbIdCounters().shapePoint = newId + 1;
         shapePointId = newId;

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
+#include "com/HResult.h"
 #include "com/Module.h"
 #include "com/Owners.h"
 
@@ -34,9 +35,7 @@ public:
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
         ComPtr<ITypeInfo> info;
-        HRESULT hr = TheModule().GetTypeInfo(*piid, info.Put());
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(TheModule().GetTypeInfo(*piid, info.Put()));
         return info->GetIDsOfNames(names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
@@ -45,9 +44,7 @@ public:
         if (riid != IID_NULL)
             return DISP_E_UNKNOWNINTERFACE;
         ComPtr<ITypeInfo> info;
-        HRESULT hr = TheModule().GetTypeInfo(*piid, info.Put());
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(TheModule().GetTypeInfo(*piid, info.Put()));
         return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
     }
 };

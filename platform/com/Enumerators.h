@@ -211,8 +211,7 @@ public:
         }
         if (fetched)
             *fetched = n;
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(hr);
         return n < celt ? S_FALSE : S_OK;
     }
     STDMETHODIMP Skip(ULONG celt) override

@@ -107,19 +107,15 @@ HRESULT ReadVariant(IStream* stream, VARIANT* v)
         // The count must fit in what the stream still holds.
         if (static_cast<ULONGLONG>(n) * 2 > StreamRemaining(stream))
             return STG_E_READFAULT;
-        BSTR s = SysAllocStringLen(nullptr, n);
-        RETURN_IF_NULL_ALLOC(s);
+        Bstr s(nullptr, n);
+        RETURN_IF_NULL_ALLOC(s.Get());
         for (DWORD i = 0; i < n; ++i) {
             WORD unit = 0;
-            const HRESULT hr = ReadU16(stream, &unit);
-            if (FAILED(hr)) {
-                SysFreeString(s);
-                return hr;
-            }
-            s[i] = static_cast<wchar_t>(unit);
+            RETURN_IF_FAILED(ReadU16(stream, &unit));
+            s.Get()[i] = static_cast<wchar_t>(unit);
         }
         v->vt = VT_BSTR;
-        v->bstrVal = s;
+        v->bstrVal = s.Detach();
         return S_OK;
     }
     const int width = ScalarWidth(vt);
