@@ -145,16 +145,20 @@ LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 
 STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_fireEvents;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_fireEvents;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 // Members without a body yet.
@@ -224,13 +228,18 @@ STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*,
 
 STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    return S_OK;
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!clsid)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::IsDirty()
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
+}
 STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
