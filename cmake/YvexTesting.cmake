@@ -1,6 +1,10 @@
-# Test helpers: GoogleTest built for mingw from Debian's sources, and tests run under Wine
-# through tools/wine-run (the cross-compiling emulator).
-set(YVEX_WINE_RUN ${CMAKE_SOURCE_DIR}/tools/wine-run)
+# Test helpers: GoogleTest built from Debian's sources, and tests run under Wine through
+# tools/wine-run (the cross-compiling emulator). The native build (native/CMakeLists.txt, with
+# YVEX_NATIVE and YVEX_ROOT set) uses the same helpers, its tests run directly.
+if(NOT YVEX_ROOT)
+  set(YVEX_ROOT ${CMAKE_SOURCE_DIR})
+endif()
+set(YVEX_WINE_RUN ${YVEX_ROOT}/tools/wine-run)
 
 if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -15,12 +19,16 @@ function(yvex_add_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;FIXTURES;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
-  add_test(NAME ${name} COMMAND ${YVEX_WINE_RUN} $<TARGET_FILE:${name}> --gtest_brief=1)
+  if(YVEX_NATIVE)
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  else()
+    add_test(NAME ${name} COMMAND ${YVEX_WINE_RUN} $<TARGET_FILE:${name}> --gtest_brief=1)
+  endif()
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
-    ENVIRONMENT "YVEX_SOURCE_DIR=${CMAKE_SOURCE_DIR};YVEX_BINARY_DIR=${CMAKE_BINARY_DIR}")
+    ENVIRONMENT "YVEX_SOURCE_DIR=${YVEX_ROOT};YVEX_BINARY_DIR=${CMAKE_BINARY_DIR}")
   if(T_FIXTURES)
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED "${T_FIXTURES}")
   endif()
@@ -66,3 +74,4 @@ function(yvex_add_python_test name)
     set_tests_properties(${name} PROPERTIES DEPENDS "${T_DEPENDS}")
   endif()
 endfunction()
+include(YvexFuzz)

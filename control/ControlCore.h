@@ -134,8 +134,13 @@ public:
     int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
     void EndInteractiveOperation(bool commit) override;
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
-    // "Shape not found." when there is none.
+    // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
     HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
+    // Drops what the control holds of a shape that leaves the shape map: the edit state's shapes,
+    // the edited reference, the active group, the block being written to DXF. The shapes (those
+    // waiting to replace others after a DXF read too) and the drawing settings on a layer that
+    // leaves go to the base layer (none when that is the one leaving).
+    void ForgetShape(CShape* shape);
     // The control's window (null before it has one); timers and hit-test contexts use it.
     HWND GetControlWindow() const override { return nullptr; }
     // Whether events go to the host (its FireEvents switch). The core alone has no host.

@@ -35,10 +35,9 @@ HRESULT CUndoRecorder::OpenOperation(int kind)
     if (m_depth == 0)
         m_pendingOperation = kind;
     ++m_depth;
-    if (IsSuspended())
-        return S_FALSE;
-    // Compound undo units come with the undo manager.
-    return E_NOTIMPL;
+    // Compound undo units come with the undo manager; until then nothing is recorded, which the
+    // callers take as they take a suspended recorder.
+    return S_FALSE;
 }
 
 HRESULT CUndoRecorder::CloseOperation(bool commit)
@@ -47,10 +46,9 @@ HRESULT CUndoRecorder::CloseOperation(bool commit)
         --m_depth;
     if (commit && m_depth == 0)
         m_lastOperation = m_pendingOperation;
-    if (IsSuspended())
-        return S_FALSE;
-    m_tooLarge = false;
-    return E_NOTIMPL;
+    if (!IsSuspended())
+        m_tooLarge = false;
+    return S_FALSE;
 }
 
 HRESULT CUndoRecorder::EndCurrentUnit(bool keep)
@@ -72,8 +70,8 @@ HRESULT CUndoRecorder::Record(int kind, const void* element, bool openOperation)
     if (openOperation) {
         RETURN_IF_FAILED(OpenOperation(kind));
     }
-    // Leaf undo units come with the undo manager.
-    return E_NOTIMPL;
+    // Leaf undo units come with the undo manager: nothing recorded yet.
+    return S_FALSE;
 }
 
 HRESULT CUndoRecorder::RecordShape(int kind, CShape* shape, bool openOperation)

@@ -20,6 +20,8 @@ public:
                                                 std::unique_ptr<CDrawingSettingRecord>* detached = nullptr);
     CDrawingSettingRecord* FindByID(int id) const;
     int GetNextId() const { return m_nextId; }
+    // Every setting by ID.
+    const std::map<int, std::unique_ptr<CDrawingSettingRecord>>& Settings() const { return m_settings; }
 
 private:
     std::map<int, std::unique_ptr<CDrawingSettingRecord>> m_settings;

@@ -16,7 +16,7 @@ export YVEX_THIRDPARTY="$YVEX_CACHE/thirdparty"
 case $- in
   *e*)
     set -E
-    trap 'yvex_rc=$?; echo "${0##*/}: line $LINENO: \"$BASH_COMMAND\" failed (exit $yvex_rc)" >&2' ERR ;;
+    trap 'yvex_rc=$?; echo "${0##*/}: line $LINENO: exit $yvex_rc from: $BASH_COMMAND" >&2' ERR ;;
 esac
 
 # The 64-bit Wine loader, looked up when first needed (after set-up has installed Wine).

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One-time (idempotent) machine setup for building and testing YVEX on Debian 12.
-# Installs the cross toolchain, Wine, ODBC drivers and test readers, creates the
+# Installs the cross toolchain, Wine, ODBC drivers, test readers and clang with its sanitizer
+# and fuzzer runtimes (the native build of tools/test-native.sh), creates the
 # project's Wine prefix and builds the third-party libraries for mingw into a cache.
 set -euo pipefail
 source "$(dirname "$0")/env.sh"
@@ -12,7 +13,8 @@ PKGS=(wine wine64 libwine-dev mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-pos
       gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev cmake ninja-build googletest
       unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql sqlite3 xvfb xauth
       python3-ezdxf python3-pyshp python3-olefile dime gdal-bin qpdf poppler-utils
-      libxml2-utils dpkg-dev curl ca-certificates)
+      libxml2-utils dpkg-dev curl ca-certificates
+      clang libclang-rt-dev zlib1g-dev)
 
 install_packages() {
   local missing=()

@@ -17,5 +17,6 @@ for s in $(ls "$YVEX_ROOT/tools" | grep -E '^service-.*\.sh$' || true); do
   "$YVEX_ROOT/tools/$s" start
   services_up+=("$s")
 done
-cd "$YVEX_BUILD"
-ctest --output-on-failure -j"${YVEX_TEST_JOBS:-$(nproc)}" "$@"
+(cd "$YVEX_BUILD" && ctest --output-on-failure -j"${YVEX_TEST_JOBS:-$(nproc)}" "$@")
+# The plain C++ libraries again, natively under the sanitizers, with their fuzz targets.
+[ "${YVEX_SKIP_NATIVE:-}" = 1 ] || "$YVEX_ROOT/tools/test-native.sh"

@@ -8,7 +8,18 @@ stamp="$WINEPREFIX/.yvex-prefix-v1"
 mkdir -p "$WINEPREFIX"
 # No Mono or Gecko prompts while the prefix is made.
 WINEDLLOVERRIDES="mscoree,mshtml=" "$WINE64" wineboot --init </dev/null >/dev/null 2>&1
-reg() { "$WINE64" reg add "$@" /f </dev/null >/dev/null 2>&1; }
+# Let the first boot finish writing the registry before it is changed.
+wineserver -w
+# A registry write right after the prefix is made is sometimes refused: try again.
+reg() {
+  local out i
+  for i in 1 2 3 4 5; do
+    out=$("$WINE64" reg add "$@" /f </dev/null 2>&1) && return 0
+    sleep 2
+  done
+  echo "wineprefix: reg add $1 failed: $out" >&2
+  return 1
+}
 # Null display driver: windows, DCs and dialogs work without an X display.
 reg 'HKCU\Software\Wine\Drivers' /v Graphics /t REG_SZ /d null
 # A crash ends the process instead of waiting in the debugger.

@@ -1,0 +1,64 @@
+#pragma once
+// The DGN library's one seam to the operating system. Everything that differs between the
+// Windows plug-in and the native (Linux) build of the library lives behind these functions:
+// file handles, code-page conversion, the library lock, the calendar clock and the case
+// mapping of UTF-16 text. Only PlatformWindows.cpp includes the Windows headers; the rest
+// of the library is plain C++ and spells wide text as char16_t on every build.
+//
+// PlatformWindows.cpp calls Win32 (CreateFile, MultiByteToWideChar with the ANSI code page,
+// critical sections, CharUpperBuffW). PlatformPosix.cpp uses POSIX files, a fixed
+// Windows-1252 table for the "ANSI" code page (so native results match a Western Windows),
+// a recursive mutex and the C.UTF-8 case tables.
+#include <cstdint>
+
+namespace dgn {
+
+// An open file; 0 means none.
+using FileHandle = std::intptr_t;
+
+// Opens an existing file for reading (shared with other readers). True with a valid handle.
+bool OpenFileForRead(const char* path, FileHandle* out);
+bool OpenFileForReadW(const char16_t* path, FileHandle* out);
+// Creates or truncates a file for reading and writing, not shared.
+bool OpenFileForWrite(const char* path, FileHandle* out);
+bool OpenFileForWriteW(const char16_t* path, FileHandle* out);
+// Closes the handle (when open) and sets it to 0. Always true.
+bool CloseFile(FileHandle* handle);
+// The file's size; 0 when it cannot be read or does not fit 32 bits.
+std::uint32_t GetFileLength(FileHandle handle);
+// Reads up to count bytes; the number read, 0 on failure or at the end.
+std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer);
+// True when all count bytes were written.
+bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer);
+
+// Converts n bytes of ANSI text into at most capacity UTF-16 units; the number of units
+// written (no terminator is added).
+int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity);
+// Converts n UTF-16 units into at most capacity ANSI bytes (unmappable characters become
+// '?'); the number of bytes written (no terminator is added).
+int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity);
+
+// Simple (one unit to one unit) case mapping of UTF-16 text.
+char16_t UpperCase16(char16_t c);
+char16_t LowerCase16(char16_t c);
+
+// Seconds since 1970-01-01 UTC.
+std::int64_t CurrentCalendarSeconds();
+
+// A recursive lock (the same thread may enter it again).
+class CPlatformLock {
+public:
+    // A new lock, or null when memory runs out.
+    static CPlatformLock* Create();
+    ~CPlatformLock();
+    void Enter();
+    void Leave();
+    CPlatformLock(const CPlatformLock&) = delete;
+    CPlatformLock& operator=(const CPlatformLock&) = delete;
+
+private:
+    CPlatformLock() = default;
+    void* m_impl = nullptr;
+};
+
+} // namespace dgn

@@ -1,0 +1,192 @@
+// The library's operating-system seam on Windows: Win32 files, the ANSI code page, critical
+// sections and the system's case tables. wchar_t is 16 bits here, so UTF-16 text passes to
+// the W functions as it is.
+#include "platform/Platform.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace dgn {
+
+namespace {
+
+const wchar_t* Wide(const char16_t* s) { return reinterpret_cast<const wchar_t*>(s); }
+
+bool Keep(HANDLE h, FileHandle* out)
+{
+    if (h == INVALID_HANDLE_VALUE) {
+        *out = 0;
+        return false;
+    }
+    *out = reinterpret_cast<FileHandle>(h);
+    return true;
+}
+
+HANDLE Handle(FileHandle h) { return reinterpret_cast<HANDLE>(h); }
+
+} // namespace
+
+bool OpenFileForRead(const char* path, FileHandle* out)
+{
+    if (!out)
+        return false;
+    if (!path) {
+        *out = 0;
+        return false;
+    }
+    return Keep(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr), out);
+}
+
+bool OpenFileForReadW(const char16_t* path, FileHandle* out)
+{
+    if (!out)
+        return false;
+    if (!path) {
+        *out = 0;
+        return false;
+    }
+    return Keep(CreateFileW(Wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr), out);
+}
+
+bool OpenFileForWrite(const char* path, FileHandle* out)
+{
+    if (!out)
+        return false;
+    if (!path) {
+        *out = 0;
+        return false;
+    }
+    return Keep(CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr), out);
+}
+
+bool OpenFileForWriteW(const char16_t* path, FileHandle* out)
+{
+    if (!out)
+        return false;
+    if (!path) {
+        *out = 0;
+        return false;
+    }
+    return Keep(CreateFileW(Wide(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr), out);
+}
+
+bool CloseFile(FileHandle* handle)
+{
+    if (handle && *handle) {
+        CloseHandle(Handle(*handle));
+        *handle = 0;
+    }
+    return true;
+}
+
+std::uint32_t GetFileLength(FileHandle handle)
+{
+    LARGE_INTEGER size;
+    if (!handle || !GetFileSizeEx(Handle(handle), &size) || size.QuadPart < 0 || size.QuadPart > 0xFFFFFFFFLL)
+        return 0;
+    return static_cast<std::uint32_t>(size.QuadPart);
+}
+
+std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer)
+{
+    DWORD read = 0;
+    if (!handle || !ReadFile(Handle(handle), buffer, count, &read, nullptr))
+        return 0;
+    return read;
+}
+
+bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer)
+{
+    DWORD written = 0;
+    return handle && WriteFile(Handle(handle), buffer, count, &written, nullptr) && written == count;
+}
+
+// Both conversions keep what fits when the output is too small (the Win32 calls would convert
+// nothing), as the native seam does.
+int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity)
+{
+    if (n <= 0 || capacity <= 0)
+        return 0;
+    wchar_t* w = reinterpret_cast<wchar_t*>(out);
+    const int done = MultiByteToWideChar(CP_ACP, 0, text, n, w, capacity);
+    if (done || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return done;
+    const int need = MultiByteToWideChar(CP_ACP, 0, text, n, nullptr, 0);
+    wchar_t* all = static_cast<wchar_t*>(std::malloc(static_cast<std::size_t>(need) * sizeof(wchar_t)));
+    if (!all)
+        return 0;
+    MultiByteToWideChar(CP_ACP, 0, text, n, all, need);
+    std::memcpy(w, all, static_cast<std::size_t>(capacity) * sizeof(wchar_t));
+    std::free(all);
+    return capacity;
+}
+
+int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity)
+{
+    if (n <= 0 || capacity <= 0)
+        return 0;
+    const int done = WideCharToMultiByte(CP_ACP, 0, Wide(text), n, out, capacity, nullptr, nullptr);
+    if (done || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return done;
+    const int need = WideCharToMultiByte(CP_ACP, 0, Wide(text), n, nullptr, 0, nullptr, nullptr);
+    char* all = static_cast<char*>(std::malloc(static_cast<std::size_t>(need)));
+    if (!all)
+        return 0;
+    WideCharToMultiByte(CP_ACP, 0, Wide(text), n, all, need, nullptr, nullptr);
+    std::memcpy(out, all, static_cast<std::size_t>(capacity));
+    std::free(all);
+    return capacity;
+}
+
+char16_t UpperCase16(char16_t c)
+{
+    wchar_t w = static_cast<wchar_t>(c);
+    CharUpperBuffW(&w, 1);
+    return static_cast<char16_t>(w);
+}
+
+char16_t LowerCase16(char16_t c)
+{
+    wchar_t w = static_cast<wchar_t>(c);
+    CharLowerBuffW(&w, 1);
+    return static_cast<char16_t>(w);
+}
+
+std::int64_t CurrentCalendarSeconds()
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    const std::int64_t ticks = (static_cast<std::int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+    // 100-ns ticks since 1601-01-01; 11644473600 seconds lie between 1601 and 1970.
+    return ticks / 10000000 - 11644473600LL;
+}
+
+CPlatformLock* CPlatformLock::Create()
+{
+    CRITICAL_SECTION* cs = new (std::nothrow) CRITICAL_SECTION;
+    if (!cs)
+        return nullptr;
+    CPlatformLock* lock = new (std::nothrow) CPlatformLock;
+    if (!lock) {
+        delete cs;
+        return nullptr;
+    }
+    InitializeCriticalSection(cs);
+    lock->m_impl = cs;
+    return lock;
+}
+
+CPlatformLock::~CPlatformLock()
+{
+    CRITICAL_SECTION* cs = static_cast<CRITICAL_SECTION*>(m_impl);
+    DeleteCriticalSection(cs);
+    delete cs;
+}
+
+void CPlatformLock::Enter() { EnterCriticalSection(static_cast<CRITICAL_SECTION*>(m_impl)); }
+void CPlatformLock::Leave() { LeaveCriticalSection(static_cast<CRITICAL_SECTION*>(m_impl)); }
+
+} // namespace dgn

@@ -1,0 +1,20 @@
+# The DGN library stays plain C++: no source outside its operating-system seam includes the
+# Windows headers or spells wide text as the platform's wide character type (char16_t is the
+# library's). Run as: cmake -DLIB=<plugins/dgn/lib> -P check_seam.cmake
+file(GLOB_RECURSE _files ${LIB}/*.h ${LIB}/*.cpp)
+set(_bad "")
+foreach(f ${_files})
+  if(f MATCHES "/platform/PlatformWindows\\.cpp$")
+    continue()
+  endif()
+  file(STRINGS ${f} _lines REGEX "#[ \t]*include[ \t]*[<\"][Ww][Ii][Nn][Dd][Oo][Ww][Ss]\\.[Hh]|wchar_t")
+  if(_lines)
+    list(APPEND _bad "${f}: ${_lines}")
+  endif()
+endforeach()
+if(_bad)
+  string(REPLACE ";" "\n" _bad "${_bad}")
+  message(FATAL_ERROR "outside the seam:\n${_bad}")
+endif()
+list(LENGTH _files _count)
+message(STATUS "dgn seam: ${_count} files clean")
