@@ -2,12 +2,12 @@
 #include "control/ControlCore.h"
 #include "model/Group.h"
 #include "model/Layer.h"
-#include "model/Polyline.h"
 #include "model/PointPool.h"
+#include "model/Polyline.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
@@ -318,11 +318,11 @@ int CShapeMap::GetSourceSiteOfShape(int shapeId) const
     return shape ? GetSourceSite(shape->GetDatabaseId()) : -1;
 }
 
-HRESULT CShapeMap::ReadNextDbId(SQLHSTMT statement)
+HRESULT CShapeMap::ReadNextDbId(COdbcSession& session)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::MaxShapeId));
     // An empty table (NULL) starts at 1, and so does anything below.
-    m_nextDbShapeId = ReadMaxIdResult(statement, 0) + 1;
+    m_nextDbShapeId = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (m_nextDbShapeId < 1)
         m_nextDbShapeId = 1;
     return S_OK;

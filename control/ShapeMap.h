@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <map>
 #include <memory>
 #include <set>
@@ -13,6 +12,7 @@ class CShape;
 class CGroup;
 class CDrawingSettingRecord;
 class CDataTableSet;
+class COdbcSession;
 
 // Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
 // tables that tie shapes to database rows and source sites, the counters of new shape IDs and
@@ -65,7 +65,7 @@ public:
 
     // The next database shape ID from "select max(ShapeID) from Shapes", at least 1; an
     // execution error is returned as it came.
-    HRESULT ReadNextDbId(SQLHSTMT statement);
+    HRESULT ReadNextDbId(COdbcSession& session);
     // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
     // held a negative one.
     bool MakeTemporaryDbIds();

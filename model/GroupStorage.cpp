@@ -8,7 +8,7 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
@@ -84,7 +84,7 @@ void Discard(CShapeHost* control, CShape* shape)
 
 } // namespace
 
-HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     if (!(m_state & stPersistent))
         return S_FALSE;
@@ -92,7 +92,7 @@ HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     if (m_id >= DEFAULT_SHAPE_ID && m_id <= DEFAULT_IMAGE_ID)
         return S_OK;
     const int before = m_databaseId;
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
@@ -102,8 +102,8 @@ HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     if (before < 1)
-        return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertGroup, {m_databaseId, scenario}, params);
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateGroup, {m_databaseId}, params);
+        return session.Exec(CLSID_YVEXControl, ShapeSql::InsertGroup, {m_databaseId, scenario}, params);
+    return session.Exec(CLSID_YVEXControl, ShapeSql::UpdateGroup, {m_databaseId}, params);
 }
 
 HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)

@@ -1,7 +1,7 @@
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
@@ -124,10 +124,10 @@ HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra
     return S_OK;
 }
 
-HRESULT CPointPool::LoadNextDatabaseId(SQLHSTMT statement)
+HRESULT CPointPool::LoadNextDatabaseId(COdbcSession& session)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxPointId));
-    m_nextDatabaseId = ReadMaxIdResult(statement, 0) + 1;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::MaxPointId));
+    m_nextDatabaseId = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (m_nextDatabaseId < 1)
         m_nextDatabaseId = 1;
     return S_OK;

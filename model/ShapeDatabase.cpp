@@ -9,7 +9,7 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/SessionSql.h"
 #include "persistence/sql/ShapeSql.h"
 #include "com/HResult.h"
@@ -40,20 +40,20 @@ int CounterValue(int counter) { return counter < 1 ? 1 : counter; }
 
 } // namespace
 
-HRESULT CShape::NextIdFromDatabase(SQLHSTMT statement, const char* column, const char* table, int* id)
+HRESULT CShape::NextIdFromDatabase(COdbcSession& session, const char* column, const char* table, int* id)
 {
     if (!id)
         return E_POINTER;
-    if (FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SessionSql::NextId, {SqlRaw(column), SqlRaw(table)})))
+    if (FAILED(session.Exec(CLSID_YVEXControl, SessionSql::NextId, {SqlRaw(column), SqlRaw(table)})))
         return E_FAIL;
     // An empty table answers NULL, which leaves 0: the first ID is 1.
-    *id = ReadMaxIdResult(statement, 0);
+    *id = ReadMaxIdResult(session.Statement(), 0);
     if (*id < 1)
         *id = 1;
     return S_OK;
 }
 
-HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CShape::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     if (!(m_state & stPersistent))
         return S_FALSE;
@@ -77,7 +77,7 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     int id = m_databaseId;
     if (isNew) {
         if (flags & kIdsFromDatabase) {
-            RETURN_IF_FAILED(NextIdFromDatabase(statement, "shapeID", "shapes", &id));
+            RETURN_IF_FAILED(NextIdFromDatabase(session, "shapeID", "shapes", &id));
         } else {
             if (!map)
                 return E_FAIL;
@@ -95,12 +95,12 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const int shapeType = m_shapeType;
     const DWORD protection = GetProtectionFlagsMasked(0xFFFFFFFF);
     if (isNew) {
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShape,
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShape,
                                            {id, scenario, storedWeight, m_penColor, m_tag, m_id, protection,
                                             m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
                                             parent, hatch, layer}));
     } else {
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateShape,
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::UpdateShape,
                                            {scenario, storedWeight, m_penColor, m_tag, m_id, protection,
                                             m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
                                             parent, hatch, layer, id}));
@@ -114,8 +114,8 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
             map->SetNextDbShapeId(id + 1);
     }
 
-    RETURN_IF_FAILED(SavePointRows(statement, siteId, flags, false));
-    RETURN_IF_FAILED(SavePointRows(statement, siteId, flags, true));
+    RETURN_IF_FAILED(SavePointRows(session, siteId, flags, false));
+    RETURN_IF_FAILED(SavePointRows(session, siteId, flags, true));
     if (m_control)
         m_control->StepProgress();
 
@@ -123,13 +123,13 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
         // A copy of the list: a child's save does not change it, but a kind may.
         const std::vector<CShape*> children = static_cast<CGroup*>(this)->Children();
         for (CShape* child : children) {
-            RETURN_IF_FAILED(child->SaveToDB(statement, siteId, scenarioId, flags));
+            RETURN_IF_FAILED(child->SaveToDB(session, siteId, scenarioId, flags));
         }
     }
     return S_OK;
 }
 
-HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool linked)
+HRESULT CShape::SavePointRows(COdbcSession& session, int siteId, DWORD flags, bool linked)
 {
     const CShapePointList& list = linked ? m_linkedPoints : m_points;
     CPointPool* pool = m_control ? &m_control->GetPointPool() : nullptr;
@@ -148,14 +148,14 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         int pointId = point->GetDatabaseId();
         if (!stored) {
             if (fromDatabase) {
-                RETURN_IF_FAILED(NextIdFromDatabase(statement, "pointID", "points", &pointId));
+                RETURN_IF_FAILED(NextIdFromDatabase(session, "pointID", "points", &pointId));
             } else {
                 pointId = CounterValue(pool->GetNextDatabaseId());
             }
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertPoint,
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertPoint,
                                                {pointId, scenario, siteId, point->x, point->y}));
         } else {
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdatePoint,
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::UpdatePoint,
                                                {scenario, siteId, point->x, point->y, pointId}));
         }
         point->SetDatabaseId(pointId);
@@ -169,26 +169,26 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         // exists and nothing is inserted).
         int linkId = 0;
         if (fromDatabase) {
-            RETURN_IF_FAILED(linked ? NextIdFromDatabase(statement, "linkedPointID", "linkedPoints", &linkId)
-                                    : NextIdFromDatabase(statement, "shapePointID", "shapePoints", &linkId));
+            RETURN_IF_FAILED(linked ? NextIdFromDatabase(session, "linkedPointID", "linkedPoints", &linkId)
+                                    : NextIdFromDatabase(session, "shapePointID", "shapePoints", &linkId));
         } else {
             linkId = CounterValue(linked ? counters->linkedPoint : counters->shapePoint);
         }
         int existing = 0;
         if (stored) {
-            RETURN_IF_FAILED(linked ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindLinkedPoint,
+            RETURN_IF_FAILED(linked ? session.Exec(CLSID_YVEXControl, ShapeSql::FindLinkedPoint,
                                                         {m_databaseId, pointId})
-                                    : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint,
+                                    : session.Exec(CLSID_YVEXControl, ShapeSql::FindShapePoint,
                                                         {pointId, m_databaseId}));
-            existing = ReadMaxIdResult(statement, 0);
+            existing = ReadMaxIdResult(session.Statement(), 0);
         }
         if (stored && existing != 0)
             continue;
         if (linked) {
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertLinkedPoint,
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertLinkedPoint,
                                                {linkId, scenario, m_databaseId, pointId}));
         } else {
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShapePoint,
                                                {linkId, scenario, m_databaseId, pointId, number}));
         }
         if (!linked)
