@@ -250,6 +250,22 @@ CShape* CShapeMap::Lookup(int id) const
     return it == m_shapes.end() ? nullptr : it->second;
 }
 
+int CShapeMap::DeleteShape(CShape* shape)
+{
+    const int refused = RemoveShape(shape);
+    if (!refused)
+        delete shape;
+    return refused;
+}
+
+void CShapeMap::DeleteAll()
+{
+    while (CShape* shape = TakeFirst()) {
+        shape->DetachFromParent();
+        delete shape;
+    }
+}
+
 CShape* CShapeMap::TakeFirst()
 {
     if (m_shapes.empty())
@@ -419,8 +435,7 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
                 if (FAILED(shape->SaveToTables(tables, mode | DXFMODE_LOAD, 0)) && !shape->GetParent()) {
                     if (!keepIds)
                         tables->RemoveIdMapping(shape->GetId(), storedKey, 0);
-                    RemoveShape(shape);
-                    delete shape;
+                    DeleteShape(shape);
                     shape = nullptr;
                 }
             }
@@ -430,9 +445,13 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
     return shape;
 }
 
-void CShapeMap::SetReplacement(int shapeId, std::unique_ptr<CShape> replacement)
+CShape* CShapeMap::CreateReplacement(int shapeId, int type)
 {
-    m_replacements[shapeId] = std::move(replacement);
+    std::unique_ptr<CShape> replacement(CreateShape(type, true, false));
+    CShape* made = replacement.get();
+    if (made)
+        m_replacements[shapeId] = std::move(replacement);
+    return made;
 }
 
 CShape* CShapeMap::FindReplacement(int shapeId) const
@@ -441,14 +460,6 @@ CShape* CShapeMap::FindReplacement(int shapeId) const
     return it == m_replacements.end() ? nullptr : it->second.get();
 }
 
-std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
-{
-    auto it = m_replacements.find(shapeId);
-    if (it == m_replacements.end())
-        return nullptr;
-    std::unique_ptr<CShape> shape = std::move(it->second);
-    m_replacements.erase(it);
-    return shape;
-}
+void CShapeMap::DropReplacement(int shapeId) { m_replacements.erase(shapeId); }
 
 void CShapeMap::ClearReplacements() { m_replacements.clear(); }

@@ -74,14 +74,6 @@ bool SkipEntity(CDxfFile& dxf)
     return false;
 }
 
-// Takes a shape out of the shape map and deletes it.
-void Discard(CShapeHost* control, CShape* shape)
-{
-    if (control)
-        control->GetShapeMap().RemoveShape(shape);
-    delete shape;
-}
-
 } // namespace
 
 HRESULT CGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
@@ -253,7 +245,7 @@ int CGroup::ReadDxfBlocksSection(CDxfFile& dxf)
             block->SetDatabaseId(map.TakeTemporaryDbId());
             block->SetSourceSiteId(m_control->GetSiteId());
         } else {
-            Discard(m_control, block);
+            map.DeleteShape(block);
         }
         if (!read)
             break;
@@ -282,14 +274,14 @@ int CGroup::ReadDxfLayerTable(CDxfFile& dxf)
             continue;
         CLayer* layer = static_cast<CLayer*>(shape);
         if (!layer->ReadDxf(dxf)) {
-            Discard(m_control, layer);
+            map.DeleteShape(layer);
             break;
         }
         CLayer* existing = m_control->FindLayerByName(layer->GetName());
         if (!existing || (dontMerge && dontOverwrite)) {
             // A new layer; with both flags a second layer of the name, which the name now finds.
             if (AddChild(layer, nullptr, 1, false) != 0) {
-                Discard(m_control, layer);
+                map.DeleteShape(layer);
                 continue;
             }
             m_control->MapLayerName(layer->GetName(), layer);
@@ -302,7 +294,7 @@ int CGroup::ReadDxfLayerTable(CDxfFile& dxf)
                 existing->CopyStyleFrom(*layer, 0xFFFFFFFF);
                 existing->Normalize();
             }
-            Discard(m_control, layer);
+            map.DeleteShape(layer);
         }
     }
     return 0;
