@@ -1,6 +1,6 @@
 // The next database IDs of points and shapes, read from both databases of the test run. Every
 // change happens inside a transaction that is rolled back.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/PointPool.h"

@@ -1,6 +1,6 @@
 // Shapes, their points, vertices and groups as database rows, written into both databases of the
 // test run. Every test works in a transaction that is rolled back, on tables it empties first.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"

@@ -24,7 +24,7 @@
 #include "model/Shape.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
+#include "tests/support/PathShape.h"
 
 // The flat GDI+ interface: enough to save a bitmap as PNG.
 extern "C" {

@@ -1,7 +1,7 @@
 // The "YVEXbinary" archives: value encodings, record framing, zero-run packing, whole sets, and
 // truncated or corrupt data.
-#include "ArchiveTestSupport.h"
-#include "SampleTableSet.h"
+#include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/SampleTableSet.h"
 
 #include "persistence/BinaryFileArchive.h"
 #include "persistence/DataTableSet.h"

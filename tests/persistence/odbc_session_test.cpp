@@ -5,7 +5,7 @@
 #include <clocale>
 #include <cstring>
 #include <gtest/gtest.h>
-#include "DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "persistence/sql/SessionSql.h"

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 #include <gtest/gtest.h>
-#include "DbTestSupport.h"
-#include "StatementTables.h"
+#include "tests/support/DbTestSupport.h"
+#include "tests/support/StatementTables.h"
 #include "persistence/EmbeddedDatabase.h"
 
 namespace {
@@ -489,7 +489,6 @@ TEST_P(SchemaTest, ImageUsesAreCountedWithoutHatchPatterns)
 
 TEST_P(SchemaTest, ACommittedMessageIsSeenByAnotherSession)
 {
-    SQLHSTMT h = db.hstmt;
     const int id = 990000 + static_cast<int>(GetCurrentProcessId() % 9000);
     ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
     ASSERT_STATEMENT_OK(db, MessengerSql::InsertMessage, {id, 1, 3});

@@ -12,7 +12,7 @@
 #include "persistence/SqlValue.h"
 #include "persistence/sql/AttributeSql.h"
 #include "persistence/sql/ShapeLoadSql.h"
-#include "StatementTables.h"
+#include "tests/support/StatementTables.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "model/PointRecord.h"
 #include "model/Shape.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
+#include "tests/support/PathShape.h"
 
 namespace drawtest {
 
