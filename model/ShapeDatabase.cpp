@@ -198,3 +198,15 @@ HRESULT CShape::SavePointRows(COdbcSession& session, int siteId, DWORD flags, bo
     }
     return S_OK;
 }
+
+HRESULT CShape::SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
+                            const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
+                            const std::vector<SqlValue>& insertValues)
+{
+    bool insertRow = !storedBefore && wanted;
+    if (storedBefore) {
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, update, updateValues));
+        insertRow = wanted && OdbcRowCount(session.Statement()) == 0;
+    }
+    return insertRow ? session.Exec(CLSID_YVEXControl, insert, insertValues) : S_OK;
+}

@@ -176,6 +176,14 @@ SQLRETURN OdbcExecDirectWithData(SQLHSTMT hstmt, const char* text, const void* d
     return OdbcExecDirectParams(hstmt, text, {param});
 }
 
+SQLLEN OdbcRowCount(SQLHSTMT hstmt)
+{
+    SQLLEN rows = -1;
+    if (!hstmt || !SQL_SUCCEEDED(SQLRowCount(hstmt, &rows)))
+        return -1;
+    return rows;
+}
+
 std::string SqlIdOrNull(long id)
 {
     return id > 0 ? std::to_string(id) : std::string("NULL");

@@ -85,6 +85,10 @@ SQLRETURN OdbcExecDirectWithData(SQLHSTMT hstmt, const char* text, const void* d
 // The sizes of the pieces in which `length` bytes of long data are sent.
 std::vector<size_t> OdbcDataPieces(size_t length);
 
+// The number of rows the last insert, update or delete on the statement touched; -1 when the
+// driver cannot tell.
+SQLLEN OdbcRowCount(SQLHSTMT hstmt);
+
 // "NULL" for IDs below 1, else the decimal ID: optional foreign keys in statement texts.
 std::string SqlIdOrNull(long id);
 
