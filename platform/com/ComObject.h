@@ -145,6 +145,9 @@ public:
     }
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override { return this->InternalQueryInterface(iid, ppv); }
     STDMETHODIMP_(ULONG) AddRef() override { return this->InternalAddRef(); }
+    // The reference that protects the object while FinalConstruct runs.
+    void FinalConstructAddRef() { this->InternalAddRef(); }
+    void FinalConstructRelease() { this->InternalRelease(); }
     STDMETHODIMP_(ULONG) Release() override
     {
         const ULONG n = this->InternalRelease();
@@ -205,6 +208,20 @@ private:
     ComContainedObject<T> m_contained;
 };
 
+// Runs FinalConstruct on a new object of either form and hands out the interface; a failure (or
+// an exception, under the caller's guard) destroys the object.
+template <class Object>
+HRESULT FinishConstruction(std::unique_ptr<Object> object, REFIID iid, void** ppv)
+{
+    object->FinalConstructAddRef();
+    const HRESULT hr = object->FinalConstruct();
+    object->FinalConstructRelease();
+    RETURN_IF_FAILED(hr);
+    RETURN_IF_FAILED(object->QueryInterface(iid, ppv));
+    object.release();
+    return S_OK;
+}
+
 // Creates an instance for a class factory: the contained form when an outer unknown is given
 // (which must ask for IUnknown, as COM requires), else the plain form. Construction and
 // FinalConstruct run under the guard: an exception destroys what was made and becomes the result.
@@ -215,24 +232,9 @@ HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** ppv)
     *ppv = nullptr;
     RETURN_HR_IF(CLASS_E_NOAGGREGATION, outer && iid != IID_IUnknown);
     return Guard(iid, [&]() -> HRESULT {
-        if (outer) {
-            std::unique_ptr<ComAggObject<T>> agg(new ComAggObject<T>(outer));
-            agg->FinalConstructAddRef();
-            const HRESULT hr = agg->FinalConstruct();
-            agg->FinalConstructRelease();
-            RETURN_IF_FAILED(hr);
-            RETURN_IF_FAILED(agg->QueryInterface(iid, ppv));
-            agg.release();
-            return S_OK;
-        }
-        std::unique_ptr<ComObject<T>> obj(new ComObject<T>());
-        obj->InternalAddRef();
-        const HRESULT hr = obj->FinalConstruct();
-        obj->InternalRelease();
-        RETURN_IF_FAILED(hr);
-        RETURN_IF_FAILED(obj->QueryInterface(iid, ppv));
-        obj.release();
-        return S_OK;
+        if (outer)
+            return FinishConstruction(std::unique_ptr<ComAggObject<T>>(new ComAggObject<T>(outer)), iid, ppv);
+        return FinishConstruction(std::unique_ptr<ComObject<T>>(new ComObject<T>()), iid, ppv);
     });
 }
 

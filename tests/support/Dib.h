@@ -1,13 +1,14 @@
 #pragma once
-// A 32-bit top-down DIB section in a memory context (MM_TEXT), grey to begin with, whose pixels a
-// test counts: for the drawing services of the model and of the control.
+// A 32-bit top-down DIB section selected into a memory context (MM_TEXT), filled with one value
+// to begin with (grey unless told), whose pixels a test reads and counts: for the drawing tests
+// of the model and of the control.
 #include <windows.h>
 
 namespace drawtest {
 
 struct Dib
 {
-    Dib(int w, int h) : width(w), height(h)
+    Dib(int w, int h, DWORD fill = 0x808080) : width(w), height(h)
     {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -15,11 +16,11 @@ struct Dib
         info.bmiHeader.biHeight = -h;
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
         dc = CreateCompatibleDC(nullptr);
         bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
         old = SelectObject(dc, bitmap);
-        for (int i = 0; i < w * h; ++i)
-            bits[i] = 0x808080;
+        Fill(fill);
     }
     ~Dib()
     {
@@ -27,6 +28,17 @@ struct Dib
         DeleteObject(bitmap);
         DeleteDC(dc);
     }
+    Dib(const Dib&) = delete;
+    Dib& operator=(const Dib&) = delete;
+
+    // Every pixel set to the value (0x00RRGGBB as the section stores it).
+    void Fill(DWORD value)
+    {
+        GdiFlush();
+        for (int i = 0; i < width * height; ++i)
+            bits[i] = value;
+    }
+    // The pixel as a COLORREF (0x00BBGGRR).
     COLORREF Pixel(int x, int y) const
     {
         GdiFlush();
@@ -41,6 +53,7 @@ struct Dib
                 n += Pixel(x, y) == c;
         return n;
     }
+
     int width, height;
     HDC dc;
     HBITMAP bitmap;

@@ -46,34 +46,31 @@ def strip_comments(text):
     return ''.join(out)
 
 
+def closing(code, i, opening, close):
+    """The index of the bracket that closes the one at i (or the end of the code)."""
+    depth = 0
+    while i < len(code):
+        if code[i] == opening:
+            depth += 1
+        elif code[i] == close:
+            depth -= 1
+            if depth == 0:
+                break
+        i += 1
+    return i
+
+
 def members(text):
     """(name, line, body) of every member definition: the body between its outer braces."""
     code = strip_comments(text)
     for m in MEMBER.finditer(code):
         # The parameter list, then anything up to the body or the end of a declaration.
-        depth, i = 0, m.end() - 1
-        while i < len(code):
-            if code[i] == '(':
-                depth += 1
-            elif code[i] == ')':
-                depth -= 1
-                if depth == 0:
-                    break
-            i += 1
-        j = i + 1
+        j = closing(code, m.end() - 1, '(', ')') + 1
         while j < len(code) and code[j] not in '{;':
             j += 1
         if j >= len(code) or code[j] == ';':
             continue
-        depth, k = 0, j
-        while k < len(code):
-            if code[k] == '{':
-                depth += 1
-            elif code[k] == '}':
-                depth -= 1
-                if depth == 0:
-                    break
-            k += 1
+        k = closing(code, j, '{', '}')
         yield m.group(1), code.count('\n', 0, m.start()) + 1, ' '.join(code[j + 1:k].split())
 
 
