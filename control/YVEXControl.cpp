@@ -119,7 +119,8 @@ void CYVEXControl::RestartRedrawTimer(UINT period)
 }
 
 namespace {
-// Fires an event of (shape ID, in/out proceed) and answers the proceed flag as the sinks left it.
+// Fires an event of (shape or point ID, in/out proceed) and answers the proceed flag as the sinks
+// left it.
 bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
 {
     VARIANT_BOOL proceed = VARIANT_TRUE;
@@ -137,6 +138,10 @@ bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
 bool CYVEXControl::FireBringShapeToFront(int shapeId) { return FireShapeEvent(*this, cetOnBringShapeToFront, shapeId); }
 
 bool CYVEXControl::FireSendShapeToBack(int shapeId) { return FireShapeEvent(*this, cetOnSendShapeToBack, shapeId); }
+
+bool CYVEXControl::FireAddPoint(int pointId) { return FireShapeEvent(*this, cetOnAddPoint, pointId); }
+
+bool CYVEXControl::FireDeletePoint(int pointId) { return FireShapeEvent(*this, cetOnDeletePoint, pointId); }
 
 LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {
