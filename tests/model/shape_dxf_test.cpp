@@ -328,7 +328,7 @@ TEST(ShapeDxf, StateWordAndTagRoundTrip)
             read->SetStateBits(0xFFFF, false);
             read->SetStateBits(state == 0x213 ? 0x13 : 0x213, true);
             Reader reader(groups, binary);
-            EXPECT_EQ(read->ReadDxf(reader.dxf), 1);
+            EXPECT_EQ(read->CShape::ReadDxf(reader.dxf), 1);
             EXPECT_EQ(read->GetState(), state) << std::hex << state << (binary ? " binary" : " ASCII");
             EXPECT_EQ(read->GetTag(), tag) << (binary ? "binary" : "ASCII");
         }
