@@ -6,6 +6,7 @@
 #include "model/Line.h"
 #include "model/Polyline.h"
 #include "model/PointPool.h"
+#include "model/Reference.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
@@ -62,6 +63,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stLayer:
         shape = new CLayer(id, m_control);
+        break;
+    case stReference:
+        shape = new CReference(id, m_control);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -201,6 +205,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stReference:
+        shape = new CReference(id, *static_cast<CReference*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

@@ -446,7 +446,7 @@ int CEllipse::CopyPropertiesFrom(CShape& source, DWORD mask)
     const auto* other = dynamic_cast<const CEllipse*>(&source);
     if (!other)
         return result + 1;
-    if (mask & 0xE) {
+    if (mask & (speAngle | speXScale | speYScale)) {
         m_majorX = other->m_majorX;
         m_majorY = other->m_majorY;
         m_minorRatio = std::fabs(other->m_minorRatio);

@@ -110,8 +110,9 @@ TEST(Ellipse, SampledCurve)
         CEllipse* e = f.Make(stArc, 0, 0, 10, 0, 0.5f, c.start, c.end);
         e->SetExtrusionZ(c.z);
         const std::vector<CRealPointD> s = Samples(*e);
-        if (c.count)
+        if (c.count) {
             EXPECT_EQ(s.size(), c.count) << c.what;
+        }
         ASSERT_FALSE(s.empty());
         ExpectNear(s.back(), c.endX, c.endY, 1e-5, c.what);
         if (c.count == 37)
@@ -120,8 +121,9 @@ TEST(Ellipse, SampledCurve)
             const double step = (kPi / 2 + 0.1) / 36;
             ExpectNear(s[1], 10 * std::cos(step), 5 * std::sin(step), 1e-4, c.what);
         }
-        if (std::string(c.what) == "quarter clockwise")
+        if (std::string(c.what) == "quarter clockwise") {
             EXPECT_LT(s[1].y, 0.0) << c.what;
+        }
     }
     // The axis turns the curve; without a centre there is nothing to draw.
     CEllipse* turned = f.Make(stEllipse, 50, 50, 0, 10, 0.5f, 0, 90);
