@@ -7,8 +7,10 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
+#include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
+#include "model/LineType.h"
 #include "model/LineTypeMap.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
@@ -76,6 +78,10 @@ inline void CopyShapeRecords(const CDataTableSet& from, CDataTableSet& to)
     copy(from.Polylines(), to.Polylines());
     copy(from.Lines(), to.Lines());
     copy(from.Vertexes(), to.Vertexes());
+    copy(from.Ellipses(), to.Ellipses());
+    copy(from.Layers(), to.Layers());
+    copy(from.LayerSettings(), to.LayerSettings());
+    copy(from.References(), to.References());
 }
 
 // The drawing as an R12 file: the line types, the layers and our application registered, the
@@ -86,6 +92,8 @@ inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
     dxf.SetBinary(binary);
     dxf.SetTwoByteCodes(false);
     ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    // The version without ELLIPSE entities.
+    d.control.GetDxfDocument().SetOutputVersion(1);
     WriteR12HeaderAndOpenTables(dxf);
     d.control.GetLineTypeMap().WriteDxfTable(dxf);
     dxf.WriteStringGroup(0, "TABLE");
@@ -96,6 +104,54 @@ inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
     dxf.WriteStringGroup(0, "TABLE");
     dxf.WriteStringGroup(2, "APPID");
     dxf.WriteIntGroup(70, 1);
+    dxf.WriteStringGroup(0, "APPID");
+    dxf.WriteStringGroup(2, "YVEXControl");
+    dxf.WriteIntGroup(70, 0);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "BLOCKS");
+    d.library->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "ENTITIES");
+    d.root->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "EOF");
+    ASSERT_TRUE(dxf.Close());
+}
+
+// The drawing as an AC1012 file (the version that has ELLIPSE entities and handles): the table
+// heads carry handles of their own (above the shapes' IDs), the line types, the layers and our
+// application registered, the block library and the root's entities.
+inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary)
+{
+    CDxfFile dxf;
+    dxf.SetBinary(binary);
+    dxf.SetTwoByteCodes(true);
+    ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    d.control.GetDxfDocument().SetOutputVersion(2);
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "HEADER");
+    dxf.WriteStringGroup(9, "$ACADVER");
+    dxf.WriteStringGroup(1, "AC1012");
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "TABLES");
+    auto head = [&](const char* table, const char* handle, int count) {
+        dxf.WriteStringGroup(0, "TABLE");
+        dxf.WriteStringGroup(2, table);
+        dxf.WriteStringGroup(5, handle);
+        dxf.WriteIntGroup(70, count);
+    };
+    head("LTYPE", "FFF0", static_cast<int>(d.control.GetLineTypeMap().Entries().size()));
+    for (const auto& entry : d.control.GetLineTypeMap().Entries())
+        const_cast<CLineType&>(entry.second).WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    head("LAYER", "FFF1", d.layers->GetShapeCount());
+    d.layers->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    head("APPID", "FFF2", 1);
     dxf.WriteStringGroup(0, "APPID");
     dxf.WriteStringGroup(2, "YVEXControl");
     dxf.WriteIntGroup(70, 0);
