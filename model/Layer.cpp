@@ -91,7 +91,8 @@ HRESULT CLayer::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
         return E_FAIL;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     // The name is the user's text: bound. A layer without one stores the text NULL.
-    const std::vector<OdbcParam> name = {OdbcParam::Text(m_name.empty() ? std::string("NULL") : m_name)};
+    const std::string text = m_name.empty() ? std::string("NULL") : m_name;
+    const std::vector<OdbcParam> name = {OdbcParam::Text(text)};
     // A row missing beside a stored layer is made again rather than left out.
     bool insert = before < 1;
     if (!insert) {
