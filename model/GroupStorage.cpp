@@ -206,6 +206,10 @@ int CGroup::ReadDxfEntities(CDxfFile& dxf, bool blockMode)
         if (code == 70)
             m_blockFlags = dxf.GetInt();
     }
+    // The contents of a drawing whose y grows downwards were turned over as they were read: so is
+    // the base point.
+    if (blockMode && m_control && m_control->GetVerticalAxisFactor() < 0.0f)
+        baseY = -baseY;
     if (blockMode && (baseX != 0.0f || baseY != 0.0f))
         Shift(-baseX, -baseY, nullptr, true);
     return result;

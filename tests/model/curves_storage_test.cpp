@@ -82,12 +82,13 @@ void ReadDrawing(Drawing& d, const std::string& path)
         if (code != 2)
             continue;
         const std::string name = dxf.GetText();
-        if (tableName && name == "LAYER")
+        if (tableName && name == "LAYER") {
             d.layers->ReadDxfLayerTable(dxf);
-        else if (sectionName && name == "BLOCKS")
+        } else if (sectionName && name == "BLOCKS") {
             d.library->ReadDxfBlocksSection(dxf);
-        else if (sectionName && name == "ENTITIES")
+        } else if (sectionName && name == "ENTITIES") {
             EXPECT_EQ(d.root->ReadDxfEntitiesSection(dxf), 1) << path;
+        }
         sectionName = tableName = false;
     }
     EXPECT_FALSE(dxf.HasError()) << path;
@@ -260,8 +261,9 @@ TEST(CurvesDxf, ReadsTheCurvesOfAnotherWriter)
         const float z[6] = {1, -1, 1, -1, 1, -1};
         for (int i = 0; i < 7; ++i) {
             EXPECT_EQ(shapes[static_cast<size_t>(i)]->GetShapeType(), types[i]) << i;
-            if (i < 6)
+            if (i < 6) {
                 EXPECT_EQ(static_cast<CEllipse*>(shapes[static_cast<size_t>(i)])->GetExtrusionZ(), z[i]) << i;
+            }
         }
         EXPECT_EQ(static_cast<CEllipse*>(shapes[2])->GetMinorRatio(), 1.0f);
         EXPECT_NEAR(static_cast<CEllipse*>(shapes[2])->GetMajorRadius(), 2.5, 1e-6);
@@ -296,10 +298,12 @@ TEST(CurvesDxf, WritesEllipsesLayersAndReferences)
         EXPECT_EQ(groups[1].code, 5);
         EXPECT_EQ(groups[2], (WrittenGroup{100, "AcDbEntity"}));
         for (const WrittenGroup& g : groups) {
-            if (g.code == 40)
+            if (g.code == 40) {
                 EXPECT_EQ(g.value, "0.500000");
-            if (g.code == 41)
+            }
+            if (g.code == 41) {
                 EXPECT_NEAR(std::atof(g.value.c_str()), 1.5 * kPi, 1e-6); // 0 - 90 degrees
+            }
         }
 
         Drawing to;
@@ -381,13 +385,13 @@ TEST(CurvesDxf, TheOldVersionWritesAClosedPolyline)
 }
 
 // An INSERT in a drawing whose y grows downwards: the angle turns the other way (270 becomes 90,
-// 30 becomes 330), and what the reference shows is the mirror image of the same drawing read the
-// right way up.
+// 30 becomes 330), and what the reference shows (of a block whose base point is not the origin)
+// is the mirror image of the same drawing read the right way up.
 TEST(ReferenceDxf, ADownwardAxisMirrorsThePlacement)
 {
     for (const char* angle : {"270", "30"}) {
         const std::string text = DxfText({{0, "SECTION"},  {2, "BLOCKS"},  {0, "BLOCK"},   {8, "0"},
-                                          {2, "Door"},     {70, "0"},      {10, "0.0"},    {20, "0.0"},
+                                          {2, "Door"},     {70, "0"},      {10, "1.0"},    {20, "2.0"},
                                           {0, "LINE"},     {8, "0"},       {10, "0.0"},    {20, "0.0"},
                                           {11, "1.0"},     {21, "3.0"},    {0, "ENDBLK"},  {0, "ENDSEC"},
                                           {0, "SECTION"},  {2, "ENTITIES"}, {0, "INSERT"}, {8, "0"},

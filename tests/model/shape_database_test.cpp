@@ -406,6 +406,13 @@ TEST_P(ShapeRowsTest, LayerRowsFollowEachSave)
     EXPECT_EQ(control.GetDbIdCounters().layerSetting, 9);
     EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
 
+    // Rows gone from beside a stored layer are made again.
+    Raw(h, "delete from LayerShapes");
+    Raw(h, "delete from LayerSettings");
+    ASSERT_EQ(layer->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from LayerShapes"), 1);
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"9", "5", "0", "1", "1", id}));
+
     CShape* unnamed = Make(stLayer, {});
     ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, ("select Name from LayerShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str()),
@@ -413,7 +420,7 @@ TEST_P(ShapeRowsTest, LayerRowsFollowEachSave)
     EXPECT_EQ(Row(h, ("select LayerSettingID from LayerSettings where LayerShapeID = " +
                       std::to_string(unnamed->GetDatabaseId()))
                          .c_str()),
-              std::vector<std::string>{"9"});
+              std::vector<std::string>{"10"});
 }
 
 // A reference's ReferenceShapes row names its block, which is saved first; the copies of the
