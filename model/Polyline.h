@@ -173,6 +173,18 @@ public:
     void MovePointSnapped(CRealPoint& point, int index, bool ortho) override;
 
 protected:
+    // The undo records of point and shape changes (YVEXOperation kinds, and the two that a shared
+    // point and a fillet's new point are recorded under).
+    static constexpr int kUndoPointChanged = 1;
+    static constexpr int kUndoPointAdded = 4;
+    static constexpr int kUndoPointRemoved = 5;
+    static constexpr int kUndoShapeChanged = 6;
+    static constexpr int kUndoSharedPoint = 7;
+    static constexpr int kUndoFilletPoint = 8;
+    // A vertex made by the geometry takes colour and line type from the polyline.
+    static constexpr DWORD kByBlockColour = 0x40000000;
+    static constexpr int kByBlockLineType = 0x8000;
+
     // One neighbour of a moved point on an orthogonal outline: the neighbour, whether the segment
     // to it runs horizontally in the rectangle's frame, the point beyond it, and the frame angle.
     struct OrthoNeighbour

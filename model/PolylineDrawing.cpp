@@ -116,11 +116,9 @@ int CPolyline::Draw(CDrawContext& context)
     };
 
     if (count > 0) {
+        // The outline starts afresh here, in a path for a fill as well.
         const POINT start = ToLogical(view, *m_points.GetAt(0));
-        if (context.flags & CDrawContext::dcFilledOnly)
-            LineTo(dc, start.x, start.y);
-        else
-            MoveToEx(dc, start.x, start.y, nullptr);
+        MoveToEx(dc, start.x, start.y, nullptr);
         if (firstArrow) {
             CRealPoint end = *m_points.GetAt(0);
             const CRealPoint toward = *m_points.GetAt(1);

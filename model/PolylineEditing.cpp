@@ -16,19 +16,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
-const int kUndoPointChanged = 1;
-const int kUndoPointAdded = 4;
-const int kUndoShapeChanged = 6;
 // A control point this close to its anchor (device pixels, both directions) is the one a press
 // on the anchor pulls out.
 const int kControlPickPixels = 9;
 // A free-hand stroke takes a new point once the cursor is this far (pixels) beyond the pen.
 const double kStrokeStepPixels = 18.0;
-const DWORD kByBlockColour = 0x40000000;
-const int kByBlockLineType = 0x8000;
 
 } // namespace
 
@@ -350,6 +346,15 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
     const double dx = static_cast<double>(target.x) - old.x, dy = static_cast<double>(target.y) - old.y;
     if (dx == 0.0 && dy == 0.0)
         return 1;
+    // The neighbours of an orthogonal outline, as they meet the point before it moves.
+    std::vector<OrthoNeighbour> neighbours;
+    if (IsOrtho() && !(m_flags & pfRectangle)) {
+        for (bool backwards : {true, false}) {
+            OrthoNeighbour info;
+            if (GetOrthoNeighbour(index, backwards, angle, &info))
+                neighbours.push_back(info);
+        }
+    }
     std::set<int> visited;
     if (!MovePoint(point, target.x, target.y, &visited))
         return 0;
@@ -377,24 +382,9 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
             MovePoint(m_points.GetAt(neighbours[0]), static_cast<float>(wa.x), static_cast<float>(wa.y), &visited);
             MovePoint(m_points.GetAt(neighbours[1]), static_cast<float>(wb.x), static_cast<float>(wb.y), &visited);
         }
-    } else if (IsOrtho()) {
-        for (bool backwards : {true, false}) {
-            OrthoNeighbour info;
-            if (GetOrthoNeighbour(index, backwards, angle, &info)) {
-                if (!info.beyond) {
-                    // An end segment keeps its direction: the neighbour follows along one axis.
-                    const CRealPointD n = TurnVector(info.neighbour->x, info.neighbour->y, -angle);
-                    const CRealPointD m = TurnVector(target.x, target.y, -angle);
-                    const CRealPointD o = TurnVector(old.x, old.y, -angle);
-                    const bool horizontal = std::fabs(n.y - o.y) <= std::fabs(n.x - o.x);
-                    const CRealPointD to = horizontal ? CRealPointD(n.x, m.y) : CRealPointD(m.x, n.y);
-                    const CRealPointD w = TurnVector(to.x, to.y, angle);
-                    MovePoint(info.neighbour, static_cast<float>(w.x), static_cast<float>(w.y), &visited);
-                } else {
-                    MoveOrthoNeighbour(target, &visited, info);
-                }
-            }
-        }
+    } else if (!neighbours.empty()) {
+        for (const OrthoNeighbour& info : neighbours)
+            MoveOrthoNeighbour(target, &visited, info);
     } else if (IsBezier() && index % 3 == 0) {
         // An anchor carries its control points.
         for (int k : {index - 1, index + 1}) {

@@ -20,15 +20,6 @@ namespace {
 const double kPi = 3.14159265358979323846;
 const double kTwoPi = 6.28318530717958647692;
 const double kHalfPi = 1.570796326794895;
-// Undo record kinds.
-const int kUndoPointChanged = 1;
-const int kUndoPointAdded = 4;
-const int kUndoPointRemoved = 5;
-const int kUndoSharedPoint = 7;
-const int kUndoFilletPoint = 8;
-// A new vertex that takes its colour and line type from the polyline.
-const DWORD kByBlockColour = 0x40000000;
-const int kByBlockLineType = 0x8000;
 
 bool IsPolylineKind(const CShape& shape)
 {
@@ -738,20 +729,20 @@ bool CPolyline::MoveOrthoNeighbour(const CRealPoint& moved, std::set<int>* visit
         return false;
     if (visited && visited->count(info.neighbour->GetPointId()))
         return true;
-    if (info.beyond) {
-        const CRealPoint& n = *info.neighbour;
-        CRealPointD v1 = TurnVector(static_cast<double>(moved.x) - n.x, static_cast<double>(moved.y) - n.y, -info.angle);
-        const CRealPointD v2 =
-            TurnVector(static_cast<double>(info.beyond->x) - n.x, static_cast<double>(info.beyond->y) - n.y, -info.angle);
-        // In the turned frame the neighbour lands at (beyond.x, moved.y) under a horizontal
-        // segment to the moved point, at (moved.x, beyond.y) under a vertical one.
-        if (info.horizontal)
-            v1.x = v2.x;
-        else
-            v1.y = v2.y;
-        const CRealPointD d = TurnVector(info.horizontal ? v2.x : v1.x, info.horizontal ? v1.y : v2.y, info.angle);
-        MovePoint(info.neighbour, static_cast<float>(n.x + d.x), static_cast<float>(n.y + d.y), visited);
-    }
+    // In the turned frame the neighbour N lands at (beyond.x, moved.y) under a horizontal segment
+    // to the moved point, at (moved.x, beyond.y) under a vertical one. An end segment (no point
+    // beyond) keeps its direction: N follows the moved point along one axis only.
+    const CRealPoint& n = *info.neighbour;
+    const CRealPoint& beyond = info.beyond ? *info.beyond : n;
+    CRealPointD v1 = TurnVector(static_cast<double>(moved.x) - n.x, static_cast<double>(moved.y) - n.y, -info.angle);
+    const CRealPointD v2 =
+        TurnVector(static_cast<double>(beyond.x) - n.x, static_cast<double>(beyond.y) - n.y, -info.angle);
+    if (info.horizontal)
+        v1.x = v2.x;
+    else
+        v1.y = v2.y;
+    const CRealPointD d = TurnVector(v1.x, v1.y, info.angle);
+    MovePoint(info.neighbour, static_cast<float>(n.x + d.x), static_cast<float>(n.y + d.y), visited);
     if (visited)
         visited->insert(info.neighbour->GetPointId());
     return true;

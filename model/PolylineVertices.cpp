@@ -10,15 +10,6 @@
 #include "YVEX_h.h"
 #include <cstddef>
 
-namespace {
-// Undo record kinds of point changes.
-const int kUndoPointChanged = 1;
-const int kUndoPointRemoved = 5;
-const int kUndoShapeChanged = 6;
-// A removed point another shape still uses is recorded as changed, with its users.
-const int kUndoSharedPoint = 7;
-} // namespace
-
 CVertexRecord* CPolyline::GetVertexAt(int index)
 {
     return index >= 0 && static_cast<size_t>(index) < m_vertices.size() ? &m_vertices[static_cast<size_t>(index)]

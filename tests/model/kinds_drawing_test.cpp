@@ -68,6 +68,11 @@ TEST(PolylineDrawing, TwoPointsClosedByArcsDrawAFilledCircle)
     EXPECT_EQ(f.canvas.Pixel(nearBottom.x, nearBottom.y), 0x00C000u);
     const POINT corner = f.Pixel(65, 110);
     EXPECT_EQ(f.canvas.Pixel(corner.x, corner.y), 0xFFFFFFu);
+    // Nothing else is filled: the fill's outline starts at the first point.
+    const RECT fill = f.canvas.ColourExtent(0x00C000);
+    EXPECT_NEAR(fill.left, ink.left, 2);
+    EXPECT_NEAR(fill.top, ink.top, 2);
+    EXPECT_LT(f.canvas.Count(0x00C000), 3.1416 * 40 * 40);
     // Hit: on the outline, and inside through the fill.
     EXPECT_TRUE(f.Hits(*p, 100, 115));
     EXPECT_TRUE(f.Hits(*p, 100, 75));

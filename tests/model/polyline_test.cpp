@@ -429,3 +429,52 @@ TEST(PolylineKinds, ClosingDuplicatesAndTheFormFlags)
     pair->SetFlags(0);
     EXPECT_FALSE(pair->HasHatchFill());
 }
+
+// A point shared with another shape moves: an orthogonal outline moves the neighbours so that
+// its segments stay horizontal and vertical.
+TEST(PolylineKinds, SharedPointMovesKeepAnOrthogonalOutline)
+{
+    Drawing d;
+    CPolyline* stairs = MakePolyline(d, stPolyline, {{0, 0}, {10, 0}, {10, 10}, {20, 10}}, pfOrtho);
+    CShape* line = d.Make(stLine, {}, d.root);
+    ASSERT_EQ(line->AddPointById(stairs->GetPoints().GetAt(2)->GetPointId(), 0, true), S_OK);
+    line->SetPointCoords(3, 30, 30, 1);
+    ASSERT_EQ(line->Shift(3, 4, nullptr, false), S_OK);
+    ExpectPoints(*stairs, {{0, 0}, {13, 0}, {13, 14}, {20, 14}});
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(stairs->IsOrthoAt(i), 1) << i;
+
+    // Two points that would run askew get two corners between them.
+    CPolyline* pair = MakePolyline(d, stPolyline, {{0, 0}, {10, 0}}, pfOrtho);
+    CShape* other = d.Make(stLine, {}, d.root);
+    ASSERT_EQ(other->AddPointById(pair->GetPoints().GetAt(1)->GetPointId(), 0, true), S_OK);
+    other->SetPointCoords(3, 50, 50, 1);
+    ASSERT_EQ(other->Shift(0, 6, nullptr, false), S_OK);
+    ExpectPoints(*pair, {{0, 0}, {5, 0}, {5, 6}, {10, 6}});
+    ExpectInStep(*pair);
+}
+
+// A style copy takes the widths, arrows and flags and, from a polyline, the very points; the
+// statistics count the vertices that carry data.
+TEST(PolylineKinds, StyleCopyAndStatistics)
+{
+    Drawing d;
+    CPolyline* source = MakePolyline(d, stPolyline, {{0, 0}, {5, 0}, {5, 5}}, pfClosed);
+    source->SetDefaultWidths(1.0f, 2.0f);
+    source->SetFirstArrowType(atSlash);
+    source->GetVertexAt(1)->bulge = 0.25f;
+    CPolyline* target = MakePolyline(d, stPolyline, {{9, 9}});
+    ASSERT_EQ(target->CopyStyleFrom(*source, 0xFFFFFFFF), 1);
+    EXPECT_EQ(target->GetDefEndWidth(), 2.0f);
+    EXPECT_EQ(target->GetFirstArrowType(), atSlash);
+    EXPECT_TRUE(target->IsClosed());
+    ASSERT_EQ(target->GetPointCount(), 3);
+    EXPECT_EQ(target->GetPoints().GetAt(1), source->GetPoints().GetAt(1));
+    EXPECT_EQ(target->GetVertexAt(1)->bulge, 0.25f);
+    ExpectInStep(*target);
+
+    CShapeStats stats;
+    ASSERT_EQ(source->CountStats(stats), 1);
+    EXPECT_EQ(stats.points, 3);
+    EXPECT_EQ(stats.vertices, 1);
+}

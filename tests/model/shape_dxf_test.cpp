@@ -328,6 +328,7 @@ TEST(ShapeDxf, StateWordAndTagRoundTrip)
             read->SetStateBits(0xFFFF, false);
             read->SetStateBits(state == 0x213 ? 0x13 : 0x213, true);
             Reader reader(groups, binary);
+            // The common groups through the shape base's reader.
             EXPECT_EQ(read->CShape::ReadDxf(reader.dxf), 1);
             EXPECT_EQ(read->GetState(), state) << std::hex << state << (binary ? " binary" : " ASCII");
             EXPECT_EQ(read->GetTag(), tag) << (binary ? "binary" : "ASCII");
