@@ -162,6 +162,17 @@ TEST(Ellipse, DrawsItsCurve)
     EXPECT_NEAR(ink.right, right.x, 2);
     EXPECT_NEAR(ink.bottom, right.y, 2);
 
+    // A fill follows the curve.
+    f.canvas.Clear();
+    CEllipse* filled = f.Make(stEllipse, 100, 75, 40, 0, 0.5f);
+    filled->SetHatchPatternId(hpSolid);
+    filled->SetHatchColor(0x00C000);
+    filled->DrawInContext(context);
+    const POINT inside = f.Pixel(100, 90), outside = f.Pixel(100, 100), end = f.Pixel(135, 75);
+    EXPECT_EQ(f.canvas.Pixel(inside.x, inside.y), 0x00C000u);
+    EXPECT_EQ(f.canvas.Pixel(outside.x, outside.y), 0xFFFFFFu);
+    EXPECT_EQ(f.canvas.Pixel(end.x, end.y), 0x00C000u);
+
     // The bounds follow the curve (and take in the centre).
     float l, t, r, b;
     ASSERT_EQ(arc->GetBoundingRect(&l, &t, &r, &b), S_OK);

@@ -187,6 +187,24 @@ TEST(Reference, FlipsMirrorWhatItShows)
     }
 }
 
+// A corner handle dragged scales the reference evenly about the opposite corner, by the larger
+// factor.
+TEST(Reference, ACornerDragScalesEvenly)
+{
+    Blocks d;
+    CGroup* block = d.MakeBlock();
+    CReference* reference = d.MakeReference(block, {10, 0});
+    d.control.GetEditState().editedShape = reference;
+    reference->StartEdit(EDSH_POINT, 1, nullptr);
+    // Handle 1 is (right, top) = (11, 3); the opposite corner (10, 0) stays.
+    ASSERT_EQ(reference->OnEditDrag(13, 4), 1);
+    EXPECT_NEAR(reference->GetXScale(), 3.0, 1e-5);
+    EXPECT_NEAR(reference->GetYScale(), 3.0, 1e-5);
+    ExpectAt(CopiedPoint(reference), 13, 9, "scaled copy");
+    ExpectAt(*reference->GetPoints().GetAt(0), 10, 0, "insertion");
+    d.control.GetEditState().editedShape = nullptr;
+}
+
 // A change of the block reaches its references; a reference by name finds its block; the
 // references of a deleted block go with it, and those left without one are cleared away.
 TEST(Reference, ReferencesFollowTheirBlock)
