@@ -128,10 +128,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     CGroupsRecord record;
     record.ShapeID = key;
     record.Name = Narrow(m_name);
-    if (CGroupsRecord* existing = groups->FindRecord(key))
-        *existing = record;
-    else
-        groups->Insert(record);
+    groups->Put(record);
     return hr;
 }
 

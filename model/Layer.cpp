@@ -144,10 +144,7 @@ HRESULT CLayer::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         CLayersRecord record;
         record.ShapeID = key;
         record.Name = m_name;
-        if (CLayersRecord* existing = layers->FindRecord(key))
-            *existing = record;
-        else
-            layers->Insert(record);
+        layers->Put(record);
         if (settings) {
             CLayerSettingsRecord setting;
             setting.LayerSettingID = settings->NewKey();

@@ -3,6 +3,7 @@
 #include "model/Reference.h"
 #include "model/DrawContext.h"
 #include "model/Layer.h"
+#include "model/Geometry.h"
 #include "model/PointRecord.h"
 #include "model/RotatedExtent.h"
 #include "model/ShapeHost.h"
@@ -16,8 +17,6 @@
 #include <cmath>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
-const double kRadiansToDegrees = 57.29577951308239;
 
 // Locks of an attribute or label text inside a reference.
 const DWORD kKeepAnchor = 0x1;
@@ -253,26 +252,11 @@ void CReference::ShiftUnlockedChildren(float dx, float dy, bool attributesToo)
 
 bool CReference::IsBlockCopy(CShape* child) const { return !child->IsAttributeOrLabel() && !IsCustomChild(child); }
 
-int CReference::ClearBlockCopies()
-{
-    int kept = 0;
-    for (CShape* child : std::vector<CShape*>(m_children)) {
-        if (!IsBlockCopy(child)) {
-            ++kept;
-            continue;
-        }
-        // A copy that is a reference takes its own copies along when it is deleted.
-        m_children.erase(std::find(m_children.begin(), m_children.end(), child));
-        if (child->GetParent() == this)
-            child->SetParent(nullptr);
-        if (!m_control || m_control->GetShapeMap().RemoveShape(child) == 0)
-            delete child;
-    }
-    SetExtentCached(false);
-    return kept;
-}
+int CReference::ClearBlockCopies() { return RemoveBlockCopies(true); }
 
-int CReference::DropOwnChildren()
+int CReference::DropOwnChildren() { return RemoveBlockCopies(false); }
+
+int CReference::RemoveBlockCopies(bool anyParent)
 {
     int kept = 0;
     for (CShape* child : std::vector<CShape*>(m_children)) {
@@ -281,12 +265,16 @@ int CReference::DropOwnChildren()
             continue;
         }
         m_children.erase(std::find(m_children.begin(), m_children.end(), child));
-        if (child->GetParent() != this)
-            continue;
-        child->SetParent(nullptr);
-        if (m_control)
-            m_control->GetShapeMap().RemoveShape(child);
-        delete child;
+        const bool own = child->GetParent() == this;
+        if (own)
+            child->SetParent(nullptr);
+        else if (!anyParent)
+            continue; // another parent's: only dropped from the list
+        // A copy that is a reference takes its own copies along when it is deleted. Clearing
+        // deletes what the shape map let go; dropping deletes its own copies in every case.
+        const bool released = !m_control || m_control->GetShapeMap().RemoveShape(child) == 0;
+        if (released || !anyParent)
+            delete child;
     }
     SetExtentCached(false);
     return kept;

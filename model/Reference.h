@@ -104,6 +104,10 @@ private:
     // Mirrors across a horizontal (vertical true) or vertical axis.
     int Flip(std::set<int>* visited, const float* axis, bool vertical);
     void ClearCopiesPersistent();
+    // Removes the block copies from the list; the number of children kept. anyParent: every copy
+    // leaves the shape map and is deleted unless the map keeps it; else the copies of this
+    // reference go (deleted in every case) and those of another parent are only dropped.
+    int RemoveBlockCopies(bool anyParent);
 
     double m_rotationAngle = 0.0;
     float m_xScale = 1.0f;

@@ -182,10 +182,7 @@ HRESULT CReference::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         record.YScale = m_yScale;
         record.RotationAngle = m_rotationAngle;
         record.BlockGroupShapeID = blockKey;
-        if (CReferencesRecord* existing = references->FindRecord(key))
-            *existing = record;
-        else
-            references->Insert(record);
+        references->Put(record);
         return hr;
     }
     const CReferencesRecord* found = references->FindRecord(key);

@@ -84,64 +84,29 @@ inline void CopyShapeRecords(const CDataTableSet& from, CDataTableSet& to)
     copy(from.References(), to.References());
 }
 
-// The drawing as an R12 file: the line types, the layers and our application registered, the
-// block library, and the root's entities; binary with one-byte codes when asked.
-inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
+// The drawing as a DXF file of the control's output version: 1 an R12 file (AC1009; binary with
+// one-byte codes), 2 an AC1012 file (ELLIPSE entities; the table heads carry handles of their
+// own, above the shapes' IDs). The line types, the layers and our application registered, the
+// block library, and the root's entities.
+inline void WriteDrawing(Drawing& d, const std::string& path, bool binary, int version)
 {
     CDxfFile dxf;
     dxf.SetBinary(binary);
-    dxf.SetTwoByteCodes(false);
+    dxf.SetTwoByteCodes(version != 1);
     ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    // The version without ELLIPSE entities.
-    d.control.GetDxfDocument().SetOutputVersion(1);
-    WriteR12HeaderAndOpenTables(dxf);
-    d.control.GetLineTypeMap().WriteDxfTable(dxf);
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "LAYER");
-    dxf.WriteIntGroup(70, d.layers->GetShapeCount());
-    d.layers->WriteDxf(dxf);
-    dxf.WriteStringGroup(0, "ENDTAB");
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "APPID");
-    dxf.WriteIntGroup(70, 1);
-    dxf.WriteStringGroup(0, "APPID");
-    dxf.WriteStringGroup(2, "YVEXControl");
-    dxf.WriteIntGroup(70, 0);
-    dxf.WriteStringGroup(0, "ENDTAB");
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "BLOCKS");
-    d.library->WriteDxf(dxf);
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "SECTION");
-    dxf.WriteStringGroup(2, "ENTITIES");
-    d.root->WriteDxf(dxf);
-    dxf.WriteStringGroup(0, "ENDSEC");
-    dxf.WriteStringGroup(0, "EOF");
-    ASSERT_TRUE(dxf.Close());
-}
-
-// The drawing as an AC1012 file (the version that has ELLIPSE entities and handles): the table
-// heads carry handles of their own (above the shapes' IDs), the line types, the layers and our
-// application registered, the block library and the root's entities.
-inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary)
-{
-    CDxfFile dxf;
-    dxf.SetBinary(binary);
-    dxf.SetTwoByteCodes(true);
-    ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    d.control.GetDxfDocument().SetOutputVersion(2);
+    d.control.GetDxfDocument().SetOutputVersion(version);
     dxf.WriteStringGroup(0, "SECTION");
     dxf.WriteStringGroup(2, "HEADER");
     dxf.WriteStringGroup(9, "$ACADVER");
-    dxf.WriteStringGroup(1, "AC1012");
+    dxf.WriteStringGroup(1, version == 1 ? "AC1009" : "AC1012");
     dxf.WriteStringGroup(0, "ENDSEC");
     dxf.WriteStringGroup(0, "SECTION");
     dxf.WriteStringGroup(2, "TABLES");
     auto head = [&](const char* table, const char* handle, int count) {
         dxf.WriteStringGroup(0, "TABLE");
         dxf.WriteStringGroup(2, table);
-        dxf.WriteStringGroup(5, handle);
+        if (version != 1)
+            dxf.WriteStringGroup(5, handle);
         dxf.WriteIntGroup(70, count);
     };
     head("LTYPE", "FFF0", static_cast<int>(d.control.GetLineTypeMap().Entries().size()));
@@ -168,3 +133,7 @@ inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary)
     dxf.WriteStringGroup(0, "EOF");
     ASSERT_TRUE(dxf.Close());
 }
+
+inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 1); }
+
+inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 2); }
