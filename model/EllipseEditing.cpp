@@ -207,8 +207,17 @@ int CEllipse::OnEditDrag(float x, float y)
         m_control->RequestRedraw(rfCopyBuf | rfCopyMarkers, this);
         return 1;
     }
-    if (edit.editMode != EDSH_POINT)
+    if (edit.editMode != EDSH_POINT) {
+        // A move, turn or scale starts each drag from the shape as it was, which the shape base
+        // takes back for the centre: the axes come back here.
+        auto* before = dynamic_cast<CEllipse*>(edit.tracker);
+        if (edit.dragActive && before && before != this) {
+            m_majorX = before->m_majorX;
+            m_majorY = before->m_majorY;
+            m_minorRatio = before->m_minorRatio;
+        }
         return CShape::OnEditDrag(x, y);
+    }
     const CPointRecord* centre = Centre();
     if (!centre)
         return 0;

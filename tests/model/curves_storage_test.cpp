@@ -386,7 +386,7 @@ TEST(CurvesDxf, TheOldVersionWritesAClosedPolyline)
 
 // An INSERT in a drawing whose y grows downwards: the angle turns the other way (270 becomes 90,
 // 30 becomes 330), and what the reference shows (of a block whose base point is not the origin)
-// is the mirror image of the same drawing read the right way up.
+// is the mirror image of the same drawing read the right way up; so is an arc beside it.
 TEST(ReferenceDxf, ADownwardAxisMirrorsThePlacement)
 {
     for (const char* angle : {"270", "30"}) {
@@ -396,14 +396,23 @@ TEST(ReferenceDxf, ADownwardAxisMirrorsThePlacement)
                                           {11, "1.0"},     {21, "3.0"},    {0, "ENDBLK"},  {0, "ENDSEC"},
                                           {0, "SECTION"},  {2, "ENTITIES"}, {0, "INSERT"}, {8, "0"},
                                           {2, "Door"},     {10, "10.0"},   {20, "5.0"},    {41, "2.0"},
-                                          {42, "1.0"},     {50, angle},    {0, "ENDSEC"},  {0, "EOF"}});
+                                          {42, "1.0"},     {50, angle},    {0, "ARC"},     {8, "0"},
+                                          {10, "3.0"},     {20, "4.0"},    {40, "2.0"},    {50, "10.0"},
+                                          {51, "80.0"},    {0, "ENDSEC"},  {0, "EOF"}});
         const std::string path = TextFile("insert_down.dxf", text);
         Drawing up, down;
         down.control.SetVerticalAxisFactor(-1.0f);
         ReadDrawing(up, path);
         ReadDrawing(down, path);
-        ASSERT_EQ(up.root->GetShapeCount(), 1);
-        ASSERT_EQ(down.root->GetShapeCount(), 1);
+        ASSERT_EQ(up.root->GetShapeCount(), 2);
+        ASSERT_EQ(down.root->GetShapeCount(), 2);
+        // The arc beside it is mirrored too.
+        for (double fraction : kFractions) {
+            const CRealPointD p = AtFraction(*static_cast<CEllipse*>(up.root->GetChildAt(1)), fraction);
+            const CRealPointD q = AtFraction(*static_cast<CEllipse*>(down.root->GetChildAt(1)), fraction);
+            EXPECT_NEAR(q.x, p.x, 1e-4) << fraction;
+            EXPECT_NEAR(q.y, -p.y, 1e-4) << fraction;
+        }
         auto* a = static_cast<CReference*>(up.root->GetChildAt(0));
         auto* b = static_cast<CReference*>(down.root->GetChildAt(0));
         EXPECT_EQ(b->GetRotationAngle(), std::string(angle) == "270" ? 90.0 : 330.0);

@@ -5,6 +5,7 @@
 #include "model/Ellipse.h"
 #include "model/FontCache.h"
 #include "model/ShapeStateMap.h"
+#include <memory>
 
 using namespace drawtest;
 
@@ -364,6 +365,24 @@ TEST(Ellipse, HandlesEditTheCurve)
     locked->OnEditDrag(30, 0);
     EXPECT_NEAR(locked->GetMajorRadius(), 10, 1e-5);
     f.control.GetEditState().editedShape = nullptr;
+}
+
+// Turned by the mouse: every drag turns the ellipse from where it stood when the turn began.
+TEST(Ellipse, TurnedByDrags)
+{
+    Fixture f;
+    CEllipse* e = f.Make(stEllipse, 0, 0, 10, 0, 0.5f);
+    std::unique_ptr<CShape> before(f.control.GetShapeMap().CloneShape(e, false));
+    CEditState& edit = f.control.GetEditState();
+    edit.editedShape = e;
+    edit.tracker = before.get();
+    e->StartEdit(EDSH_ROTATE, 0, nullptr);
+    e->OnEditMouseDown(0, 0, nullptr); // the turn's centre
+    for (float y : {5.0f, 10.0f, 20.0f})
+        e->OnEditDrag(20, y);
+    EXPECT_NEAR(e->GetAngle(), std::atan2(20.0, 20.0), 1e-5);
+    EXPECT_NEAR(e->GetMajorRadius(), 10, 1e-4);
+    edit = CEditState();
 }
 
 // Created by the mouse: a press at the centre, the axis dragged out, a press to end; an arc by
