@@ -92,10 +92,7 @@ CControlCore::~CControlCore()
     m_dxfDocument->ClearReadingState();
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
-    while (CShape* shape = m_shapeMap->TakeFirst()) {
-        shape->DetachFromParent();
-        delete shape;
-    }
+    m_shapeMap->DeleteAll();
     m_undoRecorder.reset();
 }
 
@@ -295,8 +292,7 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
         }
     }
     shape->DetachFromParent();
-    m_shapeMap->RemoveShape(shape);
-    delete shape;
+    m_shapeMap->DeleteShape(shape);
     SetDrawingChanged();
     return S_OK;
 }

@@ -1,5 +1,6 @@
 #include "control/YVEXControl.h"
 #include "control/ErrorInfo.h"
+#include "com/HResult.h"
 
 CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
 {
@@ -22,12 +23,8 @@ namespace {
 template <class Itf>
 HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inner, Itf** itf)
 {
-    HRESULT hr = CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner));
-    if (FAILED(hr))
-        return hr;
-    hr = (*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf));
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner)));
+    RETURN_IF_FAILED((*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf)));
     outer->Release();
     return S_OK;
 }
@@ -38,27 +35,19 @@ HRESULT CYVEXControl::FinalConstruct()
 {
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
-    HRESULT hr;
-    if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger));
     m_messenger->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site));
     m_site->_Init(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB));
     m_persistDB->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations));
     m_dxfOperations->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb));
     m_persistWeb->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO));
     m_dataIO->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print));
     m_print->put__YVEXControl(self);
     return S_OK;
 }
@@ -161,16 +150,20 @@ LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 
 STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_fireEvents;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_fireEvents;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 // Members without a body yet.
@@ -240,13 +233,18 @@ STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*,
 
 STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    return S_OK;
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!clsid)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::IsDirty()
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
+}
 STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }

@@ -10,6 +10,7 @@
 #include "model/ViewMapping.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include "com/HResult.h"
 #include <algorithm>
 #include <cmath>
 
@@ -391,8 +392,7 @@ int CEllipse::FlipHorizontal(std::set<int>* visited, const float* axisX) { retur
 HRESULT CEllipse::Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force)
 {
     const HRESULT hr = CGroup::Scale(xc, yc, kx, ky, visited, force);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     float sx = kx, sy = ky;
     if (!force && ApplyScaleProtection(&sx, &sy))
         return E_ACCESSDENIED;

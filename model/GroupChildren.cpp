@@ -102,9 +102,8 @@ int CGroup::RemoveChildrenOfTypes(const std::set<int>& types, bool recursive)
     for (CShape* child : children) {
         if (types.count(child->GetShapeType())) {
             RemoveChild(child);
-            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child &&
-                m_control->GetShapeMap().RemoveShape(child) == 0)
-                delete child;
+            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child)
+                m_control->GetShapeMap().DeleteShape(child);
         } else if (recursive && child->IsGroup()) {
             static_cast<CGroup*>(child)->RemoveChildrenOfTypes(types, true);
         }
@@ -257,13 +256,11 @@ void CGroup::ClearReferencesInTree()
         auto* reference = dynamic_cast<CReference*>(child);
         if (reference && !reference->GetBlock()) {
             // Nothing to show: the reference goes, with whatever it still holds, when the control
-            // lets it.
-            if (m_control) {
+            // lets it; a group without a control owns nothing and only lets go.
+            if (m_control)
                 m_control->DeleteShapeByID(reference->GetId(), 0, 0);
-            } else {
+            else
                 reference->DetachFromParent();
-                delete reference;
-            }
             continue;
         }
         if (child->IsGroup())

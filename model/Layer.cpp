@@ -2,6 +2,8 @@
 #include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
+#include "com/HResult.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "YVEX_h.h"
 
@@ -81,10 +83,10 @@ int CLayer::CountStats(CShapeStats& stats)
 
 // --- Database and record tables ------------------------------------------------------------------
 
-HRESULT CLayer::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CLayer::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
-    HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
@@ -96,16 +98,11 @@ HRESULT CLayer::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     // A row missing beside a stored layer is made again rather than left out.
     bool insert = before < 1;
     if (!insert) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::UpdateLayer, {m_databaseId}, name);
-        if (FAILED(hr))
-            return hr;
-        insert = OdbcRowCount(statement) == 0;
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeKindSql::UpdateLayer, {m_databaseId}, name));
+        insert = OdbcRowCount(session.Statement()) == 0;
     }
-    if (insert) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::InsertLayer, {m_databaseId, scenario}, name);
-        if (FAILED(hr))
-            return hr;
-    }
+    if (insert)
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeKindSql::InsertLayer, {m_databaseId, scenario}, name));
     // The running LayerSettingID: its value is taken and it moves on, on an update too; 0 is
     // never an ID.
     int settingId = 1;
@@ -118,13 +115,13 @@ HRESULT CLayer::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const int enable = IsEnabled() ? 1 : 0;
     const int select = (m_state & stNotSelectable) ? 0 : 1;
     if (before >= 1) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::UpdateLayerSetting,
-                               {on, enable, select, m_databaseId});
-        if (FAILED(hr) || OdbcRowCount(statement) != 0)
-            return hr;
+        RETURN_IF_FAILED(
+            session.Exec(CLSID_YVEXControl, ShapeKindSql::UpdateLayerSetting, {on, enable, select, m_databaseId}));
+        if (OdbcRowCount(session.Statement()) != 0)
+            return S_OK;
     }
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeKindSql::InsertLayerSetting,
-                             {settingId, scenario, on, enable, select, m_databaseId});
+    return session.Exec(CLSID_YVEXControl, ShapeKindSql::InsertLayerSetting,
+                        {settingId, scenario, on, enable, select, m_databaseId});
 }
 
 HRESULT CLayer::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
@@ -132,8 +129,7 @@ HRESULT CLayer::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CLayersTable* layers = tables->Layers();
     CLayerSettingsTable* settings = tables->LayerSettings();
     bool alreadyStored = false;

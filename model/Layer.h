@@ -44,7 +44,7 @@ public:
     int WriteXDataOwn(CDxfFile& dxf) override;
     // The Shapes row, then the LayerShapes row (the name, bound; "NULL" for none) and the
     // LayerSettings row of the three switches under the control's next LayerSettingID.
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     // The Shapes record, then the Layers record and the LayerSettings record (written only for a
     // stored layer; read back under the layer's key).
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;

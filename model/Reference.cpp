@@ -13,6 +13,7 @@
 #include "automation/ResultCodes.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include "com/HResult.h"
 #include <algorithm>
 #include <cmath>
 
@@ -170,8 +171,7 @@ int CReference::ResolveBlock(CGroup* block, bool keepTexts, bool registerIt, boo
         if (!clone)
             continue;
         if (AddChild(clone, nullptr, 1, false) != 0) {
-            map.RemoveShape(clone);
-            delete clone;
+            map.DeleteShape(clone);
             continue;
         }
         // The copies show the reference's layer and, where the block leaves them to the layer,
@@ -270,11 +270,10 @@ int CReference::RemoveBlockCopies(bool anyParent)
             child->SetParent(nullptr);
         else if (!anyParent)
             continue; // another parent's: only dropped from the list
-        // A copy that is a reference takes its own copies along when it is deleted. Clearing
-        // deletes what the shape map let go; dropping deletes its own copies in every case.
-        const bool released = !m_control || m_control->GetShapeMap().RemoveShape(child) == 0;
-        if (released || !anyParent)
-            delete child;
+        // The shape map owns the copies (a copy that is a reference takes its own copies along
+        // when it goes); a reference without a control owns nothing and only lets go.
+        if (m_control)
+            m_control->GetShapeMap().DeleteShape(child);
     }
     SetExtentCached(false);
     return kept;
@@ -504,8 +503,7 @@ HRESULT CReference::Scale(float xc, float yc, float kx, float ky, std::set<int>*
     }
     if (visited)
         visited->insert(moved.begin(), moved.end());
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     m_rotationAngle = angle;
     if (m_xScale == 0.0f)
         m_xScale = 1.0f;

@@ -88,7 +88,7 @@ public:
     // The insertion point's handle (4) stands for the whole reference (-1: a move).
     int AlignPointTo(float x, float y, int* index, CRealPoint* point) override;
     int DrawMarks(CDrawContext& context) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     int CountStats(CShapeStats& stats) override;
     // The angle, radians (the unit of the shapes' angles).

@@ -8,6 +8,8 @@
 #include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
+#include "com/HResult.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "YVEX_h.h"
 #include <cmath>
@@ -117,30 +119,28 @@ HRESULT CReference::WriteDxf(CDxfFile& dxf)
 
 // --- Database and record tables ------------------------------------------------------------------
 
-HRESULT CReference::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CReference::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     if (!(m_state & stPersistent))
         return S_FALSE;
     if (!m_block)
         return E_FAIL;
     if (m_block->GetDatabaseId() < 1) {
-        const HRESULT hr = m_block->SaveToDB(statement, siteId, scenarioId, flags);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(m_block->SaveToDB(session, siteId, scenarioId, flags));
         if (m_block->GetDatabaseId() < 1)
             return E_FAIL;
     }
     const int before = m_databaseId;
     // The copies of the block are never stored; texts and custom children are.
     ClearCopiesPersistent();
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
         return E_FAIL;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const int block = m_block->GetDatabaseId();
-    return SaveKindRow(statement, before >= 1, true, ShapeKindSql::UpdateReference,
+    return SaveKindRow(session, before >= 1, true, ShapeKindSql::UpdateReference,
                        {m_xScale, m_yScale, m_rotationAngle, block, m_databaseId}, ShapeKindSql::InsertReference,
                        {m_databaseId, scenario, m_xScale, m_yScale, m_rotationAngle, block});
 }
@@ -153,8 +153,7 @@ HRESULT CReference::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!load)
         ClearCopiesPersistent();
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CReferencesTable* references = tables->References();
     if (!references)
         return S_FALSE;

@@ -1,7 +1,7 @@
 // The ellipse, arc and circle kind: the points its curve is drawn through, drawing and the ring hit
 // test in DIB sections (checked by geometry with a pixel or two of tolerance), handles, transforms,
 // and the editing hooks as the control's mouse handlers drive them; the font cache beside it.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include "model/Ellipse.h"
 #include "model/FontCache.h"
 #include "model/ShapeStateMap.h"

@@ -14,8 +14,8 @@
 #include "model/Reference.h"
 #include "model/RotatedExtent.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/PathShape.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 
