@@ -104,9 +104,9 @@ private:
     // Mirrors across a horizontal (vertical true) or vertical axis.
     int Flip(std::set<int>* visited, const float* axis, bool vertical);
     void ClearCopiesPersistent();
-    // Removes the block copies from the list; the number of children kept. anyParent: every copy
-    // leaves the shape map and is deleted unless the map keeps it; else the copies of this
-    // reference go (deleted in every case) and those of another parent are only dropped.
+    // Removes the block copies from the list; the number of children kept. The copies go through
+    // the shape map (it keeps what it refuses to give up); without anyParent those of another
+    // parent are only dropped from the list.
     int RemoveBlockCopies(bool anyParent);
 
     double m_rotationAngle = 0.0;
