@@ -39,6 +39,9 @@ HRESULT CYVEXControl::FinalConstruct()
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
     HRESULT hr;
+    // The undo support: a new control records from the start, into a manager of its own.
+    if (FAILED(hr = CreateUndoManager()))
+        return hr;
     if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
         return hr;
     m_messenger->put__YVEXControl(self);
@@ -82,6 +85,8 @@ void CYVEXControl::FinalRelease()
             p->Release();
         }
     }
+    // The recorder goes with its manager; units the host still holds find no recorder.
+    SetUndoRecorder(nullptr);
     DestroyControl();
 }
 
@@ -255,11 +260,103 @@ STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
 
-STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = recorder->GetManager();
+    if (*pVal)
+        (*pVal)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    // An object that is no undo manager (or none) leaves the control without one: nothing is
+    // recorded then.
+    ycom::ComPtr<IOleUndoManager> manager;
+    if (newVal) {
+        const HRESULT hr = newVal->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
+        if (FAILED(hr) && hr != E_NOINTERFACE)
+            return hr;
+    }
+    recorder->SetManager(manager.Get());
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL* pVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = recorder->GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    // Switching off counts: it takes as many switches on to record again.
+    if (!newVal) {
+        recorder->Suspend();
+        return S_OK;
+    }
+    if (recorder->GetSuspendCount() < 1)
+        return S_FALSE;
+    if (!recorder->GetManager())
+        return E_INVALIDARG;
+    recorder->Resume();
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG* pVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = recorder->GetQueueMaxLength();
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    recorder->SetQueueMaxLength(newVal);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation* pVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = static_cast<YVEXOperation>(recorder->GetLastOperation());
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation* pVal)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder)
+        return E_POINTER;
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = static_cast<YVEXOperation>(recorder->GetPendingOperation());
+    return S_OK;
+}

@@ -113,6 +113,7 @@ public:
     // Events. Every firing site tests EventsEnabled() first, except the stage events of the
     // long operations, which are fired whatever FireEvents says.
     bool EventsEnabled() const override { return m_fireEvents != VARIANT_FALSE; }
+    void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
     HWND GetControlWindow() const override { return m_hWnd; }
     // OnBringShapeToFront / OnSendShapeToBack with a proceed flag that starts true.
     bool FireBringShapeToFront(int shapeId) override;
@@ -122,7 +123,7 @@ public:
     void FireInvalidateToolbar(LONG changeID);
     // Kills and restarts timer 101, whose expiry tells the host to refresh its toolbar: a burst
     // of changes gives one notification. Periods below 10 ms mean 100 ms.
-    void RestartRedrawTimer(UINT period);
+    void RestartRedrawTimer(UINT period) override;
 
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 

@@ -19,6 +19,8 @@ public:
     CDrawingSettingRecord* CreateCurrentSetting(bool insert, CLayer* baseLayer,
                                                 std::unique_ptr<CDrawingSettingRecord>* detached = nullptr);
     CDrawingSettingRecord* FindByID(int id) const;
+    // Takes a setting out of the map and deletes it: false when there is none of that ID.
+    bool Remove(int id);
     int GetNextId() const { return m_nextId; }
 
 private:
