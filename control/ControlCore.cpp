@@ -17,6 +17,7 @@
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -267,8 +268,10 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     CShape* shape = FindShape(id);
     if (!shape)
         return ReportError("Shape not found.");
-    if (m_shapeMap->IsProtected(shape))
-        return S_FALSE; // the fixed groups stay
+    // The fixed groups stay, and so does the base layer, which takes the shapes of every layer
+    // that goes.
+    if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
+        return S_FALSE;
     shape->DetachFromParent();
     m_shapeMap->RemoveShape(shape);
     delete shape;
@@ -294,6 +297,44 @@ HRESULT CControlCore::ChangeShapeID(int, int) { return E_NOTIMPL; }
 HRESULT CControlCore::ChangePointID(int, int) { return E_NOTIMPL; }
 
 void CControlCore::RestartRedrawTimer(UINT) {}
+
+void CControlCore::ForgetShape(CShape* shape)
+{
+    if (!shape)
+        return;
+    if (m_edit.editedShape == shape)
+        m_edit.editedShape = nullptr;
+    if (m_edit.tracker == shape)
+        m_edit.tracker = nullptr;
+    if (m_edit.containerShape == shape)
+        m_edit.containerShape = nullptr;
+    m_edit.hitShapes.erase(std::remove(m_edit.hitShapes.begin(), m_edit.hitShapes.end(), shape),
+                           m_edit.hitShapes.end());
+    if (m_editedReference == shape)
+        m_editedReference = nullptr;
+    if (m_activeGroup == shape)
+        m_activeGroup = nullptr;
+    if (m_dxfDocument->GetBlockBeingWritten() == shape)
+        m_dxfDocument->SetBlockBeingWritten(nullptr);
+    if (shape->GetShapeType() != stLayer || m_tearingDown)
+        return;
+
+    CShape* found = FindShape(BASE_LAYER);
+    CLayer* base = found && found != shape && found->GetShapeType() == stLayer ? static_cast<CLayer*>(found) : nullptr;
+    // Each shape by itself: a group passing the layer on would also move children that lie on
+    // other layers.
+    for (const auto& entry : m_shapeMap->Shapes())
+        if (entry.second->GetLayer() == shape)
+            entry.second->CShape::SetLayer(base);
+    if (m_edit.tracker && m_edit.tracker->GetLayer() == shape)
+        m_edit.tracker->CShape::SetLayer(base);
+    for (const auto& entry : m_shapeMap->Replacements())
+        if (entry.second->GetLayer() == shape)
+            entry.second->CShape::SetLayer(base);
+    for (const auto& entry : m_drawingSettings->Settings())
+        if (entry.second->Layer == shape)
+            entry.second->Layer = base;
+}
 
 CLayer* CControlCore::FindLayerByName(const std::string& name)
 {

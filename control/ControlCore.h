@@ -150,7 +150,7 @@ public:
     int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
     void EndInteractiveOperation(bool commit) override;
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
-    // "Shape not found." when there is none.
+    // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
     HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
     // The next shape that uses a point (in its own points or as a linked point), or null.
     CShape* FindNextPointOwner(int pointId);
@@ -161,6 +161,11 @@ public:
     // Kills and restarts the timer that tells the host to refresh its toolbar (the control with
     // its window does; the core alone has none).
     virtual void RestartRedrawTimer(UINT period);
+    // Drops what the control holds of a shape that leaves the shape map: the edit state's shapes,
+    // the edited reference, the active group, the block being written to DXF. The shapes (those
+    // waiting to replace others after a DXF read too) and the drawing settings on a layer that
+    // leaves go to the base layer (none when that is the one leaving).
+    void ForgetShape(CShape* shape);
     // The control's window (null before it has one); timers and hit-test contexts use it.
     HWND GetControlWindow() const override { return nullptr; }
     // Whether events go to the host (its FireEvents switch), and setting it. The core alone has

@@ -207,11 +207,16 @@ int CShapeMap::RemoveShape(CShape* shape)
         return 0;
     if (IsProtected(shape))
         return 1;
-    if (shape->GetDatabaseId() != 0)
-        m_dbIds.erase(shape->GetDatabaseId());
     auto it = m_shapes.find(shape->GetId());
     if (it == m_shapes.end() || it->second != shape)
         return 0;
+    // Only an entry that names this shape leaves the database-ID table: the entry of its database
+    // ID may name another shape by now (SetDbId gives an ID to the shape named last).
+    if (shape->GetDatabaseId() != 0) {
+        auto db = m_dbIds.find(shape->GetDatabaseId());
+        if (db != m_dbIds.end() && db->second == shape->GetId())
+            m_dbIds.erase(db);
+    }
     if (m_control) {
         if (m_control->GetRootGroup() == shape)
             m_control->SetRootId(BASE_ID);
@@ -232,13 +237,8 @@ int CShapeMap::RemoveShape(CShape* shape)
     for (CGroup* overlay : m_overlayGroups)
         if (overlay != shape)
             overlay->RemoveChild(shape);
-    if (m_control) {
-        CEditState& edit = m_control->GetEditState();
-        if (edit.editedShape == shape)
-            edit.editedShape = nullptr;
-        if (edit.tracker == shape)
-            edit.tracker = nullptr;
-    }
+    if (m_control)
+        m_control->ForgetShape(shape);
     m_shapes.erase(it);
     return 0;
 }

@@ -102,6 +102,7 @@ public:
     std::unique_ptr<CShape> TakeReplacement(int shapeId) override;
     // Deletes the replacements no load took.
     void ClearReplacements();
+    const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }
 
     // The shapes a restore from record tables touched (points added, taken or re-linked): the
     // set is made on first use and read by the restore afterwards.

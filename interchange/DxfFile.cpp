@@ -95,6 +95,56 @@ uint64_t GetLE(const uint8_t* p, int width)
 
 bool InRange(int code, int low, int high) { return code >= low && code <= high; }
 
+// An ASCII text value is one line: a carriage return or line feed in it would start new groups,
+// and blanks and tabs at its ends are trimmed by readers. Control characters therefore travel in
+// the caret form of DXF, '^' and the character plus 64 ("^J" a line feed, "^M" a carriage return,
+// "^I" a tab), and a caret that would read as the start of such a pair is written "^ ".
+bool CaretWouldEscape(unsigned char next)
+{
+    return (next != 0 && next < 0x20) || next == ' ' || (next > 0x40 && next <= 0x5F);
+}
+
+std::string CaretEncode(const char* text)
+{
+    std::string out;
+    for (const char* p = text; *p; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x20) {
+            out.push_back('^');
+            out.push_back(static_cast<char>(c + 0x40));
+        } else if (c == '^' && CaretWouldEscape(static_cast<unsigned char>(p[1]))) {
+            out += "^ ";
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+// "^ " is a caret, '^' before 'A' to '_' the control character 1 to 31; any other caret is
+// itself ("^@" too, which would end the text).
+std::string CaretDecode(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (text[i] == '^' && next == ' ') {
+            out.push_back('^');
+            ++i;
+        } else if (text[i] == '^' && next > 0x40 && next <= 0x5F) {
+            out.push_back(static_cast<char>(next - 0x40));
+            ++i;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
+
+// The longest line read: a text value of the value area with every character in caret form.
+const size_t kMaxLineLength = 2 * static_cast<size_t>(CDxfFile::kMaxTextLength);
+
 } // namespace
 
 CDxfFile::CDxfFile() { Keywords(); }
@@ -215,6 +265,10 @@ void CDxfFile::ResetReadState()
     m_error = false;
     m_keyword = 0;
     m_raw.clear();
+    m_lineNumber = 0;
+    m_groupLines = 0;
+    m_errorLine = 0;
+    m_afterEof = false;
 }
 
 bool CDxfFile::Open(const char* path, bool reading)
@@ -424,7 +478,9 @@ bool CDxfFile::ReadLine(bool& gotLine)
             --textLength;
         m_position += consumed;
         m_groupBytes += consumed;
-        if (textLength > static_cast<size_t>(kMaxTextLength) + 64)
+        ++m_lineNumber;
+        ++m_groupLines;
+        if (textLength > kMaxLineLength + 64)
             return false;  // far too long for any value: malformed
         m_raw.assign(reinterpret_cast<const char*>(start), textLength);
     } else if (m_stream) {
@@ -434,48 +490,76 @@ bool CDxfFile::ReadLine(bool& gotLine)
             any = true;
             if (c == '\n')
                 break;
-            if (m_raw.size() > static_cast<size_t>(kMaxTextLength) + 64)
+            if (m_raw.size() > kMaxLineLength + 64) {
+                ++m_lineNumber;
                 return false;
+            }
             m_raw.push_back(c);
         }
         if (!any)
             return true;
+        ++m_lineNumber;
+        ++m_groupLines;
         if (!m_raw.empty() && m_raw.back() == '\r')
             m_raw.pop_back();
     } else {
         return true;
     }
     TrimBlanks(m_raw);
-    if (m_raw.size() > static_cast<size_t>(kMaxTextLength))
+    if (m_raw.size() > kMaxLineLength)
         return false;
     gotLine = true;
     return true;
 }
 
+bool CDxfFile::Malformed(uint64_t line)
+{
+    if (!m_error && !m_binary)
+        m_errorLine = line;
+    m_error = true;
+    return false;
+}
+
 bool CDxfFile::ReadAsciiGroup()
 {
     bool got = false;
-    if (!ReadLine(got)) {
-        m_error = true;
-        return false;
-    }
-    if (!got || m_raw.empty())
+    if (!ReadLine(got))
+        return Malformed(m_lineNumber);
+    if (!got)
         return false;  // the end of the data
+    if (m_raw.empty()) {
+        // No group code on the line: a damaged file, unless the file has ended with EOF and
+        // nothing but white space follows.
+        const uint64_t blank = m_lineNumber;
+        if (m_afterEof) {
+            for (;;) {
+                if (!ReadLine(got) || (got && m_raw.find_first_not_of(" \t\r\f\v") != std::string::npos))
+                    break;
+                if (!got)
+                    return false;  // white space to the end
+            }
+        }
+        return Malformed(blank);
+    }
+    if (m_raw.size() > static_cast<size_t>(kMaxTextLength))
+        return Malformed(m_lineNumber);
     int64_t code = 0;
     for (char c : m_raw) {
-        if (c < '0' || c > '9' || code > INT32_MAX / 10) {
-            m_error = true;
-            return false;
-        }
+        if (c < '0' || c > '9' || code > INT32_MAX / 10)
+            return Malformed(m_lineNumber);
         code = code * 10 + (c - '0');
     }
     m_group.code = static_cast<int32_t>(code);
-    if (!ReadLine(got) || !got) {
-        m_error = true;
-        return false;
-    }
+    if (!ReadLine(got))
+        return Malformed(m_lineNumber);
+    if (!got)
+        return Malformed(m_lineNumber + 1);  // the value line is missing
     const char* text = m_raw.c_str();
-    switch (ClassOf(m_group.code)) {
+    const ValueClass valueClass = ClassOf(m_group.code);
+    // Only a text in caret form may be longer than the value area on its line.
+    if (valueClass != vcText && m_raw.size() > static_cast<size_t>(kMaxTextLength))
+        return Malformed(m_lineNumber);
+    switch (valueClass) {
     case vcInteger:
         m_group.intValue = static_cast<int32_t>(std::strtol(text, nullptr, 10));
         break;
@@ -485,9 +569,13 @@ bool CDxfFile::ReadAsciiGroup()
     case vcHandle:
         m_group.handle = static_cast<uint32_t>(std::strtoul(text, nullptr, 16));
         break;
-    case vcText:
-        SetText(text);
+    case vcText: {
+        const std::string decoded = CaretDecode(m_raw);
+        if (decoded.size() > static_cast<size_t>(kMaxTextLength))
+            return Malformed(m_lineNumber);
+        SetText(decoded.c_str());
         break;
+    }
     default:
         break;  // no value class: only the raw line is kept
     }
@@ -604,17 +692,20 @@ bool CDxfFile::ReadGroup(DxfGroup* copyTo, bool lookupNames)
     if (m_pushedBack) {
         m_pushedBack = false;
         m_position += m_groupBytes;
+        m_lineNumber += m_groupLines;
         if (copyTo)
             *copyTo = m_group;
         return true;
     }
     m_keyword = 0;
     m_groupBytes = 0;
+    m_groupLines = 0;
     const bool ok = m_binary ? ReadBinaryGroup() : ReadAsciiGroup();
     if (!ok)
         return false;
     if (ClassOf(m_group.code) == vcText)
         LookUp(lookupNames);
+    m_afterEof = m_group.code == 0 && m_keyword == kwEof;
     if (copyTo)
         *copyTo = m_group;
     return true;
@@ -625,6 +716,7 @@ bool CDxfFile::UngetGroup()
     // A second push-back before the next read changes nothing.
     if (!m_pushedBack) {
         m_position -= std::min(m_position, m_groupBytes);
+        m_lineNumber -= std::min(m_lineNumber, m_groupLines);
         m_pushedBack = true;
     }
     return true;
@@ -634,7 +726,7 @@ bool CDxfFile::ReadExpectedGroup(int code)
 {
     if (!ReadGroup())
         return false;
-    if (m_group.code != code) {
+    if (m_group.code != code && !(code == 1070 && m_group.code == 1071)) {
         UngetGroup();
         return false;
     }
@@ -665,10 +757,17 @@ bool CDxfFile::WriteGroup()
 {
     if (!m_isOpen || m_reading)
         return false;
-    const int code = m_group.code;
+    int code = m_group.code;
+    const bool fits16 = m_group.intValue >= INT16_MIN && m_group.intValue <= INT16_MAX;
+    // An extended-data integer beyond 16 bits goes as the 32-bit one (1071), in both forms, so
+    // that both carry the same groups; readers that expect a 1070 take a 1071 as well.
+    if (code == 1070 && !fits16)
+        code = 1071;
     const BinaryKind kind = KindOf(code);
     if (kind == bkNone || kind == bkChunk)
         return false;  // nothing writes these; their written form is not defined here
+    if (kind == bkInt16 && !fits16 && m_binary)
+        return false;  // two bytes would cut the value: nothing is written
     std::string out;
     char text[64];
     if (!m_binary) {
@@ -688,7 +787,7 @@ bool CDxfFile::WriteGroup()
             out += text;
             break;
         default:
-            out += m_group.text;
+            out += CaretEncode(m_group.text);
             out += "\r\n";
             break;
         }

@@ -45,6 +45,7 @@ public:
         kwEndblk = 20,
         kwEndsec = 21,
         kwEndtab = 22,
+        kwEof = 24,
         kwInsert = 30,
         kwImage = 33,
         kwLayer = 36,
@@ -95,11 +96,13 @@ public:
     // Pushes the current group back for the next ReadGroup (one group of look-ahead).
     bool UngetGroup();
     // Reads the next group when it has the code; a group of another code is pushed back for the
-    // next ReadGroup. False then, and at the end of the data.
+    // next ReadGroup. False then, and at the end of the data. An extended-data 1070 may come as
+    // the 1071 its writer used for a value beyond 16 bits.
     bool ReadExpectedGroup(int code);
 
-    // Writes the current group; false when not open for writing, or for a code whose value
-    // has no written form.
+    // Writes the current group; false when not open for writing, for a code whose value has no
+    // written form, and in binary for a value that its 16-bit code cannot carry. A 1070 beyond
+    // 16 bits is written as 1071. Control characters of texts go in caret form in ASCII.
     bool WriteGroup();
     bool WriteIntGroup(int code, int32_t value);
     bool WriteStringGroup(int code, const char* text);
@@ -139,6 +142,8 @@ public:
     void SetTwoByteCodes(bool twoByte) { m_twoByteCodes = twoByte; }
 
     bool HasError() const { return m_error; }
+    // The line (1 the first) of the first malformed group of an ASCII file; 0 when there is none.
+    uint64_t GetErrorLine() const { return m_errorLine; }
     bool IsOpenForReading() const { return m_isOpen && m_reading; }
     bool IsOpenForWriting() const { return m_isOpen && !m_reading; }
     uint64_t GetTotalSize() const { return m_totalSize; }
@@ -158,6 +163,8 @@ private:
     bool AtEnd();
     bool ReadLine(bool& gotLine);
     bool ReadAsciiGroup();
+    // Sets the error flag (noting the line of the first error of an ASCII file); false.
+    bool Malformed(uint64_t line);
     bool ReadBinaryGroup();
     bool ReadBinaryString(size_t maxBytes);
     void LookUp(bool lookupNames);
@@ -172,6 +179,10 @@ private:
     uint64_t m_position = 0;
     uint64_t m_totalSize = 0;
     uint64_t m_groupBytes = 0;
+    uint64_t m_lineNumber = 0;   // ASCII lines consumed
+    uint64_t m_groupLines = 0;   // of the current group
+    uint64_t m_errorLine = 0;
+    bool m_afterEof = false;     // the current group is 0 "EOF"
     bool m_pushedBack = false;
     bool m_error = false;
     bool m_isOpen = false;

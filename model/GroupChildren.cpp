@@ -122,7 +122,10 @@ int CGroup::HasNoChildOfTypes(const std::set<int>& types, bool recursive, int ki
                 const CPolyline* polyline = dynamic_cast<CPolyline*>(child);
                 if (polyline && static_cast<int>(polyline->GetFlags()) == kindValue)
                     return 0;
-            } else if (type != stText) {
+            } else if (type == stText) {
+                if (child->GetTextType() == kindValue)
+                    return 0;
+            } else {
                 return 0;
             }
         } else if (recursive && child->IsGroup() &&

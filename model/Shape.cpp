@@ -670,6 +670,8 @@ double CShape::PenWidthToDevice(double width) const
 
 bool CShape::IsAttributeOrLabel() { return false; }
 
+int CShape::GetTextType() { return 0; }
+
 int CShape::CountStats(CShapeStats& stats)
 {
     if (!(m_state & stPersistent))

@@ -379,6 +379,8 @@ public:
     virtual CPointRecord* SavePointToTables(CDataTableSet* tables, DWORD mode, int storedKey, bool mustExist);
     virtual HRESULT SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
     virtual bool IsAttributeOrLabel();
+    // The TextTypes value of a text (which the text kind answers); 0 for every other kind.
+    virtual int GetTextType();
     virtual int CountStats(CShapeStats& stats);
     virtual int OnShapePointStored(CPointRecord* record, int shapePointId);
     virtual void ResetToByLayer();

@@ -21,8 +21,6 @@
 
 namespace {
 
-// The state of a shape written without a state group: visible, enabled, persistent.
-const DWORD kPlainState = 0x13;
 // State bits that describe the session, not the shape: never taken from a file.
 const DWORD kTransientState = CShape::stSelected | CShape::stExtentCached;
 
@@ -43,6 +41,20 @@ void WritePointIds(CDxfFile& dxf, int keyword, const CShapePointList& points)
     dxf.WriteIntGroup(1070, points.GetCount());
     for (CPointRecord* point : points)
         dxf.WriteIntGroup(1071, point->GetPointId());
+}
+
+// Whether a shape of the type already is of the kind that a kind block ("IMAGE DATA", "ELLIPSE
+// DATA", "POLYGON DATA", "RECTANGLE DATA") names, and so reads the block itself: a polygon is
+// held as a (closed) polyline, and arcs and circles are ellipses.
+bool HoldsKindOfBlock(int shapeType, int keyword)
+{
+    switch (keyword) {
+    case CDxfFile::kwImageData: return shapeType == stImage;
+    case CDxfFile::kwEllipseData: return shapeType == stArc || shapeType == stCircle || shapeType == stEllipse;
+    case CDxfFile::kwPolygonData: return shapeType == stPolyline || shapeType == stPolygon;
+    case CDxfFile::kwRectangleData: return shapeType == stRectangle;
+    default: return false;
+    }
 }
 
 } // namespace
@@ -91,7 +103,8 @@ HRESULT CShape::WriteXData(CDxfFile& dxf)
         state |= stEnabled;
     if (mode & DXFMODE_ALL_VISIBLE)
         state |= stVisible;
-    if (state != kPlainState)
+    // A shape in the state every new shape has writes none; the reader takes that state then.
+    if (state != kDefaultState)
         dxf.WriteIntGroup(1070, static_cast<int32_t>(state));
 
     WriteXDataSelfPoints(dxf);
@@ -237,17 +250,20 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         m_tag = dxf.GetInt();
         if (!dxf.ReadExpectedGroup(1071)) // the database ID the writer had: not ours
             return 1;
-        if (!dxf.ReadGroup())
-            return 1;
-        if (dxf.GetCode() == 1040) {
-            SetZOrder(static_cast<float>(dxf.GetReal()), false);
-            if (!dxf.ReadExpectedGroup(1070))
-                return 1;
-        } else if (dxf.GetCode() != 1070) {
-            dxf.UngetGroup();
-            return 1;
+        // No state group after the IDs (and the Z order): the writer's shape had the state of
+        // a new shape, whatever state this one was made with.
+        DWORD state = kDefaultState;
+        if (dxf.ReadGroup()) {
+            if (dxf.GetCode() == 1040) {
+                SetZOrder(static_cast<float>(dxf.GetReal()), false);
+                if (dxf.ReadExpectedGroup(1070))
+                    state = static_cast<DWORD>(dxf.GetInt()) & 0xFFFF;
+            } else if (dxf.GetCode() == 1070 || dxf.GetCode() == 1071) {
+                state = static_cast<DWORD>(dxf.GetInt()) & 0xFFFF;
+            } else {
+                dxf.UngetGroup();
+            }
         }
-        DWORD state = static_cast<DWORD>(dxf.GetInt()) & 0xFFFF;
         if (mode & DXFMODE_ALL_ENABLED)
             state |= stEnabled;
         if (mode & DXFMODE_ALL_VISIBLE)
@@ -324,7 +340,7 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
                          : keyword == CDxfFile::kwEllipseData ? stEllipse
                          : keyword == CDxfFile::kwPolygonData ? stPolygon
                                                               : stRectangle;
-        if (m_shapeType == type)
+        if (HoldsKindOfBlock(m_shapeType, keyword))
             return ReadXDataOwn(dxf);
         if (!m_control)
             return 0;

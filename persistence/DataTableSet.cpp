@@ -184,20 +184,27 @@ int CDataTableSet::ReadFromArchive(CDataArchive* archive)
 {
     if (!archive || !archive->BeginLoad())
         return 0;
-    if (m_header) {
-        const CFileHeaderRecord before = *m_header;
-        if (m_header->ReadFromArchive(archive) == 0) {
-            *m_header = before;  // a refused archive changes nothing
-            archive->Close();
-            return 0;
-        }
+    const CFileHeaderRecord before = m_header ? *m_header : CFileHeaderRecord();
+    if (m_header && m_header->ReadFromArchive(archive) == 0) {
+        *m_header = before;  // a refused archive changes nothing
+        archive->Close();
+        return 0;
     }
     for (CDataTable* table : m_tables) {
         if (table)
             table->ReadFromArchive(archive);
     }
-    // Data that ended early or held impossible lengths is not a drawing to restore.
+    // Data that ended early or held impossible lengths is not a drawing to restore: what was read
+    // before the fault goes again, so that no caller can take part of a drawing for all of it.
     const bool whole = !archive->HasReadFault();
     archive->Close();
-    return whole ? 1 : 0;
+    if (whole)
+        return 1;
+    if (m_header)
+        *m_header = before;
+    for (CDataTable* table : m_tables) {
+        if (table)
+            table->Clear();
+    }
+    return 0;
 }

@@ -89,7 +89,7 @@ public:
     // The whole set as one archive: the header block, then one block per existing table.
     // Write: 1 when the archive could be opened. Read: 1 when the archive opened, its header
     // passed the version check and its data was whole; a refused header leaves the tables as
-    // they were.
+    // they were, damaged data leaves them empty (and the header as it was).
     int WriteToArchive(CDataArchive* archive);
     int ReadFromArchive(CDataArchive* archive);
 

@@ -22,6 +22,8 @@ public:
     // Takes a setting out of the map and deletes it: false when there is none of that ID.
     bool Remove(int id);
     int GetNextId() const { return m_nextId; }
+    // Every setting by ID.
+    const std::map<int, std::unique_ptr<CDrawingSettingRecord>>& Settings() const { return m_settings; }
 
 private:
     std::map<int, std::unique_ptr<CDrawingSettingRecord>> m_settings;

@@ -2,6 +2,8 @@
 
 #include <share.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -266,8 +268,18 @@ void CTextFileArchive::WriteByte(uint8_t value) { AppendValue(value ? "1" : "0")
 
 void CTextFileArchive::WriteFloat(double value)
 {
+    // The format's three decimals where they give the value back; otherwise the shortest text
+    // that does (exponent form included), which the reader's conversion takes as well, so that
+    // nothing below a thousandth of a unit is lost on a save.
+    const float f = static_cast<float>(value);
+    auto givesBack = [f](const char* text) {
+        const float back = static_cast<float>(std::strtod(text, nullptr));
+        return back == f || (std::isnan(back) && std::isnan(f));
+    };
     char text[64];
-    std::snprintf(text, sizeof text, "%1.3f", static_cast<double>(static_cast<float>(value)));
+    std::snprintf(text, sizeof text, "%1.3f", static_cast<double>(f));
+    for (int digits = 1; !givesBack(text) && digits <= 9; ++digits)
+        std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(f));
     AppendValue(text);
 }
 

@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Independent readers of the DXF files that dxf_file_test wrote with our group writer:
-ezdxf.readfile (strict, ASCII and binary) and dime's dxf2vrml for the R12 drawings, and
-ezdxf's binary tag loader for the value sizes of the newer binary form."""
+ezdxf.readfile (strict, ASCII and binary) and dime's dxf2vrml for the R12 drawings (one of them
+with line breaks in its texts), and ezdxf's binary tag loader for the value sizes of the newer
+binary form."""
 import os
 import subprocess
 import sys
 
 import ezdxf
 from ezdxf.lldxf.tagger import binary_tags_loader
+from ezdxf.tools.text import caret_decode
 
 OUT = os.path.join(os.environ["YVEX_BINARY_DIR"], "tests", "interchange", "dxf_out")
 failures = []
@@ -50,6 +52,23 @@ def check_r12(name):
     check("10 5 0" in run.stdout and "IndexedLineSet" in run.stdout, f"{name}: dxf2vrml output lacks the line")
 
 
+def check_control_text():
+    # Line breaks, a tab and a caret in a text and an extended-data string: the file stays
+    # readable and the caret-decoded values are the texts we wrote.
+    name = "yvex_r12_control_text.dxf"
+    doc = ezdxf.readfile(os.path.join(OUT, name))
+    texts = [e for e in doc.modelspace() if e.dxftype() == "TEXT"]
+    check(len(texts) == 1, f"{name}: {len(texts)} texts")
+    if texts:
+        text = caret_decode(texts[0].dxf.text)
+        check(text == "two\r\nlines\tand a caret ^J", f"{name}: text {text!r}")
+    lines = [e for e in doc.modelspace() if e.dxftype() == "LINE"]
+    check(len(lines) == 1, f"{name}: {len(lines)} lines")
+    if lines:
+        notes = [caret_decode(t.value) for t in lines[0].get_xdata("YVEXControl") if t.code == 1000]
+        check(notes == ["note\nwith a break", "SHAPE IDS"], f"{name}: xdata strings {notes!r}")
+
+
 def check_ac1012_sizes():
     name = "yvex_ac1012_binary.dxf"
     with open(os.path.join(OUT, name), "rb") as f:
@@ -68,6 +87,10 @@ for drawing in ("yvex_r12_ascii.dxf", "yvex_r12_binary.dxf"):
         check_r12(drawing)
     except Exception as error:  # ezdxf refuses the file
         failures.append(f"{drawing}: {type(error).__name__}: {error}")
+try:
+    check_control_text()
+except Exception as error:  # ezdxf refuses the file
+    failures.append(f"control text: {type(error).__name__}: {error}")
 try:
     check_ac1012_sizes()
 except Exception as error:

@@ -307,18 +307,22 @@ TEST(DxfFile, AsciiGroupsAndMalformedLines)
         std::string body;  // after "0 SECTION"
         std::vector<G> groups;
         bool error;
+        uint64_t line = 0;  // of the error
     };
     const Case cases[] = {
         {"blanks around code and value", "  10 \r\n\t1.5 \r\n", {G::Real(10, 1.5)}, false},
         {"handles read as hexadecimal", "330\r\n1F\r\n340\r\n2a\r\n5\r\nAB\r\n",
          {G::Handle(330, 0x1F), G::Handle(340, 0x2A), G::Text(5, "AB")}, false},
         {"integer and text", "62\r\n256\r\n1\r\n  two words\r\n", {G::Int(62, 256), G::Text(1, "two words")}, false},
-        {"letter in the code", "1O\r\n5\r\n", {}, true},
-        {"negative code", "-1\r\nx\r\n", {}, true},
-        {"value line missing", "10\r\n", {}, true},
-        {"empty line ends the data", "\r\n10\r\n1\r\n", {}, false},
+        {"letter in the code", "62\r\n1\r\n1O\r\n5\r\n", {G::Int(62, 1)}, true, 5},
+        {"negative code", "-1\r\nx\r\n", {}, true, 3},
+        {"value line missing", "10\r\n", {}, true, 4},
+        {"blank line where a code stands", "\r\n10\r\n1\r\n", {}, true, 3},
+        {"blank line before the end", "0\r\nENDSEC\r\n\r\n0\r\nEOF\r\n", {G::Text(0, "ENDSEC")}, true, 5},
+        {"white space after EOF", "0\r\nEOF\r\n\r\n  \r\n\t\n\r\n", {G::Text(0, "EOF")}, false},
+        {"groups after a blank line after EOF", "0\r\nEOF\r\n\r\n0\r\nSECTION\r\n", {G::Text(0, "EOF")}, true, 5},
         {"last line without line end", "0\r\nEOF", {G::Text(0, "EOF")}, false},
-        {"value too long", "1\r\n" + std::string(2050, 'x') + "\r\n", {}, true},
+        {"value too long", "1\r\n" + std::string(2050, 'x') + "\r\n", {}, true, 4},
         {"longest value", "1\r\n" + std::string(2049, 'x') + "\r\n", {G::Text(1, std::string(2049, 'x'))}, false},
     };
     const std::string path = Scratch("ascii.dxf");
@@ -333,6 +337,94 @@ TEST(DxfFile, AsciiGroupsAndMalformedLines)
         }
         EXPECT_FALSE(dxf.ReadGroup()) << c.name;
         EXPECT_EQ(dxf.HasError(), c.error) << c.name;
+        EXPECT_EQ(dxf.GetErrorLine(), c.line) << c.name;
+    }
+}
+
+// Control characters would break a text's line in ASCII: they travel in DXF's caret form ("^J"
+// a line feed), a caret that would read as one goes as "^ ", and the reader takes both back.
+// Binary files carry the bytes as they are.
+TEST(DxfFile, ControlCharactersTravelInCaretForm)
+{
+    struct Case {
+        std::string text;
+        std::string written;  // the ASCII value line
+    };
+    const Case cases[] = {
+        {"two\r\nlines", "two^M^Jlines"},
+        {"tab\there", "tab^Ihere"},
+        {"a literal ^J", "a literal ^ J"},
+        {"x^ y", "x^  y"},
+        {"^^", "^ ^"},
+        {"caret at the end^", "caret at the end^"},
+        {"^a and ^1 and ^@ stay", "^a and ^1 and ^@ stay"},
+        {"\x01\x1f", "^A^_"},
+        {"^\n", "^ ^J"},
+    };
+    const std::string path = Scratch("caret.dxf");
+    for (bool binary : {false, true}) {
+        CDxfFile dxf;
+        dxf.SetBinary(binary);
+        ASSERT_TRUE(dxf.Open(path.c_str(), false));
+        dxf.WriteStringGroup(0, "SECTION");
+        for (const Case& c : cases)
+            for (int code : {1, 8, 1000})
+                ASSERT_TRUE(dxf.WriteStringGroup(code, c.text.c_str()));
+        ASSERT_TRUE(dxf.WriteStringGroup(1, std::string(2049, '\n').c_str()));
+        ASSERT_TRUE(dxf.Close());
+        if (!binary) {
+            std::string expected = " 0\r\nSECTION\r\n";
+            for (const Case& c : cases)
+                for (const char* code : {" 1", " 8", " 1000"})
+                    expected += std::string(code) + "\r\n" + c.written + "\r\n";
+            std::string allBreaks;
+            for (int i = 0; i < 2049; ++i)
+                allBreaks += "^J";
+            expected += " 1\r\n" + allBreaks + "\r\n";
+            EXPECT_EQ(ReadAll(path), expected);
+        }
+        std::vector<G> groups = {G::Text(0, "SECTION")};
+        for (const Case& c : cases)
+            for (int code : {1, 8, 1000})
+                groups.push_back(G::Text(code, c.text));
+        groups.push_back(G::Text(1, std::string(2049, '\n')));
+        ASSERT_TRUE(dxf.Open(path.c_str(), true));
+        ExpectGroups(dxf, groups, binary ? "binary" : "ASCII");
+    }
+}
+
+// A value beyond 16 bits under the 16-bit extended-data code goes as the 32-bit code of the same
+// meaning, which a reader expecting the 16-bit one takes; other 16-bit codes refuse such a value
+// in binary rather than cut it.
+TEST(DxfFile, LongExtendedDataIntegersGoAs1071)
+{
+    const int32_t values[] = {70000, -40000, INT16_MAX, INT16_MIN, INT32_MIN};
+    const std::string path = Scratch("long1070.dxf");
+    for (int form = 0; form < 3; ++form) {
+        CDxfFile dxf;
+        dxf.SetBinary(form > 0);
+        dxf.SetTwoByteCodes(form == 1);
+        ASSERT_TRUE(dxf.Open(path.c_str(), false));
+        dxf.WriteStringGroup(0, "SECTION");
+        for (int32_t v : values)
+            ASSERT_TRUE(dxf.WriteIntGroup(1070, v));
+        const uint64_t before = dxf.GetPosition();
+        EXPECT_EQ(dxf.WriteIntGroup(70, 40000), form == 0) << form;
+        if (form > 0) {
+            EXPECT_EQ(dxf.GetPosition(), before);
+        }
+        ASSERT_TRUE(dxf.Close());
+
+        ASSERT_TRUE(dxf.Open(path.c_str(), true));
+        ASSERT_TRUE(dxf.ReadGroup());
+        for (int32_t v : values) {
+            ASSERT_TRUE(dxf.ReadExpectedGroup(1070)) << form << " " << v;
+            EXPECT_EQ(dxf.GetCode(), v >= INT16_MIN && v <= INT16_MAX ? 1070 : 1071) << form;
+            EXPECT_EQ(dxf.GetInt(), v) << form;
+        }
+        EXPECT_EQ(dxf.ReadGroup(), form == 0);
+        EXPECT_FALSE(dxf.HasError());
+        dxf.Close();
     }
 }
 
@@ -615,9 +707,26 @@ void WriteDrawing(const std::string& path, const std::vector<G>& groups, bool bi
     ExpectGroups(reader, groups, path);
 }
 
+// The R12 drawing whose text and extended-data string hold line breaks, a tab and a caret (the
+// texts check_dxf_output.py expects).
+std::vector<G> ControlTextDrawing()
+{
+    std::vector<G> d = R12Drawing();
+    for (G& g : d)
+        if (g.code == 1 && g.text == "Hello YVEX")
+            g.text = "two\r\nlines\tand a caret ^J";
+    for (size_t i = 0; i < d.size(); ++i)
+        if (d[i].code == 1000 && d[i].text == "SHAPE IDS") {
+            d.insert(d.begin() + static_cast<std::ptrdiff_t>(i), G::Text(1000, "note\nwith a break"));
+            break;
+        }
+    return d;
+}
+
 TEST(DxfFile, WritesDrawingsForOtherReaders)
 {
     const std::string dir = OutputDir();
+    WriteDrawing(dir + "\\yvex_r12_control_text.dxf", ControlTextDrawing(), false, true);
     WriteDrawing(dir + "\\yvex_r12_ascii.dxf", R12Drawing(), false, true);
     WriteDrawing(dir + "\\yvex_r12_binary.dxf", R12Drawing(), true, false);
     WriteDrawing(dir + "\\yvex_ac1012_binary.dxf", Ac1012Groups(), true, true);

@@ -322,6 +322,47 @@ TEST(GroupChildren, RemovalByKindAndTheKindQuery)
     EXPECT_EQ(root->HasNoChildOfTypes(lines, true, 0), 1);
 }
 
+namespace {
+// A text of a kind (TextTypes), as far as the kind query asks.
+struct KindText : CShape
+{
+    KindText(int id, CControlCore* control, int kind) : CShape(id, control), kind(kind) { m_shapeType = stText; }
+    int GetTextType() override { return kind; }
+    int kind;
+};
+} // namespace
+
+// With a kind value, texts answer by their text kind and polylines by their flags; without one,
+// any shape of the types counts.
+TEST(GroupChildren, TheKindQueryComparesTextKindsAndPolylineFlags)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    CGroup* inner = NewGroup(control, 100);
+    root->AddChild(inner, nullptr, 0, false);
+    auto* label = new KindText(101, &control, ttLabel);
+    control.GetShapeMap().Insert(label);
+    inner->AddChild(label, nullptr, 0, false);
+    CShape* polygon = control.GetShapeMap().CreateShape(stPolygon, true, true);
+    root->AddChild(polygon, nullptr, 0, false);
+    const std::set<int> texts = {stText};
+    const std::set<int> polylines = {stPolyline};
+    struct Case
+    {
+        const std::set<int>* types;
+        bool recursive;
+        int kind;
+        int none; // the answer: 1 when no such child
+    } cases[] = {
+        {&texts, true, ttLabel, 0},  {&texts, true, ttAttrib, 1}, {&texts, true, 0, 0},
+        {&texts, false, ttLabel, 1}, {&polylines, false, pfClosed, 0}, {&polylines, false, pfClosed | pfOrtho, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(root->HasNoChildOfTypes(*c.types, c.recursive, c.kind), c.none)
+            << (c.types == &texts ? "texts" : "polylines") << " recursive " << c.recursive << " kind " << c.kind;
+    EXPECT_EQ(inner->HasNoChildOfTypes(texts, false, ttLabel), 0);
+}
+
 // The shape-ID list holds shapes without owning them.
 TEST(ShapeIdGroup, ListsWithoutOwning)
 {

@@ -209,6 +209,7 @@ TEST(ShapeDxf, ExtendedDataBlock)
     shape->SetHatchPatternId(5);
     shape->SetHatchPatternScale(1.5f);
     shape->SetFirstArrowType(3);
+    shape->SetStateBits(CShape::stVisible, false);
     const std::string p0 = std::to_string(shape->GetPoints().GetAt(0)->GetPointId());
     const std::string p1 = std::to_string(shape->GetPoints().GetAt(1)->GetPointId());
     const std::string linked = std::to_string(other->GetPoints().GetAt(0)->GetPointId());
@@ -222,19 +223,21 @@ TEST(ShapeDxf, ExtendedDataBlock)
     EXPECT_EQ(Written([&](CDxfFile& dxf) { EXPECT_EQ(shape->WriteXData(dxf), 1); }), expected);
 
     // The state group by state and mode: the modes set the bits (a visible, enabled shape stays
-    // 0x213), and the plain state 0x13 is not written.
+    // 0x213), and the state of a new shape (0x213) is not written.
     struct StateCase
     {
         DWORD state;
         DWORD mode;
         const char* written; // null: no state group
     } states[] = {
-        {0x13, 0, nullptr},
-        {0x213, DXFMODE_ALL_VISIBLE | DXFMODE_ALL_ENABLED, "531"},
-        {0x212, DXFMODE_ALL_VISIBLE, "531"},
-        {0x211, DXFMODE_ALL_ENABLED, "531"},
-        {0x11, DXFMODE_ALL_ENABLED, nullptr},
-        {0x217, 0, "531"}, // selection is no part of the shape
+        {0x13, 0, "19"},
+        {0x213, 0, nullptr},
+        {0x213, DXFMODE_ALL_VISIBLE | DXFMODE_ALL_ENABLED, nullptr},
+        {0x212, DXFMODE_ALL_VISIBLE, nullptr},
+        {0x211, DXFMODE_ALL_ENABLED, nullptr},
+        {0x11, DXFMODE_ALL_ENABLED, "19"},
+        {0x210, 0, "528"},
+        {0x217, 0, nullptr}, // selection is no part of the shape
     };
     CShape* bare = d.Make(stDummy, {}, nullptr);
     bare->SetZOrder(0.0f, false);
@@ -325,6 +328,40 @@ TEST(ShapeDxf, ReadsItsGroupsBackEqual)
     }
 }
 
+// The state word goes out and comes back as it was, in both file forms: the state of a new shape
+// (0x213, written as no group) as well as the plain 0x13 (pen weight not scaled), a locked and
+// unselectable shape, a hidden one and one kept out of hit tests. The reading shape starts in
+// another state, so that a missing group cannot pass for the state it happened to have. The tag
+// is a long and comes back whole.
+TEST(ShapeDxf, StateWordAndTagRoundTrip)
+{
+    const DWORD states[] = {0x13, 0x213, 0x211, 0x251, 0x212, 0x293, 0x3B};
+    for (bool binary : {false, true}) {
+        for (DWORD state : states) {
+            Drawing from;
+            CShape* shape = from.Make(stPolyline, {{1, 2}, {3, 4}}, from.root);
+            shape->SetStateBits(0xFFFF, false);
+            shape->SetStateBits(state, true);
+            const long tag = (state & 1 ? 1 : -1) * (70000L + static_cast<long>(state));
+            shape->SetTag(tag);
+            std::vector<Group> groups = Written([&](CDxfFile& dxf) {
+                shape->CShape::WriteDxf(dxf);
+                shape->WriteXData(dxf);
+            });
+            groups.push_back({0, "EOF"});
+
+            Drawing to;
+            CShape* read = to.control.GetShapeMap().CreateShape(stPolyline, true, true);
+            read->SetStateBits(0xFFFF, false);
+            read->SetStateBits(state == 0x213 ? 0x13 : 0x213, true);
+            Reader reader(groups, binary);
+            EXPECT_EQ(read->ReadDxf(reader.dxf), 1);
+            EXPECT_EQ(read->GetState(), state) << std::hex << state << (binary ? " binary" : " ASCII");
+            EXPECT_EQ(read->GetTag(), tag) << (binary ? "binary" : "ASCII");
+        }
+    }
+}
+
 // Single groups as the reader takes them, from fresh shapes.
 TEST(ShapeDxf, ReadingRules)
 {
@@ -399,8 +436,8 @@ TEST(ShapeDxf, ReadingRules)
         c.check(*shape);
     }
 
-    // A list of linked points that ends early, and a kind replacement that fails, report 0; a
-    // common code reports 1 and one of the kind's own reports 0.
+    // A list of linked points that ends early reports 0; a common code reports 1 and one of the
+    // kind's own reports 0.
     auto one = [&](std::vector<Group> groups) {
         CShape* shape = d.control.GetShapeMap().CreateShape(stPolyline, true, true);
         Reader reader(groups);
@@ -408,12 +445,82 @@ TEST(ShapeDxf, ReadingRules)
         return shape->ReadDxfGroup(reader.dxf);
     };
     EXPECT_EQ(one({{1000, "LINKED POINTS"}, {1070, "3"}, {1071, "5"}, {62, "1"}}), 0);
-    EXPECT_EQ(one({{1000, "RECTANGLE DATA"}, {1070, "1"}}), 0);
-    EXPECT_EQ(d.control.GetShapeMap().FindReplacement(d.control.GetShapeMap().GetNextShapeId() - 1), nullptr);
     EXPECT_EQ(one({{1003, "x"}}), 1);
     EXPECT_EQ(one({{10, "1.0"}}), 0);
     EXPECT_EQ(one({{230, "-1.0"}}), 1);
     EXPECT_EQ(d.control.GetDxfDocument().GetExtrusionZ(), -1.0);
+}
+
+namespace {
+// A shape of a kind whose own extended-data reader takes every block it is given.
+struct KindReader : CShape
+{
+    KindReader(int id, CControlCore* control, int type) : CShape(id, control) { m_shapeType = type; }
+    int ReadXDataOwn(CDxfFile& dxf) override
+    {
+        read.push_back(dxf.GetText());
+        return 1;
+    }
+    std::vector<std::string> read;
+};
+} // namespace
+
+// A kind block goes to the shape's own reader when the shape already is of that kind (a polygon
+// being a closed polyline, arcs and circles ellipses); otherwise a new shape of the kind reads it
+// and takes the entity's place, and when the factory cannot make one or the new shape refuses
+// the block, nothing replaces the entity and the block reports 0. (Which kinds the factory makes
+// and which blocks their readers take is the kinds' business.)
+TEST(ShapeDxf, KindBlocksReachTheirKinds)
+{
+    Drawing d;
+    CShapeMap& map = d.control.GetShapeMap();
+    struct Case
+    {
+        int type;
+        const char* block;
+        int replacedBy; // 0: read by the shape itself; else the type of a shape that replaces it
+    } cases[] = {
+        {stPolyline, "POLYGON DATA", 0},              {stRectangle, "RECTANGLE DATA", 0},
+        {stArc, "ELLIPSE DATA", 0},                   {stCircle, "ELLIPSE DATA", 0},
+        {stEllipse, "ELLIPSE DATA", 0},               {stImage, "IMAGE DATA", 0},
+        {stPolyline, "RECTANGLE DATA", stRectangle},  {stPolyline, "ELLIPSE DATA", stEllipse},
+        {stRectangle, "POLYGON DATA", stPolyline},    {stPolyline, "IMAGE DATA", stImage},
+    };
+    for (const Case& c : cases) {
+        auto* shape = new KindReader(map.GetNextShapeId(), &d.control, c.type);
+        ASSERT_TRUE(map.Insert(shape));
+        const int nextId = map.GetNextShapeId();
+        Reader reader({{1000, c.block}, {0, "EOF"}});
+        ASSERT_TRUE(reader.dxf.ReadGroup());
+        const int result = shape->ReadDxfGroup(reader.dxf);
+        SCOPED_TRACE(std::string(c.block) + " on type " + std::to_string(c.type));
+        EXPECT_EQ(shape->read, c.replacedBy ? std::vector<std::string>{} : std::vector<std::string>{c.block});
+        CShape* replacement = map.FindReplacement(shape->GetId());
+        if (!c.replacedBy) {
+            EXPECT_EQ(result, 1);
+            EXPECT_EQ(map.GetNextShapeId(), nextId); // no shape made
+            EXPECT_EQ(replacement, nullptr);
+        } else {
+            // A shape of the kind is asked of the factory (its ID is used whether the kind is built
+            // or not); it replaces this one exactly when it took the block.
+            EXPECT_EQ(map.GetNextShapeId(), nextId + 1);
+            EXPECT_EQ(result == 1, replacement != nullptr);
+            if (replacement) {
+                EXPECT_EQ(replacement->GetShapeType(), c.replacedBy); // a polygon is a polyline
+                EXPECT_EQ(replacement->GetId(), nextId);
+            }
+        }
+    }
+
+    // A polygon block on a polyline of the factory stays with that polyline: no polygon is made
+    // to replace it.
+    CShape* polyline = map.CreateShape(stPolyline, true, true);
+    const int nextId = map.GetNextShapeId();
+    Reader reader({{1000, "POLYGON DATA"}, {0, "EOF"}});
+    ASSERT_TRUE(reader.dxf.ReadGroup());
+    polyline->ReadDxfGroup(reader.dxf);
+    EXPECT_EQ(map.GetNextShapeId(), nextId);
+    EXPECT_EQ(map.FindReplacement(polyline->GetId()), nullptr);
 }
 
 // A block of the library: BLOCK with its name (or "(none)"), flags, the origin as base point and

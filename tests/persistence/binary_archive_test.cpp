@@ -376,12 +376,26 @@ std::vector<uint8_t> SampleMemoryImage()
     return MemoryImage(set);
 }
 
+// A refused read leaves no record of the damaged data behind, and the header as it was.
+::testing::AssertionResult NothingRead(const CDataTableSet& set)
+{
+    for (int i = 0; i < DATA_TABLE_COUNT; ++i)
+        if (set.GetTable(i) && set.GetTable(i)->GetCount() != 0)
+            return ::testing::AssertionFailure() << set.GetTable(i)->GetName() << " kept " << set.GetTable(i)->GetCount();
+    if (set.GetHeader()->FormatVersion != CFileHeaderRecord::kFormatVersion || set.GetHeader()->TableCount != 29)
+        return ::testing::AssertionFailure() << "the header changed";
+    return ::testing::AssertionSuccess();
+}
+
 int ReadGuarded(const std::vector<uint8_t>& bytes, size_t length)
 {
     GuardedBuffer buffer(bytes.data(), length);
     CMemoryBinaryArchive ar(buffer.data(), buffer.size(), false);
     CDataTableSet set(1);
-    return set.ReadFromArchive(&ar);
+    const int result = set.ReadFromArchive(&ar);
+    if (result == 0)
+        EXPECT_TRUE(NothingRead(set)) << "read of " << length << " bytes";
+    return result;
 }
 
 TEST(BinaryArchive, EveryTruncationIsRefusedWithoutReadingPastTheData)
@@ -505,6 +519,7 @@ TEST(BinaryFileArchive, EveryTruncationIsRefused)
         CBinaryFileArchive damaged(cut.c_str());
         CDataTableSet copy(1);
         ASSERT_EQ(copy.ReadFromArchive(&damaged), 0) << "cut at " << length;
+        ASSERT_TRUE(NothingRead(copy)) << "cut at " << length;
     }
 }
 

@@ -126,6 +126,50 @@ TEST(TextArchive, ValuesAreWrittenAsSpecified)
     ar.Close();
 }
 
+// A float that three decimals would change is written with as many digits as it needs and
+// reads back as the same float; one that three decimals hold keeps the format's form.
+TEST(TextArchive, FloatsKeepTheirPrecision)
+{
+    struct Case {
+        float value;
+        const char* written;  // null: only the value read back is checked
+    };
+    const Case cases[] = {
+        {1.5f, "1.500"},          {-0.25f, "-0.250"},      {1234.125f, "1234.125"}, {0.0001f, "0.0001"},
+        {3.14159274f, "3.1415927"}, {2.0f / 3.0f, "0.6666667"}, {1e-10f, nullptr},       {-7.1e-5f, nullptr},
+        {1234.5678f, nullptr},    {1e30f, nullptr},        {16777217.0f, nullptr},
+    };
+    const std::string path = ScratchPath("floats.txt");
+    CTextFileArchive ar(path.c_str());
+    ASSERT_EQ(ar.BeginSave(), 1);
+    ASSERT_EQ(ar.BeginWriteBlock("Floats"), 1);
+    ar.RewindRecord();
+    ar.BeginWriteRecord();
+    for (const Case& c : cases)
+        ar.WriteFloat(c.value);
+    ASSERT_EQ(ar.EndWriteRecord(), 1);
+    ar.EndWriteBlock();
+    ASSERT_EQ(ar.Close(), 1);
+
+    const std::vector<std::string> lines = FileLines(path);
+    ASSERT_EQ(lines.size(), 4u);
+    std::vector<std::string> fields;
+    std::istringstream line(lines[2]);
+    for (std::string field; std::getline(line, field, ';');)
+        fields.push_back(field);
+    ASSERT_EQ(fields.size(), sizeof cases / sizeof cases[0]);
+    ASSERT_EQ(ar.BeginLoad(), 1);
+    ASSERT_STREQ(ar.BeginReadBlock(), "Floats");
+    ASSERT_EQ(ar.BeginReadRecord(), 1);
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (cases[i].written) {
+            EXPECT_EQ(fields[i], cases[i].written);
+        }
+        EXPECT_EQ(static_cast<float>(ar.ReadFloat()), cases[i].value) << fields[i];
+    }
+    ar.Close();
+}
+
 TEST(TextArchive, EveryStringReadsBackUnchanged)
 {
     // Line breaks and Ctrl-Z cannot stand in a line of a text file, and a backslash just before
