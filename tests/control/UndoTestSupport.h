@@ -97,12 +97,11 @@ struct HostedCore : CControlCore
     std::set<int> refused;
 };
 
-// A drawing with the fixed groups (root, block library, layers, selection) whose recorder works
-// into the control's own undo manager, as a new control does. Shape IDs start at 20.
-template <class Control>
-struct DrawingOf
+// A drawing with the fixed groups (root, block library, layers, selection) of a control whose
+// recorder works into the control's own undo manager, as a new control does. Shape IDs start at 20.
+struct DrawingCore
 {
-    DrawingOf()
+    explicit DrawingCore(CControlCore& core) : control(core)
     {
         root = Fixed(BASE_ID);
         control.SetRootId(BASE_ID);
@@ -146,14 +145,23 @@ struct DrawingOf
     // One finished step: what was recorded becomes a unit of its own.
     void EndStep() { Recorder().EndCurrentUnit(true); }
 
-    Control control;
+    CControlCore& control;
     CGroup* root;
     CGroup* library;
     CGroup* layers;
     CSelectionGroup* selection;
 };
 
-using Drawing = DrawingOf<HostedCore>;
+struct HostedCoreHolder
+{
+    HostedCore hosted;
+};
+
+// The drawing of a control core whose host answers the Z-order events.
+struct Drawing : HostedCoreHolder, DrawingCore
+{
+    Drawing() : DrawingCore(hosted) {}
+};
 
 // A shape's points as (ID, x, y).
 struct PointState

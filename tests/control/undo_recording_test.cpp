@@ -10,6 +10,7 @@
 #include "control/YVEXControl.h"
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
+#include <map>
 
 using namespace undotest;
 
@@ -464,14 +465,14 @@ TEST_F(UndoTest, AVetoedChangeLeavesTheHistoryWhole)
     }
     ASSERT_EQ(Manager().UndoStack().size(), 3u);
     selection->AddChild(a, nullptr, 0, false);
-    control.refused = {a->GetId()};
+    hosted.refused = {a->GetId()};
     EXPECT_EQ(selection->BringSelectionToFront(true, false), 1);
     EXPECT_EQ(Manager().UndoStack().size(), 3u) << "three steps stay";
     EXPECT_EQ(root->Children(), (std::vector<CShape*>{a, b, c}));
 
     // Of two shapes the host refuses the second: the first's change is one step, undone whole.
     selection->AddChild(b, nullptr, 0, false);
-    control.refused = {b->GetId()};
+    hosted.refused = {b->GetId()};
     EXPECT_EQ(selection->BringSelectionToFront(true, false), 0);
     EXPECT_EQ(root->Children(), (std::vector<CShape*>{b, c, a}));
     ASSERT_EQ(Manager().UndoStack().size(), 4u);
@@ -502,9 +503,36 @@ TEST_F(UndoTest, UnitsThatOutliveTheirControlFindNoRecorder)
     EXPECT_EQ(kind, opMove);
 }
 
-// --- The control object: no events reach the host while a snapshot is restored --------------------
+// --- The control object: a host steps through IYVEXUndo's manager, and no events reach it while a
+// snapshot is restored --------------------------------------------------------------------------------
 
 namespace {
+
+// A control object, held by the test, with the undo support of its final construction.
+struct ControlHolder
+{
+    ControlHolder() : object(new ycom::ComObject<CYVEXControl>()) { object->InternalAddRef(); }
+    ~ControlHolder() { object->Release(); }
+    ycom::ComObject<CYVEXControl>* object;
+};
+
+struct ControlDrawing : ControlHolder, DrawingCore
+{
+    ControlDrawing() : DrawingCore(*object) {}
+};
+
+// Every shape of the drawing (IDs from 20) with its parent and points.
+using DrawingState = std::map<int, std::pair<int, std::vector<PointState>>>;
+
+DrawingState StateOf(CControlCore& control)
+{
+    DrawingState state;
+    for (const auto& entry : control.GetShapeMap().Shapes())
+        if (entry.first >= 20)
+            state[entry.first] = {entry.second->GetParent() ? entry.second->GetParent()->GetId() : -100,
+                                  PointsOf(entry.second)};
+    return state;
+}
 
 // A shape that notes what the control allows while it is read back from the tables.
 class ProbeShape : public CShape
@@ -553,49 +581,88 @@ public:
 
 TEST(UndoControl, ASinkHearsNothingWhileUndoing)
 {
-    auto* control = new ycom::ComObject<CYVEXControl>();
-    control->InternalAddRef();
-    ASSERT_EQ(control->CreateUndoManager(), S_OK);
-    CGroup* root = new CGroup(BASE_ID, control);
-    control->GetShapeMap().Insert(root);
-    auto* probe = new ProbeShape(40, control);
-    control->GetShapeMap().Insert(probe);
-    root->AddChild(probe, nullptr, 1, false);
+    ControlDrawing d;
+    auto* probe = new ProbeShape(40, d.object);
+    d.control.GetShapeMap().Insert(probe);
+    d.root->AddChild(probe, nullptr, 1, false);
     probe->SetPenColor(0x0000FF);
 
     ycom::ComPtr<IConnectionPointContainer> container;
-    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, container.PutVoid()), S_OK);
+    ASSERT_EQ(d.object->QueryInterface(IID_IConnectionPointContainer, container.PutVoid()), S_OK);
     ycom::ComPtr<IConnectionPoint> point;
     ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, point.Put()), S_OK);
     CountingSink sink;
     DWORD cookie = 0;
     ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
 
-    CUndoRecorder* recorder = control->GetUndoRecorder();
-    ASSERT_EQ(recorder->RecordShape(opProperties, probe, false), S_OK);
+    ASSERT_EQ(d.Recorder().RecordShape(opProperties, probe, false), S_OK);
     probe->SetPenColor(0x00FF00);
-    recorder->EndCurrentUnit(true);
-    ycom::ComPtr<IYVEXUndo> undo;
-    ASSERT_EQ(control->QueryInterface(IID_IYVEXUndo, undo.PutVoid()), S_OK);
-    ycom::ComPtr<IUnknown> unknown;
-    undo->get_OleUndoManager(unknown.Put());
-    ycom::ComPtr<IOleUndoManager> manager;
-    ASSERT_EQ(unknown.QueryTo(IID_IOleUndoManager, manager), S_OK);
-    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    d.EndStep();
+    ASSERT_EQ(d.Undo(), S_OK);
 
     EXPECT_EQ(probe->GetPenColor(), 0x0000FFu);
     EXPECT_EQ(probe->eventsWhileRead, (std::vector<bool>{false}));
     EXPECT_EQ(probe->interactionWhileRead, (std::vector<bool>{false}));
     EXPECT_EQ(sink.heard, 0);
-    EXPECT_TRUE(control->EventsEnabled()) << "back on afterwards";
-    EXPECT_TRUE(control->IsIdle());
+    EXPECT_TRUE(d.object->EventsEnabled()) << "back on afterwards";
+    EXPECT_TRUE(d.object->IsIdle());
     point->Unadvise(cookie);
-    manager.Reset();
-    unknown.Reset();
-    undo.Reset();
-    point.Reset();
-    container.Reset();
-    control->Release();
+}
+
+// What a host does: the changes are recorded as the control makes them, and the host steps back
+// and forth through the manager that IYVEXUndo hands out.
+TEST(UndoControl, AHostUndoesAndRedoesCreationMoveDeleteAndCompoundSteps)
+{
+    ControlDrawing d;
+    ycom::ComPtr<IYVEXUndo> undo;
+    ASSERT_EQ(d.object->QueryInterface(IID_IYVEXUndo, undo.PutVoid()), S_OK);
+    ycom::ComPtr<IUnknown> unknown;
+    ASSERT_EQ(undo->get_OleUndoManager(unknown.Put()), S_OK);
+    ycom::ComPtr<IOleUndoManager> manager;
+    ASSERT_EQ(unknown.QueryTo(IID_IOleUndoManager, manager), S_OK);
+    CUndoRecorder& recorder = d.Recorder();
+
+    std::vector<DrawingState> states{StateOf(d.control)};
+    // A creation.
+    CPolyline* a = d.Polyline({{0, 0}, {10, 0}, {10, 5}}, d.root);
+    recorder.RecordShape(opCreate, a, false);
+    d.EndStep();
+    states.push_back(StateOf(d.control));
+    // A move.
+    recorder.RecordShape(opMove, a, false);
+    a->Shift(2, 3, nullptr, true);
+    d.EndStep();
+    states.push_back(StateOf(d.control));
+    // A compound step: a group with a polyline made, and the first polyline moved again.
+    ASSERT_EQ(recorder.OpenOperation(opCreate), S_OK);
+    CGroup* group = d.Group(d.root);
+    d.Polyline({{20, 20}, {30, 25}}, group);
+    recorder.RecordShape(opCreate, group, false);
+    recorder.RecordShape(opMove, a, false);
+    a->Shift(-7, 1, nullptr, true);
+    ASSERT_EQ(recorder.CloseOperation(true), S_OK);
+    states.push_back(StateOf(d.control));
+    // A deletion.
+    recorder.RecordShape(opDelete, group, false);
+    ASSERT_EQ(d.control.DeleteShapeByID(group->GetId(), 0, 0), S_OK);
+    d.EndStep();
+    states.push_back(StateOf(d.control));
+    ASSERT_EQ(states[4].size(), 1u);
+    ASSERT_EQ(states[3].size(), 3u);
+
+    YVEXOperation last = opChange;
+    undo->get_LastOperation(&last);
+    EXPECT_EQ(last, opDelete);
+    for (size_t step = states.size() - 1; step > 0; --step) {
+        ASSERT_EQ(manager->UndoTo(nullptr), S_OK) << "undoing step " << step;
+        EXPECT_EQ(StateOf(d.control), states[step - 1]) << "after undoing step " << step;
+    }
+    EXPECT_EQ(manager->UndoTo(nullptr), E_INVALIDARG);
+    for (size_t step = 1; step < states.size(); ++step) {
+        ASSERT_EQ(manager->RedoTo(nullptr), S_OK) << "redoing step " << step;
+        EXPECT_EQ(StateOf(d.control), states[step]) << "after redoing step " << step;
+    }
+    EXPECT_EQ(manager->RedoTo(nullptr), E_INVALIDARG);
 }
 
 // --- The shapes section and the drawing exchange ----------------------------------------------------
