@@ -231,9 +231,15 @@ TEST_F(UndoTest, AMoveIsUndoneAndRedoneAndItsSnapshotKeepsFiveTables)
 {
     CPolyline* shape = Polyline({{0, 0}, {10, 0}, {10, 10}}, root, true);
     const std::vector<PointState> before = PointsOf(shape);
+    auto left = [shape]() {
+        float l = 0, t = 0, r = 0, b = 0;
+        shape->GetBoundingRect(&l, &t, &r, &b);
+        return l;
+    };
     ASSERT_TRUE(SUCCEEDED(Recorder().RecordShape(opMove, shape, false)));
     shape->Shift(5, 7, nullptr, true);
     EndStep();
+    EXPECT_FLOAT_EQ(left(), 5.0f) << "measured where it was moved to";
     const std::vector<PointState> after = PointsOf(shape);
     ASSERT_NE(before, after);
     auto* snapshot = dynamic_cast<CSnapshotUndoUnit*>(UndoUnitAt(0));
@@ -247,6 +253,7 @@ TEST_F(UndoTest, AMoveIsUndoneAndRedoneAndItsSnapshotKeepsFiveTables)
 
     ASSERT_EQ(Undo(), S_OK);
     EXPECT_EQ(PointsOf(shape), before);
+    EXPECT_FLOAT_EQ(left(), 0.0f) << "measured anew";
     EXPECT_TRUE(shape->GetFlags() & pfClosed) << "the polyline's own record was not kept, its flags stay";
     EXPECT_EQ(RedoUnitAt(0)->GetKind(), opMove);
     ASSERT_EQ(Redo(), S_OK);
@@ -354,13 +361,19 @@ TEST_F(UndoTest, APointsMoveAndRemovalComeBackThroughASetOfPointsAlone)
     CPointRecord* point = shape->GetPoints().GetAt(2);
     const int pointId = point->GetPointId();
     const std::vector<PointState> before = PointsOf(shape);
+    auto right = [shape]() {
+        float l = 0, t = 0, r = 0, b = 0;
+        shape->GetBoundingRect(&l, &t, &r, &b);
+        return r;
+    };
     ASSERT_EQ(Recorder().RecordPoint(opMove, point, false), S_OK);
-    point->x = 50;
-    point->y = 60;
+    shape->SetPointCoords(3, 50, 60, 2);
     EndStep();
     EXPECT_EQ(TableCount(dynamic_cast<CSnapshotUndoUnit*>(UndoUnitAt(0))->GetTables()), 1) << "Points only";
+    EXPECT_FLOAT_EQ(right(), 50.0f);
     ASSERT_EQ(Undo(), S_OK);
     EXPECT_EQ(PointsOf(shape), before);
+    EXPECT_FLOAT_EQ(right(), 10.0f) << "the shape is measured anew";
 
     // A removed point returns to its place, with its vertex data.
     CVertexRecord* vertex = shape->FindVertexOfPoint(pointId);
