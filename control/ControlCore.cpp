@@ -133,6 +133,10 @@ bool CControlCore::FireBringShapeToFront(int) { return true; }
 
 bool CControlCore::FireSendShapeToBack(int) { return true; }
 
+bool CControlCore::FireAddPoint(int) { return true; }
+
+bool CControlCore::FireDeletePoint(int) { return true; }
+
 bool CControlCore::HandleTimer(UINT_PTR timerId)
 {
     CHighlightGroup* highlights = GetHighlightGroup();

@@ -176,11 +176,18 @@ public:
     // without a host).
     bool FireBringShapeToFront(int shapeId) override;
     bool FireSendShapeToBack(int shapeId) override;
+    // OnAddPoint and OnDeletePoint: the proceed flag as the host left it (true without a host).
+    bool FireAddPoint(int pointId) override;
+    bool FireDeletePoint(int pointId) override;
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
     // A left button press clears a blinking highlight.
     void HandleLButtonDown();
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    float GetVerticalAxisFactor() const override { return m_verticalAxisFactor; }
+    void SetVerticalAxisFactor(float factor) { m_verticalAxisFactor = factor; }
     // The site changed since it was last saved.
     void SetModified(bool on = true) override { m_modified = on; }
     bool IsModified() const { return m_modified; }
@@ -221,6 +228,7 @@ private:
     bool m_tearingDown = false;
     bool m_drawingChanged = false;
     bool m_modified = false;
+    float m_verticalAxisFactor = 1.0f;
     // Per shape type: {own-shape word, enabled word}.
     std::map<int, std::pair<int, int>> m_defaultShapeTable;
     std::map<std::string, int> m_layerNames;

@@ -209,10 +209,15 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
             assignVertex();
             continue;
         }
+        if (index >= 0) {
+            // Moved within the shape (its vertex record goes along): a removal would be refused
+            // where a shape keeps its points, as a rectangle keeps its corners.
+            shape->MovePointWithin(id, placement.Number);
+            assignVertex();
+            continue;
+        }
         // Held while it moves, so that leaving the shape does not free it.
         point->AddOwner(kNoOwnerId);
-        if (index >= 0)
-            shape->RemovePointById(id, false, 0);
         shape->AddPointById(id, placement.Number, true);
         assignVertex();
         pool.ReleasePoint(id, kNoOwnerId);

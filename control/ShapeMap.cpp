@@ -2,6 +2,7 @@
 #include "control/ControlCore.h"
 #include "model/Group.h"
 #include "model/Layer.h"
+#include "model/Line.h"
 #include "model/Polyline.h"
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
@@ -30,6 +31,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
     switch (type) {
     case stDummy:
         shape = new CShape(id, m_control);
+        break;
+    case stLine:
+        shape = new CLine(m_control, id);
         break;
     case stRectangle: {
         auto* polyline = new CPolyline(m_control, id, stRectangle);
@@ -111,6 +115,11 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
         return nullptr;
     CShape* shape = nullptr;
     switch (type) {
+    case stLine:
+        if (prototype->GetShapeType() != stLine)
+            return nullptr;
+        shape = new CLine(id, *static_cast<CLine*>(prototype));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -154,6 +163,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
         return nullptr;
     CShape* shape = nullptr;
     switch (source->GetShapeType()) {
+    case stLine:
+        shape = new CLine(id, *static_cast<CLine*>(source));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {

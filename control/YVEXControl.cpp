@@ -124,7 +124,8 @@ void CYVEXControl::RestartRedrawTimer(UINT period)
 }
 
 namespace {
-// Fires an event of (shape ID, in/out proceed) and answers the proceed flag as the sinks left it.
+// Fires an event of (shape or point ID, in/out proceed) and answers the proceed flag as the sinks
+// left it.
 bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
 {
     VARIANT_BOOL proceed = VARIANT_TRUE;
@@ -142,6 +143,10 @@ bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
 bool CYVEXControl::FireBringShapeToFront(int shapeId) { return FireShapeEvent(*this, cetOnBringShapeToFront, shapeId); }
 
 bool CYVEXControl::FireSendShapeToBack(int shapeId) { return FireShapeEvent(*this, cetOnSendShapeToBack, shapeId); }
+
+bool CYVEXControl::FireAddPoint(int pointId) { return FireShapeEvent(*this, cetOnAddPoint, pointId); }
+
+bool CYVEXControl::FireDeletePoint(int pointId) { return FireShapeEvent(*this, cetOnDeletePoint, pointId); }
 
 LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 {

@@ -118,6 +118,8 @@ public:
     // OnBringShapeToFront / OnSendShapeToBack with a proceed flag that starts true.
     bool FireBringShapeToFront(int shapeId) override;
     bool FireSendShapeToBack(int shapeId) override;
+    bool FireAddPoint(int pointId) override;
+    bool FireDeletePoint(int pointId) override;
     // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
     void FireEvent(DISPID id, VARIANTARG* args, UINT count) { m_events.Fire(id, args, count); }
     void FireInvalidateToolbar(LONG changeID);

@@ -20,8 +20,10 @@ struct CDrawContext
         dcFilledOnly = 0x10,
         // The clip pass: shapes add their outline to the clip region instead of painting.
         dcClipPass = 0x20,
-        // Passed on to the hatch pattern.
+        // Passed on to the hatch pattern; the kinds draw every arc exactly instead of drawing
+        // tiny ones straight.
         dcHatchOption = 0x80,
+        dcPrecise = 0x80,
     };
 
     HDC dc = nullptr;

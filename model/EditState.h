@@ -14,6 +14,9 @@ struct CEditState
     int editMode = 0;               // EditShapeTypes; 0 no edit
     DWORD controlState = 0;         // ControlStates
     DWORD editFlags = 0;            // bit 0x1: the edit target moves without the move locks
+    // The steps of the running point edit, cleared when a shape starts an edit: 0x1 a duplicate
+    // point at or before the edited handle was taken out, 0x2 a free-hand stroke.
+    DWORD editStepFlags = 0;
     CRealPoint dragStart;
     bool dragActive = false;
     int pickedPointId = 0;

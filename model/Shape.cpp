@@ -498,7 +498,7 @@ int CShape::RemovePointById(int pointId, bool recordUndo, int)
     return 1;
 }
 
-bool CShape::IsEditActive()
+bool CShape::IsEditActive(bool)
 {
     if (!m_control)
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <sql.h>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -21,6 +22,8 @@ class CLinkToken;
 class CPointRecord;
 class CDxfFile;
 class CDataTableSet;
+struct SqlStatement;
+class SqlValue;
 class CViewMapping;
 struct CDrawContext;
 
@@ -57,6 +60,8 @@ struct CShapeStats
     long points = 0;
     long linkedPoints = 0;
     long shapes = 0;
+    // Polyline vertices that carry data of their own.
+    long vertices = 0;
 };
 
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
@@ -328,7 +333,8 @@ public:
     virtual int EndEdit(bool commit);
     // 1 when removed, 0 when the shape has no such point.
     virtual int RemovePointById(int pointId, bool recordUndo, int flags);
-    virtual bool IsEditActive();
+    // Whether the edit still takes input; closedTest asks whether it could close an outline.
+    virtual bool IsEditActive(bool closedTest);
     virtual HRESULT BringToFront();
     virtual HRESULT SendToBack();
     virtual bool IsGroup();
@@ -426,6 +432,15 @@ protected:
     void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
+    // The groups of the entity being read up to the next group 0 (pushed back): each goes to the
+    // common handler, then to `take` when given. 1 at the group 0, 0 when the data ended first.
+    int ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take);
+    // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
+    // when the update touched no row (the shape had nothing to store then) and it now has
+    // something to store (`wanted`); a new shape inserts it only when wanted.
+    static HRESULT SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
+                               const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
+                               const std::vector<SqlValue>& insertValues);
     // The site a shape's records name as their source.
     int SourceSiteForTables();
 

@@ -217,3 +217,17 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
     }
     return S_OK;
 }
+
+HRESULT CShape::SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
+                            const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
+                            const std::vector<SqlValue>& insertValues)
+{
+    bool insertRow = !storedBefore && wanted;
+    if (storedBefore) {
+        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, update, updateValues);
+        if (FAILED(hr))
+            return hr;
+        insertRow = wanted && OdbcRowCount(statement) == 0;
+    }
+    return insertRow ? OdbcExecStatement(CLSID_YVEXControl, statement, insert, insertValues) : S_OK;
+}

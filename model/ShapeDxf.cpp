@@ -170,17 +170,22 @@ int CShape::ReadXDataOwn(CDxfFile&) { return 0; }
 
 int CShape::WriteXDataOwn(CDxfFile&) { return 1; }
 
-HRESULT CShape::ReadDxf(CDxfFile& dxf)
+HRESULT CShape::ReadDxf(CDxfFile& dxf) { return ReadEntityGroups(dxf, nullptr); }
+
+int CShape::ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take)
 {
     for (;;) {
         // The end of the data (or a malformed group) ends the entity early.
         if (!dxf.ReadGroup())
             return 0;
-        if (dxf.GetCode() == 0) {
+        const int code = dxf.GetCode();
+        if (code == 0) {
             dxf.UngetGroup();
             return 1;
         }
         ReadDxfGroup(dxf);
+        if (take)
+            take(code);
     }
 }
 

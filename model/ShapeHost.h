@@ -76,6 +76,9 @@ public:
     virtual HWND GetControlWindow() const = 0;
     // Whether events go to the host application.
     virtual bool EventsEnabled() const = 0;
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    virtual float GetVerticalAxisFactor() const = 0;
 
     // --- Shapes, groups and layers ----------------------------------------------------------
     virtual CShape* FindShape(int id) const = 0;
@@ -119,6 +122,10 @@ public:
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the application left it.
     virtual bool FireBringShapeToFront(int shapeId) = 0;
     virtual bool FireSendShapeToBack(int shapeId) = 0;
+    // OnAddPoint (a point was put into a shape) and OnDeletePoint (a point is about to leave one):
+    // the proceed flag as the application left it. Fired only while EventsEnabled().
+    virtual bool FireAddPoint(int pointId) = 0;
+    virtual bool FireDeletePoint(int pointId) = 0;
     // The site changed since it was last saved; the drawing changed since it was last drawn.
     virtual void SetModified(bool on = true) = 0;
     virtual void SetDrawingChanged() = 0;

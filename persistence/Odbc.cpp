@@ -367,6 +367,14 @@ HRESULT OdbcExecStatement(REFGUID source, SQLHSTMT hstmt, const SqlStatement& st
     return hr;
 }
 
+SQLLEN OdbcRowCount(SQLHSTMT hstmt)
+{
+    SQLLEN rows = -1;
+    if (!hstmt || !SQL_SUCCEEDED(SQLRowCount(hstmt, &rows)))
+        return -1;
+    return rows;
+}
+
 SqlDialect OdbcDialectOf(SQLHANDLE handle)
 {
     std::lock_guard<std::mutex> lock(g_dialectLock);

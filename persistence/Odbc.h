@@ -93,6 +93,9 @@ std::vector<size_t> OdbcDataPieces(size_t length);
 HRESULT OdbcExecStatement(REFGUID source, SQLHSTMT hstmt, const SqlStatement& statement,
                           const std::vector<SqlValue>& values = {},
                           const std::vector<OdbcParam>& params = {});
+// The number of rows the last insert, update or delete on the statement touched; -1 when the
+// driver cannot tell.
+SQLLEN OdbcRowCount(SQLHSTMT hstmt);
 // The formatted text of a statement for the connection of `hstmt` (what OdbcExecStatement
 // runs); false when the dialect does not run it or the values do not fit.
 bool OdbcFormatStatement(SQLHSTMT hstmt, const SqlStatement& statement, std::string& text,

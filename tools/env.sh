@@ -10,6 +10,9 @@ export WINEDEBUG=-all
 # unixODBC configuration owned by the project (the embedded default DSN lives here).
 export ODBCINI="${YVEX_ODBCINI:-$YVEX_CACHE/odbc/odbc.ini}"
 export YVEX_THIRDPARTY="$YVEX_CACHE/thirdparty"
+# Wine names Unix files in the locale's encoding: a locale that is not UTF-8 cannot hold file
+# names beyond ASCII, which drawings and tests use. C.UTF-8 is built into the C library.
+case "$(locale charmap 2>/dev/null)" in UTF-8) ;; *) export LC_ALL=C.UTF-8 ;; esac
 
 # A script that stops on an error says where and why instead of ending silently.
 # (Only in scripts that stop on errors: set -e is on when they source this file.)

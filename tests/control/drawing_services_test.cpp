@@ -10,7 +10,9 @@
 #include "control/OffscreenBuffer.h"
 #include "model/PatternFill.h"
 #include "control/ViewportRecord.h"
+#include "control/ShapeMap.h"
 #include "control/YVEXControl.h"
+#include "model/Shape.h"
 
 namespace {
 // A 32-bit top-down DIB section in a memory context (MM_TEXT).
@@ -261,9 +263,9 @@ private:
 };
 } // namespace
 
-// The control object fires OnBringShapeToFront / OnSendShapeToBack with a proceed flag that its
-// sinks may clear.
-TEST(ControlEvents, ZOrderEventsCarryTheProceedFlag)
+// The control object fires OnBringShapeToFront / OnSendShapeToBack and OnAddPoint /
+// OnDeletePoint with a proceed flag that its sinks may clear.
+TEST(ControlEvents, ProceedEventsCarryTheFlag)
 {
     auto* control = new ycom::ComObject<CYVEXControl>();
     control->InternalAddRef();
@@ -277,8 +279,20 @@ TEST(ControlEvents, ZOrderEventsCarryTheProceedFlag)
     EXPECT_TRUE(control->EventsEnabled());
     EXPECT_FALSE(control->FireBringShapeToFront(42));
     EXPECT_FALSE(control->FireSendShapeToBack(43));
-    EXPECT_EQ(veto.events, (std::vector<DISPID>{44, 45}));
-    EXPECT_EQ(veto.shapeIds, (std::vector<LONG>{42, 43}));
+    EXPECT_FALSE(control->FireAddPoint(7));
+    EXPECT_FALSE(control->FireDeletePoint(8));
+    EXPECT_EQ(veto.events, (std::vector<DISPID>{44, 45, 4, 7}));
+    EXPECT_EQ(veto.shapeIds, (std::vector<LONG>{42, 43, 7, 8}));
+
+    // A polyline drawn in the control: the host's veto of its first point leaves it empty.
+    CShape* polyline = control->GetShapeMap().CreateShape(stPolyline, true, true);
+    ASSERT_NE(polyline, nullptr);
+    control->GetEditState().editedShape = polyline;
+    polyline->StartEdit(EDSH_NEWPOINT, 0, nullptr);
+    EXPECT_EQ(polyline->OnEditMouseDown(10, 10, nullptr), 1);
+    EXPECT_EQ(polyline->GetPointCount(), 0);
+    EXPECT_EQ(veto.events.back(), 4);
+    control->GetEditState().editedShape = nullptr;
     point->Unadvise(cookie);
     EXPECT_TRUE(control->FireBringShapeToFront(42)) << "no sink: proceed";
     point->Release();

@@ -106,6 +106,15 @@ private:
     DWORD* m_bits = nullptr;
 };
 
+// A control whose current view puts world (x, y) near pixel (x, height - y) of its own canvas.
+struct PixelDrawing
+{
+    PixelDrawing(int width, int height) : canvas(width, height) { SetPixelView(control, height); }
+    POINT Pixel(float x, float y) { return control.GetCurrentViewport().WorldToDevice(CRealPoint(x, y)); }
+    CControlCore control;
+    Canvas canvas;
+};
+
 inline CDrawContext Context(HDC dc, DWORD flags = 0)
 {
     CDrawContext context;

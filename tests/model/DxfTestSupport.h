@@ -1,12 +1,14 @@
 #pragma once
-// What the DXF tests of the model share: the text a writer puts into an in-memory ASCII file, the
-// start of a drawing file, and the folder of the files the Python readers check.
+// What the DXF tests of the model share: the text a writer puts into an in-memory ASCII file and
+// its groups, the start of a drawing file, and the folder of the files the Python readers check.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objidl.h>
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
+#include <vector>
 #include "interchange/DxfFile.h"
 
 // The text an ASCII file receives from `write`, through `dxf` (left closed).
@@ -26,6 +28,37 @@ inline std::string WrittenText(const std::function<void(CDxfFile&)>& write, CDxf
     stream->Read(&text[0], static_cast<ULONG>(text.size()), &got);
     stream->Release();
     return text;
+}
+
+// One group as written: its code and its value text (without the leading blanks).
+struct WrittenGroup
+{
+    int code;
+    std::string value;
+    bool operator==(const WrittenGroup& o) const { return code == o.code && value == o.value; }
+};
+
+inline std::ostream& operator<<(std::ostream& os, const WrittenGroup& g) { return os << g.code << "=" << g.value; }
+
+// The groups `write` puts into an ASCII file, code and value text as written.
+inline std::vector<WrittenGroup> WrittenGroups(const std::function<void(CDxfFile&)>& write)
+{
+    CDxfFile dxf;
+    const std::string text = WrittenText(write, dxf);
+    std::vector<WrittenGroup> groups;
+    size_t at = 0;
+    auto line = [&]() {
+        const size_t end = text.find("\r\n", at);
+        std::string l = text.substr(at, end - at);
+        at = end == std::string::npos ? text.size() : end + 2;
+        const size_t first = l.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : l.substr(first);
+    };
+    while (at < text.size()) {
+        const int code = std::atoi(line().c_str());
+        groups.push_back({code, line()});
+    }
+    return groups;
 }
 
 // A Windows path (Z: for the Unix root) of a file in <build>/tests/model/dxf_out, the folder

@@ -1,13 +1,18 @@
 #pragma once
 // A drawing with the fixed groups that storage works on (root, block library, layers), for the
-// tests of shapes in DXF and in record tables.
+// tests of shapes in DXF and in record tables, the drawing written as a DXF file, and a copy of a
+// set's records.
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
+#include "interchange/DxfFile.h"
 #include "model/Layer.h"
+#include "model/LineTypeMap.h"
+#include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
+#include "tests/model/DxfTestSupport.h"
 
 inline CGroup* MakeFixedGroup(CControlCore& control, int id)
 {
@@ -53,3 +58,57 @@ struct Drawing
     CGroup* library;
     CGroup* layers;
 };
+
+// The records of the tables the shapes write, copied into another set (whose ID maps know nothing
+// of the save that made them), as a restore from an archive sees them.
+inline void CopyShapeRecords(const CDataTableSet& from, CDataTableSet& to)
+{
+    auto copy = [](auto* source, auto* target) {
+        if (source && target)
+            for (const auto& e : source->GetRecords())
+                target->Insert(e.second);
+    };
+    copy(from.Shapes(), to.Shapes());
+    copy(from.Points(), to.Points());
+    copy(from.ShapePoints(), to.ShapePoints());
+    copy(from.LinkedPoints(), to.LinkedPoints());
+    copy(from.Groups(), to.Groups());
+    copy(from.Polylines(), to.Polylines());
+    copy(from.Lines(), to.Lines());
+    copy(from.Vertexes(), to.Vertexes());
+}
+
+// The drawing as an R12 file: the line types, the layers and our application registered, the
+// block library, and the root's entities; binary with one-byte codes when asked.
+inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
+{
+    CDxfFile dxf;
+    dxf.SetBinary(binary);
+    dxf.SetTwoByteCodes(false);
+    ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    WriteR12HeaderAndOpenTables(dxf);
+    d.control.GetLineTypeMap().WriteDxfTable(dxf);
+    dxf.WriteStringGroup(0, "TABLE");
+    dxf.WriteStringGroup(2, "LAYER");
+    dxf.WriteIntGroup(70, d.layers->GetShapeCount());
+    d.layers->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    dxf.WriteStringGroup(0, "TABLE");
+    dxf.WriteStringGroup(2, "APPID");
+    dxf.WriteIntGroup(70, 1);
+    dxf.WriteStringGroup(0, "APPID");
+    dxf.WriteStringGroup(2, "YVEXControl");
+    dxf.WriteIntGroup(70, 0);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "BLOCKS");
+    d.library->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "ENTITIES");
+    d.root->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "EOF");
+    ASSERT_TRUE(dxf.Close());
+}

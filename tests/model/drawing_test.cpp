@@ -13,12 +13,9 @@ using namespace drawtest;
 namespace {
 const int kW = 200, kH = 150;
 
-struct Fixture
+struct Fixture : PixelDrawing
 {
-    CControlCore control;
-    Canvas canvas{kW, kH};
-    Fixture() { SetPixelView(control, kH); }
-    POINT Pixel(float x, float y) { return control.GetCurrentViewport().WorldToDevice(CRealPoint(x, y)); }
+    Fixture() : PixelDrawing(kW, kH) {}
 };
 
 COLORREF PenColourOf(HPEN pen)

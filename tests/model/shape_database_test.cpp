@@ -5,6 +5,7 @@
 #include "control/ShapeMap.h"
 #include "model/Group.h"
 #include "model/Layer.h"
+#include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
 #include "model/Shape.h"
@@ -58,7 +59,8 @@ protected:
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
         ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
-        for (const char* table : {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes"}) {
+        for (const char* table :
+             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes"}) {
             const std::string text = std::string("delete from ") + table;
             Raw(db.hstmt, text.c_str());
         }
@@ -259,3 +261,85 @@ TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ShapeRowsTest, testing::ValuesIn(AllTargets()), TargetName());
+
+// The kind rows follow every save: none for a line or polyline with nothing of its own, inserted
+// once there is something (an arrow), updated again when it goes (the arrows then NULL).
+TEST_P(ShapeRowsTest, KindRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    struct Case
+    {
+        const char* what;
+        int type;
+        const char* table;
+    };
+    for (const Case& c : {Case{"line", stLine, "LineShapes"}, Case{"polyline", stPolyline, "PolylineShapes"}}) {
+        SCOPED_TRACE(c.what);
+        CShape* shape = Make(c.type, {{0, 0}, {10, 5}});
+        const std::string arrows = std::string("select FirstArrowTypeID, SecondArrowTypeID from ") + c.table;
+        const std::string count = std::string("select count(*) from ") + c.table;
+        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
+        EXPECT_EQ(Count(h, count.c_str()), 0);
+
+        shape->SetFirstArrowType(atArrowVT);
+        shape->SetSecondArrowType(atCircleFilled);
+        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        EXPECT_EQ(Row(h, (arrows + " where ShapeID = " + std::to_string(shape->GetDatabaseId())).c_str()),
+                  (std::vector<std::string>{"2", "515"}));
+
+        shape->SetFirstArrowType(atNone);
+        shape->SetSecondArrowType(atNone);
+        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        EXPECT_EQ(Row(h, arrows.c_str()), (std::vector<std::string>{"NULL", "NULL"}));
+        EXPECT_EQ(Count(h, count.c_str()), 1);
+        EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
+        EXPECT_EQ(Count(h, "select count(*) from GroupShapes"), 0); // lines and polylines are no groups
+        Raw(h, "delete from Shapes");
+    }
+}
+
+// A tapered polyline keeps both widths, in memory and in its row; a closed one, a rectangle and
+// their vertices store their form in the Shapes row and their data in Vertexes rows.
+TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* tapered = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {10, 0}}));
+    tapered->SetDefaultWidths(0.0f, 2.5f);
+    ASSERT_EQ(tapered->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(tapered->GetDefStartWidth(), 0.0f);
+    EXPECT_EQ(tapered->GetDefEndWidth(), 2.5f);
+    const std::string id = std::to_string(tapered->GetDatabaseId());
+    const std::vector<std::string> row =
+        Row(h, ("select DefStartWidth, DefEndWidth, ScenarioID from PolylineShapes where ShapeID = " + id).c_str());
+    ASSERT_EQ(row.size(), 3u);
+    EXPECT_EQ(Real(row[0]), 0.0);
+    EXPECT_EQ(Real(row[1]), 2.5);
+    EXPECT_EQ(row[2], "5");
+
+    auto* closed = static_cast<CPolyline*>(Make(stPolygon, {{0, 0}, {4, 0}, {4, 3}}));
+    closed->GetVertexAt(1)->bulge = 0.5f;
+    CShape* rectangle = Make(stRectangle, {{0, 0}, {4, 0}, {4, 3}, {0, 3}});
+    for (CShape* s : {static_cast<CShape*>(closed), rectangle})
+        ASSERT_EQ(s->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    auto flags = [&](CShape* s) {
+        return Count(h, ("select Flags from Shapes where ShapeID = " + std::to_string(s->GetDatabaseId())).c_str());
+    };
+    EXPECT_EQ(flags(closed) & 0x1C, sdbfClosed);
+    EXPECT_EQ(flags(rectangle) & 0x1C, sdbfClosed | sdbfOrtho);
+    EXPECT_EQ(flags(tapered) & 0x1C, 0);
+    // The bulged vertex has its row on its shapePoints row; the default ones none.
+    EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
+    EXPECT_EQ(Row(h, "select sp.Number from Vertexes v join ShapePoints sp on sp.ShapePointID = v.ShapePointID"),
+              std::vector<std::string>{"1"});
+    EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), 0.5);
+    EXPECT_EQ(closed->GetVertexAt(1)->databaseId, 1);
+    EXPECT_GT(closed->GetVertexAt(1)->shapePointId, 0);
+
+    // Saved again: updates only.
+    closed->GetVertexAt(1)->bulge = -0.5f;
+    ASSERT_EQ(closed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
+    EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
+    EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
+}

@@ -106,16 +106,7 @@ TEST(ShapeTables, ARenumberedDrawingRestoresWhole)
     // the save), from the last record to the first: a child comes before its group, which its
     // attachment then loads.
     CDataTableSet fresh(1);
-    for (const auto& e : set.Shapes()->GetRecords())
-        fresh.Shapes()->Insert(e.second);
-    for (const auto& e : set.Points()->GetRecords())
-        fresh.Points()->Insert(e.second);
-    for (const auto& e : set.ShapePoints()->GetRecords())
-        fresh.ShapePoints()->Insert(e.second);
-    for (const auto& e : set.LinkedPoints()->GetRecords())
-        fresh.LinkedPoints()->Insert(e.second);
-    for (const auto& e : set.Groups()->GetRecords())
-        fresh.Groups()->Insert(e.second);
+    CopyShapeRecords(set, fresh);
     Drawing to;
     for (auto it = fresh.Shapes()->GetRecords().rbegin(); it != fresh.Shapes()->GetRecords().rend(); ++it)
         ASSERT_NE(to.control.GetShapeMap().LoadShapeFromTables(&fresh, kLoad, it->first), nullptr);
