@@ -375,15 +375,18 @@ TEST_F(UndoTest, APointsMoveAndRemovalComeBackThroughASetOfPointsAlone)
     EXPECT_EQ(PointsOf(shape), before);
     EXPECT_FLOAT_EQ(right(), 10.0f) << "the shape is measured anew";
 
-    // A removed point returns to its place, with its vertex data.
+    // A point the polyline removes (recording it as it goes) returns to its place, with its vertex
+    // data.
     CVertexRecord* vertex = shape->FindVertexOfPoint(pointId);
     ASSERT_NE(vertex, nullptr);
     vertex->Data().bulge = 0.5f;
-    ASSERT_EQ(Recorder().RecordPoint(opDelete, point, false), S_OK);
-    ASSERT_EQ(shape->RemovePointById(pointId, false, 0), 1);
-    EndStep();
+    ASSERT_EQ(shape->RemovePointById(pointId, true, 0), 1);
     EXPECT_EQ(control.GetPointPool().Find(pointId), nullptr);
-    auto* removal = dynamic_cast<CSnapshotUndoUnit*>(UndoUnitAt(0));
+    ASSERT_EQ(Manager().UndoStack().size(), 1u) << "the removal is one step (the undone move went)";
+    auto* step = dynamic_cast<CParentUndoUnit*>(Manager().UndoStack().front().Get());
+    ASSERT_NE(step, nullptr);
+    ASSERT_EQ(step->GetChildCount(), 1u);
+    auto* removal = dynamic_cast<CSnapshotUndoUnit*>(step->GetChild(0));
     ASSERT_NE(removal, nullptr);
     EXPECT_EQ(removal->GetKind(), opDelete);
     const CShapePointsRecord* link = nullptr;
