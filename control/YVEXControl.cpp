@@ -265,17 +265,29 @@ STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
 
-STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
+namespace {
+// A value of the recorder through a getter: E_POINTER without a recorder, E_INVALIDARG for a null
+// out-pointer.
+template <class T, class Read>
+HRESULT ReadRecorder(CUndoRecorder* recorder, T* out, Read read)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
     if (!recorder)
         return E_POINTER;
-    if (!pVal)
+    if (!out)
         return E_INVALIDARG;
-    *pVal = recorder->GetManager();
-    if (*pVal)
-        (*pVal)->AddRef();
+    *out = read(*recorder);
     return S_OK;
+}
+} // namespace
+
+STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
+{
+    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> IUnknown* {
+        IOleUndoManager* manager = recorder.GetManager();
+        if (manager)
+            manager->AddRef();
+        return manager;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
@@ -297,13 +309,9 @@ STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
 
 STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL* pVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = recorder->GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> VARIANT_BOOL {
+        return recorder.GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
@@ -326,13 +334,7 @@ STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
 
 STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG* pVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = recorder->GetQueueMaxLength();
-    return S_OK;
+    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) { return recorder.GetQueueMaxLength(); });
 }
 
 STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
@@ -346,22 +348,12 @@ STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
 
 STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation* pVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = static_cast<YVEXOperation>(recorder->GetLastOperation());
-    return S_OK;
+    return ReadRecorder(GetUndoRecorder(), pVal,
+                        [](CUndoRecorder& recorder) { return static_cast<YVEXOperation>(recorder.GetLastOperation()); });
 }
 
 STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation* pVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = static_cast<YVEXOperation>(recorder->GetPendingOperation());
-    return S_OK;
+    return ReadRecorder(GetUndoRecorder(), pVal,
+                        [](CUndoRecorder& recorder) { return static_cast<YVEXOperation>(recorder.GetPendingOperation()); });
 }

@@ -3,6 +3,7 @@
 #include "tests/control/UndoTestSupport.h"
 #include "control/ParentUndoUnit.h"
 #include "control/YVEXControl.h"
+#include "tests/control/HostDoubles.h"
 
 using namespace undotest;
 
@@ -225,49 +226,6 @@ TEST_F(ManagerTest, EnumeratorsWalkNewestFirst)
 
 namespace {
 
-// A host's undo manager that logs the calls it receives and keeps what it is given.
-class HostManager : public ycom::ObjectRoot, public IOleUndoManager
-{
-public:
-    BEGIN_INTERFACE_MAP(HostManager)
-        INTERFACE_ENTRY(IOleUndoManager)
-    END_INTERFACE_MAP()
-
-    STDMETHODIMP Open(IOleParentUndoUnit* unit) override
-    {
-        calls.push_back("Open");
-        kept.emplace_back(unit);
-        return S_OK;
-    }
-    STDMETHODIMP Close(IOleParentUndoUnit*, BOOL commit) override
-    {
-        calls.push_back(commit ? "Close commit" : "Close");
-        return S_OK;
-    }
-    STDMETHODIMP Add(IOleUndoUnit* unit) override
-    {
-        YVEXOperation kind = opChange;
-        ycom::ComPtr<IYVEXUndoUnit> own;
-        if (SUCCEEDED(unit->QueryInterface(IID_IYVEXUndoUnit, own.PutVoid())))
-            own->get_Operation(&kind);
-        calls.push_back("Add " + std::to_string(kind));
-        kept.emplace_back(unit);
-        return S_OK;
-    }
-    STDMETHODIMP GetOpenParentState(DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DiscardFrom(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP UndoTo(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP RedoTo(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumUndoable(IEnumOleUndoUnits**) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumRedoable(IEnumOleUndoUnits**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetLastUndoDescription(BSTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetLastRedoDescription(BSTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP Enable(BOOL) override { return E_NOTIMPL; }
-
-    std::vector<std::string> calls;
-    std::vector<ycom::ComPtr<IUnknown>> kept;
-};
-
 // The control object with the undo support of its final construction and the fixed groups.
 struct ControlTest : ::testing::Test
 {
@@ -367,7 +325,7 @@ TEST_F(ControlTest, AHostsOwnManagerReceivesOpenAddAndClose)
     root->AddChild(b, nullptr, 1, false);
     selection->AddChild(a, nullptr, 0, false);
 
-    auto host = ycom::NewObject<HostManager>();
+    auto host = ycom::NewObject<hosttest::HostUndoManager>();
     ASSERT_EQ(undo->put_OleUndoManager(static_cast<IOleUndoManager*>(host.Get())), S_OK);
     ycom::ComPtr<IUnknown> got;
     undo->get_OleUndoManager(got.Put());
