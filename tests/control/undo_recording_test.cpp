@@ -11,6 +11,7 @@
 #include "tests/control/HostDoubles.h"
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
+#include "persistence/MemoryBinaryArchive.h"
 #include <map>
 
 using namespace undotest;
@@ -38,6 +39,17 @@ std::wstring Description(IOleUndoUnit* unit)
     std::wstring out = text ? text : L"";
     SysFreeString(text);
     return out;
+}
+
+// The set as another control reads it: written to a memory archive and read into a new set, whose
+// ID maps know nothing of the save.
+std::unique_ptr<CDataTableSet> ThroughArchive(CDataTableSet& set)
+{
+    CMemoryBinaryArchive archive;
+    EXPECT_EQ(set.WriteToArchive(&archive), 1);
+    auto copy = std::make_unique<CDataTableSet>(1);
+    EXPECT_EQ(copy->ReadFromArchive(&archive), 1);
+    return copy;
 }
 
 int TableCount(const CDataTableSet* set)
@@ -663,11 +675,12 @@ TEST_F(UndoTest, TheShapesSectionRoundTripsUnderNewIds)
     CGroup* group = Group(root);
     CPolyline* inside = Polyline({{1, 2}, {3, 4}}, group);
     CPolyline* outside = Polyline({{5, 6}, {7, 8}, {9, 9}}, root);
-    CDataTableSet set(1);
-    ASSERT_EQ(control.GetShapeMap().SerializeShapes(&set, DXFMODE_QUIET, 0), S_OK);
+    CDataTableSet saved(1);
+    ASSERT_EQ(control.GetShapeMap().SerializeShapes(&saved, DXFMODE_QUIET, 0), S_OK);
+    std::unique_ptr<CDataTableSet> set = ThroughArchive(saved);
 
     Drawing other;
-    ASSERT_EQ(other.control.GetShapeMap().SerializeShapes(&set, DXFMODE_QUIET | DXFMODE_LOAD, 0), S_OK);
+    ASSERT_EQ(other.control.GetShapeMap().SerializeShapes(set.get(), DXFMODE_QUIET | DXFMODE_LOAD, 0), S_OK);
     ASSERT_EQ(other.root->GetShapeCount(), 2);
     CShape* g = nullptr;
     CShape* o = nullptr;
@@ -689,7 +702,34 @@ TEST_F(UndoTest, TheShapesSectionRoundTripsUnderNewIds)
     EXPECT_EQ(control.GetShapeMap().SerializeShapes(nullptr, 0, 0), E_INVALIDARG);
     CDataTableSet empty(0);
     EXPECT_EQ(control.GetShapeMap().SerializeShapes(&empty, DXFMODE_LOAD, 0), S_FALSE);
-    EXPECT_EQ(control.GetShapeMap().SerializeShapes(&set, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 9999), E_ACCESSDENIED);
+    EXPECT_EQ(control.GetShapeMap().SerializeShapes(set.get(), DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 9999), E_ACCESSDENIED);
+}
+
+// A block set loaded into the library: an empty block whose name the library knows already is
+// dropped, the existing block stays; a block with contents comes in beside it.
+TEST_F(UndoTest, AnEmptyBlockOfAKnownNameIsDroppedOnABlockLoad)
+{
+    auto block = [](DrawingCore& d, const wchar_t* name) {
+        CGroup* group = d.Group(d.library);
+        group->SetName(name);
+        return group;
+    };
+    block(*this, L"Known");
+    CGroup* filled = block(*this, L"Filled");
+    Polyline({{0, 0}, {1, 1}}, filled);
+    CDataTableSet saved(1);
+    ASSERT_EQ(control.GetShapeMap().SerializeShapes(&saved, DXFMODE_QUIET, 0), S_OK);
+    std::unique_ptr<CDataTableSet> set = ThroughArchive(saved);
+
+    Drawing other;
+    CGroup* known = block(other, L"Known");
+    ASSERT_TRUE(SUCCEEDED(other.control.GetShapeMap().SerializeShapes(set.get(), DXFMODE_QUIET | DXFMODE_BLOCKS | DXFMODE_LOAD, 0)));
+    std::vector<std::wstring> names;
+    for (CShape* child : other.library->Children())
+        names.push_back(static_cast<CGroup*>(child)->GetName());
+    ASSERT_EQ(names, (std::vector<std::wstring>{L"Known", L"Filled"}));
+    EXPECT_EQ(other.library->GetChildAt(0), known);
+    EXPECT_EQ(static_cast<CGroup*>(other.library->GetChildAt(1))->GetShapeCount(), 1);
 }
 
 TEST_F(UndoTest, TheDrawingRestoreKeepsStoredIdsOnlyForVersionsFromSix)
