@@ -3,6 +3,7 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
+#include "model/HatchPatternMap.h"
 #include "model/Shape.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
@@ -55,10 +56,20 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
         // chooses its target block: both come with the drawing buffers and the clipboard.
         if ((mode & DXFMODE_BLOCKS) || !(mode & DXFMODE_APPEND))
             return E_NOTIMPL;
-        // 5.-9. Sites, image resources, hatch patterns, attribute groups and attribute types join
-        // as their owners land; their progress steps are kept.
-        for (long percent : {21L, 22L, 23L, 24L, 25L})
-            progress(percent);
+        // 5.-6. Sites and image resources join as their exchanges land; their progress steps are
+        // kept.
+        progress(21);
+        progress(22);
+        // 7. The site's hatch patterns.
+        const HRESULT patterns = m_hatchPatterns->ExchangeTables(tables, mode, 0);
+        if (FAILED(patterns))
+            return patterns;
+        if (patterns != S_FALSE)
+            result = patterns;
+        progress(23);
+        // 8.-9. Attribute groups and attribute types join with the attribute model.
+        progress(24);
+        progress(25);
         // 10. The shapes; a failure is not raised for a whole-drawing restore.
         const HRESULT shapes = m_shapeMap->SerializeShapes(tables, mode, 0);
         if (shapes != S_FALSE)

@@ -1,5 +1,7 @@
 #include "control/ObjectIDUndoUnit.h"
 #include "control/ControlCore.h"
+#include "interchange/ImageResource.h"
+#include "model/HatchPattern.h"
 #include "model/PointPool.h"
 #include "model/Shape.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -34,6 +36,22 @@ HRESULT CObjectIDUndoUnit::RecordDrawingSetting(CDrawingSettingRecord* setting)
     if (!setting)
         return E_INVALIDARG;
     Keep(rkDrawingSetting, setting->ID);
+    return S_OK;
+}
+
+HRESULT CObjectIDUndoUnit::RecordHatchPattern(CHatchPattern* pattern)
+{
+    if (!pattern)
+        return E_INVALIDARG;
+    Keep(rkHatchPattern, pattern->GetId());
+    return S_OK;
+}
+
+HRESULT CObjectIDUndoUnit::RecordImageResource(CImageResource* resource)
+{
+    if (!resource)
+        return E_INVALIDARG;
+    Keep(rkImageResource, resource->GetId());
     return S_OK;
 }
 

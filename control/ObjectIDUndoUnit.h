@@ -30,6 +30,8 @@ public:
     HRESULT RecordShape(CShape* shape) override;
     HRESULT RecordPoint(CPointRecord* point) override;
     HRESULT RecordDrawingSetting(CDrawingSettingRecord* setting) override;
+    HRESULT RecordHatchPattern(CHatchPattern* pattern) override;
+    HRESULT RecordImageResource(CImageResource* resource) override;
     // Shapes, points, drawing settings, hatch patterns and image resources take the given ID as the
     // old one; the attribute kinds are not kept (E_NOTIMPL, E_POINTER for one that does not exist).
     HRESULT RecordID(ElementKind kind, int id) override;

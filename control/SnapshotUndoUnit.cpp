@@ -1,7 +1,9 @@
 #include "control/SnapshotUndoUnit.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
+#include "interchange/ImageResource.h"
 #include "model/Group.h"
+#include "model/HatchPattern.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
 #include "model/Shape.h"
@@ -201,18 +203,39 @@ HRESULT CSnapshotUndoUnit::RecordPoint(CPointRecord* point)
     return S_OK;
 }
 
-HRESULT CSnapshotUndoUnit::RecordDrawingSetting(CDrawingSettingRecord* setting)
+template <class Write>
+HRESULT CSnapshotUndoUnit::KeepInTable(HRESULT base, int table, int id, Write write)
 {
-    const HRESULT base = CUndoUnit::RecordDrawingSetting(setting);
     if (base != S_OK)
         return base;
     if (!GetControl())
         return E_POINTER;
-    CDataTableSet* set = Tables();
-    set->CreateTable(dtDrawingSettings);
-    if (set->DrawingSettings() && set->DrawingSettings()->FindRecord(setting->ID))
+    CDataTable* records = Tables()->CreateTable(table);
+    if (!records)
+        return E_POINTER;
+    if (records->SeekKey(id))
         return S_FALSE;
+    return write();
+}
+
+HRESULT CSnapshotUndoUnit::RecordDrawingSetting(CDrawingSettingRecord* setting)
+{
     // The setting's own rows come with the drawing-setting exchange; until then only its ID is
     // kept (an undone creation still removes it).
-    return E_NOTIMPL;
+    return KeepInTable(CUndoUnit::RecordDrawingSetting(setting), dtDrawingSettings, setting ? setting->ID : 0,
+                       [] { return E_NOTIMPL; });
+}
+
+HRESULT CSnapshotUndoUnit::RecordHatchPattern(CHatchPattern* pattern)
+{
+    return KeepInTable(CUndoUnit::RecordHatchPattern(pattern), dtHatchPatterns, pattern ? pattern->GetId() : 0,
+                       [&] { return pattern->ExchangeTables(m_tables.get(), kRecordMode); });
+}
+
+HRESULT CSnapshotUndoUnit::RecordImageResource(CImageResource* resource)
+{
+    // The resource's records come with the image resources' table exchange; until then only its ID
+    // is kept (an undone creation still removes it).
+    return KeepInTable(CUndoUnit::RecordImageResource(resource), dtImageResources, resource ? resource->GetId() : 0,
+                       [] { return E_NOTIMPL; });
 }

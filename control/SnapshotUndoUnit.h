@@ -23,6 +23,8 @@ public:
     HRESULT RecordShape(CShape* shape) override;
     HRESULT RecordPoint(CPointRecord* point) override;
     HRESULT RecordDrawingSetting(CDrawingSettingRecord* setting) override;
+    HRESULT RecordHatchPattern(CHatchPattern* pattern) override;
+    HRESULT RecordImageResource(CImageResource* resource) override;
 
     // Writes the records back into the drawing with events off and the control marked busy:
     // E_POINTER without a control, S_FALSE when nothing was recorded.
@@ -40,6 +42,11 @@ private:
     void CreateShapeTables();
     // The Points table and, for the kinds that keep a point's place in its shapes, the link tables.
     void CreatePointTables();
+    // The common steps of an element kept in one table of its own: the base operation's answer
+    // unless S_OK, E_POINTER without a control, S_FALSE when the table holds the ID, else what the
+    // element's writer answers.
+    template <class Write>
+    HRESULT KeepInTable(HRESULT base, int table, int id, Write write);
 
     std::unique_ptr<CDataTableSet> m_tables;
 };

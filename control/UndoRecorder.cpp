@@ -267,6 +267,17 @@ HRESULT CUndoRecorder::RecordDrawingSetting(int kind, CDrawingSettingRecord* set
                   [](CUndoUnit* unit, CDrawingSettingRecord* s) { return unit->RecordDrawingSetting(s); });
 }
 
+HRESULT CUndoRecorder::RecordHatchPattern(int kind, CHatchPattern* pattern, bool openOperation)
+{
+    return Record(kind, pattern, openOperation, [](CUndoUnit* unit, CHatchPattern* p) { return unit->RecordHatchPattern(p); });
+}
+
+HRESULT CUndoRecorder::RecordImageResource(int kind, CImageResource* resource, bool openOperation)
+{
+    return Record(kind, resource, openOperation,
+                  [](CUndoUnit* unit, CImageResource* r) { return unit->RecordImageResource(r); });
+}
+
 void CUndoRecorder::ForgetUnit(const CUndoRecorderRef* unit)
 {
     if (m_currentUnit && static_cast<const CUndoRecorderRef*>(m_currentUnit) == unit) {

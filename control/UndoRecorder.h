@@ -11,6 +11,8 @@ class CControlCore;
 class CShape;
 class CPointRecord;
 class CDrawingSettingRecord;
+class CHatchPattern;
+class CImageResource;
 class CUndoUnit;
 class CParentUndoUnit;
 
@@ -68,6 +70,8 @@ public:
     HRESULT RecordShape(int kind, CShape* shape, bool openOperation) override;
     HRESULT RecordPoint(int kind, CPointRecord* point, bool openOperation) override;
     HRESULT RecordDrawingSetting(int kind, CDrawingSettingRecord* setting, bool openOperation);
+    HRESULT RecordHatchPattern(int kind, CHatchPattern* pattern, bool openOperation);
+    HRESULT RecordImageResource(int kind, CImageResource* resource, bool openOperation);
     // Whether a change is to be recorded: not for a shape being created interactively or inside it.
     bool ShouldRecordShape(CShape* shape) const override;
     bool ShouldRecordPoint(CPointRecord* point) const override;

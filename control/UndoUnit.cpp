@@ -2,7 +2,11 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
+#include "model/HatchPattern.h"
+#include "model/HatchPatternMap.h"
 #include "model/PointPool.h"
 #include "model/Shape.h"
 #include "persistence/DrawingSettingMap.h"
@@ -135,9 +139,16 @@ HRESULT CUndoUnit::TransferRecords(CUndoUnit* other)
                 if (CDrawingSettingRecord* setting = control->GetDrawingSettingMap().FindByID(id))
                     other->RecordDrawingSetting(setting);
                 break;
+            case ekHatchPattern:
+                if (CHatchPattern* pattern = control->GetHatchPatternMap().Find(id))
+                    other->RecordHatchPattern(pattern);
+                break;
+            case ekImageResource:
+                if (CImageResource* resource = control->GetImageResourceMap().Lookup(id))
+                    other->RecordImageResource(resource);
+                break;
             default:
-                // Hatch patterns, image resources and the attribute model have no objects in the
-                // control yet: none of them can still exist.
+                // The attribute model has no objects in the control yet: none can still exist.
                 break;
             }
         }
@@ -187,6 +198,13 @@ HRESULT CUndoUnit::ApplyUndo(IOleUndoManager*)
         if (setting && setting != control->GetCurrentDrawingSetting())
             settings.Remove(id);
     }
+    // A site's own pattern goes (the built-in ones stay); a resource goes unless another user
+    // still holds it.
+    for (int id : m_ids[ekHatchPattern])
+        control->GetHatchPatternMap().Remove(id, false);
+    for (int id : m_ids[ekImageResource])
+        if (control->GetImageResourceMap().Lookup(id))
+            control->GetImageResourceMap().Remove(id);
     if (changed)
         control->RequestRedraw(rfRedrawAll, nullptr);
     return S_OK;
@@ -214,26 +232,36 @@ HRESULT CUndoUnit::RecordShape(CShape* shape)
     return S_OK;
 }
 
+template <class Element>
+HRESULT CUndoUnit::RecordElement(ElementKind kind, Element* element, int id, bool (CUndoUnit::*isRecorded)(Element*))
+{
+    if (!element || IsExcludedId(kind, id))
+        return E_INVALIDARG;
+    if ((this->*isRecorded)(element))
+        return S_FALSE;
+    AddId(kind, id);
+    return S_OK;
+}
+
 HRESULT CUndoUnit::RecordPoint(CPointRecord* point)
 {
-    if (!point)
-        return E_INVALIDARG;
-    if (IsExcludedId(ekPoint, point->GetPointId()))
-        return E_INVALIDARG;
-    if (IsPointRecorded(point))
-        return S_FALSE;
-    AddId(ekPoint, point->GetPointId());
-    return S_OK;
+    return RecordElement(ekPoint, point, point ? point->GetPointId() : 0, &CUndoUnit::IsPointRecorded);
 }
 
 HRESULT CUndoUnit::RecordDrawingSetting(CDrawingSettingRecord* setting)
 {
-    if (!setting || IsExcludedId(ekDrawingSetting, setting->ID))
-        return E_INVALIDARG;
-    if (IsDrawingSettingRecorded(setting))
-        return S_FALSE;
-    AddId(ekDrawingSetting, setting->ID);
-    return S_OK;
+    return RecordElement(ekDrawingSetting, setting, setting ? setting->ID : 0, &CUndoUnit::IsDrawingSettingRecorded);
+}
+
+HRESULT CUndoUnit::RecordHatchPattern(CHatchPattern* pattern)
+{
+    return RecordElement(ekHatchPattern, pattern, pattern ? pattern->GetId() : 0, &CUndoUnit::IsHatchPatternRecorded);
+}
+
+HRESULT CUndoUnit::RecordImageResource(CImageResource* resource)
+{
+    return RecordElement(ekImageResource, resource, resource ? resource->GetId() : 0,
+                         &CUndoUnit::IsImageResourceRecorded);
 }
 
 HRESULT CUndoUnit::RecordID(ElementKind kind, int id)
@@ -254,6 +282,14 @@ HRESULT CUndoUnit::RecordID(ElementKind kind, int id)
         case ekDrawingSetting:
             if (CDrawingSettingRecord* setting = control->GetDrawingSettingMap().FindByID(id))
                 return RecordDrawingSetting(setting);
+            break;
+        case ekHatchPattern:
+            if (CHatchPattern* pattern = control->GetHatchPatternMap().Find(id))
+                return RecordHatchPattern(pattern);
+            break;
+        case ekImageResource:
+            if (CImageResource* resource = control->GetImageResourceMap().Lookup(id))
+                return RecordImageResource(resource);
             break;
         default: break;
         }
@@ -292,4 +328,14 @@ bool CUndoUnit::IsPointRecorded(CPointRecord* point)
 bool CUndoUnit::IsDrawingSettingRecorded(CDrawingSettingRecord* setting)
 {
     return setting && HoldsId(ekDrawingSetting, setting->ID);
+}
+
+bool CUndoUnit::IsHatchPatternRecorded(CHatchPattern* pattern)
+{
+    return pattern && HoldsId(ekHatchPattern, pattern->GetId());
+}
+
+bool CUndoUnit::IsImageResourceRecorded(CImageResource* resource)
+{
+    return resource && HoldsId(ekImageResource, resource->GetId());
 }

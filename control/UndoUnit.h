@@ -9,6 +9,8 @@
 class CShape;
 class CPointRecord;
 class CDrawingSettingRecord;
+class CHatchPattern;
+class CImageResource;
 
 // One reversible step of the drawing: the undo unit of a creation (opCreate). It keeps the IDs of
 // the elements an operation created, and undoing it deletes them. The snapshot unit (every other
@@ -65,6 +67,8 @@ public:
     virtual HRESULT RecordShape(CShape* shape);
     virtual HRESULT RecordPoint(CPointRecord* point);
     virtual HRESULT RecordDrawingSetting(CDrawingSettingRecord* setting);
+    virtual HRESULT RecordHatchPattern(CHatchPattern* pattern);
+    virtual HRESULT RecordImageResource(CImageResource* resource);
     // Records by ID: the element as above when the control has it, else its bare ID (a shape ID
     // below 12 is skipped with S_OK).
     virtual HRESULT RecordID(ElementKind kind, int id);
@@ -73,6 +77,8 @@ public:
     virtual bool IsShapeRecorded(CShape* shape);
     virtual bool IsPointRecorded(CPointRecord* point);
     virtual bool IsDrawingSettingRecorded(CDrawingSettingRecord* setting);
+    virtual bool IsHatchPatternRecorded(CHatchPattern* pattern);
+    virtual bool IsImageResourceRecorded(CImageResource* resource);
 
     const std::set<int>& GetIds(ElementKind kind) const { return m_ids[kind]; }
     bool HoldsId(ElementKind kind, int id) const { return m_ids[kind].count(id) != 0; }
@@ -82,6 +88,10 @@ protected:
     // current drawing setting (1), negative IDs of image resources and the attribute kinds.
     static bool IsExcludedId(ElementKind kind, int id);
     void AddId(ElementKind kind, int id) { m_ids[kind].insert(id); }
+    // The record of an element kind kept by its ID alone: E_INVALIDARG for null or an excluded ID,
+    // S_FALSE when the unit's test finds it recorded, else the ID joins its set.
+    template <class Element>
+    HRESULT RecordElement(ElementKind kind, Element* element, int id, bool (CUndoUnit::*isRecorded)(Element*));
 
 private:
     std::set<int> m_ids[ekKindCount];

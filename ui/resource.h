@@ -5,6 +5,8 @@
 #define RT_HATCH_PATTERN "HATCH_PATTERN"
 // The built-in line type definitions (text).
 #define IDR_LINE_TYPES 326
+// The built-in hatch pattern definitions (text).
+#define IDR_HATCH_PATTERNS 290
 
 // Undo step descriptions, by YVEXOperation (opChange shares the text of opCreate).
 #define IDS_UNDO_EDIT 50001

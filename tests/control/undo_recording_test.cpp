@@ -9,6 +9,7 @@
 #include "control/UndoUnit.h"
 #include "control/YVEXControl.h"
 #include "tests/control/HostDoubles.h"
+#include "model/HatchPatternMap.h"
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MemoryBinaryArchive.h"
@@ -455,6 +456,37 @@ TEST_F(UndoTest, DescriptionsAndUnitTypesFollowTheKind)
         EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_YVEXControl));
         EXPECT_EQ(type, c.kind);
     }
+}
+
+// A site's own hatch pattern: its creation undone removes it and redone brings it back under its
+// ID; a change of its description is undone from the unit's record.
+TEST_F(UndoTest, ASitesHatchPatternComesAndGoesWithItsSteps)
+{
+    CHatchPatternMap& patterns = control.GetHatchPatternMap();
+    const int lastBuiltIn = CHatchPatternMap::kLastBuiltIn;
+    ASSERT_NE(patterns.Find(lastBuiltIn), nullptr) << "the built-in patterns are in place";
+    const int id = patterns.AddPattern("Bricks", "red bricks", 5);
+    ASSERT_GT(id, lastBuiltIn);
+    ASSERT_EQ(Recorder().RecordHatchPattern(opCreate, patterns.Find(id), false), S_OK);
+    EndStep();
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(patterns.Find(id), nullptr);
+    ASSERT_EQ(Redo(), S_OK);
+    ASSERT_NE(patterns.Find(id), nullptr);
+    EXPECT_STREQ(patterns.Find(id)->GetName(), "Bricks");
+    EXPECT_EQ(patterns.Find(id)->GetDescription(), "red bricks");
+    EXPECT_EQ(patterns.Find(id)->GetImageResourceId(), 5);
+
+    ASSERT_EQ(Recorder().RecordHatchPattern(opProperties, patterns.Find(id), false), S_OK);
+    patterns.Find(id)->SetDescription("yellow bricks");
+    EndStep();
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(patterns.Find(id)->GetDescription(), "red bricks");
+    // A built-in pattern is never taken away by an undone creation.
+    ycom::ComPtr<CUndoUnit> creation = Recorder().CreateUnit(opCreate);
+    creation->RecordID(CUndoUnit::ekHatchPattern, 3);
+    creation->ApplyUndo(nullptr);
+    EXPECT_NE(patterns.Find(3), nullptr);
 }
 
 TEST_F(UndoTest, AnIdChangeUnitMapsTheNewIdBack)
