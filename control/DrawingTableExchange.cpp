@@ -39,9 +39,9 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
             OnProgress(percent);
     };
 
-    // 1. An interactive operation in progress is cancelled.
+    // An interactive operation in progress is cancelled first.
     EndInteractiveOperation(false);
-    // 2. With DXFMODE_SAVE_UNDO_DATA the restore is one undoable operation.
+    // With DXFMODE_SAVE_UNDO_DATA the restore is one undoable operation.
     bool undoOpened = false;
     if ((mode & DXFMODE_SAVE_UNDO_DATA) && m_undoRecorder) {
         m_undoRecorder->OpenOperation(opCreate);
@@ -52,32 +52,32 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
     // run on every way out.
     HRESULT result = S_OK;
     auto restore = [&]() -> HRESULT {
-        // 3.-4. A restore that replaces the drawing clears the site first, and a block restore
+        // A restore that replaces the drawing clears the site first, and a block restore
         // chooses its target block: both come with the drawing buffers and the clipboard.
         if ((mode & DXFMODE_BLOCKS) || !(mode & DXFMODE_APPEND))
             return E_NOTIMPL;
-        // 5.-6. Sites and image resources join as their exchanges land; their progress steps are
+        // Sites and image resources join as their exchanges land; their progress steps are
         // kept.
         progress(21);
         progress(22);
-        // 7. The site's hatch patterns.
+        // The site's hatch patterns.
         const HRESULT patterns = m_hatchPatterns->ExchangeTables(tables, mode, 0);
         if (FAILED(patterns))
             return patterns;
         if (patterns != S_FALSE)
             result = patterns;
         progress(23);
-        // 8.-9. Attribute groups and attribute types join with the attribute model.
+        // Attribute groups and attribute types join with the attribute model.
         progress(24);
         progress(25);
-        // 10. The shapes; a failure is not raised for a whole-drawing restore.
+        // The shapes; a failure is not raised for a whole-drawing restore.
         const HRESULT shapes = m_shapeMap->SerializeShapes(tables, mode, 0);
         if (shapes != S_FALSE)
             result = shapes;
         progress(95);
-        // 11. Units, drawing settings and viewports join with their owners.
+        // Units, drawing settings and viewports join with their owners.
         progress(96);
-        // 12. A set of points and attribute links alone (as a snapshot undo unit makes).
+        // A set of points and attribute links alone (as a snapshot undo unit makes).
         if (!tables->Shapes()) {
             ExchangePointTables(tables, mode, 0);
             const HRESULT links = RestoreAttributeLinks(tables, mode, 0);
@@ -85,7 +85,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
                 return links;
             result = links;
         }
-        // 13.-14. The site settings and the block references join with their owners; the set of
+        // The site settings and the block references join with their owners; the set of
         // touched shapes has served.
         m_shapeMap->FreeAuxMap();
         progress(99);
@@ -95,7 +95,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
     if (FAILED(raised))
         result = raised;
 
-    // 17. Closing, on every way out.
+    // Closing, on every way out: the undo operation committed by the result, the view redrawn.
     m_shapeMap->FreeAuxMap();
     if (undoOpened)
         m_undoRecorder->CloseOperation(SUCCEEDED(result));

@@ -79,7 +79,7 @@ HRESULT CShapeMap::SaveShapesToTables(CDataTableSet* tables, DWORD mode, int sha
     HRESULT result = S_OK;
     size_t done = 0;
     for (CShape* shape : shapes) {
-        // A shape may have gone with the save of another (none does today; the map is the truth).
+        // Only shapes the map still holds are written.
         if (Lookup(shape->GetId()) != shape)
             continue;
         result = shape->SaveToTables(tables, mode, 0);
