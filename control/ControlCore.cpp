@@ -93,10 +93,7 @@ CControlCore::~CControlCore()
     m_dxfDocument->ClearReadingState();
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
-    while (CShape* shape = m_shapeMap->TakeFirst()) {
-        shape->DetachFromParent();
-        delete shape;
-    }
+    m_shapeMap->DeleteAll();
 }
 
 void CControlCore::LoadBuiltInLineTypes()
@@ -296,8 +293,7 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
         return S_FALSE;
     shape->DetachFromParent();
-    m_shapeMap->RemoveShape(shape);
-    delete shape;
+    m_shapeMap->DeleteShape(shape);
     SetDrawingChanged();
     return S_OK;
 }

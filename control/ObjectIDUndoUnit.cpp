@@ -1,4 +1,5 @@
 #include "control/ObjectIDUndoUnit.h"
+#include "com/HResult.h"
 #include "control/ControlCore.h"
 #include "interchange/ImageResource.h"
 #include "model/HatchPattern.h"
@@ -87,9 +88,7 @@ HRESULT CObjectIDUndoUnit::TransferRecords(CUndoUnit* other)
     default: return E_FAIL;
     }
     // The inverse starts from the new ID and goes back to the old one.
-    const HRESULT hr = target->RecordID(kind, m_newId);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(target->RecordID(kind, m_newId));
     return target->SetNewID(m_oldId);
 }
 

@@ -1,4 +1,6 @@
 #include "control/ParentUndoUnit.h"
+#include "com/Guard.h"
+#include "com/HResult.h"
 #include "control/UndoRecorder.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -40,110 +42,127 @@ HRESULT CParentUndoUnit::CreateReverseParent(IOleParentUndoUnit** reverse)
 
 STDMETHODIMP CParentUndoUnit::Do(IOleUndoManager* manager)
 {
-    ycom::ComPtr<IOleParentUndoUnit> reverse;
-    if (manager) {
-        HRESULT hr = CreateReverseParent(reverse.Put());
-        if (FAILED(hr))
-            return hr;
-        hr = manager->Open(reverse.Get());
-        if (FAILED(hr))
-            return hr;
-    }
-    // Newest first; every child runs, and the last failure is the result. The children's
-    // inverses land in the reverse parent, so the oldest child's inverse ends up newest there.
-    HRESULT result = S_OK;
-    const std::deque<ycom::ComPtr<IOleUndoUnit>> children = m_children;
-    for (const ycom::ComPtr<IOleUndoUnit>& child : children) {
-        const HRESULT hr = child->Do(manager);
-        if (FAILED(hr))
-            result = hr;
-    }
-    if (reverse) {
-        const bool commit = SUCCEEDED(result);
-        const HRESULT closed = manager->Close(reverse.Get(), commit ? TRUE : FALSE);
-        if (commit)
-            result = closed;
-    }
-    return result;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        ycom::ComPtr<IOleParentUndoUnit> reverse;
+        if (manager) {
+            RETURN_IF_FAILED(CreateReverseParent(reverse.Put()));
+            RETURN_IF_FAILED(manager->Open(reverse.Get()));
+        }
+        // Newest first; every child runs, and the last failure is the result. The children's
+        // inverses land in the reverse parent, so the oldest child's inverse ends up newest there.
+        HRESULT result = S_OK;
+        const std::deque<ycom::ComPtr<IOleUndoUnit>> children = m_children;
+        for (const ycom::ComPtr<IOleUndoUnit>& child : children) {
+            const HRESULT hr = child->Do(manager);
+            if (FAILED(hr))
+                result = hr;
+        }
+        if (reverse) {
+            const bool commit = SUCCEEDED(result);
+            const HRESULT closed = manager->Close(reverse.Get(), commit ? TRUE : FALSE);
+            if (commit)
+                result = closed;
+        }
+        return result;
+    });
 }
 
-STDMETHODIMP CParentUndoUnit::GetDescription(BSTR* description) { return Describe(description); }
+STDMETHODIMP CParentUndoUnit::GetDescription(BSTR* description)
+{
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        return Describe(description);
+    });
+}
 
 STDMETHODIMP CParentUndoUnit::GetUnitType(CLSID* clsid, LONG* type)
 {
-    if (!clsid || !type)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    *type = GetKind() | 0x100;
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!clsid || !type)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        *type = GetKind() | 0x100;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::OnNextAdd()
 {
-    if (!m_children.empty())
-        m_children.front()->OnNextAdd();
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!m_children.empty())
+            m_children.front()->OnNextAdd();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::Open(IOleParentUndoUnit* unit)
 {
-    if (!unit)
-        return E_POINTER;
-    if (m_openChild)
-        return m_openChild->Open(unit);
-    m_openChild = unit;
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!unit)
+            return E_POINTER;
+        if (m_openChild)
+            return m_openChild->Open(unit);
+        m_openChild = unit;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::Close(IOleParentUndoUnit* unit, BOOL commit)
 {
-    if (!m_openChild) {
-        // Closing this unit itself: it leaves the recorder's open operations.
-        if (IsSameObject(unit, static_cast<IOleParentUndoUnit*>(this)))
-            Detach();
-        return S_FALSE;
-    }
-    const HRESULT hr = m_openChild->Close(unit, commit);
-    if (hr != S_FALSE)
-        return hr;
-    if (!IsSameObject(unit, m_openChild.Get()))
-        return E_INVALIDARG;
-    if (commit)
-        m_children.push_front(ycom::ComPtr<IOleUndoUnit>(static_cast<IOleUndoUnit*>(m_openChild.Get())));
-    m_openChild.Reset();
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!m_openChild) {
+            // Closing this unit itself: it leaves the recorder's open operations.
+            if (IsSameObject(unit, static_cast<IOleParentUndoUnit*>(this)))
+                Detach();
+            return S_FALSE;
+        }
+        const HRESULT hr = m_openChild->Close(unit, commit);
+        if (hr != S_FALSE)
+            return hr;
+        if (!IsSameObject(unit, m_openChild.Get()))
+            return E_INVALIDARG;
+        if (commit)
+            m_children.push_front(ycom::ComPtr<IOleUndoUnit>(static_cast<IOleUndoUnit*>(m_openChild.Get())));
+        m_openChild.Reset();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::Add(IOleUndoUnit* unit)
 {
-    if (!unit)
-        return E_INVALIDARG;
-    if (m_openChild)
-        return m_openChild->Add(unit);
-    if (!m_children.empty())
-        m_children.front()->OnNextAdd();
-    m_children.push_front(ycom::ComPtr<IOleUndoUnit>(unit));
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!unit)
+            return E_INVALIDARG;
+        if (m_openChild)
+            return m_openChild->Add(unit);
+        if (!m_children.empty())
+            m_children.front()->OnNextAdd();
+        m_children.push_front(ycom::ComPtr<IOleUndoUnit>(unit));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::FindUnit(IOleUndoUnit* unit)
 {
-    if (!unit)
-        return E_INVALIDARG;
-    for (const ycom::ComPtr<IOleUndoUnit>& child : m_children)
-        if (IsSameObject(child.Get(), unit))
-            return S_OK;
-    return S_FALSE;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!unit)
+            return E_INVALIDARG;
+        for (const ycom::ComPtr<IOleUndoUnit>& child : m_children)
+            if (IsSameObject(child.Get(), unit))
+                return S_OK;
+        return S_FALSE;
+    });
 }
 
 STDMETHODIMP CParentUndoUnit::GetParentState(DWORD* state)
 {
-    if (!state)
-        return E_POINTER;
-    if (m_openChild)
-        return m_openChild->GetParentState(state);
-    *state = 0;
-    return S_OK;
+    return ycom::Guard(IID_IOleParentUndoUnit, [&]() -> HRESULT {
+        if (!state)
+            return E_POINTER;
+        if (m_openChild)
+            return m_openChild->GetParentState(state);
+        *state = 0;
+        return S_OK;
+    });
 }
 
 bool CParentUndoUnit::RemoveChild(IOleUndoUnit* unit)

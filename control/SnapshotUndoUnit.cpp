@@ -1,4 +1,5 @@
 #include "control/SnapshotUndoUnit.h"
+#include "com/HResult.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "interchange/ImageResource.h"
@@ -161,9 +162,7 @@ HRESULT CSnapshotUndoUnit::RecordPoint(CPointRecord* point)
         return E_FAIL;
     if (IsPointSaved(point))
         return S_FALSE;
-    const HRESULT hr = point->SaveToTables(m_tables.get(), kPointMode, control->GetSiteId());
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(point->SaveToTables(m_tables.get(), kPointMode, control->GetSiteId()));
     if (!KeepsPointLinks(GetKind()))
         return S_OK;
 

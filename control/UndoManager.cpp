@@ -1,4 +1,5 @@
 #include "control/UndoManager.h"
+#include "com/Guard.h"
 #include "control/ParentUndoUnit.h"
 #include "control/UndoUnitEnumerator.h"
 #include <algorithm>
@@ -37,82 +38,92 @@ void CUndoManager::Push(IOleUndoUnit* unit)
 
 STDMETHODIMP CUndoManager::Open(IOleParentUndoUnit* unit)
 {
-    if (!m_enabled)
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        if (!m_enabled)
+            return S_OK;
+        if (!unit)
+            return E_POINTER;
+        if (m_openParent)
+            return m_openParent->Open(unit);
+        m_openParent = unit;
         return S_OK;
-    if (!unit)
-        return E_POINTER;
-    if (m_openParent)
-        return m_openParent->Open(unit);
-    m_openParent = unit;
-    return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoManager::Close(IOleParentUndoUnit* unit, BOOL commit)
 {
-    if (!m_enabled)
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        if (!m_enabled)
+            return S_OK;
+        if (!m_openParent)
+            return S_FALSE;
+        // An inner parent closes inside the open one (S_OK); S_FALSE says the open one is the unit.
+        const HRESULT hr = m_openParent->Close(unit, commit);
+        if (hr != S_FALSE)
+            return hr;
+        if (!IsSameObject(unit, m_openParent.Get()))
+            return E_INVALIDARG;
+        ycom::ComPtr<IOleParentUndoUnit> closing = std::move(m_openParent);
+        if (commit)
+            Push(closing.Get());
         return S_OK;
-    if (!m_openParent)
-        return S_FALSE;
-    // An inner parent closes inside the open one (S_OK); S_FALSE says the open one is the unit.
-    const HRESULT hr = m_openParent->Close(unit, commit);
-    if (hr != S_FALSE)
-        return hr;
-    if (!IsSameObject(unit, m_openParent.Get()))
-        return E_INVALIDARG;
-    ycom::ComPtr<IOleParentUndoUnit> closing = std::move(m_openParent);
-    if (commit)
-        Push(closing.Get());
-    return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoManager::Add(IOleUndoUnit* unit)
 {
-    if (!m_enabled)
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        if (!m_enabled)
+            return S_OK;
+        if (!unit)
+            return E_INVALIDARG;
+        if (m_openParent)
+            return m_openParent->Add(unit);
+        Stack& stack = TargetStack();
+        if (!stack.empty())
+            stack.front()->OnNextAdd();
+        Push(unit);
         return S_OK;
-    if (!unit)
-        return E_INVALIDARG;
-    if (m_openParent)
-        return m_openParent->Add(unit);
-    Stack& stack = TargetStack();
-    if (!stack.empty())
-        stack.front()->OnNextAdd();
-    Push(unit);
-    return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoManager::GetOpenParentState(DWORD* state)
 {
-    if (!state)
-        return E_POINTER;
-    if (!m_enabled) {
-        *state = UAS_BLOCKED;
-        return S_OK;
-    }
-    if (m_openParent)
-        return m_openParent->GetParentState(state);
-    *state = UAS_NORMAL;
-    return S_FALSE;
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        if (!state)
+            return E_POINTER;
+        if (!m_enabled) {
+            *state = UAS_BLOCKED;
+            return S_OK;
+        }
+        if (m_openParent)
+            return m_openParent->GetParentState(state);
+        *state = UAS_NORMAL;
+        return S_FALSE;
+    });
 }
 
 STDMETHODIMP CUndoManager::DiscardFrom(IOleUndoUnit* unit)
 {
-    if (!m_enabled)
-        return E_UNEXPECTED;
-    if (!unit) {
-        m_openParent.Reset();
-        m_undo.clear();
-        m_redo.clear();
-        return S_OK;
-    }
-    for (Stack* stack : {&m_undo, &m_redo}) {
-        auto it = std::find_if(stack->begin(), stack->end(),
-                               [unit](const ycom::ComPtr<IOleUndoUnit>& u) { return IsSameObject(u.Get(), unit); });
-        if (it != stack->end()) {
-            stack->erase(it, stack->end());
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        if (!m_enabled)
+            return E_UNEXPECTED;
+        if (!unit) {
+            m_openParent.Reset();
+            m_undo.clear();
+            m_redo.clear();
             return S_OK;
         }
-    }
-    return E_INVALIDARG;
+        for (Stack* stack : {&m_undo, &m_redo}) {
+            auto it = std::find_if(stack->begin(), stack->end(),
+                                   [unit](const ycom::ComPtr<IOleUndoUnit>& u) { return IsSameObject(u.Get(), unit); });
+            if (it != stack->end()) {
+                stack->erase(it, stack->end());
+                return S_OK;
+            }
+        }
+        return E_INVALIDARG;
+    });
 }
 
 HRESULT CUndoManager::Unwind(Stack& stack, IOleUndoUnit* unit, State state)
@@ -149,9 +160,19 @@ HRESULT CUndoManager::Unwind(Stack& stack, IOleUndoUnit* unit, State state)
     return result;
 }
 
-STDMETHODIMP CUndoManager::UndoTo(IOleUndoUnit* unit) { return Unwind(m_undo, unit, stUndoing); }
+STDMETHODIMP CUndoManager::UndoTo(IOleUndoUnit* unit)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return Unwind(m_undo, unit, stUndoing);
+    });
+}
 
-STDMETHODIMP CUndoManager::RedoTo(IOleUndoUnit* unit) { return Unwind(m_redo, unit, stRedoing); }
+STDMETHODIMP CUndoManager::RedoTo(IOleUndoUnit* unit)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return Unwind(m_redo, unit, stRedoing);
+    });
+}
 
 HRESULT CUndoManager::Enumerate(Stack& stack, IEnumOleUndoUnits** ppEnum)
 {
@@ -167,9 +188,19 @@ HRESULT CUndoManager::Enumerate(Stack& stack, IEnumOleUndoUnits** ppEnum)
     return S_OK;
 }
 
-STDMETHODIMP CUndoManager::EnumUndoable(IEnumOleUndoUnits** ppEnum) { return Enumerate(m_undo, ppEnum); }
+STDMETHODIMP CUndoManager::EnumUndoable(IEnumOleUndoUnits** ppEnum)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return Enumerate(m_undo, ppEnum);
+    });
+}
 
-STDMETHODIMP CUndoManager::EnumRedoable(IEnumOleUndoUnits** ppEnum) { return Enumerate(m_redo, ppEnum); }
+STDMETHODIMP CUndoManager::EnumRedoable(IEnumOleUndoUnits** ppEnum)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return Enumerate(m_redo, ppEnum);
+    });
+}
 
 namespace {
 HRESULT TopDescription(bool enabled, const CUndoManager::Stack& stack, BSTR* description)
@@ -185,28 +216,44 @@ HRESULT TopDescription(bool enabled, const CUndoManager::Stack& stack, BSTR* des
 }
 } // namespace
 
-STDMETHODIMP CUndoManager::GetLastUndoDescription(BSTR* description) { return TopDescription(m_enabled, m_undo, description); }
+STDMETHODIMP CUndoManager::GetLastUndoDescription(BSTR* description)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return TopDescription(m_enabled, m_undo, description);
+    });
+}
 
-STDMETHODIMP CUndoManager::GetLastRedoDescription(BSTR* description) { return TopDescription(m_enabled, m_redo, description); }
+STDMETHODIMP CUndoManager::GetLastRedoDescription(BSTR* description)
+{
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        return TopDescription(m_enabled, m_redo, description);
+    });
+}
 
 STDMETHODIMP CUndoManager::Enable(BOOL enable)
 {
-    m_enabled = enable != FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IOleUndoManager, [&]() -> HRESULT {
+        m_enabled = enable != FALSE;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoManager::get_QueueMaxLength(LONG* pVal)
 {
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = m_queueMaxLength;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXOleUndoManagerEx, [&]() -> HRESULT {
+        if (!pVal)
+            return E_INVALIDARG;
+        *pVal = m_queueMaxLength;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoManager::put_QueueMaxLength(LONG newVal)
 {
-    m_queueMaxLength = newVal >= 2 ? newVal : kDefaultQueueLength;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXOleUndoManagerEx, [&]() -> HRESULT {
+        m_queueMaxLength = newVal >= 2 ? newVal : kDefaultQueueLength;
+        return S_OK;
+    });
 }
 
 bool CUndoManager::RemoveTopUnit(IOleUndoUnit* unit)

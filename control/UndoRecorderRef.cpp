@@ -1,4 +1,5 @@
 #include "control/UndoRecorderRef.h"
+#include "com/Guard.h"
 #include "control/ControlCore.h"
 #include "control/ResourceText.h"
 #include "control/UndoRecorder.h"
@@ -13,10 +14,12 @@ CUndoRecorderRef::~CUndoRecorderRef()
 
 STDMETHODIMP CUndoRecorderRef::get_Operation(YVEXOperation* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = static_cast<YVEXOperation>(m_kind);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXUndoUnit, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = static_cast<YVEXOperation>(m_kind);
+        return S_OK;
+    });
 }
 
 CControlCore* CUndoRecorderRef::GetControl() const

@@ -1,4 +1,5 @@
 #include "control/UndoUnit.h"
+#include "com/Guard.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -41,71 +42,82 @@ bool CUndoUnit::IsExcludedId(ElementKind kind, int id)
 
 STDMETHODIMP CUndoUnit::Do(IOleUndoManager* manager)
 {
-    // The inverse first: it records the elements as they stand before this unit changes them.
-    ycom::ComPtr<IOleUndoUnit> inverse;
-    HRESULT built = S_OK;
-    if (manager) {
-        const HRESULT prepared = PrepareDo();
-        if (FAILED(prepared))
-            return prepared;
-        CUndoRecorder* recorder = GetRecorder();
-        if (!recorder) {
-            built = E_NOTIMPL;
-        } else {
-            ycom::ComPtr<CUndoUnit> unit = recorder->CreateUnit(InverseKind(GetKind()));
-            if (!unit) {
-                built = E_OUTOFMEMORY;
+    return ycom::Guard(IID_IOleUndoUnit, [&]() -> HRESULT {
+        // The inverse first: it records the elements as they stand before this unit changes them.
+        ycom::ComPtr<IOleUndoUnit> inverse;
+        HRESULT built = S_OK;
+        if (manager) {
+            const HRESULT prepared = PrepareDo();
+            if (FAILED(prepared))
+                return prepared;
+            CUndoRecorder* recorder = GetRecorder();
+            if (!recorder) {
+                built = E_NOTIMPL;
             } else {
-                unit->SetInverse(!IsInverse());
-                SuspendRecording();
-                const HRESULT transferred = TransferRecords(unit.Get());
-                ResumeRecording();
-                if (transferred == S_OK)
-                    inverse = static_cast<IOleUndoUnit*>(unit.Get());
-                else
-                    built = FAILED(transferred) ? E_ABORT : E_NOTIMPL;
+                ycom::ComPtr<CUndoUnit> unit = recorder->CreateUnit(InverseKind(GetKind()));
+                if (!unit) {
+                    built = E_OUTOFMEMORY;
+                } else {
+                    unit->SetInverse(!IsInverse());
+                    SuspendRecording();
+                    const HRESULT transferred = TransferRecords(unit.Get());
+                    ResumeRecording();
+                    if (transferred == S_OK)
+                        inverse = static_cast<IOleUndoUnit*>(unit.Get());
+                    else
+                        built = FAILED(transferred) ? E_ABORT : E_NOTIMPL;
+                }
             }
         }
-    }
 
-    // Nothing of the restore is recorded, and the recorder forgets its current unit afterwards,
-    // whatever happens on the way.
-    HRESULT applied;
-    SuspendRecording();
-    try {
-        PrepareDo();
-        applied = ApplyUndo(manager);
-    } catch (const std::bad_alloc&) {
-        applied = E_OUTOFMEMORY;
-    } catch (...) {
-        applied = E_FAIL;
-    }
-    AfterDo();
-    ResumeRecording();
+        // Nothing of the restore is recorded, and the recorder forgets its current unit afterwards,
+        // whatever happens on the way.
+        HRESULT applied;
+        SuspendRecording();
+        try {
+            PrepareDo();
+            applied = ApplyUndo(manager);
+        } catch (const std::bad_alloc&) {
+            applied = E_OUTOFMEMORY;
+        } catch (...) {
+            applied = E_FAIL;
+        }
+        AfterDo();
+        ResumeRecording();
 
-    if (FAILED(applied) || !manager)
-        return applied;
-    if (SUCCEEDED(built))
-        return manager->Add(inverse.Get());
-    return built == E_NOTIMPL ? applied : built;
+        if (FAILED(applied) || !manager)
+            return applied;
+        if (SUCCEEDED(built))
+            return manager->Add(inverse.Get());
+        return built == E_NOTIMPL ? applied : built;
+    });
 }
 
-STDMETHODIMP CUndoUnit::GetDescription(BSTR* description) { return Describe(description); }
+STDMETHODIMP CUndoUnit::GetDescription(BSTR* description)
+{
+    return ycom::Guard(IID_IOleUndoUnit, [&]() -> HRESULT {
+        return Describe(description);
+    });
+}
 
 STDMETHODIMP CUndoUnit::GetUnitType(CLSID* clsid, LONG* type)
 {
-    if (!clsid || !type)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    *type = GetKind();
-    return S_OK;
+    return ycom::Guard(IID_IOleUndoUnit, [&]() -> HRESULT {
+        if (!clsid || !type)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        *type = GetKind();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoUnit::OnNextAdd()
 {
-    // Later records of the same kind start a unit of their own.
-    Detach();
-    return S_OK;
+    return ycom::Guard(IID_IOleUndoUnit, [&]() -> HRESULT {
+        // Later records of the same kind start a unit of their own.
+        Detach();
+        return S_OK;
+    });
 }
 
 // --- Own operations ----------------------------------------------------------------------------

@@ -1,4 +1,5 @@
 #include "control/UndoUnitEnumerator.h"
+#include "com/Guard.h"
 
 void CUndoUnitEnumerator::Init(IOleUndoManager* manager, const CUndoManager::Stack* stack, size_t position)
 {
@@ -9,52 +10,60 @@ void CUndoUnitEnumerator::Init(IOleUndoManager* manager, const CUndoManager::Sta
 
 STDMETHODIMP CUndoUnitEnumerator::Next(ULONG count, IOleUndoUnit** units, ULONG* fetched)
 {
-    if (!units || (!fetched && count > 1))
-        return E_POINTER;
-    if (!m_stack)
-        return E_FAIL;
-    ULONG n = 0;
-    while (n < count && m_position < m_stack->size()) {
-        IOleUndoUnit* unit = (*m_stack)[m_position++].Get();
-        unit->AddRef();
-        units[n++] = unit;
-    }
-    if (fetched)
-        *fetched = n;
-    return n == count ? S_OK : S_FALSE;
+    return ycom::Guard(IID_IEnumOleUndoUnits, [&]() -> HRESULT {
+        if (!units || (!fetched && count > 1))
+            return E_POINTER;
+        if (!m_stack)
+            return E_FAIL;
+        ULONG n = 0;
+        while (n < count && m_position < m_stack->size()) {
+            IOleUndoUnit* unit = (*m_stack)[m_position++].Get();
+            unit->AddRef();
+            units[n++] = unit;
+        }
+        if (fetched)
+            *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    });
 }
 
 STDMETHODIMP CUndoUnitEnumerator::Skip(ULONG count)
 {
-    if (!m_stack)
-        return E_FAIL;
-    const size_t left = m_position < m_stack->size() ? m_stack->size() - m_position : 0;
-    if (count > left) {
-        m_position = m_stack->size();
-        return S_FALSE;
-    }
-    m_position += count;
-    return S_OK;
+    return ycom::Guard(IID_IEnumOleUndoUnits, [&]() -> HRESULT {
+        if (!m_stack)
+            return E_FAIL;
+        const size_t left = m_position < m_stack->size() ? m_stack->size() - m_position : 0;
+        if (count > left) {
+            m_position = m_stack->size();
+            return S_FALSE;
+        }
+        m_position += count;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoUnitEnumerator::Reset()
 {
-    if (!m_stack)
-        return E_FAIL;
-    m_position = 0;
-    return S_OK;
+    return ycom::Guard(IID_IEnumOleUndoUnits, [&]() -> HRESULT {
+        if (!m_stack)
+            return E_FAIL;
+        m_position = 0;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CUndoUnitEnumerator::Clone(IEnumOleUndoUnits** ppEnum)
 {
-    if (!ppEnum)
-        return E_POINTER;
-    *ppEnum = nullptr;
-    HRESULT hr;
-    auto clone = ycom::NewObject<CUndoUnitEnumerator>(&hr);
-    if (!clone)
-        return hr;
-    clone->Init(m_manager.Get(), m_stack, m_position);
-    *ppEnum = clone.Detach();
-    return S_OK;
+    return ycom::Guard(IID_IEnumOleUndoUnits, [&]() -> HRESULT {
+        if (!ppEnum)
+            return E_POINTER;
+        *ppEnum = nullptr;
+        HRESULT hr;
+        auto clone = ycom::NewObject<CUndoUnitEnumerator>(&hr);
+        if (!clone)
+            return hr;
+        clone->Init(m_manager.Get(), m_stack, m_position);
+        *ppEnum = clone.Detach();
+        return S_OK;
+    });
 }

@@ -1,5 +1,7 @@
 #include "control/YVEXControl.h"
+#include "com/Guard.h"
 #include "control/ErrorInfo.h"
+#include "com/HResult.h"
 
 CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
 {
@@ -22,12 +24,8 @@ namespace {
 template <class Itf>
 HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inner, Itf** itf)
 {
-    HRESULT hr = CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner));
-    if (FAILED(hr))
-        return hr;
-    hr = (*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf));
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner)));
+    RETURN_IF_FAILED((*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf)));
     outer->Release();
     return S_OK;
 }
@@ -38,30 +36,21 @@ HRESULT CYVEXControl::FinalConstruct()
 {
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
-    HRESULT hr;
     // The undo support: a new control records from the start, into a manager of its own.
-    if (FAILED(hr = CreateUndoManager()))
-        return hr;
-    if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
-        return hr;
+    RETURN_IF_FAILED(CreateUndoManager());
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger));
     m_messenger->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site));
     m_site->_Init(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB));
     m_persistDB->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations));
     m_dxfOperations->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb));
     m_persistWeb->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO));
     m_dataIO->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print));
     m_print->put__YVEXControl(self);
     return S_OK;
 }
@@ -166,16 +155,20 @@ LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
 
 STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_fireEvents;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_fireEvents;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 // Members without a body yet.
@@ -245,13 +238,18 @@ STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*,
 
 STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    return S_OK;
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!clsid)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::IsDirty()
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
+}
 STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
@@ -282,78 +280,99 @@ HRESULT ReadRecorder(CUndoRecorder* recorder, T* out, Read read)
 
 STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
 {
-    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> IUnknown* {
-        IOleUndoManager* manager = recorder.GetManager();
-        if (manager)
-            manager->AddRef();
-        return manager;
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> IUnknown* {
+            IOleUndoManager* manager = recorder.GetManager();
+            if (manager)
+                manager->AddRef();
+            return manager;
+        });
     });
 }
 
 STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    // An object that is no undo manager (or none) leaves the control without one: nothing is
-    // recorded then.
-    ycom::ComPtr<IOleUndoManager> manager;
-    if (newVal) {
-        const HRESULT hr = newVal->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
-        if (FAILED(hr) && hr != E_NOINTERFACE)
-            return hr;
-    }
-    recorder->SetManager(manager.Get());
-    return S_OK;
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // An object that is no undo manager (or none) leaves the control without one: nothing is
+        // recorded then.
+        ycom::ComPtr<IOleUndoManager> manager;
+        if (newVal) {
+            const HRESULT hr = newVal->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
+            if (FAILED(hr) && hr != E_NOINTERFACE)
+                return hr;
+        }
+        recorder->SetManager(manager.Get());
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL* pVal)
 {
-    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> VARIANT_BOOL {
-        return recorder.GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> VARIANT_BOOL {
+            return recorder.GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+        });
     });
 }
 
 STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    // Switching off counts: it takes as many switches on to record again.
-    if (!newVal) {
-        recorder->Suspend();
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // Switching off counts: it takes as many switches on to record again.
+        if (!newVal) {
+            recorder->Suspend();
+            return S_OK;
+        }
+        if (recorder->GetSuspendCount() < 1)
+            return S_FALSE;
+        if (!recorder->GetManager())
+            return E_INVALIDARG;
+        recorder->Resume();
         return S_OK;
-    }
-    if (recorder->GetSuspendCount() < 1)
-        return S_FALSE;
-    if (!recorder->GetManager())
-        return E_INVALIDARG;
-    recorder->Resume();
-    return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG* pVal)
 {
-    return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) { return recorder.GetQueueMaxLength(); });
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) { return recorder.GetQueueMaxLength(); });
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
 {
-    CUndoRecorder* recorder = GetUndoRecorder();
-    if (!recorder)
-        return E_POINTER;
-    recorder->SetQueueMaxLength(newVal);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        recorder->SetQueueMaxLength(newVal);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation* pVal)
 {
-    return ReadRecorder(GetUndoRecorder(), pVal,
-                        [](CUndoRecorder& recorder) { return static_cast<YVEXOperation>(recorder.GetLastOperation()); });
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetLastOperation());
+                            });
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation* pVal)
 {
-    return ReadRecorder(GetUndoRecorder(), pVal,
-                        [](CUndoRecorder& recorder) { return static_cast<YVEXOperation>(recorder.GetPendingOperation()); });
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetPendingOperation());
+                            });
+    });
 }
