@@ -210,8 +210,7 @@ HRESULT CShapeMap::LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int s
                             if (!keepIds)
                                 tables->RemoveIdMapping(shape->GetId(), key, 0);
                             ForgetLoadedId(shape);
-                            RemoveShape(shape);
-                            delete shape;
+                            DeleteShape(shape);
                             shape = nullptr;
                             hr = S_OK;
                         }
