@@ -63,4 +63,9 @@ CDrawingSettingRecord* CDrawingSettingMap::FindByID(int id) const
     return it == m_settings.end() ? nullptr : it->second.get();
 }
 
-bool CDrawingSettingMap::Remove(int id) { return m_settings.erase(id) != 0; }
+CDrawingSettingRecord* CDrawingSettingMap::GetFirst() const
+{
+    return m_settings.empty() ? nullptr : m_settings.begin()->second.get();
+}
+
+bool CDrawingSettingMap::Remove(int id) { return m_settings.erase(id) > 0; }

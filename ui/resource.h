@@ -19,6 +19,13 @@
 #define IDS_UNDO_POINTS 50008
 #define IDS_UNDO_RELATIONS 50009
 #define IDS_UNDO_OBJECTID 50010
-// The question before an operation too large to be undone, and the caption of warnings.
+// The question before an operation too large to be undone.
 #define IDS_UNDO_TOO_LARGE 50469
+// The 21 by 21 picture of the button that ends block editing.
+#define IDB_BLOCK_EDITING 297
+
+// Strings.
 #define IDS_WARNING 141
+#define IDS_DEFAULT_VIEWPORT_NAME 163
+#define IDS_ERROR_CAPTION 50452
+#define IDS_UNKNOWN_ERROR 50455
