@@ -107,14 +107,20 @@ struct DrawingCore
         control.SetRootId(BASE_ID);
         library = Fixed(LIBRARY_ID);
         layers = Fixed(LAYERS_ID);
-        selection = new CSelectionGroup(SELECTION_ID, &control);
-        control.GetShapeMap().Insert(selection);
+        // A control object makes its fixed groups itself; a bare core gets them here.
+        selection = static_cast<CSelectionGroup*>(control.GetShapeMap().Lookup(SELECTION_ID));
+        if (!selection) {
+            selection = new CSelectionGroup(SELECTION_ID, &control);
+            control.GetShapeMap().Insert(selection);
+        }
         const int first = 19;
         control.GetShapeMap().CreateShape(stDummy, true, true, &first);
         EXPECT_EQ(control.CreateUndoManager(), S_OK);
     }
     CGroup* Fixed(int id)
     {
+        if (CShape* existing = control.GetShapeMap().Lookup(id))
+            return static_cast<CGroup*>(existing);
         auto* group = new CGroup(id, &control);
         EXPECT_TRUE(control.GetShapeMap().Insert(group));
         return group;
