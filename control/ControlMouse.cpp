@@ -17,6 +17,14 @@ POINT PointOf(LPARAM lParam)
     return POINT{static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam))};
 }
 
+// The control tracks the pointer at a mouse message's position; the world position.
+CRealPoint TrackMessagePoint(CYVEXControl& control, LPARAM lParam)
+{
+    const POINT p = PointOf(lParam);
+    control.TrackPointer(p.x, p.y);
+    return control.GetEditState().mousePosition;
+}
+
 bool FarFrom(POINT a, POINT b, int pixels) { return std::abs(a.x - b.x) >= pixels || std::abs(a.y - b.y) >= pixels; }
 
 } // namespace
@@ -200,7 +208,6 @@ LRESULT CYVEXControl::HandleMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
             const double dy = (m_rightPress.y - p.y) * view.LogicalPerPixelY() / perWorld;
             view.SetCenter(static_cast<float>(m_rightPressCenter.x - dx), static_cast<float>(m_rightPressCenter.y - dy));
             Refresh();
-            m_pannedSinceRightPress = true;
             panned = true;
         }
     }
@@ -220,9 +227,7 @@ LRESULT CYVEXControl::HandleLButtonDblClk(UINT, WPARAM wParam, LPARAM lParam, BO
 {
     if (!IsIdle() || !EventsEnabled())
         return 0;
-    const POINT p = PointOf(lParam);
-    TrackPointer(p.x, p.y);
-    const CRealPoint world = GetEditState().mousePosition;
+    const CRealPoint world = TrackMessagePoint(*this, lParam);
     FireLButtonDblClick(static_cast<LONG>(wParam), world.x, world.y);
     return 0;
 }
@@ -231,13 +236,10 @@ LRESULT CYVEXControl::HandleRButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL
 {
     if (!IsIdle())
         return 0;
-    const POINT p = PointOf(lParam);
-    TrackPointer(p.x, p.y);
-    const CRealPoint world = GetEditState().mousePosition;
+    const CRealPoint world = TrackMessagePoint(*this, lParam);
     FireRButtonDown(static_cast<LONG>(wParam), world.x, world.y);
     m_rightPressCenter = GetCurrentViewport().center;
-    m_rightPress = p;
-    m_pannedSinceRightPress = false;
+    m_rightPress = PointOf(lParam);
     return 0;
 }
 
@@ -245,10 +247,9 @@ LRESULT CYVEXControl::HandleRButtonUp(UINT, WPARAM wParam, LPARAM lParam, BOOL&)
 {
     if (!IsIdle())
         return 0;
-    const POINT p = PointOf(lParam);
-    TrackPointer(p.x, p.y);
-    const CRealPoint world = GetEditState().mousePosition;
+    const CRealPoint world = TrackMessagePoint(*this, lParam);
     FireRButtonUp(static_cast<LONG>(wParam), world.x, world.y);
+    const POINT p = PointOf(lParam);
     // A pan shows no menu.
     if (std::abs(p.x - m_rightPress.x) > 4 || std::abs(p.y - m_rightPress.y) > 4)
         return 0;
