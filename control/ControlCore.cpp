@@ -1,5 +1,6 @@
 #include "control/ControlCore.h"
 #include "model/BrushCache.h"
+#include "model/FontCache.h"
 #include "control/ErrorInfo.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -43,6 +44,7 @@ CControlCore::CControlCore()
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
     m_linkedPoints = std::make_unique<CLinkedPointMap>();
     m_shapeStates = std::make_unique<CShapeStateMap>();
+    m_fontCache = std::make_unique<CFontCache>();
     m_currentView = std::make_unique<CViewportRecord>(this);
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";

@@ -18,6 +18,7 @@ class CLineTypeMap;
 class CPenCache;
 class CLinkedPointMap;
 class CShapeStateMap;
+class CFontCache;
 class CDrawingSettingMap;
 class CDrawingSettingRecord;
 class CBrushCache;
@@ -43,6 +44,7 @@ public:
     CPenCache& GetPenCache() override { return *m_penCache; }
     CLinkedPointMap& GetLinkedPointMap() override { return *m_linkedPoints; }
     CShapeStateMap& GetShapeStateMap() override { return *m_shapeStates; }
+    CFontCache& GetFontCache() override { return *m_fontCache; }
     CViewportRecord& GetCurrentViewport() override { return *m_currentView; }
     CDrawingSettingMap& GetDrawingSettingMap() { return *m_drawingSettings; }
     CDrawingSettingRecord* GetCurrentDrawingSetting() override { return m_currentSetting; }
@@ -179,6 +181,7 @@ private:
     std::unique_ptr<CPenCache> m_penCache;
     std::unique_ptr<CLinkedPointMap> m_linkedPoints;
     std::unique_ptr<CShapeStateMap> m_shapeStates;
+    std::unique_ptr<CFontCache> m_fontCache;
     std::unique_ptr<CViewportRecord> m_currentView;
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;

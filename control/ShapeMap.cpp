@@ -1,5 +1,6 @@
 #include "control/ShapeMap.h"
 #include "control/ControlCore.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Line.h"
@@ -41,6 +42,11 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         shape = polyline;
         break;
     }
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(m_control, id, type);
+        break;
     case stPolyline:
         shape = new CPolyline(m_control, id, stPolyline);
         break;
@@ -120,6 +126,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLine(id, *static_cast<CLine*>(prototype));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse: {
+        auto* ellipse = dynamic_cast<CEllipse*>(prototype);
+        if (!ellipse)
+            return nullptr;
+        shape = new CEllipse(id, *ellipse);
+        shape->SetShapeType(type);
+        break;
+    }
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -165,6 +181,11 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     switch (source->GetShapeType()) {
     case stLine:
         shape = new CLine(id, *static_cast<CLine*>(source));
+        break;
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(id, *static_cast<CEllipse*>(source));
         break;
     case stRectangle:
     case stPolyline:

@@ -430,6 +430,11 @@ protected:
     // point lands on the grid (on the locked axis nothing changes while dragging orthogonally);
     // without one, `point` itself is snapped.
     void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
+    // The common entity groups of WriteDxf: the handle (the shape ID), then the layer, line type,
+    // colour, line type scale and pen weight. Entities of subclassed form put their AcDbEntity
+    // marker between the two.
+    void WriteDxfHandle(CDxfFile& dxf);
+    void WriteDxfCommonGroups(CDxfFile& dxf);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
     // The groups of the entity being read up to the next group 0 (pushed back): each goes to the
