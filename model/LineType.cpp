@@ -11,58 +11,6 @@ std::atomic<int> g_minDashLength{6};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// A decimal number as the definitions write it ("-.25", "1", "2.5e-1"), independent of the
-// process locale. Returns the characters consumed, 0 when no digit was found.
-size_t ParseDecimal(const char* p, const char* end, double& value)
-{
-    const char* s = p;
-    bool negative = false;
-    if (s < end && (*s == '+' || *s == '-')) {
-        negative = *s == '-';
-        ++s;
-    }
-    long double mantissa = 0;
-    int digits = 0;
-    int scale = 0;
-    while (s < end && *s >= '0' && *s <= '9') {
-        mantissa = mantissa * 10 + (*s - '0');
-        ++s;
-        ++digits;
-    }
-    if (s < end && *s == '.') {
-        ++s;
-        while (s < end && *s >= '0' && *s <= '9') {
-            mantissa = mantissa * 10 + (*s - '0');
-            ++s;
-            ++digits;
-            --scale;
-        }
-    }
-    if (digits == 0)
-        return 0;
-    if (s < end && (*s == 'e' || *s == 'E')) {
-        const char* e = s + 1;
-        bool expNegative = false;
-        if (e < end && (*e == '+' || *e == '-')) {
-            expNegative = *e == '-';
-            ++e;
-        }
-        if (e < end && *e >= '0' && *e <= '9') {
-            int exponent = 0;
-            while (e < end && *e >= '0' && *e <= '9') {
-                if (exponent < 10000)
-                    exponent = exponent * 10 + (*e - '0');
-                ++e;
-            }
-            scale += expNegative ? -exponent : exponent;
-            s = e;
-        }
-    }
-    long double v = mantissa * std::pow(10.0L, scale);
-    value = static_cast<double>(negative ? -v : v);
-    return static_cast<size_t>(s - p);
-}
 } // namespace
 
 CLineType::CLineType(const char* name, UINT penStyle) : m_penStyle(penStyle) { SetName(name); }
