@@ -2,6 +2,7 @@
 #include "control/ControlCore.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/Polyline.h"
@@ -62,6 +63,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stLayer:
         shape = new CLayer(id, m_control);
+        break;
+    case stImage:
+        shape = new CImage(m_control, id);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -161,6 +165,11 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLayer(id, *static_cast<CLayer*>(prototype));
         break;
+    case stImage:
+        if (prototype->GetShapeType() != stImage)
+            return nullptr;
+        shape = new CImage(id, *static_cast<CImage*>(prototype));
+        break;
     default:
         return nullptr;
     }
@@ -201,6 +210,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stImage:
+        shape = new CImage(id, *static_cast<CImage*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

@@ -24,6 +24,7 @@ class CDxfFile;
 class CDataTableSet;
 struct SqlStatement;
 class SqlValue;
+class OdbcParam;
 class CViewMapping;
 struct CDrawContext;
 
@@ -443,10 +444,12 @@ protected:
     int ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take);
     // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
     // when the update touched no row (the shape had nothing to store then) and it now has
-    // something to store (`wanted`); a new shape inserts it only when wanted.
+    // something to store (`wanted`); a new shape inserts it only when wanted. Both statements
+    // bind the same parameters, when there are any, in the same order.
     static HRESULT SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
                                const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
-                               const std::vector<SqlValue>& insertValues);
+                               const std::vector<SqlValue>& insertValues,
+                               const std::vector<OdbcParam>* params = nullptr);
     // The site a shape's records name as their source.
     int SourceSiteForTables();
 

@@ -4,6 +4,9 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
+#include "model/Image.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
@@ -11,6 +14,7 @@
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
 #include "YVEX_h.h"
+#include "tests/model/ImageTestSupport.h"
 
 namespace {
 
@@ -60,7 +64,8 @@ protected:
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
         ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
         for (const char* table :
-             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes"}) {
+             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes",
+              "ImageShapes", "TextShapes"}) {
             const std::string text = std::string("delete from ") + table;
             Raw(db.hstmt, text.c_str());
         }
@@ -342,4 +347,45 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
     EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
+}
+
+// An image's row names its size, turn and the picture's database identity; a second save updates
+// it; an image whose picture the site does not hold is refused.
+TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    imagetest::EnsureGdiplus();
+    const std::vector<BYTE> bmp = imagetest::MakeBmp(8, 4, [](int, int) { return RGB(1, 2, 3); });
+    CImageResourceMap& map = control.GetImageResourceMap();
+    CImageResource* picture = map.CreateResource(0, bmp.data(), bmp.size(), 1.0f, true);
+    ASSERT_NE(picture, nullptr);
+    map.SetDatabaseId(33, picture->GetId());
+    auto* image = static_cast<CImage*>(Make(stImage, {{1, 2}}));
+    image->SetSize(80.5f, -40.25f);
+    image->SetRotation(30);
+    image->SetImageResourceId(picture->GetId());
+    ASSERT_EQ(image->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string query =
+        "select ShapeID, ScenarioID, Width, Height, RotationAngle, ImageResourceID from ImageShapes";
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_EQ(row[0], std::to_string(image->GetDatabaseId()));
+    EXPECT_EQ(row[1], "5");
+    EXPECT_EQ(Real(row[2]), 80.5);
+    EXPECT_EQ(Real(row[3]), -40.25);
+    EXPECT_EQ(Real(row[4]), 30.0);
+    EXPECT_EQ(row[5], "33");
+
+    map.SetDatabaseId(34, picture->GetId());
+    image->SetRotation(200);
+    ASSERT_EQ(image->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_EQ(Real(row[4]), 200.0);
+    EXPECT_EQ(row[5], "34");
+
+    auto* without = static_cast<CImage*>(Make(stImage, {{0, 0}}));
+    EXPECT_EQ(without->SaveToDB(h, 1, 0, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
 }
