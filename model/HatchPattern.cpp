@@ -2,23 +2,9 @@
 // per line family, as the built-in patterns are written; the HatchPatterns record of the record
 // tables. Drawing: HatchPatternDrawing.cpp.
 #include "model/HatchPattern.h"
+#include "model/DefinitionText.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-
-namespace {
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// Past one line end: a carriage return, a line feed, or both in that order.
-const char* SkipLineEnd(const char* p, const char* end)
-{
-    if (p < end && *p == '\r')
-        ++p;
-    if (p < end && *p == '\n')
-        ++p;
-    return p;
-}
-} // namespace
 
 CHatchPattern::CHatchPattern(const char* name) { SetName(name); }
 
@@ -32,43 +18,28 @@ void CHatchPattern::SetName(const char* name)
 
 int CHatchPattern::ParseDefinition(const char* text, size_t length, bool toMillimetres)
 {
-    if (!text || length == 0 || text[0] != '*')
+    const char* end = text ? text + length : nullptr;
+    CDefinitionHeader header;
+    if (!ReadDefinitionHeader(text, end, &header))
         return 0;
-    const char* end = text + length;
-    const char* p = text + 1;
-    while (p < end && IsBlank(*p))
-        ++p;
-    const char* headerEnd = p;
-    while (headerEnd < end && *headerEnd != ',' && !IsLineEnd(*headerEnd))
-        ++headerEnd;
-    if (headerEnd >= end)
+    if (!header.comma && header.lineEnd >= end)
         return 0; // the text ends inside the header, before the name was complete
-    if (*headerEnd == ',') {
-        SetName(std::string(p, headerEnd).c_str());
-        const char* description = headerEnd + 1;
-        while (description < end && IsBlank(*description))
-            ++description;
-        headerEnd = description;
-        while (headerEnd < end && !IsLineEnd(*headerEnd))
-            ++headerEnd;
-        m_description.assign(description, headerEnd);
+    if (header.comma) {
+        SetName(std::string(header.name, header.comma).c_str());
+        m_description.assign(header.description, header.lineEnd);
     }
-    // Each further line is one line family. Line feeds alone end lines too; blank lines and
-    // comment lines (";;") are passed over.
-    p = SkipLineEnd(headerEnd, end);
+    // Each further line is one line family. Blank lines and comment lines (";;") are passed over.
+    const char* p = SkipDefinitionLineEnd(header.lineEnd, end);
     while (p < end) {
-        while (p < end && IsBlank(*p))
-            ++p;
-        const char* lineEnd = p;
-        while (lineEnd < end && !IsLineEnd(*lineEnd))
-            ++lineEnd;
+        p = SkipDefinitionBlanks(p, end);
+        const char* lineEnd = FindDefinitionLineEnd(p, end);
         const bool comment = lineEnd - p >= 2 && p[0] == ';' && p[1] == ';';
         if (lineEnd > p && !comment) {
             CHatchPatternLine line;
             line.Parse(p, static_cast<size_t>(lineEnd - p), toMillimetres);
             m_lines.push_back(line);
         }
-        p = SkipLineEnd(lineEnd, end);
+        p = lineEnd < end && *lineEnd == '\0' ? end : SkipDefinitionLineEnd(lineEnd, end);
     }
     return 1;
 }

@@ -80,7 +80,7 @@ private:
     int DrawLines(HDC dc, const CRealRect& anchorRect, const CRealRect& area, float scale, COLORREF colour,
                   CShapeHost* control, BOOL penSelected, BOOL fine, const CViewMapping& view);
     int DrawTiles(HDC dc, const CRealRect& anchorRect, const CRealRect& limitRect, const CRealRect& area,
-                  float scale, COLORREF colour, CShapeHost* control, const CViewMapping& view);
+                  float scale, CShapeHost* control, const CViewMapping& view);
 
     std::vector<CHatchPatternLine> m_lines;
     std::optional<std::string> m_name;

@@ -27,6 +27,8 @@ const double kDensityLimit = 5.0;
 const double kFineDensityLimit = 1.0;
 // Lines closer than this across their direction (device pixels) cover the area anyway.
 const double kClosestLines = 1.0;
+// The most lines of one family one area is drawn with.
+const double kMostLines = 1e6;
 // The most image tiles one area is drawn with.
 const double kMostTiles = 500.0;
 // Offsets below this (drawing units) count as none.
@@ -154,7 +156,7 @@ int CHatchPattern::DrawPattern(HDC dc, const CRealRect& anchorRect, const CRealR
         (!IsImagePattern() && (areaWidth < kSmallestArea || areaHeight < kSmallestArea) && !fine))
         return FillArea(dc, control, colour, area, &v);
     if (IsImagePattern())
-        return DrawTiles(dc, anchor, limit, area, scale, colour, control, v);
+        return DrawTiles(dc, anchor, limit, area, scale, control, v);
     return DrawLines(dc, anchor, area, scale, colour, control, penSelected, fine, v);
 }
 
@@ -217,6 +219,12 @@ int CHatchPattern::DrawLines(HDC dc, const CRealRect& anchor, const CRealRect& a
                     lo = std::min(lo, d);
                     hi = std::max(hi, d);
                 }
+            // More lines than any device has pixels across them cover the area anyway.
+            if (!std::isfinite(lo) || !std::isfinite(hi) || hi - lo > kMostLines) {
+                if (previous)
+                    SelectObject(dc, previous);
+                return FillArea(dc, control, colour, area, &v);
+            }
             kFirst = static_cast<long long>(std::ceil(lo));
             kLast = static_cast<long long>(std::floor(hi));
         }
@@ -242,9 +250,8 @@ int CHatchPattern::DrawLines(HDC dc, const CRealRect& anchor, const CRealRect& a
 }
 
 int CHatchPattern::DrawTiles(HDC dc, const CRealRect& anchor, const CRealRect& limit, const CRealRect& area,
-                             float scale, COLORREF colour, CShapeHost* control, const CViewMapping& v)
+                             float scale, CShapeHost* control, const CViewMapping& v)
 {
-    (void)colour;
     CImageResource* image = FindImage(control);
     if (!image)
         return 1;

@@ -1,4 +1,5 @@
 #include "model/HatchPatternLine.h"
+#include "model/DefinitionText.h"
 #include "model/Geometry.h"
 #include "model/LineType.h"
 #include "model/LineTypeMap.h"
@@ -7,14 +8,11 @@
 namespace {
 const double kMillimetresPerInch = 25.4;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // One field of a definition line: white space, then a decimal number up to the first character
 // that cannot belong to it; an empty or non-numeric field reads as 0.
 double FieldValue(const char* p, const char* end)
 {
-    while (p < end && (IsBlank(*p) || *p == '\n'))
-        ++p;
+    p = SkipDefinitionBlanks(p, end);
     double value = 0.0;
     if (ParseDecimal(p, end, value) == 0)
         return 0.0;
@@ -48,8 +46,7 @@ bool CHatchPatternLine::Parse(const char* text, size_t length, bool toMillimetre
         if (q >= end || *q != ',')
             break;
         p = q + 1;
-        while (p < end && IsBlank(*p))
-            ++p;
+        p = SkipDefinitionBlanks(p, end);
     }
     if (toMillimetres) {
         m_originX *= kMillimetresPerInch;

@@ -7,6 +7,7 @@
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/HatchPatternSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cstring>
@@ -225,9 +226,7 @@ void CHatchPatternMap::ConvertToInches()
 
 HRESULT CHatchPatternMap::ReadMaxDatabaseId(SQLHSTMT statement)
 {
-    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::MaxHatchPatternId);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::MaxHatchPatternId));
     // An empty table answers NULL. The built-in IDs are never handed to a stored pattern: a row
     // stored under one of them would read back as that built-in.
     m_maxDatabaseId = std::max(ReadMaxIdResult(statement, kLastBuiltIn), kLastBuiltIn);
@@ -241,8 +240,7 @@ HRESULT CHatchPatternMap::Load(SQLHSTMT statement, int siteId, bool browsing)
     const HRESULT hr = siteId >= 1
                            ? OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::LoadSitePatterns, {siteId})
                            : OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::LoadAllPatterns);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     while (SQL_SUCCEEDED(SQLFetch(statement))) {
         const int rowId = IntColumn(statement, 1, -1);
         const std::string name = TextColumn(statement, 2);
@@ -288,9 +286,9 @@ HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, in
 {
     if (!m_imageResources)
         return E_FAIL;
-    HRESULT hr = ReadMaxDatabaseId(statement);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(ReadMaxDatabaseId(statement));
+    // The result of the last statement.
+    HRESULT hr = S_OK;
     const bool single = patternId > 0;
     auto it = single ? m_patterns.find(patternId) : m_patterns.begin();
     for (; it != m_patterns.end(); ++it) {
@@ -307,8 +305,7 @@ HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, in
                 if (pattern.GetDatabaseId() < 1) {
                     // A row of another session may hold the image's pattern already.
                     hr = OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::FindByImage, {imageDbId});
-                    if (FAILED(hr))
-                        return hr;
+                    RETURN_IF_FAILED(hr);
                     while (SQL_SUCCEEDED(SQLFetch(statement)))
                         pattern.SetDatabaseId(IntColumn(statement, 1, pattern.GetDatabaseId()));
                     DrainResults(statement);
@@ -318,15 +315,13 @@ HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, in
                 if (pattern.GetDatabaseId() < 1) {
                     const int newId = m_maxDatabaseId + 1;
                     hr = ExecSave(statement, HatchPatternSql::InsertPattern, {newId, imageDbId}, {name, description});
-                    if (FAILED(hr))
-                        return hr;
+                    RETURN_IF_FAILED(hr);
                     pattern.SetDatabaseId(newId);
                     m_maxDatabaseId = newId;
                 } else {
                     hr = ExecSave(statement, HatchPatternSql::UpdatePattern, {imageDbId, pattern.GetDatabaseId()},
                                   {name, description});
-                    if (FAILED(hr))
-                        return hr;
+                    RETURN_IF_FAILED(hr);
                 }
             }
         }
@@ -376,8 +371,7 @@ HRESULT CHatchPatternMap::ExchangeTables(CDataTableSet* tables, DWORD mode, int 
             }
             const HRESULT hr = pattern.ExchangeTables(tables, mode);
             pattern.SetImageResourceId(own);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(hr);
         }
         return S_OK;
     }
@@ -399,8 +393,7 @@ HRESULT CHatchPatternMap::ExchangeTables(CDataTableSet* tables, DWORD mode, int 
             Insert(std::move(created));
         }
         hr = pattern->ExchangeTables(tables, mode);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(hr);
         if (!keepIds)
             pattern->SetImageResourceId(TranslateStoredImage(tables, pattern->GetImageResourceId(), mode));
     } while (!(mode & DXFMODE_SINGLE_OBJECT) && table->MoveNext());

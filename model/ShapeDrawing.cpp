@@ -43,11 +43,15 @@ bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyli
 POINT ToPoint(const CRealPointD& p) { return POINT{DoubleToIntClamped(p.x), DoubleToIntClamped(p.y)}; }
 
 // What the context shows, in world coordinates: its clip box through the view; the fallback when
-// the context tells none.
+// the context tells none. A metafile being recorded has no bounds of its own (its clip box is
+// its reference device's): everything is kept.
 CRealRect VisibleWorldRect(HDC dc, const CViewMapping& view, const CRealRect& fallback)
 {
     RECT box;
     const double s = view.GetScaleFactor();
+    const DWORD type = GetObjectType(dc);
+    if (type == OBJ_ENHMETADC || type == OBJ_METADC)
+        return fallback;
     if (s == 0.0 || GetClipBox(dc, &box) == ERROR || box.left >= box.right || box.top == box.bottom)
         return fallback;
     const double left = (box.left - view.origin.x) / s, right = (box.right - view.origin.x) / s;

@@ -2,6 +2,7 @@
 // What the sample pictures share (style_sample, hatch_sample): labels in the y-up logical plane
 // and the picture of an off-screen buffer saved as PNG through the flat GDI+ interface.
 #include <windows.h>
+#include <cstdio>
 #include <string>
 #include "control/ControlCore.h"
 #include "control/OffscreenBuffer.h"
@@ -31,6 +32,17 @@ int WINAPI GdipGetImageEncodersSize(UINT* count, UINT* size);
 int WINAPI GdipGetImageEncoders(UINT count, UINT size, ImageCodecInfoFlat* encoders);
 int WINAPI GdipSaveImageToFile(void* image, const WCHAR* file, const CLSID* encoder, const void* parameters);
 int WINAPI GdipDisposeImage(void* image);
+}
+
+// The picture's path from the command line (UTF-16 for GDI+); false after printing the usage.
+inline bool OutputArgument(int argc, char** argv, const char* program, wchar_t (&output)[MAX_PATH])
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output.png>\n", program);
+        return false;
+    }
+    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, output, MAX_PATH);
+    return true;
 }
 
 inline void Label(HDC dc, CControlCore& control, float x, float y, const std::string& text)
@@ -77,24 +89,43 @@ inline bool SavePng(HBITMAP bitmap, const wchar_t* path)
     return saved;
 }
 
-// The buffer's picture copied into a DIB section and saved as PNG.
-inline bool SaveBufferAsPng(COffscreenBuffer& buffer, HDC screen, int width, int height, const wchar_t* path)
+// A sample picture composed in the control's off-screen buffer (made on the screen), then copied
+// into a DIB section and saved as PNG.
+class SamplePicture
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC target = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(target, dib);
-    buffer.CopyBaseToComposite();
-    buffer.BlitTo(target);
-    SelectObject(target, old);
-    const bool saved = SavePng(dib, path);
-    DeleteObject(dib);
-    DeleteDC(target);
-    return saved;
-}
+public:
+    SamplePicture(int width, int height) : m_screen(GetDC(nullptr)), m_width(width), m_height(height)
+    {
+        m_buffer.Create(m_screen, RECT{0, 0, width, height});
+    }
+    ~SamplePicture() { ReleaseDC(nullptr, m_screen); }
+    SamplePicture(const SamplePicture&) = delete;
+    SamplePicture& operator=(const SamplePicture&) = delete;
+    HDC Dc() const { return m_buffer.GetBaseDC(); }
+
+    bool Save(const wchar_t* path)
+    {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = m_width;
+        info.bmiHeader.biHeight = -m_height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC target = CreateCompatibleDC(m_screen);
+        HBITMAP dib = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(target, dib);
+        m_buffer.CopyBaseToComposite();
+        m_buffer.BlitTo(target);
+        SelectObject(target, old);
+        const bool saved = SavePng(dib, path);
+        DeleteObject(dib);
+        DeleteDC(target);
+        return saved;
+    }
+
+private:
+    HDC m_screen;
+    int m_width, m_height;
+    COffscreenBuffer m_buffer;
+};

@@ -9,6 +9,7 @@
 #include "interchange/ImageResourceMap.h"
 #include "model/HatchPattern.h"
 #include "model/HatchPatternMap.h"
+#include "model/Polyline.h"
 #include "tests/model/ImageTestSupport.h"
 
 using namespace drawtest;
@@ -72,31 +73,29 @@ CHatchPattern ParsedPattern(const char* text)
     return pattern;
 }
 
-// A closed shape whose outline is an ellipse (a polygon of many points) about a centre, turned
-// by an angle: the hatch pass clips to it.
-class OvalShape : public CShape
+// A closed polyline of the factory through the points, filled with ANSI31 lines 10 units apart.
+CPolyline* HatchedOutline(CControlCore& control, const std::vector<CRealPoint>& points)
 {
-public:
-    OvalShape(int id, CControlCore* control, double cx, double cy, double a, double b, double degrees)
-        : CShape(id, control), cx(cx), cy(cy), a(a), b(b), turn(degrees * M_PI / 180)
+    auto* polygon = static_cast<CPolyline*>(control.GetShapeMap().CreateShape(stPolyline, true, true));
+    for (const CRealPoint& at : points)
+        AddPoint(control, *polygon, at.x, at.y);
+    polygon->SetFlags(polygon->GetFlags() | pfClosed);
+    polygon->SetPenColor(0xFF0000);
+    polygon->SetHatchColor(kRed);
+    polygon->SetHatchPatternId(hpAnsi31);
+    polygon->SetHatchPatternScale(80);
+    return polygon;
+}
+
+// An ellipse about (cx, cy) with half axes a and b, turned by an angle.
+struct Oval
+{
+    double cx, cy, a, b, turn;
+    CRealPoint At(double t) const
     {
-        SetShapeType(stEllipse);
-        AddPoint(*control, *this, static_cast<float>(cx - a), static_cast<float>(cy + a));
-        AddPoint(*control, *this, static_cast<float>(cx + a), static_cast<float>(cy - a));
-    }
-    int Draw(CDrawContext& context) override
-    {
-        std::vector<POINT> points;
-        for (int i = 0; i < 180; ++i) {
-            const double t = i * 2 * M_PI / 180;
-            const double x = a * std::cos(t), y = b * std::sin(t);
-            points.push_back(Logical(*GetControl(), CRealPoint(static_cast<float>(cx + x * std::cos(turn) - y * std::sin(turn)),
-                                                               static_cast<float>(cy + x * std::sin(turn) + y * std::cos(turn)))));
-        }
-        HGDIOBJ brush = SelectObject(context.dc, GetStockObject(NULL_BRUSH));
-        Polygon(context.dc, points.data(), static_cast<int>(points.size()));
-        SelectObject(context.dc, brush);
-        return 1;
+        const double x = a * std::cos(t), y = b * std::sin(t);
+        return CRealPoint(static_cast<float>(cx + x * std::cos(turn) - y * std::sin(turn)),
+                          static_cast<float>(cy + x * std::sin(turn) + y * std::cos(turn)));
     }
     // Inside the ellipse grown by `margin` world units.
     bool Inside(double x, double y, double margin) const
@@ -106,7 +105,6 @@ public:
         const double v = -dx * std::sin(turn) + dy * std::cos(turn);
         return (u * u) / ((a + margin) * (a + margin)) + (v * v) / ((b + margin) * (b + margin)) <= 1.0;
     }
-    double cx, cy, a, b, turn;
 };
 } // namespace
 
@@ -205,8 +203,9 @@ TEST(HatchRendering, StepAlongTheLineDrawsOnce)
 }
 
 // The dashes have their length in the drawing: 0.125 at scale 80 is 10 units of dash and 10 of
-// gap. Drawn through a view whose logical units are pixels, so that the lengths a geometric pen
-// takes in logical units show as pixels whatever the system does with them.
+// gap, and each line keeps its phase at its own point, also where that point lies off the area.
+// Drawn through a view whose logical units are pixels, so that the lengths a geometric pen takes
+// in logical units show as pixels whatever the system does with them.
 TEST(HatchRendering, DashesKeepTheirLength)
 {
     Fixture f;
@@ -217,9 +216,11 @@ TEST(HatchRendering, DashesKeepTheirLength)
     SetViewportOrgEx(dc, 0, kH, nullptr);
     CViewMapping view;
     view.horzSize10 = view.horzRes = view.vertSize10 = view.vertRes = 100;
+    // Lines 20 apart whose points step 40 along them: the outer lines' points lie beside the area.
+    CHatchPattern staggered = ParsedPattern("*STAGGER, staggered dashes\r\n0, 0,0, .5,.25, .125,-.125\r\n");
+    staggered.SetId(50);
     const CRealRect rect(20, 180, 220, 40);
-    f.Patterns().Find(hpDash)->DrawPattern(dc, rect, CRealRect(0, kH, kW, 0), 80, kRed, &f.control, FALSE, FALSE,
-                                           &view);
+    staggered.DrawPattern(dc, rect, CRealRect(0, kH, kW, 0), 80, kRed, &f.control, FALSE, FALSE, &view);
     // The runs of each row between its first and last red pixel; the outer ones may be cut by
     // the area's edge.
     std::vector<int> dashes, gaps;
@@ -239,18 +240,43 @@ TEST(HatchRendering, DashesKeepTheirLength)
     std::sort(gaps.begin(), gaps.end());
     EXPECT_NEAR(dashes[dashes.size() / 2], 10, 2);
     EXPECT_NEAR(gaps[gaps.size() / 2], 10, 2);
+
+    // Each line's dashes keep their phase at the line's own point, the centre (120, 110) plus k
+    // steps of (40, 20): along the line k, world x is in a dash where (x - 120 - 40k) mod 20 is
+    // below 10, from the area's left edge to its right one (pixels at a dash's ends left out).
+    int lines = 0;
+    for (int k = -3; k <= 3; ++k) {
+        // The line lands on the pixel row above or below its world y.
+        auto redIn = [&](int row) {
+            int n = 0;
+            for (int x = 0; x < kW; ++x)
+                n += f.canvas.Pixel(x, row) == kRed;
+            return n;
+        };
+        const int below = kH - (110 + 20 * k);
+        const int row = redIn(below) >= redIn(below - 1) ? below : below - 1;
+        int mismatches = 0, inked = 0;
+        for (int x = 21; x < 219; ++x) {
+            const int phase = (((x - 120 - 40 * k) % 20) + 20) % 20;
+            if (phase == 0 || phase == 9 || phase == 10 || phase == 19)
+                continue;
+            const bool red = f.canvas.Pixel(x, row) == kRed;
+            inked += red;
+            mismatches += red != (phase < 10);
+        }
+        EXPECT_EQ(mismatches, 0) << "line " << k;
+        lines += inked > 0;
+    }
+    EXPECT_EQ(lines, 7);
 }
 
-// Drawn as a shape's fill, the lines stay inside the outline: a square and a turned ellipse.
+// Drawn as a shape's fill, the lines stay inside the outline: a square and a turned ellipse, both
+// closed polylines.
 TEST(HatchRendering, LinesStayInsideTheOutline)
 {
     Fixture f;
-    PathShape* box = MakeBox(f.control, 100, 30, 170, 110, 40, kRed);
-    box->SetPenColor(0xFF0000);
-    box->SetHatchPatternId(hpAnsi31);
-    box->SetHatchPatternScale(80);
     CDrawContext context = Context(f.canvas.Dc());
-    box->DrawInContext(context);
+    HatchedOutline(f.control, {{30, 170}, {110, 170}, {110, 40}, {30, 40}})->DrawInContext(context);
     const RECT inside = f.control.GetCurrentViewport().WorldToDeviceRect(CRealRect(30, 170, 110, 40));
     const RECT red = f.canvas.ColourExtent(kRed);
     EXPECT_GE(red.left, inside.left - 1);
@@ -260,12 +286,11 @@ TEST(HatchRendering, LinesStayInsideTheOutline)
     EXPECT_GT(f.canvas.Count(kRed), 500); // lines 10 units apart over 80 by 130
 
     f.canvas.Clear();
-    OvalShape ellipse(101, &f.control, 150, 100, 70, 30, 30);
-    ellipse.SetHatchPatternId(hpAnsi31);
-    ellipse.SetHatchColor(kRed);
-    ellipse.SetPenColor(0xFF0000);
-    ellipse.SetHatchPatternScale(80);
-    ellipse.DrawInContext(context);
+    const Oval oval{150, 100, 70, 30, 30 * M_PI / 180};
+    std::vector<CRealPoint> points;
+    for (int i = 0; i < 90; ++i)
+        points.push_back(oval.At(i * 2 * M_PI / 90));
+    HatchedOutline(f.control, points)->DrawInContext(context);
     int count = 0;
     const CViewMapping& view = f.control.GetCurrentViewport();
     for (int y = 0; y < kH; ++y)
@@ -273,7 +298,7 @@ TEST(HatchRendering, LinesStayInsideTheOutline)
             if (f.canvas.Pixel(x, y) == kRed) {
                 ++count;
                 const CRealPointD world = view.DeviceToWorld(x + 0.5, y + 0.5);
-                EXPECT_TRUE(ellipse.Inside(world.x, world.y, 1.5)) << x << "," << y;
+                EXPECT_TRUE(oval.Inside(world.x, world.y, 1.5)) << x << "," << y;
             }
     EXPECT_GT(count, 400);
 }
@@ -339,4 +364,54 @@ TEST(HatchRendering, ImageTiles)
     pattern->SetImageResourceId(999);
     pattern->DrawPattern(f.canvas.Dc(), anchor, anchor, 0.0f, 0, &f.control, FALSE, FALSE);
     EXPECT_EQ(f.canvas.InkExtent().right, -1);
+}
+
+// The hatch pass keeps the clip region of the context it draws into: the pattern stays inside it,
+// and the region is there again afterwards.
+TEST(HatchRendering, TheCallersClipRegionStays)
+{
+    Fixture f;
+    HDC dc = f.canvas.Dc();
+    HRGN half = CreateRectRgn(0, 0, kW / 2, kH);
+    SelectClipRgn(dc, half);
+    DeleteObject(half);
+    CDrawContext context = Context(dc);
+    HatchedOutline(f.control, {{20, 180}, {220, 180}, {220, 20}, {20, 20}})->DrawInContext(context);
+    EXPECT_LT(f.canvas.ColourExtent(kRed).right, kW / 2);
+    EXPECT_GT(f.canvas.Count(kRed), 300);
+    HRGN after = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(GetClipRgn(dc, after), 1);
+    RECT box;
+    GetRgnBox(after, &box);
+    EXPECT_EQ(box.right, kW / 2);
+    EXPECT_EQ(box.bottom, kH);
+    DeleteObject(after);
+}
+
+// The repeat cell the previews show: for continuous lines the step across them, for dashed ones
+// also a dash period along them; nothing for too small a preview or a family without a step.
+TEST(HatchRendering, TileRects)
+{
+    Fixture f;
+    struct Case
+    {
+        int pattern;
+        float width, height;
+        int result;
+        float right, top;
+    } cases[] = {{hpNet, 2, 2, 1, .25f, .25f}, {hpSquare, 1, 2, 1, .25f, .25f}, {hpNet, 0.5f, 2, 0, 0, 0},
+                 {hpNet, 2, 1, 0, 0, 0}};
+    for (const Case& c : cases) {
+        CRealRect tile;
+        EXPECT_EQ(f.Patterns().Find(c.pattern)->GetTileRect(&tile, c.width, c.height, &f.control), c.result);
+        if (c.result) {
+            EXPECT_NEAR(tile.right, c.right, 1e-5) << c.pattern;
+            EXPECT_NEAR(tile.top, c.top, 1e-5) << c.pattern;
+            EXPECT_EQ(tile.left, 0.0f);
+            EXPECT_EQ(tile.bottom, 0.0f);
+        }
+    }
+    CHatchPattern flat = ParsedPattern("*FLAT, no step across\r\n0, 0,0, 1,0\r\n");
+    CRealRect tile;
+    EXPECT_EQ(flat.GetTileRect(&tile, 2, 2, &f.control), 0);
 }

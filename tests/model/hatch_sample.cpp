@@ -1,16 +1,17 @@
 // Draws every built-in hatch pattern over a square into a PNG file, for a person to look at: the
-// squares are shapes filled by the drawing frame's hatch pass, as the control paints them.
+// squares are closed polylines filled by the drawing frame's hatch pass, as the control paints
+// them.
 // Usage: hatch_sample <output.png>. Exit code 0 when the file was written.
 #include <windows.h>
 #include <cstdio>
 #include <string>
 #include "control/ControlCore.h"
-#include "control/OffscreenBuffer.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportRecord.h"
 #include "model/DrawContext.h"
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
+#include "model/Polyline.h"
 #include "YVEX_h.h"
 #include "tests/model/PathShape.h"
 #include "tests/model/SamplePicture.h"
@@ -25,20 +26,15 @@ const float kScale = 80.0f;
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: hatch_sample <output.png>\n");
-        return 2;
-    }
     wchar_t output[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, output, MAX_PATH);
+    if (!OutputArgument(argc, argv, "hatch_sample", output))
+        return 2;
 
     CControlCore control;
     // World units are pixels, y up from the bottom edge of the picture.
     drawtest::SetPixelView(control, kHeight);
-    HDC screen = GetDC(nullptr);
-    COffscreenBuffer buffer;
-    buffer.Create(screen, RECT{0, 0, kWidth, kHeight});
-    HDC dc = buffer.GetBaseDC();
+    SamplePicture picture(kWidth, kHeight);
+    HDC dc = picture.Dc();
     CDrawContext context;
     context.dc = dc;
 
@@ -59,16 +55,15 @@ int main(int argc, char** argv)
     SetMapMode(dc, MM_ANISOTROPIC);
     SetWindowExtEx(dc, 1, 1, nullptr);
     SetViewportExtEx(dc, 1, -1, nullptr);
-    int id = 100;
     index = 0;
     for (const auto& entry : control.GetHatchPatternMap().Patterns()) {
         const float left = 20.0f + (index % kColumns) * 135.0f;
         const float top = kHeight - 20.0f - (index / kColumns) * 170.0f;
-        auto* square = new drawtest::PathShape(id++, &control, stRectangle, true);
+        auto* square = static_cast<CPolyline*>(control.GetShapeMap().CreateShape(stPolyline, true, true));
         for (const CRealPoint& p : {CRealPoint(left, top), CRealPoint(left + kSide, top),
                                     CRealPoint(left + kSide, top - kSide), CRealPoint(left, top - kSide)})
             square->AddPointById(control.CreatePoint(p.x, p.y), CShape::kAppend, true);
-        control.GetShapeMap().Insert(square);
+        square->SetFlags(square->GetFlags() | pfClosed);
         square->SetPenColor(0x000000);
         square->SetHatchColor(0x803000);
         square->SetHatchPatternId(entry.first);
@@ -78,8 +73,7 @@ int main(int argc, char** argv)
     }
     SetMapMode(dc, MM_LOMETRIC);
 
-    const bool saved = SaveBufferAsPng(buffer, screen, kWidth, kHeight, output);
-    ReleaseDC(nullptr, screen);
+    const bool saved = picture.Save(output);
     std::fprintf(stderr, saved ? "hatches written\n" : "hatches not written\n");
     return saved ? 0 : 1;
 }

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 #include "control/ControlCore.h"
-#include "control/OffscreenBuffer.h"
 #include "model/PatternFill.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportRecord.h"
@@ -66,12 +65,9 @@ struct Sample
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: style_sample <output.png>\n");
-        return 2;
-    }
     wchar_t output[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, output, MAX_PATH);
+    if (!OutputArgument(argc, argv, "style_sample", output))
+        return 2;
     Sample s;
     CControlCore& control = s.control;
     CDrawingSettingRecord* setting = control.GetCurrentDrawingSetting();
@@ -79,10 +75,8 @@ int main(int argc, char** argv)
     setting->LinkMarkScale = 12.0f;
 
     // The picture is composed in the control's off-screen buffer and copied into a DIB section.
-    HDC screen = GetDC(nullptr);
-    COffscreenBuffer buffer;
-    buffer.Create(screen, RECT{0, 0, kWidth, kHeight});
-    HDC dc = buffer.GetBaseDC();
+    SamplePicture picture(kWidth, kHeight);
+    HDC dc = picture.Dc();
     CDrawContext context;
     context.dc = dc;
 
@@ -216,8 +210,7 @@ int main(int argc, char** argv)
     }
     Label(dc, control, 20, 110, "pattern fills");
 
-    const bool saved = SaveBufferAsPng(buffer, screen, kWidth, kHeight, output);
-    ReleaseDC(nullptr, screen);
+    const bool saved = picture.Save(output);
     std::fprintf(stderr, saved ? "styles written\n" : "styles not written\n");
     return saved ? 0 : 1;
 }
