@@ -6,6 +6,7 @@
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/Polyline.h"
+#include "model/Text.h"
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -67,6 +68,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
     case stImage:
         shape = new CImage(m_control, id);
         break;
+    case stText:
+        shape = new CText(m_control, id);
+        break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
         return nullptr;
@@ -113,6 +117,13 @@ void CShapeMap::ApplySettingDefaults(CShape* shape, int requestedType)
     shape->SetHatchPatternScale(setting.HatchPatternScale);
     shape->SetStateBits(CShape::stScalePenWeight, setting.ScalePenWeight != 0);
     shape->SetPenWeight(setting.PenWeight);
+    if (requestedType == stText) {
+        // New texts take the setting's font (a bold one with its heavier pen).
+        auto* text = static_cast<CText*>(shape);
+        text->SetFontNameA(setting.FontName.c_str());
+        text->SetCharset(setting.FontCharset);
+        text->SetFontStyle(setting.StyleWord & 0xF);
+    }
 }
 
 CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registerIt)
@@ -170,6 +181,11 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CImage(id, *static_cast<CImage*>(prototype));
         break;
+    case stText:
+        if (prototype->GetShapeType() != stText)
+            return nullptr;
+        shape = new CText(id, *static_cast<CText*>(prototype));
+        break;
     default:
         return nullptr;
     }
@@ -213,6 +229,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
         break;
     case stImage:
         shape = new CImage(id, *static_cast<CImage*>(source));
+        break;
+    case stText:
+        shape = new CText(id, *static_cast<CText*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

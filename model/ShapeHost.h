@@ -96,6 +96,8 @@ public:
     // A base for handles and temporary IDs above every shape ID: the shape map's ID counter plus
     // 100.
     virtual int GetIdBaseAboveShapes() const = 0;
+    // The face name of new texts: the default text shape's, "Arial" when it has none.
+    std::string GetDefaultFontName() const;
     // Whether the user may interact: the control is enabled and no long operation runs.
     virtual bool AllowsInteraction() const = 0;
     // The block reference edited in place, or null.

@@ -5,6 +5,7 @@
 #include "control/ShapeMap.h"
 #include "model/Group.h"
 #include "model/Image.h"
+#include "model/Text.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
 #include "model/Layer.h"
@@ -388,4 +389,86 @@ TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
     auto* without = static_cast<CImage*>(Make(stImage, {{0, 0}}));
     EXPECT_EQ(without->SaveToDB(h, 1, 0, kIdsFromDatabase), E_FAIL);
     EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
+}
+
+// A text's row holds the text byte for byte (no terminating NUL: PostgreSQL's text cannot hold
+// one) and its face name bound, NULL when it has none; a second save updates the row, and a text
+// emptied since leaves none in it.
+TEST_P(ShapeRowsTest, TextRowsHoldTheTextAsItIs)
+{
+    SQLHSTMT h = db.hstmt;
+    const bool postgres = GetParam().dialect == SqlDialect::PostgreSQL;
+    // The stored text as the server has it: its bytes and their number.
+    auto stored = [&](CText* text, std::string* value, bool* noFont) {
+        const std::string query = std::string("select Text, ") +
+                                  (postgres ? "octet_length(Text)" : "length(cast(Text as blob))") +
+                                  ", FontName, Type, AlignType, Height, Width, XScale, RotationAngle, Charset "
+                                  "from TextShapes where ShapeID = " +
+                                  std::to_string(text->GetDatabaseId());
+        SQLRETURN r = SQLExecDirect(h, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())), SQL_NTS);
+        EXPECT_TRUE(SQL_SUCCEEDED(r)) << OdbcDiagnosticsText(SQL_HANDLE_STMT, h, "", false);
+        std::vector<std::string> rest;
+        long bytes = -1;
+        if (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(h))) {
+            char buffer[8192] = {};
+            SQLLEN indicator = 0;
+            SQLGetData(h, 1, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+            *value = indicator == SQL_NULL_DATA ? std::string("NULL") : std::string(buffer, static_cast<size_t>(indicator));
+            bytes = ColumnLong(h, 2);
+            // A column is read once: the face name's NULL is told with its value.
+            bool isNull = false;
+            rest.push_back(ColumnText(h, 3, &isNull));
+            *noFont = isNull;
+            for (SQLUSMALLINT c = 4; c <= 10; ++c)
+                rest.push_back(ColumnText(h, c));
+        }
+        Drain(h);
+        EXPECT_EQ(bytes, static_cast<long>(value->size()));
+        return rest;
+    };
+    auto* named = static_cast<CText*>(Make(stText, {{1, 2}}));
+    const std::string text = "It's \"quoted\" ' and\r\ntwo lines; drop table Shapes; --";
+    named->SetTextType(ttANSI);
+    named->StoreText(text.c_str(), static_cast<int>(text.size()));
+    named->SetFontNameA("O'Brien Sans");
+    named->SetHeight(2.5f);
+    named->SetRotation(45);
+    named->SetAlignType(0x6);
+    named->SetCharset(238);
+    ASSERT_EQ(named->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    std::string value;
+    bool noFont = true;
+    std::vector<std::string> rest = stored(named, &value, &noFont);
+    EXPECT_EQ(value, text);
+    ASSERT_EQ(rest.size(), 8u);
+    EXPECT_FALSE(noFont);
+    EXPECT_EQ(rest[0], "O'Brien Sans");
+    EXPECT_EQ(rest[1], std::to_string(ttANSI));
+    EXPECT_EQ(rest[2], "6");
+    EXPECT_EQ(Real(rest[3]), 2.5);
+    EXPECT_EQ(Real(rest[6]), 45.0);
+    EXPECT_EQ(rest[7], "238");
+
+    // Without a face name: NULL; updated with a new text.
+    auto* unnamed = static_cast<CText*>(Make(stText, {{0, 0}}));
+    unnamed->SetFontName(nullptr);
+    unnamed->StoreText("{\\rtf1 first}", -1);
+    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    unnamed->StoreText("{\\rtf1 second}", -1);
+    unnamed->SetHeight(7.0f);
+    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    rest = stored(unnamed, &value, &noFont);
+    EXPECT_EQ(value, "{\\rtf1 second}");
+    EXPECT_TRUE(noFont);
+    EXPECT_EQ(Count(h, "select count(*) from TextShapes"), 2);
+
+    // Emptied: no text in the row either.
+    unnamed->StoreText("", 0);
+    unnamed->SetHeight(9.0f);
+    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::vector<std::string> emptied =
+        Row(h, ("select Text, Height from TextShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str());
+    ASSERT_EQ(emptied.size(), 2u);
+    EXPECT_EQ(emptied[0], "NULL");
+    EXPECT_EQ(Real(emptied[1]), 9.0);
 }
