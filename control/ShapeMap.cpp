@@ -7,6 +7,7 @@
 #include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/Text.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -71,6 +72,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stText:
         shape = new CText(m_control, id);
+        break;
+    case stReference:
+        shape = new CReference(id, m_control);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -233,6 +237,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
         break;
     case stText:
         shape = new CText(id, *static_cast<CText*>(source));
+        break;
+    case stReference:
+        shape = new CReference(id, *static_cast<CReference*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

@@ -19,8 +19,6 @@
 #include <cstring>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
-const double kRadiansToDegrees = 57.29577951308239;
 
 std::string Narrow(const std::wstring& text)
 {
