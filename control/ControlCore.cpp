@@ -422,7 +422,9 @@ int CControlCore::CreatePoint(float x, float y)
 
 void CControlCore::RequestRedraw(DWORD flags, CShape* target)
 {
-    m_pendingRedraw |= flags;
+    // A weaker request never drops a pending full redraw.
+    if (flags != 0 && ((flags & rfRedrawAll) || !(m_pendingRedraw & rfRedrawAll)))
+        m_pendingRedraw = flags;
     if ((flags & rfRedrawShape) && target) {
         m_redrawTargetId = target->GetId();
         m_hasRedrawTarget = true;

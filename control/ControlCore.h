@@ -183,7 +183,8 @@ public:
 
     // A new point of the point pool at (x, y); its point ID, 0 on failure.
     int CreatePoint(float x, float y) override;
-    // Queues a redraw (RedrawFlags); 0x10 with a target asks for that shape's area alone.
+    // Queues a redraw (RedrawFlags): the flags replace the pending ones, but a pending
+    // rfRedrawAll stays; 0x10 with a target asks for that shape's area alone.
     void RequestRedraw(DWORD flags, CShape* target) override;
     DWORD GetPendingRedraw() const { return m_pendingRedraw; }
     void ClearPendingRedraw() { m_pendingRedraw = 0; }

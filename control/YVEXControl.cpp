@@ -325,18 +325,15 @@ STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Zoom(float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Redraw(RedrawFlags) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomWindow(VARIANT_BOOL, float, float, float, float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
@@ -348,14 +345,11 @@ STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomAll() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CompleteEditingBlock() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::GroupShapes(LONG, VARIANT_BOOL, LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::UnGroupShapes(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomShape(LONG, float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomPrevious(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }

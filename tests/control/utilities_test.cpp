@@ -14,7 +14,7 @@
 #include "control/ResourceMessage.h"
 #include "model/Geometry.h"
 #include "persistence/OleDate.h"
-#include "tests/control/ControlTestSupport.h"
+#include "tests/support/ControlTestSupport.h"
 #include "ui/resource.h"
 
 namespace {
