@@ -5,6 +5,8 @@
 #define RT_HATCH_PATTERN "HATCH_PATTERN"
 // The built-in line type definitions (text).
 #define IDR_LINE_TYPES 326
+// The built-in hatch pattern definitions (text).
+#define IDR_HATCH_PATTERNS 290
 
 // The multiline text editor: its template, the rich-edit box, OK and Import, the toolbar buttons
 // (bold, italic, underline, font, colour, strikethrough) and their pictures, in that order.
