@@ -8,6 +8,15 @@
 // The built-in hatch pattern definitions (text).
 #define IDR_HATCH_PATTERNS 290
 
+// The 21 by 21 picture of the button that ends block editing.
+#define IDB_BLOCK_EDITING 297
+
+// Strings.
+#define IDS_WARNING 141
+#define IDS_DEFAULT_VIEWPORT_NAME 163
+#define IDS_ERROR_CAPTION 50452
+#define IDS_UNKNOWN_ERROR 50455
+
 // The multiline text editor: its template, the rich-edit box, OK and Import, the toolbar buttons
 // (bold, italic, underline, font, colour, strikethrough) and their pictures, in that order.
 #define IDD_MULTILINE_TEXT 210
