@@ -342,6 +342,10 @@ int32_t CRtfReader::Keyword(const std::string& keyword, bool hasParam, int32_t p
             m_hexDigits = 0;
             break;
         case spResetParagraph:
+            // A new paragraph's defaults are its own: the character formatting goes on (a
+            // colour selected before the first \pard colours the text after it).
+            m_para = RtfParaProps();
+            break;
         case spResetCharacters:
             m_current = RtfCharProps();
             break;

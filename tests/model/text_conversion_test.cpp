@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "model/DxfTextCodes.h"
 #include "model/RtfReader.h"
+#include "model/RtfText.h"
 #include "model/RtfWriter.h"
 #include "model/TextField.h"
 #include <string>
@@ -171,6 +172,8 @@ TEST(RtfReader, DifferencesBecomeCodesBeforeTheNextCharacter)
         {fonts + "\\f1\\b text}", "{\\fTimes|b1|i0|c204|p18;text}"},
         {fonts + "\\f5 x}", "{\\fArial|b0|i0|c0|p18;x}"},
         {colours + "\\cf1 red\\cf9 none}", "{\\C1;red\\C0;none}"},
+        // A paragraph keeps the character formatting; \plain ends it.
+        {colours + "\\cf1\\pard x\\plain y}", "{\\C1;x\\C7;y}"},
         {"{\\rtf1 a \\ul word\\ulnone  b}", "{a \\Lword\\l b}"},
         {"{\\rtf1 \\'e9}", "{\xE9}"},
         {"{\\rtf1 a{\\*\\unknown hidden}b}", "{ab}"},
@@ -349,4 +352,151 @@ TEST(TextFields, AttributeValueFormats)
     for (const Case& c : cases)
         EXPECT_EQ(FormatAttributeValue(*c.value, c.format), c.shown) << (c.format ? c.format : L"(none)");
     VariantClear(&s);
+}
+
+TEST(DxfTextCodes, Justification)
+{
+    struct Case
+    {
+        int horizontal, vertical;
+        DWORD align;
+        bool firstPoint;
+        int writtenHorizontal, writtenVertical;
+    } cases[] = {
+        {0, 0, 0x18, true, 0, 0},         // the default: left on the baseline
+        {1, 0, 0x1E, false, 1, 0},        // centred on the baseline
+        {2, 0, 0x1A, false, 2, 0},        // right on the baseline
+        {3, 0, 0x18, true, 0, 0},         // aligned: from the first point
+        {5, 2, 0x18, true, 0, 0},         // fit: from the first point, whatever the row
+        {4, 0, 0x10006, false, 4, 0},     // middle
+        {0, 1, 0x8, false, 0, 1},
+        {1, 1, 0xE, false, 1, 1},
+        {2, 1, 0xA, false, 2, 1},
+        {0, 2, 0x10000, false, 0, 2},
+        {1, 2, 0x10006, false, 4, 0},     // middle centre is written as "middle"
+        {2, 2, 0x10002, false, 2, 2},
+        {0, 3, 0x0, false, 0, 3},
+        {1, 3, 0x6, false, 1, 3},
+        {2, 3, 0x2, false, 2, 3},
+    };
+    for (const Case& c : cases) {
+        const DWORD align = CDxfTextCodes::AlignFromJustification(c.horizontal, c.vertical);
+        EXPECT_EQ(align, c.align) << c.horizontal << "," << c.vertical;
+        EXPECT_EQ(CDxfTextCodes::AnchoredAtFirstPoint(c.horizontal, c.vertical), c.firstPoint)
+            << c.horizontal << "," << c.vertical;
+        EXPECT_EQ(CDxfTextCodes::HorizontalJustification(align), c.writtenHorizontal) << std::hex << align;
+        EXPECT_EQ(CDxfTextCodes::VerticalJustification(align), c.writtenVertical) << std::hex << align;
+    }
+}
+
+TEST(DxfTextCodes, Attachment)
+{
+    const DWORD expected[] = {0x0, 0x6, 0x2, 0x10000, 0x10006, 0x10002, 0x8, 0xE, 0xA};
+    for (int attachment = 1; attachment <= 9; ++attachment) {
+        EXPECT_EQ(CDxfTextCodes::AlignFromAttachment(attachment), expected[attachment - 1]) << attachment;
+        EXPECT_EQ(CDxfTextCodes::AttachmentFromAlign(expected[attachment - 1]), attachment);
+    }
+    EXPECT_EQ(CDxfTextCodes::AlignFromAttachment(0), 0u);
+    EXPECT_EQ(CDxfTextCodes::AlignFromAttachment(10), 0u);
+    // Texts on their baseline attach at the bottom row.
+    EXPECT_EQ(CDxfTextCodes::AttachmentFromAlign(0x18), 7);
+    EXPECT_EQ(CDxfTextCodes::AttachmentFromAlign(0x1E), 8);
+    EXPECT_EQ(CDxfTextCodes::AttachmentFromAlign(0x1A), 9);
+}
+
+TEST(DxfTextCodes, RotationFromDirection)
+{
+    struct Case
+    {
+        double dx, dy, degrees;
+    } cases[] = {
+        {10, 0, 0}, {0, 10, 90}, {-10, 0, 180}, {0, -10, 270}, {8.660254, 5.0, 30}, {-1, -1, 225},
+        // A direction written with six decimals: the cosine of 90 degrees is a little above 0.
+        {0.000001, 10, 90}, {0, 0, 33},
+    };
+    for (const Case& c : cases)
+        EXPECT_NEAR(CDxfTextCodes::RotationFromDirection(c.dx, c.dy, 33), c.degrees, 1e-5) << c.dx << "," << c.dy;
+}
+
+TEST(DxfTextCodes, MtextPieces)
+{
+    std::string text;
+    for (int i = 0; i < 600; ++i)
+        text += static_cast<char>('a' + i % 26);
+    const std::vector<std::string> pieces = CDxfTextCodes::SplitMtext(text);
+    ASSERT_EQ(pieces.size(), 3u);
+    EXPECT_EQ(pieces[0].size(), 255u);
+    EXPECT_EQ(pieces[1].size(), 255u);
+    EXPECT_EQ(pieces[2].size(), 90u);
+    EXPECT_EQ(pieces[0] + pieces[1] + pieces[2], text);
+    EXPECT_EQ(CDxfTextCodes::SplitMtext("short"), std::vector<std::string>{"short"});
+    EXPECT_EQ(CDxfTextCodes::SplitMtext(std::string(255, 'x')).size(), 1u);
+}
+
+TEST(RtfText, Normalize)
+{
+    const std::string table = "{\\fonttbl{\\f0\\fnil\\fprq2\\fcharset204 Txt;}}";
+    struct Case
+    {
+        std::string rtf;
+        float height;
+        bool changed;
+        std::string out;
+    } cases[] = {
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Arial;}}\\f0\\fs20 Hi}", 0, true,
+         "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Arial;}}\\f0\\f0\\fs20 Hi}"},
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil Arial;}}\\fs20 Hi}", 0, false, ""},
+        {"{\\rtf1 Hi}", 2.5f, true, "{\\rtf1" + table + "\\f0\\fs3 Hi}"},
+        {"{\\rtf1\r\n Hi}", 0, true, "{\\rtf1" + table + "\\f0\\fs0 Hi}"},
+        // The colour table stays, after the font table.
+        {"{\\rtf1\\ansi {\\colortbl;\\red255\\green0\\blue0;}\\cf1 Hi}", 10, true,
+         "{\\rtf1\\ansi " + table + "{\\colortbl;\\red255\\green0\\blue0;}\\cf1\\f0\\fs10 Hi}"},
+        {"{\\rtf1 {\\b bold} \\{x}", 12, true, "{\\rtf1 " + table + "{\\b\\f0\\fs12 bold} \\{x}"},
+        {"plain text", 10, false, ""},
+        {"", 10, false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        EXPECT_EQ(NormalizeRtfText(c.rtf, c.height, &out), c.changed) << c.rtf;
+        if (c.changed)
+            EXPECT_EQ(out, c.out) << c.rtf;
+    }
+}
+
+TEST(RtfText, AddColour)
+{
+    EXPECT_EQ(AddRtfTextColour("{\\rtf1{\\fonttbl{\\f0 A;}}\\f0 x}", RGB(255, 0, 0)),
+              "{\\rtf1{\\fonttbl{\\f0 A;}}{\\colortbl;\\red255\\green0\\blue0;}\\cf1 \\f0 x}");
+    EXPECT_EQ(AddRtfTextColour("{\\rtf1{\\colortbl;\\red0\\green0\\blue255;}\\cf1  x}", RGB(1, 2, 3)),
+              "{\\rtf1{\\colortbl;\\red0\\green0\\blue255;\\red1\\green2\\blue3;}\\cf2 \\cf1  x}");
+    // Red through the MTEXT conversion: colour number 1 before the text, the space kept.
+    const std::string red = AddRtfTextColour("{\\rtf1{\\fonttbl{\\f0 A;}} Hi}", RGB(255, 0, 0));
+    CRtfReader reader(1.0);
+    ASSERT_EQ(reader.Parse(red.c_str()), 0) << red;
+    EXPECT_EQ(reader.Result(), "{\\C1; Hi}");
+}
+
+TEST(RtfText, FontDescription)
+{
+    struct Case
+    {
+        const char* rtf;
+        int charset;
+        const char* face;
+        DWORD style;
+    } cases[] = {
+        {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset204 Times New Roman;}}\\f0\\ul\\i Hi\\ulnone}", 204,
+         "Times New Roman", 0x5},
+        {"{\\rtf1{\\fonttbl{\\f0\\fswiss Arial;}}\\i0\\ulnone\\strike x}", -1, "Arial", 0x2},
+        {"{\\rtf1 \\info{\\b x}}", -1, "(none)", 0},
+    };
+    for (const Case& c : cases) {
+        int charset = -1;
+        std::string face = "(none)";
+        DWORD style = 0;
+        ReadRtfFontDescription(c.rtf, &charset, &face, &style);
+        EXPECT_EQ(charset, c.charset) << c.rtf;
+        EXPECT_EQ(face, c.face) << c.rtf;
+        EXPECT_EQ(style, c.style) << c.rtf;
+    }
 }
