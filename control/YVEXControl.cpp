@@ -3,6 +3,7 @@
 #include "control/ClipboardFormatTable.h"
 #include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
+#include "control/ExternalEditor.h"
 #include "control/SharedResources.h"
 #include "control/UnitRecord.h"
 #include "model/Group.h"
@@ -381,3 +382,17 @@ STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation *) { return E_NOTIMPL; }
+
+bool CYVEXControl::EditTextExternally(const std::string& text, std::string* edited)
+{
+    const wchar_t* name = m_textEditorName.CStr();
+    if (!name || !*name)
+        return false;
+    const int n = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return false;
+    std::string program(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, name, -1, &program[0], n, nullptr, nullptr);
+    program.resize(static_cast<size_t>(n - 1));
+    return EditTextWithExternalProgram(program.c_str(), text.data(), text.size(), m_hWnd, edited);
+}
