@@ -1,5 +1,6 @@
 #include "control/ControlCore.h"
 #include "model/BrushCache.h"
+#include "model/FontCache.h"
 #include "control/ErrorInfo.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
@@ -58,11 +59,13 @@ CControlCore::CControlCore()
     LoadBuiltInLineTypes();
     // Before any shape: shapes look their hatch pattern up as it is set.
     m_imageResources = std::make_unique<CImageResourceMap>();
+    m_imageResources->SetErrorReporter([this](int code, const char* message) { SetLastError(code, message); });
     m_hatchPatterns = std::make_unique<CHatchPatternMap>(m_imageResources.get());
     LoadBuiltInHatchPatterns();
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
     m_linkedPoints = std::make_unique<CLinkedPointMap>();
     m_shapeStates = std::make_unique<CShapeStateMap>();
+    m_fontCache = std::make_unique<CFontCache>();
     m_currentView = std::make_unique<CViewportRecord>(this);
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";

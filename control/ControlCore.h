@@ -23,6 +23,7 @@ class CImageResourceMap;
 class CPenCache;
 class CLinkedPointMap;
 class CShapeStateMap;
+class CFontCache;
 class CDrawingSettingMap;
 class CDrawingSettingRecord;
 class CBrushCache;
@@ -49,6 +50,7 @@ public:
     CPenCache& GetPenCache() override { return *m_penCache; }
     CLinkedPointMap& GetLinkedPointMap() override { return *m_linkedPoints; }
     CShapeStateMap& GetShapeStateMap() override { return *m_shapeStates; }
+    CFontCache& GetFontCache() override { return *m_fontCache; }
     CViewportRecord& GetCurrentViewport() override { return *m_currentView; }
     // The site's views, the current one first.
     CViewportList& GetViewportList() { return *m_viewports; }
@@ -84,6 +86,11 @@ public:
     // The mode word; bit 0x4: no hit testing.
     DWORD GetModeWord() const override { return m_modeWord; }
     void SetModeWord(DWORD mode) { m_modeWord = mode; }
+    DWORD GetDxfOptions() const override { return m_dxfOptions; }
+    void SetDxfOptions(DWORD options) { m_dxfOptions = options; }
+    CPendingImage GetPendingImage() const override { return m_pendingImage; }
+    void SetPendingImage(const CPendingImage& pending) { m_pendingImage = pending; }
+    int GetIdBaseAboveShapes() const override { return m_shapeMap->GetNextShapeId() + 100; }
 
     // Whether the user may interact: the control is enabled and no long operation runs.
     bool AllowsInteraction() const override { return m_enabled && m_idle; }
@@ -239,6 +246,7 @@ private:
     std::unique_ptr<CPenCache> m_penCache;
     std::unique_ptr<CLinkedPointMap> m_linkedPoints;
     std::unique_ptr<CShapeStateMap> m_shapeStates;
+    std::unique_ptr<CFontCache> m_fontCache;
     std::unique_ptr<CViewportRecord> m_currentView;
     std::unique_ptr<CViewportList> m_viewports;
     CSiteRecord m_siteRecord;
@@ -258,6 +266,8 @@ private:
     int m_scenarioId = 0;
     DWORD m_controlFlags = 2; // controlSaveAsBinary
     DWORD m_modeWord = 0;
+    DWORD m_dxfOptions = 0;
+    CPendingImage m_pendingImage;
     bool m_enabled = true;
     bool m_idle = true;
     bool m_readOnly = false;

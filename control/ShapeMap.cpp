@@ -1,9 +1,12 @@
 #include "control/ShapeMap.h"
 #include "control/ControlCore.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/Polyline.h"
+#include "model/Text.h"
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -41,6 +44,11 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         shape = polyline;
         break;
     }
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(m_control, id, type);
+        break;
     case stPolyline:
         shape = new CPolyline(m_control, id, stPolyline);
         break;
@@ -56,6 +64,12 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stLayer:
         shape = new CLayer(id, m_control);
+        break;
+    case stImage:
+        shape = new CImage(m_control, id);
+        break;
+    case stText:
+        shape = new CText(m_control, id);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -103,6 +117,13 @@ void CShapeMap::ApplySettingDefaults(CShape* shape, int requestedType)
     shape->SetHatchPatternScale(setting.HatchPatternScale);
     shape->SetStateBits(CShape::stScalePenWeight, setting.ScalePenWeight != 0);
     shape->SetPenWeight(setting.PenWeight);
+    if (requestedType == stText) {
+        // New texts take the setting's font (a bold one with its heavier pen).
+        auto* text = static_cast<CText*>(shape);
+        text->SetFontNameA(setting.FontName.c_str());
+        text->SetCharset(setting.FontCharset);
+        text->SetFontStyle(setting.StyleWord & 0xF);
+    }
 }
 
 CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registerIt)
@@ -120,6 +141,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLine(id, *static_cast<CLine*>(prototype));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse: {
+        auto* ellipse = dynamic_cast<CEllipse*>(prototype);
+        if (!ellipse)
+            return nullptr;
+        shape = new CEllipse(id, *ellipse);
+        shape->SetShapeType(type);
+        break;
+    }
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -145,6 +176,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLayer(id, *static_cast<CLayer*>(prototype));
         break;
+    case stImage:
+        if (prototype->GetShapeType() != stImage)
+            return nullptr;
+        shape = new CImage(id, *static_cast<CImage*>(prototype));
+        break;
+    case stText:
+        if (prototype->GetShapeType() != stText)
+            return nullptr;
+        shape = new CText(id, *static_cast<CText*>(prototype));
+        break;
     default:
         return nullptr;
     }
@@ -166,6 +207,11 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     case stLine:
         shape = new CLine(id, *static_cast<CLine*>(source));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(id, *static_cast<CEllipse*>(source));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -180,6 +226,12 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stImage:
+        shape = new CImage(id, *static_cast<CImage*>(source));
+        break;
+    case stText:
+        shape = new CText(id, *static_cast<CText*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

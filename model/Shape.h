@@ -24,6 +24,7 @@ class CDxfFile;
 class CDataTableSet;
 struct SqlStatement;
 class SqlValue;
+class OdbcParam;
 class CViewMapping;
 struct CDrawContext;
 
@@ -431,6 +432,11 @@ protected:
     // point lands on the grid (on the locked axis nothing changes while dragging orthogonally);
     // without one, `point` itself is snapped.
     void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
+    // The common entity groups of WriteDxf: the handle (the shape ID), then the layer, line type,
+    // colour, line type scale and pen weight. Entities of subclassed form put their AcDbEntity
+    // marker between the two.
+    void WriteDxfHandle(CDxfFile& dxf);
+    void WriteDxfCommonGroups(CDxfFile& dxf);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
     // The groups of the entity being read up to the next group 0 (pushed back): each goes to the
@@ -438,10 +444,13 @@ protected:
     int ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take);
     // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
     // when the update touched no row (the shape had nothing to store then) and it now has
-    // something to store (`wanted`); a new shape inserts it only when wanted.
+    // something to store (`wanted`); a new shape inserts it only when wanted. Statements with
+    // marks get their bound parameters.
     static HRESULT SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
                                const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
-                               const std::vector<SqlValue>& insertValues);
+                               const std::vector<SqlValue>& insertValues,
+                               const std::vector<OdbcParam>* updateParams = nullptr,
+                               const std::vector<OdbcParam>* insertParams = nullptr);
     // The site a shape's records name as their source.
     int SourceSiteForTables();
 

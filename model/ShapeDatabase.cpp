@@ -224,14 +224,19 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
 
 HRESULT CShape::SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
                             const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
-                            const std::vector<SqlValue>& insertValues)
+                            const std::vector<SqlValue>& insertValues, const std::vector<OdbcParam>* updateParams,
+                            const std::vector<OdbcParam>* insertParams)
 {
+    static const std::vector<OdbcParam> kNone;
     bool insertRow = !storedBefore && wanted;
     if (storedBefore) {
-        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, update, updateValues);
+        const HRESULT hr =
+            OdbcExecStatement(CLSID_YVEXControl, statement, update, updateValues, updateParams ? *updateParams : kNone);
         if (FAILED(hr))
             return hr;
         insertRow = wanted && OdbcRowCount(statement) == 0;
     }
-    return insertRow ? OdbcExecStatement(CLSID_YVEXControl, statement, insert, insertValues) : S_OK;
+    return insertRow ? OdbcExecStatement(CLSID_YVEXControl, statement, insert, insertValues,
+                                         insertParams ? *insertParams : kNone)
+                     : S_OK;
 }
