@@ -261,7 +261,13 @@ HRESULT CText::WriteDxf(CDxfFile& dxf)
     default: break;
     }
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(keyword));
+    // MTEXT exists from the version with subclass markers on, and readers of that version find
+    // its groups only under its own marker.
+    if (mtext)
+        dxf.WriteStringGroup(100, "AcDbEntity");
     CShape::WriteDxf(dxf);
+    if (mtext)
+        dxf.WriteStringGroup(100, "AcDbMText");
 
     if (!m_points.IsEmpty()) {
         CPointRecord at(*m_points.GetAt(0));

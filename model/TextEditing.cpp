@@ -195,7 +195,11 @@ int CText::EndEdit(bool commit)
             return EndEdit(editor->Run(control->GetControlWindow(), CTextEditorDialog::tfRtf) ==
                            CTextEditorDialog::trAccepted);
         }
-        control->GetEditState().operation = 0;
+        // The rich text made itself the edit target for the editor: the edit is over.
+        CEditState& edit = control->GetEditState();
+        edit.operation = 0;
+        if (edit.editedShape == this)
+            edit.editedShape = nullptr;
     }
     return CShape::EndEdit(commit);
 }
