@@ -91,7 +91,6 @@ CControlCore::CControlCore()
 CControlCore::~CControlCore()
 {
     TearDownDrawing();
-    m_undoRecorder.reset();
 }
 
 void CControlCore::TearDownDrawing()
@@ -106,10 +105,8 @@ void CControlCore::TearDownDrawing()
     m_dxfDocument->ClearReadingState();
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
-    while (CShape* shape = m_shapeMap->TakeFirst()) {
-        shape->DetachFromParent();
-        delete shape;
-    }
+    m_shapeMap->DeleteAll();
+    m_undoRecorder.reset();
 }
 
 void CControlCore::LoadBuiltInLineTypes()
@@ -448,8 +445,7 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
         return S_FALSE;
     shape->DetachFromParent();
-    m_shapeMap->RemoveShape(shape);
-    delete shape;
+    m_shapeMap->DeleteShape(shape);
     SetDrawingChanged();
     return S_OK;
 }

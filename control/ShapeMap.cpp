@@ -8,11 +8,13 @@
 #include "model/Polyline.h"
 #include "model/Text.h"
 #include "model/PointPool.h"
+#include "model/Polyline.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
@@ -313,6 +315,22 @@ CShape* CShapeMap::Lookup(int id) const
     return it == m_shapes.end() ? nullptr : it->second;
 }
 
+int CShapeMap::DeleteShape(CShape* shape)
+{
+    const int refused = RemoveShape(shape);
+    if (!refused)
+        delete shape;
+    return refused;
+}
+
+void CShapeMap::DeleteAll()
+{
+    while (CShape* shape = TakeFirst()) {
+        shape->DetachFromParent();
+        delete shape;
+    }
+}
+
 CShape* CShapeMap::TakeFirst()
 {
     if (m_shapes.empty())
@@ -381,13 +399,11 @@ int CShapeMap::GetSourceSiteOfShape(int shapeId) const
     return shape ? GetSourceSite(shape->GetDatabaseId()) : -1;
 }
 
-HRESULT CShapeMap::ReadNextDbId(SQLHSTMT statement)
+HRESULT CShapeMap::ReadNextDbId(COdbcSession& session)
 {
-    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::MaxShapeId));
     // An empty table (NULL) starts at 1, and so does anything below.
-    m_nextDbShapeId = ReadMaxIdResult(statement, 0) + 1;
+    m_nextDbShapeId = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (m_nextDbShapeId < 1)
         m_nextDbShapeId = 1;
     return S_OK;
@@ -484,8 +500,7 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
                 if (FAILED(shape->SaveToTables(tables, mode | DXFMODE_LOAD, 0)) && !shape->GetParent()) {
                     if (!keepIds)
                         tables->RemoveIdMapping(shape->GetId(), storedKey, 0);
-                    RemoveShape(shape);
-                    delete shape;
+                    DeleteShape(shape);
                     shape = nullptr;
                 }
             }
@@ -495,9 +510,13 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
     return shape;
 }
 
-void CShapeMap::SetReplacement(int shapeId, std::unique_ptr<CShape> replacement)
+CShape* CShapeMap::CreateReplacement(int shapeId, int type)
 {
-    m_replacements[shapeId] = std::move(replacement);
+    std::unique_ptr<CShape> replacement(CreateShape(type, true, false));
+    CShape* made = replacement.get();
+    if (made)
+        m_replacements[shapeId] = std::move(replacement);
+    return made;
 }
 
 CShape* CShapeMap::FindReplacement(int shapeId) const
@@ -506,14 +525,6 @@ CShape* CShapeMap::FindReplacement(int shapeId) const
     return it == m_replacements.end() ? nullptr : it->second.get();
 }
 
-std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
-{
-    auto it = m_replacements.find(shapeId);
-    if (it == m_replacements.end())
-        return nullptr;
-    std::unique_ptr<CShape> shape = std::move(it->second);
-    m_replacements.erase(it);
-    return shape;
-}
+void CShapeMap::DropReplacement(int shapeId) { m_replacements.erase(shapeId); }
 
 void CShapeMap::ClearReplacements() { m_replacements.clear(); }

@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <map>
 #include <memory>
 #include <set>
@@ -13,6 +12,7 @@ class CShape;
 class CGroup;
 class CDrawingSettingRecord;
 class CDataTableSet;
+class COdbcSession;
 
 // Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
 // tables that tie shapes to database rows and source sites, the counters of new shape IDs and
@@ -43,6 +43,9 @@ public:
     bool Insert(CShape* shape);
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
     int RemoveShape(CShape* shape) override;
+    int DeleteShape(CShape* shape) override;
+    // Deletes every shape (the control's tear-down; the fixed groups too).
+    void DeleteAll();
     bool IsProtected(CShape* shape) const;
     CShape* Lookup(int id) const override;
     // Takes the first entry out of the map, unconditionally (the control's tear-down).
@@ -65,7 +68,7 @@ public:
 
     // The next database shape ID from "select max(ShapeID) from Shapes", at least 1; an
     // execution error is returned as it came.
-    HRESULT ReadNextDbId(SQLHSTMT statement);
+    HRESULT ReadNextDbId(COdbcSession& session);
     // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
     // held a negative one.
     bool MakeTemporaryDbIds();
@@ -86,9 +89,9 @@ public:
     // clipboard, zoom window, highlights) or the shape cannot be read.
     CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) override;
 
-    void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) override;
+    CShape* CreateReplacement(int shapeId, int type) override;
     CShape* FindReplacement(int shapeId) const override;
-    std::unique_ptr<CShape> TakeReplacement(int shapeId) override;
+    void DropReplacement(int shapeId) override;
     // Deletes the replacements no load took.
     void ClearReplacements();
     const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }

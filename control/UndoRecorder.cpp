@@ -3,6 +3,7 @@
 #include "control/ShapeMap.h"
 #include "model/Group.h"
 #include "model/PointRecord.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 
 CUndoRecorder::CUndoRecorder(CControlCore* control) : m_control(control) {}
@@ -67,9 +68,7 @@ HRESULT CUndoRecorder::Record(int kind, const void* element, bool openOperation)
     if (!element)
         return E_INVALIDARG;
     if (openOperation) {
-        HRESULT hr = OpenOperation(kind);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(OpenOperation(kind));
     }
     // Leaf undo units come with the undo manager: nothing recorded yet.
     return S_FALSE;

@@ -178,9 +178,10 @@ int CViewportList::GetSourceSite(int databaseId) const
 
 // ---- viewPorts rows ----
 
-HRESULT CViewportList::LoadFromDB(SQLHSTMT statement, int siteId)
+HRESULT CViewportList::LoadFromDB(COdbcSession& session, int siteId)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::LoadViewports, {siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ViewportSql::LoadViewports, {siteId}));
+    SQLHSTMT statement = session.Statement();
     SQLRETURN fetched;
     while (SQL_SUCCEEDED(fetched = SQLFetch(statement))) {
         SQLINTEGER id = 0;
@@ -211,34 +212,34 @@ HRESULT CViewportList::LoadFromDB(SQLHSTMT statement, int siteId)
     }
     SQLFreeStmt(statement, SQL_CLOSE);
     if (fetched != SQL_NO_DATA)
-        return OdbcCheckResult(CLSID_YVEXControl, statement, fetched, "Execution Failed", nullptr);
+        return session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
     return S_OK;
 }
 
-HRESULT CViewportList::SaveRecordToDB(SQLHSTMT statement, const CViewportRecord& record, int siteId,
+HRESULT CViewportList::SaveRecordToDB(COdbcSession& session, const CViewportRecord& record, int siteId,
                                       const char* name)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::MaxViewportId));
-    int id = ReadMaxIdResult(statement, 0) + 1;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ViewportSql::MaxViewportId));
+    int id = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (id < 1)
         id = 1;
     const std::string text = name ? name : record.name;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::InsertViewport,
-                             {id, scenario, record.center.x, record.center.y, record.width, record.height, siteId},
-                             {OdbcParam::Text(text)});
+    return session.Exec(CLSID_YVEXControl, ViewportSql::InsertViewport,
+                        {id, scenario, record.center.x, record.center.y, record.width, record.height, siteId},
+                        {OdbcParam::Text(text)});
 }
 
-HRESULT CViewportList::SaveToDB(SQLHSTMT statement, int siteId)
+HRESULT CViewportList::SaveToDB(COdbcSession& session, int siteId)
 {
     if (m_records.size() == 1 && m_records.front() == m_current) {
         const std::string name = LoadResourceString(IDS_DEFAULT_VIEWPORT_NAME, "DEFAULT");
-        return SaveRecordToDB(statement, *m_current, siteId, name.c_str());
+        return SaveRecordToDB(session, *m_current, siteId, name.c_str());
     }
     for (CViewportRecord* record : m_records) {
         if (record == m_current)
             continue;
-        RETURN_IF_FAILED(SaveRecordToDB(statement, *record, siteId, nullptr));
+        RETURN_IF_FAILED(SaveRecordToDB(session, *record, siteId, nullptr));
     }
     return S_OK;
 }

@@ -4,6 +4,7 @@
 #include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
 #include "control/ExternalEditor.h"
+#include "com/HResult.h"
 #include "control/SharedResources.h"
 #include "control/UnitRecord.h"
 #include "model/Group.h"
@@ -62,12 +63,8 @@ namespace {
 template <class Itf>
 HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inner, Itf** itf)
 {
-    HRESULT hr = CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner));
-    if (FAILED(hr))
-        return hr;
-    hr = (*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf));
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner)));
+    RETURN_IF_FAILED((*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf)));
     outer->Release();
     return S_OK;
 }
@@ -96,27 +93,19 @@ HRESULT CYVEXControl::FinalConstruct()
     LoadUnitTable();
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
-    HRESULT hr;
-    if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger));
     m_messenger->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site));
     m_site->_Init(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB));
     m_persistDB->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations));
     m_dxfOperations->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb));
     m_persistWeb->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO));
     m_dataIO->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print));
     m_print->put__YVEXControl(self);
 
     m_clipboardFormat = RegisterClipboardFormats();
@@ -174,99 +163,121 @@ void CYVEXControl::RestartRedrawTimer(UINT period)
 
 STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_fireEvents;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_fireEvents;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_RootID(LONG* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    if (CGroup* root = GetRootGroup())
-        *pVal = root->GetId();
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        if (CGroup* root = GetRootGroup())
+            *pVal = root->GetId();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_ZoomK(float* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = static_cast<float>(GetCurrentViewport().zoom);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = static_cast<float>(GetCurrentViewport().zoom);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::DPtoWCS(float* px, float* py)
 {
-    if (!px || !py)
-        return E_POINTER;
-    const CRealPointD world = GetCurrentViewport().DeviceToWorld(*px, *py);
-    *px = static_cast<float>(world.x);
-    *py = static_cast<float>(world.y);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!px || !py)
+            return E_POINTER;
+        const CRealPointD world = GetCurrentViewport().DeviceToWorld(*px, *py);
+        *px = static_cast<float>(world.x);
+        *py = static_cast<float>(world.y);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::WCStoDP(float* px, float* py)
 {
-    if (!px || !py)
-        return E_POINTER;
-    const CViewportRecord& view = GetCurrentViewport();
-    const double s = view.GetScaleFactor();
-    // The device point stays fractional.
-    const double x = view.horzRes * (*px * s + view.origin.x) / view.horzSize10;
-    const double y = -(view.vertRes * (*py * s + view.origin.y) / view.vertSize10);
-    *px = static_cast<float>(x);
-    *py = static_cast<float>(y);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!px || !py)
+            return E_POINTER;
+        const CViewportRecord& view = GetCurrentViewport();
+        const double s = view.GetScaleFactor();
+        // The device point stays fractional.
+        const double x = view.horzRes * (*px * s + view.origin.x) / view.horzSize10;
+        const double y = -(view.vertRes * (*py * s + view.origin.y) / view.vertSize10);
+        *px = static_cast<float>(x);
+        *py = static_cast<float>(y);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_Enabled(VARIANT_BOOL* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = AcceptsEdits() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = AcceptsEdits() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_Enabled(VARIANT_BOOL newVal)
 {
-    SetEnabled(newVal != VARIANT_FALSE);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetEnabled(newVal != VARIANT_FALSE);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_LastError(LONG* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = GetLastErrorCode();
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = GetLastErrorCode();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_LastErrorMessage(BSTR* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = nullptr;
-    if (GetLastErrorText().empty())
-        return S_OK;
-    *pVal = ycom::Bstr::FromAnsi(GetLastErrorText().c_str()).Detach();
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        if (GetLastErrorText().empty())
+            return S_OK;
+        *pVal = ycom::Bstr::FromAnsi(GetLastErrorText().c_str()).Detach();
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
-STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR* pVal) { return m_textEditorName.CopyTo(pVal); }
+STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return m_textEditorName.CopyTo(pVal); }); }
 
 STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR newVal)
 {
-    if (!newVal) {
-        m_textEditorName.Reset();
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!newVal) {
+            m_textEditorName.Reset();
+            return S_OK;
+        }
+        ycom::Bstr copy(newVal, SysStringLen(newVal));
+        RETURN_IF_NULL_ALLOC(copy.Get());
+        m_textEditorName = std::move(copy);
         return S_OK;
-    }
-    ycom::Bstr copy(newVal, SysStringLen(newVal));
-    RETURN_IF_NULL_ALLOC(copy.Get());
-    m_textEditorName = std::move(copy);
-    return S_OK;
+    });
 }
 
 HRESULT CYVEXControl::GetFlagProperty(VARIANT_BOOL* pVal, DWORD flag, bool setMeansTrue) const
@@ -285,20 +296,24 @@ void CYVEXControl::SetFlagProperty(VARIANT_BOOL newVal, DWORD flag, bool setMean
     SetControlFlags(set ? (flags | flag) : (flags & ~flag));
 }
 
-STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal) { return GetFlagProperty(pVal, controlLockLimits, true); }
+STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return GetFlagProperty(pVal, controlLockLimits, true); }); }
 
 STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL newVal)
 {
-    SetFlagProperty(newVal, controlLockLimits, true);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetFlagProperty(newVal, controlLockLimits, true);
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal) { return GetFlagProperty(pVal, controlDisableRedraw, false); }
+STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return GetFlagProperty(pVal, controlDisableRedraw, false); }); }
 
 STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
 {
-    SetFlagProperty(newVal, controlDisableRedraw, false);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetFlagProperty(newVal, controlDisableRedraw, false);
+        return S_OK;
+    });
 }
 
 // Members without a body yet.
@@ -354,13 +369,18 @@ STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*,
 
 STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    return S_OK;
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!clsid)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::IsDirty()
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
+}
 STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }

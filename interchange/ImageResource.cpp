@@ -437,7 +437,7 @@ HGDIOBJ CImageResource::GetDrawHandle()
     return m_drawHandle;
 }
 
-HRESULT CImageResource::Save(SQLHSTMT, int, int) { return E_NOTIMPL; }
+HRESULT CImageResource::Save(COdbcSession&, int, int) { return E_NOTIMPL; }
 
 void CImageResource::SetError(int code, const char* message) const
 {
@@ -474,7 +474,7 @@ HGLOBAL CImageResource::GetDataInFormat(int format)
             SetError(size ? kErrCannotWrite : kErrNoMemory, size ? "Cannot copy metafile data" : "There is no metafile data");
             return nullptr;
         }
-        return block.Release();
+        return block.Detach();
     }
     CLSID encoder;
     if (!EncoderFor(target, &encoder)) {

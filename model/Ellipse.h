@@ -71,7 +71,7 @@ public:
     // The centre handle answers -1 (a move); a degenerate ellipse answers the point-alignment
     // mode that suits it (1 no axis, 2 flat) in its place.
     int AlignPointTo(float x, float y, int* index, CRealPoint* point) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     void GetCoClassId(CLSID* clsid) override;
     int GetClassShapeType() override;

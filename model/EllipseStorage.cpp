@@ -234,17 +234,17 @@ HRESULT CEllipse::WriteOldPolyline(CDxfFile& dxf)
 
 // --- Database and record tables ------------------------------------------------------------------
 
-HRESULT CEllipse::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CEllipse::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
     // The Shapes row and the centre (an ellipse has no GroupShapes row).
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
         return E_FAIL;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
-    return SaveKindRow(statement, before >= 1, true, ShapeKindSql::UpdateEllipse,
+    return SaveKindRow(session, before >= 1, true, ShapeKindSql::UpdateEllipse,
                        {m_minorRatio, m_extrusionZ, m_startAngle, m_endAngle, m_majorX, m_majorY, m_databaseId},
                        ShapeKindSql::InsertEllipse,
                        {m_databaseId, scenario, m_minorRatio, m_extrusionZ, m_startAngle, m_endAngle, m_majorX, m_majorY});

@@ -211,8 +211,9 @@ void CGroup::Clear(bool deleteChildren)
         m_children.erase(std::find(m_children.begin(), m_children.end(), child));
         if (child->GetParent() == this)
             child->SetParent(nullptr);
-        if (!m_control || m_control->GetShapeMap().RemoveShape(child) == 0)
-            delete child;
+        // The shape map owns the child; a group without a control owns nothing and only lets go.
+        if (m_control)
+            m_control->GetShapeMap().DeleteShape(child);
     }
     if (deleteChildren)
         m_children.shrink_to_fit();

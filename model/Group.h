@@ -103,7 +103,7 @@ public:
 
     // Storage: the GroupShapes row after the Shapes row, the Groups record of a named group,
     // and a block of the library as a DXF BLOCK (other groups write their children).
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     HRESULT WriteDxf(CDxfFile& dxf) override;
     // DXF reading into this group: the ENTITIES section, the body of a BLOCK (the group then

@@ -101,9 +101,8 @@ int CGroup::RemoveChildrenOfTypes(const std::set<int>& types, bool recursive)
     for (CShape* child : children) {
         if (types.count(child->GetShapeType())) {
             RemoveChild(child);
-            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child &&
-                m_control->GetShapeMap().RemoveShape(child) == 0)
-                delete child;
+            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child)
+                m_control->GetShapeMap().DeleteShape(child);
         } else if (recursive && child->IsGroup()) {
             static_cast<CGroup*>(child)->RemoveChildrenOfTypes(types, true);
         }

@@ -73,7 +73,7 @@ public:
     int EndEdit(bool commit) override;
     bool IsEditActive(bool closedTest) override;
     int GetClassShapeType() override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     // The rotation in degrees.

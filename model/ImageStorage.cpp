@@ -310,11 +310,11 @@ int CImage::ReadXDataOwn(CDxfFile& dxf)
 
 // --- Database and record tables ------------------------------------------------------------------
 
-HRESULT CImage::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CImage::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
     // The Shapes row and the corner point (an image has no GroupShapes row).
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     const CImageResource* resource = GetImageResource();
@@ -322,7 +322,7 @@ HRESULT CImage::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
         return E_FAIL;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const int imageDbId = resource->GetDatabaseId();
-    return SaveKindRow(statement, before >= 1, true, ShapeKindSql::UpdateImage,
+    return SaveKindRow(session, before >= 1, true, ShapeKindSql::UpdateImage,
                        {m_width, m_height, m_rotation, imageDbId, m_databaseId}, ShapeKindSql::InsertImage,
                        {m_databaseId, scenario, m_width, m_height, m_rotation, imageDbId});
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +21,7 @@ class CLinkToken;
 class CPointRecord;
 class CDxfFile;
 class CDataTableSet;
+class COdbcSession;
 struct SqlStatement;
 class SqlValue;
 class OdbcParam;
@@ -160,9 +160,9 @@ public:
     // The ID rule of new rows: "select max(column)+1 from table", never below 1 (an empty table
     // answers NULL: the first ID is 1). Column and table are our own names, never user text.
     // E_FAIL when the query fails (its error info stays set).
-    static HRESULT NextIdFromDatabase(SQLHSTMT statement, const char* column, const char* table, int* id);
+    static HRESULT NextIdFromDatabase(COdbcSession& session, const char* column, const char* table, int* id);
     // The own points (linked false) or the linked points into points and their link rows.
-    HRESULT SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool linked);
+    HRESULT SavePointRows(COdbcSession& session, int siteId, DWORD flags, bool linked);
 
     // --- DXF -------------------------------------------------------------------------------
     // One common entity group or extended-data block of the current group of `dxf`: 1 when
@@ -368,7 +368,7 @@ public:
     virtual int DrawMarks(CDrawContext& context);
     virtual bool IsBlockContext();
     // The shape's rows in the database.
-    virtual HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags);
+    virtual HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags);
     virtual HRESULT AlignPoint(int pointId, int pointShapeId, int alignment);
     virtual int DrawLinkMarks(HDC dc);
     virtual int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest);
@@ -446,7 +446,7 @@ protected:
     // when the update touched no row (the shape had nothing to store then) and it now has
     // something to store (`wanted`); a new shape inserts it only when wanted. Statements with
     // marks get their bound parameters.
-    static HRESULT SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
+    static HRESULT SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
                                const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
                                const std::vector<SqlValue>& insertValues,
                                const std::vector<OdbcParam>* updateParams = nullptr,

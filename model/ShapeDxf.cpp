@@ -362,14 +362,16 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!m_control)
             return 0;
         // The entity stands for a shape of another kind: that shape reads the block and takes
-        // this one's place once the load is done.
-        std::unique_ptr<CShape> replacement(m_control->GetShapeMap().CreateShape(type, true, false));
+        // this one's place once the load is done. The shape map keeps it meanwhile.
+        CShapeIndex& map = m_control->GetShapeMap();
+        CShape* replacement = map.CreateReplacement(m_id, type);
         if (!replacement)
             return 0;
         replacement->ResetToByLayer();
-        if (!replacement->ReadXDataOwn(dxf))
+        if (!replacement->ReadXDataOwn(dxf)) {
+            map.DropReplacement(m_id);
             return 0;
-        m_control->GetShapeMap().SetReplacement(m_id, std::move(replacement));
+        }
         return 1;
     }
     default:

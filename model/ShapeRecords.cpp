@@ -16,6 +16,7 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cstdlib>
@@ -183,9 +184,7 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
     const bool keep = (mode & kKeepIds) != 0;
     if (!table) {
         // A set of points and links only (snapshot undo).
-        const HRESULT points = LoadPointsFromTables(tables, mode, 0);
-        if (FAILED(points))
-            return points;
+        RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
         SaveAttributesToTables(tables, mode, 0);
         return S_FALSE;
     }
@@ -227,11 +226,9 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
         }
         if (m_databaseId != 0 && m_control)
             m_control->GetShapeMap().SetSourceSite(m_databaseId, record.SiteID);
-        const HRESULT points = LoadPointsFromTables(tables, mode, 0);
-        if (FAILED(points))
-            return points;
-        const HRESULT links = SaveAttributesToTables(tables, mode, 0);
-        return FAILED(links) ? links : S_OK;
+        RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
+        RETURN_IF_FAILED(SaveAttributesToTables(tables, mode, 0));
+        return S_OK;
     }
 
     if (!(m_state & stPersistent))
@@ -286,16 +283,12 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
     if ((mode & (kGroupAware | kRelatedByCaller)) && IsGroup()) {
         const std::vector<CShape*> children = static_cast<CGroup*>(this)->Children();
         for (CShape* child : children) {
-            const HRESULT hr = child->SaveToTables(tables, mode, 0);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(child->SaveToTables(tables, mode, 0));
         }
     }
-    HRESULT hr = LoadPointsFromTables(tables, mode, 0);
-    if (FAILED(hr))
-        return hr;
-    hr = SaveAttributesToTables(tables, mode, 0);
-    return FAILED(hr) ? hr : S_OK;
+    RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
+    RETURN_IF_FAILED(SaveAttributesToTables(tables, mode, 0));
+    return S_OK;
 }
 
 HRESULT CShape::AttachToStoredRelative(CDataTableSet* tables, int storedKey, DWORD mode, bool layer)

@@ -549,10 +549,10 @@ int CText::OnEditDrag(float x, float y)
 
 // --- Database ------------------------------------------------------------------------------------
 
-HRESULT CText::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CText::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
@@ -568,7 +568,7 @@ HRESULT CText::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD fl
     const std::vector<OdbcParam> updateParams{body, face};
     const std::vector<OdbcParam> insertParams = withText ? updateParams : std::vector<OdbcParam>{face};
     const DWORD align = m_align;
-    return SaveKindRow(statement, before >= 1, true, ShapeKindSql::UpdateTextWithText,
+    return SaveKindRow(session, before >= 1, true, ShapeKindSql::UpdateTextWithText,
                        {m_type, align, m_height, m_width, m_xScale, m_rotation, m_charset, m_databaseId},
                        withText ? ShapeKindSql::InsertTextWithText : ShapeKindSql::InsertText,
                        {m_type, align, m_height, m_width, m_xScale, m_rotation, m_databaseId, scenario, m_charset},

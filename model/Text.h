@@ -130,7 +130,7 @@ public:
     int GetClassShapeType() override;
     // A text offers no alignment of its points (-1).
     int AlignPointTo(float x, float y, int* index, CRealPoint* point) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest) override;
     bool IsAttributeOrLabel() override;
     double GetAngle() override;

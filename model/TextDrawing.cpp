@@ -237,7 +237,7 @@ HBITMAP CText::RotateBitmap(HDC, HBITMAP bitmap, double angle, COLORREF backgrou
     format.bmiHeader.biBitCount = 32;
     format.bmiHeader.biCompression = BI_RGB;
     {
-        ycom::WindowDC screen(nullptr);
+        ycom::WindowDC screen(GetDC(nullptr));
         if (!GetDIBits(screen.Get(), bitmap, 0, static_cast<UINT>(h), source.data(), &format, DIB_RGB_COLORS))
             return nullptr;
     }

@@ -263,9 +263,10 @@ HRESULT CText::WriteDxf(CDxfFile& dxf)
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(keyword));
     // MTEXT exists from the version with subclass markers on, and readers of that version find
     // its groups only under its own marker.
+    WriteDxfHandle(dxf);
     if (mtext)
         dxf.WriteStringGroup(100, "AcDbEntity");
-    CShape::WriteDxf(dxf);
+    WriteDxfCommonGroups(dxf);
     if (mtext)
         dxf.WriteStringGroup(100, "AcDbMText");
 

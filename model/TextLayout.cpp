@@ -100,7 +100,7 @@ int CText::RecalcExtent()
         m_logFont = previous;
         return 0;
     }
-    ycom::WindowDC screen(nullptr);
+    ycom::WindowDC screen(GetDC(nullptr));
     if (!screen.Get())
         return 0;
     ycom::SelectGuard selected(screen.Get(), font);
@@ -196,7 +196,7 @@ void CText::MeasurePlainWidth()
     if (entry && !entry->m_font)
         entry->m_font = CreateFontIndirectA(&entry->m_logFont);
     HWND window = m_control->GetControlWindow();
-    ycom::WindowDC dc(window);
+    ycom::WindowDC dc(GetDC(window));
     if (!entry || !entry->m_font || !dc.Get())
         return;
     ycom::SelectGuard selected(dc.Get(), entry->m_font);
@@ -222,7 +222,7 @@ HENHMETAFILE CText::RenderToMetafile()
     HDC recorder = nullptr;
     RECT frame{0, 0, 0, 0};
     {
-        ycom::WindowDC screen(nullptr);
+        ycom::WindowDC screen(GetDC(nullptr));
         if (!screen.Get())
             return nullptr;
         ycom::SelectGuard selected(screen.Get(), font);

@@ -9,8 +9,9 @@
 #include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cmath>
 #include <cstdio>
@@ -204,7 +205,7 @@ bool CVertexRecord::SetArcRadius(double radius)
 
 // --- Storage ---------------------------------------------------------------------------------
 
-HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD saveFlags)
+HRESULT CVertexRecord::SaveToDB(COdbcSession& session, int, int scenarioId, DWORD saveFlags)
 {
     if (!m_point || !m_owner || m_owner->GetDatabaseId() <= 0 || m_point->GetDatabaseId() <= 0)
         return E_FAIL;
@@ -218,10 +219,8 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
     const int pointId = m_point->GetDatabaseId();
 
     if (shapePointId <= 0) {
-        HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint, {pointId, ownerId});
-        if (FAILED(hr))
-            return hr;
-        shapePointId = ReadMaxIdResult(statement, 0);
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::FindShapePoint, {pointId, ownerId}));
+        shapePointId = ReadMaxIdResult(session.Statement(), 0);
     }
     if (shapePointId <= 0) {
         const int index = m_owner->GetPoints().IndexOf(m_point->GetPointId());
@@ -229,16 +228,12 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
             return E_FAIL;
         int newId = 0;
         if (fromDatabase) {
-            const HRESULT hr = CShape::NextIdFromDatabase(statement, "shapePointID", "shapePoints", &newId);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(CShape::NextIdFromDatabase(session, "shapePointID", "shapePoints", &newId));
         } else {
             newId = control->GetDbIdCounters().shapePoint < 1 ? 1 : control->GetDbIdCounters().shapePoint;
         }
-        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
-                                             {newId, scenarioId, ownerId, pointId, index});
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShapePoint,
+                                           {newId, scenarioId, ownerId, pointId, index}));
         if (control && control->GetDbIdCounters().shapePoint < newId + 1)
             control->GetDbIdCounters().shapePoint = newId + 1;
         shapePointId = newId;
@@ -251,7 +246,7 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
             databaseId = control->GetDbIdCounters().vertex++;
         } else {
             int newId = 0;
-            const HRESULT hr = CShape::NextIdFromDatabase(statement, "VertexID", "Vertexes", &newId);
+            const HRESULT hr = CShape::NextIdFromDatabase(session, "VertexID", "Vertexes", &newId);
             if (FAILED(hr)) {
                 databaseId = 0;
                 return hr;
@@ -264,11 +259,11 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
     // The name is the user's text: bound, never part of the statement.
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     const HRESULT hr =
-        isNew ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertVertex,
+        isNew ? session.Exec(CLSID_YVEXControl, ShapeSql::InsertVertex,
                                   {databaseId, scenarioId, color, startWidth, endWidth, bulge, flags, tag, lineType,
                                    shapePointId},
                                   params)
-              : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateVertex,
+              : session.Exec(CLSID_YVEXControl, ShapeSql::UpdateVertex,
                                   {scenarioId, color, startWidth, endWidth, bulge, flags, tag, lineType, shapePointId,
                                    databaseId},
                                   params);

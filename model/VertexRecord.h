@@ -5,6 +5,7 @@
 #include "model/VertexData.h"
 
 class CDataTableSet;
+class COdbcSession;
 class CDxfFile;
 class CPointPool;
 class CPointRecord;
@@ -63,7 +64,7 @@ public:
     // The Vertexes row (and, when missing, the shapePoints row it hangs on). 1 for a default
     // vertex never stored; 0 stored; E_FAIL without a stored point and polyline; a failed
     // statement is returned with the database ID as it was before.
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags);
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags);
     // The Vertexes record: written (mode without DXFMODE_LOAD, shapePointKey the key of its
     // ShapePoints record) or read from the record under the table's cursor.
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, int shapePointKey);

@@ -310,7 +310,7 @@ void CMultilineTextDialog::ChooseSelectionFont()
     LOGFONTA font = {};
     lstrcpynA(font.lfFaceName, format.szFaceName, LF_FACESIZE);
     {
-        ycom::WindowDC dc(editor);
+        ycom::WindowDC dc(GetDC(editor));
         // yHeight is in twips: 20 to the point.
         font.lfHeight = -MulDiv(format.yHeight, GetDeviceCaps(dc.Get(), LOGPIXELSY), 1440);
     }

@@ -2,7 +2,7 @@
 // container window (atl.dll's AtlAxWin), with its rulers, and its painting read back from the
 // window (the null display driver paints at once under RDW_UPDATENOW, and GetPixel reads it).
 #include "tests/control/ControlTestSupport.h"
-#include "tests/model/DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include "com/Owners.h"
 #include "control/ShapeMap.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -66,7 +66,7 @@ protected:
     COLORREF PixelAt(float x, float y)
     {
         const POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
-        ycom::WindowDC dc(m_wnd);
+        ycom::WindowDC dc(GetDC(m_wnd));
         return GetPixel(dc.Get(), p.x, p.y);
     }
 

@@ -136,10 +136,9 @@ TEST(Deletion, ALayerLeavesItsShapesAndSettingsOnTheBaseLayer)
     std::unique_ptr<CShape> tracker(site.control.GetShapeMap().CreateShape(stPolyline, true, false));
     tracker->SetLayer(walls);
     site.control.GetEditState().tracker = tracker.get();
-    std::unique_ptr<CShape> replacement(site.control.GetShapeMap().CreateShape(stRectangle, true, false));
-    replacement->SetLayer(walls);
-    CShape* waiting = replacement.get();
-    site.control.GetShapeMap().SetReplacement(loose->GetId(), std::move(replacement));
+    CShape* waiting = site.control.GetShapeMap().CreateReplacement(loose->GetId(), stRectangle);
+    ASSERT_NE(waiting, nullptr);
+    waiting->SetLayer(walls);
     const int wallsId = walls->GetId();
 
     EXPECT_EQ(site.control.DeleteShapeByID(wallsId, 0, 0), S_OK);

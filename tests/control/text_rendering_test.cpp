@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 #include "tests/control/ControlTestSupport.h"
-#include "tests/model/DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
 #include "model/Text.h"

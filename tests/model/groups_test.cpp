@@ -1,6 +1,6 @@
 // Groups: bounds, handles, transforms with shared points and locks, style propagation, names;
 // the shape-ID list, the selection and the highlight groups.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include <set>
 #include <string>
 #include "control/UndoRecorder.h"

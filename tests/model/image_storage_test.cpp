@@ -19,9 +19,9 @@
 #include "model/PointRecord.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
-#include "tests/model/ImageTestSupport.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

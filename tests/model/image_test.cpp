@@ -13,8 +13,8 @@
 #include "model/ShapeStateMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
-#include "tests/model/DrawingTestSupport.h"
-#include "tests/model/ImageTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Shapes, their points, vertices and groups as database rows, written into both databases of the
 // test run. Every test works in a transaction that is rolled back, on tables it empties first.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
@@ -15,7 +15,7 @@
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
 #include "YVEX_h.h"
-#include "tests/model/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
-        ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
+        ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
         for (const char* table :
              {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes",
               "ImageShapes", "TextShapes"}) {
@@ -75,7 +75,7 @@ protected:
         const int first = 20;
         control.GetShapeMap().CreateShape(stDummy, true, true, &first);
     }
-    void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+    void TearDown() override { EXPECT_STATEMENT_OK(db, SessionSql::RollbackTransaction); }
 
     // A shape of the factory with points at the given places.
     CShape* Make(int type, std::initializer_list<CRealPoint> points)
@@ -105,7 +105,7 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     shape->SetTag(44);
     shape->SetZOrder(CShape::kUnsetZOrder, false);
 
-    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(shape->SaveToDB(db, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     // An empty table: the first ID is 1.
     EXPECT_EQ(shape->GetDatabaseId(), 1);
     EXPECT_EQ(shape->GetLinePatternId(), 12); // an ID out of range is stored (and kept) as 12
@@ -135,7 +135,7 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     // Again, moved: one update, no second shapePoints row, the points keep the scenario.
     shape->SetPointCoords(3, 9, 8, 1);
     control.SetScenarioId(6);
-    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(shape->SaveToDB(db, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
     EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 2);
     EXPECT_EQ(Count(h, "select count(*) from Points where X = 9.0 and Y = 8.0"), 1);
@@ -150,7 +150,7 @@ TEST_P(ShapeRowsTest, CountersGiveTheIdsWithoutAskingTheDatabase)
     control.GetPointPool().SetNextDatabaseId(70);
     control.GetDbIdCounters().shapePoint = 90;
     CShape* first = Make(stPolyline, {{0, 0}, {1, 1}});
-    ASSERT_EQ(first->SaveToDB(h, 1, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(first->SaveToDB(db, 1, 0, 0), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(first->GetDatabaseId(), 40);
     EXPECT_EQ(control.GetShapeMap().GetNextDbShapeId(), 41);
     EXPECT_EQ(first->GetPoints().GetAt(1)->GetDatabaseId(), 71);
@@ -161,8 +161,8 @@ TEST_P(ShapeRowsTest, CountersGiveTheIdsWithoutAskingTheDatabase)
     // A point followed by a second shape: one linkedPoints row, once.
     CShape* second = Make(stPolyline, {{5, 5}});
     ASSERT_EQ(second->LinkPoint(first->GetPoints().GetAt(0)->GetPointId()), 1);
-    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
-    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(second->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(second->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, "select ShapeID, PointID from LinkedPoints"),
               (std::vector<std::string>{std::to_string(second->GetDatabaseId()), "70"}));
     EXPECT_EQ(Count(h, "select count(*) from LinkedPoints"), 1);
@@ -177,11 +177,11 @@ TEST_P(ShapeRowsTest, AGroupStoresItsChildrenAndABoundName)
     ASSERT_EQ(group->AddChild(child, nullptr, 1, false), 0);
     auto* unnamed = static_cast<CGroup*>(control.GetShapeMap().CreateShape(stGroup, true, true));
     CLayer* layer = static_cast<CLayer*>(control.GetShapeMap().CreateShape(stLayer, true, true));
-    ASSERT_EQ(layer->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     child->SetLayer(layer);
 
-    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
-    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(group->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     const std::string groupId = std::to_string(group->GetDatabaseId());
     EXPECT_EQ(Row(h, ("select Name, ScenarioID from GroupShapes where ShapeID = " + groupId).c_str()),
               (std::vector<std::string>{"O'Brien's \"plan\"; drop table Shapes", "5"}));
@@ -195,7 +195,7 @@ TEST_P(ShapeRowsTest, AGroupStoresItsChildrenAndABoundName)
     EXPECT_GT(child->GetDatabaseId(), group->GetDatabaseId());
 
     group->SetName(L"renamed");
-    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(group->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, ("select Name from GroupShapes where ShapeID = " + groupId).c_str()),
               std::vector<std::string>{"renamed"});
     EXPECT_EQ(Count(h, ("select count(*) from GroupShapes where ShapeID = " + groupId).c_str()), 1);
@@ -206,17 +206,17 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     SQLHSTMT h = db.hstmt;
     auto* polyline = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {4, 0}, {4, 3}}));
     ASSERT_EQ(polyline->GetVertices().size(), 3u);
-    ASSERT_EQ(polyline->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(polyline->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     CVertexRecord* plain = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(0)->GetPointId());
     CVertexRecord* named = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(1)->GetPointId());
     ASSERT_TRUE(plain && named);
 
     // A vertex with default data that was never stored writes nothing.
-    EXPECT_EQ(plain->SaveToDB(h, 1, 5, kIdsFromDatabase), S_FALSE);
+    EXPECT_EQ(plain->SaveToDB(db, 1, 5, kIdsFromDatabase), S_FALSE);
     named->name = "it's \"B\"";
     named->bulge = 0.5f;
     named->startWidth = 2.0f;
-    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(named->SaveToDB(db, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(named->databaseId, 1);
     const std::vector<std::string> row =
         Row(h, "select v.Name, v.Bulge, v.StartWidth, v.EndWidth, sp.Number from Vertexes v join ShapePoints sp on "
@@ -229,7 +229,7 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     EXPECT_EQ(row[4], "1");
 
     named->name = "O'Neil";
-    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(named->SaveToDB(db, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, "select Name from Vertexes"), std::vector<std::string>{"O'Neil"});
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 3);
@@ -238,14 +238,14 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     auto* unsaved = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {1, 0}}));
     CVertexRecord* first = unsaved->FindVertexOfPoint(unsaved->GetPoints().GetAt(0)->GetPointId());
     first->bulge = 1.0f;
-    EXPECT_EQ(first->SaveToDB(h, 1, 5, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(first->SaveToDB(db, 1, 5, kIdsFromDatabase), E_FAIL);
 }
 
 TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
 {
     SQLHSTMT h = db.hstmt;
     int id = 0;
-    EXPECT_EQ(CShape::NextIdFromDatabase(h, "shapeID", "no_such_table", &id), E_FAIL);
+    EXPECT_EQ(CShape::NextIdFromDatabase(db, "shapeID", "no_such_table", &id), E_FAIL);
     EXPECT_FALSE(TakeErrorInfo().description.empty());
     boxes.Clear();
 
@@ -253,16 +253,16 @@ TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
     Raw(h, "insert into Shapes (ShapeID, ScenarioID) values (3, 0)");
     control.GetShapeMap().SetNextDbShapeId(3);
     CShape* shape = Make(stPolyline, {{1, 1}});
-    EXPECT_EQ(shape->SaveToDB(h, 1, 0, 0), DISP_E_EXCEPTION);
+    EXPECT_EQ(shape->SaveToDB(db, 1, 0, 0), DISP_E_EXCEPTION);
     EXPECT_EQ(shape->GetDatabaseId(), 0);
     EXPECT_EQ(shape->GetPoints().GetAt(0)->GetDatabaseId(), 0);
 
     // Not stored at all: without the persistent bit, and the prototypes.
     shape->SetStateBits(CShape::stPersistent, false);
-    EXPECT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_FALSE);
+    EXPECT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_FALSE);
     const int prototypeId = DEFAULT_LINE_ID;
     CShape* prototype = control.GetShapeMap().CreateShape(stPolyline, true, true, &prototypeId);
-    EXPECT_EQ(prototype->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK);
+    EXPECT_EQ(prototype->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK);
     EXPECT_EQ(prototype->GetDatabaseId(), 0);
 }
 
@@ -284,19 +284,19 @@ TEST_P(ShapeRowsTest, KindRowsFollowEachSave)
         CShape* shape = Make(c.type, {{0, 0}, {10, 5}});
         const std::string arrows = std::string("select FirstArrowTypeID, SecondArrowTypeID from ") + c.table;
         const std::string count = std::string("select count(*) from ") + c.table;
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
         EXPECT_EQ(Count(h, count.c_str()), 0);
 
         shape->SetFirstArrowType(atArrowVT);
         shape->SetSecondArrowType(atCircleFilled);
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Row(h, (arrows + " where ShapeID = " + std::to_string(shape->GetDatabaseId())).c_str()),
                   (std::vector<std::string>{"2", "515"}));
 
         shape->SetFirstArrowType(atNone);
         shape->SetSecondArrowType(atNone);
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Row(h, arrows.c_str()), (std::vector<std::string>{"NULL", "NULL"}));
         EXPECT_EQ(Count(h, count.c_str()), 1);
         EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
@@ -312,7 +312,7 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     SQLHSTMT h = db.hstmt;
     auto* tapered = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {10, 0}}));
     tapered->SetDefaultWidths(0.0f, 2.5f);
-    ASSERT_EQ(tapered->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(tapered->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(tapered->GetDefStartWidth(), 0.0f);
     EXPECT_EQ(tapered->GetDefEndWidth(), 2.5f);
     const std::string id = std::to_string(tapered->GetDatabaseId());
@@ -327,7 +327,7 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     closed->GetVertexAt(1)->bulge = 0.5f;
     CShape* rectangle = Make(stRectangle, {{0, 0}, {4, 0}, {4, 3}, {0, 3}});
     for (CShape* s : {static_cast<CShape*>(closed), rectangle})
-        ASSERT_EQ(s->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(s->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     auto flags = [&](CShape* s) {
         return Count(h, ("select Flags from Shapes where ShapeID = " + std::to_string(s->GetDatabaseId())).c_str());
     };
@@ -344,7 +344,7 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
 
     // Saved again: updates only.
     closed->GetVertexAt(1)->bulge = -0.5f;
-    ASSERT_EQ(closed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(closed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
     EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
@@ -365,7 +365,7 @@ TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
     image->SetSize(80.5f, -40.25f);
     image->SetRotation(30);
     image->SetImageResourceId(picture->GetId());
-    ASSERT_EQ(image->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(image->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     const std::string query =
         "select ShapeID, ScenarioID, Width, Height, RotationAngle, ImageResourceID from ImageShapes";
     std::vector<std::string> row = Row(h, query.c_str());
@@ -379,7 +379,7 @@ TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
 
     map.SetDatabaseId(34, picture->GetId());
     image->SetRotation(200);
-    ASSERT_EQ(image->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(image->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
     row = Row(h, query.c_str());
     ASSERT_EQ(row.size(), 6u);
@@ -387,7 +387,7 @@ TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
     EXPECT_EQ(row[5], "34");
 
     auto* without = static_cast<CImage*>(Make(stImage, {{0, 0}}));
-    EXPECT_EQ(without->SaveToDB(h, 1, 0, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(without->SaveToDB(db, 1, 0, kIdsFromDatabase), E_FAIL);
     EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
 }
 
@@ -435,7 +435,7 @@ TEST_P(ShapeRowsTest, TextRowsHoldTheTextAsItIs)
     named->SetRotation(45);
     named->SetAlignType(0x6);
     named->SetCharset(238);
-    ASSERT_EQ(named->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(named->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     std::string value;
     bool noFont = true;
     std::vector<std::string> rest = stored(named, &value, &noFont);
@@ -453,10 +453,10 @@ TEST_P(ShapeRowsTest, TextRowsHoldTheTextAsItIs)
     auto* unnamed = static_cast<CText*>(Make(stText, {{0, 0}}));
     unnamed->SetFontName(nullptr);
     unnamed->StoreText("{\\rtf1 first}", -1);
-    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     unnamed->StoreText("{\\rtf1 second}", -1);
     unnamed->SetHeight(7.0f);
-    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     rest = stored(unnamed, &value, &noFont);
     EXPECT_EQ(value, "{\\rtf1 second}");
     EXPECT_TRUE(noFont);
@@ -465,7 +465,7 @@ TEST_P(ShapeRowsTest, TextRowsHoldTheTextAsItIs)
     // Emptied: no text in the row either.
     unnamed->StoreText("", 0);
     unnamed->SetHeight(9.0f);
-    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     const std::vector<std::string> emptied =
         Row(h, ("select Text, Height from TextShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str());
     ASSERT_EQ(emptied.size(), 2u);

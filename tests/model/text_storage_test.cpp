@@ -25,8 +25,8 @@
 #include "ui/MultilineTextDialog.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "model/Text.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
-#include "tests/model/DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 
 namespace {
 

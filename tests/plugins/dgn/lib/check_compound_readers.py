@@ -18,10 +18,10 @@ import zlib
 import olefile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "fixtures", "dgn"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "fixtures", "dgn"))
 from make_compound_fixtures import content, nested  # noqa: E402
 
-OUT = os.path.join(os.environ["YVEX_BINARY_DIR"], "tests", "dgn", "cf_out")
+OUT = os.path.join(os.environ["YVEX_BINARY_DIR"], "tests", "plugins", "dgn", "lib", "cf_out")
 SUMMARY = "\x05SummaryInformation"
 failures = []
 

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include "com/MessageBoxHook.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 
 // A database of the test run: the embedded default (SQLite, reached by the empty name) and the
 // PostgreSQL test server started by tools/service-postgres.sh (names overridable by env).
@@ -133,19 +134,20 @@ inline ErrorInfoText TakeErrorInfo()
     return result;
 }
 
-// One connection of the layer under test, disconnected when it goes.
-struct DbConnection
+// One session of the layer under test, disconnected when it goes; hstmt is its statement.
+struct DbConnection : COdbcSession
 {
-    SQLHENV henv = nullptr;
-    SQLHDBC hdbc = nullptr;
     SQLHSTMT hstmt = nullptr;
 
     HRESULT Open(const DbTarget& target)
     {
-        return OdbcConnect(IID_NULL, henv, hdbc, hstmt, target.dataSource.c_str(),
-                           target.user.c_str(), target.password.c_str());
+        dataSource = target.dataSource;
+        userName = target.user;
+        password = target.password;
+        const HRESULT hr = Connect(IID_NULL);
+        hstmt = Statement();
+        return hr;
     }
-    ~DbConnection() { OdbcDisconnect(henv, hdbc, hstmt); }
 };
 
 // Fetches what is left of a result and closes the cursor.
@@ -245,14 +247,15 @@ inline std::vector<std::string> ColumnNames(SQLHSTMT hstmt)
     return names;
 }
 
-// Runs a statement of the tables and fails the test with the database's text when it fails.
-#define EXPECT_STATEMENT_OK(hstmt, ...)                                                    \
+// Runs a statement of the tables on a session and fails the test with the database's text when
+// it fails.
+#define EXPECT_STATEMENT_OK(session, ...)                                                  \
     do {                                                                                   \
-        HRESULT hr_ = OdbcExecStatement(IID_NULL, hstmt, __VA_ARGS__);                     \
+        HRESULT hr_ = (session).Exec(IID_NULL, __VA_ARGS__);                               \
         EXPECT_EQ(hr_, S_OK) << TakeErrorInfo().description;                               \
     } while (0)
-#define ASSERT_STATEMENT_OK(hstmt, ...)                                                    \
+#define ASSERT_STATEMENT_OK(session, ...)                                                  \
     do {                                                                                   \
-        HRESULT hr_ = OdbcExecStatement(IID_NULL, hstmt, __VA_ARGS__);                     \
+        HRESULT hr_ = (session).Exec(IID_NULL, __VA_ARGS__);                               \
         ASSERT_EQ(hr_, S_OK) << TakeErrorInfo().description;                               \
     } while (0)

@@ -38,7 +38,7 @@ inline std::filesystem::path Fixture(const std::string& name) { return FromEnv("
 // Where the tests leave files for the independent readers.
 inline std::filesystem::path Output(const std::string& name)
 {
-    const std::filesystem::path dir = FromEnv("YVEX_BINARY_DIR", "tests/dgn/cf_out");
+    const std::filesystem::path dir = FromEnv("YVEX_BINARY_DIR", "tests/plugins/dgn/lib/cf_out");
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return dir / name;

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <map>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 #include "com/Collections.h"
@@ -122,6 +124,68 @@ TEST(Objects, ContainedFormDelegatesToTheOuterUnknown)
     persist->Release();
     EXPECT_EQ(outer->Release(), 0u);
     EXPECT_EQ(CInner::s_alive, 0);
+}
+
+// ---- the exception guard of object creation ----
+
+namespace {
+
+// Objects that fail while they are made: in FinalConstruct (bad_alloc) or in the constructor.
+class CFailsToConstruct : public ObjectRoot, public IPersist {
+public:
+    static LONG s_alive;
+    CFailsToConstruct() { ++s_alive; }
+    ~CFailsToConstruct() { --s_alive; }
+    BEGIN_INTERFACE_MAP(CFailsToConstruct)
+        INTERFACE_ENTRY(IPersist)
+    END_INTERFACE_MAP()
+    HRESULT FinalConstruct() { throw std::bad_alloc(); }
+    STDMETHODIMP GetClassID(CLSID*) override { return E_NOTIMPL; }
+};
+LONG CFailsToConstruct::s_alive = 0;
+
+class CConstructorThrows : public ObjectRoot, public IPersist {
+public:
+    CConstructorThrows() { throw std::runtime_error("no device context"); }
+    BEGIN_INTERFACE_MAP(CConstructorThrows)
+        INTERFACE_ENTRY(IPersist)
+    END_INTERFACE_MAP()
+    STDMETHODIMP GetClassID(CLSID*) override { return E_NOTIMPL; }
+};
+
+std::wstring ErrorDescription()
+{
+    IErrorInfo* info = nullptr;
+    if (GetErrorInfo(0, &info) != S_OK || !info)
+        return L"(none)";
+    Bstr text;
+    info->GetDescription(text.Put());
+    info->Release();
+    return text.CStr();
+}
+
+} // namespace
+
+TEST(Guard, ObjectCreationTurnsExceptionsIntoResults)
+{
+    const LONG locks = TheModule().LockCount();
+    void* made = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreateInstance<CFailsToConstruct>(nullptr, IID_IPersist, &made), E_OUTOFMEMORY);
+    EXPECT_EQ(made, nullptr);
+    made = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CreateInstance<CFailsToConstruct>(reinterpret_cast<IUnknown*>(1), IID_IUnknown, &made), E_OUTOFMEMORY)
+        << "the contained form";
+    EXPECT_EQ(made, nullptr);
+    HRESULT hr = S_OK;
+    EXPECT_FALSE(NewObject<CFailsToConstruct>(&hr));
+    EXPECT_EQ(hr, E_OUTOFMEMORY);
+    EXPECT_EQ(CFailsToConstruct::s_alive, 0) << "every object made is destroyed again";
+
+    EXPECT_EQ(CreateInstance<CConstructorThrows>(nullptr, IID_IPersist, &made), E_UNEXPECTED);
+    EXPECT_EQ(ErrorDescription(), L"no device context");
+    EXPECT_FALSE(NewObject<CConstructorThrows>(&hr));
+    EXPECT_EQ(hr, E_UNEXPECTED);
+    EXPECT_EQ(TheModule().LockCount(), locks);
 }
 
 // ---- connection points ----

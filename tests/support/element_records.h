@@ -2,7 +2,7 @@
 // Records and attribute linkages made byte by byte for the DGN element and linkage tests, and
 // the fuzz seeds made of them (the seeds are these very records, so the fuzzer starts from what
 // the tests check).
-#include "fuzz/element_record_input.h"
+#include "element_record_input.h"
 
 #include <cstdint>
 #include <cstring>

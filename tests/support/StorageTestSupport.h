@@ -16,7 +16,7 @@
 #include "model/LineTypeMap.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
 
 inline CGroup* MakeFixedGroup(CControlCore& control, int id)
 {

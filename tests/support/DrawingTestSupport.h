@@ -15,7 +15,8 @@
 #include "model/PointRecord.h"
 #include "model/Shape.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
+#include "tests/support/Dib.h"
+#include "tests/support/PathShape.h"
 
 namespace drawtest {
 
@@ -24,55 +25,26 @@ namespace drawtest {
 class Canvas
 {
 public:
-    Canvas(int width, int height) : m_width(width), m_height(height)
+    Canvas(int width, int height) : m_dib(width, height, 0xFFFFFF)
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        m_dc = CreateCompatibleDC(nullptr);
-        m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_bits), nullptr, 0);
-        m_old = SelectObject(m_dc, m_bitmap);
-        Clear();
-        SetGraphicsMode(m_dc, GM_ADVANCED);
-        SetArcDirection(m_dc, AD_CLOCKWISE);
-        SetMapMode(m_dc, MM_LOMETRIC);
+        SetGraphicsMode(m_dib.dc, GM_ADVANCED);
+        SetArcDirection(m_dib.dc, AD_CLOCKWISE);
+        SetMapMode(m_dib.dc, MM_LOMETRIC);
     }
-    ~Canvas()
-    {
-        SelectObject(m_dc, m_old);
-        DeleteObject(m_bitmap);
-        DeleteDC(m_dc);
-    }
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
 
-    HDC Dc() const { return m_dc; }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
-    void Clear()
-    {
-        GdiFlush();
-        for (int i = 0; i < m_width * m_height; ++i)
-            m_bits[i] = 0xFFFFFF;
-    }
+    HDC Dc() const { return m_dib.dc; }
+    int Width() const { return m_dib.width; }
+    int Height() const { return m_dib.height; }
+    void Clear() { m_dib.Fill(0xFFFFFF); }
     // The pixel as a COLORREF (0x00BBGGRR).
-    COLORREF Pixel(int x, int y) const
-    {
-        GdiFlush();
-        const DWORD v = m_bits[y * m_width + x] & 0xFFFFFF;
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
+    COLORREF Pixel(int x, int y) const { return m_dib.Pixel(x, y); }
     // The bounding box of the pixels the predicate accepts; empty (right < left) when none.
     template <class Pred>
     RECT Extent(Pred accept) const
     {
-        RECT r = {m_width, m_height, -1, -1};
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
+        RECT r = {Width(), Height(), -1, -1};
+        for (int y = 0; y < Height(); ++y)
+            for (int x = 0; x < Width(); ++x)
                 if (accept(Pixel(x, y))) {
                     r.left = std::min<LONG>(r.left, x);
                     r.top = std::min<LONG>(r.top, y);
@@ -89,21 +61,10 @@ public:
     {
         return Extent([colour](COLORREF c) { return c == colour; });
     }
-    int Count(COLORREF colour) const
-    {
-        int n = 0;
-        for (int y = 0; y < m_height; ++y)
-            for (int x = 0; x < m_width; ++x)
-                n += Pixel(x, y) == colour;
-        return n;
-    }
+    int Count(COLORREF colour) const { return m_dib.Count(colour, RECT{0, 0, Width(), Height()}); }
 
 private:
-    int m_width, m_height;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
-    DWORD* m_bits = nullptr;
+    Dib m_dib;
 };
 
 // A control whose current view puts world (x, y) near pixel (x, height - y) of its own canvas.
