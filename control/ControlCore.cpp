@@ -444,6 +444,19 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     // that goes.
     if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
         return S_FALSE;
+    // The references that show a block go before it.
+    if (shape->IsGroup()) {
+        std::vector<int> referrers;
+        for (CShape* referrer : static_cast<CGroup*>(shape)->GetReferrerList())
+            referrers.push_back(referrer->GetId());
+        for (int referrer : referrers) {
+            if (!FindShape(referrer))
+                continue;
+            const HRESULT hr = DeleteShapeByID(referrer, 0, 0);
+            if (hr != S_OK)
+                return hr;
+        }
+    }
     shape->DetachFromParent();
     m_shapeMap->DeleteShape(shape);
     SetDrawingChanged();

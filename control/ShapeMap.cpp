@@ -5,10 +5,10 @@
 #include "model/Image.h"
 #include "model/Layer.h"
 #include "model/Line.h"
-#include "model/Polyline.h"
-#include "model/Text.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
+#include "model/Text.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
@@ -72,6 +72,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stText:
         shape = new CText(m_control, id);
+        break;
+    case stReference:
+        shape = new CReference(id, m_control);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -234,6 +237,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
         break;
     case stText:
         shape = new CText(id, *static_cast<CText*>(source));
+        break;
+    case stReference:
+        shape = new CReference(id, *static_cast<CReference*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

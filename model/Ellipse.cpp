@@ -10,14 +10,13 @@
 #include "model/ViewMapping.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include "com/HResult.h"
 #include <algorithm>
 #include <cmath>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
 // The single-precision factor the curve's own angles go through.
 const double kDegreesToRadiansSingle = 0.017453292;
-const double kRadiansToDegrees = 57.29577951308239;
 const double kFullTurn = 6.28318530717958;
 // How far beyond its ends an arc is still hit: pi/32.
 const double kArcMargin = 0.09817477042468094;
@@ -366,49 +365,34 @@ int CEllipse::Rotate(float xc, float yc, double degrees, std::set<int>* visited,
     return 1;
 }
 
-int CEllipse::FlipVertical(std::set<int>* visited, const float* axisY)
+int CEllipse::Flip(std::set<int>* visited, const float* axisGiven, bool vertical)
 {
     float axis;
-    if (axisY) {
-        axis = *axisY;
-    } else if (!FlipAxis(nullptr, true, &axis)) {
+    if (axisGiven) {
+        axis = *axisGiven;
+    } else if (!FlipAxis(nullptr, vertical, &axis)) {
         const CPointRecord* centre = Centre();
         if (!centre)
             return 0;
-        axis = centre->y;
+        axis = vertical ? centre->y : centre->x;
     }
-    if (!CGroup::FlipVertical(visited, &axis))
+    if (!(vertical ? CGroup::FlipVertical(visited, &axis) : CGroup::FlipHorizontal(visited, &axis)))
         return 0;
-    m_majorY = -m_majorY;
+    float& component = vertical ? m_majorY : m_majorX;
+    component = -component;
     m_extrusionZ = NormalizedExtrusion(-m_extrusionZ);
     SetExtentCached(false);
     return 1;
 }
 
-int CEllipse::FlipHorizontal(std::set<int>* visited, const float* axisX)
-{
-    float axis;
-    if (axisX) {
-        axis = *axisX;
-    } else if (!FlipAxis(nullptr, false, &axis)) {
-        const CPointRecord* centre = Centre();
-        if (!centre)
-            return 0;
-        axis = centre->x;
-    }
-    if (!CGroup::FlipHorizontal(visited, &axis))
-        return 0;
-    m_majorX = -m_majorX;
-    m_extrusionZ = NormalizedExtrusion(-m_extrusionZ);
-    SetExtentCached(false);
-    return 1;
-}
+int CEllipse::FlipVertical(std::set<int>* visited, const float* axisY) { return Flip(visited, axisY, true); }
+
+int CEllipse::FlipHorizontal(std::set<int>* visited, const float* axisX) { return Flip(visited, axisX, false); }
 
 HRESULT CEllipse::Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force)
 {
     const HRESULT hr = CGroup::Scale(xc, yc, kx, ky, visited, force);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     float sx = kx, sy = ky;
     if (!force && ApplyScaleProtection(&sx, &sy))
         return E_ACCESSDENIED;
@@ -446,7 +430,7 @@ int CEllipse::CopyPropertiesFrom(CShape& source, DWORD mask)
     const auto* other = dynamic_cast<const CEllipse*>(&source);
     if (!other)
         return result + 1;
-    if (mask & 0xE) {
+    if (mask & (speAngle | speXScale | speYScale)) {
         m_majorX = other->m_majorX;
         m_majorY = other->m_majorY;
         m_minorRatio = std::fabs(other->m_minorRatio);

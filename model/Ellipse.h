@@ -89,6 +89,9 @@ private:
     // Turns a ratio above 1 into the same curve with the longer axis as the major one.
     void SwapAxesIfLonger();
     void SetDefaultGeometry();
+    // Mirrors across a horizontal (vertical true) or vertical axis: the given one, else the middle
+    // of the bounds, else the centre's.
+    int Flip(std::set<int>* visited, const float* axis, bool vertical);
     const CPointRecord* Centre() const;
     // The sweep drawn: start and end in radians, end above start (a full turn when equal).
     void Sweep(double* start, double* end) const;

@@ -11,8 +11,6 @@
 #include <cmath>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
-const double kRadiansToDegrees = 57.29577951308239;
 const double kQuarterTurn = 1.570796326794895;
 
 // The stages of an arc created by three clicks, kept as the shape's value in the state map:
@@ -209,8 +207,17 @@ int CEllipse::OnEditDrag(float x, float y)
         m_control->RequestRedraw(rfCopyBuf | rfCopyMarkers, this);
         return 1;
     }
-    if (edit.editMode != EDSH_POINT)
+    if (edit.editMode != EDSH_POINT) {
+        // A move, turn or scale starts each drag from the shape as it was, which the shape base
+        // takes back for the centre: the axes come back here.
+        auto* before = dynamic_cast<CEllipse*>(edit.tracker);
+        if (edit.dragActive && before && before != this) {
+            m_majorX = before->m_majorX;
+            m_majorY = before->m_majorY;
+            m_minorRatio = before->m_minorRatio;
+        }
         return CShape::OnEditDrag(x, y);
+    }
     const CPointRecord* centre = Centre();
     if (!centre)
         return 0;
@@ -231,27 +238,31 @@ int CEllipse::OnEditDrag(float x, float y)
     const bool partial = std::fmod(std::fabs(static_cast<double>(m_endAngle) - m_startAngle), 360.0) != 0.0;
     const double r = GetMajorRadius();
     const int handle = m_control->GetShapeStateMap().GetValue(m_id);
+    // Whether the mouse went over to the other side of the centre since the last drag (the first
+    // drag only notes its side).
+    auto crossed = [this](double coordinate) {
+        const int side = coordinate < 0 ? 1 : 0;
+        const bool over = m_arcSide != -1 && side != m_arcSide;
+        m_arcSide = side;
+        return over;
+    };
     switch (handle) {
     case 1:
     case 3: {
         if (width)
             return 1;
-        const int side = p.x < 0 ? 1 : 0;
-        if (m_arcSide == -1) {
-            m_arcSide = side;
-        } else if (side != m_arcSide) {
+        if (crossed(p.x)) {
             // Across the centre: the arc turns over the minor axis.
             if (partial) {
                 const float start = m_startAngle;
                 m_startAngle = 180.0f - m_endAngle;
                 m_endAngle = 180.0f - start;
             }
-            m_arcSide = side;
         }
         const double length = std::fabs(p.x);
         if (length == 0.0)
             return 1;
-        if (!aspect && length != 0.0)
+        if (!aspect)
             m_minorRatio = static_cast<float>(r * m_minorRatio / length);
         SetMajorRadius(length);
         break;
@@ -260,15 +271,9 @@ int CEllipse::OnEditDrag(float x, float y)
     case 4: {
         if (height)
             return 1;
-        const int side = p.y < 0 ? 1 : 0;
-        if (m_arcSide == -1) {
-            m_arcSide = side;
-        } else if (side != m_arcSide) {
-            // Across the centre: the arc turns over the major axis.
-            if (partial)
-                m_extrusionZ = m_extrusionZ > 0 ? -1.0f : 1.0f;
-            m_arcSide = side;
-        }
+        // Across the centre: the arc turns over the major axis.
+        if (crossed(p.y) && partial)
+            m_extrusionZ = m_extrusionZ > 0 ? -1.0f : 1.0f;
         const double minor = std::fabs(p.y);
         if (!aspect) {
             if (r == 0.0)

@@ -5,19 +5,20 @@
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
+#include "model/Geometry.h"
 #include "model/PointRecord.h"
 #include "model/ShapeHost.h"
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
+#include "com/HResult.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "YVEX_h.h"
 #include <cmath>
 #include <cstdio>
 
 namespace {
-const double kRadiansToDegrees = 57.29577951308239;
-const double kDegreesToRadians = 0.017453292519943278;
 // The single-precision factor of the angles written.
 const double kDegreesToRadiansSingle = 0.017453292;
 // The DXF version code that writes ELLIPSE entities.
@@ -255,8 +256,7 @@ HRESULT CEllipse::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CEllipsesTable* ellipses = tables->Ellipses();
     if (!ellipses)
         return hr;
@@ -275,10 +275,7 @@ HRESULT CEllipse::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         record.EndAngle = m_endAngle * factor;
         record.MajorX = m_majorX;
         record.MajorY = m_majorY;
-        if (CEllipsesRecord* existing = ellipses->FindRecord(key))
-            *existing = record;
-        else
-            ellipses->Insert(record);
+        ellipses->Put(record);
         return hr;
     }
     // Older sets may carry an arc or a circle record instead.

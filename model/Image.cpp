@@ -22,8 +22,6 @@ namespace {
 // Drawing, hit testing, handles and bounds turn degrees into radians in single precision; the
 // transforms and DXF in double.
 const double kDegreesToRadiansSingle = 0.017453292;
-const double kDegreesToRadians = 0.017453292519943278;
-const double kRadiansToDegrees = 57.29577951308239;
 
 // Into [0, 360).
 float Normalized(double degrees)

@@ -10,6 +10,7 @@
 #include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"

@@ -63,6 +63,7 @@ struct CShapeStats
     long shapes = 0;
     // Polyline vertices that carry data of their own.
     long vertices = 0;
+    long layers = 0;
 };
 
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
@@ -94,6 +95,14 @@ public:
     };
     // The state word of a new shape: visible, enabled, stored, pen weight scaled with the view.
     static const DWORD kDefaultState = stVisible | stEnabled | stPersistent | stScalePenWeight; // 0x213
+    // Bits of the masks of CopyPropertiesFrom and CopyStyleFrom that name the geometry of the
+    // kinds that have it: the angle and the two scales (an ellipse's axes).
+    enum PropertyBits : DWORD
+    {
+        speAngle = 0x2,
+        speXScale = 0x4,
+        speYScale = 0x8,
+    };
     // Z order "not set": the smallest normal float.
     static const float kUnsetZOrder;
     // The protection bits of ShapeDBFlags as the automation's ProtectionFlags shows them.

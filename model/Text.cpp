@@ -10,6 +10,7 @@
 #include "model/RotatedExtent.h"
 #include "model/ViewMapping.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -18,8 +19,6 @@
 #include <cstring>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
-const double kRadiansToDegrees = 57.29577951308239;
 
 std::string Narrow(const std::wstring& text)
 {

@@ -25,7 +25,6 @@
 #include <cstring>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
 // The text services interface of a rich-edit window.
 const IID kIidTextServices = {0x8d33f740, 0xcf58, 0x11ce, {0xa8, 0x9d, 0x00, 0xaa, 0x00, 0x6c, 0xad, 0xc5}};
 // A width no rich text wraps at.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <olectl.h>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -495,4 +496,41 @@ TEST(TextDxf, WritesADrawingThatEzdxfReads)
         m->SetRotation(90.0 * i);
     }
     WriteDrawing(d, OutputPath("texts.dxf"), 2);
+}
+
+// An INSERT with its ATTRIB sequence (ezdxf's): the reference holds the two attribute texts at
+// their places; written back it carries 66, both ATTRIBs and SEQEND.
+TEST(TextDxf, AttributesOfAReference)
+{
+    Drawing d;
+    CGroup* insert = nullptr;
+    for (CShape* s : ReadEntities(d, Fixture("texts_r2000.dxf")))
+        if (s->GetShapeType() == stReference)
+            insert = static_cast<CGroup*>(s);
+    ASSERT_NE(insert, nullptr);
+    auto attributesOf = [](CGroup* reference) {
+        std::vector<CText*> texts;
+        for (CShape* child : reference->Children())
+            if (child->GetShapeType() == stText && child->GetTextType() == ttAttrib)
+                texts.push_back(static_cast<CText*>(child));
+        return texts;
+    };
+    auto check = [&](CGroup* reference) {
+        const std::vector<CText*> texts = attributesOf(reference);
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[0]->GetText(), "Kitchen");
+        EXPECT_NEAR(texts[0]->GetPoints().GetAt(0)->x, 101.0, 1e-4);
+        EXPECT_NEAR(texts[0]->GetPoints().GetAt(0)->y, 102.0, 1e-4);
+        EXPECT_EQ(texts[1]->GetText(), "12 m2");
+        EXPECT_EQ(texts[1]->GetAlignType(), 0x10006u);
+        EXPECT_NEAR(texts[1]->GetPoints().GetAt(0)->x, 105.0, 1e-4);
+        EXPECT_NEAR(texts[1]->GetPoints().GetAt(0)->y, 98.0, 1e-4);
+    };
+    check(insert);
+
+    const std::vector<Group> groups = WrittenGroups([&](CDxfFile& f) { insert->WriteDxf(f); });
+    EXPECT_EQ(Values(groups, 66), std::vector<std::string>{"1"});
+    EXPECT_EQ(std::count(groups.begin(), groups.end(), Group{0, "ATTRIB"}), 2);
+    EXPECT_EQ(groups.back().code, 8);
+    EXPECT_NE(std::find(groups.begin(), groups.end(), Group{0, "SEQEND"}), groups.end());
 }
