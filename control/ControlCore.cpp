@@ -4,6 +4,7 @@
 #include "control/ErrorInfo.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
+#include "control/UndoManager.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
 #include "interchange/DxfDocument.h"
@@ -95,6 +96,8 @@ CControlCore::~CControlCore()
 
 void CControlCore::TearDownDrawing()
 {
+    // Nothing of the tear-down is recorded; units the host still holds find no recorder.
+    m_undoRecorder.reset();
     m_tearingDown = true;
     m_edit = CEditState();
     m_rootGroup = m_activeGroup = nullptr;
@@ -106,7 +109,6 @@ void CControlCore::TearDownDrawing()
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
     m_shapeMap->DeleteAll();
-    m_undoRecorder.reset();
 }
 
 void CControlCore::LoadBuiltInLineTypes()
@@ -125,6 +127,20 @@ void CControlCore::LoadBuiltInHatchPatterns()
 }
 
 void CControlCore::SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder) { m_undoRecorder = std::move(recorder); }
+
+HRESULT CControlCore::CreateUndoManager()
+{
+    if (!m_undoRecorder)
+        m_undoRecorder = std::make_unique<CUndoRecorder>(this);
+    HRESULT hr;
+    auto manager = ycom::NewObject<CUndoManager>(&hr);
+    if (manager) {
+        ycom::ComPtr<IOleUndoManager> undo;
+        if (SUCCEEDED(manager->QueryInterface(IID_IOleUndoManager, undo.PutVoid())))
+            m_undoRecorder->SetManager(undo.Get());
+    }
+    return m_undoRecorder->GetManager() ? S_OK : (FAILED(hr) ? hr : E_OUTOFMEMORY);
+}
 
 void CControlCore::SetLastError(int code, const char* text)
 {
@@ -462,6 +478,25 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     SetDrawingChanged();
     return S_OK;
 }
+
+CShape* CControlCore::FindNextPointOwner(int pointId)
+{
+    CPointRecord* point = m_pointPool->Find(pointId);
+    if (!point)
+        return nullptr;
+    for (int owner : point->GetOwners()) {
+        CShape* shape = FindShape(owner);
+        if (shape && (shape->GetPoints().IndexOf(pointId) >= 0 || shape->GetLinkedPoints().IndexOf(pointId) >= 0))
+            return shape;
+    }
+    return nullptr;
+}
+
+HRESULT CControlCore::ChangeShapeID(int, int) { return E_NOTIMPL; }
+
+HRESULT CControlCore::ChangePointID(int, int) { return E_NOTIMPL; }
+
+void CControlCore::RestartRedrawTimer(UINT) {}
 
 void CControlCore::ForgetShape(CShape* shape)
 {

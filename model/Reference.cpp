@@ -5,7 +5,6 @@
 #include "model/Layer.h"
 #include "model/Geometry.h"
 #include "model/PointRecord.h"
-#include "model/RotatedExtent.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "model/ShapeStateMap.h"

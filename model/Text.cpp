@@ -7,7 +7,7 @@
 #include "model/PointRecord.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeStateMap.h"
-#include "model/RotatedExtent.h"
+#include "model/Geometry.h"
 #include "model/ViewMapping.h"
 #include "persistence/Odbc.h"
 #include "persistence/OdbcSession.h"

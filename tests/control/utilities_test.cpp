@@ -13,7 +13,7 @@
 #include "control/ExternalEditor.h"
 #include "control/ResourceMessage.h"
 #include "model/Geometry.h"
-#include "model/RotatedExtent.h"
+#include "model/Geometry.h"
 #include "persistence/OleDate.h"
 #include "tests/control/ControlTestSupport.h"
 #include "ui/resource.h"

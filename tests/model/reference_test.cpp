@@ -12,7 +12,6 @@
 #include "model/Line.h"
 #include "model/PointRecord.h"
 #include "model/Reference.h"
-#include "model/RotatedExtent.h"
 #include "YVEX_h.h"
 #include "tests/support/PathShape.h"
 #include "tests/support/StorageTestSupport.h"
@@ -155,16 +154,6 @@ TEST(Reference, UnevenScaleOfATurnedReference)
     EXPECT_EQ(whole->GetXScale(), 2.0f);
     EXPECT_EQ(whole->GetYScale(), 1.0f);
     ExpectAt(CopiedPoint(whole), 2, 3, "whole turns");
-
-    // The scale of a rectangle turned by 30 through ScaleRotatedExtent: a uniform factor keeps the
-    // angle; nothing to scale answers false.
-    double w = 4, h = 2, angle = 0;
-    ASSERT_TRUE(ScaleRotatedExtent(kPi / 6, 3, 3, &w, &h, &angle));
-    EXPECT_NEAR(w, 12, 1e-9);
-    EXPECT_NEAR(h, 6, 1e-9);
-    EXPECT_NEAR(angle, kPi / 6, 1e-9);
-    w = h = 0;
-    EXPECT_FALSE(ScaleRotatedExtent(1.0, 2, 3, &w, &h, &angle));
 }
 
 // A mirrored reference shows the mirror image of what it showed, insertion point included.
