@@ -8,7 +8,6 @@
 #include "model/Geometry.h"
 #include "model/PenCache.h"
 #include "model/PointRecord.h"
-#include "model/Geometry.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeStateMap.h"
 #include "model/ViewMapping.h"

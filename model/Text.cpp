@@ -7,7 +7,6 @@
 #include "model/PointRecord.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeStateMap.h"
-#include "model/Geometry.h"
 #include "model/ViewMapping.h"
 #include "persistence/Odbc.h"
 #include "persistence/OdbcSession.h"
