@@ -19,6 +19,7 @@
 #include "model/PointPool.h"
 #include "model/SelectionGroup.h"
 #include "model/ShapeStateMap.h"
+#include "model/TextEditorDialog.h"
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
@@ -293,6 +294,21 @@ bool CControlCore::FireBringShapeToFront(int) { return true; }
 bool CControlCore::FireSendShapeToBack(int) { return true; }
 
 bool CControlCore::FireAddPoint(int) { return true; }
+
+bool CControlCore::FireBeginEditShape(LONG, LONG) { return true; }
+
+bool CControlCore::FireCancel() { return true; }
+
+CTextEditorDialog* CControlCore::GetTextEditor()
+{
+    if (!m_textEditor)
+        m_textEditor = MakeTextEditorDialog();
+    return m_textEditor.get();
+}
+
+bool CControlCore::EditTextExternally(const std::string&, std::string*) { return false; }
+
+int CControlCore::StartTextEditor(CShape*) { return 0; }
 
 bool CControlCore::FireDeletePoint(int) { return true; }
 

@@ -30,6 +30,7 @@ class CBrushCache;
 class CHighlightGroup;
 class CDxfDocument;
 class CDataTableSet;
+class CTextEditorDialog;
 
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
@@ -229,6 +230,16 @@ public:
     // OnAddPoint and OnDeletePoint: the proceed flag as the host left it (true without a host).
     bool FireAddPoint(int pointId) override;
     bool FireDeletePoint(int pointId) override;
+    // OnBeginEditShape and OnCancel: the proceed flag as the host left it (true without a host).
+    bool FireBeginEditShape(LONG shapeId, LONG editType) override;
+    bool FireCancel() override;
+    // The multiline text editor, made on first use by the maker the module names.
+    CTextEditorDialog* GetTextEditor() override;
+    // The core names no external editor program (the control does).
+    bool EditTextExternally(const std::string& text, std::string* edited) override;
+    // The in-place editor of plain texts belongs to the control's editing machinery; without it
+    // nothing is edited (0).
+    int StartTextEditor(CShape* text) override;
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
@@ -269,6 +280,7 @@ private:
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::unique_ptr<CUndoRecorder> m_undoRecorder;
+    std::unique_ptr<CTextEditorDialog> m_textEditor;
     std::unique_ptr<CBrushCache> m_brushCache;
     std::unique_ptr<CImageResourceMap> m_imageResources;
     std::unique_ptr<CHatchPatternMap> m_hatchPatterns;

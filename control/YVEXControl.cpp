@@ -4,6 +4,7 @@
 #include "control/ClipboardFormatTable.h"
 #include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
+#include "control/ExternalEditor.h"
 #include "com/HResult.h"
 #include "control/SharedResources.h"
 #include "control/UnitRecord.h"
@@ -391,6 +392,21 @@ STDMETHODIMP CYVEXControl::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
+
+
+bool CYVEXControl::EditTextExternally(const std::string& text, std::string* edited)
+{
+    const wchar_t* name = m_textEditorName.CStr();
+    if (!name || !*name)
+        return false;
+    const int n = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return false;
+    std::string program(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, name, -1, &program[0], n, nullptr, nullptr);
+    program.resize(static_cast<size_t>(n - 1));
+    return EditTextWithExternalProgram(program.c_str(), text.data(), text.size(), m_hWnd, edited);
+}
 
 namespace {
 // A value of the recorder through a getter: E_POINTER without a recorder, E_INVALIDARG for a null

@@ -196,14 +196,14 @@ public:
     bool FireUnlinkPoint(LONG shapeId, LONG pointId);
     bool FireBeginDraw(LONG shapeId);
     bool FireEndDraw(LONG shapeId);
-    bool FireBeginEditShape(LONG shapeId, LONG editType);
+    bool FireBeginEditShape(LONG shapeId, LONG editType) override;
     bool FireEndEditShape(LONG shapeId);
     void FireRButtonUp(LONG flags, float x, float y);
     void FireProgress(LONG percentage);
     void FireHitShape(LONG shapeId, float x, float y, LONG key);
     bool FireContextMenuShow(float* x, float* y);
     void FireContextMenuCommand(LONG itemId);
-    bool FireCancel();
+    bool FireCancel() override;
     void FireRButtonDown(LONG flags, float x, float y);
     bool FireAddViewport(LONG newViewportId, LONG sourceViewportId);
     bool FireDeleteViewport(LONG viewportId);
@@ -340,6 +340,8 @@ public:
 
     // The external editor of rich text and the format number of "YVEX Clipboard data".
     const wchar_t* GetTextEditorName() const { return m_textEditorName.CStr(); }
+    // The text through the program of TextEditorName; false when none is named or it fails.
+    bool EditTextExternally(const std::string& text, std::string* edited) override;
     UINT GetClipboardFormat() const { return m_clipboardFormat; }
 
     LRESULT HandleBlockButtonCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

@@ -1,6 +1,7 @@
 // The block reference in storage: the INSERT entity, the ReferenceShapes row and the References
 // record.
 #include "model/Reference.h"
+#include <cstdio>
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
 #include "model/PointRecord.h"
@@ -112,8 +113,25 @@ HRESULT CReference::WriteDxf(CDxfFile& dxf)
     dxf.WriteRealGroup(41, m_xScale);
     dxf.WriteRealGroup(42, m_yScale);
     dxf.WriteRealGroup(50, m_rotationAngle);
-    // The attribute and label texts follow as ATTRIB entities once the text kind writes them.
+    // The attribute and label texts follow as ATTRIB entities, ended by SEQEND.
+    std::vector<CShape*> attributes;
+    for (CShape* child : m_children)
+        if (child->GetShapeType() == stText && (child->GetTextType() == ttAttrib || child->GetTextType() == ttLabel))
+            attributes.push_back(child);
+    if (attributes.empty()) {
+        WriteXData(dxf);
+        return 1;
+    }
+    dxf.WriteIntGroup(66, 1);
     WriteXData(dxf);
+    for (CShape* text : attributes)
+        text->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwSeqend));
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(dxf.NextHandle()));
+    dxf.WriteStringGroup(5, handle);
+    const bool namedLayer = m_layer && !m_layer->GetName().empty();
+    dxf.WriteStringGroup(8, namedLayer ? m_layer->GetName().c_str() : "0");
     return 1;
 }
 

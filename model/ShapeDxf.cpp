@@ -86,8 +86,10 @@ void CShape::WriteDxfCommonGroups(CDxfFile& dxf)
     if (m_linePatternScale != 1.0f)
         dxf.WriteRealGroup(48, m_linePatternScale);
     // Thickness carries the pen weight of the drawn kinds.
+    // A rich text's weight is in its RTF.
     const bool drawnKind = m_shapeType != stDummy && m_shapeType != stGroup && m_shapeType != stLayer &&
-                           m_shapeType != stImage && m_shapeType != stReference;
+                           m_shapeType != stImage && m_shapeType != stReference &&
+                           !(m_shapeType == stText && GetTextType() == ttRTF);
     if (m_penWeight != 0.0f && drawnKind)
         dxf.WriteRealGroup(39, m_penWeight);
 }

@@ -22,6 +22,7 @@ class CViewMapping;
 class CDrawingSettingRecord;
 class CDxfDocument;
 class CDataTableSet;
+class CTextEditorDialog;
 
 // The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
 // settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
@@ -168,4 +169,18 @@ public:
     virtual void StepProgress() = 0;
     // The site's points with their links to shapes into a record-table set, or back.
     virtual HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) = 0;
+
+    // --- Text editing -------------------------------------------------------------------------
+    // The control's multiline text editor, made on first use and kept for the control's life; it
+    // also converts between plain text and RTF without showing itself. Null when the module
+    // names no editor.
+    virtual CTextEditorDialog* GetTextEditor() = 0;
+    // The text edited by the external editor program the control names: false when it names none
+    // or the program fails (the text then opens the editor dialog).
+    virtual bool EditTextExternally(const std::string& text, std::string* edited) = 0;
+    // Opens the in-place editor over a plain text; 0 when nothing was edited.
+    virtual int StartTextEditor(CShape* text) = 0;
+    // OnBeginEditShape and OnCancel: the proceed flag as the application left it.
+    virtual bool FireBeginEditShape(LONG shapeId, LONG editType) = 0;
+    virtual bool FireCancel() = 0;
 };

@@ -1,18 +1,14 @@
 #pragma once
+#include <windows.h>
+#include <ocidl.h>
+#include <olectl.h>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 #include "model/Shape.h"
+#include "model/TextField.h"
 #include "YVEX_h.h"
-
-// A field of a text: its name, its value and its flags (the text's fields are parsed from it).
-struct CTextField
-{
-    std::wstring name;
-    std::wstring value;
-    uint16_t flags = 0;
-};
 
 // The text shape: plain single- or multi-line text (ttANSI), rich text in RTF (ttRTF), block
 // attributes, attribute definitions and labels (TextTypes), anchored at its one point. Its
@@ -143,6 +139,63 @@ public:
     virtual void SetAttributeShown(bool shown);
     virtual bool IsAttributeShown();
 
+    // --- Rich text, editing and font description ------------------------------------------------
+    // Stores a text (a wide one in the ANSI code page): the field list goes, and an RTF text is
+    // normalised first (NormalizeRtf).
+    void SetText(const wchar_t* text);
+    void SetTextBytes(const char* text, int length);
+    // A normalised copy of an RTF text (the default font table and size where it lacks them);
+    // false keeps the text as given.
+    virtual bool NormalizeRtf(const std::string& text, std::string* normalised);
+    // Switches between plain text and RTF (ttRTF): the text is converted by the control's text
+    // editor, and a plain text switched to RTF keeps its colour.
+    void SetType(int type);
+    // The RTF document of an MTEXT string.
+    void MtextToRtf(const char* mtext, std::string* rtf);
+    // The text converted by the control's text editor without showing it, from and to
+    // CTextEditorDialog::tfPlain or tfRtf; false without an editor or when it fails.
+    bool ConvertText(const std::string& text, int from, int to, std::string* out);
+    // Interactive editing: a rich text in the control's text editor (or the outside program the
+    // control names), a plain one in the control's in-place editor. 1 when an edit was made.
+    int EditText();
+    // Takes the editor's text when the edit was accepted; a cancel the application refuses opens
+    // the editor again.
+    int EndEdit(bool commit) override;
+    // A text is never mirrored: it turns by half a turn about the middle of the mirror line.
+    int FlipVertical(std::set<int>* visited, const float* axisY) override;
+    int FlipHorizontal(std::set<int>* visited, const float* axisX) override;
+    // Attribute texts of a reference that shows attributes as they were last shown follow that.
+    void SetVisible(bool on) override;
+    // The font description of the automation's Font (the name points into *name), and the
+    // properties taken from a font object.
+    int GetFontDesc(FONTDESC* desc, std::wstring* name);
+    HRESULT SetFontDesc(IFont* font);
+    // The style bits show as the font protection flags; setting a flag clears its style bit.
+    int SetProtectionFlagsMasked(DWORD value, DWORD mask) override;
+    DWORD GetProtectionFlagsMasked(DWORD mask) override;
+
+    // --- Fields and records -------------------------------------------------------------------
+    // The field list of the text: 1 when the text is empty or names nothing (no list), 0 when a
+    // list was stored.
+    int ParseFields();
+    // Rebuilds the text from the source's fields and the attribute values in force.
+    HRESULT ApplyAttributeValues(CText* source);
+    // A DXF text string with its "%%" codes as characters.
+    void SetDxfText(const char* text);
+    HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
+
+    // --- DXF ------------------------------------------------------------------------------------
+    // TEXT, ATTRIB, ATTDEF (by the keyword the reader stands on) and MTEXT.
+    HRESULT ReadDxf(CDxfFile& dxf) override;
+    HRESULT WriteDxf(CDxfFile& dxf) override;
+    int ReadXDataOwn(CDxfFile& dxf) override;
+    int WriteXDataOwn(CDxfFile& dxf) override;
+    // The first alignment point of a TEXT (the left end of its baseline), from the anchor and the
+    // alignment, as the text is turned; false without an anchor.
+    bool GetDxfInsertionPoint(CRealPoint* point) const;
+    // Whether the text lies in a block of the block library.
+    bool IsInBlockLibrary() const;
+
 private:
     const CPointRecord* Anchor() const;
     // The plain text's width from its font when it has none yet (for scaling).
@@ -151,6 +204,12 @@ private:
     // per pixel.
     double MeasuringScale() const;
     int DrawRtf(CDrawContext& context, const POINT& anchor, SIZE deviceSize);
+    int FlipByHalfTurn(std::set<int>* visited, const float* axis, bool vertical);
+    HRESULT ReadMtext(CDxfFile& dxf);
+    // The width of the text at the DXF font (of ten times its height), in world units.
+    double MeasureDxfTextWidth() const;
+    // The upper left corner of a rich text from the attachment point of its MTEXT, or back.
+    CRealPoint MtextAnchor(const CRealPoint& point, bool fromAttachment) const;
 
     int m_attachment = 7;
     float m_width = 0.0f;

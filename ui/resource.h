@@ -101,3 +101,22 @@
 #define MI_ATTRIBUTE_LEADERS 33255
 // The second entry of the attribute-leader pair: it has no name in MenuItemIDs.
 #define MI_HIDE_ATTRIBUTE_LEADERS 33256
+
+// The multiline text editor: its template, the rich-edit box, OK and Import, the toolbar buttons
+// (bold, italic, underline, font, colour, strikethrough) and their pictures, in that order.
+#define IDD_MULTILINE_TEXT 210
+#define IDC_TEXT_EDIT 225
+#define IDC_TEXT_OK 230
+#define IDC_TEXT_IMPORT 222
+#define IDC_TEXT_BOLD 227
+#define IDC_TEXT_ITALIC 228
+#define IDC_TEXT_UNDERLINE 229
+#define IDC_TEXT_FONT 221
+#define IDC_TEXT_COLOUR 223
+#define IDC_TEXT_STRIKE 224
+#define IDB_TEXT_BOLD 131
+#define IDB_TEXT_ITALIC 132
+#define IDB_TEXT_UNDERLINE 133
+#define IDB_TEXT_FONT 134
+#define IDB_TEXT_COLOUR 135
+#define IDB_TEXT_STRIKE 136

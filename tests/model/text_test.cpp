@@ -66,7 +66,7 @@ TEST(TextShape, ANewTextAndItsCopy)
     text->SetHeight(3);
     text->SetRotation(12);
     text->SetAlignType(0x6);
-    std::vector<CTextField> fields{{L"Name", L"Value", 1}};
+    std::vector<CTextField> fields{{L"[Name]", L"Name", 0}};
     text->SetFieldList(&fields);
     auto* copy = static_cast<CText*>(control.GetShapeMap().CloneShape(text, true));
     ASSERT_NE(copy, nullptr);
@@ -78,7 +78,7 @@ TEST(TextShape, ANewTextAndItsCopy)
     EXPECT_EQ(copy->GetAlignType(), 0x6u);
     EXPECT_EQ(copy->GetFontNameA(), "Courier");
     ASSERT_NE(copy->GetFieldList(), nullptr);
-    EXPECT_EQ((*copy->GetFieldList())[0].value, L"Value");
+    EXPECT_EQ((*copy->GetFieldList())[0].name, L"Name");
     EXPECT_TRUE(copy->IsDirty());
 
     // Attributes, definitions and labels are the texts that belong to their parents.
