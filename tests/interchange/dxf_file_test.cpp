@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -199,6 +200,81 @@ TEST(DxfKeywords, IndicesAndLookups)
     EXPECT_EQ(CDxfFile::LookupXDataName(""), 0);
     EXPECT_EQ(CDxfFile::LookupXDataName(" ARROWS"), 0);
     EXPECT_EQ(CDxfFile::LookupXDataName(nullptr), 0);
+}
+
+// Every keyword is found under its own index in its own set, and in no other set.
+TEST(DxfKeywords, EveryKeywordFindsItsIndex)
+{
+    for (int i = 1; i <= CDxfFile::kwLast; ++i) {
+        const char* k = CDxfFile::KeywordFromIndex(i);
+        const bool application = i >= CDxfFile::kwApplicationFirst && i < CDxfFile::kwXDataFirst;
+        const bool xdata = i >= CDxfFile::kwXDataFirst;
+        EXPECT_EQ(CDxfFile::LookupKeyword(k), application || xdata ? 0 : i) << k;
+        EXPECT_EQ(CDxfFile::LookupApplication(k), application ? i : 0) << k;
+        EXPECT_EQ(CDxfFile::LookupXDataName(k), xdata ? i : 0) << k;
+        const std::string shorter(k, std::strlen(k) - 1), longer = std::string(k) + "S";
+        EXPECT_NE(CDxfFile::LookupKeyword(shorter.c_str()), i) << k;
+        EXPECT_NE(CDxfFile::LookupKeyword(longer.c_str()), i) << k;
+    }
+}
+
+// The reader's number rules are the C runtime's (strtol, strtod, strtoul in base 16, in the "C"
+// locale) without its locale: the same value, bit for bit, for numbers of every form, with white
+// space, signs, junk behind them and values beyond their range.
+TEST(DxfNumbers, ReadAsTheRuntimeReadsThem)
+{
+    std::vector<std::string> texts = {
+        "", " ", "-", "+", "+-1", "-+1", ".", "-.", "e5", "1e", "1e+", "1e-", ".5", "5.", "-0", "+0", "00012",
+        "1,5", "0x", "0x1A", "-0x1A", "0X1a", "0x.8", "0x1.8p1", "0xg", "0x-1", "0xinf", "inf", "-inf", "INF",
+        "infinity", "infin", "nan", "-nan", "NaN", "nan(123)", "nan()", "nan(0)", "nan(abc)", "nan(xyz)", "-nan(5)",
+        "nan(0x10)", "nan(fffffffffffffff)", "NAN(7)", "nan(12", "nan(12x", "nan(0x)", "2147483647", "2147483648", "-2147483648",
+        "-2147483649", "4294967295", "4294967296", "99999999999999999999999", "FFFFFFFF", "100000000", "-1",
+        "-FFFFFFFF", "-100000000", "1.7976931348623157e308", "1.7976931348623159e308", "1e309", "-1e309",
+        "2.4703282292062327e-324", "2.4703282292062328e-324", "4.9406564584124654e-324", "1e-400", "-1e-400",
+        "2.2250738585072011e-308", "9007199254740993", "0.1", "1e23", "123456789012345678901234567890",
+        "0.000000000000000000000000000001e30", "\f7", "\v-3", "\r2", " \t 12 ", "12abc", "1 2", "1F", "1f",
+        "abc", "-abc", "1e+0400", "1e-0400", "0e999999999", "1e-999999999", "0x1p-1080", "0x1p1024", "0x1p1023",
+        std::string("1\0" "2", 3), std::string(2049, '9'), "0." + std::string(400, '0') + "1",
+    };
+    // And a few thousand numbers put together at random from the same parts.
+    std::mt19937 random(20261210);
+    const char* const blanks[] = {"", "", " ", "\t", "\f", "  "};
+    const char* const signs[] = {"", "", "-", "+"};
+    const char* const tails[] = {"", "", "", "x", "e", "e+", " 5", ",5", ".", "p3"};
+    auto digits = [&](int most, bool hex) {
+        std::string d;
+        const int n = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+        for (int i = 0; i < n; ++i)
+            d.push_back((hex ? "0123456789abcdefABCDEF" : "0123456789")[random() % (hex ? 22 : 10)]);
+        return d;
+    };
+    for (int i = 0; i < 4000; ++i) {
+        const bool hex = random() % 8 == 0;
+        std::string t = std::string(blanks[random() % 6]) + signs[random() % 4] + (hex ? "0x" : "");
+        t += digits(20, hex);
+        if (random() % 2)
+            t += "." + digits(20, hex);
+        if (random() % 2)
+            t += std::string(hex ? "p" : "e") + signs[random() % 4] + std::to_string(random() % 700);
+        t += tails[random() % 10];
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        const double expected = std::strtod(t.c_str(), nullptr);
+        const double got = CDxfFile::ParseReal(t.data(), t.size());
+        uint64_t expectedBits, gotBits;
+        std::memcpy(&expectedBits, &expected, sizeof expected);
+        std::memcpy(&gotBits, &got, sizeof got);
+        EXPECT_EQ(gotBits, expectedBits) << "real '" << t << "': " << got << " instead of " << expected;
+        EXPECT_EQ(CDxfFile::ParseInteger(t.data(), t.size()), static_cast<int32_t>(std::strtol(t.c_str(), nullptr, 10)))
+            << "integer '" << t << "'";
+        EXPECT_EQ(CDxfFile::ParseHandle(t.data(), t.size()), static_cast<uint32_t>(std::strtoul(t.c_str(), nullptr, 16)))
+            << "handle '" << t << "'";
+    }
+    // The text need not end with a zero: parsing stops at its length.
+    EXPECT_EQ(CDxfFile::ParseReal("1.25e3", 4), 1.25);
+    EXPECT_EQ(CDxfFile::ParseInteger("12345", 2), 12);
+    EXPECT_EQ(CDxfFile::ParseHandle("ABCD", 2), 0xABu);
 }
 
 TEST(DxfFile, ReadsEzdxfFilesGroupForGroup)
