@@ -178,6 +178,17 @@ bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// Past the white space and the sign that begin a number; negative tells the sign.
+const char* SkipSpaceAndSign(const char* p, const char* end, bool& negative)
+{
+    while (p < end && IsCSpace(*p))
+        ++p;
+    negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    return p;
+}
+
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -325,13 +336,9 @@ CDxfFile::ValueClass CDxfFile::ClassOf(int code)
 
 int32_t CDxfFile::ParseInteger(const char* text, size_t length)
 {
-    const char* p = text;
     const char* end = text + length;
-    while (p < end && IsCSpace(*p))
-        ++p;
-    const bool negative = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        ++p;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
     uint64_t magnitude = 0;
     for (; p < end && IsDigit(*p); ++p)
         if (magnitude <= UINT32_MAX)
@@ -344,13 +351,9 @@ int32_t CDxfFile::ParseInteger(const char* text, size_t length)
 
 double CDxfFile::ParseReal(const char* text, size_t length)
 {
-    const char* p = text;
     const char* end = text + length;
-    while (p < end && IsCSpace(*p))
-        ++p;
-    const bool negative = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        ++p;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
     // A sign with nothing behind it reads as 0; with something that is no number, as 0 of
     // that sign (the runtime's own quirk). from_chars takes no sign of its own here (a second
     // sign is no number) and no "0x".
@@ -409,13 +412,9 @@ double CDxfFile::ParseReal(const char* text, size_t length)
 
 uint32_t CDxfFile::ParseHandle(const char* text, size_t length)
 {
-    const char* p = text;
     const char* end = text + length;
-    while (p < end && IsCSpace(*p))
-        ++p;
-    const bool negative = p < end && *p == '-';
-    if (p < end && (*p == '-' || *p == '+'))
-        ++p;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
     if (end - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x')
         p += 2;
     uint64_t magnitude = 0;
