@@ -324,7 +324,7 @@ COLORREF CHatchPattern::GetAverageImageColour(CShapeHost* control) const
     HGDIOBJ handle = image ? image->GetDrawHandle() : nullptr;
     if (!handle || handle == reinterpret_cast<HGDIOBJ>(static_cast<INT_PTR>(-1)))
         return 0;
-    ycom::WindowDC screen(nullptr);
+    ycom::WindowDC screen(GetDC(nullptr));
     ycom::OwnedDC target(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;

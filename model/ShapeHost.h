@@ -84,6 +84,9 @@ public:
     virtual HWND GetControlWindow() const = 0;
     // Whether events go to the host application.
     virtual bool EventsEnabled() const = 0;
+    // The hidden rich-edit window in which text shapes measure and render rich text; null when
+    // there is none.
+    virtual HWND GetRichEditWindow() const { return nullptr; }
     // The direction of the vertical axis of DXF being read: negative when y grows downwards
     // (the shapes read turn their y coordinates over).
     virtual float GetVerticalAxisFactor() const = 0;

@@ -23,14 +23,7 @@ CDrawingSettingRecord& CDrawingSettingRecord::operator=(const CDrawingSettingRec
     StyleWord = other.StyleWord;
     PenColor = other.PenColor;
     HatchColor = other.HatchColor;
-    ShowGrid = other.ShowGrid;
-    GridXSpace = other.GridXSpace;
-    GridYSpace = other.GridYSpace;
-    SnapToGrid = other.SnapToGrid;
-    SnapXSpace = other.SnapXSpace;
-    SnapYSpace = other.SnapYSpace;
-    SnapBaseX = other.SnapBaseX;
-    SnapBaseY = other.SnapBaseY;
+    CopyGridAndSnapFrom(other);
     EditNewText = other.EditNewText;
     ShowRulers = other.ShowRulers;
     ScalePenWeight = other.ScalePenWeight;
@@ -48,4 +41,16 @@ void CDrawingSettingRecord::SetName(const char* name)
         Name = name;
     else
         Name.reset();
+}
+
+void CDrawingSettingRecord::CopyGridAndSnapFrom(const CDrawingSettingRecord& other)
+{
+    ShowGrid = other.ShowGrid;
+    GridXSpace = other.GridXSpace;
+    GridYSpace = other.GridYSpace;
+    SnapToGrid = other.SnapToGrid;
+    SnapXSpace = other.SnapXSpace;
+    SnapYSpace = other.SnapYSpace;
+    SnapBaseX = other.SnapBaseX;
+    SnapBaseY = other.SnapBaseY;
 }

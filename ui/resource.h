@@ -7,3 +7,12 @@
 #define IDR_LINE_TYPES 326
 // The built-in hatch pattern definitions (text).
 #define IDR_HATCH_PATTERNS 290
+
+// The 21 by 21 picture of the button that ends block editing.
+#define IDB_BLOCK_EDITING 297
+
+// Strings.
+#define IDS_WARNING 141
+#define IDS_DEFAULT_VIEWPORT_NAME 163
+#define IDS_ERROR_CAPTION 50452
+#define IDS_UNKNOWN_ERROR 50455

@@ -6,7 +6,9 @@
 #include <ole2.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <string>
 #include <vector>
+#include "tests/support/HostSupport.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -19,84 +21,24 @@ struct Ptr {
     void** Out() { return reinterpret_cast<void**>(&p); }
 };
 
-struct Atl {
-    HMODULE dll = nullptr;
-    BOOL(WINAPI* init)() = nullptr;
-    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
-};
-
-Atl& AtlApi()
-{
-    static Atl atl = [] {
-        Atl a;
-        a.dll = LoadLibraryW(L"atl.dll");
-        if (a.dll) {
-            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxWinInit")));
-            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(a.dll, "AtlAxGetControl")));
-            if (a.init)
-                a.init();
-        }
-        return a;
-    }();
-    return atl;
-}
-
-void PumpMessages()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// An event sink that records every event with its first argument.
-class Sink : public IDispatch {
-public:
-    struct Call {
-        DISPID id;
-        UINT args;
-        LONG first;
-    };
-    std::vector<Call> calls;
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__IYVEXControlEvents) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        EXPECT_EQ(flags, DISPATCH_METHOD);
-        calls.push_back(Call{id, p->cArgs, p->cArgs && p->rgvarg[p->cArgs - 1].vt == VT_I4 ? p->rgvarg[p->cArgs - 1].lVal : -1});
-        return S_OK;
-    }
-    ULONG m_refs = 1;
-};
+using hosttest::Atl;
+using hosttest::EventSink;
+using hosttest::PumpFor;
+using hosttest::PumpMessages;
 
 // The control hosted in an AtlAxWin window inside a top-level window.
 class Hosted : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(AtlApi().init && AtlApi().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
+        ASSERT_TRUE(Atl().init && Atl().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
         m_top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_top, nullptr);
         m_ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, m_top,
                                nullptr, nullptr, nullptr);
         ASSERT_NE(m_ax, nullptr);
         PumpMessages();
-        ASSERT_EQ(AtlApi().getControl(m_ax, &m_unk), S_OK);
+        ASSERT_EQ(Atl().getControl(m_ax, &m_unk), S_OK);
         ASSERT_NE(m_unk, nullptr);
         Ptr<IOleWindow> window;
         ASSERT_EQ(m_unk->QueryInterface(IID_IOleWindow, window.Out()), S_OK);
@@ -126,10 +68,14 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     wchar_t cls[64] = {};
     GetClassNameW(m_wnd, cls, 64);
     EXPECT_STREQ(cls, L"YVEXControl");
+    // The client area lies inside the two scroll bars.
+    const int bar = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_HSCROLL);
     RECT rc;
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 320);
-    EXPECT_EQ(rc.bottom, 240);
+    EXPECT_EQ(rc.right, 320 - bar);
+    EXPECT_EQ(rc.bottom, 240 - barHeight);
 
     Ptr<IYVEXControl> control;
     ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
@@ -145,8 +91,8 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     RECT pos = {5, 6, 105, 56};
     EXPECT_EQ(inplace->SetObjectRects(&pos, &pos), S_OK);
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 100);
-    EXPECT_EQ(rc.bottom, 50);
+    EXPECT_EQ(rc.right, 100 - bar);
+    EXPECT_EQ(rc.bottom, 50 - barHeight);
 
     // Closing the host takes the control's window with it.
     HWND wnd = m_wnd;
@@ -168,7 +114,7 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     ASSERT_EQ(m_unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
     Ptr<IConnectionPoint> point;
     ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, &point.p), S_OK);
-    Sink first, second;
+    EventSink first, second;
     DWORD c1 = 0, c2 = 0;
     ASSERT_EQ(point->Advise(&first, &c1), S_OK);
     ASSERT_EQ(point->Advise(&second, &c2), S_OK);
@@ -177,8 +123,8 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     SendMessageW(m_wnd, WM_TIMER, 101, 0);
     ASSERT_EQ(first.calls.size(), 1u);
     EXPECT_EQ(first.calls[0].id, 51);
-    EXPECT_EQ(first.calls[0].args, 1u);
-    EXPECT_EQ(first.calls[0].first, 0);
+    EXPECT_EQ(first.calls[0].types, std::vector<VARTYPE>{VT_I4});
+    EXPECT_EQ(first.calls[0].ints, std::vector<LONG>{0});
     EXPECT_EQ(second.calls.size(), 1u);
 
     // A disconnected sink hears nothing more; the gate stops everything.
@@ -200,14 +146,170 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     EXPECT_EQ(second.m_refs, 1u);
 }
 
+namespace {
+
+// What a worker of a site operation hands to the control's window with WM_USER+33.
+struct StageRecord {
+    LONG storageType;
+    BSTR name;
+    LONG siteId;
+    BOOL* proceed;
+    SHORT result;
+};
+const UINT kStageMessage = WM_USER + 33;
+
+} // namespace
+
+// The stages a worker reports reach the host with the table's events and arguments, whatever
+// FireEvents says; a begin stage carries the host's answer back to the worker's flag.
+TEST_F(Hosted, StageEventsWithTheirArguments)
+{
+    EventSink sink;
+    hosttest::Connection connection(m_unk, &sink);
+    Ptr<IYVEXControl> control;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
+    BSTR name = SysAllocString(L"Plant 7");
+    BOOL proceed = TRUE;
+    StageRecord record = {srDatabase, name, 31, &proceed, -1};
+    const struct {
+        WPARAM stage;
+        std::vector<DISPID> events;
+    } stages[] = {
+        {0, {32}}, {1, {33, 54}}, {2, {34}}, {3, {35, 55}}, {4, {42}}, {5, {43, 53}}, {6, {}},
+    };
+    for (bool fire : {true, false}) {
+        control->put_FireEvents(fire ? VARIANT_TRUE : VARIANT_FALSE);
+        for (const auto& s : stages) {
+            sink.calls.clear();
+            sink.answer = VARIANT_FALSE;
+            proceed = TRUE;
+            EXPECT_EQ(SendMessageW(m_wnd, kStageMessage, s.stage, reinterpret_cast<LPARAM>(&record)), 0);
+            std::vector<DISPID> got;
+            for (const EventSink::Call& c : sink.calls)
+                got.push_back(c.id);
+            EXPECT_EQ(got, s.events) << "stage " << s.stage << (fire ? "" : " without events");
+            if (s.stage % 2 == 0 && s.stage < 6) {
+                EXPECT_EQ(proceed, FALSE) << "the host's veto reaches the worker, stage " << s.stage;
+            }
+        }
+    }
+    control->put_FireEvents(VARIANT_TRUE);
+    // Arguments: begin load (storage, name, ID, proceed), end load with ID (result, storage,
+    // name, ID), end delete with ID (ID, result, storage, name).
+    sink.calls.clear();
+    SendMessageW(m_wnd, kStageMessage, 0, reinterpret_cast<LPARAM>(&record));
+    SendMessageW(m_wnd, kStageMessage, 1, reinterpret_cast<LPARAM>(&record));
+    SendMessageW(m_wnd, kStageMessage, 5, reinterpret_cast<LPARAM>(&record));
+    ASSERT_EQ(sink.calls.size(), 5u);
+    EXPECT_EQ(sink.calls[0].types, (std::vector<VARTYPE>{VT_I4, VT_BSTR, VT_I4, VT_BOOL | VT_BYREF}));
+    EXPECT_EQ(sink.calls[0].ints, (std::vector<LONG>{srDatabase, 31}));
+    EXPECT_EQ(sink.calls[0].texts, std::vector<std::wstring>{L"Plant 7"});
+    EXPECT_EQ(sink.calls[1].types, std::vector<VARTYPE>{VT_BOOL});
+    EXPECT_EQ(sink.calls[2].types, (std::vector<VARTYPE>{VT_BOOL, VT_I4, VT_BSTR, VT_I4}));
+    EXPECT_EQ(sink.calls[2].bools, std::vector<bool>{true});
+    EXPECT_EQ(sink.calls[4].id, 53);
+    EXPECT_EQ(sink.calls[4].types, (std::vector<VARTYPE>{VT_I4, VT_BOOL, VT_I4, VT_BSTR}));
+    EXPECT_EQ(sink.calls[4].ints, (std::vector<LONG>{31, srDatabase}));
+    // Progress goes through the gate.
+    sink.calls.clear();
+    SendMessageW(m_wnd, WM_USER + 210, 55, 0);
+    control->put_FireEvents(VARIANT_FALSE);
+    SendMessageW(m_wnd, WM_USER + 210, 56, 0);
+    control->put_FireEvents(VARIANT_TRUE);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].id, 20);
+    EXPECT_EQ(sink.calls[0].ints, std::vector<LONG>{55});
+    SysFreeString(name);
+    PumpFor(150);
+}
+
+// The end of a save clears the modified flag only when the save succeeded.
+TEST_F(Hosted, AFailedSaveLeavesTheDrawingModified)
+{
+    Ptr<IOleObject> ole;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IOleObject, ole.Out()), S_OK);
+    SIZEL extent = {6000, 4000};
+    ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    Ptr<IPersistFile> file;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IPersistFile, file.Out()), S_OK);
+    ASSERT_EQ(file->IsDirty(), S_OK);
+    StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+    SendMessageW(m_wnd, kStageMessage, 3, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(file->IsDirty(), S_OK) << "a failed save";
+    record.result = 1;
+    SendMessageW(m_wnd, kStageMessage, 3, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(file->IsDirty(), S_FALSE);
+}
+
+// Timer 101 restarted five times within its period tells the host once, 100 ms after the last.
+TEST_F(Hosted, ABurstOfChangesGivesOneToolbarNotification)
+{
+    EventSink sink;
+    hosttest::Connection connection(m_unk, &sink);
+    StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+    for (int i = 0; i < 5; ++i) {
+        SendMessageW(m_wnd, kStageMessage, 6, reinterpret_cast<LPARAM>(&record));
+        Sleep(15);
+    }
+    EXPECT_TRUE(sink.calls.empty());
+    PumpFor(400);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].id, 51);
+    EXPECT_EQ(sink.calls[0].ints, std::vector<LONG>{0});
+}
+
+// One control, one shared rich-edit window; it goes with the last control. Taking the control
+// down tells its host nothing.
+TEST(Control, RichEditWindowLivesWithTheControlsAndReleaseFiresNothing)
+{
+    ASSERT_TRUE(Atl().init && Atl().getControl);
+    ASSERT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 0);
+    EventSink sink;
+    {
+        HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, top, nullptr,
+                                  nullptr, nullptr);
+        PumpMessages();
+        IUnknown* unk = nullptr;
+        ASSERT_EQ(Atl().getControl(ax, &unk), S_OK);
+        EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 1);
+        Ptr<IYVEXControl> second;
+        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, second.Out()), S_OK);
+        EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 1) << "shared";
+        Ptr<IConnectionPointContainer> container;
+        ASSERT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
+        Ptr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, &point.p), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+        // A toolbar notification is pending when the host goes.
+        HWND wnd = nullptr;
+        Ptr<IOleWindow> window;
+        unk->QueryInterface(IID_IOleWindow, window.Out());
+        window->GetWindow(&wnd);
+        StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+        SendMessageW(wnd, kStageMessage, 6, reinterpret_cast<LPARAM>(&record));
+        sink.calls.clear();
+        point.p->Release();
+        point.p = nullptr;
+        container.p->Release();
+        container.p = nullptr;
+        unk->Release();
+        DestroyWindow(top);
+        PumpFor(200);
+    }
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(hosttest::ThreadWindowsOfClass(L"RICHEDIT"), 0) << "gone with the last control";
+}
+
 TEST(Ruler, HostsInPlaceOnItsOwn)
 {
-    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
+    ASSERT_TRUE(Atl().init && Atl().getControl);
     HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
     HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.Ruler", WS_CHILD | WS_VISIBLE, 0, 0, 200, 24, top, nullptr, nullptr, nullptr);
     PumpMessages();
     Ptr<IUnknown> unk;
-    ASSERT_EQ(AtlApi().getControl(ax, &unk.p), S_OK);
+    ASSERT_EQ(Atl().getControl(ax, &unk.p), S_OK);
     Ptr<IRuler> ruler;
     EXPECT_EQ(unk->QueryInterface(IID_IRuler, ruler.Out()), S_OK);
     Ptr<IOleWindow> window;

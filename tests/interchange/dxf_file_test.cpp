@@ -4,6 +4,7 @@
 #include "interchange/DxfFile.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/TestPaths.h"
 #include <shlwapi.h>
 #include <windows.h>
 
@@ -18,18 +19,6 @@
 
 namespace {
 
-std::string WinPath(const char* envName, const std::string& relative)
-{
-    const char* root = std::getenv(envName);
-    std::string p = std::string(root ? root : ".") + "/" + relative;
-    if (!p.empty() && p[0] == '/')
-        p = "Z:" + p;
-    for (char& c : p) {
-        if (c == '/')
-            c = '\\';
-    }
-    return p;
-}
 
 std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dxf/") + name); }
 

@@ -170,6 +170,33 @@ inline std::string ColumnText(SQLHSTMT hstmt, SQLUSMALLINT column, bool* isNull 
     return SQL_SUCCEEDED(r) && indicator != SQL_NULL_DATA ? std::string(buffer) : std::string();
 }
 
+// Runs a text of the test's own (no parameters); it must succeed or find no data.
+inline void ExecRaw(SQLHSTMT hstmt, const char* text)
+{
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
+    ASSERT_TRUE(r == SQL_SUCCESS || r == SQL_NO_DATA)
+        << text << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    SQLFreeStmt(hstmt, SQL_CLOSE);
+}
+
+// Every row of a query, each as its column texts (NULL as empty).
+inline std::vector<std::vector<std::string>> QueryRows(SQLHSTMT hstmt, const char* query)
+{
+    std::vector<std::vector<std::string>> rows;
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
+    EXPECT_TRUE(SQL_SUCCEEDED(r)) << query << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    SQLSMALLINT columns = 0;
+    SQLNumResultCols(hstmt, &columns);
+    while (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(hstmt))) {
+        std::vector<std::string> row;
+        for (SQLSMALLINT c = 1; c <= columns; ++c)
+            row.push_back(ColumnText(hstmt, static_cast<SQLUSMALLINT>(c)));
+        rows.push_back(row);
+    }
+    Drain(hstmt);
+    return rows;
+}
+
 inline long ColumnLong(SQLHSTMT hstmt, SQLUSMALLINT column)
 {
     SQLINTEGER value = 0;
