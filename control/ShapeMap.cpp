@@ -1,10 +1,12 @@
 #include "control/ShapeMap.h"
 #include "control/ControlCore.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
@@ -42,6 +44,11 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         shape = polyline;
         break;
     }
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(m_control, id, type);
+        break;
     case stPolyline:
         shape = new CPolyline(m_control, id, stPolyline);
         break;
@@ -57,6 +64,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stLayer:
         shape = new CLayer(id, m_control);
+        break;
+    case stReference:
+        shape = new CReference(id, m_control);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -121,6 +131,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLine(id, *static_cast<CLine*>(prototype));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse: {
+        auto* ellipse = dynamic_cast<CEllipse*>(prototype);
+        if (!ellipse)
+            return nullptr;
+        shape = new CEllipse(id, *ellipse);
+        shape->SetShapeType(type);
+        break;
+    }
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -167,6 +187,11 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     case stLine:
         shape = new CLine(id, *static_cast<CLine*>(source));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(id, *static_cast<CEllipse*>(source));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -181,6 +206,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stReference:
+        shape = new CReference(id, *static_cast<CReference*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.

@@ -89,6 +89,17 @@ public:
     // clipboard, zoom window, highlights) or the shape cannot be read.
     CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) override;
 
+    // The shapes between the map and a record-table set: saving writes every shape (with
+    // DXFMODE_SINGLE_OBJECT only the subtree of `shapeId`) through its own exchange; loading
+    // (DXFMODE_LOAD) re-reads the shapes the Shapes table names and creates the missing ones,
+    // under their stored IDs with DXFMODE_USE_YVEX_IDENTIFIERS, else under new ones that the
+    // set's ID mapping remembers. The result of the last shape's exchange; E_INVALIDARG without a
+    // set, S_FALSE without a Shapes table, E_ACCESSDENIED when the single record asked for is not
+    // there. A failing shape does not stop the others.
+    HRESULT SerializeShapes(CDataTableSet* tables, DWORD mode, int shapeId);
+    // Frees the set of shapes a restore touched.
+    void FreeAuxMap() { m_auxIds.reset(); }
+
     CShape* CreateReplacement(int shapeId, int type) override;
     CShape* FindReplacement(int shapeId) const override;
     void DropReplacement(int shapeId) override;
@@ -118,6 +129,11 @@ public:
     const std::map<int, CShape*>& Shapes() const { return m_shapes; }
 
 private:
+    HRESULT SaveShapesToTables(CDataTableSet* tables, DWORD mode, int shapeId);
+    HRESULT LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int shapeId);
+    // Drops a shape a load made and could not place: out of the map and the loaded IDs, deleted
+    // with its tree.
+    void DropLoadedShape(CShape* shape);
     void ApplySettingDefaults(CShape* shape, int requestedType);
     void PlaceOnCurrentLayer(CShape* shape, bool visible);
 

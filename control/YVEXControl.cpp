@@ -1,4 +1,5 @@
 #include "control/YVEXControl.h"
+#include "com/Guard.h"
 #include "com/Module.h"
 #include "control/ClipboardFormatTable.h"
 #include "control/DialogLists.h"
@@ -92,6 +93,8 @@ HRESULT CYVEXControl::FinalConstruct()
     LoadUnitTable();
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
+    // The undo support: a new control records from the start, into a manager of its own.
+    RETURN_IF_FAILED(CreateUndoManager());
     RETURN_IF_FAILED(CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger));
     m_messenger->put__YVEXControl(self);
     RETURN_IF_FAILED(CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site));
@@ -132,6 +135,8 @@ void CYVEXControl::FinalRelease()
             p->Release();
         }
     }
+    // The recorder goes with its manager; units the host still holds find no recorder.
+    SetUndoRecorder(nullptr);
     DestroyControl();
 }
 
@@ -393,11 +398,116 @@ STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
 
-STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation *) { return E_NOTIMPL; }
+namespace {
+// A value of the recorder through a getter: E_POINTER without a recorder, E_INVALIDARG for a null
+// out-pointer.
+template <class T, class Read>
+HRESULT ReadRecorder(CUndoRecorder* recorder, T* out, Read read)
+{
+    if (!recorder)
+        return E_POINTER;
+    if (!out)
+        return E_INVALIDARG;
+    *out = read(*recorder);
+    return S_OK;
+}
+} // namespace
+
+STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> IUnknown* {
+            IOleUndoManager* manager = recorder.GetManager();
+            if (manager)
+                manager->AddRef();
+            return manager;
+        });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // An object that is no undo manager (or none) leaves the control without one: nothing is
+        // recorded then.
+        ycom::ComPtr<IOleUndoManager> manager;
+        if (newVal) {
+            const HRESULT hr = newVal->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
+            if (FAILED(hr) && hr != E_NOINTERFACE)
+                return hr;
+        }
+        recorder->SetManager(manager.Get());
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> VARIANT_BOOL {
+            return recorder.GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+        });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // Switching off counts: it takes as many switches on to record again.
+        if (!newVal) {
+            recorder->Suspend();
+            return S_OK;
+        }
+        if (recorder->GetSuspendCount() < 1)
+            return S_FALSE;
+        if (!recorder->GetManager())
+            return E_INVALIDARG;
+        recorder->Resume();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) { return recorder.GetQueueMaxLength(); });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        recorder->SetQueueMaxLength(newVal);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetLastOperation());
+                            });
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetPendingOperation());
+                            });
+    });
+}

@@ -172,6 +172,7 @@ public:
     // answers the flag as the last sink left it (its low 16 bits; 0 is a veto), true when nothing
     // was fired. By-reference values come back as the sinks left them.
     bool EventsEnabled() const override { return m_fireEvents != VARIANT_FALSE; }
+    void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
     HWND GetControlWindow() const override { return m_hWnd; }
     // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
     void FireEvent(DISPID id, VARIANTARG* args, UINT count);
@@ -239,7 +240,7 @@ public:
 
     // Kills and restarts timer 101, whose expiry tells the host to refresh its toolbar: a burst
     // of changes gives one notification. Periods below 10 ms mean 100 ms.
-    void RestartRedrawTimer(UINT period);
+    void RestartRedrawTimer(UINT period) override;
 
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.

@@ -194,7 +194,7 @@ int CGroup::HasPoints() { return m_points.IsEmpty() ? 0 : 1; }
 void CGroup::Clear(bool deleteChildren)
 {
     if (deleteChildren)
-        m_referrers.clear();
+        DetachReferrers();
     std::vector<CShape*> children = m_children;
     for (CShape* child : children) {
         if (child->IsGroup())
@@ -218,7 +218,7 @@ void CGroup::Clear(bool deleteChildren)
     if (deleteChildren)
         m_children.shrink_to_fit();
     if (m_shapeType == stGroup)
-        m_referrers.clear();
+        DetachReferrers();
 }
 
 int CGroup::GetClassShapeType() { return stGroup; }

@@ -120,10 +120,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     CGroupsRecord record;
     record.ShapeID = key;
     record.Name = Narrow(m_name);
-    if (CGroupsRecord* existing = groups->FindRecord(key))
-        *existing = record;
-    else
-        groups->Insert(record);
+    groups->Put(record);
     return hr;
 }
 
@@ -198,6 +195,10 @@ int CGroup::ReadDxfEntities(CDxfFile& dxf, bool blockMode)
         if (code == 70)
             m_blockFlags = dxf.GetInt();
     }
+    // The contents of a drawing whose y grows downwards were turned over as they were read: so is
+    // the base point.
+    if (blockMode && m_control && m_control->GetVerticalAxisFactor() < 0.0f)
+        baseY = -baseY;
     if (blockMode && (baseX != 0.0f || baseY != 0.0f))
         Shift(-baseX, -baseY, nullptr, true);
     return result;

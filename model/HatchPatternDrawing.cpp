@@ -19,7 +19,6 @@
 #include <limits>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
 // Below this size (device pixels) in either direction an area, or an image tile, is filled solid.
 const double kSmallestArea = 20.0;
 // The shortest step between the lines of a family (device pixels), and with `fine`.

@@ -368,9 +368,6 @@ HRESULT CLine::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     record.DatabaseID = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) ? m_databaseId : 0;
     record.FirstArrowTypeID = m_firstArrowType;
     record.SecondArrowTypeID = m_secondArrowType;
-    if (CLinesRecord* existing = lines->FindRecord(key))
-        *existing = record;
-    else
-        lines->Insert(record);
+    lines->Put(record);
     return hr;
 }

@@ -360,10 +360,7 @@ HRESULT CPolyline::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
             record.Flags = static_cast<int32_t>(m_flags);
             record.FirstArrowTypeID = m_firstArrowType;
             record.SecondArrowTypeID = m_secondArrowType;
-            if (CPolylinesRecord* existing = polylines->FindRecord(key))
-                *existing = record;
-            else
-                polylines->Insert(record);
+            polylines->Put(record);
         }
     }
     const HRESULT vertices = SaveVerticesToTables(tables, mode, flags);

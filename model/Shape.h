@@ -62,6 +62,7 @@ struct CShapeStats
     long shapes = 0;
     // Polyline vertices that carry data of their own.
     long vertices = 0;
+    long layers = 0;
 };
 
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
@@ -93,6 +94,14 @@ public:
     };
     // The state word of a new shape: visible, enabled, stored, pen weight scaled with the view.
     static const DWORD kDefaultState = stVisible | stEnabled | stPersistent | stScalePenWeight; // 0x213
+    // Bits of the masks of CopyPropertiesFrom and CopyStyleFrom that name the geometry of the
+    // kinds that have it: the angle and the two scales (an ellipse's axes).
+    enum PropertyBits : DWORD
+    {
+        speAngle = 0x2,
+        speXScale = 0x4,
+        speYScale = 0x8,
+    };
     // Z order "not set": the smallest normal float.
     static const float kUnsetZOrder;
     // The protection bits of ShapeDBFlags as the automation's ProtectionFlags shows them.
@@ -431,6 +440,11 @@ protected:
     // point lands on the grid (on the locked axis nothing changes while dragging orthogonally);
     // without one, `point` itself is snapped.
     void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
+    // The common entity groups of WriteDxf: the handle (the shape ID), then the layer, line type,
+    // colour, line type scale and pen weight. Entities of subclassed form put their AcDbEntity
+    // marker between the two.
+    void WriteDxfHandle(CDxfFile& dxf);
+    void WriteDxfCommonGroups(CDxfFile& dxf);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
     // The groups of the entity being read up to the next group 0 (pushed back): each goes to the

@@ -15,6 +15,7 @@ class CPenCache;
 class CBrushCache;
 class CLinkedPointMap;
 class CShapeStateMap;
+class CFontCache;
 class CShapeIndex;
 class CShapeRecorder;
 class CViewMapping;
@@ -47,6 +48,8 @@ public:
     virtual CPointPool& GetPointPool() = 0;
     virtual CLinkedPointMap& GetLinkedPointMap() = 0;
     virtual CShapeStateMap& GetShapeStateMap() = 0;
+    // The GDI fonts of the texts.
+    virtual CFontCache& GetFontCache() = 0;
     virtual CLineTypeMap& GetLineTypeMap() = 0;
     virtual CPenCache& GetPenCache() = 0;
     virtual CBrushCache& GetBrushCache() = 0;

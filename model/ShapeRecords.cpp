@@ -208,7 +208,9 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
         SetVisible((mode & DXFMODE_ALL_VISIBLE) || record.Visible != 0);
         SetStateBits(stEnabled, (mode & DXFMODE_ALL_ENABLED) || record.Enabled != 0);
         m_linePatternScale = static_cast<float>(record.LinePatternScale);
-        SetZOrder(static_cast<float>(record.ZOrder), false);
+        // A shape read again in its group takes its place there anew (an undone Z-order change).
+        const float z = static_cast<float>(record.ZOrder);
+        SetZOrder(z, m_parent != nullptr && z != GetZOrder());
         SetHatchColor(static_cast<DWORD>(record.HatchColor));
         // 0x8000 (by block) travels in 16 bits as -32768.
         SetLinePatternId(record.LinePatternID < -1 ? -record.LinePatternID : record.LinePatternID);

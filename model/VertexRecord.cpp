@@ -118,12 +118,16 @@ int CVertexRecord::ReadDxf(CDxfFile& dxf, CPointPool& pool, CPointRecord** point
 
 int CVertexRecord::WriteDxf(CDxfFile& dxf)
 {
+    CShapeHost* control = m_owner ? m_owner->GetControl() : nullptr;
+    return WriteDxf(dxf, control ? control->GetDxfDocument().GetCurrentLayerName() : std::string());
+}
+
+int CVertexRecord::WriteDxf(CDxfFile& dxf, const std::string& layer)
+{
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwVertex));
     char handle[16];
     std::snprintf(handle, sizeof handle, "%x", dxf.NextHandle());
     dxf.WriteStringGroup(5, handle);
-    CShapeHost* control = m_owner ? m_owner->GetControl() : nullptr;
-    const std::string layer = control ? control->GetDxfDocument().GetCurrentLayerName() : std::string();
     dxf.WriteStringGroup(8, layer.empty() ? "0" : layer.c_str());
     if (m_point) {
         dxf.WriteRealGroup(10, m_point->x);

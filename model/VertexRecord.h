@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <string>
 #include "model/VertexData.h"
 
 class CDataTableSet;
@@ -43,6 +44,8 @@ public:
     // A VERTEX entity with a handle of the file's counter, on the layer of the entity being
     // written. 1.
     int WriteDxf(CDxfFile& dxf);
+    // The same on the given layer ("0" when empty).
+    int WriteDxf(CDxfFile& dxf, const std::string& layer);
 
     // --- Geometry --------------------------------------------------------------------------
     // Scales the point about (cx, cy); every mirrored axis turns the arc the other way. 0.

@@ -7,6 +7,7 @@
 #include "control/ViewportRecord.h"
 #include "control/ShapeMap.h"
 #include "control/YVEXControl.h"
+#include "tests/control/HostDoubles.h"
 #include "model/Shape.h"
 #include "tests/support/Dib.h"
 
@@ -88,42 +89,7 @@ TEST(ViewportRecord, SizesDriveTheScale)
     EXPECT_GT(lr.top, lr.bottom) << "y up";
 }
 
-namespace {
-// A sink that answers the Z-order events with the proceed flag it is given.
-class ProceedSink : public IDispatch
-{
-public:
-    explicit ProceedSink(VARIANT_BOOL answer) : m_answer(answer) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__IYVEXControlEvents) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        events.push_back(id);
-        if (p->cArgs == 2 && p->rgvarg[1].vt == VT_I4 && p->rgvarg[0].vt == (VT_BOOL | VT_BYREF)) {
-            shapeIds.push_back(p->rgvarg[1].lVal);
-            *p->rgvarg[0].pboolVal = m_answer;
-        }
-        return S_OK;
-    }
-    std::vector<DISPID> events;
-    std::vector<LONG> shapeIds;
-
-private:
-    VARIANT_BOOL m_answer;
-};
-} // namespace
+using hosttest::ProceedSink;
 
 // The control object fires OnBringShapeToFront / OnSendShapeToBack and OnAddPoint /
 // OnDeletePoint with a proceed flag that its sinks may clear.

@@ -363,6 +363,45 @@ TEST(Control, InnerObjectsAnswerThroughTheControl)
     EXPECT_EQ(CoCreateInstance(CLSID_GeneralPropPage, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, page.Out()), S_OK);
 }
 
+// A new control records from the start: its final construction gives it an undo manager of its
+// own, reached through IYVEXUndo, whose queue length its dual interface also answers by name.
+TEST(Control, ANewControlRecordsIntoItsOwnUndoManager)
+{
+    Ptr<IYVEXUndo> undo;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXUndo, undo.Out()), S_OK);
+    VARIANT_BOOL enabled = VARIANT_FALSE;
+    ASSERT_EQ(undo->get_UndoEnabled(&enabled), S_OK);
+    EXPECT_EQ(enabled, VARIANT_TRUE);
+    Ptr<IUnknown> unknown;
+    ASSERT_EQ(undo->get_OleUndoManager(&unknown.p), S_OK);
+    ASSERT_NE(unknown.p, nullptr);
+    Ptr<IOleUndoManager> manager;
+    ASSERT_EQ(unknown->QueryInterface(IID_IOleUndoManager, manager.Out()), S_OK);
+    EXPECT_EQ(manager->UndoTo(nullptr), E_INVALIDARG) << "nothing recorded yet";
+    BSTR text = nullptr;
+    EXPECT_EQ(manager->GetLastUndoDescription(&text), E_FAIL);
+    Ptr<IEnumOleUndoUnits> units;
+    ASSERT_EQ(manager->EnumUndoable(&units.p), S_OK);
+    IOleUndoUnit* unit = nullptr;
+    ULONG fetched = 7;
+    EXPECT_EQ(units->Next(1, &unit, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 0u);
+
+    EXPECT_EQ(undo->put_QueueMaxLength(25), S_OK);
+    Ptr<IDispatch> ex;
+    ASSERT_EQ(unknown->QueryInterface(IID_IYVEXOleUndoManagerEx, ex.Out()), S_OK);
+    LPOLESTR name = const_cast<LPOLESTR>(L"QueueMaxLength");
+    DISPID id = 0;
+    ASSERT_EQ(ex->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+    EXPECT_EQ(id, 2);
+    DISPPARAMS none = {};
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(ex->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(result.lVal, 25);
+}
+
 TEST(Control, PersistsItsPropertyMap)
 {
     Ptr<IOleObject> ole;

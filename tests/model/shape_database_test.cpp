@@ -3,11 +3,13 @@
 #include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
 #include "YVEX_h.h"
@@ -60,7 +62,8 @@ protected:
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
         ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
         for (const char* table :
-             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes"}) {
+             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes",
+              "EllipseShapes", "LayerShapes", "LayerSettings", "ReferenceShapes"}) {
             const std::string text = std::string("delete from ") + table;
             Raw(db.hstmt, text.c_str());
         }
@@ -342,4 +345,125 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
     EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
+}
+
+// An arc's EllipseShapes row holds its geometry after the insert and after an update.
+TEST_P(ShapeRowsTest, EllipseRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* arc = static_cast<CEllipse*>(Make(stArc, {{1, 2}}));
+    arc->SetMajorAxis(3, 4);
+    arc->SetMinorRatio(0.5f);
+    arc->SetAngles(10, 100);
+    arc->SetExtrusionZ(-1);
+    ASSERT_EQ(arc->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string query = "select MinorRatio, ZExtrusion, StartAngle, EndAngle, MajorX, MajorY, ScenarioID from "
+                              "EllipseShapes where ShapeID = " +
+                              std::to_string(arc->GetDatabaseId());
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 7u);
+    const double inserted[6] = {0.5, -1, 10, 100, 3, 4};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Real(row[static_cast<size_t>(i)]), inserted[i]) << i;
+    EXPECT_EQ(row[6], "5");
+    EXPECT_EQ(Count(h, "select ShapeTypeID from Shapes"), stArc);
+
+    arc->Rotate(0, 0, 90, nullptr, false);
+    arc->SetAngles(20, 200);
+    ASSERT_EQ(arc->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from EllipseShapes"), 1);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 7u);
+    EXPECT_EQ(Real(row[2]), 20.0);
+    EXPECT_EQ(Real(row[3]), 200.0);
+    EXPECT_NEAR(Real(row[4]), -4.0, 1e-5);
+    EXPECT_NEAR(Real(row[5]), 3.0, 1e-5);
+    EXPECT_EQ(Count(h, "select count(*) from GroupShapes"), 0); // an ellipse is no group
+}
+
+// A layer's LayerShapes row keeps its name as given (bound: O'Brien), "NULL" without one; its
+// LayerSettings row its switches. Each save takes the next LayerSettingID, on an update too.
+TEST_P(ShapeRowsTest, LayerRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    control.GetDbIdCounters().layerSetting = 7;
+    auto* layer = static_cast<CLayer*>(Make(stLayer, {}));
+    layer->SetName("O'Brien");
+    layer->SetSelectable(false);
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string id = std::to_string(layer->GetDatabaseId());
+    EXPECT_EQ(Row(h, ("select Name, ScenarioID from LayerShapes where ShapeID = " + id).c_str()),
+              (std::vector<std::string>{"O'Brien", "5"}));
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"7", "5", "1", "1", "0", id}));
+    EXPECT_EQ(control.GetDbIdCounters().layerSetting, 8);
+
+    layer->SetName("O'Brien'); drop table Shapes; --");
+    layer->SetVisible(false);
+    layer->SetSelectable(true);
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, "select Name from LayerShapes"), std::vector<std::string>{"O'Brien'); drop table Shapes; --"});
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"7", "5", "0", "1", "1", id}));
+    EXPECT_EQ(control.GetDbIdCounters().layerSetting, 9);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
+
+    // Rows gone from beside a stored layer are made again.
+    Raw(h, "delete from LayerShapes");
+    Raw(h, "delete from LayerSettings");
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from LayerShapes"), 1);
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"9", "5", "0", "1", "1", id}));
+
+    CShape* unnamed = Make(stLayer, {});
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, ("select Name from LayerShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str()),
+              std::vector<std::string>{"NULL"});
+    EXPECT_EQ(Row(h, ("select LayerSettingID from LayerSettings where LayerShapeID = " +
+                      std::to_string(unnamed->GetDatabaseId()))
+                         .c_str()),
+              std::vector<std::string>{"10"});
+}
+
+// A reference's ReferenceShapes row names its block, which is saved first; the copies of the
+// block are not stored. Without a block there is nothing to name.
+TEST_P(ShapeRowsTest, ReferenceRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* block = static_cast<CGroup*>(Make(stGroup, {}));
+    block->SetName(L"Door");
+    CShape* line = Make(stLine, {{0, 0}, {1, 3}});
+    block->AddChild(line, nullptr, 1, false);
+    auto* reference = static_cast<CReference*>(Make(stReference, {{10, 0}}));
+    reference->SetXScale(2, false);
+    reference->SetRotationAngle(30, false);
+    ASSERT_EQ(reference->ResolveBlock(block, true, true, false), 0);
+    reference->ApplyTransform(true);
+    ASSERT_EQ(reference->GetShapeCount(), 1);
+    ASSERT_EQ(reference->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_GE(block->GetDatabaseId(), 1);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 3); // block, its line, the reference
+    EXPECT_EQ(Row(h, "select Name from GroupShapes"), std::vector<std::string>{"Door"});
+    const std::string query = "select XScale, YScale, RotationAngle, BlockGroupShapeID, ScenarioID from "
+                              "ReferenceShapes where ShapeID = " +
+                              std::to_string(reference->GetDatabaseId());
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(Real(row[0]), 2.0);
+    EXPECT_EQ(Real(row[1]), 1.0);
+    EXPECT_EQ(Real(row[2]), 30.0);
+    EXPECT_EQ(row[3], std::to_string(block->GetDatabaseId()));
+    EXPECT_EQ(row[4], "5");
+
+    reference->SetYScale(3, true);
+    reference->SetRotationAngle(45, true);
+    ASSERT_EQ(reference->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from ReferenceShapes"), 1);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 3);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(Real(row[1]), 3.0);
+    EXPECT_EQ(Real(row[2]), 45.0);
+
+    CShape* unlinked = Make(stReference, {{0, 0}});
+    EXPECT_EQ(unlinked->SaveToDB(db, 1, 0, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(Count(h, "select count(*) from ReferenceShapes"), 1);
 }

@@ -7,8 +7,10 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
+#include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
+#include "model/LineType.h"
 #include "model/LineTypeMap.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
@@ -76,26 +78,45 @@ inline void CopyShapeRecords(const CDataTableSet& from, CDataTableSet& to)
     copy(from.Polylines(), to.Polylines());
     copy(from.Lines(), to.Lines());
     copy(from.Vertexes(), to.Vertexes());
+    copy(from.Ellipses(), to.Ellipses());
+    copy(from.Layers(), to.Layers());
+    copy(from.LayerSettings(), to.LayerSettings());
+    copy(from.References(), to.References());
 }
 
-// The drawing as an R12 file: the line types, the layers and our application registered, the
-// block library, and the root's entities; binary with one-byte codes when asked.
-inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
+// The drawing as a DXF file of the control's output version: 1 an R12 file (AC1009; binary with
+// one-byte codes), 2 an AC1012 file (ELLIPSE entities; the table heads carry handles of their
+// own, above the shapes' IDs). The line types, the layers and our application registered, the
+// block library, and the root's entities.
+inline void WriteDrawing(Drawing& d, const std::string& path, bool binary, int version)
 {
     CDxfFile dxf;
     dxf.SetBinary(binary);
-    dxf.SetTwoByteCodes(false);
+    dxf.SetTwoByteCodes(version != 1);
     ASSERT_TRUE(dxf.Open(path.c_str(), false));
-    WriteR12HeaderAndOpenTables(dxf);
-    d.control.GetLineTypeMap().WriteDxfTable(dxf);
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "LAYER");
-    dxf.WriteIntGroup(70, d.layers->GetShapeCount());
+    d.control.GetDxfDocument().SetOutputVersion(version);
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "HEADER");
+    dxf.WriteStringGroup(9, "$ACADVER");
+    dxf.WriteStringGroup(1, version == 1 ? "AC1009" : "AC1012");
+    dxf.WriteStringGroup(0, "ENDSEC");
+    dxf.WriteStringGroup(0, "SECTION");
+    dxf.WriteStringGroup(2, "TABLES");
+    auto head = [&](const char* table, const char* handle, int count) {
+        dxf.WriteStringGroup(0, "TABLE");
+        dxf.WriteStringGroup(2, table);
+        if (version != 1)
+            dxf.WriteStringGroup(5, handle);
+        dxf.WriteIntGroup(70, count);
+    };
+    head("LTYPE", "FFF0", static_cast<int>(d.control.GetLineTypeMap().Entries().size()));
+    for (const auto& entry : d.control.GetLineTypeMap().Entries())
+        const_cast<CLineType&>(entry.second).WriteDxf(dxf);
+    dxf.WriteStringGroup(0, "ENDTAB");
+    head("LAYER", "FFF1", d.layers->GetShapeCount());
     d.layers->WriteDxf(dxf);
     dxf.WriteStringGroup(0, "ENDTAB");
-    dxf.WriteStringGroup(0, "TABLE");
-    dxf.WriteStringGroup(2, "APPID");
-    dxf.WriteIntGroup(70, 1);
+    head("APPID", "FFF2", 1);
     dxf.WriteStringGroup(0, "APPID");
     dxf.WriteStringGroup(2, "YVEXControl");
     dxf.WriteIntGroup(70, 0);
@@ -112,3 +133,7 @@ inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary)
     dxf.WriteStringGroup(0, "EOF");
     ASSERT_TRUE(dxf.Close());
 }
+
+inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 1); }
+
+inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 2); }
