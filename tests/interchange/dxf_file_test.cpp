@@ -859,7 +859,7 @@ std::string FirstDifference(const std::string& got, const std::string& expected)
 // rewrite for speed: the listings under fixtures/dxf/recorded/ were made by that reader.
 TEST(DxfFile, FixturesReadAsRecorded)
 {
-    for (const char* name : {"r12_ascii", "r12_binary", "kinds_ascii", "kinds_binary", "views_r2000"}) {
+    for (const char* name : {"r12_ascii", "r12_binary", "kinds_ascii", "kinds_binary", "views_r2000", "curves_ascii", "curves_binary"}) {
         const std::string file = Fixture((std::string(name) + ".dxf").c_str());
         const std::string expected = ReadAll(Fixture((std::string("recorded/") + name + ".listing").c_str()));
         ASSERT_GT(expected.size(), 1000u) << name;
