@@ -207,7 +207,7 @@ int CShape::ReadDxfGroup(CDxfFile& dxf)
     const int code = dxf.GetCode();
     switch (code) {
     case 5: {
-        const uint32_t handle = static_cast<uint32_t>(std::strtoul(dxf.GetText(), nullptr, 16));
+        const uint32_t handle = CDxfFile::ParseHandle(dxf.GetText(), std::strlen(dxf.GetText()));
         if (doc)
             doc->AddHandle(handle, m_id);
         return 1;
@@ -292,11 +292,14 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!dxf.ReadExpectedGroup(1070))
             return 1;
         const int count = dxf.GetInt();
+        std::vector<int>* ids = doc ? &doc->SelfPointsOf(m_id) : nullptr;
+        if (ids && count > 0)
+            ids->reserve(ids->size() + static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (!dxf.ReadExpectedGroup(1071))
                 break;
-            if (doc)
-                doc->SelfPointsOf(m_id).push_back(dxf.GetInt());
+            if (ids)
+                ids->push_back(dxf.GetInt());
         }
         return 1;
     }
@@ -306,11 +309,14 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!dxf.ReadExpectedGroup(1070))
             return 0;
         const int count = dxf.GetInt();
+        std::vector<int>* ids = doc ? &doc->LinkedPointsOf(m_id) : nullptr;
+        if (ids && count > 0)
+            ids->reserve(ids->size() + static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (!dxf.ReadExpectedGroup(1071))
                 return 0;
-            if (doc)
-                doc->LinkedPointsOf(m_id).push_back(dxf.GetInt());
+            if (ids)
+                ids->push_back(dxf.GetInt());
         }
         return 1;
     }

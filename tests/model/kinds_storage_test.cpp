@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <ostream>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -257,6 +258,27 @@ TEST(PolylineDxf, ReadsTheEntitiesOfAnotherWriter)
         EXPECT_EQ(line->GetPoints().GetAt(0)->x, 1.0f);
         EXPECT_EQ(line->GetPoints().GetAt(1)->y, 4.0f);
     }
+}
+
+// The vertex count of LWPOLYLINE makes room for the vertices before they come; a count far
+// beyond what the file can hold makes no more room than the file could fill, and the vertices
+// that do come read as ever.
+TEST(PolylineDxf, AVertexCountBeyondTheFileReadsTheVerticesThatCome)
+{
+    const std::string path = OutputPath("kinds_lying_count.dxf");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n2000000000\n70\n0\n"
+               "10\n1\n20\n2\n10\n3\n20\n4\n0\nENDSEC\n0\nEOF\n",
+               f);
+    std::fclose(f);
+    Drawing d;
+    const std::vector<CShape*> shapes = ReadEntities(d, path);
+    ASSERT_EQ(shapes.size(), 1u);
+    auto* polyline = dynamic_cast<CPolyline*>(shapes[0]);
+    ASSERT_NE(polyline, nullptr);
+    ASSERT_EQ(polyline->GetVertices().size(), 2u);
+    ExpectVertex(polyline->GetVertices()[1], 3, 4, -1, -1, 0, "second vertex");
 }
 
 // The drawing check_dxf_kinds.py hands to ezdxf, in both forms.
