@@ -1,6 +1,7 @@
 // An image resource: a picture decoded once with GDI+ and drawn by image shapes and tiled by
 // image hatch patterns.
 #include "interchange/ImageResource.h"
+#include "com/AnsiText.h"
 #include "interchange/DxfFile.h"
 #include "interchange/ImageResourceMap.h"
 #include "persistence/DataTableSet.h"
@@ -143,27 +144,7 @@ GpImage* SavableImage(GpImage* image, int format, GpImage** copy)
     return indexed;
 }
 
-std::wstring Widen(const char* text)
-{
-    if (!text || !*text)
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    return out;
-}
 
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 // The folder part of a path with its separator ("" when it has none).
 std::wstring FolderOf(const std::wstring& path)
@@ -573,7 +554,7 @@ HRESULT CImageResource::LoadFromFile(const std::wstring& path)
         name.erase(dot);
     for (wchar_t& c : name)
         c = static_cast<wchar_t>(std::towlower(c));
-    SetName(Narrow(name).c_str());
+    SetName(ycom::WideToAnsi(name).c_str());
     m_sourcePath = path;
     return S_OK;
 }
@@ -588,7 +569,7 @@ HRESULT CImageResource::WriteToFile(const std::wstring& drive, const std::wstrin
     if (!extension.empty())
         path += extension[0] == L'.' ? extension : L"." + extension;
     else if (InfoOf(target))
-        path += L"." + Widen(ImageFormatExtension(target));
+        path += L"." + ycom::AnsiToWide(ImageFormatExtension(target));
     bool written = false;
     GpImage* image = static_cast<GpImage*>(m_image);
     CLSID encoder;
@@ -680,7 +661,7 @@ int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclas
     if (CUrlSource::IsUrl(dxf.GetUrl().c_str()))
         return 0;
     // The image file must stand where the drawing can name it: beside the DXF file.
-    const std::wstring dxfPath = Widen(dxf.GetLocalPath().c_str());
+    const std::wstring dxfPath = ycom::AnsiToWide(dxf.GetLocalPath().c_str());
     const std::wstring folder = FolderOf(dxfPath);
     bool inPlace = false;
     if (!m_sourcePath.empty() && !folder.empty() && m_sourcePath.compare(0, folder.size(), folder) == 0) {
@@ -688,7 +669,7 @@ int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclas
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         inPlace = static_cast<bool>(file);
     }
-    if (!inPlace && !dxfPath.empty() && FAILED(WriteToFile(L"", folder, Widen(m_name.c_str()), L"", 0)))
+    if (!inPlace && !dxfPath.empty() && FAILED(WriteToFile(L"", folder, ycom::AnsiToWide(m_name.c_str()), L"", 0)))
         return 0;
     // Upper case, as every handle we write: readers that compare handles as text (ezdxf does)
     // find the object the IMAGE entities name.

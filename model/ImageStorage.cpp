@@ -2,6 +2,7 @@
 // file in the extended data, the ImageShapes row and the image records of the record tables. The
 // picture itself is stored once, as the site's image resource.
 #include "model/Image.h"
+#include "com/AnsiText.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "interchange/ImageResource.h"
@@ -35,27 +36,7 @@ float Normalized(double degrees)
 
 bool IsAddress(const std::string& path) { return path.compare(0, 6, "ftp://") == 0 || path.compare(0, 7, "http://") == 0; }
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring out(n > 0 ? n - 1 : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], n);
-    return out;
-}
 
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 // A path's drive ("X:" or empty), folder (up to its last separator, empty when none) and the rest.
 struct SplitPath
@@ -186,7 +167,7 @@ int CImage::WriteXDataOwn(CDxfFile& dxf)
     const std::string dxfPath = dxf.GetLocalPath();
     const std::string target = dxf.HasSource() ? dxf.GetUrl() : dxfPath;
     const std::string extension = ImageFormatExtension(resource->GetFormat());
-    const std::string source = Narrow(resource->GetSourcePath());
+    const std::string source = ycom::WideToAnsi(resource->GetSourcePath());
     // The picture's file stands beside the DXF file when it lies in the DXF file's folder and has
     // its format's extension.
     const SplitPath dxfParts = Split(dxfPath);
@@ -204,8 +185,8 @@ int CImage::WriteXDataOwn(CDxfFile& dxf)
             // A stream has no folder to write into: the picture's own file is named as it is.
             if (source.empty())
                 return 0;
-        } else if (FAILED(resource->WriteToFile(Widen(dxfParts.drive), Widen(dxfParts.folder),
-                                                Widen(resource->GetName()), L"", 0))) {
+        } else if (FAILED(resource->WriteToFile(ycom::AnsiToWide(dxfParts.drive), ycom::AnsiToWide(dxfParts.folder),
+                                                ycom::AnsiToWide(resource->GetName()), L"", 0))) {
             return 0;
         }
     }
@@ -214,7 +195,7 @@ int CImage::WriteXDataOwn(CDxfFile& dxf)
     const char* keyword = CDxfFile::KeywordFromIndex(CDxfFile::kwImageData);
     dxf.WriteStringGroup(1000, keyword ? keyword : "");
     // The file just written beside the drawing, which the drawing names from now on.
-    dxf.WriteStringGroup(1000, Narrow(resource->GetSourcePath()).c_str());
+    dxf.WriteStringGroup(1000, ycom::WideToAnsi(resource->GetSourcePath()).c_str());
     return 1;
 }
 
@@ -302,7 +283,7 @@ int CImage::ReadXDataOwn(CDxfFile& dxf)
     }
     if (!m_control)
         return 0;
-    CImageResource* resource = m_control->GetImageResourceMap().LoadFromFile(Widen(source), 0.1f, -1);
+    CImageResource* resource = m_control->GetImageResourceMap().LoadFromFile(ycom::AnsiToWide(source), 0.1f, -1);
     if (!resource)
         return 0;
     SetImageResourceId(resource->GetId());

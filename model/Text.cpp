@@ -1,6 +1,7 @@
 // The text shape: its data and their setters, the frame every geometric operation uses, hit
 // testing, the transforms, the editing by its handles and the textShapes row.
 #include "model/Text.h"
+#include "com/AnsiText.h"
 #include "model/FontCache.h"
 #include "model/Geometry.h"
 #include "model/Image.h"
@@ -17,19 +18,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
-
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
-} // namespace
 
 bool IsBlankText(const char* text, int length)
 {
@@ -169,7 +157,7 @@ void CText::SetAlignType(DWORD align)
     SetExtentCached(false);
 }
 
-std::string CText::GetFontNameA() const { return Narrow(m_fontName); }
+std::string CText::GetFontNameA() const { return ycom::WideToAnsi(m_fontName); }
 
 void CText::SetFontName(const wchar_t* name)
 {

@@ -2,6 +2,7 @@
 // text and RTF, editing in the control's text editor or an outside program, mirroring, the
 // attribute visibility rule, and the font description of the automation interface.
 #include "model/Text.h"
+#include "com/AnsiText.h"
 #include "model/Group.h"
 #include "model/RtfText.h"
 #include "model/RtfWriter.h"
@@ -17,18 +18,6 @@ namespace {
 
 bool BeginsWithRtf(const std::string& text) { return text.compare(0, 6, "{\\rtf1") == 0; }
 
-std::string NarrowText(const wchar_t* text)
-{
-    if (!text || !*text)
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return std::string();
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], n, nullptr, nullptr);
-    out.resize(static_cast<size_t>(n - 1));
-    return out;
-}
 
 long RoundHalfAway(double v) { return static_cast<long>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5)); }
 
@@ -38,7 +27,7 @@ long RoundHalfAway(double v) { return static_cast<long>(v < 0 ? std::ceil(v - 0.
 
 void CText::SetText(const wchar_t* text)
 {
-    const std::string narrow = NarrowText(text);
+    const std::string narrow = ycom::WideToAnsi(text);
     SetTextBytes(narrow.c_str(), static_cast<int>(narrow.size()));
 }
 

@@ -1,5 +1,6 @@
 // The text shape's fields, its DXF text string and its Texts record.
 #include "model/Text.h"
+#include "com/AnsiText.h"
 #include "model/DxfTextCodes.h"
 #include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
@@ -8,16 +9,6 @@
 
 namespace {
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n);
-    return out;
-}
 
 // The record's alignment has 16 bits: the middle bit 0x10000 travels as 0x10. With the bottom
 // bit beside it, 0x10 is half of the baseline bits 0x18 (middle and bottom never go together).
@@ -39,7 +30,7 @@ int CText::ParseFields()
     SetFieldList(nullptr);
     if (m_text.empty())
         return 1;
-    const CTextFieldList fields = ParseTextFields(Widen(m_text));
+    const CTextFieldList fields = ParseTextFields(ycom::AnsiToWide(m_text));
     if (fields.empty())
         return 1;
     SetFieldList(&fields);

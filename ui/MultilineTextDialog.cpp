@@ -1,4 +1,5 @@
 #include "ui/MultilineTextDialog.h"
+#include "com/WholeFile.h"
 #include "com/Owners.h"
 #include "ui/resource.h"
 #include <commdlg.h>
@@ -62,26 +63,6 @@ void StreamIn(HWND editor, const std::string& text, int format)
     SendMessageA(editor, EM_STREAMIN, format, reinterpret_cast<LPARAM>(&stream));
 }
 
-bool ReadWholeFile(const char* path, std::string* out)
-{
-    ycom::Handle file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
-        return false;
-    std::string data(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < data.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &data[done], static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0)
-            return false;
-        done += got;
-    }
-    out->swap(data);
-    return true;
-}
 
 } // namespace
 
@@ -280,7 +261,7 @@ void CMultilineTextDialog::Import()
     if (!GetOpenFileNameA(&open))
         return;
     std::string data;
-    if (!ReadWholeFile(path, &data))
+    if (!ycom::ReadWholeFile(path, &data))
         return;
     HWND editor = Editor();
     StreamIn(editor, data, open.nFilterIndex == 1 ? SF_RTF : SF_TEXT);
