@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
-#include "tests/control/ControlTestSupport.h"
+#include "tests/support/ControlTestSupport.h"
 #include "tests/support/DrawingTestSupport.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
