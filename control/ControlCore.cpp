@@ -59,6 +59,7 @@ CControlCore::CControlCore()
     LoadBuiltInLineTypes();
     // Before any shape: shapes look their hatch pattern up as it is set.
     m_imageResources = std::make_unique<CImageResourceMap>();
+    m_imageResources->SetErrorReporter([this](int code, const char* message) { SetLastError(code, message); });
     m_hatchPatterns = std::make_unique<CHatchPatternMap>(m_imageResources.get());
     LoadBuiltInHatchPatterns();
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());

@@ -88,6 +88,11 @@ public:
     // The mode word; bit 0x4: no hit testing.
     DWORD GetModeWord() const override { return m_modeWord; }
     void SetModeWord(DWORD mode) { m_modeWord = mode; }
+    DWORD GetDxfOptions() const override { return m_dxfOptions; }
+    void SetDxfOptions(DWORD options) { m_dxfOptions = options; }
+    CPendingImage GetPendingImage() const override { return m_pendingImage; }
+    void SetPendingImage(const CPendingImage& pending) { m_pendingImage = pending; }
+    int GetIdBaseAboveShapes() const override { return m_shapeMap->GetNextShapeId() + 100; }
 
     // Whether the user may interact: the control is enabled and no long operation runs.
     bool AllowsInteraction() const override { return m_enabled && m_idle; }
@@ -274,6 +279,8 @@ private:
     int m_scenarioId = 0;
     DWORD m_controlFlags = 2; // controlSaveAsBinary
     DWORD m_modeWord = 0;
+    DWORD m_dxfOptions = 0;
+    CPendingImage m_pendingImage;
     bool m_enabled = true;
     bool m_idle = true;
     bool m_readOnly = false;

@@ -77,6 +77,27 @@ public:
     // YVEXControlFlags, and the mode word (bit 0x4: no hit testing).
     virtual DWORD GetControlFlags() const = 0;
     virtual DWORD GetModeWord() const = 0;
+    // The DXF option bits: kDxfImagesAsSolids writes image shapes as SOLID quadrilaterals;
+    // kDxfHideEditedImage leaves an image undrawn (but for its frame) while it is being edited.
+    static const DWORD kDxfImagesAsSolids = 0x4;
+    static const DWORD kDxfHideEditedImage = 0x20;
+    virtual DWORD GetDxfOptions() const { return 0; }
+    // The picture that the interactive creation of an image shape takes: a resource ID (0: none;
+    // an ID the map lacks is tried as a database ID), the size to give the image (0 x 0: the
+    // picture's own), and whether a metafile picture becomes a block reference instead.
+    struct CPendingImage
+    {
+        int resourceId = 0;
+        float width = 0.0f;
+        float height = 0.0f;
+        bool metafileAsBlock = false;
+    };
+    virtual CPendingImage GetPendingImage() const { return CPendingImage(); }
+    // A base for handles and temporary IDs above every shape ID: the shape map's ID counter plus
+    // 100.
+    virtual int GetIdBaseAboveShapes() const = 0;
+    // The face name of new texts: the default text shape's, "Arial" when it has none.
+    std::string GetDefaultFontName() const;
     // Whether the user may interact: the control is enabled and no long operation runs.
     virtual bool AllowsInteraction() const = 0;
     // The block reference edited in place, or null.

@@ -27,37 +27,6 @@
 
 namespace {
 
-std::string Fixture(const char* name)
-{
-    const char* root = std::getenv("YVEX_SOURCE_DIR");
-    std::string path = std::string("Z:") + (root ? root : ".") + "/tests/fixtures/dxf/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-// The shapes of a file's ENTITIES section, read into the drawing's root group.
-std::vector<CShape*> ReadEntities(Drawing& d, const std::string& path)
-{
-    CDxfFile dxf;
-    EXPECT_TRUE(dxf.Open(path.c_str(), true)) << path;
-    bool found = false;
-    while (dxf.ReadGroup()) {
-        if (dxf.GetCode() == 2 && std::strcmp(dxf.GetText(), "ENTITIES") == 0) {
-            found = true;
-            break;
-        }
-    }
-    EXPECT_TRUE(found) << path;
-    if (found) {
-        EXPECT_EQ(d.root->ReadDxfEntitiesSection(dxf), 1) << path;
-    }
-    EXPECT_FALSE(dxf.HasError()) << path;
-    dxf.Close();
-    return d.root->Children();
-}
-
 using Group = WrittenGroup;
 
 std::vector<std::string> Find(const std::vector<Group>& groups, int code)
