@@ -338,7 +338,19 @@ STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes, VARIANT_BOOL *) { r
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_Site(ISite **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        ycom::ComPtr<ISite> site;
+        RETURN_IF_FAILED(CoCreateInstance(CLSID_Site, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                          IID_ISite, site.PutVoid()));
+        RETURN_IF_FAILED(site->_Init(Handle()));
+        *pVal = site.Detach();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::DrawShape(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImage(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }

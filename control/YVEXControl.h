@@ -310,6 +310,25 @@ public:
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.
     void SetModified(bool on = true) override;
+    // Operations by ID through which the shape collections build the drawing. The simple kinds
+    // create their points and the shape, put it into the group by Z order, grow the draft limits
+    // and record the creation for undo; no event. E_POINTER without a group.
+    virtual HRESULT AddLine(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    virtual HRESULT AddPolyline(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    // The same open two-point polyline as AddPolyline.
+    virtual HRESULT AddPolygon(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    virtual HRESULT AddRectangle(CGroup* group, float left, float upper, float right, float bottom, LONG* shapeId);
+    // The curves, on their centre: the radius as the major axis's length (along x when it has
+    // none), the arc's angles as given; the ellipse's minor ratio taken positive.
+    virtual HRESULT AddArc(CGroup* group, float centerX, float centerY, float radius, float startAngle, float endAngle,
+                           LONG* shapeId);
+    virtual HRESULT AddCircle(CGroup* group, float centerX, float centerY, float radius, LONG* shapeId);
+    virtual HRESULT AddEllipse(CGroup* group, float centerX, float centerY, float majorRadius, float minorRatio,
+                               float majorAngle, float startAngle, float endAngle, LONG* shapeId);
+    // A new group (only ShapeTypes stGroup: "Wrong shape type.") or layer under `parent`, after
+    // OnAddShape, whose veto takes it out again (S_FALSE, ID 0).
+    virtual HRESULT AddGroup(CGroup* parent, LONG shapeType, LONG* shapeId);
+    virtual HRESULT AddLayer(CGroup* parent, const wchar_t* name, LONG* shapeId);
     // The paint routine, for WM_PAINT and IViewObject::Draw: the drawing composed in the
     // off-screen buffer and copied to `dc` at `bounds`. S_FALSE while redrawing is disabled.
     HRESULT OnDraw(HDC dc, const RECT& bounds);
