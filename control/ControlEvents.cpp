@@ -74,7 +74,8 @@ private:
 // Fires a gated event with a proceed flag; true when nothing vetoed (or nothing was fired).
 bool FireGated(CYVEXControl& control, DISPID id, EventArgs& args)
 {
-    if (!control.EventsEnabled())
+    const bool forced = control.TakeForcedEvent();
+    if (!control.EventsEnabled() && !forced)
         return true;
     args.Proceed().Fire(control, id);
     return args.Proceeds();
@@ -83,7 +84,8 @@ bool FireGated(CYVEXControl& control, DISPID id, EventArgs&& args) { return Fire
 
 void FireGatedPlain(CYVEXControl& control, DISPID id, EventArgs& args)
 {
-    if (control.EventsEnabled())
+    const bool forced = control.TakeForcedEvent();
+    if (control.EventsEnabled() || forced)
         args.Fire(control, id);
 }
 void FireGatedPlain(CYVEXControl& control, DISPID id, EventArgs&& args) { FireGatedPlain(control, id, args); }

@@ -110,8 +110,12 @@ UINT CYVEXControl::TrackContextMenu(HMENU popup, const CRealPoint& world)
 {
     // The host may move the menu, or keep it from showing.
     float x = world.x, y = world.y;
-    if (!FireContextMenuShow(&x, &y))
+    // While the host hears OnContextMenuShow it may reach the menu through ContextMenu.
+    m_contextMenu = popup;
+    if (!FireContextMenuShow(&x, &y)) {
+        m_contextMenu = nullptr;
         return 0;
+    }
     const POINT device = GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
     POINT screen = device;
     if (m_hWnd)
@@ -231,6 +235,8 @@ UINT CYVEXControl::ShowEditMenu(const CRealPoint& world)
 UINT CYVEXControl::ShowSelectionMenu(bool editable, const CRealPoint& world, int* extra)
 {
     *extra = 0;
+    m_menuVertex = -1;
+    m_menuSegment = -1;
     CGroup* selection = GetSelectionGroup();
     MenuOwner menu = LoadMenuResource(IDR_SELECTION_MENU);
     if (!menu || !selection)
@@ -252,13 +258,18 @@ UINT CYVEXControl::ShowSelectionMenu(bool editable, const CRealPoint& world, int
                 vertex = i;
             ++i;
         }
+        m_menuVertex = vertex;
+        m_menuSegment = -1;
+        int segment = -1;
+        if (vertex < 0 && shape->HitSegmentTest(static_cast<float>(device.x), static_cast<float>(device.y), &segment))
+            m_menuSegment = segment;
         if (vertex != 0)
             DeleteCommand(popup, MI_ADD_HEAD_POINT);
         if (vertex < 0 || vertex != count - 1)
             DeleteCommand(popup, MI_ADD_TAIL_POINT);
         if (vertex < 0) {
             DeleteCommand(popup, MI_DELETE_POINT);
-            if (!shape->HitTest(static_cast<float>(device.x), static_cast<float>(device.y)))
+            if (m_menuSegment < 0)
                 DeleteCommand(popup, MI_INSERT_POINT);
         } else if (vertex == 0) {
             DeleteCommand(popup, MI_INSERT_POINT);
@@ -282,6 +293,62 @@ UINT CYVEXControl::ShowSelectionMenu(bool editable, const CRealPoint& world, int
         for (UINT id : {MI_CUT, MI_PASTE})
             DeleteCommand(popup, id);
     return TrackContextMenu(popup, world);
+}
+
+bool CYVEXControl::ExecuteEditCommand(UINT command)
+{
+    CGroup* selection = GetSelectionGroup();
+    if (!selection || selection->GetShapeCount() == 0)
+        return false;
+    const std::vector<CShape*> selected = selection->Children();
+    CShape* one = selected.size() == 1 ? selected[0] : nullptr;
+    switch (command) {
+    case miAlignLeft: StartEditShape(selection, EDSH_ALIGN_SHAPE, saLeft, 0); return true;
+    case miAlignRight: StartEditShape(selection, EDSH_ALIGN_SHAPE, saRight, 0); return true;
+    case miAlignTop: StartEditShape(selection, EDSH_ALIGN_SHAPE, saTop, 0); return true;
+    case miAlignBottom: StartEditShape(selection, EDSH_ALIGN_SHAPE, saBottom, 0); return true;
+    case miAlignCenter: StartEditShape(selection, EDSH_ALIGN_SHAPE, saCenter, 0); return true;
+    case miAlignMiddle: StartEditShape(selection, EDSH_ALIGN_SHAPE, saMiddle, 0); return true;
+    case MI_FLIP_HORZ: StartEditShape(selection, EDSH_FLIP_SHAPE, sfdLeftToRight, 0); return true;
+    case MI_FLIP_VERT: StartEditShape(selection, EDSH_FLIP_SHAPE, sfdUpsideDown, 0); return true;
+    case MI_ROTATE: StartEditShape(selection, EDSH_ROTATE, 0, 0); return true;
+    case MI_ROTATE_LEFT: StartEditShape(selection, EDSH_ROTATE, 90, 0); return true;
+    case MI_ROTATE_RIGHT: StartEditShape(selection, EDSH_ROTATE, -90, 0); return true;
+    case miMove: StartEditShape(selection, EDSH_MOVE, 0, 0); return true;
+    case miScale: StartEditShape(selection, EDSH_SCALE, 0, 0); return true;
+    case miDelete: StartEditShape(selection, EDSH_REMOVE, 0, 0); return true;
+    case MI_EDIT_TEXT:
+        if (one)
+            StartEditShape(one, EDSH_TEXT, 0, 0);
+        return true;
+    default: break;
+    }
+    if (!one || !IsPolylineKind(one->GetShapeType()))
+        return false;
+    auto* polyline = static_cast<CPolyline*>(one);
+    switch (command) {
+    case MI_DELETE_POINT:
+        if (m_menuVertex >= 0 && m_menuVertex < one->GetPointCount())
+            StartEditShape(one, EDSH_DELETEPOINT, one->GetPoints().GetAt(m_menuVertex)->GetPointId(), 0);
+        return true;
+    case MI_ADD_TAIL_POINT:
+        if (m_menuVertex >= 0)
+            StartEditShape(one, EDSH_NEWPOINT, m_menuVertex + 1, 0);
+        return true;
+    case MI_ADD_HEAD_POINT:
+        StartEditShape(one, EDSH_NEWPOINT, 0, 0);
+        return true;
+    case MI_INSERT_POINT:
+        if (m_menuVertex >= 0 || m_menuSegment >= 0)
+            StartEditShape(one, EDSH_NEWPOINT, (m_menuVertex >= 0 ? m_menuVertex : m_menuSegment) + 1, 0);
+        return true;
+    case MI_CLOSE_POLYLINE:
+        polyline->SetClosed(!polyline->IsClosed(), true);
+        SetModified(true);
+        RequestRedraw(rfRedrawAll, nullptr);
+        return true;
+    default: return false;
+    }
 }
 
 HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
@@ -328,6 +395,8 @@ void CYVEXControl::ShowContextMenuAt(const CRealPoint& world)
     if (selection && selection->GetShapeCount() > 0) {
         int extra = 0;
         const UINT command = ShowSelectionMenu(editable, world, &extra);
+        if (ExecuteEditCommand(command))
+            return;
         if (command == MI_BRING_TO_FRONT || command == MI_SEND_TO_BACK) {
             if (command == MI_BRING_TO_FRONT)
                 selection->BringSelectionToFront(true, false);

@@ -3,10 +3,12 @@
 #include "control/YVEXControl.h"
 #include "model/Group.h"
 #include "model/Layer.h"
+#include "model/Polyline.h"
 #include "model/SelectionGroup.h"
 #include "persistence/DrawingSettingRecord.h"
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 
 namespace {
@@ -109,6 +111,7 @@ LRESULT CYVEXControl::HandleLButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL
     m_dragStarted = false;
     if (!IsIdle()) {
         m_editAtPress = 0;
+        m_hadEditAtPress = false;
         return 0;
     }
     const POINT p = PointOf(lParam);
@@ -121,19 +124,47 @@ LRESULT CYVEXControl::HandleLButtonDown(UINT, WPARAM wParam, LPARAM lParam, BOOL
     m_selectionChangedAtPress = false;
     handled = FALSE;
     const CRealPoint world = edit.mousePosition;
+    m_hitPosition = world;
+    auto* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
+
+    bool pressFired = false;
+    if (selection && !edit.editedShape) {
+        // A press on handles of selected shapes moves those points.
+        std::map<int, int> picked;
+        selection->OnEditMouseDown(world.x, world.y, &picked);
+        if (!edit.editedShape && picked.size() == 1) {
+            StartEditShape(FindShape(picked.begin()->first), EDSH_POINT, picked.begin()->second, 0);
+        } else if (!edit.editedShape && picked.size() > 1) {
+            std::set<int> others;
+            for (CShape* member : selection->Children())
+                if (!picked.count(member->GetId()))
+                    others.insert(member->GetId());
+            selection->RemoveIds(&others);
+            StartEditShapeAt(selection, EDSH_POINT, 1, EDFLG_MULTIPLE_POINTS, nullptr, &picked);
+        }
+        FireLButtonDown(static_cast<LONG>(wParam), world.x, world.y);
+        pressFired = true;
+        if (edit.editedShape)
+            return 0;
+    }
 
     CShape* edited = edit.editedShape;
     m_editAtPress = edited ? edited->GetId() : 0;
     m_hadEditAtPress = edited != nullptr;
     if (!edited) {
-        CSelectionGroup* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
         if (!(wParam & MK_CONTROL) && selection && selection->GetShapeCount() > 0)
             m_selectionChangedAtPress = true;
         if (selection && GetRootGroup() &&
             selection->SelectAtPoint(static_cast<float>(m_mouse.x), static_cast<float>(m_mouse.y), GetRootGroup(), true))
             m_selectionChangedAtPress = true;
+    } else {
+        // The press goes into the running edit; one that ends it ends a move at the release.
+        edited->OnEditMouseDown(world.x, world.y, nullptr);
+        if (!edit.editedShape)
+            m_endMoveAtRelease = true;
     }
-    FireLButtonDown(static_cast<LONG>(wParam), world.x, world.y);
+    if (!pressFired)
+        FireLButtonDown(static_cast<LONG>(wParam), world.x, world.y);
 
     std::vector<int> ids;
     for (CShape* hit : edit.hitShapes)
@@ -154,12 +185,18 @@ LRESULT CYVEXControl::HandleLButtonUp(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
     const POINT p = PointOf(lParam);
     TrackPointer(p.x, p.y);
     SnapSystemCursor();
-    const CRealPoint world = GetEditState().mousePosition;
+    CEditState& edit = GetEditState();
+    const CRealPoint world = edit.mousePosition;
     if (m_endMoveAtRelease) {
         m_endMoveAtRelease = false;
-        const CEditState& edit = GetEditState();
         if (edit.editedShape && edit.editMode == EDSH_MOVE)
-            EndInteractiveOperation(true);
+            edit.editedShape->EndEdit(true);
+    }
+    if (m_rubberBandDrag && edit.editedShape && edit.editedShape->GetId() == WINDOW_ID) {
+        // A rubber band drawn by dragging ends where the button comes up.
+        m_rubberBandDrag = false;
+        edit.editedShape->OnEditDrag(world.x, world.y);
+        EndInteractiveOperation(true, true);
     }
     if (!IsIdle()) {
         handled = TRUE;
@@ -174,9 +211,8 @@ LRESULT CYVEXControl::HandleLButtonUp(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
     m_editAtPress = 0;
     m_hadEditAtPress = false;
     m_selectionChangedAtPress = false;
-    GetEditState().hitShapes.clear();
+    edit.hitShapes.clear();
     FireLButtonUp(static_cast<LONG>(wParam), world.x, world.y);
-    GetEditState().controlState &= ~static_cast<DWORD>(csUserCreate);
     handled = TRUE;
     return 0;
 }
@@ -197,11 +233,39 @@ LRESULT CYVEXControl::HandleMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
         handled = FALSE;
         return 0;
     }
+    CEditState& edit = GetEditState();
+    CViewportRecord& view = GetCurrentViewport();
+    CGroup* selection = GetSelectionGroup();
+    const CRealPointD pressWorld = view.DeviceToWorld(m_leftPress.x, m_leftPress.y);
+    const CRealPoint pressAt(static_cast<float>(pressWorld.x), static_cast<float>(pressWorld.y));
+    if (m_endMoveAtRelease && !edit.editedShape && FarFrom(p, m_leftPress, 3) && !m_dragStarted && selection) {
+        // A drag of a shape moves the selection: the shapes hit become it first, unless one of
+        // them was selected already.
+        if (!m_hadEditAtPress && m_selectionChangedAtPress) {
+            for (CShape* hit : edit.hitShapes)
+                if (hit->GetState() & CShape::stSelected)
+                    m_selectionChangedAtPress = false;
+            if (m_selectionChangedAtPress) {
+                SelectMarkedShapes();
+                m_selectionChangedAtPress = false;
+            }
+        }
+        m_dragStarted = true;
+        StartEditShapeAt(selection, EDSH_MOVE, 0, 0, &pressAt, nullptr);
+    }
+    if ((wParam & MK_LBUTTON) && !edit.editedShape && FarFrom(p, m_leftPress, 5) && !m_dragStarted) {
+        // A drag from empty space draws a rubber band, which selects what lies inside it.
+        m_rectanglePurpose = kRectangleSelect;
+        m_hadEditAtPress = true;
+        if (BeginZoomWindow()) {
+            m_rubberBandDrag = true;
+            edit.editedShape->OnEditMouseDown(pressAt.x, pressAt.y, nullptr);
+        }
+    }
     bool panned = false;
     HCURSOR cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     if ((wParam & MK_RBUTTON) && FarFrom(p, m_rightPress, 5)) {
         cursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_SIZEALL));
-        CViewportRecord& view = GetCurrentViewport();
         const double perWorld = view.GetScaleFactor();
         if (perWorld != 0.0) {
             const double dx = (p.x - m_rightPress.x) * view.LogicalPerPixelX() / perWorld;
@@ -215,10 +279,15 @@ LRESULT CYVEXControl::HandleMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL& 
         m_cursor = cursor;
         SetCursor(cursor);
     }
-    const CRealPoint world = GetEditState().mousePosition;
+    const CRealPoint world = edit.mousePosition;
+    if (edit.editedShape)
+        edit.editedShape->OnEditDrag(world.x, world.y);
+    ShowPointerOnRulers(world);
     FireMouseMove(static_cast<LONG>(wParam), world.x, world.y);
-    if (panned)
+    if (panned) {
+        UpdateRulers(0, true);
         RequestRedraw(rfRedrawAll, nullptr);
+    }
     handled = FALSE;
     return 0;
 }
@@ -229,6 +298,25 @@ LRESULT CYVEXControl::HandleLButtonDblClk(UINT, WPARAM wParam, LPARAM lParam, BO
         return 0;
     const CRealPoint world = TrackMessagePoint(*this, lParam);
     FireLButtonDblClick(static_cast<LONG>(wParam), world.x, world.y);
+    CEditState& edit = GetEditState();
+    if (CShape* edited = edit.editedShape) {
+        const int type = edited->GetShapeType();
+        if ((type == stRectangle || type == stPolyline || type == stPolygon) && edited->IsEditActive(true)) {
+            // The second click put down a point where the first one did: that one stays.
+            if (!static_cast<CPolyline*>(edited)->IsBezier())
+                edit.editStepFlags |= 0x1;
+            edited->EndEdit(true);
+        }
+        return 0;
+    }
+    CGroup* root = GetRootGroup();
+    if (!root)
+        return 0;
+    CShape* target = root->FindEditableAt(world.x, world.y, 1);
+    if (!target && root->GetShapeType() == stText && root->HitTestAt(world.x, world.y))
+        target = root;
+    if (target)
+        StartEditShape(target, EDSH_TEXT, 0, 0);
     return 0;
 }
 
@@ -270,6 +358,7 @@ LRESULT CYVEXControl::HandleMouseWheel(UINT, WPARAM wParam, LPARAM lParam, BOOL&
         else
             view.SetCenterY(static_cast<float>(view.center.y + delta * view.height / 600.0));
         Refresh();
+        UpdateRulers(0, true);
         RequestRedraw(rfRedrawAll, nullptr);
         return 1;
     }
@@ -313,6 +402,7 @@ LRESULT CYVEXControl::HandleMouseWheel(UINT, WPARAM wParam, LPARAM lParam, BOOL&
     SetCursorPos(screen.x, screen.y);
     SetControlFlags(flags);
     Refresh();
+    UpdateRulers(0, true);
     RequestRedraw(rfRedrawAll, nullptr);
     return 1;
 }

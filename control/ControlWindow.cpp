@@ -288,8 +288,10 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
         SetPendingRedraw(rfCopyBuf | rfCopyMarkers);
         DrawGrid(base);
         m_buffer.CopyBaseToComposite();
-        if (IsIdle())
+        if (IsIdle()) {
             DrawMarksLayer(m_buffer.GetCompositeDC(), edit.tracker);
+            DrawEditCursor(m_buffer.GetCompositeDC());
+        }
         CopyPixels(dc, bounds.left, bounds.top, width, height, m_buffer.GetCompositeDC(), 0, 0);
     } else if (m_hWnd) {
         const RECT local = {clip.left - bounds.left, clip.top - bounds.top, clip.right - bounds.left,
@@ -312,8 +314,10 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
             else
                 CopyPixels(m_buffer.GetCompositeDC(), local.left, local.top, local.right - local.left,
                            local.bottom - local.top, m_buffer.GetBaseDC(), local.left, local.top);
-            if (IsIdle())
+            if (IsIdle()) {
                 DrawMarksLayer(m_buffer.GetCompositeDC(), GetEditState().editedShape);
+                DrawEditCursor(m_buffer.GetCompositeDC());
+            }
         }
         CopyPixels(dc, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top, m_buffer.GetCompositeDC(),
                    local.left, local.top);
@@ -382,6 +386,52 @@ BOOL CYVEXControl::CreateRulers()
         }
     }
     return TRUE;
+}
+
+// The Ruler control hosted in a ruler window, or null.
+static ycom::ComPtr<IRuler> HostedRuler(HWND window)
+{
+    ycom::ComPtr<IUnknown> hosted;
+    ycom::ComPtr<IRuler> ruler;
+    if (window && window != reinterpret_cast<HWND>(-1) && IsWindow(window) &&
+        SUCCEEDED(GetHostedControl(window, hosted.Put())) && hosted)
+        hosted->QueryInterface(IID_IRuler, ruler.PutVoid());
+    return ruler;
+}
+
+void CYVEXControl::UpdateRulers(int selector, bool repaint)
+{
+    const CWorldRect visible = GetCurrentViewport().GetWorldRect();
+    const struct {
+        HWND window;
+        bool wanted;
+        double low, high;
+    } rulers[] = {
+        {m_horizontalRuler, selector == 0 || selector == 1, visible.left, visible.right},
+        {m_verticalRuler, selector == 0 || selector == 2, visible.bottom, visible.top},
+    };
+    for (const auto& r : rulers) {
+        if (!r.wanted || !r.window || r.window == reinterpret_cast<HWND>(-1) || !IsWindowVisible(r.window))
+            continue;
+        if (ycom::ComPtr<IRuler> ruler = HostedRuler(r.window))
+            ruler->SetRulerLimits(r.low, r.high);
+        if (repaint)
+            InvalidateRect(r.window, nullptr, TRUE);
+    }
+}
+
+void CYVEXControl::ShowPointerOnRulers(const CRealPoint& world)
+{
+    const struct {
+        HWND window;
+        double position;
+    } rulers[] = {{m_horizontalRuler, world.x}, {m_verticalRuler, world.y}};
+    for (const auto& r : rulers) {
+        if (!r.window || r.window == reinterpret_cast<HWND>(-1) || !IsWindowVisible(r.window))
+            continue;
+        if (ycom::ComPtr<IRuler> ruler = HostedRuler(r.window))
+            ruler->put_CursorPosition(r.position);
+    }
 }
 
 void CYVEXControl::MoveRulers(int width, int height)

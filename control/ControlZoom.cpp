@@ -56,6 +56,7 @@ bool CYVEXControl::IsZoomWindowRunning() const
 void CYVEXControl::FinishZoom()
 {
     Refresh();
+    UpdateRulers(0, true);
     RequestRedraw(rfRedrawAll, nullptr);
 }
 
@@ -85,6 +86,7 @@ STDMETHODIMP CYVEXControl::Zoom(float k)
         }
         GetViewportList().RememberView(before, std::fabs(k) <= 1.0f ? 2 : 1);
         Refresh();
+        UpdateRulers(0, true);
         if (IsZoomWindowRunning())
             EndInteractiveOperation(false);
         RequestRedraw(rfRedrawAll, nullptr);
@@ -232,10 +234,12 @@ bool CYVEXControl::BeginZoomWindow()
 {
     EndInteractiveOperation(false);
     CShape* window = FindShape(WINDOW_ID);
-    if (!window)
+    // The host may keep the running operation (OnCancel).
+    if (!window || GetEditState().editedShape)
         return false;
     window->RemoveAllPoints();
-    if (!StartEditShape(window, EDSH_NEWPOINT, 0, 0))
+    // The rectangle takes its corners from the next presses.
+    if (!EnterEditMode(window, EDSH_NEWPOINT, false, false))
         return false;
     if (EventsEnabled() && !FireBeginDraw(WINDOW_ID)) {
         EndInteractiveOperation(false);

@@ -326,11 +326,27 @@ STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!IsIdle())
+            return S_FALSE;
+        if (!pVal)
+            return E_POINTER;
+        *pVal = nullptr;
+        // The menu exists only while it is being shown.
+        HMENU menu = GetShownContextMenu();
+        if (!menu || menu == reinterpret_cast<HMENU>(-1))
+            return S_FALSE;
+        ycom::ComPtr<IMenuCollection> collection;
+        RETURN_IF_FAILED(CoCreateInstance(CLSID_MenuCollection, nullptr, CLSCTX_SERVER, IID_IMenuCollection,
+                                          collection.PutVoid()));
+        RETURN_IF_FAILED(collection->_Init(Handle(), reinterpret_cast<LONG_PTR>(menu), 0));
+        *pVal = collection.Detach();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <ole2.h>
 #include <docobj.h>
+#include <map>
+#include <vector>
 #include "com/ComObject.h"
 #include "com/ConnectionPoints.h"
 #include "com/Control.h"
@@ -271,6 +273,38 @@ public:
     void SetEditCursor(int resourceId);
     HCURSOR GetEditCursor() const { return m_editCursor; }
 
+    // ---- interactive editing (ControlEditing.cpp) ----
+    // Starts an interactive operation of an EditShapeTypes type on a shape (the Selection group
+    // stands for every selected shape): a running one is cancelled first, the undo operation of
+    // the type is opened, OnBeginEditShape may refuse, a tracker copy keeps the old state. 1 when
+    // started (or, for the immediate types, done), 0 when refused, or an HRESULT failure.
+    // `flags` are EditShapeFlags.
+    int StartEditShape(CShape* shape, int editType, int lParam, int flags) override;
+    // The same with the anchor (world) of a move, or, for a point edit of the Selection with
+    // EDFLG_MULTIPLE_POINTS, the picked point index of each selected shape by its ID.
+    int StartEditShapeAt(CShape* shape, int editType, int lParam, int flags, const CRealPoint* anchor,
+                         const std::map<int, int>* points);
+    // The quiet entry of bulk operations: no events and no cursor. False for a null shape or one
+    // that is not enabled (unless editType is EDSH_BLOCK), and when a running operation would not
+    // end.
+    bool EnterEditMode(CShape* shape, int editType, bool withTracker, bool recordUndo);
+    // Ends the running operation: commit finishes it, otherwise it is cancelled; closeUndo closes
+    // the undo operation its start opened. False when nothing runs, when the shape still collects
+    // points (a commit), or when the host refuses the cancel (OnCancel).
+    bool EndInteractiveOperation(bool commit, bool closeUndo);
+    void EndInteractiveOperation(bool commit) override { EndInteractiveOperation(commit, true); }
+    // ControlStates of the running operation.
+    DWORD GetControlState() const { return GetEditState().controlState; }
+    // The zoom window is being drawn to zoom.
+    bool IsZoomingByWindow() const { return IsZoomWindowRunning(); }
+    // The cursor of drawing a shape kind becomes the edit cursor.
+    void SetDrawCursor(int shapeType);
+    // While an edit runs, the edit cursor (when one is loaded), else the default cursor.
+    HCURSOR GetOperationCursor() const;
+    // While snapping moves the pointer during an edit (not of the zoom window), the edit cursor is
+    // drawn at the snapped point: the system cursor is hidden then.
+    void DrawEditCursor(HDC dc);
+
     // ---- mouse (ControlMouse.cpp) ----
     // The pointer at a device position: the last and previous device positions and the world
     // position (snapped to the grid while an edit other than the zoom window runs and the
@@ -297,6 +331,9 @@ public:
     UINT ShowSelectionMenu(bool editable, const CRealPoint& world, int* extra);
     // The commands shared by every menu.
     HRESULT ExecuteMenuCommand(UINT command, int extra);
+    // The selection menu's commands that start an edit of the selection or of its one shape;
+    // false for any other command.
+    bool ExecuteEditCommand(UINT command);
     // The menu being shown (null when none) and where its point was.
     HMENU GetShownContextMenu() const { return m_contextMenu; }
     POINT GetContextMenuPoint() const { return m_contextMenuPoint; }
@@ -512,6 +549,13 @@ private:
     // The marks over the base layer: selection, edited shape or tracker, highlights.
     void DrawMarksLayer(HDC dc, CShape* edited);
     void MoveRulers(int width, int height);
+public:
+    // Each visible ruler (0 both, 1 horizontal, 2 vertical) shows the world range of the view;
+    // with repaint it is painted again.
+    void UpdateRulers(int selector, bool repaint);
+    // The visible rulers mark the pointer's world position.
+    void ShowPointerOnRulers(const CRealPoint& world);
+private:
 
     // Whether the pointer snaps to the grid now.
     bool SnapsPointer() const;
@@ -527,7 +571,6 @@ private:
     DWORD m_leftPressKeys = 0;
     POINT m_rightPress = {};
     CRealPoint m_rightPressCenter;
-    bool m_pannedSinceRightPress = false;
     POINT m_cursorMark = {-1, -1};
     bool m_forceCursorMark = false;
     // The press found an edit running (and its shape), changed the selection, started a drag of
@@ -541,11 +584,54 @@ private:
     HCURSOR m_cursor = nullptr;
     HMENU m_contextMenu = nullptr;
     POINT m_contextMenuPoint = {};
+    // The vertex of the one selected polyline at the selection menu's point (-1: none), else the
+    // segment there (-1: none).
+    int m_menuVertex = -1;
+    int m_menuSegment = -1;
 
     // Shows a pruned menu after OnContextMenuShow (which may move it or keep it from showing) and
     // fires OnContextMenuCommand: the command, kMenuShownNoCommand when none was chosen, 0 when
     // the host kept it from showing.
     UINT TrackContextMenu(HMENU popup, const CRealPoint& world);
+    // The edit: the outline is traced while it moves; the IDs of the points of a polyline whose
+    // new points an edit adds; the tracker copy holds the state before the edit (else a cancel
+    // deletes the shape); the undo operation its start opened; where its hits were reported.
+    bool m_traceEdit = true;
+    std::vector<int> m_savedPointIds;
+    bool m_trackerHasOld = true;
+    bool m_editUndoOpen = false;
+    CRealPoint m_hitPosition;
+    // A rubber band drawn by dragging the left button ends with the release.
+    bool m_rubberBandDrag = false;
+    // The next event goes to the host while event firing is switched off around the editing
+    // machine's own events (so that a host that calls back hears no nested events).
+    bool m_forcedEvent = false;
+
+    // Steps of the editing machine.
+    bool OpenEditUndo(CShape* shape, int editType, bool recordNow);
+    void CloseEditUndo(bool commit);
+    CShape* MakeTracker(CShape* shape, bool hidden, bool hasOld, HRESULT* error);
+    void DiscardTracker();
+    void LeaveEditState(int shapeId);
+    void RollBackEdit();
+    void SelectEditedShape(CShape* shape, bool refill, bool fire);
+    void FinishOperation(int shapeId, bool committed);
+    void ApplyRectangle(CShape* rectangle);
+    void LoadOperationCursor(int editType);
+    int RunImmediate(CShape* shape, int editType, int lParam);
+    int DeletePointOfShape(CShape* shape, int pointId);
+    int RemoveShapes(CShape* shape);
+    CShape* FindTextTarget(CShape* shape, int lParam);
+    // Fires the next event even while event firing is switched off.
+    void ForceNextEvent() { m_forcedEvent = true; }
+public:
+    bool TakeForcedEvent()
+    {
+        const bool forced = m_forcedEvent;
+        m_forcedEvent = false;
+        return forced;
+    }
+private:
     // The world area of the last single-shape redraw.
     CRealRect m_redrawRect;
     HCURSOR m_editCursor = nullptr;

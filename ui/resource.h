@@ -120,3 +120,21 @@
 #define IDB_TEXT_FONT 134
 #define IDB_TEXT_COLOUR 135
 #define IDB_TEXT_STRIKE 136
+
+// The cursors of the interactive operations: drawing a kind (any other kind, circle, ellipse,
+// polyline, line, rectangle, arc, polygon, text, image), the zoom window, rotating, scaling and
+// moving points.
+#define IDC_DRAW_SHAPE 272
+#define IDC_DRAW_CIRCLE 277
+#define IDC_DRAW_ELLIPSE 278
+#define IDC_DRAW_POLYLINE 279
+#define IDC_DRAW_LINE 280
+#define IDC_DRAW_RECTANGLE 281
+#define IDC_DRAW_ARC 282
+#define IDC_DRAW_POLYGON 283
+#define IDC_DRAW_TEXT 284
+#define IDC_DRAW_IMAGE 285
+#define IDC_ZOOM_WINDOW 292
+#define IDC_EDIT_ROTATE 317
+#define IDC_EDIT_SCALE 319
+#define IDC_EDIT_POINT 320

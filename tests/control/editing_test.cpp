@@ -1,0 +1,468 @@
+// Interactive edits of a hosted control as a host starts and ends them (EditShapeEx, EndDraw) and
+// as the user finishes them with the mouse: what they do to the shapes, the events in order, the
+// undo kinds they record and the exact state a cancel leaves.
+#include "tests/support/HostedControl.h"
+#include "control/PopupMenuHook.h"
+#include "control/ShapeMap.h"
+#include "model/Group.h"
+#include "model/PointRecord.h"
+#include "model/Polyline.h"
+#include "model/SelectionGroup.h"
+#include "model/Text.h"
+#include <algorithm>
+#include <vector>
+
+using namespace controltest;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// Event IDs of _IYVEXControlEvents.
+enum : DISPID {
+    kShiftShape = 10,
+    kChangeSelection = 12,
+    kBeginEditShape = 17,
+    kEndEditShape = 18,
+    kCancel = 24,
+    kControlReady = 59,
+};
+
+// A sink that answers OnShiftShape with a displacement of its own in x.
+class ShiftAnswerSink : public hosttest::EventSink
+{
+public:
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO* e,
+                        UINT* arg) override
+    {
+        const HRESULT hr = EventSink::Invoke(id, iid, lcid, flags, p, result, e, arg);
+        // OnShiftShape(ID, pdx, pdy, bProceed): the arguments come last first.
+        if (id == kShiftShape && p->cArgs == 4 && p->rgvarg[2].vt == (VT_R4 | VT_BYREF))
+            *p->rgvarg[2].pfltVal = dx;
+        return hr;
+    }
+    float dx = 0.0f;
+};
+
+std::vector<CRealPoint> PointsOf(CShape* shape)
+{
+    std::vector<CRealPoint> points;
+    for (CPointRecord* p : shape->GetPoints())
+        points.push_back(*p);
+    return points;
+}
+
+std::vector<int> PointIdsOf(CShape* shape)
+{
+    std::vector<int> ids;
+    for (CPointRecord* p : shape->GetPoints())
+        ids.push_back(p->GetPointId());
+    return ids;
+}
+
+CRealRect Bounds(CShape* shape)
+{
+    CRealRect r;
+    EXPECT_EQ(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
+    return r;
+}
+
+// The events of the listed kinds, in order.
+std::vector<DISPID> Only(const EventSink& sink, std::initializer_list<DISPID> kinds)
+{
+    std::vector<DISPID> ids;
+    for (const auto& call : sink.calls)
+        if (std::find(kinds.begin(), kinds.end(), call.id) != kinds.end())
+            ids.push_back(call.id);
+    return ids;
+}
+
+class Editing : public HostedControl
+{
+protected:
+    void SetUp() override
+    {
+        HostedControl::SetUp();
+        m_previous = SetPopupMenuHandler([](HMENU, UINT, int, int, HWND) -> UINT { return 0; });
+        PixelView(0.0f, 0.0f);
+        ASSERT_EQ(control->CreateUndoManager(), S_OK);
+        ASSERT_EQ(control->AddRectangle(control->GetRootGroup(), 0.0f, 4.0f, 10.0f, 0.0f, &m_rect), S_OK);
+    }
+    void TearDown() override
+    {
+        SetPopupMenuHandler(m_previous);
+        HostedControl::TearDown();
+    }
+    // A closed polygon with points at the places given.
+    CPolyline* Polygon(std::initializer_list<CRealPoint> points)
+    {
+        auto* shape = static_cast<CPolyline*>(control->GetShapeMap().CreateShape(stPolygon, true, true));
+        int index = 0;
+        for (const CRealPoint& p : points)
+            shape->SetPointCoords(3, p.x, p.y, index++);
+        shape->SetFlags(shape->GetFlags() | pfClosed);
+        control->GetRootGroup()->AddChild(shape, nullptr, 1, false);
+        return shape;
+    }
+    POINT Device(float x, float y) { return control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y)); }
+    void Send(UINT msg, WPARAM keys, POINT p) { SendMessageW(m_wnd, msg, keys, MAKELPARAM(p.x, p.y)); }
+    int LastOperation()
+    {
+        YVEXOperation op = opChange;
+        EXPECT_EQ(control->get_LastOperation(&op), S_OK);
+        return op;
+    }
+    int UndoableCount()
+    {
+        ycom::ComPtr<IUnknown> unknown;
+        ycom::ComPtr<IOleUndoManager> manager;
+        ycom::ComPtr<IEnumOleUndoUnits> units;
+        if (FAILED(control->get_OleUndoManager(unknown.Put())) || !unknown ||
+            FAILED(unknown->QueryInterface(IID_IOleUndoManager, manager.PutVoid())) ||
+            FAILED(manager->EnumUndoable(units.Put())) || !units)
+            return -1;
+        int count = 0;
+        IOleUndoUnit* unit = nullptr;
+        while (units->Next(1, &unit, nullptr) == S_OK) {
+            unit->Release();
+            ++count;
+        }
+        return count;
+    }
+    HRESULT Undo()
+    {
+        ycom::ComPtr<IUnknown> unknown;
+        ycom::ComPtr<IOleUndoManager> manager;
+        if (FAILED(control->get_OleUndoManager(unknown.Put())) || !unknown ||
+            FAILED(unknown->QueryInterface(IID_IOleUndoManager, manager.PutVoid())))
+            return E_FAIL;
+        return manager->UndoTo(nullptr);
+    }
+    VARIANT_BOOL EndDraw(bool commit)
+    {
+        VARIANT_BOOL result = VARIANT_FALSE;
+        EXPECT_EQ(control->EndDraw(commit ? VARIANT_TRUE : VARIANT_FALSE, &result), S_OK);
+        return result;
+    }
+    CShape* Rect() { return control->FindShape(m_rect); }
+
+    LONG m_rect = 0;
+    PopupMenuHandler m_previous = nullptr;
+};
+
+} // namespace
+
+// The immediate types run to their end at once, fire no OnBeginEditShape, and record the undo
+// kind of their type; undoing one puts the shape back.
+TEST_F(Editing, ImmediateEditsAndTheirUndoKinds)
+{
+    const auto before = PointsOf(Rect());
+    {
+        EventSink sink;
+        Connection connection(control->GetControllingUnknown(), &sink);
+        // Turned by 90 degrees about its middle (5, 2), the 10 x 4 rectangle stands 4 x 10.
+        ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_ROTATE, 0, 90), S_OK);
+        const CRealRect r = Bounds(Rect());
+        EXPECT_NEAR(r.left, 3.0f, 1e-4f);
+        EXPECT_NEAR(r.right, 7.0f, 1e-4f);
+        EXPECT_NEAR(r.bottom, -3.0f, 1e-4f);
+        EXPECT_NEAR(r.top, 7.0f, 1e-4f);
+        EXPECT_EQ(control->GetControlState(), 0u) << "nothing runs on";
+        EXPECT_EQ(LastOperation(), opRotate);
+        EXPECT_EQ(Only(sink, {kBeginEditShape, kEndEditShape, kChangeSelection, kControlReady}),
+                  std::vector<DISPID>({kEndEditShape, kChangeSelection, kControlReady}));
+        EXPECT_EQ(sink.calls.back().ints, std::vector<LONG>({0})) << "OnControlReady(0)";
+    }
+    ASSERT_EQ(Undo(), S_OK);
+    const auto undone = PointsOf(Rect());
+    ASSERT_EQ(undone.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_NEAR(undone[i].x, before[i].x, 1e-4f);
+        EXPECT_NEAR(undone[i].y, before[i].y, 1e-4f);
+    }
+
+    // Flipped upside down about its middle height, a triangle's apex goes from the top to the bottom.
+    CPolyline* triangle = Polygon({{0, 0}, {10, 0}, {0, 4}});
+    ASSERT_EQ(control->EditShapeEx(triangle->GetId(), EDSH_FLIP_SHAPE, 0, sfdUpsideDown), S_OK);
+    const std::vector<CRealPoint> expected = {{0, 4}, {10, 4}, {0, 0}};
+    const auto flipped = PointsOf(triangle);
+    ASSERT_EQ(flipped.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(flipped[i].x, expected[i].x, 1e-5f) << i;
+        EXPECT_NEAR(flipped[i].y, expected[i].y, 1e-5f) << i;
+    }
+    EXPECT_EQ(LastOperation(), opScale);
+}
+
+// A host and the user finish a move: the host hears the displacement first and may change it, and
+// the commit goes on in the order OnShiftShape, OnEndEditShape, OnChangeSelection, OnControlReady.
+TEST_F(Editing, MoveCommitsWithTheHostsDisplacement)
+{
+    ShiftAnswerSink sink;
+    sink.dx = 7.0f;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    const POINT start = Device(2.0f, 2.0f);
+    Send(WM_MOUSEMOVE, 0, start);
+    // Anchored at the pointer, the shape follows it until the next press.
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, -1), S_OK);
+    EXPECT_EQ(control->GetControlState(), static_cast<DWORD>(csUserEdit));
+    const POINT to = {start.x + 5, start.y};
+    Send(WM_MOUSEMOVE, 0, to);
+    const float moved = Bounds(Rect()).left;
+    EXPECT_NEAR(moved, 5.0f, 0.01f) << "5 pixels are 5 units";
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+    Send(WM_LBUTTONUP, 0, to);
+    EXPECT_EQ(control->GetControlState(), 0u);
+    EXPECT_EQ(Only(sink, {kShiftShape, kEndEditShape, kChangeSelection, kControlReady}),
+              std::vector<DISPID>({kShiftShape, kEndEditShape, kChangeSelection, kControlReady}));
+    const auto shift = std::find_if(sink.calls.begin(), sink.calls.end(), [](const auto& c) { return c.id == kShiftShape; });
+    ASSERT_NE(shift, sink.calls.end());
+    EXPECT_EQ(shift->ints[0], m_rect);
+    EXPECT_NEAR(shift->floats[0], moved, 1e-4f) << "the displacement offered";
+    EXPECT_NEAR(shift->floats[1], 0.0f, 1e-4f);
+    const CRealRect r = Bounds(Rect());
+    EXPECT_NEAR(r.left, 7.0f, 1e-4f) << "the host's displacement stands";
+    EXPECT_NEAR(r.bottom, 0.0f, 1e-4f);
+    EXPECT_EQ(LastOperation(), opMove);
+    ASSERT_EQ(control->GetSelectionGroup()->GetShapeCount(), 1);
+    EXPECT_EQ(control->GetSelectionGroup()->GetChildAt(0), Rect()) << "the moved shape is selected";
+    EXPECT_EQ(control->IsDirty(), S_OK);
+}
+
+// A cancel puts back exactly what was there: the moved points, and of a polygon that took new
+// points exactly the points it had. A finish is refused while the shape still takes points.
+TEST_F(Editing, CancelRestoresExactly)
+{
+    const auto rect = PointsOf(Rect());
+    Send(WM_MOUSEMOVE, 0, Device(1.0f, 1.0f));
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, -1), S_OK);
+    Send(WM_MOUSEMOVE, 0, Device(8.3f, -3.1f));
+    ASSERT_NE(PointsOf(Rect())[0].x, rect[0].x) << "the drag moved it";
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    const auto back = PointsOf(Rect());
+    ASSERT_EQ(back.size(), rect.size());
+    for (size_t i = 0; i < rect.size(); ++i) {
+        EXPECT_EQ(back[i].x, rect[i].x);
+        EXPECT_EQ(back[i].y, rect[i].y);
+    }
+
+    CPolyline* polygon = Polygon({{20, 0}, {30, 0}, {30, 10}, {20, 10}});
+    const auto ids = PointIdsOf(polygon);
+    const auto points = PointsOf(polygon);
+    ASSERT_EQ(control->EditShapeEx(polygon->GetId(), EDSH_NEWPOINT, 0, 2), S_OK);
+    Send(WM_MOUSEMOVE, 0, Device(26.0f, 14.0f));
+    EXPECT_EQ(polygon->GetPointCount(), 5) << "one point follows the pointer";
+    EXPECT_EQ(EndDraw(true), VARIANT_FALSE) << "still taking points";
+    EXPECT_EQ(control->GetControlState(), static_cast<DWORD>(csUserEdit));
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    EXPECT_EQ(PointIdsOf(polygon), ids);
+    const auto restored = PointsOf(polygon);
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(restored[i].x, points[i].x);
+        EXPECT_EQ(restored[i].y, points[i].y);
+    }
+    EXPECT_EQ(control->GetControlState(), 0u);
+}
+
+// A host's veto of the start leaves no undo unit; a second start cancels the first edit with
+// OnCancel; an edit started to be deleted on cancel goes without a word when the host ends it.
+TEST_F(Editing, VetoSecondStartAndDeleteOnCancel)
+{
+    const int units = UndoableCount();
+    {
+        EventSink refusing(VARIANT_FALSE);
+        Connection connection(control->GetControllingUnknown(), &refusing);
+        ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, 0), S_OK);
+        EXPECT_EQ(control->GetControlState(), 0u);
+        EXPECT_EQ(UndoableCount(), units);
+        EXPECT_EQ(Only(refusing, {kBeginEditShape}), std::vector<DISPID>({kBeginEditShape}));
+    }
+
+    LONG line = 0;
+    ASSERT_EQ(control->AddLine(control->GetRootGroup(), 20, 0, 30, 0, &line), S_OK);
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_SCALE, 0, 0), S_OK);
+    ASSERT_EQ(control->EditShapeEx(line, EDSH_MOVE, EDFLG_DELETE_ON_CANCEL, 0), S_OK);
+    EXPECT_EQ(Only(sink, {kBeginEditShape, kCancel}), std::vector<DISPID>({kBeginEditShape, kCancel, kBeginEditShape}));
+    EXPECT_EQ(control->GetControlState(), static_cast<DWORD>(csUserEdit | csUserCreate));
+
+    const size_t heard = sink.calls.size();
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    EXPECT_EQ(control->FindShape(line), nullptr);
+    EXPECT_EQ(sink.calls.size(), heard) << "no events for an end the host asked for";
+    EXPECT_NE(Rect(), nullptr);
+    VARIANT_BOOL nothing = VARIANT_TRUE;
+    EXPECT_EQ(control->EndDraw(VARIANT_TRUE, &nothing), S_OK);
+    EXPECT_EQ(nothing, VARIANT_FALSE) << "nothing left to end";
+}
+
+// Unknown IDs are reported; the text edit needs a text (or a reference's text) to edit; the
+// edits by the selection menu start on the selection.
+TEST_F(Editing, ErrorsTargetsAndMenuCommands)
+{
+    EXPECT_EQ(control->EditShapeEx(4711, EDSH_MOVE, 0, 0), DISP_E_EXCEPTION);
+    ycom::ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+    BSTR text = nullptr;
+    info->GetDescription(&text);
+    EXPECT_STREQ(text, L"Shape not found.");
+    SysFreeString(text);
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_TEXT, 0, 0), S_OK);
+    EXPECT_EQ(control->GetControlState(), 0u);
+    EXPECT_TRUE(Only(sink, {kBeginEditShape}).empty()) << "no text, no start";
+
+    // Rotate Left on the selection menu turns the selected rectangle by 90 degrees.
+    CGroup* selection = control->GetSelectionGroup();
+    selection->AddChild(Rect(), nullptr, 0, false);
+    static UINT s_command;
+    s_command = miRotateLeft;
+    SetPopupMenuHandler([](HMENU, UINT, int, int, HWND) -> UINT { return s_command; });
+    const POINT on = Device(5.0f, 2.0f);
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, on);
+    Send(WM_RBUTTONUP, 0, on);
+    const CRealRect r = Bounds(Rect());
+    EXPECT_NEAR(r.right - r.left, 4.0f, 1e-4f);
+    EXPECT_NEAR(r.top - r.bottom, 10.0f, 1e-4f);
+    EXPECT_EQ(LastOperation(), opRotate);
+
+    // Delete removes the selection, undoably.
+    s_command = miDelete;
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, on);
+    Send(WM_RBUTTONUP, 0, on);
+    EXPECT_EQ(Rect(), nullptr);
+    EXPECT_EQ(LastOperation(), opDelete);
+    EXPECT_EQ(selection->GetShapeCount(), 0);
+}
+
+// The label texts of a block reference are hidden, never deleted; a host that refuses the hiding
+// keeps them as they were.
+TEST_F(Editing, RemovingReferenceTextsHidesThem)
+{
+    auto* reference = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stReference, true, true));
+    control->GetRootGroup()->AddChild(reference, nullptr, 1, false);
+    auto* label = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+    label->SetType(ttLabel);
+    reference->AppendChild(label, 1);
+    ASSERT_EQ(label->GetParent(), reference);
+    ASSERT_TRUE(label->IsReferenceChild());
+    const int id = label->GetId();
+    CGroup* selection = control->GetSelectionGroup();
+
+    for (const VARIANT_BOOL answer : {VARIANT_FALSE, VARIANT_TRUE}) {
+        selection->AddChild(label, nullptr, 0, false);
+        EventSink sink(answer);
+        Connection connection(control->GetControllingUnknown(), &sink);
+        EXPECT_EQ(control->StartEditShape(selection, EDSH_REMOVE, 0, 0), answer ? 1 : E_ACCESSDENIED);
+        ASSERT_EQ(control->FindShape(id), label) << "kept, answer " << answer;
+        EXPECT_EQ(label->IsVisible(), answer == VARIANT_FALSE) << answer;
+        EXPECT_EQ(control->GetControlState(), 0u);
+        selection->Clear(false);
+    }
+}
+
+// Dragging a shape 3 pixels or more moves the selection with it (2 do nothing); dragging 5
+// pixels from empty space draws a rubber band that selects what lies inside it, keeping the
+// selection with Ctrl. Neither rectangle of the rubber band nor of a zoom window changes what
+// there is to save.
+TEST_F(Editing, DragsMoveAndRubberBandsSelect)
+{
+    LONG second = 0;
+    ASSERT_EQ(control->AddRectangle(control->GetRootGroup(), 20.0f, 4.0f, 30.0f, 0.0f, &second), S_OK);
+    auto drag = [&](CRealPoint from, int dx, int dy, WPARAM keys = 0) {
+        const POINT a = Device(from.x, from.y);
+        const POINT b = {a.x + dx, a.y + dy};
+        Send(WM_LBUTTONDOWN, keys | MK_LBUTTON, a);
+        Send(WM_MOUSEMOVE, keys | MK_LBUTTON, b);
+        Send(WM_LBUTTONUP, keys, b);
+    };
+    auto selected = [&]() {
+        std::vector<int> ids;
+        for (CShape* s : control->GetSelectionGroup()->Children())
+            ids.push_back(s->GetId());
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    };
+
+    const struct {
+        int dx;
+        float left;
+    } moves[] = {{2, 0.0f}, {3, 3.0f}, {-3, 0.0f}};
+    for (const auto& m : moves) {
+        const CRealRect r = Bounds(Rect());
+        drag(CRealPoint((r.left + r.right) / 2, 2.0f), m.dx, 0);
+        EXPECT_NEAR(Bounds(Rect()).left, m.left, 0.01f) << m.dx;
+        EXPECT_EQ(control->GetControlState(), 0u) << m.dx;
+    }
+    EXPECT_EQ(selected(), std::vector<int>({m_rect}));
+    EXPECT_EQ(LastOperation(), opMove);
+
+    const struct {
+        bool dirty;
+        CRealPoint from;
+        int dx, dy;
+        WPARAM keys;
+        std::vector<int> selected;
+    } bands[] = {
+        {true, {-5.0f, 8.0f}, 20, 12, 0, {m_rect}},
+        {false, {18.0f, 8.0f}, 15, 12, MK_CONTROL, {m_rect, second}},
+        {true, {18.0f, 8.0f}, 15, 12, 0, {second}},
+        {false, {-5.0f, 8.0f}, 4, 4, 0, {}},  // 4 pixels draw no band: a click clears
+    };
+    for (const auto& b : bands) {
+        control->SetModified(b.dirty);
+        drag(b.from, b.dx, b.dy, b.keys);
+        EXPECT_EQ(selected(), b.selected) << b.from.x << " keys " << b.keys;
+        EXPECT_EQ(control->IsDirty(), b.dirty ? S_OK : S_FALSE) << "the band leaves the flag as it was";
+        EXPECT_EQ(control->GetControlState(), 0u);
+    }
+
+    // The zoom window takes two clicks, its corners in any order.
+    control->SetModified(true);
+    ASSERT_EQ(control->ZoomWindow(VARIANT_TRUE, 0, 0, 0, 0), S_OK);
+    EXPECT_TRUE(control->IsZoomingByWindow());
+    for (const CRealPoint& corner : {CRealPoint(4.0f, -6.0f), CRealPoint(-4.0f, 6.0f)}) {
+        const POINT p = Device(corner.x, corner.y);
+        Send(WM_MOUSEMOVE, 0, p);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, p);
+        Send(WM_LBUTTONUP, 0, p);
+    }
+    EXPECT_FALSE(control->IsZoomingByWindow());
+    const CWorldRect v = control->GetCurrentViewport().GetWorldRect();
+    // The corners are clicked to the nearest pixel, a unit each.
+    EXPECT_NEAR((v.left + v.right) / 2, 0.0, 1.0);
+    EXPECT_NEAR((v.top + v.bottom) / 2, 0.0, 1.0);
+    EXPECT_NEAR(std::min(v.right - v.left, v.top - v.bottom), 12.0, 1.0) << "the window's height fills the view";
+    EXPECT_EQ(control->IsDirty(), S_OK);
+}
+
+// A double click ends a polyline taking new points, keeping the point it was made on.
+TEST_F(Editing, DoubleClickEndsAPolyline)
+{
+    LONG id = 0;
+    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
+    CShape* polyline = control->FindShape(id);
+    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+    const POINT at = Device(10.0f, 30.0f);
+    Send(WM_MOUSEMOVE, 0, at);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Send(WM_LBUTTONUP, 0, at);
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    Send(WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(control->GetControlState(), 0u);
+    ASSERT_EQ(polyline->GetPointCount(), 3);
+    const CRealPoint last = *polyline->GetPoints().GetAt(2);
+    EXPECT_NEAR(last.x, 10.0f, 0.6f);
+    EXPECT_NEAR(last.y, 30.0f, 0.6f);
+    EXPECT_EQ(LastOperation(), opCreate);
+}
+
+// The host reaches the context menu only while it is shown.
+TEST_F(Editing, ContextMenuOnlyWhileShown)
+{
+    IMenuCollection* menu = reinterpret_cast<IMenuCollection*>(1);
+    EXPECT_EQ(control->get_ContextMenu(&menu), S_FALSE);
+    EXPECT_EQ(menu, nullptr);
+    EXPECT_EQ(control->get_ContextMenu(nullptr), E_POINTER);
+}
