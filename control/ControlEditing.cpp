@@ -175,6 +175,7 @@ void CYVEXControl::LeaveEditState(int shapeId)
     edit.controlState &= ~static_cast<DWORD>(csUserCreate | csUserEdit);
     m_savedPointIds.clear();
     m_rubberBandDrag = false;
+    m_traceEdit = true;
 }
 
 // ---- starting ----

@@ -7,6 +7,7 @@
 #include "model/PointRecord.h"
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
+#include "model/ShapeStateMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "ui/resource.h"
 #include <cstdlib>
@@ -225,6 +226,25 @@ UINT CYVEXControl::ShowEditMenu(const CRealPoint& world)
             EndInteractiveOperation(true);
             shape->SetClosed(!closed, true);
             RequestRedraw(rfRedrawSelection, nullptr);
+        }
+        break;
+    case MI_DELETE_POINT:
+        if (polyline && GetEditState().editMode == EDSH_NEWPOINT && edited->GetPointCount() > 2) {
+            // The point put down last stands next to the one that follows the pointer.
+            CShapeStateMap& states = GetShapeStateMap();
+            const int picked = states.GetValue(edited->GetId());
+            const int last = picked > 0 ? picked - 1 : (picked == 0 ? 1 : -1);
+            if (last < 0 || last >= edited->GetPointCount())
+                break;
+            const int pointId = edited->GetPoints().GetAt(last)->GetPointId();
+            if (!FireDeletePoint(pointId))
+                break;
+            edited->SetVisible(false);
+            edited->RemovePointById(pointId, false, 1);
+            if (last < picked)
+                states.SetValue(edited->GetId(), picked - 1);
+            edited->SetVisible(true);
+            RequestRedraw(rfRedrawAll, nullptr);
         }
         break;
     default: break;

@@ -289,7 +289,7 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
         DrawGrid(base);
         m_buffer.CopyBaseToComposite();
         if (IsIdle()) {
-            DrawMarksLayer(m_buffer.GetCompositeDC(), edit.tracker);
+            DrawMarksLayer(m_buffer.GetCompositeDC(), m_traceEdit ? edit.editedShape : nullptr);
             DrawEditCursor(m_buffer.GetCompositeDC());
         }
         CopyPixels(dc, bounds.left, bounds.top, width, height, m_buffer.GetCompositeDC(), 0, 0);
@@ -315,7 +315,7 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
                 CopyPixels(m_buffer.GetCompositeDC(), local.left, local.top, local.right - local.left,
                            local.bottom - local.top, m_buffer.GetBaseDC(), local.left, local.top);
             if (IsIdle()) {
-                DrawMarksLayer(m_buffer.GetCompositeDC(), GetEditState().editedShape);
+                DrawMarksLayer(m_buffer.GetCompositeDC(), m_traceEdit ? GetEditState().editedShape : nullptr);
                 DrawEditCursor(m_buffer.GetCompositeDC());
             }
         }

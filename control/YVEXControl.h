@@ -546,7 +546,8 @@ private:
     static void CopyPixels(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY);
     // Marks the grid points of the current drawing setting in the base layer.
     void DrawGrid(HDC dc);
-    // The marks over the base layer: selection, edited shape or tracker, highlights.
+    // The marks over the base layer: selection, the edited shape (while its outline is traced),
+    // highlights.
     void DrawMarksLayer(HDC dc, CShape* edited);
     void MoveRulers(int width, int height);
 public:

@@ -111,14 +111,19 @@ protected:
         EXPECT_EQ(control->get_LastOperation(&op), S_OK);
         return op;
     }
-    int UndoableCount()
+    ycom::ComPtr<IOleUndoManager> Manager()
     {
         ycom::ComPtr<IUnknown> unknown;
         ycom::ComPtr<IOleUndoManager> manager;
+        if (SUCCEEDED(control->get_OleUndoManager(unknown.Put())) && unknown)
+            unknown->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
+        return manager;
+    }
+    int UndoableCount()
+    {
+        ycom::ComPtr<IOleUndoManager> manager = Manager();
         ycom::ComPtr<IEnumOleUndoUnits> units;
-        if (FAILED(control->get_OleUndoManager(unknown.Put())) || !unknown ||
-            FAILED(unknown->QueryInterface(IID_IOleUndoManager, manager.PutVoid())) ||
-            FAILED(manager->EnumUndoable(units.Put())) || !units)
+        if (!manager || FAILED(manager->EnumUndoable(units.Put())) || !units)
             return -1;
         int count = 0;
         IOleUndoUnit* unit = nullptr;
@@ -130,12 +135,8 @@ protected:
     }
     HRESULT Undo()
     {
-        ycom::ComPtr<IUnknown> unknown;
-        ycom::ComPtr<IOleUndoManager> manager;
-        if (FAILED(control->get_OleUndoManager(unknown.Put())) || !unknown ||
-            FAILED(unknown->QueryInterface(IID_IOleUndoManager, manager.PutVoid())))
-            return E_FAIL;
-        return manager->UndoTo(nullptr);
+        ycom::ComPtr<IOleUndoManager> manager = Manager();
+        return manager ? manager->UndoTo(nullptr) : E_FAIL;
     }
     VARIANT_BOOL EndDraw(bool commit)
     {
@@ -465,4 +466,37 @@ TEST_F(Editing, ContextMenuOnlyWhileShown)
     EXPECT_EQ(control->get_ContextMenu(&menu), S_FALSE);
     EXPECT_EQ(menu, nullptr);
     EXPECT_EQ(control->get_ContextMenu(nullptr), E_POINTER);
+}
+
+// While a polyline takes new points, the edit menu's Delete Point takes back the one put down
+// last; the pointer's point stays with the pointer.
+TEST_F(Editing, EditMenuTakesBackThePointPutDownLast)
+{
+    LONG id = 0;
+    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
+    CShape* polyline = control->FindShape(id);
+    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+    const POINT at = Device(10.0f, 30.0f);
+    Send(WM_MOUSEMOVE, 0, at);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    Send(WM_LBUTTONUP, 0, at);
+    ASSERT_EQ(polyline->GetPointCount(), 4);
+    const int putDown = polyline->GetPoints().GetAt(2)->GetPointId();
+
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    SetPopupMenuHandler([](HMENU, UINT, int, int, HWND) -> UINT { return miDeletePoint; });
+    const POINT menu = Device(20.0f, 40.0f);
+    Send(WM_MOUSEMOVE, 0, menu);
+    Send(WM_RBUTTONDOWN, MK_RBUTTON, menu);
+    Send(WM_RBUTTONUP, 0, menu);
+    ASSERT_EQ(polyline->GetPointCount(), 3);
+    EXPECT_EQ(polyline->GetPoints().GetAt(1)->x, 10.0f);
+    EXPECT_EQ(polyline->GetPoints().GetAt(1)->y, 20.0f);
+    const auto deleted = std::find_if(sink.calls.begin(), sink.calls.end(), [](const auto& c) { return c.id == 7; });
+    ASSERT_NE(deleted, sink.calls.end()) << "OnDeletePoint";
+    EXPECT_EQ(deleted->ints[0], putDown);
+    EXPECT_EQ(control->GetControlState(), static_cast<DWORD>(csUserEdit)) << "the edit goes on";
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    EXPECT_EQ(polyline->GetPointCount(), 2);
 }
