@@ -500,3 +500,37 @@ TEST_F(Editing, EditMenuTakesBackThePointPutDownLast)
     EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
     EXPECT_EQ(polyline->GetPointCount(), 2);
 }
+
+// Each edit shows its cursor, from the system or from the control's resources, and every end
+// goes back to the arrow.
+TEST_F(Editing, EditCursors)
+{
+    const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    const struct {
+        int type;
+        LPCWSTR system;  // null: a cursor of the control's own
+    } edits[] = {
+        {EDSH_MOVE, reinterpret_cast<LPCWSTR>(IDC_SIZEALL)},
+        {EDSH_POINT, nullptr},
+        {EDSH_ROTATE, nullptr},
+        {EDSH_SCALE, nullptr},
+    };
+    std::vector<HCURSOR> own;
+    for (const auto& e : edits) {
+        ASSERT_EQ(control->EditShapeEx(m_rect, static_cast<EditShapeTypes>(e.type), 0, 0), S_OK);
+        const HCURSOR cursor = control->GetOperationCursor();
+        if (e.system) {
+            EXPECT_EQ(cursor, LoadCursorW(nullptr, e.system)) << e.type;
+        } else {
+            EXPECT_NE(cursor, nullptr) << e.type;
+            EXPECT_NE(cursor, arrow) << e.type;
+            EXPECT_EQ(std::find(own.begin(), own.end(), cursor), own.end()) << "a cursor of its own, " << e.type;
+            own.push_back(cursor);
+        }
+        EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+        EXPECT_EQ(control->GetOperationCursor(), arrow) << e.type;
+    }
+    ASSERT_EQ(control->ZoomWindow(VARIANT_TRUE, 0, 0, 0, 0), S_OK);
+    EXPECT_NE(control->GetEditCursor(), nullptr) << "the zoom window's cursor";
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+}
