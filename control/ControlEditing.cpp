@@ -70,7 +70,7 @@ void CYVEXControl::LoadOperationCursor(int editType)
     }
 }
 
-HCURSOR CYVEXControl::GetOperationCursor() const
+HCURSOR CYVEXControl::GetEditCursor() const
 {
     const HCURSOR none = reinterpret_cast<HCURSOR>(-1);
     if (GetEditState().editedShape && m_editCursor && m_editCursor != none)
@@ -84,7 +84,7 @@ void CYVEXControl::DrawEditCursor(HDC dc)
     const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
     if (!dc || !edited || edited->GetId() == WINDOW_ID || !setting || !setting->SnapToGrid)
         return;
-    HCURSOR cursor = GetOperationCursor();
+    HCURSOR cursor = GetEditCursor();
     ICONINFO info = {};
     if (!cursor || !GetIconInfo(cursor, &info))
         return;

@@ -271,7 +271,6 @@ public:
     static LONG GetViewChangeCounter();
     // The cursor of the running interactive operation (a cursor resource of the module).
     void SetEditCursor(int resourceId);
-    HCURSOR GetEditCursor() const { return m_editCursor; }
 
     // ---- interactive editing (ControlEditing.cpp) ----
     // Starts an interactive operation of an EditShapeTypes type on a shape (the Selection group
@@ -300,7 +299,7 @@ public:
     // The cursor of drawing a shape kind becomes the edit cursor.
     void SetDrawCursor(int shapeType);
     // While an edit runs, the edit cursor (when one is loaded), else the default cursor.
-    HCURSOR GetOperationCursor() const;
+    HCURSOR GetEditCursor() const;
     // While snapping moves the pointer during an edit (not of the zoom window), the edit cursor is
     // drawn at the snapped point: the system cursor is hidden then.
     void DrawEditCursor(HDC dc);
