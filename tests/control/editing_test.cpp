@@ -534,3 +534,61 @@ TEST_F(Editing, EditCursors)
     EXPECT_NE(control->GetEditCursor(), arrow) << "the zoom window's cursor";
     EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
 }
+
+namespace {
+// A sink that refuses one event and lets every other go on.
+class RefuseOneSink : public hosttest::EventSink
+{
+public:
+    explicit RefuseOneSink(DISPID refused) : refused(refused) {}
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO* e,
+                        UINT* arg) override
+    {
+        const HRESULT hr = EventSink::Invoke(id, iid, lcid, flags, p, result, e, arg);
+        if (id == refused && p->cArgs > 0 && p->rgvarg[0].vt == (VT_BOOL | VT_BYREF))
+            *p->rgvarg[0].pboolVal = VARIANT_FALSE;
+        return hr;
+    }
+    DISPID refused;
+};
+} // namespace
+
+// OnShiftPoint, OnShiftShape and OnEndEditShape share one proceed flag: refusing any of them
+// refuses the edit, which goes back exactly, records nothing and ends without OnEndEditShape.
+TEST_F(Editing, RefusedEndsRollBack)
+{
+    const DISPID kShiftPoint = 8;
+    const struct {
+        int type;
+        int lParam;
+        DISPID refused;
+    } cases[] = {
+        {EDSH_POINT, 2, kShiftPoint},
+        {EDSH_MOVE, -1, kShiftShape},
+        {EDSH_MOVE, -1, kEndEditShape},
+    };
+    for (const auto& c : cases) {
+        const auto before = PointsOf(Rect());
+        const int units = UndoableCount();
+        const int last = LastOperation();
+        RefuseOneSink sink(c.refused);
+        Connection connection(control->GetControllingUnknown(), &sink);
+        Send(WM_MOUSEMOVE, 0, Device(10.0f, 0.0f));
+        ASSERT_EQ(control->EditShapeEx(m_rect, static_cast<EditShapeTypes>(c.type), 0, c.lParam), S_OK);
+        const POINT to = Device(14.0f, -3.0f);
+        Send(WM_MOUSEMOVE, 0, to);
+        ASSERT_NE(PointsOf(Rect())[2].x, before[2].x) << c.type;
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+        Send(WM_LBUTTONUP, 0, to);
+        EXPECT_EQ(control->GetControlState(), 0u) << c.type;
+        const auto after = PointsOf(Rect());
+        for (size_t i = 0; i < before.size(); ++i) {
+            EXPECT_EQ(after[i].x, before[i].x) << c.type << " point " << i;
+            EXPECT_EQ(after[i].y, before[i].y) << c.type << " point " << i;
+        }
+        const auto heard = Only(sink, {kShiftPoint, kShiftShape, kEndEditShape});
+        EXPECT_EQ(heard.back(), c.refused) << "nothing after the refusal, " << c.type;
+        EXPECT_EQ(UndoableCount(), units) << c.type;
+        EXPECT_EQ(LastOperation(), last) << c.type;
+    }
+}
