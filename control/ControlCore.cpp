@@ -1,6 +1,7 @@
 #include "control/ControlCore.h"
 #include "model/BrushCache.h"
 #include "control/ErrorInfo.h"
+#include "control/SharedResources.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
@@ -12,6 +13,7 @@
 #include "model/LinkedPointMap.h"
 #include "model/PenCache.h"
 #include "model/PointPool.h"
+#include "model/SelectionGroup.h"
 #include "model/ShapeStateMap.h"
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
@@ -46,6 +48,9 @@ CControlCore::CControlCore()
     m_currentView = std::make_unique<CViewportRecord>(this);
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";
+    m_viewports = std::make_unique<CViewportList>(this);
+    m_viewports->SetCurrentView(m_currentView.get());
+    m_siteRecord.SetMaps(m_shapeMap.get(), m_pointPool.get());
     m_drawingSettings = std::make_unique<CDrawingSettingMap>();
     CShape* base = m_shapeMap->Lookup(BASE_LAYER);
     m_currentSetting = m_drawingSettings->CreateCurrentSetting(
@@ -70,6 +75,7 @@ CControlCore::~CControlCore()
     // The current layer goes with the shapes; nothing may look at it on the way.
     if (m_currentSetting)
         m_currentSetting->Layer = nullptr;
+    m_viewports->DeleteAll(true);
     m_dxfDocument->ClearReadingState();
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
@@ -107,6 +113,135 @@ HRESULT CControlCore::ReportError(const char* description)
 }
 
 CShape* CControlCore::FindShape(int id) const { return m_shapeMap->Lookup(id); }
+
+const CUnitRecord* CControlCore::FindUnit(int id) const
+{
+    auto it = m_units.find(id);
+    return it == m_units.end() ? nullptr : &it->second;
+}
+
+HWND CControlCore::GetRichEditWindow() const { return GetSharedRichEditWindow(); }
+
+namespace {
+
+// The fixed groups in the order they are made, with their names; the zoom-window rectangle
+// (-5) comes from the shape factory and has no name.
+struct FixedGroup {
+    int id;
+    const wchar_t* name;
+    // Changes of the group pass on to its children; not for the containers of blocks, layers and
+    // prototypes, whose members keep their own state.
+    bool propagates;
+};
+const FixedGroup kFixedGroups[] = {
+    {BASE_ID, L"RootShape", true},       {SELECTION_ID, L"Selection", true},
+    {CLIPBOARD_ID, L"Clipboard", true},  {LIBRARY_ID, L"Library", false},
+    {LAYERS_ID, L"Layers", false},       {WINDOW_ID, nullptr, true},
+    {DEFAULT_SHAPES_ID, L"DefaultShapes", false}, {HIGHLIGHTS_ID, L"Highlights", true},
+};
+
+// The prototype of each default ID: its kind and the points it starts with at the origin.
+struct PrototypeKind {
+    int id;
+    int type;
+    int points;
+};
+const PrototypeKind kPrototypes[] = {
+    {DEFAULT_SHAPE_ID, stDummy, 1},     {DEFAULT_TEXT_ID, stText, 1},    {DEFAULT_CIRCLE_ID, stCircle, 1},
+    {DEFAULT_RECTANGLE_ID, stRectangle, 4}, {DEFAULT_LINE_ID, stLine, 2}, {DEFAULT_ELLIPSE_ID, stEllipse, 1},
+    {DEFAULT_ARC_ID, stArc, 1},         {DEFAULT_POLYLINE_ID, stPolyline, 2}, {DEFAULT_POLYGON_ID, stPolygon, 3},
+    {DEFAULT_IMAGE_ID, stImage, 4},
+};
+
+// Kinds that one prototype serves: rectangle, polyline and polygon; arc, circle and ellipse.
+int KindFamily(int type)
+{
+    if (type == stRectangle || type == stPolyline || type == stPolygon || type == stCurve)
+        return stPolyline;
+    if (type == stArc || type == stCircle || type == stEllipse)
+        return stEllipse;
+    return type;
+}
+
+} // namespace
+
+bool CControlCore::CreateSystemShapes()
+{
+    bool complete = true;
+    for (const FixedGroup& fixed : kFixedGroups) {
+        CShape* shape = nullptr;
+        if (fixed.id == SELECTION_ID) {
+            shape = new CSelectionGroup(fixed.id, this);
+        } else if (fixed.id == HIGHLIGHTS_ID) {
+            shape = new CHighlightGroup(fixed.id, this);
+        } else if (fixed.id == WINDOW_ID) {
+            const int id = WINDOW_ID;
+            shape = m_shapeMap->CreateShape(stRectangle, true, false, &id);
+            if (shape)
+                shape->SetHatchPatternId(0);
+        } else {
+            shape = new CGroup(fixed.id, this);
+        }
+        if (!shape) {
+            complete = false;
+            continue;
+        }
+        if (shape->IsGroup()) {
+            auto* group = static_cast<CGroup*>(shape);
+            if (fixed.name)
+                group->SetName(fixed.name);
+            if (!fixed.propagates)
+                group->SetStateBits(CGroup::stPropagateToChildren, false);
+        }
+        if (!m_shapeMap->Insert(shape)) {
+            delete shape;
+            complete = false;
+        }
+    }
+
+    const int baseId = BASE_LAYER;
+    auto* base = static_cast<CLayer*>(m_shapeMap->CreateShape(stLayer, true, true, &baseId));
+    CGroup* layers = GetLayersGroup();
+    if (base && layers) {
+        layers->AddChild(base, nullptr, 1, false);
+        base->SetName("0");
+        MapLayerName("0", base);
+        SetCurrentLayer(base);
+    } else {
+        complete = false;
+    }
+
+    BuildDefaultShapes(false);
+    m_rootGroup = m_activeGroup = FindGroup(BASE_ID);
+    return complete && m_rootGroup;
+}
+
+void CControlCore::BuildDefaultShapes(bool)
+{
+    CGroup* defaults = GetDefaultShapesGroup();
+    if (!defaults)
+        return;
+    for (const PrototypeKind& kind : kPrototypes) {
+        CShape* existing = FindShape(kind.id);
+        if (existing && (existing->GetParent() != defaults || KindFamily(existing->GetShapeType()) != KindFamily(kind.type)))
+            DeleteShapeByID(kind.id, 0, 0);
+        CShape* prototype = FindShape(kind.id);
+        if (!prototype) {
+            // A kind the factory does not build has no prototype.
+            prototype = m_shapeMap->CreateShape(kind.type, true, true, &kind.id);
+            if (!prototype)
+                continue;
+            defaults->AddChild(prototype, nullptr, 1, false);
+        }
+        // A prototype without points gets them at the origin. The kinds' own default properties
+        // are those their constructors and the factory give (reset or not).
+        if (prototype->GetPoints().IsEmpty())
+            for (int i = 0; i < kind.points; ++i)
+                prototype->SetPointCoords(3, 0.0f, 0.0f, i);
+    }
+    // The IDs up to the last prototype's belong to the system, whichever prototypes exist.
+    m_shapeMap->ReserveIdsThrough(DEFAULT_IMAGE_ID);
+}
 
 CHighlightGroup* CControlCore::GetHighlightGroup() const
 {
@@ -245,7 +380,16 @@ int CControlCore::CreatePoint(float x, float y)
     return m_pointPool->AddPoint(x, y, &id) ? id : 0;
 }
 
-void CControlCore::RequestRedraw(DWORD flags, CShape*) { m_pendingRedraw |= flags; }
+void CControlCore::RequestRedraw(DWORD flags, CShape* target)
+{
+    m_pendingRedraw |= flags;
+    if ((flags & rfRedrawShape) && target) {
+        m_redrawTargetId = target->GetId();
+        m_hasRedrawTarget = true;
+    }
+}
+
+CShape* CControlCore::GetRedrawTarget() const { return m_hasRedrawTarget ? FindShape(m_redrawTargetId) : nullptr; }
 
 int CControlCore::StartEditShape(CShape*, int, int, int) { return 0; }
 

@@ -5,7 +5,10 @@
 #include <string>
 #include <vector>
 #include "control/ShapeMap.h"
+#include "control/SiteRecord.h"
 #include "control/UndoRecorder.h"
+#include "control/UnitRecord.h"
+#include "control/ViewportList.h"
 #include "control/ViewportRecord.h"
 #include "model/RealPoint.h"
 #include "model/ShapeHost.h"
@@ -44,6 +47,16 @@ public:
     CLinkedPointMap& GetLinkedPointMap() override { return *m_linkedPoints; }
     CShapeStateMap& GetShapeStateMap() override { return *m_shapeStates; }
     CViewportRecord& GetCurrentViewport() override { return *m_currentView; }
+    // The site's views, the current one first.
+    CViewportList& GetViewportList() { return *m_viewports; }
+    // The site's Sites row, which is also the drawing header of DXF transfers.
+    CSiteRecord& GetSiteRecord() { return m_siteRecord; }
+    const CSiteRecord& GetSiteRecord() const { return m_siteRecord; }
+    // The units of measure by Units value.
+    const std::map<int, CUnitRecord>& GetUnits() const { return m_units; }
+    // Enters a unit; an existing entry stays (false).
+    bool AddUnit(const CUnitRecord& unit) { return m_units.emplace(unit.id, unit).second; }
+    const CUnitRecord* FindUnit(int id) const;
     CDrawingSettingMap& GetDrawingSettingMap() { return *m_drawingSettings; }
     CDrawingSettingRecord* GetCurrentDrawingSetting() override { return m_currentSetting; }
     CUndoRecorder* GetUndoRecorder() override { return m_undoRecorder.get(); }
@@ -69,7 +82,15 @@ public:
     // Whether the user may interact: the control is enabled and no long operation runs.
     bool AllowsInteraction() const override { return m_enabled && m_idle; }
     void SetEnabled(bool on) { m_enabled = on; }
+    bool IsEnabledFlagSet() const { return m_enabled; }
     void SetIdle(bool idle) { m_idle = idle; }
+    // No long operation (database, file, DXF, web) runs.
+    bool IsIdle() const { return m_idle; }
+    // The site's read-only state (ISite::ReadOnly).
+    bool IsReadOnly() const { return m_readOnly; }
+    void SetReadOnly(bool on) { m_readOnly = on; }
+    // The control accepts edits: enabled and not read-only.
+    bool AcceptsEdits() const { return m_enabled && !m_readOnly; }
     // The block reference edited in place, or null.
     CShape* GetEditedReference() const override { return m_editedReference; }
     void SetEditedReference(CShape* reference) { m_editedReference = reference; }
@@ -85,6 +106,17 @@ public:
     CShape* FindShape(int id) const override;
     // The group "Highlights" (ID -7) when it is the highlight group, else null.
     CHighlightGroup* GetHighlightGroup() const;
+
+    // The fixed groups (root, selection, clipboard, block library, layers, zoom window, default
+    // shapes, highlights) and the base layer "0", registered under their IDs; the base layer
+    // becomes the current layer and the root the displayed and the active group. Then the
+    // prototypes. False when one could not be made.
+    bool CreateSystemShapes();
+    // The prototype shapes 2 to 11 in "DefaultShapes": a shape of such an ID of the wrong kind or
+    // elsewhere goes; a missing one is made by the factory (when it builds the kind), with the
+    // factory's defaults; a prototype without points gets them at the origin. New shapes get IDs
+    // from 12 on. (`reset` asks for the kinds' own defaults again: those of the factory so far.)
+    void BuildDefaultShapes(bool reset);
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const override { return m_rootGroup; }
@@ -129,6 +161,11 @@ public:
     void RequestRedraw(DWORD flags, CShape* target) override;
     DWORD GetPendingRedraw() const { return m_pendingRedraw; }
     void ClearPendingRedraw() { m_pendingRedraw = 0; }
+    void SetPendingRedraw(DWORD flags) { m_pendingRedraw = flags; }
+    // The shape of the single-shape redraw, while it lives (it is kept by ID, so a deleted shape
+    // is never drawn); ForgetRedrawTarget drops it.
+    CShape* GetRedrawTarget() const;
+    void ForgetRedrawTarget() { m_redrawTargetId = 0; m_hasRedrawTarget = false; }
     // Starts and ends interactive editing of a shape; the control's editing machinery overrides
     // these. Without it nothing starts (0).
     int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
@@ -143,6 +180,8 @@ public:
     void ForgetShape(CShape* shape);
     // The control's window (null before it has one); timers and hit-test contexts use it.
     HWND GetControlWindow() const override { return nullptr; }
+    // The hidden rich-edit window the text shapes measure and render rich text in.
+    HWND GetRichEditWindow() const override;
     // Whether events go to the host (its FireEvents switch). The core alone has no host.
     bool EventsEnabled() const override { return false; }
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the host left it (true
@@ -180,6 +219,9 @@ private:
     std::unique_ptr<CLinkedPointMap> m_linkedPoints;
     std::unique_ptr<CShapeStateMap> m_shapeStates;
     std::unique_ptr<CViewportRecord> m_currentView;
+    std::unique_ptr<CViewportList> m_viewports;
+    CSiteRecord m_siteRecord;
+    std::map<int, CUnitRecord> m_units;
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::unique_ptr<CUndoRecorder> m_undoRecorder;
@@ -192,12 +234,15 @@ private:
     DWORD m_modeWord = 0;
     bool m_enabled = true;
     bool m_idle = true;
+    bool m_readOnly = false;
     CShape* m_editedReference = nullptr;
     CGroup* m_rootGroup = nullptr;
     CGroup* m_activeGroup = nullptr;
     int m_lastErrorCode = 0;
     std::string m_lastErrorText;
     DWORD m_pendingRedraw = 1; // rfRedrawAll
+    int m_redrawTargetId = 0;
+    bool m_hasRedrawTarget = false;
     bool m_tearingDown = false;
     bool m_drawingChanged = false;
     bool m_modified = false;

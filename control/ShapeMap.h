@@ -102,6 +102,12 @@ public:
     void ClearAuxIds() { m_auxIds.reset(); }
 
     int GetNextShapeId() const { return m_nextShapeId; }
+    // New shapes get IDs above `id` (the system's IDs are never handed out).
+    void ReserveIdsThrough(int id)
+    {
+        if (m_nextShapeId <= id)
+            m_nextShapeId = id + 1;
+    }
     int GetNextDbShapeId() const override { return m_nextDbShapeId; }
     void SetNextDbShapeId(int id) override { m_nextDbShapeId = id; }
     CDrawingSettingRecord* GetCurrentDrawingSetting() const { return m_currentSetting; }

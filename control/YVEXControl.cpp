@@ -1,16 +1,53 @@
 #include "control/YVEXControl.h"
+#include "com/Module.h"
+#include "control/ClipboardFormatTable.h"
+#include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
+#include "control/SharedResources.h"
+#include "control/UnitRecord.h"
+#include "model/Group.h"
+#include "ui/resource.h"
+#include <string>
+#include <vector>
+
+namespace {
+
+// The external editor of rich text: WordPad, in quotes (its path has spaces).
+ycom::Bstr DefaultTextEditorName()
+{
+    char expanded[1024] = {};
+    if (!ExpandEnvironmentStringsA("%ProgramFiles%", expanded, sizeof expanded))
+        expanded[0] = 0;
+    const std::string name = std::string("\"") + expanded + "\\Windows NT\\Accessories\\wordpad.exe\"";
+    return ycom::Bstr::FromAnsi(name.c_str());
+}
+
+} // namespace
 
 CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
 {
     AddConnectionPoint(&m_events);
     ycom::LiveObjects<CYVEXControl>::Add(this);
+    AcquireGdiplus();
+    m_textEditorName = DefaultTextEditorName();
+    m_blockBitmap.Reset(static_cast<HBITMAP>(
+        LoadImageA(ycom::TheModule().Instance(), MAKEINTRESOURCEA(IDB_BLOCK_EDITING), IMAGE_BITMAP, 0, 0, 0)));
+    RegisterControlInstance();
+    CreateSystemShapes();
+    SetControlFlags(controlSaveAsBinary);
 }
 
 CYVEXControl::~CYVEXControl()
 {
     // Nothing below reaches the host any more.
+    m_destroying = true;
     m_fireEvents = VARIANT_FALSE;
+    m_corner.Destroy();
+    m_blockBitmap.Reset();
+    ForgetRedrawTarget();
+    UnregisterControlInstance();
+    m_buffer.Free();
+    ReleaseGdiplus();
     ycom::LiveObjects<CYVEXControl>::Remove(this);
 }
 
@@ -34,8 +71,26 @@ HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inne
 
 } // namespace
 
+HRESULT CYVEXControl::LoadUnitTable()
+{
+    // Every member of the Units enum, named without its prefix, with the factors of those that
+    // have them.
+    std::vector<long> values;
+    std::vector<std::string> names;
+    RETURN_IF_FAILED(GetTypeLibEnumMembers(static_cast<IYVEXControl*>(this), "Units", &values, &names));
+    for (size_t i = 0; i < values.size(); ++i) {
+        CUnitRecord unit;
+        unit.id = static_cast<int>(values[i]);
+        unit.name = names[i].size() > 2 ? names[i].substr(2) : std::string();
+        LookUpUnitFactors(unit.id, &unit);
+        AddUnit(unit);
+    }
+    return S_OK;
+}
+
 HRESULT CYVEXControl::FinalConstruct()
 {
+    LoadUnitTable();
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
     HRESULT hr;
@@ -60,11 +115,15 @@ HRESULT CYVEXControl::FinalConstruct()
     if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
         return hr;
     m_print->put__YVEXControl(self);
+
+    m_clipboardFormat = RegisterClipboardFormats();
     return S_OK;
 }
 
 void CYVEXControl::FinalRelease()
 {
+    // Taking the control down is not news for the host.
+    m_fireEvents = VARIANT_FALSE;
     // The interface pointers hold no reference of their own (see CreateInner); the inner objects
     // go with their non-delegating unknowns, in creation order.
     m_messenger = nullptr;
@@ -100,61 +159,12 @@ HRESULT CYVEXControl::ResolveHandle(LONG_PTR handle, CYVEXControl** control)
     return S_OK;
 }
 
-// ---- events ----
-
-void CYVEXControl::FireInvalidateToolbar(LONG changeID)
-{
-    VARIANTARG arg;
-    arg.vt = VT_I4;
-    arg.lVal = changeID;
-    FireEvent(cetOnInvalidateToolbar, &arg, 1);
-}
-
 void CYVEXControl::RestartRedrawTimer(UINT period)
 {
     if (!m_hWnd)
         return;
     KillTimer(m_hWnd, kRedrawTimer);
     SetTimer(m_hWnd, kRedrawTimer, period < 10 ? 100 : period, nullptr);
-}
-
-namespace {
-// Fires an event of (shape or point ID, in/out proceed) and answers the proceed flag as the sinks
-// left it.
-bool FireShapeEvent(CYVEXControl& control, DISPID id, int shapeId)
-{
-    VARIANT_BOOL proceed = VARIANT_TRUE;
-    VARIANTARG args[2];
-    // Reverse order: the proceed flag is the last parameter.
-    args[0].vt = VT_BOOL | VT_BYREF;
-    args[0].pboolVal = &proceed;
-    args[1].vt = VT_I4;
-    args[1].lVal = shapeId;
-    control.FireEvent(id, args, 2);
-    return proceed != VARIANT_FALSE;
-}
-} // namespace
-
-bool CYVEXControl::FireBringShapeToFront(int shapeId) { return FireShapeEvent(*this, cetOnBringShapeToFront, shapeId); }
-
-bool CYVEXControl::FireSendShapeToBack(int shapeId) { return FireShapeEvent(*this, cetOnSendShapeToBack, shapeId); }
-
-bool CYVEXControl::FireAddPoint(int pointId) { return FireShapeEvent(*this, cetOnAddPoint, pointId); }
-
-bool CYVEXControl::FireDeletePoint(int pointId) { return FireShapeEvent(*this, cetOnDeletePoint, pointId); }
-
-LRESULT CYVEXControl::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled)
-{
-    if (HandleTimer(static_cast<UINT_PTR>(wParam)))
-        return 0;
-    if (wParam != kRedrawTimer) {
-        handled = FALSE;
-        return 0;
-    }
-    KillTimer(m_hWnd, kRedrawTimer);
-    if (EventsEnabled())
-        FireInvalidateToolbar(0);
-    return 0;
 }
 
 // ---- IYVEXControl ----
@@ -173,22 +183,131 @@ STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
     return S_OK;
 }
 
+STDMETHODIMP CYVEXControl::get_RootID(LONG* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    if (CGroup* root = GetRootGroup())
+        *pVal = root->GetId();
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_ZoomK(float* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    *pVal = static_cast<float>(GetCurrentViewport().zoom);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::DPtoWCS(float* px, float* py)
+{
+    if (!px || !py)
+        return E_POINTER;
+    const CRealPointD world = GetCurrentViewport().DeviceToWorld(*px, *py);
+    *px = static_cast<float>(world.x);
+    *py = static_cast<float>(world.y);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::WCStoDP(float* px, float* py)
+{
+    if (!px || !py)
+        return E_POINTER;
+    const CViewportRecord& view = GetCurrentViewport();
+    const double s = view.GetScaleFactor();
+    // The device point stays fractional.
+    const double x = view.horzRes * (*px * s + view.origin.x) / view.horzSize10;
+    const double y = -(view.vertRes * (*py * s + view.origin.y) / view.vertSize10);
+    *px = static_cast<float>(x);
+    *py = static_cast<float>(y);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_Enabled(VARIANT_BOOL* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    *pVal = AcceptsEdits() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_Enabled(VARIANT_BOOL newVal)
+{
+    SetEnabled(newVal != VARIANT_FALSE);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_LastError(LONG* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    *pVal = GetLastErrorCode();
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_LastErrorMessage(BSTR* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    *pVal = nullptr;
+    if (GetLastErrorText().empty())
+        return S_OK;
+    *pVal = ycom::Bstr::FromAnsi(GetLastErrorText().c_str()).Detach();
+    return *pVal ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR* pVal) { return m_textEditorName.CopyTo(pVal); }
+
+STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR newVal)
+{
+    if (!newVal) {
+        m_textEditorName.Reset();
+        return S_OK;
+    }
+    ycom::Bstr copy(newVal, SysStringLen(newVal));
+    RETURN_IF_NULL_ALLOC(copy.Get());
+    m_textEditorName = std::move(copy);
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal)
+{
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = (GetControlFlags() & controlLockLimits) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL newVal)
+{
+    const DWORD flags = GetControlFlags();
+    SetControlFlags(newVal ? (flags | controlLockLimits) : (flags & ~static_cast<DWORD>(controlLockLimits)));
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal)
+{
+    if (!pVal)
+        return E_INVALIDARG;
+    *pVal = (GetControlFlags() & controlDisableRedraw) ? VARIANT_FALSE : VARIANT_TRUE;
+    return S_OK;
+}
+
+STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
+{
+    const DWORD flags = GetControlFlags();
+    SetControlFlags(newVal ? (flags & ~static_cast<DWORD>(controlDisableRedraw)) : (flags | controlDisableRedraw));
+    return S_OK;
+}
+
 // Members without a body yet.
 STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_RootID(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Zoom(float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_ZoomK(float *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Redraw(RedrawFlags) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::DPtoWCS(float *, float *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::WCStoDP(float *, float *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }
@@ -197,34 +316,24 @@ STDMETHODIMP CYVEXControl::ZoomWindow(VARIANT_BOOL, float, float, float, float) 
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_Enabled(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_Enabled(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LastError(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_Site(ISite **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawShape(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImage(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ZoomAll() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LastErrorMessage(BSTR *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CompleteEditingBlock() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::GroupShapes(LONG, VARIANT_BOOL, LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::UnGroupShapes(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ZoomShape(LONG, float) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ZoomPrevious(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
 
 // ---- IPrint: printing goes through PrintSite and IYVEXPrint; Print accepts and does nothing ----

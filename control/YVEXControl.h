@@ -13,6 +13,8 @@
 #include "com/PropertyMap.h"
 #include "YVEX_h.h"
 #include "control/ControlCore.h"
+#include "control/OffscreenBuffer.h"
+#include "control/PlainWindow.h"
 
 // The model side of the control (containers, current view and setting, edit state, the services
 // the shapes call) is its CControlCore base.
@@ -92,15 +94,68 @@ public:
         PROPERTY_ENTRY(L"GridBottom", 9, IID_ISite)
     END_PROPERTY_MAP()
 
+    // The window's messages, in order of evaluation (the first entry whose message and condition
+    // match calls its handler; a handler that clears `bHandled` lets the message go on).
     BEGIN_MSG_MAP(CYVEXControl)
-        MESSAGE_HANDLER(WM_TIMER, OnTimer)
-        CHAIN_MSG_MAP(ycom::ControlBase<CYVEXControl>)
+        COMMAND_ID_CODE_HANDLER(kBlockButtonId, 0, HandleBlockButtonCommand)
+        MESSAGE_HANDLER(WM_LBUTTONUP, HandleLButtonUp)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, HandleLButtonDown)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, HandleMouseMove)
+        MESSAGE_HANDLER(WM_SIZE, HandleSize)
+        MESSAGE_HANDLER(WM_VSCROLL, HandleVScroll)
+        MESSAGE_HANDLER(WM_HSCROLL, HandleHScroll)
+        MESSAGE_HANDLER(WM_USER + 2, HandleInPlaceEditDone)
+        MESSAGE_HANDLER(WM_USER + 102, HandleCurrentLayerChanged)
+        MESSAGE_HANDLER(WM_KILLFOCUS, HandleKillFocus)
+        MESSAGE_HANDLER(WM_SETFOCUS, HandleSetFocus)
+        MESSAGE_HANDLER(WM_PAINT, OnPaintMessage)
+        DEFAULT_REFLECTION_HANDLER()
+        MESSAGE_HANDLER(WM_CREATE, HandleCreate)
+        MESSAGE_HANDLER(WM_RBUTTONDOWN, HandleRButtonDown)
+        MESSAGE_HANDLER(WM_RBUTTONUP, HandleRButtonUp)
+        MESSAGE_HANDLER(WM_LBUTTONDBLCLK, HandleLButtonDblClk)
+        MESSAGE_HANDLER(WM_SETCURSOR, HandleSetCursor)
+        MESSAGE_HANDLER(WM_SHOWWINDOW, HandleSwallow)
+        MESSAGE_HANDLER(WM_KEYDOWN, HandleKeyDown)
+        MESSAGE_HANDLER(WM_SYSKEYDOWN, HandleSysKeyDown)
+        MESSAGE_HANDLER(WM_ACTIVATE, HandleActivate)
+        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, HandleSwallow)
+        MESSAGE_HANDLER(WM_ERASEBKGND, HandleEraseBkgnd)
+        MESSAGE_HANDLER(WM_TIMER, HandleTimerMessage)
+        MESSAGE_HANDLER(WM_MOUSELEAVE, HandleMouseLeave)
+        MESSAGE_HANDLER(kProgressMessage, HandleProgressMessage)
+        MESSAGE_HANDLER(kReopenOptionsMessage, HandleReopenOptions)
+        MESSAGE_HANDLER(kSitePersistMessage, HandleSitePersistNotify)
+        MESSAGE_HANDLER(kDeferredTransferMessage, HandleDeferredSiteTransfer)
+        MESSAGE_HANDLER(WM_DESTROY, HandleDestroy)
+        MESSAGE_HANDLER(WM_DISPLAYCHANGE, HandleDisplayChange)
+        NOTIFY_ID_CODE_HANDLER(kInPlaceEditId, -106, HandleInPlaceEditNotify)
+        MESSAGE_HANDLER(WM_USER + 101, HandleDestroyEditWindows)
+        MESSAGE_HANDLER(WM_MOUSEWHEEL, HandleMouseWheel)
     END_MSG_MAP()
+
+    // Private window messages: a worker's stage (wParam, with a CSiteOperationRecord* in lParam),
+    // a progress percentage, a deferred drawing load (the file name in lParam), reopening the
+    // Options sheet.
+    static constexpr UINT kSitePersistMessage = WM_USER + 33;
+    static constexpr UINT kProgressMessage = WM_USER + 210;
+    static constexpr UINT kDeferredTransferMessage = WM_USER + 220;
+    static constexpr UINT kReopenOptionsMessage = WM_USER + 230;
+    // Child windows: the rulers, the block-editing button, the in-place text editor.
+    static constexpr int kHorizontalRulerId = 100;
+    static constexpr int kVerticalRulerId = 102;
+    static constexpr int kBlockButtonId = 304;
+    static constexpr int kInPlaceEditId = 340;
+    // The pixels the rulers take along the top and the left edge.
+    static constexpr int kRulerThickness = 24;
+    static constexpr int kRulerOffset = 23;
 
     CYVEXControl();
     ~CYVEXControl();
     HRESULT FinalConstruct();
     void FinalRelease();
+    // The unit table from the type library's Units enum (final construction).
+    HRESULT LoadUnitTable();
 
     // The live control whose handle (address) a client passed as a number, or null.
     static CYVEXControl* FromHandle(LONG_PTR handle) { return ycom::LiveObjects<CYVEXControl>::Find(handle); }
@@ -110,23 +165,149 @@ public:
     // with the error "Wrong identifier." and E_INVALIDARG, and *control is left alone.
     static HRESULT ResolveHandle(LONG_PTR handle, CYVEXControl** control);
 
-    // Events. Every firing site tests EventsEnabled() first, except the stage events of the
-    // long operations, which are fired whatever FireEvents says.
+    // ---- events to the host (ControlEvents.cpp) ----
+    // One firing method per event of _IYVEXControlEvents. Each fires only while FireEvents is
+    // set, except the stage events of the long operations (begin and end of loading, saving and
+    // deleting a site), which are fired whatever FireEvents says. A method with a proceed flag
+    // answers the flag as the last sink left it (its low 16 bits; 0 is a veto), true when nothing
+    // was fired. By-reference values come back as the sinks left them.
     bool EventsEnabled() const override { return m_fireEvents != VARIANT_FALSE; }
     HWND GetControlWindow() const override { return m_hWnd; }
-    // OnBringShapeToFront / OnSendShapeToBack with a proceed flag that starts true.
+    // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
+    void FireEvent(DISPID id, VARIANTARG* args, UINT count);
+    void FireMouseMove(LONG flags, float x, float y);
+    void FireLButtonDown(LONG flags, float x, float y);
+    void FireLButtonUp(LONG flags, float x, float y);
+    bool FireAddShape(LONG shapeId);
+    bool FireDeleteShape(LONG shapeId);
+    bool FireShiftPoint(LONG pointId);
+    bool FireScaleShape(LONG shapeId, float* xc, float* yc, float* kx, float* ky);
+    bool FireShiftShape(LONG pointId, float* dx, float* dy);
+    bool FireChangeParent(LONG parentId, LONG shapeId);
+    void FireChangeSelection();
+    bool FireLinkPoint(LONG shapeId, LONG pointId);
+    bool FireUnlinkPoint(LONG shapeId, LONG pointId);
+    bool FireBeginDraw(LONG shapeId);
+    bool FireEndDraw(LONG shapeId);
+    bool FireBeginEditShape(LONG shapeId, LONG editType);
+    bool FireEndEditShape(LONG shapeId);
+    void FireRButtonUp(LONG flags, float x, float y);
+    void FireProgress(LONG percentage);
+    void FireHitShape(LONG shapeId, float x, float y, LONG key);
+    bool FireContextMenuShow(float* x, float* y);
+    void FireContextMenuCommand(LONG itemId);
+    bool FireCancel();
+    void FireRButtonDown(LONG flags, float x, float y);
+    bool FireAddViewport(LONG newViewportId, LONG sourceViewportId);
+    bool FireDeleteViewport(LONG viewportId);
+    bool FireEditViewport(LONG viewportId);
+    bool FireSetCurrentViewport(LONG sourceViewportId);
+    bool FireCopyViewport(LONG destViewportId, LONG sourceViewportId);
+    bool FireSetCurrentLayer(LONG layerId);
+    // Stage events: the begin events take the worker's proceed flag, set to TRUE first and left
+    // as the host answered.
+    void FireBeginLoadSite(LONG storageType, BSTR name, LONG siteId, BOOL* proceed);
+    void FireEndLoadSite(bool result);
+    void FireBeginSaveSite(LONG storageType, BSTR name, LONG siteId, BOOL* proceed);
+    void FireEndSaveSite(bool result);
+    bool FireAddDrawingSetting(LONG newSettingId, LONG sourceSettingId);
+    bool FireDeleteDrawingSetting(LONG settingId);
+    bool FireEditDrawingSetting(LONG settingId);
+    bool FireSetCurrentDrawingSetting(LONG sourceSettingId);
+    bool FireCopyDrawingSetting(LONG destSettingId, LONG sourceSettingId);
+    bool FireEditSite(LONG siteId);
+    void FireBeginDeleteSite(LONG siteId, BOOL* proceed);
+    void FireEndDeleteSite(bool result);
     bool FireBringShapeToFront(int shapeId) override;
     bool FireSendShapeToBack(int shapeId) override;
     bool FireAddPoint(int pointId) override;
     bool FireDeletePoint(int pointId) override;
-    // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
-    void FireEvent(DISPID id, VARIANTARG* args, UINT count) { m_events.Fire(id, args, count); }
+    bool FireUpdateReferences(LONG blockId, LONG updateType);
+    void FireLButtonDblClick(LONG flags, float x, float y);
+    bool FireSwitchRootID(LONG newRootId);
+    bool FireDeleteImageResourceFromDB(LONG databaseId);
+    void FireDeletedImageResourceFromDB(LONG databaseId);
     void FireInvalidateToolbar(LONG changeID);
+    bool FireDeleteImageResource(LONG imageResourceId);
+    void FireEndDeleteSiteWithID(LONG siteId, bool result, LONG storageType, BSTR name);
+    void FireEndLoadSiteWithID(bool result, LONG storageType, BSTR name, LONG siteId);
+    void FireEndSaveSiteWithID(bool result, LONG storageType, BSTR name, LONG siteId);
+    bool FireCopySuccessful();
+    bool FirePasteSuccessful();
+    bool FireResetAttributeProperties(LONG shapeId, LONG propertiesMask);
+    void FireControlReady(LONG lastOperation);
+
     // Kills and restarts timer 101, whose expiry tells the host to refresh its toolbar: a burst
     // of changes gives one notification. Periods below 10 ms mean 100 ms.
     void RestartRedrawTimer(UINT period);
 
-    LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // ---- window (ControlWindow.cpp) ----
+    // The site changed since it was last saved: the control's requires-save state follows.
+    void SetModified(bool on = true) override;
+    // The paint routine, for WM_PAINT and IViewObject::Draw: the drawing composed in the
+    // off-screen buffer and copied to `dc` at `bounds`. S_FALSE while redrawing is disabled.
+    HRESULT OnDraw(HDC dc, const RECT& bounds);
+    // Paints the part of `bounds` outside the site's draft limits grey (not while a block is
+    // edited).
+    void DrawOutsideDraftArea(HDC dc, const RECT& bounds);
+    // Creates both rulers and their corner box; false when a ruler could not be created (timer
+    // 100 then tries again).
+    BOOL CreateRulers();
+    HWND GetHorizontalRuler() const { return m_horizontalRuler; }
+    HWND GetVerticalRuler() const { return m_verticalRuler; }
+    HWND GetCornerWindow() const { return m_corner.GetHandle(); }
+    // Every view for the window's client rectangle, keeping centres and zooms.
+    void RecalcViewportsForClient();
+    // WM_USER+210 to the window with the percentage (16-bit signed), when there is a window; the
+    // scaled form maps it through the running operation's progress scale when one is set.
+    static void SendProgress(CYVEXControl* control, int percentage);
+    static void SendScaledProgress(CYVEXControl* control, int percentage);
+    // The factor and offset of the running operation's progress (none: the percentage as is).
+    void SetProgressScale(double factor, double offset);
+    void ClearProgressScale() { m_hasProgressScale = false; }
+    // Posts WM_USER+230 to the window (the Options sheet asks to be shown again).
+    static void PostReopenOptions(CYVEXControl* control);
+    // The off-screen picture.
+    COffscreenBuffer& GetOffscreenBuffer() { return m_buffer; }
+    // Set once a site's settings were applied to the view (a later window shows that view).
+    void SetSiteSettingsApplied(bool on) { m_siteSettingsApplied = on; }
+
+    // The external editor of rich text and the format number of "YVEX Clipboard data".
+    const wchar_t* GetTextEditorName() const { return m_textEditorName.CStr(); }
+    UINT GetClipboardFormat() const { return m_clipboardFormat; }
+
+    LRESULT HandleBlockButtonCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleLButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleMouseMove(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSize(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleHScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleInPlaceEditDone(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleCurrentLayerChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleKillFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSetFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleCreate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleRButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleRButtonUp(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleLButtonDblClk(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSetCursor(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSwallow(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSysKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleActivate(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleEraseBkgnd(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleTimerMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleMouseLeave(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleProgressMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleReopenOptions(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSitePersistNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleDeferredSiteTransfer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleDisplayChange(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleInPlaceEditNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleDestroyEditWindows(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleMouseWheel(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
     // IYVEXControl
     STDMETHODIMP Copy() override;
@@ -215,11 +396,44 @@ public:
     STDMETHODIMP get_OpenedOperation(YVEXOperation *pVal) override;
 
 private:
-    // Timer whose expiry fires OnInvalidateToolbar.
+    // Timers of the window: the ruler retry and the toolbar notification.
+    static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
+
+    // Copies pixels between two contexts device unit for device unit, whatever their mappings.
+    static void CopyPixels(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY);
+    // Marks the grid points of the current drawing setting in the base layer.
+    void DrawGrid(HDC dc);
+    // The marks over the base layer: selection, edited shape or tracker, highlights.
+    void DrawMarksLayer(HDC dc, CShape* edited);
+    void MoveRulers(int width, int height);
 
     ycom::ConnectionPoint m_events;
     VARIANT_BOOL m_fireEvents = VARIANT_TRUE;
+    // Being destroyed: nothing reaches the host any more.
+    bool m_destroying = false;
+
+    // Host-visible settings.
+    ycom::Bstr m_textEditorName;
+    UINT m_clipboardFormat = 0;
+
+    // The window and its children.
+    HWND m_horizontalRuler = nullptr;
+    HWND m_verticalRuler = nullptr;
+    CPlainWindow m_corner;
+    HWND m_blockButton = nullptr;
+    HWND m_blockTooltip = nullptr;
+    ycom::Bitmap m_blockBitmap;
+    COffscreenBuffer m_buffer;
+    // The client bounds of the last paint and the world area it drew.
+    RECT m_paintBounds = {};
+    CRealRect m_drawArea;
+    // 1 while the mouse is outside the window.
+    int m_mouseOutside = 1;
+    bool m_siteSettingsApplied = false;
+    bool m_hasProgressScale = false;
+    double m_progressFactor = 1.0;
+    double m_progressOffset = 0.0;
 
     // The inner objects of the aggregate: their non-delegating IUnknown and the interface the
     // control uses (whose reference was given back to the control at creation).

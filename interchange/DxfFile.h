@@ -36,6 +36,7 @@ public:
     // Keyword indices used by name elsewhere.
     enum KeywordIndex {
         kwNone = 0,
+        kwActive = 2,
         kwArc = 12,
         kwAttdef = 14,
         kwAttrib = 15,
@@ -55,8 +56,10 @@ public:
         kwPolyline = 46,
         kwSeqend = 48,
         kwSolid = 49,
+        kwTable = 53,
         kwText = 54,
         kwVertex = 55,
+        kwVport = 57,
         kwApplicationFirst = 68,  // registered application names: 68 and 69
         kwYvexApplication = 69,
         kwXDataFirst = 70,        // extended-data block names: 70 to 83

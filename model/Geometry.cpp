@@ -417,3 +417,33 @@ int CircleThroughThreePoints(const CRealPoint& p1, const CRealPoint& p2, const C
         *radius = static_cast<float>(Distance(c, p1));
     return 1;
 }
+
+bool ScaleRotatedExtent(double angle, double kx, double ky, double* width, double* height, double* newAngle)
+{
+    if (!width || !height || !newAngle)
+        return false;
+    double w = *width;
+    double h = *height;
+    if (w == 0.0 && h == 0.0)
+        return false;
+    if (w == 0.0)
+        w = h;
+    if (h == 0.0)
+        h = w;
+    const double c = std::cos(angle);
+    const double s = std::sin(angle);
+    // The two sides turned by the angle, then scaled.
+    const double wx = w * c * kx, wy = w * s * ky;
+    const double hx = -h * s * kx, hy = h * c * ky;
+    // The direction of the scaled unit vector of the angle.
+    const double denominator = c * kx;
+    double a = denominator != 0.0 ? std::atan(s * ky / denominator) : (s * ky >= 0.0 ? M_PI / 2 : -M_PI / 2);
+    if (kx <= 0.0)
+        a += M_PI;
+    // Both sides turned back by the new angle: the width along x, the height along y.
+    const double ca = std::cos(a), sa = std::sin(a);
+    *width = wx * ca + wy * sa;
+    *height = -hx * sa + hy * ca;
+    *newAngle = a;
+    return true;
+}

@@ -51,6 +51,11 @@ void ArcBounds(const CRealPoint& centre, double radius, double startAngle, doubl
 int HitTestArcSegment(const CRealPoint* p1, const CRealPoint* p2, double bulge, const CRealPoint& p,
                       double tolerance);
 
+// A rectangle of width and height turned by `angle` (radians), then scaled by kx along x and ky
+// along y: the width, height and angle of the result (in place, and *newAngle). A zero width or
+// height takes the other's value; false when both are 0.
+bool ScaleRotatedExtent(double angle, double kx, double ky, double* width, double* height, double* newAngle);
+
 // Overlap of two rectangles (each normalised first; touching edges overlap). The common part goes
 // to *out when given.
 int IntersectRects(const RECT* a, const RECT* b, RECT* out);

@@ -79,6 +79,9 @@ public:
     // The direction of the vertical axis of DXF being read: negative when y grows downwards
     // (the shapes read turn their y coordinates over).
     virtual float GetVerticalAxisFactor() const = 0;
+    // The hidden rich-edit window in which text shapes measure and render rich text; null when
+    // there is none.
+    virtual HWND GetRichEditWindow() const { return nullptr; }
 
     // --- Shapes, groups and layers ----------------------------------------------------------
     virtual CShape* FindShape(int id) const = 0;

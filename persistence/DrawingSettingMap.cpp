@@ -62,3 +62,10 @@ CDrawingSettingRecord* CDrawingSettingMap::FindByID(int id) const
     auto it = m_settings.find(id);
     return it == m_settings.end() ? nullptr : it->second.get();
 }
+
+CDrawingSettingRecord* CDrawingSettingMap::GetFirst() const
+{
+    return m_settings.empty() ? nullptr : m_settings.begin()->second.get();
+}
+
+bool CDrawingSettingMap::Remove(int id) { return m_settings.erase(id) > 0; }

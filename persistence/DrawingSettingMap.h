@@ -19,6 +19,11 @@ public:
     CDrawingSettingRecord* CreateCurrentSetting(bool insert, CLayer* baseLayer,
                                                 std::unique_ptr<CDrawingSettingRecord>* detached = nullptr);
     CDrawingSettingRecord* FindByID(int id) const;
+    // The setting of the lowest ID, or null in an empty map.
+    CDrawingSettingRecord* GetFirst() const;
+    // Removes and deletes the setting of an ID; false when there is none.
+    bool Remove(int id);
+    int GetCount() const { return static_cast<int>(m_settings.size()); }
     int GetNextId() const { return m_nextId; }
     // Every setting by ID.
     const std::map<int, std::unique_ptr<CDrawingSettingRecord>>& Settings() const { return m_settings; }

@@ -49,3 +49,15 @@ void CDrawingSettingRecord::SetName(const char* name)
     else
         Name.reset();
 }
+
+void CDrawingSettingRecord::CopyGridAndSnapFrom(const CDrawingSettingRecord& other)
+{
+    ShowGrid = other.ShowGrid;
+    GridXSpace = other.GridXSpace;
+    GridYSpace = other.GridYSpace;
+    SnapToGrid = other.SnapToGrid;
+    SnapXSpace = other.SnapXSpace;
+    SnapYSpace = other.SnapYSpace;
+    SnapBaseX = other.SnapBaseX;
+    SnapBaseY = other.SnapBaseY;
+}

@@ -20,6 +20,8 @@ public:
     void SetHatchColor(DWORD colour) { HatchColor = colour & 0x60FFFFFF; }
     const char* GetName() const { return Name ? Name->c_str() : nullptr; }
     void SetName(const char* name);
+    // Takes the grid and snap of another setting (spacing, origin, and whether each is on).
+    void CopyGridAndSnapFrom(const CDrawingSettingRecord& other);
 
     // Font style bits of the style word.
     enum StyleBits : DWORD

@@ -7,6 +7,9 @@
 //     BEGIN_MSG_MAP(CMyControl)
 //         MESSAGE_HANDLER(WM_PAINT, OnPaint)
 //         MESSAGE_RANGE_HANDLER(WM_MOUSEFIRST, WM_MOUSELAST, OnMouse)
+//         COMMAND_ID_CODE_HANDLER(IDOK, BN_CLICKED, OnOk)
+//         NOTIFY_ID_CODE_HANDLER(100, NM_CLICK, OnListClick)
+//         DEFAULT_REFLECTION_HANDLER()
 //         CHAIN_MSG_MAP(ycom::ControlBase<CMyControl>)
 //     END_MSG_MAP()
 #include <windows.h>
@@ -32,6 +35,33 @@
         lResult = func(uMsg, wParam, lParam, bHandled);                                          \
         if (bHandled)                                                                            \
             return TRUE;                                                                         \
+    }
+
+// WM_COMMAND from the child of control ID `id` with notification code `code`.
+#define COMMAND_ID_CODE_HANDLER(id, notifyCode, func)                                            \
+    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (notifyCode)) {              \
+        bHandled = TRUE;                                                                         \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+        if (bHandled)                                                                            \
+            return TRUE;                                                                         \
+    }
+
+// WM_NOTIFY from the child of control ID `id` with notification code `code`.
+#define NOTIFY_ID_CODE_HANDLER(id, notifyCode, func)                                             \
+    if (uMsg == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->idFrom == (UINT_PTR)(id) && \
+        reinterpret_cast<const NMHDR*>(lParam)->code == (UINT)(notifyCode)) {                          \
+        bHandled = TRUE;                                                                         \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+        if (bHandled)                                                                            \
+            return TRUE;                                                                         \
+    }
+
+// Notifications that a parent reflected back to this control window (the message plus
+// OCM__BASE) reach DefWindowProc as the original message.
+#define DEFAULT_REFLECTION_HANDLER()                                                             \
+    if (uMsg >= (WM_USER + 0x1c00) && uMsg <= (WM_USER + 0x1c00 + WM_CTLCOLORSTATIC)) {         \
+        lResult = DefWindowProcW(hWnd, uMsg - (WM_USER + 0x1c00), wParam, lParam);              \
+        return TRUE;                                                                             \
     }
 
 #define CHAIN_MSG_MAP(Base)                                                                      \

@@ -6,6 +6,7 @@
 #include <ole2.h>
 #include <ocidl.h>
 #include <olectl.h>
+#include <string>
 #include <vector>
 #include "YVEX_h.h"
 
@@ -58,7 +59,13 @@ public:
         DISPID id;
         UINT args;
         LONG first;
+        std::vector<VARTYPE> types;  // in declaration order
+        std::vector<LONG> ints;
+        std::vector<std::wstring> texts;
+        std::vector<bool> bools;
     };
+    // The answer left in proceed flags.
+    VARIANT_BOOL answer = VARIANT_TRUE;
     std::vector<Call> calls;
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
     {
@@ -78,7 +85,20 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
     {
         EXPECT_EQ(flags, DISPATCH_METHOD);
-        calls.push_back(Call{id, p->cArgs, p->cArgs && p->rgvarg[p->cArgs - 1].vt == VT_I4 ? p->rgvarg[p->cArgs - 1].lVal : -1});
+        Call call{id, p->cArgs, p->cArgs && p->rgvarg[p->cArgs - 1].vt == VT_I4 ? p->rgvarg[p->cArgs - 1].lVal : -1};
+        for (UINT i = p->cArgs; i-- > 0;) {
+            VARIANTARG& v = p->rgvarg[i];
+            call.types.push_back(v.vt);
+            if (v.vt == VT_I4)
+                call.ints.push_back(v.lVal);
+            else if (v.vt == VT_BSTR)
+                call.texts.push_back(v.bstrVal ? v.bstrVal : L"");
+            else if (v.vt == VT_BOOL)
+                call.bools.push_back(v.boolVal != VARIANT_FALSE);
+            else if (v.vt == (VT_BOOL | VT_BYREF))
+                *v.pboolVal = answer;
+        }
+        calls.push_back(call);
         return S_OK;
     }
     ULONG m_refs = 1;
@@ -126,10 +146,14 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     wchar_t cls[64] = {};
     GetClassNameW(m_wnd, cls, 64);
     EXPECT_STREQ(cls, L"YVEXControl");
+    // The client area lies inside the two scroll bars.
+    const int bar = GetSystemMetrics(SM_CXVSCROLL), barHeight = GetSystemMetrics(SM_CYHSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_TRUE(GetWindowLongW(m_wnd, GWL_STYLE) & WS_HSCROLL);
     RECT rc;
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 320);
-    EXPECT_EQ(rc.bottom, 240);
+    EXPECT_EQ(rc.right, 320 - bar);
+    EXPECT_EQ(rc.bottom, 240 - barHeight);
 
     Ptr<IYVEXControl> control;
     ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
@@ -145,8 +169,8 @@ TEST_F(Hosted, ControlWindowLivesInTheContainer)
     RECT pos = {5, 6, 105, 56};
     EXPECT_EQ(inplace->SetObjectRects(&pos, &pos), S_OK);
     GetClientRect(m_wnd, &rc);
-    EXPECT_EQ(rc.right, 100);
-    EXPECT_EQ(rc.bottom, 50);
+    EXPECT_EQ(rc.right, 100 - bar);
+    EXPECT_EQ(rc.bottom, 50 - barHeight);
 
     // Closing the host takes the control's window with it.
     HWND wnd = m_wnd;
@@ -198,6 +222,205 @@ TEST_F(Hosted, EventsReachConnectedSinksWhileFireEventsIsSet)
     EXPECT_EQ(point->Unadvise(c2), S_OK);
     EXPECT_EQ(first.m_refs, 1u);
     EXPECT_EQ(second.m_refs, 1u);
+}
+
+namespace {
+
+// What a worker of a site operation hands to the control's window with WM_USER+33.
+struct StageRecord {
+    LONG storageType;
+    BSTR name;
+    LONG siteId;
+    BOOL* proceed;
+    SHORT result;
+};
+const UINT kStageMessage = WM_USER + 33;
+
+// Connects a sink to the hosted control's events for the scope.
+struct Advised {
+    Advised(IUnknown* unk, IDispatch* sink)
+    {
+        Ptr<IConnectionPointContainer> container;
+        unk->QueryInterface(IID_IConnectionPointContainer, container.Out());
+        container->FindConnectionPoint(DIID__IYVEXControlEvents, &point);
+        point->Advise(sink, &cookie);
+    }
+    ~Advised()
+    {
+        point->Unadvise(cookie);
+        point->Release();
+    }
+    IConnectionPoint* point = nullptr;
+    DWORD cookie = 0;
+};
+
+void PumpFor(DWORD ms)
+{
+    const DWORD end = GetTickCount() + ms;
+    while (static_cast<LONG>(end - GetTickCount()) > 0) {
+        PumpMessages();
+        Sleep(5);
+    }
+}
+
+int RichEditWindowsOfThisThread()
+{
+    int count = 0;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+            wchar_t name[32] = {};
+            GetClassNameW(window, name, 32);
+            if (lstrcmpiW(name, L"RICHEDIT") == 0)
+                ++*reinterpret_cast<int*>(param);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+} // namespace
+
+// The stages a worker reports reach the host with the table's events and arguments, whatever
+// FireEvents says; a begin stage carries the host's answer back to the worker's flag.
+TEST_F(Hosted, StageEventsWithTheirArguments)
+{
+    Sink sink;
+    Advised advised(m_unk, &sink);
+    Ptr<IYVEXControl> control;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IYVEXControl, control.Out()), S_OK);
+    BSTR name = SysAllocString(L"Plant 7");
+    BOOL proceed = TRUE;
+    StageRecord record = {srDatabase, name, 31, &proceed, -1};
+    const struct {
+        WPARAM stage;
+        std::vector<DISPID> events;
+    } stages[] = {
+        {0, {32}}, {1, {33, 54}}, {2, {34}}, {3, {35, 55}}, {4, {42}}, {5, {43, 53}}, {6, {}},
+    };
+    for (bool fire : {true, false}) {
+        control->put_FireEvents(fire ? VARIANT_TRUE : VARIANT_FALSE);
+        for (const auto& s : stages) {
+            sink.calls.clear();
+            sink.answer = VARIANT_FALSE;
+            proceed = TRUE;
+            EXPECT_EQ(SendMessageW(m_wnd, kStageMessage, s.stage, reinterpret_cast<LPARAM>(&record)), 0);
+            std::vector<DISPID> got;
+            for (const Sink::Call& c : sink.calls)
+                got.push_back(c.id);
+            EXPECT_EQ(got, s.events) << "stage " << s.stage << (fire ? "" : " without events");
+            if (s.stage % 2 == 0 && s.stage < 6) {
+                EXPECT_EQ(proceed, FALSE) << "the host's veto reaches the worker, stage " << s.stage;
+            }
+        }
+    }
+    control->put_FireEvents(VARIANT_TRUE);
+    // Arguments: begin load (storage, name, ID, proceed), end load with ID (result, storage,
+    // name, ID), end delete with ID (ID, result, storage, name).
+    sink.calls.clear();
+    SendMessageW(m_wnd, kStageMessage, 0, reinterpret_cast<LPARAM>(&record));
+    SendMessageW(m_wnd, kStageMessage, 1, reinterpret_cast<LPARAM>(&record));
+    SendMessageW(m_wnd, kStageMessage, 5, reinterpret_cast<LPARAM>(&record));
+    ASSERT_EQ(sink.calls.size(), 5u);
+    EXPECT_EQ(sink.calls[0].types, (std::vector<VARTYPE>{VT_I4, VT_BSTR, VT_I4, VT_BOOL | VT_BYREF}));
+    EXPECT_EQ(sink.calls[0].ints, (std::vector<LONG>{srDatabase, 31}));
+    EXPECT_EQ(sink.calls[0].texts, std::vector<std::wstring>{L"Plant 7"});
+    EXPECT_EQ(sink.calls[1].types, std::vector<VARTYPE>{VT_BOOL});
+    EXPECT_EQ(sink.calls[2].types, (std::vector<VARTYPE>{VT_BOOL, VT_I4, VT_BSTR, VT_I4}));
+    EXPECT_EQ(sink.calls[2].bools, std::vector<bool>{true});
+    EXPECT_EQ(sink.calls[4].id, 53);
+    EXPECT_EQ(sink.calls[4].types, (std::vector<VARTYPE>{VT_I4, VT_BOOL, VT_I4, VT_BSTR}));
+    EXPECT_EQ(sink.calls[4].ints, (std::vector<LONG>{31, srDatabase}));
+    // Progress goes through the gate.
+    sink.calls.clear();
+    SendMessageW(m_wnd, WM_USER + 210, 55, 0);
+    control->put_FireEvents(VARIANT_FALSE);
+    SendMessageW(m_wnd, WM_USER + 210, 56, 0);
+    control->put_FireEvents(VARIANT_TRUE);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].id, 20);
+    EXPECT_EQ(sink.calls[0].first, 55);
+    SysFreeString(name);
+    PumpFor(150);
+}
+
+// The end of a save clears the modified flag only when the save succeeded.
+TEST_F(Hosted, AFailedSaveLeavesTheDrawingModified)
+{
+    Ptr<IOleObject> ole;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IOleObject, ole.Out()), S_OK);
+    SIZEL extent = {6000, 4000};
+    ASSERT_EQ(ole->SetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    Ptr<IPersistFile> file;
+    ASSERT_EQ(m_unk->QueryInterface(IID_IPersistFile, file.Out()), S_OK);
+    ASSERT_EQ(file->IsDirty(), S_OK);
+    StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+    SendMessageW(m_wnd, kStageMessage, 3, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(file->IsDirty(), S_OK) << "a failed save";
+    record.result = 1;
+    SendMessageW(m_wnd, kStageMessage, 3, reinterpret_cast<LPARAM>(&record));
+    EXPECT_EQ(file->IsDirty(), S_FALSE);
+}
+
+// Timer 101 restarted five times within its period tells the host once, 100 ms after the last.
+TEST_F(Hosted, ABurstOfChangesGivesOneToolbarNotification)
+{
+    Sink sink;
+    Advised advised(m_unk, &sink);
+    StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+    for (int i = 0; i < 5; ++i) {
+        SendMessageW(m_wnd, kStageMessage, 6, reinterpret_cast<LPARAM>(&record));
+        Sleep(15);
+    }
+    EXPECT_TRUE(sink.calls.empty());
+    PumpFor(400);
+    ASSERT_EQ(sink.calls.size(), 1u);
+    EXPECT_EQ(sink.calls[0].id, 51);
+    EXPECT_EQ(sink.calls[0].first, 0);
+}
+
+// One control, one shared rich-edit window; it goes with the last control. Taking the control
+// down tells its host nothing.
+TEST(Control, RichEditWindowLivesWithTheControlsAndReleaseFiresNothing)
+{
+    ASSERT_TRUE(AtlApi().init && AtlApi().getControl);
+    ASSERT_EQ(RichEditWindowsOfThisThread(), 0);
+    Sink sink;
+    {
+        HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+        HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 0, 0, 200, 100, top, nullptr,
+                                  nullptr, nullptr);
+        PumpMessages();
+        IUnknown* unk = nullptr;
+        ASSERT_EQ(AtlApi().getControl(ax, &unk), S_OK);
+        EXPECT_EQ(RichEditWindowsOfThisThread(), 1);
+        Ptr<IYVEXControl> second;
+        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, second.Out()), S_OK);
+        EXPECT_EQ(RichEditWindowsOfThisThread(), 1) << "shared";
+        Ptr<IConnectionPointContainer> container;
+        ASSERT_EQ(unk->QueryInterface(IID_IConnectionPointContainer, container.Out()), S_OK);
+        Ptr<IConnectionPoint> point;
+        ASSERT_EQ(container->FindConnectionPoint(DIID__IYVEXControlEvents, &point.p), S_OK);
+        DWORD cookie = 0;
+        ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+        // A toolbar notification is pending when the host goes.
+        HWND wnd = nullptr;
+        Ptr<IOleWindow> window;
+        unk->QueryInterface(IID_IOleWindow, window.Out());
+        window->GetWindow(&wnd);
+        StageRecord record = {srDatabase, nullptr, 1, nullptr, 0};
+        SendMessageW(wnd, kStageMessage, 6, reinterpret_cast<LPARAM>(&record));
+        sink.calls.clear();
+        point.p->Release();
+        point.p = nullptr;
+        container.p->Release();
+        container.p = nullptr;
+        unk->Release();
+        DestroyWindow(top);
+        PumpFor(200);
+    }
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(RichEditWindowsOfThisThread(), 0) << "gone with the last control";
 }
 
 TEST(Ruler, HostsInPlaceOnItsOwn)
