@@ -6,7 +6,9 @@
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
 #include "interchange/DxfDocument.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
+#include "model/HatchPatternMap.h"
 #include "model/HighlightGroup.h"
 #include "model/Layer.h"
 #include "model/LineTypeMap.h"
@@ -31,6 +33,17 @@ HMODULE ThisModule()
                        reinterpret_cast<LPCSTR>(&ThisModule), &module);
     return module;
 }
+
+// A text resource of type HATCH_PATTERN of this module; null when it is missing or empty.
+const char* FindDefinitionsText(int id, DWORD* size)
+{
+    HMODULE module = ThisModule();
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_HATCH_PATTERN);
+    HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
+    *size = info ? SizeofResource(module, info) : 0;
+    const char* data = handle ? static_cast<const char*>(LockResource(handle)) : nullptr;
+    return *size > 0 ? data : nullptr;
+}
 } // namespace
 
 CControlCore::CControlCore()
@@ -42,6 +55,10 @@ CControlCore::CControlCore()
     m_lineTypes->Add(CLineType("__SELECTED", PS_DOT));
     m_lineTypes->Add(CLineType("CONTINUOUS", PS_SOLID));
     LoadBuiltInLineTypes();
+    // Before any shape: shapes look their hatch pattern up as it is set.
+    m_imageResources = std::make_unique<CImageResourceMap>();
+    m_hatchPatterns = std::make_unique<CHatchPatternMap>(m_imageResources.get());
+    LoadBuiltInHatchPatterns();
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
     m_linkedPoints = std::make_unique<CLinkedPointMap>();
     m_shapeStates = std::make_unique<CShapeStateMap>();
@@ -88,15 +105,17 @@ CControlCore::~CControlCore()
 
 void CControlCore::LoadBuiltInLineTypes()
 {
-    HMODULE module = ThisModule();
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(IDR_LINE_TYPES), RT_HATCH_PATTERN);
-    if (!info)
-        return;
-    HGLOBAL handle = LoadResource(module, info);
-    const DWORD size = SizeofResource(module, info);
-    const char* data = handle ? static_cast<const char*>(LockResource(handle)) : nullptr;
-    if (data && size > 0)
+    DWORD size = 0;
+    if (const char* data = FindDefinitionsText(IDR_LINE_TYPES, &size))
         m_lineTypes->LoadDefinitions(data, size);
+}
+
+void CControlCore::LoadBuiltInHatchPatterns()
+{
+    // The built-ins take IDs 1 to 27 in text order, in inches.
+    DWORD size = 0;
+    if (const char* data = FindDefinitionsText(IDR_HATCH_PATTERNS, &size))
+        m_hatchPatterns->ParseDefinitions(data, size);
 }
 
 void CControlCore::SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder) { m_undoRecorder = std::move(recorder); }

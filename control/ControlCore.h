@@ -18,6 +18,8 @@ class CGroup;
 class CLayer;
 class CPointPool;
 class CLineTypeMap;
+class CHatchPatternMap;
+class CImageResourceMap;
 class CPenCache;
 class CLinkedPointMap;
 class CShapeStateMap;
@@ -61,6 +63,9 @@ public:
     CDrawingSettingRecord* GetCurrentDrawingSetting() override { return m_currentSetting; }
     CUndoRecorder* GetUndoRecorder() override { return m_undoRecorder.get(); }
     CBrushCache& GetBrushCache() override { return *m_brushCache; }
+    CHatchPatternMap& GetHatchPatternMap() override { return *m_hatchPatterns; }
+    CImageResourceMap& GetImageResourceMap() override { return *m_imageResources; }
+    float GetHatchUnitFactor() const override { return m_hatchUnitFactor; }
     CDxfDocument& GetDxfDocument() override { return *m_dxfDocument; }
     CDbIdCounters& GetDbIdCounters() override { return m_dbIdCounters; }
     void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
@@ -211,6 +216,7 @@ public:
 
 private:
     void LoadBuiltInLineTypes();
+    void LoadBuiltInHatchPatterns();
 
     std::unique_ptr<CPointPool> m_pointPool;
     std::unique_ptr<CShapeMap> m_shapeMap;
@@ -226,6 +232,10 @@ private:
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::unique_ptr<CUndoRecorder> m_undoRecorder;
     std::unique_ptr<CBrushCache> m_brushCache;
+    std::unique_ptr<CImageResourceMap> m_imageResources;
+    std::unique_ptr<CHatchPatternMap> m_hatchPatterns;
+    // World units per hatch pattern unit.
+    float m_hatchUnitFactor = 1.0f;
 
     CEditState m_edit;
     int m_siteId = 0;

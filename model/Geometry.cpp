@@ -376,6 +376,55 @@ double FitScaleFactor(const CRealPointD& size, const CRealPointD& target, int mo
     return k == 0.0 ? 1.0 : k;
 }
 
+size_t ParseDecimal(const char* p, const char* end, double& value)
+{
+    const char* s = p;
+    bool negative = false;
+    if (s < end && (*s == '+' || *s == '-')) {
+        negative = *s == '-';
+        ++s;
+    }
+    long double mantissa = 0;
+    int digits = 0;
+    int scale = 0;
+    while (s < end && *s >= '0' && *s <= '9') {
+        mantissa = mantissa * 10 + (*s - '0');
+        ++s;
+        ++digits;
+    }
+    if (s < end && *s == '.') {
+        ++s;
+        while (s < end && *s >= '0' && *s <= '9') {
+            mantissa = mantissa * 10 + (*s - '0');
+            ++s;
+            ++digits;
+            --scale;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (s < end && (*s == 'e' || *s == 'E')) {
+        const char* e = s + 1;
+        bool expNegative = false;
+        if (e < end && (*e == '+' || *e == '-')) {
+            expNegative = *e == '-';
+            ++e;
+        }
+        if (e < end && *e >= '0' && *e <= '9') {
+            int exponent = 0;
+            while (e < end && *e >= '0' && *e <= '9') {
+                if (exponent < 10000)
+                    exponent = exponent * 10 + (*e - '0');
+                ++e;
+            }
+            scale += expNegative ? -exponent : exponent;
+            s = e;
+        }
+    }
+    long double v = mantissa * std::pow(10.0L, scale);
+    value = static_cast<double>(negative ? -v : v);
+    return static_cast<size_t>(s - p);
+}
 int MakeDecimalFormat(double value, char* buffer, size_t capacity)
 {
     if (!buffer || capacity < 5)

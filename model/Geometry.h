@@ -62,6 +62,9 @@ int IntersectRects(const RECT* a, const RECT* b, RECT* out);
 // The factor that fits `size` into `target` keeping the aspect ratio: mode 1 by width, mode 2 by
 // height, any other mode the whole size. 1.0 for an empty target.
 double FitScaleFactor(const CRealPointD& size, const CRealPointD& target, int mode);
+// A decimal number as definition texts write it ("-.25", "1", "2.5e-1"), independent of the
+// process locale. Returns the characters consumed, 0 when no digit was found.
+size_t ParseDecimal(const char* p, const char* end, double& value);
 // A printf format "%.Nf" with as many decimals N (at most 6) as the value needs; 0 when the
 // buffer holds fewer than 5 characters.
 int MakeDecimalFormat(double value, char* buffer, size_t capacity);

@@ -1,4 +1,5 @@
 #include "model/LineType.h"
+#include "model/DefinitionText.h"
 #include "model/Geometry.h"
 #include "interchange/DxfFile.h"
 #include <atomic>
@@ -9,60 +10,6 @@
 namespace {
 std::atomic<int> g_minDashLength{6};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
-
-// A decimal number as the definitions write it ("-.25", "1", "2.5e-1"), independent of the
-// process locale. Returns the characters consumed, 0 when no digit was found.
-size_t ParseDecimal(const char* p, const char* end, double& value)
-{
-    const char* s = p;
-    bool negative = false;
-    if (s < end && (*s == '+' || *s == '-')) {
-        negative = *s == '-';
-        ++s;
-    }
-    long double mantissa = 0;
-    int digits = 0;
-    int scale = 0;
-    while (s < end && *s >= '0' && *s <= '9') {
-        mantissa = mantissa * 10 + (*s - '0');
-        ++s;
-        ++digits;
-    }
-    if (s < end && *s == '.') {
-        ++s;
-        while (s < end && *s >= '0' && *s <= '9') {
-            mantissa = mantissa * 10 + (*s - '0');
-            ++s;
-            ++digits;
-            --scale;
-        }
-    }
-    if (digits == 0)
-        return 0;
-    if (s < end && (*s == 'e' || *s == 'E')) {
-        const char* e = s + 1;
-        bool expNegative = false;
-        if (e < end && (*e == '+' || *e == '-')) {
-            expNegative = *e == '-';
-            ++e;
-        }
-        if (e < end && *e >= '0' && *e <= '9') {
-            int exponent = 0;
-            while (e < end && *e >= '0' && *e <= '9') {
-                if (exponent < 10000)
-                    exponent = exponent * 10 + (*e - '0');
-                ++e;
-            }
-            scale += expNegative ? -exponent : exponent;
-            s = e;
-        }
-    }
-    long double v = mantissa * std::pow(10.0L, scale);
-    value = static_cast<double>(negative ? -v : v);
-    return static_cast<size_t>(s - p);
-}
 } // namespace
 
 CLineType::CLineType(const char* name, UINT penStyle) : m_penStyle(penStyle) { SetName(name); }
@@ -109,40 +56,21 @@ bool CLineType::IsSamePattern(const CLineType& other) const
 
 int CLineType::ParseDefinition(const char* text, size_t length)
 {
-    if (!text || length == 0 || text[0] != '*')
+    const char* end = text ? text + length : nullptr;
+    CDefinitionHeader header;
+    if (!ReadDefinitionHeader(text, end, &header))
         return 0;
-    const char* end = text + length;
-    const char* p = text + 1;
-    while (p < end && IsBlank(*p))
-        ++p;
-    const char* lineEnd = p;
-    while (lineEnd < end && !IsLineEnd(*lineEnd) && *lineEnd != '\0')
-        ++lineEnd;
-    const char* comma = p;
-    while (comma < lineEnd && *comma != ',')
-        ++comma;
-    m_name = std::string(p, comma);
-    if (comma < lineEnd) {
-        const char* d = comma + 1;
-        while (d < lineEnd && IsBlank(*d))
-            ++d;
-        m_description = std::string(d, lineEnd);
-    }
-    if (lineEnd >= end || *lineEnd == '\0')
+    m_name = std::string(header.name, header.comma ? header.comma : header.lineEnd);
+    if (header.comma)
+        m_description = std::string(header.description, header.lineEnd);
+    if (header.lineEnd >= end || *header.lineEnd == '\0')
         return 1;
     // The pattern line follows the line end (CR LF, or a bare LF from other tools).
-    const char* q = lineEnd;
-    if (q < end && *q == '\r')
-        ++q;
-    if (q < end && *q == '\n')
-        ++q;
+    const char* q = SkipDefinitionLineEnd(header.lineEnd, end);
     if (end - q >= 2 && q[0] == ';' && q[1] == ';')
         return 1;
-    while (q < end && IsBlank(*q))
-        ++q;
-    const char* patternEnd = q;
-    while (patternEnd < end && !IsLineEnd(*patternEnd) && *patternEnd != '\0')
-        ++patternEnd;
+    q = SkipDefinitionBlanks(q, end);
+    const char* patternEnd = FindDefinitionLineEnd(q, end);
     ParsePatternLine(q, static_cast<size_t>(patternEnd - q));
     return 1;
 }
@@ -154,17 +82,16 @@ int CLineType::ParsePatternLine(const char* text, size_t length)
     const char* end = text + length;
     const char* p = text;
     // The first field is the alignment letter.
-    while (p < end && *p != ',' && !IsLineEnd(*p) && *p != '\0')
+    while (p < end && *p != ',' && !IsDefinitionLineEnd(*p))
         ++p;
     std::vector<double> numbers;
     while (p < end && *p == ',') {
         ++p;
-        while (p < end && IsBlank(*p))
-            ++p;
+        p = SkipDefinitionBlanks(p, end);
         double v = 0;
         if (ParseDecimal(p, end, v) > 0)
             numbers.push_back(v);
-        while (p < end && *p != ',' && !IsLineEnd(*p) && *p != '\0')
+        while (p < end && *p != ',' && !IsDefinitionLineEnd(*p))
             ++p;
     }
     if (numbers.empty())

@@ -1,6 +1,7 @@
 #include "model/Shape.h"
 #include "automation/ResultCodes.h"
 #include "model/Group.h"
+#include "model/HatchPatternMap.h"
 #include "model/Layer.h"
 #include "model/LinkToken.h"
 #include "model/LinkedPointMap.h"
@@ -583,8 +584,17 @@ void CShape::SetLinePatternId(int id) { m_linePatternId = id; }
 
 int CShape::GetHatchPatternId() { return m_hatchPatternId; }
 
-// The pattern object for drawing comes from the site's hatch pattern map once it exists.
-void CShape::SetHatchPatternId(int id) { m_hatchPatternId = id; }
+void CShape::SetHatchPatternId(int id)
+{
+    m_hatchPatternId = id;
+    m_hatchPattern = m_control ? m_control->GetHatchPatternMap().Find(id) : nullptr;
+}
+
+CHatchPattern* CShape::GetHatchPattern() const
+{
+    // Asked of the map again: the pattern may have left it since it was set.
+    return m_control ? m_control->GetHatchPatternMap().Find(m_hatchPatternId) : nullptr;
+}
 
 float CShape::GetPenWeight() { return m_penWeight; }
 

@@ -128,7 +128,8 @@ public:
     void SetLinePatternScale(float s) { m_linePatternScale = s; }
     float GetHatchPatternScale() const { return m_hatchPatternScale; }
     void SetHatchPatternScale(float s) { m_hatchPatternScale = s; }
-    CHatchPattern* GetHatchPattern() const { return m_hatchPattern; }
+    // The shape's own pattern in the site's hatch pattern map, or null.
+    CHatchPattern* GetHatchPattern() const;
     long GetTag() const { return m_tag; }
     void SetTag(long tag) { m_tag = tag; }
     DWORD GetReferenceLocks() const { return m_referenceLocks; }

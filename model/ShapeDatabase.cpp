@@ -4,6 +4,7 @@
 // for the site.
 #include "model/Shape.h"
 #include "model/Group.h"
+#include "model/HatchPatternMap.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
 #include "model/ShapeHost.h"
@@ -19,9 +20,6 @@ namespace {
 // Flag of the save: new IDs are asked of the database.
 const DWORD kIdsFromDatabase = 0x1;
 
-// The last built-in hatch pattern; patterns above it are the site's own and stored by their
-// database ID.
-const int kLastBuiltInHatchPattern = 27;
 // The line type every out-of-range ID is stored as.
 const int kFallbackLineType = 12;
 
@@ -66,10 +64,16 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const SqlRaw parent = SqlOptionalId(m_parent ? m_parent->GetDatabaseId() : 0);
     const SqlRaw layer = SqlOptionalId(m_layer ? m_layer->GetDatabaseId() : 0);
     // A built-in pattern (or by layer, by block) is stored as it is; a pattern of the site's own
-    // by its database ID, which only the site's hatch pattern map knows: without it, NULL.
+    // by its database ID, which only the site's hatch pattern map knows: NULL when the map does
+    // not hold the pattern or it was never stored.
     const int hatchId = m_hatchPatternId;
-    const bool builtInHatch = hatchId <= kLastBuiltInHatchPattern || hatchId == hpByLayer || hatchId == hpByBlock;
-    const SqlRaw hatch = SqlOptionalId(builtInHatch ? hatchId : 0);
+    const bool builtInHatch = hatchId <= CHatchPatternMap::kLastBuiltIn || hatchId == hpByLayer || hatchId == hpByBlock;
+    int storedHatch = builtInHatch ? hatchId : 0;
+    if (!builtInHatch && m_control) {
+        if (const CHatchPattern* pattern = m_control->GetHatchPatternMap().Find(hatchId))
+            storedHatch = pattern->GetDatabaseId();
+    }
+    const SqlRaw hatch = SqlOptionalId(storedHatch);
 
     CShapeIndex* map = m_control ? &m_control->GetShapeMap() : nullptr;
     const bool isNew = m_databaseId < 1;

@@ -6,6 +6,8 @@
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/Group.h"
+#include "model/HatchPattern.h"
+#include "model/HatchPatternMap.h"
 #include "model/Layer.h"
 #include "model/LinkToken.h"
 #include "model/PenCache.h"
@@ -17,6 +19,7 @@
 #include "persistence/DrawingSettingRecord.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -38,6 +41,24 @@ const double kHitTolerancePixels = 3.0;
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
 
 POINT ToPoint(const CRealPointD& p) { return POINT{DoubleToIntClamped(p.x), DoubleToIntClamped(p.y)}; }
+
+// What the context shows, in world coordinates: its clip box through the view; the fallback when
+// the context tells none. A metafile being recorded has no bounds of its own (its clip box is
+// its reference device's): everything is kept.
+CRealRect VisibleWorldRect(HDC dc, const CViewMapping& view, const CRealRect& fallback)
+{
+    RECT box;
+    const double s = view.GetScaleFactor();
+    const DWORD type = GetObjectType(dc);
+    if (type == OBJ_ENHMETADC || type == OBJ_METADC)
+        return fallback;
+    if (s == 0.0 || GetClipBox(dc, &box) == ERROR || box.left >= box.right || box.top == box.bottom)
+        return fallback;
+    const double left = (box.left - view.origin.x) / s, right = (box.right - view.origin.x) / s;
+    const double y1 = (box.top - view.origin.y) / s, y2 = (box.bottom - view.origin.y) / s;
+    return CRealRect(static_cast<float>(left), static_cast<float>(std::max(y1, y2)), static_cast<float>(right),
+                     static_cast<float>(std::min(y1, y2)));
+}
 
 // The hit-test modes of a screen context, restored on scope exit.
 class HitModes
@@ -186,28 +207,42 @@ int CShape::DrawHatch(CDrawContext& context)
         return 1;
     if (context.flags & (CDrawContext::dcMarks | CDrawContext::dcNoFill))
         return 1;
+    // A shape whose pattern the site does not hold is not filled.
     const int patternId = GetTranslatedHatchPatternId();
-    // Solid fills need no pattern definition; the other patterns are drawn by the site's hatch
-    // pattern map, and a shape whose pattern the site does not hold is not filled.
-    if (patternId != hpSolid) {
-        m_hatchPattern = nullptr;
+    m_hatchPattern = patternId >= 1 && m_control ? m_control->GetHatchPatternMap().Find(patternId) : nullptr;
+    if (!m_hatchPattern)
         return 1;
-    }
-    float l, t, r, b;
-    if (FAILED(GetBoundingRect(&l, &t, &r, &b)))
+    CRealRect bounds;
+    if (FAILED(GetBoundingRect(&bounds.left, &bounds.top, &bounds.right, &bounds.bottom)))
         return 0;
     HDC dc = context.dc;
-    if (!dc || !m_control)
+    if (!dc)
         return 1;
+    const CViewMapping& view = ViewOf(context);
+    const COLORREF colour = TranslateHatchColor(m_hatchColor, this);
+    // The pattern fills what the context shows of the shape: the visible area is taken before
+    // the outline becomes the clip region, and the caller's clip region is kept around it.
+    const CRealRect visible = VisibleWorldRect(dc, view, bounds);
+    ycom::Region callerClip(CreateRectRgn(0, 0, 0, 0));
+    const bool clipped = callerClip && GetClipRgn(dc, callerClip.Get()) == 1;
     CDrawContext hatch = context;
     hatch.flags = (context.flags & (CDrawContext::dcNoFill | CDrawContext::dcHatchOption)) | 0x14;
     if (!BeginPath(dc))
         return 1;
     Draw(hatch);
     EndPath(dc);
-    CCachedBrush brush(&m_control->GetBrushCache(), TranslateHatchColor(m_hatchColor, this));
-    ycom::SelectGuard selected(dc, brush.Get());
-    FillPath(dc);
+    if (patternId == hpSolid) {
+        CCachedBrush brush(&m_control->GetBrushCache(), colour);
+        ycom::SelectGuard selected(dc, brush.Get());
+        FillPath(dc);
+        return 1;
+    }
+    SelectClipPath(dc, RGN_COPY);
+    if (clipped)
+        ExtSelectClipRgn(dc, callerClip.Get(), RGN_AND);
+    m_hatchPattern->DrawPattern(dc, bounds, visible, m_hatchPatternScale, colour, m_control, FALSE,
+                                (context.flags & CDrawContext::dcHatchOption) != 0, &view);
+    SelectClipRgn(dc, clipped ? callerClip.Get() : nullptr);
     return 1;
 }
 

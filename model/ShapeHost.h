@@ -9,6 +9,8 @@ class CGroup;
 class CLayer;
 class CPointPool;
 class CLineTypeMap;
+class CHatchPatternMap;
+class CImageResourceMap;
 class CPenCache;
 class CBrushCache;
 class CLinkedPointMap;
@@ -48,6 +50,12 @@ public:
     virtual CLineTypeMap& GetLineTypeMap() = 0;
     virtual CPenCache& GetPenCache() = 0;
     virtual CBrushCache& GetBrushCache() = 0;
+    // The drawing's hatch patterns and the site's image resources (image shapes and image
+    // patterns show them).
+    virtual CHatchPatternMap& GetHatchPatternMap() = 0;
+    virtual CImageResourceMap& GetImageResourceMap() = 0;
+    // World units per hatch pattern unit.
+    virtual float GetHatchUnitFactor() const = 0;
     // The view the shapes hit-test and measure in (a draw takes the view of its draw context).
     virtual CViewMapping& GetCurrentViewport() = 0;
     // The current drawing setting "CURRENT" (null while the control has none).

@@ -5,6 +5,8 @@
 #define RT_HATCH_PATTERN "HATCH_PATTERN"
 // The built-in line type definitions (text).
 #define IDR_LINE_TYPES 326
+// The built-in hatch pattern definitions (text).
+#define IDR_HATCH_PATTERNS 290
 
 // The 21 by 21 picture of the button that ends block editing.
 #define IDB_BLOCK_EDITING 297

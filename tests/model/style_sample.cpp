@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 #include "control/ControlCore.h"
-#include "control/OffscreenBuffer.h"
 #include "model/PatternFill.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportRecord.h"
@@ -25,31 +24,7 @@
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
 #include "tests/model/PathShape.h"
-
-// The flat GDI+ interface: enough to save a bitmap as PNG.
-extern "C" {
-struct GdiplusStartupInputFlat
-{
-    UINT32 version;
-    void* debugCallback;
-    BOOL suppressBackgroundThread;
-    BOOL suppressExternalCodecs;
-};
-struct ImageCodecInfoFlat
-{
-    CLSID clsid, formatId;
-    const WCHAR *codecName, *dllName, *formatDescription, *filenameExtension, *mimeType;
-    DWORD flags, version, sigCount, sigSize;
-    const BYTE *sigPattern, *sigMask;
-};
-int WINAPI GdiplusStartup(ULONG_PTR* token, const GdiplusStartupInputFlat* input, void* output);
-void WINAPI GdiplusShutdown(ULONG_PTR token);
-int WINAPI GdipCreateBitmapFromHBITMAP(HBITMAP bitmap, HPALETTE palette, void** image);
-int WINAPI GdipGetImageEncodersSize(UINT* count, UINT* size);
-int WINAPI GdipGetImageEncoders(UINT count, UINT size, ImageCodecInfoFlat* encoders);
-int WINAPI GdipSaveImageToFile(void* image, const WCHAR* file, const CLSID* encoder, const void* parameters);
-int WINAPI GdipDisposeImage(void* image);
-}
+#include "tests/model/SamplePicture.h"
 
 namespace {
 const int kWidth = 960, kHeight = 720;
@@ -86,59 +61,13 @@ struct Sample
     }
 };
 
-void Label(HDC dc, CControlCore& control, float x, float y, const std::string& text)
-{
-    const CRealPointD p = control.GetCurrentViewport().WorldToLogical(x, y);
-    LOGFONTA font = {};
-    font.lfHeight = -28; // 2.8 mm
-    lstrcpyA(font.lfFaceName, "Arial");
-    HFONT handle = CreateFontIndirectA(&font);
-    HGDIOBJ old = SelectObject(dc, handle);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, 0x404040);
-    // Glyphs follow the y-up mapping in the advanced mode (mirrored); the compatible mode keeps
-    // them upright.
-    const int mode = SetGraphicsMode(dc, GM_COMPATIBLE);
-    TextOutA(dc, DoubleToIntClamped(p.x), DoubleToIntClamped(p.y), text.c_str(), static_cast<int>(text.size()));
-    SetGraphicsMode(dc, mode);
-    SelectObject(dc, old);
-    DeleteObject(handle);
-}
-
-bool SavePng(HBITMAP bitmap, const wchar_t* path)
-{
-    GdiplusStartupInputFlat input = {1, nullptr, FALSE, FALSE};
-    ULONG_PTR token = 0;
-    if (GdiplusStartup(&token, &input, nullptr) != 0)
-        return false;
-    bool saved = false;
-    UINT count = 0, size = 0;
-    GdipGetImageEncodersSize(&count, &size);
-    std::vector<BYTE> buffer(size);
-    auto* encoders = reinterpret_cast<ImageCodecInfoFlat*>(buffer.data());
-    void* image = nullptr;
-    if (size && GdipGetImageEncoders(count, size, encoders) == 0 && GdipCreateBitmapFromHBITMAP(bitmap, nullptr, &image) == 0) {
-        for (UINT i = 0; i < count; ++i) {
-            if (encoders[i].mimeType && lstrcmpiW(encoders[i].mimeType, L"image/png") == 0) {
-                saved = GdipSaveImageToFile(image, path, &encoders[i].clsid, nullptr) == 0;
-                break;
-            }
-        }
-        GdipDisposeImage(image);
-    }
-    GdiplusShutdown(token);
-    return saved;
-}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: style_sample <output.png>\n");
-        return 2;
-    }
     wchar_t output[MAX_PATH] = {};
-    MultiByteToWideChar(CP_ACP, 0, argv[1], -1, output, MAX_PATH);
+    if (!OutputArgument(argc, argv, "style_sample", output))
+        return 2;
     Sample s;
     CControlCore& control = s.control;
     CDrawingSettingRecord* setting = control.GetCurrentDrawingSetting();
@@ -146,10 +75,8 @@ int main(int argc, char** argv)
     setting->LinkMarkScale = 12.0f;
 
     // The picture is composed in the control's off-screen buffer and copied into a DIB section.
-    HDC screen = GetDC(nullptr);
-    COffscreenBuffer buffer;
-    buffer.Create(screen, RECT{0, 0, kWidth, kHeight});
-    HDC dc = buffer.GetBaseDC();
+    SamplePicture picture(kWidth, kHeight);
+    HDC dc = picture.Dc();
     CDrawContext context;
     context.dc = dc;
 
@@ -283,24 +210,7 @@ int main(int argc, char** argv)
     }
     Label(dc, control, 20, 110, "pattern fills");
 
-    // Copied out of the buffer into a DIB section and saved.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC target = CreateCompatibleDC(screen);
-    HBITMAP dib = CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(target, dib);
-    buffer.CopyBaseToComposite();
-    buffer.BlitTo(target);
-    SelectObject(target, old);
-    const bool saved = SavePng(dib, output);
-    DeleteObject(dib);
-    DeleteDC(target);
-    ReleaseDC(nullptr, screen);
+    const bool saved = picture.Save(output);
     std::fprintf(stderr, saved ? "styles written\n" : "styles not written\n");
     return saved ? 0 : 1;
 }

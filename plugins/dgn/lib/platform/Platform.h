@@ -10,6 +10,7 @@
 // Windows-1252 table for the "ANSI" code page (so native results match a Western Windows),
 // a recursive mutex and the C.UTF-8 case tables.
 #include <cstdint>
+#include <cstdio>
 
 namespace dgn {
 
@@ -30,6 +31,18 @@ std::uint32_t GetFileLength(FileHandle handle);
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer);
 // True when all count bytes were written.
 bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer);
+
+// C run-time streams with 64-bit positions (the compound-file library's file layer).
+// Opens the file named by a wide path with an fopen mode ("rb", "r+b", "w+b"); null on failure.
+std::FILE* OpenStdioFileW(const char16_t* path, const char* mode);
+// Moves to an absolute byte position; true on success.
+bool SetStdioPosition(std::FILE* file, std::int64_t position);
+// The current byte position, or -1.
+std::int64_t GetStdioPosition(std::FILE* file);
+// The file's length (its end), or -1.
+std::int64_t GetStdioLength(std::FILE* file);
+// Writes out what the stream holds and cuts or extends the file to size bytes; true on success.
+bool TruncateStdioFile(std::FILE* file, std::uint64_t size);
 
 // Converts n bytes of ANSI text into at most capacity UTF-16 units; the number of units
 // written (no terminator is added).

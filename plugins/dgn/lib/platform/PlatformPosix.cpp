@@ -174,6 +174,40 @@ bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer)
     return true;
 }
 
+std::FILE* OpenStdioFileW(const char16_t* path, const char* mode)
+{
+    if (!path || !mode)
+        return nullptr;
+    return std::fopen(Utf8Path(path).c_str(), mode);
+}
+
+bool SetStdioPosition(std::FILE* file, std::int64_t position)
+{
+    return file && position >= 0 && fseeko(file, static_cast<off_t>(position), SEEK_SET) == 0;
+}
+
+std::int64_t GetStdioPosition(std::FILE* file)
+{
+    if (!file)
+        return -1;
+    const off_t at = ftello(file);
+    return at < 0 ? -1 : static_cast<std::int64_t>(at);
+}
+
+std::int64_t GetStdioLength(std::FILE* file)
+{
+    if (!file || fseeko(file, 0, SEEK_END) != 0)
+        return -1;
+    return GetStdioPosition(file);
+}
+
+bool TruncateStdioFile(std::FILE* file, std::uint64_t size)
+{
+    if (!file || size > 0x7FFFFFFFFFFFFFFFull || std::fflush(file) != 0)
+        return false;
+    return ftruncate(fileno(file), static_cast<off_t>(size)) == 0;
+}
+
 int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity)
 {
     int i = 0;

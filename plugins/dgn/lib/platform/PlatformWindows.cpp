@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -106,6 +108,50 @@ bool WriteFileBytes(FileHandle handle, std::uint32_t count, const void* buffer)
 
 // Both conversions keep what fits when the output is too small (the Win32 calls would convert
 // nothing), as the native seam does.
+std::FILE* OpenStdioFileW(const char16_t* path, const char* mode)
+{
+    if (!path || !mode)
+        return nullptr;
+    wchar_t wideMode[8] = {};
+    for (int i = 0; i < 7 && mode[i]; ++i)
+        wideMode[i] = static_cast<wchar_t>(static_cast<unsigned char>(mode[i]));
+    return _wfopen(Wide(path), wideMode);
+}
+
+bool SetStdioPosition(std::FILE* file, std::int64_t position)
+{
+    return file && position >= 0 && _fseeki64(file, position, SEEK_SET) == 0;
+}
+
+std::int64_t GetStdioPosition(std::FILE* file)
+{
+    if (!file)
+        return -1;
+    const __int64 at = _ftelli64(file);
+    return at < 0 ? -1 : at;
+}
+
+std::int64_t GetStdioLength(std::FILE* file)
+{
+    if (!file || _fseeki64(file, 0, SEEK_END) != 0)
+        return -1;
+    return GetStdioPosition(file);
+}
+
+bool TruncateStdioFile(std::FILE* file, std::uint64_t size)
+{
+    if (!file || size > 0x7FFFFFFFFFFFFFFFull || std::fflush(file) != 0)
+        return false;
+    // The run-time's own size change is limited to 31 bits in the older run-times; the handle
+    // under the descriptor takes any size.
+    const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER to;
+    to.QuadPart = static_cast<LONGLONG>(size);
+    return SetFilePointerEx(h, to, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+}
+
 int AnsiToUtf16(const char* text, int n, char16_t* out, int capacity)
 {
     if (n <= 0 || capacity <= 0)

@@ -1,0 +1,50 @@
+#pragma once
+#include <windows.h>
+#include <cstddef>
+#include <map>
+#include <memory>
+
+class CImageResource;
+
+// The image resources of the control's site by resource ID, with an index by database ID. The map
+// owns its resources, hands out new resource IDs and merges a picture with an equal one already
+// present. The control creates one at construction.
+class CImageResourceMap
+{
+public:
+    CImageResourceMap();
+    CImageResourceMap(const CImageResourceMap&) = delete;
+    CImageResourceMap& operator=(const CImageResourceMap&) = delete;
+    virtual ~CImageResourceMap();
+
+    // The resource of an ID (-1: the placeholder shown for a reference that cannot be
+    // resolved), or null.
+    CImageResource* Lookup(int id) const;
+    // The first resource (by ID) with the database ID, or null.
+    CImageResource* FindByObjectId(int databaseId) const;
+    // Adds a resource unless an equal one (IsSame) is present. Returns the resource of the
+    // entry: the equal one (which takes the given one's database ID when that is above 0; the
+    // caller deletes the given one) or the given one, now owned by the map; null when the given
+    // resource's ID is 0 or taken by another picture (it stays the caller's).
+    CImageResource* InsertUnique(CImageResource* resource);
+    // Same format, hash (or, for metafiles, the same ".wmf" source path), size and name.
+    static bool IsSame(const CImageResource& a, const CImageResource& b);
+    // A resource from encoded bytes under the ID (0: the next ID), inserted with InsertUnique
+    // when asked (then the entry's resource is returned and a duplicate deleted); null when it
+    // could not be made or inserted.
+    CImageResource* CreateResource(int id, const void* bytes, size_t count, float defaultScale, bool insert);
+    // Enters (or, for a resource ID below -1, removes) a database ID in the index and sets it on
+    // the resource.
+    void SetDatabaseId(int databaseId, int resourceId);
+    // Deletes a resource no image or pattern holds any more (use count at most 1); 1 when done.
+    int Remove(int id);
+
+    int GetNextId() const { return m_nextId; }
+    int GetCount() const { return static_cast<int>(m_resources.size()); }
+    const std::map<int, std::unique_ptr<CImageResource>>& Resources() const { return m_resources; }
+
+private:
+    std::map<int, std::unique_ptr<CImageResource>> m_resources;
+    std::map<int, int> m_databaseIndex;
+    int m_nextId = 1;
+};
