@@ -502,9 +502,12 @@ void CControlCore::BeginProgress(long steps)
 void CControlCore::StepProgress()
 {
     ++m_progressDone;
+    ++m_processed;
     if (m_progressSteps <= 0)
         return;
-    const long percent = static_cast<long>(static_cast<long long>(m_progressDone) * 100 / m_progressSteps);
+    // A site load reports into its share of one scale (its progress range).
+    const long percent = m_progressKey != 0 ? GetProgressPercent()
+                                            : static_cast<long>(static_cast<long long>(m_progressDone) * 100 / m_progressSteps);
     if (percent != m_progressPercent && percent < 100) {
         m_progressPercent = percent;
         OnProgress(percent);

@@ -648,3 +648,15 @@ LRESULT CYVEXControl::HandleMouseWheel(UINT, WPARAM, LPARAM, BOOL& handled) { ha
 LRESULT CYVEXControl::HandleInPlaceEditNotify(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
+
+void CYVEXControl::OnProgress(long percent) { SendProgress(this, static_cast<int>(percent)); }
+
+void CYVEXControl::AnnounceStage(int stage, CSiteOperationRecord& record)
+{
+    if (m_hWnd && IsWindow(m_hWnd))
+        SendMessageA(m_hWnd, kSitePersistMessage, static_cast<WPARAM>(stage), reinterpret_cast<LPARAM>(&record));
+}
+
+void CYVEXControl::AddWorkerReference() { GetControllingUnknown()->AddRef(); }
+
+void CYVEXControl::ReleaseWorkerReference() { GetControllingUnknown()->Release(); }

@@ -304,7 +304,12 @@ STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Zoom(float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
+{
+    RETURN_IF_NULL_POINTER(pVal);
+    *pVal = GetProgressPercent();
+    return S_OK;
+}
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Redraw(RedrawFlags) { return E_NOTIMPL; }

@@ -395,6 +395,24 @@ public:
     STDMETHODIMP get_LastOperation(YVEXOperation *pVal) override;
     STDMETHODIMP get_OpenedOperation(YVEXOperation *pVal) override;
 
+    // ---- The site in the database: what the control object adds around the bodies ----
+    // Progress goes to the window (WM_USER+210), whose thread fires OnProgress.
+    void OnProgress(long percent) override;
+    bool AskDeleteShape(int shapeId) override;
+    void OnSelectionChanged() override { FireChangeSelection(); }
+
+protected:
+    // A stage goes to the window with SendMessage: the worker waits while the window's thread
+    // fires the events (and a beginning's answer comes back in the record's proceed flag).
+    void AnnounceStage(int stage, CSiteOperationRecord& record) override;
+    void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
+    // A worker keeps the control alive until it ends.
+    void AddWorkerReference() override;
+    void ReleaseWorkerReference() override;
+    bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
+    bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
+    bool AskBeginDeleteSite(int siteId) override;
+
 private:
     // Timers of the window: the ruler retry and the toolbar notification.
     static constexpr UINT_PTR kRulerTimer = 100;

@@ -1,5 +1,6 @@
 #include "persistence/Odbc.h"
 #include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -53,8 +54,40 @@ SqlDialect DetectDialect(SQLHDBC hdbc)
     return SQL_SUCCEEDED(r) ? SqlDialectFromDbmsName(name) : SqlDialect::SqlServer;
 }
 
+// A data source is named (SQLConnect), or given as a connection string with its driver
+// ("Driver=SQLite3;Database=..."), as a database file is (SQLDriverConnect, never prompting).
+SQLRETURN ConnectTo(SQLHDBC hdbc, const char* dsn, const char* user, const char* password)
+{
+    std::string upper(dsn);
+    for (char& c : upper)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    if (upper.find("DRIVER=") != std::string::npos) {
+        std::string text = dsn;
+        if (*user)
+            text += std::string(";UID=") + user;
+        if (*password)
+            text += std::string(";PWD=") + password;
+        SQLCHAR out[1024];
+        SQLSMALLINT length = 0;
+        return SQLDriverConnect(hdbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, out, sizeof out,
+                                &length, SQL_DRIVER_NOPROMPT);
+    }
+    return SQLConnect(hdbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn)), SQL_NTS,
+                      reinterpret_cast<SQLCHAR*>(const_cast<char*>(user)), SQL_NTS,
+                      reinterpret_cast<SQLCHAR*>(const_cast<char*>(password)), SQL_NTS);
+}
+
+// What this thread's statements last reported, and the boxes held back while a hold lasts.
+thread_local OdbcFailure t_lastFailure;
+thread_local int t_boxHolds = 0;
+thread_local std::vector<std::pair<std::string, std::string>> t_heldBoxes;
+
 void ShowError(const char* text, const char* caption = "")
 {
+    if (t_boxHolds > 0) {
+        t_heldBoxes.emplace_back(text ? text : "", caption ? caption : "");
+        return;
+    }
     ycom::ShowMessageBox(nullptr, text, caption, kErrorBoxStyle);
 }
 
@@ -149,9 +182,7 @@ HRESULT OdbcConnect(REFGUID source, SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstm
         ShowError(text);
         return ReportErrorText(source, text);
     }
-    SQLRETURN r = SQLConnect(hdbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn)), SQL_NTS,
-                             reinterpret_cast<SQLCHAR*>(const_cast<char*>(user)), SQL_NTS,
-                             reinterpret_cast<SQLCHAR*>(const_cast<char*>(password)), SQL_NTS);
+    SQLRETURN r = ConnectTo(hdbc, dsn, user, password);
     if (!SQL_SUCCEEDED(r))
         return ReportDiagnostics(source, SQL_HANDLE_DBC, hdbc, "SQLConnect() Failed", false);
     RememberDialect(hdbc, DetectDialect(hdbc));
@@ -402,6 +433,45 @@ void OdbcFreeStatement(SQLHSTMT& hstmt)
     hstmt = nullptr;
 }
 
+OdbcFailure OdbcLastFailure() { return t_lastFailure; }
+
+void OdbcClearLastFailure() { t_lastFailure = OdbcFailure(); }
+
+bool OdbcIsKeyViolation(const OdbcFailure& failure)
+{
+    const std::string state = failure.state;
+    switch (failure.dialect) {
+    case SqlDialect::SQLite:
+        // The SQLite driver names every engine error S1000 (HY000); the native code is SQLite's
+        // SQLITE_CONSTRAINT.
+        return (state == "S1000" || state == "HY000") && failure.native == 19;
+    case SqlDialect::PostgreSQL:
+        return state == "23505";
+    case SqlDialect::SqlServer:
+    default:
+        // 2627: a primary key or unique constraint; 2601: a unique index.
+        return state == "23000" && (failure.native == 2627 || failure.native == 2601);
+    }
+}
+
+COdbcMessageHold::COdbcMessageHold() { ++t_boxHolds; }
+
+COdbcMessageHold::~COdbcMessageHold() { End(false); }
+
+void COdbcMessageHold::End(bool show)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (--t_boxHolds > 0)
+        return;
+    std::vector<std::pair<std::string, std::string>> held;
+    held.swap(t_heldBoxes);
+    if (show)
+        for (const auto& box : held)
+            ShowError(box.first.c_str(), box.second.c_str());
+}
+
 std::string SqlIdOrNull(long id)
 {
     return id > 0 ? std::to_string(id) : std::string("NULL");
@@ -447,6 +517,11 @@ std::string OdbcDiagnosticsText(SQLSMALLINT handleType, SQLHANDLE handle, const 
             }
         }
         const char* text = reinterpret_cast<const char*>(message);
+        if (!contributed) {
+            memcpy(t_lastFailure.state, state, sizeof t_lastFailure.state);
+            t_lastFailure.native = native;
+            t_lastFailure.dialect = OdbcDialectOf(handle);
+        }
         ShowError(text, caption);
         description += "\n";
         if (text[0] == '\0' || (procedure[0] && strchr(procedure, text[0])))
@@ -523,9 +598,7 @@ bool ConnectHandles(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt, const char* d
             *failure = "SQLAllocHandle(hdbc1) Failed";
         return false;
     }
-    SQLRETURN r = SQLConnect(hdbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn)), SQL_NTS,
-                             reinterpret_cast<SQLCHAR*>(const_cast<char*>(user)), SQL_NTS,
-                             reinterpret_cast<SQLCHAR*>(const_cast<char*>(password)), SQL_NTS);
+    SQLRETURN r = ConnectTo(hdbc, dsn, user, password);
     if (!SQL_SUCCEEDED(r)) {
         std::string caption = "Failed to connect (DSN: '" + std::string(dsn) + "').";
         std::string text = OdbcDiagnosticsText(SQL_HANDLE_DBC, hdbc, caption.c_str(), false);
