@@ -185,6 +185,7 @@ HRESULT CDrawingSettingMap::LoadFromDatabase(SQLHSTMT statement, int siteId, int
     COdbcRow row(statement);
     bool first = true;
     HRESULT result = S_OK;
+    CDrawingSettingRecord* madeDefault = nullptr;
     while (row.Fetch()) {
         auto record = std::make_unique<CDrawingSettingRecord>();
         const int databaseId = row.Int(1);
@@ -223,13 +224,28 @@ HRESULT CDrawingSettingMap::LoadFromDatabase(SQLHSTMT statement, int siteId, int
             name = defaultName;
         record->Name = name;
         record->Layer = layers.FindLayerByDatabaseId(layerDatabaseId);
-        CDrawingSettingRecord* inserted = record.get();
-        if (!Insert(std::move(record), true)) {
-            row.Finish();
-            return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, "Can't create object.");
+        // The stored current setting comes back as "DEFAULT", and is stored again beside it by the
+        // next save: a second "DEFAULT" of the same load is the same setting, not one more (each
+        // load and save would add one).
+        CDrawingSettingRecord* inserted = nullptr;
+        if (!defaultName.empty() && name == defaultName && madeDefault) {
+            *madeDefault = *record;
+            madeDefault->DatabaseID = databaseId;
+            inserted = madeDefault;
+        } else {
+            inserted = record.get();
+            if (!Insert(std::move(record), true)) {
+                row.Finish();
+                return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, "Can't create object.");
+            }
+            if (!defaultName.empty() && name == defaultName)
+                madeDefault = inserted;
         }
-        if (first && current)
+        if (first && current) {
+            const auto keep = current->Name;
             *current = *inserted;
+            current->Name = keep;
+        }
         first = false;
         m_origins[databaseId] = originSiteId;
     }
