@@ -86,6 +86,7 @@ CControlCore::CControlCore()
 
 CControlCore::~CControlCore()
 {
+    WaitForWorkers();
     m_tearingDown = true;
     m_edit = CEditState();
     m_rootGroup = m_activeGroup = nullptr;

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 #include "control/IncludedSite.h"
@@ -242,6 +243,9 @@ public:
     // through; the other is refused ("Operation is in progress.", last error 1).
     bool TryCloseGate();
     void OpenGate() { m_idle = true; }
+    // Waits until every worker thread of this control is over, letting their stage messages
+    // through meanwhile: the control must not go while a worker still reaches it.
+    void WaitForWorkers();
 
     // The bodies behind IPersistDB. Each answers as IPersistDB documents it: S_FALSE when busy or
     // when nothing was chosen, E_ACCESSDENIED when the host vetoed the beginning, S_OK once a
@@ -318,12 +322,10 @@ public:
 
 protected:
     // What the control object adds around the bodies: the stage message to its window (the
-    // window's thread fires the events), the host's FireEvents switch, a reference held by each
-    // worker, the site list dialog (IDCANCEL while the control has none), the wait cursor.
+    // window's thread fires the events), the host's FireEvents switch, the site list dialog
+    // (IDCANCEL while the control has none), the wait cursor.
     virtual void AnnounceStage(int stage, CSiteOperationRecord& record);
     virtual void SetEventsEnabled(bool) {}
-    virtual void AddWorkerReference() {}
-    virtual void ReleaseWorkerReference() {}
     virtual int ShowSiteList(const char* title, const char* query, const char* presetName, bool saveMode,
                              const char* confirmation, int* chosenId, std::string* typedName);
     virtual void ShowWaitCursor(bool) {}
@@ -408,6 +410,10 @@ private:
     DWORD m_modeWord = 0;
     bool m_enabled = true;
     std::atomic<bool> m_idle{true};
+    // The worker threads not yet waited for: a worker opens the gate and announces its end
+    // before its thread is over, so a control going away waits for them (see WaitForWorkers).
+    std::mutex m_workerLock;
+    std::vector<HANDLE> m_workerThreads;
     bool m_readOnly = false;
     CShape* m_editedReference = nullptr;
     CGroup* m_rootGroup = nullptr;

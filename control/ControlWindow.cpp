@@ -656,7 +656,3 @@ void CYVEXControl::AnnounceStage(int stage, CSiteOperationRecord& record)
     if (m_hWnd && IsWindow(m_hWnd))
         SendMessageA(m_hWnd, kSitePersistMessage, static_cast<WPARAM>(stage), reinterpret_cast<LPARAM>(&record));
 }
-
-void CYVEXControl::AddWorkerReference() { GetControllingUnknown()->AddRef(); }
-
-void CYVEXControl::ReleaseWorkerReference() { GetControllingUnknown()->Release(); }

@@ -186,18 +186,46 @@ int CControlCore::ChooseSite(bool save, bool announce, const char* name)
 
 HRESULT CControlCore::StartWorker(std::unique_ptr<WorkerStart> start)
 {
-    AddWorkerReference();
     WorkerStart* argument = start.get();
     HANDLE thread = CreateThread(nullptr, 0, &CControlCore::SiteWorker, argument, CREATE_SUSPENDED, nullptr);
-    if (!thread) {
-        ReleaseWorkerReference();
+    if (!thread)
         return E_FAIL;
-    }
     start.release();
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        // Threads that are over need no waiting for.
+        auto& threads = m_workerThreads;
+        for (auto it = threads.begin(); it != threads.end();) {
+            if (WaitForSingleObject(*it, 0) == WAIT_OBJECT_0) {
+                CloseHandle(*it);
+                it = threads.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        threads.push_back(thread);
+    }
     SetThreadPriority(thread, THREAD_PRIORITY_HIGHEST);
     ResumeThread(thread);
-    CloseHandle(thread);
     return S_OK;
+}
+
+void CControlCore::WaitForWorkers()
+{
+    std::vector<HANDLE> threads;
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        threads.swap(m_workerThreads);
+    }
+    for (HANDLE thread : threads) {
+        // A worker may be inside SendMessage to this thread's window: sent messages are handled
+        // while waiting, or the two would wait for each other.
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        CloseHandle(thread);
+    }
 }
 
 DWORD WINAPI CControlCore::SiteWorker(void* argument)
@@ -226,7 +254,6 @@ DWORD WINAPI CControlCore::SiteWorker(void* argument)
         control->OpenGate();
         result = E_FAIL;
     }
-    control->ReleaseWorkerReference();
     CoUninitialize();
     return static_cast<DWORD>(result);
 }

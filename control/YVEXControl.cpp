@@ -124,6 +124,8 @@ void CYVEXControl::FinalRelease()
 {
     // Taking the control down is not news for the host.
     m_fireEvents = VARIANT_FALSE;
+    // A worker still finishing its operation keeps using the control until its thread is over.
+    WaitForWorkers();
     // The interface pointers hold no reference of their own (see CreateInner); the inner objects
     // go with their non-delegating unknowns, in creation order.
     m_messenger = nullptr;

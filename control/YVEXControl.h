@@ -407,8 +407,6 @@ protected:
     void AnnounceStage(int stage, CSiteOperationRecord& record) override;
     void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
     // A worker keeps the control alive until it ends.
-    void AddWorkerReference() override;
-    void ReleaseWorkerReference() override;
     bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
     bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
     bool AskBeginDeleteSite(int siteId) override;

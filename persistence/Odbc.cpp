@@ -77,15 +77,16 @@ SQLRETURN ConnectTo(SQLHDBC hdbc, const char* dsn, const char* user, const char*
                       reinterpret_cast<SQLCHAR*>(const_cast<char*>(password)), SQL_NTS);
 }
 
-// What this thread's statements last reported, and the boxes held back while a hold lasts.
+// What this thread's statements last reported, and the list of the outermost hold of this thread
+// (the boxes kept back while it lasts). Both are trivially destroyed: a thread-local object with
+// a destructor would run it after a worker thread's storage is gone.
 thread_local OdbcFailure t_lastFailure;
-thread_local int t_boxHolds = 0;
-thread_local std::vector<std::pair<std::string, std::string>> t_heldBoxes;
+thread_local std::vector<std::pair<std::string, std::string>>* t_heldBoxes = nullptr;
 
 void ShowError(const char* text, const char* caption = "")
 {
-    if (t_boxHolds > 0) {
-        t_heldBoxes.emplace_back(text ? text : "", caption ? caption : "");
+    if (t_heldBoxes) {
+        t_heldBoxes->emplace_back(text ? text : "", caption ? caption : "");
         return;
     }
     ycom::ShowMessageBox(nullptr, text, caption, kErrorBoxStyle);
@@ -454,7 +455,13 @@ bool OdbcIsKeyViolation(const OdbcFailure& failure)
     }
 }
 
-COdbcMessageHold::COdbcMessageHold() { ++t_boxHolds; }
+COdbcMessageHold::COdbcMessageHold()
+{
+    if (!t_heldBoxes) {
+        t_heldBoxes = &m_boxes;
+        m_outer = true;
+    }
+}
 
 COdbcMessageHold::~COdbcMessageHold() { End(false); }
 
@@ -463,10 +470,11 @@ void COdbcMessageHold::End(bool show)
     if (m_ended)
         return;
     m_ended = true;
-    if (--t_boxHolds > 0)
+    if (!m_outer)
         return;
+    t_heldBoxes = nullptr;
     std::vector<std::pair<std::string, std::string>> held;
-    held.swap(t_heldBoxes);
+    held.swap(m_boxes);
     if (show)
         for (const auto& box : held)
             ShowError(box.first.c_str(), box.second.c_str());

@@ -5,6 +5,7 @@
 #include <sqlext.h>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 #include "persistence/SqlDialect.h"
 #include "persistence/SqlStatement.h"
@@ -136,6 +137,9 @@ public:
     void End(bool show);
 
 private:
+    // The boxes kept back, in the outermost hold of the thread; inner holds add to it.
+    std::vector<std::pair<std::string, std::string>> m_boxes;
+    bool m_outer = false;
     bool m_ended = false;
 };
 

@@ -1,0 +1,98 @@
+#pragma once
+// The control of a test program hosted by Wine's ActiveX container window (atl.dll's AtlAxWin):
+// its window exists, so the worker threads' stage messages reach it and the events fire on the
+// test's thread while it pumps.
+#include "tests/control/ControlTestSupport.h"
+#include "com/Owners.h"
+
+namespace controltest {
+
+struct AtlApi {
+    BOOL(WINAPI* init)() = nullptr;
+    HRESULT(WINAPI* attach)(IUnknown*, HWND, IUnknown**) = nullptr;
+    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
+};
+
+inline const AtlApi& Atl()
+{
+    static AtlApi api = [] {
+        AtlApi a;
+        if (HMODULE dll = LoadLibraryW(L"atl.dll")) {
+            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxWinInit")));
+            a.attach = reinterpret_cast<HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**)>(
+                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxAttachControl")));
+            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
+                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxGetControl")));
+            if (a.init)
+                a.init();
+        }
+        return a;
+    }();
+    return api;
+}
+
+inline void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// The control of this program hosted in a top-level window.
+class HostedControl : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Atl().attach) << "atl.dll with AtlAxAttachControl";
+        m_top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr, nullptr,
+                                nullptr, nullptr);
+        m_ax = CreateWindowExW(0, L"AtlAxWin", L"", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, m_top, nullptr, nullptr, nullptr);
+        ASSERT_NE(m_ax, nullptr);
+        Prepare(*control);
+        // The container comes into being only when asked for.
+        ASSERT_EQ(Atl().attach(control->GetControllingUnknown(), m_ax, m_container.Put()), S_OK);
+        Pump();
+        m_wnd = control->GetControlWindow();
+        ASSERT_NE(m_wnd, nullptr);
+        GetClientRect(m_wnd, &m_client);
+    }
+    void TearDown() override
+    {
+        if (m_top)
+            DestroyWindow(m_top);
+        Pump();
+    }
+    virtual void Prepare(CYVEXControl&) {}
+
+    // World units one pixel each about the world point that lands in the client's middle.
+    void PixelView(float cx, float cy)
+    {
+        CViewportRecord& view = control->GetCurrentViewport();
+        view.SetCenter(cx, cy);
+        view.SetHeight(static_cast<float>(m_client.bottom) * view.vertSize10 / view.vertRes /
+                       static_cast<float>(view.horzSize10) * view.horzRes);
+    }
+    void Repaint()
+    {
+        control->SetPendingRedraw(rfRedrawAll);
+        RedrawWindow(m_wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    COLORREF PixelAt(float x, float y)
+    {
+        const POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
+        ycom::WindowDC dc(m_wnd);
+        return GetPixel(dc.Get(), p.x, p.y);
+    }
+
+    ControlRef control;
+    ycom::ComPtr<IUnknown> m_container;
+    HWND m_top = nullptr;
+    HWND m_ax = nullptr;
+    HWND m_wnd = nullptr;
+    RECT m_client = {};
+};
+
+} // namespace controltest
