@@ -346,9 +346,10 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
         EXPECT_FALSE(MessageBoxRecorder::Boxes().empty()) << "the failure is shown";
         EXPECT_TRUE(drawing->IsIdle());
         EXPECT_EQ(StoredRows(db.hstmt, siteId), stored);
-        for (const auto& entry : drawing->GetShapeMap().Shapes())
+        for (const auto& entry : drawing->GetShapeMap().Shapes()) {
             if (ids.count(entry.first))
                 EXPECT_EQ(entry.second->GetDatabaseId(), ids[entry.first]) << "shape " << entry.first;
+        }
         EXPECT_EQ(drawing->GetShapeMap().FindByDbId(ids[drawing->GetRootGroup()->GetId()]), drawing->GetRootGroup());
 
         // Acceptable again: the save goes through.
@@ -500,11 +501,50 @@ TEST_P(SiteDbTest, ConcurrentStartsRunOneOperation)
         EXPECT_EQ(loader->GetLastErrorText(), "Operation is in progress.");
         EXPECT_EQ(loader->GetLastErrorCode(), 1);
         // A start on this thread while the load runs is refused too.
-        if (!loader->IsIdle())
+        if (!loader->IsIdle()) {
             EXPECT_EQ(loader->StartSaveSiteToDB(siteId, 0, nullptr), S_FALSE);
+        }
         ASSERT_TRUE(WaitIdle(*loader));
         EXPECT_EQ(Describe(*loader), Describe(*control));
     }
+}
+
+// Two drawings saved at the same moment, each on its own worker and connection: the second
+// session's key ranges meet the first's uncommitted ones, and it reads the counters again and
+// retries instead of failing. Both sites end saved and load back whole.
+TEST_P(SiteDbTest, TwoSessionsSavingAtOnceBothSucceed)
+{
+    ControlRef first, second;
+    CYVEXControl* drawings[] = {first.Get(), second.Get()};
+    for (CYVEXControl* c : drawings) {
+        Attach(*c);
+        BuildDrawing(*c);
+        for (int i = 0; i < 200; ++i) {
+            CShape* line = NewShape(*c, stLine, c->GetRootGroup());
+            AddPoints(*c, line, {{static_cast<float>(i), 0.0f}, {static_cast<float>(i), 1.0f}});
+        }
+    }
+    const std::string drawn = Describe(*first);
+    for (int round = 0; round < 3; ++round) {
+        int sites[2] = {};
+        ASSERT_EQ(first->InsertSiteRow("Together A", &sites[0]), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(second->InsertSiteRow("Together B", &sites[1]), S_OK) << TakeErrorInfo().description;
+        for (int i = 0; i < 2; ++i)
+            ASSERT_EQ(drawings[i]->StartSaveSiteToDB(sites[i], 0, nullptr), S_OK);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(WaitIdle(*drawings[i]));
+            EXPECT_EQ(drawings[i]->GetSiteId(), sites[i]) << "round " << round << ": save " << i << " failed";
+            EXPECT_EQ(drawings[i]->IsDirty(), S_FALSE);
+        }
+        EXPECT_EQ(StoredRows(db.hstmt, sites[0]), StoredRows(db.hstmt, sites[1]));
+        for (int site : sites) {
+            ControlRef reader;
+            Attach(*reader);
+            ASSERT_EQ(reader->StartLoadSiteFromDB(site, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+            EXPECT_EQ(Describe(*reader), drawn) << "site " << site;
+        }
+    }
+    EXPECT_TRUE(boxes.Boxes().empty()) << "a retried attempt shows nothing";
 }
 
 // get_progress with nothing running and nothing counted answers 0; a file type other than the
