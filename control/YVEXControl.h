@@ -406,7 +406,6 @@ protected:
     // fires the events (and a beginning's answer comes back in the record's proceed flag).
     void AnnounceStage(int stage, CSiteOperationRecord& record) override;
     void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
-    // A worker keeps the control alive until it ends.
     bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
     bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
     bool AskBeginDeleteSite(int siteId) override;
