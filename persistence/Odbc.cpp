@@ -78,15 +78,31 @@ SQLRETURN ConnectTo(SQLHDBC hdbc, const char* dsn, const char* user, const char*
 }
 
 // What this thread's statements last reported, and the list of the outermost hold of this thread
-// (the boxes kept back while it lasts). Both are trivially destroyed: a thread-local object with
-// a destructor would run it after a worker thread's storage is gone.
-thread_local OdbcFailure t_lastFailure;
-thread_local std::vector<std::pair<std::string, std::string>>* t_heldBoxes = nullptr;
+// (the boxes kept back while it lasts). Kept in a fiber-local slot freed at the thread's end: the
+// compiler's emulated thread-locals fail on worker threads that start and end under load.
+struct ThreadState
+{
+    OdbcFailure lastFailure;
+    std::vector<std::pair<std::string, std::string>>* heldBoxes = nullptr;
+};
+
+void WINAPI FreeThreadState(void* state) { delete static_cast<ThreadState*>(state); }
+
+ThreadState& State()
+{
+    static const DWORD slot = FlsAlloc(&FreeThreadState);
+    auto* state = static_cast<ThreadState*>(FlsGetValue(slot));
+    if (!state) {
+        state = new ThreadState();
+        FlsSetValue(slot, state);
+    }
+    return *state;
+}
 
 void ShowError(const char* text, const char* caption = "")
 {
-    if (t_heldBoxes) {
-        t_heldBoxes->emplace_back(text ? text : "", caption ? caption : "");
+    if (State().heldBoxes) {
+        State().heldBoxes->emplace_back(text ? text : "", caption ? caption : "");
         return;
     }
     ycom::ShowMessageBox(nullptr, text, caption, kErrorBoxStyle);
@@ -434,9 +450,9 @@ void OdbcFreeStatement(SQLHSTMT& hstmt)
     hstmt = nullptr;
 }
 
-OdbcFailure OdbcLastFailure() { return t_lastFailure; }
+OdbcFailure OdbcLastFailure() { return State().lastFailure; }
 
-void OdbcClearLastFailure() { t_lastFailure = OdbcFailure(); }
+void OdbcClearLastFailure() { State().lastFailure = OdbcFailure(); }
 
 bool OdbcIsKeyViolation(const OdbcFailure& failure)
 {
@@ -457,8 +473,8 @@ bool OdbcIsKeyViolation(const OdbcFailure& failure)
 
 COdbcMessageHold::COdbcMessageHold()
 {
-    if (!t_heldBoxes) {
-        t_heldBoxes = &m_boxes;
+    if (!State().heldBoxes) {
+        State().heldBoxes = &m_boxes;
         m_outer = true;
     }
 }
@@ -472,7 +488,7 @@ void COdbcMessageHold::End(bool show)
     m_ended = true;
     if (!m_outer)
         return;
-    t_heldBoxes = nullptr;
+    State().heldBoxes = nullptr;
     std::vector<std::pair<std::string, std::string>> held;
     held.swap(m_boxes);
     if (show)
@@ -526,9 +542,9 @@ std::string OdbcDiagnosticsText(SQLSMALLINT handleType, SQLHANDLE handle, const 
         }
         const char* text = reinterpret_cast<const char*>(message);
         if (!contributed) {
-            memcpy(t_lastFailure.state, state, sizeof t_lastFailure.state);
-            t_lastFailure.native = native;
-            t_lastFailure.dialect = OdbcDialectOf(handle);
+            memcpy(State().lastFailure.state, state, sizeof State().lastFailure.state);
+            State().lastFailure.native = native;
+            State().lastFailure.dialect = OdbcDialectOf(handle);
         }
         ShowError(text, caption);
         description += "\n";
