@@ -5,7 +5,12 @@
 STDMETHODIMP CDXFOperations::SaveDXF(BSTR, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CDXFOperations::LoadDXF(BSTR, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CDXFOperations::IsModified(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CDXFOperations::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CDXFOperations::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IDXFOperations, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}
 STDMETHODIMP CDXFOperations::SaveDXFEx(BSTR, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CDXFOperations::SaveShape(BSTR, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CDXFOperations::LoadShape(BSTR) { return E_NOTIMPL; }

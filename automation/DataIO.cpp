@@ -4,7 +4,12 @@
 // IDataIO
 STDMETHODIMP CDataIO::Serialize(BSTR, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}
 STDMETHODIMP CDataIO::LoadBlock(BSTR, LONG, LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CDataIO::SaveBlock(BSTR, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CDataIO::SerializeEx(BSTR, LONG, LONG) { return E_NOTIMPL; }

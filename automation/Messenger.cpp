@@ -12,7 +12,12 @@ STDMETHODIMP CMessenger::get_ReceiveMessages(VARIANT_BOOL *) { return E_NOTIMPL;
 STDMETHODIMP CMessenger::put_ReceiveMessages(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CMessenger::get_ReceiveTimeout(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CMessenger::put_ReceiveTimeout(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CMessenger::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CMessenger::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}
 STDMETHODIMP CMessenger::get_DSN(BSTR *) { return E_NOTIMPL; }
 STDMETHODIMP CMessenger::put_DSN(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CMessenger::get_UserName(BSTR *) { return E_NOTIMPL; }

@@ -1,4 +1,5 @@
 #include "automation/Module.h"
+#include "automation/ResultCodes.h"
 #include "control/SharedPrintSetup.h"
 #include "YVEX_h.h"
 
@@ -12,6 +13,7 @@ HINSTANCE g_resources = nullptr;
 void ModuleAttach(HINSTANCE instance)
 {
     ycom::TheModule().Init(g_yvexClasses, g_yvexClassCount, instance, LIBID_YVEXLib);
+    ycom::TheModule().SetErrorSource(kErrorSource);
     DisableThreadLibraryCalls(instance);
     // The text shapes and the in-place text editor use Rich Edit 1.0; a failure shows later as
     // missing rich text, not here.

@@ -1,6 +1,7 @@
 #include "automation/PersistDB.h"
 #include <string>
 #include "control/YVEXControl.h"
+#include "platform/com/Guard.h"
 
 namespace {
 
@@ -34,129 +35,164 @@ HRESULT ToBstr(const std::string& text, BSTR* out)
 
 STDMETHODIMP CPersistDB::Save(LONG SiteID)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return m_control->StartSaveSiteToDB(SiteID, 0, nullptr);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return m_control->StartSaveSiteToDB(SiteID, 0, nullptr);
+    });
 }
 
 STDMETHODIMP CPersistDB::Load(LONG SiteID, VARIANT_BOOL bReadOnly)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    // The flag asks for a read-only site and nothing else: widened as a mode word, true (-1)
-    // would also set DXFMODE_FOREGROUND and every other bit.
-    return m_control->StartLoadSiteFromDB(SiteID, bReadOnly ? DXFMODE_READONLY : 0);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        // The flag asks for a read-only site and nothing else: widened as a mode word, true (-1)
+        // would also set DXFMODE_FOREGROUND and every other bit.
+        return m_control->StartLoadSiteFromDB(SiteID, bReadOnly ? DXFMODE_READONLY : 0);
+    });
 }
 
 STDMETHODIMP CPersistDB::Delete(LONG SiteID)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return m_control->StartDeleteSiteFromDB(SiteID);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return m_control->StartDeleteSiteFromDB(SiteID);
+    });
 }
 
 STDMETHODIMP CPersistDB::get_DSN(BSTR* pVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return ToBstr(m_control->GetDataSource(), pVal);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return ToBstr(m_control->GetDataSource(), pVal);
+    });
 }
 
 STDMETHODIMP CPersistDB::put_DSN(BSTR newVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    m_control->SetDataSource(Narrow(newVal));
-    return S_OK;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        m_control->SetDataSource(Narrow(newVal));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CPersistDB::get_UserName(BSTR* pVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return ToBstr(m_control->GetUserName(), pVal);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return ToBstr(m_control->GetUserName(), pVal);
+    });
 }
 
 STDMETHODIMP CPersistDB::put_UserName(BSTR newVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    m_control->SetUserName(Narrow(newVal));
-    return S_OK;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        m_control->SetUserName(Narrow(newVal));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CPersistDB::put_Password(BSTR newVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    m_control->SetPassword(Narrow(newVal));
-    return S_OK;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        m_control->SetPassword(Narrow(newVal));
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CPersistDB::SaveToNewSite(BSTR newSiteName, LONG* SiteID)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    int created = 0;
-    const std::string name = Narrow(newSiteName);
-    const HRESULT hr = m_control->SaveToNewSite(name.c_str(), &created);
-    if (SiteID)
-        *SiteID = created;
-    return hr;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        int created = 0;
+        const std::string name = Narrow(newSiteName);
+        const HRESULT hr = m_control->SaveToNewSite(name.c_str(), &created);
+        if (SiteID)
+            *SiteID = created;
+        return hr;
+    });
 }
 
 STDMETHODIMP CPersistDB::get_SiteID(LONG* pVal)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_control->GetSiteId();
-    return S_OK;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_control->GetSiteId();
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CPersistDB::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CPersistDB::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}
 
 STDMETHODIMP CPersistDB::LoadFromFile(BSTR path, DBFileTypes fileType, LONG SiteID)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    const std::string file = Narrow(path);
-    return m_control->StartLoadSiteFromFile(file.c_str(), fileType, SiteID);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        const std::string file = Narrow(path);
+        return m_control->StartLoadSiteFromFile(file.c_str(), fileType, SiteID);
+    });
 }
 
 STDMETHODIMP CPersistDB::SaveToFile(BSTR path, DBFileTypes fileType)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    const std::string file = Narrow(path);
-    return m_control->StartSaveSiteToFile(file.c_str(), fileType);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        const std::string file = Narrow(path);
+        return m_control->StartSaveSiteToFile(file.c_str(), fileType);
+    });
 }
 
 STDMETHODIMP CPersistDB::LoadAdditionally(LONG SiteID, VARIANT_BOOL bMergeLayers, ModuleSettingsOverwriting DSandViewport,
                                           UnitsSource usource, DisableModules disableMode,
                                           VARIANT_BOOL bDoNotMakeCurrent)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return m_control->LoadSiteAdditionally(SiteID, bMergeLayers != VARIANT_FALSE, DSandViewport, usource, disableMode,
-                                           bDoNotMakeCurrent != VARIANT_FALSE);
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return m_control->LoadSiteAdditionally(SiteID, bMergeLayers != VARIANT_FALSE, DSandViewport, usource, disableMode,
+                                               bDoNotMakeCurrent != VARIANT_FALSE);
+    });
 }
 
 STDMETHODIMP CPersistDB::SaveEx(LONG SiteID, BSTR newSiteName, LONG Mode, LONG* pSiteID)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    const std::string name = Narrow(newSiteName);
-    const HRESULT hr = m_control->StartSaveSiteToDB(SiteID, static_cast<DWORD>(Mode), name.empty() ? nullptr : name.c_str());
-    if (SUCCEEDED(hr) && pSiteID)
-        *pSiteID = m_control->GetSiteId();
-    return hr;
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        const std::string name = Narrow(newSiteName);
+        const HRESULT hr = m_control->StartSaveSiteToDB(SiteID, static_cast<DWORD>(Mode), name.empty() ? nullptr : name.c_str());
+        if (SUCCEEDED(hr) && pSiteID)
+            *pSiteID = m_control->GetSiteId();
+        return hr;
+    });
 }
 
 STDMETHODIMP CPersistDB::LoadEx(LONG SiteID, LONG Mode)
 {
-    if (!m_control)
-        return E_NOTIMPL;
-    return m_control->StartLoadSiteFromDB(SiteID, static_cast<DWORD>(Mode));
+    return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        return m_control->StartLoadSiteFromDB(SiteID, static_cast<DWORD>(Mode));
+    });
 }

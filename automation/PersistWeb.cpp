@@ -11,4 +11,9 @@ STDMETHODIMP CPersistWeb::put_User(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CPersistWeb::get_Password(BSTR *) { return E_NOTIMPL; }
 STDMETHODIMP CPersistWeb::put_Password(BSTR) { return E_NOTIMPL; }
 STDMETHODIMP CPersistWeb::Load(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CPersistWeb::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CPersistWeb::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IPersistWeb, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}

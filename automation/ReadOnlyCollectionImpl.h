@@ -1,6 +1,7 @@
 #pragma once
 // The members of _IReadOnlyCollection shared by every class whose interface derives from it. Each answers
 // E_NOTIMPL until its behaviour is built.
+// A member with a body runs it under the guard: return this->Guarded([&]() -> HRESULT { ... });
 #include "YVEX_h.h"
 #include "com/Dispatch.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 // The members of IShapeCollection shared by the shape collection classes (a group's children, the
 // whole drawing and the selection). Each answers E_NOTIMPL until its behaviour is built.
+// A member with a body runs it under the guard: return this->Guarded([&]() -> HRESULT { ... });
 #include "YVEX_h.h"
 #include "automation/ReadOnlyShapeCollectionImpl.h"
 

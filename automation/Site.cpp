@@ -1,7 +1,8 @@
 #include "automation/Site.h"
-#include "control/YVEXControl.h"
 #include "automation/Module.h"
 #include "control/ErrorInfo.h"
+#include "control/YVEXControl.h"
+#include "com/HResult.h"
 #include <vector>
 
 namespace {
@@ -85,7 +86,12 @@ STDMETHODIMP CSite::get_Shapes(IShapeCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::get_Points(IPointCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::get_Viewports(IViewportCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::get_DrawingSettings(IDrawingSettingCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::_Init(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CSite::_Init(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}
 STDMETHODIMP CSite::get_UnitID(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CSite::put_UnitID(Units) { return E_NOTIMPL; }
 STDMETHODIMP CSite::get_BadFloatValue(float *) { return E_NOTIMPL; }
@@ -118,38 +124,40 @@ STDMETHODIMP CSite::DrawEx(LONG_PTR, LONG, LONG, LONG, LONG, LONG, LONG) { retur
 
 STDMETHODIMP CSite::get_ResourceHandle(ULONG_PTR* pVal)
 {
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = reinterpret_cast<ULONG_PTR>(ModuleResourceInstance());
-    return S_OK;
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        if (!pVal)
+            return E_INVALIDARG;
+        *pVal = reinterpret_cast<ULONG_PTR>(ModuleResourceInstance());
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CSite::put_ResourceHandle(ULONG_PTR newVal)
 {
-    HINSTANCE current = ModuleResourceInstance();
-    if (newVal == reinterpret_cast<ULONG_PTR>(current))
-        return S_FALSE;
-    // The control's own module is never released.
-    HINSTANCE release = current != ModuleInstance() ? current : nullptr;
-    if (newVal == 0) {
-        ModuleSetResourceInstance(ModuleInstance());
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        HINSTANCE current = ModuleResourceInstance();
+        if (newVal == reinterpret_cast<ULONG_PTR>(current))
+            return S_FALSE;
+        // The control's own module is never released.
+        HINSTANCE release = current != ModuleInstance() ? current : nullptr;
+        if (newVal == 0) {
+            ModuleSetResourceInstance(ModuleInstance());
+            if (release)
+                FreeLibrary(release);
+            return S_OK;
+        }
+        if (!IsLoadedModule(newVal))
+            return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+        HMODULE module = reinterpret_cast<HMODULE>(newVal);
+        DWORD ms = 0, ls = 0, ownMs = 0, ownLs = 0;
+        RETURN_IF_FAILED(ModuleFileVersion(module, &ms, &ls));
+        if (FAILED(ModuleFileVersion(ModuleInstance(), &ownMs, &ownLs)))
+            return E_FAIL;
+        if (ms != ownMs || ls != ownLs)
+            return E_INVALIDARG;
         if (release)
             FreeLibrary(release);
+        ModuleSetResourceInstance(module);
         return S_OK;
-    }
-    if (!IsLoadedModule(newVal))
-        return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
-    HMODULE module = reinterpret_cast<HMODULE>(newVal);
-    DWORD ms = 0, ls = 0, ownMs = 0, ownLs = 0;
-    HRESULT hr = ModuleFileVersion(module, &ms, &ls);
-    if (FAILED(hr))
-        return hr;
-    if (FAILED(ModuleFileVersion(ModuleInstance(), &ownMs, &ownLs)))
-        return E_FAIL;
-    if (ms != ownMs || ls != ownLs)
-        return E_INVALIDARG;
-    if (release)
-        FreeLibrary(release);
-    ModuleSetResourceInstance(module);
-    return S_OK;
+    });
 }

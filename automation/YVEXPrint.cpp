@@ -18,4 +18,9 @@ STDMETHODIMP CYVEXPrint::get_PrintCentered(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXPrint::put_PrintCentered(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXPrint::get_PrintScale(float *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXPrint::put_PrintScale(float) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXPrint::put__YVEXControl(LONG_PTR newVal) { return CYVEXControl::ResolveHandle(newVal, &m_control); }
+STDMETHODIMP CYVEXPrint::put__YVEXControl(LONG_PTR newVal)
+{
+    return ycom::Guard(IID_IYVEXPrint, [&]() -> HRESULT {
+        return CYVEXControl::ResolveHandle(newVal, &m_control);
+    });
+}

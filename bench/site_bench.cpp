@@ -13,6 +13,7 @@
 #include "model/Group.h"
 #include "model/Shape.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 
 namespace {
 
@@ -178,20 +179,20 @@ int main(int argc, char** argv)
         const double load = Now() - t;
         const size_t shapesLoaded = loaded.control->GetShapeMap().Shapes().size();
 
-        SQLHENV henv = nullptr;
-        SQLHDBC hdbc = nullptr;
-        SQLHSTMT hstmt = nullptr;
-        if (FAILED(OdbcConnect(IID_NULL, henv, hdbc, hstmt, dataSource.c_str(), "", ""))) {
+        // The bare side runs plain ODBC calls on the handles of a session of the same driver.
+        COdbcSession session;
+        session.dataSource = dataSource;
+        if (FAILED(session.Connect(IID_NULL))) {
             std::fprintf(stderr, "no connection to %s\n", file.c_str());
             return 1;
         }
         t = Now();
-        const bool inserted = BareInsert(hdbc, hstmt, bareSite, count, 50000000);
+        const bool inserted = BareInsert(session.Connection(), session.Statement(), bareSite, count, 50000000);
         const double insert = Now() - t;
         t = Now();
-        const long rows = BareSelect(hstmt, bareSite);
+        const long rows = BareSelect(session.Statement(), bareSite);
         const double select = Now() - t;
-        OdbcDisconnect(henv, hdbc, hstmt);
+        session.Disconnect();
 
         std::printf("lines: %d (shapes loaded: %zu, bare rows read: %ld)\n", count, shapesLoaded, rows);
         std::printf("save %.3f s  bare insert %.3f s  ratio %.2f%s\n", save, insert, save / insert,

@@ -1,8 +1,10 @@
 #include "control/ControlCore.h"
 #include "model/BrushCache.h"
+#include "model/FontCache.h"
 #include "control/ErrorInfo.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
+#include "control/UndoManager.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
 #include "interchange/DxfDocument.h"
@@ -62,6 +64,7 @@ CControlCore::CControlCore()
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
     m_linkedPoints = std::make_unique<CLinkedPointMap>();
     m_shapeStates = std::make_unique<CShapeStateMap>();
+    m_fontCache = std::make_unique<CFontCache>();
     m_currentView = std::make_unique<CViewportRecord>(this);
     m_currentView->ID = 1;
     m_currentView->name = "CURRENT";
@@ -86,7 +89,15 @@ CControlCore::CControlCore()
 
 CControlCore::~CControlCore()
 {
+    TearDownDrawing();
+}
+
+void CControlCore::TearDownDrawing()
+{
+    // A worker still finishing its operation works on the drawing until its thread is over.
     WaitForWorkers();
+    // Nothing of the tear-down is recorded; units the host still holds find no recorder.
+    m_undoRecorder.reset();
     m_tearingDown = true;
     m_edit = CEditState();
     m_rootGroup = m_activeGroup = nullptr;
@@ -97,11 +108,7 @@ CControlCore::~CControlCore()
     m_dxfDocument->ClearReadingState();
     m_shapeMap->ClearReplacements();
     // Every shape goes before the containers its destructor works with.
-    while (CShape* shape = m_shapeMap->TakeFirst()) {
-        shape->DetachFromParent();
-        delete shape;
-    }
-    m_undoRecorder.reset();
+    m_shapeMap->DeleteAll();
 }
 
 void CControlCore::LoadBuiltInLineTypes()
@@ -120,6 +127,20 @@ void CControlCore::LoadBuiltInHatchPatterns()
 }
 
 void CControlCore::SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder) { m_undoRecorder = std::move(recorder); }
+
+HRESULT CControlCore::CreateUndoManager()
+{
+    if (!m_undoRecorder)
+        m_undoRecorder = std::make_unique<CUndoRecorder>(this);
+    HRESULT hr;
+    auto manager = ycom::NewObject<CUndoManager>(&hr);
+    if (manager) {
+        ycom::ComPtr<IOleUndoManager> undo;
+        if (SUCCEEDED(manager->QueryInterface(IID_IOleUndoManager, undo.PutVoid())))
+            m_undoRecorder->SetManager(undo.Get());
+    }
+    return m_undoRecorder->GetManager() ? S_OK : (FAILED(hr) ? hr : E_OUTOFMEMORY);
+}
 
 void CControlCore::SetLastError(int code, const char* text)
 {
@@ -424,12 +445,43 @@ HRESULT CControlCore::DeleteShapeByID(int id, int, int)
     // that goes.
     if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
         return S_FALSE;
+    // The references that show a block go before it.
+    if (shape->IsGroup()) {
+        std::vector<int> referrers;
+        for (CShape* referrer : static_cast<CGroup*>(shape)->GetReferrerList())
+            referrers.push_back(referrer->GetId());
+        for (int referrer : referrers) {
+            if (!FindShape(referrer))
+                continue;
+            const HRESULT hr = DeleteShapeByID(referrer, 0, 0);
+            if (hr != S_OK)
+                return hr;
+        }
+    }
     shape->DetachFromParent();
-    m_shapeMap->RemoveShape(shape);
-    delete shape;
+    m_shapeMap->DeleteShape(shape);
     SetDrawingChanged();
     return S_OK;
 }
+
+CShape* CControlCore::FindNextPointOwner(int pointId)
+{
+    CPointRecord* point = m_pointPool->Find(pointId);
+    if (!point)
+        return nullptr;
+    for (int owner : point->GetOwners()) {
+        CShape* shape = FindShape(owner);
+        if (shape && (shape->GetPoints().IndexOf(pointId) >= 0 || shape->GetLinkedPoints().IndexOf(pointId) >= 0))
+            return shape;
+    }
+    return nullptr;
+}
+
+HRESULT CControlCore::ChangeShapeID(int, int) { return E_NOTIMPL; }
+
+HRESULT CControlCore::ChangePointID(int, int) { return E_NOTIMPL; }
+
+void CControlCore::RestartRedrawTimer(UINT) {}
 
 void CControlCore::ForgetShape(CShape* shape)
 {

@@ -20,6 +20,7 @@
 #include "persistence/DrawingSettingLayers.h"
 #include "persistence/SiteOperationRecord.h"
 
+class COdbcSession;
 class CShape;
 class CGroup;
 class CLayer;
@@ -30,6 +31,7 @@ class CImageResourceMap;
 class CPenCache;
 class CLinkedPointMap;
 class CShapeStateMap;
+class CFontCache;
 class CDrawingSettingMap;
 class CDrawingSettingRecord;
 class CBrushCache;
@@ -57,6 +59,7 @@ public:
     CPenCache& GetPenCache() override { return *m_penCache; }
     CLinkedPointMap& GetLinkedPointMap() override { return *m_linkedPoints; }
     CShapeStateMap& GetShapeStateMap() override { return *m_shapeStates; }
+    CFontCache& GetFontCache() override { return *m_fontCache; }
     CViewportRecord& GetCurrentViewport() override { return *m_currentView; }
     // The site's views, the current one first.
     CViewportList& GetViewportList() { return *m_viewports; }
@@ -78,6 +81,9 @@ public:
     CDxfDocument& GetDxfDocument() override { return *m_dxfDocument; }
     CDbIdCounters& GetDbIdCounters() override { return m_dbIdCounters; }
     void SetUndoRecorder(std::unique_ptr<CUndoRecorder> recorder);
+    // The undo support of a new control: the recorder (made with the core) gets a new undo
+    // manager of the control's own, which switches recording on. E_OUTOFMEMORY when none is made.
+    HRESULT CreateUndoManager();
 
     CEditState& GetEditState() override { return m_edit; }
     const CEditState& GetEditState() const override { return m_edit; }
@@ -165,6 +171,17 @@ public:
     // data of polylines) into a record-table set, or with DXFMODE_LOAD back into the drawing;
     // with DXFMODE_SINGLE_OBJECT only the point `pointId`. S_FALSE without a Points table.
     HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) override;
+    // The drawing between the model and a record-table set, section by section. Restoring
+    // (DXFMODE_LOAD) adds the set's shapes, points and links to the drawing (DXFMODE_APPEND; with
+    // DXFMODE_USE_YVEX_IDENTIFIERS under their stored IDs) and, with DXFMODE_SAVE_UNDO_DATA, as one
+    // undoable operation. `shapeId`: the block's ID with DXFMODE_BLOCKS (in and out), else null.
+    // E_INVALIDARG for a null set; E_NOTIMPL for what needs sections still to come (saving, a
+    // restore that replaces the drawing, a block restore).
+    HRESULT ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, int* shapeId);
+    // The links of shapes to attribute groups and attributes, restored from a set (DXFMODE_LOAD
+    // only, else E_NOTIMPL); with DXFMODE_SINGLE_OBJECT only those of attribute `id`. S_FALSE
+    // when the set has none of the attribute tables.
+    HRESULT RestoreAttributeLinks(CDataTableSet* tables, DWORD mode, int id);
 
     // Grid snapping through the current drawing setting's spacing and origin.
     void SnapPointToGrid(const CRealPoint& in, CRealPoint* out) const override;
@@ -187,6 +204,15 @@ public:
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
     // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
     HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
+    // The next shape that uses a point (in its own points or as a linked point), or null.
+    CShape* FindNextPointOwner(int pointId);
+    // Give a shape or a point another ID, recording the change for undo: these come with the
+    // operations by ID (E_NOTIMPL until then).
+    virtual HRESULT ChangeShapeID(int id, int newId);
+    virtual HRESULT ChangePointID(int id, int newId);
+    // Kills and restarts the timer that tells the host to refresh its toolbar (the control with
+    // its window does; the core alone has none).
+    virtual void RestartRedrawTimer(UINT period);
     // Drops what the control holds of a shape that leaves the shape map: the edit state's shapes,
     // the edited reference, the active group, the block being written to DXF. The shapes (those
     // waiting to replace others after a DXF read too) and the drawing settings on a layer that
@@ -196,8 +222,10 @@ public:
     HWND GetControlWindow() const override { return nullptr; }
     // The hidden rich-edit window the text shapes measure and render rich text in.
     HWND GetRichEditWindow() const override;
-    // Whether events go to the host (its FireEvents switch). The core alone has no host.
+    // Whether events go to the host (its FireEvents switch), and setting it. The core alone has
+    // no host.
     bool EventsEnabled() const override { return false; }
+    virtual void SetEventsEnabled(bool) {}
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the host left it (true
     // without a host).
     bool FireBringShapeToFront(int shapeId) override;
@@ -217,6 +245,10 @@ public:
     // The site changed since it was last saved.
     void SetModified(bool on = true) override { m_modified = on; }
     bool IsModified() const { return m_modified; }
+    // Takes the whole drawing down: views, reading state and every shape (the fixed groups too).
+    // The control does it before it lets go of what the shapes may hold on to; the core's
+    // destructor does it too (a second call finds nothing left).
+    void TearDownDrawing();
     // Set while the control takes its whole drawing down.
     bool IsTearingDown() const override { return m_tearingDown; }
     // The drawing changed since it was last drawn.
@@ -273,7 +305,7 @@ public:
     // viewports, included-site rows, attribute groups and its Sites row.
     HRESULT DeleteSiteFromDB(int siteId, bool full);
     // "select max(SiteID) from Sites" plus one (1 for an empty table).
-    HRESULT GetNextSiteID(SQLHSTMT statement, int* id);
+    HRESULT GetNextSiteID(COdbcSession& session, int* id);
     // A new Sites row from the site record under the next site ID; the ID is given out also when
     // the insert failed.
     HRESULT InsertSiteRow(const char* name, int* id);
@@ -281,9 +313,9 @@ public:
     HRESULT TransferSiteFile(const char* path, int fileType, bool load, int siteId);
     // The next free database IDs (points, shapes, layer settings, vertices, shape and linked
     // points; the site's own shape and linked points left out).
-    HRESULT SetIdCounters(SQLHSTMT statement, int siteId);
+    HRESULT SetIdCounters(COdbcSession& session, int siteId);
     // The unit table from the Units rows.
-    HRESULT LoadUnitsFromDB(SQLHSTMT statement);
+    HRESULT LoadUnitsFromDB(COdbcSession& session);
     // Empties the site (ISite::Clear), and the control's own emptying of the site's data.
     void ClearSite();
     virtual void ClearSiteData();
@@ -325,7 +357,6 @@ protected:
     // window's thread fires the events), the host's FireEvents switch, the site list dialog
     // (IDCANCEL while the control has none), the wait cursor.
     virtual void AnnounceStage(int stage, CSiteOperationRecord& record);
-    virtual void SetEventsEnabled(bool) {}
     virtual int ShowSiteList(const char* title, const char* query, const char* presetName, bool saveMode,
                              const char* confirmation, int* chosenId, std::string* typedName);
     virtual void ShowWaitCursor(bool) {}
@@ -364,11 +395,11 @@ private:
     void ApplyUnitsOfAdditiveLoad(const CIncludedSite& request);
     void MergeViewsAndSettings(const CIncludedSite& request, double factor, bool scaledThisModule);
     void EnterIncludedSite(const CIncludedSite& request);
-    HRESULT SaveSiteAttempt(class COdbcSession& session, int siteId, bool* keyViolation);
-    HRESULT DeleteSiteRows(SQLHSTMT statement, int siteId, bool full, bool progress);
+    HRESULT SaveSiteAttempt(COdbcSession& session, int siteId, bool* keyViolation);
+    HRESULT DeleteSiteRows(COdbcSession& session, int siteId, bool full, bool progress);
     void ForgetDatabaseIdsInMemory();
-    HRESULT ReserveIdRange(SQLHSTMT statement, int siteId, CIdReservation& reservation);
-    HRESULT ReleaseIdRange(SQLHSTMT statement, CIdReservation& reservation);
+    HRESULT ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation);
+    HRESULT ReleaseIdRange(COdbcSession& session, CIdReservation& reservation);
     int m_persistState = 0;
     DWORD m_persistMode = 0;
     std::string m_dataSource;
@@ -390,6 +421,7 @@ private:
     std::unique_ptr<CPenCache> m_penCache;
     std::unique_ptr<CLinkedPointMap> m_linkedPoints;
     std::unique_ptr<CShapeStateMap> m_shapeStates;
+    std::unique_ptr<CFontCache> m_fontCache;
     std::unique_ptr<CViewportRecord> m_currentView;
     std::unique_ptr<CViewportList> m_viewports;
     CSiteRecord m_siteRecord;

@@ -251,7 +251,7 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
         }
         if (!single || !m_buffer.GetBaseDC() || m_buffer.GetWidth() != width || m_buffer.GetHeight() != height) {
             // A metafile cannot be the reference of compatible bitmaps: the screen is.
-            ycom::WindowDC screen(nullptr);
+            ycom::WindowDC screen(GetDC(nullptr));
             m_buffer.Create(metafile ? screen.Get() : dc, RECT{0, 0, width, height});
         }
         HDC base = m_buffer.GetBaseDC();
@@ -513,7 +513,7 @@ LRESULT CYVEXControl::HandleDisplayChange(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
     if (wParam == 0 || !m_hWnd)
         return 0;
-    ycom::WindowDC dc(m_hWnd);
+    ycom::WindowDC dc(GetDC(m_hWnd));
     if (!dc.Get())
         return 0;
     const int horzSize10 = GetDeviceCaps(dc.Get(), HORZSIZE) * 10;

@@ -8,6 +8,7 @@
 #include "model/Polyline.h"
 #include "model/Shape.h"
 #include "persistence/DataTableSet.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <map>
@@ -55,9 +56,7 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                 }
                 if (site < 1)
                     site = GetSiteId();
-                const HRESULT hr = point->SaveToTables(tables, mode, site);
-                if (FAILED(hr))
-                    return hr;
+                RETURN_IF_FAILED(point->SaveToTables(tables, mode, site));
                 if (!keep) {
                     key = points->GetMaxKey();
                     tables->AddIdMapping(point->GetPointId(), key, 1);
@@ -152,9 +151,7 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
                 tables->AddIdMapping(id, key, 1);
         }
         points->FindRecord(key);
-        const HRESULT hr = point->SaveToTables(tables, mode | DXFMODE_LOAD, 0);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(point->SaveToTables(tables, mode | DXFMODE_LOAD, 0));
         map.AddAuxIdsOf(point->GetPointId());
         if (isNew && point->GetDatabaseId() >= 1)
             pool.SetDatabaseId(point->GetDatabaseId(), *point);

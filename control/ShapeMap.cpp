@@ -1,15 +1,18 @@
 #include "control/ShapeMap.h"
 #include "control/ControlCore.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Line.h"
-#include "model/Polyline.h"
 #include "model/PointPool.h"
+#include "model/Polyline.h"
+#include "model/Reference.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 
@@ -41,6 +44,11 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         shape = polyline;
         break;
     }
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(m_control, id, type);
+        break;
     case stPolyline:
         shape = new CPolyline(m_control, id, stPolyline);
         break;
@@ -56,6 +64,9 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
         break;
     case stLayer:
         shape = new CLayer(id, m_control);
+        break;
+    case stReference:
+        shape = new CReference(id, m_control);
         break;
     default:
         // stCurve makes nothing; the other kinds are made by their own classes once they exist.
@@ -120,6 +131,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLine(id, *static_cast<CLine*>(prototype));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse: {
+        auto* ellipse = dynamic_cast<CEllipse*>(prototype);
+        if (!ellipse)
+            return nullptr;
+        shape = new CEllipse(id, *ellipse);
+        shape->SetShapeType(type);
+        break;
+    }
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -166,6 +187,11 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     case stLine:
         shape = new CLine(id, *static_cast<CLine*>(source));
         break;
+    case stArc:
+    case stCircle:
+    case stEllipse:
+        shape = new CEllipse(id, *static_cast<CEllipse*>(source));
+        break;
     case stRectangle:
     case stPolyline:
     case stPolygon: {
@@ -180,6 +206,9 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stReference:
+        shape = new CReference(id, *static_cast<CReference*>(source));
         break;
     default:
         // Layers and curves are never cloned; the other kinds copy themselves once they exist.
@@ -261,6 +290,22 @@ CShape* CShapeMap::Lookup(int id) const
     return it == m_shapes.end() ? nullptr : it->second;
 }
 
+int CShapeMap::DeleteShape(CShape* shape)
+{
+    const int refused = RemoveShape(shape);
+    if (!refused)
+        delete shape;
+    return refused;
+}
+
+void CShapeMap::DeleteAll()
+{
+    while (CShape* shape = TakeFirst()) {
+        shape->DetachFromParent();
+        delete shape;
+    }
+}
+
 CShape* CShapeMap::TakeFirst()
 {
     if (m_shapes.empty())
@@ -329,13 +374,11 @@ int CShapeMap::GetSourceSiteOfShape(int shapeId) const
     return shape ? GetSourceSite(shape->GetDatabaseId()) : -1;
 }
 
-HRESULT CShapeMap::ReadNextDbId(SQLHSTMT statement)
+HRESULT CShapeMap::ReadNextDbId(COdbcSession& session)
 {
-    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxShapeId);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::MaxShapeId));
     // An empty table (NULL) starts at 1, and so does anything below.
-    m_nextDbShapeId = ReadMaxIdResult(statement, 0) + 1;
+    m_nextDbShapeId = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (m_nextDbShapeId < 1)
         m_nextDbShapeId = 1;
     return S_OK;
@@ -432,8 +475,7 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
                 if (FAILED(shape->SaveToTables(tables, mode | DXFMODE_LOAD, 0)) && !shape->GetParent()) {
                     if (!keepIds)
                         tables->RemoveIdMapping(shape->GetId(), storedKey, 0);
-                    RemoveShape(shape);
-                    delete shape;
+                    DeleteShape(shape);
                     shape = nullptr;
                 }
             }
@@ -443,9 +485,13 @@ CShape* CShapeMap::LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int st
     return shape;
 }
 
-void CShapeMap::SetReplacement(int shapeId, std::unique_ptr<CShape> replacement)
+CShape* CShapeMap::CreateReplacement(int shapeId, int type)
 {
-    m_replacements[shapeId] = std::move(replacement);
+    std::unique_ptr<CShape> replacement(CreateShape(type, true, false));
+    CShape* made = replacement.get();
+    if (made)
+        m_replacements[shapeId] = std::move(replacement);
+    return made;
 }
 
 CShape* CShapeMap::FindReplacement(int shapeId) const
@@ -454,14 +500,6 @@ CShape* CShapeMap::FindReplacement(int shapeId) const
     return it == m_replacements.end() ? nullptr : it->second.get();
 }
 
-std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
-{
-    auto it = m_replacements.find(shapeId);
-    if (it == m_replacements.end())
-        return nullptr;
-    std::unique_ptr<CShape> shape = std::move(it->second);
-    m_replacements.erase(it);
-    return shape;
-}
+void CShapeMap::DropReplacement(int shapeId) { m_replacements.erase(shapeId); }
 
 void CShapeMap::ClearReplacements() { m_replacements.clear(); }

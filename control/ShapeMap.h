@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <map>
 #include <memory>
 #include <set>
@@ -15,6 +14,7 @@ class CShape;
 class CGroup;
 class CDrawingSettingRecord;
 class CDataTableSet;
+class COdbcSession;
 
 // Every shape of the site by shape ID (the fixed groups and the prototype shapes included), the
 // tables that tie shapes to database rows and source sites, the counters of new shape IDs and
@@ -45,6 +45,9 @@ public:
     bool Insert(CShape* shape);
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
     int RemoveShape(CShape* shape) override;
+    int DeleteShape(CShape* shape) override;
+    // Deletes every shape (the control's tear-down; the fixed groups too).
+    void DeleteAll();
     bool IsProtected(CShape* shape) const;
     CShape* Lookup(int id) const override;
     // Takes the first entry out of the map, unconditionally (the control's tear-down).
@@ -67,7 +70,7 @@ public:
 
     // The next database shape ID from "select max(ShapeID) from Shapes", at least 1; an
     // execution error is returned as it came.
-    HRESULT ReadNextDbId(SQLHSTMT statement);
+    HRESULT ReadNextDbId(COdbcSession& session);
     // Temporary (negative) database IDs for shapes read from DXF; true when some shape already
     // held a negative one.
     bool MakeTemporaryDbIds();
@@ -92,16 +95,16 @@ public:
     // map: missing shapes are made, existing ones refreshed. The database IDs of the rows applied
     // go into `list` when given. S_OK, the failing statement's result, or E_FAIL for rows that do
     // not fit the drawing.
-    HRESULT LoadSiteShapes(SQLHSTMT statement, int argument, int scope, std::vector<int>* list);
+    HRESULT LoadSiteShapes(COdbcSession& session, int argument, int scope, std::vector<int>* list);
     // One point row: the owning shape's database ID and the pool point (found by its database ID
     // or added) with the row's coordinates.
     HRESULT ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointId);
-    HRESULT ReadShapePointRows(SQLHSTMT statement, std::vector<int>* list);
-    HRESULT ReadVertexRows(SQLHSTMT statement, std::vector<int>* list);
+    HRESULT ReadShapePointRows(COdbcSession& session, std::vector<int>* list);
+    HRESULT ReadVertexRows(COdbcSession& session, std::vector<int>* list);
     // The point (kind 1) or vertex rows (kind 16) of every child of a group, into its subgroups,
     // or of every database ID of a list.
-    HRESULT LoadChildPoints(SQLHSTMT statement, CGroup* group, int kind, std::vector<int>* list);
-    HRESULT LoadPointsOfList(SQLHSTMT statement, const std::vector<int>& ids, int kind, std::vector<int>* list);
+    HRESULT LoadChildPoints(COdbcSession& session, CGroup* group, int kind, std::vector<int>* list);
+    HRESULT LoadPointsOfList(COdbcSession& session, const std::vector<int>& ids, int kind, std::vector<int>* list);
     // Another session changed a shape: it is read again with its direct children (a shape gone
     // from the database leaves the map).
     HRESULT ReloadShapeFromDb(int databaseId);
@@ -140,9 +143,20 @@ public:
     // clipboard, zoom window, highlights) or the shape cannot be read.
     CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) override;
 
-    void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) override;
+    // The shapes between the map and a record-table set: saving writes every shape (with
+    // DXFMODE_SINGLE_OBJECT only the subtree of `shapeId`) through its own exchange; loading
+    // (DXFMODE_LOAD) re-reads the shapes the Shapes table names and creates the missing ones,
+    // under their stored IDs with DXFMODE_USE_YVEX_IDENTIFIERS, else under new ones that the
+    // set's ID mapping remembers. The result of the last shape's exchange; E_INVALIDARG without a
+    // set, S_FALSE without a Shapes table, E_ACCESSDENIED when the single record asked for is not
+    // there. A failing shape does not stop the others.
+    HRESULT SerializeShapes(CDataTableSet* tables, DWORD mode, int shapeId);
+    // Frees the set of shapes a restore touched.
+    void FreeAuxMap() { m_auxIds.reset(); }
+
+    CShape* CreateReplacement(int shapeId, int type) override;
     CShape* FindReplacement(int shapeId) const override;
-    std::unique_ptr<CShape> TakeReplacement(int shapeId) override;
+    void DropReplacement(int shapeId) override;
     // Deletes the replacements no load took.
     void ClearReplacements();
     const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }
@@ -171,12 +185,16 @@ public:
 private:
     HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
                           std::map<int, int>& pendingLayers, std::vector<int>* list);
-    HRESULT LoadKindRows(SQLHSTMT statement, int kind, int scope, int argument, bool* appliedAny);
+    HRESULT LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny);
     // A second connection for a nested load, reading what other sessions have not committed.
     HRESULT OpenNestedSession(COdbcSession& session);
     // Takes a shape and its subtree out of the drawing, without events.
     void DiscardShape(CShape* shape);
-
+    HRESULT SaveShapesToTables(CDataTableSet* tables, DWORD mode, int shapeId);
+    HRESULT LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int shapeId);
+    // Drops a shape a load made and could not place: out of the map and the loaded IDs, deleted
+    // with its tree.
+    void DropLoadedShape(CShape* shape);
     void ApplySettingDefaults(CShape* shape, int requestedType);
     void PlaceOnCurrentLayer(CShape* shape, bool visible);
 
@@ -196,4 +214,4 @@ private:
 
 // Runs the loader's text of a query kind (0 to 13, 16, 17) for a scope on the statement; E_FAIL
 // for kinds without a text.
-HRESULT SelectShapeQuery(SQLHSTMT statement, int kind, int scope, int argument);
+HRESULT SelectShapeQuery(COdbcSession& session, int kind, int scope, int argument);

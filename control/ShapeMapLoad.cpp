@@ -65,12 +65,12 @@ std::wstring Widen(const std::string& text)
 }
 
 // The row loop's end: the rest of the results drained, a failed fetch reported.
-HRESULT FinishRows(SQLHSTMT statement, COdbcRow& row)
+HRESULT FinishRows(COdbcSession& session, COdbcRow& row)
 {
     const bool clean = row.EndedCleanly();
     const SQLRETURN fetched = row.LastFetch();
     row.Finish();
-    return clean ? S_OK : OdbcCheckResult(CLSID_YVEXControl, statement, fetched, "Execution Failed", nullptr);
+    return clean ? S_OK : session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
 }
 
 CShapeMap::DbShapeRow ReadShapeRow(COdbcRow& row)
@@ -116,12 +116,12 @@ std::vector<int> StepsOfType(int type)
 
 } // namespace
 
-HRESULT SelectShapeQuery(SQLHSTMT statement, int kind, int scope, int argument)
+HRESULT SelectShapeQuery(COdbcSession& session, int kind, int scope, int argument)
 {
     const SqlStatement* query = ShapeLoadSql::ShapeQuery(kind, scope);
     if (!query)
         return E_FAIL;
-    const char* templ = query->TemplateFor(OdbcDialectOf(statement));
+    const char* templ = query->TemplateFor(session.Dialect());
     std::vector<SqlValue> values;
     for (const char* p = templ ? templ : ""; *p; ++p) {
         if (p[0] == '%' && p[1] == 'd') {
@@ -131,7 +131,7 @@ HRESULT SelectShapeQuery(SQLHSTMT statement, int kind, int scope, int argument)
             ++p;
         }
     }
-    return OdbcExecStatement(CLSID_YVEXControl, statement, *query, values);
+    return session.Exec(CLSID_YVEXControl, *query, values);
 }
 
 HRESULT CShapeMap::OpenNestedSession(COdbcSession& session)
@@ -140,7 +140,7 @@ HRESULT CShapeMap::OpenNestedSession(COdbcSession& session)
     session.userName = m_control->GetUserName();
     session.password = m_control->GetPassword();
     RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
-    return OdbcExecStatement(CLSID_YVEXControl, session.hstmt, SessionSql::ReadUncommitted);
+    return session.Exec(CLSID_YVEXControl, SessionSql::ReadUncommitted);
 }
 
 void CShapeMap::DiscardShape(CShape* shape)
@@ -148,8 +148,7 @@ void CShapeMap::DiscardShape(CShape* shape)
     if (!shape)
         return;
     shape->DetachFromParent();
-    if (RemoveShape(shape) == 0)
-        delete shape;
+    DeleteShape(shape);
 }
 
 HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointId)
@@ -174,9 +173,9 @@ HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointI
     return S_OK;
 }
 
-HRESULT CShapeMap::ReadShapePointRows(SQLHSTMT statement, std::vector<int>* list)
+HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* list)
 {
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     HRESULT result = S_OK;
     while (row.Fetch()) {
         int shapeDatabaseId = 0, pointId = 0;
@@ -191,13 +190,13 @@ HRESULT CShapeMap::ReadShapePointRows(SQLHSTMT statement, std::vector<int>* list
                 list->push_back(shapeDatabaseId);
         }
     }
-    const HRESULT finished = FinishRows(statement, row);
+    const HRESULT finished = FinishRows(session, row);
     return FAILED(result) ? result : finished;
 }
 
-HRESULT CShapeMap::ReadVertexRows(SQLHSTMT statement, std::vector<int>* list)
+HRESULT CShapeMap::ReadVertexRows(COdbcSession& session, std::vector<int>* list)
 {
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     HRESULT result = S_OK;
     CPointPool& pool = m_control->GetPointPool();
     while (row.Fetch()) {
@@ -245,33 +244,33 @@ HRESULT CShapeMap::ReadVertexRows(SQLHSTMT statement, std::vector<int>* list)
         if (list)
             list->push_back(shapeDatabaseId);
     }
-    const HRESULT finished = FinishRows(statement, row);
+    const HRESULT finished = FinishRows(session, row);
     return FAILED(result) ? result : finished;
 }
 
-HRESULT CShapeMap::LoadChildPoints(SQLHSTMT statement, CGroup* group, int kind, std::vector<int>* list)
+HRESULT CShapeMap::LoadChildPoints(COdbcSession& session, CGroup* group, int kind, std::vector<int>* list)
 {
     if (!group)
         return S_OK;
     const std::vector<CShape*> children = group->Children();
     for (CShape* child : children) {
         if (child->GetDatabaseId() > 0) {
-            RETURN_IF_FAILED(SelectShapeQuery(statement, kind, ScopeGroup, child->GetDatabaseId()));
-            RETURN_IF_FAILED(kind == kindShapePoints ? ReadShapePointRows(statement, list)
-                                                     : ReadVertexRows(statement, list));
+            RETURN_IF_FAILED(SelectShapeQuery(session, kind, ScopeGroup, child->GetDatabaseId()));
+            RETURN_IF_FAILED(kind == kindShapePoints ? ReadShapePointRows(session, list)
+                                                     : ReadVertexRows(session, list));
         }
         if (child->IsGroup())
-            RETURN_IF_FAILED(LoadChildPoints(statement, static_cast<CGroup*>(child), kind, list));
+            RETURN_IF_FAILED(LoadChildPoints(session, static_cast<CGroup*>(child), kind, list));
     }
     return S_OK;
 }
 
-HRESULT CShapeMap::LoadPointsOfList(SQLHSTMT statement, const std::vector<int>& ids, int kind, std::vector<int>* list)
+HRESULT CShapeMap::LoadPointsOfList(COdbcSession& session, const std::vector<int>& ids, int kind, std::vector<int>* list)
 {
     for (int id : ids) {
-        RETURN_IF_FAILED(SelectShapeQuery(statement, kind, ScopeGroup, id));
-        RETURN_IF_FAILED(kind == kindShapePoints ? ReadShapePointRows(statement, list)
-                                                 : ReadVertexRows(statement, list));
+        RETURN_IF_FAILED(SelectShapeQuery(session, kind, ScopeGroup, id));
+        RETURN_IF_FAILED(kind == kindShapePoints ? ReadShapePointRows(session, list)
+                                                 : ReadVertexRows(session, list));
     }
     return S_OK;
 }
@@ -354,7 +353,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
             // A child read before its parent: the parent is fetched by its own query.
             COdbcSession nested;
             RETURN_IF_FAILED(OpenNestedSession(nested));
-            RETURN_IF_FAILED(LoadSiteShapes(nested.hstmt, r.parentId, ScopeShape, list));
+            RETURN_IF_FAILED(LoadSiteShapes(nested, r.parentId, ScopeShape, list));
             nested.Disconnect();
             parent = FindByDbId(r.parentId);
         }
@@ -377,7 +376,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
     return S_OK;
 }
 
-HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, std::vector<int>* list)
+HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope, std::vector<int>* list)
 {
     if (!m_control)
         return E_FAIL;
@@ -389,9 +388,9 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
     int singleType = -1;
 
     // Kind 0: the shapes themselves.
-    RETURN_IF_FAILED(SelectShapeQuery(statement, kindShapes, scope, argument));
+    RETURN_IF_FAILED(SelectShapeQuery(session, kindShapes, scope, argument));
     {
-        COdbcRow row(statement);
+        COdbcRow row(session.Statement());
         HRESULT result = S_OK;
         while (row.Fetch()) {
             const DbShapeRow r = ReadShapeRow(row);
@@ -403,7 +402,7 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
             if (FAILED(result))
                 break;
         }
-        const HRESULT finished = FinishRows(statement, row);
+        const HRESULT finished = FinishRows(session, row);
         if (FAILED(result))
             return result;
         RETURN_IF_FAILED(finished);
@@ -442,18 +441,18 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
     // Points of the shapes, then the points they follow, then the links to the loaded shape's
     // points, then the vertex data.
     const int pointScope = scope == ScopeGroup ? ScopeShape : scope;
-    RETURN_IF_FAILED(SelectShapeQuery(statement, kindShapePoints, pointScope, argument));
-    RETURN_IF_FAILED(ReadShapePointRows(statement, list));
+    RETURN_IF_FAILED(SelectShapeQuery(session, kindShapePoints, pointScope, argument));
+    RETURN_IF_FAILED(ReadShapePointRows(session, list));
     if (scope == ScopeGroup && loaded && loaded->IsGroup()) {
         auto* group = static_cast<CGroup*>(loaded);
         if (group->GetShapeCount() == static_cast<int>(childIds.size()))
-            RETURN_IF_FAILED(LoadChildPoints(statement, group, kindShapePoints, list));
+            RETURN_IF_FAILED(LoadChildPoints(session, group, kindShapePoints, list));
         else
-            RETURN_IF_FAILED(LoadPointsOfList(statement, childIds, kindShapePoints, list));
+            RETURN_IF_FAILED(LoadPointsOfList(session, childIds, kindShapePoints, list));
     }
-    RETURN_IF_FAILED(SelectShapeQuery(statement, kindLinkedPoints, pointScope, argument));
+    RETURN_IF_FAILED(SelectShapeQuery(session, kindLinkedPoints, pointScope, argument));
     {
-        COdbcRow row(statement);
+        COdbcRow row(session.Statement());
         HRESULT result = S_OK;
         while (row.Fetch()) {
             int shapeDatabaseId = 0, pointId = 0;
@@ -464,18 +463,18 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
             }
             shape->LinkPoint(pointId);
         }
-        const HRESULT finished = FinishRows(statement, row);
+        const HRESULT finished = FinishRows(session, row);
         RETURN_IF_FAILED(result);
         RETURN_IF_FAILED(finished);
     }
     if (scope != ScopeSite) {
-        RETURN_IF_FAILED(SelectShapeQuery(statement, kindPointLinks, scope, argument));
-        COdbcRow row(statement);
+        RETURN_IF_FAILED(SelectShapeQuery(session, kindPointLinks, scope, argument));
+        COdbcRow row(session.Statement());
         HRESULT result = S_OK;
         std::vector<std::pair<int, int>> links;
         while (row.Fetch())
             links.emplace_back(row.Int(3), row.Int(4));
-        RETURN_IF_FAILED(FinishRows(statement, row));
+        RETURN_IF_FAILED(FinishRows(session, row));
         CPointPool& pool = m_control->GetPointPool();
         for (const auto& link : links) {
             CShape* shape = FindByDbId(link.first);
@@ -488,14 +487,14 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
         }
         RETURN_IF_FAILED(result);
     }
-    RETURN_IF_FAILED(SelectShapeQuery(statement, kindVertices, scope, argument));
-    RETURN_IF_FAILED(ReadVertexRows(statement, list));
+    RETURN_IF_FAILED(SelectShapeQuery(session, kindVertices, scope, argument));
+    RETURN_IF_FAILED(ReadVertexRows(session, list));
     if (scope == ScopeGroup && loaded && loaded->IsGroup()) {
         auto* group = static_cast<CGroup*>(loaded);
         if (group->GetShapeCount() == static_cast<int>(childIds.size()))
-            RETURN_IF_FAILED(LoadChildPoints(statement, group, kindVertices, list));
+            RETURN_IF_FAILED(LoadChildPoints(session, group, kindVertices, list));
         else
-            RETURN_IF_FAILED(LoadPointsOfList(statement, childIds, kindVertices, list));
+            RETURN_IF_FAILED(LoadPointsOfList(session, childIds, kindVertices, list));
     }
 
     // The attributes of a reloaded shape and its children; a site load leaves them to the site.
@@ -530,7 +529,7 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
         steps = StepsOfType(singleType);
     for (size_t i = 0; i < steps.size(); ++i) {
         bool appliedAny = false;
-        RETURN_IF_FAILED(LoadKindRows(statement, steps[i], scope, argument, &appliedAny));
+        RETURN_IF_FAILED(LoadKindRows(session, steps[i], scope, argument, &appliedAny));
         // A circle or an arc whose own step found no row is read as the more general kind.
         if (oneRow && appliedAny && (steps[i] == kindCircles || steps[i] == kindArcs))
             break;
@@ -538,7 +537,7 @@ HRESULT CShapeMap::LoadSiteShapes(SQLHSTMT statement, int argument, int scope, s
     return S_OK;
 }
 
-HRESULT CShapeMap::LoadKindRows(SQLHSTMT statement, int kind, int scope, int argument, bool* appliedAny)
+HRESULT CShapeMap::LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny)
 {
     *appliedAny = false;
     switch (kind) {
@@ -555,8 +554,8 @@ HRESULT CShapeMap::LoadKindRows(SQLHSTMT statement, int kind, int scope, int arg
     }
     const int queryScope = (kind == kindLayers || kind == kindLayerSettings) && scope == ScopeGroup ? ScopeShape
                                                                                                        : scope;
-    RETURN_IF_FAILED(SelectShapeQuery(statement, kind, queryScope, argument));
-    COdbcRow row(statement);
+    RETURN_IF_FAILED(SelectShapeQuery(session, kind, queryScope, argument));
+    COdbcRow row(session.Statement());
     HRESULT result = S_OK;
     while (SUCCEEDED(result) && row.Fetch()) {
         CShape* shape = FindByDbId(row.Int(1));
@@ -610,7 +609,7 @@ HRESULT CShapeMap::LoadKindRows(SQLHSTMT statement, int kind, int scope, int arg
         }
         *appliedAny = true;
     }
-    const HRESULT finished = FinishRows(statement, row);
+    const HRESULT finished = FinishRows(session, row);
     if (FAILED(result))
         return result;
     if (kind == kindGroups && scope != ScopeSite)

@@ -19,7 +19,7 @@ HRESULT CShapeMap::ReloadShapeFromDb(int databaseId)
     COdbcSession session;
     RETURN_IF_FAILED(OpenNestedSession(session));
     std::vector<int> listed;
-    const HRESULT result = LoadSiteShapes(session.hstmt, databaseId, 1, &listed);
+    const HRESULT result = LoadSiteShapes(session, databaseId, 1, &listed);
     // Shapes of an included site of another unit are brought to the drawing's unit.
     const std::vector<CIncludedSite>& included = m_control->GetIncludedSites();
     const int currentUnit = m_control->GetSiteRecord().unit;

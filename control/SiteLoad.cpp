@@ -35,9 +35,9 @@ const int kFirstFileModuleId = -101;
 const int kFirstOrdinaryId = 12;
 
 // Column 1 of the one row of an executed count.
-int ReadCount(SQLHSTMT statement)
+int ReadCount(COdbcSession& session)
 {
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     int count = 0;
     if (row.Fetch())
         count = row.Int(1);
@@ -73,11 +73,11 @@ public:
 
 } // namespace
 
-HRESULT CControlCore::LoadUnitsFromDB(SQLHSTMT statement)
+HRESULT CControlCore::LoadUnitsFromDB(COdbcSession& session)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteLoadSql::LoadUnits));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::LoadUnits));
     m_units.clear();
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     while (row.Fetch()) {
         CUnitRecord unit;
         unit.id = row.Int(1);
@@ -91,23 +91,23 @@ HRESULT CControlCore::LoadUnitsFromDB(SQLHSTMT statement)
     return S_OK;
 }
 
-HRESULT CControlCore::SetIdCounters(SQLHSTMT statement, int siteId)
+HRESULT CControlCore::SetIdCounters(COdbcSession& session, int siteId)
 {
-    RETURN_IF_FAILED(m_pointPool->LoadNextDatabaseId(statement));
-    RETURN_IF_FAILED(m_shapeMap->ReadNextDbId(statement));
+    RETURN_IF_FAILED(m_pointPool->LoadNextDatabaseId(session));
+    RETURN_IF_FAILED(m_shapeMap->ReadNextDbId(session));
     CDbIdCounters& counters = GetDbIdCounters();
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SessionSql::NextId,
-                                       {SqlRaw("LayerSettingID"), SqlRaw("LayerSettings")}));
-    const int nextSetting = ReadMaxIdResult(statement, 0);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SessionSql::NextId,
+                                  {SqlRaw("LayerSettingID"), SqlRaw("LayerSettings")}));
+    const int nextSetting = ReadMaxIdResult(session.Statement(), 0);
     counters.layerSetting = nextSetting > 0 ? nextSetting : 1;
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteLoadSql::MaxVertexId));
-    counters.vertex = std::max(ReadMaxIdResult(statement, 0) + 1, 1);
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteLoadSql::MaxShapePointIdOfOtherSites,
-                                       {siteId}));
-    counters.shapePoint = std::max(ReadMaxIdResult(statement, 0) + 1, 1);
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteLoadSql::MaxLinkedPointIdOfOtherSites,
-                                       {siteId}));
-    counters.linkedPoint = std::max(ReadMaxIdResult(statement, 0) + 1, 1);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::MaxVertexId));
+    counters.vertex = std::max(ReadMaxIdResult(session.Statement(), 0) + 1, 1);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::MaxShapePointIdOfOtherSites,
+                                  {siteId}));
+    counters.shapePoint = std::max(ReadMaxIdResult(session.Statement(), 0) + 1, 1);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::MaxLinkedPointIdOfOtherSites,
+                                  {siteId}));
+    counters.linkedPoint = std::max(ReadMaxIdResult(session.Statement(), 0) + 1, 1);
     return S_OK;
 }
 
@@ -154,7 +154,7 @@ HRESULT CControlCore::LoadIncludedSites(int siteId, CIncludedSite& request)
     session.userName = m_userName;
     session.password = m_password;
     RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, session.hstmt, SiteLoadSql::LoadIncludedSites, {siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::LoadIncludedSites, {siteId}));
 
     int nextFileId = kFirstFileModuleId;
     for (const CIncludedSite& entry : m_includedSites)
@@ -168,7 +168,7 @@ HRESULT CControlCore::LoadIncludedSites(int siteId, CIncludedSite& request)
         std::string file;
     };
     std::vector<Row> rows;
-    COdbcRow row(session.hstmt);
+    COdbcRow row(session.Statement());
     while (row.Fetch()) {
         Row r;
         r.layer = row.Int(1);
@@ -186,7 +186,7 @@ HRESULT CControlCore::LoadIncludedSites(int siteId, CIncludedSite& request)
     const SQLRETURN fetched = row.LastFetch();
     row.Finish();
     if (!clean)
-        return OdbcCheckResult(CLSID_YVEXControl, session.hstmt, fetched, "Execution Failed", nullptr);
+        return session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
     session.Disconnect();
     if (rows.empty())
         return S_OK;
@@ -310,14 +310,13 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
         EnterIncludedSite(request);
 
         RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
-        SQLHSTMT statement = session.hstmt;
-        RETURN_IF_FAILED(LoadUnitsFromDB(statement));
-        RETURN_IF_FAILED(SetIdCounters(statement, siteId));
+        RETURN_IF_FAILED(LoadUnitsFromDB(session));
+        RETURN_IF_FAILED(SetIdCounters(session, siteId));
 
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::CountShapes, {siteId}));
-        const int shapes = ReadCount(statement);
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteLoadSql::CountShapePoints, {siteId}));
-        const int points = ReadCount(statement);
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountShapes, {siteId}));
+        const int shapes = ReadCount(session);
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::CountShapePoints, {siteId}));
+        const int points = ReadCount(session);
         long total = 2L * shapes + points;
         for (CAttributeRecordLoader* loader : loaders.All()) {
             const int rows = loader ? loader->CountRows(&session) : 0;
@@ -335,12 +334,12 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
         BeginProgress(total);
 
         // Image resources of the site come with their loader in the image resource map.
-        RETURN_IF_FAILED(GetHatchPatternMap().Load(statement, siteId));
-        RETURN_IF_FAILED(m_shapeMap->LoadSiteShapes(statement, siteId, 0, nullptr));
+        RETURN_IF_FAILED(GetHatchPatternMap().Load(session, siteId));
+        RETURN_IF_FAILED(m_shapeMap->LoadSiteShapes(session, siteId, 0, nullptr));
 
         const CSiteRecord previous = m_siteRecord;
         const std::string previousName = m_siteRecord.GetName();
-        RETURN_IF_FAILED(m_siteRecord.Load(statement, siteId));
+        RETURN_IF_FAILED(m_siteRecord.Load(session, siteId));
         if (request.clear && request.settingsOption == -1)
             m_siteRecord.SetDraftLimits(previous.GetDraftLimits());
         if (!m_siteRecord.GetName().empty()) {
@@ -354,8 +353,8 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
         }
 
         if (!(request.clear == 0 && request.settingsOption == -1)) {
-            RETURN_IF_FAILED(m_viewports->LoadFromDB(statement, siteId));
-            RETURN_IF_FAILED(m_drawingSettings->LoadFromDatabase(statement, siteId, siteId, *this));
+            RETURN_IF_FAILED(m_viewports->LoadFromDB(session, siteId));
+            RETURN_IF_FAILED(m_drawingSettings->LoadFromDatabase(session, siteId, siteId, *this));
         }
 
         // The attribute model: groups, their types, the groups given to shapes, the values.

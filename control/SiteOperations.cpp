@@ -155,8 +155,7 @@ int CControlCore::ChooseSite(bool save, bool announce, const char* name)
     session.dataSource = m_dataSource;
     session.userName = m_userName;
     session.password = m_password;
-    if (!OdbcConnectHandles(session.henv, session.hdbc, session.hstmt, m_dataSource.c_str(), m_userName.c_str(),
-                            m_password.c_str()))
+    if (!session.ConnectQuietly())
         return 0;
     const bool named = name && *name;
     int chosen = 0;
@@ -164,7 +163,7 @@ int CControlCore::ChooseSite(bool save, bool announce, const char* name)
     // With a name, a save goes to a new site of that name without asking.
     if (!(save && named)) {
         std::string query;
-        OdbcFormatStatement(session.hstmt, named ? SiteSql::ListSitesByName : SiteSql::ListSites, query);
+        session.Format(named ? SiteSql::ListSitesByName : SiteSql::ListSites, query);
         if (ShowSiteList(save ? "Save site" : "Load site", query.c_str(), named ? name : nullptr, save, nullptr,
                          &chosen, &typed) == IDCANCEL)
             return 0;
@@ -385,11 +384,13 @@ HRESULT CControlCore::StartDeleteSiteFromDB(int siteId)
 {
     if (siteId < 1) {
         COdbcSession session;
-        if (!OdbcConnectHandles(session.henv, session.hdbc, session.hstmt, m_dataSource.c_str(), m_userName.c_str(),
-                                m_password.c_str()))
+        session.dataSource = m_dataSource;
+        session.userName = m_userName;
+        session.password = m_password;
+        if (!session.ConnectQuietly())
             return E_FAIL;
         std::string query;
-        OdbcFormatStatement(session.hstmt, SiteSql::ListSites, query);
+        session.Format(SiteSql::ListSites, query);
         int chosen = 0;
         std::string typed;
         const int answer = ShowSiteList("Delete site", query.c_str(), nullptr, false,

@@ -3,6 +3,7 @@
 #include "model/Shape.h"
 #include "model/ShapeIndex.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/OdbcRow.h"
 #include "persistence/sql/SiteSql.h"
 #include "com/HResult.h"
@@ -70,10 +71,10 @@ bool CSiteRecord::GrowDraftLimits(int id, bool isPoint)
     return grew;
 }
 
-HRESULT CSiteRecord::Load(SQLHSTMT statement, int siteId)
+HRESULT CSiteRecord::Load(COdbcSession& session, int siteId)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::LoadSite, {siteId}));
-    COdbcRow row(statement);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::LoadSite, {siteId}));
+    COdbcRow row(session.Statement());
     int unitRead = unit;
     while (row.Fetch()) {
         m_name = row.Text(1, 2048);
@@ -100,12 +101,12 @@ HRESULT CSiteRecord::Load(SQLHSTMT statement, int siteId)
     return S_OK;
 }
 
-HRESULT CSiteRecord::Save(SQLHSTMT statement, int siteId)
+HRESULT CSiteRecord::Save(COdbcSession& session, int siteId)
 {
     if (unit == 0)
         unit = 1;
-    return OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::UpdateSite,
-                             {m_scenarioId, extents.left, extents.top, extents.right, extents.bottom, limits.left,
-                              limits.top, limits.right, limits.bottom, measurement, lineTypeScale, m_imageScale,
-                              unit, siteId});
+    return session.Exec(CLSID_YVEXControl, SiteSql::UpdateSite,
+                        {m_scenarioId, extents.left, extents.top, extents.right, extents.bottom, limits.left,
+                         limits.top, limits.right, limits.bottom, measurement, lineTypeScale, m_imageScale,
+                         unit, siteId});
 }

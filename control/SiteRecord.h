@@ -11,6 +11,7 @@
 
 class CShapeIndex;
 class CPointPool;
+class COdbcSession;
 
 class CSiteRecord : public CDrawingHeader
 {
@@ -45,10 +46,10 @@ public:
     // The site's Sites row (through v_Sites): name, limits, measurement, scales and unit. A line
     // pattern scale or an image scale of (nearly) 0 reads as 50.0 and 1.0. 0, or the statement's
     // failure.
-    HRESULT Load(SQLHSTMT statement, int siteId);
+    HRESULT Load(COdbcSession& session, int siteId);
     // Updates the row (not its name, which the row's creation writes); a unit of 0 is stored,
     // and kept, as 1. 0, or the statement's failure.
-    HRESULT Save(SQLHSTMT statement, int siteId);
+    HRESULT Save(COdbcSession& session, int siteId);
 
     const std::string& GetName() const { return m_name; }
     void SetName(const std::string& name) { m_name = name; }

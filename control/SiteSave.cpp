@@ -51,10 +51,10 @@ struct CAttributeLinks
     std::vector<std::pair<int, int>> groups;  // shape database ID, attribute group ID
 };
 
-HRESULT ReadLinks(SQLHSTMT statement, const SqlStatement& query, int siteId, std::vector<std::pair<int, int>>& links)
+HRESULT ReadLinks(COdbcSession& session, const SqlStatement& query, int siteId, std::vector<std::pair<int, int>>& links)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, query, {siteId}));
-    COdbcRow row(statement);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, query, {siteId}));
+    COdbcRow row(session.Statement());
     while (row.Fetch()) {
         const int shape = row.Int(1);
         links.emplace_back(shape, row.Int(2));
@@ -62,12 +62,12 @@ HRESULT ReadLinks(SQLHSTMT statement, const SqlStatement& query, int siteId, std
     const bool clean = row.EndedCleanly();
     const SQLRETURN fetched = row.LastFetch();
     row.Finish();
-    return clean ? S_OK : OdbcCheckResult(CLSID_YVEXControl, statement, fetched, "Execution Failed", nullptr);
+    return clean ? S_OK : session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
 }
 
-int ReadCount(SQLHSTMT statement)
+int ReadCount(COdbcSession& session)
 {
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     int count = 0;
     if (row.Fetch())
         count = row.Int(1);
@@ -97,12 +97,12 @@ std::string NativeFilePath(const char* path)
 
 } // namespace
 
-HRESULT CControlCore::GetNextSiteID(SQLHSTMT statement, int* id)
+HRESULT CControlCore::GetNextSiteID(COdbcSession& session, int* id)
 {
     if (!id)
         return E_POINTER;
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::MaxSiteId));
-    const int largest = ReadMaxIdResult(statement, 0);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::MaxSiteId));
+    const int largest = ReadMaxIdResult(session.Statement(), 0);
     *id = (largest < 1 ? 0 : largest) + 1;
     return S_OK;
 }
@@ -110,8 +110,10 @@ HRESULT CControlCore::GetNextSiteID(SQLHSTMT statement, int* id)
 HRESULT CControlCore::InsertSiteRow(const char* name, int* id)
 {
     COdbcSession session;
-    if (!OdbcConnectHandles(session.henv, session.hdbc, session.hstmt, m_dataSource.c_str(), m_userName.c_str(),
-                            m_password.c_str()))
+    session.dataSource = m_dataSource;
+    session.userName = m_userName;
+    session.password = m_password;
+    if (!session.ConnectQuietly())
         return E_FAIL;
     const std::string text = name ? name : "";
     const CSiteRecord& r = m_siteRecord;
@@ -122,14 +124,14 @@ HRESULT CControlCore::InsertSiteRow(const char* name, int* id)
     for (int attempt = 0; attempt < kSaveAttempts; ++attempt) {
         COdbcMessageHold hold;
         OdbcClearLastFailure();
-        result = GetNextSiteID(session.hstmt, &siteId);
+        result = GetNextSiteID(session, &siteId);
         if (SUCCEEDED(result))
-            result = OdbcExecStatement(CLSID_YVEXControl, session.hstmt, SiteSql::InsertSite,
-                                       {siteId, GetScenarioId(), r.extents.left, r.extents.top, r.extents.right,
-                                        r.extents.bottom, r.limits.left, r.limits.top, r.limits.right,
-                                        r.limits.bottom, r.measurement, r.lineTypeScale, r.GetImageScale(),
-                                        r.unit},
-                                       {OdbcParam::Text(text)});
+            result = session.Exec(CLSID_YVEXControl, SiteSql::InsertSite,
+                                  {siteId, GetScenarioId(), r.extents.left, r.extents.top, r.extents.right,
+                                   r.extents.bottom, r.limits.left, r.limits.top, r.limits.right,
+                                   r.limits.bottom, r.measurement, r.lineTypeScale, r.GetImageScale(),
+                                   r.unit},
+                                  {OdbcParam::Text(text)});
         const bool retry = FAILED(result) && OdbcIsKeyViolation(OdbcLastFailure()) && attempt + 1 < kSaveAttempts;
         hold.End(!retry);
         if (!retry)
@@ -140,7 +142,7 @@ HRESULT CControlCore::InsertSiteRow(const char* name, int* id)
     return result;
 }
 
-HRESULT CControlCore::ReserveIdRange(SQLHSTMT statement, int siteId, CIdReservation& reservation)
+HRESULT CControlCore::ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation)
 {
     reservation = CIdReservation();
     CShapeStats stats;
@@ -154,7 +156,7 @@ HRESULT CControlCore::ReserveIdRange(SQLHSTMT statement, int siteId, CIdReservat
                 ++layers;
     const int points = static_cast<int>(m_pointPool->GetCount());
 
-    RETURN_IF_FAILED(SetIdCounters(statement, siteId));
+    RETURN_IF_FAILED(SetIdCounters(session, siteId));
     const CDbIdCounters& counters = GetDbIdCounters();
     if (stats.shapes != 0) {
         reservation.shapes = m_shapeMap->GetNextDbShapeId() + static_cast<int>(stats.shapes) + 1;
@@ -173,34 +175,34 @@ HRESULT CControlCore::ReserveIdRange(SQLHSTMT statement, int siteId, CIdReservat
     // Every placeholder must stand: a refused one means the range is not ours.
     using namespace IdReservationSql;
     if (reservation.shapes)
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertShapePlaceholder,
-                                           {reservation.shapes, siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertShapePlaceholder,
+                                      {reservation.shapes, siteId}));
     if (reservation.layerSettings) {
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertPlaceholder,
-                                           {SqlRaw("LayerShapes"), SqlRaw("ShapeID"), reservation.shapes}));
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertKeyedPlaceholder,
-                                           {SqlRaw("LayerSettings"), SqlRaw("LayerSettingID"), SqlRaw("LayerShapeID"),
-                                            reservation.layerSettings, reservation.shapes}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertPlaceholder,
+                                      {SqlRaw("LayerShapes"), SqlRaw("ShapeID"), reservation.shapes}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertKeyedPlaceholder,
+                                      {SqlRaw("LayerSettings"), SqlRaw("LayerSettingID"), SqlRaw("LayerShapeID"),
+                                       reservation.layerSettings, reservation.shapes}));
     }
     if (reservation.points)
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertKeyedPlaceholder,
-                                           {SqlRaw("Points"), SqlRaw("PointID"), SqlRaw("SiteID"), reservation.points,
-                                            siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertKeyedPlaceholder,
+                                      {SqlRaw("Points"), SqlRaw("PointID"), SqlRaw("SiteID"), reservation.points,
+                                       siteId}));
     if (reservation.shapePoints)
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertLinkPlaceholder,
-                                           {SqlRaw("ShapePoints"), SqlRaw("ShapePointID"), reservation.shapePoints,
-                                            reservation.shapes, reservation.points}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertLinkPlaceholder,
+                                      {SqlRaw("ShapePoints"), SqlRaw("ShapePointID"), reservation.shapePoints,
+                                       reservation.shapes, reservation.points}));
     if (reservation.linkedPoints)
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertLinkPlaceholder,
-                                           {SqlRaw("LinkedPoints"), SqlRaw("LinkedPointID"), reservation.linkedPoints,
-                                            reservation.shapes, reservation.points}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertLinkPlaceholder,
+                                      {SqlRaw("LinkedPoints"), SqlRaw("LinkedPointID"), reservation.linkedPoints,
+                                       reservation.shapes, reservation.points}));
     if (reservation.vertices)
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, InsertVertexPlaceholder,
-                                           {reservation.vertices, reservation.shapePoints}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, InsertVertexPlaceholder,
+                                      {reservation.vertices, reservation.shapePoints}));
     return S_OK;
 }
 
-HRESULT CControlCore::ReleaseIdRange(SQLHSTMT statement, CIdReservation& reservation)
+HRESULT CControlCore::ReleaseIdRange(COdbcSession& session, CIdReservation& reservation)
 {
     using namespace IdReservationSql;
     int* const fields[] = {&reservation.vertices, &reservation.layerSettings, &reservation.shapes,
@@ -211,22 +213,22 @@ HRESULT CControlCore::ReleaseIdRange(SQLHSTMT statement, CIdReservation& reserva
     for (size_t i = 0; i < ReleaseOrderCount && SUCCEEDED(result); ++i) {
         const int id = *fields[i];
         if (id != 0)
-            result = OdbcExecStatement(CLSID_YVEXControl, statement, DeletePlaceholder,
-                                       {SqlRaw(ReleaseOrder[i].table), SqlRaw(ReleaseOrder[i].column), id});
+            result = session.Exec(CLSID_YVEXControl, DeletePlaceholder,
+                                  {SqlRaw(ReleaseOrder[i].table), SqlRaw(ReleaseOrder[i].column), id});
     }
     reservation = CIdReservation();
     return result;
 }
 
-HRESULT CControlCore::DeleteSiteRows(SQLHSTMT statement, int siteId, bool full, bool progress)
+HRESULT CControlCore::DeleteSiteRows(COdbcSession& session, int siteId, bool full, bool progress)
 {
     using namespace SiteDeleteSql;
     int initial = -1;
     int remaining = -1;
     for (;;) {
         if (progress && initial < 0) {
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::CountShapes, {siteId}));
-            initial = ReadCount(statement);
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountShapes, {siteId}));
+            initial = ReadCount(session);
         }
         const SqlStatement* const pass[] = {&DeleteDrawingSettings, &DeleteVertexesOfPoints, &DeleteVertexesOfShapes,
                                             &DeleteShapePointsOfPoints, &DeleteShapePointsOfShapes,
@@ -234,13 +236,13 @@ HRESULT CControlCore::DeleteSiteRows(SQLHSTMT statement, int siteId, bool full, 
                                             &DeleteShapeAttributesOfShapes, &DeleteShapeAttributeGroupsOfShapes,
                                             &DeletePoints};
         for (const SqlStatement* s : pass)
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, *s, {siteId}));
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, *s, {siteId}));
         for (size_t i = 0; i < KindRowDeleteCount; ++i)
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, *KindRowDeletes[i], {siteId}));
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, *KindRowDeletes[i], {siteId}));
         for (const SqlStatement* s : {&DeleteGroupRows, &DeleteLayerSettings, &DeleteLayerRows, &DeleteShapes})
-            RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, *s, {siteId}));
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SiteSql::CountShapes, {siteId}));
-        const int left = ReadCount(statement);
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, *s, {siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountShapes, {siteId}));
+        const int left = ReadCount(session);
         if (progress)
             SendProgressNow(initial > 0 ? static_cast<int>((1.0 - static_cast<double>(left) / initial) * 100.0) : 100);
         if (left == 0)
@@ -250,11 +252,11 @@ HRESULT CControlCore::DeleteSiteRows(SQLHSTMT statement, int siteId, bool full, 
             return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, "The site's shapes cannot be deleted.");
         remaining = left;
     }
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DeleteViewports, {siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteViewports, {siteId}));
     if (full) {
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DeleteIncludedSites, {siteId}));
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DeleteSiteAttributes, {siteId}));
-        RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DeleteSite, {siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteIncludedSites, {siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteSiteAttributes, {siteId}));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteSite, {siteId}));
     }
     return S_OK;
 }
@@ -280,7 +282,7 @@ HRESULT CControlCore::DeleteSiteFromDB(int siteId, bool full)
         COdbcTransaction transaction(session);
         result = transaction.Begin(CLSID_YVEXControl);
         if (SUCCEEDED(result))
-            result = DeleteSiteRows(session.hstmt, siteId, full, full);
+            result = DeleteSiteRows(session, siteId, full, full);
         if (SUCCEEDED(result))
             result = transaction.Commit(CLSID_YVEXControl);
         else
@@ -303,7 +305,6 @@ HRESULT CControlCore::DeleteSiteFromDB(int siteId, bool full)
 
 HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* keyViolation)
 {
-    SQLHSTMT statement = session.hstmt;
     COdbcTransaction transaction(session);
     CIdReservation reservation;
     CAttributeLinks links;
@@ -312,22 +313,22 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* k
     auto steps = [&]() -> HRESULT {
         RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
         // The links of the stored shapes to attributes, to be written again under the new IDs.
-        RETURN_IF_FAILED(ReadLinks(statement, AttributeLinkSql::SelectShapeAttributesOfSite, siteId, links.values));
+        RETURN_IF_FAILED(ReadLinks(session, AttributeLinkSql::SelectShapeAttributesOfSite, siteId, links.values));
         RETURN_IF_FAILED(
-            ReadLinks(statement, AttributeLinkSql::SelectShapeAttributeGroupsOfSite, siteId, links.groups));
+            ReadLinks(session, AttributeLinkSql::SelectShapeAttributeGroupsOfSite, siteId, links.groups));
         // Step 0: the site's rows go; the drawing forgets them.
-        RETURN_IF_FAILED(DeleteSiteRows(statement, siteId, false, false));
+        RETURN_IF_FAILED(DeleteSiteRows(session, siteId, false, false));
         ForgetDatabaseIdsInMemory();
-        RETURN_IF_FAILED(ReserveIdRange(statement, siteId, reservation));
+        RETURN_IF_FAILED(ReserveIdRange(session, siteId, reservation));
         // Image resources are saved by their own map when it comes with its rows.
-        RETURN_IF_FAILED(GetHatchPatternMap().Save(statement, 0, 2, 0));
+        RETURN_IF_FAILED(GetHatchPatternMap().Save(session, 0, 2, 0));
         for (CGroup* group : {GetLayersGroup(), GetLibraryGroup(), m_rootGroup})
             if (group)
-                RETURN_IF_FAILED(group->SaveToDB(statement, siteId, 0, 2));
-        RETURN_IF_FAILED(m_siteRecord.Save(statement, siteId));
-        RETURN_IF_FAILED(m_viewports->SaveToDB(statement, siteId));
+                RETURN_IF_FAILED(group->SaveToDB(session, siteId, 0, 2));
+        RETURN_IF_FAILED(m_siteRecord.Save(session, siteId));
+        RETURN_IF_FAILED(m_viewports->SaveToDB(session, siteId));
         for (const auto& entry : m_drawingSettings->Settings())
-            RETURN_IF_FAILED(entry.second->InsertIntoDatabase(statement, siteId, *this));
+            RETURN_IF_FAILED(entry.second->InsertIntoDatabase(session, siteId, *this));
         for (auto* list : {&links.values, &links.groups}) {
             const SqlStatement& insert = list == &links.values ? AttributeLinkSql::InsertShapeAttribute
                                                                : AttributeLinkSql::InsertShapeAttributeGroup;
@@ -337,10 +338,10 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* k
                 if (!shape || m_shapeMap->Lookup(shape->GetId()) != shape || shape->GetDatabaseId() < 1)
                     continue;
                 RETURN_IF_FAILED(
-                    OdbcExecStatement(CLSID_YVEXControl, statement, insert, {shape->GetDatabaseId(), link.second, scenario}));
+                    session.Exec(CLSID_YVEXControl, insert, {shape->GetDatabaseId(), link.second, scenario}));
             }
         }
-        RETURN_IF_FAILED(ReleaseIdRange(statement, reservation));
+        RETURN_IF_FAILED(ReleaseIdRange(session, reservation));
         return transaction.Commit(CLSID_YVEXControl);
     };
     OdbcClearLastFailure();
@@ -368,7 +369,7 @@ HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
     session.password = m_password;
     HRESULT result = session.Connect(CLSID_YVEXControl);
     if (SUCCEEDED(result))
-        result = LoadUnitsFromDB(session.hstmt);
+        result = LoadUnitsFromDB(session);
     for (int attempt = 0; SUCCEEDED(result); ++attempt) {
         // The boxes of an attempt that is tried again are not shown.
         COdbcMessageHold hold;
@@ -424,13 +425,14 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
     HRESULT result = S_OK;
     if (load && siteId < 1) {
         COdbcSession session;
-        if (!OdbcConnectHandles(session.henv, session.hdbc, session.hstmt, m_dataSource.c_str(), "", "")) {
+        session.dataSource = m_dataSource;
+        if (!session.ConnectQuietly()) {
             result = E_FAIL;
         } else {
-            result = OdbcExecStatement(CLSID_YVEXControl, session.hstmt, SiteSql::ListSites);
+            result = session.Exec(CLSID_YVEXControl, SiteSql::ListSites);
             int rows = 0, last = 0;
             if (SUCCEEDED(result)) {
-                COdbcRow row(session.hstmt);
+                COdbcRow row(session.Statement());
                 while (row.Fetch()) {
                     last = row.Int(1);
                     ++rows;
@@ -441,7 +443,7 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
                 siteId = last;
             } else if (rows > 1) {
                 std::string query, typed;
-                OdbcFormatStatement(session.hstmt, SiteSql::ListSites, query);
+                session.Format(SiteSql::ListSites, query);
                 int chosen = 0;
                 if (ShowSiteList("Load site", query.c_str(), nullptr, false, nullptr, &chosen, &typed) != IDCANCEL)
                     siteId = chosen;

@@ -178,9 +178,10 @@ int CViewportList::GetSourceSite(int databaseId) const
 
 // ---- viewPorts rows ----
 
-HRESULT CViewportList::LoadFromDB(SQLHSTMT statement, int siteId)
+HRESULT CViewportList::LoadFromDB(COdbcSession& session, int siteId)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::LoadViewports, {siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ViewportSql::LoadViewports, {siteId}));
+    SQLHSTMT statement = session.Statement();
     SQLRETURN fetched;
     while (SQL_SUCCEEDED(fetched = SQLFetch(statement))) {
         SQLINTEGER id = 0;
@@ -211,34 +212,34 @@ HRESULT CViewportList::LoadFromDB(SQLHSTMT statement, int siteId)
     }
     SQLFreeStmt(statement, SQL_CLOSE);
     if (fetched != SQL_NO_DATA)
-        return OdbcCheckResult(CLSID_YVEXControl, statement, fetched, "Execution Failed", nullptr);
+        return session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
     return S_OK;
 }
 
-HRESULT CViewportList::SaveRecordToDB(SQLHSTMT statement, const CViewportRecord& record, int siteId,
+HRESULT CViewportList::SaveRecordToDB(COdbcSession& session, const CViewportRecord& record, int siteId,
                                       const char* name)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::MaxViewportId));
-    int id = ReadMaxIdResult(statement, 0) + 1;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ViewportSql::MaxViewportId));
+    int id = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (id < 1)
         id = 1;
     const std::string text = name ? name : record.name;
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ViewportSql::InsertViewport,
-                             {id, scenario, record.center.x, record.center.y, record.width, record.height, siteId},
-                             {OdbcParam::Text(text)});
+    return session.Exec(CLSID_YVEXControl, ViewportSql::InsertViewport,
+                        {id, scenario, record.center.x, record.center.y, record.width, record.height, siteId},
+                        {OdbcParam::Text(text)});
 }
 
-HRESULT CViewportList::SaveToDB(SQLHSTMT statement, int siteId)
+HRESULT CViewportList::SaveToDB(COdbcSession& session, int siteId)
 {
     if (m_records.size() == 1 && m_records.front() == m_current) {
         const std::string name = LoadResourceString(IDS_DEFAULT_VIEWPORT_NAME, "DEFAULT");
-        return SaveRecordToDB(statement, *m_current, siteId, name.c_str());
+        return SaveRecordToDB(session, *m_current, siteId, name.c_str());
     }
     for (CViewportRecord* record : m_records) {
         if (record == m_current)
             continue;
-        RETURN_IF_FAILED(SaveRecordToDB(statement, *record, siteId, nullptr));
+        RETURN_IF_FAILED(SaveRecordToDB(session, *record, siteId, nullptr));
     }
     return S_OK;
 }
@@ -250,16 +251,8 @@ bool CViewportList::WriteDxfTable(CDxfFile& dxf) const
     const CDrawingSettingRecord* currentSetting = m_control ? m_control->GetCurrentDrawingSetting() : nullptr;
     for (const CViewportRecord* record : m_records) {
         if (record == m_current) {
-            // The current view goes out as the active view, with the current grid and snap; the
-            // record itself keeps its name and setting.
-            CViewportRecord active(*record);
-            for (int i = 0; i < 3; ++i) {
-                active.target[i] = record->target[i];
-                active.viewDirection[i] = record->viewDirection[i];
-            }
-            active.flags = record->flags;
-            active.name = CDxfFile::KeywordFromIndex(CDxfFile::kwActive);
-            if (!active.WriteDxf(dxf, currentSetting))
+            // The current view goes out as the active view, with the current grid and snap.
+            if (!record->WriteDxf(dxf, currentSetting, CDxfFile::KeywordFromIndex(CDxfFile::kwActive)))
                 return false;
             continue;
         }
@@ -290,6 +283,14 @@ void CViewportList::ApplyActiveEntry(CViewportRecord* entry)
         }
     }
     if (m_current) {
+        // The entry brings a view of the world; the window it is shown in (client size and
+        // offset, screen) stays the current view's, so the view is computed for that window.
+        entry->clientSize = m_current->clientSize;
+        entry->clientOffset = m_current->clientOffset;
+        entry->horzSize10 = m_current->horzSize10;
+        entry->vertSize10 = m_current->vertSize10;
+        entry->horzRes = m_current->horzRes;
+        entry->vertRes = m_current->vertRes;
         const std::string keep = m_current->name;
         m_current->Assign(*entry);
         m_current->name = keep;

@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 #include "control/ViewportRecord.h"
+#include "persistence/OdbcSession.h"
 
 class CControlCore;
 class CDataTableSet;
@@ -62,10 +63,10 @@ public:
     // The viewPorts rows of a site: loading appends a view per row; saving inserts a row per view
     // but the current view, or, when the current view is the only one, that view under the name
     // "DEFAULT". Failures are returned with the database's error info.
-    HRESULT LoadFromDB(SQLHSTMT statement, int siteId);
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId);
+    HRESULT LoadFromDB(COdbcSession& session, int siteId);
+    HRESULT SaveToDB(COdbcSession& session, int siteId);
     // One view as a new row (the next viewPortID of the table) under its name or `name`.
-    HRESULT SaveRecordToDB(SQLHSTMT statement, const CViewportRecord& record, int siteId, const char* name);
+    HRESULT SaveRecordToDB(COdbcSession& session, const CViewportRecord& record, int siteId, const char* name);
 
     // The VPORT entries of a DXF table: the current view under "*ACTIVE" with the control's
     // current drawing setting, then the others. Reading starts after the table's name group,

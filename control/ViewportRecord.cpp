@@ -280,10 +280,10 @@ int CViewportRecord::IsViewInLimits() const
     return CheckZoomRect(r.left, r.top, r.right, r.bottom);
 }
 
-bool CViewportRecord::WriteDxf(CDxfFile& dxf, const CDrawingSettingRecord* setting) const
+bool CViewportRecord::WriteDxf(CDxfFile& dxf, const CDrawingSettingRecord* setting, const char* entryName) const
 {
     bool ok = dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwVport));
-    ok = ok && dxf.WriteStringGroup(2, name.c_str());
+    ok = ok && dxf.WriteStringGroup(2, entryName ? entryName : name.c_str());
     ok = ok && dxf.WriteIntGroup(70, flags);
     ok = ok && dxf.WriteRealGroup(10, lowerLeft.x) && dxf.WriteRealGroup(20, lowerLeft.y);
     ok = ok && dxf.WriteRealGroup(11, upperRight.x) && dxf.WriteRealGroup(21, upperRight.y);

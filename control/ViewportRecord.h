@@ -81,7 +81,8 @@ public:
     // with the view (none: those groups are left out). Reading starts after the entry's group
     // 0 and stops before the next one; grid and snap groups, when present, give a new drawing
     // setting entered in the control's map and kept as the record's.
-    bool WriteDxf(CDxfFile& dxf, const CDrawingSettingRecord* setting) const;
+    // `name` replaces the record's own name in the entry when given.
+    bool WriteDxf(CDxfFile& dxf, const CDrawingSettingRecord* setting, const char* name = nullptr) const;
     bool ReadDxf(CDxfFile& dxf);
 
     int databaseID = 0;

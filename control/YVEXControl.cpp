@@ -1,8 +1,10 @@
 #include "control/YVEXControl.h"
+#include "com/Guard.h"
 #include "com/Module.h"
 #include "control/ClipboardFormatTable.h"
 #include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
+#include "com/HResult.h"
 #include "control/SharedResources.h"
 #include "control/UnitRecord.h"
 #include "model/Group.h"
@@ -45,6 +47,8 @@ CYVEXControl::~CYVEXControl()
     m_corner.Destroy();
     m_blockBitmap.Reset();
     ForgetRedrawTarget();
+    // The shapes go while the module's shared pieces (GDI+, the rich-edit window) still serve them.
+    TearDownDrawing();
     UnregisterControlInstance();
     m_buffer.Free();
     ReleaseGdiplus();
@@ -59,12 +63,8 @@ namespace {
 template <class Itf>
 HRESULT CreateInner(IUnknown* outer, REFCLSID clsid, REFIID iid, IUnknown** inner, Itf** itf)
 {
-    HRESULT hr = CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner));
-    if (FAILED(hr))
-        return hr;
-    hr = (*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf));
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, outer, CLSCTX_SERVER, IID_IUnknown, reinterpret_cast<void**>(inner)));
+    RETURN_IF_FAILED((*inner)->QueryInterface(iid, reinterpret_cast<void**>(itf)));
     outer->Release();
     return S_OK;
 }
@@ -93,27 +93,21 @@ HRESULT CYVEXControl::FinalConstruct()
     LoadUnitTable();
     IUnknown* outer = GetControllingUnknown();
     const LONG_PTR self = Handle();
-    HRESULT hr;
-    if (FAILED(hr = CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger)))
-        return hr;
+    // The undo support: a new control records from the start, into a manager of its own.
+    RETURN_IF_FAILED(CreateUndoManager());
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Messenger, IID_IMessenger, &m_innerMessenger, &m_messenger));
     m_messenger->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_Site, IID_ISite, &m_innerSite, &m_site));
     m_site->_Init(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistDB, IID_IPersistDB, &m_innerPersistDB, &m_persistDB));
     m_persistDB->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DXFOperations, IID_IDXFOperations, &m_innerDXFOperations, &m_dxfOperations));
     m_dxfOperations->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_PersistWeb, IID_IPersistWeb, &m_innerPersistWeb, &m_persistWeb));
     m_persistWeb->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_DataIO, IID_IDataIO, &m_innerDataIO, &m_dataIO));
     m_dataIO->put__YVEXControl(self);
-    if (FAILED(hr = CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print)))
-        return hr;
+    RETURN_IF_FAILED(CreateInner(outer, CLSID_YVEXPrint, IID_IYVEXPrint, &m_innerPrint, &m_print));
     m_print->put__YVEXControl(self);
 
     m_clipboardFormat = RegisterClipboardFormats();
@@ -143,6 +137,8 @@ void CYVEXControl::FinalRelease()
             p->Release();
         }
     }
+    // The recorder goes with its manager; units the host still holds find no recorder.
+    SetUndoRecorder(nullptr);
     DestroyControl();
 }
 
@@ -173,129 +169,157 @@ void CYVEXControl::RestartRedrawTimer(UINT period)
 
 STDMETHODIMP CYVEXControl::get_FireEvents(VARIANT_BOOL* pVal)
 {
-    if (!pVal)
-        return E_POINTER;
-    *pVal = m_fireEvents;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!pVal)
+            return E_POINTER;
+        *pVal = m_fireEvents;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_FireEvents(VARIANT_BOOL newVal)
 {
-    m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_fireEvents = newVal ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_RootID(LONG* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    if (CGroup* root = GetRootGroup())
-        *pVal = root->GetId();
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        if (CGroup* root = GetRootGroup())
+            *pVal = root->GetId();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_ZoomK(float* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = static_cast<float>(GetCurrentViewport().zoom);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = static_cast<float>(GetCurrentViewport().zoom);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::DPtoWCS(float* px, float* py)
 {
-    if (!px || !py)
-        return E_POINTER;
-    const CRealPointD world = GetCurrentViewport().DeviceToWorld(*px, *py);
-    *px = static_cast<float>(world.x);
-    *py = static_cast<float>(world.y);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!px || !py)
+            return E_POINTER;
+        const CRealPointD world = GetCurrentViewport().DeviceToWorld(*px, *py);
+        *px = static_cast<float>(world.x);
+        *py = static_cast<float>(world.y);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::WCStoDP(float* px, float* py)
 {
-    if (!px || !py)
-        return E_POINTER;
-    const CViewportRecord& view = GetCurrentViewport();
-    const double s = view.GetScaleFactor();
-    // The device point stays fractional.
-    const double x = view.horzRes * (*px * s + view.origin.x) / view.horzSize10;
-    const double y = -(view.vertRes * (*py * s + view.origin.y) / view.vertSize10);
-    *px = static_cast<float>(x);
-    *py = static_cast<float>(y);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!px || !py)
+            return E_POINTER;
+        const CViewportRecord& view = GetCurrentViewport();
+        const double s = view.GetScaleFactor();
+        // The device point stays fractional.
+        const double x = view.horzRes * (*px * s + view.origin.x) / view.horzSize10;
+        const double y = -(view.vertRes * (*py * s + view.origin.y) / view.vertSize10);
+        *px = static_cast<float>(x);
+        *py = static_cast<float>(y);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_Enabled(VARIANT_BOOL* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = AcceptsEdits() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = AcceptsEdits() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::put_Enabled(VARIANT_BOOL newVal)
 {
-    SetEnabled(newVal != VARIANT_FALSE);
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetEnabled(newVal != VARIANT_FALSE);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_LastError(LONG* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = GetLastErrorCode();
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = GetLastErrorCode();
+        return S_OK;
+    });
 }
 
 STDMETHODIMP CYVEXControl::get_LastErrorMessage(BSTR* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = nullptr;
-    if (GetLastErrorText().empty())
-        return S_OK;
-    *pVal = ycom::Bstr::FromAnsi(GetLastErrorText().c_str()).Detach();
-    return *pVal ? S_OK : E_OUTOFMEMORY;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        if (GetLastErrorText().empty())
+            return S_OK;
+        *pVal = ycom::Bstr::FromAnsi(GetLastErrorText().c_str()).Detach();
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
 }
 
-STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR* pVal) { return m_textEditorName.CopyTo(pVal); }
+STDMETHODIMP CYVEXControl::get_TextEditorName(BSTR* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return m_textEditorName.CopyTo(pVal); }); }
 
 STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR newVal)
 {
-    if (!newVal) {
-        m_textEditorName.Reset();
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!newVal) {
+            m_textEditorName.Reset();
+            return S_OK;
+        }
+        ycom::Bstr copy(newVal, SysStringLen(newVal));
+        RETURN_IF_NULL_ALLOC(copy.Get());
+        m_textEditorName = std::move(copy);
         return S_OK;
-    }
-    ycom::Bstr copy(newVal, SysStringLen(newVal));
-    RETURN_IF_NULL_ALLOC(copy.Get());
-    m_textEditorName = std::move(copy);
-    return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal)
+HRESULT CYVEXControl::GetFlagProperty(VARIANT_BOOL* pVal, DWORD flag, bool setMeansTrue) const
 {
     if (!pVal)
         return E_INVALIDARG;
-    *pVal = (GetControlFlags() & controlLockLimits) ? VARIANT_TRUE : VARIANT_FALSE;
+    const bool set = (GetControlFlags() & flag) != 0;
+    *pVal = set == setMeansTrue ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
+
+void CYVEXControl::SetFlagProperty(VARIANT_BOOL newVal, DWORD flag, bool setMeansTrue)
+{
+    const bool set = (newVal != VARIANT_FALSE) == setMeansTrue;
+    const DWORD flags = GetControlFlags();
+    SetControlFlags(set ? (flags | flag) : (flags & ~flag));
+}
+
+STDMETHODIMP CYVEXControl::get_LockDraftLimits(VARIANT_BOOL* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return GetFlagProperty(pVal, controlLockLimits, true); }); }
 
 STDMETHODIMP CYVEXControl::put_LockDraftLimits(VARIANT_BOOL newVal)
 {
-    const DWORD flags = GetControlFlags();
-    SetControlFlags(newVal ? (flags | controlLockLimits) : (flags & ~static_cast<DWORD>(controlLockLimits)));
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetFlagProperty(newVal, controlLockLimits, true);
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal)
-{
-    if (!pVal)
-        return E_INVALIDARG;
-    *pVal = (GetControlFlags() & controlDisableRedraw) ? VARIANT_FALSE : VARIANT_TRUE;
-    return S_OK;
-}
+STDMETHODIMP CYVEXControl::get_RedrawEnabled(VARIANT_BOOL* pVal) { return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return GetFlagProperty(pVal, controlDisableRedraw, false); }); }
 
 STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
 {
-    const DWORD flags = GetControlFlags();
-    SetControlFlags(newVal ? (flags & ~static_cast<DWORD>(controlDisableRedraw)) : (flags | controlDisableRedraw));
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        SetFlagProperty(newVal, controlDisableRedraw, false);
+        return S_OK;
+    });
 }
 
 // Members without a body yet.
@@ -308,9 +332,11 @@ STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTI
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
 {
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = GetProgressPercent();
-    return S_OK;
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = GetProgressPercent();
+        return S_OK;
+    });
 }
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
@@ -356,13 +382,18 @@ STDMETHODIMP CYVEXControl::Print(DWORD, DVTARGETDEVICE**, PAGESET**, STGMEDIUM*,
 
 STDMETHODIMP CYVEXControl::GetClassID(CLSID* clsid)
 {
-    if (!clsid)
-        return E_POINTER;
-    *clsid = CLSID_YVEXControl;
-    return S_OK;
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!clsid)
+            return E_POINTER;
+        *clsid = CLSID_YVEXControl;
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CYVEXControl::IsDirty() { return IsDirtyState() ? S_OK : S_FALSE; }
+STDMETHODIMP CYVEXControl::IsDirty()
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
+}
 STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
@@ -376,11 +407,116 @@ STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
 
-STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation *) { return E_NOTIMPL; }
+namespace {
+// A value of the recorder through a getter: E_POINTER without a recorder, E_INVALIDARG for a null
+// out-pointer.
+template <class T, class Read>
+HRESULT ReadRecorder(CUndoRecorder* recorder, T* out, Read read)
+{
+    if (!recorder)
+        return E_POINTER;
+    if (!out)
+        return E_INVALIDARG;
+    *out = read(*recorder);
+    return S_OK;
+}
+} // namespace
+
+STDMETHODIMP CYVEXControl::get_OleUndoManager(IUnknown** pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> IUnknown* {
+            IOleUndoManager* manager = recorder.GetManager();
+            if (manager)
+                manager->AddRef();
+            return manager;
+        });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_OleUndoManager(IUnknown* newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // An object that is no undo manager (or none) leaves the control without one: nothing is
+        // recorded then.
+        ycom::ComPtr<IOleUndoManager> manager;
+        if (newVal) {
+            const HRESULT hr = newVal->QueryInterface(IID_IOleUndoManager, manager.PutVoid());
+            if (FAILED(hr) && hr != E_NOINTERFACE)
+                return hr;
+        }
+        recorder->SetManager(manager.Get());
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_UndoEnabled(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal, [](CUndoRecorder& recorder) -> VARIANT_BOOL {
+            return recorder.GetSuspendCount() < 1 ? VARIANT_TRUE : VARIANT_FALSE;
+        });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_UndoEnabled(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        // Switching off counts: it takes as many switches on to record again.
+        if (!newVal) {
+            recorder->Suspend();
+            return S_OK;
+        }
+        if (recorder->GetSuspendCount() < 1)
+            return S_FALSE;
+        if (!recorder->GetManager())
+            return E_INVALIDARG;
+        recorder->Resume();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_QueueMaxLength(LONG* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) { return recorder.GetQueueMaxLength(); });
+    });
+}
+
+STDMETHODIMP CYVEXControl::put_QueueMaxLength(LONG newVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        CUndoRecorder* recorder = GetUndoRecorder();
+        if (!recorder)
+            return E_POINTER;
+        recorder->SetQueueMaxLength(newVal);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_LastOperation(YVEXOperation* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetLastOperation());
+                            });
+    });
+}
+
+STDMETHODIMP CYVEXControl::get_OpenedOperation(YVEXOperation* pVal)
+{
+    return ycom::Guard(IID_IYVEXUndo, [&]() -> HRESULT {
+        return ReadRecorder(GetUndoRecorder(), pVal,
+                            [](CUndoRecorder& recorder) {
+                                return static_cast<YVEXOperation>(recorder.GetPendingOperation());
+                            });
+    });
+}

@@ -172,14 +172,17 @@ public:
     // answers the flag as the last sink left it (its low 16 bits; 0 is a veto), true when nothing
     // was fired. By-reference values come back as the sinks left them.
     bool EventsEnabled() const override { return m_fireEvents != VARIANT_FALSE; }
+    void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
     HWND GetControlWindow() const override { return m_hWnd; }
     // Delivers an event to every connected sink; `args` in reverse order, as Invoke takes them.
     void FireEvent(DISPID id, VARIANTARG* args, UINT count);
     void FireMouseMove(LONG flags, float x, float y);
     void FireLButtonDown(LONG flags, float x, float y);
     void FireLButtonUp(LONG flags, float x, float y);
+    bool FireAddPoint(int pointId) override;
     bool FireAddShape(LONG shapeId);
     bool FireDeleteShape(LONG shapeId);
+    bool FireDeletePoint(int pointId) override;
     bool FireShiftPoint(LONG pointId);
     bool FireScaleShape(LONG shapeId, float* xc, float* yc, float* kx, float* ky);
     bool FireShiftShape(LONG pointId, float* dx, float* dy);
@@ -220,8 +223,6 @@ public:
     void FireEndDeleteSite(bool result);
     bool FireBringShapeToFront(int shapeId) override;
     bool FireSendShapeToBack(int shapeId) override;
-    bool FireAddPoint(int pointId) override;
-    bool FireDeletePoint(int pointId) override;
     bool FireUpdateReferences(LONG blockId, LONG updateType);
     void FireLButtonDblClick(LONG flags, float x, float y);
     bool FireSwitchRootID(LONG newRootId);
@@ -239,7 +240,7 @@ public:
 
     // Kills and restarts timer 101, whose expiry tells the host to refresh its toolbar: a burst
     // of changes gives one notification. Periods below 10 ms mean 100 ms.
-    void RestartRedrawTimer(UINT period);
+    void RestartRedrawTimer(UINT period) override;
 
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.
@@ -405,7 +406,6 @@ protected:
     // A stage goes to the window with SendMessage: the worker waits while the window's thread
     // fires the events (and a beginning's answer comes back in the record's proceed flag).
     void AnnounceStage(int stage, CSiteOperationRecord& record) override;
-    void SetEventsEnabled(bool on) override { m_fireEvents = on ? VARIANT_TRUE : VARIANT_FALSE; }
     bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
     bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
     bool AskBeginDeleteSite(int siteId) override;
@@ -415,6 +415,10 @@ private:
     static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
 
+    // A property that is one bit of the control-flags word (true when the bit is set, or when it is
+    // clear for an inverted one).
+    HRESULT GetFlagProperty(VARIANT_BOOL* pVal, DWORD flag, bool setMeansTrue) const;
+    void SetFlagProperty(VARIANT_BOOL newVal, DWORD flag, bool setMeansTrue);
     // Copies pixels between two contexts device unit for device unit, whatever their mappings.
     static void CopyPixels(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY);
     // Marks the grid points of the current drawing setting in the base layer.

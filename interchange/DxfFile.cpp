@@ -1,4 +1,5 @@
 #include "interchange/DxfFile.h"
+#include "bytes/LittleEndian.h"
 
 #include <algorithm>
 #include <cctype>
@@ -77,20 +78,6 @@ void TrimBlanks(std::string& s)
     while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
         --e;
     s = s.substr(b, e - b);
-}
-
-void PutLE(std::string& out, uint64_t value, int width)
-{
-    for (int i = 0; i < width; ++i)
-        out.push_back(static_cast<char>(value >> (8 * i)));
-}
-
-uint64_t GetLE(const uint8_t* p, int width)
-{
-    uint64_t v = 0;
-    for (int i = 0; i < width; ++i)
-        v |= uint64_t(p[i]) << (8 * i);
-    return v;
 }
 
 bool InRange(int code, int low, int high) { return code >= low && code <= high; }
@@ -268,6 +255,7 @@ void CDxfFile::ResetReadState()
     m_lineNumber = 0;
     m_groupLines = 0;
     m_errorLine = 0;
+    m_errorOffset = 0;
     m_afterEof = false;
 }
 
@@ -279,10 +267,10 @@ bool CDxfFile::Open(const char* path, bool reading)
     ResetReadState();
     const std::string& local = GetLocalPath();
     if (reading) {
-        m_file = CreateFileA(local.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        m_file.Reset(CreateFileA(local.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         LARGE_INTEGER size;
-        if (m_file == INVALID_HANDLE_VALUE || !GetFileSizeEx(m_file, &size) ||
+        if (!m_file || !GetFileSizeEx(m_file.Get(), &size) ||
             static_cast<uint64_t>(size.QuadPart) > SIZE_MAX) {
             CloseHandles();
             CUrlSource::Close();
@@ -290,8 +278,9 @@ bool CDxfFile::Open(const char* path, bool reading)
         }
         m_totalSize = static_cast<uint64_t>(size.QuadPart);
         if (m_totalSize != 0) {
-            m_mapping = CreateFileMappingA(m_file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-            m_view = m_mapping ? static_cast<const uint8_t*>(MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+            m_mapping.Reset(CreateFileMappingA(m_file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+            if (m_mapping)
+                m_view.Reset(MapViewOfFile(m_mapping.Get(), FILE_MAP_READ, 0, 0, 0));
             if (!m_view) {
                 CloseHandles();
                 CUrlSource::Close();
@@ -300,26 +289,26 @@ bool CDxfFile::Open(const char* path, bool reading)
         }
         bool accepted = m_totalSize == 0;  // an empty file opens and yields no groups
         m_binary = false;
-        if (m_totalSize > kSentinelLength && std::memcmp(m_view, kSentinel, kSentinelLength) == 0) {
+        if (m_totalSize > kSentinelLength && std::memcmp(View(), kSentinel, kSentinelLength) == 0) {
             m_binary = true;
             m_position = kSentinelLength;
             // The first group is code 0: two zero bytes in the newer form, one in the older.
-            m_twoByteCodes = m_totalSize >= kSentinelLength + 2 && m_view[kSentinelLength] == 0 &&
-                             m_view[kSentinelLength + 1] == 0;
+            m_twoByteCodes = m_totalSize >= kSentinelLength + 2 && View()[kSentinelLength] == 0 &&
+                             View()[kSentinelLength + 1] == 0;
             accepted = true;
         } else if (m_totalSize != 0) {
             // ASCII: up to 19 blanks, the code 0, white space, and "SECTION" in any case, with
             // the 0 and the keyword's first letter inside the first 20 bytes.
             m_binary = false;
             size_t i = 0;
-            while (i < m_totalSize && i < 19 && m_view[i] == ' ')
+            while (i < m_totalSize && i < 19 && View()[i] == ' ')
                 ++i;
-            if (i < m_totalSize && m_view[i] == '0') {
+            if (i < m_totalSize && View()[i] == '0') {
                 ++i;
-                while (i < m_totalSize && std::isspace(m_view[i]))
+                while (i < m_totalSize && std::isspace(View()[i]))
                     ++i;
                 accepted = i < 20 && i + 7 <= m_totalSize &&
-                           _strnicmp(reinterpret_cast<const char*>(m_view + i), "SECTION", 7) == 0;
+                           _strnicmp(reinterpret_cast<const char*>(View() + i), "SECTION", 7) == 0;
             }
         }
         if (!accepted) {
@@ -328,9 +317,9 @@ bool CDxfFile::Open(const char* path, bool reading)
             return false;
         }
     } else {
-        m_file = CreateFileA(local.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (m_file == INVALID_HANDLE_VALUE) {
+        m_file.Reset(CreateFileA(local.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file) {
             CUrlSource::Close();
             return false;
         }
@@ -392,15 +381,10 @@ bool CDxfFile::OpenStream(IStream* stream, bool reading)
 
 void CDxfFile::CloseHandles()
 {
-    if (m_view)
-        UnmapViewOfFile(m_view);
-    m_view = nullptr;
-    if (m_mapping)
-        CloseHandle(m_mapping);
-    m_mapping = nullptr;
-    if (m_file != INVALID_HANDLE_VALUE)
-        CloseHandle(m_file);
-    m_file = INVALID_HANDLE_VALUE;
+    // The view goes before its mapping, the mapping before its file.
+    m_view.Reset();
+    m_mapping.Reset();
+    m_file.Reset();
     m_stream = nullptr;
 }
 
@@ -433,7 +417,7 @@ void CDxfFile::ReportProgress(long percent, int kind)
 
 bool CDxfFile::AtEnd()
 {
-    if (m_view || m_file != INVALID_HANDLE_VALUE)
+    if (m_view || m_file)
         return m_position >= m_totalSize;
     return false;  // a stream tells its end only when a read comes back short
 }
@@ -452,7 +436,7 @@ bool CDxfFile::ReadBytes(void* out, size_t length)
     } else {
         if (!m_view || m_position > m_totalSize || m_totalSize - m_position < length)
             return false;
-        std::memcpy(out, m_view + m_position, length);
+        std::memcpy(out, View() + m_position, length);
     }
     m_position += length;
     m_groupBytes += length;
@@ -469,7 +453,7 @@ bool CDxfFile::ReadLine(bool& gotLine)
     if (m_view) {
         if (m_position >= m_totalSize)
             return true;
-        const uint8_t* start = m_view + m_position;
+        const uint8_t* start = View() + m_position;
         const size_t left = static_cast<size_t>(m_totalSize - m_position);
         const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(start, '\n', left));
         const size_t consumed = lf ? static_cast<size_t>(lf - start) + 1 : left;
@@ -598,58 +582,64 @@ bool CDxfFile::ReadBinaryString(size_t maxBytes)
     }
 }
 
+bool CDxfFile::MalformedAt(uint64_t offset)
+{
+    if (!m_error)
+        m_errorOffset = offset;
+    m_error = true;
+    return false;
+}
+
 bool CDxfFile::ReadBinaryGroup()
 {
     if (AtEnd())
         return false;
+    // Where the field being read began: a group that breaks off names it.
+    uint64_t field = m_position;
     uint8_t b[8];
     if (m_twoByteCodes) {
         if (!ReadBytes(b, 1))
             return false;  // the end of the data
-        if (!ReadBytes(b + 1, 1)) {
-            m_error = true;
-            return false;
-        }
-        m_group.code = static_cast<int16_t>(GetLE(b, 2));
+        if (!ReadBytes(b + 1, 1))
+            return MalformedAt(field);
+        m_group.code = static_cast<int16_t>(ybytes::Load(b, 2));
     } else {
         if (!ReadBytes(b, 1))
             return false;
         if (b[0] == 255) {
-            if (!ReadBytes(b, 2)) {
-                m_error = true;
-                return false;
-            }
-            m_group.code = static_cast<int16_t>(GetLE(b, 2));
+            if (!ReadBytes(b, 2))
+                return MalformedAt(field);
+            m_group.code = static_cast<int16_t>(ybytes::Load(b, 2));
         } else {
             m_group.code = b[0];
         }
     }
+    const uint64_t codeAt = field;
+    field = m_position;
     bool ok = true;
     m_raw.clear();
     switch (KindOf(m_group.code)) {
     case bkInt16:
         ok = ReadBytes(b, 2);
-        m_group.intValue = static_cast<int16_t>(GetLE(b, 2));
+        m_group.intValue = static_cast<int16_t>(ybytes::Load(b, 2));
         break;
     case bkInt32:
         ok = ReadBytes(b, 4);
-        m_group.intValue = static_cast<int32_t>(GetLE(b, 4));
+        m_group.intValue = static_cast<int32_t>(ybytes::Load(b, 4));
         break;
     case bkInt64:
         // Kept as its low 32 bits: no reader here needs more.
         ok = ReadBytes(b, 8);
-        m_group.intValue = static_cast<int32_t>(GetLE(b, 8));
+        m_group.intValue = static_cast<int32_t>(ybytes::Load(b, 8));
         break;
     case bkBool:
         ok = ReadBytes(b, 1);
         m_group.intValue = b[0];
         break;
-    case bkDouble: {
+    case bkDouble:
         ok = ReadBytes(b, 8);
-        const uint64_t bits = GetLE(b, 8);
-        std::memcpy(&m_group.realValue, &bits, sizeof(double));
+        m_group.realValue = ybytes::FromBits<double>(ybytes::Load(b, 8));
         break;
-    }
     case bkString:
         ok = ReadBinaryString(DxfGroup::kValueSize);
         if (ok)
@@ -664,6 +654,7 @@ bool CDxfFile::ReadBinaryGroup()
         ok = ReadBytes(b, 1);
         const size_t n = b[0];
         if (ok) {
+            field = m_position;
             m_raw.resize(n);
             ok = ReadBytes(&m_raw[0], n);
             std::memcpy(m_group.text, m_raw.data(), n);
@@ -674,14 +665,9 @@ bool CDxfFile::ReadBinaryGroup()
     default:
         // The value of a code outside every class has no known size: the data cannot be
         // followed past it.
-        ok = false;
-        break;
+        return MalformedAt(codeAt);
     }
-    if (!ok) {
-        m_error = true;
-        return false;
-    }
-    return true;
+    return ok ? true : MalformedAt(field);
 }
 
 bool CDxfFile::ReadGroup(DxfGroup* copyTo, bool lookupNames)
@@ -744,8 +730,8 @@ bool CDxfFile::Emit(const std::string& bytes)
             return false;
     } else {
         DWORD written = 0;
-        if (m_file == INVALID_HANDLE_VALUE ||
-            !WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        if (!m_file ||
+            !WriteFile(m_file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written != bytes.size())
             return false;
     }
@@ -793,22 +779,22 @@ bool CDxfFile::WriteGroup()
         }
     } else {
         if (m_twoByteCodes) {
-            PutLE(out, static_cast<uint16_t>(code), 2);
+            ybytes::Append(out, static_cast<uint16_t>(code), 2);
         } else if (code >= 0 && code < 255) {
             out.push_back(static_cast<char>(code));
         } else {
             out.push_back(static_cast<char>(255));
-            PutLE(out, static_cast<uint16_t>(code), 2);
+            ybytes::Append(out, static_cast<uint16_t>(code), 2);
         }
         switch (kind) {
         case bkInt16:
-            PutLE(out, static_cast<uint16_t>(static_cast<int16_t>(m_group.intValue)), 2);
+            ybytes::Append(out, static_cast<uint16_t>(static_cast<int16_t>(m_group.intValue)), 2);
             break;
         case bkInt32:
-            PutLE(out, static_cast<uint32_t>(m_group.intValue), 4);
+            ybytes::Append(out, static_cast<uint32_t>(m_group.intValue), 4);
             break;
         case bkInt64:
-            PutLE(out, static_cast<uint64_t>(static_cast<int64_t>(m_group.intValue)), 8);
+            ybytes::Append(out, static_cast<uint64_t>(static_cast<int64_t>(m_group.intValue)), 8);
             break;
         case bkBool:
             out.push_back(static_cast<char>(m_group.intValue ? 1 : 0));
@@ -816,7 +802,7 @@ bool CDxfFile::WriteGroup()
         case bkDouble: {
             uint64_t bits;
             std::memcpy(&bits, &m_group.realValue, sizeof bits);
-            PutLE(out, bits, 8);
+            ybytes::Append(out, bits, 8);
             break;
         }
         case bkHandle:

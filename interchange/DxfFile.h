@@ -5,6 +5,7 @@
 #pragma once
 
 #include "persistence/UrlSource.h"
+#include "com/Owners.h"
 
 #include <windows.h>
 #include <objidl.h>
@@ -145,8 +146,11 @@ public:
     void SetTwoByteCodes(bool twoByte) { m_twoByteCodes = twoByte; }
 
     bool HasError() const { return m_error; }
-    // The line (1 the first) of the first malformed group of an ASCII file; 0 when there is none.
+    // Where the first malformed group went wrong; 0 when there is none. In an ASCII file its line
+    // (1 the first); in a binary one the byte offset of the field that could not be read: a code
+    // or value cut short, a text without its end, or a code whose value has no known size.
     uint64_t GetErrorLine() const { return m_errorLine; }
+    uint64_t GetErrorOffset() const { return m_errorOffset; }
     bool IsOpenForReading() const { return m_isOpen && m_reading; }
     bool IsOpenForWriting() const { return m_isOpen && !m_reading; }
     uint64_t GetTotalSize() const { return m_totalSize; }
@@ -166,8 +170,10 @@ private:
     bool AtEnd();
     bool ReadLine(bool& gotLine);
     bool ReadAsciiGroup();
-    // Sets the error flag (noting the line of the first error of an ASCII file); false.
+    // Set the error flag, noting the line (ASCII) or the offset (binary) of the first error;
+    // false.
     bool Malformed(uint64_t line);
+    bool MalformedAt(uint64_t offset);
     bool ReadBinaryGroup();
     bool ReadBinaryString(size_t maxBytes);
     void LookUp(bool lookupNames);
@@ -185,6 +191,7 @@ private:
     uint64_t m_lineNumber = 0;   // ASCII lines consumed
     uint64_t m_groupLines = 0;   // of the current group
     uint64_t m_errorLine = 0;
+    uint64_t m_errorOffset = 0;
     bool m_afterEof = false;     // the current group is 0 "EOF"
     bool m_pushedBack = false;
     bool m_error = false;
@@ -192,8 +199,12 @@ private:
     bool m_reading = true;
     uint32_t m_handleCounter = 0;
 
-    HANDLE m_file = INVALID_HANDLE_VALUE;
-    HANDLE m_mapping = nullptr;
-    const uint8_t* m_view = nullptr;
+    const uint8_t* View() const { return static_cast<const uint8_t*>(m_view.Get()); }
+
+    // A file read through its mapped view, or written; the view goes first, then the mapping,
+    // then the file.
+    ycom::Handle m_file;
+    ycom::Handle m_mapping;
+    ycom::MappedView m_view;
     IStream* m_stream = nullptr;
 };

@@ -315,4 +315,4 @@ HGDIOBJ CImageResource::GetDrawHandle()
     return m_drawHandle;
 }
 
-HRESULT CImageResource::Save(SQLHSTMT, int, int) { return E_NOTIMPL; }
+HRESULT CImageResource::Save(COdbcSession&, int, int) { return E_NOTIMPL; }

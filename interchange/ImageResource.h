@@ -1,11 +1,11 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 class CImageResourceMap;
+class COdbcSession;
 
 // The format of an encoded picture from its first bytes (ImageResourceTypes): GIF 4, BMP 2,
 // TIFF 5, PNG 6 (as far as the bytes go), an enhanced or Windows metafile 1; anything else is
@@ -41,7 +41,7 @@ public:
 
     // Writes the resource's imageResources row. The rows of image resources come with the
     // site's database storage of images; until then no row is written: E_NOTIMPL.
-    HRESULT Save(SQLHSTMT statement, int scenarioId, int force);
+    HRESULT Save(COdbcSession& session, int scenarioId, int force);
 
     int GetId() const { return m_resourceId; }
     void SetId(int id) { m_resourceId = id; }

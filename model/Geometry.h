@@ -8,6 +8,10 @@
 // circular arc whose included angle is 4 * atan(|bulge|); a positive bulge turns counter-clockwise
 // from the first point to the second (world y up).
 
+// Degrees to radians and back, the factors the shapes use.
+constexpr double kDegreesToRadians = 0.017453292519943278;
+constexpr double kRadiansToDegrees = 57.29577951308239;
+
 // Nearest int32, halves away from zero. At or beyond the limits, and for NaN, the result
 // saturates: 0x7FFFFFFF above, 0x80000001 (not 0x80000000) below.
 int FloatToIntClamped(float x);

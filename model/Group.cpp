@@ -194,7 +194,7 @@ int CGroup::HasPoints() { return m_points.IsEmpty() ? 0 : 1; }
 void CGroup::Clear(bool deleteChildren)
 {
     if (deleteChildren)
-        m_referrers.clear();
+        DetachReferrers();
     std::vector<CShape*> children = m_children;
     for (CShape* child : children) {
         if (child->IsGroup())
@@ -211,13 +211,14 @@ void CGroup::Clear(bool deleteChildren)
         m_children.erase(std::find(m_children.begin(), m_children.end(), child));
         if (child->GetParent() == this)
             child->SetParent(nullptr);
-        if (!m_control || m_control->GetShapeMap().RemoveShape(child) == 0)
-            delete child;
+        // The shape map owns the child; a group without a control owns nothing and only lets go.
+        if (m_control)
+            m_control->GetShapeMap().DeleteShape(child);
     }
     if (deleteChildren)
         m_children.shrink_to_fit();
     if (m_shapeType == stGroup)
-        m_referrers.clear();
+        DetachReferrers();
 }
 
 int CGroup::GetClassShapeType() { return stGroup; }

@@ -103,7 +103,7 @@ public:
 
     // Storage: the GroupShapes row after the Shapes row, the Groups record of a named group,
     // and a block of the library as a DXF BLOCK (other groups write their children).
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     HRESULT WriteDxf(CDxfFile& dxf) override;
     // DXF reading into this group: the ENTITIES section, the body of a BLOCK (the group then
@@ -151,9 +151,25 @@ public:
     // E_INVALIDARG for the group itself, 0 when listed already, else 1.
     int AddReferrer(CShape* reference);
     int RemoveReferrer(CShape* reference);
+    // Every referrer forgets this block; the number there were.
     int DetachReferrers();
     const std::vector<CShape*>& GetReferrerList() const { return m_referrers; }
-    void UpdateReferrers(int arg1, int arg2);
+    // Rebuilds every reference of this block from it (updateType urUpdateAttributes also renews
+    // their attribute texts); other referrers are emptied.
+    void UpdateReferrers(int updateType, int arg2);
+
+    // Block references of the subtree (child groups recursed):
+    // Links every reference without a block to the library's block of its name, and builds the
+    // copies of every reference that has none yet, unless `visited` holds both the reference
+    // and its block already (the pairs built are added to it).
+    void ResolveReferences(CGroup* library, std::set<int>* visited);
+    // Every reference registers again with the block it names, or without one takes the
+    // library's block of its name.
+    void RefreshReferenceLinks();
+    // Removes and deletes, through the control, the references that have no block.
+    void ClearReferencesInTree();
+    // Every reference without a block gets the library's block of its name (no copies made).
+    void LinkReferencesByName(CGroup* library);
 
     // The state bits of the children: (state & ~mask) | (mask & value).
     void SetChildFlagsMasked(DWORD mask, DWORD value, bool recursive);

@@ -4,6 +4,7 @@
 #include "model/Layer.h"
 #include "model/NameRules.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "YVEX_h.h"
@@ -101,9 +102,8 @@ int CGroup::RemoveChildrenOfTypes(const std::set<int>& types, bool recursive)
     for (CShape* child : children) {
         if (types.count(child->GetShapeType())) {
             RemoveChild(child);
-            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child &&
-                m_control->GetShapeMap().RemoveShape(child) == 0)
-                delete child;
+            if (m_control && m_control->GetShapeMap().Lookup(child->GetId()) == child)
+                m_control->GetShapeMap().DeleteShape(child);
         } else if (recursive && child->IsGroup()) {
             static_cast<CGroup*>(child)->RemoveChildrenOfTypes(types, true);
         }
@@ -159,18 +159,129 @@ int CGroup::RemoveReferrer(CShape* reference)
 
 int CGroup::DetachReferrers()
 {
-    const int count = static_cast<int>(m_referrers.size());
+    const std::vector<CShape*> referrers = std::move(m_referrers);
     m_referrers.clear();
-    return count;
+    for (CShape* referrer : referrers)
+        if (auto* reference = dynamic_cast<CReference*>(referrer))
+            reference->ForgetBlock();
+    return static_cast<int>(referrers.size());
 }
 
-void CGroup::UpdateReferrers(int, int)
+void CGroup::UpdateReferrers(int updateType, int)
 {
-    // A block reference rebuilds its copies of the block itself; what else refers to the group
-    // holds no copies and is emptied.
-    for (CShape* referrer : std::vector<CShape*>(m_referrers))
-        if (referrer->GetShapeType() != stReference)
+    CGroup* library = m_control ? m_control->GetLibraryGroup() : nullptr;
+    for (CShape* referrer : std::vector<CShape*>(m_referrers)) {
+        auto* reference = dynamic_cast<CReference*>(referrer);
+        if (!reference) {
             referrer->Clear(false);
+            continue;
+        }
+        reference->DetachFromBlock();
+        reference->ResolveBlock(this, true, true, updateType == urUpdateAttributes);
+        reference->ResolveReferences(library, nullptr);
+        reference->ApplyTransform(true);
+    }
+}
+
+// --- References in a tree -------------------------------------------------------------------------
+
+namespace {
+// The library's block of a reference's name.
+CGroup* BlockNamed(CGroup* library, const CReference* reference)
+{
+    if (!library)
+        return nullptr;
+    CShape* found = library->FindChildByName(reference->GetName().c_str());
+    return found && found->GetShapeType() == stGroup ? static_cast<CGroup*>(found) : nullptr;
+}
+
+bool HasBlockCopies(CReference* reference)
+{
+    for (CShape* child : reference->Children())
+        if (reference->IsBlockCopy(child))
+            return true;
+    return false;
+}
+} // namespace
+
+void CGroup::ResolveReferences(CGroup* library, std::set<int>* visited)
+{
+    for (CShape* child : std::vector<CShape*>(m_children)) {
+        auto* reference = dynamic_cast<CReference*>(child);
+        if (!reference) {
+            if (child->IsGroup())
+                static_cast<CGroup*>(child)->ResolveReferences(library, visited);
+            continue;
+        }
+        CGroup* block = reference->GetBlock();
+        const bool linked = block != nullptr;
+        if (!block)
+            block = BlockNamed(library, reference);
+        if (!block)
+            continue;
+        if (linked && (HasBlockCopies(reference) || block->GetShapeCount() == 0))
+            continue;
+        if (visited && visited->count(reference->GetId()) && visited->count(block->GetId()))
+            continue;
+        if (visited) {
+            visited->insert(reference->GetId());
+            visited->insert(block->GetId());
+        }
+        if (!reference->ResolveBlock(block, true, true, false) && reference->GetBlock() != block)
+            continue;
+        reference->ResolveReferences(library, nullptr);
+        reference->ApplyTransform(true);
+    }
+}
+
+void CGroup::RefreshReferenceLinks()
+{
+    CGroup* library = m_control ? m_control->GetLibraryGroup() : nullptr;
+    for (CShape* child : std::vector<CShape*>(m_children)) {
+        if (auto* reference = dynamic_cast<CReference*>(child)) {
+            CGroup* block = reference->GetBlock();
+            if (!block)
+                block = BlockNamed(library, reference);
+            if (block && reference->SetBlockGroupShapeID(block->GetId()))
+                block->AddReferrer(reference);
+        } else if (child->IsGroup()) {
+            static_cast<CGroup*>(child)->RefreshReferenceLinks();
+        }
+    }
+}
+
+void CGroup::ClearReferencesInTree()
+{
+    for (CShape* child : std::vector<CShape*>(m_children)) {
+        auto* reference = dynamic_cast<CReference*>(child);
+        if (reference && !reference->GetBlock()) {
+            // Nothing to show: the reference goes, with whatever it still holds, when the control
+            // lets it; a group without a control owns nothing and only lets go.
+            if (m_control)
+                m_control->DeleteShapeByID(reference->GetId(), 0, 0);
+            else
+                reference->DetachFromParent();
+            continue;
+        }
+        if (child->IsGroup())
+            static_cast<CGroup*>(child)->ClearReferencesInTree();
+    }
+}
+
+void CGroup::LinkReferencesByName(CGroup* library)
+{
+    for (CShape* child : std::vector<CShape*>(m_children)) {
+        if (auto* reference = dynamic_cast<CReference*>(child)) {
+            if (!reference->GetBlock()) {
+                if (CGroup* block = BlockNamed(library, reference)) {
+                    reference->SetBlockGroupShapeID(block->GetId());
+                    block->AddReferrer(reference);
+                }
+            }
+        } else if (child->IsGroup()) {
+            static_cast<CGroup*>(child)->LinkReferencesByName(library);
+        }
+    }
 }
 
 // --- Passing changes on -------------------------------------------------------------------------

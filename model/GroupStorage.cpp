@@ -8,8 +8,9 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cstdio>
 #include <string>
@@ -73,17 +74,9 @@ bool SkipEntity(CDxfFile& dxf)
     return false;
 }
 
-// Takes a shape out of the shape map and deletes it.
-void Discard(CShapeHost* control, CShape* shape)
-{
-    if (control)
-        control->GetShapeMap().RemoveShape(shape);
-    delete shape;
-}
-
 } // namespace
 
-HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     if (!(m_state & stPersistent))
         return S_FALSE;
@@ -91,7 +84,7 @@ HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     if (m_id >= DEFAULT_SHAPE_ID && m_id <= DEFAULT_IMAGE_ID)
         return S_OK;
     const int before = m_databaseId;
-    const HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    const HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
@@ -101,8 +94,8 @@ HRESULT CGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     if (before < 1)
-        return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertGroup, {m_databaseId, scenario}, params);
-    return OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateGroup, {m_databaseId}, params);
+        return session.Exec(CLSID_YVEXControl, ShapeSql::InsertGroup, {m_databaseId, scenario}, params);
+    return session.Exec(CLSID_YVEXControl, ShapeSql::UpdateGroup, {m_databaseId}, params);
 }
 
 HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
@@ -110,8 +103,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CGroupsTable* groups = tables->Groups();
     if (!groups)
         return S_FALSE;
@@ -128,10 +120,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     CGroupsRecord record;
     record.ShapeID = key;
     record.Name = Narrow(m_name);
-    if (CGroupsRecord* existing = groups->FindRecord(key))
-        *existing = record;
-    else
-        groups->Insert(record);
+    groups->Put(record);
     return hr;
 }
 
@@ -206,6 +195,10 @@ int CGroup::ReadDxfEntities(CDxfFile& dxf, bool blockMode)
         if (code == 70)
             m_blockFlags = dxf.GetInt();
     }
+    // The contents of a drawing whose y grows downwards were turned over as they were read: so is
+    // the base point.
+    if (blockMode && m_control && m_control->GetVerticalAxisFactor() < 0.0f)
+        baseY = -baseY;
     if (blockMode && (baseX != 0.0f || baseY != 0.0f))
         Shift(-baseX, -baseY, nullptr, true);
     return result;
@@ -253,7 +246,7 @@ int CGroup::ReadDxfBlocksSection(CDxfFile& dxf)
             block->SetDatabaseId(map.TakeTemporaryDbId());
             block->SetSourceSiteId(m_control->GetSiteId());
         } else {
-            Discard(m_control, block);
+            map.DeleteShape(block);
         }
         if (!read)
             break;
@@ -282,14 +275,14 @@ int CGroup::ReadDxfLayerTable(CDxfFile& dxf)
             continue;
         CLayer* layer = static_cast<CLayer*>(shape);
         if (!layer->ReadDxf(dxf)) {
-            Discard(m_control, layer);
+            map.DeleteShape(layer);
             break;
         }
         CLayer* existing = m_control->FindLayerByName(layer->GetName());
         if (!existing || (dontMerge && dontOverwrite)) {
             // A new layer; with both flags a second layer of the name, which the name now finds.
             if (AddChild(layer, nullptr, 1, false) != 0) {
-                Discard(m_control, layer);
+                map.DeleteShape(layer);
                 continue;
             }
             m_control->MapLayerName(layer->GetName(), layer);
@@ -302,7 +295,7 @@ int CGroup::ReadDxfLayerTable(CDxfFile& dxf)
                 existing->CopyStyleFrom(*layer, 0xFFFFFFFF);
                 existing->Normalize();
             }
-            Discard(m_control, layer);
+            map.DeleteShape(layer);
         }
     }
     return 0;

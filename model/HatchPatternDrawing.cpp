@@ -19,7 +19,6 @@
 #include <limits>
 
 namespace {
-const double kDegreesToRadians = 0.017453292519943278;
 // Below this size (device pixels) in either direction an area, or an image tile, is filled solid.
 const double kSmallestArea = 20.0;
 // The shortest step between the lines of a family (device pixels), and with `fine`.
@@ -324,7 +323,7 @@ COLORREF CHatchPattern::GetAverageImageColour(CShapeHost* control) const
     HGDIOBJ handle = image ? image->GetDrawHandle() : nullptr;
     if (!handle || handle == reinterpret_cast<HGDIOBJ>(static_cast<INT_PTR>(-1)))
         return 0;
-    ycom::WindowDC screen(nullptr);
+    ycom::WindowDC screen(GetDC(nullptr));
     ycom::OwnedDC target(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;

@@ -5,7 +5,7 @@
 #include "interchange/ImageResourceMap.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/HatchPatternSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
@@ -49,16 +49,16 @@ void DrainResults(SQLHSTMT statement)
 }
 
 // Runs a statement of the table with the context of the map's save in the error info.
-HRESULT ExecSave(SQLHSTMT statement, const SqlStatement& sql, const std::vector<SqlValue>& values,
+HRESULT ExecSave(COdbcSession& session, const SqlStatement& sql, const std::vector<SqlValue>& values,
                  const std::vector<OdbcParam>& params)
 {
     std::string text;
-    if (!OdbcFormatStatement(statement, sql, text, values))
-        return OdbcCheckResult(CLSID_YVEXControl, statement, SQL_ERROR, "CHatchPatternMap::Save(..)",
-                               "The values do not fit the statement.");
-    const SQLRETURN r = OdbcExecDirectParams(statement, text.c_str(), params);
-    const HRESULT hr = OdbcCheckResult(CLSID_YVEXControl, statement, r, "CHatchPatternMap::Save(..)", nullptr);
-    SQLFreeStmt(statement, SQL_CLOSE);
+    if (!session.Format(sql, text, values))
+        return session.CheckResult(CLSID_YVEXControl, SQL_ERROR, "CHatchPatternMap::Save(..)",
+                                   "The values do not fit the statement.");
+    const SQLRETURN r = OdbcExecDirectParams(session.Statement(), text.c_str(), params);
+    const HRESULT hr = session.CheckResult(CLSID_YVEXControl, r, "CHatchPatternMap::Save(..)", nullptr);
+    SQLFreeStmt(session.Statement(), SQL_CLOSE);
     return hr;
 }
 } // namespace
@@ -224,23 +224,23 @@ void CHatchPatternMap::ConvertToInches()
     m_metric = 0;
 }
 
-HRESULT CHatchPatternMap::ReadMaxDatabaseId(SQLHSTMT statement)
+HRESULT CHatchPatternMap::ReadMaxDatabaseId(COdbcSession& session)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::MaxHatchPatternId));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, HatchPatternSql::MaxHatchPatternId));
     // An empty table answers NULL. The built-in IDs are never handed to a stored pattern: a row
     // stored under one of them would read back as that built-in.
-    m_maxDatabaseId = std::max(ReadMaxIdResult(statement, kLastBuiltIn), kLastBuiltIn);
+    m_maxDatabaseId = std::max(ReadMaxIdResult(session.Statement(), kLastBuiltIn), kLastBuiltIn);
     return S_OK;
 }
 
-HRESULT CHatchPatternMap::Load(SQLHSTMT statement, int siteId) { return Load(statement, siteId, false); }
+HRESULT CHatchPatternMap::Load(COdbcSession& session, int siteId) { return Load(session, siteId, false); }
 
-HRESULT CHatchPatternMap::Load(SQLHSTMT statement, int siteId, bool browsing)
+HRESULT CHatchPatternMap::Load(COdbcSession& session, int siteId, bool browsing)
 {
-    const HRESULT hr = siteId >= 1
-                           ? OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::LoadSitePatterns, {siteId})
-                           : OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::LoadAllPatterns);
+    const HRESULT hr = siteId >= 1 ? session.Exec(CLSID_YVEXControl, HatchPatternSql::LoadSitePatterns, {siteId})
+                                   : session.Exec(CLSID_YVEXControl, HatchPatternSql::LoadAllPatterns);
     RETURN_IF_FAILED(hr);
+    SQLHSTMT statement = session.Statement();
     while (SQL_SUCCEEDED(SQLFetch(statement))) {
         const int rowId = IntColumn(statement, 1, -1);
         const std::string name = TextColumn(statement, 2);
@@ -282,11 +282,12 @@ HRESULT CHatchPatternMap::Load(SQLHSTMT statement, int siteId, bool browsing)
     return hr;
 }
 
-HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, int patternId)
+HRESULT CHatchPatternMap::Save(COdbcSession& session, int scenarioId, int force, int patternId)
 {
     if (!m_imageResources)
         return E_FAIL;
-    RETURN_IF_FAILED(ReadMaxDatabaseId(statement));
+    RETURN_IF_FAILED(ReadMaxDatabaseId(session));
+    SQLHSTMT statement = session.Statement();
     // The result of the last statement.
     HRESULT hr = S_OK;
     const bool single = patternId > 0;
@@ -298,13 +299,13 @@ HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, in
         if (it->first > kLastBuiltIn && image) {
             int imageDbId = image->GetDatabaseId();
             if (imageDbId == 0 && single) {
-                image->Save(statement, scenarioId, force);
+                image->Save(session, scenarioId, force);
                 imageDbId = image->GetDatabaseId();
             }
             if (imageDbId > 0) {
                 if (pattern.GetDatabaseId() < 1) {
                     // A row of another session may hold the image's pattern already.
-                    hr = OdbcExecStatement(CLSID_YVEXControl, statement, HatchPatternSql::FindByImage, {imageDbId});
+                    hr = session.Exec(CLSID_YVEXControl, HatchPatternSql::FindByImage, {imageDbId});
                     RETURN_IF_FAILED(hr);
                     while (SQL_SUCCEEDED(SQLFetch(statement)))
                         pattern.SetDatabaseId(IntColumn(statement, 1, pattern.GetDatabaseId()));
@@ -314,12 +315,12 @@ HRESULT CHatchPatternMap::Save(SQLHSTMT statement, int scenarioId, int force, in
                 const OdbcParam description = OdbcParam::Text(pattern.GetDescription());
                 if (pattern.GetDatabaseId() < 1) {
                     const int newId = m_maxDatabaseId + 1;
-                    hr = ExecSave(statement, HatchPatternSql::InsertPattern, {newId, imageDbId}, {name, description});
+                    hr = ExecSave(session, HatchPatternSql::InsertPattern, {newId, imageDbId}, {name, description});
                     RETURN_IF_FAILED(hr);
                     pattern.SetDatabaseId(newId);
                     m_maxDatabaseId = newId;
                 } else {
-                    hr = ExecSave(statement, HatchPatternSql::UpdatePattern, {imageDbId, pattern.GetDatabaseId()},
+                    hr = ExecSave(session, HatchPatternSql::UpdatePattern, {imageDbId, pattern.GetDatabaseId()},
                                   {name, description});
                     RETURN_IF_FAILED(hr);
                 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <cstddef>
 #include <map>
 #include <memory>
@@ -8,6 +7,7 @@
 
 class CImageResourceMap;
 class CDataTableSet;
+class COdbcSession;
 
 // The hatch patterns of a drawing by the ID that shapes store as their hatch pattern: the 27
 // built-in line patterns (IDs 1 to 27, fixed: the HatchPatternIDs of the type library) and the
@@ -28,13 +28,13 @@ public:
     virtual ~CHatchPatternMap();
 
     // The patterns of a site's shapes (siteId 1 or more), or every pattern of the table.
-    virtual HRESULT Load(SQLHSTMT statement, int siteId);
+    virtual HRESULT Load(COdbcSession& session, int siteId);
     // Writes the site's image patterns (only `patternId` when it is above 0): a new row under the
     // next database ID, an update of a stored one. scenarioId and force go to the image
     // resource's own save. The result of the last statement; E_FAIL without image resources.
-    virtual HRESULT Save(SQLHSTMT statement, int scenarioId, int force, int patternId);
+    virtual HRESULT Save(COdbcSession& session, int scenarioId, int force, int patternId);
     // The largest HatchPatternID of the table; the built-in IDs are never handed out again.
-    virtual HRESULT ReadMaxDatabaseId(SQLHSTMT statement);
+    virtual HRESULT ReadMaxDatabaseId(COdbcSession& session);
 
     // Parses every definition block of the text ('*' at the start of a line) into a new pattern
     // and inserts it; the number of patterns in the map, -1 for no text.
@@ -66,7 +66,7 @@ public:
 
     // Reads the table's rows into the map; in browsing mode new patterns are marked and keep
     // the image's database ID as their image resource ID.
-    HRESULT Load(SQLHSTMT statement, int siteId, bool browsing);
+    HRESULT Load(COdbcSession& session, int siteId, bool browsing);
     // The site patterns into the HatchPatterns record table, or (DXFMODE_LOAD) from it; with
     // DXFMODE_SINGLE_OBJECT only the record `key`.
     HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode, int key);

@@ -148,9 +148,9 @@ int CHighlightGroup::Draw(CDrawContext& context)
 }
 
 // The listed shapes are stored with their own groups, not here.
-HRESULT CHighlightGroup::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CHighlightGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
-    return CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    return CShape::SaveToDB(session, siteId, scenarioId, flags);
 }
 
 void CHighlightGroup::GetCoClassId(CLSID* clsid)

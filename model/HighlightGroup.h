@@ -35,7 +35,7 @@ public:
     int RemoveChildAt(int index, bool destroy) override;
     int RemoveChild(CShape* child) override;
     int Draw(CDrawContext& context) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     void GetCoClassId(CLSID* clsid) override;
 
 private:

@@ -25,10 +25,29 @@ public:
     void SetLinePatternId(int id) override;
     void SetHatchPatternId(int id) override;
     bool ContainsShapeId(int id, bool recursive) override { return id == m_id; }
+    // The switches change their bit alone: no undo record, no redraw (the shape base's recorded
+    // forms do those).
+    void SetVisible(bool on) override { SetStateBits(stVisible, on); }
+    void SetSelected(bool on) override { SetStateBits(stSelected, on); }
+    void SetNoExtents(bool on) override { SetStateBits(stNoExtents, on); }
+    bool IsExtentCached() override { return (m_state & stExtentCached) != 0; }
+    // A layer draws nothing.
+    int DrawAttachments(CDrawContext&) override { return 1; }
+    int DrawOverlay(CDrawContext&) override { return 1; }
+    // The style and the name of another layer, normalised.
+    int CopyStyleFrom(CShape& source, DWORD mask) override;
+    // Counted as a shape, and as a layer.
+    int CountStats(CShapeStats& stats) override;
     // One LAYER entry of the TABLES section.
     HRESULT ReadDxf(CDxfFile& dxf) override;
     HRESULT WriteDxf(CDxfFile& dxf) override;
     int WriteXDataOwn(CDxfFile& dxf) override;
+    // The Shapes row, then the LayerShapes row (the name, bound; "NULL" for none) and the
+    // LayerSettings row of the three switches under the control's next LayerSettingID.
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
+    // The Shapes record, then the Layers record and the LayerSettings record (written only for a
+    // stored layer; read back under the layer's key).
+    HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
 
 private:
     std::string m_name;

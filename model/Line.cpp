@@ -1,23 +1,25 @@
 // The line shape: two points, arrow heads at either end, drawn and hit-tested as one segment,
 // created by two presses and edited by dragging an end; the LINE entity, the LineShapes row and
 // the Lines record.
-#include "model/Line.h"
-#include "model/ShapeHost.h"
-#include "model/ShapeIndex.h"
-#include "model/ViewMapping.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
+#include "model/Line.h"
 #include "model/PenCache.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "model/ShapeStateMap.h"
+#include "model/ViewMapping.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include "persistence/OdbcSession.h"
+#include "com/HResult.h"
 #include <cmath>
 #include <cstdlib>
 
@@ -323,11 +325,11 @@ HRESULT CLine::WriteDxf(CDxfFile& dxf)
 
 // --- Database and record tables ------------------------------------------------------------------
 
-HRESULT CLine::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CLine::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
     // The Shapes row and the points (a line has no GroupShapes row).
-    HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK || m_databaseId < 1)
         return hr;
     const bool arrows = m_firstArrowType != 0 || m_secondArrowType != 0;
@@ -335,7 +337,7 @@ HRESULT CLine::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD fl
     const SqlRaw second = SqlOptionalId(m_secondArrowType);
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     // Arrows taken away are stored too (both NULL).
-    return SaveKindRow(statement, before >= 1, arrows, ShapeKindSql::UpdateLine, {first, second, m_databaseId},
+    return SaveKindRow(session, before >= 1, arrows, ShapeKindSql::UpdateLine, {first, second, m_databaseId},
                        ShapeKindSql::InsertLine, {m_databaseId, scenario, first, second});
 }
 
@@ -344,8 +346,7 @@ HRESULT CLine::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CLinesTable* lines = tables->Lines();
     if (!lines)
         return S_FALSE;
@@ -367,9 +368,6 @@ HRESULT CLine::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     record.DatabaseID = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) ? m_databaseId : 0;
     record.FirstArrowTypeID = m_firstArrowType;
     record.SecondArrowTypeID = m_secondArrowType;
-    if (CLinesRecord* existing = lines->FindRecord(key))
-        *existing = record;
-    else
-        lines->Insert(record);
+    lines->Put(record);
     return hr;
 }

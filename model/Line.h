@@ -35,7 +35,7 @@ public:
 
     HRESULT ReadDxf(CDxfFile& dxf) override;
     HRESULT WriteDxf(CDxfFile& dxf) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
 
 private:

@@ -1,8 +1,9 @@
 #include "model/PointPool.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 
 CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
@@ -87,9 +88,7 @@ HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra
     if (!(flags & DXFMODE_LOAD)) {
         for (auto& entry : m_points) {
             CPointRecord& point = entry.second;
-            const HRESULT hr = point.SaveToTables(tables, flags, extra);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(point.SaveToTables(tables, flags, extra));
             if (point.m_databaseId >= 1)
                 SetDatabaseId(point.m_databaseId, point);
         }
@@ -117,9 +116,7 @@ HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra
             if (!keepIds)
                 tables->AddIdMapping(id, stored, 1);
         }
-        const HRESULT hr = point->SaveToTables(tables, flags | DXFMODE_LOAD, extra);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(point->SaveToTables(tables, flags | DXFMODE_LOAD, extra));
         if (isNew && point->m_databaseId >= 1)
             SetDatabaseId(point->m_databaseId, *point);
         table->MoveNext();
@@ -127,12 +124,10 @@ HRESULT CPointPool::ExchangeTables(CDataTableSet* tables, DWORD flags, int extra
     return S_OK;
 }
 
-HRESULT CPointPool::LoadNextDatabaseId(SQLHSTMT statement)
+HRESULT CPointPool::LoadNextDatabaseId(COdbcSession& session)
 {
-    const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::MaxPointId);
-    if (FAILED(hr))
-        return hr;
-    m_nextDatabaseId = ReadMaxIdResult(statement, 0) + 1;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::MaxPointId));
+    m_nextDatabaseId = ReadMaxIdResult(session.Statement(), 0) + 1;
     if (m_nextDatabaseId < 1)
         m_nextDatabaseId = 1;
     return S_OK;

@@ -1,10 +1,10 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <map>
 #include "model/PointRecord.h"
 
 class CDataTableSet;
+class COdbcSession;
 
 // Every point of the drawing by point ID, held by value (records stay where they are while the
 // pool lives, so shapes keep pointers to them). A point leaves the pool when its last user
@@ -42,7 +42,7 @@ public:
 
     // The next free pointID of the database ("select max(pointID) from points"), at least 1; an
     // execution error is returned as it came (with its COM error info).
-    HRESULT LoadNextDatabaseId(SQLHSTMT statement);
+    HRESULT LoadNextDatabaseId(COdbcSession& session);
     int GetNextDatabaseId() const { return m_nextDatabaseId; }
     void SetNextDatabaseId(int id) { m_nextDatabaseId = id; }
 

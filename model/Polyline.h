@@ -160,7 +160,7 @@ public:
     HRESULT WriteDxf(CDxfFile& dxf) override;
     int ReadXDataOwn(CDxfFile& dxf) override;
     int WriteXDataOwn(CDxfFile& dxf) override;
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags) override;
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags) override;
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags) override;
     virtual HRESULT SaveVerticesToTables(CDataTableSet* tables, DWORD mode, DWORD flags);
 

@@ -1,16 +1,17 @@
 // Polyline geometry: transforms that keep bulges and the orthogonal flag right, the bounds of
 // bulged outlines, fillets, simplification, the Bezier form, orthogonal outlines and closing,
 // property copies and the protection flags of the polyline's form.
+#include "model/Geometry.h"
+#include "model/PointPool.h"
+#include "model/PointRecord.h"
 #include "model/Polyline.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "model/ShapeRecorder.h"
 #include "model/ViewMapping.h"
-#include "model/Geometry.h"
-#include "model/PointPool.h"
-#include "model/PointRecord.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
+#include "com/HResult.h"
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -154,8 +155,7 @@ HRESULT CPolyline::Scale(float xc, float yc, float kx, float ky, std::set<int>* 
         if (!alongAxes)
             m_flags &= ~static_cast<DWORD>(pfOrtho);
     }
-    if (FAILED(result))
-        return result;
+    RETURN_IF_FAILED(result);
     // A mirror turns every arc the other way.
     if ((kx < 0) != (ky < 0))
         MirrorArcs();
@@ -226,8 +226,7 @@ HRESULT CPolyline::GetBoundingRectEx(float* left, float* top, float* right, floa
 {
     CRealRect base;
     const HRESULT result = CGroup::GetBoundingRectEx(&base.left, &base.top, &base.right, &base.bottom, skip, flags);
-    if (FAILED(result))
-        return result;
+    RETURN_IF_FAILED(result);
     CRealRect arcs;
     if (ComputeBulgeExtent(&arcs, nullptr, 0.0)) {
         base.left = std::fmin(base.left, arcs.left);

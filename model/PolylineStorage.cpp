@@ -1,18 +1,20 @@
 // A polyline in storage: the LWPOLYLINE, POLYLINE and SOLID entities read, POLYLINE with its
 // VERTEX sequence written, its own extended data, the PolylineShapes row with the vertex rows,
 // and the Polylines record with the vertex records.
-#include "model/Polyline.h"
-#include "model/ShapeHost.h"
-#include "model/ShapeIndex.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
+#include "model/Polyline.h"
+#include "model/ShapeHost.h"
+#include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/ShapeKindSql.h"
 #include "YVEX_h.h"
+#include "persistence/OdbcSession.h"
+#include "com/HResult.h"
 #include <cstdio>
 #include <vector>
 
@@ -287,12 +289,12 @@ HRESULT CPolyline::WriteDxf(CDxfFile& dxf)
 
 // --- Database ------------------------------------------------------------------------------------
 
-HRESULT CPolyline::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CPolyline::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     const int before = m_databaseId;
     // The Shapes row, the points and the children (a polyline has no GroupShapes row). The default
     // widths are stored as they are: a tapered polyline keeps its two widths.
-    HRESULT hr = CShape::SaveToDB(statement, siteId, scenarioId, flags);
+    HRESULT hr = CShape::SaveToDB(session, siteId, scenarioId, flags);
     if (hr != S_OK)
         return hr;
     if (m_databaseId < 1)
@@ -302,15 +304,11 @@ HRESULT CPolyline::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWOR
     const SqlRaw second = SqlOptionalId(m_secondArrowType);
     const bool wanted = m_flags != 0 || m_defStartWidth != m_defEndWidth || m_firstArrowType != 0 ||
                         m_secondArrowType != 0;
-    hr = SaveKindRow(statement, before >= 1, wanted, ShapeKindSql::UpdatePolyline,
+    RETURN_IF_FAILED(SaveKindRow(session, before >= 1, wanted, ShapeKindSql::UpdatePolyline,
                      {m_defStartWidth, m_defEndWidth, first, second, m_databaseId}, ShapeKindSql::InsertPolyline,
-                     {m_databaseId, scenario, m_defStartWidth, m_defEndWidth, first, second});
-    if (FAILED(hr))
-        return hr;
+                     {m_databaseId, scenario, m_defStartWidth, m_defEndWidth, first, second}));
     for (CVertexRecord& vertex : m_vertices) {
-        hr = vertex.SaveToDB(statement, siteId, scenarioId, flags);
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(vertex.SaveToDB(session, siteId, scenarioId, flags));
     }
     return S_OK;
 }
@@ -322,8 +320,7 @@ HRESULT CPolyline::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     if (!tables)
         return E_INVALIDARG;
     const HRESULT hr = CShape::SaveToTables(tables, mode, flags);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(hr);
     CPolylinesTable* polylines = tables->Polylines();
     if (polylines) {
         bool alreadyStored = false;
@@ -352,10 +349,7 @@ HRESULT CPolyline::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
             record.Flags = static_cast<int32_t>(m_flags);
             record.FirstArrowTypeID = m_firstArrowType;
             record.SecondArrowTypeID = m_secondArrowType;
-            if (CPolylinesRecord* existing = polylines->FindRecord(key))
-                *existing = record;
-            else
-                polylines->Insert(record);
+            polylines->Put(record);
         }
     }
     const HRESULT vertices = SaveVerticesToTables(tables, mode, flags);

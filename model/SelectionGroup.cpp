@@ -294,9 +294,13 @@ int CSelectionGroup::ChangeOrder(bool front, bool fire, bool skipReferenceParts)
         if (!proceed) {
             shape->SetZOrder(z, true);
             if (recorder)
-                recorder->EndCurrentUnit(false);
+                recorder->DiscardCurrentUnit();
             continue;
         }
+        // Each accepted shape keeps a unit of its own, so that a later refusal drops no more
+        // than its own.
+        if (recorder)
+            recorder->EndCurrentUnit(true);
         if (m_control->GetEditState().editedShape)
             m_control->RequestRedraw(rfRedrawAll, nullptr);
         changed = true;

@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
 #include <functional>
 #include <map>
 #include <memory>
@@ -22,6 +21,7 @@ class CLinkToken;
 class CPointRecord;
 class CDxfFile;
 class CDataTableSet;
+class COdbcSession;
 struct SqlStatement;
 class SqlValue;
 class CViewMapping;
@@ -62,6 +62,7 @@ struct CShapeStats
     long shapes = 0;
     // Polyline vertices that carry data of their own.
     long vertices = 0;
+    long layers = 0;
 };
 
 // Passes a moved point on to the shapes that use it (its owners), except those in `visited` (or
@@ -93,6 +94,14 @@ public:
     };
     // The state word of a new shape: visible, enabled, stored, pen weight scaled with the view.
     static const DWORD kDefaultState = stVisible | stEnabled | stPersistent | stScalePenWeight; // 0x213
+    // Bits of the masks of CopyPropertiesFrom and CopyStyleFrom that name the geometry of the
+    // kinds that have it: the angle and the two scales (an ellipse's axes).
+    enum PropertyBits : DWORD
+    {
+        speAngle = 0x2,
+        speXScale = 0x4,
+        speYScale = 0x8,
+    };
     // Z order "not set": the smallest normal float.
     static const float kUnsetZOrder;
     // The protection bits of ShapeDBFlags as the automation's ProtectionFlags shows them.
@@ -159,9 +168,9 @@ public:
     // The ID rule of new rows: "select max(column)+1 from table", never below 1 (an empty table
     // answers NULL: the first ID is 1). Column and table are our own names, never user text.
     // E_FAIL when the query fails (its error info stays set).
-    static HRESULT NextIdFromDatabase(SQLHSTMT statement, const char* column, const char* table, int* id);
+    static HRESULT NextIdFromDatabase(COdbcSession& session, const char* column, const char* table, int* id);
     // The own points (linked false) or the linked points into points and their link rows.
-    HRESULT SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool linked);
+    HRESULT SavePointRows(COdbcSession& session, int siteId, DWORD flags, bool linked);
 
     // --- DXF -------------------------------------------------------------------------------
     // One common entity group or extended-data block of the current group of `dxf`: 1 when
@@ -367,7 +376,7 @@ public:
     virtual int DrawMarks(CDrawContext& context);
     virtual bool IsBlockContext();
     // The shape's rows in the database.
-    virtual HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags);
+    virtual HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags);
     virtual HRESULT AlignPoint(int pointId, int pointShapeId, int alignment);
     virtual int DrawLinkMarks(HDC dc);
     virtual int GetNearestPoint(const CRealPoint& point, CRealPoint* nearest);
@@ -431,6 +440,11 @@ protected:
     // point lands on the grid (on the locked axis nothing changes while dragging orthogonally);
     // without one, `point` itself is snapped.
     void SnapDraggedPoint(CRealPoint& point, const CPointRecord* dragged, bool ortho);
+    // The common entity groups of WriteDxf: the handle (the shape ID), then the layer, line type,
+    // colour, line type scale and pen weight. Entities of subclassed form put their AcDbEntity
+    // marker between the two.
+    void WriteDxfHandle(CDxfFile& dxf);
+    void WriteDxfCommonGroups(CDxfFile& dxf);
     // The extended-data block a group 1000 opens (the keyword index of the file's group).
     int ReadXDataBlock(CDxfFile& dxf);
     // The groups of the entity being read up to the next group 0 (pushed back): each goes to the
@@ -439,7 +453,7 @@ protected:
     // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
     // when the update touched no row (the shape had nothing to store then) and it now has
     // something to store (`wanted`); a new shape inserts it only when wanted.
-    static HRESULT SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
+    static HRESULT SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
                                const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
                                const std::vector<SqlValue>& insertValues);
     // The site a shape's records name as their source.

@@ -10,9 +10,10 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/SessionSql.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -37,20 +38,20 @@ int CounterValue(int counter) { return counter < 1 ? 1 : counter; }
 
 } // namespace
 
-HRESULT CShape::NextIdFromDatabase(SQLHSTMT statement, const char* column, const char* table, int* id)
+HRESULT CShape::NextIdFromDatabase(COdbcSession& session, const char* column, const char* table, int* id)
 {
     if (!id)
         return E_POINTER;
-    if (FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, SessionSql::NextId, {SqlRaw(column), SqlRaw(table)})))
+    if (FAILED(session.Exec(CLSID_YVEXControl, SessionSql::NextId, {SqlRaw(column), SqlRaw(table)})))
         return E_FAIL;
     // An empty table answers NULL, which leaves 0: the first ID is 1.
-    *id = ReadMaxIdResult(statement, 0);
+    *id = ReadMaxIdResult(session.Statement(), 0);
     if (*id < 1)
         *id = 1;
     return S_OK;
 }
 
-HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags)
+HRESULT CShape::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags)
 {
     if (!(m_state & stPersistent))
         return S_FALSE;
@@ -80,9 +81,7 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     int id = m_databaseId;
     if (isNew) {
         if (flags & kIdsFromDatabase) {
-            const HRESULT hr = NextIdFromDatabase(statement, "shapeID", "shapes", &id);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(NextIdFromDatabase(session, "shapeID", "shapes", &id));
         } else {
             if (!map)
                 return E_FAIL;
@@ -99,18 +98,17 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
     // lines into dummies and arcs and circles into ellipses.
     const int shapeType = m_shapeType;
     const DWORD protection = GetProtectionFlagsMasked(0xFFFFFFFF);
-    HRESULT hr;
     if (isNew) {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShape,
-                               {id, scenario, storedWeight, m_penColor, m_tag, m_id, protection, m_linePatternScale,
-                                m_zOrder, m_hatchColor, shapeType, siteId, lineType, parent, hatch, layer});
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShape,
+                                           {id, scenario, storedWeight, m_penColor, m_tag, m_id, protection,
+                                            m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
+                                            parent, hatch, layer}));
     } else {
-        hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateShape,
-                               {scenario, storedWeight, m_penColor, m_tag, m_id, protection, m_linePatternScale, m_zOrder,
-                                m_hatchColor, shapeType, siteId, lineType, parent, hatch, layer, id});
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::UpdateShape,
+                                           {scenario, storedWeight, m_penColor, m_tag, m_id, protection,
+                                            m_linePatternScale, m_zOrder, m_hatchColor, shapeType, siteId, lineType,
+                                            parent, hatch, layer, id}));
     }
-    if (FAILED(hr))
-        return hr;
 
     m_databaseId = id;
     if (map) {
@@ -120,12 +118,8 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
             map->SetNextDbShapeId(id + 1);
     }
 
-    hr = SavePointRows(statement, siteId, flags, false);
-    if (FAILED(hr))
-        return hr;
-    hr = SavePointRows(statement, siteId, flags, true);
-    if (FAILED(hr))
-        return hr;
+    RETURN_IF_FAILED(SavePointRows(session, siteId, flags, false));
+    RETURN_IF_FAILED(SavePointRows(session, siteId, flags, true));
     if (m_control)
         m_control->StepProgress();
 
@@ -133,15 +127,13 @@ HRESULT CShape::SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD f
         // A copy of the list: a child's save does not change it, but a kind may.
         const std::vector<CShape*> children = static_cast<CGroup*>(this)->Children();
         for (CShape* child : children) {
-            hr = child->SaveToDB(statement, siteId, scenarioId, flags);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(child->SaveToDB(session, siteId, scenarioId, flags));
         }
     }
     return S_OK;
 }
 
-HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool linked)
+HRESULT CShape::SavePointRows(COdbcSession& session, int siteId, DWORD flags, bool linked)
 {
     const CShapePointList& list = linked ? m_linkedPoints : m_points;
     CPointPool* pool = m_control ? &m_control->GetPointPool() : nullptr;
@@ -158,23 +150,18 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         const int number = n++;
         const bool stored = point->GetDatabaseId() >= 1;
         int pointId = point->GetDatabaseId();
-        HRESULT hr;
         if (!stored) {
             if (fromDatabase) {
-                hr = NextIdFromDatabase(statement, "pointID", "points", &pointId);
-                if (FAILED(hr))
-                    return hr;
+                RETURN_IF_FAILED(NextIdFromDatabase(session, "pointID", "points", &pointId));
             } else {
                 pointId = CounterValue(pool->GetNextDatabaseId());
             }
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertPoint,
-                                   {pointId, scenario, siteId, point->x, point->y});
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertPoint,
+                                               {pointId, scenario, siteId, point->x, point->y}));
         } else {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdatePoint,
-                                   {scenario, siteId, point->x, point->y, pointId});
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::UpdatePoint,
+                                               {scenario, siteId, point->x, point->y, pointId}));
         }
-        if (FAILED(hr))
-            return hr;
         point->SetDatabaseId(pointId);
         if (pool) {
             pool->SetDatabaseId(pointId, *point);
@@ -186,34 +173,28 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
         // exists and nothing is inserted).
         int linkId = 0;
         if (fromDatabase) {
-            hr = linked ? NextIdFromDatabase(statement, "linkedPointID", "linkedPoints", &linkId)
-                        : NextIdFromDatabase(statement, "shapePointID", "shapePoints", &linkId);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(linked ? NextIdFromDatabase(session, "linkedPointID", "linkedPoints", &linkId)
+                                    : NextIdFromDatabase(session, "shapePointID", "shapePoints", &linkId));
         } else {
             linkId = CounterValue(linked ? counters->linkedPoint : counters->shapePoint);
         }
         int existing = 0;
         if (stored) {
-            hr = linked ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindLinkedPoint,
-                                            {m_databaseId, pointId})
-                        : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint,
-                                            {pointId, m_databaseId});
-            if (FAILED(hr))
-                return hr;
-            existing = ReadMaxIdResult(statement, 0);
+            RETURN_IF_FAILED(linked ? session.Exec(CLSID_YVEXControl, ShapeSql::FindLinkedPoint,
+                                                        {m_databaseId, pointId})
+                                    : session.Exec(CLSID_YVEXControl, ShapeSql::FindShapePoint,
+                                                        {pointId, m_databaseId}));
+            existing = ReadMaxIdResult(session.Statement(), 0);
         }
         if (stored && existing != 0)
             continue;
         if (linked) {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertLinkedPoint,
-                                   {linkId, scenario, m_databaseId, pointId});
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertLinkedPoint,
+                                               {linkId, scenario, m_databaseId, pointId}));
         } else {
-            hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
-                                   {linkId, scenario, m_databaseId, pointId, number});
+            RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShapePoint,
+                                               {linkId, scenario, m_databaseId, pointId, number}));
         }
-        if (FAILED(hr))
-            return hr;
         if (!linked)
             OnShapePointStored(point, linkId);
         if (counters)
@@ -222,16 +203,14 @@ HRESULT CShape::SavePointRows(SQLHSTMT statement, int siteId, DWORD flags, bool 
     return S_OK;
 }
 
-HRESULT CShape::SaveKindRow(SQLHSTMT statement, bool storedBefore, bool wanted, const SqlStatement& update,
+HRESULT CShape::SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
                             const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
                             const std::vector<SqlValue>& insertValues)
 {
     bool insertRow = !storedBefore && wanted;
     if (storedBefore) {
-        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, update, updateValues);
-        if (FAILED(hr))
-            return hr;
-        insertRow = wanted && OdbcRowCount(statement) == 0;
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, update, updateValues));
+        insertRow = wanted && OdbcRowCount(session.Statement()) == 0;
     }
-    return insertRow ? OdbcExecStatement(CLSID_YVEXControl, statement, insert, insertValues) : S_OK;
+    return insertRow ? session.Exec(CLSID_YVEXControl, insert, insertValues) : S_OK;
 }

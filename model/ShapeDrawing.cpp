@@ -307,7 +307,7 @@ BOOL CShape::HitTestWidenedPath(float x, float y)
         return FALSE;
     const CViewMapping& view = m_control->GetCurrentViewport();
     HWND window = m_control->GetControlWindow();
-    ycom::WindowDC screen(window);
+    ycom::WindowDC screen(GetDC(window));
     HDC dc = screen.Get();
     if (!dc)
         return FALSE;
@@ -332,7 +332,7 @@ BOOL CShape::HitTestFilledPath(float x, float y)
 {
     if (!m_control || !HasHatchFill() || GetTranslatedHatchPatternId() < 1)
         return FALSE;
-    ycom::WindowDC screen(m_control->GetControlWindow());
+    ycom::WindowDC screen(GetDC(m_control->GetControlWindow()));
     HDC dc = screen.Get();
     if (!dc)
         return FALSE;

@@ -61,9 +61,20 @@ bool HoldsKindOfBlock(int shapeType, int keyword)
 
 HRESULT CShape::WriteDxf(CDxfFile& dxf)
 {
+    WriteDxfHandle(dxf);
+    WriteDxfCommonGroups(dxf);
+    return 1;
+}
+
+void CShape::WriteDxfHandle(CDxfFile& dxf)
+{
     char handle[16];
     std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(m_id));
     dxf.WriteStringGroup(5, handle);
+}
+
+void CShape::WriteDxfCommonGroups(CDxfFile& dxf)
+{
     const bool namedLayer = m_layer && !m_layer->GetName().empty();
     dxf.WriteStringGroup(8, namedLayer ? m_layer->GetName().c_str() : "0");
     if (m_control) {
@@ -79,7 +90,6 @@ HRESULT CShape::WriteDxf(CDxfFile& dxf)
                            m_shapeType != stImage && m_shapeType != stReference;
     if (m_penWeight != 0.0f && drawnKind)
         dxf.WriteRealGroup(39, m_penWeight);
-    return 1;
 }
 
 HRESULT CShape::WriteXData(CDxfFile& dxf)
@@ -350,14 +360,16 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!m_control)
             return 0;
         // The entity stands for a shape of another kind: that shape reads the block and takes
-        // this one's place once the load is done.
-        std::unique_ptr<CShape> replacement(m_control->GetShapeMap().CreateShape(type, true, false));
+        // this one's place once the load is done. The shape map keeps it meanwhile.
+        CShapeIndex& map = m_control->GetShapeMap();
+        CShape* replacement = map.CreateReplacement(m_id, type);
         if (!replacement)
             return 0;
         replacement->ResetToByLayer();
-        if (!replacement->ReadXDataOwn(dxf))
+        if (!replacement->ReadXDataOwn(dxf)) {
+            map.DropReplacement(m_id);
             return 0;
-        m_control->GetShapeMap().SetReplacement(m_id, std::move(replacement));
+        }
         return 1;
     }
     default:

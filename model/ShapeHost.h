@@ -15,6 +15,7 @@ class CPenCache;
 class CBrushCache;
 class CLinkedPointMap;
 class CShapeStateMap;
+class CFontCache;
 class CShapeIndex;
 class CShapeRecorder;
 class CViewMapping;
@@ -47,6 +48,8 @@ public:
     virtual CPointPool& GetPointPool() = 0;
     virtual CLinkedPointMap& GetLinkedPointMap() = 0;
     virtual CShapeStateMap& GetShapeStateMap() = 0;
+    // The GDI fonts of the texts.
+    virtual CFontCache& GetFontCache() = 0;
     virtual CLineTypeMap& GetLineTypeMap() = 0;
     virtual CPenCache& GetPenCache() = 0;
     virtual CBrushCache& GetBrushCache() = 0;
@@ -84,12 +87,12 @@ public:
     virtual HWND GetControlWindow() const = 0;
     // Whether events go to the host application.
     virtual bool EventsEnabled() const = 0;
-    // The direction of the vertical axis of DXF being read: negative when y grows downwards
-    // (the shapes read turn their y coordinates over).
-    virtual float GetVerticalAxisFactor() const = 0;
     // The hidden rich-edit window in which text shapes measure and render rich text; null when
     // there is none.
     virtual HWND GetRichEditWindow() const { return nullptr; }
+    // The direction of the vertical axis of DXF being read: negative when y grows downwards
+    // (the shapes read turn their y coordinates over).
+    virtual float GetVerticalAxisFactor() const = 0;
 
     // --- Shapes, groups and layers ----------------------------------------------------------
     virtual CShape* FindShape(int id) const = 0;

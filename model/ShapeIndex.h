@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <memory>
 
 class CShape;
 class CGroup;
@@ -23,6 +22,10 @@ public:
     virtual CShape* CloneShape(CShape* source, bool registerIt) = 0;
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
     virtual int RemoveShape(CShape* shape) = 0;
+    // The map is the one owner of shapes: a shape goes only through DeleteShape, which takes it out
+    // as RemoveShape does and deletes it (0; also for a shape the map does not hold). A shape the
+    // map refuses to give up stays (1).
+    virtual int DeleteShape(CShape* shape) = 0;
     // Groups that list shapes without owning them: a shape removed from the map leaves them.
     virtual void AddOverlayGroup(CGroup* group) = 0;
     virtual void RemoveOverlayGroup(CGroup* group) = 0;
@@ -40,10 +43,12 @@ public:
     // One shape of a record-table set by its stored key, found or made and read from the set.
     virtual CShape* LoadShapeFromTables(CDataTableSet* tables, DWORD mode, int storedKey) = 0;
 
-    // A shape of another kind, read from DXF, that is to take the place of the shape with the ID
-    // once the load is done: the map keeps it (outside the map's IDs) until the load takes it or
-    // the reading state is cleared. An earlier replacement of the same ID goes.
-    virtual void SetReplacement(int shapeId, std::unique_ptr<CShape> replacement) = 0;
+    // A new shape of another kind (a ShapeTypes code, made as CreateShape makes an unregistered
+    // one) that is to take the place of the shape with the ID once a DXF load is done: the map
+    // keeps it outside its IDs until the load uses it or the reading state is cleared; an earlier
+    // one of the same ID goes. Null when the factory does not build the type.
+    virtual CShape* CreateReplacement(int shapeId, int type) = 0;
     virtual CShape* FindReplacement(int shapeId) const = 0;
-    virtual std::unique_ptr<CShape> TakeReplacement(int shapeId) = 0;
+    // Deletes the replacement of the ID, if any.
+    virtual void DropReplacement(int shapeId) = 0;
 };

@@ -17,9 +17,12 @@ public:
     // it the last operation.
     virtual HRESULT OpenOperation(int kind) = 0;
     virtual HRESULT CloseOperation(bool commit) = 0;
-    // Ends the current leaf unit; without keep the recorded state is dropped (a vetoed change
-    // leaves no unit behind).
+    // Ends the current leaf unit; without keep the whole undo history is dropped, for a change
+    // that was made without being recorded.
     virtual HRESULT EndCurrentUnit(bool keep) = 0;
+    // A change the host refused (its proceed flag cleared) after it was recorded: only the pending
+    // unit goes, the history before it stays.
+    virtual HRESULT DiscardCurrentUnit() = 0;
     // Records a shape's or a point's state under an operation kind; with openOperation a compound
     // operation of that kind is opened first.
     virtual HRESULT RecordShape(int kind, CShape* shape, bool openOperation) = 0;

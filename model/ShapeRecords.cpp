@@ -16,6 +16,7 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "persistence/DataTableSet.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cstdlib>
@@ -183,9 +184,7 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
     const bool keep = (mode & kKeepIds) != 0;
     if (!table) {
         // A set of points and links only (snapshot undo).
-        const HRESULT points = LoadPointsFromTables(tables, mode, 0);
-        if (FAILED(points))
-            return points;
+        RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
         SaveAttributesToTables(tables, mode, 0);
         return S_FALSE;
     }
@@ -209,7 +208,9 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
         SetVisible((mode & DXFMODE_ALL_VISIBLE) || record.Visible != 0);
         SetStateBits(stEnabled, (mode & DXFMODE_ALL_ENABLED) || record.Enabled != 0);
         m_linePatternScale = static_cast<float>(record.LinePatternScale);
-        SetZOrder(static_cast<float>(record.ZOrder), false);
+        // A shape read again in its group takes its place there anew (an undone Z-order change).
+        const float z = static_cast<float>(record.ZOrder);
+        SetZOrder(z, m_parent != nullptr && z != GetZOrder());
         SetHatchColor(static_cast<DWORD>(record.HatchColor));
         // 0x8000 (by block) travels in 16 bits as -32768.
         SetLinePatternId(record.LinePatternID < -1 ? -record.LinePatternID : record.LinePatternID);
@@ -227,11 +228,9 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
         }
         if (m_databaseId != 0 && m_control)
             m_control->GetShapeMap().SetSourceSite(m_databaseId, record.SiteID);
-        const HRESULT points = LoadPointsFromTables(tables, mode, 0);
-        if (FAILED(points))
-            return points;
-        const HRESULT links = SaveAttributesToTables(tables, mode, 0);
-        return FAILED(links) ? links : S_OK;
+        RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
+        RETURN_IF_FAILED(SaveAttributesToTables(tables, mode, 0));
+        return S_OK;
     }
 
     if (!(m_state & stPersistent))
@@ -286,16 +285,12 @@ HRESULT CShape::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD)
     if ((mode & (kGroupAware | kRelatedByCaller)) && IsGroup()) {
         const std::vector<CShape*> children = static_cast<CGroup*>(this)->Children();
         for (CShape* child : children) {
-            const HRESULT hr = child->SaveToTables(tables, mode, 0);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(child->SaveToTables(tables, mode, 0));
         }
     }
-    HRESULT hr = LoadPointsFromTables(tables, mode, 0);
-    if (FAILED(hr))
-        return hr;
-    hr = SaveAttributesToTables(tables, mode, 0);
-    return FAILED(hr) ? hr : S_OK;
+    RETURN_IF_FAILED(LoadPointsFromTables(tables, mode, 0));
+    RETURN_IF_FAILED(SaveAttributesToTables(tables, mode, 0));
+    return S_OK;
 }
 
 HRESULT CShape::AttachToStoredRelative(CDataTableSet* tables, int storedKey, DWORD mode, bool layer)

@@ -287,7 +287,7 @@ BOOL CShape::HitTestArrowHead(float x, float y, int arrowType, const CRealPoint&
         return std::sqrt(dx * dx + dy * dy) <= tolerance;
     }
     if (arrowType & 0x200) {
-        ycom::WindowDC screen(m_control->GetControlWindow());
+        ycom::WindowDC screen(GetDC(m_control->GetControlWindow()));
         HDC dc = screen.Get();
         if (!dc)
             return FALSE;

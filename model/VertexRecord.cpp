@@ -9,8 +9,9 @@
 #include "model/ShapeHost.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
-#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/ShapeSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cmath>
 #include <cstdio>
@@ -117,12 +118,16 @@ int CVertexRecord::ReadDxf(CDxfFile& dxf, CPointPool& pool, CPointRecord** point
 
 int CVertexRecord::WriteDxf(CDxfFile& dxf)
 {
+    CShapeHost* control = m_owner ? m_owner->GetControl() : nullptr;
+    return WriteDxf(dxf, control ? control->GetDxfDocument().GetCurrentLayerName() : std::string());
+}
+
+int CVertexRecord::WriteDxf(CDxfFile& dxf, const std::string& layer)
+{
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwVertex));
     char handle[16];
     std::snprintf(handle, sizeof handle, "%x", dxf.NextHandle());
     dxf.WriteStringGroup(5, handle);
-    CShapeHost* control = m_owner ? m_owner->GetControl() : nullptr;
-    const std::string layer = control ? control->GetDxfDocument().GetCurrentLayerName() : std::string();
     dxf.WriteStringGroup(8, layer.empty() ? "0" : layer.c_str());
     if (m_point) {
         dxf.WriteRealGroup(10, m_point->x);
@@ -200,7 +205,7 @@ bool CVertexRecord::SetArcRadius(double radius)
 
 // --- Storage ---------------------------------------------------------------------------------
 
-HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD saveFlags)
+HRESULT CVertexRecord::SaveToDB(COdbcSession& session, int, int scenarioId, DWORD saveFlags)
 {
     if (!m_point || !m_owner || m_owner->GetDatabaseId() <= 0 || m_point->GetDatabaseId() <= 0)
         return E_FAIL;
@@ -214,10 +219,8 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
     const int pointId = m_point->GetDatabaseId();
 
     if (shapePointId <= 0) {
-        HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::FindShapePoint, {pointId, ownerId});
-        if (FAILED(hr))
-            return hr;
-        shapePointId = ReadMaxIdResult(statement, 0);
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::FindShapePoint, {pointId, ownerId}));
+        shapePointId = ReadMaxIdResult(session.Statement(), 0);
     }
     if (shapePointId <= 0) {
         const int index = m_owner->GetPoints().IndexOf(m_point->GetPointId());
@@ -225,16 +228,12 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
             return E_FAIL;
         int newId = 0;
         if (fromDatabase) {
-            const HRESULT hr = CShape::NextIdFromDatabase(statement, "shapePointID", "shapePoints", &newId);
-            if (FAILED(hr))
-                return hr;
+            RETURN_IF_FAILED(CShape::NextIdFromDatabase(session, "shapePointID", "shapePoints", &newId));
         } else {
             newId = control->GetDbIdCounters().shapePoint < 1 ? 1 : control->GetDbIdCounters().shapePoint;
         }
-        const HRESULT hr = OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertShapePoint,
-                                             {newId, scenarioId, ownerId, pointId, index});
-        if (FAILED(hr))
-            return hr;
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ShapeSql::InsertShapePoint,
+                                           {newId, scenarioId, ownerId, pointId, index}));
         if (control && control->GetDbIdCounters().shapePoint < newId + 1)
             control->GetDbIdCounters().shapePoint = newId + 1;
         shapePointId = newId;
@@ -247,7 +246,7 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
             databaseId = control->GetDbIdCounters().vertex++;
         } else {
             int newId = 0;
-            const HRESULT hr = CShape::NextIdFromDatabase(statement, "VertexID", "Vertexes", &newId);
+            const HRESULT hr = CShape::NextIdFromDatabase(session, "VertexID", "Vertexes", &newId);
             if (FAILED(hr)) {
                 databaseId = 0;
                 return hr;
@@ -260,11 +259,11 @@ HRESULT CVertexRecord::SaveToDB(SQLHSTMT statement, int, int scenarioId, DWORD s
     // The name is the user's text: bound, never part of the statement.
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     const HRESULT hr =
-        isNew ? OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::InsertVertex,
+        isNew ? session.Exec(CLSID_YVEXControl, ShapeSql::InsertVertex,
                                   {databaseId, scenarioId, color, startWidth, endWidth, bulge, flags, tag, lineType,
                                    shapePointId},
                                   params)
-              : OdbcExecStatement(CLSID_YVEXControl, statement, ShapeSql::UpdateVertex,
+              : session.Exec(CLSID_YVEXControl, ShapeSql::UpdateVertex,
                                   {scenarioId, color, startWidth, endWidth, bulge, flags, tag, lineType, shapePointId,
                                    databaseId},
                                   params);

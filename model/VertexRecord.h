@@ -1,9 +1,10 @@
 #pragma once
 #include <windows.h>
-#include <sql.h>
+#include <string>
 #include "model/VertexData.h"
 
 class CDataTableSet;
+class COdbcSession;
 class CDxfFile;
 class CPointPool;
 class CPointRecord;
@@ -43,6 +44,8 @@ public:
     // A VERTEX entity with a handle of the file's counter, on the layer of the entity being
     // written. 1.
     int WriteDxf(CDxfFile& dxf);
+    // The same on the given layer ("0" when empty).
+    int WriteDxf(CDxfFile& dxf, const std::string& layer);
 
     // --- Geometry --------------------------------------------------------------------------
     // Scales the point about (cx, cy); every mirrored axis turns the arc the other way. 0.
@@ -60,7 +63,7 @@ public:
     // The Vertexes row (and, when missing, the shapePoints row it hangs on). 1 for a default
     // vertex never stored; 0 stored; E_FAIL without a stored point and polyline; a failed
     // statement is returned with the database ID as it was before.
-    HRESULT SaveToDB(SQLHSTMT statement, int siteId, int scenarioId, DWORD flags);
+    HRESULT SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWORD flags);
     // The Vertexes record: written (mode without DXFMODE_LOAD, shapePointKey the key of its
     // ShapePoints record) or read from the record under the table's cursor.
     HRESULT SaveToTables(CDataTableSet* tables, DWORD mode, int shapePointKey);

@@ -1,5 +1,6 @@
 #include "model/ViewMapping.h"
 #include "model/Geometry.h"
+#include <cmath>
 #include <cstdlib>
 
 CViewMapping::CViewMapping()
@@ -74,6 +75,47 @@ double CViewMapping::PixelsToWorldY(double pixels) const
 {
     const double s = GetScaleFactor();
     return s == 0.0 ? 0.0 : pixels * LogicalPerPixelY() / s;
+}
+
+void CViewMapping::WorldToViewPoints(const CRealPoint* points, POINT* out, int count) const
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = WorldToViewPoint(points[i]);
+}
+
+void CViewMapping::WorldToViewPoints(const CRealPointD* points, POINT* out, int count) const
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = WorldToViewPointD(points[i]);
+}
+
+POINT CViewMapping::WorldToViewPoint(const CRealPoint& point) const
+{
+    return WorldToViewPointD(CRealPointD(point.x, point.y));
+}
+
+POINT CViewMapping::WorldToViewPointD(const CRealPointD& point) const
+{
+    const CRealPointD l = WorldToLogical(point.x, point.y);
+    return POINT{DoubleToIntClamped(l.x), DoubleToIntClamped(l.y)};
+}
+
+CRealPointD CViewMapping::PixelsToWorldSize(SIZE pixels) const
+{
+    const double s = GetScaleFactor();
+    if (s == 0.0)
+        return CRealPointD(0, 0);
+    return CRealPointD(MulDiv(pixels.cx, horzSize10, horzRes) / s, MulDiv(pixels.cy, vertSize10, vertRes) / s);
+}
+
+void CViewMapping::RotatePointsAbout(double angle, const CRealPointD& centre, CRealPointD* points, int count)
+{
+    const double c = std::cos(angle), s = std::sin(angle);
+    for (int i = 0; i < count; ++i) {
+        const double dx = points[i].x - centre.x, dy = points[i].y - centre.y;
+        points[i].x = centre.x + dx * c - dy * s;
+        points[i].y = centre.y + dx * s + dy * c;
+    }
 }
 
 RECT CViewMapping::WorldToDeviceRect(const CRealRect& world) const

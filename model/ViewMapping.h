@@ -32,6 +32,18 @@ public:
     double WorldToPixelsY(double length) const { return length * GetScaleFactor() / LogicalPerPixelY(); }
     double PixelsToWorldX(double pixels) const;
     double PixelsToWorldY(double pixels) const;
+    // World points to logical units, rounded: multiplied by the scale and zoom, moved by the
+    // view's origin (the form the ellipse draws its samples in).
+    void WorldToViewPoints(const CRealPoint* points, POINT* out, int count) const;
+    void WorldToViewPoints(const CRealPointD* points, POINT* out, int count) const;
+    POINT WorldToViewPoint(const CRealPoint& point) const;
+    POINT WorldToViewPointD(const CRealPointD& point) const;
+    // A size in device pixels as a world size on each axis: the pixels in logical units (whole
+    // units, as MulDiv gives them), divided by the scale and zoom. (0, 0) while the view has no
+    // scale.
+    CRealPointD PixelsToWorldSize(SIZE pixels) const;
+    // Turns points counter-clockwise about a centre by an angle in radians.
+    static void RotatePointsAbout(double angle, const CRealPointD& centre, CRealPointD* points, int count);
     // A world rectangle in device pixels (left <= right, top <= bottom).
     RECT WorldToDeviceRect(const CRealRect& world) const;
     // A world rectangle in logical units (left <= right, bottom <= top, y up).

@@ -78,13 +78,13 @@ HRESULT CAttributeLoader::FetchRow(CDbLoadContext* context)
     auto* session = dynamic_cast<COdbcSession*>(context);
     if (!session)
         return E_INVALIDARG;
-    COdbcRow row(session->hstmt);
+    COdbcRow row(session->Statement());
     if (!row.Fetch())
         return row.EndedCleanly() ? S_FALSE : E_FAIL;
     CDbLoadTarget::AttributeRow values;
     values.attributeId = row.Int(1);
     values.intField = row.Int(2);
-    values.dateField = ReadDate(session->hstmt, 3);
+    values.dateField = ReadDate(session->Statement(), 3);
     values.realField = row.Double(4);
     values.bitField = static_cast<short>(row.Int(5));
     values.textField = row.Text(6, 256);

@@ -61,7 +61,7 @@ HRESULT CAttributeTypeLoader::FetchRow(CDbLoadContext* context)
     auto* session = dynamic_cast<COdbcSession*>(context);
     if (!session)
         return E_INVALIDARG;
-    COdbcRow row(session->hstmt);
+    COdbcRow row(session->Statement());
     if (!row.Fetch())
         return row.EndedCleanly() ? S_FALSE : E_FAIL;
     const int databaseId = row.Int(1);

@@ -187,7 +187,7 @@ int CBinaryArchive::EndWriteRecord()
     uint8_t head[kMaxFramingLength];
     size_t headLength = 0;
     if (m_records == 0) {
-        PutLE(head, m_code, 2);
+        ybytes::Store(head, m_code, 2);
         headLength = 2;
     }
     const uint8_t* stored = m_record.data();
@@ -208,7 +208,7 @@ int CBinaryArchive::EndWriteRecord()
             WriteFault(aeRecordTooLong);
             return 0;
         }
-        PutLE(head + headLength, storedLength, m_prefix);
+        ybytes::Store(head + headLength, storedLength, m_prefix);
         headLength += static_cast<size_t>(m_prefix);
     } else {
         if (length > m_maxData) {
@@ -237,7 +237,7 @@ int CBinaryArchive::EndWriteBlock()
     m_inBlock = false;
     ++m_blockCount;
     uint8_t count[4];
-    PutLE(count, static_cast<uint32_t>(m_records), 4);
+    ybytes::Store(count, static_cast<uint32_t>(m_records), 4);
     return Overwrite(m_blockPosition, count, sizeof count) ? 1 : 0;
 }
 
@@ -251,7 +251,7 @@ bool CBinaryArchive::LoadRecord()
     if (m_prefix != 0) {
         if (!Take(static_cast<uint64_t>(m_prefix), bytes))
             return false;
-        length = GetLE(bytes, m_prefix);
+        length = ybytes::Load(bytes, m_prefix);
     }
     if (!Take(length, bytes))
         return false;
@@ -293,7 +293,7 @@ const char* CBinaryArchive::BeginReadBlock()
     if (!Take(4, bytes))
         return BlockFault(aeReadFailed);  // the header promised more blocks than the data holds
     --m_blocksLeft;
-    const int32_t records = static_cast<int32_t>(static_cast<uint32_t>(GetLE(bytes, 4)));
+    const int32_t records = static_cast<int32_t>(static_cast<uint32_t>(ybytes::Load(bytes, 4)));
     m_fixedLength = 0;
     m_prefix = 0;
     if (records < 0)
@@ -301,7 +301,7 @@ const char* CBinaryArchive::BeginReadBlock()
     if (records > 0) {
         if (!Take(2, bytes))
             return BlockFault(aeReadFailed);
-        const uint16_t code = static_cast<uint16_t>(GetLE(bytes, 2));
+        const uint16_t code = static_cast<uint16_t>(ybytes::Load(bytes, 2));
         if (IsFixedCode(code))
             m_fixedLength = code;
         else

@@ -34,7 +34,7 @@ HRESULT CDatabaseRecordLoader::Finish(CDbLoadContext* context)
     if (!context)
         return E_INVALIDARG;
     if (COdbcSession* session = SessionOf(context))
-        COdbcRow(session->hstmt).Finish();
+        COdbcRow(session->Statement()).Finish();
     return S_OK;
 }
 
@@ -53,7 +53,7 @@ HRESULT CDatabaseRecordLoader::FetchRow(CDbLoadContext* context)
     COdbcSession* session = SessionOf(context);
     if (!session)
         return E_INVALIDARG;
-    const SQLRETURN r = SQLFetch(session->hstmt);
+    const SQLRETURN r = SQLFetch(session->Statement());
     if (r == SQL_NO_DATA)
         return S_FALSE;
     return SQL_SUCCEEDED(r) ? S_OK : E_FAIL;
@@ -68,8 +68,8 @@ HRESULT CDatabaseRecordLoader::RunQuery(CDbLoadContext* context, bool count)
     const SqlStatement* statement = Query(context->scope, count);
     if (!statement)
         return E_FAIL;
-    return OdbcExecStatement(CLSID_YVEXControl, session->hstmt, *statement,
-                             KeyValues(*statement, session->Dialect(), context->keyId));
+    return session->Exec(CLSID_YVEXControl, *statement,
+                         KeyValues(*statement, session->Dialect(), context->keyId));
 }
 
 int CDatabaseRecordLoader::RunCount(CDbLoadContext* context)
@@ -79,7 +79,7 @@ int CDatabaseRecordLoader::RunCount(CDbLoadContext* context)
     if (RunQuery(context, true) != S_OK)
         return -1;
     COdbcSession* session = SessionOf(context);
-    COdbcRow row(session->hstmt);
+    COdbcRow row(session->Statement());
     int count = -1;
     if (row.Fetch())
         count = row.Int(1, -1);

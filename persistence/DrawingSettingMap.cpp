@@ -6,6 +6,7 @@
 #include "persistence/DataTables.h"
 #include "persistence/DrawingSettingLayers.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/OdbcRow.h"
 #include "persistence/sql/DrawingSettingSql.h"
 #include "com/ErrorInfo.h"
@@ -164,25 +165,25 @@ CDrawingSettingRecord* CDrawingSettingMap::CreateSetting(const char* name, float
     return Insert(std::move(record), true) ? result : nullptr;
 }
 
-HRESULT CDrawingSettingMap::SaveToDatabase(SQLHSTMT statement, int siteId, const CDrawingSettingLayers& layers)
+HRESULT CDrawingSettingMap::SaveToDatabase(COdbcSession& session, int siteId, const CDrawingSettingLayers& layers)
 {
     HRESULT first = S_OK;
     for (auto& entry : m_settings) {
-        const HRESULT hr = entry.second->InsertIntoDatabase(statement, siteId, layers);
+        const HRESULT hr = entry.second->InsertIntoDatabase(session, siteId, layers);
         if (FAILED(hr) && SUCCEEDED(first))
             first = hr;
     }
     return first;
 }
 
-HRESULT CDrawingSettingMap::LoadFromDatabase(SQLHSTMT statement, int siteId, int originSiteId,
+HRESULT CDrawingSettingMap::LoadFromDatabase(COdbcSession& session, int siteId, int originSiteId,
                                              const CDrawingSettingLayers& layers)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DrawingSettingSql::LoadDrawingSettings, {siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DrawingSettingSql::LoadDrawingSettings, {siteId}));
     CDrawingSettingRecord* current = FindByID(1);
     const std::string currentName = current && current->Name ? *current->Name : std::string();
     const std::string defaultName = current ? layers.GetDefaultSettingName() : std::string();
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     bool first = true;
     HRESULT result = S_OK;
     CDrawingSettingRecord* madeDefault = nullptr;
@@ -253,7 +254,7 @@ HRESULT CDrawingSettingMap::LoadFromDatabase(SQLHSTMT statement, int siteId, int
     const SQLRETURN fetched = row.LastFetch();
     row.Finish();
     if (!clean)
-        result = OdbcCheckResult(CLSID_YVEXControl, statement, fetched, "Execution Failed", nullptr);
+        result = session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
     return result;
 }
 

@@ -53,11 +53,11 @@ public:
 
     // Every setting as a new drawingSettings row of the site, in ID order. The first failing
     // row's result; the rows after it are still written.
-    HRESULT SaveToDatabase(SQLHSTMT statement, int siteId, const CDrawingSettingLayers& layers);
+    HRESULT SaveToDatabase(COdbcSession& session, int siteId, const CDrawingSettingLayers& layers);
     // The site's rows as new settings; the first row's values (not its name) also go into the
     // setting of ID 1, and a row named like that setting is named "DEFAULT". The origin index
     // maps each row to `originSiteId`.
-    HRESULT LoadFromDatabase(SQLHSTMT statement, int siteId, int originSiteId, const CDrawingSettingLayers& layers);
+    HRESULT LoadFromDatabase(COdbcSession& session, int siteId, int originSiteId, const CDrawingSettingLayers& layers);
     // The settings to or (DXFMODE_LOAD) from the set's DrawingSettings table: all, or with
     // DXFMODE_SINGLE_OBJECT the record `key`. E_INVALIDARG without a set, S_FALSE without the
     // table, E_ACCESSDENIED when a record cannot be written or read.

@@ -6,6 +6,7 @@
 #include "persistence/DrawingSettingLayers.h"
 #include "persistence/MaxIdReader.h"
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/sql/DrawingSettingSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
@@ -55,14 +56,7 @@ CDrawingSettingRecord& CDrawingSettingRecord::operator=(const CDrawingSettingRec
     StyleWord = other.StyleWord;
     PenColor = other.PenColor;
     HatchColor = other.HatchColor;
-    ShowGrid = other.ShowGrid;
-    GridXSpace = other.GridXSpace;
-    GridYSpace = other.GridYSpace;
-    SnapToGrid = other.SnapToGrid;
-    SnapXSpace = other.SnapXSpace;
-    SnapYSpace = other.SnapYSpace;
-    SnapBaseX = other.SnapBaseX;
-    SnapBaseY = other.SnapBaseY;
+    CopyGridAndSnapFrom(other);
     EditNewText = other.EditNewText;
     ShowRulers = other.ShowRulers;
     ScalePenWeight = other.ScalePenWeight;
@@ -206,17 +200,16 @@ int CDrawingSettingRecord::SetFromFont(IFont* font)
     return 1;
 }
 
-HRESULT CDrawingSettingRecord::InsertIntoDatabase(SQLHSTMT statement, int siteId, const CDrawingSettingLayers& layers)
+HRESULT CDrawingSettingRecord::InsertIntoDatabase(COdbcSession& session, int siteId, const CDrawingSettingLayers& layers)
 {
-    RETURN_IF_FAILED(OdbcExecStatement(CLSID_YVEXControl, statement, DrawingSettingSql::MaxDrawingSettingId));
-    const int largest = ReadMaxIdResult(statement, 0);
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DrawingSettingSql::MaxDrawingSettingId));
+    const int largest = ReadMaxIdResult(session.Statement(), 0);
     const int id = largest > 0 ? largest + 1 : 1;
     const int layerDatabaseId = Layer ? layers.GetLayerDatabaseId(Layer) : 0;
     const int scenario = Layer ? layers.GetLayerScenarioId(Layer) : 0;
     const double storedWeight = ScalePenWeight ? PenWeight : -PenWeight;
     const std::string name = Name ? *Name : std::string();
-    RETURN_IF_FAILED(OdbcExecStatement(
-        CLSID_YVEXControl, statement, DrawingSettingSql::InsertDrawingSetting,
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DrawingSettingSql::InsertDrawingSetting,
         {id, scenario, storedWeight, PenColor, ShowGrid ? 1 : 0, SnapToGrid ? 1 : 0, OrthoMode ? 1 : 0, GridXSpace,
          GridYSpace, SnapXSpace, SnapYSpace, SnapBaseX, SnapBaseY, LinePatternScale, ImageScale,
          EditNewText ? 1 : 0, ShowRulers ? 1 : 0, HatchColor, siteId, LinePatternID, SqlOptionalId(layerDatabaseId),

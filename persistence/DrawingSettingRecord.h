@@ -6,6 +6,7 @@
 #include <string>
 
 class CLayer;
+class COdbcSession;
 class CDataTableSet;
 class CDrawingSettingLayers;
 
@@ -47,7 +48,7 @@ public:
 
     // A new drawingSettings row of the site under the table's largest ID plus one; on success the
     // setting's database ID is the new row's. S_OK, or the failing statement's result.
-    HRESULT InsertIntoDatabase(SQLHSTMT statement, int siteId, const CDrawingSettingLayers& layers);
+    HRESULT InsertIntoDatabase(COdbcSession& session, int siteId, const CDrawingSettingLayers& layers);
     // Writes the setting as a DrawingSettings record of the set (a new key, or with
     // DXFMODE_USE_YVEX_IDENTIFIERS its ID), or with DXFMODE_LOAD reads it from the record under
     // the table's cursor (E_ACCESSDENIED at the end; the layer is not read here).

@@ -13,10 +13,11 @@
 
 // The ODBC layer of the control: every database operation connects by data source name, user
 // and password, runs its statements and disconnects again (no pool, no long-lived connection).
-// Each caller keeps its own handle triple (environment, connection, statement), null when not
-// allocated. Failures are shown in message boxes (ShowMessageBox, replaceable by tests) and,
-// where the functions return an HRESULT, reported as COM error info with the database's own
-// text and DISP_E_EXCEPTION. SQL_NO_DATA is not an error.
+// A connection is held only by a COdbcSession (OdbcSession.h), which also knows the SQL dialect
+// of the database behind it; what is declared here works on one statement handle of a session.
+// Failures are shown in message boxes (ycom::ShowMessageBox, replaceable by tests) and, where the
+// functions return an HRESULT, reported as COM error info with the database's own text and
+// DISP_E_EXCEPTION. SQL_NO_DATA is not an error.
 //
 // Wine hands odbc32 to the machine's unixODBC, so only the unsuffixed ANSI entry points are
 // called (the ...A forms are not implemented there).
@@ -27,27 +28,25 @@ extern const char kDefaultDataSourceName[];   // "YVEX"
 // Size of the pieces in which long data goes to the driver at execution.
 constexpr size_t kOdbcDataPieceSize = 1024;
 
-// Connects, reporting failures as COM error info under `source`; 0 or DISP_E_EXCEPTION. Handles
-// allocated before a failure stay in the triple; free them with OdbcDisconnect.
-HRESULT OdbcConnect(REFGUID source, SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt,
-                    const char* dataSource, const char* user, const char* password);
-// The same connection steps reporting by message box only (site chooser, new site row, file
-// transfer, messenger).
-bool OdbcConnectHandles(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt,
-                        const char* dataSource, const char* user, const char* password);
-// Frees the statement, disconnects, frees connection and environment; nulls all three.
-void OdbcDisconnect(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt);
-// The same four calls; returns the result of freeing the environment.
-SQLRETURN OdbcCloseConnection(SQLHENV& henv, SQLHDBC& hdbc, SQLHSTMT& hstmt);
+// The styles of the layer's message boxes.
+constexpr UINT kOdbcErrorBoxStyle = MB_ICONERROR | MB_TASKMODAL;      // 0x2010
+constexpr UINT kOdbcWarningBoxStyle = MB_ICONWARNING | MB_TASKMODAL;  // 0x2030
 
-// Runs one statement text (already formatted; use OdbcExecStatement for the statement tables)
+// A failure shown to the user in the layer's error box.
+void OdbcShowError(const char* text, const char* caption = "");
+// The control's error info (source "YVEXControl") with the text; answers DISP_E_EXCEPTION.
+HRESULT OdbcReportError(REFGUID source, const char* text);
+
+// Runs one statement text (already formatted; COdbcSession::Exec runs the statement tables)
 // and checks its result with the context "Execution Failed".
-HRESULT OdbcExecDirect(REFGUID source, SQLHSTMT hstmt, const char* text);
+// `dialect` is that of the statement's database (SQL Server's diagnostics carry more fields).
+HRESULT OdbcExecDirect(REFGUID source, SQLHSTMT hstmt, const char* text,
+                       SqlDialect dialect = SqlDialect::SqlServer);
 // 0 for SQL_SUCCESS and SQL_NO_DATA (unless `forced` text is given, which is then reported);
 // any other result (SQL_SUCCESS_WITH_INFO included) shows the statement's diagnostics under the
 // caption `context` and reports them: DISP_E_EXCEPTION.
 HRESULT OdbcCheckResult(REFGUID source, SQLHSTMT hstmt, SQLRETURN result, const char* context,
-                        const char* forced);
+                        const char* forced, SqlDialect dialect = SqlDialect::SqlServer);
 
 // A parameter bound to a '?' of a statement, in the order of the marks. Text is bound as
 // character data; long text and binary data go at execution in pieces of kOdbcDataPieceSize.
@@ -87,28 +86,9 @@ SQLRETURN OdbcExecDirectWithData(SQLHSTMT hstmt, const char* text, const void* d
 // The sizes of the pieces in which `length` bytes of long data are sent.
 std::vector<size_t> OdbcDataPieces(size_t length);
 
-// Runs a statement of the statement tables on a statement of a connection made here: picks the
-// text of the connection's dialect, fills in `values`, binds `params` and checks the result like
-// OdbcExecDirect. A statement that the dialect does not run answers 0 without running anything.
-// A template that does not match the values is reported as error info: DISP_E_EXCEPTION.
-HRESULT OdbcExecStatement(REFGUID source, SQLHSTMT hstmt, const SqlStatement& statement,
-                          const std::vector<SqlValue>& values = {},
-                          const std::vector<OdbcParam>& params = {});
 // The number of rows the last insert, update or delete on the statement touched; -1 when the
 // driver cannot tell.
 SQLLEN OdbcRowCount(SQLHSTMT hstmt);
-// The formatted text of a statement for the connection of `hstmt` (what OdbcExecStatement
-// runs); false when the dialect does not run it or the values do not fit.
-bool OdbcFormatStatement(SQLHSTMT hstmt, const SqlStatement& statement, std::string& text,
-                         const std::vector<SqlValue>& values = {});
-
-// The dialect of the connection that a statement or connection handle of this layer belongs to
-// (told at connect); SQL Server for handles this layer did not make.
-SqlDialect OdbcDialectOf(SQLHANDLE handle);
-// Another statement on a connection made here (it shares the connection's dialect); free it
-// with OdbcFreeStatement.
-SQLRETURN OdbcAllocStatement(SQLHDBC hdbc, SQLHSTMT& hstmt);
-void OdbcFreeStatement(SQLHSTMT& hstmt);
 
 // The first diagnostic record of the last failure that this thread's statements reported (the
 // SQLSTATE and the driver's native code), and the dialect of its connection.
@@ -149,17 +129,11 @@ std::string SqlIdOrNull(long id);
 // Shows each diagnostic record of a handle in a message box captioned `caption` and collects
 // them into a description ("\n", the procedure name where it belongs, ": ", the message text);
 // "Unknown data source error!" when no record contributed. Warnings without a native error
-// code (SQLSTATE class 01) are left out. `extended` reads the row number and, from SQL Server,
-// its server fields. The description, when asked for, is a new BSTR for the caller.
+// code (SQLSTATE class 01) are left out. `extended` reads the row number and, from SQL Server
+// (the handle's dialect), its server fields. The description, when asked for, is a new BSTR for
+// the caller.
 void OdbcReportDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const char* caption,
-                           bool extended, BSTR* description);
+                           bool extended, BSTR* description, SqlDialect dialect = SqlDialect::SqlServer);
 // The same, answering the description as ANSI text.
 std::string OdbcDiagnosticsText(SQLSMALLINT handleType, SQLHANDLE handle, const char* caption,
-                                bool extended);
-
-// The login check run before the first connection to a data source: on SQL Server, the user
-// and "sa"/"dbo" must be configured as logins and users; elsewhere it passes once connected.
-// Shows its own warning and returns false when it fails.
-bool CheckDatabaseLogins(const char* dataSource, const char* user, const char* password);
-// Whether the check has passed for the default data source (then it is not run again).
-bool OdbcLoginsChecked();
+                                bool extended, SqlDialect dialect = SqlDialect::SqlServer);

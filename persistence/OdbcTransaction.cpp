@@ -3,6 +3,7 @@
 #include "persistence/Odbc.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/SessionSql.h"
+#include "com/HResult.h"
 
 COdbcTransaction::~COdbcTransaction() { Rollback(); }
 
@@ -10,10 +11,8 @@ HRESULT COdbcTransaction::Begin(REFGUID source)
 {
     if (m_open)
         return S_OK;
-    const HRESULT hr = OdbcExecStatement(source, m_session.hstmt, SessionSql::BeginTransaction);
-    if (FAILED(hr))
-        return hr;
-    SQLFreeStmt(m_session.hstmt, SQL_CLOSE);
+    RETURN_IF_FAILED(m_session.Exec(source, SessionSql::BeginTransaction));
+    SQLFreeStmt(m_session.Statement(), SQL_CLOSE);
     m_open = true;
     return S_OK;
 }
@@ -22,12 +21,12 @@ HRESULT COdbcTransaction::Commit(REFGUID source)
 {
     if (!m_open)
         return E_UNEXPECTED;
-    const HRESULT hr = OdbcExecStatement(source, m_session.hstmt, SessionSql::CommitTransaction);
+    const HRESULT hr = m_session.Exec(source, SessionSql::CommitTransaction);
     if (FAILED(hr)) {
         Rollback();
         return hr;
     }
-    SQLFreeStmt(m_session.hstmt, SQL_CLOSE);
+    SQLFreeStmt(m_session.Statement(), SQL_CLOSE);
     m_open = false;
     return S_OK;
 }
@@ -37,9 +36,9 @@ void COdbcTransaction::Rollback()
     if (!m_open)
         return;
     m_open = false;
-    SQLHSTMT hstmt = m_session.hstmt;
+    SQLHSTMT hstmt = m_session.Statement();
     std::string text;
-    if (!hstmt || !OdbcFormatStatement(hstmt, SessionSql::RollbackTransaction, text))
+    if (!hstmt || !m_session.Format(SessionSql::RollbackTransaction, text))
         return;
     SQLFreeStmt(hstmt, SQL_CLOSE);
     SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);

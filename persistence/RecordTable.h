@@ -115,6 +115,15 @@ public:
 
     const Map& GetRecords() const { return m_records; }
 
+    // Stores the record under its key: a record there already is replaced, else it is inserted.
+    void Put(const R& record)
+    {
+        if (R* existing = FindRecord(record.Key()))
+            *existing = record;
+        else
+            Insert(record);
+    }
+
 protected:
     // Inserts; true when the key was new.
     bool InsertRecord(const R& record)

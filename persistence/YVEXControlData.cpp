@@ -1,5 +1,6 @@
 #include "persistence/YVEXControlData.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace yvexbinary {
@@ -98,20 +99,6 @@ void Unpack(const uint8_t* data, size_t length, std::vector<uint8_t>& out)
     }
 }
 
-void PutLE(uint8_t* at, uint64_t value, int width)
-{
-    for (int i = 0; i < width; ++i)
-        at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t GetLE(const uint8_t* at, int width)
-{
-    uint64_t v = 0;
-    for (int i = 0; i < width; ++i)
-        v |= uint64_t(at[i]) << (8 * i);
-    return v;
-}
-
 // --- CRecordWriter ---------------------------------------------------------------------------
 
 void CRecordWriter::Append(const void* data, size_t length)
@@ -120,31 +107,13 @@ void CRecordWriter::Append(const void* data, size_t length)
     m_buffer.insert(m_buffer.end(), p, p + length);
 }
 
-void CRecordWriter::Int32(int32_t value)
-{
-    uint8_t b[4];
-    PutLE(b, static_cast<uint32_t>(value), 4);
-    Append(b, 4);
-}
+void CRecordWriter::Int32(int32_t value) { ybytes::Append(m_buffer, ybytes::BitsOf(value), 4); }
 
-void CRecordWriter::Int16(int16_t value)
-{
-    uint8_t b[2];
-    PutLE(b, static_cast<uint16_t>(value), 2);
-    Append(b, 2);
-}
+void CRecordWriter::Int16(int16_t value) { ybytes::Append(m_buffer, ybytes::BitsOf(value), 2); }
 
 void CRecordWriter::Byte(uint8_t value) { m_buffer.push_back(value); }
 
-void CRecordWriter::Float(double value)
-{
-    const float f = static_cast<float>(value);
-    uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    uint8_t b[4];
-    PutLE(b, bits, 4);
-    Append(b, 4);
-}
+void CRecordWriter::Float(double value) { ybytes::Append(m_buffer, ybytes::BitsOf(static_cast<float>(value)), 4); }
 
 int CRecordWriter::String(const char* text)
 {
@@ -174,85 +143,36 @@ void CRecordReader::Set(const uint8_t* data, size_t length)
 {
     m_data = data;
     m_length = data ? length : 0;
-    m_pos = 0;
-}
-
-bool CRecordReader::Take(void* out, size_t length)
-{
-    if (m_length - m_pos < length) {
-        m_pos = m_length;
-        return false;
-    }
-    std::memcpy(out, m_data + m_pos, length);
-    m_pos += length;
-    return true;
-}
-
-int32_t CRecordReader::Int32()
-{
-    uint8_t b[4];
-    return Take(b, 4) ? static_cast<int32_t>(static_cast<uint32_t>(GetLE(b, 4))) : 0;
-}
-
-int16_t CRecordReader::Int16()
-{
-    uint8_t b[2];
-    return Take(b, 2) ? static_cast<int16_t>(static_cast<uint16_t>(GetLE(b, 2))) : 0;
-}
-
-uint8_t CRecordReader::Byte()
-{
-    uint8_t b = 0;
-    return Take(&b, 1) ? b : 0;
-}
-
-double CRecordReader::Float()
-{
-    uint8_t b[4];
-    if (!Take(b, 4))
-        return 0.0;
-    const uint32_t bits = static_cast<uint32_t>(GetLE(b, 4));
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
+    m_reader = ybytes::Reader(m_data, m_length);
 }
 
 const char* CRecordReader::String()
 {
-    uint8_t b[2];
-    if (!Take(b, 2))
-        return "";
-    if (GetLE(b, 2) == 0)
+    if (Value<uint16_t>() == 0)
         return "";
     // The text runs to its NUL, which must lie inside the record.
-    const void* nul = std::memchr(m_data + m_pos, 0, m_length - m_pos);
+    const void* nul = std::memchr(m_reader.Here(), 0, m_reader.Remaining());
     if (!nul) {
-        m_pos = m_length;
+        m_reader.SkipToEnd();
         return "";
     }
-    const char* text = reinterpret_cast<const char*>(m_data + m_pos);
-    m_pos = static_cast<const uint8_t*>(nul) - m_data + 1;
-    return text;
+    const size_t length = static_cast<size_t>(static_cast<const uint8_t*>(nul) - m_reader.Here()) + 1;
+    return reinterpret_cast<const char*>(m_reader.Take(length));
 }
 
 bool CRecordReader::Bytes(const uint8_t** data, int32_t* length)
 {
     *data = nullptr;
     *length = 0;
-    uint8_t b[4];
-    if (!Take(b, 4))
-        return false;
-    const int32_t stored = static_cast<int32_t>(static_cast<uint32_t>(GetLE(b, 4)));
+    const int32_t stored = Value<int32_t>();
     if (stored <= 0)
         return false;
-    size_t n = static_cast<size_t>(stored);
-    if (n > m_length - m_pos)
-        n = m_length - m_pos;  // never more than the record holds
+    // Never more than the record holds.
+    const size_t n = std::min(static_cast<size_t>(stored), m_reader.Remaining());
     if (n == 0)
         return false;
-    *data = m_data + m_pos;
+    *data = m_reader.Take(n);
     *length = static_cast<int32_t>(n);
-    m_pos += n;
     return true;
 }
 

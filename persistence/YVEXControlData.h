@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "bytes/LittleEndian.h"
 
 namespace yvexbinary {
 
@@ -52,10 +53,6 @@ long PackSaving(const uint8_t* data, size_t length);
 // Reverses Pack; a (0, 0) pair ends the data, a lone 0 at the end stands for itself.
 void Unpack(const uint8_t* data, size_t length, std::vector<uint8_t>& out);
 
-// Little-endian stores and loads.
-void PutLE(uint8_t* at, uint64_t value, int width);
-uint64_t GetLE(const uint8_t* at, int width);
-
 // Appends the values of one record to a byte buffer.
 class CRecordWriter
 {
@@ -81,22 +78,29 @@ class CRecordReader
 public:
     void Reset() { Set(nullptr, 0); }
     void Set(const uint8_t* data, size_t length);
-    void Rewind() { m_pos = 0; }
-    int32_t Int32();
-    int16_t Int16();
-    uint8_t Byte();
-    double Float();
+    void Rewind() { Set(m_data, m_length); }
+    int32_t Int32() { return Value<int32_t>(); }
+    int16_t Int16() { return Value<int16_t>(); }
+    uint8_t Byte() { return Value<uint8_t>(); }
+    double Float() { return Value<float>(); }
     const char* String();
     // Pointer into the record and the count of bytes that the record really holds; false when
     // no data is there.
     bool Bytes(const uint8_t** data, int32_t* length);
-    size_t Remaining() const { return m_length - m_pos; }
+    size_t Remaining() const { return m_reader.Remaining(); }
 
 private:
-    bool Take(void* out, size_t length);
+    template <class T>
+    T Value()
+    {
+        T value;
+        if (!m_reader.Read(value))
+            m_reader.SkipToEnd();
+        return value;
+    }
     const uint8_t* m_data = nullptr;
     size_t m_length = 0;
-    size_t m_pos = 0;
+    ybytes::Reader m_reader;
 };
 
 } // namespace yvexbinary

@@ -8,6 +8,7 @@
 #include <vector>
 #include "com/Dispatch.h"
 #include "com/Enumerators.h"
+#include "com/Guard.h"
 #include "com/HResult.h"
 #include "com/Owners.h"
 
@@ -20,28 +21,36 @@ public:
 
     STDMETHODIMP get_Count(LONG* count) override
     {
-        RETURN_IF_NULL_POINTER(count);
-        *count = static_cast<LONG>(m_items.size());
-        return S_OK;
+        return Guard(*piid, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(count);
+            *count = static_cast<LONG>(m_items.size());
+            return S_OK;
+        });
     }
     // Hands out copies of the stored VARIANTs, in order; the enumerator keeps the collection.
     STDMETHODIMP get__NewEnum(IUnknown** out) override
     {
-        return NewVariantVectorEnum(static_cast<T*>(this)->GetUnknown(), &m_items, out);
+        return Guard(*piid, [&]() -> HRESULT {
+            return NewVariantVectorEnum(static_cast<T*>(this)->GetUnknown(), &m_items, out);
+        });
     }
     STDMETHODIMP _Destroy() override
     {
-        Clear();
-        return S_OK;
+        return Guard(*piid, [&]() -> HRESULT {
+            Clear();
+            return S_OK;
+        });
     }
     // Rebuilds the items from the same control and source.
     STDMETHODIMP Refresh() override
     {
-        ComPtr<IUnknown> keep = m_control;
-        const LONG_PTR handle = m_controlHandle;
-        const LONG_PTR param = m_param;
-        Clear();
-        return static_cast<T*>(this)->_Init(handle, param, 0);
+        return Guard(*piid, [&]() -> HRESULT {
+            ComPtr<IUnknown> keep = m_control;
+            const LONG_PTR handle = m_controlHandle;
+            const LONG_PTR param = m_param;
+            Clear();
+            return static_cast<T*>(this)->_Init(handle, param, 0);
+        });
     }
 
 protected:

@@ -24,8 +24,11 @@
 // The class itself stays abstract: ComObject<T> or ComAggObject<T> supply IUnknown.
 #include <windows.h>
 #include <ole2.h>
+#include <memory>
 #include <new>
 #include <utility>
+#include "com/Guard.h"
+#include "com/HResult.h"
 #include "com/Owners.h"
 
 namespace ycom {
@@ -142,6 +145,9 @@ public:
     }
     STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override { return this->InternalQueryInterface(iid, ppv); }
     STDMETHODIMP_(ULONG) AddRef() override { return this->InternalAddRef(); }
+    // The reference that protects the object while FinalConstruct runs.
+    void FinalConstructAddRef() { this->InternalAddRef(); }
+    void FinalConstructRelease() { this->InternalRelease(); }
     STDMETHODIMP_(ULONG) Release() override
     {
         const ULONG n = this->InternalRelease();
@@ -202,61 +208,54 @@ private:
     ComContainedObject<T> m_contained;
 };
 
+// Runs FinalConstruct on a new object of either form and hands out the interface; a failure (or
+// an exception, under the caller's guard) destroys the object.
+template <class Object>
+HRESULT FinishConstruction(std::unique_ptr<Object> object, REFIID iid, void** ppv)
+{
+    object->FinalConstructAddRef();
+    const HRESULT hr = object->FinalConstruct();
+    object->FinalConstructRelease();
+    RETURN_IF_FAILED(hr);
+    RETURN_IF_FAILED(object->QueryInterface(iid, ppv));
+    object.release();
+    return S_OK;
+}
+
 // Creates an instance for a class factory: the contained form when an outer unknown is given
-// (which must ask for IUnknown, as COM requires), else the plain form.
+// (which must ask for IUnknown, as COM requires), else the plain form. Construction and
+// FinalConstruct run under the guard: an exception destroys what was made and becomes the result.
 template <class T>
 HRESULT CreateInstance(IUnknown* outer, REFIID iid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
+    RETURN_IF_NULL_POINTER(ppv);
     *ppv = nullptr;
-    HRESULT hr;
-    if (outer) {
-        if (iid != IID_IUnknown)
-            return CLASS_E_NOAGGREGATION;
-        auto* agg = new (std::nothrow) ComAggObject<T>(outer);
-        if (!agg)
-            return E_OUTOFMEMORY;
-        agg->FinalConstructAddRef();
-        hr = agg->FinalConstruct();
-        agg->FinalConstructRelease();
-        if (SUCCEEDED(hr))
-            hr = agg->QueryInterface(iid, ppv);
-        if (FAILED(hr))
-            delete agg;
-        return hr;
-    }
-    auto* obj = new (std::nothrow) ComObject<T>();
-    if (!obj)
-        return E_OUTOFMEMORY;
-    obj->InternalAddRef();
-    hr = obj->FinalConstruct();
-    obj->InternalRelease();
-    if (SUCCEEDED(hr))
-        hr = obj->QueryInterface(iid, ppv);
-    if (FAILED(hr))
-        delete obj;
-    return hr;
+    RETURN_HR_IF(CLASS_E_NOAGGREGATION, outer && iid != IID_IUnknown);
+    return Guard(iid, [&]() -> HRESULT {
+        if (outer)
+            return FinishConstruction(std::unique_ptr<ComAggObject<T>>(new ComAggObject<T>(outer)), iid, ppv);
+        return FinishConstruction(std::unique_ptr<ComObject<T>>(new ComObject<T>()), iid, ppv);
+    });
 }
 
 // Creates a plain object from inside the server and hands back its typed pointer with one
-// reference owned by the caller (null when allocation or FinalConstruct failed; hr says why).
+// reference owned by the caller (null when allocation, construction or FinalConstruct failed;
+// hr says why). Runs under the guard as CreateInstance does.
 template <class T, class... A>
 ComPtr<ComObject<T>> NewObject(HRESULT* result = nullptr, A&&... args)
 {
     ComPtr<ComObject<T>> out;
-    HRESULT hr = E_OUTOFMEMORY;
-    auto* obj = new (std::nothrow) ComObject<T>(std::forward<A>(args)...);
-    if (obj) {
+    const HRESULT hr = Guard(IID_IUnknown, [&]() -> HRESULT {
+        std::unique_ptr<ComObject<T>> obj(new ComObject<T>(std::forward<A>(args)...));
         obj->InternalAddRef();
-        hr = obj->FinalConstruct();
-        if (FAILED(hr)) {
+        const HRESULT constructed = obj->FinalConstruct();
+        if (FAILED(constructed)) {
             obj->InternalRelease();
-            delete obj;
-        } else {
-            out.Attach(obj);
+            return constructed;
         }
-    }
+        out.Attach(obj.release());
+        return S_OK;
+    });
     if (result)
         *result = hr;
     return out;

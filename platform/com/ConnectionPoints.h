@@ -17,6 +17,7 @@
 #include <olectl.h>
 #include <vector>
 #include "com/Enumerators.h"
+#include "com/Guard.h"
 #include "com/Owners.h"
 
 namespace ycom {
@@ -51,68 +52,78 @@ public:
 
     STDMETHODIMP GetConnectionInterface(IID* iid) override
     {
-        if (!iid)
-            return E_POINTER;
-        *iid = m_iid;
-        return S_OK;
+        return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
+            if (!iid)
+                return E_POINTER;
+            *iid = m_iid;
+            return S_OK;
+        });
     }
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = m_container;
-        m_container->AddRef();
-        return S_OK;
+        return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = m_container;
+            m_container->AddRef();
+            return S_OK;
+        });
     }
     // The sink must answer the point's interface; the cookie is its slot number plus one.
     STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override
     {
-        if (!sink || !cookie)
-            return E_POINTER;
-        *cookie = 0;
-        IUnknown* itf = nullptr;
-        if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(&itf))) || !itf)
-            return CONNECT_E_CANNOTCONNECT;
-        size_t slot = 0;
-        while (slot < m_sinks.size() && m_sinks[slot])
-            ++slot;
-        if (slot == m_sinks.size())
-            m_sinks.push_back(itf);
-        else
-            m_sinks[slot] = itf;
-        *cookie = static_cast<DWORD>(slot + 1);
-        return S_OK;
+        return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
+            if (!sink || !cookie)
+                return E_POINTER;
+            *cookie = 0;
+            IUnknown* itf = nullptr;
+            if (FAILED(sink->QueryInterface(m_iid, reinterpret_cast<void**>(&itf))) || !itf)
+                return CONNECT_E_CANNOTCONNECT;
+            size_t slot = 0;
+            while (slot < m_sinks.size() && m_sinks[slot])
+                ++slot;
+            if (slot == m_sinks.size())
+                m_sinks.push_back(itf);
+            else
+                m_sinks[slot] = itf;
+            *cookie = static_cast<DWORD>(slot + 1);
+            return S_OK;
+        });
     }
     STDMETHODIMP Unadvise(DWORD cookie) override
     {
-        if (cookie == 0 || cookie > m_sinks.size() || !m_sinks[cookie - 1])
-            return CONNECT_E_NOCONNECTION;
-        IUnknown* sink = m_sinks[cookie - 1];
-        m_sinks[cookie - 1] = nullptr;
-        sink->Release();
-        return S_OK;
+        return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
+            if (cookie == 0 || cookie > m_sinks.size() || !m_sinks[cookie - 1])
+                return CONNECT_E_NOCONNECTION;
+            IUnknown* sink = m_sinks[cookie - 1];
+            m_sinks[cookie - 1] = nullptr;
+            sink->Release();
+            return S_OK;
+        });
     }
     STDMETHODIMP EnumConnections(IEnumConnections** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        std::vector<CONNECTDATA> items;
-        for (size_t i = 0; i < m_sinks.size(); ++i) {
-            if (!m_sinks[i])
-                continue;
-            m_sinks[i]->AddRef();
-            items.push_back(CONNECTDATA{m_sinks[i], static_cast<DWORD>(i + 1)});
-        }
-        HRESULT hr = S_OK;
-        auto e = NewObject<ConnectionsEnum>(&hr);
-        if (!e) {
-            for (CONNECTDATA& cd : items)
-                cd.pUnk->Release();
-            return hr;
-        }
-        e->InitSnapshot(std::move(items));
-        return e->QueryInterface(IID_IEnumConnections, reinterpret_cast<void**>(out));
+        return Guard(IID_IConnectionPoint, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = nullptr;
+            std::vector<CONNECTDATA> items;
+            for (size_t i = 0; i < m_sinks.size(); ++i) {
+                if (!m_sinks[i])
+                    continue;
+                m_sinks[i]->AddRef();
+                items.push_back(CONNECTDATA{m_sinks[i], static_cast<DWORD>(i + 1)});
+            }
+            HRESULT hr = S_OK;
+            auto e = NewObject<ConnectionsEnum>(&hr);
+            if (!e) {
+                for (CONNECTDATA& cd : items)
+                    cd.pUnk->Release();
+                return hr;
+            }
+            e->InitSnapshot(std::move(items));
+            return e->QueryInterface(IID_IEnumConnections, reinterpret_cast<void**>(out));
+        });
     }
 
     // Delivers one event: each connected sink in array order is held, called through
@@ -159,37 +170,41 @@ class ConnectionPointContainerImpl : public IConnectionPointContainer {
 public:
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        std::vector<IConnectionPoint*> items;
-        for (ConnectionPoint* p : m_points) {
-            p->AddRef();
-            items.push_back(p);
-        }
-        HRESULT hr = S_OK;
-        auto e = NewObject<PointsEnum>(&hr);
-        if (!e) {
-            for (IConnectionPoint* p : items)
-                p->Release();
-            return hr;
-        }
-        e->InitSnapshot(std::move(items));
-        return e->QueryInterface(IID_IEnumConnectionPoints, reinterpret_cast<void**>(out));
+        return Guard(IID_IConnectionPointContainer, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = nullptr;
+            std::vector<IConnectionPoint*> items;
+            for (ConnectionPoint* p : m_points) {
+                p->AddRef();
+                items.push_back(p);
+            }
+            HRESULT hr = S_OK;
+            auto e = NewObject<PointsEnum>(&hr);
+            if (!e) {
+                for (IConnectionPoint* p : items)
+                    p->Release();
+                return hr;
+            }
+            e->InitSnapshot(std::move(items));
+            return e->QueryInterface(IID_IEnumConnectionPoints, reinterpret_cast<void**>(out));
+        });
     }
     STDMETHODIMP FindConnectionPoint(REFIID iid, IConnectionPoint** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        for (ConnectionPoint* p : m_points) {
-            if (p->Iid() == iid) {
-                p->AddRef();
-                *out = p;
-                return S_OK;
+        return Guard(IID_IConnectionPointContainer, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = nullptr;
+            for (ConnectionPoint* p : m_points) {
+                if (p->Iid() == iid) {
+                    p->AddRef();
+                    *out = p;
+                    return S_OK;
+                }
             }
-        }
-        return CONNECT_E_NOCONNECTION;
+            return CONNECT_E_NOCONNECTION;
+        });
     }
 
 protected:

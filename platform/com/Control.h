@@ -20,6 +20,7 @@
 #include <olectl.h>
 #include <objsafe.h>
 #include <vector>
+#include "com/Guard.h"
 #include "com/HResult.h"
 #include "com/MessageMap.h"
 #include "com/Module.h"
@@ -37,29 +38,41 @@ class PersistStreamInitImpl : public IPersistStreamInit {
 public:
     STDMETHODIMP GetClassID(CLSID* clsid) override
     {
-        if (!clsid)
-            return E_POINTER;
-        *clsid = T::ClassId();
-        return S_OK;
+        return Guard(IID_IPersistStreamInit, [&]() -> HRESULT {
+            if (!clsid)
+                return E_POINTER;
+            *clsid = T::ClassId();
+            return S_OK;
+        });
     }
-    STDMETHODIMP IsDirty() override { return Self()->IsDirtyState() ? S_OK : S_FALSE; }
+    STDMETHODIMP IsDirty() override
+    {
+        return Guard(IID_IPersistStreamInit, [&]() -> HRESULT { return Self()->IsDirtyState() ? S_OK : S_FALSE; });
+    }
     STDMETHODIMP Load(IStream* stream) override
     {
-        RETURN_IF_NULL_POINTER(stream);
-        RETURN_IF_FAILED(Self()->LoadFromStream(stream));
-        Self()->SetDirtyState(false);
-        return S_OK;
+        return Guard(IID_IPersistStreamInit, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(stream);
+            RETURN_IF_FAILED(Self()->LoadFromStream(stream));
+            Self()->SetDirtyState(false);
+            return S_OK;
+        });
     }
     STDMETHODIMP Save(IStream* stream, BOOL clearDirty) override
     {
-        RETURN_IF_NULL_POINTER(stream);
-        RETURN_IF_FAILED(Self()->SaveToStream(stream));
-        if (clearDirty)
-            Self()->SetDirtyState(false);
-        return S_OK;
+        return Guard(IID_IPersistStreamInit, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(stream);
+            RETURN_IF_FAILED(Self()->SaveToStream(stream));
+            if (clearDirty)
+                Self()->SetDirtyState(false);
+            return S_OK;
+        });
     }
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    STDMETHODIMP InitNew() override { return Self()->InitNewContent(); }
+    STDMETHODIMP InitNew() override
+    {
+        return Guard(IID_IPersistStreamInit, [&]() -> HRESULT { return Self()->InitNewContent(); });
+    }
 
 private:
     T* Self() { return static_cast<T*>(this); }
@@ -71,38 +84,52 @@ class PersistStorageImpl : public IPersistStorage {
 public:
     STDMETHODIMP GetClassID(CLSID* clsid) override
     {
-        if (!clsid)
-            return E_POINTER;
-        *clsid = T::ClassId();
-        return S_OK;
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT {
+            if (!clsid)
+                return E_POINTER;
+            *clsid = T::ClassId();
+            return S_OK;
+        });
     }
-    STDMETHODIMP IsDirty() override { return Self()->IsDirtyState() ? S_OK : S_FALSE; }
+    STDMETHODIMP IsDirty() override
+    {
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT { return Self()->IsDirtyState() ? S_OK : S_FALSE; });
+    }
     STDMETHODIMP InitNew(IStorage* storage) override
     {
-        RETURN_IF_NULL_POINTER(storage);
-        return Self()->InitNewContent();
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(storage);
+            return Self()->InitNewContent();
+        });
     }
     STDMETHODIMP Load(IStorage* storage) override
     {
-        RETURN_IF_NULL_POINTER(storage);
-        ComPtr<IStream> stream;
-        RETURN_IF_FAILED(storage->OpenStream(kStreamName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put()));
-        RETURN_IF_FAILED(Self()->LoadFromStream(stream.Get()));
-        Self()->SetDirtyState(false);
-        return S_OK;
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(storage);
+            ComPtr<IStream> stream;
+            RETURN_IF_FAILED(
+                storage->OpenStream(kStreamName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put()));
+            RETURN_IF_FAILED(Self()->LoadFromStream(stream.Get()));
+            Self()->SetDirtyState(false);
+            return S_OK;
+        });
     }
     STDMETHODIMP Save(IStorage* storage, BOOL) override
     {
-        RETURN_IF_NULL_POINTER(storage);
-        ComPtr<IStream> stream;
-        RETURN_IF_FAILED(storage->CreateStream(kStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
-                                               stream.Put()));
-        return Self()->SaveToStream(stream.Get());
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(storage);
+            ComPtr<IStream> stream;
+            RETURN_IF_FAILED(storage->CreateStream(kStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                                   stream.Put()));
+            return Self()->SaveToStream(stream.Get());
+        });
     }
     STDMETHODIMP SaveCompleted(IStorage*) override
     {
-        Self()->SetDirtyState(false);
-        return S_OK;
+        return Guard(IID_IPersistStorage, [&]() -> HRESULT {
+            Self()->SetDirtyState(false);
+            return S_OK;
+        });
     }
     STDMETHODIMP HandsOffStorage() override { return S_OK; }
 
@@ -217,9 +244,11 @@ public:
     // ---- IOleWindow ----
     STDMETHODIMP GetWindow(HWND* wnd) override
     {
-        RETURN_IF_NULL_POINTER(wnd);
-        *wnd = m_hWnd;
-        return m_hWnd ? S_OK : E_FAIL;
+        return Guard(IID_IOleWindow, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(wnd);
+            *wnd = m_hWnd;
+            return m_hWnd ? S_OK : E_FAIL;
+        });
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
@@ -229,41 +258,50 @@ public:
     STDMETHODIMP OnAmbientPropertyChange(DISPID) override { return S_OK; }
     STDMETHODIMP FreezeEvents(BOOL freeze) override
     {
-        if (freeze)
-            ++m_freezeEvents;
-        else if (m_freezeEvents > 0)
-            --m_freezeEvents;
-        return S_OK;
+        return Guard(IID_IOleControl, [&]() -> HRESULT {
+            if (freeze)
+                ++m_freezeEvents;
+            else if (m_freezeEvents > 0)
+                --m_freezeEvents;
+            return S_OK;
+        });
     }
 
     // ---- IOleObject ----
     STDMETHODIMP SetClientSite(IOleClientSite* site) override
     {
-        m_clientSite = site;
-        if (!site)
-            m_inPlaceSite.Reset();
-        return S_OK;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            m_clientSite = site;
+            if (!site)
+                m_inPlaceSite.Reset();
+            return S_OK;
+        });
     }
-    STDMETHODIMP GetClientSite(IOleClientSite** site) override { return m_clientSite.CopyTo(site); }
+    STDMETHODIMP GetClientSite(IOleClientSite** site) override
+    {
+        return Guard(IID_IOleObject, [&]() -> HRESULT { return m_clientSite.CopyTo(site); });
+    }
     STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
     STDMETHODIMP Close(DWORD saveOption) override
     {
-        if (m_inPlaceActive)
-            InPlaceDeactivate();
-        if (m_hWnd) {
-            DestroyWindow(m_hWnd);
-            m_hWnd = nullptr;
-        }
-        if (m_clientSite && m_requiresSave &&
-            (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
-            m_clientSite->SaveObject();
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            if (m_inPlaceActive)
+                InPlaceDeactivate();
+            if (m_hWnd) {
+                DestroyWindow(m_hWnd);
+                m_hWnd = nullptr;
+            }
+            if (m_clientSite && m_requiresSave &&
+                (saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE)) {
+                m_clientSite->SaveObject();
+                if (m_oleAdvise)
+                    m_oleAdvise->SendOnSave();
+            }
+            m_inPlaceSite.Reset();
             if (m_oleAdvise)
-                m_oleAdvise->SendOnSave();
-        }
-        m_inPlaceSite.Reset();
-        if (m_oleAdvise)
-            m_oleAdvise->SendOnClose();
-        return S_OK;
+                m_oleAdvise->SendOnClose();
+            return S_OK;
+        });
     }
     STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
@@ -271,126 +309,153 @@ public:
     STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
     STDMETHODIMP DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND parent, LPCRECT posRect) override
     {
-        if (activeSite && !m_clientSite)
-            m_clientSite = activeSite;
-        switch (verb) {
-        case OLEIVERB_PRIMARY:
-        case OLEIVERB_SHOW:
-        case OLEIVERB_UIACTIVATE:
-            return InPlaceActivate(OLEIVERB_UIACTIVATE, parent, posRect);
-        case OLEIVERB_INPLACEACTIVATE:
-            return InPlaceActivate(OLEIVERB_INPLACEACTIVATE, parent, posRect);
-        case OLEIVERB_HIDE:
-            UIDeactivate();
-            if (m_hWnd)
-                ShowWindow(m_hWnd, SW_HIDE);
-            return S_OK;
-        case OLEIVERB_PROPERTIES:
-            return ShowPropertyFrame(parent);
-        default:
-            if (verb > 0) {
-                const HRESULT hr = InPlaceActivate(OLEIVERB_UIACTIVATE, parent, posRect);
-                return FAILED(hr) ? hr : OLEOBJ_S_INVALIDVERB;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            if (activeSite && !m_clientSite)
+                m_clientSite = activeSite;
+            switch (verb) {
+            case OLEIVERB_PRIMARY:
+            case OLEIVERB_SHOW:
+            case OLEIVERB_UIACTIVATE:
+                return InPlaceActivate(OLEIVERB_UIACTIVATE, parent, posRect);
+            case OLEIVERB_INPLACEACTIVATE:
+                return InPlaceActivate(OLEIVERB_INPLACEACTIVATE, parent, posRect);
+            case OLEIVERB_HIDE:
+                UIDeactivate();
+                if (m_hWnd)
+                    ShowWindow(m_hWnd, SW_HIDE);
+                return S_OK;
+            case OLEIVERB_PROPERTIES:
+                return ShowPropertyFrame(parent);
+            default:
+                if (verb > 0) {
+                    const HRESULT hr = InPlaceActivate(OLEIVERB_UIACTIVATE, parent, posRect);
+                    return FAILED(hr) ? hr : OLEOBJ_S_INVALIDVERB;
+                }
+                return E_NOTIMPL;
             }
-            return E_NOTIMPL;
-        }
+        });
     }
     STDMETHODIMP EnumVerbs(IEnumOLEVERB** verbs) override
     {
-        RETURN_IF_NULL_POINTER(verbs);
-        return OleRegEnumVerbs(T::ClassId(), verbs);
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(verbs);
+            return OleRegEnumVerbs(T::ClassId(), verbs);
+        });
     }
     STDMETHODIMP Update() override { return S_OK; }
     STDMETHODIMP IsUpToDate() override { return S_OK; }
     STDMETHODIMP GetUserClassID(CLSID* clsid) override
     {
-        RETURN_IF_NULL_POINTER(clsid);
-        *clsid = T::ClassId();
-        return S_OK;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(clsid);
+            *clsid = T::ClassId();
+            return S_OK;
+        });
     }
-    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override { return OleRegGetUserType(T::ClassId(), form, type); }
+    STDMETHODIMP GetUserType(DWORD form, LPOLESTR* type) override
+    {
+        return Guard(IID_IOleObject, [&]() -> HRESULT { return OleRegGetUserType(T::ClassId(), form, type); });
+    }
     STDMETHODIMP SetExtent(DWORD aspect, SIZEL* size) override
     {
-        RETURN_IF_NULL_POINTER(size);
-        if (aspect != DVASPECT_CONTENT)
-            return DV_E_DVASPECT;
-        if (size->cx != m_sizeExtent.cx || size->cy != m_sizeExtent.cy) {
-            m_sizeExtent = *size;
-            m_requiresSave = true;
-            FireViewChange();
-        }
-        return S_OK;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(size);
+            if (aspect != DVASPECT_CONTENT)
+                return DV_E_DVASPECT;
+            if (size->cx != m_sizeExtent.cx || size->cy != m_sizeExtent.cy) {
+                m_sizeExtent = *size;
+                m_requiresSave = true;
+                FireViewChange();
+            }
+            return S_OK;
+        });
     }
     STDMETHODIMP GetExtent(DWORD aspect, SIZEL* size) override
     {
-        RETURN_IF_NULL_POINTER(size);
-        if (aspect != DVASPECT_CONTENT)
-            return DV_E_DVASPECT;
-        *size = m_sizeExtent;
-        return S_OK;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(size);
+            if (aspect != DVASPECT_CONTENT)
+                return DV_E_DVASPECT;
+            *size = m_sizeExtent;
+            return S_OK;
+        });
     }
     STDMETHODIMP Advise(IAdviseSink* sink, DWORD* cookie) override
     {
-        if (!m_oleAdvise)
-            RETURN_IF_FAILED(CreateOleAdviseHolder(m_oleAdvise.Put()));
-        return m_oleAdvise->Advise(sink, cookie);
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            if (!m_oleAdvise)
+                RETURN_IF_FAILED(CreateOleAdviseHolder(m_oleAdvise.Put()));
+            return m_oleAdvise->Advise(sink, cookie);
+        });
     }
     STDMETHODIMP Unadvise(DWORD cookie) override
     {
-        return m_oleAdvise ? m_oleAdvise->Unadvise(cookie) : OLE_E_NOCONNECTION;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            return m_oleAdvise ? m_oleAdvise->Unadvise(cookie) : OLE_E_NOCONNECTION;
+        });
     }
     STDMETHODIMP EnumAdvise(IEnumSTATDATA** out) override
     {
-        RETURN_IF_NULL_POINTER(out);
-        *out = nullptr;
-        return m_oleAdvise ? m_oleAdvise->EnumAdvise(out) : E_FAIL;
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(out);
+            *out = nullptr;
+            return m_oleAdvise ? m_oleAdvise->EnumAdvise(out) : E_FAIL;
+        });
     }
     STDMETHODIMP GetMiscStatus(DWORD aspect, DWORD* status) override
     {
-        RETURN_IF_NULL_POINTER(status);
-        return OleRegGetMiscStatus(T::ClassId(), aspect, status);
+        return Guard(IID_IOleObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(status);
+            return OleRegGetMiscStatus(T::ClassId(), aspect, status);
+        });
     }
     STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
 
     // ---- IOleInPlaceObject ----
     STDMETHODIMP InPlaceDeactivate() override
     {
-        if (!m_inPlaceActive)
+        return Guard(IID_IOleInPlaceObject, [&]() -> HRESULT {
+            if (!m_inPlaceActive)
+                return S_OK;
+            if (m_uiActive)
+                UIDeactivate();
+            m_inPlaceActive = false;
+            if (m_hWnd) {
+                DestroyWindow(m_hWnd);
+                m_hWnd = nullptr;
+            }
+            if (m_inPlaceSite)
+                m_inPlaceSite->OnInPlaceDeactivate();
+            m_frame.Reset();
+            m_uiWindow.Reset();
             return S_OK;
-        if (m_uiActive)
-            UIDeactivate();
-        m_inPlaceActive = false;
-        if (m_hWnd) {
-            DestroyWindow(m_hWnd);
-            m_hWnd = nullptr;
-        }
-        if (m_inPlaceSite)
-            m_inPlaceSite->OnInPlaceDeactivate();
-        m_frame.Reset();
-        m_uiWindow.Reset();
-        return S_OK;
+        });
     }
     STDMETHODIMP UIDeactivate() override
     {
-        if (!m_uiActive)
+        return Guard(IID_IOleInPlaceObject, [&]() -> HRESULT {
+            if (!m_uiActive)
+                return S_OK;
+            m_uiActive = false;
+            if (m_frame)
+                m_frame->SetActiveObject(nullptr, nullptr);
+            if (m_uiWindow)
+                m_uiWindow->SetActiveObject(nullptr, nullptr);
+            if (m_inPlaceSite)
+                m_inPlaceSite->OnUIDeactivate(FALSE);
             return S_OK;
-        m_uiActive = false;
-        if (m_frame)
-            m_frame->SetActiveObject(nullptr, nullptr);
-        if (m_uiWindow)
-            m_uiWindow->SetActiveObject(nullptr, nullptr);
-        if (m_inPlaceSite)
-            m_inPlaceSite->OnUIDeactivate(FALSE);
-        return S_OK;
+        });
     }
     STDMETHODIMP SetObjectRects(LPCRECT pos, LPCRECT) override
     {
-        RETURN_IF_NULL_POINTER(pos);
-        m_rcPos = *pos;
-        if (m_hWnd)
-            SetWindowPos(m_hWnd, nullptr, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-        return S_OK;
+        return Guard(IID_IOleInPlaceObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pos);
+            m_rcPos = *pos;
+            if (m_hWnd)
+                SetWindowPos(m_hWnd, nullptr, pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+            return S_OK;
+        });
     }
     STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
     // IOleInPlaceObjectWindowless: the control always has a window of its own.
@@ -408,78 +473,94 @@ public:
     STDMETHODIMP Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
                       BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override
     {
-        if (aspect != DVASPECT_CONTENT && aspect != DVASPECT_OPAQUE && aspect != DVASPECT_TRANSPARENT)
-            return DV_E_DVASPECT;
-        if (!dc)
-            return E_INVALIDARG;
-        RECT rect;
-        if (bounds) {
-            rect = {bounds->left, bounds->top, bounds->right, bounds->bottom};
-        } else if (m_inPlaceActive) {
-            rect = m_rcPos;
-        } else {
-            return E_INVALIDARG;
-        }
-        return Self()->OnDraw(dc, rect);
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            if (aspect != DVASPECT_CONTENT && aspect != DVASPECT_OPAQUE && aspect != DVASPECT_TRANSPARENT)
+                return DV_E_DVASPECT;
+            if (!dc)
+                return E_INVALIDARG;
+            RECT rect;
+            if (bounds) {
+                rect = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+            } else if (m_inPlaceActive) {
+                rect = m_rcPos;
+            } else {
+                return E_INVALIDARG;
+            }
+            return Self()->OnDraw(dc, rect);
+        });
     }
     STDMETHODIMP GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
     STDMETHODIMP Freeze(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
     STDMETHODIMP Unfreeze(DWORD) override { return E_NOTIMPL; }
     STDMETHODIMP SetAdvise(DWORD aspects, DWORD advf, IAdviseSink* sink) override
     {
-        m_viewSink = sink;
-        m_viewAspects = aspects;
-        m_viewAdvf = advf;
-        if (sink && (advf & ADVF_PRIMEFIRST))
-            sink->OnViewChange(DVASPECT_CONTENT, -1);
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            m_viewSink = sink;
+            m_viewAspects = aspects;
+            m_viewAdvf = advf;
+            if (sink && (advf & ADVF_PRIMEFIRST))
+                sink->OnViewChange(DVASPECT_CONTENT, -1);
+            return S_OK;
+        });
     }
     STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* advf, IAdviseSink** sink) override
     {
-        if (aspects)
-            *aspects = m_viewAspects;
-        if (advf)
-            *advf = m_viewAdvf;
-        if (sink)
-            return m_viewSink.CopyTo(sink);
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            if (aspects)
+                *aspects = m_viewAspects;
+            if (advf)
+                *advf = m_viewAdvf;
+            if (sink)
+                return m_viewSink.CopyTo(sink);
+            return S_OK;
+        });
     }
     STDMETHODIMP GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) override
     {
-        return GetExtent(aspect, size);
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            return GetExtent(aspect, size);
+        });
     }
     STDMETHODIMP GetRect(DWORD aspect, LPRECTL rect) override
     {
-        RETURN_IF_NULL_POINTER(rect);
-        if (aspect != DVASPECT_CONTENT)
-            return DV_E_DVASPECT;
-        *rect = {m_rcPos.left, m_rcPos.top, m_rcPos.right, m_rcPos.bottom};
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(rect);
+            if (aspect != DVASPECT_CONTENT)
+                return DV_E_DVASPECT;
+            *rect = {m_rcPos.left, m_rcPos.top, m_rcPos.right, m_rcPos.bottom};
+            return S_OK;
+        });
     }
     STDMETHODIMP GetViewStatus(DWORD* status) override
     {
-        RETURN_IF_NULL_POINTER(status);
-        *status = VIEWSTATUS_SOLIDBKGND | VIEWSTATUS_OPAQUE;
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(status);
+            *status = VIEWSTATUS_SOLIDBKGND | VIEWSTATUS_OPAQUE;
+            return S_OK;
+        });
     }
     STDMETHODIMP QueryHitPoint(DWORD aspect, LPCRECT bounds, POINT pt, LONG, DWORD* result) override
     {
-        if (!bounds || !result)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_FAIL;
-        *result = PtInRect(bounds, pt) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            if (!bounds || !result)
+                return E_POINTER;
+            if (aspect != DVASPECT_CONTENT)
+                return E_FAIL;
+            *result = PtInRect(bounds, pt) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
+            return S_OK;
+        });
     }
     STDMETHODIMP QueryHitRect(DWORD aspect, LPCRECT bounds, LPCRECT loc, LONG, DWORD* result) override
     {
-        if (!bounds || !loc || !result)
-            return E_POINTER;
-        if (aspect != DVASPECT_CONTENT)
-            return E_FAIL;
-        RECT overlap;
-        *result = IntersectRect(&overlap, bounds, loc) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
-        return S_OK;
+        return Guard(IID_IViewObjectEx, [&]() -> HRESULT {
+            if (!bounds || !loc || !result)
+                return E_POINTER;
+            if (aspect != DVASPECT_CONTENT)
+                return E_FAIL;
+            RECT overlap;
+            *result = IntersectRect(&overlap, bounds, loc) ? HITRESULT_HIT : HITRESULT_OUTSIDE;
+            return S_OK;
+        });
     }
     STDMETHODIMP GetNaturalExtent(DWORD, LONG, DVTARGETDEVICE*, HDC, DVEXTENTINFO*, LPSIZEL) override
     {
@@ -489,24 +570,32 @@ public:
     // ---- IQuickActivate ----
     STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override
     {
-        if (!container || !control)
-            return E_POINTER;
-        if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL))
-            return E_INVALIDARG;
-        SetClientSite(container->pClientSite);
-        if (container->pAdviseSink)
-            SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
-        control->dwEventCookie = 0;
-        if (container->pUnkEventSink)
-            AdviseDefaultSource(container->pUnkEventSink, &control->dwEventCookie);
-        control->dwPropNotifyCookie = 0;
-        GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
-        GetViewStatus(&control->dwViewStatus);
-        control->dwPointerActivationPolicy = 0;
-        return S_OK;
+        return Guard(IID_IQuickActivate, [&]() -> HRESULT {
+            if (!container || !control)
+                return E_POINTER;
+            if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL))
+                return E_INVALIDARG;
+            SetClientSite(container->pClientSite);
+            if (container->pAdviseSink)
+                SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+            control->dwEventCookie = 0;
+            if (container->pUnkEventSink)
+                AdviseDefaultSource(container->pUnkEventSink, &control->dwEventCookie);
+            control->dwPropNotifyCookie = 0;
+            GetMiscStatus(DVASPECT_CONTENT, &control->dwMiscStatus);
+            GetViewStatus(&control->dwViewStatus);
+            control->dwPointerActivationPolicy = 0;
+            return S_OK;
+        });
     }
-    STDMETHODIMP SetContentExtent(LPSIZEL size) override { return SetExtent(DVASPECT_CONTENT, size); }
-    STDMETHODIMP GetContentExtent(LPSIZEL size) override { return GetExtent(DVASPECT_CONTENT, size); }
+    STDMETHODIMP SetContentExtent(LPSIZEL size) override
+    {
+        return Guard(IID_IQuickActivate, [&]() -> HRESULT { return SetExtent(DVASPECT_CONTENT, size); });
+    }
+    STDMETHODIMP GetContentExtent(LPSIZEL size) override
+    {
+        return Guard(IID_IQuickActivate, [&]() -> HRESULT { return GetExtent(DVASPECT_CONTENT, size); });
+    }
 
     // ---- IDataObject: the container's data advise connections only ----
     STDMETHODIMP GetData(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
@@ -514,69 +603,83 @@ public:
     STDMETHODIMP QueryGetData(FORMATETC*) override { return DV_E_FORMATETC; }
     STDMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override
     {
-        if (out)
-            out->ptd = nullptr;
-        return E_NOTIMPL;
+        return Guard(IID_IDataObject, [&]() -> HRESULT {
+            if (out)
+                out->ptd = nullptr;
+            return E_NOTIMPL;
+        });
     }
     STDMETHODIMP SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
     STDMETHODIMP DAdvise(FORMATETC* format, DWORD advf, IAdviseSink* sink, DWORD* cookie) override
     {
-        if (!m_dataAdvise)
-            RETURN_IF_FAILED(CreateDataAdviseHolder(m_dataAdvise.Put()));
-        return m_dataAdvise->Advise(static_cast<IDataObject*>(this), format, advf, sink, cookie);
+        return Guard(IID_IDataObject, [&]() -> HRESULT {
+            if (!m_dataAdvise)
+                RETURN_IF_FAILED(CreateDataAdviseHolder(m_dataAdvise.Put()));
+            return m_dataAdvise->Advise(static_cast<IDataObject*>(this), format, advf, sink, cookie);
+        });
     }
     STDMETHODIMP DUnadvise(DWORD cookie) override
     {
-        return m_dataAdvise ? m_dataAdvise->Unadvise(cookie) : OLE_E_NOCONNECTION;
+        return Guard(IID_IDataObject, [&]() -> HRESULT {
+            return m_dataAdvise ? m_dataAdvise->Unadvise(cookie) : OLE_E_NOCONNECTION;
+        });
     }
     STDMETHODIMP EnumDAdvise(IEnumSTATDATA** out) override
     {
-        RETURN_IF_NULL_POINTER(out);
-        *out = nullptr;
-        return m_dataAdvise ? m_dataAdvise->EnumAdvise(out) : E_FAIL;
+        return Guard(IID_IDataObject, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(out);
+            *out = nullptr;
+            return m_dataAdvise ? m_dataAdvise->EnumAdvise(out) : E_FAIL;
+        });
     }
 
     // ---- ISpecifyPropertyPages: the pages named in the property map ----
     STDMETHODIMP GetPages(CAUUID* pages) override
     {
-        RETURN_IF_NULL_POINTER(pages);
-        std::vector<GUID> found = PageIds();
-        pages->cElems = 0;
-        pages->pElems = nullptr;
-        if (found.empty())
+        return Guard(IID_ISpecifyPropertyPages, [&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pages);
+            std::vector<GUID> found = PageIds();
+            pages->cElems = 0;
+            pages->pElems = nullptr;
+            if (found.empty())
+                return S_OK;
+            pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(found.size() * sizeof(GUID)));
+            RETURN_IF_NULL_ALLOC(pages->pElems);
+            for (size_t i = 0; i < found.size(); ++i)
+                pages->pElems[i] = found[i];
+            pages->cElems = static_cast<ULONG>(found.size());
             return S_OK;
-        pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(found.size() * sizeof(GUID)));
-        RETURN_IF_NULL_ALLOC(pages->pElems);
-        for (size_t i = 0; i < found.size(); ++i)
-            pages->pElems[i] = found[i];
-        pages->cElems = static_cast<ULONG>(found.size());
-        return S_OK;
+        });
     }
 
     // ---- IObjectSafety ----
     STDMETHODIMP GetInterfaceSafetyOptions(REFIID iid, DWORD* supported, DWORD* enabled) override
     {
-        if (!supported || !enabled)
-            return E_POINTER;
-        ComPtr<IUnknown> probe;
-        if (FAILED(Self()->GetControllingUnknown()->QueryInterface(iid, probe.PutVoid()))) {
-            *supported = *enabled = 0;
-            return E_NOINTERFACE;
-        }
-        *supported = kSafetyOptions;
-        *enabled = m_safety;
-        return S_OK;
+        return Guard(IID_IObjectSafety, [&]() -> HRESULT {
+            if (!supported || !enabled)
+                return E_POINTER;
+            ComPtr<IUnknown> probe;
+            if (FAILED(Self()->GetControllingUnknown()->QueryInterface(iid, probe.PutVoid()))) {
+                *supported = *enabled = 0;
+                return E_NOINTERFACE;
+            }
+            *supported = kSafetyOptions;
+            *enabled = m_safety;
+            return S_OK;
+        });
     }
     STDMETHODIMP SetInterfaceSafetyOptions(REFIID iid, DWORD mask, DWORD enabled) override
     {
-        ComPtr<IUnknown> probe;
-        if (FAILED(Self()->GetControllingUnknown()->QueryInterface(iid, probe.PutVoid())))
-            return E_NOINTERFACE;
-        if (mask & ~kSafetyOptions)
-            return E_FAIL;
-        m_safety = (m_safety & ~mask) | (enabled & mask);
-        return S_OK;
+        return Guard(IID_IObjectSafety, [&]() -> HRESULT {
+            ComPtr<IUnknown> probe;
+            if (FAILED(Self()->GetControllingUnknown()->QueryInterface(iid, probe.PutVoid())))
+                return E_NOINTERFACE;
+            if (mask & ~kSafetyOptions)
+                return E_FAIL;
+            m_safety = (m_safety & ~mask) | (enabled & mask);
+            return S_OK;
+        });
     }
 
 protected:

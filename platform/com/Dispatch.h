@@ -4,6 +4,9 @@
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
+#include <utility>
+#include "com/Guard.h"
+#include "com/HResult.h"
 #include "com/Module.h"
 #include "com/Owners.h"
 
@@ -17,38 +20,50 @@ class DispatchImpl : public Itf {
 public:
     STDMETHODIMP GetTypeInfoCount(UINT* count) override
     {
-        if (!count)
-            return E_POINTER;
-        *count = 1;
-        return S_OK;
+        return Guard(*piid, [&]() -> HRESULT {
+            if (!count)
+                return E_POINTER;
+            *count = 1;
+            return S_OK;
+        });
     }
     STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override
     {
-        if (!info)
-            return E_POINTER;
-        *info = nullptr;
-        if (index != 0)
-            return DISP_E_BADINDEX;
-        return TheModule().GetTypeInfo(*piid, info);
+        return Guard(*piid, [&]() -> HRESULT {
+            if (!info)
+                return E_POINTER;
+            *info = nullptr;
+            if (index != 0)
+                return DISP_E_BADINDEX;
+            return TheModule().GetTypeInfo(*piid, info);
+        });
     }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override
     {
-        ComPtr<ITypeInfo> info;
-        HRESULT hr = TheModule().GetTypeInfo(*piid, info.Put());
-        if (FAILED(hr))
-            return hr;
-        return info->GetIDsOfNames(names, count, ids);
+        return Guard(*piid, [&]() -> HRESULT {
+            ComPtr<ITypeInfo> info;
+            RETURN_IF_FAILED(TheModule().GetTypeInfo(*piid, info.Put()));
+            return info->GetIDsOfNames(names, count, ids);
+        });
     }
     STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* excep, UINT* argErr) override
     {
-        if (riid != IID_NULL)
-            return DISP_E_UNKNOWNINTERFACE;
-        ComPtr<ITypeInfo> info;
-        HRESULT hr = TheModule().GetTypeInfo(*piid, info.Put());
-        if (FAILED(hr))
-            return hr;
-        return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+        return Guard(*piid, [&]() -> HRESULT {
+            if (riid != IID_NULL)
+                return DISP_E_UNKNOWNINTERFACE;
+            ComPtr<ITypeInfo> info;
+            RETURN_IF_FAILED(TheModule().GetTypeInfo(*piid, info.Put()));
+            return info->Invoke(static_cast<Itf*>(this), id, flags, params, result, excep, argErr);
+        });
+    }
+
+protected:
+    // Runs a member's body under the guard, with this interface in its error info.
+    template <class F>
+    HRESULT Guarded(F&& body) noexcept
+    {
+        return Guard(*piid, std::forward<F>(body));
     }
 };
 
@@ -59,10 +74,12 @@ class SupportErrorInfoImpl : public ISupportErrorInfo {
 public:
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override
     {
-        for (const IID* p : {piids...})
-            if (*p == iid)
-                return S_OK;
-        return S_FALSE;
+        return Guard(IID_ISupportErrorInfo, [&]() -> HRESULT {
+            for (const IID* p : {piids...})
+                if (*p == iid)
+                    return S_OK;
+            return S_FALSE;
+        });
     }
 };
 
@@ -70,16 +87,21 @@ public:
 template <const CLSID* pclsid, const IID* psrcid>
 class ProvideClassInfo2Impl : public IProvideClassInfo2 {
 public:
-    STDMETHODIMP GetClassInfo(ITypeInfo** info) override { return TheModule().GetTypeInfo(*pclsid, info); }
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override
+    {
+        return Guard(IID_IProvideClassInfo2, [&]() -> HRESULT { return TheModule().GetTypeInfo(*pclsid, info); });
+    }
     STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override
     {
-        if (!guid)
-            return E_POINTER;
-        *guid = GUID_NULL;
-        if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
-            return E_INVALIDARG;
-        *guid = *psrcid;
-        return S_OK;
+        return Guard(IID_IProvideClassInfo2, [&]() -> HRESULT {
+            if (!guid)
+                return E_POINTER;
+            *guid = GUID_NULL;
+            if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID)
+                return E_INVALIDARG;
+            *guid = *psrcid;
+            return S_OK;
+        });
     }
 };
 

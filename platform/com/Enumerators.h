@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 #include "com/ComObject.h"
+#include "com/Guard.h"
 #include "com/HResult.h"
 #include "com/Owners.h"
 
@@ -84,58 +85,66 @@ public:
 
     STDMETHODIMP Next(ULONG celt, Out* rgelt, ULONG* fetched) override
     {
-        if (!rgelt || (celt != 1 && !fetched))
-            return E_POINTER;
-        if (fetched)
-            *fetched = 0;
-        if (!m_items)
-            return E_FAIL;
-        ULONG n = 0;
-        while (n < celt && m_pos < m_items->size()) {
-            const HRESULT hr = Copy::Copy(&rgelt[n], &(*m_items)[m_pos]);
-            if (FAILED(hr)) {
-                for (ULONG i = 0; i < n; ++i)
-                    Copy::Destroy(&rgelt[i]);
-                return hr;
+        return Guard(*piid, [&]() -> HRESULT {
+            if (!rgelt || (celt != 1 && !fetched))
+                return E_POINTER;
+            if (fetched)
+                *fetched = 0;
+            if (!m_items)
+                return E_FAIL;
+            ULONG n = 0;
+            while (n < celt && m_pos < m_items->size()) {
+                const HRESULT hr = Copy::Copy(&rgelt[n], &(*m_items)[m_pos]);
+                if (FAILED(hr)) {
+                    for (ULONG i = 0; i < n; ++i)
+                        Copy::Destroy(&rgelt[i]);
+                    return hr;
+                }
+                ++n;
+                ++m_pos;
             }
-            ++n;
-            ++m_pos;
-        }
-        if (fetched)
-            *fetched = n;
-        return n == celt ? S_OK : S_FALSE;
+            if (fetched)
+                *fetched = n;
+            return n == celt ? S_OK : S_FALSE;
+        });
     }
     STDMETHODIMP Skip(ULONG celt) override
     {
-        if (!m_items)
-            return E_FAIL;
-        const size_t left = m_items->size() - m_pos;
-        if (celt > left) {
-            m_pos = m_items->size();
-            return S_FALSE;
-        }
-        m_pos += celt;
-        return S_OK;
+        return Guard(*piid, [&]() -> HRESULT {
+            if (!m_items)
+                return E_FAIL;
+            const size_t left = m_items->size() - m_pos;
+            if (celt > left) {
+                m_pos = m_items->size();
+                return S_FALSE;
+            }
+            m_pos += celt;
+            return S_OK;
+        });
     }
     STDMETHODIMP Reset() override
     {
-        m_pos = 0;
-        return S_OK;
+        return Guard(*piid, [&]() -> HRESULT {
+            m_pos = 0;
+            return S_OK;
+        });
     }
     STDMETHODIMP Clone(Base** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        HRESULT hr = S_OK;
-        auto copy = NewObject<CopyEnum>(&hr);
-        if (!copy)
-            return hr;
-        copy->m_owner = m_owner;
-        copy->m_snapshot = m_snapshot;
-        copy->m_items = m_items;
-        copy->m_pos = m_pos;
-        return copy->QueryInterface(*piid, reinterpret_cast<void**>(out));
+        return Guard(*piid, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = nullptr;
+            HRESULT hr = S_OK;
+            auto copy = NewObject<CopyEnum>(&hr);
+            if (!copy)
+                return hr;
+            copy->m_owner = m_owner;
+            copy->m_snapshot = m_snapshot;
+            copy->m_items = m_items;
+            copy->m_pos = m_pos;
+            return copy->QueryInterface(*piid, reinterpret_cast<void**>(out));
+        });
     }
 
     ~CopyEnum()
@@ -190,62 +199,69 @@ public:
 
     STDMETHODIMP Next(ULONG celt, VARIANT* rgVar, ULONG* fetched) override
     {
-        if (!rgVar || (celt != 1 && !fetched))
-            return E_POINTER;
-        if (!m_container)
-            return E_FAIL;
-        ULONG n = 0;
-        HRESULT hr = S_OK;
-        while (m_pos != m_container->end() && n < celt) {
-            VariantInit(&rgVar[n]);
-            hr = Traits::Convert(*m_pos, &rgVar[n]);
-            if (FAILED(hr)) {
-                // No partial result: everything handed out by this call is taken back.
-                for (ULONG i = 0; i <= n; ++i)
-                    VariantClear(&rgVar[i]);
-                n = 0;
-                break;
+        return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
+            if (!rgVar || (celt != 1 && !fetched))
+                return E_POINTER;
+            if (!m_container)
+                return E_FAIL;
+            ULONG n = 0;
+            HRESULT hr = S_OK;
+            while (m_pos != m_container->end() && n < celt) {
+                VariantInit(&rgVar[n]);
+                hr = Traits::Convert(*m_pos, &rgVar[n]);
+                if (FAILED(hr)) {
+                    // No partial result: everything handed out by this call is taken back.
+                    for (ULONG i = 0; i <= n; ++i)
+                        VariantClear(&rgVar[i]);
+                    n = 0;
+                    break;
+                }
+                ++m_pos;
+                ++n;
             }
-            ++m_pos;
-            ++n;
-        }
-        if (fetched)
-            *fetched = n;
-        if (FAILED(hr))
-            return hr;
-        return n < celt ? S_FALSE : S_OK;
+            if (fetched)
+                *fetched = n;
+            RETURN_IF_FAILED(hr);
+            return n < celt ? S_FALSE : S_OK;
+        });
     }
     STDMETHODIMP Skip(ULONG celt) override
     {
-        if (!m_container)
-            return E_FAIL;
-        for (ULONG i = 0; i < celt; ++i) {
-            if (m_pos == m_container->end())
-                return S_FALSE;
-            ++m_pos;
-        }
-        return S_OK;
+        return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
+            if (!m_container)
+                return E_FAIL;
+            for (ULONG i = 0; i < celt; ++i) {
+                if (m_pos == m_container->end())
+                    return S_FALSE;
+                ++m_pos;
+            }
+            return S_OK;
+        });
     }
     STDMETHODIMP Reset() override
     {
-        if (!m_container)
-            return E_FAIL;
-        m_pos = m_container->begin();
-        return S_OK;
+        return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
+            if (!m_container)
+                return E_FAIL;
+            m_pos = m_container->begin();
+            return S_OK;
+        });
     }
     STDMETHODIMP Clone(IEnumVARIANT** out) override
     {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        HRESULT hr = S_OK;
-        auto copy = NewObject<LiveEnum>(&hr);
-        if (!copy)
-            return hr;
-        copy->m_owner = m_owner;
-        copy->m_container = m_container;
-        copy->m_pos = m_pos;
-        return copy->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(out));
+        return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
+            if (!out)
+                return E_POINTER;
+            *out = nullptr;
+            HRESULT hr = S_OK;
+            auto copy = NewObject<LiveEnum>(&hr);
+            if (!copy)
+                return hr;
+            copy->m_owner = m_owner;
+            copy->m_container = m_container;
+            copy->m_pos = m_pos;
+            return copy->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(out));
+        });
     }
 
 private:

@@ -77,15 +77,19 @@ public:
     }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** ppv) override
     {
-        return m_create(outer, iid, ppv);
+        return Guard(IID_IClassFactory, [&]() -> HRESULT {
+            return m_create(outer, iid, ppv);
+        });
     }
     STDMETHODIMP LockServer(BOOL lock) override
     {
-        if (lock)
-            ModuleLock();
-        else
-            ModuleUnlock();
-        return S_OK;
+        return Guard(IID_IClassFactory, [&]() -> HRESULT {
+            if (lock)
+                ModuleLock();
+            else
+                ModuleUnlock();
+            return S_OK;
+        });
     }
 
 private:

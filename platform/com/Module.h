@@ -33,6 +33,9 @@ public:
     void Term(bool processEnding);
 
     HINSTANCE Instance() const { return m_instance; }
+    // The source name of the error info the module's objects install (empty until set).
+    const wchar_t* ErrorSource() const { return m_errorSource; }
+    void SetErrorSource(const wchar_t* source) { m_errorSource = source ? source : L""; }
     const GUID& LibId() const { return m_libid; }
     const ClassEntry* Classes() const { return m_classes; }
     size_t ClassCount() const { return m_count; }
@@ -65,6 +68,7 @@ public:
 
 private:
     HINSTANCE m_instance = nullptr;
+    const wchar_t* m_errorSource = L"";
     const ClassEntry* m_classes = nullptr;
     size_t m_count = 0;
     GUID m_libid = GUID_NULL;

@@ -1,6 +1,8 @@
 #pragma once
-// Small RAII owners for what COM and Win32 hand out: interface pointers, BSTRs, VARIANTs,
-// global memory, GDI objects, device contexts, kernel handles and registry keys.
+// Small RAII owners for what COM and Win32 hand out: interface pointers, BSTRs and VARIANTs with
+// their own copy rules, and one owner template (UniqueAny) behind the handles, registry keys,
+// device contexts, global memory, GDI objects and mapped views. Every owner gives ownership up
+// with Detach.
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -147,25 +149,90 @@ private:
     VARIANT m_v;
 };
 
-// An owned global-memory block (GlobalFree); Release hands it on (clipboard, IDTCio buffers).
-class GlobalMem {
+// The one owner of a resource that a single value stands for (a handle, a key, a DC, a block of
+// global memory, a GDI object, a mapped view). Traits names the value's type, which values are
+// empty and how the resource is closed. The owner closes it when it goes or takes another;
+// Detach gives ownership up (the value goes to the caller, the owner is left empty).
+template <class Traits>
+class UniqueAny {
 public:
-    GlobalMem() = default;
-    explicit GlobalMem(HGLOBAL h) : m_h(h) {}
-    GlobalMem(const GlobalMem&) = delete;
-    GlobalMem& operator=(const GlobalMem&) = delete;
-    GlobalMem(GlobalMem&& o) noexcept : m_h(o.m_h) { o.m_h = nullptr; }
-    GlobalMem& operator=(GlobalMem&& o) noexcept { std::swap(m_h, o.m_h); return *this; }
-    ~GlobalMem() { Reset(); }
-    static GlobalMem Alloc(SIZE_T size, UINT flags = GMEM_MOVEABLE) { return GlobalMem(GlobalAlloc(flags, size)); }
-    HGLOBAL Get() const { return m_h; }
-    HGLOBAL Release() { HGLOBAL h = m_h; m_h = nullptr; return h; }
-    void Reset(HGLOBAL h = nullptr) { if (m_h) GlobalFree(m_h); m_h = h; }
-    explicit operator bool() const { return m_h != nullptr; }
+    using Type = typename Traits::Type;
+
+    UniqueAny() = default;
+    explicit UniqueAny(Type value) : m_value(value) {}
+    UniqueAny(const UniqueAny&) = delete;
+    UniqueAny& operator=(const UniqueAny&) = delete;
+    UniqueAny(UniqueAny&& o) noexcept : m_value(o.Detach()) {}
+    UniqueAny& operator=(UniqueAny&& o) noexcept
+    {
+        Reset(o.Detach());
+        return *this;
+    }
+    ~UniqueAny() { Reset(); }
+
+    Type Get() const { return m_value; }
+    // Closes what is held and hands out the value's address for an out parameter.
+    Type* Put()
+    {
+        Reset();
+        return &m_value;
+    }
+    Type Detach()
+    {
+        const Type value = m_value;
+        m_value = Type();
+        return value;
+    }
+    void Reset(Type value = Type())
+    {
+        if (!Traits::IsEmpty(m_value))
+            Traits::Close(m_value);
+        m_value = value;
+    }
+    explicit operator bool() const { return !Traits::IsEmpty(m_value); }
 
 private:
-    HGLOBAL m_h = nullptr;
+    Type m_value = Type();
 };
+
+// The traits of a resource whose empty value is the type's zero, closed by one function.
+template <class T, auto close>
+struct CloseWith {
+    using Type = T;
+    static bool IsEmpty(T value) { return value == T(); }
+    static void Close(T value) { close(value); }
+};
+
+// A kernel handle: both null and INVALID_HANDLE_VALUE count as empty.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static bool IsEmpty(HANDLE h) { return !h || h == INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { CloseHandle(h); }
+};
+
+// A window's DC from GetDC (ReleaseDC with the window the DC belongs to).
+struct WindowDcTraits {
+    using Type = HDC;
+    static bool IsEmpty(HDC dc) { return !dc; }
+    static void Close(HDC dc) { ReleaseDC(WindowFromDC(dc), dc); }
+};
+
+using Handle = UniqueAny<KernelHandleTraits>;
+using RegKey = UniqueAny<CloseWith<HKEY, &RegCloseKey>>;
+using GlobalMem = UniqueAny<CloseWith<HGLOBAL, &GlobalFree>>;
+using MappedView = UniqueAny<CloseWith<LPVOID, &UnmapViewOfFile>>;
+// A memory or information DC made with CreateCompatibleDC or CreateDC.
+using OwnedDC = UniqueAny<CloseWith<HDC, &DeleteDC>>;
+// A DC from GetDC(window): WindowDC dc(GetDC(window)).
+using WindowDC = UniqueAny<WindowDcTraits>;
+// GDI objects (DeleteObject): pens, brushes, fonts, bitmaps, regions, palettes.
+template <class H>
+using GdiObject = UniqueAny<CloseWith<H, &DeleteObject>>;
+using Pen = GdiObject<HPEN>;
+using Brush = GdiObject<HBRUSH>;
+using Font = GdiObject<HFONT>;
+using Bitmap = GdiObject<HBITMAP>;
+using Region = GdiObject<HRGN>;
 
 // Locks a global-memory block for the guard's life.
 template <class T = BYTE>
@@ -184,31 +251,6 @@ private:
     T* m_p;
 };
 
-// An owned GDI object (DeleteObject): pens, brushes, fonts, bitmaps, regions, palettes.
-template <class H>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(H h) : m_h(h) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& o) noexcept : m_h(o.m_h) { o.m_h = nullptr; }
-    GdiObject& operator=(GdiObject&& o) noexcept { std::swap(m_h, o.m_h); return *this; }
-    ~GdiObject() { Reset(); }
-    H Get() const { return m_h; }
-    H Release() { H h = m_h; m_h = nullptr; return h; }
-    void Reset(H h = nullptr) { if (m_h) DeleteObject(m_h); m_h = h; }
-    explicit operator bool() const { return m_h != nullptr; }
-
-private:
-    H m_h = nullptr;
-};
-using Pen = GdiObject<HPEN>;
-using Brush = GdiObject<HBRUSH>;
-using Font = GdiObject<HFONT>;
-using Bitmap = GdiObject<HBITMAP>;
-using Region = GdiObject<HRGN>;
-
 // Selects a GDI object into a DC and restores the previous one at scope end.
 class SelectGuard {
 public:
@@ -220,72 +262,6 @@ public:
 private:
     HDC m_dc;
     HGDIOBJ m_old;
-};
-
-// A memory or information DC made with CreateCompatibleDC/CreateDC (DeleteDC).
-class OwnedDC {
-public:
-    OwnedDC() = default;
-    explicit OwnedDC(HDC dc) : m_dc(dc) {}
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    ~OwnedDC() { if (m_dc) DeleteDC(m_dc); }
-    HDC Get() const { return m_dc; }
-    explicit operator bool() const { return m_dc != nullptr; }
-
-private:
-    HDC m_dc = nullptr;
-};
-
-// A window's DC from GetDC (ReleaseDC).
-class WindowDC {
-public:
-    explicit WindowDC(HWND wnd) : m_wnd(wnd), m_dc(GetDC(wnd)) {}
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() { if (m_dc) ReleaseDC(m_wnd, m_dc); }
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_wnd;
-    HDC m_dc;
-};
-
-// A kernel handle (CloseHandle); both null and INVALID_HANDLE_VALUE count as empty.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : m_h(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& o) noexcept : m_h(o.m_h) { o.m_h = nullptr; }
-    ~Handle() { Reset(); }
-    HANDLE Get() const { return m_h; }
-    void Reset(HANDLE h = nullptr)
-    {
-        if (m_h && m_h != INVALID_HANDLE_VALUE)
-            CloseHandle(m_h);
-        m_h = h;
-    }
-    explicit operator bool() const { return m_h && m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h = nullptr;
-};
-
-// An open registry key (RegCloseKey).
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    ~RegKey() { Reset(); }
-    HKEY Get() const { return m_h; }
-    HKEY* Put() { Reset(); return &m_h; }
-    void Reset() { if (m_h) RegCloseKey(m_h); m_h = nullptr; }
-
-private:
-    HKEY m_h = nullptr;
 };
 
 } // namespace ycom

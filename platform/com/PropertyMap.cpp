@@ -1,4 +1,5 @@
 #include "com/PropertyMap.h"
+#include "bytes/LittleEndian.h"
 #include "com/HResult.h"
 #include "com/Owners.h"
 
@@ -22,20 +23,16 @@ namespace {
 
 HRESULT WriteLE(IStream* stream, ULONGLONG value, int width)
 {
-    BYTE bytes[8];
-    for (int i = 0; i < width; ++i)
-        bytes[i] = static_cast<BYTE>(value >> (8 * i));
+    uint8_t bytes[8];
+    ybytes::Store(bytes, value, width);
     return WriteBytes(stream, bytes, static_cast<ULONG>(width));
 }
 
 HRESULT ReadLE(IStream* stream, ULONGLONG* value, int width)
 {
-    BYTE bytes[8] = {};
+    uint8_t bytes[8] = {};
     RETURN_IF_FAILED(ReadBytes(stream, bytes, static_cast<ULONG>(width)));
-    ULONGLONG v = 0;
-    for (int i = 0; i < width; ++i)
-        v |= static_cast<ULONGLONG>(bytes[i]) << (8 * i);
-    *value = v;
+    *value = ybytes::Load(bytes, width);
     return S_OK;
 }
 
@@ -107,19 +104,15 @@ HRESULT ReadVariant(IStream* stream, VARIANT* v)
         // The count must fit in what the stream still holds.
         if (static_cast<ULONGLONG>(n) * 2 > StreamRemaining(stream))
             return STG_E_READFAULT;
-        BSTR s = SysAllocStringLen(nullptr, n);
-        RETURN_IF_NULL_ALLOC(s);
+        Bstr s(nullptr, n);
+        RETURN_IF_NULL_ALLOC(s.Get());
         for (DWORD i = 0; i < n; ++i) {
             WORD unit = 0;
-            const HRESULT hr = ReadU16(stream, &unit);
-            if (FAILED(hr)) {
-                SysFreeString(s);
-                return hr;
-            }
-            s[i] = static_cast<wchar_t>(unit);
+            RETURN_IF_FAILED(ReadU16(stream, &unit));
+            s.Get()[i] = static_cast<wchar_t>(unit);
         }
         v->vt = VT_BSTR;
-        v->bstrVal = s;
+        v->bstrVal = s.Detach();
         return S_OK;
     }
     const int width = ScalarWidth(vt);

@@ -7,38 +7,8 @@
 
 namespace controltest {
 
-struct AtlApi {
-    BOOL(WINAPI* init)() = nullptr;
-    HRESULT(WINAPI* attach)(IUnknown*, HWND, IUnknown**) = nullptr;
-    HRESULT(WINAPI* getControl)(HWND, IUnknown**) = nullptr;
-};
-
-inline const AtlApi& Atl()
-{
-    static AtlApi api = [] {
-        AtlApi a;
-        if (HMODULE dll = LoadLibraryW(L"atl.dll")) {
-            a.init = reinterpret_cast<BOOL(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxWinInit")));
-            a.attach = reinterpret_cast<HRESULT(WINAPI*)(IUnknown*, HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxAttachControl")));
-            a.getControl = reinterpret_cast<HRESULT(WINAPI*)(HWND, IUnknown**)>(
-                reinterpret_cast<void*>(GetProcAddress(dll, "AtlAxGetControl")));
-            if (a.init)
-                a.init();
-        }
-        return a;
-    }();
-    return api;
-}
-
-inline void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using hosttest::Atl;
+using hosttest::PumpMessages;
 
 // The control of this program hosted in a top-level window.
 class HostedControl : public testing::Test
@@ -54,7 +24,7 @@ protected:
         Prepare(*control);
         // The container comes into being only when asked for.
         ASSERT_EQ(Atl().attach(control->GetControllingUnknown(), m_ax, m_container.Put()), S_OK);
-        Pump();
+        PumpMessages();
         m_wnd = control->GetControlWindow();
         ASSERT_NE(m_wnd, nullptr);
         GetClientRect(m_wnd, &m_client);
@@ -63,7 +33,7 @@ protected:
     {
         if (m_top)
             DestroyWindow(m_top);
-        Pump();
+        PumpMessages();
     }
     virtual void Prepare(CYVEXControl&) {}
 
@@ -83,7 +53,7 @@ protected:
     COLORREF PixelAt(float x, float y)
     {
         const POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
-        ycom::WindowDC dc(m_wnd);
+        ycom::WindowDC dc(GetDC(m_wnd));
         return GetPixel(dc.Get(), p.x, p.y);
     }
 

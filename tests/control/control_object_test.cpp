@@ -20,21 +20,7 @@ namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
 // The RICHEDIT windows of this thread (the shared one has no parent).
-int RichEditWindows()
-{
-    int count = 0;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM param) -> BOOL {
-            char name[32] = {};
-            GetClassNameA(window, name, sizeof name);
-            if (lstrcmpiA(name, "RICHEDIT") == 0)
-                ++*reinterpret_cast<int*>(param);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
-    return count;
-}
+int RichEditWindows() { return hosttest::ThreadWindowsOfClass(L"RICHEDIT"); }
 } // namespace
 
 TEST(ControlConstruction, FixedGroupsBaseLayerAndPrototypes)

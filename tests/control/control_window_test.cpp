@@ -2,7 +2,7 @@
 // container window (atl.dll's AtlAxWin), with its rulers, and its painting read back from the
 // window (the null display driver paints at once under RDW_UPDATENOW, and GetPixel reads it).
 #include "tests/control/HostedControl.h"
-#include "tests/model/DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include "com/Owners.h"
 #include "control/ShapeMap.h"
 #include "persistence/DrawingSettingRecord.h"

@@ -1,6 +1,6 @@
 // The control core's services to the model: what deleting a layer or a shape leaves behind (no
 // pointer to it anywhere the control or the drawing keeps one), the shape map's database-ID
-// entries on removal, and the undo recorder's answers while it has no units to record into.
+// entries on removal, and the undo recorder's answers when its manager refuses every unit.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <ole2.h>
@@ -11,6 +11,7 @@
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
+#include "tests/control/HostDoubles.h"
 #include "interchange/DxfDocument.h"
 #include "model/Group.h"
 #include "model/Layer.h"
@@ -136,10 +137,9 @@ TEST(Deletion, ALayerLeavesItsShapesAndSettingsOnTheBaseLayer)
     std::unique_ptr<CShape> tracker(site.control.GetShapeMap().CreateShape(stPolyline, true, false));
     tracker->SetLayer(walls);
     site.control.GetEditState().tracker = tracker.get();
-    std::unique_ptr<CShape> replacement(site.control.GetShapeMap().CreateShape(stRectangle, true, false));
-    replacement->SetLayer(walls);
-    CShape* waiting = replacement.get();
-    site.control.GetShapeMap().SetReplacement(loose->GetId(), std::move(replacement));
+    CShape* waiting = site.control.GetShapeMap().CreateReplacement(loose->GetId(), stRectangle);
+    ASSERT_NE(waiting, nullptr);
+    waiting->SetLayer(walls);
     const int wallsId = walls->GetId();
 
     EXPECT_EQ(site.control.DeleteShapeByID(wallsId, 0, 0), S_OK);
@@ -240,45 +240,15 @@ TEST(Deletion, RemovalKeepsTheDatabaseEntryOfAnotherShape)
     delete saved;
 }
 
-namespace {
-// An undo manager that takes nothing: the recorder has one, so it is not suspended.
-struct InertUndoManager : IOleUndoManager
-{
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IOleUndoManager) {
-            *out = this;
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-    STDMETHODIMP Open(IOleParentUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP Close(IOleParentUndoUnit*, BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP Add(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetOpenParentState(DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP DiscardFrom(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP UndoTo(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP RedoTo(IOleUndoUnit*) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumUndoable(IEnumOleUndoUnits**) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumRedoable(IEnumOleUndoUnits**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetLastUndoDescription(BSTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetLastRedoDescription(BSTR*) override { return E_NOTIMPL; }
-    STDMETHODIMP Enable(BOOL) override { return E_NOTIMPL; }
-    ULONG refs = 1;
-};
-} // namespace
-
-// With a manager, the operations whose units are not built yet answer S_FALSE ("nothing
-// recorded"), never a failure a caller would stop on; the operation bookkeeping goes on.
-TEST(UndoRecorder, AnswersNothingRecordedUntilItHasUnits)
+// A manager that refuses every unit: the recorder passes its refusal on (callers go on with their
+// change), keeps no unit, and its operation bookkeeping goes on.
+TEST(UndoRecorder, PassesOnAManagersRefusalAndKeepsCounting)
 {
     LayeredSite site;
-    InertUndoManager manager;
+    auto manager = ycom::NewObject<hosttest::HostUndoManager>();
+    manager->refusal = E_NOTIMPL;
     CUndoRecorder& recorder = *site.control.GetUndoRecorder();
-    recorder.SetManager(&manager);
+    recorder.SetManager(manager.Get());
     ASSERT_FALSE(recorder.IsSuspended());
     CShape* shape = site.Shape(stPolyline, site.root, site.base);
     CPointRecord* point = site.control.GetPointPool().Find(site.control.CreatePoint(1, 2));
@@ -298,11 +268,16 @@ TEST(UndoRecorder, AnswersNothingRecordedUntilItHasUnits)
         {"close inner", recorder.CloseOperation(true)},
         {"close", recorder.CloseOperation(true)},
     };
-    for (const Step& step : steps)
-        EXPECT_EQ(step.result, S_FALSE) << step.what;
+    const HRESULT expected[] = {E_NOTIMPL, E_NOTIMPL, E_NOTIMPL, E_NOTIMPL, E_NOTIMPL, S_FALSE, S_FALSE, S_FALSE, S_FALSE};
+    for (size_t i = 0; i < sizeof(steps) / sizeof(steps[0]); ++i)
+        EXPECT_EQ(steps[i].result, expected[i]) << steps[i].what;
+    EXPECT_EQ(recorder.GetCurrentUnit(), nullptr);
+    EXPECT_TRUE(recorder.GetOpenUnits().empty());
     EXPECT_EQ(recorder.GetDepth(), 0);
     EXPECT_EQ(recorder.GetLastOperation(), opMove);
     EXPECT_EQ(recorder.RecordShape(opMove, nullptr, false), E_INVALIDARG);
+    EXPECT_TRUE(manager->kept.empty());
     recorder.SetManager(nullptr);
-    EXPECT_EQ(manager.refs, 1u);
+    manager->AddRef();
+    EXPECT_EQ(manager->Release(), 1u) << "the recorder let the manager go";
 }

@@ -1,100 +1,17 @@
-// The control core's services that shape drawing uses.
+// The control core's drawing services: the off-screen buffer, the view mapping, and the Z-order
+// events of the control object.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <map>
-#include <set>
-#include <string>
 #include "com/ComObject.h"
-#include "model/BrushCache.h"
-#include "model/NameRules.h"
 #include "control/OffscreenBuffer.h"
-#include "model/PatternFill.h"
 #include "control/ViewportRecord.h"
 #include "control/ShapeMap.h"
 #include "control/YVEXControl.h"
+#include "tests/control/HostDoubles.h"
 #include "model/Shape.h"
+#include "tests/support/Dib.h"
 
-namespace {
-// A 32-bit top-down DIB section in a memory context (MM_TEXT).
-struct Dib
-{
-    Dib(int w, int h) : width(w), height(h)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = CreateCompatibleDC(nullptr);
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
-        old = SelectObject(dc, bitmap);
-        for (int i = 0; i < w * h; ++i)
-            bits[i] = 0x808080;
-    }
-    ~Dib()
-    {
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-    }
-    COLORREF Pixel(int x, int y) const
-    {
-        GdiFlush();
-        const DWORD v = bits[y * width + x] & 0xFFFFFF;
-        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-    }
-    int Count(COLORREF c, const RECT& r) const
-    {
-        int n = 0;
-        for (int y = r.top; y < r.bottom; ++y)
-            for (int x = r.left; x < r.right; ++x)
-                n += Pixel(x, y) == c;
-        return n;
-    }
-    int width, height;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-    DWORD* bits = nullptr;
-};
-} // namespace
-
-TEST(BrushCache, SharedByStyleAndColour)
-{
-    CBrushCache cache;
-    LOGBRUSH red = {BS_SOLID, 0x0000FF, 0};
-    LOGBRUSH redHatched = {BS_SOLID, 0x0000FF, HS_CROSS};
-    LOGBRUSH blue = {BS_SOLID, 0xFF0000, 0};
-    int a = 0, b = 0, c = 0;
-    HBRUSH first = cache.Acquire(red, &a, false);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(a, 1);
-    EXPECT_EQ(cache.Acquire(redHatched, &b, false), first) << "the hatch field is not compared";
-    EXPECT_EQ(b, a);
-    EXPECT_EQ(cache.GetUseCount(a), 1) << "found without adding a use";
-    HBRUSH other = cache.Acquire(blue, &c, true);
-    EXPECT_NE(other, first);
-    EXPECT_EQ(c, 2);
-    EXPECT_EQ(cache.GetCount(), 2);
-    // One acquisition, two releases: deleted at the first, 0 at the second.
-    EXPECT_EQ(cache.Release(a), 0);
-    EXPECT_EQ(GetObjectType(first), 0u) << "the brush is gone";
-    EXPECT_EQ(cache.Release(a), 0);
-    EXPECT_EQ(cache.GetCount(), 1);
-    // A holder for a scope adds its own use.
-    cache.Acquire(blue, nullptr, true);
-    EXPECT_EQ(cache.GetUseCount(c), 2);
-    {
-        CCachedBrush held(&cache, 0xFF0000);
-        EXPECT_EQ(held.Get(), other);
-        EXPECT_EQ(cache.GetUseCount(c), 3);
-    }
-    EXPECT_EQ(cache.GetUseCount(c), 2);
-    cache.ReleaseAll();
-    EXPECT_EQ(cache.GetCount(), 0);
-    EXPECT_EQ(GetObjectType(other), 0u);
-}
+using drawtest::Dib;
 
 TEST(OffscreenBuffer, LayersInTheDrawingUnits)
 {
@@ -172,96 +89,7 @@ TEST(ViewportRecord, SizesDriveTheScale)
     EXPECT_GT(lr.top, lr.bottom) << "y up";
 }
 
-TEST(NameRules, ValidAndUniqueNames)
-{
-    struct Valid
-    {
-        const char* in;
-        const char* out;
-        bool dropped;
-    } valid[] = {{"my layer!", "mylayer", true},
-                 {"!!!", "1", true},
-                 {"Block-1_$", "Block-1_$", false},
-                 {"abcdefghijklmnopqrstuvwxyz0123456789", "abcdefghijklmnopqrstuvwxyz01234", false}};
-    for (const Valid& v : valid) {
-        std::string name = v.in;
-        EXPECT_EQ(MakeValidName(name), v.dropped) << v.in;
-        EXPECT_EQ(name, v.out);
-    }
-    std::string empty;
-    EXPECT_FALSE(MakeValidName(empty));
-
-    const std::set<std::string> used = {"Layer009", "Block", "Block1", "Free"};
-    struct Unique
-    {
-        const char* in;
-        const char* out;
-        bool changed;
-    } unique[] = {{"Layer009", "Layer010", true}, {"Block", "Block2", true}, {"Other", "Other", false}};
-    for (const Unique& u : unique) {
-        std::string name = u.in;
-        EXPECT_EQ(MakeUniqueName(name, used), u.changed) << u.in;
-        EXPECT_EQ(name, u.out);
-    }
-    std::map<std::string, int> byId = {{"A7", 1}};
-    std::string a7 = "A7";
-    EXPECT_TRUE(MakeUniqueName(a7, byId));
-    EXPECT_EQ(a7, "A8");
-}
-
-TEST(PatternFill, PaintsThePatternBitsOnly)
-{
-    Dib dib(40, 40);
-    const RECT all = {0, 0, 40, 40};
-    PatternFillRect(dib.dc, RECT{0, 0, 32, 32}, 0x0000C8, 1, nullptr);
-    EXPECT_EQ(dib.Count(0x0000C8, all), 32 * 32 / 2) << "the checkerboard";
-    EXPECT_EQ(dib.Count(RGB(0x80, 0x80, 0x80), all), 40 * 40 - 32 * 32 / 2) << "the other pixels stay";
-    Dib light(40, 40);
-    PatternFillRect(light.dc, RECT{0, 0, 32, 32}, 0x0000C8, 2, nullptr);
-    EXPECT_EQ(light.Count(0x0000C8, all), 32 * 32 / 4);
-    Dib custom(40, 40);
-    const WORD rows[8] = {0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    PatternFillRect(custom.dc, RECT{0, 0, 32, 32}, 0x0000C8, 3, rows);
-    EXPECT_EQ(custom.Count(0x0000C8, all), 16) << "one 0 bit per 8 x 8 cell";
-    EXPECT_EQ(GetBkColor(custom.dc), GetBkColor(dib.dc)) << "settings restored";
-}
-
-namespace {
-// A sink that answers the Z-order events with the proceed flag it is given.
-class ProceedSink : public IDispatch
-{
-public:
-    explicit ProceedSink(VARIANT_BOOL answer) : m_answer(answer) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** ppv) override
-    {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == DIID__IYVEXControlEvents) {
-            *ppv = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
-    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* p, VARIANT*, EXCEPINFO*, UINT*) override
-    {
-        events.push_back(id);
-        if (p->cArgs == 2 && p->rgvarg[1].vt == VT_I4 && p->rgvarg[0].vt == (VT_BOOL | VT_BYREF)) {
-            shapeIds.push_back(p->rgvarg[1].lVal);
-            *p->rgvarg[0].pboolVal = m_answer;
-        }
-        return S_OK;
-    }
-    std::vector<DISPID> events;
-    std::vector<LONG> shapeIds;
-
-private:
-    VARIANT_BOOL m_answer;
-};
-} // namespace
+using hosttest::ProceedSink;
 
 // The control object fires OnBringShapeToFront / OnSendShapeToBack and OnAddPoint /
 // OnDeletePoint with a proceed flag that its sinks may clear.

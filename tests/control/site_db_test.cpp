@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 #include "tests/control/ControlTestSupport.h"
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportList.h"
@@ -380,11 +380,13 @@ TEST_P(SiteDbTest, AttributeLinksFollowTheShapesAndGoWithTheSite)
                          keptRow));
     Raw(db.hstmt, Format("insert into SiteAttributes (SiteID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)", siteId));
 
-    // Rows are written anew: shifting every new ID makes the kept shape's new row differ.
-    Raw(db.hstmt, "insert into shapes (shapeID, scenarioID, siteID) values (900000, 0, -1)");
+    // Rows are written anew: shifting every new ID makes the kept shape's new row differ (past
+    // whatever rows the database already holds).
+    const long shift = Scalar(db.hstmt, "select max(shapeID) from shapes") + 1;
+    Raw(db.hstmt, Format("insert into shapes (shapeID, scenarioID, siteID) values (%ld, 0, -1)", shift));
     ASSERT_EQ(control->DeleteShapeByID(dropped->GetId(), 0, 0), S_OK);
     ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
-    Raw(db.hstmt, "delete from shapes where shapeID = 900000");
+    Raw(db.hstmt, Format("delete from shapes where shapeID = %ld", shift));
     ASSERT_NE(kept->GetDatabaseId(), keptRow);
     EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where AttributeID = 4711 and ShapeID = %ld",
                                       kept->GetDatabaseId())),

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 #include "tests/control/HostedControl.h"
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
@@ -38,7 +38,7 @@ protected:
     {
         const DWORD start = GetTickCount();
         for (;;) {
-            Pump();
+            PumpMessages();
             for (const EventSink::Call& call : sink.calls)
                 if (call.id == id)
                     return true;
@@ -135,7 +135,7 @@ TEST_P(SiteEvents, AVetoedBeginningStopsTheLoad)
     Connect();
     sink.answer = VARIANT_FALSE;
     EXPECT_EQ(control->StartLoadSiteFromDB(siteId, 0), E_ACCESSDENIED);
-    Pump();
+    PumpMessages();
     EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginLoadSite});
     EXPECT_TRUE(control->IsIdle());
     // Without a chooser, Load(0) is a cancelled choice: S_FALSE and no event.

@@ -1,6 +1,7 @@
 // The control's small services: OLE dates, decimals shown for a number, rotated extents scaled,
 // message boxes from string resources, lists for dialogs, and the external text editor.
 #include <gtest/gtest.h>
+#include "tests/support/TestPaths.h"
 #include <windows.h>
 #include <cmath>
 #include <cstdlib>
@@ -22,17 +23,6 @@ testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(ne
 // A format string of the test program's table with an argument (control_test.rc).
 const UINT kTestFormatId = 60000;
 
-std::string WinPath(const char* envName, const std::string& relative)
-{
-    const char* root = std::getenv(envName);
-    std::string p = std::string(root ? root : ".") + "/" + relative;
-    if (!p.empty() && p[0] == '/')
-        p = "Z:" + p;
-    for (char& c : p)
-        if (c == '/')
-            c = '\\';
-    return p;
-}
 
 struct Box {
     std::string text;

@@ -1,37 +1,11 @@
 // Views as rows of the viewPorts table, in both databases of the test run. Every test works in a
 // transaction that is rolled back, on a table it empties first.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ViewportList.h"
 #include "persistence/sql/SessionSql.h"
 
 namespace {
-
-void Raw(SQLHSTMT hstmt, const char* text)
-{
-    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS);
-    ASSERT_TRUE(r == SQL_SUCCESS || r == SQL_NO_DATA)
-        << text << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
-    SQLFreeStmt(hstmt, SQL_CLOSE);
-}
-
-// Every row of a query, each as texts.
-std::vector<std::vector<std::string>> Rows(SQLHSTMT hstmt, const char* query)
-{
-    std::vector<std::vector<std::string>> rows;
-    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
-    EXPECT_TRUE(SQL_SUCCEEDED(r)) << query << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(hstmt, &columns);
-    while (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(hstmt))) {
-        std::vector<std::string> row;
-        for (SQLSMALLINT c = 1; c <= columns; ++c)
-            row.push_back(ColumnText(hstmt, static_cast<SQLUSMALLINT>(c)));
-        rows.push_back(row);
-    }
-    Drain(hstmt);
-    return rows;
-}
 
 class ViewportRowsTest : public testing::TestWithParam<DbTarget>
 {
@@ -39,11 +13,11 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
-        ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
-        Raw(db.hstmt, "delete from viewPorts");
+        ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+        ExecRaw(db.hstmt, "delete from viewPorts");
         control.SetScenarioId(3);
     }
-    void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+    void TearDown() override { EXPECT_STATEMENT_OK(db, SessionSql::RollbackTransaction); }
 
     MessageBoxRecorder boxes;
     DbConnection db;
@@ -60,8 +34,8 @@ TEST_P(ViewportRowsTest, TheCurrentViewAloneIsStoredAsDefault)
     current.center = CRealPoint(12.5f, -3.0f);
     current.width = 40.0f;
     current.height = 30.0f;
-    ASSERT_EQ(control.GetViewportList().SaveToDB(db.hstmt, 9), S_OK) << TakeErrorInfo().description;
-    const auto rows = Rows(db.hstmt, "select viewPortID, Name, centerX, centerY, width, height, siteID, ScenarioID from viewPorts");
+    ASSERT_EQ(control.GetViewportList().SaveToDB(db, 9), S_OK) << TakeErrorInfo().description;
+    const auto rows = QueryRows(db.hstmt, "select viewPortID, Name, centerX, centerY, width, height, siteID, ScenarioID from viewPorts");
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "1");
     EXPECT_EQ(rows[0][1], "DEFAULT");
@@ -72,7 +46,7 @@ TEST_P(ViewportRowsTest, TheCurrentViewAloneIsStoredAsDefault)
     EXPECT_EQ(current.name, "CURRENT") << "the record keeps its own name";
 
     CControlCore other;
-    ASSERT_EQ(other.GetViewportList().LoadFromDB(db.hstmt, 9), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(other.GetViewportList().LoadFromDB(db, 9), S_OK) << TakeErrorInfo().description;
     CViewportList& list = other.GetViewportList();
     ASSERT_EQ(list.GetCount(), 2);
     CViewportRecord* loaded = list.FindByName("DEFAULT");
@@ -85,12 +59,12 @@ TEST_P(ViewportRowsTest, TheCurrentViewAloneIsStoredAsDefault)
     EXPECT_EQ(list.GetSourceSite(1), 9);
     // Another site's rows are not read.
     CControlCore third;
-    ASSERT_EQ(third.GetViewportList().LoadFromDB(db.hstmt, 10), S_OK);
+    ASSERT_EQ(third.GetViewportList().LoadFromDB(db, 10), S_OK);
     EXPECT_EQ(third.GetViewportList().GetCount(), 1);
 
     // Saved again, the loaded view is a row of its own (the current view stays out), numbered on.
-    ASSERT_EQ(list.SaveToDB(db.hstmt, 11), S_OK) << TakeErrorInfo().description;
-    const auto again = Rows(db.hstmt, "select viewPortID, Name from viewPorts where siteID = 11");
+    ASSERT_EQ(list.SaveToDB(db, 11), S_OK) << TakeErrorInfo().description;
+    const auto again = QueryRows(db.hstmt, "select viewPortID, Name from viewPorts where siteID = 11");
     ASSERT_EQ(again.size(), 1u);
     EXPECT_EQ(again[0][0], "2");
     EXPECT_EQ(again[0][1], "DEFAULT");
@@ -105,8 +79,8 @@ TEST_P(ViewportRowsTest, NamesAreBound)
     auto* second = new CViewportRecord(&control);
     second->name = "Second";
     control.GetViewportList().Add(second);
-    ASSERT_EQ(control.GetViewportList().SaveToDB(db.hstmt, 4), S_OK) << TakeErrorInfo().description;
-    const auto rows = Rows(db.hstmt, "select Name from viewPorts order by viewPortID");
+    ASSERT_EQ(control.GetViewportList().SaveToDB(db, 4), S_OK) << TakeErrorInfo().description;
+    const auto rows = QueryRows(db.hstmt, "select Name from viewPorts order by viewPortID");
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][0], named->name);
     EXPECT_EQ(rows[1][0], "Second");

@@ -2,6 +2,7 @@
 // record (sizes, fit, scroll positions, limits check), the viewport list, views as DXF VPORT
 // entries and as Viewports records; the site's draft limits and the drawing header's units.
 #include <gtest/gtest.h>
+#include "tests/support/TestPaths.h"
 #include <windows.h>
 #include <cmath>
 #include <cstdlib>
@@ -21,17 +22,6 @@
 
 namespace {
 
-std::string WinPath(const char* envName, const std::string& relative)
-{
-    const char* root = std::getenv(envName);
-    std::string p = std::string(root ? root : ".") + "/" + relative;
-    if (!p.empty() && p[0] == '/')
-        p = "Z:" + p;
-    for (char& c : p)
-        if (c == '/')
-            c = '\\';
-    return p;
-}
 
 std::string OutputFile(const char* name)
 {
@@ -267,6 +257,10 @@ TEST(ViewportDxf, TableRoundTrip)
     EXPECT_FLOAT_EQ(current.center.x, 30.0f);
     EXPECT_FLOAT_EQ(current.center.y, 40.0f);
     EXPECT_NEAR(current.height, 200.0f, 0.01f);
+    EXPECT_GT(current.clientSize.cy, 0) << "still shown in the window it was";
+    const POINT middle = current.WorldToDevice(current.center);
+    EXPECT_NEAR(middle.x, 200, 1) << "the centre in the middle of the window";
+    EXPECT_NEAR(middle.y, 150, 1);
     EXPECT_EQ(control.GetCurrentDrawingSetting()->GridXSpace, 25.0f) << "setting 1 took the active view's grid";
     CViewportRecord* plan = list.FindByName("PLAN");
     ASSERT_NE(plan, nullptr);

@@ -4,6 +4,7 @@
 #include "interchange/DxfFile.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/TestPaths.h"
 #include <shlwapi.h>
 #include <windows.h>
 
@@ -16,18 +17,6 @@
 
 namespace {
 
-std::string WinPath(const char* envName, const std::string& relative)
-{
-    const char* root = std::getenv(envName);
-    std::string p = std::string(root ? root : ".") + "/" + relative;
-    if (!p.empty() && p[0] == '/')
-        p = "Z:" + p;
-    for (char& c : p) {
-        if (c == '/')
-            c = '\\';
-    }
-    return p;
-}
 
 std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dxf/") + name); }
 
@@ -583,6 +572,53 @@ TEST(DxfFile, TruncatedBinaryDataEndsCleanlyOrWithAnError)
         EXPECT_TRUE(dxf.HasError()) << "cut " << cut;
         EXPECT_LE(dxf.GetPosition(), cut);
     }
+}
+
+// A malformed group of a binary file names where it went wrong: the byte offset of the field that
+// could not be read, from a mapped file and from a stream alike; the line stays 0 (an ASCII
+// file's measure).
+TEST(DxfFile, BinaryErrorsNameTheOffsetOfTheirField)
+{
+    const std::string twoByte = kSentinel + std::string("\0\0SECTION\0", 10);  // the next group at 32
+    const std::string oneByte = kSentinel + std::string("\0SECTION\0", 9);      // the next group at 31
+    struct Case {
+        const char* name;
+        std::string bytes;
+        uint64_t offset;
+    };
+    const Case cases[] = {
+        {"a real cut short", twoByte + std::string("\x0A\0\1\2\3", 5), 34},
+        {"a code cut short", twoByte + std::string("\x0A", 1), 32},
+        {"a text without its end", twoByte + std::string("\1\0abc", 5), 34},
+        {"a code whose value has no size", twoByte + std::string("\xF4\x01\x05\0", 4), 32},
+        {"an escaped code cut short", oneByte + std::string("\xFF\x0A", 2), 31},
+        {"a 16-bit value cut short after a good group", twoByte + std::string("\x3E\0\1\0\x3E\0\1", 7), 38},
+    };
+    const std::string path = Scratch("offset.dxf");
+    for (const Case& c : cases) {
+        WriteAll(path, c.bytes);
+        for (bool fromStream : {false, true}) {
+            CDxfFile dxf;
+            IStream* stream = fromStream ? StreamOf(c.bytes) : nullptr;
+            ASSERT_TRUE(fromStream ? dxf.OpenStream(stream, true) : dxf.Open(path.c_str(), true)) << c.name;
+            while (dxf.ReadGroup()) {
+            }
+            EXPECT_TRUE(dxf.HasError()) << c.name;
+            EXPECT_EQ(dxf.GetErrorOffset(), c.offset) << c.name << (fromStream ? ", stream" : ", file");
+            EXPECT_EQ(dxf.GetErrorLine(), 0u) << c.name;
+            dxf.Close();
+            if (stream)
+                stream->Release();
+        }
+    }
+    // An ASCII error has a line and no offset.
+    WriteAll(path, "0\r\nSECTION\r\n1O\r\n5\r\n");
+    CDxfFile ascii;
+    ASSERT_TRUE(ascii.Open(path.c_str(), true));
+    while (ascii.ReadGroup()) {
+    }
+    EXPECT_EQ(ascii.GetErrorLine(), 3u);
+    EXPECT_EQ(ascii.GetErrorOffset(), 0u);
 }
 
 TEST(DxfFile, BinaryTextWithoutEndIsAnError)

@@ -1,6 +1,6 @@
 // The shapes' drawing frame, hit tests, selection marks, style resolution and arrow heads,
 // checked by geometry in DIB sections (with a pixel or two of tolerance), never by exact pixels.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include <olectl.h>
 #include <cstddef>
 #include "model/BrushCache.h"

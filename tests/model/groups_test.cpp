@@ -1,6 +1,6 @@
 // Groups: bounds, handles, transforms with shared points and locks, style propagation, names;
 // the shape-ID list, the selection and the highlight groups.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include <set>
 #include <string>
 #include "control/UndoRecorder.h"
@@ -449,7 +449,12 @@ struct LoggingRecorder : CUndoRecorder
     }
     HRESULT EndCurrentUnit(bool keep) override
     {
-        log.push_back(keep ? "end keep" : "drop");
+        log.push_back(keep ? "end keep" : "discard history");
+        return S_OK;
+    }
+    HRESULT DiscardCurrentUnit() override
+    {
+        log.push_back("drop");
         return S_OK;
     }
     std::vector<std::string> log;
@@ -606,7 +611,7 @@ TEST(SelectionGroup, ZOrderWithEventsAndUndo)
     EXPECT_EQ(selection->BringSelectionToFront(true, false), 0);
     EXPECT_EQ(a->GetZOrder(), 104.0f);
     EXPECT_EQ(root->Children(), (std::vector<CShape*>{b, c, a}));
-    EXPECT_EQ(log->log, (std::vector<std::string>{"open 6", "record 6 101", "commit"}));
+    EXPECT_EQ(log->log, (std::vector<std::string>{"open 6", "record 6 101", "end keep", "commit"}));
     EXPECT_TRUE(control.IsModified());
 
     // Without firing the change simply counts.

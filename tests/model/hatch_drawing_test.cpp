@@ -1,7 +1,7 @@
 // Hatch rendering, checked by geometry in DIB sections: where the lines of a pattern run (their
 // ends read back from a recorded path), that they stay inside the shape's outline, how long their
 // dashes are, when a pattern turns into a solid fill, and where image tiles land.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,7 +10,7 @@
 #include "model/HatchPattern.h"
 #include "model/HatchPatternMap.h"
 #include "model/Polyline.h"
-#include "tests/model/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 
 using namespace drawtest;
 

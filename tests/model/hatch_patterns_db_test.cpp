@@ -1,6 +1,6 @@
 // The site's hatch patterns as HatchPatterns rows, and the hatch column of the shapes that use them,
 // on both databases of the test run. Every test works in a transaction that is rolled back.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "interchange/ImageResource.h"
@@ -8,7 +8,7 @@
 #include "model/HatchPatternMap.h"
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
-#include "tests/model/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -43,11 +43,11 @@ protected:
     {
         imagetest::EnsureGdiplus();
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
-        ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
+        ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
         Exec("delete from HatchPatterns");
         Exec("delete from Shapes");
     }
-    void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+    void TearDown() override { EXPECT_STATEMENT_OK(db, SessionSql::RollbackTransaction); }
 
     void Exec(const std::string& text) { ASSERT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, text.c_str()), S_OK) << text; }
 
@@ -83,7 +83,7 @@ TEST_P(HatchRowsTest, NewPatternsTakeTheNextIds)
     const int blue = map.AddPattern("Blue", "Second", AddImage(control, 9, 8));
     ASSERT_EQ(red, 28);
     ASSERT_EQ(blue, 29);
-    ASSERT_EQ(map.Save(h, 0, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(map.Save(db, 0, 0, 0), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(map.Find(red)->GetDatabaseId(), 28);
     EXPECT_EQ(map.Find(blue)->GetDatabaseId(), 29);
     EXPECT_EQ(map.GetMaxDatabaseId(), 29);
@@ -98,13 +98,13 @@ TEST_P(HatchRowsTest, NewPatternsTakeTheNextIds)
     const int first = next.AddPattern("One", "", AddImage(other, 10, 9));
     const int second = next.AddPattern("Two", "", AddImage(other, 11, 10));
     ASSERT_TRUE(first > 0 && second > 0);
-    ASSERT_EQ(next.Save(h, 0, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(next.Save(db, 0, 0, 0), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(next.Find(first)->GetDatabaseId(), 41);
     EXPECT_EQ(next.Find(second)->GetDatabaseId(), 42);
 
     // A stored pattern is updated, not inserted again.
     next.Find(first)->SetName("One again");
-    ASSERT_EQ(next.Save(h, 0, 0, first), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(next.Save(db, 0, 0, first), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(RowsOf(h, "select Name from HatchPatterns where HatchPatternID = 41"), (Rows{{"One again"}}));
     EXPECT_EQ(RowsOf(h, "select count(*) from HatchPatterns"), (Rows{{"3"}}));
 }
@@ -113,17 +113,16 @@ TEST_P(HatchRowsTest, NewPatternsTakeTheNextIds)
 // the same.
 TEST_P(HatchRowsTest, TextsRoundTrip)
 {
-    SQLHSTMT h = db.hstmt;
     const char* name = "O'Brien's \"tiles\"";
     const char* description = "Glazed, 10' x 10'; drop table Shapes --";
     const int image = AddImage(control, 8, 12);
     const int id = control.GetHatchPatternMap().AddPattern(name, description, image);
-    ASSERT_EQ(control.GetHatchPatternMap().Save(h, 0, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(control.GetHatchPatternMap().Save(db, 0, 0, 0), S_OK) << TakeErrorInfo().description;
 
     CControlCore reader;
     const int there = AddImage(reader, 8, 12);
     CHatchPatternMap& map = reader.GetHatchPatternMap();
-    ASSERT_EQ(map.Load(h, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(map.Load(db, 0), S_OK) << TakeErrorInfo().description;
     const CHatchPattern* loaded = map.FindByStoredId(control.GetHatchPatternMap().Find(id)->GetDatabaseId());
     ASSERT_NE(loaded, nullptr);
     EXPECT_STREQ(loaded->GetName(), name);
@@ -136,23 +135,22 @@ TEST_P(HatchRowsTest, TextsRoundTrip)
 // over. Browsing marks what it loads, keeps the image's database ID, and PurgeMarked takes it.
 TEST_P(HatchRowsTest, LoadReadsImagePatterns)
 {
-    SQLHSTMT h = db.hstmt;
     Exec("insert into HatchPatterns (HatchPatternID, Name, Description, ImageResourceID) values (30, 'bare', 'no image', NULL)");
     Exec("insert into HatchPatterns (HatchPatternID, Name, Description, ImageResourceID) values (31, 'tiles', 'image', 12)");
     const int image = AddImage(control, 8, 12);
     CHatchPatternMap& map = control.GetHatchPatternMap();
-    ASSERT_EQ(map.Load(h, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(map.Load(db, 0), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(map.FindByStoredId(30), nullptr);
     ASSERT_NE(map.FindByStoredId(31), nullptr);
     EXPECT_EQ(map.FindByStoredId(31)->GetImageResourceId(), image);
     EXPECT_EQ(map.Patterns().size(), 28u);
     // Loading again finds the same pattern.
-    ASSERT_EQ(map.Load(h, 0), S_OK);
+    ASSERT_EQ(map.Load(db, 0), S_OK);
     EXPECT_EQ(map.Patterns().size(), 28u);
 
     CControlCore browser;
     CHatchPatternMap& browsed = browser.GetHatchPatternMap();
-    ASSERT_EQ(browsed.Load(h, 0, true), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(browsed.Load(db, 0, true), S_OK) << TakeErrorInfo().description;
     const CHatchPattern* pattern = browsed.FindByStoredId(31);
     ASSERT_NE(pattern, nullptr);
     EXPECT_TRUE(pattern->IsLoadedForBrowsing());
@@ -173,7 +171,7 @@ TEST_P(HatchRowsTest, ShapesStoreTheirPatternsDatabaseId)
     const int stored = map.AddPattern("Stored", "", AddImage(control, 8, 5));
     const int unsaved = map.AddPattern("Unsaved", "", AddImage(control, 9, 0));
     ASSERT_TRUE(stored > 0 && unsaved > 0);
-    ASSERT_EQ(map.Save(h, 0, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(map.Save(db, 0, 0, 0), S_OK) << TakeErrorInfo().description;
     ASSERT_EQ(map.Find(stored)->GetDatabaseId(), 41);
     EXPECT_EQ(map.Find(unsaved)->GetDatabaseId(), 0); // its image has no row yet
 
@@ -185,7 +183,7 @@ TEST_P(HatchRowsTest, ShapesStoreTheirPatternsDatabaseId)
     for (const Case& c : cases) {
         CShape* shape = control.GetShapeMap().CreateShape(stDummy, true, true);
         shape->SetHatchPatternId(c.pattern);
-        ASSERT_EQ(shape->SaveToDB(h, 7, 0, 1), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 7, 0, 1), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(RowsOf(h, "select HatchPatternID from Shapes where ShapeID = " + std::to_string(shape->GetDatabaseId())),
                   (Rows{{c.column}}))
             << c.pattern;
@@ -194,7 +192,7 @@ TEST_P(HatchRowsTest, ShapesStoreTheirPatternsDatabaseId)
     // The patterns of site 7's shapes: the stored one.
     CControlCore reader;
     AddImage(reader, 8, 5);
-    ASSERT_EQ(reader.GetHatchPatternMap().Load(h, 7), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(reader.GetHatchPatternMap().Load(db, 7), S_OK) << TakeErrorInfo().description;
     ASSERT_NE(reader.GetHatchPatternMap().FindByStoredId(41), nullptr);
     EXPECT_STREQ(reader.GetHatchPatternMap().FindByStoredId(41)->GetName(), "Stored");
     EXPECT_EQ(reader.GetHatchPatternMap().FindByStoredId(40), nullptr);
@@ -207,7 +205,7 @@ TEST_P(HatchRowsTest, ARowOfTheImageIsTakenOver)
     Exec("insert into HatchPatterns (HatchPatternID, Name, Description, ImageResourceID) values (33, 'old', 'old', 12)");
     CHatchPatternMap& map = control.GetHatchPatternMap();
     const int id = map.AddPattern("New", "new", AddImage(control, 8, 12));
-    ASSERT_EQ(map.Save(h, 0, 0, id), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(map.Save(db, 0, 0, id), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(map.Find(id)->GetDatabaseId(), 33);
     EXPECT_EQ(RowsOf(h, "select HatchPatternID, Name, Description from HatchPatterns"), (Rows{{"33", "New", "new"}}));
 }

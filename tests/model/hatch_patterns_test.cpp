@@ -15,7 +15,7 @@
 #include "model/HatchPatternMap.h"
 #include "model/Shape.h"
 #include "persistence/DataTableSet.h"
-#include "tests/model/ImageTestSupport.h"
+#include "tests/support/ImageTestSupport.h"
 #include "YVEX_h.h"
 
 namespace {

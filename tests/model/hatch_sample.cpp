@@ -13,8 +13,8 @@
 #include "model/HatchPatternMap.h"
 #include "model/Polyline.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
-#include "tests/model/SamplePicture.h"
+#include "tests/support/PathShape.h"
+#include "tests/support/SamplePicture.h"
 
 namespace {
 const int kWidth = 960, kHeight = 720;

@@ -2,7 +2,7 @@
 // bulged segments (precise and approximated), fills through arcs, Bezier segments, vertex pens,
 // arrow heads, segment and handle hits, and the line's own hit test. Checked by geometry with a
 // pixel or two of tolerance.
-#include "DrawingTestSupport.h"
+#include "tests/support/DrawingTestSupport.h"
 #include "model/Line.h"
 #include "model/Polyline.h"
 #include "persistence/DrawingSettingRecord.h"
@@ -110,8 +110,9 @@ TEST(PolylineDrawing, ArcsTurnTheirWayAndTinyOnesAreDrawnStraight)
         EXPECT_GE(Height(ink), c.minHeight) << c.what;
         EXPECT_LE(Height(ink), c.maxHeight) << c.what;
         const POINT chord = f.Pixel(20, 75);
-        if (c.minHeight > 1)
+        if (c.minHeight > 1) {
             EXPECT_NEAR(c.below ? ink.top : ink.bottom, chord.y, 1) << c.what;
+        }
     }
 }
 

@@ -10,8 +10,8 @@
 #include "model/Polyline.h"
 #include "model/ShapeStateMap.h"
 #include "YVEX_h.h"
-#include "tests/model/PathShape.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/PathShape.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

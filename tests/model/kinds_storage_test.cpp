@@ -22,8 +22,8 @@
 #include "model/Polyline.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 
@@ -50,8 +50,9 @@ std::vector<CShape*> ReadEntities(Drawing& d, const std::string& path)
         }
     }
     EXPECT_TRUE(found) << path;
-    if (found)
+    if (found) {
         EXPECT_EQ(d.root->ReadDxfEntitiesSection(dxf), 1) << path;
+    }
     EXPECT_FALSE(dxf.HasError()) << path;
     dxf.Close();
     return d.root->Children();

@@ -10,7 +10,7 @@
 #include "model/PointRecord.h"
 #include "model/LineTypeMap.h"
 #include "model/PenCache.h"
-#include "tests/model/DxfTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
 
 namespace {
 struct BuiltIn

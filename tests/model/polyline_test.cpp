@@ -11,7 +11,7 @@
 #include "model/PointPool.h"
 #include "model/Polyline.h"
 #include "YVEX_h.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

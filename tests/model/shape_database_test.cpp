@@ -1,13 +1,15 @@
 // Shapes, their points, vertices and groups as database rows, written into both databases of the
 // test run. Every test works in a transaction that is rolled back, on tables it empties first.
-#include "tests/persistence/DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
 #include "YVEX_h.h"
@@ -58,9 +60,10 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
-        ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
+        ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
         for (const char* table :
-             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes"}) {
+             {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes",
+              "EllipseShapes", "LayerShapes", "LayerSettings", "ReferenceShapes"}) {
             const std::string text = std::string("delete from ") + table;
             Raw(db.hstmt, text.c_str());
         }
@@ -69,7 +72,7 @@ protected:
         const int first = 20;
         control.GetShapeMap().CreateShape(stDummy, true, true, &first);
     }
-    void TearDown() override { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+    void TearDown() override { EXPECT_STATEMENT_OK(db, SessionSql::RollbackTransaction); }
 
     // A shape of the factory with points at the given places.
     CShape* Make(int type, std::initializer_list<CRealPoint> points)
@@ -99,7 +102,7 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     shape->SetTag(44);
     shape->SetZOrder(CShape::kUnsetZOrder, false);
 
-    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(shape->SaveToDB(db, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     // An empty table: the first ID is 1.
     EXPECT_EQ(shape->GetDatabaseId(), 1);
     EXPECT_EQ(shape->GetLinePatternId(), 12); // an ID out of range is stored (and kept) as 12
@@ -129,7 +132,7 @@ TEST_P(ShapeRowsTest, ASaveInsertsAndASecondSaveUpdates)
     // Again, moved: one update, no second shapePoints row, the points keep the scenario.
     shape->SetPointCoords(3, 9, 8, 1);
     control.SetScenarioId(6);
-    ASSERT_EQ(shape->SaveToDB(h, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(shape->SaveToDB(db, 7, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
     EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 2);
     EXPECT_EQ(Count(h, "select count(*) from Points where X = 9.0 and Y = 8.0"), 1);
@@ -144,7 +147,7 @@ TEST_P(ShapeRowsTest, CountersGiveTheIdsWithoutAskingTheDatabase)
     control.GetPointPool().SetNextDatabaseId(70);
     control.GetDbIdCounters().shapePoint = 90;
     CShape* first = Make(stPolyline, {{0, 0}, {1, 1}});
-    ASSERT_EQ(first->SaveToDB(h, 1, 0, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(first->SaveToDB(db, 1, 0, 0), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(first->GetDatabaseId(), 40);
     EXPECT_EQ(control.GetShapeMap().GetNextDbShapeId(), 41);
     EXPECT_EQ(first->GetPoints().GetAt(1)->GetDatabaseId(), 71);
@@ -155,8 +158,8 @@ TEST_P(ShapeRowsTest, CountersGiveTheIdsWithoutAskingTheDatabase)
     // A point followed by a second shape: one linkedPoints row, once.
     CShape* second = Make(stPolyline, {{5, 5}});
     ASSERT_EQ(second->LinkPoint(first->GetPoints().GetAt(0)->GetPointId()), 1);
-    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
-    ASSERT_EQ(second->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(second->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(second->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, "select ShapeID, PointID from LinkedPoints"),
               (std::vector<std::string>{std::to_string(second->GetDatabaseId()), "70"}));
     EXPECT_EQ(Count(h, "select count(*) from LinkedPoints"), 1);
@@ -171,11 +174,11 @@ TEST_P(ShapeRowsTest, AGroupStoresItsChildrenAndABoundName)
     ASSERT_EQ(group->AddChild(child, nullptr, 1, false), 0);
     auto* unnamed = static_cast<CGroup*>(control.GetShapeMap().CreateShape(stGroup, true, true));
     CLayer* layer = static_cast<CLayer*>(control.GetShapeMap().CreateShape(stLayer, true, true));
-    ASSERT_EQ(layer->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     child->SetLayer(layer);
 
-    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
-    ASSERT_EQ(unnamed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(group->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     const std::string groupId = std::to_string(group->GetDatabaseId());
     EXPECT_EQ(Row(h, ("select Name, ScenarioID from GroupShapes where ShapeID = " + groupId).c_str()),
               (std::vector<std::string>{"O'Brien's \"plan\"; drop table Shapes", "5"}));
@@ -189,7 +192,7 @@ TEST_P(ShapeRowsTest, AGroupStoresItsChildrenAndABoundName)
     EXPECT_GT(child->GetDatabaseId(), group->GetDatabaseId());
 
     group->SetName(L"renamed");
-    ASSERT_EQ(group->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(group->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, ("select Name from GroupShapes where ShapeID = " + groupId).c_str()),
               std::vector<std::string>{"renamed"});
     EXPECT_EQ(Count(h, ("select count(*) from GroupShapes where ShapeID = " + groupId).c_str()), 1);
@@ -200,17 +203,17 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     SQLHSTMT h = db.hstmt;
     auto* polyline = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {4, 0}, {4, 3}}));
     ASSERT_EQ(polyline->GetVertices().size(), 3u);
-    ASSERT_EQ(polyline->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(polyline->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     CVertexRecord* plain = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(0)->GetPointId());
     CVertexRecord* named = polyline->FindVertexOfPoint(polyline->GetPoints().GetAt(1)->GetPointId());
     ASSERT_TRUE(plain && named);
 
     // A vertex with default data that was never stored writes nothing.
-    EXPECT_EQ(plain->SaveToDB(h, 1, 5, kIdsFromDatabase), S_FALSE);
+    EXPECT_EQ(plain->SaveToDB(db, 1, 5, kIdsFromDatabase), S_FALSE);
     named->name = "it's \"B\"";
     named->bulge = 0.5f;
     named->startWidth = 2.0f;
-    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(named->SaveToDB(db, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(named->databaseId, 1);
     const std::vector<std::string> row =
         Row(h, "select v.Name, v.Bulge, v.StartWidth, v.EndWidth, sp.Number from Vertexes v join ShapePoints sp on "
@@ -223,7 +226,7 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     EXPECT_EQ(row[4], "1");
 
     named->name = "O'Neil";
-    ASSERT_EQ(named->SaveToDB(h, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(named->SaveToDB(db, 1, 5, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Row(h, "select Name from Vertexes"), std::vector<std::string>{"O'Neil"});
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Count(h, "select count(*) from ShapePoints"), 3);
@@ -232,14 +235,14 @@ TEST_P(ShapeRowsTest, VerticesStoreTheirRowsOnTheirShapePoints)
     auto* unsaved = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {1, 0}}));
     CVertexRecord* first = unsaved->FindVertexOfPoint(unsaved->GetPoints().GetAt(0)->GetPointId());
     first->bulge = 1.0f;
-    EXPECT_EQ(first->SaveToDB(h, 1, 5, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(first->SaveToDB(db, 1, 5, kIdsFromDatabase), E_FAIL);
 }
 
 TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
 {
     SQLHSTMT h = db.hstmt;
     int id = 0;
-    EXPECT_EQ(CShape::NextIdFromDatabase(h, "shapeID", "no_such_table", &id), E_FAIL);
+    EXPECT_EQ(CShape::NextIdFromDatabase(db, "shapeID", "no_such_table", &id), E_FAIL);
     EXPECT_FALSE(TakeErrorInfo().description.empty());
     boxes.Clear();
 
@@ -247,16 +250,16 @@ TEST_P(ShapeRowsTest, AFailedStatementEndsTheSaveAndKeepsTheOldIds)
     Raw(h, "insert into Shapes (ShapeID, ScenarioID) values (3, 0)");
     control.GetShapeMap().SetNextDbShapeId(3);
     CShape* shape = Make(stPolyline, {{1, 1}});
-    EXPECT_EQ(shape->SaveToDB(h, 1, 0, 0), DISP_E_EXCEPTION);
+    EXPECT_EQ(shape->SaveToDB(db, 1, 0, 0), DISP_E_EXCEPTION);
     EXPECT_EQ(shape->GetDatabaseId(), 0);
     EXPECT_EQ(shape->GetPoints().GetAt(0)->GetDatabaseId(), 0);
 
     // Not stored at all: without the persistent bit, and the prototypes.
     shape->SetStateBits(CShape::stPersistent, false);
-    EXPECT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_FALSE);
+    EXPECT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_FALSE);
     const int prototypeId = DEFAULT_LINE_ID;
     CShape* prototype = control.GetShapeMap().CreateShape(stPolyline, true, true, &prototypeId);
-    EXPECT_EQ(prototype->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK);
+    EXPECT_EQ(prototype->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK);
     EXPECT_EQ(prototype->GetDatabaseId(), 0);
 }
 
@@ -278,19 +281,19 @@ TEST_P(ShapeRowsTest, KindRowsFollowEachSave)
         CShape* shape = Make(c.type, {{0, 0}, {10, 5}});
         const std::string arrows = std::string("select FirstArrowTypeID, SecondArrowTypeID from ") + c.table;
         const std::string count = std::string("select count(*) from ") + c.table;
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
         EXPECT_EQ(Count(h, count.c_str()), 0);
 
         shape->SetFirstArrowType(atArrowVT);
         shape->SetSecondArrowType(atCircleFilled);
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Row(h, (arrows + " where ShapeID = " + std::to_string(shape->GetDatabaseId())).c_str()),
                   (std::vector<std::string>{"2", "515"}));
 
         shape->SetFirstArrowType(atNone);
         shape->SetSecondArrowType(atNone);
-        ASSERT_EQ(shape->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(shape->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
         EXPECT_EQ(Row(h, arrows.c_str()), (std::vector<std::string>{"NULL", "NULL"}));
         EXPECT_EQ(Count(h, count.c_str()), 1);
         EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
@@ -306,7 +309,7 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     SQLHSTMT h = db.hstmt;
     auto* tapered = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {10, 0}}));
     tapered->SetDefaultWidths(0.0f, 2.5f);
-    ASSERT_EQ(tapered->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(tapered->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(tapered->GetDefStartWidth(), 0.0f);
     EXPECT_EQ(tapered->GetDefEndWidth(), 2.5f);
     const std::string id = std::to_string(tapered->GetDatabaseId());
@@ -321,7 +324,7 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     closed->GetVertexAt(1)->bulge = 0.5f;
     CShape* rectangle = Make(stRectangle, {{0, 0}, {4, 0}, {4, 3}, {0, 3}});
     for (CShape* s : {static_cast<CShape*>(closed), rectangle})
-        ASSERT_EQ(s->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(s->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     auto flags = [&](CShape* s) {
         return Count(h, ("select Flags from Shapes where ShapeID = " + std::to_string(s->GetDatabaseId())).c_str());
     };
@@ -338,8 +341,129 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
 
     // Saved again: updates only.
     closed->GetVertexAt(1)->bulge = -0.5f;
-    ASSERT_EQ(closed->SaveToDB(h, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(closed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
     EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
+}
+
+// An arc's EllipseShapes row holds its geometry after the insert and after an update.
+TEST_P(ShapeRowsTest, EllipseRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* arc = static_cast<CEllipse*>(Make(stArc, {{1, 2}}));
+    arc->SetMajorAxis(3, 4);
+    arc->SetMinorRatio(0.5f);
+    arc->SetAngles(10, 100);
+    arc->SetExtrusionZ(-1);
+    ASSERT_EQ(arc->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string query = "select MinorRatio, ZExtrusion, StartAngle, EndAngle, MajorX, MajorY, ScenarioID from "
+                              "EllipseShapes where ShapeID = " +
+                              std::to_string(arc->GetDatabaseId());
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 7u);
+    const double inserted[6] = {0.5, -1, 10, 100, 3, 4};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(Real(row[static_cast<size_t>(i)]), inserted[i]) << i;
+    EXPECT_EQ(row[6], "5");
+    EXPECT_EQ(Count(h, "select ShapeTypeID from Shapes"), stArc);
+
+    arc->Rotate(0, 0, 90, nullptr, false);
+    arc->SetAngles(20, 200);
+    ASSERT_EQ(arc->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from EllipseShapes"), 1);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 7u);
+    EXPECT_EQ(Real(row[2]), 20.0);
+    EXPECT_EQ(Real(row[3]), 200.0);
+    EXPECT_NEAR(Real(row[4]), -4.0, 1e-5);
+    EXPECT_NEAR(Real(row[5]), 3.0, 1e-5);
+    EXPECT_EQ(Count(h, "select count(*) from GroupShapes"), 0); // an ellipse is no group
+}
+
+// A layer's LayerShapes row keeps its name as given (bound: O'Brien), "NULL" without one; its
+// LayerSettings row its switches. Each save takes the next LayerSettingID, on an update too.
+TEST_P(ShapeRowsTest, LayerRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    control.GetDbIdCounters().layerSetting = 7;
+    auto* layer = static_cast<CLayer*>(Make(stLayer, {}));
+    layer->SetName("O'Brien");
+    layer->SetSelectable(false);
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string id = std::to_string(layer->GetDatabaseId());
+    EXPECT_EQ(Row(h, ("select Name, ScenarioID from LayerShapes where ShapeID = " + id).c_str()),
+              (std::vector<std::string>{"O'Brien", "5"}));
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"7", "5", "1", "1", "0", id}));
+    EXPECT_EQ(control.GetDbIdCounters().layerSetting, 8);
+
+    layer->SetName("O'Brien'); drop table Shapes; --");
+    layer->SetVisible(false);
+    layer->SetSelectable(true);
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, "select Name from LayerShapes"), std::vector<std::string>{"O'Brien'); drop table Shapes; --"});
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"7", "5", "0", "1", "1", id}));
+    EXPECT_EQ(control.GetDbIdCounters().layerSetting, 9);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 1);
+
+    // Rows gone from beside a stored layer are made again.
+    Raw(h, "delete from LayerShapes");
+    Raw(h, "delete from LayerSettings");
+    ASSERT_EQ(layer->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from LayerShapes"), 1);
+    EXPECT_EQ(Row(h, "select * from LayerSettings"), (std::vector<std::string>{"9", "5", "0", "1", "1", id}));
+
+    CShape* unnamed = Make(stLayer, {});
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Row(h, ("select Name from LayerShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str()),
+              std::vector<std::string>{"NULL"});
+    EXPECT_EQ(Row(h, ("select LayerSettingID from LayerSettings where LayerShapeID = " +
+                      std::to_string(unnamed->GetDatabaseId()))
+                         .c_str()),
+              std::vector<std::string>{"10"});
+}
+
+// A reference's ReferenceShapes row names its block, which is saved first; the copies of the
+// block are not stored. Without a block there is nothing to name.
+TEST_P(ShapeRowsTest, ReferenceRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    auto* block = static_cast<CGroup*>(Make(stGroup, {}));
+    block->SetName(L"Door");
+    CShape* line = Make(stLine, {{0, 0}, {1, 3}});
+    block->AddChild(line, nullptr, 1, false);
+    auto* reference = static_cast<CReference*>(Make(stReference, {{10, 0}}));
+    reference->SetXScale(2, false);
+    reference->SetRotationAngle(30, false);
+    ASSERT_EQ(reference->ResolveBlock(block, true, true, false), 0);
+    reference->ApplyTransform(true);
+    ASSERT_EQ(reference->GetShapeCount(), 1);
+    ASSERT_EQ(reference->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    ASSERT_GE(block->GetDatabaseId(), 1);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 3); // block, its line, the reference
+    EXPECT_EQ(Row(h, "select Name from GroupShapes"), std::vector<std::string>{"Door"});
+    const std::string query = "select XScale, YScale, RotationAngle, BlockGroupShapeID, ScenarioID from "
+                              "ReferenceShapes where ShapeID = " +
+                              std::to_string(reference->GetDatabaseId());
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(Real(row[0]), 2.0);
+    EXPECT_EQ(Real(row[1]), 1.0);
+    EXPECT_EQ(Real(row[2]), 30.0);
+    EXPECT_EQ(row[3], std::to_string(block->GetDatabaseId()));
+    EXPECT_EQ(row[4], "5");
+
+    reference->SetYScale(3, true);
+    reference->SetRotationAngle(45, true);
+    ASSERT_EQ(reference->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from ReferenceShapes"), 1);
+    EXPECT_EQ(Count(h, "select count(*) from Shapes"), 3);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 5u);
+    EXPECT_EQ(Real(row[1]), 3.0);
+    EXPECT_EQ(Real(row[2]), 45.0);
+
+    CShape* unlinked = Make(stReference, {{0, 0}});
+    EXPECT_EQ(unlinked->SaveToDB(db, 1, 0, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(Count(h, "select count(*) from ReferenceShapes"), 1);
 }

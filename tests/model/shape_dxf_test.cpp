@@ -21,8 +21,8 @@
 #include "model/Polyline.h"
 #include "model/Shape.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

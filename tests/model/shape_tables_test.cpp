@@ -13,7 +13,7 @@
 #include "model/Shape.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
-#include "tests/model/DxfTestSupport.h"
-#include "tests/model/StorageTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
+#include "tests/support/StorageTestSupport.h"
 
 namespace {
 

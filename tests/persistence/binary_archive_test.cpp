@@ -1,7 +1,7 @@
 // The "YVEXbinary" archives: value encodings, record framing, zero-run packing, whole sets, and
 // truncated or corrupt data.
-#include "ArchiveTestSupport.h"
-#include "SampleTableSet.h"
+#include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/SampleTableSet.h"
 
 #include "persistence/BinaryFileArchive.h"
 #include "persistence/DataTableSet.h"
@@ -348,7 +348,7 @@ TEST(BinaryFileArchive, RecordsThatWouldGrowByPackingStayUnpacked)
     EXPECT_EQ(Hex(file.data() + 12, 10), "02 00 00 00 00 04 20 4E 00 00");
     const size_t second = 12 + 6 + 4 + 20000;
     ASSERT_GE(file.size(), second + 4);
-    EXPECT_EQ(yvexbinary::GetLE(file.data() + second, 4), 25004u);  // 20000 or more: as it is
+    EXPECT_EQ(ybytes::Load(file.data() + second, 4), 25004u);  // 20000 or more: as it is
     EXPECT_EQ(file.size(), second + 4 + 25004);
 
     ASSERT_EQ(ar.BeginLoad(), 1);
@@ -393,8 +393,9 @@ int ReadGuarded(const std::vector<uint8_t>& bytes, size_t length)
     CMemoryBinaryArchive ar(buffer.data(), buffer.size(), false);
     CDataTableSet set(1);
     const int result = set.ReadFromArchive(&ar);
-    if (result == 0)
+    if (result == 0) {
         EXPECT_TRUE(NothingRead(set)) << "read of " << length << " bytes";
+    }
     return result;
 }
 

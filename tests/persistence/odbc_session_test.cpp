@@ -5,7 +5,7 @@
 #include <clocale>
 #include <cstring>
 #include <gtest/gtest.h>
-#include "DbTestSupport.h"
+#include "tests/support/DbTestSupport.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "persistence/sql/SessionSql.h"
@@ -58,19 +58,19 @@ TEST(LoginCheck, PassesOnceForTheDefaultDataSource)
 TEST(Connect, AnUnknownDataSourceGivesTheDriverManagersText)
 {
     MessageBoxRecorder boxes;
-    SQLHENV henv = nullptr;
-    SQLHDBC hdbc = nullptr;
-    SQLHSTMT hstmt = nullptr;
-    HRESULT hr = OdbcConnect(IID_NULL, henv, hdbc, hstmt, "NoSuchYvexDataSource", "u", "p");
+    COdbcSession session;
+    session.dataSource = "NoSuchYvexDataSource";
+    session.userName = "u";
+    session.password = "p";
+    HRESULT hr = session.Connect(IID_NULL);
     EXPECT_EQ(hr, static_cast<HRESULT>(0x80020009));
     ErrorInfoText info = TakeErrorInfo();
     ASSERT_TRUE(info.present);
     EXPECT_EQ(info.source, "YVEXControl");
     EXPECT_NE(info.description.find("Data source name not found"), std::string::npos) << info.description;
-    EXPECT_EQ(hstmt, nullptr);
-    OdbcDisconnect(henv, hdbc, hstmt);
-    EXPECT_EQ(henv, nullptr);
-    EXPECT_EQ(hdbc, nullptr);
+    EXPECT_FALSE(session.IsConnected());
+    EXPECT_EQ(session.Statement(), nullptr);
+    EXPECT_EQ(session.Connection(), nullptr) << "a failed connection keeps no handle";
 
     // One box per diagnostic record, error style, no owner.
     std::vector<RecordedBox> shown = MessageBoxRecorder::Boxes();
@@ -78,10 +78,12 @@ TEST(Connect, AnUnknownDataSourceGivesTheDriverManagersText)
     EXPECT_NE(shown[0].text.find("Data source name not found"), std::string::npos);
     EXPECT_EQ(shown[0].style, static_cast<UINT>(MB_ICONERROR | MB_TASKMODAL));
 
-    // The boolean form reports by message box only.
+    // The quiet form reports by message box only.
     MessageBoxRecorder::Clear();
-    EXPECT_FALSE(OdbcConnectHandles(henv, hdbc, hstmt, "NoSuchYvexDataSource", "", ""));
-    OdbcDisconnect(henv, hdbc, hstmt);
+    COdbcSession quiet;
+    quiet.dataSource = "NoSuchYvexDataSource";
+    EXPECT_FALSE(quiet.ConnectQuietly());
+    EXPECT_FALSE(quiet.IsConnected());
     shown = MessageBoxRecorder::Boxes();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().caption, "Failed to connect (DSN: 'NoSuchYvexDataSource').");
@@ -104,7 +106,7 @@ TEST(Connect, TheDefaultDatabaseHasItsSchemaOnFirstUse)
     MessageBoxRecorder boxes;
     DbConnection db;
     ASSERT_EQ(db.Open(SqliteTarget()), S_OK) << TakeErrorInfo().description;
-    ASSERT_STATEMENT_OK(db.hstmt, SiteLoadSql::LoadUnits);
+    ASSERT_STATEMENT_OK(db, SiteLoadSql::LoadUnits);
     int units = 0;
     while (SQL_SUCCEEDED(SQLFetch(db.hstmt)))
         ++units;
@@ -112,15 +114,9 @@ TEST(Connect, TheDefaultDatabaseHasItsSchemaOnFirstUse)
     EXPECT_EQ(units, 21);
 }
 
-TEST_P(SessionTest, TellsTheDialectOfEachHandle)
+TEST_P(SessionTest, TellsTheDialectOfItsDatabase)
 {
-    EXPECT_EQ(OdbcDialectOf(db.hstmt), GetParam().dialect);
-    EXPECT_EQ(OdbcDialectOf(db.hdbc), GetParam().dialect);
-    SQLHSTMT second = nullptr;
-    ASSERT_TRUE(SQL_SUCCEEDED(OdbcAllocStatement(db.hdbc, second)));
-    EXPECT_EQ(OdbcDialectOf(second), GetParam().dialect);
-    OdbcFreeStatement(second);
-    EXPECT_EQ(second, nullptr);
+    EXPECT_EQ(db.Dialect(), GetParam().dialect);
 
     COdbcSession session;
     session.dataSource = GetParam().dataSource;
@@ -128,21 +124,20 @@ TEST_P(SessionTest, TellsTheDialectOfEachHandle)
     session.password = GetParam().password;
     ASSERT_EQ(session.Connect(IID_NULL), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(session.Dialect(), GetParam().dialect);
-    SQLHSTMT old = session.hstmt;
     session.Disconnect();
     EXPECT_FALSE(session.IsConnected());
-    EXPECT_EQ(OdbcDialectOf(old), SqlDialect::SqlServer);   // forgotten with the handle
+    EXPECT_EQ(session.Dialect(), SqlDialect::SqlServer);   // forgotten with the connection
 }
 
 TEST_P(SessionTest, AnEmptyDeleteAnswersNoDataAndSucceeds)
 {
     std::string text;
-    ASSERT_TRUE(OdbcFormatStatement(db.hstmt, SiteDeleteSql::DeleteSite, text, {-424242}));
+    ASSERT_TRUE(db.Format(SiteDeleteSql::DeleteSite, text, {-424242}));
     SQLRETURN r = SQLExecDirect(db.hstmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);
     EXPECT_EQ(r, SQL_NO_DATA);
     SQLFreeStmt(db.hstmt, SQL_CLOSE);
     EXPECT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, text.c_str()), S_OK);
-    EXPECT_EQ(OdbcExecStatement(IID_NULL, db.hstmt, SiteDeleteSql::DeleteSite, {-424242}), S_OK);
+    EXPECT_EQ(db.Exec(IID_NULL, SiteDeleteSql::DeleteSite, {-424242}), S_OK);
     EXPECT_TRUE(MessageBoxRecorder::Boxes().empty());
 }
 
@@ -166,9 +161,9 @@ TEST_P(SessionTest, SqlServerOnlyStepsAreSkippedNotFailed)
 {
     // The dirty-read setting of shape loads means something else in each dialect; SQL
     // Server's own text would only warn on PostgreSQL, and a warning counts as a failure.
-    EXPECT_EQ(OdbcExecStatement(IID_NULL, db.hstmt, SessionSql::ReadUncommitted), S_OK)
+    EXPECT_EQ(db.Exec(IID_NULL, SessionSql::ReadUncommitted), S_OK)
         << TakeErrorInfo().description;
-    EXPECT_EQ(OdbcExecStatement(IID_NULL, db.hstmt, SessionSql::SetNoCount), S_OK);
+    EXPECT_EQ(db.Exec(IID_NULL, SessionSql::SetNoCount), S_OK);
     if (GetParam().dialect == SqlDialect::PostgreSQL) {
         EXPECT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, SessionSql::ReadUncommitted.sqlServer),
                   DISP_E_EXCEPTION);
@@ -187,17 +182,17 @@ TEST_P(SessionTest, LongDataGoesInPiecesAndComesBackWhole)
         text[i] = static_cast<char>('a' + i % 26);
     const int resource = TestSiteId(1), shape = TestSiteId(2);   // and shape + 1
 
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
-    ASSERT_STATEMENT_OK(db.hstmt, ImageResourceSql::InsertImageResource, {resource, 0, 50, 50, 1, 8},
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+    ASSERT_STATEMENT_OK(db, ImageResourceSql::InsertImageResource, {resource, 0, 50, 50, 1, 8},
                         {OdbcParam::LongBinary(content.data(), content.size()), OdbcParam::Text("long")});
-    ASSERT_STATEMENT_OK(db.hstmt, ShapeKindSql::InsertTextWithText, {1, 0, 10.0, 0.0, 1.0, 0.0, shape, 0, 0},
+    ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertTextWithText, {1, 0, 10.0, 0.0, 1.0, 0.0, shape, 0, 0},
                         {OdbcParam::LongText(text.data(), text.size()), OdbcParam::Text("Arial")});
     // The one-parameter form.
     std::string justText = "insert into TextShapes (ShapeID, Text) values (" + std::to_string(shape + 1) + ", ?)";
     SQLRETURN r = OdbcExecDirectWithData(db.hstmt, justText.c_str(), text.data(), text.size(), false);
     EXPECT_EQ(OdbcCheckResult(IID_NULL, db.hstmt, r, "Execution Failed", ""), S_OK) << TakeErrorInfo().description;
 
-    ASSERT_STATEMENT_OK(db.hstmt, ImageResourceSql::LoadImageResource, {resource});
+    ASSERT_STATEMENT_OK(db, ImageResourceSql::LoadImageResource, {resource});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(db.hstmt)));
     EXPECT_EQ(ColumnBytes(db.hstmt, 3), content);
     Drain(db.hstmt);
@@ -211,33 +206,33 @@ TEST_P(SessionTest, LongDataGoesInPiecesAndComesBackWhole)
     }
     EXPECT_EQ(rows, 2);
     Drain(db.hstmt);
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
 }
 
 TEST_P(SessionTest, NamesWithQuotesAreStoredAndReadBackUnchanged)
 {
     const char* names[] = {"O'Brien", "'); delete from Sites; --", "M\xfcller [Stra\xdf" "e] 100%", ""};
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
     int n = 0;
     for (const char* name : names) {
         int site = TestSiteId(n++);
-        ASSERT_STATEMENT_OK(db.hstmt, SiteSql::InsertSite, {site, 0, -1.0, 1.0, 1.0, -1.0, -1.0, 1.0,
+        ASSERT_STATEMENT_OK(db, SiteSql::InsertSite, {site, 0, -1.0, 1.0, 1.0, -1.0, -1.0, 1.0,
                             1.0, -1.0, 0, 50.0, 1.0, 1}, {OdbcParam::Text(name)});
-        ASSERT_STATEMENT_OK(db.hstmt, SiteSql::LoadSite, {site});
+        ASSERT_STATEMENT_OK(db, SiteSql::LoadSite, {site});
         ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(db.hstmt)));
         EXPECT_EQ(ColumnText(db.hstmt, 1), name);
         Drain(db.hstmt);
     }
     // Found by name, matched without regard to case, as SQL Server matches it.
-    ASSERT_STATEMENT_OK(db.hstmt, SiteSql::ListSitesByName, {}, {OdbcParam::Text("o'brien")});
+    ASSERT_STATEMENT_OK(db, SiteSql::ListSitesByName, {}, {OdbcParam::Text("o'brien")});
     std::vector<std::string> found;
     while (SQL_SUCCEEDED(SQLFetch(db.hstmt)))
         found.push_back(ColumnText(db.hstmt, 2));
     Drain(db.hstmt);
     EXPECT_EQ(found, (std::vector<std::string>{"O'Brien"}));
-    ASSERT_STATEMENT_OK(db.hstmt, SiteSql::CountShapes, {TestSiteId(0)});
+    ASSERT_STATEMENT_OK(db, SiteSql::CountShapes, {TestSiteId(0)});
     Drain(db.hstmt);
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
 }
 
 TEST_P(SessionTest, NumbersAreWrittenWithAPointUnderACommaLocale)
@@ -248,13 +243,13 @@ TEST_P(SessionTest, NumbersAreWrittenWithAPointUnderACommaLocale)
             break;
     ASSERT_NE(locale, nullptr);
     const int site = TestSiteId(7);
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction);
-    HRESULT hr = OdbcExecStatement(IID_NULL, db.hstmt, SiteSql::InsertSite,
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+    HRESULT hr = db.Exec(IID_NULL, SiteSql::InsertSite,
         {site, 0, -1.5, 2.25, 3.125, -4.75, -1.0, 1.0, 1.0, -1.0, 0, 50.5, 1.0, 1},
         {OdbcParam::Text("comma")});
     setlocale(LC_ALL, "C");
     ASSERT_EQ(hr, S_OK) << TakeErrorInfo().description;
-    ASSERT_STATEMENT_OK(db.hstmt, SiteSql::LoadSite, {site});
+    ASSERT_STATEMENT_OK(db, SiteSql::LoadSite, {site});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(db.hstmt)));
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 2), -1.5);
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 3), 2.25);
@@ -262,7 +257,7 @@ TEST_P(SessionTest, NumbersAreWrittenWithAPointUnderACommaLocale)
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 5), -4.75);
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 11), 50.5);
     Drain(db.hstmt);
-    ASSERT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SessionTest, testing::ValuesIn(AllTargets()), TargetName());

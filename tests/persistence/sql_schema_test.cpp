@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 #include <gtest/gtest.h>
-#include "DbTestSupport.h"
-#include "StatementTables.h"
+#include "tests/support/DbTestSupport.h"
+#include "tests/support/StatementTables.h"
 #include "persistence/EmbeddedDatabase.h"
 
 namespace {
@@ -117,11 +117,11 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
-        ASSERT_EQ(OdbcDialectOf(db.hstmt), GetParam().dialect);
+        ASSERT_EQ(db.Dialect(), GetParam().dialect);
     }
     // Everything a test writes goes in one transaction that is rolled back.
-    void Begin() { ASSERT_STATEMENT_OK(db.hstmt, SessionSql::BeginTransaction); }
-    void Rollback() { EXPECT_STATEMENT_OK(db.hstmt, SessionSql::RollbackTransaction); }
+    void Begin() { ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction); }
+    void Rollback() { EXPECT_STATEMENT_OK(db, SessionSql::RollbackTransaction); }
 
     MessageBoxRecorder boxes;
     DbConnection db;
@@ -164,12 +164,12 @@ TEST_P(SchemaTest, EveryStatementRunsAndEveryInsertMeetsAPrimaryKey)
             bool insert = strncmp(text.c_str() + strspn(text.c_str(), " \t\n"), "insert", 6) == 0;
             for (const std::vector<SqlValue>& values : SampleValues(*s, templ)) {
                 Raw(db.hstmt, "SAVEPOINT yvex_statement");
-                HRESULT hr = OdbcExecStatement(IID_NULL, db.hstmt, *s, values, params);
+                HRESULT hr = db.Exec(IID_NULL, *s, values, params);
                 EXPECT_EQ(hr, S_OK) << s->name << ": " << TakeErrorInfo().description;
                 Drain(db.hstmt);
                 if (insert && hr == S_OK) {
                     // The same row again: the table's key refuses it.
-                    hr = OdbcExecStatement(IID_NULL, db.hstmt, *s, values, params);
+                    hr = db.Exec(IID_NULL, *s, values, params);
                     EXPECT_EQ(hr, DISP_E_EXCEPTION) << s->name << " took a duplicate key";
                     // The database's own text, also when parameters were bound.
                     std::string why = TakeErrorInfo().description;
@@ -191,16 +191,16 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     SQLHSTMT h = db.hstmt;
     Begin();
     // A shape with a distinct value in every column, its point, a vertex and a link.
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape,
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape,
                         {901, 3, -2.5, 0x40000001, 44, 12, 5, 50.25, 7.5, 0x20000000, 6, 801,
                          SqlRaw("12"), SqlRaw("900"), SqlRaw("30"), SqlRaw("899")});
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertPoint, {501, 3, 801, 10.5, -20.25});
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertShapePoint, {601, 3, 901, 501, 0});
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertVertex, {701, 3, 0x123456, -1.0, 2.5, 0.25, 9, 77, 13, 601},
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertPoint, {501, 3, 801, 10.5, -20.25});
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertShapePoint, {601, 3, 901, 501, 0});
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertVertex, {701, 3, 0x123456, -1.0, 2.5, 0.25, 9, 77, 13, 601},
                         {OdbcParam::Text("V'1")});
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertLinkedPoint, {401, 3, 902, 501});
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertLinkedPoint, {401, 3, 902, 501});
 
-    ASSERT_STATEMENT_OK(h, ShapeLoadSql::ShapesOne, {901});
+    ASSERT_STATEMENT_OK(db, ShapeLoadSql::ShapesOne, {901});
     EXPECT_EQ(ColumnNames(h), (std::vector<std::string>{"shapeid", "scenarioid", "penweight",
         "pencolor", "tag", "number", "linepatternscale", "zorder", "hatchcolor", "flags",
         "shapetypeid", "siteid", "linepatternid", "groupshapeid", "hatchpatternid", "layershapeid"}));
@@ -223,7 +223,7 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Drain(h);
 
     // Point rows: shape, point, (scenario), X, Y.
-    ASSERT_STATEMENT_OK(h, ShapeLoadSql::ShapePointsOne, {901});
+    ASSERT_STATEMENT_OK(db, ShapeLoadSql::ShapePointsOne, {901});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 901);
     EXPECT_EQ(ColumnLong(h, 2), 501);
@@ -232,7 +232,7 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Drain(h);
 
     // Vertex rows: shape, point, then the Vertexes columns from VertexID on.
-    ASSERT_STATEMENT_OK(h, ShapeLoadSql::VertexesOne, {901});
+    ASSERT_STATEMENT_OK(db, ShapeLoadSql::VertexesOne, {901});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 901);
     EXPECT_EQ(ColumnLong(h, 2), 501);
@@ -248,7 +248,7 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Drain(h);
 
     // Links to the shape's points: linkedPoints.*, linking shape in 3, point in 4.
-    ASSERT_STATEMENT_OK(h, ShapeLoadSql::PointLinksOne, {901});
+    ASSERT_STATEMENT_OK(db, ShapeLoadSql::PointLinksOne, {901});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 401);
     EXPECT_EQ(ColumnLong(h, 3), 902);
@@ -257,9 +257,9 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
 
     // imageResources.*: ID, scenario, content, name.
     const unsigned char picture[] = {'G', 'I', 'F', 0, 1, 2, 0xFF};
-    ASSERT_STATEMENT_OK(h, ImageResourceSql::InsertImageResource, {301, 3, 16, 8, -12345, 5},
+    ASSERT_STATEMENT_OK(db, ImageResourceSql::InsertImageResource, {301, 3, 16, 8, -12345, 5},
                         {OdbcParam::LongBinary(picture, sizeof picture), OdbcParam::Text("pic")});
-    ASSERT_STATEMENT_OK(h, ImageResourceSql::LoadImageResource, {301});
+    ASSERT_STATEMENT_OK(db, ImageResourceSql::LoadImageResource, {301});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 301);
     EXPECT_EQ(ColumnLong(h, 2), 3);
@@ -268,15 +268,15 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Drain(h);
 
     // messages.*: ID, type; parameters.*: the integer in 4, the text in 8.
-    ASSERT_STATEMENT_OK(h, MessengerSql::InsertMessage, {61, 2, 5});
-    ASSERT_STATEMENT_OK(h, MessengerSql::MarkMessageSent, {61});
-    ASSERT_STATEMENT_OK(h, MessengerSql::InsertParameter, {71, 61, 4242});
-    ASSERT_STATEMENT_OK(h, MessengerSql::SelectNewMessages, {60, 9});
+    ASSERT_STATEMENT_OK(db, MessengerSql::InsertMessage, {61, 2, 5});
+    ASSERT_STATEMENT_OK(db, MessengerSql::MarkMessageSent, {61});
+    ASSERT_STATEMENT_OK(db, MessengerSql::InsertParameter, {71, 61, 4242});
+    ASSERT_STATEMENT_OK(db, MessengerSql::SelectNewMessages, {60, 9});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 61);
     EXPECT_EQ(ColumnLong(h, 2), 2);
     Drain(h);
-    ASSERT_STATEMENT_OK(h, MessengerSql::SelectParameters, {61});
+    ASSERT_STATEMENT_OK(db, MessengerSql::SelectParameters, {61});
     EXPECT_EQ(ColumnNames(h).size(), 9u);
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 3), 3);
@@ -287,9 +287,9 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Drain(h);
 
     // HatchPatterns h.*: ID, name, description, image.
-    ASSERT_STATEMENT_OK(h, HatchPatternSql::InsertPattern, {30, 301},
+    ASSERT_STATEMENT_OK(db, HatchPatternSql::InsertPattern, {30, 301},
                         {OdbcParam::Text("Bricks"), OdbcParam::Text("Red [bricks]")});
-    ASSERT_STATEMENT_OK(h, HatchPatternSql::LoadSitePatterns, {801});
+    ASSERT_STATEMENT_OK(db, HatchPatternSql::LoadSitePatterns, {801});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 30);
     EXPECT_EQ(ColumnText(h, 2), "Bricks");
@@ -302,13 +302,13 @@ TEST_P(SchemaTest, PositionReadColumnsStandWhereTheLoadersReadThem)
     Raw(h, "insert into SiteAttributes (SiteID, AttributeGroupID) values (801, 21)");
     Raw(h, "insert into AttributeTypes (AttributeTypeID, Name, Format, Prompt, ValueType, AttributeGroupID) "
            "values (31, 'N', 'F', 'P', 8, 21)");
-    ASSERT_STATEMENT_OK(h, AttributeSql::GroupsSelect, {801});
+    ASSERT_STATEMENT_OK(db, AttributeSql::GroupsSelect, {801});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 21);
     EXPECT_EQ(ColumnText(h, 3), "G");
     EXPECT_EQ(ColumnLong(h, 4), 20);
     Drain(h);
-    ASSERT_STATEMENT_OK(h, AttributeSql::TypesSelect, {801});
+    ASSERT_STATEMENT_OK(db, AttributeSql::TypesSelect, {801});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 31);
     EXPECT_EQ(ColumnText(h, 2), "N");
@@ -325,11 +325,11 @@ TEST_P(SchemaTest, ShapesOfASiteComeParentsFirst)
     SQLHSTMT h = db.hstmt;
     Begin();
     // A child with a lower Z order than its top-level parent; top-level shapes come first.
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {911, 0, 1.0, 0, 0, 13, 1, 1.0, 1.0, 0, 1, 802,
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {911, 0, 1.0, 0, 0, 13, 1, 1.0, 1.0, 0, 1, 802,
                         SqlRaw("NULL"), SqlRaw("910"), SqlRaw("NULL"), SqlRaw("NULL")});
-    ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {910, 0, 1.0, 0, 0, 12, 1, 1.0, 5.0, 0, 8, 802,
+    ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {910, 0, 1.0, 0, 0, 12, 1, 1.0, 5.0, 0, 8, 802,
                         SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw("NULL")});
-    ASSERT_STATEMENT_OK(h, ShapeLoadSql::ShapesSite, {802});
+    ASSERT_STATEMENT_OK(db, ShapeLoadSql::ShapesSite, {802});
     std::vector<long> order;
     while (SQL_SUCCEEDED(SQLFetch(h)))
         order.push_back(ColumnLong(h, 1));
@@ -341,7 +341,7 @@ TEST_P(SchemaTest, ShapesOfASiteComeParentsFirst)
 TEST_P(SchemaTest, UnitsHoldTheUnitTable)
 {
     SQLHSTMT h = db.hstmt;
-    ASSERT_STATEMENT_OK(h, SiteLoadSql::LoadUnits);
+    ASSERT_STATEMENT_OK(db, SiteLoadSql::LoadUnits);
     struct Unit {
         std::string name;
         float english, metric;
@@ -387,40 +387,40 @@ TEST_P(SchemaTest, DeletingASiteRemovesItsRowsAndNoOthers)
     // group, points and a vertex; site 812's rows must survive the delete of site 811.
     for (int site : {811, 812}) {
         int b = site * 10;   // IDs of this site: b+1 layer, b+2 group, b+3 line, b+4 ellipse
-        ASSERT_STATEMENT_OK(h, SiteSql::InsertSite, {site, 0, -1.0, 1.0, 1.0, -1.0, -1.0, 1.0, 1.0,
+        ASSERT_STATEMENT_OK(db, SiteSql::InsertSite, {site, 0, -1.0, 1.0, 1.0, -1.0, -1.0, 1.0, 1.0,
                             -1.0, 0, 50.0, 1.0, 1}, {OdbcParam::Text("site")});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {b + 1, 0, 1.0, 0, 0, 1, 1, 1.0, 1.0, 0, 9, site,
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {b + 1, 0, 1.0, 0, 0, 1, 1, 1.0, 1.0, 0, 9, site,
                             SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw("NULL")});
-        ASSERT_STATEMENT_OK(h, ShapeKindSql::InsertLayer, {b + 1, 0}, {OdbcParam::Text("0")});
-        ASSERT_STATEMENT_OK(h, ShapeKindSql::InsertLayerSetting, {b + 1, 0, 1, 1, 1, b + 1});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {b + 2, 0, 1.0, 0, 0, 12, 1, 1.0, 1.0, 0, 8, site,
+        ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertLayer, {b + 1, 0}, {OdbcParam::Text("0")});
+        ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertLayerSetting, {b + 1, 0, 1, 1, 1, b + 1});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {b + 2, 0, 1.0, 0, 0, 12, 1, 1.0, 1.0, 0, 8, site,
                             SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw("NULL"), SqlRaw(std::to_string(b + 1))});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertGroup, {b + 2, 0}, {OdbcParam::Text("g")});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {b + 3, 0, 1.0, 0, 0, 13, 1, 1.0, 1.0, 0, 1, site,
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertGroup, {b + 2, 0}, {OdbcParam::Text("g")});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {b + 3, 0, 1.0, 0, 0, 13, 1, 1.0, 1.0, 0, 1, site,
                             SqlRaw("NULL"), SqlRaw(std::to_string(b + 2)), SqlRaw("NULL"),
                             SqlRaw(std::to_string(b + 1))});
-        ASSERT_STATEMENT_OK(h, ShapeKindSql::InsertLine, {b + 3, 0, SqlRaw("1"), SqlRaw("NULL")});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertShape, {b + 4, 0, 1.0, 0, 0, 14, 1, 1.0, 1.0, 0, 5, site,
+        ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertLine, {b + 3, 0, SqlRaw("1"), SqlRaw("NULL")});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertShape, {b + 4, 0, 1.0, 0, 0, 14, 1, 1.0, 1.0, 0, 5, site,
                             SqlRaw("NULL"), SqlRaw(std::to_string(b + 2)), SqlRaw("NULL"),
                             SqlRaw(std::to_string(b + 1))});
-        ASSERT_STATEMENT_OK(h, ShapeKindSql::InsertEllipse, {b + 4, 0, 0.5, 1.0, 0.0, 360.0, 5.0, 0.0});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertPoint, {b + 5, 0, site, 1.0, 2.0});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertShapePoint, {b + 6, 0, b + 3, b + 5, 0});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertLinkedPoint, {b + 7, 0, b + 4, b + 5});
-        ASSERT_STATEMENT_OK(h, ShapeSql::InsertVertex, {b + 8, 0, 0, -1.0, -1.0, 0.0, 0, 0, 12, b + 6},
+        ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertEllipse, {b + 4, 0, 0.5, 1.0, 0.0, 360.0, 5.0, 0.0});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertPoint, {b + 5, 0, site, 1.0, 2.0});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertShapePoint, {b + 6, 0, b + 3, b + 5, 0});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertLinkedPoint, {b + 7, 0, b + 4, b + 5});
+        ASSERT_STATEMENT_OK(db, ShapeSql::InsertVertex, {b + 8, 0, 0, -1.0, -1.0, 0.0, 0, 0, 12, b + 6},
                             {OdbcParam::Text("")});
-        ASSERT_STATEMENT_OK(h, DrawingSettingSql::InsertDrawingSetting,
+        ASSERT_STATEMENT_OK(db, DrawingSettingSql::InsertDrawingSetting,
                             {b + 9, 0, 0.0, 0, 1, 0, 0, 40.0, 40.0, 10.0, 10.0, 0.0, 0.0, 50.0, 2.0,
                              0, 0, 0, site, 16384, SqlRaw(std::to_string(b + 1)), SqlRaw("NULL"),
                              2.0, 1, 20.0, 0, 0},
                             {OdbcParam::Text("CURRENT"), OdbcParam::Text("Arial")});
-        ASSERT_STATEMENT_OK(h, ViewportSql::InsertViewport, {b + 9, 0, 0.0, 0.0, 100.0, 100.0, site},
+        ASSERT_STATEMENT_OK(db, ViewportSql::InsertViewport, {b + 9, 0, 0.0, 0.0, 100.0, 100.0, site},
                             {OdbcParam::Text("DEFAULT")});
     }
 
     // The delete body's passes: one level of the tree per pass, until no shape is left.
     auto countShapes = [&](int site) {
-        EXPECT_STATEMENT_OK(h, SiteSql::CountShapes, {site});
+        EXPECT_STATEMENT_OK(db, SiteSql::CountShapes, {site});
         long n = SQL_SUCCEEDED(SQLFetch(h)) ? ColumnLong(h, 1) : -1;
         Drain(h);
         return n;
@@ -434,19 +434,19 @@ TEST_P(SchemaTest, DeletingASiteRemovesItsRowsAndNoOthers)
     while (countShapes(811) > 0 && passes < 5) {
         ++passes;
         for (const SqlStatement* s : pass)
-            EXPECT_STATEMENT_OK(h, *s, {811});
+            EXPECT_STATEMENT_OK(db, *s, {811});
         for (size_t i = 0; i < SiteDeleteSql::KindRowDeleteCount; ++i)
-            EXPECT_STATEMENT_OK(h, *SiteDeleteSql::KindRowDeletes[i], {811});
-        EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteGroupRows, {811});
-        EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteLayerSettings, {811});
-        EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteLayerRows, {811});
-        EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteShapes, {811});
+            EXPECT_STATEMENT_OK(db, *SiteDeleteSql::KindRowDeletes[i], {811});
+        EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteGroupRows, {811});
+        EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteLayerSettings, {811});
+        EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteLayerRows, {811});
+        EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteShapes, {811});
     }
     // Lines and ellipses first, then the group, then the layer that the others were on.
     EXPECT_EQ(passes, 3);
-    EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteViewports, {811});
-    EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteIncludedSites, {811});
-    EXPECT_STATEMENT_OK(h, SiteDeleteSql::DeleteSite, {811});
+    EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteViewports, {811});
+    EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteIncludedSites, {811});
+    EXPECT_STATEMENT_OK(db, SiteDeleteSql::DeleteSite, {811});
 
     auto count = [&](const std::string& table, const char* column, int from, int to) {
         std::string text = "select count(*) from " + table + " where " + column + " between " +
@@ -479,8 +479,8 @@ TEST_P(SchemaTest, ImageUsesAreCountedWithoutHatchPatterns)
 {
     SQLHSTMT h = db.hstmt;
     Begin();
-    ASSERT_STATEMENT_OK(h, ShapeKindSql::InsertImage, {921, 0, 10.0, 10.0, 0.0, 5});
-    ASSERT_STATEMENT_OK(h, ImageResourceSql::CountUses, {5, 5});
+    ASSERT_STATEMENT_OK(db, ShapeKindSql::InsertImage, {921, 0, 10.0, 10.0, 0.0, 5});
+    ASSERT_STATEMENT_OK(db, ImageResourceSql::CountUses, {5, 5});
     ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(h)));
     EXPECT_EQ(ColumnLong(h, 1), 1);
     Drain(h);
@@ -489,25 +489,24 @@ TEST_P(SchemaTest, ImageUsesAreCountedWithoutHatchPatterns)
 
 TEST_P(SchemaTest, ACommittedMessageIsSeenByAnotherSession)
 {
-    SQLHSTMT h = db.hstmt;
     const int id = 990000 + static_cast<int>(GetCurrentProcessId() % 9000);
-    ASSERT_STATEMENT_OK(h, SessionSql::BeginTransaction);
-    ASSERT_STATEMENT_OK(h, MessengerSql::InsertMessage, {id, 1, 3});
-    ASSERT_STATEMENT_OK(h, SessionSql::RollbackTransaction);
-    ASSERT_STATEMENT_OK(h, SessionSql::BeginTransaction);
-    ASSERT_STATEMENT_OK(h, MessengerSql::InsertMessage, {id, 1, 3});
-    ASSERT_STATEMENT_OK(h, MessengerSql::MarkMessageSent, {id});
-    ASSERT_STATEMENT_OK(h, SessionSql::CommitTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+    ASSERT_STATEMENT_OK(db, MessengerSql::InsertMessage, {id, 1, 3});
+    ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+    ASSERT_STATEMENT_OK(db, MessengerSql::InsertMessage, {id, 1, 3});
+    ASSERT_STATEMENT_OK(db, MessengerSql::MarkMessageSent, {id});
+    ASSERT_STATEMENT_OK(db, SessionSql::CommitTransaction);
 
     DbConnection other;
     ASSERT_EQ(other.Open(GetParam()), S_OK);
-    ASSERT_STATEMENT_OK(other.hstmt, MessengerSql::SelectNewMessages, {id - 1, 99999});
+    ASSERT_STATEMENT_OK(other, MessengerSql::SelectNewMessages, {id - 1, 99999});
     std::vector<long> seen;
     while (SQL_SUCCEEDED(SQLFetch(other.hstmt)))
         seen.push_back(ColumnLong(other.hstmt, 1));
     Drain(other.hstmt);
     EXPECT_EQ(seen, (std::vector<long>{id}));   // once: the rolled-back row is not there
-    EXPECT_STATEMENT_OK(h, IdReservationSql::DeletePlaceholder, {SqlRaw("messages"), SqlRaw("messageID"), id});
+    EXPECT_STATEMENT_OK(db, IdReservationSql::DeletePlaceholder, {SqlRaw("messages"), SqlRaw("messageID"), id});
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SchemaTest, testing::ValuesIn(AllTargets()), TargetName());

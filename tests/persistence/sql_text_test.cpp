@@ -7,11 +7,12 @@
 #include <set>
 #include <gtest/gtest.h>
 #include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
 #include "persistence/SqlStatement.h"
 #include "persistence/SqlValue.h"
 #include "persistence/sql/AttributeSql.h"
 #include "persistence/sql/ShapeLoadSql.h"
-#include "StatementTables.h"
+#include "tests/support/StatementTables.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ TEST(OdbcHelpers, ResultChecks)
     EXPECT_EQ(OdbcCheckResult(IID_NULL, nullptr, SQL_NO_DATA, "c", ""), S_OK);
     EXPECT_EQ(OdbcCheckResult(IID_NULL, nullptr, SQL_SUCCESS, "c", "forced"), DISP_E_EXCEPTION);
     EXPECT_EQ(OdbcExecDirect(IID_NULL, nullptr, "select 1"), DISP_E_EXCEPTION);
-    EXPECT_EQ(OdbcDialectOf(nullptr), SqlDialect::SqlServer);
+    EXPECT_EQ(COdbcSession().Dialect(), SqlDialect::SqlServer) << "a session that never connected";
 }
 
 TEST(StatementTables, NamesAreUniqueAndUserTextIsNeverFormatted)

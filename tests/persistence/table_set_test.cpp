@@ -1,7 +1,7 @@
 // Record tables and the table set: keys, cursors, secondary indexes, ID maps, the header and
 // its version check, and the archive pass over all three archives.
-#include "ArchiveTestSupport.h"
-#include "SampleTableSet.h"
+#include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/SampleTableSet.h"
 
 #include "persistence/BinaryFileArchive.h"
 #include "persistence/DataTableSet.h"

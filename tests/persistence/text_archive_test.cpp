@@ -1,7 +1,7 @@
 // The "YVEXtext" archive: its lines, the quoting of strings, the encoding of bytes, and sets
 // written and read through it.
-#include "ArchiveTestSupport.h"
-#include "SampleTableSet.h"
+#include "tests/support/ArchiveTestSupport.h"
+#include "tests/support/SampleTableSet.h"
 
 #include "persistence/DataTableSet.h"
 #include "persistence/TextFileArchive.h"

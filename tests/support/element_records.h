@@ -1,0 +1,393 @@
+#pragma once
+// Records and attribute linkages made byte by byte for the DGN element and linkage tests, and
+// the fuzz seeds made of them (the seeds are these very records, so the fuzzer starts from what
+// the tests check).
+#include "element_record_input.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace dgn_test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline void Put16(Bytes& b, std::uint16_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+inline void Put32(Bytes& b, std::uint32_t v)
+{
+    Put16(b, static_cast<std::uint16_t>(v));
+    Put16(b, static_cast<std::uint16_t>(v >> 16));
+}
+inline void Put64(Bytes& b, std::uint64_t v)
+{
+    Put32(b, static_cast<std::uint32_t>(v));
+    Put32(b, static_cast<std::uint32_t>(v >> 32));
+}
+inline void PutF64(Bytes& b, double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, 8);
+    Put64(b, bits);
+}
+// A V7 32-bit integer: high word first.
+inline void PutV7Int32(Bytes& b, std::int32_t v)
+{
+    Put16(b, static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) >> 16));
+    Put16(b, static_cast<std::uint16_t>(v));
+}
+inline Bytes Cat(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+inline std::uint32_t Get32(const Bytes& b, std::size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+// A linkage as it stands in a record: size byte, flags, user ID, data; nothing added.
+inline Bytes RawLinkage(std::uint8_t sizeByte, std::uint8_t flags, std::uint16_t userId, const Bytes& data)
+{
+    Bytes b{sizeByte, flags};
+    Put16(b, userId);
+    return Cat(b, data);
+}
+
+// A user-data linkage as the library writes it: whole 8 bytes, zero padded, the size byte
+// scaled by a power of two when the words do not fit it.
+inline Bytes UserLinkage(std::uint16_t userId, const Bytes& data)
+{
+    std::size_t words = ((data.size() + 11) & ~std::size_t(7)) / 2;
+    unsigned exponent = 0;
+    while (words > 255) {
+        words = (words + 1) / 2;
+        ++exponent;
+    }
+    const std::uint8_t sizeByte = static_cast<std::uint8_t>(exponent ? words : words - 1);
+    const std::uint8_t flags = static_cast<std::uint8_t>(exponent ? 0x50 | exponent : 0x10);
+    Bytes b = RawLinkage(sizeByte, flags, userId, data);
+    b.resize((words << exponent) * 2, 0);
+    return b;
+}
+
+inline Bytes StringLinkage(std::uint32_t id, const std::string& text)
+{
+    Bytes data;
+    Put32(data, id);
+    Put32(data, static_cast<std::uint32_t>(text.size()));
+    data.insert(data.end(), text.begin(), text.end());
+    return UserLinkage(0x56D2, data);
+}
+
+inline Bytes SolidFillLinkage(std::uint32_t color)
+{
+    Bytes data;
+    Put32(data, 8);
+    Put32(data, color);
+    Put32(data, 0);
+    return UserLinkage(0x0041, data);
+}
+
+// An unknown user ID with n data bytes 1, 2, 3, ...
+inline Bytes GenericLinkage(std::uint16_t userId, std::size_t n)
+{
+    Bytes data(n);
+    for (std::size_t i = 0; i < n; ++i)
+        data[i] = static_cast<std::uint8_t>(i + 1);
+    return UserLinkage(userId, data);
+}
+
+// A DMRS linkage: no user-data flag, 8 bytes.
+inline Bytes DmrsLinkage(std::uint16_t entityId, std::uint32_t mslink, std::uint8_t linkType)
+{
+    Bytes b{0x00, 0x00};
+    Put16(b, entityId);
+    Put16(b, static_cast<std::uint16_t>(mslink));
+    b.push_back(static_cast<std::uint8_t>(mslink >> 16));
+    b.push_back(linkType);
+    return b;
+}
+
+inline Bytes DbLinkLinkage(std::uint16_t userId, std::uint16_t entityId, std::uint32_t mslink, std::uint8_t linkType)
+{
+    Bytes data;
+    Put16(data, 0x0F81);
+    Put16(data, entityId);
+    Put16(data, static_cast<std::uint16_t>(mslink));
+    data.push_back(static_cast<std::uint8_t>(mslink >> 16));
+    data.push_back(linkType);
+    Put16(data, 0);
+    Put16(data, 0);
+    return UserLinkage(userId, data);
+}
+
+// A dependency with element-ID roots (type 0); stated roots may exceed the ids given.
+inline Bytes DependencyLinkage(std::uint16_t appId, std::uint16_t appValue, const std::vector<std::uint64_t>& ids, std::uint16_t statedRoots)
+{
+    Bytes data;
+    Put16(data, appId);
+    Put16(data, appValue);
+    Put16(data, 0x0200);
+    Put16(data, statedRoots);
+    for (std::uint64_t id : ids)
+        Put64(data, id);
+    return UserLinkage(0x56D0, data);
+}
+
+inline Bytes V7EntityIdLinkage(std::uint32_t id)
+{
+    Bytes data;
+    Put32(data, id);
+    return UserLinkage(0x7D2F, data);
+}
+
+// A text style linkage in the full form with a size (flags 0x1) and a 0x200 word.
+inline Bytes TextStyleLinkage(double size, std::uint32_t word200)
+{
+    Bytes data;
+    Put16(data, 0x0211);
+    Put16(data, 0);
+    Put32(data, 0);
+    PutF64(data, size);
+    Put32(data, word200);
+    return UserLinkage(0x80D4, data);
+}
+
+// A level filter: the strings follow when present is not 0; the lengths are as given.
+inline Bytes LFilterLinkage(std::uint32_t id, const std::string& name, const std::string& expression, std::uint32_t present,
+                            std::uint32_t nameLength, std::uint32_t expressionLength)
+{
+    Bytes data;
+    Put32(data, id);
+    Put16(data, 3);
+    Put16(data, 0);
+    Put32(data, nameLength);
+    Put32(data, expressionLength);
+    Put32(data, present);
+    data.insert(data.end(), name.begin(), name.end());
+    data.insert(data.end(), expression.begin(), expression.end());
+    return UserLinkage(0x56DD, data);
+}
+
+// A pattern fill in the current form, for options among 0x1-0x40 (doubles, values in order),
+// 0x8000 (the cell ID) and 0x4000 (lines with the dash counts given).
+inline Bytes PatternFillData(std::uint32_t options, const std::vector<double>& values, std::uint64_t cellId,
+                             const std::vector<std::uint16_t>& lineDashes)
+{
+    Bytes data;
+    Put32(data, options);
+    for (double v : values)
+        PutF64(data, v);
+    if (options & 0x8000)
+        Put64(data, cellId);
+    if (options & 0x4000) {
+        Put16(data, static_cast<std::uint16_t>(lineDashes.size()));
+        for (std::uint16_t dashes : lineDashes) {
+            for (int i = 0; i < 5; ++i)
+                PutF64(data, 0.5 * i);
+            Put16(data, dashes);
+            for (std::uint16_t k = 0; k < dashes; ++k)
+                PutF64(data, 1.0 + k);
+        }
+    }
+    return data;
+}
+
+inline Bytes PatternFillLinkage(std::uint32_t options, const std::vector<double>& values, std::uint64_t cellId = 0,
+                                const std::vector<std::uint16_t>& lineDashes = {})
+{
+    return UserLinkage(0x7D28, PatternFillData(options, values, cellId, lineDashes));
+}
+
+// The 36-byte V8 element header.
+inline Bytes V8Header(std::uint16_t type, std::uint16_t flags, std::uint32_t sizeWords, std::uint32_t attrOffsetWords, std::int32_t level,
+                      std::uint64_t id)
+{
+    Bytes b;
+    Put32(b, 0xABCD0001u); // record tag, carried unchanged
+    Put16(b, type);
+    Put16(b, flags);
+    Put32(b, sizeWords);
+    Put32(b, attrOffsetWords);
+    Put32(b, static_cast<std::uint32_t>(level));
+    Put64(b, id);
+    PutF64(b, 1.5e12);
+    return b;
+}
+
+// The graphic header part (record offsets 36-107).
+inline Bytes GraphicHeader(std::uint16_t properties, std::int32_t color, std::int32_t weight, std::int32_t style)
+{
+    Bytes b;
+    Put32(b, 7);      // graphic group
+    Put32(b, 0x8000); // graphic attribute
+    Put16(b, properties);
+    Put16(b, 0x0102); // properties2
+    Put32(b, static_cast<std::uint32_t>(style));
+    Put32(b, static_cast<std::uint32_t>(weight));
+    Put32(b, static_cast<std::uint32_t>(color));
+    const std::int64_t range[6] = {-100, -200, 0, 300, 400, 0};
+    for (std::int64_t v : range)
+        Put64(b, static_cast<std::uint64_t>(v));
+    return b;
+}
+
+// A V8 record: header, then body (the bytes after the header), then linkages; the sizes
+// state exactly that.
+inline Bytes V8Record(std::uint16_t type, std::uint16_t flags, std::int32_t level, std::uint64_t id, const Bytes& body, const Bytes& linkages)
+{
+    const std::uint32_t aow = static_cast<std::uint32_t>((32 + body.size() + 1) / 2);
+    const std::uint32_t sizeWords = aow + static_cast<std::uint32_t>(linkages.size() / 2);
+    Bytes b = Cat(V8Header(type, flags, sizeWords, aow, level, id), body);
+    b.resize(4 + 2 * aow, 0);
+    return Cat(b, linkages);
+}
+
+// Bytes 0, 1, 2, ... of a payload.
+inline Bytes Counting(std::size_t n, std::uint8_t start = 0)
+{
+    Bytes b(n);
+    for (std::size_t i = 0; i < n; ++i)
+        b[i] = static_cast<std::uint8_t>(start + i);
+    return b;
+}
+
+// Records of the element classes.
+
+// An element of type 77 without a class: a complex header (component count word 3), flagged
+// graphic, with a payload whose tail holds a string linkage.
+inline Bytes UnknownComplexRecord()
+{
+    const Bytes linkages = StringLinkage(1, "cell");
+    Bytes body = GraphicHeader(0x0003, 4, 2, 1);
+    Put32(body, 3);
+    body = Cat(body, Counting(22, 0x40));
+    return V8Record(77, 0x1000 | 0x2000, 9, 4242, body, linkages);
+}
+
+// A plain (non-graphic) element of type 88.
+inline Bytes UnknownPlainRecord() { return V8Record(88, 0x0000, 3, 777, Counting(40), {}); }
+
+inline Bytes Type57Record(std::uint16_t subtype, std::size_t payload, const Bytes& linkages = {})
+{
+    Bytes body = Counting(12, 0xA0);
+    Put16(body, subtype);
+    if (subtype == 2) {
+        Put32(body, 0x01020304);
+        Put16(body, 0x0506);
+    }
+    return V8Record(57, 0, 5, 600, Cat(body, Counting(payload)), linkages);
+}
+
+inline Bytes Type56Record(std::size_t payload, const Bytes& linkages) { return V8Record(56, 0, 2, 601, Counting(payload, 7), linkages); }
+
+// A model header body with units: storage 1/1, UOR scale uor, master num/den.
+inline Bytes ModelHeaderBody(double uor, double masterNum = 1.0, double masterDen = 1.0)
+{
+    Bytes body(464, 0);
+    auto putF = [&](std::size_t at, double d) {
+        Bytes b;
+        PutF64(b, d);
+        std::memcpy(&body[at], b.data(), 8);
+    };
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        Bytes b;
+        Put32(b, v);
+        std::memcpy(&body[at], b.data(), 4);
+    };
+    body[2] = 1;          // model type
+    put32(24, 0x11);      // flags 1
+    put32(32, 0x0A);      // storage units: base 2, system 1
+    put32(36, 0x1);       // flags 2: 3-D model
+    put32(40, 0x0B);      // master units: base 3, system 1
+    put32(44, 0x0C);      // sub units: base 4, system 1
+    putF(48, masterNum);
+    putF(56, masterDen);
+    putF(64, 10.0);
+    putF(72, 1.0);
+    putF(80, 5.0);        // origin
+    putF(88, 6.0);
+    putF(96, 7.0);
+    putF(192, uor);
+    putF(200, 1.0);
+    putF(208, 1.0);
+    put32(416, 3);        // background colour
+    return body;
+}
+
+inline Bytes ModelHeaderRecord()
+{
+    const Bytes linkages = Cat(Cat(StringLinkage(1, "Default"), StringLinkage(2, "Master Model")),
+                               Cat(StringLinkage(19, "mu"), StringLinkage(20, "su")));
+    return V8Record(66, 0, 32, 0, ModelHeaderBody(10000.0), linkages);
+}
+
+inline Bytes ApplicationDataRecord(std::int32_t level, std::size_t payload, const Bytes& linkages = {})
+{
+    return V8Record(66, 0, level, 602, Counting(payload, 3), linkages);
+}
+
+// A V7 record: level (bit 7: complex component), type, words to follow, range, then the display
+// header (graphic group, attribute index, properties, symbology) and the rest.
+inline Bytes V7Record(std::uint8_t type, std::uint8_t levelByte, const std::int32_t range[6], std::uint16_t attrIndex, std::uint16_t properties,
+                      std::uint16_t symbology, const Bytes& rest)
+{
+    Bytes b{levelByte, type, 0, 0};
+    for (int i = 0; i < 6; ++i)
+        PutV7Int32(b, range[i]);
+    Put16(b, 11); // graphic group
+    Put16(b, attrIndex);
+    Put16(b, properties);
+    Put16(b, symbology);
+    b = Cat(b, rest);
+    const std::size_t words = (b.size() - 4) / 2;
+    b[2] = static_cast<std::uint8_t>(words);
+    b[3] = static_cast<std::uint8_t>(words >> 8);
+    return b;
+}
+
+// A V7 line-like record with symbology 0x0A1B, range 10..25 in x, and a V7 entity id linkage
+// (id 321) after 8 body bytes.
+inline Bytes V7LinkedRecord()
+{
+    const std::int32_t range[6] = {10, 20, 0, 25, 40, 0};
+    Bytes idData;
+    Put32(idData, 321);
+    const Bytes rest = Cat(Counting(8), UserLinkage(0x7D2F, idData));
+    // The attribute data starts 8 bytes after offset 36: index (36 + 8 - 32) / 2 = 6 words.
+    return V7Record(3, 0x02, range, 6, 0x0800 | 0x0002, 0x0A1B, rest);
+}
+
+// The fuzz seeds: a reader byte and a record the tests use.
+inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
+{
+    using namespace dgn_fuzz;
+    auto seed = [](std::uint8_t reader, const Bytes& record) { return Cat(Bytes{reader}, record); };
+    const Bytes fillLinkages = Cat(SolidFillLinkage(5), GenericLinkage(0x1234, 300));
+    const Bytes everyKind = Cat(Cat(Cat(DmrsLinkage(7, 0x123456, 2), DbLinkLinkage(0x5800, 3, 70000, 1)),
+                                    Cat(DependencyLinkage(1, 2, {4242}, 1), TextStyleLinkage(2.5, 9))),
+                                Cat(Cat(V7EntityIdLinkage(321), LFilterLinkage(4, "lvl", "a&b", 1, 3, 3)),
+                                    Cat(PatternFillLinkage(0x8031, {1.0, 2.0}, 4242), PatternFillLinkage(0x4000, {}, 0, {2, 0}))));
+    return {
+        {"unknown_complex", seed(kUnknownElement, UnknownComplexRecord())},
+        {"unknown_plain", seed(kUnknownElement, UnknownPlainRecord())},
+        {"unknown_v7", seed(kUnknownElement | kReadV7 | kTouchFirst, V7LinkedRecord())},
+        {"type57_subtype1", seed(kType57, Type57Record(1, 88))},
+        {"type57_subtype2_long", seed(kType57 | kTouchFirst, Type57Record(2, 300, StringLinkage(4, "x")))},
+        {"type56_linked", seed(kType56, Type56Record(50, fillLinkages))},
+        {"model_header", seed(kModelHeader, ModelHeaderRecord())},
+        {"application_data_26", seed(kApplicationData | kTouchFirst, ApplicationDataRecord(26, 21, StringLinkage(9, "map")))},
+        {"application_data_v7file", seed(kApplicationData | kFileV7 | kFile3d, ApplicationDataRecord(20, 8))},
+        {"linkages_mixed", seed(kLinkages, Cat(fillLinkages, StringLinkage(1, "name")))},
+        {"linkages_every_kind", seed(kLinkages, everyKind)},
+        {"graphic_every_kind", seed(kUnknownElement, V8Record(200, 0x1000, 1, 900, GraphicHeader(0, 1, 2, 3), everyKind))},
+    };
+}
+
+} // namespace dgn_test
