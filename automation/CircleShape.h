@@ -15,6 +15,7 @@ public:
         INTERFACE_ENTRY2(IArcShape, IEllipseShape)
         INTERFACE_ENTRY(IEllipseShape)
         INTERFACE_ENTRY2(IDispatch, IEllipseShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 };

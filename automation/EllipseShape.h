@@ -15,6 +15,7 @@ public:
         INTERFACE_ENTRY2(ICircleShape, IEllipseShape)
         INTERFACE_ENTRY2(IShape, IEllipseShape)
         INTERFACE_ENTRY2(IDispatch, IEllipseShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 };

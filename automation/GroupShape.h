@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(IGroupShape)
         INTERFACE_ENTRY2(IShape, IGroupShape)
         INTERFACE_ENTRY2(IDispatch, IGroupShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 

@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(IHighlightGroupShape)
         INTERFACE_ENTRY2(IShape, IHighlightGroupShape)
         INTERFACE_ENTRY2(IDispatch, IHighlightGroupShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 

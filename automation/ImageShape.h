@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(IImageShape)
         INTERFACE_ENTRY2(IShape, IImageShape)
         INTERFACE_ENTRY2(IDispatch, IImageShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 

@@ -13,8 +13,15 @@ public:
         INTERFACE_ENTRY(ILayerShape)
         INTERFACE_ENTRY2(IShape, ILayerShape)
         INTERFACE_ENTRY2(IDispatch, ILayerShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+
+    // This kind's bounds are the shape's own plain bounds.
+    HRESULT BoundingRectOf(CShape* shape, float* left, float* top, float* right, float* bottom)
+    {
+        return shape->GetBoundingRect(left, top, right, bottom);
+    }
 
     // ILayerShape
     STDMETHODIMP get_Name(BSTR *pVal) override;

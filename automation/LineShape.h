@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(ILineShape)
         INTERFACE_ENTRY2(IShape, ILineShape)
         INTERFACE_ENTRY2(IDispatch, ILineShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 
@@ -30,4 +31,8 @@ public:
     STDMETHODIMP get_EndY(double *pVal) override;
     STDMETHODIMP put_EndY(double newVal) override;
     STDMETHODIMP get_Length(double *pVal) override;
+
+private:
+    HRESULT ReadCoordinate(int index, bool horizontal, double* pVal);
+    HRESULT WriteCoordinate(int index, bool horizontal, double value);
 };

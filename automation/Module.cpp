@@ -1,6 +1,7 @@
 #include "automation/Module.h"
 #include "automation/ResultCodes.h"
 #include "control/SharedPrintSetup.h"
+#include "ui/MultilineTextDialog.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -18,6 +19,9 @@ void ModuleAttach(HINSTANCE instance)
     // The text shapes and the in-place text editor use Rich Edit 1.0; a failure shows later as
     // missing rich text, not here.
     g_richEdit = LoadLibraryW(L"RICHED32.DLL");
+    // The text editor every control makes for its texts.
+    SetTextEditorDialogMaker(
+        []() -> std::unique_ptr<CTextEditorDialog> { return std::make_unique<CMultilineTextDialog>(); });
 }
 
 void ModuleDetach(bool processEnding)

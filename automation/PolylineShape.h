@@ -4,6 +4,8 @@
 #include "automation/ShapeImpl.h"
 #include "YVEX_h.h"
 
+class CPolyline;
+
 class CPolylineShape : public ycom::ObjectRoot,
     public IShapeImpl<CPolylineShape, IPolylineShape, &IID_IPolylineShape>,
     public ycom::SupportErrorInfoImpl<&IID_IPolylineShape> {
@@ -13,6 +15,7 @@ public:
         INTERFACE_ENTRY(IPolylineShape)
         INTERFACE_ENTRY2(IShape, IPolylineShape)
         INTERFACE_ENTRY2(IDispatch, IPolylineShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 
@@ -47,4 +50,38 @@ public:
     STDMETHODIMP Simplify(float Tolerance) override;
     STDMETHODIMP ToBezier() override;
     STDMETHODIMP ToStraight() override;
+
+private:
+    HRESULT FindPolyline(CPolyline** polyline);
+    void KeepOrthogonality(CPolyline* polyline, int index);
+    HRESULT ReadVertex(bool horizontal, double* pVal);
+    HRESULT WriteVertex(bool horizontal, double value);
+    // A getter of the polyline: the value stays without one.
+    template <class P, class F>
+    HRESULT ReadPolyline(P* out, F&& read)
+    {
+        return Read(out, [&](CShape* s) {
+            if (CPolyline* polyline = AsPolyline(s))
+                read(polyline);
+        });
+    }
+    static CPolyline* AsPolyline(CShape* shape);
+    // A reshaping operation on the polyline: `none` without a shape; on success the site is
+    // modified.
+    template <class F>
+    HRESULT ReshapeWith(HRESULT none, F&& reshape)
+    {
+        CPolyline* polyline = nullptr;
+        const HRESULT hr = FindPolyline(&polyline);
+        if (hr == S_FALSE || (hr == S_OK && !polyline))
+            return none;
+        RETURN_IF_FAILED(hr);
+        const HRESULT result = reshape(polyline);
+        if (result == S_OK)
+            m_control->SetModified();
+        return result;
+    }
+
+    // The vertex cursor of VertexX and VertexY, from 1.
+    LONG m_vertex = 1;
 };

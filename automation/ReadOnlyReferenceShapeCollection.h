@@ -1,11 +1,13 @@
 #pragma once
-// The ReadOnlyReferenceShapeCollection class (ReadOnlyReferenceShapeCollection Class).
+// The ReadOnlyReferenceShapeCollection class (ReadOnlyReferenceShapeCollection Class): the block
+// references that use a block.
 #include "com/ComObject.h"
-#include "automation/ReadOnlyCollectionImpl.h"
+#include "automation/ReadOnlyShapeCollectionImpl.h"
 #include "YVEX_h.h"
 
 class CReadOnlyReferenceShapeCollection : public ycom::ObjectRoot,
-    public IReadOnlyCollectionImpl<CReadOnlyReferenceShapeCollection, IReadOnlyReferenceShapeCollection, &IID_IReadOnlyReferenceShapeCollection>,
+    public IReadOnlyShapeCollectionImpl<CReadOnlyReferenceShapeCollection, IReadOnlyReferenceShapeCollection,
+                                        &IID_IReadOnlyReferenceShapeCollection, IReferenceShape>,
     public ycom::SupportErrorInfoImpl<&IID_IReadOnlyReferenceShapeCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_ReadOnlyReferenceShapeCollection)
@@ -16,9 +18,7 @@ public:
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 
-    // IReadOnlyReferenceShapeCollection
-    STDMETHODIMP get_Item(LONG Index, IReferenceShape **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG Index, IReferenceShape **pVal) override;
-    STDMETHODIMP get_ItemByDatabaseID(LONG Index, IReferenceShape **pVal) override;
-    STDMETHODIMP get_HitShapeCollection(double hitX, double hitY, IReadOnlyShapeCollection **pVal) override;
+    // The block's references; ItemByID and ItemByDatabaseID look among them alone.
+    HRESULT Attach(CYVEXControl* control, LONG_PTR lParam) { return AttachReferrers(control, lParam); }
+    const IID* ItemIid() const { return &IID_IReferenceShape; }
 };

@@ -1,7 +1,21 @@
 #include "automation/ReadOnlyShapeCollection.h"
 
-// IReadOnlyShapeCollection
-STDMETHODIMP CReadOnlyShapeCollection::get_Item(LONG, IShape **) { return E_NOTIMPL; }
-STDMETHODIMP CReadOnlyShapeCollection::get_ItemByID(LONG, IShape **) { return E_NOTIMPL; }
-STDMETHODIMP CReadOnlyShapeCollection::get_ItemByDatabaseID(LONG, IShape **) { return E_NOTIMPL; }
-STDMETHODIMP CReadOnlyShapeCollection::get_HitShapeCollection(double, double, IReadOnlyShapeCollection **) { return E_NOTIMPL; }
+HRESULT CReadOnlyShapeCollection::Attach(CYVEXControl* control, LONG_PTR lParam)
+{
+    if (lParam)
+        return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+    AttachList(control, {});
+    return S_OK;
+}
+
+HRESULT NewReadOnlyShapeCollection(CYVEXControl* control, std::vector<int> ids, IReadOnlyShapeCollection** out)
+{
+    RETURN_IF_NULL_POINTER(out);
+    *out = nullptr;
+    HRESULT hr = S_OK;
+    auto collection = ycom::NewObject<CReadOnlyShapeCollection>(&hr);
+    if (!collection)
+        return hr;
+    collection->AttachList(control, std::move(ids));
+    return collection->QueryInterface(IID_IReadOnlyShapeCollection, reinterpret_cast<void**>(out));
+}

@@ -1,11 +1,12 @@
 #pragma once
-// The ReadOnlyShapeCollection class (ReadOnlyShapeCollection Class).
+// The ReadOnlyShapeCollection class (ReadOnlyShapeCollection Class): a list of shapes, such as the
+// result of a hit test.
 #include "com/ComObject.h"
-#include "automation/ReadOnlyCollectionImpl.h"
+#include "automation/ReadOnlyShapeCollectionImpl.h"
 #include "YVEX_h.h"
 
 class CReadOnlyShapeCollection : public ycom::ObjectRoot,
-    public IReadOnlyCollectionImpl<CReadOnlyShapeCollection, IReadOnlyShapeCollection, &IID_IReadOnlyShapeCollection>,
+    public IReadOnlyShapeCollectionImpl<CReadOnlyShapeCollection, IReadOnlyShapeCollection, &IID_IReadOnlyShapeCollection>,
     public ycom::SupportErrorInfoImpl<&IID_IReadOnlyShapeCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_ReadOnlyShapeCollection)
@@ -16,9 +17,7 @@ public:
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 
-    // IReadOnlyShapeCollection
-    STDMETHODIMP get_Item(LONG Index, IShape **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG Index, IShape **pVal) override;
-    STDMETHODIMP get_ItemByDatabaseID(LONG Index, IShape **pVal) override;
-    STDMETHODIMP get_HitShapeCollection(double hitX, double hitY, IReadOnlyShapeCollection **pVal) override;
+    // A client's _Init names no list (a list is a server's own memory): only 0, an empty list.
+    // The server fills one through AttachList.
+    HRESULT Attach(CYVEXControl* control, LONG_PTR lParam);
 };

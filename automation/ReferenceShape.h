@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(IReferenceShape)
         INTERFACE_ENTRY2(IShape, IReferenceShape)
         INTERFACE_ENTRY2(IDispatch, IReferenceShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 

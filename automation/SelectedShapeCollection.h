@@ -16,4 +16,8 @@ public:
         INTERFACE_ENTRY2(IDispatch, IShapeCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+
+    static constexpr bool kSelection = true;
+    // The children of the group given to _Init.
+    HRESULT Attach(CYVEXControl* control, LONG_PTR lParam) { return AttachGroup(control, lParam); }
 };

@@ -1,6 +1,8 @@
 #pragma once
 // The members of IShapeCollection shared by the shape collection classes (a group's children, the
-// whole drawing and the selection). Each answers E_NOTIMPL until its behaviour is built.
+// whole drawing and the selection): adding shapes through the control's operations by ID, putting
+// existing shapes in, deleting and reordering. The selection's collection (T::kSelection) puts
+// shapes in and takes them out of the selection without creating or deleting any.
 // A member with a body runs it under the guard: return this->Guarded([&]() -> HRESULT { ... });
 #include "YVEX_h.h"
 #include "automation/ReadOnlyShapeCollectionImpl.h"
@@ -8,28 +10,171 @@
 template <class T>
 class IShapeCollectionImpl : public IReadOnlyShapeCollectionImpl<T, IShapeCollection, &IID_IShapeCollection> {
 public:
-    STDMETHODIMP AddLine(float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddEllipse(float, float, float, float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddRectangle(float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddPolyline(float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddPolygon(float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddImage(BSTR, float, float, float, float, VARIANT_BOOL, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddImageFromDB(LONG, float, float, float, float, VARIANT_BOOL, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddShape(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP AddRTFText(BSTR, float, float, float, float, Alignments, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddPlainText(BSTR, float, float, float, float, Alignments, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddArc(float, float, float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddCircle(float, float, float, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddClone(LONG, LONG *) override { return E_NOTIMPL; }
+    STDMETHODIMP AddLine(float X1, float Y1, float x2, float y2, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddLine(group, X1, Y1, x2, y2, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddRectangle(float Left, float upper, float Right, float Bottom, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddRectangle(group, Left, upper, Right, Bottom, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddPolyline(float X1, float Y1, float x2, float y2, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddPolyline(group, X1, Y1, x2, y2, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddPolygon(float X1, float Y1, float x2, float y2, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddPolygon(group, X1, Y1, x2, y2, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddArc(float CenterX, float CenterY, float R, float StartAngle, float EndAngle, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddArc(group, CenterX, CenterY, R, StartAngle, EndAngle, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddCircle(float CenterX, float CenterY, float R, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddCircle(group, CenterX, CenterY, R, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddEllipse(float CenterX, float CenterY, float MajorR, float MinorRatio, float MajorRAngle,
+                            float StartAngle, float EndAngle, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddEllipse(group, CenterX, CenterY, MajorR, MinorRatio, MajorRAngle,
+                                                       StartAngle, EndAngle, pShapeID)
+                         : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddGroup(LONG ShapeType, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pShapeID);
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddGroup(group, ShapeType, pShapeID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddLayer(BSTR LayerName, LONG* pShapeID) override
+    {
+        // Layers always go under the Layers group, whatever group the collection stands for.
+        return this->Guarded([&]() -> HRESULT {
+            if (!ReadyGroup())
+                return S_FALSE;
+            return this->m_control->AddLayer(this->m_control->FindGroup(LAYERS_ID), LayerName, pShapeID);
+        });
+    }
+    STDMETHODIMP AddShape(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = T::kSelection ? this->TargetGroup() : ReadyGroup();
+            if (!group)
+                return S_FALSE;
+            CShape* shape = this->m_control->FindShape(ShapeID);
+            if (!shape)
+                return ReportShapeNotFound();
+            if (!T::kSelection) {
+                CUndoRecorder* recorder = this->m_control->GetUndoRecorder();
+                if (recorder && recorder->ShouldRecordShape(shape))
+                    recorder->RecordShape(kUndoRelations, shape, false);
+            }
+            return group->AddChild(shape, nullptr, 0, true) == 0 ? S_OK : S_FALSE;
+        });
+    }
+    STDMETHODIMP DeleteByID(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            if (T::kSelection) {
+                CGroup* selection = this->TargetGroup();
+                const int index = selection ? selection->IndexOfChild(ShapeID) : -1;
+                if (index < 0)
+                    return S_FALSE;
+                return selection->RemoveChildAt(index, false) == 0 ? S_OK : S_FALSE;
+            }
+            if (!this->m_control || !this->m_control->IsIdle())
+                return S_FALSE;
+            return this->m_control->DeleteShapeByID(ShapeID, 0, 0);
+        });
+    }
+    STDMETHODIMP Delete(LONG Index) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = this->TargetGroup();
+            if (!group || (!T::kSelection && !this->m_control->IsIdle()))
+                return S_FALSE;
+            if (Index < 1 || Index > group->GetShapeCount())
+                return ReportComErrorW(CLSID_ShapeCollection, L"Index out of range");
+            if (T::kSelection) {
+                group->GetChildAt(Index - 1)->SetSelected(false);
+                return group->RemoveChildAt(Index - 1, false) == 0 ? S_OK : S_FALSE;
+            }
+            // Through the control's delete, which takes the shape out of every group and the map.
+            return this->m_control->DeleteShapeByID(group->GetChildAt(Index - 1)->GetId(), 0, 0);
+        });
+    }
+    STDMETHODIMP MoveToHead(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group && group->MoveChildToHead(ShapeID) > 0 ? S_OK : S_FALSE;
+        });
+    }
+    STDMETHODIMP MoveToTail(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group && group->MoveChildToTail(ShapeID) > 0 ? S_OK : S_FALSE;
+        });
+    }
+    STDMETHODIMP BringToFront(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group && group->BringChildToFront(ShapeID) > 0 ? S_OK : S_FALSE;
+        });
+    }
+    STDMETHODIMP SendToBack(LONG ShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group && group->SendChildToBack(ShapeID) > 0 ? S_OK : S_FALSE;
+        });
+    }
+
+    // Kinds whose control operations come with their shape kinds and the clipboard.
+    STDMETHODIMP AddImage(BSTR, float, float, float, float, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddImageFromDB(LONG, float, float, float, float, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddRTFText(BSTR, float, float, float, float, Alignments, float, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddPlainText(BSTR, float, float, float, float, Alignments, float, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddClone(LONG, LONG*) override { return E_NOTIMPL; }
     STDMETHODIMP AddChildrenClones(LONG, VARIANT_BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP AddGroup(LONG, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP AddLayer(BSTR, LONG *) override { return E_NOTIMPL; }
-    STDMETHODIMP DeleteByID(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP Delete(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP AddReference(LONG, LONG *, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
-    STDMETHODIMP AddReferenceByName(BSTR, LONG *, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
-    STDMETHODIMP MoveToHead(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP MoveToTail(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP BringToFront(LONG) override { return E_NOTIMPL; }
-    STDMETHODIMP SendToBack(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP AddReference(LONG, LONG*, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
+    STDMETHODIMP AddReferenceByName(BSTR, LONG*, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
+
+protected:
+    // Undo kind of a change of parent (YVEXOperation opRelations).
+    static constexpr int kUndoRelations = 8;
+
+    // The target group when the collection may add to it now: attached, with a target group,
+    // and no long operation running.
+    CGroup* ReadyGroup() const
+    {
+        CGroup* group = this->TargetGroup();
+        return group && this->m_control->IsIdle() ? group : nullptr;
+    }
 };

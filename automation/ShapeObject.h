@@ -13,6 +13,13 @@ public:
     BEGIN_INTERFACE_MAP(CShapeObject)
         INTERFACE_ENTRY(IShape)
         INTERFACE_ENTRY2(IDispatch, IShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+
+    // This kind's bounds are the shape's own plain bounds.
+    HRESULT BoundingRectOf(CShape* shape, float* left, float* top, float* right, float* bottom)
+    {
+        return shape->GetBoundingRect(left, top, right, bottom);
+    }
 };

@@ -3,7 +3,15 @@
 #include "control/ErrorInfo.h"
 #include "control/YVEXControl.h"
 #include "com/HResult.h"
+#include <cfloat>
+#include <cmath>
 #include <vector>
+#include "com/Owners.h"
+#include "model/LineType.h"
+#include "model/LineTypeMap.h"
+#include "model/LinkedPointMap.h"
+#include "model/PenCache.h"
+#include "model/Shape.h"
 
 namespace {
 
@@ -52,73 +60,594 @@ bool IsLoadedModule(ULONG_PTR value)
 
 } // namespace
 
+HRESULT CSite::Attached()
+{
+    // A site kept past its control's life finds it gone from the live controls and answers as
+    // an unattached one.
+    if (m_control && !CYVEXControl::FromHandle(reinterpret_cast<LONG_PTR>(m_control)))
+        m_control = nullptr;
+    return m_control ? S_OK : E_ACCESSDENIED;
+}
+
+void CSite::SetControlFlag(DWORD flag, bool on)
+{
+    const DWORD flags = m_control->GetControlFlags();
+    m_control->SetControlFlags(on ? (flags | flag) : (flags & ~flag));
+}
+
+// A new collection of the site, attached to the control with the values its class expects. With
+// ignoreInit the collection is handed out whatever its attaching answered.
+HRESULT CSite::NewCollection(const CLSID& clsid, const IID& iid, LONG_PTR lParam, LONG_PTR wParam, bool ignoreInit,
+                             void** out)
+{
+    *out = nullptr;
+    ycom::ComPtr<_IReadOnlyCollection> created;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                      iid, created.PutVoid()));
+    const HRESULT hr = created->_Init(m_control->Handle(), lParam, wParam);
+    if (FAILED(hr) && !ignoreInit)
+        return hr;
+    *out = created.Detach();
+    return S_OK;
+}
+
 // ISite
-STDMETHODIMP CSite::get_Name(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DraftLeft(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DraftTop(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DraftRight(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DraftBottom(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_GridLeft(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_GridTop(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_GridRight(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_GridBottom(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_Measurement(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_LinePatternScale(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ImageScale(double *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_Name(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_DraftLeft(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_DraftTop(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_DraftRight(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_DraftBottom(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_GridLeft(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_GridTop(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_GridRight(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_GridBottom(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_Measurement(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_LinePatternScale(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_ImageScale(double) { return E_NOTIMPL; }
-STDMETHODIMP CSite::GetLinkedPointShape(LONG, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ImageResources(IImageResourceCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::CreateBlock(BSTR, LONG *, LONG, LONG *, float, float, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ReadOnly(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_ReadOnly(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_Shapes(IShapeCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_Points(IPointCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_Viewports(IViewportCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DrawingSettings(IDrawingSettingCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::_Init(LONG_PTR newVal)
 {
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {
         return CYVEXControl::ResolveHandle(newVal, &m_control);
     });
 }
-STDMETHODIMP CSite::get_UnitID(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_UnitID(Units) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_BadFloatValue(float *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_SelectOnlyTopmostShape(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_SelectOnlyTopmostShape(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_scenarioID(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_scenarioID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_UserEditingShapeID(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::GetPointShape(LONG, IShapeCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_AttributeTypes(IAttributeTypeCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_AttributeGroups(IAttributeGroupCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CSite::Clear() { return E_NOTIMPL; }
 STDMETHODIMP CSite::Draw(LONG_PTR, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CSite::IsZoomingByWindow(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ControlState(LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CSite::IsEditingBlock(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CSite::get_ShapePropertyWindowState(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_HatchPatterns(IHatchPatternCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_DirtyFlag(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_DirtyFlag(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_LineTypeName(LONG, BSTR *, BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ControlFlags(ULONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_ControlFlags(ULONG) { return E_NOTIMPL; }
 STDMETHODIMP CSite::ResetAttributeProperties(LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_SelectOnlyTopmostPolyline(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::put_SelectOnlyTopmostPolyline(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CSite::DrawEx(LONG_PTR, LONG, LONG, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
+
+STDMETHODIMP CSite::get_DraftLeft(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetDraftLimits().left;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_DraftLeft(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetDraftLimits();
+        r.left = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetDraftLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_DraftTop(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetDraftLimits().top;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_DraftTop(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetDraftLimits();
+        r.top = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetDraftLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_DraftRight(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetDraftLimits().right;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_DraftRight(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetDraftLimits();
+        r.right = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetDraftLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_DraftBottom(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetDraftLimits().bottom;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_DraftBottom(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetDraftLimits();
+        r.bottom = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetDraftLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_GridLeft(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetGridLimits().left;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_GridLeft(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetGridLimits();
+        r.left = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetGridLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_GridTop(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetGridLimits().top;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_GridTop(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetGridLimits();
+        r.top = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetGridLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_GridRight(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetGridLimits().right;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_GridRight(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetGridLimits();
+        r.right = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetGridLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_GridBottom(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetGridLimits().bottom;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_GridBottom(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CRealRect r = m_control->GetSiteRecord().GetGridLimits();
+        r.bottom = static_cast<float>(newVal);
+        m_control->GetSiteRecord().SetGridLimits(r);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_Name(BSTR* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        const std::string& name = m_control->GetSiteRecord().GetName();
+        *pVal = nullptr;
+        if (!name.empty())
+            RETURN_IF_NULL_ALLOC(*pVal = SysAllocString(AnsiToWide(name.c_str())));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_Name(BSTR newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->GetSiteRecord().SetName(newVal ? WideToAnsi(newVal) : "");
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_Measurement(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().measurement;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_Measurement(LONG newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->GetSiteRecord().measurement = newVal;
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_LinePatternScale(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetPenCache().GetZoomFactor();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_LinePatternScale(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        // A scale this close to 0 collapses every pattern.
+        if (std::fabs(newVal) < 1e-6)
+            return E_INVALIDARG;
+        m_control->GetSiteRecord().lineTypeScale = static_cast<float>(newVal);
+        m_control->GetPenCache().SetZoomFactor(newVal);
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_ImageScale(double* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetImageScale();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_ImageScale(double newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->GetSiteRecord().SetImageScale(static_cast<float>(newVal));
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::GetLinkedPointShape(LONG linkedPointID, LONG* pShapeID)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pShapeID);
+        RETURN_IF_FAILED(Attached());
+        int shapeId = 0;
+        const bool found = m_control->GetLinkedPointMap().FindShape(linkedPointID, &shapeId);
+        *pShapeID = found ? shapeId : 0;
+        return found ? S_OK : S_FALSE;
+    });
+}
+
+STDMETHODIMP CSite::get_ReadOnly(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->IsReadOnly() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_ReadOnly(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->SetReadOnly(newVal != VARIANT_FALSE);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_Shapes(IShapeCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        RETURN_IF_FAILED(Attached());
+        ycom::ComPtr<IReadOnlyShapeCollection> created;
+        RETURN_IF_FAILED(CoCreateInstance(CLSID_GlobalShapeCollection, nullptr,
+                                          CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                          IID_IReadOnlyShapeCollection, created.PutVoid()));
+        RETURN_IF_FAILED(created->_Init(m_control->Handle(), reinterpret_cast<LONG_PTR>(&m_control->GetShapeMap()), 0));
+        return created->QueryInterface(IID_IShapeCollection, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_UnitID(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetSiteRecord().GetUnitId();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_UnitID(Units newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->SetModified();
+        m_control->GetSiteRecord().SetUnitId(newVal);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_BadFloatValue(float* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        if (!pVal)
+            return E_INVALIDARG;
+        RETURN_IF_FAILED(Attached());
+        *pVal = FLT_MAX;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_SelectOnlyTopmostShape(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        // The flag, when set, turns topmost-only selection off.
+        *pVal = (m_control->GetControlFlags() & controlSelectOnlyTopmostShape) ? VARIANT_FALSE : VARIANT_TRUE;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_SelectOnlyTopmostShape(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        SetControlFlag(controlSelectOnlyTopmostShape, newVal == VARIANT_FALSE);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_SelectOnlyTopmostPolyline(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = (m_control->GetControlFlags() & controlSelectOnlyTopmostPolyline) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_SelectOnlyTopmostPolyline(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        SetControlFlag(controlSelectOnlyTopmostPolyline, newVal != VARIANT_FALSE);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_scenarioID(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetScenarioId();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_scenarioID(LONG newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->SetModified();
+        m_control->SetScenarioId(newVal);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_UserEditingShapeID(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = 0;
+        const CEditState& edit = m_control->GetEditState();
+        if (!edit.editedShape || !(edit.controlState & csUserEdit))
+            return S_FALSE;
+        *pVal = edit.editedShape->GetId();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_ControlState(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = static_cast<LONG>(m_control->GetEditState().controlState & (csUserCreate | csUserEdit));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_DirtyFlag(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->IsModified() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_DirtyFlag(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->SetModified(newVal != VARIANT_FALSE);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_LineTypeName(LONG TypeID, BSTR* pDescription, BSTR* pName)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        if (!pDescription || !pName)
+            return E_INVALIDARG;
+        *pDescription = nullptr;
+        *pName = nullptr;
+        if (FAILED(Attached()))
+            return E_POINTER;
+        const CLineType* type = m_control->GetLineTypeMap().Find(TypeID);
+        if (!type)
+            return S_FALSE;
+        ycom::Bstr name(AnsiToWide(type->GetName()));
+        ycom::Bstr description(AnsiToWide(type->GetDescription()));
+        *pName = name.Detach();
+        *pDescription = description.Detach();
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::get_ControlFlags(ULONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->GetControlFlags() & 0xFFFF;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::put_ControlFlags(ULONG newVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        // Only the low 16 bits are the control's flags.
+        m_control->SetControlFlags((m_control->GetControlFlags() & ~0xFFFFul) | (newVal & 0xFFFF));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CSite::GetPointShape(LONG, IShapeCollection **) { return E_NOTIMPL; }
+
+STDMETHODIMP CSite::get_ImageResources(IImageResourceCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_ImageResourceCollection, IID_IImageResourceCollection, 0, 0, false, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_Points(IPointCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_GlobalPointCollection, IID_IPointCollection, reinterpret_cast<LONG_PTR>(&m_control->GetPointPool()), 0, false, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_Viewports(IViewportCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_ViewportCollection, IID_IViewportCollection, reinterpret_cast<LONG_PTR>(&m_control->GetViewportList()), 0, true, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_DrawingSettings(IDrawingSettingCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_DrawingSettingCollection, IID_IDrawingSettingCollection, reinterpret_cast<LONG_PTR>(&m_control->GetDrawingSettingMap()), 0, true, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_HatchPatterns(IHatchPatternCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        // A null out-pointer counts as no access here.
+        if (!pVal)
+            return E_ACCESSDENIED;
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_HatchPatternCollection, IID_IHatchPatternCollection, 0, 0, false, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_AttributeGroups(IAttributeGroupCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_AttributeGroupCollection, IID_IAttributeGroupCollection, 0, 0, false, reinterpret_cast<void**>(pVal));
+    });
+}
+
+STDMETHODIMP CSite::get_AttributeTypes(IAttributeTypeCollection** pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        return NewCollection(CLSID_AttributeTypeCollection, IID_IAttributeTypeCollection, 0, 0, false,
+                             reinterpret_cast<void**>(pVal));
+    });
+}
 
 // ---- the resource module, module-wide: works with or without a control ----
 

@@ -82,6 +82,13 @@ public:
     STDMETHODIMP put_SelectOnlyTopmostPolyline(VARIANT_BOOL newVal) override;
     STDMETHODIMP DrawEx(LONG_PTR hdc, LONG Left, LONG Top, LONG Right, LONG Bottom, LONG drawMode, LONG lParam) override;
 private:
+    // E_ACCESSDENIED while no control is attached (or the attached one is gone).
+    HRESULT Attached();
+    HRESULT NewCollection(const CLSID& clsid, const IID& iid, LONG_PTR lParam, LONG_PTR wParam, bool ignoreInit,
+                          void** out);
+    // Sets or clears a bit of the control's flag word.
+    void SetControlFlag(DWORD flag, bool on);
+
     // The attached control: not reference counted (an inner object of the control never keeps it
     // alive); null while unattached.
     CYVEXControl* m_control = nullptr;

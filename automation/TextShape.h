@@ -13,6 +13,7 @@ public:
         INTERFACE_ENTRY(ITextShape)
         INTERFACE_ENTRY2(IShape, ITextShape)
         INTERFACE_ENTRY2(IDispatch, ITextShape)
+        INTERFACE_ENTRY(IPerPropertyBrowsing)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
 

@@ -19,6 +19,7 @@
 #include "model/PointPool.h"
 #include "model/SelectionGroup.h"
 #include "model/ShapeStateMap.h"
+#include "model/TextEditorDialog.h"
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
@@ -59,6 +60,7 @@ CControlCore::CControlCore()
     LoadBuiltInLineTypes();
     // Before any shape: shapes look their hatch pattern up as it is set.
     m_imageResources = std::make_unique<CImageResourceMap>();
+    m_imageResources->SetErrorReporter([this](int code, const char* message) { SetLastError(code, message); });
     m_hatchPatterns = std::make_unique<CHatchPatternMap>(m_imageResources.get());
     LoadBuiltInHatchPatterns();
     m_penCache = std::make_unique<CPenCache>(m_lineTypes.get());
@@ -144,8 +146,22 @@ HRESULT CControlCore::CreateUndoManager()
 
 void CControlCore::SetLastError(int code, const char* text)
 {
+    std::string copy = text ? text : "";
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
     m_lastErrorCode = code;
-    m_lastErrorText = text ? text : "";
+    m_lastErrorText.swap(copy);
+}
+
+int CControlCore::GetLastErrorCode() const
+{
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
+    return m_lastErrorCode;
+}
+
+std::string CControlCore::GetLastErrorText() const
+{
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
+    return m_lastErrorText;
 }
 
 HRESULT CControlCore::ReportError(const char* description)
@@ -295,6 +311,21 @@ bool CControlCore::FireSendShapeToBack(int) { return true; }
 
 bool CControlCore::FireAddPoint(int) { return true; }
 
+bool CControlCore::FireBeginEditShape(LONG, LONG) { return true; }
+
+bool CControlCore::FireCancel() { return true; }
+
+CTextEditorDialog* CControlCore::GetTextEditor()
+{
+    if (!m_textEditor)
+        m_textEditor = MakeTextEditorDialog();
+    return m_textEditor.get();
+}
+
+bool CControlCore::EditTextExternally(const std::string&, std::string*) { return false; }
+
+int CControlCore::StartTextEditor(CShape*) { return 0; }
+
 bool CControlCore::FireDeletePoint(int) { return true; }
 
 bool CControlCore::HandleTimer(UINT_PTR timerId)
@@ -423,7 +454,9 @@ int CControlCore::CreatePoint(float x, float y)
 
 void CControlCore::RequestRedraw(DWORD flags, CShape* target)
 {
-    m_pendingRedraw |= flags;
+    // A weaker request never drops a pending full redraw.
+    if (flags != 0 && ((flags & rfRedrawAll) || !(m_pendingRedraw & rfRedrawAll)))
+        m_pendingRedraw = flags;
     if ((flags & rfRedrawShape) && target) {
         m_redrawTargetId = target->GetId();
         m_hasRedrawTarget = true;

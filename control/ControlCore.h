@@ -40,6 +40,7 @@ class CDxfDocument;
 class CDataTableSet;
 class CViewportRecord;
 struct CIdReservation;
+class CTextEditorDialog;
 
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
@@ -98,6 +99,11 @@ public:
     // The mode word; bit 0x4: no hit testing.
     DWORD GetModeWord() const override { return m_modeWord; }
     void SetModeWord(DWORD mode) { m_modeWord = mode; }
+    DWORD GetDxfOptions() const override { return m_dxfOptions; }
+    void SetDxfOptions(DWORD options) { m_dxfOptions = options; }
+    CPendingImage GetPendingImage() const override { return m_pendingImage; }
+    void SetPendingImage(const CPendingImage& pending) { m_pendingImage = pending; }
+    int GetIdBaseAboveShapes() const override { return m_shapeMap->GetNextShapeId() + 100; }
 
     // Whether the user may interact: the control is enabled and no long operation runs.
     bool AllowsInteraction() const override { return m_enabled && m_idle; }
@@ -117,8 +123,10 @@ public:
 
     // LastError and LastErrorMessage.
     void SetLastError(int code, const char* text) override;
-    int GetLastErrorCode() const { return m_lastErrorCode; }
-    const std::string& GetLastErrorText() const { return m_lastErrorText; }
+    int GetLastErrorCode() const;
+    // A copy: the workers of the site's database operations set the last error from their
+    // threads while the host may be reading it.
+    std::string GetLastErrorText() const;
     // Sets the thread's COM error info (source "YVEXControl") and answers DISP_E_EXCEPTION.
     HRESULT ReportError(const char* description) override;
 
@@ -188,7 +196,8 @@ public:
 
     // A new point of the point pool at (x, y); its point ID, 0 on failure.
     int CreatePoint(float x, float y) override;
-    // Queues a redraw (RedrawFlags); 0x10 with a target asks for that shape's area alone.
+    // Queues a redraw (RedrawFlags): the flags replace the pending ones, but a pending
+    // rfRedrawAll stays; 0x10 with a target asks for that shape's area alone.
     void RequestRedraw(DWORD flags, CShape* target) override;
     DWORD GetPendingRedraw() const { return m_pendingRedraw; }
     void ClearPendingRedraw() { m_pendingRedraw = 0; }
@@ -233,6 +242,16 @@ public:
     // OnAddPoint and OnDeletePoint: the proceed flag as the host left it (true without a host).
     bool FireAddPoint(int pointId) override;
     bool FireDeletePoint(int pointId) override;
+    // OnBeginEditShape and OnCancel: the proceed flag as the host left it (true without a host).
+    bool FireBeginEditShape(LONG shapeId, LONG editType) override;
+    bool FireCancel() override;
+    // The multiline text editor, made on first use by the maker the module names.
+    CTextEditorDialog* GetTextEditor() override;
+    // The core names no external editor program (the control does).
+    bool EditTextExternally(const std::string& text, std::string* edited) override;
+    // The in-place editor of plain texts belongs to the control's editing machinery; without it
+    // nothing is edited (0).
+    int StartTextEditor(CShape* text) override;
     // The window timers the model starts: true when the timer was the highlight group's blink
     // timer (its phase toggles and the control redraws).
     bool HandleTimer(UINT_PTR timerId);
@@ -429,6 +448,7 @@ private:
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::unique_ptr<CUndoRecorder> m_undoRecorder;
+    std::unique_ptr<CTextEditorDialog> m_textEditor;
     std::unique_ptr<CBrushCache> m_brushCache;
     std::unique_ptr<CImageResourceMap> m_imageResources;
     std::unique_ptr<CHatchPatternMap> m_hatchPatterns;
@@ -440,6 +460,8 @@ private:
     int m_scenarioId = 0;
     DWORD m_controlFlags = 2; // controlSaveAsBinary
     DWORD m_modeWord = 0;
+    DWORD m_dxfOptions = 0;
+    CPendingImage m_pendingImage;
     bool m_enabled = true;
     std::atomic<bool> m_idle{true};
     // The worker threads not yet waited for: a worker opens the gate and announces its end
@@ -452,6 +474,7 @@ private:
     CGroup* m_activeGroup = nullptr;
     int m_lastErrorCode = 0;
     std::string m_lastErrorText;
+    mutable std::mutex m_lastErrorLock;
     DWORD m_pendingRedraw = 1; // rfRedrawAll
     int m_redrawTargetId = 0;
     bool m_hasRedrawTarget = false;

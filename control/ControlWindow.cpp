@@ -445,6 +445,7 @@ LRESULT CYVEXControl::HandleCreate(UINT, WPARAM, LPARAM, BOOL&)
         if (CGroup* root = FindGroup(BASE_ID))
             root->SetVisible(true);
         RecalcViewportsForClient();
+        Refresh();
         RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     } else {
         GetCurrentViewport().zoom = 3.0;
@@ -457,7 +458,7 @@ LRESULT CYVEXControl::HandleCreate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CYVEXControl::HandleSize(UINT, WPARAM, LPARAM lParam, BOOL& handled)
+LRESULT CYVEXControl::HandleSize(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
 {
     if (GetControlFlags() & controlDisableRedraw) {
         handled = FALSE;
@@ -469,21 +470,26 @@ LRESULT CYVEXControl::HandleSize(UINT, WPARAM, LPARAM lParam, BOOL& handled)
         handled = FALSE;
     SetPendingRedraw(rfRedrawAll);
     RecalcViewportsForClient();
-    return 0;
+    BOOL scrollHandled = TRUE;
+    return OnSize(msg, wParam, lParam, scrollHandled);
 }
 
-LRESULT CYVEXControl::HandleVScroll(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CYVEXControl::HandleVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
 {
     if (GetControlFlags() & controlDisableRedraw)
         return 0;
     SetPendingRedraw(rfRedrawAll);
     GetViewportList().RememberView(GetCurrentViewport(), 5);
-    return 0;
+    return OnVScroll(msg, wParam, lParam, handled);
 }
 
 LRESULT CYVEXControl::HandleHScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
 {
-    return HandleVScroll(msg, wParam, lParam, handled);
+    if (GetControlFlags() & controlDisableRedraw)
+        return 0;
+    SetPendingRedraw(rfRedrawAll);
+    GetViewportList().RememberView(GetCurrentViewport(), 5);
+    return OnHScroll(msg, wParam, lParam, handled);
 }
 
 LRESULT CYVEXControl::HandleEraseBkgnd(UINT, WPARAM, LPARAM, BOOL&)
@@ -634,17 +640,8 @@ LRESULT CYVEXControl::HandleDestroyEditWindows(UINT, WPARAM, LPARAM, BOOL&)
 // Handlers of the input and editing machinery: until those are in place the messages go on to
 // the window's default handling.
 LRESULT CYVEXControl::HandleBlockButtonCommand(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleLButtonUp(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleLButtonDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleMouseMove(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleRButtonDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleRButtonUp(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleLButtonDblClk(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleSetCursor(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleSysKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleMouseLeave(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleMouseWheel(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleInPlaceEditNotify(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
@@ -655,4 +652,11 @@ void CYVEXControl::AnnounceStage(int stage, CSiteOperationRecord& record)
 {
     if (m_hWnd && IsWindow(m_hWnd))
         SendMessageA(m_hWnd, kSitePersistMessage, static_cast<WPARAM>(stage), reinterpret_cast<LPARAM>(&record));
+}
+
+void CYVEXControl::SetEditCursor(int resourceId)
+{
+    // Shared: the system owns the cursor and hands the same one out again.
+    m_editCursor = static_cast<HCURSOR>(LoadImageW(ycom::TheModule().Instance(), MAKEINTRESOURCEW(resourceId),
+                                                   IMAGE_CURSOR, 0, 0, LR_SHARED | LR_DEFAULTSIZE));
 }

@@ -1,4 +1,5 @@
 #include "control/ExternalEditor.h"
+#include "com/WholeFile.h"
 #include "com/Owners.h"
 #include <vector>
 
@@ -56,26 +57,6 @@ bool WriteWholeFile(const std::string& path, const char* data, size_t size)
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string* out)
-{
-    ycom::Handle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF)
-        return false;
-    std::string data(static_cast<size_t>(size.QuadPart), '\0');
-    size_t done = 0;
-    while (done < data.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), &data[done], static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0)
-            return false;
-        done += got;
-    }
-    out->swap(data);
-    return true;
-}
 
 } // namespace
 
@@ -140,5 +121,5 @@ bool EditTextWithExternalProgram(const char* program, const char* text, size_t s
             }
         }
     }
-    return ReadWholeFile(file.path, edited);
+    return ycom::ReadWholeFile(file.path.c_str(), edited);
 }

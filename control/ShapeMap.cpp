@@ -2,11 +2,13 @@
 #include "control/ControlCore.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
 #include "model/Reference.h"
+#include "model/Text.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/MaxIdReader.h"
@@ -65,6 +67,12 @@ CShape* CShapeMap::CreateShape(int type, bool visible, bool registerIt, const in
     case stLayer:
         shape = new CLayer(id, m_control);
         break;
+    case stImage:
+        shape = new CImage(m_control, id);
+        break;
+    case stText:
+        shape = new CText(m_control, id);
+        break;
     case stReference:
         shape = new CReference(id, m_control);
         break;
@@ -114,6 +122,13 @@ void CShapeMap::ApplySettingDefaults(CShape* shape, int requestedType)
     shape->SetHatchPatternScale(setting.HatchPatternScale);
     shape->SetStateBits(CShape::stScalePenWeight, setting.ScalePenWeight != 0);
     shape->SetPenWeight(setting.PenWeight);
+    if (requestedType == stText) {
+        // New texts take the setting's font (a bold one with its heavier pen).
+        auto* text = static_cast<CText*>(shape);
+        text->SetFontNameA(setting.FontName.c_str());
+        text->SetCharset(setting.FontCharset);
+        text->SetFontStyle(setting.StyleWord & 0xF);
+    }
 }
 
 CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registerIt)
@@ -166,6 +181,16 @@ CShape* CShapeMap::CreateShapeFromPrototype(int type, bool visible, bool registe
             return nullptr;
         shape = new CLayer(id, *static_cast<CLayer*>(prototype));
         break;
+    case stImage:
+        if (prototype->GetShapeType() != stImage)
+            return nullptr;
+        shape = new CImage(id, *static_cast<CImage*>(prototype));
+        break;
+    case stText:
+        if (prototype->GetShapeType() != stText)
+            return nullptr;
+        shape = new CText(id, *static_cast<CText*>(prototype));
+        break;
     default:
         return nullptr;
     }
@@ -206,6 +231,12 @@ CShape* CShapeMap::CloneShape(CShape* source, bool registerIt)
     }
     case stGroup:
         shape = new CGroup(id, *static_cast<CGroup*>(source));
+        break;
+    case stImage:
+        shape = new CImage(id, *static_cast<CImage*>(source));
+        break;
+    case stText:
+        shape = new CText(id, *static_cast<CText*>(source));
         break;
     case stReference:
         shape = new CReference(id, *static_cast<CReference*>(source));

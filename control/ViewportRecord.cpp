@@ -276,6 +276,10 @@ int CViewportRecord::CheckZoomRect(double left, double top, double right, double
 
 int CViewportRecord::IsViewInLimits() const
 {
+    // A view without a scale (a zoom of 0) shows nothing: no view at all.
+    const double s = GetScaleFactor();
+    if (s == 0.0 || !std::isfinite(s))
+        return 1;
     const CWorldRect r = GetWorldRect();
     return CheckZoomRect(r.left, r.top, r.right, r.bottom);
 }

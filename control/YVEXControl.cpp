@@ -4,6 +4,7 @@
 #include "control/ClipboardFormatTable.h"
 #include "control/DialogLists.h"
 #include "control/ErrorInfo.h"
+#include "control/ExternalEditor.h"
 #include "com/HResult.h"
 #include "control/SharedResources.h"
 #include "control/UnitRecord.h"
@@ -327,7 +328,6 @@ STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Zoom(float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
@@ -340,16 +340,26 @@ STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
 }
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Redraw(RedrawFlags) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomWindow(VARIANT_BOOL, float, float, float, float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_Site(ISite **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        ycom::ComPtr<ISite> site;
+        RETURN_IF_FAILED(CoCreateInstance(CLSID_Site, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                          IID_ISite, site.PutVoid()));
+        RETURN_IF_FAILED(site->_Init(Handle()));
+        *pVal = site.Detach();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::DrawShape(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImage(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
@@ -357,14 +367,11 @@ STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomAll() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CompleteEditingBlock() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::GroupShapes(LONG, VARIANT_BOOL, LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::UnGroupShapes(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomShape(LONG, float) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ZoomPrevious(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
@@ -406,6 +413,21 @@ STDMETHODIMP CYVEXControl::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
 
 // ---- IYVEXUndo ----
+
+
+bool CYVEXControl::EditTextExternally(const std::string& text, std::string* edited)
+{
+    const wchar_t* name = m_textEditorName.CStr();
+    if (!name || !*name)
+        return false;
+    const int n = WideCharToMultiByte(CP_ACP, 0, name, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return false;
+    std::string program(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, name, -1, &program[0], n, nullptr, nullptr);
+    program.resize(static_cast<size_t>(n - 1));
+    return EditTextWithExternalProgram(program.c_str(), text.data(), text.size(), m_hWnd, edited);
+}
 
 namespace {
 // A value of the recorder through a getter: E_POINTER without a recorder, E_INVALIDARG for a null

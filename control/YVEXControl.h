@@ -15,10 +15,12 @@
 #include "control/ControlCore.h"
 #include "control/OffscreenBuffer.h"
 #include "control/PlainWindow.h"
+#include "control/ScrollSupport.h"
 
 // The model side of the control (containers, current view and setting, edit state, the services
 // the shapes call) is its CControlCore base.
 class CYVEXControl : public CControlCore,
+                     public CScrollSupport,
                      public ycom::ObjectRoot,
                      public ycom::DispatchImpl<IYVEXControl, &IID_IYVEXControl>,
                      public ycom::ControlBase<CYVEXControl>,
@@ -110,6 +112,8 @@ public:
         MESSAGE_HANDLER(WM_SETFOCUS, HandleSetFocus)
         MESSAGE_HANDLER(WM_PAINT, OnPaintMessage)
         DEFAULT_REFLECTION_HANDLER()
+        // Reached by sizing and scrolling only when the handlers above let the message go on.
+        CHAIN_MSG_MAP(CScrollSupport)
         MESSAGE_HANDLER(WM_CREATE, HandleCreate)
         MESSAGE_HANDLER(WM_RBUTTONDOWN, HandleRButtonDown)
         MESSAGE_HANDLER(WM_RBUTTONUP, HandleRButtonUp)
@@ -192,14 +196,14 @@ public:
     bool FireUnlinkPoint(LONG shapeId, LONG pointId);
     bool FireBeginDraw(LONG shapeId);
     bool FireEndDraw(LONG shapeId);
-    bool FireBeginEditShape(LONG shapeId, LONG editType);
+    bool FireBeginEditShape(LONG shapeId, LONG editType) override;
     bool FireEndEditShape(LONG shapeId);
     void FireRButtonUp(LONG flags, float x, float y);
     void FireProgress(LONG percentage);
     void FireHitShape(LONG shapeId, float x, float y, LONG key);
     bool FireContextMenuShow(float* x, float* y);
     void FireContextMenuCommand(LONG itemId);
-    bool FireCancel();
+    bool FireCancel() override;
     void FireRButtonDown(LONG flags, float x, float y);
     bool FireAddViewport(LONG newViewportId, LONG sourceViewportId);
     bool FireDeleteViewport(LONG viewportId);
@@ -242,9 +246,89 @@ public:
     // of changes gives one notification. Periods below 10 ms mean 100 ms.
     void RestartRedrawTimer(UINT period) override;
 
+    // ---- zoom and redraw (ControlZoom.cpp) ----
+    // Why the rectangle WINDOW_ID is drawn: a print area for PrintSite, the zoom window, a
+    // rubber-band selection, a print area for the print object.
+    enum RectanglePurpose { kRectanglePrintSite = 1, kRectangleZoom = 2, kRectangleSelect = 3, kRectanglePrintObject = 4 };
+    int GetRectanglePurpose() const { return m_rectanglePurpose; }
+    void SetRectanglePurpose(int purpose) { m_rectanglePurpose = purpose; }
+    // Shows a world rectangle whole, centred, when it is a valid view and the window has a size.
+    void ZoomToRect(const CWorldRect& rect);
+    // Starts the rectangle the user drags to zoom; false when nothing started (or the host
+    // refused OnBeginDraw).
+    bool BeginZoomWindow();
+    // The draft limits take in a point (isPoint) or a shape of that ID, unless they are locked;
+    // the host may refuse the growth (OnEditSite). The scroll ranges follow.
+    void GrowDraftLimits(int id, bool isPoint);
+    // A redraw request: the flags replace the pending ones, except that a pending rfRedrawAll
+    // stays until a paint consumes it. With a target shape only its area (united with `area`)
+    // and a margin is repainted, else the whole window; at once, when there is a window.
+    void RequestRedraw(DWORD flags, CShape* target) override;
+    void RequestRedrawArea(DWORD flags, CShape* target, const CRealRect* area);
+    // The count of Zoom calls in this process.
+    static LONG GetViewChangeCounter();
+    // The cursor of the running interactive operation (a cursor resource of the module).
+    void SetEditCursor(int resourceId);
+    HCURSOR GetEditCursor() const { return m_editCursor; }
+
+    // ---- mouse (ControlMouse.cpp) ----
+    // The pointer at a device position: the last and previous device positions and the world
+    // position (snapped to the grid while an edit other than the zoom window runs and the
+    // setting snaps; the snapped mark is redrawn when it moved).
+    void TrackPointer(int x, int y);
+    // The selection from the shapes the last pick hit: without Ctrl at the press the selection
+    // starts empty; a shape that cannot be selected by itself gives its first selectable parent.
+    void SelectMarkedShapes();
+    POINT GetMousePosition() const { return m_mouse; }
+
+    // ---- context menus (ControlMenus.cpp) ----
+    // What TrackContextMenu answers for a menu shown and closed without a command (0: none shown).
+    static constexpr UINT kMenuShownNoCommand = 0xFFFFFFFF;
+    // The continue item of the block-editing popup, which has no name among the menu items.
+    static constexpr UINT kMenuContinue = 33028;
+    // The right button's menu at a world point: the edit menu during an edit, the selection
+    // menu over a selection, else the canvas menu.
+    void ShowContextMenuAt(const CRealPoint& world);
+    void ShowCanvasMenu(const CRealPoint& world);
+    // The edit menu, carrying out its command; the command chosen.
+    UINT ShowEditMenu(const CRealPoint& world);
+    // The selection menu, pruned for one selected shape; the command chosen and, for a block
+    // reference, its ID in *extra.
+    UINT ShowSelectionMenu(bool editable, const CRealPoint& world, int* extra);
+    // The commands shared by every menu.
+    HRESULT ExecuteMenuCommand(UINT command, int extra);
+    // The menu being shown (null when none) and where its point was.
+    HMENU GetShownContextMenu() const { return m_contextMenu; }
+    POINT GetContextMenuPoint() const { return m_contextMenuPoint; }
+    // The user may change the drawing: the control accepts edits and its root is enabled.
+    bool IsDrawingEditable();
+    // A block of the library is being edited in place.
+    bool IsBlockEditing() const;
+    // The data source of the control's database object (empty without one).
+    std::wstring GetDataSourceName() const;
+
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.
     void SetModified(bool on = true) override;
+    // Operations by ID through which the shape collections build the drawing. The simple kinds
+    // create their points and the shape, put it into the group by Z order, grow the draft limits
+    // and record the creation for undo; no event. E_POINTER without a group.
+    virtual HRESULT AddLine(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    virtual HRESULT AddPolyline(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    // The same open two-point polyline as AddPolyline.
+    virtual HRESULT AddPolygon(CGroup* group, float x1, float y1, float x2, float y2, LONG* shapeId);
+    virtual HRESULT AddRectangle(CGroup* group, float left, float upper, float right, float bottom, LONG* shapeId);
+    // The curves, on their centre: the radius as the major axis's length (along x when it has
+    // none), the arc's angles as given; the ellipse's minor ratio taken positive.
+    virtual HRESULT AddArc(CGroup* group, float centerX, float centerY, float radius, float startAngle, float endAngle,
+                           LONG* shapeId);
+    virtual HRESULT AddCircle(CGroup* group, float centerX, float centerY, float radius, LONG* shapeId);
+    virtual HRESULT AddEllipse(CGroup* group, float centerX, float centerY, float majorRadius, float minorRatio,
+                               float majorAngle, float startAngle, float endAngle, LONG* shapeId);
+    // A new group (only ShapeTypes stGroup: "Wrong shape type.") or layer under `parent`, after
+    // OnAddShape, whose veto takes it out again (S_FALSE, ID 0).
+    virtual HRESULT AddGroup(CGroup* parent, LONG shapeType, LONG* shapeId);
+    virtual HRESULT AddLayer(CGroup* parent, const wchar_t* name, LONG* shapeId);
     // The paint routine, for WM_PAINT and IViewObject::Draw: the drawing composed in the
     // off-screen buffer and copied to `dc` at `bounds`. S_FALSE while redrawing is disabled.
     HRESULT OnDraw(HDC dc, const RECT& bounds);
@@ -275,6 +359,8 @@ public:
 
     // The external editor of rich text and the format number of "YVEX Clipboard data".
     const wchar_t* GetTextEditorName() const { return m_textEditorName.CStr(); }
+    // The text through the program of TextEditorName; false when none is named or it fails.
+    bool EditTextExternally(const std::string& text, std::string* edited) override;
     UINT GetClipboardFormat() const { return m_clipboardFormat; }
 
     LRESULT HandleBlockButtonCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -409,8 +495,21 @@ protected:
     bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
     bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
     bool AskBeginDeleteSite(int siteId) override;
+protected:
+    // What the scroll bars work on.
+    HWND GetScrollWindow() const override;
+    CViewportRecord& GetScrollView() override;
+    CRealRect GetScrollLimits() const override;
+    SIZE GetRulerOffsets() const override;
 
 private:
+    // The zoom window is being drawn to zoom.
+    bool IsZoomWindowRunning() const;
+    // ZoomShape's steps, for ZoomShape and ZoomAll.
+    HRESULT ZoomShapeTo(LONG shapeId, float factor);
+    // After a zoom: scroll bars, rulers and a full redraw.
+    void FinishZoom();
+
     // Timers of the window: the ruler retry and the toolbar notification.
     static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
@@ -426,6 +525,43 @@ private:
     // The marks over the base layer: selection, edited shape or tracker, highlights.
     void DrawMarksLayer(HDC dc, CShape* edited);
     void MoveRulers(int width, int height);
+
+    // Whether the pointer snaps to the grid now.
+    bool SnapsPointer() const;
+    // Moves the system cursor onto the snapped pointer while snapping applies.
+    void SnapSystemCursor();
+
+    int m_rectanglePurpose = 0;
+    // The mouse: device positions (last, previous, at the last left and right presses), the
+    // key flags of the left press, the view centre at the right press, the snapped cursor mark.
+    POINT m_mouse = {};
+    POINT m_previousMouse = {};
+    POINT m_leftPress = {};
+    DWORD m_leftPressKeys = 0;
+    POINT m_rightPress = {};
+    CRealPoint m_rightPressCenter;
+    bool m_pannedSinceRightPress = false;
+    POINT m_cursorMark = {-1, -1};
+    bool m_forceCursorMark = false;
+    // The press found an edit running (and its shape), changed the selection, started a drag of
+    // the selection; the release ends the move.
+    int m_editAtPress = 0;
+    bool m_hadEditAtPress = false;
+    bool m_selectionChangedAtPress = false;
+    bool m_dragStarted = false;
+    bool m_endMoveAtRelease = false;
+    // The cursor shown, and the context menu being shown (null when none).
+    HCURSOR m_cursor = nullptr;
+    HMENU m_contextMenu = nullptr;
+    POINT m_contextMenuPoint = {};
+
+    // Shows a pruned menu after OnContextMenuShow (which may move it or keep it from showing) and
+    // fires OnContextMenuCommand: the command, kMenuShownNoCommand when none was chosen, 0 when
+    // the host kept it from showing.
+    UINT TrackContextMenu(HMENU popup, const CRealPoint& world);
+    // The world area of the last single-shape redraw.
+    CRealRect m_redrawRect;
+    HCURSOR m_editCursor = nullptr;
 
     ycom::ConnectionPoint m_events;
     VARIANT_BOOL m_fireEvents = VARIANT_TRUE;

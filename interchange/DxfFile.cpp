@@ -3,10 +3,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <system_error>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -14,17 +21,18 @@ namespace {
 const char kSentinel[] = "AutoCAD Binary DXF\r\n\x1a";
 const size_t kSentinelLength = 22;  // including the NUL that ends kSentinel
 
-// The keyword tables, built once and shared.
-struct KeywordTables {
-    std::map<std::string, int> main;
-    std::map<std::string, int> applications;
-    std::map<std::string, int> xdataNames;
-    const char* byIndex[CDxfFile::kwLast + 1] = {};
-    size_t longest = 16;
+// The keywords: three sets (the main keywords, the registered application names, the
+// extended-data block names) in one table whose index is a hash of the text that has no
+// collisions among the keywords (its seed is searched once), so a lookup costs one hash of at
+// most 16 characters and one comparison, whatever the number of keywords.
+class KeywordTables
+{
+public:
+    enum Set : uint8_t { kMain = 1, kApplication, kXData };
 
     KeywordTables()
     {
-        static const char* const kMain[] = {
+        static const char* const kMainWords[] = {
             "$ACADVER", "*ACTIVE", "$LTSCALE", "$CECOLOR", "$CELTYPE", "$CELTSCALE", "$CELWEIGHT",
             "$CLAYER", "$TEXTSIZE", "$TEXTSTYLE", "3DFACE", "ARC", "APPID", "ATTDEF", "ATTRIB",
             "BLOCK", "BLOCKS", "CIRCLE", "ELLIPSE", "ENDBLK", "ENDSEC", "ENDTAB", "ENTITIES", "EOF",
@@ -35,49 +43,69 @@ struct KeywordTables {
             "$ORTHOMODE", "VPORT", "$USERI1", "$USERI2", "$USERI3", "$USERI4", "$USERI5", "$USERR1",
             "$USERR2", "$USERR3", "$USERR4", "$USERR5"};
         static const char* const kApplications[] = {"Korvane", "YVEXControl"};
-        static const char* const kXData[] = {
+        static const char* const kXDataNames[] = {
             "SHAPE IDS", "SELF POINTS", "LINKED POINTS", "HATCH DATA", "SHAPE HATCH DATA",
             "IMAGE DATA", "ELLIPSE DATA", "POLYGON DATA", "RECTANGLE DATA", "RTFTEXT DATA",
             "LABELTEXT DATA", "PARENT ID", "ARROWS", "POLYLINE DATA"};
         int index = 1;
-        for (const char* k : kMain)
-            Add(main, k, index++);
+        for (const char* k : kMainWords)
+            m_words[index++] = {k, kMain};
         for (const char* k : kApplications)
-            Add(applications, k, index++);
-        for (const char* k : kXData)
-            Add(xdataNames, k, index++);
+            m_words[index++] = {k, kApplication};
+        for (const char* k : kXDataNames)
+            m_words[index++] = {k, kXData};
+        for (int i = 1; i <= CDxfFile::kwLast; ++i)
+            m_longest = std::max(m_longest, std::strlen(m_words[i].text));
+        // The first seed under which no two keywords share a slot (found within a few dozen).
+        for (m_seed = 1;; ++m_seed) {
+            std::fill(std::begin(m_slots), std::end(m_slots), uint8_t(0));
+            bool perfect = true;
+            for (int i = 1; i <= CDxfFile::kwLast && perfect; ++i) {
+                uint8_t& slot = m_slots[Slot(m_words[i].text, std::strlen(m_words[i].text))];
+                perfect = slot == 0;
+                slot = static_cast<uint8_t>(i);
+            }
+            if (perfect)
+                break;
+        }
     }
 
-    void Add(std::map<std::string, int>& map, const char* keyword, int index)
-    {
-        map.emplace(keyword, index);
-        byIndex[index] = keyword;
-        longest = std::max(longest, std::strlen(keyword));
-    }
+    const char* Text(int index) const { return m_words[index].text; }
 
-    int Find(const std::map<std::string, int>& map, const char* text) const
+    int Find(Set set, const char* text, size_t length) const
     {
-        if (!text || std::strlen(text) > longest)
+        if (!text || length > m_longest)
             return 0;
-        auto it = map.find(text);
-        return it != map.end() ? it->second : 0;
+        const int index = m_slots[Slot(text, length)];
+        const Word& w = m_words[index];
+        return index && w.set == set && std::strncmp(w.text, text, length) == 0 && w.text[length] == 0 ? index : 0;
     }
+
+private:
+    struct Word {
+        const char* text = nullptr;
+        Set set = kMain;
+    };
+    static const size_t kSlots = 1024;
+
+    size_t Slot(const char* text, size_t length) const
+    {
+        uint32_t h = 2166136261u ^ m_seed;
+        for (size_t i = 0; i < length; ++i)
+            h = (h ^ static_cast<unsigned char>(text[i])) * 16777619u;
+        return (h ^ (h >> 15)) & (kSlots - 1);
+    }
+
+    Word m_words[CDxfFile::kwLast + 1];
+    uint8_t m_slots[kSlots] = {};
+    uint32_t m_seed = 1;
+    size_t m_longest = 0;
 };
 
 const KeywordTables& Keywords()
 {
     static const KeywordTables tables;
     return tables;
-}
-
-void TrimBlanks(std::string& s)
-{
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
-        --e;
-    s = s.substr(b, e - b);
 }
 
 bool InRange(int code, int low, int high) { return code >= low && code <= high; }
@@ -108,29 +136,129 @@ std::string CaretEncode(const char* text)
     return out;
 }
 
-// "^ " is a caret, '^' before 'A' to '_' the control character 1 to 31; any other caret is
-// itself ("^@" too, which would end the text).
-std::string CaretDecode(const std::string& text)
+// The byte a caret pair stands for, or 0 when the caret is itself: "^ " is a caret, '^' before
+// 'A' to '_' the control character 1 to 31; any other caret is itself ("^@" too, which would end
+// the text).
+char CaretPair(unsigned char next)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
-        if (text[i] == '^' && next == ' ') {
-            out.push_back('^');
-            ++i;
-        } else if (text[i] == '^' && next > 0x40 && next <= 0x5F) {
-            out.push_back(static_cast<char>(next - 0x40));
-            ++i;
-        } else {
-            out.push_back(text[i]);
-        }
-    }
-    return out;
+    if (next == ' ')
+        return '^';
+    if (next > 0x40 && next <= 0x5F)
+        return static_cast<char>(next - 0x40);
+    return 0;
 }
 
 // The longest line read: a text value of the value area with every character in caret form.
 const size_t kMaxLineLength = 2 * static_cast<size_t>(CDxfFile::kMaxTextLength);
+
+// The first c in [p, p + n), 16 bytes at a time where SSE2 is there (never past the end).
+const char* FindByte(const char* p, size_t n, char c)
+{
+#if defined(__SSE2__)
+    const __m128i needle = _mm_set1_epi8(c);
+    while (n >= 16) {
+        const int mask =
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), needle));
+        if (mask)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+        n -= 16;
+    }
+#endif
+    for (; n; ++p, --n)
+        if (*p == c)
+            return p;
+    return nullptr;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// White space as the C runtime's number parsers skip it in the "C" locale.
+bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Past the white space and the sign that begin a number; negative tells the sign.
+const char* SkipSpaceAndSign(const char* p, const char* end, bool& negative)
+{
+    while (p < end && IsCSpace(*p))
+        ++p;
+    negative = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+'))
+        ++p;
+    return p;
+}
+
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char l = static_cast<char>(c | 0x20);
+    return l >= 'a' && l <= 'f' ? l - 'a' + 10 : -1;
+}
+
+// Whether a number that from_chars found out of range is too large rather than too small: the
+// position of its first significant digit against the point, plus its exponent (binary for a
+// hexadecimal number, whose digits are 4 bits each). Out of range, the two ends lie hundreds of
+// decimal places apart.
+bool TooLarge(const char* p, const char* end, bool hex)
+{
+    auto digit = [hex](char c) { return hex ? HexDigit(c) >= 0 : IsDigit(c); };
+    long long place = 0;
+    bool significant = false;
+    for (; p < end && digit(*p); ++p)
+        if (significant || *p != '0') {
+            significant = true;
+            ++place;
+        }
+    if (p < end && *p == '.') {
+        for (++p; p < end && !significant && *p == '0'; ++p)
+            --place;
+        while (p < end && digit(*p))
+            ++p;
+    }
+    long long exponent = 0;
+    if (p < end && (*p | 0x20) == (hex ? 'p' : 'e')) {
+        ++p;
+        const bool negative = p < end && *p == '-';
+        if (p < end && (*p == '-' || *p == '+'))
+            ++p;
+        for (; p < end && IsDigit(*p); ++p)
+            if (exponent < 1000000000)
+                exponent = exponent * 10 + (*p - '0');
+        if (negative)
+            exponent = -exponent;
+    }
+    return (hex ? place * 4 : place) + exponent > 0;
+}
+
+// "nan(...)": the runtime takes the hexadecimal digits inside (an optional "0x" first, the
+// closing parenthesis optional at the end of the text) as the low bits of the NaN, with no quiet
+// bit added and never all zero; any other character inside leaves the plain NaN. (Blanks between
+// the digits are skipped here; the runtime starts a new 32-bit word at them.)
+double NanWithBits(const char* p, const char* end, double plain)
+{
+    if (end - p > 2 && p[0] == '0' && (p[1] | 0x20) == 'x' && static_cast<unsigned char>(p[2]) > ' ')
+        p += 2;
+    uint64_t bits = 0;
+    bool any = false;
+    for (; p < end && *p != 0 && *p != ')'; ++p) {
+        const int d = HexDigit(*p);
+        if (d >= 0) {
+            bits = (bits << 4) | static_cast<unsigned>(d);
+            any = true;
+        } else if (static_cast<unsigned char>(*p) > ' ') {
+            return plain;
+        }
+    }
+    if (!any)
+        return plain;
+    bits &= 0x000FFFFFFFFFFFFFull;
+    bits = 0x7FF0000000000000ull | (bits ? bits : 1);
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
 
 } // namespace
 
@@ -144,8 +272,22 @@ CDxfFile::~CDxfFile() { Close(); }
 // 170-179, 270-289, 370-389, 400-409 and 1060-1070; 32-bit for 90-99, 420-429, 440-459 and
 // 1071; one byte for the flags 290-299; handles and object IDs (105, 320-369, 390-399, 480,
 // 481) as zero-terminated hexadecimal text; binary chunks (310-319, 1004) as a length byte and
-// that many bytes.
+// that many bytes. Codes up to 1071 are looked up in a table made once from these ranges.
 CDxfFile::BinaryKind CDxfFile::KindOf(int code)
+{
+    struct Table {
+        uint8_t kinds[1072];
+        Table()
+        {
+            for (int c = 0; c < 1072; ++c)
+                kinds[c] = static_cast<uint8_t>(KindInRanges(c));
+        }
+    };
+    static const Table table;
+    return code >= 0 && code < 1072 ? static_cast<BinaryKind>(table.kinds[code]) : bkNone;
+}
+
+CDxfFile::BinaryKind CDxfFile::KindInRanges(int code)
 {
     if (InRange(code, 0, 9) || InRange(code, 100, 102) || InRange(code, 300, 309) ||
         InRange(code, 410, 419) || InRange(code, 430, 439) || InRange(code, 470, 479) || code == 999 ||
@@ -190,43 +332,147 @@ CDxfFile::ValueClass CDxfFile::ClassOf(int code)
     }
 }
 
+// --- numbers ---------------------------------------------------------------------------------
+
+int32_t CDxfFile::ParseInteger(const char* text, size_t length)
+{
+    const char* end = text + length;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
+    uint64_t magnitude = 0;
+    for (; p < end && IsDigit(*p); ++p)
+        if (magnitude <= UINT32_MAX)
+            magnitude = magnitude * 10 + static_cast<unsigned>(*p - '0');
+    // A long of the Windows runtime holds 32 bits: beyond, the value sticks at its end.
+    if (negative)
+        return magnitude >= 0x80000000u ? INT32_MIN : -static_cast<int32_t>(magnitude);
+    return magnitude > INT32_MAX ? INT32_MAX : static_cast<int32_t>(magnitude);
+}
+
+double CDxfFile::ParseReal(const char* text, size_t length)
+{
+    const char* end = text + length;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
+    // A sign with nothing behind it reads as 0; with something that is no number, as 0 of
+    // that sign (the runtime's own quirk). from_chars takes no sign of its own here (a second
+    // sign is no number) and no "0x".
+    if (p == end || *p == 0)
+        return 0.0;
+    if (*p == '-' || *p == '+')
+        return negative ? -0.0 : 0.0;
+#if FLT_EVAL_METHOD == 0
+    // The common case, a plain decimal of up to 15 digits and up to 22 of them after the point,
+    // with no exponent: its digits and the power of ten are exact doubles, so one division is
+    // the correctly rounded value, as the runtime's is. (Where doubles are computed wider, the
+    // rounding twice could differ: from_chars then takes every number.)
+    {
+        static const double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+        const char* q = p;
+        uint64_t mantissa = 0;
+        int count = 0, after = -1;
+        for (; q < end && count <= 15; ++q) {
+            if (IsDigit(*q)) {
+                mantissa = mantissa * 10 + static_cast<unsigned>(*q - '0');
+                ++count;
+                if (after >= 0)
+                    ++after;
+            } else if (*q == '.' && after < 0) {
+                after = 0;
+            } else {
+                break;
+            }
+        }
+        const bool more = q < end && (IsDigit(*q) || (*q | 0x20) == 'e' || (*q | 0x20) == 'x' || *q == '.');
+        if (count > 0 && count <= 15 && !more && after <= 22) {
+            const double value = static_cast<double>(mantissa) / kPowers[after > 0 ? after : 0];
+            return negative ? -value : value;
+        }
+    }
+#endif
+    const bool hex = end - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x';
+    const char* digits = hex ? p + 2 : p;
+    // After "0x" only a hexadecimal digit or the point begins the number (no sign, no "inf").
+    if (hex && (digits == end || (HexDigit(*digits) < 0 && *digits != '.')))
+        return negative ? -0.0 : 0.0;
+    double value = 0.0;
+    const std::from_chars_result r =
+        std::from_chars(digits, end, value, hex ? std::chars_format::hex : std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) {
+        // No number (or nothing after "0x", whose 0 is the number).
+        value = 0.0;
+    } else if (r.ec == std::errc::result_out_of_range) {
+        value = TooLarge(digits, end, hex) ? HUGE_VAL : 0.0;
+    } else if (std::isnan(value) && end - digits > 4 && digits[3] == '(') {
+        value = NanWithBits(digits + 4, end, value);
+    }
+    return negative ? -value : value;
+}
+
+uint32_t CDxfFile::ParseHandle(const char* text, size_t length)
+{
+    const char* end = text + length;
+    bool negative;
+    const char* p = SkipSpaceAndSign(text, end, negative);
+    if (end - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x')
+        p += 2;
+    uint64_t magnitude = 0;
+    for (int d; p < end && (d = HexDigit(*p)) >= 0; ++p)
+        if (magnitude <= UINT32_MAX)
+            magnitude = magnitude * 16 + static_cast<unsigned>(d);
+    // Beyond 32 bits the runtime these rules were taken from answers the largest value, or 1
+    // for a negative one.
+    if (magnitude > UINT32_MAX)
+        return negative ? 1u : UINT32_MAX;
+    return negative ? static_cast<uint32_t>(0u - static_cast<uint32_t>(magnitude)) : static_cast<uint32_t>(magnitude);
+}
+
 // --- keywords --------------------------------------------------------------------------------
 
 const char* CDxfFile::KeywordFromIndex(int index)
 {
     if (index < 1 || index > kwLast)
         return nullptr;
-    const char* k = Keywords().byIndex[index];
+    const char* k = Keywords().Text(index);
     return k ? k : "";
 }
 
-int CDxfFile::LookupKeyword(const char* text) { return Keywords().Find(Keywords().main, text); }
+int CDxfFile::LookupKeyword(const char* text)
+{
+    return text ? Keywords().Find(KeywordTables::kMain, text, std::strlen(text)) : 0;
+}
 
-int CDxfFile::LookupApplication(const char* text) { return Keywords().Find(Keywords().applications, text); }
+int CDxfFile::LookupApplication(const char* text)
+{
+    return text ? Keywords().Find(KeywordTables::kApplication, text, std::strlen(text)) : 0;
+}
 
 int CDxfFile::LookupXDataName(const char* text)
 {
-    if (!text || !std::isalpha(static_cast<unsigned char>(text[0])))
+    // The block names begin with a letter: anything else is data.
+    if (!text || !(((text[0] | 0x20) >= 'a') && ((text[0] | 0x20) <= 'z')))
         return 0;
-    return Keywords().Find(Keywords().xdataNames, text);
+    return Keywords().Find(KeywordTables::kXData, text, std::strlen(text));
 }
 
 void CDxfFile::LookUp(bool lookupNames)
 {
+    const KeywordTables& k = Keywords();
     switch (m_group.code) {
     case 0:
     case 9:
-        m_keyword = LookupKeyword(m_group.text);
+        m_keyword = k.Find(KeywordTables::kMain, m_group.text, m_textLength);
         break;
     case 2:
         if (lookupNames)
-            m_keyword = LookupKeyword(m_group.text);
+            m_keyword = k.Find(KeywordTables::kMain, m_group.text, m_textLength);
         break;
     case 1000:
         m_keyword = LookupXDataName(m_group.text);
         break;
     case 1001:
-        m_keyword = LookupApplication(m_group.text);
+        m_keyword = k.Find(KeywordTables::kApplication, m_group.text, m_textLength);
         break;
     default:
         break;
@@ -239,6 +485,16 @@ void CDxfFile::SetText(const char* text)
     if (n)
         std::memcpy(m_group.text, text, n);
     m_group.text[n] = 0;
+    m_textLength = n;
+}
+
+const char* CDxfFile::GetRawText() const
+{
+    if (m_rawText != m_raw.data() || m_raw.size() != m_rawLength) {
+        m_raw.assign(m_rawText, m_rawLength);
+        m_rawText = m_raw.data();
+    }
+    return m_raw.c_str();
 }
 
 // --- opening and closing ---------------------------------------------------------------------
@@ -252,11 +508,14 @@ void CDxfFile::ResetReadState()
     m_error = false;
     m_keyword = 0;
     m_raw.clear();
+    SetRaw("", 0);
     m_lineNumber = 0;
     m_groupLines = 0;
     m_errorLine = 0;
     m_errorOffset = 0;
     m_afterEof = false;
+    m_nextProgress = 0;
+    m_progressStep = 1;
 }
 
 bool CDxfFile::Open(const char* path, bool reading)
@@ -443,31 +702,35 @@ bool CDxfFile::ReadBytes(void* out, size_t length)
     return true;
 }
 
-// One line into m_raw: up to a line feed, which is consumed with a carriage return before it
-// (files from other systems end lines with a bare line feed). A last line without a line end
-// counts. Blanks and tabs around the text are removed.
+// One line: up to a line feed, which is consumed with a carriage return before it (files from
+// other systems end lines with a bare line feed). A last line without a line end counts. Blanks
+// and tabs around the text are left out. The line is the raw text: in a mapped file it stays
+// where it lies, a stream's is gathered in m_raw.
 bool CDxfFile::ReadLine(bool& gotLine)
 {
     gotLine = false;
-    m_raw.clear();
+    SetRaw("", 0);
+    const char* line;
+    size_t length;
     if (m_view) {
         if (m_position >= m_totalSize)
             return true;
-        const uint8_t* start = View() + m_position;
+        const char* start = reinterpret_cast<const char*>(View()) + m_position;
         const size_t left = static_cast<size_t>(m_totalSize - m_position);
-        const uint8_t* lf = static_cast<const uint8_t*>(std::memchr(start, '\n', left));
+        const char* lf = FindByte(start, left, '\n');
         const size_t consumed = lf ? static_cast<size_t>(lf - start) + 1 : left;
-        size_t textLength = lf ? static_cast<size_t>(lf - start) : left;
-        if (textLength > 0 && start[textLength - 1] == '\r')
-            --textLength;
+        length = lf ? static_cast<size_t>(lf - start) : left;
+        if (length > 0 && start[length - 1] == '\r')
+            --length;
         m_position += consumed;
         m_groupBytes += consumed;
         ++m_lineNumber;
         ++m_groupLines;
-        if (textLength > kMaxLineLength + 64)
+        if (length > kMaxLineLength + 64)
             return false;  // far too long for any value: malformed
-        m_raw.assign(reinterpret_cast<const char*>(start), textLength);
+        line = start;
     } else if (m_stream) {
+        m_raw.clear();
         char c;
         bool any = false;
         while (ReadBytes(&c, 1)) {
@@ -476,6 +739,7 @@ bool CDxfFile::ReadLine(bool& gotLine)
                 break;
             if (m_raw.size() > kMaxLineLength + 64) {
                 ++m_lineNumber;
+                SetRaw(m_raw.data(), m_raw.size());
                 return false;
             }
             m_raw.push_back(c);
@@ -486,11 +750,19 @@ bool CDxfFile::ReadLine(bool& gotLine)
         ++m_groupLines;
         if (!m_raw.empty() && m_raw.back() == '\r')
             m_raw.pop_back();
+        line = m_raw.data();
+        length = m_raw.size();
     } else {
         return true;
     }
-    TrimBlanks(m_raw);
-    if (m_raw.size() > kMaxLineLength)
+    while (length > 0 && IsBlank(*line)) {
+        ++line;
+        --length;
+    }
+    while (length > 0 && IsBlank(line[length - 1]))
+        --length;
+    SetRaw(line, length);
+    if (length > kMaxLineLength)
         return false;
     gotLine = true;
     return true;
@@ -504,6 +776,43 @@ bool CDxfFile::Malformed(uint64_t line)
     return false;
 }
 
+// A text value in caret form into the value area, up to a zero byte in it; false when it
+// decodes to more than the area holds.
+bool CDxfFile::DecodeText(const char* text, size_t length)
+{
+    char* out = m_group.text;
+    if (!FindByte(text, length, '^')) {
+        if (length > static_cast<size_t>(kMaxTextLength))
+            return false;
+        const char* zero = static_cast<const char*>(std::memchr(text, 0, length));
+        m_textLength = zero ? static_cast<size_t>(zero - text) : length;
+        std::memcpy(out, text, m_textLength);
+        out[m_textLength] = 0;
+        return true;
+    }
+    // Measured first, so that a text too long leaves the value area as it was.
+    size_t decoded = 0;
+    for (size_t i = 0; i < length; ++i, ++decoded)
+        if (text[i] == '^' && i + 1 < length && CaretPair(static_cast<unsigned char>(text[i + 1])))
+            ++i;
+    if (decoded > static_cast<size_t>(kMaxTextLength))
+        return false;
+    size_t n = 0;
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c == '^' && i + 1 < length) {
+            if (const char pair = CaretPair(static_cast<unsigned char>(text[i + 1]))) {
+                c = pair;
+                ++i;
+            }
+        }
+        out[n++] = c;
+    }
+    out[n] = 0;
+    m_textLength = std::strlen(out);
+    return true;
+}
+
 bool CDxfFile::ReadAsciiGroup()
 {
     bool got = false;
@@ -511,25 +820,33 @@ bool CDxfFile::ReadAsciiGroup()
         return Malformed(m_lineNumber);
     if (!got)
         return false;  // the end of the data
-    if (m_raw.empty()) {
+    if (m_rawLength == 0) {
         // No group code on the line: a damaged file, unless the file has ended with EOF and
         // nothing but white space follows.
         const uint64_t blank = m_lineNumber;
         if (m_afterEof) {
             for (;;) {
-                if (!ReadLine(got) || (got && m_raw.find_first_not_of(" \t\r\f\v") != std::string::npos))
+                if (!ReadLine(got))
                     break;
-                if (!got)
+                if (got) {
+                    bool white = true;
+                    for (size_t i = 0; i < m_rawLength && white; ++i)
+                        white = std::strchr(" \t\r\f\v", m_rawText[i]) && m_rawText[i] != 0;
+                    if (!white)
+                        break;
+                } else {
                     return false;  // white space to the end
+                }
             }
         }
         return Malformed(blank);
     }
-    if (m_raw.size() > static_cast<size_t>(kMaxTextLength))
+    if (m_rawLength > static_cast<size_t>(kMaxTextLength))
         return Malformed(m_lineNumber);
     int64_t code = 0;
-    for (char c : m_raw) {
-        if (c < '0' || c > '9' || code > INT32_MAX / 10)
+    for (size_t i = 0; i < m_rawLength; ++i) {
+        const char c = m_rawText[i];
+        if (!IsDigit(c) || code > INT32_MAX / 10)
             return Malformed(m_lineNumber);
         code = code * 10 + (c - '0');
     }
@@ -538,48 +855,66 @@ bool CDxfFile::ReadAsciiGroup()
         return Malformed(m_lineNumber);
     if (!got)
         return Malformed(m_lineNumber + 1);  // the value line is missing
-    const char* text = m_raw.c_str();
+    const char* text = m_rawText;
+    const size_t length = m_rawLength;
     const ValueClass valueClass = ClassOf(m_group.code);
     // Only a text in caret form may be longer than the value area on its line.
-    if (valueClass != vcText && m_raw.size() > static_cast<size_t>(kMaxTextLength))
+    if (valueClass != vcText && length > static_cast<size_t>(kMaxTextLength))
         return Malformed(m_lineNumber);
     switch (valueClass) {
     case vcInteger:
-        m_group.intValue = static_cast<int32_t>(std::strtol(text, nullptr, 10));
+        m_group.intValue = ParseInteger(text, length);
         break;
     case vcReal:
-        m_group.realValue = std::strtod(text, nullptr);
+        m_group.realValue = ParseReal(text, length);
         break;
     case vcHandle:
-        m_group.handle = static_cast<uint32_t>(std::strtoul(text, nullptr, 16));
+        m_group.handle = ParseHandle(text, length);
         break;
-    case vcText: {
-        const std::string decoded = CaretDecode(m_raw);
-        if (decoded.size() > static_cast<size_t>(kMaxTextLength))
+    case vcText:
+        if (!DecodeText(text, length))
             return Malformed(m_lineNumber);
-        SetText(decoded.c_str());
         break;
-    }
     default:
         break;  // no value class: only the raw line is kept
     }
     return true;
 }
 
-// A zero-terminated text of at most maxBytes bytes including its terminator.
+// A zero-terminated text of at most maxBytes bytes including its terminator, as the raw text:
+// in a mapped file where it lies, from a stream gathered in m_raw.
 bool CDxfFile::ReadBinaryString(size_t maxBytes)
 {
+    SetRaw("", 0);
+    if (m_view) {
+        if (m_position >= m_totalSize)
+            return false;
+        const char* start = reinterpret_cast<const char*>(View()) + m_position;
+        const size_t left = static_cast<size_t>(m_totalSize - m_position);
+        const size_t window = std::min(left, maxBytes);
+        const char* zero = static_cast<const char*>(std::memchr(start, 0, window));
+        // Without its end inside the window, everything read so far is consumed.
+        const size_t consumed = zero ? static_cast<size_t>(zero - start) + 1 : window;
+        m_position += consumed;
+        m_groupBytes += consumed;
+        if (!zero)
+            return false;
+        SetRaw(start, consumed - 1);
+        return true;
+    }
     m_raw.clear();
     for (;;) {
         char c;
         if (!ReadBytes(&c, 1))
             return false;
         if (c == 0)
-            return true;
+            break;
         if (m_raw.size() + 1 >= maxBytes)
             return false;
         m_raw.push_back(c);
     }
+    SetRaw(m_raw.data(), m_raw.size());
+    return true;
 }
 
 bool CDxfFile::MalformedAt(uint64_t offset)
@@ -617,7 +952,7 @@ bool CDxfFile::ReadBinaryGroup()
     const uint64_t codeAt = field;
     field = m_position;
     bool ok = true;
-    m_raw.clear();
+    SetRaw("", 0);
     switch (KindOf(m_group.code)) {
     case bkInt16:
         ok = ReadBytes(b, 2);
@@ -642,23 +977,39 @@ bool CDxfFile::ReadBinaryGroup()
         break;
     case bkString:
         ok = ReadBinaryString(DxfGroup::kValueSize);
-        if (ok)
-            SetText(m_raw.c_str());
+        if (ok) {
+            // Up to a zero inside cannot happen (the zero ends it): the whole raw text.
+            std::memcpy(m_group.text, m_rawText, m_rawLength);
+            m_group.text[m_rawLength] = 0;
+            m_textLength = m_rawLength;
+        }
         break;
     case bkHandle:
         ok = ReadBinaryString(DxfGroup::kValueSize);
         if (ok)
-            m_group.handle = static_cast<uint32_t>(std::strtoul(m_raw.c_str(), nullptr, 16));
+            m_group.handle = ParseHandle(m_rawText, m_rawLength);
         break;
     case bkChunk: {
         ok = ReadBytes(b, 1);
         const size_t n = b[0];
         if (ok) {
             field = m_position;
-            m_raw.resize(n);
-            ok = ReadBytes(&m_raw[0], n);
-            std::memcpy(m_group.text, m_raw.data(), n);
-            m_group.text[n] = 0;
+            if (m_view) {
+                ok = m_totalSize - m_position >= n;
+                if (ok) {
+                    SetRaw(reinterpret_cast<const char*>(View()) + m_position, n);
+                    m_position += n;
+                    m_groupBytes += n;
+                }
+            } else {
+                m_raw.assign(n, '\0');
+                ok = ReadBytes(&m_raw[0], n);
+                SetRaw(m_raw.data(), n);
+            }
+            if (ok)
+                std::memcpy(m_group.text, m_rawText, n);
+            m_group.text[ok ? n : 0] = 0;
+            m_textLength = ok ? std::strlen(m_group.text) : 0;
         }
         break;
     }
@@ -670,30 +1021,46 @@ bool CDxfFile::ReadBinaryGroup()
     return ok ? true : MalformedAt(field);
 }
 
+// Progress goes out every 1 % of the data, and at least every 256 kB: often enough for a bar,
+// never a cost beside the groups.
+void CDxfFile::NoteProgress()
+{
+    if (!HasProgressCallback() || m_position < m_nextProgress)
+        return;
+    ReportProgress(-1, 1);
+    const uint64_t onePercent = m_totalSize / 100;
+    m_progressStep = std::max<uint64_t>(1, std::min<uint64_t>(onePercent, 256 * 1024));
+    m_nextProgress = m_position + m_progressStep;
+}
+
 bool CDxfFile::ReadGroup(DxfGroup* copyTo, bool lookupNames)
 {
     if (!m_isOpen || !m_reading)
         return false;
-    ReportProgress(-1, 1);
+    NoteProgress();
     if (m_pushedBack) {
         m_pushedBack = false;
         m_position += m_groupBytes;
         m_lineNumber += m_groupLines;
-        if (copyTo)
-            *copyTo = m_group;
-        return true;
+    } else {
+        m_keyword = 0;
+        m_groupBytes = 0;
+        m_groupLines = 0;
+        const bool ok = m_binary ? ReadBinaryGroup() : ReadAsciiGroup();
+        if (!ok)
+            return false;
+        if (ClassOf(m_group.code) == vcText)
+            LookUp(lookupNames);
+        m_afterEof = m_group.code == 0 && m_keyword == kwEof;
     }
-    m_keyword = 0;
-    m_groupBytes = 0;
-    m_groupLines = 0;
-    const bool ok = m_binary ? ReadBinaryGroup() : ReadAsciiGroup();
-    if (!ok)
-        return false;
-    if (ClassOf(m_group.code) == vcText)
-        LookUp(lookupNames);
-    m_afterEof = m_group.code == 0 && m_keyword == kwEof;
-    if (copyTo)
-        *copyTo = m_group;
+    if (copyTo) {
+        // The code and the value, a text up to its end: the rest of the area means nothing.
+        copyTo->code = m_group.code;
+        if (ClassOf(m_group.code) == vcText)
+            std::memcpy(copyTo->text, m_group.text, m_textLength + 1);
+        else
+            std::memcpy(copyTo->text, m_group.text, sizeof(double));
+    }
     return true;
 }
 

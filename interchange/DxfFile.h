@@ -118,6 +118,16 @@ public:
     static int LookupXDataName(const char* text);
     static ValueClass ClassOf(int code);
 
+    // The number rules of the reader, for values that callers parse themselves (a handle read
+    // as text). They read a value as the C runtime's strtol (base 10), strtod and strtoul
+    // (base 16) read it in the "C" locale, whatever locale the host set: leading white space
+    // and a sign are taken, parsing stops at the first character that does not belong, a text
+    // with no number gives 0, and a value beyond the type's range gives the nearest end
+    // (infinity for a real). The text need not end with a zero.
+    static int32_t ParseInteger(const char* text, size_t length);
+    static double ParseReal(const char* text, size_t length);
+    static uint32_t ParseHandle(const char* text, size_t length);
+
     // A negative percent stands for the position in the data.
     void ReportProgress(long percent, int kind) override;
 
@@ -135,8 +145,8 @@ public:
     const DxfGroup& GetGroup() const { return m_group; }
     int GetKeywordIndex() const { return m_keyword; }
     // The last line (ASCII) or value bytes (binary) as read, and their length.
-    const char* GetRawText() const { return m_raw.c_str(); }
-    size_t GetRawLength() const { return m_raw.size(); }
+    const char* GetRawText() const;
+    size_t GetRawLength() const { return m_rawLength; }
 
     // The form: chosen before opening for writing, found by opening for reading, kept after
     // closing. Binary files of version AC1009 carry one-byte group codes, later ones two-byte.
@@ -164,25 +174,41 @@ public:
 private:
     enum BinaryKind { bkNone, bkInt16, bkInt32, bkInt64, bkBool, bkDouble, bkString, bkChunk, bkHandle };
     static BinaryKind KindOf(int code);
+    static BinaryKind KindInRanges(int code);
 
     void ResetReadState();
     bool ReadBytes(void* out, size_t length);
     bool AtEnd();
     bool ReadLine(bool& gotLine);
+    void SetRaw(const char* text, size_t length)
+    {
+        m_rawText = text;
+        m_rawLength = length;
+    }
     bool ReadAsciiGroup();
+    bool DecodeText(const char* text, size_t length);
     // Set the error flag, noting the line (ASCII) or the offset (binary) of the first error;
     // false.
     bool Malformed(uint64_t line);
     bool MalformedAt(uint64_t offset);
     bool ReadBinaryGroup();
     bool ReadBinaryString(size_t maxBytes);
+    void NoteProgress();
     void LookUp(bool lookupNames);
     bool Emit(const std::string& bytes);
     void CloseHandles();
 
     DxfGroup m_group;
+    size_t m_textLength = 0;     // of m_group.text, when its class is text
     int m_keyword = 0;
-    std::string m_raw;
+    // The raw line or value: inside the mapped view, or in m_raw (a stream's bytes, or the copy
+    // that GetRawText makes to end it with a zero).
+    mutable std::string m_raw;
+    mutable const char* m_rawText = "";
+    size_t m_rawLength = 0;
+    // Progress goes out when the position passes m_nextProgress, every m_progressStep bytes.
+    uint64_t m_nextProgress = 0;
+    uint64_t m_progressStep = 1;
     bool m_binary = false;
     bool m_twoByteCodes = true;
     uint64_t m_position = 0;

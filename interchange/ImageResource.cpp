@@ -1,11 +1,19 @@
 // An image resource: a picture decoded once with GDI+ and drawn by image shapes and tiled by
 // image hatch patterns.
 #include "interchange/ImageResource.h"
+#include "com/AnsiText.h"
+#include "interchange/DxfFile.h"
+#include "interchange/ImageResourceMap.h"
+#include "persistence/DataTableSet.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
 #include <objidl.h>
 #include <gdiplus.h>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <cwctype>
+#include <vector>
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -70,7 +78,102 @@ enum PictureKind
     pkIcon
 };
 
+// The formats' file extensions, GDI+ codec MIME types and ImageFormatID column values.
+struct FormatInfo
+{
+    const char* extension;
+    const wchar_t* mime;
+    int dbFormatId;
+};
+const FormatInfo kFormats[] = {
+    {"emf", L"image/x-emf", 1}, {"bmp", L"image/bmp", 3}, {"jpg", L"image/jpeg", 2},
+    {"gif", L"image/gif", 5},   {"tif", L"image/tiff", 7}, {"png", L"image/png", 8},
+};
+const FormatInfo* InfoOf(int format)
+{
+    return format >= irtExtMetafile && format <= irtPNG ? &kFormats[format - 1] : nullptr;
+}
+
+// Error codes of the image module (the module bits come with SetError).
+const int kErrCannotOpen = 0x104;
+const int kErrCannotRead = 0x105;
+const int kErrUnknownFormat = 0x106;
+const int kErrCannotWrite = 0x107;
+const int kErrNoMemory = 0x108;
+
+// The GDI+ encoder of a MIME type.
+bool FindEncoder(const wchar_t* mime, CLSID* clsid)
+{
+    UINT count = 0, size = 0;
+    if (!mime || GdipGetImageEncodersSize(&count, &size) != Ok || size == 0)
+        return false;
+    std::vector<BYTE> buffer(size);
+    auto* codecs = reinterpret_cast<ImageCodecInfo*>(buffer.data());
+    if (GdipGetImageEncoders(count, size, codecs) != Ok)
+        return false;
+    for (UINT i = 0; i < count; ++i)
+        if (codecs[i].MimeType && std::wcscmp(codecs[i].MimeType, mime) == 0) {
+            *clsid = codecs[i].Clsid;
+            return true;
+        }
+    return false;
+}
+
+// The encoder for a format: its own, else JPEG's.
+bool EncoderFor(int format, CLSID* clsid)
+{
+    const FormatInfo* info = InfoOf(format);
+    return (info && FindEncoder(info->mime, clsid)) || FindEncoder(L"image/jpeg", clsid);
+}
+
+// GDI+ writes an empty GIF from a bitmap of more than 8 bits per pixel: the picture goes through
+// an indexed copy first. The image to save (the copy, owned by *copy, or the picture itself).
+GpImage* SavableImage(GpImage* image, int format, GpImage** copy)
+{
+    *copy = nullptr;
+    if (format != irtGIF || TypeOf(image) != ImageTypeBitmap)
+        return image;
+    UINT w = 0, h = 0;
+    GdipGetImageWidth(image, &w);
+    GdipGetImageHeight(image, &h);
+    GpBitmap* indexed = nullptr;
+    if (GdipCloneBitmapAreaI(0, 0, static_cast<INT>(w), static_cast<INT>(h), PixelFormat8bppIndexed,
+                             static_cast<GpBitmap*>(image), &indexed) != Ok)
+        return image;
+    *copy = indexed;
+    return indexed;
+}
+
+
+
+// The folder part of a path with its separator ("" when it has none).
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t at = path.find_last_of(L"\\/");
+    return at == std::wstring::npos ? std::wstring() : path.substr(0, at + 1);
+}
+
 } // namespace
+
+const char* ImageFormatExtension(int format)
+{
+    const FormatInfo* info = InfoOf(format);
+    return info ? info->extension : "";
+}
+
+int ImageFormatToDbFormatId(int format)
+{
+    const FormatInfo* info = InfoOf(format);
+    return info ? info->dbFormatId : 0;
+}
+
+int DbFormatIdToImageFormat(int dbFormatId)
+{
+    for (int format = irtExtMetafile; format <= irtPNG; ++format)
+        if (kFormats[format - 1].dbFormatId == dbFormatId)
+            return format;
+    return irtUnknown;
+}
 
 int DetectImageFormat(const void* data, size_t size)
 {
@@ -316,3 +419,273 @@ HGDIOBJ CImageResource::GetDrawHandle()
 }
 
 HRESULT CImageResource::Save(COdbcSession&, int, int) { return E_NOTIMPL; }
+
+void CImageResource::SetError(int code, const char* message) const
+{
+    if (m_owner)
+        m_owner->SetError(code, message);
+}
+
+HGLOBAL CImageResource::GetDataInFormat(int format)
+{
+    GpImage* image = static_cast<GpImage*>(m_image);
+    if (!image || !IsLoaded())
+        return nullptr;
+    const int target = format ? format : GetFormatId();
+    if (target == irtExtMetafile && TypeOf(image) == ImageTypeMetafile) {
+        GpImage* clone = nullptr;
+        HENHMETAFILE emf = nullptr;
+        if (GdipCloneImage(image, &clone) == Ok)
+            GdipGetHemfFromMetafile(static_cast<GpMetafile*>(clone), &emf);
+        if (clone)
+            GdipDisposeImage(clone);
+        if (!emf) {
+            SetError(kErrCannotWrite, "Cannot get metafile data");
+            return nullptr;
+        }
+        const UINT size = GetEnhMetaFileBits(emf, 0, nullptr);
+        ycom::GlobalMem block(size ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr);
+        bool copied = false;
+        if (block) {
+            ycom::GlobalLockView<BYTE> view(block.Get());
+            copied = view.Get() && GetEnhMetaFileBits(emf, size, view.Get()) == size;
+        }
+        DeleteEnhMetaFile(emf);
+        if (!size || !copied) {
+            SetError(size ? kErrCannotWrite : kErrNoMemory, size ? "Cannot copy metafile data" : "There is no metafile data");
+            return nullptr;
+        }
+        return block.Detach();
+    }
+    CLSID encoder;
+    if (!EncoderFor(target, &encoder)) {
+        SetError(kErrUnknownFormat, "Format conversion is not supported");
+        return nullptr;
+    }
+    ycom::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, FALSE, stream.Put()))) {
+        SetError(kErrNoMemory, "Cannot allocate memory for saving image");
+        return nullptr;
+    }
+    GpImage* copy = nullptr;
+    const GpStatus status = GdipSaveImageToStream(SavableImage(image, target, &copy), stream.Get(), &encoder, nullptr);
+    if (copy)
+        GdipDisposeImage(copy);
+    HGLOBAL block = nullptr;
+    GetHGlobalFromStream(stream.Get(), &block);
+    if (status != Ok) {
+        GlobalFree(block);
+        const int code = status == OutOfMemory || status == InsufficientBuffer ? er_NoMemory
+                         : status == Aborted                                   ? er_UserCancel
+                         : status == FileNotFound                              ? er_FindObject
+                         : status == UnknownImageFormat                        ? kErrUnknownFormat
+                                                                                : er_GeneralError;
+        SetError(code, "Cannot get image data");
+        return nullptr;
+    }
+    // The stream's block may be larger than what was written.
+    STATSTG stat = {};
+    if (SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME)) && stat.cbSize.QuadPart < GlobalSize(block)) {
+        if (HGLOBAL fitted = GlobalReAlloc(block, static_cast<SIZE_T>(stat.cbSize.QuadPart), GMEM_MOVEABLE))
+            block = fitted;
+    }
+    return block;
+}
+
+bool CImageResource::Draw(HDC dc, const RECT& rect, const RECT*)
+{
+    GpImage* image = static_cast<GpImage*>(m_image);
+    if (!dc || !image)
+        return false;
+    GpGraphics* graphics = nullptr;
+    if (GdipCreateFromHDC(dc, &graphics) != Ok)
+        return false;
+    const GpStatus status =
+        GdipDrawImageRect(graphics, image, static_cast<REAL>(rect.left), static_cast<REAL>(rect.top),
+                          static_cast<REAL>(rect.right - rect.left), static_cast<REAL>(rect.bottom - rect.top));
+    GdipDeleteGraphics(graphics);
+    return status == Ok;
+}
+
+HRESULT CImageResource::LoadFromFile(const std::wstring& path)
+{
+    Reset();
+    const bool address = path.compare(0, 7, L"http://") == 0 || path.compare(0, 6, L"ftp://") == 0;
+    if (address) {
+        // Pictures from addresses come with the web transfer.
+        SetError(kErrCannotOpen, "Cannot open file");
+        return E_FAIL;
+    }
+    ycom::Handle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        SetError(kErrCannotOpen, "Cannot open file");
+        return E_ACCESSDENIED;
+    }
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart >= 0xFFFFFFFFLL) {
+        SetError(kErrNoMemory, "File is too big");
+        return E_OUTOFMEMORY;
+    }
+    const DWORD length = static_cast<DWORD>(size.QuadPart);
+    ycom::GlobalMem block(GlobalAlloc(GMEM_MOVEABLE, length ? length : 1));
+    if (!block) {
+        SetError(kErrNoMemory, "There is not enough memory to load file");
+        return E_OUTOFMEMORY;
+    }
+    DWORD got = 0;
+    {
+        ycom::GlobalLockView<BYTE> view(block.Get());
+        if (!view.Get() || !ReadFile(file.Get(), view.Get(), length, &got, nullptr) || got != length) {
+            SetError(kErrCannotRead, "Cannot read data from file");
+            return E_ACCESSDENIED;
+        }
+    }
+    file.Reset();
+    if (length == 0 || !LoadFromGlobal(block.Get()) || m_format == irtUnknown) {
+        Reset();
+        SetError(kErrUnknownFormat, "Image format either unknown or invalid");
+        return E_FAIL;
+    }
+    // The name is the file's own, in lower case.
+    const size_t slash = path.find_last_of(L"\\/");
+    std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos)
+        name.erase(dot);
+    for (wchar_t& c : name)
+        c = static_cast<wchar_t>(std::towlower(c));
+    SetName(ycom::WideToAnsi(name).c_str());
+    m_sourcePath = path;
+    return S_OK;
+}
+
+HRESULT CImageResource::WriteToFile(const std::wstring& drive, const std::wstring& folder, const std::wstring& name,
+                                    const std::wstring& extension, int format)
+{
+    if (!IsLoaded() || name.empty())
+        return E_FAIL;
+    const int target = format ? format : GetFormatId();
+    std::wstring path = drive + folder + name;
+    if (!extension.empty())
+        path += extension[0] == L'.' ? extension : L"." + extension;
+    else if (InfoOf(target))
+        path += L"." + ycom::AnsiToWide(ImageFormatExtension(target));
+    bool written = false;
+    GpImage* image = static_cast<GpImage*>(m_image);
+    CLSID encoder;
+    if (!(target == irtExtMetafile && m_format == irtExtMetafile) && EncoderFor(target, &encoder)) {
+        GpImage* copy = nullptr;
+        written = GdipSaveImageToFile(SavableImage(image, target, &copy), path.c_str(), &encoder, nullptr) == Ok;
+        if (copy)
+            GdipDisposeImage(copy);
+    }
+    if (!written) {
+        ycom::GlobalMem block(GetDataInFormat(target));
+        if (!block) {
+            SetError(kErrCannotRead, "Cannot get image data");
+            return E_ACCESSDENIED;
+        }
+        ycom::Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            SetError(kErrCannotOpen, "Cannot create file");
+            return E_ACCESSDENIED;
+        }
+        ycom::GlobalLockView<BYTE> view(block.Get());
+        DWORD done = 0;
+        const DWORD size = static_cast<DWORD>(view.Size());
+        if (!view.Get() || !WriteFile(file.Get(), view.Get(), size, &done, nullptr) || done != size) {
+            SetError(kErrCannotWrite, "Cannot write data to file");
+            return E_ACCESSDENIED;
+        }
+    }
+    if (target == m_format)
+        m_sourcePath = path;
+    return S_OK;
+}
+
+HRESULT CImageResource::ExchangeTables(CDataTableSet* tables, DWORD mode)
+{
+    if (!tables)
+        return E_INVALIDARG;
+    CImageResourcesTable* table = tables->ImageResources();
+    if (!table)
+        return 1;
+    if (!(mode & DXFMODE_LOAD)) {
+        CImageResourcesRecord record;
+        if (mode & DXFMODE_USE_YVEX_IDENTIFIERS) {
+            record.imageResourceID = m_resourceId;
+        } else {
+            // The record's key stands for this resource in the set. The resource keeps its own
+            // database identity: a key taken for it would make a later save of the site treat the
+            // picture as stored already, under a row of another picture.
+            record.imageResourceID = table->NewKey();
+            tables->AddIdMapping(m_resourceId, record.imageResourceID, 7);
+        }
+        record.DatabaseID = m_databaseId;
+        record.name = m_name;
+        RECT bounds;
+        GetBounds(&bounds);
+        record.width = bounds.right;
+        record.height = bounds.bottom;
+        record.ImageFormatID = ImageFormatToDbFormatId(m_format);
+        if (HGLOBAL data = GetDataInFormat(0)) {
+            ycom::GlobalMem block(data);
+            ycom::GlobalLockView<BYTE> view(block.Get());
+            if (view.Get())
+                record.content.assign(view.Get(), view.Get() + view.Size());
+        }
+        if (CImageResourcesRecord* existing = table->FindRecord(record.imageResourceID))
+            *existing = record;
+        else
+            table->Insert(record);
+        return 0;
+    }
+    const CImageResourcesRecord* record = table->GetCurrent();
+    if (!record)
+        return E_ACCESSDENIED;
+    if ((mode & DXFMODE_USE_YVEX_IDENTIFIERS) && m_databaseId < 1)
+        m_databaseId = record->DatabaseID;
+    SetName(record->name.c_str());
+    if (record->content.empty() || !LoadFromBytes(record->content.size(), record->content.data()))
+        return 1;
+    if (DbFormatIdToImageFormat(record->ImageFormatID) == irtBitmap && m_format != irtExtMetafile)
+        m_format = irtBitmap;
+    return 0;
+}
+
+int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers)
+{
+    const std::string extension = ImageFormatExtension(m_format);
+    const std::string fileName = m_name + "." + extension;
+    if (CUrlSource::IsUrl(dxf.GetUrl().c_str()))
+        return 0;
+    // The image file must stand where the drawing can name it: beside the DXF file.
+    const std::wstring dxfPath = ycom::AnsiToWide(dxf.GetLocalPath().c_str());
+    const std::wstring folder = FolderOf(dxfPath);
+    bool inPlace = false;
+    if (!m_sourcePath.empty() && !folder.empty() && m_sourcePath.compare(0, folder.size(), folder) == 0) {
+        ycom::Handle file(CreateFileW(m_sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        inPlace = static_cast<bool>(file);
+    }
+    if (!inPlace && !dxfPath.empty() && FAILED(WriteToFile(L"", folder, ycom::AnsiToWide(m_name.c_str()), L"", 0)))
+        return 0;
+    // Upper case, as every handle we write: readers that compare handles as text (ezdxf does)
+    // find the object the IMAGE entities name.
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", m_resourceId + handleBase);
+    dxf.WriteStringGroup(0, "IMAGEDEF");
+    dxf.WriteStringGroup(5, handle);
+    if (subclassMarkers)
+        dxf.WriteStringGroup(100, "AcDbRasterImageDef");
+    dxf.WriteIntGroup(90, 0);
+    dxf.WriteStringGroup(1, fileName.c_str());
+    dxf.WriteRealGroup(10, m_width);
+    dxf.WriteRealGroup(20, m_height);
+    dxf.WriteRealGroup(11, 1.0);
+    dxf.WriteRealGroup(21, 1.0);
+    dxf.WriteIntGroup(280, 1);
+    dxf.WriteIntGroup(281, 0);
+    return 1;
+}

@@ -5,12 +5,20 @@
 #include <string>
 
 class CImageResourceMap;
+class CDataTableSet;
+class CDxfFile;
 class COdbcSession;
 
 // The format of an encoded picture from its first bytes (ImageResourceTypes): GIF 4, BMP 2,
 // TIFF 5, PNG 6 (as far as the bytes go), an enhanced or Windows metafile 1; anything else is
 // taken for JPEG (3). 0 for no bytes.
 int DetectImageFormat(const void* bytes, size_t size);
+// The file extension of a format: "emf", "bmp", "jpg", "gif", "tif", "png" for 1 to 6, else "".
+const char* ImageFormatExtension(int format);
+// The value of the ImageFormatID column (and of the records' format field) for a format, and
+// back: 1 EMF, 3 BMP, 2 JPEG, 5 GIF, 7 TIFF, 8 PNG; 0 for any other.
+int ImageFormatToDbFormatId(int format);
+int DbFormatIdToImageFormat(int dbFormatId);
 
 // One picture the site keeps once and that image shapes and image hatch patterns refer to by
 // its resource ID. It holds the picture decoded (GDI+); the encoded bytes are not kept. The
@@ -38,6 +46,40 @@ public:
     // A GDI handle of the picture, made again on every call and kept until the next one or the
     // resource's end: an enhanced metafile for format 1, else a bitmap. Null without a picture.
     HGDIOBJ GetDrawHandle();
+    // The picture encoded in a format (0: its own) as a new movable block the caller frees; null
+    // when nothing is loaded or the encoding fails. A format without an encoder of its own gets
+    // JPEG data.
+    HGLOBAL GetDataInFormat(int format);
+
+    // Draws the picture into the rectangle (logical units of the context, which may be turned by
+    // its world transform; a top above the bottom keeps the picture upright in a y-up mapping).
+    // The clip is for pictures that draw in parts; a decoded picture draws whole. True when
+    // drawn.
+    bool Draw(HDC dc, const RECT& rect, const RECT* clip);
+
+    // Loads a picture file (a local path: addresses wait for the web transfer and fail). The name
+    // becomes the file's name in lower case without folder and extension, the source path the
+    // file read. S_OK; E_ACCESSDENIED when the file cannot be opened or read, E_OUTOFMEMORY for a
+    // file of 4 GB or more, E_FAIL when it holds no picture we decode.
+    HRESULT LoadFromFile(const std::wstring& path);
+    // Writes the picture to drive + folder + name + extension (the extension given, else "." and
+    // the format's own; format 0: the resource's). A write in the resource's own format makes the
+    // file its source path. E_FAIL when nothing is loaded or the name is empty, E_ACCESSDENIED
+    // when the file cannot be written.
+    HRESULT WriteToFile(const std::wstring& drive, const std::wstring& folder, const std::wstring& name,
+                        const std::wstring& extension, int format);
+
+    // The resource's record of the ImageResources table (saving), or the table's current record
+    // into the resource (loading, DXFMODE_LOAD). E_INVALIDARG without a set; 1 without the table
+    // (and, loading, when the record holds no picture we decode); E_ACCESSDENIED when loading past
+    // the last record; else 0.
+    HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode);
+
+    // The IMAGEDEF object under the handle resource ID + handleBase. The image file is written
+    // beside a local DXF file unless it is there already; an address as target writes nothing
+    // (the web transfer writes none yet). The old DXF version has no subclass markers. 1 when
+    // written, else 0.
+    virtual int WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers);
 
     // Writes the resource's imageResources row. The rows of image resources come with the
     // site's database storage of images; until then no row is written: E_NOTIMPL.
@@ -57,8 +99,10 @@ public:
     bool HasName() const { return m_hasName; }
     void SetName(const char* name);
     const std::wstring& GetSourcePath() const { return m_sourcePath; }
+    void SetSourcePath(const std::wstring& path) { m_sourcePath = path; }
     CImageResourceMap* GetOwner() const { return m_owner; }
     void SetOwner(CImageResourceMap* owner) { m_owner = owner; }
+    void SetDefaultScale(float scale) { m_defaultScale = scale; }
     // Each image shape or hatch pattern that shows the resource holds a use; the map holds one.
     LONG GetUseCount() const { return m_useCount; }
     LONG AddUse() { return ++m_useCount; }
@@ -70,6 +114,8 @@ private:
     void FreeDrawHandle();
     // GDI+ decoding of the bytes of a block of the given detected format.
     bool DecodeWithGdiPlus(HGLOBAL block, int detectedFormat);
+    // LastError and LastErrorMessage of the control, through the owner (nothing without one).
+    void SetError(int code, const char* message) const;
 
     LONG m_useCount = 1;
     int m_databaseId = 0;

@@ -1,5 +1,7 @@
 #include "interchange/ImageResourceMap.h"
 #include "interchange/ImageResource.h"
+#include "persistence/DataTableSet.h"
+#include "YVEX_h.h"
 #include <cwctype>
 
 namespace {
@@ -120,4 +122,114 @@ int CImageResourceMap::Remove(int id)
     }
     m_resources.erase(it);
     return 1;
+}
+
+bool CImageResourceMap::SetError(int code, const char* message) const
+{
+    if (!m_reportError)
+        return false;
+    // Codes of the image module carry its bits.
+    m_reportError((code & 0x0F000000) ? code : (code | 0x05000000), message);
+    return true;
+}
+
+CImageResource* CImageResourceMap::LoadFromFile(const std::wstring& path, float defaultScale, int blockId)
+{
+    auto resource = std::make_unique<CImageResource>(m_nextId++, nullptr, 0, defaultScale, blockId);
+    // Owned by the map while it loads, so that its errors reach the control.
+    resource->SetOwner(this);
+    if (FAILED(resource->LoadFromFile(path))) {
+        SetError(0x106, "Cannot open file. Possible unknown format.");
+        return nullptr;
+    }
+    CImageResource* entry = InsertUnique(resource.get());
+    if (entry == resource.get())
+        return resource.release();
+    return entry;
+}
+
+CImageResource* CImageResourceMap::FindByName(const char* name, int format) const
+{
+    const std::string wanted = name ? name : "";
+    for (const auto& entry : m_resources) {
+        const CImageResource& r = *entry.second;
+        const bool sameName = wanted.empty() ? r.GetName().empty() : r.GetName() == wanted;
+        if (sameName && (format == 0 || r.GetFormat() == format))
+            return entry.second.get();
+    }
+    return nullptr;
+}
+
+HRESULT CImageResourceMap::ExchangeTables(CDataTableSet* tables, DWORD mode, int position)
+{
+    if (!tables)
+        return E_INVALIDARG;
+    CImageResourcesTable* table = tables->ImageResources();
+    if (!table)
+        return 1;
+    if (!(mode & DXFMODE_LOAD)) {
+        for (auto& entry : m_resources) {
+            if (entry.first == -1)
+                continue;
+            const HRESULT hr = entry.second->ExchangeTables(tables, mode);
+            if (FAILED(hr))
+                return hr;
+            if (entry.second->GetDatabaseId() > 0)
+                m_databaseIndex[entry.second->GetDatabaseId()] = entry.first;
+        }
+        return 0;
+    }
+    const bool single = (mode & DXFMODE_SINGLE_OBJECT) != 0;
+    const bool keepIds = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) != 0;
+    if (single ? !table->SeekKey(position) : !table->MoveFirst())
+        return single ? E_ACCESSDENIED : 0;
+    HRESULT result = 0;
+    do {
+        const CImageResourcesRecord* record = table->GetCurrent();
+        if (!record)
+            break;
+        const int storedId = record->imageResourceID;
+        const int translated = tables->StoredToCurrentId(storedId, 7, static_cast<int>(mode));
+        CImageResource* resource = Lookup(translated);
+        if (!resource)
+            resource = FindByName(record->name.c_str(), DbFormatIdToImageFormat(record->ImageFormatID));
+        bool created = false;
+        if (!resource) {
+            const int id = keepIds ? storedId : m_nextId++;
+            auto fresh = std::make_unique<CImageResource>(id, nullptr, 0, 0.1f, -1);
+            if (id == 0 || m_resources.count(id))
+                return E_FAIL;
+            fresh->SetOwner(this);
+            resource = fresh.get();
+            m_resources.emplace(id, std::move(fresh));
+            if (id > 0 && id >= m_nextId)
+                m_nextId = id + 1;
+            created = true;
+        }
+        result = resource->ExchangeTables(tables, mode);
+        if (FAILED(result))
+            return result;
+        if (!resource->IsLoaded()) {
+            // A record whose picture we cannot decode leaves no empty resource behind.
+            if (created)
+                m_resources.erase(resource->GetId());
+            continue;
+        }
+        if (!keepIds)
+            tables->AddIdMapping(resource->GetId(), storedId, 7);
+        if (resource->GetDatabaseId() > 0)
+            m_databaseIndex[resource->GetDatabaseId()] = resource->GetId();
+    } while (!single && table->MoveNext());
+    return result;
+}
+
+int CImageResourceMap::WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers)
+{
+    int result = 0;
+    for (auto& entry : m_resources) {
+        const LONG uses = entry.second->GetUseCount();
+        if (uses >= (entry.first == -1 ? 3 : 2))
+            result = entry.second->WriteDxfImageDef(dxf, handleBase, subclassMarkers);
+    }
+    return result;
 }

@@ -1,10 +1,14 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <memory>
+#include <string>
 
 class CImageResource;
+class CDataTableSet;
+class CDxfFile;
 
 // The image resources of the control's site by resource ID, with an index by database ID. The map
 // owns its resources, hands out new resource IDs and merges a picture with an equal one already
@@ -38,6 +42,28 @@ public:
     void SetDatabaseId(int databaseId, int resourceId);
     // Deletes a resource no image or pattern holds any more (use count at most 1); 1 when done.
     int Remove(int id);
+    // A picture file (path, or an address once the web transfer reads them) as a resource under
+    // the next ID: the equal resource already present when there is one, else the new one; null
+    // when the file holds no picture ("Cannot open file. Possible unknown format.").
+    CImageResource* LoadFromFile(const std::wstring& path, float defaultScale, int blockId);
+    // The resources into the ImageResources table of a set (every resource but -1), or back from
+    // it: all records, or with DXFMODE_SINGLE_OBJECT the record at `position` alone. Each record
+    // read becomes the resource of its ID, of its name and format, or a new one; the set records
+    // which resource each stored ID became (kind 7). E_INVALIDARG without a set, 1 without the
+    // table, E_ACCESSDENIED for a position outside the table; else the last record's result.
+    HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode, int position);
+    // The first resource of the name (case-sensitive; an empty name finds only resources without
+    // one) and, unless format is 0, of the format.
+    CImageResource* FindByName(const char* name, int format) const;
+    // The IMAGEDEF objects of the resources in use (another holder than the map; the placeholder
+    // -1 from two others on), each under resource ID + handleBase. The last result (0: none).
+    int WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers);
+
+    // LastError and LastErrorMessage of the control that owns the map: codes without module bits
+    // get the image module's (0x05000000). False when nobody listens.
+    using ErrorReporter = std::function<void(int code, const char* message)>;
+    void SetErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
+    bool SetError(int code, const char* message) const;
 
     int GetNextId() const { return m_nextId; }
     int GetCount() const { return static_cast<int>(m_resources.size()); }
@@ -47,4 +73,5 @@ private:
     std::map<int, std::unique_ptr<CImageResource>> m_resources;
     std::map<int, int> m_databaseIndex;
     int m_nextId = 1;
+    ErrorReporter m_reportError;
 };

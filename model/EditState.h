@@ -9,9 +9,13 @@ class CShape;
 // edit hooks keep between mouse events.
 struct CEditState
 {
+    // The operation code of editing a text.
+    static constexpr int kTextEditOperation = 512;
+
     CShape* editedShape = nullptr;  // null when idle
     CShape* tracker = nullptr;      // the copy showing the state before the edit
     int editMode = 0;               // EditShapeTypes; 0 no edit
+    int operation = 0;              // the operation under way: kTextEditOperation while a text is edited
     DWORD controlState = 0;         // ControlStates
     DWORD editFlags = 0;            // bit 0x1: the edit target moves without the move locks
     // The steps of the running point edit, cleared when a shape starts an edit: 0x1 a duplicate

@@ -484,11 +484,19 @@ bool ScaleRotatedExtent(double angle, double kx, double ky, double* width, doubl
     // The two sides turned by the angle, then scaled.
     const double wx = w * c * kx, wy = w * s * ky;
     const double hx = -h * s * kx, hy = h * c * ky;
-    // The direction of the scaled unit vector of the angle.
+    // The direction of the scaled unit vector of the angle. The arc tangent of the quotient alone
+    // loses the half turn whenever the scaled cosine is negative (a shape turned by 180 degrees
+    // and scaled evenly would come back unturned with a negative width and height), so the
+    // quadrant comes from both components; only a zero x factor keeps the half turn it is given.
     const double denominator = c * kx;
-    double a = denominator != 0.0 ? std::atan(s * ky / denominator) : (s * ky >= 0.0 ? M_PI / 2 : -M_PI / 2);
-    if (kx <= 0.0)
-        a += M_PI;
+    double a;
+    if (denominator != 0.0) {
+        a = std::atan2(s * ky, denominator);
+    } else {
+        a = s * ky >= 0.0 ? M_PI / 2 : -M_PI / 2;
+        if (kx <= 0.0)
+            a += M_PI;
+    }
     // Both sides turned back by the new angle: the width along x, the height along y.
     const double ca = std::cos(a), sa = std::sin(a);
     *width = wx * ca + wy * sa;

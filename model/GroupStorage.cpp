@@ -2,6 +2,7 @@
 // written as BLOCK ... ENDBLK; the ENTITIES and BLOCKS sections and the LAYER table are read
 // into the root group, the block library and the layers group.
 #include "model/Group.h"
+#include "com/AnsiText.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
@@ -17,28 +18,7 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& text)
-{
-    if (text.empty())
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-    return out;
-}
 
-std::wstring Widen(const char* text)
-{
-    if (!text || !*text)
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    std::wstring out(n > 1 ? static_cast<size_t>(n - 1) : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, &out[0], n);
-    return out;
-}
 
 // The entity keywords read into shapes, and the kind each becomes (0: skipped).
 int KindOfEntity(int keyword)
@@ -90,7 +70,7 @@ HRESULT CGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWOR
     if (m_databaseId < 1)
         return E_FAIL;
     // A group without a name stores the text NULL. The name is the user's text: bound.
-    const std::string name = m_name.empty() ? std::string("NULL") : Narrow(m_name);
+    const std::string name = m_name.empty() ? std::string("NULL") : ycom::WideToAnsi(m_name);
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     if (before < 1)
@@ -111,7 +91,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     const int key = GetStoredKey(tables, mode, &alreadyStored, nullptr);
     if (mode & DXFMODE_LOAD) {
         if (const CGroupsRecord* record = groups->FindRecord(key))
-            SetName(Widen(record->Name.c_str()).c_str());
+            SetName(ycom::AnsiToWide(record->Name.c_str()).c_str());
         return hr;
     }
     // Only a stored, named group of the drawing has a record.
@@ -119,7 +99,7 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         return hr;
     CGroupsRecord record;
     record.ShapeID = key;
-    record.Name = Narrow(m_name);
+    record.Name = ycom::WideToAnsi(m_name);
     groups->Put(record);
     return hr;
 }
@@ -184,7 +164,7 @@ int CGroup::ReadDxfEntities(CDxfFile& dxf, bool blockMode)
         }
         if (blockMode) {
             if (code == 2)
-                SetName(Widen(dxf.GetText()).c_str());
+                SetName(ycom::AnsiToWide(dxf.GetText()).c_str());
             else if (code == 10)
                 baseX = static_cast<float>(dxf.GetReal());
             else if (code == 20)

@@ -15,6 +15,15 @@ public:
     // Number of shapes linked to the point.
     int Count(int pointId) const;
     bool Contains(int pointId, int shapeId) const;
+    // The first shape linked to the point (lowest ID first); false when none is.
+    bool FindShape(int pointId, int* shapeId) const
+    {
+        auto it = m_pairs.find(pointId);
+        if (it == m_pairs.end())
+            return false;
+        *shapeId = it->second;
+        return true;
+    }
     size_t Size() const { return m_pairs.size(); }
 
 private:

@@ -25,6 +25,12 @@ public:
     float GetMaxPenWidth() const;
 
     double GetZoomFactor() const { return m_zoomFactor; }
+    // The site's line pattern scale: pens made at the old one go.
+    void SetZoomFactor(double factor)
+    {
+        m_zoomFactor = factor;
+        ClearPens(false);
+    }
     float GetWidthFactor() const { return m_widthFactor; }
     const std::map<int, CCachedPen>& Pens() const { return m_pens; }
     int GetNextId() const { return m_nextId; }

@@ -15,6 +15,7 @@
 #include "YVEX_h.h"
 #include "persistence/OdbcSession.h"
 #include "com/HResult.h"
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -68,6 +69,14 @@ HRESULT CPolyline::ReadLwPolyline(CDxfFile& dxf)
     bool widthsGiven = false;
     const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
+        case 90: {
+            // The vertex count comes before the vertices: room for them at once, never more than
+            // the rest of the data can hold (a vertex takes 10 bytes at the least).
+            const uint64_t left = dxf.GetTotalSize() > dxf.GetPosition() ? dxf.GetTotalSize() - dxf.GetPosition() : 0;
+            if (dxf.GetInt() > 0 && vertices.empty())
+                vertices.reserve(static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(dxf.GetInt()), left / 10)));
+            break;
+        }
         case 10: {
             LwVertex v;
             v.x = static_cast<float>(dxf.GetReal());
@@ -172,7 +181,8 @@ HRESULT CPolyline::ReadPolylineEntity(CDxfFile& dxf)
 
 HRESULT CPolyline::ReadSolid(CDxfFile& dxf)
 {
-    std::vector<CRealPoint> corners;
+    CRealPoint corners[kSolidCorners];
+    int cornerCount = 0;
     CRealPoint current;
     double z = 1.0;
     const int ended = ReadEntityGroups(dxf, [&](int code) {
@@ -180,17 +190,18 @@ HRESULT CPolyline::ReadSolid(CDxfFile& dxf)
             current.x = static_cast<float>(dxf.GetReal());
         } else if (code >= 20 && code <= 23) {
             current.y = static_cast<float>(dxf.GetReal());
-            if (static_cast<int>(corners.size()) < kSolidCorners)
-                corners.push_back(current);
+            if (cornerCount < kSolidCorners)
+                corners[cornerCount++] = current;
         } else if (code == 230) {
             z = dxf.GetReal();
         }
     });
     // SOLID lists its corners crosswise: the third and fourth swap places on the outline.
-    if (corners.size() >= 4)
+    if (cornerCount >= 4)
         std::swap(corners[2], corners[3]);
     if (m_control) {
-        for (const CRealPoint& c : corners) {
+        for (int i = 0; i < cornerCount; ++i) {
+            const CRealPoint& c = corners[i];
             const int pointId = m_control->CreatePoint(static_cast<float>(c.x * z), c.y);
             if (pointId > 0)
                 AddPointById(pointId, kAppend, true);

@@ -1,6 +1,8 @@
 // The block reference in storage: the INSERT entity, the ReferenceShapes row and the References
 // record.
 #include "model/Reference.h"
+#include "com/AnsiText.h"
+#include <cstdio>
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
 #include "model/PointRecord.h"
@@ -17,16 +19,6 @@
 
 namespace {
 
-std::wstring Widen(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring out(n > 1 ? static_cast<size_t>(n - 1) : 0, L'\0');
-    if (n > 1)
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &out[0], n);
-    return out;
-}
 
 // The name BLOCK gives the block in DXF, which INSERT names.
 std::string DxfBlockName(const CGroup* block)
@@ -57,7 +49,7 @@ HRESULT CReference::ReadDxf(CDxfFile& dxf)
         default: break;
         }
     });
-    SetName(Widen(name).c_str());
+    SetName(ycom::AnsiToWide(name).c_str());
     if (m_control && m_control->GetVerticalAxisFactor() < 0.0f) {
         // A drawing whose y grows downwards is turned over: the insertion point is mirrored, and
         // so is the placement, whose angle turns the other way (the block's own contents are
@@ -112,8 +104,25 @@ HRESULT CReference::WriteDxf(CDxfFile& dxf)
     dxf.WriteRealGroup(41, m_xScale);
     dxf.WriteRealGroup(42, m_yScale);
     dxf.WriteRealGroup(50, m_rotationAngle);
-    // The attribute and label texts follow as ATTRIB entities once the text kind writes them.
+    // The attribute and label texts follow as ATTRIB entities, ended by SEQEND.
+    std::vector<CShape*> attributes;
+    for (CShape* child : m_children)
+        if (child->GetShapeType() == stText && (child->GetTextType() == ttAttrib || child->GetTextType() == ttLabel))
+            attributes.push_back(child);
+    if (attributes.empty()) {
+        WriteXData(dxf);
+        return 1;
+    }
+    dxf.WriteIntGroup(66, 1);
     WriteXData(dxf);
+    for (CShape* text : attributes)
+        text->WriteDxf(dxf);
+    dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwSeqend));
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(dxf.NextHandle()));
+    dxf.WriteStringGroup(5, handle);
+    const bool namedLayer = m_layer && !m_layer->GetName().empty();
+    dxf.WriteStringGroup(8, namedLayer ? m_layer->GetName().c_str() : "0");
     return 1;
 }
 
@@ -203,7 +212,7 @@ HRESULT CReference::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         const CGroupsRecord* group = tables->Groups() ? tables->Groups()->FindRecord(record.BlockGroupShapeID) : nullptr;
         CGroup* library = m_control->GetLibraryGroup();
         if (group && library)
-            block = library->FindChildByName(Widen(group->Name).c_str());
+            block = library->FindChildByName(ycom::AnsiToWide(group->Name).c_str());
         if (block && block->GetShapeType() != stGroup)
             block = nullptr;
     }

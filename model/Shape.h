@@ -24,6 +24,7 @@ class CDataTableSet;
 class COdbcSession;
 struct SqlStatement;
 class SqlValue;
+class OdbcParam;
 class CViewMapping;
 struct CDrawContext;
 
@@ -452,10 +453,13 @@ protected:
     int ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take);
     // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
     // when the update touched no row (the shape had nothing to store then) and it now has
-    // something to store (`wanted`); a new shape inserts it only when wanted.
+    // something to store (`wanted`); a new shape inserts it only when wanted. Statements with
+    // marks get their bound parameters.
     static HRESULT SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
                                const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
-                               const std::vector<SqlValue>& insertValues);
+                               const std::vector<SqlValue>& insertValues,
+                               const std::vector<OdbcParam>* updateParams = nullptr,
+                               const std::vector<OdbcParam>* insertParams = nullptr);
     // The site a shape's records name as their source.
     int SourceSiteForTables();
 

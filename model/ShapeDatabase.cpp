@@ -205,12 +205,15 @@ HRESULT CShape::SavePointRows(COdbcSession& session, int siteId, DWORD flags, bo
 
 HRESULT CShape::SaveKindRow(COdbcSession& session, bool storedBefore, bool wanted, const SqlStatement& update,
                             const std::vector<SqlValue>& updateValues, const SqlStatement& insert,
-                            const std::vector<SqlValue>& insertValues)
+                            const std::vector<SqlValue>& insertValues, const std::vector<OdbcParam>* updateParams,
+                            const std::vector<OdbcParam>* insertParams)
 {
+    static const std::vector<OdbcParam> kNone;
     bool insertRow = !storedBefore && wanted;
     if (storedBefore) {
-        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, update, updateValues));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, update, updateValues, updateParams ? *updateParams : kNone));
         insertRow = wanted && OdbcRowCount(session.Statement()) == 0;
     }
-    return insertRow ? session.Exec(CLSID_YVEXControl, insert, insertValues) : S_OK;
+    return insertRow ? session.Exec(CLSID_YVEXControl, insert, insertValues, insertParams ? *insertParams : kNone)
+                     : S_OK;
 }

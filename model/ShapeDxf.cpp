@@ -86,8 +86,10 @@ void CShape::WriteDxfCommonGroups(CDxfFile& dxf)
     if (m_linePatternScale != 1.0f)
         dxf.WriteRealGroup(48, m_linePatternScale);
     // Thickness carries the pen weight of the drawn kinds.
+    // A rich text's weight is in its RTF.
     const bool drawnKind = m_shapeType != stDummy && m_shapeType != stGroup && m_shapeType != stLayer &&
-                           m_shapeType != stImage && m_shapeType != stReference;
+                           m_shapeType != stImage && m_shapeType != stReference &&
+                           !(m_shapeType == stText && GetTextType() == ttRTF);
     if (m_penWeight != 0.0f && drawnKind)
         dxf.WriteRealGroup(39, m_penWeight);
 }
@@ -205,7 +207,7 @@ int CShape::ReadDxfGroup(CDxfFile& dxf)
     const int code = dxf.GetCode();
     switch (code) {
     case 5: {
-        const uint32_t handle = static_cast<uint32_t>(std::strtoul(dxf.GetText(), nullptr, 16));
+        const uint32_t handle = CDxfFile::ParseHandle(dxf.GetText(), std::strlen(dxf.GetText()));
         if (doc)
             doc->AddHandle(handle, m_id);
         return 1;
@@ -290,11 +292,14 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!dxf.ReadExpectedGroup(1070))
             return 1;
         const int count = dxf.GetInt();
+        std::vector<int>* ids = doc ? &doc->SelfPointsOf(m_id) : nullptr;
+        if (ids && count > 0)
+            ids->reserve(ids->size() + static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (!dxf.ReadExpectedGroup(1071))
                 break;
-            if (doc)
-                doc->SelfPointsOf(m_id).push_back(dxf.GetInt());
+            if (ids)
+                ids->push_back(dxf.GetInt());
         }
         return 1;
     }
@@ -304,11 +309,14 @@ int CShape::ReadXDataBlock(CDxfFile& dxf)
         if (!dxf.ReadExpectedGroup(1070))
             return 0;
         const int count = dxf.GetInt();
+        std::vector<int>* ids = doc ? &doc->LinkedPointsOf(m_id) : nullptr;
+        if (ids && count > 0)
+            ids->reserve(ids->size() + static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {
             if (!dxf.ReadExpectedGroup(1071))
                 return 0;
-            if (doc)
-                doc->LinkedPointsOf(m_id).push_back(dxf.GetInt());
+            if (ids)
+                ids->push_back(dxf.GetInt());
         }
         return 1;
     }

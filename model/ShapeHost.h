@@ -22,6 +22,7 @@ class CViewMapping;
 class CDrawingSettingRecord;
 class CDxfDocument;
 class CDataTableSet;
+class CTextEditorDialog;
 
 // The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
 // settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
@@ -77,6 +78,27 @@ public:
     // YVEXControlFlags, and the mode word (bit 0x4: no hit testing).
     virtual DWORD GetControlFlags() const = 0;
     virtual DWORD GetModeWord() const = 0;
+    // The DXF option bits: kDxfImagesAsSolids writes image shapes as SOLID quadrilaterals;
+    // kDxfHideEditedImage leaves an image undrawn (but for its frame) while it is being edited.
+    static const DWORD kDxfImagesAsSolids = 0x4;
+    static const DWORD kDxfHideEditedImage = 0x20;
+    virtual DWORD GetDxfOptions() const { return 0; }
+    // The picture that the interactive creation of an image shape takes: a resource ID (0: none;
+    // an ID the map lacks is tried as a database ID), the size to give the image (0 x 0: the
+    // picture's own), and whether a metafile picture becomes a block reference instead.
+    struct CPendingImage
+    {
+        int resourceId = 0;
+        float width = 0.0f;
+        float height = 0.0f;
+        bool metafileAsBlock = false;
+    };
+    virtual CPendingImage GetPendingImage() const { return CPendingImage(); }
+    // A base for handles and temporary IDs above every shape ID: the shape map's ID counter plus
+    // 100.
+    virtual int GetIdBaseAboveShapes() const = 0;
+    // The face name of new texts: the default text shape's, "Arial" when it has none.
+    std::string GetDefaultFontName() const;
     // Whether the user may interact: the control is enabled and no long operation runs.
     virtual bool AllowsInteraction() const = 0;
     // The block reference edited in place, or null.
@@ -147,4 +169,18 @@ public:
     virtual void StepProgress() = 0;
     // The site's points with their links to shapes into a record-table set, or back.
     virtual HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) = 0;
+
+    // --- Text editing -------------------------------------------------------------------------
+    // The control's multiline text editor, made on first use and kept for the control's life; it
+    // also converts between plain text and RTF without showing itself. Null when the module
+    // names no editor.
+    virtual CTextEditorDialog* GetTextEditor() = 0;
+    // The text edited by the external editor program the control names: false when it names none
+    // or the program fails (the text then opens the editor dialog).
+    virtual bool EditTextExternally(const std::string& text, std::string* edited) = 0;
+    // Opens the in-place editor over a plain text; 0 when nothing was edited.
+    virtual int StartTextEditor(CShape* text) = 0;
+    // OnBeginEditShape and OnCancel: the proceed flag as the application left it.
+    virtual bool FireBeginEditShape(LONG shapeId, LONG editType) = 0;
+    virtual bool FireCancel() = 0;
 };

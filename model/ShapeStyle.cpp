@@ -423,6 +423,14 @@ bool CShape::IsCustomChildOfReference() const
 
 // Label texts of a block reference (a kind of text) are picked with the reference unless they
 // are its custom children; the text shape adds that test with its text kinds.
-bool CShape::IsSelectable() { return IsEnabled(); }
+bool CShape::IsSelectable()
+{
+    if (!IsEnabled())
+        return false;
+    // A label inside a block reference belongs to the reference, unless it is a child the user
+    // added to it.
+    return !(GetTextType() == ttLabel && m_parent && m_parent->GetShapeType() == stReference &&
+             !IsCustomChildOfReference());
+}
 
 bool CShape::IsReferenceChild() { return IsAttributeOrLabel() && m_parent && m_parent->GetShapeType() == stReference; }

@@ -29,3 +29,94 @@
 #define IDS_DEFAULT_VIEWPORT_NAME 163
 #define IDS_ERROR_CAPTION 50452
 #define IDS_UNKNOWN_ERROR 50455
+// The label of the close item of a polyline that is closed already.
+#define IDS_OPEN_SHAPE 48060
+
+// The context menus, and their item IDs: the values of the type library's MenuItemIDs (the
+// resource compiler cannot read the type library).
+#define IDR_CANVAS_MENU 224
+#define IDR_EDIT_MENU 400
+#define IDR_SELECTION_MENU 401
+
+#define MI_ZOOM_IN 33070
+#define MI_ZOOM_OUT 33071
+#define MI_ZOOM_WINDOW 33072
+#define MI_ZOOM_ALL 33075
+#define MI_ZOOM_PREVIOUS 33111
+#define MI_SHOW_GRID 33065
+#define MI_SNAP_TO_GRID 33069
+#define MI_OPTIONS 33052
+#define MI_LOAD_FROM_DB 33050
+#define MI_SAVE_TO_DB 33058
+#define MI_LOAD_FROM_DXF 33051
+#define MI_SAVE_TO_DXF 33059
+#define MI_PASTE 33053
+#define MI_DRAW_LINE 33039
+#define MI_DRAW_RECTANGLE 33054
+#define MI_DRAW_CIRCLE 33036
+#define MI_DRAW_ELLIPSE 33037
+#define MI_DRAW_ARC 33035
+#define MI_DRAW_POLYLINE 33041
+#define MI_DRAW_BEZIER 33205
+#define MI_DRAW_FREE_HAND 33231
+#define MI_DRAW_POLYGON 33040
+#define MI_DRAW_TEXT 33043
+#define MI_DRAW_RTF_TEXT 33042
+#define MI_DRAW_IMAGE 33038
+#define MI_CREATE_REFERENCE 33031
+#define MI_EDIT_BLOCK 33044
+#define MI_COMPLETE 33027
+#define MI_RESET_REFERENCE_ATTRIBUTES 33118
+#define MI_BLOCK_BASE_LEFTTOP 33077
+#define MI_BLOCK_BASE_LEFTBOTTOM 33078
+#define MI_BLOCK_BASE_RIGHTTOP 33079
+#define MI_BLOCK_BASE_RIGHTBOTTOM 33080
+#define MI_BLOCK_BASE_CENTER 33081
+#define MI_ENTER 33063
+#define MI_CANCEL 33061
+#define MI_DEFAULT_SIZE 33033
+#define MI_CLOSE_POLYLINE 33026
+#define MI_DELETE_POINT 33034
+#define MI_CUT 33032
+#define MI_COPY 33029
+#define MI_BRING_TO_FRONT 33025
+#define MI_SEND_TO_BACK 33060
+#define MI_ROTATE_LEFT 33056
+#define MI_ROTATE_RIGHT 33057
+#define MI_ROTATE 33055
+#define MI_FLIP_VERT 33046
+#define MI_FLIP_HORZ 33045
+#define MI_ZOOM_SELECTION 33225
+#define MI_EDIT_CHILDREN 33076
+#define MI_BLOCK_BASE_ON_CLICK 33082
+#define MI_PROPERTIES 33066
+#define MI_ADD_HEAD_POINT 33232
+#define MI_ADD_TAIL_POINT 33019
+#define MI_INSERT_POINT 33049
+#define MI_VERTICES 33083
+#define MI_CREATE_BLOCK 33030
+#define MI_GROUP_SELECTION 33073
+#define MI_UNGROUP_SELECTION 33074
+#define MI_EDIT_TEXT 33084
+#define MI_ATTRIBUTE_LEADERS 33255
+// The second entry of the attribute-leader pair: it has no name in MenuItemIDs.
+#define MI_HIDE_ATTRIBUTE_LEADERS 33256
+
+// The multiline text editor: its template, the rich-edit box, OK and Import, the toolbar buttons
+// (bold, italic, underline, font, colour, strikethrough) and their pictures, in that order.
+#define IDD_MULTILINE_TEXT 210
+#define IDC_TEXT_EDIT 225
+#define IDC_TEXT_OK 230
+#define IDC_TEXT_IMPORT 222
+#define IDC_TEXT_BOLD 227
+#define IDC_TEXT_ITALIC 228
+#define IDC_TEXT_UNDERLINE 229
+#define IDC_TEXT_FONT 221
+#define IDC_TEXT_COLOUR 223
+#define IDC_TEXT_STRIKE 224
+#define IDB_TEXT_BOLD 131
+#define IDB_TEXT_ITALIC 132
+#define IDB_TEXT_UNDERLINE 133
+#define IDB_TEXT_FONT 134
+#define IDB_TEXT_COLOUR 135
+#define IDB_TEXT_STRIKE 136

@@ -6,6 +6,7 @@
 #include <ole2.h>
 #include <ocidl.h>
 #include <memory>
+#include <type_traits>
 #include <vector>
 #include "com/ComObject.h"
 #include "com/Guard.h"
@@ -178,10 +179,23 @@ inline HRESULT NewVariantVectorEnum(IUnknown* owner, const std::vector<Variant>*
     return e->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(out));
 }
 
-// The live enumerator: walks a model container (a vector in its order, or a map in key
-// order) at each step, turning the item under the position into a VARIANT with
-// Traits::Convert(item, VARIANT*) (which makes a new wrapper object). It keeps the owner
-// collection, and with it the container, alive.
+// The live enumerator: walks a model container at each step, turning the item under its
+// position into a VARIANT with traits.Convert(item, VARIANT*) (which makes a new wrapper object).
+// It keeps the owner collection, and with it the container, alive. Its position is an index into
+// a vector-like container (size, operator[]) or the last key handed out of a keyed one (a map,
+// walked in key order): never an iterator, so items taken out of the container while a client
+// walks it (a For Each that deletes what it visits) leave the walk on solid ground.
+template <class C, class = void>
+struct LiveEnumKey {
+    using type = size_t;
+    static constexpr bool keyed = false;
+};
+template <class C>
+struct LiveEnumKey<C, std::void_t<typename C::key_type>> {
+    using type = typename C::key_type;
+    static constexpr bool keyed = true;
+};
+
 template <class Container, class Traits>
 class LiveEnum : public ObjectRoot, public IEnumVARIANT {
 public:
@@ -189,12 +203,12 @@ public:
         INTERFACE_ENTRY(IEnumVARIANT)
     END_INTERFACE_MAP()
 
-    void Init(IUnknown* owner, const Container* container)
+    void Init(IUnknown* owner, const Container* container, const Traits& traits = Traits())
     {
         m_owner = owner;
         m_container = container;
-        if (container)
-            m_pos = container->begin();
+        m_traits = traits;
+        Rewind();
     }
 
     STDMETHODIMP Next(ULONG celt, VARIANT* rgVar, ULONG* fetched) override
@@ -206,9 +220,13 @@ public:
                 return E_FAIL;
             ULONG n = 0;
             HRESULT hr = S_OK;
-            while (m_pos != m_container->end() && n < celt) {
+            while (n < celt) {
                 VariantInit(&rgVar[n]);
-                hr = Traits::Convert(*m_pos, &rgVar[n]);
+                hr = ConvertNext(&rgVar[n]);
+                if (hr == S_FALSE) {
+                    hr = S_OK;
+                    break;
+                }
                 if (FAILED(hr)) {
                     // No partial result: everything handed out by this call is taken back.
                     for (ULONG i = 0; i <= n; ++i)
@@ -216,7 +234,6 @@ public:
                     n = 0;
                     break;
                 }
-                ++m_pos;
                 ++n;
             }
             if (fetched)
@@ -230,11 +247,9 @@ public:
         return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
             if (!m_container)
                 return E_FAIL;
-            for (ULONG i = 0; i < celt; ++i) {
-                if (m_pos == m_container->end())
+            for (ULONG i = 0; i < celt; ++i)
+                if (!Advance())
                     return S_FALSE;
-                ++m_pos;
-            }
             return S_OK;
         });
     }
@@ -243,7 +258,7 @@ public:
         return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
             if (!m_container)
                 return E_FAIL;
-            m_pos = m_container->begin();
+            Rewind();
             return S_OK;
         });
     }
@@ -259,22 +274,70 @@ public:
                 return hr;
             copy->m_owner = m_owner;
             copy->m_container = m_container;
-            copy->m_pos = m_pos;
+            copy->m_traits = m_traits;
+            copy->m_index = m_index;
+            copy->m_lastKey = m_lastKey;
+            copy->m_started = m_started;
             return copy->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(out));
         });
     }
 
 private:
+    using Key = LiveEnumKey<Container>;
+
+    void Rewind()
+    {
+        m_index = 0;
+        m_lastKey = typename Key::type{};
+        m_started = false;
+    }
+    // The item after the position, converted; S_FALSE at the end. The position moves past the
+    // item only when it was converted.
+    HRESULT ConvertNext(VARIANT* out)
+    {
+        if constexpr (Key::keyed) {
+            auto it = m_started ? m_container->upper_bound(m_lastKey) : m_container->begin();
+            if (it == m_container->end())
+                return S_FALSE;
+            RETURN_IF_FAILED(m_traits.Convert(*it, out));
+            m_lastKey = it->first;
+            m_started = true;
+        } else {
+            if (m_index >= m_container->size())
+                return S_FALSE;
+            RETURN_IF_FAILED(m_traits.Convert((*m_container)[m_index], out));
+            ++m_index;
+        }
+        return S_OK;
+    }
+    bool Advance()
+    {
+        if constexpr (Key::keyed) {
+            auto it = m_started ? m_container->upper_bound(m_lastKey) : m_container->begin();
+            if (it == m_container->end())
+                return false;
+            m_lastKey = it->first;
+            m_started = true;
+        } else {
+            if (m_index >= m_container->size())
+                return false;
+            ++m_index;
+        }
+        return true;
+    }
+
     ComPtr<IUnknown> m_owner;
     const Container* m_container = nullptr;
-    typename Container::const_iterator m_pos{};
-    DWORD m_reserved = 0;
+    Traits m_traits{};
+    size_t m_index = 0;
+    typename Key::type m_lastKey{};
+    bool m_started = false;
 };
 
 // _NewEnum of a live collection: a new enumerator over `container` from its first item,
 // holding a reference to `owner`, handed out as IUnknown.
 template <class Container, class Traits>
-HRESULT NewLiveEnum(IUnknown* owner, const Container* container, IUnknown** out)
+HRESULT NewLiveEnum(IUnknown* owner, const Container* container, IUnknown** out, const Traits& traits = Traits())
 {
     RETURN_IF_NULL_POINTER(out);
     *out = nullptr;
@@ -282,7 +345,7 @@ HRESULT NewLiveEnum(IUnknown* owner, const Container* container, IUnknown** out)
     auto e = NewObject<LiveEnum<Container, Traits>>(&hr);
     if (!e)
         return hr;
-    e->Init(owner, container);
+    e->Init(owner, container, traits);
     return e->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(out));
 }
 

@@ -87,7 +87,7 @@ Next
 ' ("Object doesn't support this action").
 Set o = CreateObject("YVEX.LineShape")
 Err.Clear
-v = o.Length
+o.SaveToDB 1, 0
 If Err.Number <> 445 Then Fail "E_NOTIMPL expected, got " & Hex(Err.Number)
 
 ' The control's event switch reads back.

@@ -3,7 +3,7 @@
 // members of IYVEXControl that read and set its state.
 #include <functional>
 #include <map>
-#include "tests/control/ControlTestSupport.h"
+#include "tests/support/ControlTestSupport.h"
 #include "control/ClipboardFormatTable.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"

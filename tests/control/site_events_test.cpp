@@ -3,7 +3,7 @@
 // vetoes, and the change messages that ask the host before a prototype goes.
 #include <string>
 #include <vector>
-#include "tests/control/HostedControl.h"
+#include "tests/support/HostedControl.h"
 #include "tests/support/DbTestSupport.h"
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
@@ -11,6 +11,7 @@
 #include "model/Shape.h"
 
 using namespace controltest;
+using hosttest::PumpMessages;
 
 namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);

@@ -14,7 +14,7 @@
 #include "control/ResourceMessage.h"
 #include "model/Geometry.h"
 #include "persistence/OleDate.h"
-#include "tests/control/ControlTestSupport.h"
+#include "tests/support/ControlTestSupport.h"
 #include "ui/resource.h"
 
 namespace {
@@ -148,6 +148,17 @@ TEST(Geometry, ScaleRotatedExtent)
     ASSERT_TRUE(ScaleRotatedExtent(0.0, -1.0, 1.0, &w, &h, &a));
     EXPECT_NEAR(a, pi, 1e-12);
     EXPECT_NEAR(w, 10.0, 1e-9);
+    // Turned half round and scaled evenly: still turned half round, the sides positive and scaled
+    // (also past the half turn, where the cosine is negative and the sine positive or negative).
+    for (const double turn : {pi, 0.75 * pi, 1.25 * pi}) {
+        w = 10;
+        h = 4;
+        ASSERT_TRUE(ScaleRotatedExtent(turn, 2.0, 2.0, &w, &h, &a));
+        EXPECT_NEAR(std::cos(a), std::cos(turn), 1e-9) << turn;
+        EXPECT_NEAR(std::sin(a), std::sin(turn), 1e-9) << turn;
+        EXPECT_NEAR(w, 20.0, 1e-9) << turn;
+        EXPECT_NEAR(h, 8.0, 1e-9) << turn;
+    }
     // A zero side takes the other's value; both zero is refused.
     w = 0;
     h = 4;

@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -187,6 +189,81 @@ TEST(DxfKeywords, IndicesAndLookups)
     EXPECT_EQ(CDxfFile::LookupXDataName(""), 0);
     EXPECT_EQ(CDxfFile::LookupXDataName(" ARROWS"), 0);
     EXPECT_EQ(CDxfFile::LookupXDataName(nullptr), 0);
+}
+
+// Every keyword is found under its own index in its own set, and in no other set.
+TEST(DxfKeywords, EveryKeywordFindsItsIndex)
+{
+    for (int i = 1; i <= CDxfFile::kwLast; ++i) {
+        const char* k = CDxfFile::KeywordFromIndex(i);
+        const bool application = i >= CDxfFile::kwApplicationFirst && i < CDxfFile::kwXDataFirst;
+        const bool xdata = i >= CDxfFile::kwXDataFirst;
+        EXPECT_EQ(CDxfFile::LookupKeyword(k), application || xdata ? 0 : i) << k;
+        EXPECT_EQ(CDxfFile::LookupApplication(k), application ? i : 0) << k;
+        EXPECT_EQ(CDxfFile::LookupXDataName(k), xdata ? i : 0) << k;
+        const std::string shorter(k, std::strlen(k) - 1), longer = std::string(k) + "S";
+        EXPECT_NE(CDxfFile::LookupKeyword(shorter.c_str()), i) << k;
+        EXPECT_NE(CDxfFile::LookupKeyword(longer.c_str()), i) << k;
+    }
+}
+
+// The reader's number rules are the C runtime's (strtol, strtod, strtoul in base 16, in the "C"
+// locale) without its locale: the same value, bit for bit, for numbers of every form, with white
+// space, signs, junk behind them and values beyond their range.
+TEST(DxfNumbers, ReadAsTheRuntimeReadsThem)
+{
+    std::vector<std::string> texts = {
+        "", " ", "-", "+", "+-1", "-+1", ".", "-.", "e5", "1e", "1e+", "1e-", ".5", "5.", "-0", "+0", "00012",
+        "1,5", "0x", "0x1A", "-0x1A", "0X1a", "0x.8", "0x1.8p1", "0xg", "0x-1", "0xinf", "inf", "-inf", "INF",
+        "infinity", "infin", "nan", "-nan", "NaN", "nan(123)", "nan()", "nan(0)", "nan(abc)", "nan(xyz)", "-nan(5)",
+        "nan(0x10)", "nan(fffffffffffffff)", "NAN(7)", "nan(12", "nan(12x", "nan(0x)", "2147483647", "2147483648", "-2147483648",
+        "-2147483649", "4294967295", "4294967296", "99999999999999999999999", "FFFFFFFF", "100000000", "-1",
+        "-FFFFFFFF", "-100000000", "1.7976931348623157e308", "1.7976931348623159e308", "1e309", "-1e309",
+        "2.4703282292062327e-324", "2.4703282292062328e-324", "4.9406564584124654e-324", "1e-400", "-1e-400",
+        "2.2250738585072011e-308", "9007199254740993", "0.1", "1e23", "123456789012345678901234567890",
+        "0.000000000000000000000000000001e30", "\f7", "\v-3", "\r2", " \t 12 ", "12abc", "1 2", "1F", "1f",
+        "abc", "-abc", "1e+0400", "1e-0400", "0e999999999", "1e-999999999", "0x1p-1080", "0x1p1024", "0x1p1023",
+        std::string("1\0" "2", 3), std::string(2049, '9'), "0." + std::string(400, '0') + "1",
+    };
+    // And a few thousand numbers put together at random from the same parts.
+    std::mt19937 random(20261210);
+    const char* const blanks[] = {"", "", " ", "\t", "\f", "  "};
+    const char* const signs[] = {"", "", "-", "+"};
+    const char* const tails[] = {"", "", "", "x", "e", "e+", " 5", ",5", ".", "p3"};
+    auto digits = [&](int most, bool hex) {
+        std::string d;
+        const int n = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+        for (int i = 0; i < n; ++i)
+            d.push_back((hex ? "0123456789abcdefABCDEF" : "0123456789")[random() % (hex ? 22 : 10)]);
+        return d;
+    };
+    for (int i = 0; i < 4000; ++i) {
+        const bool hex = random() % 8 == 0;
+        std::string t = std::string(blanks[random() % 6]) + signs[random() % 4] + (hex ? "0x" : "");
+        t += digits(20, hex);
+        if (random() % 2)
+            t += "." + digits(20, hex);
+        if (random() % 2)
+            t += std::string(hex ? "p" : "e") + signs[random() % 4] + std::to_string(random() % 700);
+        t += tails[random() % 10];
+        texts.push_back(t);
+    }
+    for (const std::string& t : texts) {
+        const double expected = std::strtod(t.c_str(), nullptr);
+        const double got = CDxfFile::ParseReal(t.data(), t.size());
+        uint64_t expectedBits, gotBits;
+        std::memcpy(&expectedBits, &expected, sizeof expected);
+        std::memcpy(&gotBits, &got, sizeof got);
+        EXPECT_EQ(gotBits, expectedBits) << "real '" << t << "': " << got << " instead of " << expected;
+        EXPECT_EQ(CDxfFile::ParseInteger(t.data(), t.size()), static_cast<int32_t>(std::strtol(t.c_str(), nullptr, 10)))
+            << "integer '" << t << "'";
+        EXPECT_EQ(CDxfFile::ParseHandle(t.data(), t.size()), static_cast<uint32_t>(std::strtoul(t.c_str(), nullptr, 16)))
+            << "handle '" << t << "'";
+    }
+    // The text need not end with a zero: parsing stops at its length.
+    EXPECT_EQ(CDxfFile::ParseReal("1.25e3", 4), 1.25);
+    EXPECT_EQ(CDxfFile::ParseInteger("12345", 2), 12);
+    EXPECT_EQ(CDxfFile::ParseHandle("ABCD", 2), 0xABu);
 }
 
 TEST(DxfFile, ReadsEzdxfFilesGroupForGroup)
@@ -663,6 +740,379 @@ TEST(DxfFile, ReadingReportsProgressBelowOneHundred)
     EXPECT_LE(g_progress.back(), 99);
     for (size_t i = 1; i < g_progress.size(); ++i)
         EXPECT_GE(g_progress[i], g_progress[i - 1]);
+}
+
+// --- what the reader gives, recorded -----------------------------------------------------------
+
+// Bytes outside printable ASCII, the separator, the backslash and braces as \xNN; a byte
+// repeated more than 8 times as itself and {count}.
+std::string Escaped(const char* p, size_t n)
+{
+    std::string s;
+    char b[16];
+    for (size_t i = 0; i < n;) {
+        const unsigned char c = static_cast<unsigned char>(p[i]);
+        size_t run = 1;
+        while (i + run < n && p[i + run] == p[i])
+            ++run;
+        if (c < 0x20 || c >= 0x7F || c == '\\' || c == '|' || c == '{' || c == '}') {
+            std::snprintf(b, sizeof b, "\\x%02X", c);
+            s += b;
+        } else {
+            s.push_back(static_cast<char>(c));
+        }
+        if (run > 8) {
+            std::snprintf(b, sizeof b, "{%zu}", run);
+            s += b;
+            i += run;
+        } else {
+            ++i;
+        }
+    }
+    return s;
+}
+
+// Everything a caller of the reader sees, one line a group read with names looked up:
+// code|class|value|keyword index|position after the group (a code of no value class shows its
+// raw line); then "end|error|error line|error offset|position".
+std::string ReadingListing(CDxfFile& dxf)
+{
+    std::string out;
+    char b[96];
+    while (dxf.ReadGroup(nullptr, true)) {
+        const CDxfFile::ValueClass cls = CDxfFile::ClassOf(dxf.GetCode());
+        std::string value;
+        switch (cls) {
+        case CDxfFile::vcInteger:
+            value = std::to_string(dxf.GetInt());
+            break;
+        case CDxfFile::vcReal:
+            std::snprintf(b, sizeof b, "%.17g", dxf.GetReal());
+            value = b;
+            break;
+        case CDxfFile::vcHandle:
+            std::snprintf(b, sizeof b, "%X", static_cast<unsigned>(dxf.GetHandle()));
+            value = b;
+            break;
+        case CDxfFile::vcText:
+            value = Escaped(dxf.GetText(), std::strlen(dxf.GetText()));
+            break;
+        default:
+            value = Escaped(dxf.GetRawText(), dxf.GetRawLength());
+            break;
+        }
+        std::snprintf(b, sizeof b, "%d|%c|", dxf.GetCode(), "NIRTH"[cls]);
+        out += b + value;
+        std::snprintf(b, sizeof b, "|%d|%llu\n", dxf.GetKeywordIndex(),
+                      static_cast<unsigned long long>(dxf.GetPosition()));
+        out += b;
+    }
+    std::snprintf(b, sizeof b, "end|%d|%llu|%llu|%llu\n", dxf.HasError() ? 1 : 0,
+                  static_cast<unsigned long long>(dxf.GetErrorLine()),
+                  static_cast<unsigned long long>(dxf.GetErrorOffset()),
+                  static_cast<unsigned long long>(dxf.GetPosition()));
+    return out + b;
+}
+
+std::string Repeated(const char* piece, int times)
+{
+    std::string s;
+    for (int i = 0; i < times; ++i)
+        s += piece;
+    return s;
+}
+
+std::string FileListing(const std::string& path)
+{
+    CDxfFile dxf;
+    if (!dxf.Open(path.c_str(), true))
+        return "not opened\n";
+    return ReadingListing(dxf);
+}
+
+std::string StreamListing(const std::string& bytes)
+{
+    IStream* stream = StreamOf(bytes);
+    CDxfFile dxf;
+    const std::string listing = dxf.OpenStream(stream, true) ? ReadingListing(dxf) : "not opened\n";
+    dxf.Close();
+    stream->Release();
+    return listing;
+}
+
+// The first line where two listings part, for a readable failure.
+std::string FirstDifference(const std::string& got, const std::string& expected)
+{
+    std::istringstream a(got), b(expected);
+    std::string la, lb;
+    for (int n = 1;; ++n) {
+        const bool ha = static_cast<bool>(std::getline(a, la)), hb = static_cast<bool>(std::getline(b, lb));
+        if (!ha && !hb)
+            return "none";
+        if (!ha || !hb || la != lb)
+            return "line " + std::to_string(n) + ": got '" + (ha ? la : "(end)") + "', expected '" +
+                   (hb ? lb : "(end)") + "'";
+    }
+}
+
+// Every fixture reads, from its file and as a stream, exactly as the reader read it before its
+// rewrite for speed: the listings under fixtures/dxf/recorded/ were made by that reader.
+TEST(DxfFile, FixturesReadAsRecorded)
+{
+    for (const char* name : {"r12_ascii", "r12_binary", "kinds_ascii", "kinds_binary", "views_r2000", "curves_ascii", "curves_binary"}) {
+        const std::string file = Fixture((std::string(name) + ".dxf").c_str());
+        const std::string expected = ReadAll(Fixture((std::string("recorded/") + name + ".listing").c_str()));
+        ASSERT_GT(expected.size(), 1000u) << name;
+        const std::string fromFile = FileListing(file);
+        EXPECT_EQ(fromFile, expected) << name << ", file: " << FirstDifference(fromFile, expected);
+        const std::string fromStream = StreamListing(ReadAll(file));
+        EXPECT_EQ(fromStream, expected) << name << ", stream: " << FirstDifference(fromStream, expected);
+    }
+}
+
+// Malformed and unusual lines, numbers and binary groups: the results and errors the reader gave
+// before its rewrite, from a file and from a stream (which read lines apart).
+TEST(DxfFile, MalformedInputsReadAsBefore)
+{
+    const std::string head = "0\nSECTION\n";
+    const std::string bin = kSentinel + std::string("\0\0SECTION\0", 10);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* file;    // the listing from a file
+        const char* stream;  // from a stream, when it differs
+    };
+    const Case cases[] = {
+        {"a code line with letters", head + "1O\n5\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|3|0|13\n",
+         nullptr},
+        {"a code with a sign", head + "+10\n1.5\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|3|0|14\n",
+         nullptr},
+        {"a code with leading zeros and blanks", head + " 0010\t\n1.5\n",
+         "0|T|SECTION|47|10\n"
+         "10|R|1.5|0|21\n"
+         "end|0|0|0|21\n",
+         nullptr},
+        {"a code beyond 32 bits", head + "99999999999\n1\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|3|0|22\n",
+         nullptr},
+        {"a code line of 2050 characters", head + std::string(2050, '1') + "\n1\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|3|0|2061\n",
+         nullptr},
+        {"an integer with trailing junk", head + "62\n12abc\n70\n 7 8\n",
+         "0|T|SECTION|47|10\n"
+         "62|I|12|0|19\n"
+         "70|I|7|0|27\n"
+         "end|0|0|0|27\n",
+         nullptr},
+        {"a real with trailing junk", head + "10\n1.5abc\n20\n2.5e\n30\n-.5e+\n",
+         "0|T|SECTION|47|10\n"
+         "10|R|1.5|0|20\n"
+         "20|R|2.5|0|28\n"
+         "30|R|-0.5|0|37\n"
+         "end|0|0|0|37\n",
+         nullptr},
+        {"a handle with trailing junk", head + "330\n1FZ\n340\n0x1F\n",
+         "0|T|SECTION|47|10\n"
+         "330|H|1F|0|18\n"
+         "340|H|1F|0|27\n"
+         "end|0|0|0|27\n",
+         nullptr},
+        {"numbers with signs and other white space", head + "10\n+1.5\n62\n+7\n330\n-1\n20\n\f3\n71\n\v-4\n",
+         "0|T|SECTION|47|10\n"
+         "10|R|1.5|0|18\n"
+         "62|I|7|0|24\n"
+         "330|H|FFFFFFFF|0|31\n"
+         "20|R|3|0|37\n"
+         "71|I|-4|0|44\n"
+         "end|0|0|0|44\n",
+         nullptr},
+        {"numbers beyond their range",
+         head + "62\n99999999999\n70\n-99999999999\n10\n1e400\n20\n-1e400\n30\n1e-400\n330\n123456789AB\n"
+                "340\n-FFFFFFFF\n350\n-123456789AB\n72\n2147483648\n73\n-2147483649\n",
+         "0|T|SECTION|47|10\n"
+         "62|I|2147483647|0|25\n"
+         "70|I|-2147483648|0|41\n"
+         "10|R|inf|0|50\n"
+         "20|R|-inf|0|60\n"
+         "30|R|0|0|70\n"
+         "330|H|FFFFFFFF|0|86\n"
+         "340|H|1|0|100\n"
+         "350|H|1|0|117\n"
+         "72|I|2147483647|0|131\n"
+         "73|I|-2147483648|0|146\n"
+         "end|0|0|0|146\n",
+         nullptr},
+        {"reals in other forms",
+         head + "10\n0x1A\n20\ninf\n30\nnan\n11\n.5\n21\n5.\n31\n1,5\n12\n-\n22\n\n13\n-0\n23\nInfinity\n"
+                "14\n0x1.8p1\n24\n1e23\n15\n4.9406564584124654e-324\n25\n2.2250738585072011e-308\n",
+         "0|T|SECTION|47|10\n"
+         "10|R|26|0|18\n"
+         "20|R|inf|0|25\n"
+         "30|R|nan|0|32\n"
+         "11|R|0.5|0|38\n"
+         "21|R|5|0|44\n"
+         "31|R|1|0|51\n"
+         "12|R|0|0|56\n"
+         "22|R|0|0|60\n"
+         "13|R|-0|0|66\n"
+         "23|R|inf|0|78\n"
+         "14|R|3|0|89\n"
+         "24|R|9.9999999999999992e+22|0|97\n"
+         "15|R|4.9406564584124654e-324|0|124\n"
+         "25|R|2.2250738585072009e-308|0|151\n"
+         "end|0|0|0|151\n",
+         nullptr},
+        {"integers in other forms", head + "62\n0x10\n70\n\n71\n-0\n74\n007\n75\n1e3\n",
+         "0|T|SECTION|47|10\n"
+         "62|I|0|0|18\n"
+         "70|I|0|0|22\n"
+         "71|I|0|0|28\n"
+         "74|I|7|0|35\n"
+         "75|I|1|0|42\n"
+         "end|0|0|0|42\n",
+         nullptr},
+        {"a text value of 2050 characters", head + "1\n" + std::string(2050, 'x') + "\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|2063\n",
+         nullptr},
+        {"a real value of 2050 characters", head + "10\n" + std::string(2050, '1') + "\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|2064\n",
+         nullptr},
+        {"a caret text of 4098 characters", head + "1\n" + Repeated("^J", 2049) + "\n",
+         "0|T|SECTION|47|10\n"
+         "1|T|\\x0A{2049}|0|4111\n"
+         "end|0|0|0|4111\n",
+         nullptr},
+        {"a caret text of 4100 characters", head + "1\n" + Repeated("^J", 2050) + "\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|4113\n",
+         nullptr},
+        {"a line of 5000 characters", head + "1\n" + std::string(5000, 'x') + "\n0\nEOF\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|5013\n",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|4176\n"},
+        {"a missing final newline", head + "0\nEOF",
+         "0|T|SECTION|47|10\n"
+         "0|T|EOF|24|15\n"
+         "end|0|0|0|15\n",
+         nullptr},
+        {"a value without its final newline", head + "10\n1.5",
+         "0|T|SECTION|47|10\n"
+         "10|R|1.5|0|16\n"
+         "end|0|0|0|16\n",
+         nullptr},
+        {"a code without its value", head + "10",
+         "0|T|SECTION|47|10\n"
+         "end|1|4|0|12\n",
+         nullptr},
+        {"CR-only line ends", "0\rSECTION\r2\rHEADER\r0\rENDSEC\r0\rEOF\r",
+         "end|1|1|0|34\n",
+         nullptr},
+        {"LF-only line ends", "0\nSECTION\n2\nHEADER\n0\nENDSEC\n0\nEOF\n",
+         "0|T|SECTION|47|10\n"
+         "2|T|HEADER|29|19\n"
+         "0|T|ENDSEC|21|28\n"
+         "0|T|EOF|24|34\n"
+         "end|0|0|0|34\n",
+         nullptr},
+        {"CR LF line ends, blanks and tabs", "  0\r\nSECTION \r\n\t2\r\n HEADER\t\r\n  9\r\n$ACADVER\r\n",
+         "0|T|SECTION|47|15\n"
+         "2|T|HEADER|29|29\n"
+         "9|T|$ACADVER|1|44\n"
+         "end|0|0|0|44\n",
+         nullptr},
+        {"a CR inside a line", head + "1\na\rb\n10\n1.5\r\r\n",
+         "0|T|SECTION|47|10\n"
+         "1|T|a\\x0Db|0|16\n"
+         "10|R|1.5|0|25\n"
+         "end|0|0|0|25\n",
+         nullptr},
+        {"a NUL in a text", head + std::string("1\na\0b\n", 6),
+         "0|T|SECTION|47|10\n"
+         "1|T|a|0|16\n"
+         "end|0|0|0|16\n",
+         nullptr},
+        {"a code of no value class", head + "500\n something \n0\nEOF\n",
+         "0|T|SECTION|47|10\n"
+         "500|N|something|0|26\n"
+         "0|T|EOF|24|32\n"
+         "end|0|0|0|32\n",
+         nullptr},
+        {"keywords and names", head + "2\nENTITIES\n0\nLINE\n9\n$EXTMIN\n1001\nYVEXControl\n1000\nARROWS\n1000\n ARROWS\n0\nline\n",
+         "0|T|SECTION|47|10\n"
+         "2|T|ENTITIES|23|21\n"
+         "0|T|LINE|37|28\n"
+         "9|T|$EXTMIN|25|38\n"
+         "1001|T|YVEXControl|69|55\n"
+         "1000|T|ARROWS|82|67\n"
+         "1000|T|ARROWS|82|80\n"
+         "0|T|line|0|87\n"
+         "end|0|0|0|87\n",
+         nullptr},
+        {"binary: a real cut short", bin + std::string("\x0A\0\1\2\3", 5),
+         "0|T|SECTION|47|32\n"
+         "end|1|0|34|34\n",
+         "0|T|SECTION|47|32\n"
+         "end|1|0|34|37\n"},
+        {"binary: a code cut short", bin + std::string("\x0A", 1),
+         "0|T|SECTION|47|32\n"
+         "end|1|0|32|33\n",
+         nullptr},
+        {"binary: a text without its end", bin + std::string("\1\0abc", 5),
+         "0|T|SECTION|47|32\n"
+         "end|1|0|34|37\n",
+         nullptr},
+        {"binary: handles", bin + std::string("\x4A\x01" "1FZ\0" "\x4A\x01" "-1\0" "\x4A\x01" "123456789AB\0", 24),
+         "0|T|SECTION|47|32\n"
+         "330|H|1F|0|38\n"
+         "330|H|FFFFFFFF|0|43\n"
+         "end|1|0|45|56\n",
+         nullptr},
+        {"binary: a chunk, then one cut short", bin + std::string("\x36\x01\x03" "abc" "\x36\x01\x05" "ab", 11),
+         "0|T|SECTION|47|32\n"
+         "310|T|abc|0|38\n"
+         "end|1|0|41|41\n",
+         "0|T|SECTION|47|32\n"
+         "310|T|abc|0|38\n"
+         "end|1|0|41|43\n"},
+        {"binary: a code of no value class", bin + std::string("\xF4\x01\x05\0", 4),
+         "0|T|SECTION|47|32\n"
+         "end|1|0|32|34\n",
+         nullptr},
+        {"binary: one-byte codes cut in the escape", kSentinel + std::string("\0SECTION\0", 9) + std::string("\xFF\x0A", 2),
+         "0|T|SECTION|47|31\n"
+         "end|1|0|31|32\n",
+         "0|T|SECTION|47|31\n"
+         "end|1|0|31|33\n"},
+        {"binary: 64-bit and one-byte values", bin + std::string("\xA0\0\1\2\3\4\5\6\7\x80" "\x22\x01\x07", 13),
+         "0|T|SECTION|47|32\n"
+         "160|I|67305985|0|42\n"
+         "290|I|7|0|45\n"
+         "end|0|0|0|45\n",
+         nullptr},
+        {"binary: a 16-bit value cut short", bin + std::string("\x3E\0\1", 3),
+         "0|T|SECTION|47|32\n"
+         "end|1|0|34|34\n",
+         "0|T|SECTION|47|32\n"
+         "end|1|0|34|35\n"},
+    };
+    const std::string path = Scratch("malformed.dxf");
+    for (const Case& c : cases) {
+        WriteAll(path, c.bytes);
+        const std::string fromFile = FileListing(path);
+        EXPECT_EQ(fromFile, c.file) << c.name << ": " << FirstDifference(fromFile, c.file);
+        const std::string fromStream = StreamListing(c.bytes);
+        const std::string expected = c.stream ? c.stream : c.file;
+        EXPECT_EQ(fromStream, expected) << c.name << ", stream: " << FirstDifference(fromStream, expected);
+    }
 }
 
 // --- small drawings for independent readers ----------------------------------------------------

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <ostream>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -26,37 +27,6 @@
 #include "tests/support/StorageTestSupport.h"
 
 namespace {
-
-std::string Fixture(const char* name)
-{
-    const char* root = std::getenv("YVEX_SOURCE_DIR");
-    std::string path = std::string("Z:") + (root ? root : ".") + "/tests/fixtures/dxf/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-// The shapes of a file's ENTITIES section, read into the drawing's root group.
-std::vector<CShape*> ReadEntities(Drawing& d, const std::string& path)
-{
-    CDxfFile dxf;
-    EXPECT_TRUE(dxf.Open(path.c_str(), true)) << path;
-    bool found = false;
-    while (dxf.ReadGroup()) {
-        if (dxf.GetCode() == 2 && std::strcmp(dxf.GetText(), "ENTITIES") == 0) {
-            found = true;
-            break;
-        }
-    }
-    EXPECT_TRUE(found) << path;
-    if (found) {
-        EXPECT_EQ(d.root->ReadDxfEntitiesSection(dxf), 1) << path;
-    }
-    EXPECT_FALSE(dxf.HasError()) << path;
-    dxf.Close();
-    return d.root->Children();
-}
 
 using Group = WrittenGroup;
 
@@ -288,6 +258,27 @@ TEST(PolylineDxf, ReadsTheEntitiesOfAnotherWriter)
         EXPECT_EQ(line->GetPoints().GetAt(0)->x, 1.0f);
         EXPECT_EQ(line->GetPoints().GetAt(1)->y, 4.0f);
     }
+}
+
+// The vertex count of LWPOLYLINE makes room for the vertices before they come; a count far
+// beyond what the file can hold makes no more room than the file could fill, and the vertices
+// that do come read as ever.
+TEST(PolylineDxf, AVertexCountBeyondTheFileReadsTheVerticesThatCome)
+{
+    const std::string path = OutputPath("kinds_lying_count.dxf");
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n2000000000\n70\n0\n"
+               "10\n1\n20\n2\n10\n3\n20\n4\n0\nENDSEC\n0\nEOF\n",
+               f);
+    std::fclose(f);
+    Drawing d;
+    const std::vector<CShape*> shapes = ReadEntities(d, path);
+    ASSERT_EQ(shapes.size(), 1u);
+    auto* polyline = dynamic_cast<CPolyline*>(shapes[0]);
+    ASSERT_NE(polyline, nullptr);
+    ASSERT_EQ(polyline->GetVertices().size(), 2u);
+    ExpectVertex(polyline->GetVertices()[1], 3, 4, -1, -1, 0, "second vertex");
 }
 
 // The drawing check_dxf_kinds.py hands to ezdxf, in both forms.

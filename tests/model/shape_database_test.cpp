@@ -5,6 +5,10 @@
 #include "control/ShapeMap.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
+#include "model/Text.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Layer.h"
 #include "model/Line.h"
 #include "model/PointPool.h"
@@ -13,6 +17,7 @@
 #include "model/Shape.h"
 #include "persistence/sql/SessionSql.h"
 #include "YVEX_h.h"
+#include "tests/support/ImageTestSupport.h"
 
 namespace {
 
@@ -63,7 +68,7 @@ protected:
         ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
         for (const char* table :
              {"Shapes", "Points", "ShapePoints", "LinkedPoints", "GroupShapes", "Vertexes", "LineShapes", "PolylineShapes",
-              "EllipseShapes", "LayerShapes", "LayerSettings", "ReferenceShapes"}) {
+              "EllipseShapes", "LayerShapes", "LayerSettings", "ReferenceShapes", "ImageShapes", "TextShapes"}) {
             const std::string text = std::string("delete from ") + table;
             Raw(db.hstmt, text.c_str());
         }
@@ -345,6 +350,129 @@ TEST_P(ShapeRowsTest, PolylineWidthsFormAndVertices)
     EXPECT_EQ(Count(h, "select count(*) from Vertexes"), 1);
     EXPECT_EQ(Real(Row(h, "select Bulge from Vertexes")[0]), -0.5);
     EXPECT_EQ(Count(h, "select count(*) from PolylineShapes"), 3);
+}
+
+// An image's row names its size, turn and the picture's database identity; a second save updates
+// it; an image whose picture the site does not hold is refused.
+TEST_P(ShapeRowsTest, ImageRowsFollowEachSave)
+{
+    SQLHSTMT h = db.hstmt;
+    imagetest::EnsureGdiplus();
+    const std::vector<BYTE> bmp = imagetest::MakeBmp(8, 4, [](int, int) { return RGB(1, 2, 3); });
+    CImageResourceMap& map = control.GetImageResourceMap();
+    CImageResource* picture = map.CreateResource(0, bmp.data(), bmp.size(), 1.0f, true);
+    ASSERT_NE(picture, nullptr);
+    map.SetDatabaseId(33, picture->GetId());
+    auto* image = static_cast<CImage*>(Make(stImage, {{1, 2}}));
+    image->SetSize(80.5f, -40.25f);
+    image->SetRotation(30);
+    image->SetImageResourceId(picture->GetId());
+    ASSERT_EQ(image->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::string query =
+        "select ShapeID, ScenarioID, Width, Height, RotationAngle, ImageResourceID from ImageShapes";
+    std::vector<std::string> row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_EQ(row[0], std::to_string(image->GetDatabaseId()));
+    EXPECT_EQ(row[1], "5");
+    EXPECT_EQ(Real(row[2]), 80.5);
+    EXPECT_EQ(Real(row[3]), -40.25);
+    EXPECT_EQ(Real(row[4]), 30.0);
+    EXPECT_EQ(row[5], "33");
+
+    map.SetDatabaseId(34, picture->GetId());
+    image->SetRotation(200);
+    ASSERT_EQ(image->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
+    row = Row(h, query.c_str());
+    ASSERT_EQ(row.size(), 6u);
+    EXPECT_EQ(Real(row[4]), 200.0);
+    EXPECT_EQ(row[5], "34");
+
+    auto* without = static_cast<CImage*>(Make(stImage, {{0, 0}}));
+    EXPECT_EQ(without->SaveToDB(db, 1, 0, kIdsFromDatabase), E_FAIL);
+    EXPECT_EQ(Count(h, "select count(*) from ImageShapes"), 1);
+}
+
+// A text's row holds the text byte for byte (no terminating NUL: PostgreSQL's text cannot hold
+// one) and its face name bound, NULL when it has none; a second save updates the row, and a text
+// emptied since leaves none in it.
+TEST_P(ShapeRowsTest, TextRowsHoldTheTextAsItIs)
+{
+    SQLHSTMT h = db.hstmt;
+    const bool postgres = GetParam().dialect == SqlDialect::PostgreSQL;
+    // The stored text as the server has it: its bytes and their number.
+    auto stored = [&](CText* text, std::string* value, bool* noFont) {
+        const std::string query = std::string("select Text, ") +
+                                  (postgres ? "octet_length(Text)" : "length(cast(Text as blob))") +
+                                  ", FontName, Type, AlignType, Height, Width, XScale, RotationAngle, Charset "
+                                  "from TextShapes where ShapeID = " +
+                                  std::to_string(text->GetDatabaseId());
+        SQLRETURN r = SQLExecDirect(h, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())), SQL_NTS);
+        EXPECT_TRUE(SQL_SUCCEEDED(r)) << OdbcDiagnosticsText(SQL_HANDLE_STMT, h, "", false);
+        std::vector<std::string> rest;
+        long bytes = -1;
+        if (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(h))) {
+            char buffer[8192] = {};
+            SQLLEN indicator = 0;
+            SQLGetData(h, 1, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+            *value = indicator == SQL_NULL_DATA ? std::string("NULL") : std::string(buffer, static_cast<size_t>(indicator));
+            bytes = ColumnLong(h, 2);
+            // A column is read once: the face name's NULL is told with its value.
+            bool isNull = false;
+            rest.push_back(ColumnText(h, 3, &isNull));
+            *noFont = isNull;
+            for (SQLUSMALLINT c = 4; c <= 10; ++c)
+                rest.push_back(ColumnText(h, c));
+        }
+        Drain(h);
+        EXPECT_EQ(bytes, static_cast<long>(value->size()));
+        return rest;
+    };
+    auto* named = static_cast<CText*>(Make(stText, {{1, 2}}));
+    const std::string text = "It's \"quoted\" ' and\r\ntwo lines; drop table Shapes; --";
+    named->SetTextType(ttANSI);
+    named->StoreText(text.c_str(), static_cast<int>(text.size()));
+    named->SetFontNameA("O'Brien Sans");
+    named->SetHeight(2.5f);
+    named->SetRotation(45);
+    named->SetAlignType(0x6);
+    named->SetCharset(238);
+    ASSERT_EQ(named->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    std::string value;
+    bool noFont = true;
+    std::vector<std::string> rest = stored(named, &value, &noFont);
+    EXPECT_EQ(value, text);
+    ASSERT_EQ(rest.size(), 8u);
+    EXPECT_FALSE(noFont);
+    EXPECT_EQ(rest[0], "O'Brien Sans");
+    EXPECT_EQ(rest[1], std::to_string(ttANSI));
+    EXPECT_EQ(rest[2], "6");
+    EXPECT_EQ(Real(rest[3]), 2.5);
+    EXPECT_EQ(Real(rest[6]), 45.0);
+    EXPECT_EQ(rest[7], "238");
+
+    // Without a face name: NULL; updated with a new text.
+    auto* unnamed = static_cast<CText*>(Make(stText, {{0, 0}}));
+    unnamed->SetFontName(nullptr);
+    unnamed->StoreText("{\\rtf1 first}", -1);
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    unnamed->StoreText("{\\rtf1 second}", -1);
+    unnamed->SetHeight(7.0f);
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    rest = stored(unnamed, &value, &noFont);
+    EXPECT_EQ(value, "{\\rtf1 second}");
+    EXPECT_TRUE(noFont);
+    EXPECT_EQ(Count(h, "select count(*) from TextShapes"), 2);
+
+    // Emptied: no text in the row either.
+    unnamed->StoreText("", 0);
+    unnamed->SetHeight(9.0f);
+    ASSERT_EQ(unnamed->SaveToDB(db, 1, 0, kIdsFromDatabase), S_OK) << TakeErrorInfo().description;
+    const std::vector<std::string> emptied =
+        Row(h, ("select Text, Height from TextShapes where ShapeID = " + std::to_string(unnamed->GetDatabaseId())).c_str());
+    ASSERT_EQ(emptied.size(), 2u);
+    EXPECT_EQ(emptied[0], "NULL");
+    EXPECT_EQ(Real(emptied[1]), 9.0);
 }
 
 // An arc's EllipseShapes row holds its geometry after the insert and after an update.

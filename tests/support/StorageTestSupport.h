@@ -3,7 +3,11 @@
 // tests of shapes in DXF and in record tables, the drawing written as a DXF file, and a copy of a
 // set's records.
 #include <gtest/gtest.h>
+#include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <string>
+#include <vector>
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
@@ -78,6 +82,8 @@ inline void CopyShapeRecords(const CDataTableSet& from, CDataTableSet& to)
     copy(from.Polylines(), to.Polylines());
     copy(from.Lines(), to.Lines());
     copy(from.Vertexes(), to.Vertexes());
+    copy(from.Images(), to.Images());
+    copy(from.ImageResources(), to.ImageResources());
     copy(from.Ellipses(), to.Ellipses());
     copy(from.Layers(), to.Layers());
     copy(from.LayerSettings(), to.LayerSettings());
@@ -137,3 +143,35 @@ inline void WriteDrawing(Drawing& d, const std::string& path, bool binary, int v
 inline void WriteR12Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 1); }
 
 inline void WriteAC1012Drawing(Drawing& d, const std::string& path, bool binary) { WriteDrawing(d, path, binary, 2); }
+
+// A Windows path (Z: for the Unix root) of a file of tests/fixtures/dxf.
+inline std::string Fixture(const char* name)
+{
+    const char* root = std::getenv("YVEX_SOURCE_DIR");
+    std::string path = std::string("Z:") + (root ? root : ".") + "/tests/fixtures/dxf/" + name;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+// The shapes of a file's ENTITIES section, read into the drawing's root group.
+inline std::vector<CShape*> ReadEntities(Drawing& d, const std::string& path)
+{
+    CDxfFile dxf;
+    EXPECT_TRUE(dxf.Open(path.c_str(), true)) << path;
+    bool found = false;
+    while (dxf.ReadGroup()) {
+        if (dxf.GetCode() == 2 && std::strcmp(dxf.GetText(), "ENTITIES") == 0) {
+            found = true;
+            break;
+        }
+    }
+    EXPECT_TRUE(found) << path;
+    if (found) {
+        EXPECT_EQ(d.root->ReadDxfEntitiesSection(dxf), 1) << path;
+    }
+    EXPECT_FALSE(dxf.HasError()) << path;
+    dxf.Close();
+    return d.root->Children();
+}

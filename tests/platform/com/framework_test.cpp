@@ -358,6 +358,26 @@ TEST(Enumerators, LiveEnumeratorFollowsItsContainer)
     mapUnk.QueryTo(IID_IEnumVARIANT, me);
     me->Reset();
     EXPECT_EQ(Drain(me.Get()), (std::vector<LONG>{100, 300, 500}));
+
+    // Items taken out while a client walks (a For Each that deletes what it visits): the map walk
+    // goes on after the last key it handed out, the vector walk from its index.
+    me->Reset();
+    std::vector<LONG> seen;
+    while (me->Next(1, v, nullptr) == S_OK) {
+        seen.push_back(v[0].lVal);
+        byId.erase(v[0].lVal / 100);
+        VariantClear(&v[0]);
+    }
+    EXPECT_EQ(seen, (std::vector<LONG>{100, 300, 500}));
+    EXPECT_TRUE(byId.empty());
+    e->Reset();
+    ASSERT_EQ(e->Next(1, v, nullptr), S_OK);
+    items.erase(items.begin());
+    items.shrink_to_fit();
+    EXPECT_EQ(Drain(e.Get()), (std::vector<LONG>{30, 40})) << "the next index after a removal ahead of it";
+    items.clear();
+    items.shrink_to_fit();
+    EXPECT_EQ(e->Next(1, v, &got), S_FALSE) << "an emptied container ends the walk";
 }
 
 TEST(Enumerators, VectorEnumeratorHandsOutCopies)

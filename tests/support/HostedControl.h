@@ -1,14 +1,11 @@
 #pragma once
-// The control of a test program hosted by Wine's ActiveX container window (atl.dll's AtlAxWin):
-// its window exists, so the worker threads' stage messages reach it and the events fire on the
-// test's thread while it pumps.
-#include "tests/control/ControlTestSupport.h"
+// The control object of a test program hosted in a top-level window through atl.dll's
+// container window, as a host shows it: tests drive it with window messages and read what it
+// painted back from the window.
+#include "tests/support/ControlTestSupport.h"
 #include "com/Owners.h"
 
 namespace controltest {
-
-using hosttest::Atl;
-using hosttest::PumpMessages;
 
 // The control of this program hosted in a top-level window.
 class HostedControl : public testing::Test
@@ -16,15 +13,15 @@ class HostedControl : public testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Atl().attach) << "atl.dll with AtlAxAttachControl";
+        ASSERT_TRUE(hosttest::Atl().attach) << "atl.dll with AtlAxAttachControl";
         m_top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 500, 400, nullptr, nullptr,
                                 nullptr, nullptr);
         m_ax = CreateWindowExW(0, L"AtlAxWin", L"", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, m_top, nullptr, nullptr, nullptr);
         ASSERT_NE(m_ax, nullptr);
         Prepare(*control);
         // The container comes into being only when asked for.
-        ASSERT_EQ(Atl().attach(control->GetControllingUnknown(), m_ax, m_container.Put()), S_OK);
-        PumpMessages();
+        ASSERT_EQ(hosttest::Atl().attach(control->GetControllingUnknown(), m_ax, m_container.Put()), S_OK);
+        hosttest::PumpMessages();
         m_wnd = control->GetControlWindow();
         ASSERT_NE(m_wnd, nullptr);
         GetClientRect(m_wnd, &m_client);
@@ -33,7 +30,7 @@ protected:
     {
         if (m_top)
             DestroyWindow(m_top);
-        PumpMessages();
+        hosttest::PumpMessages();
     }
     virtual void Prepare(CYVEXControl&) {}
 

@@ -1,0 +1,181 @@
+#!/usr/bin/python3
+"""The DXF load benchmark: our group pass and our load against ezdxf and GDAL on the same files.
+
+Run with Debian's Python (its ezdxf module) after a build (./tools/build.sh):
+
+    /usr/bin/python3 bench/dxf_bench.py [--sizes 0.01,10,40,100] [--csv FILE] [--skip-peers]
+
+Each size (in MB) is a synthetic R12 drawing (lines, arcs, circles, polylines with bulges, texts
+and block references) written once with ezdxf and kept in ~/.cache/yvex/bench (YVEX_BENCH_CACHE
+moves it). For each file, in one run, it measures:
+  groups        our group reader alone (CDxfFile::ReadGroup to the end of the mapped file), the
+                best of three passes, timed inside the program under Wine
+  load          our full load into a control (IDXFOperations::LoadDXF), timed inside the program
+  entities      the ENTITIES section read into a control's drawing by the shapes' own readers
+                (no tables, no blocks): what of a load exists before the full load does
+  ezdxf         ezdxf.readfile, timed inside Python
+  ogrinfo -so   `ogrinfo -al -so`, the whole process
+  ogrinfo -al   `ogrinfo -al` (output discarded), the whole process
+as seconds, MB/s, the ratio of each time to that of our group pass, our load and our entities,
+and the peak resident memory of the process that did it (for ours, the whole Wine process, the
+mapped file's pages included). It prints a table and
+writes it as CSV (bench/dxf_bench.csv in the build folder unless --csv says otherwise).
+
+It is never part of the tests: timings depend on the machine and its load.
+"""
+import argparse
+import csv
+import math
+import os
+import random
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def cache_dir():
+    d = os.environ.get("YVEX_BENCH_CACHE") or os.path.join(os.path.expanduser("~"), ".cache", "yvex", "bench")
+    os.makedirs(d, exist_ok=True)
+    return d
+
+
+def make_drawing(path, megabytes):
+    """An R12 drawing of about `megabytes` MB, written with ezdxf; a fixed seed makes it the
+    same file on every machine."""
+    import ezdxf
+
+    rnd = random.Random(str(megabytes))
+    doc = ezdxf.new("R12")
+    for i, name in enumerate(("WALLS", "DOORS", "TEXT", "AXES")):
+        doc.layers.add(name, color=i + 1)
+    block = doc.blocks.new("MARK")
+    block.add_circle((0, 0), 0.5)
+    block.add_line((-0.5, 0), (0.5, 0))
+    block.add_line((0, -0.5), (0, 0.5))
+    msp = doc.modelspace()
+    # One round of the six kinds takes about 1.15 kB in R12 as ezdxf writes it.
+    rounds = max(1, int(megabytes * 1000 * 1000 / 1160))
+    for i in range(rounds):
+        x, y = rnd.uniform(0, 10000), rnd.uniform(0, 10000)
+        msp.add_line((x, y), (x + rnd.uniform(-50, 50), y + rnd.uniform(-50, 50)), dxfattribs={"layer": "WALLS"})
+        msp.add_arc((x, y), rnd.uniform(1, 20), rnd.uniform(0, 360), rnd.uniform(0, 360))
+        msp.add_circle((x + 5, y - 5), rnd.uniform(1, 10), dxfattribs={"layer": "AXES"})
+        points = [(x + k * 3.0, y + rnd.uniform(-2, 2), 0, 0, rnd.choice((0.0, 0.5, -1.0))) for k in range(5)]
+        msp.add_polyline2d(points, format="xyseb", dxfattribs={"layer": "DOORS"})
+        msp.add_text("room %d" % i, dxfattribs={"insert": (x, y + 3), "height": 2.5, "layer": "TEXT"})
+        msp.add_blockref("MARK", (x - 4, y + 4), dxfattribs={"xscale": 2, "yscale": 2, "rotation": rnd.uniform(0, 90)})
+    tmp = path + ".part"
+    doc.saveas(tmp)
+    os.replace(tmp, path)
+
+
+def drawing(megabytes):
+    path = os.path.join(cache_dir(), "r12_%gmb.dxf" % megabytes)
+    if not os.path.exists(path):
+        print("writing %s with ezdxf (once)..." % path, file=sys.stderr, flush=True)
+        make_drawing(path, megabytes)
+    return path
+
+
+def run(args, keep_output=True):
+    """Runs a process; its wall time, its peak resident memory (bytes) and its output (or
+    nothing: the output then goes straight to /dev/null)."""
+    start = time.perf_counter()
+    proc = subprocess.Popen(args, stdout=subprocess.PIPE if keep_output else subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL)
+    out = proc.stdout.read() if keep_output else b""
+    _, status, usage = os.wait4(proc.pid, 0)
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    return time.perf_counter() - start, usage.ru_maxrss * 1024, out.decode("utf-8", "replace"), proc.returncode
+
+
+def wine_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def ours(build, mode, path):
+    """Our program under Wine: (seconds or None, peak memory, note)."""
+    exe = os.path.join(build, "bench", "yvex_dxf_bench.exe")
+    wall, peak, out, code = run([os.path.join(ROOT, "tools", "wine-run"), exe, mode, wine_path(path)])
+    fields = dict(line.strip().split("=", 1) for line in out.splitlines() if "=" in line)
+    if code != 0 or "seconds" not in fields:
+        return None, peak, fields.get("note", "failed (exit %d)" % code)
+    return float(fields["seconds"]), peak, fields.get("note", "")
+
+
+def ezdxf_readfile(path):
+    code = ("import time, ezdxf\n"
+            "t = time.perf_counter(); ezdxf.readfile(%r); print(time.perf_counter() - t)\n" % path)
+    _, peak, out, rc = run(["/usr/bin/python3", "-c", code])
+    return (float(out.strip().splitlines()[-1]) if rc == 0 else None), peak, "" if rc == 0 else "failed"
+
+
+def ogrinfo(path, summary):
+    args = ["ogrinfo", "-ro", "-al"] + (["-so"] if summary else []) + [path]
+    wall, peak, _, rc = run(args, keep_output=False)
+    return (wall if rc == 0 else None), peak, "" if rc == 0 else "failed"
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--sizes", default="0.01,10,40,100", help="drawing sizes in MB")
+    ap.add_argument("--build", default=os.environ.get("YVEX_BUILD", os.path.join(ROOT, "build")))
+    ap.add_argument("--csv", default=None)
+    ap.add_argument("--skip-peers", action="store_true", help="only our own measures")
+    opts = ap.parse_args()
+    csv_path = opts.csv or os.path.join(opts.build, "bench", "dxf_bench.csv")
+
+    subprocess.run([os.path.join(ROOT, "tools", "wine-run"), "--up"], check=True)
+    # The load goes through the registered control, as a host's would.
+    dll = wine_path(os.path.join(opts.build, "automation", "yvex.dll"))
+    subprocess.run([os.path.join(ROOT, "tools", "wine-run"), "regsvr32", "/s", dll], check=False)
+
+    rows = []
+    try:
+        for mb in [float(s) for s in opts.sizes.split(",") if s]:
+            path = drawing(mb)
+            size = os.path.getsize(path)
+            measures = [("YVEX group pass",) + ours(opts.build, "groups", path),
+                        ("YVEX load into a control",) + ours(opts.build, "load", path),
+                        ("YVEX entities into a control",) + ours(opts.build, "entities", path)]
+            if not opts.skip_peers:
+                measures += [("ezdxf.readfile",) + ezdxf_readfile(path),
+                             ("ogrinfo -al -so",) + ogrinfo(path, True),
+                             ("ogrinfo -al",) + ogrinfo(path, False)]
+            base = {name: sec for name, sec, _, _ in measures}
+            for name, sec, peak, note in measures:
+                def ratio(to):
+                    ref = base.get(to)
+                    return "%.1f" % (sec / ref) if sec and ref else ""
+                rows.append({
+                    "file_mb": "%.3g" % (size / 1e6),
+                    "reader": name,
+                    "seconds": "%.4g" % sec if sec else "",
+                    "mb_per_s": "%.1f" % (size / 1e6 / sec) if sec else "",
+                    "x_group_pass": ratio("YVEX group pass"),
+                    "x_load": ratio("YVEX load into a control"),
+                    "x_entities": ratio("YVEX entities into a control"),
+                    "peak_mb": "%.0f" % (peak / 1e6),
+                    "note": note,
+                })
+    finally:
+        subprocess.run([os.path.join(ROOT, "tools", "wine-run"), "regsvr32", "/s", "/u", dll], check=False)
+
+    fields = ["file_mb", "reader", "seconds", "mb_per_s", "x_group_pass", "x_load", "x_entities", "peak_mb", "note"]
+    os.makedirs(os.path.dirname(csv_path), exist_ok=True)
+    with open(csv_path, "w", newline="") as f:
+        w = csv.DictWriter(f, fieldnames=fields)
+        w.writeheader()
+        w.writerows(rows)
+    widths = {k: max(len(k), *(len(r[k]) for r in rows)) for k in fields}
+    print("  ".join(k.ljust(widths[k]) for k in fields))
+    for r in rows:
+        print("  ".join(r[k].ljust(widths[k]) for k in fields))
+    print("(x_...: the reader's seconds over those of our group pass, load, entities; CSV in %s; load average %s)"
+          % (csv_path, os.popen("uptime").read().strip().split("load average:")[-1].strip()))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,343 @@
+// The context menus: which menu the right button shows, how it is pruned for the drawing, the
+// host's say (OnContextMenuShow may move or cancel it), and carrying out the chosen command.
+#include "control/YVEXControl.h"
+#include "control/PopupMenuHook.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/PointRecord.h"
+#include "model/Polyline.h"
+#include "model/SelectionGroup.h"
+#include "persistence/DrawingSettingRecord.h"
+#include "ui/resource.h"
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+using MenuOwner = std::unique_ptr<std::remove_pointer<HMENU>::type, decltype(&DestroyMenu)>;
+
+MenuOwner LoadMenuResource(int id)
+{
+    return MenuOwner(LoadMenuW(ycom::TheModule().Instance(), MAKEINTRESOURCEW(id)), &DestroyMenu);
+}
+
+bool IsSeparator(HMENU menu, int position)
+{
+    MENUITEMINFOW info = {sizeof(info), MIIM_FTYPE};
+    return GetMenuItemInfoW(menu, position, TRUE, &info) && (info.fType & MFT_SEPARATOR);
+}
+
+bool IsPolylineKind(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
+
+} // namespace
+
+HMENU FindMenuItem(HMENU menu, UINT id, int first, int* position, int* subMenuIndex)
+{
+    if (!menu)
+        return nullptr;
+    const int count = GetMenuItemCount(menu);
+    for (int i = first; i < count; ++i) {
+        if (GetMenuItemID(menu, i) == id) {
+            *position = i;
+            *subMenuIndex = -1;
+            return menu;
+        }
+    }
+    for (int i = 0; i < count; ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        if (!sub)
+            continue;
+        const int subCount = GetMenuItemCount(sub);
+        for (int j = 0; j < subCount; ++j) {
+            if (GetMenuItemID(sub, j) == id) {
+                *position = j;
+                *subMenuIndex = i;
+                return sub;
+            }
+        }
+    }
+    return nullptr;
+}
+
+void RemoveRedundantMenuSeparators(HMENU menu)
+{
+    if (!menu)
+        return;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i)
+        if (HMENU sub = GetSubMenu(menu, i))
+            RemoveRedundantMenuSeparators(sub);
+    for (int i = GetMenuItemCount(menu) - 1; i >= 0; --i) {
+        if (!IsSeparator(menu, i))
+            continue;
+        const int count = GetMenuItemCount(menu);
+        if (i == 0 || i == count - 1 || IsSeparator(menu, i - 1) || (i + 1 < count && IsSeparator(menu, i + 1)))
+            DeleteMenu(menu, i, MF_BYPOSITION);
+    }
+}
+
+// Every item of the command in the menu and one level of its sub menus.
+static void DeleteCommand(HMENU menu, UINT id)
+{
+    int position = 0, sub = 0;
+    while (HMENU holder = FindMenuItem(menu, id, 0, &position, &sub))
+        DeleteMenu(holder, position, MF_BYPOSITION);
+}
+
+bool CYVEXControl::IsDrawingEditable()
+{
+    CGroup* root = GetRootGroup();
+    return AcceptsEdits() && root && root->IsEnabled();
+}
+
+bool CYVEXControl::IsBlockEditing() const
+{
+    const CGroup* root = GetRootGroup();
+    return root && root->GetId() != 0 && root->GetParent();
+}
+
+std::wstring CYVEXControl::GetDataSourceName() const
+{
+    ycom::Bstr dsn;
+    if (m_persistDB)
+        m_persistDB->get_DSN(dsn.Put());
+    return dsn.CStr() ? std::wstring(dsn.CStr()) : std::wstring();
+}
+
+UINT CYVEXControl::TrackContextMenu(HMENU popup, const CRealPoint& world)
+{
+    // The host may move the menu, or keep it from showing.
+    float x = world.x, y = world.y;
+    if (!FireContextMenuShow(&x, &y))
+        return 0;
+    const POINT device = GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
+    POINT screen = device;
+    if (m_hWnd)
+        ClientToScreen(m_hWnd, &screen);
+    RemoveRedundantMenuSeparators(popup);
+    m_contextMenu = popup;
+    m_contextMenuPoint = device;
+    const UINT command = ShowPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, m_hWnd);
+    m_contextMenu = nullptr;
+    if (m_hWnd)
+        SetCursor(m_cursor ? m_cursor : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+    FireContextMenuCommand(static_cast<LONG>(command));
+    return command == 0 ? kMenuShownNoCommand : command;
+}
+
+void CYVEXControl::ShowCanvasMenu(const CRealPoint& world)
+{
+    MenuOwner menu = LoadMenuResource(IDR_CANVAS_MENU);
+    if (!menu)
+        return;
+    const bool editable = IsDrawingEditable();
+    CLayer* layer = GetCurrentLayer();
+    CGroup* root = GetRootGroup();
+    int index = 0;
+    if (!editable || !layer || !layer->IsEnabled())
+        index = 1;
+    else if (root && root->GetId() >= 2 && root->GetId() <= 11 && root->GetShapeType() != stGroup)
+        index = 2;
+    HMENU popup = GetSubMenu(menu.get(), index);
+    const bool blockEditing = IsBlockEditing();
+    if (blockEditing)
+        DeleteCommand(popup, MI_SAVE_TO_DB);
+    const bool referenceRoot = root && root->GetParent() &&
+                               (root->GetShapeType() == stGroup || root->GetShapeType() == stReference) &&
+                               !(GetControlFlags() & controlDisableCustomizeAttributes);
+    if (!referenceRoot)
+        DeleteCommand(popup, MI_RESET_REFERENCE_ATTRIBUTES);
+    if (!blockEditing) {
+        // The block-editing popup goes with its first item.
+        int position = 0, sub = 0;
+        if (HMENU holder = FindMenuItem(popup, MI_COMPLETE, 0, &position, &sub)) {
+            if (sub >= 0)
+                DeleteMenu(popup, sub, MF_BYPOSITION);
+            else
+                DeleteMenu(holder, position, MF_BYPOSITION);
+        }
+    }
+    const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    CheckMenuItem(popup, MI_SHOW_GRID, MF_BYCOMMAND | (setting && setting->ShowGrid ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(popup, MI_SNAP_TO_GRID, MF_BYCOMMAND | (setting && setting->SnapToGrid ? MF_CHECKED : MF_UNCHECKED));
+    EnableMenuItem(popup, MI_LOAD_FROM_DB, MF_BYCOMMAND | MF_ENABLED);
+    EnableMenuItem(popup, MI_SAVE_TO_DB, MF_BYCOMMAND | MF_ENABLED);
+    if (GetDataSourceName().empty()) {
+        DeleteCommand(popup, MI_SAVE_TO_DB);
+        DeleteCommand(popup, MI_LOAD_FROM_DB);
+    }
+    // Until the clipboard exchange exists only the control's own format can be pasted.
+    if (!editable || !GetClipboardFormat() || !IsClipboardFormatAvailable(GetClipboardFormat()))
+        DeleteCommand(popup, MI_PASTE);
+    if (!blockEditing) {
+        DeleteCommand(popup, MI_COMPLETE);
+        DeleteCommand(popup, kMenuContinue);
+    } else {
+        EnableMenuItem(popup, MI_COMPLETE, MF_BYCOMMAND | MF_ENABLED);
+        EnableMenuItem(popup, kMenuContinue, MF_BYCOMMAND | MF_ENABLED);
+    }
+    const UINT command = TrackContextMenu(popup, world);
+    if (command && command != kMenuShownNoCommand)
+        ExecuteMenuCommand(command, 0);
+}
+
+UINT CYVEXControl::ShowEditMenu(const CRealPoint& world)
+{
+    CShape* edited = GetEditState().editedShape;
+    MenuOwner menu = LoadMenuResource(IDR_EDIT_MENU);
+    if (!menu || !edited)
+        return 0;
+    const int type = edited->GetShapeType();
+    const bool polyline = edited->GetId() >= 1 && IsPolylineKind(type);
+    HMENU popup = GetSubMenu(menu.get(), polyline ? 2 : (type == stImage ? 1 : 0));
+    if (polyline) {
+        if (type == stPolygon || edited->GetPointCount() < 3) {
+            DeleteCommand(popup, MI_CLOSE_POLYLINE);
+        } else if (static_cast<CPolyline*>(edited)->IsClosed()) {
+            wchar_t label[64] = {};
+            LoadStringW(ycom::TheModule().Instance(), IDS_OPEN_SHAPE, label, 64);
+            ModifyMenuW(popup, MI_CLOSE_POLYLINE, MF_BYCOMMAND | MF_STRING, MI_CLOSE_POLYLINE, label);
+        }
+        if (!(GetEditState().editMode == EDSH_NEWPOINT && edited->GetPointCount() > 2))
+            DeleteCommand(popup, MI_DELETE_POINT);
+        if (GetMenuItemCount(popup) > 0 && IsSeparator(popup, 0))
+            DeleteMenu(popup, 0, MF_BYPOSITION);
+    }
+    EnableMenuItem(popup, MI_ENTER, MF_BYCOMMAND | (edited->IsEditActive(false) ? MF_ENABLED : MF_GRAYED));
+    const UINT command = TrackContextMenu(popup, world);
+    // The click that closed the menu is not a click on the drawing.
+    MSG msg;
+    if (m_hWnd)
+        PeekMessageW(&msg, m_hWnd, WM_LBUTTONDOWN, WM_LBUTTONDOWN, PM_REMOVE);
+    switch (command) {
+    case MI_CANCEL: EndInteractiveOperation(false); break;
+    case MI_ENTER: EndInteractiveOperation(true); break;
+    case MI_CLOSE_POLYLINE:
+        if (polyline) {
+            auto* shape = static_cast<CPolyline*>(edited);
+            const bool closed = shape->IsClosed();
+            EndInteractiveOperation(true);
+            shape->SetClosed(!closed, true);
+            RequestRedraw(rfRedrawSelection, nullptr);
+        }
+        break;
+    default: break;
+    }
+    return command;
+}
+
+UINT CYVEXControl::ShowSelectionMenu(bool editable, const CRealPoint& world, int* extra)
+{
+    *extra = 0;
+    CGroup* selection = GetSelectionGroup();
+    MenuOwner menu = LoadMenuResource(IDR_SELECTION_MENU);
+    if (!menu || !selection)
+        return 0;
+    const std::vector<CShape*> selected = selection->Children();
+    CShape* one = selected.size() == 1 ? selected[0] : nullptr;
+    const int type = one ? one->GetShapeType() : 0;
+    HMENU popup = GetSubMenu(menu.get(), type >= 0 && type < GetMenuItemCount(menu.get()) ? type : 0);
+    if (one && IsPolylineKind(type)) {
+        auto* shape = static_cast<CPolyline*>(one);
+        const int count = one->GetPointCount();
+        const POINT device = GetCurrentViewport().WorldToDevice(world);
+        // The clicked vertex: the first within a few pixels of the pointer, -1 for none.
+        int vertex = -1;
+        int i = 0;
+        for (CPointRecord* point : one->GetPoints()) {
+            const POINT at = GetCurrentViewport().WorldToDevice(*point);
+            if (vertex < 0 && std::abs(at.x - device.x) <= 4 && std::abs(at.y - device.y) <= 4)
+                vertex = i;
+            ++i;
+        }
+        if (vertex != 0)
+            DeleteCommand(popup, MI_ADD_HEAD_POINT);
+        if (vertex < 0 || vertex != count - 1)
+            DeleteCommand(popup, MI_ADD_TAIL_POINT);
+        if (vertex < 0) {
+            DeleteCommand(popup, MI_DELETE_POINT);
+            if (!shape->HitTest(static_cast<float>(device.x), static_cast<float>(device.y)))
+                DeleteCommand(popup, MI_INSERT_POINT);
+        } else if (vertex == 0) {
+            DeleteCommand(popup, MI_INSERT_POINT);
+        }
+        const bool closed = shape->IsClosed();
+        if (count < (closed ? 4 : 3))
+            DeleteCommand(popup, MI_DELETE_POINT);
+        if (type == stPolygon || count < 2) {
+            DeleteCommand(popup, MI_CLOSE_POLYLINE);
+        } else if (closed) {
+            wchar_t label[64] = {};
+            LoadStringW(ycom::TheModule().Instance(), IDS_OPEN_SHAPE, label, 64);
+            int position = 0, sub = 0;
+            if (HMENU holder = FindMenuItem(popup, MI_CLOSE_POLYLINE, 0, &position, &sub))
+                ModifyMenuW(holder, position, MF_BYPOSITION | MF_STRING, MI_CLOSE_POLYLINE, label);
+        }
+    } else if (one && type == stReference) {
+        *extra = one->GetId();
+    }
+    if (!editable)
+        for (UINT id : {MI_CUT, MI_PASTE})
+            DeleteCommand(popup, id);
+    return TrackContextMenu(popup, world);
+}
+
+HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
+{
+    (void)extra;
+    CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    switch (command) {
+    case MI_ZOOM_IN: return Zoom(static_cast<float>(GetCurrentViewport().zoom * 1.2));
+    case MI_ZOOM_OUT: return Zoom(static_cast<float>(GetCurrentViewport().zoom * 0.8333333));
+    case MI_ZOOM_WINDOW: return ZoomWindow(VARIANT_TRUE, 0, 0, 0, 0);
+    case MI_ZOOM_ALL: return ZoomAll();
+    case MI_ZOOM_PREVIOUS: return ZoomPrevious(0);
+    case MI_ZOOM_SELECTION: return ZoomShape(-1, 1.2f);
+    case MI_SHOW_GRID:
+        if (setting) {
+            setting->ShowGrid = !setting->ShowGrid;
+            RequestRedraw(rfRedrawAll, nullptr);
+        }
+        return S_OK;
+    case MI_SNAP_TO_GRID:
+        if (setting) {
+            setting->SnapToGrid = !setting->SnapToGrid;
+            RequestRedraw(rfCopyBuf | rfCopyMarkers, nullptr);
+        }
+        return S_OK;
+    case MI_PASTE: return Paste();
+    case MI_COPY: return Copy();
+    case MI_CUT: return Cut();
+    default:
+        // The commands of the services still to come answer nothing yet.
+        return S_FALSE;
+    }
+}
+
+void CYVEXControl::ShowContextMenuAt(const CRealPoint& world)
+{
+    const bool editable = IsDrawingEditable();
+    CShape* edited = GetEditState().editedShape;
+    if (edited && editable) {
+        ShowEditMenu(world);
+        return;
+    }
+    CSelectionGroup* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
+    if (selection && selection->GetShapeCount() > 0) {
+        int extra = 0;
+        const UINT command = ShowSelectionMenu(editable, world, &extra);
+        if (command == MI_BRING_TO_FRONT || command == MI_SEND_TO_BACK) {
+            if (command == MI_BRING_TO_FRONT)
+                selection->BringSelectionToFront(true, false);
+            else
+                selection->SendSelectionToBack(true, false);
+            RequestRedraw(rfRedrawAll, nullptr);
+        } else if (command && command != kMenuShownNoCommand) {
+            ExecuteMenuCommand(command, extra);
+        }
+        return;
+    }
+    ShowCanvasMenu(world);
+}

@@ -1,0 +1,290 @@
+// The object model from a C++ client of the registered control: the members scripts cannot call
+// (typed out parameters), the hidden _Init members given numbers that name nothing, and hit lists.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <ole2.h>
+#include <oleauto.h>
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+#include "YVEX_h.h"
+
+namespace {
+
+template <class T>
+struct Ptr {
+    T* p = nullptr;
+    ~Ptr() { if (p) p->Release(); }
+    T* operator->() const { return p; }
+    void** Out() { return reinterpret_cast<void**>(&p); }
+    T** Put() { return &p; }
+    void Reset()
+    {
+        if (p)
+            p->Release();
+        p = nullptr;
+    }
+};
+
+std::wstring ErrorDescription()
+{
+    Ptr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Put()) != S_OK || !info.p)
+        return L"";
+    BSTR text = nullptr;
+    info->GetDescription(&text);
+    std::wstring out = text ? text : L"";
+    SysFreeString(text);
+    return out;
+}
+
+class ObjectModel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl, control.Out()), S_OK);
+        ASSERT_EQ(control->get_Site(site.Put()), S_OK);
+        ASSERT_EQ(site->get_Shapes(shapes.Put()), S_OK);
+    }
+    void TearDown() override
+    {
+        shapes.Reset();
+        site.Reset();
+        control.Reset();
+        CoUninitialize();
+    }
+    Ptr<IYVEXControl> control;
+    Ptr<ISite> site;
+    Ptr<IShapeCollection> shapes;
+};
+
+TEST_F(ObjectModel, BoundingRectangleThroughTypedOutParameters)
+{
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddLine(2, 1, 8, 9, &id), S_OK);
+    Ptr<IShape> line;
+    ASSERT_EQ(shapes->get_ItemByID(id, line.Put()), S_OK);
+    ASSERT_NE(line.p, nullptr);
+    float left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(line->GetBoundingRect(&left, &top, &right, &bottom), S_OK);
+    EXPECT_NEAR(left, 2, 1e-4);
+    EXPECT_NEAR(right, 8, 1e-4);
+    EXPECT_NEAR(std::min(top, bottom), 1, 1e-4);
+    EXPECT_NEAR(std::max(top, bottom), 9, 1e-4);
+
+    // Gone: the wrapper reports it instead of reaching the shape.
+    ASSERT_EQ(shapes->DeleteByID(id), S_OK);
+    EXPECT_EQ(line->GetBoundingRect(&left, &top, &right, &bottom), DISP_E_EXCEPTION);
+    EXPECT_EQ(ErrorDescription(), L"Shape not found.");
+}
+
+TEST_F(ObjectModel, HiddenInitRefusesNumbersThatNameNothing)
+{
+    struct Case {
+        const CLSID* clsid;
+        const IID* iid;
+    };
+    for (const Case& c : {Case{&CLSID_LineShape, &IID_IShape}, Case{&CLSID_GroupShape, &IID_IShape}}) {
+        Ptr<IShape> shape;
+        ASSERT_EQ(CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, *c.iid, shape.Out()), S_OK);
+        EXPECT_EQ(shape->_Init(12345, 0), E_INVALIDARG);
+        EXPECT_EQ(ErrorDescription(), L"Wrong identifier.");
+        EXPECT_EQ(shape->_Init(0, 0x10000), E_INVALIDARG) << "a shape without a control";
+        LONG value = 42;
+        EXPECT_EQ(shape->get_Tag(&value), S_OK) << "still unattached: the value stays";
+        EXPECT_EQ(value, 42);
+    }
+    for (const CLSID* clsid : {&CLSID_ShapeCollection, &CLSID_GlobalShapeCollection, &CLSID_ReadOnlyShapeCollection}) {
+        Ptr<IReadOnlyShapeCollection> collection;
+        ASSERT_EQ(CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IReadOnlyShapeCollection, collection.Out()),
+                  S_OK);
+        EXPECT_EQ(collection->_Init(12345, 0, 0), E_INVALIDARG);
+        EXPECT_EQ(ErrorDescription(), L"Wrong identifier.");
+        LONG count = 0;
+        EXPECT_EQ(collection->get_Count(&count), E_FAIL) << "never attached";
+        EXPECT_EQ(count, -1);
+    }
+}
+
+TEST_F(ObjectModel, SiteWithoutControlAndSiteOfControl)
+{
+    Ptr<ISite> lone;
+    ASSERT_EQ(CoCreateInstance(CLSID_Site, nullptr, CLSCTX_INPROC_SERVER, IID_ISite, lone.Out()), S_OK);
+    double value = 0;
+    EXPECT_EQ(lone->get_DraftLeft(&value), E_ACCESSDENIED);
+    EXPECT_EQ(lone->put_LinePatternScale(2), E_ACCESSDENIED);
+    BSTR name = nullptr, description = nullptr;
+    EXPECT_EQ(lone->get_LineTypeName(1, &description, &name), E_POINTER);
+
+    EXPECT_EQ(site->put_LinePatternScale(0.0000005), E_INVALIDARG);
+    EXPECT_EQ(site->put_LinePatternScale(-2), S_OK);
+    EXPECT_EQ(site->get_LinePatternScale(&value), S_OK);
+    EXPECT_EQ(value, -2);
+    LONG shapeId = 7;
+    EXPECT_EQ(site->GetLinkedPointShape(424242, &shapeId), S_FALSE);
+    EXPECT_EQ(shapeId, 0);
+    EXPECT_EQ(site->get_UserEditingShapeID(&shapeId), S_FALSE);
+    Ptr<IShapeCollection> other;
+    ASSERT_EQ(site->get_Shapes(other.Put()), S_OK);
+    EXPECT_NE(other.p, shapes.p) << "a new collection on every call";
+    EXPECT_EQ(site->GetPointShape(1, other.Put()), E_NOTIMPL);
+}
+
+TEST_F(ObjectModel, HitListOnEmptyGroundIsEmpty)
+{
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddRectangle(0, 10, 20, 0, &id), S_OK);
+    Ptr<IReadOnlyShapeCollection> hits;
+    ASSERT_EQ(shapes->get_HitShapeCollection(-30000, -30000, hits.Put()), S_OK);
+    LONG count = -1;
+    ASSERT_EQ(hits->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 0);
+    Ptr<IShape> none;
+    EXPECT_EQ(hits->get_Item(1, none.Put()), S_FALSE);
+    EXPECT_EQ(none.p, nullptr);
+}
+
+TEST_F(ObjectModel, PolylineAreaAndSegments)
+{
+    LONG openId = 0, rectId = 0;
+    ASSERT_EQ(shapes->AddPolyline(0, 0, 10, 0, &openId), S_OK);
+    // Large enough to span many pixels of the control's default view.
+    ASSERT_EQ(shapes->AddRectangle(0, 1000, 2000, 0, &rectId), S_OK);
+    struct Case {
+        LONG id;
+        HRESULT result;
+        float area;
+    };
+    for (const Case& c : {Case{openId, S_FALSE, 0.0f}, Case{rectId, S_OK, 2000000.0f}}) {
+        Ptr<IShape> shape;
+        ASSERT_EQ(shapes->get_ItemByID(c.id, shape.Put()), S_OK);
+        Ptr<IPolylineShape> polyline;
+        ASSERT_EQ(shape->QueryInterface(IID_IPolylineShape, polyline.Out()), S_OK);
+        float area = -5;
+        EXPECT_EQ(polyline->get_Area(&area), c.result) << c.id;
+        EXPECT_NEAR(area, c.area, 1e-2) << c.id;
+    }
+
+    // The closing edge of the rectangle (from its last point back to its first) is its point count.
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(rectId, shape.Put()), S_OK);
+    Ptr<IPolylineShape> rect;
+    ASSERT_EQ(shape->QueryInterface(IID_IPolylineShape, rect.Out()), S_OK);
+    LONG segment = -1;
+    EXPECT_EQ(rect->HitSegmentTest(0, 500, &segment), S_OK);
+    EXPECT_EQ(segment, 4);
+    EXPECT_EQ(rect->HitSegmentTest(1000, 1000, &segment), S_OK);
+    EXPECT_EQ(segment, 1) << "the top edge, from the first point";
+    EXPECT_EQ(rect->HitSegmentTest(5000, 5000, &segment), S_FALSE);
+    EXPECT_EQ(segment, 0);
+    VARIANT_BOOL hit = VARIANT_TRUE;
+    EXPECT_EQ(shape->HitTest(5000, 5000, &hit), S_OK);
+    EXPECT_EQ(hit, VARIANT_FALSE);
+}
+
+TEST_F(ObjectModel, PropertyGridNamesAndLists)
+{
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 1, 1, &id), S_OK);
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+    Ptr<IPerPropertyBrowsing> browsing;
+    ASSERT_EQ(shape->QueryInterface(IID_IPerPropertyBrowsing, browsing.Out()), S_OK);
+
+    struct NameCase {
+        DISPID dispid;
+        HRESULT result;
+        const wchar_t* name;
+    };
+    for (const NameCase& c : {NameCase{0, S_OK, L"ID"}, NameCase{107, S_OK, L"Length"}, NameCase{103, S_OK, L""},
+                              NameCase{111, S_OK, L"Arrow Start"}, NameCase{117, E_NOTIMPL, nullptr}}) {
+        BSTR text = nullptr;
+        EXPECT_EQ(browsing->GetDisplayString(c.dispid, &text), c.result) << c.dispid;
+        if (c.name) {
+            EXPECT_EQ(std::wstring(text ? text : L""), c.name) << c.dispid;
+        }
+        SysFreeString(text);
+    }
+
+    CALPOLESTR strings = {};
+    CADWORD cookies = {};
+    ASSERT_EQ(browsing->GetPredefinedStrings(63, &strings, &cookies), S_OK);
+    const std::vector<std::pair<std::wstring, DWORD>> expected = {
+        {L"None", 0}, {L"Width", 32}, {L"Height", 64}, {L"Aspect", 128},
+        {L"Xpos", 0x100}, {L"Ypos", 0x200}, {L"Rotation", 0x400}, {L"Deletion", 0x800}};
+    std::vector<std::pair<std::wstring, DWORD>> got;
+    for (ULONG i = 0; i < strings.cElems; ++i) {
+        got.emplace_back(strings.pElems[i], cookies.pElems[i]);
+        CoTaskMemFree(strings.pElems[i]);
+    }
+    CoTaskMemFree(strings.pElems);
+    CoTaskMemFree(cookies.pElems);
+    EXPECT_EQ(got, expected);
+
+    VARIANT value;
+    VariantInit(&value);
+    EXPECT_EQ(browsing->GetPredefinedValue(63, 0x400, &value), S_OK);
+    EXPECT_EQ(value.vt, VT_I4);
+    EXPECT_EQ(value.lVal, 0x400);
+    EXPECT_EQ(browsing->GetPredefinedStrings(100, &strings, &cookies), E_NOTIMPL) << "a group's list on a line";
+}
+
+// The units on the manager's undo stack.
+int UndoDepth(IOleUndoManager* manager)
+{
+    Ptr<IEnumOleUndoUnits> units;
+    if (manager->EnumUndoable(units.Put()) != S_OK || !units.p)
+        return -1;
+    int n = 0;
+    IOleUndoUnit* unit = nullptr;
+    while (units->Next(1, &unit, nullptr) == S_OK) {
+        unit->Release();
+        ++n;
+    }
+    return n;
+}
+
+TEST_F(ObjectModel, SettersOfOneShapeInARowMakeOneUndoUnit)
+{
+    Ptr<IYVEXUndo> undo;
+    ASSERT_EQ(control->QueryInterface(IID_IYVEXUndo, undo.Out()), S_OK);
+    ASSERT_TRUE(SUCCEEDED(undo->put_UndoEnabled(VARIANT_TRUE)));
+    Ptr<IUnknown> unknown;
+    ASSERT_EQ(undo->get_OleUndoManager(unknown.Put()), S_OK);
+    ASSERT_NE(unknown.p, nullptr);
+    Ptr<IOleUndoManager> manager;
+    ASSERT_EQ(unknown->QueryInterface(IID_IOleUndoManager, manager.Out()), S_OK);
+
+    LONG a = 0, b = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    ASSERT_EQ(shapes->AddLine(0, 5, 10, 5, &b), S_OK);
+    Ptr<IShape> first, second;
+    ASSERT_EQ(shapes->get_ItemByID(a, first.Put()), S_OK);
+    ASSERT_EQ(shapes->get_ItemByID(b, second.Put()), S_OK);
+    const int start = UndoDepth(manager.p);
+    ASSERT_GE(start, 0);
+
+    EXPECT_EQ(first->put_PenColor(0x0000FF), S_OK);
+    EXPECT_EQ(first->put_Tag(3), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), start + 1) << "two setters of one shape: one unit";
+    EXPECT_EQ(first->put_Tag(3), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), start + 1) << "the value it has: nothing recorded";
+    EXPECT_EQ(second->put_Tag(4), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), start + 2) << "another shape: a unit of its own";
+
+    Ptr<ILineShape> line;
+    ASSERT_EQ(first->QueryInterface(IID_ILineShape, line.Out()), S_OK);
+    EXPECT_EQ(line->put_EndX(4), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), start + 3);
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    double endX = 0;
+    EXPECT_EQ(line->get_EndX(&endX), S_OK);
+    EXPECT_DOUBLE_EQ(endX, 10) << "the unit holds the end point";
+    LONG tag = 0;
+    EXPECT_EQ(second->get_Tag(&tag), S_OK);
+    EXPECT_EQ(tag, 4) << "only the last unit undone";
+}
+
+} // namespace

@@ -1,0 +1,210 @@
+// The right button's menus in a hosted control: which menu shows, how it is pruned, the host's
+// say through OnContextMenuShow, and the command carried out. The modal popup is replaced by a
+// recording handler, except in one test that drives the real one.
+#include "tests/support/HostedControl.h"
+#include "tests/support/DrawingTestSupport.h"
+#include "control/PopupMenuHook.h"
+#include "control/ShapeMap.h"
+#include "model/Group.h"
+#include "model/Polyline.h"
+#include "ui/resource.h"
+#include <functional>
+#include <map>
+#include <string>
+
+using namespace controltest;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// What the last shown menu held: its commands with their labels, where it was shown.
+struct Shown {
+    int count = 0;
+    std::map<UINT, std::wstring> items;
+    POINT at = {};
+    UINT answer = 0;
+} g_shown;
+
+void Collect(HMENU menu)
+{
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+            Collect(sub);
+            continue;
+        }
+        wchar_t label[128] = {};
+        GetMenuStringW(menu, i, label, 128, MF_BYPOSITION);
+        const UINT id = GetMenuItemID(menu, i);
+        if (id != 0)
+            g_shown.items[id] = label;
+    }
+}
+
+UINT Recording(HMENU menu, UINT flags, int x, int y, HWND)
+{
+    EXPECT_TRUE(flags & TPM_RETURNCMD);
+    ++g_shown.count;
+    g_shown.items.clear();
+    Collect(menu);
+    g_shown.at = POINT{x, y};
+    return g_shown.answer;
+}
+
+class ContextMenu : public HostedControl
+{
+protected:
+    void SetUp() override
+    {
+        HostedControl::SetUp();
+        PixelView(0.0f, 0.0f);
+        g_shown = Shown();
+        m_previous = SetPopupMenuHandler(&Recording);
+    }
+    void TearDown() override
+    {
+        SetPopupMenuHandler(m_previous);
+        HostedControl::TearDown();
+    }
+    void RightClick(float x, float y)
+    {
+        const POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
+        SendMessageW(m_wnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(m_wnd, WM_RBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    }
+    POINT Screen(float x, float y)
+    {
+        POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
+        ClientToScreen(m_wnd, &p);
+        return p;
+    }
+    PopupMenuHandler m_previous = nullptr;
+};
+
+} // namespace
+
+// The canvas menu: shown at the pointer, or where the host moved it, or not at all when the
+// host says no; without a data source its database items are gone; its command is reported and
+// carried out.
+TEST_F(ContextMenu, CanvasMenuShowPruneAndDispatch)
+{
+    int shown = 0;
+    {
+        hosttest::EventSink sink;
+        Connection connection(control->GetControllingUnknown(), &sink);
+        RightClick(10.0f, 20.0f);
+        ASSERT_EQ(g_shown.count, 1);
+        EXPECT_EQ(g_shown.at.x, Screen(10.0f, 20.0f).x);
+        EXPECT_EQ(g_shown.at.y, Screen(10.0f, 20.0f).y);
+        EXPECT_TRUE(g_shown.items.count(MI_ZOOM_ALL));
+        EXPECT_TRUE(g_shown.items.count(MI_LOAD_FROM_DXF));
+        EXPECT_FALSE(g_shown.items.count(MI_LOAD_FROM_DB)) << "no data source";
+        EXPECT_FALSE(g_shown.items.count(MI_SAVE_TO_DB));
+        EXPECT_FALSE(g_shown.items.count(MI_COMPLETE)) << "no block is edited";
+        EXPECT_FALSE(g_shown.items.count(MI_PASTE)) << "nothing to paste";
+        EXPECT_EQ(sink.Ids(), std::vector<DISPID>({25, 19, 22, 23}));
+        EXPECT_EQ(sink.calls[3].ints, std::vector<LONG>({0})) << "nothing chosen";
+
+        // Moved by the host.
+        sink.calls.clear();
+        sink.setFloats = true;
+        sink.floatAnswer = 50.0f;
+        RightClick(10.0f, 20.0f);
+        EXPECT_EQ(g_shown.at.x, Screen(50.0f, 50.0f).x);
+        EXPECT_EQ(g_shown.at.y, Screen(50.0f, 50.0f).y);
+        sink.setFloats = false;
+
+        // The chosen command is reported and carried out.
+        g_shown.answer = MI_ZOOM_IN;
+        const double zoom = control->GetCurrentViewport().zoom;
+        sink.calls.clear();
+        RightClick(10.0f, 20.0f);
+        EXPECT_NEAR(control->GetCurrentViewport().zoom, zoom * 1.2, zoom * 1e-5);
+        ASSERT_FALSE(sink.calls.empty());
+        EXPECT_EQ(sink.calls.back().id, 23);
+        EXPECT_EQ(sink.calls.back().ints, std::vector<LONG>({MI_ZOOM_IN}));
+
+        // A right drag pans and shows no menu.
+        shown = g_shown.count;
+        const POINT p = control->GetCurrentViewport().WorldToDevice(CRealPoint(0.0f, 0.0f));
+        SendMessageW(m_wnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(p.x, p.y));
+        SendMessageW(m_wnd, WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(p.x + 6, p.y));
+        SendMessageW(m_wnd, WM_RBUTTONUP, 0, MAKELPARAM(p.x + 6, p.y));
+        EXPECT_EQ(g_shown.count, shown);
+    }
+
+    // Refused by the host: nothing shows, nothing is carried out.
+    hosttest::EventSink refusing(VARIANT_FALSE);
+    Connection second(control->GetControllingUnknown(), &refusing);
+    shown = g_shown.count;
+    const double before = control->GetCurrentViewport().zoom;
+    RightClick(10.0f, 20.0f);
+    EXPECT_EQ(g_shown.count, shown);
+    EXPECT_EQ(control->GetCurrentViewport().zoom, before);
+    for (const auto& call : refusing.calls)
+        EXPECT_NE(call.id, 23) << "no command event";
+
+}
+
+// The selection menu of one polyline names its close item after the shape's state, and keeps
+// the point items that apply where the user clicked.
+TEST_F(ContextMenu, SelectionMenuOfAPolyline)
+{
+    auto* polyline = static_cast<CPolyline*>(control->GetShapeMap().CreateShape(stPolyline, true, true));
+    ASSERT_NE(polyline, nullptr);
+    for (const CRealPoint& p : {CRealPoint(0, 0), CRealPoint(60, 0), CRealPoint(60, 40)})
+        ASSERT_NE(polyline->AddNewVertex(-1, p.x, p.y, 0.0f, 0, 0, nullptr, 0.0f, 0.0f, 0, 0, 0), nullptr);
+    control->GetRootGroup()->AddChild(polyline, nullptr, 1, false);
+    control->GetSelectionGroup()->AddChild(polyline, nullptr, 0, false);
+
+    const struct {
+        bool closed;
+        float x, y;  // where the right button is clicked
+        const wchar_t* closeLabel;
+        bool head, tail, insert;
+    } cases[] = {
+        {false, 30.0f, 0.0f, L"C&lose Shape", false, false, true},
+        {true, 30.0f, 0.0f, L"&Open Shape", false, false, true},
+        {false, 0.0f, 0.0f, L"C&lose Shape", true, false, false},
+        {false, 60.0f, 40.0f, L"C&lose Shape", false, true, true},
+    };
+    for (const auto& c : cases) {
+        polyline->SetClosed(c.closed, false);
+        RightClick(c.x, c.y);
+        ASSERT_TRUE(g_shown.items.count(MI_CLOSE_POLYLINE)) << c.x;
+        EXPECT_EQ(g_shown.items[MI_CLOSE_POLYLINE], c.closeLabel) << c.x;
+        EXPECT_EQ(g_shown.items.count(MI_ADD_HEAD_POINT) == 1, c.head) << c.x << "," << c.y;
+        EXPECT_EQ(g_shown.items.count(MI_ADD_TAIL_POINT) == 1, c.tail) << c.x << "," << c.y;
+        EXPECT_EQ(g_shown.items.count(MI_INSERT_POINT) == 1, c.insert) << c.x << "," << c.y;
+        EXPECT_TRUE(g_shown.items.count(MI_BRING_TO_FRONT));
+    }
+}
+
+namespace {
+int g_realItems = -1;
+void CALLBACK DismissMenu(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND popup = FindWindowW(L"#32768", nullptr);
+    if (!popup)
+        return;
+    KillTimer(nullptr, timer);
+    HMENU shown = reinterpret_cast<HMENU>(SendMessageW(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+    g_realItems = shown ? GetMenuItemCount(shown) : -2;
+    EndMenu();
+}
+} // namespace
+
+// The real popup: it shows the pruned canvas menu and closes without a command.
+TEST_F(ContextMenu, RealPopup)
+{
+    SetPopupMenuHandler(nullptr);
+    hosttest::EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    g_realItems = -1;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, &DismissMenu);
+    RightClick(10.0f, 20.0f);
+    KillTimer(nullptr, timer);
+    EXPECT_GT(g_realItems, 3) << "the menu was on screen";
+    ASSERT_FALSE(sink.calls.empty());
+    EXPECT_EQ(sink.calls.back().id, 23);
+    EXPECT_EQ(sink.calls.back().ints, std::vector<LONG>({0}));
+}
