@@ -265,7 +265,7 @@ void CControlCore::BuildDefaultShapes(bool)
     for (const PrototypeKind& kind : kPrototypes) {
         CShape* existing = FindShape(kind.id);
         if (existing && (existing->GetParent() != defaults || KindFamily(existing->GetShapeType()) != KindFamily(kind.type)))
-            DeleteShapeByID(kind.id, 0, 0);
+            DeleteShapeTree(existing, false, false);
         CShape* prototype = FindShape(kind.id);
         if (!prototype) {
             // A kind the factory does not build has no prototype.
@@ -453,34 +453,6 @@ int CControlCore::StartEditShape(CShape*, int, int, int) { return 0; }
 
 void CControlCore::EndInteractiveOperation(bool) {}
 
-HRESULT CControlCore::DeleteShapeByID(int id, int, int)
-{
-    CShape* shape = FindShape(id);
-    if (!shape)
-        return ReportError("Shape not found.");
-    // The fixed groups stay, and so does the base layer, which takes the shapes of every layer
-    // that goes.
-    if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
-        return S_FALSE;
-    // The references that show a block go before it.
-    if (shape->IsGroup()) {
-        std::vector<int> referrers;
-        for (CShape* referrer : static_cast<CGroup*>(shape)->GetReferrerList())
-            referrers.push_back(referrer->GetId());
-        for (int referrer : referrers) {
-            if (!FindShape(referrer))
-                continue;
-            const HRESULT hr = DeleteShapeByID(referrer, 0, 0);
-            if (hr != S_OK)
-                return hr;
-        }
-    }
-    shape->DetachFromParent();
-    m_shapeMap->DeleteShape(shape);
-    SetDrawingChanged();
-    return S_OK;
-}
-
 CShape* CControlCore::FindNextPointOwner(int pointId)
 {
     CPointRecord* point = m_pointPool->Find(pointId);
@@ -493,10 +465,6 @@ CShape* CControlCore::FindNextPointOwner(int pointId)
     }
     return nullptr;
 }
-
-HRESULT CControlCore::ChangeShapeID(int, int) { return E_NOTIMPL; }
-
-HRESULT CControlCore::ChangePointID(int, int) { return E_NOTIMPL; }
 
 void CControlCore::RestartRedrawTimer(UINT) {}
 

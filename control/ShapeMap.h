@@ -41,6 +41,10 @@ public:
 
     // Enters a shape under its own ID; false when an ID below the counter is taken.
     bool Insert(CShape* shape);
+    // The shape takes another ID in place: its entry (and its database-ID entry) moves to the new
+    // key without the clean-up of a shape that leaves. False when the shape is not entered under
+    // its ID or the new ID is taken.
+    bool ChangeKey(CShape* shape, int newId);
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
     int RemoveShape(CShape* shape) override;
     int DeleteShape(CShape* shape) override;
