@@ -551,6 +551,49 @@ TEST_F(Keys, SelectAllAndEscape)
     EXPECT_EQ(control->GetSelectionGroup()->GetShapeCount(), 0);
 }
 
+// Block editing goes a level deeper into a group after OnSwitchRootID (a refusal leaves no level
+// behind), shows the button that leaves it, and a level whose group went meanwhile is dropped on
+// the way out.
+TEST_F(Keys, BlockEditingLevels)
+{
+    auto* outer = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    control->GetRootGroup()->AddChild(outer, nullptr, 0, false);
+    auto* inner = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    outer->AddChild(inner, nullptr, 0, false);
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int nth) { return !(id == cetOnSwitchRootID && nth == 0); };
+    Connection connection(control->GetControllingUnknown(), &sink);
+
+    EXPECT_EQ(control->BeginBlockEditing(outer, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0) << "refused: no level left behind";
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+
+    ASSERT_EQ(control->BeginBlockEditing(outer, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 1);
+    EXPECT_EQ(control->GetRootGroup(), outer);
+    ASSERT_NE(control->GetBlockButton(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(control->GetBlockButton()));
+    EXPECT_EQ(GetDlgCtrlID(control->GetBlockButton()), 304);
+    EXPECT_EQ(control->GetBlockTooltipText(), "Complete editing shape(Esc)");
+    ASSERT_EQ(control->BeginBlockEditing(inner, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 2);
+
+    // The outer group goes (with the inner one, the root) while its levels are open.
+    ASSERT_EQ(control->DeleteShapeTree(outer, false, false), S_OK);
+    control->LeaveBlockEditing();
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0) << "the dead level is dropped and the next one left";
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+    EXPECT_EQ(control->GetBlockButton(), nullptr);
+
+    // The button's command leaves a level too.
+    auto* again = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    control->GetRootGroup()->AddChild(again, nullptr, 0, false);
+    ASSERT_EQ(control->BeginBlockEditing(again, 0), 1);
+    SendMessageW(m_wnd, WM_COMMAND, MAKEWPARAM(304, BN_CLICKED), reinterpret_cast<LPARAM>(control->GetBlockButton()));
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0);
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+}
+
 // The editor of a text without height is 1.3 text heights high (and 2 wider), in client pixels.
 TEST_F(Keys, EditorOfATextWithoutHeight)
 {
