@@ -19,12 +19,14 @@
 #include "model/PointPool.h"
 #include "model/SelectionGroup.h"
 #include "model/ShapeStateMap.h"
+#include "model/Text.h"
 #include "model/TextEditorDialog.h"
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -257,7 +259,39 @@ bool CControlCore::CreateSystemShapes()
     return complete && m_rootGroup;
 }
 
-void CControlCore::BuildDefaultShapes(bool)
+void CControlCore::ResetDefaultText(CText* text)
+{
+    // "Default Text" in rich text, each letter in another colour of a table of twelve.
+    static const COLORREF kColours[12] = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF,
+                                          0xFFFF00, 0x000080, 0x008000, 0x800000, 0x008080, 0x800080};
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}{\\colortbl;";
+    char entry[64];
+    for (COLORREF colour : kColours) {
+        std::snprintf(entry, sizeof entry, "\\red%u\\green%u\\blue%u;", static_cast<unsigned>(GetRValue(colour)),
+                      static_cast<unsigned>(GetGValue(colour)), static_cast<unsigned>(GetBValue(colour)));
+        rtf += entry;
+    }
+    rtf += "}\\pard\\plain\\lang1049\\f0\\fs20 ";
+    const char kText[] = "Default Text";
+    int colour = 0;
+    for (const char* c = kText; *c; ++c) {
+        if (*c == ' ') {
+            rtf += ' ';
+            continue;
+        }
+        std::snprintf(entry, sizeof entry, "{\\cf%d %c}", colour % 12 + 1, *c);
+        rtf += entry;
+        ++colour;
+    }
+    rtf += "\\par}";
+    text->SetTextType(ttRTF);
+    text->SetPenColor(0xFF0000);
+    text->SetHeight(20.0f);
+    text->SetWidth(180.0f);
+    text->SetTextBytes(rtf.c_str(), static_cast<int>(rtf.size()));
+}
+
+void CControlCore::BuildDefaultShapes(bool reset)
 {
     CGroup* defaults = GetDefaultShapesGroup();
     if (!defaults)
@@ -274,11 +308,17 @@ void CControlCore::BuildDefaultShapes(bool)
                 continue;
             defaults->AddChild(prototype, nullptr, 1, false);
         }
-        // A prototype without points gets them at the origin. The kinds' own default properties
-        // are those their constructors and the factory give (reset or not).
-        if (prototype->GetPoints().IsEmpty())
+        // A prototype without points gets them at the origin, and its defaults with them.
+        const bool fresh = prototype->GetPoints().IsEmpty();
+        if (fresh)
             for (int i = 0; i < kind.points; ++i)
                 prototype->SetPointCoords(3, 0.0f, 0.0f, i);
+        if (auto* text = dynamic_cast<CText*>(prototype)) {
+            if (fresh || reset)
+                text->SetFontNameA("Arial");
+            if (reset)
+                ResetDefaultText(text);
+        }
     }
     // The IDs up to the last prototype's belong to the system, whichever prototypes exist.
     m_shapeMap->ReserveIdsThrough(DEFAULT_IMAGE_ID);
@@ -528,6 +568,15 @@ void CControlCore::MapLayerName(const std::string& name, CLayer* layer)
         m_layerNames[name] = layer->GetId();
     else
         m_layerNames.erase(name);
+}
+
+void CControlCore::RebuildLayerNames()
+{
+    m_layerNames.clear();
+    if (CGroup* layers = GetLayersGroup())
+        for (CShape* child : layers->Children())
+            if (child->GetShapeType() == stLayer)
+                m_layerNames[static_cast<CLayer*>(child)->GetName()] = child->GetId();
 }
 
 void CControlCore::BeginProgress(long steps)

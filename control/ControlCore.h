@@ -32,6 +32,7 @@ class CHighlightGroup;
 class CDxfDocument;
 class CDataTableSet;
 class CTextEditorDialog;
+class CText;
 
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
@@ -132,8 +133,10 @@ public:
     // The prototype shapes 2 to 11 in "DefaultShapes": a shape of such an ID of the wrong kind or
     // elsewhere goes; a missing one is made by the factory (when it builds the kind), with the
     // factory's defaults; a prototype without points gets them at the origin. New shapes get IDs
-    // from 12 on. (`reset` asks for the kinds' own defaults again: those of the factory so far.)
+    // from 12 on. With `reset` the default text becomes its rich "Default Text" again.
     void BuildDefaultShapes(bool reset);
+    // The default text's reset: rich text "Default Text" in colours, red pen, height 20, width 180.
+    static void ResetDefaultText(CText* text);
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const override { return m_rootGroup; }
@@ -158,6 +161,8 @@ public:
     // entered under the name while it lives, else the first layer of that name in "Layers".
     CLayer* FindLayerByName(const std::string& name) override;
     void MapLayerName(const std::string& name, CLayer* layer) override;
+    // The name index entered again from the layers of the Layers group.
+    void RebuildLayerNames();
 
     // Progress of a database load or save: the number of steps, then one call per step done; a
     // changed percentage below 100 goes to OnProgress.

@@ -177,12 +177,10 @@ HRESULT CYVEXControl::BeginPlaceImage(LONG groupId, LONG resourceId, bool fixSiz
         return E_OUTOFMEMORY;
     // The image takes a use of its resource.
     image->SetImageResourceId(resourceId);
-    // The image is placed by its corner: it needs its four points.
-    for (int i = 0; i < 4; ++i) {
-        const int point = CControlCore::CreatePoint(GetEditState().mousePosition.x, GetEditState().mousePosition.y);
-        if (point)
-            image->AddPointById(point, CShape::kAppend, i > 0);
-    }
+    // The image stands on its corner point.
+    const int corner = CControlCore::CreatePoint(GetEditState().mousePosition.x, GetEditState().mousePosition.y);
+    if (corner)
+        image->AddPointById(corner, CShape::kAppend, true);
     if (fixSize)
         image->ResetSizeFromResource(0);
     CEditState& edit = GetEditState();
@@ -206,7 +204,7 @@ HRESULT CYVEXControl::BeginPlaceImage(LONG groupId, LONG resourceId, bool fixSiz
     edit.controlState |= csUserCreate;
     SetEditCursor(DrawCursorOf(stImage));
     m_pointEntryMode = kFreehandEntry;
-    image->SetPointCoords(3, edit.mousePosition.x, edit.mousePosition.y, 3);
+    image->SetPointCoords(3, edit.mousePosition.x, edit.mousePosition.y, 0);
     if (fixSize)
         image->ResetSizeFromResource(0);
     return S_OK;

@@ -552,4 +552,14 @@ CShape* CShapeMap::FindReplacement(int shapeId) const
 
 void CShapeMap::DropReplacement(int shapeId) { m_replacements.erase(shapeId); }
 
+std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
+{
+    auto it = m_replacements.find(shapeId);
+    if (it == m_replacements.end())
+        return nullptr;
+    std::unique_ptr<CShape> taken = std::move(it->second);
+    m_replacements.erase(it);
+    return taken;
+}
+
 void CShapeMap::ClearReplacements() { m_replacements.clear(); }

@@ -107,6 +107,8 @@ public:
     CShape* CreateReplacement(int shapeId, int type) override;
     CShape* FindReplacement(int shapeId) const override;
     void DropReplacement(int shapeId) override;
+    // Takes a waiting replacement out of the map (null when there is none): the caller owns it.
+    std::unique_ptr<CShape> TakeReplacement(int shapeId);
     // Deletes the replacements no load took.
     void ClearReplacements();
     const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }

@@ -373,6 +373,13 @@ public:
     // A viewport copied into the current view (with its drawing setting) after
     // OnSetCurrentViewport; false when refused.
     bool SetCurrentViewport(CViewportRecord* viewport);
+    // After a load or a clear: a view for the window, every view's setting on a layer, the
+    // site's first stored view shown with its setting (quietly), the rulers as it says. True.
+    bool ApplySiteSettings();
+    // After a load or a clear: block editing left (with leaveBlocks), the prototypes rebuilt
+    // (their defaults again with clearSite), the current layer cleared (clearLayer), the
+    // layer-name index rebuilt from the Layers group.
+    void ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks);
     // Shows or hides both rulers and their corner.
     void ShowRulers(bool show);
     // The rulers told the visible world range: 0 both, 1 horizontal, 2 vertical.
@@ -386,6 +393,15 @@ public:
     // Takes a group (or reference, or the selected ones) apart: the children go to its parent,
     // the empty group goes (or, with `gathered`, its ID is left there for the caller to delete).
     HRESULT UnGroupShapesCore(CShape* shape, bool user, std::set<int>* gathered);
+
+    // ---- passes over the drawing after a DXF load (BulkPasses.cpp) ----
+    // Points linked again as the file's extended data linked them (LinkPoint); the reader's maps
+    // are emptied. S_OK.
+    HRESULT RelinkDxfPoints();
+    // Every shape the file carried as an approximation (a polygon for an image or an ellipse) is
+    // replaced by the shape rebuilt from the program's data, under the same ID and in the same
+    // place; kept shapes whose drawing shape is gone are dropped. S_OK.
+    HRESULT RestoreDxfApproximations();
 
     // ---- small services (ControlServices.cpp) ----
     // The source-site table of the shape map: the site a stored shape came from (-1 none).

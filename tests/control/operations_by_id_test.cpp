@@ -7,15 +7,20 @@
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "control/UndoUnit.h"
+#include "interchange/DxfDocument.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/LinkedPointMap.h"
 #include "model/PointPool.h"
 #include "model/Reference.h"
 #include "model/SelectionGroup.h"
 #include "model/Text.h"
+#include "persistence/DrawingSettingMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include <commctrl.h>
+#include <cmath>
 #include <cfloat>
 #include <functional>
 #include <map>
@@ -427,6 +432,109 @@ TEST_F(Operations, CreatingABlock)
     EXPECT_EQ(control->CreateBlock(nullptr, &blockId, failing->GetId(), nullptr, 0, 0, false), S_OK)
         << "no name: nothing made";
     EXPECT_EQ(control->CreateBlock(L"X", nullptr, failing->GetId(), nullptr, 0, 0, false), E_POINTER);
+}
+
+// After a clear the default text becomes the rich "Default Text" in colours again, and the
+// current layer goes when asked.
+TEST_F(Operations, ReinitializingTheDrawing)
+{
+    auto* text = dynamic_cast<CText*>(control->FindShape(DEFAULT_TEXT_ID));
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(control->GetCurrentLayer(), nullptr);
+    control->ReinitializeDrawing(true, true, true);
+    text = dynamic_cast<CText*>(control->FindShape(DEFAULT_TEXT_ID));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetTextType(), ttRTF);
+    EXPECT_EQ(text->GetPenColor(), 0xFF0000u);
+    EXPECT_EQ(text->GetHeight(), 20.0f);
+    const std::string& rtf = text->GetText();
+    for (const char* part : {"\\ansicpg1251", "Arial", "\\lang1049", "\\fs20", "{\\cf1 D}", "{\\cf10 x}", "{\\cf11 t}"})
+        EXPECT_NE(rtf.find(part), std::string::npos) << part;
+    size_t colours = 0;
+    for (size_t at = rtf.find("\\red"); at != std::string::npos; at = rtf.find("\\red", at + 1))
+        ++colours;
+    EXPECT_EQ(colours, 12u);
+    EXPECT_EQ(control->GetCurrentLayer(), nullptr);
+}
+
+// The site's first stored view is shown with its drawing setting; the current setting keeps its
+// name and takes the stored one's ID.
+TEST_F(Operations, ApplyingTheSiteSettings)
+{
+    auto stored = std::make_unique<CDrawingSettingRecord>();
+    stored->ShowGrid = 0;
+    stored->GridXSpace = 7.0f;
+    CDrawingSettingRecord* setting = stored.get();
+    ASSERT_TRUE(control->GetDrawingSettingMap().Insert(std::move(stored), true));
+    auto* view = new CViewportRecord(control.Get());
+    view->SetCenter(123.0f, 45.0f);
+    view->drawingSetting = setting;
+    control->GetViewportList().Add(view);
+    const std::string name = control->GetCurrentDrawingSetting()->GetName() ? control->GetCurrentDrawingSetting()->GetName() : "";
+    ASSERT_TRUE(control->ApplySiteSettings());
+    EXPECT_NEAR(control->GetCurrentViewport().center.x, 123.0f, 1e-3);
+    CDrawingSettingRecord* current = control->GetCurrentDrawingSetting();
+    EXPECT_EQ(current->GridXSpace, 7.0f);
+    EXPECT_EQ(current->ID, setting->ID);
+    EXPECT_EQ(std::string(current->GetName() ? current->GetName() : ""), name);
+    EXPECT_NE(current, setting);
+}
+
+// After a DXF load the links the file's extended data named are made again between the points the
+// shapes became; the reader's lists are emptied.
+TEST_F(Operations, RelinkingDxfPoints)
+{
+    CShape* owner = Make(stPolyline, {{0, 0}, {5, 5}}, Root());
+    CShape* follower = Make(stLine, {{1, 1}, {2, 2}}, Root());
+    CDxfDocument& document = control->GetDxfDocument();
+    document.SelfPointsOf(owner->GetId()) = {901, 902};
+    document.LinkedPointsOf(follower->GetId()) = {902, 777};
+    ASSERT_EQ(control->RelinkDxfPoints(), S_OK);
+    ASSERT_EQ(follower->GetLinkedPoints().GetCount(), 1);
+    EXPECT_EQ(follower->GetLinkedPoints().GetAt(0), owner->GetPoints().GetAt(1));
+    EXPECT_TRUE(document.SelfPoints().empty());
+    EXPECT_TRUE(document.LinkedPoints().empty());
+}
+
+// Shapes the file carried as polygons come back as what the program's data says: an ellipse from
+// its 36 vertices, an image on its quadrilateral, under the same ID in the same place.
+TEST_F(Operations, RestoringDxfApproximations)
+{
+    const double kPi = 3.14159265358979;
+    std::vector<CRealPoint> vertices;
+    const double angle = 30 * kPi / 180;
+    for (int i = 0; i < 36; ++i) {
+        const double t = i * 2 * kPi / 36;
+        const double x = 4 * std::cos(t), y = 2 * std::sin(t);
+        vertices.push_back(CRealPoint(static_cast<float>(10 + x * std::cos(angle) - y * std::sin(angle)),
+                                      static_cast<float>(5 + x * std::sin(angle) + y * std::cos(angle))));
+    }
+    CShape* ring = Make(stPolyline, vertices, Root());
+    CShape* frame = Make(stPolyline, {{0, 0}, {6, 8}, {14, 2}, {8, -6}}, Root());
+    const int ringId = ring->GetId(), frameId = frame->GetId();
+    CShapeMap& map = control->GetShapeMap();
+    ASSERT_NE(map.CreateReplacement(ringId, stEllipse), nullptr);
+    ASSERT_NE(map.CreateReplacement(frameId, stImage), nullptr);
+    ASSERT_NE(map.CreateReplacement(99999, stLine), nullptr);
+    ASSERT_EQ(control->RestoreDxfApproximations(), S_OK);
+    EXPECT_TRUE(map.Replacements().empty());
+    EXPECT_EQ(control->FindShape(99999), nullptr);
+
+    auto* ellipse = dynamic_cast<CEllipse*>(control->FindShape(ringId));
+    ASSERT_NE(ellipse, nullptr);
+    EXPECT_EQ(ellipse->GetParent(), Root());
+    ASSERT_EQ(ellipse->GetPointCount(), 1);
+    ExpectAt(*ellipse->GetPoints().GetAt(0), 10, 5);
+    EXPECT_NEAR(std::hypot(ellipse->GetMajorX(), ellipse->GetMajorY()), 4.0, 1e-3);
+    EXPECT_NEAR(ellipse->GetMinorRatio(), 0.5, 1e-3);
+    EXPECT_NEAR(std::fmod(std::atan2(ellipse->GetMajorY(), ellipse->GetMajorX()) * 180 / kPi + 360, 180), 30, 1e-2);
+
+    auto* image = dynamic_cast<CImage*>(control->FindShape(frameId));
+    ASSERT_NE(image, nullptr);
+    ExpectAt(*image->GetPoints().GetAt(0), 0, 0);
+    EXPECT_NEAR(image->GetWidth(), 10.0, 1e-4);
+    EXPECT_NEAR(image->GetHeight(), 10.0, 1e-4);
+    EXPECT_NEAR(image->GetRotation(), std::atan2(8.0, 6.0) * 180 / kPi, 1e-3);
 }
 
 // Default shapes by type: a type without an entry answers S_FALSE; an entry whose own-shape word
