@@ -14,6 +14,7 @@
 #include "model/Layer.h"
 #include "model/LinkedPointMap.h"
 #include "model/PointPool.h"
+#include "model/Polyline.h"
 #include "model/Reference.h"
 #include "model/SelectionGroup.h"
 #include "model/Text.h"
@@ -537,6 +538,38 @@ TEST_F(Operations, RestoringDxfApproximations)
     EXPECT_NEAR(image->GetRotation(), std::atan2(8.0, 6.0) * 180 / kPi, 1e-3);
 }
 
+// DrawShape starts a creation in the target group: a polygon is closed whatever Param says; a
+// hidden current layer or an unknown group starts nothing; a refused OnBeginDraw takes the new
+// shape back.
+TEST_F(Operations, DrawingAShape)
+{
+    const int before = static_cast<int>(control->GetShapeMap().Shapes().size());
+    CLayer* layer = control->GetCurrentLayer();
+    ASSERT_NE(layer, nullptr);
+    layer->SetVisible(false);
+    EXPECT_EQ(control->DrawShape(BASE_ID, stLine, 0), S_FALSE);
+    layer->SetVisible(true);
+    EXPECT_EQ(control->DrawShape(4711, stLine, 0), DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<int>(control->GetShapeMap().Shapes().size()), before);
+
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int nth) { return !(id == cetOnBeginDraw && nth == 1); };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    LONG id = 0;
+    ASSERT_EQ(control->BeginDrawShape(BASE_ID, stPolygon, 0, &id), S_OK);
+    auto* polygon = dynamic_cast<CPolyline*>(control->FindShape(id));
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_TRUE(polygon->GetFlags() & pfClosed);
+    EXPECT_EQ(polygon->GetParent(), Root());
+    EXPECT_EQ(control->GetEditState().editedShape, polygon);
+    EXPECT_EQ(control->GetEditState().editMode, EDSH_NEWPOINT);
+
+    const int next = control->GetShapeMap().GetNextShapeId();
+    EXPECT_EQ(control->BeginDrawShape(BASE_ID, stLine, 0, &id), S_FALSE);
+    EXPECT_EQ(id, 0);
+    EXPECT_EQ(control->FindShape(next), nullptr) << "the refused creation is taken back";
+}
+
 // Default shapes by type: a type without an entry answers S_FALSE; an entry whose own-shape word
 // is 0 switches every entry.
 TEST_F(Operations, DefaultShapeSwitches)
@@ -719,6 +752,90 @@ TEST_F(Keys, EditorOfATextWithoutHeight)
     // 26 pixels of text, 2 more on each side.
     EXPECT_NEAR(rect.bottom - rect.top, 30, 1);
     EXPECT_LT(font.GetLogFont().lfHeight, 0);
+}
+
+namespace {
+
+// A control that notes the edits the keys start instead of running them.
+class EditLoggingControl : public CYVEXControl
+{
+public:
+    struct Start {
+        int shapeId, editType, lParam;
+    };
+    int StartEditShape(CShape* shape, int editType, int lParam, int) override
+    {
+        starts.push_back(Start{shape ? shape->GetId() : 0, editType, lParam});
+        return 1;
+    }
+    std::vector<Start> starts;
+};
+
+// Sets Ctrl and Shift for GetKeyState on this thread, and clears them again when it goes.
+class KeyState
+{
+public:
+    KeyState(bool ctrl, bool shift)
+    {
+        GetKeyboardState(m_state);
+        m_state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        m_state[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(m_state);
+    }
+    ~KeyState()
+    {
+        m_state[VK_CONTROL] = m_state[VK_SHIFT] = 0;
+        SetKeyboardState(m_state);
+    }
+
+private:
+    BYTE m_state[256] = {};
+};
+
+} // namespace
+
+// The keys that start edits of the selection, with their modifiers: Ctrl+H turns it upside down
+// and Ctrl+J left to right (whatever menu 401 writes beside its flip items); other modifiers
+// leave the key to the default processing.
+TEST(KeyTable, EditsOfTheSelection)
+{
+    auto* control = new ycom::ComObject<EditLoggingControl>();
+    control->InternalAddRef();
+    const struct {
+        WPARAM key;
+        bool ctrl, shift, handled;
+        int editType, lParam;  // editType 0: no edit started
+    } cases[] = {
+        {'H', true, false, true, EDSH_FLIP_SHAPE, sfdUpsideDown},
+        {'J', true, false, true, EDSH_FLIP_SHAPE, sfdLeftToRight},
+        {'L', true, false, true, EDSH_ROTATE, 90},
+        {'R', true, false, true, EDSH_ROTATE, -90},
+        {'R', true, true, true, EDSH_ROTATE, 0},
+        {VK_DELETE, false, false, true, EDSH_REMOVE, 0},
+        {'J', true, true, false, 0, 0},
+        {'Y', true, true, false, 0, 0},
+        {'K', true, false, false, 0, 0},
+        {'A', false, false, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key << " ctrl " << c.ctrl << " shift " << c.shift);
+        control->starts.clear();
+        BOOL handled = TRUE;
+        {
+            KeyState state(c.ctrl, c.shift);
+            control->HandleKeyDown(WM_KEYDOWN, c.key, 1, handled);
+        }
+        EXPECT_EQ(handled != FALSE, c.handled);
+        if (c.editType == 0) {
+            EXPECT_TRUE(control->starts.empty());
+            continue;
+        }
+        ASSERT_EQ(control->starts.size(), 1u);
+        EXPECT_EQ(control->starts[0].shapeId, SELECTION_ID);
+        EXPECT_EQ(control->starts[0].editType, c.editType);
+        EXPECT_EQ(control->starts[0].lParam, c.lParam);
+    }
+    control->Release();
 }
 
 // ---- the in-place editor window ----
