@@ -768,7 +768,18 @@ public:
         starts.push_back(Start{shape ? shape->GetId() : 0, editType, lParam});
         return 1;
     }
+    // Ends the running edit unless told to refuse, as the editing machinery does.
+    void EndInteractiveOperation(bool commit) override
+    {
+        ends.push_back(commit);
+        if (!refuseEnd) {
+            GetEditState().editedShape = nullptr;
+            GetEditState().editMode = 0;
+        }
+    }
     std::vector<Start> starts;
+    std::vector<bool> ends;
+    bool refuseEnd = false;
 };
 
 // Sets Ctrl and Shift for GetKeyState on this thread, and clears them again when it goes.
@@ -835,6 +846,45 @@ TEST(KeyTable, EditsOfTheSelection)
         EXPECT_EQ(control->starts[0].editType, c.editType);
         EXPECT_EQ(control->starts[0].lParam, c.lParam);
     }
+    control->Release();
+}
+
+// The editor's end notification: with a text the edited text takes it and the edit is
+// committed, and a refused commit gives the text back what it had; without one the edit is
+// cancelled.
+TEST(KeyTable, TheEditorsEndNotification)
+{
+    auto* control = new ycom::ComObject<EditLoggingControl>();
+    control->InternalAddRef();
+    auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+    control->GetRootGroup()->AddChild(text, nullptr, 0, false);
+    text->SetType(ttANSI);
+    text->SetTextBytes("old", 3);
+    auto notify = [&](const char* typed) {
+        control->GetEditState().editedShape = text;
+        control->GetEditState().editMode = EDSH_TEXT;
+        std::string buffer = typed ? typed : "";
+        NMLVDISPINFOA info = {};
+        info.hdr.idFrom = 340;
+        info.hdr.code = LVN_ENDLABELEDITA;
+        info.item.mask = LVIF_TEXT;
+        info.item.iItem = text->GetId();
+        info.item.pszText = typed ? &buffer[0] : nullptr;
+        BOOL handled = FALSE;
+        const LRESULT result = control->HandleInPlaceEditNotify(WM_NOTIFY, 340, reinterpret_cast<LPARAM>(&info), handled);
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(handled);
+    };
+    notify("new");
+    EXPECT_EQ(text->GetText(), "new");
+    EXPECT_EQ(control->ends, std::vector<bool>({true}));
+    control->refuseEnd = true;
+    notify("refused");
+    EXPECT_EQ(text->GetText(), "new") << "the refused commit gives the text back";
+    control->refuseEnd = false;
+    notify(nullptr);
+    EXPECT_EQ(text->GetText(), "new");
+    EXPECT_EQ(control->ends, std::vector<bool>({true, true, false}));
     control->Release();
 }
 
