@@ -62,6 +62,18 @@ bool CYVEXControl::SetCurrentDrawingSetting(CDrawingSettingRecord* setting)
     return true;
 }
 
+void CYVEXControl::ShowView(const CViewportRecord& view)
+{
+    // The current view takes the other's place and zoom, keeping its name and this window.
+    CViewportRecord& current = GetCurrentViewport();
+    const std::string name = current.name;
+    const SIZE client = current.clientSize;
+    const POINT offset = current.clientOffset;
+    current.Assign(view);
+    current.name = name;
+    current.SetClientArea(client, &offset);
+}
+
 bool CYVEXControl::SetCurrentViewport(CViewportRecord* viewport)
 {
     if (!viewport)
@@ -77,13 +89,7 @@ bool CYVEXControl::SetCurrentViewport(CViewportRecord* viewport)
     CViewportRecord& current = GetCurrentViewport();
     if (viewport != &current) {
         GetViewportList().RememberView(current, 0);
-        const std::string name = current.name;
-        const SIZE client = current.clientSize;
-        const POINT offset = current.clientOffset;
-        current.Assign(*viewport);
-        current.name = name;
-        // The view keeps showing in this window.
-        current.SetClientArea(client, &offset);
+        ShowView(*viewport);
     }
     Refresh();
     UpdateRulers(0, true);
@@ -175,12 +181,7 @@ bool CYVEXControl::ApplySiteSettings()
         CViewportRecord* view = views.GetAt(i);
         if (!view || views.IsCurrentView(view))
             continue;
-        const std::string name = current.name;
-        const SIZE client = current.clientSize;
-        const POINT offset = current.clientOffset;
-        current.Assign(*view);
-        current.name = name;
-        current.SetClientArea(client, &offset);
+        ShowView(*view);
         break;
     }
     if (current.drawingSetting) {

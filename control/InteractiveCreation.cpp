@@ -158,17 +158,27 @@ HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, L
     return S_OK;
 }
 
+HRESULT CYVEXControl::CheckImageTarget(LONG groupId, CShape** target)
+{
+    *target = nullptr;
+    if (!IsIdle() || !AcceptsEdits())
+        return S_FALSE;
+    *target = FindShape(groupId);
+    if (!*target)
+        return ReportError("Shape not found.");
+    if (!(*target)->IsGroup())
+        return ReportError("Shape is not a group.");
+    return S_OK;
+}
+
 HRESULT CYVEXControl::BeginPlaceImage(LONG groupId, LONG resourceId, bool fixSize, LONG* newId)
 {
     if (newId)
         *newId = 0;
-    if (!IsIdle() || !AcceptsEdits())
-        return S_FALSE;
-    CShape* target = FindShape(groupId);
-    if (!target)
-        return ReportError("Shape not found.");
-    if (!target->IsGroup())
-        return ReportError("Shape is not a group.");
+    CShape* target = nullptr;
+    const HRESULT checked = CheckImageTarget(groupId, &target);
+    if (checked != S_OK)
+        return checked;
     CImageResource* resource = GetImageResourceMap().Lookup(resourceId);
     if (!resource)
         return ReportError("Resource not found.");
@@ -229,13 +239,10 @@ STDMETHODIMP CYVEXControl::DrawImage(LONG GroupID, LONG resourceID, VARIANT_BOOL
 STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG GroupID, LONG resourceDBID, VARIANT_BOOL FixSize)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
-        if (!IsIdle() || !AcceptsEdits())
-            return S_FALSE;
-        CShape* target = FindShape(GroupID);
-        if (!target)
-            return ReportError("Shape not found.");
-        if (!target->IsGroup())
-            return ReportError("Shape is not a group.");
+        CShape* target = nullptr;
+        const HRESULT checked = CheckImageTarget(GroupID, &target);
+        if (checked != S_OK)
+            return checked;
         // Only a resource already loaded from the database can be placed: loading one on its own
         // connection comes with the site database operations.
         CImageResource* resource = GetImageResourceMap().FindByObjectId(resourceDBID);

@@ -43,6 +43,20 @@ std::vector<int> ReferrerIds(CShape* shape)
     return ids;
 }
 
+// An ID change in a unit of its own (opObjectID) that knows the new ID.
+template <class Record>
+void RecordIdChange(CUndoRecorder* recorder, int newId, Record record)
+{
+    if (!recorder)
+        return;
+    recorder->AddLeafUnit(opObjectID);
+    if (record(recorder) == S_OK)
+        if (auto* unit = dynamic_cast<CObjectIDUndoUnit*>(recorder->GetCurrentUnit()))
+            unit->SetNewID(newId);
+    // The next change starts a unit of its own.
+    recorder->EndCurrentUnit(true);
+}
+
 } // namespace
 
 // ---- the control core: deletion, owners, new IDs ----
@@ -200,14 +214,7 @@ HRESULT CControlCore::ChangeShapeID(int id, int newId)
     if (FindShape(newId))
         return ReportError("Duplicate resource ID.");
 
-    if (CUndoRecorder* recorder = GetUndoRecorder()) {
-        recorder->AddLeafUnit(opObjectID);
-        if (recorder->RecordShape(opObjectID, shape, false) == S_OK)
-            if (auto* unit = dynamic_cast<CObjectIDUndoUnit*>(recorder->GetCurrentUnit()))
-                unit->SetNewID(newId);
-        // One unit holds one ID change: the next change starts its own.
-        recorder->EndCurrentUnit(true);
-    }
+    RecordIdChange(GetUndoRecorder(), newId, [&](CUndoRecorder* r) { return r->RecordShape(opObjectID, shape, false); });
     // The shape keeps its place: it goes back into its parent by Z order.
     parent->RemoveChild(shape);
     if (!m_shapeMap->ChangeKey(shape, newId)) {
@@ -230,13 +237,7 @@ HRESULT CControlCore::ChangePointID(int id, int newId)
         return S_OK;
     if (newId < 1 || m_pointPool->Find(newId))
         return ReportError("Duplicate resource ID.");
-    if (CUndoRecorder* recorder = GetUndoRecorder()) {
-        recorder->AddLeafUnit(opObjectID);
-        if (recorder->RecordPoint(opObjectID, point, false) == S_OK)
-            if (auto* unit = dynamic_cast<CObjectIDUndoUnit*>(recorder->GetCurrentUnit()))
-                unit->SetNewID(newId);
-        recorder->EndCurrentUnit(true);
-    }
+    RecordIdChange(GetUndoRecorder(), newId, [&](CUndoRecorder* r) { return r->RecordPoint(opObjectID, point, false); });
     // Every list that holds the record (a shape's own points and linked points) follows it to its
     // new place, and so does the index of linked points.
     const std::set<int> owners = point->GetOwners();

@@ -670,6 +670,8 @@ private:
     int m_pointEntryMode = 0;
     // Settings and grouping helpers.
     void CopyIntoCurrentSetting(const CDrawingSettingRecord& source);
+    void ShowView(const CViewportRecord& view);
+    HRESULT CheckImageTarget(LONG groupId, CShape** target);
     void CloseUndoDownTo(int depth, bool commit);
     void EndTemporaryEdit(CShape* shape, bool commit);
     HRESULT CheckGrouping(LONG shapeId, CShape** shape);
