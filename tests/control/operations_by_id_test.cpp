@@ -752,6 +752,16 @@ TEST_F(Keys, EditorOfATextWithoutHeight)
     // 26 pixels of text, 2 more on each side.
     EXPECT_NEAR(rect.bottom - rect.top, 30, 1);
     EXPECT_LT(font.GetLogFont().lfHeight, 0);
+
+    // A colour too close to the window's is edited in black.
+    const struct {
+        COLORREF pen, edited;
+    } colours[] = {{RGB(255, 255, 224), 0}, {RGB(200, 0, 0), RGB(200, 0, 0)}};
+    for (const auto& c : colours) {
+        text->SetPenColor(c.pen);
+        ASSERT_TRUE(control->GetTextEditorLayout(text, &rect, &font));
+        EXPECT_EQ(font.colour, c.edited) << std::hex << c.pen;
+    }
 }
 
 namespace {
