@@ -1,9 +1,17 @@
 #include "automation/DataIO.h"
+#include "com/Guard.h"
 #include "control/YVEXControl.h"
 
 // IDataIO
 STDMETHODIMP CDataIO::Serialize(BSTR, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *pVal)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        if (!m_control)
+            return E_ACCESSDENIED;
+        return m_control->IsModifiedAsVariant(pVal);
+    });
+}
 STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {

@@ -106,7 +106,18 @@ public:
     {
         return this->Guarded([&]() -> HRESULT { return Read(pVal, [&](CShape* s) { *pVal = s->GetId(); }); });
     }
-    STDMETHODIMP put_ID(LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP put_ID(LONG newVal) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CShape* shape = nullptr;
+            RETURN_IF_FAILED(RequireShape(&shape, E_POINTER));
+            const HRESULT hr = m_control->ChangeShapeID(shape->GetId(), newVal);
+            // The wrapper follows its shape to the new ID.
+            if (hr == S_OK)
+                m_shapeId = newVal;
+            return hr;
+        });
+    }
     STDMETHODIMP get_ShapeType(LONG* pVal) override
     {
         return this->Guarded([&]() -> HRESULT { return Read(pVal, [&](CShape* s) { *pVal = s->GetShapeType(); }); });

@@ -92,7 +92,16 @@ HRESULT CSite::NewCollection(const CLSID& clsid, const IID& iid, LONG_PTR lParam
 }
 
 // ISite
-STDMETHODIMP CSite::CreateBlock(BSTR, LONG *, LONG, LONG *, float, float, VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CSite::CreateBlock(BSTR BlockName, LONG *pBlockID, LONG ShapeID, LONG *pNewRefID, float PickPointX,
+                                float PickPointY, VARIANT_BOOL bReplace)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        if (!m_control)
+            return E_ACCESSDENIED;
+        return m_control->CreateBlock(BlockName, pBlockID, ShapeID, pNewRefID, PickPointX, PickPointY,
+                                      bReplace != VARIANT_FALSE);
+    });
+}
 STDMETHODIMP CSite::_Init(LONG_PTR newVal)
 {
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {

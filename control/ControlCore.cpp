@@ -19,12 +19,14 @@
 #include "model/PointPool.h"
 #include "model/SelectionGroup.h"
 #include "model/ShapeStateMap.h"
+#include "model/Text.h"
 #include "model/TextEditorDialog.h"
 #include "persistence/DrawingSettingMap.h"
 #include "ui/resource.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -273,7 +275,39 @@ bool CControlCore::CreateSystemShapes()
     return complete && m_rootGroup;
 }
 
-void CControlCore::BuildDefaultShapes(bool)
+void CControlCore::ResetDefaultText(CText* text)
+{
+    // "Default Text" in rich text, each letter in another colour of a table of twelve.
+    static const COLORREF kColours[12] = {0x000000, 0x0000FF, 0x00FF00, 0xFF0000, 0x00FFFF, 0xFF00FF,
+                                          0xFFFF00, 0x000080, 0x008000, 0x800000, 0x008080, 0x800080};
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset204 Arial;}}{\\colortbl;";
+    char entry[64];
+    for (COLORREF colour : kColours) {
+        std::snprintf(entry, sizeof entry, "\\red%u\\green%u\\blue%u;", static_cast<unsigned>(GetRValue(colour)),
+                      static_cast<unsigned>(GetGValue(colour)), static_cast<unsigned>(GetBValue(colour)));
+        rtf += entry;
+    }
+    rtf += "}\\pard\\plain\\lang1049\\f0\\fs20 ";
+    const char kText[] = "Default Text";
+    int colour = 0;
+    for (const char* c = kText; *c; ++c) {
+        if (*c == ' ') {
+            rtf += ' ';
+            continue;
+        }
+        std::snprintf(entry, sizeof entry, "{\\cf%d %c}", colour % 12 + 1, *c);
+        rtf += entry;
+        ++colour;
+    }
+    rtf += "\\par}";
+    text->SetTextType(ttRTF);
+    text->SetPenColor(0xFF0000);
+    text->SetHeight(20.0f);
+    text->SetWidth(180.0f);
+    text->SetTextBytes(rtf.c_str(), static_cast<int>(rtf.size()));
+}
+
+void CControlCore::BuildDefaultShapes(bool reset)
 {
     CGroup* defaults = GetDefaultShapesGroup();
     if (!defaults)
@@ -281,7 +315,7 @@ void CControlCore::BuildDefaultShapes(bool)
     for (const PrototypeKind& kind : kPrototypes) {
         CShape* existing = FindShape(kind.id);
         if (existing && (existing->GetParent() != defaults || KindFamily(existing->GetShapeType()) != KindFamily(kind.type)))
-            DeleteShapeByID(kind.id, 0, 0);
+            DeleteShapeTree(existing, false, false);
         CShape* prototype = FindShape(kind.id);
         if (!prototype) {
             // A kind the factory does not build has no prototype.
@@ -290,11 +324,17 @@ void CControlCore::BuildDefaultShapes(bool)
                 continue;
             defaults->AddChild(prototype, nullptr, 1, false);
         }
-        // A prototype without points gets them at the origin. The kinds' own default properties
-        // are those their constructors and the factory give (reset or not).
-        if (prototype->GetPoints().IsEmpty())
+        // A prototype without points gets them at the origin, and its defaults with them.
+        const bool fresh = prototype->GetPoints().IsEmpty();
+        if (fresh)
             for (int i = 0; i < kind.points; ++i)
                 prototype->SetPointCoords(3, 0.0f, 0.0f, i);
+        if (auto* text = dynamic_cast<CText*>(prototype)) {
+            if (fresh || reset)
+                text->SetFontNameA("Arial");
+            if (reset)
+                ResetDefaultText(text);
+        }
     }
     // The IDs up to the last prototype's belong to the system, whichever prototypes exist.
     m_shapeMap->ReserveIdsThrough(DEFAULT_IMAGE_ID);
@@ -469,34 +509,6 @@ int CControlCore::StartEditShape(CShape*, int, int, int) { return 0; }
 
 void CControlCore::EndInteractiveOperation(bool) {}
 
-HRESULT CControlCore::DeleteShapeByID(int id, int, int)
-{
-    CShape* shape = FindShape(id);
-    if (!shape)
-        return ReportError("Shape not found.");
-    // The fixed groups stay, and so does the base layer, which takes the shapes of every layer
-    // that goes.
-    if (m_shapeMap->IsProtected(shape) || id == BASE_LAYER)
-        return S_FALSE;
-    // The references that show a block go before it.
-    if (shape->IsGroup()) {
-        std::vector<int> referrers;
-        for (CShape* referrer : static_cast<CGroup*>(shape)->GetReferrerList())
-            referrers.push_back(referrer->GetId());
-        for (int referrer : referrers) {
-            if (!FindShape(referrer))
-                continue;
-            const HRESULT hr = DeleteShapeByID(referrer, 0, 0);
-            if (hr != S_OK)
-                return hr;
-        }
-    }
-    shape->DetachFromParent();
-    m_shapeMap->DeleteShape(shape);
-    SetDrawingChanged();
-    return S_OK;
-}
-
 CShape* CControlCore::FindNextPointOwner(int pointId)
 {
     CPointRecord* point = m_pointPool->Find(pointId);
@@ -509,10 +521,6 @@ CShape* CControlCore::FindNextPointOwner(int pointId)
     }
     return nullptr;
 }
-
-HRESULT CControlCore::ChangeShapeID(int, int) { return E_NOTIMPL; }
-
-HRESULT CControlCore::ChangePointID(int, int) { return E_NOTIMPL; }
 
 void CControlCore::RestartRedrawTimer(UINT) {}
 
@@ -576,6 +584,15 @@ void CControlCore::MapLayerName(const std::string& name, CLayer* layer)
         m_layerNames[name] = layer->GetId();
     else
         m_layerNames.erase(name);
+}
+
+void CControlCore::RebuildLayerNames()
+{
+    m_layerNames.clear();
+    if (CGroup* layers = GetLayersGroup())
+        for (CShape* child : layers->Children())
+            if (child->GetShapeType() == stLayer)
+                m_layerNames[static_cast<CLayer*>(child)->GetName()] = child->GetId();
 }
 
 void CControlCore::BeginProgress(long steps)

@@ -25,6 +25,7 @@ class CShape;
 class CGroup;
 class CLayer;
 class CPointPool;
+class CPointRecord;
 class CLineTypeMap;
 class CHatchPatternMap;
 class CImageResourceMap;
@@ -41,6 +42,7 @@ class CDataTableSet;
 class CViewportRecord;
 struct CIdReservation;
 class CTextEditorDialog;
+class CText;
 
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
@@ -143,8 +145,10 @@ public:
     // The prototype shapes 2 to 11 in "DefaultShapes": a shape of such an ID of the wrong kind or
     // elsewhere goes; a missing one is made by the factory (when it builds the kind), with the
     // factory's defaults; a prototype without points gets them at the origin. New shapes get IDs
-    // from 12 on. (`reset` asks for the kinds' own defaults again: those of the factory so far.)
+    // from 12 on. With `reset` the default text becomes its rich "Default Text" again.
     void BuildDefaultShapes(bool reset);
+    // The default text's reset: rich text "Default Text" in colours, red pen, height 20, width 180.
+    static void ResetDefaultText(CText* text);
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const override { return m_rootGroup; }
@@ -163,11 +167,14 @@ public:
     CShape* GetDefaultShape(int shapeType) const override;
     bool IsDefaultShapeEnabledFor(int shapeType) const override;
     HRESULT SetDefaultShapeEnabled(int shapeType, bool enable);
+    bool HasDefaultShapeEntry(int shapeType) const { return m_defaultShapeTable.count(shapeType) != 0; }
 
     // Layers by name, as the DXF reader and the layer operations enter them: the layer last
     // entered under the name while it lives, else the first layer of that name in "Layers".
     CLayer* FindLayerByName(const std::string& name) override;
     void MapLayerName(const std::string& name, CLayer* layer) override;
+    // The name index entered again from the layers of the Layers group.
+    void RebuildLayerNames();
 
     // Progress of a database load or save: the number of steps, then one call per step done; a
     // changed percentage below 100 goes to OnProgress.
@@ -210,15 +217,32 @@ public:
     // these. Without it nothing starts (0).
     int StartEditShape(CShape* shape, int command, int arg1, int arg2) override;
     void EndInteractiveOperation(bool commit) override;
-    // Deletes a shape with its subtree, taking it out of every group and of the shape map.
-    // "Shape not found." when there is none; S_FALSE for the fixed groups and the base layer.
-    HRESULT DeleteShapeByID(int id, int flags1, int flags2) override;
+    // ---- operations by ID (ShapeOperationsById.cpp) ----
+    // The user's deletion of a shape: S_FALSE while a long operation runs, while the control takes
+    // no edits and for a shape protected against deletion (sdbfDeletion), the fixed groups and the
+    // base layer; "Shape not found." when there is none. The shape (and the references that go
+    // with a block) are recorded for undo (opDelete), then the tree goes (DeleteShapeTree).
+    HRESULT DeleteShapeByID(int id, int fireEvents, int redraw) override;
+    // The tree deletion: first every block reference that shows the shape (a veto keeps the shape
+    // and answers S_FALSE: a block never goes while references to it remain), then OnDeleteShape
+    // (with fireEvents; a veto gives S_FALSE), then the children and the shape leave the
+    // selection (OnChangeSelection), the shape map and memory. Fixed groups stay.
+    HRESULT DeleteShapeTree(CShape* shape, bool fireEvents, bool redraw) override;
     // The next shape that uses a point (in its own points or as a linked point), or null.
     CShape* FindNextPointOwner(int pointId);
-    // Give a shape or a point another ID, recording the change for undo: these come with the
-    // operations by ID (E_NOTIMPL until then).
+    // The owners of a point in order: the first after `start` (null: from the beginning; a start
+    // that does not own the point gives none) whose own points hold this very record.
+    CShape* FindNextPointOwner(CPointRecord* point, CShape* start);
+    // As above with the start by ID: -100 (or an ID not in the map) starts at the beginning.
+    CShape* FindNextPointOwnerByID(CPointRecord* point, int startId);
+    // Give a shape or a point another ID, recording the change for undo (opObjectID). A shape
+    // keeps its place in its parent; a point keeps its users, their count and its database ID,
+    // and every list that names it (own and linked points, the linked-point index) follows.
     virtual HRESULT ChangeShapeID(int id, int newId);
     virtual HRESULT ChangePointID(int id, int newId);
+    // OnDeleteShape and OnChangeSelection: the control fires them; the core alone has no host.
+    virtual bool FireDeleteShape(LONG shapeId);
+    virtual void FireChangeSelection() {}
     // Kills and restarts the timer that tells the host to refresh its toolbar (the control with
     // its window does; the core alone has none).
     virtual void RestartRedrawTimer(UINT period);

@@ -661,38 +661,8 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
     return 0;
 }
 
-LRESULT CYVEXControl::HandleTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL& handled)
-{
-    const UINT_PTR id = static_cast<UINT_PTR>(wParam);
-    if (HandleTimer(id))
-        return 0;
-    if (id == kRulerTimer) {
-        KillTimer(m_hWnd, kRulerTimer);
-        if (!CreateRulers())
-            SetTimer(m_hWnd, kRulerTimer, 100, nullptr);
-        return 0;
-    }
-    if (id == kRedrawTimer) {
-        KillTimer(m_hWnd, kRedrawTimer);
-        FireInvalidateToolbar(0);
-        return 0;
-    }
-    handled = FALSE;
-    return 0;
-}
-
-LRESULT CYVEXControl::HandleDestroyEditWindows(UINT, WPARAM, LPARAM, BOOL&)
-{
-    // The in-place text editor opens no windows of its own yet: nothing to destroy.
-    return 0;
-}
-
-// Handlers of the input and editing machinery: until those are in place the messages go on to
-// the window's default handling.
-LRESULT CYVEXControl::HandleBlockButtonCommand(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleSysKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleInPlaceEditNotify(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
+// Reopening the Options sheet and the deferred drawing load come with their dialogs and transfers:
+// until then the messages go on to the window's default handling.
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 

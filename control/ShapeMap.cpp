@@ -264,6 +264,25 @@ bool CShapeMap::Insert(CShape* shape)
     return true;
 }
 
+bool CShapeMap::ChangeKey(CShape* shape, int newId)
+{
+    if (!shape)
+        return false;
+    const int oldId = shape->GetId();
+    auto it = m_shapes.find(oldId);
+    if (it == m_shapes.end() || it->second != shape || m_shapes.count(newId))
+        return false;
+    m_shapes.erase(it);
+    shape->SetId(newId);
+    m_shapes.emplace(newId, shape);
+    if (newId >= m_nextShapeId)
+        m_nextShapeId = newId + 1;
+    auto db = m_dbIds.find(shape->GetDatabaseId());
+    if (shape->GetDatabaseId() != 0 && db != m_dbIds.end() && db->second == oldId)
+        db->second = newId;
+    return true;
+}
+
 bool CShapeMap::IsProtected(CShape* shape) const
 {
     if (!shape)
@@ -532,5 +551,15 @@ CShape* CShapeMap::FindReplacement(int shapeId) const
 }
 
 void CShapeMap::DropReplacement(int shapeId) { m_replacements.erase(shapeId); }
+
+std::unique_ptr<CShape> CShapeMap::TakeReplacement(int shapeId)
+{
+    auto it = m_replacements.find(shapeId);
+    if (it == m_replacements.end())
+        return nullptr;
+    std::unique_ptr<CShape> taken = std::move(it->second);
+    m_replacements.erase(it);
+    return taken;
+}
 
 void CShapeMap::ClearReplacements() { m_replacements.clear(); }

@@ -43,6 +43,10 @@ public:
 
     // Enters a shape under its own ID; false when an ID below the counter is taken.
     bool Insert(CShape* shape);
+    // The shape takes another ID in place: its entry (and its database-ID entry) moves to the new
+    // key without the clean-up of a shape that leaves. False when the shape is not entered under
+    // its ID or the new ID is taken.
+    bool ChangeKey(CShape* shape, int newId);
     // 0 when removed or absent, 1 when refused (a fixed group or a root group).
     int RemoveShape(CShape* shape) override;
     int DeleteShape(CShape* shape) override;
@@ -157,6 +161,8 @@ public:
     CShape* CreateReplacement(int shapeId, int type) override;
     CShape* FindReplacement(int shapeId) const override;
     void DropReplacement(int shapeId) override;
+    // Takes a waiting replacement out of the map (null when there is none): the caller owns it.
+    std::unique_ptr<CShape> TakeReplacement(int shapeId);
     // Deletes the replacements no load took.
     void ClearReplacements();
     const std::map<int, std::unique_ptr<CShape>>& Replacements() const { return m_replacements; }

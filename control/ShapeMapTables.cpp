@@ -96,7 +96,7 @@ void CShapeMap::DropLoadedShape(CShape* shape)
 {
     ForgetLoadedId(shape);
     if (m_control)
-        m_control->DeleteShapeByID(shape->GetId(), 0, 0);
+        m_control->DeleteShapeTree(shape, false, false);
 }
 
 HRESULT CShapeMap::LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int shapeId)

@@ -176,8 +176,8 @@ HRESULT CUndoUnit::ApplyUndo(IOleUndoManager*)
     // Undoing a creation: every created element that still exists goes, a shape with its tree.
     bool changed = false;
     for (int id : m_ids[ekShape]) {
-        if (control->FindShape(id)) {
-            control->DeleteShapeByID(id, 0, 0);
+        if (CShape* shape = control->FindShape(id)) {
+            control->DeleteShapeTree(shape, false, false);
             changed = true;
         }
     }

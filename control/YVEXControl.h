@@ -6,6 +6,8 @@
 #include <ole2.h>
 #include <docobj.h>
 #include <map>
+#include <set>
+#include <string>
 #include <vector>
 #include "com/ComObject.h"
 #include "com/ConnectionPoints.h"
@@ -15,6 +17,7 @@
 #include "com/PropertyMap.h"
 #include "YVEX_h.h"
 #include "control/ControlCore.h"
+#include "control/InPlaceEdit.h"
 #include "control/OffscreenBuffer.h"
 #include "control/PlainWindow.h"
 #include "control/ScrollSupport.h"
@@ -187,13 +190,13 @@ public:
     void FireLButtonUp(LONG flags, float x, float y);
     bool FireAddPoint(int pointId) override;
     bool FireAddShape(LONG shapeId);
-    bool FireDeleteShape(LONG shapeId);
+    bool FireDeleteShape(LONG shapeId) override;
     bool FireDeletePoint(int pointId) override;
     bool FireShiftPoint(LONG pointId);
     bool FireScaleShape(LONG shapeId, float* xc, float* yc, float* kx, float* ky);
     bool FireShiftShape(LONG pointId, float* dx, float* dy);
     bool FireChangeParent(LONG parentId, LONG shapeId);
-    void FireChangeSelection();
+    void FireChangeSelection() override;
     bool FireLinkPoint(LONG shapeId, LONG pointId);
     bool FireUnlinkPoint(LONG shapeId, LONG pointId);
     bool FireBeginDraw(LONG shapeId);
@@ -342,6 +345,148 @@ public:
     bool IsBlockEditing() const;
     // The data source of the control's database object (empty without one).
     std::wstring GetDataSourceName() const;
+
+    // ---- points and the whole drawing by ID (ShapeOperationsById.cpp) ----
+    // A new pool point at (*x, *y) into *pointId, the draft limits grown to take it in.
+    using CControlCore::CreatePoint;
+    virtual HRESULT CreatePoint(float* x, float* y, LONG* pointId);
+    // The shape follows (stops following) a pool point, after OnLinkPoint (OnUnlinkPoint). S_FALSE
+    // when it already does (does not) and on a veto; "Shape not found.", "Point not found.".
+    virtual HRESULT LinkPoint(int shapeId, int pointId);
+    virtual HRESULT UnlinkPoint(int shapeId, int pointId);
+    // A point leaves a rectangle, polyline or polygon, recorded as opShapePoint while other
+    // shapes hold it, else opDelete. S_FALSE while a long operation runs, when the shape does not
+    // hold the point or nothing was removed.
+    virtual HRESULT DeletePolylinePoint(int shapeId, int pointId);
+    virtual HRESULT DeletePolygonPoint(int shapeId, int pointId);
+    // Moves a pool point after OnShiftPoint; the shapes linked to it follow. When one refuses
+    // the point goes back and the answer is E_ACCESSDENIED.
+    virtual HRESULT ShiftPoint(int pointId, float* dx, float* dy);
+    // Every pool point moved (scaled about (xc, yc)) as one undo operation, after OnShiftShape
+    // (OnScaleShape) for the whole drawing, whose handler may change the values.
+    virtual HRESULT ShiftDrawing(float* dx, float* dy);
+    virtual HRESULT ScaleDrawing(float* xc, float* yc, float* kx, float* ky);
+    // The point pool and the shape map in one message box (a diagnostic).
+    virtual HRESULT DumpMaps();
+
+    // ---- keyboard, timers, the end of an in-place edit (ControlKeys.cpp) ----
+    // Ends an in-place text edit: with a text the edited text shape of that ID takes it and the
+    // edit is committed (the old text comes back when the commit is refused); without one the
+    // edit is cancelled. TRUE.
+    BOOL CommitInPlaceText(const char* text, int shapeId);
+    // Shows the cursor of the running operation (or the default one) again.
+    void RestoreEditCursor();
+    // The properties dialog is shown (it comes with the dialogs: never yet).
+    bool IsPropertiesDialogVisible() const { return false; }
+
+    // ---- creation with the mouse and nudging (InteractiveCreation.cpp) ----
+    // DrawShape's body: a new shape of the kind (a copy of the kind's prototype when the host
+    // enabled it) starts EDSH_NEWPOINT in the group, after OnBeginDraw (a veto takes it back:
+    // S_FALSE). S_FALSE while the control takes no edits, for a hidden, locked or missing current
+    // layer and for a target that is no enabled group; "Shape not found." without the target.
+    HRESULT BeginDrawShape(LONG groupId, LONG shapeType, LONG param, LONG* newId);
+    // DrawImage's body: a new image of the resource placed at the pointer.
+    HRESULT BeginPlaceImage(LONG groupId, LONG resourceId, bool fixSize, LONG* newId);
+    // The arrow keys move the edited shape (in a move, point or scale edit) or the selection.
+    bool CanNudge();
+    // Moves by (dx, dy) steps (exactly one of them non-zero): one grid cell when the grid snaps or
+    // shows cells of 15 pixels or more, else a round fraction of the view's size. Without an edit
+    // the selection moves and the move is committed at once. False when nothing moved.
+    bool Nudge(int dx, int dy);
+    // The nudge step along an axis, in world units.
+    double NudgeStep(bool horizontal);
+    // The point-entry mode (2: free-hand polylines and placed images).
+    int GetPointEntryMode() const { return m_pointEntryMode; }
+    void SetPointEntryMode(int mode) { m_pointEntryMode = mode; }
+
+    // ---- current layer, drawing setting and view; rulers (CurrentSettings.cpp) ----
+    // The current layer (null or anything else: none), recorded for undo, posted to the window.
+    void SetCurrentLayer(CLayer* layer) override;
+    // A drawing setting copied into the current one (named "CURRENT" still, carrying the given
+    // setting's ID) after OnSetCurrentDrawingSetting; false when refused.
+    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
+    // A viewport copied into the current view (with its drawing setting) after
+    // OnSetCurrentViewport; false when refused.
+    bool SetCurrentViewport(CViewportRecord* viewport);
+    // After a load or a clear: a view for the window, every view's setting on a layer, the
+    // site's first stored view shown with its setting (quietly), the rulers as it says. True.
+    bool ApplySiteSettings();
+    // After a load or a clear: block editing left (with leaveBlocks), the prototypes rebuilt
+    // (their defaults again with clearSite), the current layer cleared (clearLayer), the
+    // layer-name index rebuilt from the Layers group.
+    void ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks);
+    // Shows or hides both rulers and their corner.
+    void ShowRulers(bool show);
+    // The rulers told the visible world range: 0 both, 1 horizontal, 2 vertical.
+    void UpdateRulers(int which, bool repaint);
+
+    // ---- grouping (Grouping.cpp) ----
+    // Groups the selection (or one shape) into a new group standing where its members stood,
+    // with OnBeginDraw, OnChangeParent and OnEndDraw while the user does it (a refusal at the end
+    // takes the group apart again: S_FALSE). The new group's ID into *newId.
+    HRESULT GroupShapesCore(CShape* shape, bool user, LONG* newId);
+    // Takes a group (or reference, or the selected ones) apart: the children go to its parent,
+    // the empty group goes (or, with `gathered`, its ID is left there for the caller to delete).
+    HRESULT UnGroupShapesCore(CShape* shape, bool user, std::set<int>* gathered);
+
+    // ---- passes over the drawing after a DXF load (BulkPasses.cpp) ----
+    // Points linked again as the file's extended data linked them (LinkPoint); the reader's maps
+    // are emptied. S_OK.
+    HRESULT RelinkDxfPoints();
+    // Every shape the file carried as an approximation (a polygon for an image or an ellipse) is
+    // replaced by the shape rebuilt from the program's data, under the same ID and in the same
+    // place; kept shapes whose drawing shape is gone are dropped. S_OK.
+    HRESULT RestoreDxfApproximations();
+
+    // ---- small services (ControlServices.cpp) ----
+    // The source-site table of the shape map: the site a stored shape came from (-1 none).
+    int GetSourceSiteOfShape(int shapeId);
+    int GetSourceSite(int databaseShapeId);
+    void SetSourceSite(int databaseShapeId, int siteId);
+    // The shapes of a hatch pattern: without a set, whether there is one; with one, all of them.
+    bool FindShapesByHatchPattern(int patternId, std::set<int>* ids);
+    // The shapes (of the set, or all) of the old pattern take the new one; whether any changed.
+    bool ReplaceHatchPattern(int oldId, int newId, const std::set<int>* ids);
+    // The default text's font ("Arial" for none or an empty name).
+    void SetDefaultFontName(const char* name);
+    int GetSelectionCount() const;
+    // The marker of an unset float (3.4028235e38); E_INVALIDARG for null.
+    static HRESULT GetBadFloatValue(float* value);
+    // The persistence interfaces' modified test: whether the control is dirty.
+    HRESULT IsModifiedAsVariant(VARIANT_BOOL* modified);
+
+    // ---- block editing (BlockEditing.cpp) ----
+    // The set-up of an EDSH_BLOCK edit: the view goes into the block (a reference stands for its
+    // block unless lParam is 1), one level deeper, after OnSwitchRootID; the first level shows the
+    // button that leaves it. On the drawing itself the user would pick a block by name: without
+    // the block-name dialog nothing is picked (OnCancel). 1 entered or refused by the host, 0 none.
+    int BeginBlockEditing(CShape* shape, int lParam);
+    // Leaves one level: references updated, the view and the root of that level back. A level
+    // whose group is gone is dropped and the next one left.
+    void LeaveBlockEditing();
+    // ISite::CreateBlock: a new block of the library named `name` from copies of the shape (or of
+    // the selection, -1), its ID into *blockId; with `replace` the source gives way to a reference
+    // to the block at the pick point (FLT_MAX: the block's corner). Without a name the user would
+    // be asked: without the name dialog that counts as cancelled (S_OK, nothing made). A copy
+    // that fails takes the block away again (*blockId 0).
+    HRESULT CreateBlock(const wchar_t* name, LONG* blockId, LONG shapeId, LONG* newReferenceId, float pickX,
+                        float pickY, bool replace);
+    int GetBlockEditingDepth() const { return static_cast<int>(m_blockLevels.size()); }
+    HWND GetBlockButton() const { return m_blockButton; }
+    const std::string& GetBlockTooltipText() const { return m_blockTooltipText; }
+
+    // ---- the in-place text editor (ControlTextEditor.cpp) ----
+    // An editor over a plain text (1); a rich text goes to its own editor (0).
+    int StartTextEditor(CShape* text) override;
+    // Destroys the editor windows and objects; whether there were any.
+    bool HandleDestroyEditWindows();
+    // While `shape` (or a shape inside it) is the text being edited: redraws it and lays the
+    // editor over it again, or with `restart` commits and starts editing it anew.
+    bool RefreshTextEditor(CShape* shape, bool restart);
+    // Where the editor goes over a text (client pixels) and, for a plain text, its font.
+    bool GetTextEditorLayout(CShape* text, RECT* rect, CTextEditorFont* font);
+    // The plain editor, while one is open (null otherwise).
+    CInPlaceEdit* GetInPlaceEdit() const { return m_inPlaceEdit.get(); }
 
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.
@@ -539,6 +684,58 @@ protected:
     SIZE GetRulerOffsets() const override;
 
 private:
+    // Key handling: whether an in-place editor is open, a redraw of everything, an edit of the
+    // selection with a redraw, select all, the F9 switches of the current setting, F2.
+    enum { kSwitchGrid, kSwitchSnap, kSwitchRulers };
+    enum { kOptionsDrawingSettingsPage = 1, kOptionsViewportsPage = 2 };
+    bool HasTextEditorWindow() const;
+    void RedrawAll();
+    void EditSelection(int editType, int lParam);
+    void SelectAll();
+    void ToggleDrawingSettingSwitch(int which);
+    bool StartTextEditingOfSelection();
+    // Tells a page of the Options sheet (when it is open) that its values changed.
+    void PostToOptionsPage(int page);
+
+    // One open block-editing level: the root before it, and the view centre and zoom then.
+    struct BlockLevel {
+        int rootId;
+        CRealPoint centre;
+        double zoom;
+    };
+    std::vector<BlockLevel> m_blockLevels;
+    std::string m_blockTooltipText;
+    void ShowBlockButton(const char* tip);
+    void SetBlockTooltip(const char* tip);
+    void CloseBlockButton();
+
+    // Creation helpers: the target group and current layer checks, the selection emptied for
+    // a new shape, a creation taken back when the editing machinery did not.
+    HRESULT CheckDrawTarget(LONG groupId, CGroup** group);
+    void ClearSelectionForCreation();
+    bool RollBackCreation(CShape* shape);
+    void FinishNudgeMove(CShape* shape);
+    int m_pointEntryMode = 0;
+    // Settings and grouping helpers.
+    void CopyIntoCurrentSetting(const CDrawingSettingRecord& source);
+    void ShowView(const CViewportRecord& view);
+    HRESULT CheckImageTarget(LONG groupId, CShape** target);
+    void CloseUndoDownTo(int depth, bool commit);
+    void EndTemporaryEdit(CShape* shape, bool commit);
+    HRESULT CheckGrouping(LONG shapeId, CShape** shape);
+
+    std::unique_ptr<CInPlaceEdit> m_inPlaceEdit;
+    std::unique_ptr<CInPlaceEdit> m_richInPlaceEdit;
+
+    // The shape and the point of a by-ID operation: "Shape not found.", then "Point not found.".
+    HRESULT LookUpShapeAndPoint(int shapeId, int pointId, CShape** shape, CPointRecord** point);
+    // A polyline-family point deletion; `notThatKind` is the message for another kind of shape.
+    HRESULT DeleteShapePoint(int shapeId, int pointId, const char* notThatKind);
+    // Closes the whole-drawing operation: uncommitted on a veto, else every point recorded and
+    // changed, committed, redrawn.
+    template <class Change>
+    HRESULT TransformDrawing(bool proceed, Change change);
+
     // The zoom window is being drawn to zoom.
     bool IsZoomWindowRunning() const;
     // ZoomShape's steps, for ZoomShape and ZoomAll.

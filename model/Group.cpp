@@ -137,7 +137,7 @@ int CGroup::RemoveChildAt(int index, bool deleteIt)
     if (child->GetParent() == this)
         child->SetParent(nullptr);
     if (deleteIt && m_control)
-        m_control->DeleteShapeByID(child->GetId(), 0, 0);
+        m_control->DeleteShapeTree(child, false, false);
     return 0;
 }
 

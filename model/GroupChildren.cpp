@@ -258,7 +258,7 @@ void CGroup::ClearReferencesInTree()
             // Nothing to show: the reference goes, with whatever it still holds, when the control
             // lets it; a group without a control owns nothing and only lets go.
             if (m_control)
-                m_control->DeleteShapeByID(reference->GetId(), 0, 0);
+                m_control->DeleteShapeTree(reference, false, false);
             else
                 reference->DetachFromParent();
             continue;

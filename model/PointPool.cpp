@@ -1,4 +1,5 @@
 #include "model/PointPool.h"
+#include <algorithm>
 #include "persistence/DataTableSet.h"
 #include "persistence/MaxIdReader.h"
 #include "persistence/OdbcSession.h"
@@ -21,6 +22,28 @@ CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
         return nullptr;
     m_nextId = used <= m_nextId ? m_nextId + 1 : used + 1;
     return &result.first->second;
+}
+
+CPointRecord* CPointPool::ChangeId(int oldId, int newId,
+                                   const std::function<void(CPointRecord* from, CPointRecord* to)>& replaceUses)
+{
+    auto old = m_points.find(oldId);
+    if (old == m_points.end() || newId < 1 || m_points.count(newId))
+        return nullptr;
+    // The record keeps its database ID, its users and their count under the new key.
+    CPointRecord copy(old->second);
+    copy.m_pointId = newId;
+    CPointRecord* moved = &m_points.emplace(newId, copy).first->second;
+    if (copy.m_databaseId != 0) {
+        auto indexed = m_databaseIndex.find(copy.m_databaseId);
+        if (indexed != m_databaseIndex.end() && indexed->second == oldId)
+            indexed->second = newId;
+    }
+    if (replaceUses)
+        replaceUses(&old->second, moved);
+    m_points.erase(old);
+    m_nextId = std::max(newId + 1, m_nextId + 1);
+    return moved;
 }
 
 CPointRecord* CPointPool::Find(int pointId)

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <map>
 #include "model/PointRecord.h"
 
@@ -28,6 +29,12 @@ public:
     int GetUseCount(int pointId, LONG* count) const;
     // Removes a point nobody uses: 1 when absent, 0 otherwise (a used point stays).
     int DeletePoint(int pointId, int shapeId);
+
+    // The point `oldId` moves to `newId` with everything it carries (coordinates, database ID, use
+    // count, owners); `replaceUses` is called with the old and the new record while both exist, so
+    // the users' lists can be re-pointed, then the old record goes. The next point ID becomes the
+    // larger of newId + 1 and the next ID + 1. Null when oldId is absent or newId taken.
+    CPointRecord* ChangeId(int oldId, int newId, const std::function<void(CPointRecord* from, CPointRecord* to)>& replaceUses);
 
     // The database index: database ID -> point ID.
     void SetDatabaseId(int databaseId, const CPointRecord& record);

@@ -125,6 +125,11 @@ int CShape::UnlinkPoint(int pointId)
     return 0;
 }
 
+int CShape::ReplacePointRecord(const CPointRecord* from, CPointRecord* to)
+{
+    return m_points.Replace(from, to) + m_linkedPoints.Replace(from, to);
+}
+
 bool CShape::IsEnabled() const
 {
     if (m_layer && !m_layer->IsEnabled())

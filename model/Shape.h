@@ -159,6 +159,8 @@ public:
     int LinkPoint(int pointId);
     // 1 when the point is not linked, else 0 after unlinking it.
     int UnlinkPoint(int pointId);
+    // A point that changed its ID: both point lists name its new record; the entries re-pointed.
+    int ReplacePointRecord(const CPointRecord* from, CPointRecord* to);
     bool IsEnabled() const;
     // 0 when this is not the edit target, 1 when it is, 2 when the edited group contains it.
     int IsEditTarget() const;

@@ -155,6 +155,9 @@ public:
     virtual void EndInteractiveOperation(bool commit) = 0;
     // Deletes a shape with its subtree, taking it out of every group and of the shape map.
     virtual HRESULT DeleteShapeByID(int id, int flags1, int flags2) = 0;
+    // Deletes a shape with its subtree and the block references that show it, without the checks
+    // and the undo record of DeleteShapeByID (what the model, loads and undo restores use).
+    virtual HRESULT DeleteShapeTree(CShape* shape, bool fireEvents, bool redraw) = 0;
     // OnBringShapeToFront and OnSendShapeToBack: the proceed flag as the application left it.
     virtual bool FireBringShapeToFront(int shapeId) = 0;
     virtual bool FireSendShapeToBack(int shapeId) = 0;

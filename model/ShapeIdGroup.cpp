@@ -34,7 +34,7 @@ int CShapeIdGroup::RemoveChildAt(int index, bool destroy)
         return 1;
     CShape* child = m_children[static_cast<size_t>(index)];
     if (destroy && m_control)
-        m_control->DeleteShapeByID(child->GetId(), 0, 1);
+        m_control->DeleteShapeTree(child, false, true);
     else
         m_children.erase(m_children.begin() + index);
     return 0;

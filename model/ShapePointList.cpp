@@ -38,3 +38,15 @@ void CShapePointList::RemoveAt(int index)
     if (index >= 0 && index < GetCount())
         m_points.erase(m_points.begin() + index);
 }
+
+int CShapePointList::Replace(const CPointRecord* from, CPointRecord* to)
+{
+    int changed = 0;
+    for (CPointRecord*& entry : m_points) {
+        if (entry == from) {
+            entry = to;
+            ++changed;
+        }
+    }
+    return changed;
+}

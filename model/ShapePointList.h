@@ -22,6 +22,8 @@ public:
 
     void Insert(int index, CPointRecord* record);
     void RemoveAt(int index);
+    // Every entry of `from` now names `to` (a point that changed its ID); the count of entries changed.
+    int Replace(const CPointRecord* from, CPointRecord* to);
     void Clear() { m_points.clear(); }
 
     std::vector<CPointRecord*>::const_iterator begin() const { return m_points.begin(); }

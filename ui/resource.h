@@ -31,6 +31,8 @@
 #define IDS_UNKNOWN_ERROR 50455
 // The label of the close item of a polyline that is closed already.
 #define IDS_OPEN_SHAPE 48060
+// Block editing: none to edit.
+#define IDS_NO_BLOCKS_TO_EDIT 104
 
 // The context menus, and their item IDs: the values of the type library's MenuItemIDs (the
 // resource compiler cannot read the type library).

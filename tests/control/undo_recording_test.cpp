@@ -286,7 +286,7 @@ TEST_F(UndoTest, ADeletedGroupComesBackWithItsChildrenAndRedoDeletesItAgain)
     const int groupId = group->GetId(), firstId = first->GetId(), secondId = second->GetId();
     const std::vector<PointState> firstPoints = PointsOf(first), secondPoints = PointsOf(second);
     ASSERT_EQ(Recorder().RecordShape(opDelete, group, false), S_OK);
-    ASSERT_EQ(control.DeleteShapeByID(groupId, 0, 0), S_OK);
+    ASSERT_EQ(control.DeleteShapeTree(group, false, false), S_OK);
     EndStep();
     ASSERT_EQ(control.FindShape(firstId), nullptr);
 
@@ -361,7 +361,7 @@ TEST_F(UndoTest, ElementsDeletedMeanwhileAreSkipped)
     Recorder().RecordShape(opCreate, kept, false);
     Recorder().RecordShape(opCreate, gone, false);
     EndStep();
-    control.DeleteShapeByID(gone->GetId(), 0, 0);
+    control.DeleteShapeTree(gone, false, false);
     EXPECT_EQ(Undo(), S_OK);
     EXPECT_EQ(control.FindShape(keptId), nullptr);
     EXPECT_EQ(Redo(), S_OK);
@@ -679,7 +679,7 @@ TEST(UndoControl, AHostUndoesAndRedoesCreationMoveDeleteAndCompoundSteps)
     states.push_back(StateOf(d.control));
     // A deletion.
     recorder.RecordShape(opDelete, group, false);
-    ASSERT_EQ(d.control.DeleteShapeByID(group->GetId(), 0, 0), S_OK);
+    ASSERT_EQ(d.control.DeleteShapeTree(group, false, false), S_OK);
     d.EndStep();
     states.push_back(StateOf(d.control));
     ASSERT_EQ(states[4].size(), 1u);
@@ -771,7 +771,7 @@ TEST_F(UndoTest, TheDrawingRestoreKeepsStoredIdsOnlyForVersionsFromSix)
     ycom::ComPtr<CUndoUnit> unit = Recorder().CreateUnit(opDelete);
     unit->RecordShape(shape);
     CDataTableSet* tables = dynamic_cast<CSnapshotUndoUnit*>(unit.Get())->GetTables();
-    control.DeleteShapeByID(id, 0, 0);
+    control.DeleteShapeTree(shape, false, false);
     const DWORD restore = DXFMODE_QUIET | DXFMODE_PROCESS_TREE_ONLY | DXFMODE_USE_YVEX_IDENTIFIERS | DXFMODE_APPEND |
                           DXFMODE_LOAD;
 
@@ -779,7 +779,7 @@ TEST_F(UndoTest, TheDrawingRestoreKeepsStoredIdsOnlyForVersionsFromSix)
     ASSERT_EQ(control.ExchangeDrawingTables(tables, restore, nullptr), S_OK);
     ASSERT_EQ(root->GetShapeCount(), 1);
     EXPECT_NE(root->GetChildAt(0)->GetId(), id) << "old data: new IDs";
-    control.DeleteShapeByID(root->GetChildAt(0)->GetId(), 0, 0);
+    control.DeleteShapeTree(root->GetChildAt(0), false, false);
 
     tables->GetHeader()->FormatVersion = 0x07000001;
     ASSERT_EQ(control.ExchangeDrawingTables(tables, restore, nullptr), S_OK);

@@ -1,0 +1,138 @@
+// The passes over the whole drawing after a DXF load: points linked again as the file linked
+// them, and shapes that the file carried only as approximations rebuilt from the program's own
+// data.
+#include "control/YVEXControl.h"
+#include "interchange/DxfDocument.h"
+#include "model/Ellipse.h"
+#include "model/Group.h"
+#include "model/Image.h"
+#include "model/PointPool.h"
+#include <cmath>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr double kRadiansToDegrees = 57.29577951308232;
+// The vertices of the polyline that stands for an ellipse in the file.
+constexpr int kEllipseVertices = 36;
+
+bool IsPolylineFamily(const CShape* shape)
+{
+    const int type = shape->GetShapeType();
+    return type == stRectangle || type == stPolyline || type == stPolygon;
+}
+
+// An image on the quadrilateral of four points: corner at the first, width and angle along the
+// first side, height along the last.
+void PlaceImageOn(CImage* image, const CShapePointList& points)
+{
+    const CPointRecord* p1 = points.GetAt(0);
+    const CPointRecord* p2 = points.GetAt(1);
+    const CPointRecord* p4 = points.GetAt(3);
+    image->AddPointById(p1->GetPointId(), CShape::kAppend, true);
+    const double width = std::hypot(p2->x - p1->x, p2->y - p1->y);
+    const double height = std::hypot(p4->x - p1->x, p4->y - p1->y);
+    image->SetRotation(std::atan2(p2->y - p1->y, p2->x - p1->x) * kRadiansToDegrees);
+    image->SetSize(static_cast<float>(width), static_cast<float>(height));
+}
+
+// An ellipse from its 36 vertices: the centre halfway between opposite vertices, the major axis
+// the longest of the half-diagonals, the ratio the shortest over the longest.
+void RebuildEllipse(CControlCore& control, CEllipse* ellipse, const CShapePointList& points)
+{
+    double cx = 0, cy = 0;
+    for (int i = 0; i < kEllipseVertices; ++i) {
+        cx += points.GetAt(i)->x;
+        cy += points.GetAt(i)->y;
+    }
+    cx /= kEllipseVertices;
+    cy /= kEllipseVertices;
+    double longest = -1, shortest = -1, ax = 0, ay = 0;
+    for (int i = 0; i < kEllipseVertices / 2; ++i) {
+        const CPointRecord* a = points.GetAt(i);
+        const CPointRecord* b = points.GetAt(i + kEllipseVertices / 2);
+        const double dx = (a->x - b->x) / 2, dy = (a->y - b->y) / 2;
+        const double length = std::hypot(dx, dy);
+        if (length > longest) {
+            longest = length;
+            ax = dx;
+            ay = dy;
+        }
+        if (shortest < 0 || length < shortest)
+            shortest = length;
+    }
+    const int centre = control.CreatePoint(static_cast<float>(cx), static_cast<float>(cy));
+    if (centre)
+        ellipse->AddPointById(centre, CShape::kAppend, false);
+    ellipse->SetMajorAxis(static_cast<float>(ax), static_cast<float>(ay));
+    ellipse->SetMinorRatio(longest > 0 ? static_cast<float>(shortest / longest) : 1.0f);
+}
+
+} // namespace
+
+HRESULT CYVEXControl::RelinkDxfPoints()
+{
+    CDxfDocument& document = GetDxfDocument();
+    // Which point of the drawing each point ID of the file became.
+    std::map<int, int> drawingPoints;
+    for (const auto& entry : document.SelfPoints()) {
+        CShape* shape = FindShape(entry.first);
+        if (!shape)
+            continue;
+        const CShapePointList& points = shape->GetPoints();
+        for (size_t i = 0; i < entry.second.size() && static_cast<int>(i) < points.GetCount(); ++i)
+            drawingPoints[entry.second[i]] = points.GetAt(static_cast<int>(i))->GetPointId();
+    }
+    for (const auto& entry : document.LinkedPoints()) {
+        if (entry.second.empty() || entry.second.front() == entry.first || !FindShape(entry.first))
+            continue;
+        for (int filePoint : entry.second) {
+            auto found = drawingPoints.find(filePoint);
+            if (found != drawingPoints.end())
+                LinkPoint(entry.first, found->second);
+        }
+    }
+    document.ClearReadingState();
+    return S_OK;
+}
+
+HRESULT CYVEXControl::RestoreDxfApproximations()
+{
+    CShapeMap& map = GetShapeMap();
+    std::vector<int> ids;
+    for (const auto& entry : map.Replacements())
+        ids.push_back(entry.first);
+    for (int id : ids) {
+        std::unique_ptr<CShape> kept = map.TakeReplacement(id);
+        CShape* drawing = FindShape(id);
+        if (!kept || !drawing)
+            continue;
+        kept->CopyStyleFrom(*drawing, 0xFFFFFFFF);
+        kept->SetLayer(drawing->GetLayer());
+        const CShapePointList& points = drawing->GetPoints();
+        if (IsPolylineFamily(drawing)) {
+            if (auto* image = dynamic_cast<CImage*>(kept.get()); image && points.GetCount() == 4)
+                PlaceImageOn(image, points);
+            else if (auto* ellipse = dynamic_cast<CEllipse*>(kept.get()); ellipse && points.GetCount() == kEllipseVertices)
+                RebuildEllipse(*this, ellipse, points);
+        }
+        CGroup* parent = drawing->GetParent();
+        CShape* replacement = kept.release();
+        // The kept shape takes the drawing shape's place, its ID and, between groups, its children.
+        if (drawing->IsGroup() && replacement->IsGroup()) {
+            auto* from = static_cast<CGroup*>(drawing);
+            auto* to = static_cast<CGroup*>(replacement);
+            while (from->GetShapeCount() > 0)
+                to->AddChild(from->GetChildAt(0), nullptr, 0, false);
+        }
+        if (parent)
+            parent->ReplaceChild(drawing, replacement);
+        map.RemoveShape(drawing);
+        delete drawing;
+        replacement->SetId(id);
+        map.Insert(replacement);
+    }
+    return S_OK;
+}

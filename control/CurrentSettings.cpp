@@ -1,0 +1,213 @@
+// The control's current layer, drawing setting and view, the default shapes' switches, and the
+// rulers that show the view.
+#include "control/YVEXControl.h"
+#include "com/Guard.h"
+#include "control/AtlHosting.h"
+#include "control/UndoRecorder.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "persistence/DrawingSettingRecord.h"
+
+namespace {
+
+// The message that tells the window (and the Options sheet's layer page) the current layer.
+constexpr UINT kCurrentLayerMessage = WM_USER + 102;
+
+bool IsShownWindow(HWND window) { return window && window != reinterpret_cast<HWND>(-1) && IsWindow(window); }
+
+} // namespace
+
+void CYVEXControl::SetCurrentLayer(CLayer* layer)
+{
+    if (layer && layer->GetShapeType() != stLayer)
+        layer = nullptr;
+    CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    if (setting && setting->Layer != layer)
+        if (CUndoRecorder* recorder = GetUndoRecorder())
+            recorder->RecordDrawingSetting(opProperties, setting, false);
+    CControlCore::SetCurrentLayer(layer);
+    if (m_hWnd)
+        PostMessageW(m_hWnd, kCurrentLayerMessage, static_cast<WPARAM>(layer ? layer->GetId() : 0), 0);
+    if (EventsEnabled())
+        RestartRedrawTimer(0);
+}
+
+void CYVEXControl::CopyIntoCurrentSetting(const CDrawingSettingRecord& source)
+{
+    CDrawingSettingRecord* current = GetCurrentDrawingSetting();
+    if (!current || current == &source)
+        return;
+    if (CUndoRecorder* recorder = GetUndoRecorder())
+        recorder->RecordDrawingSetting(opProperties, current, false);
+    // The record stays "CURRENT" and remembers which setting it came from.
+    const auto name = current->Name;
+    *current = source;
+    current->Name = name;
+    current->ID = source.ID;
+}
+
+bool CYVEXControl::SetCurrentDrawingSetting(CDrawingSettingRecord* setting)
+{
+    CDrawingSettingRecord* current = GetCurrentDrawingSetting();
+    if (!setting || !current)
+        return false;
+    if (setting == current)
+        return true;
+    if (EventsEnabled() && !FireSetCurrentDrawingSetting(setting->ID))
+        return false;
+    CopyIntoCurrentSetting(*setting);
+    ShowRulers(current->ShowRulers != 0);
+    if (EventsEnabled())
+        RestartRedrawTimer(0);
+    return true;
+}
+
+void CYVEXControl::ShowView(const CViewportRecord& view)
+{
+    // The current view takes the other's place and zoom, keeping its name and this window.
+    CViewportRecord& current = GetCurrentViewport();
+    const std::string name = current.name;
+    const SIZE client = current.clientSize;
+    const POINT offset = current.clientOffset;
+    current.Assign(view);
+    current.name = name;
+    current.SetClientArea(client, &offset);
+}
+
+bool CYVEXControl::SetCurrentViewport(CViewportRecord* viewport)
+{
+    if (!viewport)
+        return false;
+    if (EventsEnabled()) {
+        if (!FireSetCurrentViewport(viewport->ID))
+            return false;
+        if (viewport->drawingSetting && !FireSetCurrentDrawingSetting(viewport->drawingSetting->ID))
+            return false;
+    }
+    if (viewport->drawingSetting)
+        CopyIntoCurrentSetting(*viewport->drawingSetting);
+    CViewportRecord& current = GetCurrentViewport();
+    if (viewport != &current) {
+        GetViewportList().RememberView(current, 0);
+        ShowView(*viewport);
+    }
+    Refresh();
+    UpdateRulers(0, true);
+    return true;
+}
+
+void CYVEXControl::ShowRulers(bool show)
+{
+    if (show) {
+        UpdateRulers(0, false);
+        for (HWND ruler : {m_horizontalRuler, m_verticalRuler})
+            if (IsShownWindow(ruler))
+                ShowWindow(ruler, SW_SHOW);
+        if (HWND corner = GetCornerWindow())
+            ShowWindow(corner, m_blockButton ? SW_HIDE : SW_SHOW);
+    } else {
+        for (HWND window : {m_horizontalRuler, m_verticalRuler, GetCornerWindow()})
+            if (IsShownWindow(window))
+                ShowWindow(window, SW_HIDE);
+    }
+    if (m_hWnd) {
+        RECT client = {};
+        GetClientRect(m_hWnd, &client);
+        MoveRulers(client.right, client.bottom);
+        Refresh();
+    }
+    if (EventsEnabled())
+        RestartRedrawTimer(0);
+}
+
+void CYVEXControl::UpdateRulers(int which, bool repaint)
+{
+    const CWorldRect area = GetCurrentViewport().GetWorldRect();
+    const struct {
+        HWND window;
+        double low, high;
+        int selector;
+    } rulers[] = {{m_horizontalRuler, area.left, area.right, 1}, {m_verticalRuler, area.bottom, area.top, 2}};
+    for (const auto& ruler : rulers) {
+        if ((which != 0 && which != ruler.selector) || !IsShownWindow(ruler.window))
+            continue;
+        ycom::ComPtr<IUnknown> hosted;
+        ycom::ComPtr<IRuler> info;
+        if (SUCCEEDED(GetHostedControl(ruler.window, hosted.Put())) && hosted &&
+            SUCCEEDED(hosted->QueryInterface(IID_IRuler, info.PutVoid())))
+            info->SetRulerLimits(ruler.low, ruler.high);
+        if (repaint)
+            InvalidateRect(ruler.window, nullptr, TRUE);
+    }
+}
+
+STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes ShapeType, VARIANT_BOOL bEnable)
+{
+    return ycom::Guard(IID_IYVEXControl,
+                       [&]() -> HRESULT { return SetDefaultShapeEnabled(ShapeType, bEnable != VARIANT_FALSE); });
+}
+
+STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes ShapeType, VARIANT_BOOL* bEnabled)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(bEnabled);
+        if (!HasDefaultShapeEntry(ShapeType)) {
+            *bEnabled = VARIANT_FALSE;
+            return S_FALSE;
+        }
+        *bEnabled = IsDefaultShapeEnabledFor(ShapeType) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+bool CYVEXControl::ApplySiteSettings()
+{
+    CViewportList& views = GetViewportList();
+    CViewportRecord& current = GetCurrentViewport();
+    if (views.GetCount() == 0)
+        views.SetCurrentView(&current);
+    if (m_hWnd) {
+        RecalcViewportsForClient();
+        Refresh();
+    }
+    CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    for (int i = 0; i < views.GetCount(); ++i) {
+        CViewportRecord* view = views.GetAt(i);
+        if (view && view->drawingSetting && !view->drawingSetting->Layer && setting)
+            view->drawingSetting->Layer = setting->Layer;
+    }
+    // The site's first stored view is the one shown.
+    for (int i = 0; i < views.GetCount(); ++i) {
+        CViewportRecord* view = views.GetAt(i);
+        if (!view || views.IsCurrentView(view))
+            continue;
+        ShowView(*view);
+        break;
+    }
+    if (current.drawingSetting) {
+        const bool events = EventsEnabled();
+        SetEventsEnabled(false);
+        SetCurrentDrawingSetting(current.drawingSetting);
+        SetEventsEnabled(events);
+    }
+    views.RememberView(current, 0);
+    ShowRulers(setting && setting->ShowRulers);
+    return true;
+}
+
+void CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks)
+{
+    m_pointEntryMode = 0;
+    if (leaveBlocks) {
+        const bool events = EventsEnabled();
+        SetEventsEnabled(false);
+        while (!m_blockLevels.empty())
+            LeaveBlockEditing();
+        SetEventsEnabled(events);
+    }
+    // Clearing the site's data belongs to the site operations, which call this afterwards.
+    BuildDefaultShapes(clearSite);
+    if (clearLayer)
+        SetCurrentLayer(nullptr);
+    RebuildLayerNames();
+}

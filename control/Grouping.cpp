@@ -1,0 +1,331 @@
+// Grouping and ungrouping shapes, each as one undoable operation with the events of an edit.
+#include "control/YVEXControl.h"
+#include "com/Guard.h"
+#include "com/HResult.h"
+#include "control/UndoRecorder.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/SelectionGroup.h"
+#include "model/Text.h"
+#include <set>
+#include <vector>
+
+namespace {
+
+bool IsReferenceText(CShape* shape)
+{
+    return shape->IsAttributeOrLabel() && shape->GetParent() && shape->GetParent()->GetShapeType() == stReference;
+}
+
+bool IsUngroupable(CShape* shape)
+{
+    const int type = shape->GetShapeType();
+    return (type == stGroup || type == stReference) && static_cast<CGroup*>(shape)->GetReferrerList().empty();
+}
+
+} // namespace
+
+// Closes the undo operations opened since `depth` was read (those the editing machinery did not
+// close when it ended the operation).
+void CYVEXControl::CloseUndoDownTo(int depth, bool commit)
+{
+    CUndoRecorder* recorder = GetUndoRecorder();
+    while (recorder && recorder->GetDepth() > depth)
+        recorder->CloseOperation(commit);
+}
+
+void CYVEXControl::EndTemporaryEdit(CShape* shape, bool commit)
+{
+    CEditState& edit = GetEditState();
+    if (edit.editedShape != shape)
+        return;
+    const bool events = EventsEnabled();
+    SetEventsEnabled(false);
+    EndInteractiveOperation(commit);
+    SetEventsEnabled(events);
+    // Nothing ended it (no editing machinery): the temporary edit state goes here.
+    if (edit.editedShape == shape) {
+        edit.editedShape = nullptr;
+        edit.editMode = 0;
+        edit.controlState &= ~static_cast<DWORD>(csUserEdit);
+    }
+}
+
+HRESULT CYVEXControl::GroupShapesCore(CShape* shape, bool user, LONG* newId)
+{
+    if (!shape)
+        return E_INVALIDARG;
+    auto* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
+    const bool fromSelection = shape == selection;
+    if (fromSelection && user) {
+        // The texts a reference shows cannot leave it.
+        std::vector<CShape*> texts;
+        for (int i = 0; i < selection->GetShapeCount(); ++i)
+            if (IsReferenceText(selection->GetChildAt(i)))
+                texts.push_back(selection->GetChildAt(i));
+        if (!texts.empty() && texts.size() == static_cast<size_t>(selection->GetShapeCount()))
+            return E_INVALIDARG;
+        for (CShape* text : texts)
+            selection->RemoveChild(text);
+    }
+    CShape* made = GetShapeMap().CreateShape(stGroup, true, true);
+    if (!made)
+        return E_FAIL;
+    auto* group = static_cast<CGroup*>(made);
+    const int groupId = group->GetId();
+    CUndoRecorder* recorder = GetUndoRecorder();
+    const int depth = recorder ? recorder->GetDepth() : 0;
+    if (recorder) {
+        recorder->OpenOperation(opRelations);
+        recorder->RecordShape(opCreate, group, false);
+    }
+    const bool events = IsIdle() && user && EventsEnabled();
+    CEditState& edit = GetEditState();
+    auto cancel = [&](HRESULT result) {
+        EndTemporaryEdit(group, false);
+        CloseUndoDownTo(depth, false);
+        if (CShape* still = FindShape(groupId))
+            DeleteShapeTree(still, false, false);
+        return result;
+    };
+    if (events) {
+        edit.editedShape = group;
+        edit.editMode = EDSH_MOVE;
+        edit.controlState |= csUserEdit;
+        if (!FireBeginDraw(groupId))
+            return cancel(S_FALSE);
+    }
+    group->SetLayer(GetCurrentLayer());
+    CGroup* rootShape = FindGroup(BASE_ID);
+    if (rootShape)
+        rootShape->AddChild(group, nullptr, 0, false);
+    if (recorder)
+        recorder->RecordShape(opRelations, shape, false);
+
+    CLayer* layer = nullptr;
+    float z = 0.0f;
+    CGroup* parent = nullptr;
+    auto moveIn = [&](CShape* member) -> HRESULT {
+        CGroup* old = member->GetParent();
+        if (!parent)
+            parent = old;
+        if (recorder)
+            recorder->RecordShape(opRelations, member, false);
+        group->AddChild(member, nullptr, 0, false);
+        if (events) {
+            const bool agreed = FireChangeParent(old ? old->GetId() : 0, member->GetId());
+            if (FindShape(groupId) != group)
+                return E_FAIL;
+            if (!agreed && old)
+                old->AddChild(member, nullptr, 0, false);
+            if (!agreed)
+                return S_FALSE;
+        }
+        return S_OK;
+    };
+    if (fromSelection) {
+        const std::vector<CShape*> members(selection->Children().begin(), selection->Children().end());
+        for (auto it = members.rbegin(); it != members.rend(); ++it) {
+            CShape* member = *it;
+            if (!layer && member->GetLayer()) {
+                layer = member->GetLayer();
+                z = member->GetZOrder();
+            }
+            const HRESULT moved = moveIn(member);
+            if (moved == E_FAIL)
+                return cancel(E_FAIL);
+            if (events && edit.editedShape != group)
+                break;
+        }
+        if (group->GetShapeCount() == 0)
+            return cancel(S_FALSE);
+        selection->Clear(false);
+        selection->AddChild(group, nullptr, 0, false);
+        if (events)
+            FireChangeSelection();
+    } else {
+        layer = shape->GetLayer();
+        z = shape->GetZOrder();
+        const bool wasSelected = selection && selection->ContainsShape(shape);
+        const HRESULT moved = moveIn(shape);
+        if (moved != S_OK)
+            return cancel(moved == E_FAIL ? E_FAIL : S_FALSE);
+        if (!events && wasSelected) {
+            selection->RemoveChild(shape);
+            selection->AddChild(group, nullptr, 0, false);
+        }
+    }
+    // The group stands where its members stood.
+    group->SetLayer(layer);
+    if (z != 0.0f)
+        group->SetZOrder(z, false);
+    if (parent && parent != group->GetParent()) {
+        group->DetachFromParent();
+        parent->AddChild(group, nullptr, 0, false);
+    }
+    const bool proceed = !events || FireEndDraw(groupId);
+    EndTemporaryEdit(group, proceed);
+    CloseUndoDownTo(depth, proceed);
+    if (!proceed) {
+        // The drawing goes back to what it was.
+        if (CShape* still = FindShape(groupId))
+            UnGroupShapesCore(still, false, nullptr);
+        return S_FALSE;
+    }
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    if (newId) {
+        if (events)
+            RestartRedrawTimer(0);
+        *newId = groupId;
+    }
+    return S_OK;
+}
+
+HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>* gathered)
+{
+    if (!shape)
+        return E_INVALIDARG;
+    const bool events = IsIdle() && user && EventsEnabled();
+    CUndoRecorder* recorder = GetUndoRecorder();
+    auto* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
+    if (shape == selection) {
+        std::vector<int> ids;
+        for (int i = selection->GetShapeCount(); i-- > 0;)
+            if (IsUngroupable(selection->GetChildAt(i)))
+                ids.push_back(selection->GetChildAt(i)->GetId());
+        const int depth = recorder ? recorder->GetDepth() : 0;
+        if (!ids.empty() && recorder)
+            recorder->OpenOperation(opRelations);
+        std::set<int> emptied;
+        HRESULT result = S_OK;
+        for (int id : ids)
+            if (CShape* member = FindShape(id))
+                result |= UnGroupShapesCore(member, user, &emptied);
+        if (events)
+            FireEndEditShape(SELECTION_ID);
+        for (int id : emptied)
+            DeleteShapeByID(id, user, 0);
+        CloseUndoDownTo(depth, !emptied.empty());
+        if (!emptied.empty()) {
+            Redraw(rfRedrawSelection);
+            if (events)
+                RestartRedrawTimer(0);
+        }
+        return result;
+    }
+    if (!IsUngroupable(shape))
+        return S_FALSE;
+    auto* group = static_cast<CGroup*>(shape);
+    const int id = group->GetId();
+    const bool own = gathered == nullptr;
+    CEditState& edit = GetEditState();
+    const int depth = recorder ? recorder->GetDepth() : 0;
+    if (recorder) {
+        recorder->OpenOperation(opRelations);
+        recorder->RecordShape(opRelations, group, false);
+    }
+    edit.editedShape = group;
+    edit.editMode = EDSH_REMOVE;
+    edit.controlState |= csUserEdit;
+    if (events && own && !FireBeginEditShape(id, EDSH_REMOVE)) {
+        EndTemporaryEdit(group, false);
+        CloseUndoDownTo(depth, false);
+        return S_FALSE;
+    }
+    const bool wasSelected = selection && selection->RemoveChild(group) == 0;
+    CGroup* target = group->GetParent() ? group->GetParent() : FindGroup(BASE_ID);
+    const bool isReference = group->GetShapeType() == stReference;
+    std::vector<CShape*> freed;
+    const std::vector<CShape*> children(group->Children().begin(), group->Children().end());
+    for (CShape* child : children) {
+        if (FindShape(id) != group) {
+            CloseUndoDownTo(depth, false);
+            return E_FAIL;
+        }
+        if (isReference && !(child->GetProtectionFlags() & sdbfCustomChild) && recorder)
+            recorder->RecordShape(opCreate, child, false);
+        else if (recorder)
+            recorder->RecordShape(opRelations, child, false);
+        if (isReference && child->GetShapeType() == stText && child->GetTextType() == ttAttrib)
+            static_cast<CText*>(child)->SetTextType(ttANSI);
+        if (target)
+            target->AddChild(child, nullptr, 0, false);
+        if (events) {
+            if (!FireChangeParent(target ? target->GetId() : 0, child->GetId())) {
+                group->AddChild(child, nullptr, 0, false);
+                continue;
+            }
+            if (edit.editedShape != group)
+                break;
+        }
+        // What the children drew "by block" they now draw with the group's values.
+        if (child->GetLinePatternId() == ltByBlock)
+            child->SetLinePatternId(group->GetLinePatternId());
+        if (child->GetHatchPatternId() == ltByBlock)
+            child->SetHatchPatternId(group->GetHatchPatternId());
+        if (child->GetPenColor() == static_cast<DWORD>(coByBlock))
+            child->SetPenColor(group->GetPenColor());
+        if (child->GetHatchColor() == static_cast<DWORD>(coByBlock))
+            child->SetHatchColor(group->GetHatchColor());
+        if (wasSelected)
+            freed.push_back(child);
+    }
+    const bool proceed = !(events && own) || FireEndEditShape(id);
+    EndTemporaryEdit(group, proceed);
+    for (CShape* child : freed)
+        selection->AddChild(child, nullptr, 0, false);
+    if (events && wasSelected)
+        FireChangeSelection();
+    if (!proceed) {
+        CloseUndoDownTo(depth, false);
+        return S_FALSE;
+    }
+    if (gathered)
+        gathered->insert(id);
+    else
+        DeleteShapeByID(id, user, 0);
+    CloseUndoDownTo(depth, true);
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    if (events && own)
+        RestartRedrawTimer(0);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::CheckGrouping(LONG shapeId, CShape** shape)
+{
+    *shape = nullptr;
+    if (!IsIdle() || !AcceptsEdits())
+        return S_FALSE;
+    CLayer* layer = GetCurrentLayer();
+    CGroup* root = GetRootGroup();
+    if (!layer || !layer->IsEnabled() || !root || !root->IsEnabled())
+        return S_FALSE;
+    *shape = FindShape(shapeId);
+    return *shape ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CYVEXControl::GroupShapes(LONG ShapeID, VARIANT_BOOL bUser, LONG* pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        CShape* shape = nullptr;
+        const HRESULT checked = CheckGrouping(ShapeID, &shape);
+        if (checked != S_OK)
+            return checked;
+        return GroupShapesCore(shape, bUser != VARIANT_FALSE, pVal);
+    });
+}
+
+STDMETHODIMP CYVEXControl::UnGroupShapes(LONG ShapeID, VARIANT_BOOL bUser)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        CShape* shape = nullptr;
+        const HRESULT checked = CheckGrouping(ShapeID, &shape);
+        if (checked != S_OK)
+            return checked;
+        if (!shape->IsEnabled())
+            return S_FALSE;
+        return UnGroupShapesCore(shape, bUser != VARIANT_FALSE, nullptr);
+    });
+}

@@ -1,0 +1,73 @@
+' The control's operations by ID as a script drives them: a shape given another ID, grouping and
+' ungrouping, the default shapes' switches, drawing into a hidden layer and leaving block editing.
+Option Explicit
+Dim failures, c, shapes, s, a, b, groupId, shown
+
+failures = 0
+Sub Fail(text)
+  WScript.Echo "FAIL " & text
+  failures = failures + 1
+End Sub
+Sub Expect(actual, expected, what)
+  If actual <> expected Then Fail what & ": got [" & actual & "], expected [" & expected & "]"
+End Sub
+Sub ExpectError(number, description, what)
+  If Err.Number <> number Then
+    Fail what & ": error " & Hex(Err.Number) & " [" & Err.Description & "], expected " & Hex(number)
+  ElseIf description <> "" And Err.Description <> description Then
+    Fail what & ": description [" & Err.Description & "], expected [" & description & "]"
+  End If
+  Err.Clear
+End Sub
+
+On Error Resume Next
+Set c = CreateObject("YVEX.YVEXControl")
+Set shapes = c.Site.Shapes
+a = shapes.AddLine(0, 0, 6, 8)
+b = shapes.AddLine(1, 1, 2, 2)
+If Err.Number <> 0 Then Fail "adding: " & Hex(Err.Number) & " " & Err.Description
+Err.Clear
+
+' ---- a shape takes another ID; the wrapper follows it ----
+Set s = shapes.ItemByID(a)
+s.ID = 900
+Expect Err.Number, 0, "put ID"
+Err.Clear
+Expect s.ID, 900, "the wrapper reads the new ID"
+Expect shapes.ItemByID(900).Length, 10, "the line under its new ID"
+If Not (shapes.ItemByID(a) Is Nothing) Then Fail "the old ID is free"
+s.ID = b
+ExpectError &H80020009, "Duplicate resource ID.", "an ID in use"
+Set s = shapes.ItemByID(3)
+s.ID = 901
+ExpectError 445, "", "the default text keeps its ID (E_NOTIMPL)"
+
+' ---- grouping by ID and ungrouping ----
+groupId = c.GroupShapes(900, False)
+Expect Err.Number, 0, "GroupShapes"
+Err.Clear
+Expect shapes.ItemByID(900).ParentID, groupId, "the line in its new group"
+Expect shapes.ItemByID(groupId).ParentID, 0, "the group where the line stood"
+c.UnGroupShapes groupId, False
+Expect shapes.ItemByID(900).ParentID, 0, "the line back in the drawing"
+If Not (shapes.ItemByID(groupId) Is Nothing) Then Fail "the emptied group is gone"
+
+' ---- default shapes ----
+c.EnableDefaultShape 1, True
+Expect c.IsDefaultShapeEnabled(1), True, "default lines enabled"
+Expect c.IsDefaultShapeEnabled(3), True, "every entry follows an entry of no own shape"
+c.EnableDefaultShape 1, False
+Expect c.IsDefaultShapeEnabled(3), False, "and back"
+Expect Err.Number, 0, "default shape switches"
+Err.Clear
+
+' ---- drawing needs a target group ----
+c.DrawShape 123456, 1, 0
+ExpectError &H80020009, "Shape not found.", "DrawShape into an unknown group"
+
+' ---- leaving block editing with none open changes nothing ----
+c.CompleteEditingBlock
+Expect Err.Number, 0, "CompleteEditingBlock"
+Expect c.RootID, 0, "the drawing is still shown"
+
+If failures = 0 Then WScript.Echo "PASS operations"

@@ -1,0 +1,1000 @@
+// The control's operations by ID as a host drives them: deletions with their events and undo, point
+// edits, new IDs for shapes and points, grouping; then a hosted control worked with the keyboard
+// (nudging, the F9 switches) and the in-place text editor.
+#include "tests/support/HostedControl.h"
+#include "tests/support/DrawingTestSupport.h"
+#include "control/InPlaceEdit.h"
+#include "control/ShapeMap.h"
+#include "control/UndoRecorder.h"
+#include "control/UndoUnit.h"
+#include "interchange/DxfDocument.h"
+#include "model/Ellipse.h"
+#include "model/Group.h"
+#include "model/Image.h"
+#include "model/Layer.h"
+#include "model/LinkedPointMap.h"
+#include "model/PointPool.h"
+#include "model/Polyline.h"
+#include "model/Reference.h"
+#include "model/SelectionGroup.h"
+#include "model/Text.h"
+#include "persistence/DrawingSettingMap.h"
+#include "persistence/DrawingSettingRecord.h"
+#include <commctrl.h>
+#include <cmath>
+#include <cfloat>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace controltest;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// A sink whose answer to a cancellable event is decided per event: `decide` gets the DISPID and
+// how many events of that ID came before.
+class ScriptedSink : public EventSink
+{
+public:
+    std::function<bool(DISPID, int)> decide = [](DISPID, int) { return true; };
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO* e,
+                        UINT* arg) override
+    {
+        answer = decide(id, m_seen[id]++) ? VARIANT_TRUE : VARIANT_FALSE;
+        return EventSink::Invoke(id, iid, lcid, flags, p, result, e, arg);
+    }
+    int Count(DISPID id) const
+    {
+        auto it = m_seen.find(id);
+        return it == m_seen.end() ? 0 : it->second;
+    }
+    std::vector<LONG> FirstInts(DISPID id) const
+    {
+        std::vector<LONG> ids;
+        for (const Call& call : calls)
+            if (call.id == id && !call.ints.empty())
+                ids.push_back(call.ints[0]);
+        return ids;
+    }
+
+private:
+    std::map<DISPID, int> m_seen;
+};
+
+void ExpectAt(const CRealPoint& p, float x, float y)
+{
+    EXPECT_NEAR(p.x, x, 1e-4);
+    EXPECT_NEAR(p.y, y, 1e-4);
+}
+
+// A shape that refuses to follow its points (as a locked shape of another kind may).
+class StubbornShape : public CShape
+{
+public:
+    using CShape::CShape;
+    int OnPointsChanged(CPointRecord*, float, float) override { return 0; }
+};
+
+// A control with its own undo manager and shapes made by the factory.
+class Operations : public testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_EQ(control->CreateUndoManager(), S_OK); }
+
+    CShape* Make(int type, std::vector<CRealPoint> points, CGroup* parent)
+    {
+        CShape* shape = control->GetShapeMap().CreateShape(type, true, true);
+        EXPECT_NE(shape, nullptr);
+        for (size_t i = 0; i < points.size(); ++i)
+            shape->AddPointById(control->CControlCore::CreatePoint(points[i].x, points[i].y), CShape::kAppend, i > 0);
+        if (parent)
+            parent->AddChild(shape, nullptr, 0, false);
+        return shape;
+    }
+    CGroup* Root() { return control->GetRootGroup(); }
+    // A block "Door" in the library with a line, and references to it in the root.
+    CGroup* MakeBlock()
+    {
+        auto* block = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+        block->SetName(L"Door");
+        control->GetLibraryGroup()->AddChild(block, nullptr, 1, false);
+        Make(stLine, {{0, 0}, {1, 3}}, block);
+        return block;
+    }
+    CReference* MakeReference(CGroup* block, CRealPoint at)
+    {
+        auto* reference = static_cast<CReference*>(Make(stReference, {at}, Root()));
+        EXPECT_EQ(reference->ResolveBlock(block, true, true, false), 0);
+        reference->ApplyTransform(true);
+        return reference;
+    }
+    int PendingKind()
+    {
+        CUndoUnit* unit = control->GetUndoRecorder()->GetCurrentUnit();
+        return unit ? unit->GetKind() : -1;
+    }
+    HRESULT Undo()
+    {
+        return control->GetUndoRecorder()->GetManager()->UndoTo(nullptr);
+    }
+
+    ControlRef control;
+};
+
+} // namespace
+
+// A block goes after every reference that shows it, each with its own OnDeleteShape; a host
+// that keeps one of them keeps the block too, and what stays still shows a live block.
+TEST_F(Operations, DeletingABlockTakesItsReferencesFirst)
+{
+    struct Case {
+        const char* name;
+        int vetoedDeletion;  // the OnDeleteShape answered false (-1: none)
+        HRESULT result;
+        bool blockStays;
+    } cases[] = {{"agreed", -1, S_OK, false}, {"second vetoed", 1, S_FALSE, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGroup* block = MakeBlock();
+        CReference* first = MakeReference(block, {10, 0});
+        CReference* second = MakeReference(block, {20, 0});
+        const int blockId = block->GetId(), firstId = first->GetId(), secondId = second->GetId();
+        ScriptedSink sink;
+        sink.decide = [&](DISPID id, int nth) { return !(id == cetOnDeleteShape && nth == c.vetoedDeletion); };
+        Connection connection(control->GetControllingUnknown(), &sink);
+        EXPECT_EQ(control->DeleteShapeByID(blockId, 1, 0), c.result);
+        const std::vector<LONG> asked = sink.FirstInts(cetOnDeleteShape);
+        if (c.blockStays) {
+            EXPECT_EQ(asked, std::vector<LONG>({firstId, secondId}));
+            ASSERT_EQ(control->FindShape(blockId), block);
+            ASSERT_EQ(control->FindShape(secondId), second);
+            EXPECT_EQ(second->GetBlock(), block) << "the kept reference shows the kept block";
+            EXPECT_EQ(block->GetReferrerList(), std::vector<CShape*>({second}));
+            EXPECT_EQ(control->FindShape(firstId), nullptr);
+            EXPECT_EQ(control->DeleteShapeTree(block, false, false), S_OK);
+        } else {
+            EXPECT_EQ(asked, std::vector<LONG>({firstId, secondId, blockId}));
+            EXPECT_EQ(control->FindShape(blockId), nullptr);
+            EXPECT_EQ(control->FindShape(secondId), nullptr);
+        }
+    }
+}
+
+// The user's deletion is recorded: undo brings the shape back. Refusals: a shape protected
+// against deletion, a busy control, a read-only site; an unknown ID is an error.
+TEST_F(Operations, DeleteShapeByIdRecordsAndRefuses)
+{
+    CShape* line = Make(stLine, {{0, 0}, {5, 5}}, Root());
+    const int id = line->GetId();
+    ASSERT_EQ(control->DeleteShapeByID(id, 0, 0), S_OK);
+    EXPECT_EQ(control->FindShape(id), nullptr);
+    ASSERT_EQ(Undo(), S_OK);
+    ASSERT_NE(control->FindShape(id), nullptr);
+    EXPECT_EQ(control->FindShape(id)->GetParent(), Root());
+
+    CShape* kept = control->FindShape(id);
+    kept->PutProtectionFlag(sdbfDeletion, true);
+    EXPECT_EQ(control->DeleteShapeByID(id, 0, 0), S_FALSE);
+    kept->PutProtectionFlag(sdbfDeletion, false);
+    control->SetIdle(false);
+    EXPECT_EQ(control->DeleteShapeByID(id, 0, 0), S_FALSE);
+    control->SetIdle(true);
+    control->SetReadOnly(true);
+    EXPECT_EQ(control->DeleteShapeByID(id, 0, 0), S_FALSE);
+    control->SetReadOnly(false);
+    EXPECT_EQ(control->FindShape(id), kept);
+    EXPECT_EQ(control->DeleteShapeByID(99999, 0, 0), DISP_E_EXCEPTION);
+}
+
+// A polygon point that other shapes still hold is recorded as a change of points; the last
+// holder's point as a deletion. While a worker runs, neither form touches the point lists.
+TEST_F(Operations, DeletingAPolygonPointRecordsByItsOtherHolders)
+{
+    CShape* polygon = Make(stPolygon, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, Root());
+    const int shared = polygon->GetPoints().GetAt(0)->GetPointId();
+    const int own = polygon->GetPoints().GetAt(2)->GetPointId();
+    CShape* other = Make(stPolyline, {{50, 50}}, Root());
+    ASSERT_EQ(other->AddPointById(shared, CShape::kAppend, true), S_OK);
+
+    control->SetIdle(false);
+    EXPECT_EQ(control->DeletePolylinePoint(polygon->GetId(), own), S_FALSE);
+    EXPECT_EQ(control->DeletePolygonPoint(polygon->GetId(), own), S_FALSE);
+    EXPECT_EQ(polygon->GetPointCount(), 4) << "nothing removed while busy";
+    control->SetIdle(true);
+
+    ASSERT_EQ(control->DeletePolygonPoint(polygon->GetId(), shared), S_OK);
+    EXPECT_EQ(PendingKind(), opShapePoint);
+    EXPECT_NE(control->GetPointPool().Find(shared), nullptr) << "the other polyline keeps it";
+    ASSERT_EQ(control->DeletePolygonPoint(polygon->GetId(), own), S_OK);
+    EXPECT_EQ(PendingKind(), opDelete);
+    EXPECT_EQ(polygon->GetPointCount(), 2);
+
+    // Lookups: shape first, then point, then the kind.
+    CShape* line = Make(stLine, {{0, 0}, {1, 1}}, Root());
+    const struct {
+        int shape, point;
+    } errors[] = {{99999, own}, {polygon->GetId(), 99999}, {line->GetId(), line->GetPoints().GetAt(0)->GetPointId()}};
+    for (const auto& e : errors)
+        EXPECT_EQ(control->DeletePolygonPoint(e.shape, e.point), DISP_E_EXCEPTION);
+    // A point the shape does not hold.
+    EXPECT_EQ(control->DeletePolylinePoint(polygon->GetId(), other->GetPoints().GetAt(0)->GetPointId()), S_FALSE);
+}
+
+// A point that takes another ID keeps its users, their count and its database ID, and every list
+// that named it (own points of two shapes, the linked points of a third, the linked-point index)
+// names it under the new ID; undo gives the old ID back.
+TEST_F(Operations, ChangingAPointIdCarriesEverythingOver)
+{
+    CShape* a = Make(stPolyline, {{0, 0}, {10, 0}}, Root());
+    CShape* b = Make(stPolyline, {{0, 5}}, Root());
+    CShape* follower = Make(stLine, {{3, 3}, {4, 4}}, Root());
+    CPointRecord* point = a->GetPoints().GetAt(1);
+    const int oldId = point->GetPointId();
+    ASSERT_EQ(b->AddPointById(oldId, CShape::kAppend, true), S_OK);
+    ASSERT_EQ(control->LinkPoint(follower->GetId(), oldId), S_OK);
+    point->SetDatabaseId(77);
+    control->GetPointPool().SetDatabaseId(77, *point);
+    const LONG uses = point->GetUseCount();
+
+    const int newId = 500;
+    ASSERT_EQ(control->ChangePointID(oldId, newId), S_OK);
+    CPointPool& pool = control->GetPointPool();
+    EXPECT_EQ(pool.Find(oldId), nullptr);
+    CPointRecord* moved = pool.Find(newId);
+    ASSERT_NE(moved, nullptr);
+    EXPECT_EQ(moved->GetUseCount(), uses);
+    EXPECT_EQ(moved->GetOwners(), std::set<int>({a->GetId(), b->GetId(), follower->GetId()}));
+    EXPECT_EQ(moved->GetDatabaseId(), 77);
+    EXPECT_EQ(pool.FindByDatabaseId(77), moved);
+    EXPECT_EQ(a->GetPoints().GetAt(1), moved);
+    EXPECT_EQ(b->GetPoints().GetAt(1), moved);
+    EXPECT_EQ(follower->GetLinkedPoints().IndexOf(newId), 0);
+    EXPECT_TRUE(control->GetLinkedPointMap().Contains(newId, follower->GetId()));
+    EXPECT_FALSE(control->GetLinkedPointMap().Contains(oldId, follower->GetId()));
+    EXPECT_GT(pool.GetNextId(), newId);
+
+    ASSERT_EQ(Undo(), S_OK);
+    ASSERT_NE(pool.Find(oldId), nullptr);
+    EXPECT_EQ(pool.Find(newId), nullptr);
+    EXPECT_EQ(a->GetPoints().GetAt(1)->GetPointId(), oldId);
+    EXPECT_EQ(follower->GetLinkedPoints().IndexOf(oldId), 0);
+
+    EXPECT_EQ(control->ChangePointID(99999, 600), DISP_E_EXCEPTION) << "Point not found.";
+    EXPECT_EQ(control->ChangePointID(oldId, a->GetPoints().GetAt(0)->GetPointId()), DISP_E_EXCEPTION)
+        << "Duplicate resource ID.";
+}
+
+// A shape that takes another ID keeps its parent; the fixed IDs never change; undo goes back.
+TEST_F(Operations, ChangingAShapeId)
+{
+    auto* group = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    CShape* line = Make(stLine, {{0, 0}, {1, 1}}, group);
+    const int oldId = line->GetId();
+    ASSERT_EQ(control->ChangeShapeID(oldId, 900), S_OK);
+    EXPECT_EQ(control->FindShape(900), line);
+    EXPECT_EQ(control->FindShape(oldId), nullptr);
+    EXPECT_EQ(line->GetParent(), group);
+    EXPECT_EQ(line->GetPoints().GetAt(0)->GetOwners().count(900), 1u);
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(control->FindShape(oldId), line);
+    EXPECT_EQ(line->GetParent(), group);
+
+    EXPECT_EQ(control->ChangeShapeID(DEFAULT_TEXT_ID, 901), E_NOTIMPL);
+    EXPECT_EQ(control->ChangeShapeID(oldId, group->GetId()), DISP_E_EXCEPTION);
+    EXPECT_EQ(control->ChangeShapeID(oldId, oldId), S_OK);
+}
+
+// Linking twice asks the host once; a point move that a linked shape refuses leaves the point
+// where it was.
+TEST_F(Operations, LinkingAndMovingPoints)
+{
+    CShape* line = Make(stLine, {{0, 0}, {10, 0}}, Root());
+    CShape* follower = Make(stLine, {{5, 5}, {6, 6}}, Root());
+    const int pointId = line->GetPoints().GetAt(1)->GetPointId();
+    ScriptedSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    EXPECT_EQ(control->LinkPoint(follower->GetId(), pointId), S_OK);
+    EXPECT_EQ(control->LinkPoint(follower->GetId(), pointId), S_FALSE);
+    EXPECT_EQ(sink.Count(cetOnLinkPoint), 1);
+    EXPECT_EQ(control->UnlinkPoint(follower->GetId(), pointId), S_OK);
+    EXPECT_EQ(control->UnlinkPoint(follower->GetId(), pointId), S_FALSE);
+
+    float dx = 2, dy = 3;
+    ASSERT_EQ(control->ShiftPoint(pointId, &dx, &dy), S_OK);
+    ExpectAt(*line->GetPoints().GetAt(1), 12, 3);
+
+    auto* stubborn = new StubbornShape(control->GetShapeMap().GetNextShapeId(), control.Get());
+    control->GetShapeMap().Insert(stubborn);
+    Root()->AddChild(stubborn, nullptr, 0, false);
+    ASSERT_EQ(stubborn->LinkPoint(pointId), 1);
+    EXPECT_EQ(control->ShiftPoint(pointId, &dx, &dy), E_ACCESSDENIED);
+    ExpectAt(*line->GetPoints().GetAt(1), 12, 3); // the refused move is taken back
+    EXPECT_EQ(control->ShiftPoint(99999, &dx, &dy), DISP_E_EXCEPTION);
+}
+
+// The whole drawing moves and scales through its points; the host may change the values, and a
+// veto changes nothing. The owner walk starts at -100 and ends after the last owner.
+TEST_F(Operations, WholeDrawingAndOwnerWalk)
+{
+    CShape* a = Make(stPolyline, {{1, 1}, {2, 2}}, Root());
+    CShape* b = Make(stPolyline, {{4, 4}}, Root());
+    CPointRecord* shared = a->GetPoints().GetAt(0);
+    ASSERT_EQ(b->AddPointById(shared->GetPointId(), CShape::kAppend, true), S_OK);
+    EXPECT_EQ(control->FindNextPointOwnerByID(shared, -100), a);
+    EXPECT_EQ(control->FindNextPointOwnerByID(shared, a->GetId()), b);
+    EXPECT_EQ(control->FindNextPointOwnerByID(shared, b->GetId()), nullptr);
+
+    ScriptedSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    float xc = 1, yc = 1, kx = 2, ky = 3;
+    ASSERT_EQ(control->ScaleDrawing(&xc, &yc, &kx, &ky), S_OK);
+    ExpectAt(*a->GetPoints().GetAt(1), 3, 4);
+    ExpectAt(*b->GetPoints().GetAt(0), 7, 10);
+    EXPECT_EQ(sink.FirstInts(cetOnScaleShape), std::vector<LONG>({0x7FFFFFFF}));
+
+    sink.setFloats = true;
+    sink.floatAnswer = 10;  // the host moves by (10, 10) instead
+    float dx = 1, dy = 1;
+    ASSERT_EQ(control->ShiftDrawing(&dx, &dy), S_OK);
+    ExpectAt(*a->GetPoints().GetAt(1), 13, 14);
+    sink.setFloats = false;
+    sink.decide = [](DISPID id, int) { return id != cetOnShiftShape; };
+    EXPECT_EQ(control->ShiftDrawing(&dx, &dy), S_FALSE);
+    ExpectAt(*a->GetPoints().GetAt(1), 13, 14);
+    ASSERT_EQ(Undo(), S_OK);
+    ExpectAt(*a->GetPoints().GetAt(1), 3, 4); // the accepted shift is undone, not the vetoed one
+}
+
+// Grouping the selection keeps the group where the first member stood: same parent, layer and
+// Z order, and the group alone selected. A host refusing OnEndDraw gets the drawing back.
+TEST_F(Operations, GroupingTheSelection)
+{
+    auto* parent = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    auto* layer = static_cast<CLayer*>(control->GetShapeMap().CreateShape(stLayer, true, true));
+    control->GetLayersGroup()->AddChild(layer, nullptr, 0, false);
+    CShape* first = Make(stLine, {{0, 0}, {1, 1}}, nullptr);
+    CShape* second = Make(stLine, {{2, 2}, {3, 3}}, nullptr);
+    first->SetZOrder(7.0f, false);
+    second->SetZOrder(3.0f, false);
+    first->SetLayer(layer);
+    second->SetLayer(layer);
+    parent->AddChild(first, nullptr, 0, false);
+    parent->AddChild(second, nullptr, 0, false);
+    auto* selection = static_cast<CSelectionGroup*>(control->GetSelectionGroup());
+
+    for (bool refuse : {true, false}) {
+        SCOPED_TRACE(refuse ? "refused" : "agreed");
+        selection->Clear(false);
+        selection->AddChild(first, nullptr, 0, false);
+        selection->AddChild(second, nullptr, 0, false);
+        ScriptedSink sink;
+        sink.decide = [&](DISPID id, int) { return !(refuse && id == cetOnEndDraw); };
+        Connection connection(control->GetControllingUnknown(), &sink);
+        LONG groupId = 0;
+        const HRESULT hr = control->GroupShapes(SELECTION_ID, VARIANT_TRUE, &groupId);
+        if (refuse) {
+            EXPECT_EQ(hr, S_FALSE);
+            EXPECT_EQ(first->GetParent(), parent);
+            EXPECT_EQ(second->GetParent(), parent);
+            EXPECT_EQ(parent->GetShapeCount(), 2);
+            continue;
+        }
+        ASSERT_EQ(hr, S_OK);
+        CShape* group = control->FindShape(groupId);
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->GetParent(), parent);
+        EXPECT_EQ(group->GetLayer(), layer);
+        EXPECT_EQ(group->GetZOrder(), 7.0f) << "the first member's Z order";
+        EXPECT_EQ(first->GetParent(), group);
+        EXPECT_EQ(second->GetParent(), group);
+        ASSERT_EQ(selection->GetShapeCount(), 1);
+        EXPECT_EQ(selection->GetChildAt(0), group);
+        EXPECT_EQ(control->UnGroupShapes(groupId, VARIANT_FALSE), S_OK);
+        EXPECT_EQ(control->FindShape(groupId), nullptr);
+        EXPECT_EQ(first->GetParent(), parent);
+    }
+}
+
+// A block made from a group takes copies of its children into the library; with replace the
+// group gives way to a reference. A copy that fails takes the block out of the map and the
+// library before it goes, and the caller reads block ID 0.
+TEST_F(Operations, CreatingABlock)
+{
+    auto* source = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    Make(stLine, {{0, 0}, {1, 1}}, source);
+    Make(stLine, {{2, 0}, {3, 1}}, source);
+    const int sourceId = source->GetId();
+    LONG blockId = 0, referenceId = 0;
+    ASSERT_EQ(control->CreateBlock(L"Door", &blockId, sourceId, &referenceId, FLT_MAX, FLT_MAX, true), S_OK);
+    auto* block = dynamic_cast<CGroup*>(control->FindShape(blockId));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetParent(), control->GetLibraryGroup());
+    EXPECT_EQ(block->GetName(), L"Door");
+    EXPECT_EQ(block->GetShapeCount(), 2);
+    EXPECT_EQ(control->FindShape(sourceId), nullptr) << "replaced";
+    auto* reference = dynamic_cast<CReference*>(control->FindShape(referenceId));
+    ASSERT_NE(reference, nullptr);
+    EXPECT_EQ(reference->GetBlock(), block);
+    EXPECT_EQ(reference->GetParent(), Root());
+
+    auto* failing = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    auto* stubborn = new StubbornShape(control->GetShapeMap().GetNextShapeId(), control.Get());
+    control->GetShapeMap().Insert(stubborn);
+    failing->AddChild(stubborn, nullptr, 0, false);
+    const int libraryCount = control->GetLibraryGroup()->GetShapeCount();
+    const int next = control->GetShapeMap().GetNextShapeId();
+    blockId = -5;
+    EXPECT_TRUE(FAILED(control->CreateBlock(L"Bad", &blockId, failing->GetId(), nullptr, 0, 0, false)));
+    EXPECT_EQ(blockId, 0);
+    EXPECT_EQ(control->FindShape(next), nullptr) << "no entry leads to the deleted block";
+    EXPECT_EQ(control->GetLibraryGroup()->GetShapeCount(), libraryCount);
+    EXPECT_EQ(control->CreateBlock(nullptr, &blockId, failing->GetId(), nullptr, 0, 0, false), S_OK)
+        << "no name: nothing made";
+    EXPECT_EQ(control->CreateBlock(L"X", nullptr, failing->GetId(), nullptr, 0, 0, false), E_POINTER);
+}
+
+// After a clear the default text becomes the rich "Default Text" in colours again, and the
+// current layer goes when asked.
+TEST_F(Operations, ReinitializingTheDrawing)
+{
+    auto* text = dynamic_cast<CText*>(control->FindShape(DEFAULT_TEXT_ID));
+    ASSERT_NE(text, nullptr);
+    ASSERT_NE(control->GetCurrentLayer(), nullptr);
+    control->ReinitializeDrawing(true, true, true);
+    text = dynamic_cast<CText*>(control->FindShape(DEFAULT_TEXT_ID));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetTextType(), ttRTF);
+    EXPECT_EQ(text->GetPenColor(), 0xFF0000u);
+    EXPECT_EQ(text->GetHeight(), 20.0f);
+    const std::string& rtf = text->GetText();
+    for (const char* part : {"\\ansicpg1251", "Arial", "\\lang1049", "\\fs20", "{\\cf1 D}", "{\\cf10 x}", "{\\cf11 t}"})
+        EXPECT_NE(rtf.find(part), std::string::npos) << part;
+    size_t colours = 0;
+    for (size_t at = rtf.find("\\red"); at != std::string::npos; at = rtf.find("\\red", at + 1))
+        ++colours;
+    EXPECT_EQ(colours, 12u);
+    EXPECT_EQ(control->GetCurrentLayer(), nullptr);
+}
+
+// The site's first stored view is shown with its drawing setting; the current setting keeps its
+// name and takes the stored one's ID.
+TEST_F(Operations, ApplyingTheSiteSettings)
+{
+    auto stored = std::make_unique<CDrawingSettingRecord>();
+    stored->ShowGrid = 0;
+    stored->GridXSpace = 7.0f;
+    CDrawingSettingRecord* setting = stored.get();
+    ASSERT_TRUE(control->GetDrawingSettingMap().Insert(std::move(stored), true));
+    auto* view = new CViewportRecord(control.Get());
+    view->SetCenter(123.0f, 45.0f);
+    view->drawingSetting = setting;
+    control->GetViewportList().Add(view);
+    const std::string name = control->GetCurrentDrawingSetting()->GetName() ? control->GetCurrentDrawingSetting()->GetName() : "";
+    ASSERT_TRUE(control->ApplySiteSettings());
+    EXPECT_NEAR(control->GetCurrentViewport().center.x, 123.0f, 1e-3);
+    CDrawingSettingRecord* current = control->GetCurrentDrawingSetting();
+    EXPECT_EQ(current->GridXSpace, 7.0f);
+    EXPECT_EQ(current->ID, setting->ID);
+    EXPECT_EQ(std::string(current->GetName() ? current->GetName() : ""), name);
+    EXPECT_NE(current, setting);
+}
+
+// After a DXF load the links the file's extended data named are made again between the points the
+// shapes became; the reader's lists are emptied.
+TEST_F(Operations, RelinkingDxfPoints)
+{
+    CShape* owner = Make(stPolyline, {{0, 0}, {5, 5}}, Root());
+    CShape* follower = Make(stLine, {{1, 1}, {2, 2}}, Root());
+    CDxfDocument& document = control->GetDxfDocument();
+    document.SelfPointsOf(owner->GetId()) = {901, 902};
+    document.LinkedPointsOf(follower->GetId()) = {902, 777};
+    ASSERT_EQ(control->RelinkDxfPoints(), S_OK);
+    ASSERT_EQ(follower->GetLinkedPoints().GetCount(), 1);
+    EXPECT_EQ(follower->GetLinkedPoints().GetAt(0), owner->GetPoints().GetAt(1));
+    EXPECT_TRUE(document.SelfPoints().empty());
+    EXPECT_TRUE(document.LinkedPoints().empty());
+}
+
+// Shapes the file carried as polygons come back as what the program's data says: an ellipse from
+// its 36 vertices, an image on its quadrilateral, under the same ID in the same place.
+TEST_F(Operations, RestoringDxfApproximations)
+{
+    const double kPi = 3.14159265358979;
+    std::vector<CRealPoint> vertices;
+    const double angle = 30 * kPi / 180;
+    for (int i = 0; i < 36; ++i) {
+        const double t = i * 2 * kPi / 36;
+        const double x = 4 * std::cos(t), y = 2 * std::sin(t);
+        vertices.push_back(CRealPoint(static_cast<float>(10 + x * std::cos(angle) - y * std::sin(angle)),
+                                      static_cast<float>(5 + x * std::sin(angle) + y * std::cos(angle))));
+    }
+    CShape* ring = Make(stPolyline, vertices, Root());
+    CShape* frame = Make(stPolyline, {{0, 0}, {6, 8}, {14, 2}, {8, -6}}, Root());
+    const int ringId = ring->GetId(), frameId = frame->GetId();
+    CShapeMap& map = control->GetShapeMap();
+    ASSERT_NE(map.CreateReplacement(ringId, stEllipse), nullptr);
+    ASSERT_NE(map.CreateReplacement(frameId, stImage), nullptr);
+    ASSERT_NE(map.CreateReplacement(99999, stLine), nullptr);
+    ASSERT_EQ(control->RestoreDxfApproximations(), S_OK);
+    EXPECT_TRUE(map.Replacements().empty());
+    EXPECT_EQ(control->FindShape(99999), nullptr);
+
+    auto* ellipse = dynamic_cast<CEllipse*>(control->FindShape(ringId));
+    ASSERT_NE(ellipse, nullptr);
+    EXPECT_EQ(ellipse->GetParent(), Root());
+    ASSERT_EQ(ellipse->GetPointCount(), 1);
+    ExpectAt(*ellipse->GetPoints().GetAt(0), 10, 5);
+    EXPECT_NEAR(std::hypot(ellipse->GetMajorX(), ellipse->GetMajorY()), 4.0, 1e-3);
+    EXPECT_NEAR(ellipse->GetMinorRatio(), 0.5, 1e-3);
+    EXPECT_NEAR(std::fmod(std::atan2(ellipse->GetMajorY(), ellipse->GetMajorX()) * 180 / kPi + 360, 180), 30, 1e-2);
+
+    auto* image = dynamic_cast<CImage*>(control->FindShape(frameId));
+    ASSERT_NE(image, nullptr);
+    ExpectAt(*image->GetPoints().GetAt(0), 0, 0);
+    EXPECT_NEAR(image->GetWidth(), 10.0, 1e-4);
+    EXPECT_NEAR(image->GetHeight(), 10.0, 1e-4);
+    EXPECT_NEAR(image->GetRotation(), std::atan2(8.0, 6.0) * 180 / kPi, 1e-3);
+}
+
+// DrawShape starts a creation in the target group: a polygon is closed whatever Param says; a
+// hidden current layer or an unknown group starts nothing; a refused OnBeginDraw takes the new
+// shape back.
+TEST_F(Operations, DrawingAShape)
+{
+    const int before = static_cast<int>(control->GetShapeMap().Shapes().size());
+    CLayer* layer = control->GetCurrentLayer();
+    ASSERT_NE(layer, nullptr);
+    layer->SetVisible(false);
+    EXPECT_EQ(control->DrawShape(BASE_ID, stLine, 0), S_FALSE);
+    layer->SetVisible(true);
+    EXPECT_EQ(control->DrawShape(4711, stLine, 0), DISP_E_EXCEPTION);
+    EXPECT_EQ(static_cast<int>(control->GetShapeMap().Shapes().size()), before);
+
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int nth) { return !(id == cetOnBeginDraw && nth == 1); };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    LONG id = 0;
+    ASSERT_EQ(control->BeginDrawShape(BASE_ID, stPolygon, 0, &id), S_OK);
+    auto* polygon = dynamic_cast<CPolyline*>(control->FindShape(id));
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_TRUE(polygon->GetFlags() & pfClosed);
+    EXPECT_EQ(polygon->GetParent(), Root());
+    EXPECT_EQ(control->GetEditState().editedShape, polygon);
+    EXPECT_EQ(control->GetEditState().editMode, EDSH_NEWPOINT);
+
+    const int next = control->GetShapeMap().GetNextShapeId();
+    EXPECT_EQ(control->BeginDrawShape(BASE_ID, stLine, 0, &id), S_FALSE);
+    EXPECT_EQ(id, 0);
+    EXPECT_EQ(control->FindShape(next), nullptr) << "the refused creation is taken back";
+}
+
+// Default shapes by type: a type without an entry answers S_FALSE; an entry whose own-shape word
+// is 0 switches every entry.
+TEST_F(Operations, DefaultShapeSwitches)
+{
+    VARIANT_BOOL on = VARIANT_TRUE;
+    EXPECT_EQ(control->IsDefaultShapeEnabled(static_cast<ShapeTypes>(stGroup), &on), S_FALSE);
+    EXPECT_EQ(on, VARIANT_FALSE);
+    ASSERT_EQ(control->EnableDefaultShape(stLine, VARIANT_TRUE), S_OK);
+    for (ShapeTypes type : {stLine, stText, stCircle}) {
+        ASSERT_EQ(control->IsDefaultShapeEnabled(type, &on), S_OK);
+        EXPECT_EQ(on, VARIANT_TRUE);
+    }
+    EXPECT_EQ(control->IsDefaultShapeEnabled(stLine, nullptr), E_POINTER);
+}
+
+// ---- the hosted control and its keys ----
+
+namespace {
+
+class Keys : public HostedControl
+{
+protected:
+    void SetUp() override
+    {
+        HostedControl::SetUp();
+        PixelView(0.0f, 0.0f);
+    }
+    // The key down with Ctrl and Shift as given, seen through GetKeyState on this thread.
+    void Press(WPARAM key, bool ctrl = false, bool shift = false)
+    {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        state[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(state);
+        SendMessageW(m_wnd, WM_KEYDOWN, key, 1);
+        state[VK_CONTROL] = state[VK_SHIFT] = 0;
+        SetKeyboardState(state);
+        hosttest::PumpMessages();
+    }
+};
+
+} // namespace
+
+// With a grid of 20 units shown at one pixel a unit, an arrow key moves the selection one grid
+// cell; with nothing selected the key scrolls instead.
+TEST_F(Keys, NudgingMovesOneGridCell)
+{
+    CDrawingSettingRecord* setting = control->GetCurrentDrawingSetting();
+    setting->ShowGrid = 1;
+    setting->SnapToGrid = 0;
+    setting->GridXSpace = setting->GridYSpace = 20.0f;
+    CShape* box = drawtest::MakeBox(*control, 40, 10.0f, 40.0f, 40.0f, 10.0f, 0x000000);
+    control->GetRootGroup()->AddChild(box, nullptr, 1, false);
+    EXPECT_FALSE(control->CanNudge()) << "nothing selected";
+    control->GetSelectionGroup()->AddChild(box, nullptr, 0, false);
+    ASSERT_TRUE(control->CanNudge());
+    EXPECT_NEAR(control->NudgeStep(true), 20.0, 1e-6);
+    Press(VK_RIGHT);
+    EXPECT_NEAR(box->GetPoints().GetAt(0)->x, 30.0f, 1e-3);
+    Press(VK_UP);
+    EXPECT_NEAR(box->GetPoints().GetAt(0)->y, 60.0f, 1e-3);
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "each press is a move of its own";
+    EXPECT_FALSE(control->Nudge(1, 1)) << "one axis at a time";
+}
+
+// Without a grid the step follows the view's size by decades, on down below 0.05 units.
+TEST_F(Keys, NudgeStepsFromTheView)
+{
+    control->GetCurrentDrawingSetting()->ShowGrid = 0;
+    const struct {
+        float pixelsPerUnit;  // the view shows client width / this units
+        double step;
+    } cases[] = {{1.0f, 100.0}, {100.0f, 0.5}, {400.0f, 0.1}, {2000.0f, 0.01}, {20000.0f, 0.001}};
+    for (const auto& c : cases) {
+        CViewportRecord& view = control->GetCurrentViewport();
+        const double width = m_client.right / c.pixelsPerUnit;
+        view.SetWidth(static_cast<float>(width));
+        const CWorldRect area = view.GetWorldRect();
+        SCOPED_TRACE(area.right - area.left);
+        EXPECT_NEAR(control->NudgeStep(true), c.step, c.step * 1e-6);
+    }
+}
+
+// F9 switches the grid, Shift+F9 snapping; a host that refuses OnEditDrawingSetting keeps the
+// setting as it was.
+TEST_F(Keys, FunctionNineSwitchesTheSettingUnlessRefused)
+{
+    CDrawingSettingRecord* setting = control->GetCurrentDrawingSetting();
+    setting->ShowGrid = 1;
+    setting->SnapToGrid = 0;
+    ScriptedSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    Press(VK_F9);
+    EXPECT_EQ(setting->ShowGrid, 0);
+    Press(VK_F9, false, true);
+    EXPECT_EQ(setting->SnapToGrid, 1);
+    sink.decide = [](DISPID id, int) { return id != cetOnEditDrawingSetting; };
+    Press(VK_F9);
+    EXPECT_EQ(setting->ShowGrid, 0) << "vetoed";
+    Press(VK_F9, false, true);
+    EXPECT_EQ(setting->SnapToGrid, 1) << "vetoed";
+    EXPECT_EQ(sink.Count(cetOnEditDrawingSetting), 4);
+}
+
+// Ctrl+A selects the root's children; Escape clears the selection.
+TEST_F(Keys, SelectAllAndEscape)
+{
+    for (int i = 0; i < 3; ++i)
+        control->GetRootGroup()->AddChild(drawtest::MakeBox(*control, 50 + i, i * 10.0f, 5.0f, i * 10.0f + 5, 0.0f, 0),
+                                          nullptr, 1, false);
+    ScriptedSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    Press('A', true);
+    EXPECT_EQ(control->GetSelectionGroup()->GetShapeCount(), 3);
+    EXPECT_EQ(sink.Count(cetOnChangeSelection), 1);
+    Press('A', true, true);
+    EXPECT_EQ(sink.Count(cetOnChangeSelection), 1) << "Ctrl+Shift+A is no shortcut";
+    Press(VK_ESCAPE);
+    EXPECT_EQ(control->GetSelectionGroup()->GetShapeCount(), 0);
+}
+
+// Block editing goes a level deeper into a group after OnSwitchRootID (a refusal leaves no level
+// behind), shows the button that leaves it, and a level whose group went meanwhile is dropped on
+// the way out.
+TEST_F(Keys, BlockEditingLevels)
+{
+    auto* outer = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    control->GetRootGroup()->AddChild(outer, nullptr, 0, false);
+    auto* inner = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    outer->AddChild(inner, nullptr, 0, false);
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int nth) { return !(id == cetOnSwitchRootID && nth == 0); };
+    Connection connection(control->GetControllingUnknown(), &sink);
+
+    EXPECT_EQ(control->BeginBlockEditing(outer, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0) << "refused: no level left behind";
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+
+    ASSERT_EQ(control->BeginBlockEditing(outer, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 1);
+    EXPECT_EQ(control->GetRootGroup(), outer);
+    ASSERT_NE(control->GetBlockButton(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(control->GetBlockButton()));
+    EXPECT_EQ(GetDlgCtrlID(control->GetBlockButton()), 304);
+    EXPECT_EQ(control->GetBlockTooltipText(), "Complete editing shape(Esc)");
+    ASSERT_EQ(control->BeginBlockEditing(inner, 0), 1);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 2);
+
+    // The outer group goes (with the inner one, the root) while its levels are open.
+    ASSERT_EQ(control->DeleteShapeTree(outer, false, false), S_OK);
+    control->LeaveBlockEditing();
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0) << "the dead level is dropped and the next one left";
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+    EXPECT_EQ(control->GetBlockButton(), nullptr);
+
+    // The button's command leaves a level too.
+    auto* again = static_cast<CGroup*>(control->GetShapeMap().CreateShape(stGroup, true, true));
+    control->GetRootGroup()->AddChild(again, nullptr, 0, false);
+    ASSERT_EQ(control->BeginBlockEditing(again, 0), 1);
+    SendMessageW(m_wnd, WM_COMMAND, MAKEWPARAM(304, BN_CLICKED), reinterpret_cast<LPARAM>(control->GetBlockButton()));
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0);
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+}
+
+// The editor of a text without height is 1.3 text heights high (and 2 wider), in client pixels.
+TEST_F(Keys, EditorOfATextWithoutHeight)
+{
+    auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+    text->AddPointById(control->CControlCore::CreatePoint(0.0f, 0.0f), CShape::kAppend, true);
+    text->SetType(ttANSI);
+    text->SetHeight(20.0f);
+    control->GetRootGroup()->AddChild(text, nullptr, 0, false);
+    float l, t, r, b;
+    text->GetBoundingRect(&l, &t, &r, &b);
+    ASSERT_NEAR(t, b, 1e-6) << "an empty text has no height";
+    RECT rect = {};
+    CTextEditorFont font;
+    ASSERT_TRUE(control->GetTextEditorLayout(text, &rect, &font));
+    // 26 pixels of text, 2 more on each side.
+    EXPECT_NEAR(rect.bottom - rect.top, 30, 1);
+    EXPECT_LT(font.GetLogFont().lfHeight, 0);
+
+    // A colour too close to the window's is edited in black.
+    const struct {
+        COLORREF pen, edited;
+    } colours[] = {{RGB(255, 255, 224), 0}, {RGB(200, 0, 0), RGB(200, 0, 0)}};
+    for (const auto& c : colours) {
+        text->SetPenColor(c.pen);
+        ASSERT_TRUE(control->GetTextEditorLayout(text, &rect, &font));
+        EXPECT_EQ(font.colour, c.edited) << std::hex << c.pen;
+    }
+}
+
+namespace {
+
+// A control that notes the edits the keys start instead of running them.
+class EditLoggingControl : public CYVEXControl
+{
+public:
+    struct Start {
+        int shapeId, editType, lParam;
+    };
+    int StartEditShape(CShape* shape, int editType, int lParam, int) override
+    {
+        starts.push_back(Start{shape ? shape->GetId() : 0, editType, lParam});
+        return 1;
+    }
+    // Ends the running edit unless told to refuse, as the editing machinery does.
+    void EndInteractiveOperation(bool commit) override
+    {
+        ends.push_back(commit);
+        if (!refuseEnd) {
+            GetEditState().editedShape = nullptr;
+            GetEditState().editMode = 0;
+        }
+    }
+    std::vector<Start> starts;
+    std::vector<bool> ends;
+    bool refuseEnd = false;
+};
+
+// Sets Ctrl and Shift for GetKeyState on this thread, and clears them again when it goes.
+class KeyState
+{
+public:
+    KeyState(bool ctrl, bool shift)
+    {
+        GetKeyboardState(m_state);
+        m_state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        m_state[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(m_state);
+    }
+    ~KeyState()
+    {
+        m_state[VK_CONTROL] = m_state[VK_SHIFT] = 0;
+        SetKeyboardState(m_state);
+    }
+
+private:
+    BYTE m_state[256] = {};
+};
+
+} // namespace
+
+// The keys that start edits of the selection, with their modifiers: Ctrl+H turns it upside down
+// and Ctrl+J left to right (whatever menu 401 writes beside its flip items); other modifiers
+// leave the key to the default processing.
+TEST(KeyTable, EditsOfTheSelection)
+{
+    auto* control = new ycom::ComObject<EditLoggingControl>();
+    control->InternalAddRef();
+    const struct {
+        WPARAM key;
+        bool ctrl, shift, handled;
+        int editType, lParam;  // editType 0: no edit started
+    } cases[] = {
+        {'H', true, false, true, EDSH_FLIP_SHAPE, sfdUpsideDown},
+        {'J', true, false, true, EDSH_FLIP_SHAPE, sfdLeftToRight},
+        {'L', true, false, true, EDSH_ROTATE, 90},
+        {'R', true, false, true, EDSH_ROTATE, -90},
+        {'R', true, true, true, EDSH_ROTATE, 0},
+        {VK_DELETE, false, false, true, EDSH_REMOVE, 0},
+        {'J', true, true, false, 0, 0},
+        {'Y', true, true, false, 0, 0},
+        {'K', true, false, false, 0, 0},
+        {'A', false, false, false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "key " << c.key << " ctrl " << c.ctrl << " shift " << c.shift);
+        control->starts.clear();
+        BOOL handled = TRUE;
+        {
+            KeyState state(c.ctrl, c.shift);
+            control->HandleKeyDown(WM_KEYDOWN, c.key, 1, handled);
+        }
+        EXPECT_EQ(handled != FALSE, c.handled);
+        if (c.editType == 0) {
+            EXPECT_TRUE(control->starts.empty());
+            continue;
+        }
+        ASSERT_EQ(control->starts.size(), 1u);
+        EXPECT_EQ(control->starts[0].shapeId, SELECTION_ID);
+        EXPECT_EQ(control->starts[0].editType, c.editType);
+        EXPECT_EQ(control->starts[0].lParam, c.lParam);
+    }
+    control->Release();
+}
+
+// The editor's end notification: with a text the edited text takes it and the edit is
+// committed, and a refused commit gives the text back what it had; without one the edit is
+// cancelled.
+TEST(KeyTable, TheEditorsEndNotification)
+{
+    auto* control = new ycom::ComObject<EditLoggingControl>();
+    control->InternalAddRef();
+    auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+    control->GetRootGroup()->AddChild(text, nullptr, 0, false);
+    text->SetType(ttANSI);
+    text->SetTextBytes("old", 3);
+    auto notify = [&](const char* typed) {
+        control->GetEditState().editedShape = text;
+        control->GetEditState().editMode = EDSH_TEXT;
+        std::string buffer = typed ? typed : "";
+        NMLVDISPINFOA info = {};
+        info.hdr.idFrom = 340;
+        info.hdr.code = LVN_ENDLABELEDITA;
+        info.item.mask = LVIF_TEXT;
+        info.item.iItem = text->GetId();
+        info.item.pszText = typed ? &buffer[0] : nullptr;
+        BOOL handled = FALSE;
+        const LRESULT result = control->HandleInPlaceEditNotify(WM_NOTIFY, 340, reinterpret_cast<LPARAM>(&info), handled);
+        EXPECT_EQ(result, 1);
+        EXPECT_TRUE(handled);
+    };
+    notify("new");
+    EXPECT_EQ(text->GetText(), "new");
+    EXPECT_EQ(control->ends, std::vector<bool>({true}));
+    control->refuseEnd = true;
+    notify("refused");
+    EXPECT_EQ(text->GetText(), "new") << "the refused commit gives the text back";
+    control->refuseEnd = false;
+    notify(nullptr);
+    EXPECT_EQ(text->GetText(), "new");
+    EXPECT_EQ(control->ends, std::vector<bool>({true, true, false}));
+    control->Release();
+}
+
+// ---- the in-place editor window ----
+
+namespace {
+
+// A parent window that keeps the end notifications it receives.
+class EditorParent
+{
+public:
+    EditorParent()
+    {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"YVEXEditorTestParent";
+        RegisterClassW(&wc);
+        hwnd = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300, nullptr,
+                               nullptr, wc.hInstance, nullptr);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~EditorParent() { DestroyWindow(hwnd); }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<EditorParent*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (msg == WM_NOTIFY && self) {
+            const auto* info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
+            self->codes.push_back(static_cast<int>(info->hdr.code));
+            self->ids.push_back(static_cast<int>(info->hdr.idFrom));
+            self->texts.push_back(info->item.pszText ? std::string(info->item.pszText, info->item.cchTextMax)
+                                                     : std::string("<none>"));
+            self->items.push_back(info->item.iItem);
+            return 1;
+        }
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    HWND hwnd;
+    std::vector<int> codes, ids, items;
+    std::vector<std::string> texts;
+};
+
+void Type(HWND window, const char* characters)
+{
+    for (const char* c = characters; *c; ++c)
+        SendMessageA(window, WM_CHAR, static_cast<unsigned char>(*c), 1);
+}
+
+} // namespace
+
+// Enter sends the text, Escape none; the notification is the list view's end of label edit from
+// the editor's control ID, with the item given.
+TEST(InPlaceEdit, EnterSendsTheTextEscapeNone)
+{
+    EditorParent parent;
+    const RECT rect = {10, 10, 200, 40};
+    for (bool escape : {false, true}) {
+        CInPlaceEdit editor(42, 0, nullptr, "Old", false, false);
+        ASSERT_TRUE(editor.Create(parent.hwnd, rect, WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE, 340, false));
+        EXPECT_EQ(editor.GetText(), "Old");
+        Type(editor.GetHandle(), "New");
+        SendMessageA(editor.GetHandle(), WM_CHAR, escape ? VK_ESCAPE : VK_RETURN, 1);
+    }
+    ASSERT_EQ(parent.texts.size(), 2u);
+    EXPECT_EQ(parent.texts[0], "New") << "the whole text was selected: typing replaced it";
+    EXPECT_EQ(parent.texts[1], "<none>");
+    EXPECT_EQ(parent.codes, std::vector<int>({-106, -106}));
+    EXPECT_EQ(parent.ids, std::vector<int>({340, 340}));
+    EXPECT_EQ(parent.items, std::vector<int>({42, 42}));
+}
+
+// A numbers-only editor keeps digits, "-" and one point: 1, point, 2, point, 3 leaves 12.3.
+TEST(InPlaceEdit, NumbersOnly)
+{
+    EditorParent parent;
+    CInPlaceEdit editor(1, 0, nullptr, "a7.5.b", false, true);
+    EXPECT_EQ(editor.GetInitialText(), "7.5");
+    ASSERT_TRUE(editor.Create(parent.hwnd, RECT{10, 10, 200, 40}, WS_CHILD | WS_VISIBLE | WS_BORDER, 5, false));
+    SendMessageA(editor.GetHandle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    Type(editor.GetHandle(), "1.2.3x");
+    EXPECT_EQ(editor.GetText(), "12.3");
+}
+
+// Rich text comes back whole, however long: 20 kB of RTF through the end notification.
+TEST(InPlaceEdit, LongRichTextComesBackWhole)
+{
+    EditorParent parent;
+    CInPlaceEdit editor(7, 0, nullptr, nullptr, false, false);
+    ASSERT_TRUE(editor.Create(parent.hwnd, RECT{10, 10, 300, 200},
+                              WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE, 340, true));
+    std::string body;
+    for (int i = 0; body.size() < 20000; ++i)
+        body += "word" + std::to_string(i) + " ";
+    SendMessageA(editor.GetHandle(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(body.c_str()));
+    SendMessageA(editor.GetHandle(), WM_CHAR, VK_RETURN, 1);
+    ASSERT_EQ(parent.texts.size(), 1u);
+    const std::string& rtf = parent.texts[0];
+    EXPECT_EQ(rtf.compare(0, 5, "{\\rtf"), 0);
+    EXPECT_GT(rtf.size(), body.size());
+    EXPECT_NE(rtf.find("word" + std::to_string(0) + " "), std::string::npos);
+    const std::string last = body.substr(body.rfind("word", body.size() - 2));
+    EXPECT_NE(rtf.find(last.substr(0, last.size() - 1)), std::string::npos) << "the end of the text is there";
+}
