@@ -538,6 +538,19 @@ public:
     STDMETHODIMP get_LastOperation(YVEXOperation *pVal) override;
     STDMETHODIMP get_OpenedOperation(YVEXOperation *pVal) override;
 
+    // ---- The site in the database: what the control object adds around the bodies ----
+    // Progress goes to the window (WM_USER+210), whose thread fires OnProgress.
+    void OnProgress(long percent) override;
+    bool AskDeleteShape(int shapeId) override;
+    void OnSelectionChanged() override { FireChangeSelection(); }
+
+protected:
+    // A stage goes to the window with SendMessage: the worker waits while the window's thread
+    // fires the events (and a beginning's answer comes back in the record's proceed flag).
+    void AnnounceStage(int stage, CSiteOperationRecord& record) override;
+    bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
+    bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
+    bool AskBeginDeleteSite(int siteId) override;
 protected:
     // What the scroll bars work on.
     HWND GetScrollWindow() const override;
