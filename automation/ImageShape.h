@@ -26,4 +26,16 @@ public:
     STDMETHODIMP put_Height(double newVal) override;
     STDMETHODIMP put_RotationAngle(double newVal) override;
     STDMETHODIMP put_ImageResourceID(LONG newVal) override;
+    // IShape members of an image: the angle is its rotation (degrees).
+    STDMETHODIMP get_Angle(double *pVal) override;
+    STDMETHODIMP put_Angle(double newVal) override;
+    // The image resources of the site for its resource ID (103).
+    STDMETHODIMP GetPredefinedStrings(DISPID dispID, CALPOLESTR *pCaStringsOut, CADWORD *pCaCookiesOut) override;
+    STDMETHODIMP GetPredefinedValue(DISPID dispID, DWORD dwCookie, VARIANT *pVarOut) override;
+
+private:
+    template <class P, class F>
+    HRESULT ReadImage(P *out, F &&read);
+    template <class F>
+    HRESULT ChangeImage(F &&change);
 };

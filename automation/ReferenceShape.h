@@ -26,4 +26,17 @@ public:
     STDMETHODIMP put_YScale(double newVal) override;
     STDMETHODIMP put_RotationAngle(double newVal) override;
     STDMETHODIMP put_BlockGroupShapeID(LONG newVal) override;
+    // IShape members of a reference: the angle is its rotation.
+    STDMETHODIMP put_Angle(double newVal) override;
+    // The linked block for its block ID (103).
+    STDMETHODIMP GetPredefinedStrings(DISPID dispID, CALPOLESTR *pCaStringsOut, CADWORD *pCaCookiesOut) override;
+    STDMETHODIMP GetPredefinedValue(DISPID dispID, DWORD dwCookie, VARIANT *pVarOut) override;
+
+private:
+    template <class P, class F>
+    HRESULT ReadReference(P *out, F &&read);
+    template <class F>
+    HRESULT ChangeReference(F &&change);
+    // Scales the reference along its own axis (x or y) by new / stored scale.
+    HRESULT SetScale(bool horizontal, double value);
 };

@@ -156,15 +156,69 @@ public:
         });
     }
 
-    // Kinds whose control operations come with their shape kinds and the clipboard.
-    STDMETHODIMP AddImage(BSTR, float, float, float, float, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddImage(BSTR FileName, float X1, float Y1, float Width, float Height, VARIANT_BOOL FixSize,
+                          LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddImage(group, FileName, X1, Y1, Width, Height, FixSize != VARIANT_FALSE,
+                                                     pShapeID)
+                         : S_FALSE;
+        });
+    }
+    // Images from the database need the database's image resources, which the control does not
+    // read yet.
     STDMETHODIMP AddImageFromDB(LONG, float, float, float, float, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP AddRTFText(BSTR, float, float, float, float, Alignments, float, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP AddPlainText(BSTR, float, float, float, float, Alignments, float, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP AddClone(LONG, LONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP AddChildrenClones(LONG, VARIANT_BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP AddReference(LONG, LONG*, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
-    STDMETHODIMP AddReferenceByName(BSTR, LONG*, VARIANT_BOOL, float, float) override { return E_NOTIMPL; }
+    STDMETHODIMP AddRTFText(BSTR Text, float X, float Y, float Width, float Height, Alignments Alignment,
+                            float RotationAngle, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT { return AddText(Text, X, Y, ttRTF, Width, Height, Alignment, RotationAngle, pShapeID); });
+    }
+    STDMETHODIMP AddPlainText(BSTR Text, float X, float Y, float Width, float Height, Alignments Alignment,
+                              float RotationAngle, LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT { return AddText(Text, X, Y, ttANSI, Width, Height, Alignment, RotationAngle, pShapeID); });
+    }
+    STDMETHODIMP AddClone(LONG shapeToCopyID, LONG* pCloneID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pCloneID);
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddClone(group, shapeToCopyID, pCloneID) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddChildrenClones(LONG shapeToCopyID, VARIANT_BOOL bSelect) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddChildrenClones(group, shapeToCopyID, bSelect != VARIANT_FALSE) : S_FALSE;
+        });
+    }
+    STDMETHODIMP AddReference(LONG BlockID, LONG* pNewShapeID, VARIANT_BOOL bUser, float InsX, float InsY) override
+    {
+        // Without a group to add to there is nothing to refuse: S_OK.
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = this->TargetGroup();
+            if (!group)
+                return S_OK;
+            if (!this->m_control->IsIdle())
+                return S_FALSE;
+            return this->m_control->AddReference(group->GetId(), BlockID, pNewShapeID, bUser != VARIANT_FALSE, InsX, InsY);
+        });
+    }
+    STDMETHODIMP AddReferenceByName(BSTR BlockName, LONG* pNewShapeID, VARIANT_BOOL bUser, float InsX,
+                                    float InsY) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = this->TargetGroup();
+            if (!group)
+                return S_OK;
+            if (!this->m_control->IsIdle())
+                return S_FALSE;
+            return this->m_control->AddReferenceByName(group->GetId(), BlockName, pNewShapeID, bUser != VARIANT_FALSE,
+                                                       InsX, InsY);
+        });
+    }
 
 protected:
     // Undo kind of a change of parent (YVEXOperation opRelations).
@@ -176,5 +230,12 @@ protected:
     {
         CGroup* group = this->TargetGroup();
         return group && this->m_control->IsIdle() ? group : nullptr;
+    }
+    HRESULT AddText(BSTR text, float x, float y, int type, float width, float height, Alignments alignment,
+                    float rotation, LONG* shapeId)
+    {
+        CGroup* group = ReadyGroup();
+        return group ? this->m_control->AddText(group, text, x, y, type, width, height, alignment, rotation, 0.0f, shapeId)
+                     : S_FALSE;
     }
 };

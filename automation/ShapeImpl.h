@@ -623,7 +623,18 @@ public:
             });
         });
     }
-    STDMETHODIMP SaveToDB(LONG, LONG) override { return E_NOTIMPL; }
+    STDMETHODIMP SaveToDB(LONG SiteID, LONG scenarioID) override
+    {
+        // The rows go under the control's current site: a caller naming another site is refused
+        // rather than having the shape written where it did not ask.
+        return this->Guarded([&]() -> HRESULT {
+            return Change([&](CShape* s) -> HRESULT {
+                if (SiteID != m_control->GetSiteId())
+                    return E_INVALIDARG;
+                return m_control->SaveShapeToDB(s, scenarioID);
+            });
+        });
+    }
 
 protected:
     template <class F>

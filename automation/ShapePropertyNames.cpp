@@ -316,3 +316,14 @@ HRESULT CShapePropertyNames::PredefinedValue(CShape* shape, DISPID dispid, DWORD
     }
     return S_OK;
 }
+
+HRESULT CShapePropertyNames::HandOut(const std::vector<std::pair<std::wstring, DWORD>>& entries, CALPOLESTR* strings,
+                                     CADWORD* cookies)
+{
+    if (!strings || !cookies)
+        return E_POINTER;
+    std::vector<ListEntry> list;
+    for (const auto& entry : entries)
+        list.push_back(ListEntry{entry.first, entry.second});
+    return HandOutList(list, strings, cookies);
+}

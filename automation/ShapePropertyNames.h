@@ -4,6 +4,9 @@
 // drop-down lists of values with the values they stand for.
 #include <windows.h>
 #include <ocidl.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 class CShape;
 class CYVEXControl;
@@ -20,4 +23,7 @@ public:
                                      CALPOLESTR* strings, CADWORD* cookies);
     // The value a cookie stands for (the cookie itself, as VT_I4).
     static HRESULT PredefinedValue(CShape* shape, DISPID dispid, DWORD cookie, VARIANT* value);
+    // A list of (text, cookie) entries handed out in task memory.
+    static HRESULT HandOut(const std::vector<std::pair<std::wstring, DWORD>>& entries, CALPOLESTR* strings,
+                           CADWORD* cookies);
 };

@@ -5,7 +5,9 @@
 #include "com/HResult.h"
 #include <cfloat>
 #include <cmath>
+#include <string>
 #include <vector>
+#include "com/AnsiText.h"
 #include "com/Owners.h"
 #include "model/LineType.h"
 #include "model/LineTypeMap.h"
@@ -109,12 +111,67 @@ STDMETHODIMP CSite::_Init(LONG_PTR newVal)
     });
 }
 STDMETHODIMP CSite::Clear() { return E_NOTIMPL; }
-STDMETHODIMP CSite::Draw(LONG_PTR, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CSite::IsZoomingByWindow(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::IsEditingBlock(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::get_ShapePropertyWindowState(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CSite::ResetAttributeProperties(LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CSite::DrawEx(LONG_PTR, LONG, LONG, LONG, LONG, LONG, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CSite::Draw(LONG_PTR hdc, LONG Left, LONG Top, LONG Right, LONG Bottom)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT { return DrawEx(hdc, Left, Top, Right, Bottom, 0, 0); });
+}
+STDMETHODIMP CSite::DrawEx(LONG_PTR hdc, LONG Left, LONG Top, LONG Right, LONG Bottom, LONG drawMode, LONG)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        // A number from a client is drawn into only when it is a device context.
+        HDC dc = reinterpret_cast<HDC>(hdc);
+        if (!dc || !GetObjectType(dc))
+            return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+        return m_control->DrawToDC(dc, Left, Top, Right, Bottom, drawMode);
+    });
+}
+STDMETHODIMP CSite::ExportMetafile(LONG ShapeID, BSTR FileName)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        const std::string name = ycom::WideToAnsi(FileName);
+        return m_control->ExportMetafile(ShapeID, FileName ? name.c_str() : nullptr);
+    });
+}
+STDMETHODIMP CSite::IsZoomingByWindow(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->IsZoomingByWindow() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+STDMETHODIMP CSite::IsEditingBlock(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        RETURN_IF_FAILED(Attached());
+        *pVal = m_control->IsBlockEditing() ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+STDMETHODIMP CSite::get_ShapePropertyWindowState(LONG* pVal)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        if (!pVal)
+            return E_ACCESSDENIED;
+        *pVal = m_control->IsShapePropertyWindowVisible() ? 1 : 0;
+        return S_OK;
+    });
+}
+STDMETHODIMP CSite::ResetAttributeProperties(LONG ShapeID, LONG PropertyMask)
+{
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        CShape* shape = m_control->FindShape(ShapeID);
+        if (!shape)
+            return E_INVALIDARG;
+        return m_control->ResetAttributeProperties(shape, PropertyMask, true, true) > 0 ? S_OK : E_FAIL;
+    });
+}
 
 STDMETHODIMP CSite::get_DraftLeft(double* pVal)
 {

@@ -6,8 +6,15 @@
 
 class CYVEXControl;
 
+// The site's table goes on, after the members of ISite, with one operation that the type library
+// does not list: ExportMetafile. A C++ client reaches it through this interface's layout.
+struct ISiteExport : public ISite {
+    // One shape into an enhanced metafile (the file when named, else in memory); S_OK.
+    virtual HRESULT STDMETHODCALLTYPE ExportMetafile(LONG ShapeID, BSTR FileName) = 0;
+};
+
 class CSite : public ycom::ObjectRoot,
-    public ycom::DispatchImpl<ISite, &IID_ISite>,
+    public ycom::DispatchImpl<ISiteExport, &IID_ISite>,
     public ycom::SupportErrorInfoImpl<&IID_ISite> {
 public:
     DECLARE_CLASS_ID(CLSID_Site)
@@ -81,6 +88,8 @@ public:
     STDMETHODIMP get_SelectOnlyTopmostPolyline(VARIANT_BOOL *pVal) override;
     STDMETHODIMP put_SelectOnlyTopmostPolyline(VARIANT_BOOL newVal) override;
     STDMETHODIMP DrawEx(LONG_PTR hdc, LONG Left, LONG Top, LONG Right, LONG Bottom, LONG drawMode, LONG lParam) override;
+    // ISiteExport
+    STDMETHODIMP ExportMetafile(LONG ShapeID, BSTR FileName) override;
 private:
     // E_ACCESSDENIED while no control is attached (or the attached one is gone).
     HRESULT Attached();

@@ -54,4 +54,24 @@ public:
     STDMETHODIMP put_FontBold(VARIANT_BOOL newVal) override;
     STDMETHODIMP get_LeaderType(LONG *pVal) override;
     STDMETHODIMP put_LeaderType(LONG newVal) override;
+
+    // IShape members of a text: the angle is its rotation (degrees).
+    STDMETHODIMP get_Angle(double *pVal) override;
+    STDMETHODIMP put_Angle(double newVal) override;
+
+private:
+    // A getter or setter on the wrapped text (see Read and Change).
+    template <class P, class F>
+    HRESULT ReadText(P *out, F &&read);
+    template <class F>
+    HRESULT ChangeText(F &&change);
+    // The font members: E_POINTER for a wrapper without a shape, then E_INVALIDARG for a null
+    // pointer.
+    template <class P, class F>
+    HRESULT ReadFont(P *out, F &&read);
+    template <class F>
+    HRESULT ChangeFont(F &&change);
+    HRESULT ReadStyle(DWORD bit, VARIANT_BOOL *pVal);
+    HRESULT WriteStyle(DWORD bit, VARIANT_BOOL newVal);
+    HRESULT MoveAnchor(bool horizontal, double value);
 };

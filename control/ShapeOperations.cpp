@@ -1,10 +1,24 @@
 // The control's operations by ID that create shapes for the automation collections.
 #include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
 #include <vector>
+#include "com/MessageBoxHook.h"
 #include "control/ErrorInfo.h"
+#include "control/ResourceText.h"
+#include "ui/resource.h"
 #include "control/YVEXControl.h"
 #include "com/HResult.h"
 #include "model/Ellipse.h"
+#include "model/Image.h"
+#include "model/Reference.h"
+#include "model/Text.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
+#include "persistence/DrawingSettingRecord.h"
+#include "persistence/OdbcSession.h"
+#include "com/AnsiText.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
@@ -15,8 +29,18 @@ namespace {
 
 // Undo kind of a creation (YVEXOperation opCreate).
 constexpr int kUndoCreate = 4;
+// Undo kind of a change of properties (YVEXOperation opProperties).
+constexpr int kUndoProperties = 6;
 
 void NoValues(CShape*) {}
+
+// A group that shapes can be put into: a plain group or a layer (polylines, images and
+// references hold children of their own but are not groups to the caller).
+bool IsGroupShape(const CShape* shape)
+{
+    const int type = shape->GetShapeType();
+    return type == stGroup || type == stLayer;
+}
 
 // A curve's radius: a major axis of no length becomes (radius, 0); any other takes the length.
 void SetRadius(CEllipse* ellipse, float radius)
@@ -159,4 +183,464 @@ HRESULT CYVEXControl::AddGroup(CGroup* parent, LONG shapeType, LONG* shapeId)
 HRESULT CYVEXControl::AddLayer(CGroup* parent, const wchar_t* name, LONG* shapeId)
 {
     return AddGroupShape(this, parent, stLayer, name, shapeId);
+}
+
+// ---- texts, images, clones and block references ----
+
+HRESULT CYVEXControl::AddText(CGroup* group, const wchar_t* text, float x, float y, int type, float width,
+                              float height, LONG alignment, float rotationAngle, float xScale, LONG* shapeId)
+{
+    if (!group)
+        return E_POINTER;
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder)
+        recorder->OpenOperation(kUndoCreate);
+    const int pointId = CreatePoint(x, y);
+    if (!pointId) {
+        if (recorder)
+            recorder->CloseOperation(false);
+        return E_OUTOFMEMORY;
+    }
+    CShape* shape = GetShapeMap().CreateShape(stText, true, true);
+    auto* created = dynamic_cast<CText*>(shape);
+    if (!created) {
+        if (shape)
+            GetShapeMap().DeleteShape(shape);
+        GetPointPool().DeletePoint(pointId, 0);
+        if (recorder)
+            recorder->CloseOperation(false);
+        return E_FAIL;
+    }
+    if (shapeId)
+        *shapeId = created->GetId();
+    created->AddPointById(pointId, CShape::kAppend, true);
+    created->SetType(type);
+    created->SetAlignType(static_cast<DWORD>(alignment));
+    created->SetWidth(width);
+    created->SetHeight(height);
+    created->SetRotation(rotationAngle);
+    // 0 keeps the scale the factory gave.
+    if (xScale != 0.0f)
+        created->SetXScale(xScale);
+    created->SetText(text);
+    group->AddChild(created, nullptr, 0, false);
+    if (type == ttRTF && width == 0.0f)
+        EstimateRtfWidth(created);
+    if (recorder) {
+        recorder->RecordShape(kUndoCreate, created, false);
+        recorder->CloseOperation(true);
+    }
+    return S_OK;
+}
+
+// A rich text without a width gets one from its measured size on the window's device context:
+// a characters per line count against b lines.
+void CYVEXControl::EstimateRtfWidth(CText* text)
+{
+    HWND window = GetControlWindow();
+    HDC dc = GetDC(window);
+    int a = 1, b = 1;
+    if (dc) {
+        SIZE size = {0, static_cast<LONG>(std::fabs(text->GetHeight()))};
+        int lines = 0;
+        const int characters = text->MeasureRtf(dc, &size, &lines);
+        ReleaseDC(window, dc);
+        a = characters > 0 ? characters : 1;
+        b = lines > 0 ? lines : 1;
+    }
+    const float height = text->GetHeight();
+    text->SetWidth(b != 1 ? height * a * 1.4f / b : height * a * 0.7f);
+}
+
+HRESULT CYVEXControl::AddImageShape(CGroup* group, int resourceId, float x1, float y1, float width, float height,
+                                    bool fixSize, LONG* shapeId)
+{
+    if (!group)
+        return E_POINTER;
+    CShape* shape = GetShapeMap().CreateShape(stImage, true, true);
+    auto* image = dynamic_cast<CImage*>(shape);
+    if (!image) {
+        if (shape)
+            GetShapeMap().DeleteShape(shape);
+        return E_FAIL;
+    }
+    if (shapeId)
+        *shapeId = image->GetId();
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(kUndoCreate);
+        recorder->RecordShape(kUndoCreate, image, false);
+    }
+    image->SetImageResourceId(resourceId);
+    // The unset-float marker stands for the origin.
+    const float unset = std::numeric_limits<float>::max();
+    const int pointId = CreatePoint(x1 == unset ? 0.0f : x1, y1 == unset ? 0.0f : y1);
+    if (pointId)
+        image->AddPointById(pointId, CShape::kAppend, true);
+    if (!fixSize) {
+        image->SetSize(width, height);
+    } else {
+        image->ResetSizeFromResource(0);
+        const float naturalWidth = image->GetWidth(), naturalHeight = image->GetHeight();
+        if (width != 0.0f && height != 0.0f && naturalWidth != 0.0f && naturalHeight != 0.0f) {
+            const float aspect = naturalWidth / naturalHeight;
+            if (aspect < width / height)
+                image->SetSize(height * aspect, height);
+            else
+                image->SetSize(width, width / aspect);
+        }
+    }
+    group->AddChild(image, nullptr, 0, false);
+    const bool proceed = !EventsEnabled() || FireAddShape(image->GetId());
+    if (recorder)
+        recorder->CloseOperation(proceed);
+    if (!proceed) {
+        group->RemoveChild(image);
+        GetShapeMap().RemoveShape(image);
+        if (shapeId)
+            *shapeId = 0;
+        GetShapeMap().DeleteShape(image);
+        return S_FALSE;
+    }
+    GrowDraftLimits(image->GetId(), false);
+    return S_OK;
+}
+
+// One image operation: the resource is recorded for undo in an operation of its own, which
+// commits when the image was added.
+HRESULT CYVEXControl::AddImageOfResource(CGroup* group, CImageResource* resource, float x1, float y1, float width,
+                                         float height, bool fixSize, LONG* shapeId)
+{
+    if (!resource)
+        return ReportError("Resource not found.");
+    CUndoRecorder* recorder = GetUndoRecorder();
+    const bool opened = recorder && recorder->RecordImageResource(kUndoCreate, resource, true) == S_OK;
+    const HRESULT hr = AddImageShape(group, resource->GetId(), x1, y1, width, height, fixSize, shapeId);
+    if (opened)
+        recorder->CloseOperation(hr == S_OK);
+    return hr;
+}
+
+float CYVEXControl::GetImageLoadScale()
+{
+    const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    return setting ? setting->ImageScale : 1.0f;
+}
+
+HRESULT CYVEXControl::AddImage(CGroup* group, const wchar_t* fileName, float x1, float y1, float width, float height,
+                               bool fixSize, LONG* shapeId)
+{
+    if (!group)
+        return E_POINTER;
+    CImageResource* resource =
+        GetImageResourceMap().LoadFromFile(fileName ? fileName : L"", GetImageLoadScale(), 0);
+    return AddImageOfResource(group, resource, x1, y1, width, height, fixSize, shapeId);
+}
+
+HRESULT CYVEXControl::AddImageFromData(CGroup* group, const void* data, size_t size, float x1, float y1, float width,
+                                       float height, bool fixSize, LONG* shapeId)
+{
+    if (!group)
+        return E_POINTER;
+    CImageResource* resource =
+        data && size ? GetImageResourceMap().CreateResource(0, data, size, GetImageLoadScale(), true) : nullptr;
+    return AddImageOfResource(group, resource, x1, y1, width, height, fixSize, shapeId);
+}
+
+// A new shape (a clone) that has joined its group: OnAddShape may veto it, which drops its undo
+// unit and deletes it again.
+static HRESULT ConfirmAddedShape(CYVEXControl* control, CGroup* group, CShape* shape, LONG* shapeId)
+{
+    CUndoRecorder* recorder = control->GetUndoRecorder();
+    if (control->EventsEnabled() && !control->FireAddShape(shape->GetId())) {
+        if (recorder)
+            recorder->EndCurrentUnit(false);
+        group->RemoveChild(shape);
+        control->GetShapeMap().RemoveShape(shape);
+        control->GetShapeMap().DeleteShape(shape);
+        *shapeId = 0;
+        return S_FALSE;
+    }
+    *shapeId = shape->GetId();
+    control->GrowDraftLimits(shape->GetId(), false);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::AddClone(CGroup* group, LONG shapeToCopyId, LONG* shapeId)
+{
+    if (!group || !shapeId)
+        return E_POINTER;
+    CShape* source = FindShape(shapeToCopyId);
+    if (!source)
+        return ReportError("Shape not found.");
+    *shapeId = GetShapeMap().GetNextShapeId();
+    CShape* copy = GetShapeMap().CloneShape(source, true);
+    if (!copy)
+        return E_FAIL;
+    group->AddChild(copy, nullptr, 0, false);
+    if (CUndoRecorder* recorder = GetUndoRecorder())
+        recorder->RecordShape(kUndoCreate, copy, false);
+    return ConfirmAddedShape(this, group, copy, shapeId);
+}
+
+HRESULT CYVEXControl::AddChildrenClones(CGroup* group, LONG shapeToCopyId, bool select)
+{
+    if (!group)
+        return E_POINTER;
+    CShape* source = FindShape(shapeToCopyId);
+    if (!source)
+        return ReportError("Shape not found.");
+    if (!IsGroupShape(source))
+        return ReportError("Shape is not a group.");
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder)
+        recorder->OpenOperation(kUndoCreate);
+    // The copies by their source children, in child order.
+    const std::vector<CShape*> children = static_cast<CGroup*>(source)->Children();
+    std::vector<CShape*> copies(children.size(), nullptr);
+    CGroup* selection = GetSelectionGroup();
+    for (size_t i = 0; i < children.size(); ++i) {
+        CShape* copy = GetShapeMap().CloneShape(children[i], true);
+        if (!copy)
+            continue;
+        copies[i] = copy;
+        group->AddChild(copy, nullptr, 0, false);
+        if (select && selection)
+            selection->AddChild(copy, nullptr, 0, false);
+        if (recorder)
+            recorder->RecordShape(kUndoCreate, copy, false);
+    }
+    // Links between the children are carried over to the copies: a point that child A follows
+    // and that child B owns at position n becomes the point at n of B's copy, followed by A's.
+    for (size_t a = 0; a < children.size(); ++a) {
+        for (const CPointRecord* linked : children[a]->GetLinkedPoints()) {
+            const int pointId = linked->GetPointId();
+            for (size_t b = 0; b < children.size(); ++b) {
+                if (b == a)
+                    continue;
+                const int n = children[b]->GetPoints().IndexOf(pointId);
+                if (n < 0)
+                    continue;
+                CShape* copyA = copies[a];
+                CShape* copyB = copies[b];
+                if (copyA && copyB && copyA != copyB && copyA->GetParent() == group && copyB->GetParent() == group &&
+                    n < copyB->GetPointCount())
+                    copyA->LinkPoint(copyB->GetPoints().GetAt(n)->GetPointId());
+                break;
+            }
+        }
+    }
+    if (recorder)
+        recorder->CloseOperation(true);
+    return S_OK;
+}
+
+// A reference may not be added while the site is read-only, the control disabled, or the root is
+// one of the default shapes.
+bool CYVEXControl::RefusesReferences()
+{
+    if (IsReadOnly() || !IsEnabledFlagSet())
+        return true;
+    CGroup* root = GetRootGroup();
+    CGroup* defaults = GetDefaultShapesGroup();
+    return root && defaults && (root->GetParent() == defaults || defaults->IndexOfChild(root->GetId()) >= 0);
+}
+
+HRESULT CYVEXControl::AddReference(LONG groupId, LONG blockId, LONG* shapeId, bool user, float insX, float insY)
+{
+    if (shapeId)
+        *shapeId = 0;
+    if (RefusesReferences())
+        return S_FALSE;
+    CShape* blockShape = FindShape(blockId);
+    CShape* groupShape = FindShape(groupId);
+    if (!blockShape || !groupShape)
+        return ReportError("Shape not found.");
+    if (blockShape->GetShapeType() != stGroup || !IsGroupShape(groupShape))
+        return ReportError("Shape is not a group.");
+    auto* block = static_cast<CGroup*>(blockShape);
+    auto* group = static_cast<CGroup*>(groupShape);
+    CRealPoint insertion(insX, insY);
+    if (user) {
+        const POINT mouse = GetMousePosition();
+        const CRealPointD world = GetCurrentViewport().DeviceToWorld(mouse.x, mouse.y);
+        insertion = CRealPoint(static_cast<float>(world.x), static_cast<float>(world.y));
+    }
+    const int pointId = CreatePoint(insertion.x, insertion.y);
+    if (!pointId)
+        return E_OUTOFMEMORY;
+    CShape* shape = GetShapeMap().CreateShape(stReference, true, true);
+    auto* reference = dynamic_cast<CReference*>(shape);
+    if (!reference) {
+        if (shape)
+            GetShapeMap().DeleteShape(shape);
+        GetPointPool().DeletePoint(pointId, 0);
+        return E_FAIL;
+    }
+    const int referenceId = reference->GetId();
+    if (shapeId)
+        *shapeId = referenceId;
+    reference->AddPointById(pointId, CShape::kAppend, false);
+    reference->SetBlockGroupShapeID(block->GetId());
+    reference->SetProtectionFlagsMasked(block->GetProtectionFlagsMasked(0xFE0), 0xFE0);
+    group->AppendChild(reference, 0);
+    if (reference->GetParent() != group) {
+        // The group refused it: the block would come to contain itself.
+        DeleteShapeByID(referenceId, 0, 0);
+        if (shapeId)
+            *shapeId = 0;
+        if (user) {
+            char text[512];
+            std::snprintf(text, sizeof text, "Can't add reference to block %s,\nbecause it will lead to blocks recursion.",
+                          WideToAnsi(block->GetName().c_str()));
+            ycom::ShowMessageBox(GetControlWindow(), text, "YVEXControl: Error", MB_OK | MB_ICONSTOP);
+        }
+        return E_ACCESSDENIED;
+    }
+    reference->ResolveBlock(block, false, true, false);
+    if (CGroup* library = GetLibraryGroup())
+        reference->ResolveReferences(library, nullptr);
+    reference->ApplyTransform(true);
+    CUndoRecorder* recorder = GetUndoRecorder();
+    const bool opened = recorder && recorder->RecordShape(kUndoCreate, reference, true) == S_OK;
+    // Takes the new reference out again after a refusal.
+    auto withdraw = [&]() {
+        if (opened)
+            recorder->CloseOperation(false);
+        if (CShape* still = FindShape(referenceId)) {
+            if (CGroup* parent = still->GetParent())
+                parent->RemoveChild(still);
+            GetShapeMap().RemoveShape(still);
+            GetShapeMap().DeleteShape(still);
+        }
+        if (shapeId)
+            *shapeId = 0;
+        return S_FALSE;
+    };
+    if (user) {
+        // The user places it: an interactive move, with recording held meanwhile.
+        if (recorder)
+            recorder->Suspend();
+        GetEditState().editFlags |= 1;
+        const int started = StartEditShape(reference, 1, 0, 0);
+        if (recorder)
+            recorder->Resume();
+        if (started)
+            return S_OK;
+        GetEditState().editFlags &= ~1u;
+        return withdraw();
+    }
+    const bool proceed = !EventsEnabled() || FireAddShape(referenceId);
+    CShape* after = FindShape(referenceId);
+    if (!proceed || !after || after->GetShapeType() != stReference)
+        return withdraw();
+    if (opened)
+        recorder->CloseOperation(true);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::AddReferenceByName(LONG groupId, const wchar_t* blockName, LONG* shapeId, bool user,
+                                         float insX, float insY)
+{
+    if (shapeId)
+        *shapeId = 0;
+    if (RefusesReferences())
+        return S_FALSE;
+    CGroup* library = GetLibraryGroup();
+    std::wstring name = blockName ? blockName : L"";
+    if (name.empty()) {
+        if (!user)
+            return S_FALSE;
+        // The blocks the user could choose from.
+        CGroup* root = GetRootGroup();
+        std::vector<std::wstring> offered;
+        for (CShape* child : library ? library->Children() : std::vector<CShape*>()) {
+            if (child->GetShapeType() != stGroup || child == root)
+                continue;
+            auto* candidate = static_cast<CGroup*>(child);
+            if (root && candidate->ContainsShape(root))
+                continue;
+            if (root && (root->GetShapeType() == stGroup || root->GetShapeType() == stReference) &&
+                root->ContainsShape(candidate))
+                continue;
+            const std::wstring& candidateName = candidate->GetName();
+            if (candidateName.empty() || candidateName[0] == L'*' || candidateName[0] == L'$')
+                continue;
+            offered.push_back(candidateName);
+        }
+        if (offered.empty()) {
+            ycom::ShowMessageBox(GetControlWindow(), "No blocks to insert", "Add block reference",
+                                 MB_OK | MB_ICONINFORMATION);
+            return S_FALSE;
+        }
+        // Choosing among them needs the block-name dialog, which the control does not have yet:
+        // it counts as cancelled.
+        return S_FALSE;
+    }
+    CShape* block = library ? library->FindChildByName(name.c_str()) : nullptr;
+    if (!block)
+        return S_OK;
+    if (GetEditedReference() && static_cast<CReference*>(GetEditedReference())->GetBlock() == block) {
+        ycom::ShowMessageBox(GetControlWindow(), "Can't create block that contains itself.", "YVEXControl: Error",
+                             MB_OK | MB_ICONSTOP);
+        ReportError("Can't create block that contains itself.");
+        return S_FALSE;
+    }
+    const HRESULT hr = AddReference(groupId, block->GetId(), shapeId, user, insX, insY);
+    if (hr == S_OK && shapeId && *shapeId)
+        GrowDraftLimits(*shapeId, false);
+    return hr;
+}
+
+int CYVEXControl::ResetAttributeProperties(CShape* shape, LONG propertiesMask, bool fire, bool confirm)
+{
+    if (!shape)
+        return 0;
+    const bool reference = shape->GetShapeType() == stReference;
+    const bool block = shape->GetShapeType() == stGroup && shape->GetParent() == GetLibraryGroup();
+    if (!reference && !block)
+        return 0;
+    if (confirm) {
+        const std::string text = LoadResourceTextA(reference ? 50555 : 50556, 1024);
+        const std::string caption = LoadResourceTextA(IDS_WARNING, 1024);
+        if (ycom::ShowMessageBox(GetControlWindow(), text.c_str(), caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES)
+            return 0;
+    }
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(kUndoProperties);
+        recorder->RecordShape(kUndoProperties, shape, false);
+    }
+    if (fire && !FireResetAttributeProperties(shape->GetId(), propertiesMask)) {
+        if (recorder)
+            recorder->CloseOperation(false);
+        return 0;
+    }
+    bool changed = false;
+    if (reference) {
+        changed = static_cast<CReference*>(shape)->RelinkBlock(true) != 0;
+        if (changed && confirm)
+            RequestRedraw(rfRedrawAll, nullptr);
+    } else {
+        auto* group = static_cast<CGroup*>(shape);
+        changed = !group->GetReferrerList().empty();
+        group->UpdateReferrers(urUpdateAttributes, 0);
+    }
+    if (changed)
+        SetModified();
+    if (recorder)
+        recorder->CloseOperation(changed);
+    return changed ? 1 : 0;
+}
+
+HRESULT CYVEXControl::SaveShapeToDB(CShape* shape, int scenarioId)
+{
+    if (!shape)
+        return E_POINTER;
+    COdbcSession session;
+    session.dataSource = ycom::WideToAnsi(GetDataSourceName());
+    session.control = this;
+    if (session.Connect(CLSID_YVEXControl) != S_OK)
+        return E_FAIL;
+    return shape->SaveToDB(session, GetSiteId(), scenarioId, 0);
 }

@@ -24,6 +24,9 @@
 
 // The model side of the control (containers, current view and setting, edit state, the services
 // the shapes call) is its CControlCore base.
+class CText;
+class CImageResource;
+
 class CYVEXControl : public CControlCore,
                      public CScrollSupport,
                      public ycom::ObjectRoot,
@@ -510,6 +513,59 @@ public:
     // OnAddShape, whose veto takes it out again (S_FALSE, ID 0).
     virtual HRESULT AddGroup(CGroup* parent, LONG shapeType, LONG* shapeId);
     virtual HRESULT AddLayer(CGroup* parent, const wchar_t* name, LONG* shapeId);
+    // A text at (x, y) of a TextTypes type, one undo operation; a rich text without a width gets
+    // one estimated from its measured lines. No event.
+    virtual HRESULT AddText(CGroup* group, const wchar_t* text, float x, float y, int type, float width, float height,
+                            LONG alignment, float rotationAngle, float xScale, LONG* shapeId);
+    // An image of a resource of the map (FixSize: its natural size, fitted into a non-zero box
+    // keeping its aspect), after OnAddShape, whose veto takes it out again (S_FALSE, ID 0).
+    HRESULT AddImageShape(CGroup* group, int resourceId, float x1, float y1, float width, float height, bool fixSize,
+                          LONG* shapeId);
+    // An image of a picture file (loaded at the current drawing setting's image scale), or of
+    // encoded picture bytes; "Resource not found." when there is no picture.
+    virtual HRESULT AddImage(CGroup* group, const wchar_t* fileName, float x1, float y1, float width, float height,
+                             bool fixSize, LONG* shapeId);
+    virtual HRESULT AddImageFromData(CGroup* group, const void* data, size_t size, float x1, float y1, float width,
+                                     float height, bool fixSize, LONG* shapeId);
+    // A copy of a shape in the group, after OnAddShape (veto: S_FALSE, ID 0).
+    virtual HRESULT AddClone(CGroup* group, LONG shapeToCopyId, LONG* shapeId);
+    // Copies of a group's children in the group (and with select in the selection), their links
+    // among each other carried over; one undo operation, no event.
+    virtual HRESULT AddChildrenClones(CGroup* group, LONG shapeToCopyId, bool select);
+    // A reference of a block in a group at the insertion point (with user: placed by the user from
+    // the mouse position). S_FALSE while read-only, disabled, showing a default shape, or vetoed;
+    // E_ACCESSDENIED for a block that would come to contain itself.
+    virtual HRESULT AddReference(LONG groupId, LONG blockId, LONG* shapeId, bool user, float insX, float insY);
+    // The same by the block's name in the block library: S_OK with nothing done for a name no
+    // block has.
+    virtual HRESULT AddReferenceByName(LONG groupId, const wchar_t* blockName, LONG* shapeId, bool user, float insX,
+                                       float insY);
+    // ---- drawing into a given context (ControlDrawing.cpp) ----
+    // Draws the site (DrawModeFlags: the root's extents, the draft limits, the visible area, the
+    // selection or the zoom-window rectangle; dmfPrecise without the pen margin) fitted into the
+    // rectangle (HIMETRIC units of the target) through a temporary view; the control's own view
+    // is unchanged afterwards. E_FAIL without a root; 0 when an old-style metafile with mode 0
+    // received the window picture; 1 after a drawing.
+    virtual HRESULT DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bottom, LONG drawMode);
+    // One shape drawn into a new enhanced metafile (the file when named, else in memory), mapped
+    // as the window shows it; an ID that no shape has writes nothing. S_OK.
+    virtual HRESULT ExportMetafile(LONG shapeId, const char* fileName);
+    // The modeless shape-properties window exists and is shown.
+    bool IsShapePropertyWindowVisible() const
+    {
+        return m_shapePropertyWindow && IsWindow(m_shapePropertyWindow) && IsWindowVisible(m_shapePropertyWindow);
+    }
+    // The attribute texts of a block reference, or of every reference of a block, back to their
+    // block's appearance, after the user's confirmation (confirm) and OnResetAttributeProperties
+    // (fire); one undo operation. 1 when something changed, else 0.
+    virtual int ResetAttributeProperties(CShape* shape, LONG propertiesMask, bool fire, bool confirm);
+    // One shape's rows written under the current site on a connection of its own (the control's
+    // data source): E_FAIL when it cannot connect, else the shape's result.
+    HRESULT SaveShapeToDB(CShape* shape, int scenarioId);
+    // While a drawing into a caller's context runs (screen-only decoration is left out).
+    bool IsDrawingToForeignDC() const { return m_foreignDC; }
+    // The zoom window is being drawn by the user.
+    virtual BOOL IsZoomingByWindow() const { return IsZoomWindowRunning() ? TRUE : FALSE; }
     // The paint routine, for WM_PAINT and IViewObject::Draw: the drawing composed in the
     // off-screen buffer and copied to `dc` at `bounds`. S_FALSE while redrawing is disabled.
     HRESULT OnDraw(HDC dc, const RECT& bounds);
@@ -736,6 +792,12 @@ private:
     template <class Change>
     HRESULT TransformDrawing(bool proceed, Change change);
 
+    // Helpers of the add operations.
+    void EstimateRtfWidth(CText* text);
+    HRESULT AddImageOfResource(CGroup* group, CImageResource* resource, float x1, float y1, float width, float height,
+                               bool fixSize, LONG* shapeId);
+    float GetImageLoadScale();
+    bool RefusesReferences();
     // The zoom window is being drawn to zoom.
     bool IsZoomWindowRunning() const;
     // ZoomShape's steps, for ZoomShape and ZoomAll.
@@ -773,6 +835,9 @@ private:
     void SnapSystemCursor();
 
     int m_rectanglePurpose = 0;
+    bool m_foreignDC = false;
+    // The modeless shape-properties window, while it exists.
+    HWND m_shapePropertyWindow = nullptr;
     // The mouse: device positions (last, previous, at the last left and right presses), the
     // key flags of the left press, the view centre at the right press, the snapped cursor mark.
     POINT m_mouse = {};

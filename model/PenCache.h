@@ -32,6 +32,7 @@ public:
         ClearPens(false);
     }
     float GetWidthFactor() const { return m_widthFactor; }
+    void SetWidthFactor(float factor) { m_widthFactor = factor; }
     const std::map<int, CCachedPen>& Pens() const { return m_pens; }
     int GetNextId() const { return m_nextId; }
 

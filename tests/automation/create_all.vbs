@@ -83,11 +83,11 @@ For i = 0 To UBound(classes)
   Next
 Next
 
-' A member of a later stage answers E_NOTIMPL, which VBScript shows as its error 445
+' A member that is not built answers E_NOTIMPL, which VBScript shows as its error 445
 ' ("Object doesn't support this action").
-Set o = CreateObject("YVEX.LineShape")
+Set o = CreateObject("YVEX.YVEXControl").Site
 Err.Clear
-o.SaveToDB 1, 0
+Set s = o.GetPointShape(1)
 If Err.Number <> 445 Then Fail "E_NOTIMPL expected, got " & Hex(Err.Number)
 
 ' The control's event switch reads back.

@@ -134,6 +134,51 @@ Next
 Set s = shapes.ItemByID(polyId)
 Expect Abs(s.Angle) < 0.001, True, "a horizontal polyline's angle"
 
+' ---- texts ----
+Dim textId, rtfId, cloneId
+textId = shapes.AddPlainText("Ab" & vbCrLf & "cde", 2, 3, 0, 2.5, 24, 0)
+Set s = shapes.ItemByID(textId)
+Expect TypeName(s), "ITextShape", "a text's class"
+Expect s.ShapeType, 11, "a text's type"
+Expect s.Type, 1, "a plain text"
+Expect s.Text, "Ab" & vbCrLf & "cde", "Text"
+Expect s.AlignType, 8, "AlignType 24 (bottom and baseline) is stored as 8"
+Expect s.Height, 2.5, "Height"
+Expect s.X, 2, "X"
+s.Y = 7
+Expect s.Y, 7, "Y moved"
+Expect s.PositionY, 7, "the anchor is the position"
+s.Angle = 30
+Expect s.Angle, 30, "a text's Angle"
+Expect s.RotationAngle, 30, "Angle is a text's rotation"
+s.FontName = "Courier New"
+Expect s.FontName, "Courier New", "FontName"
+If s.Font Is Nothing Then Fail "Font gives a font object"
+s.FontItalic = True
+Expect s.FontItalic, True, "FontItalic"
+s.FontBold = True
+Expect s.PenWeight, 10, "bold is a pen weight of 10"
+s.FontBold = False
+s.PenWeight = 6
+Expect s.FontBold, True, "a weight of 6 reads bold"
+Expect s.LeaderType, 0, "no leader"
+s.ProtectionFlag(64) = True
+s.Height = 9
+ExpectError 70, "", "Height of a text under sdbfHeight"
+Expect s.Height, 2.5, "the locked height stays"
+s.Text = "   "
+Expect s.Text, "", "a blank text keeps no text"
+rtfId = shapes.AddRTFText("{\rtf1 Hello}", 0, 0, 10, 2, 0, 0)
+Expect shapes.ItemByID(rtfId).Type, 4, "an RTF text"
+Expect Left(shapes.ItemByID(rtfId).Text, 6), "{\rtf1", "its text is RTF"
+
+' ---- clones ----
+cloneId = shapes.AddClone(rectId)
+Expect shapes.ItemByID(cloneId).ShapeType, 2, "a clone of the rectangle"
+If cloneId = rectId Then Fail "a clone has an ID of its own"
+n = shapes.AddClone(999)
+ExpectError &H80020009, "Shape not found.", "AddClone 999"
+
 ' ---- properties: setters read back ----
 Set s = shapes.ItemByID(rectId)
 s.PenColor = &H123456

@@ -5,6 +5,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <utility>
 #include <vector>
@@ -288,3 +289,237 @@ TEST_F(ObjectModel, SettersOfOneShapeInARowMakeOneUndoUnit)
 }
 
 } // namespace
+
+// The site's table goes on after ISite with the one operation the type library leaves out.
+// (Outside the unnamed namespace: a type the compiler sees whole with no implementation would
+// let it treat a call through it as unreachable.)
+struct ISiteWithExport : public ISite {
+    virtual HRESULT STDMETHODCALLTYPE ExportMetafile(LONG ShapeID, BSTR FileName) = 0;
+};
+
+namespace {
+
+std::wstring TempFile(const wchar_t* name)
+{
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + name;
+}
+
+// A white 24-bit BMP file.
+void WriteBmp(const std::wstring& path, int width, int height)
+{
+    const int stride = (width * 3 + 3) & ~3;
+    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB,
+                             static_cast<DWORD>(stride * height), 0, 0, 0, 0};
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::vector<unsigned char> pixels(info.biSizeImage, 0xFF);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(h, &file, sizeof file, &written, nullptr);
+    WriteFile(h, &info, sizeof info, &written, nullptr);
+    WriteFile(h, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+} // namespace
+
+// An image from a picture file keeps its aspect in the box; its rotation is kept in [0, 360) and
+// Angle reads it in degrees.
+TEST_F(ObjectModel, ImagesFromFiles)
+{
+    const std::wstring path = TempFile(L"yvex_client_200x100.bmp");
+    WriteBmp(path, 200, 100);
+    BSTR name = SysAllocString(path.c_str());
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddImage(name, 0, 0, 50, 50, VARIANT_TRUE, &id), S_OK);
+    SysFreeString(name);
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+    Ptr<IImageShape> image;
+    ASSERT_EQ(shape->QueryInterface(IID_IImageShape, image.Out()), S_OK);
+    double value = 0;
+    EXPECT_EQ(image->get_Width(&value), S_OK);
+    EXPECT_DOUBLE_EQ(value, 50);
+    EXPECT_EQ(image->get_Height(&value), S_OK);
+    EXPECT_DOUBLE_EQ(value, 25);
+    for (const auto& c : {std::pair<double, double>{-90, 270}, {720, 0}, {45, 45}}) {
+        ASSERT_EQ(image->put_RotationAngle(c.first), S_OK);
+        EXPECT_EQ(image->get_RotationAngle(&value), S_OK);
+        EXPECT_DOUBLE_EQ(value, c.second) << c.first;
+    }
+    ASSERT_EQ(image->put_Angle(30), S_OK);
+    EXPECT_EQ(image->get_Angle(&value), S_OK);
+    EXPECT_NEAR(value, 30, 1e-4);
+    LONG resource = 0;
+    EXPECT_EQ(image->get_ImageResourceID(&resource), S_OK);
+    EXPECT_GT(resource, 0);
+    DeleteFileW(path.c_str());
+}
+
+// References through the typed out parameter scripts cannot pass: by block ID and by name, the
+// block's own subtree refused, rotation and scale along its own axis.
+TEST_F(ObjectModel, BlockReferences)
+{
+    LONG blockId = 0, inner = 0;
+    Ptr<IShape> library;
+    ASSERT_EQ(shapes->get_ItemByID(-3, library.Put()), S_OK);
+    Ptr<IShapeCollection> blocks;
+    ASSERT_EQ(library->get_Shapes(blocks.Put()), S_OK);
+    ASSERT_EQ(blocks->AddGroup(8, &blockId), S_OK);
+    Ptr<IShape> blockShape;
+    ASSERT_EQ(shapes->get_ItemByID(blockId, blockShape.Put()), S_OK);
+    Ptr<IGroupShape> block;
+    ASSERT_EQ(blockShape->QueryInterface(IID_IGroupShape, block.Out()), S_OK);
+    BSTR door = SysAllocString(L"Door");
+    ASSERT_EQ(block->put_Name(door), S_OK);
+    Ptr<IShapeCollection> content;
+    ASSERT_EQ(block->get_Shapes(content.Put()), S_OK);
+    ASSERT_EQ(content->AddLine(0, 0, 2, 0, &inner), S_OK);
+
+    LONG refId = 0;
+    ASSERT_EQ(shapes->AddReference(blockId, &refId, VARIANT_FALSE, 10, 5), S_OK);
+    ASSERT_NE(refId, 0);
+    Ptr<IShape> refShape;
+    ASSERT_EQ(shapes->get_ItemByID(refId, refShape.Put()), S_OK);
+    Ptr<IReferenceShape> reference;
+    ASSERT_EQ(refShape->QueryInterface(IID_IReferenceShape, reference.Out()), S_OK);
+    LONG linked = 0;
+    EXPECT_EQ(reference->get_BlockGroupShapeID(&linked), S_OK);
+    EXPECT_EQ(linked, blockId);
+    double x = 0;
+    EXPECT_EQ(reference->get_PositionX(&x), S_OK);
+    EXPECT_DOUBLE_EQ(x, 10);
+
+    ASSERT_EQ(reference->put_Angle(30), S_OK);
+    double angle = 0;
+    EXPECT_EQ(reference->get_Angle(&angle), S_OK);
+    EXPECT_NEAR(angle, 30, 1e-3);
+    EXPECT_EQ(reference->get_RotationAngle(&angle), S_OK);
+    EXPECT_NEAR(angle, 30, 1e-3);
+    // Twice as long along its own axis: the copy of the 2-unit line reaches 4 units out at 30 degrees.
+    ASSERT_EQ(reference->put_XScale(2), S_OK);
+    double scale = 0;
+    EXPECT_EQ(reference->get_XScale(&scale), S_OK);
+    EXPECT_NEAR(scale, 2, 1e-4);
+    EXPECT_EQ(reference->get_Angle(&angle), S_OK);
+    EXPECT_NEAR(angle, 30, 1e-3) << "the angle stays";
+    float left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(refShape->GetBoundingRect(&left, &top, &right, &bottom), S_OK);
+    EXPECT_NEAR(right - left, 4 * std::cos(3.14159265 / 6), 0.05);
+    EXPECT_NEAR(std::fabs(top - bottom), 4 * std::sin(3.14159265 / 6), 0.05);
+
+    // Into the block itself: refused, nothing left behind.
+    LONG count = 0, after = 0;
+    ASSERT_EQ(shapes->get_Count(&count), S_OK);
+    LONG refused = 0;
+    EXPECT_EQ(content->AddReference(blockId, &refused, VARIANT_FALSE, 0, 0), E_ACCESSDENIED);
+    EXPECT_EQ(refused, 0);
+    ASSERT_EQ(shapes->get_Count(&after), S_OK);
+    EXPECT_EQ(after, count);
+
+    LONG byName = 0;
+    EXPECT_EQ(shapes->AddReferenceByName(door, &byName, VARIANT_FALSE, 0, 0), S_OK);
+    EXPECT_NE(byName, 0);
+    BSTR nothing = SysAllocString(L"Window");
+    EXPECT_EQ(shapes->AddReferenceByName(nothing, &byName, VARIANT_FALSE, 0, 0), S_OK);
+    EXPECT_EQ(byName, 0) << "no block of that name";
+    SysFreeString(nothing);
+    SysFreeString(door);
+
+    // The drop-down list of the block ID names the linked block.
+    Ptr<IPerPropertyBrowsing> browsing;
+    ASSERT_EQ(refShape->QueryInterface(IID_IPerPropertyBrowsing, browsing.Out()), S_OK);
+    CALPOLESTR strings = {};
+    CADWORD cookies = {};
+    ASSERT_EQ(browsing->GetPredefinedStrings(103, &strings, &cookies), S_OK);
+    ASSERT_EQ(strings.cElems, 1u);
+    EXPECT_STREQ(strings.pElems[0], L"Door");
+    EXPECT_EQ(static_cast<LONG>(cookies.pElems[0]), blockId);
+    CoTaskMemFree(strings.pElems[0]);
+    CoTaskMemFree(strings.pElems);
+    CoTaskMemFree(cookies.pElems);
+}
+
+// A clone copies a shape; clones of a group's children land in the collection's group.
+TEST_F(ObjectModel, Clones)
+{
+    LONG lineId = 0, cloneId = 0, groupId = 0, child = 0;
+    ASSERT_EQ(shapes->AddLine(1, 2, 3, 4, &lineId), S_OK);
+    EXPECT_EQ(shapes->AddClone(lineId, nullptr), E_POINTER);
+    ASSERT_EQ(shapes->AddClone(lineId, &cloneId), S_OK);
+    EXPECT_NE(cloneId, lineId);
+    Ptr<IShape> clone;
+    ASSERT_EQ(shapes->get_ItemByID(cloneId, clone.Put()), S_OK);
+    Ptr<ILineShape> line;
+    ASSERT_EQ(clone->QueryInterface(IID_ILineShape, line.Out()), S_OK);
+    double value = 0;
+    EXPECT_EQ(line->get_EndY(&value), S_OK);
+    EXPECT_DOUBLE_EQ(value, 4);
+
+    ASSERT_EQ(shapes->AddGroup(8, &groupId), S_OK);
+    Ptr<IShape> group;
+    ASSERT_EQ(shapes->get_ItemByID(groupId, group.Put()), S_OK);
+    Ptr<IShapeCollection> children;
+    ASSERT_EQ(group->get_Shapes(children.Put()), S_OK);
+    ASSERT_EQ(children->AddLine(0, 0, 1, 1, &child), S_OK);
+    ASSERT_EQ(children->AddCircle(0, 0, 1, &child), S_OK);
+    LONG before = 0, after = 0;
+    ASSERT_EQ(children->get_Count(&before), S_OK);
+    ASSERT_EQ(children->AddChildrenClones(groupId, VARIANT_FALSE), S_OK);
+    ASSERT_EQ(children->get_Count(&after), S_OK);
+    EXPECT_EQ(after, before + 2);
+}
+
+// The site drawn into a metafile of the host's, and one shape exported through the operation
+// the type library does not list.
+TEST_F(ObjectModel, DrawingAndExport)
+{
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddRectangle(0, 20, 40, 0, &id), S_OK);
+    const RECT frame = {0, 0, 8000, 4000};
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, &frame, nullptr);
+    ASSERT_NE(dc, nullptr);
+    EXPECT_TRUE(SUCCEEDED(site->DrawEx(reinterpret_cast<LONG_PTR>(dc), 0, 0, 8000, -4000, 16, 0)));
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    ENHMETAHEADER header = {};
+    GetEnhMetaFileHeader(metafile, sizeof header, &header);
+    EXPECT_GT(header.nRecords, 5u) << "the rectangle was drawn";
+    EXPECT_GT(header.rclBounds.right - header.rclBounds.left, 0);
+    DeleteEnhMetaFile(metafile);
+    EXPECT_EQ(site->DrawEx(12345, 0, 0, 100, -100, 0, 0), E_INVALIDARG) << "a number that is no device context";
+
+    const std::wstring path = TempFile(L"yvex_client_export.emf");
+    DeleteFileW(path.c_str());
+    BSTR name = SysAllocString(path.c_str());
+    auto* exporting = static_cast<ISiteWithExport*>(site.p);
+    EXPECT_EQ(exporting->ExportMetafile(id, name), S_OK);
+    SysFreeString(name);
+    HENHMETAFILE written = GetEnhMetaFileW(path.c_str());
+    EXPECT_NE(written, nullptr);
+    if (written)
+        DeleteEnhMetaFile(written);
+    DeleteFileW(path.c_str());
+
+    VARIANT_BOOL flag = VARIANT_TRUE;
+    EXPECT_EQ(site->IsZoomingByWindow(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    flag = VARIANT_TRUE;
+    EXPECT_EQ(site->IsEditingBlock(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    EXPECT_EQ(site->IsEditingBlock(nullptr), E_POINTER);
+    LONG state = -1;
+    EXPECT_EQ(site->get_ShapePropertyWindowState(&state), S_OK);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(site->get_ShapePropertyWindowState(nullptr), E_ACCESSDENIED);
+    EXPECT_EQ(site->ResetAttributeProperties(999999, 0), E_INVALIDARG);
+    EXPECT_EQ(site->ResetAttributeProperties(id, 0), E_FAIL) << "a rectangle has no attributes to reset";
+
+    // A shape is written under the control's own site only.
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+    LONG siteId = 0;
+    EXPECT_EQ(shape->SaveToDB(siteId + 12345, 0), E_INVALIDARG);
+}
