@@ -5,6 +5,7 @@
 #include "model/KeyedObjectMap.h"
 class CAttributeGroupData;
 class CShapeHost;
+class CDataTableSet;
 // The site's attribute groups by group ID, with a database index. The map holds one use of every
 // group it lists.
 class CAttributeGroupMap : public CKeyedObjectMap
@@ -26,11 +27,17 @@ public:
     // absent.
     int Delete(int id);
     void Clear() override;
+    // The groups (all, or the one of `id` when given) into the AttributeGroups table, or with
+    // DXFMODE_LOAD from it. S_FALSE without the table, E_INVALIDARG without a set.
+    HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode, int id);
     CAttributeGroupData* FindGroup(int id) const;
     CAttributeGroupData* FindByDatabaseId(int databaseId) const;
     int GetNextId() const { return m_nextId; }
     CDatabaseIdIndex& DatabaseIndex() { return m_databaseIndex; }
 private:
+    // The group's record key for a save, giving it a record (and its parent one first) when it
+    // has none.
+    int SaveGroup(CDataTableSet* tables, CAttributeGroupData* group, bool ownIds, int depth);
     CShapeHost* m_host;
     int m_nextId = 1;
     CDatabaseIdIndex m_databaseIndex;

@@ -13,6 +13,7 @@
 #include "model/AttributeTypeMap.h"
 #include "model/AttributeValue.h"
 #include "model/Shape.h"
+#include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -130,4 +131,98 @@ TEST(AttributeModel, DeletingAGroupTakesItsOwnTypesOnly)
     EXPECT_EQ(shape->GetAttributeGroups().GetCount(), 0);
     EXPECT_EQ(shape->GetAttributes().GetCount(), 0) << "nothing covers the values any more";
     EXPECT_TRUE(site.control.GetAttributeMap()->Values().empty());
+}
+
+// The values and groups to and from the record tables.
+TEST(AttributeTables, AValueTakesTheNextRecordOnceAndFillsTheFieldOfItsTypesKindToo)
+{
+    AttributeSite site;
+    CShape* shape = site.Shape(500);
+    ASSERT_EQ(site.control.OnAttributeGroupRow(10, "Doors", 0), S_OK);
+    ASSERT_EQ(site.control.OnAttributeTypeRow(100, "Label", "", "", VT_BSTR, 10), S_OK);
+    ASSERT_EQ(site.control.OnShapeAttributeGroupRow(500, 10), S_OK);
+    CAttributeType* type = site.control.GetAttributeTypeMap()->FindByDatabaseId(100);
+    VARIANT seven;
+    VariantInit(&seven);
+    seven.vt = VT_I4;
+    seven.lVal = 7;
+    CAttributeValue* value = shape->GetAttributes().Create(type->GetId(), 0, seven);
+    ASSERT_NE(value, nullptr);
+
+    CDataTableSet tables(1);
+    ASSERT_EQ(value->ExchangeTables(&tables, 0), S_OK);
+    const int key = value->GetDatabaseId();
+    EXPECT_GT(key, 0) << "an unsaved value takes the next record ID";
+    EXPECT_EQ(site.control.GetAttributeMap()->FindByDatabaseId(key), value) << "the index follows";
+    ASSERT_EQ(value->ExchangeTables(&tables, 0), S_OK);
+    EXPECT_EQ(value->GetDatabaseId(), key) << "a second save reuses the record";
+    EXPECT_EQ(tables.Attributes()->GetCount(), 1u);
+    const CAttributesRecord* record = tables.Attributes()->FindRecord(key);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->IntField, 7);
+    EXPECT_EQ(record->VarCharField, "7") << "the string field of the type's kind as well";
+    EXPECT_EQ(record->AttributeTypeID, 100) << "the type by its database ID";
+
+    // Read back into a value of the same type: the type's kind decides.
+    tables.AddIdMapping(type->GetId(), 100, 3);
+    VARIANT empty;
+    VariantInit(&empty);
+    CAttributeValue* loaded = site.control.GetAttributeMap()->Create(0, 0, empty);
+    ASSERT_TRUE(tables.Attributes()->FindRecord(key));
+    ASSERT_EQ(loaded->ExchangeTables(&tables, DXFMODE_LOAD), S_OK);
+    EXPECT_EQ(loaded->GetId(), type->GetId());
+    EXPECT_EQ(loaded->GetValue().vt, VT_BSTR);
+    EXPECT_STREQ(loaded->GetValue().bstrVal, L"7");
+    loaded->Release(-100);
+
+    // A value whose type the site lacks is refused both ways.
+    CAttributeValue* stray = site.control.GetAttributeMap()->Create(4242, 0, seven);
+    EXPECT_EQ(stray->ExchangeTables(&tables, 0), E_ACCESSDENIED);
+    CAttributesRecord unknown;
+    unknown.AttributeID = 777;
+    unknown.AttributeTypeID = 999;
+    tables.Attributes()->Insert(unknown);
+    tables.Attributes()->FindRecord(777);
+    EXPECT_EQ(stray->ExchangeTables(&tables, DXFMODE_LOAD), E_FAIL);
+    stray->Release(-100);
+}
+
+TEST(AttributeTables, AnUnsavedParentGetsItsRecordFirstAndLoadsLinkWithoutLoops)
+{
+    AttributeSite site;
+    CAttributeGroupMap* groups = site.control.GetAttributeGroupMap();
+    CAttributeGroupData* parent = groups->Create(0, 0, L"Parent");
+    CAttributeGroupData* child = groups->Create(0, 0, L"Child");
+    ASSERT_EQ(child->SetParentGroup(parent), S_OK);
+    CDataTableSet tables(1);
+    ASSERT_EQ(groups->ExchangeTables(&tables, 0, child->GetId()), S_OK);
+    EXPECT_GT(parent->GetDatabaseId(), 0) << "the parent was given a record";
+    const CAttributeGroupsRecord* record = tables.AttributeGroups()->FindRecord(child->GetDatabaseId());
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->ParentGroupID, parent->GetDatabaseId());
+    EXPECT_EQ(record->Name, "Child");
+    EXPECT_NE(tables.AttributeGroups()->FindRecord(parent->GetDatabaseId()), nullptr);
+
+    // Records naming each other come back with one link only.
+    CDataTableSet loop(1);
+    CAttributeGroupsRecord a, b;
+    a.AttributeGroupID = 1;
+    a.Name = "A";
+    a.ParentGroupID = 2;
+    b.AttributeGroupID = 2;
+    b.Name = "B";
+    b.ParentGroupID = 1;
+    loop.AttributeGroups()->Insert(a);
+    loop.AttributeGroups()->Insert(b);
+    AttributeSite other;
+    ASSERT_EQ(other.control.GetAttributeGroupMap()->ExchangeTables(&loop, DXFMODE_LOAD, 0), S_OK);
+    CAttributeGroupMap* loaded = other.control.GetAttributeGroupMap();
+    ASSERT_EQ(loaded->GetCount(), 2);
+    auto* first = static_cast<CAttributeGroupData*>(loaded->GetAt(0));
+    auto* second = static_cast<CAttributeGroupData*>(loaded->GetAt(1));
+    EXPECT_TRUE((first->GetParent() == nullptr) != (second->GetParent() == nullptr));
+    EXPECT_FALSE(first->GetParent() && first->GetParent()->ChainHolds(first));
+    EXPECT_EQ(loaded->ExchangeTables(&loop, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 99), E_ACCESSDENIED);
+    CDataTableSet none(0);
+    EXPECT_EQ(loaded->ExchangeTables(&none, DXFMODE_LOAD, 0), S_FALSE);
 }
