@@ -353,4 +353,28 @@ TEST_F(ObjectModel, PolylinePointsAddANewPointAtAnIndex)
     EXPECT_EQ(middle->Shift(0, nullptr, &dy), E_POINTER);
 }
 
+TEST_F(ObjectModel, DrawingSettingOrthoModeOnlyForTrue)
+{
+    Ptr<IDrawingSettingCollection> settings;
+    ASSERT_EQ(site->get_DrawingSettings(settings.Put()), S_OK);
+    LONG before = 0;
+    ASSERT_EQ(settings->get_Count(&before), S_OK);
+    BSTR name = SysAllocString(L"Ortho");
+    for (VARIANT_BOOL ortho : {static_cast<VARIANT_BOOL>(1), VARIANT_TRUE})
+        ASSERT_EQ(settings->CreateDrawingSetting(name, 1, static_cast<Colors>(0), static_cast<Colors>(0), 0, 0,
+                                                 VARIANT_TRUE, 10, 10, VARIANT_FALSE, 5, 5, 0, 0, 1, 1, 1, ortho),
+                  S_OK);
+    SysFreeString(name);
+    Ptr<IDrawingSetting> one, minusOne;
+    ASSERT_EQ(settings->get_Item(before + 1, one.Put()), S_OK);
+    ASSERT_EQ(settings->get_Item(before + 2, minusOne.Put()), S_OK);
+    VARIANT_BOOL mode = VARIANT_TRUE;
+    ASSERT_EQ(one->get_OrthoMode(&mode), S_OK);
+    EXPECT_EQ(mode, VARIANT_FALSE) << "1 is not VARIANT_TRUE";
+    ASSERT_EQ(minusOne->get_OrthoMode(&mode), S_OK);
+    EXPECT_EQ(mode, VARIANT_TRUE);
+    EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_TRUE), S_FALSE) << "unchanged";
+    EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_FALSE), S_OK);
+}
+
 } // namespace
