@@ -1,7 +1,7 @@
 ' The site's resources and the highlight group as a script host uses them: drawing settings read
 ' and changed (also through For Each), hatch patterns deleted in bulk, the highlight settings.
 Option Explicit
-Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept
+Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept, vps, vp, id1, id2
 
 failures = 0
 Sub Fail(text)
@@ -92,5 +92,39 @@ Expect h.ShadeType, 2, "ShadeType"
 h.BlinkType = 2
 Expect h.BlinkType, 2, "BlinkType"
 NoError "highlight"
+
+' ---- viewports ----
+Set vps = site.Viewports
+count = vps.Count
+Expect count >= 1, True, "the current view"
+Expect vps.Item(1).Name, "CURRENT", "the first viewport is the current view"
+vps.SaveViewport 0, 1
+ExpectError &H80020009, "SaveViewport 0, 1"
+id1 = vps.SaveViewportTo("Plan view", 1)
+NoError "SaveViewportTo"
+id2 = vps.SaveViewportTo("Plan view", 1)
+Expect id2, id1, "the same name reuses its viewport"
+Expect vps.Count, count + 1, "one new viewport"
+Set vp = vps.ItemByID(id1)
+Expect vp.Name, "Plan view", "its name"
+Expect vp.ViewCenterX, vps.Item(1).ViewCenterX, "it shows the current view"
+vp.ViewCenterX = 1234
+vps.SaveViewport id1, id1
+Expect vp.ViewCenterX, 1234, "a viewport saved onto itself stays"
+vps.SaveViewport 1, id1
+Expect vps.Item(1).ViewCenterX, 1234, "SaveViewport copies the view"
+n = vps.SaveViewportTo("Plan view", id1)
+ExpectError &H80020009, "SaveViewportTo onto the source itself"
+Expect vp.DrawingSettingID, 0, "a viewport without a setting"
+vp.DrawingSettingID = 98765
+ExpectError &H80020009, "DrawingSettingID of no setting"
+vp.DrawingSettingID = settings.Item(1).ID
+Expect vp.DrawingSettingID, settings.Item(1).ID, "DrawingSettingID"
+n = 0
+For Each vp In vps
+  n = n + 1
+Next
+Expect n, count + 1, "For Each over the viewports"
+NoError "viewports"
 
 If failures = 0 Then WScript.Echo "PASS site_resources"
