@@ -303,7 +303,10 @@ STDMETHODIMP CPolylineShape::Fillet(float Radius, LONG VertexIndex)
         });
     });
 }
-STDMETHODIMP CPolylineShape::get_Vertices(IVertexCollection** pVal) { return get_Vertexes(pVal); }
+STDMETHODIMP CPolylineShape::get_Vertices(IVertexCollection** pVal)
+{
+    return Guarded([&]() -> HRESULT { return get_Vertexes(pVal); });
+}
 STDMETHODIMP CPolylineShape::get_Area(float* pVal)
 {
     // S_FALSE for an area that is none: 0, negative or not a number.

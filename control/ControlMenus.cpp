@@ -109,15 +109,18 @@ std::wstring CYVEXControl::GetDataSourceName() const
 UINT CYVEXControl::TrackContextMenu(HMENU popup, const CRealPoint& world)
 {
     // The host may move the menu, or keep it from showing.
+    // The host may also change the menu through ContextMenu while it is told of it.
     float x = world.x, y = world.y;
-    if (!FireContextMenuShow(&x, &y))
+    m_contextMenu = popup;
+    if (!FireContextMenuShow(&x, &y)) {
+        m_contextMenu = nullptr;
         return 0;
+    }
     const POINT device = GetCurrentViewport().WorldToDevice(CRealPoint(x, y));
     POINT screen = device;
     if (m_hWnd)
         ClientToScreen(m_hWnd, &screen);
     RemoveRedundantMenuSeparators(popup);
-    m_contextMenu = popup;
     m_contextMenuPoint = device;
     const UINT command = ShowPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, m_hWnd);
     m_contextMenu = nullptr;

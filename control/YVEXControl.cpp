@@ -339,7 +339,26 @@ STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
     });
 }
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
+{
+    // The menu the control is about to show (a host takes it in OnContextMenuShow); none
+    // otherwise.
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        if (!m_contextMenu || m_contextMenu == reinterpret_cast<HMENU>(-1))
+            return S_FALSE;
+        // Made by this module's own class factory: the collection names the control by its
+        // handle in this module's table of live controls.
+        ycom::ComPtr<IClassFactory> factory;
+        RETURN_IF_FAILED(ycom::TheModule().GetClassObject(CLSID_MenuCollection, IID_IClassFactory, factory.PutVoid()));
+        ycom::ComPtr<IMenuCollection> menu;
+        RETURN_IF_FAILED(factory->CreateInstance(nullptr, IID_IMenuCollection, menu.PutVoid()));
+        RETURN_IF_FAILED(menu->_Init(Handle(), reinterpret_cast<LONG_PTR>(m_contextMenu), 0));
+        *pVal = menu.Detach();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes, VARIANT_BOOL) { return E_NOTIMPL; }

@@ -1,7 +1,7 @@
 ' The site's resources and the highlight group as a script host uses them: drawing settings read
 ' and changed (also through For Each), hatch patterns deleted in bulk, the highlight settings.
 Option Explicit
-Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept, vps, vp, id1, id2
+Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept, vps, vp, id1, id2, menu
 
 failures = 0
 Sub Fail(text)
@@ -126,5 +126,27 @@ For Each vp In vps
 Next
 Expect n, count + 1, "For Each over the viewports"
 NoError "viewports"
+
+'' ---- a menu collection of no menu ----
+Set menu = CreateObject("YVEX.MenuCollection")
+menu.InsertItem 0, 101, 0, 0, "first"
+menu.InsertItem 0, 102, 0, 0, "top"
+menu.InsertItem -1, 103, 0, 0, "end"
+menu.InsertItem 99, 104, 0, 0, "far end"
+menu.InsertItem 2, 105, 0, 0, "second"
+NoError "InsertItem"
+Expect menu.Count, 5, "five items"
+Expect menu.Item(1).ItemID, 102, "0 inserts at the top"
+Expect menu.Item(2).ItemID, 105, "2 inserts before the second"
+Expect menu.Item(4).ItemID, 103, "-1 appends"
+Expect menu.Item(5).ItemText, "far end", "beyond the count appends"
+Expect menu.ItemByID(101).ItemText, "first", "ItemByID"
+If Not (menu.ItemByID(999) Is Nothing) Then Fail "an absent ID is Nothing"
+If Not (menu.Item(0) Is Nothing) Then Fail "Item 0 is Nothing"
+menu.DeleteItem 0
+If Err.Number <> &H80020009 Or Err.Description <> "Index out of range" Then Fail "DeleteItem 0: " & Hex(Err.Number) & " " & Err.Description
+Err.Clear
+menu.DeleteItem 1
+Expect menu.Item(1).ItemID, 105, "DeleteItem 1"
 
 If failures = 0 Then WScript.Echo "PASS site_resources"
