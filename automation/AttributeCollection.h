@@ -1,11 +1,12 @@
 #pragma once
 // The AttributeCollection class (AttributeCollection Class).
 #include "com/ComObject.h"
-#include "automation/ReadOnlyCollectionImpl.h"
+#include "automation/AttributeCollectionImpl.h"
+#include "automation/Attribute.h"
 #include "YVEX_h.h"
 
 class CAttributeCollection : public ycom::ObjectRoot,
-    public IReadOnlyCollectionImpl<CAttributeCollection, IAttributeCollection, &IID_IAttributeCollection>,
+    public IAttributeCollectionImpl<CAttributeCollection, IAttributeCollection, &IID_IAttributeCollection, IAttribute, CAttribute>,
     public ycom::SupportErrorInfoImpl<&IID_IAttributeCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_AttributeCollection)
@@ -15,14 +16,11 @@ public:
         INTERFACE_ENTRY2(IDispatch, IAttributeCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+    static const IID& ItemIid() { return IID_IAttribute; }
+    // _Init's container, given by a client's number: a shape's values.
+    HRESULT AttachContainer(CYVEXControl* control, LONG_PTR lParam, LONG_PTR wParam);
 
     // IAttributeCollection
-    STDMETHODIMP get_Item(LONG Index, IAttribute **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG AttributeID, IAttribute **pVal) override;
-    STDMETHODIMP get_ItemByDatabaseID(LONG DatabaseID, IAttribute **pVal) override;
     STDMETHODIMP AddAttribute(IAttribute *val) override;
     STDMETHODIMP CreateAttribute(LONG newID, LONG newDatabaseID, VARIANT newValue, IAttribute **ppAttribute) override;
-    STDMETHODIMP DeleteByID(LONG AttributeID) override;
-    STDMETHODIMP Delete(LONG Index) override;
-    STDMETHODIMP DeleteByDatabaseID(LONG DatabaseID) override;
 };

@@ -3,6 +3,10 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "com/Owners.h"
+
+class CYVEXControl;
+class CDrawingSettingRecord;
 
 class CDrawingSetting : public ycom::ObjectRoot,
     public ycom::DispatchImpl<IDrawingSetting, &IID_IDrawingSetting>,
@@ -94,4 +98,30 @@ public:
     STDMETHODIMP put_ProtectionFlag(ShapeDBFlags flag, VARIANT_BOOL newVal) override;
     STDMETHODIMP get_LinkMarkScale(double *pVal) override;
     STDMETHODIMP put_LinkMarkScale(double newVal) override;
+
+    // Attaches to a setting of the control by ID (null control: detached).
+    void Attach(CYVEXControl* control, int settingId);
+
+private:
+    template <class F>
+    HRESULT Guarded(F&& body);
+    // The setting: E_POINTER when unattached or gone.
+    HRESULT Find(CDrawingSettingRecord** setting) const;
+    // A getter: E_POINTER for a null pointer or without a setting.
+    template <class P, class F>
+    HRESULT Read(P* out, F&& read);
+    // The setters' rule: a different value records the setting and sets the modified flag; then
+    // the value is stored. S_OK.
+    template <class V, class Get, class Set>
+    HRESULT Write(const V& value, Get&& get, Set&& set);
+    // ShowGrid, SnapToGrid, OrthoMode: S_FALSE when unchanged; a change redraws.
+    HRESULT WriteSwitch(int CDrawingSettingRecord::*field, VARIANT_BOOL value);
+    HRESULT WriteStyleBit(DWORD bit, VARIANT_BOOL value);
+    void RecordChange(CDrawingSettingRecord* setting);
+
+    // The setting is named by ID and looked up on every call: a setting deleted or taken back by
+    // an undo leaves a kept object failing, not reaching freed memory.
+    CYVEXControl* m_control = nullptr;
+    ycom::ComPtr<IYVEXControl> m_controlRef;
+    int m_settingId = 0;
 };

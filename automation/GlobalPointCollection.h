@@ -1,11 +1,11 @@
 #pragma once
-// The GlobalPointCollection class (GlobalPointCollection Class).
+// The GlobalPointCollection class (GlobalPointCollection Class): every point of the pool, in ascending ID order.
 #include "com/ComObject.h"
-#include "com/Collections.h"
+#include "automation/PointCollectionImpl.h"
 #include "YVEX_h.h"
 
 class CGlobalPointCollection : public ycom::ObjectRoot,
-    public ycom::PreparedCollectionImpl<CGlobalPointCollection, IPointCollection, &IID_IPointCollection>,
+    public IPointCollectionImpl<CGlobalPointCollection, IPointCollection, &IID_IPointCollection>,
     public ycom::SupportErrorInfoImpl<&IID_IPointCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_GlobalPointCollection)
@@ -15,11 +15,5 @@ public:
         INTERFACE_ENTRY2(IDispatch, IPointCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
-
-    // _IReadOnlyCollection
-    STDMETHODIMP _Init(LONG_PTR lYVEXControl, LONG_PTR lParam, LONG_PTR wParam) override;
-
-    // IPointCollection
-    STDMETHODIMP get_Item(LONG Index, IPoint **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG Index, IPoint **pVal) override;
+    static constexpr PointSource kSource = PointSource::Pool;
 };

@@ -4,6 +4,8 @@
 #include "com/Collections.h"
 #include "YVEX_h.h"
 
+class CYVEXControl;
+
 class CHatchPatternCollection : public ycom::ObjectRoot,
     public ycom::PreparedCollectionImpl<CHatchPatternCollection, IHatchPatternCollection, &IID_IHatchPatternCollection>,
     public ycom::SupportErrorInfoImpl<&IID_IHatchPatternCollection> {
@@ -25,4 +27,13 @@ public:
     STDMETHODIMP Delete(LONG Index) override;
     STDMETHODIMP DeleteByID(LONG ID) override;
     STDMETHODIMP AddItem(BSTR Name, BSTR Description, LONG DatabaseID, LONG ImageResourceID, LONG *pNewPatternID) override;
+
+private:
+    template <class F>
+    HRESULT Guarded(F&& body);
+    // Builds the snapshot from the control's map.
+    HRESULT Build();
+    // Deletes one pattern as one undoable operation; S_FALSE when the map refuses.
+    HRESULT DeletePattern(int id);
+    CYVEXControl* m_yvex = nullptr;
 };

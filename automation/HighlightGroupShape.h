@@ -4,6 +4,8 @@
 #include "automation/ShapeImpl.h"
 #include "YVEX_h.h"
 
+class CHighlightGroup;
+
 class CHighlightGroupShape : public ycom::ObjectRoot,
     public IShapeImpl<CHighlightGroupShape, IHighlightGroupShape, &IID_IHighlightGroupShape>,
     public ycom::SupportErrorInfoImpl<&IID_IHighlightGroupShape> {
@@ -26,4 +28,9 @@ public:
     STDMETHODIMP put_BlinkTimeout(LONG newVal) override;
     STDMETHODIMP put_BlinkType(BlinkTypes newVal) override;
     STDMETHODIMP put_BlinkOn(VARIANT_BOOL newVal) override;
+
+private:
+    // Runs the body on the highlight group the wrapper names; nothing without one.
+    template <class F>
+    HRESULT WithGroup(F&& body);
 };

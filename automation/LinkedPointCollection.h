@@ -1,5 +1,5 @@
 #pragma once
-// The LinkedPointCollection class (LinkedPointCollection Class).
+// The LinkedPointCollection class (LinkedPointCollection Class): the points linked to one shape.
 #include "com/ComObject.h"
 #include "automation/PointCollectionImpl.h"
 #include "YVEX_h.h"
@@ -16,6 +16,7 @@ public:
         INTERFACE_ENTRY2(IDispatch, ILinkedPointCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+    static constexpr PointSource kSource = PointSource::LinkedPoints;
 
     // ILinkedPointCollection
     STDMETHODIMP AddPoint(LONG PointID) override;

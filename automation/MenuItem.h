@@ -3,6 +3,7 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include <string>
 
 class CMenuItem : public ycom::ObjectRoot,
     public ycom::DispatchImpl<IMenuItem, &IID_IMenuItem>,
@@ -25,4 +26,13 @@ public:
     STDMETHODIMP get_ItemText(BSTR *pVal) override;
     STDMETHODIMP put_ItemText(BSTR newVal) override;
     STDMETHODIMP _Init(LONG ItemID, LONG ItemType, LONG ItemState, BSTR ItemText) override;
+
+    LONG GetItemId() const { return m_id; }
+
+private:
+    std::wstring m_text;
+    bool m_hasText = false;
+    LONG m_type = 0;
+    LONG m_state = 0;
+    LONG m_id = 0;
 };

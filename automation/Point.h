@@ -3,6 +3,10 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "com/Owners.h"
+
+class CYVEXControl;
+class CPointRecord;
 
 class CPoint : public ycom::ObjectRoot,
     public ycom::DispatchImpl<IPoint, &IID_IPoint>,
@@ -28,4 +32,24 @@ public:
     STDMETHODIMP put_DatabaseID(LONG newVal) override;
     STDMETHODIMP get_OwnerID(LONG *OwnerID) override;
     STDMETHODIMP GetNextOwnerID(LONG PreviousOwnerID, LONG *OwnerID) override;
+
+    // Attaches to a point of the control's pool by ID (null control: detached). The collections
+    // make their items this way; _Init does it for a point record a client names.
+    void Attach(CYVEXControl* control, int pointId);
+    int GetPointId() const { return m_pointId; }
+
+private:
+    template <class F>
+    HRESULT Guarded(F&& body);
+    // The wrapped point: S_OK with it; E_POINTER unattached; "Point not found." once it left the pool.
+    HRESULT FindPoint(CPointRecord** point) const;
+    HRESULT PutCoordinate(bool horizontal, float value);
+    // The first shape after `previous` (-100: from the start) whose own points hold the point.
+    HRESULT NextOwner(LONG previous, LONG* owner);
+
+    // The point is kept by ID and looked up on every call: a point leaves the pool with its last
+    // user, and a kept wrapper must then fail, not reach the freed record.
+    CYVEXControl* m_control = nullptr;
+    ycom::ComPtr<IYVEXControl> m_controlRef;
+    int m_pointId = 0;
 };

@@ -1,11 +1,11 @@
 #pragma once
-// The PointCollection class (PointCollection Class).
+// The PointCollection class (PointCollection Class): the points of one shape, in its order.
 #include "com/ComObject.h"
-#include "com/Collections.h"
+#include "automation/PointCollectionImpl.h"
 #include "YVEX_h.h"
 
 class CPointCollection : public ycom::ObjectRoot,
-    public ycom::PreparedCollectionImpl<CPointCollection, IPointCollection, &IID_IPointCollection>,
+    public IPointCollectionImpl<CPointCollection, IPointCollection, &IID_IPointCollection>,
     public ycom::SupportErrorInfoImpl<&IID_IPointCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_PointCollection)
@@ -15,11 +15,5 @@ public:
         INTERFACE_ENTRY2(IDispatch, IPointCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
-
-    // _IReadOnlyCollection
-    STDMETHODIMP _Init(LONG_PTR lYVEXControl, LONG_PTR lParam, LONG_PTR wParam) override;
-
-    // IPointCollection
-    STDMETHODIMP get_Item(LONG Index, IPoint **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG Index, IPoint **pVal) override;
+    static constexpr PointSource kSource = PointSource::ShapePoints;
 };

@@ -1,7 +1,57 @@
 #include "automation/PolylinePointCollection.h"
+#include "control/UndoRecorder.h"
+
+namespace {
+// Undo kind (YVEXOperation) of a point made.
+constexpr int kUndoCreate = 4;
+} // namespace
 
 // IPolylinePointCollection
-STDMETHODIMP CPolylinePointCollection::AddPoint(LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CPolylinePointCollection::DeleteByID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CPolylinePointCollection::Delete(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CPolylinePointCollection::AddNewPoint(LONG, LONG *, float, float) { return E_NOTIMPL; }
+// Inserting an existing point and removing one go through the control's polyline point
+// operations (event, undo, redraw), which the control's operations by ID bring; until then both
+// answer E_NOTIMPL after their own checks.
+STDMETHODIMP CPolylinePointCollection::AddPoint(LONG, LONG)
+{
+    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+}
+STDMETHODIMP CPolylinePointCollection::DeleteByID(LONG)
+{
+    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+}
+STDMETHODIMP CPolylinePointCollection::Delete(LONG Index)
+{
+    return Guarded([&]() -> HRESULT {
+        const int id = IdAt(Index);
+        if (!id)
+            return S_FALSE;
+        if (m_yvex)
+            m_yvex->SetModified();
+        return DeleteByID(id);
+    });
+}
+STDMETHODIMP CPolylinePointCollection::AddNewPoint(LONG Index, LONG* PointID, float X, float Y)
+{
+    return Guarded([&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(PointID);
+        *PointID = 0;
+        CShape* owner = Owner();
+        if (!owner)
+            return S_FALSE;
+        CPointPool& pool = m_yvex->GetPointPool();
+        int id = 0;
+        CPointRecord* point = pool.AddPoint(X, Y, &id);
+        if (!point)
+            return S_FALSE;
+        m_yvex->SetModified();
+        const HRESULT hr = owner->AddPointById(id, Index - 1, false);
+        if (hr != S_OK) {
+            // A point the polyline refused would stay in the pool with no user.
+            pool.DeletePoint(id, owner->GetId());
+            return hr;
+        }
+        *PointID = id;
+        if (CUndoRecorder* recorder = m_yvex->GetUndoRecorder(); recorder && recorder->ShouldRecordShape(owner))
+            recorder->RecordPoint(kUndoCreate, pool.Find(id), false);
+        return hr;
+    });
+}

@@ -1,5 +1,6 @@
 #pragma once
-// The PolylinePointCollection class (PolylinePointCollection Class).
+// The PolylinePointCollection class (PolylinePointCollection Class): the points of a polyline, with the
+// operations that insert and remove them.
 #include "com/ComObject.h"
 #include "automation/PointCollectionImpl.h"
 #include "YVEX_h.h"
@@ -16,6 +17,7 @@ public:
         INTERFACE_ENTRY2(IDispatch, IPolylinePointCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+    static constexpr PointSource kSource = PointSource::ShapePoints;
 
     // IPolylinePointCollection
     STDMETHODIMP AddPoint(LONG Index, LONG PointID) override;

@@ -125,7 +125,14 @@ STDMETHODIMP CPolylineShape::put_Flags(LONG newVal)
         });
     });
 }
-STDMETHODIMP CPolylineShape::get_PolylinePoints(IPolylinePointCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CPolylineShape::get_PolylinePoints(IPolylinePointCollection** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        return Change([&](CShape* s) -> HRESULT { return NewShapeCollection(CLSID_PolylinePointCollection, IID_IPolylinePointCollection, s, pVal); });
+    });
+}
 STDMETHODIMP CPolylineShape::get_Vertex(LONG* pVal)
 {
     return Guarded([&]() -> HRESULT {
@@ -228,7 +235,14 @@ STDMETHODIMP CPolylineShape::put_SecondArrowTypeID(LONG newVal)
 {
     return Guarded([&]() -> HRESULT { return WriteArrowType(false, newVal); });
 }
-STDMETHODIMP CPolylineShape::get_Vertexes(IVertexCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CPolylineShape::get_Vertexes(IVertexCollection** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        return Change([&](CShape* s) -> HRESULT { return NewShapeCollection(CLSID_VertexCollection, IID_IVertexCollection, s, pVal); });
+    });
+}
 STDMETHODIMP CPolylineShape::AddVertex(LONG indexBefore, LONG PointID, float Bulge, LONG PenColor, LONG LinePatternID,
                                        BSTR Name, float StartWidth, float EndWidth, LONG Flags, LONG Tag,
                                        LONG DatabaseID, LONG* ID)
@@ -289,7 +303,10 @@ STDMETHODIMP CPolylineShape::Fillet(float Radius, LONG VertexIndex)
         });
     });
 }
-STDMETHODIMP CPolylineShape::get_Vertices(IVertexCollection **) { return E_NOTIMPL; }
+STDMETHODIMP CPolylineShape::get_Vertices(IVertexCollection** pVal)
+{
+    return Guarded([&]() -> HRESULT { return get_Vertexes(pVal); });
+}
 STDMETHODIMP CPolylineShape::get_Area(float* pVal)
 {
     // S_FALSE for an area that is none: 0, negative or not a number.

@@ -1,10 +1,32 @@
 #include "automation/ShapeAttributeGroupCollection.h"
 
+HRESULT CShapeAttributeGroupCollection::AttachContainer(CYVEXControl* control, LONG_PTR lParam, LONG_PTR)
+{
+    for (const auto& entry : control->GetShapeMap().Shapes())
+        if (reinterpret_cast<LONG_PTR>(&entry.second->GetAttributeGroups()) == lParam) {
+            AttachShape(control, AttributeSource::ShapeGroups, entry.first);
+            return S_OK;
+        }
+    if (lParam)
+        return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+    AttachShape(control, AttributeSource::None, 0);
+    return S_OK;
+}
+
 // IShapeAttributeGroupCollection
-STDMETHODIMP CShapeAttributeGroupCollection::get_Item(LONG, IAttributeGroup **) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::get_ItemByID(LONG, IAttributeGroup **) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::get_ItemByDatabaseID(LONG, IAttributeGroup **) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::AddAttributeGroup(IAttributeGroup *) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::DeleteByID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::Delete(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CShapeAttributeGroupCollection::DeleteByDatabaseID(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CShapeAttributeGroupCollection::AddAttributeGroup(IAttributeGroup* val)
+{
+    return Guarded([&]() -> HRESULT {
+        CAttributeList* list = List();
+        if (!list)
+            return E_FAIL;
+        if (!val)
+            return E_INVALIDARG;
+        CAttributeGroupData* group = OwnAttributeObject<CAttributeGroup>(val, CLSID_AttributeGroup);
+        if (!group)
+            return E_INVALIDARG;
+        m_control->SetModified();
+        list->Insert(group, -1);
+        return S_OK;
+    });
+}

@@ -1,11 +1,12 @@
 #pragma once
 // The ShapeAttributeGroupCollection class (ShapeAttributeGroupCollection Class).
 #include "com/ComObject.h"
-#include "automation/ReadOnlyCollectionImpl.h"
+#include "automation/AttributeCollectionImpl.h"
+#include "automation/AttributeGroup.h"
 #include "YVEX_h.h"
 
 class CShapeAttributeGroupCollection : public ycom::ObjectRoot,
-    public IReadOnlyCollectionImpl<CShapeAttributeGroupCollection, IShapeAttributeGroupCollection, &IID_IShapeAttributeGroupCollection>,
+    public IAttributeCollectionImpl<CShapeAttributeGroupCollection, IShapeAttributeGroupCollection, &IID_IShapeAttributeGroupCollection, IAttributeGroup, CAttributeGroup>,
     public ycom::SupportErrorInfoImpl<&IID_IShapeAttributeGroupCollection> {
 public:
     DECLARE_CLASS_ID(CLSID_ShapeAttributeGroupCollection)
@@ -15,13 +16,10 @@ public:
         INTERFACE_ENTRY2(IDispatch, IShapeAttributeGroupCollection)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+    static const IID& ItemIid() { return IID_IAttributeGroup; }
+    // _Init's container, given by a client's number: a shape's groups.
+    HRESULT AttachContainer(CYVEXControl* control, LONG_PTR lParam, LONG_PTR wParam);
 
     // IShapeAttributeGroupCollection
-    STDMETHODIMP get_Item(LONG Index, IAttributeGroup **pVal) override;
-    STDMETHODIMP get_ItemByID(LONG AttributeGroupID, IAttributeGroup **pVal) override;
-    STDMETHODIMP get_ItemByDatabaseID(LONG DatabaseID, IAttributeGroup **pVal) override;
     STDMETHODIMP AddAttributeGroup(IAttributeGroup *val) override;
-    STDMETHODIMP DeleteByID(LONG AttributeGroupID) override;
-    STDMETHODIMP Delete(LONG Index) override;
-    STDMETHODIMP DeleteByDatabaseID(LONG DatabaseID) override;
 };

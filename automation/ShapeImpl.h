@@ -608,10 +608,53 @@ public:
             });
         });
     }
-    STDMETHODIMP get_Points(IPointCollection**) override { return E_NOTIMPL; }
-    STDMETHODIMP get_LinkedPoints(ILinkedPointCollection**) override { return E_NOTIMPL; }
-    STDMETHODIMP get_Attributes(IAttributeCollection**) override { return E_NOTIMPL; }
-    STDMETHODIMP get_AttributeGroups(IShapeAttributeGroupCollection**) override { return E_NOTIMPL; }
+    STDMETHODIMP get_Points(IPointCollection** pVal) override
+    {
+        // A polyline, polygon or rectangle lists its points in the collection that also inserts
+        // and removes them.
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pVal);
+            *pVal = nullptr;
+            return Change([&](CShape* s) -> HRESULT {
+                const int type = s->GetShapeType();
+                const bool polyline = type == stPolyline || type == stPolygon || type == stRectangle;
+                return NewShapeCollection(polyline ? CLSID_PolylinePointCollection : CLSID_PointCollection,
+                                          IID_IPointCollection, s, pVal);
+            });
+        });
+    }
+    STDMETHODIMP get_LinkedPoints(ILinkedPointCollection** pVal) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pVal);
+            *pVal = nullptr;
+            return Change([&](CShape* s) -> HRESULT {
+                return NewShapeCollection(CLSID_LinkedPointCollection, IID_ILinkedPointCollection, s, pVal);
+            });
+        });
+    }
+    STDMETHODIMP get_Attributes(IAttributeCollection** pVal) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pVal);
+            *pVal = nullptr;
+            return Change([&](CShape* s) -> HRESULT {
+                return NewAttributeCollection(CLSID_AttributeCollection, IID_IAttributeCollection,
+                                              reinterpret_cast<LONG_PTR>(&s->GetAttributes()), pVal);
+            });
+        });
+    }
+    STDMETHODIMP get_AttributeGroups(IShapeAttributeGroupCollection** pVal) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            RETURN_IF_NULL_POINTER(pVal);
+            *pVal = nullptr;
+            return Change([&](CShape* s) -> HRESULT {
+                return NewAttributeCollection(CLSID_ShapeAttributeGroupCollection, IID_IShapeAttributeGroupCollection,
+                                              reinterpret_cast<LONG_PTR>(&s->GetAttributeGroups()), pVal);
+            });
+        });
+    }
     STDMETHODIMP HitTest(float X, float Y, VARIANT_BOOL* bRes) override
     {
         // Shapes hit-test in device pixels: the drawing position goes through the current view.
@@ -643,6 +686,29 @@ protected:
         return ycom::Guard(*piid, std::forward<F>(body));
     }
 
+    // A new collection of a class over the shape: made in-process, asked for the interface and
+    // initialised with (control, shape, 0); a failing _Init leaves the out pointer null.
+    template <class Out>
+    HRESULT NewShapeCollection(const CLSID& clsid, REFIID iid, CShape* shape, Out** out)
+    {
+        ycom::ComPtr<IDispatch> created;
+        RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, created.PutVoid()));
+        ycom::ComPtr<Out> collection;
+        RETURN_IF_FAILED(created->QueryInterface(iid, collection.PutVoid()));
+        RETURN_IF_FAILED(collection->_Init(m_control->Handle(), reinterpret_cast<LONG_PTR>(shape), 0));
+        *out = collection.Detach();
+        return S_OK;
+    }
+    // A new attribute collection over one of the shape's containers.
+    template <class Out>
+    HRESULT NewAttributeCollection(const CLSID& clsid, REFIID iid, LONG_PTR container, Out** out)
+    {
+        ycom::ComPtr<Out> collection;
+        RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, collection.PutVoid()));
+        RETURN_IF_FAILED(collection->_Init(m_control->Handle(), container, 0));
+        *out = collection.Detach();
+        return S_OK;
+    }
     // The wrapped shape: S_OK with it; S_FALSE for a wrapper never attached to one; "Shape not
     // found." when the shape is gone.
     HRESULT FindShape(CShape** shape) const

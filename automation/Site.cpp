@@ -701,7 +701,8 @@ STDMETHODIMP CSite::get_AttributeGroups(IAttributeGroupCollection** pVal)
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(pVal);
         RETURN_IF_FAILED(Attached());
-        return NewCollection(CLSID_AttributeGroupCollection, IID_IAttributeGroupCollection, 0, 0, false, reinterpret_cast<void**>(pVal));
+        return NewCollection(CLSID_AttributeGroupCollection, IID_IAttributeGroupCollection,
+                             reinterpret_cast<LONG_PTR>(m_control->GetAttributeGroupMap()), 0, false, reinterpret_cast<void**>(pVal));
     });
 }
 
@@ -710,7 +711,8 @@ STDMETHODIMP CSite::get_AttributeTypes(IAttributeTypeCollection** pVal)
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(pVal);
         RETURN_IF_FAILED(Attached());
-        return NewCollection(CLSID_AttributeTypeCollection, IID_IAttributeTypeCollection, 0, 0, false,
+        return NewCollection(CLSID_AttributeTypeCollection, IID_IAttributeTypeCollection, 0,
+                             reinterpret_cast<LONG_PTR>(m_control->GetAttributeTypeMap()), false,
                              reinterpret_cast<void**>(pVal));
     });
 }

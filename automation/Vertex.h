@@ -3,6 +3,11 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "com/Owners.h"
+
+class CYVEXControl;
+class CPolyline;
+class CVertexRecord;
 
 class CVertex : public ycom::ObjectRoot,
     public ycom::DispatchImpl<IVertex, &IID_IVertex>,
@@ -44,4 +49,28 @@ public:
     STDMETHODIMP put_Y(float newVal) override;
     STDMETHODIMP get_Tag(LONG *pVal) override;
     STDMETHODIMP put_Tag(LONG newVal) override;
+
+    // Attaches to a vertex of a polyline of the control (null control: detached). The vertex
+    // collections make their items this way.
+    void Attach(CYVEXControl* control, int polylineId, int vertexId);
+    int GetVertexId() const { return m_vertexId; }
+    // The wrapped record while its polyline holds it; null otherwise.
+    CVertexRecord* Find() const;
+
+private:
+    template <class F>
+    HRESULT Guarded(F&& body);
+    // A getter: the value is cleared first; E_POINTER without the record.
+    template <class P, class F>
+    HRESULT Read(P* out, F&& read);
+    // A setter: E_POINTER without the record; the vertex's point is recorded (kind) first.
+    template <class F>
+    HRESULT Write(int kind, bool needsPoint, F&& write);
+
+    // Polylines keep their vertex records by value, so a record moves whenever the vector grows:
+    // the wrapper names its vertex by polyline and vertex ID and finds it on every call.
+    CYVEXControl* m_control = nullptr;
+    ycom::ComPtr<IYVEXControl> m_controlRef;
+    int m_polylineId = 0;
+    int m_vertexId = 0;
 };

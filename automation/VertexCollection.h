@@ -24,4 +24,14 @@ public:
     STDMETHODIMP DeleteByDatabaseID(LONG DatabaseID) override;
     STDMETHODIMP Delete(LONG Index) override;
     STDMETHODIMP DeleteByPointID(LONG VertexID) override;
+
+private:
+    // After the polyline took a new vertex: an item for it when it went to the end (other
+    // positions are caught up by the next look-up), the modified flag, its ID out.
+    HRESULT Added(LONG indexBefore, const CVertexRecord& vertex, LONG* ID);
+    // Records the vertex's point (shared: opShapePoint, else opDelete) and has the polyline
+    // remove it; true when the polyline's vertex count went down.
+    bool RemoveVertexPoint(CPolyline* polyline, CVertexRecord* vertex);
+    template <class F>
+    HRESULT DeleteWhere(F&& match);
 };

@@ -1,4 +1,7 @@
 #include "control/ControlCore.h"
+#include "model/AttributeGroupMap.h"
+#include "model/AttributeMap.h"
+#include "model/AttributeTypeMap.h"
 #include "model/BrushCache.h"
 #include "model/FontCache.h"
 #include "control/ErrorInfo.h"
@@ -52,7 +55,10 @@ const char* FindDefinitionsText(int id, DWORD* size)
 } // namespace
 
 CControlCore::CControlCore()
-    : m_pointPool(std::make_unique<CPointPool>()), m_shapeMap(std::make_unique<CShapeMap>(this)),
+    : m_attributeTypes(std::make_unique<CAttributeTypeMap>(this)),
+      m_attributeGroups(std::make_unique<CAttributeGroupMap>(this)),
+      m_attributeValues(std::make_unique<CAttributeMap>(this)), m_pointPool(std::make_unique<CPointPool>()),
+      m_shapeMap(std::make_unique<CShapeMap>(this)),
       m_lineTypes(std::make_unique<CLineTypeMap>())
 {
     // The dotted selection line and the continuous line come first (IDs 1 and 2), then the
@@ -508,6 +514,16 @@ CShape* CControlCore::GetRedrawTarget() const { return m_hasRedrawTarget ? FindS
 int CControlCore::StartEditShape(CShape*, int, int, int) { return 0; }
 
 void CControlCore::EndInteractiveOperation(bool) {}
+
+void CControlCore::ForEachShape(const std::function<void(CShape*)>& visit)
+{
+    std::vector<CShape*> shapes;
+    shapes.reserve(m_shapeMap->Shapes().size());
+    for (const auto& entry : m_shapeMap->Shapes())
+        shapes.push_back(entry.second);
+    for (CShape* shape : shapes)
+        visit(shape);
+}
 
 CShape* CControlCore::FindNextPointOwner(int pointId)
 {

@@ -22,6 +22,9 @@
 
 class COdbcSession;
 class CShape;
+class CAttributeTypeMap;
+class CAttributeGroupMap;
+class CAttributeMap;
 class CGroup;
 class CLayer;
 class CPointPool;
@@ -152,6 +155,10 @@ public:
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const override { return m_rootGroup; }
+    CAttributeTypeMap* GetAttributeTypeMap() override { return m_attributeTypes.get(); }
+    CAttributeGroupMap* GetAttributeGroupMap() override { return m_attributeGroups.get(); }
+    CAttributeMap* GetAttributeMap() override { return m_attributeValues.get(); }
+    void ForEachShape(const std::function<void(CShape*)>& visit) override;
     virtual void SetRootId(int id);
     CGroup* GetActiveGroup() const override { return m_activeGroup; }
     void SetActiveGroup(CGroup* group) { m_activeGroup = group; }
@@ -458,6 +465,14 @@ private:
     int m_loadDepth = 0;
     void LoadBuiltInHatchPatterns();
 
+    // The attribute model outlives the shapes, whose values and groups it keeps track of; the
+    // types outlive the groups that list them.
+    std::unique_ptr<CAttributeTypeMap> m_attributeTypes;
+    std::unique_ptr<CAttributeGroupMap> m_attributeGroups;
+    std::unique_ptr<CAttributeMap> m_attributeValues;
+    // Groups read from the database whose parent row has not come yet: parent database ID ->
+    // the children's group IDs.
+    std::multimap<int, int> m_pendingParents;
     std::unique_ptr<CPointPool> m_pointPool;
     std::unique_ptr<CShapeMap> m_shapeMap;
     std::unique_ptr<CLineTypeMap> m_lineTypes;

@@ -122,7 +122,6 @@ UINT CYVEXControl::TrackContextMenu(HMENU popup, const CRealPoint& world)
     if (m_hWnd)
         ClientToScreen(m_hWnd, &screen);
     RemoveRedundantMenuSeparators(popup);
-    m_contextMenu = popup;
     m_contextMenuPoint = device;
     const UINT command = ShowPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, m_hWnd);
     m_contextMenu = nullptr;

@@ -443,6 +443,15 @@ void CYVEXControl::MoveRulers(int width, int height)
         SetWindowPos(m_verticalRuler, nullptr, 0, kRulerOffset, kRulerThickness, height - kRulerOffset, flags);
 }
 
+void CYVEXControl::ShowRulerWindows(bool show)
+{
+    for (HWND ruler : {m_horizontalRuler, m_verticalRuler})
+        if (ruler && ruler != reinterpret_cast<HWND>(-1))
+            ShowWindow(ruler, show ? SW_SHOWNA : SW_HIDE);
+    if (HWND corner = m_corner.GetHandle())
+        ShowWindow(corner, show ? SW_SHOWNA : SW_HIDE);
+}
+
 void CYVEXControl::RecalcViewportsForClient()
 {
     if (!m_hWnd)

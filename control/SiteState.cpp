@@ -7,6 +7,14 @@
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/Layer.h"
+#include "automation/ResultCodes.h"
+#include "com/AnsiText.h"
+#include "model/AttributeGroupData.h"
+#include "model/AttributeGroupMap.h"
+#include "model/AttributeMap.h"
+#include "model/AttributeType.h"
+#include "model/AttributeTypeMap.h"
+#include "model/AttributeValue.h"
 #include "model/PointPool.h"
 #include "model/Shape.h"
 #include "persistence/DrawingSettingMap.h"
@@ -35,6 +43,11 @@ void CControlCore::ClearSiteData()
     if (CGroup* layers = GetLayersGroup())
         layers->Clear(true);
     m_pointPool->RemoveUnused();
+    // The shapes gave their groups and values back; the site's attribute model goes with them.
+    m_attributeGroups->Clear();
+    m_attributeTypes->Clear();
+    m_attributeValues->Clear();
+    m_pendingParents.clear();
     m_viewports->DeleteAll(false);
     m_drawingSettings->Clear(false);
     GetHatchPatternMap().RemoveAll(false);
@@ -211,17 +224,109 @@ CLayer* CControlCore::FindLayerByDatabaseId(int databaseId) const
 std::string CControlCore::GetDefaultSettingName() const { return "DEFAULT"; }
 
 // ---- The rows of the attribute model ----------------------------------------------------------
-// The attribute maps of the site come with the attribute objects; until then the loaders read
-// and count the rows, which stay in the database as they are (a save writes the shapes' links
-// again under their new IDs).
+// Rows refer to one another by database ID: the model's own IDs are given as the rows come.
 
-HRESULT CControlCore::OnAttributeGroupRow(int, const std::string&, int) { return S_OK; }
-
-HRESULT CControlCore::OnAttributeTypeRow(int, const std::string&, const std::string&, const std::string&, int, int)
+HRESULT CControlCore::OnAttributeGroupRow(int databaseId, const std::string& name, int parentId)
 {
+    CAttributeGroupData* group = m_attributeGroups->FindByDatabaseId(databaseId);
+    if (!group)
+        group = m_attributeGroups->Create(0, databaseId, ycom::AnsiToWide(name));
+    if (!group)
+        return E_FAIL;
+    // A parent that comes later is linked when its row arrives; one whose chain would reach the
+    // group again is left unlinked.
+    if (CAttributeGroupData* parent = m_attributeGroups->FindByDatabaseId(parentId))
+        group->SetParentGroup(parent);
+    else if (parentId > 0)
+        m_pendingParents.emplace(parentId, group->GetId());
+    auto children = m_pendingParents.equal_range(databaseId);
+    for (auto it = children.first; it != children.second; ++it)
+        if (CAttributeGroupData* child = m_attributeGroups->FindGroup(it->second))
+            child->SetParentGroup(group);
+    m_pendingParents.erase(children.first, children.second);
     return S_OK;
 }
 
-HRESULT CControlCore::OnShapeAttributeGroupRow(int, int) { return S_OK; }
+HRESULT CControlCore::OnAttributeTypeRow(int databaseId, const std::string& name, const std::string& format,
+                                         const std::string& prompt, int valueType, int groupId)
+{
+    CAttributeGroupData* group = m_attributeGroups->FindByDatabaseId(groupId);
+    if (!group)
+        return S_OK;
+    CAttributeType* type = m_attributeTypes->FindByDatabaseId(databaseId);
+    if (!type) {
+        type = group->GetTypes().Create(-1, databaseId, ycom::AnsiToWide(name), ycom::AnsiToWide(format),
+                                        ycom::AnsiToWide(prompt));
+    } else {
+        type->SetFormat(ycom::AnsiToWide(format));
+        type->SetName(ycom::AnsiToWide(name));
+        type->SetPrompt(ycom::AnsiToWide(prompt));
+        CAttributeTypeList& list = group->GetTypes();
+        bool listed = false;
+        for (int i = 0; i < list.GetCount(); ++i)
+            listed = listed || list.GetAt(i) == type;
+        if (!listed)
+            list.AddUnique(type);
+    }
+    if (!type)
+        return E_FAIL;
+    type->SetValueKind(valueType);
+    return S_OK;
+}
 
-HRESULT CControlCore::OnAttributeRow(const AttributeRow&) { return S_OK; }
+HRESULT CControlCore::OnShapeAttributeGroupRow(int shapeDatabaseId, int groupId)
+{
+    CAttributeGroupData* group = m_attributeGroups->FindByDatabaseId(groupId);
+    CShape* shape = m_shapeMap->FindByDbId(shapeDatabaseId);
+    if (!group || !shape)
+        return E_FAIL;
+    shape->GetAttributeGroups().Insert(group, -1);
+    return S_OK;
+}
+
+HRESULT CControlCore::OnAttributeRow(const AttributeRow& row)
+{
+    CAttributeType* type = m_attributeTypes->FindByDatabaseId(row.typeId);
+    CAttributeValue* value = m_attributeValues->FindByDatabaseId(row.attributeId);
+    CShape* shape = m_shapeMap->FindByDbId(row.shapeDatabaseId);
+    VARIANT variant;
+    VariantInit(&variant);
+    switch (type ? type->GetValueKind() : VT_EMPTY) {
+    case VT_I4:
+        variant.vt = VT_I4;
+        variant.lVal = row.intField;
+        break;
+    case VT_R8:
+        variant.vt = VT_R8;
+        variant.dblVal = row.realField;
+        break;
+    case VT_DATE:
+        variant.vt = VT_DATE;
+        variant.date = row.dateField;
+        break;
+    case VT_BSTR:
+        variant.vt = VT_BSTR;
+        variant.bstrVal = SysAllocString(ycom::AnsiToWide(row.textField).c_str());
+        break;
+    case VT_BOOL:
+        variant.vt = VT_BOOL;
+        variant.boolVal = row.bitField ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    default:
+        break;
+    }
+    bool created = false;
+    HRESULT result = S_OK;
+    if (!value) {
+        value = type ? m_attributeValues->Create(type->GetId(), row.attributeId, variant) : nullptr;
+        created = value != nullptr;
+        if (!value)
+            result = E_FAIL;
+    }
+    VariantClear(&variant);
+    if (value && shape)
+        result = shape->GetAttributes().Add(value);
+    if (created)
+        value->Release(kNoOwnerId);
+    return result;
+}

@@ -338,21 +338,21 @@ STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
 }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
 {
+    // The menu the control is about to show (a host takes it in OnContextMenuShow); none
+    // otherwise.
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
-        if (!IsIdle())
-            return S_FALSE;
-        if (!pVal)
-            return E_POINTER;
+        RETURN_IF_NULL_POINTER(pVal);
         *pVal = nullptr;
-        // The menu exists only while it is being shown.
-        HMENU menu = GetShownContextMenu();
-        if (!menu || menu == reinterpret_cast<HMENU>(-1))
+        if (!m_contextMenu || m_contextMenu == reinterpret_cast<HMENU>(-1))
             return S_FALSE;
-        ycom::ComPtr<IMenuCollection> collection;
-        RETURN_IF_FAILED(CoCreateInstance(CLSID_MenuCollection, nullptr, CLSCTX_SERVER, IID_IMenuCollection,
-                                          collection.PutVoid()));
-        RETURN_IF_FAILED(collection->_Init(Handle(), reinterpret_cast<LONG_PTR>(menu), 0));
-        *pVal = collection.Detach();
+        // Made by this module's own class factory: the collection names the control by its
+        // handle in this module's table of live controls.
+        ycom::ComPtr<IClassFactory> factory;
+        RETURN_IF_FAILED(ycom::TheModule().GetClassObject(CLSID_MenuCollection, IID_IClassFactory, factory.PutVoid()));
+        ycom::ComPtr<IMenuCollection> menu;
+        RETURN_IF_FAILED(factory->CreateInstance(nullptr, IID_IMenuCollection, menu.PutVoid()));
+        RETURN_IF_FAILED(menu->_Init(Handle(), reinterpret_cast<LONG_PTR>(m_contextMenu), 0));
+        *pVal = menu.Detach();
         return S_OK;
     });
 }

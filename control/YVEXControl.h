@@ -494,6 +494,8 @@ public:
     // ---- window (ControlWindow.cpp) ----
     // The site changed since it was last saved: the control's requires-save state follows.
     void SetModified(bool on = true) override;
+    // Shows or hides the ruler windows (and their corner) the control has made.
+    void ShowRulerWindows(bool show);
     // Operations by ID through which the shape collections build the drawing. The simple kinds
     // create their points and the shape, put it into the group by Z order, grow the draft limits
     // and record the creation for undo; no event. E_POINTER without a group.

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include "model/EditState.h"
 #include "model/RealPoint.h"
@@ -23,6 +24,9 @@ class CDrawingSettingRecord;
 class CDxfDocument;
 class CDataTableSet;
 class CTextEditorDialog;
+class CAttributeTypeMap;
+class CAttributeGroupMap;
+class CAttributeMap;
 
 // The next database IDs of the rows that tie points to shapes, of polyline vertices and of layer
 // settings; each is raised past every row written. A vertex counter of 0 is not known yet: the
@@ -120,6 +124,12 @@ public:
     virtual CShape* FindShape(int id) const = 0;
     // The displayed root group, and the group new shapes go into (and its ID).
     virtual CGroup* GetRootGroup() const = 0;
+    // The site's attribute model: its types, groups and values (null where the host keeps none),
+    // and a walk over every shape of the site for the changes that reach all of them.
+    virtual CAttributeTypeMap* GetAttributeTypeMap() { return nullptr; }
+    virtual CAttributeGroupMap* GetAttributeGroupMap() { return nullptr; }
+    virtual CAttributeMap* GetAttributeMap() { return nullptr; }
+    virtual void ForEachShape(const std::function<void(CShape*)>&) {}
     virtual CGroup* GetActiveGroup() const = 0;
     virtual int GetActiveGroupID() const = 0;
     // The layer of new shapes (null when none).

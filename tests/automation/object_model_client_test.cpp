@@ -288,6 +288,96 @@ TEST_F(ObjectModel, SettersOfOneShapeInARowMakeOneUndoUnit)
     EXPECT_EQ(tag, 4) << "only the last unit undone";
 }
 
+TEST_F(ObjectModel, AttributeGroupParentsNeverFormALoop)
+{
+    Ptr<IAttributeGroupCollection> groups;
+    ASSERT_EQ(site->get_AttributeGroups(groups.Put()), S_OK);
+    Ptr<IAttributeGroup> a, b, c;
+    BSTR name = SysAllocString(L"g");
+    ASSERT_EQ(groups->CreateAttributeGroup(0, 0, name, a.Put()), S_OK);
+    ASSERT_EQ(groups->CreateAttributeGroup(0, 0, name, b.Put()), S_OK);
+    ASSERT_EQ(groups->CreateAttributeGroup(0, 0, name, c.Put()), S_OK);
+    SysFreeString(name);
+    EXPECT_EQ(a->put_ParentGroup(a.p), E_INVALIDARG) << "itself";
+    EXPECT_EQ(a->put_ParentGroup(b.p), S_OK);
+    EXPECT_EQ(b->put_ParentGroup(c.p), S_OK);
+    EXPECT_EQ(b->put_ParentGroup(a.p), E_INVALIDARG) << "A -> B -> A";
+    EXPECT_EQ(c->put_ParentGroup(a.p), E_INVALIDARG) << "A -> B -> C -> A";
+    EXPECT_EQ(a->put_ParentGroup(nullptr), E_INVALIDARG);
+    Ptr<IAttributeGroup> parent;
+    ASSERT_EQ(b->get_ParentGroup(parent.Put()), S_OK);
+    LONG cId = 0, parentId = 0;
+    ASSERT_EQ(c->get_ID(&cId), S_OK);
+    ASSERT_EQ(parent->get_ID(&parentId), S_OK);
+    EXPECT_EQ(parentId, cId) << "the refused links changed nothing";
+
+    // An object that holds nothing clears the parent.
+    Ptr<IAttributeGroup> none;
+    ASSERT_EQ(c->get_ParentGroup(none.Put()), S_OK);
+    EXPECT_EQ(b->put_ParentGroup(none.p), S_OK);
+    parent.Reset();
+    ASSERT_EQ(b->get_ParentGroup(parent.Put()), S_OK);
+    EXPECT_EQ(parent->get_ID(&parentId), E_POINTER);
+}
+
+TEST_F(ObjectModel, PolylinePointsAddANewPointAtAnIndex)
+{
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddPolyline(0, 0, 10, 0, &id), S_OK);
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+    Ptr<IPolylineShape> polyline;
+    ASSERT_EQ(shape->QueryInterface(IID_IPolylineShape, polyline.Out()), S_OK);
+    Ptr<IPolylinePointCollection> points;
+    ASSERT_EQ(polyline->get_PolylinePoints(points.Put()), S_OK);
+    LONG pointId = 0;
+    ASSERT_EQ(points->AddNewPoint(2, &pointId, 5, 5), S_OK);
+    EXPECT_GT(pointId, 0);
+    LONG count = 0;
+    ASSERT_EQ(points->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 2) << "the snapshot waits for Refresh";
+    ASSERT_EQ(points->Refresh(), S_OK);
+    ASSERT_EQ(points->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 3);
+    Ptr<IPoint> middle;
+    ASSERT_EQ(points->get_Item(2, middle.Put()), S_OK);
+    LONG middleId = 0;
+    ASSERT_EQ(middle->get_ID(&middleId), S_OK);
+    EXPECT_EQ(middleId, pointId) << "inserted before the second point";
+    EXPECT_EQ(points->AddNewPoint(1, nullptr, 0, 0), E_POINTER);
+
+    // A point no listed item has: S_FALSE and a null item.
+    Ptr<IPoint> absent;
+    EXPECT_EQ(points->get_ItemByID(987654, absent.Put()), S_FALSE);
+    EXPECT_EQ(absent.p, nullptr);
+    float dy = 1;
+    EXPECT_EQ(middle->Shift(0, nullptr, &dy), E_POINTER);
+}
+
+TEST_F(ObjectModel, DrawingSettingOrthoModeOnlyForTrue)
+{
+    Ptr<IDrawingSettingCollection> settings;
+    ASSERT_EQ(site->get_DrawingSettings(settings.Put()), S_OK);
+    LONG before = 0;
+    ASSERT_EQ(settings->get_Count(&before), S_OK);
+    BSTR name = SysAllocString(L"Ortho");
+    for (VARIANT_BOOL ortho : {static_cast<VARIANT_BOOL>(1), VARIANT_TRUE})
+        ASSERT_EQ(settings->CreateDrawingSetting(name, 1, static_cast<Colors>(0), static_cast<Colors>(0), 0, 0,
+                                                 VARIANT_TRUE, 10, 10, VARIANT_FALSE, 5, 5, 0, 0, 1, 1, 1, ortho),
+                  S_OK);
+    SysFreeString(name);
+    Ptr<IDrawingSetting> one, minusOne;
+    ASSERT_EQ(settings->get_Item(before + 1, one.Put()), S_OK);
+    ASSERT_EQ(settings->get_Item(before + 2, minusOne.Put()), S_OK);
+    VARIANT_BOOL mode = VARIANT_TRUE;
+    ASSERT_EQ(one->get_OrthoMode(&mode), S_OK);
+    EXPECT_EQ(mode, VARIANT_FALSE) << "1 is not VARIANT_TRUE";
+    ASSERT_EQ(minusOne->get_OrthoMode(&mode), S_OK);
+    EXPECT_EQ(mode, VARIANT_TRUE);
+    EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_TRUE), S_FALSE) << "unchanged";
+    EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_FALSE), S_OK);
+}
+
 } // namespace
 
 // The site's table goes on after ISite with the one operation the type library leaves out.

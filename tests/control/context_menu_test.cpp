@@ -3,6 +3,7 @@
 // recording handler, except in one test that drives the real one.
 #include "tests/support/HostedControl.h"
 #include "tests/support/DrawingTestSupport.h"
+#include "com/Module.h"
 #include "control/PopupMenuHook.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
@@ -13,6 +14,10 @@
 #include <string>
 
 using namespace controltest;
+
+// The server's class table, for the test that needs this module to make the control's objects.
+extern const ycom::ClassEntry g_yvexClasses[];
+extern const size_t g_yvexClassCount;
 
 namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
@@ -207,4 +212,50 @@ TEST_F(ContextMenu, RealPopup)
     ASSERT_FALSE(sink.calls.empty());
     EXPECT_EQ(sink.calls.back().id, 23);
     EXPECT_EQ(sink.calls.back().ints, std::vector<LONG>({0}));
+}
+
+// The host adds its own command while it is told of the menu; the command it chose comes back in
+// OnContextMenuCommand. A collection kept after the menu closed changes only itself.
+TEST_F(ContextMenu, AnItemTheHostAddsComesBackAsItsCommand)
+{
+    constexpr LONG kHostCommand = 40001;
+    // The control makes its menu collection with this module's class factory.
+    ycom::TheModule().Init(g_yvexClasses, g_yvexClassCount, GetModuleHandleW(nullptr), LIBID_YVEXLib);
+    struct Restore {
+        ~Restore() { ycom::TheModule().Init(nullptr, 0, GetModuleHandleW(nullptr), LIBID_YVEXLib); }
+    } restore;
+    hosttest::EventSink sink;
+    IMenuCollection* kept = nullptr;
+    sink.onEvent = [&](const hosttest::EventSink::Call& call) {
+        if (call.id != 22)
+            return;
+        ASSERT_EQ(control->get_ContextMenu(&kept), S_OK);
+        ASSERT_NE(kept, nullptr);
+        BSTR text = SysAllocString(L"Host command");
+        EXPECT_EQ(kept->InsertItem(1, kHostCommand, MFT_STRING, MFS_ENABLED, text), S_OK);
+        SysFreeString(text);
+    };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    g_shown.answer = kHostCommand;
+    RightClick(10.0f, 20.0f);
+    ASSERT_EQ(g_shown.count, 1);
+    ASSERT_TRUE(g_shown.items.count(kHostCommand));
+    EXPECT_EQ(g_shown.items[kHostCommand], L"Host command");
+    ASSERT_FALSE(sink.calls.empty());
+    EXPECT_EQ(sink.calls.back().id, 23);
+    EXPECT_EQ(sink.calls.back().ints, std::vector<LONG>({kHostCommand}));
+
+    IMenuCollection* none = reinterpret_cast<IMenuCollection*>(1);
+    EXPECT_EQ(control->get_ContextMenu(&none), S_FALSE) << "no menu is shown now";
+    EXPECT_EQ(none, nullptr);
+    ASSERT_NE(kept, nullptr);
+    LONG count = 0;
+    ASSERT_EQ(kept->get_Count(&count), S_OK);
+    EXPECT_EQ(kept->InsertItem(-1, kHostCommand + 1, MFT_STRING, MFS_ENABLED, nullptr), S_OK)
+        << "the closed menu is no longer mirrored";
+    LONG after = 0;
+    ASSERT_EQ(kept->get_Count(&after), S_OK);
+    EXPECT_EQ(after, count + 1);
+    EXPECT_EQ(kept->DeleteItem(1), S_OK);
+    kept->Release();
 }

@@ -7,6 +7,7 @@
 #include <ole2.h>
 #include <ocidl.h>
 #include <string>
+#include <functional>
 #include <vector>
 #include "YVEX_h.h"
 
@@ -134,6 +135,8 @@ public:
             }
         }
         calls.push_back(call);
+        if (onEvent)
+            onEvent(call);
         return S_OK;
     }
 
@@ -149,6 +152,8 @@ public:
     VARIANT_BOOL answer;
     bool setFloats = false;
     float floatAnswer = 0.0f;
+    // Runs after each event is recorded (a host acting inside the event).
+    std::function<void(const Call&)> onEvent;
     ULONG m_refs = 1;
 };
 
