@@ -1,6 +1,4 @@
 #include "persistence/AttributeLoader.h"
-#include <mutex>
-#include <new>
 #include <string>
 #include <oleauto.h>
 #include "persistence/DbLoadContext.h"
@@ -10,10 +8,6 @@
 #include "persistence/sql/AttributeSql.h"
 
 namespace {
-
-std::mutex g_lock;
-CAttributeLoader* g_loader = nullptr;
-long g_uses = 0;
 
 // A date column as an OLE automation date: whole days from 30 December 1899 (the time of day is
 // not read); 0.0 for NULL.
@@ -33,38 +27,6 @@ double ReadDate(SQLHSTMT statement, SQLUSMALLINT column)
 }
 
 } // namespace
-
-CAttributeLoader* CAttributeLoader::Acquire()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader)
-        g_loader = new (std::nothrow) CAttributeLoader();
-    ++g_uses;
-    return g_loader;
-}
-
-void CAttributeLoader::Release()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader) {
-        g_uses = 0;
-        return;
-    }
-    if (--g_uses > 0)
-        return;
-    g_uses = 0;
-    delete g_loader;
-    g_loader = nullptr;
-}
-
-int CAttributeLoader::CountRows(CDbLoadContext* context) { return RunCount(context); }
-
-HRESULT CAttributeLoader::OpenQuery(CDbLoadContext* context)
-{
-    if (!context)
-        return E_INVALIDARG;
-    return RunQuery(context, false);
-}
 
 const SqlStatement* CAttributeLoader::Query(int scope, bool count) const
 {

@@ -3,19 +3,9 @@
 
 // The attribute values of shapes: of a site, of one shape (scope 2), or of a shape and the shapes
 // whose group it is (scope 3).
-// One process-wide object, counted by Acquire and Release.
-class CAttributeLoader : public CDatabaseRecordLoader
+class CAttributeLoader : public CSharedDatabaseLoader<CAttributeLoader>
 {
-public:
-    // The process-wide loader, made on first use; every call adds one use (also when it could
-    // not be made). Null when it cannot be made.
-    static CAttributeLoader* Acquire();
-    // One use less; the last one deletes the loader (a release without one sets the count to 0).
-    void Release() override;
-    int CountRows(CDbLoadContext* context) override;
-
 protected:
-    HRESULT OpenQuery(CDbLoadContext* context) override;
     HRESULT FetchRow(CDbLoadContext* context) override;
     const SqlStatement* Query(int scope, bool count) const override;
 };

@@ -1,6 +1,4 @@
 #include "persistence/AttributeTypeLoader.h"
-#include <mutex>
-#include <new>
 #include <string>
 #include <oleauto.h>
 #include "persistence/DbLoadContext.h"
@@ -8,46 +6,6 @@
 #include "persistence/OdbcRow.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/AttributeSql.h"
-
-namespace {
-
-std::mutex g_lock;
-CAttributeTypeLoader* g_loader = nullptr;
-long g_uses = 0;
-
-} // namespace
-
-CAttributeTypeLoader* CAttributeTypeLoader::Acquire()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader)
-        g_loader = new (std::nothrow) CAttributeTypeLoader();
-    ++g_uses;
-    return g_loader;
-}
-
-void CAttributeTypeLoader::Release()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader) {
-        g_uses = 0;
-        return;
-    }
-    if (--g_uses > 0)
-        return;
-    g_uses = 0;
-    delete g_loader;
-    g_loader = nullptr;
-}
-
-int CAttributeTypeLoader::CountRows(CDbLoadContext* context) { return RunCount(context); }
-
-HRESULT CAttributeTypeLoader::OpenQuery(CDbLoadContext* context)
-{
-    if (!context)
-        return E_INVALIDARG;
-    return RunQuery(context, false);
-}
 
 const SqlStatement* CAttributeTypeLoader::Query(int scope, bool count) const
 {

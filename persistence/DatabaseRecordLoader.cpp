@@ -42,6 +42,13 @@ HRESULT CDatabaseRecordLoader::OpenQuery(CDbLoadContext* context)
 {
     if (!context)
         return E_INVALIDARG;
+    return RunQuery(context, false);
+}
+
+HRESULT CDatabaseRecordLoader::Connect(CDbLoadContext* context)
+{
+    if (!context)
+        return E_INVALIDARG;
     COdbcSession* session = SessionOf(context);
     if (!session)
         return E_INVALIDARG;
@@ -61,7 +68,7 @@ HRESULT CDatabaseRecordLoader::FetchRow(CDbLoadContext* context)
 
 HRESULT CDatabaseRecordLoader::RunQuery(CDbLoadContext* context, bool count)
 {
-    const HRESULT connected = CDatabaseRecordLoader::OpenQuery(context);
+    const HRESULT connected = Connect(context);
     if (FAILED(connected))
         return connected;
     COdbcSession* session = SessionOf(context);
@@ -72,7 +79,7 @@ HRESULT CDatabaseRecordLoader::RunQuery(CDbLoadContext* context, bool count)
                          KeyValues(*statement, session->Dialect(), context->keyId));
 }
 
-int CDatabaseRecordLoader::RunCount(CDbLoadContext* context)
+int CDatabaseRecordLoader::CountRows(CDbLoadContext* context)
 {
     if (!context)
         return -1;

@@ -1,6 +1,4 @@
 #include "persistence/ShapeAttributeGroupLoader.h"
-#include <mutex>
-#include <new>
 #include <string>
 #include <oleauto.h>
 #include "persistence/DbLoadContext.h"
@@ -8,46 +6,6 @@
 #include "persistence/OdbcRow.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/AttributeSql.h"
-
-namespace {
-
-std::mutex g_lock;
-CShapeAttributeGroupLoader* g_loader = nullptr;
-long g_uses = 0;
-
-} // namespace
-
-CShapeAttributeGroupLoader* CShapeAttributeGroupLoader::Acquire()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader)
-        g_loader = new (std::nothrow) CShapeAttributeGroupLoader();
-    ++g_uses;
-    return g_loader;
-}
-
-void CShapeAttributeGroupLoader::Release()
-{
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (!g_loader) {
-        g_uses = 0;
-        return;
-    }
-    if (--g_uses > 0)
-        return;
-    g_uses = 0;
-    delete g_loader;
-    g_loader = nullptr;
-}
-
-int CShapeAttributeGroupLoader::CountRows(CDbLoadContext* context) { return RunCount(context); }
-
-HRESULT CShapeAttributeGroupLoader::OpenQuery(CDbLoadContext* context)
-{
-    if (!context)
-        return E_INVALIDARG;
-    return RunQuery(context, false);
-}
 
 const SqlStatement* CShapeAttributeGroupLoader::Query(int scope, bool count) const
 {

@@ -12,6 +12,9 @@ using namespace controltest;
 namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
+using hosttest::Atl;
+using hosttest::PumpMessages;
+
 RECT ChildRect(HWND parent, HWND child)
 {
     RECT r = {};

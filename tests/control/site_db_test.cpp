@@ -13,7 +13,7 @@
 #include <string>
 #include <thread>
 #include <vector>
-#include "tests/control/ControlTestSupport.h"
+#include "tests/support/ControlTestSupport.h"
 #include "tests/support/DbTestSupport.h"
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
@@ -374,8 +374,9 @@ TEST_P(SiteDbTest, AttributeLinksFollowTheShapesAndGoWithTheSite)
     const int siteId = SaveNew(*control, "Links");
     const int keptRow = kept->GetDatabaseId();
     Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4711, 0)", keptRow));
+    const long droppedRow = dropped->GetDatabaseId();
     Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4712, 0)",
-                         dropped->GetDatabaseId()));
+                         droppedRow));
     Raw(db.hstmt, Format("insert into ShapeAttributeGroups (ShapeID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)",
                          keptRow));
     Raw(db.hstmt, Format("insert into SiteAttributes (SiteID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)", siteId));
@@ -391,17 +392,26 @@ TEST_P(SiteDbTest, AttributeLinksFollowTheShapesAndGoWithTheSite)
     EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where AttributeID = 4711 and ShapeID = %ld",
                                       kept->GetDatabaseId())),
               1);
-    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from ShapeAttributes where AttributeID = 4712"), 0);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", droppedRow)), 0);
     EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributeGroups where ShapeID = %ld",
                                       kept->GetDatabaseId())),
               1);
     EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", keptRow)), 0);
 
     // The site goes, and with it every row that names it or its shapes.
+    // Counted by this test's own shape rows: other tests' sites share the tables.
+    const long keptNow = kept->GetDatabaseId();
     ASSERT_EQ(control->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(StoredRows(db.hstmt, siteId), "0 0 0 0 0 0 0 0 0 0 0 0 ");
-    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from ShapeAttributes where AttributeID in (4711, 4712)"), 0);
-    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from ShapeAttributeGroups where AttributeGroupID = 9"), 0);
+    const auto rowsOf = [&](const char* table, std::initializer_list<long> shapeRows) {
+        long rows = 0;
+        for (long shapeRow : shapeRows)
+            rows += Scalar(db.hstmt, Format((std::string("select count(*) from ") + table + " where ShapeID = %ld").c_str(),
+                                            shapeRow));
+        return rows;
+    };
+    EXPECT_EQ(rowsOf("ShapeAttributes", {keptRow, keptNow, droppedRow}), 0);
+    EXPECT_EQ(rowsOf("ShapeAttributeGroups", {keptRow, keptNow}), 0);
     EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from SiteAttributes where SiteID = %ld", siteId)), 0);
     EXPECT_EQ(control->GetSiteId(), 0);
 }
@@ -547,6 +557,45 @@ TEST_P(SiteDbTest, TwoSessionsSavingAtOnceBothSucceed)
         }
     }
     EXPECT_TRUE(boxes.Boxes().empty()) << "a retried attempt shows nothing";
+}
+
+// A drawing saved into a database file of its own comes back whole from it into another
+// control; both controls keep their own data source, and a file saved twice holds two sites.
+TEST_P(SiteDbTest, ASiteGoesIntoADatabaseFileAndComesBack)
+{
+    char dir[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, dir), 0u);
+    const std::string path = std::string(dir) + "yvex_site_file_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             GetParam().label + ".db";
+    DeleteFileA(path.c_str());
+    BuildDrawing(*control);
+    control->GetSiteRecord().SetName("Filed");
+    const std::string drawn = Describe(*control);
+    ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
+    ASSERT_TRUE(WaitIdle(*control));
+    EXPECT_EQ(control->GetDataSource(), GetParam().dataSource);
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // One site in the file: it is taken without asking.
+    ControlRef reader;
+    Attach(*reader);
+    ASSERT_EQ(reader->StartLoadSiteFromFile(path.c_str(), 1, 0), S_OK);
+    ASSERT_TRUE(WaitIdle(*reader));
+    EXPECT_EQ(Describe(*reader), drawn);
+    EXPECT_EQ(reader->GetSiteRecord().GetName(), "Filed");
+    EXPECT_EQ(reader->GetDataSource(), GetParam().dataSource);
+
+    // A second save makes a second site there; loading it by its ID needs no choice either.
+    ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
+    ASSERT_TRUE(WaitIdle(*control));
+    ControlRef second;
+    Attach(*second);
+    ASSERT_EQ(second->StartLoadSiteFromFile(path.c_str(), 1, control->GetSiteId()), S_OK);
+    ASSERT_TRUE(WaitIdle(*second));
+    EXPECT_EQ(Describe(*second), drawn);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    for (const char* suffix : {"", "-wal", "-shm"})
+        DeleteFileA((path + suffix).c_str());
 }
 
 // get_progress with nothing running and nothing counted answers 0; a file type other than the
