@@ -644,7 +644,15 @@ LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handl
 LRESULT CYVEXControl::HandleSysKeyDown(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleInPlaceEditNotify(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
+// A drawing load asked for from within the control's own message handling: the file name (an
+// ANSI text that the sender keeps alive until the message returns) in lParam.
+LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const char* fileName = reinterpret_cast<const char*>(lParam);
+    if (fileName && *fileName)
+        StartTransferOperation(nullptr, fileName, DXFMODE_LOAD, 0);
+    return 0;
+}
 
 void CYVEXControl::OnProgress(long percent) { SendProgress(this, static_cast<int>(percent)); }
 

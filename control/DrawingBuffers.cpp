@@ -2,6 +2,7 @@
 // binary or text archive (IDataIO). They run on the caller's thread, and not beside a long
 // operation of the control: while one runs they answer "Operation is in progress.", and while
 // they run none starts.
+#include "control/FileNames.h"
 #include "control/YVEXControl.h"
 #include "control/SerializationMessages.h"
 #include "com/AnsiText.h"
@@ -19,16 +20,6 @@ namespace {
 
 const char kBusy[] = "Operation is in progress.";
 
-// The base name of a path: no folder, no extension.
-std::string BlockName(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
-    return name;
-}
 
 void RelayProgress(void* user, long percent) { static_cast<CYVEXControl*>(user)->OnProgress(percent); }
 
@@ -328,7 +319,7 @@ HRESULT CYVEXControl::LoadBlock(const char* fileName, DWORD mode, int* shapeId)
     if (block != 0) {
         CShape* shape = FindShape(block);
         if (shape && shape->IsGroup()) {
-            const std::string base = BlockName(name);
+            const std::string base = FileBaseName(name);
             if (!base.empty())
                 static_cast<CGroup*>(shape)->SetName(ycom::AnsiToWide(base).c_str());
             if (shapeId)

@@ -4,6 +4,7 @@
 // worker; the bodies that point the DXF document at the parts of the drawing, fill or apply the
 // drawing header, read or write, and finish (block naming, shift to the origin, draw order).
 // A file that holds no DXF falls back to the control's own archives.
+#include "control/FileNames.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -38,16 +39,6 @@ const char kLoadedBlock[] = "LoadedBlock";
 // The persistence state of a control whose drawing goes to or comes from a file.
 const int kFileState = 4;
 
-// The base name of a path: no folder, no extension.
-std::string BaseName(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
-    return name;
-}
 
 // Suspends undo recording for the life of the object.
 class CUndoSuspension
@@ -414,7 +405,7 @@ void CControlCore::FinishDxfTransfer(bool success, const char* fileName)
         if (SUCCEEDED(group->GetBoundingRect(&left, &top, &right, &bottom)))
             group->Shift(-left, -std::min(top, bottom), nullptr, true);
     }
-    const std::string name = fileName && *fileName ? BaseName(fileName) : std::string(kLoadedBlock);
+    const std::string name = fileName && *fileName ? FileBaseName(fileName) : std::string(kLoadedBlock);
     group->SetName(ycom::AnsiToWide(name.empty() ? kLoadedBlock : name.c_str()).c_str());
 }
 

@@ -366,15 +366,44 @@ STDMETHODIMP CYVEXControl::DrawShape(LONG, LONG, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImage(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG, LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
+// The DXF operations, drawing files and memory buffers of the control, for clients that cannot
+// query for an interface (script hosts): the inner objects, which answer for the control.
+STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_dxfOperations;
+        if (!*pVal)
+            return E_NOTIMPL;
+        (*pVal)->AddRef();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CompleteEditingBlock() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::GroupShapes(LONG, VARIANT_BOOL, LONG *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::UnGroupShapes(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_dataIO;
+        if (!*pVal)
+            return E_NOTIMPL;
+        (*pVal)->AddRef();
+        return S_OK;
+    });
+}
+STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        return GetControllingUnknown()->QueryInterface(IID_IDTCio, reinterpret_cast<void**>(pVal));
+    });
+}
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
 

@@ -543,3 +543,26 @@ TEST(SerializationMessages, ShapesAreNamedAndFailuresCollect)
                   " Line in layer 'WALLS' as child of 'Entire drawing'.Error code 0x80070005");
     EXPECT_EQ(control->GetLastErrorCode(), static_cast<int>(E_ACCESSDENIED));
 }
+
+TEST(DxfTransfer, OneControlSavesAgainInEveryForm)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    for (int round = 0; round < 2; ++round) {
+        for (bool binary : {false, true}) {
+            SCOPED_TRACE(binary);
+            const DWORD flags = control->GetControlFlags();
+            control->SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+            const std::string dxf = Scratch(binary ? "again_binary.dxf" : "again_ascii.dxf");
+            EXPECT_EQ(control->StartDxfSave(dxf.c_str(), DXFMODE_FOREGROUND | DXFMODE_REMEMBER_FILENAME, -8), S_OK)
+                << control->GetLastErrorText();
+            const std::string file = Scratch(binary ? "again.bin" : "again.txt");
+            EXPECT_EQ(control->SerializeDrawing(file.c_str(), 0, 0), S_OK) << control->GetLastErrorText();
+            ControlRef target;
+            EXPECT_EQ(target->StartDxfLoad(dxf.c_str(), DXFMODE_FOREGROUND), S_OK);
+            EXPECT_EQ(Signature(*target), Signature(*control));
+            DeleteFileA(dxf.c_str());
+            DeleteFileA(file.c_str());
+        }
+    }
+}
