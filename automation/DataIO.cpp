@@ -1,9 +1,14 @@
 #include "automation/DataIO.h"
 #include "com/Guard.h"
 #include "control/YVEXControl.h"
+#include "com/AnsiText.h"
 
 // IDataIO
-STDMETHODIMP CDataIO::Serialize(BSTR, LONG) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::Serialize(BSTR pszFileName, LONG Mode)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT { return SerializeEx(pszFileName, Mode, 0); });
+}
+
 STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *pVal)
 {
     return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
@@ -12,19 +17,91 @@ STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *pVal)
         return m_control->IsModifiedAsVariant(pVal);
     });
 }
+
 STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
         return CYVEXControl::ResolveHandle(newVal, &m_control);
     });
 }
-STDMETHODIMP CDataIO::LoadBlock(BSTR, LONG, LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::SaveBlock(BSTR, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::SerializeEx(BSTR, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::get_SaveAsBinary(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::put_SaveAsBinary(VARIANT_BOOL) { return E_NOTIMPL; }
 
-// IDTCio
-STDMETHODIMP CDataIO::LoadDTC(LONG_PTR, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
-STDMETHODIMP CDataIO::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
+STDMETHODIMP CDataIO::LoadBlock(BSTR pszFileName, LONG Mode, LONG* pShapeID)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        if (!m_control)
+            return E_POINTER;
+        int id = 0;
+        const HRESULT hr = m_control->LoadBlock(ycom::WideToAnsi(pszFileName).c_str(), static_cast<DWORD>(Mode), &id);
+        if (pShapeID)
+            *pShapeID = id;
+        return hr;
+    });
+}
+
+STDMETHODIMP CDataIO::SaveBlock(BSTR pszFileName, LONG Mode, LONG ShapeID)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        const DWORD mode = (static_cast<DWORD>(Mode) & ~static_cast<DWORD>(DXFMODE_LOAD)) | DXFMODE_BLOCKS;
+        return SerializeEx(pszFileName, static_cast<LONG>(mode), ShapeID);
+    });
+}
+
+STDMETHODIMP CDataIO::SerializeEx(BSTR pszFileName, LONG Mode, LONG lParam)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        if (!m_control)
+            return E_POINTER;
+        return m_control->SerializeDrawing(ycom::WideToAnsi(pszFileName).c_str(), static_cast<DWORD>(Mode), lParam);
+    });
+}
+
+STDMETHODIMP CDataIO::get_SaveAsBinary(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        if (!pVal)
+            return E_INVALIDARG;
+        *pVal = (m_control->GetControlFlags() & controlSaveAsBinary) ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP CDataIO::put_SaveAsBinary(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
+        if (!m_control)
+            return E_NOTIMPL;
+        const DWORD flags = m_control->GetControlFlags();
+        m_control->SetControlFlags(newVal ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        return S_OK;
+    });
+}
+
+// IDTCio: the control's own.
+STDMETHODIMP CDataIO::LoadDTC(LONG_PTR pYVEXBuffer, LONG lParam, LONG wParam)
+{
+    return ycom::Guard(IID_IDTCio, [&]() -> HRESULT {
+        if (!m_control)
+            return E_POINTER;
+        return m_control->LoadDTC(pYVEXBuffer, lParam, wParam);
+    });
+}
+
+STDMETHODIMP CDataIO::SaveDTC(LONG lParam, LONG wParam, LONG_PTR* pYVEXBuffer)
+{
+    return ycom::Guard(IID_IDTCio, [&]() -> HRESULT {
+        if (!m_control)
+            return E_POINTER;
+        return m_control->SaveDTC(lParam, wParam, pYVEXBuffer);
+    });
+}
+
+STDMETHODIMP CDataIO::ReleaseDTC(LONG_PTR pYVEXBuffer)
+{
+    return ycom::Guard(IID_IDTCio, [&]() -> HRESULT {
+        if (!m_control)
+            return E_POINTER;
+        return m_control->ReleaseDTC(pYVEXBuffer);
+    });
+}

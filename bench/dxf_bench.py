@@ -10,7 +10,8 @@ and block references) written once with ezdxf and kept in ~/.cache/yvex/bench (Y
 moves it). For each file, in one run, it measures:
   groups        our group reader alone (CDxfFile::ReadGroup to the end of the mapped file), the
                 best of three passes, timed inside the program under Wine
-  load          our full load into a control (IDXFOperations::LoadDXF), timed inside the program
+  load          our full load into a control (IDXFOperations::LoadDXF on the caller's thread:
+                header, tables, blocks, entities, references resolved), timed inside the program
   entities      the ENTITIES section read into a control's drawing by the shapes' own readers
                 (no tables, no blocks): what of a load exists before the full load does
   ezdxf         ezdxf.readfile, timed inside Python
@@ -175,6 +176,14 @@ def main():
         print("  ".join(r[k].ljust(widths[k]) for k in fields))
     print("(x_...: the reader's seconds over those of our group pass, load, entities; CSV in %s; load average %s)"
           % (csv_path, os.popen("uptime").read().strip().split("load average:")[-1].strip()))
+    # The full load side by side with ezdxf.readfile on each file.
+    for size in dict.fromkeys(r["file_mb"] for r in rows):
+        ours_load = [r for r in rows if r["file_mb"] == size and r["reader"] == "YVEX load into a control"]
+        peer = [r for r in rows if r["file_mb"] == size and r["reader"] == "ezdxf.readfile"]
+        if ours_load and peer and ours_load[0]["seconds"] and peer[0]["seconds"]:
+            print("%s MB: ezdxf.readfile %s s, our load %s s: %.1fx" % (
+                size, peer[0]["seconds"], ours_load[0]["seconds"],
+                float(peer[0]["seconds"]) / float(ours_load[0]["seconds"])))
 
 
 if __name__ == "__main__":

@@ -41,6 +41,7 @@ class CDrawingSettingRecord;
 class CBrushCache;
 class CHighlightGroup;
 class CDxfDocument;
+class CDxfFile;
 class CDataTableSet;
 class CViewportRecord;
 struct CIdReservation;
@@ -200,6 +201,15 @@ public:
     // E_INVALIDARG for a null set; E_NOTIMPL for what needs sections still to come (saving, a
     // restore that replaces the drawing, a block restore).
     HRESULT ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, int* shapeId);
+    // The collecting direction of ExchangeDrawingTables: the header values, then the sections
+    // in order; the first failing section's result ends it.
+    HRESULT SaveDrawingTables(CDataTableSet* tables, DWORD mode, int shapeId);
+    // The module's file version, one byte each for major, minor, build and revision (0 when it
+    // has none).
+    static int32_t ModuleVersion();
+    // A shape that failed to serialize: its description is added to the last error message
+    // (after ";\n" when one stands there already) and the code becomes the last error.
+    void ReportSerializationError(const char* sourceFile, int line, DWORD mode, CShape* shape, HRESULT code);
     // The links of shapes to attribute groups and attributes, restored from a set (DXFMODE_LOAD
     // only, else E_NOTIMPL); with DXFMODE_SINGLE_OBJECT only those of attribute `id`. S_FALSE
     // when the set has none of the attribute tables.
@@ -386,6 +396,26 @@ public:
     bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
     void ApplySiteSettings();
 
+    // ---- DXF and stream transfers (DxfTransfer.cpp) ------------------------------------------
+    // The entries of IDXFOperations, IPersistFile and the persistence stream. Each closes the
+    // operation gate (S_FALSE, "Operation is in progress." while another long operation runs),
+    // announces the beginning (the host may veto: S_FALSE) and runs the body on the caller's
+    // thread with DXFMODE_FOREGROUND, else on a worker (S_OK once it runs). E_FAIL when the start
+    // failed.
+    HRESULT StartDxfSave(const char* fileName, DWORD mode, int shapeId);
+    HRESULT StartDxfLoad(const char* fileName, DWORD mode);
+    // The drawing as DXF in a stream, on the caller's thread: the stream's content is complete
+    // when the save returns. A load of an empty or unreadable stream does nothing (S_OK).
+    HRESULT LoadDrawingFromStream(IStream* stream);
+    HRESULT SaveDrawingToStream(IStream* stream);
+    HRESULT StartTransferOperation(IStream* stream, const char* fileName, DWORD mode, int shapeId);
+    // The file name a load or save with DXFMODE_REMEMBER_FILENAME kept.
+    const std::string& GetDrawingFileName() const { return m_drawingFileName; }
+    // The draw order of the last DXF read: shape ID to sort handle.
+    const std::map<int, uint32_t>& GetDrawOrder() const { return m_drawOrder; }
+    // a before b in the draw order: by sort handle when both have one, else by shape ID.
+    bool CompareShapeOrder(const CShape* a, const CShape* b) const;
+
     // CDrawingSettingLayers
     int GetLayerShapeId(const CLayer* layer) const override;
     int GetLayerDatabaseId(const CLayer* layer) const override;
@@ -435,9 +465,12 @@ private:
     CProgressRange& MakeProgressRange(int siteId);
     void ClearProgressRanges(bool keepCurrent);
     void SendProgressNow(int percent);
-    // Announces a beginning stage and answers the host's proceed flag.
+protected:
+    // Announces a beginning stage and answers the host's proceed flag; an end stage with its
+    // result.
     bool AnnounceBegin(int stage, const char* name, int siteId, LONG storageType);
-    void AnnounceEnd(int stage, const char* name, int siteId, bool result);
+    void AnnounceEnd(int stage, const char* name, int siteId, bool result, LONG storageType = 1 /* srDatabase */);
+private:
     HRESULT LoadIncludedSites(int siteId, CIncludedSite& request);
     HRESULT LoadSiteBody(int siteId, CIncludedSite& request, bool top);
     void PrepareAdditiveLoad(const CIncludedSite& request);
@@ -450,6 +483,33 @@ private:
     void ForgetDatabaseIdsInMemory();
     HRESULT ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation);
     HRESULT ReleaseIdRange(COdbcSession& session, CIdReservation& reservation);
+    // DXF and stream transfers.
+    struct TransferRequest;
+    static DWORD WINAPI TransferWorker(void* argument);
+    HRESULT RunTransferBody(const TransferRequest& request);
+    HRESULT LoadDrawingFile(const char* fileName, DWORD mode);
+    HRESULT SaveDrawingFile(const char* fileName, DWORD mode, int shapeId);
+    HRESULT LoadDrawingStream(IStream* stream, DWORD mode);
+    HRESULT SaveDrawingStream(IStream* stream, DWORD mode, int shapeId);
+    // Points the DXF document at the parts of the drawing that take part (the block transfers'
+    // "LoadedBlock" group made here), and clears them again afterwards.
+    struct DxfParts;
+    void PrepareDxfTransfer(DWORD mode, int shapeId, DxfParts& parts);
+    void FinishDxfTransfer(bool success, const char* fileName);
+    void ResetDrawOrder();
+    // The form of a DXF file to write: binary as SaveAsBinary says, and its group codes.
+    void ChooseDxfForm(CDxfFile& file) const;
+    // After a DXF load: references linked and resolved, and the header's current values applied
+    // to the drawing settings.
+    void AfterDxfLoad(DWORD mode);
+    void FillHeaderFromCurrentSetting();
+    void SortRootByDrawOrder();
+    int m_loadedBlockId = 0;
+    int m_blockShapeParentId = 0;
+    std::string m_drawingFileName;
+    std::map<int, uint32_t> m_drawOrder;
+    int m_temporaryViewportId = -100;
+
     int m_persistState = 0;
     DWORD m_persistMode = 0;
     std::string m_dataSource;

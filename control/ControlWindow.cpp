@@ -673,7 +673,15 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
 // Reopening the Options sheet and the deferred drawing load come with their dialogs and transfers:
 // until then the messages go on to the window's default handling.
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
-LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
+// A drawing load asked for from within the control's own message handling: the file name (an
+// ANSI text that the sender keeps alive until the message returns) in lParam.
+LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const char* fileName = reinterpret_cast<const char*>(lParam);
+    if (fileName && *fileName)
+        StartTransferOperation(nullptr, fileName, DXFMODE_LOAD, 0);
+    return 0;
+}
 
 void CYVEXControl::OnProgress(long percent) { SendProgress(this, static_cast<int>(percent)); }
 

@@ -1,12 +1,20 @@
 // The drawing between the model and a record-table set, section by section: the one routine
 // through which the control's own formats and the snapshot undo units restore a drawing.
 #include "control/ControlCore.h"
+#include "control/ViewportList.h"
+#include "interchange/ImageResourceMap.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "persistence/DrawingSettingMap.h"
+#include "persistence/FileHeaderRecord.h"
+#include "com/HResult.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "model/HatchPatternMap.h"
 #include "model/Shape.h"
 #include "persistence/DataTableSet.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -28,12 +36,12 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
     if ((mode & DXFMODE_LOAD) && (mode & DXFMODE_USE_YVEX_IDENTIFIERS) && tables->GetHeader() &&
         IsBeforeVersion6(tables->GetHeader()->FormatVersion))
         mode &= ~static_cast<DWORD>(DXFMODE_USE_YVEX_IDENTIFIERS);
-    // Saving a drawing comes with the drawing buffers and files.
+    SetPersistState(4, mode);
     if (!(mode & DXFMODE_LOAD))
-        return E_NOTIMPL;
-    (void)shapeId;
+        return SaveDrawingTables(tables, mode, shapeId ? *shapeId : 0);
 
     const bool quiet = (mode & DXFMODE_QUIET) != 0;
+    const bool blocks = (mode & DXFMODE_BLOCKS) != 0;
     auto progress = [&](long percent) {
         if (!quiet)
             OnProgress(percent);
@@ -48,17 +56,45 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
         undoOpened = true;
     }
 
+    // The block that receives a block restore: the group the shapes of the set's own group go
+    // into is the active group while the shapes are read.
+    CGroup* target = nullptr;
+    bool targetCreated = false;
+    CGroup* const activeBefore = m_activeGroup;
+
     // The sections run in order; the first failure raised ends the restore, and the closing steps
     // run on every way out.
     HRESULT result = S_OK;
     auto restore = [&]() -> HRESULT {
-        // A restore that replaces the drawing clears the site first, and a block restore
-        // chooses its target block: both come with the drawing buffers and the clipboard.
-        if ((mode & DXFMODE_BLOCKS) || !(mode & DXFMODE_APPEND))
-            return E_NOTIMPL;
-        // Sites and image resources join as their exchanges land; their progress steps are
-        // kept.
+        // A restore that replaces the drawing starts from an empty site.
+        if (!blocks && !(mode & DXFMODE_APPEND))
+            ClearSite();
+        if (blocks) {
+            CGroup* library = GetLibraryGroup();
+            if (shapeId && *shapeId != 0) {
+                CShape* existing = FindShape(*shapeId);
+                if (existing && existing->GetShapeType() == stGroup && existing->GetParent() == library)
+                    target = static_cast<CGroup*>(existing);
+            }
+            if (!target) {
+                CShape* made = m_shapeMap->CreateShape(stGroup, true, true);
+                if (!made)
+                    return E_OUTOFMEMORY;
+                target = static_cast<CGroup*>(made);
+                targetCreated = true;
+                if (undoOpened)
+                    m_undoRecorder->RecordShape(opCreate, target, false);
+                target->SetName(L"LoadedBlock");
+                if (CLayer* base = FindLayerById(BASE_LAYER))
+                    target->SetLayer(base);
+            }
+            m_activeGroup = target;
+        }
         progress(21);
+        // Image resources join a whole-drawing restore; a block brings its pictures too.
+        const HRESULT images = m_imageResources->ExchangeTables(tables, mode, 0);
+        if (FAILED(images))
+            return images;
         progress(22);
         // The site's hatch patterns.
         const HRESULT patterns = m_hatchPatterns->ExchangeTables(tables, mode, 0);
@@ -70,12 +106,23 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
         // Attribute groups and attribute types join with the attribute model.
         progress(24);
         progress(25);
-        // The shapes; a failure is not raised for a whole-drawing restore.
+        // The shapes; a failure of a whole-drawing restore is reported and the restore goes on.
         const HRESULT shapes = m_shapeMap->SerializeShapes(tables, mode, 0);
+        if (FAILED(shapes))
+            ReportSerializationError("YVEXControlData", 381, mode, nullptr, shapes);
         if (shapes != S_FALSE)
             result = shapes;
         progress(95);
-        // Units, drawing settings and viewports join with their owners.
+        if (!blocks) {
+            const HRESULT settings = m_drawingSettings->ExchangeTables(tables, mode, 0, this);
+            if (FAILED(settings))
+                return settings;
+            const HRESULT views = m_viewports->ExchangeTables(tables, mode, 0);
+            if (FAILED(views))
+                return views;
+        } else if (FAILED(shapes)) {
+            return shapes;
+        }
         progress(96);
         // A set of points and attribute links alone (as a snapshot undo unit makes).
         if (!tables->Shapes()) {
@@ -85,17 +132,59 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
                 return links;
             result = links;
         }
-        // The site settings and the block references join with their owners; the set of
-        // touched shapes has served.
+        if (!blocks && !(mode & DXFMODE_PROCESS_TREE_ONLY))
+            ApplySiteSettings();
+        // References find their blocks by name, and their copies are built.
         m_shapeMap->FreeAuxMap();
+        if (CGroup* library = GetLibraryGroup()) {
+            library->LinkReferencesByName(library);
+            if (m_rootGroup) {
+                m_rootGroup->LinkReferencesByName(library);
+                m_rootGroup->ResolveReferences(library, nullptr);
+            }
+            library->ResolveReferences(library, nullptr);
+            if (m_rootGroup)
+                m_rootGroup->ClearReferencesInTree();
+        }
         progress(99);
+        if (blocks && target) {
+            CGroup* block = target;
+            const bool created = targetCreated;
+            target = nullptr;
+            m_activeGroup = activeBefore;
+            if (created) {
+                if (block->GetShapeCount() == 0) {
+                    DeleteShapeByID(block->GetId(), 0, 0);
+                } else {
+                    if (!(mode & DXFMODE_DO_NOT_ALIGN_SHAPES) && !block->HasPointAt(0.0f, 0.0f)) {
+                        float left = 0, top = 0, right = 0, bottom = 0;
+                        // The corner nearest the origin: y grows upwards, so the bottom.
+                        if (SUCCEEDED(block->GetBoundingRect(&left, &top, &right, &bottom)))
+                            block->Shift(-left, -std::min(top, bottom), nullptr, true);
+                    }
+                    if (CGroup* library = GetLibraryGroup())
+                        library->AddChild(block, nullptr, 1, false);
+                    if (shapeId)
+                        *shapeId = block->GetId();
+                }
+            }
+        }
         return S_OK;
     };
-    const HRESULT raised = restore();
+    HRESULT raised = E_FAIL;
+    try {
+        raised = restore();
+    } catch (...) {
+        raised = E_FAIL;
+    }
     if (FAILED(raised))
         result = raised;
 
-    // Closing, on every way out: the undo operation committed by the result, the view redrawn.
+    // Closing, on every way out: a partial new block goes, the undo operation is committed by
+    // the result, the view redrawn.
+    m_activeGroup = activeBefore;
+    if (target && targetCreated)
+        DeleteShapeByID(target->GetId(), 0, 0);
     m_shapeMap->FreeAuxMap();
     if (undoOpened)
         m_undoRecorder->CloseOperation(SUCCEEDED(result));
@@ -103,6 +192,69 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
         RequestRedraw(rfRedrawAll, nullptr);
     if (!quiet && EventsEnabled())
         RestartRedrawTimer(0);
+    return result;
+}
+
+HRESULT CControlCore::SaveDrawingTables(CDataTableSet* tables, DWORD mode, int shapeId)
+{
+    const bool quiet = (mode & DXFMODE_QUIET) != 0;
+    const bool blocks = (mode & DXFMODE_BLOCKS) != 0;
+    const bool minimal = (mode & DXFMODE_MINIMIZE_SAVED_DATA) != 0;
+    const bool keepIds = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) != 0;
+    auto progress = [&](long percent) {
+        if (!quiet)
+            OnProgress(percent);
+    };
+    // The header: the program's version, the group the data belong to and the current layer.
+    CShape* group = m_activeGroup;
+    CShape* chosen = blocks ? FindShape(shapeId) : nullptr;
+    if (chosen) {
+        const int type = chosen->GetShapeType();
+        if ((type == stGroup || type == stReference) && chosen->GetId() > DEFAULT_IMAGE_ID)
+            group = chosen;
+        else if (chosen->GetParent())
+            group = chosen->GetParent();
+    }
+    if (CFileHeaderRecord* header = tables->GetHeader()) {
+        header->Reserved4 = ModuleVersion();
+        if (group)
+            header->Reserved5 = keepIds ? group->GetId() : group->GetDatabaseId();
+        if (CLayer* layer = GetCurrentLayer())
+            header->Reserved6 = keepIds ? layer->GetId() : layer->GetDatabaseId();
+    }
+    if (blocks && group && (group->GetShapeType() == stGroup || group->GetShapeType() == stReference))
+        tables->SetFirstStoredShapeId(group->GetId());
+    auto section = [](HRESULT hr) { return FAILED(hr) ? hr : S_OK; };
+    HRESULT result = S_OK;
+    if (!blocks) {
+        progress(1);
+        result = m_imageResources->ExchangeTables(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
+        progress(2);
+    }
+    result = m_hatchPatterns->ExchangeTables(tables, mode, 0);
+    RETURN_IF_FAILED(section(result));
+    if (!blocks && !minimal)
+        progress(3);
+    if (!blocks) {
+        progress(4);
+        progress(5);
+    }
+    result = blocks ? m_shapeMap->SerializeShapes(tables, mode | DXFMODE_SINGLE_OBJECT, shapeId)
+                    : m_shapeMap->SerializeShapes(tables, mode, 0);
+    RETURN_IF_FAILED(section(result));
+    progress(77);
+    if (!blocks && !minimal) {
+        result = m_drawingSettings->ExchangeTables(tables, mode, GetSiteId(), this);
+        RETURN_IF_FAILED(section(result));
+        progress(78);
+        result = m_viewports->ExchangeTables(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
+        progress(79);
+    }
+    if (keepIds && blocks && chosen && group == chosen)
+        if (CFileHeaderRecord* header = tables->GetHeader())
+            header->Reserved5 = 0;
     return result;
 }
 

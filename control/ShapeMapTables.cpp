@@ -83,6 +83,8 @@ HRESULT CShapeMap::SaveShapesToTables(CDataTableSet* tables, DWORD mode, int sha
         if (Lookup(shape->GetId()) != shape)
             continue;
         result = shape->SaveToTables(tables, mode, 0);
+        if (FAILED(result) && m_control)
+            m_control->ReportSerializationError("ShapeMapTables.cpp", __LINE__, mode, shape, result);
         ++done;
         if (!(mode & DXFMODE_QUIET) && m_control)
             m_control->OnProgress(static_cast<long>(70.0 / static_cast<double>(shapes.size()) * done + 5.0));
@@ -217,6 +219,8 @@ HRESULT CShapeMap::LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int s
                     }
                     // A shape of the drawing that fails to read stays: a record that cannot be
                     // read never takes a live shape away.
+                    if (FAILED(hr) && shape && m_control)
+                        m_control->ReportSerializationError("ShapeMapTables.cpp", __LINE__, mode, shape, hr);
                     result = hr;
                 }
             }

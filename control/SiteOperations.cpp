@@ -89,11 +89,11 @@ bool CControlCore::AnnounceBegin(int stage, const char* name, int siteId, LONG s
     return proceed != FALSE;
 }
 
-void CControlCore::AnnounceEnd(int stage, const char* name, int siteId, bool result)
+void CControlCore::AnnounceEnd(int stage, const char* name, int siteId, bool result, LONG storageType)
 {
     CStageName text(name);
     CSiteOperationRecord record;
-    record.storageType = srDatabase;
+    record.storageType = storageType;
     record.name = text.Get();
     record.siteId = siteId;
     record.proceed = nullptr;

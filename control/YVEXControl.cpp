@@ -1,4 +1,6 @@
 #include "control/YVEXControl.h"
+#include "com/AnsiText.h"
+#include <cstring>
 #include "com/Guard.h"
 #include "com/Module.h"
 #include "control/ClipboardFormatTable.h"
@@ -375,12 +377,41 @@ STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
     });
 }
 STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations **) { return E_NOTIMPL; }
+// The DXF operations, drawing files and memory buffers of the control, for clients that cannot
+// query for an interface (script hosts): the inner objects, which answer for the control.
+STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_dxfOperations;
+        if (!*pVal)
+            return E_NOTIMPL;
+        (*pVal)->AddRef();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DataIO(IDataIO **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DTCio(IDTCio **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_dataIO;
+        if (!*pVal)
+            return E_NOTIMPL;
+        (*pVal)->AddRef();
+        return S_OK;
+    });
+}
+STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        return GetControllingUnknown()->QueryInterface(IID_IDTCio, reinterpret_cast<void**>(pVal));
+    });
+}
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
 
@@ -409,16 +440,51 @@ STDMETHODIMP CYVEXControl::IsDirty()
 {
     return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return IsDirtyState() ? S_OK : S_FALSE; });
 }
-STDMETHODIMP CYVEXControl::Load(LPCOLESTR, DWORD) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Save(LPCOLESTR, BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::GetCurFile(LPOLESTR*) { return E_NOTIMPL; }
+// A drawing file: loaded and saved on the caller's thread, so the answer tells the outcome.
+STDMETHODIMP CYVEXControl::Load(LPCOLESTR fileName, DWORD)
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!fileName)
+            return E_POINTER;
+        return StartDxfLoad(ycom::WideToAnsi(fileName).c_str(), DXFMODE_REMEMBER_FILENAME | DXFMODE_FOREGROUND);
+    });
+}
+
+STDMETHODIMP CYVEXControl::Save(LPCOLESTR fileName, BOOL remember)
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        // No name: the file the drawing came from.
+        const std::string name = fileName ? ycom::WideToAnsi(fileName) : GetDrawingFileName();
+        if (name.empty())
+            return E_INVALIDARG;
+        const DWORD mode = DXFMODE_FOREGROUND | ((remember || !fileName) ? DXFMODE_REMEMBER_FILENAME : 0);
+        return StartDxfSave(name.c_str(), mode, -8);
+    });
+}
+
+STDMETHODIMP CYVEXControl::SaveCompleted(LPCOLESTR)
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT { return S_OK; });
+}
+
+STDMETHODIMP CYVEXControl::GetCurFile(LPOLESTR* fileName)
+{
+    return ycom::Guard(IID_IPersistFile, [&]() -> HRESULT {
+        if (!fileName)
+            return E_POINTER;
+        const std::wstring name = ycom::AnsiToWide(GetDrawingFileName());
+        *fileName = static_cast<LPOLESTR>(CoTaskMemAlloc((name.size() + 1) * sizeof(wchar_t)));
+        if (!*fileName)
+            return E_OUTOFMEMORY;
+        std::memcpy(*fileName, name.c_str(), (name.size() + 1) * sizeof(wchar_t));
+        // No file yet: the default name is given, with S_FALSE.
+        return name.empty() ? S_FALSE : S_OK;
+    });
+}
 
 // ---- IDTCio ----
 
-STDMETHODIMP CYVEXControl::LoadDTC(LONG_PTR, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::SaveDTC(LONG, LONG, LONG_PTR *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ReleaseDTC(LONG_PTR) { return E_NOTIMPL; }
+// (DrawingBuffers.cpp)
 
 // ---- IYVEXUndo ----
 

@@ -697,6 +697,12 @@ public:
     STDMETHODIMP Print(DWORD flags, DVTARGETDEVICE** device, PAGESET** pageSet, STGMEDIUM* options,
                        IContinueCallback* callback, LONG firstPage, LONG* pagesPrinted, LONG* lastPage) override;
 
+    // The persistence stream after the property map: the current view and drawing setting as 18
+    // typed values, then the drawing as DXF (ControlPersistence.cpp). A stream that ends within
+    // the values loads them as far as they go and leaves the drawing alone.
+    HRESULT SaveContent(IStream* stream);
+    HRESULT LoadContent(IStream* stream);
+
     // IPersist, shared by IPersistStreamInit, IPersistStorage and IPersistFile; IsDirty likewise.
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     STDMETHODIMP IsDirty() override;
@@ -710,6 +716,12 @@ public:
     STDMETHODIMP LoadDTC(LONG_PTR pYVEXBuffer, LONG lParam, LONG wParam) override;
     STDMETHODIMP SaveDTC(LONG lParam, LONG wParam, LONG_PTR *pYVEXBuffer) override;
     STDMETHODIMP ReleaseDTC(LONG_PTR pYVEXBuffer) override;
+
+    // The bodies of IDataIO::SerializeEx and IDataIO::LoadBlock (DrawingBuffers.cpp): the
+    // drawing, or a block, to or from a file of the binary or the text archive. With
+    // DXFMODE_BLOCKS a load restores into the block of ID shapeId (0: a new one).
+    HRESULT SerializeDrawing(const char* fileName, DWORD mode, int shapeId);
+    HRESULT LoadBlock(const char* fileName, DWORD mode, int* shapeId);
 
     // IYVEXUndo
     STDMETHODIMP get_OleUndoManager(IUnknown **pVal) override;

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+class CDxfFile;
+
 // A rectangle of the header: y up, so top is the larger y.
 struct CHeaderRect {
     float left = 0.0f;
@@ -28,6 +30,12 @@ public:
     CDrawingHeader(const CDrawingHeader& other);
     CDrawingHeader& operator=(const CDrawingHeader& other);
     virtual ~CDrawingHeader() = default;
+
+    // The HEADER section: written whole, from "SECTION" to "ENDSEC"; read from the group after
+    // its name up to the group of code 0 that ends it, which is pushed back. Variables that the
+    // header does not keep are skipped.
+    void Write(CDxfFile& dxf) const;
+    void Read(CDxfFile& dxf);
 
     // The version text and its index in the version table (0 when it is not there).
     void SetVersionByName(const char* text);

@@ -1,4 +1,9 @@
 #include "interchange/DxfDocument.h"
+#include "interchange/DrawingHeader.h"
+#include "interchange/ImageResourceMap.h"
+
+#include <cstdio>
+#include <cstring>
 
 CDxfDocument::CDxfDocument() = default;
 
@@ -28,4 +33,336 @@ bool CDxfDocument::FindHandle(uint32_t handle, int* shapeId) const
     if (shapeId)
         *shapeId = it->second;
     return true;
+}
+
+// ---- entries ----------------------------------------------------------------------------------
+
+bool CDxfDocument::SaveToFile(const char* path)
+{
+    bool ok = m_file.Open(path, false) && Write();
+    if (m_file.IsOpen() && !m_file.Close())
+        ok = false;
+    return ok;
+}
+
+bool CDxfDocument::SaveToStream(IStream* stream)
+{
+    bool ok = m_file.OpenStream(stream, false) && Write();
+    if (m_file.IsOpen())
+        m_file.Close();
+    return ok;
+}
+
+int CDxfDocument::LoadFromFile(const char* path, bool closeOnFailure)
+{
+    if (!m_file.Open(path, true)) {
+        if (closeOnFailure)
+            m_file.Close();
+        return 0;
+    }
+    return Read();
+}
+
+int CDxfDocument::LoadFromStream(IStream* stream)
+{
+    if (!m_file.OpenStream(stream, true))
+        return 0;
+    const int result = Read();
+    if (result == 0)
+        m_file.Close();
+    return result;
+}
+
+// ---- writing ----------------------------------------------------------------------------------
+
+namespace {
+
+const char* Keyword(int index) { return CDxfFile::KeywordFromIndex(index); }
+
+// The STYLE entry's values after its name, and the ACAD application's tag of a font family name.
+const int kStyleFontTag = 52242;
+
+} // namespace
+
+bool CDxfDocument::Subclassed() const
+{
+    return !m_parts.header || m_parts.header->versionIndex != CDrawingHeader::kVersionAC1009;
+}
+
+void CDxfDocument::Progress(long percent) { m_file.ReportProgress(percent, 0); }
+
+bool CDxfDocument::Write()
+{
+    if (!m_file.IsOpenForWriting())
+        return false;
+    // The shapes' writers ask the document for the form of their entities.
+    m_outputVersion = Subclassed() ? CDrawingHeader::kVersionAC1012 : CDrawingHeader::kVersionAC1009;
+    try {
+        if (m_parts.header)
+            m_parts.header->Write(m_file);
+        Progress(5);
+        WriteTablesSection();
+        Progress(20);
+        if (m_parts.blocks)
+            WriteSection(CDxfFile::kwBlocks, m_parts.blocks);
+        Progress(50);
+        if (m_parts.root)
+            WriteSection(CDxfFile::kwEntities, m_parts.root);
+        Progress(95);
+        if (Subclassed())
+            WriteObjectsSection();
+        Progress(96);
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEof));
+    } catch (...) {
+        m_file.Close();
+        throw;
+    }
+    return m_file.Close();
+}
+
+void CDxfDocument::WriteSection(int keyword, CDxfDocumentPart* part)
+{
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwSection));
+    m_file.WriteStringGroup(2, Keyword(keyword));
+    part->WriteDxfPart(m_file);
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndsec));
+}
+
+void CDxfDocument::WriteTablesSection()
+{
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwSection));
+    m_file.WriteStringGroup(2, Keyword(CDxfFile::kwTables));
+    if (m_parts.viewports) {
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
+        m_file.WriteStringGroup(2, Keyword(CDxfFile::kwVport));
+        m_parts.viewports->WriteDxfPart(m_file);
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
+    }
+    if (m_parts.lineTypes)
+        m_parts.lineTypes->WriteDxfPart(m_file);
+    if (m_parts.layers) {
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
+        m_file.WriteStringGroup(2, Keyword(CDxfFile::kwLayer));
+        m_parts.layers->WriteDxfPart(m_file);
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
+    }
+    WriteStyleTable();
+    WriteAppIdTable();
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndsec));
+}
+
+void CDxfDocument::WriteStyleTable()
+{
+    const bool subclassed = Subclassed();
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
+    m_file.WriteStringGroup(2, Keyword(CDxfFile::kwStyle));
+    if (subclassed)
+        m_file.WriteStringGroup(100, "AcDbSymbolTable");
+    m_file.WriteIntGroup(70, 1);
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwStyle));
+    m_file.WriteStringGroup(2, "STANDARD");
+    if (subclassed)
+        m_file.WriteStringGroup(100, "AcDbTextStyleTableRecord");
+    m_file.WriteIntGroup(70, 0);
+    m_file.WriteRealGroup(40, 0.0);
+    m_file.WriteRealGroup(41, 1.0);
+    m_file.WriteRealGroup(50, 0.0);
+    m_file.WriteIntGroup(71, 0);
+    m_file.WriteRealGroup(42, 10.0);
+    const std::string font = m_parts.root ? m_parts.root->GetDefaultFontName() : std::string("txt");
+    m_file.WriteStringGroup(3, font.c_str());
+    m_file.WriteStringGroup(4, "");
+    if (subclassed && m_parts.root) {
+        m_file.WriteStringGroup(1001, "ACAD");
+        m_file.WriteStringGroup(1000, font.c_str());
+        m_file.WriteIntGroup(1071, kStyleFontTag);
+    }
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
+}
+
+void CDxfDocument::WriteAppIdTable()
+{
+    const bool subclassed = Subclassed();
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
+    m_file.WriteStringGroup(2, Keyword(CDxfFile::kwAppid));
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%x", static_cast<unsigned>(m_file.NextHandle()));
+    m_file.WriteStringGroup(5, handle);
+    if (subclassed)
+        m_file.WriteStringGroup(100, "AcDbSymbolTable");
+    for (const char* name : {Keyword(CDxfFile::kwYvexApplication), "ACAD"}) {
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwAppid));
+        if (subclassed) {
+            m_file.WriteStringGroup(100, "AcDbSymbolTableRecord");
+            m_file.WriteStringGroup(100, "AcDbRegAppTableRecord");
+        }
+        m_file.WriteStringGroup(2, name);
+        m_file.WriteIntGroup(70, 0);
+    }
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
+}
+
+void CDxfDocument::WriteObjectsSection()
+{
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwSection));
+    m_file.WriteStringGroup(2, Keyword(CDxfFile::kwObjects));
+    if (m_parts.images && !m_imagesOff)
+        m_parts.images->WriteImageDefsToDxf(m_file, m_imageHandleBase, true);
+    m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndsec));
+}
+
+// ---- reading ----------------------------------------------------------------------------------
+
+int CDxfDocument::Read()
+{
+    if (!m_file.IsOpenForReading())
+        return 0;
+    long groups = 0;
+    while (m_file.ReadGroup()) {
+        ++groups;
+        if (m_file.GetCode() != 0 || m_file.GetKeywordIndex() != CDxfFile::kwSection)
+            continue;
+        if (!m_file.ReadGroup(nullptr, true))
+            break;
+        ++groups;
+        if (m_file.GetCode() != 2)
+            continue;
+        switch (m_file.GetKeywordIndex()) {
+        case CDxfFile::kwBlocks:
+            if (m_parts.blocks)
+                m_parts.blocks->ReadDxfPart(m_file);
+            break;
+        case CDxfFile::kwEntities:
+            if (m_parts.root)
+                m_parts.root->ReadDxfPart(m_file);
+            break;
+        case CDxfFile::kwHeader:
+            if (m_parts.header) {
+                m_parts.header->Read(m_file);
+                if (m_parts.header->versionIndex == CDrawingHeader::kVersionUnknown) {
+                    m_file.Close();
+                    return kVersionRefused;
+                }
+            }
+            break;
+        case CDxfFile::kwObjects:
+            ReadObjectsSection();
+            break;
+        case CDxfFile::kwTables:
+            ReadTablesSection();
+            break;
+        default:
+            break;
+        }
+    }
+    m_file.Close();
+    return groups > 0 ? 1 : 0;
+}
+
+void CDxfDocument::ReadTablesSection()
+{
+    while (m_file.ReadGroup()) {
+        if (m_file.GetCode() != 0)
+            continue;
+        const int keyword = m_file.GetKeywordIndex();
+        if (keyword == CDxfFile::kwEndsec)
+            return;
+        if (keyword == CDxfFile::kwTable)
+            ReadTable();
+    }
+}
+
+void CDxfDocument::ReadTable()
+{
+    if (!m_file.ReadGroup(nullptr, true))
+        return;
+    if (m_file.GetCode() != 2) {
+        m_file.UngetGroup();
+        return;
+    }
+    switch (m_file.GetKeywordIndex()) {
+    case CDxfFile::kwLayer:
+        if (m_parts.layers)
+            m_parts.layers->ReadDxfPart(m_file);
+        break;
+    case CDxfFile::kwLtype:
+        if (m_parts.lineTypes)
+            m_parts.lineTypes->ReadDxfPart(m_file);
+        break;
+    case CDxfFile::kwStyle:
+        ReadStyleTable();
+        break;
+    case CDxfFile::kwVport:
+        if (m_parts.viewports)
+            m_parts.viewports->ReadDxfPart(m_file);
+        break;
+    default:
+        break;
+    }
+}
+
+void CDxfDocument::ReadStyleTable()
+{
+    while (m_file.ReadGroup()) {
+        const int code = m_file.GetCode();
+        if (code == 0 && m_file.GetKeywordIndex() == CDxfFile::kwEndtab)
+            return;
+        if (!m_parts.header)
+            continue;
+        if (code == 3) {
+            // A font file name loses its extension ("romans.shx" names the font romans).
+            std::string name = m_file.GetText();
+            if (name.size() > 4 && name[name.size() - 4] == '.')
+                name.resize(name.size() - 4);
+            if (m_parts.root)
+                m_parts.root->SetDefaultFontName(name.c_str());
+        } else if (code == 1001 && std::strcmp(m_file.GetText(), "ACAD") == 0) {
+            // The family name the ACAD application keeps wins over the file name before it.
+            if (!m_file.ReadGroup())
+                return;
+            if (m_file.GetCode() == 1000) {
+                if (m_parts.root)
+                    m_parts.root->SetDefaultFontName(m_file.GetText());
+            } else {
+                m_file.UngetGroup();
+            }
+        }
+    }
+}
+
+void CDxfDocument::ReadObjectsSection()
+{
+    while (m_file.ReadGroup()) {
+        if (m_file.GetCode() != 0)
+            continue;
+        const int keyword = m_file.GetKeywordIndex();
+        if (keyword == CDxfFile::kwEndsec)
+            return;
+        // Image definitions are read with the image map's reader once it has one; until then
+        // they are skipped like any other object.
+        if (keyword == CDxfFile::kwSortEntsTable)
+            ReadSortEntsTable();
+    }
+}
+
+void CDxfDocument::ReadSortEntsTable()
+{
+    uint32_t entity = 0;
+    while (m_file.ReadGroup()) {
+        const int code = m_file.GetCode();
+        if (code == 0) {
+            m_file.UngetGroup();
+            return;
+        }
+        if (!m_parts.drawOrder)
+            continue;
+        if (code == 331) {
+            entity = m_file.GetHandle();
+        } else if (code == 5 && entity >= 1) {
+            const uint32_t sortHandle = CDxfFile::ParseHandle(m_file.GetText(), std::strlen(m_file.GetText()));
+            int shapeId = 0;
+            if (FindHandle(entity, &shapeId))
+                (*m_parts.drawOrder)[shapeId] = sortHandle;
+        }
+    }
 }

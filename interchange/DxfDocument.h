@@ -10,6 +10,7 @@
 #include "interchange/DxfFile.h"
 
 #include <windows.h>
+#include <objidl.h>
 
 #include <cstdint>
 #include <map>
@@ -17,16 +18,77 @@
 #include <vector>
 
 class CShape;
+class CDrawingHeader;
+class CImageResourceMap;
+
+// A part of the drawing that writes and reads its own piece of a DXF file: a table's entries, or
+// the body of the BLOCKS or ENTITIES section. The document frames the piece and hands the part
+// the file; a part reads up to the group that ends its piece.
+class CDxfDocumentPart
+{
+public:
+    virtual ~CDxfDocumentPart() = default;
+    virtual bool WriteDxfPart(CDxfFile& dxf) = 0;
+    virtual int ReadDxfPart(CDxfFile& dxf) = 0;
+};
+
+// The root group of the entities, which also names the drawing's default font (the STYLE table).
+class CDxfRootPart : public CDxfDocumentPart
+{
+public:
+    virtual std::string GetDefaultFontName() const = 0;
+    virtual void SetDefaultFontName(const char* name) = 0;
+};
 
 class CDxfDocument
 {
 public:
+    // What the parts of a transfer are: each is set for one transfer and not owned; a part left
+    // null makes its table or section be skipped on writing and ignored on reading.
+    struct Parts {
+        CDxfDocumentPart* blocks = nullptr;     // the block library (BLOCKS)
+        CDxfRootPart* root = nullptr;           // the root group (ENTITIES)
+        CDxfDocumentPart* layers = nullptr;     // the layers group (LAYER entries)
+        CDxfDocumentPart* lineTypes = nullptr;  // the line-type map (its whole LTYPE table)
+        CDxfDocumentPart* viewports = nullptr;  // the viewport list (VPORT entries)
+        CDrawingHeader* header = nullptr;       // HEADER; its version index is the output version
+        CImageResourceMap* images = nullptr;    // image definitions (OBJECTS)
+        // The draw order read from SORTENTSTABLE: shape ID to sort handle.
+        std::map<int, uint32_t>* drawOrder = nullptr;
+    };
+
     CDxfDocument();
     CDxfDocument(const CDxfDocument&) = delete;
     CDxfDocument& operator=(const CDxfDocument&) = delete;
     ~CDxfDocument();
 
     CDxfFile& GetFile() { return m_file; }
+
+    void SetParts(const Parts& parts) { m_parts = parts; }
+    const Parts& GetParts() const { return m_parts; }
+    // Set: the OBJECTS section goes without image definitions (a new document has it set).
+    void SetImagesOff(bool off) { m_imagesOff = off; }
+    bool GetImagesOff() const { return m_imagesOff; }
+    // The handle of the first image definition less its resource ID.
+    void SetImageHandleBase(int base) { m_imageHandleBase = base; }
+
+    // Opens the file or stream, writes the document (which closes it) and closes whatever is
+    // still open; true when both succeeded.
+    bool SaveToFile(const char* path);
+    bool SaveToStream(IStream* stream);
+    // Opens and reads (Read's result); 0 when the open fails (the file then closed when
+    // closeOnFailure asks for it). A stream read that finds nothing closes the file.
+    int LoadFromFile(const char* path, bool closeOnFailure);
+    int LoadFromStream(IStream* stream);
+    // The sections in order: HEADER, TABLES, BLOCKS, ENTITIES, OBJECTS (not for AC1009), EOF;
+    // then the file is closed. False without writing when the file is not open for writing, and
+    // when the upload of a web target fails on closing. An exception closes the file and goes on.
+    bool Write();
+    // 1 when at least one group was read, 0 when none was (or the file is not open for
+    // reading), kVersionRefused when the HEADER named a version the header does not know (the
+    // sections after it are not read). The file is closed at the end.
+    static constexpr int kVersionRefused = -2;
+    int Read();
 
     // The DXFProcessingModes word of the transfer in progress; 0 between transfers.
     DWORD GetMode() const { return m_mode; }
@@ -69,6 +131,22 @@ public:
     void SetExtrusionZ(double z) { m_extrusionZ = z; }
 
 private:
+    void WriteTablesSection();
+    void WriteStyleTable();
+    void WriteAppIdTable();
+    void WriteSection(int keyword, CDxfDocumentPart* part);
+    void WriteObjectsSection();
+    void ReadTablesSection();
+    void ReadTable();
+    void ReadStyleTable();
+    void ReadObjectsSection();
+    void ReadSortEntsTable();
+    void Progress(long percent);
+    bool Subclassed() const;
+
+    Parts m_parts;
+    bool m_imagesOff = true;
+    int m_imageHandleBase = 0;
     CDxfFile m_file;
     DWORD m_mode = 0;
     int m_outputVersion = 2;

@@ -1,0 +1,723 @@
+// The control's side of every DXF transfer: the launcher behind IDXFOperations, IPersistFile and
+// the persistence stream, which admits one long operation at a time (the gate the site's database
+// operations share), announces it to the host and runs its body on the caller's thread or on a
+// worker; the bodies that point the DXF document at the parts of the drawing, fill or apply the
+// drawing header, read or write, and finish (block naming, shift to the origin, draw order).
+// A file that holds no DXF falls back to the control's own archives.
+#include "control/FileNames.h"
+#include "control/ControlCore.h"
+#include "control/ShapeMap.h"
+#include "control/UndoRecorder.h"
+#include "control/ViewportList.h"
+#include "interchange/DxfDocument.h"
+#include "interchange/ImageResourceMap.h"
+#include "model/ColorIndexTable.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/LineType.h"
+#include "model/LineTypeMap.h"
+#include "model/Shape.h"
+#include "model/Text.h"
+#include "persistence/BinaryFileArchive.h"
+#include "persistence/DataTableSet.h"
+#include "persistence/DrawingSettingMap.h"
+#include "persistence/DrawingSettingRecord.h"
+#include "persistence/TextFileArchive.h"
+#include "com/AnsiText.h"
+#include "com/MessageBoxHook.h"
+#include "com/Owners.h"
+#include "YVEX_h.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+const char kBusy[] = "Operation is in progress.";
+const char kLoadedBlock[] = "LoadedBlock";
+// The persistence state of a control whose drawing goes to or comes from a file.
+const int kFileState = 4;
+
+
+// Suspends undo recording for the life of the object.
+class CUndoSuspension
+{
+public:
+    explicit CUndoSuspension(CUndoRecorder* recorder) : m_recorder(recorder)
+    {
+        if (m_recorder)
+            m_recorder->Suspend();
+    }
+    ~CUndoSuspension()
+    {
+        if (m_recorder)
+            m_recorder->Resume();
+    }
+    CUndoSuspension(const CUndoSuspension&) = delete;
+    CUndoSuspension& operator=(const CUndoSuspension&) = delete;
+
+private:
+    CUndoRecorder* m_recorder;
+};
+
+// The groups of the drawing as parts of a DXF document.
+class CBlocksPart : public CDxfDocumentPart
+{
+public:
+    explicit CBlocksPart(CGroup* library) : m_library(library) {}
+    bool WriteDxfPart(CDxfFile& dxf) override { return SUCCEEDED(m_library->WriteDxf(dxf)); }
+    int ReadDxfPart(CDxfFile& dxf) override { return m_library->ReadDxfBlocksSection(dxf); }
+
+private:
+    CGroup* m_library;
+};
+
+class CRootPart : public CDxfRootPart
+{
+public:
+    CRootPart(CGroup* root, CShapeHost* host) : m_root(root), m_host(host) {}
+    bool WriteDxfPart(CDxfFile& dxf) override { return SUCCEEDED(m_root->WriteDxf(dxf)); }
+    int ReadDxfPart(CDxfFile& dxf) override { return m_root->ReadDxfEntitiesSection(dxf); }
+    std::string GetDefaultFontName() const override { return m_host->GetDefaultFontName(); }
+    void SetDefaultFontName(const char* name) override
+    {
+        // The default font is the face of the text prototype.
+        if (auto* text = dynamic_cast<CText*>(m_host->GetDefaultShape(stText)))
+            text->SetFontNameA(name);
+    }
+
+private:
+    CGroup* m_root;
+    CShapeHost* m_host;
+};
+
+class CLayersPart : public CDxfDocumentPart
+{
+public:
+    explicit CLayersPart(CGroup* layers) : m_layers(layers) {}
+    bool WriteDxfPart(CDxfFile& dxf) override
+    {
+        const std::vector<CShape*> children = m_layers->Children();
+        for (CShape* child : children)
+            if (child->GetShapeType() == stLayer)
+                child->WriteDxf(dxf);
+        return true;
+    }
+    int ReadDxfPart(CDxfFile& dxf) override { return m_layers->ReadDxfLayerTable(dxf); }
+
+private:
+    CGroup* m_layers;
+};
+
+class CLineTypesPart : public CDxfDocumentPart
+{
+public:
+    explicit CLineTypesPart(CLineTypeMap& map) : m_map(map) {}
+    bool WriteDxfPart(CDxfFile& dxf) override { return m_map.WriteDxfTable(dxf) != 0; }
+    int ReadDxfPart(CDxfFile& dxf) override { return m_map.ReadDxfTable(dxf); }
+
+private:
+    CLineTypeMap& m_map;
+};
+
+class CViewportsPart : public CDxfDocumentPart
+{
+public:
+    explicit CViewportsPart(CViewportList& list) : m_list(list) {}
+    bool WriteDxfPart(CDxfFile& dxf) override { return m_list.WriteDxfTable(dxf); }
+    int ReadDxfPart(CDxfFile& dxf) override { return m_list.ReadDxfTable(dxf) ? 1 : 0; }
+
+private:
+    CViewportList& m_list;
+};
+
+void ReportFileProgress(void* user, long percent) { static_cast<CControlCore*>(user)->OnProgress(percent); }
+
+} // namespace
+
+// The parts of one transfer, made by its preparation and living as long as its body.
+struct CControlCore::DxfParts
+{
+    std::unique_ptr<CBlocksPart> blocks;
+    std::unique_ptr<CRootPart> root;
+    std::unique_ptr<CLayersPart> layers;
+    std::unique_ptr<CLineTypesPart> lineTypes;
+    std::unique_ptr<CViewportsPart> viewports;
+};
+
+// What a worker takes with it: its own copy of the request (and its own reference on a stream).
+struct CControlCore::TransferRequest
+{
+    CControlCore* control = nullptr;
+    ycom::ComPtr<IStream> stream;
+    std::string fileName;
+    DWORD mode = 0;
+    int shapeId = 0;
+};
+
+// ---- entries ----------------------------------------------------------------------------------
+
+HRESULT CControlCore::StartDxfSave(const char* fileName, DWORD mode, int shapeId)
+{
+    if (!IsIdle()) {
+        SetLastError(1, kBusy);
+        return S_FALSE;
+    }
+    SetLastError(0, "");
+    mode = (mode & ~static_cast<DWORD>(DXFMODE_LOAD)) | DXFMODE_USE_YVEX_IDENTIFIERS;
+    if (shapeId > -8)
+        mode |= DXFMODE_BLOCKS;
+    else
+        shapeId = 0;
+    const HRESULT hr = StartTransferOperation(nullptr, fileName, mode, shapeId);
+    return FAILED(hr) ? E_FAIL : hr;
+}
+
+HRESULT CControlCore::StartDxfLoad(const char* fileName, DWORD mode)
+{
+    if (!IsIdle()) {
+        SetLastError(1, kBusy);
+        return S_FALSE;
+    }
+    const HRESULT hr = StartTransferOperation(nullptr, fileName, mode | DXFMODE_LOAD, 0);
+    return FAILED(hr) ? E_FAIL : hr;
+}
+
+// The persistence stream is the container's: its content must be complete when the container's
+// call returns, so these run on the caller's thread.
+HRESULT CControlCore::LoadDrawingFromStream(IStream* stream)
+{
+    return StartTransferOperation(stream, nullptr, DXFMODE_LOAD | DXFMODE_STREAM | DXFMODE_FOREGROUND, 0);
+}
+
+HRESULT CControlCore::SaveDrawingToStream(IStream* stream)
+{
+    return StartTransferOperation(stream, nullptr, DXFMODE_STREAM | DXFMODE_FOREGROUND, 0);
+}
+
+HRESULT CControlCore::StartTransferOperation(IStream* stream, const char* fileName, DWORD mode, int shapeId)
+{
+    // One atomic step: of two quick starts only one passes.
+    if (!TryCloseGate())
+        return S_FALSE;
+    SetLastError(0, "");
+    const bool load = (mode & DXFMODE_LOAD) != 0;
+    const bool streaming = (mode & DXFMODE_STREAM) != 0;
+    if (streaming) {
+        if (!stream) {
+            OpenGate();
+            return E_INVALIDARG;
+        }
+        // An empty stream has no drawing to load; a save writes whatever the size.
+        if (load) {
+            STATSTG stat = {};
+            if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart == 0) {
+                OpenGate();
+                return S_OK;
+            }
+        }
+    }
+    auto request = std::make_unique<TransferRequest>();
+    request->control = this;
+    request->fileName = fileName ? fileName : "";
+    request->mode = mode;
+    request->shapeId = shapeId;
+    const bool foreground = (mode & DXFMODE_FOREGROUND) != 0;
+    if (streaming) {
+        if (foreground) {
+            request->stream = stream;
+        } else if (FAILED(stream->Clone(request->stream.Put())) || !request->stream) {
+            OpenGate();
+            return E_FAIL;
+        }
+    }
+
+    const LONG storage = streaming ? srStream : srFile;
+    if (!AnnounceBegin(load ? kStageBeginLoad : kStageBeginSave, fileName, 0, storage)) {
+        OpenGate();
+        return S_FALSE;
+    }
+    if (foreground)
+        return RunTransferBody(*request);
+
+    TransferRequest* argument = request.get();
+    HANDLE thread = CreateThread(nullptr, 0, &CControlCore::TransferWorker, argument, CREATE_SUSPENDED, nullptr);
+    if (!thread) {
+        OpenGate();
+        AnnounceEnd(load ? kStageEndLoad : kStageEndSave, fileName, 0, false, storage);
+        return E_FAIL;
+    }
+    request.release();
+    {
+        std::lock_guard<std::mutex> lock(m_workerLock);
+        m_workerThreads.push_back(thread);
+    }
+    ResumeThread(thread);
+    return S_OK;
+}
+
+DWORD WINAPI CControlCore::TransferWorker(void* argument)
+{
+    std::unique_ptr<TransferRequest> request(static_cast<TransferRequest*>(argument));
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    HRESULT result = E_FAIL;
+    try {
+        result = request->control->RunTransferBody(*request);
+    } catch (...) {
+        // Nothing may leave the thread; the gate is given back so the control is usable again.
+        request->control->OpenGate();
+        result = E_FAIL;
+    }
+    request->stream = nullptr;
+    CoUninitialize();
+    return static_cast<DWORD>(result);
+}
+
+HRESULT CControlCore::RunTransferBody(const TransferRequest& request)
+{
+    const bool load = (request.mode & DXFMODE_LOAD) != 0;
+    if (request.mode & DXFMODE_STREAM)
+        return load ? LoadDrawingStream(request.stream.Get(), request.mode)
+                    : SaveDrawingStream(request.stream.Get(), request.mode, request.shapeId);
+    if (load && !request.fileName.empty())
+        return LoadDrawingFile(request.fileName.c_str(), request.mode);
+    return SaveDrawingFile(request.fileName.c_str(), request.mode, request.shapeId);
+}
+
+// ---- preparing and finishing ------------------------------------------------------------------
+
+void CControlCore::PrepareDxfTransfer(DWORD mode, int shapeId, DxfParts& parts)
+{
+    CDxfDocument& doc = GetDxfDocument();
+    doc.SetMode(mode);
+    const bool blocks = (mode & DXFMODE_BLOCKS) != 0;
+    const bool load = (mode & DXFMODE_LOAD) != 0;
+    CDxfDocument::Parts refs;
+    m_loadedBlockId = 0;
+    m_blockShapeParentId = 0;
+    if (!(blocks && load)) {
+        refs.header = &m_siteRecord;
+        parts.viewports = std::make_unique<CViewportsPart>(*m_viewports);
+        refs.viewports = parts.viewports.get();
+    }
+    CGroup* library = GetLibraryGroup();
+    CGroup* root = nullptr;
+    bool libraryTakes = true;
+    if (!blocks) {
+        root = m_rootGroup;
+    } else {
+        CUndoSuspension suspended(m_undoRecorder.get());
+        CShape* shape = load ? nullptr : FindShape(shapeId);
+        const int type = shape ? shape->GetShapeType() : 0;
+        if (shape && (type == stGroup || type == stReference)) {
+            // A group or reference of the drawing is written as it is; a block of the library
+            // travels in the BLOCKS section.
+            if (shape->GetParent() != library)
+                root = static_cast<CGroup*>(shape);
+        } else if (load || shape) {
+            CShape* made = m_shapeMap->CreateShape(stGroup, true, true);
+            if (made) {
+                auto* group = static_cast<CGroup*>(made);
+                group->SetName(L"LoadedBlock");
+                m_loadedBlockId = group->GetId();
+                if (load) {
+                    if (library)
+                        library->AddChild(group, nullptr, 1, false);
+                    if (CLayer* base = FindLayerById(BASE_LAYER))
+                        group->SetLayer(base);
+                } else if (CGroup* parent = shape->GetParent()) {
+                    // The group takes the shape's place while the shape is written in it.
+                    m_blockShapeParentId = parent->GetId();
+                    const int index = parent->IndexOfChild(shape->GetId());
+                    parent->ReplaceChild(shape, group);
+                    (void)index;
+                    group->AppendChild(shape, 1);
+                } else {
+                    group->AppendChild(shape, 1);
+                }
+                root = group;
+            }
+        }
+        // Only a save of the library itself, or of one of its blocks, writes the BLOCKS section.
+        libraryTakes = load || shapeId == LIBRARY_ID || (shape && shape->GetParent() == library);
+    }
+    if (library && libraryTakes) {
+        parts.blocks = std::make_unique<CBlocksPart>(library);
+        refs.blocks = parts.blocks.get();
+    }
+    if (root) {
+        parts.root = std::make_unique<CRootPart>(root, this);
+        refs.root = parts.root.get();
+    }
+    if (!(mode & DXFMODE_IGNORE_LAYERS)) {
+        if (CGroup* layers = GetLayersGroup()) {
+            parts.layers = std::make_unique<CLayersPart>(layers);
+            refs.layers = parts.layers.get();
+        }
+    }
+    parts.lineTypes = std::make_unique<CLineTypesPart>(*m_lineTypes);
+    refs.lineTypes = parts.lineTypes.get();
+    refs.images = m_imageResources.get();
+    refs.drawOrder = &m_drawOrder;
+    doc.SetParts(refs);
+    doc.GetFile().SetProgressCallback(&ReportFileProgress, this);
+}
+
+void CControlCore::FinishDxfTransfer(bool success, const char* fileName)
+{
+    CDxfDocument& doc = GetDxfDocument();
+    const DWORD mode = doc.GetMode();
+    doc.SetMode(0);
+    doc.SetParts(CDxfDocument::Parts());
+    doc.GetFile().SetProgressCallback(nullptr, nullptr);
+    if (!(mode & DXFMODE_BLOCKS) || m_loadedBlockId == 0)
+        return;
+    CUndoSuspension suspended(m_undoRecorder.get());
+    CShape* made = FindShape(m_loadedBlockId);
+    const int blockId = m_loadedBlockId;
+    m_loadedBlockId = 0;
+    if (!made || !made->IsGroup())
+        return;
+    auto* group = static_cast<CGroup*>(made);
+    const bool load = (mode & DXFMODE_LOAD) != 0;
+    if (!load) {
+        // The shape goes back where it was, and the wrapping group goes.
+        CShape* shape = group->GetShapeCount() > 0 ? group->GetChildAt(0) : nullptr;
+        CGroup* parent = group->GetParent();
+        if (shape && parent && parent->GetId() == m_blockShapeParentId) {
+            group->RemoveChild(shape);
+            parent->ReplaceChild(group, shape);
+        } else if (shape) {
+            group->RemoveChild(shape);
+        }
+        DeleteShapeByID(blockId, 0, 0);
+        return;
+    }
+    if (!success || group->GetShapeCount() == 0) {
+        DeleteShapeByID(blockId, 0, 0);
+        return;
+    }
+    group->SetVisible(true);
+    if (!(mode & DXFMODE_DO_NOT_ALIGN_SHAPES) && !group->HasPointAt(0.0f, 0.0f)) {
+        float left = 0, top = 0, right = 0, bottom = 0;
+        // The corner nearest the origin: y grows upwards, so the bottom.
+        if (SUCCEEDED(group->GetBoundingRect(&left, &top, &right, &bottom)))
+            group->Shift(-left, -std::min(top, bottom), nullptr, true);
+    }
+    const std::string name = fileName && *fileName ? FileBaseName(fileName) : std::string(kLoadedBlock);
+    group->SetName(ycom::AnsiToWide(name.empty() ? kLoadedBlock : name.c_str()).c_str());
+}
+
+void CControlCore::ChooseDxfForm(CDxfFile& file) const
+{
+    // Binary files of the old version carry one-byte group codes.
+    file.SetBinary((m_controlFlags & controlSaveAsBinary) != 0);
+    file.SetTwoByteCodes(m_siteRecord.versionIndex != CDrawingHeader::kVersionAC1009);
+}
+
+void CControlCore::ResetDrawOrder()
+{
+    m_drawOrder.clear();
+    if (m_temporaryViewportId >= 0)
+        return;
+    m_temporaryViewportId = -100;
+}
+
+bool CControlCore::CompareShapeOrder(const CShape* a, const CShape* b) const
+{
+    auto ia = m_drawOrder.find(a->GetId());
+    auto ib = m_drawOrder.find(b->GetId());
+    if (ia != m_drawOrder.end() && ib != m_drawOrder.end())
+        return ia->second < ib->second;
+    return a->GetId() < b->GetId();
+}
+
+void CControlCore::SortRootByDrawOrder()
+{
+    // Only a file that named a draw order reorders the drawing; the Z orders then rise strictly
+    // along it, so a later shape is always drawn over an earlier one.
+    if (!m_rootGroup || m_drawOrder.empty() || m_rootGroup->GetShapeCount() < 2)
+        return;
+    std::vector<CShape*> children = m_rootGroup->Children();
+    std::stable_sort(children.begin(), children.end(),
+                     [this](CShape* a, CShape* b) { return CompareShapeOrder(a, b); });
+    float z = children.front()->GetZOrder();
+    for (size_t i = 1; i < children.size(); ++i) {
+        z += 0.001f;
+        if (children[i]->GetZOrder() <= z)
+            children[i]->SetZOrder(z, false);
+        else
+            z = children[i]->GetZOrder();
+    }
+    for (CShape* child : children)
+        m_rootGroup->MoveChildToTail(child->GetId());
+}
+
+void CControlCore::FillHeaderFromCurrentSetting()
+{
+    CSiteRecord& header = m_siteRecord;
+    const CDrawingSettingRecord* setting = m_currentSetting;
+    if (!setting) {
+        header.currentLayerName = "0";
+        return;
+    }
+    header.currentLayerName = setting->Layer ? setting->Layer->GetName() : std::string("0");
+    if (setting->LinePatternID == 0x4000) {
+        header.currentLineTypeName = "BYLAYER";
+    } else if (setting->LinePatternID == 0x8000) {
+        header.currentLineTypeName = "BYBLOCK";
+    } else {
+        const CLineType* type = m_lineTypes->Find(setting->LinePatternID);
+        header.currentLineTypeName = type && type->GetName() ? type->GetName() : "BYLAYER";
+    }
+    header.currentColour = CColorIndexTable::FromRgb(setting->PenColor);
+    header.currentLineTypeScale = setting->LinePatternScale;
+    header.currentLineWeight = static_cast<int>(setting->PenWeight);
+    header.imageScale = setting->ImageScale;
+    header.editNewText = setting->EditNewText;
+    header.showRulers = setting->ShowRulers;
+    header.scalePenWeight = setting->ScalePenWeight;
+    header.hatchPatternScale = setting->HatchPatternScale;
+    header.hatchColour = CColorIndexTable::FromRgb(setting->HatchColor);
+    header.hatchPattern = setting->HatchPatternID;
+    header.orthoMode = setting->OrthoMode;
+}
+
+void CControlCore::AfterDxfLoad(DWORD mode)
+{
+    if (CGroup* library = GetLibraryGroup()) {
+        library->LinkReferencesByName(library);
+        if (m_rootGroup) {
+            m_rootGroup->LinkReferencesByName(library);
+            m_rootGroup->ResolveReferences(library, nullptr);
+        }
+        library->ResolveReferences(library, nullptr);
+        if (m_rootGroup)
+            m_rootGroup->ClearReferencesInTree();
+    }
+    // Shapes that the file carried as approximations are rebuilt by the bulk passes of the
+    // control's operations; until they run, what the reader kept for them goes.
+    m_shapeMap->ClearReplacements();
+    if (mode & DXFMODE_BLOCKS)
+        return;
+    const CSiteRecord& header = m_siteRecord;
+    CGroup* layers = GetLayersGroup();
+    CLayer* layer = m_currentSetting ? m_currentSetting->Layer : nullptr;
+    if (!layer && !header.currentLayerName.empty())
+        layer = FindLayerByName(header.currentLayerName);
+    if (!layer && layers)
+        for (CShape* child : layers->Children())
+            if (!layer && child->GetShapeType() == stLayer)
+                layer = static_cast<CLayer*>(child);
+    if (!layer && layers) {
+        if (CShape* shape = m_shapeMap->CreateShape(stLayer, true, true)) {
+            layers->AppendChild(shape, 1);
+            layer = static_cast<CLayer*>(shape);
+            layer->SetName("0");
+            MapLayerName("0", layer);
+        }
+    }
+    const int lineType = m_lineTypes->IdFromName(header.currentLineTypeName.c_str());
+    for (const auto& entry : m_drawingSettings->Settings()) {
+        CDrawingSettingRecord& setting = *entry.second;
+        setting.Layer = layer;
+        setting.LinePatternID = lineType ? lineType : 0x4000;
+        setting.SetPenColor(header.currentColour == 256 ? 0x20000000u
+                            : header.currentColour == 0 ? 0x40000000u
+                                                        : CColorIndexTable::ToRgb(header.currentColour));
+        setting.SetHatchColor(header.hatchColour == 256 ? 0x20000000u
+                              : header.hatchColour == 0 ? 0x40000000u
+                                                        : CColorIndexTable::ToRgb(header.hatchColour));
+        setting.LinePatternScale = header.currentLineTypeScale;
+        setting.PenWeight = static_cast<float>(header.currentLineWeight);
+        setting.ImageScale = header.imageScale;
+        setting.EditNewText = header.editNewText;
+        setting.ShowRulers = header.showRulers;
+        setting.ScalePenWeight = header.scalePenWeight;
+        setting.HatchPatternScale = header.hatchPatternScale;
+        setting.HatchPatternID = header.hatchPattern;
+        setting.OrthoMode = header.orthoMode;
+    }
+    if (layer)
+        SetCurrentLayer(layer);
+}
+
+// ---- bodies -----------------------------------------------------------------------------------
+
+HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
+{
+    SetPersistState(kFileState, DXFMODE_LOAD);
+    CUndoSuspension suspended(m_undoRecorder.get());
+    const bool quiet = (mode & DXFMODE_QUIET) != 0;
+    const DWORD savedFlags = m_controlFlags;
+    DWORD flags = m_controlFlags & ~static_cast<DWORD>(controlDontMergeLayers | controlDontOverwriteLayers);
+    if (mode & DXFMODE_NOT_MERGE_LAYERS)
+        flags |= controlDontMergeLayers;
+    if (!(mode & DXFMODE_DO_NOT_OVERWRITE_LAYERS))
+        flags |= controlDontOverwriteLayers;
+    m_controlFlags = flags;
+    auto restoreFlags = [&]() {
+        m_controlFlags = (m_controlFlags & ~static_cast<DWORD>(controlDontMergeLayers | controlDontOverwriteLayers)) |
+                         (savedFlags & (controlDontMergeLayers | controlDontOverwriteLayers));
+    };
+
+    const bool keep = (mode & (DXFMODE_APPEND | DXFMODE_BLOCKS)) != 0;
+    if (!keep)
+        ClearSite();
+    ResetDrawOrder();
+    DxfParts parts;
+    PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
+    CDxfDocument& doc = GetDxfDocument();
+    doc.ClearReadingState();
+    int read = doc.LoadFromFile(fileName, true);
+    bool fromArchive = false;
+    bool success = read == 1;
+    if (read == 0) {
+        // No DXF: the control's own archives, binary first.
+        CDataTableSet tables(1);
+        bool loaded = false;
+        {
+            CBinaryFileArchive binary(fileName);
+            loaded = tables.ReadFromArchive(&binary) != 0;
+        }
+        // A refused archive leaves the tables empty for the next one.
+        if (!loaded) {
+            CTextFileArchive archive(fileName);
+            loaded = tables.ReadFromArchive(&archive) != 0;
+        }
+        if (loaded) {
+            fromArchive = true;
+            // The drawing was cleared above: the restore adds to what is left.
+            int block = 0;
+            const DWORD restoreMode = (mode | DXFMODE_LOAD | DXFMODE_APPEND) & ~static_cast<DWORD>(DXFMODE_SAVE_UNDO_DATA);
+            success = SUCCEEDED(ExchangeDrawingTables(&tables, restoreMode, (mode & DXFMODE_BLOCKS) ? &block : nullptr));
+        }
+        if (!success && !keep)
+            doc.GetFile().Close();
+    }
+
+    if (read == CDxfDocument::kVersionRefused) {
+        SetLastError(1, "This version of DXF is available under request.\nPlease contact the vendor.");
+        ycom::ShowMessageBox(GetControlWindow(), "This version of DXF is available under request.\nPlease contact the vendor.",
+                             "YVEXControl: Error", MB_ICONWARNING);
+        FinishDxfTransfer(false, fileName);
+        restoreFlags();
+        OpenGate();
+        if (!quiet) {
+            OnProgress(100);
+            AnnounceEnd(kStageEndLoad, fileName, 0, false, srFile);
+        }
+        return S_FALSE;
+    }
+
+    if (!fromArchive && success)
+        AfterDxfLoad(mode);
+    if (!(mode & DXFMODE_BLOCKS) && success)
+        ApplySiteSettings();
+    SortRootByDrawOrder();
+    FinishDxfTransfer(success, fileName);
+    restoreFlags();
+    OpenGate();
+    if (m_rootGroup)
+        m_rootGroup->SetVisible(true);
+    if (!(mode & DXFMODE_BLOCKS))
+        SetModified(false);
+    if ((mode & DXFMODE_REMEMBER_FILENAME) && success)
+        m_drawingFileName = fileName;
+    if (!success && GetLastErrorCode() == 0)
+        SetLastError(1, "The file holds no drawing.");
+    if (!quiet) {
+        OnProgress(100);
+        AnnounceEnd(kStageEndLoad, fileName, 0, success, srFile);
+    }
+    RequestRedraw(rfRedrawAll, nullptr);
+    return success ? S_OK : S_FALSE;
+}
+
+HRESULT CControlCore::SaveDrawingFile(const char* fileName, DWORD mode, int shapeId)
+{
+    SetPersistState(kFileState, 0);
+    CUndoSuspension suspended(m_undoRecorder.get());
+    FillHeaderFromCurrentSetting();
+    DxfParts parts;
+    PrepareDxfTransfer(mode & ~static_cast<DWORD>(DXFMODE_LOAD), shapeId, parts);
+    CDxfDocument& doc = GetDxfDocument();
+    const int handleBase = GetIdBaseAboveShapes();
+    doc.SetImageHandleBase(handleBase);
+    doc.SetImagesOff((m_dxfOptions & CShapeHost::kDxfImagesAsSolids) != 0);
+    doc.GetFile().SetHandleCounter(static_cast<uint32_t>(handleBase + m_imageResources->GetNextId() + 10));
+    if (!doc.GetFile().IsOpen())
+        ChooseDxfForm(doc.GetFile());
+    bool success = false;
+    try {
+        success = doc.SaveToFile(fileName);
+    } catch (...) {
+        success = false;
+    }
+    FinishDxfTransfer(success, fileName);
+    OpenGate();
+    if (success) {
+        SetModified(false);
+        if (mode & DXFMODE_REMEMBER_FILENAME)
+            m_drawingFileName = fileName;
+    } else {
+        SetLastError(1, "The file could not be written.");
+    }
+    if (!(mode & DXFMODE_QUIET)) {
+        OnProgress(100);
+        AnnounceEnd(kStageEndSave, fileName, 0, success, srFile);
+    }
+    return success ? S_OK : S_FALSE;
+}
+
+HRESULT CControlCore::LoadDrawingStream(IStream* stream, DWORD mode)
+{
+    SetPersistState(kFileState, DXFMODE_LOAD);
+    CUndoSuspension suspended(m_undoRecorder.get());
+    if (!(mode & DXFMODE_BLOCKS))
+        ClearSite();
+    ResetDrawOrder();
+    DxfParts parts;
+    PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
+    CDxfDocument& doc = GetDxfDocument();
+    doc.ClearReadingState();
+    const int read = doc.LoadFromStream(stream);
+    const bool success = read == 1;
+    if (success) {
+        AfterDxfLoad(mode);
+        if (!(mode & DXFMODE_BLOCKS))
+            ApplySiteSettings();
+        SortRootByDrawOrder();
+    }
+    FinishDxfTransfer(success, nullptr);
+    OpenGate();
+    if (m_rootGroup)
+        m_rootGroup->SetVisible(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    return success ? S_OK : S_FALSE;
+}
+
+HRESULT CControlCore::SaveDrawingStream(IStream* stream, DWORD mode, int shapeId)
+{
+    SetPersistState(kFileState, 0);
+    CUndoSuspension suspended(m_undoRecorder.get());
+    FillHeaderFromCurrentSetting();
+    DxfParts parts;
+    PrepareDxfTransfer(mode & ~static_cast<DWORD>(DXFMODE_LOAD), shapeId, parts);
+    CDxfDocument& doc = GetDxfDocument();
+    const int handleBase = GetIdBaseAboveShapes();
+    doc.SetImageHandleBase(handleBase);
+    doc.SetImagesOff((m_dxfOptions & CShapeHost::kDxfImagesAsSolids) != 0);
+    doc.GetFile().SetHandleCounter(static_cast<uint32_t>(handleBase + m_imageResources->GetNextId() + 10));
+    ChooseDxfForm(doc.GetFile());
+    bool success = false;
+    try {
+        success = doc.SaveToStream(stream);
+    } catch (...) {
+        success = false;
+    }
+    FinishDxfTransfer(success, nullptr);
+    OpenGate();
+    return success ? S_OK : E_FAIL;
+}

@@ -1,0 +1,568 @@
+// DXF and stream transfers of the control object, its memory buffers and serialized files: our
+// drawings written and read back in both versions and both forms (and handed to ezdxf by the
+// Python check), drawings ezdxf wrote, block saves and loads, the archive fall-back, the gate,
+// the persistence stream, IDTCio buffers, IDataIO files and the serialization error texts.
+#include <cmath>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <set>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+#include "tests/support/ControlTestSupport.h"
+#include "tests/support/TestPaths.h"
+#include "control/SerializationMessages.h"
+#include "control/ShapeMap.h"
+#include "com/AnsiText.h"
+#include "com/MessageBoxHook.h"
+#include "interchange/DxfDocument.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/Text.h"
+#include "persistence/DrawingSettingRecord.h"
+
+using namespace controltest;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dxf/") + name); }
+
+// Our written drawings, for the independent reader of the Python check.
+std::string OutputPath(const char* name)
+{
+    const std::string dir = WinPath("YVEX_BINARY_DIR", "tests/control/dxf_out");
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir + "\\" + name;
+}
+
+std::string Scratch(const char* name)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "yvex_transfer_" + name;
+}
+
+// A file of that name in a folder of the test's own (block names come from file names).
+std::string NamedScratch(const char* name)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string folder = std::string(dir) + "yvex_transfer_blocks";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\" + name;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The message boxes the control showed.
+std::mutex g_boxLock;
+std::vector<std::pair<std::string, std::string>> g_boxes;
+int RecordBox(HWND, const char* text, const char* caption, UINT)
+{
+    std::lock_guard<std::mutex> lock(g_boxLock);
+    g_boxes.emplace_back(text ? text : "", caption ? caption : "");
+    return IDOK;
+}
+
+// A small drawing: a layer WALLS with a line and two polylines on it, and a line on the base
+// layer. Answers the ID of the first line. (Curves travel as approximations in the old version,
+// which the bulk passes of the control's operations rebuild.)
+LONG BuildDrawing(CYVEXControl& control)
+{
+    CGroup* root = control.GetRootGroup();
+    LONG layerId = 0, line = 0, other = 0, second = 0, polyline = 0;
+    EXPECT_EQ(control.AddLayer(control.GetLayersGroup(), L"WALLS", &layerId), S_OK);
+    auto* walls = static_cast<CLayer*>(control.FindShape(layerId));
+    EXPECT_EQ(control.AddLine(root, 0, 0, 100, 50, &line), S_OK);
+    EXPECT_EQ(control.AddLine(root, 10, 20, 30, -40, &other), S_OK);
+    EXPECT_EQ(control.AddPolyline(root, 15, 10, 25, 20, &second), S_OK);
+    EXPECT_EQ(control.AddPolyline(root, 0, 0, 50, 0, &polyline), S_OK);
+    for (LONG id : {line, second, polyline})
+        control.FindShape(id)->SetLayer(walls);
+    return line;
+}
+
+// The shapes of the root group as (type, layer name, bounding box rounded to 0.01).
+std::multiset<std::string> Signature(CYVEXControl& control)
+{
+    std::multiset<std::string> out;
+    for (CShape* child : control.GetRootGroup()->Children()) {
+        float l = 0, t = 0, r = 0, b = 0;
+        child->GetBoundingRect(&l, &t, &r, &b);
+        char text[200];
+        std::snprintf(text, sizeof text, "%d %s %.2f %.2f %.2f %.2f", child->GetShapeType(),
+                      child->GetLayer() ? child->GetLayer()->GetName().c_str() : "-", l, t, r, b);
+        out.insert(text);
+    }
+    return out;
+}
+
+bool WaitIdle(CYVEXControl& control)
+{
+    for (int i = 0; i < 500 && !control.IsIdle(); ++i)
+        Sleep(10);
+    control.WaitForWorkers();
+    return control.IsIdle();
+}
+
+CGroup* LibraryBlock(CYVEXControl& control, const wchar_t* name)
+{
+    for (CShape* child : control.GetLibraryGroup()->Children())
+        if (child->IsGroup() && static_cast<CGroup*>(child)->GetName() == name)
+            return static_cast<CGroup*>(child);
+    return nullptr;
+}
+
+} // namespace
+
+TEST(DxfTransfer, OurDrawingsComeBackInBothVersionsAndForms)
+{
+    const struct {
+        int version;
+        bool binary;
+        const char* file;
+    } cases[] = {{1, false, "ours_r12_ascii.dxf"},
+                 {1, true, "ours_r12_binary.dxf"},
+                 {2, false, "ours_r13_ascii.dxf"},
+                 {2, true, "ours_r13_binary.dxf"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        ControlRef source;
+        BuildDrawing(*source);
+        source->GetSiteRecord().SetVersionByName(CDrawingHeader::VersionText(c.version));
+        source->GetSiteRecord().unit = 6;
+        const DWORD flags = source->GetControlFlags();
+        source->SetControlFlags(c.binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        const std::string path = OutputPath(c.file);
+        ASSERT_EQ(source->StartDxfSave(path.c_str(), DXFMODE_FOREGROUND | DXFMODE_REMEMBER_FILENAME, -8), S_OK);
+        EXPECT_EQ(source->GetDrawingFileName(), path);
+        EXPECT_TRUE(source->IsIdle());
+        const std::string text = ReadAll(path);
+        EXPECT_EQ(text.compare(0, 18, "AutoCAD Binary DXF") == 0, c.binary);
+
+        ControlRef target;
+        ASSERT_EQ(target->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK);
+        EXPECT_EQ(target->GetDxfDocument().GetFile().IsBinary(), c.binary);
+        EXPECT_EQ(Signature(*target), Signature(*source));
+        EXPECT_EQ(target->GetSiteRecord().versionIndex, c.version);
+        EXPECT_EQ(target->GetSiteRecord().unit, 6);
+        EXPECT_NE(target->FindLayerByName("WALLS"), nullptr);
+        EXPECT_FALSE(target->IsModified());
+    }
+}
+
+TEST(DxfTransfer, ADrawingEzdxfWroteLoadsIntoTheSameShapes)
+{
+    ControlRef control;
+    ASSERT_EQ(control->StartDxfLoad(Fixture("drawing_r12.dxf").c_str(), DXFMODE_FOREGROUND), S_OK);
+    EXPECT_FALSE(control->GetDxfDocument().GetFile().IsBinary());
+    CLayer* walls = control->FindLayerByName("WALLS");
+    CLayer* doors = control->FindLayerByName("DOORS");
+    ASSERT_NE(walls, nullptr);
+    ASSERT_NE(doors, nullptr);
+    std::map<int, int> kinds;
+    std::map<int, std::string> layers;
+    for (CShape* child : control->GetRootGroup()->Children()) {
+        ++kinds[child->GetShapeType()];
+        layers[child->GetShapeType()] = child->GetLayer() ? child->GetLayer()->GetName() : "-";
+    }
+    // LINE, POLYLINE, CIRCLE, ARC, TEXT and two INSERTs.
+    EXPECT_EQ(kinds, (std::map<int, int>{{stLine, 1}, {stPolyline, 1}, {stCircle, 1}, {stArc, 1}, {stText, 1}, {stReference, 2}}));
+    EXPECT_EQ(layers[stLine], "WALLS");
+    EXPECT_EQ(layers[stPolyline], "WALLS");
+    EXPECT_EQ(layers[stReference], "DOORS");
+    CGroup* door = LibraryBlock(*control, L"door");
+    ASSERT_NE(door, nullptr);
+    EXPECT_EQ(door->GetShapeCount(), 2);
+    for (CShape* child : control->GetRootGroup()->Children()) {
+        float l = 0, t = 0, r = 0, b = 0;
+        child->GetBoundingRect(&l, &t, &r, &b);
+        switch (child->GetShapeType()) {
+        case stLine:
+            EXPECT_NEAR(l, 0.0f, 1e-3);
+            EXPECT_NEAR(r, 100.0f, 1e-3);
+            break;
+        case stPolyline:
+            EXPECT_EQ(child->GetPoints().GetCount(), 4);
+            EXPECT_NEAR(r - l, 50.0f, 1e-3);
+            EXPECT_NEAR(std::fabs(t - b), 30.0f, 1e-3);
+            break;
+        case stCircle:
+            EXPECT_NEAR(r - l, 10.0f, 1e-2);
+            break;
+        case stText:
+            EXPECT_EQ(static_cast<CText*>(child)->GetText(), "Room 1");
+            break;
+        default:
+            break;
+        }
+    }
+    // (R12 has no $INSUNITS.)
+    EXPECT_EQ(control->GetSiteRecord().lineTypeScale, 2.5f);
+}
+
+TEST(DxfTransfer, AnUnsupportedVersionShowsTheMessageAndLeavesTheDrawingCleared)
+{
+    g_boxes.clear();
+    const auto previous = ycom::SetMessageBoxHandler(&RecordBox);
+    ControlRef control;
+    BuildDrawing(*control);
+    EXPECT_EQ(control->StartDxfLoad(Fixture("drawing_r2000.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    ycom::SetMessageBoxHandler(previous);
+    EXPECT_EQ(control->GetLastErrorCode(), 1);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].first, "This version of DXF is available under request.\nPlease contact the vendor.");
+    EXPECT_EQ(g_boxes[0].second, "YVEXControl: Error");
+    EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), 0);
+    EXPECT_TRUE(control->IsIdle());
+}
+
+TEST(DxfTransfer, AFileNeitherDxfNorArchiveIsAFailure)
+{
+    const std::string path = Scratch("neither.txt");
+    std::ofstream(path) << "just some words\n";
+    ControlRef control;
+    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_NE(control->GetLastErrorCode(), 0);
+    EXPECT_TRUE(control->IsIdle());
+    // A missing file likewise.
+    EXPECT_EQ(control->StartDxfLoad(Scratch("missing.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    DeleteFileA(path.c_str());
+}
+
+TEST(DxfTransfer, AnArchiveFileLoadsThroughTheDxfLoader)
+{
+    for (bool binary : {true, false}) {
+        ControlRef source;
+        BuildDrawing(*source);
+        const DWORD flags = source->GetControlFlags();
+        source->SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        const std::string path = Scratch(binary ? "drawing.bin" : "drawing.txt");
+        ASSERT_EQ(source->SerializeDrawing(path.c_str(), 0, 0), S_OK) << binary;
+        ControlRef target;
+        ASSERT_EQ(target->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK) << binary;
+        EXPECT_EQ(Signature(*target), Signature(*source)) << binary;
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST(DxfTransfer, SaveShapeRunsOnAWorkerAndPutsTheShapeBack)
+{
+    ControlRef control;
+    const LONG line = BuildDrawing(*control);
+    CShape* shape = control->FindShape(line);
+    CGroup* parent = shape->GetParent();
+    const int index = parent->IndexOfChild(line);
+    const std::string path = OutputPath("ours_one_line.dxf");
+    DeleteFileA(path.c_str());
+    ASSERT_EQ(control->StartDxfSave(path.c_str(), 0, line), S_OK);
+    ASSERT_TRUE(WaitIdle(*control));
+    EXPECT_EQ(shape->GetParent(), parent);
+    EXPECT_EQ(parent->IndexOfChild(line), index);
+    EXPECT_EQ(LibraryBlock(*control, L"LoadedBlock"), nullptr);
+    for (const auto& entry : control->GetShapeMap().Shapes())
+        if (entry.second->IsGroup())
+            EXPECT_NE(static_cast<CGroup*>(entry.second)->GetName(), L"LoadedBlock");
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.find("BLOCKS"), std::string::npos);
+    EXPECT_NE(text.find("ENTITIES"), std::string::npos);
+    EXPECT_NE(text.find("LINE"), std::string::npos);
+    EXPECT_EQ(text.find("CIRCLE"), std::string::npos);
+}
+
+TEST(DxfTransfer, LoadShapeMakesABlockNamedAfterTheFileAtTheOrigin)
+{
+    const std::string path = NamedScratch("door.dxf");
+    ASSERT_TRUE(CopyFileA(Fixture("door.dxf").c_str(), path.c_str(), FALSE));
+    ControlRef control;
+    BuildDrawing(*control);
+    const auto before = Signature(*control);
+    ASSERT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_BLOCKS | DXFMODE_LOAD | DXFMODE_FOREGROUND), S_OK);
+    CGroup* door = LibraryBlock(*control, L"door");
+    ASSERT_NE(door, nullptr);
+    EXPECT_EQ(door->GetShapeCount(), 2);
+    float l = 0, t = 0, r = 0, b = 0;
+    door->GetBoundingRect(&l, &t, &r, &b);
+    // Its lower left corner (y grows upwards) at the origin.
+    EXPECT_NEAR(l, 0.0f, 1e-3);
+    EXPECT_NEAR(b, 0.0f, 1e-3);
+    EXPECT_NEAR(r, 8.0f, 1e-3);
+    EXPECT_NEAR(t, 10.0f, 1e-3);
+    // The drawing itself stays.
+    EXPECT_EQ(Signature(*control), before);
+    DeleteFileA(path.c_str());
+}
+
+TEST(DxfTransfer, NothingStartsBesideAnotherLongOperation)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    // A database load holds the gate.
+    ASSERT_TRUE(control->TryCloseGate());
+    const std::string path = Scratch("busy.dxf");
+    EXPECT_EQ(control->StartDxfSave(path.c_str(), DXFMODE_FOREGROUND, -8), S_FALSE);
+    EXPECT_EQ(control->GetLastErrorCode(), 1);
+    EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
+    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(control->StartTransferOperation(nullptr, path.c_str(), DXFMODE_FOREGROUND, 0), S_FALSE);
+    LONG_PTR buffer = 0;
+    EXPECT_EQ(control->SaveDTC(0, 0, &buffer), S_FALSE);
+    EXPECT_EQ(buffer, 0);
+    EXPECT_EQ(control->SerializeDrawing(path.c_str(), 0, 0), S_FALSE);
+    int block = 0;
+    EXPECT_EQ(control->LoadBlock(path.c_str(), DXFMODE_LOAD, &block), S_FALSE);
+    EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    control->OpenGate();
+    // A buffer load while a worker holds the gate.
+    ASSERT_EQ(control->SaveDTC(0, 0, &buffer), S_OK);
+    ASSERT_TRUE(control->TryCloseGate());
+    EXPECT_EQ(control->LoadDTC(buffer, DXFMODE_APPEND, 0), S_FALSE);
+    control->OpenGate();
+    control->ReleaseDTC(buffer);
+}
+
+TEST(DxfTransfer, ThePersistenceStreamCarriesViewSettingAndDrawing)
+{
+    ControlRef source;
+    BuildDrawing(*source);
+    CViewportRecord& view = source->GetCurrentViewport();
+    view.SetCenter(12.5f, -7.0f);
+    view.SetHeight(300.0f);
+    CDrawingSettingRecord* setting = source->GetCurrentDrawingSetting();
+    ASSERT_NE(setting, nullptr);
+    setting->GridXSpace = 25.0f;
+    setting->SnapBaseY = 3.5f;
+    setting->ShowGrid = 0;
+    setting->SetPenColor(RGB(0, 0, 255));
+    ycom::ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(source->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, persist.PutVoid()), S_OK);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(persist->Save(stream, TRUE), S_OK);
+    // Complete when Save returns: the drawing's end is there.
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    std::string bytes(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ULONG got = 0;
+    stream->Read(&bytes[0], static_cast<ULONG>(bytes.size()), &got);
+    EXPECT_NE(bytes.find("EOF"), std::string::npos);
+
+    ControlRef target;
+    ycom::ComPtr<IPersistStreamInit> loader;
+    ASSERT_EQ(target->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, loader.PutVoid()), S_OK);
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(loader->Load(stream), S_OK);
+    stream->Release();
+    EXPECT_EQ(target->GetCurrentViewport().center.x, 12.5f);
+    EXPECT_EQ(target->GetCurrentViewport().center.y, -7.0f);
+    EXPECT_EQ(target->GetCurrentViewport().height, view.height);
+    CDrawingSettingRecord* loaded = target->GetCurrentDrawingSetting();
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->GridXSpace, 25.0f);
+    EXPECT_EQ(loaded->SnapBaseY, 3.5f);
+    EXPECT_EQ(loaded->ShowGrid, 0);
+    EXPECT_EQ(loaded->PenColor & 0xFFFFFF, static_cast<DWORD>(RGB(0, 0, 255)));
+    EXPECT_EQ(Signature(*target), Signature(*source));
+}
+
+TEST(DxfTransfer, AStreamEndingInTheValuesLoadsThemPartly)
+{
+    ControlRef source;
+    source->GetCurrentViewport().SetCenter(40.0f, 60.0f);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    ASSERT_EQ(source->SaveContent(stream), S_OK);
+    // Two values and a half: the centre only.
+    ULARGE_INTEGER size;
+    size.QuadPart = 6 * 2 + 3;
+    stream->SetSize(size);
+    LARGE_INTEGER zero = {};
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ControlRef target;
+    BuildDrawing(*target);
+    const auto drawing = Signature(*target);
+    const float width = target->GetCurrentViewport().width;
+    EXPECT_EQ(target->LoadContent(stream), S_OK);
+    stream->Release();
+    EXPECT_EQ(target->GetCurrentViewport().center.x, 40.0f);
+    EXPECT_EQ(target->GetCurrentViewport().center.y, 60.0f);
+    EXPECT_EQ(target->GetCurrentViewport().width, width);
+    EXPECT_EQ(Signature(*target), drawing);
+}
+
+TEST(DrawingBuffers, ABufferKeepsTheShapesAndTheirIds)
+{
+    ControlRef source;
+    BuildDrawing(*source);
+    LONG_PTR handle = 0;
+    ASSERT_EQ(source->SaveDTC(0, 0, &handle), S_OK);
+    ASSERT_NE(handle, 0);
+    HGLOBAL buffer = reinterpret_cast<HGLOBAL>(handle);
+    const SIZE_T size = GlobalSize(buffer);
+    ASSERT_GT(size, 1u);
+    const auto* bytes = static_cast<const uint8_t*>(GlobalLock(buffer));
+    EXPECT_EQ(bytes[size - 1], 0);
+    GlobalUnlock(buffer);
+
+    ControlRef target;
+    ASSERT_EQ(target->LoadDTC(handle, DXFMODE_USE_YVEX_IDENTIFIERS, 0), S_OK);
+    EXPECT_EQ(Signature(*target), Signature(*source));
+    for (CShape* child : source->GetRootGroup()->Children()) {
+        CShape* same = target->FindShape(child->GetId());
+        ASSERT_NE(same, nullptr) << child->GetId();
+        EXPECT_EQ(same->GetShapeType(), child->GetShapeType());
+    }
+    // The host's buffer is left as it was.
+    EXPECT_EQ(GlobalSize(buffer), size);
+    EXPECT_EQ(source->ReleaseDTC(handle), S_OK);
+    EXPECT_EQ(source->ReleaseDTC(0), S_FALSE);
+    EXPECT_EQ(source->SaveDTC(0, 0, nullptr), E_INVALIDARG);
+}
+
+TEST(DrawingBuffers, RandomBytesFailAndLeaveTheDrawing)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    const auto before = Signature(*control);
+    HGLOBAL buffer = GlobalAlloc(GMEM_MOVEABLE, 4096);
+    auto* bytes = static_cast<uint8_t*>(GlobalLock(buffer));
+    uint32_t state = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<uint8_t>(state >> 16);
+    }
+    GlobalUnlock(buffer);
+    EXPECT_EQ(control->LoadDTC(reinterpret_cast<LONG_PTR>(buffer), 0, 0), E_FAIL);
+    EXPECT_EQ(Signature(*control), before);
+    GlobalFree(buffer);
+    EXPECT_EQ(control->LoadDTC(0, 0, 0), E_INVALIDARG);
+}
+
+TEST(DrawingFiles, TextAndBinaryFilesLoadWithoutAHint)
+{
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary);
+        ControlRef source;
+        BuildDrawing(*source);
+        source->SetModified(true);
+        const DWORD flags = source->GetControlFlags();
+        source->SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        const std::string path = Scratch(binary ? "serialized.bin" : "serialized.txt");
+        ASSERT_EQ(source->SerializeDrawing(path.c_str(), 0, 0), S_OK);
+        EXPECT_FALSE(source->IsModified());
+        EXPECT_EQ(source->GetSiteRecord().GetName(), path);
+        EXPECT_EQ(source->GetLastErrorCode(), 0);
+        const std::string text = ReadAll(path);
+        EXPECT_EQ(text.compare(0, 8, "//Format") == 0, !binary);
+        // A second save keeps the first name.
+        ASSERT_EQ(source->SerializeDrawing((path + "2").c_str(), 0, 0), S_OK);
+        EXPECT_EQ(source->GetSiteRecord().GetName(), path);
+
+        ControlRef target;
+        ASSERT_EQ(target->SerializeDrawing(path.c_str(), DXFMODE_LOAD, 0), S_OK);
+        EXPECT_EQ(Signature(*target), Signature(*source));
+        DeleteFileA(path.c_str());
+        DeleteFileA((path + "2").c_str());
+    }
+}
+
+TEST(DrawingFiles, LoadBlockMakesABlockNamedAfterTheFile)
+{
+    ControlRef source;
+    BuildDrawing(*source);
+    const std::string path = NamedScratch("cabinet.yvx");
+    ASSERT_EQ(source->SerializeDrawing(path.c_str(), 0, 0), S_OK);
+    ControlRef target;
+    int block = -1;
+    ASSERT_EQ(target->LoadBlock(path.c_str(), DXFMODE_LOAD, &block), S_OK);
+    ASSERT_GT(block, 0);
+    CGroup* cabinet = LibraryBlock(*target, L"cabinet");
+    ASSERT_NE(cabinet, nullptr);
+    EXPECT_EQ(cabinet->GetId(), block);
+    EXPECT_GT(cabinet->GetShapeCount(), 0);
+    EXPECT_EQ(target->GetRootGroup()->GetShapeCount(), 0);
+    // A file of neither format leaves the library as it was.
+    const std::string junk = Scratch("junk.yvx");
+    std::ofstream(junk) << "nothing to read";
+    const size_t blocks = target->GetLibraryGroup()->Children().size();
+    EXPECT_EQ(target->LoadBlock(junk.c_str(), DXFMODE_LOAD, &block), E_FAIL);
+    EXPECT_EQ(block, 0);
+    EXPECT_EQ(target->GetLibraryGroup()->Children().size(), blocks);
+    DeleteFileA(path.c_str());
+    DeleteFileA(junk.c_str());
+}
+
+TEST(SerializationMessages, TheModeWordReadsAsItsFlags)
+{
+    const struct {
+        DWORD mode;
+        const char* text;
+    } cases[] = {
+        {0x10004, "Loading"},
+        {0, "Saving,\n   in background"},
+        {0x1000A | 0x400, "Saving blocks using stream,\n   keeping database IDs"},
+        {0x14 | 0x10000, "Loading,\n   appending to existing drawing"},
+        {0x10000 | 0x20000 | 0x40000, "Saving,\n   as READ-ONLY,\n preserving database IDs"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DescribeSerializationMode(c.mode), c.text) << c.mode;
+}
+
+TEST(SerializationMessages, ShapesAreNamedAndFailuresCollect)
+{
+    ControlRef control;
+    const LONG line = BuildDrawing(*control);
+    EXPECT_EQ(DescribeShape(nullptr), "");
+    EXPECT_EQ(DescribeShape(control->FindShape(BASE_ID)), "Entire drawing");
+    EXPECT_EQ(DescribeShape(control->FindShape(LIBRARY_ID)), "Blocks");
+    CShape* shape = control->FindShape(line);
+    EXPECT_EQ(DescribeShape(shape), "Line");
+    EXPECT_EQ(DescribeShapeLayer(shape), "WALLS");
+    EXPECT_EQ(DescribeShapeParent(shape), "Entire drawing");
+    EXPECT_EQ(DescribeShapeParent(control->FindShape(BASE_ID)), "none");
+
+    control->SetLastError(0, "");
+    control->ReportSerializationError("Shapes.cpp", 12, 0x10004, shape, E_FAIL);
+    control->ReportSerializationError("Shapes.cpp", 34, 0, shape, E_ACCESSDENIED);
+    const std::string id = std::to_string(line);
+    EXPECT_EQ(control->GetLastErrorText(),
+              "Error serialization in 'Shapes.cpp:12':\nError Loading\n of shape " + id +
+                  " Line in layer 'WALLS' as child of 'Entire drawing'.Error code 0x80004005;\n"
+                  "Error serialization in 'Shapes.cpp:34':\nError Saving,\n   in background\n of shape " + id +
+                  " Line in layer 'WALLS' as child of 'Entire drawing'.Error code 0x80070005");
+    EXPECT_EQ(control->GetLastErrorCode(), static_cast<int>(E_ACCESSDENIED));
+}
+
+TEST(DxfTransfer, OneControlSavesAgainInEveryForm)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    for (int round = 0; round < 2; ++round) {
+        for (bool binary : {false, true}) {
+            SCOPED_TRACE(binary);
+            const DWORD flags = control->GetControlFlags();
+            control->SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+            const std::string dxf = Scratch(binary ? "again_binary.dxf" : "again_ascii.dxf");
+            EXPECT_EQ(control->StartDxfSave(dxf.c_str(), DXFMODE_FOREGROUND | DXFMODE_REMEMBER_FILENAME, -8), S_OK)
+                << control->GetLastErrorText();
+            const std::string file = Scratch(binary ? "again.bin" : "again.txt");
+            EXPECT_EQ(control->SerializeDrawing(file.c_str(), 0, 0), S_OK) << control->GetLastErrorText();
+            ControlRef target;
+            EXPECT_EQ(target->StartDxfLoad(dxf.c_str(), DXFMODE_FOREGROUND), S_OK);
+            EXPECT_EQ(Signature(*target), Signature(*control));
+            DeleteFileA(dxf.c_str());
+            DeleteFileA(file.c_str());
+        }
+    }
+}
