@@ -1,0 +1,217 @@
+#!/usr/bin/python3
+"""The main job as a user runs it: the sample host embeds the control, builds or imports a site,
+saves it in the database, loads it into a fresh control and writes a picture, a DXF file and a
+metafile. The outputs are read back with independent readers (a PNG decoder over zlib, ezdxf,
+the EMF header), the database with SQLite's own module."""
+import configparser
+import os
+import sqlite3
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+import zlib
+
+import ezdxf
+
+SOURCE = os.environ["YVEX_SOURCE_DIR"]
+BINARY = os.environ["YVEX_BINARY_DIR"]
+HOST = os.path.join(BINARY, "samples", "host", "yvex_host.exe")
+WINE_RUN = os.path.join(SOURCE, "tools", "wine-run")
+PG_DSN = os.environ.get("YVEX_PG_DSN", "YVEX_PG")
+
+
+def windows_path(path):
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def run_host(out_dir, *args):
+    command = [WINE_RUN, HOST, "--out", windows_path(out_dir)] + list(args)
+    result = subprocess.run(command, capture_output=True, text=True, timeout=600)
+    return result.returncode, result.stdout, result.stderr
+
+
+def default_database():
+    """The SQLite file behind the data source "YVEX" of the run's ODBC file."""
+    parser = configparser.ConfigParser(strict=False, interpolation=None)
+    parser.read(os.environ["YVEX_ODBCINI"])
+    return parser["YVEX"]["Database"]
+
+
+def sites_named(name):
+    with sqlite3.connect(default_database()) as db:
+        return [row[0] for row in db.execute("select SiteID from Sites where Name = ? order by SiteID", (name,))]
+
+
+def read_png(path):
+    """Width, height and rows of RGB(A) pixels of an 8-bit truecolour PNG."""
+    with open(path, "rb") as f:
+        data = f.read()
+    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
+    pos, idat, header = 8, b"", None
+    while pos < len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = struct.unpack(">IIBBBBB", body)
+        elif kind == b"IDAT":
+            idat += body
+        pos += 12 + length
+    width, height, depth, colour, _, _, interlace = header
+    assert depth == 8 and colour in (2, 6) and interlace == 0, header
+    channels = 3 if colour == 2 else 4
+    raw = zlib.decompress(idat)
+    stride = width * channels
+    rows, previous, i = [], bytearray(stride), 0
+    for _ in range(height):
+        kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
+        i += 1 + stride
+        for x in range(stride):
+            a = line[x - channels] if x >= channels else 0
+            b = previous[x]
+            c = previous[x - channels] if x >= channels else 0
+            if kind == 1:
+                line[x] = (line[x] + a) & 255
+            elif kind == 2:
+                line[x] = (line[x] + b) & 255
+            elif kind == 3:
+                line[x] = (line[x] + (a + b) // 2) & 255
+            elif kind == 4:
+                p = a + b - c
+                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
+        rows.append(bytes(line))
+        previous = line
+    return width, height, channels, rows
+
+
+def drawn_box(path):
+    """The box around the pixels that are not white, and how many there are."""
+    width, height, channels, rows = read_png(path)
+    left, top, right, bottom, count = width, height, -1, -1, 0
+    for y, row in enumerate(rows):
+        for x in range(width):
+            r, g, b = row[x * channels:x * channels + 3]
+            if r < 200 or g < 200 or b < 200:
+                count += 1
+                left, right = min(left, x), max(right, x)
+                top, bottom = min(top, y), max(bottom, y)
+    return (width, height), (left, top, right, bottom), count
+
+
+def entity_counts(path):
+    document = ezdxf.readfile(path)
+    auditor = document.audit()
+    counts = {}
+    for entity in document.modelspace():
+        counts[entity.dxftype()] = counts.get(entity.dxftype(), 0) + 1
+    return counts, [str(e) for e in auditor.errors]
+
+
+class MainJob(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.TemporaryDirectory(prefix="yvex-main-job-")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.work.cleanup()
+
+    def out(self, name):
+        path = os.path.join(self.work.name, name)
+        os.makedirs(path, exist_ok=True)
+        return path
+
+    def check_outputs(self, out_dir):
+        size, box, count = drawn_box(os.path.join(out_dir, "sample.png"))
+        self.assertEqual(size, (1024, 768))
+        self.assertGreater(count, 500, "the picture shows the drawing")
+        left, top, right, bottom = box
+        # Zoomed to fit: the drawing spans most of one side of the picture and stays inside it.
+        self.assertTrue(right - left > 0.5 * size[0] or bottom - top > 0.5 * size[1], box)
+        with open(os.path.join(out_dir, "sample.emf"), "rb") as f:
+            header = f.read(88)
+        record, _ = struct.unpack("<II", header[:8])
+        self.assertEqual(record, 1, "EMR_HEADER first")
+        self.assertEqual(header[40:44], b" EMF")
+        counts, errors = entity_counts(os.path.join(out_dir, "sample.dxf"))
+        self.assertEqual(errors, [])
+        return counts
+
+    def test_sample_site_saved_loaded_and_written(self):
+        out_dir = self.out("sample")
+        code, stdout, stderr = run_host(out_dir)
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertIn("progress", stdout)
+        for step in ("build the sample site", "save the site", "load the site into a new control",
+                     "write out/sample.png", "write out/sample.dxf", "write out/sample.emf"):
+            self.assertRegex(stdout, step + r"\s+\d+\.\d+ s")
+        counts = self.check_outputs(out_dir)
+        self.assertEqual(counts.get("INSERT"), 2, counts)
+        for kind in ("CIRCLE", "ARC", "ELLIPSE"):
+            self.assertGreaterEqual(counts.get(kind, 0), 1, (kind, counts))
+        self.assertGreaterEqual(counts.get("TEXT", 0) + counts.get("MTEXT", 0), 2, counts)
+        self.assertGreaterEqual(counts.get("LINE", 0), 2, counts)
+        self.assertEqual(len(sites_named("Sample")), 1)
+
+        # A second run replaces the site rather than adding one.
+        first = sites_named("Sample")
+        code, stdout, stderr = run_host(self.out("again"))
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertIn("replacing 1 earlier", stdout)
+        now = sites_named("Sample")
+        self.assertEqual(len(now), 1)
+        self.assertNotEqual(now, first)
+
+    def test_a_dxf_file_is_imported_under_its_name(self):
+        drawing = ezdxf.new("R2000")
+        space = drawing.modelspace()
+        space.add_line((0, 0), (100, 0))
+        space.add_line((100, 0), (100, 60))
+        space.add_circle((50, 30), 20)
+        space.add_text("imported", dxfattribs={"height": 5}).set_placement((10, 70))
+        path = os.path.join(self.work.name, "Imported plan.dxf")
+        drawing.saveas(path)
+        out_dir = self.out("imported")
+        code, stdout, stderr = run_host(out_dir, windows_path(path))
+        self.assertEqual(code, 0, stdout + stderr)
+        counts = self.check_outputs(out_dir)
+        self.assertEqual(counts.get("LINE"), 2, counts)
+        self.assertEqual(counts.get("CIRCLE"), 1, counts)
+        self.assertEqual(counts.get("TEXT", 0) + counts.get("MTEXT", 0), 1, counts)
+        self.assertEqual(len(sites_named("Imported plan")), 1)
+
+    def test_a_damaged_file_fails_and_leaves_the_stored_site(self):
+        code, stdout, stderr = run_host(self.out("before"))
+        self.assertEqual(code, 0, stdout + stderr)
+        before = sites_named("Sample")
+        path = os.path.join(self.work.name, "Sample.dxf")
+        with open(path, "w") as f:
+            f.write("  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n 20\n")
+        code, stdout, stderr = run_host(self.out("damaged"), windows_path(path))
+        self.assertNotEqual(code, 0, stdout)
+        self.assertIn("error:", stderr)
+        self.assertEqual(sites_named("Sample"), before)
+        missing = os.path.join(self.work.name, "no such drawing.dxf")
+        code, stdout, stderr = run_host(self.out("missing"), windows_path(missing))
+        self.assertNotEqual(code, 0)
+        self.assertIn("no such drawing", stderr)
+
+    def test_the_server_database_by_data_source_name(self):
+        out_dir = self.out("server")
+        code, stdout, stderr = run_host(out_dir, "--dsn", PG_DSN)
+        self.assertEqual(code, 0, stdout + stderr)
+        self.check_outputs(out_dir)
+        code, stdout, stderr = run_host(self.out("server-again"), "--dsn", PG_DSN)
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertIn("replacing 1 earlier", stdout)
+
+    def test_a_missing_data_source_fails_with_the_controls_text(self):
+        code, stdout, stderr = run_host(self.out("nodsn"), "--dsn", "YVEX_NO_SUCH_SOURCE")
+        self.assertNotEqual(code, 0, stdout)
+        self.assertIn("error:", stderr)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
