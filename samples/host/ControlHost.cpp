@@ -100,7 +100,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 } // namespace
 
 // The control's events: the sink is an IDispatch the control calls with each event's ID.
-class ControlHost::EventSink : public IDispatch
+class ControlHost::EventSink final : public IDispatch
 {
 public:
     explicit EventSink(ControlHost* host) : m_host(host) {}
