@@ -120,27 +120,6 @@ void CYVEXControl::ShowRulers(bool show)
         RestartRedrawTimer(0);
 }
 
-void CYVEXControl::UpdateRulers(int which, bool repaint)
-{
-    const CWorldRect area = GetCurrentViewport().GetWorldRect();
-    const struct {
-        HWND window;
-        double low, high;
-        int selector;
-    } rulers[] = {{m_horizontalRuler, area.left, area.right, 1}, {m_verticalRuler, area.bottom, area.top, 2}};
-    for (const auto& ruler : rulers) {
-        if ((which != 0 && which != ruler.selector) || !IsShownWindow(ruler.window))
-            continue;
-        ycom::ComPtr<IUnknown> hosted;
-        ycom::ComPtr<IRuler> info;
-        if (SUCCEEDED(GetHostedControl(ruler.window, hosted.Put())) && hosted &&
-            SUCCEEDED(hosted->QueryInterface(IID_IRuler, info.PutVoid())))
-            info->SetRulerLimits(ruler.low, ruler.high);
-        if (repaint)
-            InvalidateRect(ruler.window, nullptr, TRUE);
-    }
-}
-
 STDMETHODIMP CYVEXControl::EnableDefaultShape(ShapeTypes ShapeType, VARIANT_BOOL bEnable)
 {
     return ycom::Guard(IID_IYVEXControl,

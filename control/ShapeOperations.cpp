@@ -638,8 +638,9 @@ HRESULT CYVEXControl::SaveShapeToDB(CShape* shape, int scenarioId)
     if (!shape)
         return E_POINTER;
     COdbcSession session;
-    session.dataSource = ycom::WideToAnsi(GetDataSourceName());
-    session.control = this;
+    session.dataSource = GetDataSource();
+    session.userName = GetUserName();
+    session.password = GetPassword();
     if (session.Connect(CLSID_YVEXControl) != S_OK)
         return E_FAIL;
     return shape->SaveToDB(session, GetSiteId(), scenarioId, 0);

@@ -376,33 +376,42 @@ STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
         return S_OK;
     });
 }
-STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB **) { return E_NOTIMPL; }
-// The DXF operations, drawing files and memory buffers of the control, for clients that cannot
-// query for an interface (script hosts): the inner objects, which answer for the control.
-STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal)
+// The inner objects of the control (database, DXF, files and buffers, messenger, web transfer,
+// printing), for clients that cannot query for an interface (script hosts): each answers for the
+// control.
+namespace {
+template <class Itf>
+HRESULT HandOutInner(Itf* inner, Itf** out)
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
-        RETURN_IF_NULL_POINTER(pVal);
-        *pVal = m_dxfOperations;
-        if (!*pVal)
-            return E_NOTIMPL;
-        (*pVal)->AddRef();
-        return S_OK;
-    });
+    RETURN_IF_NULL_POINTER(out);
+    *out = inner;
+    if (!inner)
+        return E_NOTIMPL;
+    inner->AddRef();
+    return S_OK;
 }
-STDMETHODIMP CYVEXControl::get_Messenger(IMessenger **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb **) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal)
+} // namespace
+
+STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
-        RETURN_IF_NULL_POINTER(pVal);
-        *pVal = m_dataIO;
-        if (!*pVal)
-            return E_NOTIMPL;
-        (*pVal)->AddRef();
-        return S_OK;
-    });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistDB, pVal); });
+}
+STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal) 
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dxfOperations, pVal); });
+}
+STDMETHODIMP CYVEXControl::get_Messenger(IMessenger** pVal) 
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_messenger, pVal); });
+}
+STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb** pVal) 
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistWeb, pVal); });
+}
+STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal) 
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dataIO, pVal); });
 }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
 {
@@ -412,7 +421,10 @@ STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
         return GetControllingUnknown()->QueryInterface(IID_IDTCio, reinterpret_cast<void**>(pVal));
     });
 }
-STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint **) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint** pVal) 
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_print, pVal); });
+}
 STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
 
 // ---- IPrint: printing goes through PrintSite and IYVEXPrint; Print accepts and does nothing ----

@@ -420,8 +420,6 @@ public:
     void ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks);
     // Shows or hides both rulers and their corner.
     void ShowRulers(bool show);
-    // The rulers told the visible world range: 0 both, 1 horizontal, 2 vertical.
-    void UpdateRulers(int which, bool repaint);
 
     // ---- grouping (Grouping.cpp) ----
     // Groups the selection (or one shape) into a new group standing where its members stood,
@@ -566,8 +564,6 @@ public:
     HRESULT SaveShapeToDB(CShape* shape, int scenarioId);
     // While a drawing into a caller's context runs (screen-only decoration is left out).
     bool IsDrawingToForeignDC() const { return m_foreignDC; }
-    // The zoom window is being drawn by the user.
-    virtual BOOL IsZoomingByWindow() const { return IsZoomWindowRunning() ? TRUE : FALSE; }
     // The paint routine, for WM_PAINT and IViewObject::Draw: the drawing composed in the
     // off-screen buffer and copied to `dc` at `bounds`. S_FALSE while redrawing is disabled.
     HRESULT OnDraw(HDC dc, const RECT& bounds);
