@@ -17,7 +17,7 @@ public:
         SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &m_env);
         SQLSetEnvAttr(m_env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
         SQLAllocHandle(SQL_HANDLE_DBC, m_env, &m_dbc);
-        const SQLRETURN r = SQLConnectA(m_dbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS,
+        const SQLRETURN r = SQLConnect(m_dbc, reinterpret_cast<SQLCHAR*>(const_cast<char*>(dsn.c_str())), SQL_NTS,
                                         nullptr, 0, nullptr, 0);
         if (!SQL_SUCCEEDED(r))
             Fail(SQL_HANDLE_DBC, m_dbc, "cannot connect to data source " + dsn);
@@ -43,7 +43,7 @@ public:
         const char query[] = "select SiteID from Sites where Name = ? order by SiteID";
         std::string text = Narrow(name);
         SQLLEN length = static_cast<SQLLEN>(text.size());
-        SQLRETURN r = SQLPrepareA(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
+        SQLRETURN r = SQLPrepare(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query)), SQL_NTS);
         if (SQL_SUCCEEDED(r))
             r = SQLBindParameter(m_stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 255, 0, &text[0],
                                  length, &length);
@@ -70,7 +70,7 @@ private:
         SQLINTEGER native = 0;
         SQLSMALLINT length = 0;
         std::string text = what;
-        if (handle && SQL_SUCCEEDED(SQLGetDiagRecA(type, handle, 1, state, &native, message, sizeof message, &length)))
+        if (handle && SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length)))
             text += std::string(": ") + reinterpret_cast<char*>(message);
         throw AutomationError(text, E_FAIL);
     }
