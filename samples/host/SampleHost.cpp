@@ -185,7 +185,8 @@ void BuildSampleSite(const AutomationObject& control, const std::wstring& outDir
     shapes.CallLong(L"AddImage", picture, 200.0f, 70.0f, 48.0f, 32.0f, false);
 }
 
-// The shapes of a collection and of the groups in it, by kind.
+// The shapes of a collection and of the groups in it, by kind (the copies a reference shows are
+// its block's, counted once with the block).
 void CountShapes(const AutomationObject& shapes, std::map<long, long>& counts)
 {
     const long n = shapes.CallLong(L"Count");
@@ -198,10 +199,14 @@ void CountShapes(const AutomationObject& shapes, std::map<long, long>& counts)
     }
 }
 
+// What the site holds, by kind: the drawing's shapes, the blocks and the layers.
 std::map<long, long> ShapesByKind(const AutomationObject& control)
 {
+    const long kDrawing = 0, kBlocks = -3, kLayers = -4;
+    AutomationObject all = control.GetObject(L"Site").GetObject(L"Shapes");
     std::map<long, long> counts;
-    CountShapes(control.GetObject(L"Site").GetObject(L"Shapes"), counts);
+    for (long group : {kDrawing, kBlocks, kLayers})
+        CountShapes(all.GetObject(L"ItemByID", group).GetObject(L"Shapes"), counts);
     return counts;
 }
 
