@@ -2,10 +2,13 @@
 // enhanced metafile file.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 #include "control/YVEXControl.h"
 #include "model/DrawContext.h"
 #include "model/Group.h"
 #include "model/PenCache.h"
+#include "model/RealPoint.h"
 #include "model/RealRect.h"
 #include "model/Shape.h"
 
@@ -181,5 +184,61 @@ HRESULT CYVEXControl::ExportMetafile(LONG shapeId, const char* fileName)
     shape->DrawInContext(context);
     m_foreignDC = false;
     DeleteEnhMetaFile(CloseEnhMetaFile(metafile));
+    return S_OK;
+}
+
+HRESULT CYVEXControl::DrawSiteMetafile(const char* fileName, int printAreaType, HENHMETAFILE* metafile)
+{
+    if (!metafile)
+        return E_POINTER;
+    *metafile = nullptr;
+    // The description: the program, the site, the UTC time it was made, each ended by a NUL, and
+    // a closing NUL.
+    SYSTEMTIME now = {};
+    GetSystemTime(&now);
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%4u%2u%2u%2u%2u%2u", now.wYear, now.wMonth, now.wDay, now.wHour,
+                  now.wMinute, now.wSecond);
+    std::string description = "YVEX";
+    description += '\0';
+    description += GetSiteRecord().GetName();
+    description += '\0';
+    description += stamp;
+    description += '\0';
+    description += '\0';
+
+    // The drawing's extents, widened where they have no width or height, times four.
+    CShape* source = printAreaType == 3 ? GetSelectionGroup() : GetRootGroup();
+    CRealRect extents;
+    if (!BoundsOf(source, &extents))
+        return S_FALSE;
+    double width = std::fabs(static_cast<double>(extents.right) - extents.left);
+    double height = std::fabs(static_cast<double>(extents.top) - extents.bottom);
+    if (width == 0 && height == 0)
+        return S_FALSE;
+    if (width == 0)
+        width = 2 * 0.005 * height;
+    else if (height == 0)
+        height = 2 * 0.005 * width;
+    width *= 4.0;
+    height *= 4.0;
+    RECT frame = {0, 0, 10000, 10000};
+    CRealPointT<double> size(width, height);
+    size.ScaleIntoRange(1000.0, 4294967295.0);
+    frame.right = static_cast<LONG>(std::min(std::lround(size.x), 0x7FFFFFFFL));
+    frame.bottom = static_cast<LONG>(std::min(std::lround(size.y), 0x7FFFFFFFL));
+
+    HDC dc = CreateEnhMetaFileA(nullptr, fileName && *fileName ? fileName : nullptr, &frame, description.c_str());
+    if (!dc)
+        return E_FAIL;
+    const HRESULT drawn = DrawToDC(dc, frame.left, frame.top, frame.right, frame.bottom, printAreaType == 3 ? 3 : 0);
+    HENHMETAFILE closed = CloseEnhMetaFile(dc);
+    if (!closed)
+        return E_FAIL;
+    if (FAILED(drawn)) {
+        DeleteEnhMetaFile(closed);
+        return drawn;
+    }
+    *metafile = closed;
     return S_OK;
 }

@@ -550,6 +550,11 @@ public:
     // One shape drawn into a new enhanced metafile (the file when named, else in memory), mapped
     // as the window shows it; an ID that no shape has writes nothing. S_OK.
     virtual HRESULT ExportMetafile(LONG shapeId, const char* fileName);
+    // The whole drawing (print area type 3: the selection) as an enhanced metafile, in the file
+    // when one is named, else in memory; its frame in hundredths of millimetres keeps the
+    // drawing's proportions. S_FALSE and no metafile for an empty drawing, E_FAIL when the
+    // metafile cannot be made.
+    HRESULT DrawSiteMetafile(const char* fileName, int printAreaType, HENHMETAFILE* metafile);
     // The modeless shape-properties window exists and is shown.
     bool IsShapePropertyWindowVisible() const
     {
