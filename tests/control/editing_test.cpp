@@ -145,6 +145,19 @@ protected:
         return result;
     }
     CShape* Rect() { return control->FindShape(m_rect); }
+    // A polyline from (0, 20) to (10, 20) taking new points, one put down at (10, 30) by a click:
+    // a fourth point follows the pointer.
+    CShape* PolylineWithPointPutDown()
+    {
+        LONG id = 0;
+        EXPECT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
+        EXPECT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+        const POINT at = Device(10.0f, 30.0f);
+        Send(WM_MOUSEMOVE, 0, at);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Send(WM_LBUTTONUP, 0, at);
+        return control->FindShape(id);
+    }
 
     LONG m_rect = 0;
     PopupMenuHandler m_previous = nullptr;
@@ -441,14 +454,9 @@ TEST_F(Editing, DragsMoveAndRubberBandsSelect)
 // A double click ends a polyline taking new points, keeping the point it was made on.
 TEST_F(Editing, DoubleClickEndsAPolyline)
 {
-    LONG id = 0;
-    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
-    CShape* polyline = control->FindShape(id);
-    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+    CShape* polyline = PolylineWithPointPutDown();
+    ASSERT_NE(polyline, nullptr);
     const POINT at = Device(10.0f, 30.0f);
-    Send(WM_MOUSEMOVE, 0, at);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Send(WM_LBUTTONUP, 0, at);
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     Send(WM_LBUTTONUP, 0, at);
     EXPECT_EQ(control->GetControlState(), 0u);
@@ -472,14 +480,8 @@ TEST_F(Editing, ContextMenuOnlyWhileShown)
 // last; the pointer's point stays with the pointer.
 TEST_F(Editing, EditMenuTakesBackThePointPutDownLast)
 {
-    LONG id = 0;
-    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
-    CShape* polyline = control->FindShape(id);
-    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
-    const POINT at = Device(10.0f, 30.0f);
-    Send(WM_MOUSEMOVE, 0, at);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Send(WM_LBUTTONUP, 0, at);
+    CShape* polyline = PolylineWithPointPutDown();
+    ASSERT_NE(polyline, nullptr);
     ASSERT_EQ(polyline->GetPointCount(), 4);
     const int putDown = polyline->GetPoints().GetAt(2)->GetPointId();
 
