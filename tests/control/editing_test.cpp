@@ -9,6 +9,7 @@
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
 #include "model/Text.h"
+#include "persistence/DrawingSettingRecord.h"
 #include <algorithm>
 #include <vector>
 
@@ -593,4 +594,25 @@ TEST_F(Editing, RefusedEndsRollBack)
         EXPECT_EQ(UndoableCount(), units) << c.type;
         EXPECT_EQ(LastOperation(), last) << c.type;
     }
+}
+
+// With snapping on, a move snaps through the shape: the shape's own point that lies on the grid
+// lands on the grid point nearest to where the drag takes it.
+TEST_F(Editing, AMoveSnapsThroughTheShape)
+{
+    CDrawingSettingRecord* setting = control->GetCurrentDrawingSetting();
+    ASSERT_NE(setting, nullptr);
+    setting->SnapToGrid = 1;
+    setting->GridXSpace = setting->GridYSpace = 10.0f;
+    setting->SnapBaseX = setting->SnapBaseY = 0.0f;
+    Send(WM_MOUSEMOVE, 0, Device(0.0f, 4.0f));
+    // Anchored at its first point (0, 4), which is off the grid; (10, 0) is on it.
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, 1), S_OK);
+    // The drag takes (10, 0) to about (34, 3): it lands on (30, 0).
+    Send(WM_MOUSEMOVE, 0, Device(24.0f, 7.0f));
+    const CRealRect r = Bounds(Rect());
+    EXPECT_NEAR(r.left, 20.0f, 1e-4f);
+    EXPECT_NEAR(r.bottom, 0.0f, 1e-4f);
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    setting->SnapToGrid = 0;
 }
