@@ -5,6 +5,7 @@
 #include "model/Layer.h"
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
+#include "model/ShapeStateMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include <algorithm>
 #include <cmath>
@@ -47,8 +48,13 @@ void CYVEXControl::TrackPointer(int x, int y)
     const CRealPointD world = view.DeviceToWorld(x, y);
     CRealPoint p(static_cast<float>(world.x), static_cast<float>(world.y));
     if (GetCurrentDrawingSetting() && SnapsPointer()) {
-        CRealPoint snapped;
-        SnapPointToGrid(p, &snapped);
+        CRealPoint snapped = p;
+        CShape* edited = edit.editedShape;
+        if (edit.editMode == EDSH_MOVE && edit.dragActive)
+            // A move snaps through the shape: the point it drags by lands on the grid.
+            edited->MovePointSnapped(snapped, GetShapeStateMap().GetValue(edited->GetId()), false);
+        else
+            SnapPointToGrid(p, &snapped);
         p = snapped;
         edit.mousePosition = p;
         m_mouse = view.WorldToDevice(p);

@@ -9,6 +9,7 @@
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
 #include "model/Text.h"
+#include "persistence/DrawingSettingRecord.h"
 #include <algorithm>
 #include <vector>
 
@@ -145,6 +146,19 @@ protected:
         return result;
     }
     CShape* Rect() { return control->FindShape(m_rect); }
+    // A polyline from (0, 20) to (10, 20) taking new points, one put down at (10, 30) by a click:
+    // a fourth point follows the pointer.
+    CShape* PolylineWithPointPutDown()
+    {
+        LONG id = 0;
+        EXPECT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
+        EXPECT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+        const POINT at = Device(10.0f, 30.0f);
+        Send(WM_MOUSEMOVE, 0, at);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Send(WM_LBUTTONUP, 0, at);
+        return control->FindShape(id);
+    }
 
     LONG m_rect = 0;
     PopupMenuHandler m_previous = nullptr;
@@ -441,14 +455,9 @@ TEST_F(Editing, DragsMoveAndRubberBandsSelect)
 // A double click ends a polyline taking new points, keeping the point it was made on.
 TEST_F(Editing, DoubleClickEndsAPolyline)
 {
-    LONG id = 0;
-    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
-    CShape* polyline = control->FindShape(id);
-    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
+    CShape* polyline = PolylineWithPointPutDown();
+    ASSERT_NE(polyline, nullptr);
     const POINT at = Device(10.0f, 30.0f);
-    Send(WM_MOUSEMOVE, 0, at);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Send(WM_LBUTTONUP, 0, at);
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     Send(WM_LBUTTONUP, 0, at);
     EXPECT_EQ(control->GetControlState(), 0u);
@@ -472,14 +481,8 @@ TEST_F(Editing, ContextMenuOnlyWhileShown)
 // last; the pointer's point stays with the pointer.
 TEST_F(Editing, EditMenuTakesBackThePointPutDownLast)
 {
-    LONG id = 0;
-    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 0.0f, 20.0f, 10.0f, 20.0f, &id), S_OK);
-    CShape* polyline = control->FindShape(id);
-    ASSERT_EQ(control->EditShapeEx(id, EDSH_NEWPOINT, 0, 2), S_OK);
-    const POINT at = Device(10.0f, 30.0f);
-    Send(WM_MOUSEMOVE, 0, at);
-    Send(WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Send(WM_LBUTTONUP, 0, at);
+    CShape* polyline = PolylineWithPointPutDown();
+    ASSERT_NE(polyline, nullptr);
     ASSERT_EQ(polyline->GetPointCount(), 4);
     const int putDown = polyline->GetPoints().GetAt(2)->GetPointId();
 
@@ -591,4 +594,25 @@ TEST_F(Editing, RefusedEndsRollBack)
         EXPECT_EQ(UndoableCount(), units) << c.type;
         EXPECT_EQ(LastOperation(), last) << c.type;
     }
+}
+
+// With snapping on, a move snaps through the shape: the shape's own point that lies on the grid
+// lands on the grid point nearest to where the drag takes it.
+TEST_F(Editing, AMoveSnapsThroughTheShape)
+{
+    CDrawingSettingRecord* setting = control->GetCurrentDrawingSetting();
+    ASSERT_NE(setting, nullptr);
+    setting->SnapToGrid = 1;
+    setting->GridXSpace = setting->GridYSpace = 10.0f;
+    setting->SnapBaseX = setting->SnapBaseY = 0.0f;
+    Send(WM_MOUSEMOVE, 0, Device(0.0f, 4.0f));
+    // Anchored at its first point (0, 4), which is off the grid; (10, 0) is on it.
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, 1), S_OK);
+    // The drag takes (10, 0) to about (34, 3): it lands on (30, 0).
+    Send(WM_MOUSEMOVE, 0, Device(24.0f, 7.0f));
+    const CRealRect r = Bounds(Rect());
+    EXPECT_NEAR(r.left, 20.0f, 1e-4f);
+    EXPECT_NEAR(r.bottom, 0.0f, 1e-4f);
+    EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
+    setting->SnapToGrid = 0;
 }
