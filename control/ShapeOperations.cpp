@@ -18,7 +18,6 @@
 #include "interchange/ImageResourceMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/OdbcSession.h"
-#include "com/AnsiText.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
@@ -638,8 +637,9 @@ HRESULT CYVEXControl::SaveShapeToDB(CShape* shape, int scenarioId)
     if (!shape)
         return E_POINTER;
     COdbcSession session;
-    session.dataSource = ycom::WideToAnsi(GetDataSourceName());
-    session.control = this;
+    session.dataSource = GetDataSource();
+    session.userName = GetUserName();
+    session.password = GetPassword();
     if (session.Connect(CLSID_YVEXControl) != S_OK)
         return E_FAIL;
     return shape->SaveToDB(session, GetSiteId(), scenarioId, 0);
