@@ -21,46 +21,27 @@ double NormalizeAngleDegrees(double degrees)
 
 } // namespace
 
-template <class P, class F>
-HRESULT CImageShape::ReadImage(P* out, F&& read)
-{
-    return Read(out, [&](CShape* s) {
-        if (auto* image = dynamic_cast<CImage*>(s))
-            read(image);
-    });
-}
-
-template <class F>
-HRESULT CImageShape::ChangeImage(F&& change)
-{
-    return Change([&](CShape* s) -> HRESULT {
-        if (auto* image = dynamic_cast<CImage*>(s))
-            change(image);
-        return S_OK;
-    });
-}
-
 // IImageShape
 STDMETHODIMP CImageShape::get_Width(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadImage(pVal, [&](CImage* i) { *pVal = i->GetWidth(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CImage>(pVal, [&](CImage* i) { *pVal = i->GetWidth(); }); });
 }
 STDMETHODIMP CImageShape::get_Height(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadImage(pVal, [&](CImage* i) { *pVal = i->GetHeight(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CImage>(pVal, [&](CImage* i) { *pVal = i->GetHeight(); }); });
 }
 STDMETHODIMP CImageShape::get_RotationAngle(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadImage(pVal, [&](CImage* i) { *pVal = i->GetRotation(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CImage>(pVal, [&](CImage* i) { *pVal = i->GetRotation(); }); });
 }
 STDMETHODIMP CImageShape::get_ImageResourceID(LONG* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadImage(pVal, [&](CImage* i) { *pVal = i->GetImageResourceId(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CImage>(pVal, [&](CImage* i) { *pVal = i->GetImageResourceId(); }); });
 }
 STDMETHODIMP CImageShape::put_Width(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeImage([&](CImage* i) {
+        return ChangeKind<CImage>([&](CImage* i) {
             if (i->GetWidth() != static_cast<float>(newVal))
                 RecordChange(i, kUndoProperties);
             i->SetSize(static_cast<float>(newVal), i->GetHeight());
@@ -70,7 +51,7 @@ STDMETHODIMP CImageShape::put_Width(double newVal)
 STDMETHODIMP CImageShape::put_Height(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeImage([&](CImage* i) {
+        return ChangeKind<CImage>([&](CImage* i) {
             if (i->GetHeight() != static_cast<float>(newVal))
                 RecordChange(i, kUndoProperties);
             i->SetSize(i->GetWidth(), static_cast<float>(newVal));
@@ -80,7 +61,7 @@ STDMETHODIMP CImageShape::put_Height(double newVal)
 STDMETHODIMP CImageShape::put_RotationAngle(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeImage([&](CImage* i) {
+        return ChangeKind<CImage>([&](CImage* i) {
             if (i->GetRotation() != static_cast<float>(newVal))
                 RecordChange(i, kUndoProperties);
             i->SetRotation(NormalizeAngleDegrees(newVal));
@@ -91,7 +72,7 @@ STDMETHODIMP CImageShape::put_ImageResourceID(LONG newVal)
 {
     // The old resource's use is given back and the new one's taken; the ID is not checked.
     return Guarded([&]() -> HRESULT {
-        return ChangeImage([&](CImage* i) {
+        return ChangeKind<CImage>([&](CImage* i) {
             if (i->GetImageResourceId() != newVal)
                 RecordChange(i, kUndoProperties);
             i->SetImageResourceId(newVal);
@@ -133,10 +114,6 @@ STDMETHODIMP CImageShape::GetPredefinedValue(DISPID dispID, DWORD dwCookie, VARI
     return Guarded([&]() -> HRESULT {
         if (dispID != 103)
             return IShapeImpl::GetPredefinedValue(dispID, dwCookie, pVarOut);
-        RETURN_IF_NULL_POINTER(pVarOut);
-        VariantInit(pVarOut);
-        pVarOut->vt = VT_I4;
-        pVarOut->lVal = static_cast<LONG>(dwCookie);
-        return S_OK;
+        return CookieValue(dwCookie, pVarOut);
     });
 }

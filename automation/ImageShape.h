@@ -32,10 +32,4 @@ public:
     // The image resources of the site for its resource ID (103).
     STDMETHODIMP GetPredefinedStrings(DISPID dispID, CALPOLESTR *pCaStringsOut, CADWORD *pCaCookiesOut) override;
     STDMETHODIMP GetPredefinedValue(DISPID dispID, DWORD dwCookie, VARIANT *pVarOut) override;
-
-private:
-    template <class P, class F>
-    HRESULT ReadImage(P *out, F &&read);
-    template <class F>
-    HRESULT ChangeImage(F &&change);
 };

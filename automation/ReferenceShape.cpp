@@ -8,30 +8,11 @@ constexpr int kUndoLink = 8;
 
 } // namespace
 
-template <class P, class F>
-HRESULT CReferenceShape::ReadReference(P* out, F&& read)
-{
-    return Read(out, [&](CShape* s) {
-        if (auto* reference = dynamic_cast<CReference*>(s))
-            read(reference);
-    });
-}
-
-template <class F>
-HRESULT CReferenceShape::ChangeReference(F&& change)
-{
-    return Change([&](CShape* s) -> HRESULT {
-        if (auto* reference = dynamic_cast<CReference*>(s))
-            change(reference);
-        return S_OK;
-    });
-}
-
 // The stored scale changes through the reference's own scaling, done along its own axes: turned
 // back to 0 degrees about its insertion point, scaled there, turned again.
 HRESULT CReferenceShape::SetScale(bool horizontal, double value)
 {
-    return ChangeReference([&](CReference* r) {
+    return ChangeKind<CReference>([&](CReference* r) {
         const float stored = horizontal ? r->GetXScale() : r->GetYScale();
         const float wanted = static_cast<float>(value);
         if (stored != wanted)
@@ -53,22 +34,22 @@ HRESULT CReferenceShape::SetScale(bool horizontal, double value)
 // IReferenceShape
 STDMETHODIMP CReferenceShape::get_XScale(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadReference(pVal, [&](CReference* r) { *pVal = r->GetXScale(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CReference>(pVal, [&](CReference* r) { *pVal = r->GetXScale(); }); });
 }
 STDMETHODIMP CReferenceShape::get_YScale(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadReference(pVal, [&](CReference* r) { *pVal = r->GetYScale(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CReference>(pVal, [&](CReference* r) { *pVal = r->GetYScale(); }); });
 }
 STDMETHODIMP CReferenceShape::get_RotationAngle(double* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadReference(pVal, [&](CReference* r) { *pVal = r->GetRotationAngle(); });
+        return ReadKind<CReference>(pVal, [&](CReference* r) { *pVal = r->GetRotationAngle(); });
     });
 }
 STDMETHODIMP CReferenceShape::get_BlockGroupShapeID(LONG* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadReference(pVal, [&](CReference* r) { *pVal = r->GetBlock() ? r->GetBlock()->GetId() : kMissingShapeId; });
+        return ReadKind<CReference>(pVal, [&](CReference* r) { *pVal = r->GetBlock() ? r->GetBlock()->GetId() : kMissingShapeId; });
     });
 }
 STDMETHODIMP CReferenceShape::put_XScale(double newVal)
@@ -82,7 +63,7 @@ STDMETHODIMP CReferenceShape::put_YScale(double newVal)
 STDMETHODIMP CReferenceShape::put_RotationAngle(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeReference([&](CReference* r) {
+        return ChangeKind<CReference>([&](CReference* r) {
             if (r->GetRotationAngle() != newVal)
                 RecordChange(r, kUndoProperties);
             r->SetRotationAngle(newVal, true);
@@ -93,7 +74,7 @@ STDMETHODIMP CReferenceShape::put_BlockGroupShapeID(LONG newVal)
 {
     // Only a group becomes the block; S_OK whatever the reference decided.
     return Guarded([&]() -> HRESULT {
-        return ChangeReference([&](CReference* r) {
+        return ChangeKind<CReference>([&](CReference* r) {
             const LONG current = r->GetBlock() ? r->GetBlock()->GetId() : kMissingShapeId;
             if (current != newVal)
                 RecordChange(r, kUndoLink);
@@ -127,10 +108,6 @@ STDMETHODIMP CReferenceShape::GetPredefinedValue(DISPID dispID, DWORD dwCookie, 
     return Guarded([&]() -> HRESULT {
         if (dispID != 103)
             return IShapeImpl::GetPredefinedValue(dispID, dwCookie, pVarOut);
-        RETURN_IF_NULL_POINTER(pVarOut);
-        VariantInit(pVarOut);
-        pVarOut->vt = VT_I4;
-        pVarOut->lVal = static_cast<LONG>(dwCookie);
-        return S_OK;
+        return CookieValue(dwCookie, pVarOut);
     });
 }

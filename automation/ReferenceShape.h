@@ -33,10 +33,6 @@ public:
     STDMETHODIMP GetPredefinedValue(DISPID dispID, DWORD dwCookie, VARIANT *pVarOut) override;
 
 private:
-    template <class P, class F>
-    HRESULT ReadReference(P *out, F &&read);
-    template <class F>
-    HRESULT ChangeReference(F &&change);
     // Scales the reference along its own axis (x or y) by new / stored scale.
     HRESULT SetScale(bool horizontal, double value);
 };

@@ -196,27 +196,23 @@ public:
     }
     STDMETHODIMP AddReference(LONG BlockID, LONG* pNewShapeID, VARIANT_BOOL bUser, float InsX, float InsY) override
     {
-        // Without a group to add to there is nothing to refuse: S_OK.
         return this->Guarded([&]() -> HRESULT {
-            CGroup* group = this->TargetGroup();
-            if (!group)
-                return S_OK;
-            if (!this->m_control->IsIdle())
-                return S_FALSE;
-            return this->m_control->AddReference(group->GetId(), BlockID, pNewShapeID, bUser != VARIANT_FALSE, InsX, InsY);
+            HRESULT refusal = S_OK;
+            CGroup* group = ReferenceGroup(&refusal);
+            return group ? this->m_control->AddReference(group->GetId(), BlockID, pNewShapeID, bUser != VARIANT_FALSE,
+                                                         InsX, InsY)
+                         : refusal;
         });
     }
     STDMETHODIMP AddReferenceByName(BSTR BlockName, LONG* pNewShapeID, VARIANT_BOOL bUser, float InsX,
                                     float InsY) override
     {
         return this->Guarded([&]() -> HRESULT {
-            CGroup* group = this->TargetGroup();
-            if (!group)
-                return S_OK;
-            if (!this->m_control->IsIdle())
-                return S_FALSE;
-            return this->m_control->AddReferenceByName(group->GetId(), BlockName, pNewShapeID, bUser != VARIANT_FALSE,
-                                                       InsX, InsY);
+            HRESULT refusal = S_OK;
+            CGroup* group = ReferenceGroup(&refusal);
+            return group ? this->m_control->AddReferenceByName(group->GetId(), BlockName, pNewShapeID,
+                                                               bUser != VARIANT_FALSE, InsX, InsY)
+                         : refusal;
         });
     }
 
@@ -229,6 +225,14 @@ protected:
     CGroup* ReadyGroup() const
     {
         CGroup* group = this->TargetGroup();
+        return group && this->m_control->IsIdle() ? group : nullptr;
+    }
+    // The group a reference goes into, or null with the answer instead: S_OK without a group
+    // (there is nothing to refuse), S_FALSE while a long operation runs.
+    CGroup* ReferenceGroup(HRESULT* refusal) const
+    {
+        CGroup* group = this->TargetGroup();
+        *refusal = group ? S_FALSE : S_OK;
         return group && this->m_control->IsIdle() ? group : nullptr;
     }
     HRESULT AddText(BSTR text, float x, float y, int type, float width, float height, Alignments alignment,

@@ -6,6 +6,7 @@
 // answers as a shape object without a shape: getters leave their value, setters do nothing.
 // A member with a body runs it under the guard: return this->Guarded([&]() -> HRESULT { ... });
 #include <cmath>
+#include <type_traits>
 #include <utility>
 #include "YVEX_h.h"
 #include "automation/ShapePropertyNames.h"
@@ -746,6 +747,40 @@ protected:
         if (hr != S_OK)
             return hr == S_FALSE ? S_OK : hr;
         return body(shape);
+    }
+    // Read and Change on the shape as the object's own kind K: a shape of another kind is left
+    // alone. A change may answer a result or nothing (S_OK).
+    template <class K, class P, class F>
+    HRESULT ReadKind(P* out, F&& read) const
+    {
+        return Read(out, [&](CShape* s) {
+            if (auto* kind = dynamic_cast<K*>(s))
+                read(kind);
+        });
+    }
+    template <class K, class F>
+    HRESULT ChangeKind(F&& change)
+    {
+        return Change([&](CShape* s) -> HRESULT {
+            auto* kind = dynamic_cast<K*>(s);
+            if (!kind)
+                return S_OK;
+            if constexpr (std::is_void_v<decltype(change(kind))>) {
+                change(kind);
+                return S_OK;
+            } else {
+                return change(kind);
+            }
+        });
+    }
+    // The value of a drop-down list entry: its cookie, as VT_I4.
+    static HRESULT CookieValue(DWORD cookie, VARIANT* out)
+    {
+        RETURN_IF_NULL_POINTER(out);
+        VariantInit(out);
+        out->vt = VT_I4;
+        out->lVal = static_cast<LONG>(cookie);
+        return S_OK;
     }
 
     // A property change about to happen: the site is modified, and the change is recorded for

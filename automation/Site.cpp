@@ -110,7 +110,17 @@ STDMETHODIMP CSite::_Init(LONG_PTR newVal)
         return CYVEXControl::ResolveHandle(newVal, &m_control);
     });
 }
-STDMETHODIMP CSite::Clear() { return E_NOTIMPL; }
+STDMETHODIMP CSite::Clear()
+{
+    // The emptied site differs from the one stored: it is marked modified once it is empty.
+    return ycom::Guard(IID_ISite, [&]() -> HRESULT {
+        RETURN_IF_FAILED(Attached());
+        m_control->SetModified();
+        m_control->ClearSite();
+        m_control->SetModified();
+        return S_OK;
+    });
+}
 STDMETHODIMP CSite::Draw(LONG_PTR hdc, LONG Left, LONG Top, LONG Right, LONG Bottom)
 {
     return ycom::Guard(IID_ISite, [&]() -> HRESULT { return DrawEx(hdc, Left, Top, Right, Bottom, 0, 0); });

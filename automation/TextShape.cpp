@@ -15,24 +15,6 @@ constexpr DWORD kBold = 0x8;
 } // namespace
 
 template <class P, class F>
-HRESULT CTextShape::ReadText(P* out, F&& read)
-{
-    return Read(out, [&](CShape* s) {
-        if (auto* text = dynamic_cast<CText*>(s))
-            read(text);
-    });
-}
-
-template <class F>
-HRESULT CTextShape::ChangeText(F&& change)
-{
-    return Change([&](CShape* s) -> HRESULT {
-        auto* text = dynamic_cast<CText*>(s);
-        return text ? change(text) : S_OK;
-    });
-}
-
-template <class P, class F>
 HRESULT CTextShape::ReadFont(P* out, F&& read)
 {
     CShape* shape = nullptr;
@@ -73,7 +55,7 @@ HRESULT CTextShape::WriteStyle(DWORD bit, VARIANT_BOOL newVal)
 // X and Y move the anchor, recorded as a move of that point.
 HRESULT CTextShape::MoveAnchor(bool horizontal, double value)
 {
-    return ChangeText([&](CText* t) -> HRESULT {
+    return ChangeKind<CText>([&](CText* t) -> HRESULT {
         if (t->GetPointCount() < 1)
             return S_OK;
         const CPointRecord* anchor = t->GetPoints().GetAt(0);
@@ -89,7 +71,7 @@ HRESULT CTextShape::MoveAnchor(bool horizontal, double value)
 STDMETHODIMP CTextShape::get_Text(BSTR* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) {
+        return ReadKind<CText>(pVal, [&](CText* t) {
             *pVal = t->GetText().empty() ? nullptr : SysAllocString(ycom::AnsiToWide(t->GetText()).c_str());
         });
     });
@@ -97,7 +79,7 @@ STDMETHODIMP CTextShape::get_Text(BSTR* pVal)
 STDMETHODIMP CTextShape::put_Text(BSTR newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             const std::string narrow = ycom::WideToAnsi(newVal);
             if (narrow != t->GetText())
                 RecordChange(t, kUndoProperties);
@@ -109,13 +91,13 @@ STDMETHODIMP CTextShape::put_Text(BSTR newVal)
 STDMETHODIMP CTextShape::get_Type(TextTypes* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) { *pVal = static_cast<TextTypes>(t->GetTextType()); });
+        return ReadKind<CText>(pVal, [&](CText* t) { *pVal = static_cast<TextTypes>(t->GetTextType()); });
     });
 }
 STDMETHODIMP CTextShape::put_Type(TextTypes newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             if (t->GetTextType() != newVal)
                 RecordChange(t, kUndoProperties);
             t->SetType(newVal);
@@ -125,12 +107,12 @@ STDMETHODIMP CTextShape::put_Type(TextTypes newVal)
 }
 STDMETHODIMP CTextShape::get_Height(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadText(pVal, [&](CText* t) { *pVal = t->GetHeight(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CText>(pVal, [&](CText* t) { *pVal = t->GetHeight(); }); });
 }
 STDMETHODIMP CTextShape::put_Height(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             // A text whose height is locked keeps it.
             if (t->GetProtectionFlagsMasked(sdbfHeight) & sdbfHeight)
                 return E_ACCESSDENIED;
@@ -145,7 +127,7 @@ STDMETHODIMP CTextShape::get_Width(double* pVal)
 {
     // A text without a width is measured first.
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) {
+        return ReadKind<CText>(pVal, [&](CText* t) {
             if (t->GetWidth() == 0.0f)
                 t->RecalcExtent();
             *pVal = t->GetWidth();
@@ -155,7 +137,7 @@ STDMETHODIMP CTextShape::get_Width(double* pVal)
 STDMETHODIMP CTextShape::put_Width(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             if (t->GetWidth() != static_cast<float>(newVal))
                 RecordChange(t, kUndoProperties);
             t->SetWidth(static_cast<float>(newVal));
@@ -166,13 +148,13 @@ STDMETHODIMP CTextShape::put_Width(double newVal)
 STDMETHODIMP CTextShape::get_AlignType(Alignments* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) { *pVal = static_cast<Alignments>(t->GetAlignType()); });
+        return ReadKind<CText>(pVal, [&](CText* t) { *pVal = static_cast<Alignments>(t->GetAlignType()); });
     });
 }
 STDMETHODIMP CTextShape::put_AlignType(Alignments newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             if (t->GetAlignType() != static_cast<DWORD>(newVal))
                 RecordChange(t, kUndoProperties);
             t->SetAlignType(static_cast<DWORD>(newVal));
@@ -182,12 +164,12 @@ STDMETHODIMP CTextShape::put_AlignType(Alignments newVal)
 }
 STDMETHODIMP CTextShape::get_XScale(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadText(pVal, [&](CText* t) { *pVal = t->GetXScale(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CText>(pVal, [&](CText* t) { *pVal = t->GetXScale(); }); });
 }
 STDMETHODIMP CTextShape::put_XScale(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             if (t->GetXScale() != static_cast<float>(newVal))
                 RecordChange(t, kUndoProperties);
             t->SetXScale(static_cast<float>(newVal));
@@ -197,12 +179,12 @@ STDMETHODIMP CTextShape::put_XScale(double newVal)
 }
 STDMETHODIMP CTextShape::get_RotationAngle(double* pVal)
 {
-    return Guarded([&]() -> HRESULT { return ReadText(pVal, [&](CText* t) { *pVal = t->GetRotation(); }); });
+    return Guarded([&]() -> HRESULT { return ReadKind<CText>(pVal, [&](CText* t) { *pVal = t->GetRotation(); }); });
 }
 STDMETHODIMP CTextShape::put_RotationAngle(double newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             if (t->GetRotation() != newVal)
                 RecordChange(t, kUndoProperties);
             t->SetRotation(newVal);
@@ -228,7 +210,7 @@ STDMETHODIMP CTextShape::put_Angle(double newVal)
 STDMETHODIMP CTextShape::get_X(double* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) {
+        return ReadKind<CText>(pVal, [&](CText* t) {
             if (t->GetPointCount() > 0)
                 *pVal = t->GetPoints().GetAt(0)->x;
         });
@@ -241,7 +223,7 @@ STDMETHODIMP CTextShape::put_X(double newVal)
 STDMETHODIMP CTextShape::get_Y(double* pVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ReadText(pVal, [&](CText* t) {
+        return ReadKind<CText>(pVal, [&](CText* t) {
             if (t->GetPointCount() > 0)
                 *pVal = t->GetPoints().GetAt(0)->y;
         });
@@ -272,7 +254,7 @@ STDMETHODIMP CTextShape::get_Font(IFontDisp** pVal)
 STDMETHODIMP CTextShape::put_Font(IFontDisp* newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             ycom::ComPtr<IFont> font;
             if (newVal)
                 newVal->QueryInterface(IID_IFont, font.PutVoid());
@@ -387,7 +369,7 @@ STDMETHODIMP CTextShape::get_LeaderType(LONG* pVal)
 STDMETHODIMP CTextShape::put_LeaderType(LONG newVal)
 {
     return Guarded([&]() -> HRESULT {
-        return ChangeText([&](CText* t) -> HRESULT {
+        return ChangeKind<CText>([&](CText* t) -> HRESULT {
             const DWORD bits = (static_cast<DWORD>(newVal) << 18) & sdbfLabelLeader;
             // The shape is recorded, not its point: the leader lives in the shape's flags.
             if ((t->GetProtectionFlagsMasked(sdbfLabelLeader) & sdbfLabelLeader) != bits)

@@ -60,11 +60,6 @@ public:
     STDMETHODIMP put_Angle(double newVal) override;
 
 private:
-    // A getter or setter on the wrapped text (see Read and Change).
-    template <class P, class F>
-    HRESULT ReadText(P *out, F &&read);
-    template <class F>
-    HRESULT ChangeText(F &&change);
     // The font members: E_POINTER for a wrapper without a shape, then E_INVALIDARG for a null
     // pointer.
     template <class P, class F>

@@ -18,7 +18,6 @@
 #include "interchange/ImageResourceMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/OdbcSession.h"
-#include "com/AnsiText.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
@@ -49,6 +48,17 @@ void SetRadius(CEllipse* ellipse, float radius)
         ellipse->SetMajorAxis(radius, 0);
     else
         ellipse->SetMajorRadius(radius);
+}
+
+// A new registered shape of the type as its own class, or null with nothing left behind.
+template <class K>
+K* CreateShapeOfKind(CYVEXControl* control, int type)
+{
+    CShape* shape = control->GetShapeMap().CreateShape(type, true, true);
+    auto* kind = dynamic_cast<K*>(shape);
+    if (!kind && shape)
+        control->GetShapeMap().DeleteShape(shape);
+    return kind;
 }
 
 } // namespace
@@ -201,11 +211,8 @@ HRESULT CYVEXControl::AddText(CGroup* group, const wchar_t* text, float x, float
             recorder->CloseOperation(false);
         return E_OUTOFMEMORY;
     }
-    CShape* shape = GetShapeMap().CreateShape(stText, true, true);
-    auto* created = dynamic_cast<CText*>(shape);
+    CText* created = CreateShapeOfKind<CText>(this, stText);
     if (!created) {
-        if (shape)
-            GetShapeMap().DeleteShape(shape);
         GetPointPool().DeletePoint(pointId, 0);
         if (recorder)
             recorder->CloseOperation(false);
@@ -257,13 +264,9 @@ HRESULT CYVEXControl::AddImageShape(CGroup* group, int resourceId, float x1, flo
 {
     if (!group)
         return E_POINTER;
-    CShape* shape = GetShapeMap().CreateShape(stImage, true, true);
-    auto* image = dynamic_cast<CImage*>(shape);
-    if (!image) {
-        if (shape)
-            GetShapeMap().DeleteShape(shape);
+    CImage* image = CreateShapeOfKind<CImage>(this, stImage);
+    if (!image)
         return E_FAIL;
-    }
     if (shapeId)
         *shapeId = image->GetId();
     CUndoRecorder* recorder = GetUndoRecorder();
@@ -469,11 +472,8 @@ HRESULT CYVEXControl::AddReference(LONG groupId, LONG blockId, LONG* shapeId, bo
     const int pointId = CreatePoint(insertion.x, insertion.y);
     if (!pointId)
         return E_OUTOFMEMORY;
-    CShape* shape = GetShapeMap().CreateShape(stReference, true, true);
-    auto* reference = dynamic_cast<CReference*>(shape);
+    CReference* reference = CreateShapeOfKind<CReference>(this, stReference);
     if (!reference) {
-        if (shape)
-            GetShapeMap().DeleteShape(shape);
         GetPointPool().DeletePoint(pointId, 0);
         return E_FAIL;
     }

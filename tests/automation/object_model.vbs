@@ -245,6 +245,8 @@ shapes.AddGroup 3
 ExpectError &H80020009, "Wrong shape type.", "AddGroup of a line type"
 Dim lone
 Set lone = CreateObject("YVEX.Site")
+lone.Clear
+ExpectError 70, "", "Clear on an unattached site"
 n = lone.Name
 ExpectError 70, "", "an unattached site"
 
@@ -290,5 +292,13 @@ Expect shapes.Count, before - 2, "the rectangle and the polyline deleted while w
 Expect n, before, "each shape visited once"
 shapes.DeleteByID groupId
 Expect children.Count, 0, "a deleted group's collection is empty"
+
+' ---- clearing the site ----
+site.DirtyFlag = False
+site.Clear
+If Err.Number <> 0 Then Fail "Clear: " & Hex(Err.Number) & " " & Err.Description
+Err.Clear
+Expect site.DirtyFlag, True, "Clear sets DirtyFlag"
+If Not (shapes.ItemByID(textId) Is Nothing) Then Fail "Clear empties the drawing"
 
 If failures = 0 Then WScript.Echo "PASS object_model"

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 #include "YVEX_h.h"
+#include "tests/support/PictureFiles.h"
 
 namespace {
 
@@ -389,30 +390,7 @@ struct ISiteWithExport : public ISite {
 
 namespace {
 
-std::wstring TempFile(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
-// A white 24-bit BMP file.
-void WriteBmp(const std::wstring& path, int width, int height)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPINFOHEADER info = {sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB,
-                             static_cast<DWORD>(stride * height), 0, 0, 0, 0};
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::vector<unsigned char> pixels(info.biSizeImage, 0xFF);
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(h, &file, sizeof file, &written, nullptr);
-    WriteFile(h, &info, sizeof info, &written, nullptr);
-    WriteFile(h, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
-    CloseHandle(h);
-}
+using picturefiles::TempPath;
 
 } // namespace
 
@@ -420,8 +398,8 @@ void WriteBmp(const std::wstring& path, int width, int height)
 // Angle reads it in degrees.
 TEST_F(ObjectModel, ImagesFromFiles)
 {
-    const std::wstring path = TempFile(L"yvex_client_200x100.bmp");
-    WriteBmp(path, 200, 100);
+    const std::wstring path = TempPath(L"yvex_client_200x100.bmp");
+    ASSERT_TRUE(picturefiles::WriteWhiteBmp(path, 200, 100));
     BSTR name = SysAllocString(path.c_str());
     LONG id = 0;
     ASSERT_EQ(shapes->AddImage(name, 0, 0, 50, 50, VARIANT_TRUE, &id), S_OK);
@@ -581,7 +559,7 @@ TEST_F(ObjectModel, DrawingAndExport)
     DeleteEnhMetaFile(metafile);
     EXPECT_EQ(site->DrawEx(12345, 0, 0, 100, -100, 0, 0), E_INVALIDARG) << "a number that is no device context";
 
-    const std::wstring path = TempFile(L"yvex_client_export.emf");
+    const std::wstring path = TempPath(L"yvex_client_export.emf");
     DeleteFileW(path.c_str());
     BSTR name = SysAllocString(path.c_str());
     auto* exporting = static_cast<ISiteWithExport*>(site.p);

@@ -1,6 +1,7 @@
 // The control's add operations for texts, images, clones and block references, and its drawing
 // into a context the caller gives (read back from the metafile records it wrote).
 #include "tests/support/ControlTestSupport.h"
+#include "tests/support/PictureFiles.h"
 #include "automation/Site.h"
 #include "control/ShapeMap.h"
 #include "model/Group.h"
@@ -20,36 +21,7 @@ using namespace controltest;
 namespace {
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
 
-std::wstring TempPath(const wchar_t* name)
-{
-    wchar_t dir[MAX_PATH];
-    GetTempPathW(MAX_PATH, dir);
-    return std::wstring(dir) + name;
-}
-
-// A 24-bit BMP file of the size, white.
-void WriteBmp(const std::wstring& path, int width, int height)
-{
-    const int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = static_cast<DWORD>(stride * height);
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::vector<unsigned char> pixels(info.biSizeImage, 0xFF);
-    FILE* out = _wfopen(path.c_str(), L"wb");
-    ASSERT_NE(out, nullptr);
-    fwrite(&file, sizeof file, 1, out);
-    fwrite(&info, sizeof info, 1, out);
-    fwrite(pixels.data(), 1, pixels.size(), out);
-    fclose(out);
-}
+using picturefiles::TempPath;
 
 std::wstring ErrorText()
 {
@@ -171,7 +143,7 @@ TEST_F(ShapeAdds, TextTakesItsValues)
 TEST_F(ShapeAdds, ImagesFromFiles)
 {
     const std::wstring path = TempPath(L"yvex_adds_200x100.bmp");
-    WriteBmp(path, 200, 100);
+    ASSERT_TRUE(picturefiles::WriteWhiteBmp(path, 200, 100));
     LONG id = 0;
     ASSERT_EQ(control->AddImage(Root(), path.c_str(), 1.0f, 2.0f, 50.0f, 50.0f, true, &id), S_OK);
     CImage* image = Find<CImage>(id);
