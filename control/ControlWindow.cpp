@@ -590,8 +590,10 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
             break;
         case kStageEndSave:
             // A failed save leaves the drawing as unsaved as it was.
-            if (result)
+            if (result) {
                 SetModified(false);
+                RearmMessageReceiving();
+            }
             FireEndSaveSite(result);
             FireEndSaveSiteWithID(result, record->storageType, record->name, record->siteId);
             break;
@@ -627,6 +629,8 @@ LRESULT CYVEXControl::HandleTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL& hand
         FireInvalidateToolbar(0);
         return 0;
     }
+    if (ForwardTimerToMessenger(id))
+        return 0;
     handled = FALSE;
     return 0;
 }
