@@ -52,6 +52,14 @@ void CMessenger::SetLogin(const CMessengerLogin& login)
     m_receiver->SetLogin(login);
 }
 
+HRESULT CMessenger::PutLoginText(std::string CMessengerLogin::*field, BSTR value)
+{
+    CMessengerLogin login = m_login;
+    login.*field = Narrow(value);
+    SetLogin(login);
+    return S_OK;
+}
+
 // IMessenger
 STDMETHODIMP CMessenger::get_SessionID(LONG* pVal)
 {
@@ -187,12 +195,7 @@ STDMETHODIMP CMessenger::get_DSN(BSTR* pVal)
 
 STDMETHODIMP CMessenger::put_DSN(BSTR newVal)
 {
-    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT {
-        CMessengerLogin login = m_login;
-        login.dataSource = Narrow(newVal);
-        SetLogin(login);
-        return S_OK;
-    });
+    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT { return PutLoginText(&CMessengerLogin::dataSource, newVal); });
 }
 
 STDMETHODIMP CMessenger::get_UserName(BSTR* pVal)
@@ -202,22 +205,12 @@ STDMETHODIMP CMessenger::get_UserName(BSTR* pVal)
 
 STDMETHODIMP CMessenger::put_UserName(BSTR newVal)
 {
-    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT {
-        CMessengerLogin login = m_login;
-        login.userName = Narrow(newVal);
-        SetLogin(login);
-        return S_OK;
-    });
+    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT { return PutLoginText(&CMessengerLogin::userName, newVal); });
 }
 
 STDMETHODIMP CMessenger::put_Password(BSTR newVal)
 {
-    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT {
-        CMessengerLogin login = m_login;
-        login.password = Narrow(newVal);
-        SetLogin(login);
-        return S_OK;
-    });
+    return ycom::Guard(IID_IMessenger, [&]() -> HRESULT { return PutLoginText(&CMessengerLogin::password, newVal); });
 }
 
 STDMETHODIMP CMessenger::OpenSession()

@@ -1,6 +1,7 @@
 #pragma once
 // The Messenger class (Messenger Class).
 #include <memory>
+#include <string>
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "persistence/MessengerLogin.h"
@@ -61,6 +62,8 @@ public:
 private:
     // The login goes to the session statements, the sender and the receiver alike.
     void SetLogin(const CMessengerLogin& login);
+    // One part of the login set from a property.
+    HRESULT PutLoginText(std::string CMessengerLogin::*field, BSTR value);
 
     // The attached control: not reference counted (an inner object of the control never keeps it
     // alive); null while unattached.

@@ -233,6 +233,14 @@ TEST_P(MessengerTest, ASendWritesOneCompleteMessage)
     EXPECT_EQ(QueryRows(db.hstmt, "select m.MessageTypeID, p.DatabaseTypeID, p.IntField, p.BitField from parameters p, "
                                   "messages m where p.MessageID = m.MessageID order by p.ParameterID"),
               (Rows{{"1", "3", "7", "0"}, {"1", "3", "42", "0"}, {"2", "3", "8", "0"}, {"2", "3", "43", "0"}}));
+
+    // A messenger released at once: its send thread still finishes the message.
+    {
+        auto brief = NewMessenger(GetParam());
+        ASSERT_EQ(brief->SendMessage(mtUpdateShapeMessage, 9, 44), S_OK);
+    }
+    EXPECT_TRUE(WaitWithoutPumping([&] { return Count("select count(*) from messages where Sent = 1") == 3; }));
+    EXPECT_EQ(Count("select count(*) from parameters where IntField = 44"), 1);
 }
 
 // A step that fails rolls the whole message back: nothing of it is seen, and the failing step's
