@@ -1,11 +1,19 @@
 #pragma once
 // The Messenger class (Messenger Class).
+#include <memory>
+#include <string>
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
+#include "persistence/MessengerLogin.h"
 #include "YVEX_h.h"
 
 class CYVEXControl;
+class CMessengerSender;
+class CMessengerReceiver;
 
+// Tells other sessions of the control about changed and deleted shapes through the message
+// queue of the database, and applies what they tell: a sender and a receiver (persistence/) with
+// the control's connection data, the session's ID and the receive timer on the control's window.
 class CMessenger : public ycom::ObjectRoot,
     public ycom::DispatchImpl<IMessenger, &IID_IMessenger>,
     public ycom::SupportErrorInfoImpl<&IID_IMessenger> {
@@ -16,6 +24,13 @@ public:
         INTERFACE_ENTRY2(IDispatch, IMessenger)
         INTERFACE_ENTRY(ISupportErrorInfo)
     END_INTERFACE_MAP()
+
+    // The receive timer's identifier on the control's window.
+    static constexpr UINT_PTR kReceiveTimerId = 2;
+    static constexpr LONG kDefaultReceiveTimeout = 10000;
+
+    CMessenger();
+    ~CMessenger();
 
     // IMessenger
     STDMETHODIMP get_SessionID(LONG *pVal) override;
@@ -36,8 +51,29 @@ public:
     STDMETHODIMP put_Password(BSTR newVal) override;
     STDMETHODIMP OpenSession() override;
     STDMETHODIMP CloseSession() override;
+
+    // Kills the running receive timer and, while receiving is on and the timeout is above 0,
+    // sets it again on the control's window. Nothing without a window.
+    void RestartReceiveTimer(LONG timeout);
+    // The halves, for the control's tests.
+    CMessengerSender& Sender() { return *m_sender; }
+    CMessengerReceiver& Receiver() { return *m_receiver; }
+
 private:
+    // The login goes to the session statements, the sender and the receiver alike.
+    void SetLogin(const CMessengerLogin& login);
+    // One part of the login set from a property.
+    HRESULT PutLoginText(std::string CMessengerLogin::*field, BSTR value);
+
     // The attached control: not reference counted (an inner object of the control never keeps it
     // alive); null while unattached.
     CYVEXControl* m_control = nullptr;
+    CMessengerLogin m_login;
+    std::shared_ptr<CMessengerSender> m_sender;
+    std::shared_ptr<CMessengerReceiver> m_receiver;
+    LONG m_sessionId = 0;
+    VARIANT_BOOL m_receive = VARIANT_TRUE;
+    LONG m_receiveTimeout = kDefaultReceiveTimeout;
+    UINT_PTR m_timer = 0;
+    HWND m_timerWindow = nullptr;
 };

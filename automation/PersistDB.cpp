@@ -77,6 +77,9 @@ STDMETHODIMP CPersistDB::put_DSN(BSTR newVal)
         if (!m_control)
             return E_NOTIMPL;
         m_control->SetDataSource(Narrow(newVal));
+        // The message queue uses the same connection data.
+        if (IMessenger* messenger = m_control->GetInnerMessenger())
+            messenger->put_DSN(newVal);
         return S_OK;
     });
 }
@@ -96,6 +99,9 @@ STDMETHODIMP CPersistDB::put_UserName(BSTR newVal)
         if (!m_control)
             return E_NOTIMPL;
         m_control->SetUserName(Narrow(newVal));
+        // The message queue uses the same connection data.
+        if (IMessenger* messenger = m_control->GetInnerMessenger())
+            messenger->put_UserName(newVal);
         return S_OK;
     });
 }
@@ -106,6 +112,9 @@ STDMETHODIMP CPersistDB::put_Password(BSTR newVal)
         if (!m_control)
             return E_NOTIMPL;
         m_control->SetPassword(Narrow(newVal));
+        // The message queue uses the same connection data.
+        if (IMessenger* messenger = m_control->GetInnerMessenger())
+            messenger->put_Password(newVal);
         return S_OK;
     });
 }

@@ -352,8 +352,7 @@ LRESULT CYVEXControl::HandleTimerMessage(UINT, WPARAM wParam, LPARAM, BOOL&)
         return 0;
     }
     // Every other timer is the messenger's: it sets them and reads its queue when they expire.
-    if (m_messenger)
-        m_messenger->ProcessMessages();
+    ForwardTimerToMessenger(id);
     return 0;
 }
 

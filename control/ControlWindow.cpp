@@ -649,8 +649,10 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
             break;
         case kStageEndSave:
             // A failed save leaves the drawing as unsaved as it was.
-            if (result)
+            if (result) {
                 SetModified(false);
+                RearmMessageReceiving();
+            }
             FireEndSaveSite(result);
             FireEndSaveSiteWithID(result, record->storageType, record->name, record->siteId);
             break;

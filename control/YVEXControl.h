@@ -139,6 +139,7 @@ public:
         MESSAGE_HANDLER(kReopenOptionsMessage, HandleReopenOptions)
         MESSAGE_HANDLER(kSitePersistMessage, HandleSitePersistNotify)
         MESSAGE_HANDLER(kDeferredTransferMessage, HandleDeferredSiteTransfer)
+        MESSAGE_HANDLER(kChangeMessage, HandleChangeMessage)
         MESSAGE_HANDLER(WM_DESTROY, HandleDestroy)
         MESSAGE_HANDLER(WM_DISPLAYCHANGE, HandleDisplayChange)
         NOTIFY_ID_CODE_HANDLER(kInPlaceEditId, -106, HandleInPlaceEditNotify)
@@ -153,6 +154,10 @@ public:
     static constexpr UINT kProgressMessage = WM_USER + 210;
     static constexpr UINT kDeferredTransferMessage = WM_USER + 220;
     static constexpr UINT kReopenOptionsMessage = WM_USER + 230;
+    // A change that another session made, read by the messenger's receive thread and applied by
+    // the window's thread: wParam the message type (1 update, 2 delete), lParam the shape's
+    // database ID.
+    static constexpr UINT kChangeMessage = WM_USER + 240;
     // Child windows: the rulers, the block-editing button, the in-place text editor.
     static constexpr int kHorizontalRulerId = 100;
     static constexpr int kVerticalRulerId = 102;
@@ -630,6 +635,22 @@ public:
     LRESULT HandleReopenOptions(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSitePersistNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleDeferredSiteTransfer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+
+    // ---- the messenger's side of the control (ControlMessenger.cpp) ----
+    LRESULT HandleChangeMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // Timers that are not the control's own are the messenger's: each tick polls the queue.
+    bool ForwardTimerToMessenger(UINT_PTR timerId);
+    // After a save of the site: receiving, when on, is switched on again (its timer restarts).
+    void RearmMessageReceiving();
+    // Applies a change message of another session on this thread: 1 reloads the shape with that
+    // database ID, 2 removes it; other types are ignored.
+    // While a long operation runs the change waits for the control to be idle again (S_FALSE).
+    HRESULT ApplyChangeMessage(int type, int shapeDbId);
+    HRESULT ApplyChangeNow(int type, int shapeDbId);
+    void ApplyDeferredChanges();
+    // The inner Messenger object's interface (no reference added).
+    IMessenger* GetInnerMessenger() const { return m_messenger; }
     LRESULT HandleDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleDisplayChange(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleInPlaceEditNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -963,6 +984,9 @@ private:
     IUnknown* m_innerDataIO = nullptr;
     IUnknown* m_innerPrint = nullptr;
     IMessenger* m_messenger = nullptr;
+    // Changes of other sessions that arrived while a long operation had the shape map (type,
+    // shape database ID), applied in order once the control is idle again.
+    std::vector<std::pair<int, int>> m_deferredChanges;
     ISite* m_site = nullptr;
     IPersistDB* m_persistDB = nullptr;
     IDXFOperations* m_dxfOperations = nullptr;

@@ -29,6 +29,14 @@ const SqlStatement InsertMessage{"MessengerSql.InsertMessage",
     "\t\tvalues (%d, %d, %d, 0)",
     nullptr, nullptr};
 
+// Run right after the send transaction begins: senders of other processes wait here until this
+// message is complete, instead of reading the same largest IDs and colliding on the insert.
+// SQLite's immediate transaction holds its write lock already; SQL Server runs as before.
+const SqlStatement LockQueue{"MessengerSql.LockQueue",
+    SqlStatement::kNotRun,
+    SqlStatement::kNotRun,
+    "LOCK TABLE messages, parameters IN SHARE ROW EXCLUSIVE MODE"};
+
 const SqlStatement MaxParameterId{"MessengerSql.MaxParameterId",
     "select max(parameterID) from [parameters]",
     nullptr, nullptr};
@@ -72,6 +80,7 @@ static const SqlStatement* const kAll[] = {
     &InsertSession,
     &CloseSession,
     &InsertMessage,
+    &LockQueue,
     &MaxParameterId,
     &InsertParameter,
     &MarkMessageSent,

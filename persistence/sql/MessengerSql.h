@@ -11,6 +11,7 @@ extern const SqlStatement MaxSessionId;
 extern const SqlStatement InsertSession;
 extern const SqlStatement CloseSession;
 extern const SqlStatement InsertMessage;
+extern const SqlStatement LockQueue;
 extern const SqlStatement MaxParameterId;
 extern const SqlStatement InsertParameter;
 extern const SqlStatement MarkMessageSent;

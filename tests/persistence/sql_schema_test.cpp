@@ -134,8 +134,11 @@ TEST_P(SchemaTest, EveryStatementRunsAndEveryInsertMeetsAPrimaryKey)
     const SqlDialect dialect = GetParam().dialect;
     std::set<std::string> notRun;
     std::set<std::string> expectedNotRun = {"SessionSql.SetNoCount", "SessionSql.CheckLogins"};
-    if (dialect == SqlDialect::SQLite)
+    if (dialect == SqlDialect::SQLite) {
         expectedNotRun.insert("SessionSql.ReadUncommitted");
+        // Its immediate transaction holds the write lock already.
+        expectedNotRun.insert("MessengerSql.LockQueue");
+    }
     const std::string longText(2500, 'T');
     const std::vector<unsigned char> longBinary(2500, 0xB5);
     size_t run = 0;
