@@ -377,4 +377,30 @@ TEST_F(ObjectModel, DrawingSettingOrthoModeOnlyForTrue)
     EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_FALSE), S_OK);
 }
 
+TEST_F(ObjectModel, PrintSettingsOfTheControl)
+{
+    Ptr<IYVEXPrint> print;
+    ASSERT_EQ(control->QueryInterface(IID_IYVEXPrint, print.Out()), S_OK);
+    ASSERT_EQ(print->put_PrintCentered(VARIANT_TRUE), S_OK);
+    VARIANT_BOOL centered = VARIANT_FALSE;
+    ASSERT_EQ(print->get_PrintCentered(&centered), S_OK);
+    EXPECT_EQ(centered, VARIANT_TRUE) << "True, not 1";
+    ASSERT_EQ(print->put_PrintType(3), S_OK);
+    LONG type = 0;
+    ASSERT_EQ(print->get_PrintType(&type), S_OK);
+    EXPECT_EQ(type, 3);
+    ASSERT_EQ(print->PutPrintRect(1, 20, 30, 2), S_OK);
+    float l = 0, t = 0, r = 0, b = 0;
+    ASSERT_EQ(print->GetPrintRect(&l, &t, &r, &b), S_OK);
+    EXPECT_FLOAT_EQ(t, 20.0f);
+    EXPECT_FLOAT_EQ(r, 30.0f);
+    EXPECT_EQ(print->GetPrintRect(nullptr, &t, &r, &b), E_INVALIDARG);
+
+    // A print object of no control.
+    Ptr<IYVEXPrint> own;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXPrint, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXPrint, own.Out()), S_OK);
+    EXPECT_EQ(own->get_PrintType(&type), E_POINTER);
+    EXPECT_EQ(own->put_PrintScale(2), E_POINTER);
+}
+
 } // namespace
