@@ -2,6 +2,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "automation/ControlItem.h"
 #include "automation/ImageResourceObject.h"
 #include "com/ComObject.h"
 #include "com/Guard.h"
@@ -31,16 +32,8 @@ HRESULT CImageResourceCollection::Build()
     m_items.clear();
     if (!m_yvex)
         return S_OK;
-    for (const auto& entry : m_yvex->GetImageResourceMap().Resources()) {
-        HRESULT hr = S_OK;
-        auto object = ycom::NewObject<CImageResourceObject>(&hr);
-        if (!object)
-            return hr;
-        object->Attach(m_yvex, entry.first);
-        IDispatch* dispatch = nullptr;
-        RETURN_IF_FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-        m_items.push_back(ycom::Variant::AttachDispatch(dispatch));
-    }
+    for (const auto& entry : m_yvex->GetImageResourceMap().Resources())
+        RETURN_IF_FAILED(AppendItemObject<CImageResourceObject>(m_items, m_yvex, entry.first));
     return S_OK;
 }
 
@@ -75,16 +68,7 @@ STDMETHODIMP CImageResourceCollection::_Init(LONG_PTR lYVEXControl, LONG_PTR, LO
 // IImageResourceCollection
 STDMETHODIMP CImageResourceCollection::get_Item(LONG Index, IImageResource** pVal)
 {
-    return Guarded([&]() -> HRESULT {
-        RETURN_IF_NULL_POINTER(pVal);
-        *pVal = nullptr;
-        if (Index < 1 || static_cast<size_t>(Index) > m_items.size())
-            return S_OK;
-        const VARIANT& item = m_items[Index - 1].Ref();
-        if (item.vt != VT_DISPATCH || !item.pdispVal)
-            return S_OK;
-        return item.pdispVal->QueryInterface(IID_IImageResource, reinterpret_cast<void**>(pVal));
-    });
+    return Guarded([&]() -> HRESULT { return PreparedItemAt(m_items, Index, IID_IImageResource, pVal); });
 }
 STDMETHODIMP CImageResourceCollection::get_ItemByID(LONG ID, IImageResource** pVal)
 {

@@ -9,20 +9,11 @@
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
 
-void CImageResourceObject::Attach(CYVEXControl* control, int resourceId)
-{
-    m_controlRef.Reset();
-    m_control = control;
-    m_resourceId = control ? resourceId : 0;
-    if (control)
-        m_controlRef = static_cast<IYVEXControl*>(control);
-}
-
 template <class F>
 HRESULT CImageResourceObject::Guarded(F&& body)
 {
     return ycom::Guard(IID_IImageResource, [&]() -> HRESULT {
-        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_resourceId) : nullptr;
+        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_itemId) : nullptr;
         if (!resource)
             return E_POINTER;
         return body(*resource);
@@ -125,7 +116,7 @@ STDMETHODIMP CImageResourceObject::ConvertToBlock(LONG* BlockID)
         if (!BlockID)
             return E_INVALIDARG;
         *BlockID = 0;
-        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_resourceId) : nullptr;
+        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_itemId) : nullptr;
         if (!resource)
             return E_POINTER;
         // A block made earlier that still exists is the answer.

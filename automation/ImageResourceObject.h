@@ -3,12 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "com/Owners.h"
 
 class CYVEXControl;
 class CImageResource;
 
-class CImageResourceObject : public ycom::ObjectRoot,
+class CImageResourceObject : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IImageResource, &IID_IImageResource>,
     public ycom::SupportErrorInfoImpl<&IID_IImageResource> {
 public:
@@ -37,18 +38,10 @@ public:
     STDMETHODIMP get_Height(LONG *pVal) override;
     STDMETHODIMP get_Width(LONG *pVal) override;
 
-    // Attaches to a resource of the control by ID (null control: detached).
-    void Attach(CYVEXControl* control, int resourceId);
-    int GetResourceId() const { return m_resourceId; }
+    int GetResourceId() const { return m_itemId; }
 
 private:
     // Runs the body under the guard on the resource: E_POINTER when unattached or gone.
     template <class F>
     HRESULT Guarded(F&& body);
-
-    // The resource is named by ID and looked up on every call: a deleted resource leaves a kept
-    // object failing.
-    CYVEXControl* m_control = nullptr;
-    ycom::ComPtr<IYVEXControl> m_controlRef;
-    int m_resourceId = 0;
 };
