@@ -26,18 +26,9 @@ HRESULT CDrawingSetting::Guarded(F&& body)
     return ycom::Guard(IID_IDrawingSetting, std::forward<F>(body));
 }
 
-void CDrawingSetting::Attach(CYVEXControl* control, int settingId)
-{
-    m_controlRef.Reset();
-    m_control = control;
-    m_settingId = control ? settingId : 0;
-    if (control)
-        m_controlRef = static_cast<IYVEXControl*>(control);
-}
-
 HRESULT CDrawingSetting::Find(CDrawingSettingRecord** setting) const
 {
-    *setting = m_control ? m_control->GetDrawingSettingMap().FindByID(m_settingId) : nullptr;
+    *setting = m_control ? m_control->GetDrawingSettingMap().FindByID(m_itemId) : nullptr;
     return *setting ? S_OK : E_POINTER;
 }
 

@@ -3,12 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "com/Owners.h"
 
 class CYVEXControl;
 class CDrawingSettingRecord;
 
-class CDrawingSetting : public ycom::ObjectRoot,
+class CDrawingSetting : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IDrawingSetting, &IID_IDrawingSetting>,
     public ycom::SupportErrorInfoImpl<&IID_IDrawingSetting> {
 public:
@@ -99,8 +100,6 @@ public:
     STDMETHODIMP get_LinkMarkScale(double *pVal) override;
     STDMETHODIMP put_LinkMarkScale(double newVal) override;
 
-    // Attaches to a setting of the control by ID (null control: detached).
-    void Attach(CYVEXControl* control, int settingId);
 
 private:
     template <class F>
@@ -118,10 +117,4 @@ private:
     HRESULT WriteSwitch(int CDrawingSettingRecord::*field, VARIANT_BOOL value);
     HRESULT WriteStyleBit(DWORD bit, VARIANT_BOOL value);
     void RecordChange(CDrawingSettingRecord* setting);
-
-    // The setting is named by ID and looked up on every call: a setting deleted or taken back by
-    // an undo leaves a kept object failing, not reaching freed memory.
-    CYVEXControl* m_control = nullptr;
-    ycom::ComPtr<IYVEXControl> m_controlRef;
-    int m_settingId = 0;
 };

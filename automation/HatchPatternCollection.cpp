@@ -2,6 +2,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "automation/ControlItem.h"
 #include "automation/HatchPatternObject.h"
 #include "com/AnsiText.h"
 #include "com/ComObject.h"
@@ -29,16 +30,8 @@ HRESULT CHatchPatternCollection::Build()
     m_items.clear();
     if (!m_yvex)
         return S_OK;
-    for (const auto& entry : m_yvex->GetHatchPatternMap().Patterns()) {
-        HRESULT hr = S_OK;
-        auto object = ycom::NewObject<CHatchPatternObject>(&hr);
-        if (!object)
-            return hr;
-        object->Attach(m_yvex, entry.first);
-        IDispatch* dispatch = nullptr;
-        RETURN_IF_FAILED(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-        m_items.push_back(ycom::Variant::AttachDispatch(dispatch));
-    }
+    for (const auto& entry : m_yvex->GetHatchPatternMap().Patterns())
+        RETURN_IF_FAILED(AppendItemObject<CHatchPatternObject>(m_items, m_yvex, entry.first));
     return S_OK;
 }
 
@@ -76,16 +69,7 @@ STDMETHODIMP CHatchPatternCollection::_Init(LONG_PTR lYVEXControl, LONG_PTR, LON
 // IHatchPatternCollection
 STDMETHODIMP CHatchPatternCollection::get_Item(LONG Index, IHatchPattern** pVal)
 {
-    return Guarded([&]() -> HRESULT {
-        RETURN_IF_NULL_POINTER(pVal);
-        *pVal = nullptr;
-        if (Index < 1 || static_cast<size_t>(Index) > m_items.size())
-            return S_OK;
-        const VARIANT& item = m_items[Index - 1].Ref();
-        if (item.vt != VT_DISPATCH || !item.pdispVal)
-            return S_OK;
-        return item.pdispVal->QueryInterface(IID_IHatchPattern, reinterpret_cast<void**>(pVal));
-    });
+    return Guarded([&]() -> HRESULT { return PreparedItemAt(m_items, Index, IID_IHatchPattern, pVal); });
 }
 STDMETHODIMP CHatchPatternCollection::get_ItemByID(LONG ID, IHatchPattern** pVal)
 {

@@ -15,19 +15,10 @@ HRESULT CHatchPatternObject::Guarded(F&& body)
     return ycom::Guard(IID_IHatchPattern, std::forward<F>(body));
 }
 
-void CHatchPatternObject::Attach(CYVEXControl* control, int patternId)
-{
-    m_controlRef.Reset();
-    m_control = control;
-    m_patternId = control ? patternId : 0;
-    if (control)
-        m_controlRef = static_cast<IYVEXControl*>(control);
-}
-
 template <class F>
 HRESULT CHatchPatternObject::WithPattern(F&& body)
 {
-    CHatchPattern* pattern = m_control ? m_control->GetHatchPatternMap().Find(m_patternId) : nullptr;
+    CHatchPattern* pattern = m_control ? m_control->GetHatchPatternMap().Find(m_itemId) : nullptr;
     if (!pattern)
         return E_POINTER;
     body(*pattern);

@@ -3,12 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "com/Owners.h"
 
 class CYVEXControl;
 class CHatchPattern;
 
-class CHatchPatternObject : public ycom::ObjectRoot,
+class CHatchPatternObject : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IHatchPattern, &IID_IHatchPattern>,
     public ycom::SupportErrorInfoImpl<&IID_IHatchPattern> {
 public:
@@ -31,9 +32,7 @@ public:
     STDMETHODIMP put_ImageResourceID(LONG newVal) override;
     STDMETHODIMP _Init(LONG_PTR lYVEXControl, LONG_PTR lPattern) override;
 
-    // Attaches to a pattern of the control by ID (null control: detached).
-    void Attach(CYVEXControl* control, int patternId);
-    int GetPatternId() const { return m_patternId; }
+    int GetPatternId() const { return m_itemId; }
 
 private:
     template <class F>
@@ -42,10 +41,4 @@ private:
     // ignored.
     template <class F>
     HRESULT WithPattern(F&& body);
-
-    // The pattern is named by ID and looked up on every call: a deleted pattern leaves a kept
-    // object failing.
-    CYVEXControl* m_control = nullptr;
-    ycom::ComPtr<IYVEXControl> m_controlRef;
-    int m_patternId = 0;
 };

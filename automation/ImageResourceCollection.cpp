@@ -1,17 +1,184 @@
 #include "automation/ImageResourceCollection.h"
+#include <string>
+#include <utility>
+#include <vector>
+#include "automation/ControlItem.h"
+#include "automation/ImageResourceObject.h"
+#include "com/ComObject.h"
+#include "com/Guard.h"
+#include "com/HResult.h"
+#include "control/UndoRecorder.h"
+#include "control/YVEXControl.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
+#include "model/HatchPattern.h"
+#include "model/HatchPatternMap.h"
+#include "model/Image.h"
+#include "model/Shape.h"
+
+namespace {
+// Undo kind (YVEXOperation) of what a deletion removes.
+constexpr int kUndoDelete = 5;
+} // namespace
+
+template <class F>
+HRESULT CImageResourceCollection::Guarded(F&& body)
+{
+    return ycom::Guard(IID_IImageResourceCollection, std::forward<F>(body));
+}
+
+HRESULT CImageResourceCollection::Build()
+{
+    m_items.clear();
+    if (!m_yvex)
+        return S_OK;
+    for (const auto& entry : m_yvex->GetImageResourceMap().Resources())
+        RETURN_IF_FAILED(AppendItemObject<CImageResourceObject>(m_items, m_yvex, entry.first));
+    return S_OK;
+}
+
+HRESULT CImageResourceCollection::Find(int resourceId, IImageResource** out)
+{
+    RETURN_IF_NULL_POINTER(out);
+    *out = nullptr;
+    if (!m_yvex || !m_yvex->GetImageResourceMap().Lookup(resourceId))
+        return S_FALSE;
+    HRESULT hr = S_OK;
+    auto object = ycom::NewObject<CImageResourceObject>(&hr);
+    if (!object)
+        return hr;
+    object->Attach(m_yvex, resourceId);
+    return object->QueryInterface(IID_IImageResource, reinterpret_cast<void**>(out));
+}
 
 // _IReadOnlyCollection
-STDMETHODIMP CImageResourceCollection::_Init(LONG_PTR, LONG_PTR, LONG_PTR) { return E_NOTIMPL; }
+STDMETHODIMP CImageResourceCollection::_Init(LONG_PTR lYVEXControl, LONG_PTR, LONG_PTR)
+{
+    return Guarded([&]() -> HRESULT {
+        CYVEXControl* control = nullptr;
+        RETURN_IF_FAILED(CYVEXControl::ResolveHandle(lYVEXControl, &control));
+        Clear();
+        m_yvex = control;
+        if (control)
+            Attach(static_cast<IYVEXControl*>(control), lYVEXControl, 0);
+        return Build();
+    });
+}
 
 // IImageResourceCollection
-STDMETHODIMP CImageResourceCollection::get_Item(LONG, IImageResource **) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::get_ItemByID(LONG, IImageResource **) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::get_ItemByDBID(LONG, IImageResource **) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::Load(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::LoadResource(LONG, IImageResource **) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::LoadResourceFromFile(BSTR, IImageResource **) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::DeleteByID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::Delete(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::DeleteByIDExt(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::DeleteExt(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceCollection::LoadResourceFromHandle(LONG_PTR, IImageResource **) { return E_NOTIMPL; }
+STDMETHODIMP CImageResourceCollection::get_Item(LONG Index, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT { return PreparedItemAt(m_items, Index, IID_IImageResource, pVal); });
+}
+STDMETHODIMP CImageResourceCollection::get_ItemByID(LONG ID, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT { return Find(ID, pVal); });
+}
+STDMETHODIMP CImageResourceCollection::get_ItemByDBID(LONG DatabaseID, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        CImageResource* resource = m_yvex ? m_yvex->GetImageResourceMap().FindByObjectId(DatabaseID) : nullptr;
+        return Find(resource ? resource->GetId() : 0, pVal);
+    });
+}
+// Loading from the database goes through the image resources' persistence: attached, these
+// answer E_NOTIMPL until it is there.
+STDMETHODIMP CImageResourceCollection::Load(LONG)
+{
+    return Guarded([&]() -> HRESULT { return m_yvex ? E_NOTIMPL : E_FAIL; });
+}
+STDMETHODIMP CImageResourceCollection::LoadResource(LONG, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = nullptr;
+        return m_yvex ? E_NOTIMPL : E_FAIL;
+    });
+}
+STDMETHODIMP CImageResourceCollection::LoadResourceFromFile(BSTR FileName, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!pVal)
+            return E_INVALIDARG;
+        *pVal = nullptr;
+        if (!m_yvex)
+            return E_FAIL;
+        CImageResource* resource = m_yvex->GetImageResourceMap().LoadFromFile(
+            FileName ? std::wstring(FileName, SysStringLen(FileName)) : std::wstring(), 0.1f, 0);
+        if (!resource)
+            return E_POINTER;
+        m_yvex->SetModified();
+        RETURN_IF_FAILED(Find(resource->GetId(), pVal));
+        return Build();
+    });
+}
+STDMETHODIMP CImageResourceCollection::DeleteByID(LONG resourceID)
+{
+    return Guarded([&]() -> HRESULT { return DeleteByIDExt(resourceID, VARIANT_FALSE); });
+}
+STDMETHODIMP CImageResourceCollection::Delete(LONG Index)
+{
+    return Guarded([&]() -> HRESULT { return DeleteExt(Index, VARIANT_FALSE); });
+}
+STDMETHODIMP CImageResourceCollection::DeleteByIDExt(LONG resourceID, VARIANT_BOOL bDeleteDependentObjects)
+{
+    // What uses the resource is found before anything changes: without the flag a user refuses
+    // the deletion with everything as it was; with it the users go in the same undo operation.
+    return Guarded([&]() -> HRESULT {
+        if (!m_yvex)
+            return E_FAIL;
+        CImageResourceMap& resources = m_yvex->GetImageResourceMap();
+        CImageResource* resource = resources.Lookup(resourceID);
+        if (!resource)
+            return S_FALSE;
+        CHatchPatternMap& patterns = m_yvex->GetHatchPatternMap();
+        std::vector<int> patternIds, shapeIds;
+        for (const auto& entry : patterns.Patterns())
+            if (entry.second->GetImageResourceId() == resourceID)
+                patternIds.push_back(entry.first);
+        for (const auto& entry : m_yvex->GetShapeMap().Shapes())
+            if (entry.second->GetShapeType() == stImage &&
+                static_cast<CImage*>(entry.second)->GetImageResourceId() == resourceID)
+                shapeIds.push_back(entry.first);
+        if (!bDeleteDependentObjects && (!patternIds.empty() || !shapeIds.empty()))
+            return E_FAIL;
+        CUndoRecorder* recorder = m_yvex->GetUndoRecorder();
+        const bool opened = recorder && recorder->OpenOperation(kUndoDelete) == S_OK;
+        for (int id : patternIds) {
+            if (recorder)
+                recorder->RecordHatchPattern(kUndoDelete, patterns.Find(id), false);
+            patterns.Remove(id, false);
+        }
+        for (int id : shapeIds)
+            m_yvex->DeleteShapeByID(id, 0, 0);
+        if (recorder)
+            recorder->RecordImageResource(kUndoDelete, resource, false);
+        const bool removed = resources.Remove(resourceID) == 1;
+        if (opened)
+            recorder->CloseOperation(removed);
+        m_yvex->SetModified();
+        RETURN_IF_FAILED(Build());
+        return removed ? S_OK : E_FAIL;
+    });
+}
+STDMETHODIMP CImageResourceCollection::DeleteExt(LONG Index, VARIANT_BOOL bDeleteDependentObjects)
+{
+    return Guarded([&]() -> HRESULT {
+        if (Index < 1 || static_cast<size_t>(Index) > m_items.size())
+            return E_INVALIDARG;
+        const VARIANT& item = m_items[Index - 1].Ref();
+        if (item.vt != VT_DISPATCH || !item.pdispVal)
+            return E_INVALIDARG;
+        const int id = static_cast<CImageResourceObject*>(static_cast<IImageResource*>(item.pdispVal))->GetResourceId();
+        return DeleteByIDExt(id, bDeleteDependentObjects);
+    });
+}
+STDMETHODIMP CImageResourceCollection::LoadResourceFromHandle(LONG_PTR, IImageResource** pVal)
+{
+    return Guarded([&]() -> HRESULT {
+        if (!pVal)
+            return E_INVALIDARG;
+        *pVal = nullptr;
+        return m_yvex ? E_NOTIMPL : E_FAIL;
+    });
+}

@@ -4,6 +4,8 @@
 #include "com/Collections.h"
 #include "YVEX_h.h"
 
+class CYVEXControl;
+
 class CImageResourceCollection : public ycom::ObjectRoot,
     public ycom::PreparedCollectionImpl<CImageResourceCollection, IImageResourceCollection, &IID_IImageResourceCollection>,
     public ycom::SupportErrorInfoImpl<&IID_IImageResourceCollection> {
@@ -31,4 +33,11 @@ public:
     STDMETHODIMP DeleteByIDExt(LONG resourceID, VARIANT_BOOL bDeleteDependentObjects) override;
     STDMETHODIMP DeleteExt(LONG Index, VARIANT_BOOL bDeleteDependentObjects) override;
     STDMETHODIMP LoadResourceFromHandle(LONG_PTR Handle, IImageResource **pVal) override;
+
+private:
+    template <class F>
+    HRESULT Guarded(F&& body);
+    HRESULT Build();
+    HRESULT Find(int resourceId, IImageResource** out);
+    CYVEXControl* m_yvex = nullptr;
 };

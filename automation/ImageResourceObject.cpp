@@ -1,19 +1,163 @@
 #include "automation/ImageResourceObject.h"
+#include <string>
+#include <utility>
+#include "com/AnsiText.h"
+#include "com/Guard.h"
+#include "com/HResult.h"
+#include "control/ErrorInfo.h"
+#include "control/YVEXControl.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
+
+template <class F>
+HRESULT CImageResourceObject::Guarded(F&& body)
+{
+    return ycom::Guard(IID_IImageResource, [&]() -> HRESULT {
+        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_itemId) : nullptr;
+        if (!resource)
+            return E_POINTER;
+        return body(*resource);
+    });
+}
 
 // IImageResource
-STDMETHODIMP CImageResourceObject::get_ID(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_DatabaseID(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::put_DatabaseID(LONG) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_Name(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::put_Name(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::_Init(LONG_PTR, LONG_PTR) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::Save(LONG, VARIANT_BOOL) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::SaveToFile(BSTR) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_DefaultImageScale(double *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::put_DefaultImageScale(double) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::ConvertToBlock(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_Extension(BSTR *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_ResourceType(ImageResourceTypes *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_Height(LONG *) { return E_NOTIMPL; }
-STDMETHODIMP CImageResourceObject::get_Width(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CImageResourceObject::get_ID(LONG* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = r.GetId();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_DatabaseID(LONG* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = r.GetDatabaseId();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::put_DatabaseID(LONG newVal)
+{
+    // The map's database index follows (a value below -1 only removes the entry).
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        m_control->GetImageResourceMap().SetDatabaseId(newVal, r.GetId());
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_Name(BSTR* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = SysAllocString(ycom::AnsiToWide(r.GetName()).c_str());
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
+}
+STDMETHODIMP CImageResourceObject::put_Name(BSTR newVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        r.SetName(ycom::WideToAnsi(newVal).c_str());
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::_Init(LONG_PTR lYVEXControl, LONG_PTR lResource)
+{
+    // The number is only compared with the map's resources, never used as a pointer before.
+    return ycom::Guard(IID_IImageResource, [&]() -> HRESULT {
+        CYVEXControl* control = nullptr;
+        RETURN_IF_FAILED(CYVEXControl::ResolveHandle(lYVEXControl, &control));
+        int id = 0;
+        if (control && lResource)
+            for (const auto& entry : control->GetImageResourceMap().Resources())
+                if (reinterpret_cast<LONG_PTR>(entry.second.get()) == lResource)
+                    id = entry.first;
+        if (!id && (control || lResource))
+            return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.", E_INVALIDARG);
+        Attach(control, id);
+        return S_OK;
+    });
+}
+// Storing a resource in the database, writing it to a file and turning a metafile into a block
+// belong to the image resources' persistence and interchange; attached, these answer E_NOTIMPL
+// until they are there.
+STDMETHODIMP CImageResourceObject::Save(LONG, VARIANT_BOOL)
+{
+    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+}
+STDMETHODIMP CImageResourceObject::SaveToFile(BSTR)
+{
+    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+}
+STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR, LONG)
+{
+    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+}
+STDMETHODIMP CImageResourceObject::get_DefaultImageScale(double* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = r.GetDefaultScale();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::put_DefaultImageScale(double newVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        r.SetDefaultScale(static_cast<float>(newVal));
+        m_control->SetModified();
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::ConvertToBlock(LONG* BlockID)
+{
+    return ycom::Guard(IID_IImageResource, [&]() -> HRESULT {
+        if (!BlockID)
+            return E_INVALIDARG;
+        *BlockID = 0;
+        CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_itemId) : nullptr;
+        if (!resource)
+            return E_POINTER;
+        // A block made earlier that still exists is the answer.
+        if (resource->GetBlockId() && m_control->FindShape(resource->GetBlockId())) {
+            *BlockID = resource->GetBlockId();
+            return S_OK;
+        }
+        return E_NOTIMPL;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_Extension(BSTR* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        static const wchar_t* const kExtensions[] = {L"", L"emf", L"bmp", L"jpg", L"gif", L"tif", L"png"};
+        const int type = r.GetFormatId();
+        *pVal = SysAllocString(type >= 1 && type <= 6 ? kExtensions[type] : L"");
+        return *pVal ? S_OK : E_OUTOFMEMORY;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_ResourceType(ImageResourceTypes* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = static_cast<ImageResourceTypes>(r.GetFormatId());
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_Height(LONG* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = static_cast<LONG>(r.GetHeight());
+        return S_OK;
+    });
+}
+STDMETHODIMP CImageResourceObject::get_Width(LONG* pVal)
+{
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = static_cast<LONG>(r.GetWidth());
+        return S_OK;
+    });
+}

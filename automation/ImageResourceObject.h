@@ -3,8 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
+#include "com/Owners.h"
 
-class CImageResourceObject : public ycom::ObjectRoot,
+class CYVEXControl;
+class CImageResource;
+
+class CImageResourceObject : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IImageResource, &IID_IImageResource>,
     public ycom::SupportErrorInfoImpl<&IID_IImageResource> {
 public:
@@ -32,4 +37,11 @@ public:
     STDMETHODIMP get_ResourceType(ImageResourceTypes *pVal) override;
     STDMETHODIMP get_Height(LONG *pVal) override;
     STDMETHODIMP get_Width(LONG *pVal) override;
+
+    int GetResourceId() const { return m_itemId; }
+
+private:
+    // Runs the body under the guard on the resource: E_POINTER when unattached or gone.
+    template <class F>
+    HRESULT Guarded(F&& body);
 };

@@ -2,6 +2,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include "automation/ControlItem.h"
 #include "automation/MenuItem.h"
 #include "com/AnsiText.h"
 #include "com/ComObject.h"
@@ -85,16 +86,7 @@ STDMETHODIMP CMenuCollection::_Destroy()
 // IMenuCollection
 STDMETHODIMP CMenuCollection::get_Item(LONG Index, IMenuItem** pItem)
 {
-    return Guarded([&]() -> HRESULT {
-        RETURN_IF_NULL_POINTER(pItem);
-        *pItem = nullptr;
-        if (Index < 1 || static_cast<size_t>(Index) > m_items.size())
-            return S_OK;
-        const VARIANT& item = m_items[Index - 1].Ref();
-        if (item.vt != VT_DISPATCH || !item.pdispVal)
-            return S_OK;
-        return item.pdispVal->QueryInterface(IID_IMenuItem, reinterpret_cast<void**>(pItem));
-    });
+    return Guarded([&]() -> HRESULT { return PreparedItemAt(m_items, Index, IID_IMenuItem, pItem); });
 }
 STDMETHODIMP CMenuCollection::InsertItem(LONG indexBefore, LONG newItemID, LONG ItemType, LONG ItemState,
                                          BSTR ItemText)

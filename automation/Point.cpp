@@ -23,21 +23,12 @@ HRESULT CPoint::Guarded(F&& body)
     return ycom::Guard(IID_IPoint, std::forward<F>(body));
 }
 
-void CPoint::Attach(CYVEXControl* control, int pointId)
-{
-    m_controlRef.Reset();
-    m_control = control;
-    m_pointId = control ? pointId : 0;
-    if (control)
-        m_controlRef = static_cast<IYVEXControl*>(control);
-}
-
 HRESULT CPoint::FindPoint(CPointRecord** point) const
 {
     *point = nullptr;
     if (!m_control)
         return E_POINTER;
-    *point = m_control->GetPointPool().Find(m_pointId);
+    *point = m_control->GetPointPool().Find(m_itemId);
     return *point ? S_OK : ReportComErrorW(CLSID_YVEXControl, L"Point not found.");
 }
 
@@ -59,12 +50,12 @@ STDMETHODIMP CPoint::put_ID(LONG newVal)
             return S_OK;
         CPointRecord* point = nullptr;
         RETURN_IF_FAILED(FindPoint(&point));
-        if (newVal == m_pointId)
+        if (newVal == m_itemId)
             return S_OK;
         m_control->SetModified();
-        const HRESULT hr = m_control->ChangePointID(m_pointId, newVal);
+        const HRESULT hr = m_control->ChangePointID(m_itemId, newVal);
         if (hr == S_OK)
-            m_pointId = newVal;
+            m_itemId = newVal;
         return hr;
     });
 }
@@ -183,7 +174,7 @@ HRESULT CPoint::NextOwner(LONG previous, LONG* owner)
         if (*it == kNoOwner)
             break;
         CShape* shape = m_control->FindShape(*it);
-        if (shape && shape->GetPoints().IndexOf(m_pointId) >= 0) {
+        if (shape && shape->GetPoints().IndexOf(m_itemId) >= 0) {
             *owner = *it;
             break;
         }

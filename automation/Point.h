@@ -3,12 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "com/Owners.h"
 
 class CYVEXControl;
 class CPointRecord;
 
-class CPoint : public ycom::ObjectRoot,
+class CPoint : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IPoint, &IID_IPoint>,
     public ycom::SupportErrorInfoImpl<&IID_IPoint> {
 public:
@@ -33,10 +34,7 @@ public:
     STDMETHODIMP get_OwnerID(LONG *OwnerID) override;
     STDMETHODIMP GetNextOwnerID(LONG PreviousOwnerID, LONG *OwnerID) override;
 
-    // Attaches to a point of the control's pool by ID (null control: detached). The collections
-    // make their items this way; _Init does it for a point record a client names.
-    void Attach(CYVEXControl* control, int pointId);
-    int GetPointId() const { return m_pointId; }
+    int GetPointId() const { return m_itemId; }
 
 private:
     template <class F>
@@ -46,10 +44,4 @@ private:
     HRESULT PutCoordinate(bool horizontal, float value);
     // The first shape after `previous` (-100: from the start) whose own points hold the point.
     HRESULT NextOwner(LONG previous, LONG* owner);
-
-    // The point is kept by ID and looked up on every call: a point leaves the pool with its last
-    // user, and a kept wrapper must then fail, not reach the freed record.
-    CYVEXControl* m_control = nullptr;
-    ycom::ComPtr<IYVEXControl> m_controlRef;
-    int m_pointId = 0;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "automation/Point.h"
 #include "automation/ShapeWrappers.h"
 #include "com/Collections.h"
@@ -24,20 +25,6 @@
 
 // What a point collection lists.
 enum class PointSource { Pool, ShapePoints, LinkedPoints };
-
-// A new Point object attached to a point of the control by ID, as a VT_DISPATCH variant.
-inline HRESULT NewPointVariant(CYVEXControl* control, int pointId, ycom::Variant* out)
-{
-    HRESULT hr = S_OK;
-    auto point = ycom::NewObject<CPoint>(&hr);
-    if (!point)
-        return hr;
-    point->Attach(control, pointId);
-    IDispatch* dispatch = nullptr;
-    RETURN_IF_FAILED(point->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-    *out = ycom::Variant::AttachDispatch(dispatch);
-    return S_OK;
-}
 
 template <class T, class Itf, const IID* piid>
 class IPointCollectionImpl : public ycom::PreparedCollectionImpl<T, Itf, piid> {
@@ -82,16 +69,7 @@ public:
     }
     STDMETHODIMP get_Item(LONG Index, IPoint** pVal) override
     {
-        return Guarded([&]() -> HRESULT {
-            RETURN_IF_NULL_POINTER(pVal);
-            *pVal = nullptr;
-            if (Index < 1 || static_cast<size_t>(Index) > this->m_items.size())
-                return S_OK;
-            const VARIANT& item = this->m_items[Index - 1].Ref();
-            if (item.vt != VT_DISPATCH || !item.pdispVal)
-                return S_OK;
-            return item.pdispVal->QueryInterface(IID_IPoint, reinterpret_cast<void**>(pVal));
-        });
+        return Guarded([&]() -> HRESULT { return PreparedItemAt(this->m_items, Index, IID_IPoint, pVal); });
     }
     STDMETHODIMP get_ItemByID(LONG Index, IPoint** pVal) override
     {
@@ -172,11 +150,8 @@ protected:
                     ids.push_back(point->GetPointId());
         }
         this->m_items.reserve(ids.size());
-        for (int id : ids) {
-            ycom::Variant item;
-            RETURN_IF_FAILED(NewPointVariant(control, id, &item));
-            this->m_items.push_back(std::move(item));
-        }
+        for (int id : ids)
+            RETURN_IF_FAILED(AppendItemObject<CPoint>(this->m_items, control, id));
         return S_OK;
     }
 

@@ -17,21 +17,12 @@ HRESULT CViewportObject::Guarded(F&& body)
     return ycom::Guard(IID_IViewport, std::forward<F>(body));
 }
 
-void CViewportObject::Attach(CYVEXControl* control, int viewportId)
-{
-    m_controlRef.Reset();
-    m_control = control;
-    m_viewportId = control ? viewportId : 0;
-    if (control)
-        m_controlRef = static_cast<IYVEXControl*>(control);
-}
-
 template <class F>
 HRESULT CViewportObject::WithViewport(F&& body)
 {
     if (!m_control)
         return E_POINTER;
-    CViewportRecord* viewport = m_control->GetViewportList().FindByID(m_viewportId);
+    CViewportRecord* viewport = m_control->GetViewportList().FindByID(m_itemId);
     if (!viewport)
         return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier.");
     return body(*viewport);

@@ -3,12 +3,13 @@
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+#include "automation/ControlItem.h"
 #include "com/Owners.h"
 
 class CYVEXControl;
 class CViewportRecord;
 
-class CViewportObject : public ycom::ObjectRoot,
+class CViewportObject : public ycom::ObjectRoot, public CControlItem,
     public ycom::DispatchImpl<IViewport, &IID_IViewport>,
     public ycom::SupportErrorInfoImpl<&IID_IViewport> {
 public:
@@ -37,8 +38,6 @@ public:
     STDMETHODIMP get_DrawingSettingID(LONG *pVal) override;
     STDMETHODIMP put_DrawingSettingID(LONG newVal) override;
 
-    // Attaches to a viewport of the control by ID (null control: detached).
-    void Attach(CYVEXControl* control, int viewportId);
 
 private:
     template <class F>
@@ -46,9 +45,4 @@ private:
     // The body runs on the viewport: E_POINTER unattached, "Wrong identifier." once it is gone.
     template <class F>
     HRESULT WithViewport(F&& body);
-
-    // The viewport is named by ID and looked up on every call.
-    CYVEXControl* m_control = nullptr;
-    ycom::ComPtr<IYVEXControl> m_controlRef;
-    int m_viewportId = 0;
 };

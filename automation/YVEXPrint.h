@@ -36,6 +36,10 @@ public:
     STDMETHODIMP put_PrintScale(float newVal) override;
     STDMETHODIMP put__YVEXControl(LONG_PTR newVal) override;
 private:
+    // Runs the body under the guard on the control's page set-up and print settings; E_POINTER
+    // unattached.
+    template <class F>
+    HRESULT Guarded(F&& body);
     // The attached control: not reference counted (an inner object of the control never keeps it
     // alive); null while unattached.
     CYVEXControl* m_control = nullptr;

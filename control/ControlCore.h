@@ -9,6 +9,8 @@
 #include <vector>
 #include "control/IncludedSite.h"
 #include "control/ShapeMap.h"
+#include "control/PageSetupRecord.h"
+#include "control/PrintSettings.h"
 #include "control/SiteRecord.h"
 #include "control/UndoRecorder.h"
 #include "control/UnitRecord.h"
@@ -71,6 +73,9 @@ public:
     // The site's views, the current one first.
     CViewportList& GetViewportList() { return *m_viewports; }
     // The site's Sites row, which is also the drawing header of DXF transfers.
+    // The page set-up and the print settings the print object keeps equal.
+    CPageSetupRecord& GetPageSetup() { return m_pageSetup; }
+    CPrintSettings& GetPrintSettings() { return m_printSettings; }
     CSiteRecord& GetSiteRecord() { return m_siteRecord; }
     const CSiteRecord& GetSiteRecord() const { return m_siteRecord; }
     // The units of measure by Units value.
@@ -543,6 +548,8 @@ private:
     std::unique_ptr<CViewportRecord> m_currentView;
     std::unique_ptr<CViewportList> m_viewports;
     CSiteRecord m_siteRecord;
+    CPageSetupRecord m_pageSetup;
+    CPrintSettings m_printSettings;
     std::map<int, CUnitRecord> m_units;
     std::unique_ptr<CDrawingSettingMap> m_drawingSettings;
     CDrawingSettingRecord* m_currentSetting = nullptr;

@@ -6,6 +6,7 @@
 #include <oleauto.h>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -377,6 +378,109 @@ TEST_F(ObjectModel, DrawingSettingOrthoModeOnlyForTrue)
     EXPECT_EQ(mode, VARIANT_TRUE);
     EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_TRUE), S_FALSE) << "unchanged";
     EXPECT_EQ(minusOne->put_ShowGrid(VARIANT_FALSE), S_OK);
+}
+
+TEST_F(ObjectModel, PrintSettingsOfTheControl)
+{
+    Ptr<IYVEXPrint> print;
+    ASSERT_EQ(control->QueryInterface(IID_IYVEXPrint, print.Out()), S_OK);
+    ASSERT_EQ(print->put_PrintCentered(VARIANT_TRUE), S_OK);
+    VARIANT_BOOL centered = VARIANT_FALSE;
+    ASSERT_EQ(print->get_PrintCentered(&centered), S_OK);
+    EXPECT_EQ(centered, VARIANT_TRUE) << "True, not 1";
+    ASSERT_EQ(print->put_PrintType(3), S_OK);
+    LONG type = 0;
+    ASSERT_EQ(print->get_PrintType(&type), S_OK);
+    EXPECT_EQ(type, 3);
+    ASSERT_EQ(print->PutPrintRect(1, 20, 30, 2), S_OK);
+    float l = 0, t = 0, r = 0, b = 0;
+    ASSERT_EQ(print->GetPrintRect(&l, &t, &r, &b), S_OK);
+    EXPECT_FLOAT_EQ(t, 20.0f);
+    EXPECT_FLOAT_EQ(r, 30.0f);
+    EXPECT_EQ(print->GetPrintRect(nullptr, &t, &r, &b), E_INVALIDARG);
+
+    // A print object of no control.
+    Ptr<IYVEXPrint> own;
+    ASSERT_EQ(CoCreateInstance(CLSID_YVEXPrint, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXPrint, own.Out()), S_OK);
+    EXPECT_EQ(own->get_PrintType(&type), E_POINTER);
+    EXPECT_EQ(own->put_PrintScale(2), E_POINTER);
+}
+
+// A 2 x 3 picture in a BMP file of the temporary folder.
+std::wstring WriteSmallBmp()
+{
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"yvex_resource_test.bmp";
+    const int width = 2, height = 3, row = 8;
+    std::vector<BYTE> bytes(54 + row * height, 0x80);
+    auto put32 = [&](size_t at, DWORD v) { memcpy(&bytes[at], &v, 4); };
+    auto put16 = [&](size_t at, WORD v) { memcpy(&bytes[at], &v, 2); };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, static_cast<DWORD>(bytes.size()));
+    put32(6, 0);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    put16(26, 1);
+    put16(28, 24);
+    put32(30, 0);
+    put32(34, static_cast<DWORD>(row * height));
+    put32(38, 2835);
+    put32(42, 2835);
+    put32(46, 0);
+    put32(50, 0);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    return path;
+}
+
+TEST_F(ObjectModel, AnImageResourceInUseGoesOnlyWithWhatUsesIt)
+{
+    Ptr<IImageResourceCollection> resources;
+    ASSERT_EQ(site->get_ImageResources(resources.Put()), S_OK);
+    BSTR path = SysAllocString(WriteSmallBmp().c_str());
+    Ptr<IImageResource> resource;
+    ASSERT_EQ(resources->LoadResourceFromFile(path, resource.Put()), S_OK);
+    SysFreeString(path);
+    LONG id = 0, width = 0, height = 0;
+    ASSERT_EQ(resource->get_ID(&id), S_OK);
+    ASSERT_EQ(resource->get_Width(&width), S_OK);
+    ASSERT_EQ(resource->get_Height(&height), S_OK);
+    EXPECT_EQ(width, 2);
+    EXPECT_EQ(height, 3);
+    BSTR extension = nullptr;
+    ASSERT_EQ(resource->get_Extension(&extension), S_OK);
+    EXPECT_STREQ(extension, L"bmp");
+    SysFreeString(extension);
+
+    // A hatch pattern shows the resource.
+    Ptr<IHatchPatternCollection> patterns;
+    ASSERT_EQ(site->get_HatchPatterns(patterns.Put()), S_OK);
+    BSTR name = SysAllocString(L"Tiles");
+    LONG patternId = 0;
+    ASSERT_EQ(patterns->AddItem(name, name, 0, id, &patternId), S_OK);
+    SysFreeString(name);
+    ASSERT_GT(patternId, 27);
+
+    EXPECT_EQ(resources->DeleteByIDExt(id, VARIANT_FALSE), E_FAIL) << "in use";
+    Ptr<IImageResource> still;
+    EXPECT_EQ(resources->get_ItemByID(id, still.Put()), S_OK) << "nothing changed";
+    ASSERT_EQ(patterns->Refresh(), S_OK);
+    Ptr<IHatchPattern> pattern;
+    EXPECT_EQ(patterns->get_ItemByID(patternId, pattern.Put()), S_OK);
+
+    EXPECT_EQ(resources->DeleteByIDExt(id, VARIANT_TRUE), S_OK);
+    Ptr<IImageResource> gone;
+    EXPECT_EQ(resources->get_ItemByID(id, gone.Put()), S_FALSE);
+    EXPECT_EQ(resource->get_ID(&id), E_POINTER) << "a kept object of a deleted resource";
+    ASSERT_EQ(patterns->Refresh(), S_OK);
+    Ptr<IHatchPattern> patternGone;
+    EXPECT_EQ(patterns->get_ItemByID(patternId, patternGone.Put()), S_FALSE) << "its pattern went with it";
 }
 
 } // namespace

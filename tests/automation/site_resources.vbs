@@ -1,7 +1,7 @@
 ' The site's resources and the highlight group as a script host uses them: drawing settings read
 ' and changed (also through For Each), hatch patterns deleted in bulk, the highlight settings.
 Option Explicit
-Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept, vps, vp, id1, id2, menu
+Dim failures, c, site, shapes, lineId, layerId, settings, st, n, hp, h, count, kept, vps, vp, id1, id2, menu, pdb
 
 failures = 0
 Sub Fail(text)
@@ -148,5 +148,10 @@ If Err.Number <> &H80020009 Or Err.Description <> "Index out of range" Then Fail
 Err.Clear
 menu.DeleteItem 1
 Expect menu.Item(1).ItemID, 105, "DeleteItem 1"
+
+'' ---- a forwarder of no control ----
+Set pdb = CreateObject("YVEX.PersistDB")
+pdb.Load 1, False
+ExpectError 445, "an unattached PersistDB's Load (E_NOTIMPL)"
 
 If failures = 0 Then WScript.Echo "PASS site_resources"
