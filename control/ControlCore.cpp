@@ -98,6 +98,8 @@ CControlCore::~CControlCore()
 
 void CControlCore::TearDownDrawing()
 {
+    // A worker still finishing its operation works on the drawing until its thread is over.
+    WaitForWorkers();
     // Nothing of the tear-down is recorded; units the host still holds find no recorder.
     m_undoRecorder.reset();
     m_tearingDown = true;
@@ -146,8 +148,22 @@ HRESULT CControlCore::CreateUndoManager()
 
 void CControlCore::SetLastError(int code, const char* text)
 {
+    std::string copy = text ? text : "";
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
     m_lastErrorCode = code;
-    m_lastErrorText = text ? text : "";
+    m_lastErrorText.swap(copy);
+}
+
+int CControlCore::GetLastErrorCode() const
+{
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
+    return m_lastErrorCode;
+}
+
+std::string CControlCore::GetLastErrorText() const
+{
+    std::lock_guard<std::mutex> lock(m_lastErrorLock);
+    return m_lastErrorText;
 }
 
 HRESULT CControlCore::ReportError(const char* description)
@@ -570,15 +586,6 @@ void CControlCore::MapLayerName(const std::string& name, CLayer* layer)
         m_layerNames.erase(name);
 }
 
-void CControlCore::RebuildLayerNames()
-{
-    m_layerNames.clear();
-    if (CGroup* layers = GetLayersGroup())
-        for (CShape* child : layers->Children())
-            if (child->GetShapeType() == stLayer)
-                m_layerNames[static_cast<CLayer*>(child)->GetName()] = child->GetId();
-}
-
 void CControlCore::BeginProgress(long steps)
 {
     m_progressSteps = steps;
@@ -589,9 +596,12 @@ void CControlCore::BeginProgress(long steps)
 void CControlCore::StepProgress()
 {
     ++m_progressDone;
+    ++m_processed;
     if (m_progressSteps <= 0)
         return;
-    const long percent = static_cast<long>(static_cast<long long>(m_progressDone) * 100 / m_progressSteps);
+    // A site load reports into its share of one scale (its progress range).
+    const long percent = m_progressKey != 0 ? GetProgressPercent()
+                                            : static_cast<long>(static_cast<long long>(m_progressDone) * 100 / m_progressSteps);
     if (percent != m_progressPercent && percent < 100) {
         m_progressPercent = percent;
         OnProgress(percent);

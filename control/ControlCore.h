@@ -1,9 +1,13 @@
 #pragma once
 #include <windows.h>
+#include <sql.h>
+#include <atomic>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
+#include "control/IncludedSite.h"
 #include "control/ShapeMap.h"
 #include "control/SiteRecord.h"
 #include "control/UndoRecorder.h"
@@ -12,7 +16,11 @@
 #include "control/ViewportRecord.h"
 #include "model/RealPoint.h"
 #include "model/ShapeHost.h"
+#include "persistence/DbLoadTarget.h"
+#include "persistence/DrawingSettingLayers.h"
+#include "persistence/SiteOperationRecord.h"
 
+class COdbcSession;
 class CShape;
 class CGroup;
 class CLayer;
@@ -31,6 +39,8 @@ class CBrushCache;
 class CHighlightGroup;
 class CDxfDocument;
 class CDataTableSet;
+class CViewportRecord;
+struct CIdReservation;
 class CTextEditorDialog;
 class CText;
 
@@ -38,7 +48,7 @@ class CText;
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
 // setting, the edit state, and the services the shapes call through CShapeHost. The control object
 // derives from it and overrides the services that need its window and editing machinery.
-class CControlCore : public CShapeHost
+class CControlCore : public CShapeHost, public CDrawingSettingLayers, public CDbLoadTarget
 {
 public:
     CControlCore();
@@ -115,8 +125,10 @@ public:
 
     // LastError and LastErrorMessage.
     void SetLastError(int code, const char* text) override;
-    int GetLastErrorCode() const { return m_lastErrorCode; }
-    const std::string& GetLastErrorText() const { return m_lastErrorText; }
+    int GetLastErrorCode() const;
+    // A copy: the workers of the site's database operations set the last error from their
+    // threads while the host may be reading it.
+    std::string GetLastErrorText() const;
     // Sets the thread's COM error info (source "YVEXControl") and answers DISP_E_EXCEPTION.
     HRESULT ReportError(const char* description) override;
 
@@ -161,8 +173,6 @@ public:
     // entered under the name while it lives, else the first layer of that name in "Layers".
     CLayer* FindLayerByName(const std::string& name) override;
     void MapLayerName(const std::string& name, CLayer* layer) override;
-    // The name index entered again from the layers of the Layers group.
-    void RebuildLayerNames();
 
     // Progress of a database load or save: the number of steps, then one call per step done; a
     // changed percentage below 100 goes to OnProgress.
@@ -286,8 +296,164 @@ public:
     void SetDrawingChanged() override { m_drawingChanged = true; }
     bool IsDrawingChanged() const { return m_drawingChanged; }
 
+    // ---- The site in the database ----------------------------------------------------------
+    // The start functions of IPersistDB, the gate that admits one long operation at a time, the
+    // workers and the progress (SiteOperations.cpp); the load body (SiteLoad.cpp); the save and
+    // delete bodies, new Sites rows and the clearing of the site (SiteSave.cpp).
+
+    // The database the site lives in: data source name (empty: the embedded default), user name
+    // and password.
+    const std::string& GetDataSource() const { return m_dataSource; }
+    void SetDataSource(const std::string& name) { m_dataSource = name; }
+    const std::string& GetUserName() const { return m_userName; }
+    void SetUserName(const std::string& name) { m_userName = name; }
+    const std::string& GetPassword() const { return m_password; }
+    void SetPassword(const std::string& password) { m_password = password; }
+    // The site last loaded or saved (0: none).
+    int GetCurrentSiteId() const { return GetSiteId(); }
+
+    // The gate is the idle flag: closing it is one atomic step, so of two starts only one gets
+    // through; the other is refused ("Operation is in progress.", last error 1).
+    bool TryCloseGate();
+    void OpenGate() { m_idle = true; }
+    // Waits until every worker thread of this control is over, letting their stage messages
+    // through meanwhile: the control must not go while a worker still reaches it.
+    void WaitForWorkers();
+
+    // The bodies behind IPersistDB. Each answers as IPersistDB documents it: S_FALSE when busy or
+    // when nothing was chosen, E_ACCESSDENIED when the host vetoed the beginning, S_OK once a
+    // worker runs (the end stage reports the outcome), the body's own result in the foreground.
+    HRESULT StartLoadSiteFromDB(int siteId, DWORD mode);
+    HRESULT StartSaveSiteToDB(int siteId, DWORD mode, const char* name);
+    HRESULT StartDeleteSiteFromDB(int siteId);
+    HRESULT SaveToNewSite(const char* name, int* siteId);
+    HRESULT StartLoadSiteFromFile(const char* path, int fileType, int siteId);
+    HRESULT StartSaveSiteToFile(const char* path, int fileType);
+    HRESULT LoadSiteAdditionally(int siteId, bool mergeLayers, int settingsOption, int unitsOption, int enableOption,
+                                 bool keepCurrent);
+    // The site chooser: a site ID, or 0 when none was chosen (or the host vetoed the begin stage).
+    int ChooseSite(bool save, bool announce, const char* name);
+    // The `progress` property: the share of the running operation done, in percent.
+    long GetProgressPercent() const;
+
+    // The load body: the site and what it includes, into the drawing (request null: a full load
+    // with every top-level value). 0, S_FALSE, or the first failing step's result.
+    HRESULT LoadSiteFromDB(int siteId, CIncludedSite* request);
+    // The save body: every row of the site written anew in one transaction; a failure leaves the
+    // stored site and the drawing's database IDs as they were.
+    HRESULT SaveSiteToDB(int siteId, DWORD mode);
+    // The delete body: the site's rows, pass by pass from the leaves up; `full` also removes its
+    // viewports, included-site rows, attribute groups and its Sites row.
+    HRESULT DeleteSiteFromDB(int siteId, bool full);
+    // "select max(SiteID) from Sites" plus one (1 for an empty table).
+    HRESULT GetNextSiteID(COdbcSession& session, int* id);
+    // A new Sites row from the site record under the next site ID; the ID is given out also when
+    // the insert failed.
+    HRESULT InsertSiteRow(const char* name, int* id);
+    // The body of LoadFromFile and SaveToFile: a site of an SQLite database file.
+    HRESULT TransferSiteFile(const char* path, int fileType, bool load, int siteId);
+    // The next free database IDs (points, shapes, layer settings, vertices, shape and linked
+    // points; the site's own shape and linked points left out).
+    HRESULT SetIdCounters(COdbcSession& session, int siteId);
+    // The unit table from the Units rows.
+    HRESULT LoadUnitsFromDB(COdbcSession& session);
+    // Empties the site (ISite::Clear), and the control's own emptying of the site's data.
+    void ClearSite();
+    virtual void ClearSiteData();
+    // Clears the site (with clearSite), rebuilds the prototypes, clears the current layer (with
+    // clearLayer) and re-enters the layer names. 0.
+    virtual int ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlockEditing);
+    // The persistence state: a change between the database (1, 3) and files (4) forgets the
+    // database IDs, unless the mode keeps them (0x404).
+    int SetPersistState(int state, DWORD mode);
+    int ForgetDatabaseIds();
+    // Whether shapes of a site load enabled (the included-site list's answer), and whether its
+    // database IDs are kept.
+    bool CheckIncludedSite(int siteId) const;
+    const std::vector<CIncludedSite>& GetIncludedSites() const { return m_includedSites; }
+    // The current view and the current drawing setting taken from a view or a setting (events
+    // first: a veto answers false); the view, setting and rulers of a loaded site.
+    virtual bool SetCurrentViewport(CViewportRecord* view);
+    virtual bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
+    virtual void ApplySiteSettings();
+
+    // CDrawingSettingLayers
+    int GetLayerShapeId(const CLayer* layer) const override;
+    int GetLayerDatabaseId(const CLayer* layer) const override;
+    int GetLayerScenarioId(const CLayer* layer) const override;
+    CLayer* FindLayerById(int shapeId) const override;
+    CLayer* FindLayerByDatabaseId(int databaseId) const override;
+    std::string GetDefaultSettingName() const override;
+    // CDbLoadTarget: progress goes to OnProgress; the attribute rows are read and counted (the
+    // attribute model that holds them comes with the attribute objects).
+    void SendProgress(int percent) override { OnProgress(percent); }
+    HRESULT OnAttributeGroupRow(int databaseId, const std::string& name, int parentId) override;
+    HRESULT OnAttributeTypeRow(int databaseId, const std::string& name, const std::string& format,
+                               const std::string& prompt, int valueType, int groupId) override;
+    HRESULT OnShapeAttributeGroupRow(int shapeDatabaseId, int groupId) override;
+    HRESULT OnAttributeRow(const AttributeRow& row) override;
+
+protected:
+    // What the control object adds around the bodies: the stage message to its window (the
+    // window's thread fires the events), the host's FireEvents switch, the site list dialog
+    // (IDCANCEL while the control has none), the wait cursor.
+    virtual void AnnounceStage(int stage, CSiteOperationRecord& record);
+    virtual int ShowSiteList(const char* title, const char* query, const char* presetName, bool saveMode,
+                             const char* confirmation, int* chosenId, std::string* typedName);
+    virtual void ShowWaitCursor(bool) {}
+    virtual bool AskSetCurrentViewport(int) { return true; }
+    virtual bool AskSetCurrentDrawingSetting(int) { return true; }
+    virtual bool AskBeginDeleteSite(int) { return true; }
+public:
+    // OnDeleteShape with a proceed flag that starts false: whether the host agrees that a shape
+    // deleted elsewhere goes here too (without a host nobody agrees).
+    virtual bool AskDeleteShape(int) { return false; }
+    // OnChangeSelection, after the selection lost a shape.
+    virtual void OnSelectionChanged() {}
+protected:
+    virtual void ShowWarning(const char* text);
+
 private:
     void LoadBuiltInLineTypes();
+
+    // Site persistence (SiteOperations.cpp, SiteLoad.cpp, SiteSave.cpp).
+    enum class WorkerKind { Load, Save, Delete, File };
+    struct WorkerStart;
+    static DWORD WINAPI SiteWorker(void* argument);
+    HRESULT StartWorker(std::unique_ptr<WorkerStart> start);
+    void ResetProgress(bool ranges);
+    CProgressRange* FindProgressRange(int siteId);
+    CProgressRange& MakeProgressRange(int siteId);
+    void ClearProgressRanges(bool keepCurrent);
+    void SendProgressNow(int percent);
+    // Announces a beginning stage and answers the host's proceed flag.
+    bool AnnounceBegin(int stage, const char* name, int siteId, LONG storageType);
+    void AnnounceEnd(int stage, const char* name, int siteId, bool result);
+    HRESULT LoadIncludedSites(int siteId, CIncludedSite& request);
+    HRESULT LoadSiteBody(int siteId, CIncludedSite& request, bool top);
+    void PrepareAdditiveLoad(const CIncludedSite& request);
+    void FinishAdditiveLoad(const CIncludedSite& request);
+    void ApplyUnitsOfAdditiveLoad(const CIncludedSite& request);
+    void MergeViewsAndSettings(const CIncludedSite& request, double factor, bool scaledThisModule);
+    void EnterIncludedSite(const CIncludedSite& request);
+    HRESULT SaveSiteAttempt(COdbcSession& session, int siteId, bool* keyViolation);
+    HRESULT DeleteSiteRows(COdbcSession& session, int siteId, bool full, bool progress);
+    void ForgetDatabaseIdsInMemory();
+    HRESULT ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation);
+    HRESULT ReleaseIdRange(COdbcSession& session, CIdReservation& reservation);
+    int m_persistState = 0;
+    DWORD m_persistMode = 0;
+    std::string m_dataSource;
+    std::string m_userName;
+    std::string m_password;
+    std::atomic<long> m_processed{0};
+    std::atomic<long> m_total{0};
+    int m_progressKey = 0;
+    double m_progressOffset = 0.0;
+    std::map<int, CProgressRange> m_progressRanges;
+    std::vector<int> m_loadedSites;
+    std::vector<CIncludedSite> m_includedSites;
+    int m_loadDepth = 0;
     void LoadBuiltInHatchPatterns();
 
     std::unique_ptr<CPointPool> m_pointPool;
@@ -319,13 +485,18 @@ private:
     DWORD m_dxfOptions = 0;
     CPendingImage m_pendingImage;
     bool m_enabled = true;
-    bool m_idle = true;
+    std::atomic<bool> m_idle{true};
+    // The worker threads not yet waited for: a worker opens the gate and announces its end
+    // before its thread is over, so a control going away waits for them (see WaitForWorkers).
+    std::mutex m_workerLock;
+    std::vector<HANDLE> m_workerThreads;
     bool m_readOnly = false;
     CShape* m_editedReference = nullptr;
     CGroup* m_rootGroup = nullptr;
     CGroup* m_activeGroup = nullptr;
     int m_lastErrorCode = 0;
     std::string m_lastErrorText;
+    mutable std::mutex m_lastErrorLock;
     DWORD m_pendingRedraw = 1; // rfRedrawAll
     int m_redrawTargetId = 0;
     bool m_hasRedrawTarget = false;

@@ -49,6 +49,12 @@ public:
         m_args.push_back(v);
         return *this;
     }
+    // A proceed flag that starts as given (some events ask for an agreement, not for a veto).
+    EventArgs& ProceedFrom(bool initial)
+    {
+        m_proceed = initial ? VARIANT_TRUE : VARIANT_FALSE;
+        return Proceed();
+    }
     EventArgs& Proceed()
     {
         VARIANTARG v;
@@ -358,4 +364,20 @@ bool CYVEXControl::FireResetAttributeProperties(LONG shapeId, LONG propertiesMas
 void CYVEXControl::FireControlReady(LONG lastOperation)
 {
     FireGatedPlain(*this, cetOnControlReady, EventArgs().I4(lastOperation));
+}
+
+bool CYVEXControl::AskDeleteShape(int shapeId)
+{
+    if (!EventsEnabled())
+        return false;
+    EventArgs a;
+    a.I4(shapeId).ProceedFrom(false).Fire(*this, cetOnDeleteShape);
+    return a.Proceeds();
+}
+
+bool CYVEXControl::AskBeginDeleteSite(int siteId)
+{
+    BOOL proceed = TRUE;
+    FireBeginDeleteSite(siteId, &proceed);
+    return proceed != FALSE;
 }

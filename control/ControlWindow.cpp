@@ -616,6 +616,14 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
 LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
 
+void CYVEXControl::OnProgress(long percent) { SendProgress(this, static_cast<int>(percent)); }
+
+void CYVEXControl::AnnounceStage(int stage, CSiteOperationRecord& record)
+{
+    if (m_hWnd && IsWindow(m_hWnd))
+        SendMessageA(m_hWnd, kSitePersistMessage, static_cast<WPARAM>(stage), reinterpret_cast<LPARAM>(&record));
+}
+
 void CYVEXControl::SetEditCursor(int resourceId)
 {
     // Shared: the system owns the cursor and hands the same one out again.

@@ -160,42 +160,18 @@ STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes ShapeType, VARIANT_B
     });
 }
 
-bool CYVEXControl::ApplySiteSettings()
+void CYVEXControl::ApplySiteSettings()
 {
-    CViewportList& views = GetViewportList();
-    CViewportRecord& current = GetCurrentViewport();
-    if (views.GetCount() == 0)
-        views.SetCurrentView(&current);
     if (m_hWnd) {
         RecalcViewportsForClient();
         Refresh();
     }
-    CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
-    for (int i = 0; i < views.GetCount(); ++i) {
-        CViewportRecord* view = views.GetAt(i);
-        if (view && view->drawingSetting && !view->drawingSetting->Layer && setting)
-            view->drawingSetting->Layer = setting->Layer;
-    }
-    // The site's first stored view is the one shown.
-    for (int i = 0; i < views.GetCount(); ++i) {
-        CViewportRecord* view = views.GetAt(i);
-        if (!view || views.IsCurrentView(view))
-            continue;
-        ShowView(*view);
-        break;
-    }
-    if (current.drawingSetting) {
-        const bool events = EventsEnabled();
-        SetEventsEnabled(false);
-        SetCurrentDrawingSetting(current.drawingSetting);
-        SetEventsEnabled(events);
-    }
-    views.RememberView(current, 0);
+    CControlCore::ApplySiteSettings();
+    const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
     ShowRulers(setting && setting->ShowRulers);
-    return true;
 }
 
-void CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks)
+int CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks)
 {
     m_pointEntryMode = 0;
     if (leaveBlocks) {
@@ -205,9 +181,5 @@ void CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool lea
             LeaveBlockEditing();
         SetEventsEnabled(events);
     }
-    // Clearing the site's data belongs to the site operations, which call this afterwards.
-    BuildDefaultShapes(clearSite);
-    if (clearLayer)
-        SetCurrentLayer(nullptr);
-    RebuildLayerNames();
+    return CControlCore::ReinitializeDrawing(clearSite, clearLayer, leaveBlocks);
 }

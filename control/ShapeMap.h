@@ -8,6 +8,8 @@
 #include "model/ShapeIndex.h"
 
 class CControlCore;
+class COdbcRow;
+class COdbcSession;
 class CShape;
 class CGroup;
 class CDrawingSettingRecord;
@@ -81,6 +83,58 @@ public:
     // temporary ID never meets a row's ID.
     int TakeTemporaryDbId() override;
     void ResetAfterSave();
+    // The database-ID and source-site tables as they stand, and put back.
+    const std::map<int, int>& DbIdTable() const { return m_dbIds; }
+    const std::map<int, int>& SourceSiteTable() const { return m_sourceSites; }
+    void RestoreDbTables(const std::map<int, int>& dbIds, const std::map<int, int>& sourceSites, int nextDbShapeId)
+    {
+        m_dbIds = dbIds;
+        m_sourceSites = sourceSites;
+        m_nextDbShapeId = nextDbShapeId;
+    }
+
+    // ---- Shapes from the database (ShapeMapLoad.cpp, ShapeMapMessages.cpp) ----
+    // Reads the shapes of a site (scope 0, the argument a site ID), of a group and its direct
+    // children (scope 1) or of one shape (scope 2; the argument a database shape ID) into the
+    // map: missing shapes are made, existing ones refreshed. The database IDs of the rows applied
+    // go into `list` when given. S_OK, the failing statement's result, or E_FAIL for rows that do
+    // not fit the drawing.
+    HRESULT LoadSiteShapes(COdbcSession& session, int argument, int scope, std::vector<int>* list);
+    // One point row: the owning shape's database ID and the pool point (found by its database ID
+    // or added) with the row's coordinates.
+    HRESULT ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointId);
+    HRESULT ReadShapePointRows(COdbcSession& session, std::vector<int>* list);
+    HRESULT ReadVertexRows(COdbcSession& session, std::vector<int>* list);
+    // The point (kind 1) or vertex rows (kind 16) of every child of a group, into its subgroups,
+    // or of every database ID of a list.
+    HRESULT LoadChildPoints(COdbcSession& session, CGroup* group, int kind, std::vector<int>* list);
+    HRESULT LoadPointsOfList(COdbcSession& session, const std::vector<int>& ids, int kind, std::vector<int>* list);
+    // Another session changed a shape: it is read again with its direct children (a shape gone
+    // from the database leaves the map).
+    HRESULT ReloadShapeFromDb(int databaseId);
+    // Another session deleted a shape: 1 when nothing was deleted, else the removal's result. A
+    // fixed or prototype shape goes only when the host agrees.
+    HRESULT RemoveShapeOnMessage(int databaseId);
+
+    // One row of v_Shapes.
+    struct DbShapeRow
+    {
+        int databaseId = 0;
+        double penWeight = 0.0;
+        DWORD penColor = 0;
+        long tag = 0;
+        int number = 0;
+        double linePatternScale = 0.0;
+        double zOrder = 0.0;
+        DWORD hatchColor = 0;
+        DWORD flags = 0;
+        int type = 0;
+        int siteId = 0;
+        int linePatternId = 0;
+        int parentId = 0;
+        int hatchPatternId = 0;
+        int layerId = 0;
+    };
 
     void BeginLoadedIds();
     void EndLoadedIds();
@@ -135,6 +189,13 @@ public:
     const std::map<int, CShape*>& Shapes() const { return m_shapes; }
 
 private:
+    HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
+                          std::map<int, int>& pendingLayers, std::vector<int>* list);
+    HRESULT LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny);
+    // A second connection for a nested load, reading what other sessions have not committed.
+    HRESULT OpenNestedSession(COdbcSession& session);
+    // Takes a shape and its subtree out of the drawing, without events.
+    void DiscardShape(CShape* shape);
     HRESULT SaveShapesToTables(CDataTableSet* tables, DWORD mode, int shapeId);
     HRESULT LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int shapeId);
     // Drops a shape a load made and could not place: out of the map and the loaded IDs, deleted
@@ -156,3 +217,7 @@ private:
     std::map<int, std::unique_ptr<CShape>> m_replacements;
     CControlCore* m_control;
 };
+
+// Runs the loader's text of a query kind (0 to 13, 16, 17) for a scope on the statement; E_FAIL
+// for kinds without a text.
+HRESULT SelectShapeQuery(COdbcSession& session, int kind, int scope, int argument);

@@ -2,6 +2,13 @@
 #include "model/PointPool.h"
 #include "model/Shape.h"
 #include "model/ShapeIndex.h"
+#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
+#include "persistence/OdbcRow.h"
+#include "persistence/sql/SiteSql.h"
+#include "com/HResult.h"
+#include "YVEX_h.h"
+#include <cmath>
 
 namespace {
 const CRealRect kDefaultLimits(-2000.0f, 2000.0f, 2000.0f, -2000.0f);
@@ -62,4 +69,44 @@ bool CSiteRecord::GrowDraftLimits(int id, bool isPoint)
     if (grew)
         SetDraftLimits(limits);
     return grew;
+}
+
+HRESULT CSiteRecord::Load(COdbcSession& session, int siteId)
+{
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::LoadSite, {siteId}));
+    COdbcRow row(session.Statement());
+    int unitRead = unit;
+    while (row.Fetch()) {
+        m_name = row.Text(1, 2048);
+        extents.left = row.Float(2);
+        extents.top = row.Float(3);
+        extents.right = row.Float(4);
+        extents.bottom = row.Float(5);
+        limits.left = row.Float(6);
+        limits.top = row.Float(7);
+        limits.right = row.Float(8);
+        limits.bottom = row.Float(9);
+        measurement = row.Int(10);
+        lineTypeScale = row.Float(11);
+        m_imageScale = row.Float(12);
+        unitRead = row.Int(13);
+        if (std::fabs(lineTypeScale) < 1e-6f)
+            lineTypeScale = 50.0f;
+        if (std::fabs(m_imageScale) < 1e-6f)
+            m_imageScale = 1.0f;
+        unit = unitRead;
+    }
+    row.Finish();
+    unitAsRead = unitRead;
+    return S_OK;
+}
+
+HRESULT CSiteRecord::Save(COdbcSession& session, int siteId)
+{
+    if (unit == 0)
+        unit = 1;
+    return session.Exec(CLSID_YVEXControl, SiteSql::UpdateSite,
+                        {m_scenarioId, extents.left, extents.top, extents.right, extents.bottom, limits.left,
+                         limits.top, limits.right, limits.bottom, measurement, lineTypeScale, m_imageScale,
+                         unit, siteId});
 }

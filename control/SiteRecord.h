@@ -3,12 +3,15 @@
 // measurement, scales and unit). It is the drawing header of the control as well: its extents
 // are the draft limits and its limits the grid limits. The control embeds one record for its
 // current site and asks it to grow the draft limits when a point or a shape lies outside them.
+#include <windows.h>
+#include <sql.h>
 #include <string>
 #include "interchange/DrawingHeader.h"
 #include "model/RealRect.h"
 
 class CShapeIndex;
 class CPointPool;
+class COdbcSession;
 
 class CSiteRecord : public CDrawingHeader
 {
@@ -39,6 +42,14 @@ public:
     // that ID: a limit moves only where the new value lies strictly outside it. True when one
     // moved; false for an unknown ID or a shape without a bounding rectangle.
     bool GrowDraftLimits(int id, bool isPoint);
+
+    // The site's Sites row (through v_Sites): name, limits, measurement, scales and unit. A line
+    // pattern scale or an image scale of (nearly) 0 reads as 50.0 and 1.0. 0, or the statement's
+    // failure.
+    HRESULT Load(COdbcSession& session, int siteId);
+    // Updates the row (not its name, which the row's creation writes); a unit of 0 is stored,
+    // and kept, as 1. 0, or the statement's failure.
+    HRESULT Save(COdbcSession& session, int siteId);
 
     const std::string& GetName() const { return m_name; }
     void SetName(const std::string& name) { m_name = name; }

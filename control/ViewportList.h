@@ -57,6 +57,8 @@ public:
 
     // The site the database row of a view came from (by the view's database ID), 0 when unknown.
     int GetSourceSite(int databaseId) const;
+    const std::map<int, int>& SourceSites() const { return m_sourceSites; }
+    void SetSourceSites(const std::map<int, int>& sites) { m_sourceSites = sites; }
 
     // The viewPorts rows of a site: loading appends a view per row; saving inserts a row per view
     // but the current view, or, when the current view is the only one, that view under the name

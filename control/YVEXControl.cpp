@@ -119,6 +119,8 @@ void CYVEXControl::FinalRelease()
 {
     // Taking the control down is not news for the host.
     m_fireEvents = VARIANT_FALSE;
+    // A worker still finishing its operation keeps using the control until its thread is over.
+    WaitForWorkers();
     // The interface pointers hold no reference of their own (see CreateInner); the inner objects
     // go with their non-delegating unknowns, in creation order.
     m_messenger = nullptr;
@@ -328,7 +330,14 @@ STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShape(LONG, EditShapeTypes, LONG) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::EditShapeEx(LONG, EditShapeTypes, LONG, LONG) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_progress(LONG *) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = GetProgressPercent();
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::EndDraw(VARIANT_BOOL, VARIANT_BOOL *) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection **) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }

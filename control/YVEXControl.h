@@ -368,18 +368,19 @@ public:
     // The current layer (null or anything else: none), recorded for undo, posted to the window.
     void SetCurrentLayer(CLayer* layer) override;
     // A drawing setting copied into the current one (named "CURRENT" still, carrying the given
-    // setting's ID) after OnSetCurrentDrawingSetting; false when refused.
-    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
+    // setting's ID) after OnSetCurrentDrawingSetting, recorded for undo, the rulers as it says;
+    // false when refused.
+    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting) override;
     // A viewport copied into the current view (with its drawing setting) after
-    // OnSetCurrentViewport; false when refused.
-    bool SetCurrentViewport(CViewportRecord* viewport);
-    // After a load or a clear: a view for the window, every view's setting on a layer, the
-    // site's first stored view shown with its setting (quietly), the rulers as it says. True.
-    bool ApplySiteSettings();
-    // After a load or a clear: block editing left (with leaveBlocks), the prototypes rebuilt
-    // (their defaults again with clearSite), the current layer cleared (clearLayer), the
-    // layer-name index rebuilt from the Layers group.
-    void ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks);
+    // OnSetCurrentViewport, keeping this window's client area; scroll bars and rulers follow.
+    // False when refused.
+    bool SetCurrentViewport(CViewportRecord* viewport) override;
+    // After a load or a clear: the views recomputed for the window, the core's settings, the
+    // rulers as the current setting says.
+    void ApplySiteSettings() override;
+    // After a load or a clear: block editing left (with leaveBlocks) quietly, then the core's
+    // reinitialisation.
+    int ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks) override;
     // Shows or hides both rulers and their corner.
     void ShowRulers(bool show);
     // The rulers told the visible world range: 0 both, 1 horizontal, 2 vertical.
@@ -628,6 +629,19 @@ public:
     STDMETHODIMP get_LastOperation(YVEXOperation *pVal) override;
     STDMETHODIMP get_OpenedOperation(YVEXOperation *pVal) override;
 
+    // ---- The site in the database: what the control object adds around the bodies ----
+    // Progress goes to the window (WM_USER+210), whose thread fires OnProgress.
+    void OnProgress(long percent) override;
+    bool AskDeleteShape(int shapeId) override;
+    void OnSelectionChanged() override { FireChangeSelection(); }
+
+protected:
+    // A stage goes to the window with SendMessage: the worker waits while the window's thread
+    // fires the events (and a beginning's answer comes back in the record's proceed flag).
+    void AnnounceStage(int stage, CSiteOperationRecord& record) override;
+    bool AskSetCurrentViewport(int viewportId) override { return FireSetCurrentViewport(viewportId); }
+    bool AskSetCurrentDrawingSetting(int settingId) override { return FireSetCurrentDrawingSetting(settingId); }
+    bool AskBeginDeleteSite(int siteId) override;
 protected:
     // What the scroll bars work on.
     HWND GetScrollWindow() const override;

@@ -156,3 +156,25 @@ HRESULT CPointPool::LoadNextDatabaseId(COdbcSession& session)
     return S_OK;
 }
 
+
+void CPointPool::ClearDatabaseIds()
+{
+    for (auto& entry : m_points)
+        entry.second.m_databaseId = 0;
+    m_databaseIndex.clear();
+}
+
+void CPointPool::RemoveUnused()
+{
+    for (auto it = m_points.begin(); it != m_points.end();) {
+        if (it->second.GetUseCount() <= 0) {
+            if (it->second.m_databaseId != 0)
+                m_databaseIndex.erase(it->second.m_databaseId);
+            it = m_points.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (m_points.empty())
+        m_nextId = 1;
+}

@@ -39,6 +39,13 @@ public:
     // The database index: database ID -> point ID.
     void SetDatabaseId(int databaseId, const CPointRecord& record);
     CPointRecord* FindByDatabaseId(int databaseId);
+    const std::map<int, int>& DatabaseIndex() const { return m_databaseIndex; }
+    void SetDatabaseIndex(const std::map<int, int>& index) { m_databaseIndex = index; }
+    // Every point forgets its database ID and the index is emptied.
+    void ClearDatabaseIds();
+    // Removes every point nobody uses; the next point ID starts again at 1 once the pool is
+    // empty.
+    void RemoveUnused();
 
     // The next free pointID of the database ("select max(pointID) from points"), at least 1; an
     // execution error is returned as it came (with its COM error info).

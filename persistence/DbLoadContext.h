@@ -1,11 +1,11 @@
 #pragma once
 #include <string>
 
-class CYVEXControl;
+class CDbLoadTarget;
 
 // What one database load works with: the progress range it maps onto, the rows it expects and
 // has handled, the connection parameters, the key the queries select by and what that key
-// names. The base part of COdbcSession.
+// names, and the control the rows are for. The base part of COdbcSession.
 class CDbLoadContext
 {
 public:
@@ -24,6 +24,11 @@ public:
     std::string userName;
     std::string password;
     int keyId = -1;               // the site ID or shape ID the queries select by
-    CYVEXControl* control = nullptr;  // not owned
+    CDbLoadTarget* target = nullptr;  // the control the rows go to (not owned); none: read only
     int scope = ScopeSite;
+
+    // Records n rows done and sends the progress they make, when the total is known.
+    void SetRowsDone(int n);
+    // Sends the value when it differs from the last one sent, and keeps it.
+    void SetPercent(int value);
 };

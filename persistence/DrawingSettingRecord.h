@@ -1,9 +1,14 @@
 #pragma once
 #include <windows.h>
+#include <olectl.h>
+#include <sql.h>
 #include <optional>
 #include <string>
 
 class CLayer;
+class COdbcSession;
+class CDataTableSet;
+class CDrawingSettingLayers;
 
 // One drawing setting: the defaults that new shapes take (pen, hatch, line type, layer, font)
 // and the view's grid and snap. The setting with ID 1, "CURRENT", is the one the control applies.
@@ -22,6 +27,32 @@ public:
     void SetName(const char* name);
     // Takes the grid and snap of another setting (spacing, origin, and whether each is on).
     void CopyGridAndSnapFrom(const CDrawingSettingRecord& other);
+
+    const std::string& GetFontName() const { return FontName; }
+    void SetFontName(const char* name) { FontName = name ? name : ""; }
+    void SetStyleWord(DWORD word) { StyleWord = word; }
+    // The text alignment as an Alignments value (left 0, right 2, centre 6; top 0, bottom 8,
+    // middle 0x10000), kept in bits 4-7 of the style word; the other bits stay.
+    DWORD GetFontAlignType() const;
+    void SetFontAlignType(DWORD alignment);
+    // The four font style bits seen as ShapeDBFlags (underline 0x2000, italic 0x4000,
+    // strikethrough 0x8000, bold 0x10000); setting rewrites bits 0-3 and keeps the rest.
+    DWORD GetProtectionFlags() const;
+    void SetProtectionFlags(DWORD flags);
+    // The font of new text as an OLE font description: the face ("Arial" for an empty name), the
+    // size in points, the weight carried by the pen weight (x 100, 0 to 1000), the character set
+    // and italic, underline and strikethrough from the style word.
+    void GetFontDesc(FONTDESC* desc) const;
+    // Takes weight, size, style, character set and face of a font; 1.
+    int SetFromFont(IFont* font);
+
+    // A new drawingSettings row of the site under the table's largest ID plus one; on success the
+    // setting's database ID is the new row's. S_OK, or the failing statement's result.
+    HRESULT InsertIntoDatabase(COdbcSession& session, int siteId, const CDrawingSettingLayers& layers);
+    // Writes the setting as a DrawingSettings record of the set (a new key, or with
+    // DXFMODE_USE_YVEX_IDENTIFIERS its ID), or with DXFMODE_LOAD reads it from the record under
+    // the table's cursor (E_ACCESSDENIED at the end; the layer is not read here).
+    HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode, int siteId, const CDrawingSettingLayers* layers);
 
     // Font style bits of the style word.
     enum StyleBits : DWORD
@@ -65,4 +96,8 @@ public:
     // (its ID, its database ID) is read by those who hold the model, never by the record.
     CLayer* Layer = nullptr;
     std::optional<std::string> Name;
+
+private:
+    // The face of the last GetFontDesc, which the description points into.
+    mutable std::wstring m_fontDescName;
 };

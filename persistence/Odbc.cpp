@@ -36,10 +36,36 @@ SQLRETURN PutLongData(SQLHSTMT hstmt, const OdbcParam& param)
     return SQL_SUCCESS;
 }
 
+// What this thread's statements last reported, and the list of the outermost hold of this thread
+// (the boxes kept back while it lasts). Kept in a fiber-local slot freed at the thread's end: the
+// compiler's emulated thread-locals fail on worker threads that start and end under load.
+struct ThreadState
+{
+    OdbcFailure lastFailure;
+    std::vector<std::pair<std::string, std::string>>* heldBoxes = nullptr;
+};
+
+void WINAPI FreeThreadState(void* state) { delete static_cast<ThreadState*>(state); }
+
+ThreadState& State()
+{
+    static const DWORD slot = FlsAlloc(&FreeThreadState);
+    auto* state = static_cast<ThreadState*>(FlsGetValue(slot));
+    if (!state) {
+        state = new ThreadState();
+        FlsSetValue(slot, state);
+    }
+    return *state;
+}
+
 } // namespace
 
 void OdbcShowError(const char* text, const char* caption)
 {
+    if (State().heldBoxes) {
+        State().heldBoxes->emplace_back(text ? text : "", caption ? caption : "");
+        return;
+    }
     ycom::ShowMessageBox(nullptr, text, caption, kOdbcErrorBoxStyle);
 }
 
@@ -184,6 +210,52 @@ SQLLEN OdbcRowCount(SQLHSTMT hstmt)
     return rows;
 }
 
+OdbcFailure OdbcLastFailure() { return State().lastFailure; }
+
+void OdbcClearLastFailure() { State().lastFailure = OdbcFailure(); }
+
+bool OdbcIsKeyViolation(const OdbcFailure& failure)
+{
+    const std::string state = failure.state;
+    switch (failure.dialect) {
+    case SqlDialect::SQLite:
+        // The SQLite driver names every engine error S1000 (HY000); the native code is SQLite's
+        // SQLITE_CONSTRAINT.
+        return (state == "S1000" || state == "HY000") && failure.native == 19;
+    case SqlDialect::PostgreSQL:
+        return state == "23505";
+    case SqlDialect::SqlServer:
+    default:
+        // 2627: a primary key or unique constraint; 2601: a unique index.
+        return state == "23000" && (failure.native == 2627 || failure.native == 2601);
+    }
+}
+
+COdbcMessageHold::COdbcMessageHold()
+{
+    if (!State().heldBoxes) {
+        State().heldBoxes = &m_boxes;
+        m_outer = true;
+    }
+}
+
+COdbcMessageHold::~COdbcMessageHold() { End(false); }
+
+void COdbcMessageHold::End(bool show)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    if (!m_outer)
+        return;
+    State().heldBoxes = nullptr;
+    std::vector<std::pair<std::string, std::string>> held;
+    held.swap(m_boxes);
+    if (show)
+        for (const auto& box : held)
+            OdbcShowError(box.first.c_str(), box.second.c_str());
+}
+
 std::string SqlIdOrNull(long id)
 {
     return id > 0 ? std::to_string(id) : std::string("NULL");
@@ -229,6 +301,11 @@ std::string OdbcDiagnosticsText(SQLSMALLINT handleType, SQLHANDLE handle, const 
             }
         }
         const char* text = reinterpret_cast<const char*>(message);
+        if (!contributed) {
+            memcpy(State().lastFailure.state, state, sizeof State().lastFailure.state);
+            State().lastFailure.native = native;
+            State().lastFailure.dialect = dialect;
+        }
         OdbcShowError(text, caption);
         description += "\n";
         if (text[0] == '\0' || (procedure[0] && strchr(procedure, text[0])))

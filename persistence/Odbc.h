@@ -5,6 +5,7 @@
 #include <sqlext.h>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 #include "persistence/SqlDialect.h"
 #include "persistence/SqlStatement.h"
@@ -88,6 +89,39 @@ std::vector<size_t> OdbcDataPieces(size_t length);
 // The number of rows the last insert, update or delete on the statement touched; -1 when the
 // driver cannot tell.
 SQLLEN OdbcRowCount(SQLHSTMT hstmt);
+
+// The first diagnostic record of the last failure that this thread's statements reported (the
+// SQLSTATE and the driver's native code), and the dialect of its connection.
+struct OdbcFailure
+{
+    char state[6] = {};
+    long native = 0;
+    SqlDialect dialect = SqlDialect::SqlServer;
+};
+OdbcFailure OdbcLastFailure();
+void OdbcClearLastFailure();
+// Whether a failure is a refused duplicate key: SQLite's driver reports S1000 with the engine's
+// SQLITE_CONSTRAINT (19), psqlODBC 23505, SQL Server 23000 with 2627 or 2601.
+bool OdbcIsKeyViolation(const OdbcFailure& failure);
+
+// While a hold lives, the message boxes of this thread's failures are kept back: a work that
+// retries what failed (a save that meets another session's new rows) shows nothing for the
+// attempt it recovers from. End(true) shows what was kept; the destructor drops it.
+class COdbcMessageHold
+{
+public:
+    COdbcMessageHold();
+    ~COdbcMessageHold();
+    COdbcMessageHold(const COdbcMessageHold&) = delete;
+    COdbcMessageHold& operator=(const COdbcMessageHold&) = delete;
+    void End(bool show);
+
+private:
+    // The boxes kept back, in the outermost hold of the thread; inner holds add to it.
+    std::vector<std::pair<std::string, std::string>> m_boxes;
+    bool m_outer = false;
+    bool m_ended = false;
+};
 
 // "NULL" for IDs below 1, else the decimal ID: optional foreign keys in statement texts.
 std::string SqlIdOrNull(long id);

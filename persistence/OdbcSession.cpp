@@ -1,5 +1,6 @@
 #include "persistence/OdbcSession.h"
 #include <atomic>
+#include <cctype>
 #include <cstring>
 #include "persistence/EmbeddedDatabase.h"
 #include "persistence/sql/SessionSql.h"
@@ -29,6 +30,27 @@ SqlDialect DetectDialect(SQLHDBC hdbc)
     SQLSMALLINT length = 0;
     SQLRETURN r = SQLGetInfo(hdbc, SQL_DBMS_NAME, name, sizeof name, &length);
     return SQL_SUCCEEDED(r) ? SqlDialectFromDbmsName(name) : SqlDialect::SqlServer;
+}
+
+// A data source is named (SQLConnect), or given as a connection string with its driver
+// ("Driver=SQLite3;Database=..."), as a database file is (SQLDriverConnect, never prompting).
+SQLRETURN ConnectTo(SQLHDBC hdbc, const char* dsn, const char* user, const char* password)
+{
+    std::string upper(dsn);
+    for (char& c : upper)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    if (upper.find("DRIVER=") != std::string::npos) {
+        std::string text = dsn;
+        if (*user)
+            text += std::string(";UID=") + user;
+        if (*password)
+            text += std::string(";PWD=") + password;
+        SQLCHAR out[1024];
+        SQLSMALLINT length = 0;
+        return SQLDriverConnect(hdbc, nullptr, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS, out, sizeof out,
+                                &length, SQL_DRIVER_NOPROMPT);
+    }
+    return SQLConnect(hdbc, SqlText(dsn), SQL_NTS, SqlText(user), SQL_NTS, SqlText(password), SQL_NTS);
 }
 
 bool CheckLogins(const char* dataSource, const char* user, const char* password, std::string* failure);
@@ -85,7 +107,7 @@ HRESULT COdbcSession::Connect(REFGUID source)
     auto report = [&](SQLSMALLINT type, SQLHANDLE handle, const char* caption, bool extended) {
         return OdbcReportError(source, OdbcDiagnosticsText(type, handle, caption, extended, m_dialect).c_str());
     };
-    if (!SQL_SUCCEEDED(SQLConnect(hdbc, SqlText(dsn), SQL_NTS, SqlText(user), SQL_NTS, SqlText(pass), SQL_NTS)))
+    if (!SQL_SUCCEEDED(ConnectTo(hdbc, dsn, user, pass)))
         return fail(report(SQL_HANDLE_DBC, hdbc, "SQLConnect() Failed", false));
     m_dialect = DetectDialect(hdbc);
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, hdbc, m_statement.Put()))) {
@@ -136,7 +158,7 @@ bool COdbcSession::ConnectQuietly(std::string* failure)
         return fail("SQLAllocHandle(hdbc1) Failed");
     }
     SQLHDBC hdbc = m_connection.Get();
-    if (!SQL_SUCCEEDED(SQLConnect(hdbc, SqlText(dsn), SQL_NTS, SqlText(user), SQL_NTS, SqlText(pass), SQL_NTS))) {
+    if (!SQL_SUCCEEDED(ConnectTo(hdbc, dsn, user, pass))) {
         const std::string caption = "Failed to connect (DSN: '" + std::string(dsn) + "').";
         return fail(OdbcDiagnosticsText(SQL_HANDLE_DBC, hdbc, caption.c_str(), false, m_dialect));
     }

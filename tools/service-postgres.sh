@@ -50,16 +50,25 @@ start() {
     exit 1
   fi
   as_owner "$bin/psql" -X -q -h "$dir" -p "$port" -U postgres -d postgres -v ON_ERROR_STOP=1 \
-    -v user="$user" -v password="$password" -v database="$database" <<'SQL'
+    -v user="$user" -v password="$password" -v database="$database" -v sites="${database}_sites" <<'SQL'
 CREATE ROLE :"user" LOGIN PASSWORD :'password';
 CREATE DATABASE :"database" OWNER :"user" ENCODING 'UTF8' TEMPLATE template0;
+CREATE DATABASE :"sites" OWNER :"user" ENCODING 'UTF8' TEMPLATE template0;
 SQL
-  PGPASSWORD="$password" "$YVEX_ROOT/tools/db.sh" apply-postgres \
-    -h 127.0.0.1 -p "$port" -U "$user" -d "$database"
+  # Two databases of the same schema: the statement and schema tests work inside transactions
+  # they roll back, the site tests save whole sites that stay; apart, neither sees the other's
+  # rows.
+  for db in "$database" "${database}_sites"; do
+    PGPASSWORD="$password" "$YVEX_ROOT/tools/db.sh" apply-postgres \
+      -h 127.0.0.1 -p "$port" -U "$user" -d "$db"
+  done
   # The control's strings are ANSI (code page 1252 under Wine); the ANSI driver with that
   # client encoding stores them as proper text. bytea columns are long binary data.
   "$YVEX_ROOT/tools/db.sh" set-dsn "$dsn" "Description=YVEX test server (throw-away)" \
     "Driver=PostgreSQL ANSI" "Servername=127.0.0.1" "Port=$port" "Database=$database" \
+    "ByteaAsLongVarBinary=1" "ConnSettings=SET client_encoding TO 'WIN1252'"
+  "$YVEX_ROOT/tools/db.sh" set-dsn "${dsn}_SITES" "Description=YVEX test server, saved sites" \
+    "Driver=PostgreSQL ANSI" "Servername=127.0.0.1" "Port=$port" "Database=${database}_sites" \
     "ByteaAsLongVarBinary=1" "ConnSettings=SET client_encoding TO 'WIN1252'"
   # The embedded default data source is part of every test run too.
   "$YVEX_ROOT/tools/db.sh" init-default

@@ -23,10 +23,13 @@ const SqlStatement ReadUncommitted{"SessionSql.ReadUncommitted",
     SqlStatement::kNotRun,
     "SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ UNCOMMITTED"};
 
-// The messenger writes a message and its parameters as one transaction.
+// The messenger writes a message and its parameters as one transaction, a save the whole site.
+// SQLite takes its write lock at once: a deferred transaction that reads first and then writes
+// fails at once with "database is locked" when another writer came between.
 const SqlStatement BeginTransaction{"SessionSql.BeginTransaction",
     "begin transaction",
-    nullptr, nullptr};
+    "begin immediate transaction",
+    nullptr};
 
 const SqlStatement CommitTransaction{"SessionSql.CommitTransaction",
     "commit transaction",

@@ -75,6 +75,18 @@ const SqlStatement DeleteLinkedPointsOfShapes{"SiteDeleteSql.DeleteLinkedPointsO
     " \t\t\tShapes.SiteID=%d \t\t )",
     kDeleteLinkedPointsOfShapesElsewhere, kDeleteLinkedPointsOfShapesElsewhere};
 
+// The shapes' links to attribute values and attribute groups: left behind, they would name shape
+// IDs that later rows take.
+const SqlStatement DeleteShapeAttributesOfShapes{"SiteDeleteSql.DeleteShapeAttributesOfShapes",
+    "delete from ShapeAttributes where exists (select * from Shapes where"
+    " ShapeAttributes.ShapeID=Shapes.ShapeID and Shapes.SiteID=%d)",
+    nullptr, nullptr};
+
+const SqlStatement DeleteShapeAttributeGroupsOfShapes{"SiteDeleteSql.DeleteShapeAttributeGroupsOfShapes",
+    "delete from ShapeAttributeGroups where exists (select * from Shapes where"
+    " ShapeAttributeGroups.ShapeID=Shapes.ShapeID and Shapes.SiteID=%d)",
+    nullptr, nullptr};
+
 const SqlStatement DeletePoints{"SiteDeleteSql.DeletePoints",
     "delete from points where siteID = %d",
     nullptr, nullptr};
@@ -235,6 +247,11 @@ const SqlStatement DeleteIncludedSites{"SiteDeleteSql.DeleteIncludedSites",
     "delete from includedsites where siteID = %d",
     nullptr, nullptr};
 
+// The attribute groups given to the site, which a later site of the same ID would inherit.
+const SqlStatement DeleteSiteAttributes{"SiteDeleteSql.DeleteSiteAttributes",
+    "delete from SiteAttributes where SiteID = %d",
+    nullptr, nullptr};
+
 const SqlStatement DeleteSite{"SiteDeleteSql.DeleteSite",
     "delete from sites where siteID = %d",
     nullptr, nullptr};
@@ -247,6 +264,8 @@ static const SqlStatement* const kAll[] = {
     &DeleteShapePointsOfShapes,
     &DeleteLinkedPointsOfPoints,
     &DeleteLinkedPointsOfShapes,
+    &DeleteShapeAttributesOfShapes,
+    &DeleteShapeAttributeGroupsOfShapes,
     &DeletePoints,
     &DeleteCircleShapes,
     &DeletePolylineShapes,
@@ -262,6 +281,7 @@ static const SqlStatement* const kAll[] = {
     &DeleteShapes,
     &DeleteViewports,
     &DeleteIncludedSites,
+    &DeleteSiteAttributes,
     &DeleteSite};
 
 SqlStatementList All()

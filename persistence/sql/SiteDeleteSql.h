@@ -13,6 +13,8 @@ extern const SqlStatement DeleteShapePointsOfPoints;
 extern const SqlStatement DeleteShapePointsOfShapes;
 extern const SqlStatement DeleteLinkedPointsOfPoints;
 extern const SqlStatement DeleteLinkedPointsOfShapes;
+extern const SqlStatement DeleteShapeAttributesOfShapes;
+extern const SqlStatement DeleteShapeAttributeGroupsOfShapes;
 extern const SqlStatement DeletePoints;
 extern const SqlStatement DeleteCircleShapes;
 extern const SqlStatement DeletePolylineShapes;
@@ -28,6 +30,7 @@ extern const SqlStatement DeleteLayerRows;
 extern const SqlStatement DeleteShapes;
 extern const SqlStatement DeleteViewports;
 extern const SqlStatement DeleteIncludedSites;
+extern const SqlStatement DeleteSiteAttributes;
 extern const SqlStatement DeleteSite;
 
 // Every statement above, for callers and checks that walk them all.

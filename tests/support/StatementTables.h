@@ -1,6 +1,7 @@
 #pragma once
 // Every statement table of the control, for the checks that walk all statements.
 #include <vector>
+#include "persistence/sql/AttributeLinkSql.h"
 #include "persistence/sql/AttributeSql.h"
 #include "persistence/sql/DrawingSettingSql.h"
 #include "persistence/sql/HatchPatternSql.h"
@@ -21,5 +22,6 @@ inline std::vector<SqlStatementList> AllStatementLists()
     return {SessionSql::All(), ShapeSql::All(), ShapeKindSql::All(), ShapeLoadSql::All(),
             SiteSql::All(), SiteLoadSql::All(), SiteDeleteSql::All(), IdReservationSql::All(),
             MessengerSql::All(), DrawingSettingSql::All(), AttributeSql::All(),
-            ImageResourceSql::All(), HatchPatternSql::All(), ViewportSql::All()};
+            ImageResourceSql::All(), HatchPatternSql::All(), ViewportSql::All(),
+            AttributeLinkSql::All()};
 }

@@ -1,0 +1,209 @@
+// A site of many lines saved to and loaded from an SQLite file by the control, beside the bare
+// work of the same size through the same driver: one transaction of prepared inserts of the
+// rows a line needs (shape, line, two points and their links), and one select reading them back.
+// Prints the times and the ratios; the goal is within 2x.
+#include <windows.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include "com/Module.h"
+#include "control/YVEXControl.h"
+#include "model/Group.h"
+#include "model/Shape.h"
+#include "persistence/Odbc.h"
+#include "persistence/OdbcSession.h"
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool Check(SQLRETURN r, SQLSMALLINT type, SQLHANDLE handle, const char* what)
+{
+    if (SQL_SUCCEEDED(r) || r == SQL_NO_DATA)
+        return true;
+    std::fprintf(stderr, "%s: %s\n", what, OdbcDiagnosticsText(type, handle, "", false).c_str());
+    return false;
+}
+
+// A control object as the class factory makes it, on the given data source.
+struct Drawing
+{
+    explicit Drawing(const std::string& dataSource) : control(new ycom::ComObject<CYVEXControl>())
+    {
+        control->InternalAddRef();
+        control->SetDataSource(dataSource);
+    }
+    ~Drawing() { control->Release(); }
+    ycom::ComObject<CYVEXControl>* control;
+};
+
+// Runs a prepared statement once per row, `bind` setting the row's values into `values`.
+template <class Bind>
+bool InsertRows(SQLHSTMT hstmt, const char* text, int parameters, bool pointRows, int rows, Bind bind)
+{
+    if (!Check(SQLPrepare(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS), SQL_HANDLE_STMT,
+               hstmt, text))
+        return false;
+    SQLINTEGER ints[4] = {};
+    double reals[2] = {};
+    // Point rows: an ID, X and Y, the site; the others: integers only.
+    for (SQLUSMALLINT p = 1; p <= parameters; ++p) {
+        if (pointRows && (p == 2 || p == 3))
+            SQLBindParameter(hstmt, p, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &reals[p - 2], 0, nullptr);
+        else
+            SQLBindParameter(hstmt, p, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &ints[p - 1], 0, nullptr);
+    }
+    bool ok = true;
+    for (int row = 0; ok && row < rows; ++row) {
+        bind(row, ints, reals);
+        ok = Check(SQLExecute(hstmt), SQL_HANDLE_STMT, hstmt, text);
+    }
+    SQLFreeStmt(hstmt, SQL_RESET_PARAMS);
+    SQLFreeStmt(hstmt, SQL_CLOSE);
+    return ok;
+}
+
+// The bare rows: `count` lines under IDs from `base` on, in one transaction.
+bool BareInsert(SQLHDBC hdbc, SQLHSTMT hstmt, int siteId, int count, int base)
+{
+    SQLSetConnectAttr(hdbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    bool ok = InsertRows(hstmt,
+                         "insert into Shapes (ShapeID, ScenarioID, PenWeight, PenColor, ShapeTypeID, SiteID, "
+                         "GroupShapeID) values (?, 0, 1.0, 255, 1, ?, ?)",
+                         3, false, count, [&](int i, SQLINTEGER* v, double*) {
+                             v[0] = base + i;
+                             v[1] = siteId;
+                             v[2] = base - 1;
+                         });
+    ok = ok && InsertRows(hstmt,
+                          "insert into LineShapes (ShapeID, ScenarioID, FirstArrowTypeID, SecondArrowTypeID) "
+                          "values (?, 0, 0, 0)",
+                          1, false, count, [&](int i, SQLINTEGER* v, double*) { v[0] = base + i; });
+    ok = ok && InsertRows(hstmt, "insert into Points (PointID, ScenarioID, X, Y, SiteID) values (?, 0, ?, ?, ?)", 4,
+                          true, 2 * count, [&](int row, SQLINTEGER* v, double* xy) {
+                              v[0] = base + row;
+                              xy[0] = row / 2;
+                              xy[1] = row % 2;
+                              v[3] = siteId;
+                          });
+    ok = ok && InsertRows(hstmt,
+                          "insert into ShapePoints (ShapePointID, ScenarioID, ShapeID, PointID, Number) "
+                          "values (?, 0, ?, ?, ?)",
+                          4, false, 2 * count, [&](int row, SQLINTEGER* v, double*) {
+                              v[0] = base + row;
+                              v[1] = base + row / 2;
+                              v[2] = base + row;
+                              v[3] = row % 2;
+                          });
+    ok = Check(SQLEndTran(SQL_HANDLE_DBC, hdbc, ok ? SQL_COMMIT : SQL_ROLLBACK), SQL_HANDLE_DBC, hdbc, "commit") && ok;
+    SQLSetConnectAttr(hdbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    return ok;
+}
+
+// The bare read: every line of the site with its points in order; answers the rows read.
+long BareSelect(SQLHSTMT hstmt, int siteId)
+{
+    static const char text[] =
+        "select s.ShapeID, s.ShapeTypeID, s.PenColor, s.PenWeight, s.GroupShapeID, l.FirstArrowTypeID, sp.Number, "
+        "p.X, p.Y from Shapes s join LineShapes l on l.ShapeID = s.ShapeID join ShapePoints sp on sp.ShapeID = "
+        "s.ShapeID join Points p on p.PointID = sp.PointID where s.SiteID = ? order by s.ShapeID, sp.Number";
+    SQLINTEGER site = siteId;
+    SQLBindParameter(hstmt, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &site, 0, nullptr);
+    if (!Check(SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS), SQL_HANDLE_STMT,
+               hstmt, text))
+        return -1;
+    long rows = 0;
+    while (SQL_SUCCEEDED(SQLFetch(hstmt))) {
+        SQLINTEGER ints[7];
+        double reals[2];
+        SQLLEN indicator = 0;
+        for (SQLUSMALLINT column = 1; column <= 9; ++column) {
+            if (column == 4 || column >= 8)
+                SQLGetData(hstmt, column, SQL_C_DOUBLE, &reals[column >= 8 ? column - 8 : 0], 0, &indicator);
+            else
+                SQLGetData(hstmt, column, SQL_C_SLONG, &ints[column - 1], 0, &indicator);
+        }
+        ++rows;
+    }
+    SQLFreeStmt(hstmt, SQL_CLOSE);
+    SQLFreeStmt(hstmt, SQL_RESET_PARAMS);
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int count = argc > 1 ? std::atoi(argv[1]) : 100000;
+    OleInitialize(nullptr);
+    LoadLibraryW(L"riched32.dll");
+    ycom::TheModule().Init(nullptr, 0, GetModuleHandleW(nullptr), LIBID_YVEXLib);
+
+    // The drivers are the machine's own behind Wine's ODBC: the file is named by its Unix path.
+    const std::string file = "/tmp/yvex-site-bench-" + std::to_string(GetCurrentProcessId()) + ".sqlite";
+    const std::string dataSource = "Driver=SQLite3;Database=" + file;
+    int status = 1;
+    {
+        Drawing saved(dataSource);
+        CYVEXControl& c = *saved.control;
+        for (int i = 0; i < count; ++i) {
+            CShape* line = c.GetShapeMap().CreateShape(stLine, true, true);
+            c.GetRootGroup()->AddChild(line, nullptr, 1, false);
+            line->AddPointById(c.CreatePoint(static_cast<float>(i), 0.0f), CShape::kAppend, true);
+            line->AddPointById(c.CreatePoint(static_cast<float>(i), 1.0f), CShape::kAppend, true);
+        }
+        int siteId = 0, bareSite = 0;
+        if (FAILED(c.InsertSiteRow("Bench", &siteId)) || FAILED(c.InsertSiteRow("Bare", &bareSite))) {
+            std::fprintf(stderr, "no site rows in %s\n", file.c_str());
+            return 1;
+        }
+        double t = Now();
+        const HRESULT savedResult = c.StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr);
+        const double save = Now() - t;
+
+        Drawing loaded(dataSource);
+        t = Now();
+        const HRESULT loadedResult = loaded.control->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND);
+        const double load = Now() - t;
+        const size_t shapesLoaded = loaded.control->GetShapeMap().Shapes().size();
+
+        // The bare side runs plain ODBC calls on the handles of a session of the same driver.
+        COdbcSession session;
+        session.dataSource = dataSource;
+        if (FAILED(session.Connect(IID_NULL))) {
+            std::fprintf(stderr, "no connection to %s\n", file.c_str());
+            return 1;
+        }
+        t = Now();
+        const bool inserted = BareInsert(session.Connection(), session.Statement(), bareSite, count, 50000000);
+        const double insert = Now() - t;
+        t = Now();
+        const long rows = BareSelect(session.Statement(), bareSite);
+        const double select = Now() - t;
+        session.Disconnect();
+
+        std::printf("lines: %d (shapes loaded: %zu, bare rows read: %ld)\n", count, shapesLoaded, rows);
+        std::printf("save %.3f s  bare insert %.3f s  ratio %.2f%s\n", save, insert, save / insert,
+                    SUCCEEDED(savedResult) && inserted ? "" : "  (FAILED)");
+        std::printf("load %.3f s  bare select %.3f s  ratio %.2f%s\n", load, select, load / select,
+                    SUCCEEDED(loadedResult) && rows == 2L * count ? "" : "  (FAILED)");
+        std::printf("goal: both ratios within 2\n");
+        status = SUCCEEDED(savedResult) && SUCCEEDED(loadedResult) && inserted && rows == 2L * count ? 0 : 1;
+    }
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        std::remove((file + suffix).c_str());
+    OleUninitialize();
+    return status;
+}

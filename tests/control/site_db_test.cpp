@@ -1,0 +1,613 @@
+// Sites in the database, on SQLite and PostgreSQL (each in a database of its own, apart from the
+// tests that roll back): a drawing saved and loaded back the same, a save that fails changing
+// nothing stored, the gate of the long operations, shapes loaded in any row order, change
+// messages, and the site's links to attributes across saves.
+#include <windows.h>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+#include "tests/support/ControlTestSupport.h"
+#include "tests/support/DbTestSupport.h"
+#include "automation/PersistDB.h"
+#include "control/ShapeMap.h"
+#include "control/ViewportList.h"
+#include "model/Group.h"
+#include "model/Layer.h"
+#include "model/PointPool.h"
+#include "model/Polyline.h"
+#include "model/Shape.h"
+#include "persistence/DrawingSettingMap.h"
+
+using namespace controltest;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+// The databases of these tests: whole sites are saved and stay there.
+std::vector<DbTarget> SiteTargets()
+{
+    return {{"SQLite", SqlDialect::SQLite, "YVEX_SITES", "", ""},
+            {"PostgreSQL", SqlDialect::PostgreSQL, EnvOr("YVEX_PG_DSN", "YVEX_PG") + "_SITES",
+             EnvOr("YVEX_PG_USER", "yvex"), EnvOr("YVEX_PG_PASSWORD", "yvex")}};
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Waits (pumping) until no long operation runs; false after the time given.
+bool WaitIdle(CControlCore& control, DWORD milliseconds = 60000)
+{
+    const DWORD start = GetTickCount();
+    while (!control.IsIdle()) {
+        Pump();
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(5);
+    }
+    // The worker ends after it gave the gate back.
+    Sleep(20);
+    Pump();
+    return true;
+}
+
+std::string Format(const char* templ, long value)
+{
+    char text[1024];
+    snprintf(text, sizeof text, templ, value);
+    return text;
+}
+
+long Scalar(SQLHSTMT hstmt, const std::string& query)
+{
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.c_str())), SQL_NTS);
+    EXPECT_TRUE(SQL_SUCCEEDED(r)) << query << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    long value = -1;
+    if (SQL_SUCCEEDED(r) && SQL_SUCCEEDED(SQLFetch(hstmt)))
+        value = ColumnLong(hstmt, 1);
+    Drain(hstmt);
+    return value;
+}
+
+void Raw(SQLHSTMT hstmt, const std::string& text)
+{
+    SQLRETURN r = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str())), SQL_NTS);
+    ASSERT_TRUE(r == SQL_SUCCESS || r == SQL_NO_DATA || r == SQL_SUCCESS_WITH_INFO)
+        << text << ": " << OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "", false);
+    SQLFreeStmt(hstmt, SQL_CLOSE);
+}
+
+// The rows that a site owns, table by table: what a save writes and a delete removes.
+std::string StoredRows(SQLHSTMT hstmt, int siteId)
+{
+    static const char* const queries[] = {
+        "select count(*) from shapes where siteID = %ld",
+        "select count(*) from points where siteID = %ld",
+        "select count(*) from shapePoints sp, shapes s where s.shapeID = sp.shapeID and s.siteID = %ld",
+        "select count(*) from vertexes v, shapePoints sp, shapes s where v.shapePointID = sp.shapePointID and "
+        "sp.shapeID = s.shapeID and s.siteID = %ld",
+        "select count(*) from groupShapes g, shapes s where g.shapeID = s.shapeID and s.siteID = %ld",
+        "select count(*) from polylineShapes p, shapes s where p.shapeID = s.shapeID and s.siteID = %ld",
+        "select count(*) from lineShapes l, shapes s where l.shapeID = s.shapeID and s.siteID = %ld",
+        "select count(*) from drawingSettings where siteID = %ld",
+        "select count(*) from viewPorts where siteID = %ld",
+        "select count(*) from shapeAttributes a, shapes s where a.shapeID = s.shapeID and s.siteID = %ld",
+        "select count(*) from sites where siteID = %ld",
+        "select sum(x) + sum(y) from points where siteID = %ld",
+    };
+    std::ostringstream out;
+    for (const char* q : queries)
+        out << Scalar(hstmt, Format(q, siteId)) << ' ';
+    return out.str();
+}
+
+CShape* NewShape(CYVEXControl& c, int type, CGroup* parent)
+{
+    CShape* shape = c.GetShapeMap().CreateShape(type, true, true);
+    EXPECT_NE(shape, nullptr);
+    if (shape && parent)
+        parent->AddChild(shape, nullptr, 1, false);
+    return shape;
+}
+
+void AddPoints(CYVEXControl& c, CShape* shape, std::initializer_list<std::pair<float, float>> points)
+{
+    for (const auto& p : points)
+        EXPECT_EQ(shape->AddPointById(c.CreatePoint(p.first, p.second), CShape::kAppend, true), S_OK);
+}
+
+// A drawing of every kind the model stores today: groups three levels deep, a second layer, a
+// polyline with vertex data, a rectangle on that layer, a line with arrows, and a drawing setting
+// whose name has a quote.
+void BuildDrawing(CYVEXControl& c)
+{
+    CGroup* root = c.GetRootGroup();
+    CLayer* walls = static_cast<CLayer*>(NewShape(c, stLayer, nullptr));
+    walls->SetName("Walls");
+    c.GetLayersGroup()->AppendChild(walls, 1);
+
+    auto* outer = static_cast<CGroup*>(NewShape(c, stGroup, root));
+    outer->SetName(L"Outer");
+    auto* middle = static_cast<CGroup*>(NewShape(c, stGroup, outer));
+    middle->SetName(L"Middle");
+    auto* inner = static_cast<CGroup*>(NewShape(c, stGroup, middle));
+    inner->SetName(L"Inner");
+
+    auto* polyline = static_cast<CPolyline*>(NewShape(c, stPolyline, inner));
+    AddPoints(c, polyline, {{0.0f, 0.0f}, {10.0f, 0.0f}, {10.0f, 12.5f}});
+    polyline->SetPenColor(0x0000FF);
+    CVertexRecord* vertex = polyline->GetVertexAt(1);
+    vertex->bulge = 0.5f;
+    vertex->startWidth = 2.0f;
+    vertex->name = "corner 'B'";
+
+    CShape* rectangle = NewShape(c, stRectangle, root);
+    AddPoints(c, rectangle, {{-5.0f, 5.0f}, {5.0f, 5.0f}, {5.0f, -5.0f}, {-5.0f, -5.0f}});
+    rectangle->SetLayer(walls);
+    rectangle->SetPenWeight(1.5f);
+
+    CShape* line = NewShape(c, stLine, outer);
+    AddPoints(c, line, {{1.0f, 2.0f}, {3.0f, 4.0f}});
+    line->SetFirstArrowType(0x202);
+    line->SetSecondArrowType(1);
+
+    CDrawingSettingRecord* setting = c.GetDrawingSettingMap().CreateSetting(
+        "O'Brien's plan", 0.35f, 0x00FF00, 0x0000FF, 3, 0, 1, 5.0f, 6.0f, 1, 2.5f, 2.5f, 1.0f, -1.0f, 20.0f, 1.0f, 3.0f,
+        1, c);
+    ASSERT_NE(setting, nullptr);
+    setting->Layer = walls;
+    setting->SetFontAlignType(0x10006);
+}
+
+// What a drawing holds, independent of the shape IDs it was given: every tree of the drawing
+// written out with kinds, names, styles, points, vertex data and layers (by their place among
+// the layers).
+std::string Describe(CYVEXControl& c)
+{
+    std::ostringstream out;
+    CGroup* layers = c.GetLayersGroup();
+    auto layerIndex = [layers](CShape* layer) {
+        const auto& children = layers->Children();
+        auto it = std::find(children.begin(), children.end(), layer);
+        return it == children.end() ? -1 : static_cast<int>(it - children.begin());
+    };
+    std::function<void(CShape*, int)> describe = [&](CShape* shape, int depth) {
+        out << std::string(static_cast<size_t>(depth) * 2, ' ') << shape->GetShapeType();
+        if (shape->IsGroup() && shape->GetShapeType() == stGroup) {
+            const std::wstring& name = static_cast<CGroup*>(shape)->GetName();
+            out << " '" << std::string(name.begin(), name.end()) << "'";
+        }
+        out << " colour " << shape->GetPenColor() << " weight " << shape->GetPenWeight() << " layer "
+            << layerIndex(shape->GetLayer()) << " arrows " << shape->GetFirstArrowType() << "/"
+            << shape->GetSecondArrowType() << " points";
+        for (CPointRecord* p : shape->GetPoints())
+            out << " (" << p->x << "," << p->y << ")";
+        if (auto* polyline = dynamic_cast<CPolyline*>(shape))
+            for (const CVertexRecord& v : polyline->GetVertices())
+                out << " [" << v.bulge << " " << v.startWidth << " " << v.endWidth << " '" << v.name << "']";
+        out << "\n";
+        if (shape->IsGroup())
+            for (CShape* child : static_cast<CGroup*>(shape)->Children())
+                describe(child, depth + 1);
+    };
+    describe(c.GetRootGroup(), 0);
+    out << "layers " << layers->GetShapeCount() << "\n";
+    return out.str();
+}
+
+class SiteDbTest : public testing::TestWithParam<DbTarget>
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
+        Attach(*control);
+    }
+    void Attach(CYVEXControl& c)
+    {
+        c.SetDataSource(GetParam().dataSource);
+        c.SetUserName(GetParam().user);
+        c.SetPassword(GetParam().password);
+    }
+    // A new site of the drawing in `c`, saved in the foreground.
+    int SaveNew(CYVEXControl& c, const char* name)
+    {
+        int siteId = 0;
+        EXPECT_EQ(c.InsertSiteRow(name, &siteId), S_OK) << TakeErrorInfo().description;
+        EXPECT_EQ(c.StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+        return siteId;
+    }
+
+    MessageBoxRecorder boxes;
+    DbConnection db;
+    ControlRef control;
+};
+
+} // namespace
+
+// Groups three levels deep, layers, vertex data and a setting named with a quote come back the
+// same; a second save removes the nested groups' rows pass by pass and writes the same rows.
+TEST_P(SiteDbTest, ASiteSavesAndLoadsBackTheSame)
+{
+    BuildDrawing(*control);
+    const std::string drawn = Describe(*control);
+    const int siteId = SaveNew(*control, "Round trip");
+    ASSERT_GT(siteId, 0);
+    EXPECT_EQ(control->GetSiteId(), siteId);
+    EXPECT_TRUE(control->IsIdle());
+    const std::string stored = StoredRows(db.hstmt, siteId);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from groupShapes g, shapes s where g.shapeID = s.shapeID "
+                                      "and s.siteID = %ld and g.name = 'Inner'", siteId)),
+              1);
+
+    // Saved again: the old rows go (the groups need a pass per level) and the same rows come.
+    ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(StoredRows(db.hstmt, siteId), stored);
+
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Describe(*other), drawn);
+    EXPECT_EQ(other->GetSiteId(), siteId);
+    EXPECT_EQ(other->GetSiteRecord().GetName(), "Round trip");
+    EXPECT_EQ(other->GetProgressPercent(), 100);
+
+    CDrawingSettingRecord* setting = other->GetDrawingSettingMap().FindByName("O'Brien's plan");
+    ASSERT_NE(setting, nullptr);
+    EXPECT_FLOAT_EQ(setting->GridXSpace, 5.0f);
+    EXPECT_FLOAT_EQ(setting->SnapBaseY, -1.0f);
+    EXPECT_EQ(setting->PenColor, 0x00FF00u);
+    EXPECT_EQ(setting->GetFontAlignType(), 0x10006u);
+    ASSERT_NE(setting->Layer, nullptr);
+    EXPECT_EQ(setting->Layer->GetParent(), other->GetLayersGroup());
+    // The current setting's row comes back as "DEFAULT", and its values stand in the current one.
+    EXPECT_NE(other->GetDrawingSettingMap().FindByName("DEFAULT"), nullptr);
+    EXPECT_STREQ(other->GetCurrentDrawingSetting()->GetName(), "CURRENT");
+
+    // Loaded and saved again, the site keeps its rows, but for the stored current setting, which
+    // is a named setting ("DEFAULT") of the loaded drawing: the count of settings settles there.
+    ASSERT_EQ(other->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    const std::string settled = StoredRows(db.hstmt, siteId);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from drawingSettings where siteID = %ld", siteId)), 3);
+    ControlRef third;
+    Attach(*third);
+    ASSERT_EQ(third->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Describe(*third), drawn);
+    EXPECT_EQ(third->GetDrawingSettingMap().GetCount(), 3);
+    ASSERT_EQ(third->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(StoredRows(db.hstmt, siteId), settled);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// A row the database refuses fails the save: the stored site stays as it was, the drawing keeps
+// the database IDs of those rows, and the save goes through once the row is acceptable.
+TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
+{
+    const bool sqlite = GetParam().dialect == SqlDialect::SQLite;
+    struct Case
+    {
+        const char* label;
+        const char* table;
+        const char* condition;
+    };
+    const Case cases[] = {
+        {"a shape", "shapes", "Tag = 666"},
+        {"a drawing setting", "drawingSettings", "Name = 'refused'"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ControlRef drawing;
+        Attach(*drawing);
+        BuildDrawing(*drawing);
+        const int siteId = SaveNew(*drawing, "Refusals");
+        const std::string stored = StoredRows(db.hstmt, siteId);
+        std::map<int, int> ids;
+        for (const auto& entry : drawing->GetShapeMap().Shapes())
+            ids[entry.first] = entry.second->GetDatabaseId();
+
+        // The drawing changes, with one row the database refuses.
+        CShape* extra = NewShape(*drawing, stRectangle, drawing->GetRootGroup());
+        AddPoints(*drawing, extra, {{100.0f, 100.0f}, {200.0f, 100.0f}});
+        if (c.table == std::string("shapes"))
+            extra->SetTag(666);
+        else
+            drawing->GetDrawingSettingMap().CreateSetting("refused", 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0, 1, 1, 1, 0,
+                                                          *drawing);
+        const std::string trigger = std::string("refuse_") + c.table;
+        if (sqlite) {
+            Raw(db.hstmt, "create trigger " + trigger + " before insert on " + c.table + " when new." + c.condition +
+                              " begin select raise(abort, 'refused'); end");
+        } else {
+            Raw(db.hstmt, "create or replace function " + trigger +
+                              "() returns trigger as $$ begin raise exception 'refused'; end $$ language plpgsql");
+            Raw(db.hstmt, "create trigger " + trigger + " before insert on " + c.table + " for each row when (new." +
+                              c.condition + ") execute procedure " + trigger + "()");
+        }
+        MessageBoxRecorder::Clear();
+        const HRESULT failed = drawing->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr);
+        if (sqlite)
+            Raw(db.hstmt, "drop trigger " + trigger);
+        else
+            Raw(db.hstmt, "drop trigger " + trigger + " on " + c.table);
+        EXPECT_TRUE(FAILED(failed));
+        EXPECT_NE(TakeErrorInfo().description.find("refused"), std::string::npos);
+        EXPECT_FALSE(MessageBoxRecorder::Boxes().empty()) << "the failure is shown";
+        EXPECT_TRUE(drawing->IsIdle());
+        EXPECT_EQ(StoredRows(db.hstmt, siteId), stored);
+        for (const auto& entry : drawing->GetShapeMap().Shapes()) {
+            if (ids.count(entry.first))
+                EXPECT_EQ(entry.second->GetDatabaseId(), ids[entry.first]) << "shape " << entry.first;
+        }
+        EXPECT_EQ(drawing->GetShapeMap().FindByDbId(ids[drawing->GetRootGroup()->GetId()]), drawing->GetRootGroup());
+
+        // Acceptable again: the save goes through.
+        if (c.table == std::string("shapes"))
+            extra->SetTag(1);
+        else
+            drawing->GetDrawingSettingMap().FindByName("refused")->SetName("accepted");
+        ASSERT_EQ(drawing->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+        EXPECT_NE(StoredRows(db.hstmt, siteId), stored);
+    }
+}
+
+// The links of a site's shapes to attributes follow the shapes to their new rows; a shape that
+// left the drawing takes its links along, and a deleted site leaves none behind.
+TEST_P(SiteDbTest, AttributeLinksFollowTheShapesAndGoWithTheSite)
+{
+    BuildDrawing(*control);
+    CShape* kept = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, kept, {{0, 0}, {1, 1}});
+    CShape* dropped = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, dropped, {{2, 2}, {3, 3}});
+    const int siteId = SaveNew(*control, "Links");
+    const int keptRow = kept->GetDatabaseId();
+    Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4711, 0)", keptRow));
+    const long droppedRow = dropped->GetDatabaseId();
+    Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4712, 0)",
+                         droppedRow));
+    Raw(db.hstmt, Format("insert into ShapeAttributeGroups (ShapeID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)",
+                         keptRow));
+    Raw(db.hstmt, Format("insert into SiteAttributes (SiteID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)", siteId));
+
+    // Rows are written anew: shifting every new ID makes the kept shape's new row differ (past
+    // whatever rows the database already holds).
+    const long shift = Scalar(db.hstmt, "select max(shapeID) from shapes") + 1;
+    Raw(db.hstmt, Format("insert into shapes (shapeID, scenarioID, siteID) values (%ld, 0, -1)", shift));
+    ASSERT_EQ(control->DeleteShapeByID(dropped->GetId(), 0, 0), S_OK);
+    ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    Raw(db.hstmt, Format("delete from shapes where shapeID = %ld", shift));
+    ASSERT_NE(kept->GetDatabaseId(), keptRow);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where AttributeID = 4711 and ShapeID = %ld",
+                                      kept->GetDatabaseId())),
+              1);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", droppedRow)), 0);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributeGroups where ShapeID = %ld",
+                                      kept->GetDatabaseId())),
+              1);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", keptRow)), 0);
+
+    // The site goes, and with it every row that names it or its shapes.
+    // Counted by this test's own shape rows: other tests' sites share the tables.
+    const long keptNow = kept->GetDatabaseId();
+    ASSERT_EQ(control->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(StoredRows(db.hstmt, siteId), "0 0 0 0 0 0 0 0 0 0 0 0 ");
+    const auto rowsOf = [&](const char* table, std::initializer_list<long> shapeRows) {
+        long rows = 0;
+        for (long shapeRow : shapeRows)
+            rows += Scalar(db.hstmt, Format((std::string("select count(*) from ") + table + " where ShapeID = %ld").c_str(),
+                                            shapeRow));
+        return rows;
+    };
+    EXPECT_EQ(rowsOf("ShapeAttributes", {keptRow, keptNow, droppedRow}), 0);
+    EXPECT_EQ(rowsOf("ShapeAttributeGroups", {keptRow, keptNow}), 0);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from SiteAttributes where SiteID = %ld", siteId)), 0);
+    EXPECT_EQ(control->GetSiteId(), 0);
+}
+
+// Rows read in an order that puts a child before its group: the group is fetched on its own and
+// its later row refreshes it, so every row makes one shape.
+TEST_P(SiteDbTest, AChildBeforeItsParentLoadsOnce)
+{
+    int siteId = 0;
+    ASSERT_EQ(control->InsertSiteRow("Child first", &siteId), S_OK);
+    // Rows come ordered by their group's ID: the polyline's group (3) comes before the group of
+    // that group (7), whose group is the root (1).
+    const long base = 700000 + siteId * 10;
+    auto shapeRow = [&](long id, int number, int type, long parent) {
+        std::ostringstream sql;
+        sql << "insert into shapes (shapeID, scenarioID, penWeight, penColor, tag, number, linePatternScale, zOrder, "
+               "hatchColor, flags, shapeTypeID, siteID, linePatternID, groupShapeID) values ("
+            << id << ", 0, 0, 0, 0, " << number << ", 1, " << id << ", 0, 3, " << type << ", " << siteId << ", 12, "
+            << (parent ? std::to_string(parent) : std::string("NULL")) << ")";
+        Raw(db.hstmt, sql.str());
+    };
+    shapeRow(base + 1, 0, stGroup, 0);
+    shapeRow(base + 7, 12, stGroup, base + 1);
+    shapeRow(base + 3, 13, stGroup, base + 7);
+    shapeRow(base + 5, 14, stPolyline, base + 3);
+    Raw(db.hstmt, Format("insert into groupShapes (shapeID, scenarioID, name) values (%ld, 0, 'Middle')", base + 3));
+
+    ASSERT_EQ(control->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CShapeMap& map = control->GetShapeMap();
+    CShape* polyline = map.FindByDbId(base + 5);
+    CShape* middle = map.FindByDbId(base + 3);
+    CShape* outer = map.FindByDbId(base + 7);
+    ASSERT_TRUE(polyline && middle && outer);
+    EXPECT_EQ(polyline->GetParent(), middle);
+    EXPECT_EQ(middle->GetParent(), outer);
+    EXPECT_EQ(outer->GetParent(), control->GetRootGroup());
+    EXPECT_EQ(static_cast<CGroup*>(middle)->GetName(), L"Middle");
+    int made = 0;
+    for (const auto& entry : map.Shapes())
+        if (entry.first >= 12)
+            ++made;
+    EXPECT_EQ(made, 3);
+    ASSERT_EQ(control->DeleteSiteFromDB(siteId, true), S_OK);
+}
+
+// The loader's layer rows: names and the three switches of each layer.
+TEST_P(SiteDbTest, LayerRowsNameAndSwitchTheLayers)
+{
+    CLayer* walls = static_cast<CLayer*>(NewShape(*control, stLayer, nullptr));
+    control->GetLayersGroup()->AppendChild(walls, 1);
+    const int siteId = SaveNew(*control, "Layers");
+    const long row = walls->GetDatabaseId();
+    Raw(db.hstmt, Format("delete from layerShapes where shapeID = %ld", row));
+    Raw(db.hstmt, Format("delete from layerSettings where layerShapeID = %ld", row));
+    Raw(db.hstmt, Format("insert into layerShapes (shapeID, scenarioID, name) values (%ld, 0, 'Walls')", row));
+    Raw(db.hstmt, "insert into layerSettings (layerSettingID, scenarioID, \"on\", \"enable\", \"select\", "
+                  "layerShapeID) values (" + std::to_string(880000 + row) + ", 0, 0, 1, 0, " + std::to_string(row) + ")");
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CShape* loaded = other->GetShapeMap().FindByDbId(row);
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_EQ(loaded->GetShapeType(), stLayer);
+    EXPECT_EQ(static_cast<CLayer*>(loaded)->GetName(), "Walls");
+    EXPECT_FALSE(loaded->HasState(CShape::stVisible));
+    EXPECT_TRUE(loaded->HasState(CShape::stEnabled));
+    EXPECT_TRUE(loaded->HasState(CShape::stNotSelectable));
+    ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK);
+}
+
+// Only one long operation at a time: of starts made at once from several threads while a load
+// runs, one gets through and the others are refused with the busy message.
+TEST_P(SiteDbTest, ConcurrentStartsRunOneOperation)
+{
+    BuildDrawing(*control);
+    // Enough rows for the first load to outlast the other starts.
+    for (int i = 0; i < 400; ++i) {
+        CShape* line = NewShape(*control, stLine, control->GetRootGroup());
+        AddPoints(*control, line, {{static_cast<float>(i), 0.0f}, {static_cast<float>(i), 1.0f}});
+    }
+    const int siteId = SaveNew(*control, "Gate");
+    for (int round = 0; round < 2; ++round) {
+        ControlRef loader;
+        Attach(*loader);
+        std::atomic<int> admitted{0}, refused{0}, ready{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 6; ++i)
+            threads.emplace_back([&] {
+                ++ready;
+                while (ready.load() < 6) {
+                }
+                const HRESULT hr = loader->StartLoadSiteFromDB(siteId, 0);
+                (hr == S_OK ? admitted : refused)++;
+            });
+        for (std::thread& t : threads)
+            t.join();
+        EXPECT_EQ(admitted.load(), 1);
+        EXPECT_EQ(refused.load(), 5);
+        EXPECT_EQ(loader->GetLastErrorText(), "Operation is in progress.");
+        EXPECT_EQ(loader->GetLastErrorCode(), 1);
+        // A start on this thread while the load runs is refused too.
+        if (!loader->IsIdle()) {
+            EXPECT_EQ(loader->StartSaveSiteToDB(siteId, 0, nullptr), S_FALSE);
+        }
+        ASSERT_TRUE(WaitIdle(*loader));
+        EXPECT_EQ(Describe(*loader), Describe(*control));
+    }
+}
+
+// Two drawings saved at the same moment, each on its own worker and connection: the second
+// session's key ranges meet the first's uncommitted ones, and it reads the counters again and
+// retries instead of failing. Both sites end saved and load back whole.
+TEST_P(SiteDbTest, TwoSessionsSavingAtOnceBothSucceed)
+{
+    ControlRef first, second;
+    CYVEXControl* drawings[] = {first.Get(), second.Get()};
+    for (CYVEXControl* c : drawings) {
+        Attach(*c);
+        BuildDrawing(*c);
+        for (int i = 0; i < 200; ++i) {
+            CShape* line = NewShape(*c, stLine, c->GetRootGroup());
+            AddPoints(*c, line, {{static_cast<float>(i), 0.0f}, {static_cast<float>(i), 1.0f}});
+        }
+    }
+    const std::string drawn = Describe(*first);
+    for (int round = 0; round < 3; ++round) {
+        int sites[2] = {};
+        ASSERT_EQ(first->InsertSiteRow("Together A", &sites[0]), S_OK) << TakeErrorInfo().description;
+        ASSERT_EQ(second->InsertSiteRow("Together B", &sites[1]), S_OK) << TakeErrorInfo().description;
+        for (int i = 0; i < 2; ++i)
+            ASSERT_EQ(drawings[i]->StartSaveSiteToDB(sites[i], 0, nullptr), S_OK);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(WaitIdle(*drawings[i]));
+            EXPECT_EQ(drawings[i]->GetSiteId(), sites[i]) << "round " << round << ": save " << i << " failed";
+            EXPECT_EQ(drawings[i]->IsDirty(), S_FALSE);
+        }
+        EXPECT_EQ(StoredRows(db.hstmt, sites[0]), StoredRows(db.hstmt, sites[1]));
+        for (int site : sites) {
+            ControlRef reader;
+            Attach(*reader);
+            ASSERT_EQ(reader->StartLoadSiteFromDB(site, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+            EXPECT_EQ(Describe(*reader), drawn) << "site " << site;
+        }
+    }
+    EXPECT_TRUE(boxes.Boxes().empty()) << "a retried attempt shows nothing";
+}
+
+// A drawing saved into a database file of its own comes back whole from it into another
+// control; both controls keep their own data source, and a file saved twice holds two sites.
+TEST_P(SiteDbTest, ASiteGoesIntoADatabaseFileAndComesBack)
+{
+    char dir[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, dir), 0u);
+    const std::string path = std::string(dir) + "yvex_site_file_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             GetParam().label + ".db";
+    DeleteFileA(path.c_str());
+    BuildDrawing(*control);
+    control->GetSiteRecord().SetName("Filed");
+    const std::string drawn = Describe(*control);
+    ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
+    ASSERT_TRUE(WaitIdle(*control));
+    EXPECT_EQ(control->GetDataSource(), GetParam().dataSource);
+    EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // One site in the file: it is taken without asking.
+    ControlRef reader;
+    Attach(*reader);
+    ASSERT_EQ(reader->StartLoadSiteFromFile(path.c_str(), 1, 0), S_OK);
+    ASSERT_TRUE(WaitIdle(*reader));
+    EXPECT_EQ(Describe(*reader), drawn);
+    EXPECT_EQ(reader->GetSiteRecord().GetName(), "Filed");
+    EXPECT_EQ(reader->GetDataSource(), GetParam().dataSource);
+
+    // A second save makes a second site there; loading it by its ID needs no choice either.
+    ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
+    ASSERT_TRUE(WaitIdle(*control));
+    ControlRef second;
+    Attach(*second);
+    ASSERT_EQ(second->StartLoadSiteFromFile(path.c_str(), 1, control->GetSiteId()), S_OK);
+    ASSERT_TRUE(WaitIdle(*second));
+    EXPECT_EQ(Describe(*second), drawn);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    for (const char* suffix : {"", "-wal", "-shm"})
+        DeleteFileA((path + suffix).c_str());
+}
+
+// get_progress with nothing running and nothing counted answers 0; a file type other than the
+// one database file type is refused and leaves the data source alone.
+TEST_P(SiteDbTest, IdleProgressAndWrongFileType)
+{
+    LONG percent = -1;
+    ASSERT_EQ(control->get_progress(&percent), S_OK);
+    EXPECT_EQ(percent, 0);
+    EXPECT_EQ(control->StartSaveSiteToFile("C:\\x.db", 2), E_INVALIDARG);
+    EXPECT_EQ(control->GetDataSource(), GetParam().dataSource);
+    EXPECT_TRUE(control->IsIdle());
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, SiteDbTest, testing::ValuesIn(SiteTargets()), TargetName());
