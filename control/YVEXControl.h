@@ -683,8 +683,8 @@ private:
     void FinishNudgeMove(CShape* shape);
     int m_pointEntryMode = 0;
     // Settings and grouping helpers.
-    void CopyIntoCurrentSetting(const CDrawingSettingRecord& source);
-    void ShowView(const CViewportRecord& view);
+    // The current setting recorded for undo before it changes.
+    void RecordCurrentSetting();
     HRESULT CheckImageTarget(LONG groupId, CShape** target);
     void CloseUndoDownTo(int depth, bool commit);
     void EndTemporaryEdit(CShape* shape, bool commit);
