@@ -367,9 +367,9 @@ public:
     // ---- current layer, drawing setting and view; rulers (CurrentSettings.cpp) ----
     // The current layer (null or anything else: none), recorded for undo, posted to the window.
     void SetCurrentLayer(CLayer* layer) override;
-    // A drawing setting copied into the current one (named "CURRENT" still, carrying the given
-    // setting's ID) after OnSetCurrentDrawingSetting, recorded for undo, the rulers as it says;
-    // false when refused.
+    // A drawing setting copied into the current one (which keeps its name "CURRENT" and its own
+    // ID, the key of its place among the settings) after OnSetCurrentDrawingSetting, recorded for
+    // undo, the rulers as it says; false when refused.
     bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting) override;
     // A viewport copied into the current view (with its drawing setting) after
     // OnSetCurrentViewport, keeping this window's client area; scroll bars and rulers follow.

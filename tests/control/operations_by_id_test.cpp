@@ -459,7 +459,7 @@ TEST_F(Operations, ReinitializingTheDrawing)
 }
 
 // The current view's stored drawing setting becomes the current setting, which keeps its name and
-// takes the stored one's ID; the rulers show as it says.
+// its own place (ID) among the settings.
 TEST_F(Operations, ApplyingTheSiteSettings)
 {
     auto stored = std::make_unique<CDrawingSettingRecord>();
@@ -473,7 +473,7 @@ TEST_F(Operations, ApplyingTheSiteSettings)
     control->ApplySiteSettings();
     CDrawingSettingRecord* current = control->GetCurrentDrawingSetting();
     EXPECT_EQ(current->GridXSpace, 7.0f);
-    EXPECT_EQ(current->ID, setting->ID);
+    EXPECT_NE(current->ID, setting->ID);
     EXPECT_EQ(std::string(current->GetName() ? current->GetName() : ""), name);
     EXPECT_NE(current, setting);
 }
