@@ -602,15 +602,6 @@ void CControlCore::MapLayerName(const std::string& name, CLayer* layer)
         m_layerNames.erase(name);
 }
 
-void CControlCore::RebuildLayerNames()
-{
-    m_layerNames.clear();
-    if (CGroup* layers = GetLayersGroup())
-        for (CShape* child : layers->Children())
-            if (child->GetShapeType() == stLayer)
-                m_layerNames[static_cast<CLayer*>(child)->GetName()] = child->GetId();
-}
-
 void CControlCore::BeginProgress(long steps)
 {
     m_progressSteps = steps;

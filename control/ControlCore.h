@@ -186,8 +186,6 @@ public:
     // entered under the name while it lives, else the first layer of that name in "Layers".
     CLayer* FindLayerByName(const std::string& name) override;
     void MapLayerName(const std::string& name, CLayer* layer) override;
-    // The name index entered again from the layers of the Layers group.
-    void RebuildLayerNames();
 
     // Progress of a database load or save: the number of steps, then one call per step done; a
     // changed percentage below 100 goes to OnProgress.
@@ -386,7 +384,7 @@ public:
     virtual void ClearSiteData();
     // Clears the site (with clearSite), rebuilds the prototypes, clears the current layer (with
     // clearLayer) and re-enters the layer names. 0.
-    int ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlockEditing);
+    virtual int ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlockEditing);
     // The persistence state: a change between the database (1, 3) and files (4) forgets the
     // database IDs, unless the mode keeps them (0x404).
     int SetPersistState(int state, DWORD mode);
@@ -397,9 +395,9 @@ public:
     const std::vector<CIncludedSite>& GetIncludedSites() const { return m_includedSites; }
     // The current view and the current drawing setting taken from a view or a setting (events
     // first: a veto answers false); the view, setting and rulers of a loaded site.
-    bool SetCurrentViewport(CViewportRecord* view);
-    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
-    void ApplySiteSettings();
+    virtual bool SetCurrentViewport(CViewportRecord* view);
+    virtual bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
+    virtual void ApplySiteSettings();
 
     // ---- DXF and stream transfers (DxfTransfer.cpp) ------------------------------------------
     // The entries of IDXFOperations, IPersistFile and the persistence stream. Each closes the

@@ -32,18 +32,12 @@ void CYVEXControl::SetCurrentLayer(CLayer* layer)
         RestartRedrawTimer(0);
 }
 
-void CYVEXControl::CopyIntoCurrentSetting(const CDrawingSettingRecord& source)
+void CYVEXControl::RecordCurrentSetting()
 {
     CDrawingSettingRecord* current = GetCurrentDrawingSetting();
-    if (!current || current == &source)
-        return;
     if (CUndoRecorder* recorder = GetUndoRecorder())
-        recorder->RecordDrawingSetting(opProperties, current, false);
-    // The record stays "CURRENT" and remembers which setting it came from.
-    const auto name = current->Name;
-    *current = source;
-    current->Name = name;
-    current->ID = source.ID;
+        if (current)
+            recorder->RecordDrawingSetting(opProperties, current, false);
 }
 
 bool CYVEXControl::SetCurrentDrawingSetting(CDrawingSettingRecord* setting)
@@ -53,44 +47,41 @@ bool CYVEXControl::SetCurrentDrawingSetting(CDrawingSettingRecord* setting)
         return false;
     if (setting == current)
         return true;
-    if (EventsEnabled() && !FireSetCurrentDrawingSetting(setting->ID))
+    const bool events = EventsEnabled();
+    if (events && !FireSetCurrentDrawingSetting(setting->ID))
         return false;
-    CopyIntoCurrentSetting(*setting);
+    // The host agreed: the copy itself (which keeps the name "CURRENT") runs quietly.
+    RecordCurrentSetting();
+    SetEventsEnabled(false);
+    CControlCore::SetCurrentDrawingSetting(setting);
+    SetEventsEnabled(events);
     ShowRulers(current->ShowRulers != 0);
-    if (EventsEnabled())
+    if (events)
         RestartRedrawTimer(0);
     return true;
-}
-
-void CYVEXControl::ShowView(const CViewportRecord& view)
-{
-    // The current view takes the other's place and zoom, keeping its name and this window.
-    CViewportRecord& current = GetCurrentViewport();
-    const std::string name = current.name;
-    const SIZE client = current.clientSize;
-    const POINT offset = current.clientOffset;
-    current.Assign(view);
-    current.name = name;
-    current.SetClientArea(client, &offset);
 }
 
 bool CYVEXControl::SetCurrentViewport(CViewportRecord* viewport)
 {
     if (!viewport)
         return false;
-    if (EventsEnabled()) {
+    const bool events = EventsEnabled();
+    if (events) {
         if (!FireSetCurrentViewport(viewport->ID))
             return false;
         if (viewport->drawingSetting && !FireSetCurrentDrawingSetting(viewport->drawingSetting->ID))
             return false;
     }
     if (viewport->drawingSetting)
-        CopyIntoCurrentSetting(*viewport->drawingSetting);
+        RecordCurrentSetting();
+    // The view keeps showing in this window.
     CViewportRecord& current = GetCurrentViewport();
-    if (viewport != &current) {
-        GetViewportList().RememberView(current, 0);
-        ShowView(*viewport);
-    }
+    const SIZE client = current.clientSize;
+    const POINT offset = current.clientOffset;
+    SetEventsEnabled(false);
+    CControlCore::SetCurrentViewport(viewport);
+    SetEventsEnabled(events);
+    current.SetClientArea(client, &offset);
     Refresh();
     UpdateRulers(0, true);
     return true;
@@ -139,42 +130,18 @@ STDMETHODIMP CYVEXControl::IsDefaultShapeEnabled(ShapeTypes ShapeType, VARIANT_B
     });
 }
 
-bool CYVEXControl::ApplySiteSettings()
+void CYVEXControl::ApplySiteSettings()
 {
-    CViewportList& views = GetViewportList();
-    CViewportRecord& current = GetCurrentViewport();
-    if (views.GetCount() == 0)
-        views.SetCurrentView(&current);
     if (m_hWnd) {
         RecalcViewportsForClient();
         Refresh();
     }
-    CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
-    for (int i = 0; i < views.GetCount(); ++i) {
-        CViewportRecord* view = views.GetAt(i);
-        if (view && view->drawingSetting && !view->drawingSetting->Layer && setting)
-            view->drawingSetting->Layer = setting->Layer;
-    }
-    // The site's first stored view is the one shown.
-    for (int i = 0; i < views.GetCount(); ++i) {
-        CViewportRecord* view = views.GetAt(i);
-        if (!view || views.IsCurrentView(view))
-            continue;
-        ShowView(*view);
-        break;
-    }
-    if (current.drawingSetting) {
-        const bool events = EventsEnabled();
-        SetEventsEnabled(false);
-        SetCurrentDrawingSetting(current.drawingSetting);
-        SetEventsEnabled(events);
-    }
-    views.RememberView(current, 0);
+    CControlCore::ApplySiteSettings();
+    const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
     ShowRulers(setting && setting->ShowRulers);
-    return true;
 }
 
-void CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks)
+int CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks)
 {
     m_pointEntryMode = 0;
     if (leaveBlocks) {
@@ -184,9 +151,5 @@ void CYVEXControl::ReinitializeDrawing(bool clearSite, bool clearLayer, bool lea
             LeaveBlockEditing();
         SetEventsEnabled(events);
     }
-    // Clearing the site's data belongs to the site operations, which call this afterwards.
-    BuildDefaultShapes(clearSite);
-    if (clearLayer)
-        SetCurrentLayer(nullptr);
-    RebuildLayerNames();
+    return CControlCore::ReinitializeDrawing(clearSite, clearLayer, leaveBlocks);
 }

@@ -410,19 +410,20 @@ public:
     // ---- current layer, drawing setting and view; rulers (CurrentSettings.cpp) ----
     // The current layer (null or anything else: none), recorded for undo, posted to the window.
     void SetCurrentLayer(CLayer* layer) override;
-    // A drawing setting copied into the current one (named "CURRENT" still, carrying the given
-    // setting's ID) after OnSetCurrentDrawingSetting; false when refused.
-    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting);
+    // A drawing setting copied into the current one (which keeps its name "CURRENT" and its own
+    // ID, the key of its place among the settings) after OnSetCurrentDrawingSetting, recorded for
+    // undo, the rulers as it says; false when refused.
+    bool SetCurrentDrawingSetting(CDrawingSettingRecord* setting) override;
     // A viewport copied into the current view (with its drawing setting) after
-    // OnSetCurrentViewport; false when refused.
-    bool SetCurrentViewport(CViewportRecord* viewport);
-    // After a load or a clear: a view for the window, every view's setting on a layer, the
-    // site's first stored view shown with its setting (quietly), the rulers as it says. True.
-    bool ApplySiteSettings();
-    // After a load or a clear: block editing left (with leaveBlocks), the prototypes rebuilt
-    // (their defaults again with clearSite), the current layer cleared (clearLayer), the
-    // layer-name index rebuilt from the Layers group.
-    void ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks);
+    // OnSetCurrentViewport, keeping this window's client area; scroll bars and rulers follow.
+    // False when refused.
+    bool SetCurrentViewport(CViewportRecord* viewport) override;
+    // After a load or a clear: the views recomputed for the window, the core's settings, the
+    // rulers as the current setting says.
+    void ApplySiteSettings() override;
+    // After a load or a clear: block editing left (with leaveBlocks) quietly, then the core's
+    // reinitialisation.
+    int ReinitializeDrawing(bool clearSite, bool clearLayer, bool leaveBlocks) override;
     // Shows or hides both rulers and their corner.
     void ShowRulers(bool show);
 
@@ -809,8 +810,8 @@ private:
     void FinishNudgeMove(CShape* shape);
     int m_pointEntryMode = 0;
     // Settings and grouping helpers.
-    void CopyIntoCurrentSetting(const CDrawingSettingRecord& source);
-    void ShowView(const CViewportRecord& view);
+    // The current setting recorded for undo before it changes.
+    void RecordCurrentSetting();
     HRESULT CheckImageTarget(LONG groupId, CShape** target);
     void CloseUndoDownTo(int depth, bool commit);
     void EndTemporaryEdit(CShape* shape, bool commit);
