@@ -58,9 +58,7 @@ int CGroup::CanAddChild(CShape* child, bool move)
     }
     if (child->GetParent() && child->GetParent() != this && !move)
         child->DetachFromParent();
-    // Only a shape whose parent is this group stands in its list: others need no search (a load
-    // adds hundreds of thousands of children, one at a time).
-    auto it = child->GetParent() == this ? std::find(m_children.begin(), m_children.end(), child) : m_children.end();
+    auto it = std::find(m_children.begin(), m_children.end(), child);
     if (it == m_children.end())
         return 1;
     if (!move) {
