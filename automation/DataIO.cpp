@@ -62,7 +62,7 @@ STDMETHODIMP CDataIO::get_SaveAsBinary(VARIANT_BOOL* pVal)
             return E_NOTIMPL;
         if (!pVal)
             return E_INVALIDARG;
-        *pVal = (m_control->GetControlFlags() & controlSaveAsBinary) ? VARIANT_TRUE : VARIANT_FALSE;
+        *pVal = m_control->GetSaveAsBinary() ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     });
 }
@@ -72,8 +72,7 @@ STDMETHODIMP CDataIO::put_SaveAsBinary(VARIANT_BOOL newVal)
     return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
         if (!m_control)
             return E_NOTIMPL;
-        const DWORD flags = m_control->GetControlFlags();
-        m_control->SetControlFlags(newVal ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        m_control->SetSaveAsBinary(newVal != VARIANT_FALSE);
         return S_OK;
     });
 }

@@ -107,6 +107,9 @@ public:
     void SetScenarioId(int id) { m_scenarioId = id; }
     DWORD GetControlFlags() const override { return m_controlFlags; }
     void SetControlFlags(DWORD flags) { m_controlFlags = flags & 0xFFFF; }
+    // The SaveAsBinary property of DataIO and DXFOperations: the controlSaveAsBinary bit (2).
+    bool GetSaveAsBinary() const { return (m_controlFlags & 2) != 0; }
+    void SetSaveAsBinary(bool on) { m_controlFlags = on ? (m_controlFlags | 2) : (m_controlFlags & ~static_cast<DWORD>(2)); }
     // The mode word; bit 0x4: no hit testing.
     DWORD GetModeWord() const override { return m_modeWord; }
     void SetModeWord(DWORD mode) { m_modeWord = mode; }
@@ -500,6 +503,12 @@ private:
     void PrepareDxfTransfer(DWORD mode, int shapeId, DxfParts& parts);
     void FinishDxfTransfer(bool success, const char* fileName);
     void ResetDrawOrder();
+    // A save's preparation: the header filled from the current setting, the document pointed at
+    // the drawing, the handle ranges of the file set.
+    void PrepareDxfSave(DWORD mode, int shapeId, DxfParts& parts);
+    // Block references linked to the library's blocks by name and their copies built; those
+    // left without a block are removed.
+    void RelinkReferences();
     // The form of a DXF file to write: binary as SaveAsBinary says, and its group codes.
     void ChooseDxfForm(CDxfFile& file) const;
     // After a DXF load: references linked and resolved, and the header's current values applied

@@ -2,6 +2,7 @@
 // binary or text archive (IDataIO). They run on the caller's thread, and not beside a long
 // operation of the control: while one runs they answer "Operation is in progress.", and while
 // they run none starts.
+#include "control/ArchiveFiles.h"
 #include "control/FileNames.h"
 #include "control/YVEXControl.h"
 #include "control/SerializationMessages.h"
@@ -225,16 +226,7 @@ HRESULT CYVEXControl::SerializeDrawing(const char* fileName, DWORD mode, int sha
             if (source.HasSource() && !quiet)
                 OnProgress(10);
             SetLastError(E_ACCESSDENIED, "Deserializing: Error reading file. Possible unknown format.");
-            bool read = false;
-            {
-                CBinaryFileArchive archive(local.c_str());
-                read = tables.ReadFromArchive(&archive) != 0;
-            }
-            if (!read) {
-                CTextFileArchive archive(local.c_str());
-                read = tables.ReadFromArchive(&archive) != 0;
-            }
-            if (!read) {
+            if (!ReadArchiveFile(tables, local.c_str())) {
                 result = E_FAIL;
             } else {
                 if (!quiet)
@@ -293,15 +285,7 @@ HRESULT CYVEXControl::LoadBlock(const char* fileName, DWORD mode, int* shapeId)
         *shapeId = 0;
     if (source.HasSource() && !quiet)
         OnProgress(10);
-    bool read = false;
-    {
-        CBinaryFileArchive archive(local.c_str());
-        read = tables.ReadFromArchive(&archive) != 0;
-    }
-    if (!read) {
-        CTextFileArchive archive(local.c_str());
-        read = tables.ReadFromArchive(&archive) != 0;
-    }
+    const bool read = ReadArchiveFile(tables, local.c_str());
     HRESULT result = E_FAIL;
     int block = 0;
     if (read) {

@@ -136,16 +136,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
             ApplySiteSettings();
         // References find their blocks by name, and their copies are built.
         m_shapeMap->FreeAuxMap();
-        if (CGroup* library = GetLibraryGroup()) {
-            library->LinkReferencesByName(library);
-            if (m_rootGroup) {
-                m_rootGroup->LinkReferencesByName(library);
-                m_rootGroup->ResolveReferences(library, nullptr);
-            }
-            library->ResolveReferences(library, nullptr);
-            if (m_rootGroup)
-                m_rootGroup->ClearReferencesInTree();
-        }
+        RelinkReferences();
         progress(99);
         if (blocks && target) {
             CGroup* block = target;

@@ -4,6 +4,7 @@
 // worker; the bodies that point the DXF document at the parts of the drawing, fill or apply the
 // drawing header, read or write, and finish (block naming, shift to the origin, draw order).
 // A file that holds no DXF falls back to the control's own archives.
+#include "control/ArchiveFiles.h"
 #include "control/FileNames.h"
 #include "control/ControlCore.h"
 #include "control/ShapeMap.h"
@@ -18,11 +19,9 @@
 #include "model/LineTypeMap.h"
 #include "model/Shape.h"
 #include "model/Text.h"
-#include "persistence/BinaryFileArchive.h"
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingMap.h"
 #include "persistence/DrawingSettingRecord.h"
-#include "persistence/TextFileArchive.h"
 #include "com/AnsiText.h"
 #include "com/MessageBoxHook.h"
 #include "com/Owners.h"
@@ -409,6 +408,19 @@ void CControlCore::FinishDxfTransfer(bool success, const char* fileName)
     group->SetName(ycom::AnsiToWide(name.empty() ? kLoadedBlock : name.c_str()).c_str());
 }
 
+void CControlCore::PrepareDxfSave(DWORD mode, int shapeId, DxfParts& parts)
+{
+    FillHeaderFromCurrentSetting();
+    PrepareDxfTransfer(mode & ~static_cast<DWORD>(DXFMODE_LOAD), shapeId, parts);
+    CDxfDocument& doc = GetDxfDocument();
+    // Image definitions take handles above every shape ID, and the file's own handles (APPID,
+    // vertices) start above those.
+    const int handleBase = GetIdBaseAboveShapes();
+    doc.SetImageHandleBase(handleBase);
+    doc.SetImagesOff((m_dxfOptions & CShapeHost::kDxfImagesAsSolids) != 0);
+    doc.GetFile().SetHandleCounter(static_cast<uint32_t>(handleBase + m_imageResources->GetNextId() + 10));
+}
+
 void CControlCore::ChooseDxfForm(CDxfFile& file) const
 {
     // Binary files of the old version carry one-byte group codes.
@@ -484,18 +496,25 @@ void CControlCore::FillHeaderFromCurrentSetting()
     header.orthoMode = setting->OrthoMode;
 }
 
+void CControlCore::RelinkReferences()
+{
+    CGroup* library = GetLibraryGroup();
+    if (!library)
+        return;
+    library->LinkReferencesByName(library);
+    if (m_rootGroup) {
+        m_rootGroup->LinkReferencesByName(library);
+        m_rootGroup->ResolveReferences(library, nullptr);
+    }
+    library->ResolveReferences(library, nullptr);
+    // References left without a block go.
+    if (m_rootGroup)
+        m_rootGroup->ClearReferencesInTree();
+}
+
 void CControlCore::AfterDxfLoad(DWORD mode)
 {
-    if (CGroup* library = GetLibraryGroup()) {
-        library->LinkReferencesByName(library);
-        if (m_rootGroup) {
-            m_rootGroup->LinkReferencesByName(library);
-            m_rootGroup->ResolveReferences(library, nullptr);
-        }
-        library->ResolveReferences(library, nullptr);
-        if (m_rootGroup)
-            m_rootGroup->ClearReferencesInTree();
-    }
+    RelinkReferences();
     // Shapes that the file carried as approximations are rebuilt by the bulk passes of the
     // control's operations; until they run, what the reader kept for them goes.
     m_shapeMap->ClearReplacements();
@@ -576,17 +595,7 @@ HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
     if (read == 0) {
         // No DXF: the control's own archives, binary first.
         CDataTableSet tables(1);
-        bool loaded = false;
-        {
-            CBinaryFileArchive binary(fileName);
-            loaded = tables.ReadFromArchive(&binary) != 0;
-        }
-        // A refused archive leaves the tables empty for the next one.
-        if (!loaded) {
-            CTextFileArchive archive(fileName);
-            loaded = tables.ReadFromArchive(&archive) != 0;
-        }
-        if (loaded) {
+        if (ReadArchiveFile(tables, fileName)) {
             fromArchive = true;
             // The drawing was cleared above: the restore adds to what is left.
             int block = 0;
@@ -639,14 +648,9 @@ HRESULT CControlCore::SaveDrawingFile(const char* fileName, DWORD mode, int shap
 {
     SetPersistState(kFileState, 0);
     CUndoSuspension suspended(m_undoRecorder.get());
-    FillHeaderFromCurrentSetting();
     DxfParts parts;
-    PrepareDxfTransfer(mode & ~static_cast<DWORD>(DXFMODE_LOAD), shapeId, parts);
+    PrepareDxfSave(mode, shapeId, parts);
     CDxfDocument& doc = GetDxfDocument();
-    const int handleBase = GetIdBaseAboveShapes();
-    doc.SetImageHandleBase(handleBase);
-    doc.SetImagesOff((m_dxfOptions & CShapeHost::kDxfImagesAsSolids) != 0);
-    doc.GetFile().SetHandleCounter(static_cast<uint32_t>(handleBase + m_imageResources->GetNextId() + 10));
     if (!doc.GetFile().IsOpen())
         ChooseDxfForm(doc.GetFile());
     bool success = false;
@@ -702,14 +706,9 @@ HRESULT CControlCore::SaveDrawingStream(IStream* stream, DWORD mode, int shapeId
 {
     SetPersistState(kFileState, 0);
     CUndoSuspension suspended(m_undoRecorder.get());
-    FillHeaderFromCurrentSetting();
     DxfParts parts;
-    PrepareDxfTransfer(mode & ~static_cast<DWORD>(DXFMODE_LOAD), shapeId, parts);
+    PrepareDxfSave(mode, shapeId, parts);
     CDxfDocument& doc = GetDxfDocument();
-    const int handleBase = GetIdBaseAboveShapes();
-    doc.SetImageHandleBase(handleBase);
-    doc.SetImagesOff((m_dxfOptions & CShapeHost::kDxfImagesAsSolids) != 0);
-    doc.GetFile().SetHandleCounter(static_cast<uint32_t>(handleBase + m_imageResources->GetNextId() + 10));
     ChooseDxfForm(doc.GetFile());
     bool success = false;
     try {

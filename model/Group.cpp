@@ -1,4 +1,5 @@
 #include "model/Group.h"
+#include <typeinfo>
 #include "automation/ResultCodes.h"
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
@@ -74,6 +75,22 @@ int CGroup::AddChild(CShape* child, int* outIndex, int adoptArg, bool move)
 {
     if (!CanAddChild(child, move))
         return 1;
+    return InsertByZOrder(child, outIndex, adoptArg);
+}
+
+int CGroup::AddNewChild(CShape* child, int adoptArg)
+{
+    // A leaf shape just made belongs to no group and holds none: none of the add rules can refuse
+    // it, and no list holds it, so the list need not be searched (a file load adds hundreds of
+    // thousands of children one at a time). Anything else takes the full way.
+    if (!child || child->GetParent() || child->IsGroup() || child->GetShapeType() == stLayer ||
+        typeid(*this) != typeid(CGroup))
+        return AddChild(child, nullptr, adoptArg, false);
+    return InsertByZOrder(child, nullptr, adoptArg);
+}
+
+int CGroup::InsertByZOrder(CShape* child, int* outIndex, int adoptArg)
+{
     const size_t n = m_children.size();
     const float z = child->GetZOrder();
     size_t position;

@@ -27,6 +27,8 @@ public:
     virtual int CanAddChild(CShape* child, bool move);
     // Inserts by Z order (after the equals); 0 added, 1 not added.
     virtual int AddChild(CShape* child, int* outIndex, int adoptArg, bool move);
+    // AddChild of a shape that the caller has just made (a reader's new shape).
+    int AddNewChild(CShape* child, int adoptArg);
     virtual int AppendChild(CShape* child, int adoptArg);
     virtual int AdoptChild(CShape* child, int adoptArg);
     virtual int ReplaceChild(CShape* oldChild, CShape* newChild);
@@ -120,6 +122,8 @@ public:
     int ReadDxfLayerTable(CDxfFile& dxf);
     // A child of the kind read from the entity that follows; null when the kind is not made.
     CShape* CreateChildFromDxf(CDxfFile& dxf, int kind, bool blockMode);
+    // Inserts a child that may be added by Z order (after the equals) and adopts it.
+    int InsertByZOrder(CShape* child, int* outIndex, int adoptArg);
 
     // Overrides of the shape base.
     void Clear(bool deleteChildren) override;

@@ -196,7 +196,7 @@ CShape* CGroup::CreateChildFromDxf(CDxfFile& dxf, int kind, bool)
     m_control->GetDxfDocument().ClearEntityState();
     // A shape that fails to read stays out of the group (and in the shape map).
     if (shape->ReadDxf(dxf) && !shape->GetParent())
-        AddChild(shape, nullptr, 1, false);
+        AddNewChild(shape, 1);
     shape->SetDatabaseId(map.TakeTemporaryDbId());
     shape->SetSourceSiteId(m_control->GetSiteId());
     return shape;
