@@ -1,5 +1,6 @@
 #include "automation/YVEXPrint.h"
 #include <commdlg.h>
+#include "com/AnsiText.h"
 #include "com/Guard.h"
 #include "control/ControlCore.h"
 #include "control/YVEXControl.h"
@@ -74,13 +75,18 @@ STDMETHODIMP CYVEXPrint::StorePrinterSettings(LONG_PTR)
 {
     return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
 }
-STDMETHODIMP CYVEXPrint::DrawSiteMetafile(BSTR, LONG_PTR* hEnhMetafile)
+STDMETHODIMP CYVEXPrint::DrawSiteMetafile(BSTR PathName, LONG_PTR* hEnhMetafile)
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT {
+    return Guarded([&](CPageSetupRecord&, CPrintSettings& print) -> HRESULT {
         if (!hEnhMetafile)
             return E_INVALIDARG;
         *hEnhMetafile = 0;
-        return E_NOTIMPL;
+        // An empty or null path keeps the metafile in memory.
+        const std::string path = PathName ? ycom::WideToAnsi(PathName) : std::string();
+        HENHMETAFILE metafile = nullptr;
+        const HRESULT hr = m_control->DrawSiteMetafile(path.c_str(), print.printType, &metafile);
+        *hEnhMetafile = reinterpret_cast<LONG_PTR>(metafile);
+        return hr;
     });
 }
 STDMETHODIMP CYVEXPrint::PrintSiteMetafile(LONG_PTR, LONG_PTR, LONG_PTR)
