@@ -276,9 +276,11 @@ void WritePicture(const AutomationObject& control, const std::wstring& path)
     RECT all = {0, 0, kWidth, kHeight};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     const LONG_PTR handle = reinterpret_cast<LONG_PTR>(dc);
+    // The control takes the target's size in hundredths of millimetres, as OLE draws.
+    const long width = MulDiv(kWidth, 2540, GetDeviceCaps(dc, LOGPIXELSX));
+    const long height = MulDiv(kHeight, 2540, GetDeviceCaps(dc, LOGPIXELSY));
     try {
-        control.GetObject(L"Site").CallVoid(L"Draw", Arg::Handle(handle), 0L, 0L, static_cast<long>(kWidth),
-                                            static_cast<long>(kHeight));
+        control.GetObject(L"Site").CallVoid(L"Draw", Arg::Handle(handle), 0L, 0L, width, height);
     } catch (...) {
         SelectObject(dc, old);
         DeleteObject(bitmap);
