@@ -80,11 +80,11 @@ int CGroup::AddChild(CShape* child, int* outIndex, int adoptArg, bool move)
 
 int CGroup::AddNewChild(CShape* child, int adoptArg)
 {
-    // A leaf shape just made belongs to no group and holds none: none of the add rules can refuse
-    // it, and no list holds it, so the list need not be searched (a file load adds hundreds of
-    // thousands of children one at a time). Anything else takes the full way.
-    if (!child || child->GetParent() || child->IsGroup() || child->GetShapeType() == stLayer ||
-        typeid(*this) != typeid(CGroup))
+    // A shape just made belongs to no group and cannot hold this one: none of the add rules but
+    // the layers' can refuse it, and no list holds it, so the list need not be searched (a file
+    // load adds hundreds of thousands of children one at a time). Anything else, and a group of
+    // a kind with its own add rules, takes the full way.
+    if (!child || child->GetParent() || child->GetShapeType() == stLayer || typeid(*this) != typeid(CGroup))
         return AddChild(child, nullptr, adoptArg, false);
     return InsertByZOrder(child, nullptr, adoptArg);
 }

@@ -27,7 +27,7 @@ public:
     virtual int CanAddChild(CShape* child, bool move);
     // Inserts by Z order (after the equals); 0 added, 1 not added.
     virtual int AddChild(CShape* child, int* outIndex, int adoptArg, bool move);
-    // AddChild of a shape that the caller has just made (a reader's new shape).
+    // AddChild of a shape that the caller has just made and placed nowhere (a reader's new shape).
     int AddNewChild(CShape* child, int adoptArg);
     virtual int AppendChild(CShape* child, int adoptArg);
     virtual int AdoptChild(CShape* child, int adoptArg);
