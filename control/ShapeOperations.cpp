@@ -172,7 +172,7 @@ static HRESULT AddGroupShape(CYVEXControl* control, CGroup* parent, int type, co
     if (control->EventsEnabled() && !control->FireAddShape(shape->GetId())) {
         if (recorder)
             recorder->EndCurrentUnit(false);
-        control->DeleteShapeByID(shape->GetId(), 0, 0);
+        control->DeleteShapeTree(shape, false, false);
         *shapeId = 0;
         return S_FALSE;
     }
@@ -486,7 +486,7 @@ HRESULT CYVEXControl::AddReference(LONG groupId, LONG blockId, LONG* shapeId, bo
     group->AppendChild(reference, 0);
     if (reference->GetParent() != group) {
         // The group refused it: the block would come to contain itself.
-        DeleteShapeByID(referenceId, 0, 0);
+        DeleteShapeTree(reference, false, false);
         if (shapeId)
             *shapeId = 0;
         if (user) {
