@@ -331,7 +331,14 @@ int Run(const Options& options)
     CreateDirectoryW(options.outDir.c_str(), nullptr);
     const std::wstring siteName = options.input.empty() ? L"Sample" : BaseName(options.input);
     ControlHost host;
-    host.onProgress = [](long percent) {
+    // A line at every tenth of an operation (a new operation starts again from its 0).
+    long shown = -1;
+    host.onProgress = [&shown](long percent) {
+        if (percent < shown)
+            shown = -1;
+        if (shown >= 0 && percent < shown + 10 && !(percent == 100 && shown != 100))
+            return;
+        shown = percent;
         std::printf("  progress %3ld%%\n", percent);
         std::fflush(stdout);
     };
@@ -352,8 +359,8 @@ int Run(const Options& options)
         const std::wstring file = FullPath(options.input);
         if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
             throw AutomationError("cannot open " + Narrow(options.input), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
-        host.Control().GetObject(L"DXFOperations").CallVoid(L"LoadDXF", file, 0L);
-        host.PumpMessages();
+        AutomationObject dxf = host.Control().GetObject(L"DXFOperations");
+        RunSiteOperation(host, "import", [&] { dxf.CallVoid(L"LoadDXF", file, 0L); });
         host.Control().GetObject(L"Site").Put(L"Name", siteName);
         built = ShapesByKind(host.Control());
         step.Done(Describe(built));
