@@ -1,6 +1,7 @@
 #include "ControlHost.h"
 #include <ocidl.h>
 #include <olectl.h>
+#include <mutex>
 #include "YVEX_h.h"
 
 namespace sample {
@@ -29,10 +30,11 @@ const AtlEntries& Atl()
     return entries;
 }
 
-// The modal boxes of this thread: their text is kept and their default button pressed once
-// they are shown (an unattended run has nobody to answer them).
+// The modal boxes of this process (the control's worker threads show some too): a watcher
+// thread keeps their text and presses their default button (OK, or the default one), since an
+// unattended run has nobody to answer them.
+std::mutex g_boxLock;
 std::vector<std::string> g_messages;
-HHOOK g_hook = nullptr;
 
 std::string WindowText(HWND window)
 {
@@ -41,34 +43,13 @@ std::string WindowText(HWND window)
     return Narrow(text);
 }
 
-// Answers a box found among the thread's windows: keeps its texts and presses its default
-// button (OK, or Yes where there is no OK).
-BOOL CALLBACK AnswerBox(HWND window, LPARAM);
-
-void CALLBACK AnswerBoxes(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    KillTimer(nullptr, timer);
-    EnumThreadWindows(GetCurrentThreadId(), AnswerBox, 0);
-}
-
-LRESULT CALLBACK BoxWatch(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND box = reinterpret_cast<HWND>(wParam);
-        wchar_t className[32] = {};
-        GetClassNameW(box, className, 32);
-        // Answered from a timer, which the box's own message loop runs once it shows.
-        if (lstrcmpW(className, L"#32770") == 0)
-            SetTimer(nullptr, 0, 50, AnswerBoxes);
-    }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
-}
-
 BOOL CALLBACK AnswerBox(HWND window, LPARAM)
 {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
     wchar_t className[32] = {};
     GetClassNameW(window, className, 32);
-    if (lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window))
+    if (process != GetCurrentProcessId() || lstrcmpW(className, L"#32770") != 0 || !IsWindowVisible(window))
         return TRUE;
     std::string text = WindowText(window) + ":";
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -80,11 +61,22 @@ BOOL CALLBACK AnswerBox(HWND window, LPARAM)
                 text += " " + line;
         }
     }
-    g_messages.push_back(text);
+    {
+        std::lock_guard<std::mutex> lock(g_boxLock);
+        g_messages.push_back(text);
+    }
     const LRESULT defaultId = SendMessageW(window, DM_GETDEFID, 0, 0);
     const WORD button = HIWORD(defaultId) == DC_HASDEFID ? LOWORD(defaultId) : IDOK;
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
     return TRUE;
+}
+
+DWORD WINAPI WatchBoxes(void*)
+{
+    for (;;) {
+        Sleep(200);
+        EnumWindows(AnswerBox, 0);
+    }
 }
 
 LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -164,8 +156,8 @@ void ControlHost::Open(int width, int height)
         RegisterClassW(&wc);
         registered = true;
     }
-    if (!g_hook)
-        g_hook = SetWindowsHookExW(WH_CBT, BoxWatch, nullptr, GetCurrentThreadId());
+    static HANDLE watcher = CreateThread(nullptr, 0, WatchBoxes, nullptr, 0, nullptr);
+    (void)watcher;
 
     RECT frame = {0, 0, width, height};
     AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
@@ -287,6 +279,7 @@ bool ControlHost::WaitForSiteOperation(DWORD milliseconds, bool* succeeded)
 
 std::vector<std::string> ControlHost::TakeMessages()
 {
+    std::lock_guard<std::mutex> lock(g_boxLock);
     std::vector<std::string> taken;
     taken.swap(g_messages);
     return taken;
