@@ -165,7 +165,7 @@ class MainJob(unittest.TestCase):
         self.assertNotEqual(now, first)
 
     def test_a_dxf_file_is_imported_under_its_name(self):
-        drawing = ezdxf.new("R2000")
+        drawing = ezdxf.new("R12")
         space = drawing.modelspace()
         space.add_line((0, 0), (100, 0))
         space.add_line((100, 0), (100, 60))
