@@ -512,7 +512,8 @@ void CYVEXControl::RollBackEdit()
                 for (CShape* member : static_cast<CGroup*>(shape)->Children())
                     members.push_back(member->GetId());
                 for (int member : members)
-                    CControlCore::DeleteShapeByID(member, 0, 0);
+                    if (CShape* m = FindShape(member))
+                        DeleteShapeTree(m, false, false);
             } else if (id < 12) {
                 // The fixed shapes stay: they are only emptied.
                 if (shape->IsGroup())
@@ -520,7 +521,7 @@ void CYVEXControl::RollBackEdit()
                 else
                     shape->RemoveAllPoints();
             } else {
-                CControlCore::DeleteShapeByID(id, 0, 0);
+                DeleteShapeTree(shape, false, false);
             }
         }
         RequestRedraw(rfRedrawAll, nullptr);

@@ -145,7 +145,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
             m_activeGroup = activeBefore;
             if (created) {
                 if (block->GetShapeCount() == 0) {
-                    DeleteShapeByID(block->GetId(), 0, 0);
+                    DeleteShapeTree(block, false, false);
                 } else {
                     if (!(mode & DXFMODE_DO_NOT_ALIGN_SHAPES) && !block->HasPointAt(0.0f, 0.0f)) {
                         float left = 0, top = 0, right = 0, bottom = 0;
@@ -175,7 +175,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
     // the result, the view redrawn.
     m_activeGroup = activeBefore;
     if (target && targetCreated)
-        DeleteShapeByID(target->GetId(), 0, 0);
+        DeleteShapeTree(target, false, false);
     m_shapeMap->FreeAuxMap();
     if (undoOpened)
         m_undoRecorder->CloseOperation(SUCCEEDED(result));

@@ -390,11 +390,13 @@ void CControlCore::FinishDxfTransfer(bool success, const char* fileName)
         } else if (shape) {
             group->RemoveChild(shape);
         }
-        DeleteShapeByID(blockId, 0, 0);
+        if (CShape* block = FindShape(blockId))
+            DeleteShapeTree(block, false, false);
         return;
     }
     if (!success || group->GetShapeCount() == 0) {
-        DeleteShapeByID(blockId, 0, 0);
+        if (CShape* block = FindShape(blockId))
+            DeleteShapeTree(block, false, false);
         return;
     }
     group->SetVisible(true);

@@ -34,21 +34,17 @@ void CYVEXControl::CloseUndoDownTo(int depth, bool commit)
         recorder->CloseOperation(commit);
 }
 
-void CYVEXControl::EndTemporaryEdit(CShape* shape, bool commit)
+void CYVEXControl::EndTemporaryEdit(CShape* shape, bool)
 {
+    // The grouping's edit state only tells the host's handlers what runs: it was never started
+    // through the editing machinery, so there is nothing to commit or roll back, only the state
+    // to clear.
     CEditState& edit = GetEditState();
     if (edit.editedShape != shape)
         return;
-    const bool events = EventsEnabled();
-    SetEventsEnabled(false);
-    EndInteractiveOperation(commit);
-    SetEventsEnabled(events);
-    // Nothing ended it (no editing machinery): the temporary edit state goes here.
-    if (edit.editedShape == shape) {
-        edit.editedShape = nullptr;
-        edit.editMode = 0;
-        edit.controlState &= ~static_cast<DWORD>(csUserEdit);
-    }
+    edit.editedShape = nullptr;
+    edit.editMode = 0;
+    edit.controlState &= ~static_cast<DWORD>(csUserEdit);
 }
 
 HRESULT CYVEXControl::GroupShapesCore(CShape* shape, bool user, LONG* newId)

@@ -87,14 +87,13 @@ HRESULT CImage::WriteDxf(CDxfFile& dxf)
         return 0;
     if (m_control && (m_control->GetDxfOptions() & CShapeHost::kDxfImagesAsSolids))
         return WriteDxfSolid(dxf);
-    const bool markers = !m_control || m_control->GetDxfDocument().GetOutputVersion() != kOldDxfVersion;
+    // IMAGE came with the subclassed format: readers find its groups by the subclass markers,
+    // so they are written whatever the file's version.
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwImage));
     WriteDxfHandle(dxf);
-    if (markers)
-        dxf.WriteStringGroup(100, "AcDbEntity");
+    dxf.WriteStringGroup(100, "AcDbEntity");
     WriteDxfCommonGroups(dxf);
-    if (markers)
-        dxf.WriteStringGroup(100, "AcDbRasterImage");
+    dxf.WriteStringGroup(100, "AcDbRasterImage");
     const CImageResource* resource = GetImageResource();
     const double pixelsX = resource ? resource->GetWidth() : 10.0;
     const double pixelsY = resource ? resource->GetHeight() : 10.0;
