@@ -11,9 +11,11 @@ import subprocess
 import sys
 import tempfile
 import unittest
-import zlib
 
 import ezdxf
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from png_file import read_png  # noqa: E402
 
 SOURCE = os.environ["YVEX_SOURCE_DIR"]
 BINARY = os.environ["YVEX_BINARY_DIR"]
@@ -42,48 +44,6 @@ def default_database():
 def sites_named(name):
     with sqlite3.connect(default_database()) as db:
         return [row[0] for row in db.execute("select SiteID from Sites where Name = ? order by SiteID", (name,))]
-
-
-def read_png(path):
-    """Width, height and rows of RGB(A) pixels of an 8-bit truecolour PNG."""
-    with open(path, "rb") as f:
-        data = f.read()
-    assert data[:8] == b"\x89PNG\r\n\x1a\n", "not a PNG file"
-    pos, idat, header = 8, b"", None
-    while pos < len(data):
-        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b"IHDR":
-            header = struct.unpack(">IIBBBBB", body)
-        elif kind == b"IDAT":
-            idat += body
-        pos += 12 + length
-    width, height, depth, colour, _, _, interlace = header
-    assert depth == 8 and colour in (2, 6) and interlace == 0, header
-    channels = 3 if colour == 2 else 4
-    raw = zlib.decompress(idat)
-    stride = width * channels
-    rows, previous, i = [], bytearray(stride), 0
-    for _ in range(height):
-        kind, line = raw[i], bytearray(raw[i + 1:i + 1 + stride])
-        i += 1 + stride
-        for x in range(stride):
-            a = line[x - channels] if x >= channels else 0
-            b = previous[x]
-            c = previous[x - channels] if x >= channels else 0
-            if kind == 1:
-                line[x] = (line[x] + a) & 255
-            elif kind == 2:
-                line[x] = (line[x] + b) & 255
-            elif kind == 3:
-                line[x] = (line[x] + (a + b) // 2) & 255
-            elif kind == 4:
-                p = a + b - c
-                pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
-                line[x] = (line[x] + (a if pa <= pb and pa <= pc else b if pb <= pc else c)) & 255
-        rows.append(bytes(line))
-        previous = line
-    return width, height, channels, rows
 
 
 def drawn_box(path):
