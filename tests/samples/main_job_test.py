@@ -73,9 +73,21 @@ class MainJob(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.TemporaryDirectory(prefix="yvex-main-job-")
+        # The embedded default database of these runs is a new file of their own: the run's
+        # default database belongs to the tests that roll their work back.
+        parser = configparser.ConfigParser(strict=False, interpolation=None)
+        parser.optionxform = str
+        parser.read(os.environ["YVEX_ODBCINI"])
+        parser["YVEX"]["Database"] = os.path.join(cls.work.name, "main-job.sqlite")
+        ini = os.path.join(cls.work.name, "main-job-odbc.ini")
+        with open(ini, "w") as f:
+            parser.write(f, space_around_delimiters=False)
+        cls.saved_ini = os.environ["YVEX_ODBCINI"]
+        os.environ["YVEX_ODBCINI"] = ini
 
     @classmethod
     def tearDownClass(cls):
+        os.environ["YVEX_ODBCINI"] = cls.saved_ini
         cls.work.cleanup()
 
     def out(self, name):
