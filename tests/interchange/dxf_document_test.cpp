@@ -255,21 +255,7 @@ std::vector<WrittenGroup> WriteDocument(int version, RecordingPart& part, bool w
     ULONG got = 0;
     stream->Read(&text[0], static_cast<ULONG>(text.size()), &got);
     stream->Release();
-    // Parse the groups back from the text.
-    std::vector<WrittenGroup> groups;
-    size_t at = 0;
-    auto line = [&]() {
-        const size_t end = text.find("\r\n", at);
-        std::string l = text.substr(at, end - at);
-        at = end == std::string::npos ? text.size() : end + 2;
-        const size_t first = l.find_first_not_of(' ');
-        return first == std::string::npos ? std::string() : l.substr(first);
-    };
-    while (at < text.size()) {
-        const int code = std::atoi(line().c_str());
-        groups.push_back({code, line()});
-    }
-    return groups;
+    return GroupsOfText(text);
 }
 
 int Count(const std::vector<WrittenGroup>& groups, const WrittenGroup& g)

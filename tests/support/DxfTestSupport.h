@@ -40,11 +40,9 @@ struct WrittenGroup
 
 inline std::ostream& operator<<(std::ostream& os, const WrittenGroup& g) { return os << g.code << "=" << g.value; }
 
-// The groups `write` puts into an ASCII file, code and value text as written.
-inline std::vector<WrittenGroup> WrittenGroups(const std::function<void(CDxfFile&)>& write)
+// The groups of an ASCII DXF text, code and value text as written.
+inline std::vector<WrittenGroup> GroupsOfText(const std::string& text)
 {
-    CDxfFile dxf;
-    const std::string text = WrittenText(write, dxf);
     std::vector<WrittenGroup> groups;
     size_t at = 0;
     auto line = [&]() {
@@ -59,6 +57,13 @@ inline std::vector<WrittenGroup> WrittenGroups(const std::function<void(CDxfFile
         groups.push_back({code, line()});
     }
     return groups;
+}
+
+// The groups `write` puts into an ASCII file.
+inline std::vector<WrittenGroup> WrittenGroups(const std::function<void(CDxfFile&)>& write)
+{
+    CDxfFile dxf;
+    return GroupsOfText(WrittenText(write, dxf));
 }
 
 // A Windows path (Z: for the Unix root) of a file in <build>/tests/model/dxf_out, the folder
