@@ -1,16 +1,45 @@
 #include "automation/LinkedPointCollection.h"
+#include "control/UndoRecorder.h"
+
+namespace {
+// Undo kind (YVEXOperation) of a change in which shapes follow a point.
+constexpr int kUndoRelations = 8;
+} // namespace
 
 // ILinkedPointCollection
-// Linking and unlinking go through the control's LinkPoint and UnlinkPoint (event, undo, redraw),
-// which the control's operations by ID bring; until then both answer E_NOTIMPL after their own
-// checks.
-STDMETHODIMP CLinkedPointCollection::AddPoint(LONG)
+// Linking and unlinking go through the control's LinkPoint and UnlinkPoint (checks, event,
+// their own record of the point). The collection brackets the change in one undo operation with
+// its own record of the point: a change that went through is one step to undo, and a refused
+// one (vetoed, already so, or a shape or point that is not there) leaves nothing behind while the
+// history before it stays. The control's answer is the collection's.
+HRESULT CLinkedPointCollection::ChangeLink(LONG pointId, bool link)
 {
-    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+    CShape* owner = Owner();
+    if (!owner)
+        return S_FALSE;
+    CUndoRecorder* recorder = m_yvex->GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(kUndoRelations);
+        if (CPointRecord* point = m_yvex->GetPointPool().Find(pointId))
+            if (recorder->ShouldRecordPoint(point) || recorder->ShouldRecordShape(owner))
+                recorder->RecordPoint(kUndoRelations, point, false);
+    }
+    const HRESULT hr = link ? m_yvex->LinkPoint(owner->GetId(), pointId) : m_yvex->UnlinkPoint(owner->GetId(), pointId);
+    if (recorder)
+        recorder->CloseOperation(hr == S_OK);
+    if (hr != S_OK)
+        return hr;
+    RETURN_IF_FAILED(Refresh());
+    m_yvex->SetModified();
+    return S_OK;
 }
-STDMETHODIMP CLinkedPointCollection::DeleteByID(LONG)
+STDMETHODIMP CLinkedPointCollection::AddPoint(LONG PointID)
 {
-    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+    return Guarded([&]() -> HRESULT { return ChangeLink(PointID, true); });
+}
+STDMETHODIMP CLinkedPointCollection::DeleteByID(LONG PointID)
+{
+    return Guarded([&]() -> HRESULT { return ChangeLink(PointID, false); });
 }
 STDMETHODIMP CLinkedPointCollection::Delete(LONG Index)
 {

@@ -22,4 +22,8 @@ public:
     STDMETHODIMP AddPoint(LONG PointID) override;
     STDMETHODIMP DeleteByID(LONG PointID) override;
     STDMETHODIMP Delete(LONG Index) override;
+
+private:
+    // Links (unlinks) a pool point to the owner shape as one undo operation.
+    HRESULT ChangeLink(LONG pointId, bool link);
 };

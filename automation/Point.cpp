@@ -121,14 +121,25 @@ STDMETHODIMP CPoint::put_Y(float newVal)
 }
 STDMETHODIMP CPoint::Shift(LONG, float* pdx, float* pdy)
 {
-    // Moving a point goes through the control's point move (with its event, undo and the shapes
-    // linked to the point), which the control's operations by ID bring.
+    // The point this object wraps moves (the argument naming a point is not used), through the
+    // control's point move with its event and the shapes linked to the point; the control's own
+    // drawing waits until the move is done.
     return Guarded([&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(pdx);
         RETURN_IF_NULL_POINTER(pdy);
         CPointRecord* point = nullptr;
         RETURN_IF_FAILED(FindPoint(&point));
-        return E_NOTIMPL;
+        struct RedrawOff
+        {
+            CYVEXControl* control;
+            DWORD flags;
+            ~RedrawOff() { control->SetControlFlags(flags); }
+        } redrawOff{m_control, m_control->GetControlFlags()};
+        m_control->SetControlFlags(redrawOff.flags | controlDisableRedraw);
+        if (CUndoRecorder* recorder = m_control->GetUndoRecorder(); recorder && recorder->ShouldRecordPoint(point))
+            recorder->RecordPoint(kUndoMove, point, false);
+        m_control->SetModified();
+        return m_control->ShiftPoint(m_itemId, pdx, pdy);
     });
 }
 STDMETHODIMP CPoint::get_DatabaseID(LONG* pVal)

@@ -8,15 +8,31 @@ constexpr int kUndoCreate = 4;
 
 // IPolylinePointCollection
 // Inserting an existing point and removing one go through the control's polyline point
-// operations (event, undo, redraw), which the control's operations by ID bring; until then both
-// answer E_NOTIMPL after their own checks.
-STDMETHODIMP CPolylinePointCollection::AddPoint(LONG, LONG)
+// operations, which check the shape and the point and record the change for undo.
+STDMETHODIMP CPolylinePointCollection::AddPoint(LONG Index, LONG PointID)
 {
-    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+    return Guarded([&]() -> HRESULT {
+        CShape* owner = Owner();
+        if (!owner)
+            return S_FALSE;
+        m_yvex->SetModified();
+        return m_yvex->AddPolylinePoint(owner->GetId(), PointID, Index);
+    });
 }
-STDMETHODIMP CPolylinePointCollection::DeleteByID(LONG)
+STDMETHODIMP CPolylinePointCollection::DeleteByID(LONG PointID)
 {
-    return Guarded([&]() -> HRESULT { return Owner() ? E_NOTIMPL : S_FALSE; });
+    return Guarded([&]() -> HRESULT {
+        CShape* owner = Owner();
+        if (!owner)
+            return S_FALSE;
+        const HRESULT hr = m_yvex->DeletePolylinePoint(owner->GetId(), PointID);
+        if (FAILED(hr))
+            return hr;
+        if (hr == S_OK)
+            m_yvex->SetModified();
+        RETURN_IF_FAILED(Refresh());
+        return hr;
+    });
 }
 STDMETHODIMP CPolylinePointCollection::Delete(LONG Index)
 {

@@ -357,6 +357,32 @@ HRESULT CYVEXControl::DeletePolygonPoint(int shapeId, int pointId)
     return DeleteShapePoint(shapeId, pointId, "Shape is not a polygon.");
 }
 
+HRESULT CYVEXControl::AddPolylinePoint(int shapeId, int pointId, int index)
+{
+    CShape* shape;
+    CPointRecord* point;
+    RETURN_IF_FAILED(LookUpShapeAndPoint(shapeId, pointId, &shape, &point));
+    if (!IsPolylineFamily(shape))
+        return ReportError("Shape is not a polyline.");
+    if (shape->GetPoints().IndexOf(pointId) >= 0)
+        return S_FALSE;
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(opShapePoint);
+        if (recorder->ShouldRecordPoint(point))
+            recorder->RecordPoint(opShapePoint, point, false);
+    }
+    // The interface counts from 1; 0 and below append.
+    const HRESULT hr = shape->AddPointById(pointId, index >= 1 ? index - 1 : CShape::kAppend, false);
+    if (recorder)
+        recorder->CloseOperation(hr == S_OK);
+    if (hr != S_OK)
+        return hr;
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    return S_OK;
+}
+
 HRESULT CYVEXControl::ShiftPoint(int pointId, float* dx, float* dy)
 {
     if (!dx || !dy)

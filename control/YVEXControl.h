@@ -367,6 +367,10 @@ public:
     // hold the point or nothing was removed.
     virtual HRESULT DeletePolylinePoint(int shapeId, int pointId);
     virtual HRESULT DeletePolygonPoint(int shapeId, int pointId);
+    // A pool point joins a rectangle, polyline or polygon before the 1-based index (beyond the
+    // end: last), as one undo operation committed when it went in. S_FALSE when the shape holds
+    // the point already; "Shape not found.", "Point not found.", "Shape is not a polyline.".
+    virtual HRESULT AddPolylinePoint(int shapeId, int pointId, int index);
     // Moves a pool point after OnShiftPoint; the shapes linked to it follow. When one refuses
     // the point goes back and the answer is E_ACCESSDENIED.
     virtual HRESULT ShiftPoint(int pointId, float* dx, float* dy);

@@ -3,6 +3,11 @@
 #include "model/Shape.h"
 #include "model/ShapeHost.h"
 #include "automation/ResultCodes.h"
+#include "com/AnsiText.h"
+#include "model/AttributeGroupData.h"
+#include "model/AttributeGroupMap.h"
+#include "persistence/DataTableSet.h"
+#include "YVEX_h.h"
 
 CAttributeTypeMap::~CAttributeTypeMap() { CAttributeTypeMap::Clear(); }
 
@@ -107,4 +112,111 @@ void CAttributeTypeMap::DeleteTypesSiteWide(const std::set<int>& ids)
         for (int id : ids)
             shape->GetAttributes().RemoveByKey(id);
     });
+}
+
+namespace {
+// ID kinds of attribute types and groups in a record-table set's ID maps.
+constexpr int kTypeIdKind = 3;
+constexpr int kGroupIdKind = 4;
+} // namespace
+
+void CAttributeTypeMap::SaveType(CDataTableSet* tables, CAttributeType* type, bool ownIds)
+{
+    CAttributeTypesTable* table = tables->AttributeTypes();
+    CAttributeTypesRecord record;
+    if (CAttributeGroupData* group = type->GetOwnerGroup()) {
+        // A type is written with its group or not at all (and then keeps its database ID).
+        const int groupKey = ownIds ? group->GetId() : group->GetDatabaseId();
+        CAttributeGroupsTable* groups = tables->AttributeGroups();
+        if (groupKey == 0 || !groups || !groups->FindRecord(groupKey))
+            return;
+        record.AttributeGroupID = groupKey;
+    }
+    int key = ownIds ? type->GetId() : type->GetDatabaseId();
+    if (!ownIds && (key == 0 || !table->FindRecord(key))) {
+        key = table->NewKey();
+        if (FindType(type->GetId()) == type) {
+            m_databaseIndex.RemoveIf(type->GetDatabaseId(), type->GetId());
+            m_databaseIndex.Add(key, type->GetId());
+        }
+        type->SetDatabaseId(key);
+    }
+    record.AttributeTypeID = key;
+    record.Name = ycom::WideToAnsi(type->GetName());
+    record.Format = ycom::WideToAnsi(type->GetFormat());
+    record.Prompt = ycom::WideToAnsi(type->GetPrompt());
+    // A type written earlier in the same pass keeps its first record.
+    table->Insert(record);
+}
+
+CAttributeType* CAttributeTypeMap::FindStored(CDataTableSet* tables, int storedKey, DWORD mode) const
+{
+    const int mapped = tables->StoredToCurrentId(storedKey, kTypeIdKind, static_cast<int>(mode));
+    if (mapped != CDataTableSet::kNoIdMapping)
+        return FindType(mapped);
+    // A key of the set's own numbering is a database ID, never a type ID of this site.
+    return (mode & DXFMODE_USE_YVEX_IDENTIFIERS) ? FindType(storedKey) : FindByDatabaseId(storedKey);
+}
+
+HRESULT CAttributeTypeMap::ExchangeTables(CDataTableSet* tables, DWORD mode, int id)
+{
+    if (!tables)
+        return E_INVALIDARG;
+    CAttributeTypesTable* table = tables->AttributeTypes();
+    if (!table)
+        return S_FALSE;
+    const bool ownIds = (mode & DXFMODE_USE_YVEX_IDENTIFIERS) != 0;
+
+    if (!(mode & DXFMODE_LOAD)) {
+        if (id) {
+            CAttributeType* type = FindType(id);
+            if (!type)
+                return E_ACCESSDENIED;
+            SaveType(tables, type, ownIds);
+            return S_OK;
+        }
+        for (int i = 0; i < GetCount(); ++i)
+            SaveType(tables, static_cast<CAttributeType*>(GetAt(i)), ownIds);
+        return S_OK;
+    }
+
+    std::vector<CAttributeTypesRecord> records;
+    if (mode & DXFMODE_SINGLE_OBJECT) {
+        const CAttributeTypesRecord* record = table->FindRecord(id);
+        if (!record)
+            return E_ACCESSDENIED;
+        records.push_back(*record);
+    } else {
+        for (const auto& entry : table->GetRecords())
+            records.push_back(entry.second);
+    }
+    CAttributeGroupMap* groups = m_host ? m_host->GetAttributeGroupMap() : nullptr;
+    for (const CAttributeTypesRecord& record : records) {
+        // A type belongs to a group: one whose group is not here is left out.
+        const int groupId = tables->StoredToCurrentId(record.AttributeGroupID, kGroupIdKind, static_cast<int>(mode));
+        CAttributeGroupData* group = groups && groupId != CDataTableSet::kNoIdMapping ? groups->FindGroup(groupId) : nullptr;
+        if (!group)
+            continue;
+        const std::wstring name = ycom::AnsiToWide(record.Name);
+        const std::wstring format = ycom::AnsiToWide(record.Format);
+        const std::wstring prompt = ycom::AnsiToWide(record.Prompt);
+        CAttributeType* type = FindStored(tables, record.AttributeTypeID, mode);
+        if (type) {
+            if (type->GetOwnerGroup() != group) {
+                group->GetTypes().Insert(type, -1);
+                group->ResyncShapes();
+            }
+            type->SetName(name);
+            type->SetFormat(format);
+            type->SetPrompt(prompt);
+        } else {
+            type = group->GetTypes().Create(ownIds ? record.AttributeTypeID : -1, ownIds ? 0 : record.AttributeTypeID,
+                                            name, format, prompt);
+            if (!type)
+                return E_FAIL;
+        }
+        if (!ownIds)
+            tables->AddIdMapping(type->GetId(), record.AttributeTypeID, kTypeIdKind);
+    }
+    return S_OK;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include "YVEX_h.h"
 #include "com/AnsiText.h"
+#include "com/HResult.h"
 #include "model/AttributeMap.h"
 #include "model/AttributeType.h"
 #include "model/AttributeTypeMap.h"
@@ -166,8 +167,16 @@ HRESULT CAttributeValue::ExchangeTables(CDataTableSet* tables, DWORD mode)
     const CAttributesRecord* record = table->GetCurrent();
     if (!record)
         return E_ACCESSDENIED;
-    const int typeId = tables->StoredToCurrentId(record->AttributeTypeID, kTypeIdKind, static_cast<int>(mode));
-    CAttributeType* type = types && typeId != CDataTableSet::kNoIdMapping ? types->FindType(typeId) : nullptr;
+    auto findType = [&]() -> CAttributeType* {
+        const int typeId = tables->StoredToCurrentId(record->AttributeTypeID, kTypeIdKind, static_cast<int>(mode));
+        return types && typeId != CDataTableSet::kNoIdMapping ? types->FindType(typeId) : nullptr;
+    };
+    CAttributeType* type = findType();
+    // A shape's subtree restored on its own brings the types its values need in the same set.
+    if (!type && types && (mode & DXFMODE_PROCESS_TREE_ONLY)) {
+        RETURN_IF_FAILED(types->ExchangeTables(tables, mode & ~static_cast<DWORD>(DXFMODE_SINGLE_OBJECT), 0));
+        type = findType();
+    }
     if (!type)
         return E_FAIL;
     VARIANT value;

@@ -695,3 +695,93 @@ TEST_F(ObjectModel, DrawingAndExport)
     LONG siteId = 0;
     EXPECT_EQ(shape->SaveToDB(siteId + 12345, 0), E_INVALIDARG);
 }
+
+// Linking, inserting and moving points through the collections and the point object: each change
+// that went through is one step to undo, and a change the control refuses leaves the history
+// before it as it was.
+TEST_F(ObjectModel, PointChangesUndoInOneStepAndRefusalsKeepTheHistory)
+{
+    Ptr<IYVEXUndo> undo;
+    ASSERT_EQ(control->QueryInterface(IID_IYVEXUndo, undo.Out()), S_OK);
+    ASSERT_TRUE(SUCCEEDED(undo->put_UndoEnabled(VARIANT_TRUE)));
+    Ptr<IUnknown> unknown;
+    ASSERT_EQ(undo->get_OleUndoManager(unknown.Put()), S_OK);
+    Ptr<IOleUndoManager> manager;
+    ASSERT_EQ(unknown->QueryInterface(IID_IOleUndoManager, manager.Out()), S_OK);
+
+    LONG a = 0, b = 0, poly = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    ASSERT_EQ(shapes->AddLine(0, 5, 10, 5, &b), S_OK);
+    ASSERT_EQ(shapes->AddPolyline(0, 9, 10, 9, &poly), S_OK);
+    Ptr<IShape> first, second, polyline;
+    ASSERT_EQ(shapes->get_ItemByID(a, first.Put()), S_OK);
+    ASSERT_EQ(shapes->get_ItemByID(b, second.Put()), S_OK);
+    ASSERT_EQ(shapes->get_ItemByID(poly, polyline.Put()), S_OK);
+    Ptr<IPointCollection> secondPoints;
+    ASSERT_EQ(second->get_Points(secondPoints.Put()), S_OK);
+    Ptr<IPoint> shared;
+    ASSERT_EQ(secondPoints->get_Item(1, shared.Put()), S_OK);
+    LONG sharedId = 0;
+    ASSERT_EQ(shared->get_ID(&sharedId), S_OK);
+    EXPECT_EQ(first->put_Tag(7), S_OK);
+    const int start = UndoDepth(manager.p);
+    ASSERT_GE(start, 1);
+    auto count = [](auto* collection) {
+        LONG n = -1;
+        collection->Refresh();
+        collection->get_Count(&n);
+        return n;
+    };
+
+    Ptr<ILinkedPointCollection> linked;
+    ASSERT_EQ(first->get_LinkedPoints(linked.Put()), S_OK);
+    ASSERT_EQ(linked->AddPoint(sharedId), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), start + 1) << "a link is one step";
+    EXPECT_EQ(linked->AddPoint(sharedId), S_FALSE) << "linked already";
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(linked->AddPoint(987654), DISP_E_EXCEPTION) << "a refused link is reported";
+    EXPECT_EQ(ErrorDescription(), L"Point not found.");
+    EXPECT_EQ(UndoDepth(manager.p), start + 1) << "refusals record nothing and keep the history";
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    EXPECT_EQ(count(linked.p), 0) << "undone: unlinked";
+    ASSERT_EQ(manager->RedoTo(nullptr), S_OK);
+    EXPECT_EQ(count(linked.p), 1) << "redone: linked";
+    ASSERT_EQ(linked->DeleteByID(sharedId), S_OK);
+    EXPECT_EQ(count(linked.p), 0);
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    EXPECT_EQ(count(linked.p), 1) << "an unlink undone links again";
+    const int linkedDepth = UndoDepth(manager.p);
+
+    Ptr<IPolylineShape> asPolyline;
+    ASSERT_EQ(polyline->QueryInterface(IID_IPolylineShape, asPolyline.Out()), S_OK);
+    Ptr<IPolylinePointCollection> points;
+    ASSERT_EQ(asPolyline->get_PolylinePoints(points.Put()), S_OK);
+    ASSERT_EQ(points->AddPoint(2, sharedId), S_OK);
+    EXPECT_EQ(count(points.p), 3);
+    EXPECT_EQ(UndoDepth(manager.p), linkedDepth + 1) << "an inserted point is one step";
+    EXPECT_EQ(points->AddPoint(1, sharedId), S_FALSE) << "held already";
+    EXPECT_EQ(points->AddPoint(1, 987654), DISP_E_EXCEPTION);
+    EXPECT_EQ(UndoDepth(manager.p), linkedDepth + 1);
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    EXPECT_EQ(count(points.p), 2) << "undone: the polyline gives the point up";
+    double startY = 0;
+    Ptr<ILineShape> secondLine;
+    ASSERT_EQ(second->QueryInterface(IID_ILineShape, secondLine.Out()), S_OK);
+    ASSERT_EQ(secondLine->get_StartY(&startY), S_OK);
+    EXPECT_DOUBLE_EQ(startY, 5) << "the line keeps it";
+
+    float dx = 3, dy = 4;
+    ASSERT_EQ(shared->Shift(0, &dx, &dy), S_OK);
+    ASSERT_EQ(secondLine->get_StartY(&startY), S_OK);
+    EXPECT_DOUBLE_EQ(startY, 9);
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    ASSERT_EQ(secondLine->get_StartY(&startY), S_OK);
+    EXPECT_DOUBLE_EQ(startY, 5) << "a shifted point undone";
+
+    // Undoing on reaches the change made before any of these.
+    while (UndoDepth(manager.p) > start - 1)
+        ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    LONG tag = -1;
+    EXPECT_EQ(first->get_Tag(&tag), S_OK);
+    EXPECT_EQ(tag, 0);
+}

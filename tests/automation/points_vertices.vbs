@@ -3,6 +3,7 @@
 ' items whose point or vertex went.
 Option Explicit
 Dim failures, c, site, shapes, s, lineId, polyId, pts, p, n, v, vs, i, id, kept, k, firstId, other, before, w
+Dim ln, q, shared, own, lk, pid
 
 failures = 0
 Sub Fail(text)
@@ -143,5 +144,107 @@ shapes.DeleteByID polyId
 n = vs.Count
 Set w = vs.ItemByID(1)
 ExpectError &H8000FFFF, "", "a collection whose polyline went"
+
+' ---- a point moved and renamed through its object ----
+lineId = shapes.AddLine(0, 0, 4, 0)
+Set ln = shapes.ItemByID(lineId)
+Set p = ln.Points.Item(2)
+site.DirtyFlag = False
+p.Shift 12345, CSng(1), CSng(2)
+NoError "Shift"
+Expect ln.EndX, 5, "Shift moves the point it wraps, whatever point the first argument names (x)"
+Expect ln.EndY, 2, "(y)"
+Expect ln.StartX, 0, "the other point stays"
+Expect site.DirtyFlag, True, "Shift sets the modified flag"
+p.ID = 900000
+NoError "a new ID"
+Expect p.ID, 900000, "the object follows its point"
+Expect ln.Points.Item(2).ID, 900000, "the line holds the point under its new ID"
+Expect site.Points.ItemByID(900000).X, 5, "the site lists it under the new ID"
+p.ID = ln.Points.Item(1).ID
+ExpectError &H80020009, "Duplicate resource ID.", "an ID another point has"
+Expect p.ID, 900000, "a refused ID changes nothing"
+Set q = CreateObject("YVEX.Point")
+q.ID = 5
+NoError "an unattached point's ID: nothing happens"
+
+' ---- a polyline takes and gives up points that exist ----
+polyId = shapes.AddPolyline(0, 10, 10, 10)
+Set s = shapes.ItemByID(polyId)
+Set pts = s.PolylinePoints
+shared = ln.Points.Item(1).ID
+site.DirtyFlag = False
+pts.AddPoint 2, shared
+NoError "AddPoint of the line's point"
+Expect site.DirtyFlag, True, "AddPoint sets the modified flag"
+Expect pts.Count, 2, "the snapshot stays until Refresh"
+pts.Refresh
+Expect pts.Count, 3, "after Refresh"
+Expect pts.Item(2).ID, shared, "inserted before the second point"
+Expect s.Vertexes.Count, 3, "a vertex stands on it"
+Expect pts.Item(2).OwnerID, lineId, "the line owns it first"
+Expect pts.Item(2).GetNextOwnerID(lineId), polyId, "then the polyline"
+pts.AddPoint 1, shared
+NoError "AddPoint of a point the polyline holds"
+pts.Refresh
+Expect pts.Count, 3, "a point the polyline holds is not added twice"
+pts.AddPoint 1, 987654
+ExpectError &H80020009, "Point not found.", "AddPoint of a point the site lacks"
+pts.DeleteByID shared
+NoError "DeleteByID of the shared point"
+Expect pts.Count, 2, "DeleteByID refreshes the collection"
+Expect ln.StartX, 0, "the line keeps the point"
+Expect site.Points.ItemByID(shared).OwnerID, lineId, "and stays its only owner"
+own = pts.Item(2).ID
+pts.Delete 2
+NoError "Delete 2"
+Expect pts.Count, 1, "one point left"
+If Not (site.Points.ItemByID(own) Is Nothing) Then Fail "the last holder of a point takes it along"
+pts.Delete 5
+NoError "Delete beyond the end"
+pts.DeleteByID 987654
+ExpectError &H80020009, "Point not found.", "DeleteByID of a point the site lacks"
+
+' ---- points linked to a shape ----
+Set lk = ln.LinkedPoints
+Expect TypeName(lk), "ILinkedPointCollection", "LinkedPoints"
+Expect lk.Count, 0, "no linked points"
+other = shapes.AddLine(20, 20, 30, 30)
+pid = shapes.ItemByID(other).Points.Item(1).ID
+site.DirtyFlag = False
+lk.AddPoint pid
+NoError "AddPoint links"
+Expect lk.Count, 1, "AddPoint refreshes the collection"
+Expect lk.Item(1).ID, pid, "the linked point"
+Expect ln.LinkedPoints.Count, 1, "the shape lists it"
+Expect site.DirtyFlag, True, "linking sets the modified flag"
+Expect ln.Points.Count, 2, "the shape's own points stay"
+lk.AddPoint pid
+NoError "AddPoint of a point linked already"
+Expect lk.Count, 1, "linked once"
+' A link the control refuses is reported, not answered as done.
+lk.AddPoint 987654
+ExpectError &H80020009, "Point not found.", "AddPoint of a point the site lacks"
+Expect lk.Count, 1, "nothing linked"
+lk.Delete 0
+lk.Delete 2
+NoError "Delete outside the items"
+Expect lk.Count, 1, "Delete outside the items changes nothing"
+lk.Delete 1
+NoError "Delete 1"
+Expect lk.Count, 0, "unlinked"
+Expect ln.LinkedPoints.Count, 0, "the shape lists none"
+Expect shapes.ItemByID(other).StartX, 20, "the point stays with its line"
+lk.AddPoint pid
+lk.DeleteByID pid
+NoError "DeleteByID"
+Expect lk.Count, 0, "DeleteByID unlinks"
+lk.DeleteByID pid
+NoError "DeleteByID of a point not linked"
+lk.DeleteByID 987654
+ExpectError &H80020009, "Point not found.", "DeleteByID of a point the site lacks"
+shapes.DeleteByID lineId
+lk.AddPoint pid
+NoError "a collection whose shape went does nothing"
 
 If failures = 0 Then WScript.Echo "PASS points_vertices"

@@ -226,3 +226,97 @@ TEST(AttributeTables, AnUnsavedParentGetsItsRecordFirstAndLoadsLinkWithoutLoops)
     CDataTableSet none(0);
     EXPECT_EQ(loaded->ExchangeTables(&none, DXFMODE_LOAD, 0), S_FALSE);
 }
+
+// Types go to the table with their groups (a type whose group has no record stays out) and come
+// back under their groups; a record naming a type the site has by database ID updates it. A value
+// of a subtree restored on its own loads the types of the set when its own is missing.
+TEST(AttributeTables, TypesTravelWithTheirGroupsAndASubtreesValueLoadsItsType)
+{
+    AttributeSite site;
+    CAttributeGroupMap* groups = site.control.GetAttributeGroupMap();
+    CAttributeGroupData* doors = groups->Create(0, 0, L"Doors");
+    CAttributeGroupData* unsaved = groups->Create(0, 0, L"Windows");
+    CAttributeType* label = doors->GetTypes().Create(-1, 0, L"Label", L"%s", L"Label?");
+    CAttributeType* width = unsaved->GetTypes().Create(-1, 0, L"Width", L"", L"");
+    ASSERT_TRUE(label && width);
+    CDataTableSet tables(1);
+    ASSERT_EQ(groups->ExchangeTables(&tables, 0, doors->GetId()), S_OK);
+    ASSERT_EQ(site.control.GetAttributeTypeMap()->ExchangeTables(&tables, 0, 0), S_OK);
+    EXPECT_EQ(label->GetDatabaseId(), 1) << "the first key of an empty table";
+    EXPECT_EQ(site.control.GetAttributeTypeMap()->FindByDatabaseId(1), label);
+    ASSERT_EQ(tables.AttributeTypes()->GetCount(), 1u) << "a type whose group has no record stays out";
+    const CAttributeTypesRecord* record = tables.AttributeTypes()->FindRecord(1);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->Name, "Label");
+    EXPECT_EQ(record->Prompt, "Label?");
+    EXPECT_EQ(record->AttributeGroupID, doors->GetDatabaseId());
+    VARIANT oak;
+    VariantInit(&oak);
+    oak.vt = VT_BSTR;
+    oak.bstrVal = SysAllocString(L"oak");
+    CAttributeValue* value = site.control.GetAttributeMap()->Create(label->GetId(), 0, oak);
+    VariantClear(&oak);
+    ASSERT_EQ(value->ExchangeTables(&tables, 0), S_OK);
+    const int valueKey = value->GetDatabaseId();
+    value->Release(-100);
+
+    // Another site has the groups but not the types. A whole-drawing load does not look for the
+    // type; a subtree's does, once, and finds the value's type among the records.
+    AttributeSite other;
+    ASSERT_EQ(other.control.GetAttributeGroupMap()->ExchangeTables(&tables, DXFMODE_LOAD, 0), S_OK);
+    CAttributeTypeMap* types = other.control.GetAttributeTypeMap();
+    VARIANT empty;
+    VariantInit(&empty);
+    CAttributeValue* loaded = other.control.GetAttributeMap()->Create(0, 0, empty);
+    ASSERT_TRUE(tables.Attributes()->FindRecord(valueKey));
+    EXPECT_EQ(loaded->ExchangeTables(&tables, DXFMODE_LOAD), E_FAIL);
+    EXPECT_EQ(types->GetCount(), 0) << "nothing made";
+    ASSERT_EQ(loaded->ExchangeTables(&tables, DXFMODE_LOAD | DXFMODE_PROCESS_TREE_ONLY), S_OK);
+    ASSERT_EQ(types->GetCount(), 1);
+    CAttributeType* made = types->FindByName(L"Label");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(loaded->GetId(), made->GetId());
+    EXPECT_EQ(made->GetDatabaseId(), 1);
+    EXPECT_EQ(made->GetPrompt(), L"Label?");
+    ASSERT_NE(made->GetOwnerGroup(), nullptr);
+    EXPECT_EQ(made->GetOwnerGroup()->GetName(), L"Doors");
+    EXPECT_EQ(loaded->GetValue().vt, VT_BSTR);
+    EXPECT_STREQ(loaded->GetValue().bstrVal, L"oak");
+    loaded->Release(-100);
+
+    // Loaded again from a fresh set of the same rows: the type of that database ID takes the
+    // record's texts instead of a second type appearing; a record whose group is not here is left
+    // out; a single record that is absent is refused.
+    CDataTableSet again(1);
+    CAttributeTypesRecord renamed = *record;
+    renamed.Name = "Caption";
+    again.AttributeTypes()->Insert(renamed);
+    CAttributeTypesRecord orphan;
+    orphan.AttributeTypeID = 2;
+    orphan.Name = "Orphan";
+    orphan.AttributeGroupID = 999;
+    again.AttributeTypes()->Insert(orphan);
+    again.AddIdMapping(made->GetOwnerGroup()->GetId(), record->AttributeGroupID, 4);
+    ASSERT_EQ(types->ExchangeTables(&again, DXFMODE_LOAD, 0), S_OK);
+    EXPECT_EQ(types->GetCount(), 1);
+    EXPECT_EQ(made->GetName(), L"Caption");
+    EXPECT_EQ(types->FindByName(L"Caption"), made) << "the name index follows";
+    EXPECT_EQ(types->ExchangeTables(&again, DXFMODE_LOAD | DXFMODE_SINGLE_OBJECT, 77), E_ACCESSDENIED);
+    CDataTableSet none(0);
+    EXPECT_EQ(types->ExchangeTables(&none, DXFMODE_LOAD, 0), S_FALSE);
+    EXPECT_EQ(types->ExchangeTables(nullptr, DXFMODE_LOAD, 0), E_INVALIDARG);
+
+    // Keeping identifiers, a type comes back under its own ID.
+    CDataTableSet own(1);
+    ASSERT_EQ(groups->ExchangeTables(&own, DXFMODE_USE_YVEX_IDENTIFIERS, 0), S_OK);
+    ASSERT_EQ(site.control.GetAttributeTypeMap()->ExchangeTables(&own, DXFMODE_USE_YVEX_IDENTIFIERS, 0), S_OK);
+    EXPECT_EQ(own.AttributeTypes()->GetCount(), 2u) << "both groups have records now";
+    AttributeSite third;
+    const DWORD keep = DXFMODE_LOAD | DXFMODE_USE_YVEX_IDENTIFIERS;
+    ASSERT_EQ(third.control.GetAttributeGroupMap()->ExchangeTables(&own, keep, 0), S_OK);
+    ASSERT_EQ(third.control.GetAttributeTypeMap()->ExchangeTables(&own, keep, 0), S_OK);
+    CAttributeType* same = third.control.GetAttributeTypeMap()->FindType(width->GetId());
+    ASSERT_NE(same, nullptr);
+    EXPECT_EQ(same->GetName(), L"Width");
+    EXPECT_EQ(same->GetOwnerGroup()->GetId(), unsaved->GetId());
+}
