@@ -222,6 +222,34 @@ TEST_F(Operations, DeletingAPolygonPointRecordsByItsOtherHolders)
     EXPECT_EQ(control->DeletePolylinePoint(polygon->GetId(), other->GetPoints().GetAt(0)->GetPointId()), S_FALSE);
 }
 
+// An existing point joins a rectangle, polyline or polygon at a 1-based place as one undo
+// operation; a point held already, a refused look-up or another kind of shape leave nothing
+// recorded and no operation open.
+TEST_F(Operations, AnExistingPointJoinsAPolylineAsOneUndoOperation)
+{
+    CShape* line = Make(stLine, {{0, 0}, {10, 0}}, Root());
+    CShape* rectangle = Make(stRectangle, {{0, 5}, {10, 5}, {10, 9}, {0, 9}}, Root());
+    const int shared = line->GetPoints().GetAt(0)->GetPointId();
+    const struct {
+        int shape, point;
+    } errors[] = {{99999, shared}, {rectangle->GetId(), 99999}, {line->GetId(), shared}};
+    for (const auto& e : errors)
+        EXPECT_EQ(control->AddPolylinePoint(e.shape, e.point, 1), DISP_E_EXCEPTION);
+    ASSERT_EQ(control->AddPolylinePoint(rectangle->GetId(), shared, 2), S_OK);
+    EXPECT_EQ(rectangle->GetPoints().IndexOf(shared), 1) << "before the second point";
+    EXPECT_EQ(control->GetPointPool().Find(shared)->GetUseCount(), 2);
+    EXPECT_EQ(control->AddPolylinePoint(rectangle->GetId(), shared, 4), S_FALSE) << "held already";
+    EXPECT_EQ(control->GetUndoRecorder()->GetDepth(), 0) << "no operation left open";
+    EXPECT_EQ(control->GetUndoRecorder()->GetLastOperation(), opShapePoint);
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(rectangle->GetPoints().IndexOf(shared), -1) << "undone";
+    EXPECT_EQ(rectangle->GetPointCount(), 4);
+    EXPECT_EQ(line->GetPoints().IndexOf(shared), 0) << "the line keeps its point";
+    // Beyond the end: last.
+    ASSERT_EQ(control->AddPolylinePoint(rectangle->GetId(), shared, 99), S_OK);
+    EXPECT_EQ(rectangle->GetPoints().IndexOf(shared), 4);
+}
+
 // A point that takes another ID keeps its users, their count and its database ID, and every list
 // that named it (own points of two shapes, the linked points of a third, the linked-point index)
 // names it under the new ID; undo gives the old ID back.
