@@ -466,6 +466,7 @@ private:
     struct WorkerStart;
     static DWORD WINAPI SiteWorker(void* argument);
     HRESULT StartWorker(std::unique_ptr<WorkerStart> start);
+    HRESULT StartLoadWorker(int siteId, const CIncludedSite& request);
     void ResetProgress(bool ranges);
     CProgressRange* FindProgressRange(int siteId);
     CProgressRange& MakeProgressRange(int siteId);

@@ -257,6 +257,24 @@ DWORD WINAPI CControlCore::SiteWorker(void* argument)
     return static_cast<DWORD>(result);
 }
 
+// Hands a load request to a worker thread; when none can start, the gate opens again and the
+// host hears the end of a load that failed.
+HRESULT CControlCore::StartLoadWorker(int siteId, const CIncludedSite& request)
+{
+    auto start = std::make_unique<WorkerStart>();
+    start->control = this;
+    start->kind = WorkerKind::Load;
+    start->siteId = siteId;
+    start->request = request;
+    if (FAILED(StartWorker(std::move(start)))) {
+        SendProgressNow(100);
+        OpenGate();
+        AnnounceEnd(kStageEndLoad, nullptr, siteId, false);
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
 HRESULT CControlCore::StartLoadSiteFromDB(int siteId, DWORD mode)
 {
     if (!TryCloseGate())
@@ -287,18 +305,7 @@ HRESULT CControlCore::StartLoadSiteFromDB(int siteId, DWORD mode)
     if (mode & DXFMODE_FOREGROUND)
         return LoadSiteBody(siteId, request, true);
 
-    auto start = std::make_unique<WorkerStart>();
-    start->control = this;
-    start->kind = WorkerKind::Load;
-    start->siteId = siteId;
-    start->request = request;
-    if (FAILED(StartWorker(std::move(start)))) {
-        SendProgressNow(100);
-        OpenGate();
-        AnnounceEnd(kStageEndLoad, nullptr, siteId, false);
-        return E_FAIL;
-    }
-    return S_OK;
+    return StartLoadWorker(siteId, request);
 }
 
 HRESULT CControlCore::LoadSiteAdditionally(int siteId, bool mergeLayers, int settingsOption, int unitsOption,
@@ -328,18 +335,7 @@ HRESULT CControlCore::LoadSiteAdditionally(int siteId, bool mergeLayers, int set
         request.siteId = siteId;
     }
     SendProgressNow(0);
-    auto start = std::make_unique<WorkerStart>();
-    start->control = this;
-    start->kind = WorkerKind::Load;
-    start->siteId = siteId;
-    start->request = request;
-    if (FAILED(StartWorker(std::move(start)))) {
-        SendProgressNow(100);
-        OpenGate();
-        AnnounceEnd(kStageEndLoad, nullptr, siteId, false);
-        return E_FAIL;
-    }
-    return S_OK;
+    return StartLoadWorker(siteId, request);
 }
 
 HRESULT CControlCore::StartSaveSiteToDB(int siteId, DWORD mode, const char* name)
