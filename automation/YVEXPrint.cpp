@@ -19,61 +19,58 @@ HRESULT CYVEXPrint::Guarded(F&& body)
 
 namespace {
 
-// The paper of the default printer, in millimetres; false without a printer.
-bool DefaultPrinterPaper(CRealPoint* paper)
+// The dialog structures a host hands over by address, told apart by their size field.
+template <class Dialog>
+Dialog* DialogOfSize(LONG_PTR address)
 {
-    PRINTDLGW dialog = {};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.Flags = PD_RETURNDEFAULT;
-    if (!PrintDlgW(&dialog))
-        return false;
-    bool found = false;
-    if (auto* mode = static_cast<DEVMODEW*>(dialog.hDevMode ? GlobalLock(dialog.hDevMode) : nullptr)) {
-        const bool portrait = !(mode->dmFields & DM_ORIENTATION) || mode->dmOrientation != DMORIENT_LANDSCAPE;
-        float width = 0.0f, length = 0.0f;
-        if ((mode->dmFields & DM_PAPERWIDTH) && (mode->dmFields & DM_PAPERLENGTH)) {
-            width = mode->dmPaperWidth / 10.0f;
-            length = mode->dmPaperLength / 10.0f;
-        } else if (mode->dmPaperSize == DMPAPER_A4) {
-            width = 210.0f;
-            length = 297.0f;
-        } else if (mode->dmPaperSize == DMPAPER_LETTER) {
-            width = 215.9f;
-            length = 279.4f;
-        }
-        if (width > 0.0f && length > 0.0f) {
-            *paper = portrait ? CRealPoint(width, length) : CRealPoint(length, width);
-            found = true;
-        }
-        GlobalUnlock(dialog.hDevMode);
-    }
-    if (dialog.hDevMode)
-        GlobalFree(dialog.hDevMode);
-    if (dialog.hDevNames)
-        GlobalFree(dialog.hDevNames);
-    return found;
+    auto* dialog = reinterpret_cast<Dialog*>(address);
+    return dialog && dialog->lStructSize == sizeof(Dialog) ? dialog : nullptr;
 }
 
 } // namespace
 
 // IYVEXPrint
-// Printing, the stored printer handles, the page set-up dialog and the site's metafile belong to
-// the control's printing core: attached, these answer E_NOTIMPL until it is there.
-STDMETHODIMP CYVEXPrint::PrintSite(VARIANT_BOOL)
+STDMETHODIMP CYVEXPrint::PrintSite(VARIANT_BOOL Quiet)
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
+    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT {
+        return m_control->PrintSiteToPrinter(Quiet != VARIANT_FALSE);
+    });
 }
+// The page set-up dialog needs its template, which the module does not have yet.
 STDMETHODIMP CYVEXPrint::PageSetup()
 {
     return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
 }
-STDMETHODIMP CYVEXPrint::RestorePrinterSettings(LONG_PTR)
+STDMETHODIMP CYVEXPrint::RestorePrinterSettings(LONG_PTR pPRINTDLG)
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
+    // A print dialog or a page set-up dialog structure: anything else is not written to.
+    return Guarded([&](CPageSetupRecord&, CPrintSettings& print) -> HRESULT {
+        if (auto* dialog = DialogOfSize<PRINTDLGA>(pPRINTDLG)) {
+            print.dialog = dialog;
+            dialog->lCustData = reinterpret_cast<LPARAM>(&print);
+            m_control->GetPrinterSetup(dialog);
+            return S_OK;
+        }
+        if (auto* dialog = DialogOfSize<PAGESETUPDLGA>(pPRINTDLG)) {
+            print.dialog = dialog;
+            dialog->lCustData = reinterpret_cast<LPARAM>(&print);
+            m_control->GetPrinterSetup(dialog);
+            return S_OK;
+        }
+        return E_INVALIDARG;
+    });
 }
-STDMETHODIMP CYVEXPrint::StorePrinterSettings(LONG_PTR)
+STDMETHODIMP CYVEXPrint::StorePrinterSettings(LONG_PTR pPRINTDLG)
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
+    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT {
+        if (auto* dialog = DialogOfSize<PRINTDLGA>(pPRINTDLG))
+            m_control->StorePrinterSetup(dialog);
+        else if (auto* dialog = DialogOfSize<PAGESETUPDLGA>(pPRINTDLG))
+            m_control->StorePrinterSetup(dialog);
+        else
+            return E_INVALIDARG;
+        return S_OK;
+    });
 }
 STDMETHODIMP CYVEXPrint::DrawSiteMetafile(BSTR PathName, LONG_PTR* hEnhMetafile)
 {
@@ -89,9 +86,18 @@ STDMETHODIMP CYVEXPrint::DrawSiteMetafile(BSTR PathName, LONG_PTR* hEnhMetafile)
         return hr;
     });
 }
-STDMETHODIMP CYVEXPrint::PrintSiteMetafile(LONG_PTR, LONG_PTR, LONG_PTR)
+STDMETHODIMP CYVEXPrint::PrintSiteMetafile(LONG_PTR hEnhMetafile, LONG_PTR hTargetDC, LONG_PTR hTargetInfoDC)
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
+    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT {
+        return PlaySiteMetafile(reinterpret_cast<HENHMETAFILE>(hEnhMetafile), reinterpret_cast<HDC>(hTargetDC),
+                                reinterpret_cast<HDC>(hTargetInfoDC), 0, nullptr);
+    });
+}
+HRESULT CYVEXPrint::PlaySiteMetafile(HENHMETAFILE metafile, HDC target, HDC info, LONG reserved, const SIZE* pageSize)
+{
+    if (!m_control)
+        return E_POINTER;
+    return m_control->PlaySiteMetafile(metafile, target, info, reserved, pageSize);
 }
 STDMETHODIMP CYVEXPrint::get_PrintType(LONG* pVal)
 {
@@ -127,7 +133,7 @@ STDMETHODIMP CYVEXPrint::PutPrintRect(float Left, float Top, float Right, float 
         const CRealRect rect(Left, Top, Right, Bottom);
         print.printRect = rect;
         print.rectGiven = 1;
-        page.SetPrintRect(rect, DefaultPrinterPaper);
+        page.SetPrintRect(rect, [&](CRealPoint* paper) { return m_control->QueryPrinterPaper(paper); });
         return S_OK;
     });
 }

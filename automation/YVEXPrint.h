@@ -35,6 +35,9 @@ public:
     STDMETHODIMP get_PrintScale(float *pVal) override;
     STDMETHODIMP put_PrintScale(float newVal) override;
     STDMETHODIMP put__YVEXControl(LONG_PTR newVal) override;
+    // Plays a metafile of the site onto a target with the page layout of the information
+    // context; `pageSize` (pixels of a preview page) may be null.
+    HRESULT PlaySiteMetafile(HENHMETAFILE metafile, HDC target, HDC info, LONG reserved, const SIZE* pageSize);
 private:
     // Runs the body under the guard on the control's page set-up and print settings; E_POINTER
     // unattached.

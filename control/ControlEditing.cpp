@@ -732,7 +732,16 @@ void CYVEXControl::ApplyRectangle(CShape* rectangle)
     if (FAILED(rectangle->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom)))
         return;
     switch (m_rectanglePurpose) {
-    case kRectanglePrintSite: PrintSite(); break;
+    case kRectanglePrintSite: {
+        // The dragged rectangle is the print window that prints.
+        const CRealRect window(std::min(r.left, r.right), std::max(r.top, r.bottom), std::max(r.left, r.right),
+                               std::min(r.top, r.bottom));
+        GetPageSetup().printRect = GetPrintSettings().printRect = window;
+        GetPrintSettings().rectGiven = 1;
+        SetPrintType(4);
+        PrintSite();
+        break;
+    }
     case kRectangleZoom:
         ZoomToRect(CWorldRect{std::min(r.left, r.right), std::max(r.top, r.bottom), std::max(r.left, r.right),
                               std::min(r.top, r.bottom)});

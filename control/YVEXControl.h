@@ -4,6 +4,7 @@
 // editing machinery grow into it.
 #include <windows.h>
 #include <ole2.h>
+#include <commdlg.h>
 #include <docobj.h>
 #include <map>
 #include <set>
@@ -20,6 +21,7 @@
 #include "control/InPlaceEdit.h"
 #include "control/OffscreenBuffer.h"
 #include "control/PlainWindow.h"
+#include "control/PrintDialogRecord.h"
 #include "control/ScrollSupport.h"
 
 // The model side of the control (containers, current view and setting, edit state, the services
@@ -565,6 +567,37 @@ public:
     // drawing's proportions. S_FALSE and no metafile for an empty drawing, E_FAIL when the
     // metafile cannot be made.
     HRESULT DrawSiteMetafile(const char* fileName, int printAreaType, HENHMETAFILE* metafile);
+    // ---- printing (ControlPrinting.cpp) ----
+    // Prints the site on one page: through the print dialog, or (quiet) on the stored printer.
+    // S_FALSE while busy; a cancelled dialog resets the print type to limits and answers S_OK; a
+    // printer that cannot be reached, a dialog that fails and a document or page the printer
+    // refuses answer the failure. The dialog can instead ask for the print window to be picked on
+    // the drawing or for the host's print preview.
+    virtual HRESULT PrintSiteToPrinter(BOOL quiet);
+    // The stored printer set-up as copies of the process-wide handles in the dialog structure
+    // (the dialog may free what it holds, the stored handles stay); without stored handles the
+    // default printer's, which are then stored too. The structure's handles belong to its caller.
+    void GetPrinterSetup(PRINTDLGA* dialog);
+    void GetPrinterSetup(PAGESETUPDLGA* dialog);
+    // Copies of the structure's handles become the stored printer set-up, and its paper the page
+    // set-up's paper size. The structure keeps its own handles.
+    void StorePrinterSetup(const PRINTDLGA* dialog);
+    void StorePrinterSetup(const PAGESETUPDLGA* dialog);
+    // The paper of the stored printer set-up (the default printer's when none is stored) in
+    // millimetres; false without a printer or when its paper is not known.
+    bool QueryPrinterPaper(CRealPoint* paper);
+    // Plays a metafile of the site onto a printer or preview context at the place the page
+    // layout gives for the information context (the target when null); a preview gets the
+    // information context's page outlined. `pageSize`: the preview page in pixels, or null.
+    // S_FALSE when there is no layout (no drawing, no print source, a context without a size).
+    HRESULT PlaySiteMetafile(HENHMETAFILE metafile, HDC target, HDC info, LONG reserved, const SIZE* pageSize);
+    // The device pixels (y up) that the drawing's extents take on the page of `info`.
+    bool ComputePageLayout(HDC info, const SIZE* pageSize, RECT* pixels);
+    // Stores the print type in the page set-up and the print settings.
+    void SetPrintType(int printType);
+    CPrintDialogRecord& GetPrintDialogRecord() { return m_printDialog; }
+    // From just before a document starts until its printer context is gone.
+    bool IsPrinting() const { return m_printing != 0; }
     // The modeless shape-properties window exists and is shown.
     bool IsShapePropertyWindowVisible() const
     {
@@ -877,6 +910,10 @@ private:
 
     int m_rectanglePurpose = 0;
     bool m_foreignDC = false;
+    // Printing: the dialog's choices, the structure of a running print dialog, the printing flag.
+    CPrintDialogRecord m_printDialog;
+    PRINTDLGA* m_runningPrintDialog = nullptr;
+    LONG m_printing = 0;
     // The modeless shape-properties window, while it exists.
     HWND m_shapePropertyWindow = nullptr;
     // The mouse: device positions (last, previous, at the last left and right presses), the

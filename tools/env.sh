@@ -10,6 +10,10 @@ export WINEDEBUG=-all
 # unixODBC configuration owned by the project (the embedded default DSN lives here).
 export ODBCINI="${YVEX_ODBCINI:-$YVEX_CACHE/odbc/odbc.ini}"
 export YVEX_THIRDPARTY="$YVEX_CACHE/thirdparty"
+# The test run's printer (tools/service-cups.sh): its scheduler's folder, the socket every CUPS
+# client of the run (Wine's printing among them) talks to, and where its PDF files land.
+export YVEX_CUPS_DIR="${YVEX_CUPS_DIR:-/tmp/yvex-cups-${YVEX_PG_PORT:-55432}}"
+export CUPS_SERVER="$YVEX_CUPS_DIR/cups.sock"
 # Wine names Unix files in the locale's encoding: a locale that is not UTF-8 cannot hold file
 # names beyond ASCII, which drawings and tests use. C.UTF-8 is built into the C library.
 case "$(locale charmap 2>/dev/null)" in UTF-8) ;; *) export LC_ALL=C.UTF-8 ;; esac

@@ -2,6 +2,7 @@
 // (typed out parameters), the hidden _Init members given numbers that name nothing, and hit lists.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commdlg.h>
 #include <ole2.h>
 #include <oleauto.h>
 #include <algorithm>
@@ -404,6 +405,99 @@ TEST_F(ObjectModel, PrintSettingsOfTheControl)
     ASSERT_EQ(CoCreateInstance(CLSID_YVEXPrint, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXPrint, own.Out()), S_OK);
     EXPECT_EQ(own->get_PrintType(&type), E_POINTER);
     EXPECT_EQ(own->put_PrintScale(2), E_POINTER);
+}
+
+// A printer's set-up in the form a print dialog hands out: names and a mode on A4.
+void MakePrinterHandles(const char* device, HGLOBAL* mode, HGLOBAL* names)
+{
+    *mode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVMODEA));
+    auto* m = static_cast<DEVMODEA*>(GlobalLock(*mode));
+    strcpy(reinterpret_cast<char*>(m->dmDeviceName), device);
+    m->dmSize = sizeof(DEVMODEA);
+    m->dmFields = DM_PAPERSIZE;
+    m->dmPaperSize = DMPAPER_A4;
+    GlobalUnlock(*mode);
+    const size_t length = strlen(device);
+    *names = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DEVNAMES) + length + 3);
+    auto* n = static_cast<DEVNAMES*>(GlobalLock(*names));
+    n->wDriverOffset = n->wOutputOffset = static_cast<WORD>(sizeof(DEVNAMES) + length + 1);
+    n->wDeviceOffset = sizeof(DEVNAMES);
+    strcpy(reinterpret_cast<char*>(n) + sizeof(DEVNAMES), device);
+    GlobalUnlock(*names);
+}
+
+std::string DeviceNameOf(HGLOBAL names)
+{
+    auto* n = static_cast<DEVNAMES*>(GlobalLock(names));
+    if (!n)
+        return "";
+    std::string device = reinterpret_cast<const char*>(n) + n->wDeviceOffset;
+    GlobalUnlock(names);
+    return device;
+}
+
+// The host stores a printer set-up and gets copies of it back in either dialog structure; a
+// structure of another size is not written to; quiet printing to a printer that does not exist
+// fails.
+TEST_F(ObjectModel, PrinterSettingsRoundTrip)
+{
+    Ptr<IYVEXPrint> print;
+    ASSERT_EQ(control->get_YVEXPrint(print.Put()), S_OK);
+    PRINTDLGA stored = {};
+    stored.lStructSize = sizeof(stored);
+    MakePrinterHandles("Missing Plotter", &stored.hDevMode, &stored.hDevNames);
+    ASSERT_EQ(print->StorePrinterSettings(reinterpret_cast<LONG_PTR>(&stored)), S_OK);
+    GlobalFree(stored.hDevMode);
+    GlobalFree(stored.hDevNames);
+
+    PRINTDLGA restored = {};
+    restored.lStructSize = sizeof(restored);
+    ASSERT_EQ(print->RestorePrinterSettings(reinterpret_cast<LONG_PTR>(&restored)), S_OK);
+    EXPECT_EQ(DeviceNameOf(restored.hDevNames), "Missing Plotter");
+    EXPECT_NE(restored.lCustData, 0) << "the dialog is given the print settings";
+    PAGESETUPDLGA page = {};
+    page.lStructSize = sizeof(page);
+    ASSERT_EQ(print->RestorePrinterSettings(reinterpret_cast<LONG_PTR>(&page)), S_OK);
+    EXPECT_EQ(DeviceNameOf(page.hDevNames), "Missing Plotter");
+    EXPECT_NE(page.hDevNames, restored.hDevNames) << "each dialog gets its own copy";
+    for (HGLOBAL h : {restored.hDevMode, restored.hDevNames, page.hDevMode, page.hDevNames})
+        GlobalFree(h);
+
+    BYTE other[48] = {};
+    *reinterpret_cast<DWORD*>(other) = sizeof(other);
+    EXPECT_EQ(print->RestorePrinterSettings(reinterpret_cast<LONG_PTR>(other)), E_INVALIDARG);
+    EXPECT_EQ(print->StorePrinterSettings(reinterpret_cast<LONG_PTR>(other)), E_INVALIDARG);
+    EXPECT_EQ(print->RestorePrinterSettings(0), E_INVALIDARG);
+
+    EXPECT_EQ(print->PrintSite(VARIANT_TRUE), E_FAIL) << "the stored printer cannot be opened";
+}
+
+// The site's metafile played onto a metafile page through the print object: nothing for an empty
+// site or without a target, the drawing otherwise.
+TEST_F(ObjectModel, SiteMetafilePlayedOntoAPage)
+{
+    Ptr<IYVEXPrint> print;
+    ASSERT_EQ(control->get_YVEXPrint(print.Put()), S_OK);
+    HDC reference = CreateCompatibleDC(nullptr);
+    HDC page = CreateEnhMetaFileA(reference, nullptr, nullptr, nullptr);
+    EXPECT_EQ(print->PrintSiteMetafile(0, reinterpret_cast<LONG_PTR>(page), 0), S_FALSE) << "no drawing";
+
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 50, 20, &id), S_OK);
+    LONG_PTR metafile = 0;
+    ASSERT_EQ(print->DrawSiteMetafile(nullptr, &metafile), S_OK);
+    ASSERT_NE(metafile, 0);
+    EXPECT_EQ(print->PrintSiteMetafile(metafile, 0, 0), E_INVALIDARG);
+    EXPECT_EQ(print->PrintSiteMetafile(metafile, reinterpret_cast<LONG_PTR>(page), reinterpret_cast<LONG_PTR>(reference)),
+              S_OK);
+    DeleteEnhMetaFile(reinterpret_cast<HENHMETAFILE>(metafile));
+    HENHMETAFILE played = CloseEnhMetaFile(page);
+    ENHMETAHEADER header = {};
+    ASSERT_NE(GetEnhMetaFileHeader(played, sizeof(header), &header), 0u);
+    EXPECT_GT(header.nRecords, 10u) << "the page holds the drawing";
+    EXPECT_GT(header.rclBounds.right, header.rclBounds.left);
+    DeleteEnhMetaFile(played);
+    DeleteDC(reference);
 }
 
 // A 2 x 3 picture in a BMP file of the temporary folder.

@@ -1,0 +1,410 @@
+// The printing core: the site on one printed page, the printer set-up shared by every control of
+// the process, and the page layout that places the drawing on the paper.
+#include <cstddef>
+#include <cstring>
+#include <string>
+#include "com/Guard.h"
+#include "com/HResult.h"
+#include "com/Owners.h"
+#include "control/PageLayout.h"
+#include "control/PrintDeviceCalls.h"
+#include "control/ResourceText.h"
+#include "control/SharedPrintSetup.h"
+#include "control/YVEXControl.h"
+#include "model/Group.h"
+#include "model/Shape.h"
+
+namespace {
+
+// The spooled document's name and the command that asks the host for its print preview.
+constexpr char kDocumentName[] = "YVEXControl Document";
+constexpr WPARAM kPrintPreviewCommand = 0xE109;
+
+// A block of global memory that the caller owns, with the same bytes; null when there is none
+// or it cannot be read.
+HGLOBAL CopyGlobal(HGLOBAL source)
+{
+    if (!source)
+        return nullptr;
+    ycom::GlobalLockView<> from(source);
+    if (!from)
+        return nullptr;
+    const SIZE_T size = from.Size();
+    ycom::GlobalMem copy(GlobalAlloc(GMEM_MOVEABLE, size));
+    if (!copy)
+        return nullptr;
+    ycom::GlobalLockView<> to(copy.Get());
+    if (!to)
+        return nullptr;
+    std::memcpy(to.Get(), from.Get(), size);
+    return copy.Detach();
+}
+
+// A stored handle still usable (one that another owner freed cannot be locked): forgotten when not.
+bool CheckShared(HGLOBAL handle, void (*forget)(HGLOBAL, BOOL))
+{
+    if (!handle)
+        return false;
+    if (GlobalLock(handle)) {
+        GlobalUnlock(handle);
+        return true;
+    }
+    forget(nullptr, FALSE);
+    return false;
+}
+
+void FreeGlobal(HGLOBAL& handle)
+{
+    if (handle && handle != GetSharedDevMode() && handle != GetSharedDevNames())
+        GlobalFree(handle);
+    handle = nullptr;
+}
+
+// The handle steps of the set-up shared by both dialog structures.
+void FillPrinterHandles(HWND owner, HGLOBAL& devMode, HGLOBAL& devNames)
+{
+    const bool haveMode = CheckShared(GetSharedDevMode(), SetSharedDevMode);
+    const bool haveNames = CheckShared(GetSharedDevNames(), SetSharedDevNames);
+    if (haveMode && haveNames) {
+        // Copies: a dialog frees or replaces what it is given, and the stored set-up must stay.
+        FreeGlobal(devMode);
+        FreeGlobal(devNames);
+        devMode = CopyGlobal(GetSharedDevMode());
+        devNames = CopyGlobal(GetSharedDevNames());
+    }
+    if (!devMode && !devNames) {
+        // The default printer's, without showing anything (and without a context of its own).
+        PRINTDLGA defaults = {};
+        defaults.lStructSize = sizeof(defaults);
+        defaults.hwndOwner = owner;
+        defaults.Flags = PD_RETURNDEFAULT;
+        if (GetPrintDeviceCalls().printDlg(&defaults)) {
+            devMode = defaults.hDevMode;
+            devNames = defaults.hDevNames;
+        } else {
+            FreeGlobal(defaults.hDevMode);
+            FreeGlobal(defaults.hDevNames);
+        }
+    }
+    if (!GetSharedDevMode() && !GetSharedDevNames() && devMode && devNames) {
+        SetSharedDevMode(CopyGlobal(devMode), TRUE);
+        SetSharedDevNames(CopyGlobal(devNames), TRUE);
+    }
+}
+
+// Copies of a structure's handles become the stored set-up when they are not the stored ones.
+void StorePrinterHandles(HGLOBAL devMode, HGLOBAL devNames)
+{
+    if (devMode && devMode != GetSharedDevMode())
+        if (HGLOBAL copy = CopyGlobal(devMode))
+            SetSharedDevMode(copy, TRUE);
+    if (devNames && devNames != GetSharedDevNames())
+        if (HGLOBAL copy = CopyGlobal(devNames))
+            SetSharedDevNames(copy, TRUE);
+}
+
+// The paper of a printer mode in millimetres, turned as the mode prints; false when the mode
+// tells neither its paper's size nor a paper we know.
+bool PaperOfDevMode(HGLOBAL devMode, CRealPoint* paper)
+{
+    ycom::GlobalLockView<DEVMODEA> mode(devMode);
+    if (!mode || mode.Size() < offsetof(DEVMODEA, dmPaperLength) + sizeof(short))
+        return false;
+    const DEVMODEA* m = mode.Get();
+    float width = 0.0f, length = 0.0f;
+    if ((m->dmFields & DM_PAPERWIDTH) && (m->dmFields & DM_PAPERLENGTH) && m->dmPaperWidth > 0 && m->dmPaperLength > 0) {
+        width = m->dmPaperWidth / 10.0f;
+        length = m->dmPaperLength / 10.0f;
+    } else if (m->dmPaperSize == DMPAPER_A4) {
+        width = 210.0f;
+        length = 297.0f;
+    } else if (m->dmPaperSize == DMPAPER_LETTER) {
+        width = 215.9f;
+        length = 279.4f;
+    } else {
+        return false;
+    }
+    const bool landscape = (m->dmFields & DM_ORIENTATION) && m->dmOrientation == DMORIENT_LANDSCAPE;
+    *paper = landscape ? CRealPoint(length, width) : CRealPoint(width, length);
+    return true;
+}
+
+// Keeps the thread's messages flowing while the printer driver works.
+BOOL CALLBACK KeepPumping(HDC, int)
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return TRUE;
+}
+
+// The answer of a document or page call of the printer: positive when it worked.
+HRESULT PrinterResult(int result) { return result > 0 ? S_OK : HResultFromLastError(); }
+
+} // namespace
+
+void CYVEXControl::SetPrintType(int printType)
+{
+    GetPageSetup().printType = printType;
+    GetPrintSettings().printType = printType;
+    m_printDialog.printType = printType;
+}
+
+void CYVEXControl::GetPrinterSetup(PRINTDLGA* dialog)
+{
+    if (dialog)
+        FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+}
+
+void CYVEXControl::GetPrinterSetup(PAGESETUPDLGA* dialog)
+{
+    if (dialog)
+        FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+}
+
+void CYVEXControl::StorePrinterSetup(const PRINTDLGA* dialog)
+{
+    if (!dialog)
+        return;
+    StorePrinterHandles(dialog->hDevMode, dialog->hDevNames);
+    CRealPoint paper;
+    if (PaperOfDevMode(dialog->hDevMode, &paper)) {
+        GetPageSetup().paperSize = paper;
+        GetPageSetup().printerSetUp = 1;
+    }
+}
+
+void CYVEXControl::StorePrinterSetup(const PAGESETUPDLGA* dialog)
+{
+    if (!dialog)
+        return;
+    StorePrinterHandles(dialog->hDevMode, dialog->hDevNames);
+    // The dialog's paper in its units: hundredths of millimetres or thousandths of inches.
+    double unit = 0.0;
+    if (dialog->Flags & PSD_INHUNDREDTHSOFMILLIMETERS)
+        unit = 0.01;
+    else if (dialog->Flags & PSD_INTHOUSANDTHSOFINCHES)
+        unit = 0.0254;
+    CRealPoint paper;
+    if (unit > 0.0 && dialog->ptPaperSize.x > 0 && dialog->ptPaperSize.y > 0)
+        paper = CRealPoint(static_cast<float>(dialog->ptPaperSize.x * unit), static_cast<float>(dialog->ptPaperSize.y * unit));
+    else if (!PaperOfDevMode(dialog->hDevMode, &paper))
+        return;
+    GetPageSetup().paperSize = paper;
+    GetPageSetup().printerSetUp = 1;
+}
+
+bool CYVEXControl::QueryPrinterPaper(CRealPoint* paper)
+{
+    PRINTDLGA dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = GetControlWindow();
+    GetPrinterSetup(&dialog);
+    const bool found = paper && PaperOfDevMode(dialog.hDevMode, paper);
+    FreeGlobal(dialog.hDevMode);
+    FreeGlobal(dialog.hDevNames);
+    return found;
+}
+
+bool CYVEXControl::ComputePageLayout(HDC info, const SIZE* pageSize, RECT* pixels)
+{
+    if (!info || !pixels)
+        return false;
+    const CPageSetupRecord& page = GetPageSetup();
+    // What is printed: the draft limits unless the print type names the visible area, the
+    // selection or the stored print window.
+    CRealRect world;
+    CShape* drawn = GetRootGroup();
+    switch (page.printType) {
+    case 2:
+        world = GetCurrentViewport().GetVisibleWorldRect();
+        break;
+    case 3:
+        drawn = GetSelectionGroup();
+        if (!drawn || FAILED(drawn->GetBoundingRect(&world.left, &world.top, &world.right, &world.bottom)))
+            return false;
+        break;
+    case 4:
+        world = page.printRect;
+        break;
+    default:
+        world = GetSiteRecord().GetDraftLimits();
+        break;
+    }
+    CRealRect source, extents, drawing;
+    if (!CPageLayout::Prepare(world, &source))
+        return false;
+    if (!drawn || FAILED(drawn->GetBoundingRect(&drawing.left, &drawing.top, &drawing.right, &drawing.bottom)) ||
+        !CPageLayout::Prepare(drawing, &extents))
+        return false;
+
+    CPageLayout::Device device;
+    device.horzRes = GetDeviceCaps(info, HORZRES);
+    device.vertRes = GetDeviceCaps(info, VERTRES);
+    device.horzSizeMm = GetDeviceCaps(info, HORZSIZE);
+    device.vertSizeMm = GetDeviceCaps(info, VERTSIZE);
+    CPageLayout::Placement placement;
+    placement.scale = page.printScale;
+    placement.centered = page.centered != 0;
+    placement.offset = page.printOffset;
+    return CPageLayout::Compute(source, extents, device, pageSize, placement, pixels);
+}
+
+HRESULT CYVEXControl::PlaySiteMetafile(HENHMETAFILE metafile, HDC target, HDC info, LONG, const SIZE* pageSize)
+{
+    if (!target)
+        return E_INVALIDARG;
+    if (!info)
+        info = target;
+    RECT place = {};
+    if (!ComputePageLayout(info, pageSize, &place))
+        return S_FALSE;
+    // The layout's y points up: the device's axis is turned over for the playback.
+    const int height = pageSize ? pageSize->cy : GetDeviceCaps(info, VERTRES);
+    SetGraphicsMode(target, GM_ADVANCED);
+    const XFORM flip = {1.0f, 0.0f, 0.0f, -1.0f, 0.0f, static_cast<float>(height)};
+    SetWorldTransform(target, &flip);
+    PlayEnhMetaFile(target, metafile, &place);
+    ModifyWorldTransform(target, nullptr, MWT_IDENTITY);
+    if (target != info) {
+        // A preview shows the printer's page.
+        RECT clip = {};
+        GetClipBox(info, &clip);
+        ycom::Pen dashed(CreatePen(PS_DASH, 1, RGB(0, 0, 0)));
+        ycom::SelectGuard pen(target, dashed.Get());
+        ycom::SelectGuard brush(target, GetStockObject(NULL_BRUSH));
+        Rectangle(target, clip.left, clip.top, clip.right, clip.bottom);
+    }
+    return S_OK;
+}
+
+HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
+{
+    if (!IsIdle())
+        return S_FALSE;
+    const CPrintDeviceCalls& calls = GetPrintDeviceCalls();
+
+    // The dialog's own set-up and extra controls come with its template; until the module has
+    // one the system dialog runs plain.
+    PRINTDLGA dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = GetControlWindow();
+    dialog.Flags = PD_COLLATE | PD_RETURNDC | PD_USEDEVMODECOPIESANDCOLLATE;
+    dialog.nFromPage = dialog.nToPage = 0xFFFF;
+    dialog.nMinPage = 1;
+    dialog.nMaxPage = 0xFFFF;
+    dialog.nCopies = 1;
+    dialog.hInstance = ControlModule();
+    m_printDialog.control = this;
+    m_printDialog.printType = GetPageSetup().printType;
+    dialog.lCustData = reinterpret_cast<LPARAM>(&m_printDialog);
+    GetPrinterSetup(&dialog);
+    // The structure's handles are its own (copies of the stored set-up): they go with it.
+    struct DialogHandles {
+        PRINTDLGA& d;
+        ~DialogHandles()
+        {
+            FreeGlobal(d.hDevMode);
+            FreeGlobal(d.hDevNames);
+        }
+    } handles{dialog};
+
+    HDC printer = nullptr;
+    if (!quiet) {
+        // Without any printer there is nothing to choose from: that is a failure, not a cancel
+        // (the dialog's own error code may be left over from an earlier call).
+        if (!dialog.hDevMode && !dialog.hDevNames) {
+            SetPrintType(1);
+            return E_FAIL;
+        }
+        m_runningPrintDialog = &dialog;
+        const BOOL chosen = calls.printDlg(&dialog);
+        m_runningPrintDialog = nullptr;
+        if (!chosen || !dialog.hDC) {
+            if (dialog.hDC)
+                calls.deleteDC(dialog.hDC);
+            SetPrintType(1);
+            return S_OK;
+        }
+        printer = dialog.hDC;
+        GetPageSetup().printType = GetPrintSettings().printType = m_printDialog.printType;
+    } else {
+        ycom::GlobalLockView<DEVNAMES> names(dialog.hDevNames);
+        if (!names || names.Size() < sizeof(DEVNAMES) || names.Get()->wDeviceOffset >= names.Size())
+            return E_FAIL;
+        // The device name within the block, however the block ends.
+        char* base = reinterpret_cast<char*>(names.Get());
+        std::string device(base + names.Get()->wDeviceOffset,
+                           strnlen(base + names.Get()->wDeviceOffset, names.Size() - names.Get()->wDeviceOffset));
+        HANDLE opened = nullptr;
+        if (!calls.openPrinter(&device[0], &opened, nullptr) || !opened)
+            return E_FAIL;
+        ycom::GlobalLockView<DEVMODEA> mode(dialog.hDevMode);
+        printer = calls.createDC("WINSPOOL", device.c_str(), nullptr, mode.Get());
+        calls.closePrinter(opened);
+        if (!printer)
+            return E_FAIL;
+    }
+    // The printer context goes whichever way this ends.
+    struct PrinterContext {
+        HDC dc;
+        const CPrintDeviceCalls& calls;
+        LONG& printing;
+        ~PrinterContext()
+        {
+            calls.deleteDC(dc);
+            printing = 0;
+        }
+    } context{printer, calls, m_printing};
+
+    if (m_printDialog.windowRequest)
+        SetPrintType(4);
+    StorePrinterSetup(&dialog);
+    if (m_printDialog.windowRequest) {
+        // The user drags the print window; its rectangle then prints.
+        m_printDialog.windowRequest = 0;
+        SetRectanglePurpose(kRectanglePrintSite);
+        BeginZoomWindow();
+        SetRectanglePurpose(kRectanglePrintSite);
+        return S_OK;
+    }
+    if (m_printDialog.previewRequest) {
+        m_printDialog.previewRequest = 0;
+        HWND window = GetControlWindow();
+        HWND parent = window ? GetParent(window) : nullptr;
+        if (parent || window)
+            PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+        return S_OK;
+    }
+
+    m_printing = 1;
+    SetAbortProc(printer, KeepPumping);
+    DOCINFOA document = {};
+    document.cbSize = sizeof(document);
+    document.lpszDocName = kDocumentName;
+    RETURN_IF_FAILED(PrinterResult(calls.startDoc(printer, &document)));
+    HRESULT result = PrinterResult(calls.startPage(printer));
+    if (SUCCEEDED(result)) {
+        HENHMETAFILE metafile = nullptr;
+        result = DrawSiteMetafile(nullptr, GetPageSetup().printType, &metafile);
+        if (SUCCEEDED(result)) {
+            // An empty drawing prints an empty page.
+            if (metafile)
+                PlaySiteMetafile(metafile, printer, printer, 0, nullptr);
+            DeleteEnhMetaFile(metafile);
+            result = PrinterResult(calls.endPage(printer));
+        }
+    }
+    if (SUCCEEDED(result))
+        return PrinterResult(calls.endDoc(printer));
+    // Nothing half made reaches the spooler.
+    calls.abortDoc(printer);
+    return result;
+}
+
+STDMETHODIMP CYVEXControl::PrintSite()
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return PrintSiteToPrinter(FALSE); });
+}
