@@ -285,15 +285,21 @@ HRESULT CYVEXControl::CreateBlock(const wchar_t* name, LONG* blockId, LONG shape
         return copied;
     }
 
+    // The block's base point, the pick point or else the top left corner of its extents, becomes
+    // its origin: a reference places the block's origin at its insertion point.
+    float left = pickX, top = pickY;
+    if (pickX == FLT_MAX || pickY == FLT_MAX) {
+        float right = 0, bottom = 0;
+        if (FAILED(block->GetBoundingRect(&left, &top, &right, &bottom)))
+            left = top = 0.0f;
+    }
+    if (left != 0.0f || top != 0.0f)
+        block->Shift(-left, -top, nullptr, true);
+
     if (replace && !(GetRootGroup() && GetRootGroup()->GetParent() == GetDefaultShapesGroup())) {
         CGroup* parent = fromSelection ? nullptr : source->GetParent();
         if (!parent || !parent->IsEnabled())
             parent = GetRootGroup();
-        float left = pickX, top = pickY;
-        if (pickX == FLT_MAX || pickY == FLT_MAX) {
-            float right = 0, bottom = 0;
-            block->GetBoundingRect(&left, &top, &right, &bottom);
-        }
         std::vector<int> gone;
         for (CShape* original : originals)
             gone.push_back(original->GetId());

@@ -192,6 +192,9 @@ private:
     HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
                           std::map<int, int>& pendingLayers, std::vector<int>* list);
     HRESULT LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny);
+    // The block reference rows: each reference is tied to its block (fetched first on a second
+    // connection when a reload misses it), takes its scales and angle and shows the block anew.
+    HRESULT LoadReferenceRows(COdbcSession& session, int scope, int argument, bool* appliedAny);
     // A second connection for a nested load, reading what other sessions have not committed.
     HRESULT OpenNestedSession(COdbcSession& session);
     // Takes a shape and its subtree out of the drawing, without events.

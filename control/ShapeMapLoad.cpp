@@ -7,13 +7,19 @@
 #include <map>
 #include <set>
 #include "control/ControlCore.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/HatchPattern.h"
+#include "model/Image.h"
 #include "model/HatchPatternMap.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/Shape.h"
+#include "model/Text.h"
 #include "persistence/AttributeLoader.h"
 #include "persistence/Odbc.h"
 #include "persistence/OdbcRow.h"
@@ -112,6 +118,58 @@ std::vector<int> StepsOfType(int type)
     case stReference: return {kindReferences};
     default: return {};
     }
+}
+
+// The radius of a circle or arc row: the length of the major axis, along (1, 0) when the shape
+// has no axis yet; an arc row adds its start and end angles.
+void ApplyRadiusRow(COdbcRow& row, bool withAngles, CEllipse* ellipse)
+{
+    const double radius = row.Double(3);
+    if (ellipse->GetMajorX() == 0.0f && ellipse->GetMajorY() == 0.0f)
+        ellipse->SetMajorAxis(static_cast<float>(radius), 0.0f);
+    else
+        ellipse->SetMajorRadius(radius);
+    if (withAngles)
+        ellipse->SetAngles(row.Float(4), row.Float(5));
+}
+
+// The general ellipse row: ratio, plane normal, angles and the major-axis vector.
+void ApplyEllipseRow(COdbcRow& row, CEllipse* ellipse)
+{
+    ellipse->SetMinorRatio(std::fabs(row.Float(3)));
+    ellipse->SetExtrusionZ(row.Float(4));
+    ellipse->SetAngles(row.Float(5), row.Float(6));
+    ellipse->SetMajorAxis(row.Float(7), row.Float(8));
+}
+
+// A text row. A label inside a block reference shows its block's label and keeps its own text.
+void ApplyTextRow(COdbcRow& row, CText* text)
+{
+    const std::string body = row.LongText(3);
+    const CGroup* parent = text->GetParent();
+    const bool keepsText = parent && parent->GetShapeType() == stReference && text->GetTextType() == ttLabel;
+    const int type = row.Int(4, 1);
+    const float height = row.Float(5, 10.0f);
+    float width = row.Float(6, -1.0f);
+    const DWORD align = static_cast<DWORD>(row.Int(7, 0));
+    const float xScale = row.Float(8, 1.0f);
+    const double rotation = row.Double(9, 0.0);
+    const std::string face = row.Text(10, 256);
+    const int charset = row.Int(11, 0);
+    if (!keepsText)
+        text->StoreText(body.c_str(), static_cast<int>(body.size()));
+    if (!face.empty())
+        text->SetFontNameA(face.c_str());
+    text->SetCharset(charset);
+    text->SetTextType(type);
+    text->SetAlignType(align);
+    text->SetHeight(height);
+    // A plain text stored without a width is measured from its characters.
+    if (width == -1.0f && type != ttRTF)
+        width = 0.0f;
+    text->SetWidth(width);
+    text->SetXScale(xScale);
+    text->SetRotation(rotation);
 }
 
 } // namespace
@@ -359,7 +417,10 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
         }
         if (!parent || !parent->IsGroup())
             return E_FAIL;
-        if (shape->GetParent() != parent)
+        // A shape made by this row is in no list yet: the group need not search its children.
+        if (created)
+            static_cast<CGroup*>(parent)->AddNewChild(shape, 1);
+        else if (shape->GetParent() != parent)
             static_cast<CGroup*>(parent)->AddChild(shape, nullptr, 1, false);
     }
     shape->RemoveAllPoints();
@@ -545,11 +606,16 @@ HRESULT CShapeMap::LoadKindRows(COdbcSession& session, int kind, int scope, int 
     case kindLayers:
     case kindLayerSettings:
     case kindPolylines:
+    case kindCircles:
+    case kindArcs:
+    case kindEllipses:
+    case kindImages:
+    case kindTexts:
     case kindLines:
         break;
+    case kindReferences:
+        return LoadReferenceRows(session, scope, argument, appliedAny);
     default:
-        // Arcs, circles, ellipses, images, texts and block references are read by their kinds,
-        // which take their rows when they come.
         return S_OK;
     }
     const int queryScope = (kind == kindLayers || kind == kindLayerSettings) && scope == ScopeGroup ? ScopeShape
@@ -598,6 +664,45 @@ HRESULT CShapeMap::LoadKindRows(COdbcSession& session, int kind, int scope, int 
             polyline->SetSecondArrowType(row.Int(6));
             break;
         }
+        case kindCircles:
+        case kindArcs:
+        case kindEllipses: {
+            auto* ellipse = dynamic_cast<CEllipse*>(shape);
+            if (!ellipse) {
+                result = E_FAIL;
+                continue;
+            }
+            if (kind == kindEllipses)
+                ApplyEllipseRow(row, ellipse);
+            else
+                ApplyRadiusRow(row, kind == kindArcs, ellipse);
+            break;
+        }
+        case kindImages: {
+            auto* image = dynamic_cast<CImage*>(shape);
+            if (!image) {
+                result = E_FAIL;
+                continue;
+            }
+            image->SetSize(row.Float(3), row.Float(4));
+            image->SetRotation(row.Double(5));
+            // The picture itself comes with the site's resources; an image whose resource is
+            // not among them keeps the one it shows.
+            const int resourceDatabaseId = row.Int(6);
+            CImageResource* resource = resourceDatabaseId > 0
+                                           ? m_control->GetImageResourceMap().FindByObjectId(resourceDatabaseId)
+                                           : nullptr;
+            if (resource && resource->GetId() != image->GetImageResourceId())
+                image->SetImageResourceId(resource->GetId());
+            break;
+        }
+        case kindTexts: {
+            auto* text = dynamic_cast<CText*>(shape);
+            if (!text)
+                continue;
+            ApplyTextRow(row, text);
+            break;
+        }
         case kindLines:
             if (shape->GetShapeType() != stLine)
                 continue;
@@ -617,4 +722,53 @@ HRESULT CShapeMap::LoadKindRows(COdbcSession& session, int kind, int scope, int 
             if (group->IsGroup())
                 static_cast<CGroup*>(group)->UpdateReferrers(0, 0);
     return finished;
+}
+
+HRESULT CShapeMap::LoadReferenceRows(COdbcSession& session, int scope, int argument, bool* appliedAny)
+{
+    struct ReferenceRow
+    {
+        int databaseId;
+        float xScale, yScale;
+        double angle;
+        int blockDatabaseId;
+    };
+    // The rows are read to their end first: a missing block is fetched on a connection of its own
+    // while this statement would still be open.
+    RETURN_IF_FAILED(SelectShapeQuery(session, kindReferences, scope, argument));
+    std::vector<ReferenceRow> rows;
+    {
+        COdbcRow row(session.Statement());
+        while (row.Fetch())
+            rows.push_back({row.Int(1), row.Float(3, 1.0f), row.Float(4, 1.0f), row.Double(5), row.Int(6)});
+        RETURN_IF_FAILED(FinishRows(session, row));
+    }
+    for (const ReferenceRow& r : rows) {
+        auto* reference = dynamic_cast<CReference*>(FindByDbId(r.databaseId));
+        if (!reference)
+            continue;
+        CShape* block = FindByDbId(r.blockDatabaseId);
+        if (!block && scope != ScopeSite && r.blockDatabaseId > 0) {
+            COdbcSession nested;
+            RETURN_IF_FAILED(OpenNestedSession(nested));
+            RETURN_IF_FAILED(LoadSiteShapes(nested, r.blockDatabaseId, ScopeGroup, nullptr));
+            nested.Disconnect();
+            block = FindByDbId(r.blockDatabaseId);
+        }
+        if (!block || block->GetShapeType() != stGroup)
+            continue;
+        if (!reference->SetBlockGroupShapeID(block->GetId())) {
+            m_control->ReportError("Failed to load site");
+            return E_FAIL;
+        }
+        reference->SetXScale(r.xScale, false);
+        reference->SetYScale(r.yScale, false);
+        reference->SetRotationAngle(r.angle, false);
+        reference->DropOwnChildren();
+        reference->ResolveBlock(static_cast<CGroup*>(block), true, true, false);
+        // The copies are made in the block's own frame and placed by the reference.
+        reference->ApplyTransform(true);
+        *appliedAny = true;
+    }
+    return S_OK;
 }

@@ -368,7 +368,17 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
             if (FAILED(hr))
                 return hr;
         }
-        // Block references are tied to their blocks by the reference kind when it loads them.
+        // Block references: those the reference rows left unlinked find their block by name, the
+        // rest are shown; a reference with no block at all has nothing to show and goes.
+        if (CGroup* library = GetLibraryGroup()) {
+            library->LinkReferencesByName(library);
+            if (CGroup* root = GetRootGroup())
+                root->ResolveReferences(library, nullptr);
+            library->ResolveReferences(library, nullptr);
+            if (CGroup* root = GetRootGroup())
+                root->ClearReferencesInTree();
+            library->ClearReferencesInTree();
+        }
 
         if (!request.clear)
             FinishAdditiveLoad(request);

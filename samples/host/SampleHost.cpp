@@ -152,6 +152,9 @@ void BuildSampleSite(const AutomationObject& control, const std::wstring& outDir
     AutomationObject polygon = shape(slab);
     polygon.CallLong(L"AddNewVertex", 0L, 120.0f, 60.0f, 0.0f, 0L, 0L, L"", 0.0f, 0.0f, 0L, 0L, 0L);
     polygon.CallLong(L"AddNewVertex", 0L, 85.0f, 70.0f, 0.0f, 0L, 0L, L"", 0.0f, 0.0f, 0L, 0L, 0L);
+    // AddPolygon makes an open outline; the closing edge makes it a polygon that a hatch fills.
+    const long kClosed = 1;
+    polygon.Put(L"Flags", polygon.CallLong(L"Flags") | kClosed);
     polygon.Put(L"HatchPatternID", 3L);
     polygon.Put(L"HatchColor", 0x0000C0L);
     polygon.Put(L"LayerShapeID", walls);
@@ -159,7 +162,8 @@ void BuildSampleSite(const AutomationObject& control, const std::wstring& outDir
     // Curves.
     shapes.CallLong(L"AddCircle", 160.0f, 50.0f, 15.0f);
     shapes.CallLong(L"AddArc", 160.0f, 50.0f, 22.0f, 30.0f, 150.0f);
-    shapes.CallLong(L"AddEllipse", 215.0f, 50.0f, 25.0f, 0.5f, 30.0f, 0.0f, 360.0f);
+    // The major axis turned by 30 degrees (the angle goes in radians).
+    shapes.CallLong(L"AddEllipse", 215.0f, 50.0f, 25.0f, 0.5f, 0.5235988f, 0.0f, 360.0f);
 
     // Texts: a plain one and a rich one.
     shapes.CallLong(L"AddPlainText", L"YVEX sample site", 0.0f, 95.0f, 90.0f, 10.0f, 0L, 0.0f);

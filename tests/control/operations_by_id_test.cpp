@@ -446,6 +446,19 @@ TEST_F(Operations, CreatingABlock)
     ASSERT_NE(reference, nullptr);
     EXPECT_EQ(reference->GetBlock(), block);
     EXPECT_EQ(reference->GetParent(), Root());
+    // The block's base point is the top left of its extents: the block lies below and right of
+    // its origin, and the reference shows the copies where the group's shapes were.
+    float left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(block->GetBoundingRect(&left, &top, &right, &bottom), S_OK);
+    EXPECT_FLOAT_EQ(left, 0.0f);
+    EXPECT_FLOAT_EQ(top, 0.0f);
+    EXPECT_FLOAT_EQ(right, 3.0f);
+    EXPECT_FLOAT_EQ(bottom, -1.0f);
+    ASSERT_EQ(reference->GetBoundingRect(&left, &top, &right, &bottom), S_OK);
+    EXPECT_FLOAT_EQ(left, 0.0f);
+    EXPECT_FLOAT_EQ(top, 1.0f);
+    EXPECT_FLOAT_EQ(right, 3.0f);
+    EXPECT_FLOAT_EQ(bottom, 0.0f);
 
     auto* failing = static_cast<CGroup*>(Make(stGroup, {}, Root()));
     auto* stubborn = new StubbornShape(control->GetShapeMap().GetNextShapeId(), control.Get());

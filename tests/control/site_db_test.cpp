@@ -19,10 +19,13 @@
 #include "control/ShapeMap.h"
 #include "control/ViewportList.h"
 #include "model/Group.h"
+#include "model/Ellipse.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
+#include "model/Reference.h"
 #include "model/Shape.h"
+#include "model/Text.h"
 #include "persistence/DrawingSettingMap.h"
 
 using namespace controltest;
@@ -197,6 +200,19 @@ std::string Describe(CYVEXControl& c)
         if (auto* polyline = dynamic_cast<CPolyline*>(shape))
             for (const CVertexRecord& v : polyline->GetVertices())
                 out << " [" << v.bulge << " " << v.startWidth << " " << v.endWidth << " '" << v.name << "']";
+        if (auto* ellipse = dynamic_cast<CEllipse*>(shape))
+            out << " axis (" << ellipse->GetMajorX() << "," << ellipse->GetMajorY() << ") ratio "
+                << ellipse->GetMinorRatio() << " normal " << ellipse->GetExtrusionZ() << " angles "
+                << ellipse->GetStartAngle() << "/" << ellipse->GetEndAngle();
+        if (auto* text = dynamic_cast<CText*>(shape))
+            out << " text '" << text->GetText() << "' type " << text->GetTextType() << " height " << text->GetHeight()
+                << " turned " << text->GetRotation() << " font '" << text->GetFontNameA() << "'";
+        if (auto* reference = dynamic_cast<CReference*>(shape)) {
+            const CGroup* block = reference->GetBlock();
+            const std::wstring name = block ? block->GetName() : L"(no block)";
+            out << " block '" << std::string(name.begin(), name.end()) << "' scales " << reference->GetXScale() << "/"
+                << reference->GetYScale() << " turned " << reference->GetRotationAngle();
+        }
         out << "\n";
         if (shape->IsGroup())
             for (CShape* child : static_cast<CGroup*>(shape)->Children())
@@ -289,6 +305,66 @@ TEST_P(SiteDbTest, ASiteSavesAndLoadsBackTheSame)
     ASSERT_EQ(third->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(StoredRows(db.hstmt, siteId), settled);
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// Circles, arcs, ellipses and texts keep their geometry and wording, and a block reference
+// comes back tied to its block, showing the block's shapes where it places them.
+TEST_P(SiteDbTest, CurvesTextsAndReferencesComeBack)
+{
+    CGroup* root = control->GetRootGroup();
+    CShape* circle = NewShape(*control, stCircle, root);
+    AddPoints(*control, circle, {{10.0f, 20.0f}});
+    static_cast<CEllipse*>(circle)->SetMajorAxis(5.0f, 0.0f);
+    CShape* arc = NewShape(*control, stArc, root);
+    AddPoints(*control, arc, {{-10.0f, 0.0f}});
+    static_cast<CEllipse*>(arc)->SetMajorAxis(0.0f, 7.0f);
+    static_cast<CEllipse*>(arc)->SetAngles(30.0f, 150.0f);
+    auto* ellipse = static_cast<CEllipse*>(NewShape(*control, stEllipse, root));
+    AddPoints(*control, ellipse, {{40.0f, -5.0f}});
+    ellipse->SetMajorAxis(6.0f, 8.0f);
+    ellipse->SetMinorRatio(0.5f);
+    ellipse->SetExtrusionZ(-1.0f);
+    ellipse->SetAngles(10.0f, 200.0f);
+    auto* text = static_cast<CText*>(NewShape(*control, stText, root));
+    AddPoints(*control, text, {{0.0f, 50.0f}});
+    const std::string words = "A 'quoted' plan,\nin two lines";
+    text->StoreText(words.c_str(), static_cast<int>(words.size()));
+    text->SetFontNameA("Arial");
+    text->SetHeight(2.5f);
+    text->SetRotation(30.0);
+
+    // A block of a circle and a line about its origin, placed twice: scaled, and turned.
+    auto* block = static_cast<CGroup*>(NewShape(*control, stGroup, control->GetLibraryGroup()));
+    block->SetName(L"Marker");
+    CShape* ring = NewShape(*control, stCircle, block);
+    AddPoints(*control, ring, {{0.0f, 0.0f}});
+    static_cast<CEllipse*>(ring)->SetMajorAxis(2.0f, 0.0f);
+    CShape* bar = NewShape(*control, stLine, block);
+    AddPoints(*control, bar, {{-3.0f, 0.0f}, {3.0f, 0.0f}});
+    LONG scaled = 0, turned = 0;
+    ASSERT_EQ(control->AddReference(root->GetId(), block->GetId(), &scaled, false, 100.0f, 0.0f), S_OK);
+    ASSERT_EQ(control->AddReference(root->GetId(), block->GetId(), &turned, false, 100.0f, 50.0f), S_OK);
+    auto* first = static_cast<CReference*>(control->FindShape(scaled));
+    first->SetXScale(2.0f, true);
+    first->SetYScale(3.0f, true);
+    static_cast<CReference*>(control->FindShape(turned))->SetRotationAngle(90.0, true);
+    const std::string drawn = Describe(*control);
+    ASSERT_NE(drawn.find("block 'Marker' scales 2/3"), std::string::npos) << drawn;
+
+    const int siteId = SaveNew(*control, "Curves");
+    ASSERT_GT(siteId, 0);
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Describe(*other), drawn);
+    for (CShape* shape : other->GetRootGroup()->Children()) {
+        if (auto* reference = dynamic_cast<CReference*>(shape)) {
+            ASSERT_NE(reference->GetBlock(), nullptr);
+            EXPECT_EQ(reference->GetBlock()->GetParent(), other->GetLibraryGroup());
+            EXPECT_EQ(reference->GetShapeCount(), 2);
+        }
+    }
+    ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
 }
 
 // A row the database refuses fails the save: the stored site stays as it was, the drawing keeps

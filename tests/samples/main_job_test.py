@@ -60,6 +60,59 @@ def drawn_box(path):
     return (width, height), (left, top, right, bottom), count
 
 
+class Picture:
+    """The sample picture with the world-to-pixel mapping read off the picture itself: the
+    dimension line from (0, -10) to (150, -10) is its longest horizontal run of dark pixels, and
+    the view is isotropic with y up."""
+
+    def __init__(self, path):
+        self.width, self.height, channels, rows = read_png(path)
+        self.pixels = [[tuple(row[x * channels:x * channels + 3]) for x in range(self.width)] for row in rows]
+        best = (0, 0, 0, 0)
+        for y, row in enumerate(self.pixels):
+            x = 0
+            while x < self.width:
+                if not self.dark(row[x]):
+                    x += 1
+                    continue
+                start = x
+                while x < self.width and self.dark(row[x]):
+                    x += 1
+                if x - start > best[0]:
+                    best = (x - start, start, x - 1, y)
+        length, left, right, row = best
+        self.scale = (right - left) / 150.0
+        self.origin = (left, row - 10 * self.scale)
+
+    @staticmethod
+    def dark(pixel):
+        return max(pixel) < 100
+
+    def at(self, x, y):
+        return (round(self.origin[0] + x * self.scale), round(self.origin[1] - y * self.scale))
+
+    def count(self, left, bottom, right, top, test):
+        """How many pixels of the world rectangle pass the test."""
+        x0, y0 = self.at(left, top)
+        x1, y1 = self.at(right, bottom)
+        return sum(1 for py in range(max(0, y0), min(self.height, y1 + 1))
+                   for px in range(max(0, x0), min(self.width, x1 + 1)) if test(self.pixels[py][px]))
+
+    def near(self, x, y, reach, test=None):
+        return self.count(x - reach, y - reach, x + reach, y + reach, test or self.dark)
+
+
+def reddish(pixel):
+    r, g, b = pixel
+    return r > 150 and g < 110 and b < 110
+
+
+def painted(pixel):
+    """A pixel of the sample bitmap: red near 200 under blue and green gradients."""
+    r, g, b = pixel
+    return 150 < r < 240 and max(g, b) > 60 and min(g, b) < 200
+
+
 def entity_counts(path):
     document = ezdxf.readfile(path)
     auditor = document.audit()
@@ -126,6 +179,7 @@ class MainJob(unittest.TestCase):
         curves = sum(counts.get(kind, 0) for kind in ("POLYLINE", "LWPOLYLINE", "CIRCLE", "ARC", "ELLIPSE"))
         self.assertEqual(curves, 6, counts)  # polyline, rectangle, polygon, circle, arc, ellipse
         self.assertEqual(len(sites_named("Sample")), 1)
+        self.check_sample_picture(os.path.join(out_dir, "sample.png"))
 
         # A second run replaces the site rather than adding one.
         first = sites_named("Sample")
@@ -136,10 +190,50 @@ class MainJob(unittest.TestCase):
         self.assertEqual(len(now), 1)
         self.assertNotEqual(now, first)
 
+    def check_sample_picture(self, path):
+        """Every kind of the sample site shows where the site has it (world units; a reach of a
+        few units allows for pens, rounding and the reading of the scale)."""
+        picture = Picture(path)
+        self.assertGreater(picture.scale, 2.0, "the site fills the picture")
+        reach = 3
+        # The ring of the circle about (160, 50), radius 15, at its four extreme points, and its
+        # empty middle.
+        for dx, dy in ((15, 0), (-15, 0), (0, 15), (0, -15)):
+            self.assertGreater(picture.near(160 + dx, 50 + dy, reach), 0, ("circle", dx, dy))
+        self.assertEqual(picture.near(160, 50, 4), 0, "the circle is not filled")
+        # The arc of radius 22 from 30 to 150 degrees: its top; the ellipse's ends on its major
+        # axis, turned by 30 degrees about (215, 50).
+        self.assertGreater(picture.near(160, 72, reach), 0, "arc")
+        for sign in (1, -1):
+            self.assertGreater(picture.near(215 + sign * 21.65, 50 + sign * 12.5, reach), 0, ("ellipse", sign))
+        # The plain text under its anchor (0, 95), height 10, and the rich text beside it.
+        self.assertGreater(picture.count(0, 80, 90, 98, picture.dark), 30, "plain text")
+        self.assertGreater(picture.count(100, 80, 180, 98, picture.dark), 30, "rich text")
+        # Its second line begins with the red word.
+        self.assertGreater(picture.count(100, 68, 140, 98, reddish), 5, "the red word of the rich text")
+        # The two references of the marker block: a circle of radius 5 crossed by two lines, at
+        # (250, 0) and (280, 30).
+        for x, y in ((250, 0), (280, 30)):
+            self.assertGreater(picture.near(x, y, 2), 0, ("reference centre", x, y))
+            self.assertGreater(picture.near(x, y + 5, 2), 0, ("reference ring", x, y))
+            self.assertGreater(picture.near(x + 3.5, y + 3.5, 1.5), 0, ("reference ring", x, y))
+        # The polygon's closing edge from (85, 70) to (70, 30), and its red hatch inside.
+        self.assertGreater(picture.near(77.5, 50, 2), 0, "closing edge")
+        self.assertGreater(picture.count(90, 35, 115, 55, reddish), 20, "hatch")
+
     @unittest.expectedFailure
+    def test_the_image_of_a_loaded_site_is_drawn(self):
+        # Known fault: image resources are not stored in the database yet, so the image of a
+        # site loaded back has no picture to show.
+        out_dir = self.out("image")
+        code, stdout, stderr = run_host(out_dir)
+        self.assertEqual(code, 0, stdout + stderr)
+        picture = Picture(os.path.join(out_dir, "sample.png"))
+        # The picture of 48 x 32 units placed at (200, 70).
+        self.assertGreater(picture.count(195, 30, 253, 110, painted), 500, "image")
+
     def test_references_of_a_loaded_site_name_their_block_in_dxf(self):
-        # Known fault: after a site comes back from the database, its references write INSERT
-        # with the block name "(none)", which readers drop.
+        # After a site comes back from the database, its references name their block.
         out_dir = self.out("references")
         code, stdout, stderr = run_host(out_dir)
         self.assertEqual(code, 0, stdout + stderr)
