@@ -196,6 +196,68 @@ STDMETHODIMP CYVEXControl::CompleteEditingBlock()
     });
 }
 
+// ---- the base point of a group ----
+
+HRESULT CYVEXControl::MoveGroupBasePoint(CShape* shape, float x, float y, int mode)
+{
+    CShape* target = shape;
+    if (target && target->GetShapeType() == stReference)
+        target = static_cast<CReference*>(target)->GetBlock();
+    if (!target || target->GetShapeType() != stGroup)
+        return E_INVALIDARG;
+    const int id = target->GetId();
+    CEditState& edit = GetEditState();
+    const bool events = EventsEnabled();
+    if (events) {
+        // The group is the edited shape while the host hears of the move.
+        if (edit.editedShape && (!EndInteractiveOperation(false, true) || edit.editedShape))
+            return S_FALSE;
+        target = FindShape(id);
+        if (!target)
+            return E_INVALIDARG;
+        edit.editedShape = target;
+        edit.controlState |= csUserEdit;
+        if (!FireBeginEditShape(id, EDSH_MOVE)) {
+            LeaveEditState(id);
+            return S_FALSE;
+        }
+    }
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(opMove);
+        if (recorder->ShouldRecordShape(target))
+            recorder->RecordShape(opMove, target, false);
+    }
+    const HRESULT moved = target->GetAlignedPosition(&x, &y, mode);
+    bool proceed = SUCCEEDED(moved);
+    if (proceed && events)
+        proceed = FireEndEditShape(id);
+    if (events)
+        LeaveEditState(id);
+    if (recorder)
+        recorder->CloseOperation(proceed);
+    if (FAILED(moved))
+        return moved;
+    target = FindShape(id);
+    if (!proceed) {
+        // Refused: the contents go back where they were.
+        float backX = -x, backY = -y;
+        if (target)
+            target->GetAlignedPosition(&backX, &backY, CShape::kBaseUndoShift);
+        RequestRedraw(rfRedrawAll, nullptr);
+        return S_FALSE;
+    }
+    if (target && target == GetRootGroup()) {
+        // The view follows the contents: the picture stays where it was on the screen.
+        CViewportRecord& view = GetCurrentViewport();
+        view.SetCenter(view.center.x - x, view.center.y - y);
+        Refresh();
+    }
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    return S_OK;
+}
+
 // ---- creating a block ----
 
 namespace {
@@ -285,21 +347,19 @@ HRESULT CYVEXControl::CreateBlock(const wchar_t* name, LONG* blockId, LONG shape
         return copied;
     }
 
-    // The block's base point, the pick point or else the top left corner of its extents, becomes
-    // its origin: a reference places the block's origin at its insertion point.
-    float left = pickX, top = pickY;
-    if (pickX == FLT_MAX || pickY == FLT_MAX) {
-        float right = 0, bottom = 0;
-        if (FAILED(block->GetBoundingRect(&left, &top, &right, &bottom)))
-            left = top = 0.0f;
-    }
-    if (left != 0.0f || top != 0.0f)
-        block->Shift(-left, -top, nullptr, true);
+    // The block's contents lie about its base point: the pick point, or without one the left-top
+    // corner of its bounds. An empty block keeps the origin.
+    const bool picked = pickX != FLT_MAX && pickY != FLT_MAX;
+    float baseX = pickX, baseY = pickY;
+    if (FAILED(block->GetAlignedPosition(&baseX, &baseY, picked ? CShape::kBaseAtPickPoint : CShape::kBaseAtDefaultCorner)))
+        baseX = baseY = 0.0f;
 
     if (replace && !(GetRootGroup() && GetRootGroup()->GetParent() == GetDefaultShapesGroup())) {
         CGroup* parent = fromSelection ? nullptr : source->GetParent();
         if (!parent || !parent->IsEnabled())
             parent = GetRootGroup();
+        // The reference stands on the base point: the picture stays where the source was.
+        const float left = baseX, top = baseY;
         std::vector<int> gone;
         for (CShape* original : originals)
             gone.push_back(original->GetId());

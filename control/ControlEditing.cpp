@@ -8,6 +8,7 @@
 #include "model/PointRecord.h"
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
+#include "model/Text.h"
 #include "model/ShapeStateMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "ui/resource.h"
@@ -249,6 +250,17 @@ int CYVEXControl::StartEditShapeAt(CShape* shape, int editType, int lParam, int 
     }
     switch (editType) {
     case EDSH_TEXT:
+        if (static_cast<CText*>(shape)->GetTextType() == ttRTF) {
+            // A rich text is edited in the text's own editor, which has ended when this returns:
+            // the start ends here, with no tracker and nothing left edited.
+            const bool changed = EditRichText(shape) == 1;
+            CloseEditUndo(changed);
+            if (changed) {
+                SetModified(true);
+                RequestRedraw(rfRedrawAll, nullptr);
+            }
+            return 1;
+        }
         // The in-place editor over the text; without one nothing is edited.
         if (!StartTextEditor(shape)) {
             CloseEditUndo(false);
@@ -257,9 +269,9 @@ int CYVEXControl::StartEditShapeAt(CShape* shape, int editType, int lParam, int 
         break;
     case EDSH_DELETEPOINT: return DeletePointOfShape(shape, lParam);
     case EDSH_BLOCK:
-        // Block editing opens a level of its own, not an edit of this machine.
-        CloseEditUndo(false);
-        return 0;
+        // Block editing opens a level of the view of its own (no undo, no tracker, no edited
+        // shape): the block, or the group itself, becomes the root.
+        return BeginBlockEditing(shape, lParam);
     default: break;
     }
 

@@ -372,9 +372,30 @@ bool CYVEXControl::ExecuteEditCommand(UINT command)
 
 HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
 {
-    (void)extra;
     CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
+    CGroup* root = GetRootGroup();
     switch (command) {
+    case MI_EDIT_BLOCK: return EditShape(extra, EDSH_BLOCK, 0);
+    case MI_COMPLETE: LeaveBlockEditing(); return S_OK;
+    case MI_BLOCK_BASE_LEFTTOP:
+    case MI_BLOCK_BASE_LEFTBOTTOM:
+    case MI_BLOCK_BASE_RIGHTTOP:
+    case MI_BLOCK_BASE_RIGHTBOTTOM:
+    case MI_BLOCK_BASE_CENTER: {
+        if (!IsBlockEditing() || !root)
+            return S_FALSE;
+        // The commands follow the modes in order: left-top, left-bottom, right-top, right-bottom,
+        // centre.
+        const int mode = CShape::kBaseAtLeftTop + static_cast<int>(command - MI_BLOCK_BASE_LEFTTOP);
+        return MoveGroupBasePoint(root, 0.0f, 0.0f, mode);
+    }
+    case MI_BLOCK_BASE_ON_CLICK: {
+        if (!root || root->GetParent() != GetLibraryGroup())
+            return S_FALSE;
+        // The root is the block: the point clicked is a point of the block.
+        const CRealPointD at = GetCurrentViewport().DeviceToWorld(m_contextMenuPoint.x, m_contextMenuPoint.y);
+        return MoveGroupBasePoint(root, static_cast<float>(at.x), static_cast<float>(at.y), CShape::kBaseAtPoint);
+    }
     case MI_ZOOM_IN: return Zoom(static_cast<float>(GetCurrentViewport().zoom * 1.2));
     case MI_ZOOM_OUT: return Zoom(static_cast<float>(GetCurrentViewport().zoom * 0.8333333));
     case MI_ZOOM_WINDOW: return ZoomWindow(VARIANT_TRUE, 0, 0, 0, 0);

@@ -115,6 +115,21 @@ int CYVEXControl::StartTextEditor(CShape* shape)
     return 1;
 }
 
+int CYVEXControl::EditRichText(CShape* shape)
+{
+    if (!shape || shape->GetShapeType() != stText)
+        return 0;
+    CEditState& edit = GetEditState();
+    // As the edit target the text runs its editor at once: the start of the edit has been
+    // announced already.
+    edit.editedShape = shape;
+    const int result = static_cast<CText*>(shape)->EditText();
+    if (edit.editedShape == shape)
+        edit.editedShape = nullptr;
+    edit.operation = 0;
+    return result;
+}
+
 bool CYVEXControl::HandleDestroyEditWindows()
 {
     const bool any = m_inPlaceEdit || m_richInPlaceEdit;

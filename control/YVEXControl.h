@@ -484,6 +484,12 @@ public:
     // that fails takes the block away again (*blockId 0).
     HRESULT CreateBlock(const wchar_t* name, LONG* blockId, LONG shapeId, LONG* newReferenceId, float pickX,
                         float pickY, bool replace);
+    // Moves the base point of a group (a reference: of its block) by (x, y) in the mode of
+    // CShape::GetAlignedPosition, as one undoable move announced to the host (OnBeginEditShape
+    // and OnEndEditShape with events on; a refusal of either leaves the group as it was and
+    // answers S_FALSE). When the group is the root the view follows, so the picture keeps its
+    // place. E_INVALIDARG for anything but a group.
+    HRESULT MoveGroupBasePoint(CShape* shape, float x, float y, int mode);
     int GetBlockEditingDepth() const { return static_cast<int>(m_blockLevels.size()); }
     HWND GetBlockButton() const { return m_blockButton; }
     const std::string& GetBlockTooltipText() const { return m_blockTooltipText; }
@@ -491,6 +497,10 @@ public:
     // ---- the in-place text editor (ControlTextEditor.cpp) ----
     // An editor over a plain text (1); a rich text goes to its own editor (0).
     int StartTextEditor(CShape* text) override;
+    // A rich text edited in its own editor (the text shape's) as the edit target, so that the
+    // edit is not announced again; the editor has ended on return, with nothing left edited.
+    // 1 when the text was changed.
+    int EditRichText(CShape* text);
     // Destroys the editor windows and objects; whether there were any.
     bool HandleDestroyEditWindows();
     // While `shape` (or a shape inside it) is the text being edited: redraws it and lays the

@@ -209,7 +209,7 @@ int CLine::OnEditMouseDown(float x, float y, std::map<int, int>* selection)
 
 int CLine::OnEditDrag(float x, float y)
 {
-    if (!m_control || IsEditTarget() != 1)
+    if (!m_control || (IsEditTarget() != 1 && !IsPickedInEditedSelection()))
         return 1;
     CShape::OnEditDrag(x, y);
     const int mode = m_control->GetEditState().editMode;

@@ -404,7 +404,7 @@ int CPolyline::DragPickedPoint(int index, float x, float y)
 int CPolyline::OnEditDrag(float x, float y)
 {
     CShape::OnEditDrag(x, y);
-    if (!m_control || IsEditTarget() != 1 || m_points.IsEmpty())
+    if (!m_control || (IsEditTarget() != 1 && !IsPickedInEditedSelection()) || m_points.IsEmpty())
         return 0;
     CEditState& edit = m_control->GetEditState();
     const bool events = m_control->EventsEnabled();

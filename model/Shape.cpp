@@ -10,6 +10,7 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "model/ShapeRecorder.h"
+#include "model/ShapeStateMap.h"
 #include "model/ViewMapping.h"
 #include "YVEX_h.h"
 #include <cfloat>
@@ -142,6 +143,16 @@ bool CShape::IsEnabled() const
             return (m_protectionFlags & sdbfCustomChild) != 0;
     }
     return (m_state & stEnabled) != 0;
+}
+
+bool CShape::IsPickedInEditedSelection() const
+{
+    if (!m_control)
+        return false;
+    const CEditState& edit = m_control->GetEditState();
+    CShape* edited = edit.editedShape;
+    return edited && edited != this && edited->GetId() == SELECTION_ID && edit.editMode == EDSH_POINT &&
+           edited->ContainsShapeId(m_id, false) && m_control->GetShapeStateMap().GetValue(m_id) >= 0;
 }
 
 int CShape::IsEditTarget() const

@@ -164,6 +164,9 @@ public:
     bool IsEnabled() const;
     // 0 when this is not the edit target, 1 when it is, 2 when the edited group contains it.
     int IsEditTarget() const;
+    // Whether the control drags picked points of several selected shapes at once (a point edit
+    // of the selection) and one of them is this shape's: its own drag moves that point.
+    bool IsPickedInEditedSelection() const;
     void DumpDebugText(std::string& buffer) const;
     HRESULT MarkPoint() { return S_OK; }
 
@@ -323,6 +326,25 @@ public:
     virtual int FlipHorizontal(std::set<int>* visited, const float* axisX);
     virtual HRESULT Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force);
     virtual HRESULT Shift(float dx, float dy, std::set<int>* visited, bool force);
+    // The modes of GetAlignedPosition.
+    enum BasePointMode {
+        kBaseAtPoint = 0,
+        kBaseUndoShift = 1,
+        kBaseAtLeftTop = 2,
+        kBaseAtLeftBottom = 3,
+        kBaseAtRightTop = 4,
+        kBaseAtRightBottom = 5,
+        kBaseAtCentre = 6,
+        kBaseAtPickPoint = 0x101,
+        kBaseAtDefaultCorner = 0x102,
+    };
+    // Moves the base point of a group or block (the origin of its contents) by moving the
+    // contents the other way, by (-*x, -*y): to the point (*x, *y) (kBaseAtPoint,
+    // kBaseAtPickPoint), back by an earlier move given negated (kBaseUndoShift), or to a corner
+    // or the centre of the bounds, written to (*x, *y) (the default corner is the left-top one).
+    // E_INVALIDARG for another mode; nothing moves when the bounds fail, or with E_ACCESSDENIED
+    // when the shape's own position is locked (an undo goes through).
+    HRESULT GetAlignedPosition(float* x, float* y, int mode);
 
     virtual int CollectLinkedPointIds(std::set<int>& ids);
     virtual void AddPointsToList(CShapePointList& list);

@@ -286,6 +286,50 @@ HRESULT CShape::Shift(float dx, float dy, std::set<int>* visited, bool force)
     return S_OK;
 }
 
+HRESULT CShape::GetAlignedPosition(float* x, float* y, int mode)
+{
+    if (!x || !y)
+        return E_POINTER;
+    switch (mode) {
+    case kBaseAtPoint:
+    case kBaseUndoShift:
+    case kBaseAtPickPoint: break;
+    case kBaseAtLeftTop:
+    case kBaseAtLeftBottom:
+    case kBaseAtRightTop:
+    case kBaseAtRightBottom:
+    case kBaseAtCentre:
+    case kBaseAtDefaultCorner: {
+        float left = 0, top = 0, right = 0, bottom = 0;
+        const HRESULT hr = GetBoundingRect(&left, &top, &right, &bottom);
+        if (FAILED(hr))
+            return hr;
+        const bool leftSide = mode == kBaseAtLeftTop || mode == kBaseAtLeftBottom || mode == kBaseAtDefaultCorner;
+        const bool topSide = mode == kBaseAtLeftTop || mode == kBaseAtRightTop || mode == kBaseAtDefaultCorner;
+        if (mode == kBaseAtCentre) {
+            *x = (left + right) * 0.5f;
+            *y = (top + bottom) * 0.5f;
+        } else {
+            *x = leftSide ? std::fmin(left, right) : std::fmax(left, right);
+            *y = topSide ? std::fmax(top, bottom) : std::fmin(top, bottom);
+        }
+        break;
+    }
+    default: return E_INVALIDARG;
+    }
+    const float dx = -*x, dy = -*y;
+    if (mode != kBaseUndoShift) {
+        // The contents move as one, or not at all: a shape whose position is locked on either
+        // axis keeps its base point (the undo of a move goes through).
+        float tx = dx, ty = dy;
+        if (ApplyMoveProtection(&tx, &ty) || tx != dx || ty != dy)
+            return E_ACCESSDENIED;
+    }
+    // Every member moves, whatever its own locks: the drawing inside the block stays as it was,
+    // only its origin changes.
+    return Shift(dx, dy, nullptr, true);
+}
+
 // --- Point alignment ---------------------------------------------------------------------
 
 HRESULT CShape::AlignPoint(int pointId, int pointShapeId, int alignment)

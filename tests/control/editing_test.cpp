@@ -9,8 +9,11 @@
 #include "model/Polyline.h"
 #include "model/SelectionGroup.h"
 #include "model/Text.h"
+#include "model/TextEditorDialog.h"
 #include "persistence/DrawingSettingRecord.h"
 #include <algorithm>
+#include <memory>
+#include <string>
 #include <vector>
 
 using namespace controltest;
@@ -615,4 +618,166 @@ TEST_F(Editing, AMoveSnapsThroughTheShape)
     EXPECT_NEAR(r.bottom, 0.0f, 1e-4f);
     EXPECT_EQ(EndDraw(false), VARIANT_TRUE);
     setting->SnapToGrid = 0;
+}
+
+// A press on a point where a selected polyline's corner and a selected line's end meet picks
+// both: they follow the pointer together, and the next press puts them down, announcing each
+// point, as one undoable edit.
+TEST_F(Editing, SeveralPickedPointsFollowThePointer)
+{
+    LONG polyline = 0, line = 0;
+    ASSERT_EQ(control->AddPolyline(control->GetRootGroup(), 20.0f, 20.0f, 40.0f, 20.0f, &polyline), S_OK);
+    ASSERT_EQ(control->AddLine(control->GetRootGroup(), 40.0f, 20.0f, 40.0f, 40.0f, &line), S_OK);
+    CGroup* selection = control->GetSelectionGroup();
+    selection->AddChild(control->FindShape(polyline), nullptr, 0, false);
+    selection->AddChild(control->FindShape(line), nullptr, 0, false);
+    const int cornerId = control->FindShape(polyline)->GetPoints().GetAt(1)->GetPointId();
+    const int endId = control->FindShape(line)->GetPoints().GetAt(0)->GetPointId();
+    const int units = UndoableCount();
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+
+    const POINT from = Device(40.0f, 20.0f), to = Device(50.0f, 30.0f);
+    Send(WM_MOUSEMOVE, 0, from);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, from);
+    Send(WM_LBUTTONUP, 0, from);
+    ASSERT_EQ(control->GetEditState().editedShape, selection) << "both points picked";
+    ASSERT_EQ(control->GetEditState().editMode, EDSH_POINT);
+    ASSERT_EQ(selection->GetShapeCount(), 2);
+    Send(WM_MOUSEMOVE, 0, to);
+    // The world point of the pixel the pointer went to.
+    const CRealPoint at = control->GetEditState().mousePosition;
+    ASSERT_NEAR(at.x, 50.0f, 1.0f);
+    ASSERT_NEAR(at.y, 30.0f, 1.0f);
+    auto expectPoints = [&](const char* when) {
+        const struct {
+            LONG shape;
+            std::vector<CRealPoint> points;
+        } moved[] = {
+            {polyline, {{20, 20}, at}},
+            {line, {at, {40, 40}}},
+        };
+        for (const auto& m : moved) {
+            const auto points = PointsOf(control->FindShape(m.shape));
+            ASSERT_EQ(points.size(), m.points.size()) << when;
+            for (size_t i = 0; i < points.size(); ++i) {
+                EXPECT_NEAR(points[i].x, m.points[i].x, 1e-3f) << when << " shape " << m.shape << " point " << i;
+                EXPECT_NEAR(points[i].y, m.points[i].y, 1e-3f) << when << " shape " << m.shape << " point " << i;
+            }
+        }
+    };
+    expectPoints("while dragged");
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+    Send(WM_LBUTTONUP, 0, to);
+    EXPECT_EQ(control->GetControlState(), 0u);
+    expectPoints("put down");
+    std::vector<LONG> shifted;
+    for (const auto& call : sink.calls)
+        if (call.id == cetOnShiftPoint)
+            shifted.push_back(call.ints[0]);
+    std::sort(shifted.begin(), shifted.end());
+    std::vector<LONG> expected = {cornerId, endId};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(shifted, expected);
+    EXPECT_EQ(UndoableCount(), units + 1) << "one undoable edit";
+    EXPECT_EQ(LastOperation(), opMove);
+    ASSERT_EQ(Undo(), S_OK);
+    const auto lineBack = PointsOf(control->FindShape(line));
+    EXPECT_NEAR(lineBack[0].x, 40.0f, 1e-4f) << "the line's end goes back";
+    EXPECT_NEAR(lineBack[0].y, 20.0f, 1e-4f);
+}
+
+namespace {
+
+// The control's text editor as a test runs it: Run gives the rich text a new word (or is
+// cancelled) and counts its runs.
+class ScriptedTextEditor : public CTextEditorDialog
+{
+public:
+    static int runs;
+    static int answer;
+    void SetText(const char* text, int) override { m_text = text ? text : ""; }
+    void SetText(const wchar_t* text, int format) override
+    {
+        std::string narrow;
+        for (const wchar_t* c = text; c && *c; ++c)
+            narrow += static_cast<char>(*c);
+        SetText(narrow.c_str(), format);
+    }
+    void SetAutoClose(bool) override {}
+    int Run(HWND, int) override
+    {
+        ++runs;
+        if (answer == trAccepted)
+            m_text = "{\\rtf1\\ansi edited}";
+        return answer;
+    }
+    const char* GetText(int* length) override
+    {
+        if (length)
+            *length = static_cast<int>(m_text.size());
+        return m_text.c_str();
+    }
+    const wchar_t* GetTextW() override
+    {
+        m_wide.assign(m_text.begin(), m_text.end());
+        return m_wide.c_str();
+    }
+
+private:
+    std::string m_text;
+    std::wstring m_wide;
+};
+int ScriptedTextEditor::runs = 0;
+int ScriptedTextEditor::answer = CTextEditorDialog::trAccepted;
+
+} // namespace
+
+// A rich text is edited in the text's own editor rather than in the plain in-place editor: the
+// edit is announced once, has ended when EditShapeEx returns, and is one undoable change; a
+// cancelled editor changes nothing.
+TEST_F(Editing, RichTextGoesToItsOwnEditor)
+{
+    SetTextEditorDialogMaker([]() -> std::unique_ptr<CTextEditorDialog> { return std::make_unique<ScriptedTextEditor>(); });
+    struct MakerReset {
+        ~MakerReset() { SetTextEditorDialogMaker(nullptr); }
+    } reset;
+    // No outside program: the control's own editor.
+    ASSERT_EQ(control->put_TextEditorName(nullptr), S_OK);
+    auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+    text->AddPointById(control->CControlCore::CreatePoint(0.0f, 0.0f), CShape::kAppend, true);
+    text->SetType(ttRTF);
+    text->SetTextBytes("{\\rtf1\\ansi before}", -1);
+    control->GetRootGroup()->AddChild(text, nullptr, 1, false);
+    const std::string before = text->GetText();
+    ASSERT_NE(before.find("before"), std::string::npos);
+    control->SetModified(false);
+
+    const struct {
+        int answer;
+        const char* word;
+        bool changed;
+    } cases[] = {{CTextEditorDialog::trCancelled, "before", false}, {CTextEditorDialog::trAccepted, "edited", true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        ScriptedTextEditor::answer = c.answer;
+        ScriptedTextEditor::runs = 0;
+        const int units = UndoableCount();
+        EventSink sink;
+        Connection connection(control->GetControllingUnknown(), &sink);
+        ASSERT_EQ(control->EditShapeEx(text->GetId(), EDSH_TEXT, 0, 0), S_OK);
+        EXPECT_EQ(ScriptedTextEditor::runs, 1);
+        EXPECT_NE(text->GetText().find(c.word), std::string::npos) << text->GetText();
+        EXPECT_EQ(control->GetInPlaceEdit(), nullptr) << "no plain editor";
+        EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+        EXPECT_EQ(control->GetControlState(), 0u);
+        ASSERT_EQ(Only(sink, {kBeginEditShape}).size(), 1u) << "announced once";
+        const auto begin = std::find_if(sink.calls.begin(), sink.calls.end(), [](const auto& call) { return call.id == kBeginEditShape; });
+        EXPECT_EQ(begin->ints, std::vector<LONG>({text->GetId(), EDSH_TEXT}));
+        EXPECT_EQ(UndoableCount(), units + (c.changed ? 1 : 0));
+        EXPECT_EQ(control->IsDirty(), c.changed ? S_OK : S_FALSE);
+    }
+    EXPECT_EQ(LastOperation(), opProperties);
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(text->GetText(), before);
 }

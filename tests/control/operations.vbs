@@ -1,5 +1,6 @@
 ' The control's operations by ID as a script drives them: a shape given another ID, grouping and
-' ungrouping, the default shapes' switches, drawing into a hidden layer and leaving block editing.
+' ungrouping, the default shapes' switches, drawing into a hidden layer, block editing of a group
+' and leaving block editing.
 Option Explicit
 Dim failures, c, shapes, s, a, b, groupId, shown
 
@@ -64,6 +65,17 @@ Err.Clear
 ' ---- drawing needs a target group ----
 c.DrawShape 123456, 1, 0
 ExpectError &H80020009, "Shape not found.", "DrawShape into an unknown group"
+
+' ---- block editing of a group through EditShape (EDSH_BLOCK 256), and back ----
+groupId = c.GroupShapes(b, False)
+c.EditShape groupId, 256, 0
+Expect Err.Number, 0, "EditShape EDSH_BLOCK"
+Err.Clear
+Expect c.RootID, groupId, "the group is shown as the drawing"
+c.CompleteEditingBlock
+Expect c.RootID, 0, "the drawing is shown again"
+c.EditShape 123456, 256, 0
+ExpectError &H80020009, "Shape not found.", "EditShape EDSH_BLOCK of an unknown shape"
 
 ' ---- leaving block editing with none open changes nothing ----
 c.CompleteEditingBlock

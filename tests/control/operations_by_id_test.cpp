@@ -4,6 +4,7 @@
 #include "tests/support/HostedControl.h"
 #include "tests/support/DrawingTestSupport.h"
 #include "control/InPlaceEdit.h"
+#include "control/PopupMenuHook.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
 #include "control/UndoUnit.h"
@@ -20,6 +21,7 @@
 #include "model/Text.h"
 #include "persistence/DrawingSettingMap.h"
 #include "persistence/DrawingSettingRecord.h"
+#include "ui/resource.h"
 #include <commctrl.h>
 #include <cmath>
 #include <cfloat>
@@ -476,6 +478,39 @@ TEST_F(Operations, CreatingABlock)
     EXPECT_EQ(control->CreateBlock(L"X", nullptr, failing->GetId(), nullptr, 0, 0, false), E_POINTER);
 }
 
+// A block's contents lie about its base point: the pick point, or without one the left-top corner
+// of the source; the reference that replaces the source stands on that point, so the picture
+// stays where the source was.
+TEST_F(Operations, ABlocksBasePoint)
+{
+    const struct {
+        float pickX, pickY;
+        CRealPoint base;
+    } cases[] = {{1.0f, 1.0f, {1, 1}}, {FLT_MAX, FLT_MAX, {2, 7}}, {FLT_MAX, 5.0f, {2, 7}}, {-3.0f, 9.5f, {-3, 9.5f}}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(n);
+        auto* source = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+        Make(stLine, {{2, 3}, {4, 7}}, source);
+        const std::wstring name = L"Block" + std::to_wstring(n++);
+        LONG blockId = 0, referenceId = 0;
+        ASSERT_EQ(control->CreateBlock(name.c_str(), &blockId, source->GetId(), &referenceId, c.pickX, c.pickY, true), S_OK);
+        auto* block = static_cast<CGroup*>(control->FindShape(blockId));
+        ASSERT_NE(block, nullptr);
+        ASSERT_EQ(block->GetShapeCount(), 1);
+        const CShapePointList& points = block->GetChildAt(0)->GetPoints();
+        ExpectAt(*points.GetAt(0), 2 - c.base.x, 3 - c.base.y);
+        ExpectAt(*points.GetAt(1), 4 - c.base.x, 7 - c.base.y);
+        auto* reference = static_cast<CReference*>(control->FindShape(referenceId));
+        ASSERT_NE(reference, nullptr);
+        ExpectAt(*reference->GetPoints().GetAt(0), c.base.x, c.base.y);
+        float l, t, r, b;
+        ASSERT_EQ(reference->GetBoundingRect(&l, &t, &r, &b), S_OK);
+        ExpectAt(CRealPoint(l, b), 2, 3);
+        ExpectAt(CRealPoint(r, t), 4, 7);
+    }
+}
+
 // After a clear the default text becomes the rich "Default Text" in colours again, and the
 // current layer goes when asked.
 TEST_F(Operations, ReinitializingTheDrawing)
@@ -771,6 +806,189 @@ TEST_F(Keys, BlockEditingLevels)
     SendMessageW(m_wnd, WM_COMMAND, MAKEWPARAM(304, BN_CLICKED), reinterpret_cast<LPARAM>(control->GetBlockButton()));
     EXPECT_EQ(control->GetBlockEditingDepth(), 0);
     EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+}
+
+namespace {
+
+// A block "Door" of the library with a line from (0, 0) to (1, 3), and a reference to it at
+// (10, 10) in the root.
+struct DoorBlock {
+    CGroup* block;
+    CShape* line;
+    CReference* reference;
+};
+
+DoorBlock MakeDoor(CYVEXControl& control)
+{
+    auto* block = static_cast<CGroup*>(control.GetShapeMap().CreateShape(stGroup, true, true));
+    block->SetName(L"Door");
+    control.GetLibraryGroup()->AddChild(block, nullptr, 1, false);
+    CShape* line = control.GetShapeMap().CreateShape(stLine, true, true);
+    line->AddPointById(control.CControlCore::CreatePoint(0.0f, 0.0f), CShape::kAppend, false);
+    line->AddPointById(control.CControlCore::CreatePoint(1.0f, 3.0f), CShape::kAppend, true);
+    block->AddChild(line, nullptr, 0, false);
+    auto* reference = static_cast<CReference*>(control.GetShapeMap().CreateShape(stReference, true, true));
+    reference->AddPointById(control.CControlCore::CreatePoint(10.0f, 10.0f), CShape::kAppend, false);
+    control.GetRootGroup()->AddChild(reference, nullptr, 0, false);
+    reference->ResolveBlock(block, true, true, false);
+    reference->ApplyTransform(true);
+    return DoorBlock{block, line, reference};
+}
+
+CRealRect BoundsOf(CShape* shape)
+{
+    CRealRect r;
+    EXPECT_EQ(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
+    return r;
+}
+
+} // namespace
+
+// EDSH_BLOCK on a reference takes the view into its block after OnBeginEditShape(256) and
+// OnSwitchRootID, with no edit left running; an edit made inside reaches the reference when the
+// level is completed (OnUpdateReferences). A refused start opens no level; lParam 1 opens the
+// reference itself.
+TEST_F(Keys, BlockEditingThroughEditShapeEx)
+{
+    const DoorBlock door = MakeDoor(*control);
+    const LONG referenceId = door.reference->GetId(), blockId = door.block->GetId();
+    const CRealRect before = BoundsOf(door.reference);
+    ExpectAt(CRealPoint(before.left, before.bottom), 10, 10);
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int nth) { return !(id == cetOnBeginEditShape && nth == 0); };
+    Connection connection(control->GetControllingUnknown(), &sink);
+
+    ASSERT_EQ(control->EditShapeEx(referenceId, EDSH_BLOCK, 0, 0), S_OK);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0) << "refused: no level";
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+    EXPECT_EQ(sink.Count(cetOnSwitchRootID), 0);
+
+    ASSERT_EQ(control->EditShapeEx(referenceId, EDSH_BLOCK, 0, 0), S_OK);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 1);
+    EXPECT_EQ(control->GetRootGroup(), door.block);
+    EXPECT_EQ(control->GetBlockTooltipText(), "Complete editing block(Esc)");
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "a level of the view, not an edit";
+    EXPECT_EQ(control->GetControlState(), 0u);
+    EXPECT_EQ(sink.FirstInts(cetOnSwitchRootID), std::vector<LONG>({blockId}));
+    std::vector<std::vector<LONG>> begins;
+    for (const auto& call : sink.calls)
+        if (call.id == cetOnBeginEditShape)
+            begins.push_back(call.ints);
+    EXPECT_EQ(begins, (std::vector<std::vector<LONG>>{{referenceId, EDSH_BLOCK}, {referenceId, EDSH_BLOCK}}));
+
+    // Inside, the line turns by a quarter about its middle (0.5, 1.5).
+    ASSERT_EQ(control->EditShapeEx(door.line->GetId(), EDSH_ROTATE, 0, 90), S_OK);
+    const CRealRect turned = BoundsOf(door.line);
+    ExpectAt(CRealPoint(turned.left, turned.bottom), -1, 1);
+    ASSERT_EQ(control->CompleteEditingBlock(), S_OK);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0);
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+    EXPECT_EQ(control->GetBlockButton(), nullptr);
+    std::vector<LONG> updated;
+    for (const auto& call : sink.calls)
+        if (call.id == cetOnUpdateReferences)
+            updated = call.ints;
+    EXPECT_EQ(updated, std::vector<LONG>({blockId, 1}));
+    const CRealRect after = BoundsOf(door.reference);
+    ExpectAt(CRealPoint(after.left, after.bottom), 9, 11);
+    ExpectAt(CRealPoint(after.right, after.top), 12, 12);
+
+    ASSERT_EQ(control->EditShapeEx(referenceId, EDSH_BLOCK, 0, 1), S_OK);
+    EXPECT_EQ(control->GetRootGroup(), door.reference) << "lParam 1: the reference itself";
+    EXPECT_EQ(control->GetBlockTooltipText(), "Complete editing shape(Esc)");
+    ASSERT_EQ(control->CompleteEditingBlock(), S_OK);
+    EXPECT_EQ(control->GetRootGroup()->GetId(), BASE_ID);
+}
+
+// Moving a block's base point moves its contents the other way as one undoable move, between
+// OnBeginEditShape(ID, 4) and OnEndEditShape; the block being the root, the view follows so the
+// picture keeps its place. The corners and the centre come from the bounds. A refusal of either
+// event leaves the block as it was (S_FALSE); only groups (a reference: its block) have one.
+TEST_F(Keys, MovingABlocksBasePoint)
+{
+    ASSERT_EQ(control->CreateUndoManager(), S_OK);
+    const DoorBlock door = MakeDoor(*control);
+    ASSERT_EQ(control->EditShapeEx(door.reference->GetId(), EDSH_BLOCK, 0, 0), S_OK);
+    ASSERT_EQ(control->GetRootGroup(), door.block);
+    auto undo = [&]() { return control->GetUndoRecorder()->GetManager()->UndoTo(nullptr); };
+
+    {
+        ScriptedSink sink;
+        Connection connection(control->GetControllingUnknown(), &sink);
+        const CRealPoint centre = control->GetCurrentViewport().center;
+        const POINT screenBefore = control->GetCurrentViewport().WorldToDevice(*door.line->GetPoints().GetAt(1));
+        ASSERT_EQ(control->MoveGroupBasePoint(door.reference, 1.0f, 3.0f, CShape::kBaseAtPoint), S_OK);
+        ExpectAt(*door.line->GetPoints().GetAt(0), -1, -3);
+        ExpectAt(*door.line->GetPoints().GetAt(1), 0, 0);
+        const CRealPoint now = control->GetCurrentViewport().center;
+        ExpectAt(now, centre.x - 1, centre.y - 3);
+        const POINT screenAfter = control->GetCurrentViewport().WorldToDevice(*door.line->GetPoints().GetAt(1));
+        EXPECT_NEAR(screenAfter.x, screenBefore.x, 1);
+        EXPECT_NEAR(screenAfter.y, screenBefore.y, 1);
+        std::vector<DISPID> ids;
+        for (const auto& call : sink.calls)
+            if (call.id == cetOnBeginEditShape || call.id == cetOnEndEditShape)
+                ids.push_back(call.id);
+        EXPECT_EQ(ids, std::vector<DISPID>({cetOnBeginEditShape, cetOnEndEditShape}));
+        EXPECT_EQ(sink.calls.front().ints, std::vector<LONG>({door.block->GetId(), EDSH_MOVE}));
+        EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+        EXPECT_EQ(control->GetControlState(), 0u);
+    }
+    YVEXOperation last = opChange;
+    ASSERT_EQ(control->get_LastOperation(&last), S_OK);
+    EXPECT_EQ(last, opMove);
+    ASSERT_EQ(undo(), S_OK);
+    ExpectAt(*door.line->GetPoints().GetAt(0), 0, 0);
+    ExpectAt(*door.line->GetPoints().GetAt(1), 1, 3);
+
+    // The corner or centre named lands on the origin; the 1 x 3 line keeps its size.
+    const struct {
+        int mode;
+        float left, bottom;
+    } corners[] = {
+        {CShape::kBaseAtLeftTop, 0, -3},   {CShape::kBaseAtLeftBottom, 0, 0}, {CShape::kBaseAtRightTop, -1, -3},
+        {CShape::kBaseAtRightBottom, -1, 0}, {CShape::kBaseAtCentre, -0.5f, -1.5f}, {CShape::kBaseAtDefaultCorner, 0, -3},
+    };
+    for (const auto& c : corners) {
+        SCOPED_TRACE(c.mode);
+        ASSERT_EQ(control->MoveGroupBasePoint(door.block, 123.0f, 456.0f, c.mode), S_OK);
+        const CRealRect r = BoundsOf(door.line);
+        ExpectAt(CRealPoint(r.left, r.bottom), c.left, c.bottom);
+        ExpectAt(CRealPoint(r.right, r.top), c.left + 1, c.bottom + 3);
+    }
+
+    const CRealRect kept = BoundsOf(door.line);
+    for (DISPID refused : {cetOnBeginEditShape, cetOnEndEditShape}) {
+        SCOPED_TRACE(refused);
+        ScriptedSink sink;
+        sink.decide = [refused](DISPID id, int) { return id != refused; };
+        Connection connection(control->GetControllingUnknown(), &sink);
+        const CRealPoint centre = control->GetCurrentViewport().center;
+        EXPECT_EQ(control->MoveGroupBasePoint(door.block, 5.0f, 5.0f, CShape::kBaseAtPoint), S_FALSE);
+        const CRealRect r = BoundsOf(door.line);
+        ExpectAt(CRealPoint(r.left, r.bottom), kept.left, kept.bottom);
+        ExpectAt(CRealPoint(r.right, r.top), kept.right, kept.top);
+        ExpectAt(control->GetCurrentViewport().center, centre.x, centre.y);
+        EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+    }
+    EXPECT_EQ(control->MoveGroupBasePoint(door.line, 1.0f, 1.0f, CShape::kBaseAtPoint), E_INVALIDARG);
+    EXPECT_EQ(control->MoveGroupBasePoint(door.block, 1.0f, 1.0f, 77), E_INVALIDARG);
+
+    // The canvas menu while the block is edited: its centre as the base point, then back out.
+    static UINT s_command;
+    const PopupMenuHandler previous = SetPopupMenuHandler([](HMENU, UINT, int, int, HWND) -> UINT { return s_command; });
+    const POINT corner = {m_client.right - 5, m_client.bottom - 5};
+    for (UINT command : {static_cast<UINT>(MI_BLOCK_BASE_CENTER), static_cast<UINT>(MI_COMPLETE)}) {
+        s_command = command;
+        SendMessageW(m_wnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(corner.x, corner.y));
+        SendMessageW(m_wnd, WM_RBUTTONUP, 0, MAKELPARAM(corner.x, corner.y));
+        if (command == MI_BLOCK_BASE_CENTER) {
+            const CRealRect r = BoundsOf(door.line);
+            ExpectAt(CRealPoint(r.left, r.bottom), -0.5f, -1.5f);
+        }
+    }
+    SetPopupMenuHandler(previous);
+    EXPECT_EQ(control->GetBlockEditingDepth(), 0);
 }
 
 // The editor of a text without height is 1.3 text heights high (and 2 wider), in client pixels.
