@@ -11,6 +11,8 @@
 #include "control/YVEXControl.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
+#include "control/ErrorInfo.h"
+#include "persistence/OdbcSession.h"
 #include "model/HatchPattern.h"
 #include "model/HatchPatternMap.h"
 #include "model/Image.h"
@@ -81,18 +83,37 @@ STDMETHODIMP CImageResourceCollection::get_ItemByDBID(LONG DatabaseID, IImageRes
         return Find(resource ? resource->GetId() : 0, pVal);
     });
 }
-// Loading from the database goes through the image resources' persistence: attached, these
-// answer E_NOTIMPL until it is there.
-STDMETHODIMP CImageResourceCollection::Load(LONG)
+STDMETHODIMP CImageResourceCollection::Load(LONG SiteID)
 {
-    return Guarded([&]() -> HRESULT { return m_yvex ? E_NOTIMPL : E_FAIL; });
+    // The pictures of a site's images and patterns, on a connection of the collection's own.
+    return Guarded([&]() -> HRESULT {
+        if (!m_yvex)
+            return E_FAIL;
+        COdbcSession session;
+        RETURN_IF_FAILED(m_yvex->ConnectOwnSession(session));
+        const HRESULT loaded = m_yvex->GetImageResourceMap().LoadAll(session, SiteID);
+        session.Disconnect();
+        RETURN_IF_FAILED(Build());
+        if (FAILED(loaded))
+            return ReportComErrorW(CLSID_YVEXControl, L"Resource not found.");
+        return S_OK;
+    });
 }
-STDMETHODIMP CImageResourceCollection::LoadResource(LONG, IImageResource** pVal)
+STDMETHODIMP CImageResourceCollection::LoadResource(LONG resourceDBID, IImageResource** pVal)
 {
+    // A picture of the drawing stored under that ID is refreshed in place when its row changed.
     return Guarded([&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(pVal);
         *pVal = nullptr;
-        return m_yvex ? E_NOTIMPL : E_FAIL;
+        if (!m_yvex)
+            return E_FAIL;
+        CImageResource* resource = m_yvex->GetImageResourceMap().FindByObjectId(resourceDBID);
+        const HRESULT loaded = m_yvex->LoadImageResourceFromDB(resourceDBID, &resource);
+        RETURN_IF_FAILED(loaded);
+        if (loaded == S_FALSE || !resource)
+            return S_FALSE;
+        RETURN_IF_FAILED(Build());
+        return Find(resource->GetId(), pVal);
     });
 }
 STDMETHODIMP CImageResourceCollection::LoadResourceFromFile(BSTR FileName, IImageResource** pVal)
@@ -173,12 +194,22 @@ STDMETHODIMP CImageResourceCollection::DeleteExt(LONG Index, VARIANT_BOOL bDelet
         return DeleteByIDExt(id, bDeleteDependentObjects);
     });
 }
-STDMETHODIMP CImageResourceCollection::LoadResourceFromHandle(LONG_PTR, IImageResource** pVal)
+STDMETHODIMP CImageResourceCollection::LoadResourceFromHandle(LONG_PTR Handle, IImageResource** pVal)
 {
+    // A picture present already answers S_OK without an object.
     return Guarded([&]() -> HRESULT {
         if (!pVal)
             return E_INVALIDARG;
         *pVal = nullptr;
-        return m_yvex ? E_NOTIMPL : E_FAIL;
+        if (!m_yvex)
+            return E_FAIL;
+        CImageResource* resource = nullptr;
+        const HRESULT hr = m_yvex->GetImageResourceMap().LoadResourceFromHandle(
+            reinterpret_cast<HGDIOBJ>(Handle), &resource);
+        if (hr != S_OK || !resource)
+            return hr;
+        m_yvex->SetModified();
+        RETURN_IF_FAILED(Build());
+        return Find(resource->GetId(), pVal);
     });
 }

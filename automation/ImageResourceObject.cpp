@@ -8,6 +8,7 @@
 #include "control/YVEXControl.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
+#include "persistence/OdbcSession.h"
 
 template <class F>
 HRESULT CImageResourceObject::Guarded(F&& body)
@@ -79,20 +80,31 @@ STDMETHODIMP CImageResourceObject::_Init(LONG_PTR lYVEXControl, LONG_PTR lResour
         return S_OK;
     });
 }
-// Storing a resource in the database, writing it to a file and turning a metafile into a block
-// belong to the image resources' persistence and interchange; attached, these answer E_NOTIMPL
-// until they are there.
-STDMETHODIMP CImageResourceObject::Save(LONG, VARIANT_BOOL)
+STDMETHODIMP CImageResourceObject::Save(LONG scenarioID, VARIANT_BOOL bUpdateData)
 {
-    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+    // On a connection of its own with the control's data source, user and password.
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        COdbcSession session;
+        RETURN_IF_FAILED(m_control->ConnectOwnSession(session));
+        return r.Save(session, scenarioID, bUpdateData != VARIANT_FALSE ? 1 : 0);
+    });
 }
-STDMETHODIMP CImageResourceObject::SaveToFile(BSTR)
+STDMETHODIMP CImageResourceObject::SaveToFile(BSTR FileName)
 {
-    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+    // In the format the file name's extension names (its own format for another extension).
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        const std::wstring path = FileName ? std::wstring(FileName, SysStringLen(FileName)) : std::wstring();
+        return r.SaveToFile(path, ImageFormatFromFileName(path));
+    });
 }
-STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR, LONG)
+STDMETHODIMP CImageResourceObject::SaveToFileEx(BSTR FileName, LONG TargetImageResourceType)
 {
-    return Guarded([&](CImageResource&) -> HRESULT { return E_NOTIMPL; });
+    return Guarded([&](CImageResource& r) -> HRESULT {
+        if (TargetImageResourceType < irtUnknown || TargetImageResourceType > irtPNG)
+            return E_INVALIDARG;
+        return r.SaveToFile(FileName ? std::wstring(FileName, SysStringLen(FileName)) : std::wstring(),
+                            static_cast<int>(TargetImageResourceType));
+    });
 }
 STDMETHODIMP CImageResourceObject::get_DefaultImageScale(double* pVal)
 {
@@ -119,12 +131,13 @@ STDMETHODIMP CImageResourceObject::ConvertToBlock(LONG* BlockID)
         CImageResource* resource = m_control ? m_control->GetImageResourceMap().Lookup(m_itemId) : nullptr;
         if (!resource)
             return E_POINTER;
-        // A block made earlier that still exists is the answer.
-        if (resource->GetBlockId() && m_control->FindShape(resource->GetBlockId())) {
+        // A block made earlier that still exists is the answer; else the picture's conversion
+        // (0 when it makes none; E_ACCESSDENIED for a resource without a picture).
+        if (resource->GetBlockId() > 0 && m_control->FindShape(resource->GetBlockId())) {
             *BlockID = resource->GetBlockId();
             return S_OK;
         }
-        return E_NOTIMPL;
+        return m_control->ConvertImageResourceToBlock(resource, false, BlockID);
     });
 }
 STDMETHODIMP CImageResourceObject::get_Extension(BSTR* pVal)

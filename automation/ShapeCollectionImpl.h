@@ -166,9 +166,16 @@ public:
                          : S_FALSE;
         });
     }
-    // Images from the database need the database's image resources, which the control does not
-    // read yet.
-    STDMETHODIMP AddImageFromDB(LONG, float, float, float, float, VARIANT_BOOL, LONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP AddImageFromDB(LONG resourceDBID, float X1, float Y1, float x2, float y2, VARIANT_BOOL FixSize,
+                                LONG* pShapeID) override
+    {
+        return this->Guarded([&]() -> HRESULT {
+            CGroup* group = ReadyGroup();
+            return group ? this->m_control->AddImageFromDB(group, resourceDBID, X1, Y1, x2, y2,
+                                                           FixSize != VARIANT_FALSE, pShapeID)
+                         : S_FALSE;
+        });
+    }
     STDMETHODIMP AddRTFText(BSTR Text, float X, float Y, float Width, float Height, Alignments Alignment,
                             float RotationAngle, LONG* pShapeID) override
     {

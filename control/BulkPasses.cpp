@@ -3,13 +3,21 @@
 // data.
 #include "control/YVEXControl.h"
 #include "interchange/DxfDocument.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Image.h"
 #include "model/PointPool.h"
+#include "model/Reference.h"
+#include "com/AnsiText.h"
+#include "com/HResult.h"
+#include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -17,6 +25,9 @@ namespace {
 constexpr double kRadiansToDegrees = 57.29577951308232;
 // The vertices of the polyline that stands for an ellipse in the file.
 constexpr int kEllipseVertices = 36;
+// The image-handling bit that turns the visible metafile images into block references before a
+// DXF file is written.
+constexpr DWORD kImagesToBlocksBeforeDxf = 0x2;
 
 bool IsPolylineFamily(const CShape* shape)
 {
@@ -135,4 +146,111 @@ HRESULT CYVEXControl::RestoreDxfApproximations()
         map.Insert(replacement);
     }
     return S_OK;
+}
+
+HRESULT CYVEXControl::ReplaceImageByReference(CImage* image, CGroup* block)
+{
+    CGroup* parent = image->GetParent();
+    float left = 0, top = 0, right = 0, bottom = 0;
+    if (!parent || FAILED(image->GetBoundingRectEx(&left, &top, &right, &bottom, nullptr, 0)))
+        return S_FALSE;
+    const int pointId = CreatePoint(left, top);
+    if (!pointId)
+        return E_OUTOFMEMORY;
+    auto* reference = dynamic_cast<CReference*>(GetShapeMap().CreateShape(stReference, true, true));
+    if (!reference) {
+        GetPointPool().DeletePoint(pointId, 0);
+        return E_FAIL;
+    }
+    reference->AddPointById(pointId, CShape::kAppend, false);
+    reference->SetBlockGroupShapeID(block->GetId());
+    reference->SetLayer(image->GetLayer());
+    reference->SetZOrder(image->GetZOrder(), false);
+    CGroup* selection = GetSelectionGroup();
+    const bool selected = selection && selection->IndexOfChild(image->GetId()) >= 0;
+    parent->ReplaceChild(image, reference);
+    reference->ResolveBlock(block, false, true, false);
+    if (CGroup* library = GetLibraryGroup())
+        reference->ResolveReferences(library, nullptr);
+    reference->ApplyTransform(true);
+    // The block's extent fills the image's rectangle, each axis on its own.
+    float l = 0, t = 0, r = 0, b = 0;
+    if (SUCCEEDED(reference->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 0)) && r != l && t != b && right != left &&
+        top != bottom)
+        reference->Scale(l, t, (right - left) / (r - l), (top - bottom) / (t - b), nullptr, true);
+    float nl = 0, nt = 0, nr = 0, nb = 0;
+    if (SUCCEEDED(reference->GetBoundingRectEx(&nl, &nt, &nr, &nb, nullptr, 0)) && (nl != left || nt != top)) {
+        std::set<int> visited;
+        reference->Shift(left - nl, top - nt, &visited, true);
+    }
+    // The reference stands where the image stood, in the selection too (adding to the selection
+    // toggles).
+    if (selected) {
+        if (selection->IndexOfChild(image->GetId()) >= 0)
+            selection->RemoveChild(image);
+        if (selection->IndexOfChild(reference->GetId()) < 0)
+            selection->AddChild(reference, nullptr, 0, false);
+    }
+    // Out of the map before it goes: a lookup of its ID must never reach the freed shape.
+    GetShapeMap().RemoveShape(image);
+    GetShapeMap().DeleteShape(image);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::ConvertImageResourceToBlock(CImageResource* resource, bool replace, LONG* blockId)
+{
+    if (blockId)
+        *blockId = 0;
+    if (!resource)
+        return E_POINTER;
+    // A block made earlier that has gone since is made again.
+    if (resource->GetBlockId() > 0 && !FindShape(resource->GetBlockId()))
+        resource->SetBlockId(-1);
+    if (!resource->IsLoaded())
+        return E_ACCESSDENIED;
+    // Metafile pictures become vector shapes with the metafile converter, which the control does
+    // not have yet: a picture without a block makes none.
+    CShape* blockShape = resource->GetBlockId() > 0 ? FindShape(resource->GetBlockId()) : nullptr;
+    if (!blockShape || !blockShape->IsGroup())
+        return S_OK;
+    auto* block = static_cast<CGroup*>(blockShape);
+    block->SetName(ycom::AnsiToWide(resource->GetName()).c_str());
+    if (blockId)
+        *blockId = block->GetId();
+    if (!replace)
+        return S_OK;
+    std::vector<CImage*> images;
+    for (const auto& entry : GetShapeMap().Shapes())
+        if (entry.second->GetShapeType() == stImage && entry.first != DEFAULT_IMAGE_ID &&
+            static_cast<CImage*>(entry.second)->GetImageResourceId() == resource->GetId())
+            images.push_back(static_cast<CImage*>(entry.second));
+    for (CImage* image : images)
+        RETURN_IF_FAILED(ReplaceImageByReference(image, block));
+    return S_OK;
+}
+
+HRESULT CYVEXControl::ConvertImagesToBlocks(const std::vector<int>& imageIds)
+{
+    if (imageIds.empty())
+        return E_UNEXPECTED;
+    // One resource converts every image showing it: the later images of the list may be gone.
+    for (int id : imageIds) {
+        auto* image = dynamic_cast<CImage*>(FindShape(id));
+        CImageResource* resource = image ? image->GetImageResource() : nullptr;
+        if (!resource || resource->GetFormat() != irtExtMetafile)
+            continue;
+        RETURN_IF_FAILED(ConvertImageResourceToBlock(resource, true, nullptr));
+    }
+    return S_OK;
+}
+
+HRESULT CYVEXControl::ConvertVisibleImages()
+{
+    std::vector<int> visible;
+    for (const auto& entry : GetShapeMap().Shapes())
+        if (entry.second->GetShapeType() == stImage && entry.second->IsVisible())
+            visible.push_back(entry.first);
+    if (visible.empty() || !(GetDxfOptions() & kImagesToBlocksBeforeDxf))
+        return 0;
+    return ConvertImagesToBlocks(visible);
 }

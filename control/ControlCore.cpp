@@ -15,6 +15,8 @@
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/HighlightGroup.h"
+#include "model/Image.h"
+#include "interchange/ImageResource.h"
 #include "model/Layer.h"
 #include "model/LineTypeMap.h"
 #include "model/LinkedPointMap.h"
@@ -42,16 +44,18 @@ HMODULE ThisModule()
     return module;
 }
 
-// A text resource of type HATCH_PATTERN of this module; null when it is missing or empty.
-const char* FindDefinitionsText(int id, DWORD* size)
+// A resource of a custom type of this module; null when it is missing or empty.
+const char* FindModuleResource(int id, const char* type, DWORD* size)
 {
     HMODULE module = ThisModule();
-    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), RT_HATCH_PATTERN);
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(id), type);
     HGLOBAL handle = info ? LoadResource(module, info) : nullptr;
     *size = info ? SizeofResource(module, info) : 0;
     const char* data = handle ? static_cast<const char*>(LockResource(handle)) : nullptr;
     return *size > 0 ? data : nullptr;
 }
+// A text resource of type HATCH_PATTERN of this module; null when it is missing or empty.
+const char* FindModuleText(int id, DWORD* size) { return FindModuleResource(id, RT_HATCH_PATTERN, size); }
 } // namespace
 
 CControlCore::CControlCore()
@@ -124,7 +128,7 @@ void CControlCore::TearDownDrawing()
 void CControlCore::LoadBuiltInLineTypes()
 {
     DWORD size = 0;
-    if (const char* data = FindDefinitionsText(IDR_LINE_TYPES, &size))
+    if (const char* data = FindModuleText(IDR_LINE_TYPES, &size))
         m_lineTypes->LoadDefinitions(data, size);
 }
 
@@ -132,7 +136,7 @@ void CControlCore::LoadBuiltInHatchPatterns()
 {
     // The built-ins take IDs 1 to 27 in text order, in inches.
     DWORD size = 0;
-    if (const char* data = FindDefinitionsText(IDR_HATCH_PATTERNS, &size))
+    if (const char* data = FindModuleText(IDR_HATCH_PATTERNS, &size))
         m_hatchPatterns->ParseDefinitions(data, size);
 }
 
@@ -313,6 +317,35 @@ void CControlCore::ResetDefaultText(CText* text)
     text->SetTextBytes(rtf.c_str(), static_cast<int>(rtf.size()));
 }
 
+CImageResource* CControlCore::GetDefaultPicture()
+{
+    if (CImageResource* present = m_imageResources->Lookup(kDefaultPictureId))
+        return present;
+    DWORD size = 0;
+    const char* bytes = FindModuleResource(IDR_DEFAULT_IMAGE, RT_METAFILE_PICTURE, &size);
+    if (!bytes)
+        return nullptr;
+    std::unique_ptr<CImageResource> picture(
+        m_imageResources->CreateResource(kDefaultPictureId, bytes, size, 1.0f, false));
+    // Nothing goes into the map that does not decode (GDI+ not started, say).
+    if (!picture || !picture->IsLoaded())
+        return nullptr;
+    picture->SetName("default");
+    if (m_imageResources->InsertUnique(picture.get()) != picture.get())
+        return nullptr;
+    return picture.release();
+}
+
+void CControlCore::ResetDefaultImage(CImage* image)
+{
+    CImageResource* picture = GetDefaultPicture();
+    if (!picture)
+        return;
+    image->SetImageResourceId(picture->GetId());
+    image->SetRotation(0.0);
+    image->SetSize(static_cast<float>(picture->GetWidth()), static_cast<float>(picture->GetHeight()));
+}
+
 void CControlCore::BuildDefaultShapes(bool reset)
 {
     CGroup* defaults = GetDefaultShapesGroup();
@@ -341,6 +374,9 @@ void CControlCore::BuildDefaultShapes(bool reset)
             if (reset)
                 ResetDefaultText(text);
         }
+        if (auto* image = dynamic_cast<CImage*>(prototype))
+            if (fresh || reset || image->GetImageResourceId() == 0)
+                ResetDefaultImage(image);
     }
     // The IDs up to the last prototype's belong to the system, whichever prototypes exist.
     m_shapeMap->ReserveIdsThrough(DEFAULT_IMAGE_ID);

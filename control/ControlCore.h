@@ -49,6 +49,8 @@ class CViewportRecord;
 struct CIdReservation;
 class CTextEditorDialog;
 class CText;
+class CImage;
+class CImageResource;
 
 // The part of the control that the drawing model works with: the containers the control owns for
 // the site (shape map, point pool, line types, pens, linked points), the current view and drawing
@@ -161,6 +163,14 @@ public:
     void BuildDefaultShapes(bool reset);
     // The default text's reset: rich text "Default Text" in colours, red pen, height 20, width 180.
     static void ResetDefaultText(CText* text);
+    // The resource ID of the picture shipped with the module: the image prototype shows it, and
+    // so does an image whose picture could not be found.
+    static constexpr int kDefaultPictureId = -1;
+    // That picture in the image resource map (loaded from the module's resources on first use);
+    // null when the module has none.
+    CImageResource* GetDefaultPicture();
+    // The image prototype's reset: the default picture at its pixel size, unturned.
+    void ResetDefaultImage(CImage* image);
 
     // The displayed root group and the group new shapes go into.
     CGroup* GetRootGroup() const override { return m_rootGroup; }
@@ -450,6 +460,13 @@ protected:
     virtual bool AskSetCurrentDrawingSetting(int) { return true; }
     virtual bool AskBeginDeleteSite(int) { return true; }
 public:
+    // After a load that renumbered image resources (a DXF file's IMAGEDEF handles): every image
+    // showing an ID the map lacks takes the resource that ID became, or the placeholder -1 when
+    // it became none; the remap table is emptied. Nothing when the table is empty. S_OK.
+    HRESULT ApplyImageResourceRemap();
+    // Run before a DXF file is written: what the control turns into blocks first (nothing here).
+    // A failure stops the save.
+    virtual HRESULT ConvertVisibleImages() { return 0; }
     // OnDeleteShape with a proceed flag that starts false: whether the host agrees that a shape
     // deleted elsewhere goes here too (without a host nobody agrees).
     virtual bool AskDeleteShape(int) { return false; }

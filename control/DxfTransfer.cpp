@@ -14,6 +14,7 @@
 #include "interchange/ImageResourceMap.h"
 #include "model/ColorIndexTable.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/LineType.h"
 #include "model/LineTypeMap.h"
@@ -165,6 +166,9 @@ HRESULT CControlCore::StartDxfSave(const char* fileName, DWORD mode, int shapeId
     }
     SetLastError(0, "");
     mode = (mode & ~static_cast<DWORD>(DXFMODE_LOAD)) | DXFMODE_USE_YVEX_IDENTIFIERS;
+    const HRESULT converted = ConvertVisibleImages();
+    if (FAILED(converted))
+        return converted;
     if (shapeId > -8)
         mode |= DXFMODE_BLOCKS;
     else
@@ -514,8 +518,30 @@ void CControlCore::RelinkReferences()
         m_rootGroup->ClearReferencesInTree();
 }
 
+HRESULT CControlCore::ApplyImageResourceRemap()
+{
+    CImageResourceMap& images = GetImageResourceMap();
+    const std::map<int, int>& remap = images.IdRemap();
+    if (remap.empty())
+        return S_OK;
+    for (const auto& entry : m_shapeMap->Shapes()) {
+        if (entry.second->GetShapeType() != stImage)
+            continue;
+        auto* image = static_cast<CImage*>(entry.second);
+        const int old = image->GetImageResourceId();
+        if (images.Lookup(old))
+            continue;
+        auto found = remap.find(old);
+        const int id = found != remap.end() && images.Lookup(found->second) ? found->second : -1;
+        image->SetImageResourceId(id);
+    }
+    images.ClearIdRemap();
+    return S_OK;
+}
+
 void CControlCore::AfterDxfLoad(DWORD mode)
 {
+    ApplyImageResourceRemap();
     RelinkReferences();
     // Shapes that the file carried as approximations are rebuilt by the bulk passes of the
     // control's operations; until they run, what the reader kept for them goes.
@@ -589,6 +615,7 @@ HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
     ResetDrawOrder();
     DxfParts parts;
     PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
+    GetImageResourceMap().ClearIdRemap();
     CDxfDocument& doc = GetDxfDocument();
     doc.ClearReadingState();
     int read = doc.LoadFromFile(fileName, true);
@@ -686,6 +713,7 @@ HRESULT CControlCore::LoadDrawingStream(IStream* stream, DWORD mode)
     ResetDrawOrder();
     DxfParts parts;
     PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
+    GetImageResourceMap().ClearIdRemap();
     CDxfDocument& doc = GetDxfDocument();
     doc.ClearReadingState();
     const int read = doc.LoadFromStream(stream);

@@ -3,6 +3,7 @@
 #include "control/YVEXControl.h"
 #include "com/Guard.h"
 #include "com/HResult.h"
+#include "control/ErrorInfo.h"
 #include "control/UndoRecorder.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
@@ -153,9 +154,37 @@ HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, L
     SetEditCursor(DrawCursorOf(shapeType));
     if (m_hWnd)
         SetFocus(m_hWnd);
+    if (auto* image = dynamic_cast<CImage*>(shape); image && !fromPrototype)
+        HangFreshImage(image);
     shape->OnEditDrag(edit.mousePosition.x, edit.mousePosition.y);
     RestartRedrawTimer(0);
     return S_OK;
+}
+
+void CYVEXControl::HangFreshImage(CImage* image)
+{
+    m_pointEntryMode = kFreehandEntry;
+    const CPendingImage pending = GetPendingImage();
+    CImageResourceMap& map = GetImageResourceMap();
+    CImageResource* resource = pending.resourceId ? map.Lookup(pending.resourceId) : nullptr;
+    if (!resource && pending.resourceId > 0)
+        resource = map.FindByObjectId(pending.resourceId);
+    if (!resource)
+        resource = GetDefaultPicture();
+    if (resource) {
+        image->SetImageResourceId(resource->GetId());
+        image->ResetSizeFromResource(0);
+        if (pending.width != 0.0f || pending.height != 0.0f)
+            image->SetSize(pending.width, pending.height);
+    }
+    const CRealPoint at = GetEditState().mousePosition;
+    if (image->GetPoints().IsEmpty()) {
+        const int corner = CControlCore::CreatePoint(at.x, at.y);
+        if (corner)
+            image->AddPointById(corner, CShape::kAppend, true);
+    } else {
+        image->SetPointCoords(3, at.x, at.y, 0);
+    }
 }
 
 HRESULT CYVEXControl::CheckImageTarget(LONG groupId, CShape** target)
@@ -243,11 +272,14 @@ STDMETHODIMP CYVEXControl::DrawImageFromDB(LONG GroupID, LONG resourceDBID, VARI
         const HRESULT checked = CheckImageTarget(GroupID, &target);
         if (checked != S_OK)
             return checked;
-        // Only a resource already loaded from the database can be placed: loading one on its own
-        // connection comes with the site database operations.
+        // A picture not in the drawing yet is read from the database on a connection of its own.
         CImageResource* resource = GetImageResourceMap().FindByObjectId(resourceDBID);
-        if (!resource)
-            return ReportError("Resource not found.");
+        if (!resource) {
+            const HRESULT loaded = LoadImageResourceFromDB(resourceDBID, &resource);
+            if (FAILED(loaded) || loaded == S_FALSE || !resource)
+                return ReportComErrorW(CLSID_YVEXControl, L"Resource not found.",
+                                       FAILED(loaded) ? loaded : DISP_E_EXCEPTION);
+        }
         LONG id = 0;
         return BeginPlaceImage(GroupID, resource->GetId(), FixSize != VARIANT_FALSE, &id);
     });

@@ -350,6 +350,48 @@ HRESULT CYVEXControl::AddImageFromData(CGroup* group, const void* data, size_t s
     return AddImageOfResource(group, resource, x1, y1, width, height, fixSize, shapeId);
 }
 
+HRESULT CYVEXControl::ConnectOwnSession(COdbcSession& session)
+{
+    session.dataSource = GetDataSource();
+    session.userName = GetUserName();
+    session.password = GetPassword();
+    const HRESULT connected = session.Connect(CLSID_YVEXControl);
+    return connected == S_OK ? S_OK : FAILED(connected) ? connected : E_FAIL;
+}
+
+HRESULT CYVEXControl::LoadImageResourceFromDB(int databaseId, CImageResource** resource)
+{
+    COdbcSession session;
+    RETURN_IF_FAILED(ConnectOwnSession(session));
+    return GetImageResourceMap().LoadResource(session, databaseId, resource);
+}
+
+HRESULT CYVEXControl::AddImageFromDB(CGroup* group, LONG resourceDbId, float x1, float y1, float x2, float y2,
+                                     bool fixSize, LONG* shapeId)
+{
+    if (shapeId)
+        *shapeId = 0;
+    if (!group)
+        return E_POINTER;
+    CUndoRecorder* recorder = GetUndoRecorder();
+    const bool opened = recorder && recorder->OpenOperation(kUndoCreate) == S_OK;
+    CImageResource* resource = nullptr;
+    const HRESULT loaded = LoadImageResourceFromDB(resourceDbId, &resource);
+    if (FAILED(loaded) || loaded == S_FALSE || !resource) {
+        if (opened)
+            recorder->CloseOperation(false);
+        return ReportComErrorW(CLSID_YVEXControl, L"Resource not found.", FAILED(loaded) ? loaded : DISP_E_EXCEPTION);
+    }
+    // Only a picture the load brought in is new to the drawing; one present already stays when
+    // the image is undone.
+    if (recorder && loaded == 0)
+        recorder->RecordImageResource(kUndoCreate, resource, false);
+    const HRESULT hr = AddImageShape(group, resource->GetId(), x1, y1, x2, y2, fixSize, shapeId);
+    if (opened)
+        recorder->CloseOperation(hr == S_OK);
+    return hr;
+}
+
 // A new shape (a clone) that has joined its group: OnAddShape may veto it, which drops its undo
 // unit and deletes it again.
 static HRESULT ConfirmAddedShape(CYVEXControl* control, CGroup* group, CShape* shape, LONG* shapeId)

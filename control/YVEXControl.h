@@ -450,6 +450,20 @@ public:
     // replaced by the shape rebuilt from the program's data, under the same ID and in the same
     // place; kept shapes whose drawing shape is gone are dropped. S_OK.
     HRESULT RestoreDxfApproximations();
+    // A resource's block (made by converting its metafile picture; a block that has gone since is
+    // forgotten) named as the resource; with `replace` every image showing the resource (but the
+    // prototype) becomes a reference to the block covering the image's rectangle, in its place
+    // and in the selection where it was, and the image goes. *blockId: the block, 0 for none.
+    // E_ACCESSDENIED when the resource holds no picture.
+    HRESULT ConvertImageResourceToBlock(CImageResource* resource, bool replace, LONG* blockId);
+    // The images of the list showing metafile pictures become references to their pictures'
+    // blocks. E_UNEXPECTED for an empty list.
+    HRESULT ConvertImagesToBlocks(const std::vector<int>& imageIds);
+    // Before a DXF file is written, when the image-handling word asks for it (bit 0x2): the
+    // visible images through ConvertImagesToBlocks. 0 when nothing was to be done.
+    HRESULT ConvertVisibleImages() override;
+    // One image replaced by a reference to the block (see ConvertImageResourceToBlock).
+    HRESULT ReplaceImageByReference(CImage* image, CGroup* block);
 
     // ---- small services (ControlServices.cpp) ----
     // The source-site table of the shape map: the site a stored shape came from (-1 none).
@@ -549,6 +563,21 @@ public:
                              bool fixSize, LONG* shapeId);
     virtual HRESULT AddImageFromData(CGroup* group, const void* data, size_t size, float x1, float y1, float width,
                                      float height, bool fixSize, LONG* shapeId);
+    // An image of a picture stored in the database (its imageResources row, read on a connection
+    // of its own with the control's data source, user and password; the resource already present
+    // when it is the same picture), with x2 and y2 as width and height. One undo operation holds
+    // the new resource and the image. "Resource not found." when no picture came; a failing
+    // connection's result as it came.
+    virtual HRESULT AddImageFromDB(CGroup* group, LONG resourceDbId, float x1, float y1, float x2, float y2,
+                                   bool fixSize, LONG* shapeId);
+    // Reads one stored picture into the image resource map on a connection of its own (the
+    // control's data source, user and password), disconnecting after. *resource (in: the map's
+    // resource to refresh, or null) is the map's resource; the map's result (0 new, 1 present
+    // already or unchanged, S_FALSE no row) or the failure.
+    HRESULT LoadImageResourceFromDB(int databaseId, CImageResource** resource);
+    // Connects a session of the caller's with the control's data source, user and password: S_OK,
+    // or the connection's failure (reported as error info).
+    HRESULT ConnectOwnSession(COdbcSession& session);
     // A copy of a shape in the group, after OnAddShape (veto: S_FALSE, ID 0).
     virtual HRESULT AddClone(CGroup* group, LONG shapeToCopyId, LONG* shapeId);
     // Copies of a group's children in the group (and with select in the selection), their links
@@ -860,6 +889,10 @@ private:
     // The current setting recorded for undo before it changes.
     void RecordCurrentSetting();
     HRESULT CheckImageTarget(LONG groupId, CShape** target);
+    // A fresh image (no prototype) hangs at the pointer at once, with the picture its creation
+    // was started for (the default picture without one) at that picture's size, in free-hand
+    // entry; a click puts it down.
+    void HangFreshImage(CImage* image);
     void CloseUndoDownTo(int depth, bool commit);
     void EndTemporaryEdit(CShape* shape, bool commit);
     HRESULT CheckGrouping(LONG shapeId, CShape** shape);

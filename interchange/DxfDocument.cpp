@@ -338,10 +338,10 @@ void CDxfDocument::ReadObjectsSection()
         const int keyword = m_file.GetKeywordIndex();
         if (keyword == CDxfFile::kwEndsec)
             return;
-        // Image definitions are read with the image map's reader once it has one; until then
-        // they are skipped like any other object.
         if (keyword == CDxfFile::kwSortEntsTable)
             ReadSortEntsTable();
+        else if (m_parts.images && m_file.GetText() && std::strcmp(m_file.GetText(), "IMAGEDEF") == 0)
+            m_parts.images->ReadImageDefFromDxf(m_file);
     }
 }
 

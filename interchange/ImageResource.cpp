@@ -5,6 +5,13 @@
 #include "interchange/DxfFile.h"
 #include "interchange/ImageResourceMap.h"
 #include "persistence/DataTableSet.h"
+#include "persistence/Odbc.h"
+#include "persistence/OdbcRow.h"
+#include "persistence/OdbcSession.h"
+#include "persistence/sql/ImageResourceSql.h"
+#include "automation/ResultCodes.h"
+#include "com/ErrorInfo.h"
+#include "com/HResult.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
 #include <objidl.h>
@@ -131,6 +138,32 @@ bool EncoderFor(int format, CLSID* clsid)
 GpImage* SavableImage(GpImage* image, int format, GpImage** copy)
 {
     *copy = nullptr;
+    if (TypeOf(image) == ImageTypeMetafile && format != irtExtMetafile) {
+        // A metafile goes into another format as the picture it draws, on white, at its pixel
+        // size (not every GDI+ encodes a metafile itself).
+        UINT w = 0, h = 0;
+        GdipGetImageWidth(image, &w);
+        GdipGetImageHeight(image, &h);
+        GpBitmap* bitmap = nullptr;
+        if (w == 0 || h == 0 ||
+            GdipCreateBitmapFromScan0(static_cast<INT>(w), static_cast<INT>(h), 0, PixelFormat24bppRGB, nullptr,
+                                      &bitmap) != Ok)
+            return image;
+        GpGraphics* graphics = nullptr;
+        if (GdipGetImageGraphicsContext(bitmap, &graphics) == Ok) {
+            GdipGraphicsClear(graphics, 0xFFFFFFFF);
+            GdipDrawImageRectI(graphics, image, 0, 0, static_cast<INT>(w), static_cast<INT>(h));
+            GdipDeleteGraphics(graphics);
+        }
+        GpImage* indexed = nullptr;
+        if (format == irtGIF && SavableImage(bitmap, format, &indexed) && indexed) {
+            GdipDisposeImage(bitmap);
+            *copy = indexed;
+            return indexed;
+        }
+        *copy = bitmap;
+        return bitmap;
+    }
     if (format != irtGIF || TypeOf(image) != ImageTypeBitmap)
         return image;
     UINT w = 0, h = 0;
@@ -171,6 +204,20 @@ int DbFormatIdToImageFormat(int dbFormatId)
 {
     for (int format = irtExtMetafile; format <= irtPNG; ++format)
         if (kFormats[format - 1].dbFormatId == dbFormatId)
+            return format;
+    return irtUnknown;
+}
+
+int ImageFormatFromFileName(const std::wstring& name)
+{
+    const size_t dot = name.find_last_of(L'.');
+    if (dot == std::wstring::npos)
+        return irtUnknown;
+    std::wstring extension = name.substr(dot + 1);
+    for (wchar_t& c : extension)
+        c = static_cast<wchar_t>(std::towlower(c));
+    for (int format = irtExtMetafile; format <= irtPNG; ++format)
+        if (extension == ycom::AnsiToWide(kFormats[format - 1].extension))
             return format;
     return irtUnknown;
 }
@@ -418,7 +465,195 @@ HGDIOBJ CImageResource::GetDrawHandle()
     return m_drawHandle;
 }
 
-HRESULT CImageResource::Save(COdbcSession&, int, int) { return E_NOTIMPL; }
+int CImageResource::LoadFromGdiHandle(HGDIOBJ handle)
+{
+    Reset();
+    if (!handle || handle == reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1)))
+        return 0;
+    HENHMETAFILE emf = nullptr;
+    // A Windows metafile becomes an enhanced one of our own for the length of the call.
+    struct EnhMetafileOwner {
+        HENHMETAFILE handle = nullptr;
+        ~EnhMetafileOwner()
+        {
+            if (handle)
+                DeleteEnhMetaFile(handle);
+        }
+    } converted;
+    switch (GetObjectType(handle)) {
+    case OBJ_METAFILE: {
+        const HMETAFILE wmf = static_cast<HMETAFILE>(handle);
+        const UINT size = GetMetaFileBitsEx(wmf, 0, nullptr);
+        if (size == 0) {
+            SetError(0xFFFF, "Cannot get EMF data");
+            return 0;
+        }
+        std::vector<BYTE> bits(size);
+        if (GetMetaFileBitsEx(wmf, size, bits.data()) != size) {
+            SetError(0xFFFF, "Cannot get EMF data");
+            return 0;
+        }
+        HDC screen = GetDC(nullptr);
+        converted.handle = SetWinMetaFileBits(size, bits.data(), screen, nullptr);
+        ReleaseDC(nullptr, screen);
+        emf = converted.handle;
+        break;
+    }
+    case OBJ_ENHMETAFILE: emf = static_cast<HENHMETAFILE>(handle); break;
+    default: SetError(kErrUnknownFormat, "Image format either unknown or invalid"); return 0;
+    }
+    const UINT size = emf ? GetEnhMetaFileBits(emf, 0, nullptr) : 0;
+    ycom::GlobalMem block(size ? GlobalAlloc(GMEM_MOVEABLE, size) : nullptr);
+    if (!block) {
+        SetError(size ? kErrNoMemory : 0xFFFF, size ? "Cannot allocate memory" : "Cannot get EMF data");
+        return 0;
+    }
+    {
+        ycom::GlobalLockView<BYTE> view(block.Get());
+        if (!view.Get() || GetEnhMetaFileBits(emf, size, view.Get()) != size) {
+            SetError(0xFFFF, "Cannot get EMF data");
+            return 0;
+        }
+    }
+    if (!LoadFromGlobal(block.Get()))
+        return 0;
+    m_format = irtExtMetafile;
+    SetName(("Enhanced Metafile" + std::to_string(m_resourceId)).c_str());
+    return 1;
+}
+
+void CImageResource::TakeOver(CImageResource& other)
+{
+    if (m_image)
+        GdipDisposeImage(static_cast<GpImage*>(m_image));
+    m_image = other.m_image;
+    other.m_image = nullptr;
+    m_databaseId = other.m_databaseId;
+    m_defaultScale = other.m_defaultScale;
+    m_blockId = other.m_blockId;
+    m_format = other.m_format;
+    m_hash = other.m_hash;
+    m_dataSize = other.m_dataSize;
+    m_width = other.m_width;
+    m_height = other.m_height;
+    m_name = other.m_name;
+    m_hasName = other.m_hasName;
+    m_sourcePath = other.m_sourcePath;
+    m_owner = other.m_owner;
+    m_resourceId = 0;
+}
+
+HRESULT CImageResource::SaveToFile(const std::wstring& given, int format)
+{
+    const std::wstring path = given.empty() ? m_sourcePath : given;
+    if (path.empty() || !IsLoaded())
+        return E_FAIL;
+    if (path.compare(0, 6, L"ftp://") == 0 || path.compare(0, 7, L"http://") == 0) {
+        // Uploads come with the web transfer.
+        SetError(kErrCannotOpen, "Cannot create file");
+        return E_FAIL;
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+    std::wstring name = path.substr(folder.size());
+    std::wstring extension;
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+        extension = name.substr(dot);
+        name.erase(dot);
+    }
+    return WriteToFile(L"", folder, name, extension, format);
+}
+
+namespace {
+
+// Runs a statement of the table with the resource's save as the context of its error info.
+HRESULT ExecResourceSave(COdbcSession& session, const SqlStatement& sql, const std::vector<SqlValue>& values,
+                         const std::vector<OdbcParam>& params)
+{
+    std::string text;
+    if (!session.Format(sql, text, values))
+        return session.CheckResult(CLSID_YVEXControl, SQL_ERROR, "CImageResource::Save(..)",
+                                   "The values do not fit the statement.");
+    const SQLRETURN r = OdbcExecDirectParams(session.Statement(), text.c_str(), params);
+    const HRESULT hr = session.CheckResult(CLSID_YVEXControl, r, "CImageResource::Save(..)", nullptr);
+    SQLFreeStmt(session.Statement(), SQL_CLOSE);
+    return hr;
+}
+
+} // namespace
+
+HRESULT CImageResource::Save(COdbcSession& session, int scenarioId, int force)
+{
+    if (!force && m_databaseId > 0)
+        return 1;
+    if (m_databaseId <= 0 && !m_hasName)
+        return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, "Wrong name.");
+    const int formatColumn = ImageFormatToDbFormatId(m_format);
+    const int hash = static_cast<int>(m_hash);
+    int databaseId = m_databaseId;
+    if (databaseId <= 0) {
+        // A row of the same picture stored earlier (by this or another session) is the
+        // resource's row.
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::FindIdentical, {formatColumn, hash},
+                                      {OdbcParam::Text(m_name)}));
+        COdbcRow row(session.Statement());
+        if (row.Fetch())
+            databaseId = row.Int(1);
+        row.Finish();
+        if (databaseId > 0 && !force) {
+            // Nothing is written, but the resource knows its row from now on.
+            if (m_owner)
+                m_owner->SetDatabaseId(databaseId, m_resourceId);
+            else
+                m_databaseId = databaseId;
+            return 1;
+        }
+    }
+    RECT bounds;
+    GetBounds(&bounds);
+    ycom::GlobalMem content(GetDataInFormat(0));
+    if (!content)
+        return E_FAIL;
+    ycom::GlobalLockView<BYTE> view(content.Get());
+    if (!view.Get())
+        return E_OUTOFMEMORY;
+    const OdbcParam data = OdbcParam::LongBinary(view.Get(), view.Size());
+    const OdbcParam name = OdbcParam::Text(m_name);
+    if (databaseId <= 0) {
+        int largest = 0;
+        RETURN_IF_FAILED(ReadLargestImageResourceId(session, &largest));
+        databaseId = largest + 1;
+        RETURN_IF_FAILED(ExecResourceSave(session, ImageResourceSql::InsertImageResource,
+                                          {databaseId, scenarioId, static_cast<int>(bounds.right),
+                                           static_cast<int>(bounds.bottom), hash, formatColumn},
+                                          {data, name}));
+    } else {
+        RETURN_IF_FAILED(ExecResourceSave(session, ImageResourceSql::UpdateImageResource,
+                                          {hash, static_cast<int>(bounds.right), static_cast<int>(bounds.bottom),
+                                           formatColumn, databaseId},
+                                          {data, name}));
+    }
+    m_databaseId = databaseId;
+    if (m_owner) {
+        m_owner->SetDatabaseId(databaseId, m_resourceId);
+        m_owner->SetLargestDatabaseId(databaseId);
+    }
+    return 0;
+}
+
+HRESULT ReadLargestImageResourceId(COdbcSession& session, int* largest)
+{
+    *largest = 0;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::MaxImageResourceId));
+    COdbcRow row(session.Statement());
+    while (row.Fetch())
+        *largest = row.Int(1);
+    row.Finish();
+    if (*largest < 0)
+        *largest = 0;
+    return S_OK;
+}
 
 void CImageResource::SetError(int code, const char* message) const
 {
@@ -688,4 +923,51 @@ int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclas
     dxf.WriteIntGroup(280, 1);
     dxf.WriteIntGroup(281, 0);
     return 1;
+}
+
+int CImageResource::ReadDxfImageDef(CDxfFile& dxf, uint32_t* handle)
+{
+    std::string fileName;
+    while (dxf.ReadGroup()) {
+        const int code = dxf.GetCode();
+        if (code == 0) {
+            dxf.UngetGroup();
+            break;
+        }
+        if (code == 1 && dxf.GetText())
+            fileName = dxf.GetText();
+        else if (code == 5 && handle && dxf.GetText())
+            *handle = CDxfFile::ParseHandle(dxf.GetText(), std::strlen(dxf.GetText()));
+    }
+    if (fileName.empty())
+        return 0;
+    std::wstring path = ycom::AnsiToWide(fileName.c_str());
+    const bool address = path.compare(0, 6, L"ftp://") == 0 || path.compare(0, 7, L"http://") == 0;
+    if (!address) {
+        const bool hasDrive = path.size() >= 2 && path[1] == L':';
+        const bool hasFolder = path.find_first_of(L"\\/") != std::wstring::npos;
+        if (!hasDrive || !hasFolder) {
+            if (!dxf.GetUrl().empty()) {
+                // Beside the drawing's address.
+                const std::string& url = dxf.GetUrl();
+                size_t at = url.find_last_of('/');
+                if (at == std::string::npos)
+                    at = url.find_last_of('\\');
+                if (at == std::string::npos)
+                    return 0;
+                path = ycom::AnsiToWide(url.substr(0, at + 1).c_str()) + path;
+            } else {
+                const std::wstring dxfPath = ycom::AnsiToWide(dxf.GetLocalPath().c_str());
+                const std::wstring dxfDrive =
+                    dxfPath.size() >= 2 && dxfPath[1] == L':' ? dxfPath.substr(0, 2) : std::wstring();
+                const std::wstring dxfFolder = FolderOf(dxfPath).substr(dxfDrive.size());
+                std::wstring rest = hasDrive ? path.substr(2) : path;
+                const std::wstring drive = hasDrive ? path.substr(0, 2) : dxfDrive;
+                if (!hasFolder)
+                    rest = dxfFolder + rest;
+                path = drive + rest;
+            }
+        }
+    }
+    return SUCCEEDED(LoadFromFile(path)) ? 1 : 0;
 }

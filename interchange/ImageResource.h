@@ -19,6 +19,12 @@ const char* ImageFormatExtension(int format);
 // back: 1 EMF, 3 BMP, 2 JPEG, 5 GIF, 7 TIFF, 8 PNG; 0 for any other.
 int ImageFormatToDbFormatId(int format);
 int DbFormatIdToImageFormat(int dbFormatId);
+// The format a file name's extension names (the text after its last "."; "emf", "bmp", "jpg",
+// "gif", "tif", "png" without regard to case); 0 for no or another extension.
+int ImageFormatFromFileName(const std::wstring& name);
+
+// The largest imageResourceID stored (0 for an empty table).
+HRESULT ReadLargestImageResourceId(COdbcSession& session, int* largest);
 
 // One picture the site keeps once and that image shapes and image hatch patterns refer to by
 // its resource ID. It holds the picture decoded (GDI+); the encoded bytes are not kept. The
@@ -36,6 +42,13 @@ public:
     int LoadFromBytes(size_t size, const void* bytes);
     // Decodes a global memory block (which stays the caller's); 1 when a picture was decoded.
     int LoadFromGlobal(HGLOBAL block);
+    // A Windows or enhanced metafile handle (which stays the caller's) as an enhanced metafile
+    // named "Enhanced Metafile" and the resource ID; any other handle is refused. 1 when loaded.
+    int LoadFromGdiHandle(HGDIOBJ handle);
+    // Takes over another resource's decoded picture and values (a refresh from the database):
+    // the other no longer holds a picture; this one's resource ID becomes 0 for the caller to
+    // restore, its draw handle stays.
+    void TakeOver(CImageResource& other);
 
     // A decoded picture of a known kind is present.
     bool IsLoaded() const;
@@ -80,9 +93,22 @@ public:
     // (the web transfer writes none yet). The old DXF version has no subclass markers. 1 when
     // written, else 0.
     virtual int WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers);
+    // An IMAGEDEF object whose type group was read: its groups up to the next object, then the
+    // picture file its group 1 names (a name without folder is looked for beside a local DXF
+    // file, or under the folder of the DXF file's address). *handle: its handle (group 5). 1 when
+    // the picture was loaded, else 0.
+    virtual int ReadDxfImageDef(CDxfFile& dxf, uint32_t* handle);
 
-    // Writes the resource's imageResources row. The rows of image resources come with the
-    // site's database storage of images; until then no row is written: E_NOTIMPL.
+    // Writes the picture to a path (empty: the source path) in a format (0: its own), through
+    // WriteToFile. E_FAIL when nothing is loaded, there is no path, or the path is an address
+    // (uploads wait for the web transfer).
+    HRESULT SaveToFile(const std::wstring& path, int format);
+
+    // Writes the resource's imageResources row, the content in the resource's own format. A
+    // stored resource is left alone without `force` (1). A resource never stored looks for a row
+    // of the same name, format and hash first and, finding one, takes its database ID; it is
+    // written over only with `force` (else 1). A new row takes the largest stored ID plus one.
+    // A resource never named: "Wrong name.". 0 when written, else the failure.
     HRESULT Save(COdbcSession& session, int scenarioId, int force);
 
     int GetId() const { return m_resourceId; }
@@ -95,6 +121,8 @@ public:
     uint32_t GetHash() const { return m_hash; }
     float GetDefaultScale() const { return m_defaultScale; }
     int GetBlockId() const { return m_blockId; }
+    // The block made from the picture (-1: none).
+    void SetBlockId(int id) { m_blockId = id; }
     const std::string& GetName() const { return m_name; }
     bool HasName() const { return m_hasName; }
     void SetName(const char* name);

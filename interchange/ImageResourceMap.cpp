@@ -1,8 +1,13 @@
 #include "interchange/ImageResourceMap.h"
 #include "interchange/ImageResource.h"
 #include "persistence/DataTableSet.h"
+#include "persistence/OdbcRow.h"
+#include "persistence/OdbcSession.h"
+#include "persistence/sql/ImageResourceSql.h"
+#include "com/HResult.h"
 #include "YVEX_h.h"
 #include <cwctype>
+#include <vector>
 
 namespace {
 bool EqualNoCase(const std::wstring& a, const std::wstring& b)
@@ -18,6 +23,49 @@ bool EqualNoCase(const std::wstring& a, const std::wstring& b)
 bool EndsInWmf(const std::wstring& path)
 {
     return path.size() >= 3 && EqualNoCase(path.substr(path.size() - 3), L"wmf");
+}
+
+// A long binary column of the current row, read in pieces; NULL gives no bytes. False when the
+// driver fails.
+bool ReadBinaryColumn(SQLHSTMT statement, SQLUSMALLINT column, std::vector<BYTE>& bytes)
+{
+    bytes.clear();
+    std::vector<BYTE> piece(64 * 1024);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN r = SQLGetData(statement, column, SQL_C_BINARY, piece.data(),
+                                       static_cast<SQLLEN>(piece.size()), &indicator);
+        if (r == SQL_NO_DATA)
+            return true;
+        if (!SQL_SUCCEEDED(r))
+            return false;
+        if (indicator == SQL_NULL_DATA)
+            return true;
+        const size_t got = indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(piece.size())
+                               ? piece.size()
+                               : static_cast<size_t>(indicator);
+        bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
+        if (r == SQL_SUCCESS)
+            return true;
+    }
+}
+
+// One row of `select imageResources.*`: database ID, content and name (columns 1, 3 and 4, read
+// in column order).
+struct StoredPicture
+{
+    int databaseId = 0;
+    std::vector<BYTE> content;
+    std::string name;
+};
+bool ReadStoredPicture(COdbcRow& row, SQLHSTMT statement, StoredPicture& picture)
+{
+    picture.databaseId = row.Int(1);
+    row.Int(2);
+    if (!ReadBinaryColumn(statement, 3, picture.content))
+        return false;
+    picture.name = row.Text(4, 256);
+    return true;
 }
 } // namespace
 
@@ -148,6 +196,127 @@ CImageResource* CImageResourceMap::LoadFromFile(const std::wstring& path, float 
     return entry;
 }
 
+HRESULT CImageResourceMap::LoadResource(COdbcSession& session, int databaseId, CImageResource** resource)
+{
+    CImageResource* given = resource ? *resource : nullptr;
+    auto indexed = m_databaseIndex.find(databaseId);
+    if (given && (indexed == m_databaseIndex.end() || Lookup(indexed->second) != given))
+        given = nullptr;
+    if (given) {
+        // A resource that the row still describes is up to date.
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::SelectHashAndName, {databaseId}));
+        COdbcRow row(session.Statement());
+        bool current = false;
+        if (row.Fetch()) {
+            const uint32_t hash = static_cast<uint32_t>(row.Int(1));
+            const std::string name = row.Text(2, 256);
+            current = hash == given->GetHash() && !name.empty() && name == given->GetName();
+        }
+        row.Finish();
+        if (current)
+            return 0;
+    }
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadImageResource, {databaseId}));
+    SQLHSTMT statement = session.Statement();
+    COdbcRow row(statement);
+    StoredPicture picture;
+    const bool found = row.Fetch();
+    const bool read = found && ReadStoredPicture(row, statement, picture);
+    row.Finish();
+    if (!found)
+        return S_FALSE;
+    if (!read)
+        return session.CheckResult(CLSID_YVEXControl, SQL_ERROR, "CImageResourceMap::LoadResource(..)", nullptr);
+    auto fresh = std::make_unique<CImageResource>(given ? 0 : m_nextId, nullptr, 0, 0.1f, -1);
+    fresh->SetOwner(this);
+    if (!fresh->LoadFromBytes(picture.content.size(), picture.content.data()))
+        return E_FAIL;
+    fresh->SetName(picture.name.c_str());
+    fresh->SetDatabaseId(picture.databaseId);
+    if (given) {
+        // The resource keeps its ID and its place in the map; the picture and values are the
+        // row's.
+        const int ownId = given->GetId();
+        given->TakeOver(*fresh);
+        given->SetId(ownId);
+        m_databaseIndex[picture.databaseId] = ownId;
+        return 0;
+    }
+    ++m_nextId;
+    CImageResource* entry = InsertUnique(fresh.get());
+    if (!entry)
+        return E_FAIL;
+    const HRESULT result = entry == fresh.get() ? 0 : 1;
+    if (entry == fresh.get())
+        fresh.release();
+    m_databaseIndex[picture.databaseId] = entry->GetId();
+    entry->SetDatabaseId(picture.databaseId);
+    if (resource)
+        *resource = entry;
+    return result;
+}
+
+HRESULT CImageResourceMap::LoadAll(COdbcSession& session, int siteId)
+{
+    const HRESULT hr = siteId < 1
+                           ? session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadAllImageResources)
+                           : session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadSiteImageResources, {siteId, siteId});
+    RETURN_IF_FAILED(hr);
+    SQLHSTMT statement = session.Statement();
+    COdbcRow row(statement);
+    HRESULT result = hr;
+    while (row.Fetch()) {
+        StoredPicture picture;
+        if (!ReadStoredPicture(row, statement, picture)) {
+            result = E_FAIL;
+            break;
+        }
+        auto loaded = std::make_unique<CImageResource>(picture.databaseId, picture.content.data(),
+                                                       picture.content.size(), 2.0f, -1);
+        // A row whose picture we cannot decode leaves nothing behind.
+        if (!loaded->IsLoaded())
+            continue;
+        loaded->SetName(picture.name.c_str());
+        loaded->SetDatabaseId(picture.databaseId);
+        CImageResource* entry = nullptr;
+        while (!(entry = InsertUnique(loaded.get())))
+            loaded->SetId(m_nextId++);
+        if (entry == loaded.get())
+            loaded.release();
+        m_databaseIndex[picture.databaseId] = entry->GetId();
+    }
+    row.Finish();
+    return result;
+}
+
+HRESULT CImageResourceMap::LoadResourceFromHandle(HGDIOBJ handle, CImageResource** resource)
+{
+    if (!resource)
+        return E_INVALIDARG;
+    *resource = nullptr;
+    auto loaded = std::make_unique<CImageResource>(m_nextId++, nullptr, 0, 1.0f, -1);
+    loaded->SetOwner(this);
+    if (!loaded->LoadFromGdiHandle(handle)) {
+        SetError(0x106, "Unknown Handle format.");
+        return E_ACCESSDENIED;
+    }
+    // A handle's picture is named after its resource ID: the same picture taken from a handle
+    // before is the one of equal content named so.
+    for (const auto& entry : m_resources) {
+        const CImageResource& present = *entry.second;
+        if (present.GetFormat() == loaded->GetFormat() && present.GetHash() == loaded->GetHash() &&
+            present.GetWidth() == loaded->GetWidth() && present.GetHeight() == loaded->GetHeight() &&
+            present.GetName() == "Enhanced Metafile" + std::to_string(entry.first))
+            return S_OK;
+    }
+    CImageResource* entry = InsertUnique(loaded.get());
+    if (!entry)
+        return S_FALSE;
+    if (entry == loaded.get())
+        *resource = loaded.release();
+    return S_OK;
+}
+
 CImageResource* CImageResourceMap::FindByName(const char* name, int format) const
 {
     const std::string wanted = name ? name : "";
@@ -232,4 +401,22 @@ int CImageResourceMap::WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool s
             result = entry.second->WriteDxfImageDef(dxf, handleBase, subclassMarkers);
     }
     return result;
+}
+
+int CImageResourceMap::ReadImageDefFromDxf(CDxfFile& dxf)
+{
+    const int id = m_nextId++;
+    auto resource = std::make_unique<CImageResource>(id, nullptr, 0, 0.1f, -1);
+    resource->SetOwner(this);
+    uint32_t handle = 0;
+    const int read = resource->ReadDxfImageDef(dxf, &handle);
+    if (!read || !handle)
+        return 0;
+    CImageResource* entry = InsertUnique(resource.get());
+    if (!entry)
+        return 0;
+    if (entry == resource.get())
+        resource.release();
+    m_idRemap[static_cast<int>(handle)] = entry->GetId();
+    return read;
 }

@@ -9,6 +9,7 @@
 class CImageResource;
 class CDataTableSet;
 class CDxfFile;
+class COdbcSession;
 
 // The image resources of the control's site by resource ID, with an index by database ID. The map
 // owns its resources, hands out new resource IDs and merges a picture with an equal one already
@@ -46,6 +47,32 @@ public:
     // the next ID: the equal resource already present when there is one, else the new one; null
     // when the file holds no picture ("Cannot open file. Possible unknown format.").
     CImageResource* LoadFromFile(const std::wstring& path, float defaultScale, int blockId);
+    // One stored picture (imageResources row of the database ID) into the map under the next
+    // ID, or the equal resource already present. *resource, when it names a resource of the map
+    // that the index holds for the database ID, is refreshed in place instead (and left alone,
+    // 0, while the row's hash and name still match it). *resource then names the map's
+    // resource. 0 when the row's picture became the entry, 1 when an equal one was present,
+    // S_FALSE without such a row, E_FAIL when the row holds no picture we decode; a database
+    // failure as it came.
+    HRESULT LoadResource(COdbcSession& session, int databaseId, CImageResource** resource);
+    // The stored pictures of a site's image shapes and hatch patterns (of every site for an ID
+    // below 1; EMF, JPEG, BMP and GIF rows only), each under its database ID as resource ID or,
+    // when another picture has that ID, the next ID; an equal picture present already is kept.
+    HRESULT LoadAll(COdbcSession& session, int siteId);
+    // A Windows or enhanced metafile handle as a resource under the next ID (*resource); an
+    // equal picture present already leaves *resource null (S_OK). E_INVALIDARG without `resource`,
+    // E_ACCESSDENIED for another handle ("Unknown Handle format.").
+    HRESULT LoadResourceFromHandle(HGDIOBJ handle, CImageResource** resource);
+    // The largest database ID of the table as last read, raised by every row written.
+    int GetLargestDatabaseId() const { return m_largestDatabaseId; }
+    void SetLargestDatabaseId(int id) { m_largestDatabaseId = id > 0 ? id : 0; }
+
+    // Which resource an ID read from a file (an IMAGEDEF's handle) became; image shapes read with
+    // that ID are moved over once the load is done, then the table is emptied.
+    void AddIdRemap(int fileId, int resourceId) { m_idRemap[fileId] = resourceId; }
+    const std::map<int, int>& IdRemap() const { return m_idRemap; }
+    void ClearIdRemap() { m_idRemap.clear(); }
+
     // The resources into the ImageResources table of a set (every resource but -1), or back from
     // it: all records, or with DXFMODE_SINGLE_OBJECT the record at `position` alone. Each record
     // read becomes the resource of its ID, of its name and format, or a new one; the set records
@@ -58,6 +85,10 @@ public:
     // The IMAGEDEF objects of the resources in use (another holder than the map; the placeholder
     // -1 from two others on), each under resource ID + handleBase. The last result (0: none).
     int WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers);
+    // An IMAGEDEF object (its type group read) as a new resource under the next ID; the object's
+    // handle goes into the ID remap as standing for it. A picture that cannot be loaded leaves no
+    // resource. 1 when loaded.
+    int ReadImageDefFromDxf(CDxfFile& dxf);
 
     // LastError and LastErrorMessage of the control that owns the map: codes without module bits
     // get the image module's (0x05000000). False when nobody listens.
@@ -72,6 +103,8 @@ public:
 private:
     std::map<int, std::unique_ptr<CImageResource>> m_resources;
     std::map<int, int> m_databaseIndex;
+    std::map<int, int> m_idRemap;
     int m_nextId = 1;
+    int m_largestDatabaseId = 0;
     ErrorReporter m_reportError;
 };

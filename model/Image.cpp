@@ -570,6 +570,8 @@ int CImage::OnEditMouseDown(float x, float y, std::map<int, int>* selection)
         m_width = m_height = m_rotation = 0.0f;
         StartEdit(EDSH_POINT, 3, nullptr);
     } else {
+        // The image is placed: it no longer collects points, so that the control can finish it.
+        StartEdit(EDSH_POINT, 3, nullptr);
         EndEdit(true);
     }
     SetExtentCached(false);

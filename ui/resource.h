@@ -7,6 +7,10 @@
 #define IDR_LINE_TYPES 326
 // The built-in hatch pattern definitions (text).
 #define IDR_HATCH_PATTERNS 290
+// Custom resource type of the image prototype's picture, an enhanced metafile.
+#define RT_METAFILE_PICTURE "METAFILE"
+// The picture a new image prototype shows (and an image whose picture is missing).
+#define IDR_DEFAULT_IMAGE 223
 
 // Undo step descriptions, by YVEXOperation (opChange shares the text of opCreate).
 #define IDS_UNDO_EDIT 50001

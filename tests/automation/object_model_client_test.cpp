@@ -533,6 +533,32 @@ std::wstring WriteSmallBmp()
     return path;
 }
 
+// A metafile handle becomes a resource object of an enhanced metafile; the same picture again
+// answers S_OK without an object; a bitmap handle is refused.
+TEST_F(ObjectModel, ImageResourcesFromHandles)
+{
+    Ptr<IImageResourceCollection> resources;
+    ASSERT_EQ(site->get_ImageResources(resources.Put()), S_OK);
+    HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    Rectangle(dc, 0, 0, 50, 25);
+    HENHMETAFILE emf = CloseEnhMetaFile(dc);
+    Ptr<IImageResource> resource;
+    ASSERT_EQ(resources->LoadResourceFromHandle(reinterpret_cast<LONG_PTR>(emf), resource.Put()), S_OK);
+    ASSERT_TRUE(resource.p);
+    ImageResourceTypes type = irtUnknown;
+    ASSERT_EQ(resource->get_ResourceType(&type), S_OK);
+    EXPECT_EQ(type, irtExtMetafile);
+    Ptr<IImageResource> again;
+    EXPECT_EQ(resources->LoadResourceFromHandle(reinterpret_cast<LONG_PTR>(emf), again.Put()), S_OK);
+    EXPECT_FALSE(again.p) << "the picture is there already";
+    DeleteEnhMetaFile(emf);
+    HBITMAP bitmap = CreateBitmap(2, 2, 1, 32, nullptr);
+    Ptr<IImageResource> refused;
+    EXPECT_EQ(resources->LoadResourceFromHandle(reinterpret_cast<LONG_PTR>(bitmap), refused.Put()), E_ACCESSDENIED);
+    DeleteObject(bitmap);
+    EXPECT_EQ(resources->LoadResourceFromHandle(0, nullptr), E_INVALIDARG);
+}
+
 TEST_F(ObjectModel, AnImageResourceInUseGoesOnlyWithWhatUsesIt)
 {
     Ptr<IImageResourceCollection> resources;
