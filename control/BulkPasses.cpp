@@ -15,6 +15,7 @@
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <map>
 #include <memory>
 #include <set>
@@ -28,6 +29,8 @@ constexpr int kEllipseVertices = 36;
 // The image-handling bit that turns the visible metafile images into block references before a
 // DXF file is written.
 constexpr DWORD kImagesToBlocksBeforeDxf = 0x2;
+// Half-axes this close (relative) are equal.
+constexpr double kEqualAxesTolerance = 1e-5;
 
 bool IsPolylineFamily(const CShape* shape)
 {
@@ -49,36 +52,33 @@ void PlaceImageOn(CImage* image, const CShapePointList& points)
     image->SetSize(static_cast<float>(width), static_cast<float>(height));
 }
 
-// An ellipse from its 36 vertices: the centre halfway between opposite vertices, the major axis
-// the longest of the half-diagonals, the ratio the shortest over the longest.
+// An ellipse from the 36 vertices its old-version form is written with: ten-degree steps of the
+// ellipse's own frame, turned half a turn past the major axis, the quarters exact. Vertex 18 lies
+// on the major axis, vertex 27 on the minor one, the centre halfway between vertices 0 and 18.
+// The longer of the two half-axes is the major axis, as the file's angles expect (ratio at most
+// 1); the angles themselves come with the program's data.
 void RebuildEllipse(CControlCore& control, CEllipse* ellipse, const CShapePointList& points)
 {
-    double cx = 0, cy = 0;
-    for (int i = 0; i < kEllipseVertices; ++i) {
-        cx += points.GetAt(i)->x;
-        cy += points.GetAt(i)->y;
-    }
-    cx /= kEllipseVertices;
-    cy /= kEllipseVertices;
-    double longest = -1, shortest = -1, ax = 0, ay = 0;
-    for (int i = 0; i < kEllipseVertices / 2; ++i) {
-        const CPointRecord* a = points.GetAt(i);
-        const CPointRecord* b = points.GetAt(i + kEllipseVertices / 2);
-        const double dx = (a->x - b->x) / 2, dy = (a->y - b->y) / 2;
-        const double length = std::hypot(dx, dy);
-        if (length > longest) {
-            longest = length;
-            ax = dx;
-            ay = dy;
-        }
-        if (shortest < 0 || length < shortest)
-            shortest = length;
+    const CPointRecord* first = points.GetAt(0);
+    const CPointRecord* major = points.GetAt(kEllipseVertices / 2);
+    const CPointRecord* minor = points.GetAt(kEllipseVertices * 3 / 4);
+    const double cx = (static_cast<double>(first->x) + major->x) / 2;
+    const double cy = (static_cast<double>(first->y) + major->y) / 2;
+    double ax = major->x - cx, ay = major->y - cy;
+    double bx = minor->x - cx, by = minor->y - cy;
+    double a = std::hypot(ax, ay), b = std::hypot(bx, by);
+    // Equal half-axes differ by the rounding of the written vertices: only a clearly longer
+    // minor half-axis turns the frame.
+    if (b > a * (1.0 + kEqualAxesTolerance)) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+        std::swap(a, b);
     }
     const int centre = control.CreatePoint(static_cast<float>(cx), static_cast<float>(cy));
     if (centre)
         ellipse->AddPointById(centre, CShape::kAppend, false);
     ellipse->SetMajorAxis(static_cast<float>(ax), static_cast<float>(ay));
-    ellipse->SetMinorRatio(longest > 0 ? static_cast<float>(shortest / longest) : 1.0f);
+    ellipse->SetMinorRatio(a > 0 ? static_cast<float>(b / a) : 1.0f);
 }
 
 } // namespace
@@ -126,8 +126,10 @@ HRESULT CYVEXControl::RestoreDxfApproximations()
         if (IsPolylineFamily(drawing)) {
             if (auto* image = dynamic_cast<CImage*>(kept.get()); image && points.GetCount() == 4)
                 PlaceImageOn(image, points);
-            else if (auto* ellipse = dynamic_cast<CEllipse*>(kept.get()); ellipse && points.GetCount() == kEllipseVertices)
+            else if (auto* ellipse = dynamic_cast<CEllipse*>(kept.get()); ellipse && points.GetCount() == kEllipseVertices) {
                 RebuildEllipse(*this, ellipse, points);
+                ellipse->TakeCircularKind();
+            }
         }
         CGroup* parent = drawing->GetParent();
         CShape* replacement = kept.release();

@@ -210,6 +210,20 @@ public:
     // data of polylines) into a record-table set, or with DXFMODE_LOAD back into the drawing;
     // with DXFMODE_SINGLE_OBJECT only the point `pointId`. S_FALSE without a Points table.
     HRESULT ExchangePointTables(CDataTableSet* tables, DWORD mode, int pointId) override;
+    // The site's settings (one Sites record per module of the drawing) and the list of included
+    // sites (IncludedSites), or with DXFMODE_LOAD back: the included sites merged into the list
+    // before the sites that include them, the Sites records applied, the last one winning.
+    // S_FALSE when either table is missing.
+    HRESULT ExchangeSiteTables(CDataTableSet* tables, DWORD mode, int unused);
+    // The unit table (Units): saved are all units, or only those with factors or system of their
+    // own when the table lists every unit of the type library; restored units join under their
+    // IDs, an ID already there keeping its unit. S_FALSE without the table.
+    HRESULT ExchangeUnitTables(CDataTableSet* tables, DWORD mode, int unused);
+    // The attribute types (AttributeTypes): saving all (0) or the one type; restoring all, or
+    // with DXFMODE_SINGLE_OBJECT the one record (E_ACCESSDENIED when it is missing). A type is
+    // saved only with a group of the set, or without any group; restored only into a group the
+    // drawing has. S_FALSE without the table.
+    HRESULT ExchangeAttributeTypes(CDataTableSet* tables, DWORD mode, int typeId);
     // The drawing between the model and a record-table set, section by section. Restoring
     // (DXFMODE_LOAD) adds the set's shapes, points and links to the drawing (DXFMODE_APPEND; with
     // DXFMODE_USE_YVEX_IDENTIFIERS under their stored IDs) and, with DXFMODE_SAVE_UNDO_DATA, as one
@@ -529,9 +543,15 @@ private:
     void RelinkReferences();
     // The form of a DXF file to write: binary as SaveAsBinary says, and its group codes.
     void ChooseDxfForm(CDxfFile& file) const;
-    // After a DXF load: references linked and resolved, and the header's current values applied
-    // to the drawing settings.
+    // After a DXF load: the passes over the drawing (points linked again, approximations
+    // rebuilt), references linked and resolved, and the header's current values applied to the
+    // drawing settings.
     void AfterDxfLoad(DWORD mode);
+    // The control's passes over the drawing after a DXF read: points linked again as the file's
+    // extended data linked them, and shapes the file carried as approximations rebuilt from the
+    // program's data. The core alone has neither pass: it empties what the reader kept for them.
+    virtual HRESULT RelinkDxfPoints();
+    virtual HRESULT RestoreDxfApproximations();
     void FillHeaderFromCurrentSetting();
     void SortRootByDrawOrder();
     int m_loadedBlockId = 0;

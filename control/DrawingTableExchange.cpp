@@ -3,6 +3,7 @@
 #include "control/ControlCore.h"
 #include "control/ViewportList.h"
 #include "interchange/ImageResourceMap.h"
+#include "model/AttributeGroupMap.h"
 #include "model/Group.h"
 #include "model/Layer.h"
 #include "persistence/DrawingSettingMap.h"
@@ -90,6 +91,11 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
             }
             m_activeGroup = target;
         }
+        if (!blocks) {
+            const HRESULT siteTables = ExchangeSiteTables(tables, mode, 0);
+            if (FAILED(siteTables))
+                return siteTables;
+        }
         progress(21);
         // Image resources join a whole-drawing restore; a block brings its pictures too.
         const HRESULT images = m_imageResources->ExchangeTables(tables, mode, 0);
@@ -103,8 +109,14 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
         if (patterns != S_FALSE)
             result = patterns;
         progress(23);
-        // Attribute groups and attribute types join with the attribute model.
+        // The attribute model: groups first, the types find their groups among them.
+        const HRESULT groups = m_attributeGroups->ExchangeTables(tables, mode, 0);
+        if (FAILED(groups))
+            return groups;
         progress(24);
+        const HRESULT types = ExchangeAttributeTypes(tables, mode, 0);
+        if (FAILED(types))
+            return types;
         progress(25);
         // The shapes; a failure of a whole-drawing restore is reported and the restore goes on.
         const HRESULT shapes = m_shapeMap->SerializeShapes(tables, mode, 0);
@@ -114,6 +126,9 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
             result = shapes;
         progress(95);
         if (!blocks) {
+            const HRESULT unitTables = ExchangeUnitTables(tables, mode, 0);
+            if (FAILED(unitTables))
+                return unitTables;
             const HRESULT settings = m_drawingSettings->ExchangeTables(tables, mode, 0, this);
             if (FAILED(settings))
                 return settings;
@@ -218,6 +233,8 @@ HRESULT CControlCore::SaveDrawingTables(CDataTableSet* tables, DWORD mode, int s
     auto section = [](HRESULT hr) { return FAILED(hr) ? hr : S_OK; };
     HRESULT result = S_OK;
     if (!blocks) {
+        result = ExchangeSiteTables(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
         progress(1);
         result = m_imageResources->ExchangeTables(tables, mode, 0);
         RETURN_IF_FAILED(section(result));
@@ -225,10 +242,17 @@ HRESULT CControlCore::SaveDrawingTables(CDataTableSet* tables, DWORD mode, int s
     }
     result = m_hatchPatterns->ExchangeTables(tables, mode, 0);
     RETURN_IF_FAILED(section(result));
-    if (!blocks && !minimal)
-        progress(3);
+    if (!blocks && !minimal) {
+        result = ExchangeUnitTables(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
+    }
     if (!blocks) {
+        progress(3);
+        result = m_attributeGroups->ExchangeTables(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
         progress(4);
+        result = ExchangeAttributeTypes(tables, mode, 0);
+        RETURN_IF_FAILED(section(result));
         progress(5);
     }
     result = blocks ? m_shapeMap->SerializeShapes(tables, mode | DXFMODE_SINGLE_OBJECT, shapeId)

@@ -237,7 +237,10 @@ HRESULT CControlCore::StartTransferOperation(IStream* stream, const char* fileNa
     }
 
     const LONG storage = streaming ? srStream : srFile;
-    if (!AnnounceBegin(load ? kStageBeginLoad : kStageBeginSave, fileName, 0, storage)) {
+    // A quiet transfer tells the host nothing: no stages, no progress, no message boxes; what
+    // went wrong stays in LastError and LastErrorMessage.
+    const bool quiet = (mode & DXFMODE_QUIET) != 0;
+    if (!quiet && !AnnounceBegin(load ? kStageBeginLoad : kStageBeginSave, fileName, 0, storage)) {
         OpenGate();
         return S_FALSE;
     }
@@ -248,7 +251,8 @@ HRESULT CControlCore::StartTransferOperation(IStream* stream, const char* fileNa
     HANDLE thread = CreateThread(nullptr, 0, &CControlCore::TransferWorker, argument, CREATE_SUSPENDED, nullptr);
     if (!thread) {
         OpenGate();
-        AnnounceEnd(load ? kStageEndLoad : kStageEndSave, fileName, 0, false, storage);
+        if (!quiet)
+            AnnounceEnd(load ? kStageEndLoad : kStageEndSave, fileName, 0, false, storage);
         return E_FAIL;
     }
     request.release();
@@ -364,7 +368,10 @@ void CControlCore::PrepareDxfTransfer(DWORD mode, int shapeId, DxfParts& parts)
     refs.images = m_imageResources.get();
     refs.drawOrder = &m_drawOrder;
     doc.SetParts(refs);
-    doc.GetFile().SetProgressCallback(&ReportFileProgress, this);
+    if (mode & DXFMODE_QUIET)
+        doc.GetFile().SetProgressCallback(nullptr, nullptr);
+    else
+        doc.GetFile().SetProgressCallback(&ReportFileProgress, this);
 }
 
 void CControlCore::FinishDxfTransfer(bool success, const char* fileName)
@@ -539,13 +546,29 @@ HRESULT CControlCore::ApplyImageResourceRemap()
     return S_OK;
 }
 
+HRESULT CControlCore::RelinkDxfPoints()
+{
+    GetDxfDocument().ClearReadingState();
+    return S_OK;
+}
+
+HRESULT CControlCore::RestoreDxfApproximations()
+{
+    m_shapeMap->ClearReplacements();
+    return S_OK;
+}
+
 void CControlCore::AfterDxfLoad(DWORD mode)
 {
+    // Image shapes whose resources were renumbered while the file's image definitions were read
+    // take the new numbers first.
     ApplyImageResourceRemap();
+    // The points the file's extended data linked are linked again, before the shapes that the
+    // file carried as approximations (curves and rectangles as polylines in the old version,
+    // images as polygons) take their places: the rebuilt shapes take over the points.
+    RelinkDxfPoints();
+    RestoreDxfApproximations();
     RelinkReferences();
-    // Shapes that the file carried as approximations are rebuilt by the bulk passes of the
-    // control's operations; until they run, what the reader kept for them goes.
-    m_shapeMap->ClearReplacements();
     if (mode & DXFMODE_BLOCKS)
         return;
     const CSiteRecord& header = m_siteRecord;
@@ -617,7 +640,9 @@ HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
     PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
     GetImageResourceMap().ClearIdRemap();
     CDxfDocument& doc = GetDxfDocument();
+    // Nothing an earlier (perhaps failed) read kept may reach the shapes of this one.
     doc.ClearReadingState();
+    m_shapeMap->ClearReplacements();
     int read = doc.LoadFromFile(fileName, true);
     bool fromArchive = false;
     bool success = read == 1;
@@ -637,8 +662,9 @@ HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
 
     if (read == CDxfDocument::kVersionRefused) {
         SetLastError(1, "This version of DXF is available under request.\nPlease contact the vendor.");
-        ycom::ShowMessageBox(GetControlWindow(), "This version of DXF is available under request.\nPlease contact the vendor.",
-                             "YVEXControl: Error", MB_ICONWARNING);
+        if (!quiet)
+            ycom::ShowMessageBox(GetControlWindow(), "This version of DXF is available under request.\nPlease contact the vendor.",
+                                 "YVEXControl: Error", MB_ICONWARNING);
         FinishDxfTransfer(false, fileName);
         restoreFlags();
         OpenGate();
@@ -716,6 +742,7 @@ HRESULT CControlCore::LoadDrawingStream(IStream* stream, DWORD mode)
     GetImageResourceMap().ClearIdRemap();
     CDxfDocument& doc = GetDxfDocument();
     doc.ClearReadingState();
+    m_shapeMap->ClearReplacements();
     const int read = doc.LoadFromStream(stream);
     const bool success = read == 1;
     if (success) {

@@ -445,11 +445,11 @@ public:
     // ---- passes over the drawing after a DXF load (BulkPasses.cpp) ----
     // Points linked again as the file's extended data linked them (LinkPoint); the reader's maps
     // are emptied. S_OK.
-    HRESULT RelinkDxfPoints();
+    HRESULT RelinkDxfPoints() override;
     // Every shape the file carried as an approximation (a polygon for an image or an ellipse) is
     // replaced by the shape rebuilt from the program's data, under the same ID and in the same
     // place; kept shapes whose drawing shape is gone are dropped. S_OK.
-    HRESULT RestoreDxfApproximations();
+    HRESULT RestoreDxfApproximations() override;
     // A resource's block (made by converting its metafile picture; a block that has gone since is
     // forgotten) named as the resource; with `replace` every image showing the resource (but the
     // prototype) becomes a reference to the block covering the image's rectangle, in its place

@@ -47,6 +47,10 @@ public:
     int GetSamplePoints(CRealPointD* points) const;
     // The major axis's direction in degrees.
     double GetAxisDegrees() const;
+    // An ellipse read from DXF whose axes are equal takes the kind it draws: a circle when its
+    // sweep is whole, else an arc. Neither the ELLIPSE entity nor the polygon of the old version
+    // names the kind.
+    void TakeCircularKind();
 
     // --- Overrides ---------------------------------------------------------------------------
     int GetHandlePoints(CRealPoint* points, int capacity) override;

@@ -79,8 +79,32 @@ HRESULT CEllipse::ReadDxf(CDxfFile& dxf)
         if (pointId > 0)
             AddPointById(pointId, kAppend, true);
     }
+    if (keyword == CDxfFile::kwEllipse)
+        TakeCircularKind();
     SetExtentCached(false);
     return ended;
+}
+
+void CEllipse::TakeCircularKind()
+{
+    // The ratio of an approximation rebuilt from its vertices is equal only within the vertices'
+    // single precision; the angles come back through radians.
+    const float kEqualAxes = 1e-4f;
+    const double kWholeTurn = 1e-3;
+    if (m_shapeType != stEllipse || std::fabs(m_minorRatio - 1.0f) > kEqualAxes)
+        return;
+    m_minorRatio = 1.0f;
+    double sweep = std::fmod(static_cast<double>(m_endAngle) - m_startAngle, 360.0);
+    if (sweep < 0)
+        sweep += 360.0;
+    if (sweep < kWholeTurn || 360.0 - sweep < kWholeTurn) {
+        m_shapeType = stCircle;
+        m_startAngle = 0.0f;
+        m_endAngle = 360.0f;
+    } else {
+        m_shapeType = stArc;
+    }
+    SetExtentCached(false);
 }
 
 HRESULT CEllipse::ReadCircularEntity(CDxfFile& dxf, bool arc, float* centreX, float* centreY)

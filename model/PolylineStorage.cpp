@@ -240,6 +240,14 @@ int CPolyline::ReadXDataOwn(CDxfFile& dxf)
         }
         // The low byte (the closed state) is group 70's.
         m_flags = (flags & ~static_cast<DWORD>(0xFF)) | (m_flags & 0xFF);
+        // A rectangle travels as a POLYLINE whose flags name it: the rectangle takes this
+        // polyline's place (with its vertices) once the load is done.
+        if ((m_flags & pfRectangle) && m_shapeType != stRectangle && m_control) {
+            CShapeIndex& map = m_control->GetShapeMap();
+            if (!map.FindReplacement(m_id))
+                if (CShape* rectangle = map.CreateReplacement(m_id, stRectangle))
+                    rectangle->ResetToByLayer();
+        }
         return 1;
     }
     default: return 0;

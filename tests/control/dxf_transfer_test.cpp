@@ -18,9 +18,17 @@
 #include "com/AnsiText.h"
 #include "com/MessageBoxHook.h"
 #include "interchange/DxfDocument.h"
+#include "model/AttributeGroupData.h"
+#include "model/AttributeGroupMap.h"
+#include "model/AttributeType.h"
+#include "model/AttributeTypeList.h"
+#include "model/AttributeTypeMap.h"
+#include "model/Ellipse.h"
 #include "model/Group.h"
 #include "model/Layer.h"
+#include "model/PointRecord.h"
 #include "model/Text.h"
+#include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingRecord.h"
 
 using namespace controltest;
@@ -157,6 +165,65 @@ TEST(DxfTransfer, OurDrawingsComeBackInBothVersionsAndForms)
         EXPECT_EQ(target->GetSiteRecord().unit, 6);
         EXPECT_NE(target->FindLayerByName("WALLS"), nullptr);
         EXPECT_FALSE(target->IsModified());
+    }
+}
+
+// The old version carries curves as 36-vertex polygons and rectangles as polylines, the newer one
+// every curve as an ELLIPSE: each comes back as the kind it was, drawn through the same points.
+TEST(DxfTransfer, CurvesAndRectanglesComeBackAsTheirKinds)
+{
+    const struct {
+        int version;
+        bool binary;
+    } cases[] = {{1, false}, {1, true}, {2, false}, {2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "version " << c.version << (c.binary ? " binary" : " ascii"));
+        ControlRef source;
+        CGroup* root = source->GetRootGroup();
+        LONG id = 0;
+        ASSERT_EQ(source->AddCircle(root, 10, 20, 5, &id), S_OK);
+        ASSERT_EQ(source->AddArc(root, 30, 40, 7, 30, 120, &id), S_OK);
+        ASSERT_EQ(source->AddArc(root, -30, 40, 3, 300, 45, &id), S_OK);
+        ASSERT_EQ(source->AddRectangle(root, 0, 0, 20, -10, &id), S_OK);
+        ASSERT_EQ(source->AddEllipse(root, 50, 50, 8, 0.5f, 30, 0, 360, &id), S_OK);
+        ASSERT_EQ(source->AddEllipse(root, 80, 50, 4, 1.5f, -20, 10, 200, &id), S_OK);
+        source->GetSiteRecord().SetVersionByName(CDrawingHeader::VersionText(c.version));
+        const DWORD flags = source->GetControlFlags();
+        source->SetControlFlags(c.binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+        const std::string path = Scratch(c.binary ? "kinds.bin.dxf" : "kinds.dxf");
+        ASSERT_EQ(source->StartDxfSave(path.c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+
+        ControlRef target;
+        ASSERT_EQ(target->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK);
+        EXPECT_TRUE(target->GetShapeMap().Replacements().empty());
+        std::vector<CShape*> before = source->GetRootGroup()->Children();
+        std::vector<CShape*> after = target->GetRootGroup()->Children();
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t i = 0; i < before.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "shape " << i);
+            ASSERT_EQ(after[i]->GetShapeType(), before[i]->GetShapeType());
+            EXPECT_EQ(target->FindShape(after[i]->GetId()), after[i]);
+            if (auto* was = dynamic_cast<CEllipse*>(before[i])) {
+                auto* is = dynamic_cast<CEllipse*>(after[i]);
+                ASSERT_NE(is, nullptr);
+                CRealPointD expected[CEllipse::kMaxSamples], got[CEllipse::kMaxSamples];
+                const int count = was->GetSamplePoints(expected);
+                ASSERT_EQ(is->GetSamplePoints(got), count);
+                for (int k = 0; k < count; ++k) {
+                    EXPECT_NEAR(got[k].x, expected[k].x, 1e-2) << k;
+                    EXPECT_NEAR(got[k].y, expected[k].y, 1e-2) << k;
+                }
+            } else {
+                const CShapePointList& expected = before[i]->GetPoints();
+                const CShapePointList& got = after[i]->GetPoints();
+                ASSERT_EQ(got.GetCount(), expected.GetCount());
+                for (int k = 0; k < expected.GetCount(); ++k) {
+                    EXPECT_NEAR(got.GetAt(k)->x, expected.GetAt(k)->x, 1e-3) << k;
+                    EXPECT_NEAR(got.GetAt(k)->y, expected.GetAt(k)->y, 1e-3) << k;
+                }
+            }
+        }
+        DeleteFileA(path.c_str());
     }
 }
 
@@ -428,6 +495,151 @@ TEST(DrawingBuffers, ABufferKeepsTheShapesAndTheirIds)
     EXPECT_EQ(source->ReleaseDTC(handle), S_OK);
     EXPECT_EQ(source->ReleaseDTC(0), S_FALSE);
     EXPECT_EQ(source->SaveDTC(0, 0, nullptr), E_INVALIDARG);
+}
+
+// The site's settings, its units and its attribute types go into a buffer with the drawing and
+// come back from it, under new IDs and under the control's own.
+TEST(DrawingBuffers, SiteSettingsUnitsAndAttributeTypesTravelWithTheDrawing)
+{
+    for (DWORD mode : {DWORD(0), DWORD(DXFMODE_USE_YVEX_IDENTIFIERS)}) {
+        SCOPED_TRACE(mode);
+        ControlRef source;
+        BuildDrawing(*source);
+        CSiteRecord& site = source->GetSiteRecord();
+        site.SetDraftLimits(CRealRect(-10, 30, 70, -20));
+        site.SetGridLimits(CRealRect(-5, 25, 60, -15));
+        site.measurement = 1;
+        site.lineTypeScale = 12.5f;
+        site.SetImageScale(3.0f);
+        site.unit = 6;
+        source->SetSiteId(17);
+        source->SetControlFlags(source->GetControlFlags() | controlLockLimits);
+        CUnitRecord cubits;
+        cubits.id = 99;
+        cubits.name = "Cubits";
+        cubits.inches = 18.0f;
+        cubits.centimetres = 45.72f;
+        cubits.metric = 0;
+        ASSERT_TRUE(source->AddUnit(cubits));
+        CAttributeGroupData* doors = source->GetAttributeGroupMap()->Create(-1, 0, L"Doors");
+        ASSERT_NE(doors, nullptr);
+        CAttributeType* width = doors->GetTypes().Create(-1, 0, L"Width", L"%.2f", L"Door width");
+        ASSERT_NE(width, nullptr);
+        // Types are numbered apart from the source: IDs kept or not tell apart.
+        ControlRef target;
+        target->GetAttributeGroupMap()->Create(-1, 0, L"Windows")->GetTypes().Create(-1, 0, L"Glass", L"", L"");
+        target->GetSiteRecord().unit = 4;
+
+        LONG_PTR handle = 0;
+        ASSERT_EQ(source->SaveDTC(0, mode, &handle), S_OK);
+        ASSERT_EQ(target->LoadDTC(handle, mode, 0), S_OK);
+        EXPECT_EQ(source->ReleaseDTC(handle), S_OK);
+
+        const CSiteRecord& back = target->GetSiteRecord();
+        const CRealRect draft = back.GetDraftLimits(), grid = back.GetGridLimits();
+        EXPECT_EQ(std::vector<float>({draft.left, draft.top, draft.right, draft.bottom}), std::vector<float>({-10, 30, 70, -20}));
+        EXPECT_EQ(std::vector<float>({grid.left, grid.top, grid.right, grid.bottom}), std::vector<float>({-5, 25, 60, -15}));
+        EXPECT_EQ(back.measurement, 1);
+        EXPECT_EQ(back.lineTypeScale, 12.5f);
+        EXPECT_EQ(back.GetImageScale(), 3.0f);
+        EXPECT_EQ(back.unit, 6);
+        EXPECT_EQ(target->GetSiteId(), 17);
+        EXPECT_NE(target->GetControlFlags() & controlLockLimits, 0u);
+        const CUnitRecord* unit = target->FindUnit(99);
+        ASSERT_NE(unit, nullptr);
+        EXPECT_EQ(unit->name, "Cubits");
+        EXPECT_EQ(unit->inches, 18.0f);
+        EXPECT_EQ(unit->centimetres, 45.72f);
+        EXPECT_EQ(unit->metric, 0);
+
+        // The restore replaced the drawing's attribute model with the buffer's.
+        CAttributeType* type = target->GetAttributeTypeMap()->FindByName(L"Width");
+        ASSERT_NE(type, nullptr);
+        EXPECT_EQ(type->GetFormat(), L"%.2f");
+        EXPECT_EQ(type->GetPrompt(), L"Door width");
+        ASSERT_NE(type->GetOwnerGroup(), nullptr);
+        EXPECT_EQ(type->GetOwnerGroup()->GetName(), L"Doors");
+        EXPECT_EQ(type->GetOwnerGroup()->GetTypes().GetCount(), 1);
+        EXPECT_EQ(target->GetAttributeTypeMap()->GetCount(), 1);
+        if (mode & DXFMODE_USE_YVEX_IDENTIFIERS)
+            EXPECT_EQ(type->GetId(), width->GetId());
+    }
+}
+
+// Included sites in load order: each record of the set puts the included site before the site
+// that includes it, and the Sites records are applied in list order, the including site last.
+// Saved again, the list gives one Sites record per module and one link per neighbouring pair.
+TEST(DrawingTables, IncludedSitesComeBeforeTheSitesThatIncludeThem)
+{
+    CDataTableSet tables(1);
+    const struct {
+        int id;
+        float left;
+        int unit;
+    } sites[] = {{11, -1, 2}, {12, -2, 3}, {13, -3, 5 | 0x8000}};
+    for (const auto& entry : sites) {
+        CSitesRecord record;
+        record.siteID = entry.id;
+        record.DraftLeft = entry.left;
+        record.DraftTop = 10;
+        record.DraftRight = 20;
+        record.DraftBottom = -10;
+        record.LinePatternScale = 1;
+        record.ImageScale = 1;
+        record.UnitID = entry.unit;
+        tables.Sites()->Insert(record);
+    }
+    // 11 is included in 12 (merging layers, its units taken), 12 in 13.
+    const int links[][3] = {{11, 12, 1}, {12, 13, 0}};
+    for (const auto& link : links) {
+        CIncludedSitesRecord record;
+        record.RecordNumber = tables.IncludedSites()->NewKey();
+        record.SubSiteID = link[0];
+        record.SiteID = link[1];
+        record.LayerOptions = link[2];
+        record.UnitOptions = link[2];
+        record.SettingOptions = -1;
+        tables.IncludedSites()->Insert(record);
+    }
+    ControlRef control;
+    ASSERT_EQ(control->ExchangeSiteTables(&tables, DXFMODE_LOAD, 0), S_OK);
+    std::vector<int> order;
+    for (const CIncludedSite& entry : control->GetIncludedSites())
+        order.push_back(entry.siteId);
+    EXPECT_EQ(order, (std::vector<int>{11, 12}));
+    ASSERT_EQ(control->GetIncludedSites().size(), 2u);
+    EXPECT_EQ(control->GetIncludedSites()[0].mergeLayers, 1);
+    EXPECT_EQ(control->GetIncludedSites()[0].settingsOption, -1);
+    EXPECT_EQ(control->GetIncludedSites()[1].mergeLayers, 0);
+    EXPECT_EQ(control->GetSiteId(), 13);
+    EXPECT_EQ(control->GetSiteRecord().GetDraftLimits().left, -3.0f);
+    EXPECT_EQ(control->GetSiteRecord().unit, 5);
+    EXPECT_NE(control->GetControlFlags() & controlLockLimits, 0u);
+
+    CDataTableSet saved(1);
+    ASSERT_EQ(control->ExchangeSiteTables(&saved, 0, 0), S_OK);
+    std::vector<int> keys;
+    for (const auto& entry : saved.Sites()->GetRecords())
+        keys.push_back(entry.first);
+    EXPECT_EQ(keys, (std::vector<int>{11, 12}));
+    EXPECT_EQ(saved.Sites()->FindRecord(12)->UnitID, 5 | 0x8000);
+    ASSERT_EQ(saved.IncludedSites()->GetCount(), 1u);
+    const CIncludedSitesRecord& link = saved.IncludedSites()->GetRecords().begin()->second;
+    EXPECT_EQ(std::vector<int>({link.SubSiteID, link.SiteID, link.Order}), std::vector<int>({11, 12, 1}));
+
+    // Without included sites: one Sites record for the current site, no link.
+    ControlRef plain;
+    plain->SetSiteId(7);
+    CDataTableSet single(1);
+    ASSERT_EQ(plain->ExchangeSiteTables(&single, 0, 0), S_OK);
+    ASSERT_EQ(single.Sites()->GetCount(), 1u);
+    EXPECT_NE(single.Sites()->FindRecord(7), nullptr);
+    EXPECT_EQ(single.IncludedSites()->GetCount(), 0u);
+    CDataTableSet none(0);
+    EXPECT_EQ(plain->ExchangeSiteTables(&none, DXFMODE_LOAD, 0), S_FALSE);
+    EXPECT_EQ(plain->ExchangeUnitTables(&none, 0, 0), S_FALSE);
+    EXPECT_EQ(plain->ExchangeAttributeTypes(&none, 0, 0), S_FALSE);
+    EXPECT_EQ(plain->ExchangeSiteTables(nullptr, 0, 0), E_INVALIDARG);
 }
 
 TEST(DrawingBuffers, RandomBytesFailAndLeaveTheDrawing)

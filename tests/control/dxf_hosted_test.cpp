@@ -1,0 +1,108 @@
+// DXF loads of a control hosted in a window, as its host sees them: a quiet load shows no message
+// box and sends the host no event, on the host's thread or on a worker, and still reports its
+// failure through the result and LastError; a load that is not quiet shows the box, owned by the
+// control's window, and announces itself.
+#include <string>
+#include <vector>
+#include "tests/support/HostedControl.h"
+#include "tests/support/DbTestSupport.h"
+#include "tests/support/TestPaths.h"
+#include "model/Group.h"
+
+using namespace controltest;
+using hosttest::PumpMessages;
+
+namespace {
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ModuleEnvironment);
+
+std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dxf/") + name); }
+
+const char kVersionMessage[] = "This version of DXF is available under request.\nPlease contact the vendor.";
+
+class DxfHosted : public HostedControl
+{
+protected:
+    // Loads as IDXFOperations::LoadDXF does and pumps until the control is idle again.
+    HRESULT Load(const std::string& path, long mode)
+    {
+        const HRESULT hr = control->StartDxfLoad(path.c_str(), static_cast<DWORD>(mode));
+        for (int i = 0; i < 1000 && !control->IsIdle(); ++i) {
+            PumpMessages();
+            Sleep(5);
+        }
+        // A worker may still report to the window after the gate opened.
+        for (int i = 0; i < 20; ++i) {
+            PumpMessages();
+            Sleep(5);
+        }
+        control->WaitForWorkers();
+        PumpMessages();
+        return hr;
+    }
+
+    // The stages and progress reports the host heard.
+    std::vector<DISPID> Announcements() const
+    {
+        std::vector<DISPID> ids;
+        for (const EventSink::Call& call : sink.calls)
+            if (call.id == cetOnProgress || call.id == cetOnBeginLoadSite || call.id == cetOnEndLoadSite ||
+                call.id == cetOnEndLoadSiteWithID)
+                ids.push_back(call.id);
+        return ids;
+    }
+
+    MessageBoxRecorder boxes;
+    EventSink sink;
+};
+
+} // namespace
+
+TEST_F(DxfHosted, AQuietLoadShowsNoBoxAndSendsNoEventButReportsItsFailure)
+{
+    const struct {
+        const char* what;
+        const char* file;
+        long mode;
+        HRESULT result;      // of the foreground call (a worker's start answers S_OK)
+        int lastError;
+        bool versionRefused;
+    } cases[] = {
+        {"refused version, host's thread", "drawing_r2000.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_FALSE, 1, true},
+        {"refused version, worker", "drawing_r2000.dxf", DXFMODE_QUIET, S_OK, 1, true},
+        {"missing file", "no_such_drawing.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_FALSE, 1, false},
+        {"good file", "drawing_r12.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_OK, 0, false},
+        {"good file, worker", "drawing_r12.dxf", DXFMODE_QUIET, S_OK, 0, false},
+    };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_TRUE(connection.Connected());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sink.calls.clear();
+        MessageBoxRecorder::Clear();
+        EXPECT_EQ(Load(Fixture(c.file), c.mode), c.result);
+        EXPECT_TRUE(control->IsIdle());
+        EXPECT_TRUE(MessageBoxRecorder::Boxes().empty());
+        EXPECT_EQ(Announcements(), std::vector<DISPID>());
+        EXPECT_EQ(control->GetLastErrorCode(), c.lastError);
+        if (c.versionRefused)
+            EXPECT_EQ(control->GetLastErrorText(), kVersionMessage);
+        if (c.lastError == 0)
+            EXPECT_GT(control->GetRootGroup()->GetShapeCount(), 0);
+    }
+}
+
+TEST_F(DxfHosted, ALoadThatIsNotQuietShowsTheBoxAndAnnouncesItself)
+{
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_TRUE(connection.Connected());
+    EXPECT_EQ(Load(Fixture("drawing_r2000.dxf"), DXFMODE_FOREGROUND), S_FALSE);
+    const std::vector<RecordedBox> shown = MessageBoxRecorder::Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, kVersionMessage);
+    EXPECT_EQ(shown[0].caption, "YVEXControl: Error");
+    std::vector<DISPID> stages;
+    for (DISPID id : Announcements())
+        if (id != cetOnProgress)
+            stages.push_back(id);
+    EXPECT_EQ(stages, (std::vector<DISPID>{cetOnBeginLoadSite, cetOnEndLoadSite, cetOnEndLoadSiteWithID}));
+}
