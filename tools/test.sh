@@ -5,7 +5,6 @@ source "$(dirname "$0")/env.sh"
 "$YVEX_ROOT/tools/build.sh"
 # The product must also compile and link for 32-bit Windows.
 [ "${YVEX_SKIP_I686:-}" = 1 ] || "$YVEX_ROOT/tools/build32.sh"
-"$YVEX_ROOT/tools/wine-run" --up
 services_up=()
 cleanup() {
   for s in "${services_up[@]}"; do "$YVEX_ROOT/tools/$s" stop || true; done
@@ -17,6 +16,8 @@ for s in $(ls "$YVEX_ROOT/tools" | grep -E '^service-.*\.sh$' || true); do
   "$YVEX_ROOT/tools/$s" start
   services_up+=("$s")
 done
+# Wine's session comes up after the services: it takes the print queues it finds as it starts.
+"$YVEX_ROOT/tools/wine-run" --up
 (cd "$YVEX_BUILD" && ctest --output-on-failure -j"${YVEX_TEST_JOBS:-$(nproc)}" "$@")
 # The plain C++ libraries again, natively under the sanitizers, with their fuzz targets.
 [ "${YVEX_SKIP_NATIVE:-}" = 1 ] || "$YVEX_ROOT/tools/test-native.sh"
