@@ -325,11 +325,32 @@ STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
     });
 }
 
-// Members without a body yet.
-STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_RootID(LONG newVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        CGroup* old = GetRootGroup();
+        if (old && old->GetId() == newVal)
+            return S_OK;
+        if (EventsEnabled() && !FireSwitchRootID(newVal))
+            return S_FALSE;
+        CShape* shape = FindShape(newVal);
+        if (!shape)
+            return ReportError("Shape not found.");
+        // The view shows a group's children: anything else cannot stand as the drawing.
+        if (!shape->IsGroup())
+            return ReportError("Shape is not a group.");
+        auto* group = static_cast<CGroup*>(shape);
+        SetRootId(group->GetId());
+        // What was selected belongs to the drawing that is no longer shown.
+        if (CGroup* selection = GetSelectionGroup())
+            selection->Clear(false);
+        SetActiveGroup(group);
+        if (EventsEnabled())
+            RestartRedrawTimer(0);
+        RequestRedraw(rfRedrawAll, nullptr);
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
@@ -359,10 +380,43 @@ STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
     });
 }
 STDMETHODIMP CYVEXControl::PrintSite() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::LocateShape(LONG ShapeID)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        // The fixed groups and the prototypes cannot be located, but the selection and the
+        // highlights can.
+        if (ShapeID < 12 && ShapeID != SELECTION_ID && ShapeID != HIGHLIGHTS_ID)
+            return S_FALSE;
+        CShape* shape = FindShape(ShapeID);
+        CRealRect r;
+        if (!shape || FAILED(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom)))
+            return S_FALSE;
+        CViewportRecord& view = GetCurrentViewport();
+        GetViewportList().RememberView(view, 5);
+        // The zoom stays; only the centre moves.
+        view.SetCenter((r.left + r.right) / 2.0f, (r.top + r.bottom) / 2.0f);
+        view.SetClientArea(view.clientSize, &view.clientOffset);
+        FinishZoom();
+        return S_OK;
+    });
+}
+// The Options sheet comes with the dialogs.
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_databaseImages > 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_databaseImages = newVal ? 1 : 0;
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
@@ -425,7 +479,18 @@ STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint** pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_print, pVal); });
 }
-STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
+
+// ---- IOleObject ----
+
+STDMETHODIMP CYVEXControl::DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                                  LPCRECT posRect)
+{
+    // The registered verb 1 ("&Activate") is the user's activation; the others as every control.
+    return ycom::Guard(IID_IOleObject, [&]() -> HRESULT {
+        return ycom::ControlBase<CYVEXControl>::DoVerb(verb == 1 ? OLEIVERB_UIACTIVATE : verb, msg, activeSite, index,
+                                                       parent, posRect);
+    });
+}
 
 // ---- IPrint: printing goes through PrintSite and IYVEXPrint; Print accepts and does nothing ----
 

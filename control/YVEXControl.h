@@ -283,6 +283,16 @@ public:
     // The cursor of the running interactive operation (a cursor resource of the module).
     void SetEditCursor(int resourceId);
 
+    // ---- clipboard (ControlClipboard.cpp) ----
+    // Whether Paste would find something: the own format while the root is an enabled group, or
+    // another format of the table while a layer of "Layers" is enabled and visible.
+    bool CanPasteNow();
+    // Deletes the paste item (miPaste) from the menu when nothing can be pasted; whether something
+    // can.
+    bool PrunePasteItem(HMENU menu);
+    // Whether the host wants pictures kept in the database (EnableDBImages).
+    bool AreDatabaseImagesEnabled() const { return m_databaseImages != 0; }
+
     // ---- interactive editing (ControlEditing.cpp) ----
     // Starts an interactive operation of an EditShapeTypes type on a shape (the Selection group
     // stands for every selected shape): a running one is cancelled first, the undo operation of
@@ -714,6 +724,10 @@ public:
     STDMETHODIMP put_RedrawEnabled(VARIANT_BOOL newVal) override;
     STDMETHODIMP CanPaste(VARIANT_BOOL *pVal) override;
 
+    // IOleObject: verb 1 ("&Activate") activates the control for the user.
+    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                        LPCRECT posRect) override;
+
     // IPrint
     STDMETHODIMP SetInitialPageNum(LONG firstPage) override;
     STDMETHODIMP GetPageInfo(LONG* firstPage, LONG* pages) override;
@@ -842,6 +856,19 @@ private:
     // After a zoom: scroll bars, rulers and a full redraw.
     void FinishZoom();
 
+    // Clipboard steps: the number of the own format (registered on first use); an open in-place
+    // text editor takes the command (true when one did); the own data restored into a temporary
+    // block and moved into the root; a text or a picture of another format added to the root; the
+    // pasted shapes stuck to the pointer (whether their move started).
+    UINT OwnClipboardFormat();
+    bool ForwardToTextEditor(UINT message);
+    HRESULT PasteOwnData(HANDLE data, int* pasted);
+    HRESULT PasteForeignData(const std::vector<unsigned char>& image, const std::wstring& text, bool richText,
+                             int* pasted);
+    bool PlacePastedShapes(int pasted);
+    // Takes the shapes of the selection that cannot be operated (disabled or hidden) out of it.
+    void DropInoperableFromSelection();
+
     // Timers of the window: the ruler retry and the toolbar notification.
     static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
@@ -956,6 +983,7 @@ private:
     // Host-visible settings.
     ycom::Bstr m_textEditorName;
     UINT m_clipboardFormat = 0;
+    int m_databaseImages = 0;
 
     // The window and its children.
     HWND m_horizontalRuler = nullptr;
