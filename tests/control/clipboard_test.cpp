@@ -585,3 +585,32 @@ TEST_F(Clipboard, ActivateVerbActivatesTheControl)
     EXPECT_EQ(object->DoVerb(1, nullptr, site.Get(), 0, m_ax, &rect), S_OK);
     EXPECT_EQ(object->DoVerb(7, nullptr, site.Get(), 0, m_ax, &rect), OLEOBJ_S_INVALIDVERB);
 }
+
+// While the in-place text editor is open the clipboard keys are its own: a copy takes the
+// editor's text, not shapes, and a paste goes into the editor.
+TEST_F(Clipboard, OpenTextEditorTakesCopyAndPaste)
+{
+    LONG text = 0;
+    ASSERT_EQ(control->AddText(Root(), L"Editor text", 0.0f, 0.0f, ttANSI, 0.0f, 5.0f, 0, 0.0f, 1.0f, &text), S_OK);
+    ASSERT_EQ(control->StartTextEditor(control->FindShape(text)), 1);
+    ASSERT_NE(control->GetInPlaceEdit(), nullptr);
+    HWND editor = control->GetInPlaceEdit()->GetHandle();
+    ASSERT_TRUE(editor && IsWindowVisible(editor));
+    Select({first});
+    SendMessageW(editor, EM_SETSEL, 0, -1);
+    EXPECT_EQ(control->Copy(), S_FALSE);
+    EXPECT_FALSE(IsClipboardFormatAvailable(own));
+    ASSERT_TRUE(OpenClipboard(m_top));
+    const char* copied = static_cast<const char*>(GlobalLock(GetClipboardData(CF_TEXT)));
+    EXPECT_STREQ(copied ? copied : "", "Editor text");
+    GlobalUnlock(GetClipboardData(CF_TEXT));
+    CloseClipboard();
+
+    PutText(CF_TEXT, "Pasted");
+    const std::set<int> before = RootIds();
+    SendMessageW(editor, EM_SETSEL, 0, -1);
+    EXPECT_EQ(control->Paste(), S_FALSE);
+    EXPECT_EQ(RootIds(), before);
+    EXPECT_EQ(control->GetInPlaceEdit()->GetText(), "Pasted");
+    control->HandleDestroyEditWindows();
+}
