@@ -70,4 +70,24 @@ c.CompleteEditingBlock
 Expect Err.Number, 0, "CompleteEditingBlock"
 Expect c.RootID, 0, "the drawing is still shown"
 
+' ---- the drawing shown: another group as the root, and back ----
+groupId = shapes.AddGroup(8)
+c.RootID = groupId
+Expect Err.Number, 0, "put RootID"
+Err.Clear
+Expect c.RootID, groupId, "the group is shown"
+c.RootID = 123456
+ExpectError &H80020009, "Shape not found.", "RootID of an unknown shape"
+Expect c.RootID, groupId, "still the group"
+c.RootID = 0
+Expect c.RootID, 0, "the drawing again"
+c.LocateShape 900
+Expect Err.Number, 0, "LocateShape"
+Err.Clear
+
+' ---- nothing on the clipboard that the control made ----
+Expect VarType(c.CanPaste), vbBoolean, "CanPaste answers a boolean"
+Expect Err.Number, 0, "CanPaste"
+Err.Clear
+
 If failures = 0 Then WScript.Echo "PASS operations"
