@@ -564,7 +564,8 @@ public:
     // received the window picture; 1 after a drawing.
     virtual HRESULT DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bottom, LONG drawMode);
     // One shape drawn into a new enhanced metafile (the file when named, else in memory), mapped
-    // as the window shows it; an ID that no shape has writes nothing. S_OK.
+    // as the window shows it; an ID that no shape has writes nothing (S_OK). E_FAIL when the
+    // metafile cannot be made (a file that cannot be created).
     virtual HRESULT ExportMetafile(LONG shapeId, const char* fileName);
     // The whole drawing (print area type 3: the selection) as an enhanced metafile, in the file
     // when one is named, else in memory; its frame in hundredths of millimetres keeps the
