@@ -160,6 +160,19 @@ HRESULT CYVEXControl::ResolveHandle(LONG_PTR handle, CYVEXControl** control)
     return S_OK;
 }
 
+HRESULT CYVEXControl::AttachForwarder(LONG_PTR handle, IUnknown* outer, CYVEXControl** control,
+                                      ycom::ComPtr<IUnknown>* keepAlive)
+{
+    if (!keepAlive)
+        return E_POINTER;
+    RETURN_IF_FAILED(ResolveHandle(handle, control));
+    if (outer || !*control)
+        keepAlive->Reset();
+    else
+        *keepAlive = (*control)->GetControllingUnknown();
+    return S_OK;
+}
+
 void CYVEXControl::RestartRedrawTimer(UINT period)
 {
     if (!m_hWnd)
@@ -430,10 +443,27 @@ STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
         return S_OK;
     });
 }
-// The inner objects of the control (database, DXF, files and buffers, messenger, web transfer,
-// printing), for clients that cannot query for an interface (script hosts): each answers for the
-// control.
+// The forwarder objects of the control (database, DXF, files and buffers, messenger, web
+// transfer, printing), for clients that cannot query for an interface (script hosts): each answers
+// for the control.
 namespace {
+// Each call makes a new forwarder of its own, attached to the control (and keeping it alive):
+// their state is the control's, so any of them serves. The messenger is the exception: its
+// connections, session and receive timer are its own, and the control delivers its messages
+// through its inner one, so that one is handed out.
+template <class Itf>
+HRESULT HandOutForwarder(REFCLSID clsid, REFIID iid, LONG_PTR control, Itf** out)
+{
+    RETURN_IF_NULL_POINTER(out);
+    *out = nullptr;
+    ycom::ComPtr<Itf> created;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                      iid, created.PutVoid()));
+    RETURN_IF_FAILED(created->put__YVEXControl(control));
+    *out = created.Detach();
+    return S_OK;
+}
+
 template <class Itf>
 HRESULT HandOutInner(Itf* inner, Itf** out)
 {
@@ -448,11 +478,11 @@ HRESULT HandOutInner(Itf* inner, Itf** out)
 
 STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistDB, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_PersistDB, IID_IPersistDB, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dxfOperations, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_DXFOperations, IID_IDXFOperations, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger** pVal) 
 {
@@ -460,12 +490,12 @@ STDMETHODIMP CYVEXControl::get_Messenger(IMessenger** pVal)
 }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistWeb, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_PersistWeb, IID_IPersistWeb, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dataIO, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_DataIO, IID_IDataIO, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
 {
@@ -477,7 +507,7 @@ STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
 }
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_print, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_YVEXPrint, IID_IYVEXPrint, Handle(), pVal); });
 }
 
 // ---- IOleObject ----

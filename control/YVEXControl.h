@@ -181,6 +181,12 @@ public:
     // null (detach), a live control's handle gives that control; any other number is refused
     // with the error "Wrong identifier." and E_INVALIDARG, and *control is left alone.
     static HRESULT ResolveHandle(LONG_PTR handle, CYVEXControl** control);
+    // The attachment of a forwarder object (_YVEXControl). One that is a part of the control
+    // (aggregated, `outer` set) must not keep it alive; one of its own, as the control's getters
+    // hand them out or a host makes them, holds a reference in `keepAlive`, so that it never
+    // calls into a control that is gone. Detaching drops the reference.
+    static HRESULT AttachForwarder(LONG_PTR handle, IUnknown* outer, CYVEXControl** control,
+                                   ycom::ComPtr<IUnknown>* keepAlive);
 
     // ---- events to the host (ControlEvents.cpp) ----
     // One firing method per event of _IYVEXControlEvents. Each fires only while FireEvents is
