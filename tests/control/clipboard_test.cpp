@@ -221,6 +221,96 @@ TEST_F(Clipboard, CopyThenPasteDuplicatesTheSelectionUnderNewIds)
     EXPECT_EQ(RootIds(), before) << "one undo takes both copies away";
 }
 
+namespace {
+
+std::vector<unsigned char> FileBytes(const std::wstring& path)
+{
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!bytes.empty() && (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                           read != bytes.size()))
+        bytes.clear();
+    CloseHandle(file);
+    return bytes;
+}
+
+int CALLBACK CountLines(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM data)
+{
+    switch (record->iType) {
+    case EMR_LINETO:
+    case EMR_POLYLINE:
+    case EMR_POLYLINE16:
+    case EMR_POLYPOLYLINE:
+    case EMR_POLYPOLYLINE16:
+        ++*reinterpret_cast<int*>(data);
+        break;
+    }
+    return 1;
+}
+
+} // namespace
+
+// Another program reads the copy: the own data as this process sees it and a picture of both
+// lines that names its maker.
+TEST_F(Clipboard, ASecondProcessReadsTheCopiedDrawing)
+{
+    Select({first, second});
+    ASSERT_EQ(control->Copy(), S_OK);
+    std::vector<unsigned char> ownHere;
+    ASSERT_TRUE(OpenClipboard(m_top));
+    if (HGLOBAL data = GetClipboardData(own)) {
+        ownHere = Bytes(GlobalLock(data), GlobalSize(data));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    ASSERT_FALSE(ownHere.empty());
+
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring peer(path);
+    peer = peer.substr(0, peer.find_last_of(L"\\/") + 1) + L"clipboard_peer.exe";
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring ownFile = std::wstring(temp) + L"yvex_peer_own.bin";
+    const std::wstring emfFile = std::wstring(temp) + L"yvex_peer_copy.emf";
+    DeleteFileW(ownFile.c_str());
+    DeleteFileW(emfFile.c_str());
+    std::wstring command = L"\"" + peer + L"\" \"" + ownFile + L"\" \"" + emfFile + L"\"";
+    STARTUPINFOW startup = {sizeof startup};
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    // The clipboard may ask this process for data meanwhile: keep its messages flowing.
+    const DWORD deadline = GetTickCount() + 20000;
+    while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0 &&
+           GetTickCount() < deadline) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    ASSERT_EQ(exitCode, 0u) << "2: no clipboard, 3: no own data, 4: no picture";
+
+    EXPECT_EQ(FileBytes(ownFile), ownHere);
+    HENHMETAFILE picture = GetEnhMetaFileW(emfFile.c_str());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(CreatorOf(picture), "YVEX");
+    int lines = 0;
+    EnumEnhMetaFile(nullptr, picture, CountLines, &lines, nullptr);
+    EXPECT_GE(lines, 2) << "both lines";
+    DeleteEnhMetaFile(picture);
+    DeleteFileW(ownFile.c_str());
+    DeleteFileW(emfFile.c_str());
+}
+
 // A host that refuses OnPasteSuccessful gets nothing pasted.
 TEST_F(Clipboard, RefusedPasteLeavesTheDrawingAsItWas)
 {
