@@ -4,6 +4,8 @@
 // (RootID, LocateShape) and the activation verb.
 #include "tests/support/HostedControl.h"
 #include "tests/support/Dib.h"
+#include "tests/support/TestPaths.h"
+#include "com/AnsiText.h"
 #include "control/ClipboardDib.h"
 #include "control/ShapeMap.h"
 #include "control/UndoRecorder.h"
@@ -273,10 +275,11 @@ TEST_F(Clipboard, ASecondProcessReadsTheCopiedDrawing)
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring peer(path);
     peer = peer.substr(0, peer.find_last_of(L"\\/") + 1) + L"clipboard_peer.exe";
-    wchar_t temp[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring ownFile = std::wstring(temp) + L"yvex_peer_own.bin";
-    const std::wstring emfFile = std::wstring(temp) + L"yvex_peer_copy.emf";
+    // Kept for the independent reader of the Python check.
+    const std::wstring out = ycom::AnsiToWide(WinPath("YVEX_BINARY_DIR", "tests/control/clipboard_out"));
+    CreateDirectoryW(out.c_str(), nullptr);
+    const std::wstring ownFile = out + L"\\peer_own.bin";
+    const std::wstring emfFile = out + L"\\peer_copy.emf";
     DeleteFileW(ownFile.c_str());
     DeleteFileW(emfFile.c_str());
     std::wstring command = L"\"" + peer + L"\" \"" + ownFile + L"\" \"" + emfFile + L"\"";
@@ -307,8 +310,6 @@ TEST_F(Clipboard, ASecondProcessReadsTheCopiedDrawing)
     EnumEnhMetaFile(nullptr, picture, CountLines, &lines, nullptr);
     EXPECT_GE(lines, 2) << "both lines";
     DeleteEnhMetaFile(picture);
-    DeleteFileW(ownFile.c_str());
-    DeleteFileW(emfFile.c_str());
 }
 
 // A host that refuses OnPasteSuccessful gets nothing pasted.
