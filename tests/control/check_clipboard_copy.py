@@ -1,10 +1,15 @@
 #!/usr/bin/python3
 """The picture that a second process took from the clipboard after control_clipboard_test copied
 two lines, read with no Windows code: a whole enhanced metafile (header signature and size, records
-walked to the end record), its description naming the maker, and both lines among its records."""
+walked to the end record), its description naming the maker, and both lines among its records.
+Two independent readers then take the same file: printemf must read it through, and emf2svg-conv
+must turn it into a picture holding both lines."""
 import os
+import re
 import struct
+import subprocess
 import sys
+import tempfile
 
 PATH = os.path.join(os.environ["YVEX_BINARY_DIR"], "tests", "control", "clipboard_out", "peer_copy.emf")
 EMR_HEADER, EMR_EOF = 1, 14
@@ -39,6 +44,19 @@ else:
         failures.append(f"{seen} records, the header counts {records}")
     if lines < 2:
         failures.append(f"{lines} line records, two lines were copied")
+
+printed = subprocess.run(["printemf", PATH], capture_output=True, text=True)
+if printed.returncode != 0 or "*HEADER*" not in printed.stdout:
+    failures.append(f"printemf: exit {printed.returncode}: {printed.stderr.strip()[:200]}")
+with tempfile.TemporaryDirectory() as folder:
+    svg = os.path.join(folder, "copy.svg")
+    converted = subprocess.run(["emf2svg-conv", "-i", PATH, "-o", svg], capture_output=True, text=True)
+    if converted.returncode != 0 or not os.path.exists(svg):
+        failures.append(f"emf2svg-conv: exit {converted.returncode}: {converted.stderr.strip()[:200]}")
+    else:
+        strokes = re.findall(r"<path d=\"M [^\"]+\"", open(svg, encoding="utf-8").read())
+        if len(strokes) < 2:
+            failures.append(f"emf2svg-conv drew {len(strokes)} paths, two lines were copied")
 
 for failure in failures:
     print("FAIL", failure)
