@@ -44,7 +44,7 @@ STDMETHODIMP CDXFOperations::IsModified(VARIANT_BOOL *pVal)
 STDMETHODIMP CDXFOperations::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IDXFOperations, [&]() -> HRESULT {
-        return CYVEXControl::ResolveHandle(newVal, &m_control);
+        return CYVEXControl::AttachForwarder(newVal, OuterUnknown(), &m_control, &m_keepAlive);
     });
 }
 

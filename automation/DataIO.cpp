@@ -21,7 +21,7 @@ STDMETHODIMP CDataIO::IsModified(VARIANT_BOOL *pVal)
 STDMETHODIMP CDataIO::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IDataIO, [&]() -> HRESULT {
-        return CYVEXControl::ResolveHandle(newVal, &m_control);
+        return CYVEXControl::AttachForwarder(newVal, OuterUnknown(), &m_control, &m_keepAlive);
     });
 }
 

@@ -37,4 +37,5 @@ private:
     // The attached control: not reference counted (an inner object of the control never keeps it
     // alive); null while unattached.
     CYVEXControl* m_control = nullptr;
+    ycom::ComPtr<IUnknown> m_keepAlive; // for a forwarder of its own, see AttachForwarder
 };

@@ -148,7 +148,7 @@ STDMETHODIMP CPersistDB::get_SiteID(LONG* pVal)
 STDMETHODIMP CPersistDB::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IPersistDB, [&]() -> HRESULT {
-        return CYVEXControl::ResolveHandle(newVal, &m_control);
+        return CYVEXControl::AttachForwarder(newVal, OuterUnknown(), &m_control, &m_keepAlive);
     });
 }
 

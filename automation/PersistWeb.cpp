@@ -14,6 +14,6 @@ STDMETHODIMP CPersistWeb::Load(LONG) { return E_NOTIMPL; }
 STDMETHODIMP CPersistWeb::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IPersistWeb, [&]() -> HRESULT {
-        return CYVEXControl::ResolveHandle(newVal, &m_control);
+        return CYVEXControl::AttachForwarder(newVal, OuterUnknown(), &m_control, &m_keepAlive);
     });
 }

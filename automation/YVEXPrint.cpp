@@ -190,6 +190,6 @@ STDMETHODIMP CYVEXPrint::put_PrintScale(float newVal)
 STDMETHODIMP CYVEXPrint::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IYVEXPrint, [&]() -> HRESULT {
-        return CYVEXControl::ResolveHandle(newVal, &m_control);
+        return CYVEXControl::AttachForwarder(newVal, OuterUnknown(), &m_control, &m_keepAlive);
     });
 }

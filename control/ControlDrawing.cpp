@@ -172,7 +172,7 @@ HRESULT CYVEXControl::ExportMetafile(LONG shapeId, const char* fileName)
     HDC metafile = CreateEnhMetaFileA(reference, fileName && *fileName ? fileName : nullptr, &frame, nullptr);
     ReleaseDC(window, reference);
     if (!metafile)
-        return S_OK;
+        return E_FAIL;
     SetBkColor(metafile, RGB(255, 255, 255));
     // The shape lands where the window shows it: the view's logical plane of 0.1 mm, y up.
     PrepareContext(metafile);
@@ -214,7 +214,7 @@ HRESULT CYVEXControl::DrawSiteMetafile(const char* fileName, int printAreaType, 
         return S_FALSE;
     double width = std::fabs(static_cast<double>(extents.right) - extents.left);
     double height = std::fabs(static_cast<double>(extents.top) - extents.bottom);
-    if (width == 0 && height == 0)
+    if ((width == 0 && height == 0) || !std::isfinite(width) || !std::isfinite(height))
         return S_FALSE;
     if (width == 0)
         width = 2 * 0.005 * height;
@@ -222,11 +222,13 @@ HRESULT CYVEXControl::DrawSiteMetafile(const char* fileName, int printAreaType, 
         height = 2 * 0.005 * width;
     width *= 4.0;
     height *= 4.0;
+    // The frame in hundredths of millimetres: brought down by tenths until both sides fit a
+    // RECT's LONG, so that a huge drawing keeps its proportions.
     RECT frame = {0, 0, 10000, 10000};
     CRealPointT<double> size(width, height);
-    size.ScaleIntoRange(1000.0, 4294967295.0);
-    frame.right = static_cast<LONG>(std::min(std::lround(size.x), 0x7FFFFFFFL));
-    frame.bottom = static_cast<LONG>(std::min(std::lround(size.y), 0x7FFFFFFFL));
+    size.ScaleIntoRange(1000.0, 2147483647.0);
+    frame.right = static_cast<LONG>(std::llround(size.x));
+    frame.bottom = static_cast<LONG>(std::llround(size.y));
 
     HDC dc = CreateEnhMetaFileA(nullptr, fileName && *fileName ? fileName : nullptr, &frame, description.c_str());
     if (!dc)

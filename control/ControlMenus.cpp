@@ -172,9 +172,10 @@ void CYVEXControl::ShowCanvasMenu(const CRealPoint& world)
         DeleteCommand(popup, MI_SAVE_TO_DB);
         DeleteCommand(popup, MI_LOAD_FROM_DB);
     }
-    // Until the clipboard exchange exists only the control's own format can be pasted.
-    if (!editable || !GetClipboardFormat() || !IsClipboardFormatAvailable(GetClipboardFormat()))
+    if (!editable)
         DeleteCommand(popup, MI_PASTE);
+    else
+        PrunePasteItem(popup);
     if (!blockEditing) {
         DeleteCommand(popup, MI_COMPLETE);
         DeleteCommand(popup, kMenuContinue);

@@ -160,6 +160,19 @@ HRESULT CYVEXControl::ResolveHandle(LONG_PTR handle, CYVEXControl** control)
     return S_OK;
 }
 
+HRESULT CYVEXControl::AttachForwarder(LONG_PTR handle, IUnknown* outer, CYVEXControl** control,
+                                      ycom::ComPtr<IUnknown>* keepAlive)
+{
+    if (!keepAlive)
+        return E_POINTER;
+    RETURN_IF_FAILED(ResolveHandle(handle, control));
+    if (outer || !*control)
+        keepAlive->Reset();
+    else
+        *keepAlive = (*control)->GetControllingUnknown();
+    return S_OK;
+}
+
 void CYVEXControl::RestartRedrawTimer(UINT period)
 {
     if (!m_hWnd)
@@ -325,11 +338,32 @@ STDMETHODIMP CYVEXControl::put_RedrawEnabled(VARIANT_BOOL newVal)
     });
 }
 
-// Members without a body yet.
-STDMETHODIMP CYVEXControl::Copy() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Paste() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::Cut() { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_RootID(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::put_RootID(LONG newVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        CGroup* old = GetRootGroup();
+        if (old && old->GetId() == newVal)
+            return S_OK;
+        if (EventsEnabled() && !FireSwitchRootID(newVal))
+            return S_FALSE;
+        CShape* shape = FindShape(newVal);
+        if (!shape)
+            return ReportError("Shape not found.");
+        // The view shows a group's children: anything else cannot stand as the drawing.
+        if (!shape->IsGroup())
+            return ReportError("Shape is not a group.");
+        auto* group = static_cast<CGroup*>(shape);
+        SetRootId(group->GetId());
+        // What was selected belongs to the drawing that is no longer shown.
+        if (CGroup* selection = GetSelectionGroup())
+            selection->Clear(false);
+        SetActiveGroup(group);
+        if (EventsEnabled())
+            RestartRedrawTimer(0);
+        RequestRedraw(rfRedrawAll, nullptr);
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_progress(LONG* pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
@@ -358,10 +392,43 @@ STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
         return S_OK;
     });
 }
-STDMETHODIMP CYVEXControl::LocateShape(LONG) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::LocateShape(LONG ShapeID)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        // The fixed groups and the prototypes cannot be located, but the selection and the
+        // highlights can.
+        if (ShapeID < 12 && ShapeID != SELECTION_ID && ShapeID != HIGHLIGHTS_ID)
+            return S_FALSE;
+        CShape* shape = FindShape(ShapeID);
+        CRealRect r;
+        if (!shape || FAILED(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom)))
+            return S_FALSE;
+        CViewportRecord& view = GetCurrentViewport();
+        GetViewportList().RememberView(view, 5);
+        // The zoom stays; only the centre moves.
+        view.SetCenter((r.left + r.right) / 2.0f, (r.top + r.bottom) / 2.0f);
+        view.SetClientArea(view.clientSize, &view.clientOffset);
+        FinishZoom();
+        return S_OK;
+    });
+}
+// The Options sheet comes with the dialogs.
 STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL *) { return E_NOTIMPL; }
-STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL* pVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        RETURN_IF_NULL_POINTER(pVal);
+        *pVal = m_databaseImages > 0 ? VARIANT_TRUE : VARIANT_FALSE;
+        return S_OK;
+    });
+}
+STDMETHODIMP CYVEXControl::put_EnableDBImages(VARIANT_BOOL newVal)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        m_databaseImages = newVal ? 1 : 0;
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
@@ -375,10 +442,27 @@ STDMETHODIMP CYVEXControl::get_Site(ISite** pVal)
         return S_OK;
     });
 }
-// The inner objects of the control (database, DXF, files and buffers, messenger, web transfer,
-// printing), for clients that cannot query for an interface (script hosts): each answers for the
-// control.
+// The forwarder objects of the control (database, DXF, files and buffers, messenger, web
+// transfer, printing), for clients that cannot query for an interface (script hosts): each answers
+// for the control.
 namespace {
+// Each call makes a new forwarder of its own, attached to the control (and keeping it alive):
+// their state is the control's, so any of them serves. The messenger is the exception: its
+// connections, session and receive timer are its own, and the control delivers its messages
+// through its inner one, so that one is handed out.
+template <class Itf>
+HRESULT HandOutForwarder(REFCLSID clsid, REFIID iid, LONG_PTR control, Itf** out)
+{
+    RETURN_IF_NULL_POINTER(out);
+    *out = nullptr;
+    ycom::ComPtr<Itf> created;
+    RETURN_IF_FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                      iid, created.PutVoid()));
+    RETURN_IF_FAILED(created->put__YVEXControl(control));
+    *out = created.Detach();
+    return S_OK;
+}
+
 template <class Itf>
 HRESULT HandOutInner(Itf* inner, Itf** out)
 {
@@ -393,11 +477,11 @@ HRESULT HandOutInner(Itf* inner, Itf** out)
 
 STDMETHODIMP CYVEXControl::get_PersistDB(IPersistDB** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistDB, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_PersistDB, IID_IPersistDB, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_DXFOperations(IDXFOperations** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dxfOperations, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_DXFOperations, IID_IDXFOperations, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_Messenger(IMessenger** pVal) 
 {
@@ -405,12 +489,12 @@ STDMETHODIMP CYVEXControl::get_Messenger(IMessenger** pVal)
 }
 STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_persistWeb, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_PersistWeb, IID_IPersistWeb, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_dataIO, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_DataIO, IID_IDataIO, Handle(), pVal); });
 }
 STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
 {
@@ -422,9 +506,20 @@ STDMETHODIMP CYVEXControl::get_DTCio(IDTCio** pVal)
 }
 STDMETHODIMP CYVEXControl::get_YVEXPrint(IYVEXPrint** pVal) 
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutInner(m_print, pVal); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_YVEXPrint, IID_IYVEXPrint, Handle(), pVal); });
 }
-STDMETHODIMP CYVEXControl::CanPaste(VARIANT_BOOL *) { return E_NOTIMPL; }
+
+// ---- IOleObject ----
+
+STDMETHODIMP CYVEXControl::DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                                  LPCRECT posRect)
+{
+    // The registered verb 1 ("&Activate") is the user's activation; the others as every control.
+    return ycom::Guard(IID_IOleObject, [&]() -> HRESULT {
+        return ycom::ControlBase<CYVEXControl>::DoVerb(verb == 1 ? OLEIVERB_UIACTIVATE : verb, msg, activeSite, index,
+                                                       parent, posRect);
+    });
+}
 
 // ---- IPrint: printing goes through PrintSite and IYVEXPrint; Print accepts and does nothing ----
 

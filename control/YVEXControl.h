@@ -183,6 +183,12 @@ public:
     // null (detach), a live control's handle gives that control; any other number is refused
     // with the error "Wrong identifier." and E_INVALIDARG, and *control is left alone.
     static HRESULT ResolveHandle(LONG_PTR handle, CYVEXControl** control);
+    // The attachment of a forwarder object (_YVEXControl). One that is a part of the control
+    // (aggregated, `outer` set) must not keep it alive; one of its own, as the control's getters
+    // hand them out or a host makes them, holds a reference in `keepAlive`, so that it never
+    // calls into a control that is gone. Detaching drops the reference.
+    static HRESULT AttachForwarder(LONG_PTR handle, IUnknown* outer, CYVEXControl** control,
+                                   ycom::ComPtr<IUnknown>* keepAlive);
 
     // ---- events to the host (ControlEvents.cpp) ----
     // One firing method per event of _IYVEXControlEvents. Each fires only while FireEvents is
@@ -284,6 +290,16 @@ public:
     static LONG GetViewChangeCounter();
     // The cursor of the running interactive operation (a cursor resource of the module).
     void SetEditCursor(int resourceId);
+
+    // ---- clipboard (ControlClipboard.cpp) ----
+    // Whether Paste would find something: the own format while the root is an enabled group, or
+    // another format of the table while a layer of "Layers" is enabled and visible.
+    bool CanPasteNow();
+    // Deletes the paste item (miPaste) from the menu when nothing can be pasted; whether something
+    // can.
+    bool PrunePasteItem(HMENU menu);
+    // Whether the host wants pictures kept in the database (EnableDBImages).
+    bool AreDatabaseImagesEnabled() const { return m_databaseImages != 0; }
 
     // ---- interactive editing (ControlEditing.cpp) ----
     // Starts an interactive operation of an EditShapeTypes type on a shape (the Selection group
@@ -599,7 +615,8 @@ public:
     // received the window picture; 1 after a drawing.
     virtual HRESULT DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bottom, LONG drawMode);
     // One shape drawn into a new enhanced metafile (the file when named, else in memory), mapped
-    // as the window shows it; an ID that no shape has writes nothing. S_OK.
+    // as the window shows it; an ID that no shape has writes nothing (S_OK). E_FAIL when the
+    // metafile cannot be made (a file that cannot be created).
     virtual HRESULT ExportMetafile(LONG shapeId, const char* fileName);
     // The whole drawing (print area type 3: the selection) as an enhanced metafile, in the file
     // when one is named, else in memory; its frame in hundredths of millimetres keeps the
@@ -790,6 +807,10 @@ public:
     STDMETHODIMP put_RedrawEnabled(VARIANT_BOOL newVal) override;
     STDMETHODIMP CanPaste(VARIANT_BOOL *pVal) override;
 
+    // IOleObject: verb 1 ("&Activate") activates the control for the user.
+    STDMETHODIMP DoVerb(LONG verb, LPMSG msg, IOleClientSite* activeSite, LONG index, HWND parent,
+                        LPCRECT posRect) override;
+
     // IPrint
     STDMETHODIMP SetInitialPageNum(LONG firstPage) override;
     STDMETHODIMP GetPageInfo(LONG* firstPage, LONG* pages) override;
@@ -922,6 +943,19 @@ private:
     // After a zoom: scroll bars, rulers and a full redraw.
     void FinishZoom();
 
+    // Clipboard steps: the number of the own format (registered on first use); an open in-place
+    // text editor takes the command (true when one did); the own data restored into a temporary
+    // block and moved into the root; a text or a picture of another format added to the root; the
+    // pasted shapes stuck to the pointer (whether their move started).
+    UINT OwnClipboardFormat();
+    bool ForwardToTextEditor(UINT message);
+    HRESULT PasteOwnData(HANDLE data, int* pasted);
+    HRESULT PasteForeignData(const std::vector<unsigned char>& image, const std::wstring& text, bool richText,
+                             int* pasted);
+    bool PlacePastedShapes(int pasted);
+    // Takes the shapes of the selection that cannot be operated (disabled or hidden) out of it.
+    void DropInoperableFromSelection();
+
     // Timers of the window: the ruler retry and the toolbar notification.
     static constexpr UINT_PTR kRulerTimer = 100;
     static constexpr UINT_PTR kRedrawTimer = 101;
@@ -1040,6 +1074,7 @@ private:
     // Host-visible settings.
     ycom::Bstr m_textEditorName;
     UINT m_clipboardFormat = 0;
+    int m_databaseImages = 0;
 
     // The window and its children.
     HWND m_horizontalRuler = nullptr;

@@ -19,6 +19,7 @@ Check "TextEditorName", c.TextEditorName, expectedEditor
 Check "LastError", c.LastError, 0
 Check "LastErrorMessage", c.LastErrorMessage, ""
 Check "ZoomK > 0", c.ZoomK > 0, True
+Check "EnableDBImages", c.EnableDBImages, False
 
 c.Enabled = False
 Check "Enabled after False", c.Enabled, False
@@ -31,6 +32,12 @@ Check "LockDraftLimits after True", c.LockDraftLimits, True
 c.FireEvents = False
 Check "FireEvents after False", c.FireEvents, False
 c.TextEditorName = "notepad.exe"
+c.EnableDBImages = 5
+Check "EnableDBImages after 5", c.EnableDBImages, True
+c.EnableDBImages = False
+Check "EnableDBImages after False", c.EnableDBImages, False
+c.RootID = 0
+Check "RootID after putting the root", c.RootID, 0
 Check "TextEditorName after put", c.TextEditorName, "notepad.exe"
 
 If failures = "" Then

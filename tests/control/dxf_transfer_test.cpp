@@ -369,6 +369,33 @@ TEST(DxfTransfer, LoadShapeMakesABlockNamedAfterTheFileAtTheOrigin)
     DeleteFileA(path.c_str());
 }
 
+// A file loaded through IPersistFile replaces the drawing whatever access mode the caller
+// names: the storage flags are no transfer modes (exclusive sharing must not append, read-write
+// must not load a block).
+TEST(DxfTransfer, PersistFileLoadReplacesTheDrawingInEveryAccessMode)
+{
+    const std::string path = Scratch("persist_file.dxf");
+    ControlRef source;
+    BuildDrawing(*source);
+    IPersistFile* saving = source.Get();
+    const std::wstring wide(path.begin(), path.end());
+    ASSERT_EQ(saving->Save(wide.c_str(), TRUE), S_OK);
+    const auto saved = Signature(*source);
+    for (const DWORD mode : {DWORD(STGM_READ), DWORD(STGM_SHARE_EXCLUSIVE), DWORD(STGM_READWRITE),
+                             DWORD(STGM_READWRITE | STGM_SHARE_EXCLUSIVE)}) {
+        SCOPED_TRACE(mode);
+        ControlRef target;
+        LONG extra = 0;
+        ASSERT_EQ(target->AddLine(target->GetRootGroup(), 500, 500, 600, 700, &extra), S_OK);
+        IPersistFile* loading = target.Get();
+        ASSERT_EQ(loading->Load(wide.c_str(), mode), S_OK);
+        EXPECT_EQ(Signature(*target), saved) << "the earlier line is gone, nothing went into a block";
+        EXPECT_EQ(LibraryBlock(*target, L"yvex_transfer_persist_file"), nullptr);
+        EXPECT_EQ(target->GetDrawingFileName(), path);
+    }
+    DeleteFileA(path.c_str());
+}
+
 TEST(DxfTransfer, NothingStartsBesideAnotherLongOperation)
 {
     ControlRef control;

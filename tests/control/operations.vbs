@@ -82,4 +82,59 @@ c.CompleteEditingBlock
 Expect Err.Number, 0, "CompleteEditingBlock"
 Expect c.RootID, 0, "the drawing is still shown"
 
+' ---- the drawing shown: another group as the root, and back ----
+groupId = shapes.AddGroup(8)
+c.RootID = groupId
+Expect Err.Number, 0, "put RootID"
+Err.Clear
+Expect c.RootID, groupId, "the group is shown"
+c.RootID = 123456
+ExpectError &H80020009, "Shape not found.", "RootID of an unknown shape"
+Expect c.RootID, groupId, "still the group"
+c.RootID = 0
+Expect c.RootID, 0, "the drawing again"
+c.LocateShape 900
+Expect Err.Number, 0, "LocateShape"
+Err.Clear
+
+' ---- nothing on the clipboard that the control made ----
+Expect VarType(c.CanPaste), vbBoolean, "CanPaste answers a boolean"
+Expect Err.Number, 0, "CanPaste"
+Err.Clear
+
+'' ---- the inner objects: a new one from each call, all answering for the same control ----
+Dim first, second, held
+Sub ExpectNew(first, second, n)
+  Expect Err.Number, 0, n
+  Err.Clear
+  Expect first Is second, False, n & " gives a new object each time"
+  Expect first Is c, False, n & " is an object of its own"
+End Sub
+ExpectNew c.PersistDB, c.PersistDB, "PersistDB"
+ExpectNew c.DXFOperations, c.DXFOperations, "DXFOperations"
+ExpectNew c.DataIO, c.DataIO, "DataIO"
+ExpectNew c.PersistWeb, c.PersistWeb, "PersistWeb"
+ExpectNew c.YVEXPrint, c.YVEXPrint, "YVEXPrint"
+Set first = c.DXFOperations
+Set second = c.DataIO
+' Their state is the control's: what one sets, another reads.
+c.YVEXPrint.PrintScale = 2.5
+Expect c.YVEXPrint.PrintScale, 2.5, "print scale through two print objects"
+c.PersistDB.DSN = "Elsewhere"
+Expect c.PersistDB.DSN, "Elsewhere", "DSN through two database objects"
+' The messenger keeps its connections and its session: the control's own one each time.
+Expect c.Messenger Is c.Messenger, True, "one messenger"
+Expect c.Messenger.DSN, "Elsewhere", "the messenger follows the control's DSN"
+Err.Clear
+' A held object keeps its control: it still answers once the script let the control go.
+Set held = c.YVEXPrint
+Set first = Nothing
+Set second = Nothing
+Set shapes = Nothing
+Set c = Nothing
+Expect held.PrintScale, 2.5, "a held print object after the control was let go"
+Expect Err.Number, 0, "the held print object"
+Err.Clear
+Set held = Nothing
+
 If failures = 0 Then WScript.Echo "PASS operations"

@@ -308,6 +308,44 @@ TEST_F(ShapeAdds, ExportingOneShape)
     DeleteFileW(path.c_str());
     EXPECT_EQ(control->ExportMetafile(999999, narrow), S_OK);
     EXPECT_EQ(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    // A file that cannot be made is a failure, not a success with nothing written.
+    const std::wstring nowhere = TempPath(L"yvex_no_such_folder\\line.emf");
+    char unwritable[MAX_PATH];
+    WideCharToMultiByte(CP_ACP, 0, nowhere.c_str(), -1, unwritable, MAX_PATH, nullptr, nullptr);
+    EXPECT_EQ(control->ExportMetafile(id, unwritable), E_FAIL);
+    EXPECT_EQ(GetFileAttributesW(nowhere.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// The site drawn into a metafile of its own: the frame keeps the drawing's proportions in
+// hundredths of millimetres, a line without height gets a hundredth of its width, and a drawing
+// too large for a RECT is brought down by tenths rather than cut at the LONG limit. An empty
+// site gives no metafile.
+TEST_F(ShapeAdds, SiteMetafileFrameKeepsTheDrawingsProportions)
+{
+    HENHMETAFILE metafile = reinterpret_cast<HENHMETAFILE>(1);
+    EXPECT_EQ(control->DrawSiteMetafile(nullptr, 0, &metafile), S_FALSE);
+    EXPECT_EQ(metafile, nullptr);
+
+    const struct {
+        float x0, y0, x1, y1;
+        double ratio; // frame width to height
+    } cases[] = {{0, 0, 10, 0, 100.0}, {0, 0, 20, 10, 2.0}, {0, 0, 1e9f, 5e8f, 2.0}, {0, 0, 3e9f, 1e8f, 30.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.x1);
+        const LONG id = Line(Root(), c.x0, c.y0, c.x1, c.y1);
+        ASSERT_EQ(control->DrawSiteMetafile(nullptr, 0, &metafile), S_OK);
+        ASSERT_NE(metafile, nullptr);
+        ENHMETAHEADER header = {};
+        ASSERT_NE(GetEnhMetaFileHeader(metafile, sizeof header, &header), 0u);
+        DeleteEnhMetaFile(metafile);
+        const RECTL& frame = header.rclFrame;
+        EXPECT_EQ(frame.left, 0);
+        EXPECT_EQ(frame.top, 0);
+        EXPECT_GE(std::min(frame.right, frame.bottom), 1000) << "a readable size";
+        EXPECT_NEAR(static_cast<double>(frame.right) / frame.bottom, c.ratio, c.ratio * 1e-3);
+        ASSERT_TRUE(SUCCEEDED(control->DeleteShapeByID(id, 0, 0)));
+    }
 }
 
 // The site's hidden export member reaches the control's export.
