@@ -137,8 +137,9 @@ int CPolyline::StartEdit(int mode, int pickedIndex, const CRealPoint* start)
     }
     count = m_points.GetCount();
     CShapeRecorder* recorder = m_control->GetUndoRecorder();
-    if (mode == EDSH_POINT && recorder && !events && pickedIndex >= 0 && pickedIndex < count && m_id != WINDOW_ID) {
-        // The points the drag may move.
+    // The points the drag may move are recorded whether or not the host hears each point: an
+    // undo of the drag must bring them back either way.
+    if (mode == EDSH_POINT && recorder && pickedIndex >= 0 && pickedIndex < count && m_id != WINDOW_ID) {
         if (m_shapeType == stRectangle && pickedIndex < 4) {
             for (int i = 0; i < count && i < 4; ++i)
                 if (std::abs(i - pickedIndex) != 2)

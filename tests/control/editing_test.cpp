@@ -685,6 +685,10 @@ TEST_F(Editing, SeveralPickedPointsFollowThePointer)
     const auto lineBack = PointsOf(control->FindShape(line));
     EXPECT_NEAR(lineBack[0].x, 40.0f, 1e-4f) << "the line's end goes back";
     EXPECT_NEAR(lineBack[0].y, 20.0f, 1e-4f);
+    const auto polylineBack = PointsOf(control->FindShape(polyline));
+    ASSERT_EQ(polylineBack.size(), 2u);
+    EXPECT_NEAR(polylineBack[1].x, 40.0f, 1e-4f) << "the polyline's corner goes back";
+    EXPECT_NEAR(polylineBack[1].y, 20.0f, 1e-4f);
 }
 
 namespace {
