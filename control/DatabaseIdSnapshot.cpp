@@ -36,6 +36,7 @@ CDatabaseIdSnapshot::CDatabaseIdSnapshot(CControlCore& control) : m_control(cont
     for (int i = 0; i < views.GetCount(); ++i)
         m_viewports.push_back(views.GetAt(i) ? views.GetAt(i)->databaseID : 0);
     m_viewportSites = views.SourceSites();
+    m_images = control.GetImageResourceMap().GetDatabaseIds();
 }
 
 CShape* CDatabaseIdSnapshot::ShapeOfDatabaseId(int databaseId) const
@@ -84,4 +85,5 @@ void CDatabaseIdSnapshot::Restore()
         if (CViewportRecord* view = views.GetAt(i))
             view->databaseID = m_viewports[static_cast<size_t>(i)];
     views.SetSourceSites(m_viewportSites);
+    m_control.GetImageResourceMap().RestoreDatabaseIds(m_images);
 }

@@ -1,14 +1,15 @@
 #pragma once
 #include <map>
 #include <vector>
+#include "interchange/ImageResourceMap.h"
 #include "model/ShapeHost.h"
 
 class CControlCore;
 class CShape;
 
 // The database IDs that the drawing holds (shapes with their polyline vertices, points, drawing
-// settings, viewports, the tables that tie them to rows and sites, and the counters of new IDs),
-// taken before a save writes the site anew and put back when the save is rolled back: the
+// settings, viewports, image resources, the tables that tie them to rows and sites, and the
+// counters of new IDs), taken before a save writes the site anew and put back when the save is rolled back: the
 // drawing then still names the rows that stayed stored.
 class CDatabaseIdSnapshot
 {
@@ -40,4 +41,5 @@ private:
     std::map<int, int> m_settingOrigins;
     std::vector<int> m_viewports;   // database ID by position
     std::map<int, int> m_viewportSites;
+    CImageResourceMap::DatabaseIds m_images;
 };

@@ -1,11 +1,12 @@
 // Loading a site from the database: the sites and drawing files it includes first, then the
-// units, ID counters, hatch patterns, shapes, the Sites row, viewports, drawing settings and
-// attributes, merged into the drawing as the request asks.
+// units, ID counters, image resources, hatch patterns, shapes, the Sites row, viewports, drawing
+// settings and attributes, merged into the drawing as the request asks.
 #include "control/ControlCore.h"
 #include <algorithm>
 #include <cmath>
 #include "control/ViewportList.h"
 #include "control/ViewportRecord.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/Layer.h"
@@ -333,7 +334,8 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
         m_progressOffset += request.progressShare;
         BeginProgress(total);
 
-        // Image resources of the site come with their loader in the image resource map.
+        // The pictures before the shapes and hatch patterns that show them.
+        RETURN_IF_FAILED(GetImageResourceMap().LoadAll(session, siteId));
         RETURN_IF_FAILED(GetHatchPatternMap().Load(session, siteId));
         RETURN_IF_FAILED(m_shapeMap->LoadSiteShapes(session, siteId, 0, nullptr));
 

@@ -9,6 +9,7 @@
 #include <vector>
 #include "control/DatabaseIdSnapshot.h"
 #include "control/ViewportList.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/PointPool.h"
@@ -320,7 +321,8 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* k
         RETURN_IF_FAILED(DeleteSiteRows(session, siteId, false, false));
         ForgetDatabaseIdsInMemory();
         RETURN_IF_FAILED(ReserveIdRange(session, siteId, reservation));
-        // Image resources are saved by their own map when it comes with its rows.
+        // The pictures first: image shapes and hatch patterns name their rows.
+        RETURN_IF_FAILED(GetImageResourceMap().SaveAll(session, siteId, 0));
         RETURN_IF_FAILED(GetHatchPatternMap().Save(session, 0, 2, 0));
         for (CGroup* group : {GetLayersGroup(), GetLibraryGroup(), m_rootGroup})
             if (group)

@@ -289,6 +289,46 @@ HRESULT CImageResourceMap::LoadAll(COdbcSession& session, int siteId)
     return result;
 }
 
+HRESULT CImageResourceMap::RefreshMaxDbId(COdbcSession& session)
+{
+    int largest = 0;
+    RETURN_IF_FAILED(ReadLargestImageResourceId(session, &largest));
+    m_largestDatabaseId = largest;
+    return S_OK;
+}
+
+HRESULT CImageResourceMap::SaveAll(COdbcSession& session, int, int scenarioId)
+{
+    RETURN_IF_FAILED(RefreshMaxDbId(session));
+    for (const auto& entry : m_resources) {
+        const HRESULT hr = entry.second->Save(session, scenarioId, 1);
+        if (FAILED(hr))
+            return hr;
+    }
+    return S_OK;
+}
+
+CImageResourceMap::DatabaseIds CImageResourceMap::GetDatabaseIds() const
+{
+    DatabaseIds ids;
+    for (const auto& entry : m_resources)
+        ids.byResource[entry.first] = entry.second->GetDatabaseId();
+    ids.index = m_databaseIndex;
+    ids.largest = m_largestDatabaseId;
+    return ids;
+}
+
+void CImageResourceMap::RestoreDatabaseIds(const DatabaseIds& ids)
+{
+    for (const auto& entry : m_resources) {
+        auto it = ids.byResource.find(entry.first);
+        if (it != ids.byResource.end())
+            entry.second->SetDatabaseId(it->second);
+    }
+    m_databaseIndex = ids.index;
+    m_largestDatabaseId = ids.largest;
+}
+
 HRESULT CImageResourceMap::LoadResourceFromHandle(HGDIOBJ handle, CImageResource** resource)
 {
     if (!resource)

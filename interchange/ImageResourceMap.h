@@ -59,6 +59,22 @@ public:
     // below 1; EMF, JPEG, BMP and GIF rows only), each under its database ID as resource ID or,
     // when another picture has that ID, the next ID; an equal picture present already is kept.
     HRESULT LoadAll(COdbcSession& session, int siteId);
+    // Every resource (in ID order) into its imageResources row: a new row, or the row of the
+    // same picture already stored, or its own row, rewritten. The first failure ends the loop
+    // and is the result.
+    HRESULT SaveAll(COdbcSession& session, int siteId, int scenarioId);
+    // Reads the largest imageResourceID of the table as the base of new rows.
+    HRESULT RefreshMaxDbId(COdbcSession& session);
+    // The database IDs the resources hold (by resource ID) with the index and the largest ID,
+    // taken before a save and put back when the save is rolled back.
+    struct DatabaseIds
+    {
+        std::map<int, int> byResource;
+        std::map<int, int> index;
+        int largest = 0;
+    };
+    DatabaseIds GetDatabaseIds() const;
+    void RestoreDatabaseIds(const DatabaseIds& ids);
     // A Windows or enhanced metafile handle as a resource under the next ID (*resource); an
     // equal picture present already leaves *resource null (S_OK). E_INVALIDARG without `resource`,
     // E_ACCESSDENIED for another handle ("Unknown Handle format.").

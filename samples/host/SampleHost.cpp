@@ -183,10 +183,10 @@ void BuildSampleSite(const AutomationObject& control, const std::wstring& outDir
                   0.0f, true);
     shapes.CallVoid(L"AddReference", block, Arg::OutLong(&secondReference), false, 280.0f, 30.0f);
 
-    // A picture.
+    // A picture, above the ellipse and beside the texts, clear of both.
     const std::wstring picture = FullPath(Join(outDir, L"sample-picture.bmp"));
     WriteSamplePicture(picture);
-    shapes.CallLong(L"AddImage", picture, 200.0f, 70.0f, 48.0f, 32.0f, false);
+    shapes.CallLong(L"AddImage", picture, 200.0f, 110.0f, 48.0f, 32.0f, false);
 }
 
 // The shapes of a collection and of the groups in it, by kind (the copies a reference shows are

@@ -18,8 +18,11 @@
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
 #include "control/ViewportList.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
 #include "model/Ellipse.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
@@ -27,6 +30,7 @@
 #include "model/Shape.h"
 #include "model/Text.h"
 #include "persistence/DrawingSettingMap.h"
+#include "tests/support/ImageTestSupport.h"
 
 using namespace controltest;
 
@@ -129,6 +133,42 @@ void AddPoints(CYVEXControl& c, CShape* shape, std::initializer_list<std::pair<f
 {
     for (const auto& p : points)
         EXPECT_EQ(shape->AddPointById(c.CreatePoint(p.first, p.second), CShape::kAppend, true), S_OK);
+}
+
+// A named picture of four colours in the drawing's image resources, shown by an image in the
+// root group.
+CImage* AddPicture(CYVEXControl& c, const char* name, COLORREF corner)
+{
+    const std::vector<BYTE> bytes = imagetest::MakeQuadrants(16, 0x0000FF, 0x00FF00, 0xFF0000, corner);
+    CImageResource* resource = c.GetImageResourceMap().CreateResource(0, bytes.data(), bytes.size(), 0.1f, true);
+    EXPECT_NE(resource, nullptr);
+    if (!resource)
+        return nullptr;
+    resource->SetName(name);
+    LONG shapeId = 0;
+    EXPECT_EQ(c.AddImageShape(c.GetRootGroup(), resource->GetId(), 20.0f, 30.0f, 48.0f, 32.0f, false, &shapeId), S_OK);
+    return dynamic_cast<CImage*>(c.FindShape(shapeId));
+}
+
+// The picture of a resource as encoded in its own format.
+std::vector<BYTE> EncodedPicture(CImageResource& resource)
+{
+    std::vector<BYTE> bytes;
+    HGLOBAL block = resource.GetDataInFormat(0);
+    if (!block)
+        return bytes;
+    if (const auto* data = static_cast<const BYTE*>(GlobalLock(block))) {
+        bytes.assign(data, data + GlobalSize(block));
+        GlobalUnlock(block);
+    }
+    GlobalFree(block);
+    return bytes;
+}
+
+long ImageRowsNamed(SQLHSTMT hstmt, const std::string& name)
+{
+    // The names of these tests have no quotes.
+    return Scalar(hstmt, "select count(*) from imageResources where name = '" + name + "'");
 }
 
 // A drawing of every kind the model stores today: groups three levels deep, a second layer, a
@@ -367,6 +407,69 @@ TEST_P(SiteDbTest, CurvesTextsAndReferencesComeBack)
     ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
 }
 
+// An image keeps its picture through the database: the picture's row is written with the site,
+// the image's row names it, and a fresh control loading the site shows the same picture. Saves
+// that follow, from either control, rewrite that row instead of adding one.
+TEST_P(SiteDbTest, AnImageComesBackWithItsPicture)
+{
+    // A row of this picture left by an earlier run would be taken as the picture's row.
+    Raw(db.hstmt, "delete from imageResources where name = 'site picture'");
+    CImage* image = AddPicture(*control, "site picture", 0x00FFFF);
+    ASSERT_NE(image, nullptr);
+    CImageResource* resource = image->GetImageResource();
+    ASSERT_NE(resource, nullptr);
+    const std::vector<BYTE> picture = EncodedPicture(*resource);
+    ASSERT_FALSE(picture.empty());
+    const long rowsBefore = Scalar(db.hstmt, "select count(*) from imageResources");
+
+    const int siteId = SaveNew(*control, "Pictures");
+    ASSERT_GT(siteId, 0);
+    const int row = resource->GetDatabaseId();
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(ImageRowsNamed(db.hstmt, "site picture"), 1);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select width * 1000 + height from imageResources where imageResourceID = %ld",
+                                      row)),
+              16016);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select ImageResourceID from ImageShapes where ShapeID = %ld",
+                                      image->GetDatabaseId())),
+              row);
+
+    ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(resource->GetDatabaseId(), row);
+    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from imageResources"), rowsBefore + 1);
+
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CImage* loaded = nullptr;
+    for (CShape* shape : other->GetRootGroup()->Children())
+        if (auto* candidate = dynamic_cast<CImage*>(shape))
+            loaded = candidate;
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_FLOAT_EQ(loaded->GetWidth(), 48.0f);
+    EXPECT_FLOAT_EQ(loaded->GetHeight(), 32.0f);
+    CImageResource* shown = loaded->GetImageResource();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->IsLoaded());
+    EXPECT_EQ(shown->GetDatabaseId(), row);
+    EXPECT_EQ(shown->GetName(), "site picture");
+    EXPECT_EQ(shown->GetWidth(), 16u);
+    EXPECT_EQ(shown->GetHeight(), 16u);
+    EXPECT_EQ(EncodedPicture(*shown), picture);
+
+    // The loaded drawing saved again rewrites the same row.
+    ASSERT_EQ(other->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from imageResources"), rowsBefore + 1);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select ImageResourceID from ImageShapes where ShapeID = %ld",
+                                      loaded->GetDatabaseId())),
+              row);
+    ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+    // Pictures are shared between sites and outlive them.
+    EXPECT_EQ(ImageRowsNamed(db.hstmt, "site picture"), 1);
+    Raw(db.hstmt, Format("delete from imageResources where imageResourceID = %ld", row));
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
 // A row the database refuses fails the save: the stored site stays as it was, the drawing keeps
 // the database IDs of those rows, and the save goes through once the row is acceptable.
 TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
@@ -381,6 +484,7 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
     const Case cases[] = {
         {"a shape", "shapes", "Tag = 666"},
         {"a drawing setting", "drawingSettings", "Name = 'refused'"},
+        {"a picture", "imageResources", "name = 'refused'"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -393,12 +497,21 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
         for (const auto& entry : drawing->GetShapeMap().Shapes())
             ids[entry.first] = entry.second->GetDatabaseId();
 
-        // The drawing changes, with one row the database refuses.
+        // The drawing changes, with one row the database refuses. The new picture's row is
+        // written before the refused one (or is the refused one) and goes with the rest.
         CShape* extra = NewShape(*drawing, stRectangle, drawing->GetRootGroup());
         AddPoints(*drawing, extra, {{100.0f, 100.0f}, {200.0f, 100.0f}});
+        const bool picture = c.table == std::string("imageResources");
+        const std::string pictureName = picture ? "refused" : std::string("picture of ") + c.table;
+        const std::string storedName = picture ? "accepted" : pictureName;
+        Raw(db.hstmt, "delete from imageResources where name = '" + storedName + "'");
+        CImage* image = AddPicture(*drawing, pictureName.c_str(), 0x000080);
+        ASSERT_NE(image, nullptr);
+        CImageResource* resource = image->GetImageResource();
+        ASSERT_NE(resource, nullptr);
         if (c.table == std::string("shapes"))
             extra->SetTag(666);
-        else
+        else if (!picture)
             drawing->GetDrawingSettingMap().CreateSetting("refused", 0, 0, 0, 0, 0, 0, 1, 1, 0, 1, 1, 0, 0, 1, 1, 1, 0,
                                                           *drawing);
         const std::string trigger = std::string("refuse_") + c.table;
@@ -427,14 +540,26 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
                 EXPECT_EQ(entry.second->GetDatabaseId(), ids[entry.first]) << "shape " << entry.first;
         }
         EXPECT_EQ(drawing->GetShapeMap().FindByDbId(ids[drawing->GetRootGroup()->GetId()]), drawing->GetRootGroup());
+        // The picture names no row: it has none.
+        EXPECT_EQ(ImageRowsNamed(db.hstmt, pictureName), 0);
+        EXPECT_EQ(resource->GetDatabaseId(), 0);
 
         // Acceptable again: the save goes through.
         if (c.table == std::string("shapes"))
             extra->SetTag(1);
+        else if (picture)
+            resource->SetName("accepted");
         else
             drawing->GetDrawingSettingMap().FindByName("refused")->SetName("accepted");
         ASSERT_EQ(drawing->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
         EXPECT_NE(StoredRows(db.hstmt, siteId), stored);
+        EXPECT_EQ(ImageRowsNamed(db.hstmt, storedName), 1);
+        EXPECT_GT(resource->GetDatabaseId(), 0);
+        EXPECT_EQ(Scalar(db.hstmt, Format("select ImageResourceID from ImageShapes where ShapeID = %ld",
+                                          image->GetDatabaseId())),
+                  resource->GetDatabaseId());
+        ASSERT_EQ(drawing->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+        Raw(db.hstmt, "delete from imageResources where name = '" + storedName + "'");
     }
 }
 

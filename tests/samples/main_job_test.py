@@ -221,16 +221,14 @@ class MainJob(unittest.TestCase):
         self.assertGreater(picture.near(77.5, 50, 2), 0, "closing edge")
         self.assertGreater(picture.count(90, 35, 115, 55, reddish), 20, "hatch")
 
-    @unittest.expectedFailure
     def test_the_image_of_a_loaded_site_is_drawn(self):
-        # Known fault: image resources are not stored in the database yet, so the image of a
-        # site loaded back has no picture to show.
+        # The picture is stored with the site and comes back with it.
         out_dir = self.out("image")
         code, stdout, stderr = run_host(out_dir)
         self.assertEqual(code, 0, stdout + stderr)
         picture = Picture(os.path.join(out_dir, "sample.png"))
-        # The picture of 48 x 32 units placed at (200, 70).
-        self.assertGreater(picture.count(195, 30, 253, 110, painted), 500, "image")
+        # The picture of 48 x 32 units hanging from (200, 110).
+        self.assertGreater(picture.count(195, 73, 253, 115, painted), 500, "image")
 
     def test_references_of_a_loaded_site_name_their_block_in_dxf(self):
         # After a site comes back from the database, its references name their block.
