@@ -257,7 +257,10 @@ bool CShapeMap::Insert(CShape* shape)
     if (!shape)
         return false;
     const int id = shape->GetId();
-    if (!m_shapes.emplace(id, shape).second)
+    // New shapes come with rising IDs: placed at the end without a search down the tree.
+    if (m_shapes.empty() || id > m_shapes.rbegin()->first)
+        m_shapes.emplace_hint(m_shapes.end(), id, shape);
+    else if (!m_shapes.emplace(id, shape).second)
         return false;
     if (id >= m_nextShapeId)
         m_nextShapeId = id + 1;

@@ -23,7 +23,15 @@ void CDxfDocument::ClearEntityState()
     m_extrusionZ = 1.0;
 }
 
-bool CDxfDocument::AddHandle(uint32_t handle, int shapeId) { return m_handles.emplace(handle, shapeId).second; }
+bool CDxfDocument::AddHandle(uint32_t handle, int shapeId)
+{
+    // A file's handles mostly rise: those are placed at the end without a search down the tree.
+    if (m_handles.empty() || handle > m_handles.rbegin()->first) {
+        m_handles.emplace_hint(m_handles.end(), handle, shapeId);
+        return true;
+    }
+    return m_handles.emplace(handle, shapeId).second;
+}
 
 bool CDxfDocument::FindHandle(uint32_t handle, int* shapeId) const
 {

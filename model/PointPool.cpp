@@ -17,11 +17,18 @@ CPointRecord* CPointPool::AddPoint(float x, float y, int* id)
         if (id)
             *id = used;
     }
-    auto result = m_points.emplace(used, CPointRecord(x, y, used));
-    if (!result.second)
-        return nullptr;
+    // Points come with rising IDs: placed at the end without a search down the tree.
+    std::map<int, CPointRecord>::iterator placed;
+    if (m_points.empty() || used > m_points.rbegin()->first) {
+        placed = m_points.emplace_hint(m_points.end(), used, CPointRecord(x, y, used));
+    } else {
+        auto result = m_points.emplace(used, CPointRecord(x, y, used));
+        if (!result.second)
+            return nullptr;
+        placed = result.first;
+    }
     m_nextId = used <= m_nextId ? m_nextId + 1 : used + 1;
-    return &result.first->second;
+    return &placed->second;
 }
 
 CPointRecord* CPointPool::ChangeId(int oldId, int newId,

@@ -72,7 +72,7 @@ HRESULT CReference::ReadDxf(CDxfFile& dxf)
             continue;
         const int keyword = dxf.GetKeywordIndex();
         if (keyword == CDxfFile::kwSeqend)
-            return ReadEntityGroups(dxf, nullptr);
+            return ReadEntityGroups(dxf);
         if (keyword != CDxfFile::kwAttrib) {
             // Another entity: the sequence ended without its SEQEND.
             dxf.UngetGroup();

@@ -474,7 +474,19 @@ protected:
     int ReadXDataBlock(CDxfFile& dxf);
     // The groups of the entity being read up to the next group 0 (pushed back): each goes to the
     // common handler, then to `take` when given. 1 at the group 0, 0 when the data ended first.
-    int ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take);
+    // A template so that the kinds' handlers are inlined: this runs once for every group.
+    template <class Take>
+    int ReadEntityGroups(CDxfFile& dxf, Take&& take)
+    {
+        int code = 0, ended = 0;
+        while (ReadEntityGroup(dxf, &code, &ended))
+            take(code);
+        return ended;
+    }
+    int ReadEntityGroups(CDxfFile& dxf);
+    // One group of the entity through the common handler, its code in `code`; false at the end of
+    // the entity, with `ended` as ReadEntityGroups answers.
+    bool ReadEntityGroup(CDxfFile& dxf, int* code, int* ended);
     // The row of the kind beside the Shapes row: a shape stored before updates it, and inserts it
     // when the update touched no row (the shape had nothing to store then) and it now has
     // something to store (`wanted`); a new shape inserts it only when wanted. Statements with

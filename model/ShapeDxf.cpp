@@ -182,33 +182,40 @@ int CShape::ReadXDataOwn(CDxfFile&) { return 0; }
 
 int CShape::WriteXDataOwn(CDxfFile&) { return 1; }
 
-HRESULT CShape::ReadDxf(CDxfFile& dxf) { return ReadEntityGroups(dxf, nullptr); }
+HRESULT CShape::ReadDxf(CDxfFile& dxf) { return ReadEntityGroups(dxf); }
 
-int CShape::ReadEntityGroups(CDxfFile& dxf, const std::function<void(int code)>& take)
+int CShape::ReadEntityGroups(CDxfFile& dxf)
 {
-    for (;;) {
-        // The end of the data (or a malformed group) ends the entity early.
-        if (!dxf.ReadGroup())
-            return 0;
-        const int code = dxf.GetCode();
-        if (code == 0) {
-            dxf.UngetGroup();
-            return 1;
-        }
-        ReadDxfGroup(dxf);
-        if (take)
-            take(code);
+    int code = 0, ended = 0;
+    while (ReadEntityGroup(dxf, &code, &ended)) {
     }
+    return ended;
+}
+
+bool CShape::ReadEntityGroup(CDxfFile& dxf, int* code, int* ended)
+{
+    // The end of the data (or a malformed group) ends the entity early.
+    if (!dxf.ReadGroup()) {
+        *ended = 0;
+        return false;
+    }
+    *code = dxf.GetCode();
+    if (*code == 0) {
+        dxf.UngetGroup();
+        *ended = 1;
+        return false;
+    }
+    ReadDxfGroup(dxf);
+    return true;
 }
 
 int CShape::ReadDxfGroup(CDxfFile& dxf)
 {
-    CDxfDocument* doc = DocumentOf(m_control);
     const int code = dxf.GetCode();
     switch (code) {
     case 5: {
         const uint32_t handle = CDxfFile::ParseHandle(dxf.GetText(), std::strlen(dxf.GetText()));
-        if (doc)
+        if (CDxfDocument* doc = DocumentOf(m_control))
             doc->AddHandle(handle, m_id);
         return 1;
     }
@@ -241,7 +248,7 @@ int CShape::ReadDxfGroup(CDxfFile& dxf)
         m_penColor = CColorIndexTable::ToRgb(dxf.GetInt());
         return 1;
     case 230:
-        if (doc)
+        if (CDxfDocument* doc = DocumentOf(m_control))
             doc->SetExtrusionZ(dxf.GetReal());
         return 1;
     case 1000:
