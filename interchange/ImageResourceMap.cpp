@@ -6,6 +6,7 @@
 #include "persistence/sql/ImageResourceSql.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
+#include <string>
 #include <cwctype>
 #include <vector>
 
@@ -301,6 +302,10 @@ HRESULT CImageResourceMap::SaveAll(COdbcSession& session, int, int scenarioId)
 {
     RETURN_IF_FAILED(RefreshMaxDbId(session));
     for (const auto& entry : m_resources) {
+        // A picture that came without a name (from memory or the clipboard) is named after its
+        // ID: a row needs a name, and one such picture must not keep the whole site unsaved.
+        if (!entry.second->HasName() && entry.second->GetDatabaseId() <= 0)
+            entry.second->SetName(("Image" + std::to_string(entry.first)).c_str());
         const HRESULT hr = entry.second->Save(session, scenarioId, 1);
         if (FAILED(hr))
             return hr;

@@ -470,6 +470,44 @@ TEST_P(SiteDbTest, AnImageComesBackWithItsPicture)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// A picture that came without a name (from memory, as a paste brings one) does not keep the site
+// from being saved: it is stored under a name made from its ID and comes back with the site.
+TEST_P(SiteDbTest, AnUnnamedPictureIsSavedUnderItsID)
+{
+    const std::vector<BYTE> bytes = imagetest::MakeQuadrants(16, 0x0000FF, 0x00FF00, 0xFF0000, 0x123456);
+    LONG shapeId = 0;
+    ASSERT_EQ(control->AddImageFromData(control->GetRootGroup(), bytes.data(), bytes.size(), 20.0f, 30.0f, 48.0f, 32.0f,
+                                        false, &shapeId),
+              S_OK);
+    auto* image = dynamic_cast<CImage*>(control->FindShape(shapeId));
+    ASSERT_NE(image, nullptr);
+    CImageResource* resource = image->GetImageResource();
+    ASSERT_NE(resource, nullptr);
+    ASSERT_FALSE(resource->HasName());
+    const std::string name = "Image" + std::to_string(resource->GetId());
+    Raw(db.hstmt, ("delete from imageResources where name = '" + name + "'").c_str());
+
+    const int siteId = SaveNew(*control, "Unnamed picture");
+    ASSERT_GT(siteId, 0) << TakeErrorInfo().description;
+    const int row = resource->GetDatabaseId();
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(ImageRowsNamed(db.hstmt, name), 1);
+
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CImage* loaded = nullptr;
+    for (CShape* shape : other->GetRootGroup()->Children())
+        if (auto* candidate = dynamic_cast<CImage*>(shape))
+            loaded = candidate;
+    ASSERT_NE(loaded, nullptr);
+    ASSERT_NE(loaded->GetImageResource(), nullptr);
+    EXPECT_EQ(loaded->GetImageResource()->GetDatabaseId(), row);
+    EXPECT_EQ(EncodedPicture(*loaded->GetImageResource()), EncodedPicture(*resource));
+    ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+    Raw(db.hstmt, Format("delete from imageResources where imageResourceID = %ld", row));
+}
+
 // A row the database refuses fails the save: the stored site stays as it was, the drawing keeps
 // the database IDs of those rows, and the save goes through once the row is acceptable.
 TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
