@@ -258,10 +258,20 @@ HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* l
     COdbcRow row(session.Statement());
     BindPointColumns(row);
     HRESULT result = S_OK;
+    // The rows come shape by shape: the shape of the previous row is looked up once.
+    int lastShapeDatabaseId = 0;
+    CShape* shape = nullptr;
     while (row.Fetch()) {
         int shapeDatabaseId = 0, pointId = 0;
-        CShape* shape = nullptr;
-        if (FAILED(ReadPointRow(row, &shapeDatabaseId, &pointId)) || !(shape = FindByDbId(shapeDatabaseId))) {
+        if (FAILED(ReadPointRow(row, &shapeDatabaseId, &pointId))) {
+            result = E_FAIL;
+            break;
+        }
+        if (!shape || shapeDatabaseId != lastShapeDatabaseId) {
+            shape = FindByDbId(shapeDatabaseId);
+            lastShapeDatabaseId = shapeDatabaseId;
+        }
+        if (!shape) {
             result = E_FAIL;
             break;
         }
