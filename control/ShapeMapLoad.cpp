@@ -79,6 +79,28 @@ HRESULT FinishRows(COdbcSession& session, COdbcRow& row)
     return clean ? S_OK : session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
 }
 
+// The columns of v_Shapes that ReadShapeRow reads, bound once for all the rows.
+void BindShapeColumns(COdbcRow& row)
+{
+    row.BindInt(1);
+    row.BindDouble(3);
+    for (SQLUSMALLINT column = 4; column <= 6; ++column)
+        row.BindInt(column);
+    row.BindDouble(7);
+    row.BindDouble(8);
+    for (SQLUSMALLINT column = 9; column <= 16; ++column)
+        row.BindInt(column);
+}
+
+// The columns of a point row that CShapeMap::ReadPointRow reads.
+void BindPointColumns(COdbcRow& row)
+{
+    row.BindInt(1);
+    row.BindInt(2);
+    row.BindFloat(4);
+    row.BindFloat(5);
+}
+
 CShapeMap::DbShapeRow ReadShapeRow(COdbcRow& row)
 {
     CShapeMap::DbShapeRow r;
@@ -234,11 +256,22 @@ HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointI
 HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* list)
 {
     COdbcRow row(session.Statement());
+    BindPointColumns(row);
     HRESULT result = S_OK;
+    // The rows come shape by shape: the shape of the previous row is looked up once.
+    int lastShapeDatabaseId = 0;
+    CShape* shape = nullptr;
     while (row.Fetch()) {
         int shapeDatabaseId = 0, pointId = 0;
-        CShape* shape = nullptr;
-        if (FAILED(ReadPointRow(row, &shapeDatabaseId, &pointId)) || !(shape = FindByDbId(shapeDatabaseId))) {
+        if (FAILED(ReadPointRow(row, &shapeDatabaseId, &pointId))) {
+            result = E_FAIL;
+            break;
+        }
+        if (!shape || shapeDatabaseId != lastShapeDatabaseId) {
+            shape = FindByDbId(shapeDatabaseId);
+            lastShapeDatabaseId = shapeDatabaseId;
+        }
+        if (!shape) {
             result = E_FAIL;
             break;
         }
@@ -255,6 +288,9 @@ HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* l
 HRESULT CShapeMap::ReadVertexRows(COdbcSession& session, std::vector<int>* list)
 {
     COdbcRow row(session.Statement());
+    // The leading IDs only: the columns after them are read one by one.
+    row.BindInt(1);
+    row.BindInt(2);
     HRESULT result = S_OK;
     CPointPool& pool = m_control->GetPointPool();
     while (row.Fetch()) {
@@ -452,6 +488,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     RETURN_IF_FAILED(SelectShapeQuery(session, kindShapes, scope, argument));
     {
         COdbcRow row(session.Statement());
+        BindShapeColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {
             const DbShapeRow r = ReadShapeRow(row);
@@ -514,6 +551,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     RETURN_IF_FAILED(SelectShapeQuery(session, kindLinkedPoints, pointScope, argument));
     {
         COdbcRow row(session.Statement());
+        BindPointColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {
             int shapeDatabaseId = 0, pointId = 0;
@@ -622,6 +660,12 @@ HRESULT CShapeMap::LoadKindRows(COdbcSession& session, int kind, int scope, int 
                                                                                                        : scope;
     RETURN_IF_FAILED(SelectShapeQuery(session, kind, queryScope, argument));
     COdbcRow row(session.Statement());
+    // Every kind reads the shape's ID first; a line row has nothing after its two arrows.
+    row.BindInt(1);
+    if (kind == kindLines) {
+        row.BindInt(3);
+        row.BindInt(4);
+    }
     HRESULT result = S_OK;
     while (SUCCEEDED(result) && row.Fetch()) {
         CShape* shape = FindByDbId(row.Int(1));

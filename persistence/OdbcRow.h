@@ -7,10 +7,25 @@
 // Reads the rows of an executed statement column by column. A NULL column, and one that cannot
 // be read as the type asked for, answers the fallback; Finish drains the remaining results and
 // closes the cursor so that the statement can run the next text.
+//
+// Numeric columns that every row reads may be bound before the first fetch: the driver then
+// fills them during the fetch, and Int, Float and Double answer them without a driver call of
+// their own. A bound column is read as the type it was bound as; the columns read unbound must
+// come after the last bound one, as drivers need for SQLGetData.
 class COdbcRow
 {
 public:
     explicit COdbcRow(SQLHSTMT statement) : m_statement(statement) {}
+    ~COdbcRow();
+    COdbcRow(const COdbcRow&) = delete;
+    COdbcRow& operator=(const COdbcRow&) = delete;
+
+    // SQLBindCol of a column as a 32-bit integer, a float or a double. False (and the column is
+    // read by SQLGetData as before) when the driver refuses or the column is out of range.
+    bool BindInt(SQLUSMALLINT column) { return Bind(column, SQL_C_SLONG); }
+    bool BindFloat(SQLUSMALLINT column) { return Bind(column, SQL_C_FLOAT); }
+    bool BindDouble(SQLUSMALLINT column) { return Bind(column, SQL_C_DOUBLE); }
+
     // SQLFetch: true while a row came; the last result stays in LastFetch().
     bool Fetch();
     SQLRETURN LastFetch() const { return m_fetched; }
@@ -27,13 +42,35 @@ public:
     // Whether the column of the current row is NULL (it is read as text to find out).
     bool IsNull(SQLUSMALLINT column);
 
-    // SQLMoreResults until SQL_NO_DATA (or a failure), then the cursor is closed.
+    // SQLMoreResults until SQL_NO_DATA (or a failure), then the cursor is closed and the bound
+    // columns are released.
     void Finish();
 
 private:
+    // One bound column: its C type (0 while unbound), the value the fetch wrote and its length
+    // or SQL_NULL_DATA.
+    struct BoundColumn
+    {
+        SQLSMALLINT type = 0;
+        union {
+            SQLINTEGER i;
+            SQLREAL f;
+            SQLDOUBLE d;
+        } value = {};
+        SQLLEN indicator = 0;
+    };
+    static const SQLUSMALLINT kBindableColumns = 24;
+
+    bool Bind(SQLUSMALLINT column, SQLSMALLINT type);
+    // The bound column's value as T, or false when the column is unbound (read it by SQLGetData).
+    template <typename T>
+    bool FromBound(SQLUSMALLINT column, T fallback, T* value) const;
     template <typename T>
     bool Get(SQLUSMALLINT column, SQLSMALLINT type, T* value);
+    void Unbind();
 
     SQLHSTMT m_statement;
     SQLRETURN m_fetched = SQL_NO_DATA;
+    bool m_anyBound = false;
+    BoundColumn m_bound[kBindableColumns + 1];
 };
