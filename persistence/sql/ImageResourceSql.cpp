@@ -45,13 +45,16 @@ const SqlStatement MaxImageResourceId{"ImageResourceSql.MaxImageResourceId",
     "select max(imageResourceID) from imageResources",
     nullptr, nullptr};
 
+// The format IDs of the pictures the map reads: EMF, JPEG, BMP, GIF, TIFF and PNG, every
+// format the control stores.
+#define YVEX_READ_IMAGE_FORMATS "imageResources.imageFormatID in (1, 2, 3, 5, 7, 8)"
+
 // Every stored picture of a kind the map reads (site ID below 1).
 const SqlStatement LoadAllImageResources{"ImageResourceSql.LoadAllImageResources",
     "select imageResources.*\n"
     "\tfrom imageResources\n"
     "    where  not imageResources.Content is NULL and\n"
-    "    (imageResources.imageFormatID > 0 and imageResources.imageFormatID < 6 and not"
-    " imageResources.imageFormatID = 4)",
+    "    " YVEX_READ_IMAGE_FORMATS,
     nullptr, nullptr};
 
 // The pictures of a site's image shapes and hatch patterns (the site ID twice).
@@ -71,9 +74,10 @@ const SqlStatement LoadSiteImageResources{"ImageResourceSql.LoadSiteImageResourc
     "            h.imageresourceid=imageResources.imageResourceID) \n"
     "         )and \n"
     "        not imageResources.Content is NULL and\n"
-    "        (imageResources.imageFormatID > 0 and imageResources.imageFormatID < 6 and"
-    " not imageResources.imageFormatID = 4)",
+    "        " YVEX_READ_IMAGE_FORMATS,
     nullptr, nullptr};
+
+#undef YVEX_READ_IMAGE_FORMATS
 
 const SqlStatement SelectHashAndName{"ImageResourceSql.SelectHashAndName",
     "select hash,name \n"

@@ -105,7 +105,7 @@ Set c4 = CreateObject("YVEX.YVEXControl")
 c4.Site.ImageResources.Load 0
 NoError "Load of every site's pictures"
 Expect c4.Site.ImageResources.ItemByDBID(bmpDb) Is Nothing, False, "the BMP row"
-Expect c4.Site.ImageResources.ItemByDBID(dbId) Is Nothing, True, "PNG rows are read singly only"
+Expect c4.Site.ImageResources.ItemByDBID(dbId) Is Nothing, False, "and the PNG row"
 
 Set found = c4.Site.ImageResources.LoadResourceFromHandle(0)
 ExpectError 70, "a handle that is no metafile"

@@ -84,10 +84,12 @@ TEST_F(DxfHosted, AQuietLoadShowsNoBoxAndSendsNoEventButReportsItsFailure)
         EXPECT_TRUE(MessageBoxRecorder::Boxes().empty());
         EXPECT_EQ(Announcements(), std::vector<DISPID>());
         EXPECT_EQ(control->GetLastErrorCode(), c.lastError);
-        if (c.versionRefused)
+        if (c.versionRefused) {
             EXPECT_EQ(control->GetLastErrorText(), kVersionMessage);
-        if (c.lastError == 0)
+        }
+        if (c.lastError == 0) {
             EXPECT_GT(control->GetRootGroup()->GetShapeCount(), 0);
+        }
     }
 }
 

@@ -336,9 +336,11 @@ TEST(DxfTransfer, SaveShapeRunsOnAWorkerAndPutsTheShapeBack)
     EXPECT_EQ(shape->GetParent(), parent);
     EXPECT_EQ(parent->IndexOfChild(line), index);
     EXPECT_EQ(LibraryBlock(*control, L"LoadedBlock"), nullptr);
-    for (const auto& entry : control->GetShapeMap().Shapes())
-        if (entry.second->IsGroup())
+    for (const auto& entry : control->GetShapeMap().Shapes()) {
+        if (entry.second->IsGroup()) {
             EXPECT_NE(static_cast<CGroup*>(entry.second)->GetName(), L"LoadedBlock");
+        }
+    }
     const std::string text = ReadAll(path);
     EXPECT_EQ(text.find("BLOCKS"), std::string::npos);
     EXPECT_NE(text.find("ENTITIES"), std::string::npos);
@@ -588,8 +590,9 @@ TEST(DrawingBuffers, SiteSettingsUnitsAndAttributeTypesTravelWithTheDrawing)
         EXPECT_EQ(type->GetOwnerGroup()->GetName(), L"Doors");
         EXPECT_EQ(type->GetOwnerGroup()->GetTypes().GetCount(), 1);
         EXPECT_EQ(target->GetAttributeTypeMap()->GetCount(), 1);
-        if (mode & DXFMODE_USE_YVEX_IDENTIFIERS)
+        if (mode & DXFMODE_USE_YVEX_IDENTIFIERS) {
             EXPECT_EQ(type->GetId(), width->GetId());
+        }
     }
 }
 

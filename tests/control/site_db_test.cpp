@@ -470,6 +470,56 @@ TEST_P(SiteDbTest, AnImageComesBackWithItsPicture)
     EXPECT_TRUE(boxes.Boxes().empty());
 }
 
+// Pictures of every format the control stores come back with the site in their own format.
+TEST_P(SiteDbTest, PicturesOfEveryStoredFormatComeBack)
+{
+    struct Case
+    {
+        int format;
+        const char* name;
+    };
+    static const Case cases[] = {
+        {irtJPEG, "format jpeg"}, {irtGIF, "format gif"}, {irtTIFF, "format tiff"}, {irtPNG, "format png"}};
+    const std::vector<BYTE> bmp = imagetest::MakeQuadrants(16, 0x0000FF, 0x00FF00, 0xFF0000, 0x808080);
+    CImageResource source(0, bmp.data(), bmp.size(), 0.1f, -1);
+    std::map<std::string, int> formatOf;
+    for (const Case& c : cases) {
+        Raw(db.hstmt, std::string("delete from imageResources where name = '") + c.name + "'");
+        HGLOBAL encoded = source.GetDataInFormat(c.format);
+        ASSERT_NE(encoded, nullptr) << c.name;
+        CImageResource* resource = control->GetImageResourceMap().CreateResource(
+            0, GlobalLock(encoded), GlobalSize(encoded), 0.1f, true);
+        GlobalUnlock(encoded);
+        GlobalFree(encoded);
+        ASSERT_NE(resource, nullptr) << c.name;
+        ASSERT_EQ(resource->GetFormat(), c.format) << c.name;
+        resource->SetName(c.name);
+        LONG shapeId = 0;
+        ASSERT_EQ(control->AddImageShape(control->GetRootGroup(), resource->GetId(), 0.0f, 0.0f, 16.0f, 16.0f, false,
+                                         &shapeId),
+                  S_OK);
+        formatOf[c.name] = c.format;
+    }
+    const int siteId = SaveNew(*control, "Picture formats");
+    ASSERT_GT(siteId, 0) << TakeErrorInfo().description;
+
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    std::map<std::string, int> loaded;
+    for (CShape* shape : other->GetRootGroup()->Children())
+        if (auto* image = dynamic_cast<CImage*>(shape)) {
+            CImageResource* resource = image->GetImageResource();
+            ASSERT_NE(resource, nullptr) << "an image lost its picture";
+            EXPECT_EQ(resource->GetWidth(), 16u) << resource->GetName();
+            loaded[resource->GetName()] = resource->GetFormat();
+        }
+    EXPECT_EQ(loaded, formatOf);
+    ASSERT_EQ(other->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+    for (const Case& c : cases)
+        Raw(db.hstmt, std::string("delete from imageResources where name = '") + c.name + "'");
+}
+
 // A picture that came without a name (from memory, as a paste brings one) does not keep the site
 // from being saved: it is stored under a name made from its ID and comes back with the site.
 TEST_P(SiteDbTest, AnUnnamedPictureIsSavedUnderItsID)
@@ -574,8 +624,9 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
         EXPECT_TRUE(drawing->IsIdle());
         EXPECT_EQ(StoredRows(db.hstmt, siteId), stored);
         for (const auto& entry : drawing->GetShapeMap().Shapes()) {
-            if (ids.count(entry.first))
+            if (ids.count(entry.first)) {
                 EXPECT_EQ(entry.second->GetDatabaseId(), ids[entry.first]) << "shape " << entry.first;
+            }
         }
         EXPECT_EQ(drawing->GetShapeMap().FindByDbId(ids[drawing->GetRootGroup()->GetId()]), drawing->GetRootGroup());
         // The picture names no row: it has none.

@@ -152,8 +152,8 @@ TEST_P(ImageRowsTest, TwinRowsAndNamelessPictures)
     EXPECT_EQ(QueryRows(db.hstmt, "select count(*) from imageResources")[0][0], "1");
 }
 
-// The loader of every site's pictures reads EMF, JPEG, BMP and GIF rows, not PNG; the single-row
-// loader reads PNG too. A row whose ID a different picture holds already takes the next ID.
+// The loader of every site's pictures reads the rows of every stored format, PNG included, as the
+// single-row loader does. A row whose ID a different picture holds already takes the next ID.
 TEST_P(ImageRowsTest, WhichRowsTheLoadersRead)
 {
     CImageResource* bmp = AddPicture(writer, 8, "walls");
@@ -178,10 +178,14 @@ TEST_P(ImageRowsTest, WhichRowsTheLoadersRead)
     EXPECT_NE(walls->GetId(), 1) << "the ID was taken";
     EXPECT_EQ(walls->GetName(), "walls");
     EXPECT_EQ(map.Lookup(1), own);
-    EXPECT_EQ(map.FindByObjectId(png.GetDatabaseId()), nullptr) << "PNG rows are left to the single loader";
+    CImageResource* readAll = map.FindByObjectId(png.GetDatabaseId());
+    ASSERT_NE(readAll, nullptr) << "a PNG row is read with the others";
+    EXPECT_EQ(readAll->GetFormat(), irtPNG);
+    EXPECT_EQ(readAll->GetName(), "walls-png");
     CImageResource* read = nullptr;
-    ASSERT_EQ(map.LoadResource(db, png.GetDatabaseId(), &read), S_OK);
-    EXPECT_EQ(read->GetFormat(), irtPNG);
+    // Read again, the row finds its twin in the map.
+    ASSERT_EQ(map.LoadResource(db, png.GetDatabaseId(), &read), S_FALSE);
+    EXPECT_EQ(read, readAll);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ImageRowsTest, testing::ValuesIn(AllTargets()), TargetName());
