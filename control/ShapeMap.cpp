@@ -413,7 +413,15 @@ CShape* CShapeMap::FindByDbId(int dbId) const
     return it == m_dbIds.end() ? nullptr : Lookup(it->second);
 }
 
-void CShapeMap::SetSourceSite(int dbId, int siteId) { m_sourceSites[dbId] = siteId; }
+void CShapeMap::SetSourceSite(int dbId, int siteId)
+{
+    // A load's temporary database IDs count down: each new one goes in front without a search.
+    if (m_sourceSites.empty() || dbId < m_sourceSites.begin()->first) {
+        m_sourceSites.emplace_hint(m_sourceSites.begin(), dbId, siteId);
+        return;
+    }
+    m_sourceSites[dbId] = siteId;
+}
 
 int CShapeMap::GetSourceSite(int dbId) const
 {

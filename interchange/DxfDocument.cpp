@@ -2,6 +2,7 @@
 #include "interchange/DrawingHeader.h"
 #include "interchange/ImageResourceMap.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,8 @@ CDxfDocument::~CDxfDocument() { ClearReadingState(); }
 void CDxfDocument::ClearReadingState()
 {
     m_handles.clear();
+    m_handles.shrink_to_fit();
+    m_handlesOutOfOrder.clear();
     m_selfPoints.clear();
     m_linkedPoints.clear();
     ClearEntityState();
@@ -25,21 +28,33 @@ void CDxfDocument::ClearEntityState()
 
 bool CDxfDocument::AddHandle(uint32_t handle, int shapeId)
 {
-    // A file's handles mostly rise: those are placed at the end without a search down the tree.
-    if (m_handles.empty() || handle > m_handles.rbegin()->first) {
-        m_handles.emplace_hint(m_handles.end(), handle, shapeId);
+    // A handle above every listed one cannot be in the map either: the map only takes handles
+    // below the list's last.
+    if (m_handles.empty() || handle > m_handles.back().first) {
+        m_handles.emplace_back(handle, shapeId);
         return true;
     }
-    return m_handles.emplace(handle, shapeId).second;
+    if (FindHandle(handle, nullptr))
+        return false;
+    m_handlesOutOfOrder.emplace(handle, shapeId);
+    return true;
 }
 
 bool CDxfDocument::FindHandle(uint32_t handle, int* shapeId) const
 {
-    auto it = m_handles.find(handle);
-    if (it == m_handles.end())
-        return false;
+    auto it = std::lower_bound(m_handles.begin(), m_handles.end(), handle,
+                               [](const std::pair<uint32_t, int>& entry, uint32_t key) { return entry.first < key; });
+    int found = 0;
+    if (it != m_handles.end() && it->first == handle) {
+        found = it->second;
+    } else {
+        auto other = m_handlesOutOfOrder.find(handle);
+        if (other == m_handlesOutOfOrder.end())
+            return false;
+        found = other->second;
+    }
     if (shapeId)
-        *shapeId = it->second;
+        *shapeId = found;
     return true;
 }
 

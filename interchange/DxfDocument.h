@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CShape;
@@ -116,7 +117,6 @@ public:
     // The shape a DXF handle became. An existing entry stays: AddHandle answers false then.
     bool AddHandle(uint32_t handle, int shapeId);
     bool FindHandle(uint32_t handle, int* shapeId) const;
-    const std::map<uint32_t, int>& Handles() const { return m_handles; }
 
     // The point IDs the "SELF POINTS" and "LINKED POINTS" blocks of a shape listed, in order;
     // the lists are made on first use. The load resolves linked IDs against the self points of
@@ -152,7 +152,10 @@ private:
     int m_outputVersion = 2;
     std::string m_currentLayerName;
     CShape* m_blockBeingWritten = nullptr;
-    std::map<uint32_t, int> m_handles;
+    // A file's handles mostly rise: those are appended to a sorted list; the few that come
+    // out of order go to a map.
+    std::vector<std::pair<uint32_t, int>> m_handles;
+    std::map<uint32_t, int> m_handlesOutOfOrder;
     std::map<int, std::vector<int>> m_selfPoints;
     std::map<int, std::vector<int>> m_linkedPoints;
     double m_extrusionZ = 1.0;

@@ -1,7 +1,9 @@
 #pragma once
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 #include "model/Shape.h"
 
@@ -155,6 +157,7 @@ public:
     // E_INVALIDARG for the group itself, 0 when listed already, else 1.
     int AddReferrer(CShape* reference);
     int RemoveReferrer(CShape* reference);
+    bool HasReferrer(const CShape* reference) const;
     // Every referrer forgets this block; the number there were.
     int DetachReferrers();
     const std::vector<CShape*>& GetReferrerList() const { return m_referrers; }
@@ -205,5 +208,8 @@ protected:
     int m_blockFlags = 0;
     std::vector<CShape*> m_children;
     std::vector<CShape*> m_referrers;
+    // The referrers as a set, made once the list is too long to search: a drawing may hold
+    // thousands of references to one block, each registered (and looked for) in turn.
+    std::unique_ptr<std::unordered_set<const CShape*>> m_referrerIndex;
     int m_selectsAsUnit = 1;
 };

@@ -138,29 +138,47 @@ int CGroup::HasNoChildOfTypes(const std::set<int>& types, bool recursive, int ki
 
 // --- Referrers ------------------------------------------------------------------------------
 
+namespace {
+// Up to this many referrers a block's list is searched; beyond, it keeps a set as well.
+const size_t kReferrersSearched = 32;
+} // namespace
+
 int CGroup::AddReferrer(CShape* reference)
 {
     if (reference == this)
         return E_INVALIDARG;
-    if (!reference || std::find(m_referrers.begin(), m_referrers.end(), reference) != m_referrers.end())
+    if (!reference || HasReferrer(reference))
         return 0;
     m_referrers.push_back(reference);
+    if (m_referrerIndex)
+        m_referrerIndex->insert(reference);
+    else if (m_referrers.size() > kReferrersSearched)
+        m_referrerIndex = std::make_unique<std::unordered_set<const CShape*>>(m_referrers.begin(), m_referrers.end());
     return 1;
 }
 
 int CGroup::RemoveReferrer(CShape* reference)
 {
-    auto it = std::find(m_referrers.begin(), m_referrers.end(), reference);
-    if (it == m_referrers.end())
+    if (!HasReferrer(reference))
         return 0;
-    m_referrers.erase(it);
+    m_referrers.erase(std::find(m_referrers.begin(), m_referrers.end(), reference));
+    if (m_referrerIndex)
+        m_referrerIndex->erase(reference);
     return 1;
+}
+
+bool CGroup::HasReferrer(const CShape* reference) const
+{
+    if (m_referrerIndex)
+        return m_referrerIndex->count(reference) != 0;
+    return std::find(m_referrers.begin(), m_referrers.end(), reference) != m_referrers.end();
 }
 
 int CGroup::DetachReferrers()
 {
     const std::vector<CShape*> referrers = std::move(m_referrers);
     m_referrers.clear();
+    m_referrerIndex.reset();
     for (CShape* referrer : referrers)
         if (auto* reference = dynamic_cast<CReference*>(referrer))
             reference->ForgetBlock();
@@ -195,6 +213,13 @@ CGroup* BlockNamed(CGroup* library, const CReference* reference)
     return found && found->GetShapeType() == stGroup ? static_cast<CGroup*>(found) : nullptr;
 }
 
+// The child as a reference, or null. Every shape is a group, so the tree walks below meet every
+// shape of the drawing: the class's own type answers faster than a cast.
+CReference* AsReference(CShape* child)
+{
+    return child->GetClassShapeType() == stReference ? static_cast<CReference*>(child) : nullptr;
+}
+
 bool HasBlockCopies(CReference* reference)
 {
     for (CShape* child : reference->Children())
@@ -206,8 +231,10 @@ bool HasBlockCopies(CReference* reference)
 
 void CGroup::ResolveReferences(CGroup* library, std::set<int>* visited)
 {
+    if (m_children.empty())
+        return;
     for (CShape* child : std::vector<CShape*>(m_children)) {
-        auto* reference = dynamic_cast<CReference*>(child);
+        auto* reference = AsReference(child);
         if (!reference) {
             if (child->IsGroup())
                 static_cast<CGroup*>(child)->ResolveReferences(library, visited);
@@ -252,8 +279,10 @@ void CGroup::RefreshReferenceLinks()
 
 void CGroup::ClearReferencesInTree()
 {
+    if (m_children.empty())
+        return;
     for (CShape* child : std::vector<CShape*>(m_children)) {
-        auto* reference = dynamic_cast<CReference*>(child);
+        auto* reference = AsReference(child);
         if (reference && !reference->GetBlock()) {
             // Nothing to show: the reference goes, with whatever it still holds, when the control
             // lets it; a group without a control owns nothing and only lets go.
@@ -270,8 +299,10 @@ void CGroup::ClearReferencesInTree()
 
 void CGroup::LinkReferencesByName(CGroup* library)
 {
+    if (m_children.empty())
+        return;
     for (CShape* child : std::vector<CShape*>(m_children)) {
-        if (auto* reference = dynamic_cast<CReference*>(child)) {
+        if (auto* reference = AsReference(child)) {
             if (!reference->GetBlock()) {
                 if (CGroup* block = BlockNamed(library, reference)) {
                     reference->SetBlockGroupShapeID(block->GetId());

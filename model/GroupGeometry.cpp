@@ -34,6 +34,29 @@ void Merge(CRealRect& into, const CRealRect& r)
     into.right = std::fmax(into.right, r.right);
     into.bottom = std::fmin(into.bottom, r.bottom);
 }
+
+// Whether a transform of the group needs a set of the points it already moved: a group with
+// members may reach a point through several of them, and a shape may list one point twice. A
+// shape without members (every kind of shape is a group) whose points all differ moves each once
+// without the set. Up to this many points are compared pairwise; beyond, the set is kept.
+const int kPointsComparedForRepeats = 8;
+
+bool NeedsMovedSet(const std::vector<CShape*>& children, const CShapePointList& points,
+                   const CShapePointList& linked)
+{
+    if (!children.empty() || points.GetCount() + linked.GetCount() > kPointsComparedForRepeats)
+        return true;
+    int ids[kPointsComparedForRepeats];
+    int count = 0;
+    for (const CShapePointList* list : {&points, &linked})
+        for (const CPointRecord* point : *list)
+            ids[count++] = point->GetPointId();
+    for (int i = 1; i < count; ++i)
+        for (int j = 0; j < i; ++j)
+            if (ids[i] == ids[j])
+                return true;
+    return false;
+}
 } // namespace
 
 // --- Bounds and handles ------------------------------------------------------------------------
@@ -416,7 +439,7 @@ int CGroup::CopyPropertiesFrom(CShape& source, DWORD mask)
 HRESULT CGroup::Shift(float dx, float dy, std::set<int>* visited, bool force)
 {
     std::set<int> local;
-    if (!visited)
+    if (!visited && NeedsMovedSet(m_children, m_points, m_linkedPoints))
         visited = &local;
     // The group's own move locks hold for its members as well.
     if (!force && ApplyMoveProtection(&dx, &dy))
@@ -431,7 +454,7 @@ HRESULT CGroup::Shift(float dx, float dy, std::set<int>* visited, bool force)
 int CGroup::Rotate(float xc, float yc, double degrees, std::set<int>* visited, bool force)
 {
     std::set<int> local;
-    if (!visited)
+    if (!visited && NeedsMovedSet(m_children, m_points, m_linkedPoints))
         visited = &local;
     if (!CShape::Rotate(xc, yc, degrees, visited, force))
         return 0;
@@ -444,7 +467,7 @@ int CGroup::Rotate(float xc, float yc, double degrees, std::set<int>* visited, b
 HRESULT CGroup::Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force)
 {
     std::set<int> local;
-    if (!visited)
+    if (!visited && NeedsMovedSet(m_children, m_points, m_linkedPoints))
         visited = &local;
     float ax = kx, ay = ky;
     const int refused = force ? 0 : ApplyScaleProtection(&ax, &ay);
@@ -479,7 +502,7 @@ int CGroup::FlipVertical(std::set<int>* visited, const float* axisY)
     if (!FlipAxis(axisY, true, &axis))
         return 0;
     std::set<int> local;
-    if (!visited)
+    if (!visited && NeedsMovedSet(m_children, m_points, m_linkedPoints))
         visited = &local;
     if (!CShape::FlipVertical(visited, &axis))
         return 0;
@@ -495,7 +518,7 @@ int CGroup::FlipHorizontal(std::set<int>* visited, const float* axisX)
     if (!FlipAxis(axisX, false, &axis))
         return 0;
     std::set<int> local;
-    if (!visited)
+    if (!visited && NeedsMovedSet(m_children, m_points, m_linkedPoints))
         visited = &local;
     if (!CShape::FlipHorizontal(visited, &axis))
         return 0;

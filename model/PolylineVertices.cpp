@@ -10,6 +10,11 @@
 #include "YVEX_h.h"
 #include <cstddef>
 
+namespace {
+// The room a polyline's vertex list takes with its first vertex.
+const size_t kFirstVertexCapacity = 4;
+} // namespace
+
 CVertexRecord* CPolyline::GetVertexAt(int index)
 {
     return index >= 0 && static_cast<size_t>(index) < m_vertices.size() ? &m_vertices[static_cast<size_t>(index)]
@@ -68,6 +73,9 @@ void CPolyline::PlaceVertex(const CVertexRecord& vertex, int index)
         copy.databaseId = 0;
     copy.SetOwner(this);
     const size_t at = static_cast<size_t>(index) < m_vertices.size() ? static_cast<size_t>(index) : m_vertices.size();
+    // Room for a few vertices at once spares the first regrowths of a polyline being read.
+    if (m_vertices.capacity() == 0)
+        m_vertices.reserve(kFirstVertexCapacity);
     m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), copy);
 }
 

@@ -161,6 +161,7 @@ int CReference::ResolveBlock(CGroup* block, bool keepTexts, bool registerIt, boo
     if (!m_control)
         return 0;
     CShapeIndex& map = m_control->GetShapeMap();
+    m_children.reserve(m_children.size() + block->Children().size());
     for (CShape* child : std::vector<CShape*>(block->Children())) {
         // The attribute and label texts a reference keeps are its own; what the texts take from
         // the block's comes with the text kind.

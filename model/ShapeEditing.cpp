@@ -11,6 +11,7 @@
 #include "model/ViewMapping.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -151,11 +152,10 @@ CShape* CShape::FindPrototype() const { return m_control ? m_control->GetDefault
 void CShape::TransformList(const CShapePointList& list, std::set<int>* visited, int, PointChange change,
                            const void* arg)
 {
-    const std::vector<CPointRecord*> points(list.begin(), list.end());
-    for (CPointRecord* point : points) {
+    const auto move = [&](CPointRecord* point) {
         const int pointId = point->GetPointId();
         if (visited && visited->count(pointId))
-            continue;
+            return;
         const float ox = point->x, oy = point->y;
         change(*point, arg);
         // The other users of the point follow; when one refuses, the point stays where it was.
@@ -165,7 +165,21 @@ void CShape::TransformList(const CShapePointList& list, std::set<int>* visited, 
         }
         if (visited)
             visited->insert(pointId);
+    };
+    // Another user of a point, told of its move, may change this list: the loop then walks a
+    // copy. Points that only this shape uses tell no one, and move in place.
+    const auto shared = [this](const CPointRecord* point) {
+        const std::set<int>& users = point->GetOwners();
+        return !users.empty() && (users.size() > 1 || *users.begin() != m_id);
+    };
+    if (std::none_of(list.begin(), list.end(), shared)) {
+        for (CPointRecord* point : list)
+            move(point);
+        return;
     }
+    const std::vector<CPointRecord*> points(list.begin(), list.end());
+    for (CPointRecord* point : points)
+        move(point);
 }
 
 void CShape::TransformPoints(std::set<int>* visited, int operation, PointChange change, const void* arg)
@@ -225,13 +239,14 @@ int CShape::FlipHorizontal(std::set<int>* visited, const float* axisX)
 
 HRESULT CShape::Scale(float xc, float yc, float kx, float ky, std::set<int>* visited, bool force)
 {
-    // The points already moved by this operation before this shape; the compensating move below
-    // must still move the ones scaled here.
-    std::set<int> before;
-    if (visited)
-        before = *visited;
     float ax = kx, ay = ky;
     const int refused = force ? 0 : ApplyScaleProtection(&ax, &ay);
+    // The points already moved by this operation before this shape; the compensating move below
+    // (only where a lock held) must still move the ones scaled here.
+    const bool compensate = refused || ax != kx || ay != ky;
+    std::set<int> before;
+    if (visited && compensate)
+        before = *visited;
 
     // The reference point, taken before the points change.
     CRealPoint reference;
@@ -257,7 +272,7 @@ HRESULT CShape::Scale(float xc, float yc, float kx, float ky, std::set<int>* vis
         m_hatchPatternScale *= k;
         result = S_OK;
     }
-    if (refused || ax != kx || ay != ky) {
+    if (compensate) {
         // Where a locked axis could not scale, the shape still moves as scaling would have moved
         // its reference point.
         if (!haveReference)

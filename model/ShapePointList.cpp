@@ -1,6 +1,11 @@
 #include "model/ShapePointList.h"
 #include "model/PointRecord.h"
 
+namespace {
+// The room a list takes with its first point.
+const size_t kFirstCapacity = 4;
+} // namespace
+
 CPointRecord* CShapePointList::GetAt(int index) const
 {
     if (index < 0 || index >= GetCount())
@@ -30,6 +35,9 @@ void CShapePointList::Insert(int index, CPointRecord* record)
 {
     if (index < 0 || index > GetCount())
         index = GetCount();
+    // Most shapes hold a few points: room for them at once spares the list's first regrowths.
+    if (m_points.capacity() == 0)
+        m_points.reserve(kFirstCapacity);
     m_points.insert(m_points.begin() + index, record);
 }
 
