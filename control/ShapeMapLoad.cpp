@@ -227,6 +227,8 @@ void CShapeMap::DiscardShape(CShape* shape)
 {
     if (!shape)
         return;
+    m_lastParentDbId = 0;
+    m_lastParent = nullptr;
     shape->DetachFromParent();
     DeleteShape(shape);
 }
@@ -373,7 +375,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
                                  std::map<int, int>& pendingLayers, std::vector<int>* list)
 {
     CShape* shape = nullptr;
-    auto registered = m_dbIds.find(r.databaseId);
+    auto registered = FindDbId(r.databaseId);
     if (registered != m_dbIds.end()) {
         const int shapeId = r.number > 0 ? registered->second : r.number;
         shape = Lookup(shapeId);
@@ -442,7 +444,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
 
     const bool isReloadedGroup = scope == ScopeGroup && r.databaseId == argument;
     if (!isReloadedGroup && r.parentId > 0) {
-        CShape* parent = FindByDbId(r.parentId);
+        CShape* parent = r.parentId == m_lastParentDbId ? m_lastParent : FindByDbId(r.parentId);
         if (!parent) {
             // A child read before its parent: the parent is fetched by its own query.
             COdbcSession nested;
@@ -453,6 +455,8 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
         }
         if (!parent || !parent->IsGroup())
             return E_FAIL;
+        m_lastParentDbId = r.parentId;
+        m_lastParent = parent;
         // A shape made by this row is in no list yet: the group need not search its children.
         if (created)
             static_cast<CGroup*>(parent)->AddNewChild(shape, 1);
@@ -460,10 +464,8 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
             static_cast<CGroup*>(parent)->AddChild(shape, nullptr, 1, false);
     }
     shape->RemoveAllPoints();
-    if (keepIds || GetSourceSite(r.databaseId) == 0) {
-        if (m_sourceSites.find(r.databaseId) == m_sourceSites.end())
-            SetSourceSite(r.databaseId, r.siteId);
-    }
+    if (keepIds || GetSourceSite(r.databaseId) == 0)
+        AddSourceSite(r.databaseId, r.siteId);
     if (!created && r.layerId != 0) {
         CShape* layer = FindByDbId(r.layerId);
         if (layer && layer->GetShapeType() == stLayer)
@@ -483,6 +485,8 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     std::vector<int> applied;
     int rows = 0;
     int singleType = -1;
+    m_lastParentDbId = 0;
+    m_lastParent = nullptr;
 
     // Kind 0: the shapes themselves.
     RETURN_IF_FAILED(SelectShapeQuery(session, kindShapes, scope, argument));
