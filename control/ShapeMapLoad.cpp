@@ -57,6 +57,8 @@ enum ShapeQueryKind {
 };
 
 const int kFirstOrdinaryId = 12;
+// Rows per driver call for the long results (shapes and points), which read bound columns only.
+const SQLULEN kRowsPerBlock = 256;
 // Hatch patterns stored by their database ID begin after the built-in ones.
 const int kFirstStoredPattern = 28;
 
@@ -258,6 +260,7 @@ HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointI
 HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* list)
 {
     COdbcRow row(session.Statement());
+    row.FetchInBlocks(kRowsPerBlock);
     BindPointColumns(row);
     HRESULT result = S_OK;
     // The rows come shape by shape: the shape of the previous row is looked up once.
@@ -492,6 +495,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     RETURN_IF_FAILED(SelectShapeQuery(session, kindShapes, scope, argument));
     {
         COdbcRow row(session.Statement());
+        row.FetchInBlocks(kRowsPerBlock);
         BindShapeColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {
@@ -555,6 +559,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     RETURN_IF_FAILED(SelectShapeQuery(session, kindLinkedPoints, pointScope, argument));
     {
         COdbcRow row(session.Statement());
+        row.FetchInBlocks(kRowsPerBlock);
         BindPointColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {
