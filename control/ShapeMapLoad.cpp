@@ -537,9 +537,19 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (rows == 0 && scope != ScopeSite)
         return RemoveShapeOnMessage(argument);
 
+    // Both tables are in database ID order: the shapes' entries are walked along, not searched,
+    // and a run of shapes on one layer looks the layer up once.
+    auto entry = m_dbIds.cbegin();
+    int layerDbId = 0;
+    CShape* layer = nullptr;
     for (const auto& pending : pendingLayers) {
-        CShape* shape = FindByDbId(pending.first);
-        CShape* layer = FindByDbId(pending.second);
+        while (entry != m_dbIds.cend() && entry->first < pending.first)
+            ++entry;
+        CShape* shape = entry != m_dbIds.cend() && entry->first == pending.first ? Lookup(entry->second) : nullptr;
+        if (pending.second != layerDbId) {
+            layerDbId = pending.second;
+            layer = FindByDbId(layerDbId);
+        }
         if (shape && layer && layer->GetShapeType() == stLayer)
             shape->SetLayer(static_cast<CLayer*>(layer));
     }
