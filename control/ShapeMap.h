@@ -192,7 +192,7 @@ public:
 
 private:
     HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
-                          std::map<int, int>& pendingLayers, std::vector<int>* list);
+                          std::vector<std::pair<int, int>>& pendingLayers, std::vector<int>* list);
     HRESULT LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny);
     // The block reference rows: each reference is tied to its block (fetched first on a second
     // connection when a reload misses it), takes its scales and angle and shows the block anew.

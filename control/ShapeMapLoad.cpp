@@ -375,7 +375,7 @@ HRESULT CShapeMap::LoadPointsOfList(COdbcSession& session, const std::vector<int
 }
 
 HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, bool keepIds,
-                                 std::map<int, int>& pendingLayers, std::vector<int>* list)
+                                 std::vector<std::pair<int, int>>& pendingLayers, std::vector<int>* list)
 {
     CShape* shape = nullptr;
     auto registered = FindDbId(r.databaseId);
@@ -418,7 +418,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
             Insert(shape);
             created = true;
             if (r.layerId != 0)
-                pendingLayers[r.databaseId] = r.layerId;
+                pendingLayers.emplace_back(r.databaseId, r.layerId);
         }
         SetDbId(r.databaseId, shape->GetId());
     }
@@ -483,7 +483,8 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (!m_control)
         return E_FAIL;
     const bool keepIds = true;
-    std::map<int, int> pendingLayers;
+    // (database ID, layer database ID) of the shapes made, in row order.
+    std::vector<std::pair<int, int>> pendingLayers;
     std::vector<int> childIds;
     std::vector<int> applied;
     int rows = 0;
@@ -537,12 +538,18 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (rows == 0 && scope != ScopeSite)
         return RemoveShapeOnMessage(argument);
 
-    // Both tables are in database ID order: the shapes' entries are walked along, not searched,
-    // and a run of shapes on one layer looks the layer up once.
+    // In database ID order, as the ID table: the shapes' entries are walked along, not searched,
+    // and a run of shapes on one layer looks the layer up once. Of a shape listed twice the later
+    // row counts.
+    std::stable_sort(pendingLayers.begin(), pendingLayers.end(),
+                     [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
     auto entry = m_dbIds.cbegin();
     int layerDbId = 0;
     CShape* layer = nullptr;
-    for (const auto& pending : pendingLayers) {
+    for (size_t i = 0; i < pendingLayers.size(); ++i) {
+        const std::pair<int, int>& pending = pendingLayers[i];
+        if (i + 1 < pendingLayers.size() && pendingLayers[i + 1].first == pending.first)
+            continue;
         while (entry != m_dbIds.cend() && entry->first < pending.first)
             ++entry;
         CShape* shape = entry != m_dbIds.cend() && entry->first == pending.first ? Lookup(entry->second) : nullptr;
