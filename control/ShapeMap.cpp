@@ -402,15 +402,27 @@ void CShapeMap::SetDbId(int dbId, int shapeId)
 {
     if (dbId == 0)
         return;
-    m_dbIds[dbId] = shapeId;
+    // A load reads shapes mostly with rising database IDs: placed at the end without a search.
+    if (m_dbIds.empty() || dbId > m_dbIds.rbegin()->first)
+        m_dbIds.emplace_hint(m_dbIds.end(), dbId, shapeId);
+    else
+        m_dbIds[dbId] = shapeId;
 }
 
 void CShapeMap::RemoveDbId(int dbId) { m_dbIds.erase(dbId); }
 
 CShape* CShapeMap::FindByDbId(int dbId) const
 {
-    auto it = m_dbIds.find(dbId);
+    auto it = FindDbId(dbId);
     return it == m_dbIds.end() ? nullptr : Lookup(it->second);
+}
+
+std::map<int, int>::const_iterator CShapeMap::FindDbId(int dbId) const
+{
+    // Above the highest ID known (a shape new to a load): absent without a search.
+    if (m_dbIds.empty() || dbId > m_dbIds.rbegin()->first)
+        return m_dbIds.end();
+    return m_dbIds.find(dbId);
 }
 
 void CShapeMap::SetSourceSite(int dbId, int siteId)
@@ -421,6 +433,14 @@ void CShapeMap::SetSourceSite(int dbId, int siteId)
         return;
     }
     m_sourceSites[dbId] = siteId;
+}
+
+void CShapeMap::AddSourceSite(int dbId, int siteId)
+{
+    if (m_sourceSites.empty() || dbId > m_sourceSites.rbegin()->first)
+        m_sourceSites.emplace_hint(m_sourceSites.end(), dbId, siteId);
+    else
+        m_sourceSites.emplace(dbId, siteId);
 }
 
 int CShapeMap::GetSourceSite(int dbId) const

@@ -69,6 +69,8 @@ public:
     CShape* FindByDbId(int dbId) const;
     // Database shape ID -> the site its row came from.
     void SetSourceSite(int dbId, int siteId) override;
+    // The site of a database shape ID unless it has one already.
+    void AddSourceSite(int dbId, int siteId);
     int GetSourceSite(int dbId) const override;
     int GetSourceSiteOfShape(int shapeId) const;
 
@@ -190,7 +192,7 @@ public:
 
 private:
     HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
-                          std::map<int, int>& pendingLayers, std::vector<int>* list);
+                          std::vector<std::pair<int, int>>& pendingLayers, std::vector<int>* list);
     HRESULT LoadKindRows(COdbcSession& session, int kind, int scope, int argument, bool* appliedAny);
     // The block reference rows: each reference is tied to its block (fetched first on a second
     // connection when a reload misses it), takes its scales and angle and shows the block anew.
@@ -199,6 +201,8 @@ private:
     HRESULT OpenNestedSession(COdbcSession& session);
     // Takes a shape and its subtree out of the drawing, without events.
     void DiscardShape(CShape* shape);
+    // The entry of a database shape ID in m_dbIds, or its end.
+    std::map<int, int>::const_iterator FindDbId(int dbId) const;
     HRESULT SaveShapesToTables(CDataTableSet* tables, DWORD mode, int shapeId);
     HRESULT LoadShapesFromTables(CDataTableSet* tables, DWORD mode, int shapeId);
     // Drops a shape a load made and could not place: out of the map and the loaded IDs, deleted
@@ -212,6 +216,10 @@ private:
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::map<int, int> m_dbIds;
     std::map<int, int> m_sourceSites;
+    // The parent of the last shape row a load placed, by its database ID: the rows of a group's
+    // children come one after another. Forgotten whenever a load takes shapes away.
+    int m_lastParentDbId = 0;
+    CShape* m_lastParent = nullptr;
     int m_nextShapeId = 1;
     std::vector<CGroup*> m_overlayGroups;
     std::vector<CGroup*> m_rootGroups;

@@ -57,6 +57,8 @@ enum ShapeQueryKind {
 };
 
 const int kFirstOrdinaryId = 12;
+// Rows per driver call for the long results (shapes and points), which read bound columns only.
+const SQLULEN kRowsPerBlock = 256;
 // Hatch patterns stored by their database ID begin after the built-in ones.
 const int kFirstStoredPattern = 28;
 
@@ -227,6 +229,8 @@ void CShapeMap::DiscardShape(CShape* shape)
 {
     if (!shape)
         return;
+    m_lastParentDbId = 0;
+    m_lastParent = nullptr;
     shape->DetachFromParent();
     DeleteShape(shape);
 }
@@ -256,6 +260,7 @@ HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointI
 HRESULT CShapeMap::ReadShapePointRows(COdbcSession& session, std::vector<int>* list)
 {
     COdbcRow row(session.Statement());
+    row.FetchInBlocks(kRowsPerBlock);
     BindPointColumns(row);
     HRESULT result = S_OK;
     // The rows come shape by shape: the shape of the previous row is looked up once.
@@ -370,10 +375,10 @@ HRESULT CShapeMap::LoadPointsOfList(COdbcSession& session, const std::vector<int
 }
 
 HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, bool keepIds,
-                                 std::map<int, int>& pendingLayers, std::vector<int>* list)
+                                 std::vector<std::pair<int, int>>& pendingLayers, std::vector<int>* list)
 {
     CShape* shape = nullptr;
-    auto registered = m_dbIds.find(r.databaseId);
+    auto registered = FindDbId(r.databaseId);
     if (registered != m_dbIds.end()) {
         const int shapeId = r.number > 0 ? registered->second : r.number;
         shape = Lookup(shapeId);
@@ -413,7 +418,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
             Insert(shape);
             created = true;
             if (r.layerId != 0)
-                pendingLayers[r.databaseId] = r.layerId;
+                pendingLayers.emplace_back(r.databaseId, r.layerId);
         }
         SetDbId(r.databaseId, shape->GetId());
     }
@@ -442,7 +447,7 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
 
     const bool isReloadedGroup = scope == ScopeGroup && r.databaseId == argument;
     if (!isReloadedGroup && r.parentId > 0) {
-        CShape* parent = FindByDbId(r.parentId);
+        CShape* parent = r.parentId == m_lastParentDbId ? m_lastParent : FindByDbId(r.parentId);
         if (!parent) {
             // A child read before its parent: the parent is fetched by its own query.
             COdbcSession nested;
@@ -453,6 +458,8 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
         }
         if (!parent || !parent->IsGroup())
             return E_FAIL;
+        m_lastParentDbId = r.parentId;
+        m_lastParent = parent;
         // A shape made by this row is in no list yet: the group need not search its children.
         if (created)
             static_cast<CGroup*>(parent)->AddNewChild(shape, 1);
@@ -460,10 +467,8 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
             static_cast<CGroup*>(parent)->AddChild(shape, nullptr, 1, false);
     }
     shape->RemoveAllPoints();
-    if (keepIds || GetSourceSite(r.databaseId) == 0) {
-        if (m_sourceSites.find(r.databaseId) == m_sourceSites.end())
-            SetSourceSite(r.databaseId, r.siteId);
-    }
+    if (keepIds || GetSourceSite(r.databaseId) == 0)
+        AddSourceSite(r.databaseId, r.siteId);
     if (!created && r.layerId != 0) {
         CShape* layer = FindByDbId(r.layerId);
         if (layer && layer->GetShapeType() == stLayer)
@@ -478,16 +483,20 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (!m_control)
         return E_FAIL;
     const bool keepIds = true;
-    std::map<int, int> pendingLayers;
+    // (database ID, layer database ID) of the shapes made, in row order.
+    std::vector<std::pair<int, int>> pendingLayers;
     std::vector<int> childIds;
     std::vector<int> applied;
     int rows = 0;
     int singleType = -1;
+    m_lastParentDbId = 0;
+    m_lastParent = nullptr;
 
     // Kind 0: the shapes themselves.
     RETURN_IF_FAILED(SelectShapeQuery(session, kindShapes, scope, argument));
     {
         COdbcRow row(session.Statement());
+        row.FetchInBlocks(kRowsPerBlock);
         BindShapeColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {
@@ -529,9 +538,25 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (rows == 0 && scope != ScopeSite)
         return RemoveShapeOnMessage(argument);
 
-    for (const auto& pending : pendingLayers) {
-        CShape* shape = FindByDbId(pending.first);
-        CShape* layer = FindByDbId(pending.second);
+    // In database ID order, as the ID table: the shapes' entries are walked along, not searched,
+    // and a run of shapes on one layer looks the layer up once. Of a shape listed twice the later
+    // row counts.
+    std::stable_sort(pendingLayers.begin(), pendingLayers.end(),
+                     [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+    auto entry = m_dbIds.cbegin();
+    int layerDbId = 0;
+    CShape* layer = nullptr;
+    for (size_t i = 0; i < pendingLayers.size(); ++i) {
+        const std::pair<int, int>& pending = pendingLayers[i];
+        if (i + 1 < pendingLayers.size() && pendingLayers[i + 1].first == pending.first)
+            continue;
+        while (entry != m_dbIds.cend() && entry->first < pending.first)
+            ++entry;
+        CShape* shape = entry != m_dbIds.cend() && entry->first == pending.first ? Lookup(entry->second) : nullptr;
+        if (pending.second != layerDbId) {
+            layerDbId = pending.second;
+            layer = FindByDbId(layerDbId);
+        }
         if (shape && layer && layer->GetShapeType() == stLayer)
             shape->SetLayer(static_cast<CLayer*>(layer));
     }
@@ -551,6 +576,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     RETURN_IF_FAILED(SelectShapeQuery(session, kindLinkedPoints, pointScope, argument));
     {
         COdbcRow row(session.Statement());
+        row.FetchInBlocks(kRowsPerBlock);
         BindPointColumns(row);
         HRESULT result = S_OK;
         while (row.Fetch()) {

@@ -55,6 +55,9 @@ CPointRecord* CPointPool::ChangeId(int oldId, int newId,
 
 CPointRecord* CPointPool::Find(int pointId)
 {
+    // The newest point is the one most often asked for: a load places each point it makes.
+    if (!m_points.empty() && m_points.rbegin()->first == pointId)
+        return &m_points.rbegin()->second;
     auto it = m_points.find(pointId);
     return it == m_points.end() ? nullptr : &it->second;
 }
@@ -99,11 +102,18 @@ int CPointPool::DeletePoint(int pointId, int shapeId)
 
 void CPointPool::SetDatabaseId(int databaseId, const CPointRecord& record)
 {
-    m_databaseIndex[databaseId] = record.m_pointId;
+    // A load reads points with rising database IDs: placed at the end without a search.
+    if (m_databaseIndex.empty() || databaseId > m_databaseIndex.rbegin()->first)
+        m_databaseIndex.emplace_hint(m_databaseIndex.end(), databaseId, record.m_pointId);
+    else
+        m_databaseIndex[databaseId] = record.m_pointId;
 }
 
 CPointRecord* CPointPool::FindByDatabaseId(int databaseId)
 {
+    // Above the highest ID known (a point new to this load): absent without a search.
+    if (m_databaseIndex.empty() || databaseId > m_databaseIndex.rbegin()->first)
+        return nullptr;
     auto it = m_databaseIndex.find(databaseId);
     return it == m_databaseIndex.end() ? nullptr : Find(it->second);
 }

@@ -3,12 +3,46 @@
 
 COdbcRow::~COdbcRow() { Unbind(); }
 
+bool COdbcRow::FetchInBlocks(SQLULEN rows)
+{
+    if (!m_statement || m_anyBound || rows < 2 || !m_block.empty())
+        return false;
+    auto attribute = [&](SQLINTEGER name, SQLPOINTER value) {
+        return SQL_SUCCEEDED(SQLSetStmtAttr(m_statement, name, value, 0));
+    };
+    if (!attribute(SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(sizeof(BoundRow))) ||
+        !attribute(SQL_ATTR_ROWS_FETCHED_PTR, &m_blockRows) ||
+        !attribute(SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rows))) {
+        EndBlocks();
+        return false;
+    }
+    m_block.resize(rows);
+    return true;
+}
+
+void COdbcRow::EndBlocks()
+{
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    SQLSetStmtAttr(m_statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    m_block.clear();
+    m_blockRows = 0;
+    m_blockRow = 0;
+}
+
+const COdbcRow::BoundColumn& COdbcRow::Current(SQLUSMALLINT column) const
+{
+    return m_block.empty() ? m_bound[column] : m_block[m_blockRow].columns[column];
+}
+
 bool COdbcRow::Bind(SQLUSMALLINT column, SQLSMALLINT type)
 {
     if (!m_statement || column == 0 || column > kBindableColumns)
         return false;
     BoundColumn& bound = m_bound[column];
-    const SQLRETURN r = SQLBindCol(m_statement, column, type, &bound.value, sizeof bound.value, &bound.indicator);
+    // In blocks the driver writes each row's values at the first row's places plus the row size.
+    BoundColumn& target = m_block.empty() ? bound : m_block[0].columns[column];
+    const SQLRETURN r = SQLBindCol(m_statement, column, type, &target.value, sizeof target.value, &target.indicator);
     if (!SQL_SUCCEEDED(r))
         return false;
     bound.type = type;
@@ -18,6 +52,9 @@ bool COdbcRow::Bind(SQLUSMALLINT column, SQLSMALLINT type)
 
 void COdbcRow::Unbind()
 {
+    // The statement runs other texts after this reader, one row per fetch again.
+    if (!m_block.empty())
+        EndBlocks();
     if (!m_anyBound)
         return;
     // The statement runs other texts after this reader: it must not write into a reader gone.
@@ -29,7 +66,18 @@ void COdbcRow::Unbind()
 
 bool COdbcRow::Fetch()
 {
+    if (!m_block.empty()) {
+        if (SQL_SUCCEEDED(m_fetched) && m_blockRow + 1 < m_blockRows) {
+            ++m_blockRow;
+            return true;
+        }
+        m_blockRow = 0;
+        m_blockRows = 0;
+    }
     m_fetched = m_statement ? SQLFetch(m_statement) : SQL_ERROR;
+    // A block that came without rows is the end, whatever the driver answered.
+    if (!m_block.empty() && SQL_SUCCEEDED(m_fetched) && m_blockRows == 0)
+        m_fetched = SQL_NO_DATA;
     return SQL_SUCCEEDED(m_fetched);
 }
 
@@ -38,12 +86,13 @@ bool COdbcRow::FromBound(SQLUSMALLINT column, T fallback, T* value) const
 {
     if (column > kBindableColumns || m_bound[column].type == 0)
         return false;
-    const BoundColumn& bound = m_bound[column];
+    const SQLSMALLINT type = m_bound[column].type;
+    const BoundColumn& bound = Current(column);
     if (bound.indicator == SQL_NULL_DATA)
         *value = fallback;
-    else if (bound.type == SQL_C_SLONG)
+    else if (type == SQL_C_SLONG)
         *value = static_cast<T>(bound.value.i);
-    else if (bound.type == SQL_C_FLOAT)
+    else if (type == SQL_C_FLOAT)
         *value = static_cast<T>(bound.value.f);
     else
         *value = static_cast<T>(bound.value.d);
@@ -53,6 +102,8 @@ bool COdbcRow::FromBound(SQLUSMALLINT column, T fallback, T* value) const
 template <typename T>
 bool COdbcRow::Get(SQLUSMALLINT column, SQLSMALLINT type, T* value)
 {
+    if (!m_block.empty())
+        return false;
     SQLLEN indicator = 0;
     const SQLRETURN r = SQLGetData(m_statement, column, type, value, sizeof(T), &indicator);
     return SQL_SUCCEEDED(r) && indicator != SQL_NULL_DATA;
@@ -87,6 +138,8 @@ double COdbcRow::Double(SQLUSMALLINT column, double fallback)
 
 std::string COdbcRow::Text(SQLUSMALLINT column, size_t capacity, const char* fallback)
 {
+    if (!m_block.empty())
+        return fallback ? fallback : "";
     std::vector<char> buffer(capacity > 0 ? capacity : 1, '\0');
     SQLLEN indicator = 0;
     const SQLRETURN r = SQLGetData(m_statement, column, SQL_C_CHAR, buffer.data(),
@@ -100,6 +153,8 @@ std::string COdbcRow::Text(SQLUSMALLINT column, size_t capacity, const char* fal
 std::string COdbcRow::LongText(SQLUSMALLINT column)
 {
     std::string text;
+    if (!m_block.empty())
+        return text;
     char piece[1024];
     for (;;) {
         SQLLEN indicator = 0;
@@ -119,6 +174,8 @@ std::string COdbcRow::LongText(SQLUSMALLINT column)
 
 bool COdbcRow::IsNull(SQLUSMALLINT column)
 {
+    if (!m_block.empty())
+        return column <= kBindableColumns && m_bound[column].type != 0 && Current(column).indicator == SQL_NULL_DATA;
     char probe[2];
     SQLLEN indicator = 0;
     const SQLRETURN r = SQLGetData(m_statement, column, SQL_C_CHAR, probe, sizeof probe, &indicator);

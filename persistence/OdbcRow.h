@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <string>
+#include <vector>
 
 // Reads the rows of an executed statement column by column. A NULL column, and one that cannot
 // be read as the type asked for, answers the fallback; Finish drains the remaining results and
@@ -26,7 +27,14 @@ public:
     bool BindFloat(SQLUSMALLINT column) { return Bind(column, SQL_C_FLOAT); }
     bool BindDouble(SQLUSMALLINT column) { return Bind(column, SQL_C_DOUBLE); }
 
-    // SQLFetch: true while a row came; the last result stays in LastFetch().
+    // Asks the driver for `rows` rows per fetch call, before any column is bound; false (and
+    // one row per call) when it refuses. Only bound columns can be read then: SQLGetData has
+    // no row to read in a block. A long result crosses into the driver once per block instead
+    // of once per row.
+    bool FetchInBlocks(SQLULEN rows);
+
+    // The next row (SQLFetch, or the next of the block fetched): true while a row came; the
+    // last result stays in LastFetch().
     bool Fetch();
     SQLRETURN LastFetch() const { return m_fetched; }
     // Whether the fetch loop ended at the end of the rows (not at an error).
@@ -60,6 +68,11 @@ private:
         SQLLEN indicator = 0;
     };
     static const SQLUSMALLINT kBindableColumns = 24;
+    // One row of the bound columns: the driver writes a block's rows one after another.
+    struct BoundRow
+    {
+        BoundColumn columns[kBindableColumns + 1];
+    };
 
     bool Bind(SQLUSMALLINT column, SQLSMALLINT type);
     // The bound column's value as T, or false when the column is unbound (read it by SQLGetData).
@@ -68,9 +81,17 @@ private:
     template <typename T>
     bool Get(SQLUSMALLINT column, SQLSMALLINT type, T* value);
     void Unbind();
+    // One row per fetch again.
+    void EndBlocks();
+    // A bound column's value and indicator in the row being read.
+    const BoundColumn& Current(SQLUSMALLINT column) const;
 
     SQLHSTMT m_statement;
     SQLRETURN m_fetched = SQL_NO_DATA;
     bool m_anyBound = false;
     BoundColumn m_bound[kBindableColumns + 1];
+    // Block fetching: the rows of the last block, how many came, the one being read.
+    std::vector<BoundRow> m_block;
+    SQLULEN m_blockRows = 0;
+    SQLULEN m_blockRow = 0;
 };

@@ -72,6 +72,8 @@ CREATE TABLE Shapes (
     LayerShapeID      INTEGER
 );
 CREATE INDEX ix_Shapes_SiteID ON Shapes (SiteID);
+-- A site loads parents before children, each group's children in drawing order.
+CREATE INDEX ix_Shapes_SiteOrder ON Shapes (SiteID, GroupShapeID, ZOrder);
 CREATE INDEX ix_Shapes_GroupShapeID ON Shapes (GroupShapeID);
 CREATE INDEX ix_Shapes_LayerShapeID ON Shapes (LayerShapeID);
 
@@ -91,7 +93,8 @@ CREATE TABLE ShapePoints (
     PointID       INTEGER,
     Number        INTEGER
 );
-CREATE INDEX ix_ShapePoints_ShapeID ON ShapePoints (ShapeID);
+-- A shape's points are read in their order.
+CREATE INDEX ix_ShapePoints_ShapeNumber ON ShapePoints (ShapeID, Number);
 CREATE INDEX ix_ShapePoints_PointID ON ShapePoints (PointID);
 
 CREATE TABLE LinkedPoints (

@@ -18,9 +18,10 @@ const SqlStatement ShapesOne{"ShapeLoadSql.ShapesOne",
     "select * from v_Shapes where shapeID = %d",
     nullptr, nullptr};
 
-// Kind 1: shape points in list order.
+// Kind 1: shape points in list order. Point rows (kinds 1 and 2) hold the shape, the point,
+// its scenario, X and Y.
 const SqlStatement ShapePointsSite{"ShapeLoadSql.ShapePointsSite",
-    "select shapePoints.shapeID, points.*\n"
+    "select shapePoints.shapeID, points.pointID, points.scenarioID, points.x, points.y\n"
     "\t\tfrom\n"
     "\t\t\tv_shapes shapes,\n"
     "\t\t\tv_shapePoints shapePoints,\n"
@@ -33,7 +34,7 @@ const SqlStatement ShapePointsSite{"ShapeLoadSql.ShapePointsSite",
     nullptr, nullptr};
 
 const SqlStatement ShapePointsOne{"ShapeLoadSql.ShapePointsOne",
-    "select shapePoints.shapeID, points.*\n"
+    "select shapePoints.shapeID, points.pointID, points.scenarioID, points.x, points.y\n"
     "\t\tfrom\n"
     "\t\t\tv_points points,\n"
     "\t\t\tv_shapePoints shapePoints\n"
@@ -45,7 +46,7 @@ const SqlStatement ShapePointsOne{"ShapeLoadSql.ShapePointsOne",
 
 // Kind 2: linked points.
 const SqlStatement LinkedPointsSite{"ShapeLoadSql.LinkedPointsSite",
-    "select linkedPoints.shapeID, points.*\n"
+    "select linkedPoints.shapeID, points.pointID, points.scenarioID, points.x, points.y\n"
     "\t\tfrom\n"
     "\t\t\tv_shapes shapes,\n"
     "\t\t\tv_linkedPoints linkedPoints,\n"
@@ -58,7 +59,7 @@ const SqlStatement LinkedPointsSite{"ShapeLoadSql.LinkedPointsSite",
     nullptr, nullptr};
 
 const SqlStatement LinkedPointsOne{"ShapeLoadSql.LinkedPointsOne",
-    "select linkedPoints.shapeID, points.*\n"
+    "select linkedPoints.shapeID, points.pointID, points.scenarioID, points.x, points.y\n"
     "\t\tfrom\n"
     "\t\t\tv_points points,\n"
     "\t\t\tv_linkedPoints linkedPoints\n"

@@ -1,11 +1,12 @@
 // The ODBC session through real connections to both databases: connecting by data source name,
 // failures as COM error info and message boxes, SQL_NO_DATA as success, long data in pieces,
-// names with quotes bound instead of formatted, numbers whatever the locale.
+// names with quotes bound instead of formatted, numbers whatever the locale, rows read in blocks.
 #include <cctype>
 #include <clocale>
 #include <cstring>
 #include <gtest/gtest.h>
 #include "tests/support/DbTestSupport.h"
+#include "persistence/OdbcRow.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "persistence/sql/SessionSql.h"
@@ -257,6 +258,54 @@ TEST_P(SessionTest, NumbersAreWrittenWithAPointUnderACommaLocale)
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 5), -4.75);
     EXPECT_DOUBLE_EQ(ColumnDouble(db.hstmt, 11), 50.5);
     Drain(db.hstmt);
+    ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
+}
+
+// Rows read a block at a time are the rows read one by one, whether the last block is full,
+// partly filled or the result empty; the statement reads one row per fetch again afterwards.
+TEST_P(SessionTest, RowsReadInBlocksAreTheRowsReadOneByOne)
+{
+    const SQLULEN block = 4;
+    const int site = TestSiteId(8);
+    ASSERT_STATEMENT_OK(db, SessionSql::BeginTransaction);
+    int inserted = 0;
+    for (int count : {0, 1, 3, 4, 5, 11}) {
+        // Rows up to `count` for the site; every third X is NULL and reads as the fallback.
+        for (; inserted < count; ++inserted) {
+            const std::string x = inserted % 3 == 2 ? "NULL" : std::to_string(inserted) + ".5";
+            const std::string insert = "insert into Points (PointID, ScenarioID, X, Y, SiteID) values (" +
+                                       std::to_string(site * 100 + inserted) + ", 0, " + x + ", 0, " +
+                                       std::to_string(site) + ")";
+            ASSERT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, insert.c_str()), S_OK) << TakeErrorInfo().description;
+        }
+        const std::string select =
+            "select PointID, X from Points where SiteID = " + std::to_string(site) + " order by PointID";
+        ASSERT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, select.c_str()), S_OK) << TakeErrorInfo().description;
+        std::vector<std::pair<int, double>> rows;
+        {
+            COdbcRow row(db.hstmt);
+            ASSERT_TRUE(row.FetchInBlocks(block)) << count;
+            ASSERT_TRUE(row.BindInt(1));
+            ASSERT_TRUE(row.BindDouble(2));
+            while (row.Fetch())
+                rows.emplace_back(row.Int(1), row.Double(2, -1.0));
+            EXPECT_TRUE(row.EndedCleanly()) << count;
+            row.Finish();
+        }
+        std::vector<std::pair<int, double>> expected;
+        for (int i = 0; i < count; ++i)
+            expected.emplace_back(site * 100 + i, i % 3 == 2 ? -1.0 : i + 0.5);
+        EXPECT_EQ(rows, expected) << count;
+
+        ASSERT_EQ(OdbcExecDirect(IID_NULL, db.hstmt, select.c_str()), S_OK) << TakeErrorInfo().description;
+        int single = 0;
+        while (SQL_SUCCEEDED(SQLFetch(db.hstmt))) {
+            EXPECT_EQ(ColumnLong(db.hstmt, 1), site * 100 + single) << count;
+            ++single;
+        }
+        EXPECT_EQ(single, count);
+        Drain(db.hstmt);
+    }
     ASSERT_STATEMENT_OK(db, SessionSql::RollbackTransaction);
 }
 
