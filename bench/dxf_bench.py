@@ -11,7 +11,9 @@ moves it). For each file, in one run, it measures:
   groups        our group reader alone (CDxfFile::ReadGroup to the end of the mapped file), the
                 best of three passes, timed inside the program under Wine
   load          our full load into a control (IDXFOperations::LoadDXF on the caller's thread:
-                header, tables, blocks, entities, references resolved), timed inside the program
+                header, tables, blocks, entities, references resolved), timed inside the program;
+                its note gives the time the control then takes to go with the drawing (its last
+                release), outside the load's time
   entities      the ENTITIES section read into a control's drawing by the shapes' own readers
                 (no tables, no blocks): what of a load exists before the full load does
   ezdxf         ezdxf.readfile, timed inside Python
@@ -103,7 +105,10 @@ def ours(build, mode, path):
     fields = dict(line.strip().split("=", 1) for line in out.splitlines() if "=" in line)
     if code != 0 or "seconds" not in fields:
         return None, peak, fields.get("note", "failed (exit %d)" % code)
-    return float(fields["seconds"]), peak, fields.get("note", "")
+    note = fields.get("note", "")
+    if "release_seconds" in fields:
+        note = ("released in %.4g s" % float(fields["release_seconds"]) + ("; " + note if note else ""))
+    return float(fields["seconds"]), peak, note
 
 
 def ezdxf_readfile(path):
