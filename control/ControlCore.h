@@ -498,6 +498,7 @@ private:
     static DWORD WINAPI SiteWorker(void* argument);
     HRESULT StartWorker(std::unique_ptr<WorkerStart> start);
     HRESULT StartLoadWorker(int siteId, const CIncludedSite& request);
+    HRESULT LaunchLoadWorker(std::unique_ptr<WorkerStart> start);
     void ResetProgress(bool ranges);
     CProgressRange* FindProgressRange(int siteId);
     CProgressRange& MakeProgressRange(int siteId);

@@ -257,8 +257,7 @@ DWORD WINAPI CControlCore::SiteWorker(void* argument)
     return static_cast<DWORD>(result);
 }
 
-// Hands a load request to a worker thread; when none can start, the gate opens again and the
-// host hears the end of a load that failed.
+// Hands a database load request to a worker thread.
 HRESULT CControlCore::StartLoadWorker(int siteId, const CIncludedSite& request)
 {
     auto start = std::make_unique<WorkerStart>();
@@ -266,6 +265,14 @@ HRESULT CControlCore::StartLoadWorker(int siteId, const CIncludedSite& request)
     start->kind = WorkerKind::Load;
     start->siteId = siteId;
     start->request = request;
+    return LaunchLoadWorker(std::move(start));
+}
+
+// Starts the worker of a load; when none can start, the gate opens again and the host hears the
+// end of a load that failed.
+HRESULT CControlCore::LaunchLoadWorker(std::unique_ptr<WorkerStart> start)
+{
+    const int siteId = start->siteId;
     if (FAILED(StartWorker(std::move(start)))) {
         SendProgressNow(100);
         OpenGate();
@@ -453,13 +460,7 @@ HRESULT CControlCore::StartLoadSiteFromFile(const char* path, int fileType, int 
     start->fileType = fileType;
     start->load = true;
     start->siteId = siteId;
-    if (FAILED(StartWorker(std::move(start)))) {
-        SendProgressNow(100);
-        OpenGate();
-        AnnounceEnd(kStageEndLoad, nullptr, siteId, false);
-        return E_FAIL;
-    }
-    return S_OK;
+    return LaunchLoadWorker(std::move(start));
 }
 
 HRESULT CControlCore::StartSaveSiteToFile(const char* path, int fileType)

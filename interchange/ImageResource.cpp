@@ -565,24 +565,6 @@ HRESULT CImageResource::SaveToFile(const std::wstring& given, int format)
     return WriteToFile(L"", folder, name, extension, format);
 }
 
-namespace {
-
-// Runs a statement of the table with the resource's save as the context of its error info.
-HRESULT ExecResourceSave(COdbcSession& session, const SqlStatement& sql, const std::vector<SqlValue>& values,
-                         const std::vector<OdbcParam>& params)
-{
-    std::string text;
-    if (!session.Format(sql, text, values))
-        return session.CheckResult(CLSID_YVEXControl, SQL_ERROR, "CImageResource::Save(..)",
-                                   "The values do not fit the statement.");
-    const SQLRETURN r = OdbcExecDirectParams(session.Statement(), text.c_str(), params);
-    const HRESULT hr = session.CheckResult(CLSID_YVEXControl, r, "CImageResource::Save(..)", nullptr);
-    SQLFreeStmt(session.Statement(), SQL_CLOSE);
-    return hr;
-}
-
-} // namespace
-
 HRESULT CImageResource::Save(COdbcSession& session, int scenarioId, int force)
 {
     if (!force && m_databaseId > 0)
@@ -624,15 +606,15 @@ HRESULT CImageResource::Save(COdbcSession& session, int scenarioId, int force)
         int largest = 0;
         RETURN_IF_FAILED(ReadLargestImageResourceId(session, &largest));
         databaseId = largest + 1;
-        RETURN_IF_FAILED(ExecResourceSave(session, ImageResourceSql::InsertImageResource,
+        RETURN_IF_FAILED(session.ExecSave(CLSID_YVEXControl, ImageResourceSql::InsertImageResource,
                                           {databaseId, scenarioId, static_cast<int>(bounds.right),
                                            static_cast<int>(bounds.bottom), hash, formatColumn},
-                                          {data, name}));
+                                          {data, name}, "CImageResource::Save(..)"));
     } else {
-        RETURN_IF_FAILED(ExecResourceSave(session, ImageResourceSql::UpdateImageResource,
+        RETURN_IF_FAILED(session.ExecSave(CLSID_YVEXControl, ImageResourceSql::UpdateImageResource,
                                           {hash, static_cast<int>(bounds.right), static_cast<int>(bounds.bottom),
                                            formatColumn, databaseId},
-                                          {data, name}));
+                                          {data, name}, "CImageResource::Save(..)"));
     }
     m_databaseId = databaseId;
     if (m_owner) {

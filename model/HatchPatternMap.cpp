@@ -48,19 +48,6 @@ void DrainResults(SQLHSTMT statement)
     SQLFreeStmt(statement, SQL_CLOSE);
 }
 
-// Runs a statement of the table with the context of the map's save in the error info.
-HRESULT ExecSave(COdbcSession& session, const SqlStatement& sql, const std::vector<SqlValue>& values,
-                 const std::vector<OdbcParam>& params)
-{
-    std::string text;
-    if (!session.Format(sql, text, values))
-        return session.CheckResult(CLSID_YVEXControl, SQL_ERROR, "CHatchPatternMap::Save(..)",
-                                   "The values do not fit the statement.");
-    const SQLRETURN r = OdbcExecDirectParams(session.Statement(), text.c_str(), params);
-    const HRESULT hr = session.CheckResult(CLSID_YVEXControl, r, "CHatchPatternMap::Save(..)", nullptr);
-    SQLFreeStmt(session.Statement(), SQL_CLOSE);
-    return hr;
-}
 } // namespace
 
 CHatchPatternMap::CHatchPatternMap(CImageResourceMap* imageResources) : m_imageResources(imageResources) {}
@@ -315,13 +302,15 @@ HRESULT CHatchPatternMap::Save(COdbcSession& session, int scenarioId, int force,
                 const OdbcParam description = OdbcParam::Text(pattern.GetDescription());
                 if (pattern.GetDatabaseId() < 1) {
                     const int newId = m_maxDatabaseId + 1;
-                    hr = ExecSave(session, HatchPatternSql::InsertPattern, {newId, imageDbId}, {name, description});
+                    hr = session.ExecSave(CLSID_YVEXControl, HatchPatternSql::InsertPattern, {newId, imageDbId},
+                                          {name, description}, "CHatchPatternMap::Save(..)");
                     RETURN_IF_FAILED(hr);
                     pattern.SetDatabaseId(newId);
                     m_maxDatabaseId = newId;
                 } else {
-                    hr = ExecSave(session, HatchPatternSql::UpdatePattern, {imageDbId, pattern.GetDatabaseId()},
-                                  {name, description});
+                    hr = session.ExecSave(CLSID_YVEXControl, HatchPatternSql::UpdatePattern,
+                                          {imageDbId, pattern.GetDatabaseId()}, {name, description},
+                                          "CHatchPatternMap::Save(..)");
                     RETURN_IF_FAILED(hr);
                 }
             }

@@ -208,6 +208,18 @@ HRESULT COdbcSession::Exec(REFGUID source, const SqlStatement& statement, const 
     return hr;
 }
 
+HRESULT COdbcSession::ExecSave(REFGUID source, const SqlStatement& statement, const std::vector<SqlValue>& values,
+                               const std::vector<OdbcParam>& params, const char* context)
+{
+    std::string text;
+    if (!Format(statement, text, values))
+        return CheckResult(source, SQL_ERROR, context, "The values do not fit the statement.");
+    const SQLRETURN r = OdbcExecDirectParams(m_statement.Get(), text.c_str(), params);
+    const HRESULT hr = CheckResult(source, r, context, nullptr);
+    SQLFreeStmt(m_statement.Get(), SQL_CLOSE);
+    return hr;
+}
+
 bool COdbcSession::Format(const SqlStatement& statement, std::string& text, const std::vector<SqlValue>& values) const
 {
     std::string templ;

@@ -46,6 +46,10 @@ public:
     // reported as error info: DISP_E_EXCEPTION.
     HRESULT Exec(REFGUID source, const SqlStatement& statement, const std::vector<SqlValue>& values = {},
                  const std::vector<OdbcParam>& params = {});
+    // Exec for a save: a template that does not fit, and any failure, are reported under
+    // `context`; the statement is closed afterwards.
+    HRESULT ExecSave(REFGUID source, const SqlStatement& statement, const std::vector<SqlValue>& values,
+                     const std::vector<OdbcParam>& params, const char* context);
     // The formatted text Exec runs; false when the dialect does not run the statement or the
     // values do not fit.
     bool Format(const SqlStatement& statement, std::string& text, const std::vector<SqlValue>& values = {}) const;
