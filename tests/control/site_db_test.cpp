@@ -150,6 +150,16 @@ CImage* AddPicture(CYVEXControl& c, const char* name, COLORREF corner)
     return dynamic_cast<CImage*>(c.FindShape(shapeId));
 }
 
+// The last image among the root group's shapes, if any.
+CImage* LastImageOf(CYVEXControl& c)
+{
+    CImage* found = nullptr;
+    for (CShape* shape : c.GetRootGroup()->Children())
+        if (auto* image = dynamic_cast<CImage*>(shape))
+            found = image;
+    return found;
+}
+
 // The picture of a resource as encoded in its own format.
 std::vector<BYTE> EncodedPicture(CImageResource& resource)
 {
@@ -441,10 +451,7 @@ TEST_P(SiteDbTest, AnImageComesBackWithItsPicture)
     ControlRef other;
     Attach(*other);
     ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
-    CImage* loaded = nullptr;
-    for (CShape* shape : other->GetRootGroup()->Children())
-        if (auto* candidate = dynamic_cast<CImage*>(shape))
-            loaded = candidate;
+    CImage* loaded = LastImageOf(*other);
     ASSERT_NE(loaded, nullptr);
     EXPECT_FLOAT_EQ(loaded->GetWidth(), 48.0f);
     EXPECT_FLOAT_EQ(loaded->GetHeight(), 32.0f);
@@ -546,10 +553,7 @@ TEST_P(SiteDbTest, AnUnnamedPictureIsSavedUnderItsID)
     ControlRef other;
     Attach(*other);
     ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
-    CImage* loaded = nullptr;
-    for (CShape* shape : other->GetRootGroup()->Children())
-        if (auto* candidate = dynamic_cast<CImage*>(shape))
-            loaded = candidate;
+    CImage* loaded = LastImageOf(*other);
     ASSERT_NE(loaded, nullptr);
     ASSERT_NE(loaded->GetImageResource(), nullptr);
     EXPECT_EQ(loaded->GetImageResource()->GetDatabaseId(), row);
