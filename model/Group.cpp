@@ -212,27 +212,26 @@ void CGroup::Clear(bool deleteChildren)
 {
     if (deleteChildren)
         DetachReferrers();
-    // When the whole drawing goes every child goes: the list is let go at once rather than child
-    // by child from its front, which would take time growing with the square of its length.
+    // The list is let go at once rather than child by child from its front, which would take time
+    // growing with the square of its length. The fixed groups and the prototype shapes stay
+    // unless the whole drawing goes: they are back in the list before any child is deleted.
     const bool tearingDown = m_control && m_control->IsTearingDown();
     std::vector<CShape*> children;
-    if (tearingDown)
-        children.swap(m_children);
-    else
-        children = m_children;
+    children.swap(m_children);
+    if (!tearingDown)
+        for (CShape* child : children)
+            if (child->GetId() < 12)
+                m_children.push_back(child);
     for (CShape* child : children) {
         if (child->IsGroup())
             child->Clear(deleteChildren);
         if (m_control)
             m_control->SetDrawingChanged();
-        // The fixed groups and the prototype shapes stay unless the whole drawing goes.
         if (child->GetId() < 12 && !tearingDown) {
             if (deleteChildren && child->GetParent() == this)
                 child->SetParent(nullptr);
             continue;
         }
-        if (!tearingDown)
-            m_children.erase(std::find(m_children.begin(), m_children.end(), child));
         if (child->GetParent() == this)
             child->SetParent(nullptr);
         // The shape map owns the child; a group without a control owns nothing and only lets go.

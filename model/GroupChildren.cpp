@@ -220,6 +220,16 @@ CReference* AsReference(CShape* child)
     return child->GetClassShapeType() == stReference ? static_cast<CReference*>(child) : nullptr;
 }
 
+// The walks over a drawing's tree meet every shape once, and each shape is a cache miss of its
+// own: asking for the shape a few places ahead lets memory deliver it while this one is handled.
+constexpr std::size_t kPrefetchAhead = 8;
+
+inline void PrefetchAhead(const std::vector<CShape*>& children, std::size_t at)
+{
+    if (at + kPrefetchAhead < children.size())
+        __builtin_prefetch(children[at + kPrefetchAhead]);
+}
+
 bool HasBlockCopies(CReference* reference)
 {
     for (CShape* child : reference->Children())
@@ -233,7 +243,10 @@ void CGroup::ResolveReferences(CGroup* library, std::set<int>* visited)
 {
     if (m_children.empty())
         return;
-    for (CShape* child : std::vector<CShape*>(m_children)) {
+    const std::vector<CShape*> children(m_children);
+    for (std::size_t at = 0; at < children.size(); ++at) {
+        PrefetchAhead(children, at);
+        CShape* child = children[at];
         auto* reference = AsReference(child);
         if (!reference) {
             if (child->IsGroup())
@@ -281,7 +294,10 @@ void CGroup::ClearReferencesInTree()
 {
     if (m_children.empty())
         return;
-    for (CShape* child : std::vector<CShape*>(m_children)) {
+    const std::vector<CShape*> children(m_children);
+    for (std::size_t at = 0; at < children.size(); ++at) {
+        PrefetchAhead(children, at);
+        CShape* child = children[at];
         auto* reference = AsReference(child);
         if (reference && !reference->GetBlock()) {
             // Nothing to show: the reference goes, with whatever it still holds, when the control
@@ -301,7 +317,10 @@ void CGroup::LinkReferencesByName(CGroup* library)
 {
     if (m_children.empty())
         return;
-    for (CShape* child : std::vector<CShape*>(m_children)) {
+    const std::vector<CShape*> children(m_children);
+    for (std::size_t at = 0; at < children.size(); ++at) {
+        PrefetchAhead(children, at);
+        CShape* child = children[at];
         if (auto* reference = AsReference(child)) {
             if (!reference->GetBlock()) {
                 if (CGroup* block = BlockNamed(library, reference)) {
@@ -332,8 +351,11 @@ void CGroup::SetVisible(bool on)
     if (!(m_state & stPropagateToChildren))
         return;
     SetFlag100(true);
-    for (CShape* child : std::vector<CShape*>(m_children))
-        child->SetVisible(on);
+    const std::vector<CShape*> children(m_children);
+    for (std::size_t at = 0; at < children.size(); ++at) {
+        PrefetchAhead(children, at);
+        children[at]->SetVisible(on);
+    }
     SetFlag100(false);
 }
 
