@@ -2,6 +2,7 @@
 #include "bytes/LittleEndian.h"
 
 #include <algorithm>
+#include <new>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
@@ -536,7 +537,15 @@ bool CDxfFile::Open(const char* path, bool reading)
             return false;
         }
         m_totalSize = static_cast<uint64_t>(size.QuadPart);
-        if (m_totalSize != 0) {
+        if (m_totalSize != 0 && m_totalSize <= kCopiedSize) {
+            // A small file is read whole: mapping it costs more than reading it.
+            m_copy.reset(new (std::nothrow) uint8_t[static_cast<size_t>(m_totalSize)]);
+            if (!m_copy || !ReadWhole(m_copy.get(), static_cast<size_t>(m_totalSize))) {
+                CloseHandles();
+                CUrlSource::Close();
+                return false;
+            }
+        } else if (m_totalSize != 0) {
             m_mapping.Reset(CreateFileMappingA(m_file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
             if (m_mapping)
                 m_view.Reset(MapViewOfFile(m_mapping.Get(), FILE_MAP_READ, 0, 0, 0));
@@ -638,9 +647,23 @@ bool CDxfFile::OpenStream(IStream* stream, bool reading)
     return true;
 }
 
+bool CDxfFile::ReadWhole(uint8_t* into, size_t length)
+{
+    while (length > 0) {
+        const DWORD ask = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length);
+        DWORD got = 0;
+        if (!ReadFile(m_file.Get(), into, ask, &got, nullptr) || got == 0)
+            return false;
+        into += got;
+        length -= got;
+    }
+    return true;
+}
+
 void CDxfFile::CloseHandles()
 {
     // The view goes before its mapping, the mapping before its file.
+    m_copy.reset();
     m_view.Reset();
     m_mapping.Reset();
     m_file.Reset();
@@ -676,7 +699,7 @@ void CDxfFile::ReportProgress(long percent, int kind)
 
 bool CDxfFile::AtEnd()
 {
-    if (m_view || m_file)
+    if (HasBytes() || m_file)
         return m_position >= m_totalSize;
     return false;  // a stream tells its end only when a read comes back short
 }
@@ -693,7 +716,7 @@ bool CDxfFile::ReadBytes(void* out, size_t length)
             return false;
         }
     } else {
-        if (!m_view || m_position > m_totalSize || m_totalSize - m_position < length)
+        if (!HasBytes() || m_position > m_totalSize || m_totalSize - m_position < length)
             return false;
         std::memcpy(out, View() + m_position, length);
     }
@@ -712,7 +735,7 @@ bool CDxfFile::ReadLine(bool& gotLine)
     SetRaw("", 0);
     const char* line;
     size_t length;
-    if (m_view) {
+    if (HasBytes()) {
         if (m_position >= m_totalSize)
             return true;
         const char* start = reinterpret_cast<const char*>(View()) + m_position;
@@ -886,7 +909,7 @@ bool CDxfFile::ReadAsciiGroup()
 bool CDxfFile::ReadBinaryString(size_t maxBytes)
 {
     SetRaw("", 0);
-    if (m_view) {
+    if (HasBytes()) {
         if (m_position >= m_totalSize)
             return false;
         const char* start = reinterpret_cast<const char*>(View()) + m_position;
@@ -994,7 +1017,7 @@ bool CDxfFile::ReadBinaryGroup()
         const size_t n = b[0];
         if (ok) {
             field = m_position;
-            if (m_view) {
+            if (HasBytes()) {
                 ok = m_totalSize - m_position >= n;
                 if (ok) {
                     SetRaw(reinterpret_cast<const char*>(View()) + m_position, n);

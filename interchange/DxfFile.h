@@ -11,6 +11,7 @@
 #include <objidl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 // One group: its code and value. The value area holds an integer, a real, a handle or a text
@@ -258,11 +259,18 @@ private:
     bool m_reading = true;
     uint32_t m_handleCounter = 0;
 
-    const uint8_t* View() const { return static_cast<const uint8_t*>(m_view.Get()); }
+    // Files up to this size are read into memory whole; larger ones are mapped.
+    static constexpr uint64_t kCopiedSize = 1024 * 1024;
 
-    // A file read through its mapped view, or written; the view goes first, then the mapping,
-    // then the file.
+    // The bytes of a file being read: its copy or its mapped view.
+    const uint8_t* View() const { return m_copy ? m_copy.get() : static_cast<const uint8_t*>(m_view.Get()); }
+    bool HasBytes() const { return m_copy || m_view; }
+    bool ReadWhole(uint8_t* into, size_t length);
+
+    // A file read through its copy or its mapped view, or written; the view goes first, then
+    // the mapping, then the file.
     ycom::Handle m_file;
+    std::unique_ptr<uint8_t[]> m_copy;
     ycom::Handle m_mapping;
     ycom::MappedView m_view;
     IStream* m_stream = nullptr;

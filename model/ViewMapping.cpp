@@ -2,17 +2,54 @@
 #include "model/Geometry.h"
 #include <cmath>
 #include <cstdlib>
+#include <mutex>
+
+namespace {
+
+// The screen's size in millimetres and pixels. Asking the screen costs far more than a view's
+// other work (a load makes several views), so an answer serves for a second: long enough for one
+// operation, short enough to follow a change of display settings.
+struct ScreenMetrics {
+    int horzSize10 = 0;
+    int vertSize10 = 0;
+    int horzRes = 0;
+    int vertRes = 0;
+};
+
+ScreenMetrics CurrentScreen()
+{
+    constexpr ULONGLONG kKeptMilliseconds = 1000;
+    static std::mutex lock;
+    static ScreenMetrics known;
+    static ULONGLONG askedAt = 0;
+    static bool asked = false;
+    const ULONGLONG now = GetTickCount64();
+    std::lock_guard<std::mutex> hold(lock);
+    if (!asked || now - askedAt >= kKeptMilliseconds) {
+        ScreenMetrics fresh;
+        if (HDC screen = GetDC(nullptr)) {
+            fresh.horzSize10 = GetDeviceCaps(screen, HORZSIZE) * 10;
+            fresh.vertSize10 = GetDeviceCaps(screen, VERTSIZE) * 10;
+            fresh.horzRes = GetDeviceCaps(screen, HORZRES);
+            fresh.vertRes = GetDeviceCaps(screen, VERTRES);
+            ReleaseDC(nullptr, screen);
+        }
+        known = fresh;
+        askedAt = now;
+        asked = true;
+    }
+    return known;
+}
+
+} // namespace
 
 CViewMapping::CViewMapping()
 {
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        horzSize10 = GetDeviceCaps(screen, HORZSIZE) * 10;
-        vertSize10 = GetDeviceCaps(screen, VERTSIZE) * 10;
-        horzRes = GetDeviceCaps(screen, HORZRES);
-        vertRes = GetDeviceCaps(screen, VERTRES);
-        ReleaseDC(nullptr, screen);
-    }
+    const ScreenMetrics screen = CurrentScreen();
+    horzSize10 = screen.horzSize10;
+    vertSize10 = screen.vertSize10;
+    horzRes = screen.horzRes;
+    vertRes = screen.vertRes;
     // A screen that reports nothing is taken as 96 dpi.
     if (horzSize10 <= 0 || horzRes <= 0) {
         horzRes = 1024;

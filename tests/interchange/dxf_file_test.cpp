@@ -870,6 +870,29 @@ TEST(DxfFile, FixturesReadAsRecorded)
     }
 }
 
+// Small files are read into memory whole, larger ones (over a megabyte) through a mapped view:
+// both read as a stream does, to the last group, and a cut end the same way.
+TEST(DxfFile, SmallAndLargeFilesReadAlike)
+{
+    const std::string head = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
+    const char* entity = "0\r\nLINE\r\n8\r\nWALLS\r\n10\r\n1.5\r\n20\r\n-2.25\r\n11\r\n3\r\n21\r\n4\r\n";
+    const std::string path = Scratch("sizes.dxf");
+    for (int entities : {10, 30000}) {
+        const std::string whole = head + Repeated(entity, entities) + "0\r\nENDSEC\r\n0\r\nEOF\r\n";
+        for (const std::string& bytes : {whole, whole.substr(0, whole.size() - 14)}) {
+            WriteAll(path, bytes);
+            const std::string fromFile = FileListing(path);
+            const std::string fromStream = StreamListing(bytes);
+            EXPECT_EQ(fromFile, fromStream) << bytes.size() << " bytes: " << FirstDifference(fromFile, fromStream);
+            size_t lines = 0;
+            for (size_t at = fromFile.find("|LINE|"); at != std::string::npos; at = fromFile.find("|LINE|", at + 1))
+                ++lines;
+            EXPECT_EQ(lines, static_cast<size_t>(entities)) << bytes.size() << " bytes";
+        }
+    }
+    DeleteFileA(path.c_str());
+}
+
 // Malformed and unusual lines, numbers and binary groups: the results and errors the reader gave
 // before its rewrite, from a file and from a stream (which read lines apart).
 TEST(DxfFile, MalformedInputsReadAsBefore)
