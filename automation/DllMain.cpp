@@ -1,10 +1,13 @@
 // Entry points of yvex.dll.
 #include "automation/Module.h"
+#include "memory/SmallBlockHeap.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH)
         ModuleAttach(instance);
+    else if (reason == DLL_THREAD_DETACH)
+        CSmallBlockHeap::Module().ReleaseThreadBlocks(); // what the ending thread kept serves others
     else if (reason == DLL_PROCESS_DETACH)
         ModuleDetach(reserved != nullptr);
     return TRUE;

@@ -1,17 +1,39 @@
 #include "memory/SmallBlockHeap.h"
 
+#include <winternl.h>
+
 #include <cstdint>
 
 namespace {
 
-// Address space for the module's blocks: plenty on 64-bit, where it costs nothing until used; on
-// 32-bit a share that leaves room for the host's own large allocations (beyond it, blocks come
-// from the system heap).
+// Address space for the module's blocks: room for drawings of millions of shapes (it costs
+// nothing until used), and on 32-bit a share that leaves room for the host's own large
+// allocations. Beyond it, blocks come from the system heap.
 constexpr std::size_t kModuleReserve = sizeof(void*) >= 8 ? (std::size_t(4) << 30) : (std::size_t(256) << 20);
 
 __constinit CSmallBlockHeap g_moduleHeap(kModuleReserve);
 
+// The first 64 thread-local slots sit in the thread's environment block. Reading them there
+// leaves the thread's last error alone, which TlsGetValue clears: an allocation must not hide
+// the error of the call before it.
+void* ThreadSlot(DWORD index)
+{
+    if (index < 64) {
+        // The compiler takes the segment read of the environment block for an empty array.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Warray-bounds"
+        return NtCurrentTeb()->TlsSlots[index];
+#pragma GCC diagnostic pop
+    }
+    const DWORD error = GetLastError();
+    void* value = TlsGetValue(index);
+    SetLastError(error);
+    return value;
+}
+
 } // namespace
+
+CSmallBlockHeap& CSmallBlockHeap::Module() noexcept { return g_moduleHeap; }
 
 void CSmallBlockHeap::CSpinLock::Lock() const noexcept
 {
@@ -38,13 +60,17 @@ private:
     const CSpinLock& m_lock;
 };
 
-CSmallBlockHeap& CSmallBlockHeap::Module() noexcept { return g_moduleHeap; }
-
 CSmallBlockHeap::~CSmallBlockHeap()
 {
     char* base = m_base.load(std::memory_order_acquire);
     if (!base || LiveBlocks() != 0)
         return;
+    while (ThreadBlocks* thread = m_threads) {
+        m_threads = thread->next;
+        HeapFree(GetProcessHeap(), 0, thread);
+    }
+    if (m_tlsIndex != TLS_OUT_OF_INDEXES)
+        TlsFree(m_tlsIndex);
     VirtualFree(base, 0, MEM_RELEASE);
     VirtualFree(m_runClass, 0, MEM_RELEASE);
     m_base.store(nullptr, std::memory_order_release);
@@ -73,14 +99,15 @@ bool CSmallBlockHeap::Reserve() noexcept
     m_runClass = runClass;
     m_runsTaken = 0;
     m_committed = 0;
+    // Without a slot of its own, every thread goes to the classes under their locks.
+    m_tlsIndex = TlsAlloc();
+    m_threads = nullptr;
     m_base.store(base, std::memory_order_release);
     return true;
 }
 
 char* CSmallBlockHeap::TakeRun(std::size_t index) noexcept
 {
-    if (!m_base.load(std::memory_order_acquire) && !Reserve())
-        return nullptr;
     CExclusive hold(m_rangeLock);
     char* base = m_base.load(std::memory_order_relaxed);
     if (m_runsTaken == m_runs)
@@ -98,29 +125,109 @@ char* CSmallBlockHeap::TakeRun(std::size_t index) noexcept
     return base + kRunSize * m_runsTaken++;
 }
 
+CSmallBlockHeap::ThreadBlocks* CSmallBlockHeap::ThisThread() noexcept
+{
+    if (m_tlsIndex == TLS_OUT_OF_INDEXES)
+        return nullptr;
+    if (auto* thread = static_cast<ThreadBlocks*>(ThreadSlot(m_tlsIndex)))
+        return thread;
+    const DWORD error = GetLastError();
+    auto* thread = static_cast<ThreadBlocks*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(ThreadBlocks)));
+    if (thread && !TlsSetValue(m_tlsIndex, thread)) {
+        HeapFree(GetProcessHeap(), 0, thread);
+        thread = nullptr;
+    }
+    SetLastError(error);
+    if (!thread)
+        return nullptr;
+    CExclusive hold(m_rangeLock);
+    thread->next = m_threads;
+    if (m_threads)
+        m_threads->previous = thread;
+    m_threads = thread;
+    return thread;
+}
+
+namespace {
+
+// One block off the class: the last given back, or the next of its run.
+template <typename Class, typename TakeRun>
+void* TakeFromClass(Class& sizeClass, std::size_t size, TakeRun takeRun)
+{
+    if (void* block = sizeClass.freeList) {
+        sizeClass.freeList = *static_cast<void**>(block);
+        return block;
+    }
+    if (static_cast<std::size_t>(sizeClass.end - sizeClass.next) < size) {
+        char* run = takeRun();
+        if (!run)
+            return nullptr;
+        sizeClass.next = run;
+        sizeClass.end = run + CSmallBlockHeap::kRunSize;
+    }
+    void* block = sizeClass.next;
+    sizeClass.next += size;
+    return block;
+}
+
+} // namespace
+
+bool CSmallBlockHeap::Refill(ThreadBlocks& thread, std::size_t index) noexcept
+{
+    const std::size_t size = (index + 1) * kGranule;
+    SizeClass& sizeClass = m_classes[index];
+    CExclusive hold(sizeClass.lock);
+    unsigned taken = 0;
+    for (; taken < kThreadBatch; ++taken) {
+        void* block = TakeFromClass(sizeClass, size, [&] { return TakeRun(index); });
+        if (!block)
+            break;
+        *static_cast<void**>(block) = thread.head[index];
+        thread.head[index] = block;
+    }
+    thread.count[index] += taken;
+    sizeClass.out += taken;
+    return taken > 0;
+}
+
+void CSmallBlockHeap::GiveBack(ThreadBlocks& thread, std::size_t index, unsigned n) noexcept
+{
+    if (n == 0)
+        return;
+    // The first n of the thread's list, unhooked before the class is locked.
+    void* first = thread.head[index];
+    void* last = first;
+    for (unsigned i = 1; i < n; ++i)
+        last = *static_cast<void**>(last);
+    thread.head[index] = *static_cast<void**>(last);
+    thread.count[index] -= n;
+    SizeClass& sizeClass = m_classes[index];
+    CExclusive hold(sizeClass.lock);
+    *static_cast<void**>(last) = sizeClass.freeList;
+    sizeClass.freeList = first;
+    sizeClass.out -= n;
+}
+
 void* CSmallBlockHeap::Allocate(std::size_t bytes) noexcept
 {
     if (bytes > kLargest)
         return nullptr;
+    if (!m_base.load(std::memory_order_acquire) && !Reserve())
+        return nullptr;
     const std::size_t index = bytes ? (bytes - 1) / kGranule : 0;
-    const std::size_t size = (index + 1) * kGranule;
+    if (ThreadBlocks* thread = ThisThread()) {
+        if (!thread->head[index] && !Refill(*thread, index))
+            return nullptr;
+        void* block = thread->head[index];
+        thread->head[index] = *static_cast<void**>(block);
+        --thread->count[index];
+        return block;
+    }
     SizeClass& sizeClass = m_classes[index];
     CExclusive hold(sizeClass.lock);
-    void* block = sizeClass.freeList;
-    if (block) {
-        sizeClass.freeList = *static_cast<void**>(block);
-    } else {
-        if (static_cast<std::size_t>(sizeClass.end - sizeClass.next) < size) {
-            char* run = TakeRun(index);
-            if (!run)
-                return nullptr;
-            sizeClass.next = run;
-            sizeClass.end = run + kRunSize;
-        }
-        block = sizeClass.next;
-        sizeClass.next += size;
-    }
-    ++sizeClass.live;
+    void* block = TakeFromClass(sizeClass, (index + 1) * kGranule, [&] { return TakeRun(index); });
+    if (block)
+        ++sizeClass.out;
     return block;
 }
 
@@ -142,20 +249,59 @@ void CSmallBlockHeap::Free(void* block) noexcept
     const unsigned index = m_runClass[run];
     if (index == 0)
         return; // not a block of a run handed out: nothing to take back
+    // A thread that has no list yet (one that is ending, perhaps) gives straight to the class.
+    auto* thread = m_tlsIndex == TLS_OUT_OF_INDEXES ? nullptr : static_cast<ThreadBlocks*>(ThreadSlot(m_tlsIndex));
+    if (thread) {
+        *static_cast<void**>(block) = thread->head[index - 1];
+        thread->head[index - 1] = block;
+        if (++thread->count[index - 1] > kThreadMost)
+            GiveBack(*thread, index - 1, kThreadMost / 2);
+        return;
+    }
     SizeClass& sizeClass = m_classes[index - 1];
     CExclusive hold(sizeClass.lock);
     *static_cast<void**>(block) = sizeClass.freeList;
     sizeClass.freeList = block;
-    --sizeClass.live;
+    --sizeClass.out;
+}
+
+void CSmallBlockHeap::ReleaseThreadBlocks() noexcept
+{
+    if (!m_base.load(std::memory_order_acquire) || m_tlsIndex == TLS_OUT_OF_INDEXES)
+        return;
+    auto* thread = static_cast<ThreadBlocks*>(ThreadSlot(m_tlsIndex));
+    if (!thread)
+        return;
+    for (std::size_t index = 0; index < kClasses; ++index)
+        GiveBack(*thread, index, thread->count[index]);
+    {
+        CExclusive hold(m_rangeLock);
+        if (thread->previous)
+            thread->previous->next = thread->next;
+        else
+            m_threads = thread->next;
+        if (thread->next)
+            thread->next->previous = thread->previous;
+    }
+    const DWORD error = GetLastError();
+    TlsSetValue(m_tlsIndex, nullptr);
+    HeapFree(GetProcessHeap(), 0, thread);
+    SetLastError(error);
 }
 
 std::size_t CSmallBlockHeap::LiveBlocks() const noexcept
 {
+    // What threads keep is out of the classes but not in use. Exact while no other thread
+    // allocates or frees.
     std::size_t live = 0;
     for (const SizeClass& sizeClass : m_classes) {
         CExclusive hold(sizeClass.lock);
-        live += sizeClass.live;
+        live += sizeClass.out;
     }
+    CExclusive hold(m_rangeLock);
+    for (const ThreadBlocks* thread = m_threads; thread; thread = thread->next)
+        for (unsigned kept : thread->count)
+            live -= kept;
     return live;
 }
 
@@ -164,4 +310,3 @@ std::size_t CSmallBlockHeap::CommittedBytes() const noexcept
     CExclusive hold(m_rangeLock);
     return m_committed;
 }
-

@@ -1,6 +1,6 @@
 // The heap of small blocks behind the control module's operator new: blocks that never overlap,
-// reuse of what is freed, the end of the range, many threads at once, and a range given back only
-// when nothing in it is still in use.
+// reuse of what is freed, the end of the range, many threads at once, the blocks an ending thread
+// kept, and a range given back only when nothing in it is still in use.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -162,6 +162,31 @@ TEST(SmallBlockHeap, ThreadsAllocateAndFreeEachOthersBlocks)
         EXPECT_EQ(damaged[t], 0) << "thread " << t;
     }
     EXPECT_EQ(heap.LiveBlocks(), 0u);
+}
+
+TEST(SmallBlockHeap, AnEndingThreadGivesItsBlocksBack)
+{
+    // Two runs of 1 kB blocks: a thread that takes one run's worth and frees it keeps the blocks
+    // for itself until it gives them back; then another thread can have both runs.
+    CSmallBlockHeap heap(2 * CSmallBlockHeap::kRunSize);
+    const std::size_t perRun = CSmallBlockHeap::kRunSize / 1024;
+    std::thread worker([&] {
+        std::vector<void*> blocks;
+        for (std::size_t i = 0; i < perRun; ++i)
+            blocks.push_back(heap.Allocate(1024));
+        for (void* block : blocks)
+            heap.Free(block);
+        heap.ReleaseThreadBlocks();
+    });
+    worker.join();
+    EXPECT_EQ(heap.LiveBlocks(), 0u);
+    std::size_t got = 0;
+    SetLastError(ERROR_FILE_NOT_FOUND);
+    while (heap.Allocate(1024))
+        ++got;
+    EXPECT_EQ(got, 2 * perRun);
+    // Allocating leaves the caller's last error as it was.
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(SmallBlockHeap, TheRangeGoesBackOnlyWhenNoBlockIsInUse)
