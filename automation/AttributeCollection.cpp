@@ -4,7 +4,7 @@
 HRESULT CAttributeCollection::AttachContainer(CYVEXControl* control, LONG_PTR lParam, LONG_PTR)
 {
     for (const auto& entry : control->GetShapeMap().Shapes())
-        if (reinterpret_cast<LONG_PTR>(&entry.second->GetAttributes()) == lParam) {
+        if (lParam && reinterpret_cast<LONG_PTR>(entry.second->FindAttributes()) == lParam) {
             AttachShape(control, AttributeSource::ShapeValues, entry.first);
             return S_OK;
         }

@@ -3,7 +3,7 @@
 HRESULT CShapeAttributeGroupCollection::AttachContainer(CYVEXControl* control, LONG_PTR lParam, LONG_PTR)
 {
     for (const auto& entry : control->GetShapeMap().Shapes())
-        if (reinterpret_cast<LONG_PTR>(&entry.second->GetAttributeGroups()) == lParam) {
+        if (lParam && reinterpret_cast<LONG_PTR>(entry.second->FindAttributeGroups()) == lParam) {
             AttachShape(control, AttributeSource::ShapeGroups, entry.first);
             return S_OK;
         }

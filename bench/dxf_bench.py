@@ -22,8 +22,9 @@ moves it). For each file, in one run, it measures:
   ogrinfo -al   `ogrinfo -al` (output discarded), the whole process
 as seconds, MB/s, the ratio of each time to that of our group pass, our load and our entities,
 and the peak resident memory of the process that did it (for ours, the whole Wine process, the
-mapped file's pages included). It prints a table and
-writes it as CSV (bench/dxf_bench.csv in the build folder unless --csv says otherwise).
+mapped file's pages included; for our load, the peak when the load ends, before the second
+load). It prints a table and writes it as CSV (bench/dxf_bench.csv in the build folder unless
+--csv says otherwise).
 
 It is never part of the tests: timings depend on the machine and its load.
 """
@@ -107,6 +108,9 @@ def ours(build, mode, path):
     if code != 0 or "seconds" not in fields:
         return None, peak, fields.get("note", "failed (exit %d)" % code)
     note = fields.get("note", "")
+    if "peak_bytes" in fields:
+        # The load's own peak, taken by the program before it loads the file again.
+        peak = int(fields["peak_bytes"])
     if "release_seconds" in fields:
         note = ("released in %.4g s" % float(fields["release_seconds"]) + ("; " + note if note else ""))
     if "again_seconds" in fields:

@@ -20,6 +20,7 @@
 
 #include <windows.h>
 #include <ole2.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -133,6 +134,11 @@ int Load(const char* path)
                 control->Release();
             }
             std::printf("seconds=%.6f\nshapes=%ld\n", seconds, shapes);
+            // The process's peak so far: the load's own, before the second load below.
+            PROCESS_MEMORY_COUNTERS memory = {};
+            memory.cb = sizeof memory;
+            if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
+                std::printf("peak_bytes=%llu\n", static_cast<unsigned long long>(memory.PeakWorkingSetSize));
             result = 0;
             const double again = Now();
             if (operations->LoadDXF(name, DXFMODE_FOREGROUND) == S_OK)

@@ -626,7 +626,8 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
     if (scope != ScopeSite) {
         for (int id : applied)
             if (CShape* shape = FindByDbId(id))
-                shape->GetAttributeGroups().Clear();
+                if (CShapeAttributes* shapeGroups = shape->FindAttributeGroups())
+                    shapeGroups->Clear();
         CAttributeLoader* attributes = CAttributeLoader::Acquire();
         CShapeAttributeGroupLoader* groups = CShapeAttributeGroupLoader::Acquire();
         COdbcSession context;

@@ -62,7 +62,10 @@ int CAttributeGroupData::CollectAttributeIds(std::set<int>& ids) const
 void CAttributeGroupData::ResyncShapes()
 {
     if (m_control)
-        m_control->ForEachShape([](CShape* shape) { shape->GetAttributes().Resync(false); });
+        m_control->ForEachShape([](CShape* shape) {
+            if (CShapeAttributeMap* values = shape->FindAttributes())
+                values->Resync(false);
+        });
 }
 
 const CLSID& CAttributeGroupData::GetWrapperClassId() const { return CLSID_AttributeGroup; }

@@ -96,7 +96,10 @@ int CAttributeGroupMap::Delete(int id)
     for (CAttributeGroupData* child : children)
         child->LinkParent(nullptr);
     if (m_host)
-        m_host->ForEachShape([&](CShape* shape) { shape->GetAttributeGroups().RemoveById(id); });
+        m_host->ForEachShape([&](CShape* shape) {
+            if (CShapeAttributes* groups = shape->FindAttributeGroups())
+                groups->RemoveById(id);
+        });
     Remove(id);
     group->Release(kNoOwnerId);
     return 0;

@@ -110,7 +110,8 @@ void CAttributeTypeMap::DeleteTypesSiteWide(const std::set<int>& ids)
         return;
     m_host->ForEachShape([&](CShape* shape) {
         for (int id : ids)
-            shape->GetAttributes().RemoveByKey(id);
+            if (CShapeAttributeMap* values = shape->FindAttributes())
+                values->RemoveByKey(id);
     });
 }
 

@@ -50,8 +50,7 @@ bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId
 }
 
 CShape::CShape(int id, CShapeHost* control)
-    : m_id(id), m_zOrder(kUnsetZOrder), m_points(id), m_linkedPoints(id), m_control(control), m_attributes(this),
-      m_attributeGroups(this, id)
+    : m_id(id), m_zOrder(kUnsetZOrder), m_points(id), m_linkedPoints(id), m_control(control)
 {
     // The common reset: enabled, stored, pen weight scaled with the view; then visible and not
     // selected, which makes 0x213.
@@ -59,6 +58,20 @@ CShape::CShape(int id, CShapeHost* control)
     m_state &= ~static_cast<DWORD>(stSelected);
     m_state |= stVisible;
     SetZOrder(static_cast<float>(id), false);
+}
+
+CShapeAttributeMap& CShape::GetAttributes()
+{
+    if (!m_attributes)
+        m_attributes = std::make_unique<CShapeAttributeMap>(this);
+    return *m_attributes;
+}
+
+CShapeAttributes& CShape::GetAttributeGroups()
+{
+    if (!m_attributeGroups)
+        m_attributeGroups = std::make_unique<CShapeAttributes>(this, m_id);
+    return *m_attributeGroups;
 }
 
 CShape::CShape(int id, const CShape& source)
@@ -69,7 +82,7 @@ CShape::CShape(int id, const CShape& source)
       // The copy's extent is not computed yet, whatever the source had cached.
       m_state(source.m_state & ~static_cast<DWORD>(stSelected | stExtentCached)),
       m_protectionFlags(source.m_protectionFlags), m_penColor(source.m_penColor), m_hatchColor(source.m_hatchColor),
-      m_control(source.m_control), m_layer(source.m_layer), m_attributes(this), m_attributeGroups(this, id)
+      m_control(source.m_control), m_layer(source.m_layer)
 {
     if (!m_control)
         return;
@@ -708,8 +721,8 @@ int CShape::CountStats(CShapeStats& stats)
 {
     if (!(m_state & stPersistent))
         return 0;
-    stats.attributeGroups += m_attributeGroups.GetCount();
-    stats.attributes += m_attributes.GetCount();
+    stats.attributeGroups += m_attributeGroups ? m_attributeGroups->GetCount() : 0;
+    stats.attributes += m_attributes ? m_attributes->GetCount() : 0;
     stats.points += m_points.GetCount();
     stats.linkedPoints += m_linkedPoints.GetCount();
     ++stats.shapes;

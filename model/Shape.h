@@ -150,8 +150,12 @@ public:
     const CShapePointList& GetLinkedPoints() const { return m_linkedPoints; }
     int GetPointCount() const { return m_points.GetCount(); }
     const std::vector<std::unique_ptr<CLinkToken>>& GetLinkTokens() const { return m_linkTokens; }
-    CShapeAttributeMap& GetAttributes() { return m_attributes; }
-    CShapeAttributes& GetAttributeGroups() { return m_attributeGroups; }
+    // The shape's attribute values and groups, made when first asked for: most shapes have
+    // none. The Find forms answer null while the shape has never had them, and make nothing.
+    CShapeAttributeMap& GetAttributes();
+    CShapeAttributes& GetAttributeGroups();
+    CShapeAttributeMap* FindAttributes() const { return m_attributes.get(); }
+    CShapeAttributes* FindAttributeGroups() const { return m_attributeGroups.get(); }
 
     // --- Non-virtual operations ------------------------------------------------------------
     void DetachFromParent();
@@ -520,8 +524,8 @@ protected:
     DWORD m_hatchColor = 0x20000000;
     CShapeHost* m_control;
     CLayer* m_layer = nullptr;
-    CShapeAttributeMap m_attributes;
-    CShapeAttributes m_attributeGroups;
+    std::unique_ptr<CShapeAttributeMap> m_attributes;
+    std::unique_ptr<CShapeAttributes> m_attributeGroups;
     CRealRect m_extent;
     DWORD m_referenceLocks = 0;
 };

@@ -11,9 +11,9 @@ std::set<int> CShapeAttributeMap::AcceptedIds() const
     std::set<int> ids;
     if (!m_owner)
         return ids;
-    const CShapeAttributes& groups = m_owner->GetAttributeGroups();
-    for (int i = 0; i < groups.GetCount(); ++i)
-        static_cast<const CAttributeGroupData*>(groups.GetAt(i))->CollectAttributeIds(ids);
+    const CShapeAttributes* groups = m_owner->FindAttributeGroups();
+    for (int i = 0; groups && i < groups->GetCount(); ++i)
+        static_cast<const CAttributeGroupData*>(groups->GetAt(i))->CollectAttributeIds(ids);
     return ids;
 }
 

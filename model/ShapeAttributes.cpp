@@ -5,6 +5,7 @@ int CShapeAttributes::RemoveAt(int index)
 {
     const int result = CAttributeList::RemoveAt(index);
     if (result == 0 && m_owner)
-        m_owner->GetAttributes().Resync(false);
+        if (CShapeAttributeMap* values = m_owner->FindAttributes())
+            values->Resync(false);
     return result;
 }

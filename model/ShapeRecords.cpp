@@ -528,8 +528,8 @@ HRESULT CShape::SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD)
 
     // Links to groups and attributes whose records the set holds.
     CAttributeGroupsTable* groups = tables->AttributeGroups();
-    for (int i = 0; groupLinks && groups && i < m_attributeGroups.GetCount(); ++i) {
-        const CAttributeBase* group = m_attributeGroups.GetAt(i);
+    for (int i = 0; groupLinks && groups && m_attributeGroups && i < m_attributeGroups->GetCount(); ++i) {
+        const CAttributeBase* group = m_attributeGroups->GetAt(i);
         const int key = group ? (keep ? group->GetId() : group->GetDatabaseId()) : 0;
         if (key == 0 || !groups->FindRecord(key) ||
             groupLinks->AnyInOrder(shapeKey, 0, [key](const CShapeAttributeGroupsRecord& r) { return r.AttributeGroupID == key; }))
@@ -541,8 +541,8 @@ HRESULT CShape::SaveAttributesToTables(CDataTableSet* tables, DWORD mode, DWORD)
         groupLinks->Insert(record);
     }
     CAttributesTable* attributes = tables->Attributes();
-    for (int i = 0; valueLinks && attributes && i < m_attributes.GetCount(); ++i) {
-        const CAttributeBase* attribute = m_attributes.GetAt(i);
+    for (int i = 0; valueLinks && attributes && m_attributes && i < m_attributes->GetCount(); ++i) {
+        const CAttributeBase* attribute = m_attributes->GetAt(i);
         const int key = attribute ? (keep ? attribute->GetId() : attribute->GetDatabaseId()) : 0;
         if (key == 0 || !attributes->FindRecord(key) ||
             valueLinks->AnyInOrder(shapeKey, 0, [key](const CShapeAttributesRecord& r) { return r.AttributeID == key; }))

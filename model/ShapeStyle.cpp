@@ -400,12 +400,14 @@ void CShape::SetId(int id)
     };
     rekey(m_points, false);
     rekey(m_linkedPoints, true);
-    for (int i = 0; i < m_attributeGroups.GetCount(); ++i) {
-        CAttributeBase* group = m_attributeGroups.GetAt(i);
-        group->AddOwner(id);
-        group->Release(old);
+    if (m_attributeGroups) {
+        for (int i = 0; i < m_attributeGroups->GetCount(); ++i) {
+            CAttributeBase* group = m_attributeGroups->GetAt(i);
+            group->AddOwner(id);
+            group->Release(old);
+        }
+        m_attributeGroups->SetOwnerId(id);
     }
-    m_attributeGroups.SetOwnerId(id);
 }
 
 CShape* CShape::FindInShapeMap() const

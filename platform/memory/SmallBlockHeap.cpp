@@ -174,7 +174,7 @@ void* TakeFromClass(Class& sizeClass, std::size_t size, TakeRun takeRun)
 
 bool CSmallBlockHeap::Refill(ThreadBlocks& thread, std::size_t index) noexcept
 {
-    const std::size_t size = (index + 1) * kGranule;
+    const std::size_t size = SizeOfClass(index);
     SizeClass& sizeClass = m_classes[index];
     CExclusive hold(sizeClass.lock);
     unsigned taken = 0;
@@ -210,11 +210,13 @@ void CSmallBlockHeap::GiveBack(ThreadBlocks& thread, std::size_t index, unsigned
 
 void* CSmallBlockHeap::Allocate(std::size_t bytes) noexcept
 {
+    static_assert(ClassOf(kLargest) == kClasses - 1 && SizeOfClass(kClasses - 1) == kLargest, "size classes");
+    static_assert(sizeof(void*) <= kFineGranule, "a free block holds the next one's address");
     if (bytes > kLargest)
         return nullptr;
     if (!m_base.load(std::memory_order_acquire) && !Reserve())
         return nullptr;
-    const std::size_t index = bytes ? (bytes - 1) / kGranule : 0;
+    const std::size_t index = ClassOf(bytes);
     if (ThreadBlocks* thread = ThisThread()) {
         if (!thread->head[index] && !Refill(*thread, index))
             return nullptr;
@@ -225,7 +227,7 @@ void* CSmallBlockHeap::Allocate(std::size_t bytes) noexcept
     }
     SizeClass& sizeClass = m_classes[index];
     CExclusive hold(sizeClass.lock);
-    void* block = TakeFromClass(sizeClass, (index + 1) * kGranule, [&] { return TakeRun(index); });
+    void* block = TakeFromClass(sizeClass, SizeOfClass(index), [&] { return TakeRun(index); });
     if (block)
         ++sizeClass.out;
     return block;

@@ -1,7 +1,8 @@
 #pragma once
 // A heap for the many small blocks a drawing is made of (shapes, points, map nodes, short lists).
 //
-// Blocks of up to kLargest bytes come from size classes 16 bytes apart. Each class carves runs of
+// Blocks of up to kLargest bytes come from size classes 8 bytes apart up to kFineLargest and 16
+// bytes apart above (a tree node of 40 or 120 bytes takes no more). Each class carves runs of
 // kRunSize bytes out of one address range reserved at the first allocation, and keeps the blocks
 // given back on a list of its own, with no header beside a block. Each thread also keeps a few
 // blocks of each class for itself, taken from the class and given back to it a batch at a time:
@@ -21,6 +22,8 @@
 class CSmallBlockHeap {
 public:
     static constexpr std::size_t kGranule = 16;
+    static constexpr std::size_t kFineGranule = 8;
+    static constexpr std::size_t kFineLargest = 128;
     static constexpr std::size_t kLargest = 1024;
     static constexpr std::size_t kRunSize = 64 * 1024;
     // What is committed at once as the used part of the range grows.
@@ -38,8 +41,9 @@ public:
     CSmallBlockHeap(const CSmallBlockHeap&) = delete;
     CSmallBlockHeap& operator=(const CSmallBlockHeap&) = delete;
 
-    // A block of at least `bytes` bytes (one granule for 0), aligned to kGranule; null when the
-    // block is larger than kLargest, the range is used up or could not be reserved.
+    // A block of at least `bytes` bytes (8 for 0), aligned to kGranule, or to kFineGranule when
+    // its class's size is an odd multiple of 8 (no object of such a size needs more); null when
+    // the block is larger than kLargest, the range is used up or could not be reserved.
     void* Allocate(std::size_t bytes) noexcept;
     // Whether `block` lies in this heap's range (then Free takes it).
     bool Owns(const void* block) const noexcept;
@@ -56,7 +60,17 @@ public:
     static CSmallBlockHeap& Module() noexcept;
 
 private:
-    static constexpr std::size_t kClasses = kLargest / kGranule;
+    static constexpr std::size_t kFineClasses = kFineLargest / kFineGranule;
+    static constexpr std::size_t kClasses = kFineClasses + (kLargest - kFineLargest) / kGranule;
+    static constexpr std::size_t ClassOf(std::size_t bytes)
+    {
+        return bytes <= kFineLargest ? (bytes ? (bytes - 1) / kFineGranule : 0)
+                                     : kFineClasses + (bytes - kFineLargest - 1) / kGranule;
+    }
+    static constexpr std::size_t SizeOfClass(std::size_t index)
+    {
+        return index < kFineClasses ? (index + 1) * kFineGranule : kFineLargest + (index + 1 - kFineClasses) * kGranule;
+    }
 
     // A lock held for a few instructions: taken with one atomic exchange when free, which is
     // most of the time. The system's reader-writer lock costs several times the allocation.

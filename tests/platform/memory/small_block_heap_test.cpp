@@ -20,7 +20,13 @@ namespace {
 
 constexpr std::size_t kMegabyte = 1024 * 1024;
 
-bool Aligned(const void* block) { return reinterpret_cast<std::uintptr_t>(block) % CSmallBlockHeap::kGranule == 0; }
+// Any object of `size` bytes can live in the block: 16-byte alignment for a size that is a
+// multiple of 16, 8 otherwise (a larger alignment divides the size of every object that has it).
+bool AlignedFor(const void* block, std::size_t size)
+{
+    const std::size_t need = size % 16 == 0 && size > 0 ? 16 : 8;
+    return reinterpret_cast<std::uintptr_t>(block) % need == 0;
+}
 
 DWORD StateOf(const void* at)
 {
@@ -34,13 +40,13 @@ TEST(SmallBlockHeap, BlocksOfEverySizeAreAlignedOwnedAndApart)
 {
     CSmallBlockHeap heap(16 * kMegabyte);
     // Sizes at and beside the class edges; each block is filled whole with its own byte.
-    const std::size_t sizes[] = {0, 1, 15, 16, 17, 31, 32, 100, 255, 256, 257, 512, 1000, 1023, 1024};
+    const std::size_t sizes[] = {0, 1, 8, 9, 15, 16, 17, 24, 31, 32, 40, 100, 120, 127, 128, 129, 144, 255, 256, 257, 512, 1000, 1023, 1024};
     std::vector<std::pair<unsigned char*, std::size_t>> blocks;
     for (int round = 0; round < 50; ++round) {
         for (std::size_t size : sizes) {
             auto* block = static_cast<unsigned char*>(heap.Allocate(size));
             ASSERT_NE(block, nullptr) << size;
-            EXPECT_TRUE(Aligned(block)) << size;
+            EXPECT_TRUE(AlignedFor(block, size)) << size;
             EXPECT_TRUE(heap.Owns(block)) << size;
             std::memset(block, static_cast<int>(blocks.size() & 0xFF), std::max<std::size_t>(size, 1));
             blocks.emplace_back(block, std::max<std::size_t>(size, 1));
