@@ -11,12 +11,14 @@ cleanup() {
   "$YVEX_ROOT/tools/wine-run" --down
 }
 trap cleanup EXIT
+# Wine's session comes up after the services: it takes the print queues it finds as it starts. A
+# session left up by an earlier command (a benchmark, a host run by hand) goes first.
+"$YVEX_ROOT/tools/wine-run" --down
 # Test services (database servers and the like) are started here by their own scripts.
 for s in $(ls "$YVEX_ROOT/tools" | grep -E '^service-.*\.sh$' || true); do
   "$YVEX_ROOT/tools/$s" start
   services_up+=("$s")
 done
-# Wine's session comes up after the services: it takes the print queues it finds as it starts.
 "$YVEX_ROOT/tools/wine-run" --up
 (cd "$YVEX_BUILD" && ctest --output-on-failure -j"${YVEX_TEST_JOBS:-$(nproc)}" "$@")
 # The plain C++ libraries again, natively under the sanitizers, with their fuzz targets.
