@@ -178,14 +178,28 @@ bool CSmallBlockHeap::Refill(ThreadBlocks& thread, std::size_t index) noexcept
     SizeClass& sizeClass = m_classes[index];
     CExclusive hold(sizeClass.lock);
     unsigned taken = 0;
-    for (; taken < kThreadBatch; ++taken) {
-        void* block = TakeFromClass(sizeClass, size, [&] { return TakeRun(index); });
-        if (!block)
-            break;
-        *static_cast<void**>(block) = thread.head[index];
-        thread.head[index] = block;
+    if (sizeClass.freeList) {
+        for (; taken < kThreadBatch && sizeClass.freeList; ++taken) {
+            void* block = sizeClass.freeList;
+            sizeClass.freeList = *static_cast<void**>(block);
+            *static_cast<void**>(block) = thread.head[index];
+            thread.head[index] = block;
+        }
+        thread.count[index] += taken;
+    } else {
+        if (static_cast<std::size_t>(sizeClass.end - sizeClass.next) < size) {
+            char* run = TakeRun(index);
+            if (!run)
+                return false;
+            sizeClass.next = run;
+            sizeClass.end = run + kRunSize;
+        }
+        const std::size_t room = static_cast<std::size_t>(sizeClass.end - sizeClass.next) / size;
+        taken = static_cast<unsigned>(room < kThreadBatch ? room : kThreadBatch);
+        thread.carve[index] = sizeClass.next;
+        thread.carveEnd[index] = sizeClass.next + taken * size;
+        sizeClass.next += taken * size;
     }
-    thread.count[index] += taken;
     sizeClass.out += taken;
     return taken > 0;
 }
@@ -218,12 +232,22 @@ void* CSmallBlockHeap::Allocate(std::size_t bytes) noexcept
         return nullptr;
     const std::size_t index = ClassOf(bytes);
     if (ThreadBlocks* thread = ThisThread()) {
-        if (!thread->head[index] && !Refill(*thread, index))
-            return nullptr;
-        void* block = thread->head[index];
-        thread->head[index] = *static_cast<void**>(block);
-        --thread->count[index];
-        return block;
+        const std::size_t size = SizeOfClass(index);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (void* block = thread->head[index]) {
+                thread->head[index] = *static_cast<void**>(block);
+                --thread->count[index];
+                return block;
+            }
+            if (static_cast<std::size_t>(thread->carveEnd[index] - thread->carve[index]) >= size) {
+                void* block = thread->carve[index];
+                thread->carve[index] += size;
+                return block;
+            }
+            if (!Refill(*thread, index))
+                return nullptr;
+        }
+        return nullptr;
     }
     SizeClass& sizeClass = m_classes[index];
     CExclusive hold(sizeClass.lock);
@@ -274,8 +298,20 @@ void CSmallBlockHeap::ReleaseThreadBlocks() noexcept
     auto* thread = static_cast<ThreadBlocks*>(ThreadSlot(m_tlsIndex));
     if (!thread)
         return;
-    for (std::size_t index = 0; index < kClasses; ++index)
+    for (std::size_t index = 0; index < kClasses; ++index) {
         GiveBack(*thread, index, thread->count[index]);
+        // The stretch not handed out goes back block by block.
+        const std::size_t size = SizeOfClass(index);
+        if (static_cast<std::size_t>(thread->carveEnd[index] - thread->carve[index]) < size)
+            continue;
+        SizeClass& sizeClass = m_classes[index];
+        CExclusive hold(sizeClass.lock);
+        for (; thread->carveEnd[index] - thread->carve[index] >= static_cast<std::ptrdiff_t>(size); thread->carve[index] += size) {
+            *reinterpret_cast<void**>(thread->carve[index]) = sizeClass.freeList;
+            sizeClass.freeList = thread->carve[index];
+            --sizeClass.out;
+        }
+    }
     {
         CExclusive hold(m_rangeLock);
         if (thread->previous)
@@ -302,8 +338,8 @@ std::size_t CSmallBlockHeap::LiveBlocks() const noexcept
     }
     CExclusive hold(m_rangeLock);
     for (const ThreadBlocks* thread = m_threads; thread; thread = thread->next)
-        for (unsigned kept : thread->count)
-            live -= kept;
+        for (std::size_t index = 0; index < kClasses; ++index)
+            live -= thread->count[index] + static_cast<std::size_t>(thread->carveEnd[index] - thread->carve[index]) / SizeOfClass(index);
     return live;
 }
 

@@ -93,11 +93,14 @@ private:
         std::size_t out = 0;
     };
 
-    // The blocks one thread keeps, a list for each class; known to the heap so that what a
+    // The blocks one thread keeps for each class: a list of blocks given back, and a stretch of
+    // a run not yet handed out (carved without writing to it). Known to the heap so that what a
     // thread keeps is not counted in use, and is freed with the heap.
     struct ThreadBlocks {
         void* head[kClasses];
         unsigned count[kClasses];
+        char* carve[kClasses];
+        char* carveEnd[kClasses];
         ThreadBlocks* next;
         ThreadBlocks* previous;
     };
@@ -107,8 +110,9 @@ private:
     char* TakeRun(std::size_t index) noexcept;
     // The calling thread's blocks; made on first use (null when they cannot be).
     ThreadBlocks* ThisThread() noexcept;
-    // Moves up to kThreadBatch blocks of the class at `index` to the thread: false when the
-    // class has none and the range is used up.
+    // Moves up to kThreadBatch blocks of the class at `index` to the thread, given-back ones to
+    // its list or else a stretch of the class's run: false when the class has none and the range
+    // is used up.
     bool Refill(ThreadBlocks& thread, std::size_t index) noexcept;
     // Gives `n` of the thread's blocks of the class at `index` back to the class.
     void GiveBack(ThreadBlocks& thread, std::size_t index, unsigned n) noexcept;

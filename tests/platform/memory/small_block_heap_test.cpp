@@ -172,13 +172,14 @@ TEST(SmallBlockHeap, ThreadsAllocateAndFreeEachOthersBlocks)
 
 TEST(SmallBlockHeap, AnEndingThreadGivesItsBlocksBack)
 {
-    // Two runs of 1 kB blocks: a thread that takes one run's worth and frees it keeps the blocks
-    // for itself until it gives them back; then another thread can have both runs.
+    // Two runs of 1 kB blocks: a thread that takes part of them and frees it keeps those blocks,
+    // and the stretch of the run it was handed with them, until it gives them back; then another
+    // thread can have both runs whole.
     CSmallBlockHeap heap(2 * CSmallBlockHeap::kRunSize);
     const std::size_t perRun = CSmallBlockHeap::kRunSize / 1024;
     std::thread worker([&] {
         std::vector<void*> blocks;
-        for (std::size_t i = 0; i < perRun; ++i)
+        for (std::size_t i = 0; i < CSmallBlockHeap::kThreadBatch + 1; ++i)
             blocks.push_back(heap.Allocate(1024));
         for (void* block : blocks)
             heap.Free(block);
