@@ -458,8 +458,9 @@ TEST(RtfText, Normalize)
     for (const Case& c : cases) {
         std::string out;
         EXPECT_EQ(NormalizeRtfText(c.rtf, c.height, &out), c.changed) << c.rtf;
-        if (c.changed)
+        if (c.changed) {
             EXPECT_EQ(out, c.out) << c.rtf;
+        }
     }
 }
 
