@@ -171,7 +171,7 @@ HRESULT CPoint::NextOwner(LONG previous, LONG* owner)
     *owner = kNoOwner;
     CPointRecord* point = nullptr;
     RETURN_IF_FAILED(FindPoint(&point));
-    const std::set<int>& owners = point->GetOwners();
+    const CPointOwners& owners = point->GetOwners();
     auto it = owners.begin();
     // A previous owner the shape map knows starts the walk after it (none when the point does not
     // list it); any other value starts at the beginning.

@@ -115,7 +115,7 @@ HRESULT CControlCore::ExchangePointTables(CDataTableSet* tables, DWORD mode, int
         const bool isNew = point == nullptr;
         if (point && (linkedPoints || shapePoints)) {
             const int id = point->GetPointId();
-            const std::set<int> owners = point->GetOwners();
+            const CPointOwners owners = point->GetOwners();
             for (int ownerId : owners) {
                 CShape* shape = map.Lookup(ownerId);
                 if (!shape)

@@ -170,7 +170,7 @@ CShape* CControlCore::FindNextPointOwner(CPointRecord* point, CShape* start)
 {
     if (!point || point->GetOwners().empty())
         return nullptr;
-    const std::set<int>& owners = point->GetOwners();
+    const CPointOwners& owners = point->GetOwners();
     auto it = owners.begin();
     if (start) {
         it = owners.find(start->GetId());
@@ -240,7 +240,7 @@ HRESULT CControlCore::ChangePointID(int id, int newId)
     RecordIdChange(GetUndoRecorder(), newId, [&](CUndoRecorder* r) { return r->RecordPoint(opObjectID, point, false); });
     // Every list that holds the record (a shape's own points and linked points) follows it to its
     // new place, and so does the index of linked points.
-    const std::set<int> owners = point->GetOwners();
+    const CPointOwners owners = point->GetOwners();
     CPointRecord* moved = m_pointPool->ChangeId(id, newId, [&](CPointRecord* from, CPointRecord* to) {
         for (int owner : owners)
             if (CShape* shape = FindShape(owner))

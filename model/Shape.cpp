@@ -30,10 +30,10 @@ bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId
     // A point that only the moving shape uses has no one to tell; without a caller's set to
     // fill there is nothing else to do (the common case: copying its owners would cost more than
     // the move).
-    const std::set<int>& users = point->GetOwners();
+    const CPointOwners& users = point->GetOwners();
     if (!visited && (users.empty() || (users.size() == 1 && *users.begin() == ownerId)))
         return true;
-    const std::set<int> owners = users;
+    const CPointOwners owners = users;
     std::set<int> local;
     std::set<int>& seen = visited ? *visited : local;
     if (ownerId != kNoOwnerId)
