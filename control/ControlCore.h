@@ -517,7 +517,7 @@ private:
     void ApplyUnitsOfAdditiveLoad(const CIncludedSite& request);
     void MergeViewsAndSettings(const CIncludedSite& request, double factor, bool scaledThisModule);
     void EnterIncludedSite(const CIncludedSite& request);
-    HRESULT SaveSiteAttempt(COdbcSession& session, int siteId, bool* keyViolation);
+    HRESULT SaveSiteAttempt(COdbcSession& session, int siteId, bool* retryable);
     HRESULT DeleteSiteRows(COdbcSession& session, int siteId, bool full, bool progress);
     void ForgetDatabaseIdsInMemory();
     HRESULT ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation);

@@ -304,7 +304,7 @@ HRESULT CControlCore::DeleteSiteFromDB(int siteId, bool full)
     return result;
 }
 
-HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* keyViolation)
+HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* retryable)
 {
     COdbcTransaction transaction(session);
     CIdReservation reservation;
@@ -349,7 +349,8 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* k
     OdbcClearLastFailure();
     HRESULT result = steps();
     if (FAILED(result)) {
-        *keyViolation = OdbcIsKeyViolation(OdbcLastFailure());
+        // Another session's new rows, or a deadlock with its transaction: worth another attempt.
+        *retryable = OdbcIsKeyViolation(OdbcLastFailure()) || OdbcIsTransientConflict(OdbcLastFailure());
         transaction.Rollback();
         before.Restore();
     }
@@ -375,9 +376,9 @@ HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
     for (int attempt = 0; SUCCEEDED(result); ++attempt) {
         // The boxes of an attempt that is tried again are not shown.
         COdbcMessageHold hold;
-        bool keyViolation = false;
-        result = SaveSiteAttempt(session, siteId, &keyViolation);
-        const bool retry = FAILED(result) && keyViolation && attempt + 1 < kSaveAttempts;
+        bool retryable = false;
+        result = SaveSiteAttempt(session, siteId, &retryable);
+        const bool retry = FAILED(result) && retryable && attempt + 1 < kSaveAttempts;
         hold.End(!retry);
         if (!retry)
             break;

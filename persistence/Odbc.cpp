@@ -214,6 +214,21 @@ OdbcFailure OdbcLastFailure() { return State().lastFailure; }
 
 void OdbcClearLastFailure() { State().lastFailure = OdbcFailure(); }
 
+bool OdbcIsTransientConflict(const OdbcFailure& failure)
+{
+    const std::string state = failure.state;
+    switch (failure.dialect) {
+    case SqlDialect::SQLite:
+        // One writer at a time: a busy database waits in the driver and never deadlocks.
+        return false;
+    case SqlDialect::PostgreSQL:
+        return state == "40P01" || state == "40001";
+    case SqlDialect::SqlServer:
+    default:
+        return state == "40001" && failure.native == 1205;
+    }
+}
+
 bool OdbcIsKeyViolation(const OdbcFailure& failure)
 {
     const std::string state = failure.state;

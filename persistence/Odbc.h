@@ -103,6 +103,10 @@ void OdbcClearLastFailure();
 // Whether a failure is a refused duplicate key: SQLite's driver reports S1000 with the engine's
 // SQLITE_CONSTRAINT (19), psqlODBC 23505, SQL Server 23000 with 2627 or 2601.
 bool OdbcIsKeyViolation(const OdbcFailure& failure);
+// Whether the server gave up a transaction that met another session's: a deadlock or a failed
+// serialization (PostgreSQL 40P01 or 40001, SQL Server 40001 with 1205). The work may be tried
+// again from its start.
+bool OdbcIsTransientConflict(const OdbcFailure& failure);
 
 // While a hold lives, the message boxes of this thread's failures are kept back: a work that
 // retries what failed (a save that meets another session's new rows) shows nothing for the

@@ -118,6 +118,41 @@ TEST(OdbcHelpers, ResultChecks)
     EXPECT_EQ(COdbcSession().Dialect(), SqlDialect::SqlServer) << "a session that never connected";
 }
 
+// What a failed statement's state says: a refused key (another session took the ID) or a
+// transaction the server gave up in a deadlock; both send a save to another attempt.
+TEST(OdbcHelpers, FailureKinds)
+{
+    struct Case {
+        SqlDialect dialect;
+        const char* state;
+        long native;
+        bool key;
+        bool conflict;
+    };
+    const Case cases[] = {
+        {SqlDialect::SQLite, "HY000", 19, true, false},
+        {SqlDialect::SQLite, "S1000", 19, true, false},
+        {SqlDialect::SQLite, "HY000", 5, false, false},
+        {SqlDialect::PostgreSQL, "23505", 7, true, false},
+        {SqlDialect::PostgreSQL, "40P01", 7, false, true},
+        {SqlDialect::PostgreSQL, "40001", 7, false, true},
+        {SqlDialect::PostgreSQL, "42601", 7, false, false},
+        {SqlDialect::SqlServer, "23000", 2627, true, false},
+        {SqlDialect::SqlServer, "23000", 2601, true, false},
+        {SqlDialect::SqlServer, "23000", 547, false, false},
+        {SqlDialect::SqlServer, "40001", 1205, false, true},
+        {SqlDialect::SqlServer, "40001", 3960, false, false},
+    };
+    for (const Case& c : cases) {
+        OdbcFailure failure;
+        std::strncpy(failure.state, c.state, sizeof failure.state - 1);
+        failure.native = c.native;
+        failure.dialect = c.dialect;
+        EXPECT_EQ(OdbcIsKeyViolation(failure), c.key) << c.state << " " << c.native;
+        EXPECT_EQ(OdbcIsTransientConflict(failure), c.conflict) << c.state << " " << c.native;
+    }
+}
+
 TEST(StatementTables, NamesAreUniqueAndUserTextIsNeverFormatted)
 {
     std::set<std::string> names;
