@@ -2,7 +2,6 @@
 #include "bytes/LittleEndian.h"
 
 #include <algorithm>
-#include <new>
 #include <cctype>
 #include <cfloat>
 #include <charconv>
@@ -10,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #if defined(__SSE2__)
@@ -649,10 +649,10 @@ bool CDxfFile::OpenStream(IStream* stream, bool reading)
 
 bool CDxfFile::ReadWhole(uint8_t* into, size_t length)
 {
+    // Only files up to kCopiedSize come here: a length fits a single read.
     while (length > 0) {
-        const DWORD ask = length > 0x40000000u ? 0x40000000u : static_cast<DWORD>(length);
         DWORD got = 0;
-        if (!ReadFile(m_file.Get(), into, ask, &got, nullptr) || got == 0)
+        if (!ReadFile(m_file.Get(), into, static_cast<DWORD>(length), &got, nullptr) || got == 0)
             return false;
         into += got;
         length -= got;

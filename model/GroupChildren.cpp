@@ -220,14 +220,19 @@ CReference* AsReference(CShape* child)
     return child->GetClassShapeType() == stReference ? static_cast<CReference*>(child) : nullptr;
 }
 
-// The walks over a drawing's tree meet every shape once, and each shape is a cache miss of its
-// own: asking for the shape a few places ahead lets memory deliver it while this one is handled.
-constexpr std::size_t kPrefetchAhead = 8;
-
-inline void PrefetchAhead(const std::vector<CShape*>& children, std::size_t at)
+// Visits each child of a copy of the list (a visit may take children out of the group). The walks
+// over a drawing's tree meet every shape once, and each shape is a cache miss of its own: asking
+// for the shape a few places ahead lets memory deliver it while this one is handled.
+template <typename Visit>
+void ForEachChildFetchingAhead(const std::vector<CShape*>& list, Visit visit)
 {
-    if (at + kPrefetchAhead < children.size())
-        __builtin_prefetch(children[at + kPrefetchAhead]);
+    constexpr std::size_t kAhead = 8;
+    const std::vector<CShape*> children(list);
+    for (std::size_t at = 0; at < children.size(); ++at) {
+        if (at + kAhead < children.size())
+            __builtin_prefetch(children[at + kAhead]);
+        visit(children[at]);
+    }
 }
 
 bool HasBlockCopies(CReference* reference)
@@ -241,37 +246,32 @@ bool HasBlockCopies(CReference* reference)
 
 void CGroup::ResolveReferences(CGroup* library, std::set<int>* visited)
 {
-    if (m_children.empty())
-        return;
-    const std::vector<CShape*> children(m_children);
-    for (std::size_t at = 0; at < children.size(); ++at) {
-        PrefetchAhead(children, at);
-        CShape* child = children[at];
+    ForEachChildFetchingAhead(m_children, [&](CShape* child) {
         auto* reference = AsReference(child);
         if (!reference) {
             if (child->IsGroup())
                 static_cast<CGroup*>(child)->ResolveReferences(library, visited);
-            continue;
+            return;
         }
         CGroup* block = reference->GetBlock();
         const bool linked = block != nullptr;
         if (!block)
             block = BlockNamed(library, reference);
         if (!block)
-            continue;
+            return;
         if (linked && (HasBlockCopies(reference) || block->GetShapeCount() == 0))
-            continue;
+            return;
         if (visited && visited->count(reference->GetId()) && visited->count(block->GetId()))
-            continue;
+            return;
         if (visited) {
             visited->insert(reference->GetId());
             visited->insert(block->GetId());
         }
         if (!reference->ResolveBlock(block, true, true, false) && reference->GetBlock() != block)
-            continue;
+            return;
         reference->ResolveReferences(library, nullptr);
         reference->ApplyTransform(true);
-    }
+    });
 }
 
 void CGroup::RefreshReferenceLinks()
@@ -292,12 +292,7 @@ void CGroup::RefreshReferenceLinks()
 
 void CGroup::ClearReferencesInTree()
 {
-    if (m_children.empty())
-        return;
-    const std::vector<CShape*> children(m_children);
-    for (std::size_t at = 0; at < children.size(); ++at) {
-        PrefetchAhead(children, at);
-        CShape* child = children[at];
+    ForEachChildFetchingAhead(m_children, [&](CShape* child) {
         auto* reference = AsReference(child);
         if (reference && !reference->GetBlock()) {
             // Nothing to show: the reference goes, with whatever it still holds, when the control
@@ -306,21 +301,16 @@ void CGroup::ClearReferencesInTree()
                 m_control->DeleteShapeTree(reference, false, false);
             else
                 reference->DetachFromParent();
-            continue;
+            return;
         }
         if (child->IsGroup())
             static_cast<CGroup*>(child)->ClearReferencesInTree();
-    }
+    });
 }
 
 void CGroup::LinkReferencesByName(CGroup* library)
 {
-    if (m_children.empty())
-        return;
-    const std::vector<CShape*> children(m_children);
-    for (std::size_t at = 0; at < children.size(); ++at) {
-        PrefetchAhead(children, at);
-        CShape* child = children[at];
+    ForEachChildFetchingAhead(m_children, [&](CShape* child) {
         if (auto* reference = AsReference(child)) {
             if (!reference->GetBlock()) {
                 if (CGroup* block = BlockNamed(library, reference)) {
@@ -331,7 +321,7 @@ void CGroup::LinkReferencesByName(CGroup* library)
         } else if (child->IsGroup()) {
             static_cast<CGroup*>(child)->LinkReferencesByName(library);
         }
-    }
+    });
 }
 
 // --- Passing changes on -------------------------------------------------------------------------
@@ -351,11 +341,7 @@ void CGroup::SetVisible(bool on)
     if (!(m_state & stPropagateToChildren))
         return;
     SetFlag100(true);
-    const std::vector<CShape*> children(m_children);
-    for (std::size_t at = 0; at < children.size(); ++at) {
-        PrefetchAhead(children, at);
-        children[at]->SetVisible(on);
-    }
+    ForEachChildFetchingAhead(m_children, [on](CShape* child) { child->SetVisible(on); });
     SetFlag100(false);
 }
 

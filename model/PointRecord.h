@@ -27,6 +27,8 @@ public:
         return at != m_ids.end() && *at == id ? at : m_ids.end();
     }
     size_t count(int id) const { return find(id) != end() ? 1 : 0; }
+    // Whether a shape other than `id` uses the point.
+    bool HasOtherThan(int id) const { return m_ids.size() > 1 || (m_ids.size() == 1 && m_ids[0] != id); }
     // False when the ID was there already, or was not there to erase.
     bool insert(int id)
     {

@@ -31,7 +31,7 @@ bool PropagatePointMove(CShapeHost* control, std::set<int>* visited, int ownerId
     // fill there is nothing else to do (the common case: copying its owners would cost more than
     // the move).
     const CPointOwners& users = point->GetOwners();
-    if (!visited && (users.empty() || (users.size() == 1 && *users.begin() == ownerId)))
+    if (!visited && !users.HasOtherThan(ownerId))
         return true;
     const CPointOwners owners = users;
     std::set<int> local;

@@ -168,10 +168,7 @@ void CShape::TransformList(const CShapePointList& list, std::set<int>* visited, 
     };
     // Another user of a point, told of its move, may change this list: the loop then walks a
     // copy. Points that only this shape uses tell no one, and move in place.
-    const auto shared = [this](const CPointRecord* point) {
-        const CPointOwners& users = point->GetOwners();
-        return !users.empty() && (users.size() > 1 || *users.begin() != m_id);
-    };
+    const auto shared = [this](const CPointRecord* point) { return point->GetOwners().HasOtherThan(m_id); };
     if (std::none_of(list.begin(), list.end(), shared)) {
         for (CPointRecord* point : list)
             move(point);
