@@ -1,16 +1,20 @@
 // The sample host: a window that embeds the YVEX control and works a drawing the way an
 // application does, through the control's automation interfaces and events only.
 //
-//   yvex_host [FILE.dxf] [--dsn NAME] [--out DIR]
+//   yvex_host [FILE] [--dsn NAME] [--out DIR] [--plugins DIR]
 //
-// Without a file it builds a sample site; with one it imports that DXF file. It then saves the
-// site in the database under its name (replacing an earlier site of that name), closes the
-// control, loads the site into a fresh control, checks the shapes by kind, and writes a picture
-// of it (PNG), a DXF file and a metafile into the output folder.
+// Without a file it builds a sample site; with one it imports that file: a DXF file through the
+// control, a DGN file, a shapefile or a plotter command file through the matching plug-in. It
+// then saves the site in the database under its name (replacing an earlier site of that name),
+// closes the control, loads the site into a fresh control, checks the shapes by kind, writes a
+// picture of it (PNG), a DXF file and a metafile into the output folder, and exports it through
+// every plug-in (DGN, shapefile, XAML, PDF). The plug-in DLLs are loaded from their folder
+// (--plugins; by default the build's, beside this program's folder).
 #include <windows.h>
 #include <gdiplus.h>
 #include <shellapi.h>
 #include <chrono>
+#include <cwctype>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -18,6 +22,7 @@
 #include <vector>
 #include "AutomationObject.h"
 #include "ControlHost.h"
+#include "Plugins.h"
 #include "SiteDirectory.h"
 
 using sample::Arg;
@@ -33,10 +38,29 @@ const int kHeight = 768;
 const DWORD kOperationTimeout = 300000;
 
 struct Options {
-    std::wstring input;   // a DXF file to import, or empty for the sample site
+    std::wstring input;   // a file to import, or empty for the sample site
     std::string dataSource;
     std::wstring outDir = L"out";
+    std::wstring pluginDir;  // empty: <this program's folder>\..\..\plugins
 };
+
+// The plug-ins, with the file each exporter writes and the files each importer reads.
+struct PluginFormat {
+    const char* plugin;
+    const wchar_t* output;
+    std::vector<const wchar_t*> extensions;
+};
+
+const std::vector<PluginFormat>& PluginFormats()
+{
+    static const std::vector<PluginFormat> formats = {
+        {"dgn", L"sample.dgn", {L".dgn"}},
+        {"shp", L"sample.shp", {L".shp"}},
+        {"xaml", L"sample.xaml", {L".gbr", L".ger", L".pho"}},
+        {"pdf", L"sample.pdf", {}},
+    };
+    return formats;
+}
 
 // One line per step with its time.
 class Step
@@ -74,6 +98,63 @@ std::wstring FullPath(const std::wstring& path)
     wchar_t full[MAX_PATH * 4] = {};
     const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
     return n > 0 && n < MAX_PATH * 4 ? std::wstring(full) : path;
+}
+
+std::wstring Extension(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    const size_t dot = path.find_last_of(L'.');
+    if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash))
+        return std::wstring();
+    std::wstring extension = path.substr(dot);
+    for (wchar_t& c : extension)
+        c = static_cast<wchar_t>(towlower(c));
+    return extension;
+}
+
+// The plug-in that imports a file of this name, or null for a DXF file.
+const PluginFormat* ImporterFor(const std::wstring& path)
+{
+    const std::wstring extension = Extension(path);
+    for (const PluginFormat& format : PluginFormats())
+        for (const wchar_t* known : format.extensions)
+            if (extension == known)
+                return &format;
+    return nullptr;
+}
+
+std::wstring PluginFolder(const Options& options)
+{
+    if (!options.pluginDir.empty())
+        return FullPath(options.pluginDir);
+    wchar_t self[MAX_PATH * 4] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
+    std::wstring folder(self, n < MAX_PATH * 4 ? n : 0);
+    folder = folder.substr(0, folder.find_last_of(L"\\/") + 1);
+    return FullPath(folder + L"..\\..\\plugins");
+}
+
+// The control's own interface for the plug-ins (they take IYVEXControl, not IDispatch).
+IYVEXControl* ControlInterface(const AutomationObject& control)
+{
+    IYVEXControl* itf = nullptr;
+    const HRESULT hr = control.Get()->QueryInterface(IID_IYVEXControl, reinterpret_cast<void**>(&itf));
+    if (FAILED(hr) || !itf)
+        throw AutomationError("the control answers no IYVEXControl", FAILED(hr) ? hr : E_NOINTERFACE);
+    return itf;
+}
+
+// A line at every tenth of a plug-in's run, as the control's own progress is shown.
+std::function<void(long)> ProgressPrinter(long* shown)
+{
+    *shown = -1;
+    return [shown](long percent) {
+        if (*shown >= 0 && percent < *shown + 10 && !(percent == 100 && *shown != 100))
+            return;
+        *shown = percent;
+        std::printf("  progress %3ld%%\n", percent);
+        std::fflush(stdout);
+    };
 }
 
 std::wstring BaseName(const std::wstring& path)
@@ -311,16 +392,46 @@ void WritePicture(const AutomationObject& control, const std::wstring& path)
         throw AutomationError("cannot write " + Narrow(path), E_FAIL);
 }
 
+// The loaded site written by every plug-in whose exporter is built; the others are named as
+// skipped.
+void ExportThroughPlugins(ControlHost& host, const Options& options)
+{
+    const std::wstring folder = PluginFolder(options);
+    IYVEXControl* control = ControlInterface(host.Control());
+    try {
+        for (const PluginFormat& format : PluginFormats()) {
+            const std::string title = "write out/" + Narrow(format.output);
+            Step step(title.c_str());
+            sample::Plugin plugin(folder, format.plugin);
+            long shown = -1;
+            std::string error;
+            const sample::Conversion result =
+                plugin.Export(control, FullPath(Join(options.outDir, format.output)), ProgressPrinter(&shown), &error);
+            if (result == sample::Conversion::failed)
+                throw AutomationError(title + ": " + error, E_FAIL);
+            step.Done(result == sample::Conversion::notBuilt
+                          ? std::string("skipped: the ") + format.plugin + " plug-in's exporter is not built yet"
+                          : std::string("through the ") + format.plugin + " plug-in");
+        }
+    } catch (...) {
+        control->Release();
+        throw;
+    }
+    control->Release();
+}
+
 bool ParseOptions(int argc, wchar_t** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
-        if ((arg == L"--dsn" || arg == L"--out") && i + 1 < argc) {
+        if ((arg == L"--dsn" || arg == L"--out" || arg == L"--plugins") && i + 1 < argc) {
             const std::wstring value = argv[++i];
             if (arg == L"--dsn")
                 options.dataSource = Narrow(value);
-            else
+            else if (arg == L"--out")
                 options.outDir = value;
+            else
+                options.pluginDir = value;
         } else if (!arg.empty() && arg[0] != L'-' && options.input.empty()) {
             options.input = arg;
         } else {
@@ -356,6 +467,31 @@ int Run(const Options& options)
     if (options.input.empty()) {
         Step step("build the sample site");
         BuildSampleSite(host.Control(), options.outDir);
+        built = ShapesByKind(host.Control());
+        step.Done(Describe(built));
+    } else if (const PluginFormat* format = ImporterFor(options.input)) {
+        const std::string title = std::string("import through the ") + format->plugin + " plug-in";
+        Step step(title.c_str());
+        const std::wstring file = FullPath(options.input);
+        if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES)
+            throw AutomationError("cannot open " + Narrow(options.input), HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+        sample::Plugin plugin(PluginFolder(options), format->plugin);
+        IYVEXControl* control = ControlInterface(host.Control());
+        long shown = -1;
+        std::string error;
+        sample::Conversion result = sample::Conversion::failed;
+        try {
+            result = plugin.Import(control, file, ProgressPrinter(&shown), &error);
+        } catch (...) {
+            control->Release();
+            throw;
+        }
+        control->Release();
+        if (result == sample::Conversion::notBuilt)
+            throw AutomationError(std::string("the ") + format->plugin + " plug-in's importer is not built yet", E_NOTIMPL);
+        if (result == sample::Conversion::failed)
+            throw AutomationError("import of " + Narrow(options.input) + ": " + error, E_FAIL);
+        host.Control().GetObject(L"Site").Put(L"Name", siteName);
         built = ShapesByKind(host.Control());
         step.Done(Describe(built));
     } else {
@@ -439,6 +575,7 @@ int Run(const Options& options)
             DeleteEnhMetaFile(reinterpret_cast<HENHMETAFILE>(metafile));
         step.Done();
     }
+    ExportThroughPlugins(host, options);
     host.Close();
     return 0;
 }
@@ -451,7 +588,7 @@ int main()
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     Options options;
     if (!argv || !ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: yvex_host [FILE.dxf] [--dsn NAME] [--out DIR]\n");
+        std::fprintf(stderr, "usage: yvex_host [FILE] [--dsn NAME] [--out DIR] [--plugins DIR]\n");
         return 2;
     }
     LocalFree(argv);
@@ -459,7 +596,7 @@ int main()
     int code = 0;
     try {
         code = Run(options);
-    } catch (const AutomationError& e) {
+    } catch (const std::exception& e) {
         for (const std::string& box : ControlHost::TakeMessages())
             std::fprintf(stderr, "message: %s\n", box.c_str());
         std::fprintf(stderr, "error: %s\n", e.what());

@@ -5,6 +5,7 @@ metafile. The outputs are read back with independent readers (a PNG decoder over
 the EMF header), the database with SQLite's own module."""
 import configparser
 import os
+import re
 import sqlite3
 import struct
 import subprocess
@@ -180,6 +181,7 @@ class MainJob(unittest.TestCase):
         self.assertEqual(curves, 6, counts)  # polyline, rectangle, polygon, circle, arc, ellipse
         self.assertEqual(len(sites_named("Sample")), 1)
         self.check_sample_picture(os.path.join(out_dir, "sample.png"))
+        self.check_plugin_exports(stdout, out_dir)
 
         # A second run replaces the site rather than adding one.
         first = sites_named("Sample")
@@ -189,6 +191,23 @@ class MainJob(unittest.TestCase):
         now = sites_named("Sample")
         self.assertEqual(len(now), 1)
         self.assertNotEqual(now, first)
+
+    # Each plug-in's step: its file written through it, or named as not built yet.
+    PLUGIN_OUTPUTS = (("dgn", "sample.dgn"), ("shp", "sample.shp"), ("xaml", "sample.xaml"), ("pdf", "sample.pdf"))
+
+    def check_plugin_exports(self, stdout, out_dir):
+        written = []
+        for plugin, name in self.PLUGIN_OUTPUTS:
+            match = re.search(r"write out/%s\s+\d+\.\d+ s  (.*)" % re.escape(name), stdout)
+            self.assertIsNotNone(match, "no step for %s:\n%s" % (name, stdout))
+            detail = match.group(1)
+            if detail == "skipped: the %s plug-in's exporter is not built yet" % plugin:
+                self.assertFalse(os.path.exists(os.path.join(out_dir, name)), name)
+            else:
+                self.assertEqual(detail, "through the %s plug-in" % plugin)
+                self.assertGreater(os.path.getsize(os.path.join(out_dir, name)), 0, name)
+                written.append(name)
+        return written
 
     def check_sample_picture(self, path):
         """Every kind of the sample site shows where the site has it (world units; a reach of a
@@ -257,6 +276,22 @@ class MainJob(unittest.TestCase):
         self.assertEqual(counts.get("CIRCLE", 0) + counts.get("POLYLINE", 0), 1, counts)
         self.assertEqual(counts.get("TEXT", 0) + counts.get("MTEXT", 0), 1, counts)
         self.assertEqual(len(sites_named("Imported plan")), 1)
+
+    def test_plugin_files_go_to_their_importers(self):
+        # A file of a plug-in's format goes to its importer; one not built yet says so and stores
+        # nothing.
+        for plugin, name, content in (("dgn", "Plan.dgn", b"\x08\x09\xfe\x02" + b"\x00" * 60),
+                                      ("xaml", "Board.gbr", b"G54*X100Y100D02*X500Y100D01*M02*")):
+            path = os.path.join(self.work.name, name)
+            with open(path, "wb") as f:
+                f.write(content)
+            code, stdout, stderr = run_host(self.out("import-" + plugin), windows_path(path))
+            self.assertIn("import through the %s plug-in" % plugin, stdout)
+            if code != 0:
+                self.assertIn("the %s plug-in's importer is not built yet" % plugin, stderr)
+                self.assertEqual(sites_named(name.rsplit(".", 1)[0]), [])
+            else:
+                self.assertEqual(len(sites_named(name.rsplit(".", 1)[0])), 1)
 
     def test_a_damaged_file_fails_and_leaves_the_stored_site(self):
         code, stdout, stderr = run_host(self.out("before"))
