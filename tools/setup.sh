@@ -13,6 +13,7 @@ PKGS=(wine wine64 libwine-dev mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-pos
       gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix libz-mingw-w64-dev cmake ninja-build googletest
       unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql sqlite3 xvfb xauth
       python3-ezdxf python3-pyshp python3-olefile libgsf-bin libolecf-utils dime gdal-bin qpdf poppler-utils
+      geographiclib-tools
       libxml2-utils printemf emf2svg dpkg-dev curl ca-certificates cups printer-driver-cups-pdf
       clang libclang-rt-dev zlib1g-dev)
 

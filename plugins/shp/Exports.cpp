@@ -1,24 +1,25 @@
-// The exports of the shp plug-in. Its converters are not built yet: the factories make the
-// framework's pending converters, which answer FALSE.
+// The exports of the shp plug-in: its exporter (CSHPExport) through GetExporter, its importer
+// (CSHPImport) through GetImporter and the standard-call pair.
+#include "SHPExport.h"
+#include "SHPImport.h"
 #include "common/Exports.h"
-#include "common/PendingConverters.h"
 
 extern "C" {
 
 IVExporter* GetExporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CSHPExport>(control, user, callback);
 }
 
 IVImporter* GetImporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CSHPImport>(control, user, callback);
 }
 
 IVImporter* __stdcall GetSHPImport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CSHPImport>(control, user, callback);
 }
 
 void __stdcall ReleaseSHPImport(IVImporter* importer)

@@ -14,6 +14,7 @@ import tempfile
 import unittest
 
 import ezdxf
+import shapefile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from png_file import read_png  # noqa: E402
@@ -181,7 +182,9 @@ class MainJob(unittest.TestCase):
         self.assertEqual(curves, 6, counts)  # polyline, rectangle, polygon, circle, arc, ellipse
         self.assertEqual(len(sites_named("Sample")), 1)
         self.check_sample_picture(os.path.join(out_dir, "sample.png"))
-        self.check_plugin_exports(stdout, out_dir)
+        written = self.check_plugin_exports(stdout, out_dir)
+        self.assertIn("sample.shp", written)
+        self.check_sample_shapefile(os.path.join(out_dir, "sample.shp"))
 
         # A second run replaces the site rather than adding one.
         first = sites_named("Sample")
@@ -208,6 +211,25 @@ class MainJob(unittest.TestCase):
                 self.assertGreater(os.path.getsize(os.path.join(out_dir, name)), 0, name)
                 written.append(name)
         return written
+
+    def check_sample_shapefile(self, path):
+        """The sample's shapes with geometry as records, each with its row: two lines, the polyline,
+        the rectangle, the polygon, the circle, the arc, the ellipse, the two references (their
+        block's circle and two lines as parts) and the picture's frame; the texts have none. GDAL
+        reads as many."""
+        for name in ("sample.shx", "sample.dbf"):
+            self.assertTrue(os.path.exists(os.path.join(os.path.dirname(path), name)), name)
+        reader = shapefile.Reader(path, encoding="cp1252")
+        shapes, records = reader.shapes(), reader.records()
+        reader.close()
+        self.assertEqual(len(shapes), 11)
+        self.assertEqual(len(records), 11)
+        self.assertTrue(all(s.shapeType == shapefile.POLYLINE for s in shapes))
+        references = [s for s in shapes if len(s.parts) == 3]
+        self.assertEqual(len(references), 2)
+        self.assertEqual([len(s.points) for s in references], [29, 29])
+        ogr = subprocess.run(["ogrinfo", "-ro", "-al", "-so", path], capture_output=True, text=True, check=True)
+        self.assertIn("Feature Count: 11", ogr.stdout)
 
     def check_sample_picture(self, path):
         """Every kind of the sample site shows where the site has it (world units; a reach of a
@@ -280,6 +302,17 @@ class MainJob(unittest.TestCase):
     def test_plugin_files_go_to_their_importers(self):
         # A file of a plug-in's format goes to its importer; one not built yet says so and stores
         # nothing.
+        shp = shapefile.Writer(os.path.join(self.work.name, "Parcels"), shapeType=shapefile.POLYGON)
+        shp.field("OWNER", "C", size=20)
+        shp.poly([[[0, 0], [0, 40], [60, 40], [60, 0], [0, 0]]])
+        shp.record("north")
+        shp.poly([[[0, -50], [0, -10], [60, -10], [0, -50]]])
+        shp.record("south")
+        shp.close()
+        code, stdout, stderr = run_host(self.out("import-shp"), windows_path(os.path.join(self.work.name, "Parcels.shp")))
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertRegex(stdout, r"import through the shp plug-in\s+\d+\.\d+ s  .*2 polyline")
+        self.assertEqual(len(sites_named("Parcels")), 1)
         for plugin, name, content in (("dgn", "Plan.dgn", b"\x08\x09\xfe\x02" + b"\x00" * 60),
                                       ("xaml", "Board.gbr", b"G54*X100Y100D02*X500Y100D01*M02*")):
             path = os.path.join(self.work.name, name)
