@@ -3,6 +3,7 @@
 // DIB section (glyph shapes differ between platforms; positions, sizes and colours do not).
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 #include "tests/support/ControlTestSupport.h"
 #include "tests/support/DrawingTestSupport.h"
@@ -161,4 +162,72 @@ TEST(RichText, NothingIsDrawnWithoutTheWindow)
     CDrawContext context = drawtest::Context(canvas.Dc());
     EXPECT_EQ(text->Draw(context), 1);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 100 * 100);
+}
+
+// A rich text and a plain text of the same words, font and height, drawn side by side on the
+// screen's resolution and on a target three times finer (a printer's or a large bitmap's): the
+// rich one stands on one line as wide as the plain one, and on the finer target its letters are
+// drawn at that target's resolution, as finely as the plain text's, not a screen bitmap blown up.
+TEST(RichText, DrawnAtTheTargetsResolutionBesideThePlainText)
+{
+    ControlRef control;
+    drawtest::SetPixelView(*control, 200);
+    const char* words = "Rich bold and red text";
+    const std::string rtf = std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + words + "}";
+    struct Ink
+    {
+        RECT extent;
+        int runs;
+        int thinnest; // the narrowest horizontal run of ink, in pixels
+    };
+    auto inkOf = [](const drawtest::Canvas& canvas) {
+        Ink ink{canvas.InkExtent(), 0, 1000};
+        ink.runs = static_cast<int>(InkRows(canvas).size());
+        for (int y = 0; y < canvas.Height(); ++y) {
+            int run = 0;
+            for (int x = 0; x <= canvas.Width(); ++x) {
+                const bool dark = x < canvas.Width() && (canvas.Pixel(x, y) & 0xFF) < 0x80;
+                if (dark) {
+                    ++run;
+                } else if (run > 0) {
+                    ink.thinnest = std::min(ink.thinnest, run);
+                    run = 0;
+                }
+            }
+        }
+        return ink;
+    };
+    for (int fineness : {1, 3}) {
+        SCOPED_TRACE(fineness);
+        Ink ink[2];
+        for (int rich = 0; rich < 2; ++rich) {
+            drawtest::Canvas canvas(500 * fineness, 200 * fineness);
+            HDC dc = canvas.Dc();
+            // The same logical units (tenths of a millimetre, y up) on pixels `fineness` times finer.
+            SetMapMode(dc, MM_ANISOTROPIC);
+            SetWindowExtEx(dc, 254, 254, nullptr);
+            SetViewportExtEx(dc, 96 * fineness, -96 * fineness, nullptr);
+            auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+            text->SetTextType(rich ? ttRTF : ttANSI);
+            text->StoreText(rich ? rtf.c_str() : words, -1);
+            text->SetPointCoords(3, 20, 150, 0);
+            text->SetHeight(12);
+            text->SetFontNameA("Arial");
+            CDrawContext context = drawtest::Context(dc);
+            ASSERT_EQ(text->Draw(context), 1);
+            ink[rich] = inkOf(canvas);
+            control->GetShapeMap().DeleteShape(text);
+        }
+        const int plainWidth = ink[0].extent.right - ink[0].extent.left;
+        const int richWidth = ink[1].extent.right - ink[1].extent.left;
+        ASSERT_GT(plainWidth, 50 * fineness);
+        EXPECT_EQ(ink[1].runs, 1) << "the rich text on one line";
+        EXPECT_NEAR(richWidth, plainWidth, plainWidth * 0.2) << "rich " << richWidth << ", plain " << plainWidth;
+        const int plainHeight = ink[0].extent.bottom - ink[0].extent.top;
+        const int richHeight = ink[1].extent.bottom - ink[1].extent.top;
+        EXPECT_NEAR(richHeight, plainHeight, plainHeight * 0.3) << "rich " << richHeight << ", plain " << plainHeight;
+        // Strokes as fine as the plain text's: a screen bitmap blown up three times has none
+        // thinner than three pixels.
+        EXPECT_LE(ink[1].thinnest, ink[0].thinnest + 1) << "rich " << ink[1].thinnest << ", plain " << ink[0].thinnest;
+    }
 }
