@@ -4,6 +4,7 @@
 // A member with a body runs it under the guard: return this->Guarded([&]() -> HRESULT { ... });
 #include "YVEX_h.h"
 #include "automation/CircleShapeImpl.h"
+#include "model/Angles.h"
 
 template <class T, class Itf, const IID* piid>
 class IArcShapeImpl : public ICircleShapeImpl<T, Itf, piid> {
@@ -23,6 +24,8 @@ public:
     STDMETHODIMP put_StartAngle(double newVal) override
     {
         return this->Guarded([&]() -> HRESULT {
+            if (!IsUsableAngle(newVal))
+                return E_INVALIDARG;
             return this->ChangeEllipse([&](CEllipse* e) {
                 if (e->GetStartAngle() != static_cast<float>(newVal))
                     this->RecordChange(e, kUndoProperties);
@@ -33,6 +36,8 @@ public:
     STDMETHODIMP put_EndAngle(double newVal) override
     {
         return this->Guarded([&]() -> HRESULT {
+            if (!IsUsableAngle(newVal))
+                return E_INVALIDARG;
             return this->ChangeEllipse([&](CEllipse* e) {
                 if (e->GetEndAngle() != static_cast<float>(newVal))
                     this->RecordChange(e, kUndoProperties);

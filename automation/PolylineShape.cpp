@@ -255,6 +255,10 @@ STDMETHODIMP CPolylineShape::AddVertex(LONG indexBefore, LONG PointID, float Bul
         if (hr == S_FALSE || (hr == S_OK && !p))
             return E_UNEXPECTED;
         RETURN_IF_FAILED(hr);
+        // A point the polyline holds already is refused before anything changes: points and
+        // vertices stay one to one.
+        if (p->GetPoints().IndexOf(PointID) >= 0)
+            return E_INVALIDARG;
         RecordChange(p, kUndoShapePoint, PointID);
         const std::string name = Name ? WideToAnsi(Name) : "";
         CVertexRecord* vertex = p->AddVertex(indexBefore - 1, PointID, Bulge, static_cast<DWORD>(PenColor), LinePatternID,

@@ -67,6 +67,9 @@ STDMETHODIMP CVertexCollection::AddVertex(LONG indexBefore, LONG PointID, float 
         CPointRecord* point = m_yvex->GetPointPool().Find(PointID);
         if (!point)
             return E_INVALIDARG;
+        // So is one the polyline holds already: points and vertices stay one to one.
+        if (polyline->GetPoints().IndexOf(PointID) >= 0)
+            return E_INVALIDARG;
         CUndoRecorder* recorder = m_yvex->GetUndoRecorder();
         const bool wasUsed = point->GetUseCount() > 0;
         if (wasUsed && recorder && recorder->ShouldRecordPoint(point))

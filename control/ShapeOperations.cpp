@@ -10,6 +10,7 @@
 #include "ui/resource.h"
 #include "control/YVEXControl.h"
 #include "com/HResult.h"
+#include "model/Angles.h"
 #include "model/Ellipse.h"
 #include "model/Image.h"
 #include "model/Reference.h"
@@ -123,6 +124,8 @@ HRESULT CYVEXControl::AddRectangle(CGroup* group, float left, float upper, float
 HRESULT CYVEXControl::AddArc(CGroup* group, float centerX, float centerY, float radius, float startAngle,
                              float endAngle, LONG* shapeId)
 {
+    if (!IsUsableAngle(startAngle) || !IsUsableAngle(endAngle))
+        return E_INVALIDARG;
     return AddPointShape(this, group, stArc, {CRealPoint(centerX, centerY)}, shapeId, [&](CShape* shape) {
         if (auto* arc = dynamic_cast<CEllipse*>(shape)) {
             SetRadius(arc, radius);
@@ -142,6 +145,8 @@ HRESULT CYVEXControl::AddCircle(CGroup* group, float centerX, float centerY, flo
 HRESULT CYVEXControl::AddEllipse(CGroup* group, float centerX, float centerY, float majorRadius, float minorRatio,
                                  float majorAngle, float startAngle, float endAngle, LONG* shapeId)
 {
+    if (!IsUsableAngle(startAngle) || !IsUsableAngle(endAngle))
+        return E_INVALIDARG;
     return AddPointShape(this, group, stEllipse, {CRealPoint(centerX, centerY)}, shapeId, [&](CShape* shape) {
         if (auto* ellipse = dynamic_cast<CEllipse*>(shape)) {
             // The axis at its angle (radians) with the length of the major radius.

@@ -14,6 +14,7 @@
 #include "model/Group.h"
 #include "model/LinkedPointMap.h"
 #include "model/PointPool.h"
+#include "model/Polyline.h"
 #include "model/SelectionGroup.h"
 #include "model/Shape.h"
 
@@ -242,9 +243,17 @@ HRESULT CControlCore::ChangePointID(int id, int newId)
     // new place, and so does the index of linked points.
     const CPointOwners owners = point->GetOwners();
     CPointRecord* moved = m_pointPool->ChangeId(id, newId, [&](CPointRecord* from, CPointRecord* to) {
-        for (int owner : owners)
-            if (CShape* shape = FindShape(owner))
-                shape->ReplacePointRecord(from, to);
+        for (int owner : owners) {
+            CShape* shape = FindShape(owner);
+            if (!shape)
+                continue;
+            shape->ReplacePointRecord(from, to);
+            // A polyline's vertex records hold the record too: the old one is freed next.
+            if (auto* polyline = dynamic_cast<CPolyline*>(shape))
+                for (int i = 0; CVertexRecord* vertex = polyline->GetVertexAt(i); ++i)
+                    if (vertex->GetPoint() == from)
+                        vertex->SetPoint(to);
+        }
     });
     if (!moved)
         return E_FAIL;

@@ -673,12 +673,14 @@ void CDxfFile::CloseHandles()
 bool CDxfFile::Close()
 {
     const bool wasOpen = m_isOpen || IsOpen();
+    // A written file that lacks a value it was given is no success.
+    const bool refusedValue = m_isOpen && !m_reading && m_error;
     m_isOpen = false;
     m_keyword = 0;
     m_pushedBack = false;
     CloseHandles();
     const bool closed = CUrlSource::Close();
-    return wasOpen && closed;
+    return wasOpen && closed && !refusedValue;
 }
 
 void CDxfFile::ReportProgress(long percent, int kind)
@@ -1216,6 +1218,14 @@ bool CDxfFile::WriteIntGroup(int code, int32_t value)
 
 bool CDxfFile::WriteStringGroup(int code, const char* text)
 {
+    // A value the group cannot hold is refused whole: a cut one would be written as if it were
+    // the value. Longer values go in pieces (WriteStringPieces).
+    if (text && std::strlen(text) > static_cast<size_t>(kMaxTextLength)) {
+        // The file is wrong without it: Close reports the failure.
+        if (m_isOpen && !m_reading)
+            m_error = true;
+        return false;
+    }
     m_group.code = code;
     SetText(text ? text : "");
     return WriteGroup();

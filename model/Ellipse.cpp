@@ -1,6 +1,7 @@
 // The ellipse, arc and circle shape: its geometry, the curve it is drawn as (at most 37 points),
 // the ring it is hit in, its handles and bounds, and its transforms.
 #include "model/Ellipse.h"
+#include "model/Angles.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
 #include "model/PenCache.h"
@@ -75,6 +76,9 @@ void CEllipse::SetExtrusionZ(float z)
 
 void CEllipse::SetAngles(float startDegrees, float endDegrees)
 {
+    // Both or neither: an angle that is no number leaves the arc as it was.
+    if (!IsUsableAngle(startDegrees) || !IsUsableAngle(endDegrees))
+        return;
     m_startAngle = startDegrees;
     m_endAngle = endDegrees;
     SetExtentCached(false);

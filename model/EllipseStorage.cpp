@@ -2,6 +2,7 @@
 // 36-vertex POLYLINE for the old DXF version), the "ELLIPSE DATA" extended data, the EllipseShapes
 // row and the ellipse records of the record tables.
 #include "model/Ellipse.h"
+#include "model/Angles.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
 #include "model/Layer.h"
@@ -36,6 +37,14 @@ bool HoldsRadians(const CDataTableSet& tables)
 }
 
 float NormalizedZ(double z) { return z > 0 ? static_cast<float>(z) : (z == 0 ? 1.0f : -1.0f); }
+
+// An angle (degrees) read from a file or a record: one that is no usable angle (NaN, infinite,
+// beyond the float range) is not taken, and the angle keeps the value it had.
+void TakeAngle(float& angle, double degrees)
+{
+    if (IsUsableAngle(degrees))
+        angle = static_cast<float>(degrees);
+}
 } // namespace
 
 // --- DXF reading ---------------------------------------------------------------------------------
@@ -57,8 +66,8 @@ HRESULT CEllipse::ReadDxf(CDxfFile& dxf)
             case 11: m_majorX = static_cast<float>(dxf.GetReal()); break;
             case 21: m_majorY = static_cast<float>(dxf.GetReal()); break;
             case 40: m_minorRatio = static_cast<float>(std::fabs(dxf.GetReal())); break;
-            case 41: m_startAngle = static_cast<float>(dxf.GetReal() * kRadiansToDegrees); break;
-            case 42: m_endAngle = static_cast<float>(dxf.GetReal() * kRadiansToDegrees); break;
+            case 41: TakeAngle(m_startAngle, dxf.GetReal() * kRadiansToDegrees); break;
+            case 42: TakeAngle(m_endAngle, dxf.GetReal() * kRadiansToDegrees); break;
             case 230:
                 if (dxf.GetReal() < 0)
                     m_extrusionZ = -1.0f;
@@ -118,11 +127,11 @@ HRESULT CEllipse::ReadCircularEntity(CDxfFile& dxf, bool arc, float* centreX, fl
         case 40: radius = static_cast<float>(dxf.GetReal()); break;
         case 50:
             if (arc)
-                m_startAngle = static_cast<float>(dxf.GetReal());
+                TakeAngle(m_startAngle, dxf.GetReal());
             break;
         case 51:
             if (arc)
-                m_endAngle = static_cast<float>(dxf.GetReal());
+                TakeAngle(m_endAngle, dxf.GetReal());
             break;
         case 230: clockwise = dxf.GetReal() < 0; break;
         default: break;
@@ -156,9 +165,9 @@ int CEllipse::ReadXDataOwn(CDxfFile& dxf)
         }
         const double value = dxf.GetReal();
         if (i == 0)
-            m_startAngle = static_cast<float>(value * kRadiansToDegrees);
+            TakeAngle(m_startAngle, value * kRadiansToDegrees);
         else if (i == 1)
-            m_endAngle = static_cast<float>(value * kRadiansToDegrees);
+            TakeAngle(m_endAngle, value * kRadiansToDegrees);
         else
             m_extrusionZ = NormalizedZ(value);
     }
@@ -311,15 +320,15 @@ HRESULT CEllipse::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     };
     if (const CEllipsesRecord* record = ellipses->FindRecord(key)) {
         const double factor = HoldsRadians(*tables) ? kRadiansToDegrees : 1.0;
-        m_startAngle = static_cast<float>(record->StartAngle * factor);
-        m_endAngle = static_cast<float>(record->EndAngle * factor);
+        TakeAngle(m_startAngle, record->StartAngle * factor);
+        TakeAngle(m_endAngle, record->EndAngle * factor);
         m_minorRatio = static_cast<float>(std::fabs(record->MinorRatio));
         m_majorX = static_cast<float>(record->MajorX);
         m_majorY = static_cast<float>(record->MajorY);
         m_extrusionZ = NormalizedZ(record->ZExtrusion);
     } else if (const CArcRecord* arc = tables->Arc() ? tables->Arc()->FindRecord(key) : nullptr) {
-        m_startAngle = static_cast<float>(arc->StartAngle);
-        m_endAngle = static_cast<float>(arc->EndAngle);
+        TakeAngle(m_startAngle, arc->StartAngle);
+        TakeAngle(m_endAngle, arc->EndAngle);
         takeRadius(arc->Radius);
     } else if (const CCircleRecord* circle = tables->Circle() ? tables->Circle()->FindRecord(key) : nullptr) {
         takeRadius(circle->Radius);

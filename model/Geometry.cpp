@@ -86,8 +86,11 @@ double NormalizeAngleRadians(double a)
     if (a >= 1e-5 && a < 6.28319530717958)
         return a;
     double m = std::fabs(a);
+    // fmod is exact: subtracting whole turns counted by a product leaves a huge angle far
+    // outside one turn (its rounding error alone is many turns), and callers that add turns
+    // to order two angles would never get there.
     if (m >= kTwoPi)
-        m -= std::trunc(m * 0.1591549430918955) * kTwoPi;
+        m = std::fmod(m, kTwoPi);
     if (a < 0)
         m = -m;
     if (m < 0)

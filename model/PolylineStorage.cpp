@@ -17,6 +17,7 @@
 #include "com/HResult.h"
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -398,31 +399,33 @@ HRESULT CPolyline::SaveVerticesToTables(CDataTableSet* tables, DWORD mode, DWORD
             links.push_back(*r);
         }
     }
+    // The vertex of each point by its ID, once for all links: a search of the vertex list per link
+    // would make a long polyline quadratic.
+    std::unordered_map<int, size_t> vertexOfPoint;
+    vertexOfPoint.reserve(m_vertices.size());
+    for (size_t i = 0; i < m_vertices.size(); ++i)
+        if (const CPointRecord* point = m_vertices[i].GetPoint())
+            vertexOfPoint.emplace(point->GetPointId(), i);
     for (const CShapePointsRecord& link : links) {
         const int pointId = keep ? link.PointID : tables->StoredToCurrentId(link.PointID, 1, imode);
-        CVertexRecord* vertex = pointId >= 1 ? FindVertexOfPoint(pointId) : nullptr;
-        if (!vertex)
+        const auto found = pointId >= 1 ? vertexOfPoint.find(pointId) : vertexOfPoint.end();
+        if (found == vertexOfPoint.end())
             continue;
+        CVertexRecord* vertex = &m_vertices[found->second];
+        // The table's index of ShapePoints records finds the vertex record of the point's link.
         if (mode & DXFMODE_LOAD) {
-            for (const auto& entry : vertexes->GetRecords()) {
-                if (entry.second.ShapePointID != link.ShapePointID)
-                    continue;
-                vertexes->FindRecord(entry.first);
+            if (vertexes->SeekSecondaryKey(link.ShapePointID, 0) && vertexes->NextInOrder()) {
+                // NextInOrder left the table's cursor on the record, where the vertex reads it.
                 const int vertexId = vertex->vertexId;
                 vertex->SaveToTables(tables, mode, 0);
                 vertex->vertexId = vertexId;
-                break;
             }
             continue;
         }
         if (vertex->IsDefault())
             continue;
         // Once per record of the point.
-        bool stored = false;
-        for (const auto& entry : vertexes->GetRecords())
-            if (entry.second.ShapePointID == link.ShapePointID)
-                stored = true;
-        if (!stored)
+        if (!vertexes->SeekSecondaryKey(link.ShapePointID, 0))
             vertex->SaveToTables(tables, mode, link.ShapePointID);
     }
     return S_OK;

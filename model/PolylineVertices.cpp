@@ -108,6 +108,10 @@ CVertexRecord* CPolyline::AddVertex(int indexBefore, int pointId, float bulge, D
     CPointRecord* point = m_control ? m_control->GetPointPool().Find(pointId) : nullptr;
     if (!point)
         return nullptr;
+    // Points and vertex records stay one to one: a point the polyline has already gets no second
+    // vertex (removing it would take two records with one point).
+    if (m_points.IndexOf(pointId) >= 0)
+        return nullptr;
     const int count = m_points.GetCount();
     if (indexBefore < 0 || indexBefore > count)
         indexBefore = count;

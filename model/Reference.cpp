@@ -1,6 +1,7 @@
 // The block reference: its link to the block, the copies of the block's children and their
 // transform, its handles, editing and transforms.
 #include "model/Reference.h"
+#include "model/AttributeCopy.h"
 #include "model/DrawContext.h"
 #include "model/Layer.h"
 #include "model/Geometry.h"
@@ -8,6 +9,8 @@
 #include "model/ShapeHost.h"
 #include "model/ShapeIndex.h"
 #include "model/ShapeStateMap.h"
+#include "model/ShapeRecorder.h"
+#include "model/Text.h"
 #include "model/ViewMapping.h"
 #include "automation/ResultCodes.h"
 #include "com/Owners.h"
@@ -31,6 +34,26 @@ const int kAnchorMarkRadius = 9;
 const int kAnchorMarkGap = 5;
 
 bool IsCustomChild(const CShape* child) { return (child->GetProtectionFlags() & sdbfCustomChild) != 0; }
+
+// The locks a refreshed attribute text takes.
+const DWORD kAttributeLocks = 0x40;
+// The undo kind of a text's properties.
+const int kUndoTextRefreshed = 6;
+
+// Whether a definition's text names attribute values ("[NAME]" or "<n>"), rather than being a
+// plain default.
+bool NamesAttributeValues(CText* definition)
+{
+    if (!definition->GetFieldList())
+        definition->ParseFields();
+    const std::vector<CTextField>* fields = definition->GetFieldList();
+    if (!fields)
+        return false;
+    for (const CTextField& field : *fields)
+        if (field.IsNamed() || field.IsNumbered())
+            return true;
+    return false;
+}
 } // namespace
 
 CReference::CReference(int id, CShapeHost* control) : CGroup(id, control)
@@ -153,44 +176,133 @@ int CReference::ResolveBlock(CGroup* block, bool keepTexts, bool registerIt, boo
     if (registerIt)
         block->AddReferrer(this);
     m_block = block;
-    if (hadChildren) {
-        ClearBlockCopies();
-        if (m_control)
-            ResolveReferences(m_control->GetLibraryGroup(), nullptr);
-    }
+    // The reference takes the block's attribute groups (and values of types it has).
+    CopyAttributesFrom(*this, *block, true);
     if (!m_control)
         return 0;
+    auto isLabel = [](CShape* shape) { return shape->GetTextType() == ttLabel; };
+    // The texts the reference keeps, per kind (0 attributes, 1 labels), in order, and the Z range
+    // they span.
+    std::vector<CText*> kept[2];
+    bool haveKept = false;
+    float lowestZ = 0.0f, highestZ = 0.0f;
+    if (hadChildren) {
+        ClearBlockCopies();
+        ResolveReferences(m_control->GetLibraryGroup(), nullptr);
+        int wanted[2] = {0, 0};
+        for (CShape* child : block->Children())
+            if (child->IsAttributeOrLabel())
+                ++wanted[isLabel(child) ? 1 : 0];
+        for (CShape* child : std::vector<CShape*>(m_children)) {
+            if (!child->IsAttributeOrLabel() || IsCustomChild(child))
+                continue;
+            const int kind = isLabel(child) ? 1 : 0;
+            // More texts of a kind than the block defines: renewing the texts takes the extra
+            // ones away. Otherwise they stay (an INSERT read from a file may carry attributes its
+            // block does not define: they are the file's data).
+            if (--wanted[kind] < 0 && refreshTexts) {
+                const int id = child->GetId();
+                RemoveChild(child);
+                m_control->DeleteShapeByID(id, 1, 0);
+                continue;
+            }
+            kept[kind].push_back(static_cast<CText*>(child));
+            const float z = child->GetZOrder();
+            if (!haveKept || z < lowestZ)
+                lowestZ = z;
+            if (!haveKept || z > highestZ)
+                highestZ = z;
+            haveKept = true;
+        }
+        if (haveKept) {
+            if (lowestZ == 0.0f)
+                lowestZ = -0.9f;
+            if (highestZ == 0.0f)
+                highestZ = 0.9f;
+        }
+    }
     CShapeIndex& map = m_control->GetShapeMap();
+    CShapeRecorder* recorder = refreshTexts ? m_control->GetUndoRecorder() : nullptr;
+    size_t cursor[2] = {0, 0};
+    bool refreshed = false;
     m_children.reserve(m_children.size() + block->Children().size());
     for (CShape* child : std::vector<CShape*>(block->Children())) {
-        // The attribute and label texts a reference keeps are its own; what the texts take from
-        // the block's comes with the text kind.
-        if (child->IsAttributeOrLabel() && (hadChildren || !keepTexts))
-            continue;
-        CShape* clone = map.CloneShape(child, true);
-        if (!clone)
-            continue;
-        if (AddChild(clone, nullptr, 1, false) != 0) {
-            map.DeleteShape(clone);
-            continue;
+        const bool text = child->IsAttributeOrLabel();
+        CShape* placed = nullptr;
+        if (text && hadChildren) {
+            if (!keepTexts)
+                continue;
+            const int kind = isLabel(child) ? 1 : 0;
+            CText* own = cursor[kind] < kept[kind].size() ? kept[kind][cursor[kind]++] : nullptr;
+            if (own) {
+                if (refreshTexts) {
+                    if (recorder && recorder->ShouldRecordShape(own))
+                        recorder->RecordShape(kUndoTextRefreshed, own, false);
+                    own->SetVisible(true);
+                    own->SetReferenceLocks(kind == 1 ? 0 : kAttributeLocks);
+                    refreshed = true;
+                } else {
+                    // The locks the text keeps in its tag.
+                    own->SetReferenceLocks(static_cast<DWORD>(own->GetTag()));
+                }
+                if (kind == 1)
+                    own->SetTextBytes(static_cast<CText*>(child)->GetText().c_str(), -1);
+                const DWORD locks = own->GetReferenceLocks();
+                if (!(locks & kKeepAnchor)) {
+                    own->CopyPointCoordsFrom(*child);
+                    own->CopyLinkedPointCoordsFrom(*child);
+                }
+                own->CopyPropertiesFrom(*child, ~locks);
+                own->CopyMaskedPropertiesFrom(child, ~locks);
+                placed = own;
+            } else if (kind == 0) {
+                continue; // an attribute the reference does not have stays away
+            }
         }
+        if (!placed) {
+            CShape* clone = map.CloneShape(child, true);
+            if (!clone)
+                continue;
+            if (text) {
+                if (haveKept && clone->GetZOrder() <= highestZ)
+                    clone->SetZOrder(highestZ + 0.1f, false);
+                // A definition becomes the reference's own attribute.
+                if (clone->GetTextType() == ttAttDef)
+                    static_cast<CText*>(clone)->SetTextType(ttAttrib);
+                if (isLabel(clone))
+                    static_cast<CText*>(clone)->SetTextBytes(static_cast<CText*>(child)->GetText().c_str(), -1);
+            } else if (haveKept && clone->GetZOrder() >= lowestZ) {
+                clone->SetZOrder(lowestZ - 0.1f, false);
+            }
+            if (AddChild(clone, nullptr, 1, false) != 0) {
+                map.DeleteShape(clone);
+                continue;
+            }
+            if (text && haveKept)
+                clone->SetReferenceLocks(0);
+            placed = clone;
+        }
+        // An attribute whose definition names attribute values shows them.
+        if (text && placed->GetTextType() == ttAttrib && NamesAttributeValues(static_cast<CText*>(child)))
+            static_cast<CText*>(placed)->ApplyAttributeValues(static_cast<CText*>(child));
         // The copies show the reference's layer and, where the block leaves them to the layer,
         // the reference's own style.
-        if (FollowsParentLayer(clone))
-            clone->SetLayer(m_layer);
-        const bool sharesLayer = clone->SharesLayerWithParent();
-        if (m_penColor != coByLayer && clone->GetPenColor() == coByLayer && sharesLayer)
-            clone->SetPenColor(coByBlock);
-        if (m_hatchColor != coByLayer && clone->GetHatchColor() == coByLayer && sharesLayer)
-            clone->SetHatchColor(coByBlock);
-        if (m_linePatternId != ltByLayer && clone->GetLinePatternId() == ltByLayer)
-            clone->SetLinePatternId(ltByBlock);
-        if (m_hatchPatternId != hpByLayer && clone->GetHatchPatternId() == hpByLayer)
-            clone->SetHatchPatternId(hpByBlock);
+        if (text)
+            placed->SetStateBits(stEnabled, true);
+        if (FollowsParentLayer(placed))
+            placed->SetLayer(m_layer);
+        const bool sharesLayer = placed->SharesLayerWithParent();
+        if (m_penColor != coByLayer && placed->GetPenColor() == coByLayer && sharesLayer)
+            placed->SetPenColor(coByBlock);
+        if (m_hatchColor != coByLayer && placed->GetHatchColor() == coByLayer && sharesLayer)
+            placed->SetHatchColor(coByBlock);
+        if (m_linePatternId != ltByLayer && placed->GetLinePatternId() == ltByLayer)
+            placed->SetLinePatternId(ltByBlock);
+        if (m_hatchPatternId != hpByLayer && placed->GetHatchPatternId() == hpByLayer)
+            placed->SetHatchPatternId(hpByBlock);
     }
     SetExtentCached(false);
-    (void)refreshTexts;
-    return 0;
+    return refreshed ? 1 : 0;
 }
 
 void CReference::DetachFromBlock()

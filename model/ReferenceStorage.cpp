@@ -37,9 +37,11 @@ HRESULT CReference::ReadDxf(CDxfFile& dxf)
     float x = 0.0f, y = 0.0f;
     std::string name;
     bool attributesFollow = false;
+    bool fromBelow = false;
     const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
         case 2: name = dxf.GetText(); break;
+        case 230: fromBelow = dxf.GetReal() < 0; break;
         case 10: x = static_cast<float>(dxf.GetReal()); break;
         case 20: y = static_cast<float>(dxf.GetReal()); break;
         case 41: m_xScale = static_cast<float>(dxf.GetReal()); break;
@@ -50,6 +52,16 @@ HRESULT CReference::ReadDxf(CDxfFile& dxf)
         }
     });
     SetName(ycom::AnsiToWide(name).c_str());
+    if (fromBelow) {
+        // Placed in the plane seen from below (extrusion 0, 0, -1): its x axis runs along the
+        // world's -x, so the insertion point, the x scale and the angle are mirrored into the
+        // world's plane, as ARC's centre is.
+        x = -x;
+        m_xScale = -m_xScale;
+        m_rotationAngle = m_rotationAngle == 0.0 ? 0.0 : 360.0 - std::fmod(m_rotationAngle, 360.0);
+        if (m_rotationAngle >= 360.0)
+            m_rotationAngle -= 360.0;
+    }
     if (m_control && m_control->GetVerticalAxisFactor() < 0.0f) {
         // A drawing whose y grows downwards is turned over: the insertion point is mirrored, and
         // so is the placement, whose angle turns the other way (the block's own contents are

@@ -364,9 +364,9 @@ void CRtfReader::StoreProperty(int property, int32_t value)
 {
     const uint8_t low = static_cast<uint8_t>(value & 0xFF);
     switch (property) {
-    case ipBold: m_current.bold = value; break;
+    case ipBold: m_current.bold = value != 0; break;
     case ipUnderline: m_current.underline = value; break;
-    case ipItalic: m_current.italic = value; break;
+    case ipItalic: m_current.italic = value != 0; break;
     case ipFont: m_current.font = value; break;
     case ipSize: m_current.size = value; break;
     case ipExpansion: m_current.expansion = value; break;
@@ -490,9 +490,10 @@ void CRtfReader::WriteChanges()
         const int32_t charset = font != m_fonts.end() ? font->second.charset : 0;
         m_output += font != m_fonts.end() ? font->second.name : std::string("Arial");
         m_output += "|b";
-        m_output += static_cast<char>('0' + c.bold);
+        // The switches are 0 or 1 in MTEXT: RTF's \b2 is as bold as \b.
+        m_output += c.bold ? '1' : '0';
         m_output += "|i";
-        m_output += static_cast<char>('0' + c.italic);
+        m_output += c.italic ? '1' : '0';
         m_output += "|c" + std::to_string(charset) + "|p18;";
     }
     if (c.colour != w.colour) {

@@ -398,6 +398,9 @@ int32_t CRtfWriter::Write(const char* mtext)
     const MtextCodeTable& table = CodeTable();
     Cursor c{m_source.c_str(), m_source.c_str() + m_source.size()};
     bool textMayFollow = true;
+    // MTEXT's own groups, kept balanced: a closing brace without its opening one would close the
+    // document's group early, and the text after it would be lost.
+    int openGroups = 0;
     while (!c.AtEnd()) {
         const char ch = *c.p;
         if (ch == '\\') {
@@ -411,8 +414,14 @@ int32_t CRtfWriter::Write(const char* mtext)
             else
                 HandleUnknown(c, m_state);
             textMayFollow = !EndsWithControlWord(m_state.body);
-        } else if (ch == '{' || ch == '}') {
+        } else if (ch == '{' || (ch == '}' && openGroups > 0)) {
             m_state.body += ch;
+            openGroups += ch == '{' ? 1 : -1;
+            ++c.p;
+            textMayFollow = true;
+        } else if (ch == '}') {
+            // A stray closing brace is a character of the text.
+            AppendEscaped(m_state.body, static_cast<unsigned char>(ch));
             ++c.p;
             textMayFollow = true;
         } else {
@@ -423,6 +432,9 @@ int32_t CRtfWriter::Write(const char* mtext)
             textMayFollow = true;
         }
     }
+    // Groups the text left open close at its end.
+    for (; openGroups > 0; --openGroups)
+        m_state.body += '}';
     Assemble();
     return 0;
 }

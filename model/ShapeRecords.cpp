@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <utility>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -420,18 +421,26 @@ HRESULT CShape::LoadPointsFromTables(CDataTableSet* tables, DWORD mode, DWORD)
             }
             std::stable_sort(stored.begin(), stored.end(),
                              [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+            // The points the shape has: a search of its list for each point read would make a
+            // shape of many points quadratic.
+            std::unordered_set<int> held;
+            held.reserve(static_cast<size_t>(m_points.GetCount()) + stored.size());
+            for (int i = 0; i < m_points.GetCount(); ++i)
+                held.insert(m_points.GetAt(i)->GetPointId());
             for (const auto& entry : stored) {
                 CPointRecord* point = SavePointToTables(tables, mode, entry.second, false);
                 if (!point)
                     continue;
                 const int pointId = point->GetPointId();
-                const int index = m_points.IndexOf(pointId);
-                if (index == entry.first)
+                if (!held.count(pointId)) {
+                    // New to the shape: in at its place (as AddPointById, without its search).
+                    if (InsertPoint(point, entry.first, true) == S_OK)
+                        held.insert(pointId);
                     continue;
-                if (index >= 0)
+                }
+                const int index = m_points.IndexOf(pointId);
+                if (index >= 0 && index != entry.first)
                     MovePointWithin(pointId, entry.first);
-                else
-                    AddPointById(pointId, entry.first, true);
             }
         }
         if (linkedPoints && linkedPoints->SeekSecondaryKey(shapeKey, 0)) {

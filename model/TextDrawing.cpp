@@ -382,22 +382,42 @@ int CText::Draw(CDrawContext& context)
 int CText::DrawRtf(CDrawContext& context, const POINT& anchor, SIZE device)
 {
     HDC target = context.dc;
-    // The measuring size: a tenth more than the text's own.
-    SIZE size{std::lround(device.cx * 1.1), std::lround(device.cy * 1.1)};
+    const CViewMapping& view = ViewOf(context);
+    // The target's own pixels per logical unit (a printer's or a zoomed bitmap's are finer than
+    // the screen's). The text is measured and rendered in those pixels, so that it lands on the
+    // target pixel for pixel: a bitmap made at the screen's resolution and stretched onto a finer
+    // target shows soft letters.
+    double targetX = 0.0, targetY = 0.0;
+    {
+        POINT p[3] = {{0, 0}, {10000, 0}, {0, 10000}};
+        if (LPtoDP(target, p, 3)) {
+            targetX = std::hypot(p[1].x - p[0].x, p[1].y - p[0].y) / 10000.0;
+            targetY = std::hypot(p[2].x - p[0].x, p[2].y - p[0].y) / 10000.0;
+        }
+    }
+    const double perPixelX = view.LogicalPerPixelX(), perPixelY = view.LogicalPerPixelY();
+    // Target pixels per screen pixel of the view.
+    double finerX = targetX * perPixelX, finerY = targetY * perPixelY;
+    if (!(finerX > 0.0) || !(finerY > 0.0) || !std::isfinite(finerX) || !std::isfinite(finerY))
+        finerX = finerY = 1.0;
+    // The measuring size: a tenth more than the text's own, in target pixels.
+    SIZE size{std::lround(device.cx * finerX * 1.1), std::lround(device.cy * finerY * 1.1)};
     ycom::OwnedDC textDc(CreateCompatibleDC(nullptr));
     if (!textDc)
         return 1;
     int lines = 0;
     if (!MeasureRtf(textDc.Get(), &size, &lines) || size.cx <= 0 || size.cy <= 0)
         return 1;
-    const double perWorld = MeasuringScale();
+    // Target pixels per world unit.
+    const double perWorld = MeasuringScale() * finerX;
+    const double perWorldY = MeasuringScale() * finerY;
     // A rich text without a width yet takes the width it renders at.
     if (m_width == 0.0f) {
         m_width = static_cast<float>(size.cx / perWorld);
         SetExtentCached(false);
     }
     const bool mirrorX = m_width < 0, mirrorY = m_height < 0;
-    m_lineHeight = static_cast<float>(size.cy / perWorld);
+    m_lineHeight = static_cast<float>(size.cy / perWorldY);
 
     // The text on the window's colour.
     const COLORREF background = GetSysColor(COLOR_WINDOW);
@@ -436,13 +456,13 @@ int CText::DrawRtf(CDrawContext& context, const POINT& anchor, SIZE device)
     SetBkColor(pictureDc.Get(), background);
     BitBlt(maskDc.Get(), 0, 0, info.bmWidth, info.bmHeight, pictureDc.Get(), 0, 0, SRCCOPY);
 
-    // Onto the target where the turned text's top left corner falls, in its units (y up).
-    const CViewMapping& view = ViewOf(context);
-    const double perPixelX = view.LogicalPerPixelX(), perPixelY = view.LogicalPerPixelY();
+    // Onto the target where the turned text's top left corner falls, in its units (y up), one
+    // bitmap pixel on one target pixel.
+    const double logicalX = perPixelX / finerX, logicalY = perPixelY / finerY;
     const LONG width = std::max<LONG>(info.bmWidth - 3, 1), height = std::max<LONG>(info.bmHeight - 3, 1);
-    const int x = anchor.x + static_cast<int>(std::lround(minX * perPixelX));
-    const int y = anchor.y - static_cast<int>(std::lround(minY * perPixelY));
-    const int w = static_cast<int>(std::lround(width * perPixelX)), h = -static_cast<int>(std::lround(height * perPixelY));
+    const int x = anchor.x + static_cast<int>(std::lround(minX * logicalX));
+    const int y = anchor.y - static_cast<int>(std::lround(minY * logicalY));
+    const int w = static_cast<int>(std::lround(width * logicalX)), h = -static_cast<int>(std::lround(height * logicalY));
     const COLORREF oldBack = SetBkColor(target, RGB(255, 255, 255));
     const COLORREF oldText = SetTextColor(target, RGB(0, 0, 0));
     StretchBlt(target, x, y, w, h, pictureDc.Get(), 0, 0, width, height, SRCINVERT);

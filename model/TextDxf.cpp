@@ -3,6 +3,7 @@
 #include "model/Text.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
+#include "interchange/DxfTextPieces.h"
 #include "model/DxfTextCodes.h"
 #include "model/Group.h"
 #include "model/PointRecord.h"
@@ -100,8 +101,15 @@ HRESULT CText::ReadDxf(CDxfFile& dxf)
     int horizontal = 0, vertical = 0, flags = 0;
     const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
-        // The text comes before the extended data, which compares its rich form with it.
-        case 1: SetDxfText(dxf.GetText()); break;
+        // The text comes before the extended data, which compares its rich form with it. A
+        // TEXT's or ATTRIB's groups 3 right behind it carry the rest of a long one.
+        case 1: {
+            std::string text = dxf.GetText();
+            if (type != ttAttDef)
+                ReadDxfTextContinuation(dxf, 3, text);
+            SetDxfText(text.c_str());
+            break;
+        }
         case 10: x1 = dxf.GetReal(); break;
         case 20: y1 = dxf.GetReal(); break;
         case 11: x2 = dxf.GetReal(); second = true; break;
@@ -175,11 +183,19 @@ HRESULT CText::ReadMtext(CDxfFile& dxf)
     m_text.clear();
     std::string mtext;
     double x = 0, y = 0, dx = 0, dy = 0;
+    // Group 50 turns an MTEXT that has no direction vector; other writers give one or the other.
+    // Its unit is the degree, as other readers and writers take it.
+    double angle = 0;
+    bool angleGiven = false;
     int attachment = 0;
     const int ended = ReadEntityGroups(dxf, [&](int code) {
         switch (code) {
         case 1:
         case 3: mtext += dxf.GetText(); break;
+        case 50:
+            angle = dxf.GetReal();
+            angleGiven = std::isfinite(angle);
+            break;
         case 10: x = dxf.GetReal(); break;
         case 20: y = dxf.GetReal(); break;
         case 11: dx = dxf.GetReal(); break;
@@ -194,7 +210,10 @@ HRESULT CText::ReadMtext(CDxfFile& dxf)
         m_attachment = attachment;
         m_align = CDxfTextCodes::AlignFromAttachment(attachment);
     }
-    m_rotation = CDxfTextCodes::RotationFromDirection(dx, dy, m_rotation);
+    if (dx == 0.0 && dy == 0.0 && angleGiven)
+        m_rotation = angle;
+    else
+        m_rotation = CDxfTextCodes::RotationFromDirection(dx, dy, m_rotation);
     if (m_control && m_control->GetVerticalAxisFactor() < 0.0f) {
         y = -y;
         m_rotation = m_rotation == 0.0 ? 0.0 : 360.0 - std::fmod(m_rotation, 360.0);
@@ -313,7 +332,14 @@ HRESULT CText::WriteDxf(CDxfFile& dxf)
         } else {
             text = m_text;
         }
-        dxf.WriteStringGroup(1, CDxfTextCodes::Encode(text, false).c_str());
+        // A TEXT or ATTRIB longer than one group goes on in groups 3, which our reader joins and
+        // other readers pass over (neither entity has a 3 of its own). An ATTDEF's 3 is its
+        // prompt: its text must fit one group, or the write fails.
+        const std::string encoded = CDxfTextCodes::Encode(text, false);
+        if (keyword == CDxfFile::kwAttdef)
+            dxf.WriteStringGroup(1, encoded.c_str());
+        else
+            WriteDxfTextPieces(dxf, 1, 3, encoded.c_str(), CDxfFile::kMaxTextLength);
     }
 
     if (mtext) {
@@ -359,7 +385,9 @@ int CText::WriteXDataOwn(CDxfFile& dxf)
             }
             rtf += m_text[i];
         }
-        dxf.WriteStringGroup(1000, rtf.c_str());
+        // Extended-data strings hold 255 bytes for other readers: a longer RTF goes on in
+        // further groups 1000, which our reader joins up to the width's 1040.
+        WriteDxfTextPieces(dxf, 1000, 1000, rtf.c_str(), 255);
         dxf.WriteRealGroup(1040, m_width);
         dxf.WriteRealGroup(1040, m_xScale);
     } else if (m_type == ttLabel) {
@@ -374,7 +402,9 @@ int CText::ReadXDataOwn(CDxfFile& dxf)
     case CDxfFile::kwRtfTextData: {
         if (!dxf.ReadExpectedGroup(1000))
             return 1;
-        const std::string rtf = dxf.GetText();
+        // A long RTF comes in several groups 1000, up to the 1040 of the width.
+        std::string rtf = dxf.GetText();
+        ReadDxfTextContinuation(dxf, 1000, rtf);
         std::string plain;
         if (ConvertText(rtf, CTextEditorDialog::tfRtf, CTextEditorDialog::tfPlain, &plain)) {
             plain = WithoutLineBreaks(plain);

@@ -1,5 +1,12 @@
 // The text shape's fields, its DXF text string and its Texts record.
 #include "model/Text.h"
+#include <map>
+#include <cwctype>
+#include "model/AttributeType.h"
+#include "model/AttributeTypeMap.h"
+#include "model/AttributeValue.h"
+#include "model/Group.h"
+#include "model/ShapeAttributeMap.h"
 #include "com/AnsiText.h"
 #include "model/DxfTextCodes.h"
 #include "model/ShapeHost.h"
@@ -37,11 +44,67 @@ int CText::ParseFields()
     return 0;
 }
 
-HRESULT CText::ApplyAttributeValues(CText*)
+HRESULT CText::ApplyAttributeValues(CText* source)
 {
-    // The attribute values and definitions the fields name come with the attribute model; until
-    // then a text has no values to show.
-    return E_NOTIMPL;
+    // The values in force are those of the nearest holder: this text, or up the references it
+    // lies in.
+    CShape* holder = this;
+    while (!holder->FindAttributes() && holder->GetParent() && holder->GetParent()->GetShapeType() > stText)
+        holder = holder->GetParent();
+    const CShapeAttributeMap* values = holder->FindAttributes();
+    if (!values && !source) {
+        StoreText("", 0);
+        return 1;
+    }
+    CAttributeTypeMap* types = m_control ? m_control->GetAttributeTypeMap() : nullptr;
+    auto typeOf = [&](int id) -> const CAttributeType* { return types ? types->FindType(id) : nullptr; };
+    auto shown = [&](const CAttributeValue* value) {
+        const CAttributeType* type = typeOf(value->GetId());
+        return FormatAttributeValue(value->GetValue(),
+                                    type && !type->GetFormat().empty() ? type->GetFormat().c_str() : nullptr);
+    };
+    CText* from = source ? source : this;
+    if (!from->GetFieldList())
+        from->ParseFields();
+    if (!from->GetFieldList()) {
+        // No fields: every value of the holder, a line each.
+        std::wstring joined;
+        for (int i = 0; values && i < values->GetCount(); ++i) {
+            if (!joined.empty())
+                joined += L"\n";
+            joined += shown(static_cast<const CAttributeValue*>(values->GetAt(i)));
+        }
+        SetText(joined.c_str());
+        return 1;
+    }
+    const CTextFieldList fields = *from->GetFieldList();
+    // A name used by several attributes takes the next of them at each use.
+    std::map<std::wstring, int> uses;
+    std::wstring text;
+    for (const CTextField& field : fields) {
+        const CAttributeValue* value = nullptr;
+        if (values && field.IsNamed()) {
+            std::wstring key = field.name;
+            for (wchar_t& ch : key)
+                ch = static_cast<wchar_t>(towlower(ch));
+            int skip = uses[key]++;
+            for (int i = 0; i < values->GetCount() && !value; ++i) {
+                const auto* candidate = static_cast<const CAttributeValue*>(values->GetAt(i));
+                const CAttributeType* type = typeOf(candidate->GetId());
+                if (type && _wcsicmp(type->GetName().c_str(), field.name.c_str()) == 0 && skip-- == 0)
+                    value = candidate;
+            }
+        } else if (values && field.IsNumbered()) {
+            value = values->FindValue(field.index);
+        }
+        text += value ? shown(value) : field.text;
+    }
+    const std::string narrow = ycom::WideToAnsi(text.c_str());
+    StoreText(narrow.c_str(), static_cast<int>(narrow.size()));
+    // The text keeps naming what it shows when it is its own source.
+    if (from == this)
+        SetFieldList(&fields);
+    return 0;
 }
 
 void CText::SetDxfText(const char* text)

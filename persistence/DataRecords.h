@@ -649,6 +649,8 @@ struct CVertexesRecord {
     int32_t ShapePointID = 0;  // key of the ShapePoints record of the same point
 
     int32_t Key() const { return VertexID; }
+    // A polyline finds its vertices by the ShapePoints records of its points.
+    static int32_t SecondaryKey(const CVertexesRecord& r, int) { return r.ShapePointID; }
     template <class V, class R> static void Fields(V& v, R& r)
     {
         v.Int32(r.VertexID);

@@ -41,7 +41,9 @@ const char* DataTableName(int index)
 
 void CLinkedPointsTable::AddLinkOnce(int32_t shapeKey, int32_t pointKey)
 {
-    if (AnyInOrder(shapeKey, 0, [pointKey](const CLinkedPointsRecord& r) { return r.PointID == pointKey; }))
+    // Looked up by the point, which few shapes share: by the shape, a shape of many points would
+    // walk all its links for each one.
+    if (AnyInOrder(pointKey, 1, [shapeKey](const CLinkedPointsRecord& r) { return r.ShapeID == shapeKey; }))
         return;
     CLinkedPointsRecord record;
     record.LinkedPointID = NewKey();
@@ -52,7 +54,7 @@ void CLinkedPointsTable::AddLinkOnce(int32_t shapeKey, int32_t pointKey)
 
 void CShapePointsTable::AddLinkOnce(int32_t shapeKey, int32_t number, int32_t pointKey)
 {
-    if (AnyInOrder(shapeKey, 0, [pointKey](const CShapePointsRecord& r) { return r.PointID == pointKey; }))
+    if (AnyInOrder(pointKey, 1, [shapeKey](const CShapePointsRecord& r) { return r.ShapeID == shapeKey; }))
         return;
     CShapePointsRecord record;
     record.ShapePointID = NewKey();

@@ -210,7 +210,8 @@ public:
     const char* GetName() const override { return "Texts"; }
 };
 
-class CVertexesTable : public CRecordTable<CVertexesRecord>
+// Indexed by the ShapePoints record each vertex hangs on.
+class CVertexesTable : public CIndexedDataTable<CVertexesRecord, 1>
 {
 public:
     const char* GetName() const override { return "Vertexes"; }

@@ -7,6 +7,7 @@
 #include <oleauto.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -733,6 +734,170 @@ TEST_F(ObjectModel, BlockReferences)
     CoTaskMemFree(strings.pElems[0]);
     CoTaskMemFree(strings.pElems);
     CoTaskMemFree(cookies.pElems);
+}
+
+namespace {
+// The ID of a new shape of the collection's through a member with a typed out parameter.
+BSTR Text(const wchar_t* text) { return SysAllocString(text); }
+
+// The attribute texts (type 2) among a group's children, in order.
+std::vector<std::wstring> AttributeTexts(IShape* group)
+{
+    std::vector<std::wstring> texts;
+    Ptr<IShapeCollection> children;
+    if (group->get_Shapes(children.Put()) != S_OK)
+        return texts;
+    LONG count = 0;
+    children->get_Count(&count);
+    for (LONG i = 1; i <= count; ++i) {
+        Ptr<IShape> child;
+        if (children->get_Item(i, child.Put()) != S_OK || !child.p)
+            continue;
+        Ptr<ITextShape> text;
+        if (child->QueryInterface(IID_ITextShape, text.Out()) != S_OK)
+            continue;
+        TextTypes type = ttANSI;
+        text->get_Type(&type);
+        if (type != ttAttrib)
+            continue;
+        BSTR value = nullptr;
+        text->get_Text(&value);
+        texts.push_back(value ? value : L"");
+        SysFreeString(value);
+    }
+    return texts;
+}
+} // namespace
+
+// A block with two attribute definitions, referenced through the object model: the reference gets
+// two attributes of its own, one given its value directly and one showing the attribute value
+// its definition names ("[Area]"); they keep their values when the block is edited and the
+// references renewed, and the saved INSERT carries both as ATTRIB (check_block_attributes.py
+// reads them with ezdxf).
+TEST_F(ObjectModel, BlockAttributesReachTheReferencesAndTheirInserts)
+{
+    // An attribute group with the type the second definition names.
+    Ptr<IAttributeGroupCollection> groups;
+    ASSERT_EQ(site->get_AttributeGroups(groups.Put()), S_OK);
+    Ptr<IAttributeGroup> rooms;
+    BSTR roomsName = Text(L"Rooms");
+    ASSERT_EQ(groups->CreateAttributeGroup(0, 0, roomsName, rooms.Put()), S_OK);
+    Ptr<IAttributeTypeCollection> types;
+    ASSERT_EQ(rooms->get_AttributeTypes(types.Put()), S_OK);
+    Ptr<IAttributeType> area;
+    BSTR areaName = Text(L"Area"), empty = Text(L"");
+    ASSERT_EQ(types->CreateAttributeType(-1, 0, areaName, empty, empty, area.Put()), S_OK);
+    LONG areaId = 0;
+    ASSERT_EQ(area->get_ID(&areaId), S_OK);
+
+    // The block "Room": an outline and two attribute definitions.
+    Ptr<IShape> library;
+    ASSERT_EQ(shapes->get_ItemByID(-3, library.Put()), S_OK);
+    Ptr<IShapeCollection> blocks;
+    ASSERT_EQ(library->get_Shapes(blocks.Put()), S_OK);
+    LONG blockId = 0, id = 0;
+    ASSERT_EQ(blocks->AddGroup(8, &blockId), S_OK);
+    Ptr<IShape> blockShape;
+    ASSERT_EQ(shapes->get_ItemByID(blockId, blockShape.Put()), S_OK);
+    Ptr<IGroupShape> block;
+    ASSERT_EQ(blockShape->QueryInterface(IID_IGroupShape, block.Out()), S_OK);
+    BSTR roomName = Text(L"Room");
+    ASSERT_EQ(block->put_Name(roomName), S_OK);
+    Ptr<IShapeAttributeGroupCollection> blockGroups;
+    ASSERT_EQ(blockShape->get_AttributeGroups(blockGroups.Put()), S_OK);
+    ASSERT_EQ(blockGroups->AddAttributeGroup(rooms.p), S_OK);
+    Ptr<IShapeCollection> content;
+    ASSERT_EQ(block->get_Shapes(content.Put()), S_OK);
+    ASSERT_EQ(content->AddLine(0, 0, 4, 0, &id), S_OK);
+    const wchar_t* definitions[2] = {L"Name", L"[Area]"};
+    for (int i = 0; i < 2; ++i) {
+        BSTR words = Text(definitions[i]);
+        ASSERT_EQ(content->AddPlainText(words, 1, 1.0f + 2 * i, 0, 1, static_cast<Alignments>(0), 0, &id), S_OK);
+        SysFreeString(words);
+        Ptr<IShape> shape;
+        ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+        Ptr<ITextShape> definition;
+        ASSERT_EQ(shape->QueryInterface(IID_ITextShape, definition.Out()), S_OK);
+        ASSERT_EQ(definition->put_Type(ttAttDef), S_OK);
+    }
+
+    // A reference by ID: two attributes of its own.
+    LONG refId = 0;
+    ASSERT_EQ(shapes->AddReference(blockId, &refId, VARIANT_FALSE, 10, 5), S_OK);
+    Ptr<IShape> refShape;
+    ASSERT_EQ(shapes->get_ItemByID(refId, refShape.Put()), S_OK);
+    std::vector<std::wstring> texts = AttributeTexts(refShape.p);
+    ASSERT_EQ(texts.size(), 2u) << "the definitions become the reference's attributes";
+    EXPECT_EQ(texts[0], L"Name");
+
+    // The values: the first attribute's text, the second through the attribute it names.
+    {
+        Ptr<IShapeCollection> children;
+        ASSERT_EQ(refShape->get_Shapes(children.Put()), S_OK);
+        LONG count = 0;
+        children->get_Count(&count);
+        for (LONG i = 1; i <= count; ++i) {
+            Ptr<IShape> child;
+            ASSERT_EQ(children->get_Item(i, child.Put()), S_OK);
+            Ptr<ITextShape> text;
+            if (child->QueryInterface(IID_ITextShape, text.Out()) != S_OK)
+                continue;
+            BSTR value = nullptr;
+            text->get_Text(&value);
+            const bool first = value && std::wstring(value) == L"Name";
+            SysFreeString(value);
+            if (first) {
+                BSTR kitchen = Text(L"Kitchen");
+                ASSERT_EQ(text->put_Text(kitchen), S_OK);
+                SysFreeString(kitchen);
+            }
+        }
+    }
+    Ptr<IAttributeCollection> values;
+    ASSERT_EQ(refShape->get_Attributes(values.Put()), S_OK);
+    VARIANT twelve;
+    VariantInit(&twelve);
+    twelve.vt = VT_BSTR;
+    twelve.bstrVal = Text(L"12 m2");
+    Ptr<IAttribute> value;
+    ASSERT_EQ(values->CreateAttribute(areaId, 0, twelve, value.Put()), S_OK) << "the block's group reaches the reference";
+    VariantClear(&twelve);
+
+    // The block edited, its references renewed: the values stay, the second shows its attribute.
+    ASSERT_EQ(content->AddLine(4, 0, 4, 3, &id), S_OK);
+    ASSERT_EQ(block->UpdateReferences(urUpdateAttributes), S_OK);
+    texts = AttributeTexts(refShape.p);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], L"Kitchen");
+    EXPECT_EQ(texts[1], L"12 m2");
+    ASSERT_EQ(block->UpdateReferences(static_cast<updateRefType>(0)), S_OK);
+    texts = AttributeTexts(refShape.p);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], L"Kitchen");
+    EXPECT_EQ(texts[1], L"12 m2");
+
+    // A reference by name gets its attributes too.
+    LONG byName = 0;
+    ASSERT_EQ(shapes->AddReferenceByName(roomName, &byName, VARIANT_FALSE, 30, 5), S_OK);
+    Ptr<IShape> secondShape;
+    ASSERT_EQ(shapes->get_ItemByID(byName, secondShape.Put()), S_OK);
+    EXPECT_EQ(AttributeTexts(secondShape.p).size(), 2u);
+
+    // Saved as DXF for ezdxf.
+    const char* root = std::getenv("YVEX_BINARY_DIR");
+    std::string dir = std::string(root ? root : ".") + "/tests/automation/dxf_out";
+    std::string path = "Z:" + dir + "/block_attributes.dxf";
+    for (std::string* p : {&dir, &path})
+        std::replace(p->begin(), p->end(), '/', '\\');
+    CreateDirectoryA(("Z:" + dir).c_str(), nullptr);
+    Ptr<IDXFOperations> dxf;
+    ASSERT_EQ(control->QueryInterface(IID_IDXFOperations, dxf.Out()), S_OK);
+    const std::wstring widePath(path.begin(), path.end());
+    BSTR file = SysAllocString(widePath.c_str());
+    EXPECT_EQ(dxf->SaveDXF(file, VARIANT_FALSE), S_OK);
+    SysFreeString(file);
+    for (BSTR b : {roomsName, areaName, empty, roomName})
+        SysFreeString(b);
 }
 
 // A clone copies a shape; clones of a group's children land in the collection's group.

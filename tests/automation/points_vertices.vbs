@@ -127,6 +127,14 @@ id = vs.AddVertex(0, shapes.ItemByID(other).Points.Item(1).ID, 0, 0, 0, "", -1, 
 NoError "AddVertex of a shared point"
 Expect vs.Count, 105, "shared point added"
 Expect vs.ItemByID(id).X, 100, "on the line's point"
+' The same point again: refused from either object, nothing changed (points and vertices one to one).
+vs.AddVertex 0, shapes.ItemByID(other).Points.Item(1).ID, 0, 0, 0, "", -1, -1, 0, 0, 0
+ExpectError 5, "", "VertexCollection.AddVertex of a point the polyline holds (E_INVALIDARG)"
+s.AddVertex 1, shapes.ItemByID(other).Points.Item(1).ID, 0, 0, 0, "", -1, -1, 0, 0, 0
+ExpectError 5, "", "PolylineShape.AddVertex of a point the polyline holds (E_INVALIDARG)"
+Expect vs.Count, 105, "no second vertex"
+Expect s.Points.Count, 105, "no second point"
+Expect s.Vertexes.Count, 105, "vertices still one per point"
 vs.DeleteByID id
 NoError "DeleteByID"
 Expect vs.Count, 104, "deleted"

@@ -3,6 +3,7 @@
 // (nudging, the F9 switches) and the in-place text editor.
 #include "tests/support/HostedControl.h"
 #include "tests/support/DrawingTestSupport.h"
+#include "tests/support/DxfTestSupport.h"
 #include "control/InPlaceEdit.h"
 #include "control/PopupMenuHook.h"
 #include "control/ShapeMap.h"
@@ -23,6 +24,7 @@
 #include "persistence/DrawingSettingRecord.h"
 #include "ui/resource.h"
 #include <commctrl.h>
+#include <algorithm>
 #include <cmath>
 #include <cfloat>
 #include <functional>
@@ -294,6 +296,58 @@ TEST_F(Operations, ChangingAPointIdCarriesEverythingOver)
     EXPECT_EQ(control->ChangePointID(99999, 600), DISP_E_EXCEPTION) << "Point not found.";
     EXPECT_EQ(control->ChangePointID(oldId, a->GetPoints().GetAt(0)->GetPointId()), DISP_E_EXCEPTION)
         << "Duplicate resource ID.";
+}
+
+// A polyline's vertex records follow a point that takes another ID, and follow it back on undo:
+// each names the live record, the VERTEX entities keep their coordinates and bulges, and removing
+// the point afterwards takes its vertex record with it.
+TEST_F(Operations, ChangingAPointIdKeepsThePolylinesVertices)
+{
+    auto* polyline = static_cast<CPolyline*>(Make(stPolyline, {{0, 0}, {10, 0}, {10, 10}, {0, 10}}, Root()));
+    polyline->GetVertexAt(1)->bulge = 0.5f;
+    polyline->GetVertexAt(2)->startWidth = 2.0f;
+    const int oldId = polyline->GetPoints().GetAt(1)->GetPointId();
+    const int newId = 700;
+    CPointPool& pool = control->GetPointPool();
+    auto vertexGroups = [&]() {
+        std::vector<std::string> seen;
+        for (const WrittenGroup& g : WrittenGroups([&](CDxfFile& dxf) {
+                 for (const CVertexRecord& v : polyline->GetVertices())
+                     const_cast<CVertexRecord&>(v).WriteDxf(dxf);
+             }))
+            if (g.code == 0 || g.code == 10 || g.code == 20 || g.code == 40 || g.code == 42)
+                seen.push_back(std::to_string(g.code) + "=" + g.value);
+        return seen;
+    };
+    const std::vector<std::string> before = vertexGroups();
+    ASSERT_EQ(std::count(before.begin(), before.end(), "0=VERTEX"), 4);
+
+    auto expectInStep = [&](int id, const char* when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(polyline->GetVertices().size(), 4u);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(polyline->GetVertices()[static_cast<size_t>(i)].GetPoint(), polyline->GetPoints().GetAt(i));
+        EXPECT_EQ(polyline->GetVertexAt(1)->GetPoint(), pool.Find(id));
+        EXPECT_EQ(polyline->FindVertexOfPoint(id), polyline->GetVertexAt(1));
+        EXPECT_FLOAT_EQ(polyline->GetVertexAt(1)->bulge, 0.5f);
+        EXPECT_EQ(vertexGroups(), before);
+    };
+    ASSERT_EQ(control->ChangePointID(oldId, newId), S_OK);
+    expectInStep(newId, "after the change");
+    ASSERT_EQ(Undo(), S_OK);
+    expectInStep(oldId, "after its undo");
+    ASSERT_EQ(control->ChangePointID(oldId, newId), S_OK);
+
+    // The point leaves with its own vertex record; the bulge stays on the vertex it belonged to.
+    polyline->GetVertexAt(0)->bulge = 0.25f;
+    ASSERT_EQ(polyline->RemovePointById(newId, false, 1), 1);
+    ASSERT_EQ(polyline->GetPointCount(), 3);
+    ASSERT_EQ(polyline->GetVertices().size(), 3u);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(polyline->GetVertices()[static_cast<size_t>(i)].GetPoint(), polyline->GetPoints().GetAt(i));
+    EXPECT_FLOAT_EQ(polyline->GetVertexAt(0)->bulge, 0.25f);
+    EXPECT_FLOAT_EQ(polyline->GetVertexAt(1)->startWidth, 2.0f);
+    EXPECT_EQ(pool.Find(newId), nullptr);
 }
 
 // A shape that takes another ID keeps its parent; the fixed IDs never change; undo goes back.

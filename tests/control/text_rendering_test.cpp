@@ -3,11 +3,13 @@
 // DIB section (glyph shapes differ between platforms; positions, sizes and colours do not).
 #include <algorithm>
 #include <cmath>
+#include <string>
 #include <vector>
 #include "tests/support/ControlTestSupport.h"
 #include "tests/support/DrawingTestSupport.h"
 #include "control/SharedResources.h"
 #include "control/ShapeMap.h"
+#include "model/Group.h"
 #include "model/Text.h"
 
 using namespace controltest;
@@ -161,4 +163,58 @@ TEST(RichText, NothingIsDrawnWithoutTheWindow)
     CDrawContext context = drawtest::Context(canvas.Dc());
     EXPECT_EQ(text->Draw(context), 1);
     EXPECT_EQ(canvas.Count(0xFFFFFF), 100 * 100);
+}
+
+// A host's picture of the drawing (DrawToDC into a bitmap of its own, as a host saves a PNG): the
+// rich text stands on one line as wide and as finely drawn as a plain text of the same words,
+// font and height in the same place.
+TEST(RichText, AHostsPictureShowsTheWholeRichTextSharply)
+{
+    const char* words = "Rich bold and red text";
+    const std::string rtf = std::string("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + words + "}";
+    struct Ink
+    {
+        RECT extent;
+        int runs;
+        double grey; // the share of the ink that is neither near black nor near white
+    };
+    Ink ink[2];
+    for (int rich = 0; rich < 2; ++rich) {
+        ControlRef control;
+        CGroup* root = control->GetRootGroup();
+        ASSERT_NE(root, nullptr);
+        // A white frame fixes the picture's extent alike for both.
+        CShape* frame = control->GetShapeMap().CreateShape(stLine, true, true);
+        frame->SetPointCoords(3, 0, 0, 0);
+        frame->SetPointCoords(3, 200, 80, 1);
+        frame->SetPenColor(0xFFFFFF);
+        root->AddChild(frame, nullptr, 0, false);
+        auto* text = static_cast<CText*>(control->GetShapeMap().CreateShape(stText, true, true));
+        text->SetTextType(rich ? ttRTF : ttANSI);
+        text->StoreText(rich ? rtf.c_str() : words, -1);
+        text->SetPointCoords(3, 20, 50, 0);
+        text->SetHeight(10);
+        text->SetFontNameA("Arial");
+        root->AddChild(text, nullptr, 0, false);
+        drawtest::Canvas canvas(1000, 400);
+        ASSERT_GE(control->DrawToDC(canvas.Dc(), 0, 0, MulDiv(1000, 2540, 96), MulDiv(400, 2540, 96), 0), 0);
+        ink[rich].extent = canvas.InkExtent();
+        ink[rich].runs = static_cast<int>(InkRows(canvas).size());
+        int inked = 0, grey = 0;
+        for (int y = 0; y < canvas.Height(); ++y)
+            for (int x = 0; x < canvas.Width(); ++x) {
+                const int level = static_cast<int>(canvas.Pixel(x, y) & 0xFF);
+                inked += level < 250;
+                grey += level >= 0x40 && level <= 0xC0;
+            }
+        ink[rich].grey = inked ? static_cast<double>(grey) / inked : 0.0;
+    }
+    const int plainWidth = ink[0].extent.right - ink[0].extent.left;
+    const int richWidth = ink[1].extent.right - ink[1].extent.left;
+    ASSERT_GT(plainWidth, 100);
+    EXPECT_EQ(ink[1].runs, 1) << "the rich text on one line";
+    EXPECT_NEAR(richWidth, plainWidth, plainWidth * 0.2) << "rich " << richWidth << ", plain " << plainWidth;
+    // Letters as sharp as the plain text's: a bitmap of coarser pixels stretched onto the picture
+    // blurs their edges into grey.
+    EXPECT_LE(ink[1].grey, ink[0].grey + 0.1) << "rich " << ink[1].grey << ", plain " << ink[0].grey;
 }

@@ -2,6 +2,7 @@
 // with bare line feeds and binary), the open rules, the value classes and sizes of both forms,
 // push-back, malformed data, and small drawings written for independent readers.
 #include "interchange/DxfFile.h"
+#include "interchange/DxfTextPieces.h"
 
 #include <gtest/gtest.h>
 #include "tests/support/TestPaths.h"
@@ -456,6 +457,66 @@ TEST(DxfFile, ControlCharactersTravelInCaretForm)
         groups.push_back(G::Text(1, std::string(2049, '\n')));
         ASSERT_TRUE(dxf.Open(path.c_str(), true));
         ExpectGroups(dxf, groups, binary ? "binary" : "ASCII");
+    }
+}
+
+// A text longer than one group holds is never cut: the single group refuses it and the file
+// written around it fails to close as a success; in pieces it comes back whole, in both forms, the
+// reader joining the continued groups and stopping at the first group of another code.
+TEST(DxfFile, LongTextsGoInPiecesOrFail)
+{
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += static_cast<char>('a' + i % 26);
+    text[2048] = '\n'; // a control character at the end of the first piece
+    // Blanks where pieces would meet: ASCII readers drop them at the ends of a value.
+    text[2049] = ' ';
+    text[254] = text[255] = ' ';
+    const std::string path = Scratch("long_texts.dxf");
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "ASCII");
+        CDxfFile refused;
+        refused.SetBinary(binary);
+        ASSERT_TRUE(refused.Open(path.c_str(), false));
+        ASSERT_TRUE(refused.WriteStringGroup(0, "SECTION"));
+        EXPECT_FALSE(refused.WriteStringGroup(1, text.c_str()));
+        EXPECT_TRUE(refused.WriteStringGroup(1, text.substr(0, CDxfFile::kMaxTextLength).c_str())) << "one that fits";
+        EXPECT_FALSE(refused.Close()) << "a refused value fails the file";
+
+        CDxfFile dxf;
+        dxf.SetBinary(binary);
+        ASSERT_TRUE(dxf.Open(path.c_str(), false));
+        ASSERT_TRUE(dxf.WriteStringGroup(0, "SECTION"));
+        ASSERT_TRUE(WriteDxfTextPieces(dxf, 1, 3, text.c_str(), CDxfFile::kMaxTextLength));
+        ASSERT_TRUE(WriteDxfTextPieces(dxf, 1000, 1000, text.c_str(), 255));
+        ASSERT_TRUE(dxf.WriteRealGroup(1040, 2.5));
+        ASSERT_TRUE(WriteDxfTextPieces(dxf, 1, 3, "short", 255));
+        ASSERT_TRUE(dxf.WriteStringGroup(0, "EOF"));
+        ASSERT_TRUE(dxf.Close());
+
+        ASSERT_TRUE(dxf.Open(path.c_str(), true));
+        ASSERT_TRUE(dxf.ReadGroup());
+        ASSERT_TRUE(dxf.ReadGroup());
+        ASSERT_EQ(dxf.GetCode(), 1);
+        EXPECT_LE(std::strlen(dxf.GetText()), static_cast<size_t>(CDxfFile::kMaxTextLength));
+        std::string joined = dxf.GetText();
+        ReadDxfTextContinuation(dxf, 3, joined);
+        EXPECT_EQ(joined, text);
+        ASSERT_TRUE(dxf.ReadGroup());
+        ASSERT_EQ(dxf.GetCode(), 1000);
+        std::string data = dxf.GetText();
+        EXPECT_LE(data.size(), 255u);
+        ReadDxfTextContinuation(dxf, 1000, data);
+        EXPECT_EQ(data, text);
+        ASSERT_TRUE(dxf.ReadGroup());
+        EXPECT_EQ(dxf.GetCode(), 1040) << "the group after the pieces";
+        ASSERT_TRUE(dxf.ReadGroup());
+        std::string one = dxf.GetText();
+        ReadDxfTextContinuation(dxf, 3, one);
+        EXPECT_EQ(one, "short");
+        ASSERT_TRUE(dxf.ReadGroup());
+        EXPECT_STREQ(dxf.GetText(), "EOF");
+        dxf.Close();
     }
 }
 

@@ -49,6 +49,15 @@ def main():
         close(f"MTEXT {i} angle", angle, 90.0 * i)
         expect(f"MTEXT {i} words", m.plain_text().strip(), f"M{90 * i}")
         close(f"MTEXT {i} height", m.dxf.char_height, 2.5)
+    # Long texts: ezdxf reads the file and each TEXT's first group; our continued groups and
+    # extended-data pieces pass it by.
+    long_doc = ezdxf.readfile(os.path.join(os.environ["YVEX_BINARY_DIR"], "tests", "model", "dxf_out",
+                                           "texts_long.dxf"))
+    long_texts = list(long_doc.modelspace().query("TEXT"))
+    expect("long TEXT count", len(long_texts), 2)
+    if long_texts:
+        expect("long TEXT's first group", len(long_texts[0].dxf.text), 2049)
+        expect("long TEXT's start", long_texts[0].dxf.text[:4], "%%db")
     for f in failures:
         print(f)
     print("FAIL" if failures else "PASS")

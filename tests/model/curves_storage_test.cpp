@@ -5,6 +5,7 @@
 // downwards; LAYER entries; and the records of the three kinds.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "control/ShapeMap.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/DxfFile.h"
+#include "model/Angles.h"
 #include "model/Ellipse.h"
 #include "model/Layer.h"
 #include "model/Line.h"
@@ -275,6 +277,117 @@ TEST(CurvesDxf, ReadsTheCurvesOfAnotherWriter)
     }
 }
 
+// Angles far outside one turn and angles that are no numbers, through every way an angle comes in
+// (ARC's degrees, ELLIPSE's radians, our "ELLIPSE DATA", the record tables and SetAngles): a
+// finite one is kept and the curve is measured and sampled at once; NaN, the infinities and what
+// a float cannot hold are refused, and the angle keeps the value it had.
+TEST(CurvesDxf, HugeAndNonFiniteAnglesThroughEveryEntry)
+{
+    struct Case
+    {
+        const char* text;
+        double value;   // the number the text is
+        double degrees; // as taken from ARC's degrees; 0 when refused
+        bool usable;
+    } cases[] = {{"5.83205041e+34", 5.83205041e+34, 5.83205041e+34, true},
+                 {"-1e30", -1e30, -1e30, true},
+                 {"-725", -725, -725, true},
+                 {"1e400", INFINITY, 0, false},
+                 {"inf", INFINITY, 0, false},
+                 {"-inf", -INFINITY, 0, false},
+                 {"nan", NAN, 0, false},
+                 {"1e39", 1e39, 0, false}};
+    auto expectMeasured = [](CEllipse& e) {
+        EXPECT_TRUE(std::isfinite(e.GetStartAngle()) && std::isfinite(e.GetEndAngle()));
+        float l = 0, t = 0, r = 0, b = 0;
+        e.SetExtentCached(false);
+        EXPECT_EQ(e.GetBoundingRect(&l, &t, &r, &b), S_OK);
+        EXPECT_TRUE(std::isfinite(l) && std::isfinite(t) && std::isfinite(r) && std::isfinite(b));
+        EXPECT_LE(r - l, 8.01f);
+        std::vector<CRealPointD> samples(CEllipse::kMaxSamples);
+        samples.resize(static_cast<size_t>(e.GetSamplePoints(samples.data())));
+        EXPECT_FALSE(samples.empty());
+        for (const CRealPointD& p : samples)
+            EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string v = c.text;
+        const std::vector<std::pair<int, std::string>> head = {{8, "0"}, {10, "0"}, {20, "0"}};
+        std::vector<std::pair<int, std::string>> groups = {{0, "SECTION"}, {2, "ENTITIES"}};
+        auto entity = [&](const char* name, std::vector<std::pair<int, std::string>> own) {
+            groups.push_back({0, name});
+            groups.insert(groups.end(), head.begin(), head.end());
+            groups.insert(groups.end(), own.begin(), own.end());
+        };
+        entity("ARC", {{40, "4"}, {50, v}, {51, "90"}});
+        entity("ARC", {{40, "4"}, {50, "0"}, {51, v}});
+        entity("ELLIPSE", {{11, "4"}, {21, "0"}, {40, "0.5"}, {41, v}, {42, "1"}});
+        entity("ELLIPSE", {{11, "4"}, {21, "0"}, {40, "0.5"}, {41, "0"}, {42, v}});
+        entity("ARC", {{40, "4"}, {50, "10"}, {51, "90"}, {1000, "ELLIPSE DATA"}, {1040, v}, {1040, "1"},
+                       {1040, "1"}});
+        groups.push_back({0, "ENDSEC"});
+        groups.push_back({0, "EOF"});
+        Drawing d;
+        ReadDrawing(d, TextFile("huge_angles.dxf", DxfText(groups)));
+        const std::vector<CShape*> shapes = d.root->Children();
+        ASSERT_EQ(shapes.size(), 5u);
+        std::vector<CEllipse*> e;
+        for (CShape* shape : shapes) {
+            e.push_back(dynamic_cast<CEllipse*>(shape));
+            ASSERT_NE(e.back(), nullptr);
+            expectMeasured(*e.back());
+        }
+        // ARC's degrees as they come; the defaults (0 and a whole turn) where refused.
+        EXPECT_EQ(e[0]->GetStartAngle(), static_cast<float>(c.degrees));
+        EXPECT_EQ(e[1]->GetEndAngle(), c.usable ? static_cast<float>(c.degrees) : 360.0f);
+        // ELLIPSE's and our extended data's radians.
+        const double fromRadians = c.value * 57.29577951308239;
+        if (c.usable) {
+            EXPECT_FLOAT_EQ(e[2]->GetStartAngle(), static_cast<float>(fromRadians));
+            EXPECT_FLOAT_EQ(e[4]->GetStartAngle(), static_cast<float>(fromRadians));
+        } else {
+            EXPECT_EQ(e[2]->GetStartAngle(), 0.0f);
+            EXPECT_EQ(e[3]->GetEndAngle(), 360.0f);
+            EXPECT_EQ(e[4]->GetStartAngle(), 10.0f) << "the ARC's own angle stays";
+        }
+
+        // SetAngles, as the automation objects and the database rows set them.
+        const double given = c.value;
+        e[0]->SetAngles(static_cast<float>(c.usable ? given : 0.0), 45.0f);
+        EXPECT_EQ(e[0]->GetEndAngle(), 45.0f);
+        EXPECT_EQ(IsUsableAngle(given), c.usable);
+        if (!c.usable) {
+            const float asFloat = std::fabs(given) > FLT_MAX ? std::copysign(INFINITY, given) : static_cast<float>(given);
+            e[0]->SetAngles(30.0f, asFloat);
+            EXPECT_EQ(e[0]->GetStartAngle(), 0.0f) << "nothing changed";
+            EXPECT_EQ(e[0]->GetEndAngle(), 45.0f) << "nothing changed";
+        }
+        expectMeasured(*e[0]);
+
+        // The record tables hand an ellipse record's angles over as they were stored.
+        Drawing from;
+        auto* stored = static_cast<CEllipse*>(from.Make(stArc, {{0, 0}}, from.root));
+        stored->SetMajorAxis(4, 0);
+        stored->SetAngles(5.0f, 90.0f);
+        CDataTableSet set(1);
+        ASSERT_EQ(from.root->SaveToTables(&set, DXFMODE_BLOCKS, 0), S_OK);
+        ASSERT_EQ(set.Ellipses()->GetCount(), 1u);
+        const_cast<CEllipsesRecord&>(set.Ellipses()->GetRecords().begin()->second).StartAngle = given;
+        CDataTableSet fresh(1);
+        CopyShapeRecords(set, fresh);
+        Drawing to;
+        for (const auto& r : fresh.Shapes()->GetRecords())
+            to.control.GetShapeMap().LoadShapeFromTables(&fresh, DXFMODE_LOAD, r.first);
+        ASSERT_EQ(to.root->GetShapeCount(), 1);
+        auto* loaded = dynamic_cast<CEllipse*>(to.root->GetChildAt(0));
+        ASSERT_NE(loaded, nullptr);
+        EXPECT_EQ(loaded->GetStartAngle(), c.usable ? static_cast<float>(given) : 0.0f);
+        EXPECT_EQ(loaded->GetEndAngle(), 90.0f);
+        expectMeasured(*loaded);
+    }
+}
+
 // Our AC1012 drawing, written and read back in both forms: the same curves (the arc of ratio 2
 // written with its longer axis as the major one, ratio at most 1), the same layers and the same
 // reference. The files and our points go to ezdxf too.
@@ -424,6 +537,48 @@ TEST(ReferenceDxf, ADownwardAxisMirrorsThePlacement)
             const CPointRecord* q = b->GetChildAt(0)->GetPoints().GetAt(k);
             EXPECT_NEAR(q->x, p->x, 1e-4) << angle << " " << k;
             EXPECT_NEAR(q->y, -p->y, 1e-4) << angle << " " << k;
+        }
+    }
+}
+
+// An INSERT placed in the plane seen from below (extrusion 0, 0, -1) shows its block mirrored
+// across the world's y axis: every point of the copy where the same INSERT seen from above puts
+// it, its x negated; so does an ARC seen from below beside it.
+TEST(ReferenceDxf, AnInsertSeenFromBelowIsMirrored)
+{
+    for (const char* angle : {"0", "30", "270"}) {
+        auto file = [&](const char* extrusion) {
+            return DxfText({{0, "SECTION"}, {2, "BLOCKS"},   {0, "BLOCK"},  {8, "0"},     {2, "Door"},
+                            {70, "0"},      {10, "0.0"},     {20, "0.0"},   {0, "LINE"},  {8, "0"},
+                            {10, "0.0"},    {20, "0.0"},     {11, "1.0"},   {21, "3.0"},  {0, "ENDBLK"},
+                            {0, "ENDSEC"},  {0, "SECTION"},  {2, "ENTITIES"}, {0, "INSERT"}, {8, "0"},
+                            {2, "Door"},    {10, "10.0"},    {20, "5.0"},   {41, "2.0"},  {42, "1.0"},
+                            {50, angle},    {210, "0.0"},    {220, "0.0"},  {230, extrusion},
+                            {0, "ARC"},     {8, "0"},        {10, "10.0"},  {20, "5.0"},  {40, "2.0"},
+                            {50, "10.0"},   {51, "80.0"},    {210, "0.0"},  {220, "0.0"}, {230, extrusion},
+                            {0, "ENDSEC"},  {0, "EOF"}});
+        };
+        Drawing above, below;
+        ReadDrawing(above, TextFile("insert_above.dxf", file("1.0")));
+        ReadDrawing(below, TextFile("insert_below.dxf", file("-1.0")));
+        ASSERT_EQ(above.root->GetShapeCount(), 2);
+        ASSERT_EQ(below.root->GetShapeCount(), 2);
+        auto* a = static_cast<CReference*>(above.root->GetChildAt(0));
+        auto* b = static_cast<CReference*>(below.root->GetChildAt(0));
+        ASSERT_EQ(a->GetShapeCount(), 1);
+        ASSERT_EQ(b->GetShapeCount(), 1);
+        EXPECT_EQ(b->GetPoints().GetAt(0)->x, -10.0f);
+        for (int k = 0; k < 2; ++k) {
+            const CPointRecord* p = a->GetChildAt(0)->GetPoints().GetAt(k);
+            const CPointRecord* q = b->GetChildAt(0)->GetPoints().GetAt(k);
+            EXPECT_NEAR(q->x, -p->x, 1e-4) << angle << " " << k;
+            EXPECT_NEAR(q->y, p->y, 1e-4) << angle << " " << k;
+        }
+        for (double fraction : kFractions) {
+            const CRealPointD p = AtFraction(*static_cast<CEllipse*>(above.root->GetChildAt(1)), fraction);
+            const CRealPointD q = AtFraction(*static_cast<CEllipse*>(below.root->GetChildAt(1)), fraction);
+            EXPECT_NEAR(q.x, -p.x, 1e-4) << fraction;
+            EXPECT_NEAR(q.y, p.y, 1e-4) << fraction;
         }
     }
 }

@@ -120,6 +120,11 @@ TEST(PolylineKinds, VertexRecordsFollowThePoints)
     EXPECT_EQ(p->GetVertices()[1].bulge, 0.5f);
     EXPECT_EQ(p->GetVertices()[1].name, "mid");
     EXPECT_EQ(p->AddVertex(0, 999999, 0, 0, 0, nullptr, -1, -1, 0, 0, 0), nullptr);
+    // A point the polyline holds already gets no second vertex: nothing changes.
+    EXPECT_EQ(p->AddVertex(0, pointId, 0.7f, 0, 0, "again", -1, -1, 0, 0, 0), nullptr);
+    EXPECT_EQ(p->GetPointCount(), 4);
+    EXPECT_EQ(p->GetPoints().IndexOf(pointId), 1);
+    ExpectInStep(*p);
     ASSERT_NE(p->AddNewVertex(-1, 9, 9, 0, 0x40000000, 0x8000, nullptr, -1, -1, 0, 0, 0), nullptr);
     ExpectPoints(*p, {{0, 0}, {2, 0}, {4, 0}, {4, 3}, {9, 9}});
     ExpectInStep(*p);

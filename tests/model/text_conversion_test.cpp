@@ -185,6 +185,9 @@ TEST(RtfReader, DifferencesBecomeCodesBeforeTheNextCharacter)
         // Bytes that MTEXT would read as codes stay characters.
         {"{\\rtf1 \\'5cP\\'7b}", "{\\\\P\\{}"},
         {"{\\rtf1 \\super 1\\nosupersub /\\sub 2\\nosupersub x}", "{\\S1/2;x}"},
+        // The switches of a font code are 0 or 1 whatever number turned them on.
+        {fonts + "\\f1\\b12\\i37 text}", "{\\fTimes|b1|i1|c204|p18;text}"},
+        {fonts + "\\f1\\b2 a\\b0 b}", "{\\fTimes|b1|i0|c204|p18;a\\fTimes|b0|i0|c204|p18;b}"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ToMtext(c.rtf.c_str()), c.mtext) << c.rtf;
@@ -233,6 +236,29 @@ TEST(RtfConversion, MtextRoundTrip)
     for (const Case& c : cases) {
         const std::string rtf = ToRtf(c.mtext, 24);
         EXPECT_EQ(ToMtext(rtf.c_str()), c.back) << c.mtext << "\n" << rtf;
+    }
+}
+
+// MTEXT's braces that do not pair up cannot close the document early: a stray closing brace is a
+// character of the text, a group left open closes at the end, and every word comes through.
+TEST(RtfConversion, UnbalancedBracesKeepTheText)
+{
+    struct Case
+    {
+        const char* mtext;
+        const char* back;
+    } cases[] = {
+        {"a}b\\Pc", "{\\H4.23;a\\}b\\Pc}"},
+        {"}}x", "{\\H4.23;\\}\\}x}"},
+        {"{\\C1;a}}b", "{\\C1;\\H4.23;a\\C7;\\}b}"},
+        {"{a{b", "{\\H4.23;ab}"},
+        {"{a}b", "{\\H4.23;ab}"},
+    };
+    for (const Case& c : cases) {
+        const std::string rtf = ToRtf(c.mtext, 24);
+        int32_t status = -1;
+        EXPECT_EQ(ToMtext(rtf.c_str(), &status), c.back) << c.mtext << "\n" << rtf;
+        EXPECT_EQ(status, 0) << c.mtext;
     }
 }
 

@@ -22,6 +22,12 @@
 #include "model/RtfReader.h"
 #include "model/RtfWriter.h"
 #include "model/Text.h"
+#include "model/AttributeCopy.h"
+#include "model/AttributeGroupData.h"
+#include "model/AttributeGroupMap.h"
+#include "model/AttributeType.h"
+#include "model/AttributeTypeList.h"
+#include "model/Group.h"
 #include "persistence/DataTableSet.h"
 #include "ui/MultilineTextDialog.h"
 #include "ui/resource.h"
@@ -186,7 +192,83 @@ TEST(TextRich, StoredRtfIsNormalised)
     EXPECT_EQ(text->GetFieldList()->size(), 3u);
     text->SetText(L"plain");
     EXPECT_EQ(text->GetFieldList(), nullptr);
-    EXPECT_EQ(text->ApplyAttributeValues(text), E_NOTIMPL);
+}
+
+// A text's fields show the attribute values of the reference (or shape) that holds them: named
+// fields by the type's name (a name twice takes the next value of it), numbered ones by the
+// type's number, formatted by the type's format; a field with no value keeps its marker; with no
+// field the values are listed a line each; with neither values nor a source the text empties.
+// A reference takes its block's groups, and values only of types it has, keeping its own.
+TEST(TextFields, AttributeValuesInForce)
+{
+    Drawing d;
+    CAttributeGroupData* rooms = d.control.GetAttributeGroupMap()->Create(0, 0, L"Rooms");
+    ASSERT_NE(rooms, nullptr);
+    CAttributeType* area = rooms->GetTypes().Create(-1, 0, L"Area", L"%.1f", L"");
+    CAttributeType* name = rooms->GetTypes().Create(-1, 0, L"Name", L"", L"");
+    ASSERT_NE(area, nullptr);
+    ASSERT_NE(name, nullptr);
+    auto* block = static_cast<CGroup*>(d.Make(stGroup, {}, d.library));
+    block->GetAttributeGroups().Insert(rooms, -1);
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_R8;
+    v.dblVal = 12.26;
+    ASSERT_NE(block->GetAttributes().Create(area->GetId(), 0, v), nullptr);
+
+    auto* holder = static_cast<CGroup*>(d.Make(stReference, {{0, 0}}, d.root));
+    CopyAttributesFrom(*holder, *block, true);
+    ASSERT_EQ(holder->GetAttributeGroups().GetCount(), 1) << "the block's group";
+    EXPECT_EQ(holder->FindAttributes(), nullptr) << "no value of a type the reference lacks";
+    CopyAttributesFrom(*holder, *block, false);
+    ASSERT_NE(holder->FindAttributes(), nullptr);
+    EXPECT_EQ(holder->FindAttributes()->GetCount(), 1) << "without keep every value comes";
+    VARIANT kitchen;
+    VariantInit(&kitchen);
+    kitchen.vt = VT_BSTR;
+    kitchen.bstrVal = SysAllocString(L"Kitchen");
+    ASSERT_NE(holder->GetAttributes().Create(name->GetId(), 0, kitchen), nullptr);
+    VariantClear(&kitchen);
+    CopyAttributesFrom(*holder, *block, true);
+    EXPECT_EQ(holder->FindAttributes()->GetCount(), 2) << "its own values stay";
+
+    auto* text = static_cast<CText*>(d.Make(stText, {{0, 0}}, nullptr));
+    holder->AddChild(text, nullptr, 1, false);
+    text->SetTextType(ttAttrib);
+    auto* source = static_cast<CText*>(d.Make(stText, {{0, 0}}, nullptr));
+    struct Case
+    {
+        const char* fields;
+        const char* shown;
+    } cases[] = {
+        {"[Name]: [Area] m2", "Kitchen: 12.3 m2"},
+        {"[name] and [Name]", "Kitchen and [Name]"},
+        {"[Missing] x", "[Missing] x"},
+    };
+    for (const Case& c : cases) {
+        source->SetTextBytes(c.fields, -1);
+        EXPECT_EQ(text->ApplyAttributeValues(source), 0) << c.fields;
+        EXPECT_EQ(text->GetText(), c.shown) << c.fields;
+    }
+    const std::string byNumber = "<" + std::to_string(area->GetId()) + ">";
+    source->SetTextBytes(byNumber.c_str(), -1);
+    EXPECT_EQ(text->ApplyAttributeValues(source), 0);
+    EXPECT_EQ(text->GetText(), "12.3");
+    // A text that is its own source keeps naming what it shows.
+    text->SetTextBytes("[Name]!", -1);
+    EXPECT_EQ(text->ApplyAttributeValues(text), 0);
+    EXPECT_EQ(text->GetText(), "Kitchen!");
+    EXPECT_EQ(text->ApplyAttributeValues(text), 0);
+    EXPECT_EQ(text->GetText(), "Kitchen!");
+    // No fields: the values, a line each.
+    source->SetTextBytes("", -1);
+    EXPECT_EQ(text->ApplyAttributeValues(source), 1);
+    EXPECT_EQ(text->GetText(), "12.3\nKitchen");
+    // Neither values nor a source: empty.
+    auto* lone = static_cast<CText*>(d.Make(stText, {{0, 0}}, d.root));
+    lone->SetTextBytes("was", -1);
+    EXPECT_EQ(lone->ApplyAttributeValues(nullptr), 1);
+    EXPECT_EQ(lone->GetText(), "");
 }
 
 // A rich text is edited in the editor: OK takes what was typed, Cancel leaves the text; the edit
@@ -335,6 +417,29 @@ TEST(TextDxf, MtextEntities)
     EXPECT_NEAR(texts[0]->GetRotation(), 90.0, 1e-9);
     EXPECT_NE(ToMtext(texts[0]->GetText()).find("middle"), std::string::npos);
 
+    // Turned by group 50 alone (degrees); a direction vector, where there is one, has the word.
+    struct Turned
+    {
+        const char* groups;
+        double rotation;
+    } turned[] = {{"50\n30.0\n", 30.0},
+                  {"50\n-45\n", -45.0},
+                  {"50\n30.0\n11\n0.0\n21\n1.0\n31\n0.0\n", 90.0},
+                  {"11\n-1.0\n21\n0.0\n31\n0.0\n50\n30.0\n", 180.0},
+                  {"", 0.0}};
+    for (const Turned& t : turned) {
+        SCOPED_TRACE(t.groups);
+        Drawing turnedDrawing;
+        const std::string text = std::string("0\nMTEXT\n8\n0\n10\n1.0\n20\n2.0\n30\n0.0\n40\n2.0\n41\n8.0\n71\n1\n") +
+                                 t.groups + "1\nturned\n";
+        std::vector<CText*> one = TextsOf(ReadEntities(turnedDrawing, WriteEntitiesFile("mtext50.dxf", "AC1012", text)));
+        ASSERT_EQ(one.size(), 1u);
+        EXPECT_NEAR(one[0]->GetRotation(), t.rotation, 1e-9);
+        // The anchor (top left, attachment 1) stays where the file put it.
+        EXPECT_NEAR(one[0]->GetPoints().GetAt(0)->x, 1.0, 1e-4);
+        EXPECT_NEAR(one[0]->GetPoints().GetAt(0)->y, 2.0, 1e-4);
+    }
+
     Drawing from;
     std::string letters;
     for (int i = 0; i < 600; ++i)
@@ -399,6 +504,55 @@ TEST(TextDxf, RichTextInTheOldVersion)
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0]->GetTextType(), ttRTF);
     EXPECT_EQ(texts[0]->GetText(), stored);
+}
+
+// Texts longer than one DXF group come back whole: a plain TEXT of 5000 characters (its special
+// characters across the pieces' seams), an ATTRIB, and a rich text of more than 3000 bytes of RTF
+// written as TEXT with its RTF in the extended data. ezdxf reads the file (check_dxf_texts.py).
+TEST(TextDxf, LongTextsComeBackWhole)
+{
+    Drawing from;
+    std::string plain;
+    for (int i = 0; i < 5000; ++i)
+        plain += (i % 97 == 0) ? '\xB0' : (i % 89 == 0 ? '%' : static_cast<char>('a' + i % 26));
+    plain[2047] = '\xB0'; // its code "%%d" crosses the first seam
+    MakeText(from, ttANSI, plain.c_str(), 0, 0);
+    std::string body;
+    for (int i = 0; i < 150; ++i)
+        body += "{\\b bold " + std::to_string(i) + "} plain\\par ";
+    const std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\\f0\\fs20 " + body + "}";
+    CText* rich = MakeText(from, ttRTF, rtf.c_str(), 0, 20);
+    const std::string stored = rich->GetText();
+    ASSERT_GT(stored.size(), 3000u);
+
+    const std::string path = OutputPath("texts_long.dxf");
+    WriteDrawing(from, path, 1);
+    Drawing to;
+    const std::vector<CText*> texts = TextsOf(ReadEntities(to, path));
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0]->GetText(), plain);
+    EXPECT_EQ(texts[1]->GetTextType(), ttRTF);
+    EXPECT_EQ(texts[1]->GetText(), stored);
+
+    Drawing attributes;
+    MakeText(attributes, ttAttrib, plain.substr(0, 3000).c_str());
+    const std::string attribPath = OutputPath("texts_long_attrib.dxf");
+    WriteDrawing(attributes, attribPath, 1);
+    Drawing attributesRead;
+    const std::vector<CText*> attribs = TextsOf(ReadEntities(attributesRead, attribPath));
+    ASSERT_EQ(attribs.size(), 1u);
+    EXPECT_EQ(attribs[0]->GetTextType(), ttAttrib);
+    EXPECT_EQ(attribs[0]->GetText(), plain.substr(0, 3000));
+
+    // An ATTDEF has no group to go on in: a text too long for one fails the write.
+    Drawing tooLong;
+    CText* definition = MakeText(tooLong, ttAttDef, plain.c_str());
+    (void)definition;
+    tooLong.control.GetDxfDocument().SetOutputVersion(1);
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(OutputPath("texts_attdef_long.dxf").c_str(), false));
+    tooLong.root->WriteDxf(dxf);
+    EXPECT_FALSE(dxf.Close());
 }
 
 // The Texts record: alignment (the middle bit and the baseline both), type, text and font.

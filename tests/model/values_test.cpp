@@ -138,6 +138,13 @@ TEST(Numbers, AngleNormalisation)
     Case radians[] = {{0, 0}, {1, 1}, {-1, twoPi - 1}, {twoPi + 1, 1}, {3 * twoPi + 0.5, 0.5}};
     for (const Case& c : radians)
         EXPECT_NEAR(NormalizeAngleRadians(c.in), c.out, 1e-9) << c.in;
+    // Huge angles of either sign come back within one turn; no angle is left outside it.
+    for (double huge : {5.83205041e+34 * 0.017453292, -1e33, 1e300, -4e17, 2.5e16}) {
+        const double r = NormalizeAngleRadians(huge);
+        EXPECT_GE(r, 0.0) << huge;
+        EXPECT_LT(r, twoPi) << huge;
+    }
+    EXPECT_NEAR(NormalizeAngleRadians(1e6 * twoPi + 0.5), 0.5, 1e-6);
 
     double s = 0, co = 0;
     SinCosDegrees(30, &s, &co);
