@@ -25,9 +25,30 @@ bool CUrlSource::Open(const char* path, bool readMode)
     if (!path || !*path)
         return false;
     if (IsUrl(path)) {
-        // Addresses are fetched and uploaded by the web transfer functions, which this build
-        // does not carry yet: such a source cannot be opened.
-        return false;
+        if (readMode) {
+            WebStatusContext status;
+            status.callback = &CUrlSource::OnTransferStep;
+            status.user = this;
+            std::string local;
+            if (FAILED(DownloadUrlToFile(path, &local, &status, &m_parts))) {
+                Close();
+                return false;
+            }
+            m_localPath = local;
+        } else {
+            // Only FTP takes files; a web server is read from.
+            if (std::strncmp(path, "ftp://", 6) != 0)
+                return false;
+            m_localPath = MakeTempPathForUrl(path, &m_parts, false);
+            if (m_localPath.empty()) {
+                m_parts.Clear();
+                return false;
+            }
+        }
+        m_url = path;
+        m_readMode = readMode;
+        m_open = true;
+        return true;
     }
     m_localPath = path;
     m_readMode = readMode;
@@ -35,12 +56,34 @@ bool CUrlSource::Open(const char* path, bool readMode)
     return true;
 }
 
+void CUrlSource::OnTransferStep(long step, void* self)
+{
+    auto* source = static_cast<CUrlSource*>(self);
+    const long sum = source->m_lastProgress + step;
+    if (sum < 99)
+        source->ReportProgress(sum, 2);
+}
+
 bool CUrlSource::Close()
 {
+    bool ok = true;
     m_open = false;
-    m_url.clear();
+    if (!m_url.empty()) {
+        if (!m_readMode && m_parts.components.nScheme == INTERNET_SCHEME_FTP && !m_localPath.empty()) {
+            m_lastProgress = 0;
+            WebStatusContext status;
+            status.callback = &CUrlSource::OnTransferStep;
+            status.user = this;
+            ok = SUCCEEDED(UploadFileToFtp(m_localPath.c_str(), &m_parts, m_url.c_str(), &status));
+        }
+        // The temporary file goes with the source, uploaded or not.
+        if (!m_localPath.empty())
+            DeleteFileA(m_localPath.c_str());
+        m_url.clear();
+    }
     m_localPath.clear();
-    return true;
+    m_parts.Clear();
+    return ok;
 }
 
 void CUrlSource::ReportProgress(long value, int kind)

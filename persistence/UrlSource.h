@@ -4,6 +4,7 @@
 // the percentage its callback receives.
 #pragma once
 
+#include "persistence/WebTransfer.h"
 #include <string>
 
 // Progress callback: (user value, percentage).
@@ -27,11 +28,13 @@ public:
 
     void SetProgressCallback(UrlProgressCallback callback, void* user);
     // True when the file comes from or goes to an address.
-    bool HasSource() const { return !m_url.empty(); }
+    bool HasSource() const { return !m_url.empty() || m_parts.HasSchemeAndHost(); }
     bool IsOpen() const { return m_open; }
     bool IsReadMode() const { return m_readMode; }
     const std::string& GetLocalPath() const { return m_localPath; }
     const std::string& GetUrl() const { return m_url; }
+    // The cracked address of a remote source (empty parts for a local one).
+    const CUrlParts& GetUrlParts() const { return m_parts; }
 
     // Only these two prefixes, case-sensitive, mark an address.
     static bool IsUrl(const char* path);
@@ -40,6 +43,9 @@ protected:
     bool HasProgressCallback() const { return m_callback != nullptr; }
 
 private:
+    // Transfer steps and upload percentages, added to the last progress.
+    static void OnTransferStep(long step, void* self);
+
     short m_lastProgress = -1;  // -1: 0 is reported first
     std::string m_localPath;
     std::string m_url;
@@ -47,4 +53,5 @@ private:
     void* m_user = nullptr;
     bool m_readMode = true;
     bool m_open = false;
+    CUrlParts m_parts;
 };

@@ -14,6 +14,10 @@ export YVEX_THIRDPARTY="$YVEX_CACHE/thirdparty"
 # client of the run (Wine's printing among them) talks to, and where its PDF files land.
 export YVEX_CUPS_DIR="${YVEX_CUPS_DIR:-/tmp/yvex-cups-${YVEX_PG_PORT:-55432}}"
 export CUPS_SERVER="$YVEX_CUPS_DIR/cups.sock"
+# The test run's web and FTP servers (tools/service-web.sh): HTTP on the port, FTP on the two
+# after it, serving $YVEX_WEB_DIR/root. Apart for runs side by side, like the database's port.
+export YVEX_WEB_PORT="${YVEX_WEB_PORT:-$(( ${YVEX_PG_PORT:-55432} + 100 ))}"
+export YVEX_WEB_DIR="${YVEX_WEB_DIR:-/tmp/yvex-web-$YVEX_WEB_PORT}"
 # Wine names Unix files in the locale's encoding: a locale that is not UTF-8 cannot hold file
 # names beyond ASCII, which drawings and tests use. C.UTF-8 is built into the C library.
 case "$(locale charmap 2>/dev/null)" in UTF-8) ;; *) export LC_ALL=C.UTF-8 ;; esac

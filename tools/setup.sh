@@ -14,7 +14,7 @@ PKGS=(wine wine64 libwine-dev mingw-w64 mingw-w64-tools g++-mingw-w64-x86-64-pos
       unixodbc unixodbc-dev libsqliteodbc odbc-postgresql postgresql sqlite3 xvfb xauth
       python3-ezdxf python3-pyshp python3-olefile libgsf-bin libolecf-utils dime gdal-bin qpdf poppler-utils
       geographiclib-tools
-      libxml2-utils printemf emf2svg dpkg-dev curl ca-certificates cups printer-driver-cups-pdf
+      libxml2-utils printemf emf2svg python3-pyftpdlib python3-pil python3-tifffile dpkg-dev curl ca-certificates cups printer-driver-cups-pdf
       clang libclang-rt-dev zlib1g-dev)
 
 install_packages() {

@@ -33,6 +33,8 @@
 #define IDS_DEFAULT_VIEWPORT_NAME 163
 #define IDS_ERROR_CAPTION 50452
 #define IDS_UNKNOWN_ERROR 50455
+// A refused FTP login: host, port and user name fill it in.
+#define IDS_FTP_CONNECT_ERROR 50463
 // The label of the close item of a polyline that is closed already.
 #define IDS_OPEN_SHAPE 48060
 // Block editing: none to edit.
