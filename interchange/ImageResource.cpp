@@ -9,12 +9,16 @@
 #include "persistence/OdbcRow.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/ImageResourceSql.h"
+#include "persistence/UrlSource.h"
+#include "persistence/WebTransfer.h"
+#include "interchange/TiffRgbaReader.h"
 #include "automation/ResultCodes.h"
 #include "com/ErrorInfo.h"
 #include "com/HResult.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
 #include <objidl.h>
+#include <olectl.h>
 #include <gdiplus.h>
 #include <algorithm>
 #include <cstdio>
@@ -179,6 +183,26 @@ GpImage* SavableImage(GpImage* image, int format, GpImage** copy)
 
 
 
+// A Windows metafile without the placeable header: neither the enhanced-metafile signature nor
+// the placeable key.
+bool IsPlainWindowsMetafile(HGLOBAL block)
+{
+    ycom::GlobalLockView<BYTE> view(block);
+    const SIZE_T size = view.Get() ? view.Size() : 0;
+    if (size < 4)
+        return false;
+    if (Read32(view.Get()) == 0x9AC6CDD7)
+        return false;
+    return !(size > 44 && Read32(view.Get() + 40) == 0x464D4520);
+}
+
+bool EqualNoCase(const std::wstring& a, const std::wstring& b)
+{
+    return a.size() == b.size() && _wcsnicmp(a.c_str(), b.c_str(), a.size()) == 0;
+}
+
+bool IsAddress(const std::wstring& path) { return path.compare(0, 7, L"http://") == 0 || path.compare(0, 6, L"ftp://") == 0; }
+
 // The folder part of a path with its separator ("" when it has none).
 std::wstring FolderOf(const std::wstring& path)
 {
@@ -187,6 +211,11 @@ std::wstring FolderOf(const std::wstring& path)
 }
 
 } // namespace
+
+uint32_t ImageContentHash(const void* bytes, size_t size)
+{
+    return bytes ? HashBytes(static_cast<const BYTE*>(bytes), size) : 0;
+}
 
 const char* ImageFormatExtension(int format)
 {
@@ -286,6 +315,10 @@ void CImageResource::Reset()
         GdipDisposeImage(static_cast<GpImage*>(m_image));
         m_image = nullptr;
     }
+    if (m_picture) {
+        m_picture->Release();
+        m_picture = nullptr;
+    }
     m_format = irtUnknown;
     m_hash = 0;
     m_dataSize = 0;
@@ -369,6 +402,30 @@ int CImageResource::LoadFromGlobal(HGLOBAL block)
         detected = DetectImageFormat(view.Get(), size);
     }
     PictureKind kind = pkNone;
+    if (detected == irtExtMetafile && IsPlainWindowsMetafile(block)) {
+        // Neither GDI+ nor OLE pictures read a Windows metafile without its placeable header:
+        // it becomes an enhanced metafile first.
+        std::vector<BYTE> bits(size);
+        {
+            ycom::GlobalLockView<BYTE> view(block);
+            if (!view.Get())
+                return 0;
+            std::memcpy(bits.data(), view.Get(), size);
+        }
+        HENHMETAFILE emf = SetWinMetaFileBits(static_cast<UINT>(size), bits.data(), nullptr, nullptr);
+        if (!emf) {
+            SetError(kErrUnknownFormat, "Image format either unknown or invalid");
+            return 0;
+        }
+        const int loaded = LoadFromGdiHandle(emf);
+        DeleteEnhMetaFile(emf);
+        if (loaded) {
+            // The resource stands for the bytes it was given, not for the converted ones.
+            m_hash = HashBytes(bits.data(), size);
+            m_dataSize = size;
+        }
+        return loaded;
+    }
     if (DecodeWithGdiPlus(block, detected)) {
         GpImage* image = static_cast<GpImage*>(m_image);
         if (TypeOf(image) == ImageTypeMetafile) {
@@ -389,6 +446,36 @@ int CImageResource::LoadFromGlobal(HGLOBAL block)
             }
         }
     }
+    if (kind == pkNone) {
+        SetError(kErrUnknownFormat, "Image format either unknown or invalid");
+        // What GDI+ refuses may still be an OLE picture.
+        ycom::ComPtr<IStream> stream;
+        if (FAILED(CreateStreamOnHGlobal(block, FALSE, stream.Put()))) {
+            SetError(kErrCannotOpen, "Cannot open global memory for read");
+        } else if (SUCCEEDED(OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                            reinterpret_cast<void**>(&m_picture))) && m_picture) {
+            SHORT type = PICTYPE_NONE;
+            m_picture->get_Type(&type);
+            switch (type) {
+            case PICTYPE_BITMAP: kind = pkBitmap; break;
+            case PICTYPE_METAFILE: kind = pkMetafile; break;
+            case PICTYPE_ENHMETAFILE: kind = pkEnhancedMetafile; break;
+            case PICTYPE_ICON: kind = pkIcon; break;
+            default: kind = pkNone; break;
+            }
+            if (kind == pkMetafile) {
+                OLE_HANDLE handle = 0;
+                m_picture->get_Handle(&handle);
+                IPicture* picture = m_picture;
+                m_picture = nullptr;
+                const int loaded = LoadFromGdiHandle(reinterpret_cast<HGDIOBJ>(static_cast<ULONG_PTR>(handle)));
+                picture->Release();
+                return loaded;
+            }
+        } else {
+            SetError(kErrUnknownFormat, "Image format either unknown or invalid");
+        }
+    }
     switch (kind) {
     case pkNone: Reset(); return 0;
     case pkBitmap: m_format = detected; break;
@@ -401,8 +488,14 @@ int CImageResource::LoadFromGlobal(HGLOBAL block)
         m_hash = view.Get() ? HashBytes(view.Get(), size) : 0;
     }
     m_dataSize = size;
-    GdipGetImageWidth(static_cast<GpImage*>(m_image), &m_width);
-    GdipGetImageHeight(static_cast<GpImage*>(m_image), &m_height);
+    if (m_image) {
+        GdipGetImageWidth(static_cast<GpImage*>(m_image), &m_width);
+        GdipGetImageHeight(static_cast<GpImage*>(m_image), &m_height);
+    }
+    if (!m_image && !m_picture) {
+        m_format = irtUnknown;
+        return 0;
+    }
     return 1;
 }
 
@@ -540,6 +633,11 @@ void CImageResource::TakeOver(CImageResource& other)
     m_hasName = other.m_hasName;
     m_sourcePath = other.m_sourcePath;
     m_owner = other.m_owner;
+    if (m_picture)
+        m_picture->Release();
+    m_picture = other.m_picture;
+    if (m_picture)
+        m_picture->AddRef();
     m_resourceId = 0;
 }
 
@@ -548,10 +646,39 @@ HRESULT CImageResource::SaveToFile(const std::wstring& given, int format)
     const std::wstring path = given.empty() ? m_sourcePath : given;
     if (path.empty() || !IsLoaded())
         return E_FAIL;
-    if (path.compare(0, 6, L"ftp://") == 0 || path.compare(0, 7, L"http://") == 0) {
-        // Uploads come with the web transfer.
+    if (path.compare(0, 7, L"http://") == 0) {
+        // A web server is only read from.
         SetError(kErrCannotOpen, "Cannot create file");
         return E_FAIL;
+    }
+    if (path.compare(0, 6, L"ftp://") == 0) {
+        // Written to a temporary file of the address's name, uploaded, and the file deleted.
+        const std::string url = ycom::WideToAnsi(path);
+        CUrlParts parts;
+        const std::string temporary = MakeTempPathForUrl(url.c_str(), &parts, false);
+        if (temporary.empty())
+            return E_FAIL;
+        const std::wstring local = ycom::AnsiToWide(temporary.c_str());
+        const size_t slash = local.find_last_of(L"\\/");
+        std::wstring name = local.substr(slash + 1);
+        std::wstring extension;
+        const size_t dot = name.find_last_of(L'.');
+        if (dot != std::wstring::npos) {
+            extension = name.substr(dot);
+            name.erase(dot);
+        }
+        const std::wstring before = m_sourcePath;
+        HRESULT hr = WriteToFile(L"", local.substr(0, slash + 1), name, extension, format);
+        if (SUCCEEDED(hr)) {
+            hr = UploadFileToFtp(temporary.c_str(), &parts, url.c_str(), nullptr);
+            if (FAILED(hr))
+                SetError(kErrCannotWrite, "Cannot write data to file");
+        }
+        DeleteFileA(temporary.c_str());
+        m_sourcePath = before;
+        if (SUCCEEDED(hr) && (format == 0 || format == GetFormatId()))
+            m_sourcePath = path;
+        return FAILED(hr) ? hr : S_OK;
     }
     const size_t slash = path.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
@@ -649,6 +776,12 @@ HGLOBAL CImageResource::GetDataInFormat(int format)
     if (!image || !IsLoaded())
         return nullptr;
     const int target = format ? format : GetFormatId();
+    if (target == irtExtMetafile && TypeOf(image) != ImageTypeMetafile) {
+        // No encoder makes a metafile of a bitmap: another format's bytes under the metafile's
+        // name would be a file no reader takes for what it claims to be.
+        SetError(kErrUnknownFormat, "Format conversion is not supported");
+        return nullptr;
+    }
     if (target == irtExtMetafile && TypeOf(image) == ImageTypeMetafile) {
         GpImage* clone = nullptr;
         HENHMETAFILE emf = nullptr;
@@ -709,9 +842,11 @@ HGLOBAL CImageResource::GetDataInFormat(int format)
     return block;
 }
 
-bool CImageResource::Draw(HDC dc, const RECT& rect, const RECT*)
+bool CImageResource::Draw(HDC dc, const RECT& rect, const RECT* clip)
 {
     GpImage* image = static_cast<GpImage*>(m_image);
+    if (dc && !image && m_picture)
+        return DrawPicture(dc, rect, clip);
     if (!dc || !image)
         return false;
     GpGraphics* graphics = nullptr;
@@ -727,13 +862,27 @@ bool CImageResource::Draw(HDC dc, const RECT& rect, const RECT*)
 HRESULT CImageResource::LoadFromFile(const std::wstring& path)
 {
     Reset();
-    const bool address = path.compare(0, 7, L"http://") == 0 || path.compare(0, 6, L"ftp://") == 0;
-    if (address) {
-        // Pictures from addresses come with the web transfer.
-        SetError(kErrCannotOpen, "Cannot open file");
-        return E_FAIL;
+    // An address is fetched into a temporary file first, which goes when the load is done.
+    std::wstring local = path;
+    std::string downloaded;
+    struct TemporaryFile {
+        std::string path;
+        ~TemporaryFile()
+        {
+            if (!path.empty())
+                DeleteFileA(path.c_str());
+        }
+    } temporary;
+    if (IsAddress(path)) {
+        const std::string url = ycom::WideToAnsi(path);
+        if (FAILED(DownloadUrlToFile(url.c_str(), &downloaded, nullptr, nullptr))) {
+            SetError(kErrCannotOpen, "Cannot open file");
+            return E_FAIL;
+        }
+        temporary.path = downloaded;
+        local = ycom::AnsiToWide(downloaded.c_str());
     }
-    ycom::Handle file(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ycom::Handle file(CreateFileW(local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         SetError(kErrCannotOpen, "Cannot open file");
         return E_ACCESSDENIED;
@@ -743,36 +892,68 @@ HRESULT CImageResource::LoadFromFile(const std::wstring& path)
         SetError(kErrNoMemory, "File is too big");
         return E_OUTOFMEMORY;
     }
-    const DWORD length = static_cast<DWORD>(size.QuadPart);
-    ycom::GlobalMem block(GlobalAlloc(GMEM_MOVEABLE, length ? length : 1));
-    if (!block) {
-        SetError(kErrNoMemory, "There is not enough memory to load file");
-        return E_OUTOFMEMORY;
-    }
-    DWORD got = 0;
-    {
-        ycom::GlobalLockView<BYTE> view(block.Get());
-        if (!view.Get() || !ReadFile(file.Get(), view.Get(), length, &got, nullptr) || got != length) {
-            SetError(kErrCannotRead, "Cannot read data from file");
-            return E_ACCESSDENIED;
+    // The format from the first 100 bytes (zeros after a shorter file).
+    BYTE head[100] = {};
+    DWORD headRead = 0;
+    ReadFile(file.Get(), head, sizeof head, &headRead, nullptr);
+    SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN);
+    bool decoded = false;
+    if (DetectImageFormat(head, sizeof head) == irtTIFF) {
+        // Rasters that the platform's decoder does not read go through our own TIFF reader; what
+        // it declines is decoded as any other file.
+        file.Reset();
+        CTiffRgbaReader reader([this](int code, const char* message) { SetError(code, message); });
+        HRESULT tiffResult = S_OK;
+        if (HGLOBAL png = reader.LoadTiffFile(local, &tiffResult)) {
+            decoded = LoadFromGlobal(png) != 0;
+            GlobalFree(png);
+        }
+        if (!decoded) {
+            file.Reset(CreateFileW(local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file) {
+                SetError(kErrCannotOpen, "Cannot open file");
+                return E_ACCESSDENIED;
+            }
         }
     }
-    file.Reset();
-    if (length == 0 || !LoadFromGlobal(block.Get()) || m_format == irtUnknown) {
+    if (!decoded) {
+        const DWORD length = static_cast<DWORD>(size.QuadPart);
+        ycom::GlobalMem block(GlobalAlloc(GMEM_MOVEABLE, length ? length : 1));
+        if (!block) {
+            SetError(kErrNoMemory, "There is not enough memory to load file");
+            return E_OUTOFMEMORY;
+        }
+        DWORD got = 0;
+        {
+            ycom::GlobalLockView<BYTE> view(block.Get());
+            if (!view.Get() || !ReadFile(file.Get(), view.Get(), length, &got, nullptr) || got != length) {
+                SetError(kErrCannotRead, "Cannot read data from file");
+                return E_ACCESSDENIED;
+            }
+        }
+        file.Reset();
+        decoded = length != 0 && LoadFromGlobal(block.Get());
+    }
+    if (!decoded || m_format == irtUnknown) {
         Reset();
         SetError(kErrUnknownFormat, "Image format either unknown or invalid");
         return E_FAIL;
     }
-    // The name is the file's own, in lower case.
-    const size_t slash = path.find_last_of(L"\\/");
-    std::wstring name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
-    const size_t dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos)
-        name.erase(dot);
+    // The name is the file's own (of the address's path for an address), in lower case.
+    std::wstring name;
+    if (IsAddress(path)) {
+        name = ycom::AnsiToWide(MakeTempPathForUrl(ycom::WideToAnsi(path).c_str(), nullptr, true).c_str());
+    } else {
+        const size_t slash = path.find_last_of(L"\\/");
+        name = path.substr(slash == std::wstring::npos ? 0 : slash + 1);
+        const size_t dot = name.find_last_of(L'.');
+        if (dot != std::wstring::npos)
+            name.erase(dot);
+    }
     for (wchar_t& c : name)
         c = static_cast<wchar_t>(std::towlower(c));
     SetName(ycom::WideToAnsi(name).c_str());
-    m_sourcePath = path;
+    m_sourcePath = local;
     return S_OK;
 }
 
@@ -782,6 +963,10 @@ HRESULT CImageResource::WriteToFile(const std::wstring& drive, const std::wstrin
     if (!IsLoaded() || name.empty())
         return E_FAIL;
     const int target = format ? format : GetFormatId();
+    if (target == irtExtMetafile && TypeOf(static_cast<GpImage*>(m_image)) != ImageTypeMetafile) {
+        SetError(kErrUnknownFormat, "Format conversion is not supported");
+        return E_FAIL;
+    }
     std::wstring path = drive + folder + name;
     if (!extension.empty())
         path += extension[0] == L'.' ? extension : L"." + extension;
@@ -871,23 +1056,77 @@ HRESULT CImageResource::ExchangeTables(CDataTableSet* tables, DWORD mode)
     return 0;
 }
 
+bool CImageResource::PlaceBesideDxf(const CDxfFile& dxf, std::wstring* fileName)
+{
+    const std::wstring extension = ycom::AnsiToWide(ImageFormatExtension(m_format));
+    const std::wstring dxfLocal = ycom::AnsiToWide(dxf.GetLocalPath().c_str());
+    const std::string target = dxf.HasSource() ? dxf.GetUrl() : dxf.GetLocalPath();
+    auto fileOf = [](const std::wstring& path) {
+        const size_t at = path.find_last_of(L"\\/");
+        return at == std::wstring::npos ? path : path.substr(at + 1);
+    };
+    // In place: the picture's own file in the DXF file's folder, of its format's extension.
+    const std::wstring folder = FolderOf(dxfLocal);
+    if (!m_sourcePath.empty() && !folder.empty() && m_sourcePath.size() > folder.size() &&
+        EqualNoCase(m_sourcePath.substr(0, folder.size()), folder)) {
+        const std::wstring file = fileOf(m_sourcePath);
+        const size_t dot = file.find_last_of(L'.');
+        if (dot != std::wstring::npos && EqualNoCase(file.substr(dot + 1), extension)) {
+            ycom::Handle opened(CreateFileW(m_sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (opened) {
+                *fileName = file;
+                return true;
+            }
+        }
+    }
+    if (target.compare(0, 7, "http://") == 0)
+        return false;
+    std::wstring place;
+    const bool upload = target.compare(0, 6, "ftp://") == 0;
+    if (upload) {
+        size_t at = target.find_last_of('/');
+        if (at == std::string::npos)
+            at = target.find_last_of('\\');
+        if (at == std::string::npos)
+            return false;
+        place = ycom::AnsiToWide(target.substr(0, at + 1).c_str());
+    } else {
+        if (dxfLocal.empty())
+            return false;
+        place = folder;
+    }
+    // Two pictures of one name and format beside one drawing must not share a file: a name that
+    // another resource's file already has in the folder takes a number (name01, name02 ...).
+    const std::wstring base = ycom::AnsiToWide(m_name.c_str());
+    // Uploaded there already (the source became the address).
+    if (upload && m_sourcePath.size() > place.size() && EqualNoCase(m_sourcePath.substr(0, place.size()), place) &&
+        m_sourcePath.find_first_of(L"/\\", place.size()) == std::wstring::npos) {
+        *fileName = m_sourcePath.substr(place.size());
+        return true;
+    }
+    std::wstring name = base;
+    for (int counter = 1; m_owner && m_owner->IsSourceOfAnother(place + name + L"." + extension, this); ++counter) {
+        wchar_t number[16];
+        swprintf(number, 16, L"%02d", counter);
+        name = base + number;
+    }
+    const HRESULT hr = upload ? SaveToFile(place + name + L"." + extension, 0) : WriteToFile(L"", place, name, L"", 0);
+    if (FAILED(hr))
+        return false;
+    *fileName = name + L"." + extension;
+    return true;
+}
+
 int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers)
 {
-    const std::string extension = ImageFormatExtension(m_format);
-    const std::string fileName = m_name + "." + extension;
-    if (CUrlSource::IsUrl(dxf.GetUrl().c_str()))
+    std::wstring fileName;
+    if (dxf.GetLocalPath().empty()) {
+        // A stream has no folder to write into: the picture is named as it is.
+        fileName = ycom::AnsiToWide((m_name + "." + ImageFormatExtension(m_format)).c_str());
+    } else if (!PlaceBesideDxf(dxf, &fileName)) {
         return 0;
-    // The image file must stand where the drawing can name it: beside the DXF file.
-    const std::wstring dxfPath = ycom::AnsiToWide(dxf.GetLocalPath().c_str());
-    const std::wstring folder = FolderOf(dxfPath);
-    bool inPlace = false;
-    if (!m_sourcePath.empty() && !folder.empty() && m_sourcePath.compare(0, folder.size(), folder) == 0) {
-        ycom::Handle file(CreateFileW(m_sourcePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        inPlace = static_cast<bool>(file);
     }
-    if (!inPlace && !dxfPath.empty() && FAILED(WriteToFile(L"", folder, ycom::AnsiToWide(m_name.c_str()), L"", 0)))
-        return 0;
     // Upper case, as every handle we write: readers that compare handles as text (ezdxf does)
     // find the object the IMAGE entities name.
     char handle[16];
@@ -897,7 +1136,7 @@ int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclas
     if (subclassMarkers)
         dxf.WriteStringGroup(100, "AcDbRasterImageDef");
     dxf.WriteIntGroup(90, 0);
-    dxf.WriteStringGroup(1, fileName.c_str());
+    dxf.WriteStringGroup(1, ycom::WideToAnsi(fileName).c_str());
     dxf.WriteRealGroup(10, m_width);
     dxf.WriteRealGroup(20, m_height);
     dxf.WriteRealGroup(11, 1.0);
@@ -952,4 +1191,50 @@ int CImageResource::ReadDxfImageDef(CDxfFile& dxf, uint32_t* handle)
         }
     }
     return SUCCEEDED(LoadFromFile(path)) ? 1 : 0;
+}
+
+bool CImageResource::DrawPicture(HDC dc, const RECT& rect, const RECT* clip)
+{
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    m_picture->get_Width(&width);
+    m_picture->get_Height(&height);
+    RECT destination = rect;
+    double srcX = 0, srcY = 0, srcW = width, srcH = height;
+    if (clip) {
+        // Either rectangle may run bottom to top.
+        auto normal = [](const RECT& r) {
+            return RECT{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
+                        std::max(r.top, r.bottom)};
+        };
+        const RECT d = normal(destination);
+        RECT visible;
+        const RECT c = normal(*clip);
+        if (!IntersectRect(&visible, &d, &c))
+            return false;
+        const double dw = d.right - d.left, dh = d.bottom - d.top;
+        if (dw > 0 && dh > 0 && (visible.right - visible.left != d.right - d.left || visible.bottom - visible.top != d.bottom - d.top)) {
+            srcX = (visible.left - d.left) / dw * width;
+            srcW = (visible.right - visible.left) / dw * width;
+            // HIMETRIC runs upwards: the source's top is its bottom edge in device terms.
+            srcY = (d.bottom - visible.bottom) / dh * height;
+            srcH = (visible.bottom - visible.top) / dh * height;
+            destination = visible;
+        }
+    }
+    const int objectType = GetObjectType(dc);
+    const RECT bounds = destination;
+    SHORT type = PICTYPE_NONE;
+    m_picture->get_Type(&type);
+    if (type == PICTYPE_ENHMETAFILE && (width > 0xFFFF || height > 0xFFFF)) {
+        OLE_HANDLE handle = 0;
+        m_picture->get_Handle(&handle);
+        return PlayEnhMetaFile(dc, reinterpret_cast<HENHMETAFILE>(static_cast<ULONG_PTR>(handle)), &destination) != FALSE;
+    }
+    // Rows of the source count from its bottom: it is rendered from its top edge downwards.
+    return SUCCEEDED(m_picture->Render(dc, destination.left, destination.top, destination.right - destination.left,
+                                       destination.bottom - destination.top, static_cast<OLE_XPOS_HIMETRIC>(srcX),
+                                       static_cast<OLE_YPOS_HIMETRIC>(srcY + srcH), static_cast<OLE_XSIZE_HIMETRIC>(srcW),
+                                       -static_cast<OLE_YSIZE_HIMETRIC>(srcH),
+                                       (objectType == OBJ_METADC || objectType == OBJ_ENHMETADC) ? &bounds : nullptr));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <ocidl.h>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,6 +14,8 @@ class COdbcSession;
 // TIFF 5, PNG 6 (as far as the bytes go), an enhanced or Windows metafile 1; anything else is
 // taken for JPEG (3). 0 for no bytes.
 int DetectImageFormat(const void* bytes, size_t size);
+// The content hash of encoded bytes: each byte added to the value turned left by 8 bits.
+uint32_t ImageContentHash(const void* bytes, size_t size);
 // The file extension of a format: "emf", "bmp", "jpg", "gif", "tif", "png" for 1 to 6, else "".
 const char* ImageFormatExtension(int format);
 // The value of the ImageFormatID column (and of the records' format field) for a format, and
@@ -70,10 +73,12 @@ public:
     // drawn.
     bool Draw(HDC dc, const RECT& rect, const RECT* clip);
 
-    // Loads a picture file (a local path: addresses wait for the web transfer and fail). The name
-    // becomes the file's name in lower case without folder and extension, the source path the
-    // file read. S_OK; E_ACCESSDENIED when the file cannot be opened or read, E_OUTOFMEMORY for a
-    // file of 4 GB or more, E_FAIL when it holds no picture we decode.
+    // Loads a picture file, or an "http://" or "ftp://" address through a temporary file that is
+    // gone after the call. TIFF files go through our own raster reader first. The name becomes
+    // the file's (the address path's) name in lower case without folder and extension, the
+    // source path the file read. S_OK; E_ACCESSDENIED when the file cannot be opened or read,
+    // E_OUTOFMEMORY for a file of 4 GB or more, E_FAIL when the download fails or the file holds
+    // no picture we decode.
     HRESULT LoadFromFile(const std::wstring& path);
     // Writes the picture to drive + folder + name + extension (the extension given, else "." and
     // the format's own; format 0: the resource's). A write in the resource's own format makes the
@@ -88,9 +93,8 @@ public:
     // the last record; else 0.
     HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode);
 
-    // The IMAGEDEF object under the handle resource ID + handleBase. The image file is written
-    // beside a local DXF file unless it is there already; an address as target writes nothing
-    // (the web transfer writes none yet). The old DXF version has no subclass markers. 1 when
+    // The IMAGEDEF object under the handle resource ID + handleBase, naming the picture's file
+    // beside the DXF file (PlaceBesideDxf). The old DXF version has no subclass markers. 1 when
     // written, else 0.
     virtual int WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers);
     // An IMAGEDEF object whose type group was read: its groups up to the next object, then the
@@ -100,9 +104,16 @@ public:
     virtual int ReadDxfImageDef(CDxfFile& dxf, uint32_t* handle);
 
     // Writes the picture to a path (empty: the source path) in a format (0: its own), through
-    // WriteToFile. E_FAIL when nothing is loaded, there is no path, or the path is an address
-    // (uploads wait for the web transfer).
+    // WriteToFile; an "ftp://" address gets it uploaded (and becomes the source path when written
+    // in the own format). E_FAIL when nothing is loaded, there is no path, or it is an "http://"
+    // address; the upload's failure as it came.
     HRESULT SaveToFile(const std::wstring& path, int format);
+    // Makes the picture's file stand beside a DXF file being written (a local file, or the
+    // folder of an "ftp://" target): a file of its own there already stays, else it is written
+    // (uploaded) under its name, or under name01, name02 ... when another resource's file has
+    // that name. *fileName: the file's name there. False when it cannot be placed ("http://"
+    // targets take none).
+    bool PlaceBesideDxf(const CDxfFile& dxf, std::wstring* fileName);
 
     // Writes the resource's imageResources row, the content in the resource's own format. A
     // stored resource is left alone without `force` (1). A resource never stored looks for a row
@@ -140,6 +151,8 @@ private:
     // Frees the picture and the draw handle; format, hash and size back to 0.
     void Reset();
     void FreeDrawHandle();
+    // Draw for a picture only OLE decoded.
+    bool DrawPicture(HDC dc, const RECT& rect, const RECT* clip);
     // GDI+ decoding of the bytes of a block of the given detected format.
     bool DecodeWithGdiPlus(HGLOBAL block, int detectedFormat);
     // LastError and LastErrorMessage of the control, through the owner (nothing without one).
@@ -151,6 +164,8 @@ private:
     HGDIOBJ m_drawHandle = nullptr;
     // The decoded GDI+ image (a GpImage), owned.
     void* m_image = nullptr;
+    // The picture as OLE decoded it, for bytes GDI+ refuses.
+    IPicture* m_picture = nullptr;
     int m_resourceId = 0;
     CImageResourceMap* m_owner = nullptr;
     uint32_t m_hash = 0;

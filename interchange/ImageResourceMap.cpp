@@ -465,3 +465,14 @@ int CImageResourceMap::ReadImageDefFromDxf(CDxfFile& dxf)
     m_idRemap[static_cast<int>(handle)] = entry->GetId();
     return read;
 }
+
+bool CImageResourceMap::IsSourceOfAnother(const std::wstring& path, const CImageResource* self) const
+{
+    for (const auto& entry : m_resources) {
+        const std::wstring& source = entry.second->GetSourcePath();
+        if (entry.second.get() != self && source.size() == path.size() &&
+            _wcsnicmp(source.c_str(), path.c_str(), path.size()) == 0)
+            return true;
+    }
+    return false;
+}

@@ -32,6 +32,9 @@ public:
     // caller deletes the given one) or the given one, now owned by the map; null when the given
     // resource's ID is 0 or taken by another picture (it stays the caller's).
     CImageResource* InsertUnique(CImageResource* resource);
+    // True when a resource other than `self` has the path (or address) as its source, without
+    // regard to case.
+    bool IsSourceOfAnother(const std::wstring& path, const CImageResource* self) const;
     // Same format, hash (or, for metafiles, the same ".wmf" source path), size and name.
     static bool IsSame(const CImageResource& a, const CImageResource& b);
     // A resource from encoded bytes under the ID (0: the next ID), inserted with InsertUnique

@@ -60,22 +60,6 @@ SplitPath Split(const std::string& path)
     return out;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
-bool FileExists(const std::wstring& path)
-{
-    ycom::Handle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(file);
-}
 } // namespace
 
 // --- DXF writing ---------------------------------------------------------------------------------
@@ -163,31 +147,16 @@ int CImage::WriteXDataOwn(CDxfFile& dxf)
     CImageResource* resource = GetImageResource();
     if (!resource)
         return 0;
-    const std::string dxfPath = dxf.GetLocalPath();
-    const std::string target = dxf.HasSource() ? dxf.GetUrl() : dxfPath;
-    const std::string extension = ImageFormatExtension(resource->GetFormat());
-    const std::string source = ycom::WideToAnsi(resource->GetSourcePath());
-    // The picture's file stands beside the DXF file when it lies in the DXF file's folder and has
-    // its format's extension.
-    const SplitPath dxfParts = Split(dxfPath);
-    const std::string folder = dxfParts.drive + dxfParts.folder;
-    const SplitPath sourceParts = Split(source);
-    const size_t dot = sourceParts.file.find_last_of('.');
-    const std::string sourceExtension = dot == std::string::npos ? std::string() : sourceParts.file.substr(dot + 1);
-    const bool inPlace = !source.empty() && !folder.empty() && source.size() > folder.size() &&
-                         EqualNoCase(source.substr(0, folder.size()), folder) && EqualNoCase(sourceExtension, extension) &&
-                         FileExists(resource->GetSourcePath());
-    if (!inPlace) {
-        if (IsAddress(target))
-            return 0; // uploads come with the web transfer; an http address takes none
-        if (dxfPath.empty()) {
-            // A stream has no folder to write into: the picture's own file is named as it is.
-            if (source.empty())
-                return 0;
-        } else if (FAILED(resource->WriteToFile(ycom::AnsiToWide(dxfParts.drive), ycom::AnsiToWide(dxfParts.folder),
-                                                ycom::AnsiToWide(resource->GetName()), L"", 0))) {
+    if (dxf.GetLocalPath().empty()) {
+        // A stream has no folder to write into: the picture's own file is named as it is.
+        if (resource->GetSourcePath().empty())
             return 0;
-        }
+    } else {
+        // The picture's file beside the DXF file (written or uploaded there unless it is there
+        // already, under a name of its own).
+        std::wstring fileName;
+        if (!resource->PlaceBesideDxf(dxf, &fileName))
+            return 0;
     }
     if (resource->GetName().empty())
         return 1;

@@ -188,4 +188,52 @@ TEST_P(ImageRowsTest, WhichRowsTheLoadersRead)
     EXPECT_EQ(read, readAll);
 }
 
+// Every format a resource can hold is stored and comes back, through the loader of all rows and
+// through the loader of one row, as the same picture in the same format.
+TEST_P(ImageRowsTest, EveryFormatComesBackFromItsRow)
+{
+    CImageResource* bmp = AddPicture(writer, 8, "source");
+    ASSERT_NE(bmp, nullptr);
+    const std::vector<BYTE> emf = imagetest::MakeEmf(RGB(0, 128, 0));
+    std::vector<int> stored;
+    for (int format : {irtExtMetafile, irtBitmap, irtJPEG, irtGIF, irtTIFF, irtPNG}) {
+        SCOPED_TRACE(format);
+        std::vector<BYTE> bytes;
+        if (format == irtExtMetafile) {
+            bytes = emf;
+        } else {
+            HGLOBAL encoded = bmp->GetDataInFormat(format);
+            ASSERT_NE(encoded, nullptr);
+            const BYTE* data = static_cast<const BYTE*>(GlobalLock(encoded));
+            bytes.assign(data, data + GlobalSize(encoded));
+            GlobalUnlock(encoded);
+            GlobalFree(encoded);
+        }
+        CImageResource* picture =
+            writer.GetImageResourceMap().CreateResource(0, bytes.data(), bytes.size(), 0.1f, true);
+        ASSERT_NE(picture, nullptr);
+        ASSERT_EQ(picture->GetFormat(), format);
+        picture->SetName(("format" + std::to_string(format)).c_str());
+        ASSERT_EQ(picture->Save(db, 0, 0), S_OK) << TakeErrorInfo().description;
+        stored.push_back(picture->GetDatabaseId());
+    }
+    ASSERT_EQ(reader.GetImageResourceMap().LoadAll(db, 0), S_OK) << TakeErrorInfo().description;
+    CImageResourceMap other;
+    int index = 0;
+    for (int format : {irtExtMetafile, irtBitmap, irtJPEG, irtGIF, irtTIFF, irtPNG}) {
+        SCOPED_TRACE(format);
+        const CImageResource* all = reader.GetImageResourceMap().FindByObjectId(stored[index]);
+        ASSERT_NE(all, nullptr) << "read by the loader of all rows";
+        EXPECT_EQ(all->GetFormat(), format);
+        EXPECT_TRUE(all->IsLoaded());
+        CImageResource* one = nullptr;
+        ASSERT_EQ(other.LoadResource(db, stored[index], &one), S_OK) << TakeErrorInfo().description;
+        ASSERT_NE(one, nullptr);
+        EXPECT_EQ(one->GetFormat(), format);
+        EXPECT_EQ(one->GetName(), "format" + std::to_string(format));
+        EXPECT_EQ(one->GetWidth(), all->GetWidth());
+        ++index;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ImageRowsTest, testing::ValuesIn(AllTargets()), TargetName());
