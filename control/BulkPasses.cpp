@@ -2,6 +2,7 @@
 // them, and shapes that the file carried only as approximations rebuilt from the program's own
 // data.
 #include "control/YVEXControl.h"
+#include "control/MetafileConverter.h"
 #include "interchange/DxfDocument.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
@@ -12,6 +13,7 @@
 #include "model/Reference.h"
 #include "com/AnsiText.h"
 #include "com/HResult.h"
+#include "com/Owners.h"
 #include "YVEX_h.h"
 #include <algorithm>
 #include <cmath>
@@ -210,8 +212,17 @@ HRESULT CYVEXControl::ConvertImageResourceToBlock(CImageResource* resource, bool
         resource->SetBlockId(-1);
     if (!resource->IsLoaded())
         return E_ACCESSDENIED;
-    // Metafile pictures become vector shapes with the metafile converter, which the control does
-    // not have yet: a picture without a block makes none.
+    // An enhanced metafile without a block becomes vector shapes; other pictures make none.
+    if (resource->GetFormat() == irtExtMetafile && resource->GetBlockId() <= 0) {
+        ycom::GlobalMem content(resource->GetDataInFormat(0));
+        ycom::GlobalLockView<BYTE> view(content.Get());
+        if (view.Get()) {
+            CMetafileConverter converter(this);
+            const int made = converter.ConvertBuffer(view.Size(), view.Get());
+            if (made > 0)
+                resource->SetBlockId(made);
+        }
+    }
     CShape* blockShape = resource->GetBlockId() > 0 ? FindShape(resource->GetBlockId()) : nullptr;
     if (!blockShape || !blockShape->IsGroup())
         return S_OK;
@@ -229,6 +240,15 @@ HRESULT CYVEXControl::ConvertImageResourceToBlock(CImageResource* resource, bool
     for (CImage* image : images)
         RETURN_IF_FAILED(ReplaceImageByReference(image, block));
     return S_OK;
+}
+
+int CYVEXControl::MakeBlockOfImageResource(int resourceId)
+{
+    CImageResource* resource = GetImageResourceMap().Lookup(resourceId);
+    LONG block = 0;
+    if (!resource || resource->GetFormat() != irtExtMetafile || FAILED(ConvertImageResourceToBlock(resource, false, &block)))
+        return 0;
+    return static_cast<int>(block);
 }
 
 HRESULT CYVEXControl::ConvertImagesToBlocks(const std::vector<int>& imageIds)

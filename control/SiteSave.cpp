@@ -464,6 +464,9 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
         return result;
     }
     if (load) {
+        // A load from a file starts afresh: a site of the same ID loaded earlier (from the file
+        // or the database) is no reason to skip this one.
+        ResetProgress(true);
         result = LoadSiteFromDB(siteId, nullptr);
         SetPersistState(3, 4);
         return result;

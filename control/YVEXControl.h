@@ -41,6 +41,8 @@ class CYVEXControl : public CControlCore,
                      public ycom::DispatchImpl<IDTCio, &IID_IDTCio>,
                      public ycom::DispatchImpl<IYVEXUndo, &IID_IYVEXUndo>,
                      public ycom::SupportErrorInfoImpl<&IID_IYVEXControl, &IID_IDTCio, &IID_IYVEXUndo> {
+    // The web load announces its stages as the site operations do.
+    friend class CPersistWeb;
 public:
     DECLARE_CLASS_ID(CLSID_YVEXControl)
     static const wchar_t* WindowClassName() { return L"YVEXControl"; }
@@ -472,6 +474,7 @@ public:
     // and in the selection where it was, and the image goes. *blockId: the block, 0 for none.
     // E_ACCESSDENIED when the resource holds no picture.
     HRESULT ConvertImageResourceToBlock(CImageResource* resource, bool replace, LONG* blockId);
+    int MakeBlockOfImageResource(int resourceId) override;
     // The images of the list showing metafile pictures become references to their pictures'
     // blocks. E_UNEXPECTED for an empty list.
     HRESULT ConvertImagesToBlocks(const std::vector<int>& imageIds);

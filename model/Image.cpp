@@ -239,9 +239,8 @@ int CImage::ConvertToBlock(const std::vector<CShape*>* done)
 {
     if (done && std::find(done->begin(), done->end(), this) != done->end())
         return 0;
-    // Metafile pictures become vector shapes with the metafile converter; until it exists no
-    // block is made.
-    return 0;
+    // A metafile picture becomes a library block of vector shapes (made once for the resource).
+    return m_control ? m_control->MakeBlockOfImageResource(m_imageResourceId) : 0;
 }
 
 // --- Geometry -----------------------------------------------------------------------------------

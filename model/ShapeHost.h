@@ -98,6 +98,9 @@ public:
         bool metafileAsBlock = false;
     };
     virtual CPendingImage GetPendingImage() const { return CPendingImage(); }
+    // The library block that a metafile picture (resource ID) becomes, made when it has none yet;
+    // 0 for another picture or when none can be made.
+    virtual int MakeBlockOfImageResource(int resourceId) { (void)resourceId; return 0; }
     // A base for handles and temporary IDs above every shape ID: the shape map's ID counter plus
     // 100.
     virtual int GetIdBaseAboveShapes() const = 0;

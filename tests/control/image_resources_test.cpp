@@ -241,7 +241,6 @@ TEST_F(ImageResources, MetafileImagesBecomeBlockReferences)
     CImageResource* metafile = MetafileResource(40, 20);
     metafile->SetName("plan");
     CImageResource* bitmap = BitmapResource(4);
-    CGroup* block = MakeBlock();
     CImage* first = MakeImage(metafile->GetId(), 0, 20, 40, 20, Root());
     CImage* second = MakeImage(metafile->GetId(), 100, 50, 20, 30, Root());
     CImage* photo = MakeImage(bitmap->GetId(), 0, 0, 4, 4, Root());
@@ -249,12 +248,11 @@ TEST_F(ImageResources, MetafileImagesBecomeBlockReferences)
     control->GetSelectionGroup()->AddChild(second, nullptr, 0, false);
 
     EXPECT_EQ(control->ConvertImagesToBlocks({}), E_UNEXPECTED);
-    // Without a block nothing is converted.
+    // The picture becomes a library block of its shapes first.
     ASSERT_EQ(control->ConvertImagesToBlocks({firstId, secondId, photoId}), S_OK);
-    EXPECT_EQ(control->FindShape(firstId), first);
-
-    metafile->SetBlockId(block->GetId());
-    ASSERT_EQ(control->ConvertImagesToBlocks({firstId, secondId, photoId}), S_OK);
+    auto* block = dynamic_cast<CGroup*>(control->FindShape(metafile->GetBlockId()));
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(block->GetParent(), control->GetLibraryGroup());
     EXPECT_EQ(control->FindShape(firstId), nullptr);
     EXPECT_EQ(control->FindShape(secondId), nullptr);
     EXPECT_EQ(control->FindShape(photoId), photo);
@@ -296,8 +294,8 @@ TEST_F(ImageResources, VisibleImagesAreConvertedOnlyWhenAsked)
     LONG blockId = 7;
     control->DeleteShapeTree(block, false, false);
     EXPECT_EQ(control->ConvertImageResourceToBlock(metafile, false, &blockId), S_OK);
-    EXPECT_EQ(blockId, 0);
-    EXPECT_EQ(metafile->GetBlockId(), -1);
+    EXPECT_GT(blockId, 0);
+    EXPECT_EQ(metafile->GetBlockId(), blockId);
     CImageResource empty(0, nullptr, 0, 1.0f, -1);
     EXPECT_EQ(control->ConvertImageResourceToBlock(&empty, false, &blockId), E_ACCESSDENIED);
 }
