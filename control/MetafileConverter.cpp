@@ -787,7 +787,7 @@ int CMetafileConverter::CreateShapeOfType(int type, const ENHMETARECORD* record)
         int last = 0;
         size_t start = 0;
         for (DWORD count : m_counts) {
-            const size_t end = std::min(start + count, m_points.size());
+            const size_t end = std::min<size_t>(start + count, m_points.size());
             size_t n = end - start;
             const bool closedByPoints = n >= 2 && m_points[start].x == m_points[end - 1].x &&
                                         m_points[start].y == m_points[end - 1].y;
