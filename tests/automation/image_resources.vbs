@@ -50,9 +50,13 @@ Expect png.Height, def.Height, "the PNG's height"
 Expect png.Name, "picture", "named after its file"
 Set bmp = res.LoadResourceFromFile(dir & "\picture.bmp")
 Expect bmp.ResourceType, 2, "BMP"
+' The module's metafile picture becomes a library block of its shapes, once; a bitmap makes none.
 blockId = def.ConvertToBlock()
 NoError "ConvertToBlock"
-Expect blockId, 0, "no block is made of the picture"
+Expect blockId > 0, True, "a block is made of the metafile picture"
+Expect def.ConvertToBlock(), blockId, "the same block again"
+Expect bmp.ConvertToBlock(), 0, "no block of a bitmap"
+NoError "ConvertToBlock of a bitmap"
 
 ' ---- stored by one control, placed by others ----
 name = "ops-" & CLng(Timer * 100)
