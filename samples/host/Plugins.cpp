@@ -10,9 +10,6 @@ namespace sample {
 
 namespace {
 
-typedef PluginExporter* (*ExporterFactory)(IYVEXControl* control, void* user, ProgressCallback callback);
-typedef PluginImporter* (*ImporterFactory)(IYVEXControl* control, void* user, ProgressCallback callback);
-
 // A converter's result code for "not built yet".
 const int kNotBuilt = E_NOTIMPL;
 
@@ -55,31 +52,6 @@ std::string Failure(Converter* converter, const char* what)
 }
 
 } // namespace
-
-PluginText::PluginText(const std::string& text)
-{
-    if (!text.empty()) {
-        m_text = static_cast<char*>(HeapAlloc(GetProcessHeap(), 0, text.size() + 1));
-        if (!m_text)
-            throw std::bad_alloc();
-        std::memcpy(m_text, text.c_str(), text.size() + 1);
-    }
-}
-
-PluginText& PluginText::operator=(const PluginText& other)
-{
-    if (this != &other) {
-        PluginText copy(other);
-        std::swap(m_text, copy.m_text);
-    }
-    return *this;
-}
-
-PluginText::~PluginText()
-{
-    if (m_text)
-        HeapFree(GetProcessHeap(), 0, m_text);
-}
 
 std::string ToPluginText(const std::wstring& text)
 {
