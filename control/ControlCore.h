@@ -443,7 +443,8 @@ public:
     const std::string& GetDrawingFileName() const { return m_drawingFileName; }
     // The draw order of the last DXF read: shape ID to sort handle.
     const std::map<int, uint32_t>& GetDrawOrder() const { return m_drawOrder; }
-    // a before b in the draw order: by sort handle when both have one, else by shape ID.
+    // a before b in the draw order: by sort handle when both have one; a shape with a sort handle
+    // before one without; two without are equal (the stable sort keeps the file's order).
     bool CompareShapeOrder(const CShape* a, const CShape* b) const;
 
     // CDrawingSettingLayers

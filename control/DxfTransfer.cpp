@@ -451,11 +451,17 @@ void CControlCore::ResetDrawOrder()
 
 bool CControlCore::CompareShapeOrder(const CShape* a, const CShape* b) const
 {
+    // A shape the table names goes before every shape it does not name; those keep their order
+    // among themselves (the sort is stable). Falling back to the shape IDs for a mixed pair would
+    // order no set consistently: with a before c by handle, b unnamed and IDs a < b < c, each
+    // pair would be in order and the whole a ring.
     auto ia = m_drawOrder.find(a->GetId());
     auto ib = m_drawOrder.find(b->GetId());
-    if (ia != m_drawOrder.end() && ib != m_drawOrder.end())
+    const bool sortedA = ia != m_drawOrder.end();
+    const bool sortedB = ib != m_drawOrder.end();
+    if (sortedA && sortedB)
         return ia->second < ib->second;
-    return a->GetId() < b->GetId();
+    return sortedA && !sortedB;
 }
 
 void CControlCore::SortRootByDrawOrder()

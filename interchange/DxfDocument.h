@@ -136,6 +136,7 @@ private:
     void WriteAppIdTable();
     void WriteSection(int keyword, CDxfDocumentPart* part);
     void WriteObjectsSection();
+    void WriteHandleGroup(int code, uint32_t handle);
     void ReadTablesSection();
     void ReadTable();
     void ReadStyleTable();

@@ -515,6 +515,9 @@ void CDxfFile::ResetReadState()
     m_errorLine = 0;
     m_errorOffset = 0;
     m_afterEof = false;
+    m_highestHandle = 0;
+    m_seedOffset = -1;
+    m_tableHandles = false;
     m_nextProgress = 0;
     m_progressStep = 1;
 }
@@ -1135,6 +1138,8 @@ bool CDxfFile::WriteGroup()
 {
     if (!m_isOpen || m_reading)
         return false;
+    if ((m_group.code == 5 || m_group.code == 105) && ClassOf(m_group.code) == vcText)
+        m_highestHandle = std::max(m_highestHandle, ParseHandle(m_group.text, std::strlen(m_group.text)));
     int code = m_group.code;
     const bool fits16 = m_group.intValue >= INT16_MIN && m_group.intValue <= INT16_MAX;
     // An extended-data integer beyond 16 bits goes as the 32-bit one (1071), in both forms, so
@@ -1207,6 +1212,87 @@ bool CDxfFile::WriteGroup()
         }
     }
     return Emit(out);
+}
+
+// The handle seed is written as eight hexadecimal digits, leading zeros and all (readers take the
+// value as a hexadecimal number), so that its final value fits in the place it took.
+namespace {
+const char kSeedPlaceholder[] = "00000000";
+const size_t kSeedDigits = 8;
+} // namespace
+
+bool CDxfFile::WriteOffset(uint64_t* offset)
+{
+    if (m_stream) {
+        LARGE_INTEGER zero = {};
+        ULARGE_INTEGER at = {};
+        if (FAILED(m_stream->Seek(zero, STREAM_SEEK_CUR, &at)))
+            return false;
+        *offset = at.QuadPart;
+        return true;
+    }
+    LARGE_INTEGER zero = {}, at = {};
+    if (!m_file || !SetFilePointerEx(m_file.Get(), zero, &at, FILE_CURRENT))
+        return false;
+    *offset = static_cast<uint64_t>(at.QuadPart);
+    return true;
+}
+
+bool CDxfFile::WriteHandleSeed()
+{
+    m_seedOffset = -1;
+    if (!WriteStringGroup(5, kSeedPlaceholder))
+        return false;
+    uint64_t end = 0;
+    if (!WriteOffset(&end))
+        return false;
+    // The value's digits end the group, before its line end (ASCII) or its zero (binary).
+    const uint64_t tail = kSeedDigits + (m_binary ? 1 : 2);
+    if (end < tail)
+        return false;
+    m_seedOffset = static_cast<int64_t>(end - tail);
+    return true;
+}
+
+bool CDxfFile::FinishHandleSeed()
+{
+    if (m_seedOffset < 0 || !m_isOpen || m_reading)
+        return false;
+    char digits[16];
+    const uint32_t seed = m_highestHandle == UINT32_MAX ? UINT32_MAX : m_highestHandle + 1;
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(seed));
+    uint64_t end = 0;
+    if (!WriteOffset(&end))
+        return false;
+    bool ok = false;
+    if (m_stream) {
+        LARGE_INTEGER at;
+        at.QuadPart = m_seedOffset;
+        ULONG written = 0;
+        ok = SUCCEEDED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)) &&
+             SUCCEEDED(m_stream->Write(digits, static_cast<ULONG>(kSeedDigits), &written)) && written == kSeedDigits;
+        at.QuadPart = static_cast<LONGLONG>(end);
+        ok = SUCCEEDED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)) && ok;
+    } else {
+        LARGE_INTEGER at;
+        at.QuadPart = m_seedOffset;
+        DWORD written = 0;
+        ok = SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN) &&
+             WriteFile(m_file.Get(), digits, static_cast<DWORD>(kSeedDigits), &written, nullptr) && written == kSeedDigits;
+        at.QuadPart = static_cast<LONGLONG>(end);
+        ok = SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN) && ok;
+    }
+    m_seedOffset = -1;
+    return ok;
+}
+
+bool CDxfFile::WriteTableHandle()
+{
+    if (!m_tableHandles)
+        return true;
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(NextHandle()));
+    return WriteStringGroup(5, handle);
 }
 
 bool CDxfFile::WriteIntGroup(int code, int32_t value)

@@ -200,8 +200,22 @@ public:
     uint64_t GetTotalSize() const { return m_totalSize; }
     uint64_t GetPosition() const { return m_position; }
 
+    // $HANDSEED, the next free handle, stands in the HEADER, before the handles it must lie
+    // above. WriteHandleSeed writes its group 5 with a value of fixed width and notes where it
+    // lies; FinishHandleSeed, once the last handle is out, writes there one above the highest
+    // handle written (groups 5 and 105) and returns to the end. False when the place cannot be
+    // noted or reached (a stream that cannot seek): the first value then stays.
+    bool WriteHandleSeed();
+    bool FinishHandleSeed();
+    uint32_t GetHighestHandle() const { return m_highestHandle; }
+
     // Handles taken by the writers of APPID entries and polyline vertices: advanced first.
     uint32_t NextHandle() { return ++m_handleCounter; }
+    // In the subclassed form of the newer version every table and every table entry carries a
+    // handle: its writer calls WriteTableHandle after the table's name (the entry's type), which
+    // writes the next handle of the counter as group 5 while the form asks for it, else nothing.
+    void SetTableHandles(bool on) { m_tableHandles = on; }
+    bool WriteTableHandle();
     uint32_t GetHandleCounter() const { return m_handleCounter; }
     void SetHandleCounter(uint32_t value) { m_handleCounter = value; }
 
@@ -258,6 +272,11 @@ private:
     bool m_isOpen = false;
     bool m_reading = true;
     uint32_t m_handleCounter = 0;
+    // Writing: the highest handle written, and where the value of $HANDSEED lies (-1: nowhere).
+    uint32_t m_highestHandle = 0;
+    bool m_tableHandles = false;
+    int64_t m_seedOffset = -1;
+    bool WriteOffset(uint64_t* offset);
 
     // Files up to this size are read into memory whole; larger ones are mapped.
     static constexpr uint64_t kCopiedSize = 1024 * 1024;

@@ -2,6 +2,7 @@
 // drawings written and read back in both versions and both forms (and handed to ezdxf by the
 // Python check), drawings ezdxf wrote, block saves and loads, the archive fall-back, the gate,
 // the persistence stream, IDTCio buffers, IDataIO files and the serialization error texts.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/ControlTestSupport.h"
+#include "tests/support/PictureFiles.h"
 #include "tests/support/TestPaths.h"
 #include "control/SerializationMessages.h"
 #include "control/ShapeMap.h"
@@ -25,6 +27,7 @@
 #include "model/AttributeTypeMap.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/PointRecord.h"
 #include "model/Text.h"
@@ -120,6 +123,19 @@ bool WaitIdle(CYVEXControl& control)
         Sleep(10);
     control.WaitForWorkers();
     return control.IsIdle();
+}
+
+// The version (1 AC1009, 2 AC1012) and form of the control's next DXF save.
+void ChooseForm(CYVEXControl& control, int version, bool binary)
+{
+    control.GetSiteRecord().SetVersionByName(CDrawingHeader::VersionText(version));
+    const DWORD flags = control.GetControlFlags();
+    control.SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 CGroup* LibraryBlock(CYVEXControl& control, const wchar_t* name)
@@ -807,4 +823,75 @@ TEST(DxfTransfer, OneControlSavesAgainInEveryForm)
             DeleteFileA(file.c_str());
         }
     }
+}
+
+// Drawings our control wrote, loaded into a new control and saved again in every version and
+// form, go to the Python check: ezdxf reads each with an audit that repairs nothing. One has two
+// images of one picture. A control that loaded a drawing writes no definition (and no file) of
+// the picture its image prototype shows.
+TEST(DxfTransfer, ADrawingLoadedAndSavedAgainReadsElsewhere)
+{
+    const std::wstring picture = picturefiles::TempPath(L"yvex_transfer_picture.bmp");
+    ASSERT_TRUE(picturefiles::WriteWhiteBmp(picture, 40, 20));
+    const std::string folder = WinPath("YVEX_BINARY_DIR", "tests/control/dxf_out");
+    for (int version : {1, 2}) {
+        for (bool binary : {false, true}) {
+            for (bool pictures : {false, true}) {
+                const std::string name = std::string(pictures ? "pictures_" : "reloaded_") + (version == 1 ? "r12_" : "r13_") +
+                                         (binary ? "binary" : "ascii") + ".dxf";
+                SCOPED_TRACE(name);
+                ControlRef source;
+                BuildDrawing(*source);
+                if (pictures) {
+                    LONG id = 0;
+                    ASSERT_EQ(source->AddImage(source->GetRootGroup(), picture.c_str(), 5, 60, 40, 20, true, &id), S_OK);
+                    ASSERT_EQ(source->AddImage(source->GetRootGroup(), picture.c_str(), 50, 60, 20, 10, true, &id), S_OK);
+                }
+                ChooseForm(*source, version, binary);
+                const std::string first = NamedScratch(("first_" + name).c_str());
+                ASSERT_EQ(source->StartDxfSave(first.c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+
+                ControlRef target;
+                ASSERT_EQ(target->StartDxfLoad(first.c_str(), DXFMODE_FOREGROUND), S_OK) << target->GetLastErrorText();
+                DeleteFileA((folder + "\\default.emf").c_str());
+                ChooseForm(*target, version, binary);
+                ASSERT_EQ(target->StartDxfSave(OutputPath(name.c_str()).c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+                EXPECT_EQ(GetFileAttributesA((folder + "\\default.emf").c_str()), INVALID_FILE_ATTRIBUTES);
+                EXPECT_EQ(ReadAll(OutputPath(name.c_str())).find("default.emf"), std::string::npos);
+                EXPECT_EQ(Signature(*target), Signature(*source));
+                DeleteFileA(first.c_str());
+            }
+        }
+    }
+    DeleteFileW(picture.c_str());
+}
+
+// The draw order of a file that gives only some entities a sort handle: those come first, by
+// their handles, and the others after them in the order the file has them.
+TEST(DxfTransfer, ShapesWithoutASortHandleFollowTheSortedOnesInFileOrder)
+{
+    std::string text = " 0\r\nSECTION\r\n 2\r\nHEADER\r\n 9\r\n$ACADVER\r\n 1\r\nAC1012\r\n 0\r\nENDSEC\r\n"
+                       " 0\r\nSECTION\r\n 2\r\nENTITIES\r\n";
+    // Six lines, handles 20 to 25, each starting at x = its place in the file.
+    for (int i = 0; i < 6; ++i)
+        text += " 0\r\nLINE\r\n 5\r\n" + std::to_string(20 + i) + "\r\n 8\r\n0\r\n 10\r\n" + std::to_string(i) +
+                "\r\n 20\r\n0\r\n 11\r\n" + std::to_string(i) + "\r\n 21\r\n10\r\n";
+    // Half of them sorted: 24 first, then 20, then 22.
+    text += " 0\r\nENDSEC\r\n 0\r\nSECTION\r\n 2\r\nOBJECTS\r\n 0\r\nSORTENTSTABLE\r\n 5\r\n40\r\n"
+            "331\r\n24\r\n 5\r\n1\r\n331\r\n20\r\n 5\r\n2\r\n331\r\n22\r\n 5\r\n3\r\n 0\r\nENDSEC\r\n 0\r\nEOF\r\n";
+    const std::string path = Scratch("draw_order.dxf");
+    WriteAll(path, text);
+    ControlRef control;
+    ASSERT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK) << control->GetLastErrorText();
+    std::vector<int> order;
+    float z = -1e9f;
+    for (CShape* child : control->GetRootGroup()->Children()) {
+        float l = 0, t = 0, r = 0, b = 0;
+        child->GetBoundingRect(&l, &t, &r, &b);
+        order.push_back(static_cast<int>(std::lround(l)));
+        EXPECT_GT(child->GetZOrder(), z) << "drawn over the one before";
+        z = child->GetZOrder();
+    }
+    EXPECT_EQ(order, (std::vector<int>{4, 0, 2, 1, 3, 5}));
+    DeleteFileA(path.c_str());
 }
