@@ -79,22 +79,88 @@ bool CDxfDocument::SaveToStream(IStream* stream)
 
 int CDxfDocument::LoadFromFile(const char* path, bool closeOnFailure)
 {
+    const int opened = OpenForLoad(path, closeOnFailure);
+    return opened == 1 ? Read() : opened;
+}
+
+int CDxfDocument::LoadFromStream(IStream* stream)
+{
+    const int opened = OpenStreamForLoad(stream);
+    if (opened != 1)
+        return opened;
+    const int result = Read();
+    if (result == 0)
+        m_file.Close();
+    return result;
+}
+
+int CDxfDocument::OpenForLoad(const char* path, bool closeOnFailure)
+{
     if (!m_file.Open(path, true)) {
         if (closeOnFailure)
             m_file.Close();
         return 0;
     }
-    return Read();
+    return CheckToEof(closeOnFailure);
 }
 
-int CDxfDocument::LoadFromStream(IStream* stream)
+int CDxfDocument::OpenStreamForLoad(IStream* stream)
 {
-    if (!m_file.OpenStream(stream, true))
-        return 0;
-    const int result = Read();
-    if (result == 0)
+    if (!m_file.OpenStream(stream, true)) {
         m_file.Close();
-    return result;
+        return 0;
+    }
+    return CheckToEof(true);
+}
+
+int CDxfDocument::CheckToEof(bool closeOnFailure)
+{
+    // Only the groups: nothing is handed on and no progress goes out.
+    m_file.SetReadAhead(true);
+    long groups = 0;
+    while (m_file.ReadGroup()) {
+        ++groups;
+        if (m_file.GetCode() == 0 && m_file.GetKeywordIndex() == CDxfFile::kwEof)
+            break;
+    }
+    m_file.SetReadAhead(false);
+    if (groups == 0 && !m_file.HasError()) {
+        if (closeOnFailure)
+            m_file.Close();
+        return 0;
+    }
+    if (!m_file.SawEof()) {
+        NoteIncomplete();
+        m_file.Close();
+        return kIncomplete;
+    }
+    if (!m_file.Rewind()) {
+        // A stream that cannot be moved back cannot be read a second time.
+        if (closeOnFailure)
+            m_file.Close();
+        return 0;
+    }
+    return 1;
+}
+
+void CDxfDocument::NoteIncomplete()
+{
+    m_stop.binary = m_file.IsBinary();
+    // A group cut off by the end of the data is the end of the data, not damage.
+    m_stop.cut = !m_file.HasError() || m_file.ReachedEnd();
+    if (m_stop.cut)
+        m_stop.at = m_stop.binary ? std::max(m_file.GetDataEnd(), m_file.GetPosition()) : m_file.GetLineNumber();
+    else
+        m_stop.at = m_stop.binary ? m_file.GetErrorOffset() : m_file.GetErrorLine();
+}
+
+std::string CDxfDocument::DescribeIncomplete(const char* what) const
+{
+    const std::string where = (m_stop.binary ? "byte " : "line ") + std::to_string(m_stop.at);
+    const std::string subject = std::string("The ") + (what ? what : "DXF file");
+    if (m_stop.cut)
+        return subject + " is cut short: it ends at " + where + " before its EOF group.";
+    return subject + " is damaged at " + where + ".";
 }
 
 // ---- writing ----------------------------------------------------------------------------------
@@ -303,6 +369,9 @@ int CDxfDocument::Read()
     long groups = 0;
     while (m_file.ReadGroup()) {
         ++groups;
+        // The EOF group ends the drawing, whatever follows it.
+        if (m_file.GetCode() == 0 && m_file.GetKeywordIndex() == CDxfFile::kwEof)
+            break;
         if (m_file.GetCode() != 0 || m_file.GetKeywordIndex() != CDxfFile::kwSection)
             continue;
         if (!m_file.ReadGroup(nullptr, true))
@@ -337,6 +406,11 @@ int CDxfDocument::Read()
         default:
             break;
         }
+    }
+    if (groups > 0 && !m_file.SawEof()) {
+        NoteIncomplete();
+        m_file.Close();
+        return kIncomplete;
     }
     m_file.Close();
     return groups > 0 ? 1 : 0;

@@ -515,11 +515,45 @@ void CDxfFile::ResetReadState()
     m_errorLine = 0;
     m_errorOffset = 0;
     m_afterEof = false;
+    m_sawEof = false;
+    m_reachedEnd = false;
+    m_dataEnd = 0;
+    m_readAhead = false;
+    m_dataStart = 0;
+    m_streamStart = 0;
     m_highestHandle = 0;
     m_seedOffset = -1;
     m_tableHandles = false;
     m_nextProgress = 0;
     m_progressStep = 1;
+}
+
+bool CDxfFile::Rewind()
+{
+    if (!IsOpenForReading())
+        return false;
+    if (m_stream) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(m_streamStart);
+        if (FAILED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)))
+            return false;
+    }
+    m_position = m_dataStart;
+    m_groupBytes = 0;
+    m_pushedBack = false;
+    m_error = false;
+    m_keyword = 0;
+    SetRaw("", 0);
+    m_lineNumber = 0;
+    m_groupLines = 0;
+    m_errorLine = 0;
+    m_errorOffset = 0;
+    m_afterEof = false;
+    m_sawEof = false;
+    m_reachedEnd = false;
+    m_dataEnd = 0;
+    m_nextProgress = 0;
+    return true;
 }
 
 bool CDxfFile::Open(const char* path, bool reading)
@@ -587,6 +621,7 @@ bool CDxfFile::Open(const char* path, bool reading)
             CUrlSource::Close();
             return false;
         }
+        m_dataStart = m_position;
     } else {
         m_file.Reset(CreateFileA(local.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -642,6 +677,11 @@ bool CDxfFile::OpenStream(IStream* stream, bool reading)
             back.QuadPart = -static_cast<LONGLONG>(got);
             stream->Seek(back, STREAM_SEEK_CUR, nullptr);
         }
+        m_dataStart = m_position;
+        LARGE_INTEGER here = {};
+        ULARGE_INTEGER at = {};
+        if (SUCCEEDED(stream->Seek(here, STREAM_SEEK_CUR, &at)))
+            m_streamStart = at.QuadPart;
     } else if (m_binary && !Emit(std::string(kSentinel, kSentinelLength))) {
         m_isOpen = false;
         m_stream = nullptr;
@@ -718,11 +758,15 @@ bool CDxfFile::ReadBytes(void* out, size_t length)
         if (FAILED(m_stream->Read(out, static_cast<ULONG>(length), &got)) || got != length) {
             m_position += got;
             m_groupBytes += got;
+            NoteEnd(m_position);
             return false;
         }
     } else {
-        if (!HasBytes() || m_position > m_totalSize || m_totalSize - m_position < length)
+        if (!HasBytes() || m_position > m_totalSize || m_totalSize - m_position < length) {
+            if (HasBytes() && m_position <= m_totalSize)
+                NoteEnd(m_totalSize);
             return false;
+        }
         std::memcpy(out, View() + m_position, length);
     }
     m_position += length;
@@ -889,6 +933,10 @@ bool CDxfFile::ReadAsciiGroup()
     // Only a text in caret form may be longer than the value area on its line.
     if (valueClass != vcText && length > static_cast<size_t>(kMaxTextLength))
         return Malformed(m_lineNumber);
+    // Reading ahead, a number cannot fail any more, nor a text that fits the area as it stands
+    // (decoding only shortens it): only a group 0 needs its text.
+    if (m_readAhead && (valueClass != vcText || (m_group.code != 0 && length <= static_cast<size_t>(kMaxTextLength))))
+        return true;
     switch (valueClass) {
     case vcInteger:
         m_group.intValue = ParseInteger(text, length);
@@ -1053,7 +1101,7 @@ bool CDxfFile::ReadBinaryGroup()
 // never a cost beside the groups.
 void CDxfFile::NoteProgress()
 {
-    if (!HasProgressCallback() || m_position < m_nextProgress)
+    if (m_readAhead || !HasProgressCallback() || m_position < m_nextProgress)
         return;
     ReportProgress(-1, 1);
     const uint64_t onePercent = m_totalSize / 100;
@@ -1075,11 +1123,17 @@ bool CDxfFile::ReadGroup(DxfGroup* copyTo, bool lookupNames)
         m_groupBytes = 0;
         m_groupLines = 0;
         const bool ok = m_binary ? ReadBinaryGroup() : ReadAsciiGroup();
-        if (!ok)
+        if (!ok) {
+            // A file's end is where its bytes end; a stream's, where a read came back short.
+            if (!m_stream && m_position >= m_totalSize)
+                NoteEnd(m_totalSize);
             return false;
-        if (ClassOf(m_group.code) == vcText)
+        }
+        if (ClassOf(m_group.code) == vcText && (!m_readAhead || m_group.code == 0))
             LookUp(lookupNames);
         m_afterEof = m_group.code == 0 && m_keyword == kwEof;
+        if (m_afterEof)
+            m_sawEof = true;
     }
     if (copyTo) {
         // The code and the value, a text up to its end: the rest of the area means nothing.

@@ -138,6 +138,13 @@ void WriteAll(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The line an ASCII reader stands on when these bytes are all it got: the last one, ended or not.
+uint64_t LinesOf(const std::string& bytes)
+{
+    const uint64_t ended = static_cast<uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    return ended + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+}
+
 CGroup* LibraryBlock(CYVEXControl& control, const wchar_t* name)
 {
     for (CShape* child : control.GetLibraryGroup()->Children())
@@ -299,7 +306,7 @@ TEST(DxfTransfer, AnUnsupportedVersionShowsTheMessageAndLeavesTheDrawingCleared)
     const auto previous = ycom::SetMessageBoxHandler(&RecordBox);
     ControlRef control;
     BuildDrawing(*control);
-    EXPECT_EQ(control->StartDxfLoad(Fixture("drawing_r2000.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(control->StartDxfLoad(Fixture("drawing_r2000.dxf").c_str(), DXFMODE_FOREGROUND), E_FAIL);
     ycom::SetMessageBoxHandler(previous);
     EXPECT_EQ(control->GetLastErrorCode(), 1);
     ASSERT_EQ(g_boxes.size(), 1u);
@@ -309,16 +316,21 @@ TEST(DxfTransfer, AnUnsupportedVersionShowsTheMessageAndLeavesTheDrawingCleared)
     EXPECT_TRUE(control->IsIdle());
 }
 
+// ... and leaves the drawing as it was.
 TEST(DxfTransfer, AFileNeitherDxfNorArchiveIsAFailure)
 {
     const std::string path = Scratch("neither.txt");
     std::ofstream(path) << "just some words\n";
     ControlRef control;
-    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    BuildDrawing(*control);
+    const auto before = Signature(*control);
+    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), E_FAIL);
     EXPECT_NE(control->GetLastErrorCode(), 0);
     EXPECT_TRUE(control->IsIdle());
+    EXPECT_EQ(Signature(*control), before);
     // A missing file likewise.
-    EXPECT_EQ(control->StartDxfLoad(Scratch("missing.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(control->StartDxfLoad(Scratch("missing.dxf").c_str(), DXFMODE_FOREGROUND), E_FAIL);
+    EXPECT_EQ(Signature(*control), before);
     DeleteFileA(path.c_str());
 }
 
@@ -825,6 +837,66 @@ TEST(DxfTransfer, OneControlSavesAgainInEveryForm)
     }
 }
 
+// A drawing file that ends anywhere before its EOF group, in either form, is refused before
+// anything changes: the load answers a failure, quiet or not, LastErrorMessage names the line
+// (ASCII) or byte (binary) where the file ended, and the drawing stays as it was.
+TEST(DxfTransfer, AFileCutShortIsRefusedAndTheDrawingStays)
+{
+    ControlRef source;
+    BuildDrawing(*source);
+    const std::string door = NamedScratch("door.dxf");
+    ASSERT_TRUE(CopyFileA(Fixture("door.dxf").c_str(), door.c_str(), FALSE));
+    ASSERT_EQ(source->StartDxfLoad(door.c_str(), DXFMODE_BLOCKS | DXFMODE_LOAD | DXFMODE_FOREGROUND), S_OK);
+    ASSERT_NE(LibraryBlock(*source, L"door"), nullptr);
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        ChooseForm(*source, 2, binary);
+        const std::string whole = Scratch(binary ? "whole.bin.dxf" : "whole.dxf");
+        ASSERT_EQ(source->StartDxfSave(whole.c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+        const std::string bytes = ReadAll(whole);
+        const struct {
+            const char* where;
+            size_t at;
+        } cuts[] = {
+            {"inside HEADER", bytes.find("$LTSCALE") + 3},
+            {"inside TABLES", bytes.find("LAYER", bytes.find("TABLES")) + 2},
+            {"inside BLOCKS", bytes.find("door", bytes.find("BLOCKS")) + 2},
+            {"inside an entity", bytes.find("WALLS", bytes.find("ENTITIES")) + 2},
+            {"before EOF", bytes.rfind("EOF")},
+        };
+        ControlRef target;
+        BuildDrawing(*target);
+        const auto drawing = Signature(*target);
+        const int blocks = target->GetLibraryGroup()->GetShapeCount();
+        for (const auto& cut : cuts) {
+            SCOPED_TRACE(cut.where);
+            ASSERT_LT(cut.at, bytes.size());
+            const std::string path = Scratch(binary ? "cut.bin.dxf" : "cut.dxf");
+            WriteAll(path, bytes.substr(0, cut.at));
+            const std::string ended = binary ? "byte " + std::to_string(cut.at)
+                                             : "line " + std::to_string(LinesOf(bytes.substr(0, cut.at)));
+            for (DWORD quiet : {DWORD(0), DWORD(DXFMODE_QUIET)}) {
+                const HRESULT hr = target->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND | quiet);
+                EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+                EXPECT_TRUE(target->IsIdle());
+                EXPECT_EQ(target->GetLastErrorCode(), 1);
+                const std::string text = target->GetLastErrorText();
+                EXPECT_NE(text.find("cut short"), std::string::npos) << text;
+                EXPECT_NE(text.find("ends at " + ended + " "), std::string::npos) << text;
+                EXPECT_EQ(Signature(*target), drawing);
+                EXPECT_EQ(target->GetLibraryGroup()->GetShapeCount(), blocks);
+                EXPECT_NE(target->FindLayerByName("WALLS"), nullptr);
+            }
+            DeleteFileA(path.c_str());
+        }
+        // Whole, the same file loads.
+        ASSERT_EQ(target->StartDxfLoad(whole.c_str(), DXFMODE_FOREGROUND), S_OK) << target->GetLastErrorText();
+        EXPECT_EQ(Signature(*target), Signature(*source));
+        DeleteFileA(whole.c_str());
+    }
+    DeleteFileA(door.c_str());
+}
+
 // Drawings our control wrote, loaded into a new control and saved again in every version and
 // form, go to the Python check: ezdxf reads each with an audit that repairs nothing. One has two
 // images of one picture. A control that loaded a drawing writes no definition (and no file) of
@@ -894,4 +966,89 @@ TEST(DxfTransfer, ShapesWithoutASortHandleFollowTheSortedOnesInFileOrder)
     }
     EXPECT_EQ(order, (std::vector<int>{4, 0, 2, 1, 3, 5}));
     DeleteFileA(path.c_str());
+}
+
+// The persistence stream while another long operation holds the control: a save answers a failure
+// with the control's text and leaves the control dirty (the container must not take the stream
+// for its content), a load takes nothing. A stream whose drawing is cut short fails to load and
+// leaves the drawing.
+TEST(DxfTransfer, ThePersistenceStreamRefusesABusyControlAndACutDrawing)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    ycom::ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(control->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, persist.PutVoid()), S_OK);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    control->SetDirtyState(true);
+    // A database load holds the gate.
+    ASSERT_TRUE(control->TryCloseGate());
+    EXPECT_EQ(persist->Save(stream, TRUE), E_PENDING);
+    EXPECT_EQ(persist->IsDirty(), S_OK);
+    EXPECT_EQ(control->GetLastErrorCode(), 1);
+    EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
+    control->OpenGate();
+    // (A failed save leaves what it wrote: the container starts again.)
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER none = {};
+    stream->SetSize(none);
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(persist->Save(stream, TRUE), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+    ControlRef target;
+    LONG extra = 0;
+    ASSERT_EQ(target->AddLine(target->GetRootGroup(), 500, 500, 600, 700, &extra), S_OK);
+    const auto before = Signature(*target);
+    target->GetCurrentViewport().SetCenter(-3.0f, 4.0f);
+    ycom::ComPtr<IPersistStreamInit> loader;
+    ASSERT_EQ(target->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, loader.PutVoid()), S_OK);
+    ASSERT_TRUE(target->TryCloseGate());
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(loader->Load(stream), E_PENDING);
+    target->OpenGate();
+    EXPECT_EQ(Signature(*target), before);
+    EXPECT_EQ(target->GetCurrentViewport().center.x, -3.0f);
+
+    // The same stream cut inside its drawing.
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    ULARGE_INTEGER shorter;
+    shorter.QuadPart = stat.cbSize.QuadPart - 40;
+    ASSERT_EQ(stream->SetSize(shorter), S_OK);
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(loader->Load(stream), E_FAIL);
+    EXPECT_NE(target->GetLastErrorText().find("cut short"), std::string::npos) << target->GetLastErrorText();
+    EXPECT_EQ(Signature(*target), before);
+    EXPECT_TRUE(target->IsIdle());
+    stream->Release();
+}
+
+namespace {
+int OutOfMemoryBox(HWND, const char*, const char*, UINT) { throw std::bad_alloc(); }
+} // namespace
+
+// A foreground load that memory runs out in (here while it tells of a refused version) ends as
+// a failure and leaves the control usable: idle, its layer flags as they were, the document no
+// longer pointing at the transfer's parts; the next load runs.
+TEST(DxfTransfer, AForegroundLoadThatRunsOutOfMemoryLeavesTheControlUsable)
+{
+    ControlRef control;
+    const DWORD flags = (control->GetControlFlags() | controlDontMergeLayers) & ~static_cast<DWORD>(controlDontOverwriteLayers);
+    control->SetControlFlags(flags);
+    IPersistFile* file = control.Get();
+    const std::string refused = Fixture("drawing_r2000.dxf");
+    const auto previous = ycom::SetMessageBoxHandler(&OutOfMemoryBox);
+    const HRESULT hr = file->Load(std::wstring(refused.begin(), refused.end()).c_str(), STGM_READ);
+    ycom::SetMessageBoxHandler(previous);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_TRUE(control->IsIdle());
+    EXPECT_EQ(control->GetControlFlags(), flags);
+    EXPECT_EQ(control->GetDxfDocument().GetParts().root, nullptr);
+    EXPECT_EQ(control->GetDxfDocument().GetParts().layers, nullptr);
+    EXPECT_FALSE(control->GetDxfDocument().GetFile().IsOpen());
+    EXPECT_EQ(control->GetDxfDocument().GetMode(), 0u);
+    const std::string good = Fixture("drawing_r12.dxf");
+    EXPECT_EQ(file->Load(std::wstring(good.begin(), good.end()).c_str(), STGM_READ), S_OK);
+    EXPECT_GT(control->GetRootGroup()->GetShapeCount(), 0);
 }
