@@ -435,15 +435,21 @@ public:
     HRESULT StartDxfSave(const char* fileName, DWORD mode, int shapeId);
     HRESULT StartDxfLoad(const char* fileName, DWORD mode);
     // The drawing as DXF in a stream, on the caller's thread: the stream's content is complete
-    // when the save returns. A load of an empty or unreadable stream does nothing (S_OK).
+    // when the save returns. A load of an empty or unreadable stream does nothing (S_OK); a
+    // stream that holds no complete drawing answers E_FAIL and leaves the drawing. What did not
+    // run answers a failure with its text: E_PENDING while another long operation runs, E_ABORT
+    // when the host vetoed it.
     HRESULT LoadDrawingFromStream(IStream* stream);
     HRESULT SaveDrawingToStream(IStream* stream);
+    // LastError 1 "Operation is in progress." and the same text as COM error info; E_PENDING.
+    HRESULT AnswerBusy();
     HRESULT StartTransferOperation(IStream* stream, const char* fileName, DWORD mode, int shapeId);
     // The file name a load or save with DXFMODE_REMEMBER_FILENAME kept.
     const std::string& GetDrawingFileName() const { return m_drawingFileName; }
     // The draw order of the last DXF read: shape ID to sort handle.
     const std::map<int, uint32_t>& GetDrawOrder() const { return m_drawOrder; }
-    // a before b in the draw order: by sort handle when both have one, else by shape ID.
+    // a before b in the draw order: by sort handle when both have one; a shape with a sort handle
+    // before one without; two without are equal (the stable sort keeps the file's order).
     bool CompareShapeOrder(const CShape* a, const CShape* b) const;
 
     // CDrawingSettingLayers
@@ -525,7 +531,14 @@ private:
     // DXF and stream transfers.
     struct TransferRequest;
     static DWORD WINAPI TransferWorker(void* argument);
+    // Runs the body of the request; an exception that leaves it (memory ran out) ends the
+    // transfer through AbandonTransfer and answers E_OUTOFMEMORY or E_UNEXPECTED.
     HRESULT RunTransferBody(const TransferRequest& request);
+    void AbandonTransfer(const TransferRequest& request, HRESULT result, const char* text) noexcept;
+    // S_FALSE of the launcher as a stream entry answers it (see LoadDrawingFromStream).
+    HRESULT StreamTransferResult(HRESULT launched);
+    // LastError 1 with the text, and the text as COM error info; E_FAIL.
+    HRESULT FailTransfer(const std::string& text);
     HRESULT LoadDrawingFile(const char* fileName, DWORD mode);
     HRESULT SaveDrawingFile(const char* fileName, DWORD mode, int shapeId);
     HRESULT LoadDrawingStream(IStream* stream, DWORD mode);

@@ -65,6 +65,10 @@ float AsReal(uint32_t bits)
 
 HRESULT CYVEXControl::SaveContent(IStream* stream)
 {
+    // While another long operation holds the control its drawing cannot be written: the
+    // container must not take the stream for a saved control (nor forget that it changed).
+    if (!IsIdle())
+        return AnswerBusy();
     CViewportRecord& view = GetCurrentViewport();
     CDrawingSettingRecord defaults;
     const CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
@@ -89,6 +93,9 @@ HRESULT CYVEXControl::LoadContent(IStream* stream)
 {
     static const VARTYPE kTypes[18] = {VT_R4, VT_R4, VT_R4, VT_R4, VT_I4, VT_R4, VT_R4, VT_I4, VT_I4,
                                        VT_I4, VT_I4, VT_I4, VT_R4, VT_R4, VT_R4, VT_R4, VT_R4, VT_R4};
+    // Nothing is taken from the stream while another long operation holds the control.
+    if (!IsIdle())
+        return AnswerBusy();
     CViewportRecord& view = GetCurrentViewport();
     CDrawingSettingRecord* setting = GetCurrentDrawingSetting();
     CSiteRecord& header = GetSiteRecord();

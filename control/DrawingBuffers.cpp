@@ -240,6 +240,9 @@ HRESULT CYVEXControl::SerializeDrawing(const char* fileName, DWORD mode, int sha
     } catch (...) {
         result = E_FAIL;
     }
+    // A failed save leaves a file that must not replace the one at the address.
+    if (FAILED(result))
+        source.ForgetAddress();
     if (!source.Close()) {
         if (!load)
             SetLastError(GetLastErrorCode(), ("Error uploading file " + name).c_str());

@@ -23,6 +23,7 @@
 #include "persistence/DataTableSet.h"
 #include "persistence/DrawingSettingMap.h"
 #include "persistence/DrawingSettingRecord.h"
+#include "control/ErrorInfo.h"
 #include "com/AnsiText.h"
 #include "com/MessageBoxHook.h"
 #include "com/Owners.h"
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -39,6 +41,31 @@ const char kLoadedBlock[] = "LoadedBlock";
 // The persistence state of a control whose drawing goes to or comes from a file.
 const int kFileState = 4;
 
+
+// The bits of the control's flags that tell the LAYER table reader how to take a file's layers
+// whose names the drawing has: set from a load's mode, and given back however the load ends.
+class CLayerModeFlags
+{
+public:
+    CLayerModeFlags(DWORD& flags, DWORD mode) : m_flags(flags), m_saved(flags & kBits)
+    {
+        DWORD during = flags & ~kBits;
+        if (mode & DXFMODE_NOT_MERGE_LAYERS)
+            during |= controlDontMergeLayers;
+        if (!(mode & DXFMODE_DO_NOT_OVERWRITE_LAYERS))
+            during |= controlDontOverwriteLayers;
+        m_flags = during;
+    }
+    ~CLayerModeFlags() { Restore(); }
+    CLayerModeFlags(const CLayerModeFlags&) = delete;
+    CLayerModeFlags& operator=(const CLayerModeFlags&) = delete;
+    void Restore() { m_flags = (m_flags & ~kBits) | m_saved; }
+
+private:
+    static constexpr DWORD kBits = controlDontMergeLayers | controlDontOverwriteLayers;
+    DWORD& m_flags;
+    DWORD m_saved;
+};
 
 // Suspends undo recording for the life of the object.
 class CUndoSuspension
@@ -188,15 +215,41 @@ HRESULT CControlCore::StartDxfLoad(const char* fileName, DWORD mode)
 }
 
 // The persistence stream is the container's: its content must be complete when the container's
-// call returns, so these run on the caller's thread.
+// call returns, so these run on the caller's thread. A container takes any success code as "saved"
+// (or "loaded") and forgets that the drawing changed, so a transfer that did not run answers a
+// failure here, not the launcher's S_FALSE: E_PENDING while another long operation holds the
+// control, E_ABORT when the host vetoed it.
 HRESULT CControlCore::LoadDrawingFromStream(IStream* stream)
 {
-    return StartTransferOperation(stream, nullptr, DXFMODE_LOAD | DXFMODE_STREAM | DXFMODE_FOREGROUND, 0);
+    return StreamTransferResult(
+        StartTransferOperation(stream, nullptr, DXFMODE_LOAD | DXFMODE_STREAM | DXFMODE_FOREGROUND, 0));
 }
 
 HRESULT CControlCore::SaveDrawingToStream(IStream* stream)
 {
-    return StartTransferOperation(stream, nullptr, DXFMODE_STREAM | DXFMODE_FOREGROUND, 0);
+    return StreamTransferResult(StartTransferOperation(stream, nullptr, DXFMODE_STREAM | DXFMODE_FOREGROUND, 0));
+}
+
+HRESULT CControlCore::StreamTransferResult(HRESULT launched)
+{
+    if (launched != S_FALSE)
+        return launched;
+    // The launcher's refusal of a busy control leaves its text; a veto leaves none.
+    if (GetLastErrorCode() == 1 && GetLastErrorText() == kBusy)
+        return AnswerBusy();
+    return ReportComErrorW(CLSID_YVEXControl, L"The host cancelled the transfer.", E_ABORT);
+}
+
+HRESULT CControlCore::AnswerBusy()
+{
+    SetLastError(1, kBusy);
+    return ReportComErrorW(CLSID_YVEXControl, ycom::AnsiToWide(kBusy).c_str(), E_PENDING);
+}
+
+HRESULT CControlCore::FailTransfer(const std::string& text)
+{
+    SetLastError(1, text.c_str());
+    return ReportComErrorW(CLSID_YVEXControl, ycom::AnsiToWide(text.c_str()).c_str(), E_FAIL);
 }
 
 HRESULT CControlCore::StartTransferOperation(IStream* stream, const char* fileName, DWORD mode, int shapeId)
@@ -284,12 +337,62 @@ DWORD WINAPI CControlCore::TransferWorker(void* argument)
 HRESULT CControlCore::RunTransferBody(const TransferRequest& request)
 {
     const bool load = (request.mode & DXFMODE_LOAD) != 0;
-    if (request.mode & DXFMODE_STREAM)
-        return load ? LoadDrawingStream(request.stream.Get(), request.mode)
-                    : SaveDrawingStream(request.stream.Get(), request.mode, request.shapeId);
-    if (load && !request.fileName.empty())
-        return LoadDrawingFile(request.fileName.c_str(), request.mode);
-    return SaveDrawingFile(request.fileName.c_str(), request.mode, request.shapeId);
+    HRESULT stopped = E_UNEXPECTED;
+    const char* text = "The transfer stopped on an unexpected error.";
+    try {
+        if (request.mode & DXFMODE_STREAM)
+            return load ? LoadDrawingStream(request.stream.Get(), request.mode)
+                        : SaveDrawingStream(request.stream.Get(), request.mode, request.shapeId);
+        if (load && !request.fileName.empty())
+            return LoadDrawingFile(request.fileName.c_str(), request.mode);
+        return SaveDrawingFile(request.fileName.c_str(), request.mode, request.shapeId);
+    } catch (const std::bad_alloc&) {
+        stopped = E_OUTOFMEMORY;
+        text = "Not enough memory to finish the transfer.";
+    } catch (...) {
+    }
+    AbandonTransfer(request, stopped, text);
+    return stopped;
+}
+
+// A body stopped by an exception, on the caller's thread or a worker's: the document lets go of
+// the drawing's parts and its file, a block made for the transfer goes (a saved shape goes back),
+// a load that was replacing the drawing leaves it empty rather than half read, the gate opens and
+// the host hears of the end. Each step may fail again for want of memory: the next still runs.
+void CControlCore::AbandonTransfer(const TransferRequest& request, HRESULT result, const char* text) noexcept
+{
+    const bool load = (request.mode & DXFMODE_LOAD) != 0;
+    const bool streaming = (request.mode & DXFMODE_STREAM) != 0;
+    CDxfDocument& doc = GetDxfDocument();
+    try {
+        doc.GetFile().Close();
+    } catch (...) {
+    }
+    try {
+        FinishDxfTransfer(false, request.fileName.c_str());
+    } catch (...) {
+        doc.SetMode(0);
+        doc.SetParts(CDxfDocument::Parts());
+        doc.GetFile().SetProgressCallback(nullptr, nullptr);
+    }
+    if (load && !(request.mode & (DXFMODE_APPEND | DXFMODE_BLOCKS))) {
+        try {
+            ClearSite();
+        } catch (...) {
+        }
+    }
+    try {
+        SetLastError(static_cast<int>(result), text);
+    } catch (...) {
+    }
+    OpenGate();
+    if (streaming || (request.mode & DXFMODE_QUIET))
+        return;
+    try {
+        OnProgress(100);
+        AnnounceEnd(load ? kStageEndLoad : kStageEndSave, request.fileName.c_str(), 0, false, srFile);
+    } catch (...) {
+    }
 }
 
 // ---- preparing and finishing ------------------------------------------------------------------
@@ -451,11 +554,17 @@ void CControlCore::ResetDrawOrder()
 
 bool CControlCore::CompareShapeOrder(const CShape* a, const CShape* b) const
 {
+    // A shape the table names goes before every shape it does not name; those keep their order
+    // among themselves (the sort is stable). Falling back to the shape IDs for a mixed pair would
+    // order no set consistently: with a before c by handle, b unnamed and IDs a < b < c, each
+    // pair would be in order and the whole a ring.
     auto ia = m_drawOrder.find(a->GetId());
     auto ib = m_drawOrder.find(b->GetId());
-    if (ia != m_drawOrder.end() && ib != m_drawOrder.end())
+    const bool sortedA = ia != m_drawOrder.end();
+    const bool sortedB = ib != m_drawOrder.end();
+    if (sortedA && sortedB)
         return ia->second < ib->second;
-    return a->GetId() < b->GetId();
+    return sortedA && !sortedB;
 }
 
 void CControlCore::SortRootByDrawOrder()
@@ -617,47 +726,59 @@ void CControlCore::AfterDxfLoad(DWORD mode)
 
 HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
 {
-    SetPersistState(kFileState, DXFMODE_LOAD);
     CUndoSuspension suspended(m_undoRecorder.get());
     const bool quiet = (mode & DXFMODE_QUIET) != 0;
-    const DWORD savedFlags = m_controlFlags;
-    DWORD flags = m_controlFlags & ~static_cast<DWORD>(controlDontMergeLayers | controlDontOverwriteLayers);
-    if (mode & DXFMODE_NOT_MERGE_LAYERS)
-        flags |= controlDontMergeLayers;
-    if (!(mode & DXFMODE_DO_NOT_OVERWRITE_LAYERS))
-        flags |= controlDontOverwriteLayers;
-    m_controlFlags = flags;
-    auto restoreFlags = [&]() {
-        m_controlFlags = (m_controlFlags & ~static_cast<DWORD>(controlDontMergeLayers | controlDontOverwriteLayers)) |
-                         (savedFlags & (controlDontMergeLayers | controlDontOverwriteLayers));
+    const bool keep = (mode & (DXFMODE_APPEND | DXFMODE_BLOCKS)) != 0;
+    CDxfDocument& doc = GetDxfDocument();
+    // A failed load answers a failure, quiet or not (quiet only keeps the host's boxes and
+    // events out), and leaves the drawing as it was.
+    auto refuse = [&](const std::string& text) {
+        const HRESULT failed = FailTransfer(text);
+        OpenGate();
+        if (!quiet) {
+            OnProgress(100);
+            AnnounceEnd(kStageEndLoad, fileName, 0, false, srFile);
+        }
+        return failed;
     };
 
-    const bool keep = (mode & (DXFMODE_APPEND | DXFMODE_BLOCKS)) != 0;
+    // The file is read through once before anything changes: data cut short or damaged, and a
+    // file that is neither DXF nor one of our archives, leave the drawing as it was.
+    const int opened = doc.OpenForLoad(fileName, true);
+    if (opened == CDxfDocument::kIncomplete)
+        return refuse(doc.DescribeIncomplete("DXF file"));
+    std::unique_ptr<CDataTableSet> archive;
+    if (opened == 0) {
+        // No DXF: the control's own archives, binary first.
+        archive = std::make_unique<CDataTableSet>(1);
+        if (!ReadArchiveFile(*archive, fileName))
+            return refuse("The file holds no drawing.");
+    }
+
+    SetPersistState(kFileState, DXFMODE_LOAD);
+    CLayerModeFlags layerFlags(m_controlFlags, mode);
     if (!keep)
         ClearSite();
     ResetDrawOrder();
     DxfParts parts;
     PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
     GetImageResourceMap().ClearIdRemap();
-    CDxfDocument& doc = GetDxfDocument();
     // Nothing an earlier (perhaps failed) read kept may reach the shapes of this one.
     doc.ClearReadingState();
     m_shapeMap->ClearReplacements();
-    int read = doc.LoadFromFile(fileName, true);
-    bool fromArchive = false;
-    bool success = read == 1;
-    if (read == 0) {
-        // No DXF: the control's own archives, binary first.
-        CDataTableSet tables(1);
-        if (ReadArchiveFile(tables, fileName)) {
-            fromArchive = true;
-            // The drawing was cleared above: the restore adds to what is left.
-            int block = 0;
-            const DWORD restoreMode = (mode | DXFMODE_LOAD | DXFMODE_APPEND) & ~static_cast<DWORD>(DXFMODE_SAVE_UNDO_DATA);
-            success = SUCCEEDED(ExchangeDrawingTables(&tables, restoreMode, (mode & DXFMODE_BLOCKS) ? &block : nullptr));
-        }
+    int read = 0;
+    bool success = false;
+    if (archive) {
+        // The drawing was cleared above: the restore adds to what is left.
+        int block = 0;
+        const DWORD restoreMode = (mode | DXFMODE_LOAD | DXFMODE_APPEND) & ~static_cast<DWORD>(DXFMODE_SAVE_UNDO_DATA);
+        success = SUCCEEDED(ExchangeDrawingTables(archive.get(), restoreMode, (mode & DXFMODE_BLOCKS) ? &block : nullptr));
+        archive.reset();
         if (!success && !keep)
             doc.GetFile().Close();
+    } else {
+        read = doc.Read();
+        success = read == 1;
     }
 
     if (read == CDxfDocument::kVersionRefused) {
@@ -666,37 +787,46 @@ HRESULT CControlCore::LoadDrawingFile(const char* fileName, DWORD mode)
             ycom::ShowMessageBox(GetControlWindow(), "This version of DXF is available under request.\nPlease contact the vendor.",
                                  "YVEXControl: Error", MB_ICONWARNING);
         FinishDxfTransfer(false, fileName);
-        restoreFlags();
-        OpenGate();
-        if (!quiet) {
-            OnProgress(100);
-            AnnounceEnd(kStageEndLoad, fileName, 0, false, srFile);
-        }
-        return S_FALSE;
+        layerFlags.Restore();
+        return refuse(GetLastErrorText());
+    }
+    if (read == CDxfDocument::kIncomplete) {
+        // The check before found the data whole: it changed since. What was read goes.
+        const std::string text = doc.DescribeIncomplete("DXF file");
+        FinishDxfTransfer(false, fileName);
+        if (!keep)
+            ClearSite();
+        layerFlags.Restore();
+        return refuse(text);
     }
 
-    if (!fromArchive && success)
+    if (!archive && success)
         AfterDxfLoad(mode);
     if (!(mode & DXFMODE_BLOCKS) && success)
         ApplySiteSettings();
     SortRootByDrawOrder();
     FinishDxfTransfer(success, fileName);
-    restoreFlags();
-    OpenGate();
+    layerFlags.Restore();
     if (m_rootGroup)
         m_rootGroup->SetVisible(true);
+    if (!success) {
+        const std::string text = GetLastErrorCode() != 0 && !GetLastErrorText().empty()
+                                     ? GetLastErrorText()
+                                     : std::string("The file holds no drawing.");
+        RequestRedraw(rfRedrawAll, nullptr);
+        return refuse(text);
+    }
+    OpenGate();
     if (!(mode & DXFMODE_BLOCKS))
         SetModified(false);
-    if ((mode & DXFMODE_REMEMBER_FILENAME) && success)
+    if (mode & DXFMODE_REMEMBER_FILENAME)
         m_drawingFileName = fileName;
-    if (!success && GetLastErrorCode() == 0)
-        SetLastError(1, "The file holds no drawing.");
     if (!quiet) {
         OnProgress(100);
-        AnnounceEnd(kStageEndLoad, fileName, 0, success, srFile);
+        AnnounceEnd(kStageEndLoad, fileName, 0, true, srFile);
     }
     RequestRedraw(rfRedrawAll, nullptr);
-    return success ? S_OK : S_FALSE;
+    return S_OK;
 }
 
 HRESULT CControlCore::SaveDrawingFile(const char* fileName, DWORD mode, int shapeId)
@@ -732,31 +862,50 @@ HRESULT CControlCore::SaveDrawingFile(const char* fileName, DWORD mode, int shap
 
 HRESULT CControlCore::LoadDrawingStream(IStream* stream, DWORD mode)
 {
-    SetPersistState(kFileState, DXFMODE_LOAD);
     CUndoSuspension suspended(m_undoRecorder.get());
+    CDxfDocument& doc = GetDxfDocument();
+    // Read through first, as a file: data cut short or damaged leaves the drawing as it was.
+    const int opened = doc.OpenStreamForLoad(stream);
+    if (opened != 1) {
+        const HRESULT failed =
+            FailTransfer(opened == CDxfDocument::kIncomplete ? doc.DescribeIncomplete("DXF data of the stream")
+                                                               : std::string("The stream holds no drawing."));
+        OpenGate();
+        return failed;
+    }
+    SetPersistState(kFileState, DXFMODE_LOAD);
     if (!(mode & DXFMODE_BLOCKS))
         ClearSite();
     ResetDrawOrder();
     DxfParts parts;
     PrepareDxfTransfer(mode | DXFMODE_LOAD, 0, parts);
     GetImageResourceMap().ClearIdRemap();
-    CDxfDocument& doc = GetDxfDocument();
     doc.ClearReadingState();
     m_shapeMap->ClearReplacements();
-    const int read = doc.LoadFromStream(stream);
+    const int read = doc.Read();
     const bool success = read == 1;
+    std::string failure;
     if (success) {
         AfterDxfLoad(mode);
         if (!(mode & DXFMODE_BLOCKS))
             ApplySiteSettings();
         SortRootByDrawOrder();
+    } else if (read == CDxfDocument::kVersionRefused) {
+        failure = "This version of DXF is available under request.\nPlease contact the vendor.";
+    } else if (read == CDxfDocument::kIncomplete) {
+        failure = doc.DescribeIncomplete("DXF data of the stream");
+    } else {
+        failure = "The stream holds no drawing.";
     }
     FinishDxfTransfer(success, nullptr);
-    OpenGate();
+    if (!success && !(mode & DXFMODE_BLOCKS) && read != CDxfDocument::kVersionRefused)
+        ClearSite();
     if (m_rootGroup)
         m_rootGroup->SetVisible(true);
+    const HRESULT result = success ? S_OK : FailTransfer(failure);
+    OpenGate();
     RequestRedraw(rfRedrawAll, nullptr);
-    return success ? S_OK : S_FALSE;
+    return result;
 }
 
 HRESULT CControlCore::SaveDrawingStream(IStream* stream, DWORD mode, int shapeId)

@@ -287,6 +287,7 @@ int CViewportRecord::IsViewInLimits() const
 bool CViewportRecord::WriteDxf(CDxfFile& dxf, const CDrawingSettingRecord* setting, const char* entryName) const
 {
     bool ok = dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwVport));
+    ok = ok && dxf.WriteTableHandle();
     ok = ok && dxf.WriteStringGroup(2, entryName ? entryName : name.c_str());
     ok = ok && dxf.WriteIntGroup(70, flags);
     ok = ok && dxf.WriteRealGroup(10, lowerLeft.x) && dxf.WriteRealGroup(20, lowerLeft.y);

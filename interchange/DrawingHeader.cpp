@@ -147,6 +147,10 @@ void CDrawingHeader::Write(CDxfFile& dxf) const
     dxf.WriteStringGroup(2, Keyword(CDxfFile::kwHeader));
     WriteVariable(dxf, CDxfFile::kwAcadVer);
     dxf.WriteStringGroup(1, versionText.c_str());
+    // The next free handle: readers that add objects of their own number them from here, so it
+    // must lie above every handle of the file. Its value is filled in when the file is complete.
+    dxf.WriteStringGroup(9, "$HANDSEED");
+    dxf.WriteHandleSeed();
     WritePoint(dxf, CDxfFile::kwInsBase, 0.0f, 0.0f, true);
     WritePoint(dxf, CDxfFile::kwExtMin, extents.left, extents.bottom, true);
     WritePoint(dxf, CDxfFile::kwExtMax, extents.right, extents.top, true);

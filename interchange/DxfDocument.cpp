@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 CDxfDocument::CDxfDocument() = default;
 
@@ -78,22 +79,88 @@ bool CDxfDocument::SaveToStream(IStream* stream)
 
 int CDxfDocument::LoadFromFile(const char* path, bool closeOnFailure)
 {
+    const int opened = OpenForLoad(path, closeOnFailure);
+    return opened == 1 ? Read() : opened;
+}
+
+int CDxfDocument::LoadFromStream(IStream* stream)
+{
+    const int opened = OpenStreamForLoad(stream);
+    if (opened != 1)
+        return opened;
+    const int result = Read();
+    if (result == 0)
+        m_file.Close();
+    return result;
+}
+
+int CDxfDocument::OpenForLoad(const char* path, bool closeOnFailure)
+{
     if (!m_file.Open(path, true)) {
         if (closeOnFailure)
             m_file.Close();
         return 0;
     }
-    return Read();
+    return CheckToEof(closeOnFailure);
 }
 
-int CDxfDocument::LoadFromStream(IStream* stream)
+int CDxfDocument::OpenStreamForLoad(IStream* stream)
 {
-    if (!m_file.OpenStream(stream, true))
-        return 0;
-    const int result = Read();
-    if (result == 0)
+    if (!m_file.OpenStream(stream, true)) {
         m_file.Close();
-    return result;
+        return 0;
+    }
+    return CheckToEof(true);
+}
+
+int CDxfDocument::CheckToEof(bool closeOnFailure)
+{
+    // Only the groups: nothing is handed on and no progress goes out.
+    m_file.SetReadAhead(true);
+    long groups = 0;
+    while (m_file.ReadGroup()) {
+        ++groups;
+        if (m_file.GetCode() == 0 && m_file.GetKeywordIndex() == CDxfFile::kwEof)
+            break;
+    }
+    m_file.SetReadAhead(false);
+    if (groups == 0 && !m_file.HasError()) {
+        if (closeOnFailure)
+            m_file.Close();
+        return 0;
+    }
+    if (!m_file.SawEof()) {
+        NoteIncomplete();
+        m_file.Close();
+        return kIncomplete;
+    }
+    if (!m_file.Rewind()) {
+        // A stream that cannot be moved back cannot be read a second time.
+        if (closeOnFailure)
+            m_file.Close();
+        return 0;
+    }
+    return 1;
+}
+
+void CDxfDocument::NoteIncomplete()
+{
+    m_stop.binary = m_file.IsBinary();
+    // A group cut off by the end of the data is the end of the data, not damage.
+    m_stop.cut = !m_file.HasError() || m_file.ReachedEnd();
+    if (m_stop.cut)
+        m_stop.at = m_stop.binary ? std::max(m_file.GetDataEnd(), m_file.GetPosition()) : m_file.GetLineNumber();
+    else
+        m_stop.at = m_stop.binary ? m_file.GetErrorOffset() : m_file.GetErrorLine();
+}
+
+std::string CDxfDocument::DescribeIncomplete(const char* what) const
+{
+    const std::string where = (m_stop.binary ? "byte " : "line ") + std::to_string(m_stop.at);
+    const std::string subject = std::string("The ") + (what ? what : "DXF file");
+    if (m_stop.cut)
+        return subject + " is cut short: it ends at " + where + " before its EOF group.";
+    return subject + " is damaged at " + where + ".";
 }
 
 // ---- writing ----------------------------------------------------------------------------------
@@ -120,6 +187,7 @@ bool CDxfDocument::Write()
         return false;
     // The shapes' writers ask the document for the form of their entities.
     m_outputVersion = Subclassed() ? CDrawingHeader::kVersionAC1012 : CDrawingHeader::kVersionAC1009;
+    m_file.SetTableHandles(Subclassed());
     try {
         if (m_parts.header)
             m_parts.header->Write(m_file);
@@ -136,6 +204,8 @@ bool CDxfDocument::Write()
             WriteObjectsSection();
         Progress(96);
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEof));
+        // Every handle is out: $HANDSEED takes its value.
+        m_file.FinishHandleSeed();
     } catch (...) {
         m_file.Close();
         throw;
@@ -158,6 +228,7 @@ void CDxfDocument::WriteTablesSection()
     if (m_parts.viewports) {
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
         m_file.WriteStringGroup(2, Keyword(CDxfFile::kwVport));
+        m_file.WriteTableHandle();
         m_parts.viewports->WriteDxfPart(m_file);
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
     }
@@ -166,6 +237,7 @@ void CDxfDocument::WriteTablesSection()
     if (m_parts.layers) {
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
         m_file.WriteStringGroup(2, Keyword(CDxfFile::kwLayer));
+        m_file.WriteTableHandle();
         m_parts.layers->WriteDxfPart(m_file);
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
     }
@@ -179,10 +251,12 @@ void CDxfDocument::WriteStyleTable()
     const bool subclassed = Subclassed();
     m_file.WriteStringGroup(0, Keyword(CDxfFile::kwTable));
     m_file.WriteStringGroup(2, Keyword(CDxfFile::kwStyle));
+    m_file.WriteTableHandle();
     if (subclassed)
         m_file.WriteStringGroup(100, "AcDbSymbolTable");
     m_file.WriteIntGroup(70, 1);
     m_file.WriteStringGroup(0, Keyword(CDxfFile::kwStyle));
+    m_file.WriteTableHandle();
     m_file.WriteStringGroup(2, "STANDARD");
     if (subclassed)
         m_file.WriteStringGroup(100, "AcDbTextStyleTableRecord");
@@ -215,6 +289,7 @@ void CDxfDocument::WriteAppIdTable()
         m_file.WriteStringGroup(100, "AcDbSymbolTable");
     for (const char* name : {Keyword(CDxfFile::kwYvexApplication), "ACAD"}) {
         m_file.WriteStringGroup(0, Keyword(CDxfFile::kwAppid));
+        m_file.WriteTableHandle();
         if (subclassed) {
             m_file.WriteStringGroup(100, "AcDbSymbolTableRecord");
             m_file.WriteStringGroup(100, "AcDbRegAppTableRecord");
@@ -225,12 +300,63 @@ void CDxfDocument::WriteAppIdTable()
     m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndtab));
 }
 
+void CDxfDocument::WriteHandleGroup(int code, uint32_t handle)
+{
+    // An object's own handle (5) is a text group; the references (330, 350) are handle groups.
+    if (CDxfFile::ClassOf(code) == CDxfFile::vcText) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(handle));
+        m_file.WriteStringGroup(code, text);
+        return;
+    }
+    m_file.SetCode(code);
+    m_file.SetHandle(handle);
+    m_file.WriteGroup();
+}
+
 void CDxfDocument::WriteObjectsSection()
 {
     m_file.WriteStringGroup(0, Keyword(CDxfFile::kwSection));
     m_file.WriteStringGroup(2, Keyword(CDxfFile::kwObjects));
-    if (m_parts.images && !m_imagesOff)
-        m_parts.images->WriteImageDefsToDxf(m_file, m_imageHandleBase, true);
+    // Readers take the first object for the root dictionary, which names the drawing's
+    // dictionaries: the one of groups (empty: we keep no DXF groups) and the one that owns the
+    // image definitions. Each dictionary names its owner; the root has none.
+    const bool images = m_parts.images && !m_imagesOff;
+    const uint32_t root = m_file.NextHandle();
+    const uint32_t groups = m_file.NextHandle();
+    const uint32_t imageDictionary = images ? m_file.NextHandle() : 0;
+    m_file.WriteStringGroup(0, "DICTIONARY");
+    WriteHandleGroup(5, root);
+    m_file.WriteStringGroup(100, "AcDbDictionary");
+    m_file.WriteStringGroup(3, "ACAD_GROUP");
+    WriteHandleGroup(350, groups);
+    if (images) {
+        m_file.WriteStringGroup(3, "ACAD_IMAGE_DICT");
+        WriteHandleGroup(350, imageDictionary);
+    }
+    m_file.WriteStringGroup(0, "DICTIONARY");
+    WriteHandleGroup(5, groups);
+    WriteHandleGroup(330, root);
+    m_file.WriteStringGroup(100, "AcDbDictionary");
+    if (!images) {
+        m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndsec));
+        return;
+    }
+    // The definitions go first: only those written are entered, each under a name of its own.
+    std::vector<std::pair<std::string, uint32_t>> written;
+    m_parts.images->WriteImageDefsToDxf(m_file, m_imageHandleBase, true, imageDictionary, &written);
+    m_file.WriteStringGroup(0, "DICTIONARY");
+    WriteHandleGroup(5, imageDictionary);
+    WriteHandleGroup(330, root);
+    m_file.WriteStringGroup(100, "AcDbDictionary");
+    std::set<std::string> names;
+    for (const auto& entry : written) {
+        std::string name = entry.first.empty() ? std::string("image") : entry.first;
+        for (int n = 2; !names.insert(name).second; ++n)
+            name = (entry.first.empty() ? std::string("image") : entry.first) + "_" + std::to_string(n);
+        m_file.WriteStringGroup(3, name.c_str());
+        WriteHandleGroup(350, entry.second);
+    }
     m_file.WriteStringGroup(0, Keyword(CDxfFile::kwEndsec));
 }
 
@@ -243,6 +369,9 @@ int CDxfDocument::Read()
     long groups = 0;
     while (m_file.ReadGroup()) {
         ++groups;
+        // The EOF group ends the drawing, whatever follows it.
+        if (m_file.GetCode() == 0 && m_file.GetKeywordIndex() == CDxfFile::kwEof)
+            break;
         if (m_file.GetCode() != 0 || m_file.GetKeywordIndex() != CDxfFile::kwSection)
             continue;
         if (!m_file.ReadGroup(nullptr, true))
@@ -277,6 +406,11 @@ int CDxfDocument::Read()
         default:
             break;
         }
+    }
+    if (groups > 0 && !m_file.SawEof()) {
+        NoteIncomplete();
+        m_file.Close();
+        return kIncomplete;
     }
     m_file.Close();
     return groups > 0 ? 1 : 0;

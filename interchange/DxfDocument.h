@@ -77,10 +77,23 @@ public:
     // still open; true when both succeeded.
     bool SaveToFile(const char* path);
     bool SaveToStream(IStream* stream);
-    // Opens and reads (Read's result); 0 when the open fails (the file then closed when
-    // closeOnFailure asks for it). A stream read that finds nothing closes the file.
+    // Opens and reads (Read's result, or kIncomplete from the open); 0 when the open fails (the
+    // file then closed when closeOnFailure asks for it). A stream read that finds nothing closes
+    // the file.
     int LoadFromFile(const char* path, bool closeOnFailure);
     int LoadFromStream(IStream* stream);
+    // Opens the file (or stream) for reading and reads it through once, handing nothing to the
+    // parts, up to its group 0 "EOF"; then it stands at its first group again for Read. A load
+    // checks the data first so that data cut short or damaged is refused before the drawing is
+    // touched. 1: complete; 0: it cannot be opened, is no DXF or holds no group (the file then
+    // closed when closeOnFailure asks for it); kIncomplete: it ends, or holds a malformed
+    // group, before its EOF (the file closed; DescribeIncomplete tells where).
+    int OpenForLoad(const char* path, bool closeOnFailure);
+    int OpenStreamForLoad(IStream* stream);
+    // Where the last incomplete data stopped, as the control tells its host: "The <what> is cut
+    // short: it ends at line 120 before its EOF group." (a byte offset in the binary form), or
+    // "The <what> is damaged at line 57.".
+    std::string DescribeIncomplete(const char* what) const;
     // The sections in order: HEADER, TABLES, BLOCKS, ENTITIES, OBJECTS (not for AC1009), EOF;
     // then the file is closed. False without writing when the file is not open for writing, and
     // when the upload of a web target fails on closing. An exception closes the file and goes on.
@@ -89,6 +102,8 @@ public:
     // reading), kVersionRefused when the HEADER named a version the header does not know (the
     // sections after it are not read). The file is closed at the end.
     static constexpr int kVersionRefused = -2;
+    // The data ends, or breaks off at a malformed group, before its EOF group.
+    static constexpr int kIncomplete = -3;
     int Read();
 
     // The DXFProcessingModes word of the transfer in progress; 0 between transfers.
@@ -136,6 +151,7 @@ private:
     void WriteAppIdTable();
     void WriteSection(int keyword, CDxfDocumentPart* part);
     void WriteObjectsSection();
+    void WriteHandleGroup(int code, uint32_t handle);
     void ReadTablesSection();
     void ReadTable();
     void ReadStyleTable();
@@ -143,8 +159,18 @@ private:
     void ReadSortEntsTable();
     void Progress(long percent);
     bool Subclassed() const;
+    // After opening: the read-through of OpenForLoad.
+    int CheckToEof(bool closeOnFailure);
+    void NoteIncomplete();
 
     Parts m_parts;
+    // Where the last incomplete data stopped: a line (ASCII) or a byte offset (binary), and
+    // whether the data ended there or a group was malformed.
+    struct StopPoint {
+        bool binary = false;
+        bool cut = false;
+        uint64_t at = 0;
+    } m_stop;
     bool m_imagesOff = true;
     int m_imageHandleBase = 0;
     CDxfFile m_file;

@@ -515,8 +515,45 @@ void CDxfFile::ResetReadState()
     m_errorLine = 0;
     m_errorOffset = 0;
     m_afterEof = false;
+    m_sawEof = false;
+    m_reachedEnd = false;
+    m_dataEnd = 0;
+    m_readAhead = false;
+    m_dataStart = 0;
+    m_streamStart = 0;
+    m_highestHandle = 0;
+    m_seedOffset = -1;
+    m_tableHandles = false;
     m_nextProgress = 0;
     m_progressStep = 1;
+}
+
+bool CDxfFile::Rewind()
+{
+    if (!IsOpenForReading())
+        return false;
+    if (m_stream) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(m_streamStart);
+        if (FAILED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)))
+            return false;
+    }
+    m_position = m_dataStart;
+    m_groupBytes = 0;
+    m_pushedBack = false;
+    m_error = false;
+    m_keyword = 0;
+    SetRaw("", 0);
+    m_lineNumber = 0;
+    m_groupLines = 0;
+    m_errorLine = 0;
+    m_errorOffset = 0;
+    m_afterEof = false;
+    m_sawEof = false;
+    m_reachedEnd = false;
+    m_dataEnd = 0;
+    m_nextProgress = 0;
+    return true;
 }
 
 bool CDxfFile::Open(const char* path, bool reading)
@@ -584,6 +621,7 @@ bool CDxfFile::Open(const char* path, bool reading)
             CUrlSource::Close();
             return false;
         }
+        m_dataStart = m_position;
     } else {
         m_file.Reset(CreateFileA(local.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -639,6 +677,11 @@ bool CDxfFile::OpenStream(IStream* stream, bool reading)
             back.QuadPart = -static_cast<LONGLONG>(got);
             stream->Seek(back, STREAM_SEEK_CUR, nullptr);
         }
+        m_dataStart = m_position;
+        LARGE_INTEGER here = {};
+        ULARGE_INTEGER at = {};
+        if (SUCCEEDED(stream->Seek(here, STREAM_SEEK_CUR, &at)))
+            m_streamStart = at.QuadPart;
     } else if (m_binary && !Emit(std::string(kSentinel, kSentinelLength))) {
         m_isOpen = false;
         m_stream = nullptr;
@@ -715,11 +758,15 @@ bool CDxfFile::ReadBytes(void* out, size_t length)
         if (FAILED(m_stream->Read(out, static_cast<ULONG>(length), &got)) || got != length) {
             m_position += got;
             m_groupBytes += got;
+            NoteEnd(m_position);
             return false;
         }
     } else {
-        if (!HasBytes() || m_position > m_totalSize || m_totalSize - m_position < length)
+        if (!HasBytes() || m_position > m_totalSize || m_totalSize - m_position < length) {
+            if (HasBytes() && m_position <= m_totalSize)
+                NoteEnd(m_totalSize);
             return false;
+        }
         std::memcpy(out, View() + m_position, length);
     }
     m_position += length;
@@ -886,6 +933,10 @@ bool CDxfFile::ReadAsciiGroup()
     // Only a text in caret form may be longer than the value area on its line.
     if (valueClass != vcText && length > static_cast<size_t>(kMaxTextLength))
         return Malformed(m_lineNumber);
+    // Reading ahead, a number cannot fail any more, nor a text that fits the area as it stands
+    // (decoding only shortens it): only a group 0 needs its text.
+    if (m_readAhead && (valueClass != vcText || (m_group.code != 0 && length <= static_cast<size_t>(kMaxTextLength))))
+        return true;
     switch (valueClass) {
     case vcInteger:
         m_group.intValue = ParseInteger(text, length);
@@ -1050,7 +1101,7 @@ bool CDxfFile::ReadBinaryGroup()
 // never a cost beside the groups.
 void CDxfFile::NoteProgress()
 {
-    if (!HasProgressCallback() || m_position < m_nextProgress)
+    if (m_readAhead || !HasProgressCallback() || m_position < m_nextProgress)
         return;
     ReportProgress(-1, 1);
     const uint64_t onePercent = m_totalSize / 100;
@@ -1072,11 +1123,17 @@ bool CDxfFile::ReadGroup(DxfGroup* copyTo, bool lookupNames)
         m_groupBytes = 0;
         m_groupLines = 0;
         const bool ok = m_binary ? ReadBinaryGroup() : ReadAsciiGroup();
-        if (!ok)
+        if (!ok) {
+            // A file's end is where its bytes end; a stream's, where a read came back short.
+            if (!m_stream && m_position >= m_totalSize)
+                NoteEnd(m_totalSize);
             return false;
-        if (ClassOf(m_group.code) == vcText)
+        }
+        if (ClassOf(m_group.code) == vcText && (!m_readAhead || m_group.code == 0))
             LookUp(lookupNames);
         m_afterEof = m_group.code == 0 && m_keyword == kwEof;
+        if (m_afterEof)
+            m_sawEof = true;
     }
     if (copyTo) {
         // The code and the value, a text up to its end: the rest of the area means nothing.
@@ -1135,6 +1192,8 @@ bool CDxfFile::WriteGroup()
 {
     if (!m_isOpen || m_reading)
         return false;
+    if ((m_group.code == 5 || m_group.code == 105) && ClassOf(m_group.code) == vcText)
+        m_highestHandle = std::max(m_highestHandle, ParseHandle(m_group.text, std::strlen(m_group.text)));
     int code = m_group.code;
     const bool fits16 = m_group.intValue >= INT16_MIN && m_group.intValue <= INT16_MAX;
     // An extended-data integer beyond 16 bits goes as the 32-bit one (1071), in both forms, so
@@ -1207,6 +1266,87 @@ bool CDxfFile::WriteGroup()
         }
     }
     return Emit(out);
+}
+
+// The handle seed is written as eight hexadecimal digits, leading zeros and all (readers take the
+// value as a hexadecimal number), so that its final value fits in the place it took.
+namespace {
+const char kSeedPlaceholder[] = "00000000";
+const size_t kSeedDigits = 8;
+} // namespace
+
+bool CDxfFile::WriteOffset(uint64_t* offset)
+{
+    if (m_stream) {
+        LARGE_INTEGER zero = {};
+        ULARGE_INTEGER at = {};
+        if (FAILED(m_stream->Seek(zero, STREAM_SEEK_CUR, &at)))
+            return false;
+        *offset = at.QuadPart;
+        return true;
+    }
+    LARGE_INTEGER zero = {}, at = {};
+    if (!m_file || !SetFilePointerEx(m_file.Get(), zero, &at, FILE_CURRENT))
+        return false;
+    *offset = static_cast<uint64_t>(at.QuadPart);
+    return true;
+}
+
+bool CDxfFile::WriteHandleSeed()
+{
+    m_seedOffset = -1;
+    if (!WriteStringGroup(5, kSeedPlaceholder))
+        return false;
+    uint64_t end = 0;
+    if (!WriteOffset(&end))
+        return false;
+    // The value's digits end the group, before its line end (ASCII) or its zero (binary).
+    const uint64_t tail = kSeedDigits + (m_binary ? 1 : 2);
+    if (end < tail)
+        return false;
+    m_seedOffset = static_cast<int64_t>(end - tail);
+    return true;
+}
+
+bool CDxfFile::FinishHandleSeed()
+{
+    if (m_seedOffset < 0 || !m_isOpen || m_reading)
+        return false;
+    char digits[16];
+    const uint32_t seed = m_highestHandle == UINT32_MAX ? UINT32_MAX : m_highestHandle + 1;
+    std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(seed));
+    uint64_t end = 0;
+    if (!WriteOffset(&end))
+        return false;
+    bool ok = false;
+    if (m_stream) {
+        LARGE_INTEGER at;
+        at.QuadPart = m_seedOffset;
+        ULONG written = 0;
+        ok = SUCCEEDED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)) &&
+             SUCCEEDED(m_stream->Write(digits, static_cast<ULONG>(kSeedDigits), &written)) && written == kSeedDigits;
+        at.QuadPart = static_cast<LONGLONG>(end);
+        ok = SUCCEEDED(m_stream->Seek(at, STREAM_SEEK_SET, nullptr)) && ok;
+    } else {
+        LARGE_INTEGER at;
+        at.QuadPart = m_seedOffset;
+        DWORD written = 0;
+        ok = SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN) &&
+             WriteFile(m_file.Get(), digits, static_cast<DWORD>(kSeedDigits), &written, nullptr) && written == kSeedDigits;
+        at.QuadPart = static_cast<LONGLONG>(end);
+        ok = SetFilePointerEx(m_file.Get(), at, nullptr, FILE_BEGIN) && ok;
+    }
+    m_seedOffset = -1;
+    return ok;
+}
+
+bool CDxfFile::WriteTableHandle()
+{
+    if (!m_tableHandles)
+        return true;
+    char handle[16];
+    std::snprintf(handle, sizeof handle, "%X", static_cast<unsigned>(NextHandle()));
+    return WriteStringGroup(5, handle);
 }
 
 bool CDxfFile::WriteIntGroup(int code, int32_t value)

@@ -195,13 +195,45 @@ public:
     // or value cut short, a text without its end, or a code whose value has no known size.
     uint64_t GetErrorLine() const { return m_errorLine; }
     uint64_t GetErrorOffset() const { return m_errorOffset; }
+    // Whether a group 0 "EOF" was read since the data was opened (or rewound): the data is
+    // complete only then.
+    bool SawEof() const { return m_sawEof; }
+    // Whether the reading came to the end of the data: the last read found nothing more, or
+    // broke off because the data ended inside a group.
+    bool ReachedEnd() const { return m_reachedEnd; }
+    // Where the data ended then: the byte offset after its last byte (a file's size; for a
+    // stream, counted from where the DXF data began, as the position is).
+    uint64_t GetDataEnd() const { return m_dataEnd; }
+    // ASCII lines consumed so far (the line last read: where the data stopped).
+    uint64_t GetLineNumber() const { return m_lineNumber; }
+    // Back to the first group of data open for reading, as it stood after opening (a stream is
+    // moved back to where its data began); false when that cannot be done.
+    bool Rewind();
+    // Reading ahead, a caller looks only at the data's shape: the groups are read as ever and
+    // fail where they would fail, but numbers are not decoded, only group 0 texts are looked up,
+    // and no progress is reported.
+    void SetReadAhead(bool on) { m_readAhead = on; }
     bool IsOpenForReading() const { return m_isOpen && m_reading; }
     bool IsOpenForWriting() const { return m_isOpen && !m_reading; }
     uint64_t GetTotalSize() const { return m_totalSize; }
     uint64_t GetPosition() const { return m_position; }
 
+    // $HANDSEED, the next free handle, stands in the HEADER, before the handles it must lie
+    // above. WriteHandleSeed writes its group 5 with a value of fixed width and notes where it
+    // lies; FinishHandleSeed, once the last handle is out, writes there one above the highest
+    // handle written (groups 5 and 105) and returns to the end. False when the place cannot be
+    // noted or reached (a stream that cannot seek): the first value then stays.
+    bool WriteHandleSeed();
+    bool FinishHandleSeed();
+    uint32_t GetHighestHandle() const { return m_highestHandle; }
+
     // Handles taken by the writers of APPID entries and polyline vertices: advanced first.
     uint32_t NextHandle() { return ++m_handleCounter; }
+    // In the subclassed form of the newer version every table and every table entry carries a
+    // handle: its writer calls WriteTableHandle after the table's name (the entry's type), which
+    // writes the next handle of the counter as group 5 while the form asks for it, else nothing.
+    void SetTableHandles(bool on) { m_tableHandles = on; }
+    bool WriteTableHandle();
     uint32_t GetHandleCounter() const { return m_handleCounter; }
     void SetHandleCounter(uint32_t value) { m_handleCounter = value; }
 
@@ -253,11 +285,28 @@ private:
     uint64_t m_errorLine = 0;
     uint64_t m_errorOffset = 0;
     bool m_afterEof = false;     // the current group is 0 "EOF"
+    bool m_sawEof = false;       // some group read was 0 "EOF"
+    bool m_reachedEnd = false;   // a read met the end of the data
+    uint64_t m_dataEnd = 0;      // where, when it did
+    void NoteEnd(uint64_t at)
+    {
+        m_reachedEnd = true;
+        m_dataEnd = at;
+    }
+    bool m_readAhead = false;
+    // Where the data begins: the position after opening, and for a stream its seek position.
+    uint64_t m_dataStart = 0;
+    uint64_t m_streamStart = 0;
     bool m_pushedBack = false;
     bool m_error = false;
     bool m_isOpen = false;
     bool m_reading = true;
     uint32_t m_handleCounter = 0;
+    // Writing: the highest handle written, and where the value of $HANDSEED lies (-1: nowhere).
+    uint32_t m_highestHandle = 0;
+    bool m_tableHandles = false;
+    int64_t m_seedOffset = -1;
+    bool WriteOffset(uint64_t* offset);
 
     // Files up to this size are read into memory whole; larger ones are mapped.
     static constexpr uint64_t kCopiedSize = 1024 * 1024;

@@ -1118,7 +1118,7 @@ bool CImageResource::PlaceBesideDxf(const CDxfFile& dxf, std::wstring* fileName)
     return true;
 }
 
-int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers)
+int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers, uint32_t owner)
 {
     std::wstring fileName;
     if (dxf.GetLocalPath().empty()) {
@@ -1133,6 +1133,11 @@ int CImageResource::WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclas
     std::snprintf(handle, sizeof handle, "%X", m_resourceId + handleBase);
     dxf.WriteStringGroup(0, "IMAGEDEF");
     dxf.WriteStringGroup(5, handle);
+    if (owner) {
+        dxf.SetCode(330);
+        dxf.SetHandle(owner);
+        dxf.WriteGroup();
+    }
     if (subclassMarkers)
         dxf.WriteStringGroup(100, "AcDbRasterImageDef");
     dxf.WriteIntGroup(90, 0);

@@ -94,9 +94,9 @@ public:
     HRESULT ExchangeTables(CDataTableSet* tables, DWORD mode);
 
     // The IMAGEDEF object under the handle resource ID + handleBase, naming the picture's file
-    // beside the DXF file (PlaceBesideDxf). The old DXF version has no subclass markers. 1 when
-    // written, else 0.
-    virtual int WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers);
+    // beside the DXF file (PlaceBesideDxf). The old DXF version has no subclass markers. The
+    // dictionary that owns the object is named when `owner` is not 0. 1 when written, else 0.
+    virtual int WriteDxfImageDef(CDxfFile& dxf, int handleBase, bool subclassMarkers, uint32_t owner = 0);
     // An IMAGEDEF object whose type group was read: its groups up to the next object, then the
     // picture file its group 1 names (a name without folder is looked for beside a local DXF
     // file, or under the folder of the DXF file's address). *handle: its handle (group 5). 1 when

@@ -437,13 +437,17 @@ HRESULT CImageResourceMap::ExchangeTables(CDataTableSet* tables, DWORD mode, int
     return result;
 }
 
-int CImageResourceMap::WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers)
+int CImageResourceMap::WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers, uint32_t owner,
+                                           std::vector<std::pair<std::string, uint32_t>>* written)
 {
     int result = 0;
     for (auto& entry : m_resources) {
         const LONG uses = entry.second->GetUseCount();
-        if (uses >= (entry.first == -1 ? 3 : 2))
-            result = entry.second->WriteDxfImageDef(dxf, handleBase, subclassMarkers);
+        if (uses < (entry.first == -1 ? 3 : 2))
+            continue;
+        result = entry.second->WriteDxfImageDef(dxf, handleBase, subclassMarkers, owner);
+        if (result && written)
+            written->emplace_back(entry.second->GetName(), static_cast<uint32_t>(entry.first + handleBase));
     }
     return result;
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include <windows.h>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CImageResource;
 class CDataTableSet;
@@ -102,8 +105,11 @@ public:
     // one) and, unless format is 0, of the format.
     CImageResource* FindByName(const char* name, int format) const;
     // The IMAGEDEF objects of the resources in use (another holder than the map; the placeholder
-    // -1 from two others on), each under resource ID + handleBase. The last result (0: none).
-    int WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers);
+    // -1 from two others on), each under resource ID + handleBase and, when `owner` is not 0,
+    // owned by that dictionary. The last result (0: none). `written`, when given, receives the
+    // name and handle of each object written, for the dictionary's entries.
+    int WriteImageDefsToDxf(CDxfFile& dxf, int handleBase, bool subclassMarkers, uint32_t owner = 0,
+                            std::vector<std::pair<std::string, uint32_t>>* written = nullptr);
     // An IMAGEDEF object (its type group read) as a new resource under the next ID; the object's
     // handle goes into the ID remap as standing for it. A picture that cannot be loaded leaves no
     // resource. 1 when loaded.

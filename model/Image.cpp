@@ -178,7 +178,9 @@ void CImage::AddResourceRef()
 
 void CImage::ReleaseResourceRef()
 {
-    if (m_holdsUse && m_imageResourceId >= 1 && m_control)
+    // Every use taken is given back, the default picture's (a negative ID) too: a use left over
+    // keeps a resource counted as drawn, and the DXF writer then writes its definition.
+    if (m_holdsUse && m_control)
         if (CImageResource* resource = GetImageResource())
             resource->ReleaseUse();
     m_holdsUse = false;

@@ -23,6 +23,7 @@ HRESULT CLayer::WriteDxf(CDxfFile& dxf)
     if (m_penColor == coByLayer)
         m_penColor = 0;
     dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwLayer));
+    dxf.WriteTableHandle();
     dxf.WriteStringGroup(2, m_name.empty() ? "0" : m_name.c_str());
     int flags = 0;
     if (m_state & stNotSelectable)

@@ -190,6 +190,7 @@ int CLineType::ReadDxf(CDxfFile& dxf)
 int CLineType::WriteDxf(CDxfFile& dxf)
 {
     dxf.WriteStringGroup(0, "LTYPE");
+    dxf.WriteTableHandle();
     if (m_name) {
         dxf.WriteStringGroup(2, m_name->c_str());
     } else {

@@ -136,6 +136,7 @@ int CLineTypeMap::WriteDxfTable(CDxfFile& dxf)
 {
     dxf.WriteStringGroup(0, "TABLE");
     dxf.WriteStringGroup(2, "LTYPE");
+    dxf.WriteTableHandle();
     for (auto& entry : m_types)
         entry.second.WriteDxf(dxf);
     dxf.WriteStringGroup(0, "ENDTAB");

@@ -1,5 +1,7 @@
 #include "persistence/UrlSource.h"
 
+#include <windows.h>
+
 #include <cstring>
 
 CUrlSource::CUrlSource() = default;
@@ -62,6 +64,14 @@ void CUrlSource::OnTransferStep(long step, void* self)
     const long sum = source->m_lastProgress + step;
     if (sum < 99)
         source->ReportProgress(sum, 2);
+}
+
+void CUrlSource::ForgetAddress()
+{
+    if (!m_open || m_readMode || m_url.empty())
+        return;
+    DeleteFileA(m_localPath.c_str());
+    m_url.clear();
 }
 
 bool CUrlSource::Close()

@@ -27,6 +27,10 @@ public:
     virtual void ReportProgress(long value, int kind);
 
     void SetProgressCallback(UrlProgressCallback callback, void* user);
+    // For a source opened for writing to an address: deletes the temporary file and forgets the
+    // address, so that Close uploads nothing (a writer that failed must not replace the file
+    // there). Nothing for a local path or a source opened for reading.
+    void ForgetAddress();
     // True when the file comes from or goes to an address.
     bool HasSource() const { return !m_url.empty() || m_parts.HasSchemeAndHost(); }
     bool IsOpen() const { return m_open; }

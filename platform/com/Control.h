@@ -53,7 +53,12 @@ public:
     {
         return Guard(IID_IPersistStreamInit, [&]() -> HRESULT {
             RETURN_IF_NULL_POINTER(stream);
-            RETURN_IF_FAILED(Self()->LoadFromStream(stream));
+            const HRESULT loaded = Self()->LoadFromStream(stream);
+            RETURN_IF_FAILED(loaded);
+            // Only a load that ran makes the control the stream's: another success code (nothing
+            // done) is no load, and the container must not take it for one.
+            if (loaded != S_OK)
+                return E_FAIL;
             Self()->SetDirtyState(false);
             return S_OK;
         });
@@ -62,7 +67,11 @@ public:
     {
         return Guard(IID_IPersistStreamInit, [&]() -> HRESULT {
             RETURN_IF_NULL_POINTER(stream);
-            RETURN_IF_FAILED(Self()->SaveToStream(stream));
+            const HRESULT saved = Self()->SaveToStream(stream);
+            RETURN_IF_FAILED(saved);
+            // A success code other than S_OK wrote nothing whole: the changes are not saved.
+            if (saved != S_OK)
+                return E_FAIL;
             if (clearDirty)
                 Self()->SetDirtyState(false);
             return S_OK;
@@ -109,7 +118,10 @@ public:
             ComPtr<IStream> stream;
             RETURN_IF_FAILED(
                 storage->OpenStream(kStreamName, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.Put()));
-            RETURN_IF_FAILED(Self()->LoadFromStream(stream.Get()));
+            const HRESULT loaded = Self()->LoadFromStream(stream.Get());
+            RETURN_IF_FAILED(loaded);
+            if (loaded != S_OK)
+                return E_FAIL;
             Self()->SetDirtyState(false);
             return S_OK;
         });
@@ -121,7 +133,9 @@ public:
             ComPtr<IStream> stream;
             RETURN_IF_FAILED(storage->CreateStream(kStreamName, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
                                                    stream.Put()));
-            return Self()->SaveToStream(stream.Get());
+            const HRESULT saved = Self()->SaveToStream(stream.Get());
+            // Not S_OK: nothing whole was written, and SaveCompleted must not follow as if it were.
+            return saved == S_OK || FAILED(saved) ? saved : E_FAIL;
         });
     }
     STDMETHODIMP SaveCompleted(IStorage*) override

@@ -2,6 +2,8 @@
 // box and sends the host no event, on the host's thread or on a worker, and still reports its
 // failure through the result and LastError; a load that is not quiet shows the box, owned by the
 // control's window, and announces itself.
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 #include "tests/support/HostedControl.h"
@@ -67,9 +69,9 @@ TEST_F(DxfHosted, AQuietLoadShowsNoBoxAndSendsNoEventButReportsItsFailure)
         int lastError;
         bool versionRefused;
     } cases[] = {
-        {"refused version, host's thread", "drawing_r2000.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_FALSE, 1, true},
+        {"refused version, host's thread", "drawing_r2000.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, E_FAIL, 1, true},
         {"refused version, worker", "drawing_r2000.dxf", DXFMODE_QUIET, S_OK, 1, true},
-        {"missing file", "no_such_drawing.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_FALSE, 1, false},
+        {"missing file", "no_such_drawing.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, E_FAIL, 1, false},
         {"good file", "drawing_r12.dxf", DXFMODE_QUIET | DXFMODE_FOREGROUND, S_OK, 0, false},
         {"good file, worker", "drawing_r12.dxf", DXFMODE_QUIET, S_OK, 0, false},
     };
@@ -97,7 +99,7 @@ TEST_F(DxfHosted, ALoadThatIsNotQuietShowsTheBoxAndAnnouncesItself)
 {
     Connection connection(control->GetControllingUnknown(), &sink);
     ASSERT_TRUE(connection.Connected());
-    EXPECT_EQ(Load(Fixture("drawing_r2000.dxf"), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(Load(Fixture("drawing_r2000.dxf"), DXFMODE_FOREGROUND), E_FAIL);
     const std::vector<RecordedBox> shown = MessageBoxRecorder::Boxes();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].text, kVersionMessage);
@@ -107,4 +109,41 @@ TEST_F(DxfHosted, ALoadThatIsNotQuietShowsTheBoxAndAnnouncesItself)
         if (id != cetOnProgress)
             stages.push_back(id);
     EXPECT_EQ(stages, (std::vector<DISPID>{cetOnBeginLoadSite, cetOnEndLoadSite, cetOnEndLoadSiteWithID}));
+}
+
+// A file cut short, loaded as a host loads it (on a worker, announced): no box, the end of the
+// load announced as failed, LastErrorMessage naming where the file ended, the drawing kept.
+TEST_F(DxfHosted, AFileCutShortEndsTheLoadAsFailedAndKeepsTheDrawing)
+{
+    std::string bytes;
+    {
+        std::ifstream in(Fixture("drawing_r12.dxf"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ASSERT_GT(bytes.size(), 3000u);
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "yvex_hosted_cut.dxf";
+    std::ofstream(path, std::ios::binary) << bytes.substr(0, 3000);
+    ASSERT_EQ(Load(Fixture("drawing_r12.dxf"), DXFMODE_FOREGROUND), S_OK);
+    const int shapes = control->GetRootGroup()->GetShapeCount();
+    ASSERT_GT(shapes, 0);
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_TRUE(connection.Connected());
+    MessageBoxRecorder::Clear();
+    EXPECT_EQ(Load(path, 0), S_OK);
+    EXPECT_TRUE(MessageBoxRecorder::Boxes().empty());
+    bool ended = false;
+    for (const EventSink::Call& call : sink.calls) {
+        if (call.id == cetOnEndLoadSite) {
+            ended = true;
+            ASSERT_FALSE(call.bools.empty());
+            EXPECT_FALSE(call.bools.front()) << "announced as failed";
+        }
+    }
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(control->GetLastErrorCode(), 1);
+    EXPECT_NE(control->GetLastErrorText().find("cut short: it ends at line"), std::string::npos) << control->GetLastErrorText();
+    EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), shapes);
+    DeleteFileA(path.c_str());
 }

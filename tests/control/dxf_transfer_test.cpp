@@ -2,6 +2,7 @@
 // drawings written and read back in both versions and both forms (and handed to ezdxf by the
 // Python check), drawings ezdxf wrote, block saves and loads, the archive fall-back, the gate,
 // the persistence stream, IDTCio buffers, IDataIO files and the serialization error texts.
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/ControlTestSupport.h"
+#include "tests/support/PictureFiles.h"
 #include "tests/support/TestPaths.h"
 #include "control/SerializationMessages.h"
 #include "control/ShapeMap.h"
@@ -25,6 +27,7 @@
 #include "model/AttributeTypeMap.h"
 #include "model/Ellipse.h"
 #include "model/Group.h"
+#include "model/Image.h"
 #include "model/Layer.h"
 #include "model/PointRecord.h"
 #include "model/Text.h"
@@ -120,6 +123,26 @@ bool WaitIdle(CYVEXControl& control)
         Sleep(10);
     control.WaitForWorkers();
     return control.IsIdle();
+}
+
+// The version (1 AC1009, 2 AC1012) and form of the control's next DXF save.
+void ChooseForm(CYVEXControl& control, int version, bool binary)
+{
+    control.GetSiteRecord().SetVersionByName(CDrawingHeader::VersionText(version));
+    const DWORD flags = control.GetControlFlags();
+    control.SetControlFlags(binary ? (flags | controlSaveAsBinary) : (flags & ~static_cast<DWORD>(controlSaveAsBinary)));
+}
+
+void WriteAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The line an ASCII reader stands on when these bytes are all it got: the last one, ended or not.
+uint64_t LinesOf(const std::string& bytes)
+{
+    const uint64_t ended = static_cast<uint64_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    return ended + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
 }
 
 CGroup* LibraryBlock(CYVEXControl& control, const wchar_t* name)
@@ -283,7 +306,7 @@ TEST(DxfTransfer, AnUnsupportedVersionShowsTheMessageAndLeavesTheDrawingCleared)
     const auto previous = ycom::SetMessageBoxHandler(&RecordBox);
     ControlRef control;
     BuildDrawing(*control);
-    EXPECT_EQ(control->StartDxfLoad(Fixture("drawing_r2000.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(control->StartDxfLoad(Fixture("drawing_r2000.dxf").c_str(), DXFMODE_FOREGROUND), E_FAIL);
     ycom::SetMessageBoxHandler(previous);
     EXPECT_EQ(control->GetLastErrorCode(), 1);
     ASSERT_EQ(g_boxes.size(), 1u);
@@ -293,16 +316,21 @@ TEST(DxfTransfer, AnUnsupportedVersionShowsTheMessageAndLeavesTheDrawingCleared)
     EXPECT_TRUE(control->IsIdle());
 }
 
+// ... and leaves the drawing as it was.
 TEST(DxfTransfer, AFileNeitherDxfNorArchiveIsAFailure)
 {
     const std::string path = Scratch("neither.txt");
     std::ofstream(path) << "just some words\n";
     ControlRef control;
-    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    BuildDrawing(*control);
+    const auto before = Signature(*control);
+    EXPECT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), E_FAIL);
     EXPECT_NE(control->GetLastErrorCode(), 0);
     EXPECT_TRUE(control->IsIdle());
+    EXPECT_EQ(Signature(*control), before);
     // A missing file likewise.
-    EXPECT_EQ(control->StartDxfLoad(Scratch("missing.dxf").c_str(), DXFMODE_FOREGROUND), S_FALSE);
+    EXPECT_EQ(control->StartDxfLoad(Scratch("missing.dxf").c_str(), DXFMODE_FOREGROUND), E_FAIL);
+    EXPECT_EQ(Signature(*control), before);
     DeleteFileA(path.c_str());
 }
 
@@ -807,4 +835,220 @@ TEST(DxfTransfer, OneControlSavesAgainInEveryForm)
             DeleteFileA(file.c_str());
         }
     }
+}
+
+// A drawing file that ends anywhere before its EOF group, in either form, is refused before
+// anything changes: the load answers a failure, quiet or not, LastErrorMessage names the line
+// (ASCII) or byte (binary) where the file ended, and the drawing stays as it was.
+TEST(DxfTransfer, AFileCutShortIsRefusedAndTheDrawingStays)
+{
+    ControlRef source;
+    BuildDrawing(*source);
+    const std::string door = NamedScratch("door.dxf");
+    ASSERT_TRUE(CopyFileA(Fixture("door.dxf").c_str(), door.c_str(), FALSE));
+    ASSERT_EQ(source->StartDxfLoad(door.c_str(), DXFMODE_BLOCKS | DXFMODE_LOAD | DXFMODE_FOREGROUND), S_OK);
+    ASSERT_NE(LibraryBlock(*source, L"door"), nullptr);
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        ChooseForm(*source, 2, binary);
+        const std::string whole = Scratch(binary ? "whole.bin.dxf" : "whole.dxf");
+        ASSERT_EQ(source->StartDxfSave(whole.c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+        const std::string bytes = ReadAll(whole);
+        const struct {
+            const char* where;
+            size_t at;
+        } cuts[] = {
+            {"inside HEADER", bytes.find("$LTSCALE") + 3},
+            {"inside TABLES", bytes.find("LAYER", bytes.find("TABLES")) + 2},
+            {"inside BLOCKS", bytes.find("door", bytes.find("BLOCKS")) + 2},
+            {"inside an entity", bytes.find("WALLS", bytes.find("ENTITIES")) + 2},
+            {"before EOF", bytes.rfind("EOF")},
+        };
+        ControlRef target;
+        BuildDrawing(*target);
+        const auto drawing = Signature(*target);
+        const int blocks = target->GetLibraryGroup()->GetShapeCount();
+        for (const auto& cut : cuts) {
+            SCOPED_TRACE(cut.where);
+            ASSERT_LT(cut.at, bytes.size());
+            const std::string path = Scratch(binary ? "cut.bin.dxf" : "cut.dxf");
+            WriteAll(path, bytes.substr(0, cut.at));
+            const std::string ended = binary ? "byte " + std::to_string(cut.at)
+                                             : "line " + std::to_string(LinesOf(bytes.substr(0, cut.at)));
+            for (DWORD quiet : {DWORD(0), DWORD(DXFMODE_QUIET)}) {
+                const HRESULT hr = target->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND | quiet);
+                EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+                EXPECT_TRUE(target->IsIdle());
+                EXPECT_EQ(target->GetLastErrorCode(), 1);
+                const std::string text = target->GetLastErrorText();
+                EXPECT_NE(text.find("cut short"), std::string::npos) << text;
+                EXPECT_NE(text.find("ends at " + ended + " "), std::string::npos) << text;
+                EXPECT_EQ(Signature(*target), drawing);
+                EXPECT_EQ(target->GetLibraryGroup()->GetShapeCount(), blocks);
+                EXPECT_NE(target->FindLayerByName("WALLS"), nullptr);
+            }
+            DeleteFileA(path.c_str());
+        }
+        // Whole, the same file loads.
+        ASSERT_EQ(target->StartDxfLoad(whole.c_str(), DXFMODE_FOREGROUND), S_OK) << target->GetLastErrorText();
+        EXPECT_EQ(Signature(*target), Signature(*source));
+        DeleteFileA(whole.c_str());
+    }
+    DeleteFileA(door.c_str());
+}
+
+// Drawings our control wrote, loaded into a new control and saved again in every version and
+// form, go to the Python check: ezdxf reads each with an audit that repairs nothing. One has two
+// images of one picture. A control that loaded a drawing writes no definition (and no file) of
+// the picture its image prototype shows.
+TEST(DxfTransfer, ADrawingLoadedAndSavedAgainReadsElsewhere)
+{
+    const std::wstring picture = picturefiles::TempPath(L"yvex_transfer_picture.bmp");
+    ASSERT_TRUE(picturefiles::WriteWhiteBmp(picture, 40, 20));
+    const std::string folder = WinPath("YVEX_BINARY_DIR", "tests/control/dxf_out");
+    for (int version : {1, 2}) {
+        for (bool binary : {false, true}) {
+            for (bool pictures : {false, true}) {
+                const std::string name = std::string(pictures ? "pictures_" : "reloaded_") + (version == 1 ? "r12_" : "r13_") +
+                                         (binary ? "binary" : "ascii") + ".dxf";
+                SCOPED_TRACE(name);
+                ControlRef source;
+                BuildDrawing(*source);
+                if (pictures) {
+                    LONG id = 0;
+                    ASSERT_EQ(source->AddImage(source->GetRootGroup(), picture.c_str(), 5, 60, 40, 20, true, &id), S_OK);
+                    ASSERT_EQ(source->AddImage(source->GetRootGroup(), picture.c_str(), 50, 60, 20, 10, true, &id), S_OK);
+                }
+                ChooseForm(*source, version, binary);
+                const std::string first = NamedScratch(("first_" + name).c_str());
+                ASSERT_EQ(source->StartDxfSave(first.c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+
+                ControlRef target;
+                ASSERT_EQ(target->StartDxfLoad(first.c_str(), DXFMODE_FOREGROUND), S_OK) << target->GetLastErrorText();
+                DeleteFileA((folder + "\\default.emf").c_str());
+                ChooseForm(*target, version, binary);
+                ASSERT_EQ(target->StartDxfSave(OutputPath(name.c_str()).c_str(), DXFMODE_FOREGROUND, -8), S_OK);
+                EXPECT_EQ(GetFileAttributesA((folder + "\\default.emf").c_str()), INVALID_FILE_ATTRIBUTES);
+                EXPECT_EQ(ReadAll(OutputPath(name.c_str())).find("default.emf"), std::string::npos);
+                EXPECT_EQ(Signature(*target), Signature(*source));
+                DeleteFileA(first.c_str());
+            }
+        }
+    }
+    DeleteFileW(picture.c_str());
+}
+
+// The draw order of a file that gives only some entities a sort handle: those come first, by
+// their handles, and the others after them in the order the file has them.
+TEST(DxfTransfer, ShapesWithoutASortHandleFollowTheSortedOnesInFileOrder)
+{
+    std::string text = " 0\r\nSECTION\r\n 2\r\nHEADER\r\n 9\r\n$ACADVER\r\n 1\r\nAC1012\r\n 0\r\nENDSEC\r\n"
+                       " 0\r\nSECTION\r\n 2\r\nENTITIES\r\n";
+    // Six lines, handles 20 to 25, each starting at x = its place in the file.
+    for (int i = 0; i < 6; ++i)
+        text += " 0\r\nLINE\r\n 5\r\n" + std::to_string(20 + i) + "\r\n 8\r\n0\r\n 10\r\n" + std::to_string(i) +
+                "\r\n 20\r\n0\r\n 11\r\n" + std::to_string(i) + "\r\n 21\r\n10\r\n";
+    // Half of them sorted: 24 first, then 20, then 22.
+    text += " 0\r\nENDSEC\r\n 0\r\nSECTION\r\n 2\r\nOBJECTS\r\n 0\r\nSORTENTSTABLE\r\n 5\r\n40\r\n"
+            "331\r\n24\r\n 5\r\n1\r\n331\r\n20\r\n 5\r\n2\r\n331\r\n22\r\n 5\r\n3\r\n 0\r\nENDSEC\r\n 0\r\nEOF\r\n";
+    const std::string path = Scratch("draw_order.dxf");
+    WriteAll(path, text);
+    ControlRef control;
+    ASSERT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK) << control->GetLastErrorText();
+    std::vector<int> order;
+    float z = -1e9f;
+    for (CShape* child : control->GetRootGroup()->Children()) {
+        float l = 0, t = 0, r = 0, b = 0;
+        child->GetBoundingRect(&l, &t, &r, &b);
+        order.push_back(static_cast<int>(std::lround(l)));
+        EXPECT_GT(child->GetZOrder(), z) << "drawn over the one before";
+        z = child->GetZOrder();
+    }
+    EXPECT_EQ(order, (std::vector<int>{4, 0, 2, 1, 3, 5}));
+    DeleteFileA(path.c_str());
+}
+
+// The persistence stream while another long operation holds the control: a save answers a failure
+// with the control's text and leaves the control dirty (the container must not take the stream
+// for its content), a load takes nothing. A stream whose drawing is cut short fails to load and
+// leaves the drawing.
+TEST(DxfTransfer, ThePersistenceStreamRefusesABusyControlAndACutDrawing)
+{
+    ControlRef control;
+    BuildDrawing(*control);
+    ycom::ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(control->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, persist.PutVoid()), S_OK);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    control->SetDirtyState(true);
+    // A database load holds the gate.
+    ASSERT_TRUE(control->TryCloseGate());
+    EXPECT_EQ(persist->Save(stream, TRUE), E_PENDING);
+    EXPECT_EQ(persist->IsDirty(), S_OK);
+    EXPECT_EQ(control->GetLastErrorCode(), 1);
+    EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
+    control->OpenGate();
+    // (A failed save leaves what it wrote: the container starts again.)
+    LARGE_INTEGER zero = {};
+    ULARGE_INTEGER none = {};
+    stream->SetSize(none);
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(persist->Save(stream, TRUE), S_OK);
+    EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+    ControlRef target;
+    LONG extra = 0;
+    ASSERT_EQ(target->AddLine(target->GetRootGroup(), 500, 500, 600, 700, &extra), S_OK);
+    const auto before = Signature(*target);
+    target->GetCurrentViewport().SetCenter(-3.0f, 4.0f);
+    ycom::ComPtr<IPersistStreamInit> loader;
+    ASSERT_EQ(target->GetControllingUnknown()->QueryInterface(IID_IPersistStreamInit, loader.PutVoid()), S_OK);
+    ASSERT_TRUE(target->TryCloseGate());
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(loader->Load(stream), E_PENDING);
+    target->OpenGate();
+    EXPECT_EQ(Signature(*target), before);
+    EXPECT_EQ(target->GetCurrentViewport().center.x, -3.0f);
+
+    // The same stream cut inside its drawing.
+    STATSTG stat = {};
+    stream->Stat(&stat, STATFLAG_NONAME);
+    ULARGE_INTEGER shorter;
+    shorter.QuadPart = stat.cbSize.QuadPart - 40;
+    ASSERT_EQ(stream->SetSize(shorter), S_OK);
+    stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(loader->Load(stream), E_FAIL);
+    EXPECT_NE(target->GetLastErrorText().find("cut short"), std::string::npos) << target->GetLastErrorText();
+    EXPECT_EQ(Signature(*target), before);
+    EXPECT_TRUE(target->IsIdle());
+    stream->Release();
+}
+
+namespace {
+int OutOfMemoryBox(HWND, const char*, const char*, UINT) { throw std::bad_alloc(); }
+} // namespace
+
+// A foreground load that memory runs out in (here while it tells of a refused version) ends as
+// a failure and leaves the control usable: idle, its layer flags as they were, the document no
+// longer pointing at the transfer's parts; the next load runs.
+TEST(DxfTransfer, AForegroundLoadThatRunsOutOfMemoryLeavesTheControlUsable)
+{
+    ControlRef control;
+    const DWORD flags = (control->GetControlFlags() | controlDontMergeLayers) & ~static_cast<DWORD>(controlDontOverwriteLayers);
+    control->SetControlFlags(flags);
+    IPersistFile* file = control.Get();
+    const std::string refused = Fixture("drawing_r2000.dxf");
+    const auto previous = ycom::SetMessageBoxHandler(&OutOfMemoryBox);
+    const HRESULT hr = file->Load(std::wstring(refused.begin(), refused.end()).c_str(), STGM_READ);
+    ycom::SetMessageBoxHandler(previous);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_TRUE(control->IsIdle());
+    EXPECT_EQ(control->GetControlFlags(), flags);
+    EXPECT_EQ(control->GetDxfDocument().GetParts().root, nullptr);
+    EXPECT_EQ(control->GetDxfDocument().GetParts().layers, nullptr);
+    EXPECT_FALSE(control->GetDxfDocument().GetFile().IsOpen());
+    EXPECT_EQ(control->GetDxfDocument().GetMode(), 0u);
+    const std::string good = Fixture("drawing_r12.dxf");
+    EXPECT_EQ(file->Load(std::wstring(good.begin(), good.end()).c_str(), STGM_READ), S_OK);
+    EXPECT_GT(control->GetRootGroup()->GetShapeCount(), 0);
 }

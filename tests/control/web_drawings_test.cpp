@@ -3,6 +3,7 @@
 // check_dxf_image_files.py).
 #include <algorithm>
 #include <fstream>
+#include <new>
 #include <set>
 #include <sstream>
 #include <string>
@@ -112,6 +113,42 @@ TEST_F(WebDrawings, SerializedDrawingsTravelThroughTheServers)
     ControlRef failing;
     EXPECT_EQ(failing->SerializeDrawing(HttpUrl("no_drawing.yvx").c_str(), DXFMODE_LOAD, 0), E_FAIL);
     EXPECT_EQ(failing->GetLastErrorText(), "Error downloading file " + HttpUrl("no_drawing.yvx"));
+}
+
+// A control whose progress report after writing the archive throws, as memory running out there
+// would: the save fails once its file is complete.
+class FailingAfterWriteControl : public CYVEXControl
+{
+public:
+    void OnProgress(long percent) override
+    {
+        if (percent == 90)
+            throw std::bad_alloc();
+        CYVEXControl::OnProgress(percent);
+    }
+};
+
+// A SerializeEx save that fails leaves the file at the address as it was (nothing is uploaded)
+// and no temporary file behind.
+TEST_F(WebDrawings, AFailedSerializedSaveUploadsNothing)
+{
+    ControlRef writer;
+    AddLine(*writer, 0);
+    ASSERT_EQ(writer->SerializeDrawing(FtpUrl("kept.yvx").c_str(), 0, 0), S_OK) << writer->GetLastErrorText();
+    const std::string served = ReadWholeFile(ServedPath("kept.yvx"));
+    ASSERT_FALSE(served.empty());
+
+    auto* failing = new ycom::ComObject<FailingAfterWriteControl>();
+    failing->InternalAddRef();
+    AddLine(*failing, 0);
+    AddLine(*failing, 10);
+    AddLine(*failing, 20);
+    EXPECT_EQ(failing->SerializeDrawing(FtpUrl("kept.yvx").c_str(), 0, 0), E_FAIL);
+    failing->Release();
+    EXPECT_TRUE(ReadWholeFile(ServedPath("kept.yvx")) == served) << "the served file was replaced";
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_FALSE(FileExists(std::string(temp) + "kept.yvx"));
 }
 
 // A DXF file saved to FTP takes its picture along beside it; loaded from the web server, the

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -246,7 +247,9 @@ std::vector<WrittenGroup> WriteDocument(int version, RecordingPart& part, bool w
     EXPECT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
     EXPECT_TRUE(doc.SaveToStream(stream));
     EXPECT_FALSE(doc.GetFile().IsOpen());
-    EXPECT_EQ(doc.GetFile().GetHandleCounter(), 0x2Fu);
+    // The APPID table takes one handle; the newer version gives every table and entry one (the
+    // parts here write none of their own) and three to the dictionaries of OBJECTS.
+    EXPECT_EQ(doc.GetFile().GetHandleCounter(), version == 1 ? 0x2Fu : 0x37u);
     STATSTG stat = {};
     stream->Stat(&stat, STATFLAG_NONAME);
     std::string text(static_cast<size_t>(stat.cbSize.QuadPart), '\0');
@@ -295,6 +298,8 @@ TEST(DxfDocument, TheOutputVersionDecidesSubclassesStyleDataAndObjects)
     EXPECT_EQ(r12.back(), (WrittenGroup{0, "EOF"}));
     // The parts: viewports, layers, blocks, root.
     EXPECT_EQ(part.writes, 4);
+    // The next free handle, above the one handle written.
+    EXPECT_EQ(VariableValue(r12, "$HANDSEED"), "00000030");
 
     const auto r13 = WriteDocument(CDrawingHeader::kVersionAC1012, part);
     EXPECT_EQ(Sections(r13), (std::vector<std::string>{"HEADER", "TABLES", "BLOCKS", "ENTITIES", "OBJECTS"}));
@@ -304,6 +309,25 @@ TEST(DxfDocument, TheOutputVersionDecidesSubclassesStyleDataAndObjects)
     EXPECT_EQ(Count(r13, {1001, "ACAD"}), 1);
     EXPECT_EQ(Count(r13, {1071, "52242"}), 1);
     EXPECT_EQ(VariableValue(r13, "$ACADVER"), "AC1012");
+    // Every table and table entry under a handle of its own; the root dictionary first among the
+    // objects, naming the (empty) dictionary of groups (no images: no image dictionary);
+    // $HANDSEED above all handles.
+    for (size_t i = 0; i + 2 < r13.size(); ++i) {
+        if (r13[i] == WrittenGroup{0, "TABLE"}) {
+            EXPECT_EQ(r13[i + 2].code, 5) << r13[i + 1].value;
+        }
+        if (r13[i] == WrittenGroup{0, "STYLE"} || r13[i] == WrittenGroup{0, "APPID"}) {
+            EXPECT_EQ(r13[i + 1].code, 5) << r13[i].value;
+        }
+    }
+    const auto objects = std::find(r13.begin(), r13.end(), WrittenGroup{2, "OBJECTS"});
+    ASSERT_NE(objects, r13.end());
+    ASSERT_GT(r13.end() - objects, 11);
+    const std::vector<WrittenGroup> dictionaries(objects + 1, objects + 11);
+    EXPECT_EQ(dictionaries, (std::vector<WrittenGroup>{{0, "DICTIONARY"}, {5, "36"}, {100, "AcDbDictionary"},
+                                                       {3, "ACAD_GROUP"}, {350, "37"}, {0, "DICTIONARY"}, {5, "37"},
+                                                       {330, "36"}, {100, "AcDbDictionary"}, {0, "ENDSEC"}}));
+    EXPECT_EQ(VariableValue(r13, "$HANDSEED"), "00000038");
 
     // Without a root: no ENTITIES, no ACAD data, and the STYLE font "txt".
     const auto bare = WriteDocument(CDrawingHeader::kVersionAC1012, part, false);
@@ -322,7 +346,8 @@ TEST(DxfDocument, TheAppIdTableListsOurApplicationFirstUnderTheNextHandle)
             if (groups[i] == WrittenGroup{0, "TABLE"} && groups[i + 1] == WrittenGroup{2, "APPID"})
                 table = i;
         ASSERT_NE(table, 0u) << version;
-        EXPECT_EQ(groups[table + 2], (WrittenGroup{5, "2f"})) << version;
+        // After the VPORT, LAYER and STYLE tables' handles in the newer version.
+        EXPECT_EQ(groups[table + 2], (WrittenGroup{5, version == 1 ? "2f" : "33"})) << version;
         std::vector<std::string> names;
         for (size_t i = table; i < groups.size() && !(groups[i] == WrittenGroup{0, "ENDTAB"}); ++i)
             if (groups[i].code == 2 && groups[i].value != "APPID")

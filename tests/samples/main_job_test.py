@@ -343,6 +343,28 @@ class MainJob(unittest.TestCase):
         self.assertNotEqual(code, 0)
         self.assertIn("no such drawing", stderr)
 
+    def test_a_drawing_cut_short_fails_and_leaves_the_stored_site(self):
+        code, stdout, stderr = run_host(self.out("before-cut"))
+        self.assertEqual(code, 0, stdout + stderr)
+        before = sites_named("Sample")
+        drawing = ezdxf.new("R12")
+        drawing.modelspace().add_line((0, 0), (100, 0))
+        whole = os.path.join(self.work.name, "whole.dxf")
+        drawing.saveas(whole)
+        with open(whole, "rb") as f:
+            data = f.read()
+        self.assertGreater(data.find(b"ENDSEC"), 2000, "the cut falls inside the HEADER")
+        # Named like the stored site, so that a wrongly accepted import would replace it.
+        path = os.path.join(self.work.name, "Sample.dxf")
+        with open(path, "wb") as f:
+            f.write(data[:2000])
+        lines = data[:2000].count(b"\n") + (0 if data[:2000].endswith(b"\n") else 1)
+        code, stdout, stderr = run_host(self.out("cut"), windows_path(path))
+        self.assertNotEqual(code, 0, stdout)
+        self.assertIn(f"cut short: it ends at line {lines} ", stderr)
+        self.assertNotIn("save the site", stdout)
+        self.assertEqual(sites_named("Sample"), before)
+
     def test_the_server_database_by_data_source_name(self):
         # A data source as a user defines one with tools/db.sh set-dsn: the test server's, with
         # the login in it.
