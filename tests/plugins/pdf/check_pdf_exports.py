@@ -165,6 +165,18 @@ class Export(unittest.TestCase):
         self.assertFalse(has(page.colours(X(150) + 2, Y(40) + 2, X(170) - 2, Y(30) - 2), BLUE))
         self.assertFalse(has(page.colours(X(180) + 2, Y(40) + 2, X(200) - 2, Y(30) - 2), BLUE))
         self.assertTrue(near(page.pixel(X(220), Y(35)), BLUE))
+        # The bitmap and the GIF picture, 20 x 10 units from y = 20 down.
+        for left in (150, 180):
+            self.assertTrue(near(page.pixel(X(left + 10), Y(15)), BLUE), left)
+            self.assertTrue(near(page.pixel(X(left + 10), Y(15) + 14), WHITE), left)
+
+    def test_tabs_and_alignment(self):
+        found = {w[0]: w[1:] for w in words("shapes.pdf")}
+        # "Left" at its anchor, "Tab" ten columns on.
+        self.assertAlmostEqual(found["Left"][0], X(10), delta=2)
+        self.assertGreater(found["Tab"][0], found["Left"][2] + 20)
+        # "Right" starts left of its anchor x = 140 (pdf_export_test checks by how much).
+        self.assertLess(found["Right"][0], X(140) - 5)
 
     def test_rtf_paragraphs_in_red(self):
         found = words("shapes.pdf")
@@ -183,6 +195,19 @@ class Export(unittest.TestCase):
 
     def test_a_drawing_twice_as_wide_as_high(self):
         page = Page("ratio.pdf", dpi=300)
+        # The metafile picture over its rectangle: 40 x 20 units from (100, 80), the page scale
+        # 0.9 x 595.2756 / 200.
+        scale = 0.9 * 595.2756 / 200
+        left, top = 29.7638 + 100 * scale, 42.0945 + 20 * scale
+        right, bottom = left + 40 * scale, top + 20 * scale
+        mid_x, mid_y = (left + right) / 2, (top + bottom) / 2
+        for x0, y0, x1, y1 in ((left - 1.5, mid_y - 10, left + 1.5, mid_y + 10),
+                               (right - 1.5, mid_y - 10, right + 1.5, mid_y + 10),
+                               (mid_x - 10, top - 1.5, mid_x + 10, top + 1.5),
+                               (mid_x - 10, bottom - 1.5, mid_x + 10, bottom + 1.5)):
+            self.assertTrue(page.colours(x0, y0, x1, y1) - {WHITE}, (x0, y0))
+        self.assertEqual(page.colours(left + 4, top + 4, right - 4, bottom - 4), {WHITE})
+        self.assertEqual(page.colours(left - 8, top - 8, left - 3, bottom), {WHITE})
         # The frame's top left corner at (29.76, 42.09); its right side at 95 % of the width.
         self.assertTrue(has(page.colours(100, 41.5, 101, 42.7), BLACK))
         self.assertFalse(has(page.colours(100, 40, 101, 41.2), BLACK))

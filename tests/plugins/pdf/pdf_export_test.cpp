@@ -4,10 +4,13 @@
 // check_pdf_exports.py reads with qpdf, pdftotext and pdftoppm). Message boxes are answered by a
 // WH_CBT hook and kept.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 #include <comdef.h>
+#include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 #include "plugins/common/ComWrappers.h"
@@ -296,8 +299,59 @@ TEST_F(PdfExport, TheEngineCallsInOrderAndTheProgress)
     // The text is written by the engine, at its anchor's place on the page.
     bool text = false;
     for (const std::string& call : calls)
-        text = text || call.find("TextOut") == 0 && call.find(" three") != std::string::npos;
+        text = text || (call.find("TextOut") == 0 && call.find(" three") != std::string::npos);
     EXPECT_TRUE(text);
+}
+
+TEST_F(PdfExport, AlignedTextsStartWhereTheirBoxesDo)
+{
+    // Each text is shifted from its anchor by its box (the width that the control measures) and
+    // by its lines' height: left, right and centred on the top; at the bottom and the middle.
+    Recording recording;
+    SetDllDirectoryA(RecordingDir().c_str());
+    Line(0, 0, 200, 0);
+    Line(0, 0, 0, 100);
+    struct Case {
+        const wchar_t* text;
+        Alignments align;
+        double wide, high;  // the shift from the anchor in box widths and line heights
+    };
+    const Case cases[] = {{L"Topleft", alTopLeft, 0, 0},       {L"Topright", alTopRight, -1, 0},
+                          {L"Topcentre", alTopCenter, -0.5, 0}, {L"Bottomleft", alBottomLeft, 0, 1},
+                          {L"Middleright", alMiddleRight, -1, 0.5}};
+    std::vector<long> ids;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        long id = 0;
+        Check(shapes->AddPlainText(_bstr_t(cases[i].text), 100, 90 - 15.0f * i, 100, 5, cases[i].align, 0, &id),
+              "AddPlainText");
+        ids.push_back(id);
+    }
+    IShapePtr root = Shape(BASE_ID);
+    float l = 0, t = 0, r = 0, b = 0;
+    Check(root->GetBoundingRect(&l, &t, &r, &b), "root bounds");
+    const double scale = std::min(595.2756 / (r - l), 841.8898 / (t - b)) * 0.9;
+    recording.Clear();
+    EXPECT_EQ(Export("aligned.pdf"), TRUE);
+    const std::vector<std::string> calls = recording.Calls();
+    for (size_t i = 0; i < ids.size(); ++i) {
+        SCOPED_TRACE(i);
+        IShapePtr text = Shape(ids[i]);
+        float tl = 0, tt = 0, tr = 0, tb = 0;
+        Check(text->GetBoundingRect(&tl, &tt, &tr, &tb), "text bounds");
+        double ax = 0, ay = 0;
+        Check(text->get_PositionX(&ax), "PositionX");
+        Check(text->get_PositionY(&ay), "PositionY");
+        const double w = tr - tl, h = 5 * 1.3;
+        const int x = static_cast<int>((ax + cases[i].wide * w - l) * scale + 595.2756 * 0.05);
+        const int y = static_cast<int>((t - (ay + cases[i].high * h)) * scale + 841.8898 * 0.05);
+        const std::string text8(cases[i].text, cases[i].text + std::wcslen(cases[i].text));
+        std::string found;
+        for (const std::string& call : calls)
+            if (call.find("TextOut ") == 0 && call.size() > text8.size() &&
+                call.compare(call.size() - text8.size() - 1, std::string::npos, " " + text8) == 0)
+                found = call;
+        EXPECT_EQ(found, "TextOut " + std::to_string(x) + " " + std::to_string(y) + " " + text8);
+    }
 }
 
 TEST_F(PdfExport, LeadersOfTextsInReferences)
@@ -363,6 +417,22 @@ TEST_F(PdfExport, ShapesOnThePage)
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.tif").c_str()), 150, 40, 20, 10, VARIANT_FALSE, &id), "tif");
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.png").c_str()), 180, 40, 20, 10, VARIANT_FALSE, &id), "png");
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.jpg").c_str()), 210, 40, 20, 10, VARIANT_FALSE, &id), "jpg");
+    // A bitmap and a GIF picture are drawn like the JPEG one.
+    WritePicture(wide + L"\\blue.bmp", L"image/bmp");
+    {
+        // One blue pixel (GDI+ here writes no GIF data).
+        static const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0xFF, 0,
+                                            0, 0, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3B};
+        std::FILE* file = _wfopen((wide + L"\\blue.gif").c_str(), L"wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(gif, 1, sizeof gif, file);
+        std::fclose(file);
+    }
+    Check(shapes->AddImage(_bstr_t((wide + L"\\blue.bmp").c_str()), 150, 20, 20, 10, VARIANT_FALSE, &id), "bmp");
+    Check(shapes->AddImage(_bstr_t((wide + L"\\blue.gif").c_str()), 180, 20, 20, 10, VARIANT_FALSE, &id), "gif");
+    // A tab moves what follows it ten columns on; a right-aligned text ends at its anchor.
+    Text(L"Left\tTab", 10, 25, 5);
+    Check(shapes->AddPlainText(_bstr_t(L"Right"), 140, 10, 100, 5, alRight, 0, &id), "right-aligned");
     EXPECT_EQ(Export("shapes.pdf"), TRUE);
     EXPECT_TRUE(boxes.empty());
 }

@@ -157,9 +157,34 @@ class Documents(unittest.TestCase):
         self.assertFalse([r for r in elements(off, "Rectangle") if r.get("RadiusX")])
 
     def test_metafile_images(self):
-        for mode in (0, 1, 2):
-            root = parse("metafile_mode%d.xaml" % mode)
-            self.assertGreaterEqual(len(root), 2)
+        # The picture: a rectangle and its diagonal, 40 x 20 units with its top left corner at
+        # (10, 50), on a canvas of one unit per canvas unit whose top is 700.
+        left, top, width, height = 110, 550, 40, 20
+
+        def drawn(root):
+            return root[2:]
+
+        # Mode 1: the picture's shapes, fitted into the image's rectangle.
+        shapes = drawn(parse("metafile_mode1.xaml"))
+        self.assertEqual(sorted(e.tag for e in shapes), [NS + "Polygon", NS + "Polyline"])
+        for e in shapes:
+            xy = points(e.get("Points"))
+            for x, y in xy:
+                self.assertTrue(left - 0.5 <= x <= left + width + 0.5, xy)
+                self.assertTrue(top - 0.5 <= y <= top + height + 0.5, xy)
+        diagonal = points([e for e in shapes if e.tag == NS + "Polyline"][0].get("Points"))
+        self.assertEqual(len(diagonal), 2)
+        self.assertAlmostEqual(abs(diagonal[1][0] - diagonal[0][0]), width, delta=0.5)
+        self.assertAlmostEqual(abs(diagonal[1][1] - diagonal[0][1]), height, delta=0.5)
+        # Mode 2: a black frame in its place.
+        shapes = drawn(parse("metafile_mode2.xaml"))
+        self.assertEqual(len(shapes), 1)
+        self.assertEqual(shapes[0].tag, NS + "Rectangle")
+        self.assertEqual([float(shapes[0].get(a)) for a in ("Canvas.Left", "Canvas.Top", "Width", "Height")],
+                         [left, top, width, height])
+        self.assertEqual(shapes[0].get("Stroke"), "Black")
+        # Any other mode: nothing.
+        self.assertEqual(len(drawn(parse("metafile_mode0.xaml"))), 0)
 
 
 if __name__ == "__main__":
