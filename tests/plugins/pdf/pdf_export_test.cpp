@@ -9,6 +9,7 @@
 #include <objidl.h>
 #include <gdiplus.h>
 #include <comdef.h>
+#include <cmath>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -377,10 +378,51 @@ TEST_F(PdfExport, LeadersOfTextsInReferences)
     recording.Clear();
     EXPECT_EQ(Export("leaders.pdf"), TRUE);
     std::vector<std::string> lines;
+    std::vector<std::pair<int, int>> at;
     for (const std::string& call : recording.Calls())
-        if (call.find("MoveTo") == 0 || call.find("LineTo") == 0)
+        if (call.find("MoveTo") == 0 || call.find("LineTo") == 0) {
             lines.push_back(call.substr(0, 6));
-    EXPECT_EQ(lines, (std::vector<std::string>{"MoveTo", "LineTo", "LineTo"}));
+            int x = 0, y = 0;
+            std::sscanf(call.c_str() + 6, "%d %d", &x, &y);
+            at.push_back({x, y});
+        }
+    ASSERT_EQ(lines, (std::vector<std::string>{"MoveTo", "LineTo", "LineTo"}));
+
+    // Where it runs: from the middle of the side of the text's reference (the instance of
+    // "inner") nearer to the text, level with it for a third of the way, then to the start of
+    // the text's first line on its baseline (a top-left text: one height below its anchor).
+    float l = 0, t = 0, r = 0, b = 0;
+    Check(Shape(BASE_ID)->GetBoundingRect(&l, &t, &r, &b), "root bounds");
+    const double scale = std::min(595.2756 / (r - l), 841.8898 / (t - b)) * 0.9;
+    auto X = [&](double x) { return static_cast<int>((x - l) * scale + 595.2756 * 0.05); };
+    auto Y = [&](double y) { return static_cast<int>((t - y) * scale + 841.8898 * 0.05); };
+    IShapeCollectionPtr level;
+    Check(Shape(reference)->get_Shapes(&level), "outer instance");
+    IShapePtr instance;
+    Check(level->get_Item(1, &instance), "inner instance");
+    IShapeCollectionPtr inInstance;
+    Check(instance->get_Shapes(&inInstance), "inner children");
+    IShapePtr deep;
+    for (long i = 1, n = 0; SUCCEEDED(inInstance->get_Count(&n)) && i <= n; ++i) {
+        IShapePtr child;
+        Check(inInstance->get_Item(i, &child), "child");
+        long type = 0;
+        Check(child->get_ShapeType(&type), "type");
+        if (type == stText)
+            deep = child;
+    }
+    ASSERT_TRUE(deep != nullptr);
+    float il = 0, it = 0, ir = 0, ib = 0;
+    Check(instance->GetBoundingRect(&il, &it, &ir, &ib), "instance bounds");
+    double tx = 0, ty = 0;
+    Check(deep->get_PositionX(&tx), "PositionX");
+    Check(deep->get_PositionY(&ty), "PositionY");
+    const double midY = (static_cast<double>(it) + ib) / 2;
+    const double side = std::fabs(tx - il) < std::fabs(tx - ir) ? il : ir;
+    EXPECT_EQ(at[0], std::make_pair(X(side), Y(midY)));
+    EXPECT_EQ(at[2], std::make_pair(X(tx), Y(ty - 5)));
+    EXPECT_EQ(at[1].second, at[0].second);
+    EXPECT_NEAR(at[1].first, at[0].first + (at[2].first - at[0].first) / 3.0, 1.5);
 }
 
 TEST_F(PdfExport, ShapesOnThePage)
