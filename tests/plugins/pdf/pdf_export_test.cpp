@@ -327,6 +327,13 @@ TEST_F(PdfExport, AlignedTextsStartWhereTheirBoxesDo)
               "AddPlainText");
         ids.push_back(id);
     }
+    // A face name longer than a font record holds: the text is written all the same.
+    const _bstr_t longFace(L"A face name longer than thirty-one characters");
+    Check(ITextShapePtr(Shape(ids[0]))->put_FontName(longFace), "put_FontName");
+    BSTR face = nullptr;
+    Check(ITextShapePtr(Shape(ids[0]))->get_FontName(&face), "get_FontName");
+    EXPECT_GT(SysStringLen(face), 31u);
+    SysFreeString(face);
     IShapePtr root = Shape(BASE_ID);
     float l = 0, t = 0, r = 0, b = 0;
     Check(root->GetBoundingRect(&l, &t, &r, &b), "root bounds");
