@@ -1,19 +1,19 @@
-// The exports of the pdf plug-in. Its exporter is not built yet: the factories make the
-// framework's pending exporter, which answers FALSE.
+// The exports of the pdf plug-in: its exporter (CPDFExporter) through the plain and the
+// standard-call factory; the release export's name ends in "Exporter".
+#include "PDFExporter.h"
 #include "common/Exports.h"
-#include "common/PendingConverters.h"
 
 extern "C" {
 
 IVExporter* GetExporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CPDFExporter>(control, user, callback);
 }
 
 IVExporter* __stdcall GetPDFExport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CPDFExporter>(control, user, callback);
 }
 
 void __stdcall ReleasePDFExporter(IVExporter* exporter)

@@ -1,24 +1,25 @@
-// The exports of the xaml plug-in. Its converters are not built yet: the factories make the
-// framework's pending converters, which answer FALSE.
+// The exports of the xaml plug-in: its exporter (CXAMLExport) and its plotter-file importer
+// (CXAMLImport), each through its plain and its standard-call factory.
+#include "XAMLExport.h"
+#include "XAMLImport.h"
 #include "common/Exports.h"
-#include "common/PendingConverters.h"
 
 extern "C" {
 
 IVExporter* GetExporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CXAMLExport>(control, user, callback);
 }
 
 IVImporter* GetImporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CXAMLImport>(control, user, callback);
 }
 
 IVExporter* __stdcall GetXAMLExport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CXAMLExport>(control, user, callback);
 }
 
 void __stdcall ReleaseXAMLExport(IVExporter* exporter)
@@ -30,7 +31,7 @@ void __stdcall ReleaseXAMLExport(IVExporter* exporter)
 IVImporter* __stdcall GetXAMLImport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CXAMLImport>(control, user, callback);
 }
 
 void __stdcall ReleaseXAMLImport(IVImporter* importer)

@@ -397,6 +397,8 @@ void WritePicture(const AutomationObject& control, const std::wstring& path)
 void ExportThroughPlugins(ControlHost& host, const Options& options)
 {
     const std::wstring folder = PluginFolder(options);
+    // The PDF engine that the pdf plug-in loads by name lies beside the plug-ins.
+    SetDllDirectoryW(folder.c_str());
     IYVEXControl* control = ControlInterface(host.Control());
     try {
         for (const PluginFormat& format : PluginFormats()) {

@@ -9,6 +9,7 @@
 #include "common/Exports.h"
 #include "common/FreezeGuard.h"
 #include "common/NotifierHelper.h"
+#include "common/SiteMetafile.h"
 #include "common/VExporter.h"
 #include "common/VImporter.h"
 #include "tests/support/FakeCom.h"
@@ -462,4 +463,57 @@ TEST_F(Framework, AComErrorInsideARunLeavesTheControlAsItWas)
     }
 }
 
+TEST_F(Framework, TheSiteDrawnIntoAMetafile)
+{
+    IYVEXControlPtr held(control);
+    // Nothing drawn: no extent, no metafile.
+    CSize size(0, 0);
+    EXPECT_EQ(DrawSiteOnMetafile(control, size, nullptr, 0), nullptr);
+    ISitePtr site;
+    ASSERT_EQ(control->get_Site(&site), S_OK);
+    IShapeCollectionPtr shapes;
+    ASSERT_EQ(site->get_Shapes(&shapes), S_OK);
+    long id = 0;
+    ASSERT_EQ(shapes->AddRectangle(0, 100, 200, 0, &id), S_OK);
+    const CRealRect<float> bounds = GetSiteMetafileRect(control, 0);
+    EXPECT_NEAR(bounds.right - bounds.left, 200, 1);
+    EXPECT_NEAR(bounds.top - bounds.bottom, 100, 1);
+    // The draft limits as the site has them.
+    ASSERT_EQ(site->put_DraftLeft(-10), S_OK);
+    ASSERT_EQ(site->put_DraftRight(30), S_OK);
+    ASSERT_EQ(site->put_DraftTop(50), S_OK);
+    ASSERT_EQ(site->put_DraftBottom(5), S_OK);
+    const CRealRect<float> limits = GetSiteMetafileRect(control, dmfSourceLimits);
+    EXPECT_EQ(limits.left, -10);
+    EXPECT_EQ(limits.right, 30);
+    EXPECT_EQ(limits.top, 50);
+    EXPECT_EQ(limits.bottom, 5);
+
+    // No size: 800 x 600, fitted to the 2:1 drawing; the frame of the metafile follows the size.
+    for (bool plain : {false, true}) {
+        size = CSize(0, 0);
+        HANDLE made = DrawSiteOnMetafile(control, size, nullptr, 0, plain);
+        ASSERT_NE(made, nullptr) << plain;
+        EXPECT_EQ(size.cx, 800) << plain;
+        EXPECT_NEAR(size.cy, 400, 2) << plain;
+        if (plain) {
+            DeleteMetaFile(static_cast<HMETAFILE>(made));
+            continue;
+        }
+        ENHMETAHEADER header = {};
+        ASSERT_GT(GetEnhMetaFileHeader(static_cast<HENHMETAFILE>(made), sizeof header, &header), 0u);
+        EXPECT_NEAR(static_cast<double>(header.rclFrame.right) / header.rclFrame.bottom, 2.0, 0.05);
+        EXPECT_GT(header.nRecords, 3u) << "the drawing is in it";
+        DeleteEnhMetaFile(static_cast<HENHMETAFILE>(made));
+    }
+    // A wide size keeps its height.
+    size = CSize(1000, 100);
+    HANDLE wide = DrawSiteOnMetafile(control, size, nullptr, 0);
+    EXPECT_EQ(size.cx, 200);
+    EXPECT_EQ(size.cy, 100);
+    DeleteEnhMetaFile(static_cast<HENHMETAFILE>(wide));
+    held.Detach();
+}
+
 } // namespace
+

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/FakeCom.h"
+#include "tests/support/DialogCloser.h"
 #include "tests/support/PluginHost.h"
 
 using pluginhost::Create;
@@ -186,18 +187,22 @@ TEST_F(PluginHost, BaseDefaultsThroughTheSlots)
 TEST_F(PluginHost, ConvertersNotBuiltYetSaySo)
 {
     // Each plug-in whose format is still to come answers FALSE, with E_NOTIMPL as its state; a
-    // built one that cannot write or read its file answers FALSE with another state.
+    // built one that cannot write or read its file answers FALSE with another state (the pdf
+    // plug-in after its message, answered here).
     for (const char* name : {"dgn", "shp", "xaml", "pdf"}) {
-        const bool built = std::string(name) == "shp";
+        const bool built = std::string(name) != "dgn";
         Module dll(name);
         Exporter* e = Create(dll.Entry<ExporterFactory>("GetExporter"), control);
         ASSERT_NE(e, nullptr) << name;
-        EXPECT_EQ(e->Export(Text("Z:\\nowhere\\out"), 0, 0), FALSE) << name;
+        {
+            DialogCloser closer;
+            EXPECT_EQ(e->Export(Text("Z:\\nowhere\\out"), 0, 0), FALSE) << name;
+        }
         EXPECT_EQ(e->GetState() == E_NOTIMPL, !built) << name;
         e->Release();
     }
     for (const char* name : {"dgn", "shp", "xaml"}) {
-        const bool built = std::string(name) == "shp";
+        const bool built = std::string(name) != "dgn";
         Module dll(name);
         Importer* i = Create(dll.Entry<ImporterFactory>("GetImporter"), control);
         ASSERT_NE(i, nullptr) << name;
