@@ -42,13 +42,14 @@ STDMETHODIMP CPolylinePointCollection::Delete(LONG Index)
 STDMETHODIMP CPolylinePointCollection::AddNewPoint(LONG Index, LONG* PointID, float X, float Y)
 {
     // The control makes the point, inserts it and records both as one step; a point the shape
-    // refuses does not stay behind.
+    // refuses does not stay behind. No immediate repaint: importers add their points one by one,
+    // and the control's deferred redraw shows them together.
     return Guarded([&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(PointID);
         *PointID = 0;
         CShape* owner = Owner();
         if (!owner)
             return S_FALSE;
-        return m_yvex->AddPolylinePointAt(owner->GetId(), Index, X, Y, PointID, true);
+        return m_yvex->AddPolylinePointAt(owner->GetId(), Index, X, Y, PointID, false);
     });
 }
