@@ -1,10 +1,4 @@
 #include "automation/PolylinePointCollection.h"
-#include "control/UndoRecorder.h"
-
-namespace {
-// Undo kind (YVEXOperation) of a point made.
-constexpr int kUndoCreate = 4;
-} // namespace
 
 // IPolylinePointCollection
 // Inserting an existing point and removing one go through the control's polyline point
@@ -47,27 +41,15 @@ STDMETHODIMP CPolylinePointCollection::Delete(LONG Index)
 }
 STDMETHODIMP CPolylinePointCollection::AddNewPoint(LONG Index, LONG* PointID, float X, float Y)
 {
+    // The control makes the point, inserts it and records both as one step; a point the shape
+    // refuses does not stay behind. No immediate repaint: importers add their points one by one,
+    // and the control's deferred redraw shows them together.
     return Guarded([&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(PointID);
         *PointID = 0;
         CShape* owner = Owner();
         if (!owner)
             return S_FALSE;
-        CPointPool& pool = m_yvex->GetPointPool();
-        int id = 0;
-        CPointRecord* point = pool.AddPoint(X, Y, &id);
-        if (!point)
-            return S_FALSE;
-        m_yvex->SetModified();
-        const HRESULT hr = owner->AddPointById(id, Index - 1, false);
-        if (hr != S_OK) {
-            // A point the polyline refused would stay in the pool with no user.
-            pool.DeletePoint(id, owner->GetId());
-            return hr;
-        }
-        *PointID = id;
-        if (CUndoRecorder* recorder = m_yvex->GetUndoRecorder(); recorder && recorder->ShouldRecordShape(owner))
-            recorder->RecordPoint(kUndoCreate, pool.Find(id), false);
-        return hr;
+        return m_yvex->AddPolylinePointAt(owner->GetId(), Index, X, Y, PointID, false);
     });
 }

@@ -246,12 +246,18 @@ STDMETHODIMP CYVEXControl::Copy()
             EmptyClipboard();
         selection->MarkChildren(true);
         LONG_PTR buffer = 0;
-        HRESULT result = SaveDTC(DXFMODE_BLOCKS, SELECTION_ID, &buffer);
+        // A copy of the selection is no save of the site: quietly, so that no save stage runs (the
+        // end of one marks the drawing saved, and the host could refuse the copy as a save).
+        HRESULT result = SaveDTC(DXFMODE_BLOCKS | DXFMODE_QUIET, SELECTION_ID, &buffer);
+        bool delivered = false;
         if (buffer) {
             ycom::GlobalMem owned(reinterpret_cast<HGLOBAL>(buffer));
-            // The clipboard owns what it takes.
-            if (clipboard.IsOpen() && own && SetClipboardData(own, owned.Get()))
+            // The clipboard owns what it takes; the data of a save that failed part-way are no
+            // copy of the selection and stay off it.
+            if (SUCCEEDED(result) && clipboard.IsOpen() && own && SetClipboardData(own, owned.Get())) {
                 owned.Detach();
+                delivered = true;
+            }
         }
 
         HENHMETAFILE metafile = nullptr;
@@ -264,6 +270,9 @@ STDMETHODIMP CYVEXControl::Copy()
         }
         clipboard.Close();
 
+        // Drawing data that did not reach the clipboard is no copy: a cut then deletes nothing.
+        if (SUCCEEDED(result) && !delivered)
+            return ReportError("Can't copy to the clipboard.");
         if (SUCCEEDED(result) && !FireCopySuccessful()) {
             // The host refused the copy: nothing of it stays on the clipboard, and the caller
             // hears that it did not happen (a cut then deletes nothing).

@@ -156,6 +156,14 @@ HRESULT CControlCore::CreateUndoManager()
     return m_undoRecorder->GetManager() ? S_OK : (FAILED(hr) ? hr : E_OUTOFMEMORY);
 }
 
+bool CControlCore::RefuseWhileBusy()
+{
+    if (IsIdle())
+        return false;
+    SetLastError(1, "Operation is in progress.");
+    return true;
+}
+
 void CControlCore::SetLastError(int code, const char* text)
 {
     std::string copy = text ? text : "";

@@ -122,12 +122,31 @@ public:
     int GetIdBaseAboveShapes() const override { return m_shapeMap->GetNextShapeId() + 100; }
 
     // Whether the user may interact: the control is enabled and no long operation runs.
-    bool AllowsInteraction() const override { return m_enabled && m_idle; }
+    bool AllowsInteraction() const override { return m_enabled && IsIdle(); }
     void SetEnabled(bool on) { m_enabled = on; }
     bool IsEnabledFlagSet() const { return m_enabled; }
     void SetIdle(bool idle) { m_idle = idle; }
-    // No long operation (database, file, DXF, web) runs.
-    bool IsIdle() const { return m_idle; }
+    // No long operation (database, file, DXF, web) runs, and no section of the window's thread
+    // holds the drawing (see CBusySection).
+    bool IsIdle() const { return m_idle && m_busySections.load() == 0; }
+    // While the control is not idle: the last error says so ("Operation is in progress.", 1) and
+    // the answer is true, for the caller to refuse with S_FALSE.
+    bool RefuseWhileBusy();
+    // Marks a stretch of the window's thread during which the control counts as busy (a drawing
+    // into a caller's context, a zoom, an undo step putting shapes back), without touching the
+    // gate of the long operations: a worker that opens the gate meanwhile leaves it open, and the
+    // control is idle again once both have ended. Sections nest.
+    class CBusySection
+    {
+    public:
+        explicit CBusySection(CControlCore& control) : m_control(control) { ++m_control.m_busySections; }
+        ~CBusySection() { --m_control.m_busySections; }
+        CBusySection(const CBusySection&) = delete;
+        CBusySection& operator=(const CBusySection&) = delete;
+
+    private:
+        CControlCore& m_control;
+    };
     // The site's read-only state (ISite::ReadOnly).
     bool IsReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool on) { m_readOnly = on; }
@@ -384,6 +403,9 @@ public:
     int ChooseSite(bool save, bool announce, const char* name);
     // The `progress` property: the share of the running operation done, in percent.
     long GetProgressPercent() const;
+    // A database load switches the host's events off while it builds the drawing; its progress
+    // still reaches a host that had them on when the load began.
+    bool HostHearsLoadProgress() const { return m_loadProgressHeard.load(); }
 
     // The load body: the site and what it includes, into the drawing (request null: a full load
     // with every top-level value). 0, S_FALSE, or the first failing step's result.
@@ -579,6 +601,7 @@ private:
     std::string m_dataSource;
     std::string m_userName;
     std::string m_password;
+    std::atomic<bool> m_loadProgressHeard{false};
     std::atomic<long> m_processed{0};
     std::atomic<long> m_total{0};
     int m_progressKey = 0;
@@ -629,6 +652,7 @@ private:
     CPendingImage m_pendingImage;
     bool m_enabled = true;
     std::atomic<bool> m_idle{true};
+    std::atomic<int> m_busySections{0};
     // The worker threads not yet waited for: a worker opens the gate and announces its end
     // before its thread is over, so a control going away waits for them (see WaitForWorkers).
     std::mutex m_workerLock;

@@ -55,11 +55,15 @@ HRESULT CYVEXControl::DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bot
         return E_FAIL;
     if (!dc)
         return E_INVALIDARG;
+    // A worker may be changing the shapes this would draw.
+    if (RefuseWhileBusy())
+        return S_FALSE;
     CViewportRecord& view = GetCurrentViewport();
     const CViewportRecord saved(view);
     const RECT savedBounds = m_paintBounds;
     const CRealRect savedArea = m_drawArea;
-    const bool wasIdle = IsIdle();
+    // Long operations wait while the drawing is under way; the mark goes on every way out.
+    CBusySection busy(*this);
     m_foreignDC = true;
     // The target's size in HIMETRIC, then in the 0.1 mm units of the temporary view.
     const LONG targetWidth = std::labs(right - left);
@@ -69,7 +73,6 @@ HRESULT CYVEXControl::DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bot
         view.Assign(saved);
         m_paintBounds = savedBounds;
         m_drawArea = savedArea;
-        SetIdle(wasIdle);
     };
 
     if (GetObjectType(dc) == OBJ_METADC && (drawMode & 0xFFFF) == 0) {
@@ -119,8 +122,7 @@ HRESULT CYVEXControl::DrawToDC(HDC dc, LONG left, LONG top, LONG right, LONG bot
     }
 
     // The temporary view: the target's size in 0.1 mm, ten logical units to a "pixel", no ruler
-    // offsets; long operations wait meanwhile.
-    SetIdle(false);
+    // offsets.
     view.horzSize10 = view.vertSize10 = 1000;
     view.horzRes = view.vertRes = 100;
     view.SetClientArea(SIZE{targetWidth / 10, targetHeight / 10}, nullptr);
@@ -192,6 +194,8 @@ HRESULT CYVEXControl::DrawSiteMetafile(const char* fileName, int printAreaType, 
     if (!metafile)
         return E_POINTER;
     *metafile = nullptr;
+    if (RefuseWhileBusy())
+        return S_FALSE;
     // The description: the program, the site, the UTC time it was made, each ended by a NUL, and
     // a closing NUL.
     SYSTEMTIME now = {};

@@ -177,6 +177,8 @@ void CYVEXControl::LeaveEditState(int shapeId)
     m_savedPointIds.clear();
     m_rubberBandDrag = false;
     m_traceEdit = true;
+    // The in-place editor of a text edit goes with the edit.
+    CloseTextEditorLater();
 }
 
 // ---- starting ----
@@ -438,8 +440,17 @@ int CYVEXControl::RemoveShapes(CShape* shape)
     if (!remove.empty()) {
         for (CShape* child : hide)
             selection->RemoveChild(child);
-        for (CShape* doomed : remove) {
-            const int id = doomed->GetId();
+        // By ID: a deletion takes more than its own shape (a block takes the references that show
+        // it, a group its children, the host may delete others meanwhile), so a shape further on
+        // may be gone by the time it comes up.
+        std::vector<int> ids;
+        for (CShape* doomed : remove)
+            ids.push_back(doomed->GetId());
+        remove.clear();
+        for (int id : ids) {
+            CShape* doomed = FindShape(id);
+            if (!doomed)
+                continue;
             if (recorder && recorder->ShouldRecordShape(doomed))
                 recorder->RecordShape(opDelete, doomed, false);
             if (FAILED(DeleteShapeByID(id, 1, 1)))
@@ -448,21 +459,31 @@ int CYVEXControl::RemoveShapes(CShape* shape)
         hide.clear();
     }
     if (!hide.empty()) {
-        for (CShape* child : hide)
+        // By ID from here on: the host may delete some of them while it hears the event.
+        std::vector<int> hideIds;
+        for (CShape* child : hide) {
+            hideIds.push_back(child->GetId());
             if (selection)
                 selection->RemoveChild(child);
+        }
+        hide.clear();
+        const int shapeId = shape->GetId();
         EnterEditMode(shape, EDSH_PROPERTIES, false, false);
-        if (EventsEnabled() && !FireBeginEditShape(shape->GetId(), 0)) {
+        if (EventsEnabled() && !FireBeginEditShape(shapeId, 0)) {
             // The host keeps its shapes: nothing was changed, so nothing is rolled back (a roll
             // back without a tracker would delete what the host protected).
-            LeaveEditState(shape->GetId());
+            LeaveEditState(shapeId);
             result = E_ACCESSDENIED;
         } else {
             bool hidden = true;
-            for (CShape* child : hide)
-                hidden = child->SetVisibleRecorded(false) != 0 && hidden;
+            for (int id : hideIds)
+                if (CShape* child = FindShape(id))
+                    hidden = child->SetVisibleRecorded(false) != 0 && hidden;
             if (!EndInteractiveOperation(hidden, false)) {
-                for (CShape* child : hide) {
+                for (int id : hideIds) {
+                    CShape* child = FindShape(id);
+                    if (!child)
+                        continue;
                     child->SetVisible(true);
                     if (selection)
                         selection->AddChild(child, nullptr, 0, false);
@@ -626,13 +647,17 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
     // One proceed flag for the whole end: a veto of any of these events vetoes the edit.
     bool proceed = true;
     if (events && edit.editMode == EDSH_POINT && !creating) {
-        std::vector<CShape*> shapes;
-        if (shape == selection)
-            shapes = static_cast<CGroup*>(selection)->Children();
-        else
-            shapes.push_back(shape);
-        for (CShape* s : shapes) {
-            if (!ReportsShiftedPoints(s->GetShapeType()))
+        // By ID: the host may delete shapes while it hears each event.
+        std::vector<int> shapeIds;
+        if (shape == selection) {
+            for (CShape* member : static_cast<CGroup*>(selection)->Children())
+                shapeIds.push_back(member->GetId());
+        } else {
+            shapeIds.push_back(id);
+        }
+        for (int shapeId : shapeIds) {
+            CShape* s = FindShape(shapeId);
+            if (!s || !ReportsShiftedPoints(s->GetShapeType()))
                 continue;
             const int index = GetShapeStateMap().GetValue(s->GetId());
             if (index < 0 || index >= s->GetPointCount())
@@ -657,8 +682,10 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
                 float dx = dx0, dy = dy0;
                 ForceNextEvent();
                 proceed = FireShiftShape(id, &dx, &dy) && proceed;
-                // The host may move the shape to a displacement of its own.
-                if (std::fabs(dx - dx0) > 1e-5f || std::fabs(dy - dy0) > 1e-5f)
+                // The host may move the shape to a displacement of its own, unless it deleted the
+                // shape while it heard the event.
+                if ((std::fabs(dx - dx0) > 1e-5f || std::fabs(dy - dy0) > 1e-5f) && FindShape(id) == shape &&
+                    edit.editedShape == shape)
                     shape->Shift(dx - dx0, dy - dy0, nullptr, false);
             }
         }
@@ -686,9 +713,16 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
     SetEventsEnabled(events);
     if (closeUndo)
         CloseEditUndo(proceed);
-    // The host ended the operation itself while it heard the events.
-    if (edit.editedShape != shape || FindShape(id) != shape)
+    // The host ended the operation itself while it heard the events, or deleted the shape: then
+    // the old outline and the edit state go too.
+    if (edit.editedShape != shape || FindShape(id) != shape) {
+        if (!edit.editedShape && FindShape(id) != shape) {
+            DiscardTracker();
+            LeaveEditState(id);
+            RequestRedraw(rfRedrawAll, nullptr);
+        }
         return true;
+    }
     if (!proceed) {
         const bool hadTracker = edit.tracker != nullptr;
         RollBackEdit();

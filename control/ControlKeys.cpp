@@ -197,9 +197,13 @@ LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled)
         break;
     case 'G':
         if (ctrl && !shift) {
+            // Not even the selection is read while a worker holds the drawing.
+            if (RefuseWhileBusy())
+                break;
             acted = selection && selection->GetShapeCount() > 1;
             if (acted) {
-                GroupShapesCore(selection, true, nullptr);
+                // The host's member with its checks: nothing while read-only or disabled.
+                GroupShapes(SELECTION_ID, VARIANT_TRUE, nullptr);
                 RedrawAll();
             }
         } else {
@@ -240,11 +244,14 @@ LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled)
     case 'U':
         if (ctrl && shift) {
             if (selection)
-                UnGroupShapesCore(selection, true, nullptr);
+                UnGroupShapes(SELECTION_ID, VARIANT_TRUE);
             RedrawAll();
         } else if (ctrl && GetUndoRecorder() && GetUndoRecorder()->GetManager()) {
-            GetUndoRecorder()->GetManager()->UndoTo(nullptr);
-            RedrawAll();
+            // A host's manager knows nothing of the control's workers: the key waits here too.
+            if (!RefuseWhileBusy()) {
+                GetUndoRecorder()->GetManager()->UndoTo(nullptr);
+                RedrawAll();
+            }
         } else {
             acted = false;
         }
@@ -269,7 +276,7 @@ LRESULT CYVEXControl::HandleKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled)
         break;
     case 'Y':
         acted = ctrl && !shift && GetUndoRecorder() && GetUndoRecorder()->GetManager();
-        if (acted) {
+        if (acted && !RefuseWhileBusy()) {
             GetUndoRecorder()->GetManager()->RedoTo(nullptr);
             RedrawAll();
         }
@@ -374,8 +381,12 @@ BOOL CYVEXControl::CommitInPlaceText(const char* text, int shapeId)
         return TRUE;
     }
     CShape* edited = GetEditState().editedShape;
-    if (!edited || edited->GetId() != shapeId || edited->GetShapeType() != stText)
+    if (!edited || edited->GetId() != shapeId || edited->GetShapeType() != stText) {
+        // An editor whose edit is over has nothing left to do.
+        if (!edited || GetEditState().editMode != EDSH_TEXT)
+            CloseTextEditorLater();
         return TRUE;
+    }
     auto* shape = static_cast<CText*>(edited);
     const std::string kept = shape->GetText();
     shape->SetTextBytes(text, static_cast<int>(std::strlen(text)));

@@ -282,8 +282,17 @@ HRESULT CYVEXControl::PlaySiteMetafile(HENHMETAFILE metafile, HDC target, HDC in
 
 HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
 {
-    if (!IsIdle())
+    if (RefuseWhileBusy())
         return S_FALSE;
+    if (m_printRunning) {
+        SetLastError(1, "Operation is in progress.");
+        return S_FALSE;
+    }
+    struct Running {
+        bool& flag;
+        explicit Running(bool& f) : flag(f) { flag = true; }
+        ~Running() { flag = false; }
+    } running(m_printRunning);
     const CPrintDeviceCalls& calls = GetPrintDeviceCalls();
 
     // The dialog's own set-up and extra controls come with its template; until the module has

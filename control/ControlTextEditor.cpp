@@ -110,6 +110,9 @@ int CYVEXControl::StartTextEditor(CShape* shape)
     GetTextEditorLayout(shape, &rect, &font);
     m_inPlaceEdit.reset(new (std::nothrow)
                             CInPlaceEdit(shape->GetId(), 0, &font, text->GetText().c_str(), false, false));
+    // Never 0, which closes whatever editor there is.
+    if (++m_editorGeneration == 0)
+        m_editorGeneration = 1;
     if (m_inPlaceEdit && m_hWnd)
         m_inPlaceEdit->Create(m_hWnd, rect, kEditorStyle, kInPlaceEditId, false);
     return 1;
@@ -139,9 +142,20 @@ bool CYVEXControl::HandleDestroyEditWindows()
     return any;
 }
 
-LRESULT CYVEXControl::HandleDestroyEditWindows(UINT, WPARAM, LPARAM, BOOL&)
+void CYVEXControl::CloseTextEditorLater()
 {
-    HandleDestroyEditWindows();
+    // Posted: the edit may end inside the editor's own window procedure (Enter and Escape end it
+    // from there), which must not see its window go. The number of the editor comes along, so
+    // that an editor opened meanwhile stays.
+    if ((m_inPlaceEdit || m_richInPlaceEdit) && m_hWnd)
+        PostMessageW(m_hWnd, WM_USER + 101, m_editorGeneration, 0);
+}
+
+LRESULT CYVEXControl::HandleDestroyEditWindows(UINT, WPARAM wParam, LPARAM, BOOL&)
+{
+    // 0 closes whatever editor is open; a number only the editor it names.
+    if (wParam == 0 || wParam == m_editorGeneration)
+        HandleDestroyEditWindows();
     return 0;
 }
 

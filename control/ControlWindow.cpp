@@ -627,6 +627,9 @@ LRESULT CYVEXControl::HandleCurrentLayerChanged(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CYVEXControl::HandleProgressMessage(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
+    // A database load has the events off for its own sake, not the host's.
+    if (!EventsEnabled() && HostHearsLoadProgress())
+        ForceNextEvent();
     FireProgress(static_cast<SHORT>(LOWORD(wParam)));
     return 0;
 }

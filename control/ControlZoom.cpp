@@ -129,17 +129,17 @@ HRESULT CYVEXControl::ZoomShapeTo(LONG shapeId, float factor)
     }
     const CWorldRect visible = view.GetWorldRect();
     const CViewportRecord before(view);
-    const bool idle = IsIdle();
-    SetIdle(false);
-    view.ZoomToRect(rect.left, rect.top, rect.right, rect.bottom, factor);
-    const CWorldRect now = view.GetWorldRect();
-    if (now.left != visible.left || now.top != visible.top || now.right != visible.right ||
-        now.bottom != visible.bottom) {
-        CViewportRecord old(view);
-        old.ZoomToRect(visible.left, visible.top, visible.right, visible.bottom, 1.0);
-        GetViewportList().RememberView(old, 0);
+    {
+        CBusySection busy(*this);
+        view.ZoomToRect(rect.left, rect.top, rect.right, rect.bottom, factor);
+        const CWorldRect now = view.GetWorldRect();
+        if (now.left != visible.left || now.top != visible.top || now.right != visible.right ||
+            now.bottom != visible.bottom) {
+            CViewportRecord old(view);
+            old.ZoomToRect(visible.left, visible.top, visible.right, visible.bottom, 1.0);
+            GetViewportList().RememberView(old, 0);
+        }
     }
-    SetIdle(idle);
     if (IsZoomWindowRunning()) {
         EndInteractiveOperation(false);
         return S_OK;
@@ -150,12 +150,19 @@ HRESULT CYVEXControl::ZoomShapeTo(LONG shapeId, float factor)
 
 STDMETHODIMP CYVEXControl::ZoomShape(LONG ShapeID, float Scale)
 {
-    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return ZoomShapeTo(ShapeID, Scale); });
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        // A worker may be changing the shapes whose extents the zoom reads.
+        if (RefuseWhileBusy())
+            return S_FALSE;
+        return ZoomShapeTo(ShapeID, Scale);
+    });
 }
 
 STDMETHODIMP CYVEXControl::ZoomAll()
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (RefuseWhileBusy())
+            return S_FALSE;
         CGroup* root = GetRootGroup();
         return ZoomShapeTo(root ? root->GetId() : 0, 1.2f);
     });

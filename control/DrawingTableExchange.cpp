@@ -194,7 +194,7 @@ HRESULT CControlCore::ExchangeDrawingTables(CDataTableSet* tables, DWORD mode, i
     m_shapeMap->FreeAuxMap();
     if (undoOpened)
         m_undoRecorder->CloseOperation(SUCCEEDED(result));
-    if (m_idle)
+    if (IsIdle())
         RequestRedraw(rfRedrawAll, nullptr);
     if (!quiet && EventsEnabled())
         RestartRedrawTimer(0);

@@ -100,29 +100,43 @@ HRESULT CYVEXControl::GroupShapesCore(CShape* shape, bool user, LONG* newId)
 
     CLayer* layer = nullptr;
     float z = 0.0f;
-    CGroup* parent = nullptr;
+    int parentId = 0;
+    bool parentKnown = false;
+    // The host may change the drawing while it hears OnChangeParent: the member and its old parent
+    // are found again by ID afterwards.
     auto moveIn = [&](CShape* member) -> HRESULT {
+        const int memberId = member->GetId();
         CGroup* old = member->GetParent();
-        if (!parent)
-            parent = old;
+        const int oldId = old ? old->GetId() : 0;
+        if (!parentKnown) {
+            parentKnown = old != nullptr;
+            parentId = oldId;
+        }
         if (recorder)
             recorder->RecordShape(opRelations, member, false);
         group->AddChild(member, nullptr, 0, false);
         if (events) {
-            const bool agreed = FireChangeParent(old ? old->GetId() : 0, member->GetId());
+            const bool agreed = FireChangeParent(oldId, memberId);
             if (FindShape(groupId) != group)
                 return E_FAIL;
-            if (!agreed && old)
-                old->AddChild(member, nullptr, 0, false);
-            if (!agreed)
+            if (!agreed) {
+                CShape* still = FindShape(memberId);
+                CShape* oldParent = old ? FindShape(oldId) : nullptr;
+                if (still && oldParent && oldParent->IsGroup())
+                    static_cast<CGroup*>(oldParent)->AddChild(still, nullptr, 0, false);
                 return S_FALSE;
+            }
         }
         return S_OK;
     };
     if (fromSelection) {
-        const std::vector<CShape*> members(selection->Children().begin(), selection->Children().end());
+        std::vector<int> members;
+        for (CShape* member : selection->Children())
+            members.push_back(member->GetId());
         for (auto it = members.rbegin(); it != members.rend(); ++it) {
-            CShape* member = *it;
+            CShape* member = FindShape(*it);
+            if (!member)
+                continue;
             if (!layer && member->GetLayer()) {
                 layer = member->GetLayer();
                 z = member->GetZOrder();
@@ -155,9 +169,10 @@ HRESULT CYVEXControl::GroupShapesCore(CShape* shape, bool user, LONG* newId)
     group->SetLayer(layer);
     if (z != 0.0f)
         group->SetZOrder(z, false);
-    if (parent && parent != group->GetParent()) {
+    CShape* parentShape = parentKnown ? FindShape(parentId) : nullptr;
+    if (parentShape && parentShape->IsGroup() && parentShape != group->GetParent()) {
         group->DetachFromParent();
-        parent->AddChild(group, nullptr, 0, false);
+        static_cast<CGroup*>(parentShape)->AddChild(group, nullptr, 0, false);
     }
     const bool proceed = !events || FireEndDraw(groupId);
     EndTemporaryEdit(group, proceed);
@@ -231,30 +246,63 @@ HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>*
     }
     const bool wasSelected = selection && selection->RemoveChild(group) == 0;
     CGroup* target = group->GetParent() ? group->GetParent() : FindGroup(BASE_ID);
+    const bool hasTarget = target != nullptr;
+    const int targetId = hasTarget ? target->GetId() : 0;
     const bool isReference = group->GetShapeType() == stReference;
-    std::vector<CShape*> freed;
-    const std::vector<CShape*> children(group->Children().begin(), group->Children().end());
-    for (CShape* child : children) {
+    // What each child that left had before, so that a refusal at the end puts everything back.
+    struct Moved {
+        int id;
+        bool wasAttribute;
+        int linePattern, hatchPattern;
+        DWORD penColor, hatchColor;
+    };
+    std::vector<Moved> moved;
+    // By ID: the host may change the drawing while it hears each OnChangeParent.
+    std::vector<int> childIds;
+    for (CShape* child : group->Children())
+        childIds.push_back(child->GetId());
+    for (int childId : childIds) {
         if (FindShape(id) != group) {
             CloseUndoDownTo(depth, false);
             return E_FAIL;
         }
-        if (isReference && !(child->GetProtectionFlags() & sdbfCustomChild) && recorder)
+        CShape* child = FindShape(childId);
+        if (!child || child->GetParent() != group)
+            continue;
+        target = hasTarget ? FindGroup(targetId) : nullptr;
+        if (recorder && isReference && !(child->GetProtectionFlags() & sdbfCustomChild))
             recorder->RecordShape(opCreate, child, false);
         else if (recorder)
             recorder->RecordShape(opRelations, child, false);
-        if (isReference && child->GetShapeType() == stText && child->GetTextType() == ttAttrib)
+        Moved before = {childId, false, child->GetLinePatternId(), child->GetHatchPatternId(), child->GetPenColor(),
+                        child->GetHatchColor()};
+        if (isReference && child->GetShapeType() == stText && child->GetTextType() == ttAttrib) {
             static_cast<CText*>(child)->SetTextType(ttANSI);
+            before.wasAttribute = true;
+        }
         if (target)
             target->AddChild(child, nullptr, 0, false);
         if (events) {
-            if (!FireChangeParent(target ? target->GetId() : 0, child->GetId())) {
-                group->AddChild(child, nullptr, 0, false);
+            const bool agreed = FireChangeParent(targetId, childId);
+            if (FindShape(id) != group) {
+                CloseUndoDownTo(depth, false);
+                return E_FAIL;
+            }
+            child = FindShape(childId);
+            if (!agreed) {
+                if (child) {
+                    if (before.wasAttribute && child->GetShapeType() == stText)
+                        static_cast<CText*>(child)->SetTextType(ttAttrib);
+                    group->AddChild(child, nullptr, 0, false);
+                }
                 continue;
             }
             if (edit.editedShape != group)
                 break;
+            if (!child)
+                continue;
         }
+        moved.push_back(before);
         // What the children drew "by block" they now draw with the group's values.
         if (child->GetLinePatternId() == ltByBlock)
             child->SetLinePatternId(group->GetLinePatternId());
@@ -264,19 +312,39 @@ HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>*
             child->SetPenColor(group->GetPenColor());
         if (child->GetHatchColor() == static_cast<DWORD>(coByBlock))
             child->SetHatchColor(group->GetHatchColor());
-        if (wasSelected)
-            freed.push_back(child);
     }
     const bool proceed = !(events && own) || FireEndEditShape(id);
     EndTemporaryEdit(group, proceed);
-    for (CShape* child : freed)
-        selection->AddChild(child, nullptr, 0, false);
-    if (events && wasSelected)
-        FireChangeSelection();
     if (!proceed) {
+        // Refused: the children go back into the group with what they had, and the group stands
+        // where it stood, selected as it was.
+        if (FindShape(id) == group) {
+            for (const Moved& m : moved) {
+                CShape* child = FindShape(m.id);
+                if (!child)
+                    continue;
+                child->SetLinePatternId(m.linePattern);
+                child->SetHatchPatternId(m.hatchPattern);
+                child->SetPenColor(m.penColor);
+                child->SetHatchColor(m.hatchColor);
+                if (m.wasAttribute && child->GetShapeType() == stText)
+                    static_cast<CText*>(child)->SetTextType(ttAttrib);
+                group->AddChild(child, nullptr, 0, false);
+            }
+            if (wasSelected && selection)
+                selection->AddChild(group, nullptr, 0, false);
+        }
         CloseUndoDownTo(depth, false);
+        RequestRedraw(rfRedrawAll, nullptr);
         return S_FALSE;
     }
+    if (wasSelected && selection) {
+        for (const Moved& m : moved)
+            if (CShape* child = FindShape(m.id))
+                selection->AddChild(child, nullptr, 0, false);
+    }
+    if (events && wasSelected)
+        FireChangeSelection();
     if (gathered)
         gathered->insert(id);
     else
@@ -292,7 +360,7 @@ HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>*
 HRESULT CYVEXControl::CheckGrouping(LONG shapeId, CShape** shape)
 {
     *shape = nullptr;
-    if (!IsIdle() || !AcceptsEdits())
+    if (RefuseWhileBusy() || !AcceptsEdits())
         return S_FALSE;
     CLayer* layer = GetCurrentLayer();
     CGroup* root = GetRootGroup();

@@ -81,18 +81,33 @@ static HRESULT AddPointShape(CYVEXControl* control, CGroup* group, int type, con
         control->GetPointPool().DeletePoint(first, 0);
         return E_FAIL;
     }
+    // A shape that cannot get all its points goes again with the points it has (no group holds
+    // it yet): nothing of a failed add stays in the drawing.
+    auto fail = [&](HRESULT hr, int loosePoint) {
+        control->GetShapeMap().DeleteShape(shape);
+        if (loosePoint)
+            control->GetPointPool().DeletePoint(loosePoint, 0);
+        if (shapeId)
+            *shapeId = 0;
+        return hr;
+    };
     if (shapeId)
         *shapeId = shape->GetId();
-    RETURN_IF_FAILED(shape->AddPointById(first, CShape::kAppend, false));
+    HRESULT added = shape->AddPointById(first, CShape::kAppend, false);
+    if (FAILED(added))
+        return fail(added, first);
     for (size_t i = 1; i < points.size(); ++i) {
         const int id = control->CreatePoint(points[i].x, points[i].y);
         if (!id)
-            return E_OUTOFMEMORY;
-        RETURN_IF_FAILED(shape->AddPointById(id, CShape::kAppend, true));
+            return fail(E_OUTOFMEMORY, 0);
+        added = shape->AddPointById(id, CShape::kAppend, true);
+        if (FAILED(added))
+            return fail(added, id);
     }
     values(shape);
     group->AddChild(shape, nullptr, 0, false);
-    control->GetSiteRecord().GrowDraftLimits(shape->GetId(), false);
+    // The control's growth honours LockDraftLimits and lets the host keep its limits.
+    control->GrowDraftLimits(shape->GetId(), false);
     if (CUndoRecorder* recorder = control->GetUndoRecorder())
         recorder->RecordShape(kUndoCreate, shape, false);
     return S_OK;
@@ -158,6 +173,39 @@ HRESULT CYVEXControl::AddEllipse(CGroup* group, float centerX, float centerY, fl
     });
 }
 
+// The creation of a shape the host may still veto is recorded in an undo operation of its own,
+// committed only when the host agreed: a veto leaves the undo and redo history exactly as it was
+// (with whatever the host recorded while it heard the event), and an agreed add undoes what the
+// host did to the new shape before the shape goes.
+static void OpenCreation(CUndoRecorder* recorder, CShape* shape)
+{
+    if (!recorder)
+        return;
+    recorder->OpenOperation(kUndoCreate);
+    recorder->RecordShape(kUndoCreate, shape, false);
+}
+
+// OnAddShape for a shape that has joined its group: a veto (or a host that took the shape away
+// itself) deletes it again and answers S_FALSE with the ID 0; otherwise the draft limits grow.
+static HRESULT ConfirmAddedShape(CYVEXControl* control, CShape* shape, LONG* shapeId)
+{
+    CUndoRecorder* recorder = control->GetUndoRecorder();
+    const int id = shape->GetId();
+    const bool proceed = !control->EventsEnabled() || control->FireAddShape(id);
+    CShape* still = control->FindShape(id);
+    if (recorder)
+        recorder->CloseOperation(proceed && still);
+    if (!proceed || !still) {
+        if (still)
+            control->DeleteShapeTree(still, false, false);
+        *shapeId = 0;
+        return S_FALSE;
+    }
+    *shapeId = id;
+    control->GrowDraftLimits(id, false);
+    return S_OK;
+}
+
 // A new group or layer under the parent: OnAddShape may veto it, which takes it out again with
 // its undo record.
 static HRESULT AddGroupShape(CYVEXControl* control, CGroup* parent, int type, const wchar_t* name, LONG* shapeId)
@@ -171,19 +219,8 @@ static HRESULT AddGroupShape(CYVEXControl* control, CGroup* parent, int type, co
     if (type == stLayer)
         static_cast<CLayer*>(shape)->SetName(name ? WideToAnsi(name) : nullptr);
     parent->AddChild(shape, nullptr, 0, false);
-    CUndoRecorder* recorder = control->GetUndoRecorder();
-    if (recorder)
-        recorder->RecordShape(kUndoCreate, shape, false);
-    if (control->EventsEnabled() && !control->FireAddShape(shape->GetId())) {
-        if (recorder)
-            recorder->EndCurrentUnit(false);
-        control->DeleteShapeTree(shape, false, false);
-        *shapeId = 0;
-        return S_FALSE;
-    }
-    *shapeId = shape->GetId();
-    control->GetSiteRecord().GrowDraftLimits(shape->GetId(), false);
-    return S_OK;
+    OpenCreation(control->GetUndoRecorder(), shape);
+    return ConfirmAddedShape(control, shape, shapeId);
 }
 
 HRESULT CYVEXControl::AddGroup(CGroup* parent, LONG shapeType, LONG* shapeId)
@@ -397,25 +434,6 @@ HRESULT CYVEXControl::AddImageFromDB(CGroup* group, LONG resourceDbId, float x1,
     return hr;
 }
 
-// A new shape (a clone) that has joined its group: OnAddShape may veto it, which drops its undo
-// unit and deletes it again.
-static HRESULT ConfirmAddedShape(CYVEXControl* control, CGroup* group, CShape* shape, LONG* shapeId)
-{
-    CUndoRecorder* recorder = control->GetUndoRecorder();
-    if (control->EventsEnabled() && !control->FireAddShape(shape->GetId())) {
-        if (recorder)
-            recorder->EndCurrentUnit(false);
-        group->RemoveChild(shape);
-        control->GetShapeMap().RemoveShape(shape);
-        control->GetShapeMap().DeleteShape(shape);
-        *shapeId = 0;
-        return S_FALSE;
-    }
-    *shapeId = shape->GetId();
-    control->GrowDraftLimits(shape->GetId(), false);
-    return S_OK;
-}
-
 HRESULT CYVEXControl::AddClone(CGroup* group, LONG shapeToCopyId, LONG* shapeId)
 {
     if (!group || !shapeId)
@@ -428,9 +446,8 @@ HRESULT CYVEXControl::AddClone(CGroup* group, LONG shapeToCopyId, LONG* shapeId)
     if (!copy)
         return E_FAIL;
     group->AddChild(copy, nullptr, 0, false);
-    if (CUndoRecorder* recorder = GetUndoRecorder())
-        recorder->RecordShape(kUndoCreate, copy, false);
-    return ConfirmAddedShape(this, group, copy, shapeId);
+    OpenCreation(GetUndoRecorder(), copy);
+    return ConfirmAddedShape(this, copy, shapeId);
 }
 
 HRESULT CYVEXControl::AddChildrenClones(CGroup* group, LONG shapeToCopyId, bool select)
@@ -482,6 +499,158 @@ HRESULT CYVEXControl::AddChildrenClones(CGroup* group, LONG shapeToCopyId, bool 
     }
     if (recorder)
         recorder->CloseOperation(true);
+    return S_OK;
+}
+
+// ---- the same by a group's ID ----
+
+HRESULT CYVEXControl::LookUpTargetGroup(LONG groupId, CGroup** group)
+{
+    *group = nullptr;
+    CShape* shape = FindShape(groupId);
+    if (!shape)
+        return ReportError("Shape not found.");
+    if (!IsGroupShape(shape))
+        return ReportError("Shape is not a group.");
+    *group = static_cast<CGroup*>(shape);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::AddGroupByID(LONG parentId, LONG shapeType, LONG* shapeId)
+{
+    CGroup* parent = nullptr;
+    RETURN_IF_FAILED(LookUpTargetGroup(parentId, &parent));
+    return AddGroup(parent, shapeType, shapeId);
+}
+
+HRESULT CYVEXControl::AddCloneByID(LONG groupId, LONG shapeToCopyId, LONG* shapeId)
+{
+    CGroup* group = nullptr;
+    RETURN_IF_FAILED(LookUpTargetGroup(groupId, &group));
+    return AddClone(group, shapeToCopyId, shapeId);
+}
+
+HRESULT CYVEXControl::AddChildrenClonesByID(LONG groupId, LONG shapeToCopyId, bool select)
+{
+    CGroup* group = nullptr;
+    RETURN_IF_FAILED(LookUpTargetGroup(groupId, &group));
+    return AddChildrenClones(group, shapeToCopyId, select);
+}
+
+// ---- points of polylines, parents ----
+
+HRESULT CYVEXControl::AddPolylinePointNoUndo(int shapeId, int pointId, int index)
+{
+    CShape* shape;
+    CPointRecord* point;
+    RETURN_IF_FAILED(LookUpShapeAndPoint(shapeId, pointId, &shape, &point));
+    const int type = shape->GetShapeType();
+    if (type != stRectangle && type != stPolyline && type != stPolygon)
+        return ReportError("Shape is not a polyline.");
+    if (shape->GetPoints().IndexOf(pointId) >= 0)
+        return S_FALSE;
+    // The interface counts from 1; 0 and below append.
+    const HRESULT hr = shape->AddPointById(pointId, index >= 1 ? index - 1 : CShape::kAppend, false);
+    if (hr != S_OK)
+        return hr;
+    // Into whatever operation the caller has open: the point as it now stands.
+    if (CUndoRecorder* recorder = GetUndoRecorder())
+        if (recorder->ShouldRecordPoint(point))
+            recorder->RecordPoint(opShapePoint, point, false);
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    return S_OK;
+}
+
+HRESULT CYVEXControl::AddNewPolylinePoint(int shapeId, int index, float x, float y, LONG* pointId, bool redraw,
+                                          bool recorded)
+{
+    if (pointId)
+        *pointId = 0;
+    if (!FindShape(shapeId))
+        return ReportError("Shape not found.");
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder)
+        recorder->OpenOperation(kUndoCreate);
+    // The pool's point alone: the draft limits take it in only once it belongs to the shape, so
+    // that a refused point changes nothing.
+    const int id = CControlCore::CreatePoint(x, y);
+    if (!id) {
+        if (recorder)
+            recorder->CloseOperation(false);
+        return E_OUTOFMEMORY;
+    }
+    const HRESULT hr = recorded ? AddPolylinePoint(shapeId, id, index) : AddPolylinePointNoUndo(shapeId, id, index);
+    if (hr != S_OK) {
+        GetPointPool().DeletePoint(id, 0);
+        if (recorder)
+            recorder->CloseOperation(false);
+        return hr;
+    }
+    if (recorder)
+        recorder->CloseOperation(true);
+    if (pointId)
+        *pointId = id;
+    GrowDraftLimits(id, true);
+    if (redraw) {
+        GrowDraftLimits(shapeId, false);
+        SetPendingRedraw(rfRedrawAll);
+        if (m_hWnd)
+            RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    }
+    return S_OK;
+}
+
+HRESULT CYVEXControl::AddPolylinePointAt(int shapeId, int index, float x, float y, LONG* pointId, bool redraw)
+{
+    return AddNewPolylinePoint(shapeId, index, x, y, pointId, redraw, true);
+}
+
+HRESULT CYVEXControl::AddPolylinePointAtNoUndo(int shapeId, int index, float x, float y, LONG* pointId, bool redraw)
+{
+    return AddNewPolylinePoint(shapeId, index, x, y, pointId, redraw, false);
+}
+
+HRESULT CYVEXControl::ChangeParent(LONG newParentId, LONG shapeId)
+{
+    CShape* shape = FindShape(shapeId);
+    CShape* parentShape = FindShape(newParentId);
+    if (!shape || !parentShape)
+        return ReportError("Shape not found.");
+    if (!IsGroupShape(parentShape))
+        return ReportError("Shape is not a group.");
+    auto* parent = static_cast<CGroup*>(parentShape);
+    CGroup* old = shape->GetParent();
+    const int oldId = old ? old->GetId() : 0;
+    const bool hadParent = old != nullptr;
+    // An operation of its own, committed only when the move stands: a refusal leaves the undo
+    // and redo history as it was.
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (recorder) {
+        recorder->OpenOperation(opRelations);
+        if (recorder->ShouldRecordShape(shape))
+            recorder->RecordShape(opRelations, shape, false);
+    }
+    if (const int refused = parent->AddChild(shape, nullptr, 0, false)) {
+        if (recorder)
+            recorder->CloseOperation(false);
+        return refused;
+    }
+    const bool proceed = !EventsEnabled() || FireChangeParent(newParentId, shapeId);
+    if (recorder)
+        recorder->CloseOperation(proceed);
+    if (!proceed) {
+        // The host may have changed the drawing while it heard the event: both are found again.
+        CShape* still = FindShape(shapeId);
+        CShape* oldParent = hadParent ? FindShape(oldId) : nullptr;
+        if (still && oldParent && oldParent->IsGroup())
+            static_cast<CGroup*>(oldParent)->AddChild(still, nullptr, 0, false);
+        else if (still && !hadParent)
+            still->DetachFromParent();
+        return S_FALSE;
+    }
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
     return S_OK;
 }
 

@@ -133,21 +133,28 @@ HRESULT CControlCore::DeleteShapeTree(CShape* shape, bool fireEvents, bool redra
         if (wasSelected && events)
             FireChangeSelection();
     };
-    // Children one by one from the front, a group emptied before it goes.
-    std::vector<CGroup*> groups;
+    // Children one by one from the front, a group emptied before it goes. The groups are held by
+    // ID and found again at every step: a host that hears OnChangeSelection may delete shapes of
+    // this tree itself, the group being emptied among them.
+    std::vector<int> groups;
     if (shape->IsGroup() && !m_shapeMap->IsProtected(shape))
-        groups.push_back(static_cast<CGroup*>(shape));
+        groups.push_back(id);
     while (!groups.empty()) {
-        CGroup* group = groups.back();
+        CShape* found = FindShape(groups.back());
+        if (!found || !found->IsGroup()) {
+            groups.pop_back();
+            continue;
+        }
+        auto* group = static_cast<CGroup*>(found);
         if (group->GetShapeCount() == 0) {
             groups.pop_back();
-            if (group != shape)
+            if (group->GetId() != id)
                 leave(group);
             continue;
         }
         CShape* child = group->GetChildAt(0);
         if (child->IsGroup() && child->GetId() > 0 && static_cast<CGroup*>(child)->GetShapeCount() > 0) {
-            groups.push_back(static_cast<CGroup*>(child));
+            groups.push_back(child->GetId());
             continue;
         }
         if (child->GetId() <= 0) {
@@ -158,7 +165,8 @@ HRESULT CControlCore::DeleteShapeTree(CShape* shape, bool fireEvents, bool redra
         leave(child);
     }
     if (id > 0)
-        leave(shape);
+        if (CShape* still = FindShape(id))
+            leave(still);
     SetDrawingChanged();
     if (redraw && GetControlWindow())
         RequestRedraw(rfRedrawAll, nullptr);

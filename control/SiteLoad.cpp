@@ -289,6 +289,9 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
     }
 
     const bool events = EventsEnabled();
+    const bool progressHeard = m_loadProgressHeard.load();
+    if (events)
+        m_loadProgressHeard = true;
     SetEventsEnabled(false);
     ShowWaitCursor(true);
     if (m_undoRecorder)
@@ -429,6 +432,7 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
     if (m_undoRecorder)
         m_undoRecorder->Resume();
     SetEventsEnabled(events);
+    m_loadProgressHeard = progressHeard;
     --m_loadDepth;
     if (top)
         OpenGate();

@@ -56,7 +56,8 @@ struct CControlCore::WorkerStart
 bool CControlCore::TryCloseGate()
 {
     bool open = true;
-    if (m_idle.compare_exchange_strong(open, false))
+    // Not while a section of the window's thread holds the drawing either.
+    if (m_busySections.load() == 0 && m_idle.compare_exchange_strong(open, false))
         return true;
     SetLastError(1, kBusy);
     return false;

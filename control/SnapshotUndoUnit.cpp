@@ -10,6 +10,7 @@
 #include "model/Shape.h"
 #include "model/VertexRecord.h"
 #include "persistence/DataTableSet.h"
+#include "persistence/DrawingSettingMap.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "YVEX_h.h"
 
@@ -94,21 +95,16 @@ HRESULT CSnapshotUndoUnit::Restore()
         return E_POINTER;
     if (!m_tables)
         return S_FALSE;
-    // No events reach the host while the drawing is put back, and the control counts as busy;
-    // both come back on every way out.
-    struct StateGuard
+    // No events reach the host while the drawing is put back, and the control counts as busy
+    // (without touching the long operations' gate); both come back on every way out.
+    struct EventsGuard
     {
         CControlCore* control;
         bool events;
-        bool idle;
-        ~StateGuard()
-        {
-            control->SetIdle(idle);
-            control->SetEventsEnabled(events);
-        }
-    } guard{control, control->EventsEnabled(), control->IsIdle()};
+        ~EventsGuard() { control->SetEventsEnabled(events); }
+    } guard{control, control->EventsEnabled()};
+    CControlCore::CBusySection busy(*control);
     control->SetEventsEnabled(false);
-    control->SetIdle(false);
     return control->ExchangeDrawingTables(m_tables.get(), kRestoreMode, nullptr);
 }
 
@@ -219,10 +215,13 @@ HRESULT CSnapshotUndoUnit::KeepInTable(HRESULT base, int table, int id, Write wr
 
 HRESULT CSnapshotUndoUnit::RecordDrawingSetting(CDrawingSettingRecord* setting)
 {
-    // The setting's own rows come with the drawing-setting exchange; until then only its ID is
-    // kept (an undone creation still removes it).
-    return KeepInTable(CUndoUnit::RecordDrawingSetting(setting), dtDrawingSettings, setting ? setting->ID : 0,
-                       [] { return E_NOTIMPL; });
+    return KeepInTable(CUndoUnit::RecordDrawingSetting(setting), dtDrawingSettings, setting ? setting->ID : 0, [&] {
+        // Under its own ID, with the layer by shape ID and the site it came from, so that the
+        // restore finds the same setting and leaves its origin as it was.
+        CControlCore* control = GetControl();
+        const int origin = control->GetDrawingSettingMap().FindOriginSite(setting->ID);
+        return setting->ExchangeTables(m_tables.get(), kRecordMode, origin, control);
+    });
 }
 
 HRESULT CSnapshotUndoUnit::RecordHatchPattern(CHatchPattern* pattern)
@@ -233,8 +232,7 @@ HRESULT CSnapshotUndoUnit::RecordHatchPattern(CHatchPattern* pattern)
 
 HRESULT CSnapshotUndoUnit::RecordImageResource(CImageResource* resource)
 {
-    // The resource's records come with the image resources' table exchange; until then only its ID
-    // is kept (an undone creation still removes it).
+    // The resource with its picture, so that undoing its deletion brings the picture back.
     return KeepInTable(CUndoUnit::RecordImageResource(resource), dtImageResources, resource ? resource->GetId() : 0,
-                       [] { return E_NOTIMPL; });
+                       [&] { return resource->ExchangeTables(m_tables.get(), kRecordMode); });
 }

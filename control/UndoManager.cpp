@@ -1,6 +1,8 @@
 #include "control/UndoManager.h"
 #include "com/Guard.h"
+#include "control/ControlCore.h"
 #include "control/ParentUndoUnit.h"
+#include "control/UndoRecorder.h"
 #include "control/UndoUnitEnumerator.h"
 #include <algorithm>
 
@@ -130,6 +132,11 @@ HRESULT CUndoManager::Unwind(Stack& stack, IOleUndoUnit* unit, State state)
 {
     if (!m_enabled)
         return E_UNEXPECTED;
+    // The units would change the shapes a worker is loading or saving.
+    if (CUndoRecorder* recorder = m_recorder ? *m_recorder : nullptr)
+        if (CControlCore* control = recorder->GetControl())
+            if (control->RefuseWhileBusy())
+                return S_FALSE;
     m_state = state;
     size_t count = 1;
     if (unit) {

@@ -3,9 +3,12 @@
 #include <ole2.h>
 #include <ocidl.h>
 #include <deque>
+#include <memory>
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
 #include "YVEX_h.h"
+
+class CUndoRecorder;
 
 // The control's own OLE undo manager: an undo and a redo stack of units, newest first, each
 // bounded by the queue length, and the open parent unit that collects the units of a compound
@@ -65,6 +68,11 @@ public:
     // when it stood there.
     bool RemoveTopUnit(IOleUndoUnit* unit);
 
+    // The recorder of the control whose drawing the units change, through its anchor (which goes
+    // null with the recorder): while that control is busy (a worker holds the drawing) undo and
+    // redo answer S_FALSE ("Operation is in progress.") and leave both stacks as they are.
+    void BindRecorder(const std::shared_ptr<CUndoRecorder*>& anchor) { m_recorder = anchor; }
+
     const Stack& UndoStack() const { return m_undo; }
     const Stack& RedoStack() const { return m_redo; }
     IOleParentUndoUnit* GetOpenParent() const { return m_openParent.Get(); }
@@ -84,4 +92,5 @@ private:
     Stack m_undo;
     Stack m_redo;
     State m_state = stIdle;
+    std::shared_ptr<CUndoRecorder*> m_recorder;
 };

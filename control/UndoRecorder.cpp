@@ -83,6 +83,9 @@ void CUndoRecorder::SetManager(IOleUndoManager* manager)
     if (manager) {
         m_manager = manager;
         InterlockedDecrement(&m_suspendCount);
+        // Our own manager learns whose drawing it undoes, so that it waits while that is busy.
+        if (CUndoManager* own = CUndoManager::FromInterface(manager))
+            own->BindRecorder(m_anchor);
     }
 }
 

@@ -395,6 +395,8 @@ STDMETHODIMP CYVEXControl::get_ContextMenu(IMenuCollection** pVal)
 STDMETHODIMP CYVEXControl::LocateShape(LONG ShapeID)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (RefuseWhileBusy())
+            return S_FALSE;
         // The fixed groups and the prototypes cannot be located, but the selection and the
         // highlights can.
         if (ShapeID < 12 && ShapeID != SELECTION_ID && ShapeID != HIGHLIGHTS_ID)

@@ -391,6 +391,21 @@ public:
     // end: last), as one undo operation committed when it went in. S_FALSE when the shape holds
     // the point already; "Shape not found.", "Point not found.", "Shape is not a polyline.".
     virtual HRESULT AddPolylinePoint(int shapeId, int pointId, int index);
+    // The same inside whatever undo operation the caller has open: the point is recorded as it
+    // stands after the insertion, and no operation of its own is opened.
+    virtual HRESULT AddPolylinePointNoUndo(int shapeId, int pointId, int index);
+    // A new pool point at (x, y) joins a rectangle, polyline or polygon before the 1-based index,
+    // as one undo operation (opCreate); its ID into *pointId. A point the shape refuses is deleted
+    // again and the operation closed uncommitted, with the refusal's result. The draft limits take
+    // the point in; with redraw they also grow for the shape and the window is redrawn at once.
+    virtual HRESULT AddPolylinePointAt(int shapeId, int index, float x, float y, LONG* pointId, bool redraw);
+    // The same through AddPolylinePointNoUndo.
+    virtual HRESULT AddPolylinePointAtNoUndo(int shapeId, int index, float x, float y, LONG* pointId, bool redraw);
+    // A shape moves into another group (which takes it from its old parent), recorded
+    // (opRelations) in an undo operation of its own, after OnChangeParent; a veto puts it back
+    // and leaves the history as it was (S_FALSE). "Shape not found.", "Shape is not a group."; a group that refuses the shape
+    // answers 1.
+    virtual HRESULT ChangeParent(LONG newParentId, LONG shapeId);
     // Moves a pool point after OnShiftPoint; the shapes linked to it follow. When one refuses
     // the point goes back and the answer is E_ACCESSDENIED.
     virtual HRESULT ShiftPoint(int pointId, float* dx, float* dy);
@@ -536,6 +551,9 @@ public:
     int EditRichText(CShape* text);
     // Destroys the editor windows and objects; whether there were any.
     bool HandleDestroyEditWindows();
+    // Has the editor open now destroyed once the thread's messages are next handled (an editor
+    // opened before then stays).
+    void CloseTextEditorLater();
     // While `shape` (or a shape inside it) is the text being edited: redraws it and lays the
     // editor over it again, or with `restart` commits and starts editing it anew.
     bool RefreshTextEditor(CShape* shape, bool restart);
@@ -602,6 +620,11 @@ public:
     // Copies of a group's children in the group (and with select in the selection), their links
     // among each other carried over; one undo operation, no event.
     virtual HRESULT AddChildrenClones(CGroup* group, LONG shapeToCopyId, bool select);
+    // AddGroup, AddClone and AddChildrenClones with the group given by its shape ID ("Shape not
+    // found.", "Shape is not a group." for anything but a group or a layer).
+    virtual HRESULT AddGroupByID(LONG parentId, LONG shapeType, LONG* shapeId);
+    virtual HRESULT AddCloneByID(LONG groupId, LONG shapeToCopyId, LONG* shapeId);
+    virtual HRESULT AddChildrenClonesByID(LONG groupId, LONG shapeToCopyId, bool select);
     // A reference of a block in a group at the insertion point (with user: placed by the user from
     // the mouse position). S_FALSE while read-only, disabled, showing a default shape, or vetoed;
     // E_ACCESSDENIED for a block that would come to contain itself.
@@ -923,6 +946,8 @@ private:
 
     std::unique_ptr<CInPlaceEdit> m_inPlaceEdit;
     std::unique_ptr<CInPlaceEdit> m_richInPlaceEdit;
+    // Counts the editors opened, naming each for its posted close.
+    WPARAM m_editorGeneration = 0;
 
     // The shape and the point of a by-ID operation: "Shape not found.", then "Point not found.".
     HRESULT LookUpShapeAndPoint(int shapeId, int pointId, CShape** shape, CPointRecord** point);
@@ -935,6 +960,8 @@ private:
 
     // Helpers of the add operations.
     void EstimateRtfWidth(CText* text);
+    HRESULT LookUpTargetGroup(LONG groupId, CGroup** group);
+    HRESULT AddNewPolylinePoint(int shapeId, int index, float x, float y, LONG* pointId, bool redraw, bool recorded);
     HRESULT AddImageOfResource(CGroup* group, CImageResource* resource, float x1, float y1, float width, float height,
                                bool fixSize, LONG* shapeId);
     float GetImageLoadScale();
@@ -994,6 +1021,9 @@ private:
     CPrintDialogRecord m_printDialog;
     PRINTDLGA* m_runningPrintDialog = nullptr;
     LONG m_printing = 0;
+    // A print runs (from its dialog to the end of its document): the dialog and the spooler let
+    // the thread's messages through, and a second print started from one of them is refused.
+    bool m_printRunning = false;
     // The modeless shape-properties window, while it exists.
     HWND m_shapePropertyWindow = nullptr;
     // The mouse: device positions (last, previous, at the last left and right presses), the

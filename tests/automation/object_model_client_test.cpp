@@ -604,6 +604,120 @@ TEST_F(ObjectModel, AnImageResourceInUseGoesOnlyWithWhatUsesIt)
     EXPECT_EQ(patterns->get_ItemByID(patternId, patternGone.Put()), S_FALSE) << "its pattern went with it";
 }
 
+// The control's undo manager, with recording switched on, as a host takes it from IYVEXUndo.
+void TakeUndoManager(IYVEXControl* control, Ptr<IOleUndoManager>& manager)
+{
+    Ptr<IYVEXUndo> undo;
+    ASSERT_EQ(control->QueryInterface(IID_IYVEXUndo, undo.Out()), S_OK);
+    ASSERT_TRUE(SUCCEEDED(undo->put_UndoEnabled(VARIANT_TRUE)));
+    Ptr<IUnknown> unknown;
+    ASSERT_EQ(undo->get_OleUndoManager(unknown.Put()), S_OK);
+    ASSERT_EQ(unknown->QueryInterface(IID_IOleUndoManager, manager.Out()), S_OK);
+}
+
+// A setter of a named drawing setting is one step that undo takes back and redo makes again;
+// a picture deleted with the pattern that shows it comes back with its size and its pattern.
+TEST_F(ObjectModel, UndoBringsBackADrawingSettingAndADeletedPicture)
+{
+    Ptr<IOleUndoManager> manager;
+    TakeUndoManager(control.p, manager);
+    Ptr<IDrawingSettingCollection> settings;
+    ASSERT_EQ(site->get_DrawingSettings(settings.Put()), S_OK);
+    LONG count = 0;
+    ASSERT_EQ(settings->get_Count(&count), S_OK);
+    BSTR name = SysAllocString(L"Plan");
+    ASSERT_EQ(settings->CreateDrawingSetting(name, 1, static_cast<Colors>(0), static_cast<Colors>(0), 0, 0,
+                                             VARIANT_TRUE, 10, 10, VARIANT_FALSE, 5, 5, 0, 0, 1, 1, 1, VARIANT_FALSE),
+              S_OK);
+    SysFreeString(name);
+    Ptr<IDrawingSetting> setting;
+    ASSERT_EQ(settings->get_Item(count + 1, setting.Put()), S_OK);
+    const int depth = UndoDepth(manager.p);
+    ASSERT_EQ(setting->put_GridXSpace(25), S_OK);
+    ASSERT_EQ(setting->put_ShowGrid(VARIANT_FALSE), S_OK);
+    EXPECT_EQ(UndoDepth(manager.p), depth + 1) << "changes of one setting in a row are one step";
+    double grid = 0;
+    VARIANT_BOOL shown = VARIANT_FALSE;
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    ASSERT_EQ(setting->get_GridXSpace(&grid), S_OK);
+    ASSERT_EQ(setting->get_ShowGrid(&shown), S_OK);
+    EXPECT_DOUBLE_EQ(grid, 10);
+    EXPECT_EQ(shown, VARIANT_TRUE);
+    ASSERT_EQ(manager->RedoTo(nullptr), S_OK);
+    ASSERT_EQ(setting->get_GridXSpace(&grid), S_OK);
+    ASSERT_EQ(setting->get_ShowGrid(&shown), S_OK);
+    EXPECT_DOUBLE_EQ(grid, 25);
+    EXPECT_EQ(shown, VARIANT_FALSE);
+
+    Ptr<IImageResourceCollection> resources;
+    ASSERT_EQ(site->get_ImageResources(resources.Put()), S_OK);
+    BSTR path = SysAllocString(WriteSmallBmp().c_str());
+    Ptr<IImageResource> resource;
+    ASSERT_EQ(resources->LoadResourceFromFile(path, resource.Put()), S_OK);
+    SysFreeString(path);
+    LONG id = 0;
+    ASSERT_EQ(resource->get_ID(&id), S_OK);
+    Ptr<IHatchPatternCollection> patterns;
+    ASSERT_EQ(site->get_HatchPatterns(patterns.Put()), S_OK);
+    BSTR tiles = SysAllocString(L"Tiles");
+    LONG patternId = 0;
+    ASSERT_EQ(patterns->AddItem(tiles, tiles, 0, id, &patternId), S_OK);
+    SysFreeString(tiles);
+    ASSERT_EQ(resources->DeleteByIDExt(id, VARIANT_TRUE), S_OK);
+    Ptr<IImageResource> gone;
+    ASSERT_EQ(resources->get_ItemByID(id, gone.Put()), S_FALSE);
+
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    ASSERT_EQ(resources->Refresh(), S_OK);
+    Ptr<IImageResource> back;
+    ASSERT_EQ(resources->get_ItemByID(id, back.Put()), S_OK);
+    ASSERT_NE(back.p, nullptr);
+    LONG width = 0, height = 0;
+    ASSERT_EQ(back->get_Width(&width), S_OK);
+    ASSERT_EQ(back->get_Height(&height), S_OK);
+    EXPECT_EQ(width, 2);
+    EXPECT_EQ(height, 3);
+    ASSERT_EQ(patterns->Refresh(), S_OK);
+    Ptr<IHatchPattern> pattern;
+    EXPECT_EQ(patterns->get_ItemByID(patternId, pattern.Put()), S_OK) << "its pattern came back too";
+
+    ASSERT_EQ(manager->RedoTo(nullptr), S_OK);
+    ASSERT_EQ(resources->Refresh(), S_OK);
+    Ptr<IImageResource> again;
+    EXPECT_EQ(resources->get_ItemByID(id, again.Put()), S_FALSE) << "redone: deleted again";
+}
+
+// A new point of a polyline's point collection comes through the control's own operation: the
+// draft limits take it in, and it is one step of the history.
+TEST_F(ObjectModel, ANewPolylinePointComesThroughTheControl)
+{
+    Ptr<IOleUndoManager> manager;
+    TakeUndoManager(control.p, manager);
+    LONG id = 0;
+    ASSERT_EQ(shapes->AddPolyline(0, 0, 10, 0, &id), S_OK);
+    Ptr<IShape> shape;
+    ASSERT_EQ(shapes->get_ItemByID(id, shape.Put()), S_OK);
+    Ptr<IPolylineShape> polyline;
+    ASSERT_EQ(shape->QueryInterface(IID_IPolylineShape, polyline.Out()), S_OK);
+    Ptr<IPolylinePointCollection> points;
+    ASSERT_EQ(polyline->get_PolylinePoints(points.Put()), S_OK);
+    const int depth = UndoDepth(manager.p);
+    LONG pointId = 0;
+    ASSERT_EQ(points->AddNewPoint(2, &pointId, 50000, 40000), S_OK);
+    double right = 0, top = 0, bottom = 0;
+    ASSERT_EQ(site->get_DraftRight(&right), S_OK);
+    ASSERT_EQ(site->get_DraftTop(&top), S_OK);
+    ASSERT_EQ(site->get_DraftBottom(&bottom), S_OK);
+    EXPECT_GE(right, 50000);
+    EXPECT_GE(std::max(top, bottom), 40000);
+    EXPECT_EQ(UndoDepth(manager.p), depth + 1);
+    ASSERT_EQ(manager->UndoTo(nullptr), S_OK);
+    LONG count = 0;
+    ASSERT_EQ(points->Refresh(), S_OK);
+    ASSERT_EQ(points->get_Count(&count), S_OK);
+    EXPECT_EQ(count, 2);
+}
+
 } // namespace
 
 // The site's table goes on after ISite with the one operation the type library leaves out.

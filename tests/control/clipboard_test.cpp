@@ -357,6 +357,18 @@ TEST_F(Clipboard, RefusedCopyLeavesNothingAndCutKeepsTheShapes)
     EXPECT_EQ(CountClipboardFormats(), 0);
 }
 
+namespace {
+
+// A shape that cannot be written: the drawing data of a copy that holds it fails.
+class UnwritableShape : public CShape
+{
+public:
+    using CShape::CShape;
+    HRESULT SaveToTables(CDataTableSet*, DWORD, DWORD) override { return E_FAIL; }
+};
+
+} // namespace
+
 // A copy whose drawing data fails still clears what an earlier copy left: a later paste never
 // brings back the older drawing.
 TEST_F(Clipboard, FailedCopyEmptiesTheClipboardItOpened)
@@ -364,12 +376,146 @@ TEST_F(Clipboard, FailedCopyEmptiesTheClipboardItOpened)
     Select({first});
     ASSERT_EQ(control->Copy(), S_OK);
     ASSERT_TRUE(IsClipboardFormatAvailable(own));
-    // The host refuses the drawing data (its save stage) of the next copy.
-    RefusingSink sink(34);
+    auto* unwritable = new UnwritableShape(control->GetShapeMap().GetNextShapeId(), control.Get());
+    control->GetShapeMap().Insert(unwritable);
+    Root()->AddChild(unwritable, nullptr, 0, false);
+    Selection()->Clear(false);
+    Select({second, unwritable->GetId()});
+    EventSink sink;
     Connection connection(control->GetControllingUnknown(), &sink);
-    Select({second});
     EXPECT_TRUE(FAILED(control->Copy()));
     EXPECT_FALSE(IsClipboardFormatAvailable(own)) << "the earlier copy's data is gone";
+    EXPECT_FALSE(Heard(sink, kCopySuccessful));
+}
+
+// A copy of the selection is no save of the site: an edited drawing stays edited (a host that
+// asks before closing still hears that there is something to save), the host hears no save
+// stages, and one that refuses saves still copies.
+TEST_F(Clipboard, ACopyIsNoSaveOfTheSite)
+{
+    control->SetModified(true);
+    ASSERT_EQ(control->IsDirty(), S_OK);
+    RefusingSink sink(cetOnBeginSaveSite);
+    Connection connection(control->GetControllingUnknown(), &sink);
+    Select({first, second});
+    ASSERT_EQ(control->Copy(), S_OK);
+    EXPECT_TRUE(IsClipboardFormatAvailable(own));
+    EXPECT_EQ(control->IsDirty(), S_OK) << "still to be saved";
+    for (DISPID stage : {cetOnBeginSaveSite, cetOnEndSaveSite, cetOnEndSaveSiteWithID, cetOnProgress})
+        EXPECT_FALSE(Heard(sink, stage)) << stage;
+    EXPECT_TRUE(Heard(sink, kCopySuccessful));
+    // What was copied pastes.
+    const size_t before = RootIds().size();
+    ASSERT_EQ(control->Paste(), S_OK);
+    ASSERT_TRUE(control->EndInteractiveOperation(true, true));
+    EXPECT_EQ(RootIds().size(), before + 2);
+}
+
+namespace {
+
+// Another program that holds the clipboard open (on a thread of its own) until it is let go.
+class ClipboardHolder
+{
+public:
+    ClipboardHolder()
+    {
+        m_ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_thread = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+        WaitForSingleObject(m_ready, 10000);
+    }
+    ~ClipboardHolder()
+    {
+        SetEvent(m_release);
+        WaitForSingleObject(m_thread, 10000);
+        CloseHandle(m_thread);
+        CloseHandle(m_ready);
+        CloseHandle(m_release);
+    }
+    bool Holds() const { return m_holds; }
+
+private:
+    static DWORD WINAPI Run(void* self)
+    {
+        auto* holder = static_cast<ClipboardHolder*>(self);
+        HWND window = CreateWindowExW(0, L"STATIC", L"holder", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        holder->m_holds = OpenClipboard(window) != FALSE;
+        SetEvent(holder->m_ready);
+        WaitForSingleObject(holder->m_release, 10000);
+        if (holder->m_holds)
+            CloseClipboard();
+        DestroyWindow(window);
+        return 0;
+    }
+    HANDLE m_ready = nullptr;
+    HANDLE m_release = nullptr;
+    HANDLE m_thread = nullptr;
+    bool m_holds = false;
+};
+
+} // namespace
+
+// While another program holds the clipboard nothing reaches it: the copy fails with the control's
+// error text and without OnCopySuccessful, and a cut deletes nothing. Once it is free again both
+// work.
+TEST_F(Clipboard, ACopyThatMissesTheClipboardCutsNothing)
+{
+    Select({first, second});
+    {
+        ClipboardHolder holder;
+        ASSERT_TRUE(holder.Holds());
+        EventSink sink;
+        Connection connection(control->GetControllingUnknown(), &sink);
+        SetErrorInfo(0, nullptr);
+        EXPECT_EQ(control->Copy(), DISP_E_EXCEPTION);
+        ycom::ComPtr<IErrorInfo> info;
+        ASSERT_EQ(GetErrorInfo(0, info.Put()), S_OK);
+        ycom::Bstr text;
+        info->GetDescription(text.Put());
+        EXPECT_STREQ(text.CStr(), L"Can't copy to the clipboard.");
+        EXPECT_EQ(control->Cut(), DISP_E_EXCEPTION);
+        EXPECT_FALSE(Heard(sink, kCopySuccessful));
+        EXPECT_NE(control->FindShape(first), nullptr);
+        EXPECT_NE(control->FindShape(second), nullptr);
+        EXPECT_EQ(Selection()->GetShapeCount(), 2);
+    }
+    ASSERT_EQ(control->Cut(), S_OK);
+    EXPECT_EQ(control->FindShape(first), nullptr);
+    EXPECT_TRUE(IsClipboardFormatAvailable(own));
+}
+
+// The in-place editor goes when its edit ends, by Enter or by Escape: the clipboard keys are the
+// drawing's again, and a copy copies shapes.
+TEST_F(Clipboard, TheTextEditorClosesWithItsEdit)
+{
+    LONG text = 0;
+    ASSERT_EQ(control->AddText(Root(), L"Label", 0.0f, 0.0f, ttANSI, 0.0f, 5.0f, 0, 0.0f, 1.0f, &text), S_OK);
+    struct Case {
+        const char* name;
+        WPARAM key;
+        const char* typed;
+        const char* stays;
+    } cases[] = {{"Enter", VK_RETURN, "Renamed", "Renamed"}, {"Escape", VK_ESCAPE, "Dropped", "Renamed"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(control->EditShapeEx(text, EDSH_TEXT, 0, 0), S_OK);
+        ASSERT_NE(control->GetInPlaceEdit(), nullptr);
+        HWND editor = control->GetInPlaceEdit()->GetHandle();
+        ASSERT_TRUE(editor && IsWindowVisible(editor));
+        SetWindowTextA(editor, c.typed);
+        SendMessageW(editor, WM_CHAR, c.key, 1);
+        hosttest::PumpMessages();
+        EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "the edit ended";
+        EXPECT_EQ(static_cast<CText*>(control->FindShape(text))->GetText(), c.stays);
+        EXPECT_EQ(control->GetInPlaceEdit(), nullptr);
+        EXPECT_FALSE(IsWindow(editor)) << "the editor window is gone";
+        EmptyAll();
+        Selection()->Clear(false);
+        Select({first});
+        EXPECT_EQ(control->Copy(), S_OK) << "the copy is the drawing's";
+        EXPECT_TRUE(IsClipboardFormatAvailable(own));
+        Selection()->Clear(false);
+    }
 }
 
 // Nothing selected: no copy, and the clipboard keeps what it held.

@@ -246,6 +246,37 @@ TEST_F(Editing, MoveCommitsWithTheHostsDisplacement)
     EXPECT_EQ(control->IsDirty(), S_OK);
 }
 
+// A host that deletes the moved shape while it hears OnShiftShape, and answers with a
+// displacement of its own, ends the move: the control touches the shape no more.
+TEST_F(Editing, AHostDeletesTheMovedShapeInOnShiftShape)
+{
+    ShiftAnswerSink sink;
+    sink.dx = 7.0f;
+    sink.onEvent = [&](const hosttest::EventSink::Call& call) {
+        if (call.id == kShiftShape)
+            EXPECT_EQ(control->DeleteShapeByID(m_rect, 0, 0), S_OK);
+    };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    const POINT start = Device(2.0f, 2.0f);
+    Send(WM_MOUSEMOVE, 0, start);
+    ASSERT_EQ(control->EditShapeEx(m_rect, EDSH_MOVE, 0, -1), S_OK);
+    const POINT to = {start.x + 5, start.y};
+    Send(WM_MOUSEMOVE, 0, to);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+    Send(WM_LBUTTONUP, 0, to);
+    EXPECT_EQ(Only(sink, {kShiftShape}), std::vector<DISPID>({kShiftShape}));
+    EXPECT_EQ(Rect(), nullptr);
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+    EXPECT_EQ(control->GetEditState().tracker, nullptr);
+    EXPECT_EQ(control->GetControlState(), 0u);
+    // The control goes on: another shape moves.
+    LONG other = 0;
+    ASSERT_EQ(control->AddLine(control->GetRootGroup(), 20.0f, 0.0f, 30.0f, 0.0f, &other), S_OK);
+    sink.onEvent = nullptr;
+    ASSERT_EQ(control->EditShapeEx(other, EDSH_MOVE, 0, 0), S_OK);
+    EXPECT_TRUE(EndDraw(true));
+}
+
 // A cancel puts back exactly what was there: the moved points, and of a polygon that took new
 // points exactly the points it had. A finish is refused while the shape still takes points.
 TEST_F(Editing, CancelRestoresExactly)

@@ -7,6 +7,7 @@
 #include "control/InPlaceEdit.h"
 #include "control/PopupMenuHook.h"
 #include "control/ShapeMap.h"
+#include "control/UndoManager.h"
 #include "control/UndoRecorder.h"
 #include "control/UndoUnit.h"
 #include "interchange/DxfDocument.h"
@@ -479,6 +480,295 @@ TEST_F(Operations, GroupingTheSelection)
         EXPECT_EQ(control->FindShape(groupId), nullptr);
         EXPECT_EQ(first->GetParent(), parent);
     }
+}
+
+namespace {
+
+std::wstring ErrorDescription()
+{
+    ycom::ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Put()) != S_OK || !info)
+        return L"";
+    ycom::Bstr text;
+    info->GetDescription(text.Put());
+    return text.CStr() ? text.CStr() : L"";
+}
+
+std::vector<CShape*> ChildrenOf(CGroup* group) { return group->Children(); }
+
+} // namespace
+
+// A refused ungroup (OnEndEditShape) leaves the drawing as it was: the children back in the
+// group in their order with what they drew "by block", the attribute texts of a reference still
+// attributes, the group selected, and no step in the history.
+TEST_F(Operations, ARefusedUngroupLeavesTheDrawingAsItWas)
+{
+    auto* group = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    group->SetPenColor(0x0000FF);
+    group->SetLinePatternId(3);
+    CShape* byBlock = Make(stLine, {{0, 0}, {5, 0}}, nullptr);
+    byBlock->SetPenColor(static_cast<DWORD>(coByBlock));
+    byBlock->SetLinePatternId(ltByBlock);
+    group->AddChild(byBlock, nullptr, 0, false);
+    CShape* plain = Make(stLine, {{0, 5}, {5, 5}}, group);
+    const std::vector<CShape*> children = ChildrenOf(group);
+    auto* selection = static_cast<CSelectionGroup*>(control->GetSelectionGroup());
+    selection->AddChild(group, nullptr, 0, false);
+    CUndoManager& manager = *CUndoManager::FromInterface(control->GetUndoRecorder()->GetManager());
+    const size_t steps = manager.UndoStack().size();
+
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int) { return id != cetOnEndEditShape; };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    EXPECT_EQ(control->UnGroupShapes(group->GetId(), VARIANT_TRUE), S_FALSE);
+    ASSERT_EQ(control->FindShape(group->GetId()), group);
+    EXPECT_EQ(ChildrenOf(group), children);
+    EXPECT_EQ(byBlock->GetParent(), group);
+    EXPECT_EQ(plain->GetParent(), group);
+    EXPECT_EQ(byBlock->GetPenColor(), static_cast<DWORD>(coByBlock));
+    EXPECT_EQ(byBlock->GetLinePatternId(), ltByBlock);
+    ASSERT_EQ(selection->GetShapeCount(), 1);
+    EXPECT_EQ(selection->GetChildAt(0), group);
+    EXPECT_EQ(manager.UndoStack().size(), steps);
+    EXPECT_EQ(control->GetUndoRecorder()->GetDepth(), 0);
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+
+    // Agreed, the children leave with the group's values and the group goes.
+    sink.decide = [](DISPID, int) { return true; };
+    EXPECT_EQ(control->UnGroupShapes(group->GetId(), VARIANT_TRUE), S_OK);
+    EXPECT_EQ(byBlock->GetParent(), Root());
+    EXPECT_EQ(byBlock->GetPenColor(), 0x0000FFu);
+    EXPECT_EQ(byBlock->GetLinePatternId(), 3);
+}
+
+// Deleting the selection that holds a block and a reference showing it: the block takes the
+// reference with it, and the deletion goes on without it; one undo brings both back.
+TEST_F(Operations, DeletingABlockWithItsReferenceInTheSelection)
+{
+    CGroup* block = MakeBlock();
+    CReference* reference = MakeReference(block, {10, 0});
+    CShape* other = Make(stLine, {{0, 9}, {9, 9}}, Root());
+    const int blockId = block->GetId(), referenceId = reference->GetId(), otherId = other->GetId();
+    auto* selection = static_cast<CSelectionGroup*>(control->GetSelectionGroup());
+    for (CShape* s : {static_cast<CShape*>(block), static_cast<CShape*>(reference), other})
+        selection->AddChild(s, nullptr, 0, false);
+    ASSERT_EQ(control->EditShape(SELECTION_ID, EDSH_REMOVE, 0), S_OK);
+    EXPECT_EQ(control->FindShape(blockId), nullptr);
+    EXPECT_EQ(control->FindShape(referenceId), nullptr);
+    EXPECT_EQ(control->FindShape(otherId), nullptr);
+    EXPECT_EQ(selection->GetShapeCount(), 0);
+    ASSERT_EQ(Undo(), S_OK);
+    ASSERT_NE(control->FindShape(blockId), nullptr);
+    ASSERT_NE(control->FindShape(otherId), nullptr);
+    auto* back = dynamic_cast<CReference*>(control->FindShape(referenceId));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetBlock(), control->FindShape(blockId));
+}
+
+// A host may delete shapes while it hears the events of an operation that walks them: the
+// operation finds its shapes again after every event and goes on with those that are left.
+TEST_F(Operations, HostsThatDeleteShapesWhileHearingEvents)
+{
+    auto* selection = static_cast<CSelectionGroup*>(control->GetSelectionGroup());
+    {
+        SCOPED_TRACE("a group taken away while one of its selected children leaves the selection");
+        auto* group = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+        CShape* a = Make(stLine, {{0, 0}, {1, 0}}, group);
+        CShape* b = Make(stLine, {{0, 1}, {1, 1}}, group);
+        CShape* c = Make(stLine, {{0, 2}, {1, 2}}, group);
+        const std::vector<int> ids = {group->GetId(), a->GetId(), b->GetId(), c->GetId()};
+        selection->AddChild(a, nullptr, 0, false);
+        ScriptedSink sink;
+        bool deleted = false;
+        sink.onEvent = [&](const EventSink::Call& call) {
+            if (call.id == cetOnChangeSelection && !deleted) {
+                deleted = true;
+                control->DeleteShapeByID(ids[0], 1, 0);
+            }
+        };
+        Connection connection(control->GetControllingUnknown(), &sink);
+        EXPECT_EQ(control->DeleteShapeByID(ids[0], 1, 0), S_OK);
+        EXPECT_TRUE(deleted);
+        for (int id : ids)
+            EXPECT_EQ(control->FindShape(id), nullptr) << id;
+    }
+    {
+        SCOPED_TRACE("a member not yet grouped deleted in OnChangeParent");
+        selection->Clear(false);
+        CShape* a = Make(stLine, {{0, 0}, {1, 0}}, Root());
+        CShape* b = Make(stLine, {{0, 1}, {1, 1}}, Root());
+        CShape* c = Make(stLine, {{0, 2}, {1, 2}}, Root());
+        const int aId = a->GetId();
+        for (CShape* s : {a, b, c})
+            selection->AddChild(s, nullptr, 0, false);
+        ScriptedSink sink;
+        sink.onEvent = [&](const EventSink::Call& call) {
+            if (call.id == cetOnChangeParent && control->FindShape(aId))
+                control->DeleteShapeByID(aId, 0, 0);
+        };
+        Connection connection(control->GetControllingUnknown(), &sink);
+        LONG groupId = 0;
+        ASSERT_EQ(control->GroupShapes(SELECTION_ID, VARIANT_TRUE, &groupId), S_OK);
+        auto* group = dynamic_cast<CGroup*>(control->FindShape(groupId));
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(control->FindShape(aId), nullptr);
+        EXPECT_EQ(group->GetShapeCount(), 2);
+        EXPECT_EQ(b->GetParent(), group);
+        EXPECT_EQ(c->GetParent(), group);
+
+        SCOPED_TRACE("a child not yet moved out deleted in OnChangeParent of the ungroup");
+        const int cId = c->GetId();
+        sink.onEvent = [&](const EventSink::Call& call) {
+            if (call.id == cetOnChangeParent && control->FindShape(cId))
+                control->DeleteShapeByID(cId, 0, 0);
+        };
+        ASSERT_EQ(control->UnGroupShapes(groupId, VARIANT_TRUE), S_OK);
+        EXPECT_EQ(control->FindShape(groupId), nullptr);
+        EXPECT_EQ(control->FindShape(cId), nullptr);
+        EXPECT_EQ(b->GetParent(), Root());
+    }
+}
+
+// ChangeParent moves a shape into another group after OnChangeParent: agreed it is one step that
+// undo takes back; refused the shape stays where it was and the history is as it was. Unknown
+// shapes and parents that are no groups are errors.
+TEST_F(Operations, ChangingAParent)
+{
+    auto* group = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    CShape* line = Make(stLine, {{0, 0}, {3, 3}}, Root());
+    CShape* other = Make(stLine, {{5, 5}, {6, 6}}, Root());
+    const LONG groupId = group->GetId(), lineId = line->GetId();
+    const struct {
+        LONG parent, shape;
+        const wchar_t* error;
+    } errors[] = {{groupId, 99999, L"Shape not found."},
+                  {99999, lineId, L"Shape not found."},
+                  {other->GetId(), lineId, L"Shape is not a group."}};
+    for (const auto& e : errors) {
+        EXPECT_EQ(control->ChangeParent(e.parent, e.shape), DISP_E_EXCEPTION);
+        EXPECT_EQ(ErrorDescription(), e.error);
+    }
+    CUndoManager& manager = *CUndoManager::FromInterface(control->GetUndoRecorder()->GetManager());
+    LONG undone = 0;
+    ASSERT_EQ(control->AddLine(Root(), 0, 20, 1, 20, &undone), S_OK);
+    ASSERT_EQ(Undo(), S_OK); // that line's creation waits on the redo stack
+    const size_t undoSteps = manager.UndoStack().size(), redoSteps = manager.RedoStack().size();
+    ASSERT_EQ(redoSteps, 1u);
+
+    ScriptedSink sink;
+    sink.decide = [](DISPID id, int) { return id != cetOnChangeParent; };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    EXPECT_EQ(control->ChangeParent(groupId, lineId), S_FALSE);
+    EXPECT_EQ(line->GetParent(), Root());
+    EXPECT_EQ(group->GetShapeCount(), 0);
+    EXPECT_EQ(sink.FirstInts(cetOnChangeParent), std::vector<LONG>({groupId}));
+    EXPECT_EQ(manager.UndoStack().size(), undoSteps);
+    EXPECT_EQ(manager.RedoStack().size(), redoSteps);
+
+    sink.decide = [](DISPID, int) { return true; };
+    ASSERT_EQ(control->ChangeParent(groupId, lineId), S_OK);
+    EXPECT_EQ(line->GetParent(), group);
+    EXPECT_EQ(control->ChangeParent(groupId, lineId), S_FALSE) << "there already";
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(control->FindShape(lineId)->GetParent(), Root());
+}
+
+// The add operations by a group's ID reach the group of that ID; an ID no shape has and a shape
+// that is no group are errors that add nothing.
+TEST_F(Operations, AddingByAGroupsId)
+{
+    auto* group = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    CShape* line = Make(stLine, {{0, 0}, {3, 3}}, group);
+    auto* source = static_cast<CGroup*>(Make(stGroup, {}, Root()));
+    Make(stLine, {{1, 1}, {2, 2}}, source);
+    Make(stLine, {{3, 3}, {4, 4}}, source);
+    LONG id = 0;
+    ASSERT_EQ(control->AddGroupByID(group->GetId(), stGroup, &id), S_OK);
+    EXPECT_EQ(control->FindShape(id)->GetParent(), group);
+    ASSERT_EQ(control->AddCloneByID(group->GetId(), line->GetId(), &id), S_OK);
+    EXPECT_EQ(control->FindShape(id)->GetParent(), group);
+    EXPECT_NE(id, line->GetId());
+    ASSERT_EQ(control->AddChildrenClonesByID(group->GetId(), source->GetId(), false), S_OK);
+    EXPECT_EQ(group->GetShapeCount(), 5);
+
+    const size_t shapes = control->GetShapeMap().Shapes().size();
+    const struct {
+        LONG target;
+        const wchar_t* error;
+    } errors[] = {{99999, L"Shape not found."}, {line->GetId(), L"Shape is not a group."}};
+    for (const auto& e : errors) {
+        EXPECT_EQ(control->AddGroupByID(e.target, stGroup, &id), DISP_E_EXCEPTION);
+        EXPECT_EQ(ErrorDescription(), e.error);
+        EXPECT_EQ(control->AddCloneByID(e.target, line->GetId(), &id), DISP_E_EXCEPTION);
+        EXPECT_EQ(ErrorDescription(), e.error);
+        EXPECT_EQ(control->AddChildrenClonesByID(e.target, source->GetId(), false), DISP_E_EXCEPTION);
+        EXPECT_EQ(ErrorDescription(), e.error);
+    }
+    EXPECT_EQ(control->GetShapeMap().Shapes().size(), shapes);
+}
+
+// A new point joins a polyline before the 1-based index as one undo step, and undo takes the
+// point away again. A failing AddPolylinePointAt leaves no point and no open operation: an
+// unknown shape, a shape that is no polyline, a polyline whose points may not move.
+TEST_F(Operations, ANewPointJoinsAPolylineOrLeavesNothing)
+{
+    CShape* polyline = Make(stPolyline, {{0, 0}, {10, 0}}, Root());
+    CShape* line = Make(stLine, {{0, 5}, {10, 5}}, Root());
+    CShape* locked = Make(stPolyline, {{0, 9}, {10, 9}}, Root());
+    locked->PutProtectionFlag(sdbfXpos, true);
+    locked->PutProtectionFlag(sdbfYpos, true);
+    CUndoRecorder& recorder = *control->GetUndoRecorder();
+    CUndoManager& manager = *CUndoManager::FromInterface(recorder.GetManager());
+
+    LONG pointId = 0;
+    ASSERT_EQ(control->AddPolylinePointAt(polyline->GetId(), 2, 5.0f, 3.0f, &pointId, false), S_OK);
+    ASSERT_GT(pointId, 0);
+    EXPECT_EQ(polyline->GetPoints().IndexOf(pointId), 1) << "before the second point";
+    ExpectAt(*polyline->GetPoints().GetAt(1), 5, 3);
+    EXPECT_EQ(recorder.GetDepth(), 0);
+    const size_t steps = manager.UndoStack().size();
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(polyline->GetPointCount(), 2);
+    EXPECT_EQ(control->GetPointPool().Find(pointId), nullptr) << "the point went with the step";
+    EXPECT_EQ(manager.UndoStack().size(), steps - 1) << "one step";
+    ASSERT_EQ(manager.RedoTo(nullptr), S_OK);
+    EXPECT_EQ(polyline->GetPoints().IndexOf(pointId), 1);
+
+    const size_t points = control->GetPointPool().GetCount();
+    const size_t undoSteps = manager.UndoStack().size();
+    DWORD parentState = 0;
+    const struct {
+        const char* name;
+        int shape;
+        HRESULT result;
+        const wchar_t* error;
+    } failures[] = {{"unknown shape", 99999, DISP_E_EXCEPTION, L"Shape not found."},
+                    {"a line", line->GetId(), DISP_E_EXCEPTION, L"Shape is not a polyline."},
+                    {"points locked", locked->GetId(), E_ACCESSDENIED, nullptr}};
+    for (const auto& f : failures) {
+        for (bool recorded : {true, false}) {
+            SCOPED_TRACE(testing::Message() << f.name << (recorded ? "" : ", no undo"));
+            pointId = 77;
+            const HRESULT hr = recorded ? control->AddPolylinePointAt(f.shape, 1, 50.0f, 50.0f, &pointId, true)
+                                        : control->AddPolylinePointAtNoUndo(f.shape, 1, 50.0f, 50.0f, &pointId, true);
+            EXPECT_EQ(hr, f.result);
+            if (f.error) {
+                EXPECT_EQ(ErrorDescription(), f.error);
+            }
+            EXPECT_EQ(pointId, 0);
+            EXPECT_EQ(control->GetPointPool().GetCount(), points) << "no point left behind";
+            EXPECT_EQ(recorder.GetDepth(), 0) << "no operation left open";
+            EXPECT_TRUE(recorder.GetOpenUnits().empty());
+            EXPECT_EQ(manager.GetOpenParentState(&parentState), S_FALSE) << "the manager has none open";
+            EXPECT_EQ(manager.UndoStack().size(), undoSteps);
+            EXPECT_EQ(locked->GetPointCount(), 2);
+        }
+    }
+
+    // Without undo of its own the point joins all the same.
+    ASSERT_EQ(control->AddPolylinePointAtNoUndo(polyline->GetId(), 0, 20.0f, 0.0f, &pointId, false), S_OK);
+    EXPECT_EQ(polyline->GetPoints().IndexOf(pointId), 3) << "index 0 appends";
+    EXPECT_EQ(recorder.GetDepth(), 0);
 }
 
 // A block made from a group takes copies of its children into the library; with replace the

@@ -77,6 +77,9 @@ struct FakePrinter {
     int dialogs = 0, opens = 0, closes = 0, documents = 0, pages = 0, endPages = 0, endDocs = 0, aborts = 0, deletes = 0;
     bool openFails = false, createFails = false, docFails = false, pageFails = false;
     HDC printerDC = nullptr;
+    // Runs while the page goes to the printer (where the spooler lets the thread's messages
+    // through).
+    std::function<void()> whilePrinting;
     std::string documentName;
     std::string openedDevice;
 };
@@ -121,7 +124,11 @@ CPrintDeviceCalls FakeCalls()
         }
         return ++g_fake->pages;
     };
-    calls.endPage = [](HDC) -> int { return ++g_fake->endPages; };
+    calls.endPage = [](HDC) -> int {
+        if (g_fake->whilePrinting)
+            g_fake->whilePrinting();
+        return ++g_fake->endPages;
+    };
     calls.endDoc = [](HDC) -> int { return ++g_fake->endDocs; };
     calls.abortDoc = [](HDC) -> int { return ++g_fake->aborts; };
     calls.deleteDC = [](HDC dc) -> BOOL {
@@ -492,6 +499,54 @@ TEST_F(Printing, WindowAndPreviewRequestsReleaseThePrinter)
         }
     }
     EXPECT_EQ(fake.documents, 0);
+}
+
+// While a page goes to the printer the thread's messages flow: a host's timer that asks for
+// another print then is refused as busy, and the first print ends as it would alone.
+TEST_F(Printing, APrintStartedWhileOneRunsIsRefused)
+{
+    DrawGallows();
+    StorePrinter("Plotter F");
+    std::vector<HDC> contexts;
+    fake.dialog = [&](PRINTDLGA* d) {
+        contexts.push_back(CreateCompatibleDC(nullptr));
+        d->hDC = contexts.back();
+        return TRUE;
+    };
+    static CYVEXControl* printer = nullptr;
+    static std::vector<HRESULT> nested;
+    printer = control.Get();
+    nested.clear();
+    fake.whilePrinting = [] {
+        // The host's timer fires while the spooler pumps.
+        const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            nested.push_back(printer->PrintSite());
+        });
+        const DWORD end = GetTickCount() + 2000;
+        while (nested.empty() && static_cast<LONG>(end - GetTickCount()) > 0) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            Sleep(1);
+        }
+        KillTimer(nullptr, timer);
+    };
+    EXPECT_EQ(control->PrintSite(), S_OK);
+    ASSERT_EQ(nested.size(), 1u) << "the timer fired while the page printed";
+    EXPECT_EQ(nested[0], S_FALSE);
+    EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
+    EXPECT_EQ(fake.dialogs, 1) << "no second dialog";
+    EXPECT_EQ(fake.documents, 1);
+    EXPECT_EQ(fake.endPages, 1);
+    EXPECT_EQ(fake.endDocs, 1);
+    EXPECT_FALSE(control->IsPrinting());
+
+    // Done, the next print runs.
+    fake.whilePrinting = nullptr;
+    EXPECT_EQ(control->PrintSite(), S_OK);
+    EXPECT_EQ(fake.documents, 2);
+    printer = nullptr;
 }
 
 // Played onto a metafile page: the playback turns the page's y axis over, and nothing is played

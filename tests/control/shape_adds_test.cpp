@@ -4,14 +4,18 @@
 #include "tests/support/PictureFiles.h"
 #include "automation/Site.h"
 #include "control/ShapeMap.h"
+#include "control/UndoManager.h"
+#include "control/UndoRecorder.h"
 #include "model/Group.h"
 #include "model/Image.h"
 #include "model/PenCache.h"
+#include "model/PointPool.h"
 #include "model/PointRecord.h"
 #include "model/Reference.h"
 #include "model/Text.h"
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -364,4 +368,188 @@ TEST_F(ShapeAdds, SiteExportMember)
     EXPECT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileW(path.c_str());
     site->Release();
+}
+
+// ---- what a host meets around the adds: its vetoes, the draft limits, failed adds ----
+
+namespace {
+
+// A sink that refuses every event of one kind and lets the others go on.
+class RefusingSink : public EventSink
+{
+public:
+    explicit RefusingSink(DISPID refused) : m_refused(refused) {}
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO* e,
+                        UINT* arg) override
+    {
+        answer = id == m_refused ? VARIANT_FALSE : VARIANT_TRUE;
+        return EventSink::Invoke(id, iid, lcid, flags, p, result, e, arg);
+    }
+    int Heard(DISPID id) const
+    {
+        int n = 0;
+        for (const Call& call : calls)
+            n += call.id == id;
+        return n;
+    }
+
+private:
+    DISPID m_refused;
+};
+
+CUndoManager& ManagerOf(CYVEXControl& control)
+{
+    return *CUndoManager::FromInterface(control.GetUndoRecorder()->GetManager());
+}
+
+} // namespace
+
+// A host that refuses OnAddShape keeps the whole history as it was: the undo steps before the
+// add and the redo step after them stay, and undo goes on with them. An agreed add is one step
+// that undo takes away.
+TEST_F(ShapeAdds, AVetoedAddLeavesTheHistoryAsItWas)
+{
+    ASSERT_EQ(control->CreateUndoManager(), S_OK);
+    const LONG source = Line(Root(), 0, 0, 4, 4);
+    struct Case {
+        const char* name;
+        std::function<HRESULT(LONG*)> add;
+    } cases[] = {
+        {"AddGroup", [&](LONG* id) { return control->AddGroup(Root(), stGroup, id); }},
+        {"AddLayer", [&](LONG* id) { return control->AddLayer(control->GetLayersGroup(), L"Walls", id); }},
+        {"AddClone", [&](LONG* id) { return control->AddClone(Root(), source, id); }},
+        {"AddGroupByID", [&](LONG* id) { return control->AddGroupByID(Root()->GetId(), stGroup, id); }},
+        {"AddCloneByID", [&](LONG* id) { return control->AddCloneByID(Root()->GetId(), source, id); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Two steps of different kinds, and a third undone: one step waits on the redo stack.
+        const LONG moved = Line(Root(), 0, 10, 5, 10);
+        const int pointId = control->FindShape(moved)->GetPoints().GetAt(0)->GetPointId();
+        float dx = 2, dy = 0;
+        ASSERT_EQ(control->ShiftPoint(pointId, &dx, &dy), S_OK);
+        const LONG undone = Line(Root(), 0, 20, 5, 20);
+        ASSERT_EQ(ManagerOf(*control).UndoTo(nullptr), S_OK);
+        ASSERT_EQ(control->FindShape(undone), nullptr);
+        const size_t undoSteps = ManagerOf(*control).UndoStack().size();
+        const size_t redoSteps = ManagerOf(*control).RedoStack().size();
+        ASSERT_GE(undoSteps, 2u);
+        ASSERT_EQ(redoSteps, 1u);
+        const int shapes = static_cast<int>(control->GetShapeMap().Shapes().size());
+
+        {
+            RefusingSink sink(cetOnAddShape);
+            Connection connection(control->GetControllingUnknown(), &sink);
+            LONG id = 77;
+            EXPECT_EQ(c.add(&id), S_FALSE);
+            EXPECT_EQ(id, 0);
+            EXPECT_EQ(sink.Heard(cetOnAddShape), 1);
+        }
+        EXPECT_EQ(static_cast<int>(control->GetShapeMap().Shapes().size()), shapes) << "nothing of it stays";
+        EXPECT_EQ(ManagerOf(*control).UndoStack().size(), undoSteps);
+        EXPECT_EQ(ManagerOf(*control).RedoStack().size(), redoSteps);
+        EXPECT_EQ(control->GetUndoRecorder()->GetDepth(), 0);
+        // The earlier steps still undo: the point goes back.
+        ASSERT_EQ(ManagerOf(*control).UndoTo(nullptr), S_OK);
+        EXPECT_FLOAT_EQ(control->GetPointPool().Find(pointId)->x, 0.0f);
+
+        // Agreed: one step, which undo takes away.
+        LONG id = 0;
+        ASSERT_EQ(c.add(&id), S_OK);
+        ASSERT_NE(control->FindShape(id), nullptr);
+        ASSERT_EQ(ManagerOf(*control).UndoTo(nullptr), S_OK);
+        EXPECT_EQ(control->FindShape(id), nullptr);
+    }
+}
+
+// The draft limits take in a new shape the way the control grows them: not while LockDraftLimits
+// is set, and only when the host agrees in OnEditSite.
+TEST_F(ShapeAdds, AddsGrowTheLimitsAsTheHostAllows)
+{
+    struct Case {
+        const char* name;
+        bool locked;
+        bool refused;
+        bool grows;
+    } cases[] = {{"free", false, false, true}, {"locked", true, false, false}, {"refused", false, true, false}};
+    struct Add {
+        const char* name;
+        std::function<HRESULT(float)> add;
+    } adds[] = {
+        {"AddLine", [&](float reach) { LONG id = 0; return control->AddLine(Root(), 0, 0, reach, reach, &id); }},
+        {"AddCircle", [&](float reach) { LONG id = 0; return control->AddCircle(Root(), reach, reach, 5, &id); }},
+        {"AddRectangle", [&](float reach) { LONG id = 0; return control->AddRectangle(Root(), 0, reach, reach, 0, &id); }},
+    };
+    // Beyond the limits a new control starts with.
+    float reach = 5000.0f;
+    for (const Case& c : cases) {
+        for (const Add& a : adds) {
+            SCOPED_TRACE(testing::Message() << c.name << " " << a.name);
+            reach *= 2;
+            ASSERT_EQ(control->put_LockDraftLimits(c.locked ? VARIANT_TRUE : VARIANT_FALSE), S_OK);
+            const CRealRect before = control->GetSiteRecord().GetDraftLimits();
+            RefusingSink sink(c.refused ? cetOnEditSite : 0);
+            Connection connection(control->GetControllingUnknown(), &sink);
+            ASSERT_EQ(a.add(reach), S_OK);
+            const CRealRect after = control->GetSiteRecord().GetDraftLimits();
+            if (c.grows) {
+                EXPECT_GE(std::max(after.left, after.right), reach);
+                EXPECT_EQ(sink.Heard(cetOnEditSite), 1);
+            } else {
+                EXPECT_EQ(after.left, before.left);
+                EXPECT_EQ(after.top, before.top);
+                EXPECT_EQ(after.right, before.right);
+                EXPECT_EQ(after.bottom, before.bottom);
+                EXPECT_EQ(sink.Heard(cetOnEditSite), c.refused ? 1 : 0);
+            }
+        }
+    }
+}
+
+namespace {
+
+// A control whose point pool gives out after a number of points.
+class PointStarvedControl : public CYVEXControl
+{
+public:
+    int CreatePoint(float x, float y) override { return points-- > 0 ? CYVEXControl::CreatePoint(x, y) : 0; }
+    int points = 0;
+};
+
+} // namespace
+
+// A shape that cannot get all its points leaves nothing behind: no shape in the map or the
+// group, no point in the pool, and the caller reads ID 0.
+TEST(ShapeAddFailures, AShapeWithoutAllItsPointsLeavesNothing)
+{
+    auto* control = new ycom::ComObject<PointStarvedControl>();
+    control->InternalAddRef();
+    CGroup* root = control->GetRootGroup();
+    struct Case {
+        const char* name;
+        int points;
+        std::function<HRESULT(LONG*)> add;
+    } cases[] = {
+        {"line, second point", 1, [&](LONG* id) { return control->AddLine(root, 0, 0, 1, 1, id); }},
+        {"polyline, second point", 1, [&](LONG* id) { return control->AddPolyline(root, 0, 0, 1, 1, id); }},
+        {"rectangle, third point", 2, [&](LONG* id) { return control->AddRectangle(root, 0, 1, 1, 0, id); }},
+        {"rectangle, last point", 3, [&](LONG* id) { return control->AddRectangle(root, 0, 1, 1, 0, id); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t shapes = control->GetShapeMap().Shapes().size();
+        const size_t points = control->GetPointPool().GetCount();
+        const int children = root->GetShapeCount();
+        control->points = c.points;
+        LONG id = 77;
+        EXPECT_EQ(c.add(&id), E_OUTOFMEMORY);
+        EXPECT_EQ(id, 0);
+        EXPECT_EQ(control->GetShapeMap().Shapes().size(), shapes);
+        EXPECT_EQ(control->GetPointPool().GetCount(), points);
+        EXPECT_EQ(root->GetShapeCount(), children);
+    }
+    control->points = 100;
+    LONG id = 0;
+    EXPECT_EQ(control->AddLine(root, 0, 0, 1, 1, &id), S_OK);
+    control->Release();
 }

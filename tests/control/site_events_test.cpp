@@ -1,13 +1,18 @@
 // The site's database operations seen by a host: the control hosted in a window, its worker
 // threads' stages reaching the host as events on the host's thread while it pumps, the host's
 // vetoes, and the change messages that ask the host before a prototype goes.
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 #include "tests/support/HostedControl.h"
 #include "tests/support/DbTestSupport.h"
 #include "automation/PersistDB.h"
 #include "control/ShapeMap.h"
+#include "control/UndoManager.h"
+#include "control/UndoRecorder.h"
 #include "model/Group.h"
+#include "model/PointRecord.h"
 #include "model/Shape.h"
 
 using namespace controltest;
@@ -183,6 +188,121 @@ TEST_P(SiteEvents, ADeleteMessageAsksBeforeAPrototypeGoes)
     EXPECT_EQ(map.RemoveShapeOnMessage(424242), S_OK);
     EXPECT_EQ(map.Lookup(id), nullptr);
     EXPECT_EQ(parent->IndexOfChild(id), -1);
+}
+
+namespace {
+
+// A site of many lines, saved in the foreground.
+int SaveSiteOfLines(CYVEXControl& control, const char* name, int lines)
+{
+    for (int i = 0; i < lines; ++i) {
+        LONG id = 0;
+        EXPECT_EQ(control.AddLine(control.GetRootGroup(), 0.0f, static_cast<float>(i), 10.0f, static_cast<float>(i), &id),
+                  S_OK);
+    }
+    int siteId = 0;
+    EXPECT_EQ(control.InsertSiteRow(name, &siteId), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(control.StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK);
+    return siteId;
+}
+
+// A key pressed with Ctrl (and Shift) as a user presses it, handled at once: the worker that
+// waits for this thread stays waiting.
+void PressNow(HWND window, WPARAM key, bool shift)
+{
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_CONTROL] = 0x80;
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    SendMessageW(window, WM_KEYDOWN, key, 1);
+    state[VK_CONTROL] = state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+}
+
+} // namespace
+
+// A load's progress reaches the host between its beginning and its end, as a save's does,
+// although the load keeps the host's other events off while it builds the drawing.
+TEST_P(SiteEvents, ALoadReportsItsProgress)
+{
+    const int siteId = SaveSiteOfLines(*control, "Progress", 60);
+    Connect();
+    ASSERT_EQ(control->StartLoadSiteFromDB(siteId, 0), S_OK);
+    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
+    std::vector<LONG> percents;
+    for (const EventSink::Call& call : sink.calls)
+        if (call.id == cetOnProgress && !call.ints.empty())
+            percents.push_back(call.ints[0]);
+    const auto between = std::count_if(percents.begin(), percents.end(), [](LONG p) { return p > 0 && p < 100; });
+    EXPECT_GE(between, 3) << "heard " << percents.size() << " progress events";
+    EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+    EXPECT_EQ(percents.empty() ? -1 : percents.back(), 100);
+    VARIANT_BOOL events = VARIANT_FALSE;
+    ASSERT_EQ(control->get_FireEvents(&events), S_OK);
+    EXPECT_EQ(events, VARIANT_TRUE) << "the host's switch is as it was";
+}
+
+// While a worker loads the site the host's operations that would read or change the drawing
+// answer "Operation is in progress." (S_FALSE) and change nothing: undo and redo (the keys and
+// the manager), grouping and ungrouping by key, the zooms, locating a shape and drawing into a
+// context. Once the load has ended they run again.
+TEST_P(SiteEvents, OperationsWaitWhileAWorkerLoads)
+{
+    ASSERT_EQ(control->CreateUndoManager(), S_OK);
+    const int siteId = SaveSiteOfLines(*control, "Busy", 60);
+    CUndoManager& manager = *CUndoManager::FromInterface(control->GetUndoRecorder()->GetManager());
+    // One step to undo and one to redo.
+    LONG a = 0, b = 0;
+    ASSERT_EQ(control->AddLine(control->GetRootGroup(), 0, 0, 5, 5, &a), S_OK);
+    float dx = 1, dy = 0;
+    ASSERT_EQ(control->ShiftPoint(control->FindShape(a)->GetPoints().GetAt(0)->GetPointId(), &dx, &dy), S_OK);
+    ASSERT_EQ(control->AddLine(control->GetRootGroup(), 0, 9, 5, 9, &b), S_OK);
+    ASSERT_EQ(manager.UndoTo(nullptr), S_OK);
+    const size_t undoSteps = manager.UndoStack().size(), redoSteps = manager.RedoStack().size();
+    ASSERT_EQ(redoSteps, 1u);
+    // Two shapes selected, as Ctrl+G groups them.
+    for (const auto& entry : control->GetShapeMap().Shapes())
+        if (entry.first >= 12 && control->GetSelectionGroup()->GetShapeCount() < 2)
+            control->GetSelectionGroup()->AddChild(entry.second, nullptr, 0, false);
+    ASSERT_EQ(control->GetSelectionGroup()->GetShapeCount(), 2);
+    HDC dc = CreateCompatibleDC(nullptr);
+    Connect();
+
+    ASSERT_EQ(control->StartLoadSiteFromDB(siteId, 0), S_OK);
+    // The worker waits for this thread to hear its progress: the load runs on.
+    ASSERT_FALSE(control->IsIdle());
+    struct Step {
+        const char* name;
+        std::function<HRESULT()> run;
+    } steps[] = {
+        {"UndoTo", [&] { return manager.UndoTo(nullptr); }},
+        {"RedoTo", [&] { return manager.RedoTo(nullptr); }},
+        {"Ctrl+U", [&] { PressNow(m_wnd, 'U', false); return S_FALSE; }},
+        {"Ctrl+Y", [&] { PressNow(m_wnd, 'Y', false); return S_FALSE; }},
+        {"Ctrl+G", [&] { PressNow(m_wnd, 'G', false); return S_FALSE; }},
+        {"Ctrl+Shift+U", [&] { PressNow(m_wnd, 'U', true); return S_FALSE; }},
+        {"ZoomAll", [&] { return control->ZoomAll(); }},
+        {"ZoomShape", [&] { return control->ZoomShape(a, 1.0f); }},
+        {"LocateShape", [&] { return control->LocateShape(a); }},
+        {"DrawToDC", [&] { return control->DrawToDC(dc, 0, 0, 1000, 1000, 0); }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        control->SetLastError(0, "");
+        EXPECT_EQ(step.run(), S_FALSE);
+        EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
+        EXPECT_EQ(manager.UndoStack().size(), undoSteps);
+        EXPECT_EQ(manager.RedoStack().size(), redoSteps);
+        EXPECT_FALSE(control->IsIdle());
+    }
+    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
+    EXPECT_TRUE(control->IsIdle());
+    EXPECT_EQ(control->ZoomAll(), S_OK);
+    EXPECT_EQ(control->DrawToDC(dc, 0, 0, 1000, 1000, 0), 1) << "1 after a drawing";
+    DeleteDC(dc);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SiteEvents, testing::Values(SqliteSites(), PostgresSites()), TargetName());

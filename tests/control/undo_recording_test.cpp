@@ -548,6 +548,61 @@ TEST_F(UndoTest, AVetoedChangeLeavesTheHistoryWhole)
     EXPECT_EQ(PointsOf(c)[0].x, 0.0f);
 }
 
+namespace {
+
+// A control core whose long operation (a worker holding the gate) ends at the moment a restore
+// begins putting the drawing back.
+struct GateCore : CControlCore
+{
+    void EndInteractiveOperation(bool) override
+    {
+        if (workerEnds)
+            OpenGate();
+    }
+    bool workerEnds = false;
+};
+struct GateCoreHolder
+{
+    GateCore core;
+};
+struct GateDrawing : GateCoreHolder, DrawingCore
+{
+    GateDrawing() : DrawingCore(core) {}
+};
+
+} // namespace
+
+// While a worker holds the drawing, undo waits (S_FALSE, "Operation is in progress.") and the
+// stacks stay. A restore counts as busy without touching the worker's gate: a worker that ends
+// meanwhile leaves the control idle, and the next long operation gets through.
+TEST(UndoGate, AWorkerEndingDuringARestoreLeavesTheControlIdle)
+{
+    GateDrawing d;
+    CPolyline* shape = d.Polyline({{0, 0}, {10, 0}}, d.root);
+    ASSERT_TRUE(SUCCEEDED(d.Recorder().RecordShape(opMove, shape, false)));
+    shape->Shift(5, 0, nullptr, true);
+    d.EndStep();
+    ycom::ComPtr<IOleUndoUnit> held(d.Manager().UndoStack().at(0).Get());
+    auto* snapshot = dynamic_cast<CSnapshotUndoUnit*>(held.Get());
+    ASSERT_NE(snapshot, nullptr);
+
+    ASSERT_TRUE(d.core.TryCloseGate()) << "a worker starts";
+    EXPECT_EQ(d.Undo(), S_FALSE);
+    EXPECT_EQ(d.core.GetLastErrorText(), "Operation is in progress.");
+    EXPECT_EQ(d.Redo(), S_FALSE);
+    EXPECT_EQ(d.Manager().UndoStack().size(), 1u) << "the step waits";
+    EXPECT_EQ(PointsOf(shape)[0].x, 5.0f);
+
+    d.core.workerEnds = true;
+    ASSERT_TRUE(SUCCEEDED(snapshot->Restore()));
+    EXPECT_EQ(PointsOf(shape)[0].x, 0.0f);
+    EXPECT_TRUE(d.core.IsIdle()) << "the gate the worker opened stays open";
+    EXPECT_TRUE(d.core.TryCloseGate()) << "the next long operation gets through";
+    d.core.OpenGate();
+    d.core.workerEnds = false;
+    EXPECT_EQ(d.Undo(), S_OK) << "idle, undo runs again";
+}
+
 TEST_F(UndoTest, UnitsThatOutliveTheirControlFindNoRecorder)
 {
     auto drawing = std::make_unique<Drawing>();
