@@ -368,6 +368,7 @@ CShape* CShapeMap::TakeFirst()
         return nullptr;
     CShape* shape = m_shapes.begin()->second;
     m_shapes.erase(m_shapes.begin());
+    ++m_changeCount;
     m_overlayGroups.erase(std::remove(m_overlayGroups.begin(), m_overlayGroups.end(), shape), m_overlayGroups.end());
     m_rootGroups.erase(std::remove(m_rootGroups.begin(), m_rootGroups.end(), shape), m_rootGroups.end());
     return shape;

@@ -46,7 +46,12 @@ Function SortedLines(text)
       If items(j) < items(i) Then k = items(i) : items(i) = items(j) : items(j) = k
     Next
   Next
-  SortedLines = Join(items, vbLf)
+  ' Joined by hand: Join is not there in every script engine.
+  k = ""
+  For i = 0 To UBound(items)
+    k = k & items(i) & vbLf
+  Next
+  SortedLines = k
 End Function
 
 ' The attribute model as text, independent of the IDs a control gave: every group with its types,
