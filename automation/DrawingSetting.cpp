@@ -58,6 +58,9 @@ void CDrawingSetting::RecordChange(CDrawingSettingRecord* setting)
 template <class V, class Get, class Set>
 HRESULT CDrawingSetting::Write(const V& value, Get&& get, Set&& set)
 {
+    // A load or save on its worker reads and fills the settings: not even looked at meanwhile.
+    if (m_control && !m_control->IsIdle())
+        return m_control->AnswerInProgress();
     CDrawingSettingRecord* setting = nullptr;
     RETURN_IF_FAILED(Find(&setting));
     if (!(get(*setting) == value))
@@ -68,6 +71,8 @@ HRESULT CDrawingSetting::Write(const V& value, Get&& get, Set&& set)
 
 HRESULT CDrawingSetting::WriteSwitch(int CDrawingSettingRecord::*field, VARIANT_BOOL value)
 {
+    if (m_control && !m_control->IsIdle())
+        return m_control->AnswerInProgress();
     CDrawingSettingRecord* setting = nullptr;
     RETURN_IF_FAILED(Find(&setting));
     const int on = value != VARIANT_FALSE ? 1 : 0;

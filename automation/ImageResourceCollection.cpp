@@ -163,21 +163,43 @@ STDMETHODIMP CImageResourceCollection::DeleteByIDExt(LONG resourceID, VARIANT_BO
                 shapeIds.push_back(entry.first);
         if (!bDeleteDependentObjects && (!patternIds.empty() || !shapeIds.empty()))
             return E_FAIL;
+        // Every image that goes must be able to go: one the control would keep (protected
+        // against deletion, a read-only site, a long operation running) refuses the whole
+        // deletion before anything changes.
+        if (!shapeIds.empty() && (!m_yvex->IsIdle() || !m_yvex->AcceptsEdits()))
+            return E_FAIL;
+        for (int id : shapeIds) {
+            CShape* image = m_yvex->FindShape(id);
+            if (!image || (image->GetProtectionFlags() & sdbfDeletion))
+                return E_FAIL;
+        }
         CUndoRecorder* recorder = m_yvex->GetUndoRecorder();
         const bool opened = recorder && recorder->OpenOperation(kUndoDelete) == S_OK;
-        for (int id : patternIds) {
-            if (recorder)
-                recorder->RecordHatchPattern(kUndoDelete, patterns.Find(id), false);
-            patterns.Remove(id, false);
-        }
-        for (int id : shapeIds)
+        // The images first: should one stay after all, the patterns and the resource stay with
+        // it, and what went is kept as one undoable step.
+        size_t gone = 0;
+        for (int id : shapeIds) {
             m_yvex->DeleteShapeByID(id, 0, 0);
-        if (recorder)
-            recorder->RecordImageResource(kUndoDelete, resource, false);
-        const bool removed = resources.Remove(resourceID) == 1;
+            if (!m_yvex->FindShape(id))
+                ++gone;
+        }
+        const bool imagesGone = gone == shapeIds.size();
+        bool removed = false;
+        if (imagesGone) {
+            for (int id : patternIds) {
+                if (recorder)
+                    recorder->RecordHatchPattern(kUndoDelete, patterns.Find(id), false);
+                patterns.Remove(id, false);
+            }
+            if (recorder)
+                recorder->RecordImageResource(kUndoDelete, resource, false);
+            removed = resources.Remove(resourceID) == 1;
+        }
+        const bool changed = removed || gone != 0;
         if (opened)
-            recorder->CloseOperation(removed);
-        m_yvex->SetModified();
+            recorder->CloseOperation(changed);
+        if (changed)
+            m_yvex->SetModified();
         RETURN_IF_FAILED(Build());
         return removed ? S_OK : E_FAIL;
     });

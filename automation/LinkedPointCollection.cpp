@@ -14,6 +14,9 @@ constexpr int kUndoRelations = 8;
 // history before it stays. The control's answer is the collection's.
 HRESULT CLinkedPointCollection::ChangeLink(LONG pointId, bool link)
 {
+    // A load or save on its worker holds the shapes: not even looked at meanwhile.
+    if (m_yvex && !m_yvex->IsIdle())
+        return m_yvex->AnswerInProgress();
     CShape* owner = Owner();
     if (!owner)
         return S_FALSE;

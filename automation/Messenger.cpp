@@ -99,7 +99,7 @@ STDMETHODIMP CMessenger::ProcessMessages()
         // control's thread.
         for (const CReceivedMessage& message : m_receiver->TakeReceived())
             if (m_control)
-                m_control->ApplyChangeMessage(message.type, message.values[1]);
+                m_control->ApplyChangeMessage(message.type, message.values[0], message.values[1]);
         m_receiver->SetWindow(m_control ? m_control->GetControlWindow() : nullptr,
                               CYVEXControl::kChangeMessage);
         return m_receiver->Poll();
@@ -181,7 +181,14 @@ void CMessenger::RestartReceiveTimer(LONG timeout)
 STDMETHODIMP CMessenger::put__YVEXControl(LONG_PTR newVal)
 {
     return ycom::Guard(IID_IMessenger, [&]() -> HRESULT {
-        RETURN_IF_FAILED(CYVEXControl::ResolveHandle(newVal, &m_control));
+        CYVEXControl* control = nullptr;
+        RETURN_IF_FAILED(CYVEXControl::ResolveHandle(newVal, &control));
+        // A messenger of the host's own keeps the control it works on alive; the control's inner
+        // messenger never does (the control would keep itself).
+        m_controlRef.Reset();
+        if (control && !OuterUnknown())
+            m_controlRef = static_cast<IYVEXControl*>(control);
+        m_control = control;
         if (m_control)
             SetLogin({m_control->GetDataSource(), m_control->GetUserName(), m_control->GetPassword()});
         return S_OK;

@@ -4,6 +4,7 @@
 #include <string>
 #include "com/ComObject.h"
 #include "com/Dispatch.h"
+#include "com/Owners.h"
 #include "persistence/MessengerLogin.h"
 #include "YVEX_h.h"
 
@@ -65,9 +66,10 @@ private:
     // One part of the login set from a property.
     HRESULT PutLoginText(std::string CMessengerLogin::*field, BSTR value);
 
-    // The attached control: not reference counted (an inner object of the control never keeps it
-    // alive); null while unattached.
+    // The attached control; null while unattached. A messenger made by a host holds a reference
+    // on it (m_controlRef); the control's inner messenger holds none.
     CYVEXControl* m_control = nullptr;
+    ycom::ComPtr<IYVEXControl> m_controlRef;
     CMessengerLogin m_login;
     std::shared_ptr<CMessengerSender> m_sender;
     std::shared_ptr<CMessengerReceiver> m_receiver;

@@ -1,4 +1,5 @@
 #include "automation/Point.h"
+#include <cmath>
 #include <utility>
 #include "com/Guard.h"
 #include "com/HResult.h"
@@ -48,11 +49,14 @@ STDMETHODIMP CPoint::put_ID(LONG newVal)
     return Guarded([&]() -> HRESULT {
         if (!m_control)
             return S_OK;
+        // A load or save on its worker holds the point pool: not even looked at meanwhile.
+        if (!m_control->IsIdle())
+            return m_control->AnswerInProgress();
         CPointRecord* point = nullptr;
         RETURN_IF_FAILED(FindPoint(&point));
         if (newVal == m_itemId)
             return S_OK;
-        m_control->SetModified();
+        // The control's change marks the site modified when it is made.
         const HRESULT hr = m_control->ChangePointID(m_itemId, newVal);
         if (hr == S_OK)
             m_itemId = newVal;
@@ -100,8 +104,13 @@ STDMETHODIMP CPoint::get_Y(float* pVal)
 }
 HRESULT CPoint::PutCoordinate(bool horizontal, float value)
 {
+    // A load or save on its worker holds the point pool: not even looked at meanwhile.
+    if (m_control && !m_control->IsIdle())
+        return m_control->AnswerInProgress();
     CPointRecord* point = nullptr;
     RETURN_IF_FAILED(FindPoint(&point));
+    if (!std::isfinite(value))
+        return ReportComErrorW(CLSID_YVEXControl, L"A coordinate is not a number.", E_INVALIDARG);
     float& coordinate = horizontal ? point->x : point->y;
     if (coordinate != value) {
         if (CUndoRecorder* recorder = m_control->GetUndoRecorder(); recorder && recorder->ShouldRecordPoint(point))
@@ -127,6 +136,8 @@ STDMETHODIMP CPoint::Shift(LONG, float* pdx, float* pdy)
     return Guarded([&]() -> HRESULT {
         RETURN_IF_NULL_POINTER(pdx);
         RETURN_IF_NULL_POINTER(pdy);
+        if (m_control && !m_control->IsIdle())
+            return m_control->AnswerInProgress();
         CPointRecord* point = nullptr;
         RETURN_IF_FAILED(FindPoint(&point));
         struct RedrawOff
@@ -136,9 +147,7 @@ STDMETHODIMP CPoint::Shift(LONG, float* pdx, float* pdy)
             ~RedrawOff() { control->SetControlFlags(flags); }
         } redrawOff{m_control, m_control->GetControlFlags()};
         m_control->SetControlFlags(redrawOff.flags | controlDisableRedraw);
-        if (CUndoRecorder* recorder = m_control->GetUndoRecorder(); recorder && recorder->ShouldRecordPoint(point))
-            recorder->RecordPoint(kUndoMove, point, false);
-        m_control->SetModified();
+        // The control's move records the point and marks the site only once the host let it go.
         return m_control->ShiftPoint(m_itemId, pdx, pdy);
     });
 }

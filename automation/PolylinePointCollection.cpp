@@ -6,6 +6,9 @@
 STDMETHODIMP CPolylinePointCollection::AddPoint(LONG Index, LONG PointID)
 {
     return Guarded([&]() -> HRESULT {
+        // A load or save on its worker holds the shapes: not even looked at meanwhile.
+        if (m_yvex && !m_yvex->IsIdle())
+            return m_yvex->AnswerInProgress();
         CShape* owner = Owner();
         if (!owner)
             return S_FALSE;

@@ -25,10 +25,15 @@
 // Where a shape collection takes its items from.
 enum class ShapeSource { None, Group, Map, List, Referrers };
 
-// What a shape collection's enumerator hands out: a new wrapper per item.
+// What a shape collection's enumerator hands out: a new wrapper per item. No step is taken while a
+// load or save works on the drawing on its worker (the shape map and the groups change under it).
 struct ShapeItemToVariant {
     CYVEXControl* control = nullptr;
     const IID* iid = &IID_IShape;
+    HRESULT Ready() const
+    {
+        return control && !control->IsIdle() ? control->AnswerInProgress() : S_OK;
+    }
     HRESULT Convert(CShape* shape, VARIANT* out) const
     {
         if (!shape)
@@ -53,6 +58,14 @@ struct ShapeListView {
     size_t size() const { return static_cast<size_t>(owner->ListCount()); }
     CShape* operator[](size_t index) const { return owner->ListItem(static_cast<int>(index)); }
 };
+
+// A collection member that reads the drawing answers "Operation is in progress." (S_FALSE, no
+// item) while a load or save works on it on its worker.
+#define RETURN_IF_BUSY()                                                                               \
+    do {                                                                                               \
+        if (this->m_control && !this->m_control->IsIdle())                                             \
+            return this->m_control->AnswerInProgress();                                                 \
+    } while (0)
 
 // A new ReadOnlyShapeCollection over a list of shape IDs (a hit list).
 HRESULT NewReadOnlyShapeCollection(CYVEXControl* control, std::vector<int> ids, IReadOnlyShapeCollection** out);
@@ -83,6 +96,7 @@ public:
         return this->Guarded([&]() -> HRESULT {
             RETURN_IF_NULL_POINTER(pVal);
             *pVal = nullptr;
+            RETURN_IF_BUSY();
             ShapeItemToVariant traits{m_control, static_cast<T*>(this)->ItemIid()};
             IUnknown* self = static_cast<T*>(this)->GetUnknown();
             if (m_source == ShapeSource::Map && m_control)
@@ -116,11 +130,10 @@ public:
             *pVal = nullptr;
             if (m_source == ShapeSource::None || !m_control)
                 return E_FAIL;
+            RETURN_IF_BUSY();
             CShape* shape = nullptr;
             if (m_source == ShapeSource::Map) {
-                const auto& shapes = m_control->GetShapeMap().Shapes();
-                if (Index >= 1 && static_cast<size_t>(Index) <= shapes.size())
-                    shape = std::next(shapes.begin(), Index - 1)->second;
+                shape = MapItem(Index);
             } else if (Index >= 1 && Index <= ListCount()) {
                 shape = ListItem(Index - 1);
             }
@@ -134,6 +147,7 @@ public:
         return this->Guarded([&]() -> HRESULT {
             RETURN_IF_NULL_POINTER(pVal);
             *pVal = nullptr;
+            RETURN_IF_BUSY();
             if (m_source == ShapeSource::Referrers) {
                 CShape* reference = FindListed([&](CShape* s) { return s->GetId() == Index; });
                 return reference ? HandOut(reference, pVal) : S_FALSE;
@@ -149,6 +163,7 @@ public:
         return this->Guarded([&]() -> HRESULT {
             RETURN_IF_NULL_POINTER(pVal);
             *pVal = nullptr;
+            RETURN_IF_BUSY();
             if (m_source == ShapeSource::Referrers) {
                 CShape* reference = FindListed([&](CShape* s) { return s->GetDatabaseId() == Index; });
                 return reference ? HandOut(reference, pVal) : S_FALSE;
@@ -290,6 +305,31 @@ protected:
         return NewShapeObject(m_control, shape, *static_cast<T*>(this)->ItemIid(), reinterpret_cast<void**>(out));
     }
     bool HasMap() const { return m_control && (m_source == ShapeSource::Group || m_source == ShapeSource::Map); }
+    // The Index-th shape of the map in ID order (from 1), null outside. A client that walks the
+    // items one after another (Item(1), Item(2), ...) is answered from the position of the last
+    // one while the map stays as it was: each step is a step, not a walk from the start.
+    CShape* MapItem(LONG index)
+    {
+        const CShapeMap& map = m_control->GetShapeMap();
+        const auto& shapes = map.Shapes();
+        if (index < 1 || static_cast<size_t>(index) > shapes.size())
+            return nullptr;
+        auto it = shapes.begin();
+        LONG at = 1;
+        if (m_cacheIndex >= 1 && m_cacheChanges == map.GetChangeCount() && m_cacheIndex <= index) {
+            auto cached = shapes.find(m_cacheKey);
+            if (cached != shapes.end()) {
+                it = cached;
+                at = m_cacheIndex;
+            }
+        }
+        for (; at < index; ++at)
+            ++it;
+        m_cacheIndex = index;
+        m_cacheKey = it->first;
+        m_cacheChanges = map.GetChangeCount();
+        return it->second;
+    }
     // The group that add, delete and reorder operations work on; null when there is none (or it
     // is gone).
     CGroup* TargetGroup() const
@@ -307,4 +347,8 @@ protected:
     int m_targetId = 0;
     bool m_hasTarget = false;
     ShapeListView<IReadOnlyShapeCollectionImpl> m_view{this};
+    // The last item Item handed out of the map: its index, its ID and the map's change count then.
+    LONG m_cacheIndex = 0;
+    int m_cacheKey = 0;
+    unsigned long m_cacheChanges = 0;
 };

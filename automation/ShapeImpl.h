@@ -110,6 +110,9 @@ public:
     STDMETHODIMP put_ID(LONG newVal) override
     {
         return this->Guarded([&]() -> HRESULT {
+            // A load or save on its worker holds the shape map: not even looked at meanwhile.
+            if (m_control && !m_control->IsIdle())
+                return m_control->AnswerInProgress();
             CShape* shape = nullptr;
             RETURN_IF_FAILED(RequireShape(&shape, E_POINTER));
             const HRESULT hr = m_control->ChangeShapeID(shape->GetId(), newVal);
@@ -219,10 +222,16 @@ public:
     {
         return this->Guarded([&]() -> HRESULT {
             return Change([&](CShape* s) -> HRESULT {
-                if (s->GetDatabaseId() != newVal)
+                const int old = s->GetDatabaseId();
+                if (old != newVal)
                     RecordChange(s, kUndoProperties);
+                // The row the shape stood for is no longer its own: a message about that row
+                // must not reach this shape.
+                CShapeMap& map = m_control->GetShapeMap();
+                if (old != newVal && old != 0 && map.FindByDbId(old) == s)
+                    map.RemoveDbId(old);
                 s->SetDatabaseId(newVal);
-                m_control->GetShapeMap().SetDbId(newVal, s->GetId());
+                map.SetDbId(newVal, s->GetId());
                 return S_OK;
             });
         });
@@ -738,10 +747,13 @@ protected:
         read(shape);
         return S_OK;
     }
-    // A setter or method: without a shape nothing happens (S_OK).
+    // A setter or method: without a shape nothing happens (S_OK). While a load or save works on
+    // the drawing on its worker, nothing changes ("Operation is in progress.", S_FALSE).
     template <class F>
     HRESULT Change(F&& body)
     {
+        if (m_control && !m_control->IsIdle())
+            return m_control->AnswerInProgress();
         CShape* shape = nullptr;
         const HRESULT hr = FindShape(&shape);
         if (hr != S_OK)

@@ -98,8 +98,7 @@ STDMETHODIMP CSite::CreateBlock(BSTR BlockName, LONG *pBlockID, LONG ShapeID, LO
                                 float PickPointY, VARIANT_BOOL bReplace)
 {
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {
-        if (!m_control)
-            return E_ACCESSDENIED;
+        RETURN_IF_FAILED(Attached());
         return m_control->CreateBlock(BlockName, pBlockID, ShapeID, pNewRefID, PickPointX, PickPointY,
                                       bReplace != VARIANT_FALSE);
     });
@@ -115,6 +114,9 @@ STDMETHODIMP CSite::Clear()
     // The emptied site differs from the one stored: it is marked modified once it is empty.
     return ycom::Guard(IID_ISite, [&]() -> HRESULT {
         RETURN_IF_FAILED(Attached());
+        // A load or save on its worker holds the drawing.
+        if (!m_control->IsIdle())
+            return m_control->AnswerInProgress();
         m_control->SetModified();
         m_control->ClearSite();
         m_control->SetModified();

@@ -61,6 +61,9 @@ HRESULT CVertex::Read(P* out, F&& read)
 template <class F>
 HRESULT CVertex::Write(int kind, bool needsPoint, F&& write)
 {
+    // A load or save on its worker holds the shapes: not even looked at meanwhile.
+    if (m_control && !m_control->IsIdle())
+        return m_control->AnswerInProgress();
     CVertexRecord* vertex = Find();
     if (!vertex || (needsPoint && !vertex->GetPoint()))
         return E_POINTER;

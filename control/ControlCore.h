@@ -24,6 +24,7 @@
 
 class COdbcSession;
 class CShape;
+struct CShapeStats;
 class CAttributeTypeMap;
 class CAttributeGroupMap;
 class CAttributeMap;
@@ -147,6 +148,10 @@ public:
     private:
         CControlCore& m_control;
     };
+    // The answer of a member that would touch the drawing while a long operation works on it on
+    // its worker (the caller has found the control not idle): "Operation is in progress." as the
+    // last error (code 1) and as error info, and S_FALSE, the gate's own answer.
+    HRESULT AnswerInProgress();
     // The site's read-only state (ISite::ReadOnly).
     bool IsReadOnly() const { return m_readOnly; }
     void SetReadOnly(bool on) { m_readOnly = on; }
@@ -372,6 +377,10 @@ public:
     // The database the site lives in: data source name (empty: the embedded default), user name
     // and password.
     const std::string& GetDataSource() const { return m_dataSource; }
+    // The login a database step connects with: on the worker of a database file transfer the
+    // file's, everywhere else the control's own above (which the transfer leaves alone, so that
+    // the host's thread never reads a half-written name or the file's).
+    void FillLogin(COdbcSession& session) const;
     void SetDataSource(const std::string& name) { m_dataSource = name; }
     const std::string& GetUserName() const { return m_userName; }
     void SetUserName(const std::string& name) { m_userName = name; }
@@ -392,6 +401,9 @@ public:
     // when nothing was chosen, E_ACCESSDENIED when the host vetoed the beginning, S_OK once a
     // worker runs (the end stage reports the outcome), the body's own result in the foreground.
     HRESULT StartLoadSiteFromDB(int siteId, DWORD mode);
+    // "Site not found." (error info, last error) when the database answers that it holds no
+    // site of that ID; S_OK otherwise, also when it cannot be asked here.
+    HRESULT RefuseUnstoredSite(int siteId);
     HRESULT StartSaveSiteToDB(int siteId, DWORD mode, const char* name);
     HRESULT StartDeleteSiteFromDB(int siteId);
     HRESULT SaveToNewSite(const char* name, int* siteId);
@@ -410,6 +422,10 @@ public:
     // The load body: the site and what it includes, into the drawing (request null: a full load
     // with every top-level value). 0, S_FALSE, or the first failing step's result.
     HRESULT LoadSiteFromDB(int siteId, CIncludedSite* request);
+    // One shape's rows (with its subtree's) under the current site, in one transaction with its
+    // IDs reserved as a site save reserves them; a key another session took meanwhile makes it
+    // try again. A failure leaves the stored rows and the drawing's database IDs as they were.
+    HRESULT SaveShapeRows(CShape* shape, int scenarioId);
     // The save body: every row of the site written anew in one transaction; a failure leaves the
     // stored site and the drawing's database IDs as they were.
     HRESULT SaveSiteToDB(int siteId, DWORD mode);
@@ -539,16 +555,31 @@ protected:
     void AnnounceEnd(int stage, const char* name, int siteId, bool result, LONG storageType = 1 /* srDatabase */);
 private:
     HRESULT LoadIncludedSites(int siteId, CIncludedSite& request);
-    HRESULT LoadSiteBody(int siteId, CIncludedSite& request, bool top);
+    // With detach (a load from a database file) the loaded drawing forgets its site and
+    // database IDs, which name rows of the file, before its end is announced.
+    HRESULT LoadSiteBody(int siteId, CIncludedSite& request, bool top, bool detach = false);
     void PrepareAdditiveLoad(const CIncludedSite& request);
     void FinishAdditiveLoad(const CIncludedSite& request);
     void ApplyUnitsOfAdditiveLoad(const CIncludedSite& request);
     void MergeViewsAndSettings(const CIncludedSite& request, double factor, bool scaledThisModule);
     void EnterIncludedSite(const CIncludedSite& request);
     HRESULT SaveSiteAttempt(COdbcSession& session, int siteId, bool* retryable);
+    // The save body; intoFile (a copy into a database file) leaves the drawing's site, database
+    // IDs and modified flag as they were.
+    HRESULT SaveSiteBody(int siteId, bool intoFile);
+public:
+    // While a save into a database file announces its end: the drawing stays as saved or unsaved
+    // in its own database as it was.
+    bool IsSavingIntoFile() const { return m_savingIntoFile; }
+private:
     HRESULT DeleteSiteRows(COdbcSession& session, int siteId, bool full, bool progress);
     void ForgetDatabaseIdsInMemory();
     HRESULT ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation);
+    // The placeholder rows for what `stats`, `points` and `layers` count, above the counters as
+    // they stand.
+    HRESULT ReserveIds(COdbcSession& session, int siteId, const CShapeStats& stats, int points, int layers,
+                       CIdReservation& reservation);
+    HRESULT SaveShapeAttempt(COdbcSession& session, CShape* shape, int scenarioId, bool* retryable);
     HRESULT ReleaseIdRange(COdbcSession& session, CIdReservation& reservation);
     // DXF and stream transfers.
     struct TransferRequest;
@@ -602,6 +633,10 @@ private:
     std::string m_userName;
     std::string m_password;
     std::atomic<bool> m_loadProgressHeard{false};
+    // The database file of a transfer, and the thread of the transfer's worker (0: none runs).
+    std::string m_fileDataSource;
+    std::atomic<DWORD> m_fileWorkerThread{0};
+    std::atomic<bool> m_savingIntoFile{false};
     std::atomic<long> m_processed{0};
     std::atomic<long> m_total{0};
     int m_progressKey = 0;

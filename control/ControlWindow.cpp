@@ -1,6 +1,7 @@
 // The control's window: its message handlers, its rulers, and the paint routine that composes
 // the drawing in the off-screen buffer.
 #include "control/YVEXControl.h"
+#include "persistence/MessengerReceiver.h"
 #include "control/AtlHosting.h"
 #include "model/BrushCache.h"
 #include "model/DrawContext.h"
@@ -570,6 +571,9 @@ LRESULT CYVEXControl::HandleDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
     m_verticalRuler = nullptr;
     KillTimer(m_hWnd, kRulerTimer);
     KillTimer(m_hWnd, kRedrawTimer);
+    // Changes of other sessions that were delivered to the window and never taken go with it (a
+    // later window of the same handle must not find them).
+    CMessengerReceiver::TakeForWindow(m_hWnd);
     handled = FALSE;
     return 0;
 }
@@ -651,8 +655,9 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
             FireBeginSaveSite(record->storageType, record->name, record->siteId, record->proceed);
             break;
         case kStageEndSave:
-            // A failed save leaves the drawing as unsaved as it was.
-            if (result) {
+            // A failed save leaves the drawing as unsaved as it was, and so does a copy of it into
+            // a database file.
+            if (result && !IsSavingIntoFile()) {
                 SetModified(false);
                 RearmMessageReceiving();
             }

@@ -1,6 +1,7 @@
 #include "control/DatabaseIdSnapshot.h"
 #include "control/ControlCore.h"
 #include "control/ViewportList.h"
+#include "model/HatchPatternMap.h"
 #include "model/PointPool.h"
 #include "model/Polyline.h"
 #include "model/Shape.h"
@@ -16,8 +17,6 @@ CDatabaseIdSnapshot::CDatabaseIdSnapshot(CControlCore& control) : m_control(cont
         if (auto* polyline = dynamic_cast<CPolyline*>(shape))
             for (const CVertexRecord& vertex : polyline->GetVertices())
                 ids.vertices.emplace_back(vertex.databaseId, vertex.shapePointId);
-        if (ids.databaseId != 0)
-            m_byDatabaseId[ids.databaseId] = shape;
         m_shapes.emplace(shape, std::move(ids));
     }
     m_shapeDbIds = map.DbIdTable();
@@ -37,12 +36,11 @@ CDatabaseIdSnapshot::CDatabaseIdSnapshot(CControlCore& control) : m_control(cont
         m_viewports.push_back(views.GetAt(i) ? views.GetAt(i)->databaseID : 0);
     m_viewportSites = views.SourceSites();
     m_images = control.GetImageResourceMap().GetDatabaseIds();
-}
-
-CShape* CDatabaseIdSnapshot::ShapeOfDatabaseId(int databaseId) const
-{
-    auto it = m_byDatabaseId.find(databaseId);
-    return it == m_byDatabaseId.end() ? nullptr : it->second;
+    const CHatchPatternMap& patterns = control.GetHatchPatternMap();
+    for (const auto& entry : patterns.Patterns())
+        m_hatchPatterns[entry.first] = entry.second->GetDatabaseId();
+    m_insertedPatternRows = patterns.InsertedRows();
+    m_attributes = CSiteAttributeRows::TakeSnapshot(control);
 }
 
 void CDatabaseIdSnapshot::Restore()
@@ -86,4 +84,13 @@ void CDatabaseIdSnapshot::Restore()
             view->databaseID = m_viewports[static_cast<size_t>(i)];
     views.SetSourceSites(m_viewportSites);
     m_control.GetImageResourceMap().RestoreDatabaseIds(m_images);
+    // A pattern the rolled-back save inserted names a row nobody stores (or, later, another
+    // session's): it is new again.
+    CHatchPatternMap& patterns = m_control.GetHatchPatternMap();
+    for (const auto& entry : patterns.Patterns()) {
+        auto it = m_hatchPatterns.find(entry.first);
+        entry.second->SetDatabaseId(it != m_hatchPatterns.end() ? it->second : 0);
+    }
+    patterns.SetInsertedRows(m_insertedPatternRows);
+    CSiteAttributeRows::RestoreSnapshot(m_control, m_attributes);
 }

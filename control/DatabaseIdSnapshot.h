@@ -1,6 +1,8 @@
 #pragma once
 #include <map>
+#include <set>
 #include <vector>
+#include "control/SiteAttributeRows.h"
 #include "interchange/ImageResourceMap.h"
 #include "model/ShapeHost.h"
 
@@ -8,7 +10,7 @@ class CControlCore;
 class CShape;
 
 // The database IDs that the drawing holds (shapes with their polyline vertices, points, drawing
-// settings, viewports, image resources, the tables that tie them to rows and sites, and the
+// settings, viewports, image resources, hatch patterns, the attribute model, the tables that tie them to rows and sites, and the
 // counters of new IDs), taken before a save writes the site anew and put back when the save is rolled back: the
 // drawing then still names the rows that stayed stored.
 class CDatabaseIdSnapshot
@@ -16,8 +18,6 @@ class CDatabaseIdSnapshot
 public:
     explicit CDatabaseIdSnapshot(CControlCore& control);
     void Restore();
-    // The shape that held a database ID when the snapshot was taken; null when none did.
-    CShape* ShapeOfDatabaseId(int databaseId) const;
 
 private:
     struct ShapeIds
@@ -29,7 +29,6 @@ private:
     CControlCore& m_control;
     int m_siteId;
     std::map<CShape*, ShapeIds> m_shapes;
-    std::map<int, CShape*> m_byDatabaseId;
     std::map<int, int> m_shapeDbIds;
     std::map<int, int> m_sourceSites;
     int m_nextDbShapeId;
@@ -42,4 +41,7 @@ private:
     std::vector<int> m_viewports;   // database ID by position
     std::map<int, int> m_viewportSites;
     CImageResourceMap::DatabaseIds m_images;
+    std::map<int, int> m_hatchPatterns;  // pattern ID -> database ID
+    std::set<int> m_insertedPatternRows;
+    CSiteAttributeRows::Snapshot m_attributes;
 };

@@ -262,6 +262,7 @@ bool CShapeMap::Insert(CShape* shape)
         m_shapes.emplace_hint(m_shapes.end(), id, shape);
     else if (!m_shapes.emplace(id, shape).second)
         return false;
+    ++m_changeCount;
     if (id >= m_nextShapeId)
         m_nextShapeId = id + 1;
     return true;
@@ -278,6 +279,7 @@ bool CShapeMap::ChangeKey(CShape* shape, int newId)
     m_shapes.erase(it);
     shape->SetId(newId);
     m_shapes.emplace(newId, shape);
+    ++m_changeCount;
     if (newId >= m_nextShapeId)
         m_nextShapeId = newId + 1;
     auto db = m_dbIds.find(shape->GetDatabaseId());
@@ -334,6 +336,7 @@ int CShapeMap::RemoveShape(CShape* shape)
     if (m_control)
         m_control->ForgetShape(shape);
     m_shapes.erase(it);
+    ++m_changeCount;
     return 0;
 }
 
@@ -365,6 +368,7 @@ CShape* CShapeMap::TakeFirst()
         return nullptr;
     CShape* shape = m_shapes.begin()->second;
     m_shapes.erase(m_shapes.begin());
+    ++m_changeCount;
     m_overlayGroups.erase(std::remove(m_overlayGroups.begin(), m_overlayGroups.end(), shape), m_overlayGroups.end());
     m_rootGroups.erase(std::remove(m_rootGroups.begin(), m_rootGroups.end(), shape), m_rootGroups.end());
     return shape;

@@ -189,6 +189,9 @@ public:
     CDrawingSettingRecord* GetCurrentDrawingSetting() const { return m_currentSetting; }
     void SetCurrentDrawingSetting(CDrawingSettingRecord* setting) { m_currentSetting = setting; }
     const std::map<int, CShape*>& Shapes() const { return m_shapes; }
+    // Grows whenever a shape enters or leaves the map or changes its ID: a position in the map
+    // remembered at one count still stands while the count is the same.
+    unsigned long GetChangeCount() const { return m_changeCount; }
 
 private:
     HRESULT ApplyShapeRow(const DbShapeRow& row, int scope, int argument, bool keepIds,
@@ -212,6 +215,7 @@ private:
     void PlaceOnCurrentLayer(CShape* shape, bool visible);
 
     std::map<int, CShape*> m_shapes;
+    unsigned long m_changeCount = 0;
     int m_nextDbShapeId = 1;
     CDrawingSettingRecord* m_currentSetting = nullptr;
     std::map<int, int> m_dbIds;

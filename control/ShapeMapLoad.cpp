@@ -218,9 +218,7 @@ HRESULT SelectShapeQuery(COdbcSession& session, int kind, int scope, int argumen
 
 HRESULT CShapeMap::OpenNestedSession(COdbcSession& session)
 {
-    session.dataSource = m_control->GetDataSource();
-    session.userName = m_control->GetUserName();
-    session.password = m_control->GetPassword();
+    m_control->FillLogin(session);
     RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
     return session.Exec(CLSID_YVEXControl, SessionSql::ReadUncommitted);
 }
@@ -427,8 +425,11 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
     if (keepIds || created)
         shape->SetDatabaseId(r.databaseId);
 
-    shape->SetStateBits(CShape::stScalePenWeight, r.penWeight >= 0.0);
-    shape->SetPenWeight(static_cast<float>(std::fabs(r.penWeight)));
+    // The sign tells the scaling; an unscaled weight of 0 comes as a tiny negative number (or,
+    // from a database that keeps it, as -0).
+    shape->SetStateBits(CShape::stScalePenWeight, r.penWeight >= 0.0 && !std::signbit(r.penWeight));
+    const double weight = std::fabs(r.penWeight);
+    shape->SetPenWeight(weight < CShape::kStoredWeightZero ? 0.0f : static_cast<float>(weight));
     shape->SetPenColor(r.penColor);
     shape->SetHatchColor(r.hatchColor);
     shape->SetTag(r.tag);
@@ -445,8 +446,10 @@ HRESULT CShapeMap::ApplyShapeRow(const DbShapeRow& r, int scope, int argument, b
         shape->SetStateBits(CShape::stEnabled, false);
     shape->SetZOrder(static_cast<float>(r.zOrder), false);
 
-    const bool isReloadedGroup = scope == ScopeGroup && r.databaseId == argument;
-    if (!isReloadedGroup && r.parentId > 0) {
+    // The shape a reload is about keeps its place, unless it is new here (another session added
+    // it): then it joins its stored parent, or it would be in no group and never drawn.
+    const bool keepsPlace = scope == ScopeGroup && r.databaseId == argument && !created && shape->GetParent();
+    if (!keepsPlace && r.parentId > 0) {
         CShape* parent = r.parentId == m_lastParentDbId ? m_lastParent : FindByDbId(r.parentId);
         if (!parent) {
             // A child read before its parent: the parent is fetched by its own query.
@@ -631,9 +634,7 @@ HRESULT CShapeMap::LoadSiteShapes(COdbcSession& session, int argument, int scope
         CAttributeLoader* attributes = CAttributeLoader::Acquire();
         CShapeAttributeGroupLoader* groups = CShapeAttributeGroupLoader::Acquire();
         COdbcSession context;
-        context.dataSource = m_control->GetDataSource();
-        context.userName = m_control->GetUserName();
-        context.password = m_control->GetPassword();
+        m_control->FillLogin(context);
         context.target = m_control;
         context.keyId = argument;
         context.scope = scope == ScopeGroup ? CDbLoadContext::ScopeShapeAndChildren : CDbLoadContext::ScopeShape;

@@ -73,6 +73,10 @@ static HRESULT AddPointShape(CYVEXControl* control, CGroup* group, int type, con
 {
     if (!group)
         return E_POINTER;
+    // A coordinate that is no number would poison every bound and every stored row.
+    for (const CRealPoint& p : points)
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            return ReportComErrorW(CLSID_YVEXControl, L"A coordinate is not a number.", E_INVALIDARG);
     const int first = control->CreatePoint(points[0].x, points[0].y);
     if (!first)
         return E_OUTOFMEMORY;
@@ -394,9 +398,7 @@ HRESULT CYVEXControl::AddImageFromData(CGroup* group, const void* data, size_t s
 
 HRESULT CYVEXControl::ConnectOwnSession(COdbcSession& session)
 {
-    session.dataSource = GetDataSource();
-    session.userName = GetUserName();
-    session.password = GetPassword();
+    FillLogin(session);
     const HRESULT connected = session.Connect(CLSID_YVEXControl);
     return connected == S_OK ? S_OK : FAILED(connected) ? connected : E_FAIL;
 }
@@ -849,15 +851,4 @@ int CYVEXControl::ResetAttributeProperties(CShape* shape, LONG propertiesMask, b
     return changed ? 1 : 0;
 }
 
-HRESULT CYVEXControl::SaveShapeToDB(CShape* shape, int scenarioId)
-{
-    if (!shape)
-        return E_POINTER;
-    COdbcSession session;
-    session.dataSource = GetDataSource();
-    session.userName = GetUserName();
-    session.password = GetPassword();
-    if (session.Connect(CLSID_YVEXControl) != S_OK)
-        return E_FAIL;
-    return shape->SaveToDB(session, GetSiteId(), scenarioId, 0);
-}
+HRESULT CYVEXControl::SaveShapeToDB(CShape* shape, int scenarioId) { return SaveShapeRows(shape, scenarioId); }

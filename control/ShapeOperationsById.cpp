@@ -2,12 +2,14 @@
 // the editing machinery: deleting shapes with what depends on them, linking points, deleting and
 // moving points, moving or scaling the whole drawing, new IDs for shapes and points.
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
 #include "com/HResult.h"
 #include "com/MessageBoxHook.h"
+#include "control/ErrorInfo.h"
 #include "control/ObjectIDUndoUnit.h"
 #include "control/UndoRecorder.h"
 #include "control/YVEXControl.h"
@@ -24,6 +26,8 @@ namespace {
 constexpr LONG kWholeDrawingId = 0x7FFFFFFF;
 // The start of an owner walk.
 constexpr int kFirstOwner = -100;
+// The refusal of a coordinate that is not a number (NaN or infinite).
+const wchar_t kNotANumber[] = L"A coordinate is not a number.";
 // The IDs of the fixed groups and the prototype shapes, which never change.
 constexpr int kFirstFixedId = -7;
 constexpr int kLastFixedId = 11;
@@ -207,6 +211,10 @@ CShape* CControlCore::FindNextPointOwnerByID(CPointRecord* point, int startId)
 
 HRESULT CControlCore::ChangeShapeID(int id, int newId)
 {
+    // A load or save on its worker walks the shape map and the points: nothing of theirs changes
+    // meanwhile.
+    if (!IsIdle())
+        return AnswerInProgress();
     if (id == newId)
         return S_OK;
     if (id >= kFirstFixedId && id <= kLastFixedId)
@@ -239,6 +247,8 @@ HRESULT CControlCore::ChangeShapeID(int id, int newId)
 
 HRESULT CControlCore::ChangePointID(int id, int newId)
 {
+    if (!IsIdle())
+        return AnswerInProgress();
     CPointRecord* point = m_pointPool->Find(id);
     if (!point)
         return ReportError("Point not found.");
@@ -280,6 +290,9 @@ HRESULT CYVEXControl::CreatePoint(float* x, float* y, LONG* pointId)
 {
     if (!x || !y || !pointId)
         return E_POINTER;
+    // A coordinate that is no number would poison every bound and every stored row.
+    if (!std::isfinite(*x) || !std::isfinite(*y))
+        return ReportComErrorW(CLSID_YVEXControl, kNotANumber, E_INVALIDARG);
     const int id = CControlCore::CreatePoint(*x, *y);
     if (!id)
         return E_OUTOFMEMORY;
@@ -301,6 +314,8 @@ HRESULT CYVEXControl::LookUpShapeAndPoint(int shapeId, int pointId, CShape** sha
 
 HRESULT CYVEXControl::LinkPoint(int shapeId, int pointId)
 {
+    if (!IsIdle())
+        return AnswerInProgress();
     CShape* shape;
     CPointRecord* point;
     RETURN_IF_FAILED(LookUpShapeAndPoint(shapeId, pointId, &shape, &point));
@@ -321,6 +336,8 @@ HRESULT CYVEXControl::LinkPoint(int shapeId, int pointId)
 
 HRESULT CYVEXControl::UnlinkPoint(int shapeId, int pointId)
 {
+    if (!IsIdle())
+        return AnswerInProgress();
     CShape* shape;
     CPointRecord* point;
     RETURN_IF_FAILED(LookUpShapeAndPoint(shapeId, pointId, &shape, &point));
@@ -363,19 +380,21 @@ HRESULT CYVEXControl::DeletePolylinePoint(int shapeId, int pointId)
 {
     // A worker loading or saving the drawing walks the same point lists.
     if (!IsIdle())
-        return S_FALSE;
+        return AnswerInProgress();
     return DeleteShapePoint(shapeId, pointId, "Shape is not a polyline.");
 }
 
 HRESULT CYVEXControl::DeletePolygonPoint(int shapeId, int pointId)
 {
     if (!IsIdle())
-        return S_FALSE;
+        return AnswerInProgress();
     return DeleteShapePoint(shapeId, pointId, "Shape is not a polygon.");
 }
 
 HRESULT CYVEXControl::AddPolylinePoint(int shapeId, int pointId, int index)
 {
+    if (!IsIdle())
+        return AnswerInProgress();
     CShape* shape;
     CPointRecord* point;
     RETURN_IF_FAILED(LookUpShapeAndPoint(shapeId, pointId, &shape, &point));
@@ -404,6 +423,10 @@ HRESULT CYVEXControl::ShiftPoint(int pointId, float* dx, float* dy)
 {
     if (!dx || !dy)
         return E_POINTER;
+    if (!IsIdle())
+        return AnswerInProgress();
+    if (!std::isfinite(*dx) || !std::isfinite(*dy))
+        return ReportComErrorW(CLSID_YVEXControl, kNotANumber, E_INVALIDARG);
     CPointRecord* point = GetPointPool().Find(pointId);
     if (!point)
         return ReportError("Point not found.");

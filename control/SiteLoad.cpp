@@ -24,10 +24,15 @@
 #include "persistence/sql/SessionSql.h"
 #include "persistence/sql/SiteLoadSql.h"
 #include "persistence/sql/SiteSql.h"
+#include "automation/ResultCodes.h"
+#include "com/ErrorInfo.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
 
 namespace {
+
+// The refusal of a load of a site that the database does not hold.
+const char kSiteNotFound[] = "Site not found.";
 
 // Drawing files included in a site take negative IDs below every other module's, from -101 down.
 const int kFirstFileModuleId = -101;
@@ -138,22 +143,21 @@ HRESULT CControlCore::LoadSiteFromDB(int siteId, CIncludedSite* request)
 {
     if (request)
         return LoadSiteBody(siteId, *request, true);
-    // Without a request every field takes its top-level value.
+    // Without a request (a database file) every field takes its top-level value, and the drawing
+    // comes in detached: its database IDs and its site ID would name rows of the file.
     CIncludedSite top;
     top.siteId = siteId;
     top.control = this;
     top.clear = 1;
     top.finalProgress = 1;
     top.progressShare = 100.0;
-    return LoadSiteBody(siteId, top, true);
+    return LoadSiteBody(siteId, top, true, true);
 }
 
 HRESULT CControlCore::LoadIncludedSites(int siteId, CIncludedSite& request)
 {
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
     RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteLoadSql::LoadIncludedSites, {siteId}));
 
@@ -267,7 +271,7 @@ HRESULT CControlCore::LoadIncludedSites(int siteId, CIncludedSite& request)
     return S_OK;
 }
 
-HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
+HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top, bool detach)
 {
     SetPersistState(1, 1);
     if (std::find(m_loadedSites.begin(), m_loadedSites.end(), siteId) != m_loadedSites.end()) {
@@ -300,20 +304,26 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
 
     CAttributeLoaders loaders;
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     session.target = this;
     session.keyId = siteId;
     session.scope = CDbLoadContext::ScopeSite;
 
+    // Whether the drawing has been touched: a load that fails before leaves it as it was.
+    bool touched = false;
     auto body = [&]() -> HRESULT {
+        // A site the database does not hold is refused before the drawing is touched.
+        RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountSite, {siteId}));
+        if (ReadCount(session) < 1)
+            return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, kSiteNotFound);
+
+        touched = true;
         ReinitializeDrawing(request.clear != 0, request.clear != 0, request.clear != 0);
         if (!request.clear)
             PrepareAdditiveLoad(request);
         EnterIncludedSite(request);
 
-        RETURN_IF_FAILED(session.Connect(CLSID_YVEXControl));
         RETURN_IF_FAILED(LoadUnitsFromDB(session));
         RETURN_IF_FAILED(SetIdCounters(session, siteId));
 
@@ -418,7 +428,12 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
                     SetCurrentLayer(static_cast<CLayer*>(base));
             }
         }
-        if (!request.keepCurrent)
+        if (detach) {
+            // Nor does it hold the file's sites: messages about sites of the database that
+            // happen to have their numbers are not its own.
+            ForgetDatabaseIds();
+            m_includedSites.clear();
+        } else if (!request.keepCurrent)
             SetSiteId(siteId);
         return S_OK;
     };
@@ -427,6 +442,13 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top)
         result = body();
     } catch (const std::bad_alloc&) {
         result = E_OUTOFMEMORY;
+    }
+    // A load that failed half-way leaves part of the site in the drawing: it names no site any
+    // more (a save of it must not overwrite the one that was there) and differs from what is
+    // stored.
+    if (result != S_OK && touched) {
+        SetSiteId(0);
+        SetModified(true);
     }
 
     if (m_undoRecorder)

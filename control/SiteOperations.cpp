@@ -5,14 +5,18 @@
 #include <cstring>
 #include <exception>
 #include "persistence/Odbc.h"
+#include "persistence/OdbcRow.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/SiteSql.h"
+#include "automation/ResultCodes.h"
+#include "com/ErrorInfo.h"
 #include "com/MessageBoxHook.h"
 #include "YVEX_h.h"
 
 namespace {
 
 const char kBusy[] = "Operation is in progress.";
+const char kSiteNotFound[] = "Site not found.";
 // DBFileTypes: the file types a site can be transferred with.
 const int kFileTypeAccess = 1;
 
@@ -61,6 +65,26 @@ bool CControlCore::TryCloseGate()
         return true;
     SetLastError(1, kBusy);
     return false;
+}
+
+void CControlCore::FillLogin(COdbcSession& session) const
+{
+    if (m_fileWorkerThread != 0 && m_fileWorkerThread == GetCurrentThreadId()) {
+        session.dataSource = m_fileDataSource;
+        session.userName.clear();
+        session.password.clear();
+        return;
+    }
+    session.dataSource = m_dataSource;
+    session.userName = m_userName;
+    session.password = m_password;
+}
+
+HRESULT CControlCore::AnswerInProgress()
+{
+    SetLastError(1, kBusy);
+    ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, kBusy);
+    return S_FALSE;
 }
 
 void CControlCore::AnnounceStage(int, CSiteOperationRecord&) {}
@@ -153,9 +177,7 @@ long CControlCore::GetProgressPercent() const
 int CControlCore::ChooseSite(bool save, bool announce, const char* name)
 {
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     if (!session.ConnectQuietly())
         return 0;
     const bool named = name && *name;
@@ -283,10 +305,33 @@ HRESULT CControlCore::LaunchLoadWorker(std::unique_ptr<WorkerStart> start)
     return S_OK;
 }
 
+HRESULT CControlCore::RefuseUnstoredSite(int siteId)
+{
+    COdbcSession session;
+    FillLogin(session);
+    // A database that cannot be reached here is the worker's to report.
+    if (siteId < 1 || !session.ConnectQuietly())
+        return S_OK;
+    if (FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountSite, {siteId})))
+        return S_OK;
+    COdbcRow row(session.Statement());
+    const int rows = row.Fetch() ? row.Int(1) : 1;
+    row.Finish();
+    if (rows >= 1)
+        return S_OK;
+    SetLastError(static_cast<int>(DISP_E_EXCEPTION), kSiteNotFound);
+    return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl, kSiteNotFound);
+}
+
 HRESULT CControlCore::StartLoadSiteFromDB(int siteId, DWORD mode)
 {
     if (!TryCloseGate())
         return S_FALSE;
+    // A site the database does not hold is answered at once, with the drawing untouched.
+    if (const HRESULT stored = RefuseUnstoredSite(siteId); stored != S_OK) {
+        OpenGate();
+        return stored;
+    }
     ResetProgress(true);
     SetReadOnly((mode & DXFMODE_READONLY) != 0);
     CIncludedSite request;
@@ -321,6 +366,10 @@ HRESULT CControlCore::LoadSiteAdditionally(int siteId, bool mergeLayers, int set
 {
     if (!TryCloseGate())
         return S_FALSE;
+    if (const HRESULT stored = RefuseUnstoredSite(siteId); stored != S_OK) {
+        OpenGate();
+        return stored;
+    }
     ResetProgress(true);
     CIncludedSite request;
     request.siteId = siteId;
@@ -388,9 +437,7 @@ HRESULT CControlCore::StartDeleteSiteFromDB(int siteId)
 {
     if (siteId < 1) {
         COdbcSession session;
-        session.dataSource = m_dataSource;
-        session.userName = m_userName;
-        session.password = m_password;
+        FillLogin(session);
         if (!session.ConnectQuietly())
             return E_FAIL;
         std::string query;

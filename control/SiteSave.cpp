@@ -5,9 +5,11 @@
 // file.
 #include "control/ControlCore.h"
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 #include "control/DatabaseIdSnapshot.h"
+#include "control/SiteAttributeRows.h"
 #include "control/ViewportList.h"
 #include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
@@ -45,26 +47,6 @@ namespace {
 
 // How often a save starts again after another session took keys it was about to use.
 const int kSaveAttempts = 4;
-
-struct CAttributeLinks
-{
-    std::vector<std::pair<int, int>> values;  // shape database ID, attribute ID
-    std::vector<std::pair<int, int>> groups;  // shape database ID, attribute group ID
-};
-
-HRESULT ReadLinks(COdbcSession& session, const SqlStatement& query, int siteId, std::vector<std::pair<int, int>>& links)
-{
-    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, query, {siteId}));
-    COdbcRow row(session.Statement());
-    while (row.Fetch()) {
-        const int shape = row.Int(1);
-        links.emplace_back(shape, row.Int(2));
-    }
-    const bool clean = row.EndedCleanly();
-    const SQLRETURN fetched = row.LastFetch();
-    row.Finish();
-    return clean ? S_OK : session.CheckResult(CLSID_YVEXControl, fetched, "Execution Failed");
-}
 
 int ReadCount(COdbcSession& session)
 {
@@ -111,9 +93,7 @@ HRESULT CControlCore::GetNextSiteID(COdbcSession& session, int* id)
 HRESULT CControlCore::InsertSiteRow(const char* name, int* id)
 {
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     if (!session.ConnectQuietly())
         return E_FAIL;
     const std::string text = name ? name : "";
@@ -145,7 +125,6 @@ HRESULT CControlCore::InsertSiteRow(const char* name, int* id)
 
 HRESULT CControlCore::ReserveIdRange(COdbcSession& session, int siteId, CIdReservation& reservation)
 {
-    reservation = CIdReservation();
     CShapeStats stats;
     for (CGroup* group : {GetLayersGroup(), GetLibraryGroup(), m_rootGroup})
         if (group)
@@ -156,8 +135,15 @@ HRESULT CControlCore::ReserveIdRange(COdbcSession& session, int siteId, CIdReser
             if (child->GetShapeType() == stLayer)
                 ++layers;
     const int points = static_cast<int>(m_pointPool->GetCount());
-
+    // The site's own shape and linked points are written anew: their IDs are free.
     RETURN_IF_FAILED(SetIdCounters(session, siteId));
+    return ReserveIds(session, siteId, stats, points, layers, reservation);
+}
+
+HRESULT CControlCore::ReserveIds(COdbcSession& session, int siteId, const CShapeStats& stats, int points, int layers,
+                                 CIdReservation& reservation)
+{
+    reservation = CIdReservation();
     const CDbIdCounters& counters = GetDbIdCounters();
     if (stats.shapes != 0) {
         reservation.shapes = m_shapeMap->GetNextDbShapeId() + static_cast<int>(stats.shapes) + 1;
@@ -226,6 +212,12 @@ HRESULT CControlCore::DeleteSiteRows(COdbcSession& session, int siteId, bool ful
     using namespace SiteDeleteSql;
     int initial = -1;
     int remaining = -1;
+    // The attribute model of the site (what no other site uses): its values before the links
+    // that name their site go, its types and groups before the rows that give them to the site.
+    for (const SqlStatement* s : {&AttributeLinkSql::DeleteAttributesOfSite, &AttributeLinkSql::DeleteAttributeTypesOfSite,
+                                  &AttributeLinkSql::DeleteAttributeGroupsOfSite})
+        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, *s, {siteId, siteId}));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteSiteAttributes, {siteId}));
     for (;;) {
         if (progress && initial < 0) {
             RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, SiteSql::CountShapes, {siteId}));
@@ -256,7 +248,6 @@ HRESULT CControlCore::DeleteSiteRows(COdbcSession& session, int siteId, bool ful
     RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteViewports, {siteId}));
     if (full) {
         RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteIncludedSites, {siteId}));
-        RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteSiteAttributes, {siteId}));
         RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, DeleteSite, {siteId}));
     }
     return S_OK;
@@ -264,9 +255,11 @@ HRESULT CControlCore::DeleteSiteRows(COdbcSession& session, int siteId, bool ful
 
 void CControlCore::ForgetDatabaseIdsInMemory()
 {
-    // Every shape and point forgets its row: the save that follows writes every row as new.
+    // Every shape, point and element of the attribute model forgets its row: the save that
+    // follows writes every row as new.
     m_pointPool->ClearDatabaseIds();
     m_shapeMap->ResetAfterSave();
+    CSiteAttributeRows::ForgetDatabaseIds(*this);
 }
 
 HRESULT CControlCore::DeleteSiteFromDB(int siteId, bool full)
@@ -274,9 +267,7 @@ HRESULT CControlCore::DeleteSiteFromDB(int siteId, bool full)
     if (full)
         ShowWaitCursor(true);
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     HRESULT result = session.Connect(CLSID_YVEXControl);
     if (SUCCEEDED(result)) {
         // One transaction: a delete that fails half-way removes nothing.
@@ -308,19 +299,16 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* r
 {
     COdbcTransaction transaction(session);
     CIdReservation reservation;
-    CAttributeLinks links;
+    CSiteAttributeRows attributes(*this);
     const int scenario = GetScenarioId();
     CDatabaseIdSnapshot before(*this);
     auto steps = [&]() -> HRESULT {
         RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
-        // The links of the stored shapes to attributes, to be written again under the new IDs.
-        RETURN_IF_FAILED(ReadLinks(session, AttributeLinkSql::SelectShapeAttributesOfSite, siteId, links.values));
-        RETURN_IF_FAILED(
-            ReadLinks(session, AttributeLinkSql::SelectShapeAttributeGroupsOfSite, siteId, links.groups));
         // Step 0: the site's rows go; the drawing forgets them.
         RETURN_IF_FAILED(DeleteSiteRows(session, siteId, false, false));
         ForgetDatabaseIdsInMemory();
         RETURN_IF_FAILED(ReserveIdRange(session, siteId, reservation));
+        RETURN_IF_FAILED(attributes.Reserve(session));
         // The pictures first: image shapes and hatch patterns name their rows.
         RETURN_IF_FAILED(GetImageResourceMap().SaveAll(session, siteId, 0));
         RETURN_IF_FAILED(GetHatchPatternMap().Save(session, 0, 2, 0));
@@ -331,18 +319,9 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* r
         RETURN_IF_FAILED(m_viewports->SaveToDB(session, siteId));
         for (const auto& entry : m_drawingSettings->Settings())
             RETURN_IF_FAILED(entry.second->InsertIntoDatabase(session, siteId, *this));
-        for (auto* list : {&links.values, &links.groups}) {
-            const SqlStatement& insert = list == &links.values ? AttributeLinkSql::InsertShapeAttribute
-                                                               : AttributeLinkSql::InsertShapeAttributeGroup;
-            for (const auto& link : *list) {
-                CShape* shape = before.ShapeOfDatabaseId(link.first);
-                // A shape that left the drawing takes its links with it.
-                if (!shape || m_shapeMap->Lookup(shape->GetId()) != shape || shape->GetDatabaseId() < 1)
-                    continue;
-                RETURN_IF_FAILED(
-                    session.Exec(CLSID_YVEXControl, insert, {shape->GetDatabaseId(), link.second, scenario}));
-            }
-        }
+        // The attribute model, once the shapes have their rows.
+        RETURN_IF_FAILED(attributes.Write(session, siteId, scenario));
+        RETURN_IF_FAILED(attributes.Release(session));
         RETURN_IF_FAILED(ReleaseIdRange(session, reservation));
         return transaction.Commit(CLSID_YVEXControl);
     };
@@ -357,8 +336,70 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* r
     return result;
 }
 
-HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
+HRESULT CControlCore::SaveShapeAttempt(COdbcSession& session, CShape* shape, int scenarioId, bool* retryable)
 {
+    COdbcTransaction transaction(session);
+    CIdReservation reservation;
+    CDatabaseIdSnapshot before(*this);
+    auto steps = [&]() -> HRESULT {
+        RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
+        // The counters as the database stands now (other sessions write too), every site's rows
+        // counted: none of this site's is written anew here.
+        RETURN_IF_FAILED(SetIdCounters(session, 0));
+        CShapeStats stats;
+        shape->CountStats(stats);
+        RETURN_IF_FAILED(ReserveIds(session, GetSiteId(), stats, static_cast<int>(stats.points + stats.linkedPoints),
+                                    static_cast<int>(stats.layers), reservation));
+        RETURN_IF_FAILED(shape->SaveToDB(session, GetSiteId(), scenarioId, 0));
+        RETURN_IF_FAILED(ReleaseIdRange(session, reservation));
+        return transaction.Commit(CLSID_YVEXControl);
+    };
+    OdbcClearLastFailure();
+    HRESULT result = steps();
+    if (FAILED(result)) {
+        *retryable = OdbcIsKeyViolation(OdbcLastFailure()) || OdbcIsTransientConflict(OdbcLastFailure());
+        transaction.Rollback();
+        before.Restore();
+    }
+    return result;
+}
+
+HRESULT CControlCore::SaveShapeRows(CShape* shape, int scenarioId)
+{
+    if (!shape)
+        return E_POINTER;
+    COdbcSession session;
+    FillLogin(session);
+    if (session.Connect(CLSID_YVEXControl) != S_OK)
+        return E_FAIL;
+    HRESULT result = S_OK;
+    for (int attempt = 0;; ++attempt) {
+        COdbcMessageHold hold;
+        bool retryable = false;
+        result = SaveShapeAttempt(session, shape, scenarioId, &retryable);
+        const bool retry = FAILED(result) && retryable && attempt + 1 < kSaveAttempts;
+        hold.End(!retry);
+        if (!retry)
+            break;
+    }
+    return result;
+}
+
+HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD) { return SaveSiteBody(siteId, false); }
+
+HRESULT CControlCore::SaveSiteBody(int siteId, bool intoFile)
+{
+    // A copy into a database file leaves the drawing's own rows as they were: its site, every
+    // database ID and its modified flag name the main database afterwards, not the file.
+    std::unique_ptr<CDatabaseIdSnapshot> own;
+    const bool wasModified = IsModified();
+    if (intoFile) {
+        own = std::make_unique<CDatabaseIdSnapshot>(*this);
+        // The rows of the main database that pictures, patterns, settings and views name are
+        // none of the file's: everything is written as new there.
+        ForgetDatabaseIds();
+        m_savingIntoFile = true;
+    }
     SetPersistState(1, 0);
     m_processed = 0;
     m_total = static_cast<long>(m_shapeMap->Shapes().size());
@@ -367,9 +408,7 @@ HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
     SendProgressNow(0);
 
     COdbcSession session;
-    session.dataSource = m_dataSource;
-    session.userName = m_userName;
-    session.password = m_password;
+    FillLogin(session);
     HRESULT result = session.Connect(CLSID_YVEXControl);
     if (SUCCEEDED(result))
         result = LoadUnitsFromDB(session);
@@ -387,7 +426,10 @@ HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
     session.Disconnect();
 
     const bool saved = SUCCEEDED(result);
-    if (saved) {
+    if (own) {
+        own->Restore();
+        SetModified(wasModified);
+    } else if (saved) {
         SetSiteId(siteId);
         SetModified(false);
     }
@@ -398,6 +440,7 @@ HRESULT CControlCore::SaveSiteToDB(int siteId, DWORD)
     // The site's rows were removed and written anew: the delete ends before the save.
     AnnounceEnd(kStageEndDelete, nullptr, siteId, saved);
     AnnounceEnd(kStageEndSave, m_siteRecord.GetName().c_str(), siteId, saved);
+    m_savingIntoFile = false;
     return result;
 }
 
@@ -407,28 +450,21 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
         OpenGate();
         return E_INVALIDARG;
     }
-    // The site's own database steps aside for the file's; it comes back on every path.
-    const std::string dataSource = m_dataSource, userName = m_userName, password = m_password;
-    struct CRestore
+    // No Access driver here: the database file is an SQLite file, given to the driver by its
+    // path. This worker's steps connect to it (FillLogin); the control's own login is not
+    // touched, so the host's thread reads it whole meanwhile.
+    m_fileDataSource = "Driver=SQLite3;Database=" + NativeFilePath(path);
+    m_fileWorkerThread = GetCurrentThreadId();
+    struct CFileWorkerEnd
     {
         CControlCore& control;
-        std::string dataSource, userName, password;
-        ~CRestore()
-        {
-            control.m_dataSource = dataSource;
-            control.m_userName = userName;
-            control.m_password = password;
-        }
-    } restore{*this, dataSource, userName, password};
-    // No Access driver here: the database file is an SQLite file, given to the driver by its path.
-    m_dataSource = "Driver=SQLite3;Database=" + NativeFilePath(path);
-    m_userName.clear();
-    m_password.clear();
+        ~CFileWorkerEnd() { control.m_fileWorkerThread = 0; }
+    } fileWorkerEnd{*this};
 
     HRESULT result = S_OK;
     if (load && siteId < 1) {
         COdbcSession session;
-        session.dataSource = m_dataSource;
+        FillLogin(session);
         if (!session.ConnectQuietly()) {
             result = E_FAIL;
         } else {
@@ -465,7 +501,8 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
     }
     if (load) {
         // A load from a file starts afresh: a site of the same ID loaded earlier (from the file
-        // or the database) is no reason to skip this one.
+        // or the database) is no reason to skip this one. The drawing read from the file leaves
+        // the main database (LoadSiteFromDB without a request detaches it).
         ResetProgress(true);
         result = LoadSiteFromDB(siteId, nullptr);
         SetPersistState(3, 4);
@@ -479,7 +516,7 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
         AnnounceEnd(kStageEndSave, nullptr, created, false);
         return result;
     }
-    result = SaveSiteToDB(created, 0);
+    result = SaveSiteBody(created, true);
     SetPersistState(3, 0);
     return result;
 }

@@ -2,8 +2,10 @@
 // that makes a drawing forget its rows, the current view and drawing setting a load leaves, the
 // layers the drawing settings name, and the rows of the attribute model.
 #include "control/ControlCore.h"
+#include "control/SiteAttributeRows.h"
 #include "control/ViewportList.h"
 #include "control/ViewportRecord.h"
+#include "interchange/ImageResourceMap.h"
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/Layer.h"
@@ -131,6 +133,15 @@ int CControlCore::ForgetDatabaseIds()
     for (const auto& entry : GetHatchPatternMap().Patterns())
         if (entry.first > CHatchPatternMap::kLastBuiltIn)
             entry.second->SetDatabaseId(0);
+    GetHatchPatternMap().SetInsertedRows({});
+    // The pictures too: an update of a row they named would overwrite another site's picture.
+    CImageResourceMap::DatabaseIds none = GetImageResourceMap().GetDatabaseIds();
+    for (auto& entry : none.byResource)
+        entry.second = 0;
+    none.index.clear();
+    none.largest = 0;
+    GetImageResourceMap().RestoreDatabaseIds(none);
+    CSiteAttributeRows::ForgetDatabaseIds(*this);
     return 1;
 }
 
@@ -311,6 +322,28 @@ HRESULT CControlCore::OnAttributeRow(const AttributeRow& row)
     case VT_BOOL:
         variant.vt = VT_BOOL;
         variant.boolVal = row.bitField ? VARIANT_TRUE : VARIANT_FALSE;
+        break;
+    case VT_EMPTY:
+        // A type of no kind (as hosts make them): the value comes back as the record tables
+        // bring it, the text when there is one, else the first field that is not zero.
+        if (!type)
+            break;
+        if (!row.textField.empty()) {
+            variant.vt = VT_BSTR;
+            variant.bstrVal = SysAllocString(ycom::AnsiToWide(row.textField).c_str());
+        } else if (row.intField) {
+            variant.vt = VT_I4;
+            variant.lVal = row.intField;
+        } else if (row.realField != 0.0) {
+            variant.vt = VT_R8;
+            variant.dblVal = row.realField;
+        } else if (row.bitField) {
+            variant.vt = VT_BOOL;
+            variant.boolVal = VARIANT_TRUE;
+        } else if (row.dateField != 0.0) {
+            variant.vt = VT_DATE;
+            variant.date = row.dateField;
+        }
         break;
     default:
         break;

@@ -764,11 +764,16 @@ public:
     // After a save of the site: receiving, when on, is switched on again (its timer restarts).
     void RearmMessageReceiving();
     // Applies a change message of another session on this thread: 1 reloads the shape with that
-    // database ID, 2 removes it; other types are ignored.
-    // While a long operation runs the change waits for the control to be idle again (S_FALSE).
-    HRESULT ApplyChangeMessage(int type, int shapeDbId);
-    HRESULT ApplyChangeNow(int type, int shapeDbId);
+    // database ID, 2 removes it; other types are ignored, and so are messages about another site
+    // than the drawing's own (its site or a site it includes; kAnySite: no site was given).
+    // While a long operation runs the change waits for the control to be idle again (S_FALSE);
+    // it is looked at then, against the site the drawing has by then.
+    static constexpr int kAnySite = 0x7FFFFFFF;
+    HRESULT ApplyChangeMessage(int type, int siteDbId, int shapeDbId);
+    HRESULT ApplyChangeNow(int type, int siteDbId, int shapeDbId);
     void ApplyDeferredChanges();
+    // Whether a site is one whose shapes the drawing holds.
+    bool HoldsSite(int siteDbId) const;
     // The inner Messenger object's interface (no reference added).
     IMessenger* GetInnerMessenger() const { return m_messenger; }
     LRESULT HandleDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -1137,9 +1142,15 @@ private:
     IUnknown* m_innerDataIO = nullptr;
     IUnknown* m_innerPrint = nullptr;
     IMessenger* m_messenger = nullptr;
-    // Changes of other sessions that arrived while a long operation had the shape map (type,
-    // shape database ID), applied in order once the control is idle again.
-    std::vector<std::pair<int, int>> m_deferredChanges;
+    // Changes of other sessions that arrived while a long operation had the shape map, applied
+    // in order once the control is idle again.
+    struct CDeferredChange
+    {
+        int type;
+        int siteDbId;
+        int shapeDbId;
+    };
+    std::vector<CDeferredChange> m_deferredChanges;
     ISite* m_site = nullptr;
     IPersistDB* m_persistDB = nullptr;
     IDXFOperations* m_dxfOperations = nullptr;

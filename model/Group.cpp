@@ -57,7 +57,9 @@ int CGroup::CanAddChild(CShape* child, bool move)
             m_control->SetLastError(kErrorLayerOutsideLayers, "Label cannot be added anywhere except layers group");
         return 0;
     }
-    if (child->GetParent() && child->GetParent() != this && !move)
+    // A shape has one parent: moving it here takes it out of the group that held it, moved or
+    // not (a shape left in two lists would be freed by one while the other still shows it).
+    if (child->GetParent() && child->GetParent() != this)
         child->DetachFromParent();
     auto it = std::find(m_children.begin(), m_children.end(), child);
     if (it == m_children.end())

@@ -7,6 +7,8 @@
 #include "persistence/MaxIdReader.h"
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/HatchPatternSql.h"
+#include "automation/ResultCodes.h"
+#include "com/ErrorInfo.h"
 #include "com/HResult.h"
 #include "YVEX_h.h"
 #include <algorithm>
@@ -307,11 +309,19 @@ HRESULT CHatchPatternMap::Save(COdbcSession& session, int scenarioId, int force,
                     RETURN_IF_FAILED(hr);
                     pattern.SetDatabaseId(newId);
                     m_maxDatabaseId = newId;
+                    m_insertedRows.insert(newId);
                 } else {
-                    hr = session.ExecSave(CLSID_YVEXControl, HatchPatternSql::UpdatePattern,
-                                          {imageDbId, pattern.GetDatabaseId()}, {name, description},
-                                          "CHatchPatternMap::Save(..)");
+                    hr = session.Exec(CLSID_YVEXControl, HatchPatternSql::UpdatePattern,
+                                      {imageDbId, pattern.GetDatabaseId()}, {name, description});
+                    const SQLLEN rows = SUCCEEDED(hr) ? OdbcRowCount(statement) : -1;
+                    SQLFreeStmt(statement, SQL_CLOSE);
                     RETURN_IF_FAILED(hr);
+                    // Counted as done, an update that finds no row would leave the shapes naming a
+                    // pattern nobody stores (or, were the ID another session's by now, its pattern
+                    // overwritten).
+                    if (rows == 0 && m_insertedRows.count(pattern.GetDatabaseId()))
+                        return ycom::ReportErrorA(kErrorSource, CLSID_YVEXControl,
+                                                  "The hatch pattern's row is missing.");
                 }
             }
         }

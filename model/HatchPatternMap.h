@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <set>
 #include "model/HatchPattern.h"
 
 class CImageResourceMap;
@@ -32,6 +33,8 @@ public:
     // Writes the site's image patterns (only `patternId` when it is above 0): a new row under the
     // next database ID, an update of a stored one. scenarioId and force go to the image
     // resource's own save. The result of the last statement; E_FAIL without image resources.
+    // An update of a row this map inserted itself that finds no row fails ("The hatch pattern's
+    // row is missing."): the map's bookkeeping no longer names what is stored.
     virtual HRESULT Save(COdbcSession& session, int scenarioId, int force, int patternId);
     // The largest HatchPatternID of the table; the built-in IDs are never handed out again.
     virtual HRESULT ReadMaxDatabaseId(COdbcSession& session);
@@ -74,6 +77,10 @@ public:
     const std::map<int, std::unique_ptr<CHatchPattern>>& Patterns() const { return m_patterns; }
     int GetHighestId() const { return m_highestId; }
     int GetMaxDatabaseId() const { return m_maxDatabaseId; }
+    // The database IDs of the rows this map inserted: kept, and put back, with the patterns'
+    // database IDs when a save is rolled back.
+    const std::set<int>& InsertedRows() const { return m_insertedRows; }
+    void SetInsertedRows(const std::set<int>& rows) { m_insertedRows = rows; }
     CImageResourceMap* GetImageResources() const { return m_imageResources; }
 
 private:
@@ -83,6 +90,7 @@ private:
 
     std::map<int, std::unique_ptr<CHatchPattern>> m_patterns;
     int m_maxDatabaseId = kLastBuiltIn;
+    std::set<int> m_insertedRows;
     CImageResourceMap* m_imageResources;
     int m_highestId = 0;
     int m_metric = 0;

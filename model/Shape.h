@@ -105,6 +105,12 @@ public:
     };
     // Z order "not set": the smallest normal float.
     static const float kUnsetZOrder;
+    // The stored pen weight of a shape carries its scaling in the sign (negative: not scaled).
+    // A weight of 0 that does not scale is stored as this tiny negative number, since a stored
+    // -0 reads back as 0 (SQLite keeps no sign of zero); a stored magnitude below
+    // kStoredWeightZero reads as 0.
+    static constexpr double kUnscaledZeroWeight = -1e-30;
+    static constexpr double kStoredWeightZero = 1e-20;
     // The protection bits of ShapeDBFlags as the automation's ProtectionFlags shows them.
     static const DWORD kProtectionMask = 0xFE0;
     // Appending index for InsertPoint / AddPointById.

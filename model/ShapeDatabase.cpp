@@ -93,7 +93,9 @@ HRESULT CShape::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWOR
 
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const float weight = GetPenWeight();
-    const double storedWeight = (m_state & stScalePenWeight) ? weight : -weight;
+    double storedWeight = (m_state & stScalePenWeight) ? weight : -weight;
+    if (!(m_state & stScalePenWeight) && weight == 0.0f)
+        storedWeight = kUnscaledZeroWeight;
     // The shape's own kind, which a load hands to the shape factory: the class type would turn
     // lines into dummies and arcs and circles into ellipses.
     const int shapeType = m_shapeType;

@@ -1,10 +1,42 @@
 #include "persistence/MessengerReceiver.h"
 #include <algorithm>
+#include <map>
 #include "persistence/MessageIdQuery.h"
 #include "persistence/MessengerThreads.h"
 #include "persistence/Odbc.h"
 #include "persistence/sql/MessengerSql.h"
 #include "YVEX_h.h"
+
+namespace {
+
+// The mailboxes of the windows that apply received messages: every receiver of the process
+// delivers into them, and each window's thread takes its own.
+struct Mailboxes
+{
+    std::mutex lock;
+    std::map<HWND, std::vector<CReceivedMessage>> byWindow;
+};
+
+Mailboxes& WindowMailboxes()
+{
+    static Mailboxes* mailboxes = new Mailboxes;
+    return *mailboxes;
+}
+
+} // namespace
+
+std::vector<CReceivedMessage> CMessengerReceiver::TakeForWindow(HWND window)
+{
+    Mailboxes& mailboxes = WindowMailboxes();
+    std::lock_guard<std::mutex> lock(mailboxes.lock);
+    std::vector<CReceivedMessage> out;
+    auto it = mailboxes.byWindow.find(window);
+    if (it != mailboxes.byWindow.end()) {
+        out.swap(it->second);
+        mailboxes.byWindow.erase(it);
+    }
+    return out;
+}
 
 void CMessengerReceiver::SetLogin(const CMessengerLogin& login)
 {
@@ -91,26 +123,29 @@ int CMessengerReceiver::ReceiveNow()
     std::sort(messages.begin(), messages.end(),
               [](const CReceivedMessage& a, const CReceivedMessage& b) { return a.messageId < b.messageId; });
     for (CReceivedMessage& message : messages) {
+        // A message whose values cannot be read now is read again by the next poll, and so is
+        // every one after it (they keep their order).
+        if (!ReadParameters(message))
+            break;
         if (message.messageId > m_lastSeen)
             m_lastSeen = message.messageId;
-        ReadParameters(message);
         if (message.values.size() >= 2)
             Deliver(message);
     }
     return 1;
 }
 
-void CMessengerReceiver::ReadParameters(CReceivedMessage& message)
+bool CMessengerReceiver::ReadParameters(CReceivedMessage& message)
 {
     SQLHSTMT hstmt = m_session.Statement();
     std::string text;
     if (!m_session.Format(MessengerSql::SelectParameters, text, {message.messageId}))
-        return;
+        return false;
     const SQLRETURN result = SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(&text[0]), SQL_NTS);
     if (!SQL_SUCCEEDED(result)) {
         OdbcDiagnosticsText(SQL_HANDLE_STMT, hstmt, "Error", true, m_session.Dialect());
         SQLFreeStmt(hstmt, SQL_CLOSE);
-        return;
+        return false;
     }
     // By position: 3 an integer, 4 the integer value kept, 5 a date, 6 a real, 7 the bit, 8 text
     // of at most 1024 bytes; a row whose text cannot be read is left out.
@@ -133,14 +168,25 @@ void CMessengerReceiver::ReadParameters(CReceivedMessage& message)
     while (SQLMoreResults(hstmt) == SQL_SUCCESS) {
     }
     SQLFreeStmt(hstmt, SQL_CLOSE);
+    return true;
 }
 
 void CMessengerReceiver::Deliver(const CReceivedMessage& message)
 {
     std::lock_guard<std::mutex> lock(m_stateLock);
-    if (m_window && IsWindow(m_window) &&
-        PostMessageW(m_window, m_windowMessage, static_cast<WPARAM>(message.type),
-                     static_cast<LPARAM>(message.values[1])))
+    if (m_window && IsWindow(m_window)) {
+        Mailboxes& mailboxes = WindowMailboxes();
+        {
+            std::lock_guard<std::mutex> mailboxLock(mailboxes.lock);
+            mailboxes.byWindow[m_window].push_back(message);
+        }
+        // The window's thread takes its mailbox when the wake-up arrives.
+        if (PostMessageW(m_window, m_windowMessage, 0, 0))
+            return;
+        // No wake-up: what the mailbox holds waits here for the control's thread.
+        for (CReceivedMessage& waiting : TakeForWindow(m_window))
+            m_waiting.push_back(std::move(waiting));
         return;
+    }
     m_waiting.push_back(message);
 }

@@ -20,9 +20,11 @@ struct CReceivedMessage
 
 // The receiving half of a messenger: each poll starts a thread that reads the complete messages
 // of other sessions written since the last one seen. The thread changes no drawing: a message
-// with its two values goes to the control's window as a posted message (wParam the type, lParam
-// the shape's database ID), whose thread applies it; without a window it waits in the receiver
-// until the control's thread takes it. All receive threads of the process take turns (one
+// with its two values goes into the mailbox of the control's window, with a posted message
+// (wParam and lParam 0) that wakes the window's thread, which takes the mailbox's messages
+// (TakeForWindow) and applies those of its site; without a window it waits in the receiver until
+// the control's thread takes it. A message whose parameters cannot be read is not counted as
+// seen: the next poll reads it again. All receive threads of the process take turns (one
 // receive lock). Held by shared pointer: a receive thread keeps its receiver alive.
 class CMessengerReceiver : public std::enable_shared_from_this<CMessengerReceiver>
 {
@@ -50,12 +52,16 @@ public:
     int ReceiveNow();
     // The messages that found no window, oldest first; the receiver forgets them.
     std::vector<CReceivedMessage> TakeReceived();
+    // The messages delivered to a window's mailbox, oldest first, taken out of it (a window going
+    // away takes what it never read).
+    static std::vector<CReceivedMessage> TakeForWindow(HWND window);
     // Receive threads started and not yet over.
     int PendingPolls() const { return m_pending.load(); }
 
 private:
     bool ConnectLocked();
-    void ReadParameters(CReceivedMessage& message);
+    // The message's parameter values; false when they could not be read.
+    bool ReadParameters(CReceivedMessage& message);
     void Deliver(const CReceivedMessage& message);
 
     std::mutex m_stateLock;           // login, window and the waiting messages

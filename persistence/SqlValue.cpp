@@ -2,17 +2,18 @@
 #include <charconv>
 #include <cmath>
 
-std::string FormatSqlReal(double value)
+std::string FormatSqlReal(double value, bool single)
 {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
-    // Fixed notation of a double needs at most 309 integer digits, sign and six decimals.
-    char buffer[340];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    if (!std::isfinite(value))
+        return "NULL";
+    // Shortest fixed notation: at most 309 integer digits, or a '0.' and 323 zeros before the
+    // digits of the smallest double, with the sign.
+    char buffer[400];
+    auto result = single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value),
+                                         std::chars_format::fixed)
+                         : std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (result.ec != std::errc())
-        return "0.000000";
+        return "NULL";
     return std::string(buffer, result.ptr);
 }
 
@@ -52,7 +53,7 @@ bool FormatSql(std::string& out, const char* templ, const std::vector<SqlValue>&
             break;
         case 'f':
             if (v.kind() == SqlValue::Kind::Real)
-                out += FormatSqlReal(v.real());
+                out += FormatSqlReal(v.real(), v.single());
             else if (v.kind() == SqlValue::Kind::Integer)
                 out += FormatSqlReal(static_cast<double>(v.integer()));
             else {

@@ -1,13 +1,21 @@
 #pragma once
 #include "persistence/SqlStatement.h"
 
-// The links of a site's shapes to attribute values and attribute groups: read before a save
-// removes the site's rows, and written again under the shapes' new IDs.
+// The rows of a site's attribute model as a site save writes them anew: its attribute groups
+// (with the SiteAttributes rows that give them to the site), their types, the values of its
+// shapes and the links of its shapes to values and groups; and their removal with the site's
+// other rows. Names, formats, prompts and text values are bound.
 
 namespace AttributeLinkSql {
 
-extern const SqlStatement SelectShapeAttributesOfSite;
-extern const SqlStatement SelectShapeAttributeGroupsOfSite;
+// Each takes the site ID twice: rows of this site that no other site uses.
+extern const SqlStatement DeleteAttributesOfSite;
+extern const SqlStatement DeleteAttributeTypesOfSite;
+extern const SqlStatement DeleteAttributeGroupsOfSite;
+extern const SqlStatement InsertAttributeGroup;
+extern const SqlStatement InsertSiteAttribute;
+extern const SqlStatement InsertAttributeType;
+extern const SqlStatement InsertAttribute;
 extern const SqlStatement InsertShapeAttribute;
 extern const SqlStatement InsertShapeAttributeGroup;
 

@@ -87,7 +87,13 @@ const SqlStatement CountShapes{"SiteSql.CountShapes",
     "select count(*) from v_shapes where siteID = %d",
     nullptr, nullptr};
 
+// Whether the site has its Sites row (0 or 1).
+const SqlStatement CountSite{"SiteSql.CountSite",
+    "select count(*) from sites where siteID = %d",
+    nullptr, nullptr};
+
 static const SqlStatement* const kAll[] = {
+    &CountSite,
     &ListSites,
     &ListSitesByName,
     &ListSiteRows,

@@ -14,6 +14,7 @@ extern const SqlStatement InsertSite;
 extern const SqlStatement LoadSite;
 extern const SqlStatement UpdateSite;
 extern const SqlStatement CountShapes;
+extern const SqlStatement CountSite;
 
 // Every statement above, for callers and checks that walk them all.
 SqlStatementList All();

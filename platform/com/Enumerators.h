@@ -7,6 +7,7 @@
 #include <ocidl.h>
 #include <memory>
 #include <type_traits>
+#include <utility>
 #include <vector>
 #include "com/ComObject.h"
 #include "com/Guard.h"
@@ -196,6 +197,13 @@ struct LiveEnumKey<C, std::void_t<typename C::key_type>> {
     static constexpr bool keyed = true;
 };
 
+// Traits may also say whether a step may be taken now: HRESULT Ready() const, whose S_OK lets it
+// go and whose other answers Next and Skip return as they are, fetching nothing.
+template <class T, class = void>
+struct LiveEnumHasReady : std::false_type {};
+template <class T>
+struct LiveEnumHasReady<T, std::void_t<decltype(std::declval<const T&>().Ready())>> : std::true_type {};
+
 template <class Container, class Traits>
 class LiveEnum : public ObjectRoot, public IEnumVARIANT {
 public:
@@ -216,8 +224,15 @@ public:
         return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
             if (!rgVar || (celt != 1 && !fetched))
                 return E_POINTER;
+            if (fetched)
+                *fetched = 0;
             if (!m_container)
                 return E_FAIL;
+            if constexpr (LiveEnumHasReady<Traits>::value) {
+                const HRESULT ready = m_traits.Ready();
+                if (ready != S_OK)
+                    return ready;
+            }
             ULONG n = 0;
             HRESULT hr = S_OK;
             while (n < celt) {
@@ -247,6 +262,11 @@ public:
         return Guard(IID_IEnumVARIANT, [&]() -> HRESULT {
             if (!m_container)
                 return E_FAIL;
+            if constexpr (LiveEnumHasReady<Traits>::value) {
+                const HRESULT ready = m_traits.Ready();
+                if (ready != S_OK)
+                    return ready;
+            }
             for (ULONG i = 0; i < celt; ++i)
                 if (!Advance())
                     return S_FALSE;

@@ -114,5 +114,33 @@ Expect c4.Site.ImageResources.ItemByDBID(dbId) Is Nothing, False, "and the PNG r
 Set found = c4.Site.ImageResources.LoadResourceFromHandle(0)
 ExpectError 70, "a handle that is no metafile"
 
+' ---- a picture deleted with what uses it: an image that must stay refuses it all ----
+Dim c5, pic, kept, gone, pattern, patternCount
+Set c5 = CreateObject("YVEX.YVEXControl")
+Set pic = c5.Site.ImageResources.LoadResourceFromFile(dir & "\picture.bmp")
+NoError "a picture to delete"
+kept = c5.Site.Shapes.AddImage(dir & "\picture.bmp", 0, 0, 10, 10, False)
+gone = c5.Site.Shapes.AddImage(dir & "\picture.bmp", 20, 0, 10, 10, False)
+Expect c5.Site.Shapes.ItemByID(kept).ImageResourceID, pic.ID, "the images show the picture"
+patternCount = c5.Site.HatchPatterns.Count
+pattern = c5.Site.HatchPatterns.AddItem("Tiles", "", 0, pic.ID)
+NoError "a pattern of the picture"
+' Protected against deletion: the image stays, and so does everything else.
+c5.Site.Shapes.ItemByID(kept).ProtectionFlag(&H800) = True
+c5.Site.ImageResources.DeleteByIDExt pic.ID, True
+ExpectError &H80004005, "a protected image refuses the deletion"
+Expect c5.Site.ImageResources.ItemByID(pic.ID) Is Nothing, False, "the picture stays"
+Expect c5.Site.HatchPatterns.ItemByID(pattern) Is Nothing, False, "its pattern stays"
+Expect c5.Site.Shapes.ItemByID(gone) Is Nothing, False, "the other image stays"
+Expect c5.Site.Shapes.ItemByID(kept) Is Nothing, False, "the protected image stays"
+' Unprotected, it all goes at once.
+c5.Site.Shapes.ItemByID(kept).ProtectionFlag(&H800) = False
+c5.Site.ImageResources.DeleteByIDExt pic.ID, True
+NoError "the deletion with what uses the picture"
+Expect c5.Site.ImageResources.ItemByID(pic.ID) Is Nothing, True, "the picture went"
+Expect c5.Site.HatchPatterns.Count, patternCount, "its pattern went"
+Expect c5.Site.Shapes.ItemByID(gone) Is Nothing, True, "an image went"
+Expect c5.Site.Shapes.ItemByID(kept) Is Nothing, True, "the other went"
+
 fso.DeleteFolder dir, True
 If failures = 0 Then WScript.Echo "PASS image_resources"

@@ -133,6 +133,9 @@ protected:
             SQLExecDirect(db.hstmt, (SQLCHAR*)"DROP TRIGGER IF EXISTS yvex_test_refuse", SQL_NTS);
         }
         SQLFreeStmt(db.hstmt, SQL_CLOSE);
+        // A test that took the parameters away and ended early.
+        SQLExecDirect(db.hstmt, (SQLCHAR*)"ALTER TABLE parameters_away RENAME TO parameters", SQL_NTS);
+        SQLFreeStmt(db.hstmt, SQL_CLOSE);
     }
     std::shared_ptr<CMessengerSender> NewSender()
     {
@@ -322,6 +325,28 @@ TEST_P(MessengerTest, AReceiverReadsOnlyNewsOfOtherSessions)
     got = PollOnce(*late);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].values, (std::vector<int>{5, 60}));
+}
+
+// A message whose values cannot be read (the parameters out of reach for a moment) is not taken
+// as seen: the next poll reads it, and the messages after it, again.
+TEST_P(MessengerTest, AMessageWhoseValuesCannotBeReadComesAgain)
+{
+    auto sender = NewSender();
+    auto receiver = NewReceiver(1);
+    EXPECT_TRUE(PollOnce(*receiver).empty());
+    ASSERT_EQ(sender->SendNow({mtUpdateShapeMessage, 5, 70, 2}), 0);
+    ASSERT_EQ(sender->SendNow({mtDeleteShapeMessage, 5, 71, 2}), 0);
+    ExecRaw(db.hstmt, "ALTER TABLE parameters RENAME TO parameters_away");
+    std::vector<CReceivedMessage> got = PollOnce(*receiver);
+    ExecRaw(db.hstmt, "ALTER TABLE parameters_away RENAME TO parameters");
+    EXPECT_TRUE(got.empty());
+    EXPECT_EQ(receiver->GetLastSeenId(), 0) << "nothing counted as seen";
+    EXPECT_FALSE(MessageBoxRecorder::Boxes().empty()) << "the failure is shown";
+    got = PollOnce(*receiver);
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].values, (std::vector<int>{5, 70}));
+    EXPECT_EQ(got[1].values, (std::vector<int>{5, 71}));
+    EXPECT_EQ(receiver->GetLastSeenId(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, MessengerTest, testing::Values(SqliteSites(), PostgresSites()), TargetName());
@@ -630,6 +655,8 @@ TEST_P(SharedSiteTest, AControlWithoutAWindowAppliesAtItsNextPoll)
     control->GetRootGroup()->AddChild(line, nullptr, 1, false);
     line->SetDatabaseId(565656);
     control->GetShapeMap().SetDbId(565656, line->GetId());
+    // The messages are about this drawing's site.
+    control->SetSiteId(1);
     CMessenger& messenger = Inner(*control);
     messenger.put_SessionID(1);
     ASSERT_EQ(messenger.ProcessMessages(), S_OK);
@@ -681,6 +708,64 @@ TEST_P(SharedSiteTest, AChangeWaitsForALongOperationToEnd)
     EXPECT_NE(map.FindByDbId(737373), nullptr);
     ASSERT_EQ(b.Messenger().put_ReceiveTimeout(20), S_OK);
     EXPECT_TRUE(PumpUntil([&] { return map.FindByDbId(737373) == nullptr; }));
+}
+
+// B shows a site: a change message about another site leaves B's drawing alone (its shape would
+// come in as one of B's, in no group), while a shape that A added to a group of B's site and
+// announced comes into that group.
+TEST_P(SharedSiteTest, OnlyMessagesOfTheShownSiteComeInAndANewShapeJoinsItsGroup)
+{
+    HostedSession a(GetParam());
+    HostedSession b(GetParam());
+    CYVEXControl& ca = *a.control;
+    CYVEXControl& cb = *b.control;
+    auto* group = static_cast<CGroup*>(ca.GetShapeMap().CreateShape(stGroup, true, true));
+    ca.GetRootGroup()->AddChild(group, nullptr, 1, false);
+    CShape* first = ca.GetShapeMap().CreateShape(stLine, true, true);
+    group->AddChild(first, nullptr, 1, false);
+    first->AddPointById(ca.CreatePoint(0, 0), CShape::kAppend, true);
+    first->AddPointById(ca.CreatePoint(5, 5), CShape::kAppend, true);
+    int shown = 0, other = 0;
+    ASSERT_EQ(ca.InsertSiteRow("Shown", &shown), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(ca.StartSaveSiteToDB(shown, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(cb.StartLoadSiteFromDB(shown, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CShape* bGroup = cb.GetShapeMap().FindByDbId(group->GetDatabaseId());
+    ASSERT_NE(bGroup, nullptr);
+
+    // A shape of another site, stored there.
+    ControlRef elsewhere;
+    elsewhere->SetDataSource(GetParam().dataSource);
+    elsewhere->SetUserName(GetParam().user);
+    elsewhere->SetPassword(GetParam().password);
+    CShape* foreign = elsewhere->GetShapeMap().CreateShape(stLine, true, true);
+    elsewhere->GetRootGroup()->AddChild(foreign, nullptr, 1, false);
+    foreign->AddPointById(elsewhere->CreatePoint(1, 1), CShape::kAppend, true);
+    foreign->AddPointById(elsewhere->CreatePoint(2, 2), CShape::kAppend, true);
+    ASSERT_EQ(elsewhere->InsertSiteRow("Elsewhere", &other), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(elsewhere->StartSaveSiteToDB(other, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    const int foreignRow = foreign->GetDatabaseId();
+    ASSERT_GT(foreignRow, 0);
+
+    // A adds a line to its group and stores it alone.
+    CShape* added = ca.GetShapeMap().CreateShape(stLine, true, true);
+    group->AddChild(added, nullptr, 1, false);
+    added->AddPointById(ca.CreatePoint(3, 4), CShape::kAppend, true);
+    added->AddPointById(ca.CreatePoint(6, 8), CShape::kAppend, true);
+    ASSERT_EQ(ca.SaveShapeToDB(added, 0), S_OK) << TakeErrorInfo().description;
+    const int addedRow = added->GetDatabaseId();
+    ASSERT_GT(addedRow, 0);
+
+    ASSERT_EQ(b.Messenger().OpenSession(), S_OK);
+    ASSERT_EQ(b.Messenger().put_ReceiveTimeout(40), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return b.Messenger().Receiver().GetLastSeenId() >= 0; }));
+    auto sender = NewSender();
+    ASSERT_EQ(sender->SendNow({mtUpdateShapeMessage, other, foreignRow, 9999}), 0);
+    ASSERT_EQ(sender->SendNow({mtUpdateShapeMessage, shown, addedRow, 9999}), 0);
+    ASSERT_TRUE(PumpUntil([&] { return cb.GetShapeMap().FindByDbId(addedRow) != nullptr; })) << "B reads A's line";
+    CShape* arrived = cb.GetShapeMap().FindByDbId(addedRow);
+    EXPECT_EQ(arrived->GetParent(), bGroup) << "in the group A put it in";
+    EXPECT_EQ(static_cast<CGroup*>(bGroup)->IndexOfChild(arrived->GetId()) >= 0, true);
+    EXPECT_EQ(cb.GetShapeMap().FindByDbId(foreignRow), nullptr) << "a shape of another site stays out";
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SharedSiteTest, testing::Values(SqliteSites(), PostgresSites()), TargetName());

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <limits>
 #include <map>
 #include <sstream>
 #include <string>
@@ -20,7 +21,16 @@
 #include "control/ViewportList.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
+#include "model/AttributeGroupData.h"
+#include "model/AttributeGroupMap.h"
+#include "model/AttributeType.h"
+#include "model/AttributeTypeMap.h"
+#include "model/AttributeValue.h"
+#include "model/ShapeAttributeMap.h"
+#include "model/ShapeAttributes.h"
 #include "model/Group.h"
+#include "model/HatchPattern.h"
+#include "model/HatchPatternMap.h"
 #include "model/Ellipse.h"
 #include "model/Image.h"
 #include "model/Layer.h"
@@ -276,6 +286,26 @@ std::string Describe(CYVEXControl& c)
 class SiteDbTest : public testing::TestWithParam<DbTarget>
 {
 protected:
+    bool Sqlite() const { return GetParam().dialect == SqlDialect::SQLite; }
+    // A trigger of the test's own that makes the database refuse inserts into a table whose new
+    // row meets the condition; dropped again by AllowInserts.
+    void RefuseInserts(const std::string& table, const std::string& condition)
+    {
+        const std::string trigger = "refuse_" + table;
+        if (Sqlite()) {
+            Raw(db.hstmt, "create trigger " + trigger + " before insert on " + table + " when new." + condition +
+                              " begin select raise(abort, 'refused'); end");
+        } else {
+            Raw(db.hstmt, "create or replace function " + trigger +
+                              "() returns trigger as $$ begin raise exception 'refused'; end $$ language plpgsql");
+            Raw(db.hstmt, "create trigger " + trigger + " before insert on " + table + " for each row when (new." +
+                              condition + ") execute procedure " + trigger + "()");
+        }
+    }
+    void AllowInserts(const std::string& table)
+    {
+        Raw(db.hstmt, "drop trigger refuse_" + table + (Sqlite() ? std::string() : " on " + table));
+    }
     void SetUp() override
     {
         ASSERT_EQ(db.Open(GetParam()), S_OK) << TakeErrorInfo().description;
@@ -656,57 +686,96 @@ TEST_P(SiteDbTest, ARefusedRowFailsTheSaveAndChangesNothingStored)
     }
 }
 
-// The links of a site's shapes to attributes follow the shapes to their new rows; a shape that
-// left the drawing takes its links along, and a deleted site leaves none behind.
-TEST_P(SiteDbTest, AttributeLinksFollowTheShapesAndGoWithTheSite)
+// The site's attribute model goes with its rows: groups (one the child of the other), their types
+// and the values and groups of its shapes are stored under the shapes' new rows on every save; a
+// shape that left the drawing takes its rows along, a group given to another site as well stays
+// for that site, and a deleted site leaves none behind.
+TEST_P(SiteDbTest, AttributesFollowTheShapesAndGoWithTheSite)
 {
     BuildDrawing(*control);
     CShape* kept = NewShape(*control, stLine, control->GetRootGroup());
     AddPoints(*control, kept, {{0, 0}, {1, 1}});
     CShape* dropped = NewShape(*control, stLine, control->GetRootGroup());
     AddPoints(*control, dropped, {{2, 2}, {3, 3}});
-    const int siteId = SaveNew(*control, "Links");
-    const int keptRow = kept->GetDatabaseId();
-    Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4711, 0)", keptRow));
+    CAttributeGroupMap* groups = control->GetAttributeGroupMap();
+    CAttributeGroupData* openings = groups->Create(0, 0, L"Openings");
+    CAttributeGroupData* doors = groups->Create(0, 0, L"Doors");
+    ASSERT_EQ(doors->SetParentGroup(openings), S_OK);
+    CAttributeType* width = doors->GetTypes().Create(-1, 0, L"Width", L"%d", L"Width?");
+    CAttributeType* label = openings->GetTypes().Create(-1, 0, L"Label", L"", L"");
+    for (CShape* shape : {kept, dropped}) {
+        shape->GetAttributeGroups().Insert(doors, -1);
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_I4;
+        value.lVal = shape == kept ? 90 : 60;
+        ASSERT_NE(shape->GetAttributes().Create(width->GetId(), 0, value), nullptr);
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(L"O'Brien's door");
+        ASSERT_NE(shape->GetAttributes().Create(label->GetId(), 0, value), nullptr) << "a type of the parent group";
+        VariantClear(&value);
+    }
+    const int siteId = SaveNew(*control, "Attributes");
+    const long keptRow = kept->GetDatabaseId();
     const long droppedRow = dropped->GetDatabaseId();
-    Raw(db.hstmt, Format("insert into ShapeAttributes (ShapeID, AttributeID, ScenarioID) values (%ld, 4712, 0)",
-                         droppedRow));
-    Raw(db.hstmt, Format("insert into ShapeAttributeGroups (ShapeID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)",
-                         keptRow));
-    Raw(db.hstmt, Format("insert into SiteAttributes (SiteID, AttributeGroupID, ScenarioID) values (%ld, 9, 0)", siteId));
+    const auto countOf = [&](const char* query, long id) { return Scalar(db.hstmt, Format(query, id)); };
+    EXPECT_EQ(countOf("select count(*) from SiteAttributes where SiteID = %ld", siteId), 2);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributes where ShapeID = %ld", keptRow), 2);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributeGroups where ShapeID = %ld", keptRow), 1);
+    EXPECT_EQ(countOf("select count(*) from AttributeGroups where ParentGroupID = %ld", openings->GetDatabaseId()), 1);
 
-    // Rows are written anew: shifting every new ID makes the kept shape's new row differ (past
-    // whatever rows the database already holds).
+    // Saved again with every new ID shifted, and one shape less: the rows follow, the dropped
+    // shape's values go.
     const long shift = Scalar(db.hstmt, "select max(shapeID) from shapes") + 1;
     Raw(db.hstmt, Format("insert into shapes (shapeID, scenarioID, siteID) values (%ld, 0, -1)", shift));
     ASSERT_EQ(control->DeleteShapeByID(dropped->GetId(), 0, 0), S_OK);
     ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
     Raw(db.hstmt, Format("delete from shapes where shapeID = %ld", shift));
     ASSERT_NE(kept->GetDatabaseId(), keptRow);
-    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where AttributeID = 4711 and ShapeID = %ld",
-                                      kept->GetDatabaseId())),
-              1);
-    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", droppedRow)), 0);
-    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributeGroups where ShapeID = %ld",
-                                      kept->GetDatabaseId())),
-              1);
-    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapeAttributes where ShapeID = %ld", keptRow)), 0);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributes where ShapeID = %ld", kept->GetDatabaseId()), 2);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributes where ShapeID = %ld", keptRow), 0);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributes where ShapeID = %ld", droppedRow), 0);
+    EXPECT_EQ(countOf("select count(*) from SiteAttributes where SiteID = %ld", siteId), 2);
+    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from Attributes where VarCharField = 'O''Brien''s door'"), 1);
 
-    // The site goes, and with it every row that names it or its shapes.
-    // Counted by this test's own shape rows: other tests' sites share the tables.
+    // What comes back: the groups with their parent, the types and the values of the shape.
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CShape* back = other->GetShapeMap().FindByDbId(kept->GetDatabaseId());
+    ASSERT_NE(back, nullptr);
+    ASSERT_EQ(back->GetAttributeGroups().GetCount(), 1);
+    auto* backDoors = static_cast<CAttributeGroupData*>(back->GetAttributeGroups().GetAt(0));
+    EXPECT_EQ(backDoors->GetName(), L"Doors");
+    ASSERT_NE(backDoors->GetParent(), nullptr);
+    EXPECT_EQ(backDoors->GetParent()->GetName(), L"Openings");
+    CAttributeType* backWidth = other->GetAttributeTypeMap()->FindByName(L"Width");
+    CAttributeType* backLabel = other->GetAttributeTypeMap()->FindByName(L"Label");
+    ASSERT_NE(backWidth, nullptr);
+    ASSERT_NE(backLabel, nullptr);
+    EXPECT_EQ(backWidth->GetPrompt(), L"Width?");
+    ASSERT_NE(back->GetAttributes().FindValue(backWidth->GetId()), nullptr);
+    EXPECT_EQ(back->GetAttributes().FindValue(backWidth->GetId())->GetValue().lVal, 90);
+    ASSERT_NE(back->GetAttributes().FindValue(backLabel->GetId()), nullptr);
+    EXPECT_STREQ(back->GetAttributes().FindValue(backLabel->GetId())->GetValue().bstrVal, L"O'Brien's door");
+
+    // A group given to another site too stays for it when this site goes; the rest goes.
+    const long shared = doors->GetDatabaseId();
+    Raw(db.hstmt, Format("insert into SiteAttributes (SiteID, AttributeGroupID, ScenarioID) values (-7, %ld, 0)", shared));
     const long keptNow = kept->GetDatabaseId();
+    const long parentRow = openings->GetDatabaseId();
     ASSERT_EQ(control->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
     EXPECT_EQ(StoredRows(db.hstmt, siteId), "0 0 0 0 0 0 0 0 0 0 0 0 ");
-    const auto rowsOf = [&](const char* table, std::initializer_list<long> shapeRows) {
-        long rows = 0;
-        for (long shapeRow : shapeRows)
-            rows += Scalar(db.hstmt, Format((std::string("select count(*) from ") + table + " where ShapeID = %ld").c_str(),
-                                            shapeRow));
-        return rows;
-    };
-    EXPECT_EQ(rowsOf("ShapeAttributes", {keptRow, keptNow, droppedRow}), 0);
-    EXPECT_EQ(rowsOf("ShapeAttributeGroups", {keptRow, keptNow}), 0);
-    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from SiteAttributes where SiteID = %ld", siteId)), 0);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributes where ShapeID = %ld", keptNow), 0);
+    EXPECT_EQ(countOf("select count(*) from ShapeAttributeGroups where ShapeID = %ld", keptNow), 0);
+    EXPECT_EQ(countOf("select count(*) from SiteAttributes where SiteID = %ld", siteId), 0);
+    EXPECT_EQ(Scalar(db.hstmt, "select count(*) from Attributes where VarCharField = 'O''Brien''s door'"), 0);
+    EXPECT_EQ(countOf("select count(*) from AttributeGroups where AttributeGroupID = %ld", shared), 1);
+    EXPECT_EQ(countOf("select count(*) from AttributeTypes where AttributeGroupID = %ld", shared), 1);
+    EXPECT_EQ(countOf("select count(*) from AttributeGroups where AttributeGroupID = %ld", parentRow), 0);
+    Raw(db.hstmt, Format("delete from AttributeTypes where AttributeGroupID = %ld", shared));
+    Raw(db.hstmt, Format("delete from AttributeGroups where AttributeGroupID = %ld", shared));
+    Raw(db.hstmt, "delete from SiteAttributes where SiteID = -7");
     EXPECT_EQ(control->GetSiteId(), 0);
 }
 
@@ -854,7 +923,10 @@ TEST_P(SiteDbTest, TwoSessionsSavingAtOnceBothSucceed)
 }
 
 // A drawing saved into a database file of its own comes back whole from it into another
-// control; both controls keep their own data source, and a file saved twice holds two sites.
+// control; both controls keep their own data source, and a file saved twice holds two sites. The
+// copy into the file leaves the drawing's own rows as they were (its site, its database IDs, its
+// modified flag), and a drawing read from a file names no rows of the site database: its save
+// there makes a site of its own and overwrites none.
 TEST_P(SiteDbTest, ASiteGoesIntoADatabaseFileAndComesBack)
 {
     char dir[MAX_PATH] = {};
@@ -863,12 +935,31 @@ TEST_P(SiteDbTest, ASiteGoesIntoADatabaseFileAndComesBack)
                              GetParam().label + ".db";
     DeleteFileA(path.c_str());
     BuildDrawing(*control);
+    AddPicture(*control, "filed picture", 0x404040);
     control->GetSiteRecord().SetName("Filed");
+    const int own = SaveNew(*control, "Filed");
+    std::map<int, int> ids;
+    for (const auto& entry : control->GetShapeMap().Shapes())
+        ids[entry.first] = entry.second->GetDatabaseId();
+    CShape* later = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, later, {{7.0f, 7.0f}, {8.0f, 8.0f}});
+    control->SetModified(true);
     const std::string drawn = Describe(*control);
     ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
     ASSERT_TRUE(WaitIdle(*control));
     EXPECT_EQ(control->GetDataSource(), GetParam().dataSource);
     EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(control->GetSiteId(), own) << "the drawing's site is still its own";
+    EXPECT_EQ(control->IsDirty(), S_OK) << "and it is still unsaved there";
+    for (const auto& entry : control->GetShapeMap().Shapes())
+        if (ids.count(entry.first))
+            EXPECT_EQ(entry.second->GetDatabaseId(), ids[entry.first]) << "shape " << entry.first;
+    EXPECT_EQ(later->GetDatabaseId(), 0);
+    // Saved to its site now, the new line goes where it belongs.
+    const long before = Scalar(db.hstmt, Format("select count(*) from shapes where siteID = %ld", own));
+    ASSERT_EQ(control->StartSaveSiteToDB(control->GetSiteId(), DXFMODE_FOREGROUND, nullptr), S_OK)
+        << TakeErrorInfo().description;
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from shapes where siteID = %ld", own)), before + 1);
 
     // One site in the file: it is taken without asking.
     ControlRef reader;
@@ -878,13 +969,26 @@ TEST_P(SiteDbTest, ASiteGoesIntoADatabaseFileAndComesBack)
     EXPECT_EQ(Describe(*reader), drawn);
     EXPECT_EQ(reader->GetSiteRecord().GetName(), "Filed");
     EXPECT_EQ(reader->GetDataSource(), GetParam().dataSource);
+    EXPECT_EQ(reader->GetSiteId(), 0) << "the file's site is no site of the database";
+    for (const auto& entry : reader->GetShapeMap().Shapes())
+        EXPECT_EQ(entry.second->GetDatabaseId(), 0) << "shape " << entry.first;
+    const CImage* picture = LastImageOf(*reader);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_NE(picture->GetImageResource(), nullptr);
+    EXPECT_EQ(picture->GetImageResource()->GetDatabaseId(), 0);
+    // Its save makes a new site of its own.
+    const int fromFile = SaveNew(*reader, "From the file");
+    EXPECT_EQ(reader->GetSiteId(), fromFile);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from sites where name = 'From the file' and siteID = %ld",
+                                      fromFile)),
+              1);
 
     // A second save makes a second site there; loading it by its ID needs no choice either.
     ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
     ASSERT_TRUE(WaitIdle(*control));
     ControlRef second;
     Attach(*second);
-    ASSERT_EQ(second->StartLoadSiteFromFile(path.c_str(), 1, control->GetSiteId()), S_OK);
+    ASSERT_EQ(second->StartLoadSiteFromFile(path.c_str(), 1, 2), S_OK);
     ASSERT_TRUE(WaitIdle(*second));
     EXPECT_EQ(Describe(*second), drawn);
     EXPECT_TRUE(boxes.Boxes().empty());
@@ -902,6 +1006,203 @@ TEST_P(SiteDbTest, IdleProgressAndWrongFileType)
     EXPECT_EQ(control->StartSaveSiteToFile("C:\\x.db", 2), E_INVALIDARG);
     EXPECT_EQ(control->GetDataSource(), GetParam().dataSource);
     EXPECT_TRUE(control->IsIdle());
+}
+
+
+// A hatch pattern of the site's own that a rolled-back save had written comes back new: the next
+// save writes its row (the rolled-back one is gone), and a fresh control finds the pattern on its
+// shape. A row the save wrote that is missing later fails the save instead of leaving shapes
+// naming nothing.
+TEST_P(SiteDbTest, AHatchPatternOfARolledBackSaveIsWrittenAgain)
+{
+    BuildDrawing(*control);
+    CImage* image = AddPicture(*control, "brick picture", 0x008000);
+    ASSERT_NE(image, nullptr);
+    const int builtIn = CHatchPatternMap::kLastBuiltIn;
+    const int patternId = control->GetHatchPatternMap().AddPattern("Brick", "red", image->GetImageResourceId());
+    ASSERT_GT(patternId, builtIn);
+    CHatchPattern* pattern = control->GetHatchPatternMap().Find(patternId);
+    CShape* wall = NewShape(*control, stRectangle, control->GetRootGroup());
+    AddPoints(*control, wall, {{0.0f, 0.0f}, {4.0f, 0.0f}, {4.0f, 2.0f}, {0.0f, 2.0f}});
+    wall->SetHatchPatternId(patternId);
+    wall->SetTag(77);
+    CShape* refused = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, refused, {{9.0f, 9.0f}, {8.0f, 8.0f}});
+    refused->SetTag(666);
+    int siteId = 0;
+    ASSERT_EQ(control->InsertSiteRow("Patterns", &siteId), S_OK) << TakeErrorInfo().description;
+
+    RefuseInserts("shapes", "Tag = 666");
+    const HRESULT failed = control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr);
+    AllowInserts("shapes");
+    ASSERT_TRUE(FAILED(failed));
+    EXPECT_EQ(pattern->GetDatabaseId(), 0) << "the pattern's row went with the rolled-back save";
+
+    refused->SetTag(1);
+    ASSERT_EQ(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr), S_OK) << TakeErrorInfo().description;
+    const int stored = pattern->GetDatabaseId();
+    ASSERT_GT(stored, builtIn);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from HatchPatterns where HatchPatternID = %ld", stored)), 1);
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    CShape* loaded = nullptr;
+    for (CShape* shape : other->GetRootGroup()->Children())
+        if (shape->GetTag() == 77)
+            loaded = shape;
+    ASSERT_NE(loaded, nullptr);
+    const CHatchPattern* found = other->GetHatchPatternMap().Find(loaded->GetHatchPatternId());
+    ASSERT_NE(found, nullptr) << "the wall lost its pattern";
+    EXPECT_EQ(found->GetName(), std::string("Brick"));
+
+    // The row goes behind the control's back: the update finds nothing, and the save says so.
+    const std::string rows = StoredRows(db.hstmt, siteId);
+    Raw(db.hstmt, Format("delete from HatchPatterns where HatchPatternID = %ld", stored));
+    MessageBoxRecorder::Clear();
+    EXPECT_TRUE(FAILED(control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr)));
+    EXPECT_EQ(TakeErrorInfo().description, "The hatch pattern's row is missing.");
+    EXPECT_EQ(StoredRows(db.hstmt, siteId), rows);
+    EXPECT_EQ(pattern->GetDatabaseId(), stored);
+    ASSERT_EQ(control->DeleteSiteFromDB(siteId, true), S_OK) << TakeErrorInfo().description;
+}
+
+// A load that fails half-way leaves part of the other site in the drawing: the control names no
+// site afterwards (a save must not write the mixture over the site that was there) and its
+// drawing is marked changed. A load that does not start keeps the site.
+TEST_P(SiteDbTest, AFailedLoadLeavesNoSite)
+{
+    BuildDrawing(*control);
+    const int kept = SaveNew(*control, "Kept");
+    ControlRef broken;
+    Attach(*broken);
+    BuildDrawing(*broken);
+    const int brokenId = SaveNew(*broken, "Broken");
+    // A shape whose group is a row nobody has.
+    const long row = Scalar(db.hstmt, "select max(ShapeID) from Shapes") + 1;
+    Raw(db.hstmt, Format(("insert into Shapes (ShapeID, ScenarioID, ShapeTypeID, SiteID, GroupShapeID, Number, Tag) "
+                          "values (%ld, 0, 1, " + std::to_string(brokenId) + ", 999999999, 40, 0)").c_str(),
+                         row));
+    ASSERT_EQ(control->IsDirty(), S_FALSE);
+    MessageBoxRecorder::Clear();
+    EXPECT_TRUE(FAILED(control->StartLoadSiteFromDB(brokenId, DXFMODE_FOREGROUND)));
+    EXPECT_EQ(control->GetSiteId(), 0) << "the site that was there is no longer named";
+    EXPECT_EQ(control->IsDirty(), S_OK);
+    EXPECT_TRUE(control->IsIdle());
+    Raw(db.hstmt, Format("delete from Shapes where ShapeID = %ld", row));
+
+    // Refused before it starts (a site that is none), a load keeps the site and the drawing.
+    ASSERT_EQ(control->StartLoadSiteFromDB(kept, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    control->SetModified(false);
+    const std::string drawn = Describe(*control);
+    const long none = Scalar(db.hstmt, "select max(SiteID) from Sites") + 1000;
+    EXPECT_EQ(control->StartLoadSiteFromDB(static_cast<int>(none), DXFMODE_FOREGROUND), DISP_E_EXCEPTION);
+    EXPECT_EQ(TakeErrorInfo().description, "Site not found.");
+    EXPECT_EQ(control->GetLastErrorText(), "Site not found.");
+    EXPECT_EQ(control->GetSiteId(), kept);
+    EXPECT_EQ(Describe(*control), drawn);
+    EXPECT_EQ(control->IsDirty(), S_FALSE);
+    EXPECT_TRUE(control->IsIdle());
+}
+
+// Numbers keep what they are: a coordinate far below the old six decimals reads back the same, a
+// pen weight of 0 that does not scale stays unscaled, and a value that is no number (which the
+// database would have read as a column's name) is stored as none rather than failing the save.
+// A coordinate that is no number does not get in at all.
+TEST_P(SiteDbTest, NumbersComeBackAsTheyWere)
+{
+    CShape* fine = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, fine, {{1e-7f, -2.5e-8f}, {123456.78f, 0.1f}});
+    fine->SetTag(1);
+    fine->SetStateBits(CShape::stScalePenWeight, false);
+    fine->SetPenWeight(0.0f);
+    CShape* scaled = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, scaled, {{0.0f, 0.0f}, {1.0f, 1.0f}});
+    scaled->SetTag(2);
+    scaled->SetStateBits(CShape::stScalePenWeight, true);
+    scaled->SetPenWeight(0.0f);
+    CShape* odd = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, odd, {{0.0f, 0.0f}, {1.0f, 1.0f}});
+    odd->SetTag(3);
+    odd->SetLinePatternScale(std::numeric_limits<float>::infinity());
+    odd->SetZOrder(std::numeric_limits<float>::quiet_NaN(), false);
+    const int siteId = SaveNew(*control, "Numbers");
+    ASSERT_EQ(control->GetSiteId(), siteId) << "the save went through";
+
+    ControlRef other;
+    Attach(*other);
+    ASSERT_EQ(other->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    std::map<int, CShape*> byTag;
+    for (CShape* shape : other->GetRootGroup()->Children())
+        byTag[shape->GetTag()] = shape;
+    ASSERT_EQ(byTag.size(), 3u);
+    CShape* back = byTag[1];
+    ASSERT_EQ(back->GetPointCount(), 2);
+    EXPECT_EQ(back->GetPoints().GetAt(0)->x, 1e-7f);
+    EXPECT_EQ(back->GetPoints().GetAt(0)->y, -2.5e-8f);
+    EXPECT_EQ(back->GetPoints().GetAt(1)->x, 123456.78f);
+    EXPECT_EQ(back->GetPoints().GetAt(1)->y, 0.1f);
+    EXPECT_FALSE(back->HasState(CShape::stScalePenWeight)) << "an unscaled weight of 0 came back scaled";
+    EXPECT_EQ(back->GetPenWeight(), 0.0f);
+    EXPECT_TRUE(byTag[2]->HasState(CShape::stScalePenWeight));
+    EXPECT_EQ(byTag[2]->GetPenWeight(), 0.0f);
+    EXPECT_TRUE(std::isfinite(byTag[3]->GetLinePatternScale()));
+
+    float x = std::numeric_limits<float>::quiet_NaN(), y = 1.0f;
+    LONG point = 0;
+    EXPECT_EQ(control->CreatePoint(&x, &y, &point), E_INVALIDARG);
+    EXPECT_EQ(point, 0);
+    LONG lineId = 0;
+    const size_t shapes = control->GetShapeMap().Shapes().size();
+    EXPECT_EQ(control->AddLine(control->GetRootGroup(), 0.0f, std::numeric_limits<float>::infinity(), 1.0f, 1.0f, &lineId),
+              E_INVALIDARG);
+    EXPECT_EQ(lineId, 0);
+    EXPECT_EQ(control->GetShapeMap().Shapes().size(), shapes);
+}
+
+// One shape saved alone (IShape::SaveToDB) after another session wrote rows: it takes IDs above
+// theirs (its control's counters were read before), in one transaction; a refused row leaves
+// none of its rows and its IDs as they were.
+TEST_P(SiteDbTest, AShapeSavedAloneTakesFreeIdsInOneTransaction)
+{
+    BuildDrawing(*control);
+    const int siteId = SaveNew(*control, "Alone");
+    ControlRef elsewhere;
+    Attach(*elsewhere);
+    BuildDrawing(*elsewhere);
+    for (int i = 0; i < 20; ++i) {
+        CShape* line = NewShape(*elsewhere, stLine, elsewhere->GetRootGroup());
+        AddPoints(*elsewhere, line, {{static_cast<float>(i), 0.0f}, {static_cast<float>(i), 1.0f}});
+    }
+    SaveNew(*elsewhere, "Elsewhere");
+
+    CShape* added = NewShape(*control, stPolyline, control->GetRootGroup());
+    AddPoints(*control, added, {{0.0f, 0.0f}, {5.0f, 5.0f}, {10.0f, 0.0f}});
+    added->SetTag(4242);
+    ASSERT_EQ(control->SaveShapeToDB(added, 0), S_OK) << TakeErrorInfo().description;
+    ASSERT_GT(added->GetDatabaseId(), 0);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select SiteID from Shapes where ShapeID = %ld", added->GetDatabaseId())), siteId);
+    EXPECT_EQ(Scalar(db.hstmt, Format("select count(*) from ShapePoints where ShapeID = %ld", added->GetDatabaseId())), 3);
+    ControlRef reader;
+    Attach(*reader);
+    ASSERT_EQ(reader->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    EXPECT_NE(reader->GetShapeMap().FindByDbId(added->GetDatabaseId()), nullptr);
+
+    // A refused point row: none of the shape's rows stays, and it names none.
+    CShape* second = NewShape(*control, stLine, control->GetRootGroup());
+    AddPoints(*control, second, {{3.0f, 3.0f}, {7777.0f, 7.0f}});
+    second->SetTag(4343);
+    RefuseInserts("points", "X = 7777");
+    MessageBoxRecorder::Clear();
+    const HRESULT refused = control->SaveShapeToDB(second, 0);
+    AllowInserts("points");
+    EXPECT_TRUE(FAILED(refused));
+    const std::string ofSecond = "select count(*) from Shapes where Tag = 4343 and SiteID = " + std::to_string(siteId);
+    EXPECT_EQ(Scalar(db.hstmt, ofSecond), 0);
+    EXPECT_EQ(second->GetDatabaseId(), 0);
+    for (CPointRecord* p : second->GetPoints())
+        EXPECT_EQ(p->GetDatabaseId(), 0);
+    EXPECT_EQ(control->SaveShapeToDB(second, 0), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Scalar(db.hstmt, ofSecond), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, SiteDbTest, testing::ValuesIn(SiteTargets()), TargetName());

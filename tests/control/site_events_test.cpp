@@ -305,4 +305,46 @@ TEST_P(SiteEvents, OperationsWaitWhileAWorkerLoads)
     DeleteDC(dc);
 }
 
+// A database file transfer works on the file from its worker and leaves the control's own login
+// alone: meanwhile the host's thread reads the control's data source, never the file's. A drawing
+// read from the file names no site when its end is heard.
+TEST_P(SiteEvents, AFileTransferLeavesTheControlsLoginAlone)
+{
+    NewSite("Filed");
+    char dir[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, dir), 0u);
+    const std::string path = std::string(dir) + "yvex_transfer_" + std::to_string(GetCurrentProcessId()) + "_" +
+                             GetParam().label + ".db";
+    DeleteFileA(path.c_str());
+    const std::string own = control->GetDataSource();
+    Connect();
+    ASSERT_EQ(control->StartSaveSiteToFile(path.c_str(), 1), S_OK);
+    // The worker runs until its first report, which waits for this thread.
+    for (int i = 0; i < 20; ++i) {
+        Sleep(25);
+        EXPECT_EQ(control->GetDataSource(), own) << "read while the transfer runs";
+    }
+    ASSERT_TRUE(WaitFor(cetOnEndSaveSiteWithID));
+    EXPECT_TRUE(ResultOf(cetOnEndSaveSite));
+    EXPECT_EQ(control->GetDataSource(), own);
+
+    sink.calls.clear();
+    int siteWhenHeard = -1;
+    sink.onEvent = [&](const EventSink::Call& call) {
+        if (call.id == cetOnEndLoadSite)
+            siteWhenHeard = control->GetSiteId();
+    };
+    ASSERT_EQ(control->StartLoadSiteFromFile(path.c_str(), 1, 0), S_OK);
+    for (int i = 0; i < 20; ++i) {
+        Sleep(25);
+        EXPECT_EQ(control->GetDataSource(), own) << "read while the transfer runs";
+    }
+    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
+    EXPECT_EQ(siteWhenHeard, 0) << "the file's site is none of the database's";
+    sink.onEvent = nullptr;
+    for (const char* suffix : {"", "-wal", "-shm"})
+        DeleteFileA((path + suffix).c_str());
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, SiteEvents, testing::Values(SqliteSites(), PostgresSites()), TargetName());

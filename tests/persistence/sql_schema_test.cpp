@@ -18,11 +18,18 @@ const std::map<std::string, std::vector<std::vector<const char*>>>& FragmentSamp
         {"SessionSql.NextId", {{"shapeID", "shapes"}, {"pointID", "points"},
                                {"shapePointID", "shapePoints"}, {"linkedPointID", "linkedPoints"},
                                {"VertexID", "Vertexes"}, {"LayerSettingID", "LayerSettings"}}},
-        {"IdReservationSql.InsertPlaceholder", {{"LayerShapes", "ShapeID"}}},
+        {"IdReservationSql.InsertPlaceholder", {{"LayerShapes", "ShapeID"}, {"Attributes", "AttributeID"},
+                                                {"AttributeGroups", "AttributeGroupID"},
+                                                {"AttributeTypes", "AttributeTypeID"}}},
+        {"IdReservationSql.DeletePlaceholder", {{"Attributes", "AttributeID"},
+                                                {"AttributeGroups", "AttributeGroupID"},
+                                                {"AttributeTypes", "AttributeTypeID"}}},
         {"IdReservationSql.InsertKeyedPlaceholder", {{"LayerSettings", "LayerSettingID", "LayerShapeID"},
                                                      {"Points", "PointID", "SiteID"}}},
         {"IdReservationSql.InsertLinkPlaceholder", {{"ShapePoints", "ShapePointID"},
                                                     {"LinkedPoints", "LinkedPointID"}}},
+        // Its %s is the date of a value.
+        {"AttributeLinkSql.InsertAttribute", {{"'2001-02-03'"}, {"NULL"}}},
     };
     static bool withReleaseOrder = false;
     if (!withReleaseOrder) {

@@ -3,7 +3,9 @@
 #include <clocale>
 #include <cstdio>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <set>
 #include <gtest/gtest.h>
 #include "persistence/Odbc.h"
@@ -39,14 +41,48 @@ TEST(FormatSql, FillsIntegersRealsAndFragments)
 {
     std::string out;
     ASSERT_TRUE(FormatSql(out, "values (%d, %f, %s, %d)", {7, -2.0f, SqlRaw("NULL"), -5}));
-    EXPECT_EQ(out, "values (7, -2.000000, NULL, -5)");
+    EXPECT_EQ(out, "values (7, -2, NULL, -5)");
     // A colour with the by-block bit is written as "%d" writes its 32 bits.
     ASSERT_TRUE(FormatSql(out, "%d", {0xC0000000u}));
     EXPECT_EQ(out, "-1073741824");
     ASSERT_TRUE(FormatSql(out, "%f|%f|%f", {0.1, 1e9, 3}));
-    EXPECT_EQ(out, "0.100000|1000000000.000000|3.000000");
+    EXPECT_EQ(out, "0.1|1000000000|3");
     ASSERT_TRUE(FormatSql(out, "100%% %d", {1}));
     EXPECT_EQ(out, "100% 1");
+}
+
+// A real keeps every digit it needs to read back the same (printf's six decimals made 1e-7 a 0),
+// a float the digits of a float; a value that is not a number, or infinite, is NULL, never "nan"
+// or "inf", which a database reads as a column's name.
+TEST(FormatSql, RealsKeepTheirPrecisionAndNonNumbersAreNull)
+{
+    struct Case {
+        SqlValue value;
+        const char* text;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const Case cases[] = {
+        {1e-7, "0.0000001"},
+        {-4.5e-9, "-0.0000000045"},
+        {0.1f, "0.1"},
+        {123456.78f, "123456.78"},
+        {1.0 / 3.0, "0.3333333333333333"},
+        {-1e-30, "-0.000000000000000000000000000001"},
+        {nan, "NULL"},
+        {static_cast<float>(nan), "NULL"},
+        {inf, "NULL"},
+        {-inf, "NULL"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        ASSERT_TRUE(FormatSql(out, "%f", {c.value}));
+        EXPECT_EQ(out, c.text);
+        // What the text says is the value itself.
+        if (std::string(c.text) != "NULL")
+            EXPECT_EQ(c.value.single() ? static_cast<double>(std::strtof(out.c_str(), nullptr)) : std::strtod(out.c_str(), nullptr),
+                      c.value.single() ? static_cast<double>(static_cast<float>(c.value.real())) : c.value.real());
+    }
 }
 
 TEST(FormatSql, RefusesTemplatesThatDoNotFitTheValues)
@@ -71,8 +107,8 @@ TEST(FormatSql, NumbersKeepTheirPointUnderACommaLocale)
     EXPECT_STREQ(printed, "2,250000");   // what printf would have put into the SQL
     std::string out;
     EXPECT_TRUE(FormatSql(out, "x = %f, y = %f", {2.25, -0.5f}));
-    EXPECT_EQ(out, "x = 2.250000, y = -0.500000");
-    EXPECT_EQ(FormatSqlReal(1234567.125), "1234567.125000");
+    EXPECT_EQ(out, "x = 2.25, y = -0.5");
+    EXPECT_EQ(FormatSqlReal(1234567.125), "1234567.125");
     setlocale(LC_ALL, "C");
 }
 
