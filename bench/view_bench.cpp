@@ -962,6 +962,13 @@ int Drawing(const char* path, bool withSite)
     geometry.Build();
     std::printf("figures=%zu\n", geometry.figures.size());
 
+    // The draft limits cover the drawing, as its author would set them: the control zooms only
+    // within ten times its limits, and an R12 file's header carries 420 x 297 unless told.
+    host.site->put_DraftLeft(geometry.left);
+    host.site->put_DraftTop(geometry.top);
+    host.site->put_DraftRight(geometry.right);
+    host.site->put_DraftBottom(geometry.bottom);
+
     Canvas canvas;
     host.control->ZoomAll();
     Pump();
