@@ -3,11 +3,18 @@
 
 Run with Debian's Python (its ezdxf module) after a build (./tools/build.sh):
 
-    /usr/bin/python3 bench/dxf_bench.py [--sizes 0.01,10,40,100] [--runs 3] [--csv FILE] [--skip-peers]
+    /usr/bin/python3 bench/dxf_bench.py [--sizes 0.01,10,40,100] [--kinds plain,exported] [--runs 3]
+                                        [--csv FILE] [--skip-peers]
 
-Each size (in MB) is a synthetic R12 drawing (lines, arcs, circles, polylines with bulges, texts
-and block references) written once with ezdxf and kept in ~/.cache/yvex/bench (YVEX_BENCH_CACHE
-moves it). For each file, in one run, it measures:
+Each size (in MB) is a synthetic R12 drawing of each kind, written once with ezdxf and kept in
+~/.cache/yvex/bench (YVEX_BENCH_CACHE moves it):
+  plain     lines, arcs, circles, polylines with bulges, texts and references to one block, on
+            four layers, every entity as short as R12 allows (r12_SIZEmb.dxf)
+  exported  shaped like the files other drafting programs export: every entity with a handle, an
+            explicit line type (CONTINUOUS) and colour (7), on one of 200 layers; 95 % LINEs with
+            some polylines, arcs and texts; 300 blocks of 10 to 50 entities and a reference to
+            one of them for every hundred entities (r12x_SIZEmb.dxf)
+For each file, in one run, it measures:
   groups        our group reader alone (CDxfFile::ReadGroup to the end of the mapped file), the
                 best of three passes, timed inside the program under Wine
   load          our full load into a control (IDXFOperations::LoadDXF on the caller's thread:
@@ -78,13 +85,79 @@ def make_drawing(path, megabytes):
     os.replace(tmp, path)
 
 
-def drawing(megabytes):
-    path = os.path.join(cache_dir(), "r12_%gmb.dxf" % megabytes)
+# One round of the exported drawing's model space (a hundred entities and a reference) takes
+# about 13.95 kB as ezdxf writes it; its 300 blocks take 1.3 MB.
+EXPORTED_ROUND_BYTES = 13950
+EXPORTED_BLOCK_BYTES = 4330
+
+
+def make_exported_drawing(path, megabytes):
+    """An R12 drawing of about `megabytes` MB shaped like other programs' exports; a fixed seed
+    makes it the same file on every machine. Below 5 MB it has fewer blocks, so that the file
+    keeps its size."""
+    import ezdxf
+
+    rnd = random.Random("exported-%g" % megabytes)
+    doc = ezdxf.new("R12")
+    layers = ["%s-%03d" % (rnd.choice(("A-WALL", "E-LITE", "M-DUCT", "S-GRID", "P-FIXT", "X-ANNO")), i)
+              for i in range(200)]
+    for i, name in enumerate(layers):
+        doc.layers.add(name, color=1 + i % 254)
+
+    def c(v):
+        # Coordinates with as many decimals as the exporting program chose.
+        return round(v, rnd.choice((3, 4, 6, 8)))
+
+    def attribs(layer, **more):
+        more.update({"layer": layer, "linetype": "CONTINUOUS", "color": 7})
+        return more
+
+    def add_mix(space, x, y, count, spread, pick_layer):
+        for _ in range(count):
+            r = rnd.random()
+            layer = pick_layer()
+            px, py = x + rnd.uniform(-spread, spread), y + rnd.uniform(-spread, spread)
+            if r < 0.95:
+                space.add_line((c(px), c(py)), (c(px + rnd.uniform(-25, 25)), c(py + rnd.uniform(-25, 25))),
+                               dxfattribs=attribs(layer))
+            elif r < 0.97:
+                points = [(c(px + j * rnd.uniform(1, 6)), c(py + rnd.uniform(-3, 3))) for j in range(rnd.randint(3, 9))]
+                space.add_polyline2d(points, dxfattribs=attribs(layer))
+            elif r < 0.99:
+                space.add_arc((c(px), c(py)), c(rnd.uniform(0.5, 15)), c(rnd.uniform(0, 360)), c(rnd.uniform(0, 360)),
+                              dxfattribs=attribs(layer))
+            else:
+                text = "%s %d" % (rnd.choice(("ROOM", "DOOR", "D-", "CABLE", "NOTE")), rnd.randint(1, 9999))
+                space.add_text(text, dxfattribs=attribs(layer, insert=(c(px), c(py)), height=rnd.choice((1.8, 2.5, 3.5))))
+
+    blocks = []
+    for b in range(300 if megabytes >= 5 else max(1, int(megabytes * 1e6 / EXPORTED_BLOCK_BYTES / 4))):
+        name = "BLK_%03d" % b
+        add_mix(doc.blocks.new(name), 0, 0, rnd.randint(10, 50), 5.0, lambda: rnd.choice(layers))
+        blocks.append(name)
+    msp = doc.modelspace()
+    rounds = max(1, int((megabytes * 1e6 - len(blocks) * EXPORTED_BLOCK_BYTES) / EXPORTED_ROUND_BYTES))
+    for _ in range(rounds):
+        x, y = rnd.uniform(0, 10000), rnd.uniform(0, 10000)
+        # Most entities of a place lie on one layer, as drawn by hand.
+        layer = rnd.choice(layers)
+        add_mix(msp, x, y, 100, 60.0, lambda: layer if rnd.random() < 0.8 else rnd.choice(layers))
+        msp.add_blockref(rnd.choice(blocks), (c(x), c(y)), dxfattribs=attribs(rnd.choice(layers), rotation=c(rnd.uniform(0, 360))))
+    tmp = path + ".part"
+    doc.saveas(tmp)
+    os.replace(tmp, path)
+
+
+KINDS = {"plain": ("r12_%gmb.dxf", make_drawing), "exported": ("r12x_%gmb.dxf", make_exported_drawing)}
+
+
+def drawing(megabytes, kind="plain"):
+    path = os.path.join(cache_dir(), KINDS[kind][0] % megabytes)
     if not os.path.exists(path):
         print("writing %s with ezdxf (once)..." % path, file=sys.stderr, flush=True)
         # In a process of its own: a process started from this one begins with this one's peak
         # memory, which ezdxf's writing would raise above every reader's.
-        subprocess.run([sys.executable, os.path.abspath(__file__), "--write", path, str(megabytes)], check=True)
+        subprocess.run([sys.executable, os.path.abspath(__file__), "--write", path, str(megabytes), kind], check=True)
     return path
 
 
@@ -151,14 +224,15 @@ def ogrinfo(path, summary):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--sizes", default="0.01,10,40,100", help="drawing sizes in MB")
+    ap.add_argument("--kinds", default="plain,exported", help="drawing kinds: plain, exported")
     ap.add_argument("--build", default=os.environ.get("YVEX_BUILD", os.path.join(ROOT, "build")))
     ap.add_argument("--csv", default=None)
     ap.add_argument("--skip-peers", action="store_true", help="only our own measures")
     ap.add_argument("--runs", type=int, default=3, help="runs of each measure, the fastest counts")
-    ap.add_argument("--write", nargs=2, metavar=("PATH", "MB"), help=argparse.SUPPRESS)
+    ap.add_argument("--write", nargs=3, metavar=("PATH", "MB", "KIND"), help=argparse.SUPPRESS)
     opts = ap.parse_args()
     if opts.write:
-        make_drawing(opts.write[0], float(opts.write[1]))
+        KINDS[opts.write[2]][1](opts.write[0], float(opts.write[1]))
         return
     csv_path = opts.csv or os.path.join(opts.build, "bench", "dxf_bench.csv")
 
@@ -169,8 +243,8 @@ def main():
 
     rows = []
     try:
-        for mb in [float(s) for s in opts.sizes.split(",") if s]:
-            path = drawing(mb)
+        for mb, kind in [(float(s), k) for s in opts.sizes.split(",") if s for k in opts.kinds.split(",") if k]:
+            path = drawing(mb, kind)
             size = os.path.getsize(path)
             runs = max(1, opts.runs)
             measures = [("YVEX group pass",) + ours(opts.build, "groups", path),
@@ -187,6 +261,7 @@ def main():
                     ref = base.get(to)
                     return "%.1f" % (sec / ref) if sec and ref else ""
                 rows.append({
+                    "drawing": kind,
                     "file_mb": "%.3g" % (size / 1e6),
                     "reader": name,
                     "seconds": "%.4g" % sec if sec else "",
@@ -200,7 +275,7 @@ def main():
     finally:
         subprocess.run([os.path.join(ROOT, "tools", "wine-run"), "regsvr32", "/s", "/u", dll], check=False)
 
-    fields = ["file_mb", "reader", "seconds", "mb_per_s", "x_group_pass", "x_load", "x_entities", "peak_mb", "note"]
+    fields = ["drawing", "file_mb", "reader", "seconds", "mb_per_s", "x_group_pass", "x_load", "x_entities", "peak_mb", "note"]
     os.makedirs(os.path.dirname(csv_path), exist_ok=True)
     with open(csv_path, "w", newline="") as f:
         w = csv.DictWriter(f, fieldnames=fields)
@@ -213,12 +288,13 @@ def main():
     print("(x_...: the reader's seconds over those of our group pass, load, entities; CSV in %s; load average %s)"
           % (csv_path, os.popen("uptime").read().strip().split("load average:")[-1].strip()))
     # The full load side by side with ezdxf.readfile on each file.
-    for size in dict.fromkeys(r["file_mb"] for r in rows):
-        ours_load = [r for r in rows if r["file_mb"] == size and r["reader"] == "YVEX load into a control"]
-        peer = [r for r in rows if r["file_mb"] == size and r["reader"] == "ezdxf.readfile"]
+    for key in dict.fromkeys((r["drawing"], r["file_mb"]) for r in rows):
+        same = [r for r in rows if (r["drawing"], r["file_mb"]) == key]
+        ours_load = [r for r in same if r["reader"] == "YVEX load into a control"]
+        peer = [r for r in same if r["reader"] == "ezdxf.readfile"]
         if ours_load and peer and ours_load[0]["seconds"] and peer[0]["seconds"]:
-            print("%s MB: ezdxf.readfile %s s, our load %s s: %.1fx" % (
-                size, peer[0]["seconds"], ours_load[0]["seconds"],
+            print("%s %s MB: ezdxf.readfile %s s, our load %s s: %.1fx" % (
+                key[0], key[1], peer[0]["seconds"], ours_load[0]["seconds"],
                 float(peer[0]["seconds"]) / float(ours_load[0]["seconds"])))
 
 

@@ -8,11 +8,82 @@
 #include "model/ViewMapping.h"
 #include "com/Owners.h"
 #include "YVEX_h.h"
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Pixels around the visible area within which a shape is still drawn: selection marks (9 pixels
+// half a side) and a text's overhang reach beyond the extent a shape reports.
+const double kCullMarginPixels = 16.0;
+
+// What a context shows, in world units, and what every shape may draw beyond its extent there.
+struct CVisibleArea
+{
+    CRealRect rect;
+    double scale = 0.0;       // logical units (0.1 mm) per world unit
+    double margin = 0.0;      // world units: the marks and the widest pen made so far
+    double arrowScale = 1.0;  // the drawing's arrow scale
+};
+
+// False when the context shows all: a metafile being recorded (its clip box is its reference
+// device's) or a context without a clip box.
+bool VisibleArea(HDC dc, const CViewMapping& view, double widestPen, double arrowScale, CVisibleArea* area)
+{
+    const DWORD type = GetObjectType(dc);
+    if (type == OBJ_ENHMETADC || type == OBJ_METADC)
+        return false;
+    const double s = view.GetScaleFactor();
+    RECT box;
+    if (!(s > 0.0) || GetClipBox(dc, &box) == ERROR || box.left >= box.right || box.top == box.bottom)
+        return false;
+    const double x1 = (box.left - view.origin.x) / s, x2 = (box.right - view.origin.x) / s;
+    const double y1 = (box.top - view.origin.y) / s, y2 = (box.bottom - view.origin.y) / s;
+    area->rect = CRealRect(static_cast<float>(std::min(x1, x2)), static_cast<float>(std::max(y1, y2)),
+                           static_cast<float>(std::max(x1, x2)), static_cast<float>(std::min(y1, y2)));
+    area->scale = s;
+    area->margin = (widestPen + kCullMarginPixels * std::max(view.LogicalPerPixelX(), view.LogicalPerPixelY())) / s;
+    area->arrowScale = std::max(1.0, std::fabs(arrowScale));
+    return std::isfinite(x1) && std::isfinite(x2) && std::isfinite(y1) && std::isfinite(y2) &&
+           std::isfinite(area->margin);
+}
+
+// Whether nothing the shape draws can reach the area: its extent lies outside it by more than
+// the margin, its own pen and an arrow head ((pen + 10) world units times the arrow scale). A
+// reference's extent counts its attributes here (they are drawn with it). A shape without an
+// extent may draw anywhere and is never left out.
+bool LiesOutside(CShape* shape, const CVisibleArea& area)
+{
+    float l, t, r, b;
+    if (FAILED(shape->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)))
+        return false;
+    auto outside = [&](double m) {
+        return std::max(l, r) < area.rect.left - m || std::min(l, r) > area.rect.right + m ||
+               std::min(t, b) > area.rect.top + m || std::max(t, b) < area.rect.bottom - m;
+    };
+    // Most shapes of a view lie inside it: their pens are not asked for.
+    if (!outside(area.margin))
+        return false;
+    const double pen = std::fabs(shape->GetDevicePenWidth()) / area.scale;
+    const double m = area.margin + pen + (pen + 10.0) * area.arrowScale * 2.0;
+    return std::isfinite(m) && outside(m);
+}
+} // namespace
 
 int CGroup::Draw(CDrawContext& context)
 {
-    for (CShape* child : std::vector<CShape*>(m_children))
+    // The root's children lie in the view's world plane as they are: those wholly outside what
+    // the target shows are left out, so that a zoomed view costs what it shows. The clip pass
+    // and the passes of marks keep every shape.
+    CVisibleArea area;
+    const bool cull = m_control && context.dc && m_control->GetRootGroup() == this &&
+                      !(context.flags & (CDrawContext::dcClipPass | CDrawContext::dcMarks)) &&
+                      VisibleArea(context.dc, ViewOf(context), m_control->GetPenCache().GetMaxPenWidth(),
+                                  GetArrowScale(), &area);
+    for (CShape* child : std::vector<CShape*>(m_children)) {
+        if (cull && LiesOutside(child, area))
+            continue;
         child->DrawInContext(context);
+    }
     if (!m_control || !context.dc)
         return 1;
     const CEditState& edit = m_control->GetEditState();

@@ -1,6 +1,7 @@
 // Groups: bounds, handles, transforms with shared points and locks, style propagation, names;
 // the shape-ID list, the selection and the highlight groups.
 #include "tests/support/DrawingTestSupport.h"
+#include <algorithm>
 #include <set>
 #include <string>
 #include "control/UndoRecorder.h"
@@ -957,4 +958,95 @@ TEST(GroupEditing, FindEditableTextAtAPoint)
     EXPECT_EQ(root->FindEditableAt(p.first, p.second, 1), label);
     p = at(120, 50);
     EXPECT_EQ(root->FindEditableAt(p.first, p.second, 1), nullptr) << "a plain text inside a reference";
+}
+
+// The root leaves out what lies wholly outside the target's clip box, and only that: inside each
+// clip rectangle the picture is the one a drawing of everything gives, pixel for pixel, also
+// after a shape moved, one was removed and one was added; shapes far outside are not drawn.
+TEST(GroupDrawing, RootDrawsWhatTheClipBoxShows)
+{
+    const int w = 640, h = 480;
+    PixelDrawing f(w, h);
+    CGroup* root = NewGroup(f.control, BASE_ID);
+    f.control.SetRootId(BASE_ID);
+    std::vector<PathShape*> shapes;
+    auto add = [&](PathShape* shape) {
+        root->AddChild(shape, nullptr, 0, false);
+        shapes.push_back(shape);
+        return shape;
+    };
+    // A lattice of short lines and boxes, and thick lines lying just outside the clip
+    // rectangles' edges whose strokes reach into them.
+    int id = 100;
+    for (int y = 10; y < h; y += 40)
+        for (int x = 10; x < w; x += 40) {
+            add(NewLine(f.control, id++, x, y, x + 25, y + 12))->SetPenColor(0x0000C0);
+            PathShape* box = add(new PathShape(id++, &f.control, stRectangle, true));
+            AddPoint(f.control, *box, x + 5, y + 30);
+            AddPoint(f.control, *box, x + 30, y + 30);
+            AddPoint(f.control, *box, x + 30, y + 20);
+            f.control.GetShapeMap().Insert(box);
+        }
+    PathShape* thick = add(NewLine(f.control, id++, 96, 60, 96, 200));
+    thick->SetPenWeight(40);
+    thick->SetPenColor(0x00A000);
+    PathShape* thick2 = add(NewLine(f.control, id++, 100, 204, 220, 204));
+    thick2->SetPenWeight(30);
+    thick2->SetPenColor(0xA00000);
+
+    Canvas whole(w, h);
+    auto drawAll = [&] {
+        whole.Clear();
+        CDrawContext context = Context(whole.Dc());
+        root->DrawInContext(context);
+    };
+    // Device rectangles of the clip; world y runs up, so the device's top is the world's top.
+    const RECT clips[] = {{100, 40, 200, 120}, {0, 0, 60, 50}, {500, 380, 640, 480}, {101, 20, 180, 60},
+                          {0, 0, w, h}, {300, 200, 301, 201}};
+    auto compare = [&](const char* when) {
+        drawAll();
+        for (const RECT& clip : clips) {
+            for (PathShape* shape : shapes)
+                shape->draws = 0;
+            f.canvas.Clear();
+            HRGN region = CreateRectRgn(clip.left, clip.top, clip.right, clip.bottom);
+            SelectClipRgn(f.canvas.Dc(), region);
+            CDrawContext context = Context(f.canvas.Dc());
+            root->DrawInContext(context);
+            SelectClipRgn(f.canvas.Dc(), nullptr);
+            DeleteObject(region);
+            int differ = 0;
+            for (int y = clip.top; y < clip.bottom; ++y)
+                for (int x = clip.left; x < clip.right; ++x)
+                    differ += f.canvas.Pixel(x, y) != whole.Pixel(x, y);
+            EXPECT_EQ(differ, 0) << when << ": clip " << clip.left << "," << clip.top;
+            // A shape of a thin pen 120 pixels or more outside the clip is not drawn (a thick
+            // pen widens what counts as inside); every shape is drawn when the clip is the whole
+            // canvas.
+            for (PathShape* shape : shapes) {
+                CRealRect r;
+                if (FAILED(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom)))
+                    continue;
+                const POINT tl = f.Pixel(r.left, r.top), br = f.Pixel(r.right, r.bottom);
+                const bool distant = br.x < clip.left - 120 || tl.x > clip.right + 120 || br.y < clip.top - 120 ||
+                                 tl.y > clip.bottom + 120;
+                if (distant && shape->GetPenWeight() < 2) {
+                    EXPECT_EQ(shape->draws, 0) << when << ": shape " << shape->GetId();
+                }
+                if (clip.right - clip.left == w) {
+                    EXPECT_EQ(shape->draws, 1) << when << ": shape " << shape->GetId();
+                }
+            }
+        }
+    };
+    compare("as made");
+    // A move: the first line goes into the first clip rectangle from far away.
+    CPointRecord* end = shapes[0]->GetPoints().GetAt(1);
+    end->x = 150;
+    end->y = 170;
+    compare("after a move");
+    root->RemoveChild(thick2);
+    shapes.erase(std::find(shapes.begin(), shapes.end(), thick2));
+    add(NewLine(f.control, id++, 20, 150, 600, 150))->SetPenWeight(12);
+    compare("after a removal and an addition");
 }
