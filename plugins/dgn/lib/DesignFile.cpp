@@ -1,10 +1,14 @@
 #include "DesignFile.h"
 
+#include "DgnStringFunctions.h"
 #include "EntityIterator.h"
 #include "Library.h"
 #include "PointerTable.h"
 #include "RootContainer.h"
 #include "elements/ApplicationElement.h"
+
+#include <cstdlib>
+#include <cstring>
 
 namespace dgn {
 
@@ -40,6 +44,8 @@ CDesignFile::~CDesignFile()
     DestroySubtree();
     delete m_idIndex;
     m_idIndex = nullptr;
+    std::free(m_path);
+    m_path = nullptr;
 }
 
 int CDesignFile::GetKind() const { return kEntityDesignFile; }
@@ -50,13 +56,22 @@ std::uint32_t CDesignFile::WriteV8(std::uint8_t**) { return 0; }
 void CDesignFile::Describe(LineCallback) {}
 
 bool CDesignFile::Is3d() const { return m_is3d != 0; }
-std::uint64_t CDesignFile::NewElementId() { return m_nextElementId++; }
+// The counter stops at the highest ID instead of wrapping: a file may hold that ID, and a
+// wrapped counter would hand out 0 (no ID) and then the IDs of the file's first elements again.
+std::uint64_t CDesignFile::NewElementId()
+{
+    const std::uint64_t id = m_nextElementId;
+    if (m_nextElementId != kLastElementId)
+        ++m_nextElementId;
+    return id;
+}
+
 int CDesignFile::IsV8() const { return m_isV8; }
 
 void CDesignFile::NoteElementId(std::uint64_t id)
 {
     if (m_nextElementId <= id)
-        m_nextElementId = id + 1;
+        m_nextElementId = id == kLastElementId ? id : id + 1;
 }
 
 CApplicationElement* CDesignFile::GetModelHeader(int model) const
@@ -156,5 +171,68 @@ double CDesignFile::GetUnitsPerMaster(int model) const
 }
 
 CPointerTable* CDesignFile::GetIdIndex() const { return m_idIndex; }
+
+const char16_t* CDesignFile::GetFilePath() const { return m_path ? m_path : u""; }
+
+bool CDesignFile::SetFilePath(const char16_t* path)
+{
+    const std::size_t units = path ? StrLenW(path) + 1 : 1;
+    char16_t* copy = static_cast<char16_t*>(std::malloc(units * sizeof(char16_t)));
+    if (!copy)
+        return false;
+    if (path)
+        std::memcpy(copy, path, units * sizeof(char16_t));
+    else
+        copy[0] = 0;
+    std::free(m_path);
+    m_path = copy;
+    return true;
+}
+
+namespace {
+
+bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// The comparison of FindOpenDesignFile.
+bool SameFileName(const char16_t* path, const char16_t* filePath)
+{
+    std::size_t i = StrLenW(path);
+    std::size_t j = StrLenW(filePath);
+    while (i > 0 && j > 0) {
+        --i;
+        --j;
+        const char16_t a = path[i];
+        const char16_t b = filePath[j];
+        if (IsPathSeparator(a) && IsPathSeparator(b))
+            return i > 0 || j == 0;
+        if (a != b)
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+CDesignFile* FindOpenDesignFile(const char16_t* path)
+{
+    CRootContainer* root = GetRootContainer();
+    if (!path || !root)
+        return nullptr;
+    CLibraryLockGuard lock;
+    IEntity* e = root->Next();
+    const IEntity* end = root->SubtreeEnd();
+    while (e && e != end) {
+        if (e->GetKind() == kEntityDesignFile) {
+            CDesignFile* file = static_cast<CDesignFile*>(e);
+            if (SameFileName(path, file->GetFilePath()))
+                return file;
+            // A design file's subtree holds its elements, never another design file.
+            e = e->SubtreeEnd()->Next();
+            continue;
+        }
+        e = e->Next();
+    }
+    return nullptr;
+}
 
 } // namespace dgn

@@ -22,6 +22,8 @@ class CPointerTable;
 constexpr double kDefaultUnitsPerMaster = 10000.0;
 // Model numbers run from 0 below this.
 constexpr int kMaxModels = 1024;
+// The highest element ID: once the next ID reaches it, every new element gets it.
+constexpr std::uint64_t kLastElementId = 0xFFFFFFFFFFFFFFFFull;
 
 class CDesignFile : public IElement {
 public:
@@ -46,7 +48,7 @@ public:
     using IElement::ToMasterUnits3d;
 
     virtual bool Is3d() const;
-    // The next element ID (100 in a new file), counted on.
+    // The next element ID (100 in a new file), counted on up to kLastElementId.
     virtual std::uint64_t NewElementId();
     virtual int IsV8() const;
     // The model header of a model number, null for a free or invalid number.
@@ -72,6 +74,12 @@ public:
     // else 10000.
     virtual double GetUnitsPerMaster(int model) const;
     virtual CPointerTable* GetIdIndex() const;
+    // The file's full path (UTF-16, any length); empty until a path was given.
+    virtual const char16_t* GetFilePath() const;
+
+    // The path the file was opened from or will be saved under; false (unchanged) when memory
+    // runs out.
+    bool SetFilePath(const char16_t* path);
 
     // Keeps the next element ID above id (an element read with that ID).
     void NoteElementId(std::uint64_t id);
@@ -83,6 +91,7 @@ public:
     CApplicationElement** GetModelHeaderSlot(int model);
 
 private:
+    char16_t* m_path = nullptr;
     CApplicationElement* m_models[kMaxModels] = {};
     std::int32_t m_isV8 = 1;
     std::uint64_t m_nextElementId = 100;
@@ -90,5 +99,12 @@ private:
     double m_globalOrigin[3] = {0, 0, 0};
     std::uint8_t m_is3d = 0;
 };
+
+// The first open design file whose path ends in the same file name as path: both are compared
+// from their last characters back, case-sensitively, up to the last separator ('\\' or '/'),
+// which both must have at the same distance from their ends. A separator that is the first
+// character of path counts only when the file's path starts there too; a path without a
+// separator finds nothing. Null when none matches.
+CDesignFile* FindOpenDesignFile(const char16_t* path);
 
 } // namespace dgn
