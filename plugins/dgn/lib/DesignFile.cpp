@@ -1,14 +1,23 @@
 #include "DesignFile.h"
 
+#include "ByteArray.h"
+#include "DgnString.h"
 #include "DgnStringFunctions.h"
+#include "ElementLinkages.h"
+#include "EntityContainer.h"
 #include "EntityIterator.h"
 #include "Library.h"
 #include "PointerTable.h"
 #include "RootContainer.h"
+#include "TransformHelper.h"
 #include "elements/ApplicationElement.h"
+#include "platform/Platform.h"
+#include "storage/CompoundStorage.h"
+#include "storage/ZlibStream.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace dgn {
 
@@ -18,11 +27,90 @@ namespace {
 constexpr std::uint32_t kIdIndexSlots = 65536;
 constexpr std::uint32_t kIdIndexStep = 4096;
 constexpr std::uint16_t kDesignFileType = 1001;
+// Model names, descriptions and the look-up by name take this many bytes.
+constexpr std::uint32_t kNameBytes = 256;
+// The keys of the model header's string linkages.
+constexpr std::uint32_t kModelNameKey = 1;
+constexpr std::uint32_t kModelDescriptionKey = 2;
+constexpr std::uint32_t kMasterLabelKey = 19;
+constexpr std::uint16_t kTableHeaderType = 96;
+constexpr std::uint16_t kReferenceType = 100;
 
 const char16_t* const kStandardLineStyles[8] = {
     u"STANDARD_LSTYLE_0", u"STANDARD_LSTYLE_1", u"STANDARD_LSTYLE_2", u"STANDARD_LSTYLE_3",
     u"STANDARD_LSTYLE_4", u"STANDARD_LSTYLE_5", u"STANDARD_LSTYLE_6", u"STANDARD_LSTYLE_7",
 };
+
+// A string linkage of a model header in the ANSI code page, cut to capacity bytes with its
+// terminator; empty when there is none.
+void ModelString(const CApplicationElement* header, std::uint32_t key, char* out, std::uint32_t capacity)
+{
+    if (!out || capacity == 0)
+        return;
+    out[0] = 0;
+    CElementLinkages* linkages = header ? header->GetAttributes() : nullptr;
+    CDgnString* text = linkages ? CDgnString::Create() : nullptr;
+    if (text && linkages->GetStringLinkage(key, *text)) {
+        const std::size_t room = 2 * static_cast<std::size_t>(text->CharCount()) + 1;
+        char* ansi = static_cast<char*>(std::malloc(room));
+        if (ansi) {
+            text->CopyToAnsi(ansi);
+            std::strncpy(out, ansi, capacity - 1);
+            out[capacity - 1] = 0;
+            std::free(ansi);
+        }
+    }
+    delete text;
+}
+
+// The ANSI text's case-insensitive comparison over at most n characters.
+bool SameNameNoCase(const char* a, const char* b, std::size_t n)
+{
+    char16_t wa[kNameBytes + 1], wb[kNameBytes + 1];
+    const int la = AnsiToUtf16(a, static_cast<int>(StrLenA(a) < n ? StrLenA(a) : n), wa, kNameBytes);
+    const int lb = AnsiToUtf16(b, static_cast<int>(StrLenA(b) < n ? StrLenA(b) : n), wb, kNameBytes);
+    if (la != lb)
+        return false;
+    for (int i = 0; i < la; ++i) {
+        if (UpperCase16(wa[i]) != UpperCase16(wb[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
+
+// The comparison of FindOpenDesignFile.
+bool SameFileName(const char16_t* path, const char16_t* filePath)
+{
+    std::size_t i = StrLenW(path);
+    std::size_t j = StrLenW(filePath);
+    while (i > 0 && j > 0) {
+        --i;
+        --j;
+        const char16_t a = path[i];
+        const char16_t b = filePath[j];
+        if (IsPathSeparator(a) && IsPathSeparator(b))
+            return i > 0 || j == 0;
+        if (a != b)
+            return false;
+    }
+    return false;
+}
+
+// An ANSI path as UTF-16 on the heap (the caller frees it), or null.
+char16_t* WidePath(const char* path)
+{
+    if (!path)
+        return nullptr;
+    const std::size_t n = StrLenA(path);
+    char16_t* wide = static_cast<char16_t*>(std::malloc((n + 1) * sizeof(char16_t)));
+    if (!wide)
+        return nullptr;
+    const int units = AnsiToUtf16(path, static_cast<int>(n), wide, static_cast<int>(n));
+    wide[units] = 0;
+    return wide;
+}
 
 } // namespace
 
@@ -40,12 +128,39 @@ CDesignFile::CDesignFile() : IElement(nullptr)
 
 CDesignFile::~CDesignFile()
 {
+    m_refCount = -1;
+    CloseV8Storage();
     // The elements go first: each leaves the ID index and its model slot as it is deleted.
     DestroySubtree();
+    m_levelIndex.Clear();
     delete m_idIndex;
     m_idIndex = nullptr;
+    DeleteBlocks();
+    ForgetThumbnail();
     std::free(m_path);
     m_path = nullptr;
+    std::free(m_pathA);
+    m_pathA = nullptr;
+}
+
+void CDesignFile::DeleteBlocks()
+{
+    CByteArray** blocks[] = {&m_headerBlock, &m_sBlock, &m_mfBlock, &m_summaryInfo, &m_docSummaryInfo, &m_mixBlock};
+    for (CByteArray** block : blocks) {
+        delete *block;
+        *block = nullptr;
+    }
+    for (CByteArray*& block : m_modelBlocks) {
+        delete block;
+        block = nullptr;
+    }
+}
+
+void CDesignFile::ForgetThumbnail()
+{
+    DeleteScreenBitmap(m_thumbnail);
+    m_thumbnail = nullptr;
+    m_thumbnailWidth = m_thumbnailHeight = 0;
 }
 
 int CDesignFile::GetKind() const { return kEntityDesignFile; }
@@ -55,7 +170,29 @@ void CDesignFile::Touch() {}
 std::uint32_t CDesignFile::WriteV8(std::uint8_t**) { return 0; }
 void CDesignFile::Describe(LineCallback) {}
 
+int CDesignFile::SaveAs(const char16_t* path, int)
+{
+    if (m_status != 0 || !path)
+        return 0;
+    RecountComplexFlags();
+    PropagateListToComponents();
+    CloseV8Storage();
+    m_compoundStorage = CCompoundStorage::Create(path);
+    if (!m_compoundStorage)
+        return 0;
+    return SaveV8() ? 1 : 0;
+}
+
+int CDesignFile::SaveAsA(const char* path, int flags)
+{
+    char16_t* wide = WidePath(path);
+    const int result = wide ? SaveAs(wide, flags) : 0;
+    std::free(wide);
+    return result;
+}
+
 bool CDesignFile::Is3d() const { return m_is3d != 0; }
+
 // The counter stops at the highest ID instead of wrapping: a file may hold that ID, and a
 // wrapped counter would hand out 0 (no ID) and then the IDs of the file's first elements again.
 std::uint64_t CDesignFile::NewElementId()
@@ -66,13 +203,89 @@ std::uint64_t CDesignFile::NewElementId()
     return id;
 }
 
-int CDesignFile::IsV8() const { return m_isV8; }
-
 void CDesignFile::NoteElementId(std::uint64_t id)
 {
     if (m_nextElementId <= id)
         m_nextElementId = id == kLastElementId ? id : id + 1;
 }
+
+std::int32_t CDesignFile::GetSettingA() const { return m_settingA; }
+void CDesignFile::SetSettingA(std::int32_t value) { m_settingA = value; }
+std::int32_t CDesignFile::GetSettingB() const { return m_settingB; }
+void CDesignFile::SetSettingC(std::int32_t value) { m_settingC = value; }
+std::int32_t CDesignFile::GetSettingC() const { return m_settingC; }
+int CDesignFile::IsV8() const { return m_isV8; }
+void CDesignFile::SetPair(std::int32_t a, std::int32_t b)
+{
+    m_pairA = a;
+    m_pairB = b;
+}
+
+int CDesignFile::GetModelCount() const
+{
+    int count = 0;
+    for (const CApplicationElement* header : m_models) {
+        if (header)
+            ++count;
+    }
+    return count;
+}
+
+CApplicationElement* CDesignFile::NextModel(int* cursor) const
+{
+    if (!cursor)
+        return nullptr;
+    for (int model = *cursor < 0 ? 0 : *cursor; model < kMaxModels; ++model) {
+        if (m_models[model]) {
+            *cursor = model + 1;
+            return m_models[model];
+        }
+    }
+    return nullptr;
+}
+
+bool CDesignFile::IsModel3d(int model) const
+{
+    const CApplicationElement* header = GetModelHeader(model);
+    return header ? (header->GetFlags2() & 1) != 0 : Is3d();
+}
+
+void CDesignFile::GetModelName(int model, char* out) const { ModelString(GetModelHeader(model), kModelNameKey, out, kNameBytes); }
+
+int CDesignFile::FindModelByName(const char* name) const
+{
+    if (!name)
+        return -1;
+    char modelName[kNameBytes];
+    for (int model = 0; model < kMaxModels; ++model) {
+        if (!m_models[model])
+            continue;
+        ModelString(m_models[model], kModelNameKey, modelName, sizeof modelName);
+        if (SameNameNoCase(modelName, name, kNameBytes))
+            return model;
+    }
+    return -1;
+}
+
+void CDesignFile::GetModelDescription(int model, char* out) const
+{
+    ModelString(GetModelHeader(model), kModelDescriptionKey, out, kNameBytes);
+}
+
+void CDesignFile::GetMasterUnitName(int model, char* out) const
+{
+    if (!out)
+        return;
+    out[0] = 0;
+    if (const CApplicationElement* header = GetModelHeader(model)) {
+        ModelString(header, kMasterLabelKey, out, 3);
+    } else if (!m_isV8) {
+        std::memcpy(out, m_masterUnitName, 3);
+    }
+}
+
+int CDesignFile::GetCurrentModel() const { return m_currentModel; }
+void CDesignFile::SetCurrentModel(int model) { m_currentModel = model; }
 
 CApplicationElement* CDesignFile::GetModelHeader(int model) const
 {
@@ -80,6 +293,14 @@ CApplicationElement* CDesignFile::GetModelHeader(int model) const
 }
 
 CApplicationElement** CDesignFile::GetModelHeaderSlot(int model) { return model >= 0 && model < kMaxModels ? &m_models[model] : nullptr; }
+
+const CByteArray* CDesignFile::GetModelBlock(int model) const { return model >= 0 && model < kMaxModels ? m_modelBlocks[model] : nullptr; }
+
+std::uint32_t CDesignFile::GetModelBackgroundColor(int model) const
+{
+    const CApplicationElement* header = GetModelHeader(model);
+    return header ? header->GetBackgroundColor() : 0;
+}
 
 void CDesignFile::GetGlobalOrigin(int model, double out[3]) const
 {
@@ -89,6 +310,12 @@ void CDesignFile::GetGlobalOrigin(int model, double out[3]) const
     }
     for (int i = 0; i < 3; ++i)
         out[i] = m_globalOrigin[i];
+}
+
+void CDesignFile::SetGlobalOrigin(int model, const double in[3])
+{
+    if (CApplicationElement* header = GetModelHeader(model))
+        header->SetModelOrigin(in);
 }
 
 void CDesignFile::ToMasterUnits2d(int model, Point2d& p) const
@@ -108,7 +335,41 @@ void CDesignFile::ToMasterUnits3d(int model, Point3d& p) const
     p.z = (p.z - origin[2]) / units;
 }
 
-CLevelEntryElement* CDesignFile::GetLevel(int) const { return nullptr; }
+void CDesignFile::ComputeModelRange(int model, RangeBox* out)
+{
+    if (!out)
+        return;
+    *out = RangeBox{{0, 0, 0}, {0, 0, 0}, false};
+    CTransformHelper* collector = CTransformHelper::Create();
+    CEntityIterator* it = collector ? CreateChildIterator(nullptr) : nullptr;
+    if (it) {
+        collector->SetDesignFile(this);
+        it->DescendIntoComplex();
+        while (IEntity* e = it->Next()) {
+            if (e->GetKind() != kEntityElement)
+                continue;
+            IElement* element = static_cast<IElement*>(e);
+            const bool counted = !element->IsHiddenEntity() && element->GetList() != kFileList && element->GetModel() == model;
+            if (counted || element->GetType() == kReferenceType)
+                element->EmitGeometry(nullptr, collector);
+        }
+        if (collector->HasRange()) {
+            const double* r = collector->Range();
+            for (int i = 0; i < 3; ++i) {
+                out->low[i] = r[i];
+                out->high[i] = r[3 + i];
+            }
+            out->hasPoint = true;
+        }
+    }
+    delete it;
+    delete collector;
+}
+
+bool CDesignFile::SetLevelIndexEntry(int index, CLevelEntryElement* entry) { return m_levelIndex.Set(index, entry); }
+int CDesignFile::FindFreeLevelIndex() const { return m_levelIndex.FirstFree(); }
+CLevelEntryElement* CDesignFile::GetLevel(int level) const { return level >= -1 && level < 0x7FFFFFFF ? m_levelIndex.Get(level + 1) : nullptr; }
+CLevelEntryElement* CDesignFile::NextLevel(int* cursor) const { return m_levelIndex.Next(cursor); }
 
 IElement* CDesignFile::FindElementById(const std::uint64_t& id)
 {
@@ -141,7 +402,31 @@ IElement* CDesignFile::FindElementById(const std::uint64_t& id)
     return match;
 }
 
+IElement* CDesignFile::FindSharedCellDefinition(const char*) { return nullptr; }
+
+IElement* CDesignFile::FindTableHeader(int table)
+{
+    CEntityIterator* it = CreateChildIterator(nullptr);
+    if (!it)
+        return nullptr;
+    IElement* found = nullptr;
+    while (IEntity* e = it->Next()) {
+        if (e->GetKind() == kEntityElement && e->GetType() == kTableHeaderType && static_cast<IElement*>(e)->GetLevel() == table) {
+            found = static_cast<IElement*>(e);
+            break;
+        }
+    }
+    delete it;
+    return found;
+}
+
 IElement* CDesignFile::FindView(int) const { return nullptr; }
+IElement* CDesignFile::FindViewElement(std::int32_t, std::int32_t) const { return nullptr; }
+int CDesignFile::FindFontNumber(const char*) { return -1; }
+const char* CDesignFile::GetFontName(int) { return nullptr; }
+void* CDesignFile::LoadFont(int) { return nullptr; }
+void* CDesignFile::LoadFontWithFallback(int) { return nullptr; }
+IElement* CDesignFile::FindLineStyleNameEntry(int) { return nullptr; }
 
 const char16_t* CDesignFile::GetLineStyleName(std::int32_t style) const
 {
@@ -154,25 +439,30 @@ const char16_t* CDesignFile::GetLineStyleName(std::int32_t style) const
     return u"LSTYLE_NAME_UNKNOWN";
 }
 
-double CDesignFile::GetUnitsPerStorageUnit(int model) const
-{
-    const CApplicationElement* header = GetModelHeader(model);
-    if (!header)
-        return kDefaultUnitsPerMaster;
-    return header->GetStorageUnitsNumerator() * header->GetUorScale() / header->GetStorageUnitsDenominator();
-}
+void* CDesignFile::GetThumbnail() const { return m_thumbnail; }
 
-double CDesignFile::GetUnitsPerMaster(int model) const
+void CDesignFile::DrawThumbnail(void* deviceContext, std::int32_t x, std::int32_t y) const
 {
-    const CApplicationElement* header = GetModelHeader(model);
-    if (!header)
-        return kDefaultUnitsPerMaster;
-    return GetUnitsPerStorageUnit(model) * header->GetMasterUnitsDenominator() / header->GetMasterUnitsNumerator();
+    if (m_thumbnail)
+        DrawScreenBitmap(deviceContext, m_thumbnail, x, y, m_thumbnailWidth, m_thumbnailHeight);
 }
-
-CPointerTable* CDesignFile::GetIdIndex() const { return m_idIndex; }
 
 const char16_t* CDesignFile::GetFilePath() const { return m_path ? m_path : u""; }
+
+const char* CDesignFile::GetFilePathA()
+{
+    const char16_t* path = GetFilePath();
+    const std::size_t units = StrLenW(path);
+    // An ANSI character takes at most two bytes.
+    char* ansi = static_cast<char*>(std::malloc(2 * units + 1));
+    if (!ansi)
+        return "";
+    const int n = Utf16ToAnsi(path, static_cast<int>(units), ansi, static_cast<int>(2 * units));
+    ansi[n] = 0;
+    std::free(m_pathA);
+    m_pathA = ansi;
+    return m_pathA;
+}
 
 bool CDesignFile::SetFilePath(const char16_t* path)
 {
@@ -189,29 +479,261 @@ bool CDesignFile::SetFilePath(const char16_t* path)
     return true;
 }
 
+double CDesignFile::GetUnitsPerStorageUnit(int model) const
+{
+    const CApplicationElement* header = GetModelHeader(model);
+    if (!header)
+        return m_defaultUnitsB * m_defaultUnitsC;
+    return header->GetStorageUnitsNumerator() * header->GetUorScale() / header->GetStorageUnitsDenominator();
+}
+
+double CDesignFile::GetUnitsPerMaster(int model) const
+{
+    const CApplicationElement* header = GetModelHeader(model);
+    if (!header)
+        return m_defaultUnitsB * m_defaultUnitsC;
+    return GetUnitsPerStorageUnit(model) * header->GetMasterUnitsDenominator() / header->GetMasterUnitsNumerator();
+}
+
+std::int32_t CDesignFile::AddRef() { return ++m_refCount; }
+
+std::int32_t CDesignFile::Release()
+{
+    const std::int32_t left = --m_refCount;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+std::uint32_t CDesignFile::GetFileHeaderValue() const { return 0; }
+IElement* CDesignFile::GetFileHeader() const { return m_fileHeader; }
+void CDesignFile::SetFileHeader(IElement* header) { m_fileHeader = header; }
+CPointerTable* CDesignFile::GetIdIndex() const { return m_idIndex; }
+std::uint8_t CDesignFile::IsLoaded() const { return m_loaded; }
+IElement* CDesignFile::GetLevelTableHeader() { return m_levelTableHeader; }
+IElement* CDesignFile::GetLineStyleNameTable() { return m_lineStyleNameTable; }
+IElement* CDesignFile::GetLineStyleDefTable() { return m_lineStyleDefTable; }
+IElement* CDesignFile::GetFontTable() { return m_fontTable; }
+IEntity* CDesignFile::GetChildEnd() const { return ChildList(); }
+
+CDesignFile* CDesignFile::CreateNew(const char* path) { return CreateDesignFile(path); }
+
+void CDesignFile::SetV7Units(std::int32_t kept, std::int32_t subPerMaster, std::int32_t uorPerSub)
+{
+    m_defaultUnitsA = kept;
+    m_defaultUnitsB = subPerMaster;
+    m_defaultUnitsC = uorPerSub;
+}
+
+void CDesignFile::SetV7UnitNames(const char master[2], const char sub[2])
+{
+    std::memcpy(m_masterUnitName, master, 2);
+    m_masterUnitName[2] = 0;
+    std::memcpy(m_subUnitName, sub, 2);
+    m_subUnitName[2] = 0;
+}
+
+void CDesignFile::SetV7GlobalOrigin(const double origin[3])
+{
+    for (int i = 0; i < 3; ++i)
+        m_globalOrigin[i] = origin[i];
+}
+
+void CDesignFile::SetColorTable(const std::uint8_t* rgb, std::uint32_t size)
+{
+    m_hasColorTable = rgb && size >= sizeof m_colorTable;
+    if (m_hasColorTable)
+        std::memcpy(m_colorTable, rgb, sizeof m_colorTable);
+}
+
+void CDesignFile::RecountComplexFlags()
+{
+    // Counts of the open complex headers, innermost last.
+    struct Open {
+        IEntity* header;
+        std::int32_t count;
+    };
+    Open* stack = nullptr;
+    std::uint32_t depth = 0, capacity = 0;
+    std::int32_t outer = 0;
+    const IEntity* end = ChildList();
+    for (IEntity* e = Next(); e && e != end; e = e->Next()) {
+        if (e->GetKind() == kEntityContainer) {
+            if (static_cast<CEntityContainer*>(e)->ContainerKind() == CEntityContainer::kChildList && depth > 0 &&
+                stack[depth - 1].header == e->Owner()) {
+                const Open closed = stack[--depth];
+                closed.header->SetChildCount(closed.count - 1);
+                if (depth > 0)
+                    stack[depth - 1].count += closed.count;
+                else
+                    outer += closed.count;
+            }
+            continue;
+        }
+        if (e->GetKind() != kEntityElement)
+            continue;
+        IElement* element = static_cast<IElement*>(e);
+        element->ChangeFlags(depth > 0 ? kElementComplexComponent : 0, depth > 0 ? 0 : kElementComplexComponent);
+        if (e->ChildList()) {
+            element->ChangeFlags(kElementComplexHeader, 0);
+            if (depth == capacity) {
+                const std::uint32_t grown = capacity ? 2 * capacity : 16;
+                Open* more = static_cast<Open*>(std::realloc(stack, grown * sizeof(Open)));
+                if (!more)
+                    break;
+                stack = more;
+                capacity = grown;
+            }
+            stack[depth++] = {e, 0};
+        }
+        if (depth > 0)
+            ++stack[depth - 1].count;
+        else
+            ++outer;
+    }
+    std::free(stack);
+}
+
+void CDesignFile::PropagateListToComponents()
+{
+    const IEntity* end = ChildList();
+    for (IEntity* e = Next(); e && e != end;) {
+        if (e->GetKind() == kEntityElement && e->ChildList()) {
+            // Everything in this top-level header's subtree takes its list.
+            const std::int32_t list = static_cast<IElement*>(e)->GetList();
+            const IEntity* last = e->SubtreeEnd();
+            for (IEntity* c = e->Next(); c && c != last; c = c->Next()) {
+                if (c->GetKind() == kEntityElement)
+                    static_cast<IElement*>(c)->SetList(list);
+            }
+            e = last->Next();
+            continue;
+        }
+        e = e->Next();
+    }
+}
+
+void CDesignFile::RebuildLevelIndex()
+{
+    // The level entries register themselves as they are touched; without a level table class
+    // there are none to find.
+    m_levelIndex.Clear();
+}
+
+void CDesignFile::RebuildComplexTree(IEntity* from)
+{
+    const IEntity* end = ChildList();
+    for (IEntity* e = from ? from : Next(); e && e != end; e = e->Next()) {
+        if (e->GetKind() != kEntityElement || e->ChildCount() <= 0 || e->ChildList())
+            continue;
+        IElement* header = static_cast<IElement*>(e);
+        std::int32_t left = header->ChildCount();
+        IEntity* closing = nullptr;
+        IEntity* previous = header;
+        for (IEntity* c = header->Next(); c; c = c->Next()) {
+            // A child list closes the range the header lies in: its components cannot pass it.
+            if (c->GetKind() == kEntityContainer) {
+                if (static_cast<CEntityContainer*>(c)->ContainerKind() == CEntityContainer::kChildList)
+                    break;
+                continue;
+            }
+            if (--left == 0) {
+                // A last component that is an unattached complex header keeps its own
+                // components: the span ends before it.
+                if (c->ChildCount() > 0 && !c->ChildList()) {
+                    header->SetChildCount(header->ChildCount() - 1);
+                    closing = previous;
+                } else {
+                    closing = c;
+                }
+                break;
+            }
+            previous = c;
+        }
+        if (!closing) {
+            header->SetChildCount(0);
+            continue;
+        }
+        if (closing == header || !header->AdoptFollowing(closing))
+            continue;
+        header->ChangeFlags(kElementComplexHeader, 0);
+        for (IEntity* c = header->Next(); c != header->ChildList(); c = c->SubtreeEnd()->Next()) {
+            if (c->GetKind() == kEntityElement)
+                static_cast<IElement*>(c)->ChangeFlags(kElementComplexComponent, 0);
+        }
+    }
+}
+
+bool CDesignFile::LoadFromPathA(const char* path)
+{
+    char16_t* wide = WidePath(path);
+    const bool ok = wide && LoadFromPath(wide);
+    std::free(wide);
+    return ok;
+}
+
+bool CDesignFile::CreateNewV8A(const char* path, bool threeD)
+{
+    if (!path)
+        return false;
+    char16_t* wide = WidePath(path);
+    const bool ok = wide && CreateNewV8(wide, threeD);
+    std::free(wide);
+    return ok;
+}
+
 namespace {
 
-bool IsPathSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
-
-// The comparison of FindOpenDesignFile.
-bool SameFileName(const char16_t* path, const char16_t* filePath)
+// A factory's end: the object when it loaded, else nothing (the object deleted).
+CDesignFile* Loaded(CDesignFile* file)
 {
-    std::size_t i = StrLenW(path);
-    std::size_t j = StrLenW(filePath);
-    while (i > 0 && j > 0) {
-        --i;
-        --j;
-        const char16_t a = path[i];
-        const char16_t b = filePath[j];
-        if (IsPathSeparator(a) && IsPathSeparator(b))
-            return i > 0 || j == 0;
-        if (a != b)
-            return false;
+    if (file && file->GetStatus() != 0) {
+        delete file;
+        return nullptr;
     }
-    return false;
+    return file;
+}
+
+CDesignFile* NewFile()
+{
+    CDesignFile* file = new (std::nothrow) CDesignFile;
+    if (file && !file->GetIdIndex()) {
+        delete file;
+        return nullptr;
+    }
+    if (file)
+        file->SetModel(0);
+    return file;
 }
 
 } // namespace
+
+CDesignFile* OpenDesignFileW(const char16_t* path)
+{
+    CDesignFile* file = NewFile();
+    if (file)
+        file->LoadFromPath(path);
+    return Loaded(file);
+}
+
+CDesignFile* OpenDesignFile(const char* path)
+{
+    CDesignFile* file = NewFile();
+    if (file)
+        file->LoadFromPathA(path);
+    return Loaded(file);
+}
+
+CDesignFile* CreateDesignFile(const char* path)
+{
+    CDesignFile* file = NewFile();
+    if (file) {
+        char16_t* wide = WidePath(path);
+        file->CreateNewV8(wide, false);
+        std::free(wide);
+    }
+    return Loaded(file);
+}
 
 CDesignFile* FindOpenDesignFile(const char16_t* path)
 {

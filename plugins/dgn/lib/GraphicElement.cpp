@@ -73,6 +73,7 @@ void SetLastByCellSymbology(const Symbology& s) { g_lastByCell = s; }
 IGraphicElement::IGraphicElement(CDesignFile* file) : IElement(file)
 {
     m_flags = 0x1100;
+    m_list = kGraphicList;
     m_sizeWords = kMinGraphicAttrOffsetWords + 4;
     m_attrOffsetWords = m_sizeWords;
 }

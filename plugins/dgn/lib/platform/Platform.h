@@ -25,8 +25,8 @@ bool OpenFileForWrite(const char* path, FileHandle* out);
 bool OpenFileForWriteW(const char16_t* path, FileHandle* out);
 // Closes the handle (when open) and sets it to 0. Always true.
 bool CloseFile(FileHandle* handle);
-// The file's size; 0 when it cannot be read or does not fit 32 bits.
-std::uint32_t GetFileLength(FileHandle handle);
+// The file's size (64 bits: files may pass 4 GB); 0 when it cannot be read.
+std::uint64_t GetFileLength(FileHandle handle);
 // Reads up to count bytes; the number read, 0 on failure or at the end.
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer);
 // True when all count bytes were written.
@@ -54,6 +54,14 @@ int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity);
 // Simple (one unit to one unit) case mapping of UTF-16 text.
 char16_t UpperCase16(char16_t c);
 char16_t LowerCase16(char16_t c);
+
+// A device bitmap for the screen made from a packed device-independent bitmap (the header,
+// its palette, the bits; size bytes at dib), with its width and height; null when the bitmap
+// is not one that can be made, and always on a system without a display (the native build).
+void* CreateScreenBitmap(const std::uint8_t* dib, std::uint32_t size, std::int32_t* width, std::int32_t* height);
+void DeleteScreenBitmap(void* bitmap);
+// Copies the bitmap, width x height, to (x, y) of a device context; false when it cannot.
+bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
 // Seconds since 1970-01-01 UTC.
 std::int64_t CurrentCalendarSeconds();

@@ -84,12 +84,12 @@ bool CloseFile(FileHandle* handle)
     return true;
 }
 
-std::uint32_t GetFileLength(FileHandle handle)
+std::uint64_t GetFileLength(FileHandle handle)
 {
     LARGE_INTEGER size;
-    if (!handle || !GetFileSizeEx(Handle(handle), &size) || size.QuadPart < 0 || size.QuadPart > 0xFFFFFFFFLL)
+    if (!handle || !GetFileSizeEx(Handle(handle), &size) || size.QuadPart < 0)
         return 0;
-    return static_cast<std::uint32_t>(size.QuadPart);
+    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer)
@@ -199,6 +199,66 @@ char16_t LowerCase16(char16_t c)
     wchar_t w = static_cast<wchar_t>(c);
     CharLowerBuffW(&w, 1);
     return static_cast<char16_t>(w);
+}
+
+void* CreateScreenBitmap(const std::uint8_t* dib, std::uint32_t size, std::int32_t* width, std::int32_t* height)
+{
+    if (width)
+        *width = 0;
+    if (height)
+        *height = 0;
+    if (!dib || size < sizeof(BITMAPINFOHEADER))
+        return nullptr;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib, sizeof header);
+    if (header.biSize < sizeof header || header.biSize > size || header.biWidth <= 0 || header.biHeight == 0 ||
+        header.biPlanes != 1 || header.biCompression != BI_RGB)
+        return nullptr;
+    const std::uint32_t bits = header.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return nullptr;
+    std::uint64_t colors = header.biClrUsed;
+    if (colors == 0 && bits <= 8)
+        colors = 1ull << bits;
+    const std::uint64_t rows = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(header.biWidth) * bits + 31) / 32) * 4;
+    const std::uint64_t bitsAt = header.biSize + 4 * colors;
+    // The header, the palette and every row must lie inside the value.
+    if (bitsAt > size || stride * rows > size - bitsAt)
+        return nullptr;
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return nullptr;
+    HBITMAP bitmap = CreateDIBitmap(screen, &header, CBM_INIT, dib + bitsAt, reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (bitmap) {
+        if (width)
+            *width = header.biWidth;
+        if (height)
+            *height = static_cast<std::int32_t>(rows);
+    }
+    return bitmap;
+}
+
+void DeleteScreenBitmap(void* bitmap)
+{
+    if (bitmap)
+        DeleteObject(static_cast<HBITMAP>(bitmap));
+}
+
+bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    if (!deviceContext || !bitmap)
+        return false;
+    HDC target = static_cast<HDC>(deviceContext);
+    HDC source = CreateCompatibleDC(target);
+    if (!source)
+        return false;
+    HGDIOBJ old = SelectObject(source, static_cast<HBITMAP>(bitmap));
+    const bool ok = BitBlt(target, x, y, width, height, source, 0, 0, SRCCOPY) != 0;
+    SelectObject(source, old);
+    DeleteDC(source);
+    return ok;
 }
 
 std::int64_t CurrentCalendarSeconds()

@@ -391,7 +391,7 @@ TEST_F(ElementTest, GraphicDescription)
     e->Describe(&Lines::Collect);
     const std::vector<std::string> expected = {
         "Unknown element type 200",
-        "Element id: 900, level: 1 \"\" flags: 0x1000, list: 0 model: 0 esize: 52",
+        "Element id: 900, level: 1 \"\" flags: 0x1000, list: 1 model: 0 esize: 52",
         "nelems=0 GRAPHICS ",
         "[wide]color: -1, lweight: -2, lstyle: 2147483647 = LSTYLE_BY_LAYER, props: 0x0809",
         "Color_BYLEVEL  Weight_BYCELL  LStyle_BYLEVEL  ",
