@@ -11,6 +11,17 @@
 #include "RootContainer.h"
 #include "TransformHelper.h"
 #include "elements/ApplicationElement.h"
+#include "elements/FontTableEntry.h"
+#include "elements/FontTableHeader.h"
+#include "elements/LevelEntryElement.h"
+#include "elements/LevelTableHeader.h"
+#include "elements/LineStyleNameEntry.h"
+#include "elements/LineStyleNameTableHeader.h"
+#include "elements/ViewElement.h"
+#include "elements/FileHeaderElement.h"
+#include "fonts/Font.h"
+#include "fonts/FontCache.h"
+#include "fonts/FontResources.h"
 #include "platform/Platform.h"
 #include "storage/CompoundStorage.h"
 #include "storage/ZlibStream.h"
@@ -18,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace dgn {
 
@@ -123,6 +135,7 @@ CDesignFile::CDesignFile() : IElement(nullptr)
         root->AddChild(this);
     GetChildList();
     m_idIndex = CPointerTable::Create(kIdIndexSlots, kIdIndexStep);
+    m_fontCache = CFontCache::Create(this);
     m_list = kFileList;
 }
 
@@ -137,6 +150,10 @@ CDesignFile::~CDesignFile()
     m_idIndex = nullptr;
     DeleteBlocks();
     ForgetThumbnail();
+    delete m_fontCache;
+    m_fontCache = nullptr;
+    std::free(m_fontNameBuffer);
+    m_fontNameBuffer = nullptr;
     std::free(m_path);
     m_path = nullptr;
     std::free(m_pathA);
@@ -420,13 +437,94 @@ IElement* CDesignFile::FindTableHeader(int table)
     return found;
 }
 
-IElement* CDesignFile::FindView(int) const { return nullptr; }
-IElement* CDesignFile::FindViewElement(std::int32_t, std::int32_t) const { return nullptr; }
-int CDesignFile::FindFontNumber(const char*) { return -1; }
-const char* CDesignFile::GetFontName(int) { return nullptr; }
-void* CDesignFile::LoadFont(int) { return nullptr; }
-void* CDesignFile::LoadFontWithFallback(int) { return nullptr; }
-IElement* CDesignFile::FindLineStyleNameEntry(int) { return nullptr; }
+namespace {
+
+// Calls visit on every element of the file (components too) until it answers true; that one.
+template <class Visit>
+IElement* FindElement(const CDesignFile* file, Visit visit)
+{
+    const IEntity* end = file->ChildList();
+    for (IEntity* e = file->Next(); e && e != end; e = e->Next()) {
+        if (e->GetKind() == kEntityElement && visit(static_cast<IElement*>(e)))
+            return static_cast<IElement*>(e);
+    }
+    return nullptr;
+}
+
+// The elements of a table: the header's components.
+template <class Entry, class Visit>
+Entry* FindEntry(IElement* table, Visit visit)
+{
+    if (!table || !table->ChildList())
+        return nullptr;
+    for (IEntity* e = table->Next(); e && e != table->ChildList(); e = e->SubtreeEnd()->Next()) {
+        Entry* entry = dynamic_cast<Entry*>(e);
+        if (entry && visit(entry))
+            return entry;
+    }
+    return nullptr;
+}
+
+std::string AnsiOf(CDgnString* s)
+{
+    std::string out;
+    if (s && s->CharCount()) {
+        out.resize(2 * static_cast<std::size_t>(s->CharCount()) + 1);
+        s->CopyToAnsi(&out[0]);
+        out.resize(std::strlen(out.c_str()));
+    }
+    return out;
+}
+
+} // namespace
+
+IElement* CDesignFile::FindView(int number) const
+{
+    return FindElement(this, [number](IElement* e) {
+        const CViewElement* view = e->GetType() == 98 ? dynamic_cast<const CViewElement*>(e) : nullptr;
+        return view && view->GetViewNumber() == number;
+    });
+}
+
+IElement* CDesignFile::FindViewElement(std::int32_t word3, std::int32_t number) const
+{
+    return FindElement(this, [word3, number](IElement* e) {
+        const CViewElement* view = e->GetType() == 98 ? dynamic_cast<const CViewElement*>(e) : nullptr;
+        return view && view->IsValid() && view->GetViewWord3() == word3 && view->GetViewNumber() == number;
+    });
+}
+
+int CDesignFile::FindFontNumber(const char* name)
+{
+    if (!name)
+        return 0;
+    CFontTableEntry* entry = FindEntry<CFontTableEntry>(FindTableHeader(2), [name](CFontTableEntry* f) { return AnsiOf(f->GetFontName()) == name; });
+    return entry ? entry->GetFontWord2() : FindFontNumberByName(name);
+}
+
+const char* CDesignFile::GetFontName(int number)
+{
+    CFontTableEntry* entry =
+        FindEntry<CFontTableEntry>(FindTableHeader(2), [number](CFontTableEntry* f) { return f->GetFontWord2() == static_cast<std::uint16_t>(number); });
+    if (!entry)
+        return FindFontEntryByNumber(number);
+    const std::string name = AnsiOf(entry->GetFontName());
+    char* copy = static_cast<char*>(std::malloc(name.size() + 1));
+    if (!copy)
+        return nullptr;
+    std::memcpy(copy, name.c_str(), name.size() + 1);
+    std::free(m_fontNameBuffer);
+    m_fontNameBuffer = copy;
+    return m_fontNameBuffer;
+}
+
+CFont* CDesignFile::LoadFont(int number) { return m_fontCache ? m_fontCache->Load(number, false) : nullptr; }
+CFont* CDesignFile::LoadFontWithFallback(int number) { return m_fontCache ? m_fontCache->Load(number, true) : nullptr; }
+
+IElement* CDesignFile::FindLineStyleNameEntry(int number)
+{
+    return FindEntry<CLineStyleNameEntry>(FindTableHeader(7), [number](CLineStyleNameEntry* e) { return e->GetLineStyleNumber() == number; });
+}
 
 const char16_t* CDesignFile::GetLineStyleName(std::int32_t style) const
 {
@@ -436,7 +534,8 @@ const char16_t* CDesignFile::GetLineStyleName(std::int32_t style) const
         return u"LSTYLE_BY_CELL";
     if (style == 0x7FFFFFFF)
         return u"LSTYLE_BY_LAYER";
-    return u"LSTYLE_NAME_UNKNOWN";
+    const CLineStyleNameEntry* entry = static_cast<const CLineStyleNameEntry*>(const_cast<CDesignFile*>(this)->FindLineStyleNameEntry(style));
+    return entry ? entry->GetWideName() : u"LSTYLE_NAME_UNKNOWN";
 }
 
 void* CDesignFile::GetThumbnail() const { return m_thumbnail; }
@@ -505,15 +604,69 @@ std::int32_t CDesignFile::Release()
     return left;
 }
 
-std::uint32_t CDesignFile::GetFileHeaderValue() const { return 0; }
+std::uint32_t CDesignFile::GetFileHeaderValue() const
+{
+    const CFileHeaderElement* header = dynamic_cast<const CFileHeaderElement*>(m_fileHeader);
+    return header && header->Is3d() ? 1 : 0;
+}
+
 IElement* CDesignFile::GetFileHeader() const { return m_fileHeader; }
 void CDesignFile::SetFileHeader(IElement* header) { m_fileHeader = header; }
 CPointerTable* CDesignFile::GetIdIndex() const { return m_idIndex; }
 std::uint8_t CDesignFile::IsLoaded() const { return m_loaded; }
-IElement* CDesignFile::GetLevelTableHeader() { return m_levelTableHeader; }
-IElement* CDesignFile::GetLineStyleNameTable() { return m_lineStyleNameTable; }
-IElement* CDesignFile::GetLineStyleDefTable() { return m_lineStyleDefTable; }
-IElement* CDesignFile::GetFontTable() { return m_fontTable; }
+
+namespace {
+
+// The file's own level table: the first table-1 header without an attachment ID, else the last
+// table-1 header; null when the file has none.
+CLevelTableHeader* OwnLevelTable(const CDesignFile* file)
+{
+    CLevelTableHeader* last = nullptr;
+    CLevelTableHeader* own = static_cast<CLevelTableHeader*>(FindElement(file, [&last](IElement* e) {
+        CLevelTableHeader* h = e->GetType() == 96 && e->GetLevel() == 1 ? dynamic_cast<CLevelTableHeader*>(e) : nullptr;
+        if (h)
+            last = h;
+        return h && h->GetAttachmentId() == 0;
+    }));
+    return own ? own : last;
+}
+
+} // namespace
+
+// The table headers are looked up each time rather than kept: a header the caller deleted
+// must not be handed out again.
+IElement* CDesignFile::GetLevelTableHeader()
+{
+    IElement* own = OwnLevelTable(this);
+    return own ? own : CLevelTableHeader::Create(this, 0);
+}
+
+IElement* CDesignFile::GetLineStyleNameTable()
+{
+    IElement* h = FindTableHeader(7);
+    return h ? h : CLineStyleNameTableHeader::Create(this, 0);
+}
+
+IElement* CDesignFile::GetLineStyleDefTable()
+{
+    IElement* h = FindTableHeader(8);
+    return h ? h : CLineStyleDefTableHeader::Create(this, 0);
+}
+
+IElement* CDesignFile::GetFontTable()
+{
+    IElement* h = FindTableHeader(2);
+    return h ? h : CFontTableHeader::Create(this, 0);
+}
+
+int CDesignFile::GetLowestFreeLevelNumber() const
+{
+    int number = 1;
+    while (number < 0x7FFFFFFE && GetLevel(number))
+        ++number;
+    return number;
+}
+
 IEntity* CDesignFile::GetChildEnd() const { return ChildList(); }
 
 CDesignFile* CDesignFile::CreateNew(const char* path) { return CreateDesignFile(path); }
@@ -615,9 +768,15 @@ void CDesignFile::PropagateListToComponents()
 
 void CDesignFile::RebuildLevelIndex()
 {
-    // The level entries register themselves as they are touched; without a level table class
-    // there are none to find.
     m_levelIndex.Clear();
+    const IEntity* own = OwnLevelTable(this);
+    FindElement(this, [this, own](IElement* e) {
+        CLevelEntryElement* level = e->GetType() == 95 ? dynamic_cast<CLevelEntryElement*>(e) : nullptr;
+        // The file's own levels: those of its level table, and those a V7 file keeps at its top.
+        if (level && (e->Owner() == this || (own && e->Owner() == own)) && level->GetLevelNumber() < kUnassignedLevel)
+            SetLevelIndexEntry(static_cast<int>(level->GetLevelNumber()) + 1, level);
+        return false;
+    });
 }
 
 void CDesignFile::RebuildComplexTree(IEntity* from)

@@ -25,6 +25,7 @@ namespace dgn {
 class CApplicationElement;
 class CByteArray;
 class CCompoundStorage;
+class CFont;
 class CFontCache;
 class CLevelEntryElement;
 class CPointerTable;
@@ -125,18 +126,22 @@ public:
     virtual IElement* FindSharedCellDefinition(const char* name);
     // The first table header (type 96) whose level field is the table number.
     virtual IElement* FindTableHeader(int table);
-    // The view specification of a view number: none until views have their class.
+    // The first view specification (type 98) of a view number.
     virtual IElement* FindView(int number) const;
+    // The first valid view specification whose word 3 and view number are these.
     virtual IElement* FindViewElement(std::int32_t word3, std::int32_t number) const;
-    // Font numbers and names from the font table: none until fonts have their classes (-1,
-    // null).
+    // The font number of the font table's entry of that name (byte for byte), else of the
+    // library's font resource list (0 when none).
     virtual int FindFontNumber(const char* name);
+    // The name of a font number (ANSI): the font table's entry, else the resource list's;
+    // null when none. Valid until the next call.
     virtual const char* GetFontName(int number);
-    // Fonts of the font cache: none until fonts are in place.
-    virtual void* LoadFont(int number);
-    virtual void* LoadFontWithFallback(int number);
-    // The line style name table's entry of a line style number: none until the line style
-    // tables have their classes.
+    // A font of the file's font cache for a number, with one reference for the caller
+    // (Release it); the default font when the number gives none. The fallback form takes
+    // TrueType for numbers below 1024 (number 4095, "Arial" without a name).
+    virtual CFont* LoadFont(int number);
+    virtual CFont* LoadFontWithFallback(int number);
+    // The line style name table's entry of a line style number, null when none.
     virtual IElement* FindLineStyleNameEntry(int number);
     // The name of a line style (UTF-16): the standard names, "LSTYLE_BY_CELL",
     // "LSTYLE_BY_LAYER", the name table's entry, else "LSTYLE_NAME_UNKNOWN".
@@ -169,8 +174,9 @@ public:
     virtual std::int32_t GetSettingC() const;
     virtual CPointerTable* GetIdIndex() const;
     virtual std::uint8_t IsLoaded() const;
-    // Table headers, found once and cached: none until the tables have their classes (the
-    // level table header is the first of table 1 without an attachment ID).
+    // Table headers, found when asked for, made when the file has none: the level table
+    // (the first without an attachment ID, else the last of table 1), line style names (7),
+    // line style definitions (8) and fonts (2).
     virtual IElement* GetLevelTableHeader();
     virtual IElement* GetLineStyleNameTable();
     virtual IElement* GetLineStyleDefTable();
@@ -183,6 +189,9 @@ public:
     CApplicationElement* GetNextModel(int* cursor) const { return NextModel(cursor); }
     CLevelEntryElement* NextLevelEntry(int* cursor) const { return NextLevel(cursor); }
     CPointerTable* GetElementIdIndex() const { return GetIdIndex(); }
+    IElement* FindView(int number, std::int32_t key) const { return FindViewElement(key, number); }
+    // The lowest level number from 1 up that no level of the file has.
+    int GetLowestFreeLevelNumber() const;
     // A new 2-D V8 file for path (ANSI), as CreateDesignFile.
     static CDesignFile* CreateNew(const char* path);
 
@@ -203,6 +212,7 @@ public:
     const CByteArray* GetModelBlock(int model) const;
     // The file's colour table (256 entries of R, G, B; background first), null for none.
     const std::uint8_t* GetColorTable() const { return m_hasColorTable ? m_colorTable : nullptr; }
+    CFontCache* GetFontCache() const { return m_fontCache; }
 
     // Keeps the next element ID above id (an element read with that ID).
     void NoteElementId(std::uint64_t id);
@@ -244,7 +254,8 @@ public:
     void RecountComplexFlags();
     // Every component takes the list of its outermost complex header.
     void PropagateListToComponents();
-    // The level index made again from the level entries.
+    // The level index made again from the level entries: the file's own level table and the
+    // levels a V7 file keeps at its top.
     void RebuildLevelIndex();
     // Gives complex headers that are not yet attached the records that follow them as
     // components, from the element from on (from the first element when null).
@@ -297,10 +308,7 @@ private:
     CApplicationElement* m_models[kMaxModels] = {};
     CFontCache* m_fontCache = nullptr;
     IElement* m_fileHeader = nullptr;
-    IElement* m_levelTableHeader = nullptr;
-    IElement* m_lineStyleNameTable = nullptr;
-    IElement* m_lineStyleDefTable = nullptr;
-    IElement* m_fontTable = nullptr;
+    char* m_fontNameBuffer = nullptr;
     CLevelIndex m_levelIndex;
     std::int32_t m_pairA = 0;
     std::int32_t m_pairB = 0;

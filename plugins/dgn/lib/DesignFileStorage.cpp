@@ -170,7 +170,7 @@ bool CDesignFile::CreateElementV8(const std::uint8_t* record, std::uint32_t leng
     bool threeD = fileIs3d;
     if (flags & kElementGraphic)
         threeD = length >= 46 && (LoadU16(record + 44) & kProperty3d) != 0;
-    IElement* e = NewElementV8(this, record, threeD);
+    IElement* e = NewElementV8(this, record, length, threeD);
     if (!e)
         return false;
     e->SetModel(m_currentModel);

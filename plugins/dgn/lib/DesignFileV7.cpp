@@ -11,6 +11,7 @@
 #include "FileAccess.h"
 #include "LittleEndian.h"
 #include "ValueEncodings.h"
+#include "elements/LevelEntryElement.h"
 
 #include <cstdlib>
 
@@ -21,6 +22,7 @@ namespace {
 constexpr int kFileHeaderType = 9;
 constexpr int kLevelNameLevel = 6;
 constexpr int kRasterReferenceType = 90;
+constexpr int kLevelSymbologyType = 10;
 
 } // namespace
 
@@ -61,13 +63,17 @@ bool CDesignFile::LoadV7(const char16_t* path)
         }
         if (record[1] & 0x80)
             continue;
-        // Level names apply to the level entries, which only the level table makes: without
-        // them there is nothing to name.
-        if (type == 66 && (record[0] & 0x3F) == kLevelNameLevel)
+        // Level names apply to the levels that exist and make no element.
+        if (type == 66 && (record[0] & 0x3F) == kLevelNameLevel) {
+            CLevelEntryElement::ApplyV7LevelNames(this, record, static_cast<std::uint32_t>(length));
             continue;
+        }
         // A raster reference hides the record after it.
         if (type == kRasterReferenceType)
             skipNext = true;
+        // The level symbology record makes the file's 64 levels (and is kept).
+        if (type == kLevelSymbologyType)
+            CLevelEntryElement::CreateV7Levels(this, record, static_cast<std::uint32_t>(length), ChildList());
         IElement* e = NewElementV7(this, record, threeD);
         if (!e)
             continue;

@@ -12,10 +12,10 @@ namespace dgn {
 class CDesignFile;
 class IElement;
 
-// The class of a V8 record (at least the 36-byte header at record): the 3-D flag is the
-// graphic record's properties bit 0x0800, or fileIs3d for a record that is not graphic. Null
-// when memory runs out.
-IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, bool fileIs3d);
+// The class of a V8 record (length bytes at record, at least the 36-byte header): the 3-D flag
+// is the graphic record's properties bit 0x0800, or fileIs3d for a record that is not graphic.
+// Null when memory runs out.
+IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint32_t length, bool fileIs3d);
 
 // The class of a V7 record (at least its 4-byte header at record) in a file whose 3-D flag is
 // threeD. Null when memory runs out.

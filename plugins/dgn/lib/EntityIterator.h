@@ -119,7 +119,6 @@ private:
     std::int32_t m_view = -1;
     const CEntityIterator* m_source = nullptr;
     const ILevelFilter* m_levelFilter = nullptr;
-    IElement* m_viewElement = nullptr;
 };
 
 // The element iterator, as the converter names it.

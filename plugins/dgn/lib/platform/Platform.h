@@ -63,6 +63,18 @@ void DeleteScreenBitmap(void* bitmap);
 // Copies the bitmap, width x height, to (x, y) of a device context; false when it cannot.
 bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
+// TrueType fonts through GDI (none on a system without GDI, the native build). A font of the
+// face (at most 32 units), pixel height and angle in tenths of a degree: character set 1,
+// output precision 4, quality 1, pitch and family 0x34; null when none can be made.
+void* CreateTrueTypeFont(const char16_t* face, std::int32_t height, std::int32_t angle);
+void DeleteTrueTypeFont(void* font);
+// The extent of n units of text in the font on the device context; false when it cannot be
+// measured.
+bool MeasureTrueTypeText(void* deviceContext, void* font, const char16_t* text, std::int32_t n, double* width);
+// Draws n units of text with the font at (x, y) of the device context (no options, no
+// clipping, no spacing array).
+bool DrawTrueTypeText(void* deviceContext, void* font, std::int32_t x, std::int32_t y, const char16_t* text, std::int32_t n);
+
 // Seconds since 1970-01-01 UTC.
 std::int64_t CurrentCalendarSeconds();
 

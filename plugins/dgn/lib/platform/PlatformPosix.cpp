@@ -241,6 +241,12 @@ void DeleteScreenBitmap(void*) {}
 
 bool DrawScreenBitmap(void*, void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) { return false; }
 
+// No GDI here: no TrueType fonts.
+void* CreateTrueTypeFont(const char16_t*, std::int32_t, std::int32_t) { return nullptr; }
+void DeleteTrueTypeFont(void*) {}
+bool MeasureTrueTypeText(void*, void*, const char16_t*, std::int32_t, double*) { return false; }
+bool DrawTrueTypeText(void*, void*, std::int32_t, std::int32_t, const char16_t*, std::int32_t) { return false; }
+
 std::int64_t CurrentCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 
 CPlatformLock* CPlatformLock::Create()

@@ -261,6 +261,53 @@ bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::in
     return ok;
 }
 
+void* CreateTrueTypeFont(const char16_t* face, std::int32_t height, std::int32_t angle)
+{
+    LOGFONTW lf = {};
+    lf.lfHeight = height;
+    lf.lfEscapement = angle;
+    lf.lfOrientation = angle;
+    lf.lfWeight = 0;
+    lf.lfCharSet = 1;
+    lf.lfOutPrecision = 4;
+    lf.lfClipPrecision = 0;
+    lf.lfQuality = 1;
+    lf.lfPitchAndFamily = 0x34;
+    for (int i = 0; face && i < LF_FACESIZE - 1 && face[i]; ++i)
+        lf.lfFaceName[i] = static_cast<WCHAR>(face[i]);
+    return CreateFontIndirectW(&lf);
+}
+
+void DeleteTrueTypeFont(void* font)
+{
+    if (font)
+        DeleteObject(static_cast<HFONT>(font));
+}
+
+bool MeasureTrueTypeText(void* deviceContext, void* font, const char16_t* text, std::int32_t n, double* width)
+{
+    if (!deviceContext || !font || !text || n < 0 || !width)
+        return false;
+    HDC dc = static_cast<HDC>(deviceContext);
+    HGDIOBJ old = SelectObject(dc, static_cast<HFONT>(font));
+    SIZE size = {};
+    const bool ok = GetTextExtentPoint32W(dc, Wide(text), n, &size) != 0;
+    SelectObject(dc, old);
+    *width = ok ? size.cx : 0.0;
+    return ok;
+}
+
+bool DrawTrueTypeText(void* deviceContext, void* font, std::int32_t x, std::int32_t y, const char16_t* text, std::int32_t n)
+{
+    if (!deviceContext || !font || !text || n < 0)
+        return false;
+    HDC dc = static_cast<HDC>(deviceContext);
+    HGDIOBJ old = SelectObject(dc, static_cast<HFONT>(font));
+    const bool ok = ExtTextOutW(dc, x, y, 0, nullptr, Wide(text), static_cast<UINT>(n), nullptr) != 0;
+    SelectObject(dc, old);
+    return ok;
+}
+
 std::int64_t CurrentCalendarSeconds()
 {
     FILETIME ft;

@@ -6,6 +6,7 @@
 #include "EntityContainer.h"
 #include "Library.h"
 #include "elements/ApplicationElement.h"
+#include "elements/LevelEntryElement.h"
 #include "elements/UnknownElement.h"
 
 #include <gtest/gtest.h>
@@ -151,9 +152,9 @@ TEST_F(DesignFileObjectTest, ModelsByNumberAndName)
 // The level index is sparse: a level number read from a file takes no room by its size.
 TEST_F(DesignFileObjectTest, LevelIndexHoldsAnyNumber)
 {
-    auto* a = reinterpret_cast<CLevelEntryElement*>(new CUnknownElement(file));
-    auto* b = reinterpret_cast<CLevelEntryElement*>(new CUnknownElement(file));
-    auto* c = reinterpret_cast<CLevelEntryElement*>(new CUnknownElement(file));
+    auto* a = new CLevelEntryElement(file);
+    auto* b = new CLevelEntryElement(file);
+    auto* c = new CLevelEntryElement(file);
     EXPECT_EQ(file->FindFreeLevelIndex(), 1);
     ASSERT_TRUE(file->SetLevelIndexEntry(6, a));
     EXPECT_EQ(file->GetLevel(5), a);
