@@ -101,6 +101,10 @@ bool CDesignFile::LoadV7(const char16_t* path)
     }
     SetLoadedFileImage(nullptr, 0);
     std::free(data);
+    // A file whose header record is not whole (cut inside it) holds no settings and would load
+    // as an empty file without units or models that no save can write: it is not a design file.
+    if (!headerSeen)
+        return false;
     m_status = 0;
     RebuildComplexTree(nullptr);
     // Elements without an ID of their own get one.
