@@ -13,7 +13,9 @@ enum Reader : std::uint8_t {
     kModelHeader = 3,
     kApplicationData = 4,
     kLinkages = 5,
-    kReaderCount = 6,
+    // The class the element factory picks for the record.
+    kByFactory = 6,
+    kReaderCount = 7,
 };
 
 // Further bits.

@@ -364,6 +364,180 @@ inline Bytes V7LinkedRecord()
     return V7Record(3, 0x02, range, 6, 0x0800 | 0x0002, 0x0A1B, rest);
 }
 
+// Records of the table, level, view, file-level and reference classes.
+
+// A level entry: number, flags, name in linkage 1 (and name2 in 2 when given).
+inline Bytes LevelEntryRecord(std::uint32_t number, std::uint16_t levelFlags, const std::string& name, const std::string& name2 = "")
+{
+    Bytes body;
+    Put32(body, number);
+    Put32(body, 0xFFFFFFFF);
+    Put16(body, 2);
+    Put16(body, levelFlags);
+    Put32(body, 0);
+    for (std::uint32_t v : {0u, 0u, 1u, 1u, 1u, 2u, 3u, 4u, 0u, 0u, 0u})
+        Put32(body, v);
+    Put32(body, number);
+    Put64(body, 0);
+    const Bytes names = name2.empty() ? StringLinkage(1, name) : Cat(StringLinkage(1, name), StringLinkage(2, name2));
+    return V8Record(95, 0x4400, 1, 300 + number, body, names);
+}
+
+// A level table header of count entries with an attachment ID and extra body bytes.
+inline Bytes LevelTableRecord(std::uint32_t count, std::uint64_t attachmentId, std::size_t extra = 0)
+{
+    Bytes body;
+    Put32(body, count);
+    Put16(body, 1);
+    Put16(body, 0);
+    Put64(body, attachmentId);
+    Put64(body, 0);
+    Put64(body, 0);
+    return V8Record(96, 0x2400, 1, 290, Cat(body, Counting(extra, 0x30)), {});
+}
+
+// A level mask of a view: bitCount stated, the bytes given.
+inline Bytes LevelMaskRecord(std::uint16_t view, std::uint32_t bitCount, const Bytes& bits)
+{
+    Bytes body;
+    Put16(body, 1);
+    Put16(body, 0);
+    Put16(body, 0);
+    Put16(body, view);
+    Put64(body, 0);
+    Put32(body, bitCount);
+    return V8Record(99, 0x4400, 0, 280 + view, Cat(body, bits), {});
+}
+
+inline Bytes ViewRecord(std::uint16_t number, std::uint16_t valid, std::uint32_t flags)
+{
+    Bytes body(272, 0);
+    auto put = [&](std::size_t at, const Bytes& v) { std::memcpy(&body[at], v.data(), v.size()); };
+    Bytes b;
+    Put32(b, 1);
+    put(0, b);
+    for (int i = 0; i < 3; ++i) {
+        Bytes one;
+        PutF64(one, 1.0);
+        put(8 + 8 * (4 * i), one);
+    }
+    b.clear();
+    Put32(b, flags);
+    put(216, b);
+    b.clear();
+    Put16(b, valid);
+    Put16(b, number);
+    put(230, b);
+    return V8Record(98, 0x6400, 0, 260 + number, body, {});
+}
+
+inline Bytes ViewGroupRecord(std::uint32_t count)
+{
+    Bytes body;
+    Put32(body, count);
+    Put32(body, 0x10000);
+    Put32(body, 64);
+    Put64(body, 0);
+    Put32(body, 2);
+    return V8Record(97, 0x2400, 0, 259, Cat(body, Counting(112)), {});
+}
+
+// A V8 file header of bodyBytes (10312 in files) and a linkage.
+inline Bytes FileHeaderRecord(std::size_t bodyBytes) { return V8Record(9, 0x0400, 0, 250, Counting(bodyBytes, 9), StringLinkage(5, "tcb")); }
+
+inline Bytes RawTableHeaderRecord(std::int32_t table, std::uint32_t count, std::size_t raw)
+{
+    Bytes body;
+    Put32(body, count);
+    return V8Record(96, 0x2400, table, 240, Cat(body, Counting(raw, 0x11)), {});
+}
+
+inline Bytes RawTableEntryRecord(std::int32_t table, std::size_t raw) { return V8Record(95, 0x4400, table, 241, Counting(raw, 0x22), {}); }
+
+// A font table entry: a name of UTF-16 units, nameBytes as stated (2 x the units unless given).
+inline Bytes FontEntryRecord(const std::string& name, std::uint32_t number, int statedBytes = -1)
+{
+    Bytes body;
+    Put32(body, 7);
+    Put32(body, 0);
+    Put32(body, number);
+    Put16(body, static_cast<std::uint16_t>(statedBytes < 0 ? 2 * name.size() : statedBytes));
+    for (char c : name)
+        Put16(body, static_cast<std::uint8_t>(c));
+    return V8Record(95, 0x4400, 2, 242, body, {});
+}
+
+inline Bytes LineStyleNameRecord(std::int32_t number, const std::string& name)
+{
+    Bytes body = Counting(60, 0x40);
+    Put32(body, static_cast<std::uint32_t>(number));
+    for (std::size_t i = 0; i < 64; ++i)
+        Put16(body, i < name.size() ? static_cast<std::uint8_t>(name[i]) : 0);
+    return V8Record(95, 0x4400, 7, 243, body, {});
+}
+
+// A line style definition: the counts as stated, the bytes given after the 172-byte head.
+inline Bytes LineStyleDefRecord(std::uint16_t components, std::uint16_t dataBytes, const Bytes& rest)
+{
+    Bytes body = Counting(164, 0x50);
+    Put16(body, components);
+    Put16(body, static_cast<std::uint16_t>(8 * components));
+    Put16(body, dataBytes);
+    Put16(body, 0);
+    return V8Record(95, 0x4400, 8, 244, Cat(body, rest), {});
+}
+
+inline Bytes GroupDataRecord(std::int32_t level, const Bytes& raw) { return V8Record(5, 0x0400, level, 245, raw, {}); }
+
+inline Bytes DgnStoreComponentRecord(std::uint32_t flag, std::size_t raw, const Bytes& linkages)
+{
+    Bytes body;
+    Put32(body, 3);
+    Put32(body, flag);
+    if (flag == 0)
+        body = Cat(body, Counting(20, 0x60));
+    return V8Record(38, 0x0400, 0, 246, Cat(body, Counting(raw, 0x70)), linkages);
+}
+
+inline Bytes DgnStoreHeaderRecord(const std::string& signature, std::size_t raw)
+{
+    Bytes body;
+    Put32(body, 0);
+    Put32(body, 0x01020304);
+    for (char c : signature)
+        body.push_back(static_cast<std::uint8_t>(c));
+    body.resize(28, 0);
+    return V8Record(39, 0x0400, 0, 247, Cat(body, Counting(raw, 0x80)), {});
+}
+
+// A reference attachment: clipCount stated, clip points given, the file name in linkage 31.
+inline Bytes ReferenceRecord(const std::string& fileName, std::uint16_t clipCount, std::size_t clipPoints)
+{
+    Bytes body(336, 0);
+    auto put32 = [&](std::size_t at, std::uint32_t v) {
+        Bytes b;
+        Put32(b, v);
+        std::memcpy(&body[at], b.data(), 4);
+    };
+    auto putF = [&](std::size_t at, double d) {
+        Bytes b;
+        PutF64(b, d);
+        std::memcpy(&body[at], b.data(), 8);
+    };
+    put32(4, 1);
+    put32(12, 1);
+    put32(28, 0x12082);
+    for (int i = 0; i < 3; ++i)
+        putF(184 + 8 * (4 * i), 1.0);
+    putF(256, 1.0);
+    body[328] = 1; // nest depth
+    body[334] = static_cast<std::uint8_t>(clipCount);
+    body[335] = static_cast<std::uint8_t>(clipCount >> 8);
+    for (std::size_t i = 0; i < 2 * clipPoints; ++i)
+        PutF64(body, 100.0 * static_cast<double>(i));
+    return V8Record(100, 0, 0, 248, body, StringLinkage(31, fileName));
+}
+
 // The fuzz seeds: a reader byte and a record the tests use.
 inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
 {
@@ -387,6 +561,21 @@ inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
         {"linkages_mixed", seed(kLinkages, Cat(fillLinkages, StringLinkage(1, "name")))},
         {"linkages_every_kind", seed(kLinkages, everyKind)},
         {"graphic_every_kind", seed(kUnknownElement, V8Record(200, 0x1000, 1, 900, GraphicHeader(0, 1, 2, 3), everyKind))},
+        {"factory_level_entry", seed(kByFactory, LevelEntryRecord(7, 0x0269, "walls", "waende"))},
+        {"factory_level_table", seed(kByFactory, LevelTableRecord(2, 0, 64))},
+        {"factory_level_mask", seed(kByFactory, LevelMaskRecord(3, 10, {0xFF, 0x03}))},
+        {"factory_view", seed(kByFactory, ViewRecord(2, 1, 0x80))},
+        {"factory_view_group", seed(kByFactory, ViewGroupRecord(16))},
+        {"factory_file_header", seed(kByFactory, FileHeaderRecord(10312))},
+        {"factory_raw_table", seed(kByFactory, RawTableHeaderRecord(5, 1, 30))},
+        {"factory_raw_entry", seed(kByFactory, RawTableEntryRecord(4, 40))},
+        {"factory_font_entry", seed(kByFactory, FontEntryRecord("ARIAL", 1024))},
+        {"factory_line_style_name", seed(kByFactory, LineStyleNameRecord(5, "dashed"))},
+        {"factory_line_style_def", seed(kByFactory, LineStyleDefRecord(2, 12, Counting(28)))},
+        {"factory_group_data", seed(kByFactory, GroupDataRecord(1, Counting(2 + 768)))},
+        {"factory_dgnstore_component", seed(kByFactory, DgnStoreComponentRecord(0, 12, StringLinkage(1, "x")))},
+        {"factory_dgnstore_header", seed(kByFactory, DgnStoreHeaderRecord("DGNS", 20))},
+        {"factory_reference", seed(kByFactory, ReferenceRecord("other.dgn", 2, 2))},
     };
 }
 

@@ -646,23 +646,23 @@ bool CDgnString::LoadBytes(void* data, std::uint32_t size)
 bool CDgnString::LoadFromFile(const char* path)
 {
     void* data = nullptr;
-    std::uint32_t size = 0;
-    if (!ReadWholeFile(path, &data, &size)) {
+    std::uint64_t size = 0;
+    if (!ReadWholeFile(path, &data, &size) || size > 0xFFFFFFFFu) {
         std::free(data);
         return false;
     }
-    return LoadBytes(data, size);
+    return LoadBytes(data, static_cast<std::uint32_t>(size));
 }
 
 bool CDgnString::LoadFromFile(const char16_t* path)
 {
     void* data = nullptr;
-    std::uint32_t size = 0;
-    if (!ReadWholeFileW(path, &data, &size)) {
+    std::uint64_t size = 0;
+    if (!ReadWholeFileW(path, &data, &size) || size > 0xFFFFFFFFu) {
         std::free(data);
         return false;
     }
-    return LoadBytes(data, size);
+    return LoadBytes(data, static_cast<std::uint32_t>(size));
 }
 
 bool CDgnString::LoadFromFile(const CDgnString& path)

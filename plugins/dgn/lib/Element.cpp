@@ -10,6 +10,7 @@
 #include "LittleEndian.h"
 #include "PointerTable.h"
 #include "elements/ApplicationElement.h"
+#include "elements/LevelEntryElement.h"
 #include "linkages/LinkageText.h"
 #include "platform/Platform.h"
 
@@ -258,8 +259,17 @@ void IElement::WriteLinkages(std::uint8_t** cursor, const std::uint8_t* record)
         m_attributes->Write(cursor, record);
 }
 
-const LevelData* IElement::LevelEntryData() const { return nullptr; }
-CDgnString* IElement::LevelEntryName() const { return nullptr; }
+const LevelData* IElement::LevelEntryData() const
+{
+    CLevelEntryElement* level = m_designFile ? m_designFile->GetLevel(m_level) : nullptr;
+    return level ? level->GetLevelData() : nullptr;
+}
+
+CDgnString* IElement::LevelEntryName() const
+{
+    CLevelEntryElement* level = m_designFile ? m_designFile->GetLevel(m_level) : nullptr;
+    return level ? level->GetName() : nullptr;
+}
 
 void IElement::DescribeElementLines(LineCallback callback)
 {

@@ -134,6 +134,11 @@ public:
     // What the element factory and the readers set.
     void SetModel(std::int32_t model) { m_model = model; }
     void SetList(std::int32_t list) { m_list = list; }
+    // Sets and clears flag bits, without what SetFlags does for the deleted bit.
+    void ChangeFlags(std::uint16_t set, std::uint16_t clear) { m_flags = static_cast<std::uint16_t>((m_flags & ~clear) | set); }
+    // Enters the element in its design file's ID index under its ID (what the V7 reader does
+    // for IDs it reads from linkages or gives).
+    void IndexElementId() { EnterIdIndex(); }
 
 protected:
     // Reads the V8 header and attribute linkages of the record at *cursor (ReadV8), refusing

@@ -187,6 +187,36 @@ void IEntity::AddChild(IEntity* child)
         ++m_childCount;
 }
 
+bool IEntity::AdoptFollowing(IEntity* last)
+{
+    CLibraryLockGuard lock;
+    if (m_childList || !last || last == this)
+        return false;
+    // last must be reached stepping over whole subtrees, before the range this entity lies
+    // in ends (at a container).
+    IEntity* c = m_next;
+    while (c && c != last && c->GetKind() != kEntityContainer)
+        c = c->SubtreeEnd()->m_next;
+    if (c != last)
+        return false;
+    CEntityContainer* container = CEntityContainer::Create(CEntityContainer::kChildList);
+    if (!container)
+        return false;
+    IEntity* tail = last->SubtreeEnd();
+    IEntity* after = tail->m_next;
+    tail->m_next = container;
+    container->m_prev = tail;
+    container->m_next = after;
+    if (after)
+        after->m_prev = container;
+    container->m_owner = this;
+    container->m_createdAtMark = CurrentLibraryMark();
+    for (IEntity* child = m_next; child != container; child = child->SubtreeEnd()->m_next)
+        child->m_owner = this;
+    m_childList = container;
+    return true;
+}
+
 void IEntity::MarkDeleted()
 {
     m_hidden = 1;

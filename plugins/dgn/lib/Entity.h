@@ -59,6 +59,12 @@ public:
     virtual CEntityContainer* GetChildList();
     // Makes child the last child and counts it.
     virtual void AddChild(IEntity* child);
+    // Makes the entities that follow this one up to last (each with its subtree) its children,
+    // as the records of a complex element follow their header: they take this entity as
+    // owner and a new child container closes the subtree after last. The child count is left
+    // as it is. False (nothing changed) when this entity has children already, last is not
+    // among the entities that follow it in the same range, or memory runs out.
+    bool AdoptFollowing(IEntity* last);
     virtual void MarkDeleted();
     virtual void UnmarkDeleted();
     virtual void SetVisitFlag();

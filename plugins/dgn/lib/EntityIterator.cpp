@@ -1,5 +1,7 @@
 #include "EntityIterator.h"
 
+#include "DesignFile.h"
+
 #include "EntityContainer.h"
 #include "Library.h"
 #include "RootContainer.h"
@@ -143,13 +145,12 @@ void CEntityIterator::SetView(std::int32_t view) { m_view = view; }
 std::int32_t CEntityIterator::GetModelFilter() const { return m_modelFilter; }
 std::int32_t CEntityIterator::GetView() const { return m_view; }
 
-IElement* CEntityIterator::GetViewElement(CDesignFile*)
+IElement* CEntityIterator::GetViewElement(CDesignFile* file)
 {
     if (m_view == -1 || m_view == -2)
         return nullptr;
-    // The view element is looked up in the design file (its FindView), which comes with the
-    // design-file object; until then no view element is known.
-    return m_viewElement;
+    // Looked up each time rather than kept: the view element may have been deleted since.
+    return file ? file->FindView(m_view) : nullptr;
 }
 
 void CEntityIterator::ExcludeList0() { m_selectors[kExcludeList0] = 1; }

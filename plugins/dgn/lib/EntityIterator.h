@@ -78,6 +78,14 @@ public:
     // The iterator whose criteria this one copied, or null.
     virtual const CEntityIterator* GetSource() const;
 
+    // The names the converter knows the selectors by: components skipped (the default), graphic
+    // only, visible graphic only, list 0 left out under a model filter, class 0 only.
+    void SetTopLevelOnly() { m_selectors[kDescend] = 0; }
+    void SetGraphicOnly() { GraphicOnly(); }
+    void SetVisibleGraphicOnly() { VisibleGraphicOnly(); }
+    void SetSkipControlList() { ExcludeList0(); }
+    void SetPrimaryClassOnly() { PrimaryOnly(); }
+
     // True when an element with these facts passes the selectors.
     bool Selects(const SelectorFacts& facts) const;
     IEntity* Current() const { return m_current; }
@@ -111,7 +119,9 @@ private:
     std::int32_t m_view = -1;
     const CEntityIterator* m_source = nullptr;
     const ILevelFilter* m_levelFilter = nullptr;
-    IElement* m_viewElement = nullptr;
 };
+
+// The element iterator, as the converter names it.
+using CElementIterator = CEntityIterator;
 
 } // namespace dgn

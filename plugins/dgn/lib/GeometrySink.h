@@ -74,6 +74,16 @@ public:
     virtual void Nest(std::int32_t enter) = 0;
     // Stores the entity being drawn when it is not null; the stored one.
     virtual IEntity* Value(IEntity* value) = 0;
+    // A sink that draws into a GDI device context (Kind 1) gives it, the design units one of
+    // its pixels covers, and the device position of a point; the others give none.
+    virtual void* DeviceContext() { return nullptr; }
+    virtual double UnitsPerPixel() { return 1.0; }
+    virtual bool ToDevice(const Point2d& p, Point2d* out)
+    {
+        (void)p;
+        (void)out;
+        return false;
+    }
 };
 
 } // namespace dgn

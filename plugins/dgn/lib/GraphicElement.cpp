@@ -1,5 +1,7 @@
 #include "GraphicElement.h"
 
+#include "elements/ViewElement.h"
+
 #include "DesignFile.h"
 #include "ElementLinkages.h"
 #include "EntityIterator.h"
@@ -73,6 +75,7 @@ void SetLastByCellSymbology(const Symbology& s) { g_lastByCell = s; }
 IGraphicElement::IGraphicElement(CDesignFile* file) : IElement(file)
 {
     m_flags = 0x1100;
+    m_list = kGraphicList;
     m_sizeWords = kMinGraphicAttrOffsetWords + 4;
     m_attrOffsetWords = m_sizeWords;
 }
@@ -372,11 +375,10 @@ std::int32_t IGraphicElement::GetDisplayColor()
 
 std::uint16_t IGraphicElement::GetCellOverrideMask() const { return 0; }
 
-std::uint32_t IGraphicElement::GetContextViewFlags(CEntityIterator*) const
+std::uint32_t IGraphicElement::GetContextViewFlags(CEntityIterator* context) const
 {
-    // The view specifications (and the design file's FindView behind the iterator's view
-    // element) come with the design-file reader; until then no view overrides a level.
-    return 0;
+    const CViewElement* view = context ? dynamic_cast<const CViewElement*>(context->GetViewElement(m_designFile)) : nullptr;
+    return view ? view->GetViewFlags() : 0;
 }
 
 void IGraphicElement::ApplySymbologyTo(CEntityIterator* context, IGeometrySink* sink)

@@ -64,7 +64,8 @@ void SetLastByCellSymbology(const Symbology& s);
 
 class IGraphicElement : public IElement {
 public:
-    // Flags 0x1100, graphic attribute 0x8000, colour by level, weight 0, line style 0, sizes 56.
+    // List 1, flags 0x1100, graphic attribute 0x8000, colour by level, weight 0, line style 0,
+    // sizes 56.
     explicit IGraphicElement(CDesignFile* file);
     // Deletes the fill description.
     ~IGraphicElement() override;

@@ -1,5 +1,7 @@
 #include "Library.h"
 
+#include "fonts/FontResources.h"
+
 #include "RootContainer.h"
 #include "platform/Platform.h"
 
@@ -43,6 +45,7 @@ void ShutdownLibrary()
         return;
     if (--g_libraryUseCount > 0)
         return;
+    DestroyFontResources();
     delete g_rootContainer;
     g_rootContainer = nullptr;
     delete g_globalLock;

@@ -113,6 +113,34 @@ double CApplicationElement::GetStorageUnitsNumerator() const { return LoadF64(m_
 double CApplicationElement::GetStorageUnitsDenominator() const { return LoadF64(m_body + kStorageRatioAt + 8); }
 std::uint32_t CApplicationElement::GetBackgroundColor() const { return LoadU32(m_body + kBackgroundAt); }
 
+void CApplicationElement::SetFlags2(std::uint32_t flags) { StoreU32(m_body + kFlags2At, flags); }
+
+void CApplicationElement::SetMasterUnitsRatio(double numerator, double denominator)
+{
+    StoreF64(m_body + kMasterRatioAt, numerator);
+    StoreF64(m_body + kMasterRatioAt + 8, denominator);
+}
+
+void CApplicationElement::SetSubUnitsRatio(double numerator, double denominator)
+{
+    StoreF64(m_body + kSubRatioAt, numerator);
+    StoreF64(m_body + kSubRatioAt + 8, denominator);
+}
+
+void CApplicationElement::SetModelOrigin(const double origin[3])
+{
+    for (int i = 0; i < 3; ++i)
+        StoreF64(m_body + kOriginAt + 8 * i, origin[i]);
+}
+
+void CApplicationElement::SetUorScale(double scale) { StoreF64(m_body + kUorScaleAt, scale); }
+
+void CApplicationElement::SetStorageUnitsRatio(double numerator, double denominator)
+{
+    StoreF64(m_body + kStorageRatioAt, numerator);
+    StoreF64(m_body + kStorageRatioAt + 8, denominator);
+}
+
 void CApplicationElement::Describe(LineCallback callback)
 {
     EmitLine(callback, kLineBuffer, "MicroStation Application Data - type %i Model %i Header", m_level, m_model);

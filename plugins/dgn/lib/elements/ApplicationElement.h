@@ -45,6 +45,12 @@ public:
     double GetStorageUnitsNumerator() const;
     double GetStorageUnitsDenominator() const;
     std::uint32_t GetBackgroundColor() const;
+    void SetFlags2(std::uint32_t flags);
+    void SetMasterUnitsRatio(double numerator, double denominator);
+    void SetSubUnitsRatio(double numerator, double denominator);
+    void SetModelOrigin(const double origin[3]);
+    void SetUorScale(double scale);
+    void SetStorageUnitsRatio(double numerator, double denominator);
 
 private:
     std::uint8_t m_body[kModelHeaderBodyBytes] = {};

@@ -25,8 +25,8 @@ bool OpenFileForWrite(const char* path, FileHandle* out);
 bool OpenFileForWriteW(const char16_t* path, FileHandle* out);
 // Closes the handle (when open) and sets it to 0. Always true.
 bool CloseFile(FileHandle* handle);
-// The file's size; 0 when it cannot be read or does not fit 32 bits.
-std::uint32_t GetFileLength(FileHandle handle);
+// The file's size (64 bits: files may pass 4 GB); 0 when it cannot be read.
+std::uint64_t GetFileLength(FileHandle handle);
 // Reads up to count bytes; the number read, 0 on failure or at the end.
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer);
 // True when all count bytes were written.
@@ -54,6 +54,26 @@ int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity);
 // Simple (one unit to one unit) case mapping of UTF-16 text.
 char16_t UpperCase16(char16_t c);
 char16_t LowerCase16(char16_t c);
+
+// A device bitmap for the screen made from a packed device-independent bitmap (the header,
+// its palette, the bits; size bytes at dib), with its width and height; null when the bitmap
+// is not one that can be made, and always on a system without a display (the native build).
+void* CreateScreenBitmap(const std::uint8_t* dib, std::uint32_t size, std::int32_t* width, std::int32_t* height);
+void DeleteScreenBitmap(void* bitmap);
+// Copies the bitmap, width x height, to (x, y) of a device context; false when it cannot.
+bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+// TrueType fonts through GDI (none on a system without GDI, the native build). A font of the
+// face (at most 32 units), pixel height and angle in tenths of a degree: character set 1,
+// output precision 4, quality 1, pitch and family 0x34; null when none can be made.
+void* CreateTrueTypeFont(const char16_t* face, std::int32_t height, std::int32_t angle);
+void DeleteTrueTypeFont(void* font);
+// The extent of n units of text in the font on the device context; false when it cannot be
+// measured.
+bool MeasureTrueTypeText(void* deviceContext, void* font, const char16_t* text, std::int32_t n, double* width);
+// Draws n units of text with the font at (x, y) of the device context (no options, no
+// clipping, no spacing array).
+bool DrawTrueTypeText(void* deviceContext, void* font, std::int32_t x, std::int32_t y, const char16_t* text, std::int32_t n);
 
 // Seconds since 1970-01-01 UTC.
 std::int64_t CurrentCalendarSeconds();

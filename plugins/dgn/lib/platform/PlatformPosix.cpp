@@ -134,12 +134,12 @@ bool CloseFile(FileHandle* handle)
     return true;
 }
 
-std::uint32_t GetFileLength(FileHandle handle)
+std::uint64_t GetFileLength(FileHandle handle)
 {
     struct stat st;
-    if (!handle || fstat(Descriptor(handle), &st) != 0 || st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > 0xFFFFFFFFull)
+    if (!handle || fstat(Descriptor(handle), &st) != 0 || st.st_size < 0)
         return 0;
-    return static_cast<std::uint32_t>(st.st_size);
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer)
@@ -226,6 +226,26 @@ int Utf16ToAnsi(const char16_t* text, int n, char* out, int capacity)
 
 char16_t UpperCase16(char16_t c) { return MapCase(c, towupper_l, u'a', u'z', -32); }
 char16_t LowerCase16(char16_t c) { return MapCase(c, towlower_l, u'A', u'Z', 32); }
+
+// No display here: no device bitmaps.
+void* CreateScreenBitmap(const std::uint8_t*, std::uint32_t, std::int32_t* width, std::int32_t* height)
+{
+    if (width)
+        *width = 0;
+    if (height)
+        *height = 0;
+    return nullptr;
+}
+
+void DeleteScreenBitmap(void*) {}
+
+bool DrawScreenBitmap(void*, void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) { return false; }
+
+// No GDI here: no TrueType fonts.
+void* CreateTrueTypeFont(const char16_t*, std::int32_t, std::int32_t) { return nullptr; }
+void DeleteTrueTypeFont(void*) {}
+bool MeasureTrueTypeText(void*, void*, const char16_t*, std::int32_t, double*) { return false; }
+bool DrawTrueTypeText(void*, void*, std::int32_t, std::int32_t, const char16_t*, std::int32_t) { return false; }
 
 std::int64_t CurrentCalendarSeconds() { return static_cast<std::int64_t>(std::time(nullptr)); }
 

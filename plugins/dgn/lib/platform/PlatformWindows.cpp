@@ -84,12 +84,12 @@ bool CloseFile(FileHandle* handle)
     return true;
 }
 
-std::uint32_t GetFileLength(FileHandle handle)
+std::uint64_t GetFileLength(FileHandle handle)
 {
     LARGE_INTEGER size;
-    if (!handle || !GetFileSizeEx(Handle(handle), &size) || size.QuadPart < 0 || size.QuadPart > 0xFFFFFFFFLL)
+    if (!handle || !GetFileSizeEx(Handle(handle), &size) || size.QuadPart < 0)
         return 0;
-    return static_cast<std::uint32_t>(size.QuadPart);
+    return static_cast<std::uint64_t>(size.QuadPart);
 }
 
 std::uint32_t ReadFileBytes(FileHandle handle, std::uint32_t count, void* buffer)
@@ -199,6 +199,113 @@ char16_t LowerCase16(char16_t c)
     wchar_t w = static_cast<wchar_t>(c);
     CharLowerBuffW(&w, 1);
     return static_cast<char16_t>(w);
+}
+
+void* CreateScreenBitmap(const std::uint8_t* dib, std::uint32_t size, std::int32_t* width, std::int32_t* height)
+{
+    if (width)
+        *width = 0;
+    if (height)
+        *height = 0;
+    if (!dib || size < sizeof(BITMAPINFOHEADER))
+        return nullptr;
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib, sizeof header);
+    if (header.biSize < sizeof header || header.biSize > size || header.biWidth <= 0 || header.biHeight == 0 ||
+        header.biPlanes != 1 || header.biCompression != BI_RGB)
+        return nullptr;
+    const std::uint32_t bits = header.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return nullptr;
+    std::uint64_t colors = header.biClrUsed;
+    if (colors == 0 && bits <= 8)
+        colors = 1ull << bits;
+    const std::uint64_t rows = header.biHeight < 0 ? -static_cast<std::int64_t>(header.biHeight) : header.biHeight;
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(header.biWidth) * bits + 31) / 32) * 4;
+    const std::uint64_t bitsAt = header.biSize + 4 * colors;
+    // The header, the palette and every row must lie inside the value.
+    if (bitsAt > size || stride * rows > size - bitsAt)
+        return nullptr;
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return nullptr;
+    HBITMAP bitmap = CreateDIBitmap(screen, &header, CBM_INIT, dib + bitsAt, reinterpret_cast<const BITMAPINFO*>(dib), DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (bitmap) {
+        if (width)
+            *width = header.biWidth;
+        if (height)
+            *height = static_cast<std::int32_t>(rows);
+    }
+    return bitmap;
+}
+
+void DeleteScreenBitmap(void* bitmap)
+{
+    if (bitmap)
+        DeleteObject(static_cast<HBITMAP>(bitmap));
+}
+
+bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
+{
+    if (!deviceContext || !bitmap)
+        return false;
+    HDC target = static_cast<HDC>(deviceContext);
+    HDC source = CreateCompatibleDC(target);
+    if (!source)
+        return false;
+    HGDIOBJ old = SelectObject(source, static_cast<HBITMAP>(bitmap));
+    const bool ok = BitBlt(target, x, y, width, height, source, 0, 0, SRCCOPY) != 0;
+    SelectObject(source, old);
+    DeleteDC(source);
+    return ok;
+}
+
+void* CreateTrueTypeFont(const char16_t* face, std::int32_t height, std::int32_t angle)
+{
+    LOGFONTW lf = {};
+    lf.lfHeight = height;
+    lf.lfEscapement = angle;
+    lf.lfOrientation = angle;
+    lf.lfWeight = 0;
+    lf.lfCharSet = 1;
+    lf.lfOutPrecision = 4;
+    lf.lfClipPrecision = 0;
+    lf.lfQuality = 1;
+    lf.lfPitchAndFamily = 0x34;
+    for (int i = 0; face && i < LF_FACESIZE - 1 && face[i]; ++i)
+        lf.lfFaceName[i] = static_cast<WCHAR>(face[i]);
+    return CreateFontIndirectW(&lf);
+}
+
+void DeleteTrueTypeFont(void* font)
+{
+    if (font)
+        DeleteObject(static_cast<HFONT>(font));
+}
+
+bool MeasureTrueTypeText(void* deviceContext, void* font, const char16_t* text, std::int32_t n, double* width)
+{
+    if (!deviceContext || !font || !text || n < 0 || !width)
+        return false;
+    HDC dc = static_cast<HDC>(deviceContext);
+    HGDIOBJ old = SelectObject(dc, static_cast<HFONT>(font));
+    SIZE size = {};
+    const bool ok = GetTextExtentPoint32W(dc, Wide(text), n, &size) != 0;
+    SelectObject(dc, old);
+    *width = ok ? size.cx : 0.0;
+    return ok;
+}
+
+bool DrawTrueTypeText(void* deviceContext, void* font, std::int32_t x, std::int32_t y, const char16_t* text, std::int32_t n)
+{
+    if (!deviceContext || !font || !text || n < 0)
+        return false;
+    HDC dc = static_cast<HDC>(deviceContext);
+    HGDIOBJ old = SelectObject(dc, static_cast<HFONT>(font));
+    const bool ok = ExtTextOutW(dc, x, y, 0, nullptr, Wide(text), static_cast<UINT>(n), nullptr) != 0;
+    SelectObject(dc, old);
+    return ok;
 }
 
 std::int64_t CurrentCalendarSeconds()

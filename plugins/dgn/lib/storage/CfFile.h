@@ -47,10 +47,14 @@ struct CfStream {
     CfStorage* parent; // null for a root-entry handle that reads the mini stream
     std::uint64_t position;
     // A write buffer of one sector (modes 1 and 2): the stream's sector bufferedIndex, holding
-    // unwritten changes while dirty.
+    // unwritten changes while dirty. The changed bytes are [dirtyLow, dirtyHigh): other
+    // handles of the stream may write into the same sector meanwhile, so only those bytes are
+    // this handle's to write back.
     std::uint8_t* buffer;
     std::int64_t bufferedIndex;
     bool dirty;
+    std::uint32_t dirtyLow;
+    std::uint32_t dirtyHigh;
     int mode;
     CfStreamState* state;
 };

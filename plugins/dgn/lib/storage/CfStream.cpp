@@ -42,8 +42,20 @@ int FlushBuffer(CfStream* s)
     CfFile* f = s->file;
     CfStreamState* state = s->state;
     const std::uint64_t index = static_cast<std::uint64_t>(s->bufferedIndex);
+    const std::uint32_t ss = f->sectorSize;
     int status = kCfOk;
     if (index < state->chainLength) {
+        // The sector may have been written by another handle since this one buffered it (or
+        // appended by another handle while this one held it as new): lay this handle's
+        // changed bytes over the sector as it now is.
+        if (s->dirtyLow > 0 || s->dirtyHigh < ss) {
+            const std::uint8_t* data = nullptr;
+            status = CfFetchSector(f, state->chain[index], &data);
+            if (status != kCfOk)
+                return status;
+            std::memcpy(s->buffer, data, s->dirtyLow);
+            std::memcpy(s->buffer + s->dirtyHigh, data + s->dirtyHigh, ss - s->dirtyHigh);
+        }
         status = CfWriteSector(f, state->chain[index], s->buffer);
     } else if (index == state->chainLength) {
         std::uint32_t sector = 0;
@@ -108,6 +120,8 @@ int Grow(CfStream* s, std::uint64_t size)
     while (state->chainLength < need) {
         s->bufferedIndex = state->chainLength;
         s->dirty = true;
+        s->dirtyLow = 0;
+        s->dirtyHigh = ss;
         status = FlushBuffer(s);
         if (status != kCfOk) {
             if (oldLength > 0)
@@ -505,20 +519,27 @@ int cfRead(CfStream* s, void* buffer, std::uint32_t* count)
     if (wanted > state->size - s->position)
         wanted = static_cast<std::uint32_t>(state->size - s->position);
     CfFile* f = s->file;
+    int status = kCfOk;
+    // Beside this handle's changes its buffer holds the sector as it was buffered; another
+    // handle may have written there since, so the changes go out first and the sector is read
+    // as it now is.
+    if (s->dirty) {
+        status = FlushBuffer(s);
+        if (status != kCfOk) {
+            *count = 0;
+            return status;
+        }
+    }
     const std::uint32_t unit = state->inMini ? f->miniSize : f->sectorSize;
     std::uint8_t* out = static_cast<std::uint8_t*>(buffer);
     std::uint32_t delivered = 0;
-    int status = kCfOk;
     while (delivered < wanted) {
         const std::uint64_t index = s->position / unit;
         const std::uint32_t offset = static_cast<std::uint32_t>(s->position % unit);
         std::uint32_t n = unit - offset;
         if (n > wanted - delivered)
             n = wanted - delivered;
-        if (!state->inMini && s->bufferedIndex >= 0 && static_cast<std::uint64_t>(s->bufferedIndex) == index) {
-            // This handle's own unwritten sector.
-            std::memcpy(out + delivered, s->buffer + offset, n);
-        } else if (index >= state->chainLength) {
+        if (index >= state->chainLength) {
             // Bytes another handle holds unwritten.
             status = kCfEndOfStream;
             break;
@@ -572,7 +593,12 @@ int cfWrite(CfStream* s, const void* buffer, std::uint32_t* count)
             status = kCfRefused;
             break;
         }
-        if (s->bufferedIndex < 0 || static_cast<std::uint64_t>(s->bufferedIndex) != index) {
+        std::uint32_t n = ss - offset;
+        if (n > wanted - taken)
+            n = wanted - taken;
+        // The changed bytes stay one run: a write apart from them sends them out first.
+        const bool apart = s->dirty && (offset > s->dirtyHigh || offset + n < s->dirtyLow);
+        if (s->bufferedIndex < 0 || static_cast<std::uint64_t>(s->bufferedIndex) != index || apart) {
             status = FlushBuffer(s);
             if (status != kCfOk)
                 break;
@@ -588,10 +614,11 @@ int cfWrite(CfStream* s, const void* buffer, std::uint32_t* count)
             }
             s->bufferedIndex = static_cast<std::int64_t>(index);
         }
-        std::uint32_t n = ss - offset;
-        if (n > wanted - taken)
-            n = wanted - taken;
         std::memcpy(s->buffer + offset, in + taken, n);
+        if (!s->dirty || offset < s->dirtyLow)
+            s->dirtyLow = offset;
+        if (!s->dirty || offset + n > s->dirtyHigh)
+            s->dirtyHigh = offset + n;
         s->dirty = true;
         taken += n;
         s->position += n;

@@ -182,11 +182,22 @@ bool CCompoundStorage::OpenStream(const char* name)
     return WideName(name, wide) && OpenStream(wide);
 }
 
-void CCompoundStorage::CloseStream()
+int CCompoundStorage::CloseStream()
 {
-    if (m_stream)
-        cfCloseStream(&m_stream);
+    const int status = m_stream ? cfCloseStream(&m_stream) : kCfOk;
     m_stream = nullptr;
+    return status;
+}
+
+int CCompoundStorage::Close()
+{
+    int first = CloseStream();
+    while (m_depth > 0) {
+        const int status = CloseStorage();
+        if (first == kCfOk)
+            first = status;
+    }
+    return first;
 }
 
 std::uint32_t CCompoundStorage::GetRemaining()

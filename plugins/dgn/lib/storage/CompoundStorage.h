@@ -61,7 +61,9 @@ public:
     virtual bool CreateStream(const char* name);
     virtual bool OpenStream(const char16_t* name);
     virtual bool OpenStream(const char* name);
-    virtual void CloseStream();
+    // Closes the current stream; the library's status (a written stream may still fail here,
+    // as it moves into the mini stream), kCfOk without one.
+    virtual int CloseStream();
     // Bytes from the current stream's position to its end; 0 without a stream.
     virtual std::uint32_t GetRemaining();
     // Moves the current stream to offset from its start.
@@ -70,6 +72,10 @@ public:
     virtual bool Read(void* buffer, std::uint32_t size, std::uint32_t* read);
     // Writes all size bytes, or false.
     virtual bool Write(const void* buffer, std::uint32_t size);
+
+    // Closes every storage and the file (which writes a changed file out); the first failing
+    // status of those closes, kCfOk when all went well.
+    int Close();
 
     CCompoundStorage(const CCompoundStorage&) = delete;
     CCompoundStorage& operator=(const CCompoundStorage&) = delete;

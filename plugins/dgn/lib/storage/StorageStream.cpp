@@ -7,10 +7,17 @@ CStorageStream::CStorageStream(CCompoundStorage* storage, const char* name, bool
 {
 }
 
-CStorageStream::~CStorageStream()
+CStorageStream::~CStorageStream() { Close(); }
+
+bool CStorageStream::Close()
 {
-    if (m_storage)
-        m_storage->CloseStream();
+    if (!m_storage)
+        return m_ok;
+    if (m_storage->CloseStream() != kCfOk)
+        m_ok = false;
+    m_storage = nullptr;
+    m_ended = true;
+    return m_ok;
 }
 
 bool CStorageStream::HasFailed() const { return !m_ok; }
@@ -35,7 +42,7 @@ std::uint32_t CStorageStream::Read(void* buffer, std::uint32_t size)
 
 std::uint32_t CStorageStream::Write(const void* buffer, std::uint32_t size)
 {
-    if (!m_ok)
+    if (!m_ok || !m_storage)
         return 0;
     if (!m_write) {
         m_ok = false;

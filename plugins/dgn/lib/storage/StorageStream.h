@@ -22,6 +22,10 @@ public:
     // Write mode: non-zero when all bytes were written. Asking a read-mode handle fails it.
     std::uint32_t Write(const void* buffer, std::uint32_t size) override;
 
+    // Closes the stream now; false when it failed before or its close failed. The handle
+    // delivers nothing more.
+    bool Close();
+
     CStorageStream(const CStorageStream&) = delete;
     CStorageStream& operator=(const CStorageStream&) = delete;
 

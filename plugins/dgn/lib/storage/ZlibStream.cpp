@@ -260,6 +260,15 @@ bool CZlibStream::Write(const void* data, std::uint32_t size)
     return true;
 }
 
+bool CZlibStream::CollectInPlace(std::uint32_t n)
+{
+    if (m_status != Z_OK || m_available != 0 || n > m_sizeB)
+        return false;
+    m_out = m_b;
+    m_available = n;
+    return true;
+}
+
 int CZlibStream::Flush()
 {
     if (!m_deflating && m_available == 0)

@@ -63,6 +63,10 @@ public:
     virtual bool BeginDeflate(IByteStream* sink);
     // Collects bytes, compressing whenever buffer B is full; false once the sink failed.
     virtual bool Write(const void* data, std::uint32_t size);
+    // Collects the first n bytes of buffer B, which the caller has written there itself (the
+    // design file builds its element records in place); false when bytes are collected
+    // already or n passes the buffer.
+    virtual bool CollectInPlace(std::uint32_t n);
     // Compresses what is collected and ends the zlib stream; writes nothing when nothing was
     // written since BeginDeflate. The status (0 when all went well).
     virtual int Flush();

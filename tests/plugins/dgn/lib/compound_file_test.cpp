@@ -680,6 +680,84 @@ TEST(CompoundStream, ReadWriteOpenMovesOutAndTheLastCloseMovesBack)
     EXPECT_TRUE(data == Content("B", 300));
 }
 
+// Two handles of one stream that write into the same sector, each holding it buffered: neither
+// handle's bytes are lost, whichever closes first, whether the sector was new (not yet in the
+// stream's chain) or already there; a handle reading its buffered sector sees what the other
+// one has written out there.
+TEST(CompoundStream, TwoHandlesWritingOneSectorKeepBothHandlesBytes)
+{
+    struct Case {
+        const char* name;
+        std::size_t existing; // bytes the stream holds before (0: a new sector)
+        std::uint32_t firstAt, secondAt;
+        std::size_t secondLength; // the second handle's write
+        bool secondWritesOut;     // seeks after writing, so its sector is written out
+        bool secondClosesFirst;
+    };
+    const Case cases[] = {
+        {"new sector, first closes first", 0, 0, 4, 4, false, false},
+        {"new sector, second closes first", 0, 0, 4, 4, false, true},
+        {"new sector, second fills it and goes on", 0, 0, 4, 600, false, false},
+        {"new sector, second written out", 0, 0, 4, 4, true, false},
+        {"existing sector", 5000, 100, 104, 4, false, false},
+        {"existing sector, second closes first", 5000, 100, 104, 4, false, true},
+        {"existing sector, second written out", 5000, 100, 104, 4, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = Scratch("two_handles.cfb");
+        Bytes expected = Content("old", c.existing);
+        {
+            FileHandle f;
+            ASSERT_EQ(cfCreate(Wide(path).c_str(), 2, &f.file, 0), kCfOk);
+            CfStorage* root = Root(f.file);
+            StreamHandle first, second;
+            ASSERT_EQ(cfCreateStream(root, u"S", &first.stream), kCfOk);
+            std::uint32_t n = static_cast<std::uint32_t>(expected.size());
+            if (n) {
+                ASSERT_EQ(cfWrite(first.stream, expected.data(), &n), kCfOk);
+                ASSERT_EQ(cfSeek(first.stream, 0, 0), kCfOk); // written out
+            }
+            ASSERT_EQ(cfOpenStream(root, u"S", &second.stream), kCfOk);
+            ASSERT_EQ(second.stream->state, first.stream->state);
+            const Bytes a(4, 'A');
+            const Bytes b(c.secondLength, 'B');
+            ASSERT_EQ(cfSeek(first.stream, c.firstAt, 0), kCfOk);
+            n = 4;
+            ASSERT_EQ(cfWrite(first.stream, a.data(), &n), kCfOk);
+            ASSERT_EQ(cfSeek(second.stream, c.secondAt, 0), kCfOk);
+            n = static_cast<std::uint32_t>(b.size());
+            ASSERT_EQ(cfWrite(second.stream, b.data(), &n), kCfOk);
+            if (expected.size() < c.secondAt + b.size())
+                expected.resize(c.secondAt + b.size(), 0);
+            std::copy(a.begin(), a.end(), expected.begin() + c.firstAt);
+            std::copy(b.begin(), b.end(), expected.begin() + c.secondAt);
+            if (c.secondWritesOut) {
+                ASSERT_EQ(cfSeek(second.stream, 0, 0), kCfOk);
+                // The first handle reads on from where it wrote, inside its buffered sector:
+                // the second handle's bytes.
+                std::uint8_t seen[4] = {};
+                n = 4;
+                ASSERT_EQ(cfRead(first.stream, seen, &n), kCfOk);
+                EXPECT_EQ(Bytes(seen, seen + 4), Bytes(4, 'B'));
+            }
+            if (c.secondClosesFirst) {
+                ASSERT_EQ(cfCloseStream(&second.stream), kCfOk);
+                ASSERT_EQ(cfCloseStream(&first.stream), kCfOk);
+            } else {
+                ASSERT_EQ(cfCloseStream(&first.stream), kCfOk);
+                ASSERT_EQ(cfCloseStream(&second.stream), kCfOk);
+            }
+            ASSERT_EQ(f.Close(), kCfOk);
+        }
+        FileHandle f;
+        ASSERT_EQ(cfOpen(Wide(path).c_str(), 0, &f.file), kCfOk);
+        Bytes data;
+        ASSERT_EQ(ReadStream(f.file, "S", &data), kCfOk);
+        EXPECT_TRUE(data == expected) << "size " << data.size() << " of " << expected.size();
+    }
+}
+
 TEST(CompoundStream, MiniStreamIsTrimmedWhenItsLastStreamLeaves)
 {
     const auto path = Scratch("trim.cfb");

@@ -94,15 +94,19 @@ TEST_F(ElementTest, RecordHeadersMustFitTheirRecord)
 
 TEST_F(ElementTest, ReadingAnIdRaisesTheNextId)
 {
+    constexpr std::uint64_t last = std::numeric_limits<std::uint64_t>::max();
     struct Case {
         std::vector<std::uint64_t> read;
-        std::uint64_t next;
+        std::uint64_t next, afterNext;
     };
+    // The counter never wraps to 0: at the highest ID it stays there.
     const Case cases[] = {
-        {{500}, 501},
-        {{50}, 100},
-        {{499, 500}, 501},
-        {{std::numeric_limits<std::uint64_t>::max() - 1}, std::numeric_limits<std::uint64_t>::max()},
+        {{500}, 501, 502},
+        {{50}, 100, 101},
+        {{499, 500}, 501, 502},
+        {{last - 1}, last, last},
+        {{last}, last, last},
+        {{last, 7}, last, last},
     };
     for (const Case& c : cases) {
         delete file;
@@ -110,6 +114,7 @@ TEST_F(ElementTest, ReadingAnIdRaisesTheNextId)
         for (std::uint64_t id : c.read)
             EXPECT_TRUE(ReadV8Into(*new CApplicationDataElement(file), V8Record(66, 0, 20, id, {}, {})));
         EXPECT_EQ(file->NewElementId(), c.next);
+        EXPECT_EQ(file->NewElementId(), c.afterNext);
     }
 }
 
@@ -386,7 +391,7 @@ TEST_F(ElementTest, GraphicDescription)
     e->Describe(&Lines::Collect);
     const std::vector<std::string> expected = {
         "Unknown element type 200",
-        "Element id: 900, level: 1 \"\" flags: 0x1000, list: 0 model: 0 esize: 52",
+        "Element id: 900, level: 1 \"\" flags: 0x1000, list: 1 model: 0 esize: 52",
         "nelems=0 GRAPHICS ",
         "[wide]color: -1, lweight: -2, lstyle: 2147483647 = LSTYLE_BY_LAYER, props: 0x0809",
         "Color_BYLEVEL  Weight_BYCELL  LStyle_BYLEVEL  ",

@@ -59,7 +59,7 @@ TEST(Platform, WholeFiles)
     const std::string path = Temp("yvex_dgn_whole.bin").string();
     ASSERT_TRUE(WriteWholeFile(path.c_str(), "0123456789", 10));
     void* data = nullptr;
-    std::uint32_t size = 0;
+    std::uint64_t size = 0;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), &data, &size));
     EXPECT_EQ(size, 10u);
     EXPECT_EQ(std::string(static_cast<char*>(data), 10), "0123456789");
@@ -97,4 +97,20 @@ TEST(Platform, WholeFiles)
     std::filesystem::remove(std::filesystem::path(wide));
     EXPECT_FALSE(FileExistsW(wide.c_str()));
     EXPECT_FALSE(OpenFileForRead(nullptr, &h));
+}
+
+// A file past 4 GB gives its whole size (made sparse: nothing is written).
+TEST(Platform, FileLengthsPast4GB)
+{
+    const std::filesystem::path path = Temp("yvex_dgn_large.bin");
+    ASSERT_TRUE(WriteWholeFile(path.string().c_str(), "x", 1));
+    std::error_code ec;
+    std::filesystem::resize_file(path, (std::uint64_t(1) << 32) + 10, ec);
+    if (ec)
+        GTEST_SKIP() << "no room for a sparse file: " << ec.message();
+    FileHandle h = 0;
+    ASSERT_TRUE(OpenFileForRead(path.string().c_str(), &h));
+    EXPECT_EQ(GetFileLength(h), (std::uint64_t(1) << 32) + 10);
+    CloseFile(&h);
+    std::filesystem::remove(path);
 }

@@ -3,6 +3,7 @@
 // read is described, then written into a buffer of exactly the record size it states; what was
 // written must read back and write again to the same bytes.
 #include "DesignFile.h"
+#include "ElementFactory.h"
 #include "ElementLinkages.h"
 #include "GraphicElement.h"
 #include "Library.h"
@@ -26,9 +27,13 @@ using namespace dgn_fuzz;
 
 void IgnoreLine(const char*) {}
 
-IElement* Make(int reader, CDesignFile* file)
+IElement* Make(int reader, CDesignFile* file, const std::uint8_t* record, std::uint32_t size, bool v7)
 {
     switch (reader) {
+    case kByFactory:
+        if (v7)
+            return size >= 4 ? NewElementV7(file, record, file->Is3d()) : nullptr;
+        return size >= 36 ? NewElementV8(file, record, size, file->Is3d()) : nullptr;
     case kUnknownElement: return new CUnknownElement(file);
     case kType57: return new CType57ApplicationElement(file);
     case kType56: return new CType56ApplicationElement(file);
@@ -76,7 +81,11 @@ void FuzzElement(std::uint8_t options, const std::uint8_t* data, std::uint32_t s
     CDesignFile* file = new CDesignFile;
     file->SetIs3d(options & kFile3d);
     file->SetIsV8(!(options & kFileV7));
-    IElement* e = Make(reader, file);
+    IElement* e = Make(reader, file, data, size, (options & kReadV7) != 0);
+    if (!e) {
+        delete file;
+        return;
+    }
     const std::uint8_t* cursor = data;
     const bool read = (options & kReadV7) ? e->ReadV7(&cursor, size) : e->ReadV8(&cursor, size);
     if (read) {
@@ -89,9 +98,9 @@ void FuzzElement(std::uint8_t options, const std::uint8_t* data, std::uint32_t s
             e->Touch();
         const std::vector<std::uint8_t> first = Write(e);
         if (!first.empty()) {
-            IElement* back = Make(reader, file);
+            IElement* back = Make(reader, file, first.data(), static_cast<std::uint32_t>(first.size()), false);
             const std::uint8_t* c = first.data();
-            if (!back->ReadV8(&c, static_cast<std::uint32_t>(first.size())) || Write(back) != first)
+            if (!back || !back->ReadV8(&c, static_cast<std::uint32_t>(first.size())) || Write(back) != first)
                 __builtin_trap();
         }
         if (IElement* copy = e->Clone(file, false))

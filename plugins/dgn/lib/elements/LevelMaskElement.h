@@ -1,0 +1,54 @@
+#pragma once
+// A level mask (type 99): which levels a view, or a reference attachment, shows. Level n
+// (from 1) is bit (n - 1) % 16 of the little-endian word (n - 1) / 16 of the bits.
+#include "EntityIterator.h"
+#include "elements/FixedBodyElement.h"
+
+namespace dgn {
+
+class CLevelMaskElement : public CFixedBodyElement, public ILevelFilter {
+public:
+    // Non-model, no bits.
+    explicit CLevelMaskElement(CDesignFile* file);
+    ~CLevelMaskElement() override;
+    // A mask of bitCount levels for a view, its bits copied from bits (when bitCount >= 1),
+    // with a new element ID.
+    static CLevelMaskElement* Create(CDesignFile* file, std::int32_t model, std::uint16_t viewNumber, std::uint32_t bitCount,
+                                     const std::uint8_t* bits);
+
+    int GetType() const override;
+    IElement* Clone(CDesignFile* target, bool removeSource) override;
+    // The V7 element header, four words, the attachment ID (high, then low V7 int32), the bit
+    // count (V7 int32) and as many bits as the record holds of them.
+    bool ReadV7(const std::uint8_t** cursor, std::uint32_t length) override;
+    void Describe(LineCallback callback) override;
+
+    // Where the version, the two reserved words and the view number follow each other.
+    virtual std::uint16_t* GetMaskData();
+    virtual std::uint16_t GetViewNumber() const;
+    // The view number and bitCount levels from bits (copied); false when memory runs out.
+    bool SetMask(std::uint16_t viewNumber, std::uint32_t bitCount, const std::uint8_t* bits);
+    // True for level 0, levels past the bit count, and without bits.
+    bool IsLevelOn(std::int32_t level) const override;
+    virtual void SetLevelOn(std::int32_t level, bool on);
+    std::uint32_t GetBitCount() const { return m_bitCount; }
+
+protected:
+    std::uint32_t FixedBytes() const override;
+    // A bit count past the bytes the record holds is cut to them.
+    bool ReadFixed(const std::uint8_t* body, std::uint32_t available) override;
+    void WriteFixed(std::uint8_t* out) const override;
+
+private:
+    bool SetBits(std::uint32_t bitCount, const std::uint8_t* bits);
+
+    std::uint16_t m_maskVersion = 0;
+    std::uint16_t m_reserved2 = 0;
+    std::uint16_t m_reserved3 = 0;
+    std::uint16_t m_viewNumber = 0;
+    std::uint64_t m_attachmentId = 0;
+    std::uint32_t m_bitCount = 0;
+    std::uint8_t* m_bits = nullptr;
+};
+
+} // namespace dgn

@@ -1,0 +1,51 @@
+#pragma once
+// A view specification (type 98): one saved view of the file (rotation, origin and extent,
+// flags, number), the complex header of its level mask.
+#include "elements/FixedBodyElement.h"
+
+namespace dgn {
+
+class CLevelMaskElement;
+
+// The flag of a view that is shown.
+constexpr std::uint32_t kViewVisible = 0x80;
+
+class CViewElement : public CFixedBodyElement {
+public:
+    // A complex header, non-model, an identity rotation and the default extent.
+    explicit CViewElement(CDesignFile* file);
+    ~CViewElement() override;
+    static CViewElement* Create(CDesignFile* file, std::int32_t model);
+
+    int GetType() const override;
+    IElement* Clone(CDesignFile* target, bool removeSource) override;
+    void Describe(LineCallback callback) override;
+
+    virtual bool IsValid() const;
+    virtual std::uint16_t GetViewNumber() const;
+    // The rotation (nine doubles, row by row), the minimum corner (three), the centre (three),
+    // the extent (three) and the view's flags word, as 136 bytes of doubles and words.
+    virtual void GetViewInfo(double out[17]) const;
+    // Where the view's fields begin (viewWord0).
+    virtual std::uint8_t* GetViewData();
+    // The first child of type 99, null when none.
+    virtual CLevelMaskElement* GetLevelMask();
+    virtual std::int32_t GetViewWord3() const;
+
+    std::uint32_t GetViewFlags() const;
+    // What the V7 file header sets.
+    void SetFromV7(std::uint16_t number, std::uint32_t flags, const double origin[3], const double delta[3], const double rotation[9],
+                   double conversion, std::int32_t activeZ);
+
+protected:
+    std::uint32_t FixedBytes() const override;
+    bool ReadFixed(const std::uint8_t* body, std::uint32_t available) override;
+    void WriteFixed(std::uint8_t* out) const override;
+
+private:
+    // The body after the child count (viewWord0 to viewTail, 268 bytes), as it stands in the
+    // record; the accessors read and write it by offset.
+    std::uint8_t m_data[268] = {};
+};
+
+} // namespace dgn
