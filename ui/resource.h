@@ -146,3 +146,32 @@
 #define IDC_EDIT_ROTATE 317
 #define IDC_EDIT_SCALE 319
 #define IDC_EDIT_POINT 320
+
+// The Options sheet: its caption and its nine pages' templates, in sheet order.
+#define IDS_OPTIONS_CAPTION 48089
+#define IDD_OPTIONS_GENERAL 264
+#define IDD_OPTIONS_DRAWING_SETTINGS 293
+#define IDD_OPTIONS_VIEWPORTS 250
+#define IDD_OPTIONS_LAYERS 1539
+#define IDD_OPTIONS_IMAGES 259
+#define IDD_OPTIONS_HATCHES 265
+#define IDD_OPTIONS_BLOCKS 298
+#define IDD_OPTIONS_DEFAULT_SHAPES 301
+#define IDD_OPTIONS_ABOUT 1540
+
+// The owner-drawn lists: the strip of their seven 16 x 16 pictures (white is the mask), the list
+// of a list page, its in-place cell editor and its buttons (set current, copy, delete).
+#define IDB_CELL_IMAGES 261
+#define IDC_PAGE_LIST 259
+#define IDC_CELL_EDITOR 103
+#define IDC_PAGE_SET_CURRENT 261
+#define IDC_PAGE_COPY 284
+#define IDC_PAGE_DELETE 260
+
+// The colour menu's special entries and custom choice, the pick lists' "None", the name column.
+#define IDS_BY_LAYER 33109
+#define IDS_CUSTOM_COLOR 33110
+#define IDS_BY_POLYLINE 33111
+#define IDS_NONE 33112
+#define IDS_BY_BLOCK 33233
+#define IDS_NAME_COLUMN 48113
