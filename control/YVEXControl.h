@@ -41,7 +41,8 @@ class CYVEXControl : public CControlCore,
                      public IPersistFile,
                      public ycom::DispatchImpl<IDTCio, &IID_IDTCio>,
                      public ycom::DispatchImpl<IYVEXUndo, &IID_IYVEXUndo>,
-                     public ycom::SupportErrorInfoImpl<&IID_IYVEXControl, &IID_IDTCio, &IID_IYVEXUndo> {
+                     public ycom::SupportErrorInfoImpl<&IID_IYVEXControl, &IID_IDTCio, &IID_IYVEXUndo>,
+                     public IYVEXControlInternal {
     // The web load announces its stages as the site operations do.
     friend class CPersistWeb;
 public:
@@ -76,6 +77,8 @@ public:
         INTERFACE_ENTRY(IDTCio)
         INTERFACE_ENTRY(IObjectSafety)
         INTERFACE_ENTRY(IYVEXUndo)
+        // The control itself, for its property page inside this module (no methods of its own).
+        INTERFACE_ENTRY(IYVEXControlInternal)
         INTERFACE_ENTRY_AGGREGATE(IID_ISite, m_innerSite)
         INTERFACE_ENTRY_AGGREGATE(IID_IMessenger, m_innerMessenger)
         INTERFACE_ENTRY_AGGREGATE(IID_IDXFOperations, m_innerDXFOperations)
@@ -179,6 +182,8 @@ public:
     // The unit table from the type library's Units enum (final construction).
     HRESULT LoadUnitTable();
 
+    // The control behind its internal interface (answered only inside this module), or null.
+    static CYVEXControl* FromInternal(IYVEXControlInternal* internal) { return static_cast<CYVEXControl*>(internal); }
     // The live control whose handle (address) a client passed as a number, or null.
     static CYVEXControl* FromHandle(LONG_PTR handle) { return ycom::LiveObjects<CYVEXControl>::Find(handle); }
     LONG_PTR Handle() const { return ycom::LiveObjects<CYVEXControl>::HandleOf(this); }

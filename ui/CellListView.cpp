@@ -2,10 +2,13 @@
 #include "com/Module.h"
 #include "ui/ColorPopupMenu.h"
 #include "ui/resource.h"
-#include <windowsx.h>
 #include <vector>
 
 namespace {
+
+// The signed client coordinates of a mouse message.
+int PointX(LPARAM lParam) { return static_cast<short>(LOWORD(lParam)); }
+int PointY(LPARAM lParam) { return static_cast<short>(HIWORD(lParam)); }
 
 constexpr COLORREF kEditRowText = 0xFF0000;
 constexpr COLORREF kGreyBackground = 0xEBEBEB;
@@ -395,8 +398,8 @@ void CCellListView::RequestPopup(int row, int column) { PostMessageA(GetParent(m
 LRESULT CCellListView::HandleLButtonDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
 {
     LVHITTESTINFO hit = {};
-    hit.pt.x = GET_X_LPARAM(lParam);
-    hit.pt.y = GET_Y_LPARAM(lParam);
+    hit.pt.x = PointX(lParam);
+    hit.pt.y = PointY(lParam);
     SendMessageA(m_hWnd, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
     const int row = hit.iItem;
     const int column = hit.iSubItem;

@@ -1,6 +1,9 @@
 #include "ui/OptionsSheet.h"
 #include "com/Module.h"
 #include "control/YVEXControl.h"
+#include "ui/OptionsAboutPage.h"
+#include "ui/OptionsDrawingSettingsPage.h"
+#include "ui/OptionsGeneralPage.h"
 #include "ui/resource.h"
 #include <commctrl.h>
 #include <new>
@@ -19,15 +22,15 @@ std::unique_ptr<COptionsPage> MakePage()
 
 // The pages in sheet order. A page without a class of its own shows its template.
 const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
-    {IDD_OPTIONS_GENERAL, nullptr},
-    {IDD_OPTIONS_DRAWING_SETTINGS, nullptr},
+    {IDD_OPTIONS_GENERAL, &MakePage<COptionsGeneralPage>},
+    {IDD_OPTIONS_DRAWING_SETTINGS, &MakePage<COptionsDrawingSettingsPage>},
     {IDD_OPTIONS_VIEWPORTS, nullptr},
     {IDD_OPTIONS_LAYERS, nullptr},
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},
     {IDD_OPTIONS_BLOCKS, nullptr},
     {IDD_OPTIONS_DEFAULT_SHAPES, nullptr},
-    {IDD_OPTIONS_ABOUT, nullptr},
+    {IDD_OPTIONS_ABOUT, &MakePage<COptionsAboutPage>},
 };
 
 std::unique_ptr<COptionsPage> MakeSlotPage(const COptionsSheet::PageSlot& slot)

@@ -18,9 +18,11 @@
 // view of a template) is bound with SubclassWindow.
 #include <windows.h>
 #include <olectl.h>
-// The message crackers name a macro SubclassWindow, which would hide the member of that name.
-#include <windowsx.h>
+// The message crackers of windowsx.h name a macro SubclassWindow, which would hide the member of
+// that name: files of window objects do without them.
+#ifdef SubclassWindow
 #undef SubclassWindow
+#endif
 
 namespace ycom {
 
