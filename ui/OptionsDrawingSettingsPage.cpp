@@ -288,13 +288,16 @@ bool COptionsDrawingSettingsPage::Bounds(const CSettingControl& c, double* low, 
     }
     if (c.rangeMode != CSettingControl::kRelative || !m_control)
         return false;
-    // Relative to the drawing's size: the draft limits' width plus height, in whole numbers.
+    // Relative to the drawing's size: the draft limits' width plus height. The bounds keep their
+    // fractions: rounded to whole numbers, a drawing under 25 units across would hold the arrow,
+    // image and link-mark scales at 0.
     const CRealRect limits = m_control->GetSiteRecord().GetDraftLimits();
     const double size = std::fabs(static_cast<double>(limits.right) - limits.left) +
                         std::fabs(static_cast<double>(limits.top) - limits.bottom);
-    auto whole = [](double v) { return std::max(static_cast<double>(INT_MIN), std::min(static_cast<double>(INT_MAX), std::round(v))); };
-    *low = whole(size * c.min);
-    *high = whole(size * c.max);
+    if (!std::isfinite(size))
+        return false;
+    *low = size * c.min;
+    *high = size * c.max;
     return true;
 }
 

@@ -91,6 +91,19 @@ TEST_F(DrawingSettingsPage, NumberFieldsFilterClampAndSpin)
     EXPECT_EQ(arrows, "20.00") << "0.02 x (600 + 400)";
     EXPECT_EQ(base, "-5") << "a base may lie below zero";
     EXPECT_EQ(spun, "1.10");
+
+    // A small drawing (10 + 10 across) still allows arrows up to 0.4, not 0.
+    control->GetSiteRecord().SetDraftLimits(CRealRect(0, 10, 10, 0));
+    RunSheet(OPTPAGE_DRAWINGSETTINGSDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Type(Item(IDC_DS_ARROWS), "5");
+            arrows = Text(Item(IDC_DS_ARROWS));
+            Type(Item(IDC_DS_ARROWS), "0.25");
+            base = Text(Item(IDC_DS_ARROWS));
+        });
+    });
+    EXPECT_EQ(arrows, "0.40");
+    EXPECT_EQ(base, "0.25");
 }
 
 // The three switches of the control: Select Topmost Shape checked clears its flag, Select Topmost
