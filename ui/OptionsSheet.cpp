@@ -2,6 +2,7 @@
 #include "com/Module.h"
 #include "control/YVEXControl.h"
 #include "ui/OptionsAboutPage.h"
+#include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
 #include "ui/resource.h"
@@ -29,7 +30,7 @@ const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},
     {IDD_OPTIONS_BLOCKS, nullptr},
-    {IDD_OPTIONS_DEFAULT_SHAPES, nullptr},
+    {IDD_OPTIONS_DEFAULT_SHAPES, &MakePage<COptionsDefaultShapesPage>},
     {IDD_OPTIONS_ABOUT, &MakePage<COptionsAboutPage>},
 };
 
@@ -86,6 +87,10 @@ void COptionsSheet::Show(CYVEXControl* control, HWND parent)
     if (!control || m_showing || m_window)
         return;
     m_showing = true;
+    if (m_keptDefaultKind >= 0) {
+        control->EnableDefaultShape(static_cast<ShapeTypes>(m_keptDefaultKind), m_keptDefaultEnabled ? VARIANT_TRUE : VARIANT_FALSE);
+        m_keptDefaultKind = -1;
+    }
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&classes);
     DestroyPages();
@@ -131,6 +136,12 @@ void COptionsSheet::Show(CYVEXControl* control, HWND parent)
         SetFocus(controlWindow);
     DestroyPages();
     m_showing = false;
+}
+
+void COptionsSheet::KeepDefaultShapeState(int kind, bool enabled)
+{
+    m_keptDefaultKind = kind;
+    m_keptDefaultEnabled = enabled;
 }
 
 UINT CALLBACK COptionsSheet::PageCallback(HWND, UINT message, PROPSHEETPAGEA* page)

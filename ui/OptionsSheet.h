@@ -50,6 +50,11 @@ public:
     // About.
     void DestroyPages();
 
+    // The Default Shapes page's Insert switches a kind's default shape on for the one shape it
+    // draws and closes the sheet, which destroys the page: the sheet keeps the state the default
+    // had and gives it back (EnableDefaultShape) the next time it shows.
+    void KeepDefaultShapeState(int kind, bool enabled);
+
 private:
     // Which sheet and which page a page record stands for; handed to the property sheet in the
     // page record and found again in the page callback.
@@ -63,6 +68,8 @@ private:
     HWND m_window = nullptr;
     bool m_showing = false;
     int m_startPage = 0;
+    int m_keptDefaultKind = -1;
+    bool m_keptDefaultEnabled = false;
     PageBinding m_bindings[kPageCount];
     std::unique_ptr<COptionsPage> m_pages[kPageCount];
 };

@@ -176,6 +176,10 @@
 #define IDS_BY_BLOCK 33233
 #define IDS_NAME_COLUMN 48113
 
+// Options page Default Shapes: the list of kinds (the list of a list page), Insert and Edit.
+#define IDC_DEFAULT_SHAPES_INSERT 305
+#define IDC_DEFAULT_SHAPES_EDIT 1005
+
 // Options page General: the paper sizes (text in HATCH_PATTERN 343), the draft-limit modes and
 // lists, the limits, the switches and the statistics.
 #define IDR_PAPER_SIZES 343

@@ -379,16 +379,21 @@ TEST_F(GeneralPage, VetoLeavesRecordFlagsAndDrawing)
 }
 
 // Read only acts at once, without Apply: the control is disabled and every page that exists
-// follows (the General page's modes, the Drawing Settings page's fields); unticked, they come back.
+// follows (the General page's modes, the Drawing Settings page's fields, the Default Shapes page's
+// Insert); unticked, they come back.
 TEST_F(GeneralPage, ReadOnlyActsAtOnceOnEveryPage)
 {
     bool customBefore = false, customAfter = true, penAfter = true, gridAfter = true, penAgain = false, enabledAfter = true;
+    bool insertBefore = false, insertAfter = true;
     RunSheet(OPTPAGE_GENERALDLG, [&](DialogDriver& d) {
         d.Do([&] {
             SendMessageA(SheetWindow(), PSM_SETCURSEL, OPTPAGE_DRAWINGSETTINGSDLG, 0);
+            SendMessageA(SheetWindow(), PSM_SETCURSEL, OPTPAGE_DEFAULTSHAPESDLG, 0);
             SendMessageA(SheetWindow(), PSM_SETCURSEL, OPTPAGE_GENERALDLG, 0);
             customBefore = IsWindowEnabled(Item(IDC_GENERAL_CUSTOM)) != FALSE;
+            insertBefore = IsWindowEnabled(OptionsPage::Item(OPTPAGE_DEFAULTSHAPESDLG, IDC_DEFAULT_SHAPES_INSERT)) != FALSE;
             Click(Item(IDC_GENERAL_READ_ONLY));
+            insertAfter = IsWindowEnabled(OptionsPage::Item(OPTPAGE_DEFAULTSHAPESDLG, IDC_DEFAULT_SHAPES_INSERT)) != FALSE;
             enabledAfter = control->IsEnabledFlagSet();
             customAfter = IsWindowEnabled(Item(IDC_GENERAL_CUSTOM)) != FALSE;
             penAfter = IsWindowEnabled(OptionsPage::Item(OPTPAGE_DRAWINGSETTINGSDLG, IDC_DS_PEN_COLOUR)) != FALSE;
@@ -403,6 +408,8 @@ TEST_F(GeneralPage, ReadOnlyActsAtOnceOnEveryPage)
     EXPECT_FALSE(penAfter);
     EXPECT_FALSE(gridAfter) << "the sheet turns editing off on the whole page";
     EXPECT_TRUE(penAgain);
+    EXPECT_TRUE(insertBefore);
+    EXPECT_FALSE(insertAfter) << "Default Shapes: Insert";
     EXPECT_TRUE(control->IsEnabledFlagSet());
 }
 
