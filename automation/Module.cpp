@@ -2,12 +2,12 @@
 #include "automation/ResultCodes.h"
 #include "control/SharedPrintSetup.h"
 #include "ui/MultilineTextDialog.h"
+#include "ui/OptionsSheet.h"
 #include "YVEX_h.h"
 
 namespace {
 
 HMODULE g_richEdit = nullptr;
-HINSTANCE g_resources = nullptr;
 
 } // namespace
 
@@ -22,6 +22,8 @@ void ModuleAttach(HINSTANCE instance)
     // The text editor every control makes for its texts.
     SetTextEditorDialogMaker(
         []() -> std::unique_ptr<CTextEditorDialog> { return std::make_unique<CMultilineTextDialog>(); });
+    // The Options sheet every control makes for itself.
+    SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
 }
 
 void ModuleDetach(bool processEnding)
@@ -37,6 +39,6 @@ void ModuleDetach(bool processEnding)
 
 HINSTANCE ModuleInstance() { return ycom::TheModule().Instance(); }
 
-HINSTANCE ModuleResourceInstance() { return g_resources ? g_resources : ModuleInstance(); }
+HINSTANCE ModuleResourceInstance() { return ycom::TheModule().ResourceInstance(); }
 
-void ModuleSetResourceInstance(HINSTANCE instance) { g_resources = instance == ModuleInstance() ? nullptr : instance; }
+void ModuleSetResourceInstance(HINSTANCE instance) { ycom::TheModule().SetResourceInstance(instance); }

@@ -409,6 +409,17 @@ void CYVEXControl::RestoreEditCursor()
 
 void CYVEXControl::PostToOptionsPage(int page)
 {
-    // The Options sheet belongs to the dialogs; until it exists there is no page to tell.
-    (void)page;
+    if (!m_optionsSheet || !m_optionsSheet->GetWindow())
+        return;
+    if (HWND window = m_optionsSheet->GetPageWindow(page))
+        PostMessageA(window, WM_USER + 100, 1, 1);
+}
+
+void CYVEXControl::ShowOptionsSheet()
+{
+    if (!m_optionsSheet || m_optionsSheet->GetWindow())
+        return;
+    // A sink or a page may let go of the control while the sheet runs its own message loop.
+    ycom::ComPtr<IUnknown> keepAlive(GetControllingUnknown());
+    m_optionsSheet->Show(this, nullptr);
 }

@@ -418,6 +418,7 @@ HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
     case MI_PASTE: return Paste();
     case MI_COPY: return Copy();
     case MI_CUT: return Cut();
+    case MI_OPTIONS: ShowOptionsSheet(); return S_OK;
     default:
         // The commands of the services still to come answer nothing yet.
         return S_FALSE;

@@ -225,7 +225,7 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
     CShape* single = redrawEnabled ? GetRedrawTarget() : nullptr;
 
     // The world area drawn: the bounds, or the single shape's own rectangle.
-    const CRealPointD topLeft = view.DeviceToWorld(0, 0);
+    const CRealPointD topLeft = view.DeviceToWorld(0.0, 0.0);
     const CRealPointD bottomRight = view.DeviceToWorld(width, height);
     m_drawArea = CRealRect(static_cast<float>(topLeft.x), static_cast<float>(topLeft.y),
                            static_cast<float>(bottomRight.x), static_cast<float>(bottomRight.y));
@@ -680,9 +680,13 @@ LRESULT CYVEXControl::HandleSitePersistNotify(UINT, WPARAM wParam, LPARAM lParam
     return 0;
 }
 
-// Reopening the Options sheet and the deferred drawing load come with their dialogs and transfers:
-// until then the messages go on to the window's default handling.
-LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL& handled) { handled = FALSE; return 0; }
+// The Options sheet asked to be shown again (after block editing that it started ends).
+LRESULT CYVEXControl::HandleReopenOptions(UINT, WPARAM, LPARAM, BOOL&)
+{
+    ShowOptionsSheet();
+    return 0;
+}
+
 // A drawing load asked for from within the control's own message handling: the file name (an
 // ANSI text that the sender keeps alive until the message returns) in lParam.
 LRESULT CYVEXControl::HandleDeferredSiteTransfer(UINT, WPARAM, LPARAM lParam, BOOL&)

@@ -1,4 +1,5 @@
 #include "control/SerializationMessages.h"
+#include "control/ModuleVersion.h"
 #include "control/ControlCore.h"
 #include "com/AnsiText.h"
 #include "com/Module.h"
@@ -167,21 +168,11 @@ void CControlCore::ReportSerializationError(const char* sourceFile, int line, DW
 
 int32_t CControlCore::ModuleVersion()
 {
-    wchar_t path[MAX_PATH] = {};
-    if (!GetModuleFileNameW(ycom::TheModule().Instance(), path, MAX_PATH))
+    int minor = 0, build = 0, revision = 0;
+    const int major = ReadModuleVersionInfo(nullptr, &minor, &build, &revision, nullptr, 0, nullptr, 0);
+    if (major == 0 && minor == 0 && build == 0 && revision == 0)
         return 0;
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path, &handle);
-    if (size == 0)
-        return 0;
-    std::vector<uint8_t> data(size);
-    if (!GetFileVersionInfoW(path, 0, size, data.data()))
-        return 0;
-    VS_FIXEDFILEINFO* info = nullptr;
-    UINT length = 0;
-    if (!VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info)
-        return 0;
-    const uint32_t packed = (((info->dwFileVersionMS >> 16) & 0xFF) << 24) | ((info->dwFileVersionMS & 0xFF) << 16) |
-                            (((info->dwFileVersionLS >> 16) & 0xFF) << 8) | (info->dwFileVersionLS & 0xFF);
+    const uint32_t packed = ((static_cast<uint32_t>(major) & 0xFF) << 24) | ((static_cast<uint32_t>(minor) & 0xFF) << 16) |
+                            ((static_cast<uint32_t>(build) & 0xFF) << 8) | (static_cast<uint32_t>(revision) & 0xFF);
     return static_cast<int32_t>(packed);
 }

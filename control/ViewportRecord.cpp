@@ -399,3 +399,20 @@ bool CViewportRecord::ReadDxf(CDxfFile& dxf)
     }
     return true;
 }
+
+void CViewportRecord::DeviceToWorld(float* x, float* y) const
+{
+    const CRealPointD world = DeviceToWorld(x ? static_cast<double>(*x) : 0.0, y ? static_cast<double>(*y) : 0.0);
+    if (x)
+        *x = static_cast<float>(world.x);
+    if (y)
+        *y = static_cast<float>(world.y);
+}
+
+void CViewportRecord::DeviceToWorldRect(CRealRect* rect) const
+{
+    if (!rect)
+        return;
+    DeviceToWorld(&rect->left, &rect->top);
+    DeviceToWorld(&rect->right, &rect->bottom);
+}

@@ -31,6 +31,13 @@ public:
     CViewportRecord& operator=(const CViewportRecord&) = delete;
     ~CViewportRecord() override = default;
 
+    // Device pixels to world coordinates in place (either pointer may be null): y is turned
+    // upwards. A view without a scale gives 0.
+    using CViewMapping::DeviceToWorld;
+    void DeviceToWorld(float* x, float* y) const;
+    // Both corners of a rectangle (left, top, right, bottom) in place.
+    void DeviceToWorldRect(CRealRect* rect) const;
+
     // The world area the view shows: the client area's top-left corner in world units, then the
     // view's world width and height (y up, so bottom = top - height).
     CRealRect GetVisibleWorldRect() const;

@@ -40,6 +40,7 @@ CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
     RegisterControlInstance();
     CreateSystemShapes();
     SetControlFlags(controlSaveAsBinary);
+    m_optionsSheet = MakeOptionsDialog();
 }
 
 CYVEXControl::~CYVEXControl()
@@ -419,9 +420,13 @@ STDMETHODIMP CYVEXControl::DisplayOptions(OptionsPageIndex page)
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
         if (!IsIdle())
             return S_FALSE;
-        // The Options sheet comes with the dialogs: without its object there is nothing to show,
-        // which callers hear as success, the same answer as when the sheet is open already.
-        (void)page;
+        // An open sheet stays as it is (a host may ask again from an event the sheet raised);
+        // without a sheet object there is nothing to show. Both are success.
+        if (!m_optionsSheet || m_optionsSheet->GetWindow())
+            return S_OK;
+        const int index = static_cast<int>(page);
+        m_optionsSheet->SetStartPage(index >= 0 && index < COptionsDialog::kPageCount ? index : 0);
+        ShowOptionsSheet();
         return S_OK;
     });
 }

@@ -20,6 +20,7 @@
 #include "control/ControlCore.h"
 #include "control/InPlaceEdit.h"
 #include "control/OffscreenBuffer.h"
+#include "control/OptionsDialog.h"
 #include "control/PlainWindow.h"
 #include "control/PrintDialogRecord.h"
 #include "control/ScrollSupport.h"
@@ -40,7 +41,8 @@ class CYVEXControl : public CControlCore,
                      public IPersistFile,
                      public ycom::DispatchImpl<IDTCio, &IID_IDTCio>,
                      public ycom::DispatchImpl<IYVEXUndo, &IID_IYVEXUndo>,
-                     public ycom::SupportErrorInfoImpl<&IID_IYVEXControl, &IID_IDTCio, &IID_IYVEXUndo> {
+                     public ycom::SupportErrorInfoImpl<&IID_IYVEXControl, &IID_IDTCio, &IID_IYVEXUndo>,
+                     public IYVEXControlInternal {
     // The web load announces its stages as the site operations do.
     friend class CPersistWeb;
 public:
@@ -75,6 +77,8 @@ public:
         INTERFACE_ENTRY(IDTCio)
         INTERFACE_ENTRY(IObjectSafety)
         INTERFACE_ENTRY(IYVEXUndo)
+        // The control itself, for its property page inside this module (no methods of its own).
+        INTERFACE_ENTRY(IYVEXControlInternal)
         INTERFACE_ENTRY_AGGREGATE(IID_ISite, m_innerSite)
         INTERFACE_ENTRY_AGGREGATE(IID_IMessenger, m_innerMessenger)
         INTERFACE_ENTRY_AGGREGATE(IID_IDXFOperations, m_innerDXFOperations)
@@ -178,6 +182,8 @@ public:
     // The unit table from the type library's Units enum (final construction).
     HRESULT LoadUnitTable();
 
+    // The control behind its internal interface (answered only inside this module), or null.
+    static CYVEXControl* FromInternal(IYVEXControlInternal* internal) { return static_cast<CYVEXControl*>(internal); }
     // The live control whose handle (address) a client passed as a number, or null.
     static CYVEXControl* FromHandle(LONG_PTR handle) { return ycom::LiveObjects<CYVEXControl>::Find(handle); }
     LONG_PTR Handle() const { return ycom::LiveObjects<CYVEXControl>::HandleOf(this); }
@@ -717,6 +723,11 @@ public:
     void ClearProgressScale() { m_hasProgressScale = false; }
     // Posts WM_USER+230 to the window (the Options sheet asks to be shown again).
     static void PostReopenOptions(CYVEXControl* control);
+    // The control's Options sheet (null when the module named no maker of it).
+    COptionsDialog* GetOptionsSheet() const { return m_optionsSheet.get(); }
+    // Shows the Options sheet at its stored start page, unless it is shown already; returns when
+    // it closes. The control stays alive meanwhile, whatever the host does inside.
+    void ShowOptionsSheet();
     // The off-screen picture.
     COffscreenBuffer& GetOffscreenBuffer() { return m_buffer; }
     // Set once a site's settings were applied to the view (a later window shows that view).
@@ -915,7 +926,8 @@ private:
     void SelectAll();
     void ToggleDrawingSettingSwitch(int which);
     bool StartTextEditingOfSelection();
-    // Tells a page of the Options sheet (when it is open) that its values changed.
+    // Tells a page of the Options sheet (when it is open) that its values changed: WM_USER+100
+    // (1, 1) to the page's window.
     void PostToOptionsPage(int page);
 
     // One open block-editing level: the root before it, and the view centre and zoom then.
@@ -1106,6 +1118,8 @@ private:
 
     ycom::ConnectionPoint m_events;
     VARIANT_BOOL m_fireEvents = VARIANT_TRUE;
+    // The Options sheet, made with the control; its pages exist only while it is shown.
+    std::unique_ptr<COptionsDialog> m_optionsSheet;
     // Being destroyed: nothing reaches the host any more.
     bool m_destroying = false;
 

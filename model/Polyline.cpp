@@ -30,16 +30,15 @@ CPolyline::CPolyline(int id, const CPolyline& source)
     m_vertices.clear();
     m_vertices.reserve(static_cast<size_t>(m_points.GetCount()));
     for (int i = 0; i < m_points.GetCount(); ++i) {
-        CVertexRecord vertex;
-        if (static_cast<size_t>(i) < source.m_vertices.size()) {
-            vertex = source.m_vertices[static_cast<size_t>(i)];
-            vertex.vertexId = CVertexData::NextVertexId();
-        }
+        // A copy of the source's record is a vertex of its own (a fresh ID).
+        CVertexRecord vertex = static_cast<size_t>(i) < source.m_vertices.size()
+                                   ? CVertexRecord(source.m_vertices[static_cast<size_t>(i)])
+                                   : CVertexRecord();
         vertex.SetPoint(m_points.GetAt(i));
         vertex.SetOwner(this);
         vertex.databaseId = 0;
         vertex.shapePointId = 0;
-        m_vertices.push_back(vertex);
+        m_vertices.push_back(std::move(vertex));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "model/PointPool.h"
 #include "model/PointRecord.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -67,7 +68,9 @@ HRESULT CPolyline::InsertPoint(CPointRecord* record, int index, bool force)
 
 void CPolyline::PlaceVertex(const CVertexRecord& vertex, int index)
 {
-    CVertexRecord copy = vertex;
+    // The record placed is that vertex (its ID with it).
+    CVertexRecord copy;
+    copy.Assign(vertex);
     // A record that comes from another polyline is not stored as this one's yet.
     if (copy.GetOwner() && copy.GetOwner() != this)
         copy.databaseId = 0;
@@ -76,7 +79,7 @@ void CPolyline::PlaceVertex(const CVertexRecord& vertex, int index)
     // Room for a few vertices at once spares the first regrowths of a polyline being read.
     if (m_vertices.capacity() == 0)
         m_vertices.reserve(kFirstVertexCapacity);
-    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), copy);
+    m_vertices.insert(m_vertices.begin() + static_cast<std::ptrdiff_t>(at), std::move(copy));
 }
 
 HRESULT CPolyline::AddPointById(int pointId, int index, bool force)
@@ -161,9 +164,10 @@ int CPolyline::MovePointWithin(int pointId, int index)
         return 0;
     const int to = m_points.IndexOf(pointId);
     if (from >= 0 && static_cast<size_t>(from) < m_vertices.size() && static_cast<size_t>(to) < m_vertices.size()) {
-        CVertexRecord vertex = m_vertices[static_cast<size_t>(from)];
+        // The same vertex in another place: moved, not copied (it keeps its ID).
+        CVertexRecord vertex = std::move(m_vertices[static_cast<size_t>(from)]);
         m_vertices.erase(m_vertices.begin() + from);
-        m_vertices.insert(m_vertices.begin() + to, vertex);
+        m_vertices.insert(m_vertices.begin() + to, std::move(vertex));
     }
     return 1;
 }
@@ -287,9 +291,7 @@ int CPolyline::RemoveBezierPoint(int pointId, bool recordUndo, int keepShape)
         m_points.RemoveAt(0);
         m_points.Insert(m_points.GetCount(), first);
         if (!m_vertices.empty()) {
-            CVertexRecord vertex = m_vertices.front();
-            m_vertices.erase(m_vertices.begin());
-            m_vertices.push_back(vertex);
+            std::rotate(m_vertices.begin(), m_vertices.begin() + 1, m_vertices.end());
         }
         const int picked = GetPickedIndex();
         if (IsEditedByControl() && picked > 0)

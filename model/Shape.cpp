@@ -336,17 +336,22 @@ BOOL CShape::HasHatchFill()
     }
 }
 
-int CShape::GetTranslatedHatchPatternId()
+int CShape::GetTranslatedHatchPatternId(float* scale)
 {
     const int id = GetHatchPatternId();
-    if (id != hpByLayer && id != hpByBlock)
+    if (id != hpByLayer && id != hpByBlock) {
+        if (scale && *scale == 0.0f)
+            *scale = m_hatchPatternScale;
         return id;
+    }
     if (id == hpByBlock && m_parent &&
         (m_parent->GetShapeType() == stReference || (m_parent->GetShapeType() == stGroup && m_parent->IsBlockContext())))
-        return m_parent->GetTranslatedHatchPatternId();
+        return m_parent->GetTranslatedHatchPatternId(scale);
     CShape* layer = m_shapeType == stLayer ? nullptr : m_layer;
     if (!layer)
         return hpNone;
+    if (scale && *scale == 0.0f)
+        *scale = layer->GetHatchPatternScale();
     const int layerId = layer->GetHatchPatternId();
     return (layerId == hpByLayer || layerId == hpByBlock) ? hpNone : layerId;
 }

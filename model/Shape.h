@@ -221,8 +221,11 @@ public:
     bool IsRotationRefused(double angle) const;
     double PenWidthToDevice(double width) const;
     // The hatch pattern ID with "by layer" and "by block" resolved through the layer and the
-    // enclosing block reference or block group (0, none, without a layer).
-    int GetTranslatedHatchPatternId();
+    // enclosing block reference or block group. Without a layer, and for a layer whose own pattern
+    // is by layer or by block, the answer is 0 (none): a shape that nothing gives a pattern is not
+    // filled. With `scale`, a scale of exactly 0 is replaced by the hatch scale of the shape whose
+    // pattern was taken (the shape's own, the reference's or group's, the layer's).
+    int GetTranslatedHatchPatternId(float* scale = nullptr);
     CShape* FindPrototype() const;
 
     // --- Drawing frame -----------------------------------------------------------------------

@@ -19,6 +19,22 @@
 
 CVertexRecord::CVertexRecord() { ResetData(); }
 
+CVertexRecord::CVertexRecord(const CVertexRecord& other)
+    : CVertexData(other), m_point(other.m_point), m_owner(other.m_owner)
+{
+    vertexId = NextVertexId();
+}
+
+CVertexRecord& CVertexRecord::Assign(const CVertexRecord& other)
+{
+    if (this != &other) {
+        CVertexData::operator=(other);
+        m_point = other.m_point;
+        m_owner = other.m_owner;
+    }
+    return *this;
+}
+
 CVertexRecord::~CVertexRecord() = default;
 
 // --- DXF -------------------------------------------------------------------------------------

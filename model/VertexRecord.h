@@ -15,13 +15,23 @@ class CPolyline;
 // order of their points. The record writes and reads the DXF VERTEX entity, its Vertexes row in
 // the database and its Vertexes record in the record tables, and answers the geometry of the
 // segment that starts at it.
+//
+// A vertex ID names one vertex while the program runs (the automation's Vertex objects find their
+// vertex by it): a copy is another vertex and takes a fresh ID, an assignment takes the other's
+// data with its ID, and a move keeps the ID, so that a polyline's array of records may grow, close
+// a gap or turn without renumbering its vertices.
 class CVertexRecord : public CVertexData
 {
 public:
     // Default data under a fresh vertex ID; no point, no owner.
     CVertexRecord();
-    CVertexRecord(const CVertexRecord&) = default;
-    CVertexRecord& operator=(const CVertexRecord&) = default;
+    // Every field of the other record but its vertex ID: the copy takes a fresh one.
+    CVertexRecord(const CVertexRecord& other);
+    CVertexRecord(CVertexRecord&& other) noexcept = default;
+    // Every field of the other record, its vertex ID included.
+    CVertexRecord& Assign(const CVertexRecord& other);
+    CVertexRecord& operator=(const CVertexRecord& other) { return Assign(other); }
+    CVertexRecord& operator=(CVertexRecord&& other) noexcept = default;
     virtual ~CVertexRecord();
 
     CPointRecord* GetPoint() const { return m_point; }

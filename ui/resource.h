@@ -146,3 +146,172 @@
 #define IDC_EDIT_ROTATE 317
 #define IDC_EDIT_SCALE 319
 #define IDC_EDIT_POINT 320
+
+// The Options sheet: its caption and its nine pages' templates, in sheet order.
+#define IDS_OPTIONS_CAPTION 48089
+#define IDD_OPTIONS_GENERAL 264
+#define IDD_OPTIONS_DRAWING_SETTINGS 293
+#define IDD_OPTIONS_VIEWPORTS 250
+#define IDD_OPTIONS_LAYERS 1539
+#define IDD_OPTIONS_IMAGES 259
+#define IDD_OPTIONS_HATCHES 265
+#define IDD_OPTIONS_BLOCKS 298
+#define IDD_OPTIONS_DEFAULT_SHAPES 301
+#define IDD_OPTIONS_ABOUT 1540
+
+// The owner-drawn lists: the strip of their seven 16 x 16 pictures (white is the mask), the list
+// of a list page, its in-place cell editor and its buttons (set current, copy, delete).
+#define IDB_CELL_IMAGES 261
+#define IDC_PAGE_LIST 259
+#define IDC_CELL_EDITOR 103
+#define IDC_PAGE_SET_CURRENT 261
+#define IDC_PAGE_COPY 284
+#define IDC_PAGE_DELETE 260
+
+// The colour menu's special entries and custom choice, the pick lists' "None", the name column.
+#define IDS_BY_LAYER 33109
+#define IDS_CUSTOM_COLOR 33110
+#define IDS_BY_POLYLINE 33111
+#define IDS_NONE 33112
+#define IDS_BY_BLOCK 33233
+#define IDS_NAME_COLUMN 48113
+
+// Options page Default Shapes: the list of kinds (the list of a list page), Insert and Edit.
+#define IDC_DEFAULT_SHAPES_INSERT 305
+#define IDC_DEFAULT_SHAPES_EDIT 1005
+
+// Options page General: the paper sizes (text in HATCH_PATTERN 343), the draft-limit modes and
+// lists, the limits, the switches and the statistics.
+#define IDR_PAPER_SIZES 343
+#define IDC_GENERAL_PREDEFINED 348
+#define IDC_GENERAL_STANDARDS 232
+#define IDC_GENERAL_SIZES 213
+#define IDC_GENERAL_PORTRAIT 349
+#define IDC_GENERAL_LANDSCAPE 350
+#define IDC_GENERAL_CUSTOM 347
+#define IDC_GENERAL_UNITS 212
+#define IDC_GENERAL_CALCULATE 209
+#define IDC_LIMIT_LEFT 204
+#define IDC_LIMIT_TOP 205
+#define IDC_LIMIT_RIGHT 206
+#define IDC_LIMIT_BOTTOM 207
+#define IDC_GENERAL_READ_ONLY 291
+#define IDC_GENERAL_SAVE_BINARY 340
+#define IDC_STAT_SHAPES 293
+#define IDC_STAT_POINTS 294
+#define IDC_STAT_DISPLAYED 295
+#define IDC_STAT_BLOCKS 296
+#define IDC_STAT_LAYERS 297
+#define IDC_STAT_SELECTED 298
+#define IDC_STAT_CLIPBOARD 299
+#define IDC_STAT_SYSTEM 300
+#define IDS_SIZE_ITEM 122
+#define IDS_ZERO_SIZE_LIMITS 146
+#define IDS_STANDARD_ITEM 48122
+#define IDS_DRAWING_DOES_NOT_FIT 50470
+#define IDS_UNITLESS 50559
+
+// The units rescale question of the General page.
+#define IDD_SCALE_UNITS 350
+#define IDC_SCALE_FROM 213
+#define IDC_SCALE_TO 212
+#define IDC_SCALE_FACTOR 204
+#define IDC_DONT_SCALE 7
+
+// Options page Drawing Settings: the bound controls and their spins, in the order the page applies
+// them, the font button, the alignment names and the colour names.
+#define IDC_DS_LAYER 212
+#define IDC_DS_PEN_COLOUR 213
+#define IDC_DS_PEN_TYPE 214
+#define IDC_DS_LINE_SCALE 294
+#define IDC_DS_LINE_SCALE_SPIN 353
+#define IDC_DS_PEN_WIDTH 293
+#define IDC_DS_PEN_WIDTH_SPIN 352
+#define IDC_DS_SCALE_WIDTH 351
+#define IDC_DS_HATCH_COLOUR 215
+#define IDC_DS_HATCH_TYPE 216
+#define IDC_DS_HATCH_SCALE 295
+#define IDC_DS_HATCH_SCALE_SPIN 355
+#define IDC_DS_ORTHO 364
+#define IDC_DS_SMOOTH 365
+#define IDC_DS_ARROWS 302
+#define IDC_DS_ARROWS_SPIN 366
+#define IDC_DS_GRID 356
+#define IDC_DS_GRID_X 296
+#define IDC_DS_GRID_Y 297
+#define IDC_DS_BASE_X 298
+#define IDC_DS_BASE_Y 299
+#define IDC_DS_GRID_X_SPIN 358
+#define IDC_DS_GRID_Y_SPIN 359
+#define IDC_DS_BASE_X_SPIN 360
+#define IDC_DS_BASE_Y_SPIN 361
+#define IDC_DS_SNAP 357
+#define IDC_DS_SNAP_X 300
+#define IDC_DS_SNAP_Y 301
+#define IDC_DS_SNAP_X_SPIN 362
+#define IDC_DS_SNAP_Y_SPIN 363
+#define IDC_DS_FONT 217
+#define IDC_DS_FONT_DIALOG 209
+#define IDC_DS_ALIGNMENT 218
+#define IDC_DS_EDIT_NEW_TEXT 354
+#define IDC_DS_IMAGE_SCALE 303
+#define IDC_DS_IMAGE_SCALE_SPIN 367
+#define IDC_DS_TOPMOST_SHAPE 368
+#define IDC_DS_TOPMOST_LINE 372
+#define IDC_DS_DRAW_IMAGES 370
+#define IDC_DS_LINK_MARKS 374
+#define IDC_DS_LINK_MARKS_SPIN 373
+#define IDS_ALIGNMENTS 123
+#define IDS_COLOUR_RED 50457
+#define IDS_COLOUR_GREEN 50458
+#define IDS_COLOUR_BLUE 50459
+#define IDS_COLOUR_MAGENTA 50460
+#define IDS_COLOUR_CYAN 50461
+#define IDS_COLOUR_YELLOW 50462
+#define IDS_COLOUR_BLACK 50463
+#define IDS_COLOUR_WHITE 50464
+#define IDS_COLOUR_GREY 50465
+#define IDS_COLOUR_LIGHT_GREY 50466
+
+// Options page About: the logo, the version line, the TIFF library's notice and its address.
+#define IDB_ABOUT_LOGO 353
+#define IDC_ABOUT_LOGO 378
+#define IDC_ABOUT_VERSION 379
+#define IDC_ABOUT_TIFF 380
+#define IDC_ABOUT_ADDRESS 204
+#define IDS_VERSION_LINE 175
+#define IDS_TIFF_ADDRESS 177
+
+// The control's general property page (template 323): its title, help file and document strings,
+// the limits, the current view, the global settings, the current setting's values.
+#define IDD_GENERAL_PROP_PAGE 323
+#define IDS_PROP_PAGE_TITLE 164
+#define IDS_PROP_PAGE_HELP 165
+#define IDS_PROP_PAGE_DOC 166
+#define IDS_WRONG_SCALE 151
+#define IDC_PP_LEFT 204
+#define IDC_PP_TOP 205
+#define IDC_PP_RIGHT 206
+#define IDC_PP_BOTTOM 207
+#define IDC_PP_CENTER_X 208
+#define IDC_PP_WIDTH 209
+#define IDC_PP_CENTER_Y 210
+#define IDC_PP_HEIGHT 211
+#define IDC_PP_UNITS 212
+#define IDC_PP_LINE_PATTERN 213
+#define IDC_PP_PEN_COLOUR 214
+#define IDC_PP_GRID_X 215
+#define IDC_PP_GRID_Y 216
+#define IDC_PP_SNAP_X 217
+#define IDC_PP_SNAP_Y 218
+#define IDC_PP_BASE_X 219
+#define IDC_PP_BASE_Y 220
+#define IDC_PP_READ_ONLY 291
+#define IDC_PP_SHOW_GRID 292
+#define IDC_PP_LINE_SCALE 293
+#define IDC_PP_SNAP_TO_GRID 294
+#define IDC_PP_SHOW_RULERS 295
+#define IDC_PP_EDIT_NEW_TEXT 297
+#define IDC_PP_PEN_WEIGHT 298
+#define IDC_PP_IMAGE_SCALE 299
+#define IDC_PP_TOPMOST_SHAPE 326

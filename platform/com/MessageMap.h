@@ -8,6 +8,7 @@
 //         MESSAGE_HANDLER(WM_PAINT, OnPaint)
 //         MESSAGE_RANGE_HANDLER(WM_MOUSEFIRST, WM_MOUSELAST, OnMouse)
 //         COMMAND_ID_CODE_HANDLER(IDOK, BN_CLICKED, OnOk)
+//         COMMAND_CODE_HANDLER(EN_CHANGE, OnAnyEditChange)
 //         NOTIFY_ID_CODE_HANDLER(100, NM_CLICK, OnListClick)
 //         DEFAULT_REFLECTION_HANDLER()
 //         CHAIN_MSG_MAP(ycom::ControlBase<CMyControl>)
@@ -40,6 +41,24 @@
 // WM_COMMAND from the child of control ID `id` with notification code `code`.
 #define COMMAND_ID_CODE_HANDLER(id, notifyCode, func)                                            \
     if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (notifyCode)) {              \
+        bHandled = TRUE;                                                                         \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+        if (bHandled)                                                                            \
+            return TRUE;                                                                         \
+    }
+
+// WM_COMMAND from any child with notification code `code`.
+#define COMMAND_CODE_HANDLER(notifyCode, func)                                                   \
+    if (uMsg == WM_COMMAND && HIWORD(wParam) == (notifyCode)) {                                   \
+        bHandled = TRUE;                                                                         \
+        lResult = func(uMsg, wParam, lParam, bHandled);                                          \
+        if (bHandled)                                                                            \
+            return TRUE;                                                                         \
+    }
+
+// WM_NOTIFY from any child with notification code `code`.
+#define NOTIFY_CODE_HANDLER(notifyCode, func)                                                    \
+    if (uMsg == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->code == (UINT)(notifyCode)) { \
         bHandled = TRUE;                                                                         \
         lResult = func(uMsg, wParam, lParam, bHandled);                                          \
         if (bHandled)                                                                            \

@@ -33,6 +33,10 @@ public:
     void Term(bool processEnding);
 
     HINSTANCE Instance() const { return m_instance; }
+    // The module whose resources (strings, dialogs, menus) the objects use: the module itself
+    // unless another (a satellite of the same version) was set; null sets the module again.
+    HINSTANCE ResourceInstance() const { return m_resources ? m_resources : m_instance; }
+    void SetResourceInstance(HINSTANCE instance) { m_resources = instance == m_instance ? nullptr : instance; }
     // The source name of the error info the module's objects install (empty until set).
     const wchar_t* ErrorSource() const { return m_errorSource; }
     void SetErrorSource(const wchar_t* source) { m_errorSource = source ? source : L""; }
@@ -68,6 +72,7 @@ public:
 
 private:
     HINSTANCE m_instance = nullptr;
+    HINSTANCE m_resources = nullptr;
     const wchar_t* m_errorSource = L"";
     const ClassEntry* m_classes = nullptr;
     size_t m_count = 0;

@@ -148,6 +148,61 @@ TEST(ShapeFactory, TheCurrentDrawingSettingGivesTheDefaults)
     EXPECT_EQ(onLayer->GetTranslatedHatchPatternId(), 7);
 }
 
+// The effective hatch pattern: a pattern of its own stands; by block inside a block reference is
+// the reference's (resolved further); by layer, or by block outside a block, is the layer's; with
+// no layer there is none (0: a by-layer shape without a layer is not filled solid). A scale of 0
+// asked for becomes the scale of the shape whose pattern was taken.
+TEST(ShapeFactory, EffectiveHatchPatternAndScale)
+{
+    CControlCore control;
+    CShapeMap& map = control.GetShapeMap();
+    CShape* own = map.CreateShape(stPolygon, true, true);
+    own->SetHatchPatternId(5);
+    own->SetHatchPatternScale(4.0f);
+    float scale = 0.0f;
+    EXPECT_EQ(own->GetTranslatedHatchPatternId(&scale), 5);
+    EXPECT_EQ(scale, 4.0f);
+    scale = 1.5f;
+    EXPECT_EQ(own->GetTranslatedHatchPatternId(&scale), 5);
+    EXPECT_EQ(scale, 1.5f) << "a scale given stays";
+
+    CShape* loose = map.CreateShape(stPolygon, true, true);
+    loose->SetLayer(nullptr);
+    loose->SetHatchPatternId(0x4000);
+    scale = 0.0f;
+    EXPECT_EQ(loose->GetTranslatedHatchPatternId(&scale), 0);
+    EXPECT_EQ(scale, 0.0f);
+
+    auto* layer = static_cast<CLayer*>(map.CreateShape(stLayer, true, true));
+    layer->SetHatchPatternId(7);
+    layer->SetHatchPatternScale(2.5f);
+    loose->SetLayer(layer);
+    EXPECT_EQ(loose->GetTranslatedHatchPatternId(&scale), 7);
+    EXPECT_EQ(scale, 2.5f);
+
+    auto* reference = static_cast<CGroup*>(map.CreateShape(stReference, true, true));
+    reference->SetHatchPatternId(9);
+    reference->SetHatchPatternScale(3.0f);
+    CShape* inside = map.CreateShape(stPolygon, true, true);
+    inside->SetLayer(layer);
+    inside->SetHatchPatternId(0x8000);
+    reference->AddChild(inside, nullptr, 1, false);
+    scale = 0.0f;
+    EXPECT_EQ(inside->GetTranslatedHatchPatternId(&scale), 9);
+    EXPECT_EQ(scale, 3.0f);
+    // The reference's own pattern by layer resolves through the reference's layer.
+    reference->SetLayer(layer);
+    reference->SetHatchPatternId(0x4000);
+    EXPECT_EQ(inside->GetTranslatedHatchPatternId(), 7);
+    // By block in a plain group goes to the layer.
+    auto* group = static_cast<CGroup*>(map.CreateShape(stGroup, true, true));
+    CShape* grouped = map.CreateShape(stPolygon, true, true);
+    grouped->SetLayer(nullptr);
+    grouped->SetHatchPatternId(0x8000);
+    group->AddChild(grouped, nullptr, 1, false);
+    EXPECT_EQ(grouped->GetTranslatedHatchPatternId(), 0);
+}
+
 TEST(ShapeFactory, PrototypesAndClones)
 {
     CControlCore control;

@@ -138,6 +138,35 @@ TEST(ViewportRecord, ScrollPositionsWorldRectAndAssign)
 }
 
 // Where a rectangle stands against draft limits of +-2000.
+// Device pixels to world coordinates in place: the top-left pixel is the origin taken back by the
+// scale and zoom, y turned upwards; a rectangle converts both corners, a null pointer is skipped.
+TEST(ViewportRecord, DeviceToWorldInPlace)
+{
+    CControlCore control;
+    CViewportRecord view(&control);
+    ShowView(view, SIZE{400, 300}, 120.0f, -40.0f, 500.0f);
+    const double factor = static_cast<double>(view.scale) * view.zoom;
+    float x = 0.0f, y = 0.0f;
+    view.DeviceToWorld(&x, &y);
+    EXPECT_NEAR(x, -view.origin.x / factor, 1e-3);
+    EXPECT_NEAR(y, -view.origin.y / factor, 1e-3);
+    // The middle of the client area is the view's centre.
+    float cx = 200.0f, cy = 150.0f;
+    view.DeviceToWorld(&cx, &cy);
+    EXPECT_NEAR(cx, 120.0f, 2.0f);
+    EXPECT_NEAR(cy, -40.0f, 2.0f);
+    float only = 0.0f;
+    view.DeviceToWorld(&only, nullptr);
+    EXPECT_NEAR(only, x, 1e-3);
+    CRealRect rect(0.0f, 0.0f, 400.0f, 300.0f);
+    view.DeviceToWorldRect(&rect);
+    EXPECT_NEAR(rect.left, x, 1e-3);
+    EXPECT_NEAR(rect.top, y, 1e-3);
+    EXPECT_NEAR(rect.right - rect.left, view.width, 1.0f);
+    EXPECT_NEAR(rect.top - rect.bottom, view.height, 1.0f);
+    view.DeviceToWorldRect(nullptr);
+}
+
 TEST(ViewportRecord, CheckZoomRectAgainstTheLimits)
 {
     const CRealRect limits(-2000.0f, 2000.0f, 2000.0f, -2000.0f);

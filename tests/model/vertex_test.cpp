@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <objidl.h>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -60,6 +61,71 @@ TEST(VertexRecord, DefaultsAndIdentity)
     EXPECT_TRUE(a.IsDefault());
     EXPECT_TRUE(a.name.empty());
     EXPECT_GT(a.vertexId, before);
+}
+
+// A copy is another vertex (a fresh ID, the data and name alike); an assignment takes the other's
+// ID with its data.
+TEST(VertexRecord, CopyTakesAFreshIdAssignKeepsIt)
+{
+    CVertexRecord source;
+    source.bulge = 0.25f;
+    source.name = "corner";
+    source.tag = 7;
+    const CVertexRecord copy(source);
+    EXPECT_NE(copy.vertexId, source.vertexId);
+    EXPECT_EQ(copy.bulge, 0.25f);
+    EXPECT_EQ(copy.name, "corner");
+    EXPECT_EQ(copy.tag, 7);
+    CVertexRecord other;
+    other.Assign(source);
+    EXPECT_EQ(other.vertexId, source.vertexId);
+    EXPECT_EQ(other.name, "corner");
+    CVertexRecord third;
+    third = copy;
+    EXPECT_EQ(third.vertexId, copy.vertexId);
+}
+
+// A polyline's array of records grows, closes gaps and turns without renumbering its vertices:
+// the automation's Vertex objects find their vertex by ID afterwards.
+TEST(VertexRecord, PolylineKeepsVertexIdsAsItsArrayChanges)
+{
+    Drawing d;
+    CPolyline* polyline = Square(d, false);
+    std::vector<int> ids;
+    for (int i = 0; i < 3; ++i)
+        ids.push_back(VertexAt(polyline, i).vertexId);
+    for (int i = 0; i < 100; ++i) {
+        CVertexRecord* added = polyline->AddNewVertex(-1, static_cast<float>(i), 10.0f, 0.0f, 0x40000000, 0x8000,
+                                                      nullptr, -1.0f, -1.0f, 0, 0, 0);
+        ASSERT_NE(added, nullptr) << i;
+        ids.push_back(added->vertexId);
+    }
+    ASSERT_EQ(polyline->GetVertices().size(), ids.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(polyline->GetVertices()[i].vertexId, ids[i]) << i;
+    // One inserted at the front: the others move along under their IDs.
+    CVertexRecord* front = polyline->AddNewVertex(0, -5.0f, -5.0f, 0.0f, 0x40000000, 0x8000, nullptr, -1.0f, -1.0f, 0, 0, 0);
+    ASSERT_NE(front, nullptr);
+    ids.insert(ids.begin(), front->vertexId);
+    // A point moved within the polyline takes its vertex with it.
+    const int moved = polyline->GetPoints().GetAt(1)->GetPointId();
+    ASSERT_TRUE(polyline->MovePointWithin(moved, 5));
+    EXPECT_EQ(polyline->FindVertexOfPoint(moved)->vertexId, ids[1]);
+    std::vector<int> unique;
+    for (const CVertexRecord& v : polyline->GetVertices())
+        unique.push_back(v.vertexId);
+    std::sort(unique.begin(), unique.end());
+    EXPECT_EQ(std::unique(unique.begin(), unique.end()), unique.end());
+    std::vector<int> expected = ids;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(unique, expected);
+    // A copy of the polyline has vertices of its own.
+    CShape* copy = d.control.GetShapeMap().CloneShape(polyline, true);
+    ASSERT_NE(copy, nullptr);
+    const auto& copied = static_cast<CPolyline*>(copy)->GetVertices();
+    ASSERT_EQ(copied.size(), polyline->GetVertices().size());
+    for (size_t i = 0; i < copied.size(); ++i)
+        EXPECT_NE(copied[i].vertexId, polyline->GetVertices()[i].vertexId) << i;
 }
 
 // Only the groups that differ from the defaults, in the order 40, 41, 42, 70, 50; then our block

@@ -86,6 +86,10 @@ std::string Conversions(const char* templ)
     return kinds;
 }
 
+// The integer every sample statement takes: above the keys that the other tests of the run commit
+// into the same databases (their saves number rows from 1), within a small integer's range.
+constexpr int kSampleInteger = 30007;
+
 std::vector<std::vector<SqlValue>> SampleValues(const SqlStatement& s, const char* templ)
 {
     std::string kinds = Conversions(templ);
@@ -99,11 +103,11 @@ std::vector<std::vector<SqlValue>> SampleValues(const SqlStatement& s, const cha
         size_t f = 0;
         for (char k : kinds) {
             if (k == 'd')
-                values.emplace_back(7);
+                values.emplace_back(kSampleInteger);
             else if (k == 'f')
                 values.emplace_back(1.5);
             else
-                values.emplace_back(SqlRaw(f < fragments.size() ? fragments[f++] : "7"));
+                values.emplace_back(SqlRaw(f < fragments.size() ? fragments[f++] : std::to_string(kSampleInteger)));
         }
         result.push_back(values);
     }

@@ -1,0 +1,54 @@
+#pragma once
+// COptionsPage: a page of the Options sheet. The sheet makes a page object for each showing and
+// binds it to the page window that the property sheet creates from the page's template; the page
+// takes the control from its PROPSHEETPAGE. The base shows its template and answers the sheet's
+// notifications as a page that changes nothing; the pages of their own derive from it.
+#include <windows.h>
+#include <commctrl.h>
+#include "com/MessageMap.h"
+#include "com/Window.h"
+
+class CYVEXControl;
+
+class COptionsPage : public ycom::DialogWindow
+{
+public:
+    explicit COptionsPage(UINT templateId) : m_templateId(templateId) {}
+    ~COptionsPage() override = default;
+
+    UINT GetTemplateId() const { return m_templateId; }
+    // The control whose options the page shows (from the page's creation parameter).
+    CYVEXControl* GetControl() const { return m_control; }
+
+    // Allows or refuses the user's changes (a read-only site, a disabled control); the base keeps
+    // the state.
+    virtual void EnableEditing(bool enable) { m_editingEnabled = enable; }
+    bool IsEditingEnabled() const { return m_editingEnabled; }
+
+    BEGIN_MSG_MAP(COptionsPage)
+        MESSAGE_HANDLER(WM_INITDIALOG, HandleInitDialog)
+        MESSAGE_HANDLER(WM_NOTIFY, HandleSheetNotify)
+        REFLECT_NOTIFICATIONS()
+    END_MSG_MAP()
+
+protected:
+    // The page's window exists and knows its control: fill the controls. The result is
+    // WM_INITDIALOG's (TRUE: the dialog manager sets the focus).
+    virtual BOOL OnInitPage() { return TRUE; }
+    // OK pressed: take the values over. PSNRET_NOERROR, or PSNRET_INVALID_NOCHANGEPAGE to keep
+    // the sheet open on this page.
+    virtual LONG OnApply() { return PSNRET_NOERROR; }
+    // The page is about to be left: FALSE lets it go.
+    virtual BOOL OnKillActive() { return FALSE; }
+    virtual void OnSetActive() {}
+    virtual void OnReset() {}
+
+    LRESULT HandleInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleSheetNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+    CYVEXControl* m_control = nullptr;
+    bool m_editingEnabled = true;
+
+private:
+    UINT m_templateId;
+};
