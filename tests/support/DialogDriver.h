@@ -89,10 +89,18 @@ public:
             reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
+    // The visible popup menu of this process: tests run side by side on one desktop, and another
+    // test's menu must be neither driven nor cancelled.
     static HWND FindPopupMenu()
     {
-        HWND menu = FindWindowA("#32768", nullptr);
-        return menu && IsWindowVisible(menu) ? menu : nullptr;
+        for (HWND menu = FindWindowExA(nullptr, nullptr, "#32768", nullptr); menu;
+             menu = FindWindowExA(nullptr, menu, "#32768", nullptr)) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(menu, &process);
+            if (process == GetCurrentProcessId() && IsWindowVisible(menu))
+                return menu;
+        }
+        return nullptr;
     }
     static void PostKey(HWND window, UINT key) { PostMessageA(window, WM_KEYDOWN, key, 0); }
 
@@ -152,7 +160,7 @@ private:
         std::fprintf(stderr, "DialogDriver: steps left after the time limit; cancelling\n");
         std::fflush(stderr);
         for (int i = 0; i < 3; ++i) {
-            if (HWND menu = FindWindowA("#32768", nullptr))
+            if (HWND menu = FindPopupMenu())
                 PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
             EnumThreadWindows(m_threadId, CancelWindow, 0);
             if (m_wake.wait_for(lock, std::chrono::milliseconds(m_limitMs / 3 + 1), [this] { return m_done; }))
