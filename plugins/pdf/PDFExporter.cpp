@@ -4,6 +4,7 @@
 #include "afx/ModuleState.h"
 #include "afx/Wnd.h"
 #include "common/FreezeGuard.h"
+#include "common/ShapeWalk.h"
 #include "common/SiteMetafile.h"
 
 namespace {
@@ -18,29 +19,6 @@ int Message(const CString& text, UINT style)
 {
     CWnd owner(AfxSafeHwnd(AfxGetMainWnd()));
     return owner.MessageBox(text, kCaption, style);
-}
-
-long CountOf(_IReadOnlyCollection* collection)
-{
-    long count = 0;
-    if (collection)
-        RaiseIfFailed(collection->get_Count(&count), collection);
-    return count;
-}
-
-std::vector<long> IdsOf(IShapeCollection* children)
-{
-    std::vector<long> ids;
-    for (long i = 1, n = CountOf(children); i <= n; ++i) {
-        IShapePtr child;
-        RaiseIfFailed(children->get_Item(i, &child), children);
-        long id = 0;
-        if (child) {
-            RaiseIfFailed(child->get_ID(&id), child);
-            ids.push_back(id);
-        }
-    }
-    return ids;
 }
 
 } // namespace
@@ -159,7 +137,7 @@ int CPDFExporter::Export(CString path, int)
         // Undo (and redrawing) off while the shapes are drawn, back as they were on every way
         // out; so is the user's selection, which the metafile drawings use.
         CFreezeGuard frozen(m_control, false);
-        const std::vector<long> selected = IdsOf(m_selection);
+        const std::vector<long> selected = ChildIds(m_selection);
         struct SelectionBack {
             CPDFExporter* self;
             const std::vector<long>& ids;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 #include "PDFExporter.h"
+#include "common/ShapeWalk.h"
 
 namespace {
 
@@ -20,35 +21,7 @@ const double kTurn = 6.28318530717958;
 const double kFullSweep = 6.251769380643682;
 const long kAlignVerticalCentre = 0x10000;
 
-long CountOf(_IReadOnlyCollection* collection)
-{
-    long count = 0;
-    if (collection)
-        RaiseIfFailed(collection->get_Count(&count), collection);
-    return count;
-}
-
-struct Vec {
-    double x, y;
-};
-
-std::vector<Vec> PointsOf(IShape* shape)
-{
-    IPointCollectionPtr points;
-    RaiseIfFailed(shape->get_Points(&points), shape);
-    std::vector<Vec> result;
-    for (long i = 1, n = CountOf(points); i <= n; ++i) {
-        IPointPtr point;
-        RaiseIfFailed(points->get_Item(i, &point), points);
-        float x = 0, y = 0;
-        if (point) {
-            RaiseIfFailed(point->get_X(&x), point);
-            RaiseIfFailed(point->get_Y(&y), point);
-        }
-        result.push_back({x, y});
-    }
-    return result;
-}
+using Vec = ShapePoint;
 
 // The GDI hatch style of a hatch pattern, -1 for a solid fill.
 int HatchStyleOf(long pattern)

@@ -2,35 +2,13 @@
 #include <algorithm>
 #include <cmath>
 #include "common/FreezeGuard.h"
+#include "common/ShapeWalk.h"
 #include "common/SiteMetafile.h"
 
 namespace {
 
 // The 32-bit float nearest 1/700: world units of a drawing 1 unit wide per canvas unit.
 const float kPerCanvasUnit = 0.0014285714f;
-
-long CountOf(_IReadOnlyCollection* collection)
-{
-    long count = 0;
-    if (collection)
-        RaiseIfFailed(collection->get_Count(&count), collection);
-    return count;
-}
-
-std::vector<long> ChildIds(IShapeCollection* children)
-{
-    std::vector<long> ids;
-    for (long i = 1, n = CountOf(children); i <= n; ++i) {
-        IShapePtr child;
-        RaiseIfFailed(children->get_Item(i, &child), children);
-        long id = 0;
-        if (child) {
-            RaiseIfFailed(child->get_ID(&id), child);
-            ids.push_back(id);
-        }
-    }
-    return ids;
-}
 
 std::wstring Wide(const CString& text)
 {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "XAMLExport.h"
+#include "common/ShapeWalk.h"
 
 namespace {
 
@@ -15,17 +16,7 @@ const double kDiamondSide = 0.7071135624381276;
 // Hatch pattern IDs from here on are the drawing's own hatches, which a XAML fill cannot show.
 const long kFirstCustomHatch = 4096;
 
-struct Vec {
-    double x, y;
-};
-
-long CountOf(_IReadOnlyCollection* collection)
-{
-    long count = 0;
-    if (collection)
-        RaiseIfFailed(collection->get_Count(&count), collection);
-    return count;
-}
+using Vec = ShapePoint;
 
 std::string Colour(OLE_COLOR colour)
 {
@@ -59,24 +50,25 @@ bool SameNoCase(const std::string& a, const char* b)
     return true;
 }
 
-// The shape's points in world coordinates.
-std::vector<Vec> PointsOf(IShape* shape)
+// How a shape is drawn: its pen and hatch colours (translated), pen weight and hatch pattern.
+struct Look {
+    OLE_COLOR pen = 0, hatch = 0;
+    float weight = 0;
+    long hatchId = 0;
+};
+
+Look LookOf(IShape* shape)
 {
-    IPointCollectionPtr points;
-    RaiseIfFailed(shape->get_Points(&points), shape);
-    std::vector<Vec> result;
-    for (long i = 1, n = CountOf(points); i <= n; ++i) {
-        IPointPtr point;
-        RaiseIfFailed(points->get_Item(i, &point), points);
-        float x = 0, y = 0;
-        if (point) {
-            RaiseIfFailed(point->get_X(&x), point);
-            RaiseIfFailed(point->get_Y(&y), point);
-        }
-        result.push_back({x, y});
-    }
-    return result;
+    Look look;
+    RaiseIfFailed(shape->get_TranslatedPenColor(&look.pen), shape);
+    RaiseIfFailed(shape->get_TranslatedHatchColor(&look.hatch), shape);
+    RaiseIfFailed(shape->get_PenWeight(&look.weight), shape);
+    RaiseIfFailed(shape->get_TranslatedHatchPatternID(&look.hatchId), shape);
+    return look;
 }
+
+// The stroke thickness in canvas units of a pen weight.
+double Thickness(float weight) { return weight / 3.0 + 0.3; }
 
 // The plain text of an RTF text: control words (to the next blank, brace, with one blank after
 // them) and groups in braces are dropped, the outer braces left aside, the rest kept.
@@ -212,14 +204,10 @@ void CXAMLExport::WritePoints(IShape* shape, long type, CXAMLStream& out, const 
             RaiseIfFailed(polyline->get_Flags(&flags), polyline);
         polygon = (flags & pfClosed) != 0;
     }
-    OLE_COLOR pen = 0, hatch = 0;
-    float weight = 0;
-    long hatchId = 0;
-    RaiseIfFailed(shape->get_TranslatedPenColor(&pen), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchColor(&hatch), shape);
-    RaiseIfFailed(shape->get_PenWeight(&weight), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchPatternID(&hatchId), shape);
-    const double thickness = weight / 3.0 + 0.3;
+    const Look look = LookOf(shape);
+    const OLE_COLOR pen = look.pen, hatch = look.hatch;
+    const long hatchId = look.hatchId;
+    const double thickness = Thickness(look.weight);
 
     out << (polygon ? "<Polygon" : "<Polyline");
     if (number > 0)
@@ -268,7 +256,7 @@ void CXAMLExport::WriteCurve(IShape* shape, CXAMLStream& out, const Transform& t
     const double sn = std::sin(-angle * kRadiansPerDegree);
     const Vec centre = points[0];
 
-    out << "<Polyline Stroke=\"" << Colour(pen).c_str() << "\" StrokeThickness=\"" << (weight / 3.0 + 0.3)
+    out << "<Polyline Stroke=\"" << Colour(pen).c_str() << "\" StrokeThickness=\"" << Thickness(weight)
         << "\" Points=\"";
     // 36 steps from a0; the last point is a1 itself.
     for (int i = 0; i <= 36; ++i) {
@@ -296,15 +284,11 @@ void CXAMLExport::WriteCircle(IShape* shape, CXAMLStream& out, const Transform& 
         return;
     double radius = 0;
     RaiseIfFailed(circle->get_Radius(&radius), circle);
-    OLE_COLOR pen = 0, hatch = 0;
-    float weight = 0;
-    long hatchId = 0;
-    RaiseIfFailed(shape->get_TranslatedPenColor(&pen), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchColor(&hatch), shape);
-    RaiseIfFailed(shape->get_PenWeight(&weight), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchPatternID(&hatchId), shape);
+    const Look look = LookOf(shape);
+    const OLE_COLOR pen = look.pen, hatch = look.hatch;
+    const long hatchId = look.hatchId;
     const double r = radius * t.kx / m_canvasScale;
-    out << "<Ellipse Stroke=\"" << Colour(pen).c_str() << "\" StrokeThickness=\"" << (weight / 3.0 + 0.3) << "\"";
+    out << "<Ellipse Stroke=\"" << Colour(pen).c_str() << "\" StrokeThickness=\"" << Thickness(look.weight) << "\"";
     if (hatchId > 0)
         out << " Fill=\"" << Colour(hatch).c_str() << "\"";
     out << " Canvas.Left=\"" << CanvasX(points[0].x, t) - r << "\" Canvas.Top=\"" << CanvasY(points[0].y, t) - r
@@ -346,14 +330,10 @@ void CXAMLExport::WritePolyline(IShape* shape, CXAMLStream& out, const Transform
     RaiseIfFailed(polyline->get_Flags(&flags), polyline);
     RaiseIfFailed(shape->get_ID(&id), shape);
     const bool closed = (flags & pfClosed) != 0;
-    OLE_COLOR pen = 0, hatch = 0;
-    float weight = 0;
-    long hatchId = 0;
-    RaiseIfFailed(shape->get_TranslatedPenColor(&pen), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchColor(&hatch), shape);
-    RaiseIfFailed(shape->get_PenWeight(&weight), shape);
-    RaiseIfFailed(shape->get_TranslatedHatchPatternID(&hatchId), shape);
-    const double thickness = weight / 3.0 + 0.3;
+    const Look look = LookOf(shape);
+    const OLE_COLOR pen = look.pen, hatch = look.hatch;
+    const long hatchId = look.hatchId;
+    const double thickness = Thickness(look.weight);
     const bool fill = hatchId > 0 && hatchId < kFirstCustomHatch;
     const std::string stroke = Colour(pen);
     const std::string fillColour = Colour(hatch);

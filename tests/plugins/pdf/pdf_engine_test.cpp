@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 #include "platform/pdfengine/PdfEngine.h"
+#include "tests/support/PluginTestFiles.h"
 #include "tests/support/TestPaths.h"
 
 namespace {
@@ -32,45 +33,15 @@ struct Engine {
     }
 };
 
+using plugintest::FileBytes;
+
 // A 64 x 32 JPEG of two colours, red left and blue right, written by GDI+.
-std::vector<BYTE> ReadFile(const std::string& path);
 std::vector<BYTE> TwoColourJpeg()
 {
     const std::string path = OutDir() + "\\two_colours.jpg";
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    {
-        Gdiplus::Bitmap bitmap(64, 32, PixelFormat24bppRGB);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 64; ++x)
-                bitmap.SetPixel(x, y, x < 32 ? Gdiplus::Color(255, 0, 0) : Gdiplus::Color(0, 0, 255));
-        UINT count = 0, size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<BYTE> buffer(size);
-        auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, size, codecs);
-        const std::wstring wide(path.begin(), path.end());
-        for (UINT i = 0; i < count; ++i)
-            if (std::wstring(codecs[i].MimeType) == L"image/jpeg")
-                bitmap.Save(wide.c_str(), &codecs[i].Clsid, nullptr);
-    }
-    Gdiplus::GdiplusShutdown(token);
-    return ReadFile(path);
-}
-
-std::vector<BYTE> ReadFile(const std::string& path)
-{
-    std::vector<BYTE> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    BYTE block[4096];
-    size_t n;
-    while ((n = std::fread(block, 1, sizeof block, file)) > 0)
-        bytes.insert(bytes.end(), block, block + n);
-    std::fclose(file);
-    return bytes;
+    plugintest::WritePicture(std::wstring(path.begin(), path.end()), L"image/jpeg", 64, 32, Gdiplus::Color(255, 0, 0),
+                             Gdiplus::Color(0, 0, 255));
+    return FileBytes(path);
 }
 
 TEST(PdfEngine, ExportsEveryEntryOfTheContract)

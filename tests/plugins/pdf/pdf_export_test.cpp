@@ -17,6 +17,7 @@
 #include "plugins/common/ComWrappers.h"
 #include "tests/support/DialogCloser.h"
 #include "tests/support/PluginHost.h"
+#include "tests/support/PluginTestSupport.h"
 
 using pluginhost::Create;
 using pluginhost::Exporter;
@@ -26,6 +27,9 @@ using pluginhost::Module;
 using pluginhost::ProgressLog;
 using pluginhost::StdExporterFactory;
 using pluginhost::Text;
+using plugintest::Check;
+using plugintest::Exists;
+using plugintest::WritePicture;
 
 namespace {
 
@@ -39,35 +43,8 @@ std::string NoEngineDir()
     return dir;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr))
-        throw std::runtime_error(std::string(what) + " failed");
-}
-
-void WritePicture(const std::wstring& path, const wchar_t* mime)
-{
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    {
-        Gdiplus::Bitmap bitmap(40, 20, PixelFormat24bppRGB);
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 40; ++x)
-                bitmap.SetPixel(x, y, Gdiplus::Color(0, 0, 255));
-        UINT count = 0, size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<BYTE> buffer(size);
-        auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, size, codecs);
-        for (UINT i = 0; i < count; ++i)
-            if (std::wstring(codecs[i].MimeType) == mime)
-                bitmap.Save(path.c_str(), &codecs[i].Clsid, nullptr);
-    }
-    Gdiplus::GdiplusShutdown(token);
-}
+// The pictures of the image tests: all blue.
+const Gdiplus::Color kBlue(0, 0, 255);
 
 struct Box {
     std::string caption;
@@ -100,62 +77,24 @@ struct Recording {
     }
 };
 
-class PdfExport : public testing::Test
+class PdfExport : public plugintest::ControlDrawing
 {
 protected:
+    PdfExport() : ControlDrawing("pdf") {}
     void SetUp() override
     {
-        ASSERT_EQ(CoInitialize(nullptr), S_OK);
-        ASSERT_TRUE(dll.Loaded());
-        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
-                                   reinterpret_cast<void**>(&control)),
-                  S_OK);
-        Check(control->get_Site(&site), "get_Site");
-        Check(site->get_Shapes(&shapes), "get_Shapes");
+        ControlDrawing::SetUp();
+        if (HasFatalFailure())
+            return;
         CreateDirectoryA(OutDir().c_str(), nullptr);
         SetDllDirectoryA(EngineDir().c_str());
     }
     void TearDown() override
     {
         SetDllDirectoryA(nullptr);
-        shapes = nullptr;
-        site = nullptr;
-        control = nullptr;
-        CoUninitialize();
+        ControlDrawing::TearDown();
     }
 
-    IShapePtr Shape(long id)
-    {
-        IShapePtr shape;
-        Check(shapes->get_ItemByID(id, &shape), "get_ItemByID");
-        return shape;
-    }
-    long Line(float x1, float y1, float x2, float y2, IShapeCollection* into = nullptr)
-    {
-        long id = 0;
-        Check((into ? into : shapes.GetInterfacePtr())->AddLine(x1, y1, x2, y2, &id), "AddLine");
-        return id;
-    }
-    long Polyline(const std::vector<std::pair<float, float>>& points, long flags = 0)
-    {
-        long id = 0;
-        Check(shapes->AddPolyline(points[0].first, points[0].second, points[1].first, points[1].second, &id),
-              "AddPolyline");
-        IPointCollectionPtr collection;
-        Check(Shape(id)->get_Points(&collection), "get_Points");
-        IPolylinePointCollectionPtr more(collection);
-        for (size_t i = 2; i < points.size(); ++i) {
-            long point = 0;
-            Check(more->AddNewPoint(static_cast<long>(i) + 1, &point, points[i].first, points[i].second), "AddNewPoint");
-        }
-        if (flags) {
-            IPolylineShapePtr polyline(Shape(id));
-            long old = 0;
-            Check(polyline->get_Flags(&old), "get_Flags");
-            Check(polyline->put_Flags(old | flags), "put_Flags");
-        }
-        return id;
-    }
     long Text(const wchar_t* text, float x, float y, float height, IShapeCollection* into = nullptr, bool rtf = false)
     {
         long id = 0;
@@ -165,20 +104,6 @@ protected:
         else
             Check(target->AddPlainText(_bstr_t(text), x, y, 100, height, alLeft, 0, &id), "AddPlainText");
         return id;
-    }
-    IShapeCollectionPtr Group(long* id)
-    {
-        Check(shapes->AddGroup(stGroup, id), "AddGroup");
-        IShapeCollectionPtr children;
-        Check(Shape(*id)->get_Shapes(&children), "group children");
-        return children;
-    }
-    // A block of a group's children, and the reference that takes the group's place.
-    long Block(const wchar_t* name, long group, long* reference)
-    {
-        long block = 0;
-        Check(site->CreateBlock(_bstr_t(name), &block, group, reference, 0, 0, VARIANT_TRUE), "CreateBlock");
-        return block;
     }
     std::vector<long> Selected()
     {
@@ -237,10 +162,6 @@ protected:
         return result;
     }
 
-    Module dll{"pdf"};
-    IYVEXControlPtr control;
-    ISitePtr site;
-    IShapeCollectionPtr shapes;
     std::vector<Box> boxes;
 };
 
@@ -460,14 +381,14 @@ TEST_F(PdfExport, ShapesOnThePage)
     // TIFF and PNG pictures draw nothing.
     const std::string folder = OutDir();
     const std::wstring wide(folder.begin(), folder.end());
-    WritePicture(wide + L"\\blue.tif", L"image/tiff");
-    WritePicture(wide + L"\\blue.png", L"image/png");
-    WritePicture(wide + L"\\blue.jpg", L"image/jpeg");
+    WritePicture(wide + L"\\blue.tif", L"image/tiff", 40, 20, kBlue, kBlue);
+    WritePicture(wide + L"\\blue.png", L"image/png", 40, 20, kBlue, kBlue);
+    WritePicture(wide + L"\\blue.jpg", L"image/jpeg", 40, 20, kBlue, kBlue);
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.tif").c_str()), 150, 40, 20, 10, VARIANT_FALSE, &id), "tif");
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.png").c_str()), 180, 40, 20, 10, VARIANT_FALSE, &id), "png");
     Check(shapes->AddImage(_bstr_t((wide + L"\\blue.jpg").c_str()), 210, 40, 20, 10, VARIANT_FALSE, &id), "jpg");
     // A bitmap and a GIF picture are drawn like the JPEG one.
-    WritePicture(wide + L"\\blue.bmp", L"image/bmp");
+    WritePicture(wide + L"\\blue.bmp", L"image/bmp", 40, 20, kBlue, kBlue);
     {
         // One blue pixel (GDI+ here writes no GIF data).
         static const unsigned char gif[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0xFF, 0,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "tests/support/PluginHost.h"
+#include "tests/support/PluginTestSupport.h"
 
 using pluginhost::Create;
 using pluginhost::Exporter;
@@ -17,18 +18,12 @@ using pluginhost::ExporterFactory;
 using pluginhost::Module;
 using pluginhost::ProgressLog;
 using pluginhost::Text;
+using plugintest::Check;
+using plugintest::Exists;
 
 namespace {
 
 std::string OutDir() { return WinPath("YVEX_BINARY_DIR", "tests/plugins/shp/shp_out"); }
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr))
-        throw std::runtime_error(std::string(what) + " failed");
-}
 
 class ShpExport : public testing::Test
 {
@@ -37,11 +32,7 @@ protected:
     {
         ASSERT_EQ(CoInitialize(nullptr), S_OK);
         ASSERT_TRUE(dll.Loaded());
-        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
-                                   reinterpret_cast<void**>(&control)),
-                  S_OK);
-        ASSERT_EQ(control->get_Site(&site), S_OK);
-        ASSERT_EQ(site->get_Shapes(&shapes), S_OK);
+        ASSERT_EQ(plugintest::MakeControl(&control, &site, &shapes), S_OK);
         CreateDirectoryA(OutDir().c_str(), nullptr);
     }
     void TearDown() override

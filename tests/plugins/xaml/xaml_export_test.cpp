@@ -13,6 +13,7 @@
 #include <vector>
 #include "plugins/common/ComWrappers.h"
 #include "tests/support/PluginHost.h"
+#include "tests/support/PluginTestSupport.h"
 
 using pluginhost::Create;
 using pluginhost::Exporter;
@@ -22,6 +23,8 @@ using pluginhost::Module;
 using pluginhost::ProgressLog;
 using pluginhost::StdExporterFactory;
 using pluginhost::Text;
+using plugintest::Check;
+using plugintest::Exists;
 
 _COM_SMARTPTR_TYPEDEF(IUnknown, __uuidof(IUnknown));
 _COM_SMARTPTR_TYPEDEF(IOleUndoManager, __uuidof(IOleUndoManager));
@@ -32,109 +35,27 @@ namespace {
 std::string OutDir() { return WinPath("YVEX_BINARY_DIR", "tests/plugins/xaml/xaml_out"); }
 std::wstring WideOut() { const std::string d = OutDir(); return std::wstring(d.begin(), d.end()); }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr))
-        throw std::runtime_error(std::string(what) + " failed");
-}
-
 // A picture file written by GDI+ in the format of the MIME type: a 40 x 20 red and blue picture.
 void WritePicture(const std::wstring& path, const wchar_t* mime)
 {
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    {
-        Gdiplus::Bitmap bitmap(40, 20, PixelFormat24bppRGB);
-        for (int y = 0; y < 20; ++y)
-            for (int x = 0; x < 40; ++x)
-                bitmap.SetPixel(x, y, x < 20 ? Gdiplus::Color(255, 0, 0) : Gdiplus::Color(0, 0, 255));
-        UINT count = 0, size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<BYTE> buffer(size);
-        auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-        Gdiplus::GetImageEncoders(count, size, codecs);
-        for (UINT i = 0; i < count; ++i)
-            if (std::wstring(codecs[i].MimeType) == mime)
-                bitmap.Save(path.c_str(), &codecs[i].Clsid, nullptr);
-    }
-    Gdiplus::GdiplusShutdown(token);
+    plugintest::WritePicture(path, mime, 40, 20, Gdiplus::Color(255, 0, 0), Gdiplus::Color(0, 0, 255));
 }
 
-class XamlExport : public testing::Test
+class XamlExport : public plugintest::ControlDrawing
 {
 protected:
+    XamlExport() : ControlDrawing("xaml") {}
     void SetUp() override
     {
-        ASSERT_EQ(CoInitialize(nullptr), S_OK);
-        ASSERT_TRUE(dll.Loaded());
-        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
-                                   reinterpret_cast<void**>(&control)),
-                  S_OK);
-        Check(control->get_Site(&site), "get_Site");
-        Check(site->get_Shapes(&shapes), "get_Shapes");
+        ControlDrawing::SetUp();
+        if (HasFatalFailure())
+            return;
         CreateDirectoryA(OutDir().c_str(), nullptr);
     }
-    void TearDown() override
-    {
-        shapes = nullptr;
-        site = nullptr;
-        control = nullptr;
-        CoUninitialize();
-    }
 
-    IShapePtr Shape(long id)
-    {
-        IShapePtr shape;
-        Check(shapes->get_ItemByID(id, &shape), "get_ItemByID");
-        return shape;
-    }
-    long Line(float x1, float y1, float x2, float y2, IShapeCollection* into = nullptr)
-    {
-        long id = 0;
-        Check((into ? into : shapes.GetInterfacePtr())->AddLine(x1, y1, x2, y2, &id), "AddLine");
-        return id;
-    }
     // A frame of the drawing 700 units across: one world unit per canvas unit, the world point
     // (x, y) at canvas (x + 100, 600 - y).
     void Frame() { Line(-100, -100, 600, 600); }
-    long Polyline(const std::vector<std::pair<float, float>>& points, long flags = 0, IShapeCollection* into = nullptr)
-    {
-        long id = 0;
-        Check((into ? into : shapes.GetInterfacePtr())->AddPolyline(points[0].first, points[0].second, points[1].first, points[1].second, &id),
-              "AddPolyline");
-        IPointCollectionPtr collection;
-        Check(Shape(id)->get_Points(&collection), "get_Points");
-        IPolylinePointCollectionPtr more(collection);
-        for (size_t i = 2; i < points.size(); ++i) {
-            long point = 0;
-            Check(more->AddNewPoint(static_cast<long>(i) + 1, &point, points[i].first, points[i].second), "AddNewPoint");
-        }
-        if (flags) {
-            IPolylineShapePtr polyline(Shape(id));
-            long old = 0;
-            Check(polyline->get_Flags(&old), "get_Flags");
-            Check(polyline->put_Flags(old | flags), "put_Flags");
-        }
-        return id;
-    }
-    // A block of the shape under the name, and the reference that takes the shape's place.
-    long Block(const wchar_t* name, long shape, long* reference)
-    {
-        long block = 0;
-        Check(site->CreateBlock(_bstr_t(name), &block, shape, reference, 0, 0, VARIANT_TRUE), "CreateBlock");
-        return block;
-    }
-    // A group to make a block of: the control makes a block of a group's children.
-    IShapeCollectionPtr Group(long* id)
-    {
-        Check(shapes->AddGroup(stGroup, id), "AddGroup");
-        IShapeCollectionPtr children;
-        Check(Shape(*id)->get_Shapes(&children), "group children");
-        return children;
-    }
     long LibraryCount()
     {
         IShapeCollectionPtr library;
@@ -197,10 +118,6 @@ protected:
         return result;
     }
 
-    Module dll{"xaml"};
-    IYVEXControlPtr control;
-    ISitePtr site;
-    IShapeCollectionPtr shapes;
 };
 
 TEST_F(XamlExport, TheFrameTheMarkerAndTheProgress)

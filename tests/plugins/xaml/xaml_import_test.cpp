@@ -9,6 +9,7 @@
 #include <vector>
 #include "plugins/common/ComWrappers.h"
 #include "tests/support/PluginHost.h"
+#include "tests/support/PluginTestSupport.h"
 
 using pluginhost::Create;
 using pluginhost::Importer;
@@ -18,16 +19,11 @@ using pluginhost::Module;
 using pluginhost::ProgressLog;
 using pluginhost::StdImporterFactory;
 using pluginhost::Text;
+using plugintest::Check;
 
 namespace {
 
 typedef std::vector<std::pair<float, float>> Points;
-
-void Check(HRESULT hr, const char* what)
-{
-    if (FAILED(hr))
-        throw std::runtime_error(std::string(what) + " failed");
-}
 
 std::string TempFile(const char* name)
 {
@@ -45,26 +41,10 @@ std::string WriteFile(const char* name, const std::string& content)
     return path;
 }
 
-class XamlImport : public testing::Test
+class XamlImport : public plugintest::ControlDrawing
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(CoInitialize(nullptr), S_OK);
-        ASSERT_TRUE(dll.Loaded());
-        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
-                                   reinterpret_cast<void**>(&control)),
-                  S_OK);
-        Check(control->get_Site(&site), "get_Site");
-        Check(site->get_Shapes(&shapes), "get_Shapes");
-    }
-    void TearDown() override
-    {
-        shapes = nullptr;
-        site = nullptr;
-        control = nullptr;
-        CoUninitialize();
-    }
+    XamlImport() : ControlDrawing("xaml") {}
 
     IShapeCollectionPtr Children(long id)
     {
@@ -148,10 +128,6 @@ protected:
         return s;
     }
 
-    Module dll{"xaml"};
-    IYVEXControlPtr control;
-    ISitePtr site;
-    IShapeCollectionPtr shapes;
 };
 
 std::string Padding(size_t length)
