@@ -30,6 +30,7 @@
 //   view_bench small FILE
 //     LoadDXF of a small drawing into a windowless control and into a hosted one, alternately,
 //     a fresh control each time: the best of five of each.
+#include "bench/BareSiteSelect.h"
 #include "bench/SamplingProfiler.h"
 #include "interchange/DxfFile.h"
 #include "model/ColorIndexTable.h"
@@ -795,34 +796,6 @@ bool BareInsert(SQLHDBC hdbc, SQLHSTMT hstmt, int siteId, long shapes, long poin
     ok = Check(SQLEndTran(SQL_HANDLE_DBC, hdbc, ok ? SQL_COMMIT : SQL_ROLLBACK)) && ok;
     SQLSetConnectAttr(hdbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
     return ok;
-}
-
-long BareSelect(SQLHSTMT hstmt, int siteId)
-{
-    static const char text[] =
-        "select s.ShapeID, s.ShapeTypeID, s.PenColor, s.PenWeight, s.GroupShapeID, l.FirstArrowTypeID, sp.Number, "
-        "p.X, p.Y from Shapes s join LineShapes l on l.ShapeID = s.ShapeID join ShapePoints sp on sp.ShapeID = "
-        "s.ShapeID join Points p on p.PointID = sp.PointID where s.SiteID = ? order by s.ShapeID, sp.Number";
-    SQLINTEGER site = siteId;
-    SQLBindParameter(hstmt, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &site, 0, nullptr);
-    if (!Check(SQLExecDirect(hstmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)), SQL_NTS)))
-        return -1;
-    long rows = 0;
-    while (SQL_SUCCEEDED(SQLFetch(hstmt))) {
-        SQLINTEGER ints[7];
-        double reals[2];
-        SQLLEN indicator = 0;
-        for (SQLUSMALLINT column = 1; column <= 9; ++column) {
-            if (column == 4 || column >= 8)
-                SQLGetData(hstmt, column, SQL_C_DOUBLE, &reals[column >= 8 ? column - 8 : 0], 0, &indicator);
-            else
-                SQLGetData(hstmt, column, SQL_C_SLONG, &ints[column - 1], 0, &indicator);
-        }
-        ++rows;
-    }
-    SQLFreeStmt(hstmt, SQL_CLOSE);
-    SQLFreeStmt(hstmt, SQL_RESET_PARAMS);
-    return rows;
 }
 
 void SiteMeasures(Host& host, long shapes)
