@@ -195,34 +195,6 @@ protected:
         RemoveDirectoryW(standIn.package.c_str());
         HostedControl::TearDown();
     }
-    bool WaitFor(DISPID id, DWORD milliseconds = 60000)
-    {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            PumpMessages();
-            for (const EventSink::Call& call : sink.calls)
-                if (call.id == id)
-                    return true;
-            if (GetTickCount() - start > milliseconds)
-                return false;
-            Sleep(2);
-        }
-    }
-    std::vector<DISPID> StageEvents() const
-    {
-        std::vector<DISPID> ids;
-        for (const EventSink::Call& call : sink.calls)
-            if (call.id != cetOnProgress && call.id != cetOnInvalidateToolbar)
-                ids.push_back(call.id);
-        return ids;
-    }
-    const EventSink::Call* Find(DISPID id) const
-    {
-        for (const EventSink::Call& call : sink.calls)
-            if (call.id == id)
-                return &call;
-        return nullptr;
-    }
     int Lines() const
     {
         int lines = 0;
@@ -252,15 +224,15 @@ TEST_F(PersistWebTest, APackageLoadsThroughTheComponent)
     CreateDirectoryW(standIn.package.c_str(), nullptr);
     std::ofstream(ycom::WideToAnsi(standIn.package + L"\\.hidden.db")) << "not a database";
     ASSERT_EQ(web->Load(s_siteId), S_OK);
-    EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginLoadSite});
-    const EventSink::Call* begin = Find(cetOnBeginLoadSite);
+    EXPECT_EQ(sink.StageIds(), std::vector<DISPID>{cetOnBeginLoadSite});
+    const EventSink::Call* begin = sink.Find(cetOnBeginLoadSite);
     ASSERT_NE(begin, nullptr);
     EXPECT_EQ(begin->ints, (std::vector<LONG>{3, s_siteId}));
     EXPECT_EQ(begin->texts, std::vector<std::wstring>{L"http://127.0.0.1/packages"});
     EXPECT_EQ(web->Load(s_siteId), S_FALSE) << "the gate stays closed while the load runs";
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
-    EXPECT_EQ(StageEvents(), (std::vector<DISPID>{cetOnBeginLoadSite, cetOnEndLoadSite, cetOnEndLoadSiteWithID}));
-    const EventSink::Call* end = Find(cetOnEndLoadSite);
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
+    EXPECT_EQ(sink.StageIds(), (std::vector<DISPID>{cetOnBeginLoadSite, cetOnEndLoadSite, cetOnEndLoadSiteWithID}));
+    const EventSink::Call* end = sink.Find(cetOnEndLoadSite);
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->bools, std::vector<bool>{true});
     EXPECT_EQ(standIn.downloadThread, GetCurrentThreadId());
@@ -273,8 +245,8 @@ TEST_F(PersistWebTest, APackageLoadsThroughTheComponent)
     // The same site again: loaded again, and ended again.
     sink.calls.clear();
     ASSERT_EQ(web->Load(s_siteId), S_OK);
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
-    end = Find(cetOnEndLoadSite);
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
+    end = sink.Find(cetOnEndLoadSite);
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(end->bools, std::vector<bool>{true});
     EXPECT_EQ(Lines(), 2);
@@ -308,8 +280,8 @@ TEST_F(PersistWebTest, FailuresEndWithStageOneAndTheComponentsError)
             std::ofstream(ycom::WideToAnsi(standIn.package + L"\\.site.db")) << "x";
         }
         ASSERT_EQ(web->Load(7), S_OK);
-        ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
-        const EventSink::Call* end = Find(cetOnEndLoadSite);
+        ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
+        const EventSink::Call* end = sink.Find(cetOnEndLoadSite);
         ASSERT_NE(end, nullptr);
         EXPECT_EQ(end->bools, std::vector<bool>{false});
         EXPECT_TRUE(control->IsIdle());
@@ -329,11 +301,11 @@ TEST_F(PersistWebTest, BusyVetoedAndUnattached)
     EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
     EXPECT_EQ(control->GetLastErrorCode(), 1);
     control->OpenGate();
-    EXPECT_TRUE(StageEvents().empty());
+    EXPECT_TRUE(sink.StageIds().empty());
 
     sink.answer = VARIANT_FALSE;
     EXPECT_EQ(web->Load(1), S_FALSE);
-    EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginLoadSite});
+    EXPECT_EQ(sink.StageIds(), std::vector<DISPID>{cetOnBeginLoadSite});
     PumpMessages();
     EXPECT_EQ(standIn.downloads, 0);
     EXPECT_TRUE(control->IsIdle()) << "a vetoed load gives the gate back";
@@ -371,10 +343,10 @@ TEST_F(PersistWebTest, SettingsAreTheComponentsAndItsEventsReachTheHost)
         argument.vt = static_cast<VARTYPE>(c.first);
         argument.iVal = static_cast<SHORT>(c.second);
         ASSERT_EQ(standIn.Fire(3, argument), S_OK);
-        const EventSink::Call* end = Find(cetOnEndLoadSite);
+        const EventSink::Call* end = sink.Find(cetOnEndLoadSite);
         ASSERT_NE(end, nullptr);
         EXPECT_EQ(end->bools, std::vector<bool>{c.second != 0});
-        const EventSink::Call* withId = Find(cetOnEndLoadSiteWithID);
+        const EventSink::Call* withId = sink.Find(cetOnEndLoadSiteWithID);
         ASSERT_NE(withId, nullptr);
         EXPECT_EQ(withId->ints.front(), 3) << "storage type web";
     }
@@ -384,7 +356,7 @@ TEST_F(PersistWebTest, SettingsAreTheComponentsAndItsEventsReachTheHost)
     progress.lVal = 42;
     sink.calls.clear();
     ASSERT_EQ(standIn.Fire(1, progress), S_OK);
-    const EventSink::Call* heard = Find(cetOnProgress);
+    const EventSink::Call* heard = sink.Find(cetOnProgress);
     ASSERT_NE(heard, nullptr);
     EXPECT_EQ(heard->ints, std::vector<LONG>{42});
 

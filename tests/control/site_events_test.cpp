@@ -39,28 +39,6 @@ protected:
         c.SetPassword(GetParam().password);
     }
     void Connect() { m_connection = std::make_unique<Connection>(control->GetControllingUnknown(), &sink); }
-    // Pumps until the event has been heard (or the time is out).
-    bool WaitFor(DISPID id, DWORD milliseconds = 60000)
-    {
-        const DWORD start = GetTickCount();
-        for (;;) {
-            PumpMessages();
-            for (const EventSink::Call& call : sink.calls)
-                if (call.id == id)
-                    return true;
-            if (GetTickCount() - start > milliseconds)
-                return false;
-            Sleep(2);
-        }
-    }
-    std::vector<DISPID> StageEvents() const
-    {
-        std::vector<DISPID> ids;
-        for (const EventSink::Call& call : sink.calls)
-            if (call.id != cetOnProgress && call.id != cetOnInvalidateToolbar)
-                ids.push_back(call.id);
-        return ids;
-    }
     bool ResultOf(DISPID id) const
     {
         for (const EventSink::Call& call : sink.calls)
@@ -93,9 +71,9 @@ TEST_P(SiteEvents, ASaveAnnouncesItsStagesInOrder)
     const int siteId = NewSite("Stages");
     Connect();
     ASSERT_EQ(control->StartSaveSiteToDB(siteId, 0, nullptr), S_OK);
-    EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginSaveSite});
-    ASSERT_TRUE(WaitFor(cetOnEndSaveSiteWithID));
-    EXPECT_EQ(StageEvents(), (std::vector<DISPID>{cetOnBeginSaveSite, cetOnEndDeleteSite, cetOnEndDeleteSiteWithID,
+    EXPECT_EQ(sink.StageIds(), std::vector<DISPID>{cetOnBeginSaveSite});
+    ASSERT_TRUE(sink.WaitFor(cetOnEndSaveSiteWithID));
+    EXPECT_EQ(sink.StageIds(), (std::vector<DISPID>{cetOnBeginSaveSite, cetOnEndDeleteSite, cetOnEndDeleteSiteWithID,
                                                   cetOnEndSaveSite, cetOnEndSaveSiteWithID}));
     EXPECT_TRUE(ResultOf(cetOnEndDeleteSite));
     EXPECT_TRUE(ResultOf(cetOnEndSaveSite));
@@ -117,11 +95,11 @@ TEST_P(SiteEvents, ReadOnlyLoadReturnsAtOnce)
 
     ASSERT_EQ(persist->Load(siteId, VARIANT_TRUE), S_OK);
     // The worker waits for this thread to hear its stages: nothing has ended yet.
-    EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginLoadSite});
+    EXPECT_EQ(sink.StageIds(), std::vector<DISPID>{cetOnBeginLoadSite});
     EXPECT_FALSE(control->IsIdle());
     EXPECT_EQ(persist->Load(siteId, VARIANT_FALSE), S_FALSE);
     EXPECT_EQ(control->GetLastErrorText(), "Operation is in progress.");
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
     EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
     EXPECT_TRUE(control->IsReadOnly());
     EXPECT_EQ(control->GetSiteId(), siteId);
@@ -142,12 +120,12 @@ TEST_P(SiteEvents, AVetoedBeginningStopsTheLoad)
     sink.answer = VARIANT_FALSE;
     EXPECT_EQ(control->StartLoadSiteFromDB(siteId, 0), E_ACCESSDENIED);
     PumpMessages();
-    EXPECT_EQ(StageEvents(), std::vector<DISPID>{cetOnBeginLoadSite});
+    EXPECT_EQ(sink.StageIds(), std::vector<DISPID>{cetOnBeginLoadSite});
     EXPECT_TRUE(control->IsIdle());
     // Without a chooser, Load(0) is a cancelled choice: S_FALSE and no event.
     sink.calls.clear();
     EXPECT_EQ(control->StartLoadSiteFromDB(0, 0), S_FALSE);
-    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_TRUE(sink.StageIds().empty());
 }
 
 // A shape deleted in another session goes here too; a prototype only when the host agrees (the
@@ -229,7 +207,7 @@ TEST_P(SiteEvents, ALoadReportsItsProgress)
     const int siteId = SaveSiteOfLines(*control, "Progress", 60);
     Connect();
     ASSERT_EQ(control->StartLoadSiteFromDB(siteId, 0), S_OK);
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
     EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
     std::vector<LONG> percents;
     for (const EventSink::Call& call : sink.calls)
@@ -297,7 +275,7 @@ TEST_P(SiteEvents, OperationsWaitWhileAWorkerLoads)
         EXPECT_EQ(manager.RedoStack().size(), redoSteps);
         EXPECT_FALSE(control->IsIdle());
     }
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
     EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
     EXPECT_TRUE(control->IsIdle());
     EXPECT_EQ(control->ZoomAll(), S_OK);
@@ -324,7 +302,7 @@ TEST_P(SiteEvents, AFileTransferLeavesTheControlsLoginAlone)
         Sleep(25);
         EXPECT_EQ(control->GetDataSource(), own) << "read while the transfer runs";
     }
-    ASSERT_TRUE(WaitFor(cetOnEndSaveSiteWithID));
+    ASSERT_TRUE(sink.WaitFor(cetOnEndSaveSiteWithID));
     EXPECT_TRUE(ResultOf(cetOnEndSaveSite));
     EXPECT_EQ(control->GetDataSource(), own);
 
@@ -339,7 +317,7 @@ TEST_P(SiteEvents, AFileTransferLeavesTheControlsLoginAlone)
         Sleep(25);
         EXPECT_EQ(control->GetDataSource(), own) << "read while the transfer runs";
     }
-    ASSERT_TRUE(WaitFor(cetOnEndLoadSiteWithID));
+    ASSERT_TRUE(sink.WaitFor(cetOnEndLoadSiteWithID));
     EXPECT_TRUE(ResultOf(cetOnEndLoadSite));
     EXPECT_EQ(siteWhenHeard, 0) << "the file's site is none of the database's";
     sink.onEvent = nullptr;

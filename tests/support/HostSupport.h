@@ -148,6 +148,46 @@ public:
         return ids;
     }
 
+    // The events that tell an operation's stages: progress, toolbar refreshes and the pointer's
+    // events left out (a window on the shared desktop hears the pointer wherever it happens to be).
+    std::vector<DISPID> StageIds() const
+    {
+        std::vector<DISPID> ids;
+        for (const Call& c : calls)
+            switch (c.id) {
+            case cetOnProgress:
+            case cetOnInvalidateToolbar:
+            case cetOnMouseMove:
+            case cetOnLButtonDown:
+            case cetOnLButtonUp:
+            case cetOnRButtonDown:
+            case cetOnRButtonUp:
+            case cetOnHitShape: break;
+            default: ids.push_back(c.id);
+            }
+        return ids;
+    }
+    const Call* Find(DISPID id) const
+    {
+        for (const Call& c : calls)
+            if (c.id == id)
+                return &c;
+        return nullptr;
+    }
+    // Pumps this thread's messages until the event has been heard or the time is out.
+    bool WaitFor(DISPID id, DWORD milliseconds = 60000) const
+    {
+        const DWORD start = GetTickCount();
+        for (;;) {
+            PumpMessages();
+            if (Find(id))
+                return true;
+            if (GetTickCount() - start > milliseconds)
+                return false;
+            Sleep(2);
+        }
+    }
+
     std::vector<Call> calls;
     VARIANT_BOOL answer;
     bool setFloats = false;
