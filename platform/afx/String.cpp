@@ -525,6 +525,16 @@ BSTR CString::AllocSysString() const
     return text;
 }
 
+std::wstring afx::Wide(const CString& text)
+{
+    const int length = text.GetLength();
+    const int n = length ? MultiByteToWideChar(kCodePage, 0, text.GetString(), length, nullptr, 0) : 0;
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    if (n)
+        MultiByteToWideChar(kCodePage, 0, text.GetString(), length, &wide[0], n);
+    return wide;
+}
+
 CString operator+(const CString& a, const CString& b)
 {
     CString s(a);

@@ -14,6 +14,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <cstdarg>
+#include <string>
 
 class CString
 {
@@ -122,6 +123,8 @@ inline bool operator<=(const CString& a, const CString& b) { return a.Compare(b)
 inline bool operator>=(const CString& a, const CString& b) { return a.Compare(b) >= 0; }
 
 namespace afx {
+// The text as UTF-16 (paths for the wide file calls).
+std::wstring Wide(const CString& text);
 // Windows-1252 letters folded to one case (the other bytes unchanged).
 char UpperCase1252(char ch);
 char LowerCase1252(char ch);

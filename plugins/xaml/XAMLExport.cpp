@@ -10,16 +10,6 @@ namespace {
 // The 32-bit float nearest 1/700: world units of a drawing 1 unit wide per canvas unit.
 const float kPerCanvasUnit = 0.0014285714f;
 
-std::wstring Wide(const CString& text)
-{
-    BSTR b = text.AllocSysString();
-    if (!b)
-        throw std::bad_alloc();
-    std::wstring w(b, SysStringLen(b));
-    SysFreeString(b);
-    return w;
-}
-
 } // namespace
 
 CXAMLExport::CXAMLExport(IYVEXControlPtr control, void* user, ProgressCallback callback)
@@ -55,7 +45,7 @@ int CXAMLExport::Export(const CString& path, unsigned long option, unsigned long
 int CXAMLExport::Export(CString path, int)
 {
     m_state = 0;
-    const std::wstring widePath = Wide(path);
+    const std::wstring widePath = afx::Wide(path);
     // The folder of the document, where its pictures go: up to the last separator, none when
     // the path has none (or only one in front).
     const size_t slash = widePath.find_last_of(L"\\/");

@@ -16,16 +16,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-std::wstring Wide(const CString& text)
-{
-    BSTR b = text.AllocSysString();
-    if (!b)
-        throw std::bad_alloc();
-    std::wstring w(b, SysStringLen(b));
-    SysFreeString(b);
-    return w;
-}
-
 } // namespace
 
 PlotRecord PlotRecord::Parse(const std::string& text)
@@ -109,7 +99,7 @@ int CXAMLImport::Import(const CString& path, unsigned long, unsigned long)
     if (!m_control)
         return FALSE;
     // A file that cannot be read adds nothing, not even the layer.
-    if (!ReadRecords(Wide(path).c_str(), m_records)) {
+    if (!ReadRecords(afx::Wide(path).c_str(), m_records)) {
         m_state = E_FAIL;
         return FALSE;
     }
