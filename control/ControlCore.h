@@ -614,6 +614,8 @@ private:
     // rebuilt), references linked and resolved, and the header's current values applied to the
     // drawing settings.
     void AfterDxfLoad(DWORD mode);
+    // The draft limits after a load of a whole drawing: see the definition.
+    void FitDraftLimitsToLoadedDrawing();
     // The control's passes over the drawing after a DXF read: points linked again as the file's
     // extended data linked them, and shapes the file carried as approximations rebuilt from the
     // program's data. The core alone has neither pass: it empties what the reader kept for them.

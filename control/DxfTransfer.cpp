@@ -408,6 +408,9 @@ void CControlCore::PrepareDxfTransfer(DWORD mode, int shapeId, DxfParts& parts)
     m_blockShapeParentId = 0;
     if (!(blocks && load)) {
         refs.header = &m_siteRecord;
+        // A file without a HEADER section leaves no extents of its own.
+        if (load)
+            m_siteRecord.extentsRead = false;
         parts.viewports = std::make_unique<CViewportsPart>(*m_viewports);
         refs.viewports = parts.viewports.get();
     }
@@ -680,6 +683,7 @@ void CControlCore::AfterDxfLoad(DWORD mode)
     RelinkReferences();
     if (mode & DXFMODE_BLOCKS)
         return;
+    FitDraftLimitsToLoadedDrawing();
     const CSiteRecord& header = m_siteRecord;
     CGroup* layers = GetLayersGroup();
     CLayer* layer = m_currentSetting ? m_currentSetting->Layer : nullptr;
@@ -720,6 +724,45 @@ void CControlCore::AfterDxfLoad(DWORD mode)
     }
     if (layer)
         SetCurrentLayer(layer);
+}
+
+// The header's extents are the draft limits, which bound every zoom: a view far smaller than
+// they are is refused. Files often carry no extents (1e20 and -1e20, or none at all), or stale
+// ones that a later edit outgrew; taken as they are, the first would bound the views by the
+// whole plane and refuse every zoom into the drawing, the second would leave shapes outside the
+// limits. So the file's own extents stay where they hold the drawing, grow where it reaches
+// beyond them (as they grow when a shape is added outside them), and the drawing's own rectangle
+// stands in where the file has none; an empty drawing without extents takes the limits a new
+// drawing has.
+void CControlCore::FitDraftLimitsToLoadedDrawing()
+{
+    CSiteRecord& site = m_siteRecord;
+    const bool own = site.extentsRead;
+    site.extentsRead = false;
+    float left = 0, top = 0, right = 0, bottom = 0;
+    const bool drawn = m_rootGroup && SUCCEEDED(m_rootGroup->GetBoundingRect(&left, &top, &right, &bottom)) &&
+                       std::isfinite(left) && std::isfinite(top) && std::isfinite(right) && std::isfinite(bottom);
+    if (drawn) {
+        if (left > right)
+            std::swap(left, right);
+        if (bottom > top)
+            std::swap(bottom, top);
+    }
+    if (!own && !drawn) {
+        site.ResetDraftLimits();
+        return;
+    }
+    if (!own) {
+        site.SetDraftLimits(CRealRect(left, top, right, bottom));
+        return;
+    }
+    if (!drawn)
+        return;
+    CHeaderRect& limits = site.extents;
+    limits.left = std::min(limits.left, left);
+    limits.right = std::max(limits.right, right);
+    limits.bottom = std::min(limits.bottom, bottom);
+    limits.top = std::max(limits.top, top);
 }
 
 // ---- bodies -----------------------------------------------------------------------------------

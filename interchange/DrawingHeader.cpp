@@ -22,6 +22,7 @@ void CDrawingHeader::CopySharedFields(const CDrawingHeader& other)
 {
     measurement = other.measurement;
     extents = other.extents;
+    extentsRead = other.extentsRead;
     limits = other.limits;
     currentLayerName = other.currentLayerName;
     currentLineTypeName = other.currentLineTypeName;
@@ -113,6 +114,7 @@ bool NumberOf(const CDxfFile& dxf, double* value)
 struct HeaderPoint {
     float x = 0.0f;
     float y = 0.0f;
+    bool read = false;
 };
 
 // Groups 10 and 20, in any order, until another code comes (pushed back).
@@ -126,6 +128,7 @@ void ReadPoint(CDxfFile& dxf, HeaderPoint* point)
             return;
         }
         (code == 10 ? point->x : point->y) = static_cast<float>(value);
+        point->read = true;
     }
 }
 
@@ -301,5 +304,7 @@ void CDrawingHeader::Read(CDxfFile& dxf)
     }
     unitAsRead = unit;
     extents = Spanned(extMin, extMax);
+    extentsRead = extMin.read && extMax.read && std::isfinite(extMin.x) && std::isfinite(extMin.y) &&
+                  std::isfinite(extMax.x) && std::isfinite(extMax.y) && extMin.x <= extMax.x && extMin.y <= extMax.y;
     limits = Spanned(limMin, limMax);
 }

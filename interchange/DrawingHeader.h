@@ -51,6 +51,10 @@ public:
 
     int measurement = 0;
     CHeaderRect extents;
+    // Whether the last read found the drawing's extents: $EXTMIN and $EXTMAX both given, finite,
+    // the minimum nowhere above the maximum. Writers mark a drawing without extents by a minimum
+    // of 1e20 and a maximum of -1e20, which reads as no extents, not as the whole plane.
+    bool extentsRead = false;
     CHeaderRect limits;
     std::string currentLayerName;
     std::string currentLineTypeName = "BYLAYER";

@@ -3,7 +3,10 @@
 #include "tests/support/HostedControl.h"
 #include "tests/support/DrawingTestSupport.h"
 #include "control/ShapeMap.h"
+#include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <string>
 
 using namespace controltest;
 
@@ -260,4 +263,53 @@ TEST_F(Zooming, PageLargerThanTheRange)
         EXPECT_EQ(info.nMax, static_cast<int>(info.nPage) + 1) << bar;
         EXPECT_EQ(info.nMin, 0);
     }
+}
+
+// After a DXF load the draft limits, which bound every zoom, hold the drawing: the file's own
+// extents where they hold it, grown where the drawing reaches beyond them, and the drawing's own
+// rectangle where the file has none (1e20 and -1e20, as writers mark it, or no HEADER at all).
+// A zoom onto a tenth of the drawing's side is then in bounds, by ZoomWindow and by Zoom.
+TEST_F(Zooming, ALoadedDrawingsDraftLimitsHoldItWhateverItsHeaderSays)
+{
+    auto header = [](const char* min, const char* max) {
+        return std::string("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1009\n9\n$EXTMIN\n10\n") + min + "\n20\n" + min +
+               "\n9\n$EXTMAX\n10\n" + max + "\n20\n" + max + "\n0\nENDSEC\n";
+    };
+    const std::string entities = "0\nSECTION\n2\nENTITIES\n"
+                                 "0\nLINE\n8\n0\n10\n100\n20\n200\n11\n1000\n21\n800\n"
+                                 "0\nLINE\n8\n0\n10\n300\n20\n300\n11\n400\n21\n400\n"
+                                 "0\nENDSEC\n0\nEOF\n";
+    const struct {
+        const char* name;
+        std::string header;
+        float left, bottom, right, top;
+    } cases[] = {
+        {"extents that hold the drawing", header("-100", "2000"), -100, -100, 2000, 2000},
+        {"extents the drawing outgrew", header("0", "10"), 0, 0, 1000, 800},
+        {"no extents, as writers mark them", header("1e+20", "-1e+20"), 100, 200, 1000, 800},
+        {"no header", "", 100, 200, 1000, 800},
+    };
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "yvex_zoom_limits.dxf";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << c.header << entities;
+        }
+        ASSERT_EQ(control->StartDxfLoad(path.c_str(), DXFMODE_FOREGROUND), S_OK) << control->GetLastErrorText();
+        const CRealRect limits = control->GetSiteRecord().GetDraftLimits();
+        EXPECT_EQ(std::min(limits.left, limits.right), c.left);
+        EXPECT_EQ(std::max(limits.left, limits.right), c.right);
+        EXPECT_EQ(std::min(limits.top, limits.bottom), c.bottom);
+        EXPECT_EQ(std::max(limits.top, limits.bottom), c.top);
+        ASSERT_EQ(control->ZoomAll(), S_OK);
+        EXPECT_EQ(control->ZoomWindow(VARIANT_FALSE, 500, 450, 590, 510), S_OK);
+        const CWorldRect v = Visible();
+        EXPECT_LT(v.right - v.left, 200.0);
+        ASSERT_EQ(control->ZoomAll(), S_OK);
+        EXPECT_EQ(control->Zoom(static_cast<float>(control->GetCurrentViewport().zoom * 10.0)), S_OK);
+    }
+    DeleteFileA(path.c_str());
 }
