@@ -716,14 +716,18 @@ void CDxfFile::CloseHandles()
 bool CDxfFile::Close()
 {
     const bool wasOpen = m_isOpen || IsOpen();
-    // A written file that lacks a value it was given is no success.
-    const bool refusedValue = m_isOpen && !m_reading && m_error;
+    // A written file that lacks a value it was given, or bytes it was given, is no success.
+    const bool writing = m_isOpen && !m_reading;
+    const bool unwritten = writing && !Flush();
+    const bool refusedValue = writing && m_error;
+    m_writeBuffer.clear();
+    m_writeFailed = false;
     m_isOpen = false;
     m_keyword = 0;
     m_pushedBack = false;
     CloseHandles();
     const bool closed = CUrlSource::Close();
-    return wasOpen && closed && !refusedValue;
+    return wasOpen && closed && !refusedValue && !unwritten;
 }
 
 void CDxfFile::ReportProgress(long percent, int kind)
@@ -1170,22 +1174,56 @@ bool CDxfFile::ReadExpectedGroup(int code)
 
 // --- writing ---------------------------------------------------------------------------------
 
-bool CDxfFile::Emit(const std::string& bytes)
+namespace {
+// The buffer goes out when it holds this much.
+const size_t kWriteBufferSize = 256 * 1024;
+// Room for any number as it is written: "%f" of the largest double takes 317 characters.
+const size_t kNumberRoom = 400;
+
+// A real as "%f" writes it (six decimals, rounded as the C library rounds), without the
+// library's format parsing: the same characters, at a fraction of the cost. Infinities and NaNs
+// take the library's own spelling.
+char* PutFixed(char* at, char* end, double value)
 {
+    if (!std::isfinite(value))
+        return at + std::snprintf(at, static_cast<size_t>(end - at), "%f", value);
+    return std::to_chars(at, end, value, std::chars_format::fixed, 6).ptr;
+}
+
+char* PutLineEnd(char* at)
+{
+    at[0] = '\r';
+    at[1] = '\n';
+    return at + 2;
+}
+} // namespace
+
+bool CDxfFile::Emit(const char* bytes, size_t length)
+{
+    m_writeBuffer.append(bytes, length);
+    m_position += length;
+    return m_writeBuffer.size() < kWriteBufferSize || Flush();
+}
+
+bool CDxfFile::Flush()
+{
+    if (m_writeBuffer.empty())
+        return !m_writeFailed;
+    bool ok;
     if (m_stream) {
         ULONG written = 0;
-        if (FAILED(m_stream->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written)) ||
-            written != bytes.size())
-            return false;
+        ok = SUCCEEDED(m_stream->Write(m_writeBuffer.data(), static_cast<ULONG>(m_writeBuffer.size()), &written)) &&
+             written == m_writeBuffer.size();
     } else {
         DWORD written = 0;
-        if (!m_file ||
-            !WriteFile(m_file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written != bytes.size())
-            return false;
+        ok = m_file &&
+             WriteFile(m_file.Get(), m_writeBuffer.data(), static_cast<DWORD>(m_writeBuffer.size()), &written, nullptr) &&
+             written == m_writeBuffer.size();
     }
-    m_position += bytes.size();
-    return true;
+    m_writeBuffer.clear();
+    if (!ok)
+        m_writeFailed = true;
+    return !m_writeFailed;
 }
 
 bool CDxfFile::WriteGroup()
@@ -1206,28 +1244,46 @@ bool CDxfFile::WriteGroup()
     if (kind == bkInt16 && !fits16 && m_binary)
         return false;  // two bytes would cut the value: nothing is written
     std::string out;
-    char text[64];
+    char text[kNumberRoom];
     if (!m_binary) {
-        std::snprintf(text, sizeof text, " %d\r\n", code);
-        out = text;
+        // " code", then the value, each on its line.
+        char* const end = text + sizeof text;
+        text[0] = ' ';
+        char* at = PutLineEnd(std::to_chars(text + 1, end, code).ptr);
         switch (ClassOf(code)) {
         case vcInteger:
-            std::snprintf(text, sizeof text, "%d\r\n", static_cast<int>(m_group.intValue));
-            out += text;
+            at = std::to_chars(at, end, static_cast<int>(m_group.intValue)).ptr;
             break;
         case vcReal:
-            std::snprintf(text, sizeof text, "%f\r\n", m_group.realValue);
-            out += text;
+            at = PutFixed(at, end, m_group.realValue);
             break;
-        case vcHandle:
-            std::snprintf(text, sizeof text, "%X\r\n", static_cast<unsigned>(m_group.handle));
-            out += text;
-            break;
-        default:
-            out += CaretEncode(m_group.text);
-            out += "\r\n";
+        case vcHandle: {
+            char* const digits = at;
+            at = std::to_chars(at, end, static_cast<unsigned>(m_group.handle), 16).ptr;
+            for (char* c = digits; c < at; ++c)
+                *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
             break;
         }
+        default: {
+            const char* value = m_group.text;
+            // Most texts hold nothing that needs a caret: they go as they are.
+            bool plain = true;
+            for (const char* p = value; *p && plain; ++p)
+                plain = static_cast<unsigned char>(*p) >= 0x20 && *p != '^';
+            if (plain) {
+                Emit(text, static_cast<size_t>(at - text));
+                Emit(value, std::strlen(value));
+            } else {
+                out.assign(text, at);
+                out += CaretEncode(value);
+                Emit(out);
+            }
+            at = PutLineEnd(text);
+            return Emit(text, static_cast<size_t>(at - text));
+        }
+        }
+        at = PutLineEnd(at);
+        return Emit(text, static_cast<size_t>(at - text));
     } else {
         if (m_twoByteCodes) {
             ybytes::Append(out, static_cast<uint16_t>(code), 2);
@@ -1277,6 +1333,8 @@ const size_t kSeedDigits = 8;
 
 bool CDxfFile::WriteOffset(uint64_t* offset)
 {
+    if (!Flush())
+        return false;
     if (m_stream) {
         LARGE_INTEGER zero = {};
         ULARGE_INTEGER at = {};
@@ -1314,6 +1372,7 @@ bool CDxfFile::FinishHandleSeed()
         return false;
     char digits[16];
     const uint32_t seed = m_highestHandle == UINT32_MAX ? UINT32_MAX : m_highestHandle + 1;
+    // The buffer goes out first: the place lies in what it holds, or before.
     std::snprintf(digits, sizeof digits, "%08X", static_cast<unsigned>(seed));
     uint64_t end = 0;
     if (!WriteOffset(&end))

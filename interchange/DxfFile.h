@@ -261,7 +261,12 @@ private:
     bool ReadBinaryString(size_t maxBytes);
     void NoteProgress();
     void LookUp(bool lookupNames);
-    bool Emit(const std::string& bytes);
+    // Writing goes through a buffer: the bytes of many groups leave in one write, which costs
+    // about what one group's write would. Flush hands the buffer to the file or stream; a write
+    // that fails is remembered, and Close reports it.
+    bool Emit(const char* bytes, size_t length);
+    bool Emit(const std::string& bytes) { return Emit(bytes.data(), bytes.size()); }
+    bool Flush();
     void CloseHandles();
 
     DxfGroup m_group;
@@ -298,6 +303,8 @@ private:
     uint64_t m_dataStart = 0;
     uint64_t m_streamStart = 0;
     bool m_pushedBack = false;
+    std::string m_writeBuffer;
+    bool m_writeFailed = false;
     bool m_error = false;
     bool m_isOpen = false;
     bool m_reading = true;

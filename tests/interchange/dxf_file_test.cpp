@@ -9,6 +9,8 @@
 #include <shlwapi.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -1325,6 +1327,80 @@ TEST(DxfFile, StreamsWriteAndReadBothForms)
         dxf.Close();
         stream->Release();
     }
+}
+
+
+// The writer formats numbers itself: every real, integer and handle comes out as the C library's
+// "%f", "%d" and "%X" write it, halfway cases, signed zeros, the float range and beyond included.
+TEST(DxfFile, NumbersAreWrittenAsTheCLibraryFormatsThem)
+{
+    std::vector<double> reals = {0.0, -0.0, 1.0, -1.25, 0.0078125, -0.0078125, 0.5e-6, 1.5e-6, 2.5e-6, 0.1, 1e20,
+                                 -1e20, 3.4028234663852886e38, 1e-300, 123456.0000005, 9007199254740993.0,
+                                 1.7976931348623157e308, 0.30000000000000004, 4.0000005, 1e6 + 0.0000005};
+    std::mt19937_64 random(63);
+    for (int i = 0; i < 4000; ++i) {
+        // Coordinates of every scale, and doubles of any bits.
+        const double scale = std::pow(10.0, static_cast<int>(random() % 24) - 8);
+        reals.push_back((static_cast<double>(random() % 2000001) - 1000000.0) / 1000.0 * scale);
+        double any;
+        uint64_t bits = random();
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any))
+            reals.push_back(any);
+    }
+    std::vector<int32_t> ints = {0, -1, 7, INT32_MIN, INT32_MAX, -32768, 32767};
+    std::vector<uint32_t> handles = {0, 1, 0xABC, 0xFFFFFFFFu};
+    for (int i = 0; i < 500; ++i) {
+        ints.push_back(static_cast<int32_t>(random()));
+        handles.push_back(static_cast<uint32_t>(random() >> (random() % 32)));
+    }
+    const std::string path = Scratch("numbers.dxf");
+    CDxfFile dxf;
+    ASSERT_TRUE(dxf.Open(path.c_str(), false));
+    std::string expected;
+    char text[512];
+    for (double v : reals) {
+        ASSERT_TRUE(dxf.WriteRealGroup(10, v));
+        std::snprintf(text, sizeof text, " 10\r\n%f\r\n", v);
+        expected += text;
+    }
+    for (int32_t v : ints) {
+        ASSERT_TRUE(dxf.WriteIntGroup(1071, v));
+        std::snprintf(text, sizeof text, " 1071\r\n%d\r\n", static_cast<int>(v));
+        expected += text;
+    }
+    for (uint32_t v : handles) {
+        ASSERT_TRUE(Put(dxf, G::Handle(105, v)));
+        std::snprintf(text, sizeof text, " 105\r\n%X\r\n", static_cast<unsigned>(v));
+        expected += text;
+    }
+    ASSERT_TRUE(dxf.Close());
+    const std::string written = ReadAll(path);
+    ASSERT_EQ(written.size(), expected.size());
+    // The first difference, readably.
+    const auto at = std::mismatch(written.begin(), written.end(), expected.begin()).first - written.begin();
+    EXPECT_EQ(written.substr(at > 40 ? at - 40 : 0, 80), expected.substr(at > 40 ? at - 40 : 0, 80));
+    DeleteFileA(path.c_str());
+}
+
+// Bytes the file or stream refuses make the write a failure, however late they are refused.
+TEST(DxfFile, ARefusedWriteFailsTheClose)
+{
+    const std::string path = Scratch("refused.dxf");
+    std::ofstream(path, std::ios::binary) << "x";
+    for (bool binary : {false, true}) {
+        SCOPED_TRACE(binary ? "binary" : "ascii");
+        IStream* stream = nullptr;
+        ASSERT_EQ(SHCreateStreamOnFileA(path.c_str(), STGM_READ | STGM_SHARE_DENY_NONE, &stream), S_OK);
+        CDxfFile dxf;
+        dxf.SetBinary(binary);
+        dxf.OpenStream(stream, false);
+        for (const G& g : Ac1012Groups())
+            Put(dxf, g);
+        EXPECT_FALSE(dxf.Close());
+        stream->Release();
+    }
+    DeleteFileA(path.c_str());
 }
 
 } // namespace
