@@ -201,6 +201,10 @@ public:
             ++hits;
         if (id == cetOnChangeSelection)
             ++selectionChanges;
+        if (id == cetOnEndSaveSite)
+            ++savesEnded;
+        if (id == cetOnEndLoadSite)
+            ++loadsEnded;
         for (UINT i = 0; p && i < p->cArgs; ++i)
             if (p->rgvarg[i].vt == (VT_BOOL | VT_BYREF))
                 *p->rgvarg[i].pboolVal = VARIANT_TRUE;
@@ -208,7 +212,24 @@ public:
     }
     long hits = 0;
     long selectionChanges = 0;
+    long savesEnded = 0;
+    long loadsEnded = 0;
 };
+
+// A site's save and load run on the control's worker and end with an event; the worker's stage
+// and progress messages come to this thread, which pumps them while it waits. False when the
+// end did not come within the time.
+bool WaitForEnd(const long& ended, long before, double seconds)
+{
+    const double until = Now() + seconds;
+    while (ended == before) {
+        if (Now() > until)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        Pump();
+    }
+    return true;
+}
 
 // The registered control in a container window of a top-level window, as a host shows it.
 class Host
@@ -798,7 +819,7 @@ bool BareInsert(SQLHDBC hdbc, SQLHSTMT hstmt, int siteId, long shapes, long poin
     return ok;
 }
 
-void SiteMeasures(Host& host, long shapes)
+void SiteMeasures(Host& host, Sink& sink, long shapes)
 {
     const std::string file = "/tmp/yvex-view-bench-" + std::to_string(GetCurrentProcessId()) + ".sqlite";
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
@@ -813,34 +834,41 @@ void SiteMeasures(Host& host, long shapes)
     db->put_DSN(dsn);
     BSTR name = Bstr("Bench");
     long siteId = 0;
+    const double kSiteWait = 600.0;
     double t = Now();
     HRESULT hr;
+    bool ended;
     {
         Profiled profiled("site_save");
+        const long before = sink.savesEnded;
         hr = db->SaveToNewSite(name, &siteId);
+        ended = hr == S_OK && WaitForEnd(sink.savesEnded, before, kSiteWait);
     }
     Print("site_save", Now() - t);
     SysFreeString(name);
-    if (FAILED(hr)) {
-        std::printf("site_note=save answered 0x%08lX\n", static_cast<unsigned long>(hr));
+    if (hr != S_OK || !ended) {
+        std::printf("site_note=save answered 0x%08lX%s\n", static_cast<unsigned long>(hr), ended ? "" : ", no end");
         SysFreeString(dsn);
         return;
     }
     {
-        Com<IYVEXControl> second;
+        // The drawing loads into a second control, hosted as the first.
+        Sink secondSink;
+        Host second;
         Com<IPersistDB> secondDb;
-        if (SUCCEEDED(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
-                                       second.PutVoid())) &&
-            SUCCEEDED(second->get_PersistDB(secondDb.Put())) && secondDb) {
+        if (second.Open(&secondSink) && SUCCEEDED(second.control->get_PersistDB(secondDb.Put())) && secondDb) {
             secondDb->put_DSN(dsn);
             t = Now();
             {
                 Profiled profiled("site_load");
+                const long before = secondSink.loadsEnded;
                 hr = secondDb->Load(siteId, VARIANT_FALSE);
+                ended = hr == S_OK && WaitForEnd(secondSink.loadsEnded, before, kSiteWait);
             }
             Print("site_load", Now() - t);
-            if (FAILED(hr))
-                std::printf("site_note=load answered 0x%08lX\n", static_cast<unsigned long>(hr));
+            if (hr != S_OK || !ended)
+                std::printf("site_note=load answered 0x%08lX%s\n", static_cast<unsigned long>(hr),
+                            ended ? "" : ", no end");
         }
     }
     SysFreeString(dsn);
@@ -935,12 +963,14 @@ int Drawing(const char* path, bool withSite)
     geometry.Build();
     std::printf("figures=%zu\n", geometry.figures.size());
 
-    // The draft limits cover the drawing, as its author would set them: the control zooms only
-    // within ten times its limits, and an R12 file's header carries 420 x 297 unless told.
-    host.site->put_DraftLeft(geometry.left);
-    host.site->put_DraftTop(geometry.top);
-    host.site->put_DraftRight(geometry.right);
-    host.site->put_DraftBottom(geometry.bottom);
+    // (The load leaves draft limits that hold the drawing, whatever extents the file's header
+    // carries: the zooms below need nothing set by hand.)
+    double limits[4] = {};
+    host.site->get_DraftLeft(&limits[0]);
+    host.site->get_DraftTop(&limits[1]);
+    host.site->get_DraftRight(&limits[2]);
+    host.site->get_DraftBottom(&limits[3]);
+    std::printf("draft_limits=%g %g %g %g\n", limits[0], limits[1], limits[2], limits[3]);
 
     Canvas canvas;
     host.control->ZoomAll();
@@ -1110,7 +1140,7 @@ int Drawing(const char* path, bool withSite)
     std::fflush(stdout);
 
     if (withSite)
-        SiteMeasures(host, shapes);
+        SiteMeasures(host, sink, shapes);
     (void)drawn;
     return 0;
 }
