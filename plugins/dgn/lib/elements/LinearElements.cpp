@@ -42,6 +42,15 @@ void ReadPoint(CV7BodyReader& r, Point3d& p)
     p.z = r.I32();
 }
 
+// n points from either record kind; true (a short reader is the caller's test).
+template <class Reader, class Point>
+bool ReadPoints(Reader& r, Point* points, std::uint32_t n)
+{
+    for (std::uint32_t i = 0; i < n; ++i)
+        ReadPoint(r, points[i]);
+    return true;
+}
+
 void PutPoint(std::uint8_t** c, const Point2d& p)
 {
     PutF64(c, p.x);
@@ -54,6 +63,11 @@ void PutPoint(std::uint8_t** c, const Point3d& p)
     PutF64(c, p.y);
     PutF64(c, p.z);
 }
+
+void TransformOne(const double m[16], Point2d& p) { TransformPoint2d(m, p); }
+void TransformOne(const double m[16], Point3d& p) { TransformPoint3d(m, p); }
+void AddLine(IGeometrySink* sink, const Point2d line[2]) { sink->AddLine2d(line); }
+void AddLine(IGeometrySink* sink, const Point3d line[2]) { sink->AddLine3d(line); }
 
 Point3d To3d(const Point2d& p) { return {p.x, p.y, 0.0}; }
 Point3d To3d(const Point3d& p) { return p; }
@@ -85,15 +99,6 @@ IElement* PartnerLine(CDesignFile* file, const std::uint8_t* association)
     return other && other->GetType() == 3 ? other : nullptr;
 }
 
-void DescribePoints(IElement* e, LineCallback callback, const Point3d* a, const Point3d* b)
-{
-    char line[kLineBuffer];
-    e->FormatPoint3d(*a, "from:", line);
-    EmitLine(callback, kLineBuffer, "%s", line);
-    e->FormatPoint3d(*b, "to:", line);
-    EmitLine(callback, kLineBuffer, "%s", line);
-}
-
 const VertexClassInfo kLineString3d = {4, kProperty3d | kPropertyScreen, "3d Path (line string)", "nodes: %i", "node: %i, at: %s", true, false};
 const VertexClassInfo kShape3d = {6, kProperty3d | kPropertyScreen, "3d Polygon (shape)", "nodes: %i", "node: %i, at: %s", true, true};
 const VertexClassInfo kShape2d = {6, kPropertyNew, "2d Polygon (shape)", "nodes: %i", "node: %i, at: %s", true, true};
@@ -107,31 +112,36 @@ const VertexClassInfo kPointString2d = {22, kPropertyScreen, "2d PointString - %
 // ---------------------------------------------------------------------------------------------
 // Lines
 
-CLineElement3d::CLineElement3d(CDesignFile* file) : IBodyGraphicElement(file, 3, kProperty3d | kPropertyScreen) {}
-
-bool CLineElement3d::ReadBodyV8(CBoundedReader& body)
+template <class Point>
+TLineElement<Point>::TLineElement(CDesignFile* file, std::uint16_t properties, const char* title)
+    : IBodyGraphicElement(file, 3, properties), m_title(title)
 {
-    ReadPoint(body, m_points[0]);
-    ReadPoint(body, m_points[1]);
-    return true;
 }
 
-bool CLineElement3d::ReadBodyV7(CV7BodyReader& body)
+template <class Point>
+bool TLineElement<Point>::ReadBodyV8(CBoundedReader& body)
 {
-    ReadPoint(body, m_points[0]);
-    ReadPoint(body, m_points[1]);
-    return true;
+    return ReadPoints(body, m_points, 2);
 }
 
-void CLineElement3d::PutBody(std::uint8_t** cursor) const
+template <class Point>
+bool TLineElement<Point>::ReadBodyV7(CV7BodyReader& body)
+{
+    return ReadPoints(body, m_points, 2);
+}
+
+template <class Point>
+void TLineElement<Point>::PutBody(std::uint8_t** cursor) const
 {
     PutPoint(cursor, m_points[0]);
     PutPoint(cursor, m_points[1]);
 }
 
-IElement* CLineElement3d::Clone(CDesignFile* target, bool removeSource)
+template <class Point>
+template <class T>
+IElement* TLineElement<Point>::CloneAs(CDesignFile* target, bool removeSource)
 {
-    CLineElement3d* copy = new (std::nothrow) CLineElement3d(target);
+    T* copy = new (std::nothrow) T(target);
     if (!copy)
         return nullptr;
     copy->m_points[0] = m_points[0];
@@ -140,26 +150,41 @@ IElement* CLineElement3d::Clone(CDesignFile* target, bool removeSource)
     return copy;
 }
 
-void CLineElement3d::Describe(LineCallback callback)
+template <class Point>
+void TLineElement<Point>::Describe(LineCallback callback)
 {
-    EmitLine(callback, kLineBuffer, "3d Line");
+    EmitLine(callback, kLineBuffer, "%s", m_title);
     IGraphicElement::Describe(callback);
-    DescribePoints(this, callback, &m_points[0], &m_points[1]);
+    char line[kLineBuffer];
+    Format(this, m_points[0], "from:", line);
+    EmitLine(callback, kLineBuffer, "%s", line);
+    Format(this, m_points[1], "to:", line);
+    EmitLine(callback, kLineBuffer, "%s", line);
     EmitEnd(callback);
 }
 
-void CLineElement3d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
+template <class Point>
+void TLineElement<Point>::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
 {
     ApplySymbologyTo(context, sink);
-    sink->AddLine3d(m_points);
+    AddLine(sink, m_points);
 }
 
-bool CLineElement3d::Transform(const double matrix[16])
+template <class Point>
+bool TLineElement<Point>::Transform(const double matrix[16])
 {
-    TransformPoint3d(matrix, m_points[0]);
-    TransformPoint3d(matrix, m_points[1]);
+    TransformOne(matrix, m_points[0]);
+    TransformOne(matrix, m_points[1]);
     return true;
 }
+
+template class TLineElement<Point2d>;
+template class TLineElement<Point3d>;
+
+CLineElement3d::CLineElement3d(CDesignFile* file) : TLineElement(file, kProperty3d | kPropertyScreen, "3d Line") {}
+CLineElement2d::CLineElement2d(CDesignFile* file) : TLineElement(file, kPropertyScreen, "2d Line") {}
+IElement* CLineElement3d::Clone(CDesignFile* target, bool removeSource) { return CloneAs<CLineElement3d>(target, removeSource); }
+IElement* CLineElement2d::Clone(CDesignFile* target, bool removeSource) { return CloneAs<CLineElement2d>(target, removeSource); }
 
 bool CLineElement3d::GetKeyPoint(std::int32_t selector, Point3d* out, std::int32_t)
 {
@@ -184,8 +209,8 @@ bool CLineElement3d::EvaluateAssociation(const std::uint8_t* association, Point3
         IElement* other = PartnerLine(m_designFile, association);
         Point3d a, b;
         if (auto* line3d = dynamic_cast<CLineElement3d*>(other)) {
-            a = line3d->m_points[0];
-            b = line3d->m_points[1];
+            a = line3d->GetGeometry()[0];
+            b = line3d->GetGeometry()[1];
         } else if (auto* line2d = dynamic_cast<CLineElement2d*>(other)) {
             a = To3d(line2d->GetGeometry()[0]);
             b = To3d(line2d->GetGeometry()[1]);
@@ -198,64 +223,6 @@ bool CLineElement3d::EvaluateAssociation(const std::uint8_t* association, Point3
     default:
         return false;
     }
-}
-
-CLineElement2d::CLineElement2d(CDesignFile* file) : IBodyGraphicElement(file, 3, kPropertyScreen) {}
-
-bool CLineElement2d::ReadBodyV8(CBoundedReader& body)
-{
-    ReadPoint(body, m_points[0]);
-    ReadPoint(body, m_points[1]);
-    return true;
-}
-
-bool CLineElement2d::ReadBodyV7(CV7BodyReader& body)
-{
-    ReadPoint(body, m_points[0]);
-    ReadPoint(body, m_points[1]);
-    return true;
-}
-
-void CLineElement2d::PutBody(std::uint8_t** cursor) const
-{
-    PutPoint(cursor, m_points[0]);
-    PutPoint(cursor, m_points[1]);
-}
-
-IElement* CLineElement2d::Clone(CDesignFile* target, bool removeSource)
-{
-    CLineElement2d* copy = new (std::nothrow) CLineElement2d(target);
-    if (!copy)
-        return nullptr;
-    copy->m_points[0] = m_points[0];
-    copy->m_points[1] = m_points[1];
-    CopyTo(target, copy, removeSource);
-    return copy;
-}
-
-void CLineElement2d::Describe(LineCallback callback)
-{
-    EmitLine(callback, kLineBuffer, "2d Line");
-    IGraphicElement::Describe(callback);
-    char line[kLineBuffer];
-    FormatPoint2d(m_points[0], "from:", line);
-    EmitLine(callback, kLineBuffer, "%s", line);
-    FormatPoint2d(m_points[1], "to:", line);
-    EmitLine(callback, kLineBuffer, "%s", line);
-    EmitEnd(callback);
-}
-
-void CLineElement2d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
-{
-    ApplySymbologyTo(context, sink);
-    sink->AddLine2d(m_points);
-}
-
-bool CLineElement2d::Transform(const double matrix[16])
-{
-    TransformPoint2d(matrix, m_points[0]);
-    TransformPoint2d(matrix, m_points[1]);
-    return true;
 }
 
 bool CLineElement2d::GetKeyPoint(std::int32_t selector, Point3d* out, std::int32_t)
@@ -284,8 +251,8 @@ bool CLineElement2d::EvaluateAssociation(const std::uint8_t* association, Point3
         IElement* other = PartnerLine(m_designFile, association);
         Point2d a, b;
         if (auto* line2d = dynamic_cast<CLineElement2d*>(other)) {
-            a = line2d->m_points[0];
-            b = line2d->m_points[1];
+            a = line2d->GetGeometry()[0];
+            b = line2d->GetGeometry()[1];
         } else if (auto* line3d = dynamic_cast<CLineElement3d*>(other)) {
             a = {line3d->GetGeometry()[0].x, line3d->GetGeometry()[0].y};
             b = {line3d->GetGeometry()[1].x, line3d->GetGeometry()[1].y};
@@ -329,11 +296,7 @@ bool TVertexElement<Point, Array>::ReadBodyV8(CBoundedReader& body)
     // A negative count reads no vertex; a larger one than the record holds reads what it holds.
     const std::uint32_t room = body.Left() / (sizeof(Point) + NodeExtraBytesV8());
     const std::uint32_t n = stated <= 0 ? 0 : (static_cast<std::uint32_t>(stated) < room ? static_cast<std::uint32_t>(stated) : room);
-    if (!m_points->Resize(n))
-        return false;
-    for (std::uint32_t i = 0; i < n; ++i)
-        ReadPoint(body, m_points->Data()[i]);
-    return ReadNodeExtrasV8(body, n);
+    return m_points->Resize(n) && ReadPoints(body, m_points->Data(), n) && ReadNodeExtrasV8(body, n);
 }
 
 template <class Point, class Array>
@@ -343,11 +306,7 @@ bool TVertexElement<Point, Array>::ReadBodyV7(CV7BodyReader& body)
     if (body.IsShort() || !m_points)
         return false;
     const std::uint32_t n = body.Bound(stated, V7PointBytes(static_cast<const Point*>(nullptr)) + NodeExtraBytesV7());
-    if (!m_points->Resize(n))
-        return false;
-    for (std::uint32_t i = 0; i < n; ++i)
-        ReadPoint(body, m_points->Data()[i]);
-    return ReadNodeExtrasV7(body, n);
+    return m_points->Resize(n) && ReadPoints(body, m_points->Data(), n) && ReadNodeExtrasV7(body, n);
 }
 
 template <class Point, class Array>

@@ -13,52 +13,48 @@
 
 namespace dgn {
 
-class CLineElement3d : public IBodyGraphicElement {
+// A line: its two points, 2-D or 3-D.
+template <class Point>
+class TLineElement : public IBodyGraphicElement {
 public:
-    explicit CLineElement3d(CDesignFile* file);
-    IElement* Clone(CDesignFile* target, bool removeSource) override;
+    TLineElement(CDesignFile* file, std::uint16_t properties, const char* title);
     void Describe(LineCallback callback) override;
     void EmitGeometry(CEntityIterator* context, IGeometrySink* sink) override;
     bool Transform(const double matrix[16]) override;
+    Point* GetGeometry() { return m_points; }
+
+protected:
+    bool ReadBodyV8(CBoundedReader& body) override;
+    bool ReadBodyV7(CV7BodyReader& body) override;
+    std::uint64_t BodyBytes() const override { return 2 * sizeof(Point); }
+    void PutBody(std::uint8_t** cursor) const override;
+    template <class T>
+    IElement* CloneAs(CDesignFile* target, bool removeSource);
+
+    Point m_points[2] = {};
+    const char* m_title;
+};
+
+class CLineElement3d : public TLineElement<Point3d> {
+public:
+    explicit CLineElement3d(CDesignFile* file);
+    IElement* Clone(CDesignFile* target, bool removeSource) override;
     // Selector 0: the start point.
     bool GetKeyPoint(std::int32_t selector, Point3d* out, std::int32_t extra) override;
     // Kind 1: the point at numerator / divisor from start to end; kind 8: where the line
     // meets the line of the element the record names.
     bool EvaluateAssociation(const std::uint8_t* association, Point3d* out) override;
-    Point3d* GetGeometry() { return m_points; }
-
-protected:
-    bool ReadBodyV8(CBoundedReader& body) override;
-    bool ReadBodyV7(CV7BodyReader& body) override;
-    std::uint64_t BodyBytes() const override { return 48; }
-    void PutBody(std::uint8_t** cursor) const override;
-
-private:
-    Point3d m_points[2] = {};
 };
 
-class CLineElement2d : public IBodyGraphicElement {
+class CLineElement2d : public TLineElement<Point2d> {
 public:
     explicit CLineElement2d(CDesignFile* file);
     IElement* Clone(CDesignFile* target, bool removeSource) override;
-    void Describe(LineCallback callback) override;
-    void EmitGeometry(CEntityIterator* context, IGeometrySink* sink) override;
-    bool Transform(const double matrix[16]) override;
     // Selector 0: the start point (z 0); 1 to 3 report success only.
     bool GetKeyPoint(std::int32_t selector, Point3d* out, std::int32_t extra) override;
     // Kind 1 as the 3-D line; kind 8: the crossing of the two lines taken as infinite lines,
     // false when they are parallel.
     bool EvaluateAssociation(const std::uint8_t* association, Point3d* out) override;
-    Point2d* GetGeometry() { return m_points; }
-
-protected:
-    bool ReadBodyV8(CBoundedReader& body) override;
-    bool ReadBodyV7(CV7BodyReader& body) override;
-    std::uint64_t BodyBytes() const override { return 32; }
-    void PutBody(std::uint8_t** cursor) const override;
-
-private:
-    Point2d m_points[2] = {};
 };
 
 // What distinguishes the vertex-list classes.

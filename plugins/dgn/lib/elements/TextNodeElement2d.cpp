@@ -96,13 +96,8 @@ void CTextNodeElement2d::Touch()
     SetBodySizes();
     IGraphicElement::Touch();
     // The node's own range stands (the graphic Touch finds no geometry of its own without
-    // components): low corner and extent, truncated toward zero.
-    for (int i = 0; i < 3; ++i) {
-        const double low = std::trunc(range[i]);
-        const double high = std::trunc(range[3 + i]);
-        m_range[i] = static_cast<std::int64_t>(low);
-        m_range[3 + i] = static_cast<std::int64_t>(high - low);
-    }
+    // components).
+    SetRangeFromBox(range);
 }
 
 void CTextNodeElement2d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
