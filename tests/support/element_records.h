@@ -538,6 +538,61 @@ inline Bytes ReferenceRecord(const std::string& fileName, std::uint16_t clipCoun
     return V8Record(100, 0, 0, 248, body, StringLinkage(31, fileName));
 }
 
+// Records of the drawn element classes.
+
+// A V8 graphic record of a type: the graphic header with the properties, the body, linkages.
+inline Bytes GraphicRecord(std::uint16_t type, std::uint16_t properties, const Bytes& body, const Bytes& linkages = {}, std::uint16_t flags = 0x1000)
+{
+    return V8Record(type, flags, 3, 0, Cat(GraphicHeader(properties, 1, 0, 0), body), linkages);
+}
+
+inline Bytes Doubles(std::initializer_list<double> values)
+{
+    Bytes b;
+    for (double v : values)
+        PutF64(b, v);
+    return b;
+}
+
+inline Bytes V7Ints(std::initializer_list<std::int32_t> values)
+{
+    Bytes b;
+    for (std::int32_t v : values)
+        PutV7Int32(b, v);
+    return b;
+}
+
+inline Bytes V7Body(std::uint8_t type, const Bytes& body, std::uint8_t level = 1)
+{
+    const std::int32_t range[6] = {0, 0, 0, 10, 10, 0};
+    return V7Record(type, level, range, 0, 0, 0, body);
+}
+
+// A text body (2-D): font, justification, byte count n, multipliers, length, height, angle,
+// origin, field count k, the text, the fields.
+inline Bytes TextBody2d(const std::string& text, double length, double height, std::uint16_t statedBytes, std::uint16_t fields, const Bytes& fieldBytes)
+{
+    Bytes b;
+    Put32(b, 1);
+    Put16(b, 2);
+    Put16(b, statedBytes);
+    b = Cat(b, Doubles({1000.0, 2000.0, length, height, 0.5, 100.0, 200.0}));
+    Put16(b, fields);
+    b.insert(b.end(), text.begin(), text.end());
+    return Cat(b, fieldBytes);
+}
+
+inline Bytes TextStyleWithFlags(std::uint16_t flags)
+{
+    Bytes data;
+    Put16(data, flags);
+    Put16(data, 0);
+    Put32(data, 0);
+    PutF64(data, 1.0);
+    Put32(data, 0);
+    return UserLinkage(0x80D4, data);
+}
+
 // The fuzz seeds: a reader byte and a record the tests use.
 inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
 {
@@ -576,6 +631,21 @@ inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
         {"factory_dgnstore_component", seed(kByFactory, DgnStoreComponentRecord(0, 12, StringLinkage(1, "x")))},
         {"factory_dgnstore_header", seed(kByFactory, DgnStoreHeaderRecord("DGNS", 20))},
         {"factory_reference", seed(kByFactory, ReferenceRecord("other.dgn", 2, 2))},
+        {"factory_line_3d", seed(kByFactory, GraphicRecord(3, 0x0800, Doubles({1, 2, 3, 4, 5, 6})))},
+        {"factory_shape_2d_filled", seed(kByFactory | kTouchFirst, GraphicRecord(6, 0, Cat(Bytes{3, 0, 0, 0, 0, 0, 0, 0}, Doubles({0, 0, 9, 0, 9, 9})),
+                                                                               SolidFillLinkage(4)))},
+        {"factory_point_string_2d", seed(kByFactory, GraphicRecord(22, 1, Cat(Bytes{1, 0, 0, 0, 0, 0, 0, 0}, Doubles({3, 4, 1, 0, 0, 0}))))},
+        {"factory_arc_3d", seed(kByFactory, GraphicRecord(16, 0x0800, Doubles({0, 1.5, 2, 1, 1, 0, 0, 0, 5, 6, 7})))},
+        {"factory_text_2d_styled", seed(kByFactory | kTouchFirst, GraphicRecord(17, 0, TextBody2d("hello", 7, 8, 200, 50, {1, 2, 3}),
+                                                                              TextStyleWithFlags(0x0211)))},
+        {"factory_text_node_2d", seed(kByFactory | kTouchFirst, GraphicRecord(7, 0, Bytes(64, 0)))},
+        {"factory_cell_2d", seed(kByFactory, GraphicRecord(2, 0, Bytes(88, 0), StringLinkage(1, "door"), 0x3000))},
+        {"factory_v7_shape_3d", seed(kByFactory | kReadV7 | kFile3d, V7Body(6, Cat(Bytes{4, 0}, V7Ints({0, 0, 0, 10, 0, 1, 10, 10, 2, 0, 10, 3}))))},
+        {"factory_v7_line_string_2d", seed(kByFactory | kReadV7, V7Body(4, Cat(Bytes{0x60, 0xEA}, V7Ints({5, 6, 7, 8}))))},
+        {"factory_v7_arc_2d", seed(kByFactory | kReadV7, V7Body(16, Cat(Bytes(24, 0), Cat(V7Ints({-90 * 360000}), Bytes(16, 0)))))},
+        {"factory_v7_text_2d", seed(kByFactory | kReadV7, V7Body(17, Cat(Cat(Bytes{1, 2}, V7Ints({1000, 2000, 0, 100, 200})), Bytes{2, 3, 'o', 'k'})))},
+        {"factory_v7_cell_2d", seed(kByFactory | kReadV7, V7Body(2, Cat(Cat(Bytes{0x88, 0x13}, Bytes(14, 0)),
+                                                                         V7Ints({0, 0, 10, 10, 214748, 0, 0, 214748, 50, 60}))))},
     };
 }
 

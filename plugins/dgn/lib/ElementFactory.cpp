@@ -4,8 +4,10 @@
 #include "LittleEndian.h"
 #include "elements/ApplicationDataElement.h"
 #include "elements/ApplicationElement.h"
+#include "elements/CellHeaderElement.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
+#include "elements/EllipseElements.h"
 #include "elements/FileHeaderElement.h"
 #include "elements/FontTableEntry.h"
 #include "elements/FontTableHeader.h"
@@ -14,11 +16,14 @@
 #include "elements/LevelMaskElement.h"
 #include "elements/LevelTableHeader.h"
 #include "elements/LineStyleDefEntry.h"
+#include "elements/LinearElements.h"
 #include "elements/LineStyleNameEntry.h"
 #include "elements/LineStyleNameTableHeader.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
+#include "elements/TextElement.h"
+#include "elements/TextNodeElement2d.h"
 #include "elements/Type56ApplicationElement.h"
 #include "elements/Type57ApplicationElement.h"
 #include "elements/UnknownElement.h"
@@ -63,26 +68,64 @@ IElement* NewTableEntry(CDesignFile* file, std::int32_t table)
     }
 }
 
-// The classes that serve V7 and V8 alike, by type.
-IElement* NewByType(CDesignFile* file, int type)
+using Maker = IElement* (*)(CDesignFile*);
+
+// The class table, one row a type in type order: the 2-D class, the 3-D class (the same maker
+// where one class serves both), and whether the V7 reader makes the class. A 2-D maker of null
+// marks a type that exists only as 3-D records: a V8 record of it that is 2-D stays unknown,
+// while the V7 reader makes the 3-D class whatever the file says. Types without a row are
+// unknown elements; types 39, 66, 95 and 96 are chosen by more than their type (below).
+struct ClassRow {
+    int type;
+    Maker twoD;
+    Maker threeD;
+    bool v7;
+};
+
+const ClassRow kClassTable[] = {
+    {2, Make<CCellHeaderElement2d>, Make<CCellHeaderElement3d>, true},
+    {3, Make<CLineElement2d>, Make<CLineElement3d>, true},
+    {4, Make<CLineStringElement2d>, Make<CLineStringElement3d>, true},
+    {5, Make<CGroupDataElement>, Make<CGroupDataElement>, true},
+    {6, Make<CShapeElement2d>, Make<CShapeElement3d>, true},
+    {7, Make<CTextNodeElement2d>, Make<CUnknownElement>, false},
+    {9, Make<CFileHeaderElement>, Make<CFileHeaderElement>, true},
+    {11, Make<CCurveElement2d>, Make<CUnknownElement>, true},
+    {15, Make<CEllipseElement2d>, Make<CEllipseElement3d>, true},
+    {16, Make<CArcElement2d>, Make<CArcElement3d>, true},
+    {17, Make<CTextElement2d>, Make<CTextElement3d>, true},
+    {21, Make<CBSplinePoleElement2d>, Make<CUnknownElement>, true},
+    {22, Make<CPointStringElement2d>, Make<CUnknownElement>, true},
+    {38, Make<CDgnStoreComponent>, Make<CDgnStoreComponent>, false},
+    {56, Make<CType56ApplicationElement>, Make<CType56ApplicationElement>, true},
+    {57, Make<CType57ApplicationElement>, Make<CType57ApplicationElement>, true},
+    {97, Make<CViewGroupElement>, Make<CViewGroupElement>, false},
+    {98, Make<CViewElement>, Make<CViewElement>, false},
+    {99, Make<CLevelMaskElement>, Make<CLevelMaskElement>, true},
+    {100, Make<CReferenceAttachment>, Make<CReferenceAttachment>, false},
+};
+
+const ClassRow* FindRow(int type)
 {
-    switch (type) {
-    case 5: return Make<CGroupDataElement>(file);
-    case 9: return Make<CFileHeaderElement>(file);
-    case 38: return Make<CDgnStoreComponent>(file);
-    case 56: return Make<CType56ApplicationElement>(file);
-    case 57: return Make<CType57ApplicationElement>(file);
-    case 97: return Make<CViewGroupElement>(file);
-    case 98: return Make<CViewElement>(file);
-    case 99: return Make<CLevelMaskElement>(file);
-    case 100: return Make<CReferenceAttachment>(file);
-    default: return Make<CUnknownElement>(file);
+    for (const ClassRow& row : kClassTable) {
+        if (row.type == type)
+            return &row;
     }
+    return nullptr;
+}
+
+// The class of a type by the table; an unknown element without a row (or a 2-D record of a
+// 3-D-only type).
+IElement* NewByType(CDesignFile* file, int type, bool threeD)
+{
+    const ClassRow* row = FindRow(type);
+    const Maker make = !row ? nullptr : threeD ? row->threeD : row->twoD;
+    return make ? make(file) : Make<CUnknownElement>(file);
 }
 
 } // namespace
 
-IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint32_t length, bool)
+IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint32_t length, bool threeD)
 {
     const int type = LoadU16(record + 4);
     const std::int32_t level = static_cast<std::int32_t>(LoadU32(record + 16));
@@ -99,11 +142,11 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
     case 96:
         return NewTableHeader(file, level);
     default:
-        return NewByType(file, type);
+        return NewByType(file, type, threeD);
     }
 }
 
-IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool)
+IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool threeD)
 {
     const int type = record[1] & 0x7F;
     const std::int32_t level = record[0] & 0x3F;
@@ -111,18 +154,19 @@ IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool)
     case 5:
         // A group data block on level 9 is a reference file attachment.
         return level == 9 ? Make<CReferenceAttachment>(file) : Make<CGroupDataElement>(file);
-    case 9:
-    case 56:
-    case 57:
-    case 99:
-        return NewByType(file, type);
     case 66:
         // Level 5 attaches a reference; level 6 (level names) makes no element (the reader);
         // tag sets (24) and the rest are kept as they are.
         return level == 5 ? Make<CReferenceAttachment>(file) : Make<CUnknownElement>(file);
-    default:
-        // Type 10 (level symbology) is kept too, and its levels made (the reader).
-        return Make<CUnknownElement>(file);
+    default: {
+        // Type 10 (level symbology) is kept as an unknown element, and its levels made (the
+        // reader). The 3-D-only types take their class whatever the file says.
+        const ClassRow* row = FindRow(type);
+        if (!row || !row->v7)
+            return Make<CUnknownElement>(file);
+        const Maker make = threeD || !row->twoD ? row->threeD : row->twoD;
+        return make(file);
+    }
     }
 }
 

@@ -176,6 +176,15 @@ void IGraphicElement::Touch()
     IElement::Touch();
 }
 
+void IGraphicElement::SetRangeFromBox(const double box[6])
+{
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t low = ToDesignUnits(box[i]);
+        m_range[i] = low;
+        m_range[3 + i] = Extent(low, ToDesignUnits(box[3 + i]));
+    }
+}
+
 void IGraphicElement::WriteGraphicHeader(std::uint8_t** cursor) const
 {
     PutU32(cursor, m_graphicGroup);

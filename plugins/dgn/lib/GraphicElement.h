@@ -148,6 +148,9 @@ protected:
     virtual std::uint32_t GetContextViewFlags(CEntityIterator* context) const;
     // Writes the graphic header part (offsets 36 to 108).
     void WriteGraphicHeader(std::uint8_t** cursor) const;
+    // The range from a box (low x, y, z, high x, y, z) in whole design units, each bound cut
+    // toward zero and held to what 64 bits can say.
+    void SetRangeFromBox(const double box[6]);
 
     std::uint32_t m_graphicGroup = 0;
     std::uint32_t m_graphicAttr = 0x8000;

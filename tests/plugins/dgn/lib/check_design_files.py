@@ -9,9 +9,14 @@
 - Python's zlib inflates "Dgn~H" past its 20 stored bytes (1576 bytes in a new file) and every
   element stream "$N" past its 16-byte header into as many records as the header counts.
 - A small walker of our own lists every record of every storage (and V7 record of the
-  fixtures); the lists equal what the library read (the tests' *.records.txt).
+  fixtures); the lists equal what the library read (the tests' *.records.txt; a V7 record
+  that became an element class keeping no record length is compared by type and level).
 - `ogrinfo` shows for the line of each colour number 0-255 of palette.dgn the colour that
-  the library's default table gives (default_colors.txt)."""
+  the library's default table gives (default_colors.txt).
+- `ogrinfo` reads the ogr2ogr files ogr_shapes_2d.dgn and ogr_shapes_3d.dgn as the library
+  does, before and after its V8 save (the tests' *.elements.txt): the text's string, origin,
+  size (s:) and angle (a:), the vertices in master units, and the polygon with a hole as the
+  two shapes of the one element (a cell) that ogrinfo leaves out."""
 import os
 import re
 import struct
@@ -184,6 +189,8 @@ def check_v7(name):
     data = open(os.path.join(FIXTURES, name), "rb").read()
     walked = walk_v7(data)
     listed = read_listing(os.path.join(OUT, name + ".records.txt"), 3)
+    # The element classes that keep no record length list -1 for it.
+    walked = [(t, lv, n if listed_n >= 0 else -1) for (t, lv, n), (_, _, listed_n) in zip(walked, listed)] + walked[len(listed):]
     check(walked == listed, f"{name}: the walker finds {walked[:5]}..., the library {listed[:5]}...")
 
 
@@ -205,12 +212,69 @@ def check_colours():
     check(not wrong, f"colours that differ from ogrinfo's: {wrong[:10]}")
 
 
+def ogr_features(path):
+    """(fid, type, text, style, coordinates) of each feature `ogrinfo` shows."""
+    run = subprocess.run(["ogrinfo", "-al", "-q", path], capture_output=True, text=True)
+    check(run.returncode == 0, f"ogrinfo {path}: exit {run.returncode}")
+    features = []
+    for block in run.stdout.split("OGRFeature(")[1:]:
+        fid = int(re.match(r"[^)]*\):(\d+)", block).group(1))
+        ftype = int(re.search(r"Type \(Integer\) = (\d+)", block).group(1))
+        text = re.search(r"Text \(String\) = (.*)", block)
+        style = re.search(r"^  Style = (.*)$", block, re.M)
+        geometry = re.search(r"^  (POINT|LINESTRING|POLYGON)[^(]*\((.*)\)\s*$", block, re.M)
+        numbers = [float(v) for v in re.findall(r"-?[\d.]+(?:e-?\d+)?", geometry.group(2))] if geometry else []
+        features.append((fid, ftype, text.group(1) if text else None, style.group(1) if style else "", numbers))
+    return features
+
+
+def same_numbers(a, b):
+    return len(a) == len(b) and all(abs(x - y) <= 1e-6 * max(1.0, abs(x)) for x, y in zip(a, b))
+
+
+def check_ogr_shapes(name):
+    features = ogr_features(os.path.join(FIXTURES, name + ".dgn"))
+    for listing in (name + ".elements.txt", name + "_saved.elements.txt"):
+        with open(os.path.join(OUT, listing)) as f:
+            ours = [line.split() for line in f if line.strip()]
+        cells = [i for i, words in enumerate(ours) if words[:2] == ["cell", "of"]]
+        check(len(cells) == 1 and ours[cells[0]][2] == "2", f"{listing}: cells {cells}")
+        drawn = [words for words in ours if words[:2] != ["cell", "of"]]
+        check(len(drawn) == len(features), f"{listing}: {len(drawn)} elements, ogrinfo {len(features)}")
+        for words, (fid, ftype, text, style, numbers) in zip(drawn, features):
+            where = f"{listing}: feature {fid}"
+            if ftype == 17:
+                label = re.search(r'LABEL\(t:"([^"]*)"', style)
+                check(words[0] == "text" and label and label.group(1) == text, f"{where}: text {words} / {style}")
+                # The string may hold blanks: the numbers are the last ones.
+                count = len(numbers)
+                ours_numbers = [float(v) for v in words[-(count + 2):-2]]
+                check(" ".join(words[1:-(count + 2)]) == text, f"{where}: string {words}")
+                check(same_numbers(ours_numbers, numbers), f"{where}: origin {ours_numbers} / {numbers}")
+                size = re.search(r"s:([-\d.]+)g", style)
+                check(size and abs(float(words[-2]) - float(size.group(1))) < 1e-3, f"{where}: height {words[-2]} / {style}")
+                angle = re.search(r"a:([-\d.]+)", style)
+                if angle:
+                    check(abs(float(words[-1]) - float(angle.group(1))) < 1e-3, f"{where}: angle {words[-1]} / {style}")
+            else:
+                kind = {4: "linestring", 6: "shape"}.get(ftype)
+                body = words[1:] if words[0] == "cell" else words
+                check(body[0] == kind, f"{where}: {words[:2]} for type {ftype}")
+                check(same_numbers([float(v) for v in body[1:]], numbers), f"{where}: {body[1:]} / {numbers}")
+        # The shapes of the cell are the two features after the one ogrinfo leaves out.
+        in_cell = [fid for (fid, ftype, _, _, _), words in zip(features, drawn) if words[0] == "cell"]
+        check(len(in_cell) == 2 and in_cell[1] == in_cell[0] + 1 and in_cell[0] - 1 not in [f[0] for f in features],
+              f"{listing}: shapes of the cell {in_cell}")
+
+
 def main():
     for name in ("new_2d.dgn", "new_3d.dgn", "roundtrip.dgn", "ogr_2d_saved.dgn", "ogr_3d_saved.dgn"):
         check_v8(name)
     for name in ("ogr_2d.dgn", "ogr_3d.dgn", "crafted_v7.dgn"):
         check_v7(name)
     check_colours()
+    for name in ("ogr_shapes_2d", "ogr_shapes_3d"):
+        check_ogr_shapes(name)
     for f in failures:
         print("FAIL:", f)
     print("%d checks failed" % len(failures) if failures else "all design files read by the independent readers")

@@ -1,12 +1,15 @@
 // Fuzz target of the element records and attribute linkages: the first byte picks a reader
 // (fuzz/element_record_input.h), the rest is a record (V8 or V7) or a run of linkages. What was
-// read is described, then written into a buffer of exactly the record size it states; what was
+// read is described and drawn into a range collector, then written into a buffer of exactly the record size it states; what was
 // written must read back and write again to the same bytes.
 #include "DesignFile.h"
 #include "ElementFactory.h"
 #include "ElementLinkages.h"
 #include "GraphicElement.h"
+#include "LittleEndian.h"
 #include "Library.h"
+#include "TransformHelper.h"
+#include "ValueEncodings.h"
 #include "elements/ApplicationDataElement.h"
 #include "elements/ApplicationElement.h"
 #include "elements/Type56ApplicationElement.h"
@@ -33,7 +36,10 @@ IElement* Make(int reader, CDesignFile* file, const std::uint8_t* record, std::u
     case kByFactory:
         if (v7)
             return size >= 4 ? NewElementV7(file, record, file->Is3d()) : nullptr;
-        return size >= 36 ? NewElementV8(file, record, size, file->Is3d()) : nullptr;
+        if (size < 46)
+            return size >= 36 ? NewElementV8(file, record, size, file->Is3d()) : nullptr;
+        // As the loader decides: a graphic record by its properties, others by the file.
+        return NewElementV8(file, record, size, (LoadU16(record + 6) & 0x1000) ? (LoadU16(record + 44) & 0x0800) != 0 : file->Is3d());
     case kUnknownElement: return new CUnknownElement(file);
     case kType57: return new CType57ApplicationElement(file);
     case kType56: return new CType56ApplicationElement(file);
@@ -87,13 +93,22 @@ void FuzzElement(std::uint8_t options, const std::uint8_t* data, std::uint32_t s
         return;
     }
     const std::uint8_t* cursor = data;
+    // A V7 complex header counts its components within the data, as within a loaded file.
+    SetLoadedFileImage(data, size);
     const bool read = (options & kReadV7) ? e->ReadV7(&cursor, size) : e->ReadV8(&cursor, size);
+    SetLoadedFileImage(nullptr, 0);
     if (read) {
         if (cursor < data || cursor > data + size)
             __builtin_trap();
         if (IGraphicElement* g = dynamic_cast<IGraphicElement*>(e))
             g->GetFillInfo();
         e->Describe(&IgnoreLine);
+        // Every element draws into a range collector.
+        if (CTransformHelper* range = CTransformHelper::Create()) {
+            range->SetDesignFile(file);
+            e->EmitGeometry(nullptr, range);
+            delete range;
+        }
         if (options & kTouchFirst)
             e->Touch();
         const std::vector<std::uint8_t> first = Write(e);
