@@ -4,6 +4,11 @@
 #include "LittleEndian.h"
 #include "elements/ApplicationDataElement.h"
 #include "elements/ApplicationElement.h"
+#include "elements/BSplineCurveHeaderElement.h"
+#include "elements/BSplinePoleElement3d.h"
+#include "elements/BSplineSurfaceBoundaryElement.h"
+#include "elements/BSplineSurfaceHeaderElement.h"
+#include "elements/BSplineValuesElement.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
 #include "elements/FileHeaderElement.h"
@@ -69,6 +74,11 @@ IElement* NewByType(CDesignFile* file, int type)
     switch (type) {
     case 5: return Make<CGroupDataElement>(file);
     case 9: return Make<CFileHeaderElement>(file);
+    case 24: return Make<CBSplineSurfaceHeaderElement>(file);
+    case 25: return Make<CBSplineSurfaceBoundaryElement>(file);
+    case 26: return Make<CBSplineKnotElement>(file);
+    case 27: return Make<CBSplineCurveHeaderElement>(file);
+    case 28: return Make<CBSplineWeightElement>(file);
     case 38: return Make<CDgnStoreComponent>(file);
     case 56: return Make<CType56ApplicationElement>(file);
     case 57: return Make<CType57ApplicationElement>(file);
@@ -86,7 +96,11 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
 {
     const int type = LoadU16(record + 4);
     const std::int32_t level = static_cast<std::int32_t>(LoadU32(record + 16));
+    // The graphic properties word: bit 0x0800 marks a 3-D element.
+    const bool threeD = length >= 46 && (LoadU16(record + 44) & 0x0800);
     switch (type) {
+    case 21:
+        return threeD ? Make<CBSplinePoleElement3d>(file) : Make<CUnknownElement>(file);
     case 39:
         // Tag set definitions have no class of their own yet: kept as unknown elements.
         if (length >= 48 && LoadU32(record + 44) == kTagSetSignature)
@@ -103,7 +117,7 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
     }
 }
 
-IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool)
+IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool threeD)
 {
     const int type = record[1] & 0x7F;
     const std::int32_t level = record[0] & 0x3F;
@@ -111,7 +125,14 @@ IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool)
     case 5:
         // A group data block on level 9 is a reference file attachment.
         return level == 9 ? Make<CReferenceAttachment>(file) : Make<CGroupDataElement>(file);
+    case 21:
+        return threeD ? Make<CBSplinePoleElement3d>(file) : Make<CUnknownElement>(file);
     case 9:
+    case 24:
+    case 25:
+    case 26:
+    case 27:
+    case 28:
     case 56:
     case 57:
     case 99:
