@@ -21,6 +21,8 @@
 #include "elements/LineStyleDefEntry.h"
 #include "elements/LineStyleNameEntry.h"
 #include "elements/LineStyleNameTableHeader.h"
+#include "elements/MatrixElements.h"
+#include "elements/MeshHeaderElement.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
@@ -86,6 +88,10 @@ IElement* NewByType(CDesignFile* file, int type)
     case 98: return Make<CViewElement>(file);
     case 99: return Make<CLevelMaskElement>(file);
     case 100: return Make<CReferenceAttachment>(file);
+    case 101: return Make<CMatrixHeaderElement>(file);
+    case 102: return Make<CMatrixIntegerDataElement>(file);
+    case 103: return Make<CMatrixDoubleDataElement>(file);
+    case 105: return Make<CMeshHeaderElement>(file);
     default: return Make<CUnknownElement>(file);
     }
 }

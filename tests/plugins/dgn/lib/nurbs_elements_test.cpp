@@ -10,6 +10,8 @@
 #include "elements/BSplineSurfaceBoundaryElement.h"
 #include "elements/BSplineSurfaceHeaderElement.h"
 #include "elements/BSplineValuesElement.h"
+#include "elements/MatrixElements.h"
+#include "elements/MeshHeaderElement.h"
 #include "nurbs/NurbCurve.h"
 #include "nurbs/NurbSurf.h"
 
@@ -612,4 +614,122 @@ TEST_F(NurbsElementTest, SurfaceRecordsReadAndWriteBack)
     lying[5] = 0xFF;
     ASSERT_TRUE(ReadV8Into(boundary, V8Record(25, 0x4000, 3, 903, lying, {})));
     EXPECT_EQ(boundary.GetBoundaryPoints()->Count(), 2u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mesh and matrix elements
+
+namespace {
+
+// Matrix data: 36 words 1, 2, ..., alloc, used, descriptor, fourth word, then the values.
+Bytes MatrixDataBody(std::uint32_t descriptor, const Bytes& values, std::uint32_t stated)
+{
+    Bytes b;
+    for (std::uint16_t i = 1; i <= 36; ++i)
+        Put16(b, i);
+    Put32(b, stated);
+    Put32(b, stated);
+    Put32(b, descriptor);
+    Put32(b, 0x77);
+    return Cat(b, values);
+}
+
+template <class T>
+T* NewMatrix(const Bytes& record, CDesignFile* file)
+{
+    auto* e = new T(file);
+    EXPECT_TRUE(ReadV8Into(*e, record));
+    return e;
+}
+
+Bytes Ints(const std::vector<std::int32_t>& v)
+{
+    Bytes b;
+    for (std::int32_t i : v)
+        Put32(b, static_cast<std::uint32_t>(i));
+    return b;
+}
+
+Bytes Reals(const std::vector<double>& v)
+{
+    Bytes b;
+    for (double d : v)
+        PutF64(b, d);
+    return b;
+}
+
+} // namespace
+
+TEST_F(NurbsElementTest, MeshDrawsItsIndexedGeometry)
+{
+    auto* mesh = new CMeshHeaderElement(file);
+    mesh->Set3dElement();
+    mesh->AddChild(NewMatrix<CMatrixIntegerDataElement>(V8Record(102, 0x4000, 3, 0, MatrixDataBody(0x1000, Ints({1, 2, 3, 0}), 4), {}), nullptr));
+    mesh->AddChild(NewMatrix<CMatrixDoubleDataElement>(V8Record(103, 0x4000, 3, 0, MatrixDataBody(0, Reals({1, 0, 0, 2, 0, 0, 3, 1, 0}), 9), {}), nullptr));
+    mesh->AddChild(NewMatrix<CMatrixDoubleDataElement>(V8Record(103, 0x4000, 3, 0, MatrixDataBody(0, Reals({9, 9, 9}), 3), {}), nullptr));
+    GeometryRecordingSink sink(0);
+    mesh->EmitGeometry(nullptr, &sink);
+    ASSERT_EQ(sink.objects.size(), 1u);
+    EXPECT_EQ(sink.objects[0].first, mesh->GetMeshGeometry());
+    EXPECT_EQ(sink.objects[0].second, 1);
+    // The first double data holds the coordinates: edges 1-2, 2-3 and the closing one.
+    GeometryRecordingSink edges(0);
+    mesh->GetMeshGeometry()->EmitGeometry(&edges, 1);
+    ASSERT_EQ(edges.lines3d.size(), 3u);
+    EXPECT_EQ(edges.lines3d[1][1].x, 3.0);
+    EXPECT_EQ(edges.lines3d[1][1].y, 1.0);
+
+    // A quad grid builds nothing and draws nothing.
+    auto* grid = static_cast<CMeshHeaderElement*>(mesh->Clone(file, false));
+    ASSERT_NE(grid, nullptr);
+    grid->SetMeshType(6);
+    GeometryRecordingSink none(0);
+    grid->EmitGeometry(nullptr, &none);
+    EXPECT_TRUE(none.objects.empty());
+    EXPECT_EQ(grid->GetMeshGeometry(), nullptr);
+    Lines::Reset();
+    grid->Describe(&Lines::Collect);
+    EXPECT_EQ(Lines::Get().at(0), "Mesh Header - type QGRID");
+}
+
+TEST_F(NurbsElementTest, MatrixRecordsReadAndWriteBack)
+{
+    // 9 doubles: attrOffsetWords (72 + 121) / 2 = 96.
+    CMatrixDoubleDataElement d(file);
+    ASSERT_TRUE(ReadV8Into(d, V8Record(103, 0x4000, 3, 910, MatrixDataBody(0x0123, Reals({1, 2, 3, 4, 5, 6, 7, 8, 9}), 9), {})));
+    d.Touch();
+    EXPECT_EQ(d.GetAttrOffsetWords(), 96u);
+    ExpectRoundTrip(d, file);
+
+    // alloc and used state 1000 values; the record holds 2.
+    CMatrixIntegerDataElement i(file);
+    ASSERT_TRUE(ReadV8Into(i, V8Record(102, 0x4000, 3, 911, MatrixDataBody(0x0123, Ints({5, -6}), 1000), StringLinkage(1, "m"))));
+    EXPECT_EQ(i.GetMatrixValues()->Count(), 2u);
+    ExpectRoundTrip(i, file);
+    Lines::Reset();
+    i.Describe(&Lines::Collect);
+    EXPECT_TRUE(Lines::Has("alloc:1000, used:1000, blocking:3, base:2, pad:1, fSigned:0"));
+
+    Bytes header;
+    Put32(header, 2);
+    for (std::uint16_t k = 0; k < 36; ++k)
+        Put16(header, k);
+    for (std::uint32_t v : {3u, 4u, 1u, 5u, 6u})
+        Put32(header, v);
+    CMatrixHeaderElement h(file);
+    ASSERT_TRUE(ReadV8Into(h, V8Record(101, 0x6000, 3, 912, header, {})));
+    EXPECT_EQ(h.GetAttrOffsetWords(), 64u);
+    ExpectRoundTrip(h, file);
+    Lines::Reset();
+    h.Describe(&Lines::Collect);
+    EXPECT_TRUE(Lines::Has("numPerStruct 3, numPerRow 4, tag 1, ixtype 5, ixby 6"));
+
+    Bytes body;
+    Put32(body, 3);
+    Put32(body, 6);
+    CMeshHeaderElement m(file);
+    ASSERT_TRUE(ReadV8Into(m, GraphicRecord(105, 0x3000, 0x1800, body, SolidFillLinkage(3))));
+    EXPECT_EQ(m.GetMeshType(), 6);
+    ExpectRoundTrip(m, file);
+    EXPECT_EQ(m.GetAttrOffsetWords(), 56u);
 }
