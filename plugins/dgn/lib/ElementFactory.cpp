@@ -23,6 +23,7 @@
 #include "elements/LineStyleNameTableHeader.h"
 #include "elements/MatrixElements.h"
 #include "elements/MeshHeaderElement.h"
+#include "elements/MultilineElement.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
@@ -81,6 +82,7 @@ IElement* NewByType(CDesignFile* file, int type)
     case 26: return Make<CBSplineKnotElement>(file);
     case 27: return Make<CBSplineCurveHeaderElement>(file);
     case 28: return Make<CBSplineWeightElement>(file);
+    case 36: return Make<CMultilineElement>(file);
     case 38: return Make<CDgnStoreComponent>(file);
     case 56: return Make<CType56ApplicationElement>(file);
     case 57: return Make<CType57ApplicationElement>(file);
@@ -139,6 +141,7 @@ IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool three
     case 26:
     case 27:
     case 28:
+    case 36:
     case 56:
     case 57:
     case 99:
