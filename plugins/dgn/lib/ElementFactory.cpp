@@ -24,6 +24,8 @@
 #include "elements/MatrixElements.h"
 #include "elements/MeshHeaderElement.h"
 #include "elements/MultilineElement.h"
+#include "elements/RasterHeaderElement.h"
+#include "elements/RasterReferenceElement.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
@@ -86,6 +88,10 @@ IElement* NewByType(CDesignFile* file, int type)
     case 38: return Make<CDgnStoreComponent>(file);
     case 56: return Make<CType56ApplicationElement>(file);
     case 57: return Make<CType57ApplicationElement>(file);
+    case 87: return Make<CRasterHeaderElement>(file);
+    case 88: return Make<CRasterDataElement>(file);
+    case 90: return Make<CRasterReferenceElement>(file);
+    case 91: return Make<CRasterReferenceComponentElement>(file);
     case 97: return Make<CViewGroupElement>(file);
     case 98: return Make<CViewElement>(file);
     case 99: return Make<CLevelMaskElement>(file);
@@ -98,6 +104,15 @@ IElement* NewByType(CDesignFile* file, int type)
     }
 }
 
+// The types whose classes read a graphic header.
+bool IsGraphicClassType(int type)
+{
+    switch (type) {
+    case 21: case 24: case 27: case 36: case 87: case 88: case 105: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint32_t length, bool)
@@ -106,6 +121,10 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
     const std::int32_t level = static_cast<std::int32_t>(LoadU32(record + 16));
     // The graphic properties word: bit 0x0800 marks a 3-D element.
     const bool threeD = length >= 46 && (LoadU16(record + 44) & 0x0800);
+    // A record without the graphic flag has no graphic header, which the classes of graphic
+    // types would refuse: it is kept as an unknown element.
+    if (!(LoadU16(record + 6) & kElementGraphic) && IsGraphicClassType(type))
+        return Make<CUnknownElement>(file);
     switch (type) {
     case 21:
         return threeD ? Make<CBSplinePoleElement3d>(file) : Make<CUnknownElement>(file);

@@ -108,7 +108,7 @@ bool CBSplineCurveHeaderElement::ReadV8(const std::uint8_t** cursor, std::uint32
         m_curveFlags = r.U32();
         m_poleCount = r.I32();
         m_knotCount = r.I32();
-        return !r.IsShort();
+        return true; // fields the body lacks read as 0
     });
 }
 

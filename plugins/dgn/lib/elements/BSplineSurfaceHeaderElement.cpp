@@ -83,7 +83,7 @@ bool CBSplineSurfaceHeaderElement::ReadV8(const std::uint8_t** cursor, std::uint
         SetChildCount(r.I32());
         for (std::uint32_t& w : m_words)
             w = r.U32();
-        return !r.IsShort();
+        return true; // fields the body lacks read as 0
     });
 }
 

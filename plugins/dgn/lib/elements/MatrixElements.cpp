@@ -66,8 +66,6 @@ bool CMatrixElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
             w = r.U16();
         for (int i = 0; i < WordCount(); ++i)
             m_words[i] = r.U32();
-        if (r.IsShort())
-            return false;
         if (IsHeader())
             return true;
         // The values run to the attribute bytes, whatever alloc and used say.

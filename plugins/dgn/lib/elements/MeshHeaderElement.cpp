@@ -49,7 +49,7 @@ bool CMeshHeaderElement::ReadV8(const std::uint8_t** cursor, std::uint32_t lengt
     return ReadGraphicBody(cursor, length, [&](CBoundedReader& r) {
         SetChildCount(r.I32());
         m_meshType = r.I32();
-        return !r.IsShort();
+        return true; // fields the body lacks read as 0
     });
 }
 

@@ -163,8 +163,6 @@ bool CMultilineElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length
         m_normal.x = r.F64();
         m_normal.y = r.F64();
         m_normal.z = r.F64();
-        if (r.IsShort())
-            return false;
         m_profiles->Reset();
         m_nodes->Reset();
         m_breaks->Reset();
