@@ -116,13 +116,10 @@ bool CBSplineCurveHeaderElement::ReadV7(const std::uint8_t** cursor, std::uint32
 {
     const std::uint8_t* record = *cursor;
     // The display header, the component length and the three words.
-    const std::uint32_t n = V7RecordLength(record, length, kV7GraphicHeaderBytes + 4 + 6);
-    if (!n || !ReadV7Linkages(record, length) || !IGraphicElement::ReadV7(cursor, length))
+    const std::uint32_t n = ReadV7ComplexHeader(cursor, length, kV7GraphicHeaderBytes + 4 + 6);
+    if (!n)
         return false;
-    m_flags |= kElementComplexHeader;
-    const std::uint8_t* p = record + kV7GraphicHeaderBytes;
-    SetChildCount(static_cast<std::int32_t>(CountComplexComponents32(record, &p)));
-    p = record + kV7GraphicHeaderBytes + 4;
+    const std::uint8_t* p = record + kV7GraphicHeaderBytes + 4;
     const std::uint16_t w = LoadU16(p);
     m_poleCount = static_cast<std::int16_t>(LoadU16(p + 2));
     m_knotCount = static_cast<std::int16_t>(LoadU16(p + 4));

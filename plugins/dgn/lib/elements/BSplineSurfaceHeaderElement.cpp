@@ -90,13 +90,10 @@ bool CBSplineSurfaceHeaderElement::ReadV8(const std::uint8_t** cursor, std::uint
 bool CBSplineSurfaceHeaderElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    const std::uint32_t n = V7RecordLength(record, length, kV7GraphicHeaderBytes + 4 + 18);
-    if (!n || !ReadV7Linkages(record, length) || !IGraphicElement::ReadV7(cursor, length))
+    const std::uint32_t n = ReadV7ComplexHeader(cursor, length, kV7GraphicHeaderBytes + 4 + 18);
+    if (!n)
         return false;
-    m_flags |= kElementComplexHeader;
-    const std::uint8_t* p = record + kV7GraphicHeaderBytes;
-    SetChildCount(static_cast<std::int32_t>(CountComplexComponents32(record, &p)));
-    p = record + kV7GraphicHeaderBytes + 4;
+    const std::uint8_t* p = record + kV7GraphicHeaderBytes + 4;
     const std::uint8_t u = p[0];
     m_words[kUFlags] = (u & 0x0Fu) | ((u & 0x10) ? 0x20u : 0u) | ((u & 0x20) ? 0x40u : 0u) | ((u & 0x40) ? 0x80u : 0u) |
                        ((u & 0x80) ? 0x100u : 0u) | (static_cast<std::uint32_t>(p[1]) << 9);

@@ -44,6 +44,10 @@ protected:
     // The graphic header, the body (n bytes), zeros up to the attribute offset and the
     // linkages; nothing when the sizes do not state that record.
     std::uint32_t WriteGraphicBodyRecord(std::uint8_t** cursor, const std::uint8_t* body, std::uint32_t n);
+    // The V7 record of a complex header at *cursor (at least minBytes): its linkages, element
+    // and display header, and the component count from the complex's length that follows the
+    // display header. The record's length; 0 when refused (cursor unmoved).
+    std::uint32_t ReadV7ComplexHeader(const std::uint8_t** cursor, std::uint32_t length, std::uint32_t minBytes);
     // Touch's sizes for a body of n bytes after the graphic header.
     void SetGraphicBodySizes(std::uint64_t n) { SetSizesForBody(kV8GraphicHeaderBytes + n); }
     // The graphic header of the record at *cursor, then read(reader) over the body's bytes; the

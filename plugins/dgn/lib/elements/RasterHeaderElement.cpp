@@ -138,12 +138,10 @@ bool CRasterHeaderElement::ReadV8(const std::uint8_t** cursor, std::uint32_t len
 bool CRasterHeaderElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
 {
     const std::uint8_t* record = *cursor;
-    const std::uint32_t n = V7RecordLength(record, length, 82);
-    if (!n || !m_points2d || !m_points3d || !ReadV7Linkages(record, length) || !IGraphicElement::ReadV7(cursor, length))
+    const std::uint32_t n = m_points2d && m_points3d ? ReadV7ComplexHeader(cursor, length, 82) : 0;
+    if (!n)
         return false;
-    m_flags |= kElementComplexHeader;
-    const std::uint8_t* p = record + 36;
-    SetChildCount(static_cast<std::int32_t>(CountComplexComponents32(record, &p)));
+    const std::uint8_t* p = nullptr;
     m_rasterFlags = LoadU16(record + 40);
     m_bytes[0] = record[42];
     m_bytes[1] = record[43];

@@ -49,20 +49,57 @@ bool CNurbCurveBase::Initialize(int degree, bool closed, bool rational, CItemArr
     return closed ? MakePeriodicKnots() : MakeClampedKnots();
 }
 
-bool CNurbCurveBase::CopyInto(CNurbCurveBase* copy) const
+template <class Curve>
+Curve* CNurbCurveBase::Make(int degree, bool closed, bool rational, CItemArray* poles, std::uint32_t poleBytes, const double* knots,
+                            std::uint32_t knotCount)
 {
-    copy->m_poleArray = m_poleArray->Clone();
-    copy->m_knotArray = m_knotArray->Clone();
-    if (!copy->m_poleArray || !copy->m_knotArray)
-        return false;
-    copy->m_degree = m_degree;
-    copy->m_closed = m_closed;
-    copy->m_rational = m_rational;
-    copy->m_poles = m_poles;
-    copy->m_knots = m_knots;
+    Curve* c = new (std::nothrow) Curve;
+    if (!c) {
+        delete poles;
+        return nullptr;
+    }
+    if (!c->Initialize(degree, closed, rational, poles, poleBytes, knots, knotCount)) {
+        delete c;
+        return nullptr;
+    }
+    return c;
+}
+
+template <class Curve>
+Curve* CNurbCurveBase::Copy(const Curve& curve)
+{
+    Curve* copy = new (std::nothrow) Curve;
+    if (!copy)
+        return nullptr;
+    copy->m_poleArray = curve.m_poleArray->Clone();
+    copy->m_knotArray = curve.m_knotArray->Clone();
+    if (!copy->m_poleArray || !copy->m_knotArray) {
+        delete copy;
+        return nullptr;
+    }
+    copy->m_degree = curve.m_degree;
+    copy->m_closed = curve.m_closed;
+    copy->m_rational = curve.m_rational;
+    copy->m_poles = curve.m_poles;
+    copy->m_knots = curve.m_knots;
     copy->m_poleData = reinterpret_cast<const double*>(copy->m_poleArray->Data());
     copy->m_knotData = reinterpret_cast<const double*>(copy->m_knotArray->Data());
-    return true;
+    return copy;
+}
+
+template <class Array, class Curve>
+Array* CNurbCurveBase::StrokeInto(Curve& curve, std::uint32_t segments)
+{
+    if (!segments || segments == 0xFFFFFFFFu)
+        return nullptr;
+    Array* points = Array::CreateSized(segments + 1);
+    if (!points)
+        return nullptr;
+    const double step = 1.0 / segments;
+    double t = 0.0;
+    for (std::uint32_t k = 0; k <= segments; ++k, t += step)
+        curve.Evaluate(t, points->At(k));
+    return points;
 }
 
 void CNurbCurveBase::GetDefinition(NurbCurveDefinition* out) const
@@ -107,41 +144,12 @@ void CNurbCurveBase::DumpHead(LineCallback print, const char* name) const
 
 CGNurb2* CGNurb2::Create(int degree, bool closed, bool rational, CItemArray* poles, const double* knots, std::uint32_t knotCount)
 {
-    CGNurb2* c = new (std::nothrow) CGNurb2;
-    if (!c) {
-        delete poles;
-        return nullptr;
-    }
-    if (!c->Initialize(degree, closed, rational, poles, kPole2dBytes, knots, knotCount)) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return Make<CGNurb2>(degree, closed, rational, poles, kPole2dBytes, knots, knotCount);
 }
 
-CGNurb2* CGNurb2::Clone() const
-{
-    CGNurb2* c = new (std::nothrow) CGNurb2;
-    if (c && !CopyInto(c)) {
-        delete c;
-        return nullptr;
-    }
-    return c;
-}
+CGNurb2* CGNurb2::Clone() const { return Copy(*this); }
 
-CPoint2dArray* CGNurb2::Stroke(std::uint32_t segments)
-{
-    if (!segments || segments == 0xFFFFFFFFu)
-        return nullptr;
-    CPoint2dArray* points = CPoint2dArray::CreateSized(segments + 1);
-    if (!points)
-        return nullptr;
-    const double step = 1.0 / segments;
-    double t = 0.0;
-    for (std::uint32_t k = 0; k <= segments; ++k, t += step)
-        Evaluate(t, points->At(k));
-    return points;
-}
+CPoint2dArray* CGNurb2::Stroke(std::uint32_t segments) { return StrokeInto<CPoint2dArray>(*this, segments); }
 
 void CGNurb2::Evaluate(double t, Point2d* out)
 {
@@ -199,41 +207,12 @@ void CGNurb2::Dump(LineCallback print) const
 
 CGNurb3* CGNurb3::Create(int degree, bool closed, bool rational, CItemArray* poles, const double* knots, std::uint32_t knotCount)
 {
-    CGNurb3* c = new (std::nothrow) CGNurb3;
-    if (!c) {
-        delete poles;
-        return nullptr;
-    }
-    if (!c->Initialize(degree, closed, rational, poles, kPole3dBytes, knots, knotCount)) {
-        delete c;
-        return nullptr;
-    }
-    return c;
+    return Make<CGNurb3>(degree, closed, rational, poles, kPole3dBytes, knots, knotCount);
 }
 
-CGNurb3* CGNurb3::Clone() const
-{
-    CGNurb3* c = new (std::nothrow) CGNurb3;
-    if (c && !CopyInto(c)) {
-        delete c;
-        return nullptr;
-    }
-    return c;
-}
+CGNurb3* CGNurb3::Clone() const { return Copy(*this); }
 
-CPoint3dArray* CGNurb3::Stroke(std::uint32_t segments)
-{
-    if (!segments || segments == 0xFFFFFFFFu)
-        return nullptr;
-    CPoint3dArray* points = CPoint3dArray::CreateSized(segments + 1);
-    if (!points)
-        return nullptr;
-    const double step = 1.0 / segments;
-    double t = 0.0;
-    for (std::uint32_t k = 0; k <= segments; ++k, t += step)
-        Evaluate(t, points->At(k));
-    return points;
-}
+CPoint3dArray* CGNurb3::Stroke(std::uint32_t segments) { return StrokeInto<CPoint3dArray>(*this, segments); }
 
 void CGNurb3::Evaluate(double t, Point3d* out)
 {

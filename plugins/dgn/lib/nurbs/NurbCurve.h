@@ -57,8 +57,15 @@ protected:
     // when the curve cannot be evaluated (IsEvaluableNurbs) or memory runs out.
     bool Initialize(int degree, bool closed, bool rational, CItemArray* poles, std::uint32_t poleBytes, const double* knots,
                     std::uint32_t knotCount);
-    // A copy of this curve's data into copy (Clone's common part).
-    bool CopyInto(CNurbCurveBase* copy) const;
+    // A curve of class Curve made by Initialize (null when refused; poles taken over).
+    template <class Curve>
+    static Curve* Make(int degree, bool closed, bool rational, CItemArray* poles, std::uint32_t poleBytes, const double* knots, std::uint32_t knotCount);
+    // A copy of curve (its class) with copies of its arrays.
+    template <class Curve>
+    static Curve* Copy(const Curve& curve);
+    // segments + 1 points of curve at t = 0, 1/segments, ... 1 into an array of class Array.
+    template <class Array, class Curve>
+    static Array* StrokeInto(Curve& curve, std::uint32_t segments);
     const double* Pole(int i) const;
     // Counts and knots of the description.
     void DumpHead(LineCallback print, const char* name) const;
@@ -90,6 +97,7 @@ public:
     virtual void EvaluateRational(double t, Point2d* out);
 
 private:
+    friend class CNurbCurveBase;
     CGNurb2() = default;
 };
 
@@ -105,6 +113,7 @@ public:
     virtual void EvaluateRational(double t, Point3d* out);
 
 private:
+    friend class CNurbCurveBase;
     CGNurb3() = default;
 };
 
