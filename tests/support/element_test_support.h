@@ -184,4 +184,17 @@ bool ReadV8Into(Element& e, const Bytes& record)
     return e.ReadV8(&cursor, static_cast<std::uint32_t>(record.size()));
 }
 
+// After Touch, an element writes exactly 2 x sizeWords + 4 bytes, which a fresh element of its
+// class reads back and writes again unchanged.
+template <class Element>
+void ExpectTouchedRoundTrip(Element& e, dgn::CDesignFile* file)
+{
+    e.Touch();
+    const Bytes first = WriteElement(e);
+    ASSERT_EQ(first.size(), 2u * e.GetSizeWords() + 4);
+    Element again(file);
+    ASSERT_TRUE(ReadV8Into(again, first));
+    EXPECT_EQ(WriteElement(again), first);
+}
+
 } // namespace dgn_test

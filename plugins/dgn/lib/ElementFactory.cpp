@@ -4,6 +4,11 @@
 #include "LittleEndian.h"
 #include "elements/ApplicationDataElement.h"
 #include "elements/ApplicationElement.h"
+#include "elements/BSplineCurveHeaderElement.h"
+#include "elements/BSplinePoleElement3d.h"
+#include "elements/BSplineSurfaceBoundaryElement.h"
+#include "elements/BSplineSurfaceHeaderElement.h"
+#include "elements/BSplineValuesElement.h"
 #include "elements/CellHeaderElement.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
@@ -19,6 +24,11 @@
 #include "elements/LinearElements.h"
 #include "elements/LineStyleNameEntry.h"
 #include "elements/LineStyleNameTableHeader.h"
+#include "elements/MatrixElements.h"
+#include "elements/MeshHeaderElement.h"
+#include "elements/MultilineElement.h"
+#include "elements/RasterHeaderElement.h"
+#include "elements/RasterReferenceElement.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
@@ -94,15 +104,29 @@ const ClassRow kClassTable[] = {
     {15, Make<CEllipseElement2d>, Make<CEllipseElement3d>, true},
     {16, Make<CArcElement2d>, Make<CArcElement3d>, true},
     {17, Make<CTextElement2d>, Make<CTextElement3d>, true},
-    {21, Make<CBSplinePoleElement2d>, Make<CUnknownElement>, true},
+    {21, Make<CBSplinePoleElement2d>, Make<CBSplinePoleElement3d>, true},
     {22, Make<CPointStringElement2d>, Make<CUnknownElement>, true},
+    {24, Make<CBSplineSurfaceHeaderElement>, Make<CBSplineSurfaceHeaderElement>, true},
+    {25, Make<CBSplineSurfaceBoundaryElement>, Make<CBSplineSurfaceBoundaryElement>, true},
+    {26, Make<CBSplineKnotElement>, Make<CBSplineKnotElement>, true},
+    {27, Make<CBSplineCurveHeaderElement>, Make<CBSplineCurveHeaderElement>, true},
+    {28, Make<CBSplineWeightElement>, Make<CBSplineWeightElement>, true},
+    {36, Make<CMultilineElement>, Make<CMultilineElement>, true},
     {38, Make<CDgnStoreComponent>, Make<CDgnStoreComponent>, false},
     {56, Make<CType56ApplicationElement>, Make<CType56ApplicationElement>, true},
     {57, Make<CType57ApplicationElement>, Make<CType57ApplicationElement>, true},
+    {87, Make<CRasterHeaderElement>, Make<CRasterHeaderElement>, false},
+    {88, Make<CRasterDataElement>, Make<CRasterDataElement>, false},
+    {90, Make<CRasterReferenceElement>, Make<CRasterReferenceElement>, false},
+    {91, Make<CRasterReferenceComponentElement>, Make<CRasterReferenceComponentElement>, false},
     {97, Make<CViewGroupElement>, Make<CViewGroupElement>, false},
     {98, Make<CViewElement>, Make<CViewElement>, false},
     {99, Make<CLevelMaskElement>, Make<CLevelMaskElement>, true},
     {100, Make<CReferenceAttachment>, Make<CReferenceAttachment>, false},
+    {101, Make<CMatrixHeaderElement>, Make<CMatrixHeaderElement>, false},
+    {102, Make<CMatrixIntegerDataElement>, Make<CMatrixIntegerDataElement>, false},
+    {103, Make<CMatrixDoubleDataElement>, Make<CMatrixDoubleDataElement>, false},
+    {105, Make<CMeshHeaderElement>, Make<CMeshHeaderElement>, false},
 };
 
 const ClassRow* FindRow(int type)
@@ -123,12 +147,25 @@ IElement* NewByType(CDesignFile* file, int type, bool threeD)
     return make ? make(file) : Make<CUnknownElement>(file);
 }
 
+// The types whose classes read a graphic header.
+bool IsGraphicClassType(int type)
+{
+    switch (type) {
+    case 21: case 24: case 27: case 36: case 87: case 88: case 105: return true;
+    default: return false;
+    }
+}
+
 } // namespace
 
 IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint32_t length, bool threeD)
 {
     const int type = LoadU16(record + 4);
     const std::int32_t level = static_cast<std::int32_t>(LoadU32(record + 16));
+    // A record without the graphic flag has no graphic header, which the classes of graphic
+    // types would refuse: it is kept as an unknown element.
+    if (!(LoadU16(record + 6) & kElementGraphic) && IsGraphicClassType(type))
+        return Make<CUnknownElement>(file);
     switch (type) {
     case 39:
         // Tag set definitions have no class of their own yet: kept as unknown elements.

@@ -63,6 +63,17 @@ void DeleteScreenBitmap(void* bitmap);
 // Copies the bitmap, width x height, to (x, y) of a device context; false when it cannot.
 bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
 
+// A 24-bit bottom-up device-independent bitmap of width x height, its rows of stride bytes
+// at *bits: a DIB section selected into a memory device context where there is GDI, a plain
+// zeroed pixel buffer in the native build. Null (and *bits null) when none can be made.
+void* CreateDibSection(std::int32_t width, std::int32_t height, std::uint32_t stride, std::uint8_t** bits);
+void DeleteDibSection(void* section);
+// The memory device context the section is selected into (null in the native build).
+void* DibSectionContext(void* section);
+// The whole section (width x height) to (x, y, w, h) of a device context: stretched
+// (StretchBlt) or copied (BitBlt, w and h ignored), with SRCCOPY; false when it cannot.
+bool BlitDibSection(void* deviceContext, void* section, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool stretch);
+
 // TrueType fonts through GDI (none on a system without GDI, the native build). A font of the
 // face (at most 32 units), pixel height and angle in tenths of a degree: character set 1,
 // output precision 4, quality 1, pitch and family 0x34; null when none can be made.

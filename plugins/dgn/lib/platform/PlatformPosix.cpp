@@ -10,6 +10,7 @@
 #include <wctype.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <mutex>
 #include <new>
@@ -240,6 +241,21 @@ void* CreateScreenBitmap(const std::uint8_t*, std::uint32_t, std::int32_t* width
 void DeleteScreenBitmap(void*) {}
 
 bool DrawScreenBitmap(void*, void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t) { return false; }
+
+// No GDI here: a DIB section is a plain pixel buffer that cannot be drawn.
+void* CreateDibSection(std::int32_t width, std::int32_t height, std::uint32_t stride, std::uint8_t** bits)
+{
+    *bits = nullptr;
+    if (width <= 0 || height <= 0 || static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height) > 0x7FFFFFFFu)
+        return nullptr;
+    void* pixels = std::calloc(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), 1);
+    *bits = static_cast<std::uint8_t*>(pixels);
+    return pixels;
+}
+
+void DeleteDibSection(void* section) { std::free(section); }
+void* DibSectionContext(void*) { return nullptr; }
+bool BlitDibSection(void*, void*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, bool) { return false; }
 
 // No GDI here: no TrueType fonts.
 void* CreateTrueTypeFont(const char16_t*, std::int32_t, std::int32_t) { return nullptr; }

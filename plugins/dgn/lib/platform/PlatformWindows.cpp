@@ -261,6 +261,75 @@ bool DrawScreenBitmap(void* deviceContext, void* bitmap, std::int32_t x, std::in
     return ok;
 }
 
+namespace {
+
+// A DIB section and the memory device context it is selected into.
+struct DibSection {
+    HDC dc;
+    HBITMAP bitmap;
+    HGDIOBJ previous;
+    std::int32_t width;
+    std::int32_t height;
+};
+
+} // namespace
+
+void* CreateDibSection(std::int32_t width, std::int32_t height, std::uint32_t stride, std::uint8_t** bits)
+{
+    *bits = nullptr;
+    if (width <= 0 || height <= 0 || static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(height) > 0x7FFFFFFFu)
+        return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height; // positive: bottom-up rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!bitmap || !pixels) {
+        if (bitmap)
+            DeleteObject(bitmap);
+        return nullptr;
+    }
+    DibSection* s = new (std::nothrow) DibSection{CreateCompatibleDC(nullptr), bitmap, nullptr, width, height};
+    if (!s) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
+    if (s->dc)
+        s->previous = SelectObject(s->dc, bitmap);
+    *bits = static_cast<std::uint8_t*>(pixels);
+    return s;
+}
+
+void DeleteDibSection(void* section)
+{
+    DibSection* s = static_cast<DibSection*>(section);
+    if (!s)
+        return;
+    if (s->dc) {
+        SelectObject(s->dc, s->previous);
+        DeleteDC(s->dc);
+    }
+    DeleteObject(s->bitmap);
+    delete s;
+}
+
+void* DibSectionContext(void* section) { return section ? static_cast<DibSection*>(section)->dc : nullptr; }
+
+bool BlitDibSection(void* deviceContext, void* section, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h, bool stretch)
+{
+    DibSection* s = static_cast<DibSection*>(section);
+    if (!deviceContext || !s || !s->dc)
+        return false;
+    HDC target = static_cast<HDC>(deviceContext);
+    if (stretch)
+        return StretchBlt(target, x, y, w, h, s->dc, 0, 0, s->width, s->height, SRCCOPY) != 0;
+    return BitBlt(target, x, y, s->width, s->height, s->dc, 0, 0, SRCCOPY) != 0;
+}
+
 void* CreateTrueTypeFont(const char16_t* face, std::int32_t height, std::int32_t angle)
 {
     LOGFONTW lf = {};
