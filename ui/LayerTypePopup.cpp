@@ -82,10 +82,12 @@ bool CListPopup::Show(HWND owner, int currentId, POINT topLeft, LPARAM cookie)
     }
     SendMessageA(m_listWindow, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     m_list.Attach(m_listWindow);
-    SetFocus(m_listWindow);
     SendMessageA(m_listWindow, CPickList::kFillMessage, static_cast<WPARAM>(currentId), cookie);
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
+    // The focus goes to the list once the popup shows (showing activates the popup itself):
+    // from then on the list losing it closes the popup.
+    SetFocus(m_listWindow);
     return true;
 }
 

@@ -104,6 +104,8 @@ COptionsLayersPage::COptionsLayersPage() : COptionsPage(IDD_OPTIONS_LAYERS)
 
 COptionsLayersPage::~COptionsLayersPage()
 {
+    // A sheet closed without OK or Cancel still leaves one undo step.
+    EndUndoGroup(true);
     if (m_editor)
         m_editor->Destroy();
     m_lineTypePopup.Destroy();
@@ -162,7 +164,7 @@ std::vector<CLayer*> COptionsLayersPage::SelectedLayers() const
     return layers;
 }
 
-bool COptionsLayersPage::CanEdit() const { return m_control && m_control->AcceptsEdits(); }
+bool COptionsLayersPage::CanEdit() const { return m_editingEnabled && m_control && m_control->AcceptsEdits(); }
 
 bool COptionsLayersPage::IsOwnLayer(CShape* layer) const
 {
@@ -489,12 +491,11 @@ LRESULT COptionsLayersPage::HandleNotify(UINT, WPARAM, LPARAM lParam, BOOL& hand
         DeleteAllRows();
         if (m_control && m_control->EventsEnabled())
             m_control->RestartRedrawTimer(0);
-        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, PSNRET_NOERROR);
-        return TRUE;
+        return PSNRET_NOERROR;
     case PSN_RESET:
         EndUndoGroup(true);
         DeleteAllRows();
-        return TRUE;
+        return 0;
     case LVN_BEGINLABELEDITA:
         if (fromList)
             return OnBeginLabelEdit(reinterpret_cast<NMLVDISPINFOA*>(lParam));
@@ -528,10 +529,10 @@ LRESULT COptionsLayersPage::HandleNotify(UINT, WPARAM, LPARAM lParam, BOOL& hand
     case LVN_COLUMNCLICK:
         if (fromList) {
             const int column = reinterpret_cast<NMLISTVIEW*>(lParam)->iSubItem;
-            m_list.Sort(column, &CompareRows);
+            // The list keeps the sort column, its direction and the header's arrow; the page compares.
+            m_list.Sort(column, nullptr);
             m_sortColumn = m_list.GetSortColumn();
             m_sortAscending = m_list.IsSortAscending();
-            // The list sorted with the page's direction before it knew it: sort again.
             ListView_SortItems(m_list.GetHandle(), &CompareRows, reinterpret_cast<LPARAM>(this));
             m_currentRow = -1;
             if (CLayer* current = m_control->GetCurrentLayer())
@@ -1002,8 +1003,9 @@ void COptionsLayersPage::NewLayer()
     static_cast<CGroup*>(groupShape)->AppendChild(layer, 0);
     const int row = source + 1;
     SetLayerRow(row, layer, 0, true);
-    if (m_currentRow >= row && LayerOfRow(m_currentRow) != m_control->GetCurrentLayer())
-        ++m_currentRow;
+    // The current layer's row may have moved down.
+    if (CLayer* current = m_control->GetCurrentLayer())
+        m_currentRow = RowOfLayer(current->GetId());
     m_newLayer = true;
     StartNameEdit(RowOfLayer(layer->GetId()));
     Changed();

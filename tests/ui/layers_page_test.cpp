@@ -251,7 +251,7 @@ TEST_F(LayersPage, NewLayerNamesAndTheHostsVeto)
             Select({"abc"});
             Command(IDC_LAYERS_NEW);
             MessageBoxes::Answer() = IDNO;
-            EndEdit("Walls");
+            EndEdit("walls");
         });
         d.Do([&] {
             EXPECT_NE(Editor(), nullptr) << "No keeps editing";
