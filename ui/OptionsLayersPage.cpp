@@ -254,7 +254,9 @@ void COptionsLayersPage::InitColumns()
 {
     HWND list = m_list.GetHandle();
     m_list.SetReportStyle();
-    for (int column = 0; column <= kHatchType; ++column) {
+    m_hasSiteColumn = !m_control->GetIncludedSites().empty();
+    const int last = m_hasSiteColumn ? kSiteName : kHatchType;
+    for (int column = 0; column <= last; ++column) {
         std::string text = HeaderText(column);
         LVCOLUMNA info = {};
         info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -264,15 +266,7 @@ void COptionsLayersPage::InitColumns()
         SendMessageA(list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&info));
         m_list.SetColumnKind(column, kColumns[column].kind);
     }
-    m_hasSiteColumn = !m_control->GetIncludedSites().empty();
     if (m_hasSiteColumn) {
-        std::string text = HeaderText(kSiteName);
-        LVCOLUMNA info = {};
-        info.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        info.cx = kColumns[kSiteName].width;
-        info.pszText = &text[0];
-        info.iSubItem = kSiteName;
-        SendMessageA(list, LVM_INSERTCOLUMNA, kSiteName, reinterpret_cast<LPARAM>(&info));
         int order[] = {0, 8, 1, 2, 3, 4, 5, 6, 7};
         SendMessageA(list, LVM_SETCOLUMNORDERARRAY, 9, reinterpret_cast<LPARAM>(order));
     }
@@ -576,16 +570,9 @@ LRESULT COptionsLayersPage::OnBeginLabelEdit(NMLVDISPINFOA* info)
         return OnToggle(row, column);
     if (!CanEdit() || !IsOwnLayer(layer) || column != kName)
         return TRUE;
-    auto editor = std::make_unique<CInPlaceEdit>(row, column, nullptr, info->item.pszText, true, false);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL;
-    if (!editor->Create(m_list.GetHandle(), RECT{0, 0, 10, 10}, style, IDC_CELL_EDITOR, false))
+    m_editor = m_list.OpenEditor(row, column, info->item.pszText);
+    if (!m_editor)
         return TRUE;
-    if (!m_list.PlaceEditor(editor->GetHandle(), row, column)) {
-        editor->Destroy();
-        return TRUE;
-    }
-    editor->AutoSize();
-    m_editor = std::move(editor);
     m_editEnded = false;
     SetFocus(m_editor->GetHandle());
     return 0;

@@ -122,6 +122,17 @@ protected:
         info.item.iSubItem = column;
         SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
     }
+    // A click on a popup's last entry, as its list reports it; the entry's ID.
+    static int ClickLastEntry(CListPopup& popup)
+    {
+        const int last = popup.GetList().GetCount() - 1;
+        NMITEMACTIVATE click = {};
+        click.hdr.hwndFrom = popup.GetListWindow();
+        click.hdr.code = NM_CLICK;
+        click.iItem = last;
+        SendMessageA(popup.GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+        return static_cast<int>(popup.GetList().GetItemData(last));
+    }
     HWND Editor() const { return GetDlgItem(List(), IDC_CELL_EDITOR); }
     void EndEdit(const char* text) const
     {
@@ -362,16 +373,8 @@ TEST_F(LayersPage, DropDownPopupsAndTheirKeys)
         d.Then([&] { return Object()->GetLineTypePopup().IsWindow(); });
         d.Do([&] {
             popupOpen = true;
-            CListPopup& popup = Object()->GetLineTypePopup();
-            EXPECT_TRUE(CaptureWindowToPng(popup.GetHandle(), ArtefactPath("layers_line_type_popup")));
-            // The last entry, clicked.
-            const int last = popup.GetList().GetCount() - 1;
-            chosenLine = static_cast<int>(popup.GetList().GetItemData(last));
-            NMITEMACTIVATE click = {};
-            click.hdr.hwndFrom = popup.GetListWindow();
-            click.hdr.code = NM_CLICK;
-            click.iItem = last;
-            SendMessageA(popup.GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+            EXPECT_TRUE(CaptureWindowToPng(Object()->GetLineTypePopup().GetHandle(), ArtefactPath("layers_line_type_popup")));
+            chosenLine = ClickLastEntry(Object()->GetLineTypePopup());
         });
         d.Then([&] { return !Object()->GetLineTypePopup().IsWindow(); });
         d.Do([&] {
@@ -381,14 +384,7 @@ TEST_F(LayersPage, DropDownPopupsAndTheirKeys)
         });
         d.Then([&] { return Object()->GetHatchTypePopup().IsWindow(); });
         d.Do([&] {
-            CListPopup& popup = Object()->GetHatchTypePopup();
-            const int last = popup.GetList().GetCount() - 1;
-            chosenHatch = static_cast<int>(popup.GetList().GetItemData(last));
-            NMITEMACTIVATE click = {};
-            click.hdr.hwndFrom = popup.GetListWindow();
-            click.hdr.code = NM_CLICK;
-            click.iItem = last;
-            SendMessageA(popup.GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
+            chosenHatch = ClickLastEntry(Object()->GetHatchTypePopup());
         });
         d.Then([&] { return !Object()->GetHatchTypePopup().IsWindow(); });
     });
