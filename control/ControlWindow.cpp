@@ -622,8 +622,14 @@ LRESULT CYVEXControl::HandleInPlaceEditDone(UINT, WPARAM wParam, LPARAM lParam, 
     return 0;
 }
 
-LRESULT CYVEXControl::HandleCurrentLayerChanged(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CYVEXControl::HandleCurrentLayerChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&)
 {
+    // The open Options pages that show the current layer keep their mark in step.
+    if (m_optionsSheet) {
+        for (HWND page : {m_optionsSheet->GetLayersPageWindow(), m_optionsSheet->GetDrawingSettingsPageWindow()})
+            if (page && IsWindow(page))
+                PostMessageW(page, msg, wParam, lParam);
+    }
     if (EventsEnabled())
         RestartRedrawTimer(0);
     return 0;

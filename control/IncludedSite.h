@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 class CControlCore;
 
@@ -39,3 +40,7 @@ struct CProgressRange
     double offset = 0.0;  // percent covered before it
     int total = 0;        // items of this site
 };
+
+// The entry of the list of included modules that holds a site (or drawing file, by its negative
+// ID); null when the site is not one of them.
+const CIncludedSite* FindIncludedSite(const std::vector<CIncludedSite>& sites, int siteId);

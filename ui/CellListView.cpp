@@ -1,5 +1,6 @@
 #include "ui/CellListView.h"
 #include "com/Module.h"
+#include "control/InPlaceEdit.h"
 #include "ui/ColorPopupMenu.h"
 #include "ui/resource.h"
 #include <vector>
@@ -215,6 +216,20 @@ void CCellListView::Sort(int column, PFNLVCOMPARE compare)
     if (compare)
         SendMessageA(m_hWnd, LVM_SORTITEMS, MAKELPARAM(column, m_sortAscending ? 0 : 1),
                      reinterpret_cast<LPARAM>(compare));
+}
+
+std::unique_ptr<CInPlaceEdit> CCellListView::OpenEditor(int row, int column, const char* text)
+{
+    auto editor = std::make_unique<CInPlaceEdit>(row, column, nullptr, text, true, false);
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL;
+    if (!editor->Create(m_hWnd, RECT{0, 0, 10, 10}, style, IDC_CELL_EDITOR, false))
+        return nullptr;
+    if (!PlaceEditor(editor->GetHandle(), row, column)) {
+        editor->Destroy();
+        return nullptr;
+    }
+    editor->AutoSize();
+    return editor;
 }
 
 // --- Colours -----------------------------------------------------------------------------------

@@ -20,6 +20,7 @@
 #include "com/Window.h"
 
 class CColorPopupMenu;
+class CInPlaceEdit;
 
 // The record of one row, which the row's item data points to; the parent owns it.
 class CListRowData
@@ -98,6 +99,9 @@ public:
     // Lays an edit window over a cell (the row made visible, the column scrolled into view);
     // false when the row is not visible, the column does not exist or is narrower than 5 pixels.
     bool PlaceEditor(HWND editor, int row, int column);
+    // A text cell's editor (control 103, reporting to the list's parent), laid over the cell and
+    // fitted to its text; null when it cannot be made or placed.
+    std::unique_ptr<CInPlaceEdit> OpenEditor(int row, int column, const char* text);
 
     void SetEditRow(int row) { m_editRow = row; }
     int GetEditRow() const { return m_editRow; }

@@ -66,17 +66,9 @@ LRESULT CListPageBase::HandleBeginLabelEdit(UINT, WPARAM, LPARAM lParam, BOOL&)
     const auto* info = reinterpret_cast<const NMLVDISPINFOA*>(lParam);
     if (!(info->item.mask & LVIF_TEXT) || m_editor)
         return FALSE;
-    auto editor = std::make_unique<CInPlaceEdit>(info->item.iItem, info->item.iSubItem, nullptr, info->item.pszText,
-                                                 true, false);
-    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL;
-    if (!editor->Create(m_list.GetHandle(), RECT{0, 0, 10, 10}, style, IDC_CELL_EDITOR, false))
+    m_editor = m_list.OpenEditor(info->item.iItem, info->item.iSubItem, info->item.pszText);
+    if (!m_editor)
         return FALSE;
-    if (!m_list.PlaceEditor(editor->GetHandle(), info->item.iItem, info->item.iSubItem)) {
-        editor->Destroy();
-        return FALSE;
-    }
-    editor->AutoSize();
-    m_editor = std::move(editor);
     m_editEnded = false;
     SetFocus(m_editor->GetHandle());
     return FALSE;

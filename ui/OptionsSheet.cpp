@@ -5,6 +5,7 @@
 #include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
+#include "ui/OptionsLayersPage.h"
 #include "ui/resource.h"
 #include <commctrl.h>
 #include <new>
@@ -26,7 +27,7 @@ const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_GENERAL, &MakePage<COptionsGeneralPage>},
     {IDD_OPTIONS_DRAWING_SETTINGS, &MakePage<COptionsDrawingSettingsPage>},
     {IDD_OPTIONS_VIEWPORTS, nullptr},
-    {IDD_OPTIONS_LAYERS, nullptr},
+    {IDD_OPTIONS_LAYERS, &MakePage<COptionsLayersPage>},
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},
     {IDD_OPTIONS_BLOCKS, nullptr},

@@ -315,3 +315,35 @@
 #define IDC_PP_PEN_WEIGHT 298
 #define IDC_PP_IMAGE_SCALE 299
 #define IDC_PP_TOPMOST_SHAPE 326
+
+// Options page Layers: the buttons, the column headers, the context menu and its items that apply
+// one value to the selected layers (on, off, invert; the clicked row's value).
+#define IDC_LAYERS_NEW 209
+#define IDC_LAYERS_SET_CURRENT 261
+#define IDC_LAYERS_MERGE 265
+#define IDC_LAYERS_DELETE 260
+#define IDC_LAYERS_HIGHLIGHT 262
+#define IDC_LAYERS_SELECT 263
+#define IDC_LAYERS_FRONT 264
+#define IDC_LAYERS_BACK 266
+#define IDS_SITE_NAME_COLUMN 48114
+#define IDS_LAYER_ON_COLUMN 48070
+#define IDS_LAYER_ENABLE_COLUMN 48071
+#define IDS_LAYER_SELECT_COLUMN 48072
+#define IDS_LAYER_COLOR_COLUMN 48073
+#define IDS_LAYER_LINE_TYPE_COLUMN 48074
+#define IDS_LAYER_HATCH_COLOR_COLUMN 48075
+#define IDS_LAYER_HATCH_TYPE_COLUMN 48076
+#define IDR_LAYERS_MENU 330
+#define IDM_LAYERS_ON_SELECTED 48060
+#define IDM_LAYERS_OFF_SELECTED 48061
+#define IDM_LAYERS_INVERT_SELECTED 48062
+#define IDM_LAYERS_SET_SAME 48064
+
+// The message box whose buttons take the captions a caller gives (also the Yes / No / Yes to All /
+// No to All question): the buttons, the icon and the message text.
+#define IDD_CUSTOM_MESSAGE_BOX 273
+#define IDC_BOX_YES_TO_ALL 8
+#define IDC_BOX_NO_TO_ALL 9
+#define IDC_BOX_ICON 33249
+#define IDC_BOX_TEXT 289

@@ -17,4 +17,6 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) { return g_handler.exchange(handler); }
 
+MessageBoxHandler GetMessageBoxHandler() { return g_handler.load(); }
+
 } // namespace ycom

@@ -13,5 +13,7 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT style
 // Installs a handler for the whole process (null restores MessageBoxA); answers the previous
 // one. Message boxes may come from worker threads: a handler must be thread-safe.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+// The installed handler, null when none is.
+MessageBoxHandler GetMessageBoxHandler();
 
 } // namespace ycom
