@@ -23,6 +23,24 @@ HINSTANCE Resources() { return ycom::TheModule().ResourceInstance(); }
 
 } // namespace
 
+// ---- the name dialogs ----
+
+LRESULT CNameDialog::HandleOk(UINT, WPARAM, LPARAM, BOOL&)
+{
+    const std::string name = ItemText(m_hWnd, m_nameItem);
+    if (name.empty())
+        return 0;
+    m_name = name;
+    EndDialog(IDOK);
+    return 0;
+}
+
+LRESULT CNameDialog::HandleCancel(UINT, WPARAM, LPARAM, BOOL&)
+{
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
 // ---- Deleting block ----
 
 INT_PTR CDeleteBlockDialog::DoModal(HWND parent) { return DialogWindow::DoModal(Resources(), IDD_DELETE_BLOCK, parent); }
@@ -62,21 +80,6 @@ LRESULT CBlockNameDialog::HandleInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     return TRUE;
 }
 
-LRESULT CBlockNameDialog::HandleOk(UINT, WPARAM, LPARAM, BOOL&)
-{
-    const std::string name = ItemText(m_hWnd, IDC_BLOCK_NAME_LIST);
-    if (name.empty())
-        return 0;
-    m_name = name;
-    EndDialog(IDOK);
-    return 0;
-}
-
-LRESULT CBlockNameDialog::HandleCancel(UINT, WPARAM, LPARAM, BOOL&)
-{
-    EndDialog(IDCANCEL);
-    return 0;
-}
 
 // ---- Create block ----
 
@@ -113,21 +116,6 @@ LRESULT CCreateBlockDialog::HandleUpdate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CCreateBlockDialog::HandleOk(UINT, WPARAM, LPARAM, BOOL&)
-{
-    const std::string name = ItemText(m_hWnd, IDC_CREATE_BLOCK_NAME);
-    if (name.empty())
-        return 0;
-    m_name = name;
-    EndDialog(IDOK);
-    return 0;
-}
-
-LRESULT CCreateBlockDialog::HandleCancel(UINT, WPARAM, LPARAM, BOOL&)
-{
-    EndDialog(IDCANCEL);
-    return 0;
-}
 
 void RegisterBlockNamePrompts()
 {
