@@ -1,6 +1,7 @@
 #include "automation/Module.h"
 #include "automation/ResultCodes.h"
 #include "control/SharedPrintSetup.h"
+#include "ui/BlockDialogs.h"
 #include "ui/MultilineTextDialog.h"
 #include "ui/OptionsSheet.h"
 #include "YVEX_h.h"
@@ -24,6 +25,8 @@ void ModuleAttach(HINSTANCE instance)
         []() -> std::unique_ptr<CTextEditorDialog> { return std::make_unique<CMultilineTextDialog>(); });
     // The Options sheet every control makes for itself.
     SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
+    // The block commands' name questions.
+    RegisterBlockNamePrompts();
 }
 
 void ModuleDetach(bool processEnding)

@@ -4,6 +4,7 @@
 #include "com/AnsiText.h"
 #include "com/Guard.h"
 #include "com/MessageBoxHook.h"
+#include "control/BlockNamePrompts.h"
 #include "control/ResourceText.h"
 #include "control/UndoRecorder.h"
 #include "model/Group.h"
@@ -11,6 +12,7 @@
 #include "ui/resource.h"
 #include <commctrl.h>
 #include <cfloat>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,20 +34,27 @@ int CYVEXControl::BeginBlockEditing(CShape* shape, int lParam)
     CShape* block = shape;
     if (shape->GetId() == BASE_ID) {
         // On the drawing itself the user picks a block of the library by name.
-        std::vector<std::string> names;
-        if (CGroup* library = GetLibraryGroup())
+        std::set<std::string> names;
+        CGroup* library = GetLibraryGroup();
+        if (library)
             for (int i = 0; i < library->GetShapeCount(); ++i) {
                 CShape* child = library->GetChildAt(i);
                 const std::string name = ycom::WideToAnsi(static_cast<CGroup*>(child)->GetName().c_str());
                 if (child->GetShapeType() == stGroup && IsOfferedBlockName(name))
-                    names.push_back(name);
+                    names.insert(name);
             }
         if (names.empty())
             ycom::ShowMessageBox(m_hWnd, LoadResourceTextA(IDS_NO_BLOCKS_TO_EDIT, 256).c_str(), "Edit block",
                                  MB_OK | MB_ICONINFORMATION);
-        // The block-name dialog comes with the Blocks dialogs: until then no name is chosen.
-        FireCancel();
-        return 0;
+        std::string chosen;
+        CShape* picked = nullptr;
+        if (!names.empty() && ChooseBlockName(m_hWnd, "Edit block", names, chosen))
+            picked = library->FindChildByName(ycom::AnsiToWide(chosen).c_str());
+        if (!picked) {
+            FireCancel();
+            return 0;
+        }
+        return StartEditShape(picked, EDSH_BLOCK, 0, 0);
     }
     if (shape->GetShapeType() == stReference && lParam != 1)
         block = static_cast<CReference*>(shape)->GetBlock();
@@ -293,10 +302,24 @@ HRESULT CYVEXControl::CreateBlock(const wchar_t* name, LONG* blockId, LONG shape
     if (!blockId)
         return E_POINTER;
     *blockId = 0;
-    // Without a name the user is asked for one; the name dialog comes with the Blocks dialogs, and
-    // until then the question counts as cancelled.
-    if (!name || !*name)
-        return S_OK;
+    // Without a name the user is asked for one, again while the library has a block of that name;
+    // a caller's name is taken as it is.
+    std::wstring asked;
+    if (!name || !*name) {
+        CGroup* library = GetLibraryGroup();
+        std::string answer;
+        for (;;) {
+            if (!AskNewBlockName(GetControlWindow(), answer))
+                return S_OK;
+            CShape* taken = library ? library->FindChildByName(ycom::AnsiToWide(answer).c_str()) : nullptr;
+            if (!taken || taken->GetShapeType() != stGroup)
+                break;
+            const std::string text = LoadResourceTextA(IDS_BLOCK_NAME_EXISTS, 256);
+            ycom::ShowMessageBox(GetControlWindow(), text.c_str(), text.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        }
+        asked = ycom::AnsiToWide(answer);
+        name = asked.c_str();
+    }
 
     CUndoRecorder* recorder = GetUndoRecorder();
     if (recorder)

@@ -11,6 +11,8 @@ struct CIncludedSite
     int siteId = 0;
     // The drawing file of an included file (empty for an included site).
     std::string fileName;
+    // The name of an included site (its Sites row's) once it is loaded.
+    std::string name;
     CControlCore* control = nullptr;
     // 1: a full load that replaces the drawing; 0: the load adds to it.
     int clear = 0;
@@ -32,6 +34,12 @@ struct CIncludedSite
     // The loaded site does not become the current site, nor its view and setting current.
     int keepCurrent = 0;
 };
+
+// The entry of the module that holds a shape (the site its database row came from), null for the
+// drawing's own site and for shapes that never came from a module.
+const CIncludedSite* FindIncludedSite(const CControlCore& control, int shapeId);
+// What the dialogs call a module: the site's name, else the file's name.
+std::string IncludedSiteName(const CIncludedSite& site);
 
 // The part of one 0-100 progress scale that the rows of one site fill.
 struct CProgressRange

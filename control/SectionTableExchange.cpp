@@ -143,6 +143,9 @@ HRESULT CControlCore::ExchangeSiteTables(CDataTableSet* tables, DWORD mode, int)
     for (const CIncludedSite& entry : std::vector<CIncludedSite>(m_includedSites))
         if (const CSitesRecord* record = sites->FindRecord(entry.siteId))
             apply(*record, entry.unitsOption);
+    for (CIncludedSite& entry : m_includedSites)
+        if (const CSitesRecord* record = sites->FindRecord(entry.siteId))
+            entry.name = record->Name;
     if (pending) {
         if (const CSitesRecord* record = sites->FindRecord(pendingSite))
             apply(*record, 0);

@@ -2,9 +2,12 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
+#include "com/AnsiText.h"
 #include "com/MessageBoxHook.h"
+#include "control/BlockNamePrompts.h"
 #include "control/ErrorInfo.h"
 #include "control/ResourceText.h"
 #include "ui/resource.h"
@@ -771,7 +774,7 @@ HRESULT CYVEXControl::AddReferenceByName(LONG groupId, const wchar_t* blockName,
             return S_FALSE;
         // The blocks the user could choose from.
         CGroup* root = GetRootGroup();
-        std::vector<std::wstring> offered;
+        std::set<std::string> offered;
         for (CShape* child : library ? library->Children() : std::vector<CShape*>()) {
             if (child->GetShapeType() != stGroup || child == root)
                 continue;
@@ -784,16 +787,17 @@ HRESULT CYVEXControl::AddReferenceByName(LONG groupId, const wchar_t* blockName,
             const std::wstring& candidateName = candidate->GetName();
             if (candidateName.empty() || candidateName[0] == L'*' || candidateName[0] == L'$')
                 continue;
-            offered.push_back(candidateName);
+            offered.insert(ycom::WideToAnsi(candidateName));
         }
         if (offered.empty()) {
             ycom::ShowMessageBox(GetControlWindow(), "No blocks to insert", "Add block reference",
                                  MB_OK | MB_ICONINFORMATION);
             return S_FALSE;
         }
-        // Choosing among them needs the block-name dialog, which the control does not have yet:
-        // it counts as cancelled.
-        return S_FALSE;
+        std::string chosen;
+        if (!ChooseBlockName(GetControlWindow(), "Create block reference", offered, chosen))
+            return S_FALSE;
+        name = ycom::AnsiToWide(chosen);
     }
     CShape* block = library ? library->FindChildByName(name.c_str()) : nullptr;
     if (!block)

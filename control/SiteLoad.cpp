@@ -359,8 +359,10 @@ HRESULT CControlCore::LoadSiteBody(int siteId, CIncludedSite& request, bool top,
             m_siteRecord.SetDraftLimits(previous.GetDraftLimits());
         if (!m_siteRecord.GetName().empty()) {
             for (CIncludedSite& entry : m_includedSites)
-                if (entry.siteId == siteId)
+                if (entry.siteId == siteId) {
                     entry.fileName.clear();
+                    entry.name = m_siteRecord.GetName();
+                }
         }
         if (request.keepCurrent) {
             m_siteRecord = previous;

@@ -371,8 +371,10 @@ void COptionsLayersPage::SetLayerRow(int row, CLayer* layer, DWORD rowFlags, boo
         if (layer->GetDatabaseId() != 0)
             siteId = m_control->GetShapeMap().GetSourceSite(layer->GetDatabaseId());
         if (const CIncludedSite* included = FindIncludedSite(m_control->GetIncludedSites(), siteId)) {
-            // An included site is known by its file, or by its number.
-            site = included->fileName.empty() ? std::to_string(included->siteId) : included->fileName;
+            // An included module is known by its site's name or its file, else by its number.
+            site = IncludedSiteName(*included);
+            if (site.empty())
+                site = std::to_string(included->siteId);
         }
         setText(kSiteName, site);
     }

@@ -2,6 +2,7 @@
 #include "com/Module.h"
 #include "control/YVEXControl.h"
 #include "ui/OptionsAboutPage.h"
+#include "ui/OptionsBlocksPage.h"
 #include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
@@ -30,7 +31,7 @@ const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_LAYERS, &MakePage<COptionsLayersPage>},
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},
-    {IDD_OPTIONS_BLOCKS, nullptr},
+    {IDD_OPTIONS_BLOCKS, &MakePage<COptionsBlocksPage>},
     {IDD_OPTIONS_DEFAULT_SHAPES, &MakePage<COptionsDefaultShapesPage>},
     {IDD_OPTIONS_ABOUT, &MakePage<COptionsAboutPage>},
 };

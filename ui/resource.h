@@ -347,3 +347,26 @@
 #define IDC_BOX_NO_TO_ALL 9
 #define IDC_BOX_ICON 33249
 #define IDC_BOX_TEXT 289
+
+// Options page Blocks (its list is the list of a list page) and the block dialogs: Insert, Edit
+// and Delete of the page; the "Deleting block..." question with its text, icon and two answers;
+// the block-name chooser and its list; the "Create block" dialog and its edit; their texts.
+#define IDC_BLOCKS_INSERT 305
+#define IDC_BLOCKS_EDIT 1005
+#define IDC_BLOCKS_DELETE 260
+#define IDD_DELETE_BLOCK 300
+#define IDC_DELETE_BLOCK_TEXT 289
+#define IDC_DELETE_BLOCK_ICON 33249
+#define IDC_DELETE_BLOCK_AND_REFERENCES 305
+#define IDC_DELETE_ONLY_REFERENCES 209
+#define IDD_BLOCK_NAME 212
+#define IDC_BLOCK_NAME_LIST 232
+#define IDD_CREATE_BLOCK 213
+#define IDC_CREATE_BLOCK_NAME 234
+#define IDS_BLOCK_NAME_EXISTS 102
+#define IDS_DELETE_BLOCK_QUESTION 152
+#define IDS_DELETE_BLOCK_CAPTION 153
+#define IDS_BLOCK_REFERENCES_REMAIN 154
+#define IDS_REFERENCES_LOCKED 48112
+#define IDS_DELETE_REFERENCES_QUESTION 50475
+#define IDS_DELETE_REFERENCES_CAPTION 50476
