@@ -145,6 +145,25 @@ void PutPaperIntoDevMode(const CPageSetupRecord& page, HGLOBAL devMode)
     m->dmOrientation = page.paperSize.y < page.paperSize.x ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
 }
 
+// Asks the host (the parent of the control's window, else the control) for its print preview.
+void PostPrintPreview(HWND window)
+{
+    HWND parent = window ? GetParent(window) : nullptr;
+    if (parent || window)
+        PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+}
+
+// A dialog structure's printer handles are its own (copies of the stored set-up): they go with it.
+template <class Dialog>
+struct DialogHandles {
+    Dialog& d;
+    ~DialogHandles()
+    {
+        FreeGlobal(d.hDevMode);
+        FreeGlobal(d.hDevNames);
+    }
+};
+
 // Keeps the thread's messages flowing while the printer driver works.
 BOOL CALLBACK KeepPumping(HDC, int)
 {
@@ -384,15 +403,7 @@ HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
     m_printDialog.printType = GetPageSetup().printType;
     dialog.lCustData = reinterpret_cast<LPARAM>(&m_printDialog);
     GetPrinterSetup(&dialog);
-    // The structure's handles are its own (copies of the stored set-up): they go with it.
-    struct DialogHandles {
-        PRINTDLGA& d;
-        ~DialogHandles()
-        {
-            FreeGlobal(d.hDevMode);
-            FreeGlobal(d.hDevNames);
-        }
-    } handles{dialog};
+    DialogHandles<PRINTDLGA> handles{dialog};
 
     HDC printer = nullptr;
     if (!quiet) {
@@ -455,10 +466,7 @@ HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
     }
     if (m_printDialog.previewRequest) {
         m_printDialog.previewRequest = 0;
-        HWND window = GetControlWindow();
-        HWND parent = window ? GetParent(window) : nullptr;
-        if (parent || window)
-            PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+        PostPrintPreview(GetControlWindow());
         return S_OK;
     }
 
@@ -510,14 +518,7 @@ HRESULT CYVEXControl::RunPageSetupDialog()
     m_printDialog.windowRequest = m_printDialog.previewRequest = 0;
     dialog.lCustData = reinterpret_cast<LPARAM>(&m_printDialog);
     GetPrinterSetup(&dialog);
-    struct DialogHandles {
-        PAGESETUPDLGA& d;
-        ~DialogHandles()
-        {
-            FreeGlobal(d.hDevMode);
-            FreeGlobal(d.hDevNames);
-        }
-    } handles{dialog};
+    DialogHandles<PAGESETUPDLGA> handles{dialog};
     // The system dialog waits for a printer that is not there: without one it is not shown.
     if (!dialog.hDevMode && !dialog.hDevNames)
         return E_FAIL;
@@ -531,10 +532,7 @@ HRESULT CYVEXControl::RunPageSetupDialog()
     }
     if (m_printDialog.previewRequest) {
         m_printDialog.previewRequest = 0;
-        HWND window = GetControlWindow();
-        HWND parent = window ? GetParent(window) : nullptr;
-        if (parent || window)
-            PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+        PostPrintPreview(GetControlWindow());
     }
     return S_OK;
 }

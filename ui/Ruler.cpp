@@ -19,6 +19,22 @@ constexpr int kInset = 2;
 // No ruler needs more ticks than this; a walk that would is cut short rather than run away.
 constexpr int kMostTicks = 100000;
 
+// The plain properties: a get answers the field, a put stores it without repainting.
+template <class T>
+HRESULT Answer(T* out, T value)
+{
+    RETURN_IF_NULL_POINTER(out);
+    *out = value;
+    return S_OK;
+}
+template <class T>
+HRESULT Store(T* field, T value)
+{
+    *field = value;
+    return S_OK;
+}
+VARIANT_BOOL AsBool(VARIANT_BOOL value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
 } // namespace
 
 CRuler::CRuler()
@@ -214,8 +230,8 @@ STDMETHODIMP CRuler::SetRulerInfo(double LowerLimit, double UpperLimit, short nS
         return E_INVALIDARG;
     m_scalingFactor = nScalingFactor;
     m_groupSize = nGroupSize;
-    m_horizontal = bHorz ? VARIANT_TRUE : VARIANT_FALSE;
-    m_look3D = b3DLook ? VARIANT_TRUE : VARIANT_FALSE;
+    m_horizontal = AsBool(bHorz);
+    m_look3D = AsBool(b3DLook);
     return SetRulerLimits(LowerLimit, UpperLimit);
 }
 
@@ -256,83 +272,20 @@ STDMETHODIMP CRuler::SetRulerLimits(double LowerLimit, double UpperLimit)
     return S_OK;
 }
 
-STDMETHODIMP CRuler::get_MajorMarkerLength(short* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_majorLength;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_MajorMarkerLength(short newVal)
-{
-    m_majorLength = newVal;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_MinorMarkerLength(short* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_minorLength;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_MinorMarkerLength(short newVal)
-{
-    m_minorLength = newVal;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_NumbersDistance(short* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_numbersDistance;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_NumbersDistance(short newVal)
-{
-    m_numbersDistance = newVal;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_HorzAligned(VARIANT_BOOL* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_horizontal;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_HorzAligned(VARIANT_BOOL newVal)
-{
-    m_horizontal = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_ShowNumbers(VARIANT_BOOL* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_showNumbers;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_ShowNumbers(VARIANT_BOOL newVal)
-{
-    m_showNumbers = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_Look3D(VARIANT_BOOL* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_look3D;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_Look3D(VARIANT_BOOL newVal)
-{
-    m_look3D = newVal ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-STDMETHODIMP CRuler::get_Zero(double* pVal)
-{
-    RETURN_IF_NULL_POINTER(pVal);
-    *pVal = m_zero;
-    return S_OK;
-}
-STDMETHODIMP CRuler::put_Zero(double newVal)
-{
-    m_zero = newVal;
-    return S_OK;
-}
+STDMETHODIMP CRuler::get_MajorMarkerLength(short* pVal) { return Answer(pVal, m_majorLength); }
+STDMETHODIMP CRuler::put_MajorMarkerLength(short newVal) { return Store(&m_majorLength, newVal); }
+STDMETHODIMP CRuler::get_MinorMarkerLength(short* pVal) { return Answer(pVal, m_minorLength); }
+STDMETHODIMP CRuler::put_MinorMarkerLength(short newVal) { return Store(&m_minorLength, newVal); }
+STDMETHODIMP CRuler::get_NumbersDistance(short* pVal) { return Answer(pVal, m_numbersDistance); }
+STDMETHODIMP CRuler::put_NumbersDistance(short newVal) { return Store(&m_numbersDistance, newVal); }
+STDMETHODIMP CRuler::get_HorzAligned(VARIANT_BOOL* pVal) { return Answer(pVal, m_horizontal); }
+STDMETHODIMP CRuler::put_HorzAligned(VARIANT_BOOL newVal) { return Store(&m_horizontal, AsBool(newVal)); }
+STDMETHODIMP CRuler::get_ShowNumbers(VARIANT_BOOL* pVal) { return Answer(pVal, m_showNumbers); }
+STDMETHODIMP CRuler::put_ShowNumbers(VARIANT_BOOL newVal) { return Store(&m_showNumbers, AsBool(newVal)); }
+STDMETHODIMP CRuler::get_Look3D(VARIANT_BOOL* pVal) { return Answer(pVal, m_look3D); }
+STDMETHODIMP CRuler::put_Look3D(VARIANT_BOOL newVal) { return Store(&m_look3D, AsBool(newVal)); }
+STDMETHODIMP CRuler::get_Zero(double* pVal) { return Answer(pVal, m_zero); }
+STDMETHODIMP CRuler::put_Zero(double newVal) { return Store(&m_zero, newVal); }
 STDMETHODIMP CRuler::get_CursorPosition(double* pVal)
 {
     // A null pointer is no error here: nothing is written.
