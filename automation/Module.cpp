@@ -1,9 +1,13 @@
 #include "automation/Module.h"
 #include "automation/ResultCodes.h"
+#include "control/PageSetupPaper.h"
+#include "control/PrintDialogRecord.h"
 #include "control/SharedPrintSetup.h"
 #include "ui/BlockDialogs.h"
 #include "ui/MultilineTextDialog.h"
 #include "ui/OptionsSheet.h"
+#include "ui/PageSetupDialog.h"
+#include "ui/PaperSizes.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -27,6 +31,10 @@ void ModuleAttach(HINSTANCE instance)
     SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
     // The block commands' name questions.
     RegisterBlockNamePrompts();
+    // Printer paper codes are looked up in the dialogs' paper table.
+    SetPaperCodeLookup(LookUpPaperCode);
+    // The print and page-setup dialogs run with the control's templates and hooks.
+    SetPrintDialogHooks(PageSetupDialogProc, PageSetupPaintHook);
 }
 
 void ModuleDetach(bool processEnding)

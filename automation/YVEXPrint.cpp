@@ -36,10 +36,9 @@ STDMETHODIMP CYVEXPrint::PrintSite(VARIANT_BOOL Quiet)
         return m_control->PrintSiteToPrinter(Quiet != VARIANT_FALSE);
     });
 }
-// The page set-up dialog needs its template, which the module does not have yet.
 STDMETHODIMP CYVEXPrint::PageSetup()
 {
-    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return E_NOTIMPL; });
+    return Guarded([&](CPageSetupRecord&, CPrintSettings&) -> HRESULT { return m_control->RunPageSetupDialog(); });
 }
 STDMETHODIMP CYVEXPrint::RestorePrinterSettings(LONG_PTR pPRINTDLG)
 {

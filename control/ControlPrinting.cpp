@@ -7,6 +7,8 @@
 #include "com/HResult.h"
 #include "com/Owners.h"
 #include "control/PageLayout.h"
+#include "control/PageSetupPaper.h"
+#include "control/PrintDialogRecord.h"
 #include "control/PrintDeviceCalls.h"
 #include "control/ResourceText.h"
 #include "control/SharedPrintSetup.h"
@@ -19,6 +21,9 @@ namespace {
 // The spooled document's name and the command that asks the host for its print preview.
 constexpr char kDocumentName[] = "YVEXControl Document";
 constexpr WPARAM kPrintPreviewCommand = 0xE109;
+// The control's templates of the print and page-setup dialogs.
+constexpr int kPrintTemplate = 1538;
+constexpr int kPageSetupTemplate = 344;
 
 // A block of global memory that the caller owns, with the same bytes; null when there is none
 // or it cannot be read.
@@ -103,31 +108,61 @@ void StorePrinterHandles(HGLOBAL devMode, HGLOBAL devNames)
             SetSharedDevNames(copy, TRUE);
 }
 
-// The paper of a printer mode in millimetres, turned as the mode prints; false when the mode
-// tells neither its paper's size nor a paper we know.
-bool PaperOfDevMode(HGLOBAL devMode, CRealPoint* paper)
+// The paper of a printer mode in millimetres, turned as the mode prints, and its paper code;
+// false when the mode tells neither its paper's size nor a paper of the paper table.
+bool PaperOfDevMode(CYVEXControl* control, HGLOBAL devMode, CRealPoint* paper, short* code = nullptr)
 {
     ycom::GlobalLockView<DEVMODEA> mode(devMode);
     if (!mode || mode.Size() < offsetof(DEVMODEA, dmPaperLength) + sizeof(short))
         return false;
     const DEVMODEA* m = mode.Get();
-    float width = 0.0f, length = 0.0f;
+    double width = 0.0, length = 0.0;
+    if (code)
+        *code = (m->dmFields & DM_PAPERSIZE) ? m->dmPaperSize : 0;
     if ((m->dmFields & DM_PAPERWIDTH) && (m->dmFields & DM_PAPERLENGTH) && m->dmPaperWidth > 0 && m->dmPaperLength > 0) {
-        width = m->dmPaperWidth / 10.0f;
-        length = m->dmPaperLength / 10.0f;
-    } else if (m->dmPaperSize == DMPAPER_A4) {
-        width = 210.0f;
-        length = 297.0f;
-    } else if (m->dmPaperSize == DMPAPER_LETTER) {
-        width = 215.9f;
-        length = 279.4f;
-    } else {
+        width = m->dmPaperWidth / 10.0;
+        length = m->dmPaperLength / 10.0;
+    } else if (!PaperOfCode(control, m->dmPaperSize, &length, &width)) {
         return false;
     }
     const bool landscape = (m->dmFields & DM_ORIENTATION) && m->dmOrientation == DMORIENT_LANDSCAPE;
-    *paper = landscape ? CRealPoint(length, width) : CRealPoint(width, length);
+    *paper = landscape ? CRealPoint(static_cast<float>(length), static_cast<float>(width))
+                       : CRealPoint(static_cast<float>(width), static_cast<float>(length));
     return true;
 }
+
+// The control's known paper goes into the printer mode, turned as the control's paper is.
+void PutPaperIntoDevMode(const CPageSetupRecord& page, HGLOBAL devMode)
+{
+    if (!page.paperId)
+        return;
+    ycom::GlobalLockView<DEVMODEA> mode(devMode);
+    if (!mode || mode.Size() < offsetof(DEVMODEA, dmPaperLength))
+        return;
+    DEVMODEA* m = mode.Get();
+    m->dmFields |= DM_PAPERSIZE | DM_ORIENTATION;
+    m->dmPaperSize = page.paperId;
+    m->dmOrientation = page.paperSize.y < page.paperSize.x ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+}
+
+// Asks the host (the parent of the control's window, else the control) for its print preview.
+void PostPrintPreview(HWND window)
+{
+    HWND parent = window ? GetParent(window) : nullptr;
+    if (parent || window)
+        PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+}
+
+// A dialog structure's printer handles are its own (copies of the stored set-up): they go with it.
+template <class Dialog>
+struct DialogHandles {
+    Dialog& d;
+    ~DialogHandles()
+    {
+        FreeGlobal(d.hDevMode);
+        FreeGlobal(d.hDevNames);
+    }
+};
 
 // Keeps the thread's messages flowing while the printer driver works.
 BOOL CALLBACK KeepPumping(HDC, int)
@@ -152,16 +187,59 @@ void CYVEXControl::SetPrintType(int printType)
     m_printDialog.printType = printType;
 }
 
+void CYVEXControl::FillPrintDialogRecord(LPARAM custom, void* dialog)
+{
+    // Only the control's own working record is written: a host's custom data stays its own.
+    if (custom != reinterpret_cast<LPARAM>(&m_printDialog))
+        return;
+    const CPageSetupRecord& page = GetPageSetup();
+    m_printDialog.control = this;
+    m_printDialog.offsetX = page.printOffset.x;
+    m_printDialog.offsetY = page.printOffset.y;
+    m_printDialog.centered = page.centered;
+    m_printDialog.printType = page.printType;
+    m_printDialog.scale = page.printScale;
+    m_printDialog.paperSize = page.paperSize;
+    m_printDialog.dialog = dialog;
+}
+
+void CYVEXControl::TakePrintDialogRecord(LPARAM custom)
+{
+    if (custom != reinterpret_cast<LPARAM>(&m_printDialog) || m_printDialog.control != this)
+        return;
+    CPageSetupRecord& page = GetPageSetup();
+    CPrintSettings& print = GetPrintSettings();
+    page.centered = print.centered = static_cast<short>(m_printDialog.centered);
+    page.printOffset = print.printOffset = CRealPoint(m_printDialog.offsetX, m_printDialog.offsetY);
+    if (m_printDialog.printType >= 1 && m_printDialog.printType <= 4)
+        page.printType = print.printType = m_printDialog.printType;
+    if (m_printDialog.windowDefined)
+        page.printRect = print.printRect = CRealRect(m_printDialog.areaLeft, m_printDialog.areaTop,
+                                                     m_printDialog.areaRight, m_printDialog.areaBottom);
+    page.printScale = print.printScale = static_cast<float>(m_printDialog.scale);
+}
+
 void CYVEXControl::GetPrinterSetup(PRINTDLGA* dialog)
 {
-    if (dialog)
-        FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+    if (!dialog)
+        return;
+    FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+    PutPaperIntoDevMode(GetPageSetup(), dialog->hDevMode);
+    FillPrintDialogRecord(dialog->lCustData, dialog);
 }
 
 void CYVEXControl::GetPrinterSetup(PAGESETUPDLGA* dialog)
 {
-    if (dialog)
-        FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+    if (!dialog)
+        return;
+    FillPrinterHandles(dialog->hwndOwner, dialog->hDevMode, dialog->hDevNames);
+    const CPageSetupRecord& page = GetPageSetup();
+    PutPaperIntoDevMode(page, dialog->hDevMode);
+    if (page.paperSize.x != 0.0f && page.paperSize.y != 0.0f) {
+        dialog->ptPaperSize.x = PaperMmToDialogUnits(page.paperSize.x, dialog->Flags);
+        dialog->ptPaperSize.y = PaperMmToDialogUnits(page.paperSize.y, dialog->Flags);
+    }
+    FillPrintDialogRecord(dialog->lCustData, dialog);
 }
 
 void CYVEXControl::StorePrinterSetup(const PRINTDLGA* dialog)
@@ -170,10 +248,13 @@ void CYVEXControl::StorePrinterSetup(const PRINTDLGA* dialog)
         return;
     StorePrinterHandles(dialog->hDevMode, dialog->hDevNames);
     CRealPoint paper;
-    if (PaperOfDevMode(dialog->hDevMode, &paper)) {
+    short code = 0;
+    if (PaperOfDevMode(this, dialog->hDevMode, &paper, &code)) {
         GetPageSetup().paperSize = paper;
+        GetPageSetup().paperId = code;
         GetPageSetup().printerSetUp = 1;
     }
+    TakePrintDialogRecord(dialog->lCustData);
 }
 
 void CYVEXControl::StorePrinterSetup(const PAGESETUPDLGA* dialog)
@@ -188,12 +269,16 @@ void CYVEXControl::StorePrinterSetup(const PAGESETUPDLGA* dialog)
     else if (dialog->Flags & PSD_INTHOUSANDTHSOFINCHES)
         unit = 0.0254;
     CRealPoint paper;
+    short code = 0;
+    const bool known = PaperOfDevMode(this, dialog->hDevMode, &paper, &code);
     if (unit > 0.0 && dialog->ptPaperSize.x > 0 && dialog->ptPaperSize.y > 0)
         paper = CRealPoint(static_cast<float>(dialog->ptPaperSize.x * unit), static_cast<float>(dialog->ptPaperSize.y * unit));
-    else if (!PaperOfDevMode(dialog->hDevMode, &paper))
+    else if (!known)
         return;
     GetPageSetup().paperSize = paper;
+    GetPageSetup().paperId = code;
     GetPageSetup().printerSetUp = 1;
+    TakePrintDialogRecord(dialog->lCustData);
 }
 
 bool CYVEXControl::QueryPrinterPaper(CRealPoint* paper)
@@ -202,7 +287,7 @@ bool CYVEXControl::QueryPrinterPaper(CRealPoint* paper)
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = GetControlWindow();
     GetPrinterSetup(&dialog);
-    const bool found = paper && PaperOfDevMode(dialog.hDevMode, paper);
+    const bool found = paper && PaperOfDevMode(this, dialog.hDevMode, paper);
     FreeGlobal(dialog.hDevMode);
     FreeGlobal(dialog.hDevNames);
     return found;
@@ -306,19 +391,19 @@ HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
     dialog.nMaxPage = 0xFFFF;
     dialog.nCopies = 1;
     dialog.hInstance = ControlModule();
+    // The control's template and hook add its print area, scale and offset to the dialog.
+    if (PrintDialogHook hook = GetPrintDialogHook())
+        if (FindResourceA(dialog.hInstance, MAKEINTRESOURCEA(kPrintTemplate), reinterpret_cast<LPCSTR>(RT_DIALOG))) {
+            dialog.Flags |= PD_ENABLEPRINTHOOK | PD_ENABLEPRINTTEMPLATE;
+            dialog.lpPrintTemplateName = MAKEINTRESOURCEA(kPrintTemplate);
+            dialog.lpfnPrintHook = hook;
+        }
     m_printDialog.control = this;
+    m_printDialog.windowRequest = m_printDialog.previewRequest = 0;
     m_printDialog.printType = GetPageSetup().printType;
     dialog.lCustData = reinterpret_cast<LPARAM>(&m_printDialog);
     GetPrinterSetup(&dialog);
-    // The structure's handles are its own (copies of the stored set-up): they go with it.
-    struct DialogHandles {
-        PRINTDLGA& d;
-        ~DialogHandles()
-        {
-            FreeGlobal(d.hDevMode);
-            FreeGlobal(d.hDevNames);
-        }
-    } handles{dialog};
+    DialogHandles<PRINTDLGA> handles{dialog};
 
     HDC printer = nullptr;
     if (!quiet) {
@@ -381,10 +466,7 @@ HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
     }
     if (m_printDialog.previewRequest) {
         m_printDialog.previewRequest = 0;
-        HWND window = GetControlWindow();
-        HWND parent = window ? GetParent(window) : nullptr;
-        if (parent || window)
-            PostMessageA(parent ? parent : window, WM_COMMAND, kPrintPreviewCommand, 0);
+        PostPrintPreview(GetControlWindow());
         return S_OK;
     }
 
@@ -411,6 +493,48 @@ HRESULT CYVEXControl::PrintSiteToPrinter(BOOL quiet)
     // Nothing half made reaches the spooler.
     calls.abortDoc(printer);
     return result;
+}
+
+HRESULT CYVEXControl::RunPageSetupDialog()
+{
+    if (RefuseWhileBusy())
+        return S_FALSE;
+    PAGESETUPDLGA dialog = {};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = GetControlWindow();
+    dialog.Flags = PSD_MARGINS | PSD_INHUNDREDTHSOFMILLIMETERS;
+    dialog.hInstance = ControlModule();
+    if (PrintDialogHook hook = GetPrintDialogHook())
+        if (FindResourceA(dialog.hInstance, MAKEINTRESOURCEA(kPageSetupTemplate), reinterpret_cast<LPCSTR>(RT_DIALOG))) {
+            dialog.Flags |= PSD_ENABLEPAGESETUPTEMPLATE | PSD_ENABLEPAGESETUPHOOK;
+            dialog.lpPageSetupTemplateName = MAKEINTRESOURCEA(kPageSetupTemplate);
+            dialog.lpfnPageSetupHook = hook;
+            if (PrintDialogHook paint = GetPageSetupPaintHook()) {
+                dialog.Flags |= PSD_ENABLEPAGEPAINTHOOK;
+                dialog.lpfnPagePaintHook = paint;
+            }
+        }
+    m_printDialog.control = this;
+    m_printDialog.windowRequest = m_printDialog.previewRequest = 0;
+    dialog.lCustData = reinterpret_cast<LPARAM>(&m_printDialog);
+    GetPrinterSetup(&dialog);
+    DialogHandles<PAGESETUPDLGA> handles{dialog};
+    // The system dialog waits for a printer that is not there: without one it is not shown.
+    if (!dialog.hDevMode && !dialog.hDevNames)
+        return E_FAIL;
+    if (!GetPrintDeviceCalls().pageSetupDlg(&dialog))
+        return S_OK;
+    StorePrinterSetup(&dialog);
+    if (m_printDialog.windowRequest) {
+        // The next print lets the user drag its window.
+        m_printDialog.windowRequest = 0;
+        SetPrintType(4);
+    }
+    if (m_printDialog.previewRequest) {
+        m_printDialog.previewRequest = 0;
+        PostPrintPreview(GetControlWindow());
+    }
+    return S_OK;
 }
 
 STDMETHODIMP CYVEXControl::PrintSite()

@@ -10,6 +10,8 @@ class CPageSetupRecord
 {
 public:
     int printerSetUp = 0;
+    // The printer's paper code (DMPAPER_), 0 when the paper is not known.
+    short paperId = 0;
     CRealPoint paperSize{0.0f, 0.0f};
     int printType = 0;
     CRealRect printRect;

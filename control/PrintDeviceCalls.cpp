@@ -30,6 +30,7 @@ CPrintDeviceCalls CPrintDeviceCalls::System()
     calls.endDoc = EndDoc;
     calls.abortDoc = AbortDoc;
     calls.deleteDC = DeleteDC;
+    calls.pageSetupDlg = PageSetupDlgA;
     return calls;
 }
 
@@ -50,6 +51,7 @@ CPrintDeviceCalls SetPrintDeviceCalls(const CPrintDeviceCalls& calls)
     Fill(next.endDoc, system.endDoc);
     Fill(next.abortDoc, system.abortDoc);
     Fill(next.deleteDC, system.deleteDC);
+    Fill(next.pageSetupDlg, system.pageSetupDlg);
     Current() = next;
     return previous;
 }

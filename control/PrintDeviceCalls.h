@@ -18,6 +18,7 @@ struct CPrintDeviceCalls {
     int(WINAPI* endDoc)(HDC) = nullptr;
     int(WINAPI* abortDoc)(HDC) = nullptr;
     BOOL(WINAPI* deleteDC)(HDC) = nullptr;
+    BOOL(WINAPI* pageSetupDlg)(PAGESETUPDLGA*) = nullptr;
 
     // The system's own calls.
     static CPrintDeviceCalls System();

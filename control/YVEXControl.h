@@ -665,10 +665,15 @@ public:
     // The stored printer set-up as copies of the process-wide handles in the dialog structure
     // (the dialog may free what it holds, the stored handles stay); without stored handles the
     // default printer's, which are then stored too. The structure's handles belong to its caller.
+    // The control's known paper goes into the printer mode (and, in the page-setup structure's
+    // units, into its paper size), and the control's working record, when it is the structure's
+    // custom data, takes the control's print settings.
     void GetPrinterSetup(PRINTDLGA* dialog);
     void GetPrinterSetup(PAGESETUPDLGA* dialog);
     // Copies of the structure's handles become the stored printer set-up, and its paper the page
-    // set-up's paper size. The structure keeps its own handles.
+    // set-up's paper size and code. The control's working record, when it is the structure's
+    // custom data, gives back centring, offsets, print type, window and scale. The structure
+    // keeps its own handles.
     void StorePrinterSetup(const PRINTDLGA* dialog);
     void StorePrinterSetup(const PAGESETUPDLGA* dialog);
     // The paper of the stored printer set-up (the default printer's when none is stored) in
@@ -684,6 +689,12 @@ public:
     // Stores the print type in the page set-up and the print settings.
     void SetPrintType(int printType);
     CPrintDialogRecord& GetPrintDialogRecord() { return m_printDialog; }
+    // The page-setup dialog with the control's template: S_OK also when cancelled, E_FAIL
+    // without a printer, S_FALSE while busy. The preview button asks the host for its preview.
+    HRESULT RunPageSetupDialog();
+    // The working record (when `custom` is the control's own) from and into the print settings.
+    void FillPrintDialogRecord(LPARAM custom, void* dialog);
+    void TakePrintDialogRecord(LPARAM custom);
     // From just before a document starts until its printer context is gone.
     bool IsPrinting() const { return m_printing != 0; }
     // The modeless shape-properties window exists and is shown.

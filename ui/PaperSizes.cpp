@@ -2,6 +2,7 @@
 #include "com/Module.h"
 #include "com/Window.h"
 #include "control/UnitRecord.h"
+#include "control/YVEXControl.h"
 #include "ui/resource.h"
 #include <algorithm>
 #include <cstdlib>
@@ -146,4 +147,29 @@ const std::vector<CPaperStandard>& GetPaperStandards(const std::map<int, CUnitRe
     }
     table = ParsePaperStandards(text, SizeofResource(module, found), units);
     return table;
+}
+
+bool LookUpPaperCode(CYVEXControl* control, int paperCode, double* first, double* second, int* unit)
+{
+    // A control without its unit table still tells inches from millimetres, which is all the
+    // printer's paper needs.
+    static const std::map<int, CUnitRecord> inchesOnly = [] {
+        std::map<int, CUnitRecord> units;
+        units[1].id = 1;
+        units[1].name = "Inches";
+        units[4].id = 4;
+        units[4].name = "Millimeters";
+        return units;
+    }();
+    const bool haveUnits = control && !control->GetUnits().empty();
+    for (const CPaperStandard& standard : GetPaperStandards(haveUnits ? control->GetUnits() : inchesOnly))
+        for (const CPaperSize& size : standard.sizes)
+            for (int id : size.paperIds)
+                if (id == paperCode) {
+                    *first = size.x;
+                    *second = size.y;
+                    *unit = standard.unit;
+                    return true;
+                }
+    return false;
 }

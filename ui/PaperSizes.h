@@ -37,3 +37,9 @@ std::vector<CPaperStandard> ParsePaperStandards(const char* text, size_t length,
 // The process-wide table: filled from the module's resource on the first call that finds it
 // empty, kept until the module unloads.
 const std::vector<CPaperStandard>& GetPaperStandards(const std::map<int, CUnitRecord>& units);
+
+class CYVEXControl;
+// The paper that a printer paper code stands for in the table of the control's units: its two
+// dimensions (long side first) and its standard's unit; false for a code no paper lists. The
+// control's lookup of printer papers (SetPaperCodeLookup).
+bool LookUpPaperCode(CYVEXControl* control, int paperCode, double* first, double* second, int* unit);

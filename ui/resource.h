@@ -370,3 +370,26 @@
 #define IDS_REFERENCES_LOCKED 48112
 #define IDS_DELETE_REFERENCES_QUESTION 50475
 #define IDS_DELETE_REFERENCES_CAPTION 50476
+
+// The control's templates of the print and page-setup dialogs and the controls they add to the
+// system's (whose own controls keep their <dlgs.h> numbers).
+#define IDD_PAGE_SETUP 344
+#define IDD_PRINT_SETUP 1538
+#define IDC_PS_LIMITS 257
+#define IDC_PS_DISPLAY 238
+#define IDC_PS_SELECTION 251
+#define IDC_PS_WINDOW 255
+#define IDC_PS_PICK_WINDOW 250
+#define IDC_PS_FIT 248
+#define IDC_PS_PAGE 243
+#define IDC_PS_PAGE_SPIN 244
+#define IDC_PS_UNIT_LABEL 245
+#define IDC_PS_DRAWING 246
+#define IDC_PS_DRAWING_SPIN 247
+#define IDC_PS_DRAWING_UNITS 345
+#define IDC_PS_CENTER 239
+#define IDC_PS_OFFSET_X 254
+#define IDC_PS_OFFSET_Y 205
+#define IDC_PS_PAPER_MM 237
+#define IDC_PS_PAPER_INCHES 236
+#define IDC_PS_PREVIEW 209

@@ -10,9 +10,15 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "control/PageSetupPaper.h"
 #include "control/PrintDeviceCalls.h"
+#include "control/PrintDialogRecord.h"
 #include "control/SharedPrintSetup.h"
 #include "model/Group.h"
+#include "ui/PageSetupDialog.h"
+#include "ui/PaperSizes.h"
+#include "ui/resource.h"
+#include <dlgs.h>
 
 using namespace controltest;
 
@@ -202,6 +208,8 @@ protected:
     {
         SetSharedDevMode(nullptr, TRUE);
         SetSharedDevNames(nullptr, TRUE);
+        // Papers named by code alone are looked up in the paper table, as the module does.
+        SetPaperCodeLookup(LookUpPaperCode);
         g_fake = &fake;
         previous = SetPrintDeviceCalls(FakeCalls());
     }
@@ -637,18 +645,25 @@ TEST(PrintQueue, QuietPrintSpoolsOneDocument)
     control->GetPageSetup().printOffset = CRealPoint(10.0f, 10.0f);
     ASSERT_EQ(control->PrintSiteToPrinter(TRUE), S_OK);
 
-    // The system's print dialog, answered as it opens: a cancel prints nothing and resets the
-    // print type, OK prints.
+    // The system's print dialog with the control's template (1538) and hook, answered as it
+    // opens: a cancel prints nothing and resets the print type, OK prints; the selection asked
+    // for with nothing selected prints the limits.
+    SetPrintDialogHooks(PageSetupDialogProc, PageSetupPaintHook);
     static WPARAM answer = IDCANCEL;
-    static int shown = 0;
+    static int shown = 0, ours = 0;
     HHOOK hook = SetWindowsHookExA(
         WH_CBT,
         [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
             char name[16] = {};
-            if (code == HCBT_ACTIVATE && GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name) &&
-                strcmp(name, "#32770") == 0) {
+            HWND window = reinterpret_cast<HWND>(wParam);
+            if (code == HCBT_ACTIVATE && GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0) {
                 ++shown;
-                PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, answer, 0);
+                // The printer list of the print dialog, the paper list of the page-setup dialog.
+                const LRESULT listed = SendDlgItemMessageA(window, cmb4, CB_GETCOUNT, 0, 0) +
+                                       SendDlgItemMessageA(window, cmb2, CB_GETCOUNT, 0, 0);
+                if (GetDlgItem(window, IDC_PS_FIT) && IsDlgButtonChecked(window, IDC_PS_LIMITS) == BST_CHECKED && listed > 0)
+                    ++ours;
+                PostMessageA(window, WM_COMMAND, answer, 0);
             }
             return CallNextHookEx(nullptr, code, wParam, lParam);
         },
@@ -659,9 +674,21 @@ TEST(PrintQueue, QuietPrintSpoolsOneDocument)
     EXPECT_EQ(shown, 1) << "the dialog was shown";
     EXPECT_EQ(control->GetPageSetup().printType, 1);
     answer = IDOK;
+    control->SetPrintType(3);
     EXPECT_EQ(control->PrintSite(), S_OK);
     EXPECT_EQ(shown, 2);
+    EXPECT_EQ(ours, 2) << "the control's template, its printer listed and the limits checked";
+    EXPECT_EQ(control->GetPageSetup().printType, 1) << "the limits printed";
+    // The page-setup dialog with its template (344) and hooks: OK stores the printer's paper.
+    control->GetPageSetup().paperSize = CRealPoint(0.0f, 0.0f);
+    control->GetPageSetup().paperId = 0;
+    EXPECT_EQ(control->RunPageSetupDialog(), S_OK);
+    EXPECT_EQ(shown, 3);
+    EXPECT_EQ(ours, 3);
+    EXPECT_GT(control->GetPageSetup().paperSize.x, 0.0f);
+    EXPECT_NE(control->GetPageSetup().paperId, 0);
     UnhookWindowsHookEx(hook);
+    SetPrintDialogHooks(nullptr, nullptr);
 
     HANDLE expected = CreateFileA((out + "expected.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(expected, INVALID_HANDLE_VALUE);

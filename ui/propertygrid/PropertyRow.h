@@ -1,0 +1,90 @@
+// One row of the property grid and the sorted list of rows the properties dialog owns, with the
+// rule that turns a property's type (as its type information describes it) into the row's kind,
+// which in turn picks the row's in-place editor.
+#pragma once
+#include <windows.h>
+#include <oaidl.h>
+#include <cstdint>
+#include <vector>
+
+enum PropertyRowKind {
+    prkNone = 0,      // unsupported type (such a row is dropped); also the placeholder row
+    prkText = 1,
+    prkColor = 2,
+    prkFont = 3,
+    prkEnum = 4,
+    prkPicture = 5,
+    prkBool = 6,
+    prkLongText = 7,
+    prkVertex = 8,
+    prkFlags = 10,
+};
+
+// The shape's protection flags, an enumeration edited as a set of flags.
+constexpr DISPID PROPERTY_DISPID_PROTECTION = 63;
+// The shape's Enabled, which enables or greys every row.
+constexpr DISPID PROPERTY_DISPID_ENABLED = 9;
+
+class CPropertyRow {
+public:
+    CPropertyRow();
+    ~CPropertyRow();
+    CPropertyRow(const CPropertyRow&) = delete;
+    CPropertyRow& operator=(const CPropertyRow&) = delete;
+
+    bool IsEditable() const { return invokeKind == INVOKE_PROPERTYPUT || invokeKind == INVOKE_PROPERTYPUTREF; }
+    void FreePredefined();
+
+    int32_t kind;
+    int32_t dispid;
+    int32_t invokeKind;
+    VARTYPE valueType;
+    VARIANT value;
+    BSTR name;
+    BSTR description;
+    BSTR helpFile;
+    int32_t helpContext;
+    int32_t predefinedCount;
+    LPOLESTR* predefinedNames;   // CoTaskMemAlloc'd, each name too
+    VARIANT* predefinedValues;   // CoTaskMemAlloc'd
+    BSTR displayText;
+    int32_t modified;
+    int32_t enabled;
+    int32_t decimals;
+};
+
+// The kind a property of the type `desc` (as found in `owner`'s type information) gives, before the
+// name and value rules ("Text", "Vertex", protection flags) that BuildRows applies.
+PropertyRowKind PropertyRowKindOfType(ITypeInfo* owner, const TYPEDESC& desc);
+// The kind of a user-defined type: OLE_COLOR aliases, the font and picture dispatch interfaces,
+// other enumerations, and aliases followed to the type they name.
+PropertyRowKind PropertyRowKindOfUserType(ITypeInfo* type);
+
+class CPropertyRowList {
+public:
+    CPropertyRowList();
+    ~CPropertyRowList();
+    CPropertyRowList(const CPropertyRowList&) = delete;
+    CPropertyRowList& operator=(const CPropertyRowList&) = delete;
+
+    // Builds the rows of the properties the objects share, with the first object's values (empty
+    // where the objects differ). Any rows built before are deleted first.
+    HRESULT BuildRows(IDispatch* const* objects, int count);
+    // Inserts by name, case-insensitively, before the first row whose name does not sort before it.
+    void InsertSorted(CPropertyRow* row);
+    void DeleteRows();
+    CPropertyRow* FindByDispid(DISPID dispid) const;
+
+    int GetCount() const { return static_cast<int>(rows_.size()); }
+    CPropertyRow* GetAt(int index) const { return rows_[static_cast<size_t>(index)]; }
+
+    DISPID enableDispid;
+    int32_t enableValue;
+    int32_t defaultDecimals;
+
+private:
+    // The rows of the properties one interface declares itself.
+    void AddRowsOf(ITypeInfo* info, IDispatch* first);
+
+    std::vector<CPropertyRow*> rows_;
+};
