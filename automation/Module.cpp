@@ -3,6 +3,7 @@
 #include "control/SharedPrintSetup.h"
 #include "ui/MultilineTextDialog.h"
 #include "ui/OptionsSheet.h"
+#include "ui/SiteListDialog.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -24,6 +25,8 @@ void ModuleAttach(HINSTANCE instance)
         []() -> std::unique_ptr<CTextEditorDialog> { return std::make_unique<CMultilineTextDialog>(); });
     // The Options sheet every control makes for itself.
     SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
+    // The site commands choose from the site list dialog.
+    SetSiteListShower(&ShowSiteListDialog);
 }
 
 void ModuleDetach(bool processEnding)

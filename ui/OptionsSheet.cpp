@@ -5,6 +5,7 @@
 #include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
+#include "ui/OptionsViewportsPage.h"
 #include "ui/resource.h"
 #include <commctrl.h>
 #include <new>
@@ -25,7 +26,7 @@ std::unique_ptr<COptionsPage> MakePage()
 const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_GENERAL, &MakePage<COptionsGeneralPage>},
     {IDD_OPTIONS_DRAWING_SETTINGS, &MakePage<COptionsDrawingSettingsPage>},
-    {IDD_OPTIONS_VIEWPORTS, nullptr},
+    {IDD_OPTIONS_VIEWPORTS, &MakePage<CViewportsPage>},
     {IDD_OPTIONS_LAYERS, nullptr},
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},

@@ -315,3 +315,32 @@
 #define IDC_PP_PEN_WEIGHT 298
 #define IDC_PP_IMAGE_SCALE 299
 #define IDC_PP_TOPMOST_SHAPE 326
+
+// The small dialogs: the site list (133: name edit, list of sites), the shape protection flags
+// (349: one box per ShapeDBFlags bit) and the four-way question (273: Yes, No, Yes to All, No to
+// All, Cancel, a question icon and the read-only text).
+#define IDD_SITE_LIST 133
+#define IDC_SITE_NAME 1005
+#define IDC_SITE_LIST 259
+#define IDD_PROTECTION_FLAGS 349
+#define IDC_PROTECT_WIDTH 293
+#define IDC_PROTECT_HEIGHT 296
+#define IDC_PROTECT_ASPECT 1007
+#define IDC_PROTECT_X 1003
+#define IDC_PROTECT_Y 1004
+#define IDC_PROTECT_ROTATION 1008
+#define IDC_PROTECT_DELETION 1009
+#define IDD_YES_NO_ALL 273
+#define IDC_YES_TO_ALL 8
+#define IDC_NO_TO_ALL 9
+#define IDC_QUESTION_ICON 33249
+#define IDC_QUESTION_TEXT 289
+// The copy of a view port (267: the list of the page, "&Copy to new view port", the new name) and
+// the View ports page's coordinate column titles.
+#define IDD_COPY_VIEWPORT 267
+#define IDC_COPY_TO_NEW 283
+#define IDC_COPY_NAME 204
+#define IDS_VIEWPORT_LEFT 50478
+#define IDS_VIEWPORT_TOP 50479
+#define IDS_VIEWPORT_RIGHT 50480
+#define IDS_VIEWPORT_BOTTOM 50481
