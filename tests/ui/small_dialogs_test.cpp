@@ -46,6 +46,16 @@ void SelectSite(HWND dialog, const std::string& name)
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_SITE_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
+VARIANT FlagsWord(VARTYPE type, long value)
+{
+    VARIANT word;
+    VariantInit(&word);
+    word.vt = VT_I4;
+    word.lVal = value;
+    VariantChangeType(&word, &word, 0, type);
+    return word;
+}
+
 // Message boxes answered from a list (then Yes), their texts kept.
 class ScriptedBoxes
 {
@@ -285,11 +295,8 @@ TEST_F(SiteList, SiteCommandsChooseThroughTheList)
 TEST(ProtectionFlags, BoxesShowAndSetTheFlags)
 {
     CProtectionFlagsDialog dialog;
-    VARIANT flags;
-    VariantInit(&flags);
-    flags.vt = VT_I2;
-    flags.iVal = 0x1C20;
-    dialog.SetFlags(flags);
+    // A short word as a host may pass it; 0x1000 has no box.
+    dialog.SetFlags(FlagsWord(VT_I2, 0x1C20));
     std::vector<int> checked;
     DialogCloser closer([&](HWND window, int) {
         for (int id : {IDC_PROTECT_WIDTH, IDC_PROTECT_HEIGHT, IDC_PROTECT_ASPECT, IDC_PROTECT_X, IDC_PROTECT_Y,
@@ -309,11 +316,7 @@ TEST(ProtectionFlags, BoxesShowAndSetTheFlags)
 TEST(ProtectionFlags, CancelKeepsTheWord)
 {
     CProtectionFlagsDialog dialog;
-    VARIANT flags;
-    VariantInit(&flags);
-    flags.vt = VT_I4;
-    flags.lVal = 0x0C20;
-    dialog.SetFlags(flags);
+    dialog.SetFlags(FlagsWord(VT_I4, 0x0C20));
     DialogCloser closer([](HWND window, int) {
         SendDlgItemMessageA(window, IDC_PROTECT_X, BM_CLICK, 0, 0);
         DialogCloser::PostCommand(window, IDCANCEL);
