@@ -30,6 +30,13 @@ void Warn(HWND owner, const char* text) { ycom::ShowMessageBox(owner, text, "War
 
 // --- The list ----------------------------------------------------------------------------------
 
+void CViewportsPage::EnableEditing(bool enable)
+{
+    CListPageBase::EnableEditing(enable);
+    if (IsWindow())
+        EnableButtons(CanEdit());
+}
+
 void CViewportsPage::FillList() { FillRows({}); }
 
 void CViewportsPage::FillRows(const std::vector<int>& excluded)
@@ -225,7 +232,7 @@ LRESULT CViewportsPage::HandleSetCurrent(UINT, WPARAM, LPARAM, BOOL&)
 LRESULT CViewportsPage::HandleCopy(UINT, WPARAM, LPARAM, BOOL&)
 {
     const int source = ViewportIdOf(SelectedRow());
-    if (!m_control || source == 0)
+    if (!m_control || !CanEdit() || source == 0)
         return 0;
     CCopyViewportDialog dialog(source);
     dialog.Run(m_control, m_hWnd);

@@ -23,6 +23,9 @@ public:
 
     CViewportsPage() : CListPageBase(IDD_PAGE) {}
 
+    // The copy and delete buttons follow at once.
+    void EnableEditing(bool enable) override;
+
     BEGIN_MSG_MAP(CViewportsPage)
         MESSAGE_HANDLER(kViewportChanged, HandleViewportChanged)
         NOTIFY_ID_CODE_HANDLER(IDC_LIST, LVN_BEGINLABELEDITA, HandleBeginNameEdit)

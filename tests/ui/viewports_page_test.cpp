@@ -59,22 +59,28 @@ protected:
     {
         ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     }
-    // A second click on a cell, as the user asks for its editor; the editor, if one came.
+    // A click on a cell of the focused row whose column has the focus already asks for its
+    // editor: a click on a coordinate cell first moves the focus away, so that exactly one
+    // request is made. The editor, if one came.
     HWND OpenEditor(int row, int column) const
     {
         Select(List(), row);
+        SetFocus(List());
+        ClickCell(row, column == 1 ? 2 : 1);
+        ClickCell(row, column);
+        ClickCell(row, column);
+        return GetDlgItem(List(), IDC_CELL_EDITOR);
+    }
+    void ClickCell(int row, int column) const
+    {
         RECT r = {};
         r.top = column;
         // The name's own label: a click beside it does not edit.
         r.left = column == 0 ? LVIR_LABEL : LVIR_BOUNDS;
         SendMessageA(List(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&r));
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-        SetFocus(List());
-        for (int click = 0; click < 2; ++click) {
-            SendMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-            SendMessageA(List(), WM_LBUTTONUP, 0, at);
-        }
-        return GetDlgItem(List(), IDC_CELL_EDITOR);
+        SendMessageA(List(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageA(List(), WM_LBUTTONUP, 0, at);
     }
     static void TypeAndEnter(HWND editor, const char* text)
     {
@@ -170,8 +176,14 @@ TEST_F(ViewportsPage, DeleteAsksAndTheHostMayRefuse)
 
     const int north = AddView("North", 100.0f);
     std::vector<std::string> after;
+    bool offWhileDisabled = false, onAgain = false;
     RunSheet(OPTPAGE_VIEWPORTSDLG, [&](DialogDriver& d) {
         d.Do([&] {
+            // The sheet switches editing off (a read-only site): the buttons follow at once.
+            Sheet()->EnablePages(false);
+            offWhileDisabled = !IsWindowEnabled(PageItem(IDC_PAGE_COPY)) && !IsWindowEnabled(PageItem(IDC_PAGE_DELETE));
+            Sheet()->EnablePages(true);
+            onAgain = IsWindowEnabled(PageItem(IDC_PAGE_COPY)) && IsWindowEnabled(PageItem(IDC_PAGE_DELETE));
             HWND page = Page(OPTPAGE_VIEWPORTSDLG);
             auto press = [page] { SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PAGE_DELETE, BN_CLICKED), 0); };
             Select(List(), 0);
@@ -192,6 +204,8 @@ TEST_F(ViewportsPage, DeleteAsksAndTheHostMayRefuse)
                                                                "Warning: Do You really want to delete view port?",
                                                                "Warning: Do You really want to delete view port?",
                                                                "Warning: Do You really want to delete view port?"}));
+    EXPECT_TRUE(offWhileDisabled);
+    EXPECT_TRUE(onAgain);
     EXPECT_EQ(after, std::vector<std::string>{"CURRENT"});
     EXPECT_EQ(View(north), nullptr);
     EXPECT_EQ(ViewportEvents(), (std::vector<DISPID>{cetOnDeleteViewport, cetOnDeleteViewport}));
