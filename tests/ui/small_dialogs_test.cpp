@@ -298,7 +298,10 @@ TEST(ProtectionFlags, BoxesShowAndSetTheFlags)
     // A short word as a host may pass it; 0x1000 has no box.
     dialog.SetFlags(FlagsWord(VT_I2, 0x1C20));
     std::vector<int> checked;
-    DialogCloser closer([&](HWND window, int) {
+    DialogCloser closer([&](HWND window, int activation) {
+        // The window may be activated again while it ends.
+        if (activation != 1)
+            return;
         for (int id : {IDC_PROTECT_WIDTH, IDC_PROTECT_HEIGHT, IDC_PROTECT_ASPECT, IDC_PROTECT_X, IDC_PROTECT_Y,
                        IDC_PROTECT_ROTATION, IDC_PROTECT_DELETION})
             if (IsDlgButtonChecked(window, id) == BST_CHECKED)
