@@ -83,7 +83,8 @@ int CViewportsPage::AppendRow(int viewportId)
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = RowCount();
     item.pszText = const_cast<char*>("");
-    item.iImage = item.iItem == 0 ? CCellListView::kImageCurrent : 0;
+    // The current view port's mark (the copy dialog lists it not at all).
+    item.iImage = viewportId == 1 ? CCellListView::kImageCurrent : 0;
     item.lParam = reinterpret_cast<LPARAM>(data.get());
     const int row = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0)
