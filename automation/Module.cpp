@@ -4,6 +4,7 @@
 #include "ui/MultilineTextDialog.h"
 #include "ui/OptionsSheet.h"
 #include "ui/SiteListDialog.h"
+#include "ui/VerticesDialog.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -27,6 +28,9 @@ void ModuleAttach(HINSTANCE instance)
     SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
     // The site commands choose from the site list dialog.
     SetSiteListShower(&ShowSiteListDialog);
+    // The vertices dialog every control makes for itself.
+    SetVerticesDialogMaker(
+        []() -> std::unique_ptr<CVerticesDialogHost> { return std::make_unique<CVerticesDialog>(); });
 }
 
 void ModuleDetach(bool processEnding)

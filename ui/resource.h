@@ -344,3 +344,21 @@
 #define IDS_VIEWPORT_TOP 50479
 #define IDS_VIEWPORT_RIGHT 50480
 #define IDS_VIEWPORT_BOTTOM 50481
+
+// The vertices dialog (339: the vertex list, New, Remove, the fillet radius and its label, Fillet)
+// and its column titles.
+#define IDD_VERTICES 339
+#define IDC_VERTEX_LIST 259
+#define IDC_VERTEX_NEW 341
+#define IDC_VERTEX_REMOVE 342
+#define IDC_VERTEX_RADIUS_LABEL 324
+#define IDC_VERTEX_RADIUS 204
+#define IDC_VERTEX_FILLET 343
+#define IDS_VERTEX_INDEX 48093
+#define IDS_VERTEX_NAME 48094
+#define IDS_VERTEX_X 48095
+#define IDS_VERTEX_Y 48096
+#define IDS_VERTEX_COLOR 48097
+#define IDS_VERTEX_LINE_PATTERN 48098
+#define IDS_VERTEX_BULGE 48099
+#define IDS_VERTEX_PEN_WEIGHT 48100
