@@ -263,3 +263,31 @@ TEST_F(Vertices, SizingKeepsTheSmallestSize)
     EXPECT_TRUE(same(results[1], RECT{100, 100, 280, 286})) << "right and bottom move";
     EXPECT_TRUE(same(results[2], RECT{-30, -66, 150, 120}));
 }
+
+// A Bezier polyline lists its anchors only (records 0, 3, 6 of 7), without the Bulge column, the
+// radius and Fillet.
+TEST_F(Vertices, ABezierListsItsAnchors)
+{
+    const LONG id = Polyline({{0, 0}, {1, 1}, {2, 1}, {3, 0}, {4, 1}, {5, 1}, {6, 0}});
+    auto* polyline = static_cast<CPolyline*>(control->FindShape(id));
+    ASSERT_NE(polyline, nullptr);
+    polyline->SetFlags(polyline->GetFlags() | 0x2000);
+    ASSERT_TRUE(polyline->IsBezier());
+    Select(id);
+    std::vector<std::string> titles, xs;
+    bool filletShown = true, radiusShown = true;
+    Run([&](HWND dialog) {
+        HWND list = GetDlgItem(dialog, IDC_VERTEX_LIST);
+        for (int c = 0; c < ColumnCount(list); ++c)
+            titles.push_back(ColumnTitle(list, c));
+        for (int r = 0; r < static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); ++r)
+            xs.push_back(Cell(list, r, 1));
+        filletShown = IsWindowVisible(GetDlgItem(dialog, IDC_VERTEX_FILLET)) != FALSE;
+        radiusShown = IsWindowVisible(GetDlgItem(dialog, IDC_VERTEX_RADIUS)) != FALSE;
+        DialogCloser::PostCommand(dialog, IDOK);
+    });
+    EXPECT_EQ(titles, (std::vector<std::string>{"Index", "X", "Y", "Color", "Line Pattern", "Pen Weight", "Name"}));
+    EXPECT_EQ(xs, (std::vector<std::string>{"0.00", "3.00", "6.00"}));
+    EXPECT_FALSE(filletShown);
+    EXPECT_FALSE(radiusShown);
+}
