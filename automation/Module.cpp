@@ -8,6 +8,8 @@
 #include "ui/OptionsSheet.h"
 #include "ui/PageSetupDialog.h"
 #include "ui/PaperSizes.h"
+#include "ui/SiteListDialog.h"
+#include "ui/VerticesDialog.h"
 #include "YVEX_h.h"
 
 namespace {
@@ -35,6 +37,11 @@ void ModuleAttach(HINSTANCE instance)
     SetPaperCodeLookup(LookUpPaperCode);
     // The print and page-setup dialogs run with the control's templates and hooks.
     SetPrintDialogHooks(PageSetupDialogProc, PageSetupPaintHook);
+    // The site commands choose from the site list dialog.
+    SetSiteListShower(&ShowSiteListDialog);
+    // The vertices dialog every control makes for itself.
+    SetVerticesDialogMaker(
+        []() -> std::unique_ptr<CVerticesDialogHost> { return std::make_unique<CVerticesDialog>(); });
 }
 
 void ModuleDetach(bool processEnding)

@@ -11,21 +11,11 @@
 #include "control/ViewportList.h"
 #include "control/ViewportRecord.h"
 #include "control/YVEXControl.h"
+#include "ui/OptionsViewportsPage.h"
 
 namespace {
 
 HRESULT WrongIdentifier() { return ReportComErrorW(CLSID_YVEXControl, L"Wrong identifier."); }
-
-// The destination takes the source's view (centre, size, drawing setting); its name stays.
-void CopyView(CViewportRecord& destination, const CViewportRecord& source)
-{
-    if (&destination == &source)
-        return;
-    destination.drawingSetting = source.drawingSetting;
-    destination.SetCenter(source.center.x, source.center.y);
-    destination.SetWidth(source.width);
-    destination.SetHeight(source.height);
-}
 
 struct ViewportToVariant {
     const CViewportCollection* owner = nullptr;
@@ -139,15 +129,23 @@ STDMETHODIMP CViewportCollection::SaveViewport(LONG DestViewport, LONG SourceVie
         if (!m_control || (DestViewport < 1 && DestViewport != -1) || SourceViewport < 1 ||
             m_control->GetViewportList().GetCount() == 0)
             return WrongIdentifier();
-        // Asking the user needs the dialog "Copy view port to...", which the dialogs bring.
-        if (DestViewport == -1)
-            return S_FALSE;
+        // -1 asks the user, but not while the Options sheet (whose View ports page copies too)
+        // is open.
+        if (DestViewport == -1) {
+            const COptionsDialog* sheet = m_control->GetOptionsSheet();
+            if (sheet && sheet->GetWindow())
+                return S_FALSE;
+            CCopyViewportDialog dialog(SourceViewport);
+            if (dialog.Run(m_control, m_control->GetControlWindow()) != IDOK || dialog.GetResultId() == -1)
+                return S_FALSE;
+            DestViewport = dialog.GetResultId();
+        }
         CViewportList& list = m_control->GetViewportList();
         CViewportRecord* destination = list.FindByID(DestViewport);
         CViewportRecord* source = list.FindByID(SourceViewport);
         if (!destination || !source)
             return WrongIdentifier();
-        CopyView(*destination, *source);
+        destination->TakeView(*source);
         return S_OK;
     });
 }
@@ -174,7 +172,7 @@ STDMETHODIMP CViewportCollection::SaveViewportTo(BSTR DestViewport, LONG SourceV
             destination->name = name;
             list.Add(destination);
         } else {
-            CopyView(*destination, *source);
+            destination->TakeView(*source);
         }
         if (pDestViewportID)
             *pDestViewportID = destination->ID;

@@ -9,6 +9,7 @@
 #include <vector>
 #include "control/IncludedSite.h"
 #include "control/ShapeMap.h"
+#include "control/SiteListChoice.h"
 #include "control/PageSetupRecord.h"
 #include "control/PrintSettings.h"
 #include "control/SiteRecord.h"
@@ -509,10 +510,9 @@ public:
 protected:
     // What the control object adds around the bodies: the stage message to its window (the
     // window's thread fires the events), the host's FireEvents switch, the site list dialog
-    // (IDCANCEL while the control has none), the wait cursor.
+    // (IDOK or IDCANCEL), the wait cursor.
     virtual void AnnounceStage(int stage, CSiteOperationRecord& record);
-    virtual int ShowSiteList(const char* title, const char* query, const char* presetName, bool saveMode,
-                             const char* confirmation, int* chosenId, std::string* typedName);
+    virtual int ShowSiteList(CSiteListRequest& request);
     virtual void ShowWaitCursor(bool) {}
     virtual bool AskSetCurrentViewport(int) { return true; }
     virtual bool AskSetCurrentDrawingSetting(int) { return true; }

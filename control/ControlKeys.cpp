@@ -423,3 +423,12 @@ void CYVEXControl::ShowOptionsSheet()
     ycom::ComPtr<IUnknown> keepAlive(GetControllingUnknown());
     m_optionsSheet->Show(this, nullptr);
 }
+
+INT_PTR CYVEXControl::ShowVerticesDialog()
+{
+    if (!m_verticesDialog || !m_hWnd)
+        return -1;
+    // A sink may let go of the control while the dialog runs its own message loop.
+    ycom::ComPtr<IUnknown> keepAlive(GetControllingUnknown());
+    return m_verticesDialog->Run(this, m_hWnd);
+}

@@ -419,6 +419,7 @@ HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
     case MI_COPY: return Copy();
     case MI_CUT: return Cut();
     case MI_OPTIONS: ShowOptionsSheet(); return S_OK;
+    case MI_VERTICES: ShowVerticesDialog(); return S_OK;
     default:
         // The commands of the services still to come answer nothing yet.
         return S_FALSE;

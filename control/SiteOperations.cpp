@@ -89,10 +89,9 @@ HRESULT CControlCore::AnswerInProgress()
 
 void CControlCore::AnnounceStage(int, CSiteOperationRecord&) {}
 
-int CControlCore::ShowSiteList(const char*, const char*, const char*, bool, const char*, int*, std::string*)
+int CControlCore::ShowSiteList(CSiteListRequest& request)
 {
-    // The site list dialog belongs to the dialogs; until it is there the chooser is cancelled.
-    return IDCANCEL;
+    return ShowSiteListChoice(GetControlWindow(), request);
 }
 
 void CControlCore::ShowWarning(const char* text)
@@ -187,9 +186,19 @@ int CControlCore::ChooseSite(bool save, bool announce, const char* name)
     if (!(save && named)) {
         std::string query;
         session.Format(named ? SiteSql::ListSitesByName : SiteSql::ListSites, query);
-        if (ShowSiteList(save ? "Save site" : "Load site", query.c_str(), named ? name : nullptr, save, nullptr,
-                         &chosen, &typed) == IDCANCEL)
+        CSiteListRequest request;
+        request.statement = session.Statement();
+        request.caption = save ? "Save site" : "Load site";
+        request.query = query.c_str();
+        // A given name lists the sites of that name; one of them is taken without asking.
+        request.parameter = named ? name : nullptr;
+        request.presetName = named ? name : nullptr;
+        request.autoAccept = named;
+        request.allowNewName = save;
+        if (ShowSiteList(request) == IDCANCEL)
             return 0;
+        chosen = request.chosenId;
+        typed = request.chosenName;
     }
     session.Disconnect();
     if (announce && !AnnounceBegin(save ? kStageBeginSave : kStageBeginLoad, "", chosen, srDatabase))
@@ -442,11 +451,13 @@ HRESULT CControlCore::StartDeleteSiteFromDB(int siteId)
             return E_FAIL;
         std::string query;
         session.Format(SiteSql::ListSites, query);
-        int chosen = 0;
-        std::string typed;
-        const int answer = ShowSiteList("Delete site", query.c_str(), nullptr, false,
-                                        "All the site's data will be lost! Do You want to delete the site?", &chosen,
-                                        &typed);
+        CSiteListRequest request;
+        request.statement = session.Statement();
+        request.caption = "Delete site";
+        request.query = query.c_str();
+        request.confirmation = "All the site's data will be lost! Do You want to delete the site?";
+        const int answer = ShowSiteList(request);
+        const int chosen = request.chosenId;
         session.Disconnect();
         if (answer == IDCANCEL)
             return S_FALSE;

@@ -481,11 +481,14 @@ HRESULT CControlCore::TransferSiteFile(const char* path, int fileType, bool load
             if (rows == 1) {
                 siteId = last;
             } else if (rows > 1) {
-                std::string query, typed;
+                std::string query;
                 session.Format(SiteSql::ListSites, query);
-                int chosen = 0;
-                if (ShowSiteList("Load site", query.c_str(), nullptr, false, nullptr, &chosen, &typed) != IDCANCEL)
-                    siteId = chosen;
+                CSiteListRequest request;
+                request.statement = session.Statement();
+                request.caption = "Load site";
+                request.query = query.c_str();
+                if (ShowSiteList(request) != IDCANCEL)
+                    siteId = request.chosenId;
             }
             if (SUCCEEDED(result) && siteId < 1)
                 result = E_FAIL;

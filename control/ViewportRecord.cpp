@@ -416,3 +416,13 @@ void CViewportRecord::DeviceToWorldRect(CRealRect* rect) const
     DeviceToWorld(&rect->left, &rect->top);
     DeviceToWorld(&rect->right, &rect->bottom);
 }
+
+void CViewportRecord::TakeView(const CViewportRecord& source)
+{
+    if (&source == this)
+        return;
+    drawingSetting = source.drawingSetting;
+    SetCenter(source.center.x, source.center.y);
+    SetWidth(source.width);
+    SetHeight(source.height);
+}

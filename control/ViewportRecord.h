@@ -69,6 +69,9 @@ public:
     // Takes another record's view as the copy constructor does (the name included), then
     // recomputes the scale from the height.
     void Assign(const CViewportRecord& other);
+    // Takes another view port's view (centre, size, drawing setting) and keeps its own name, as a
+    // copy of one view port onto another does.
+    void TakeView(const CViewportRecord& source);
 
     // Scroll positions in logical units counted from the edge of the draft limits: the origin and
     // centre of that axis follow.

@@ -41,6 +41,7 @@ CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
     CreateSystemShapes();
     SetControlFlags(controlSaveAsBinary);
     m_optionsSheet = MakeOptionsDialog();
+    m_verticesDialog = MakeVerticesDialog();
 }
 
 CYVEXControl::~CYVEXControl()

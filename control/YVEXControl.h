@@ -21,6 +21,7 @@
 #include "control/InPlaceEdit.h"
 #include "control/OffscreenBuffer.h"
 #include "control/OptionsDialog.h"
+#include "control/VerticesDialog.h"
 #include "control/PlainWindow.h"
 #include "control/PrintDialogRecord.h"
 #include "control/ScrollSupport.h"
@@ -739,6 +740,9 @@ public:
     // Shows the Options sheet at its stored start page, unless it is shown already; returns when
     // it closes. The control stays alive meanwhile, whatever the host does inside.
     void ShowOptionsSheet();
+    // Runs the vertices dialog over the control's window on the single selected polyline (the
+    // "Vertices List" command); the button that ended it, -1 without a dialog or window.
+    INT_PTR ShowVerticesDialog();
     // The off-screen picture.
     COffscreenBuffer& GetOffscreenBuffer() { return m_buffer; }
     // Set once a site's settings were applied to the view (a later window shows that view).
@@ -1131,6 +1135,8 @@ private:
     VARIANT_BOOL m_fireEvents = VARIANT_TRUE;
     // The Options sheet, made with the control; its pages exist only while it is shown.
     std::unique_ptr<COptionsDialog> m_optionsSheet;
+    // The vertices dialog, made with the control; its window exists only while it runs.
+    std::unique_ptr<CVerticesDialogHost> m_verticesDialog;
     // Being destroyed: nothing reaches the host any more.
     bool m_destroying = false;
 

@@ -3,22 +3,28 @@
 #include <cstdio>
 #include <functional>
 
-bool MakeValidName(std::string& name)
+size_t KeepNameCharacters(std::string& name)
 {
-    if (name.empty())
-        return false;
     std::string kept;
     for (char c : name) {
         const unsigned char u = static_cast<unsigned char>(c);
         if ((u < 0x80 && std::isalnum(u)) || c == '-' || c == '_' || c == '$')
             kept += c;
     }
-    const bool dropped = kept.size() != name.size();
+    const size_t dropped = name.size() - kept.size();
     if (kept.size() > 31)
         kept.resize(31);
-    if (kept.empty())
-        kept = "1";
     name = kept;
+    return dropped;
+}
+
+bool MakeValidName(std::string& name)
+{
+    if (name.empty())
+        return false;
+    const bool dropped = KeepNameCharacters(name) > 0;
+    if (name.empty())
+        name = "1";
     return dropped;
 }
 

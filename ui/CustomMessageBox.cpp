@@ -51,11 +51,11 @@ INT_PTR CALLBACK BoxProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
                 text += '\r';
             text += *c;
         }
-        SetDlgItemTextA(window, IDC_BOX_TEXT, text.c_str());
-        SendDlgItemMessageA(window, IDC_BOX_ICON, STM_SETICON,
+        SetDlgItemTextA(window, IDC_QUESTION_TEXT, text.c_str());
+        SendDlgItemMessageA(window, IDC_QUESTION_ICON, STM_SETICON,
                             reinterpret_cast<WPARAM>(LoadIconA(nullptr, IconOf(request->style))), 0);
         // Caption slots: Yes (OK), No, Cancel, then the two "to all" buttons.
-        const int slots[5] = {IDYES, IDNO, IDCANCEL, IDC_BOX_YES_TO_ALL, IDC_BOX_NO_TO_ALL};
+        const int slots[5] = {IDYES, IDNO, IDCANCEL, IDC_YES_TO_ALL, IDC_NO_TO_ALL};
         for (int i = 0; i < 5; ++i) {
             HWND button = GetDlgItem(window, slots[i]);
             const bool shown = i < 3 ? ShowsButton(request->style, slots[i]) : request->captions[i] != nullptr;
@@ -69,7 +69,7 @@ INT_PTR CALLBACK BoxProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_COMMAND: {
         const int id = LOWORD(wParam);
-        if (id == IDYES || id == IDNO || id == IDCANCEL || id == IDC_BOX_YES_TO_ALL || id == IDC_BOX_NO_TO_ALL) {
+        if (id == IDYES || id == IDNO || id == IDCANCEL || id == IDC_YES_TO_ALL || id == IDC_NO_TO_ALL) {
             const auto* request = reinterpret_cast<const BoxRequest*>(GetWindowLongPtrA(window, DWLP_USER));
             // The first button stands for OK in the styles without Yes.
             int result = id;
@@ -94,6 +94,6 @@ int ShowCustomMessageBox(const char* text, const char* caption, UINT style, cons
     if (ycom::GetMessageBoxHandler())
         return ycom::ShowMessageBox(GetActiveWindow(), text, caption, style);
     const BoxRequest request{text, caption, style, {yesText, noText, cancelText, fourthText, fifthText}};
-    return static_cast<int>(DialogBoxParamA(ycom::TheModule().ResourceInstance(), MAKEINTRESOURCEA(IDD_CUSTOM_MESSAGE_BOX),
+    return static_cast<int>(DialogBoxParamA(ycom::TheModule().ResourceInstance(), MAKEINTRESOURCEA(IDD_YES_NO_ALL),
                                             GetActiveWindow(), BoxProc, reinterpret_cast<LPARAM>(&request)));
 }

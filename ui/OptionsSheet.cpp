@@ -7,6 +7,7 @@
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
 #include "ui/OptionsLayersPage.h"
+#include "ui/OptionsViewportsPage.h"
 #include "ui/resource.h"
 #include <commctrl.h>
 #include <new>
@@ -27,7 +28,7 @@ std::unique_ptr<COptionsPage> MakePage()
 const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_GENERAL, &MakePage<COptionsGeneralPage>},
     {IDD_OPTIONS_DRAWING_SETTINGS, &MakePage<COptionsDrawingSettingsPage>},
-    {IDD_OPTIONS_VIEWPORTS, nullptr},
+    {IDD_OPTIONS_VIEWPORTS, &MakePage<CViewportsPage>},
     {IDD_OPTIONS_LAYERS, &MakePage<COptionsLayersPage>},
     {IDD_OPTIONS_IMAGES, nullptr},
     {IDD_OPTIONS_HATCHES, nullptr},

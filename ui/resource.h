@@ -340,14 +340,6 @@
 #define IDM_LAYERS_INVERT_SELECTED 48062
 #define IDM_LAYERS_SET_SAME 48064
 
-// The message box whose buttons take the captions a caller gives (also the Yes / No / Yes to All /
-// No to All question): the buttons, the icon and the message text.
-#define IDD_CUSTOM_MESSAGE_BOX 273
-#define IDC_BOX_YES_TO_ALL 8
-#define IDC_BOX_NO_TO_ALL 9
-#define IDC_BOX_ICON 33249
-#define IDC_BOX_TEXT 289
-
 // Options page Blocks (its list is the list of a list page) and the block dialogs: Insert, Edit
 // and Delete of the page; the "Deleting block..." question with its text, icon and two answers;
 // the block-name chooser and its list; the "Create block" dialog and its edit; their texts.
@@ -393,3 +385,51 @@
 #define IDC_PS_PAPER_MM 237
 #define IDC_PS_PAPER_INCHES 236
 #define IDC_PS_PREVIEW 209
+
+// The small dialogs: the site list (133: name edit, list of sites), the shape protection flags
+// (349: one box per ShapeDBFlags bit) and the four-way question (273: Yes, No, Yes to All, No to
+// All, Cancel, a question icon and the read-only text), which is also the message box whose
+// buttons take the captions a caller gives.
+#define IDD_SITE_LIST 133
+#define IDC_SITE_NAME 1005
+#define IDC_SITE_LIST 259
+#define IDD_PROTECTION_FLAGS 349
+#define IDC_PROTECT_WIDTH 293
+#define IDC_PROTECT_HEIGHT 296
+#define IDC_PROTECT_ASPECT 1007
+#define IDC_PROTECT_X 1003
+#define IDC_PROTECT_Y 1004
+#define IDC_PROTECT_ROTATION 1008
+#define IDC_PROTECT_DELETION 1009
+#define IDD_YES_NO_ALL 273
+#define IDC_YES_TO_ALL 8
+#define IDC_NO_TO_ALL 9
+#define IDC_QUESTION_ICON 33249
+#define IDC_QUESTION_TEXT 289
+// The copy of a view port (267: the list of the page, "&Copy to new view port", the new name) and
+// the View ports page's coordinate column titles.
+#define IDD_COPY_VIEWPORT 267
+#define IDC_COPY_TO_NEW 283
+#define IDC_COPY_NAME 204
+#define IDS_VIEWPORT_LEFT 50478
+#define IDS_VIEWPORT_TOP 50479
+#define IDS_VIEWPORT_RIGHT 50480
+#define IDS_VIEWPORT_BOTTOM 50481
+
+// The vertices dialog (339: the vertex list, New, Remove, the fillet radius and its label, Fillet)
+// and its column titles.
+#define IDD_VERTICES 339
+#define IDC_VERTEX_LIST 259
+#define IDC_VERTEX_NEW 341
+#define IDC_VERTEX_REMOVE 342
+#define IDC_VERTEX_RADIUS_LABEL 324
+#define IDC_VERTEX_RADIUS 204
+#define IDC_VERTEX_FILLET 343
+#define IDS_VERTEX_INDEX 48093
+#define IDS_VERTEX_NAME 48094
+#define IDS_VERTEX_X 48095
+#define IDS_VERTEX_Y 48096
+#define IDS_VERTEX_COLOR 48097
+#define IDS_VERTEX_LINE_PATTERN 48098
+#define IDS_VERTEX_BULGE 48099
+#define IDS_VERTEX_PEN_WEIGHT 48100

@@ -704,7 +704,7 @@ TEST_F(LayersPage, CustomMessageBoxTakesTheCallersCaptions)
     driver.Then([] { return DialogDriver::FindThreadWindow("#32770", "Question") != nullptr; });
     driver.Do([&] {
         HWND box = DialogDriver::FindThreadWindow("#32770", "Question");
-        for (int id : {IDYES, IDNO, IDCANCEL, IDC_BOX_YES_TO_ALL, IDC_BOX_NO_TO_ALL}) {
+        for (int id : {IDYES, IDNO, IDCANCEL, IDC_YES_TO_ALL, IDC_NO_TO_ALL}) {
             texts[id] = Text(GetDlgItem(box, id));
             shown[id] = IsWindowVisible(GetDlgItem(box, id)) != FALSE;
         }
@@ -718,7 +718,7 @@ TEST_F(LayersPage, CustomMessageBoxTakesTheCallersCaptions)
     EXPECT_EQ(texts[IDNO], "&Delete");
     EXPECT_EQ(texts[IDCANCEL], "Cancel");
     EXPECT_TRUE(shown[IDCANCEL]);
-    EXPECT_FALSE(shown[IDC_BOX_YES_TO_ALL]);
+    EXPECT_FALSE(shown[IDC_YES_TO_ALL]);
 
     MessageBoxes boxes;
     MessageBoxes::Answer() = IDOK;
