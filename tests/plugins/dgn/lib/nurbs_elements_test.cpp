@@ -40,7 +40,7 @@ CItemArray* Poles(const std::vector<std::vector<double>>& poles, std::uint32_t i
     return a;
 }
 
-CDoubleArray* Doubles(const std::vector<double>& v)
+CDoubleArray* DoubleArray(const std::vector<double>& v)
 {
     CDoubleArray* a = CDoubleArray::Create();
     a->Append(v.data(), static_cast<std::uint32_t>(v.size()));
@@ -132,7 +132,7 @@ TEST(NurbSurf, KnotsMadeSeparatedAndGiven)
         {3, false, 4, {0, 0, 1, 1}, {0, 0, 0, 0, 1, 1, 1, 1}},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<CGNurbSurf> s(CGNurbSurf::Create(c.degree, c.closed, c.poles, c.given.empty() ? nullptr : Doubles(c.given), 1, false, 2,
+        std::unique_ptr<CGNurbSurf> s(CGNurbSurf::Create(c.degree, c.closed, c.poles, c.given.empty() ? nullptr : DoubleArray(c.given), 1, false, 2,
                                                          nullptr, Grid(c.poles, 2), false));
         ASSERT_NE(s, nullptr);
         ExpectKnots(Values(s->GetUKnots()), c.want);
@@ -146,7 +146,7 @@ TEST(NurbSurf, SpanSearchStartsAtTheDegree)
 {
     // Uniform knots 0..7 of a cubic over 4 poles: t = 2.5 lies in knot span 2, which would take
     // pole -1; the search starts at span 3.
-    std::unique_ptr<CGNurbSurf> s(CGNurbSurf::Create(3, false, 4, Doubles({0, 1, 2, 3, 4, 5, 6, 7}), 1, false, 2, nullptr, Grid(4, 2), false));
+    std::unique_ptr<CGNurbSurf> s(CGNurbSurf::Create(3, false, 4, DoubleArray({0, 1, 2, 3, 4, 5, 6, 7}), 1, false, 2, nullptr, Grid(4, 2), false));
     ASSERT_NE(s, nullptr);
     const double* k = s->GetUKnots()->ElementPointer(0);
     EXPECT_EQ(s->FindSpan(8, k, 3, 2.5), 3);
