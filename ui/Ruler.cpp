@@ -1,4 +1,5 @@
 #include "ui/Ruler.h"
+#include "com/Guard.h"
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -221,91 +222,147 @@ void CRuler::MoveCursor(HDC dc, const RECT& bounds, double position)
     DrawCursorLine(dc, bounds, m_cursor);
 }
 
-// IRuler
+// IRuler: every member's body runs inside the guard.
+template <class F>
+HRESULT CRuler::Guarded(F&& body)
+{
+    return ycom::Guard(IID_IRuler, std::forward<F>(body));
+}
+
 STDMETHODIMP CRuler::SetRulerInfo(double LowerLimit, double UpperLimit, short nScalingFactor, short nGroupSize,
                                   VARIANT_BOOL bHorz, VARIANT_BOOL b3DLook)
 {
-    // A group of no intervals, or ticks no pixels apart, cannot be laid out: refused whole.
-    if (nScalingFactor < 1 || nGroupSize < 1)
-        return E_INVALIDARG;
-    m_scalingFactor = nScalingFactor;
-    m_groupSize = nGroupSize;
-    m_horizontal = AsBool(bHorz);
-    m_look3D = AsBool(b3DLook);
-    return SetRulerLimits(LowerLimit, UpperLimit);
+    return Guarded([&]() -> HRESULT {
+        // A group of no intervals, or ticks no pixels apart, cannot be laid out: refused whole.
+        if (nScalingFactor < 1 || nGroupSize < 1)
+            return E_INVALIDARG;
+        m_scalingFactor = nScalingFactor;
+        m_groupSize = nGroupSize;
+        m_horizontal = AsBool(bHorz);
+        m_look3D = AsBool(b3DLook);
+        return SetRulerLimits(LowerLimit, UpperLimit);
+    });
 }
 
 STDMETHODIMP CRuler::SetRulerLimits(double LowerLimit, double UpperLimit)
 {
-    m_lower = LowerLimit;
-    m_upper = UpperLimit;
-    double r = std::fabs(UpperLimit - LowerLimit);
-    // Equal or non-finite limits have no scale to normalise; painting draws no ticks for them.
-    if (!(r > 0.0) || !std::isfinite(r))
-        return S_OK;
-    m_decimals = 1;
-    m_baseStep = 1.0;
-    if (r <= 10.0) {
-        while (r < 1.0) {
-            m_baseStep *= 0.1;
-            ++m_decimals;
-            r *= 10.0;
+    return Guarded([&]() -> HRESULT {
+        m_lower = LowerLimit;
+        m_upper = UpperLimit;
+        double r = std::fabs(UpperLimit - LowerLimit);
+        // Equal or non-finite limits have no scale to normalise; painting draws no ticks for them.
+        if (!(r > 0.0) || !std::isfinite(r))
+            return S_OK;
+        m_decimals = 1;
+        m_baseStep = 1.0;
+        if (r <= 10.0) {
+            while (r < 1.0) {
+                m_baseStep *= 0.1;
+                ++m_decimals;
+                r *= 10.0;
+            }
+        } else {
+            do {
+                m_baseStep *= 10.0;
+                r *= 0.1;
+                m_decimals = 0;
+            } while (r > 10.0);
         }
-    } else {
-        do {
-            m_baseStep *= 10.0;
-            r *= 0.1;
-            m_decimals = 0;
-        } while (r > 10.0);
-    }
-    // The flag is cleared for a wide normalised range too, so the ticks depend on these limits
-    // alone and not on those set before.
-    if (r < 2.0) {
-        m_halfGroup = 1;
-        m_baseStep *= 0.2;
-    } else if (r < 5.0) {
-        m_halfGroup = 0;
-        m_baseStep *= 0.5;
-    } else {
-        m_halfGroup = 0;
-    }
-    return S_OK;
+        // The flag is cleared for a wide normalised range too, so the ticks depend on these limits
+        // alone and not on those set before.
+        if (r < 2.0) {
+            m_halfGroup = 1;
+            m_baseStep *= 0.2;
+        } else if (r < 5.0) {
+            m_halfGroup = 0;
+            m_baseStep *= 0.5;
+        } else {
+            m_halfGroup = 0;
+        }
+        return S_OK;
+    });
 }
 
-STDMETHODIMP CRuler::get_MajorMarkerLength(short* pVal) { return Answer(pVal, m_majorLength); }
-STDMETHODIMP CRuler::put_MajorMarkerLength(short newVal) { return Store(&m_majorLength, newVal); }
-STDMETHODIMP CRuler::get_MinorMarkerLength(short* pVal) { return Answer(pVal, m_minorLength); }
-STDMETHODIMP CRuler::put_MinorMarkerLength(short newVal) { return Store(&m_minorLength, newVal); }
-STDMETHODIMP CRuler::get_NumbersDistance(short* pVal) { return Answer(pVal, m_numbersDistance); }
-STDMETHODIMP CRuler::put_NumbersDistance(short newVal) { return Store(&m_numbersDistance, newVal); }
-STDMETHODIMP CRuler::get_HorzAligned(VARIANT_BOOL* pVal) { return Answer(pVal, m_horizontal); }
-STDMETHODIMP CRuler::put_HorzAligned(VARIANT_BOOL newVal) { return Store(&m_horizontal, AsBool(newVal)); }
-STDMETHODIMP CRuler::get_ShowNumbers(VARIANT_BOOL* pVal) { return Answer(pVal, m_showNumbers); }
-STDMETHODIMP CRuler::put_ShowNumbers(VARIANT_BOOL newVal) { return Store(&m_showNumbers, AsBool(newVal)); }
-STDMETHODIMP CRuler::get_Look3D(VARIANT_BOOL* pVal) { return Answer(pVal, m_look3D); }
-STDMETHODIMP CRuler::put_Look3D(VARIANT_BOOL newVal) { return Store(&m_look3D, AsBool(newVal)); }
-STDMETHODIMP CRuler::get_Zero(double* pVal) { return Answer(pVal, m_zero); }
-STDMETHODIMP CRuler::put_Zero(double newVal) { return Store(&m_zero, newVal); }
+STDMETHODIMP CRuler::get_MajorMarkerLength(short* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_majorLength); });
+}
+STDMETHODIMP CRuler::put_MajorMarkerLength(short newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_majorLength, newVal); });
+}
+STDMETHODIMP CRuler::get_MinorMarkerLength(short* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_minorLength); });
+}
+STDMETHODIMP CRuler::put_MinorMarkerLength(short newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_minorLength, newVal); });
+}
+STDMETHODIMP CRuler::get_NumbersDistance(short* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_numbersDistance); });
+}
+STDMETHODIMP CRuler::put_NumbersDistance(short newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_numbersDistance, newVal); });
+}
+STDMETHODIMP CRuler::get_HorzAligned(VARIANT_BOOL* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_horizontal); });
+}
+STDMETHODIMP CRuler::put_HorzAligned(VARIANT_BOOL newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_horizontal, AsBool(newVal)); });
+}
+STDMETHODIMP CRuler::get_ShowNumbers(VARIANT_BOOL* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_showNumbers); });
+}
+STDMETHODIMP CRuler::put_ShowNumbers(VARIANT_BOOL newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_showNumbers, AsBool(newVal)); });
+}
+STDMETHODIMP CRuler::get_Look3D(VARIANT_BOOL* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_look3D); });
+}
+STDMETHODIMP CRuler::put_Look3D(VARIANT_BOOL newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_look3D, AsBool(newVal)); });
+}
+STDMETHODIMP CRuler::get_Zero(double* pVal)
+{
+    return Guarded([&]() -> HRESULT { return Answer(pVal, m_zero); });
+}
+STDMETHODIMP CRuler::put_Zero(double newVal)
+{
+    return Guarded([&]() -> HRESULT { return Store(&m_zero, newVal); });
+}
 STDMETHODIMP CRuler::get_CursorPosition(double* pVal)
 {
-    // A null pointer is no error here: nothing is written.
-    if (pVal)
-        *pVal = m_cursor;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        // A null pointer is no error here: nothing is written.
+        if (pVal)
+            *pVal = m_cursor;
+        return S_OK;
+    });
 }
 STDMETHODIMP CRuler::put_CursorPosition(double newVal)
 {
-    HWND window = WindowHandle();
-    if (!window || !IsWindowVisible(window)) {
-        m_cursor = newVal;
+    return Guarded([&]() -> HRESULT {
+        HWND window = WindowHandle();
+        if (!window || !IsWindowVisible(window)) {
+            m_cursor = newVal;
+            return S_OK;
+        }
+        RECT client = {};
+        GetClientRect(window, &client);
+        ycom::WindowDC dc(GetDC(window));
+        if (dc)
+            MoveCursor(dc.Get(), client, newVal);
+        else
+            m_cursor = newVal;
         return S_OK;
-    }
-    RECT client = {};
-    GetClientRect(window, &client);
-    ycom::WindowDC dc(GetDC(window));
-    if (dc)
-        MoveCursor(dc.Get(), client, newVal);
-    else
-        m_cursor = newVal;
-    return S_OK;
+    });
 }

@@ -55,6 +55,8 @@ public:
     short HalfGroup() const { return m_halfGroup; }
 
     // IRuler
+    template <class F>
+    static HRESULT Guarded(F&& body);
     STDMETHODIMP SetRulerInfo(double LowerLimit, double UpperLimit, short nScalingFactor, short nGroupSize, VARIANT_BOOL bHorz, VARIANT_BOOL b3DLook) override;
     STDMETHODIMP SetRulerLimits(double LowerLimit, double UpperLimit) override;
     STDMETHODIMP get_MajorMarkerLength(short *pVal) override;

@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <winspool.h>
 #include <algorithm>
+#include <set>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -656,7 +657,11 @@ TEST(PrintQueue, QuietPrintSpoolsOneDocument)
         [](int code, WPARAM wParam, LPARAM lParam) -> LRESULT {
             char name[16] = {};
             HWND window = reinterpret_cast<HWND>(wParam);
-            if (code == HCBT_ACTIVATE && GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0) {
+            // A dialog counts once: it is activated again whenever another program's window on
+            // the shared desktop takes the activation and gives it back.
+            static std::set<HWND> seen;
+            if (code == HCBT_ACTIVATE && GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0 &&
+                seen.insert(window).second) {
                 ++shown;
                 // The printer list of the print dialog, the paper list of the page-setup dialog.
                 const LRESULT listed = SendDlgItemMessageA(window, cmb4, CB_GETCOUNT, 0, 0) +
