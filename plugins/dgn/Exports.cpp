@@ -1,5 +1,6 @@
-// The exports of the dgn plug-in. Its converters are not built yet: the factories make the
-// framework's pending converters, which answer FALSE.
+// The exports of the dgn plug-in. The exporter is not built yet: its factory makes the
+// framework's pending exporter, which answers FALSE.
+#include "DGNImport.h"
 #include "common/Exports.h"
 #include "common/PendingConverters.h"
 
@@ -12,7 +13,7 @@ IVExporter* GetExporter(IYVEXControl* control, void* user, ProgressCallback call
 
 IVImporter* GetImporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CDGNImport>(control, user, callback);
 }
 
 IVExporter* __stdcall GetDGNExport(IYVEXControl* control, void* user, ProgressCallback callback)
@@ -30,7 +31,7 @@ void __stdcall ReleaseDGNExport(IVExporter* exporter)
 IVImporter* __stdcall GetDGNImport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewImporter<CVPendingImporter>(control, user, callback);
+    return NewImporter<CDGNImport>(control, user, callback);
 }
 
 void __stdcall ReleaseDGNImport(IVImporter* importer)

@@ -1,0 +1,111 @@
+#pragma once
+// CDGNImport: the importer of the dgn plug-in. It reads a DGN design file (V7 or V8) and builds
+// the control's shapes from its elements. This file holds the object itself: its state, the
+// mapping from design-file coordinates into the control's world, the getters that tell a host
+// what transformation the last import applied, the point-list helpers, and the running extent
+// of the bounds pre-pass.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include "afx/Rect.h"
+#include "common/RealRect.h"
+#include "common/VImporter.h"
+
+#ifndef DGN_PLUGIN_CLASS
+#define DGN_PLUGIN_CLASS __declspec(dllexport)
+#endif
+
+namespace dgn {
+class CDesignFile;
+class IElement;
+} // namespace dgn
+
+// A graphic group the import has made a group shape for: the shape and four words of its own.
+struct CDGNGraphicGroup {
+    long groupId = 0;
+    std::uint32_t words[4] = {0, 0, 0, 0};
+};
+
+class DGN_PLUGIN_CLASS CDGNImport : public CVImporter
+{
+public:
+    CDGNImport(IYVEXControlPtr control, void* user, ProgressCallback callback);
+    CDGNImport(IYVEXControlPtr control, const CProgressNotifier& notifier);
+    // A copy takes every setting and table but never the design file: only the importer that
+    // opened a file deletes it.
+    CDGNImport(const CDGNImport& other);
+    CDGNImport& operator=(const CDGNImport& other);
+    ~CDGNImport() override;
+
+    // The fields a new run starts from (tables, origin, pivot and extents keep their contents;
+    // the design file pointer is dropped, not deleted).
+    void Init();
+
+    // Reads the design file at path into the drawing; the option words are not used.
+    int Import(const CString& path, unsigned long option, unsigned long value) override;
+    CRealPoint<double> GetShift() override;
+    double GetScale() override;
+    CRealPoint<double> GetBase() override;
+    double GetRotation() override;
+
+    float GetAngle() const { return m_viewRotation; }
+    long GetXShift() const { return m_shiftX; }
+    long GetYShift() const { return m_shiftY; }
+    long GetBaseX() const { return static_cast<long>(m_viewPivot.x); }
+    long GetBaseY() const { return static_cast<long>(m_viewPivot.y); }
+
+    // Widens the running extent by (x, y), or with reset empties it (the next point starts it
+    // again); the extent after the call, each side truncated toward zero.
+    CRect CheckPoint(long x, long y, int reset);
+
+protected:
+    // The import run proper. Until the driver that reads a design file into the drawing is
+    // built it answers FALSE with E_NOTIMPL as the state.
+    virtual int ImportFile(const CString& path);
+
+    // Design-file coordinates into the control's: the origin taken off, scaled, rotated about
+    // (0, 0), shifted, then rotated by the view rotation about the view pivot.
+    CRealPoint<double> DGNPt(const CRealPoint<double>& p) const;
+    CRealPoint<double> DGNPt(double x, double y) const;
+    // A direction: scaled and turned by both rotations about (0, 0).
+    CRealPoint<double> DGNVector(const CRealPoint<double>& v) const;
+    CRealPoint<double> DGNVector(double x, double y) const;
+    double DGNDistance(double d) const;
+    double DGNAngleRad(double radians) const;
+    double DGNTextAngleRad(double radians) const;
+
+    // A point array of the design file's elements (2-D points in a 2-D file, 3-D ones in a 3-D
+    // file; both begin with x and y): its count, and a coordinate of point index (x when
+    // selector is not 0, else y), 0.0 past the end or without a list.
+    long GetListCount(void* list) const;
+    double GetListCoord(void* list, int index, int selector) const;
+
+    std::map<std::string, long> m_blockTable;
+    std::map<long, long> m_instanceTable;
+    CRealRect<double> m_viewExtent;
+    long m_shiftX = 0;
+    long m_shiftY = 0;
+    double m_factor = 1.0;
+    unsigned char m_skipViewLevels = 0;
+    std::map<long, long> m_levelLayers;
+    std::multimap<unsigned long, long> m_graphicGroupMembers;
+    std::map<unsigned long, CDGNGraphicGroup> m_graphicGroups;
+    CString m_namePrefix;
+    float m_rotation = 0;
+    float m_viewRotation = 0;
+    float m_cosRotation = 1.0f;
+    float m_sinRotation = 0;
+    double m_scale = 1.0;
+    CRealPoint<double> m_origin;
+    CRealPoint<double> m_viewPivot;
+    std::set<const dgn::IElement*> m_converted;
+    long m_currentGroupId = 0;
+    unsigned long m_highestGraphicGroup = 0;
+    long m_takeViewExtent = 1;
+    COLORREF m_colours[256] = {};
+    std::unique_ptr<dgn::CDesignFile> m_designFile;
+    CRealRect<double> m_runningExtent;
+    long m_firstPoint = 1;
+};
