@@ -10,6 +10,7 @@
 #include "elements/BSplineSurfaceHeaderElement.h"
 #include "elements/BSplineValuesElement.h"
 #include "elements/CellHeaderElement.h"
+#include "elements/ComplexElements.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
 #include "elements/EllipseElements.h"
@@ -101,6 +102,8 @@ const ClassRow kClassTable[] = {
     {7, Make<CTextNodeElement2d>, Make<CUnknownElement>, false},
     {9, Make<CFileHeaderElement>, Make<CFileHeaderElement>, true},
     {11, Make<CCurveElement2d>, Make<CUnknownElement>, true},
+    {12, Make<CComplexChainElement>, Make<CComplexChainElement>, true},
+    {14, Make<CComplexShapeElement>, Make<CComplexShapeElement>, true},
     {15, Make<CEllipseElement2d>, Make<CEllipseElement3d>, true},
     {16, Make<CArcElement2d>, Make<CArcElement3d>, true},
     {17, Make<CTextElement2d>, Make<CTextElement3d>, true},
