@@ -94,6 +94,15 @@ IElement* FromFactoryV8(CDesignFile* file, const Bytes& record, bool threeD)
     return e;
 }
 
+template <class T>
+T* WithPoints(T* e, int n)
+{
+    EXPECT_TRUE(e->GetPoints()->Resize(static_cast<std::uint32_t>(n)));
+    for (int i = 0; i < n; ++i)
+        e->GetPoints()->Data()[i] = {1.0 * i, 10.0 * i, 100.0 * i};
+    return e;
+}
+
 class ComplexElementTest : public DesignFileTest {};
 
 } // namespace
@@ -187,6 +196,8 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
     const Case cases[] = {
         {"complex chain", [&] { return new CComplexChainElement(file); }},
         {"complex shape", [&] { return new CComplexShapeElement(file); }},
+        {"3-D curve", [&] { return WithPoints(new CCurveElement3d(file), 6); }},
+        {"3-D point string", [&] { return WithPoints(new CPointStringElement3d(file), 3); }},
     };
     for (const Case& c : cases) {
         std::unique_ptr<IElement> e(c.make());
@@ -208,4 +219,85 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
         std::fill(copied.begin() + 20, copied.begin() + 28, 0);
         EXPECT_EQ(copied, first) << c.what;
     }
+}
+
+TEST_F(ComplexElementTest, CurveDrawsItsInteriorNodes)
+{
+    struct Case {
+        int nodes;
+        Strings drawn;
+    };
+    const Case cases[] = {
+        {6, {"polyline 2,20,200 3,30,300"}},
+        {5, {"polyline 2,20,200"}},
+        {4, {}},
+        {0, {}},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CCurveElement3d> curve(WithPoints(new CCurveElement3d(file), c.nodes));
+        EXPECT_EQ(Draw(*curve), c.drawn) << c.nodes;
+    }
+    CCurveElement3d curve(file);
+    WithPoints(&curve, 6);
+    curve.Touch();
+    EXPECT_EQ(curve.GetAttrOffsetWords(), 56u + 12 * 6);
+    Lines::Reset();
+    curve.Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "3d Curve");
+    EXPECT_TRUE(Lines::Has("nodes: 6"));
+    // A V7 curve: count word, then x, y, z of each node as V7 integers.
+    Bytes body;
+    Put16(body, 6);
+    for (int i = 0; i < 6; ++i)
+        body = Cat(body, V7Ints({i, 2 * i, 3 * i}));
+    std::unique_ptr<IElement> v7(NewElementV7(file, V7Body(11, body).data(), true));
+    ASSERT_NE(dynamic_cast<CCurveElement3d*>(v7.get()), nullptr);
+    const Bytes record = V7Body(11, body);
+    const std::uint8_t* cursor = record.data();
+    ASSERT_TRUE(v7->ReadV7(&cursor, static_cast<std::uint32_t>(record.size())));
+    EXPECT_EQ(Draw(*v7), (Strings{"polyline 2,4,6 3,6,9"}));
+}
+
+TEST_F(ComplexElementTest, PointStringRecordsAndDrawing)
+{
+    Bytes body;
+    Put32(body, 3);
+    Put32(body, 0);
+    for (int i = 0; i < 3; ++i)
+        body = Cat(body, Doubles({1.0 * i, 2.0 * i, 3.0 * i}));
+    for (int i = 0; i < 3; ++i)
+        body = Cat(body, Doubles({1, 0, 0, 0.5 * i}));
+    ASSERT_EQ(body.size(), 8u + 72 + 96);
+    for (std::uint16_t properties : {std::uint16_t(0), std::uint16_t(0x0800)}) {
+        // A record is 3-D by its properties word: the factory makes a 2-D point string of the
+        // one without 0x0800.
+        const Bytes record = GraphicRecord(22, properties, body);
+        std::unique_ptr<IElement> made(FromFactoryV8(file, record, true));
+        EXPECT_EQ(dynamic_cast<CPointStringElement3d*>(made.get()) != nullptr, properties != 0);
+        auto owned = std::make_unique<CPointStringElement3d>(file);
+        CPointStringElement3d* points = owned.get();
+        ASSERT_TRUE(ReadV8Into(*points, record));
+        EXPECT_EQ(points->GetAttrOffsetWords(), 140u);
+        EXPECT_EQ(WriteElement(*points), record);
+        ASSERT_NE(points->GetNodeOrientation(2), nullptr);
+        EXPECT_EQ(points->GetNodeOrientation(2)[3], 1.0);
+        EXPECT_EQ(points->GetNodeOrientation(3), nullptr);
+        if (properties == 0) {
+            EXPECT_EQ(Draw(*points), (Strings{"polyline 0,0,0 1,2,3 2,4,6"}));
+        } else {
+            EXPECT_EQ(Draw(*points), (Strings{"point 0,0,0", "point 1,2,3", "point 2,4,6"}));
+        }
+        // A transform moves the nodes and leaves the orientations.
+        const double shift[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 5, 1};
+        EXPECT_TRUE(points->Transform(shift));
+        EXPECT_EQ(points->GetPoints()->Data()[1].z, 8.0);
+        EXPECT_EQ(points->GetNodeOrientation(1)[3], 0.5);
+    }
+    CPointStringElement3d points(file);
+    WithPoints(&points, 2);
+    Lines::Reset();
+    points.Describe(Lines::Collect);
+    ASSERT_GE(Lines::Get().size(), 2u);
+    EXPECT_EQ(Lines::Get()[0], "3d PointString - 2 nodes");
+    EXPECT_FALSE(Lines::Has("nodes: 2"));
 }
