@@ -30,6 +30,7 @@
 #include "elements/MultilineElement.h"
 #include "elements/RasterHeaderElement.h"
 #include "elements/RasterReferenceElement.h"
+#include "elements/SharedCellElements.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
@@ -114,6 +115,8 @@ const ClassRow kClassTable[] = {
     {26, Make<CBSplineKnotElement>, Make<CBSplineKnotElement>, true},
     {27, Make<CBSplineCurveHeaderElement>, Make<CBSplineCurveHeaderElement>, true},
     {28, Make<CBSplineWeightElement>, Make<CBSplineWeightElement>, true},
+    {34, Make<CSharedCellDefinitionElement>, Make<CSharedCellDefinitionElement>, true},
+    {35, Make<ISymRef>, Make<ISymRef>, true},
     {36, Make<CMultilineElement>, Make<CMultilineElement>, true},
     {38, Make<CDgnStoreComponent>, Make<CDgnStoreComponent>, false},
     {56, Make<CType56ApplicationElement>, Make<CType56ApplicationElement>, true},

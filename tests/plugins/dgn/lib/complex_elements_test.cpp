@@ -1,11 +1,13 @@
 // The complex headers and the further 3-D element classes: complex chains and shapes, 3-D curves
-// and point strings; their records (crafted byte by byte, values worked by hand), sizes,
-// geometry and descriptions, and the records that state more than they hold.
+// and point strings, shared cell definitions and instances; their records (crafted byte by
+// byte, values worked by hand), sizes, geometry and descriptions, and the records that state
+// more than they hold.
 #include "ElementFactory.h"
 #include "ElementLinkages.h"
 #include "ValueEncodings.h"
 #include "elements/ComplexElements.h"
 #include "elements/LinearElements.h"
+#include "elements/SharedCellElements.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +34,10 @@ class OpLog : public RecordingSink {
 public:
     OpLog() : RecordingSink(0) {}
     Strings ops;
+    int nesting = 0;
+
+    bool IsNested() const override { return nesting > 0; }
+    void Nest(std::int32_t enter) override { nesting += enter ? 1 : -1; }
 
     void BeginFill(const CFillInfo*) override { ops.push_back("begin fill"); }
     void EndFill(const CFillInfo*) override { ops.push_back("end fill"); }
@@ -198,6 +204,17 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
         {"complex shape", [&] { return new CComplexShapeElement(file); }},
         {"3-D curve", [&] { return WithPoints(new CCurveElement3d(file), 6); }},
         {"3-D point string", [&] { return WithPoints(new CPointStringElement3d(file), 3); }},
+        {"shared cell definition", [&] {
+             auto* d = new CSharedCellDefinitionElement(file);
+             d->GetName()->Set("door");
+             d->GetDescription()->Set("a door");
+             return d;
+         }},
+        {"shared cell instance", [&] {
+             auto* i = new ISymRef(file);
+             i->GetName()->Set("door");
+             return i;
+         }},
     };
     for (const Case& c : cases) {
         std::unique_ptr<IElement> e(c.make());
@@ -300,4 +317,205 @@ TEST_F(ComplexElementTest, PointStringRecordsAndDrawing)
     ASSERT_GE(Lines::Get().size(), 2u);
     EXPECT_EQ(Lines::Get()[0], "3d PointString - 2 nodes");
     EXPECT_FALSE(Lines::Has("nodes: 2"));
+}
+
+namespace {
+
+// A shared cell body: count, the two cell words, extents, the 3 x 3 matrix column by column,
+// the origin.
+Bytes SharedCellBody(std::uint32_t count, std::uint16_t word, const double extents[6], const double origin[3])
+{
+    Bytes b;
+    Put32(b, count);
+    Put16(b, word);
+    Put16(b, 0xFFFF);
+    for (int i = 0; i < 6; ++i)
+        PutF64(b, extents[i]);
+    b = Cat(b, Doubles({1, 0, 0, 0, 1, 0, 0, 0, 1}));
+    return Cat(b, Doubles({origin[0], origin[1], origin[2]}));
+}
+
+const double kExtents[6] = {-5, -6, -7, 5, 6, 7};
+const double kOrigin[3] = {1, 2, 3};
+
+// A definition of that name with one line component from (0, 0, 0) to (1, 1, z).
+CSharedCellDefinitionElement* LineDefinition(CDesignFile* file, const char* name, double z)
+{
+    auto* d = new CSharedCellDefinitionElement(file);
+    d->GetName()->Set(name);
+    auto* line = new CLineElement3d(file);
+    line->GetGeometry()[1] = {1, 1, z};
+    d->AddChild(line);
+    return d;
+}
+
+} // namespace
+
+TEST_F(ComplexElementTest, SharedCellDefinitionRecordAndExtents)
+{
+    const Bytes linkages = Cat(StringLinkage(1, "door"), StringLinkage(2, "front door"));
+    const Bytes record = GraphicRecord(34, 0x0800, SharedCellBody(0, 0, kExtents, kOrigin), linkages, 0x3400);
+    std::unique_ptr<IElement> made(FromFactoryV8(file, record, true));
+    auto* d = dynamic_cast<CSharedCellDefinitionElement*>(made.get());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(std::string(d->GetName()->CStr()), "door");
+    EXPECT_EQ(std::string(d->GetDescription()->CStr()), "front door");
+    EXPECT_TRUE(d->ExtentsValid());
+    EXPECT_EQ(d->GetAttrOffsetWords(), 128u);
+    EXPECT_EQ(WriteElement(*d), record);
+    Point3d origin;
+    ASSERT_TRUE(d->GetKeyPoint(0, &origin, 0));
+    EXPECT_EQ(origin.z, 3.0);
+    // Without components Touch keeps the extents; on its own the definition draws nothing.
+    d->Touch();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(d->GetExtents()[i], kExtents[i]) << i;
+    EXPECT_TRUE(Draw(*d).empty());
+    auto* line = new CLineElement3d(file);
+    d->AddChild(line);
+    EXPECT_TRUE(Draw(*d).empty());
+    Lines::Reset();
+    d->Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "Shared cell definition");
+    EXPECT_TRUE(Lines::Has("Name: door"));
+    EXPECT_TRUE(Lines::Has("Description: front door"));
+    EXPECT_EQ(Lines::Ends(), 1);
+
+    // An emptied description drops its linkage when written.
+    d->GetDescription()->Clear();
+    const Bytes written = WriteElement(*d);
+    ASSERT_FALSE(written.empty());
+    CSharedCellDefinitionElement back(file);
+    ASSERT_TRUE(ReadV8Into(back, written));
+    EXPECT_EQ(back.GetAttributes()->FindString(2), nullptr);
+    EXPECT_NE(back.GetAttributes()->FindString(1), nullptr);
+}
+
+TEST_F(ComplexElementTest, SharedCellInstanceResolvesPlacesAndBoxes)
+{
+    const Bytes defRecord = GraphicRecord(34, 0x0800, SharedCellBody(0, 0, kExtents, kOrigin), StringLinkage(1, "door"), 0x3400);
+    CSharedCellDefinitionElement definition(file);
+    ASSERT_TRUE(ReadV8Into(definition, defRecord));
+    ISymRef instance(file);
+    instance.GetName()->Set("door");
+    EXPECT_FALSE(instance.ExtentsValid());
+    ASSERT_TRUE(instance.ResolveDefinition());
+    EXPECT_EQ(instance.GetDefinition(), &definition);
+    EXPECT_TRUE(instance.ExtentsValid());
+    EXPECT_EQ(instance.GetExtents()[2], -7.0);
+    ISymRef nameless(file);
+    nameless.GetName()->Set("window");
+    EXPECT_FALSE(nameless.ResolveDefinition());
+    EXPECT_EQ(nameless.ComputeInstanceRange(), nullptr);
+    EXPECT_TRUE(Draw(nameless).empty());
+
+    // The largest reach of the extents is 7: the box spans origin -/+ 7, flat in z when the
+    // placed geometry is.
+    struct Case {
+        double lineZ;
+        double boxZ;
+    };
+    for (const Case c : {Case{0.0, 0.0}, Case{0.5, 7.0}}) {
+        const std::string name = "flat" + std::to_string(c.boxZ);
+        CSharedCellDefinitionElement* d = LineDefinition(file, name.c_str(), c.lineZ);
+        d->Touch();
+        ISymRef placed(file);
+        placed.GetName()->Set(name.c_str());
+        const double origin[3] = {100, 200, 10};
+        placed.SetOrigin(origin);
+        placed.Touch();
+        const double* range = placed.GetInstanceRange();
+        EXPECT_EQ(range[0], 100.0);
+        EXPECT_EQ(range[4], 201.0);
+        EXPECT_EQ(range[5] - range[2], c.lineZ);
+        // The extents are the definition's: (0, 0, 0) to (1, 1, z); reach 1.
+        OpLog log;
+        placed.AddPlacedBox(nullptr, &log);
+        const std::string low = c.boxZ ? "99,199,9" : "99,199,10";
+        const std::string high = c.boxZ ? "101,201,11" : "101,201,10";
+        EXPECT_EQ(log.ops, (Strings{"line " + low + " " + high})) << name;
+        delete d;
+    }
+
+    // A transform multiplies the placement and moves both extents corners.
+    const double shift[16] = {2, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 0, 0, 1};
+    ASSERT_TRUE(instance.Transform(shift));
+    EXPECT_EQ(instance.GetMatrix()[0], 2.0);
+    EXPECT_EQ(instance.GetMatrix()[12], 10.0);
+    EXPECT_EQ(instance.GetExtents()[0], 0.0);
+    EXPECT_EQ(instance.GetExtents()[3], 20.0);
+    Lines::Reset();
+    instance.Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "Shared cell instance");
+    // Design units over the file's 10000 a master unit.
+    EXPECT_TRUE(Lines::Has(" [   2.0000   0.0000   0.0000       0.0010 ]"));
+    EXPECT_TRUE(Lines::Has(" extents x low=      0.0000  hi=      0.0020"));
+}
+
+TEST_F(ComplexElementTest, SharedCellInstanceDrawsItsDefinitionOnce)
+{
+    // A definition that holds an instance of itself: drawn once, the inner instance nothing.
+    CSharedCellDefinitionElement* d = LineDefinition(file, "loop", 0.0);
+    auto* inner = new ISymRef(file);
+    inner->GetName()->Set("loop");
+    d->AddChild(inner);
+    ISymRef outer(file);
+    outer.GetName()->Set("loop");
+    EXPECT_EQ(Draw(outer), (Strings{"line 0,0,0 1,1,0"}));
+    d->Touch();
+    outer.Touch();
+    EXPECT_EQ(outer.GetInstanceRange()[3], 1.0);
+
+    // The instance's override mask (its first cell word) puts its colour on the components.
+    ISymRef coloured(file);
+    coloured.GetName()->Set("loop");
+    coloured.SetColor(5);
+    for (std::uint16_t mask : {std::uint16_t(0), std::uint16_t(0x08)}) {
+        coloured.SetCellWord(mask);
+        OpLog log;
+        coloured.EmitGeometry(nullptr, &log);
+        EXPECT_EQ(log.Last('c'), mask ? 5 : kColorByLevel) << mask;
+    }
+    delete d;
+}
+
+TEST_F(ComplexElementTest, SharedCellsFromV7)
+{
+    // Body: total length, seven words, extents and (2-D) four VAX doubles and 40 bytes, origin,
+    // trailing value, name: little-endian integers.
+    auto v7Cell = [](std::uint8_t type, const std::string& name, bool terminated) {
+        Bytes b;
+        Put16(b, 0);
+        for (int i = 0; i < 7; ++i)
+            Put16(b, static_cast<std::uint16_t>(i));
+        for (std::int32_t v : {-1, -2, 0, 3, 4, 0})
+            Put32(b, static_cast<std::uint32_t>(v));
+        // VAX 1.0: 0x4080 in the first word, the rest 0.
+        const Bytes one = {0x80, 0x40, 0, 0, 0, 0, 0, 0};
+        b = Cat(b, Cat(Cat(one, Bytes(8, 0)), Cat(Bytes(8, 0), one)));
+        b = Cat(b, Bytes(40, 0));
+        for (std::int32_t v : {50, 60, 0, 77})
+            Put32(b, static_cast<std::uint32_t>(v));
+        b.insert(b.end(), name.begin(), name.end());
+        if (terminated)
+            b.push_back(0);
+        if (b.size() % 2)
+            b.push_back(terminated ? 0 : 'x');
+        return V7Body(type, b);
+    };
+    for (std::uint8_t type : {std::uint8_t(34), std::uint8_t(35)}) {
+        std::unique_ptr<IElement> e(NewElementV7(file, v7Cell(type, "dr", true).data(), false));
+        EXPECT_EQ(e->GetType(), type);
+    }
+    auto def = ReadV7As<CSharedCellDefinitionElement>(file, v7Cell(34, "door", true));
+    EXPECT_EQ(std::string(def->GetName()->CStr()), "door");
+    EXPECT_EQ(def->GetMatrix()[0], 1.0);
+    EXPECT_EQ(def->GetMatrix()[5], 1.0);
+    EXPECT_EQ(def->GetMatrix()[12], 50.0);
+    EXPECT_EQ(def->GetExtents()[3], 3.0);
+    EXPECT_EQ(def->GetFlags() & 0x2000, 0x2000);
+    EXPECT_NE(def->GetAttributes()->FindString(1), nullptr);
+    // A name without its terminator ends with the record.
+    auto cut = ReadV7As<ISymRef>(file, v7Cell(35, "abc", false));
+    EXPECT_EQ(std::string(cut->GetName()->CStr()), "abcx");
 }
