@@ -36,6 +36,7 @@
 #include "elements/TableHeaderElement.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement2d.h"
+#include "elements/TextNodeElement3d.h"
 #include "elements/Type56ApplicationElement.h"
 #include "elements/Type57ApplicationElement.h"
 #include "elements/UnknownElement.h"
@@ -100,7 +101,7 @@ const ClassRow kClassTable[] = {
     {4, Make<CLineStringElement2d>, Make<CLineStringElement3d>, true},
     {5, Make<CGroupDataElement>, Make<CGroupDataElement>, true},
     {6, Make<CShapeElement2d>, Make<CShapeElement3d>, true},
-    {7, Make<CTextNodeElement2d>, Make<CUnknownElement>, false},
+    {7, Make<CTextNodeElement2d>, Make<CTextNodeElement3d>, false},
     {9, Make<CFileHeaderElement>, Make<CFileHeaderElement>, true},
     {11, Make<CCurveElement2d>, Make<CCurveElement3d>, true},
     {12, Make<CComplexChainElement>, Make<CComplexChainElement>, true},

@@ -69,30 +69,36 @@ IElement* CTextNodeElement2d::Clone(CDesignFile* target, bool removeSource)
     return copy;
 }
 
-void CTextNodeElement2d::Touch()
+void ComputeTextNodeRange(IGraphicElement* node, const double origin[3], double range[6])
 {
     bool components = false;
-    if (CEntityIterator* it = CreateChildIterator(nullptr)) {
+    if (CEntityIterator* it = node->CreateChildIterator(nullptr)) {
         it->GraphicOnly();
         components = it->Next() != nullptr;
         delete it;
     }
-    for (double& v : range)
-        v = 0.0;
+    for (int i = 0; i < 6; ++i)
+        range[i] = 0.0;
     if (!components) {
-        range[0] = origin.x - std::fabs(0.05 * origin.x);
-        range[1] = origin.y - std::fabs(0.05 * origin.y);
-        range[3] = origin.x + std::fabs(0.05 * origin.x);
-        range[4] = origin.y + std::fabs(0.05 * origin.y);
+        for (int i = 0; i < 3; ++i) {
+            range[i] = origin[i] - std::fabs(0.05 * origin[i]);
+            range[3 + i] = origin[i] + std::fabs(0.05 * origin[i]);
+        }
     } else if (CTransformHelper* collector = CTransformHelper::Create()) {
-        collector->SetDesignFile(m_designFile);
-        EmitGeometry(nullptr, collector);
+        collector->SetDesignFile(node->GetDesignFile());
+        node->EmitGeometry(nullptr, collector);
         if (collector->HasRange()) {
             for (int i = 0; i < 6; ++i)
                 range[i] = collector->Range()[i];
         }
         delete collector;
     }
+}
+
+void CTextNodeElement2d::Touch()
+{
+    const double at[3] = {origin.x, origin.y, 0.0};
+    ComputeTextNodeRange(this, at, range);
     SetBodySizes();
     IGraphicElement::Touch();
     // The node's own range stands (the graphic Touch finds no geometry of its own without

@@ -6,6 +6,10 @@
 
 namespace dgn {
 
+// A text node's own range (low x, y, z, high x, y, z): without graphic components its origin
+// widened by 5 % of each coordinate's magnitude, else the range its components draw.
+void ComputeTextNodeRange(IGraphicElement* node, const double origin[3], double range[6]);
+
 class CTextNodeElement2d : public IBodyGraphicElement {
 public:
     explicit CTextNodeElement2d(CDesignFile* file);

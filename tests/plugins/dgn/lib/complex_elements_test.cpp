@@ -1,17 +1,21 @@
 // The complex headers and the further 3-D element classes: complex chains and shapes, 3-D curves
-// and point strings, shared cell definitions and instances; their records (crafted byte by
+// and point strings, shared cell definitions and instances, 3-D text nodes; their records (crafted byte by
 // byte, values worked by hand), sizes, geometry and descriptions, and the records that state
 // more than they hold.
 #include "ElementFactory.h"
 #include "ElementLinkages.h"
+#include "EntityIterator.h"
 #include "ValueEncodings.h"
 #include "elements/ComplexElements.h"
 #include "elements/LinearElements.h"
 #include "elements/SharedCellElements.h"
+#include "elements/TextElement.h"
+#include "elements/TextNodeElement3d.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -19,6 +23,7 @@
 #include <typeinfo>
 #include <vector>
 
+#include "compound_test_support.h"
 #include "element_records.h"
 #include "element_test_support.h"
 
@@ -204,6 +209,7 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
         {"complex shape", [&] { return new CComplexShapeElement(file); }},
         {"3-D curve", [&] { return WithPoints(new CCurveElement3d(file), 6); }},
         {"3-D point string", [&] { return WithPoints(new CPointStringElement3d(file), 3); }},
+        {"3-D text node", [&] { return new CTextNodeElement3d(file); }},
         {"shared cell definition", [&] {
              auto* d = new CSharedCellDefinitionElement(file);
              d->GetName()->Set("door");
@@ -518,4 +524,85 @@ TEST_F(ComplexElementTest, SharedCellsFromV7)
     // A name without its terminator ends with the record.
     auto cut = ReadV7As<ISymRef>(file, v7Cell(35, "abc", false));
     EXPECT_EQ(std::string(cut->GetName()->CStr()), "abcx");
+}
+
+TEST_F(ComplexElementTest, TextNode3dRangeTransformAndDescription)
+{
+    CTextNodeElement3d node(file);
+    node.origin = {100, -200, 0};
+    node.Touch();
+    const double expected[6] = {95, -210, 0, 105, -190, 0};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_DOUBLE_EQ(node.range[i], expected[i]) << i;
+    EXPECT_EQ(node.GetAttrOffsetWords(), 100u);
+    EXPECT_EQ(node.GetFlags() & 0x3000, 0x3000);
+
+    // A transform moves the origin and the flagged components, never the orientation.
+    node.quaternion[0] = 0.5;
+    node.quaternion[3] = 0.5;
+    auto* text = new CTextElement3d(file);
+    text->SetText("a");
+    node.AddChild(text);
+    const double shift[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 30, 1};
+    const Point3d before = text->GetTextParams()->origin;
+    ASSERT_TRUE(node.Transform(shift));
+    EXPECT_EQ(node.origin.x, 110.0);
+    EXPECT_EQ(node.origin.z, 30.0);
+    EXPECT_EQ(text->GetTextParams()->origin.y, before.y + 20.0);
+    EXPECT_EQ(node.quaternion[0], 0.5);
+    EXPECT_EQ(node.quaternion[3], 0.5);
+    EXPECT_EQ(node.quaternion[1], 0.0);
+
+    // From V7 only the display header is read: the defaults stand.
+    auto v7 = ReadV7As<CTextNodeElement3d>(file, V7Body(7, Bytes(20, 0xAB)));
+    Lines::Reset();
+    v7->Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "3d Text Node");
+    EXPECT_TRUE(Lines::Has("Number of entities: 0"));
+    EXPECT_TRUE(Lines::Has("rotation: 1, 0, 0, 0"));
+    EXPECT_TRUE(Lines::Has("font 3: *unknown*, justification: 2, node id: 1"));
+}
+
+// A 3-D file saved with a text node of two texts: reloaded, the texts are the node's children.
+TEST_F(ComplexElementTest, TextNode3dReloadsWithItsTexts)
+{
+    const auto dir = cftest::FromEnv("YVEX_BINARY_DIR", "tests/plugins/dgn/lib/dgn_out");
+    std::filesystem::create_directories(dir);
+    const auto path = dir / "text_node_3d.dgn";
+    {
+        std::unique_ptr<CDesignFile> f(new CDesignFile);
+        ASSERT_TRUE(f->CreateNewV8(nullptr, true));
+        auto* node = new CTextNodeElement3d(f.get());
+        for (const char* s : {"first", "second"}) {
+            auto* text = new CTextElement3d(f.get());
+            text->SetText(s);
+            text->Touch();
+            node->AddChild(text);
+        }
+        node->origin = {5, 6, 7};
+        node->Touch();
+        ASSERT_EQ(node->ChildCount(), 2);
+        ASSERT_EQ(f->SaveAs(cftest::Wide(path).c_str(), 1), 1);
+    }
+    std::unique_ptr<CDesignFile> again(OpenDesignFileW(cftest::Wide(path).c_str()));
+    ASSERT_NE(again, nullptr);
+    CEntityIterator* it = again->CreateChildIterator(nullptr);
+    it->DescendIntoComplex();
+    CTextNodeElement3d* node = nullptr;
+    while (IEntity* e = it->Next()) {
+        if (auto* n = dynamic_cast<CTextNodeElement3d*>(e))
+            node = n;
+    }
+    delete it;
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->ChildCount(), 2);
+    EXPECT_EQ(node->origin.z, 7.0);
+    Strings texts;
+    CEntityIterator* children = node->CreateChildIterator(nullptr);
+    while (IEntity* e = children->Next()) {
+        if (auto* t = dynamic_cast<CTextElement3d*>(e))
+            texts.push_back(t->GetText()->CStr());
+    }
+    delete children;
+    EXPECT_EQ(texts, (Strings{"first", "second"}));
 }
