@@ -34,6 +34,7 @@
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
+#include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement2d.h"
 #include "elements/TextNodeElement3d.h"
@@ -52,6 +53,8 @@ namespace {
 constexpr std::int32_t kModelHeaderLevel = 32;
 // A type-39 record is a tag set definition when these four bytes stand at record offset 44.
 constexpr std::uint32_t kTagSetSignature = 0x74536574; // "teSt"
+// A V7 type-66 record on this level is a tag set definition.
+constexpr std::int32_t kV7TagSetLevel = 24;
 
 template <class T>
 IElement* Make(CDesignFile* file)
@@ -119,6 +122,7 @@ const ClassRow kClassTable[] = {
     {34, Make<CSharedCellDefinitionElement>, Make<CSharedCellDefinitionElement>, true},
     {35, Make<ISymRef>, Make<ISymRef>, true},
     {36, Make<CMultilineElement>, Make<CMultilineElement>, true},
+    {37, Make<CAttributeTagElement2d>, Make<CAttributeTagElement3d>, true},
     {38, Make<CDgnStoreComponent>, Make<CDgnStoreComponent>, false},
     {56, Make<CType56ApplicationElement>, Make<CType56ApplicationElement>, true},
     {57, Make<CType57ApplicationElement>, Make<CType57ApplicationElement>, true},
@@ -175,9 +179,8 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
         return Make<CUnknownElement>(file);
     switch (type) {
     case 39:
-        // Tag set definitions have no class of their own yet: kept as unknown elements.
         if (length >= 48 && LoadU32(record + 44) == kTagSetSignature)
-            return Make<CUnknownElement>(file);
+            return Make<CTagSetDefinitionElement>(file);
         return Make<CDgnStoreHeader>(file);
     case 66:
         return level == kModelHeaderLevel ? Make<CApplicationElement>(file) : Make<CApplicationDataElement>(file);
@@ -199,8 +202,10 @@ IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool three
         // A group data block on level 9 is a reference file attachment.
         return level == 9 ? Make<CReferenceAttachment>(file) : Make<CGroupDataElement>(file);
     case 66:
-        // Level 5 attaches a reference; level 6 (level names) makes no element (the reader);
-        // tag sets (24) and the rest are kept as they are.
+        // Level 5 attaches a reference, level 24 is a tag set; level 6 (level names) makes no
+        // element (the reader); the rest are kept as they are.
+        if (level == kV7TagSetLevel)
+            return Make<CTagSetDefinitionElement>(file);
         return level == 5 ? Make<CReferenceAttachment>(file) : Make<CUnknownElement>(file);
     default: {
         // Type 10 (level symbology) is kept as an unknown element, and its levels made (the

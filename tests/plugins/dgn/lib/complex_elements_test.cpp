@@ -1,5 +1,6 @@
 // The complex headers and the further 3-D element classes: complex chains and shapes, 3-D curves
-// and point strings, shared cell definitions and instances, 3-D text nodes; their records (crafted byte by
+// and point strings, shared cell definitions and instances, 3-D text nodes, tag sets and
+// attribute tags; their records (crafted byte by
 // byte, values worked by hand), sizes, geometry and descriptions, and the records that state
 // more than they hold.
 #include "ElementFactory.h"
@@ -9,6 +10,7 @@
 #include "elements/ComplexElements.h"
 #include "elements/LinearElements.h"
 #include "elements/SharedCellElements.h"
+#include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement3d.h"
 
@@ -52,6 +54,14 @@ public:
     void AddPoints3d(std::uint32_t n, const Point3d* p) override { ops.push_back("polyline" + List(n, p)); }
     void AddPoints2d(std::uint32_t n, const Point2d* p) override { ops.push_back("polyline" + List(n, p)); }
     void AddEllipse3d(const Ellipse3d& e) override { ops.push_back("ellipse " + Num(e.primary) + " " + Num(e.secondary)); }
+    void AddText2d(const TextParams2d* p, const std::uint8_t* t, std::int32_t) override
+    {
+        ops.push_back("text " + std::string(reinterpret_cast<const char*>(t), p->textBytes) + " at " + Pt(p->origin));
+    }
+    void AddText3d(const TextParams3d* p, const std::uint8_t* t, std::int32_t) override
+    {
+        ops.push_back("text " + std::string(reinterpret_cast<const char*>(t), p->textBytes) + " at " + Pt(p->origin));
+    }
 
     static std::string Num(double v)
     {
@@ -210,6 +220,22 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
         {"3-D curve", [&] { return WithPoints(new CCurveElement3d(file), 6); }},
         {"3-D point string", [&] { return WithPoints(new CPointStringElement3d(file), 3); }},
         {"3-D text node", [&] { return new CTextNodeElement3d(file); }},
+        {"tag set definition", [&] {
+             auto* t = new CTagSetDefinitionElement(file);
+             t->SetName("doors");
+             t->AddDefinition("width", "Width?", kTagDouble, nullptr, 0, -1);
+             return t;
+         }},
+        {"2-D attribute tag", [&] {
+             auto* t = new CAttributeTagElement2d(file);
+             t->SetStringValue("oak");
+             return t;
+         }},
+        {"3-D attribute tag", [&] {
+             auto* t = new CAttributeTagElement3d(file);
+             t->SetStringValue("pine");
+             return t;
+         }},
         {"shared cell definition", [&] {
              auto* d = new CSharedCellDefinitionElement(file);
              d->GetName()->Set("door");
@@ -605,4 +631,253 @@ TEST_F(ComplexElementTest, TextNode3dReloadsWithItsTexts)
     }
     delete children;
     EXPECT_EQ(texts, (Strings{"first", "second"}));
+}
+
+namespace {
+
+// A V7 tag set record (type 66, level 24): set value, count, names, then the definitions' bytes.
+Bytes V7TagSet(std::uint16_t count, const std::string& names, const Bytes& definitions)
+{
+    Bytes b(38 - 28, 0);
+    Put16(b, 0x0F81);
+    b.resize(44 - 28, 0);
+    Put16(b, count);
+    b.resize(48 - 28, 0);
+    b.insert(b.end(), names.begin(), names.end());
+    b = Cat(b, definitions);
+    if (b.size() % 2)
+        b.push_back(0);
+    Bytes record{24, 66, 0, 0};
+    record.resize(28, 0);
+    record = Cat(record, b);
+    const std::size_t words = (record.size() - 4) / 2;
+    record[2] = static_cast<std::uint8_t>(words);
+    record[3] = static_cast<std::uint8_t>(words >> 8);
+    return record;
+}
+
+Bytes V7TagDefinition(const std::string& name, std::uint16_t id, const std::string& prompt, std::uint16_t type, const Bytes& value)
+{
+    Bytes b(name.begin(), name.end());
+    b.push_back(0);
+    Put16(b, id);
+    b.insert(b.end(), prompt.begin(), prompt.end());
+    b.push_back(0);
+    Put16(b, type);
+    b.resize(b.size() + 5, 0);
+    return Cat(b, value);
+}
+
+std::uint32_t XorWords(const Bytes& b, std::size_t from, std::size_t n)
+{
+    std::uint32_t x = 0;
+    for (std::size_t i = 0; i + 4 <= n; i += 4)
+        x ^= Get32(b, from + i);
+    return x;
+}
+
+} // namespace
+
+TEST_F(ComplexElementTest, TagSetPacksItsDefinitionsWithAChecksum)
+{
+    CTagSetDefinitionElement empty(file);
+    empty.Touch();
+    ASSERT_NE(empty.GetPacked(), nullptr);
+    ASSERT_EQ(empty.GetPacked()->Size(), 4u);
+    EXPECT_EQ(Get32(Bytes(empty.GetPacked()->Data(), empty.GetPacked()->Data() + 4), 0), 0u);
+
+    CTagSetDefinitionElement set(file);
+    set.SetName("door tags");
+    const std::int16_t i16 = -3;
+    const std::int32_t i32 = 70000;
+    const double d = 2.5;
+    ASSERT_NE(set.AddDefinition("name", "Name?", kTagString, "oak", 0, -1), nullptr);
+    EXPECT_EQ(set.AddDefinition("count", "Count?", kTagInt16, &i16, 0, -1)->id, 2);
+    set.AddDefinition("big", "Big?", kTagInt32, &i32, 1, 9);
+    set.AddDefinition("size", "Size?", kTagDouble, &d, 0, -1);
+    TagDefinition* binary = set.AddDefinition("blob", "Blob?", kTagBinary, nullptr, 0, -1);
+    EXPECT_EQ(binary->size, 0);
+    EXPECT_EQ(set.FindDefinition(9)->type, kTagInt32);
+    // The size packed is that of the value bytes that follow, even when the value changed
+    // after its definition was added.
+    ASSERT_TRUE(set.FindDefinition(1)->value->Append("en", 2));
+    set.Touch();
+    const Bytes record = WriteElement(set);
+    ASSERT_EQ(record.size(), 2u * set.GetSizeWords() + 4);
+    EXPECT_EQ(Get32(record, 36 + 8), 0x74536574u);
+    const std::uint32_t p = Get32(record, 36 + 24);
+    ASSERT_EQ(p, set.GetPacked()->Size());
+    // name "name\0", id, prompt "Name?\0", type, size 5, flags, byte, "oaken\0".
+    EXPECT_EQ(record[64 + 5 + 2 + 6 + 2], 5);
+    // The checksum: the packed bytes' whole words XORed, its own four bytes taken as zero.
+    Bytes zeroed(record.begin() + 64, record.begin() + 64 + p);
+    std::fill(zeroed.end() - 4, zeroed.end(), 0);
+    EXPECT_NE(XorWords(zeroed, 0, p), 0u);
+    EXPECT_EQ(Get32(record, 36 + 16), XorWords(zeroed, 0, p));
+    EXPECT_EQ(Get32(record, 64 + p - 4), XorWords(zeroed, 0, p));
+
+    std::unique_ptr<IElement> back(FromFactoryV8(file, record, false));
+    auto* read = dynamic_cast<CTagSetDefinitionElement*>(back.get());
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->DefinitionCount(), 5u);
+    EXPECT_EQ(std::string(read->GetName()->CStr()), "door tags");
+    EXPECT_EQ(WriteElement(*read), record);
+    std::uint32_t index = 0;
+    Strings values;
+    while (TagDefinition* def = read->GetNextDefinition(&index))
+        values.push_back(std::string(def->name->CStr()) + "/" + std::to_string(def->id) + "/" + std::to_string(def->value->Size()));
+    EXPECT_EQ(values, (Strings{"name/1/5", "count/2/2", "big/9/4", "size/4/8", "blob/5/0"}));
+    EXPECT_TRUE(read->RemoveDefinition(read->FindDefinition(2)));
+    EXPECT_FALSE(read->RemoveDefinition(nullptr));
+    EXPECT_EQ(read->DefinitionCount(), 4u);
+    Lines::Reset();
+    read->Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "TagSet Definition: door tags");
+    EXPECT_TRUE(Lines::Has("id: 9, type: 3, Name: big, Prompt: Big?, Flags: 0x0001, Unk: 0x00\n  Default: 0x00011170"));
+
+    // A packed length past the record reads only what the record holds.
+    Bytes stated = record;
+    stated[36 + 24] = 0xFF;
+    stated[36 + 25] = 0xFF;
+    CTagSetDefinitionElement cut(file);
+    ASSERT_TRUE(ReadV8Into(cut, stated));
+    EXPECT_GE(cut.DefinitionCount(), 5u);
+
+    // The factory: the signature at 44 makes a tag set, else a DgnStore header.
+    Bytes other = record;
+    other[44] = 'x';
+    std::unique_ptr<IElement> store(FromFactoryV8(file, other, false));
+    EXPECT_EQ(dynamic_cast<CTagSetDefinitionElement*>(store.get()), nullptr);
+    EXPECT_EQ(store->GetType(), 39);
+}
+
+TEST_F(ComplexElementTest, V7TagSetsAreBoundedByTheirRecord)
+{
+    Bytes value16;
+    Put16(value16, 7);
+    const Bytes defs = Cat(Cat(V7TagDefinition("a", 1, "A?", kTagString, Bytes{'h', 'i', 0}), V7TagDefinition("b", 2, "B?", kTagInt16, value16)),
+                           Cat(Bytes{0}, V7TagDefinition("c", 3, "C?", kTagInt16, value16)));
+    const Bytes record = V7TagSet(3, std::string("set\0second\0", 11), defs);
+    std::unique_ptr<IElement> made(NewElementV7(file, record.data(), false));
+    auto* set = dynamic_cast<CTagSetDefinitionElement*>(made.get());
+    ASSERT_NE(set, nullptr);
+    const std::uint8_t* cursor = record.data();
+    ASSERT_TRUE(set->ReadV7(&cursor, static_cast<std::uint32_t>(record.size())));
+    EXPECT_EQ(set->GetType(), 39);
+    EXPECT_EQ(std::string(set->GetName()->CStr()), "set");
+    EXPECT_EQ(std::string(set->GetSecondName()->CStr()), "second");
+    EXPECT_EQ(set->GetBlock()[2], 0x0F81u);
+    // The empty name ends the list.
+    ASSERT_EQ(set->DefinitionCount(), 2u);
+    EXPECT_EQ(set->FindDefinition(1)->value->Size(), 2u);
+    EXPECT_EQ(set->FindDefinition(2)->value->Data()[0], 7);
+
+    // A count past the definitions, and a name that runs to the end of the record.
+    const Bytes open = V7TagSet(40, std::string("set\0", 4), Cat(V7TagDefinition("a", 1, "A?", kTagInt16, value16), Bytes{'l', 'o', 'n', 'g'}));
+    CTagSetDefinitionElement bounded(file);
+    cursor = open.data();
+    ASSERT_TRUE(bounded.ReadV7(&cursor, static_cast<std::uint32_t>(open.size())));
+    EXPECT_EQ(bounded.DefinitionCount(), 1u);
+    const Bytes unterminated = V7TagSet(1, "setnam", {});
+    ASSERT_NE(unterminated.back(), 0);
+    CTagSetDefinitionElement named(file);
+    cursor = unterminated.data();
+    ASSERT_TRUE(named.ReadV7(&cursor, static_cast<std::uint32_t>(unterminated.size())));
+    EXPECT_EQ(std::string(named.GetName()->CStr()), "setnam");
+}
+
+TEST_F(ComplexElementTest, AttributeTagValuesRecordsAndText)
+{
+    CTagSetDefinitionElement* set = CTagSetDefinitionElement::Create(file, 0);
+    set->SetName("doors");
+    set->AddDefinition("width", "Width?", kTagInt32, nullptr, 0, 4);
+    auto* target = new CLineElement2d(file);
+    target->GetGeometry()[0] = {50, 60};
+    PlaceNewElement(target, file, 0);
+    std::uint64_t setId = 0, targetId = 0;
+    set->GetElementId(&setId);
+    target->GetElementId(&targetId);
+    ASSERT_NE(setId, 0u);
+
+    CAttributeTagElement2d* tag = CAttributeTagElement2d::Create(file, 0);
+    tag->SetTagId(4);
+    tag->SetInt32Value(42);
+    tag->SetTagSetAndTarget(setId, targetId);
+    EXPECT_EQ(tag->GetTagFlags() & 3, 1);
+    EXPECT_NE(tag->GetAttributes()->FindDependency(10007, 0), nullptr);
+    EXPECT_NE(tag->GetAttributes()->FindDependency(10000, 1), nullptr);
+    EXPECT_EQ(tag->ResolveTagSet(), set);
+    EXPECT_EQ(tag->GetTarget(), target);
+    const double offset[2] = {1, 2};
+    EXPECT_TRUE(tag->SetOffset(offset));
+    EXPECT_EQ(tag->GetOrigin()[0], 50.0);
+    EXPECT_EQ(tag->GetTagFlags() & 3, 3);
+    tag->Touch();
+    EXPECT_EQ(tag->GetValueSize(), 4);
+    EXPECT_EQ(tag->GetAttrOffsetWords(), (2u * 4 + 321) / 2);
+    EXPECT_EQ(Draw(*tag), (Strings{"text 42  at 51,62"}));
+    Lines::Reset();
+    tag->Describe(Lines::Collect);
+    EXPECT_TRUE(Lines::Has("set: doors, id: 4, width"));
+    EXPECT_TRUE(Lines::Has("42 "));
+    const Bytes record = WriteElement(*tag);
+    CAttributeTagElement2d back(file);
+    ASSERT_TRUE(ReadV8Into(back, record));
+    EXPECT_EQ(back.GetInt32Value(), 42);
+    EXPECT_EQ(WriteElement(back), record);
+
+    // Binary: described by its size, not drawn; a tag without a buffer gets one.
+    CAttributeTagElement3d blob(file);
+    ASSERT_EQ(blob.GetBinaryValue(), nullptr);
+    ASSERT_TRUE(blob.SetBinaryValue("\1\2\3", 3));
+    ASSERT_NE(blob.GetBinaryValue(), nullptr);
+    blob.Touch();
+    EXPECT_EQ(blob.ValueText(), "3 bytes of binary data");
+    EXPECT_TRUE(Draw(blob).empty());
+    const Bytes blobRecord = WriteElement(blob);
+    CAttributeTagElement3d blobBack(file);
+    ASSERT_TRUE(ReadV8Into(blobBack, blobRecord));
+    ASSERT_NE(blobBack.GetBinaryValue(), nullptr);
+    EXPECT_EQ(blobBack.GetBinaryValue()->Size(), 3u);
+
+    // Invisible: no geometry. A value longer than any fixed buffer is drawn whole.
+    CAttributeTagElement2d text(file);
+    const std::string longValue(600, 'w');
+    text.SetStringValue(longValue.c_str());
+    text.Touch();
+    const Strings drawn = Draw(text);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0], "text " + longValue + " at 0,0");
+    text.SetProperties(static_cast<std::uint16_t>(text.GetProperties() | 0x0080));
+    EXPECT_TRUE(Draw(text).empty());
+
+    // Cloning leaves the source's display byte alone.
+    CAttributeTagElement2d hidden(file);
+    ASSERT_TRUE(ReadV8Into(hidden, record));
+    const Bytes v7 = [] {
+        Bytes b(150 - 36, 0);
+        b[42 - 36] = 1; // target from its key point, with no target: not displayed
+        Put16(b, 0);
+        Put16(b, 0);
+        return V7Body(37, b);
+    }();
+    auto undisplayed = ReadV7As<CAttributeTagElement2d>(file, v7);
+    EXPECT_FALSE(undisplayed->IsDisplayed());
+    std::unique_ptr<IElement> copy(undisplayed->Clone(file, false));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_FALSE(undisplayed->IsDisplayed());
+    EXPECT_FALSE(static_cast<CAttributeTagElement2d*>(copy.get())->IsDisplayed());
+
+    // A value size past the record reads what the record holds.
+    Bytes stated = blobRecord;
+    stated[108 + 208] = 0xFF;
+    stated[108 + 209] = 0x7F;
+    CAttributeTagElement3d bounded(file);
+    ASSERT_TRUE(ReadV8Into(bounded, stated));
+    ASSERT_NE(bounded.GetBinaryValue(), nullptr);
+    EXPECT_LE(bounded.GetBinaryValue()->Size(), stated.size() - 108 - 216);
+    EXPECT_EQ(bounded.GetBinaryValue()->Data()[2], 3);
+    delete tag;
+    delete target;
+    delete set;
 }
