@@ -11,6 +11,7 @@
 #include "elements/BSplineValuesElement.h"
 #include "elements/CellHeaderElement.h"
 #include "elements/ComplexElements.h"
+#include "elements/ConeElements.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
 #include "elements/EllipseElements.h"
@@ -108,12 +109,17 @@ const ClassRow kClassTable[] = {
     {9, Make<CFileHeaderElement>, Make<CFileHeaderElement>, true},
     {11, Make<CCurveElement2d>, Make<CCurveElement3d>, true},
     {12, Make<CComplexChainElement>, Make<CComplexChainElement>, true},
+    // A V7 conic would be read without its body: it stays an unknown element, kept whole.
+    {13, Make<CConicElement>, Make<CConicElement>, false},
     {14, Make<CComplexShapeElement>, Make<CComplexShapeElement>, true},
     {15, Make<CEllipseElement2d>, Make<CEllipseElement3d>, true},
     {16, Make<CArcElement2d>, Make<CArcElement3d>, true},
     {17, Make<CTextElement2d>, Make<CTextElement3d>, true},
+    {18, nullptr, Make<CComplexSurfaceHeaderElement>, true},
+    {19, nullptr, Make<CComplexSolidHeaderElement>, true},
     {21, Make<CBSplinePoleElement2d>, Make<CBSplinePoleElement3d>, true},
     {22, Make<CPointStringElement2d>, Make<CPointStringElement3d>, true},
+    {23, nullptr, Make<CConeElement>, true},
     {24, Make<CBSplineSurfaceHeaderElement>, Make<CBSplineSurfaceHeaderElement>, true},
     {25, Make<CBSplineSurfaceBoundaryElement>, Make<CBSplineSurfaceBoundaryElement>, true},
     {26, Make<CBSplineKnotElement>, Make<CBSplineKnotElement>, true},

@@ -14,7 +14,7 @@ constexpr int kComplexShapeType = 14;
 
 } // namespace
 
-CComplexElement::CComplexElement(CDesignFile* file, int type) : IBodyGraphicElement(file, type, kPropertyScreen)
+CComplexElement::CComplexElement(CDesignFile* file, int type, std::uint16_t properties) : IBodyGraphicElement(file, type, properties)
 {
     m_flags |= kElementComplexHeader;
 }
@@ -107,6 +107,75 @@ IElement* CComplexChainElement::Clone(CDesignFile* target, bool removeSource)
 IElement* CComplexShapeElement::Clone(CDesignFile* target, bool removeSource)
 {
     return CloneInto(new (std::nothrow) CComplexShapeElement(target), target, removeSource);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Complex surface and solid headers
+
+CComplexSurfaceSolidElement::CComplexSurfaceSolidElement(CDesignFile* file, int type) : CComplexElement(file, type, kPropertyScreen | kProperty3d) {}
+
+bool CComplexSurfaceSolidElement::ReadBodyV8(CBoundedReader& body)
+{
+    if (!CComplexElement::ReadBodyV8(body))
+        return false;
+    m_kind = body.U16();
+    for (std::uint16_t& p : m_parameters)
+        p = body.U16();
+    return !body.IsShort();
+}
+
+bool CComplexSurfaceSolidElement::ReadBodyV7(CV7BodyReader& body)
+{
+    if (!CComplexElement::ReadBodyV7(body))
+        return false;
+    body.Skip(2);
+    m_secondWord = body.U16();
+    m_kind = body.U8();
+    // The parameters stand at odd offsets.
+    for (std::uint16_t& p : m_parameters)
+        p = body.U16();
+    return !body.IsShort();
+}
+
+void CComplexSurfaceSolidElement::PutBody(std::uint8_t** cursor) const
+{
+    CComplexElement::PutBody(cursor);
+    PutU16(cursor, m_kind);
+    for (std::uint16_t p : m_parameters)
+        PutU16(cursor, p);
+}
+
+void CComplexSurfaceSolidElement::Touch()
+{
+    SetBodySizes();
+    IElement::Touch();
+}
+
+void CComplexSurfaceSolidElement::Describe(LineCallback callback)
+{
+    EmitLine(callback, kLineBuffer, GetType() == 18 ? "Complex Surface Header - Nr elements: %i" : "Complex Solid Header - Nr elements: %i",
+             static_cast<int>(ChildCount()));
+    EmitEnd(callback);
+}
+
+IElement* CComplexSurfaceSolidElement::CloneSurfaceInto(CComplexSurfaceSolidElement* copy, CDesignFile* target, bool removeSource)
+{
+    if (!copy)
+        return nullptr;
+    copy->m_kind = m_kind;
+    for (int i = 0; i < 3; ++i)
+        copy->m_parameters[i] = m_parameters[i];
+    return CloneInto(copy, target, removeSource);
+}
+
+IElement* CComplexSurfaceHeaderElement::Clone(CDesignFile* target, bool removeSource)
+{
+    return CloneSurfaceInto(new (std::nothrow) CComplexSurfaceHeaderElement(target), target, removeSource);
+}
+
+IElement* CComplexSolidHeaderElement::Clone(CDesignFile* target, bool removeSource)
+{
+    return CloneSurfaceInto(new (std::nothrow) CComplexSolidHeaderElement(target), target, removeSource);
 }
 
 } // namespace dgn

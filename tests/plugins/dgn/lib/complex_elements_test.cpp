@@ -1,6 +1,6 @@
 // The complex headers and the further 3-D element classes: complex chains and shapes, 3-D curves
 // and point strings, shared cell definitions and instances, 3-D text nodes, tag sets and
-// attribute tags; their records (crafted byte by
+// attribute tags, complex surface and solid headers, cones and conics; their records (crafted byte by
 // byte, values worked by hand), sizes, geometry and descriptions, and the records that state
 // more than they hold.
 #include "ElementFactory.h"
@@ -8,6 +8,7 @@
 #include "EntityIterator.h"
 #include "ValueEncodings.h"
 #include "elements/ComplexElements.h"
+#include "elements/ConeElements.h"
 #include "elements/LinearElements.h"
 #include "elements/SharedCellElements.h"
 #include "elements/TagElements.h"
@@ -28,6 +29,7 @@
 #include "compound_test_support.h"
 #include "element_records.h"
 #include "element_test_support.h"
+#include "geometry_recording_sink.h"
 
 using namespace dgn;
 using namespace dgn_test;
@@ -220,6 +222,19 @@ TEST_F(ComplexElementTest, EveryClassWritesTheRecordItStatesAndReadsItBack)
         {"3-D curve", [&] { return WithPoints(new CCurveElement3d(file), 6); }},
         {"3-D point string", [&] { return WithPoints(new CPointStringElement3d(file), 3); }},
         {"3-D text node", [&] { return new CTextNodeElement3d(file); }},
+        {"complex surface", [&] { return new CComplexSurfaceHeaderElement(file); }},
+        {"complex solid", [&] { return new CComplexSolidHeaderElement(file); }},
+        {"cone", [&] {
+             auto* c = new CConeElement(file);
+             c->radius1 = 3.0;
+             c->center2 = {0, 0, 9};
+             return c;
+         }},
+        {"conic", [&] {
+             auto* c = new CConicElement(file);
+             EXPECT_TRUE(c->GetPoints()->Append("\1\2\3\4\5", 5));
+             return c;
+         }},
         {"tag set definition", [&] {
              auto* t = new CTagSetDefinitionElement(file);
              t->SetName("doors");
@@ -880,4 +895,128 @@ TEST_F(ComplexElementTest, AttributeTagValuesRecordsAndText)
     delete tag;
     delete target;
     delete set;
+}
+
+TEST_F(ComplexElementTest, ComplexSurfaceAndSolidHeaders)
+{
+    // A V7 solid header spanning three line records: count word, second word, kind byte, three
+    // parameters at odd offsets.
+    const Bytes line = V7Body(3, V7Ints({0, 0, 0, 5, 5, 5}));
+    Bytes body;
+    Put16(body, static_cast<std::uint16_t>(3 * line.size() / 2 + 5));
+    Put16(body, 0x0102);
+    body.push_back(7);
+    for (std::uint16_t p : {0x1111, 0x2222, 0x3333})
+        Put16(body, p);
+    body.push_back(0);
+    const Bytes record = Cat(Cat(Cat(V7Body(19, body), line), line), line);
+    std::unique_ptr<IElement> made(NewElementV7(file, record.data(), false));
+    ASSERT_NE(dynamic_cast<CComplexSolidHeaderElement*>(made.get()), nullptr);
+    auto solid = ReadV7As<CComplexSolidHeaderElement>(file, record);
+    EXPECT_EQ(solid->ChildCount(), 3);
+    EXPECT_EQ(solid->GetSolidKind(), 7);
+    EXPECT_EQ(solid->GetParameters()[2], 0x3333);
+    Lines::Reset();
+    solid->Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get(), (Strings{"Complex Solid Header - Nr elements: 3"}));
+    EXPECT_EQ(Lines::Ends(), 1);
+    // The kind byte becomes the 16-bit word at body offset 8.
+    solid->Touch();
+    EXPECT_EQ(solid->GetAttrOffsetWords(), 60u);
+    const Bytes v8 = WriteElement(*solid);
+    ASSERT_EQ(v8.size(), 2u * solid->GetSizeWords() + 4);
+    EXPECT_EQ(Get32(v8, 108), 3u);
+    EXPECT_EQ(Get32(v8, 112), 0x0102u);
+    EXPECT_EQ(Get32(v8, 116), 7u | (0x1111u << 16));
+    CComplexSolidHeaderElement back(file);
+    ASSERT_TRUE(ReadV8Into(back, v8));
+    EXPECT_EQ(WriteElement(back), v8);
+
+    // A transform moves the components; the header's fields stay.
+    CComplexSurfaceHeaderElement surface(file);
+    ASSERT_TRUE(ReadV8Into(surface, v8));
+    surface.SetChildCount(0);
+    surface.AddChild(Line3d(file, 1.0));
+    const double shift[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 0, 0, 1};
+    ASSERT_TRUE(surface.Transform(shift));
+    EXPECT_EQ(Draw(surface), (Strings{"line 6,0,0 6,1,0"}));
+    EXPECT_EQ(surface.GetSolidKind(), 7);
+    EXPECT_EQ(*surface.GetBodyData(), 0x0102u);
+}
+
+namespace {
+
+// Counts the ellipses and keeps the lines.
+class ConeSink : public GeometryRecordingSink {
+public:
+    ConeSink() : GeometryRecordingSink(0) {}
+    std::vector<Ellipse3d> ellipses;
+    void AddEllipse3d(const Ellipse3d& e) override { ellipses.push_back(e); }
+};
+
+} // namespace
+
+TEST_F(ComplexElementTest, ConesAndConics)
+{
+    // V7: the first word, the orientation, eight VAX doubles (1.0 and 0.0 here).
+    Bytes body;
+    Put16(body, 0x1234);
+    body = Cat(body, V7Ints({0x7FFFFFFF, 0, 0, 0}));
+    const Bytes one = {0x80, 0x40, 0, 0, 0, 0, 0, 0};
+    for (int i = 0; i < 8; ++i)
+        body = Cat(body, i == 3 || i == 7 ? one : Bytes(8, 0));
+    const Bytes record = V7Body(23, body);
+    std::unique_ptr<IElement> made(NewElementV7(file, record.data(), false));
+    ASSERT_NE(dynamic_cast<CConeElement*>(made.get()), nullptr);
+    auto cone = ReadV7As<CConeElement>(file, record);
+    EXPECT_EQ(cone->radius1, 1.0);
+    EXPECT_NEAR(cone->quaternion[0], 1.0, 1e-9);
+    const Bytes v8 = WriteElement(*cone);
+    ASSERT_EQ(v8.size(), 2u * cone->GetSizeWords() + 4);
+    EXPECT_EQ(Get32(v8, 108), 0x1234u);
+    EXPECT_EQ(Get32(v8, 112), 0u);
+    CConeElement back(file);
+    ASSERT_TRUE(ReadV8Into(back, v8));
+    EXPECT_EQ(WriteElement(back), v8);
+
+    // Two end circles, then the silhouette lines across the axis.
+    CConeElement drawn(file);
+    drawn.center2 = {10, 0, 0};
+    drawn.radius1 = 2;
+    drawn.radius2 = 1;
+    ConeSink sink;
+    drawn.EmitGeometry(nullptr, &sink);
+    ASSERT_EQ(sink.ellipses.size(), 2u);
+    EXPECT_EQ(sink.ellipses[0].primary, 2.0);
+    EXPECT_EQ(sink.ellipses[1].cx, 10.0);
+    ASSERT_EQ(sink.lines3d.size(), 2u);
+    const double expected[2][4] = {{0, -2, 10, -1}, {0, 2, 10, 1}};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(sink.lines3d[i][0].x, expected[i][0], 1e-6);
+        EXPECT_NEAR(sink.lines3d[i][0].y, expected[i][1], 1e-6);
+        EXPECT_NEAR(sink.lines3d[i][1].x, expected[i][2], 1e-6);
+        EXPECT_NEAR(sink.lines3d[i][1].y, expected[i][3], 1e-6);
+    }
+    const double shift[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 4, 1};
+    ASSERT_TRUE(drawn.Transform(shift));
+    EXPECT_EQ(drawn.center2.z, 4.0);
+    EXPECT_EQ(drawn.radius2, 1.0);
+    Lines::Reset();
+    drawn.Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get().front(), "3d Cone");
+    EXPECT_TRUE(Lines::Has("rotation: 1, 0, 0, 0"));
+
+    // The conic keeps the bytes after its element header as they are.
+    const Bytes conic = V8Record(13, 0x1000, 4, 99, Counting(90, 5), StringLinkage(3, "c"));
+    std::unique_ptr<IElement> read(FromFactoryV8(file, conic, true));
+    auto* c = dynamic_cast<CConicElement*>(read.get());
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->GetPoints()->Size(), 90u);
+    EXPECT_EQ(WriteElement(*c), conic);
+    c->Touch();
+    EXPECT_EQ(WriteElement(*c).size(), conic.size());
+    EXPECT_TRUE(Draw(*c).empty());
+    Lines::Reset();
+    c->Describe(Lines::Collect);
+    EXPECT_EQ(Lines::Get(), (Strings{"Conic"}));
 }
