@@ -330,8 +330,10 @@ void CSharedCellDefinitionElement::Touch()
 {
     ComputeExtents();
     StoreName();
-    if (m_description && m_attributes && !m_description->IsEmpty())
+    if (m_attributes && m_description && !m_description->IsEmpty())
         m_attributes->SetStringLinkage(kDescriptionStringId, *m_description);
+    else if (m_attributes)
+        m_attributes->RemoveStringLinkage(kDescriptionStringId);
     SetBodySizes();
     IGraphicElement::Touch();
 }

@@ -63,7 +63,8 @@ public:
     static CSharedCellDefinitionElement* Create(CDesignFile* file, std::int32_t model);
 
     IElement* Clone(CDesignFile* target, bool removeSource) override;
-    // The extents, the name and description linkages, the sizes, the graphic Touch.
+    // The extents, the name and description linkages (none for an empty description), the
+    // sizes, the graphic Touch.
     void Touch() override;
     // Drops the description linkage when the description is empty, then writes.
     std::uint32_t WriteV8(std::uint8_t** cursor) override;

@@ -720,24 +720,30 @@ void TAttributeTagElement<D>::PutBody(std::uint8_t** cursor) const
     PutU16(cursor, m_valueSize);
     PutU16(cursor, m_word210);
     PutU32(cursor, m_word212);
-    // The value area: 2 x value size bytes, the value at its start.
+    // The value area: 2 x value size bytes, the value at its start (cut to the area when a
+    // record stated less).
     std::uint8_t* area = *cursor;
     const std::uint32_t n = 2u * m_valueSize;
     std::memset(area, 0, n);
+    std::uint8_t fixed[8] = {};
+    const std::uint8_t* value = fixed;
+    std::uint32_t bytes = FixedValueBytes(m_type);
     switch (m_type) {
     case kTagString:
-        if (m_string && m_string->Length())
-            std::memcpy(area, m_string->Text(), m_string->Length() < n ? m_string->Length() : n);
+        value = m_string ? reinterpret_cast<const std::uint8_t*>(m_string->Text()) : fixed;
+        bytes = m_string ? m_string->Length() : 0;
         break;
-    case kTagInt16: StoreU32(area, static_cast<std::uint32_t>(static_cast<std::int32_t>(m_int16))); break;
-    case kTagInt32: StoreU32(area, static_cast<std::uint32_t>(m_int32)); break;
-    case kTagDouble: std::memcpy(area, &m_double, 8); break;
+    case kTagInt16: StoreU32(fixed, static_cast<std::uint32_t>(static_cast<std::int32_t>(m_int16))); bytes = 4; break;
+    case kTagInt32: StoreU32(fixed, static_cast<std::uint32_t>(m_int32)); break;
+    case kTagDouble: std::memcpy(fixed, &m_double, 8); break;
     case kTagBinary:
-        if (m_binary && m_binary->Size())
-            std::memcpy(area, m_binary->Data(), m_binary->Size() < n ? m_binary->Size() : n);
+        value = m_binary ? m_binary->Data() : fixed;
+        bytes = m_binary ? m_binary->Size() : 0;
         break;
     default: break;
     }
+    if (bytes && value)
+        std::memcpy(area, value, bytes < n ? bytes : n);
     *cursor += n;
 }
 

@@ -16,9 +16,13 @@
 #include "elements/TextNodeElement3d.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -436,6 +440,14 @@ TEST_F(ComplexElementTest, SharedCellDefinitionRecordAndExtents)
     ASSERT_TRUE(ReadV8Into(back, written));
     EXPECT_EQ(back.GetAttributes()->FindString(2), nullptr);
     EXPECT_NE(back.GetAttributes()->FindString(1), nullptr);
+
+    // A record with an empty description linkage: touched, it states the record it writes.
+    const Bytes emptyDescription = GraphicRecord(34, 0x0800, SharedCellBody(0, 0, kExtents, kOrigin), Cat(StringLinkage(1, "d"), StringLinkage(2, "")), 0x3400);
+    CSharedCellDefinitionElement touched(file);
+    ASSERT_TRUE(ReadV8Into(touched, emptyDescription));
+    touched.Touch();
+    const std::size_t stated = 2u * touched.GetSizeWords() + 4;
+    EXPECT_EQ(WriteElement(touched).size(), stated);
 }
 
 TEST_F(ComplexElementTest, SharedCellInstanceResolvesPlacesAndBoxes)
@@ -883,6 +895,23 @@ TEST_F(ComplexElementTest, AttributeTagValuesRecordsAndText)
     EXPECT_FALSE(undisplayed->IsDisplayed());
     EXPECT_FALSE(static_cast<CAttributeTagElement2d*>(copy.get())->IsDisplayed());
 
+    // A record whose value size is too small for its type writes no more than its area.
+    CAttributeTagElement2d plain(file);
+    plain.SetInt32Value(7);
+    plain.Touch();
+    Bytes small = WriteElement(plain);
+    small.resize(108 + 216 + 2);
+    small[108 + 208] = 1;
+    small[108 + 209] = 0;
+    for (std::size_t at : {std::size_t(8), std::size_t(12)}) {
+        small[at] = static_cast<std::uint8_t>((small.size() - 4) / 2);
+        small[at + 1] = static_cast<std::uint8_t>((small.size() - 4) / 2 >> 8);
+    }
+    CAttributeTagElement2d cut(file);
+    ASSERT_TRUE(ReadV8Into(cut, small));
+    const Bytes cutWritten = WriteElement(cut);
+    EXPECT_EQ(cutWritten.size(), 2u * cut.GetSizeWords() + 4);
+
     // A value size past the record reads what the record holds.
     Bytes stated = blobRecord;
     stated[108 + 208] = 0xFF;
@@ -1019,4 +1048,120 @@ TEST_F(ComplexElementTest, ConesAndConics)
     Lines::Reset();
     c->Describe(Lines::Collect);
     EXPECT_EQ(Lines::Get(), (Strings{"Conic"}));
+}
+
+namespace {
+
+std::string Master(double v)
+{
+    char s[64];
+    std::snprintf(s, sizeof s, "%.9g", std::fabs(v) < 1e-12 ? 0.0 : v);
+    return s;
+}
+
+// Each top-level complex chain or shape of a file, one line each: "chain" or "shape", the
+// number of its line string components, then each component's vertices in master units after
+// a "|".
+Strings ComplexListing(CDesignFile* f)
+{
+    Strings out;
+    CEntityIterator* it = f->CreateChildIterator(nullptr);
+    it->GraphicOnly();
+    while (IEntity* e = it->Next()) {
+        auto* header = dynamic_cast<CComplexElement*>(e);
+        if (!header || dynamic_cast<CComplexSurfaceSolidElement*>(e))
+            continue;
+        std::string line = header->GetType() == 14 ? "shape" : "chain";
+        std::string points;
+        int strings = 0;
+        CEntityIterator* children = header->CreateChildIterator(nullptr);
+        while (IEntity* c = children->Next()) {
+            auto* component = dynamic_cast<TVertexElement2d*>(c);
+            if (!component || component->GetType() != 4)
+                continue;
+            ++strings;
+            points += " |";
+            for (std::uint32_t i = 0; i < component->VertexCount(); ++i) {
+                Point2d p = component->GetPoints()->Data()[i];
+                component->ToMasterUnits2d(p);
+                points += " " + Master(p.x) + " " + Master(p.y);
+            }
+        }
+        delete children;
+        out.push_back(line + " " + std::to_string(strings) + points);
+    }
+    delete it;
+    return out;
+}
+
+} // namespace
+
+// The line string and polygon of 150 vertices that gdal-bin's ogr2ogr writes as a complex chain
+// and a complex shape: listed before and after a V8 save for check_design_files.py, which
+// compares their vertices with what `ogrinfo` reads.
+TEST_F(ComplexElementTest, Ogr2ogrLongLinesAreComplexChainsAndShapes)
+{
+    const auto dir = cftest::FromEnv("YVEX_BINARY_DIR", "tests/plugins/dgn/lib/dgn_out");
+    std::filesystem::create_directories(dir);
+    std::unique_ptr<CDesignFile> f(OpenDesignFileW(cftest::Wide(cftest::Fixture("design_files/ogr_long_2d.dgn")).c_str()));
+    ASSERT_NE(f, nullptr);
+    const Strings read = ComplexListing(f.get());
+    ASSERT_EQ(read.size(), 2u);
+    EXPECT_EQ(read[0].rfind("chain 5 | 0 0 0.5 0.25 ", 0), 0u) << read[0].substr(0, 60);
+    EXPECT_EQ(read[1].rfind("shape 5 | 15 10 ", 0), 0u) << read[1].substr(0, 60);
+    const auto saved = dir / "ogr_long_2d_saved.dgn";
+    ASSERT_EQ(f->SaveAs(cftest::Wide(saved).c_str(), 1), 1);
+    std::unique_ptr<CDesignFile> again(OpenDesignFileW(cftest::Wide(saved).c_str()));
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(ComplexListing(again.get()), read);
+    for (const auto& [name, lines] : {std::make_pair(std::string("ogr_long_2d.elements.txt"), read),
+                                      std::make_pair(std::string("ogr_long_2d_saved.elements.txt"), ComplexListing(again.get()))}) {
+        std::ofstream out(dir / name);
+        for (const std::string& l : lines)
+            out << l << '\n';
+    }
+}
+
+// The element stream fuzz seed of shared cells, complexes and tags loads as those classes, its
+// components below their headers.
+TEST_F(ComplexElementTest, StreamSeedHoldsCellsComplexesAndTags)
+{
+    std::ifstream in(cftest::Fixture("element_streams/cells_tags_complexes"), std::ios::binary);
+    ASSERT_TRUE(in);
+    const Bytes raw((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    uLongf packed = compressBound(static_cast<uLong>(raw.size()));
+    Bytes zipped(packed);
+    ASSERT_EQ(compress2(zipped.data(), &packed, raw.data(), static_cast<uLong>(raw.size()), 1), Z_OK);
+    std::unique_ptr<CDesignFile> f(CreateDesignFile(nullptr));
+    ASSERT_NE(f, nullptr);
+    f->InflateSeedElements(zipped.data(), static_cast<std::uint32_t>(packed), true, -1);
+    Strings top;
+    ISymRef* placed = nullptr;
+    CAttributeTagElement3d* tag = nullptr;
+    CEntityIterator* it = f->CreateChildIterator(nullptr);
+    while (IEntity* e = it->Next()) {
+        auto* element = dynamic_cast<IElement*>(e);
+        if (!element || element->GetType() == 9 || element->GetType() >= 66)
+            continue;
+        top.push_back(std::to_string(element->GetType()) + "/" + std::to_string(element->ChildCount()));
+        if (!placed)
+            placed = dynamic_cast<ISymRef*>(e);
+        if (!tag)
+            tag = dynamic_cast<CAttributeTagElement3d*>(e);
+    }
+    delete it;
+    EXPECT_EQ(top, (Strings{"34/2", "35/0", "12/2", "14/1", "39/0", "37/0", "7/0", "19/0", "23/0"}));
+    ASSERT_NE(placed, nullptr);
+    // The definition holds an instance of itself: its line is drawn once, placed at the origin.
+    OpLog log;
+    placed->EmitGeometry(nullptr, &log);
+    EXPECT_EQ(log.ops, (Strings{"line 0,0,0 1,1,0"}));
+    const double* range = placed->ComputeInstanceRange();
+    ASSERT_NE(range, nullptr);
+    EXPECT_EQ(range[0], 100.0);
+    EXPECT_EQ(range[3], 101.0);
+    ASSERT_NE(tag, nullptr);
+    ASSERT_NE(tag->ResolveTagSet(), nullptr);
+    EXPECT_EQ(tag->ResolveTagSet()->DefinitionCount(), 5u);
+    EXPECT_EQ(tag->ValueText(), "42 ");
 }
