@@ -17,6 +17,7 @@
 #include "elements/LevelTableHeader.h"
 #include "elements/LineStyleNameEntry.h"
 #include "elements/LineStyleNameTableHeader.h"
+#include "elements/SharedCellElements.h"
 #include "elements/ViewElement.h"
 #include "elements/FileHeaderElement.h"
 #include "fonts/Font.h"
@@ -419,7 +420,24 @@ IElement* CDesignFile::FindElementById(const std::uint64_t& id)
     return match;
 }
 
-IElement* CDesignFile::FindSharedCellDefinition(const char*) { return nullptr; }
+IElement* CDesignFile::FindSharedCellDefinition(const char* name)
+{
+    if (!name)
+        return nullptr;
+    CEntityIterator* it = CreateChildIterator(nullptr);
+    if (!it)
+        return nullptr;
+    IElement* match = nullptr;
+    while (IEntity* e = it->Next()) {
+        auto* definition = e->GetKind() == kEntityElement ? dynamic_cast<CSharedCellDefinitionElement*>(e) : nullptr;
+        if (definition && definition->GetName() && *definition->GetName() == name) {
+            match = definition;
+            break;
+        }
+    }
+    delete it;
+    return match;
+}
 
 IElement* CDesignFile::FindTableHeader(int table)
 {

@@ -121,8 +121,7 @@ public:
     // The element whose ID is id: the ID index's element for its low 20 bits when its whole ID
     // matches, else the first element of the file with that ID; null when none.
     virtual IElement* FindElementById(const std::uint64_t& id);
-    // The first shared cell definition (type 34) of that name: none until shared cells have
-    // their class.
+    // The first shared cell definition (type 34) of that name (case ignored).
     virtual IElement* FindSharedCellDefinition(const char* name);
     // The first table header (type 96) whose level field is the table number.
     virtual IElement* FindTableHeader(int table);

@@ -10,6 +10,8 @@
 #include "elements/BSplineSurfaceHeaderElement.h"
 #include "elements/BSplineValuesElement.h"
 #include "elements/CellHeaderElement.h"
+#include "elements/ComplexElements.h"
+#include "elements/ConeElements.h"
 #include "elements/DgnStoreComponent.h"
 #include "elements/DgnStoreHeader.h"
 #include "elements/EllipseElements.h"
@@ -29,11 +31,14 @@
 #include "elements/MultilineElement.h"
 #include "elements/RasterHeaderElement.h"
 #include "elements/RasterReferenceElement.h"
+#include "elements/SharedCellElements.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableEntryElement.h"
 #include "elements/TableHeaderElement.h"
+#include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement2d.h"
+#include "elements/TextNodeElement3d.h"
 #include "elements/Type56ApplicationElement.h"
 #include "elements/Type57ApplicationElement.h"
 #include "elements/UnknownElement.h"
@@ -49,6 +54,8 @@ namespace {
 constexpr std::int32_t kModelHeaderLevel = 32;
 // A type-39 record is a tag set definition when these four bytes stand at record offset 44.
 constexpr std::uint32_t kTagSetSignature = 0x74536574; // "teSt"
+// A V7 type-66 record on this level is a tag set definition.
+constexpr std::int32_t kV7TagSetLevel = 24;
 
 template <class T>
 IElement* Make(CDesignFile* file)
@@ -98,20 +105,30 @@ const ClassRow kClassTable[] = {
     {4, Make<CLineStringElement2d>, Make<CLineStringElement3d>, true},
     {5, Make<CGroupDataElement>, Make<CGroupDataElement>, true},
     {6, Make<CShapeElement2d>, Make<CShapeElement3d>, true},
-    {7, Make<CTextNodeElement2d>, Make<CUnknownElement>, false},
+    {7, Make<CTextNodeElement2d>, Make<CTextNodeElement3d>, false},
     {9, Make<CFileHeaderElement>, Make<CFileHeaderElement>, true},
-    {11, Make<CCurveElement2d>, Make<CUnknownElement>, true},
+    {11, Make<CCurveElement2d>, Make<CCurveElement3d>, true},
+    {12, Make<CComplexChainElement>, Make<CComplexChainElement>, true},
+    // A V7 conic would be read without its body: it stays an unknown element, kept whole.
+    {13, Make<CConicElement>, Make<CConicElement>, false},
+    {14, Make<CComplexShapeElement>, Make<CComplexShapeElement>, true},
     {15, Make<CEllipseElement2d>, Make<CEllipseElement3d>, true},
     {16, Make<CArcElement2d>, Make<CArcElement3d>, true},
     {17, Make<CTextElement2d>, Make<CTextElement3d>, true},
+    {18, nullptr, Make<CComplexSurfaceHeaderElement>, true},
+    {19, nullptr, Make<CComplexSolidHeaderElement>, true},
     {21, Make<CBSplinePoleElement2d>, Make<CBSplinePoleElement3d>, true},
-    {22, Make<CPointStringElement2d>, Make<CUnknownElement>, true},
+    {22, Make<CPointStringElement2d>, Make<CPointStringElement3d>, true},
+    {23, nullptr, Make<CConeElement>, true},
     {24, Make<CBSplineSurfaceHeaderElement>, Make<CBSplineSurfaceHeaderElement>, true},
     {25, Make<CBSplineSurfaceBoundaryElement>, Make<CBSplineSurfaceBoundaryElement>, true},
     {26, Make<CBSplineKnotElement>, Make<CBSplineKnotElement>, true},
     {27, Make<CBSplineCurveHeaderElement>, Make<CBSplineCurveHeaderElement>, true},
     {28, Make<CBSplineWeightElement>, Make<CBSplineWeightElement>, true},
+    {34, Make<CSharedCellDefinitionElement>, Make<CSharedCellDefinitionElement>, true},
+    {35, Make<ISymRef>, Make<ISymRef>, true},
     {36, Make<CMultilineElement>, Make<CMultilineElement>, true},
+    {37, Make<CAttributeTagElement2d>, Make<CAttributeTagElement3d>, true},
     {38, Make<CDgnStoreComponent>, Make<CDgnStoreComponent>, false},
     {56, Make<CType56ApplicationElement>, Make<CType56ApplicationElement>, true},
     {57, Make<CType57ApplicationElement>, Make<CType57ApplicationElement>, true},
@@ -168,9 +185,8 @@ IElement* NewElementV8(CDesignFile* file, const std::uint8_t* record, std::uint3
         return Make<CUnknownElement>(file);
     switch (type) {
     case 39:
-        // Tag set definitions have no class of their own yet: kept as unknown elements.
         if (length >= 48 && LoadU32(record + 44) == kTagSetSignature)
-            return Make<CUnknownElement>(file);
+            return Make<CTagSetDefinitionElement>(file);
         return Make<CDgnStoreHeader>(file);
     case 66:
         return level == kModelHeaderLevel ? Make<CApplicationElement>(file) : Make<CApplicationDataElement>(file);
@@ -192,8 +208,10 @@ IElement* NewElementV7(CDesignFile* file, const std::uint8_t* record, bool three
         // A group data block on level 9 is a reference file attachment.
         return level == 9 ? Make<CReferenceAttachment>(file) : Make<CGroupDataElement>(file);
     case 66:
-        // Level 5 attaches a reference; level 6 (level names) makes no element (the reader);
-        // tag sets (24) and the rest are kept as they are.
+        // Level 5 attaches a reference, level 24 is a tag set; level 6 (level names) makes no
+        // element (the reader); the rest are kept as they are.
+        if (level == kV7TagSetLevel)
+            return Make<CTagSetDefinitionElement>(file);
         return level == 5 ? Make<CReferenceAttachment>(file) : Make<CUnknownElement>(file);
     default: {
         // Type 10 (level symbology) is kept as an unknown element, and its levels made (the

@@ -357,6 +357,11 @@ CDependencyLinkage* CElementLinkages::AddDependency(std::uint16_t appId, std::ui
     return d;
 }
 
+CDependencyLinkage* CElementLinkages::AddDependencyLinkage(std::uint16_t appId, std::uint16_t appValue, std::uint32_t idLow, std::uint32_t idHigh)
+{
+    return AddDependency(appId, appValue, (static_cast<std::uint64_t>(idHigh) << 32) | idLow);
+}
+
 CDependencyLinkage* CElementLinkages::AddAssociation(std::uint16_t appId, std::uint16_t appValue, std::uint64_t elementId)
 {
     std::uint8_t record[kAssociationRecordSize] = {};

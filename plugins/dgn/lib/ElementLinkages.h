@@ -116,6 +116,8 @@ public:
     virtual CDependencyLinkage* AddAssociation(std::uint16_t appId, std::uint16_t appValue, std::uint64_t elementId);
     // One association record (40 bytes) as the caller made it.
     virtual CDependencyLinkage* AddAssociationRecord(std::uint16_t appId, std::uint16_t appValue, const std::uint8_t* record);
+    // One root of type 0: the element ID given as its low and high 32 bits.
+    virtual CDependencyLinkage* AddDependencyLinkage(std::uint16_t appId, std::uint16_t appValue, std::uint32_t idLow, std::uint32_t idHigh);
     virtual CDependencyLinkage* AddDependencyFromRaw(std::uint8_t flags, const std::uint8_t* data, std::uint32_t length);
     virtual CDependencyLinkage* FindDependency(std::uint16_t appId, std::uint16_t appValue) const;
     // The first dependency, or null.

@@ -106,6 +106,8 @@ const VertexClassInfo kLineString2d = {4, kPropertyScreen, "2d Path (line string
 const VertexClassInfo kCurve2d = {11, kPropertyScreen, "2d Curve", "nodes: %i", "node: %i, at: %s", false, true};
 const VertexClassInfo kPoles2d = {21, kPropertyScreen, "2d B-Spline poles", " Number of poles: %i", "pole: %i, at: %s", false, false};
 const VertexClassInfo kPointString2d = {22, kPropertyScreen, "2d PointString - %i nodes", nullptr, "node: %i, at: %s", false, false};
+const VertexClassInfo kCurve3d = {11, kProperty3d | kPropertyScreen, "3d Curve", "nodes: %i", "node: %i, at: %s", false, true};
+const VertexClassInfo kPointString3d = {22, kProperty3d | kPropertyScreen, "3d PointString - %i nodes", nullptr, "node: %i, at: %s", false, false};
 
 } // namespace
 
@@ -480,17 +482,36 @@ void CBSplinePoleElement2d::EmitGeometry(CEntityIterator* context, IGeometrySink
         sink->AddPoints2d(VertexCount(), m_points->Data());
 }
 
-CPointStringElement2d::CPointStringElement2d(CDesignFile* file) : TVertexElement2d(file, kPointString2d), m_orientations(CDoubleArray::Create()) {}
+CCurveElement3d::CCurveElement3d(CDesignFile* file) : TVertexElement3d(file, kCurve3d) {}
 
-CPointStringElement2d::~CPointStringElement2d() { delete m_orientations; }
+DGN_VERTEX_CLONE(CCurveElement3d)
 
-DGN_VERTEX_CLONE(CPointStringElement2d)
-
-bool CPointStringElement2d::CopyVerticesTo(TVertexElement2d* copy) const
+void CCurveElement3d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
 {
-    CPointStringElement2d* target = static_cast<CPointStringElement2d*>(copy);
+    ApplySymbologyTo(context, sink);
+    // Fewer than five nodes leave nothing between the end tangents: nothing is drawn.
+    if (VertexCount() > 4)
+        sink->AddPoints3d(VertexCount() - 4, m_points->Data() + 2);
+}
+
+template <class Point, class Array>
+TPointStringElement<Point, Array>::TPointStringElement(CDesignFile* file, const VertexClassInfo& info)
+    : TVertexElement<Point, Array>(file, info), m_orientations(CDoubleArray::Create())
+{
+}
+
+template <class Point, class Array>
+TPointStringElement<Point, Array>::~TPointStringElement()
+{
+    delete m_orientations;
+}
+
+template <class Point, class Array>
+bool TPointStringElement<Point, Array>::CopyVerticesTo(TVertexElement<Point, Array>* copy) const
+{
+    TPointStringElement* target = static_cast<TPointStringElement*>(copy);
     CDoubleArray* orientations = m_orientations ? m_orientations->Clone() : nullptr;
-    if (!orientations || !TVertexElement2d::CopyVerticesTo(copy)) {
+    if (!orientations || !TVertexElement<Point, Array>::CopyVerticesTo(copy)) {
         delete orientations;
         return false;
     }
@@ -499,7 +520,8 @@ bool CPointStringElement2d::CopyVerticesTo(TVertexElement2d* copy) const
     return true;
 }
 
-bool CPointStringElement2d::ReadNodeExtrasV8(CBoundedReader& body, std::uint32_t n)
+template <class Point, class Array>
+bool TPointStringElement<Point, Array>::ReadNodeExtrasV8(CBoundedReader& body, std::uint32_t n)
 {
     if (!m_orientations)
         return false;
@@ -514,7 +536,8 @@ bool CPointStringElement2d::ReadNodeExtrasV8(CBoundedReader& body, std::uint32_t
     return true;
 }
 
-bool CPointStringElement2d::ReadNodeExtrasV7(CV7BodyReader& body, std::uint32_t n)
+template <class Point, class Array>
+bool TPointStringElement<Point, Array>::ReadNodeExtrasV7(CV7BodyReader& body, std::uint32_t n)
 {
     if (!m_orientations)
         return false;
@@ -528,34 +551,60 @@ bool CPointStringElement2d::ReadNodeExtrasV7(CV7BodyReader& body, std::uint32_t 
     return true;
 }
 
-void CPointStringElement2d::PutNodeExtras(std::uint8_t** cursor) const
+template <class Point, class Array>
+void TPointStringElement<Point, Array>::PutNodeExtras(std::uint8_t** cursor) const
 {
     // Four doubles a node; nodes added without an orientation write zeros.
-    const std::uint32_t values = VertexCount() * 4;
+    const std::uint32_t values = this->VertexCount() * 4;
     const std::uint32_t held = m_orientations ? m_orientations->GetCount() : 0;
     for (std::uint32_t i = 0; i < values; ++i)
         PutF64(cursor, i < held ? m_orientations->GetAt(i) : 0.0);
 }
 
-double* CPointStringElement2d::GetNodeOrientation(std::uint32_t i) const
+template <class Point, class Array>
+double* TPointStringElement<Point, Array>::GetNodeOrientation(std::uint32_t i) const
 {
-    if (!m_orientations || i >= VertexCount() || static_cast<std::uint64_t>(i) * 4 + 4 > m_orientations->GetCount())
+    if (!m_orientations || i >= this->VertexCount() || static_cast<std::uint64_t>(i) * 4 + 4 > m_orientations->GetCount())
         return nullptr;
     return m_orientations->ElementPointer(i * 4);
 }
 
-void CPointStringElement2d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
+template <class Point, class Array>
+void TPointStringElement<Point, Array>::EmitPoints(IGeometrySink* sink, void (IGeometrySink::*point)(const Point&),
+                                                   void (IGeometrySink::*polyline)(std::uint32_t, const Point*))
 {
-    ApplySymbologyTo(context, sink);
-    const std::uint32_t n = VertexCount();
+    const std::uint32_t n = this->VertexCount();
     if (!n)
         return;
     if (!IsDisjoint()) {
-        sink->AddPoints2d(n, m_points->Data());
+        (sink->*polyline)(n, this->m_points->Data());
         return;
     }
     for (std::uint32_t i = 0; i < n; ++i)
-        sink->AddPoint2d(m_points->Data()[i]);
+        (sink->*point)(this->m_points->Data()[i]);
+}
+
+template class TPointStringElement<Point2d, CPoint2dArray>;
+template class TPointStringElement<Point3d, CPoint3dArray>;
+
+CPointStringElement2d::CPointStringElement2d(CDesignFile* file) : TPointString2d(file, kPointString2d) {}
+
+DGN_VERTEX_CLONE(CPointStringElement2d)
+
+void CPointStringElement2d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
+{
+    ApplySymbologyTo(context, sink);
+    EmitPoints(sink, &IGeometrySink::AddPoint2d, &IGeometrySink::AddPoints2d);
+}
+
+CPointStringElement3d::CPointStringElement3d(CDesignFile* file) : TPointString3d(file, kPointString3d) {}
+
+DGN_VERTEX_CLONE(CPointStringElement3d)
+
+void CPointStringElement3d::EmitGeometry(CEntityIterator* context, IGeometrySink* sink)
+{
+    ApplySymbologyTo(context, sink);
+    EmitPoints(sink, &IGeometrySink::AddPoint3d, &IGeometrySink::AddPoints3d);
 }
 
 } // namespace dgn

@@ -1,6 +1,6 @@
 #pragma once
-// The straight-segment elements: lines (type 3), line strings (4), shapes (6), and the 2-D
-// curve (11), B-spline pole list (21) and point string (22), which carry a vertex list too.
+// The straight-segment elements: lines (type 3), line strings (4), shapes (6), and the curve
+// (11), 2-D B-spline pole list (21) and point string (22), which carry a vertex list too.
 //
 // V8 bodies: a line holds its two points; the others a vertex count (signed 32-bit), a second
 // header word kept as read, then the vertices as doubles (the point string then one
@@ -141,13 +141,12 @@ public:
 
 // Points, drawn one by one when disjoint (any property bit set), else as a polyline; each node
 // has an orientation quaternion.
-class CPointStringElement2d : public TVertexElement2d {
+template <class Point, class Array>
+class TPointStringElement : public TVertexElement<Point, Array> {
 public:
-    explicit CPointStringElement2d(CDesignFile* file);
-    ~CPointStringElement2d() override;
-    IElement* Clone(CDesignFile* target, bool removeSource) override;
-    void EmitGeometry(CEntityIterator* context, IGeometrySink* sink) override;
-    bool IsDisjoint() const { return m_properties != 0; }
+    TPointStringElement(CDesignFile* file, const VertexClassInfo& info);
+    ~TPointStringElement() override;
+    bool IsDisjoint() const { return this->m_properties != 0; }
     // Node i's four orientation doubles, null past the nodes.
     double* GetNodeOrientation(std::uint32_t i) const;
 
@@ -157,10 +156,19 @@ protected:
     bool ReadNodeExtrasV8(CBoundedReader& body, std::uint32_t n) override;
     bool ReadNodeExtrasV7(CV7BodyReader& body, std::uint32_t n) override;
     void PutNodeExtras(std::uint8_t** cursor) const override;
-    bool CopyVerticesTo(TVertexElement2d* copy) const override;
+    bool CopyVerticesTo(TVertexElement<Point, Array>* copy) const override;
+    // The points one by one when disjoint, else one open polyline.
+    void EmitPoints(IGeometrySink* sink, void (IGeometrySink::*point)(const Point&), void (IGeometrySink::*polyline)(std::uint32_t, const Point*));
 
 private:
     CDoubleArray* m_orientations;
 };
+
+using TPointString2d = TPointStringElement<Point2d, CPoint2dArray>;
+using TPointString3d = TPointStringElement<Point3d, CPoint3dArray>;
+DGN_VERTEX_CLASS(CPointStringElement2d, TPointString2d);
+DGN_VERTEX_CLASS(CPointStringElement3d, TPointString3d);
+// Draws its interior nodes only: the first two and the last two shape the ends.
+DGN_VERTEX_CLASS(CCurveElement3d, TVertexElement3d);
 
 } // namespace dgn

@@ -16,7 +16,11 @@
 - `ogrinfo` reads the ogr2ogr files ogr_shapes_2d.dgn and ogr_shapes_3d.dgn as the library
   does, before and after its V8 save (the tests' *.elements.txt): the text's string, origin,
   size (s:) and angle (a:), the vertices in master units, and the polygon with a hole as the
-  two shapes of the one element (a cell) that ogrinfo leaves out."""
+  two shapes of the one element (a cell) that ogrinfo leaves out.
+- `ogrinfo` reads the line string and polygon of 150 vertices of ogr_long_2d.dgn as the library
+  reads its complex chain and complex shape, before and after its V8 save: each part of the
+  multi line string is one line string component of the chain, and the polygon's ring is the
+  shape's components joined."""
 import os
 import re
 import struct
@@ -267,6 +271,43 @@ def check_ogr_shapes(name):
               f"{listing}: shapes of the cell {in_cell}")
 
 
+def ogr_long_geometries(path):
+    """The (kind, parts) of each feature `ogrinfo` shows: each part a list of numbers."""
+    run = subprocess.run(["ogrinfo", "-al", "-q", path], capture_output=True, text=True)
+    check(run.returncode == 0, f"ogrinfo {path}: exit {run.returncode}")
+    shown = []
+    for kind, body in re.findall(r"^  (MULTILINESTRING|LINESTRING|POLYGON) \((.*)\)\s*$", run.stdout, re.M):
+        parts = [[float(v) for v in re.findall(r"-?[\d.]+(?:e-?\d+)?", part)] for part in re.findall(r"\(([^()]*)\)", body)]
+        shown.append((kind, parts))
+    return shown
+
+
+def check_ogr_long(name):
+    shown = ogr_long_geometries(os.path.join(FIXTURES, name + ".dgn"))
+    check([kind for kind, _ in shown] == ["MULTILINESTRING", "POLYGON"], f"{name}: ogrinfo shows {[kind for kind, _ in shown]}")
+    for listing in (name + ".elements.txt", name + "_saved.elements.txt"):
+        with open(os.path.join(OUT, listing)) as f:
+            ours = [line.split("|") for line in f if line.strip()]
+        check(len(ours) == len(shown), f"{listing}: {len(ours)} complexes, ogrinfo {len(shown)}")
+        for line, (kind, parts) in zip(ours, shown):
+            head = line[0].split()
+            components = [[float(v) for v in c.split()] for c in line[1:]]
+            check(int(head[1]) == len(components) and len(components) == 5, f"{listing}: {head} with {len(components)} components")
+            if head[0] == "chain":
+                check(kind == "MULTILINESTRING" and len(parts) == len(components), f"{listing}: chain of {len(components)}, {kind} of {len(parts)}")
+                for k, (ours_part, theirs) in enumerate(zip(components, parts)):
+                    check(same_numbers(ours_part, theirs), f"{listing}: chain component {k}")
+            else:
+                joined = []
+                for c in components:
+                    points = [c[i:i + 2] for i in range(0, len(c), 2)]
+                    for p in points:
+                        if not joined or joined[-1] != p:
+                            joined.append(p)
+                flat = [v for p in joined for v in p]
+                check(kind == "POLYGON" and same_numbers(flat, parts[0]), f"{listing}: shape of {len(joined)} points, ring of {len(parts[0]) // 2}")
+
+
 def main():
     for name in ("new_2d.dgn", "new_3d.dgn", "roundtrip.dgn", "ogr_2d_saved.dgn", "ogr_3d_saved.dgn"):
         check_v8(name)
@@ -275,6 +316,7 @@ def main():
     check_colours()
     for name in ("ogr_shapes_2d", "ogr_shapes_3d"):
         check_ogr_shapes(name)
+    check_ogr_long("ogr_long_2d")
     for f in failures:
         print("FAIL:", f)
     print("%d checks failed" % len(failures) if failures else "all design files read by the independent readers")
