@@ -398,10 +398,14 @@ TEST_F(DimensionTest, DrawingsWithTooFewPointsDrawNothing)
 TEST_F(DimensionTest, NoteTextEndsWithItsBytes)
 {
     // A leader of two segments; the text at the last point, its bytes all of the array's 64
-    // (no 0 among them), then one ending early at a 0.
+    // (no 0 among them; the array's room past them holds other bytes, none 0), then one ending
+    // early at a 0.
     const std::string full(64, 'N');
     auto d = Made(file, 53, {Point(0, 0), Point(10, 0), Point(20, 10)});
-    d->GetTextArray()->AppendItems(full.data(), 64);
+    const std::string more = full + std::string(40, 'X');
+    d->GetTextArray()->AppendItems(more.data(), static_cast<std::uint32_t>(more.size()));
+    ASSERT_TRUE(d->GetTextArray()->RemoveItems(40, 64));
+    ASSERT_EQ(d->GetTextArray()->Count(), 64u);
     GeometryRecordingSink s = Drawn(*d);
     EXPECT_EQ(LineCount(s), 4u);
     ASSERT_EQ(Texts(s), std::vector<std::string>{full});
