@@ -195,10 +195,13 @@ TEST(NurbSurf, RefusesWhatCannotBeEvaluated)
         {2, false, 5, 4},    // a short pole container
     };
     for (const Case& c : cases) {
-        CGNurbSurf* s = CGNurbSurf::Create(c.degree, c.closed, c.poles, nullptr, 1, false, 1, nullptr, Grid(c.heldPoles, 1), false);
+        // V is a plain line of 2 poles: only U refuses.
+        CGNurbSurf* s = CGNurbSurf::Create(c.degree, c.closed, c.poles, nullptr, 1, false, 2, nullptr, Grid(c.heldPoles, 2), false);
         EXPECT_EQ(s, nullptr) << c.degree << " " << c.poles;
         delete s;
     }
+    std::unique_ptr<CGNurbSurf> fit(CGNurbSurf::Create(3, false, 4, nullptr, 1, false, 2, nullptr, Grid(4, 2), false));
+    EXPECT_NE(fit, nullptr);
 }
 
 TEST(NurbCurve, EvaluatesStrokesAndRefuses)
