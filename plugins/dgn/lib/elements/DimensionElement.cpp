@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace dgn {
 
@@ -332,14 +333,31 @@ private:
         }
     }
 
-    void Radius()
+    // The circle of the radius and diameter drawings: point 0 its centre, point 1 on it, point 2
+    // placing the text (u the unit direction to it, at distance toText); false with fewer than
+    // three points.
+    struct Circle {
+        Vec c;
+        double r;
+        Vec u;
+        double toText;
+    };
+    bool CircleOf(Circle& circle) const
     {
         if (m_count < 3)
+            return false;
+        circle = {m_p[0], Length(m_p[1] - m_p[0]), Unit(m_p[2] - m_p[0]), Length(m_p[2] - m_p[0])};
+        return true;
+    }
+
+    void Radius()
+    {
+        Circle circle;
+        if (!CircleOf(circle))
             return;
-        const Vec c = m_p[0];
-        const double r = Length(m_p[1] - c);
-        const Vec u = Unit(m_p[2] - c);
-        const bool outside = Length(m_p[2] - c) > r;
+        const Vec c = circle.c, u = circle.u;
+        const double r = circle.r;
+        const bool outside = circle.toText > r;
         const Vec q = c + r * u;
         if (m_e.GetDimensionKind() == 17)
             Line(c, outside ? m_p[2] : q);
@@ -355,24 +373,23 @@ private:
         Text(m_p[2], angle, justification, text, tn);
     }
 
-    void DiameterText(Vec c, double r)
+    void DiameterText(const Circle& circle)
     {
         char text[32];
-        const std::uint32_t tn = Format(text, sizeof text, "\xD8 %g", 2 * r / m_scale);
-        const Vec u = Unit(m_p[2] - c);
-        double angle = std::atan2(u.y, u.x);
+        const std::uint32_t tn = Format(text, sizeof text, "\xD8 %g", 2 * circle.r / m_scale);
+        double angle = std::atan2(circle.u.y, circle.u.x);
         const bool turned = MakeReadable(angle);
-        Text(m_p[2], angle, turned && Length(m_p[2] - c) <= r ? 15 : 13, text, tn);
+        Text(m_p[2], angle, turned && circle.toText <= circle.r ? 15 : 13, text, tn);
     }
 
     void Diameter()
     {
-        if (m_count < 3)
+        Circle circle;
+        if (!CircleOf(circle))
             return;
-        const Vec c = m_p[0];
-        const double r = Length(m_p[1] - c);
-        const Vec u = Unit(m_p[2] - c);
-        const bool inside = Length(m_p[2] - c) <= r;
+        const Vec c = circle.c, u = circle.u;
+        const double r = circle.r;
+        const bool inside = circle.toText <= r;
         const bool extended = m_e.GetDimensionKind() == 18;
         if (inside) {
             Line(c - r * u, c + r * u);
@@ -385,22 +402,22 @@ private:
         } else {
             Terminator(c + r * u, u);
         }
-        DiameterText(c, r);
+        DiameterText(circle);
     }
 
     void DiameterParallel()
     {
-        if (m_count < 3)
+        Circle circle;
+        if (!CircleOf(circle))
             return;
-        const Vec c = m_p[0];
-        const double r = Length(m_p[1] - c);
-        const Vec u = Unit(m_p[2] - c);
+        const Vec c = circle.c, u = circle.u;
+        const double r = circle.r;
         const Vec axis = std::fabs(u.x) >= std::fabs(u.y) ? Vec{1.0, 0.0} : Vec{0.0, 1.0};
         Line(c - r * axis, c + r * axis);
         Line(c + r * axis, m_p[2]);
         Terminator(c - r * axis, axis);
         Terminator(c + r * axis, -1.0 * axis);
-        DiameterText(c, r);
+        DiameterText(circle);
     }
 
     void Ordinate()
@@ -476,7 +493,9 @@ private:
             angle += kPi;
             justification = 9;
         }
-        Text(m_p[m_count - 1], angle, justification, text, n);
+        // The fonts take texts that end with a 0.
+        const std::string note(text, n);
+        Text(m_p[m_count - 1], angle, justification, note.c_str(), n);
     }
 
     IDimensionElement& m_e;
