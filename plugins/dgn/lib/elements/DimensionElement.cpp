@@ -706,7 +706,14 @@ bool IDimensionElement::ReadBodyV7(CV7BodyReader& body)
     return true;
 }
 
-void IDimensionElement::AfterRead() {}
+// The body's point count says what the element holds (a count beyond the record was cut).
+void IDimensionElement::AfterRead() { m_body[kDimPointCount] = static_cast<std::uint8_t>(PointCount()); }
+
+void IDimensionElement::Touch()
+{
+    AfterRead();
+    IBodyGraphicElement::Touch();
+}
 
 std::uint64_t IDimensionElement::BodyBytes() const
 {

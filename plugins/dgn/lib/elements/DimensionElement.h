@@ -40,6 +40,8 @@ public:
     void EmitGeometry(CEntityIterator* context, IGeometrySink* sink) override;
     // Every point's position through the matrix; the body and text are kept.
     bool Transform(const double matrix[16]) override;
+    // The body's point count from the points, then the sizes and range.
+    void Touch() override;
 
     std::uint8_t GetDimensionKind() const { return m_body[29]; }
     // The 200-byte body as the V8 record holds it.

@@ -196,6 +196,7 @@ TEST_F(DimensionTest, CountsAreBoundedByTheRecord)
     CDimensionElement2d d(file);
     ASSERT_TRUE(ReadV8Into(d, record));
     EXPECT_EQ(d.PointCount(), 1u);
+    EXPECT_EQ(d.GetBodyData()[kDimPointCount], 1);
     // A negative count reads no points: the point's bytes are text.
     record[108 + kDimPointCount] = 0xFF;
     CDimensionElement2d none(file);
