@@ -85,7 +85,13 @@ public:
         const std::uint32_t n = e.PointCount();
         for (std::uint32_t i = 0; i < n && i < kMaxPoints; ++i) {
             Point3d p;
-            e.GetPoint(i, &p);
+            // The 3-D ordinate and centre mark take the stored positions as they stand.
+            if (e.m_threeD && (e.GetDimensionKind() == 16 || e.GetDimensionKind() == 19)) {
+                const DimensionPoint* stored = e.GetPointItem(i);
+                p = {stored->x, stored->y, stored->z};
+            } else {
+                e.GetPoint(i, &p);
+            }
             if (e.m_threeD)
                 RotateByInverseQuaternion(m_q, p);
             m_p[i] = {p.x, p.y};
@@ -102,7 +108,9 @@ public:
         case 1: case 2: case 3: case 4: case 15: Linear(); break;
         case 5: case 6: case 7: case 8: case 9: case 50: case 51: Angular(); break;
         case 11: case 17: Radius(); break;
-        case 12: case 14: case 18: Diameter(); break;
+        // The 3-D perpendicular diameter is drawn in the linear form, as the parallel one.
+        case 12: case 18: Diameter(); break;
+        case 14: m_e.m_threeD ? DiameterParallel() : Diameter(); break;
         case 13: DiameterParallel(); break;
         case 16: Ordinate(); break;
         case 19: CentreMark(); break;
@@ -244,7 +252,9 @@ private:
     void Linear()
     {
         const int kind = m_e.GetDimensionKind();
-        const std::uint32_t mode = (m_e.BodyU32(kDimOptionFlags) >> 12) & 3;
+        // The measuring mode is the 2-D dimension's (option flags bits 12-13); the 3-D one
+        // measures along its plane's x axis.
+        const std::uint32_t mode = m_e.m_threeD ? 0 : (m_e.BodyU32(kDimOptionFlags) >> 12) & 3;
         const double start = m_e.BodyDouble(kDimWitnessOffset);
         const double over = m_e.BodyDouble(kDimWitnessExtension);
         const bool locate = kind == 3 || kind == 4;
@@ -315,7 +325,9 @@ private:
             Arc(v, radius, a1, sweep);
             const Vec d1 = {std::cos(a1), std::sin(a1)}, d2 = {std::cos(a1 + sweep), std::sin(a1 + sweep)};
             Terminator(v + radius * d1, Vec{-d1.y, d1.x});
-            Terminator(v + radius * d2, Vec{d2.y, -d2.x});
+            // The 2-D dimension has a terminator at the arc's start only.
+            if (m_e.m_threeD)
+                Terminator(v + radius * d2, Vec{d2.y, -d2.x});
             for (const std::uint32_t arm : {i - 1, i}) {
                 const Vec d = arm == i - 1 ? d1 : d2;
                 const double r = Length(m_p[arm] - v);

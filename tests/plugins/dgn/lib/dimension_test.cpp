@@ -346,6 +346,10 @@ TEST_F(DimensionTest, LinearValuesAndArrangements)
     EXPECT_EQ(Texts(s3), std::vector<std::string>{"12.5"});
     EXPECT_EQ(s3.lines3d.size(), 7u);
     EXPECT_EQ(s3.Last('c'), 9);
+    // The 3-D dimension measures along its plane's x axis whatever the 2-D mode bits say.
+    auto md3 = Made<CDimensionElement3d>(file, 1, {Point(0, 0), Point(3 * u, 4 * u)});
+    StoreU32(md3->GetBodyData() + kDimOptionFlags, 0x2000);
+    EXPECT_EQ(Texts(Drawn(*md3)), std::vector<std::string>{"3"});
 }
 
 TEST_F(DimensionTest, RadiusDiameterAndReadableTexts)
@@ -374,6 +378,8 @@ TEST_F(DimensionTest, RadiusDiameterAndReadableTexts)
     GeometryRecordingSink a = Drawn(*Made(file, 5, {Point(0, 0), Point(10, 0), Point(0, 10)}));
     EXPECT_EQ(a.arcs, 1);
     EXPECT_EQ(Texts(a), std::vector<std::string>{"90\xB0"});
+    // Two extension lines and the 2-D dimension's one arrow, at the arc's start.
+    EXPECT_EQ(LineCount(a), 4u);
 }
 
 TEST_F(DimensionTest, DrawingsWithTooFewPointsDrawNothing)
