@@ -22,7 +22,7 @@ public:
     std::vector<std::pair<dgn::IGeometryObject*, std::int32_t>> objects;
     int fills = 0;
     // Texts with the font selected before them (2-D) and their angle about z (3-D: from the
-    // placement quaternion); arcs counted.
+    // placement quaternion, a turn about z only); arcs counted.
     struct Text {
         std::string text;
         int justification;
@@ -51,7 +51,8 @@ public:
     }
     void AddText3d(const dgn::TextParams3d* t, const std::uint8_t* s, std::int32_t) override
     {
-        texts.push_back({std::string(reinterpret_cast<const char*>(s), t->textBytes), t->justification, 2 * std::atan2(t->q[3], t->q[0]), t->origin, font});
+        // The library's quaternions carry the vector part of a turn negated.
+        texts.push_back({std::string(reinterpret_cast<const char*>(s), t->textBytes), t->justification, -2 * std::atan2(t->q[3], t->q[0]), t->origin, font});
     }
 };
 

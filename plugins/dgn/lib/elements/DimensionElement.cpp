@@ -198,7 +198,8 @@ private:
         t.height = m_e.BodyDouble(kDimTextHeight);
         double turn[4];
         QuaternionFromAxisAngle(angle, Point3d{0.0, 0.0, 1.0}, turn);
-        QuaternionMultiply(m_q, turn, t.q);
+        // Turned in the plane first, then into the dimension's orientation.
+        QuaternionMultiply(turn, m_q, t.q);
         t.origin = Out(origin);
     }
 

@@ -1,6 +1,7 @@
 // The 2-D and 3-D dimension elements built from records crafted byte by byte: their V7 and V8
 // layouts, their points and their drawings; expected values are worked by hand.
 #include "ElementFactory.h"
+#include "Geometry.h"
 #include "ElementLinkages.h"
 #include "ItemArray.h"
 #include "LittleEndian.h"
@@ -346,6 +347,19 @@ TEST_F(DimensionTest, LinearValuesAndArrangements)
     EXPECT_EQ(Texts(s3), std::vector<std::string>{"12.5"});
     EXPECT_EQ(s3.lines3d.size(), 7u);
     EXPECT_EQ(s3.Last('c'), 9);
+    // A 3-D dimension in the plane turned a quarter about x: its dimension line stands at
+    // point 0's offset along the plane's y, which is the world's z.
+    auto upright = Made<CDimensionElement3d>(file, 1, {Point(0, 0, 2 * u), Point(10 * u, 0)});
+    double quarter[4];
+    QuaternionFromAxisAngle(M_PI / 2, Point3d{1, 0, 0}, quarter);
+    upright->SetRotation(quarter);
+    GeometryRecordingSink su = Drawn(*upright);
+    ASSERT_EQ(Texts(su), std::vector<std::string>{"10"});
+    EXPECT_NEAR(su.texts[0].origin.z, 2 * u, 1e-6);
+    bool line = false;
+    for (const auto& l : su.lines3d)
+        line = line || (std::fabs(l[0].z - 2 * u) < 1e-6 && std::fabs(l[1].z - 2 * u) < 1e-6 && std::fabs(std::fabs(l[1].x - l[0].x) - 10 * u) < 1e-6);
+    EXPECT_TRUE(line);
     // The 3-D dimension measures along its plane's x axis whatever the 2-D mode bits say.
     auto md3 = Made<CDimensionElement3d>(file, 1, {Point(0, 0), Point(3 * u, 4 * u)});
     StoreU32(md3->GetBodyData() + kDimOptionFlags, 0x2000);
@@ -368,6 +382,10 @@ TEST_F(DimensionTest, RadiusDiameterAndReadableTexts)
     EXPECT_EQ(label.texts[1].justification, 18);
     GeometryRecordingSink kept = Drawn(*Made(file, 52, {Point(0, 0), Point(10 * u, 0)}));
     EXPECT_EQ(kept.texts[0].angle, 0.0);
+    // In 3-D the text turns in the dimension's plane: a line up the plane's y reads at 90.
+    GeometryRecordingSink up = Drawn(*Made<CDimensionElement3d>(file, 52, {Point(0, 0), Point(0, 10 * u)}));
+    ASSERT_EQ(up.texts.size(), 2u);
+    EXPECT_NEAR(up.texts[0].angle, M_PI / 2, 1e-9);
     // Centre mark: two lines of the centre size to both sides.
     auto centre = Made(file, 19, {Point(5, 5)});
     StoreF64(centre->GetBodyData() + kDimCentreSize, 2.0);
