@@ -107,11 +107,7 @@ public:
         switch (m_e.GetDimensionKind()) {
         case 1: case 2: case 3: case 4: case 15: Linear(); break;
         case 5: case 6: case 7: case 8: case 9: case 50: case 51: Angular(); break;
-        case 11: case 17: Radius(); break;
-        // The 3-D perpendicular diameter is drawn in the linear form, as the parallel one.
-        case 12: case 18: Diameter(); break;
-        case 14: m_e.m_threeD ? DiameterParallel() : Diameter(); break;
-        case 13: DiameterParallel(); break;
+        case 11: case 12: case 13: case 14: case 17: case 18: CircleDrawing(); break;
         case 16: Ordinate(); break;
         case 19: CentreMark(); break;
         case 52: LabelLine(); break;
@@ -363,14 +359,24 @@ private:
         return true;
     }
 
-    void Radius()
+    void CircleDrawing()
     {
         Circle circle;
         if (!CircleOf(circle))
             return;
-        const Vec c = circle.c, u = circle.u;
-        const double r = circle.r;
-        const bool outside = circle.toText > r;
+        const int kind = m_e.GetDimensionKind();
+        if (kind == 11 || kind == 17)
+            Radius(circle);
+        else if (kind == 12 || kind == 18 || (kind == 14 && !m_e.m_threeD))
+            Diameter(circle);
+        else
+            DiameterParallel(circle); // 13, and the 3-D 14 in the same linear form
+    }
+
+    void Radius(const Circle& circle)
+    {
+        const auto& [c, r, u, toText] = circle;
+        const bool outside = toText > r;
         const Vec q = c + r * u;
         if (m_e.GetDimensionKind() == 17)
             Line(c, outside ? m_p[2] : q);
@@ -395,14 +401,10 @@ private:
         Text(m_p[2], angle, turned && circle.toText <= circle.r ? 15 : 13, text, tn);
     }
 
-    void Diameter()
+    void Diameter(const Circle& circle)
     {
-        Circle circle;
-        if (!CircleOf(circle))
-            return;
-        const Vec c = circle.c, u = circle.u;
-        const double r = circle.r;
-        const bool inside = circle.toText <= r;
+        const auto& [c, r, u, toText] = circle;
+        const bool inside = toText <= r;
         const bool extended = m_e.GetDimensionKind() == 18;
         if (inside) {
             Line(c - r * u, c + r * u);
@@ -418,13 +420,10 @@ private:
         DiameterText(circle);
     }
 
-    void DiameterParallel()
+    void DiameterParallel(const Circle& circle)
     {
-        Circle circle;
-        if (!CircleOf(circle))
-            return;
-        const Vec c = circle.c, u = circle.u;
-        const double r = circle.r;
+        const auto& [c, r, u, toText] = circle;
+        (void)toText;
         const Vec axis = std::fabs(u.x) >= std::fabs(u.y) ? Vec{1.0, 0.0} : Vec{0.0, 1.0};
         Line(c - r * axis, c + r * axis);
         Line(c + r * axis, m_p[2]);
