@@ -558,6 +558,20 @@ TEST_F(NurbsElementTest, SurfacesThatCannotBeBuiltDrawNothing)
     }
 }
 
+TEST_F(NurbsElementTest, SurfaceWeightsMissingForPolesAreOne)
+{
+    // The weights follow the second row and hold one value for its two poles.
+    std::unique_ptr<CBSplineSurfaceHeaderElement> s(Surface(file, 2, 2));
+    s->AddChild(NewValues<CBSplineWeightElement>({2.0}));
+    s->BuildSurface();
+    ASSERT_NE(s->GetSurface(), nullptr);
+    const CItemArray* poles = s->GetSurface()->GetPoles();
+    ASSERT_EQ(poles->Count(), 4u);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(2))[3], 2.0);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(3))[3], 1.0);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(0))[3], 1.0);
+}
+
 TEST_F(NurbsElementTest, SurfaceTakesAtMost128Boundaries)
 {
     std::unique_ptr<CBSplineSurfaceHeaderElement> s(Surface(file, 2, 2));
