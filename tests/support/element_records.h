@@ -4,6 +4,7 @@
 // the tests check).
 #include "element_record_input.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -593,6 +594,28 @@ inline Bytes TextStyleWithFlags(std::uint16_t flags)
     return UserLinkage(0x80D4, data);
 }
 
+// A dimension's V8 body: the 200 bytes (kind, point count, text 2 x 3, terminators 1 wide and 2
+// long, identity rotation), the points (x, y, offset), then the text bytes.
+inline Bytes DimensionBody(std::uint8_t kind, const std::vector<std::array<double, 3>>& points, const std::string& text)
+{
+    Bytes b(200, 0);
+    b[29] = kind;
+    b[31] = static_cast<std::uint8_t>(points.size());
+    const double values[] = {2, 3};
+    std::memcpy(b.data() + 48, values, sizeof values);
+    const double terminators[] = {2, 1};
+    std::memcpy(b.data() + 128, terminators, sizeof terminators);
+    const double rotation[] = {1, 0, 0, 1};
+    std::memcpy(b.data() + 168, rotation, sizeof rotation);
+    for (const auto& p : points) {
+        b = Cat(b, Doubles({p[0], p[1], 0, p[2], 0}));
+        Put32(b, 0);
+        Put32(b, 0);
+    }
+    b.insert(b.end(), text.begin(), text.end());
+    return b;
+}
+
 // The fuzz seeds: a reader byte and a record the tests use.
 inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
 {
@@ -644,6 +667,9 @@ inline std::vector<std::pair<std::string, Bytes>> FuzzSeeds()
         {"factory_v7_line_string_2d", seed(kByFactory | kReadV7, V7Body(4, Cat(Bytes{0x60, 0xEA}, V7Ints({5, 6, 7, 8}))))},
         {"factory_v7_arc_2d", seed(kByFactory | kReadV7, V7Body(16, Cat(Bytes(24, 0), Cat(V7Ints({-90 * 360000}), Bytes(16, 0)))))},
         {"factory_v7_text_2d", seed(kByFactory | kReadV7, V7Body(17, Cat(Cat(Bytes{1, 2}, V7Ints({1000, 2000, 0, 100, 200})), Bytes{2, 3, 'o', 'k'})))},
+        {"factory_dimension_2d", seed(kByFactory, GraphicRecord(33, 0x1000, DimensionBody(1, {{0, 0, 5}, {100, 0, 0}, {250, 40, 0}}, "")))},
+        {"factory_dimension_3d_note", seed(kByFactory | kFile3d, GraphicRecord(33, 0x1800, DimensionBody(53, {{0, 0, 0}, {50, 0, 0}, {80, 30, 0}}, "12345678901234567890note")))},
+        {"factory_v7_dimension_2d", seed(kByFactory | kReadV7, V7Body(33, Cat(Cat(Bytes(11, 0), Bytes{11, 0, 3}), Cat(Bytes(86, 0), Counting(3 * 20 + 6)))))},
         {"factory_v7_cell_2d", seed(kByFactory | kReadV7, V7Body(2, Cat(Cat(Bytes{0x88, 0x13}, Bytes(14, 0)),
                                                                          V7Ints({0, 0, 10, 10, 214748, 0, 0, 214748, 50, 60}))))},
         {"factory_complex_shape", seed(kByFactory | kTouchFirst, GraphicRecord(14, 0, Bytes{2, 0, 0, 0, 9, 0, 0, 0}, SolidFillLinkage(3), 0x3000))},

@@ -28,6 +28,7 @@
 #include "elements/LineStyleNameTableHeader.h"
 #include "elements/MatrixElements.h"
 #include "elements/MeshHeaderElement.h"
+#include "elements/DimensionElement.h"
 #include "elements/MultilineElement.h"
 #include "elements/RasterHeaderElement.h"
 #include "elements/RasterReferenceElement.h"
@@ -125,6 +126,7 @@ const ClassRow kClassTable[] = {
     {26, Make<CBSplineKnotElement>, Make<CBSplineKnotElement>, true},
     {27, Make<CBSplineCurveHeaderElement>, Make<CBSplineCurveHeaderElement>, true},
     {28, Make<CBSplineWeightElement>, Make<CBSplineWeightElement>, true},
+    {33, Make<CDimensionElement2d>, Make<CDimensionElement3d>, true},
     {34, Make<CSharedCellDefinitionElement>, Make<CSharedCellDefinitionElement>, true},
     {35, Make<ISymRef>, Make<ISymRef>, true},
     {36, Make<CMultilineElement>, Make<CMultilineElement>, true},

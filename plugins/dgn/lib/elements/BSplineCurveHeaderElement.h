@@ -6,7 +6,7 @@
 // Curve flags: bits 0-4 order - 2 (degree = (flags & 0x1F) + 1); 0x80 rational (a weight
 // component is there); 0x100 closed; 0x1E0000 through-point interpolation; 0x8000000 the knot
 // component holds the full knot vector.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The 3-D poles of a B-spline curve or of one row of a B-spline surface (type 21 with the 3-D
 // property): a vertex list stored as a 3-D line string is, drawn as the open control polygon.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

@@ -1,7 +1,7 @@
 #pragma once
 // A boundary of a B-spline surface (type 25): a numbered closed list of (u, v) points in the
 // surface's parameter space.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

@@ -7,7 +7,7 @@
 // U flags: bits 0-4 order - 2, 0x100 closed, 0x8000000 full knots stored. V flags: bits 0-4
 // order - 2, 0x40 closed. Rule counts are drawn from 1 to 1024; at most 128 boundaries are
 // taken into the surface.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

@@ -2,7 +2,7 @@
 // The value lists of a B-spline: its knots (type 26) and its weights (type 28). Both are
 // non-graphic components holding doubles: V8 bodies of plain doubles, V7 bodies of int32
 // fractions of 2147483647.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

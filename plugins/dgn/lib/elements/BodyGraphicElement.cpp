@@ -1,61 +1,32 @@
 #include "BodyGraphicElement.h"
 
 #include "DesignFile.h"
+#include "LittleEndian.h"
 #include "ValueEncodings.h"
 
 namespace dgn {
 
-const std::uint8_t* CV7BodyReader::Take(std::uint32_t n)
-{
-    if (m_short || n > m_left) {
-        m_short = true;
-        return nullptr;
-    }
-    const std::uint8_t* p = m_at;
-    m_at += n;
-    m_left -= n;
-    return p;
-}
-
-std::uint8_t CV7BodyReader::U8()
-{
-    const std::uint8_t* p = Take(1);
-    return p ? *p : 0;
-}
-
-std::uint16_t CV7BodyReader::U16()
-{
-    const std::uint8_t* p = Take(2);
-    return p ? ReadV7UInt16(&p) : 0;
-}
-
-std::int32_t CV7BodyReader::I32()
-{
-    const std::uint8_t* p = Take(4);
-    return p ? ReadV7Int32(&p) : 0;
-}
-
 double CV7BodyReader::Angle()
 {
-    const std::uint8_t* p = Take(4);
+    const std::uint8_t* p = Span(4);
     return p ? ReadV7Angle(&p) : 0.0;
 }
 
 double CV7BodyReader::SignMagnitudeAngle()
 {
-    const std::uint8_t* p = Take(4);
+    const std::uint8_t* p = Span(4);
     return p ? ReadV7SignMagnitudeAngle(&p) : 0.0;
 }
 
 double CV7BodyReader::VaxDouble()
 {
-    const std::uint8_t* p = Take(8);
+    const std::uint8_t* p = Span(8);
     return p ? ReadVaxDouble(&p) : 0.0;
 }
 
 void CV7BodyReader::Quaternion(double out[4])
 {
-    const std::uint8_t* p = Take(16);
+    const std::uint8_t* p = Span(16);
     if (p) {
         ReadV7Quaternion(&p, out);
     } else {
@@ -64,15 +35,30 @@ void CV7BodyReader::Quaternion(double out[4])
     }
 }
 
-const std::uint8_t* CV7BodyReader::Span(std::uint32_t n) { return Take(n); }
-
 std::uint32_t CV7BodyReader::Bound(std::uint32_t count, std::uint32_t itemBytes) const
 {
-    const std::uint32_t room = m_short || !itemBytes ? 0 : m_left / itemBytes;
+    const std::uint32_t room = IsShort() || !itemBytes ? 0 : Left() / itemBytes;
     return count < room ? count : room;
 }
 
-IBodyGraphicElement::IBodyGraphicElement(CDesignFile* file, int type, std::uint16_t properties) : IGraphicElement(file)
+std::uint32_t CGraphicBodyElement::WriteGraphicBodyRecord(std::uint8_t** cursor, const std::uint8_t* body, std::uint32_t n)
+{
+    return WriteGraphicBody(cursor, n, [&](std::uint8_t** at) { PutBytes(at, body, n); });
+}
+
+std::uint32_t CGraphicBodyElement::ReadV7ComplexHeader(const std::uint8_t** cursor, std::uint32_t length, std::uint32_t minBytes)
+{
+    const std::uint8_t* record = *cursor;
+    const std::uint32_t n = V7RecordLength(record, length, minBytes < kV7GraphicHeaderBytes + 4 ? kV7GraphicHeaderBytes + 4 : minBytes);
+    if (!n || !ReadV7Linkages(record, length) || !IGraphicElement::ReadV7(cursor, length))
+        return 0;
+    m_flags |= kElementComplexHeader;
+    const std::uint8_t* p = record + kV7GraphicHeaderBytes;
+    SetChildCount(static_cast<std::int32_t>(CountComplexComponents32(record, &p)));
+    return n;
+}
+
+IBodyGraphicElement::IBodyGraphicElement(CDesignFile* file, int type, std::uint16_t properties) : CGraphicBodyElement(file)
 {
     m_type = static_cast<std::uint16_t>(type);
     m_flags |= kElementGraphic;
@@ -83,16 +69,12 @@ int IBodyGraphicElement::GetType() const { return m_type; }
 
 bool IBodyGraphicElement::ReadV8(const std::uint8_t** cursor, std::uint32_t length)
 {
-    const std::uint8_t* record = *cursor;
-    if (!IGraphicElement::ReadV8(cursor, length))
-        return false;
-    const std::uint8_t* body = record + kV8GraphicHeaderBytes;
-    const std::uint8_t* attributes = AttributesIn(record);
-    CBoundedReader reader(body, attributes > body ? static_cast<std::uint32_t>(attributes - body) : 0);
-    const bool ok = ReadBodyV8(reader) && !reader.IsShort();
-    if (ok)
-        AfterRead();
-    return EndBodyRead(cursor, record, ok);
+    return ReadGraphicBody(cursor, length, [&](CBoundedReader& reader) {
+        const bool ok = ReadBodyV8(reader) && !reader.IsShort();
+        if (ok)
+            AfterRead();
+        return ok;
+    });
 }
 
 bool IBodyGraphicElement::ReadV7(const std::uint8_t** cursor, std::uint32_t length)
@@ -112,7 +94,7 @@ bool IBodyGraphicElement::ReadV7(const std::uint8_t** cursor, std::uint32_t leng
     return true;
 }
 
-void IBodyGraphicElement::SetBodySizes() { SetSizesForBody(kV8GraphicHeaderBytes + BodyBytes()); }
+void IBodyGraphicElement::SetBodySizes() { SetGraphicBodySizes(BodyBytes()); }
 
 void IBodyGraphicElement::Touch()
 {
@@ -122,14 +104,7 @@ void IBodyGraphicElement::Touch()
 
 std::uint32_t IBodyGraphicElement::WriteV8(std::uint8_t** cursor)
 {
-    std::uint8_t* record = *cursor;
-    const std::uint32_t size = PlanLinkedRecord(kV8GraphicHeaderBytes + BodyBytes());
-    if (!size)
-        return 0;
-    IGraphicElement::WriteV8(cursor);
-    PutBody(cursor);
-    WriteLinkages(cursor, record);
-    return size;
+    return WriteGraphicBody(cursor, BodyBytes(), [this](std::uint8_t** at) { PutBody(at); });
 }
 
 IElement* PlaceNewElement(IElement* element, CDesignFile* file, std::int32_t model)

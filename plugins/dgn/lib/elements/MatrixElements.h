@@ -3,7 +3,7 @@
 // data that hold a mesh's face index lists and vertex coordinates. All are non-graphic V8-only
 // components; the 36 16-bit words they begin with, and the data elements' fourth word, are
 // carried unchanged.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

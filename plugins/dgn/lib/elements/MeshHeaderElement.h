@@ -2,7 +2,7 @@
 // The header of a mesh (type 105): its mesh type (1 indexed, 6 quad grid) and its matrix
 // components, from which an indexed mesh builds its geometry (face lists and coordinates).
 // Quad grids have no geometry here and draw nothing.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

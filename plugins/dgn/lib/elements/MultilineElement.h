@@ -5,7 +5,7 @@
 //
 // V8 body bytes 24-31 hold the break count (u16 at 24), the multiline flags (u16 at 26, bit 0
 // closed) and four carried bytes (28-31); reader and writer both use that layout.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

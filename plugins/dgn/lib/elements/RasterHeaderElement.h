@@ -2,7 +2,7 @@
 // A raster image stored in the design file: the raster header (type 87) with its placement,
 // size and boundary, whose data components (type 88) hold runs of pixel bytes (colour indices
 // + 1). Format 2 rasters are decoded into a bitmap that the header draws as a box.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 namespace dgn {
 

@@ -3,7 +3,7 @@
 // (type 91), typed blocks of reference data (the first signed 16-bit word of a component is its
 // type). The reference draws as a rotated box placed by its type-7 component, or by its own
 // fields without one.
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 #include "elements/ElementPayload.h"
 
 namespace dgn {

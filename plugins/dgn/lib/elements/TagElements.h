@@ -13,7 +13,7 @@
 #include "DgnString.h"
 #include "ItemArray.h"
 #include "elements/BodyGraphicElement.h"
-#include "elements/BodyRecords.h"
+#include "elements/BodyGraphicElement.h"
 
 #include <new>
 #include <string>

@@ -102,6 +102,9 @@ TEST_F(MultilineTest, BreaksCutGapsAndIndicesPastTheBreaksNameNone)
     AddNode(m, 10, 0);
     AddBreak(m, 0x1, 0, 2, 3);
     AddBreak(m, 0x3, 0x4000, 8, 0);
+    // The breaks array's room past its end holds a break of both lines (a removed one).
+    AddBreak(m, 0x3, 0x8000, 0, 1);
+    ASSERT_TRUE(m.GetBreaks()->RemoveItems(1, 2));
     GeometryRecordingSink sink(0);
     m.EmitGeometry(nullptr, &sink);
     // Line 0: 0-2, 5-8; line 1: 0-8.

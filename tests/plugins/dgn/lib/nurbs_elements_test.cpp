@@ -195,10 +195,13 @@ TEST(NurbSurf, RefusesWhatCannotBeEvaluated)
         {2, false, 5, 4},    // a short pole container
     };
     for (const Case& c : cases) {
-        CGNurbSurf* s = CGNurbSurf::Create(c.degree, c.closed, c.poles, nullptr, 1, false, 1, nullptr, Grid(c.heldPoles, 1), false);
+        // V is a plain line of 2 poles: only U refuses.
+        CGNurbSurf* s = CGNurbSurf::Create(c.degree, c.closed, c.poles, nullptr, 1, false, 2, nullptr, Grid(c.heldPoles, 2), false);
         EXPECT_EQ(s, nullptr) << c.degree << " " << c.poles;
         delete s;
     }
+    std::unique_ptr<CGNurbSurf> fit(CGNurbSurf::Create(3, false, 4, nullptr, 1, false, 2, nullptr, Grid(4, 2), false));
+    EXPECT_NE(fit, nullptr);
 }
 
 TEST(NurbCurve, EvaluatesStrokesAndRefuses)
@@ -553,6 +556,20 @@ TEST_F(NurbsElementTest, SurfacesThatCannotBeBuiltDrawNothing)
         s->Describe(&Lines::Collect);
         EXPECT_TRUE(Lines::Has("hNSurf was NULL for this BSplineSurf entity"));
     }
+}
+
+TEST_F(NurbsElementTest, SurfaceWeightsMissingForPolesAreOne)
+{
+    // The weights follow the second row and hold one value for its two poles.
+    std::unique_ptr<CBSplineSurfaceHeaderElement> s(Surface(file, 2, 2));
+    s->AddChild(NewValues<CBSplineWeightElement>({2.0}));
+    s->BuildSurface();
+    ASSERT_NE(s->GetSurface(), nullptr);
+    const CItemArray* poles = s->GetSurface()->GetPoles();
+    ASSERT_EQ(poles->Count(), 4u);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(2))[3], 2.0);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(3))[3], 1.0);
+    EXPECT_EQ(reinterpret_cast<const double*>(poles->ItemAt(0))[3], 1.0);
 }
 
 TEST_F(NurbsElementTest, SurfaceTakesAtMost128Boundaries)

@@ -159,6 +159,21 @@ TEST_F(RasterTest, RecordsReadAndWriteBack)
     CRasterHeaderElement header(file);
     ASSERT_TRUE(ReadV8Into(header, V8Record(87, 0x3000, 3, 920, Cat(GraphicHeader(0x1000, 1, 0, 0), body), {})));
     EXPECT_EQ(header.GetPoints2d()->Count(), 2u);
+
+    // V7: 9 points stated after the fixed fields (offset 80), one held.
+    Bytes v7(80 - 36, 0);
+    v7[44 - 36] = 4; // 4 x 2 pixels
+    v7[46 - 36] = 2;
+    Put16(v7, 9);
+    PutV7Int32(v7, 100);
+    PutV7Int32(v7, 200);
+    const std::int32_t range[6] = {0, 0, 0, 10, 10, 0};
+    const Bytes v7Record = V7Record(87, 1, range, 0, 0, 0, v7);
+    CRasterHeaderElement fromV7(file);
+    const std::uint8_t* cursor = v7Record.data();
+    ASSERT_TRUE(fromV7.ReadV7(&cursor, static_cast<std::uint32_t>(v7Record.size())));
+    ASSERT_EQ(fromV7.GetPoints2d()->Count(), 1u);
+    EXPECT_EQ(fromV7.GetPoints2d()->At(0)->y, 200.0);
     EXPECT_EQ(header.GetWidth(), 10.0);
     header.Touch();
     EXPECT_EQ(header.GetAttrOffsetWords(), 84u + 16u);
