@@ -686,8 +686,9 @@ void CVerticesDialog::OnNew()
     if (!polyline)
         return;
     HWND list = m_list.GetHandle();
-    const int marked = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    const CVertexRecord* markedVertex = VertexOfRow(polyline, marked);
+    int marked = -1;
+    CVertexRecord* markedVertex = nullptr;
+    ReadMark(polyline, &marked, &markedVertex);
     // The new vertex goes before the marked one when that is selected, else at the end; it
     // stands where the marked vertex stands either way.
     const bool before = markedVertex && (ListView_GetItemState(list, marked, LVIS_SELECTED) & LVIS_SELECTED);
@@ -746,13 +747,33 @@ void CVerticesDialog::OnNew()
     CloseUndoOperation(true);
 }
 
+int CVerticesDialog::ReadMark(CPolyline* polyline, int* marked, CVertexRecord** vertex) const
+{
+    HWND list = m_list.GetHandle();
+    *marked = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
+    *vertex = VertexOfRow(polyline, *marked);
+    return static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::vector<int> CVerticesDialog::SelectedPoints(const CVertexRecord& marked) const
+{
+    HWND list = m_list.GetHandle();
+    std::vector<int> points;
+    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0; row = ListView_GetNextItem(list, row, LVNI_SELECTED))
+        if (const CListRowData* data = m_list.GetRowData(row))
+            points.push_back(static_cast<int>(data->tag));
+    if (points.empty() && marked.GetPoint())
+        points.push_back(marked.GetPoint()->GetPointId());
+    return points;
+}
+
 void CVerticesDialog::OnRemove()
 {
     CPolyline* polyline = FindPolyline();
     HWND list = m_list.GetHandle();
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    const int marked = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    const CVertexRecord* markedVertex = VertexOfRow(polyline, marked);
+    int marked = -1;
+    CVertexRecord* markedVertex = nullptr;
+    const int rows = ReadMark(polyline, &marked, &markedVertex);
     if (!markedVertex || !markedVertex->GetPoint() || rows == 0)
         return;
     const int selected = static_cast<int>(SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0));
@@ -769,12 +790,7 @@ void CVerticesDialog::OnRemove()
         return;
 
     // The rows' points, taken before any removal changes the polyline.
-    std::vector<int> points;
-    for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0; row = ListView_GetNextItem(list, row, LVNI_SELECTED))
-        if (const CListRowData* data = m_list.GetRowData(row))
-            points.push_back(static_cast<int>(data->tag));
-    if (points.empty())
-        points.push_back(markedVertex->GetPoint()->GetPointId());
+    const std::vector<int> points = SelectedPoints(*markedVertex);
     bool handled = false;
     for (int pointId : points) {
         polyline = FindPolyline();
@@ -801,9 +817,9 @@ void CVerticesDialog::OnFillet()
 {
     CPolyline* polyline = FindPolyline();
     HWND list = m_list.GetHandle();
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    const int marked = static_cast<int>(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0));
-    const CVertexRecord* markedVertex = VertexOfRow(polyline, marked);
+    int marked = -1;
+    CVertexRecord* markedVertex = nullptr;
+    const int rows = ReadMark(polyline, &marked, &markedVertex);
     if (!markedVertex || !markedVertex->GetPoint() || rows < 2)
         return;
     const float radius = RadiusFromEdit();
@@ -816,14 +832,7 @@ void CVerticesDialog::OnFillet()
     if (selected == rows) {
         changed = polyline->Fillet(radius, -1) > 0;
     } else {
-        std::vector<int> points;
-        for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
-             row = ListView_GetNextItem(list, row, LVNI_SELECTED))
-            if (const CListRowData* data = m_list.GetRowData(row))
-                points.push_back(static_cast<int>(data->tag));
-        if (points.empty())
-            points.push_back(markedVertex->GetPoint()->GetPointId());
-        for (int pointId : points) {
+        for (int pointId : SelectedPoints(*markedVertex)) {
             CVertexRecord* vertex = pointId ? polyline->FindVertexOfPoint(pointId) : nullptr;
             int index = vertex ? polyline->FindVertexIndex(*vertex) : -1;
             if (index < 0)

@@ -106,6 +106,11 @@ private:
     bool FilletFits(CPolyline* polyline, int row, int rows, float radius) const;
     // Deselects every row; the row becomes selected, focused, marked and hot.
     void SelectOnly(int row);
+    // The list's row count; its marked row and that row's vertex (null without one) go to the
+    // pointers.
+    int ReadMark(CPolyline* polyline, int* marked, CVertexRecord** vertex) const;
+    // The selected rows' point IDs in list order; without a selection the marked vertex's.
+    std::vector<int> SelectedPoints(const CVertexRecord& marked) const;
     void RenumberFrom(int row);
     void Refill();
     void FillRows(DWORD rowFlags);
