@@ -273,6 +273,7 @@ TEST_F(Vertices, TheCommandListsTheSelectedPolyline)
     std::vector<std::string> titles;
     std::vector<std::vector<std::string>> rows;
     bool removeEnabled = true;
+    COLORREF storedPattern = 0;
     DialogCloser closer([&](HWND dialog, int activation) {
         if (activation != 1)
             return;
@@ -286,6 +287,8 @@ TEST_F(Vertices, TheCommandListsTheSelectedPolyline)
                 rows.back().push_back(Cell(list, r, c));
         }
         removeEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_VERTEX_REMOVE)) != FALSE;
+        if (CListRowData* data = g_lastDialog->GetList().GetRowData(2))
+            storedPattern = data->GetColour(4);
         // The picture once the dialog shows (it is activated before its first painting).
         CaptureLater(dialog);
     });
@@ -298,6 +301,7 @@ TEST_F(Vertices, TheCommandListsTheSelectedPolyline)
     EXPECT_EQ(rows[0], (std::vector<std::string>{"1", "0.00", "0.00", "", "ByPolyline", "0.00", "ByPolyline", ""}));
     EXPECT_EQ(rows[1], (std::vector<std::string>{"2", "12.35", "5.00", "", "ByPolyline", "0.00", "2.00", "corner"}));
     EXPECT_EQ(rows[2][4], "ByPolyline");
+    EXPECT_EQ(storedPattern, 0x8000u) << "kept as by block";
     EXPECT_FALSE(removeEnabled) << "nothing is marked yet";
     EXPECT_TRUE(Boxes().empty());
 }
