@@ -218,9 +218,9 @@ void CCellListView::Sort(int column, PFNLVCOMPARE compare)
                      reinterpret_cast<LPARAM>(compare));
 }
 
-std::unique_ptr<CInPlaceEdit> CCellListView::OpenEditor(int row, int column, const char* text)
+std::unique_ptr<CInPlaceEdit> CCellListView::OpenEditor(int row, int column, const char* text, bool numeric)
 {
-    auto editor = std::make_unique<CInPlaceEdit>(row, column, nullptr, text, true, false);
+    auto editor = std::make_unique<CInPlaceEdit>(row, column, nullptr, text, true, numeric);
     const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_MULTILINE | ES_AUTOVSCROLL;
     if (!editor->Create(m_hWnd, RECT{0, 0, 10, 10}, style, IDC_CELL_EDITOR, false))
         return nullptr;

@@ -100,8 +100,9 @@ public:
     // false when the row is not visible, the column does not exist or is narrower than 5 pixels.
     bool PlaceEditor(HWND editor, int row, int column);
     // A text cell's editor (control 103, reporting to the list's parent), laid over the cell and
-    // fitted to its text; null when it cannot be made or placed.
-    std::unique_ptr<CInPlaceEdit> OpenEditor(int row, int column, const char* text);
+    // fitted to its text; null when it cannot be made or placed. A numeric editor takes only
+    // digits, "-" and ".".
+    std::unique_ptr<CInPlaceEdit> OpenEditor(int row, int column, const char* text, bool numeric = false);
 
     void SetEditRow(int row) { m_editRow = row; }
     int GetEditRow() const { return m_editRow; }

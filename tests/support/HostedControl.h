@@ -54,6 +54,36 @@ protected:
         return GetPixel(dc.Get(), p.x, p.y);
     }
 
+    // The steps the control's undo manager holds, and the last one undone.
+    size_t UndoSteps() const
+    {
+        ycom::ComPtr<IOleUndoManager> manager = UndoManager();
+        ycom::ComPtr<IEnumOleUndoUnits> units;
+        if (!manager || manager->EnumUndoable(units.Put()) != S_OK || !units)
+            return 0;
+        size_t count = 0;
+        IOleUndoUnit* unit = nullptr;
+        while (units->Next(1, &unit, nullptr) == S_OK) {
+            unit->Release();
+            ++count;
+        }
+        return count;
+    }
+    HRESULT UndoLast() const
+    {
+        ycom::ComPtr<IOleUndoManager> manager = UndoManager();
+        return manager ? manager->UndoTo(nullptr) : E_FAIL;
+    }
+    ycom::ComPtr<IOleUndoManager> UndoManager() const
+    {
+        ycom::ComPtr<IUnknown> unknown;
+        control->get_OleUndoManager(unknown.Put());
+        ycom::ComPtr<IOleUndoManager> manager;
+        if (unknown)
+            unknown->QueryInterface(IID_IOleUndoManager, reinterpret_cast<void**>(manager.Put()));
+        return manager;
+    }
+
     ControlRef control;
     ycom::ComPtr<IUnknown> m_container;
     HWND m_top = nullptr;
