@@ -137,7 +137,6 @@ void CBSplineCurveHeaderElement::Touch()
 
 std::uint32_t CBSplineCurveHeaderElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     std::uint8_t body[kBodyBytes];
     std::uint8_t* p = body;
     PutU32(&p, static_cast<std::uint32_t>(ChildCount()));

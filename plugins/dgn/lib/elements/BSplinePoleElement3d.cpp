@@ -93,7 +93,6 @@ void CBSplinePoleElement3d::Touch()
 
 std::uint32_t CBSplinePoleElement3d::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     const std::uint32_t n = m_points ? m_points->Count() : 0;
     CBodyBuffer body(8 + static_cast<std::uint64_t>(kPoleBytes) * n);
     if (!body.Data())

@@ -93,7 +93,6 @@ void CBSplineSurfaceBoundaryElement::Touch()
 
 std::uint32_t CBSplineSurfaceBoundaryElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     const std::uint32_t n = m_points ? m_points->Count() : 0;
     CBodyBuffer body(8 + static_cast<std::uint64_t>(kPointBytes) * n);
     if (!body.Data())

@@ -119,7 +119,6 @@ void CBSplineSurfaceHeaderElement::Touch()
 
 std::uint32_t CBSplineSurfaceHeaderElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     std::uint8_t body[kBodyBytes];
     std::uint8_t* p = body;
     PutU32(&p, static_cast<std::uint32_t>(ChildCount()));

@@ -83,7 +83,6 @@ void CBSplineValuesElement::Touch()
 
 std::uint32_t CBSplineValuesElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     const std::uint32_t n = m_values ? m_values->GetCount() : 0;
     CBodyBuffer body(8ull * n);
     if (!body.Data())

@@ -79,7 +79,6 @@ void CMatrixElement::Touch() { SetSizesForBody(kV8HeaderBytes + BodyBytes()); }
 
 std::uint32_t CMatrixElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     CBodyBuffer body(BodyBytes());
     if (!body.Data())
         return 0;

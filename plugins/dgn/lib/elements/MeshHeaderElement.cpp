@@ -95,7 +95,6 @@ void CMeshHeaderElement::Touch()
 
 std::uint32_t CMeshHeaderElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     std::uint8_t body[kBodyBytes];
     std::uint8_t* p = body;
     PutU32(&p, static_cast<std::uint32_t>(ChildCount()));

@@ -271,7 +271,6 @@ void CMultilineElement::Touch()
 
 std::uint32_t CMultilineElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     if (!m_nodes || !m_profiles || !m_breaks)
         return 0;
     const std::uint32_t lines = m_profiles->Count(), nodes = m_nodes->Count(), breaks = m_breaks->Count();

@@ -78,7 +78,6 @@ void CRasterReferenceComponentElement::Touch()
 
 std::uint32_t CRasterReferenceComponentElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     return WriteBodyRecord(cursor, m_payload.Data(), m_payload.Size());
 }
 
@@ -169,7 +168,6 @@ void CRasterReferenceElement::Touch()
 
 std::uint32_t CRasterReferenceElement::WriteV8(std::uint8_t** cursor)
 {
-    Touch();
     std::uint8_t body[kReferenceBodyBytes];
     std::uint8_t* p = body;
     PutU32(&p, static_cast<std::uint32_t>(ChildCount()));

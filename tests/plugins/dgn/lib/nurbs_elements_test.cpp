@@ -697,6 +697,30 @@ TEST_F(NurbsElementTest, MeshDrawsItsIndexedGeometry)
     EXPECT_EQ(Lines::Get().at(0), "Mesh Header - type QGRID");
 }
 
+// A writer sizes its block by the record size an element states; an element whose values grew
+// since it was last touched writes nothing rather than past that block.
+TEST_F(NurbsElementTest, AnElementWritesWithinTheSizeItStates)
+{
+    CMatrixIntegerDataElement i(file);
+    ASSERT_TRUE(ReadV8Into(i, V8Record(102, 0x4000, 3, 913, MatrixDataBody(0x0123, Ints({5, -6}), 2), {})));
+    const std::int32_t more[] = {7, 8, 9, 10, 11, 12};
+    ASSERT_NE(i.GetMatrixValues()->AppendItems(more, 6), nullptr);
+    const std::uint32_t stated = i.GetRecordSize();
+    const std::uint8_t kGuard = 0xA5;
+    Bytes block(stated + 64, kGuard);
+    std::uint8_t* cursor = block.data();
+    const std::uint32_t n = i.WriteV8(&cursor);
+    EXPECT_LE(n, stated);
+    EXPECT_EQ(static_cast<std::uint32_t>(cursor - block.data()), n);
+    for (std::size_t k = stated; k < block.size(); ++k)
+        ASSERT_EQ(block[k], kGuard) << "written past the stated record at " << k;
+    // Touched, it states the larger record and writes all of it.
+    i.Touch();
+    ASSERT_GT(i.GetRecordSize(), stated);
+    ExpectTouchedRoundTrip(i, file);
+    EXPECT_EQ(i.GetMatrixValues()->Count(), 8u);
+}
+
 TEST_F(NurbsElementTest, MatrixRecordsReadAndWriteBack)
 {
     // 9 doubles: attrOffsetWords (72 + 121) / 2 = 96.
