@@ -1,0 +1,177 @@
+// The DGN exporter's own state: the host's transformation into design-file coordinates, the
+// running Z, the colour matching against the palette, Init and copies, and the options dialog
+// (template 159) driven by a WH_CBT hook.
+#include <gtest/gtest.h>
+#include <cmath>
+#include <string>
+#include "dgn/DGNExport.h"
+#include "dgn/resource.h"
+#include "tests/support/DialogCloser.h"
+
+namespace {
+
+const double kPi = 3.14159265358979323846;
+
+struct Exporter : CDGNExport {
+    Exporter() : CDGNExport(IYVEXControlPtr(), nullptr, nullptr) {}
+};
+
+TEST(DgnExportObject, PointsVectorsLengthsAndAngles)
+{
+    struct Case {
+        double baseX, baseY, rotation, shiftX, shiftY, scale;
+        double x, y, expectX, expectY;
+    };
+    const Case cases[] = {
+        {10, 0, kPi / 2, 0, 0, 1, 11, 0, 10, -1},  // about the base point, clockwise
+        {0, 0, 0, 5, 5, 2, 1, 1, 3, 3},             // shifted, then divided
+        {0, 0, 0, 5, 5, 0, 1, 1, 6, 6},             // scale 0: shifted only
+        {7, 7, 0, 0, 0, 1, 1, 2, 1, 2},             // the base point alone moves nothing
+    };
+    for (const Case& c : cases) {
+        Exporter e;
+        e.SetBase(CRealPoint<double>(c.baseX, c.baseY));
+        e.SetRotation(c.rotation);
+        e.SetShift(CRealPoint<double>(c.shiftX, c.shiftY));
+        e.SetScale(c.scale);
+        const CRealPoint<double> p = e.GetPt(c.x, c.y);
+        EXPECT_NEAR(p.x, c.expectX, 1e-6) << c.x << "," << c.y;
+        EXPECT_NEAR(p.y, c.expectY, 1e-6) << c.x << "," << c.y;
+        EXPECT_EQ(e.GetX(c.x, c.y), p.x);
+        EXPECT_EQ(e.GetY(c.x, c.y), p.y);
+    }
+    Exporter e;
+    e.SetShift(CRealPoint<double>(5, 5));
+    e.SetScale(2);
+    EXPECT_EQ(e.GetLength(4), 2.0);
+    const CRealPoint<double> v = e.GetVector(CRealPoint<double>(2, 2));
+    EXPECT_EQ(v.x, 1.0);
+    EXPECT_EQ(v.y, 1.0);
+    e.SetScale(0);
+    EXPECT_EQ(e.GetLength(4), 4.0);
+    EXPECT_EQ(e.GetAngle(90.0f), 90.0f) << "no rotation";
+    e.SetRotation(kPi / 2);
+    EXPECT_NEAR(e.GetAngle(90.0f), 0.0f, 1e-4);
+    EXPECT_NEAR(e.GetAngleRad(1.0f), 1.0f - static_cast<float>(kPi / 2), 1e-6);
+    const CRealPoint<double> turned = e.GetVector(CRealPoint<double>(0, 1));
+    EXPECT_NEAR(turned.x, 1.0, 1e-6) << "no shift, no base point";
+    EXPECT_NEAR(turned.y, 0.0, 1e-6);
+}
+
+TEST(DgnExportObject, NextZStepsAndRaises)
+{
+    Exporter e;
+    e.SetZ(0, 0.25f);
+    EXPECT_EQ(e.GetNextZ(0), 0.25f);
+    EXPECT_EQ(e.GetNextZ(1), 1.0f) << "0.5 raised";
+    EXPECT_EQ(e.GetNextZ(0), 0.75f) << "the raise was not kept";
+}
+
+TEST(DgnExportObject, NearestColourUnderTheWeights)
+{
+    Exporter e;
+    COLORREF* palette = e.Palette();
+    palette[3] = RGB(200, 0, 0);
+    palette[4] = RGB(0, 90, 0);
+    palette[5] = RGB(0, 90, 0);
+    palette[6] = RGB(255, 255, 255);
+    struct Case {
+        unsigned colour;
+        int index;
+    };
+    const Case cases[] = {
+        {0x20000000, -1},           {0x40000000, -2},
+        {RGB(0, 90, 0), 4},         // equal to two entries: the lower
+        {RGB(255, 0, 0), 3},        // 30 x 55² beats black's 30 x 255²
+        {RGB(0, 0, 0), 0},          {RGB(250, 250, 250), 6},
+        {RGB(0, 0, 0) | 0x01000000, 0}, // other flag bits are not looked at
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(e.GetNearestColor(c.colour), c.index) << std::hex << c.colour;
+}
+
+TEST(DgnExportObject, InitAndCopies)
+{
+    Exporter e;
+    EXPECT_EQ(e.GetExportMode(), 1);
+    e.SetExportMode(0);
+    e.SetScale(3);
+    e.SetRotation(1);
+    e.SetShift(CRealPoint<double>(2, 2));
+    e.Palette()[7] = RGB(1, 2, 3);
+    e.LayerLevels()[12] = 3;
+    e.BlockNames()[40] = "Door";
+    e.NextGraphicGroup();
+    e.SetZ(1.5f, 0.5f);
+
+    Exporter copy;
+    copy = e;
+    EXPECT_EQ(copy.GetExportMode(), 0);
+    EXPECT_EQ(copy.LayerLevels().at(12), 3);
+    EXPECT_STREQ(copy.BlockNames().at(40).GetString(), "Door");
+    EXPECT_EQ(copy.Palette()[7], RGB(1, 2, 3));
+    EXPECT_EQ(copy.NextGraphicGroup(), 2);
+    EXPECT_EQ(copy.GetNextZ(0), 2.0f);
+    EXPECT_NEAR(copy.GetX(0, 0), 2.0 / 3.0, 1e-12);
+    EXPECT_EQ(copy.GetDesignFile(), nullptr);
+    CDGNExport constructed(e);
+    EXPECT_EQ(constructed.LayerLevels().size(), 1u);
+
+    e.Init();
+    EXPECT_EQ(e.GetExportMode(), 1);
+    EXPECT_EQ(e.Palette()[7], 0u);
+    EXPECT_EQ(e.NextGraphicGroup(), 1);
+    EXPECT_EQ(e.GetLength(3), 3.0) << "scale 1 again";
+    EXPECT_EQ(e.GetAngleRad(1.0f), 1.0f) << "no rotation";
+    EXPECT_EQ(e.GetX(0, 0), 2.0) << "the shift stays";
+    EXPECT_EQ(e.LayerLevels().size(), 1u) << "the maps stay";
+    EXPECT_EQ(e.GetNextZ(0), 2.0f) << "Z stays";
+}
+
+// Mode -1 asks: OK with the box as it came (checked) exports the visible layers only, OK with it
+// cleared every layer; Cancel stops the run. Any other mode asks nothing.
+TEST(DgnExportObject, OptionsDialogChoosesTheMode)
+{
+    struct Case {
+        const char* name;
+        int mode;
+        bool clear;
+        int button;
+        bool goesOn;
+        int chosen;
+        int dialogs;
+    };
+    const Case cases[] = {
+        {"checked, OK", -1, false, IDOK, true, 1, 1},
+        {"cleared, OK", -1, true, IDOK, true, 0, 1},
+        {"cancelled", -1, false, IDCANCEL, false, -1, 1},
+        {"every layer, no question", 0, false, IDOK, true, 0, 0},
+        {"visible layers, no question", 1, false, IDOK, true, 1, 0},
+    };
+    for (const Case& c : cases) {
+        Exporter e;
+        int checkedAsShown = -1;
+        std::string caption;
+        DialogCloser closer([&](HWND dialog, int) {
+            checkedAsShown = static_cast<int>(IsDlgButtonChecked(dialog, IDC_VISIBLE_LAYERS_ONLY));
+            char text[64] = "";
+            GetDlgItemTextA(dialog, IDC_VISIBLE_LAYERS_ONLY, text, sizeof text);
+            caption = text;
+            if (c.clear)
+                SendDlgItemMessageA(dialog, IDC_VISIBLE_LAYERS_ONLY, BM_SETCHECK, BST_UNCHECKED, 0);
+            DialogCloser::PostCommand(dialog, c.button);
+        });
+        EXPECT_EQ(e.ChooseExportMode(c.mode), c.goesOn) << c.name;
+        EXPECT_EQ(closer.Activations(), c.dialogs) << c.name;
+        EXPECT_FALSE(closer.TimedOut()) << c.name;
+        if (c.goesOn) {
+            EXPECT_EQ(e.GetExportMode(), c.chosen) << c.name;
+        }
+        if (c.dialogs) {
+            EXPECT_EQ(checkedAsShown, BST_CHECKED) << c.name;
+            EXPECT_EQ(caption, "Export visible layers only");
+        }
+    }
+}
+
+} // namespace
