@@ -1,9 +1,21 @@
 #include "DGNExport.h"
+#include <algorithm>
 #include <cmath>
+#include "DGNUnits.h"
 #include "DesignFile.h"
+#include "ElementLinkages.h"
+#include "elements/ApplicationElement.h"
 #include "ExportOptionsDialog.h"
 
 namespace {
+
+const int kMillimetres = 4;
+const int kFeet = 2;
+const int kMetres = 6;
+// The string linkages of a model header that hold the unit labels.
+const std::uint32_t kMasterLabelLinkage = 19;
+const std::uint32_t kSubLabelLinkage = 20;
+
 // Degrees per radian as the angle mapping has always used it (not 57.29577951308232).
 const double kDegreesPerRadian = 57.29577951308239;
 } // namespace
@@ -159,4 +171,71 @@ int CDGNExport::GetNearestColor(unsigned colour) const
         }
     }
     return best;
+}
+
+void CDGNExport::FillPalette()
+{
+    std::fill(m_palette, m_palette + kPaletteEntries, COLORREF(0));
+    m_paletteSize = kPaletteEntries;
+    // Entry 0 stays black: the library's table (no file yet) gives the other 255.
+    for (int i = 1; i < kPaletteEntries; ++i)
+        m_palette[i] = static_cast<COLORREF>(dgn::GetColorRGB(i, nullptr));
+}
+
+void CDGNExport::GetUnitLabels(int unitId, std::string* master, std::string* sub)
+{
+    struct Labels {
+        const char* master;
+        const char* sub;
+    };
+    // By Units code; the inch mark is the double quote.
+    static const Labels kLabels[] = {
+        {"'", "\""},     {"'", "\""},       {"ft", "mft"},   {"mil", "mmil"}, {"mm", "mkm"},
+        {"cm", "mm"},    {"m", "mm"},       {"km", "m"},     {"mk\"", "n\""}, {"ml", "mml"},
+        {"yard", "myard"}, {"angs", "mangs"}, {"nm", "pm"},  {"mkm", "nm"},   {"dm", "mm"},
+        {"Dm", "m"},     {"Hm", "m"},       {"Gm", "km"},    {"au", "mau"},   {"LY", "mLY"},
+        {"par", "mpar"},
+    };
+    const Labels& labels = unitId >= 0 && unitId <= 20 ? kLabels[unitId] : kLabels[0];
+    if (master)
+        *master = labels.master;
+    if (sub)
+        *sub = labels.sub;
+}
+
+void CDGNExport::SetModelUnits(dgn::CApplicationElement* model, int unitId) const
+{
+    if (!model)
+        return;
+    // Unit words: base in bits 0 to 2, system in bits 3 to 5 (1 imperial, 2 metric).
+    std::uint32_t master = (model->GetMasterUnitsFlags() & ~0x36u) | 0x09u;
+    const int reference = IsMetricUnit(unitId) == 0 ? kFeet : kMetres;
+    if (reference == kMetres)
+        master = (master & ~0x28u) | 0x10u;
+    model->SetMasterUnitsFlags(master);
+    const double masterNumerator = UnitConversionFactor(kMillimetres, reference);
+    const double masterDenominator = UnitConversionFactor(kMillimetres, unitId);
+    model->SetMasterUnitsRatio(masterNumerator, masterDenominator);
+
+    std::string masterLabel, subLabel;
+    GetUnitLabels(unitId, &masterLabel, &subLabel);
+    if (dgn::CElementLinkages* linkages = model->GetAttributes()) {
+        linkages->SetStringLinkage(kMasterLabelLinkage, masterLabel.c_str(), static_cast<std::uint32_t>(masterLabel.size()));
+        linkages->SetStringLinkage(kSubLabelLinkage, subLabel.c_str(), static_cast<std::uint32_t>(subLabel.size()));
+    }
+
+    double uors = UnitConversionFactor(unitId, reference);
+    // A foot of storage is 3048 / 10000 of a metre; the metric seed's storage unit stays.
+    if (reference == kFeet) {
+        double numerator = 10.0 * UnitConversionFactor(kMillimetres, kFeet);
+        double denominator = 10.0 * UnitConversionFactor(kMillimetres, kMetres);
+        if (numerator == denominator)
+            numerator = denominator = 1.0;
+        model->SetStorageUnitsRatio(numerator, denominator);
+    }
+    model->SetSubUnitsRatio(masterNumerator, 1000.0 * masterDenominator);
+    model->SetSubUnitsFlags((model->GetSubUnitsFlags() & ~0x38u) | (master & 0x38u));
+    if (m_scale != 0 && m_scale != 1.0)
+        uors /= m_scale;
+    model->SetUorScale(uors);
 }

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include "common/VExporter.h"
 
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 
 namespace dgn {
+class CApplicationElement;
 class CDesignFile;
 }
 
@@ -74,6 +76,15 @@ public:
     // The DGN colour index nearest to a control colour under the weights 30, 59 and 11 of red,
     // green and blue; -1 for by-layer, -2 for by-block.
     int GetNearestColor(unsigned colour) const;
+
+    // The run's palette: entry 0 black, 1 to 255 the library's DGN colours; 256 entries.
+    void FillPalette();
+    // The master and sub unit labels of a drawing unit (the Units codes); unknown codes as inches.
+    static void GetUnitLabels(int unitId, std::string* master, std::string* sub);
+    // The model's units for a drawing in `unitId`: the reference unit is feet for the imperial
+    // units and metres otherwise; master units are the drawing unit, sub units a thousandth of
+    // it, one storage unit the reference unit (scaled by the export scale), with the labels.
+    void SetModelUnits(dgn::CApplicationElement* model, int unitId) const;
 
     // What the run and the shape conversion read and set.
     COLORREF* Palette() { return m_palette; }

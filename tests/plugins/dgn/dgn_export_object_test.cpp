@@ -3,9 +3,15 @@
 // (template 159) driven by a WH_CBT hook.
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include "DesignFile.h"
+#include "ElementLinkages.h"
+#include "Library.h"
 #include "dgn/DGNExport.h"
 #include "dgn/resource.h"
+#include "elements/ApplicationElement.h"
 #include "tests/support/DialogCloser.h"
 
 namespace {
@@ -172,6 +178,87 @@ TEST(DgnExportObject, OptionsDialogChoosesTheMode)
             EXPECT_EQ(caption, "Export visible layers only");
         }
     }
+}
+
+// The palette: black, then the library's DGN colours 1 to 255.
+TEST(DgnExportObject, PaletteFromTheLibrary)
+{
+    Exporter e;
+    e.Palette()[0] = RGB(9, 9, 9);
+    e.FillPalette();
+    EXPECT_EQ(e.Palette()[0], 0u);
+    for (int i : {1, 7, 255})
+        EXPECT_EQ(e.Palette()[i], static_cast<COLORREF>(dgn::GetColorRGB(i, nullptr))) << i;
+}
+
+// The model's units for drawings in millimetres, feet and no unit (and a scaled export), set on a
+// new file's model, saved, and read back from the file by the library.
+TEST(DgnExportObject, ModelUnitsWrittenAndReadBack)
+{
+    ASSERT_TRUE(dgn::InitializeLibrary(9964, 1));
+    struct Case {
+        const char* name;
+        int unit;
+        double scale;
+        const char* master;
+        const char* sub;
+        double masterNumerator, masterDenominator, uors, storageNumerator, storageDenominator;
+        std::uint32_t system;  // bits 3 to 5 of both unit words
+    };
+    const Case cases[] = {
+        {"mm", 4, 1.0, "mm", "mkm", 1000, 1, 1000, 0, 0, 2},
+        {"ft", 2, 1.0, "ft", "mft", 304.8, 304.8, 1, 3048, 10000, 1},
+        {"unitless", 0, 1.0, "'", "\"", 1000, 1, 1, 0, 0, 2},
+        {"mm scaled by 4", 4, 4.0, "mm", "mkm", 1000, 1, 250, 0, 0, 2},
+    };
+    for (const Case& c : cases) {
+        const std::string path = std::string("dgn_units_") + c.name + ".dgn";
+        std::remove(path.c_str());
+        std::unique_ptr<dgn::CDesignFile> file(dgn::CDesignFile::CreateNew(path.c_str()));
+        ASSERT_NE(file, nullptr) << c.name;
+        int cursor = 0;
+        dgn::CApplicationElement* model = file->GetNextModel(&cursor);
+        ASSERT_NE(model, nullptr) << c.name;
+        const double seedStorage[2] = {model->GetStorageUnitsNumerator(), model->GetStorageUnitsDenominator()};
+        Exporter e;
+        e.SetScale(c.scale);
+        e.SetModelUnits(model, c.unit);
+        ASSERT_EQ(file->SaveAsA(path.c_str(), 1), 1) << c.name;
+        file.reset();
+
+        std::unique_ptr<dgn::CDesignFile> back(dgn::OpenDesignFile(path.c_str()));
+        ASSERT_NE(back, nullptr) << c.name;
+        cursor = 0;
+        model = back->GetNextModel(&cursor);
+        ASSERT_NE(model, nullptr) << c.name;
+        EXPECT_NEAR(model->GetMasterUnitsNumerator(), c.masterNumerator, 1e-9) << c.name;
+        EXPECT_NEAR(model->GetMasterUnitsDenominator(), c.masterDenominator, 1e-9) << c.name;
+        EXPECT_NEAR(model->GetSubUnitsNumerator(), c.masterNumerator, 1e-9) << c.name;
+        EXPECT_NEAR(model->GetSubUnitsDenominator(), 1000 * c.masterDenominator, 1e-9) << c.name;
+        EXPECT_NEAR(model->GetUorScale(), c.uors, 1e-9) << c.name;
+        if (c.storageNumerator != 0) {
+            EXPECT_NEAR(model->GetStorageUnitsNumerator(), c.storageNumerator, 1e-9) << c.name;
+            EXPECT_NEAR(model->GetStorageUnitsDenominator(), c.storageDenominator, 1e-9) << c.name;
+        } else {
+            EXPECT_EQ(model->GetStorageUnitsNumerator(), seedStorage[0]) << c.name << ": the seed's";
+            EXPECT_EQ(model->GetStorageUnitsDenominator(), seedStorage[1]) << c.name;
+        }
+        EXPECT_EQ((model->GetMasterUnitsFlags() >> 3) & 7, c.system) << c.name;
+        EXPECT_EQ((model->GetSubUnitsFlags() >> 3) & 7, c.system) << c.name;
+        EXPECT_EQ(model->GetMasterUnitsFlags() & 7, 1u) << c.name;
+        char label[32] = "";
+        ASSERT_NE(model->GetAttributes(), nullptr);
+        EXPECT_TRUE(model->GetAttributes()->GetStringLinkage(19, label, sizeof label)) << c.name;
+        EXPECT_STREQ(label, c.master) << c.name;
+        EXPECT_TRUE(model->GetAttributes()->GetStringLinkage(20, label, sizeof label)) << c.name;
+        EXPECT_STREQ(label, c.sub) << c.name;
+    }
+    dgn::ShutdownLibrary();
+    std::string master, sub;
+    CDGNExport::GetUnitLabels(99, &master, &sub);
+    EXPECT_EQ(master + sub, "'\"") << "an unknown unit as inches";
+    CDGNExport::GetUnitLabels(8, &master, &sub);
+    EXPECT_EQ(master + " " + sub, "mk\" n\"");
 }
 
 } // namespace
