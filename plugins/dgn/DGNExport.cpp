@@ -1,10 +1,13 @@
 #include "DGNExport.h"
 #include <algorithm>
 #include <cmath>
+#include <vector>
 #include "DGNUnits.h"
 #include "DesignFile.h"
 #include "ElementLinkages.h"
 #include "elements/ApplicationElement.h"
+#include "elements/LevelEntryElement.h"
+#include "elements/LevelMaskElement.h"
 #include "ExportOptionsDialog.h"
 
 namespace {
@@ -15,6 +18,9 @@ const int kMetres = 6;
 // The string linkages of a model header that hold the unit labels.
 const std::uint32_t kMasterLabelLinkage = 19;
 const std::uint32_t kSubLabelLinkage = 20;
+// The flags of an exported level (displayed, and the view overrides the drawing never sets).
+const std::uint16_t kExportedLevelFlags = 0x266;
+const std::uint32_t kMinimumMaskBits = 16;
 
 // Degrees per radian as the angle mapping has always used it (not 57.29577951308232).
 const double kDegreesPerRadian = 57.29577951308239;
@@ -238,4 +244,53 @@ void CDGNExport::SetModelUnits(dgn::CApplicationElement* model, int unitId) cons
     if (m_scale != 0 && m_scale != 1.0)
         uors /= m_scale;
     model->SetUorScale(uors);
+}
+
+int CDGNExport::AddLevel(dgn::CDesignFile* file, long layerId, const char* name, unsigned penColour, unsigned hatchColour)
+{
+    dgn::CLevelEntryElement* level = file ? dgn::CLevelEntryElement::Create(file, 0) : nullptr;
+    if (!level)
+        return 0;
+    level->SetName(name ? name : "");
+    level->AssignNewLevelNumber();
+    dgn::LevelData* data = level->GetLevelData();
+    data->levelStyle = 0;
+    data->levelWeight = 0;
+    data->levelColor = GetNearestColor(penColour);
+    data->levelFillColor = GetNearestColor(hatchColour);
+    data->levelFlags = kExportedLevelFlags;
+    data->levelCode = static_cast<std::uint32_t>(layerId - 1);
+    level->Touch();
+    const int number = static_cast<int>(level->GetLevelNumber());
+    m_layerLevels[layerId] = number;
+    return number;
+}
+
+std::uint32_t CDGNExport::LevelMaskBits() const
+{
+    long highest = 0;
+    for (const auto& entry : m_layerLevels)
+        highest = std::max(highest, entry.second);
+    const std::uint32_t bits = (static_cast<std::uint32_t>(highest) + 7) / 8 * 8;
+    return std::max(bits, kMinimumMaskBits);
+}
+
+dgn::CLevelMaskElement* CDGNExport::MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
+                                                  const std::set<long>& hiddenLayers) const
+{
+    if (!file)
+        return nullptr;
+    const std::uint32_t bits = LevelMaskBits();
+    // Every level on; whole 16-bit words, as the mask stores them.
+    const std::vector<std::uint8_t> on((bits + 15) / 16 * 2, 0xFF);
+    dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, viewNumber, bits, on.data());
+    if (!mask)
+        return nullptr;
+    for (const auto& entry : m_layerLevels)
+        if (hiddenLayers.count(entry.first) && entry.second >= 1)
+            mask->SetLevelOff(static_cast<std::uint32_t>(entry.second - 1), 0);
+    // Owned by the file from here, and written with it.
+    file->AddChild(mask);
+    mask->Touch();
+    return mask;
 }

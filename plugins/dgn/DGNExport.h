@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include "common/VExporter.h"
 
@@ -15,6 +16,7 @@
 namespace dgn {
 class CApplicationElement;
 class CDesignFile;
+class CLevelMaskElement;
 }
 
 class DGN_PLUGIN_CLASS CDGNExport : public CVExporter
@@ -85,6 +87,19 @@ public:
     // units and metres otherwise; master units are the drawing unit, sub units a thousandth of
     // it, one storage unit the reference unit (scaled by the export scale), with the labels.
     void SetModelUnits(dgn::CApplicationElement* model, int unitId) const;
+
+    // A new level of model 0 for a layer: its name (empty kept), its pen and hatch colours as
+    // palette indices, flags 0x266 and the code layer ID - 1, numbered the lowest free number of
+    // the file's level table and entered in the layer-to-level map. The number, 0 when the level
+    // cannot be made.
+    int AddLevel(dgn::CDesignFile* file, long layerId, const char* name, unsigned penColour, unsigned hatchColour);
+    // A level mask of model 0 for a view with the levels of the hidden layers off. It holds a bit
+    // for every level number written (the highest decides, as numbers come from the file's level
+    // table and need not follow the layer count), at least 16, in whole bytes.
+    dgn::CLevelMaskElement* MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
+                                          const std::set<long>& hiddenLayers) const;
+    // The bits such a mask holds.
+    std::uint32_t LevelMaskBits() const;
 
     // What the run and the shape conversion read and set.
     COLORREF* Palette() { return m_palette; }

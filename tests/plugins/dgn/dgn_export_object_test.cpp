@@ -5,13 +5,19 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <set>
+#include <vector>
 #include <string>
 #include "DesignFile.h"
+#include "DgnString.h"
 #include "ElementLinkages.h"
 #include "Library.h"
 #include "dgn/DGNExport.h"
 #include "dgn/resource.h"
+#include "EntityIterator.h"
 #include "elements/ApplicationElement.h"
+#include "elements/LevelEntryElement.h"
+#include "elements/LevelMaskElement.h"
 #include "tests/support/DialogCloser.h"
 
 namespace {
@@ -259,6 +265,79 @@ TEST(DgnExportObject, ModelUnitsWrittenAndReadBack)
     EXPECT_EQ(master + sub, "'\"") << "an unknown unit as inches";
     CDGNExport::GetUnitLabels(8, &master, &sub);
     EXPECT_EQ(master + " " + sub, "mk\" n\"");
+}
+
+// Levels for the layers: names (an empty one kept), colours as palette indices, flags and code,
+// numbered from the file's level table; the level mask has a bit for the highest level number
+// written (at least 16, whole bytes) with the hidden layers' levels off. Written and read back.
+TEST(DgnExportObject, LevelsAndTheLevelMask)
+{
+    ASSERT_TRUE(dgn::InitializeLibrary(9964, 1));
+    struct Case {
+        const char* name;
+        int taken;   // levels the file had before, numbered 1 up
+        int layers;  // layer IDs 12, 13, ...; every second one hidden
+        std::uint32_t bits;
+    };
+    const Case cases[] = {
+        {"4 layers", 0, 4, 16},
+        {"17 layers", 0, 17, 24},
+        {"4 layers after 16 taken levels", 16, 4, 24},
+    };
+    for (const Case& c : cases) {
+        const std::string path = std::string("dgn_levels_") + std::to_string(c.taken) + "_" + std::to_string(c.layers) + ".dgn";
+        std::unique_ptr<dgn::CDesignFile> file(dgn::CDesignFile::CreateNew(path.c_str()));
+        ASSERT_NE(file, nullptr);
+        for (int i = 0; i < c.taken; ++i) {
+            dgn::CLevelEntryElement* other = dgn::CLevelEntryElement::Create(file.get(), 0);
+            other->AssignNewLevelNumber();
+            other->Touch();
+        }
+        Exporter e;
+        e.FillPalette();
+        std::set<long> hidden;
+        std::vector<int> numbers;
+        for (int i = 0; i < c.layers; ++i) {
+            const long layer = 12 + i;
+            if (i % 2)
+                hidden.insert(layer);
+            const std::string name = i == 0 ? "" : "L" + std::to_string(i);
+            numbers.push_back(e.AddLevel(file.get(), layer, name.c_str(), RGB(255, 0, 0), 0x20000000));
+        }
+        EXPECT_EQ(numbers.front(), c.taken + 1) << c.name << ": the lowest free number";
+        EXPECT_EQ(e.LevelMaskBits(), c.bits) << c.name;
+        dgn::CLevelMaskElement* mask = e.MakeLevelMask(file.get(), 0, hidden);
+        ASSERT_NE(mask, nullptr);
+        EXPECT_EQ(mask->GetBitCount(), c.bits) << c.name;
+        for (int i = 0; i < c.layers; ++i)
+            EXPECT_EQ(mask->IsLevelOn(numbers[i]), i % 2 == 0) << c.name << " level " << numbers[i];
+        EXPECT_TRUE(mask->IsLevelOn(1) || c.taken == 0) << "levels of no hidden layer stay on";
+        ASSERT_EQ(file->SaveAsA(path.c_str(), 1), 1);
+        file.reset();
+
+        std::unique_ptr<dgn::CDesignFile> back(dgn::OpenDesignFile(path.c_str()));
+        ASSERT_NE(back, nullptr);
+        for (int i = 0; i < c.layers; ++i) {
+            dgn::CLevelEntryElement* level = back->GetLevel(numbers[i]);
+            ASSERT_NE(level, nullptr) << c.name << " level " << numbers[i];
+            EXPECT_EQ(level->GetLevelFlags(), 0x266) << c.name;
+            EXPECT_EQ(level->GetLevelData()->levelCode, static_cast<std::uint32_t>(12 + i - 1)) << c.name;
+            EXPECT_EQ(level->GetLevelData()->levelColor, e.GetNearestColor(RGB(255, 0, 0))) << c.name;
+            EXPECT_EQ(level->GetLevelData()->levelFillColor, -1) << c.name << ": by-level hatch";
+            EXPECT_STREQ(level->GetName()->CStr(), i == 0 ? "" : ("L" + std::to_string(i)).c_str()) << c.name;
+        }
+        int masks = 0;
+        std::unique_ptr<dgn::CEntityIterator> walk(back->CreateChildIterator(nullptr));
+        for (dgn::IEntity* entity = walk ? walk->Next() : nullptr; entity; entity = walk->Next())
+            if (auto* read = dynamic_cast<dgn::CLevelMaskElement*>(entity)) {
+                ++masks;
+                EXPECT_EQ(read->GetBitCount(), c.bits) << c.name;
+                EXPECT_FALSE(read->IsLevelOn(numbers[1])) << c.name;
+                EXPECT_TRUE(read->IsLevelOn(numbers[0])) << c.name;
+            }
+        EXPECT_EQ(masks, 1) << c.name << ": the mask is in the file";
+    }
+    dgn::ShutdownLibrary();
 }
 
 } // namespace
