@@ -111,18 +111,21 @@ protected:
         }
     }
     void Command(int id) const { SendMessageA(PageWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    // The list's request to toggle a check cell, as a click on it sends.
-    void Toggle(int row, int column) const
+    // The list's request to edit a cell: with text, a name edit (as a slow second click sends);
+    // without, the toggle of a check cell (as a click on it sends). The page's answer.
+    LRESULT BeginEdit(int row, int column, char* text) const
     {
         NMLVDISPINFOA info = {};
         info.hdr.hwndFrom = List();
         info.hdr.idFrom = IDC_PAGE_LIST;
         info.hdr.code = LVN_BEGINLABELEDITA;
-        info.item.mask = LVIF_PARAM;
+        info.item.mask = text ? LVIF_TEXT : LVIF_PARAM;
         info.item.iItem = row;
         info.item.iSubItem = column;
-        SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
+        info.item.pszText = text;
+        return SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
     }
+    void Toggle(int row, int column) const { BeginEdit(row, column, nullptr); }
     // A click on a popup's last entry, as its list reports it; the entry's ID.
     static int ClickLastEntry(CListPopup& popup)
     {
@@ -154,19 +157,11 @@ protected:
         click.ptAction = POINT{cell.left + 3, (cell.top + cell.bottom) / 2};
         SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
     }
-    // The list's request to edit a row's name, as a slow second click sends; the page's answer.
     LRESULT BeginNameEdit(int row) const
     {
         char text[64] = "";
         ListView_GetItemText(List(), row, 0, text, sizeof text);
-        NMLVDISPINFOA info = {};
-        info.hdr.hwndFrom = List();
-        info.hdr.idFrom = IDC_PAGE_LIST;
-        info.hdr.code = LVN_BEGINLABELEDITA;
-        info.item.mask = LVIF_TEXT;
-        info.item.iItem = row;
-        info.item.pszText = text;
-        return SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
+        return BeginEdit(row, 0, text);
     }
     HWND Editor() const { return GetDlgItem(List(), IDC_CELL_EDITOR); }
     void EndEdit(const char* text) const
