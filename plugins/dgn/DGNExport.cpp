@@ -248,12 +248,12 @@ void CDGNExport::SetModelUnits(dgn::CApplicationElement* model, int unitId) cons
 
 int CDGNExport::AddLevel(dgn::CDesignFile* file, long layerId, const char* name, unsigned penColour, unsigned hatchColour)
 {
-    dgn::CLevelEntryElement* level = file ? dgn::CLevelEntryElement::Create(file, 0) : nullptr;
+    dgn::CLevelEntry* level = file ? dgn::CLevelEntry::Create(file, 0) : nullptr;
     if (!level)
         return 0;
     level->SetName(name ? name : "");
     level->AssignNewLevelNumber();
-    dgn::LevelData* data = level->GetLevelData();
+    dgn::LevelData* data = level->GetLevelRecord();
     data->levelStyle = 0;
     data->levelWeight = 0;
     data->levelColor = GetNearestColor(penColour);
