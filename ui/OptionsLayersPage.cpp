@@ -433,7 +433,8 @@ void COptionsLayersPage::UpdateButtons(bool enabled, int row)
     enable(IDC_LAYERS_DELETE, allowed && any && !isCurrent && deletable);
     enable(IDC_LAYERS_HIGHLIGHT, any);
     enable(IDC_LAYERS_SELECT, any);
-    enable(IDC_LAYERS_MERGE, any && many);
+    // Merge deletes layers as Delete does: it needs an editable drawing too.
+    enable(IDC_LAYERS_MERGE, allowed && any && many);
     enable(IDC_LAYERS_FRONT, any && layers);
     enable(IDC_LAYERS_BACK, any && layers);
 }
@@ -597,7 +598,9 @@ void COptionsLayersPage::StartNameEdit(int row)
 LRESULT COptionsLayersPage::OnToggle(int row, int column)
 {
     CLayer* layer = LayerOfRow(row);
-    if (!layer || column < kOn || column > kSelect || !CanEdit())
+    // Showing, enabling or locking a layer is allowed on a drawing that cannot be edited (a
+    // viewer turns layers off); it marks the drawing modified only where it can be edited.
+    if (!layer || column < kOn || column > kSelect)
         return TRUE;
     const int old = m_list.GetCheck(row, column);
     if (old < 0)
@@ -883,7 +886,9 @@ void COptionsLayersPage::OnContextMenu(const NMITEMACTIVATE* click)
 void COptionsLayersPage::ApplyToSelected(int command, int row, int column)
 {
     CLayer* clicked = LayerOfRow(row);
-    if (command == IDM_LAYERS_SET_SAME && !clicked)
+    // "Set the same" edits the colour and type cells, whose popups a drawing that cannot be
+    // edited does not open.
+    if (command == IDM_LAYERS_SET_SAME && (!clicked || !CanEdit()))
         return;
     const DWORD same = clicked ? ColumnValue(clicked, column) : 0;
     CLayer* current = m_control->GetCurrentLayer();
@@ -918,7 +923,10 @@ void COptionsLayersPage::ApplyToSelected(int command, int row, int column)
             SetColumnValue(layer, column, old);
         }
     }
-    EndUndoGroup(processed > 0);
+    // With nothing processed the page's undo step stays open as it was: closing it uncommitted
+    // would throw away the changes made before on this showing.
+    if (processed > 0)
+        EndUndoGroup(true);
     if (processed > 0 && column != kEnable && column != kSelect)
         m_control->Redraw(rfRedrawAll);
 }
@@ -940,6 +948,12 @@ LRESULT COptionsLayersPage::HandleCommand(UINT, WPARAM wParam, LPARAM, BOOL& han
 void COptionsLayersPage::OnCommand(int id)
 {
     if (!m_control)
+        return;
+    // The context menu reaches here too: what the buttons refuse on a drawing that cannot be
+    // edited, the commands refuse.
+    const bool edits = id == IDC_LAYERS_NEW || id == IDC_LAYERS_SET_CURRENT || id == IDC_LAYERS_DELETE ||
+                       id == IDC_LAYERS_MERGE;
+    if (edits && !CanEdit())
         return;
     const std::vector<CLayer*> layers = SelectedLayers();
     switch (id) {
@@ -1223,7 +1237,10 @@ void COptionsLayersPage::DeleteOrMergeLayers(bool remove, const std::vector<CLay
         bool done;
         if (remove && answer == IDNO) {
             BeginUndoGroup();
-            done = SUCCEEDED(m_control->DeleteShapeByID(id, TRUE, FALSE));
+            // A refused deletion answers S_FALSE: only a shape that went is done, or the layer
+            // would go with a shape still on it.
+            m_control->DeleteShapeByID(id, TRUE, FALSE);
+            done = m_control->GetShapeMap().Lookup(id) == nullptr;
         } else {
             done = move(shape);
         }

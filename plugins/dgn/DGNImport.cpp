@@ -1,8 +1,8 @@
 #include "DGNImport.h"
 #include <cmath>
-#include "lib/DesignFile.h"
-#include "lib/Point2dArray.h"
-#include "lib/Point3dArray.h"
+#include "DesignFile.h"
+#include "Point2dArray.h"
+#include "Point3dArray.h"
 
 CDGNImport::CDGNImport(IYVEXControlPtr control, void* user, ProgressCallback callback)
     : CVImporter(control, user, callback)

@@ -114,6 +114,7 @@ public:
         EXPECT_EQ(flags, DISPATCH_METHOD);
         Call call;
         call.id = id;
+        VARIANT_BOOL* proceed = nullptr;
         for (UINT i = p->cArgs; i-- > 0;) {
             VARIANTARG& v = p->rgvarg[i];
             call.types.push_back(v.vt);
@@ -124,7 +125,7 @@ public:
             case VT_BOOL: call.bools.push_back(v.boolVal != VARIANT_FALSE); break;
             case VT_BOOL | VT_BYREF:
                 call.proceedSeen = *v.pboolVal;
-                *v.pboolVal = answer;
+                proceed = v.pboolVal;
                 break;
             case VT_R4 | VT_BYREF:
                 call.floats.push_back(*v.pfltVal);
@@ -134,6 +135,8 @@ public:
             default: break;
             }
         }
+        if (proceed)
+            *proceed = decide ? decide(call) : answer;
         calls.push_back(call);
         if (onEvent)
             onEvent(call);
@@ -192,6 +195,9 @@ public:
     VARIANT_BOOL answer;
     bool setFloats = false;
     float floatAnswer = 0.0f;
+    // When set, gives each event's proceed answer in place of `answer` (a host refusing one
+    // event or one shape).
+    std::function<VARIANT_BOOL(const Call&)> decide;
     // Runs after each event is recorded (a host acting inside the event).
     std::function<void(const Call&)> onEvent;
     ULONG m_refs = 1;

@@ -13,6 +13,7 @@
 #include "model/Layer.h"
 #include "persistence/DrawingSettingMap.h"
 #include "tests/ui/OptionsPageSupport.h"
+#include "ui/ColorPopupMenu.h"
 #include "ui/CustomMessageBox.h"
 #include "ui/OptionsLayersPage.h"
 
@@ -110,18 +111,21 @@ protected:
         }
     }
     void Command(int id) const { SendMessageA(PageWindow(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-    // The list's request to toggle a check cell, as a click on it sends.
-    void Toggle(int row, int column) const
+    // The list's request to edit a cell: with text, a name edit (as a slow second click sends);
+    // without, the toggle of a check cell (as a click on it sends). The page's answer.
+    LRESULT BeginEdit(int row, int column, char* text) const
     {
         NMLVDISPINFOA info = {};
         info.hdr.hwndFrom = List();
         info.hdr.idFrom = IDC_PAGE_LIST;
         info.hdr.code = LVN_BEGINLABELEDITA;
-        info.item.mask = LVIF_PARAM;
+        info.item.mask = text ? LVIF_TEXT : LVIF_PARAM;
         info.item.iItem = row;
         info.item.iSubItem = column;
-        SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
+        info.item.pszText = text;
+        return SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&info));
     }
+    void Toggle(int row, int column) const { BeginEdit(row, column, nullptr); }
     // A click on a popup's last entry, as its list reports it; the entry's ID.
     static int ClickLastEntry(CListPopup& popup)
     {
@@ -132,6 +136,32 @@ protected:
         click.iItem = last;
         SendMessageA(popup.GetHandle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&click));
         return static_cast<int>(popup.GetList().GetItemData(last));
+    }
+    // A right click on a cell, as the list reports it.
+    void RightClick(int row, int column) const
+    {
+        RECT cell = {}, client = {};
+        ListView_GetSubItemRect(List(), row, column, LVIR_BOUNDS, &cell);
+        GetClientRect(List(), &client);
+        // A column beyond the list's width is scrolled into view first, as the user would.
+        if (cell.left + 3 >= client.right) {
+            ListView_Scroll(List(), cell.left - client.left, 0);
+            ListView_GetSubItemRect(List(), row, column, LVIR_BOUNDS, &cell);
+        }
+        NMITEMACTIVATE click = {};
+        click.hdr.hwndFrom = List();
+        click.hdr.idFrom = IDC_PAGE_LIST;
+        click.hdr.code = NM_RCLICK;
+        click.iItem = row;
+        click.iSubItem = column;
+        click.ptAction = POINT{cell.left + 3, (cell.top + cell.bottom) / 2};
+        SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
+    }
+    LRESULT BeginNameEdit(int row) const
+    {
+        char text[64] = "";
+        ListView_GetItemText(List(), row, 0, text, sizeof text);
+        return BeginEdit(row, 0, text);
     }
     HWND Editor() const { return GetDlgItem(List(), IDC_CELL_EDITOR); }
     void EndEdit(const char* text) const
@@ -605,18 +635,7 @@ TEST_F(LayersPage, ContextMenuOffersByColumnAndSkipsTheCurrentLayer)
     bool sameInColour = false, onInColour = false, sameInOn = false, onInOn = false, sameOneRow = false;
     RunSheet(OPTPAGE_LAYERSDLG, [&](DialogDriver& d) {
         d.Do([&] {
-            auto rightClick = [&](int row, int column) {
-                RECT cell = {};
-                ListView_GetSubItemRect(List(), row, column, LVIR_BOUNDS, &cell);
-                NMITEMACTIVATE click = {};
-                click.hdr.hwndFrom = List();
-                click.hdr.idFrom = IDC_PAGE_LIST;
-                click.hdr.code = NM_RCLICK;
-                click.iItem = row;
-                click.iSubItem = column;
-                click.ptAction = POINT{cell.left + 3, (cell.top + cell.bottom) / 2};
-                SendMessageA(PageWindow(), WM_NOTIFY, IDC_PAGE_LIST, reinterpret_cast<LPARAM>(&click));
-            };
+            auto rightClick = [&](int row, int column) { RightClick(row, column); };
             Select({"0", "Walls"});
             MenuRecord::Answer() = 0;
             rightClick(1, LP::kColor);
@@ -698,4 +717,269 @@ TEST_F(LayersPage, CustomMessageBoxTakesTheCallersCaptions)
     MessageBoxes::Answer() = IDOK;
     EXPECT_EQ(ShowCustomMessageBox("Merge?", "Warning", MB_OKCANCEL | MB_ICONSTOP), IDOK);
     EXPECT_EQ(MessageBoxes::Texts().back(), "Warning: Merge?");
+}
+
+// The colour cells choose through the colour popup (a swatch answered by the menu hook); a veto
+// keeps the old colour. Select and Highlight take the root's shapes of the chosen layers.
+TEST_F(LayersPage, ColourCellsSelectAndHighlight)
+{
+    CLayer* walls = AddLayer("Walls");
+    walls->SetPenColor(RGB(1, 2, 3));
+    CShape* wall = AddShape(walls);
+    AddShape(Base());
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    PopupMenuHandler previous = SetPopupMenuHandler(&MenuRecord::Show);
+    MenuRecord::Answer() = 3; // the third swatch
+    std::vector<CShape*> selected, highlighted;
+    DWORD cellColour = 0;
+    RunSheet(OPTPAGE_LAYERSDLG, [&](DialogDriver& d) {
+        d.Do([&] { SendMessageA(PageWindow(), CCellListView::kPopupRequest, RowOf("Walls"), LP::kColor); });
+        d.Do([&] {
+            cellColour = Object()->GetList().GetRowData(RowOf("Walls"))->GetColour(LP::kColor);
+            sink.answer = VARIANT_FALSE;
+            MenuRecord::Answer() = 5;
+            SendMessageA(PageWindow(), CCellListView::kPopupRequest, RowOf("Walls"), LP::kHatchColor);
+            sink.answer = VARIANT_TRUE;
+            Select({"Walls"});
+            Command(IDC_LAYERS_SELECT);
+            Command(IDC_LAYERS_HIGHLIGHT);
+            selected = control->GetSelectionGroup()->Children();
+            highlighted = static_cast<CGroup*>(control->GetShapeMap().Lookup(HIGHLIGHTS_ID))->Children();
+        });
+    });
+    SetPopupMenuHandler(previous);
+    EXPECT_EQ(walls->GetPenColor(), CColorPopupMenu::SwatchColours()[2]);
+    EXPECT_EQ(cellColour, CColorPopupMenu::SwatchColours()[2]);
+    EXPECT_NE(walls->GetHatchColor(), CColorPopupMenu::SwatchColours()[4]) << "vetoed";
+    EXPECT_EQ(selected, std::vector<CShape*>{wall});
+    EXPECT_EQ(highlighted, std::vector<CShape*>{wall});
+}
+
+// The host's refusals in the middle of Delete and Merge: a refused move stops with the layer and
+// its shapes where they were; a refused deletion of a shape ("&Delete") keeps the layer that still
+// holds it; a refused layer deletion keeps the layer with its shapes already moved; a refused
+// drawing setting keeps the setting's layer and the layer.
+TEST_F(LayersPage, DeleteAndMergeStopAtTheHostsVeto)
+{
+    CLayer* doors = AddLayer("Doors");
+    CLayer* roof = AddLayer("Roof");
+    CLayer* attic = AddLayer("Attic");
+    CLayer* cellar = AddLayer("Cellar");
+    CShape* door = AddShape(doors);
+    CShape* tile = AddShape(roof);
+    CShape* beam = AddShape(attic);
+    CShape* barrel = AddShape(cellar);
+    CDrawingSettingRecord* setting = control->GetCurrentDrawingSetting();
+    ASSERT_NE(setting, nullptr);
+    CLayer* const settingLayer = setting->Layer;
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    DISPID refused = 0;
+    LONG refusedId = 0; // 0: every event of that kind
+    sink.decide = [&](const EventSink::Call& call) {
+        const bool match = call.id == refused && (refusedId == 0 || (!call.ints.empty() && call.ints[0] == refusedId));
+        return match ? VARIANT_FALSE : VARIANT_TRUE;
+    };
+    MessageBoxes boxes;
+    std::vector<std::string> rows;
+    RunSheet(OPTPAGE_LAYERSDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            refused = cetOnEndEditShape;
+            Select({"Doors"});
+            MessageBoxes::Answer() = IDYES; // "&Move"
+            Command(IDC_LAYERS_DELETE);
+
+            refused = cetOnDeleteShape;
+            refusedId = tile->GetId();
+            Select({"Roof"});
+            MessageBoxes::Answer() = IDNO; // "&Delete"
+            Command(IDC_LAYERS_DELETE);
+
+            refusedId = attic->GetId();
+            Select({"Attic"});
+            MessageBoxes::Answer() = IDYES;
+            Command(IDC_LAYERS_DELETE);
+
+            refused = cetOnEndEditShape;
+            refusedId = 0;
+            Select({"Doors", "Cellar"}); // into Cellar, the first in list order
+            MessageBoxes::Answer() = IDOK;
+            Command(IDC_LAYERS_MERGE);
+
+            setting->Layer = cellar;
+            refused = cetOnEditDrawingSetting;
+            Select({"Cellar"});
+            MessageBoxes::Answer() = IDYES;
+            Command(IDC_LAYERS_DELETE);
+            rows = RowNames();
+        });
+    });
+    const std::string stillShapes = "Warning: This layer can't be deleted as it contains shapes.";
+    const std::string usedInSettings = "Warning: This layer can't be deleted while used in drawing settings.";
+    std::vector<std::string> warnings;
+    for (const std::string& text : MessageBoxes::Texts())
+        if (text == stillShapes || text == usedInSettings)
+            warnings.push_back(text);
+    EXPECT_EQ(warnings, (std::vector<std::string>{stillShapes, stillShapes, stillShapes, usedInSettings}));
+    EXPECT_EQ(LayerNames(), (std::vector<std::string>{"0", "Doors", "Roof", "Attic", "Cellar"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"0", "Attic", "Cellar", "Doors", "Roof"})) << "every row stays";
+    EXPECT_EQ(door->GetLayer(), doors) << "the refused move";
+    EXPECT_EQ(control->GetShapeMap().Lookup(tile->GetId()), tile) << "the refused deletion";
+    EXPECT_EQ(tile->GetLayer(), roof);
+    EXPECT_EQ(beam->GetLayer(), Base()) << "moved before the layer's deletion was refused";
+    EXPECT_EQ(barrel->GetLayer(), Base()) << "moved to the current layer before the setting refused";
+    EXPECT_EQ(setting->Layer, cellar);
+    setting->Layer = settingLayer;
+}
+
+// "Set the same" gives the clicked row's value of the clicked column to every selected layer, each
+// row showing its new value; a layer the host refuses keeps its own. A menu command that changes
+// nothing leaves the showing's undo step as it was.
+TEST_F(LayersPage, SetTheSameCopiesTheClickedCell)
+{
+
+    CLayer* a = AddLayer("A");
+    CLayer* b = AddLayer("B");
+    CLayer* c = AddLayer("C");
+    CLayer* d = AddLayer("D");
+    a->SetPenColor(RGB(200, 0, 0));
+    b->SetPenColor(RGB(0, 200, 0));
+    c->SetPenColor(RGB(0, 0, 200));
+    d->SetPenColor(RGB(9, 9, 9));
+    // A pattern of the drawing's table (a layer keeps no by-layer pattern), or one it lacks.
+    const auto& patterns = control->GetHatchPatternMap().Patterns();
+    const int pattern = patterns.empty() ? 77 : patterns.begin()->first;
+    const std::string patternText = patterns.empty() || !patterns.begin()->second->GetName()
+                                        ? "UnknownPattern"
+                                        : patterns.begin()->second->GetName();
+    b->SetHatchPatternId(pattern);
+    EventSink sink;
+    Connection connection(control->GetControllingUnknown(), &sink);
+    sink.decide = [&](const EventSink::Call& call) {
+        return call.id == cetOnEndEditShape && !call.ints.empty() && call.ints[0] == c->GetId() ? VARIANT_FALSE : VARIANT_TRUE;
+    };
+    PopupMenuHandler previous = SetPopupMenuHandler(&MenuRecord::Show);
+    DWORD cellOfA = 0;
+    std::string hatchTextOfA, sameText;
+    const size_t before = UndoSteps();
+    RunSheet(OPTPAGE_LAYERSDLG, [&](DialogDriver& dd) {
+        dd.Do([&] {
+            Select({"A", "B", "C"});
+            MenuRecord::Answer() = IDM_LAYERS_SET_SAME;
+            RightClick(RowOf("B"), LP::kColor);
+            cellOfA = Object()->GetList().GetRowData(RowOf("A"))->GetColour(LP::kColor);
+            RightClick(RowOf("B"), LP::kHatchType);
+            hatchTextOfA = CellText(RowOf("A"), LP::kHatchType);
+        });
+    });
+    SetPopupMenuHandler(previous);
+    EXPECT_EQ(a->GetPenColor(), static_cast<DWORD>(RGB(0, 200, 0)));
+    EXPECT_EQ(cellOfA, static_cast<DWORD>(RGB(0, 200, 0)));
+    EXPECT_EQ(c->GetPenColor(), static_cast<DWORD>(RGB(0, 0, 200))) << "refused";
+    EXPECT_EQ(d->GetPenColor(), static_cast<DWORD>(RGB(9, 9, 9))) << "not selected";
+    EXPECT_EQ(a->GetHatchPatternId(), pattern);
+    EXPECT_EQ(hatchTextOfA, patternText);
+    EXPECT_EQ(UndoSteps(), before + 2) << "each menu command closes the showing's step";
+    UndoLast();
+    UndoLast();
+    EXPECT_EQ(a->GetPenColor(), static_cast<DWORD>(RGB(200, 0, 0)));
+    EXPECT_NE(a->GetHatchPatternId(), pattern);
+}
+
+// OK keeps what the page changed, as one undo step, even after a menu command that had nothing to
+// change (the current layer alone, which stays on).
+TEST_F(LayersPage, OkKeepsTheChangesAsOneUndoStep)
+{
+    CLayer* walls = AddLayer("Walls");
+    control->SetModified(false);
+    PopupMenuHandler previous = SetPopupMenuHandler(&MenuRecord::Show);
+    const size_t before = UndoSteps();
+    RunSheet(
+        OPTPAGE_LAYERSDLG,
+        [&](DialogDriver& d) {
+            d.Do([&] {
+                Toggle(RowOf("Walls"), LP::kEnable);
+                Select({"0"});
+                MenuRecord::Answer() = IDM_LAYERS_OFF_SELECTED;
+                RightClick(RowOf("0"), LP::kOn);
+            });
+        },
+        PSBTN_OK);
+    SetPopupMenuHandler(previous);
+    EXPECT_FALSE(walls->HasState(CShape::stEnabled));
+    EXPECT_TRUE(Base()->HasState(CShape::stVisible));
+    EXPECT_TRUE(control->IsModified());
+    EXPECT_EQ(UndoSteps(), before + 1);
+    UndoLast();
+    EXPECT_TRUE(walls->HasState(CShape::stEnabled));
+}
+
+// A drawing that cannot be edited: New, Set Current, Delete and Merge are disabled and refused
+// (the context menu sends them too), the name edit, the cell popups and "Set the same" are
+// refused; the check cells still show and hide layers without marking the drawing modified.
+TEST_F(LayersPage, ReadOnlyDrawingRefusesEditsAndKeepsTheChecks)
+{
+    CLayer* walls = AddLayer("Walls");
+    CLayer* doors = AddLayer("Doors");
+    walls->SetPenColor(RGB(1, 1, 1));
+    doors->SetPenColor(RGB(2, 2, 2));
+    CShape* onWalls = AddShape(walls);
+    control->SetReadOnly(true);
+    control->SetModified(false);
+    MessageBoxes boxes;
+    MessageBoxes::Answer() = IDYES;
+    PopupMenuHandler previous = SetPopupMenuHandler(&MenuRecord::Show);
+    std::map<int, bool> enabled;
+    LRESULT editAnswer = 0;
+    bool editorOpen = true, colourMenuShown = true, lineTypeShown = true;
+    std::vector<CShape*> selected;
+    RunSheet(OPTPAGE_LAYERSDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Select({"Walls", "Doors"});
+            for (int id : {IDC_LAYERS_NEW, IDC_LAYERS_SET_CURRENT, IDC_LAYERS_DELETE, IDC_LAYERS_MERGE,
+                           IDC_LAYERS_SELECT, IDC_LAYERS_HIGHLIGHT})
+                enabled[id] = IsWindowEnabled(Item(id)) != FALSE;
+            Command(IDC_LAYERS_MERGE);
+            MenuRecord::Answer() = IDM_LAYERS_SET_SAME;
+            RightClick(RowOf("Walls"), LP::kColor);
+            Select({"Walls"});
+            Command(IDC_LAYERS_NEW);
+            Command(IDC_LAYERS_SET_CURRENT);
+            MenuRecord::Answer() = IDC_LAYERS_DELETE;
+            RightClick(RowOf("Walls"), LP::kName);
+            editAnswer = BeginNameEdit(RowOf("Walls"));
+            editorOpen = Editor() != nullptr;
+            MenuRecord::Items().clear();
+            MenuRecord::Answer() = 3;
+            SendMessageA(PageWindow(), CCellListView::kPopupRequest, RowOf("Walls"), LP::kColor);
+            colourMenuShown = !MenuRecord::Items().empty();
+            SendMessageA(PageWindow(), CCellListView::kPopupRequest, RowOf("Walls"), LP::kLineType);
+            lineTypeShown = Object()->GetLineTypePopup().IsWindow();
+            Toggle(RowOf("Walls"), LP::kOn);
+            Command(IDC_LAYERS_SELECT);
+            selected = control->GetSelectionGroup()->Children();
+        });
+    });
+    SetPopupMenuHandler(previous);
+    control->SetReadOnly(false);
+    EXPECT_FALSE(enabled[IDC_LAYERS_NEW]);
+    EXPECT_FALSE(enabled[IDC_LAYERS_SET_CURRENT]);
+    EXPECT_FALSE(enabled[IDC_LAYERS_DELETE]);
+    EXPECT_FALSE(enabled[IDC_LAYERS_MERGE]);
+    EXPECT_TRUE(enabled[IDC_LAYERS_SELECT]);
+    EXPECT_TRUE(enabled[IDC_LAYERS_HIGHLIGHT]);
+    EXPECT_EQ(LayerNames(), (std::vector<std::string>{"0", "Walls", "Doors"})) << "nothing created, merged or deleted";
+    EXPECT_EQ(onWalls->GetLayer(), walls);
+    EXPECT_EQ(control->GetCurrentLayer(), Base());
+    EXPECT_EQ(doors->GetPenColor(), static_cast<DWORD>(RGB(2, 2, 2))) << "\"Set the same\" refused";
+    EXPECT_EQ(walls->GetPenColor(), static_cast<DWORD>(RGB(1, 1, 1)));
+    EXPECT_NE(editAnswer, 0);
+    EXPECT_FALSE(editorOpen);
+    EXPECT_FALSE(colourMenuShown);
+    EXPECT_FALSE(lineTypeShown);
+    EXPECT_FALSE(walls->HasState(CShape::stVisible)) << "the check cells still work";
+    EXPECT_FALSE(control->IsModified());
+    EXPECT_EQ(selected, std::vector<CShape*>{onWalls});
+    EXPECT_TRUE(MessageBoxes::Texts().empty());
 }

@@ -5,14 +5,14 @@
 #include <windows.h>
 #include <cmath>
 #include <vector>
-#include "DGNImport.h"
-#include "TextPlacement.h"
+#include "dgn/DGNImport.h"
+#include "dgn/TextPlacement.h"
 #include "afx/ModuleState.h"
 #include "afx/Wnd.h"
-#include "lib/DesignFile.h"
-#include "lib/Library.h"
-#include "lib/Point2dArray.h"
-#include "lib/Point3dArray.h"
+#include "DesignFile.h"
+#include "Library.h"
+#include "Point2dArray.h"
+#include "Point3dArray.h"
 
 namespace {
 

@@ -113,6 +113,11 @@ double CApplicationElement::GetStorageUnitsNumerator() const { return LoadF64(m_
 double CApplicationElement::GetStorageUnitsDenominator() const { return LoadF64(m_body + kStorageRatioAt + 8); }
 std::uint32_t CApplicationElement::GetBackgroundColor() const { return LoadU32(m_body + kBackgroundAt); }
 
+std::uint32_t CApplicationElement::GetMasterUnitsFlags() const { return LoadU32(m_body + kMasterUnitsAt); }
+std::uint32_t CApplicationElement::GetSubUnitsFlags() const { return LoadU32(m_body + kSubUnitsAt); }
+void CApplicationElement::SetMasterUnitsFlags(std::uint32_t flags) { StoreU32(m_body + kMasterUnitsAt, flags); }
+void CApplicationElement::SetSubUnitsFlags(std::uint32_t flags) { StoreU32(m_body + kSubUnitsAt, flags); }
+
 void CApplicationElement::SetFlags2(std::uint32_t flags) { StoreU32(m_body + kFlags2At, flags); }
 
 void CApplicationElement::SetMasterUnitsRatio(double numerator, double denominator)

@@ -45,6 +45,11 @@ public:
     double GetStorageUnitsNumerator() const;
     double GetStorageUnitsDenominator() const;
     std::uint32_t GetBackgroundColor() const;
+    // The master and sub unit words: base in bits 0 to 2, system in bits 3 to 5.
+    std::uint32_t GetMasterUnitsFlags() const;
+    std::uint32_t GetSubUnitsFlags() const;
+    void SetMasterUnitsFlags(std::uint32_t flags);
+    void SetSubUnitsFlags(std::uint32_t flags);
     void SetFlags2(std::uint32_t flags);
     void SetMasterUnitsRatio(double numerator, double denominator);
     void SetSubUnitsRatio(double numerator, double denominator);

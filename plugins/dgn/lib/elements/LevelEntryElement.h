@@ -41,6 +41,8 @@ public:
     virtual CDgnString* GetName() const;
     virtual CDgnString* GetName2() const;
     virtual LevelData* GetLevelData();
+    // The converter's name for the level record (never null).
+    LevelData* GetLevelRecord() { return GetLevelData(); }
     // The lowest level number from 1 up that the file does not use yet, for number and code.
     virtual void AssignNewLevelNumber();
     virtual std::uint32_t GetLevelNumber() const;
@@ -62,5 +64,8 @@ private:
     CDgnString* m_name = nullptr;
     CDgnString* m_name2 = nullptr;
 };
+
+// The converter's name for a level table entry.
+using CLevelEntry = CLevelEntryElement;
 
 } // namespace dgn

@@ -31,6 +31,9 @@ public:
     // True for level 0, levels past the bit count, and without bits.
     bool IsLevelOn(std::int32_t level) const override;
     virtual void SetLevelOn(std::int32_t level, bool on);
+    // The converter's name: switches off the level of bit `bit` (level bit + 1); the second
+    // argument is always 0.
+    void SetLevelOff(std::uint32_t bit, int) { SetLevelOn(static_cast<std::int32_t>(bit) + 1, false); }
     std::uint32_t GetBitCount() const { return m_bitCount; }
 
 protected:

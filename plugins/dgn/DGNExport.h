@@ -1,0 +1,142 @@
+#pragma once
+// CDGNExport: the drawing written into a new DGN V8 design file. This part holds the exporter's
+// state between and during runs: the maps from the drawing's blocks, images and layers to what
+// was written for them, the colour table the colours are matched against, the running Z, and the
+// host's transformation from the control's world coordinates into design-file coordinates
+// (rotation about the base point, then the shift, then the division by the scale).
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include "common/VExporter.h"
+
+#define DGN_PLUGIN_CLASS __declspec(dllexport)
+
+namespace dgn {
+class CApplicationElement;
+class CDesignFile;
+class CLevelMaskElement;
+}
+
+class DGN_PLUGIN_CLASS CDGNExport : public CVExporter
+{
+public:
+    // The block made for an image resource, with the resource's size.
+    struct ImageBlock {
+        double width = 0;
+        double height = 0;
+        long blockId = 0;
+    };
+    static const int kPaletteEntries = 256;
+    // The control's by-layer and by-block colour marks, and the DGN colours they become.
+    static const unsigned kByLayerColour = 0x20000000;
+    static const unsigned kByBlockColour = 0x40000000;
+    static const int kByLevelColourIndex = -1;
+    static const int kByCellColourIndex = -2;
+
+    CDGNExport(IYVEXControlPtr control, void* user, ProgressCallback callback);
+    CDGNExport(IYVEXControlPtr control, const CProgressNotifier& notifier);
+    // A copy is meant for an exporter that is not exporting: it never takes the design file,
+    // which has one owner, the run that made it.
+    CDGNExport(const CDGNExport& other);
+    CDGNExport& operator=(const CDGNExport& other);
+    ~CDGNExport() override;
+
+    // Resets the state of a run: no design file, a black palette, no element
+    // IDs, counters 0, visible layers only, scale 1 and no rotation. Maps, points, palette size
+    // and Z stay.
+    void Init();
+
+    // Slot 5. The export run is not built yet: after the options, nothing is written and the
+    // answer is FALSE.
+    int Export(const CString& path, unsigned long mode, unsigned long ignored) override;
+    // The run's first step: `mode` becomes the export mode; -1 asks the user through the options
+    // dialog (checked by default), whose state becomes the mode on OK. False when the user
+    // cancelled: nothing else may happen then.
+    bool ChooseExportMode(int mode);
+    void SetShift(CRealPoint<double> shift) override { m_shift = shift; }
+    void SetScale(double scale) override { m_scale = scale; }
+    void SetBase(CRealPoint<double> base) override { m_base = base; }
+    void SetRotation(double radians) override { m_rotation = static_cast<float>(radians); }
+
+    // Drawing point to design-file point: rotated by minus the rotation about the base point,
+    // shifted, divided by the scale (a scale of 0 divides nothing). The base point is only the
+    // centre of the rotation.
+    CRealPoint<double> GetPt(const CRealPoint<double>& point) const { return GetPt(point.x, point.y); }
+    CRealPoint<double> GetPt(double x, double y) const;
+    double GetX(double x, double y) const { return GetPt(x, y).x; }
+    double GetY(double x, double y) const { return GetPt(x, y).y; }
+    // A direction: rotated about the origin and scaled; no base point, no shift.
+    CRealPoint<double> GetVector(const CRealPoint<double>& vector) const;
+    double GetLength(double length) const;
+    float GetAngleRad(float radians) const { return radians - m_rotation; }
+    float GetAngleTextRad(float radians) const { return GetAngleRad(radians); }
+    float GetAngle(float degrees) const;
+    // The next Z: advanced by the step and kept; raised by 0.5 (not kept) when `raise` is set.
+    float GetNextZ(int raise);
+    // The DGN colour index nearest to a control colour under the weights 30, 59 and 11 of red,
+    // green and blue; -1 for by-layer, -2 for by-block.
+    int GetNearestColor(unsigned colour) const;
+
+    // The run's palette: entry 0 black, 1 to 255 the library's DGN colours; 256 entries.
+    void FillPalette();
+    // The master and sub unit labels of a drawing unit (the Units codes); unknown codes as inches.
+    static void GetUnitLabels(int unitId, std::string* master, std::string* sub);
+    // The model's units for a drawing in `unitId`: the reference unit is feet for the imperial
+    // units and metres otherwise; master units are the drawing unit, sub units a thousandth of
+    // it, one storage unit the reference unit (scaled by the export scale), with the labels.
+    void SetModelUnits(dgn::CApplicationElement* model, int unitId) const;
+
+    // A new level of model 0 for a layer: its name (empty kept), its pen and hatch colours as
+    // palette indices, flags 0x266 and the code layer ID - 1, numbered the lowest free number of
+    // the file's level table and entered in the layer-to-level map. The number, 0 when the level
+    // cannot be made.
+    int AddLevel(dgn::CDesignFile* file, long layerId, const char* name, unsigned penColour, unsigned hatchColour);
+    // A level mask of model 0 for a view with the levels of the hidden layers off. It holds a bit
+    // for every level number written (the highest decides, as numbers come from the file's level
+    // table and need not follow the layer count), at least 16, in whole bytes.
+    dgn::CLevelMaskElement* MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
+                                          const std::set<long>& hiddenLayers) const;
+    // The bits such a mask holds.
+    std::uint32_t LevelMaskBits() const;
+
+    // What the run and the shape conversion read and set.
+    COLORREF* Palette() { return m_palette; }
+    void SetPaletteSize(int size) { m_paletteSize = size; }
+    void SetZ(float z, float step)
+    {
+        m_z = z;
+        m_zStep = step;
+    }
+    int GetExportMode() const { return m_exportMode; }
+    void SetExportMode(int mode) { m_exportMode = mode; }
+    dgn::CDesignFile* GetDesignFile() const { return m_designFile.get(); }
+    std::map<long, long>& LayerLevels() { return m_layerLevels; }
+    std::map<long, ImageBlock>& ImageBlocks() { return m_images; }
+    std::map<long, CString>& BlockNames() { return m_blockNames; }
+    std::map<long, unsigned long>& TagSets() { return m_tagSets; }
+    int NextGraphicGroup() { return ++m_graphicGroup; }
+
+private:
+    void CopyState(const CDGNExport& other);
+
+    std::uint64_t m_currentElementId = 0;  // the shared-cell instance of the reference being converted
+    std::uint64_t m_tagSetElementId = 0;   // the tag set definition tags refer to
+    std::map<long, unsigned long> m_tagSets;  // block group -> low 32 bits of its tag set's element ID
+    std::map<long, CString> m_blockNames;     // block group -> shared cell name written for it
+    std::unique_ptr<dgn::CDesignFile> m_designFile;  // only while a run writes
+    COLORREF m_palette[kPaletteEntries] = {};
+    int m_paletteSize = 0;
+    int m_graphicGroup = 0;  // the last graphic group number handed out
+    int m_tagCounter = 0;
+    int m_exportMode = 1;  // 0: every layer, hidden ones too; otherwise visible layers only
+    std::map<long, ImageBlock> m_images;   // image resource -> its block
+    std::map<long, long> m_layerLevels;    // layer shape ID -> level number written
+    float m_z = 0;
+    float m_zStep = 0;
+    CRealPoint<double> m_base;
+    float m_rotation = 0;  // radians
+    CRealPoint<double> m_shift;
+    double m_scale = 1.0;
+};
