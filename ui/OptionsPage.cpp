@@ -1,4 +1,7 @@
 #include "ui/OptionsPage.h"
+#include "com/Module.h"
+#include <cstring>
+#include <vector>
 #include <prsht.h>
 
 LRESULT COptionsPage::HandleInitDialog(UINT, WPARAM, LPARAM lParam, BOOL&)
@@ -24,4 +27,29 @@ LRESULT COptionsPage::HandleSheetNotify(UINT, WPARAM, LPARAM lParam, BOOL& handl
     case PSN_RESET: OnReset(); return 0;
     default: handled = FALSE; return 0;
     }
+}
+
+INT_PTR COptionsPage::RunTemplateModal(HWND parent)
+{
+    HINSTANCE instance = ycom::TheModule().ResourceInstance();
+    HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(m_templateId), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    const void* source = loaded ? LockResource(loaded) : nullptr;
+    const DWORD size = found ? SizeofResource(instance, found) : 0;
+    if (!source || size < sizeof(DLGTEMPLATE))
+        return -1;
+    std::vector<BYTE> copy(static_cast<const BYTE*>(source), static_cast<const BYTE*>(source) + size);
+    // The style sits after version, signature, help ID and extended style in an extended
+    // template, first in a plain one.
+    const bool extended = size >= 16 && copy[2] == 0xFF && copy[3] == 0xFF;
+    BYTE* styleAt = copy.data() + (extended ? 12 : 0);
+    DWORD style;
+    std::memcpy(&style, styleAt, sizeof style);
+    style = (style & ~(WS_CHILD | WS_DISABLED)) | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    std::memcpy(styleAt, &style, sizeof style);
+    ycom::RegisterCreatingWindow(this);
+    const INT_PTR result = DialogBoxIndirectParamA(instance, reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), parent,
+                                                   ycom::DialogStartProc, 0);
+    ycom::ForgetCreatingWindow(this);
+    return result;
 }

@@ -43,6 +43,11 @@ protected:
     virtual void OnSetActive() {}
     virtual void OnReset() {}
 
+    // Runs the page's template on its own as a modal dialog over `parent` (a popup with a caption
+    // and a system menu, enabled: a page template is a disabled child); the result given to
+    // EndDialog, -1 when the dialog could not be made. WM_INITDIALOG gets 0.
+    INT_PTR RunTemplateModal(HWND parent);
+
     LRESULT HandleInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSheetNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
