@@ -6,6 +6,7 @@
 #include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
+#include "ui/OptionsHatchesPage.h"
 #include "ui/OptionsImagesPage.h"
 #include "ui/OptionsLayersPage.h"
 #include "ui/OptionsViewportsPage.h"
@@ -32,7 +33,7 @@ const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_VIEWPORTS, &MakePage<CViewportsPage>},
     {IDD_OPTIONS_LAYERS, &MakePage<COptionsLayersPage>},
     {IDD_OPTIONS_IMAGES, &MakePage<COptionsImagesPage>},
-    {IDD_OPTIONS_HATCHES, nullptr},
+    {IDD_OPTIONS_HATCHES, &MakePage<COptionsHatchesPage>},
     {IDD_OPTIONS_BLOCKS, &MakePage<COptionsBlocksPage>},
     {IDD_OPTIONS_DEFAULT_SHAPES, &MakePage<COptionsDefaultShapesPage>},
     {IDD_OPTIONS_ABOUT, &MakePage<COptionsAboutPage>},
