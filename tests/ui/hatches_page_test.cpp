@@ -4,7 +4,9 @@
 // their own back with the pattern), hatching the selection as one undo step only when something
 // changed, and a pattern made from an image through the image chooser.
 #include <algorithm>
+#include <cstdlib>
 #include <set>
+#include <tuple>
 #include "control/UndoManager.h"
 #include "control/UndoRecorder.h"
 #include "interchange/ImageResource.h"
@@ -12,6 +14,8 @@
 #include "model/Group.h"
 #include "model/HatchPattern.h"
 #include "model/HatchPatternMap.h"
+#include "persistence/sql/HatchPatternSql.h"
+#include "tests/support/DbTestSupport.h"
 #include "tests/support/HostSupport.h"
 #include "tests/support/PictureFiles.h"
 #include "tests/ui/OptionsPageSupport.h"
@@ -307,3 +311,117 @@ TEST_F(HatchesPage, ThePatternChooserAnswersTheChosenPattern)
         EXPECT_EQ(chooser.GetChosenId(), button == IDOK ? 7 : 0);
     }
 }
+
+// ---- The database patterns, on each test database -------------------------------------------
+
+namespace {
+
+class HatchesDatabase : public HatchesPage, public testing::WithParamInterface<DbTarget>
+{
+protected:
+    // The page offers the database only with a named data source.
+    DbTarget Target() const
+    {
+        DbTarget target = GetParam();
+        if (target.dataSource.empty())
+            target.dataSource = "YVEX";
+        return target;
+    }
+    void Prepare(CYVEXControl& c) override
+    {
+        HatchesPage::Prepare(c);
+        const DbTarget target = Target();
+        c.SetDataSource(target.dataSource);
+        c.SetUserName(target.user.empty() ? "tester" : target.user);
+        c.SetPassword(target.password);
+    }
+    void SetUp() override
+    {
+        HatchesPage::SetUp();
+        ASSERT_EQ(db.Open(Target()), S_OK);
+    }
+    long Scalar(const std::string& query)
+    {
+        const auto rows = QueryRows(db.hstmt, query.c_str());
+        return rows.empty() || rows[0].empty() ? -1 : std::atol(rows[0][0].c_str());
+    }
+    std::vector<std::string> RowNames() const
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
+            char text[128] = "";
+            ListView_GetItemText(List(), i, 0, text, sizeof text);
+            names.push_back(text);
+        }
+        return names;
+    }
+    DbConnection db;
+};
+
+} // namespace
+
+// "View DB" shows the table's patterns; "Delete from DB" refuses one a stored shape uses (R) and
+// deletes a free one from the table; turning "View DB" off drops the table's patterns from the
+// list and the map.
+TEST_P(HatchesDatabase, ViewDbShowsStoredPatternsAndDeleteFromDbKeepsUsedOnes)
+{
+    // A picture of its own for each pattern: the table's patterns show once for each picture.
+    auto storedPicture = [&](const wchar_t* name, int width) -> int {
+        const std::wstring path = TempPath(name);
+        EXPECT_TRUE(WriteWhiteBmp(path, width, 3));
+        m_files.push_back(path);
+        CImageResource* picture = control->GetImageResourceMap().LoadFromFile(path, 1.0f, -1);
+        EXPECT_NE(picture, nullptr);
+        EXPECT_EQ(picture ? picture->Save(db, 0, 1) : E_FAIL, S_OK);
+        return picture ? picture->GetDatabaseId() : 0;
+    };
+    const int freePicture = storedPicture(L"yvex_hatches_stored_free.bmp", 11);
+    const int usedPicture = storedPicture(L"yvex_hatches_stored_used.bmp", 13);
+    const int base = 200000 + static_cast<int>(GetTickCount() % 100000) * 3;
+    const int freeRow = base, usedRow = base + 1, shapeRow = base + 2;
+    const std::string freeName = "free" + std::to_string(freeRow), usedName = "used" + std::to_string(usedRow);
+    for (const auto& row : {std::make_tuple(freeRow, freeName, freePicture), std::make_tuple(usedRow, usedName, usedPicture)}) {
+        ASSERT_EQ(db.Exec(IID_NULL, HatchPatternSql::InsertPattern, {std::get<0>(row), std::get<2>(row)},
+                          {OdbcParam::Text(std::get<1>(row)), OdbcParam::Text("stored")}),
+                  S_OK);
+        Drain(db.hstmt);
+    }
+    ExecRaw(db.hstmt, ("insert into Shapes (ShapeID, HatchPatternID) values (" + std::to_string(shapeRow) + ", " +
+                       std::to_string(usedRow) + ")").c_str());
+    std::vector<std::string> shown, afterDelete, afterOff;
+    bool inMapWhileShown = false;
+    RunSheet(OPTPAGE_HATCHESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Click(Item(IDC_HATCHES_VIEW_DB));
+            shown = RowNames();
+            inMapWhileShown = Patterns().FindByStoredId(usedRow) != nullptr;
+            EXPECT_TRUE(CaptureWindowToPng(SheetWindow(), ArtefactPath("options_hatches_db")));
+            for (int stored : {usedRow, freeRow}) {
+                CHatchPattern* pattern = Patterns().FindByStoredId(stored);
+                ASSERT_NE(pattern, nullptr);
+                SelectPattern(pattern->GetId());
+                Click(Item(IDC_HATCHES_DELETE_DB));
+            }
+            afterDelete = RowNames();
+            Click(Item(IDC_HATCHES_VIEW_DB));
+            afterOff = RowNames();
+        });
+    });
+    ExecRaw(db.hstmt, ("delete from Shapes where ShapeID = " + std::to_string(shapeRow)).c_str());
+    ExecRaw(db.hstmt, ("delete from hatchpatterns where hatchpatternid in (" + std::to_string(freeRow) + ", " +
+                       std::to_string(usedRow) + ")").c_str());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), freeName), 1);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), usedName), 1);
+    EXPECT_TRUE(inMapWhileShown);
+    EXPECT_EQ(MessageBoxes::Texts(),
+              (std::vector<std::string>{"Warning: Do you want to delete hatch pattern from database?",
+                                        "Warning: Following  hatch patterns are referenced by shapes and can't be deleted :" +
+                                            usedName,
+                                        "Warning: Do you want to delete hatch pattern from database?"}));
+    EXPECT_EQ(std::count(afterDelete.begin(), afterDelete.end(), freeName), 0);
+    EXPECT_EQ(std::count(afterDelete.begin(), afterDelete.end(), usedName), 1);
+    EXPECT_EQ(std::count(afterOff.begin(), afterOff.end(), usedName), 0);
+    EXPECT_EQ(Patterns().FindByStoredId(usedRow), nullptr) << "gone from the map too";
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, HatchesDatabase, testing::ValuesIn(AllTargets()), TargetName());
