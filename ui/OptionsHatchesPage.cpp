@@ -35,24 +35,6 @@ std::string ErrorCaption()
     return caption.empty() ? "YVEXControl: Error" : caption;
 }
 
-std::string FormatCount(const char* format, int n)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
-
-std::string JoinNames(const std::vector<std::string>& names)
-{
-    std::string joined;
-    for (const std::string& name : names) {
-        if (!joined.empty())
-            joined += ", ";
-        joined += name;
-    }
-    return joined;
-}
-
 std::string NameOf(const CHatchPattern* pattern) { return pattern && pattern->GetName() ? pattern->GetName() : ""; }
 
 } // namespace
@@ -94,15 +76,6 @@ void COptionsHatchesPage::SetHatchColour(COLORREF colour)
         SetWindowTextA(button, COptionsDrawingSettingsPage::ColourName(colour).c_str());
         InvalidateRect(button, nullptr, TRUE);
     }
-}
-
-LRESULT COptionsHatchesPage::HandleInit(UINT, WPARAM, LPARAM lParam, BOOL&)
-{
-    if (!m_modal) {
-        const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-        m_control = page ? reinterpret_cast<CYVEXControl*>(page->lParam) : nullptr;
-    }
-    return OnInitPage();
 }
 
 BOOL COptionsHatchesPage::OnInitPage()
@@ -174,14 +147,14 @@ CHatchPattern* COptionsHatchesPage::SelectedPattern() const
     return RowPattern(m_list ? ListView_GetNextItem(m_list, -1, LVNI_SELECTED) : -1);
 }
 
-std::vector<CHatchPattern*> COptionsHatchesPage::SelectedPatterns() const
+std::vector<int> COptionsHatchesPage::SelectedIds() const
 {
-    std::vector<CHatchPattern*> patterns;
+    std::vector<int> ids;
     for (int row = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); row >= 0;
          row = ListView_GetNextItem(m_list, row, LVNI_SELECTED))
         if (CHatchPattern* pattern = RowPattern(row))
-            patterns.push_back(pattern);
-    return patterns;
+            ids.push_back(pattern->GetId());
+    return ids;
 }
 
 int COptionsHatchesPage::ResolveStoredImage(CHatchPattern* pattern) const
@@ -568,20 +541,13 @@ LRESULT COptionsHatchesPage::HandleDelete(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT COptionsHatchesPage::HandleSaveToDb(UINT, WPARAM, LPARAM, BOOL&)
 {
-    const std::vector<CHatchPattern*> patterns = SelectedPatterns();
-    if (patterns.empty())
-        return 0;
-    const std::string question = patterns.size() == 1
-                                     ? std::string("Do you want to save hatch pattern to database?")
-                                     : FormatCount("Do you want to save %d hatch patterns?", static_cast<int>(patterns.size()));
-    if (ycom::ShowMessageBox(m_hWnd, question.c_str(), kWarning, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    const std::vector<int> ids = SelectedIds();
+    if (ids.empty() ||
+        !ConfirmCount("Do you want to save hatch pattern to database?", "Do you want to save %d hatch patterns?", ids.size()))
         return 0;
     COdbcSession session;
     if (m_control->ConnectOwnSession(session) != S_OK)
         return 0;
-    std::vector<int> ids;
-    for (CHatchPattern* pattern : patterns)
-        ids.push_back(pattern->GetId());
     for (int id : ids) {
         m_control->GetHatchPatternMap().Save(session, m_control->GetScenarioId(), 1, id);
         const int row = RowOfPattern(id);
@@ -595,21 +561,14 @@ LRESULT COptionsHatchesPage::HandleSaveToDb(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT COptionsHatchesPage::HandleDeleteFromDb(UINT, WPARAM, LPARAM, BOOL&)
 {
-    const std::vector<CHatchPattern*> patterns = SelectedPatterns();
-    if (patterns.empty())
-        return 0;
-    const std::string question =
-        patterns.size() == 1 ? std::string("Do you want to delete hatch pattern from database?")
-                             : FormatCount("Do you want to delete %d hatch patterns from database?", static_cast<int>(patterns.size()));
-    if (ycom::ShowMessageBox(m_hWnd, question.c_str(), kWarning, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    // IDs, not patterns: a deleted pattern's row goes, and the pattern with it.
+    const std::vector<int> ids = SelectedIds();
+    if (ids.empty() || !ConfirmCount("Do you want to delete hatch pattern from database?",
+                                     "Do you want to delete %d hatch patterns from database?", ids.size()))
         return 0;
     COdbcSession session;
     if (m_control->ConnectOwnSession(session) != S_OK)
         return 0;
-    // IDs first: a deleted pattern's row goes, and the pattern with it.
-    std::vector<int> ids;
-    for (CHatchPattern* pattern : patterns)
-        ids.push_back(pattern->GetId());
     std::vector<std::string> missing, referenced;
     bool rowsRemoved = false;
     CHatchPatternMap& map = m_control->GetHatchPatternMap();

@@ -45,7 +45,6 @@ public:
     static HBITMAP MakePatternPicture(CYVEXControl* control, CHatchPattern* pattern, COLORREF colour);
 
     BEGIN_MSG_MAP(COptionsHatchesPage)
-        MESSAGE_HANDLER(WM_INITDIALOG, HandleInit)
         MESSAGE_HANDLER(WM_DESTROY, HandleDestroy)
         COMMAND_ID_CODE_HANDLER(IDC_HATCHES_HATCH, BN_CLICKED, HandleHatch)
         COMMAND_ID_CODE_HANDLER(IDOK, BN_CLICKED, HandleOk)
@@ -73,7 +72,6 @@ private:
     // The colour button asks for the colour a special value stands for.
     static constexpr UINT kResolveColour = WM_APP + 22;
 
-    LRESULT HandleInit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleHatch(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleOk(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -96,7 +94,8 @@ private:
     void RemoveUserRows();
     void UpdateButtons();
     CHatchPattern* SelectedPattern() const;
-    std::vector<CHatchPattern*> SelectedPatterns() const;
+    // The IDs of the selected patterns (a pattern may go while they are worked on).
+    std::vector<int> SelectedIds() const;
     // The image of a pattern loaded from the table (which names it by database ID) in the
     // drawing's map: its resource ID there, 0 when it cannot be had.
     int ResolveStoredImage(CHatchPattern* pattern) const;

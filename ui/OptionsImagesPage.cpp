@@ -55,13 +55,6 @@ std::string Format(const char* format, const std::string& a, int n = 0)
     return text.data();
 }
 
-std::string FormatCount(const char* format, int n)
-{
-    char text[256];
-    std::snprintf(text, sizeof text, format, n);
-    return text;
-}
-
 int Ask(HWND owner, const std::string& text, UINT style)
 {
     return ycom::ShowMessageBox(owner, text.c_str(), kWarning, style);
@@ -85,17 +78,6 @@ std::string Narrow(const std::wstring& text)
     std::string narrow(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &narrow[0], length, nullptr, nullptr);
     return narrow;
-}
-
-std::string JoinNames(const std::vector<std::string>& names)
-{
-    std::string joined;
-    for (const std::string& name : names) {
-        if (!joined.empty())
-            joined += ", ";
-        joined += name;
-    }
-    return joined;
 }
 
 } // namespace
@@ -140,15 +122,6 @@ std::string COptionsImagesPage::LastErrorText() const
 {
     const std::string text = m_control ? m_control->GetLastErrorText() : std::string();
     return text.empty() ? "Unknown error." : text;
-}
-
-LRESULT COptionsImagesPage::HandleInit(UINT, WPARAM, LPARAM lParam, BOOL&)
-{
-    if (!m_modal) {
-        const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-        m_control = page ? reinterpret_cast<CYVEXControl*>(page->lParam) : nullptr;
-    }
-    return OnInitPage();
 }
 
 BOOL COptionsImagesPage::OnInitPage()
@@ -653,9 +626,7 @@ LRESULT COptionsImagesPage::HandleDelete(UINT, WPARAM, LPARAM, BOOL&)
     const std::vector<CImageResource*> resources = ChosenResources(true);
     if (resources.empty())
         return 0;
-    if (resources.size() > 1 &&
-        Ask(m_hWnd, FormatCount("Do you want to delete %d image resources?", static_cast<int>(resources.size())),
-            MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!ConfirmCount(nullptr, "Do you want to delete %d image resources?", resources.size()))
         return 0;
     CImageResourceMap& map = m_control->GetImageResourceMap();
     CUndoRecorder* recorder = m_control->GetUndoRecorder();
@@ -738,10 +709,8 @@ LRESULT COptionsImagesPage::HandleSaveToDb(UINT, WPARAM, LPARAM, BOOL&)
     const std::vector<CImageResource*> resources = ChosenResources(false);
     if (resources.empty())
         return 0;
-    const std::string question = resources.size() == 1
-                                     ? std::string("Do you want to save image resource to database?")
-                                     : FormatCount("Do you want to save %d image resources?", static_cast<int>(resources.size()));
-    if (Ask(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!ConfirmCount("Do you want to save image resource to database?", "Do you want to save %d image resources?",
+                      resources.size()))
         return 0;
     COdbcSession session;
     if (m_control->ConnectOwnSession(session) != S_OK)
@@ -794,10 +763,8 @@ LRESULT COptionsImagesPage::HandleDeleteFromDb(UINT, WPARAM, LPARAM, BOOL&)
     const std::vector<CImageResource*> resources = ChosenResources(false);
     if (resources.empty())
         return 0;
-    const std::string question = resources.size() == 1
-                                     ? std::string("Do you want to delete image resource?")
-                                     : FormatCount("Do you want to delete %d image resources?", static_cast<int>(resources.size()));
-    if (Ask(m_hWnd, question, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!ConfirmCount("Do you want to delete image resource?", "Do you want to delete %d image resources?",
+                      resources.size()))
         return 0;
     COdbcSession session;
     if (m_control->ConnectOwnSession(session) != S_OK)

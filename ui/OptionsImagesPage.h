@@ -62,7 +62,6 @@ public:
     static int FormatOfSaveFilter(int resourceFormat, int filterIndex);
 
     BEGIN_MSG_MAP(COptionsImagesPage)
-        MESSAGE_HANDLER(WM_INITDIALOG, HandleInit)
         NOTIFY_ID_CODE_HANDLER(IDC_PAGE_LIST, LVN_ITEMCHANGED, HandleItemChanged)
         COMMAND_ID_CODE_HANDLER(IDC_IMAGES_DRAW, BN_CLICKED, HandleDraw)
         COMMAND_ID_CODE_HANDLER(IDC_IMAGES_LOAD, BN_CLICKED, HandleLoad)
@@ -87,7 +86,6 @@ protected:
     void OnSetActive() override;
 
 private:
-    LRESULT HandleInit(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleItemChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleDraw(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleLoad(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

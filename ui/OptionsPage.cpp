@@ -1,14 +1,43 @@
 #include "ui/OptionsPage.h"
+#include "com/MessageBoxHook.h"
 #include "com/Module.h"
+#include <cstdio>
 #include <cstring>
 #include <vector>
 #include <prsht.h>
 
 LRESULT COptionsPage::HandleInitDialog(UINT, WPARAM, LPARAM lParam, BOOL&)
 {
-    const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
-    m_control = page ? reinterpret_cast<CYVEXControl*>(page->lParam) : nullptr;
+    // A template run on its own (RunTemplateModal) keeps the control it was given.
+    if (const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(lParam))
+        m_control = reinterpret_cast<CYVEXControl*>(page->lParam);
     return OnInitPage();
+}
+
+bool COptionsPage::ConfirmCount(const char* one, const char* many, size_t count) const
+{
+    std::string question;
+    if (count == 1) {
+        if (!one)
+            return true;
+        question = one;
+    } else {
+        std::vector<char> text(std::strlen(many) + 24);
+        std::snprintf(text.data(), text.size(), many, static_cast<int>(count));
+        question = text.data();
+    }
+    return ycom::ShowMessageBox(m_hWnd, question.c_str(), "Warning", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+std::string COptionsPage::JoinNames(const std::vector<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names) {
+        if (!joined.empty())
+            joined += ", ";
+        joined += name;
+    }
+    return joined;
 }
 
 LRESULT COptionsPage::HandleSheetNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled)

@@ -70,12 +70,6 @@ protected:
         return shape->GetId();
     }
     int PatternOf(int shapeId) const { return control->FindShape(shapeId)->GetHatchPatternId(); }
-    size_t UndoSteps() const
-    {
-        auto* manager = static_cast<CUndoManager*>(control->GetUndoRecorder()->GetManager());
-        return manager->UndoStack().size();
-    }
-    HRESULT Undo() { return control->GetUndoRecorder()->GetManager()->UndoTo(nullptr); }
 
     // The top row of a picture of the list's image list: black (frame) pixels and others.
     std::pair<int, int> TopEdge(int patternId) const

@@ -148,12 +148,6 @@ protected:
     {
         return control->GetImageResourceMap().FindByName(name.c_str(), 0);
     }
-    size_t UndoSteps() const
-    {
-        auto* manager = static_cast<CUndoManager*>(control->GetUndoRecorder()->GetManager());
-        return manager->UndoStack().size();
-    }
-    HRESULT Undo() { return control->GetUndoRecorder()->GetManager()->UndoTo(nullptr); }
 
     void SetUp() override
     {
