@@ -121,15 +121,9 @@ void COptionsHatchesPage::EnableEditing(bool enable)
 
 CHatchPattern* COptionsHatchesPage::RowPattern(int row) const
 {
-    if (!m_list || row < 0)
-        return nullptr;
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
     // The key is the pattern's ID: a row never outlives its pattern unnoticed.
-    return m_control ? m_control->GetHatchPatternMap().Find(static_cast<int>(item.lParam)) : nullptr;
+    const int id = static_cast<int>(RowData(m_list, row));
+    return m_control && id ? m_control->GetHatchPatternMap().Find(id) : nullptr;
 }
 
 int COptionsHatchesPage::RowOfPattern(int id) const
@@ -237,14 +231,9 @@ HBITMAP COptionsHatchesPage::MakePatternPicture(CYVEXControl* control, CHatchPat
 
 void COptionsHatchesPage::RemoveUserRows()
 {
-    for (int row = ListView_GetItemCount(m_list) - 1; row >= 0; --row) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        if (item.lParam > CHatchPatternMap::kLastBuiltIn)
+    for (int row = ListView_GetItemCount(m_list) - 1; row >= 0; --row)
+        if (RowData(m_list, row) > CHatchPatternMap::kLastBuiltIn)
             ListView_DeleteItem(m_list, row);
-    }
 }
 
 void COptionsHatchesPage::FillList(bool userOnly)

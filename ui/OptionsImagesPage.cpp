@@ -268,14 +268,7 @@ int COptionsImagesPage::AddImageRow(CImageResource* resource, bool select)
 
 CImageResource* COptionsImagesPage::RowResource(int row) const
 {
-    if (!m_list || row < 0)
-        return nullptr;
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<CImageResource*>(item.lParam);
+    return reinterpret_cast<CImageResource*>(RowData(m_list, row));
 }
 
 int COptionsImagesPage::RowOf(const CImageResource* resource) const

@@ -29,6 +29,16 @@ bool COptionsPage::ConfirmCount(const char* one, const char* many, size_t count)
     return ycom::ShowMessageBox(m_hWnd, question.c_str(), "Warning", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+LPARAM COptionsPage::RowData(HWND list, int row)
+{
+    if (!list || row < 0)
+        return 0;
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    return SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+}
+
 std::string COptionsPage::JoinNames(const std::vector<std::string>& names)
 {
     std::string joined;

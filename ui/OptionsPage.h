@@ -55,6 +55,8 @@ protected:
     bool ConfirmCount(const char* one, const char* many, size_t count) const;
     // The names joined by ", ", as the pages' reports list them.
     static std::string JoinNames(const std::vector<std::string>& names);
+    // The item data of a list view's row (0 for no such row).
+    static LPARAM RowData(HWND list, int row);
 
     LRESULT HandleInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSheetNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
