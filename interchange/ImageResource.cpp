@@ -1243,3 +1243,11 @@ bool CImageResource::DrawPicture(HDC dc, const RECT& rect, const RECT* clip)
                                        -static_cast<OLE_YSIZE_HIMETRIC>(srcH),
                                        (objectType == OBJ_METADC || objectType == OBJ_ENHMETADC) ? &bounds : nullptr));
 }
+
+void* CImageResource::CloneImage() const
+{
+    GpImage* copy = nullptr;
+    if (!m_image || GdipCloneImage(static_cast<GpImage*>(m_image), &copy) != Ok)
+        return nullptr;
+    return copy;
+}

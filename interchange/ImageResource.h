@@ -146,6 +146,8 @@ public:
     LONG GetUseCount() const { return m_useCount; }
     LONG AddUse() { return ++m_useCount; }
     LONG ReleaseUse() { return m_useCount > 0 ? --m_useCount : 0; }
+    // A copy of the decoded picture (a GpImage the caller disposes of), null without one.
+    void* CloneImage() const;
 
 private:
     // Frees the picture and the draw handle; format, hash and size back to 0.

@@ -5,6 +5,8 @@
 // notifications as a page that changes nothing; the pages of their own derive from it.
 #include <windows.h>
 #include <commctrl.h>
+#include <string>
+#include <vector>
 #include "com/MessageMap.h"
 #include "com/Window.h"
 
@@ -42,6 +44,19 @@ protected:
     virtual BOOL OnKillActive() { return FALSE; }
     virtual void OnSetActive() {}
     virtual void OnReset() {}
+
+    // Runs the page's template on its own as a modal dialog over `parent` (a popup with a caption
+    // and a system menu, enabled: a page template is a disabled child); the result given to
+    // EndDialog, -1 when the dialog could not be made. WM_INITDIALOG gets 0.
+    INT_PTR RunTemplateModal(HWND parent);
+    // The Yes / No question (caption "Warning", question icon) before an action on `count` items:
+    // `one` for a single item (null: no question then), `many` with the count for more. Whether
+    // the answer is Yes.
+    bool ConfirmCount(const char* one, const char* many, size_t count) const;
+    // The names joined by ", ", as the pages' reports list them.
+    static std::string JoinNames(const std::vector<std::string>& names);
+    // The item data of a list view's row (0 for no such row).
+    static LPARAM RowData(HWND list, int row);
 
     LRESULT HandleInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSheetNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

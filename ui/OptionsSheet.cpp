@@ -6,6 +6,8 @@
 #include "ui/OptionsDefaultShapesPage.h"
 #include "ui/OptionsDrawingSettingsPage.h"
 #include "ui/OptionsGeneralPage.h"
+#include "ui/OptionsHatchesPage.h"
+#include "ui/OptionsImagesPage.h"
 #include "ui/OptionsLayersPage.h"
 #include "ui/OptionsViewportsPage.h"
 #include "ui/resource.h"
@@ -30,8 +32,8 @@ const COptionsSheet::PageSlot kPageSlots[COptionsDialog::kPageCount] = {
     {IDD_OPTIONS_DRAWING_SETTINGS, &MakePage<COptionsDrawingSettingsPage>},
     {IDD_OPTIONS_VIEWPORTS, &MakePage<CViewportsPage>},
     {IDD_OPTIONS_LAYERS, &MakePage<COptionsLayersPage>},
-    {IDD_OPTIONS_IMAGES, nullptr},
-    {IDD_OPTIONS_HATCHES, nullptr},
+    {IDD_OPTIONS_IMAGES, &MakePage<COptionsImagesPage>},
+    {IDD_OPTIONS_HATCHES, &MakePage<COptionsHatchesPage>},
     {IDD_OPTIONS_BLOCKS, &MakePage<COptionsBlocksPage>},
     {IDD_OPTIONS_DEFAULT_SHAPES, &MakePage<COptionsDefaultShapesPage>},
     {IDD_OPTIONS_ABOUT, &MakePage<COptionsAboutPage>},

@@ -155,6 +155,31 @@
 #define IDD_OPTIONS_LAYERS 1539
 #define IDD_OPTIONS_IMAGES 259
 #define IDD_OPTIONS_HATCHES 265
+// The Images page and image chooser (259): the width and height with their labels, the database
+// switch, the preview pane, the buttons and "Insert block reference".
+#define IDC_IMAGES_WIDTH_LABEL 370
+#define IDC_IMAGES_WIDTH 293
+#define IDC_IMAGES_HEIGHT_LABEL 371
+#define IDC_IMAGES_HEIGHT 296
+#define IDC_IMAGES_DB 290
+#define IDC_IMAGES_PREVIEW 287
+#define IDC_IMAGES_DRAW 264
+#define IDC_IMAGES_LOAD 261
+#define IDC_IMAGES_SAVE_FILE 266
+#define IDC_IMAGES_DELETE 268
+#define IDC_IMAGES_SAVE_DB 265
+#define IDC_IMAGES_DELETE_DB 263
+#define IDC_IMAGES_PARSE 267
+#define IDC_IMAGES_INSERT_BLOCK 291
+// The Hatches page and pattern chooser (265).
+#define IDC_HATCHES_HATCH 209
+#define IDC_HATCHES_CHOOSE_COLOR 336
+#define IDC_HATCHES_COLOR 232
+#define IDC_HATCHES_ADD 337
+#define IDC_HATCHES_DELETE 338
+#define IDC_HATCHES_SAVE_DB 265
+#define IDC_HATCHES_DELETE_DB 263
+#define IDC_HATCHES_VIEW_DB 262
 #define IDD_OPTIONS_BLOCKS 298
 #define IDD_OPTIONS_DEFAULT_SHAPES 301
 #define IDD_OPTIONS_ABOUT 1540

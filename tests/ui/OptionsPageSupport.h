@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 #include "com/MessageBoxHook.h"
+#include "control/UndoManager.h"
+#include "control/UndoRecorder.h"
 #include "persistence/DrawingSettingRecord.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/HostedControl.h"
@@ -70,6 +72,14 @@ protected:
         EXPECT_TRUE(driver.Finished()) << driver.Pending() << " steps left";
         EXPECT_FALSE(driver.TimedOut());
     }
+
+    // The steps on the control's undo stack, and one undone.
+    size_t UndoSteps() const
+    {
+        auto* manager = static_cast<CUndoManager*>(control->GetUndoRecorder()->GetManager());
+        return manager->UndoStack().size();
+    }
+    HRESULT Undo() { return control->GetUndoRecorder()->GetManager()->UndoTo(nullptr); }
 
     static std::string Text(HWND window)
     {

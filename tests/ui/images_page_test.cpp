@@ -1,0 +1,602 @@
+// The Images page of the Options sheet and the image chooser, over a control hosted in a window
+// with an event sink: the layout without a data source, loading the same picture twice, the size
+// edits' filter, the save filters, deleting resources (refusals, the shapes that use one, the
+// host's veto, several rows at once) each as one undo step, turning a metafile into a block, and
+// the database actions on SQLite and PostgreSQL (saving duplicates with "Yes to All" and "No to
+// All", the refusals of "Delete from DB" in one message).
+#include <algorithm>
+#include <cstring>
+#include "control/UndoManager.h"
+#include "control/UndoRecorder.h"
+#include "interchange/ImageResource.h"
+#include "interchange/ImageResourceMap.h"
+#include "model/Group.h"
+#include "model/HatchPatternMap.h"
+#include "model/Image.h"
+#include "persistence/sql/HatchPatternSql.h"
+#include "persistence/sql/ImageResourceSql.h"
+#include "tests/support/DbTestSupport.h"
+#include "tests/support/HostSupport.h"
+#include "tests/support/PictureFiles.h"
+#include "tests/ui/OptionsPageSupport.h"
+#include "ui/OptionsImagesPage.h"
+#include "ui/SmallDialogs.h"
+
+using namespace controltest;
+using namespace pagetest;
+using picturefiles::TempPath;
+using picturefiles::WriteWhiteBmp;
+
+namespace {
+
+class ImagesEnvironment : public ModuleEnvironment
+{
+public:
+    void SetUp() override
+    {
+        ModuleEnvironment::SetUp();
+        SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
+    }
+};
+testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ImagesEnvironment);
+
+// A small metafile picture: a framed rectangle.
+bool WriteEmf(const std::wstring& path)
+{
+    RECT frame = {0, 0, 2000, 1000};
+    HDC dc = CreateEnhMetaFileW(nullptr, path.c_str(), &frame, nullptr);
+    if (!dc)
+        return false;
+    Rectangle(dc, 10, 10, 60, 40);
+    MoveToEx(dc, 10, 10, nullptr);
+    LineTo(dc, 60, 40);
+    HENHMETAFILE metafile = CloseEnhMetaFile(dc);
+    if (!metafile)
+        return false;
+    DeleteEnhMetaFile(metafile);
+    return true;
+}
+
+// A host that refuses one event for one ID (its first argument) and lets everything else proceed.
+class VetoingSink : public EventSink
+{
+public:
+    VetoingSink(DISPID event, LONG vetoed) : m_event(event), m_vetoed(vetoed) {}
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* p, VARIANT* result, EXCEPINFO* info,
+                        UINT* error) override
+    {
+        // The arguments come last first: the proceed flag, then the ID.
+        answer = id == m_event && p->cArgs == 2 && p->rgvarg[1].lVal == m_vetoed ? VARIANT_FALSE : VARIANT_TRUE;
+        return EventSink::Invoke(id, iid, lcid, flags, p, result, info, error);
+    }
+
+private:
+    DISPID m_event;
+    LONG m_vetoed;
+};
+
+class ImagesPageBase : public OptionsPage
+{
+protected:
+    COptionsImagesPage* Object() const { return PageObject<COptionsImagesPage>(OPTPAGE_IMAGESDLG); }
+    HWND Item(int id) const { return OptionsPage::Item(OPTPAGE_IMAGESDLG, id); }
+    HWND List() const { return Item(IDC_PAGE_LIST); }
+    std::vector<std::string> Rows() const
+    {
+        std::vector<std::string> texts;
+        for (int i = 0; i < ListView_GetItemCount(List()); ++i) {
+            char text[128] = "";
+            ListView_GetItemText(List(), i, 0, text, sizeof text);
+            texts.push_back(text);
+        }
+        return texts;
+    }
+    int Row(const std::string& name) const
+    {
+        const std::vector<std::string> rows = Rows();
+        const auto it = std::find(rows.begin(), rows.end(), name);
+        return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
+    }
+    std::vector<std::string> SelectedRows() const
+    {
+        std::vector<std::string> names;
+        const std::vector<std::string> rows = Rows();
+        for (int row = ListView_GetNextItem(List(), -1, LVNI_SELECTED); row >= 0;
+             row = ListView_GetNextItem(List(), row, LVNI_SELECTED))
+            names.push_back(rows[static_cast<size_t>(row)]);
+        return names;
+    }
+    void Select(const std::vector<std::string>& names) const
+    {
+        ListView_SetItemState(List(), -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        for (const std::string& name : names) {
+            const int row = Row(name);
+            ASSERT_GE(row, 0) << name;
+            ListView_SetItemState(List(), row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+            SendMessageA(List(), LVM_SETSELECTIONMARK, 0, row);
+        }
+    }
+    bool On(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+    bool Shown(int id) const { return (GetWindowLongA(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    RECT Place(int id) const
+    {
+        RECT r;
+        GetWindowRect(Item(id), &r);
+        return r;
+    }
+
+    // A white BMP file of its own size (so of its own picture), its resource name.
+    std::wstring Bmp(const wchar_t* name, int width, int height)
+    {
+        const std::wstring path = TempPath(name);
+        EXPECT_TRUE(WriteWhiteBmp(path, width, height));
+        m_files.push_back(path);
+        return path;
+    }
+    CImageResource* Load(const std::wstring& path)
+    {
+        return control->GetImageResourceMap().LoadFromFile(path, 1.0f, -1);
+    }
+    // An image shape of the picture in the drawing.
+    int AddImage(const std::wstring& path, float x = 0)
+    {
+        LONG id = 0;
+        EXPECT_EQ(control->AddImage(control->GetRootGroup(), path.c_str(), x, 0, 10, 10, false, &id), S_OK);
+        return id;
+    }
+    CImageResource* Resource(const std::string& name) const
+    {
+        return control->GetImageResourceMap().FindByName(name.c_str(), 0);
+    }
+
+    void SetUp() override
+    {
+        OptionsPage::SetUp();
+        MessageBoxes::Texts().clear();
+        MessageBoxes::Answer() = IDYES;
+    }
+    void TearDown() override
+    {
+        OptionsPage::TearDown();
+        for (const std::wstring& path : m_files)
+            DeleteFileW(path.c_str());
+    }
+    MessageBoxes boxes;
+    std::vector<std::wstring> m_files;
+};
+
+class ImagesPage : public ImagesPageBase
+{
+};
+
+} // namespace
+
+// Without a data source the database switch is hidden and the size edits move down by the gap
+// between it and them; the list shows every resource of the drawing under "Name".
+TEST_F(ImagesPage, WithoutDataSourceTheSwitchGoesAndTheEditsMoveDown)
+{
+    Load(Bmp(L"yvex_images_a.bmp", 8, 6));
+    bool dbShown = true;
+    RECT width = {}, box = {};
+    std::vector<std::string> rows;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            EXPECT_TRUE(CaptureWindowToPng(SheetWindow(), ArtefactPath("options_images")));
+            dbShown = Shown(IDC_IMAGES_DB);
+            width = Place(IDC_IMAGES_WIDTH);
+            box = Place(IDC_IMAGES_DB);
+            rows = Rows();
+        });
+    });
+    EXPECT_FALSE(dbShown);
+    EXPECT_EQ(width.top, box.top) << "the width edit takes the switch's height";
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "yvex_images_a"), rows.end());
+}
+
+// Loading the same picture again adds no row: the row it has is selected. A new picture is a new
+// selected row and one undo step, whose undo takes the resource away.
+TEST_F(ImagesPage, LoadingTheSamePictureTwiceSelectsItsRow)
+{
+    const std::wstring first = Bmp(L"yvex_images_same.bmp", 5, 7);
+    const std::wstring second = Bmp(L"yvex_images_other.bmp", 9, 3);
+    std::vector<std::string> before, after, selected;
+    std::string width;
+    const size_t steps = UndoSteps();
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            before = Rows();
+            EXPECT_EQ(Object()->LoadFiles({first}), 1);
+            EXPECT_EQ(Object()->LoadFiles({first, second}), 2);
+            after = Rows();
+            selected = SelectedRows();
+            width = Text(Item(IDC_IMAGES_WIDTH));
+        });
+    });
+    EXPECT_EQ(after.size(), before.size() + 2);
+    EXPECT_EQ(std::count(after.begin(), after.end(), "yvex_images_same"), 1);
+    EXPECT_EQ(selected, (std::vector<std::string>{"yvex_images_same", "yvex_images_other"}));
+    EXPECT_EQ(UndoSteps(), steps + 2) << "one step for each new resource";
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(Resource("yvex_images_other"), nullptr);
+    EXPECT_NE(Resource("yvex_images_same"), nullptr);
+}
+
+// A file that holds no picture is reported with the control's error text; the files after it are
+// not loaded.
+TEST_F(ImagesPage, AFileWithoutAPictureIsReportedAndEndsTheLoad)
+{
+    const std::wstring bad = TempPath(L"yvex_images_bad.bmp");
+    {
+        HANDLE file = CreateFileW(bad.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "not a picture", 13, &written, nullptr);
+        CloseHandle(file);
+        m_files.push_back(bad);
+    }
+    const std::wstring good = Bmp(L"yvex_images_after.bmp", 4, 4);
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) { d.Do([&] { EXPECT_EQ(Object()->LoadFiles({bad, good}), 0); }); });
+    ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+    EXPECT_EQ(MessageBoxes::Texts()[0].rfind("Warning: Can't load image resource from ", 0), 0u) << MessageBoxes::Texts()[0];
+    EXPECT_EQ(Resource("yvex_images_after"), nullptr);
+}
+
+// The size edits keep digits and the first decimal separator and at most 18 characters; the
+// caret moves with what is dropped before it.
+TEST_F(ImagesPage, SizeEditsKeepOnlyANumber)
+{
+    struct Case {
+        const char* typed;
+        int caret;
+        const char* kept;
+        int caretAfter;
+    } cases[] = {
+        {"1a2.3.4", 7, "12.34", 5},
+        {"1234567890123456789012345", 25, "123456789012345678", 18},
+        {"x9", 1, "9", 0},
+        {"12.5", 4, "12.5", 4},
+    };
+    for (const Case& c : cases) {
+        int start = c.caret, end = c.caret;
+        EXPECT_EQ(COptionsImagesPage::FilterNumber(c.typed, '.', &start, &end), c.kept) << c.typed;
+        EXPECT_EQ(start, c.caretAfter) << c.typed;
+    }
+    Load(Bmp(L"yvex_images_size.bmp", 6, 6));
+    std::string typed;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            SetWindowTextA(Item(IDC_IMAGES_WIDTH), "1a2.3.4");
+            typed = Text(Item(IDC_IMAGES_WIDTH));
+        });
+    });
+    EXPECT_EQ(typed, "12.34");
+}
+
+// The save dialog offers every format the resource can be written in, its own preselected: five
+// for a JPEG picture (JPEG the third), six with EMF for a metafile; the chosen filter gives the
+// format written.
+TEST_F(ImagesPage, SaveFiltersFollowTheResourceFormat)
+{
+    auto count = [](const std::string& filters) {
+        int pairs = 0;
+        for (size_t at = 0; at < filters.size() && filters[at]; at += std::strlen(&filters[at]) + 1)
+            ++pairs;
+        return pairs / 2;
+    };
+    int index = 0;
+    const std::string jpeg = COptionsImagesPage::SaveFilters(irtJPEG, &index);
+    EXPECT_EQ(count(jpeg), 5);
+    EXPECT_EQ(index, 2) << "BMP, JPEG, ...";
+    EXPECT_STREQ(jpeg.c_str() + jpeg.find("JPEG"), "JPEG file(jpg)");
+    const std::string emf = COptionsImagesPage::SaveFilters(irtExtMetafile, &index);
+    EXPECT_EQ(count(emf), 6);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(COptionsImagesPage::FormatOfSaveFilter(irtJPEG, 2), irtJPEG);
+    EXPECT_EQ(COptionsImagesPage::FormatOfSaveFilter(irtExtMetafile, 1), irtExtMetafile);
+    EXPECT_EQ(COptionsImagesPage::FormatOfSaveFilter(irtPNG, 7), 0);
+}
+
+// The default resource (its own row offers no Delete) and a resource a hatch pattern uses are
+// refused with their messages.
+TEST_F(ImagesPage, DeleteRefusesTheDefaultAndAPatternsPicture)
+{
+    CImageResource* used = Load(Bmp(L"yvex_images_pattern.bmp", 5, 5));
+    ASSERT_NE(used, nullptr);
+    ASSERT_GT(control->GetHatchPatternMap().AddPattern("Tiles", "Created from image", used->GetId()), 0);
+    const std::string defaultName = control->GetImageResourceMap().Lookup(-1)->GetName();
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Select({defaultName, "yvex_images_pattern"});
+            Click(Item(IDC_IMAGES_DELETE));
+        });
+    });
+    EXPECT_EQ(MessageBoxes::Texts(),
+              (std::vector<std::string>{"Warning: Do you want to delete 2 image resources?",
+                                        "Warning: Can't delete default image resource.",
+                                        "Warning: Before 'yvex_images_pattern' image resource deletion delete hatch "
+                                        "pattern that use it."}));
+    EXPECT_NE(control->GetImageResourceMap().Lookup(-1), nullptr);
+    EXPECT_NE(Resource("yvex_images_pattern"), nullptr);
+}
+
+// A resource two image shapes use: Yes deletes the shapes with it, No leaves them without a
+// picture; either is one undo step that brings resource and shapes back as they were.
+TEST_F(ImagesPage, DeletingAUsedResourceTakesOrDetachesItsShapes)
+{
+    const std::wstring path = Bmp(L"yvex_images_used.bmp", 6, 4);
+    const int a = AddImage(path), b = AddImage(path, 20);
+    const int resourceId = Resource("yvex_images_used")->GetId();
+    for (int answer : {IDYES, IDNO}) {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        MessageBoxes::Texts().clear();
+        MessageBoxes::Answer() = answer;
+        const size_t steps = UndoSteps();
+        std::vector<std::string> rows;
+        RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+            d.Do([&] {
+                Select({"yvex_images_used"});
+                Click(Item(IDC_IMAGES_DELETE));
+                rows = Rows();
+            });
+        });
+        ASSERT_EQ(MessageBoxes::Texts().size(), 1u);
+        EXPECT_EQ(MessageBoxes::Texts()[0], "Warning: There are 2 shape(s) that use image resource 'yvex_images_used'.\n"
+                                            "Do you want them also to be deleted?");
+        EXPECT_EQ(std::count(rows.begin(), rows.end(), "yvex_images_used"), 0);
+        EXPECT_EQ(control->GetImageResourceMap().Lookup(resourceId), nullptr);
+        if (answer == IDYES) {
+            EXPECT_EQ(control->FindShape(a), nullptr);
+            EXPECT_EQ(control->FindShape(b), nullptr);
+        } else {
+            for (int id : {a, b}) {
+                auto* image = dynamic_cast<CImage*>(control->FindShape(id));
+                ASSERT_NE(image, nullptr);
+                EXPECT_EQ(image->GetImageResourceId(), -1);
+            }
+        }
+        EXPECT_EQ(UndoSteps(), steps + 1) << "one step";
+        ASSERT_EQ(Undo(), S_OK);
+        CImageResource* back = control->GetImageResourceMap().Lookup(resourceId);
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->GetName(), "yvex_images_used");
+        for (int id : {a, b}) {
+            auto* image = dynamic_cast<CImage*>(control->FindShape(id));
+            ASSERT_NE(image, nullptr) << id;
+            EXPECT_EQ(image->GetImageResourceId(), resourceId);
+        }
+    }
+}
+
+// The host's veto (OnDeleteImageResource) keeps the resource without a word.
+TEST_F(ImagesPage, TheHostsVetoKeepsTheResource)
+{
+    CImageResource* vetoed = Load(Bmp(L"yvex_images_veto.bmp", 3, 3));
+    ASSERT_NE(vetoed, nullptr);
+    VetoingSink sink(0x34, vetoed->GetId());
+    Connection connection(control->GetControllingUnknown(), &sink);
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Select({"yvex_images_veto"});
+            Click(Item(IDC_IMAGES_DELETE));
+        });
+    });
+    EXPECT_NE(Resource("yvex_images_veto"), nullptr);
+    const std::vector<DISPID> ids = sink.Ids();
+    EXPECT_NE(std::find(ids.begin(), ids.end(), 0x34), ids.end()) << "OnDeleteImageResource";
+    EXPECT_TRUE(MessageBoxes::Texts().empty());
+}
+
+// Two rows deleted at once: exactly those two go, whatever rows their deletion moves.
+TEST_F(ImagesPage, DeletingTwoRowsDeletesExactlyThoseTwo)
+{
+    for (int i = 0; i < 4; ++i) {
+        const std::wstring name = L"yvex_images_row" + std::to_wstring(i) + L".bmp";
+        Load(Bmp(name.c_str(), 3 + i, 2));
+    }
+    std::vector<std::string> rows;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+            for (const char* name : {"yvex_images_row1", "yvex_images_row2"})
+                ListView_SetItemState(List(), Row(name), LVIS_SELECTED, LVIS_SELECTED);
+            Click(Item(IDC_IMAGES_DELETE));
+            rows = Rows();
+        });
+    });
+    ASSERT_FALSE(MessageBoxes::Texts().empty());
+    EXPECT_EQ(MessageBoxes::Texts()[0], "Warning: Do you want to delete 2 image resources?");
+    EXPECT_NE(Resource("yvex_images_row0"), nullptr);
+    EXPECT_EQ(Resource("yvex_images_row1"), nullptr);
+    EXPECT_EQ(Resource("yvex_images_row2"), nullptr);
+    EXPECT_NE(Resource("yvex_images_row3"), nullptr);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "yvex_images_row0"), 1);
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), "yvex_images_row3"), 1);
+}
+
+// Parse Metafile makes a block of an EMF picture (and offers "Insert block reference"); a bitmap
+// gives the error text.
+TEST_F(ImagesPage, ParseMetafileMakesABlockOfAnEmfOnly)
+{
+    const std::wstring emf = TempPath(L"yvex_images_vector.emf");
+    ASSERT_TRUE(WriteEmf(emf));
+    m_files.push_back(emf);
+    CImageResource* vector = Load(emf);
+    ASSERT_NE(vector, nullptr);
+    Load(Bmp(L"yvex_images_raster.bmp", 4, 5));
+    COptionsImagesPage chooser;
+    bool insertOn = false;
+    DialogDriver driver;
+    auto dialog = [] { return DialogDriver::FindThreadWindow("#32770", "Images"); };
+    driver.Then([&] { return dialog() != nullptr && IsWindowVisible(dialog()); });
+    driver.Do([&] {
+        HWND list = GetDlgItem(dialog(), IDC_PAGE_LIST);
+        auto select = [&](const char* name) {
+            LVFINDINFOA find = {};
+            find.flags = LVFI_STRING;
+            find.psz = name;
+            const int row = static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+            ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        };
+        EXPECT_TRUE(CaptureWindowToPng(dialog(), ArtefactPath("image_chooser")));
+        select("yvex_images_vector");
+        Click(GetDlgItem(dialog(), IDC_IMAGES_PARSE));
+        insertOn = IsWindowEnabled(GetDlgItem(dialog(), IDC_IMAGES_INSERT_BLOCK)) != FALSE;
+        select("yvex_images_raster");
+        Click(GetDlgItem(dialog(), IDC_IMAGES_PARSE));
+        select("yvex_images_vector");
+        Click(GetDlgItem(dialog(), IDOK));
+    });
+    INT_PTR result = 0;
+    driver.Run([&] { result = chooser.DoModal(control.Get(), m_top); });
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(chooser.GetChosenId(), vector->GetId());
+    EXPECT_GT(vector->GetBlockId(), 0);
+    EXPECT_NE(control->FindShape(vector->GetBlockId()), nullptr);
+    EXPECT_TRUE(insertOn);
+    EXPECT_EQ(Resource("yvex_images_raster")->GetBlockId() > 0, false);
+    EXPECT_EQ(MessageBoxes::Texts(), (std::vector<std::string>{"Error: Can't convert this image to block.\nPerhaps it is "
+                                                               "not Windows Metafile or its contents is not supported."}));
+}
+
+// ---- The database actions, on each test database --------------------------------------------
+
+namespace {
+
+// The named data sources of the test databases: the page offers database access only with one.
+DbTarget NamedTarget(const DbTarget& target)
+{
+    DbTarget named = target;
+    if (named.dataSource.empty())
+        named.dataSource = "YVEX";
+    return named;
+}
+
+class ImagesDatabase : public ImagesPageBase, public testing::WithParamInterface<DbTarget>
+{
+protected:
+    void Prepare(CYVEXControl& c) override
+    {
+        ImagesPageBase::Prepare(c);
+        const DbTarget target = NamedTarget(GetParam());
+        c.SetDataSource(target.dataSource);
+        c.SetUserName(target.user.empty() ? "tester" : target.user);
+        c.SetPassword(target.password);
+    }
+    void SetUp() override
+    {
+        ImagesPageBase::SetUp();
+        ASSERT_EQ(db.Open(NamedTarget(GetParam())), S_OK);
+        control->put_EnableDBImages(VARIANT_TRUE);
+    }
+    long Scalar(const std::string& query)
+    {
+        const auto rows = QueryRows(db.hstmt, query.c_str());
+        return rows.empty() || rows[0].empty() ? -1 : std::atol(rows[0][0].c_str());
+    }
+    // A name no earlier run has stored.
+    static std::string Unique(const char* stem)
+    {
+        static int serial = 0;
+        return std::string(stem) + std::to_string(GetTickCount() % 100000) + "_" + std::to_string(++serial);
+    }
+    std::wstring NamedBmp(const std::string& name, int width, int height)
+    {
+        return Bmp((std::wstring(name.begin(), name.end()) + L".bmp").c_str(), width, height);
+    }
+    DbConnection db;
+};
+
+} // namespace
+
+// Two resources stored already: "Yes to All" writes both over after one question, "No to All"
+// neither; the replace question names the resource.
+TEST_P(ImagesDatabase, SaveToDbAsksOnceForAllDuplicates)
+{
+    const std::string a = Unique("dupa"), b = Unique("dupb");
+    CImageResource* first = Load(NamedBmp(a, 5, 6));
+    CImageResource* second = Load(NamedBmp(b, 7, 2));
+    ASSERT_TRUE(first && second);
+    ASSERT_EQ(first->Save(db, 0, 1), S_OK);
+    ASSERT_EQ(second->Save(db, 0, 1), S_OK);
+    const int firstId = first->GetDatabaseId(), secondId = second->GetDatabaseId();
+    for (int button : {IDC_NO_TO_ALL, IDC_YES_TO_ALL}) {
+        SCOPED_TRACE(button);
+        // The stored rows' widths mark whether they were written again.
+        ExecRaw(db.hstmt, ("update imageResources set width = 1 where imageResourceID in (" + std::to_string(firstId) + ", " +
+                           std::to_string(secondId) + ")").c_str());
+        first->SetDatabaseId(0);
+        second->SetDatabaseId(0);
+        int questions = 0;
+        std::string question;
+        RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+            d.Do([&] {
+                ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+                ListView_SetItemState(List(), Row(a), LVIS_SELECTED, LVIS_SELECTED);
+                ListView_SetItemState(List(), Row(b), LVIS_SELECTED, LVIS_SELECTED);
+                PostMessageA(Item(IDC_IMAGES_SAVE_DB), BM_CLICK, 0, 0);
+            });
+            d.Then([&] {
+                HWND dialog = DialogDriver::FindThreadWindow("#32770", "Warning");
+                if (!dialog || !IsWindowVisible(dialog) || !GetDlgItem(dialog, IDC_YES_TO_ALL))
+                    return false;
+                ++questions;
+                question = Text(GetDlgItem(dialog, IDC_QUESTION_TEXT));
+                EXPECT_TRUE(CaptureWindowToPng(dialog, ArtefactPath("images_replace_question")));
+                Click(GetDlgItem(dialog, button));
+                return true;
+            });
+        });
+        EXPECT_EQ(questions, 1);
+        EXPECT_EQ(question.rfind("Resource: " + a + "\r\nDatabase already contains image resource with the same name.", 0), 0u)
+            << question;
+        const long written = Scalar("select count(*) from imageResources where width <> 1 and imageResourceID in (" +
+                                    std::to_string(firstId) + ", " + std::to_string(secondId) + ")");
+        EXPECT_EQ(written, button == IDC_YES_TO_ALL ? 2 : 0);
+    }
+}
+
+// "Delete from DB" refuses a resource the table lacks (N), one a stored pattern uses (R, even with
+// no image shape stored anywhere) and one the host reserves (V), all in one message; a free one
+// goes from the table.
+TEST_P(ImagesDatabase, DeleteFromDbReportsWhatItRefuses)
+{
+    const std::string none = Unique("nodb"), patterned = Unique("patdb"), reserved = Unique("resdb"), free = Unique("freedb");
+    CImageResource* n = Load(NamedBmp(none, 3, 9));
+    CImageResource* r = Load(NamedBmp(patterned, 4, 9));
+    CImageResource* v = Load(NamedBmp(reserved, 5, 9));
+    CImageResource* f = Load(NamedBmp(free, 6, 9));
+    ASSERT_TRUE(n && r && v && f);
+    for (CImageResource* stored : {r, v, f})
+        ASSERT_EQ(stored->Save(db, 0, 1), S_OK);
+    const int patternRow = 100000 + static_cast<int>(GetTickCount() % 100000);
+    ASSERT_EQ(db.Exec(IID_NULL, HatchPatternSql::InsertPattern, {patternRow, r->GetDatabaseId()},
+                      {OdbcParam::Text(patterned), OdbcParam::Text("test")}),
+              S_OK);
+    Drain(db.hstmt);
+    const int reservedId = v->GetDatabaseId(), freeId = f->GetDatabaseId();
+    VetoingSink sink(0x31, reservedId);
+    Connection connection(control->GetControllingUnknown(), &sink);
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+            for (const std::string& name : {none, patterned, reserved, free})
+                ListView_SetItemState(List(), Row(name), LVIS_SELECTED, LVIS_SELECTED);
+            Click(Item(IDC_IMAGES_DELETE_DB));
+        });
+    });
+    ExecRaw(db.hstmt, ("delete from hatchpatterns where hatchpatternid = " + std::to_string(patternRow)).c_str());
+    ASSERT_EQ(MessageBoxes::Texts().size(), 2u);
+    EXPECT_EQ(MessageBoxes::Texts()[0], "Warning: Do you want to delete 4 image resources?");
+    EXPECT_EQ(MessageBoxes::Texts()[1],
+              "Warning: Following resources can't be deleted as there are no ones in database:" + none +
+                  "\r\nFollowing  resources are referenced by shapes and can't be deleted :" + patterned +
+                  "\r\nFollowing  resources are reserved for application and can't be deleted :" + reserved);
+    EXPECT_EQ(Scalar("select count(*) from imageResources where imageResourceID = " + std::to_string(freeId)), 0);
+    EXPECT_EQ(Scalar("select count(*) from imageResources where imageResourceID = " + std::to_string(reservedId)), 1);
+    EXPECT_EQ(Scalar("select count(*) from imageResources where imageResourceID = " + std::to_string(r->GetDatabaseId())), 1);
+    const std::vector<DISPID> ids = sink.Ids();
+    EXPECT_NE(std::find(ids.begin(), ids.end(), 0x32), ids.end()) << "OnDeletedImageResourceFromDB";
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, ImagesDatabase, testing::ValuesIn(AllTargets()), TargetName());
