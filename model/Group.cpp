@@ -69,6 +69,7 @@ int CGroup::CanAddChild(CShape* child, bool move)
         return 0;
     }
     m_children.erase(it);
+    NoteGeometryChange();
     child->SetParent(this);
     return 1;
 }
@@ -107,6 +108,7 @@ int CGroup::InsertByZOrder(CShape* child, int* outIndex, int adoptArg)
         position = static_cast<size_t>(it - m_children.begin());
     }
     m_children.insert(m_children.begin() + static_cast<long>(position), child);
+    NoteGeometryChange();
     if (outIndex)
         *outIndex = static_cast<int>(position);
     return AdoptChild(child, adoptArg);
@@ -119,6 +121,7 @@ int CGroup::AppendChild(CShape* child, int adoptArg)
     if (!m_children.empty() && child->GetZOrder() < m_children.back()->GetZOrder())
         child->SetZOrder(m_children.back()->GetZOrder() + 1.0f, true);
     m_children.push_back(child);
+    NoteGeometryChange();
     return AdoptChild(child, adoptArg);
 }
 
@@ -136,6 +139,7 @@ int CGroup::ReplaceChild(CShape* oldChild, CShape* newChild)
         newChild->SetParent(this);
         oldChild->SetParent(nullptr);
         std::replace(m_children.begin(), m_children.end(), oldChild, newChild);
+        NoteGeometryChange();
         return 1;
     }
     if (oldChild->GetParent())
@@ -153,6 +157,7 @@ int CGroup::RemoveChildAt(int index, bool deleteIt)
         return 1;
     CShape* child = m_children[static_cast<size_t>(index)];
     m_children.erase(m_children.begin() + index);
+    NoteGeometryChange();
     if (child->GetParent() == this)
         child->SetParent(nullptr);
     if (deleteIt && m_control)
@@ -167,6 +172,7 @@ int CGroup::RemoveChild(CShape* child)
     auto it = std::find(m_children.begin(), m_children.end(), child);
     if (it != m_children.end())
         m_children.erase(it);
+    NoteGeometryChange();
     child->SetParent(nullptr);
     return 0;
 }
@@ -181,6 +187,7 @@ int CGroup::BringChildToFront(int childId)
     if (child->GetParent() != this && m_children.size() > 1 && index != GetShapeCount() - 1) {
         m_children.erase(m_children.begin() + index);
         m_children.push_back(child);
+        NoteGeometryChange();
     }
     return result;
 }
@@ -195,6 +202,7 @@ int CGroup::SendChildToBack(int childId)
     if (child->GetParent() != this && m_children.size() >= 2 && index != 0) {
         m_children.erase(m_children.begin() + index);
         m_children.insert(m_children.begin(), child);
+        NoteGeometryChange();
     }
     return result;
 }
@@ -220,6 +228,7 @@ void CGroup::Clear(bool deleteChildren)
     const bool tearingDown = m_control && m_control->IsTearingDown();
     std::vector<CShape*> children;
     children.swap(m_children);
+    NoteGeometryChange();
     if (!tearingDown)
         for (CShape* child : children)
             if (child->GetId() < 12)
@@ -301,6 +310,7 @@ int CGroup::MoveChildToHead(int id)
     CShape* child = m_children[static_cast<size_t>(index)];
     m_children.erase(m_children.begin() + index);
     m_children.insert(m_children.begin(), child);
+    NoteGeometryChange();
     return 1;
 }
 
@@ -312,6 +322,7 @@ int CGroup::MoveChildToTail(int id)
     CShape* child = m_children[static_cast<size_t>(index)];
     m_children.erase(m_children.begin() + index);
     m_children.push_back(child);
+    NoteGeometryChange();
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <vector>
 #include "model/Shape.h"
+#include "model/ShapeGrid.h"
 
 // A shape that owns an ordered list of child shapes, kept in ascending Z order (bottom first);
 // the base of every shape that holds children. The fixed groups -1, -3, -4, -6 and -7 only
@@ -195,6 +196,15 @@ public:
     int AlignChildren(float x, float y, int mode, std::set<int>* visited);
     // The children hit at the device position, bottom first.
     int CollectHitShapes(float x, float y, std::vector<CShape*>& hits);
+    // The children whose extent (with attributes) meets the world rectangle, and those without
+    // an extent, in list order: the drawing's root answers from a grid of its children's extents
+    // (built again once a shape changed), any other group with all its children. What a view,
+    // a click or a rubber band cannot reach is left out; the caller tests the rest as before.
+    const std::vector<CShape*>& ChildrenNear(const CRealRect& rect, std::vector<CShape*>& out);
+    // The children a click at the device position may hit, in list order (see ChildrenNear).
+    const std::vector<CShape*>& ChildrenNearDevicePoint(float x, float y, std::vector<CShape*>& out);
+    // The grid of the root's children's extents, current (null for another group).
+    const CShapeGrid* CurrentChildGrid();
     // The text to edit at the device position (double click), or null.
     CShape* FindEditableAt(float x, float y, DWORD flags);
     // Whether every own point of the shape is in the point pool and none is among `linked`.
@@ -211,5 +221,7 @@ protected:
     // The referrers as a set, made once the list is too long to search: a drawing may hold
     // thousands of references to one block, each registered (and looked for) in turn.
     std::unique_ptr<std::unordered_set<const CShape*>> m_referrerIndex;
+    // The root's grid of its children's extents, made when first asked for.
+    std::unique_ptr<CShapeGrid> m_childGrid;
     int m_selectsAsUnit = 1;
 };

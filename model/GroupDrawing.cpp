@@ -79,7 +79,30 @@ int CGroup::Draw(CDrawContext& context)
                       !(context.flags & (CDrawContext::dcClipPass | CDrawContext::dcMarks)) &&
                       VisibleArea(context.dc, ViewOf(context), m_control->GetPenCache().GetMaxPenWidth(),
                                   GetArrowScale(), &area);
-    for (CShape* child : std::vector<CShape*>(m_children)) {
+    // The grid of the children's extents gives those near the area: within the margin every
+    // shape may draw beyond its extent there, with the widest pen of any child.
+    std::vector<CShape*> nearby;
+    const CShapeGrid* grid = cull ? CurrentChildGrid() : nullptr;
+    if (grid) {
+        const double fixedPen = grid->MaxFixedPenWeight() * m_control->GetPenCache().GetWidthFactor();
+        const double scaledPen = grid->MaxScaledPenWeight() * m_control->GetCurrentViewport().GetScaleFactor();
+        const double pen = std::max(std::fabs(fixedPen), std::fabs(scaledPen)) / area.scale;
+        // A hundredth more, and a little for the coordinates' magnitude, so that rounding the
+        // rectangle to floats leaves no shape out that the test below would keep.
+        const CRealRect& r = area.rect;
+        const double reach = area.margin + pen + (pen + 10.0) * area.arrowScale * 2.0;
+        const double m = reach * 1.01 + 1e-6 * (std::fabs(r.left) + std::fabs(r.right) + std::fabs(r.top) +
+                                                std::fabs(r.bottom));
+        if (std::isfinite(m))
+            ChildrenNear(CRealRect(static_cast<float>(r.left - m), static_cast<float>(r.top + m),
+                                   static_cast<float>(r.right + m), static_cast<float>(r.bottom - m)),
+                         nearby);
+        else
+            nearby = m_children;
+    } else {
+        nearby = m_children;
+    }
+    for (CShape* child : nearby) {
         if (cull && LiesOutside(child, area))
             continue;
         child->DrawInContext(context);

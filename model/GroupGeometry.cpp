@@ -302,10 +302,59 @@ BOOL CGroup::HitTest(float x, float y)
 int CGroup::CollectHitShapes(float x, float y, std::vector<CShape*>& hits)
 {
     const size_t before = hits.size();
-    for (CShape* child : m_children)
+    std::vector<CShape*> nearby;
+    for (CShape* child : ChildrenNearDevicePoint(x, y, nearby))
         if (child->HitTest(x, y))
             hits.push_back(child);
     return static_cast<int>(hits.size() - before);
+}
+
+const CShapeGrid* CGroup::CurrentChildGrid()
+{
+    if (!m_control || m_control->GetRootGroup() != this)
+        return nullptr;
+    // While a reference is edited in place every shape counts as visible, and a group's extent
+    // takes in only its visible members: the grid is built for one of the two.
+    const void* context = m_control->GetEditedReference();
+    if (!m_childGrid)
+        m_childGrid = std::make_unique<CShapeGrid>();
+    if (!m_childGrid->IsCurrentFor(m_children, GeometryGeneration(), context)) {
+        // Taking an extent may lay a text out for the first time, which raises the generation;
+        // the extent taken is the one after it, so the grid is current for the generation that
+        // follows the build.
+        m_childGrid->Build(m_children, 0, context);
+        m_childGrid->SetGeneration(GeometryGeneration());
+    }
+    return m_childGrid.get();
+}
+
+const std::vector<CShape*>& CGroup::ChildrenNear(const CRealRect& rect, std::vector<CShape*>& out)
+{
+    const CShapeGrid* grid = CurrentChildGrid();
+    if (!grid)
+        return m_children;
+    std::vector<int> positions;
+    grid->Query(rect, positions);
+    out.clear();
+    out.reserve(positions.size());
+    for (int i : positions)
+        out.push_back(m_children[static_cast<size_t>(i)]);
+    return out;
+}
+
+const std::vector<CShape*>& CGroup::ChildrenNearDevicePoint(float x, float y, std::vector<CShape*>& out)
+{
+    if (!m_control || m_control->GetRootGroup() != this)
+        return m_children;
+    // A shape is hit within its extent and a tolerance of pixels around it (see
+    // CShape::HitTest); a pixel more keeps the rounding of the two computations apart.
+    const CViewMapping& view = m_control->GetCurrentViewport();
+    const CRealPointD p = view.DeviceToWorld(x, y);
+    const double tolX = std::fabs(view.PixelsToWorldX(kHitTolerancePixels + 1.0));
+    const double tolY = std::fabs(view.PixelsToWorldY(kHitTolerancePixels + 1.0));
+    const CRealRect rect(static_cast<float>(p.x - tolX), static_cast<float>(p.y + tolY),
+                         static_cast<float>(p.x + tolX), static_cast<float>(p.y - tolY));
+    return ChildrenNear(rect, out);
 }
 
 CShape* CGroup::FindEditableAt(float x, float y, DWORD flags)

@@ -51,6 +51,8 @@ CPolyline::~CPolyline()
 
 void CPolyline::SetDefaultWidths(float start, float end)
 {
+    if (start != m_defStartWidth)
+        NoteGeometryChange();
     m_defStartWidth = start;
     m_defEndWidth = end;
 }
@@ -71,6 +73,8 @@ void CPolyline::GetCoClassId(CLSID* clsid)
 
 void CPolyline::SetPenWeight(float weight)
 {
+    if (weight != m_penWeight)
+        NoteGeometryChange();
     m_penWeight = weight;
     m_defStartWidth = weight;
     m_defEndWidth = weight;

@@ -285,6 +285,7 @@ int CPolyline::CopyStyleFrom(CShape& source, DWORD mask)
     CPolyline& other = static_cast<CPolyline&>(source);
     m_defStartWidth = other.m_defStartWidth;
     m_defEndWidth = other.m_defEndWidth;
+    NoteGeometryChange();
     m_firstArrowType = other.m_firstArrowType;
     m_secondArrowType = other.m_secondArrowType;
     m_flags = other.m_flags;

@@ -349,6 +349,7 @@ HRESULT CPolyline::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
             if (const CPolylinesRecord* record = polylines->FindRecord(key)) {
                 m_defStartWidth = static_cast<float>(record->DefStartWidth);
                 m_defEndWidth = static_cast<float>(record->DefEndWidth);
+                NoteGeometryChange();
                 // The record holds the flags in 16 bits.
                 m_flags = Word(record->Flags);
                 SetFirstArrowType(record->FirstArrowTypeID);

@@ -377,6 +377,7 @@ int CReference::RemoveBlockCopies(bool anyParent)
             continue;
         }
         m_children.erase(std::find(m_children.begin(), m_children.end(), child));
+        NoteGeometryChange();
         const bool own = child->GetParent() == this;
         if (own)
             child->SetParent(nullptr);

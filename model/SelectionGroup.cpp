@@ -189,7 +189,11 @@ bool CSelectionGroup::SelectAtPoint(float x, float y, CShape* shape, bool testOn
         descend = true;
     }
     if (descend) {
-        const std::vector<CShape*> children = static_cast<CGroup*>(shape)->Children();
+        // Of the root, only the children near the point can be hit.
+        std::vector<CShape*> nearby;
+        const std::vector<CShape*> children =
+            customOnly ? static_cast<CGroup*>(shape)->Children()
+                       : static_cast<CGroup*>(shape)->ChildrenNearDevicePoint(x, y, nearby);
         bool hit = false;
         for (auto it = children.rbegin(); it != children.rend(); ++it) {
             CShape* child = *it;
@@ -228,7 +232,9 @@ bool CSelectionGroup::SelectInRect(const CRealRect& rect, CShape* shape)
     const bool groupOrReference = IsGroupOrReference(shape);
     const bool unitless = groupOrReference && !static_cast<CGroup*>(shape)->SelectsAsUnit();
     if ((shape->IsGroup() && !groupOrReference) || unitless) {
-        for (CShape* child : std::vector<CShape*>(static_cast<CGroup*>(shape)->Children()))
+        // What lies inside the rectangle meets it: of the root, only the children near it.
+        std::vector<CShape*> nearby;
+        for (CShape* child : std::vector<CShape*>(static_cast<CGroup*>(shape)->ChildrenNear(rect, nearby)))
             passed = SelectInRect(rect, child) || passed;
     }
     if (unitless)

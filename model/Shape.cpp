@@ -308,7 +308,13 @@ HRESULT CShape::AddPointById(int pointId, int index, bool force)
     return InsertPoint(point, index, force);
 }
 
-void CShape::SetLayer(CLayer* layer) { m_layer = layer; }
+void CShape::SetLayer(CLayer* layer)
+{
+    // A layer shown or hidden shows or hides the shape: what a group's extent takes in.
+    if (layer != m_layer)
+        NoteGeometryChange();
+    m_layer = layer;
+}
 
 void CShape::OffsetPoints(float dx, float dy)
 {
@@ -381,6 +387,8 @@ bool CShape::IsExtentCached() { return (m_state & stExtentCached) != 0; }
 
 void CShape::SetExtentCached(bool on)
 {
+    if (!on)
+        NoteGeometryChange();
     SetStateBits(stExtentCached, on);
     if (m_parent)
         m_parent->SetExtentCached(false);
@@ -485,6 +493,7 @@ int CShape::CopyStyleFrom(CShape& source, DWORD mask)
     m_zOrder = source.m_zOrder;
     m_tag = source.m_tag;
     m_state = source.m_state;
+    NoteGeometryChange();
     if (mask & 0x400)
         m_layer = source.m_layer;
     if (mask & 0x10)
@@ -638,7 +647,13 @@ CHatchPattern* CShape::GetHatchPattern() const
 
 float CShape::GetPenWeight() { return m_penWeight; }
 
-void CShape::SetPenWeight(float weight) { m_penWeight = weight; }
+void CShape::SetPenWeight(float weight)
+{
+    // A pen reaches beyond the extent: the margin of what a view leaves out.
+    if (weight != m_penWeight)
+        NoteGeometryChange();
+    m_penWeight = weight;
+}
 
 float CShape::GetLineWidth() { return GetPenWeight(); }
 

@@ -136,7 +136,22 @@ public:
     void SetDatabaseId(int id) { m_databaseId = id; }
     DWORD GetState() const { return m_state; }
     bool HasState(DWORD bits) const { return (m_state & bits) == bits; }
-    void SetStateBits(DWORD bits, bool on) { m_state = on ? (m_state | bits) : (m_state & ~bits); }
+    // A change of a bit other than the selection and the extent cache may change what the
+    // shape's group shows or its extent: the change generation rises (see NoteGeometryChange).
+    void SetStateBits(DWORD bits, bool on)
+    {
+        const DWORD state = on ? (m_state | bits) : (m_state & ~bits);
+        if ((state ^ m_state) & ~static_cast<DWORD>(stSelected | stExtentCached))
+            NoteGeometryChange();
+        m_state = state;
+    }
+    // The change generation of the shapes: raised by every change that may move a shape's
+    // extent, what a group lists or shows (points, state, pen weights, child lists), so that what
+    // was derived from them (a group's grid of its children's extents) is known to be stale.
+    static void NoteGeometryChange();
+    static unsigned GeometryGeneration();
+    // The hit tolerance around a shape's extent, device pixels.
+    static constexpr double kHitTolerancePixels = 3.0;
     DWORD GetProtectionFlags() const { return m_protectionFlags; }
     DWORD GetPenColor() const { return m_penColor; }
     DWORD GetHatchColor() const { return m_hatchColor; }

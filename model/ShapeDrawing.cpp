@@ -35,8 +35,6 @@ const int kMarkHalfPixels = 9;
 const int kMarkMergePixels = 5;
 // Handles of a shape smaller than this (both directions) collapse into one central mark.
 const int kMarkCollapsePixels = 36;
-// The hit tolerance around a shape, device pixels.
-const double kHitTolerancePixels = 3.0;
 
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
 

@@ -63,7 +63,7 @@ void CText::SetTextType(int type)
         return;
     m_type = type;
     CountLines(m_text.c_str(), static_cast<int>(m_text.size()));
-    m_dirty |= 1;
+    SetDirty();
 }
 
 void CText::StoreText(const char* text, int length)
@@ -81,7 +81,7 @@ void CText::StoreText(const char* text, int length)
     if (m_type != ttRTF && oldLength > 0 && m_width != 0.0f)
         m_width = m_width * static_cast<float>(m_text.size()) / oldLength;
     CountLines(m_text.c_str(), static_cast<int>(m_text.size()));
-    m_dirty |= 1;
+    SetDirty();
     SetExtentCached(false);
 }
 
@@ -115,7 +115,7 @@ void CText::CountLines(const char* text, int length)
 void CText::SetHeight(float height)
 {
     if (height != m_height)
-        m_dirty |= 1;
+        SetDirty();
     m_height = height;
     SetExtentCached(false);
 }
@@ -123,7 +123,7 @@ void CText::SetHeight(float height)
 void CText::SetWidth(float width)
 {
     if (width != m_width)
-        m_dirty |= 1;
+        SetDirty();
     const float old = m_width;
     m_width = width;
     if (m_type != ttRTF && old != 0.0f)
@@ -134,14 +134,14 @@ void CText::SetWidth(float width)
 void CText::SetXScale(float scale)
 {
     if (scale != m_xScale)
-        m_dirty |= 1;
+        SetDirty();
     m_xScale = scale;
 }
 
 void CText::SetRotation(double degrees)
 {
     if (degrees != m_rotation)
-        m_dirty |= 1;
+        SetDirty();
     m_rotation = degrees;
     SetExtentCached(false);
 }
@@ -152,7 +152,7 @@ void CText::SetAlignType(DWORD align)
     if ((align & 0x18) == 0x18)
         align = (align & 0x10000) ? ((align & 6) | 0x10000) : ((align & 6) | 8);
     if (align != m_align)
-        m_dirty |= 1;
+        SetDirty();
     m_align = align;
     SetExtentCached(false);
 }
@@ -163,7 +163,7 @@ void CText::SetFontName(const wchar_t* name)
 {
     const std::wstring value = name ? name : L"";
     if (value != m_fontName)
-        m_dirty |= 1;
+        SetDirty();
     m_fontName = value;
 }
 
@@ -182,14 +182,14 @@ void CText::SetFontNameA(const char* name)
 void CText::SetCharset(int charset)
 {
     if (charset != m_charset)
-        m_dirty |= 1;
+        SetDirty();
     m_charset = charset;
 }
 
 void CText::SetFontStyle(DWORD style)
 {
     if (style != m_fontStyle)
-        m_dirty |= 1;
+        SetDirty();
     // Bold is a heavier pen.
     if ((style ^ m_fontStyle) & 0x8)
         m_penWeight = (style & 0x8) ? 10.0f : 0.0f;
@@ -199,7 +199,7 @@ void CText::SetFontStyle(DWORD style)
 void CText::SetFieldList(const std::vector<CTextField>* fields)
 {
     m_fields = fields ? std::make_unique<std::vector<CTextField>>(*fields) : nullptr;
-    m_dirty |= 1;
+    SetDirty();
 }
 
 void CText::SetAttributeShown(bool shown) { m_savedState = shown ? (m_state | stVisible) : (m_state & ~stVisible); }
@@ -371,7 +371,7 @@ int CText::Rotate(float xc, float yc, double degrees, std::set<int>* visited, bo
         return 0;
     m_rotation += degrees;
     if (degrees != 0.0)
-        m_dirty |= 1;
+        SetDirty();
     SetExtentCached(false);
     return 1;
 }
@@ -400,7 +400,7 @@ HRESULT CText::Scale(float xc, float yc, float kx, float ky, std::set<int>* visi
         m_xScale = m_xScale * sx / sy;
     m_width = static_cast<float>(width);
     m_height = static_cast<float>(height);
-    m_dirty |= 1;
+    SetDirty();
     SetExtentCached(false);
     return S_OK;
 }
@@ -420,7 +420,7 @@ int CText::CopyPropertiesFrom(CShape& source, DWORD mask)
     }
     if (mask & 0x4) {
         if (other->m_width != m_width || other->m_xScale != m_xScale)
-            m_dirty |= 1;
+            SetDirty();
         m_width = other->m_width;
         m_xScale = other->m_xScale;
     }
@@ -478,7 +478,7 @@ int CText::OnEditMouseDown(float x, float y, std::map<int, int>* selection)
             anchor->y += m_height;
             m_height = -m_height;
         }
-        m_dirty |= 1;
+        SetDirty();
     }
     return 1;
 }
@@ -527,7 +527,7 @@ int CText::OnEditDrag(float x, float y)
     } else if (handle == 2 && !widthLocked) {
         m_width = static_cast<float>((x - anchor->x) * c + (y - anchor->y) * s);
     }
-    m_dirty |= 1;
+    SetDirty();
     SetExtentCached(false);
     m_control->RequestRedraw(rfCopyBuf | rfCopyMarkers, this);
     return 1;

@@ -75,7 +75,12 @@ public:
     int GetHitMode() const { return m_hitMode; }
     void SetHitMode(int mode) { m_hitMode = static_cast<uint8_t>(mode); }
     bool IsDirty() const { return (m_dirty & 1) != 0; }
-    void SetDirty() { m_dirty |= 1; }
+    // The layout is made again before the text is next measured or drawn; its extent may change.
+    void SetDirty()
+    {
+        m_dirty |= 1;
+        NoteGeometryChange();
+    }
     const LOGFONTA& GetLogFont() const { return m_logFont; }
     void SetLogFont(const LOGFONTA& font) { m_logFont = font; }
     SIZE GetDeviceSize() const { return SIZE{m_deviceWidth, m_deviceHeight}; }

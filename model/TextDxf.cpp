@@ -150,7 +150,7 @@ HRESULT CText::ReadDxf(CDxfFile& dxf)
         if (distance != 0.0 && measured != 0.0)
             m_xScale = static_cast<float>(distance / measured);
     }
-    m_dirty |= 1;
+    SetDirty();
     return ended;
 }
 
@@ -231,7 +231,7 @@ HRESULT CText::ReadMtext(CDxfFile& dxf)
         if (pointId > 0)
             AddPointById(pointId, kAppend, true);
     }
-    m_dirty |= 1;
+    SetDirty();
     SetStateBits(stSeveralLines, true);
     return ended;
 }
@@ -414,7 +414,7 @@ int CText::ReadXDataOwn(CDxfFile& dxf)
                 StoreText(rtf.c_str(), static_cast<int>(rtf.size()));
         }
         SetType(ttRTF);
-        m_dirty |= 1;
+        SetDirty();
         if (!dxf.ReadExpectedGroup(1040))
             return 1;
         m_width = static_cast<float>(dxf.GetReal());

@@ -72,7 +72,7 @@ bool CText::ConvertText(const std::string& text, int from, int to, std::string* 
 void CText::SetType(int type)
 {
     if (type != m_type)
-        m_dirty |= 1;
+        SetDirty();
     if (type == ttRTF) {
         m_type = ttRTF;
         SetStateBits(stSeveralLines, false);
@@ -166,7 +166,7 @@ int CText::EditText()
 int CText::EndEdit(bool commit)
 {
     if (commit)
-        m_dirty |= 1;
+        SetDirty();
     CShapeHost* control = m_control;
     if (control && control->GetEditState().operation == CEditState::kTextEditOperation) {
         CTextEditorDialog* editor = control->GetTextEditor();
@@ -270,7 +270,7 @@ HRESULT CText::SetFontDesc(IFont* font)
 {
     if (!font)
         return E_POINTER;
-    m_dirty |= 1;
+    SetDirty();
     SHORT weight = 0;
     BOOL bold = FALSE, italic = FALSE, underline = FALSE, strike = FALSE;
     SHORT charset = 0;

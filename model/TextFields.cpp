@@ -144,7 +144,7 @@ HRESULT CText::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
     // A baseline (which only DXF brings) stays one: the setter would make it the bottom.
     if ((align & kBaseline) == kBaseline) {
         if (align != m_align)
-            m_dirty |= 1;
+            SetDirty();
         m_align = align;
     } else {
         SetAlignType(align);

@@ -1041,9 +1041,7 @@ TEST(GroupDrawing, RootDrawsWhatTheClipBoxShows)
     };
     compare("as made");
     // A move: the first line goes into the first clip rectangle from far away.
-    CPointRecord* end = shapes[0]->GetPoints().GetAt(1);
-    end->x = 150;
-    end->y = 170;
+    ASSERT_EQ(shapes[0]->SetPointCoords(3, 150, 170, 1), 1);
     compare("after a move");
     root->RemoveChild(thick2);
     shapes.erase(std::find(shapes.begin(), shapes.end(), thick2));

@@ -1,0 +1,178 @@
+// CShapeGrid: the children's extents in a uniform grid; the shapes' change generation.
+#include "model/ShapeGrid.h"
+#include "model/Shape.h"
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace {
+// Raised by every change that may move an extent (see CShape::NoteGeometryChange). One counter
+// for the process: a change in one control makes the grids of the others build again too, which
+// costs time only.
+std::atomic<unsigned> g_geometryGeneration{1};
+
+// About two children a cell; no axis beyond this many cells.
+const double kChildrenPerCell = 2.0;
+const int kMaxCellsPerAxis = 2048;
+// A child whose extent covers more cells than this is kept in a list of its own, tested on
+// every query, so that a few long shapes do not fill the grid.
+const long kMaxCellsPerChild = 64;
+} // namespace
+
+void CShape::NoteGeometryChange() { g_geometryGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+unsigned CShape::GeometryGeneration() { return g_geometryGeneration.load(std::memory_order_relaxed); }
+
+bool CShapeGrid::IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context) const
+{
+    return m_built && m_generation == generation && m_context == context && m_listData == children.data() &&
+           m_listSize == children.size();
+}
+
+void CShapeGrid::Clear()
+{
+    m_built = false;
+    m_boxes.clear();
+    m_unbounded.clear();
+    m_large.clear();
+    m_cellStart.clear();
+    m_cellEntries.clear();
+    m_seen.clear();
+    m_columns = m_rows = 0;
+    m_maxFixedPen = m_maxScaledPen = 0;
+}
+
+void CShapeGrid::CellRange(double lo, double hi, double origin, double size, int count, int* first, int* last) const
+{
+    const double a = std::floor((lo - origin) / size), b = std::floor((hi - origin) / size);
+    *first = static_cast<int>(std::min<double>(std::max(a, 0.0), count - 1));
+    *last = static_cast<int>(std::min<double>(std::max(b, 0.0), count - 1));
+}
+
+void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation, const void* context)
+{
+    Clear();
+    const size_t n = children.size();
+    m_boxes.resize(n);
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    size_t bounded = 0;
+    for (size_t i = 0; i < n; ++i) {
+        CShape* child = children[i];
+        const float pen = std::fabs(child->GetPenWeight());
+        if (std::isfinite(pen)) {
+            float& widest = (child->GetState() & CShape::stScalePenWeight) ? m_maxScaledPen : m_maxFixedPen;
+            widest = std::max(widest, pen);
+        } else {
+            m_maxFixedPen = m_maxScaledPen = HUGE_VALF;
+        }
+        float l, t, r, b;
+        Box& box = m_boxes[i];
+        if (FAILED(child->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)) || !std::isfinite(l) || !std::isfinite(t) ||
+            !std::isfinite(r) || !std::isfinite(b)) {
+            box = Box{NAN, NAN, NAN, NAN};
+            m_unbounded.push_back(static_cast<int>(i));
+            continue;
+        }
+        box = Box{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
+        minX = std::min<double>(minX, box.left);
+        minY = std::min<double>(minY, box.bottom);
+        maxX = std::max<double>(maxX, box.right);
+        maxY = std::max<double>(maxY, box.top);
+        ++bounded;
+    }
+    if (bounded) {
+        const double w = std::max(maxX - minX, 1e-6), h = std::max(maxY - minY, 1e-6);
+        const double cells = std::max(1.0, bounded / kChildrenPerCell);
+        m_columns = static_cast<int>(std::clamp(std::ceil(std::sqrt(cells * w / h)), 1.0, double(kMaxCellsPerAxis)));
+        m_rows = static_cast<int>(std::clamp(std::ceil(cells / m_columns), 1.0, double(kMaxCellsPerAxis)));
+        m_originX = minX;
+        m_originY = minY;
+        // A little beyond the extents, so that the largest coordinates fall inside the last cell.
+        m_cellW = w * (1 + 1e-9) / m_columns + 1e-12;
+        m_cellH = h * (1 + 1e-9) / m_rows + 1e-12;
+        const size_t cellCount = static_cast<size_t>(m_columns) * m_rows;
+        m_cellStart.assign(cellCount + 1, 0);
+        // Two passes: the number of entries of each cell, then the entries.
+        auto forCells = [&](const Box& box, auto&& visit) {
+            int c0, c1, r0, r1;
+            CellRange(box.left, box.right, m_originX, m_cellW, m_columns, &c0, &c1);
+            CellRange(box.bottom, box.top, m_originY, m_cellH, m_rows, &r0, &r1);
+            if (static_cast<long>(c1 - c0 + 1) * (r1 - r0 + 1) > kMaxCellsPerChild)
+                return false;
+            for (int row = r0; row <= r1; ++row)
+                for (int col = c0; col <= c1; ++col)
+                    visit(static_cast<size_t>(row) * m_columns + col);
+            return true;
+        };
+        for (size_t i = 0; i < n; ++i) {
+            if (std::isnan(m_boxes[i].left))
+                continue;
+            if (!forCells(m_boxes[i], [&](size_t cell) { ++m_cellStart[cell + 1]; }))
+                m_large.push_back(static_cast<int>(i));
+        }
+        for (size_t c = 0; c < cellCount; ++c)
+            m_cellStart[c + 1] += m_cellStart[c];
+        m_cellEntries.resize(m_cellStart[cellCount]);
+        std::vector<uint32_t> fill(m_cellStart.begin(), m_cellStart.end() - 1);
+        size_t nextLarge = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (std::isnan(m_boxes[i].left))
+                continue;
+            if (nextLarge < m_large.size() && m_large[nextLarge] == static_cast<int>(i)) {
+                ++nextLarge;
+                continue;
+            }
+            forCells(m_boxes[i], [&](size_t cell) { m_cellEntries[fill[cell]++] = static_cast<int>(i); });
+        }
+    }
+    m_seen.assign(n, 0);
+    m_queryStamp = 0;
+    m_generation = generation;
+    m_context = context;
+    m_listData = children.data();
+    m_listSize = n;
+    m_built = true;
+}
+
+void CShapeGrid::Query(const CRealRect& rect, std::vector<int>& positions) const
+{
+    positions.clear();
+    const double x0 = std::min(rect.left, rect.right), x1 = std::max(rect.left, rect.right);
+    const double y0 = std::min(rect.bottom, rect.top), y1 = std::max(rect.bottom, rect.top);
+    if (!(std::isfinite(x0) && std::isfinite(x1) && std::isfinite(y0) && std::isfinite(y1))) {
+        // A rectangle that is no rectangle: everything, as a walk of the list would test.
+        for (size_t i = 0; i < m_boxes.size(); ++i)
+            positions.push_back(static_cast<int>(i));
+        return;
+    }
+    if (++m_queryStamp == 0) {
+        std::fill(m_seen.begin(), m_seen.end(), 0);
+        m_queryStamp = 1;
+    }
+    auto meets = [&](int i) {
+        const Box& b = m_boxes[i];
+        return b.left <= x1 && b.right >= x0 && b.bottom <= y1 && b.top >= y0;
+    };
+    auto take = [&](int i) {
+        if (m_seen[i] == m_queryStamp)
+            return;
+        m_seen[i] = m_queryStamp;
+        if (meets(i))
+            positions.push_back(i);
+    };
+    positions.insert(positions.end(), m_unbounded.begin(), m_unbounded.end());
+    for (int i : m_large)
+        take(i);
+    if (m_columns > 0 && x1 >= m_originX && y1 >= m_originY && x0 <= m_originX + m_cellW * m_columns &&
+        y0 <= m_originY + m_cellH * m_rows) {
+        int c0, c1, r0, r1;
+        CellRange(x0, x1, m_originX, m_cellW, m_columns, &c0, &c1);
+        CellRange(y0, y1, m_originY, m_cellH, m_rows, &r0, &r1);
+        for (int row = r0; row <= r1; ++row) {
+            const size_t base = static_cast<size_t>(row) * m_columns;
+            for (size_t k = m_cellStart[base + c0]; k < m_cellStart[base + c1 + 1]; ++k)
+                take(m_cellEntries[k]);
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+#include "model/RealRect.h"
+
+class CShape;
+
+// A uniform grid over the extents of a group's children, so that a view, a click or a rubber
+// band visits the children near it instead of all of them. It answers positions in the child
+// list, ascending, so that callers keep the list's (Z) order.
+//
+// The grid is a snapshot: it holds the children's extents as they were when it was built and
+// is built again once the shapes' change generation (CShape::GeometryGeneration) or the child
+// list differs from the one it was built for. Every change that can move an extent raises that
+// generation: an extent invalidated, a state bit other than the selection and the extent cache,
+// a pen weight, a child list changed.
+class CShapeGrid
+{
+public:
+    // Whether the grid was built for this list in this generation.
+    bool IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context) const;
+    // Takes every child's extent (with its attributes) and pen weight.
+    void Build(const std::vector<CShape*>& children, unsigned generation, const void* context);
+    void Clear();
+    // The generation the grid counts as built for.
+    void SetGeneration(unsigned generation) { m_generation = generation; }
+    // Positions of the children whose extent meets the rectangle (edges included; any corner
+    // order), and of those without an extent, ascending.
+    void Query(const CRealRect& rect, std::vector<int>& positions) const;
+    // The largest pen weight of the children, apart for pens that scale with the view.
+    float MaxFixedPenWeight() const { return m_maxFixedPen; }
+    float MaxScaledPenWeight() const { return m_maxScaledPen; }
+    size_t Size() const { return m_boxes.size(); }
+
+private:
+    struct Box
+    {
+        float left, bottom, right, top;
+    };
+    void CellRange(double lo, double hi, double origin, double size, int count, int* first, int* last) const;
+
+    unsigned m_generation = 0;
+    const void* m_context = nullptr;
+    const CShape* const* m_listData = nullptr;
+    size_t m_listSize = 0;
+    bool m_built = false;
+
+    std::vector<Box> m_boxes;          // by position
+    std::vector<int> m_unbounded;      // positions without an extent
+    std::vector<int> m_large;          // positions covering many cells
+    std::vector<uint32_t> m_cellStart; // cells' first entries in m_cellEntries (columns x rows + 1)
+    std::vector<int> m_cellEntries;
+    double m_originX = 0, m_originY = 0, m_cellW = 1, m_cellH = 1;
+    int m_columns = 0, m_rows = 0;
+    float m_maxFixedPen = 0, m_maxScaledPen = 0;
+    // Marks of the positions already taken by the query running (a grid is used by one thread).
+    mutable std::vector<uint32_t> m_seen;
+    mutable uint32_t m_queryStamp = 0;
+};
