@@ -16,6 +16,8 @@
 #include "tests/support/DialogCloser.h"
 #include "tests/support/WindowCapture.h"
 #include "ui/PropertiesDialog.h"
+#include "control/PopupMenuHook.h"
+#include "ui/ColorPopupMenu.h"
 #include "ui/propertygrid/PropertyGrid.h"
 #include "ui/propertygrid/PropertyRow.h"
 #include "ui/resource.h"
@@ -638,4 +640,164 @@ TEST(PropertyRowText, PictureFiles)
         }
         stream->Release();
     }
+}
+
+// ---- the grid window in this program, over a parent that records what the grid tells it ----
+
+namespace {
+
+std::vector<std::pair<UINT, WPARAM>>& ParentMessages()
+{
+    static std::vector<std::pair<UINT, WPARAM>> messages;
+    return messages;
+}
+CPropertyGrid* g_drawnGrid = nullptr;
+LRESULT CALLBACK RecordingParent(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg >= PGM_APPLYPROPERTY && msg <= PGM_SETPENCOLOR) {
+        ParentMessages().emplace_back(msg, wParam);
+        return msg == PGM_RESOLVECOLOR ? RGB(1, 2, 3) : msg == PGM_GETTEXTCOLOR ? -1 : 0;
+    }
+    if (msg == WM_DRAWITEM && g_drawnGrid) {
+        g_drawnGrid->DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    }
+    return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+void FillPredefined(CPropertyRow& row, const std::vector<const wchar_t*>& names, const std::vector<VARIANT>& values)
+{
+    row.FreePredefined();
+    const int count = static_cast<int>(names.size());
+    row.predefinedNames = static_cast<LPOLESTR*>(CoTaskMemAlloc(count * sizeof(LPOLESTR)));
+    row.predefinedValues = static_cast<VARIANT*>(CoTaskMemAlloc(count * sizeof(VARIANT)));
+    for (int i = 0; i < count; ++i) {
+        row.predefinedNames[i] = static_cast<LPOLESTR>(CoTaskMemAlloc((wcslen(names[i]) + 1) * sizeof(wchar_t)));
+        wcscpy(row.predefinedNames[i], names[i]);
+        VariantInit(&row.predefinedValues[i]);
+        VariantCopy(&row.predefinedValues[i], const_cast<VARIANT*>(&values[i]));
+    }
+    row.predefinedCount = count;
+}
+
+VARIANT I4(LONG v)
+{
+    VARIANT out;
+    V_VT(&out) = VT_I4;
+    V_I4(&out) = v;
+    return out;
+}
+
+void Name(CPropertyRow& row, const wchar_t* name, int kind, DISPID dispid, int invokeKind)
+{
+    row.name = SysAllocString(name);
+    row.kind = kind;
+    row.dispid = dispid;
+    row.invokeKind = invokeKind;
+}
+
+UINT ChooseThirdSwatch(HMENU, UINT, int, int, HWND) { return 3; }
+
+} // namespace
+
+// The editors and keys of the grid: the colour popup's choice, a yes/no row cycled by a double
+// click, the drop-down list wrapping from the last name to the first, a get-only row that opens
+// nothing, and the placeholder row. Each change is posted to the parent as PGM_APPLYPROPERTY.
+TEST(PropertyGridWindow, EditorsPostTheirChanges)
+{
+    WNDCLASSA info = {};
+    info.lpfnWndProc = RecordingParent;
+    info.hInstance = GetModuleHandleA(nullptr);
+    info.lpszClassName = "PropertyGridTestParent";
+    RegisterClassA(&info);
+    HWND parent = CreateWindowExA(0, "PropertyGridTestParent", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400, 300,
+                                  nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(parent, nullptr);
+    ParentMessages().clear();
+
+    CPropertyRow colour, flag, choice, fixed;
+    Name(colour, L"PenColor", prkColor, 4, INVOKE_PROPERTYPUT);
+    VARIANT byLayer;
+    V_VT(&byLayer) = VT_UI4;
+    V_UI4(&byLayer) = 0x20000000;
+    SetRowValue(&colour, byLayer);
+    Name(flag, L"Enabled", prkBool, 9, INVOKE_PROPERTYPUT);
+    VARIANT no, yes;
+    V_VT(&no) = VT_BOOL;
+    V_BOOL(&no) = VARIANT_FALSE;
+    V_VT(&yes) = VT_BOOL;
+    V_BOOL(&yes) = VARIANT_TRUE;
+    FillPredefined(flag, {L"False", L"True"}, {no, yes});
+    SetRowValue(&flag, no);
+    Name(choice, L"Style", prkEnum, 20, INVOKE_PROPERTYPUT);
+    FillPredefined(choice, {L"One", L"Two", L"Three"}, {I4(1), I4(2), I4(3)});
+    SetRowValue(&choice, I4(3));
+    Name(fixed, L"Type", prkText, 2, INVOKE_PROPERTYGET);
+    SetRowValue(&fixed, I4(6));
+    {
+        CPropertyGrid grid;
+        g_drawnGrid = &grid;
+        RECT area = {0, 0, 380, 200};
+        HWND window = grid.Create(parent, area, 110);
+        ASSERT_NE(window, nullptr);
+        for (CPropertyRow* row : {&colour, &flag, &choice, &fixed})
+            grid.AddRow(row);
+        UpdateWindow(window);
+        EXPECT_EQ(colour.displayText, std::wstring(L"ByLayer"));
+
+        const PopupMenuHandler previous = SetPopupMenuHandler(&ChooseThirdSwatch);
+        SendMessageA(window, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(&colour), 0);
+        SetPopupMenuHandler(previous);
+        hosttest::PumpMessages();
+        EXPECT_EQ(V_VT(&colour.value), VT_UI4);
+        EXPECT_EQ(V_UI4(&colour.value), CColorPopupMenu::SwatchColours()[2]);
+        EXPECT_EQ(colour.modified, 1);
+
+        const int flagIndex = grid.IndexOf(&flag);
+        RECT item = {};
+        SendMessageA(window, LB_GETITEMRECT, flagIndex, reinterpret_cast<LPARAM>(&item));
+        SendMessageA(window, WM_LBUTTONDBLCLK, 0, MAKELPARAM(item.right - 40, (item.top + item.bottom) / 2));
+        hosttest::PumpMessages();
+        EXPECT_EQ(V_BOOL(&flag.value), VARIANT_TRUE);
+        EXPECT_STREQ(flag.displayText, L"True");
+
+        SendMessageA(window, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(&choice), 0);
+        hosttest::PumpMessages();
+        HWND box = grid.GetEditBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(grid.IsDropDownOpen());
+        EXPECT_EQ(SendMessageA(grid.GetDropDownList(), LB_GETCURSEL, 0, 0), 2);
+        SendMessageA(box, WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(SendMessageA(grid.GetDropDownList(), LB_GETCURSEL, 0, 0), 0) << "Down on the last name wraps";
+        char text[16] = "";
+        GetWindowTextA(box, text, sizeof text);
+        EXPECT_STREQ(text, "One");
+        SendMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
+        hosttest::PumpMessages();
+        EXPECT_EQ(V_I4(&choice.value), 1);
+        EXPECT_FALSE(grid.IsDropDownOpen());
+
+        SendMessageA(window, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(&fixed), 0);
+        hosttest::PumpMessages();
+        EXPECT_EQ(grid.GetEditBox(), nullptr) << "a get-only row opens nothing";
+
+        std::vector<std::pair<UINT, WPARAM>> applied;
+        for (const auto& m : ParentMessages())
+            if (m.first == PGM_APPLYPROPERTY)
+                applied.push_back(m);
+        EXPECT_EQ(applied, (std::vector<std::pair<UINT, WPARAM>>{
+                               {PGM_APPLYPROPERTY, 4}, {PGM_APPLYPROPERTY, 9}, {PGM_APPLYPROPERTY, 20}}));
+        bool resolved = false;
+        for (const auto& m : ParentMessages())
+            resolved = resolved || (m.first == PGM_RESOLVECOLOR && m.second == 0x20000000);
+        EXPECT_TRUE(resolved) << "the by-layer swatch asks the parent";
+
+        SendMessageA(window, PGM_CLEAR, 0, 0);
+        ASSERT_EQ(SendMessageA(window, LB_GETCOUNT, 0, 0), 1);
+        SendMessageA(window, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        EXPECT_STREQ(text, "Nothing Selected");
+        grid.Destroy();
+        g_drawnGrid = nullptr;
+    }
+    DestroyWindow(parent);
 }
