@@ -22,12 +22,6 @@ constexpr DWORD kByLayer = 0x20000000;
 // Shape types of the dependent-row table.
 constexpr LONG kRectangle = 2, kArc = 3, kCircle = 4, kEllipse = 5, kPolyline = 6, kText = 11, kPolygon = 13;
 
-HRESULT ReadValue(IDispatch* object, DISPID dispid, VARIANT* value)
-{
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VariantInit(value);
-    return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
-}
 
 // A put through IDispatch as a container makes it: the value as the one named argument.
 HRESULT PutValue(IDispatch* object, DISPID dispid, const VARIANT& value)
@@ -42,13 +36,6 @@ HRESULT PutValue(IDispatch* object, DISPID dispid, const VARIANT& value)
     if (FAILED(hr))
         hr = object->Invoke(dispid, IID_NULL, 1024, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
     return hr;
-}
-
-bool SameValue(const VARIANT& a, const VARIANT& b)
-{
-    if (V_VT(&a) == VT_UI4 && V_VT(&b) == VT_UI4)
-        return V_UI4(&a) == V_UI4(&b);
-    return VarCmp(const_cast<VARIANT*>(&a), const_cast<VARIANT*>(&b), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
 }
 
 bool IsIntegerType(VARTYPE vt) { return vt == VT_I4 || vt == VT_UI4 || vt == VT_INT || vt == VT_UINT; }
@@ -249,7 +236,7 @@ bool CPropertiesDialog::PutRow(CPropertyRow* row)
             allPut = false;
         }
         VARIANT back;
-        if (SUCCEEDED(ReadValue(object, row->dispid, &back))) {
+        if (SUCCEEDED(ReadPropertyValue(object, row->dispid, &back))) {
             const int32_t modified = row->modified;
             SetRowValue(row, back);
             row->modified = modified;
@@ -270,7 +257,7 @@ LRESULT CPropertiesDialog::HandleApplyProperty(UINT, WPARAM wParam, LPARAM, BOOL
     // The values before the change, for the host's veto.
     std::vector<VARIANT> old(m_objects.size());
     for (size_t i = 0; i < m_objects.size(); ++i)
-        if (FAILED(ReadValue(m_objects[i], dispid, &old[i])))
+        if (FAILED(ReadPropertyValue(m_objects[i], dispid, &old[i])))
             VariantInit(&old[i]);
     if (PutRow(row))
         RefreshDependents(dispid);
@@ -305,19 +292,11 @@ void CPropertiesDialog::RefreshRow(DISPID dispid)
     CPropertyRow* row = m_rows.FindByDispid(dispid);
     if (!row || m_objects.empty())
         return;
-    VARIANT first;
-    if (FAILED(ReadValue(m_objects[0], dispid, &first)))
-        VariantInit(&first);
-    bool same = true;
-    for (size_t i = 1; i < m_objects.size() && same; ++i) {
-        VARIANT other;
-        same = SUCCEEDED(ReadValue(m_objects[i], dispid, &other)) && SameValue(first, other);
-        VariantClear(&other);
-    }
-    if (!same)
-        VariantClear(&first);
-    SetRowValue(row, first);
-    VariantClear(&first);
+    VARIANT shared;
+    VARTYPE firstType = VT_NULL;
+    ReadSharedValue(m_objects.data(), static_cast<int>(m_objects.size()), dispid, &shared, &firstType);
+    SetRowValue(row, shared);
+    VariantClear(&shared);
     if (m_grid.IsWindow())
         InvalidateRect(m_grid.GetHandle(), nullptr, TRUE);
 }
@@ -374,20 +353,10 @@ LRESULT CPropertiesDialog::HandleResolveColor(UINT, WPARAM wParam, LPARAM lParam
     if (mode == 0) {
         const DISPID translated = dispid == kPenColor ? kTranslatedPenColor : kTranslatedHatchColor;
         VARIANT common;
-        VariantInit(&common);
-        bool same = !m_objects.empty();
-        for (size_t i = 0; i < m_objects.size() && same; ++i) {
-            VARIANT value;
-            if (FAILED(ReadValue(m_objects[i], translated, &value)) || !IsIntegerType(V_VT(&value)))
-                same = false;
-            else if (i == 0)
-                VariantCopy(&common, &value);
-            else
-                same = SameValue(common, value);
-            VariantClear(&value);
-        }
+        VARTYPE firstType = VT_NULL;
+        ReadSharedValue(m_objects.data(), static_cast<int>(m_objects.size()), translated, &common, &firstType);
         LRESULT result = 0;
-        if (same && SUCCEEDED(VariantChangeType(&common, &common, 0, VT_UI4)))
+        if (IsIntegerType(V_VT(&common)) && SUCCEEDED(VariantChangeType(&common, &common, 0, VT_UI4)))
             result = static_cast<LRESULT>(V_UI4(&common));
         VariantClear(&common);
         return result;

@@ -171,6 +171,22 @@ protected:
         EXPECT_EQ(polyline->AddNewVertex(0, 0, 10, 0, 0, 0, nullptr, 0, 0, 0, 0, 0, &vertex), S_OK);
         return id;
     }
+    // Types into the row, confirming every message box that comes up; their texts.
+    std::vector<std::string> BoxesWhileTyping(HWND grid, const wchar_t* name, const wchar_t* text)
+    {
+        std::vector<std::string> boxes;
+        {
+            DialogCloser closer([&](HWND box, int) {
+                if (box == m_window)
+                    return;   // the properties window itself, activated by its edit box
+                boxes.push_back(BoxText(box));
+                DialogCloser::PostCommand(box, IDOK);
+            });
+            EXPECT_TRUE(TypeInto(grid, name, text));
+            hosttest::PumpFor(200);
+        }
+        return boxes;
+    }
     LONG SiteState()
     {
         LONG state = -1;
@@ -262,18 +278,7 @@ TEST_F(PropertiesWindow, TypedValuesGoToEveryShape)
     ClickValue(grid, GridIndex(grid, L"ShapeType"));
     EXPECT_EQ(VisibleChild(grid, "EDIT"), nullptr);
 
-    std::vector<std::string> boxes;
-    {
-        DialogCloser closer([&](HWND box, int) {
-            if (box == m_window)
-                return;   // the properties window itself, activated by its edit box
-            boxes.push_back(BoxText(box));
-            DialogCloser::PostCommand(box, IDOK);
-        });
-        ASSERT_TRUE(TypeInto(grid, L"PenWeight", L"abc"));
-        hosttest::PumpFor(200);
-    }
-    EXPECT_EQ(boxes, std::vector<std::string>{"Invalid property value!"});
+    EXPECT_EQ(BoxesWhileTyping(grid, L"PenWeight", L"abc"), std::vector<std::string>{"Invalid property value!"});
     EXPECT_EQ(Shape(a)->get_PenWeight(&weight), S_OK);
     EXPECT_FLOAT_EQ(weight, 3.0f);
     EXPECT_EQ(Shown(grid, L"PenWeight"), L"3.000");
@@ -431,18 +436,7 @@ TEST_F(PropertiesWindow, DeletedShapeFailsCleanly)
     control->put_FireEvents(VARIANT_FALSE);
     ASSERT_EQ(shapes->DeleteByID(a), S_OK);
     hosttest::PumpMessages();
-    std::vector<std::string> boxes;
-    {
-        DialogCloser closer([&](HWND box, int) {
-            if (box == m_window)
-                return;   // the properties window itself, activated by its edit box
-            boxes.push_back(BoxText(box));
-            DialogCloser::PostCommand(box, IDOK);
-        });
-        ASSERT_TRUE(TypeInto(grid, L"PenWeight", L"4"));
-        hosttest::PumpFor(200);
-    }
-    EXPECT_EQ(boxes, std::vector<std::string>{"Failed to apply properties!"});
+    EXPECT_EQ(BoxesWhileTyping(grid, L"PenWeight", L"4"), std::vector<std::string>{"Failed to apply properties!"});
     // Shown again on the selection that is now empty: the placeholder row alone.
     EXPECT_EQ(control->ShapeProperties(VARIANT_TRUE), S_OK);
     hosttest::PumpMessages();

@@ -39,12 +39,6 @@ bool SameValue(const VARIANT& a, const VARIANT& b)
     return VarCmp(const_cast<VARIANT*>(&a), const_cast<VARIANT*>(&b), LOCALE_USER_DEFAULT, 0) == VARCMP_EQ;
 }
 
-HRESULT ReadProperty(IDispatch* object, DISPID dispid, VARIANT* value)
-{
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VariantInit(value);
-    return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
-}
 
 bool StartsWithRtf(const VARIANT& value)
 {
@@ -104,7 +98,7 @@ bool ReadObjectProperty(const VARIANT& object, DISPID dispid, VARIANT* out)
     VariantInit(out);
     if (V_VT(&object) != VT_DISPATCH || !V_DISPATCH(&object))
         return false;
-    return SUCCEEDED(ReadProperty(V_DISPATCH(&object), dispid, out));
+    return SUCCEEDED(ReadPropertyValue(V_DISPATCH(&object), dispid, out));
 }
 
 int PredefinedIndexOf(const CPropertyRow& row, const VARIANT& value)
@@ -175,6 +169,32 @@ ITypeInfo* EnumerationOf(ITypeInfo* owner, const TYPEDESC& desc, int depth = 0)
 }
 
 } // namespace
+
+HRESULT ReadPropertyValue(IDispatch* object, DISPID dispid, VARIANT* value)
+{
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VariantInit(value);
+    if (!object)
+        return E_POINTER;
+    return object->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+}
+
+void ReadSharedValue(IDispatch* const* objects, int count, DISPID dispid, VARIANT* value, VARTYPE* firstType)
+{
+    *firstType = VT_NULL;
+    if (count <= 0 || FAILED(ReadPropertyValue(objects[0], dispid, value)))
+        VariantInit(value);
+    if (V_VT(value) != VT_EMPTY && V_VT(value) != VT_NULL)
+        *firstType = V_VT(value);
+    bool same = true;
+    for (int i = 1; i < count && same; ++i) {
+        VARIANT other;
+        same = SUCCEEDED(ReadPropertyValue(objects[i], dispid, &other)) && SameValue(*value, other);
+        VariantClear(&other);
+    }
+    if (!same)
+        VariantClear(value);
+}
 
 bool PropertyValuesEqual(const VARIANT& a, const VARIANT& b)
 {
@@ -523,7 +543,7 @@ void CPropertyRowList::AddRowsOf(ITypeInfo* info, IDispatch* first)
         }
         if (d.memid == enableDispid && type->vt == VT_BOOL && d.invkind == INVOKE_PROPERTYGET) {
             VARIANT enabled;
-            if (SUCCEEDED(ReadProperty(first, d.memid, &enabled)) && V_VT(&enabled) == VT_BOOL)
+            if (SUCCEEDED(ReadPropertyValue(first, d.memid, &enabled)) && V_VT(&enabled) == VT_BOOL)
                 enableValue = V_BOOL(&enabled) ? 1 : 0;
             VariantClear(&enabled);
         }
@@ -679,21 +699,12 @@ HRESULT CPropertyRowList::BuildRows(IDispatch* const* objects, int count)
     for (CPropertyRow* row : rows_) {
         row->enabled = enableValue;
         VariantClear(&row->value);
-        if (FAILED(ReadProperty(first, row->dispid, &row->value)))
-            VariantInit(&row->value);
         // The type is known from the first object even where the objects differ: typed text over
         // an empty value converts to it.
-        if (V_VT(&row->value) != VT_EMPTY && V_VT(&row->value) != VT_NULL)
-            row->valueType = V_VT(&row->value);
-        bool same = true;
-        for (int i = 1; i < count && same; ++i) {
-            VARIANT other;
-            if (!objects[i] || FAILED(ReadProperty(objects[i], row->dispid, &other)) || !SameValue(row->value, other))
-                same = false;
-            VariantClear(&other);
-        }
-        if (!same)
-            VariantClear(&row->value);
+        VARTYPE firstType = VT_NULL;
+        ReadSharedValue(objects, count, row->dispid, &row->value, &firstType);
+        if (firstType != VT_NULL)
+            row->valueType = firstType;
         if (row->kind == prkText && row->name && wcscmp(row->name, L"Text") == 0 && StartsWithRtf(row->value))
             row->kind = prkLongText;
         if (row->kind == prkEnum && row->dispid == PROPERTY_DISPID_PROTECTION)

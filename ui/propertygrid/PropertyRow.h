@@ -61,6 +61,12 @@ PropertyRowKind PropertyRowKindOfType(ITypeInfo* owner, const TYPEDESC& desc);
 // other enumerations, and aliases followed to the type they name.
 PropertyRowKind PropertyRowKindOfUserType(ITypeInfo* type);
 
+// A property of the object read as a container reads it (DISPATCH_PROPERTYGET, no arguments).
+HRESULT ReadPropertyValue(IDispatch* object, DISPID dispid, VARIANT* value);
+// The property's value when every object has the same one (VarCmp equal, or both VT_UI4 and
+// equal), else empty; the first object's value type in *firstType (VT_NULL when it has none).
+void ReadSharedValue(IDispatch* const* objects, int count, DISPID dispid, VARIANT* value, VARTYPE* firstType);
+
 // Equality of two values as the rows compare a value with their predefined ones: the same
 // VARTYPE below VT_I8 (20) with equal contents (floats exactly, a NaN never equal; BSTRs byte
 // by byte), EMPTY and NULL equal; other types never.
