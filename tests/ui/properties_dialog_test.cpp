@@ -357,8 +357,8 @@ TEST_F(PropertiesWindow, VertexButtonsMoveTheCursor)
     EXPECT_EQ(Shown(grid, L"Vertex"), L"3") << "vertex 3 of 4 stays";
 }
 
-// The colour of a shape that takes its layer's colour, resolved for the row's swatch through
-// the layer; a plain colour comes back as it is.
+// The colour row of a shape that takes its layer's colour: "ByLayer", with the swatch resolved
+// through the layer; a plain colour comes back as it is.
 TEST_F(PropertiesWindow, LayerColourResolvesForTheSwatch)
 {
     LONG a = 0;
@@ -369,7 +369,10 @@ TEST_F(PropertiesWindow, LayerColourResolvesForTheSwatch)
     ASSERT_EQ(Shape(layerId)->put_PenColor(RGB(0, 128, 255)), S_OK);
     HWND grid = Open({a});
     ASSERT_NE(grid, nullptr);
-    ASSERT_NE(GridRow(grid, L"PenColor"), nullptr);
+    const CPropertyRow* colour = GridRow(grid, L"PenColor");
+    ASSERT_NE(colour, nullptr);
+    EXPECT_EQ(colour->kind, prkColor) << "OLE_COLOR as containers know it";
+    EXPECT_EQ(Shown(grid, L"PenColor"), L"ByLayer");
     EXPECT_EQ(SendMessageA(m_window, PGM_RESOLVECOLOR, 0x20000000, MAKELPARAM(4, 1)), RGB(0, 128, 255));
     EXPECT_EQ(SendMessageA(m_window, PGM_RESOLVECOLOR, RGB(1, 2, 3), MAKELPARAM(4, 1)), RGB(1, 2, 3));
 }
@@ -402,6 +405,35 @@ TEST_F(PropertiesWindow, CancelledFontDialogChangesNothing)
     EXPECT_EQ(Shown(grid, L"Font"), before);
     EXPECT_EQ(font->modified, 0);
     EXPECT_EQ(sink.Find(cetOnEndEditShape), nullptr);
+}
+
+// The protection flags row opens the flags dialog; a box ticked there reaches the shape.
+TEST_F(PropertiesWindow, FlagsRowTakesTheFlagsDialog)
+{
+    LONG a = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    HWND grid = Open({a});
+    ASSERT_NE(grid, nullptr);
+    const CPropertyRow* flags = GridRow(grid, L"ProtectionFlags");
+    ASSERT_NE(flags, nullptr);
+    EXPECT_EQ(flags->kind, prkFlags);
+    int dialogs = 0;
+    {
+        DialogCloser closer([&](HWND dialog, int) {
+            if (dialog == m_window)
+                return;
+            ++dialogs;
+            CheckDlgButton(dialog, IDC_PROTECT_WIDTH, BST_CHECKED);
+            DialogCloser::PostCommand(dialog, IDOK);
+        });
+        SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(flags), 0);
+        hosttest::PumpMessages();
+    }
+    EXPECT_EQ(dialogs, 1);
+    LONG word = 0;
+    EXPECT_EQ(Shape(a)->get_ProtectionFlags(&word), S_OK);
+    EXPECT_EQ(word & 0x20, 0x20);
+    EXPECT_NE(sink.Find(cetOnEndEditShape), nullptr);
 }
 
 // The window's border stops at 220 x 100 and 880 x 800 pixels.
