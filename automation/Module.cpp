@@ -8,6 +8,7 @@
 #include "ui/OptionsSheet.h"
 #include "ui/PageSetupDialog.h"
 #include "ui/PaperSizes.h"
+#include "ui/PropertiesDialog.h"
 #include "ui/SiteListDialog.h"
 #include "ui/VerticesDialog.h"
 #include "YVEX_h.h"
@@ -42,6 +43,10 @@ void ModuleAttach(HINSTANCE instance)
     // The vertices dialog every control makes for itself.
     SetVerticesDialogMaker(
         []() -> std::unique_ptr<CVerticesDialogHost> { return std::make_unique<CVerticesDialog>(); });
+    // The properties window every control makes for itself.
+    SetPropertiesDialogMaker([](CYVEXControl* control) -> std::unique_ptr<CPropertiesDialogHost> {
+        return std::make_unique<CPropertiesDialog>(control);
+    });
 }
 
 void ModuleDetach(bool processEnding)

@@ -740,6 +740,8 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
     if (shape->GetShapeType() == stPolyline || shape->GetShapeType() == stPolygon)
         static_cast<CPolyline*>(shape)->SetFlags(static_cast<CPolyline*>(shape)->GetFlags() & ~static_cast<DWORD>(pfFreeHand));
     FinishOperation(id, true);
+    // The edited shape's new values show in the properties window.
+    RefreshPropertiesDialog();
     return true;
 }
 

@@ -161,7 +161,13 @@ bool CYVEXControl::FireChangeParent(LONG parentId, LONG shapeId)
     return FireGated(*this, cetOnChangeParent, EventArgs().I4(parentId).I4(shapeId));
 }
 
-void CYVEXControl::FireChangeSelection() { FireGatedPlain(*this, cetOnChangeSelection, EventArgs()); }
+void CYVEXControl::FireChangeSelection()
+{
+    // Every change of the selection reaches the properties window, whether or not the host hears
+    // of it.
+    RefreshPropertiesDialog();
+    FireGatedPlain(*this, cetOnChangeSelection, EventArgs());
+}
 
 bool CYVEXControl::FireLinkPoint(LONG shapeId, LONG pointId)
 {

@@ -420,6 +420,7 @@ HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
     case MI_CUT: return Cut();
     case MI_OPTIONS: ShowOptionsSheet(); return S_OK;
     case MI_VERTICES: ShowVerticesDialog(); return S_OK;
+    case MI_PROPERTIES: return ShapeProperties(VARIANT_TRUE);
     default:
         // The commands of the services still to come answer nothing yet.
         return S_FALSE;

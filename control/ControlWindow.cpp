@@ -569,6 +569,10 @@ LRESULT CYVEXControl::HandleDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
     m_corner.Destroy();
     m_horizontalRuler = nullptr;
     m_verticalRuler = nullptr;
+    // The properties window is owned by the control's window: it closes first (saving its place
+    // and letting go of its shape objects, which hold the control).
+    if (HWND properties = GetPropertiesWindow())
+        SendMessageA(properties, WM_CLOSE, 0, 0);
     KillTimer(m_hWnd, kRulerTimer);
     KillTimer(m_hWnd, kRedrawTimer);
     // Changes of other sessions that were delivered to the window and never taken go with it (a

@@ -87,7 +87,7 @@ void FillFontNameCombo(HWND combo, const char* name)
     SendMessageA(combo, CB_SETCURSEL, 0, 0);
 }
 
-int GetDisplayDecimals(const VARIANT& value)
+int GetDisplayDecimals(const VARIANT& value, int base)
 {
     double v;
     if (value.vt == VT_R4)
@@ -99,7 +99,7 @@ int GetDisplayDecimals(const VARIANT& value)
     v = std::fabs(v);
     if (v == 0.0 || std::isnan(v))
         return 0;
-    int decimals = 2;
+    int decimals = base;
     if (v >= 10.0) {
         for (double limit = 10.0; v >= limit && decimals > 0; limit *= 10.0)
             --decimals;

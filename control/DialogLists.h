@@ -16,6 +16,6 @@ HRESULT GetTypeLibEnumMembers(IDispatch* object, const char* enumName, std::vect
 // name, the list loses its sorting and that name goes first. The first entry is selected.
 void FillFontNameCombo(HWND combo, const char* name);
 
-// The decimals to show for a number: 0 for anything but VT_R4 and VT_R8 and for 0; 2 less one
-// per factor 10 from 10 up (not below 0); 2 more one per factor 10 below 1.
-int GetDisplayDecimals(const VARIANT& value);
+// The decimals to show for a number: 0 for anything but VT_R4 and VT_R8 and for 0; `decimals`
+// less one per factor 10 from 10 up (not below 0); `decimals` more one per factor 10 below 1.
+int GetDisplayDecimals(const VARIANT& value, int decimals = 2);

@@ -42,6 +42,12 @@ CYVEXControl::CYVEXControl() : m_events(this, DIID__IYVEXControlEvents)
     SetControlFlags(controlSaveAsBinary);
     m_optionsSheet = MakeOptionsDialog();
     m_verticesDialog = MakeVerticesDialog();
+    m_propertiesDialog = MakePropertiesDialog(this);
+    if (m_propertiesDialog) {
+        m_propertiesDialog->SetTextEditor(ycom::WideToAnsi(m_textEditorName.CStr()).c_str());
+        // Coordinates of the control's shapes are shown with one decimal more than the grid's own.
+        m_propertiesDialog->SetDefaultDecimals(3);
+    }
 }
 
 CYVEXControl::~CYVEXControl()
@@ -49,6 +55,8 @@ CYVEXControl::~CYVEXControl()
     // Nothing below reaches the host any more.
     m_destroying = true;
     m_fireEvents = VARIANT_FALSE;
+    // The properties window's shape objects go while the shapes they stand for are still there.
+    m_propertiesDialog.reset();
     m_corner.Destroy();
     m_blockBitmap.Reset();
     ForgetRedrawTarget();
@@ -295,11 +303,16 @@ STDMETHODIMP CYVEXControl::put_TextEditorName(BSTR newVal)
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
         if (!newVal) {
             m_textEditorName.Reset();
+            if (m_propertiesDialog)
+                m_propertiesDialog->SetTextEditor(nullptr);
             return S_OK;
         }
         ycom::Bstr copy(newVal, SysStringLen(newVal));
         RETURN_IF_NULL_ALLOC(copy.Get());
         m_textEditorName = std::move(copy);
+        // The properties window edits long texts with the same program.
+        if (m_propertiesDialog)
+            m_propertiesDialog->SetTextEditor(ycom::WideToAnsi(m_textEditorName.CStr()).c_str());
         return S_OK;
     });
 }
@@ -360,6 +373,7 @@ STDMETHODIMP CYVEXControl::put_RootID(LONG newVal)
         if (CGroup* selection = GetSelectionGroup())
             selection->Clear(false);
         SetActiveGroup(group);
+        ClearPropertiesDialog();
         if (EventsEnabled())
             RestartRedrawTimer(0);
         RequestRedraw(rfRedrawAll, nullptr);
@@ -508,7 +522,54 @@ STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb** pVal)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_PersistWeb, IID_IPersistWeb, Handle(), pVal); });
 }
-STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL bDisplay)
+{
+    return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        if (!m_propertiesDialog)
+            return S_OK;
+        if (bDisplay) {
+            if (!m_propertiesDialog->GetWindow() && !m_propertiesDialog->CreateWindowFor(m_hWnd))
+                return S_OK;
+            m_propertiesDialog->ShowShapes(GetSelectionGroup());
+            ShowWindow(m_propertiesDialog->GetWindow(), SW_SHOWNA);
+        } else if (IsPropertiesDialogVisible()) {
+            ShowWindow(m_propertiesDialog->GetWindow(), SW_HIDE);
+            m_propertiesDialog->ReleaseObjects();
+        }
+        return S_OK;
+    });
+}
+
+bool CYVEXControl::IsPropertiesDialogVisible() const
+{
+    HWND window = GetPropertiesWindow();
+    return window && IsWindowVisible(window);
+}
+
+HWND CYVEXControl::GetPropertiesWindow() const
+{
+    return m_propertiesDialog ? m_propertiesDialog->GetWindow() : nullptr;
+}
+
+void CYVEXControl::RefreshPropertiesDialog()
+{
+    if (IsPropertiesDialogVisible())
+        m_propertiesDialog->ShowShapes(GetSelectionGroup());
+}
+
+void CYVEXControl::ClearPropertiesDialog()
+{
+    if (IsPropertiesDialogVisible())
+        m_propertiesDialog->ShowShapes(nullptr);
+}
+
+bool CYVEXControl::HidePropertiesDialog()
+{
+    if (!IsPropertiesDialogVisible())
+        return false;
+    ShapeProperties(VARIANT_FALSE);
+    return true;
+}
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal) 
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT { return HandOutForwarder(CLSID_DataIO, IID_IDataIO, Handle(), pVal); });

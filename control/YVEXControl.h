@@ -22,6 +22,7 @@
 #include "control/OffscreenBuffer.h"
 #include "control/OptionsDialog.h"
 #include "control/VerticesDialog.h"
+#include "control/PropertiesDialog.h"
 #include "control/PlainWindow.h"
 #include "control/PrintDialogRecord.h"
 #include "control/ScrollSupport.h"
@@ -430,8 +431,17 @@ public:
     BOOL CommitInPlaceText(const char* text, int shapeId);
     // Shows the cursor of the running operation (or the default one) again.
     void RestoreEditCursor();
-    // The properties dialog is shown (it comes with the dialogs: never yet).
-    bool IsPropertiesDialogVisible() const { return false; }
+    // The properties window exists and is shown.
+    bool IsPropertiesDialogVisible() const;
+    // A shown properties window takes the Selection again (after a change of the selection or of
+    // the selected shapes); ClearPropertiesDialog shows it the placeholder row instead.
+    void RefreshPropertiesDialog();
+    void ClearPropertiesDialog();
+    // Hides a shown properties window for an operation that replaces shapes; true when it was shown
+    // (the caller shows it again with ShapeProperties afterwards).
+    bool HidePropertiesDialog();
+    // The properties window while it exists, else null.
+    HWND GetPropertiesWindow() const;
 
     // ---- creation with the mouse and nudging (InteractiveCreation.cpp) ----
     // DrawShape's body: a new shape of the kind (a copy of the kind's prototype when the host
@@ -699,10 +709,7 @@ public:
     // From just before a document starts until its printer context is gone.
     bool IsPrinting() const { return m_printing != 0; }
     // The modeless shape-properties window exists and is shown.
-    bool IsShapePropertyWindowVisible() const
-    {
-        return m_shapePropertyWindow && IsWindow(m_shapePropertyWindow) && IsWindowVisible(m_shapePropertyWindow);
-    }
+    bool IsShapePropertyWindowVisible() const { return IsPropertiesDialogVisible(); }
     // The attribute texts of a block reference, or of every reference of a block, back to their
     // block's appearance, after the user's confirmation (confirm) and OnResetAttributeProperties
     // (fire); one undo operation. 1 when something changed, else 0.
@@ -1056,8 +1063,6 @@ private:
     // A print runs (from its dialog to the end of its document): the dialog and the spooler let
     // the thread's messages through, and a second print started from one of them is refused.
     bool m_printRunning = false;
-    // The modeless shape-properties window, while it exists.
-    HWND m_shapePropertyWindow = nullptr;
     // The mouse: device positions (last, previous, at the last left and right presses), the
     // key flags of the left press, the view centre at the right press, the snapped cursor mark.
     POINT m_mouse = {};
@@ -1137,6 +1142,9 @@ private:
     std::unique_ptr<COptionsDialog> m_optionsSheet;
     // The vertices dialog, made with the control; its window exists only while it runs.
     std::unique_ptr<CVerticesDialogHost> m_verticesDialog;
+    // The modeless shape-properties window's object (its window exists only while shown or hidden
+    // after showing; null without a maker).
+    std::unique_ptr<CPropertiesDialogHost> m_propertiesDialog;
     // Being destroyed: nothing reaches the host any more.
     bool m_destroying = false;
 

@@ -458,3 +458,11 @@
 #define IDS_VERTEX_LINE_PATTERN 48098
 #define IDS_VERTEX_BULGE 48099
 #define IDS_VERTEX_PEN_WEIGHT 48100
+
+// The modeless "Shape properties" window: no controls of its own, the property grid (110) is
+// made at its start; the grid's yes/no names and its placeholder row.
+#define IDD_PROPERTIES 211
+#define IDC_PROPERTY_GRID 110
+#define IDS_PROPERTY_TRUE 50551
+#define IDS_PROPERTY_FALSE 50552
+#define IDS_NOTHING_SELECTED 50562

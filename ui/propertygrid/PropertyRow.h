@@ -6,6 +6,7 @@
 #include <oaidl.h>
 #include <cstdint>
 #include <vector>
+#include <string>
 
 enum PropertyRowKind {
     prkNone = 0,      // unsupported type (such a row is dropped); also the placeholder row
@@ -60,6 +61,28 @@ PropertyRowKind PropertyRowKindOfType(ITypeInfo* owner, const TYPEDESC& desc);
 // other enumerations, and aliases followed to the type they name.
 PropertyRowKind PropertyRowKindOfUserType(ITypeInfo* type);
 
+// A property of the object read as a container reads it (DISPATCH_PROPERTYGET, no arguments).
+HRESULT ReadPropertyValue(IDispatch* object, DISPID dispid, VARIANT* value);
+// The property's value when every object has the same one (VarCmp equal, or both VT_UI4 and
+// equal), else empty; the first object's value type in *firstType (VT_NULL when it has none).
+void ReadSharedValue(IDispatch* const* objects, int count, DISPID dispid, VARIANT* value, VARTYPE* firstType);
+
+// Equality of two values as the rows compare a value with their predefined ones: the same
+// VARTYPE below VT_I8 (20) with equal contents (floats exactly, a NaN never equal; BSTRs byte
+// by byte), EMPTY and NULL equal; other types never.
+bool PropertyValuesEqual(const VARIANT& a, const VARIANT& b);
+// Stores the value in the row and makes its display text by the row's kind (the row's value type
+// follows any value but an empty one).
+void SetRowValue(CPropertyRow* row, const VARIANT& value);
+// Takes typed text: a predefined name gives its value, other text converts to the row's value
+// type. True when the text was taken (or changed nothing); false leaves the row as it was.
+bool SetRowText(CPropertyRow* row, const wchar_t* text);
+// The display text made again from the value as it is, converted plainly to text.
+void RefreshRowText(CPropertyRow* row);
+// The predefined name after (or before) the one equal to `text`, wrapping at the ends; the first
+// (or last) when none is equal; null when the row has none.
+const wchar_t* CyclePredefinedName(const CPropertyRow& row, const wchar_t* text, bool forward);
+
 class CPropertyRowList {
 public:
     CPropertyRowList();
@@ -85,6 +108,9 @@ public:
 private:
     // The rows of the properties one interface declares itself.
     void AddRowsOf(ITypeInfo* info, IDispatch* first);
+    // The names and values offered for the row: yes and no, the object's own predefined strings,
+    // or the constants of the property's enumeration.
+    void AddPredefined(CPropertyRow* row, ITypeInfo* info, const TYPEDESC& type, IDispatch* first);
 
     std::vector<CPropertyRow*> rows_;
 };
