@@ -115,4 +115,24 @@ protected:
     }
 };
 
+// A page whose questions are answered Yes (and recorded) and whose test files go at the end.
+class AskingPage : public OptionsPage
+{
+protected:
+    void SetUp() override
+    {
+        OptionsPage::SetUp();
+        MessageBoxes::Texts().clear();
+        MessageBoxes::Answer() = IDYES;
+    }
+    void TearDown() override
+    {
+        OptionsPage::TearDown();
+        for (const std::wstring& path : m_files)
+            DeleteFileW(path.c_str());
+    }
+    MessageBoxes boxes;
+    std::vector<std::wstring> m_files;
+};
+
 } // namespace pagetest

@@ -31,11 +31,11 @@ namespace {
 // The last built-in pattern.
 constexpr int kBuiltIn = 27;
 
-class HatchesPage : public OptionsPage
+class HatchesPage : public AskingPage
 {
 protected:
     COptionsHatchesPage* Object() const { return PageObject<COptionsHatchesPage>(OPTPAGE_HATCHESDLG); }
-    HWND Item(int id) const { return OptionsPage::Item(OPTPAGE_HATCHESDLG, id); }
+    HWND Item(int id) const { return AskingPage::Item(OPTPAGE_HATCHESDLG, id); }
     HWND List() const { return Item(IDC_PAGE_LIST); }
     void SelectPattern(int id) const
     {
@@ -97,21 +97,6 @@ protected:
         ReleaseDC(nullptr, screen);
         return {dark, light};
     }
-
-    void SetUp() override
-    {
-        OptionsPage::SetUp();
-        MessageBoxes::Texts().clear();
-        MessageBoxes::Answer() = IDYES;
-    }
-    void TearDown() override
-    {
-        OptionsPage::TearDown();
-        for (const std::wstring& path : m_files)
-            DeleteFileW(path.c_str());
-    }
-    MessageBoxes boxes;
-    std::vector<std::wstring> m_files;
 };
 
 } // namespace

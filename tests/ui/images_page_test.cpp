@@ -75,11 +75,11 @@ private:
     LONG m_vetoed;
 };
 
-class ImagesPageBase : public OptionsPage
+class ImagesPageBase : public AskingPage
 {
 protected:
     COptionsImagesPage* Object() const { return PageObject<COptionsImagesPage>(OPTPAGE_IMAGESDLG); }
-    HWND Item(int id) const { return OptionsPage::Item(OPTPAGE_IMAGESDLG, id); }
+    HWND Item(int id) const { return AskingPage::Item(OPTPAGE_IMAGESDLG, id); }
     HWND List() const { return Item(IDC_PAGE_LIST); }
     std::vector<std::string> Rows() const
     {
@@ -148,21 +148,6 @@ protected:
     {
         return control->GetImageResourceMap().FindByName(name.c_str(), 0);
     }
-
-    void SetUp() override
-    {
-        OptionsPage::SetUp();
-        MessageBoxes::Texts().clear();
-        MessageBoxes::Answer() = IDYES;
-    }
-    void TearDown() override
-    {
-        OptionsPage::TearDown();
-        for (const std::wstring& path : m_files)
-            DeleteFileW(path.c_str());
-    }
-    MessageBoxes boxes;
-    std::vector<std::wstring> m_files;
 };
 
 class ImagesPage : public ImagesPageBase
