@@ -315,6 +315,9 @@ public:
     // OnDeleteShape and OnChangeSelection: the control fires them; the core alone has no host.
     virtual bool FireDeleteShape(LONG shapeId);
     virtual void FireChangeSelection() {}
+    // Empties a shown properties window (the control has one; the core alone has none): a shape
+    // that goes must not stay behind in its rows.
+    virtual void ClearPropertiesDialog() {}
     // Kills and restarts the timer that tells the host to refresh its toolbar (the control with
     // its window does; the core alone has none).
     virtual void RestartRedrawTimer(UINT period);

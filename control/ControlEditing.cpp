@@ -31,6 +31,11 @@ bool IsReferenceText(CShape* shape) { return shape->GetShapeType() == stText && 
 
 HCURSOR SystemCursor(LPCWSTR id) { return LoadCursorW(nullptr, id); }
 
+// An image or a block reference ends its edit with values the properties window's rows may not
+// have read (a picture's size from its resource, a reference's texts and attributes): a shown
+// window takes them again.
+bool ReloadsPropertiesAfterEdit(int type) { return type == stImage || type == stReference; }
+
 } // namespace
 
 // ---- cursors ----
@@ -218,6 +223,8 @@ int CYVEXControl::StartEditShapeAt(CShape* shape, int editType, int lParam, int 
             FireChangeSelection();
         }
         if (selection->GetShapeCount() == 0) {
+            // Whatever the properties window still shows is no longer selected.
+            ClearPropertiesDialog();
             if (EventsEnabled())
                 RestartRedrawTimer(0);
             return 0;
@@ -594,6 +601,7 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
     const bool isWindow = id == WINDOW_ID;
     CShape* selection = GetSelectionGroup();
     const bool creating = (edit.controlState & csUserCreate) != 0;
+    const bool reloadsProperties = ReloadsPropertiesAfterEdit(shape->GetShapeType());
 
     if (!commit) {
         if (isWindow)
@@ -624,6 +632,8 @@ bool CYVEXControl::EndInteractiveOperation(bool commit, bool closeUndo)
         DiscardTracker();
         if (edit.editedShape)
             LeaveEditState(id);
+        if (reloadsProperties || m_propertiesWaiting)
+            ShowPropertiesAgain();
         if (EventsEnabled()) {
             RestartRedrawTimer(0);
             FireControlReady(0);
@@ -767,6 +777,8 @@ void CYVEXControl::FinishOperation(int shapeId, bool committed)
         // The shape comes back into the drawing below the marks.
         RequestRedraw(rfRedrawAll, nullptr);
     }
+    if (ReloadsPropertiesAfterEdit(shape->GetShapeType()) || m_propertiesWaiting)
+        ShowPropertiesAgain();
     m_editCursor = nullptr;
     if (EventsEnabled()) {
         RestartRedrawTimer(0);

@@ -23,6 +23,26 @@ bool IsUngroupable(CShape* shape)
     return (type == stGroup || type == stReference) && static_cast<CGroup*>(shape)->GetReferrerList().empty();
 }
 
+// A shown properties window is hidden while shapes move between groups (its rows would hold
+// shapes that are regrouped or deleted under it) and shown again on the selection afterwards,
+// however the operation ends. Nested operations find it hidden and leave it to the outer one.
+class CPropertiesPause
+{
+public:
+    explicit CPropertiesPause(CYVEXControl& control) : m_control(control), m_wasShown(control.HidePropertiesDialog()) {}
+    ~CPropertiesPause()
+    {
+        if (m_wasShown && !m_control.IsPropertiesDialogVisible())
+            m_control.ShowPropertiesAgain();
+    }
+    CPropertiesPause(const CPropertiesPause&) = delete;
+    CPropertiesPause& operator=(const CPropertiesPause&) = delete;
+
+private:
+    CYVEXControl& m_control;
+    bool m_wasShown;
+};
+
 } // namespace
 
 // Closes the undo operations opened since `depth` was read (those the editing machinery did not
@@ -91,6 +111,7 @@ HRESULT CYVEXControl::GroupShapesCore(CShape* shape, bool user, LONG* newId)
         if (!FireBeginDraw(groupId))
             return cancel(S_FALSE);
     }
+    CPropertiesPause pause(*this);
     group->SetLayer(GetCurrentLayer());
     CGroup* rootShape = FindGroup(BASE_ID);
     if (rootShape)
@@ -201,6 +222,7 @@ HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>*
     CUndoRecorder* recorder = GetUndoRecorder();
     auto* selection = static_cast<CSelectionGroup*>(GetSelectionGroup());
     if (shape == selection) {
+        CPropertiesPause pause(*this);
         std::vector<int> ids;
         for (int i = selection->GetShapeCount(); i-- > 0;)
             if (IsUngroupable(selection->GetChildAt(i)))
@@ -244,6 +266,7 @@ HRESULT CYVEXControl::UnGroupShapesCore(CShape* shape, bool user, std::set<int>*
         CloseUndoDownTo(depth, false);
         return S_FALSE;
     }
+    CPropertiesPause pause(*this);
     const bool wasSelected = selection && selection->RemoveChild(group) == 0;
     CGroup* target = group->GetParent() ? group->GetParent() : FindGroup(BASE_ID);
     const bool hasTarget = target != nullptr;

@@ -128,6 +128,9 @@ HRESULT CControlCore::DeleteShapeTree(CShape* shape, bool fireEvents, bool redra
             RestartRedrawTimer(0);
         return S_FALSE;
     }
+    // The window's rows hold the shapes' automation objects, which would answer for a shape that
+    // is gone; it shows the selection again when the selection next changes.
+    ClearPropertiesDialog();
     SetModified(true);
     CGroup* selection = GetSelectionGroup();
     auto leave = [&](CShape* item) {

@@ -525,6 +525,8 @@ STDMETHODIMP CYVEXControl::get_PersistWeb(IPersistWeb** pVal)
 STDMETHODIMP CYVEXControl::ShapeProperties(VARIANT_BOOL bDisplay)
 {
     return ycom::Guard(IID_IYVEXControl, [&]() -> HRESULT {
+        // Shown or hidden on purpose: nothing waits to show it again.
+        m_propertiesWaiting = false;
         if (!m_propertiesDialog)
             return S_OK;
         if (bDisplay) {
@@ -568,6 +570,17 @@ bool CYVEXControl::HidePropertiesDialog()
     if (!IsPropertiesDialogVisible())
         return false;
     ShapeProperties(VARIANT_FALSE);
+    m_propertiesWaiting = true;
+    return true;
+}
+
+bool CYVEXControl::ShowPropertiesAgain()
+{
+    const bool waiting = m_propertiesWaiting;
+    m_propertiesWaiting = false;
+    if (!waiting && !IsPropertiesDialogVisible())
+        return false;
+    ShapeProperties(VARIANT_TRUE);
     return true;
 }
 STDMETHODIMP CYVEXControl::get_DataIO(IDataIO** pVal) 

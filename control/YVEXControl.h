@@ -436,10 +436,13 @@ public:
     // A shown properties window takes the Selection again (after a change of the selection or of
     // the selected shapes); ClearPropertiesDialog shows it the placeholder row instead.
     void RefreshPropertiesDialog();
-    void ClearPropertiesDialog();
-    // Hides a shown properties window for an operation that replaces shapes; true when it was shown
-    // (the caller shows it again with ShapeProperties afterwards).
+    void ClearPropertiesDialog() override;
+    // Hides a shown properties window for an operation that replaces shapes; true when it was shown.
+    // The window then waits to be shown again (ShowPropertiesAgain).
     bool HidePropertiesDialog();
+    // Shows the properties window again on the Selection when it is shown, or waits after
+    // HidePropertiesDialog; true when it did.
+    bool ShowPropertiesAgain();
     // The properties window while it exists, else null.
     HWND GetPropertiesWindow() const;
 
@@ -1145,6 +1148,8 @@ private:
     // The modeless shape-properties window's object (its window exists only while shown or hidden
     // after showing; null without a maker).
     std::unique_ptr<CPropertiesDialogHost> m_propertiesDialog;
+    // Hidden by an operation that replaces shapes, to be shown again when it ends.
+    bool m_propertiesWaiting = false;
     // Being destroyed: nothing reaches the host any more.
     bool m_destroying = false;
 

@@ -14,6 +14,9 @@
 #include "control/DialogLists.h"
 #include "tests/support/ControlTestSupport.h"
 #include "tests/support/DialogCloser.h"
+#include "tests/support/PictureFiles.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/TestPaths.h"
 #include "tests/support/WindowCapture.h"
 #include "ui/PropertiesDialog.h"
 #include "control/PopupMenuHook.h"
@@ -104,6 +107,16 @@ bool TypeInto(HWND grid, const wchar_t* name, const wchar_t* text)
     SendMessageA(box, WM_KEYDOWN, VK_RETURN, 0);
     hosttest::PumpMessages();
     return true;
+}
+
+// Whether the grid shows the placeholder row alone (nothing to show).
+bool IsPlaceholderOnly(HWND grid)
+{
+    if (SendMessageA(grid, LB_GETCOUNT, 0, 0) != 1)
+        return false;
+    char text[100] = "";
+    SendMessageA(grid, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    return strcmp(text, "Nothing Selected") == 0;
 }
 
 // The text of a message box (its static text).
@@ -457,25 +470,241 @@ TEST_F(PropertiesWindow, SizingIsClamped)
     }
 }
 
-// A shape deleted while it is shown: the window lets it go, and an edit of what is left fails
-// with a message instead of touching the shape.
-TEST_F(PropertiesWindow, DeletedShapeFailsCleanly)
+// A shape deleted while it is shown: the window lets it go at once, with events off too (nothing
+// else tells it), and shows the placeholder row alone; a late apply of a row it no longer has
+// touches nothing; shown again, the window edits what is selected then.
+TEST_F(PropertiesWindow, DeletedShapeLeavesTheWindow)
 {
-    LONG a = 0;
+    LONG a = 0, b = 0;
     ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    ASSERT_EQ(shapes->AddLine(0, 5, 10, 5, &b), S_OK);
     HWND grid = Open({a});
     ASSERT_NE(grid, nullptr);
     control->put_FireEvents(VARIANT_FALSE);
     ASSERT_EQ(shapes->DeleteByID(a), S_OK);
     hosttest::PumpMessages();
-    EXPECT_EQ(BoxesWhileTyping(grid, L"PenWeight", L"4"), std::vector<std::string>{"Failed to apply properties!"});
-    // Shown again on the selection that is now empty: the placeholder row alone.
+    EXPECT_EQ(SiteState(), 1) << "still shown";
+    EXPECT_TRUE(IsPlaceholderOnly(grid));
+    int boxes = 0;
+    {
+        DialogCloser closer([&](HWND box, int) {
+            if (box == m_window)
+                return;
+            ++boxes;
+            DialogCloser::PostCommand(box, IDOK);
+        });
+        SendMessageA(m_window, PGM_APPLYPROPERTY, 22, 0);   // PenWeight
+        hosttest::PumpFor(200);
+    }
+    EXPECT_EQ(boxes, 0);
+
+    // Shown again, it takes what is selected now.
+    control->put_FireEvents(VARIANT_TRUE);
+    EXPECT_EQ(selected->AddShape(b), S_OK);
     EXPECT_EQ(control->ShapeProperties(VARIANT_TRUE), S_OK);
     hosttest::PumpMessages();
-    ASSERT_EQ(SendMessageA(grid, LB_GETCOUNT, 0, 0), 1);
-    char text[100] = "";
-    SendMessageA(grid, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, "Nothing Selected");
+    EXPECT_EQ(SendMessageA(m_window, PGM_GETSINGLESHAPEID, 0, 0), b);
+    EXPECT_TRUE(BoxesWhileTyping(grid, L"PenWeight", L"4").empty());
+    float weight = 0;
+    EXPECT_EQ(Shape(b)->get_PenWeight(&weight), S_OK);
+    EXPECT_FLOAT_EQ(weight, 4.0f);
+}
+
+// An edit of the Selection that finds it empty empties the window too, which still showed the
+// shape the host took out of the selection.
+TEST_F(PropertiesWindow, EditOfAnEmptySelectionEmptiesTheWindow)
+{
+    LONG a = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    HWND grid = Open({a});
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(selected->DeleteByID(a), S_OK);   // out of the selection, not out of the drawing
+    EXPECT_NE(GridRow(grid, L"PenWeight"), nullptr);
+    EXPECT_EQ(control->EditShape(SELECTION_ID, EDSH_MOVE, 0), S_OK);
+    hosttest::PumpMessages();
+    EXPECT_TRUE(IsPlaceholderOnly(grid));
+    EXPECT_EQ(SiteState(), 1);
+}
+
+// Grouping and exploding hide a shown window while shapes change groups and show it again on the
+// selection afterwards: the new group, then the members the group leaves selected. Without
+// events nothing else would tell it. A hidden window stays hidden.
+TEST_F(PropertiesWindow, GroupingShowsTheWindowAgainOnTheNewSelection)
+{
+    LONG a = 0, b = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    ASSERT_EQ(shapes->AddLine(0, 5, 10, 5, &b), S_OK);
+    HWND grid = Open({a, b});
+    ASSERT_NE(grid, nullptr);
+    LONG group = 0;
+    ASSERT_EQ(control->GroupShapes(SELECTION_ID, VARIANT_FALSE, &group), S_OK);
+    hosttest::PumpMessages();
+    ASSERT_NE(group, 0);
+    EXPECT_EQ(SiteState(), 1);
+    EXPECT_EQ(SendMessageA(m_window, PGM_GETSINGLESHAPEID, 0, 0), group);
+
+    ASSERT_EQ(control->UnGroupShapes(SELECTION_ID, VARIANT_FALSE), S_OK);
+    hosttest::PumpMessages();
+    EXPECT_EQ(SiteState(), 1);
+    EXPECT_FALSE(IsPlaceholderOnly(grid)) << "the members, not the deleted group's emptiness";
+    EXPECT_EQ(SendMessageA(m_window, PGM_GETSINGLESHAPEID, 0, 0), -100) << "two shapes";
+    EXPECT_NE(GridRow(grid, L"PenWeight"), nullptr);
+
+    // With events the host hears the edit as before; the window ends on the group.
+    ASSERT_EQ(control->GroupShapes(SELECTION_ID, VARIANT_TRUE, &group), S_OK);
+    hosttest::PumpMessages();
+    EXPECT_EQ(SiteState(), 1);
+    EXPECT_EQ(SendMessageA(m_window, PGM_GETSINGLESHAPEID, 0, 0), group);
+    EXPECT_NE(sink.Find(cetOnEndDraw), nullptr);
+
+    EXPECT_EQ(control->ShapeProperties(VARIANT_FALSE), S_OK);
+    ASSERT_EQ(control->UnGroupShapes(group, VARIANT_FALSE), S_OK);
+    hosttest::PumpMessages();
+    EXPECT_EQ(SiteState(), 0) << "hidden by the host, not shown by the explode";
+}
+
+// A cancelled edit of an image shows the window again on the image as the cancel left it: a
+// weight the host set during the move is taken back, and so is the row that showed it.
+TEST_F(PropertiesWindow, CancelledImageEditShowsTheRestoredValues)
+{
+    const std::wstring path = picturefiles::TempPath(L"yvex_properties_image.bmp");
+    ASSERT_TRUE(picturefiles::WriteWhiteBmp(path, 20, 10));
+    LONG image = 0;
+    ASSERT_EQ(shapes->AddImage(ycom::Bstr(path.c_str()).Get(), 0, 0, 20, 10, VARIANT_TRUE, &image), S_OK);
+    DeleteFileW(path.c_str());
+    ASSERT_EQ(Shape(image)->put_PenWeight(1.0f), S_OK);
+    HWND grid = Open({image});
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(control->EditShape(image, EDSH_MOVE, 0), S_OK);
+    ASSERT_EQ(Shape(image)->put_PenWeight(5.0f), S_OK);
+    ASSERT_EQ(control->ShapeProperties(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(Shown(grid, L"PenWeight"), L"5.000");
+    VARIANT_BOOL ended = VARIANT_FALSE;
+    ASSERT_EQ(control->EndDraw(VARIANT_FALSE, &ended), S_OK);
+    ASSERT_EQ(ended, VARIANT_TRUE);
+    hosttest::PumpMessages();
+    float weight = 0;
+    EXPECT_EQ(Shape(image)->get_PenWeight(&weight), S_OK);
+    EXPECT_FLOAT_EQ(weight, 1.0f);
+    EXPECT_EQ(SiteState(), 1);
+    EXPECT_EQ(Shown(grid, L"PenWeight"), L"1.000");
+}
+
+namespace {
+
+// The keys that choose `command` in the popup menu (and its submenus) as the menu window shows
+// it: VK_DOWN to each item (the first press lands on the first item of the menu, a submenu opened
+// with VK_RIGHT starts on its first), separators skipped. False when the menu lacks the command.
+bool KeysTo(HMENU menu, UINT command, bool topLevel, std::vector<UINT>* keys)
+{
+    int index = 0;
+    const int count = GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        if (!GetMenuItemInfoW(menu, i, TRUE, &info) || (info.fType & MFT_SEPARATOR))
+            continue;
+        std::vector<UINT> inner;
+        const bool found = info.hSubMenu ? KeysTo(info.hSubMenu, command, false, &inner) : info.wID == command;
+        if (found) {
+            keys->insert(keys->end(), static_cast<size_t>(index + (topLevel ? 1 : 0)), VK_DOWN);
+            if (info.hSubMenu)
+                keys->push_back(VK_RIGHT);
+            keys->insert(keys->end(), inner.begin(), inner.end());
+            return true;
+        }
+        ++index;
+    }
+    return false;
+}
+
+} // namespace
+
+// A right click on the control with a shape selected shows the selection's menu; its "Properties"
+// item, chosen with the keyboard in the real popup, shows the window on the selection.
+TEST_F(PropertiesWindow, ContextMenuItemShowsTheWindow)
+{
+    LONG a = 0;
+    ASSERT_EQ(shapes->AddLine(0, 0, 10, 0, &a), S_OK);
+    ASSERT_EQ(selected->AddShape(a), S_OK);
+    HWND controlWindow = GetWindow(m_ax, GW_CHILD);
+    ASSERT_NE(controlWindow, nullptr);
+    EXPECT_EQ(SiteState(), 0);
+    DialogDriver driver;
+    driver.Then([] { return DialogDriver::FindPopupMenu() != nullptr; });
+    driver.Do([&driver] {
+        HWND popup = DialogDriver::FindPopupMenu();
+        auto* menu = reinterpret_cast<HMENU>(SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0));
+        std::vector<UINT> keys;
+        EXPECT_TRUE(menu && KeysTo(menu, MI_PROPERTIES, true, &keys)) << "the menu offers Properties";
+        keys.push_back(VK_RETURN);
+        for (UINT key : keys)
+            driver.Do([key] {
+                if (HWND shown = DialogDriver::FindPopupMenu())
+                    DialogDriver::PostKey(shown, key);
+            });
+    });
+    driver.Run([&] {
+        SendMessageA(controlWindow, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 60));
+        SendMessageA(controlWindow, WM_RBUTTONUP, 0, MAKELPARAM(60, 60));
+    });
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_FALSE(driver.TimedOut());
+    hosttest::PumpMessages();
+    EXPECT_EQ(DialogDriver::FindPopupMenu(), nullptr);
+    EXPECT_EQ(SiteState(), 1);
+    m_window = FindPropertiesWindow();
+    ASSERT_NE(m_window, nullptr);
+    EXPECT_EQ(SendMessageA(m_window, PGM_GETSINGLESHAPEID, 0, 0), a);
+    EXPECT_NE(GridRow(GetDlgItem(m_window, IDC_PROPERTY_GRID), L"PenWeight"), nullptr);
+}
+
+// The text of a rich text is a long text: with an outside editor named it goes out to that
+// program and comes back as the program left it (the stand-in writes it in capitals); without one
+// the multi-line text dialog edits it. Either way the shape takes the result.
+TEST_F(PropertiesWindow, LongTextGoesToTheEditor)
+{
+    LONG text = 0;
+    ASSERT_EQ(shapes->AddRTFText(ycom::Bstr(L"{\\rtf1\\ansi abc}").Get(), 0, 0, 40, 10, static_cast<Alignments>(0), 0, &text),
+              S_OK);
+    ycom::ComPtr<ITextShape> shape;
+    ASSERT_EQ(Shape(text)->QueryInterface(IID_ITextShape, shape.PutVoid()), S_OK);
+    auto textNow = [&] {
+        ycom::Bstr value;
+        EXPECT_EQ(shape->get_Text(value.Put()), S_OK);
+        return std::wstring(value.Get() ? value.Get() : L"");
+    };
+    const std::string program = WinPath("YVEX_BINARY_DIR", "tests/control/fake_editor.exe");
+    const std::wstring quoted = L"\"" + std::wstring(program.begin(), program.end()) + L"\"";
+    ASSERT_EQ(control->put_TextEditorName(ycom::Bstr(quoted.c_str()).Get()), S_OK);
+    HWND grid = Open({text});
+    ASSERT_NE(grid, nullptr);
+    const CPropertyRow* row = GridRow(grid, L"Text");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->kind, prkLongText);
+    int dialogs = 0;
+    auto edit = [&](const wchar_t* typed) {
+        DialogCloser closer([&](HWND dialog, int) {
+            if (dialog == m_window)
+                return;
+            ++dialogs;
+            SetDlgItemTextW(dialog, IDC_TEXT_EDIT, typed);
+            DialogCloser::PostCommand(dialog, IDOK);
+        });
+        SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(GridRow(grid, L"Text")), 0);
+        hosttest::PumpFor(200);
+    };
+    edit(L"unused");
+    EXPECT_EQ(dialogs, 0) << "the outside program, not the dialog";
+    EXPECT_NE(textNow().find(L"ABC"), std::wstring::npos) << "as the program left it";
+    EXPECT_NE(sink.Find(cetOnEndEditShape), nullptr);
+
+    ASSERT_EQ(control->put_TextEditorName(nullptr), S_OK);
+    edit(L"typed in the dialog");
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_NE(textNow().find(L"typed in the dialog"), std::wstring::npos);
+    EXPECT_NE(Shown(grid, L"Text").find(L"typed in the dialog"), std::wstring::npos);
 }
 
 // ---- the rows' rules, on rows of this program ----
