@@ -200,6 +200,23 @@ protected:
         }
         return boxes;
     }
+    // Runs the action, answering each dialog it opens (other than the properties window) with
+    // `command` after `fill` had its say; how many came up.
+    int AnswerDialogs(int command, const std::function<void()>& action, const std::function<void(HWND)>& fill = {})
+    {
+        int dialogs = 0;
+        DialogCloser closer([&](HWND dialog, int) {
+            if (dialog == m_window)
+                return;
+            ++dialogs;
+            if (fill)
+                fill(dialog);
+            DialogCloser::PostCommand(dialog, command);
+        });
+        action();
+        hosttest::PumpFor(200);
+        return dialogs;
+    }
     LONG SiteState()
     {
         LONG state = -1;
@@ -403,18 +420,7 @@ TEST_F(PropertiesWindow, CancelledFontDialogChangesNothing)
     EXPECT_EQ(font->kind, prkFont);
     const std::wstring before = Shown(grid, L"Font");
     EXPECT_NE(before, L"(None)");
-    int dialogs = 0;
-    {
-        DialogCloser closer([&](HWND dialog, int) {
-            if (dialog == m_window)
-                return;
-            ++dialogs;
-            DialogCloser::PostCommand(dialog, IDCANCEL);
-        });
-        SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(font), 0);
-        hosttest::PumpMessages();
-    }
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(AnswerDialogs(IDCANCEL, [&] { SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(font), 0); }), 1);
     EXPECT_EQ(Shown(grid, L"Font"), before);
     EXPECT_EQ(font->modified, 0);
     EXPECT_EQ(sink.Find(cetOnEndEditShape), nullptr);
@@ -430,19 +436,10 @@ TEST_F(PropertiesWindow, FlagsRowTakesTheFlagsDialog)
     const CPropertyRow* flags = GridRow(grid, L"ProtectionFlags");
     ASSERT_NE(flags, nullptr);
     EXPECT_EQ(flags->kind, prkFlags);
-    int dialogs = 0;
-    {
-        DialogCloser closer([&](HWND dialog, int) {
-            if (dialog == m_window)
-                return;
-            ++dialogs;
-            CheckDlgButton(dialog, IDC_PROTECT_WIDTH, BST_CHECKED);
-            DialogCloser::PostCommand(dialog, IDOK);
-        });
-        SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(flags), 0);
-        hosttest::PumpMessages();
-    }
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(AnswerDialogs(
+                  IDOK, [&] { SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(flags), 0); },
+                  [](HWND dialog) { CheckDlgButton(dialog, IDC_PROTECT_WIDTH, BST_CHECKED); }),
+              1);
     LONG word = 0;
     EXPECT_EQ(Shape(a)->get_ProtectionFlags(&word), S_OK);
     EXPECT_EQ(word & 0x20, 0x20);
@@ -485,18 +482,8 @@ TEST_F(PropertiesWindow, DeletedShapeLeavesTheWindow)
     hosttest::PumpMessages();
     EXPECT_EQ(SiteState(), 1) << "still shown";
     EXPECT_TRUE(IsPlaceholderOnly(grid));
-    int boxes = 0;
-    {
-        DialogCloser closer([&](HWND box, int) {
-            if (box == m_window)
-                return;
-            ++boxes;
-            DialogCloser::PostCommand(box, IDOK);
-        });
-        SendMessageA(m_window, PGM_APPLYPROPERTY, 22, 0);   // PenWeight
-        hosttest::PumpFor(200);
-    }
-    EXPECT_EQ(boxes, 0);
+    EXPECT_EQ(AnswerDialogs(IDOK, [&] { SendMessageA(m_window, PGM_APPLYPROPERTY, 22, 0); }), 0)   // PenWeight
+        << "no message box";
 
     // Shown again, it takes what is selected now.
     control->put_FireEvents(VARIANT_TRUE);
@@ -683,26 +670,17 @@ TEST_F(PropertiesWindow, LongTextGoesToTheEditor)
     const CPropertyRow* row = GridRow(grid, L"Text");
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->kind, prkLongText);
-    int dialogs = 0;
     auto edit = [&](const wchar_t* typed) {
-        DialogCloser closer([&](HWND dialog, int) {
-            if (dialog == m_window)
-                return;
-            ++dialogs;
-            SetDlgItemTextW(dialog, IDC_TEXT_EDIT, typed);
-            DialogCloser::PostCommand(dialog, IDOK);
-        });
-        SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(GridRow(grid, L"Text")), 0);
-        hosttest::PumpFor(200);
+        return AnswerDialogs(
+            IDOK, [&] { SendMessageA(grid, PGM_OPENEDITOR, reinterpret_cast<WPARAM>(GridRow(grid, L"Text")), 0); },
+            [typed](HWND dialog) { SetDlgItemTextW(dialog, IDC_TEXT_EDIT, typed); });
     };
-    edit(L"unused");
-    EXPECT_EQ(dialogs, 0) << "the outside program, not the dialog";
+    EXPECT_EQ(edit(L"unused"), 0) << "the outside program, not the dialog";
     EXPECT_NE(textNow().find(L"ABC"), std::wstring::npos) << "as the program left it";
     EXPECT_NE(sink.Find(cetOnEndEditShape), nullptr);
 
     ASSERT_EQ(control->put_TextEditorName(nullptr), S_OK);
-    edit(L"typed in the dialog");
-    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(edit(L"typed in the dialog"), 1);
     EXPECT_NE(textNow().find(L"typed in the dialog"), std::wstring::npos);
     EXPECT_NE(Shown(grid, L"Text").find(L"typed in the dialog"), std::wstring::npos);
 }
