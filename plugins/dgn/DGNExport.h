@@ -9,12 +9,16 @@
 #include <memory>
 #include <set>
 #include <string>
+#include "common/ComWrappers.h"
+#include "common/RealRect.h"
 #include "common/VExporter.h"
 
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 
 namespace dgn {
 class CApplicationElement;
+class IGraphicElement;
+class ISymRef;
 class CDesignFile;
 class CLevelMaskElement;
 }
@@ -117,6 +121,47 @@ public:
     std::map<long, CString>& BlockNames() { return m_blockNames; }
     std::map<long, unsigned long>& TagSets() { return m_tagSets; }
     int NextGraphicGroup() { return ++m_graphicGroup; }
+
+    // --- Texts, attribute tags, blocks and leaders ---------------------------------------
+    // What a text of the control's type is written as: RTF reduced to its plain characters
+    // (every control word and group dropped); the line breaks of attribute, attribute-definition
+    // and label texts taken out (a break beside a blank goes, a lone one becomes a blank).
+    static CString CleanText(const CString& text, long type);
+    // The attribute kinds (attribute, attribute definition, label) are written as tags; ANSI,
+    // RTF and any other type as text elements.
+    static bool IsTagText(long type);
+    // The element of a text shape (a tag naming the current tag set and, inside a reference, the
+    // reference's cell instance; or a text element with its text style linkage), placed and
+    // committed. Level, colour and graphic group are the caller's. Every text advances the tag
+    // counter, so the k-th text of a reference (counter reset to 1) takes the ID k + 2 of its
+    // block's k-th tag definition. A shape without ITextShape raises E_POINTER.
+    dgn::IGraphicElement* InsertText(IShape* shape);
+    // The shared cell definition of library group blockId (its children in the block's own
+    // coordinates, only scaled) and, with withTags, the tag set "Tag2", "Tag3", ... of its texts
+    // (IDs 3, 4, ...). The definition's name; empty (nothing written) when blockId is no group.
+    CString ExportBlock(long blockId, int withTags);
+    // A new cell instance of cellName at (x, y) (design-file coordinates), scaled by (scaleX,
+    // scaleY), then rotated by angleDegrees and against the export rotation, one Z step up.
+    dgn::ISymRef* CreateSymRef(CString cellName, double angleDegrees, double scaleX, double scaleY, double x, double y);
+    // Kept for callers of the exported class; it only lets the shape go. TRUE.
+    int CopyBlockTexts(long blockId, IShapePtr shape, CRealRect<float>& rect, int flags);
+    // The leaders of the visible attribute and label texts of the references under shape,
+    // entering nested references while depth is above 0.
+    void InsertLeader(IShapePtr shape, int depth);
+    // One leader of a text, from the container rectangle (the reference's bounds, drawing
+    // units) to the text and along it: a 3-vertex shape element with the text's level and colour.
+    void InsertLeaderTxt(ITextShapePtr text, const CRealRect<float>& container);
+    // The level of a shape: its layer's, else the first exported layer up its parents (the
+    // control's fixed groups not entered), else the lowest layer's. False with no level written.
+    bool FindShapeLevel(IShape* shape, long* level) const;
+    // The design file written to, owned from here on (a run makes its own; tests hand one in).
+    void SetDesignFile(dgn::CDesignFile* file);
+    int GetTagCounter() const { return m_tagCounter; }
+    void SetTagCounter(int counter) { m_tagCounter = counter; }
+    std::uint64_t GetTagSetElementId() const { return m_tagSetElementId; }
+    std::uint64_t GetCurrentElementId() const { return m_currentElementId; }
+    void SetCurrentElementId(std::uint64_t id) { m_currentElementId = id; }
+    // ---------------------------------------------------------------------------------------
 
 private:
     void CopyState(const CDGNExport& other);
