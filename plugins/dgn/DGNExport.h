@@ -21,6 +21,7 @@ class IGraphicElement;
 class ISymRef;
 class CDesignFile;
 class CLevelMaskElement;
+class IEntity;
 }
 
 class DGN_PLUGIN_CLASS CDGNExport : public CVExporter
@@ -52,9 +53,15 @@ public:
     // and Z stay.
     void Init();
 
-    // Slot 5. The export run is not built yet: after the options, nothing is written and the
-    // answer is FALSE.
+    // Slot 5: the export run below with the first option as its mode; the second is not read.
     int Export(const CString& path, unsigned long mode, unsigned long ignored) override;
+    // The export run: the whole drawing into a new 2-D V8 design file at path (ANSI). 1 when
+    // the file was saved; 0 when the user cancelled the options, the file could not be made or
+    // saving failed. A failing control call is raised as _com_error, and on that way out too
+    // the control gets its redrawing and undo back, hidden layers are hidden again, the blocks
+    // the run made are deleted (a block of the user's keeps its name), the design file goes and
+    // the library start is ended.
+    int Export(CString path, int mode);
     // The run's first step: `mode` becomes the export mode; -1 asks the user through the options
     // dialog (checked by default), whose state becomes the mode on OK. False when the user
     // cancelled: nothing else may happen then.
@@ -100,10 +107,21 @@ public:
     // A level mask of model 0 for a view with the levels of the hidden layers off. It holds a bit
     // for every level number written (the highest decides, as numbers come from the file's level
     // table and need not follow the layer count), at least 16, in whole bytes.
+    // The mask goes under owner (a view) when one is given, else into the file.
     dgn::CLevelMaskElement* MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
-                                          const std::set<long>& hiddenLayers) const;
+                                          const std::set<long>& hiddenLayers, dgn::IEntity* owner = nullptr) const;
+    // Switches off the levels of the hidden layers in a mask.
+    void SwitchOffHiddenLevels(dgn::CLevelMaskElement* mask, const std::set<long>& hiddenLayers) const;
     // The bits such a mask holds.
     std::uint32_t LevelMaskBits() const;
+
+    // One shape into the design file: lines, rectangles and polylines as shape elements, arcs,
+    // circles and ellipses, images as cell instances of their blocks or as frames, groups as a
+    // graphic group of their children, texts and block references; with level, colour, weight
+    // and graphic group. graphicGroup 0 gives none; imageCells 0 writes every image as its
+    // frame; allLayers 0 leaves out shapes whose layer has no level (layer 1 always goes).
+    // The element made (owned by the design file), null when nothing was written.
+    dgn::IEntity* InsertShape(IShapePtr shape, unsigned graphicGroup, int imageCells, int allLayers);
 
     // What the run and the shape conversion read and set.
     COLORREF* Palette() { return m_palette; }
@@ -151,9 +169,6 @@ public:
     // One leader of a text, from the container rectangle (the reference's bounds, drawing
     // units) to the text and along it: a 3-vertex shape element with the text's level and colour.
     void InsertLeaderTxt(ITextShapePtr text, const CRealRect<float>& container);
-    // The level of a shape: its layer's, else the first exported layer up its parents (the
-    // control's fixed groups not entered), else the lowest layer's. False with no level written.
-    bool FindShapeLevel(IShape* shape, long* level) const;
     // The design file written to, owned from here on (a run makes its own; tests hand one in).
     void SetDesignFile(dgn::CDesignFile* file);
     int GetTagCounter() const { return m_tagCounter; }
@@ -164,7 +179,30 @@ public:
     // ---------------------------------------------------------------------------------------
 
 private:
+    class CRunCleanup;
+    class COwnCoordinates;
+
     void CopyState(const CDGNExport& other);
+    // The steps of the run (DGNExportRun.cpp).
+    void ExportLevels();
+    void ExportViews(const std::set<long>& hiddenLayers);
+    void ExportImageBlocks(CRunCleanup& cleanup);
+    void ExportLibraryBlocks();
+    // The conversions of one kind of shape (DGNExportShapes.cpp; texts in DGNExportText.cpp,
+    // references in DGNExportBlocks.cpp).
+    dgn::IGraphicElement* InsertVertices(IShape* shape, long kind);
+    dgn::IGraphicElement* InsertEllipse(IShape* shape);
+    dgn::IGraphicElement* InsertImage(IShape* shape, int imageCells);
+    // A cell instance of the reference's block (written first when it has no cell yet), then its
+    // texts and custom children, the texts as tags aimed at the instance. Null when the block
+    // gives no cell.
+    dgn::IGraphicElement* InsertReference(IShape* shape, unsigned graphicGroup);
+    void InsertGroup(IShape* group);
+    void AddFill(IShape* shape, dgn::IGraphicElement* element);
+    void SetSymbology(IShape* shape, long kind, long layer, dgn::IGraphicElement* element, unsigned graphicGroup);
+    // The phase's value for the fraction done, reported when it grew by more than a tenth.
+    void ReportPhase(int start, int end, double fraction);
+    void BeginPhase() { m_phaseFraction = 0; }
 
     std::uint64_t m_currentElementId = 0;  // the shared-cell instance of the reference being converted
     std::uint64_t m_tagSetElementId = 0;   // the tag set definition tags refer to
@@ -184,4 +222,5 @@ private:
     float m_rotation = 0;  // radians
     CRealPoint<double> m_shift;
     double m_scale = 1.0;
+    double m_phaseFraction = 0;  // the fraction of the running progress phase last reported
 };

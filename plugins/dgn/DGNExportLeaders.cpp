@@ -4,20 +4,17 @@
 #include <cstdlib>
 #include "DGNExport.h"
 #include "DesignFile.h"
-#include "common/ShapeWalk.h"
+#include "DGNExportCalls.h"
 #include "elements/LinearElements.h"
+
+using namespace dgnexport;
 
 namespace {
 
-const double kRadiansPerDegree = 0.017453292519943278;
-const long kStReference = 12, kStText = 11;
-const long kTTAttrib = 2, kTTLabel = 16;
 const long kLeaderNone = 0, kLeaderFromNearestSide = 2;
 // Alignment bits: the horizontal part, right and centre; the vertical part, middle row.
 const long kHorizontalBits = 6, kAlignRight = 2, kAlignCenter = 6;
 const long kVerticalBits = 0x10008, kMiddleRow = 0x10000;
-// Shape IDs up to this one are the control's fixed groups and prototype shapes.
-const long kLastFixedShapeId = 11;
 
 struct Vec {
     double x, y;
@@ -29,88 +26,41 @@ struct Vec {
 double Distance(const Vec& a, const Vec& b) { return std::hypot(a.x - b.x, a.y - b.y); }
 double SquaredDistance(const Vec& a, const Vec& b) { return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y); }
 
-// (length, 0) turned about the origin by the angle; unchanged at 0.
+// (length, 0) turned about the origin by the angle (degrees); unchanged at 0.
 Vec Turned(double length, double degrees)
 {
-    if (degrees == 0)
-        return {length, 0};
-    const double a = degrees * kRadiansPerDegree;
-    return {length * std::cos(a), length * std::sin(a)};
-}
-
-long ShapeType(IShape* shape)
-{
-    long type = 0;
-    RaiseIfFailed(shape->get_ShapeType(&type), shape);
-    return type;
+    CRealPoint<double> p(length, 0);
+    p.RotateDegrees(0, 0, degrees);
+    return {p.x, p.y};
 }
 
 } // namespace
 
-bool CDGNExport::FindShapeLevel(IShape* shape, long* level) const
-{
-    long layer = 0;
-    RaiseIfFailed(shape->get_LayerShapeID(&layer), shape);
-    auto found = m_layerLevels.find(layer);
-    // Up the parents (not into the control's fixed groups) to one on an exported layer.
-    long parentId = 0;
-    RaiseIfFailed(shape->get_ParentID(&parentId), shape);
-    IShapePtr parent;
-    RaiseIfFailed(m_shapes->get_ItemByID(parentId, &parent), m_shapes);
-    while (found == m_layerLevels.end() && parent) {
-        long id = 0;
-        RaiseIfFailed(parent->get_ID(&id), parent);
-        if (id <= kLastFixedShapeId)
-            break;
-        RaiseIfFailed(parent->get_LayerShapeID(&layer), parent);
-        found = m_layerLevels.find(layer);
-        RaiseIfFailed(parent->get_ParentID(&parentId), parent);
-        IShapePtr next;
-        RaiseIfFailed(m_shapes->get_ItemByID(parentId, &next), m_shapes);
-        parent = next;
-    }
-    // Failing that, the lowest layer's level.
-    if (found == m_layerLevels.end())
-        found = m_layerLevels.begin();
-    if (found == m_layerLevels.end())
-        return false;
-    *level = found->second;
-    return true;
-}
-
 void CDGNExport::InsertLeader(IShapePtr shape, int depth)
 {
+    const bool isReference = KindOf(shape) == stReference;
+    // Only a reference's texts get leaders: other shapes (an empty root group has no bounds to
+    // give) are not asked for theirs.
     CRealRect<float> container;
-    bool isReference = false;
-    if (shape) {
-        isReference = ShapeType(shape) == kStReference;
+    if (isReference)
         RaiseIfFailed(shape->GetBoundingRect(&container.left, &container.top, &container.right, &container.bottom), shape);
-    }
-    if (!shape)
-        _com_issue_error(E_POINTER);
-    IShapeCollectionPtr children;
-    RaiseIfFailed(shape->get_Shapes(&children), shape);
-    if (!children)
-        _com_issue_error(E_POINTER);
-    for (long i = 1; i <= CountOf(children); ++i) {
-        IShapePtr child;
-        RaiseIfFailed(children->get_Item(i, &child), children);
-        if (!child)
-            _com_issue_error(E_POINTER);
+    IShapeCollectionPtr children = ChildrenOf(shape);
+    for (long i = 1; i <= CountOf(Need(children.GetInterfacePtr())); ++i) {
+        IShapePtr child = ItemOf(children, i);
         VARIANT_BOOL visible = VARIANT_TRUE;
-        RaiseIfFailed(child->get_Visible(&visible), child);
+        RaiseIfFailed(Need(child.GetInterfacePtr())->get_Visible(&visible), child);
         if (!visible)
             continue;
-        const long type = ShapeType(child);
-        if (type == kStReference && depth > 0) {
+        const long kind = KindOf(child);
+        if (kind == stReference && depth > 0) {
             InsertLeader(child, depth - 1);
-        } else if (isReference && type == kStText) {
-            ITextShapePtr text(child);
+        } else if (isReference && kind == stText) {
+            ITextShapePtr text = Ask<ITextShapePtr>(child);
             if (!text)
                 continue;
             TextTypes textType = ttANSI;
             RaiseIfFailed(text->get_Type(&textType), text);
-            if (textType == kTTAttrib || textType == kTTLabel)
+            if (textType == ttAttrib || textType == ttLabel)
                 InsertLeaderTxt(text, container);
         }
     }
@@ -118,8 +68,7 @@ void CDGNExport::InsertLeader(IShapePtr shape, int depth)
 
 void CDGNExport::InsertLeaderTxt(ITextShapePtr text, const CRealRect<float>& container)
 {
-    if (!text)
-        _com_issue_error(E_POINTER);
+    Need(text.GetInterfacePtr());
     long leaderType = 0;
     RaiseIfFailed(text->get_LeaderType(&leaderType), text);
     if (leaderType == kLeaderNone)
@@ -181,11 +130,6 @@ void CDGNExport::InsertLeaderTxt(ITextShapePtr text, const CRealRect<float>& con
         const CRealPoint<double> at = GetPt(corners[i].x, corners[i].y);
         vertices->SetAt(i, at.x, at.y);
     }
-    long level = 0;
-    if (FindShapeLevel(text, &level))
-        leader->SetLevel(static_cast<std::int32_t>(level));
-    OLE_COLOR pen = 0;
-    RaiseIfFailed(text->get_PenColor(&pen), text);
-    leader->SetColor(GetNearestColor(pen));
-    leader->Touch();
+    // The text's level and colour; as a text's, no weight; no graphic group.
+    SetSymbology(text, stText, LayerOf(text), leader, 0);
 }

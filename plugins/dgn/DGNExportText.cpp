@@ -8,14 +8,16 @@
 #include "ElementLinkages.h"
 #include "TextPlacement.h"
 #include "common/RtfText.h"
-#include "common/ShapeWalk.h"
+#include "DGNExportCalls.h"
 #include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "linkages/TextStyleLinkage.h"
 
+using namespace dgnexport;
+
 namespace {
 
-const double kRadiansPerDegree = 0.017453292519943278;
+const double kRadiansPerDegree = CRealPoint<double>::kRadiansPerDegree;
 // The control's text height is the line's; the characters take 1 / 1.3 of it.
 const double kCharacterHeight = 0.7692307692307692;
 const double kLineHeight = 1.3;
@@ -36,8 +38,6 @@ const std::uint32_t kStyleLineSpacing = 4;
 const std::uint32_t kStyleGroupValue = 2;
 const std::uint32_t kRawStyleBytes = 99;
 
-const long kTTANSI = 1, kTTAttrib = 2, kTTRTF = 4, kTTAttDef = 8, kTTLabel = 16;
-const long kStReference = 12;
 
 void ReplaceAll(std::string& text, const char* from, const char* to)
 {
@@ -46,11 +46,6 @@ void ReplaceAll(std::string& text, const char* from, const char* to)
         text.replace(at, n, to);
 }
 
-CString TakeText(BSTR text)
-{
-    _bstr_t owned(text, false);
-    return CString(text ? static_cast<const wchar_t*>(text) : L"");
-}
 
 // Fresh text style linkage data as the exporter writes it.
 void SetExportedTextStyle(dgn::TextStyleData& d)
@@ -70,9 +65,9 @@ void SetExportedTextStyle(dgn::TextStyleData& d)
 CString CDGNExport::CleanText(const CString& text, long type)
 {
     std::string s(text.GetString(), static_cast<std::size_t>(text.GetLength()));
-    if (type == kTTRTF) {
+    if (type == ttRTF) {
         s = ReducedRtf(s);
-    } else if (type == kTTAttDef || type == kTTAttrib || type == kTTLabel) {
+    } else if (type == ttAttDef || type == ttAttrib || type == ttLabel) {
         // A break beside a blank goes with no trace; a lone one becomes a blank.
         static const char* const kJoined[] = {" \r\n", "\r\n ", " \n", " \r", "\n ", "\r "};
         for (const char* from : kJoined)
@@ -84,15 +79,14 @@ CString CDGNExport::CleanText(const CString& text, long type)
     return CString(s.c_str(), static_cast<int>(s.size()));
 }
 
-bool CDGNExport::IsTagText(long type) { return type == kTTAttrib || type == kTTAttDef || type == kTTLabel; }
+bool CDGNExport::IsTagText(long type) { return type == ttAttrib || type == ttAttDef || type == ttLabel; }
 
 dgn::IGraphicElement* CDGNExport::InsertText(IShape* shape)
 {
     if (!m_designFile)
         return nullptr;
-    ITextShapePtr text(shape);
-    if (!text)
-        _com_issue_error(E_POINTER);
+    ITextShapePtr text = Ask<ITextShapePtr>(shape);
+    Need(text.GetInterfacePtr());
     BSTR raw = nullptr;
     RaiseIfFailed(text->get_Text(&raw), text);
     TextTypes type = ttANSI;
@@ -139,14 +133,9 @@ dgn::IGraphicElement* CDGNExport::InsertText(IShape* shape)
         // from 2 at a reference's first text.
         tag->SetTagId(static_cast<std::uint16_t>(position + 1));
         tag->SetStringValue(value);
-        long parentId = 0;
-        RaiseIfFailed(shape->get_ParentID(&parentId), shape);
-        IShapePtr parent;
-        RaiseIfFailed(m_shapes->get_ItemByID(parentId, &parent), m_shapes);
-        long parentType = 0;
-        if (parent)
-            RaiseIfFailed(parent->get_ShapeType(&parentType), parent);
-        tag->SetTagSetAndTarget(m_tagSetElementId, parent && parentType == kStReference ? m_currentElementId : 0);
+        IShapePtr parent = ItemById(m_shapes, ParentOf(shape));
+        const bool inReference = parent && KindOf(parent) == stReference;
+        tag->SetTagSetAndTarget(m_tagSetElementId, inReference ? m_currentElementId : 0);
         tag->Touch();
         return tag;
     }

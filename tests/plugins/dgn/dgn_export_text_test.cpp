@@ -362,4 +362,134 @@ TEST_F(DgnExportTexts, LeadersOfTheTextsOfReferences)
     }
 }
 
+
+// A block of a line and some attribute definitions ("value 1", ...), made in place of its group:
+// the block and the reference that took the group's place.
+struct DrawnBlock {
+    long block = 0;
+    long reference = 0;
+};
+
+class DgnExportBlocks : public DgnExportTexts
+{
+protected:
+    DrawnBlock Block(const wchar_t* name, int definitions)
+    {
+        DrawnBlock drawn;
+        long group = 0;
+        EXPECT_EQ(shapes->AddGroup(8, &group), S_OK);
+        IShapeCollectionPtr children;
+        EXPECT_EQ(Shape(group)->get_Shapes(&children), S_OK);
+        long line = 0;
+        EXPECT_EQ(children->AddLine(0, 0, 10, 0, &line), S_OK);
+        for (int k = 1; k <= definitions; ++k)
+            Text((L"value " + std::to_wstring(k)).c_str(), 8, 0, 5.0f * k, 10, 2, alTopLeft, children);
+        EXPECT_EQ(site->CreateBlock(_bstr_t(name), &drawn.block, group, &drawn.reference, 0, 0, VARIANT_TRUE), S_OK);
+        return drawn;
+    }
+    static std::vector<dgn::IEntity*> Components(dgn::IEntity* header)
+    {
+        std::vector<dgn::IEntity*> found;
+        std::unique_ptr<dgn::CEntityIterator> walk(header->CreateChildIterator(nullptr));
+        for (dgn::IEntity* e = walk ? walk->Next() : nullptr; e; e = walk->Next())
+            found.push_back(e);
+        return found;
+    }
+};
+
+// A block of three attribute definitions with tags: a tag set named as the block with "Tag2" to
+// "Tag4", IDs 3 to 5; the definition holds the line and the definitions' tags, hidden, with the
+// weight 1 of the pen weight 5 and the properties 0x4200. The reference's own texts become tags
+// 3 to 5 aimed at its instance: each names an existing tag definition of the set.
+TEST_F(DgnExportBlocks, TagSetsAndTheTagsOfReferences)
+{
+    const DrawnBlock drawn = Block(L"Door", 3);
+    ASSERT_EQ(Shape(drawn.block)->put_PenWeight(5), S_OK);
+    NewFile("tags");
+    EXPECT_STREQ(exporter->ExportBlock(drawn.block, 1).GetString(), "Door");
+    EXPECT_EQ(exporter->TagSets().count(drawn.block), 1u);
+    EXPECT_STREQ(exporter->BlockNames()[drawn.block].GetString(), "Door");
+    ASSERT_NE(exporter->InsertShape(Shape(drawn.reference), 0, 1, 0), nullptr);
+    EXPECT_EQ(exporter->GetCurrentElementId(), 0u) << "given back after the reference";
+
+    const std::vector<dgn::IEntity*> all = SaveAndRead("tags");
+    const auto sets = OfClass<dgn::CTagSetDefinitionElement>(all);
+    ASSERT_EQ(sets.size(), 1u);
+    EXPECT_STREQ(sets[0]->GetName()->CStr(), "Door");
+    std::vector<std::string> definitions;
+    std::uint32_t index = 0;
+    while (dgn::TagDefinition* d = sets[0]->GetNextDefinition(&index))
+        definitions.push_back(std::string(d->name->CStr()) + "/" + std::to_string(d->id) + "/" +
+                              std::string(reinterpret_cast<const char*>(d->value->Data()), d->value->Size()));
+    EXPECT_EQ(definitions, (std::vector<std::string>{"Tag2/3/value 1", "Tag3/4/value 2", "Tag4/5/value 3"}));
+
+    const auto cells = OfClass<dgn::CSharedCellDefinitionElement>(all);
+    ASSERT_EQ(cells.size(), 1u);
+    EXPECT_STREQ(cells[0]->GetName()->CStr(), "Door");
+    EXPECT_EQ(cells[0]->GetWeight(), 1) << "5 x 0.3, truncated";
+    EXPECT_EQ(cells[0]->GetProperties(), 0x4200);
+    int hiddenTags = 0, lines = 0;
+    for (dgn::IEntity* e : Components(cells[0])) {
+        if (auto* tag = dynamic_cast<dgn::CAttributeTagElement2d*>(e)) {
+            hiddenTags += (tag->GetProperties() & 0x80) != 0;
+            EXPECT_NE(sets[0]->FindDefinition(tag->GetTagId()), nullptr) << "definition tag " << tag->GetTagId();
+        }
+        lines += dynamic_cast<dgn::CShapeElement2d*>(e) != nullptr;
+    }
+    EXPECT_EQ(hiddenTags, 3);
+    EXPECT_EQ(lines, 1);
+
+    const auto instances = OfClass<dgn::ISymRef>(all);
+    ASSERT_EQ(instances.size(), 1u);
+    EXPECT_STREQ(instances[0]->GetName()->CStr(), "Door");
+    auto tags = OfClass<dgn::CAttributeTagElement2d>(all);
+    ASSERT_EQ(tags.size(), 3u) << "the reference's own attributes";
+    std::vector<int> ids;
+    for (dgn::CAttributeTagElement2d* tag : tags) {
+        ids.push_back(tag->GetTagId());
+        EXPECT_EQ(tag->GetTarget(), instances[0]);
+        EXPECT_EQ(tag->GetTagFlags(), 0x01) << "the target recorded";
+        ASSERT_EQ(tag->ResolveTagSet(), sets[0]);
+        const dgn::TagDefinition* d = sets[0]->FindDefinition(tag->GetTagId());
+        ASSERT_NE(d, nullptr) << "tag " << tag->GetTagId() << " names a definition";
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(d->value->Data()), d->value->Size()),
+                  std::string(tag->GetDisplayString()->CStr()))
+            << "the k-th text pairs with the k-th definition";
+    }
+    EXPECT_EQ(ids, (std::vector<int>{3, 4, 5}));
+}
+
+// Without tags, or without texts, no tag set; an ID that is no group writes nothing; an export
+// rotation leaves the definition unrotated and turns the instance back.
+TEST_F(DgnExportBlocks, DefinitionsWithoutTagsAndUnderARotation)
+{
+    const DrawnBlock texts = Block(L"Texts", 2);
+    const DrawnBlock bare = Block(L"Bare", 0);
+    NewFile("plain");
+    exporter->SetRotation(kPi / 6);
+    EXPECT_STREQ(exporter->ExportBlock(texts.block, 0).GetString(), "Texts");
+    EXPECT_STREQ(exporter->ExportBlock(bare.block, 1).GetString(), "Bare");
+    EXPECT_TRUE(exporter->TagSets().empty());
+    EXPECT_TRUE(exporter->ExportBlock(texts.reference, 1).IsEmpty()) << "a reference is no group";
+    EXPECT_EQ(exporter->BlockNames().size(), 2u);
+    double angle = 0;
+    ASSERT_EQ(Shape(bare.reference)->get_Angle(&angle), S_OK);
+    ASSERT_NE(exporter->InsertShape(Shape(bare.reference), 0, 1, 0), nullptr);
+
+    const std::vector<dgn::IEntity*> all = SaveAndRead("plain");
+    EXPECT_TRUE(OfClass<dgn::CTagSetDefinitionElement>(all).empty());
+    const auto cells = OfClass<dgn::CSharedCellDefinitionElement>(all);
+    ASSERT_EQ(cells.size(), 2u);
+    for (dgn::CSharedCellDefinitionElement* cell : cells)
+        for (dgn::IEntity* e : Components(cell))
+            if (auto* line = dynamic_cast<dgn::CShapeElement2d*>(e)) {
+                EXPECT_NEAR(line->GetPoints()->At(1)->x - line->GetPoints()->At(0)->x, 10.0, 1e-4) << "unrotated";
+                EXPECT_NEAR(line->GetPoints()->At(1)->y - line->GetPoints()->At(0)->y, 0.0, 1e-4) << "unrotated";
+            }
+    const auto instances = OfClass<dgn::ISymRef>(all);
+    ASSERT_EQ(instances.size(), 1u);
+    const double* m = instances[0]->GetMatrix();
+    EXPECT_NEAR(std::atan2(m[1], m[0]), angle * kPi / 180 - kPi / 6, 1e-6);
+}
+
 } // namespace

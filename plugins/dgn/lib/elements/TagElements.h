@@ -125,6 +125,8 @@ public:
     std::uint8_t* GetTextParams() { return m_params; }
     std::uint16_t GetValueType() const { return m_type; }
     CDgnString* GetDisplayString() const { return m_string; }
+    // The converters' name for the value's string.
+    CDgnString* GetStringObject() const { return m_string; }
     std::int32_t GetInt32Value() const { return m_int32; }
     double GetDoubleValue() const { return m_double; }
     CByteArray* GetBinaryValue() const { return m_binary; }
