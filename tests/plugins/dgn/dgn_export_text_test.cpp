@@ -133,6 +133,14 @@ protected:
         EXPECT_EQ(shape->put_Type(static_cast<TextTypes>(type)), S_OK);
         return id;
     }
+    // A new group of the drawing; its children.
+    IShapeCollectionPtr Group(long* id)
+    {
+        EXPECT_EQ(shapes->AddGroup(8, id), S_OK);
+        IShapeCollectionPtr children;
+        EXPECT_EQ(Shape(*id)->get_Shapes(&children), S_OK);
+        return children;
+    }
     IShapePtr Shape(long id)
     {
         IShapePtr shape;
@@ -322,9 +330,7 @@ TEST_F(DgnExportTexts, LeaderOfOneText)
 TEST_F(DgnExportTexts, LeadersOfTheTextsOfReferences)
 {
     long group = 0;
-    ASSERT_EQ(shapes->AddGroup(8, &group), S_OK);
-    IShapeCollectionPtr children;
-    ASSERT_EQ(Shape(group)->get_Shapes(&children), S_OK);
+    IShapeCollectionPtr children = Group(&group);
     long rectangle = 0;
     ASSERT_EQ(children->AddRectangle(0, 10, 10, 0, &rectangle), S_OK);
     const long withLeader = Text(L"a", 8, 20, 5, 10, 2, alTopLeft, children);
@@ -377,9 +383,7 @@ protected:
     {
         DrawnBlock drawn;
         long group = 0;
-        EXPECT_EQ(shapes->AddGroup(8, &group), S_OK);
-        IShapeCollectionPtr children;
-        EXPECT_EQ(Shape(group)->get_Shapes(&children), S_OK);
+        IShapeCollectionPtr children = Group(&group);
         long line = 0;
         EXPECT_EQ(children->AddLine(0, 0, 10, 0, &line), S_OK);
         for (int k = 1; k <= definitions; ++k)
