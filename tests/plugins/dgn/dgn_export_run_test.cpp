@@ -596,8 +596,10 @@ TEST_F(DgnExportRun, ImagesAndTheirBlocks)
     // The user makes the block of the picture and names it.
     IImageResourceCollectionPtr resources;
     Check(site->get_ImageResources(&resources), "get_ImageResources");
+    long resourceId = 0;
+    Check(IImageShapePtr(Shape(image))->get_ImageResourceID(&resourceId), "get_ImageResourceID");
     IImageResourcePtr resource;
-    Check(resources->get_Item(1, &resource), "get_Item");
+    Check(resources->get_ItemByID(resourceId, &resource), "get_ItemByID");
     long block = 0;
     Check(resource->ConvertToBlock(&block), "ConvertToBlock");
     ASSERT_NE(block, 0);
