@@ -87,10 +87,9 @@ void CDGNExport::Init()
     m_rotation = 0;
 }
 
-int CDGNExport::Export(const CString&, unsigned long mode, unsigned long)
+int CDGNExport::Export(const CString& path, unsigned long mode, unsigned long)
 {
-    ChooseExportMode(static_cast<int>(mode));
-    return FALSE;
+    return Export(CString(path), static_cast<int>(mode));
 }
 
 bool CDGNExport::ChooseExportMode(int mode)
@@ -276,7 +275,7 @@ std::uint32_t CDGNExport::LevelMaskBits() const
 }
 
 dgn::CLevelMaskElement* CDGNExport::MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
-                                                  const std::set<long>& hiddenLayers) const
+                                                  const std::set<long>& hiddenLayers, dgn::IEntity* owner) const
 {
     if (!file)
         return nullptr;
@@ -286,11 +285,19 @@ dgn::CLevelMaskElement* CDGNExport::MakeLevelMask(dgn::CDesignFile* file, std::u
     dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, viewNumber, bits, on.data());
     if (!mask)
         return nullptr;
+    SwitchOffHiddenLevels(mask, hiddenLayers);
+    // Owned by the file (or the view) from here, and written with it.
+    if (owner)
+        owner->AddChild(mask);
+    else
+        file->AddChild(mask);
+    mask->Touch();
+    return mask;
+}
+
+void CDGNExport::SwitchOffHiddenLevels(dgn::CLevelMaskElement* mask, const std::set<long>& hiddenLayers) const
+{
     for (const auto& entry : m_layerLevels)
         if (hiddenLayers.count(entry.first) && entry.second >= 1)
             mask->SetLevelOff(static_cast<std::uint32_t>(entry.second - 1), 0);
-    // Owned by the file from here, and written with it.
-    file->AddChild(mask);
-    mask->Touch();
-    return mask;
 }

@@ -9,14 +9,19 @@
 #include <memory>
 #include <set>
 #include <string>
+#include "common/ComWrappers.h"
+#include "common/RealRect.h"
 #include "common/VExporter.h"
 
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 
 namespace dgn {
 class CApplicationElement;
+class IGraphicElement;
+class ISymRef;
 class CDesignFile;
 class CLevelMaskElement;
+class IEntity;
 }
 
 class DGN_PLUGIN_CLASS CDGNExport : public CVExporter
@@ -48,9 +53,15 @@ public:
     // and Z stay.
     void Init();
 
-    // Slot 5. The export run is not built yet: after the options, nothing is written and the
-    // answer is FALSE.
+    // Slot 5: the export run below with the first option as its mode; the second is not read.
     int Export(const CString& path, unsigned long mode, unsigned long ignored) override;
+    // The export run: the whole drawing into a new 2-D V8 design file at path (ANSI). 1 when
+    // the file was saved; 0 when the user cancelled the options, the file could not be made or
+    // saving failed. A failing control call is raised as _com_error, and on that way out too
+    // the control gets its redrawing and undo back, hidden layers are hidden again, the blocks
+    // the run made are deleted (a block of the user's keeps its name), the design file goes and
+    // the library start is ended.
+    int Export(CString path, int mode);
     // The run's first step: `mode` becomes the export mode; -1 asks the user through the options
     // dialog (checked by default), whose state becomes the mode on OK. False when the user
     // cancelled: nothing else may happen then.
@@ -96,10 +107,21 @@ public:
     // A level mask of model 0 for a view with the levels of the hidden layers off. It holds a bit
     // for every level number written (the highest decides, as numbers come from the file's level
     // table and need not follow the layer count), at least 16, in whole bytes.
+    // The mask goes under owner (a view) when one is given, else into the file.
     dgn::CLevelMaskElement* MakeLevelMask(dgn::CDesignFile* file, std::uint16_t viewNumber,
-                                          const std::set<long>& hiddenLayers) const;
+                                          const std::set<long>& hiddenLayers, dgn::IEntity* owner = nullptr) const;
+    // Switches off the levels of the hidden layers in a mask.
+    void SwitchOffHiddenLevels(dgn::CLevelMaskElement* mask, const std::set<long>& hiddenLayers) const;
     // The bits such a mask holds.
     std::uint32_t LevelMaskBits() const;
+
+    // One shape into the design file: lines, rectangles and polylines as shape elements, arcs,
+    // circles and ellipses, images as cell instances of their blocks or as frames, groups as a
+    // graphic group of their children, texts and block references; with level, colour, weight
+    // and graphic group. graphicGroup 0 gives none; imageCells 0 writes every image as its
+    // frame; allLayers 0 leaves out shapes whose layer has no level (layer 1 always goes).
+    // The element made (owned by the design file), null when nothing was written.
+    dgn::IEntity* InsertShape(IShapePtr shape, unsigned graphicGroup, int imageCells, int allLayers);
 
     // What the run and the shape conversion read and set.
     COLORREF* Palette() { return m_palette; }
@@ -118,8 +140,69 @@ public:
     std::map<long, unsigned long>& TagSets() { return m_tagSets; }
     int NextGraphicGroup() { return ++m_graphicGroup; }
 
+    // --- Texts, attribute tags, blocks and leaders ---------------------------------------
+    // What a text of the control's type is written as: RTF reduced to its plain characters
+    // (every control word and group dropped); the line breaks of attribute, attribute-definition
+    // and label texts taken out (a break beside a blank goes, a lone one becomes a blank).
+    static CString CleanText(const CString& text, long type);
+    // The attribute kinds (attribute, attribute definition, label) are written as tags; ANSI,
+    // RTF and any other type as text elements.
+    static bool IsTagText(long type);
+    // The element of a text shape (a tag naming the current tag set and, inside a reference, the
+    // reference's cell instance; or a text element with its text style linkage), placed and
+    // committed. Level, colour and graphic group are the caller's. Every text advances the tag
+    // counter, so the k-th text of a reference (counter reset to 1) takes the ID k + 2 of its
+    // block's k-th tag definition. A shape without ITextShape raises E_POINTER.
+    dgn::IGraphicElement* InsertText(IShape* shape);
+    // The shared cell definition of library group blockId (its children in the block's own
+    // coordinates, only scaled) and, with withTags, the tag set "Tag2", "Tag3", ... of its texts
+    // (IDs 3, 4, ...). The definition's name; empty (nothing written) when blockId is no group.
+    CString ExportBlock(long blockId, int withTags);
+    // A new cell instance of cellName at (x, y) (design-file coordinates), scaled by (scaleX,
+    // scaleY), then rotated by angleDegrees and against the export rotation, one Z step up.
+    dgn::ISymRef* CreateSymRef(CString cellName, double angleDegrees, double scaleX, double scaleY, double x, double y);
+    // Kept for callers of the exported class; it only lets the shape go. TRUE.
+    int CopyBlockTexts(long blockId, IShapePtr shape, CRealRect<float>& rect, int flags);
+    // The leaders of the visible attribute and label texts of the references under shape,
+    // entering nested references while depth is above 0.
+    void InsertLeader(IShapePtr shape, int depth);
+    // One leader of a text, from the container rectangle (the reference's bounds, drawing
+    // units) to the text and along it: a 3-vertex shape element with the text's level and colour.
+    void InsertLeaderTxt(ITextShapePtr text, const CRealRect<float>& container);
+    // The design file written to, owned from here on (a run makes its own; tests hand one in).
+    void SetDesignFile(dgn::CDesignFile* file);
+    int GetTagCounter() const { return m_tagCounter; }
+    void SetTagCounter(int counter) { m_tagCounter = counter; }
+    std::uint64_t GetTagSetElementId() const { return m_tagSetElementId; }
+    std::uint64_t GetCurrentElementId() const { return m_currentElementId; }
+    void SetCurrentElementId(std::uint64_t id) { m_currentElementId = id; }
+    // ---------------------------------------------------------------------------------------
+
 private:
+    class CRunCleanup;
+    class COwnCoordinates;
+
     void CopyState(const CDGNExport& other);
+    // The steps of the run (DGNExportRun.cpp).
+    void ExportLevels();
+    void ExportViews(const std::set<long>& hiddenLayers);
+    void ExportImageBlocks(CRunCleanup& cleanup);
+    void ExportLibraryBlocks();
+    // The conversions of one kind of shape (DGNExportShapes.cpp; texts in DGNExportText.cpp,
+    // references in DGNExportBlocks.cpp).
+    dgn::IGraphicElement* InsertVertices(IShape* shape, long kind);
+    dgn::IGraphicElement* InsertEllipse(IShape* shape);
+    dgn::IGraphicElement* InsertImage(IShape* shape, int imageCells);
+    // A cell instance of the reference's block (written first when it has no cell yet), then its
+    // texts and custom children, the texts as tags aimed at the instance. Null when the block
+    // gives no cell.
+    dgn::IGraphicElement* InsertReference(IShape* shape, unsigned graphicGroup);
+    void InsertGroup(IShape* group);
+    void AddFill(IShape* shape, dgn::IGraphicElement* element);
+    void SetSymbology(IShape* shape, long kind, long layer, dgn::IGraphicElement* element, unsigned graphicGroup);
+    // The phase's value for the fraction done, reported when it grew by more than a tenth.
+    void ReportPhase(int start, int end, double fraction);
+    void BeginPhase() { m_phaseFraction = 0; }
 
     std::uint64_t m_currentElementId = 0;  // the shared-cell instance of the reference being converted
     std::uint64_t m_tagSetElementId = 0;   // the tag set definition tags refer to
@@ -139,4 +222,5 @@ private:
     float m_rotation = 0;  // radians
     CRealPoint<double> m_shift;
     double m_scale = 1.0;
+    double m_phaseFraction = 0;  // the fraction of the running progress phase last reported
 };

@@ -1,14 +1,13 @@
-// The exports of the dgn plug-in. The exporter is not built yet: its factory makes the
-// framework's pending exporter, which answers FALSE.
+// The exports of the dgn plug-in.
+#include "DGNExport.h"
 #include "DGNImport.h"
 #include "common/Exports.h"
-#include "common/PendingConverters.h"
 
 extern "C" {
 
 IVExporter* GetExporter(IYVEXControl* control, void* user, ProgressCallback callback)
 {
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CDGNExport>(control, user, callback);
 }
 
 IVImporter* GetImporter(IYVEXControl* control, void* user, ProgressCallback callback)
@@ -19,7 +18,7 @@ IVImporter* GetImporter(IYVEXControl* control, void* user, ProgressCallback call
 IVExporter* __stdcall GetDGNExport(IYVEXControl* control, void* user, ProgressCallback callback)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return NewExporter<CVPendingExporter>(control, user, callback);
+    return NewExporter<CDGNExport>(control, user, callback);
 }
 
 void __stdcall ReleaseDGNExport(IVExporter* exporter)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 #include "XAMLExport.h"
+#include "common/RtfText.h"
 #include "common/ShapeWalk.h"
 
 namespace {
@@ -69,42 +70,6 @@ Look LookOf(IShape* shape)
 
 // The stroke thickness in canvas units of a pen weight.
 double Thickness(float weight) { return weight / 3.0 + 0.3; }
-
-// The plain text of an RTF text: control words (to the next blank, brace, with one blank after
-// them) and groups in braces are dropped, the outer braces left aside, the rest kept.
-std::wstring ReducedRtf(const std::wstring& rtf)
-{
-    std::wstring out;
-    const size_t end = rtf.size() > 0 ? rtf.size() - 1 : 0;
-    size_t i = 1;
-    while (i < end) {
-        const wchar_t c = rtf[i];
-        if (c == L'\\') {
-            ++i;
-            while (i < end && rtf[i] != L' ' && rtf[i] != L'{' && rtf[i] != L'}' && rtf[i] != L'\\')
-                ++i;
-            if (i < end && rtf[i] == L' ')
-                ++i;
-        } else if (c == L'{') {
-            int depth = 0;
-            while (i < rtf.size()) {
-                if (rtf[i] == L'{')
-                    ++depth;
-                else if (rtf[i] == L'}' && --depth == 0) {
-                    ++i;
-                    break;
-                }
-                ++i;
-            }
-        } else if (c == L'}') {
-            ++i;
-        } else {
-            while (i < end && rtf[i] != L'\\' && rtf[i] != L'{' && rtf[i] != L'}')
-                out += rtf[i++];
-        }
-    }
-    return out;
-}
 
 // The database ID of a shape's attribute of ID 1, 0 when it has none.
 long FirstAttributeNumber(IShape* shape)

@@ -11,10 +11,15 @@ public:
     virtual Point2d* SetAt(std::uint32_t i, double x, double y);
     // Every point through the matrix (TransformPoint2d).
     virtual void Transform(const double m[16]);
+    // The converters' name for it.
+    void TransformAll(const double m[16]) { Transform(m); }
 
 private:
     friend class TPointArray<Point2d, CPoint2dArray>;
     CPoint2dArray() = default;
 };
+
+// The converters' name for the vertex array of 2-D elements.
+using CByteBuffer = CPoint2dArray;
 
 } // namespace dgn

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""Independent readers of the design files that the exporter tests wrote (dgn_units_*.dgn in
-this test folder's build directory): olefile, libgsf's `gsf list` and libolecf's `olecfinfo` open
+"""Independent readers of the design files that the exporter tests wrote (dgn_units_*.dgn and the
+export runs' dgn_run_*.dgn in this test folder's build directory): olefile, libgsf's `gsf list` and libolecf's `olecfinfo` open
 each, and the tree has the header, the model's header stream and its element storages."""
 import glob
 import os
@@ -16,6 +16,10 @@ failures = []
 files = sorted(glob.glob(os.path.join(OUT, "dgn_units_*.dgn")))
 if len(files) < 3:
     failures.append(f"expected the exporter's files in {OUT}, found {len(files)}")
+runs = sorted(glob.glob(os.path.join(OUT, "dgn_run_*.dgn")))
+if len(runs) < 8:
+    failures.append(f"expected the export runs' files in {OUT}, found {len(runs)}")
+files += runs
 for path in files:
     name = os.path.basename(path)
     if not olefile.isOleFile(path):

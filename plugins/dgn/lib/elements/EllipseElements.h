@@ -19,6 +19,8 @@ public:
     // element's orientation.
     bool EvaluateAssociation(const std::uint8_t* association, Point3d* out) override;
     Body& GetBody() { return m_body; }
+    // The converters' name for the field block (axes, rotation, centre; an arc's angles first).
+    Body* GetGeometry() { return &m_body; }
 
 protected:
     bool ReadBodyV8(CBoundedReader& body) override;

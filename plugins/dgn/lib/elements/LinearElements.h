@@ -135,6 +135,8 @@ public:
     explicit CShapeElement2d(CDesignFile* file);
     // A new 2-D shape of the design file's model, with a fresh element ID.
     static CShapeElement2d* Create(CDesignFile* file, std::int32_t model);
+    // The converters' name for the vertices.
+    CByteBuffer* GetPointArray() const { return GetPoints(); }
     IElement* Clone(CDesignFile* target, bool removeSource) override;
     void EmitGeometry(CEntityIterator* context, IGeometrySink* sink) override;
 };

@@ -222,6 +222,12 @@ TagDefinition* CTagSetDefinitionElement::AddDefinition(const char* name, const c
     return d;
 }
 
+TagDefinition* CTagSetDefinitionElement::AddTagDefinition(std::uint16_t type, std::uint16_t id, std::uint16_t flags, const char* prompt, const char* name,
+                                                          const void* value)
+{
+    return AddDefinition(name, prompt, type, value, flags, id);
+}
+
 bool CTagSetDefinitionElement::RemoveDefinition(TagDefinition* definition)
 {
     for (std::uint32_t i = 0; i < DefinitionCount(); ++i) {
@@ -925,6 +931,46 @@ bool TAttributeTagElement<D>::SetOffset(const double offset[D])
 }
 
 template <int D>
+void TAttributeTagElement<D>::SetOrigin(const double origin[D])
+{
+    for (int i = 0; i < 3; ++i)
+        m_origin[i] = i < D ? origin[i] : 0.0;
+}
+
+template <int D>
+void TAttributeTagElement<D>::SetTextFactors(double width, double height)
+{
+    std::memcpy(m_displayValues + kWidthAt, &width, 8);
+    std::memcpy(m_displayValues + kHeightAt, &height, 8);
+}
+
+template <int D>
+std::uint32_t TAttributeTagElement<D>::GetFont() const
+{
+    return LoadU32(m_displayValues + kFontAt);
+}
+
+template <int D>
+void TAttributeTagElement<D>::SetFont(std::uint32_t font)
+{
+    StoreU32(m_displayValues + kFontAt, font);
+}
+
+template <int D>
+double TAttributeTagElement<D>::GetRotation2d() const
+{
+    return D == 2 ? LoadF64(m_displayValues + kOrientationAt) : 0.0;
+}
+
+template <int D>
+void TAttributeTagElement<D>::SetRotation2d(double radians)
+{
+    // A 3-D tag's orientation is a quaternion, which this angle does not set.
+    if (D == 2)
+        std::memcpy(m_displayValues + kOrientationAt, &radians, 8);
+}
+
+template <int D>
 void TAttributeTagElement<D>::SetStringValue(const char* text)
 {
     if (m_string)
@@ -988,8 +1034,8 @@ void FillPlacement(TextParams3d& p, const std::uint8_t* values)
         p.q[i] = LoadF64(values + kOrientationAt + 8 * i);
 }
 
-void SetOrigin(TextParams2d& p, const double o[3]) { p.origin = {o[0], o[1]}; }
-void SetOrigin(TextParams3d& p, const double o[3]) { p.origin = {o[0], o[1], o[2]}; }
+void SetPlacementOrigin(TextParams2d& p, const double o[3]) { p.origin = {o[0], o[1]}; }
+void SetPlacementOrigin(TextParams3d& p, const double o[3]) { p.origin = {o[0], o[1], o[2]}; }
 
 void AddText(IGeometrySink* sink, const TextParams2d* p, const std::uint8_t* text) { sink->AddText2d(p, text, 0); }
 void AddText(IGeometrySink* sink, const TextParams3d* p, const std::uint8_t* text) { sink->AddText3d(p, text, 0); }
@@ -1021,7 +1067,7 @@ void TAttributeTagElement<D>::EmitGeometry(CEntityIterator* context, IGeometrySi
     p.height = HeightFactor() * kFactorToSize;
     FillPlacement(p, m_displayValues);
     const double at[3] = {m_origin[0] + m_offset[0], m_origin[1] + m_offset[1], m_origin[2] + m_offset[2]};
-    SetOrigin(p, at);
+    SetPlacementOrigin(p, at);
     AddText(sink, &p, reinterpret_cast<const std::uint8_t*>(text.c_str()));
 }
 

@@ -13,7 +13,6 @@
 #include "DgnString.h"
 #include "ItemArray.h"
 #include "elements/BodyGraphicElement.h"
-#include "elements/BodyGraphicElement.h"
 
 #include <new>
 #include <string>
@@ -71,6 +70,10 @@ public:
     // A new definition: id -1 takes the new count. value: type 1 a narrow string, 2 an int16,
     // 3 an int32, 4 a double (type 5 and others: none). Null when memory runs out.
     TagDefinition* AddDefinition(const char* name, const char* prompt, std::uint16_t type, const void* value, std::uint16_t flags, std::int32_t id);
+    // A definition as a writer states it: value type, identifier, flags, prompt, name and the
+    // default value (a narrow string for type 1, as AddDefinition takes it). Touch packs it
+    // into the record. Null when memory runs out.
+    TagDefinition* AddTagDefinition(std::uint16_t type, std::uint16_t id, std::uint16_t flags, const char* prompt, const char* name, const void* value);
     bool RemoveDefinition(TagDefinition* definition);
     const CByteArray* GetPacked() const { return m_packed; }
     // The V7 attribute data of the record (when its properties say so) and the element ID
@@ -122,6 +125,8 @@ public:
     std::uint8_t* GetTextParams() { return m_params; }
     std::uint16_t GetValueType() const { return m_type; }
     CDgnString* GetDisplayString() const { return m_string; }
+    // The converters' name for the value's string.
+    CDgnString* GetStringObject() const { return m_string; }
     std::int32_t GetInt32Value() const { return m_int32; }
     double GetDoubleValue() const { return m_double; }
     CByteArray* GetBinaryValue() const { return m_binary; }
@@ -134,6 +139,19 @@ public:
     bool IsDisplayed() const { return m_display != 0; }
     double WidthFactor() const;
     double HeightFactor() const;
+
+    // The placement a writer gives the shown value: origin, width and height factors (the
+    // multipliers of a text), font number, justification code and, in a 2-D tag, the rotation
+    // (radians).
+    void SetOrigin(const double origin[D]);
+    void SetTextFactors(double width, double height);
+    std::uint32_t GetFont() const;
+    void SetFont(std::uint32_t font);
+    std::uint16_t GetJustification() const { return m_justification; }
+    void SetJustification(std::uint16_t justification) { m_justification = justification; }
+    double GetRotation2d() const;
+    void SetRotation2d(double radians);
+    void SetTagFlags(std::uint16_t flags) { m_tagFlags = flags; }
 
     // Links the tag set (dependency 10007, its two 32-bit halves) and, when the target's halves
     // are not both 0, marks the target as recorded.

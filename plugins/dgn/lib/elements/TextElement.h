@@ -30,6 +30,9 @@ public:
 
     Params* GetTextParams() { return &m_params; }
     CDgnString* GetText() const { return m_text; }
+    // The converters' names for the placement block and the text.
+    Params* GetGeometry() { return &m_params; }
+    CDgnString* GetStringObject() const { return m_text; }
     // Stores a DGN string (its marker tells its width) as the text.
     bool SetText(const char* text);
     // The enter-data field descriptors, 3 bytes each.

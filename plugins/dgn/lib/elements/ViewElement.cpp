@@ -64,6 +64,26 @@ bool CViewElement::IsValid() const { return LoadU16(m_data + kValidAt) != 0; }
 std::uint16_t CViewElement::GetViewNumber() const { return LoadU16(m_data + kNumberAt); }
 std::int32_t CViewElement::GetViewWord3() const { return static_cast<std::int32_t>(LoadU32(m_data + kWord3At)); }
 std::uint32_t CViewElement::GetViewFlags() const { return LoadU32(m_data + kFlagsAt); }
+void CViewElement::SetViewFlags(std::uint32_t flags) { StoreU32(m_data + kFlagsAt, flags); }
+std::int32_t CViewElement::GetColorIndex() const { return static_cast<std::int32_t>(LoadU32(m_data + kWord1At)); }
+void CViewElement::SetColorIndex(std::int32_t color) { StoreU32(m_data + kWord1At, static_cast<std::uint32_t>(color)); }
+void CViewElement::SetOnWord(std::uint16_t word) { StoreU16(m_data + kValidAt, word); }
+
+void CViewElement::SetRotation2d(double c, double s)
+{
+    StoreF64(m_data + kRotationAt, c);
+    StoreF64(m_data + kRotationAt + 8, s);
+    StoreF64(m_data + kRotationAt + 24, -s);
+    StoreF64(m_data + kRotationAt + 32, c);
+}
+
+void CViewElement::SetOriginAndDelta2d(double originX, double originY, double deltaX, double deltaY)
+{
+    StoreF64(m_data + kOriginAt, originX);
+    StoreF64(m_data + kOriginAt + 8, originY);
+    StoreF64(m_data + kDeltaAt, deltaX);
+    StoreF64(m_data + kDeltaAt + 8, deltaY);
+}
 
 bool CViewElement::ReadFixed(const std::uint8_t* b, std::uint32_t available)
 {

@@ -33,6 +33,16 @@ public:
     virtual std::int32_t GetViewWord3() const;
 
     std::uint32_t GetViewFlags() const;
+    void SetViewFlags(std::uint32_t flags);
+    // The colour index the view is drawn against (the word after the flags).
+    std::int32_t GetColorIndex() const;
+    void SetColorIndex(std::int32_t color);
+    // The word beside the view number that the on-test reads (IsValid: non-zero).
+    void SetOnWord(std::uint16_t word);
+    // A 2-D view: the rotation's first two rows become (c, s) and (-s, c) in their first two
+    // columns; the minimum corner and the extent in x and y.
+    void SetRotation2d(double c, double s);
+    void SetOriginAndDelta2d(double originX, double originY, double deltaX, double deltaY);
     // What the V7 file header sets.
     void SetFromV7(std::uint16_t number, std::uint32_t flags, const double origin[3], const double delta[3], const double rotation[9],
                    double conversion, std::int32_t activeZ);

@@ -926,6 +926,58 @@ TEST_F(ComplexElementTest, AttributeTagValuesRecordsAndText)
     delete set;
 }
 
+// A tag definition as a writer states it (type, ID, flags, prompt, name, default), packed on
+// Touch and read back; a tag's placement set field by field survives its record.
+TEST_F(ComplexElementTest, TagDefinitionsAndTagPlacementsAsAWriterSetsThem)
+{
+    CTagSetDefinitionElement set(file);
+    set.SetName("block");
+    TagDefinition* added = set.AddTagDefinition(kTagString, 3, 0, "Door?", "Tag2", "oak");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->id, 3);
+    const std::int32_t big = 70000;
+    ASSERT_NE(set.AddTagDefinition(kTagInt32, 9, 1, "", "Tag3", &big), nullptr);
+    ASSERT_NE(set.AddTagDefinition(kTagString, 4, 0, "", "", nullptr), nullptr) << "no default";
+    set.Touch();
+    std::unique_ptr<IElement> back(FromFactoryV8(file, WriteElement(set), false));
+    auto* read = dynamic_cast<CTagSetDefinitionElement*>(back.get());
+    ASSERT_NE(read, nullptr);
+    ASSERT_EQ(read->DefinitionCount(), 3u);
+    const TagDefinition* door = read->FindDefinition(3);
+    ASSERT_NE(door, nullptr);
+    EXPECT_EQ(std::string(door->name->CStr()), "Tag2");
+    EXPECT_EQ(std::string(door->prompt->CStr()), "Door?");
+    EXPECT_EQ(door->type, kTagString);
+    EXPECT_EQ(door->flags, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(door->value->Data()), door->value->Size()), "oak");
+    ASSERT_NE(read->FindDefinition(9), nullptr);
+    EXPECT_EQ(read->FindDefinition(9)->flags, 1);
+    EXPECT_EQ(read->FindDefinition(9)->type, kTagInt32);
+    EXPECT_EQ(read->FindDefinition(4)->value->Size(), 0u);
+
+    CAttributeTagElement2d tag(file);
+    const double origin[2] = {12.5, -3};
+    tag.SetOrigin(origin);
+    tag.SetTextFactors(455, 833.25);
+    tag.SetFont(3);
+    tag.SetJustification(7);
+    tag.SetRotation2d(0.5);
+    tag.SetTagFlags(0x02);
+    tag.SetStringValue("v");
+    tag.Touch();
+    CAttributeTagElement2d again(file);
+    ASSERT_TRUE(ReadV8Into(again, WriteElement(tag)));
+    EXPECT_EQ(again.GetOrigin()[0], 12.5);
+    EXPECT_EQ(again.GetOrigin()[1], -3.0);
+    EXPECT_EQ(again.WidthFactor(), 455.0);
+    EXPECT_EQ(again.HeightFactor(), 833.25);
+    EXPECT_EQ(again.GetFont(), 3u);
+    EXPECT_EQ(again.GetJustification(), 7);
+    EXPECT_EQ(again.GetRotation2d(), 0.5);
+    EXPECT_EQ(again.GetTagFlags(), 0x02);
+    EXPECT_EQ(Draw(again), (Strings{"text v at 12.5,-3"}));
+}
+
 TEST_F(ComplexElementTest, ComplexSurfaceAndSolidHeaders)
 {
     // A V7 solid header spanning three line records: count word, second word, kind byte, three

@@ -11,6 +11,7 @@
 #include "elements/LinearElements.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/TableHeaderElement.h"
+#include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement2d.h"
 #include "elements/UnknownElement.h"
@@ -343,6 +344,58 @@ TEST_F(GraphicElementTest, EllipsesAndArcs)
     v7 = Cat(v7, Bytes(16, 0));                         // centre
     auto v7arc = ReadV7As<CArcElement2d>(file, V7Body(16, v7));
     EXPECT_NEAR(v7arc->GetBody().rotation, -kPi / 2, 1e-9);
+}
+
+// The names the exporter writes through: the shape's point array (the byte buffer), the field
+// blocks of ellipses, arcs and texts, and the strings of texts and tags, written and read back.
+TEST_F(GraphicElementTest, ConverterNamesWriteTheFields)
+{
+    CShapeElement2d* shape = CShapeElement2d::Create(file, 0);
+    ASSERT_NE(shape, nullptr);
+    CByteBuffer* points = shape->GetPointArray();
+    ASSERT_EQ(points, shape->GetPoints());
+    ASSERT_TRUE(points->Resize(3));
+    points->SetAt(0, 0, 0);
+    points->SetAt(1, 4, 0);
+    points->SetAt(2, 4, 3);
+    double shift[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 20, 0, 1};
+    points->TransformAll(shift);
+    shape->Touch();
+    auto shapeBack = ReadV8As<CShapeElement2d>(file, WriteElement(*shape));
+    ASSERT_EQ(shapeBack->VertexCount(), 3u);
+    EXPECT_EQ(shapeBack->GetPoints()->At(2)->x, 14.0);
+    EXPECT_EQ(shapeBack->GetPoints()->At(2)->y, 23.0);
+
+    CArcElement2d* arc = CArcElement2d::Create(file, 0);
+    ASSERT_NE(arc, nullptr);
+    *arc->GetGeometry() = {0.5, 1.5, 3, 2, 0.25, 7, 8};
+    arc->Touch();
+    auto arcBack = ReadV8As<CArcElement2d>(file, WriteElement(*arc));
+    EXPECT_EQ(arcBack->GetGeometry()->sweep, 1.5);
+    EXPECT_EQ(arcBack->GetGeometry()->cy, 8.0);
+    CEllipseElement2d* ellipse = CEllipseElement2d::Create(file, 0);
+    ASSERT_NE(ellipse, nullptr);
+    *ellipse->GetGeometry() = {3, 2, 0.25, 7, 8};
+    ellipse->Touch();
+    auto ellipseBack = ReadV8As<CEllipseElement2d>(file, WriteElement(*ellipse));
+    EXPECT_EQ(ellipseBack->GetGeometry()->secondary, 2.0);
+
+    CTextElement2d* text = CTextElement2d::Create(file, 0);
+    ASSERT_NE(text, nullptr);
+    ASSERT_TRUE(text->SetText("Door"));
+    text->GetGeometry()->origin = {5, 6};
+    text->Touch();
+    auto textBack = ReadV8As<CTextElement2d>(file, WriteElement(*text));
+    EXPECT_STREQ(textBack->GetStringObject()->CStr(), "Door");
+    EXPECT_EQ(textBack->GetGeometry()->origin.x, 5.0);
+
+    CAttributeTagElement2d* tag = CAttributeTagElement2d::Create(file, 0);
+    ASSERT_NE(tag, nullptr);
+    tag->SetStringValue("Oak");
+    tag->Touch();
+    auto tagBack = ReadV8As<CAttributeTagElement2d>(file, WriteElement(*tag));
+    ASSERT_NE(tagBack->GetStringObject(), nullptr);
+    EXPECT_STREQ(tagBack->GetStringObject()->CStr(), "Oak");
 }
 
 TEST_F(GraphicElementTest, TextSizesAndGeometry)
