@@ -480,23 +480,11 @@ TEST_F(DgnExportRun, HostsUndoSuspensionStays)
     EXPECT_EQ(enabled, VARIANT_TRUE);
 }
 
-// A small metafile picture: a frame and a diagonal.
-std::string WriteMetafile()
-{
-    const std::string path = OutPath("dgn_run_picture.emf");
-    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
-    Rectangle(dc, 0, 0, 200, 100);
-    MoveToEx(dc, 0, 0, nullptr);
-    LineTo(dc, 200, 100);
-    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
-    return path;
-}
-
 // Images: written as their frames while no cell stands for their block; the block made of the
 // picture leaves the drawing again, and a block of the user's keeps its name and stays.
 TEST_F(DgnExportRun, ImagesAndTheirBlocks)
 {
-    const std::string picture = WriteMetafile();
+    const std::string picture = plugintest::WriteMetafile(OutPath("dgn_run_picture.emf"));
     long image = 0;
     Check(shapes->AddImage(_bstr_t(std::wstring(picture.begin(), picture.end()).c_str()), 10, 50, 40, 20, VARIANT_FALSE, &image),
           "AddImage");
@@ -597,7 +585,7 @@ private:
 TEST_F(DgnExportRun, ComErrorGivesEverythingBack)
 {
     const long hidden = AddLayer(L"Hidden", false);
-    const std::string picture = WriteMetafile();
+    const std::string picture = plugintest::WriteMetafile(OutPath("dgn_run_picture.emf"));
     long image = 0;
     Check(shapes->AddImage(_bstr_t(std::wstring(picture.begin(), picture.end()).c_str()), 10, 50, 40, 20, VARIANT_FALSE, &image),
           "AddImage");
