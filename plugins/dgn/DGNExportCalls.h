@@ -45,33 +45,19 @@ inline CString NameOf(IGroupShape* group)
     return TakeText(name);
 }
 
-inline long IdOf(IShape* shape)
+// A number a shape's getter answers.
+template <class Getter>
+long NumberOf(IShape* shape, Getter getter)
 {
-    long id = 0;
-    RaiseIfFailed(Need(shape)->get_ID(&id), shape);
-    return id;
+    long value = 0;
+    RaiseIfFailed((Need(shape)->*getter)(&value), shape);
+    return value;
 }
 
-inline long KindOf(IShape* shape)
-{
-    long kind = 0;
-    RaiseIfFailed(Need(shape)->get_ShapeType(&kind), shape);
-    return kind;
-}
-
-inline long LayerOf(IShape* shape)
-{
-    long layer = 0;
-    RaiseIfFailed(Need(shape)->get_LayerShapeID(&layer), shape);
-    return layer;
-}
-
-inline long ParentOf(IShape* shape)
-{
-    long parent = 0;
-    RaiseIfFailed(Need(shape)->get_ParentID(&parent), shape);
-    return parent;
-}
+inline long IdOf(IShape* shape) { return NumberOf(shape, &IShape::get_ID); }
+inline long KindOf(IShape* shape) { return NumberOf(shape, &IShape::get_ShapeType); }
+inline long LayerOf(IShape* shape) { return NumberOf(shape, &IShape::get_LayerShapeID); }
+inline long ParentOf(IShape* shape) { return NumberOf(shape, &IShape::get_ParentID); }
 
 inline IShapeCollectionPtr ChildrenOf(IShape* shape)
 {

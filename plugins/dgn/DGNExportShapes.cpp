@@ -124,11 +124,8 @@ dgn::IGraphicElement* CDGNExport::InsertEllipse(IShape* shape)
     const bool hasCentre = !points.empty();
     const CRealPoint<double> centre = hasCentre ? GetPt(points[0].x, points[0].y) : CRealPoint<double>();
 
-    if (start == end || end - start == 360.0) {
-        dgn::CEllipseElement2d* element = dgn::CEllipseElement2d::Create(m_designFile.get(), 0);
-        if (!element)
-            return nullptr;
-        dgn::Ellipse2d& body = element->GetBody();
+    // The axes, the centre (the class's own without a point) and the rotation of both kinds.
+    const auto place = [&](auto& body) {
         body.primary = primary;
         body.secondary = ratio * primary;
         if (hasCentre) {
@@ -136,19 +133,18 @@ dgn::IGraphicElement* CDGNExport::InsertEllipse(IShape* shape)
             body.cy = centre.y;
         }
         body.rotation = rotation;
+    };
+    if (start == end || end - start == 360.0) {
+        dgn::CEllipseElement2d* element = dgn::CEllipseElement2d::Create(m_designFile.get(), 0);
+        if (element)
+            place(*element->GetGeometry());
         return element;
     }
     dgn::CArcElement2d* element = dgn::CArcElement2d::Create(m_designFile.get(), 0);
     if (!element)
         return nullptr;
-    dgn::Arc2d& body = element->GetBody();
-    body.primary = primary;
-    body.secondary = ratio * primary;
-    if (hasCentre) {
-        body.cx = centre.x;
-        body.cy = centre.y;
-    }
-    body.rotation = rotation;
+    dgn::Arc2d& body = *element->GetGeometry();
+    place(body);
     // The start angle is the shape's own: the export rotation turned the axis already.
     body.start = start * kRadiansPerDegree;
     body.sweep = (end - start) * kRadiansPerDegree;

@@ -14,6 +14,7 @@ import tempfile
 import unittest
 
 import ezdxf
+import olefile
 import shapefile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -185,6 +186,8 @@ class MainJob(unittest.TestCase):
         written = self.check_plugin_exports(stdout, out_dir)
         self.assertIn("sample.shp", written)
         self.check_sample_shapefile(os.path.join(out_dir, "sample.shp"))
+        self.assertIn("sample.dgn", written)
+        self.check_sample_design_file(os.path.join(out_dir, "sample.dgn"))
 
         # A second run replaces the site rather than adding one.
         first = sites_named("Sample")
@@ -230,6 +233,19 @@ class MainJob(unittest.TestCase):
         self.assertEqual([len(s.points) for s in references], [29, 29])
         ogr = subprocess.run(["ogrinfo", "-ro", "-al", "-so", path], capture_output=True, text=True, check=True)
         self.assertIn("Feature Count: 11", ogr.stdout)
+
+    def check_sample_design_file(self, path):
+        """A V8 design file: a compound file with the header, the model's header and its element
+        storage, as olefile, gsf and olecfinfo list it."""
+        self.assertTrue(olefile.isOleFile(path))
+        with olefile.OleFileIO(path) as ole:
+            paths = {"/".join(entry) for entry in ole.listdir(streams=True, storages=True)}
+        for wanted in ("Dgn~H", "Dgn-Md/#000000/Dgn~Mh", "Dgn-Md/#000000/Dgn^C"):
+            self.assertIn(wanted, paths)
+        for tool in (["gsf", "list", path], ["olecfinfo", path]):
+            listed = subprocess.run(tool, capture_output=True, text=True)
+            self.assertEqual(listed.returncode, 0, tool)
+            self.assertIn("Dgn~", listed.stdout, tool)
 
     def check_sample_picture(self, path):
         """Every kind of the sample site shows where the site has it (world units; a reach of a

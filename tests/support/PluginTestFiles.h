@@ -36,6 +36,17 @@ inline void WritePicture(const std::wstring& path, const wchar_t* mime, int widt
     Gdiplus::GdiplusShutdown(token);
 }
 
+// A small enhanced metafile at path, 200 x 100: a frame and a diagonal. The path.
+inline std::string WriteMetafile(const std::string& path)
+{
+    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
+    Rectangle(dc, 0, 0, 200, 100);
+    MoveToEx(dc, 0, 0, nullptr);
+    LineTo(dc, 200, 100);
+    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
+    return path;
+}
+
 // The bytes of a file; none when it cannot be opened.
 inline std::vector<BYTE> FileBytes(const std::string& path)
 {

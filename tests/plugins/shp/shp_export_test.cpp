@@ -368,21 +368,9 @@ TEST_F(ShpExport, AComErrorOfTheHostLeavesTheControlAsItWas)
     EXPECT_TRUE(Read() == before);
 }
 
-// A small metafile picture: a frame and a diagonal.
-std::string WriteMetafile()
-{
-    const std::string path = OutDir() + "\\picture.emf";
-    HDC dc = CreateEnhMetaFileA(nullptr, path.c_str(), nullptr, nullptr);
-    Rectangle(dc, 0, 0, 200, 100);
-    MoveToEx(dc, 0, 0, nullptr);
-    LineTo(dc, 200, 100);
-    DeleteEnhMetaFile(CloseEnhMetaFile(dc));
-    return path;
-}
-
 TEST_F(ShpExport, ImagesAndTheBlocksMadeOfThem)
 {
-    const std::string picture = WriteMetafile();
+    const std::string picture = plugintest::WriteMetafile(OutDir() + "\\picture.emf");
     long image = 0;
     Check(shapes->AddImage(_bstr_t(std::wstring(picture.begin(), picture.end()).c_str()), 10, 50, 40, 20, VARIANT_FALSE, &image),
           "AddImage");
