@@ -1168,6 +1168,7 @@ int Small(const char* path)
             Host host;
             if (!host.Open(nullptr))
                 return 2;
+            Profiled profiled("small_hosted");
             const double s = Now();
             const HRESULT hr = host.dxf->LoadDXF(name, DXFMODE_FOREGROUND);
             const double t = Now() - s;

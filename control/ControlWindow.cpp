@@ -12,7 +12,9 @@
 #include "persistence/DrawingSettingRecord.h"
 #include "persistence/SiteOperationRecord.h"
 #include "YVEX_h.h"
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -157,19 +159,66 @@ void CYVEXControl::DrawGrid(HDC dc)
             y0 += sy;
         const int width = m_buffer.GetWidth();
         const int height = m_buffer.GetHeight();
+        std::vector<POINT> points;
+        RECT span = {width, height, 0, 0};
         for (double y = y0; y <= top; y += sy) {
             for (double x = x0; x <= right; x += sx) {
                 const POINT p = view.WorldToDevice(CRealPoint(static_cast<float>(x), static_cast<float>(y)));
                 if (p.x < 0 || p.y < 0 || p.x >= width || p.y >= height)
                     continue;
-                // A grid point shows on any background: grey stays, black turns cyan, the
-                // rest turns black.
-                const COLORREF under = GetPixel(dc, p.x, p.y);
-                if (under == 0x808080)
-                    continue;
-                SetPixel(dc, p.x, p.y, under == 0x000000 ? 0xFFFF00 : 0x000000);
+                points.push_back(p);
+                span = {std::min(span.left, p.x), std::min(span.top, p.y), std::max<LONG>(span.right, p.x + 1),
+                        std::max<LONG>(span.bottom, p.y + 1)};
             }
         }
+        // A grid point shows on any background: grey stays, black turns cyan, the rest turns
+        // black.
+        auto mark = [](COLORREF under, COLORREF* to) {
+            if (under == 0x808080)
+                return false;
+            *to = under == 0x000000 ? 0xFFFF00 : 0x000000;
+            return true;
+        };
+        // The pixels under the points are read and written in one copy of the span they cover: a
+        // GetPixel and a SetPixel a point cost a call into the graphics system each, tens of
+        // milliseconds for a window's grid.
+        const int spanWidth = span.right - span.left, spanHeight = span.bottom - span.top;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = spanWidth;
+        info.bmiHeader.biHeight = -spanHeight; // top-down rows
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP copy = points.empty() ? nullptr : CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HDC copyDc = copy ? CreateCompatibleDC(dc) : nullptr;
+        if (copyDc && bits) {
+            HGDIOBJ old = SelectObject(copyDc, copy);
+            BitBlt(copyDc, 0, 0, spanWidth, spanHeight, dc, span.left, span.top, SRCCOPY);
+            GdiFlush();
+            auto* pixels = static_cast<DWORD*>(bits);
+            for (const POINT& p : points) {
+                // A row of the section holds 0x00RRGGBB; a COLORREF is 0x00BBGGRR.
+                DWORD& pixel = pixels[static_cast<size_t>(p.y - span.top) * spanWidth + (p.x - span.left)];
+                COLORREF to;
+                if (mark(RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF), &to))
+                    pixel = (static_cast<DWORD>(GetRValue(to)) << 16) | (static_cast<DWORD>(GetGValue(to)) << 8) |
+                            GetBValue(to);
+            }
+            BitBlt(dc, span.left, span.top, spanWidth, spanHeight, copyDc, 0, 0, SRCCOPY);
+            SelectObject(copyDc, old);
+        } else {
+            for (const POINT& p : points) {
+                COLORREF to;
+                if (mark(GetPixel(dc, p.x, p.y), &to))
+                    SetPixel(dc, p.x, p.y, to);
+            }
+        }
+        if (copyDc)
+            DeleteDC(copyDc);
+        if (copy)
+            DeleteObject(copy);
     }
     if (editingBlock) {
         // The block's origin.

@@ -50,12 +50,16 @@ bool VisibleArea(HDC dc, const CViewMapping& view, double widestPen, double arro
 // Whether nothing the shape draws can reach the area: its extent lies outside it by more than
 // the margin, its own pen and an arrow head ((pen + 10) world units times the arrow scale). A
 // reference's extent counts its attributes here (they are drawn with it). A shape without an
-// extent may draw anywhere and is never left out.
-bool LiesOutside(CShape* shape, const CVisibleArea& area)
+// extent may draw anywhere and is never left out. The extent is the one given (the root's grid
+// holds its children's), else the shape's own.
+bool LiesOutside(CShape* shape, const CVisibleArea& area, const CRealRect* extent)
 {
     float l, t, r, b;
-    if (FAILED(shape->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)))
+    if (extent) {
+        l = extent->left, t = extent->top, r = extent->right, b = extent->bottom;
+    } else if (FAILED(shape->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1))) {
         return false;
+    }
     auto outside = [&](double m) {
         return std::max(l, r) < area.rect.left - m || std::min(l, r) > area.rect.right + m ||
                std::min(t, b) > area.rect.top + m || std::max(t, b) < area.rect.bottom - m;
@@ -82,6 +86,7 @@ int CGroup::Draw(CDrawContext& context)
     // The grid of the children's extents gives those near the area: within the margin every
     // shape may draw beyond its extent there, with the widest pen of any child.
     std::vector<CShape*> nearby;
+    std::vector<int> positions;
     const CShapeGrid* grid = cull ? CurrentChildGrid() : nullptr;
     if (grid) {
         const double fixedPen = grid->MaxFixedPenWeight() * m_control->GetPenCache().GetWidthFactor();
@@ -93,17 +98,26 @@ int CGroup::Draw(CDrawContext& context)
         const double reach = area.margin + pen + (pen + 10.0) * area.arrowScale * 2.0;
         const double m = reach * 1.01 + 1e-6 * (std::fabs(r.left) + std::fabs(r.right) + std::fabs(r.top) +
                                                 std::fabs(r.bottom));
-        if (std::isfinite(m))
-            ChildrenNear(CRealRect(static_cast<float>(r.left - m), static_cast<float>(r.top + m),
-                                   static_cast<float>(r.right + m), static_cast<float>(r.bottom - m)),
-                         nearby);
-        else
+        if (std::isfinite(m)) {
+            grid->Query(CRealRect(static_cast<float>(r.left - m), static_cast<float>(r.top + m),
+                                  static_cast<float>(r.right + m), static_cast<float>(r.bottom - m)),
+                        positions);
+            // The grid holds the extents the test below takes: they are not taken again.
+            nearby.reserve(positions.size());
+            for (int i : positions)
+                nearby.push_back(m_children[static_cast<size_t>(i)]);
+        } else {
+            grid = nullptr;
             nearby = m_children;
+        }
     } else {
         nearby = m_children;
     }
-    for (CShape* child : nearby) {
-        if (cull && LiesOutside(child, area))
+    for (size_t k = 0; k < nearby.size(); ++k) {
+        CShape* child = nearby[k];
+        CRealRect extent;
+        const bool known = grid && grid->GetBox(positions[k], &extent);
+        if (cull && LiesOutside(child, area, known ? &extent : nullptr))
             continue;
         child->DrawInContext(context);
     }
@@ -138,7 +152,16 @@ int CGroup::DrawOverlay(CDrawContext& context)
     if (!(IsBlock() || m_shapeType == stReference || IsBlockContext() || active))
         return 1;
     GetBoundingRect(nullptr, nullptr, nullptr, nullptr);
-    for (CShape* child : std::vector<CShape*>(m_children))
+    // The drawing's root visits only the children whose overlay may draw (see CShapeGrid).
+    std::vector<CShape*> children;
+    if (const CShapeGrid* grid = CurrentChildGrid()) {
+        children.reserve(grid->Overlaid().size());
+        for (int i : grid->Overlaid())
+            children.push_back(m_children[static_cast<size_t>(i)]);
+    } else {
+        children = m_children;
+    }
+    for (CShape* child : children)
         child->DrawOverlay(context);
     return 1;
 }

@@ -64,8 +64,6 @@ bool NeedsMovedSet(const std::vector<CShape*>& children, const CShapePointList& 
 HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* bottom, const std::set<int>* skip,
                                   DWORD flags)
 {
-    CRealRect own;
-    const HRESULT r = CShape::GetBoundingRectEx(&own.left, &own.top, &own.right, &own.bottom, skip, flags);
     auto write = [&](const CRealRect& rect) {
         if (left)
             *left = rect.left;
@@ -76,6 +74,34 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
         if (bottom)
             *bottom = rect.bottom;
     };
+    // The drawing's root keeps its extent until the change generation moves: a repaint, a
+    // ZoomAll and a label's leader ask for it, and a walk of every shape is what it costs. Whether
+    // references count their attributes (the control's flag) and the reference edited in place
+    // (every shape counts as visible then) decide it too.
+    const bool root = !skip && m_control && m_control->GetRootGroup() == this;
+    const void* context = root ? m_control->GetEditedReference() : nullptr;
+    const unsigned long key = root ? (flags & 1) | ((m_control->GetControlFlags() & controlReferenceBoundsWithAttribs) ? 2 : 0)
+                                   : 0;
+    if (root) {
+        if (!m_childGrid)
+            m_childGrid = std::make_unique<CShapeGrid>();
+        long kept = E_FAIL;
+        CRealRect rect;
+        if (m_childGrid->FindExtent(GeometryGeneration(), context, key, &kept, &rect)) {
+            if (kept == S_OK)
+                write(rect);
+            return kept;
+        }
+    }
+    // Taking the children's extents may lay a text out for the first time, which raises the
+    // generation: the extent kept is the one after it.
+    auto keep = [&](HRESULT result, const CRealRect& rect) {
+        if (root)
+            m_childGrid->KeepExtent(GeometryGeneration(), context, key, result, rect);
+        return result;
+    };
+    CRealRect own;
+    const HRESULT r = CShape::GetBoundingRectEx(&own.left, &own.top, &own.right, &own.bottom, skip, flags);
     if (m_children.empty()) {
         if (r == S_OK) {
             write(own);
@@ -83,7 +109,7 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
             Order(m_extent);
         }
         SetStateBits(stExtentCached, r == S_OK);
-        return r;
+        return keep(r, own);
     }
     const bool skipAttributes = !(m_control && (m_control->GetControlFlags() & controlReferenceBoundsWithAttribs)) &&
                                 m_shapeType == stReference && !(flags & 1) &&
@@ -108,7 +134,7 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
         SetStateBits(stExtentCached, false);
         if (r == S_OK)
             write(own);
-        return r;
+        return keep(r, own);
     }
     // A reference's own points (its insertion point) are not part of what it shows.
     if (m_shapeType != stReference && r == S_OK)
@@ -117,7 +143,7 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
     m_extent = all;
     Order(m_extent);
     SetStateBits(stExtentCached, true);
-    return S_OK;
+    return keep(S_OK, all);
 }
 
 bool CGroup::IsExtentCached()

@@ -1,6 +1,8 @@
 // CShapeGrid: the children's extents in a uniform grid; the shapes' change generation.
 #include "model/ShapeGrid.h"
+#include "model/Group.h"
 #include "model/Shape.h"
+#include "YVEX_h.h"
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -35,6 +37,7 @@ void CShapeGrid::Clear()
     m_boxes.clear();
     m_unbounded.clear();
     m_large.clear();
+    m_overlaid.clear();
     m_cellStart.clear();
     m_cellEntries.clear();
     m_seen.clear();
@@ -65,6 +68,9 @@ void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation
         } else {
             m_maxFixedPen = m_maxScaledPen = HUGE_VALF;
         }
+        // Only a text draws in the overlay pass (its leader), and a group through its members.
+        if (child->GetShapeType() == stText || (child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0))
+            m_overlaid.push_back(static_cast<int>(i));
         float l, t, r, b;
         Box& box = m_boxes[i];
         if (FAILED(child->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)) || !std::isfinite(l) || !std::isfinite(t) ||
@@ -175,4 +181,30 @@ void CShapeGrid::Query(const CRealRect& rect, std::vector<int>& positions) const
         }
     }
     std::sort(positions.begin(), positions.end());
+}
+
+bool CShapeGrid::FindExtent(unsigned generation, const void* context, unsigned long flags, long* result,
+                            CRealRect* rect) const
+{
+    const Extent& e = m_extents[flags & 1];
+    if (!e.kept || e.generation != generation || e.context != context || e.flags != flags)
+        return false;
+    *result = e.result;
+    *rect = e.rect;
+    return true;
+}
+
+void CShapeGrid::KeepExtent(unsigned generation, const void* context, unsigned long flags, long result,
+                            const CRealRect& rect)
+{
+    m_extents[flags & 1] = Extent{true, generation, context, flags, result, rect};
+}
+
+bool CShapeGrid::GetBox(int position, CRealRect* rect) const
+{
+    const Box& b = m_boxes[static_cast<size_t>(position)];
+    if (std::isnan(b.left))
+        return false;
+    *rect = CRealRect(b.left, b.top, b.right, b.bottom);
+    return true;
 }

@@ -7,7 +7,9 @@ class CShape;
 
 // A uniform grid over the extents of a group's children, so that a view, a click or a rubber
 // band visits the children near it instead of all of them. It answers positions in the child
-// list, ascending, so that callers keep the list's (Z) order.
+// list, ascending, so that callers keep the list's (Z) order. Beside it, what else the drawing's
+// root derives from all its children once per change: the children that may draw an overlay,
+// and the union of their extents.
 //
 // The grid is a snapshot: it holds the children's extents as they were when it was built and
 // is built again once the shapes' change generation (CShape::GeometryGeneration) or the child
@@ -31,6 +33,18 @@ public:
     float MaxFixedPenWeight() const { return m_maxFixedPen; }
     float MaxScaledPenWeight() const { return m_maxScaledPen; }
     size_t Size() const { return m_boxes.size(); }
+    // The extent (with attributes) the child at the position had when the grid was built, ordered
+    // (left <= right, bottom <= top); false for a child without one.
+    bool GetBox(int position, CRealRect* rect) const;
+    // Positions of the children whose overlay pass may draw (texts, and groups with members),
+    // ascending: the overlay of any other shape draws nothing.
+    const std::vector<int>& Overlaid() const { return m_overlaid; }
+
+    // The group's extent as GetBoundingRectEx last answered it for these flags (a key of the
+    // caller's) in this generation and context: its result, and the rectangle (written on S_OK).
+    bool FindExtent(unsigned generation, const void* context, unsigned long flags, long* result,
+                    CRealRect* rect) const;
+    void KeepExtent(unsigned generation, const void* context, unsigned long flags, long result, const CRealRect& rect);
 
 private:
     struct Box
@@ -48,6 +62,7 @@ private:
     std::vector<Box> m_boxes;          // by position
     std::vector<int> m_unbounded;      // positions without an extent
     std::vector<int> m_large;          // positions covering many cells
+    std::vector<int> m_overlaid;       // positions that may draw an overlay
     std::vector<uint32_t> m_cellStart; // cells' first entries in m_cellEntries (columns x rows + 1)
     std::vector<int> m_cellEntries;
     double m_originX = 0, m_originY = 0, m_cellW = 1, m_cellH = 1;
@@ -56,4 +71,17 @@ private:
     // Marks of the positions already taken by the query running (a grid is used by one thread).
     mutable std::vector<uint32_t> m_seen;
     mutable uint32_t m_queryStamp = 0;
+
+    // The extents kept, one for each of the two flag values callers use (with and without the
+    // attributes of references).
+    struct Extent
+    {
+        bool kept = false;
+        unsigned generation = 0;
+        const void* context = nullptr;
+        unsigned long flags = 0;
+        long result = 0;
+        CRealRect rect;
+    };
+    Extent m_extents[2];
 };

@@ -195,6 +195,22 @@ protected:
         ASSERT_NE(members, nullptr);
         ASSERT_EQ(control->AddLine(members, -40.0f, -60.0f, -20.0f, -40.0f, nullptr), S_OK);
         ASSERT_EQ(control->AddLine(members, -30.0f, -70.0f, -30.0f, -30.0f, nullptr), S_OK);
+        // Labels with leaders, drawn in the overlay pass: one of the group (to its nearer side) and
+        // one of the drawing itself (to the nearest point of its extent, wherever that lies).
+        const struct {
+            CGroup* parent;
+            const wchar_t* text;
+            float x, y;
+        } labels[] = {{members, L"pair", -45.0f, -95.0f}, {root, L"whole", -135.0f, -125.0f}};
+        for (const auto& l : labels) {
+            LONG id = 0;
+            ASSERT_EQ(control->AddText(l.parent, l.text, l.x, l.y, 0, 0.0f, 6.0f, 0, 0.0f, 1.0f, &id), S_OK);
+            auto* label = static_cast<CText*>(control->FindShape(id));
+            ASSERT_NE(label, nullptr);
+            label->SetType(ttLabel);
+            label->SetProtectionFlagsMasked(0x80000, sdbfLabelLeader);
+            ASSERT_TRUE(label->HasLeader());
+        }
         // The shapes the operations take: far to the right, and a thin line just above the view
         // box (40, 40)-(100, 80) that a thick pen makes reach into it.
         ASSERT_EQ(control->AddLine(root, 130.0f, -100.0f, 150.0f, -90.0f, &m_mover), S_OK);
@@ -241,6 +257,31 @@ protected:
         CEditState& edit = control->GetEditState();
         const DWORD flags = control->GetControlFlags();
         const std::vector<CShape*> children = root->Children();
+        // The root's extent, kept between changes, against the union of its visible children's,
+        // without and with the attributes of references.
+        for (DWORD extentFlags : {0u, 1u}) {
+            CRealRect walked, kept;
+            bool any = false;
+            for (CShape* child : children) {
+                CRealRect c;
+                if (child->HasState(CShape::stNoExtents) || !child->IsVisible() ||
+                    FAILED(child->GetBoundingRectEx(&c.left, &c.top, &c.right, &c.bottom, nullptr, extentFlags)))
+                    continue;
+                walked = any ? CRealRect(std::min(walked.left, c.left), std::max(walked.top, c.top),
+                                         std::max(walked.right, c.right), std::min(walked.bottom, c.bottom))
+                             : c;
+                any = true;
+            }
+            ASSERT_TRUE(any) << when;
+            ASSERT_EQ(root->GetBoundingRectEx(&kept.left, &kept.top, &kept.right, &kept.bottom, nullptr, extentFlags), S_OK)
+                << when;
+            EXPECT_EQ(kept.left, walked.left) << when << ": the drawing's extent, flags " << extentFlags;
+            EXPECT_EQ(kept.top, walked.top) << when << ": the drawing's extent, flags " << extentFlags;
+            EXPECT_EQ(kept.right, walked.right) << when << ": the drawing's extent, flags " << extentFlags;
+            EXPECT_EQ(kept.bottom, walked.bottom) << when << ": the drawing's extent, flags " << extentFlags;
+        }
+        // The root draws its overlays (the labels' leaders) while it is the active group.
+        ASSERT_EQ(control->GetActiveGroupID(), root->GetId()) << when;
         for (const CRealPoint& at : Points()) {
             const POINT p = Device(at.x, at.y);
             const float px = float(p.x), py = float(p.y);
@@ -292,10 +333,15 @@ protected:
                 SelectClipRgn(canvas.Dc(), nullptr);
                 DeleteObject(region);
             };
-            paint(drawn, [&](CDrawContext& context) { root->DrawInContext(context); });
+            paint(drawn, [&](CDrawContext& context) {
+                root->DrawInContext(context);
+                root->DrawOverlay(context);
+            });
             paint(each, [&](CDrawContext& context) {
                 for (CShape* child : children)
                     child->DrawInContext(context);
+                for (CShape* child : children)
+                    child->DrawOverlay(context);
             });
             int differ = 0, ink = 0;
             for (LONG y = clip.top; y < clip.bottom; ++y)
@@ -999,6 +1045,7 @@ TEST_F(ViewIndex, AnswersAsAWalkOfEveryShapeAfterEachChange)
              ASSERT_EQ(control->ShiftPoint(point, &dx, &dy), S_OK);
          }},
         {"a thicker pen", [&] { control->FindShape(m_thin)->SetPenWeight(60.0f); }},
+        {"a shape hidden", [&] { ASSERT_EQ(control->FindShape(m_pointOwner)->SetVisibleRecorded(false), 0); }},
         {"a deletion", [&] { ASSERT_EQ(control->DeleteShapeByID(m_thin, 0, 0), S_OK); }},
         {"a load replacing the drawing",
          [&] {
