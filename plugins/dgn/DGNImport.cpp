@@ -189,7 +189,7 @@ double CDGNImport::GetListCoord(void* list, int index, int selector) const
     return p ? (selector ? p->x : p->y) : 0.0;
 }
 
-CRect CDGNImport::CheckPoint(long x, long y, int reset)
+CRealRect<double> CDGNImport::CheckPoint(std::int64_t x, std::int64_t y, int reset)
 {
     if (reset) {
         m_runningExtent = CRealRect<double>();
@@ -211,7 +211,6 @@ CRect CDGNImport::CheckPoint(long x, long y, int reset)
                 m_runningExtent.top = py;
         }
     }
-    return CRect(static_cast<int>(std::trunc(m_runningExtent.left)), static_cast<int>(std::trunc(m_runningExtent.top)),
-                 static_cast<int>(std::trunc(m_runningExtent.right)),
-                 static_cast<int>(std::trunc(m_runningExtent.bottom)));
+    return CRealRect<double>(std::trunc(m_runningExtent.left), std::trunc(m_runningExtent.top), std::trunc(m_runningExtent.right),
+                             std::trunc(m_runningExtent.bottom));
 }
