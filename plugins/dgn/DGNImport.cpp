@@ -84,12 +84,6 @@ int CDGNImport::Import(const CString& path, unsigned long, unsigned long)
     return ImportFile(copy);
 }
 
-int CDGNImport::ImportFile(const CString&)
-{
-    m_state = E_NOTIMPL;
-    return FALSE;
-}
-
 CRealPoint<double> CDGNImport::GetShift()
 {
     return CRealPoint<double>(static_cast<double>(m_shiftX), static_cast<double>(m_shiftY));

@@ -89,6 +89,8 @@ protected:
     void ChooseUnitsAndScale(int topLevel);
     // The bounds pre-pass: extent, pattern scales, shift and view rotation.
     void MeasureDrawing();
+    // The site's line pattern scale and the first drawing setting's arrow, line and hatch scales.
+    void SetPatternScales(double patternScale);
     void ImportAttachments(const std::set<const dgn::CDesignFile*>* chain);
     // An attached file's content inside group; false when its import failed.
     bool ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
@@ -101,6 +103,9 @@ protected:
     void SetLimitsAndZoom();
     void FeedPoint(double x, double y, CRealRect<double>& rect);
     int InstanceBounds(dgn::ISymRef* instance, CRealRect<double>& rect, BlockBounds* blockBounds);
+    // One element into shapes of target; 0 when it was not converted. Until the element
+    // conversion is in place every element answers 0.
+    int GetShape(dgn::IElement* element, IShapeCollectionPtr target);
     // The scale that maps design units into targetUnit (through the master unit the pass chose).
     double UnitScale(int targetUnit) const;
 

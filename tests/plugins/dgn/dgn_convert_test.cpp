@@ -15,6 +15,7 @@
 #include "Library.h"
 #include "Point2dArray.h"
 #include "Point3dArray.h"
+#include "TestPaths.h"
 #include "element_records.h"
 #include "elements/LinearElements.h"
 #include "elements/ReferenceAttachment.h"
@@ -61,9 +62,9 @@ TEST(DGNImport, AFreshImporterReportsNoTransformation)
     ExpectNear(slots.GetBase(), 0, 0);
     EXPECT_EQ(slots.GetRotation(), 0.0);
     EXPECT_EQ(importer.GetRefCount(), 0);
-    // The reading of a file is not built: the import answers FALSE and says why.
-    EXPECT_EQ(slots.Import(CString("any.dgn"), 0, 0), FALSE);
-    EXPECT_EQ(slots.GetState(), E_NOTIMPL);
+    // A file that is not there: FALSE, and the state says it could not be opened.
+    EXPECT_EQ(slots.Import(CString("no such file.dgn"), 0, 0), FALSE);
+    EXPECT_EQ(static_cast<unsigned>(slots.GetState()), 0x80010100u);
 }
 
 TEST(DGNImport, PointsDirectionsDistancesAndAngles)
@@ -201,6 +202,20 @@ TEST(DGNImport, TheRunningExtent)
     // Init starts it again too.
     importer.Init();
     EXPECT_EQ(sides(importer.CheckPoint(-4, -6, 0)), (std::vector<double>{-4, -6, -4, -6}));
+}
+
+// The run ends the library and deletes the file on every way out: a file that cannot be
+// opened, and a COM error raised once it is open (here: an importer bound to no control).
+TEST(DGNImport, ARunEndsTheLibraryAndTheFileOnEveryPath)
+{
+    Importer importer;
+    EXPECT_EQ(importer.Import(CString("no such file.dgn"), 0, 0), FALSE);
+    EXPECT_EQ(static_cast<unsigned>(importer.GetState()), 0x80010100u);
+    EXPECT_EQ(dgn::GetRootContainer(), nullptr);
+    const std::string fixture = WinPath("YVEX_SOURCE_DIR", "tests/fixtures/dgn/design_files/ogr_2d.dgn");
+    EXPECT_THROW(importer.Import(CString(fixture.c_str()), 0, 0), _com_error);
+    EXPECT_EQ(dgn::GetRootContainer(), nullptr);
+    EXPECT_EQ(importer.m_designFile, nullptr);
 }
 
 // The bounds pre-pass over elements of a design file of the library's own.
