@@ -330,6 +330,35 @@ TEST_F(DgnImport, AttachmentsAreNestedGroupsImportedOnceAlongACycle)
     ExpectUsable(limits);
 }
 
+// An attached file whose import fails (here the host's callback refuses the first percentage
+// past 10, which the nested pass reports) leaves no group; the run goes on.
+TEST_F(DgnImport, AFailedNestedImportLeavesNoGroup)
+{
+    const std::string main = Scratch("outer.dgn"), ref = Scratch("inner.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    Write(main, {{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}});
+    struct Once {
+        static void Report(void* user, long value)
+        {
+            bool& refused = *static_cast<bool*>(user);
+            if (value > 10 && !refused) {
+                refused = true;
+                _com_issue_error(E_ABORT);
+            }
+        }
+    };
+    bool refused = false;
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(main, Once::Report, &refused), TRUE);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(Layers().count("B"), 1u);
+    ExpectUsable(limits);
+    // Imported again without the refusal, the group is there.
+    ASSERT_EQ(Import(main), TRUE);
+    EXPECT_EQ(Groups(), std::vector<std::string>{"inner.dgn"});
+}
+
 TEST_F(DgnImport, AFileThatCannotBeReadLeavesTheControlAsItWas)
 {
     const long before = Count();
