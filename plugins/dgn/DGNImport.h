@@ -76,6 +76,8 @@ public:
     // rect after each; 1 for a handled type, 0 otherwise (or without its geometry). A view sets
     // rect to its own extent when useViews is set; an attachment widens the running extent only.
     int GetBounds(dgn::IElement* element, CRealRect<double>& rect, BlockBounds* blockBounds, int useViews);
+    // CheckPoint of (x, y) truncated toward zero, the extent written into rect.
+    void FeedPoint(double x, double y, CRealRect<double>& rect);
     // A library string as narrow (ANSI) text; empty for none.
     static std::string NarrowText(dgn::CDgnString* text);
 
@@ -101,7 +103,6 @@ protected:
     // The draft and grid limits from the drawing's bounds, then the zoom; failures of either are
     // left alone (a control without a size yet cannot zoom).
     void SetLimitsAndZoom();
-    void FeedPoint(double x, double y, CRealRect<double>& rect);
     int InstanceBounds(dgn::ISymRef* instance, CRealRect<double>& rect, BlockBounds* blockBounds);
     // One element into shapes of target; 0 when it was not converted. Until the element
     // conversion is in place every element answers 0.

@@ -43,6 +43,17 @@ bool FeedArray(CDGNImport& importer, Array* points, CRealRect<double>& rect)
     return true;
 }
 
+// An ellipse's or arc's centre, from its 2-D or its 3-D class; 0 when it is of neither.
+template <class Flat, class Deep>
+int FeedCentre(CDGNImport& importer, dgn::IElement* element, CRealRect<double>& rect)
+{
+    if (auto* e = dynamic_cast<Flat*>(element))
+        return importer.FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
+    if (auto* e = dynamic_cast<Deep*>(element))
+        return importer.FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
+    return 0;
+}
+
 // True when the point opens a new loop of a clip boundary: its first 32 bits all ones.
 bool IsClipSeparator(const double* point)
 {
@@ -96,17 +107,9 @@ int CDGNImport::GetBounds(dgn::IElement* element, CRealRect<double>& rect, Block
             return FeedArray(*this, threeD ? curve->GetPoles3d() : curve->GetPoles2d(), rect) ? 1 : 0;
         return 0;
     case 15:
-        if (auto* e = dynamic_cast<dgn::CEllipseElement2d*>(element))
-            return FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
-        if (auto* e = dynamic_cast<dgn::CEllipseElement3d*>(element))
-            return FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
-        return 0;
+        return FeedCentre<dgn::CEllipseElement2d, dgn::CEllipseElement3d>(*this, element, rect);
     case 16:
-        if (auto* e = dynamic_cast<dgn::CArcElement2d*>(element))
-            return FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
-        if (auto* e = dynamic_cast<dgn::CArcElement3d*>(element))
-            return FeedPoint(e->GetGeometry()->cx, e->GetGeometry()->cy, rect), 1;
-        return 0;
+        return FeedCentre<dgn::CArcElement2d, dgn::CArcElement3d>(*this, element, rect);
     case 35:
         if (auto* instance = dynamic_cast<dgn::ISymRef*>(element))
             return InstanceBounds(instance, rect, blockBounds);

@@ -159,6 +159,33 @@ protected:
         Check(shapes->get_ItemByID(id, &shape), "get_ItemByID");
         return shape;
     }
+    // Calls visit with each shape of a collection (1-based, as the control counts).
+    template <class Visit>
+    void ForEach(IShapeCollection* collection, Visit visit)
+    {
+        long n = 0;
+        Check(collection->get_Count(&n), "Count");
+        for (long i = 1; i <= n; ++i) {
+            IShape* shape = nullptr;
+            Check(collection->get_Item(i, &shape), "Item");
+            visit(shape);
+            shape->Release();
+        }
+    }
+    // The name of a layer or group shape; false for other shapes.
+    template <class Named>
+    bool NameOf(IShape* shape, REFIID iid, std::string& out)
+    {
+        Named* named = nullptr;
+        if (FAILED(shape->QueryInterface(iid, reinterpret_cast<void**>(&named))))
+            return false;
+        BSTR name = nullptr;
+        Check(named->get_Name(&name), "Name");
+        out = Narrow(name);
+        SysFreeString(name);
+        named->Release();
+        return true;
+    }
     // Name -> visibility of every layer.
     std::map<std::string, bool> Layers()
     {
@@ -166,23 +193,13 @@ protected:
         IShape* layers = Shape(-4);
         IShapeCollection* children = nullptr;
         Check(layers->get_Shapes(&children), "layers");
-        long n = 0;
-        Check(children->get_Count(&n), "Count");
-        for (long i = 1; i <= n; ++i) {
-            IShape* layer = nullptr;
-            Check(children->get_Item(i, &layer), "Item");
-            ILayerShape* named = nullptr;
-            if (SUCCEEDED(layer->QueryInterface(IID_ILayerShape, reinterpret_cast<void**>(&named)))) {
-                BSTR name = nullptr;
-                Check(named->get_Name(&name), "Name");
-                VARIANT_BOOL visible = VARIANT_FALSE;
-                Check(layer->get_Visible(&visible), "Visible");
-                out[Narrow(name)] = visible != VARIANT_FALSE;
-                SysFreeString(name);
-                named->Release();
-            }
-            layer->Release();
-        }
+        ForEach(children, [&](IShape* layer) {
+            std::string name;
+            VARIANT_BOOL visible = VARIANT_FALSE;
+            Check(layer->get_Visible(&visible), "Visible");
+            if (NameOf<ILayerShape>(layer, IID_ILayerShape, name))
+                out[name] = visible != VARIANT_FALSE;
+        });
         children->Release();
         layers->Release();
         return out;
@@ -191,23 +208,13 @@ protected:
     std::vector<std::string> Groups()
     {
         std::vector<std::string> out;
-        long n = 0;
-        Check(drawing->get_Count(&n), "Count");
-        for (long i = 1; i <= n; ++i) {
-            IShape* shape = nullptr;
-            Check(drawing->get_Item(i, &shape), "Item");
-            IGroupShape* group = nullptr;
+        ForEach(drawing, [&](IShape* shape) {
             long type = 0;
             Check(shape->get_ShapeType(&type), "ShapeType");
-            if (type == stGroup && SUCCEEDED(shape->QueryInterface(IID_IGroupShape, reinterpret_cast<void**>(&group)))) {
-                BSTR name = nullptr;
-                Check(group->get_Name(&name), "Name");
-                out.push_back(Narrow(name));
-                SysFreeString(name);
-                group->Release();
-            }
-            shape->Release();
-        }
+            std::string name;
+            if (type == stGroup && NameOf<IGroupShape>(shape, IID_IGroupShape, name))
+                out.push_back(name);
+        });
         return out;
     }
     long Count()
