@@ -18,6 +18,13 @@
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 #endif
 
+// What the import run and its bounds pre-pass reach of the library.
+namespace dgn {
+class CDgnString;
+class CReferenceAttachment;
+class ISymRef;
+} // namespace dgn
+
 namespace dgn {
 class CDesignFile;
 class CDgnString;
@@ -65,8 +72,53 @@ public:
     long GetBaseY() const { return static_cast<long>(m_viewPivot.y); }
 
     // Widens the running extent by (x, y), or with reset empties it (the next point starts it
-    // again); the extent after the call, each side truncated toward zero.
-    CRect CheckPoint(long x, long y, int reset);
+    // again); the extent after the call, each side truncated toward zero. Coordinates are 64-bit:
+    // a V8 file's reach beyond 2^31 design units must neither wrap nor be cut.
+    CRealRect<double> CheckPoint(std::int64_t x, std::int64_t y, int reset);
+
+    // ---- The import run and the bounds pre-pass (DGNImportRun.cpp, DGNImportBounds.cpp) ----
+    // Shared cell extents by name, relative to the insertion point: left/top the high corner,
+    // right/bottom the low one.
+    typedef std::map<std::string, CRealRect<double>> BlockBounds;
+    // Feeds the element's characteristic points (by type) to CheckPoint, writing the extent into
+    // rect after each; 1 for a handled type, 0 otherwise (or without its geometry). A view sets
+    // rect to its own extent when useViews is set; an attachment widens the running extent only.
+    int GetBounds(dgn::IElement* element, CRealRect<double>& rect, BlockBounds* blockBounds, int useViews);
+    // CheckPoint of (x, y) truncated toward zero, the extent written into rect.
+    void FeedPoint(double x, double y, CRealRect<double>& rect);
+    // A library string as narrow (ANSI) text; empty for none.
+    static std::string NarrowText(dgn::CDgnString* text);
+
+protected:
+    // One pass over the current design file: units and scale, the bounds pre-pass, the shift and
+    // view rotation (top level only), reference attachments as groups, levels as layers, the
+    // elements, the graphic groups. chain holds the files being imported up the attachment
+    // chain. TRUE.
+    int ImportDGN(int createLayers, int topLevel, const std::set<const dgn::CDesignFile*>* chain);
+    // The site's unit and the importer's scale from the model header of model 0.
+    void ChooseUnitsAndScale(int topLevel);
+    // The bounds pre-pass: extent, pattern scales, shift and view rotation.
+    void MeasureDrawing();
+    // The site's line pattern scale and the first drawing setting's arrow, line and hatch scales.
+    void SetPatternScales(double patternScale);
+    void ImportAttachments(const std::set<const dgn::CDesignFile*>* chain);
+    // An attached file's content inside group; false when its import failed.
+    bool ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
+                            const std::set<const dgn::CDesignFile*>* chain);
+    void CreateLayers();
+    void ImportElements();
+    void GatherGraphicGroups();
+    // The draft and grid limits from the drawing's bounds, then the zoom; failures of either are
+    // left alone (a control without a size yet cannot zoom).
+    void SetLimitsAndZoom();
+    int InstanceBounds(dgn::ISymRef* instance, CRealRect<double>& rect, BlockBounds* blockBounds);
+    // The scale that maps design units into targetUnit (through the master unit the pass chose).
+    double UnitScale(int targetUnit) const;
+
+    // The unit choice of the top-level pass: the master unit, its fit, and the scale before it.
+    int m_sourceUnit = 0;
+    double m_masterMatch = -1.0;
+    double m_unitBaseScale = 1.0;
 
 protected:
     // The import run proper. Until the driver that reads a design file into the drawing is

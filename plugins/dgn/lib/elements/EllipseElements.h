@@ -19,6 +19,7 @@ public:
     // element's orientation.
     bool EvaluateAssociation(const std::uint8_t* association, Point3d* out) override;
     Body& GetBody() { return m_body; }
+    Body* GetGeometry() { return &m_body; }
 
 protected:
     bool ReadBodyV8(CBoundedReader& body) override;

@@ -64,6 +64,22 @@ bool CViewElement::IsValid() const { return LoadU16(m_data + kValidAt) != 0; }
 std::uint16_t CViewElement::GetViewNumber() const { return LoadU16(m_data + kNumberAt); }
 std::int32_t CViewElement::GetViewWord3() const { return static_cast<std::int32_t>(LoadU32(m_data + kWord3At)); }
 std::uint32_t CViewElement::GetViewFlags() const { return LoadU32(m_data + kFlagsAt); }
+bool CViewElement::IsViewOn() const { return IsValid() && (GetViewFlags() & kViewVisible) != 0; }
+
+bool CViewElement::GetViewRecord(ViewFields* out) const
+{
+    if (!out || !IsValid())
+        return false;
+    out->flags = GetViewFlags();
+    out->number = GetViewNumber();
+    for (int i = 0; i < 9; ++i)
+        out->rotation[i] = LoadF64(m_data + kRotationAt + 8 * i);
+    for (int i = 0; i < 3; ++i) {
+        out->origin[i] = LoadF64(m_data + kOriginAt + 8 * i);
+        out->delta[i] = LoadF64(m_data + kDeltaAt + 8 * i);
+    }
+    return true;
+}
 
 bool CViewElement::ReadFixed(const std::uint8_t* b, std::uint32_t available)
 {
