@@ -509,11 +509,12 @@ int CDGNImport::ConvertEllipse(dgn::IElement* element, IShapeCollectionPtr& work
         end = to * kDegreesPerRadian;
     }
     const CRealPoint<double> centre = DGNPt(cx, cy);
+    // The control takes the major axis' angle in radians (its start and end angles in degrees).
     const double angle = DGNAngleRad(rotation);
     const double major = m_scale == 1.0 ? primary : primary * m_scale;
     long id = 0;
     RaiseIfFailed(working->AddEllipse(static_cast<float>(centre.x), static_cast<float>(centre.y), static_cast<float>(major),
-                                      static_cast<float>(secondary / primary), static_cast<float>(angle * kDegreesPerRadian),
+                                      static_cast<float>(secondary / primary), static_cast<float>(angle),
                                       static_cast<float>(start), static_cast<float>(end), &id),
                   working);
     out.shape = ItemById(working, id);
