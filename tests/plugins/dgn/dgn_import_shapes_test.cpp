@@ -441,6 +441,9 @@ TEST_F(DGNImportShapes, CellsAndTextNodes)
 TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
 {
     dgn::CDesignFile* file = NewFile();
+    // A file origin away from (0, 0): the block's components still lie about its base point,
+    // and the references are placed by the mapped insertion point.
+    importer->m_origin = CRealPoint<double>(100, 50);
     for (int i = 0; i < 2; ++i) {
         auto* definition = new dgn::CSharedCellDefinitionElement(file);
         definition->GetName()->Set("door");
@@ -477,7 +480,17 @@ TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
     ASSERT_NE(block, nullptr);
     const std::vector<Seen> parts = Children(block);
     ASSERT_EQ(parts.size(), 1u);
-    ExpectPoint(parts[0].points.empty() ? Pt{0, 0} : parts[0].points[0], 0, 0);
+    ASSERT_EQ(parts[0].type, stLine);
+    IShapePtr line = ChildShapes(block)[0];
+    IPointCollectionPtr ends;
+    Check(line->get_Points(&ends));
+    IPointPtr end;
+    Check(ends->get_Item(2, &end));
+    float x = 0, y = 0;
+    Check(end->get_X(&x));
+    Check(end->get_Y(&y));
+    EXPECT_EQ(x, 1.0f);
+    EXPECT_EQ(y, 1.0f);
 
     ASSERT_EQ(shapes.size(), std::size(cases));
     for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -495,6 +508,11 @@ TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
         EXPECT_NEAR(sy, cases[i].sy, 1e-5) << i;
         EXPECT_NEAR(angle, cases[i].rotation, 1e-4) << i;
         EXPECT_EQ(importer->m_instanceTable.at(elements[2 + i]), shapes[i].id);
+        double insX = 0, insY = 0;
+        Check(ById(shapes[i].id)->get_PositionX(&insX));
+        Check(ById(shapes[i].id)->get_PositionY(&insY));
+        EXPECT_NEAR(insX, -90, 1e-4);
+        EXPECT_NEAR(insY, -30, 1e-4);
     }
 }
 
