@@ -84,12 +84,6 @@ int CDGNImport::Import(const CString& path, unsigned long, unsigned long)
     return ImportFile(copy);
 }
 
-int CDGNImport::ImportFile(const CString&)
-{
-    m_state = E_NOTIMPL;
-    return FALSE;
-}
-
 CRealPoint<double> CDGNImport::GetShift()
 {
     return CRealPoint<double>(static_cast<double>(m_shiftX), static_cast<double>(m_shiftY));
@@ -189,7 +183,7 @@ double CDGNImport::GetListCoord(void* list, int index, int selector) const
     return p ? (selector ? p->x : p->y) : 0.0;
 }
 
-CRect CDGNImport::CheckPoint(long x, long y, int reset)
+CRealRect<double> CDGNImport::CheckPoint(std::int64_t x, std::int64_t y, int reset)
 {
     if (reset) {
         m_runningExtent = CRealRect<double>();
@@ -211,7 +205,6 @@ CRect CDGNImport::CheckPoint(long x, long y, int reset)
                 m_runningExtent.top = py;
         }
     }
-    return CRect(static_cast<int>(std::trunc(m_runningExtent.left)), static_cast<int>(std::trunc(m_runningExtent.top)),
-                 static_cast<int>(std::trunc(m_runningExtent.right)),
-                 static_cast<int>(std::trunc(m_runningExtent.bottom)));
+    return CRealRect<double>(std::trunc(m_runningExtent.left), std::trunc(m_runningExtent.top), std::trunc(m_runningExtent.right),
+                             std::trunc(m_runningExtent.bottom));
 }

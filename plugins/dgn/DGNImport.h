@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 #include "afx/Rect.h"
 #include "common/RealRect.h"
 #include "common/VImporter.h"
@@ -17,10 +18,24 @@
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 #endif
 
+// What the import run and its bounds pre-pass reach of the library.
+namespace dgn {
+class CDgnString;
+class CReferenceAttachment;
+class ISymRef;
+} // namespace dgn
+
 namespace dgn {
 class CDesignFile;
+class CDgnString;
 class IElement;
+class IGraphicElement;
 } // namespace dgn
+
+// The horizontal scale of an attribute text from its character width and height (design-file
+// units) and the width of text in fontName against "Courier new" (an empty name is measured as
+// "Arial"); 1.0 for a zero width or height.
+double GetTextXScale(double width, double height, const CString& text, CString fontName);
 
 // A graphic group the import has made a group shape for: the shape and four words of its own.
 struct CDGNGraphicGroup {
@@ -57,8 +72,53 @@ public:
     long GetBaseY() const { return static_cast<long>(m_viewPivot.y); }
 
     // Widens the running extent by (x, y), or with reset empties it (the next point starts it
-    // again); the extent after the call, each side truncated toward zero.
-    CRect CheckPoint(long x, long y, int reset);
+    // again); the extent after the call, each side truncated toward zero. Coordinates are 64-bit:
+    // a V8 file's reach beyond 2^31 design units must neither wrap nor be cut.
+    CRealRect<double> CheckPoint(std::int64_t x, std::int64_t y, int reset);
+
+    // ---- The import run and the bounds pre-pass (DGNImportRun.cpp, DGNImportBounds.cpp) ----
+    // Shared cell extents by name, relative to the insertion point: left/top the high corner,
+    // right/bottom the low one.
+    typedef std::map<std::string, CRealRect<double>> BlockBounds;
+    // Feeds the element's characteristic points (by type) to CheckPoint, writing the extent into
+    // rect after each; 1 for a handled type, 0 otherwise (or without its geometry). A view sets
+    // rect to its own extent when useViews is set; an attachment widens the running extent only.
+    int GetBounds(dgn::IElement* element, CRealRect<double>& rect, BlockBounds* blockBounds, int useViews);
+    // CheckPoint of (x, y) truncated toward zero, the extent written into rect.
+    void FeedPoint(double x, double y, CRealRect<double>& rect);
+    // A library string as narrow (ANSI) text; empty for none.
+    static std::string NarrowText(dgn::CDgnString* text);
+
+protected:
+    // One pass over the current design file: units and scale, the bounds pre-pass, the shift and
+    // view rotation (top level only), reference attachments as groups, levels as layers, the
+    // elements, the graphic groups. chain holds the files being imported up the attachment
+    // chain. TRUE.
+    int ImportDGN(int createLayers, int topLevel, const std::set<const dgn::CDesignFile*>* chain);
+    // The site's unit and the importer's scale from the model header of model 0.
+    void ChooseUnitsAndScale(int topLevel);
+    // The bounds pre-pass: extent, pattern scales, shift and view rotation.
+    void MeasureDrawing();
+    // The site's line pattern scale and the first drawing setting's arrow, line and hatch scales.
+    void SetPatternScales(double patternScale);
+    void ImportAttachments(const std::set<const dgn::CDesignFile*>* chain);
+    // An attached file's content inside group; false when its import failed.
+    bool ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
+                            const std::set<const dgn::CDesignFile*>* chain);
+    void CreateLayers();
+    void ImportElements();
+    void GatherGraphicGroups();
+    // The draft and grid limits from the drawing's bounds, then the zoom; failures of either are
+    // left alone (a control without a size yet cannot zoom).
+    void SetLimitsAndZoom();
+    int InstanceBounds(dgn::ISymRef* instance, CRealRect<double>& rect, BlockBounds* blockBounds);
+    // The scale that maps design units into targetUnit (through the master unit the pass chose).
+    double UnitScale(int targetUnit) const;
+
+    // The unit choice of the top-level pass: the master unit, its fit, and the scale before it.
+    int m_sourceUnit = 0;
+    double m_masterMatch = -1.0;
+    double m_unitBaseScale = 1.0;
 
 protected:
     // The import run proper. Until the driver that reads a design file into the drawing is
@@ -83,7 +143,8 @@ protected:
     double GetListCoord(void* list, int index, int selector) const;
 
     std::map<std::string, long> m_blockTable;
-    std::map<long, long> m_instanceTable;
+    // Converted shared cell instances: the element (a pointer, 64 bits on x64) and its reference.
+    std::map<const dgn::IElement*, long> m_instanceTable;
     CRealRect<double> m_viewExtent;
     long m_shiftX = 0;
     long m_shiftY = 0;
@@ -108,4 +169,60 @@ protected:
     std::unique_ptr<dgn::CDesignFile> m_designFile;
     CRealRect<double> m_runningExtent;
     long m_firstPoint = 1;
+
+    // ---- Elements into shapes (DGNImportShapes.cpp, DGNImportCells.cpp, DGNImportText.cpp) ----
+protected:
+    // Turns one element of the open design file into shapes added to target (or to the group in
+    // which its graphic group was first seen): 1 when the element was handled, made a shape or
+    // not; 0 when it was converted before, is of a type not imported, lacks its data or its
+    // conversion failed. COM failures are raised as _com_error.
+    int GetShape(dgn::IElement* element, IShapeCollectionPtr target);
+    // The element's graphic group, 0 for none (and for type 90 or a non-graphic element).
+    unsigned long GetGraphicGroup(dgn::IElement* element) const;
+
+    // What one conversion made: the shape that takes the element's symbology (none for the
+    // kinds that take none), its ID, and the layer it goes to by name rather than by level.
+    struct ConvertedShape {
+        IShapePtr shape;
+        long id = 0;
+        CString layerName;
+        // The hatch colour holds something of the shape's own (an attribute text's tag ID).
+        bool keepHatch = false;
+    };
+    // The conversions of the element kinds; each answers GetShape's result.
+    int ConvertLine(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertVertices(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertComplex(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertEllipse(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertDimension(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertView(dgn::IElement* element);
+    int ConvertCell(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertSharedCellDefinition(dgn::IElement* element);
+    int ConvertSharedCellInstance(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertTextNode(dgn::IElement* element, IShapeCollectionPtr& working);
+    // The group takes the pen colour and layer of the first of its members; false without one.
+    bool TakeFirstShapesLook(IShapePtr group, IShapeCollectionPtr& members);
+    int ConvertText(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertTag(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+
+    // A polyline of the mapped points in working (at least two: missing ones are (0, 0)), closed
+    // when closed is set or its last point repeats the first (which is then left out).
+    IPolylineShapePtr AddMappedPolyline(IShapeCollectionPtr& working, const std::vector<CRealPoint<double>>& points,
+                                        bool closed, ConvertedShape& out);
+    // Pen weight, pen colour (not for groups), layer and fill of the element on shape.
+    void ApplySymbology(dgn::IGraphicElement* element, const ConvertedShape& made);
+    // A DGN colour index as the control's colour: by level and by cell as such, 0-255 through
+    // the colour table, anything else by level.
+    COLORREF MapColour(std::int32_t index) const;
+    // The site's shapes, for look-ups and deletions anywhere in the drawing.
+    IShapeCollectionPtr SiteShapes();
+    // A shape by ID in shapes, null when there is none.
+    static IShapePtr ItemById(IShapeCollectionPtr& shapes, long id);
+    // How many shapes a collection holds, and its shape at a 1-based index (null for none).
+    static long CountOf(IShapeCollectionPtr& shapes);
+    static IShapePtr ItemAt(IShapeCollectionPtr& shapes, long index);
+    // A library string as a BSTR: 8-bit text is Windows-1252.
+    static _bstr_t DgnText(dgn::CDgnString* text);
+    // Where a text of height h at angle a (radians) is anchored for its mapped origin p.
+    static CRealPoint<double> TextAnchor(const CRealPoint<double>& p, double h, double a);
 };

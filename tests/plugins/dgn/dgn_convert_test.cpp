@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <cmath>
+#include <cstring>
+#include <memory>
 #include <vector>
 #include "dgn/DGNImport.h"
 #include "dgn/TextPlacement.h"
@@ -13,6 +15,12 @@
 #include "Library.h"
 #include "Point2dArray.h"
 #include "Point3dArray.h"
+#include "TestPaths.h"
+#include "element_records.h"
+#include "elements/LinearElements.h"
+#include "elements/ReferenceAttachment.h"
+#include "elements/SharedCellElements.h"
+#include "elements/ViewElement.h"
 
 namespace {
 
@@ -54,9 +62,9 @@ TEST(DGNImport, AFreshImporterReportsNoTransformation)
     ExpectNear(slots.GetBase(), 0, 0);
     EXPECT_EQ(slots.GetRotation(), 0.0);
     EXPECT_EQ(importer.GetRefCount(), 0);
-    // The reading of a file is not built: the import answers FALSE and says why.
-    EXPECT_EQ(slots.Import(CString("any.dgn"), 0, 0), FALSE);
-    EXPECT_EQ(slots.GetState(), E_NOTIMPL);
+    // A file that is not there: FALSE, and the state says it could not be opened.
+    EXPECT_EQ(slots.Import(CString("no such file.dgn"), 0, 0), FALSE);
+    EXPECT_EQ(static_cast<unsigned>(slots.GetState()), 0x80010100u);
 }
 
 TEST(DGNImport, PointsDirectionsDistancesAndAngles)
@@ -182,16 +190,157 @@ TEST(DGNImport, PointListsOfTwoAndThreeDimensionalFiles)
 TEST(DGNImport, TheRunningExtent)
 {
     Importer importer;
-    auto sides = [](const CRect& r) { return std::vector<long>{r.left, r.top, r.right, r.bottom}; };
-    EXPECT_EQ(sides(importer.CheckPoint(5, -3, 0)), (std::vector<long>{5, -3, 5, -3}));
-    EXPECT_EQ(sides(importer.CheckPoint(-2, 7, 0)), (std::vector<long>{-2, 7, 5, -3}));
-    EXPECT_EQ(sides(importer.CheckPoint(1, 1, 0)), (std::vector<long>{-2, 7, 5, -3}));
+    auto sides = [](const CRealRect<double>& r) { return std::vector<double>{r.left, r.top, r.right, r.bottom}; };
+    EXPECT_EQ(sides(importer.CheckPoint(5, -3, 0)), (std::vector<double>{5, -3, 5, -3}));
+    EXPECT_EQ(sides(importer.CheckPoint(-2, 7, 0)), (std::vector<double>{-2, 7, 5, -3}));
+    EXPECT_EQ(sides(importer.CheckPoint(1, 1, 0)), (std::vector<double>{-2, 7, 5, -3}));
     // A reset empties it, and the next point starts it again rather than widening (0, 0).
-    EXPECT_EQ(sides(importer.CheckPoint(99, 99, 1)), (std::vector<long>{0, 0, 0, 0}));
-    EXPECT_EQ(sides(importer.CheckPoint(10, 20, 0)), (std::vector<long>{10, 20, 10, 20}));
+    EXPECT_EQ(sides(importer.CheckPoint(99, 99, 1)), (std::vector<double>{0, 0, 0, 0}));
+    EXPECT_EQ(sides(importer.CheckPoint(10, 20, 0)), (std::vector<double>{10, 20, 10, 20}));
+    // V8 coordinates reach beyond 2^31: they widen the extent rather than wrap to the far side.
+    EXPECT_EQ(sides(importer.CheckPoint(3000000000LL, -3000000000LL, 0)), (std::vector<double>{10, 20, 3e9, -3e9}));
     // Init starts it again too.
     importer.Init();
-    EXPECT_EQ(sides(importer.CheckPoint(-4, -6, 0)), (std::vector<long>{-4, -6, -4, -6}));
+    EXPECT_EQ(sides(importer.CheckPoint(-4, -6, 0)), (std::vector<double>{-4, -6, -4, -6}));
+}
+
+// The run ends the library and deletes the file on every way out: a file that cannot be
+// opened, and a COM error raised once it is open (here: an importer bound to no control).
+TEST(DGNImport, ARunEndsTheLibraryAndTheFileOnEveryPath)
+{
+    Importer importer;
+    EXPECT_EQ(importer.Import(CString("no such file.dgn"), 0, 0), FALSE);
+    EXPECT_EQ(static_cast<unsigned>(importer.GetState()), 0x80010100u);
+    EXPECT_EQ(dgn::GetRootContainer(), nullptr);
+    const std::string fixture = WinPath("YVEX_SOURCE_DIR", "tests/fixtures/dgn/design_files/ogr_2d.dgn");
+    EXPECT_THROW(importer.Import(CString(fixture.c_str()), 0, 0), _com_error);
+    EXPECT_EQ(dgn::GetRootContainer(), nullptr);
+    EXPECT_EQ(importer.m_designFile, nullptr);
+}
+
+// The bounds pre-pass over elements of a design file of the library's own.
+class DGNBounds : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dgn::InitializeLibrary(dgn::kLibraryVersion, 0));
+        importer.reset(new Importer);
+        importer->m_designFile.reset(dgn::CreateDesignFile(nullptr));
+        ASSERT_NE(importer->m_designFile, nullptr);
+        file = importer->m_designFile.get();
+        importer->CheckPoint(0, 0, 1);
+    }
+    void TearDown() override
+    {
+        importer.reset();
+        dgn::ShutdownLibrary();
+    }
+    dgn::CLineElement2d* Line(double x0, double y0, double x1, double y1)
+    {
+        auto* line = new dgn::CLineElement2d(file);
+        line->GetGeometry()[0] = {x0, y0};
+        line->GetGeometry()[1] = {x1, y1};
+        return line;
+    }
+    // A definition of that name whose one component is a line from (0, 0) to (1, 1).
+    dgn::CSharedCellDefinitionElement* Definition(const char* name)
+    {
+        auto* d = new dgn::CSharedCellDefinitionElement(file);
+        d->GetName()->Set(name);
+        d->AddChild(Line(0, 0, 1, 1));
+        d->Touch();
+        return d;
+    }
+    dgn::ISymRef* Instance(const char* name, double x, double y)
+    {
+        auto* instance = new dgn::ISymRef(file);
+        instance->GetName()->Set(name);
+        const double origin[3] = {x, y, 0};
+        instance->SetOrigin(origin);
+        return instance;
+    }
+    std::vector<double> Sides(const CRealRect<double>& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+    std::unique_ptr<Importer> importer;
+    dgn::CDesignFile* file = nullptr;
+    CRealRect<double> rect;
+    CDGNImport::BlockBounds blocks;
+};
+
+TEST_F(DGNBounds, LinesAndPointsAreTruncatedTowardZero)
+{
+    EXPECT_EQ(importer->GetBounds(Line(2.9, -2.9, 2.9, -2.9), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{2, -2, 2, -2}));
+    // Far beyond 2^31 design units: the extent widens to it.
+    EXPECT_EQ(importer->GetBounds(Line(3e9, 0, -1, 5), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{-1, 5, 3e9, -2}));
+    // A type it does not handle leaves the extent as it was.
+    auto* cell = new dgn::CSharedCellDefinitionElement(file);
+    EXPECT_EQ(importer->GetBounds(cell, rect, &blocks, 1), 0);
+    EXPECT_EQ(importer->GetBounds(nullptr, rect, &blocks, 1), 0);
+    EXPECT_EQ(Sides(importer->CheckPoint(0, 0, 0)), (std::vector<double>{-1, 5, 3e9, -2}));
+}
+
+TEST_F(DGNBounds, SharedCellsAreMeasuredOncePerName)
+{
+    dgn::CSharedCellDefinitionElement* door = Definition("door");
+    EXPECT_EQ(importer->GetBounds(Instance("door", 100, 200), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{100, 201, 101, 200}));
+    ASSERT_EQ(blocks.count("door"), 1u);
+    EXPECT_EQ(Sides(blocks.at("door")), (std::vector<double>{1, 1, 0, 0}));
+    // The second instance adds the cached corners at its own origin: the definition is not
+    // measured again (its line has grown meanwhile).
+    auto* component = dynamic_cast<dgn::CLineElement2d*>(door->Next());
+    ASSERT_NE(component, nullptr);
+    component->GetGeometry()[1] = {50, 50};
+    door->Touch();
+    EXPECT_EQ(importer->GetBounds(Instance("door", -10, -20), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{-10, 201, 101, -20}));
+    // Without the map it is measured anew.
+    EXPECT_EQ(importer->GetBounds(Instance("door", 1000, 0), rect, nullptr, 1), 1);
+    EXPECT_EQ(rect.right, 1050.0);
+
+    // A definition holding an instance gives the origin alone, and is not cached.
+    dgn::CSharedCellDefinitionElement* outer = Definition("outer");
+    outer->AddChild(Instance("door", 5, 5));
+    importer->CheckPoint(0, 0, 1);
+    EXPECT_EQ(importer->GetBounds(Instance("outer", 7, 8), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{7, 8, 7, 8}));
+    EXPECT_EQ(blocks.count("outer"), 0u);
+    // An instance of no definition: its origin.
+    EXPECT_EQ(importer->GetBounds(Instance("nothing", -3, 4), rect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(rect), (std::vector<double>{-3, 8, 7, 4}));
+}
+
+TEST_F(DGNBounds, ViewsAndAttachments)
+{
+    importer->GetBounds(Line(0, 0, 10, 10), rect, &blocks, 1);
+    // A view sets the rectangle to its own extent, only when views are used.
+    auto* view = dgn::CViewElement::Create(file, 0);
+    const double origin[3] = {-5, -6, 0}, delta[3] = {100, 50, 0}, turn[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    view->SetFromV7(0, 0x80, origin, delta, turn, 1.0, 0);
+    CRealRect<double> viewRect;
+    EXPECT_EQ(importer->GetBounds(view, viewRect, &blocks, 0), 1);
+    EXPECT_EQ(Sides(viewRect), (std::vector<double>{0, 0, 0, 0}));
+    EXPECT_EQ(importer->GetBounds(view, viewRect, &blocks, 1), 1);
+    EXPECT_EQ(Sides(viewRect), (std::vector<double>{-5, 44, 95, -6}));
+
+    // An attachment widens the running extent by its offset and clip points (a separator,
+    // first 32 bits all ones, is left out), but leaves the rectangle it was given alone.
+    const std::vector<std::uint8_t> record = dgn_test::ReferenceRecord("other.dgn", 3, 3);
+    std::vector<std::uint8_t> patched = record;
+    const double offset[2] = {-40, 70};
+    std::memcpy(&patched[dgn::kV8HeaderBytes + 4 + 156], offset, sizeof offset);
+    // Clip points (0, 100), (200, 300), then a separator.
+    const std::uint32_t ones = 0xFFFFFFFFu;
+    std::memcpy(&patched[dgn::kV8HeaderBytes + 336 + 32], &ones, sizeof ones);
+    dgn::IElement* made = nullptr;
+    ASSERT_TRUE(file->CreateElementV8(patched.data(), static_cast<std::uint32_t>(patched.size()), false, &made));
+    CRealRect<double> untouched(1, 2, 3, 4);
+    EXPECT_EQ(importer->GetBounds(made, untouched, &blocks, 1), 1);
+    EXPECT_EQ(Sides(untouched), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_EQ(Sides(importer->CheckPoint(0, 0, 0)), (std::vector<double>{-40, 300, 200, 0}));
 }
 
 double g_ratio = 1.0;

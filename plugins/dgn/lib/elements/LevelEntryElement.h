@@ -40,6 +40,8 @@ public:
     virtual void SetLevelFlags(std::uint16_t flags);
     virtual CDgnString* GetName() const;
     virtual CDgnString* GetName2() const;
+    // The converter's name for the second name: the level's description.
+    CDgnString* GetDescription() const { return GetName2(); }
     virtual LevelData* GetLevelData();
     // The converter's name for the level record (never null).
     LevelData* GetLevelRecord() { return GetLevelData(); }

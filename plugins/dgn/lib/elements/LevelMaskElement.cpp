@@ -1,6 +1,7 @@
 #include "LevelMaskElement.h"
 
 #include "DesignFile.h"
+#include "EntityContainer.h"
 #include "LittleEndian.h"
 #include "ValueEncodings.h"
 
@@ -143,6 +144,19 @@ IElement* CLevelMaskElement::Clone(CDesignFile* target, bool removeSource)
         }
     }
     return FinishClone(copy, target, removeSource);
+}
+
+std::uint32_t CLevelMaskElement::GetMaskCount() const
+{
+    const IEntity* owner = Owner();
+    if (!owner || owner->GetKind() != kEntityElement)
+        return 1;
+    std::uint32_t count = 0;
+    for (const IEntity* e = owner->Next(); e && e != owner->ChildList(); e = e->SubtreeEnd()->Next()) {
+        if (e->Owner() == owner && e->GetType() == 99)
+            ++count;
+    }
+    return count ? count : 1;
 }
 
 bool CLevelMaskElement::IsLevelOn(std::int32_t level) const

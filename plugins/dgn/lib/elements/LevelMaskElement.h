@@ -35,6 +35,10 @@ public:
     // argument is always 0.
     void SetLevelOff(std::uint32_t bit, int) { SetLevelOn(static_cast<std::int32_t>(bit) + 1, false); }
     std::uint32_t GetBitCount() const { return m_bitCount; }
+    // How many level masks the mask's owner (a view or an attachment) holds, this one among
+    // them: 1 for a view's own mask; more when its levels are split over several masks, which
+    // no single mask then answers for. 1 for a mask that hangs under no element.
+    std::uint32_t GetMaskCount() const;
 
 protected:
     std::uint32_t FixedBytes() const override;

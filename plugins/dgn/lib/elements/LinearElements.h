@@ -85,6 +85,7 @@ public:
     // Kind 1: the point at numerator / divisor along segment k (k below n - 1).
     bool EvaluateAssociation(const std::uint8_t* association, Point3d* out) override;
     Array* GetPoints() const { return m_points; }
+    Array* GetPointArray() const { return m_points; }
     std::uint32_t GetExtraWord() const { return m_extraWord; }
     std::uint32_t VertexCount() const { return m_points ? m_points->Count() : 0; }
 

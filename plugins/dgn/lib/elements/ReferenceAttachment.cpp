@@ -110,6 +110,22 @@ CDgnString* CReferenceAttachment::GetFileName() const { return m_fileName; }
 CDgnString* CReferenceAttachment::GetModelName() const { return m_modelName; }
 std::uint32_t CReferenceAttachment::FixedBytes() const { return kFixedBytes + 16 * m_clipCount; }
 
+AttachmentData CReferenceAttachment::GetAttachmentData() const
+{
+    AttachmentData d = {};
+    d.originX = LoadF64(m_body + kMasterOriginAt);
+    d.originY = LoadF64(m_body + kMasterOriginAt + 8);
+    d.offsetX = LoadF64(m_body + kReferenceOriginAt);
+    d.offsetY = LoadF64(m_body + kReferenceOriginAt + 8);
+    // Kept column by column, as the V7 record has it.
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column)
+            d.rotation[3 * row + column] = LoadF64(m_body + kRotationAt + 8 * (3 * column + row));
+    }
+    d.scale = LoadF64(m_body + kScaleAt);
+    return d;
+}
+
 const double* CReferenceAttachment::GetClipPoints(std::uint32_t* count) const
 {
     if (count)

@@ -11,6 +11,15 @@ namespace dgn {
 class CDgnString;
 class IGeometrySink;
 
+// The placement of an attachment as the importer reads it: the point of the attached file
+// (origin) that lands on a point of this file (offset), the turn (row by row) and the scale.
+struct AttachmentData {
+    double originX, originY;
+    double offsetX, offsetY;
+    double rotation[9];
+    double scale;
+};
+
 class CReferenceAttachment : public CFixedBodyElement {
 public:
     // List 2, the default placement (identity rotation, scale 1).
@@ -42,6 +51,9 @@ public:
     // folder with the name's file part, else the file part alone; an open file of that name is
     // shared. Null once resolution failed (until the name changes).
     virtual CDesignFile* GetAttachedFile();
+    // The converter's name for it.
+    CDesignFile* GetAttachedDesignFile() { return GetAttachedFile(); }
+    AttachmentData GetAttachmentData() const;
     virtual bool BeginDisplay(IGeometrySink* sink);
     virtual void EndDisplay(IGeometrySink* sink);
     // The first mask child of a view number, null when none.

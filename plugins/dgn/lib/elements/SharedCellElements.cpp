@@ -198,6 +198,12 @@ void CSharedCellElement::GetOrigin(double out[3]) const
         out[i] = m_matrix[12 + i];
 }
 
+void CSharedCellElement::GetTransform(double out[16]) const
+{
+    for (int i = 0; i < 16; ++i)
+        out[i] = m_matrix[i];
+}
+
 void CSharedCellElement::SetOrigin(const double origin[3])
 {
     for (int i = 0; i < 3; ++i)

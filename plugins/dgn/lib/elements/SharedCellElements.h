@@ -17,6 +17,9 @@ public:
     bool GetKeyPoint(std::int32_t selector, Point3d* out, std::int32_t extra) override;
 
     double* GetMatrix() { return m_matrix; }
+    // The placement as a 4 x 4 matrix by rows (row vectors: x's image in row 1, y's in row 2,
+    // the origin in row 4); the importer takes the turn and scales from t0, t1 and t4, t5.
+    void GetTransform(double out[16]) const;
     CDgnString* GetName() const { return m_name; }
     void GetOrigin(double out[3]) const;
     void SetOrigin(const double origin[3]);
@@ -122,6 +125,7 @@ public:
     // A box around the origin of the extents' largest reach, as one 3-D line between corners.
     void AddPlacedBox(CEntityIterator* context, IGeometrySink* sink);
     const double* GetInstanceRange() const { return m_ownRange; }
+    bool InstanceRangeValid() const { return m_ownRangeValid != 0; }
 
 protected:
     std::uint16_t GetCellOverrideMask() const override { return m_cellWord; }

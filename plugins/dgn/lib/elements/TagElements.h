@@ -139,6 +139,9 @@ public:
     bool IsDisplayed() const { return m_display != 0; }
     double WidthFactor() const;
     double HeightFactor() const;
+    // The text placement's orientation: its angle in radians (2-D, out[0]) or its quaternion
+    // (3-D, out[0] to out[3]).
+    void GetOrientation(double out[4]) const;
 
     // The placement a writer gives the shown value: origin, width and height factors (the
     // multipliers of a text), font number, justification code and, in a 2-D tag, the rotation

@@ -85,6 +85,23 @@ void CViewElement::SetOriginAndDelta2d(double originX, double originY, double de
     StoreF64(m_data + kDeltaAt + 8, deltaY);
 }
 
+bool CViewElement::IsViewOn() const { return IsValid() && (GetViewFlags() & kViewVisible) != 0; }
+
+bool CViewElement::GetViewRecord(ViewFields* out) const
+{
+    if (!out || !IsValid())
+        return false;
+    out->flags = GetViewFlags();
+    out->number = GetViewNumber();
+    for (int i = 0; i < 9; ++i)
+        out->rotation[i] = LoadF64(m_data + kRotationAt + 8 * i);
+    for (int i = 0; i < 3; ++i) {
+        out->origin[i] = LoadF64(m_data + kOriginAt + 8 * i);
+        out->delta[i] = LoadF64(m_data + kDeltaAt + 8 * i);
+    }
+    return true;
+}
+
 bool CViewElement::ReadFixed(const std::uint8_t* b, std::uint32_t available)
 {
     if (available < FixedBytes())

@@ -10,6 +10,17 @@ class CLevelMaskElement;
 // The flag of a view that is shown.
 constexpr std::uint32_t kViewVisible = 0x80;
 
+// The fields of a view that the importer reads.
+struct ViewFields {
+    std::uint32_t flags;
+    std::uint16_t number;
+    // Row by row; the first row's two leading values give the view's turn in the plane.
+    double rotation[9];
+    // The lower corner of the view and its size.
+    double origin[3];
+    double delta[3];
+};
+
 class CViewElement : public CFixedBodyElement {
 public:
     // A complex header, non-model, an identity rotation and the default extent.
@@ -43,6 +54,10 @@ public:
     // columns; the minimum corner and the extent in x and y.
     void SetRotation2d(double c, double s);
     void SetOriginAndDelta2d(double originX, double originY, double deltaX, double deltaY);
+    // The on-test: a valid view flagged as shown (kViewVisible).
+    bool IsViewOn() const;
+    // The view's fields; false (out untouched) for a view flagged as invalid.
+    bool GetViewRecord(ViewFields* out) const;
     // What the V7 file header sets.
     void SetFromV7(std::uint16_t number, std::uint32_t flags, const double origin[3], const double delta[3], const double rotation[9],
                    double conversion, std::int32_t activeZ);

@@ -9,6 +9,7 @@
 #include "ValueEncodings.h"
 #include "elements/ComplexElements.h"
 #include "elements/ConeElements.h"
+#include "elements/EllipseElements.h"
 #include "elements/LinearElements.h"
 #include "elements/SharedCellElements.h"
 #include "elements/TagElements.h"
@@ -1216,4 +1217,29 @@ TEST_F(ComplexElementTest, StreamSeedHoldsCellsComplexesAndTags)
     ASSERT_NE(tag->ResolveTagSet(), nullptr);
     EXPECT_EQ(tag->ResolveTagSet()->DefinitionCount(), 5u);
     EXPECT_EQ(tag->ValueText(), "42 ");
+}
+
+// The placement by rows: x's image (t0, t1), y's image (t4, t5), the origin in the last row.
+TEST_F(ComplexElementTest, SharedCellTransformByRows)
+{
+    ISymRef instance(file);
+    const double turn[16] = {0, 2, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0, 7, 8, 9, 1};
+    ASSERT_TRUE(instance.Transform(turn));
+    double t[16] = {};
+    instance.GetTransform(t);
+    EXPECT_EQ(t[0], 0.0);
+    EXPECT_EQ(t[1], 2.0);
+    EXPECT_EQ(t[4], -1.0);
+    EXPECT_EQ(t[5], 0.0);
+    EXPECT_EQ(t[12], 7.0);
+    EXPECT_EQ(t[14], 9.0);
+    double origin[3] = {};
+    instance.GetOrigin(origin);
+    EXPECT_EQ(origin[1], 8.0);
+    // A line string's and an arc's geometry under the converter's names.
+    CLineStringElement2d line(file);
+    EXPECT_EQ(line.GetPointArray(), line.GetPoints());
+    CArcElement2d arc(file);
+    arc.GetGeometry()->sweep = 1.5;
+    EXPECT_EQ(arc.GetBody().sweep, 1.5);
 }

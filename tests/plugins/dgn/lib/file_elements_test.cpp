@@ -631,3 +631,92 @@ TEST_F(FileElementTest, OgrFixturesKeepTheirSettingsThroughAV8Save)
         EXPECT_NE(f->GetLevel(63), nullptr);
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// What the importer reads of levels, views, masks and attachments.
+
+TEST_F(FileElementTest, ImporterReadsLevelViewMaskAndAttachmentFields)
+{
+    auto* level = dynamic_cast<CLevelEntryElement*>(ReadRecord(file, LevelEntryRecord(4, 0x20, "A", "Walls")));
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(NarrowText(*level->GetDescription()), "Walls");
+    level->Touch();
+    int cursor = 0;
+    EXPECT_EQ(file->NextLevelEntry(&cursor), level);
+    EXPECT_EQ(file->NextLevelEntry(&cursor), nullptr);
+
+    // The on-test wants a valid view flagged as shown.
+    struct ViewCase {
+        std::uint16_t valid;
+        std::uint32_t flags;
+        bool on;
+    };
+    for (const ViewCase& c : {ViewCase{1, 0x80, true}, ViewCase{1, 0x7F, false}, ViewCase{0, 0x80, false}}) {
+        auto* view = dynamic_cast<CViewElement*>(ReadRecord(file, ViewRecord(0, c.valid, c.flags)));
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->IsViewOn(), c.on) << c.valid << " " << c.flags;
+        ViewFields record = {};
+        EXPECT_EQ(view->GetViewRecord(&record), c.valid != 0);
+        if (c.valid) {
+            EXPECT_EQ(record.flags, c.flags);
+            EXPECT_EQ(record.rotation[0], 1.0);
+            EXPECT_EQ(record.rotation[1], 0.0);
+            EXPECT_EQ(record.rotation[4], 1.0);
+        }
+    }
+    // SetFromV7 places the origin and size where the record gives them back.
+    auto* view = CViewElement::Create(file, 0);
+    const double origin[3] = {10, 20, 0}, delta[3] = {300, 400, 0}, rotation[9] = {0, 1, 0, -1, 0, 0, 0, 0, 1};
+    view->SetFromV7(0, 0x80, origin, delta, rotation, 1.0, 0);
+    ViewFields record = {};
+    ASSERT_TRUE(view->GetViewRecord(&record));
+    EXPECT_EQ(record.origin[1], 20.0);
+    EXPECT_EQ(record.delta[0], 300.0);
+    EXPECT_EQ(record.rotation[1], 1.0);
+    EXPECT_EQ(record.rotation[3], -1.0);
+
+    // A view's own mask counts 1; two masks under one view count 2 each; a loose mask 1.
+    auto* loose = dynamic_cast<CLevelMaskElement*>(ReadRecord(file, LevelMaskRecord(0, 16, {0x01, 0x00})));
+    ASSERT_NE(loose, nullptr);
+    EXPECT_EQ(loose->GetMaskCount(), 1u);
+    auto* first = CLevelMaskElement::Create(file, 0, 0, 16, nullptr);
+    view->AddChild(first);
+    EXPECT_EQ(first->GetMaskCount(), 1u);
+    EXPECT_EQ(view->GetLevelMask(), first);
+    auto* second = CLevelMaskElement::Create(file, 0, 0, 16, nullptr);
+    view->AddChild(second);
+    EXPECT_EQ(first->GetMaskCount(), 2u);
+    EXPECT_EQ(second->GetMaskCount(), 2u);
+
+    // An attachment's placement: origin, offset, rotation by rows, scale; its file through the
+    // converter's name.
+    Bytes body = ReferenceRecord("nowhere.dgn", 0, 0);
+    auto putF = [&](std::size_t bodyAt, double d) {
+        Bytes b;
+        PutF64(b, d);
+        std::memcpy(&body[kV8HeaderBytes + 4 + bodyAt], b.data(), 8);
+    };
+    putF(132, 5.0);
+    putF(140, 6.0);
+    putF(156, 700.0);
+    putF(164, 800.0);
+    // Column by column: c0 = (0, 1, 0), c1 = (-1, 0, 0): a quarter turn.
+    putF(180 + 0, 0.0);
+    putF(180 + 8, 1.0);
+    putF(180 + 24, -1.0);
+    putF(180 + 32, 0.0);
+    putF(252, 2.5);
+    auto* ref = dynamic_cast<CReferenceAttachment*>(ReadRecord(file, body));
+    ASSERT_NE(ref, nullptr);
+    const AttachmentData data = ref->GetAttachmentData();
+    EXPECT_EQ(data.originX, 5.0);
+    EXPECT_EQ(data.originY, 6.0);
+    EXPECT_EQ(data.offsetX, 700.0);
+    EXPECT_EQ(data.offsetY, 800.0);
+    EXPECT_EQ(data.rotation[0], 0.0);
+    EXPECT_EQ(data.rotation[1], -1.0);
+    EXPECT_EQ(data.rotation[3], 1.0);
+    EXPECT_EQ(data.rotation[8], 1.0);
+    EXPECT_EQ(data.scale, 2.5);
+    EXPECT_EQ(ref->GetAttachedDesignFile(), nullptr);
+}

@@ -1,0 +1,409 @@
+// The dgn plug-in's importer as a host uses it: the DLL loaded with LoadLibrary, design files
+// read into the registered control, and what came in read back through the control's
+// interfaces. V7 files are ogr2ogr's (tests/fixtures/dgn/design_files); V8 files with levels,
+// units and attachments are written here with the design-file library.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <comdef.h>
+#include <cmath>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+#include "tests/support/PluginHost.h"
+#include "DesignFile.h"
+#include "DgnString.h"
+#include "Library.h"
+#include "elements/ApplicationElement.h"
+#include "elements/BodyGraphicElement.h"
+#include "elements/LevelEntryElement.h"
+#include "elements/LinearElements.h"
+#include "elements/ReferenceAttachment.h"
+
+using pluginhost::Create;
+using pluginhost::Importer;
+using pluginhost::ImporterRelease;
+using pluginhost::Module;
+using pluginhost::ProgressLog;
+using pluginhost::StdImporterFactory;
+using pluginhost::Text;
+
+namespace {
+
+void Check(HRESULT hr, const char* what)
+{
+    if (FAILED(hr))
+        throw std::runtime_error(std::string(what) + " failed");
+}
+
+std::string Narrow(BSTR text)
+{
+    std::string out;
+    for (const wchar_t* c = text; c && *c; ++c)
+        out += static_cast<char>(*c);
+    return out;
+}
+
+std::string Fixture(const char* name) { return WinPath("YVEX_SOURCE_DIR", std::string("tests/fixtures/dgn/design_files/") + name); }
+
+// Where the files written here go (created on first use).
+std::string Scratch(const std::string& name)
+{
+    const std::string folder = WinPath("YVEX_BINARY_DIR", "tests/plugins/dgn/dgn_import_out");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\" + name;
+}
+
+struct Level {
+    const char* name;
+    const char* description;
+    std::uint16_t flags;
+};
+
+// A 2-D V8 design file of the library: one master unit (metres) a design unit, a sub-unit ratio
+// (3 a metre unless given: no unit fits it exactly), the levels given, lines (x0, y0, x1, y1) on
+// the last level, and attachments of the files named.
+struct DesignFileSpec {
+    std::vector<Level> levels;
+    std::vector<std::array<double, 4>> lines;
+    std::vector<std::string> attachments;
+    double subPerMetre = 3.0;
+};
+
+void Write(const std::string& path, const DesignFileSpec& spec)
+{
+    ASSERT_TRUE(dgn::InitializeLibrary(dgn::kLibraryVersion, 0));
+    dgn::CDesignFile* file = dgn::CDesignFile::CreateNew(path.c_str());
+    ASSERT_NE(file, nullptr);
+    dgn::CApplicationElement* model = file->GetModel(0);
+    ASSERT_NE(model, nullptr);
+    model->SetMasterUnitsRatio(1.0, 1.0);
+    model->SetSubUnitsRatio(spec.subPerMetre, 1.0);
+    model->SetStorageUnitsRatio(1.0, 1.0);
+    model->SetUorScale(1.0);
+    model->Touch();
+    std::uint32_t lastLevel = 0;
+    for (const Level& l : spec.levels) {
+        dgn::CLevelEntry* level = dgn::CLevelEntry::Create(file, 0);
+        level->SetName(l.name);
+        if (l.description)
+            level->SetName2(l.description);
+        level->AssignNewLevelNumber();
+        level->GetLevelRecord()->levelFlags = l.flags;
+        level->Touch();
+        lastLevel = level->GetLevelNumber();
+    }
+    for (const auto& l : spec.lines) {
+        auto* line = static_cast<dgn::CLineElement2d*>(dgn::PlaceNewElement(new dgn::CLineElement2d(file), file, 0));
+        line->GetGeometry()[0] = {l[0], l[1]};
+        line->GetGeometry()[1] = {l[2], l[3]};
+        line->SetLevel(static_cast<std::int32_t>(lastLevel));
+        line->Touch();
+    }
+    for (const std::string& other : spec.attachments) {
+        auto* ref = static_cast<dgn::CReferenceAttachment*>(dgn::PlaceNewElement(new dgn::CReferenceAttachment(file), file, 0));
+        ref->SetFileName(other.c_str());
+        ref->Touch();
+    }
+    EXPECT_EQ(file->SaveAsA(path.c_str(), 1), 1);
+    delete file;
+    dgn::ShutdownLibrary();
+}
+
+class DgnImport : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(CoInitialize(nullptr), S_OK);
+        ASSERT_TRUE(dll.Loaded());
+        ASSERT_EQ(CoCreateInstance(CLSID_YVEXControl, nullptr, CLSCTX_INPROC_SERVER, IID_IYVEXControl,
+                                   reinterpret_cast<void**>(&control)),
+                  S_OK);
+        Check(control->get_Site(&site), "get_Site");
+        Check(site->get_Shapes(&shapes), "get_Shapes");
+        IShape* root = Shape(BASE_ID);
+        Check(root->get_Shapes(&drawing), "drawing");
+        root->Release();
+    }
+    void TearDown() override
+    {
+        if (importer)
+            dll.Entry<ImporterRelease>("_ReleaseDGNImport@4")(importer);
+        if (drawing)
+            drawing->Release();
+        if (shapes)
+            shapes->Release();
+        if (site)
+            site->Release();
+        if (control)
+            control->Release();
+        CoUninitialize();
+    }
+
+    // Imports through _GetDGNImport@12; the importer stays for its getters until the next import.
+    int Import(const std::string& path, pluginhost::Callback callback = nullptr, void* user = nullptr)
+    {
+        if (importer)
+            dll.Entry<ImporterRelease>("_ReleaseDGNImport@4")(importer);
+        importer = Create(dll.Entry<StdImporterFactory>("_GetDGNImport@12"), control, user, callback);
+        if (!importer)
+            return -1;
+        return importer->Import(Text(path.c_str()), 0, 0);
+    }
+
+    IShape* Shape(long id)
+    {
+        IShape* shape = nullptr;
+        Check(shapes->get_ItemByID(id, &shape), "get_ItemByID");
+        return shape;
+    }
+    // Calls visit with each shape of a collection (1-based, as the control counts).
+    template <class Visit>
+    void ForEach(IShapeCollection* collection, Visit visit)
+    {
+        long n = 0;
+        Check(collection->get_Count(&n), "Count");
+        for (long i = 1; i <= n; ++i) {
+            IShape* shape = nullptr;
+            Check(collection->get_Item(i, &shape), "Item");
+            visit(shape);
+            shape->Release();
+        }
+    }
+    // The name of a layer or group shape; false for other shapes.
+    template <class Named>
+    bool NameOf(IShape* shape, REFIID iid, std::string& out)
+    {
+        Named* named = nullptr;
+        if (FAILED(shape->QueryInterface(iid, reinterpret_cast<void**>(&named))))
+            return false;
+        BSTR name = nullptr;
+        Check(named->get_Name(&name), "Name");
+        out = Narrow(name);
+        SysFreeString(name);
+        named->Release();
+        return true;
+    }
+    // Name -> visibility of every layer.
+    std::map<std::string, bool> Layers()
+    {
+        std::map<std::string, bool> out;
+        IShape* layers = Shape(-4);
+        IShapeCollection* children = nullptr;
+        Check(layers->get_Shapes(&children), "layers");
+        ForEach(children, [&](IShape* layer) {
+            std::string name;
+            VARIANT_BOOL visible = VARIANT_FALSE;
+            Check(layer->get_Visible(&visible), "Visible");
+            if (NameOf<ILayerShape>(layer, IID_ILayerShape, name))
+                out[name] = visible != VARIANT_FALSE;
+        });
+        children->Release();
+        layers->Release();
+        return out;
+    }
+    // The names of the groups among the drawing's top shapes, in order.
+    std::vector<std::string> Groups()
+    {
+        std::vector<std::string> out;
+        ForEach(drawing, [&](IShape* shape) {
+            long type = 0;
+            Check(shape->get_ShapeType(&type), "ShapeType");
+            std::string name;
+            if (type == stGroup && NameOf<IGroupShape>(shape, IID_IGroupShape, name))
+                out.push_back(name);
+        });
+        return out;
+    }
+    long Count()
+    {
+        long n = 0;
+        Check(drawing->get_Count(&n), "Count");
+        return n;
+    }
+    long Unit()
+    {
+        long unit = 0;
+        Check(site->get_UnitID(&unit), "UnitID");
+        return unit;
+    }
+    // Undo recording and redrawing on, draft limits as the host left them: the control is
+    // usable again.
+    void ExpectUsable(VARIANT_BOOL limitsBefore)
+    {
+        IYVEXUndo* undo = nullptr;
+        ASSERT_EQ(control->QueryInterface(IID_IYVEXUndo, reinterpret_cast<void**>(&undo)), S_OK);
+        VARIANT_BOOL on = VARIANT_FALSE;
+        Check(undo->get_UndoEnabled(&on), "UndoEnabled");
+        EXPECT_NE(on, VARIANT_FALSE) << "undo recording left off";
+        undo->Release();
+        Check(control->get_RedrawEnabled(&on), "RedrawEnabled");
+        EXPECT_NE(on, VARIANT_FALSE) << "redrawing left off";
+        Check(control->get_LockDraftLimits(&on), "LockDraftLimits");
+        EXPECT_EQ(on, limitsBefore) << "draft limits left locked";
+    }
+    VARIANT_BOOL Limits()
+    {
+        VARIANT_BOOL locked = VARIANT_FALSE;
+        Check(control->get_LockDraftLimits(&locked), "LockDraftLimits");
+        return locked;
+    }
+
+    Module dll{"dgn"};
+    IYVEXControl* control = nullptr;
+    ISite* site = nullptr;
+    IShapeCollection* shapes = nullptr;
+    // The root group's children: the drawing.
+    IShapeCollection* drawing = nullptr;
+    Importer* importer = nullptr;
+};
+
+TEST_F(DgnImport, LevelsBecomeLayersNamedAndShownByTheirFlags)
+{
+    const std::string path = Scratch("levels.dgn");
+    Write(path, {{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}});
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(path), TRUE);
+    EXPECT_EQ(importer->GetState(), 0);
+    const auto layers = Layers();
+    ASSERT_EQ(layers.count("A"), 1u);
+    EXPECT_TRUE(layers.at("A"));
+    ASSERT_EQ(layers.count("A (Walls)"), 1u);
+    EXPECT_FALSE(layers.at("A (Walls)"));
+    // A level without a name is named by its number.
+    bool numbered = false;
+    for (const auto& layer : layers) {
+        if (!layer.first.empty() && layer.first.find_first_not_of("0123456789") == std::string::npos && layer.first != "0") {
+            numbered = true;
+            EXPECT_FALSE(layer.second) << layer.first;
+        }
+    }
+    EXPECT_TRUE(numbered);
+    ExpectUsable(limits);
+}
+
+TEST_F(DgnImport, UnitsScaleAndShift)
+{
+    struct Case {
+        const char* name;
+        double subPerMetre;
+        std::array<double, 4> line;
+        long unit;
+        double scale;
+        double shiftX, shiftY;
+    };
+    const Case cases[] = {
+        // No unit fits 3 sub units a metre: the master unit (metres), 1 design unit a metre.
+        {"far.dgn", 3.0, {50000, -20000, 50100, -19900}, unMeters, 1.0, -50000, 20000},
+        {"near.dgn", 3.0, {5000, 9999.5, 5100, 10100}, unMeters, 1.0, 0, 0},
+        // 1000 sub units a metre are millimetres exactly: the site takes them.
+        {"sub.dgn", 1000.0, {0, 0, 1, 1}, unMillimeters, 1000.0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const std::string path = Scratch(c.name);
+        Write(path, {{{"L", nullptr, 0x20}}, {c.line}, {}, c.subPerMetre});
+        ASSERT_EQ(Import(path), TRUE) << c.name;
+        EXPECT_EQ(Unit(), c.unit) << c.name;
+        EXPECT_DOUBLE_EQ(importer->GetScale(), c.scale) << c.name;
+        const pluginhost::Point shift = importer->GetShift();
+        EXPECT_EQ(shift.x, c.shiftX) << c.name;
+        EXPECT_EQ(shift.y, c.shiftY) << c.name;
+    }
+    // A drawing a million kilometres wide climbs to larger units until it fits.
+    const std::string huge = Scratch("huge.dgn");
+    Write(huge, {{{"L", nullptr, 0x20}}, {{0, 0, 1e9, 0}}, {}});
+    ASSERT_EQ(Import(huge), TRUE);
+    EXPECT_NE(Unit(), unMeters);
+    const double mapped = 1e9 * importer->GetScale();
+    EXPECT_LE(mapped * mapped, 2e10);
+}
+
+TEST_F(DgnImport, AttachmentsAreNestedGroupsImportedOnceAlongACycle)
+{
+    const std::string main = Scratch("main.dgn"), ref = Scratch("ref.dgn");
+    Write(ref, {{{"A", "Walls", 0x20}}, {{0, 0, 5, 5}}, {main}});
+    Write(main, {{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref, Scratch("missing.dgn")}});
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(main), TRUE);
+    // The missing file makes no group; ref.dgn's attachment of main.dgn is skipped: main.dgn is
+    // being imported further up the chain.
+    EXPECT_EQ(Groups(), std::vector<std::string>{"ref.dgn"});
+    const auto layers = Layers();
+    EXPECT_EQ(layers.count("ref.dgn_A (Walls)"), 1u);
+    EXPECT_EQ(layers.count("B"), 1u);
+    EXPECT_EQ(layers.count("ref.dgn_main.dgn_B"), 0u);
+    ExpectUsable(limits);
+}
+
+// An attached file whose import fails (here the host's callback refuses the first percentage
+// past 10, which the nested pass reports) leaves no group; the run goes on.
+TEST_F(DgnImport, AFailedNestedImportLeavesNoGroup)
+{
+    const std::string main = Scratch("outer.dgn"), ref = Scratch("inner.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    Write(main, {{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}});
+    struct Once {
+        static void Report(void* user, long value)
+        {
+            bool& refused = *static_cast<bool*>(user);
+            if (value > 10 && !refused) {
+                refused = true;
+                _com_issue_error(E_ABORT);
+            }
+        }
+    };
+    bool refused = false;
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(main, Once::Report, &refused), TRUE);
+    EXPECT_TRUE(refused);
+    EXPECT_TRUE(Groups().empty());
+    EXPECT_EQ(Layers().count("B"), 1u);
+    ExpectUsable(limits);
+    // Imported again without the refusal, the group is there.
+    ASSERT_EQ(Import(main), TRUE);
+    EXPECT_EQ(Groups(), std::vector<std::string>{"inner.dgn"});
+}
+
+TEST_F(DgnImport, AFileThatCannotBeReadLeavesTheControlAsItWas)
+{
+    const long before = Count();
+    const VARIANT_BOOL limits = Limits();
+    ProgressLog progress;
+    EXPECT_EQ(Import(Fixture("no such file.dgn"), ProgressLog::Record, &progress), FALSE);
+    EXPECT_EQ(static_cast<unsigned>(importer->GetState()), 0x80010100u);
+    EXPECT_EQ(progress.values, std::vector<long>{5});
+    EXPECT_EQ(Count(), before);
+    ExpectUsable(limits);
+    // And the next import through the plug-in works.
+    ProgressLog next;
+    ASSERT_EQ(Import(Fixture("ogr_2d.dgn"), ProgressLog::Record, &next), TRUE);
+    ASSERT_GE(next.values.size(), 2u);
+    EXPECT_EQ(next.values[0], 5);
+    EXPECT_EQ(next.values[1], 10);
+    for (std::size_t i = 1; i < next.values.size(); ++i) {
+        EXPECT_GE(next.values[i], next.values[i - 1]);
+        EXPECT_LE(next.values[i], 99);
+    }
+}
+
+// A COM error raised inside the run (here by the host's progress callback) leaves the import
+// by exception with undo, redrawing and the draft limits back as they were.
+TEST_F(DgnImport, AComErrorInsideTheRunLeavesTheControlUsable)
+{
+    const VARIANT_BOOL limits = Limits();
+    struct Failing {
+        static void Report(void*, long value)
+        {
+            if (value >= 10)
+                _com_issue_error(E_ABORT);
+        }
+    };
+    EXPECT_THROW(Import(Fixture("ogr_2d.dgn"), Failing::Report), _com_error);
+    ExpectUsable(limits);
+    ASSERT_EQ(Import(Fixture("ogr_2d.dgn")), TRUE);
+    ExpectUsable(limits);
+}
+
+} // namespace
