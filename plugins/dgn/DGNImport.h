@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 #include "afx/Rect.h"
 #include "common/RealRect.h"
 #include "common/VImporter.h"
@@ -17,17 +18,19 @@
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 #endif
 
-// What the import run and its bounds pre-pass reach of the library.
 namespace dgn {
+class CDesignFile;
 class CDgnString;
 class CReferenceAttachment;
+class IElement;
+class IGraphicElement;
 class ISymRef;
 } // namespace dgn
 
-namespace dgn {
-class CDesignFile;
-class IElement;
-} // namespace dgn
+// The horizontal scale of an attribute text from its character width and height (design-file
+// units) and the width of text in fontName against "Courier new" (an empty name is measured as
+// "Arial"); 1.0 for a zero width or height.
+double GetTextXScale(double width, double height, const CString& text, CString fontName);
 
 // A graphic group the import has made a group shape for: the shape and four words of its own.
 struct CDGNGraphicGroup {
@@ -104,9 +107,6 @@ protected:
     // left alone (a control without a size yet cannot zoom).
     void SetLimitsAndZoom();
     int InstanceBounds(dgn::ISymRef* instance, CRealRect<double>& rect, BlockBounds* blockBounds);
-    // One element into shapes of target; 0 when it was not converted. Until the element
-    // conversion is in place every element answers 0.
-    int GetShape(dgn::IElement* element, IShapeCollectionPtr target);
     // The scale that maps design units into targetUnit (through the master unit the pass chose).
     double UnitScale(int targetUnit) const;
 
@@ -138,7 +138,8 @@ protected:
     double GetListCoord(void* list, int index, int selector) const;
 
     std::map<std::string, long> m_blockTable;
-    std::map<long, long> m_instanceTable;
+    // Converted shared cell instances: the element (a pointer, 64 bits on x64) and its reference.
+    std::map<const dgn::IElement*, long> m_instanceTable;
     CRealRect<double> m_viewExtent;
     long m_shiftX = 0;
     long m_shiftY = 0;
@@ -163,4 +164,55 @@ protected:
     std::unique_ptr<dgn::CDesignFile> m_designFile;
     CRealRect<double> m_runningExtent;
     long m_firstPoint = 1;
+
+    // ---- Elements into shapes (DGNImportShapes.cpp, DGNImportCells.cpp, DGNImportText.cpp) ----
+protected:
+    // Turns one element of the open design file into shapes added to target (or to the group in
+    // which its graphic group was first seen): 1 when the element was handled, made a shape or
+    // not; 0 when it was converted before, is of a type not imported, lacks its data or its
+    // conversion failed. COM failures are raised as _com_error.
+    int GetShape(dgn::IElement* element, IShapeCollectionPtr target);
+    // The element's graphic group, 0 for none (and for type 90 or a non-graphic element).
+    unsigned long GetGraphicGroup(dgn::IElement* element) const;
+
+    // What one conversion made: the shape that takes the element's symbology (none for the
+    // kinds that take none), its ID, and the layer it goes to by name rather than by level.
+    struct ConvertedShape {
+        IShapePtr shape;
+        long id = 0;
+        CString layerName;
+        // The hatch colour holds something of the shape's own (an attribute text's tag ID).
+        bool keepHatch = false;
+    };
+    // The conversions of the element kinds; each answers GetShape's result.
+    int ConvertLine(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertVertices(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertComplex(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertEllipse(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertDimension(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertView(dgn::IElement* element);
+    int ConvertCell(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertSharedCellDefinition(dgn::IElement* element);
+    int ConvertSharedCellInstance(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertTextNode(dgn::IElement* element, IShapeCollectionPtr& working);
+    int ConvertText(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+    int ConvertTag(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
+
+    // A polyline of the mapped points in working (at least two: missing ones are (0, 0)), closed
+    // when closed is set or its last point repeats the first (which is then left out).
+    IPolylineShapePtr AddMappedPolyline(IShapeCollectionPtr& working, const std::vector<CRealPoint<double>>& points,
+                                        bool closed, ConvertedShape& out);
+    // Pen weight, pen colour (not for groups), layer and fill of the element on shape.
+    void ApplySymbology(dgn::IGraphicElement* element, const ConvertedShape& made);
+    // A DGN colour index as the control's colour: by level and by cell as such, 0-255 through
+    // the colour table, anything else by level.
+    COLORREF MapColour(std::int32_t index) const;
+    // The site's shapes, for look-ups and deletions anywhere in the drawing.
+    IShapeCollectionPtr SiteShapes();
+    // A shape by ID in shapes, null when there is none.
+    static IShapePtr ItemById(IShapeCollectionPtr& shapes, long id);
+    // A library string as a BSTR: 8-bit text is Windows-1252.
+    static _bstr_t DgnText(dgn::CDgnString* text);
+    // Where a text of height h at angle a (radians) is anchored for its mapped origin p.
+    static CRealPoint<double> TextAnchor(const CRealPoint<double>& p, double h, double a);
 };

@@ -491,8 +491,6 @@ void CDGNImport::ImportElements()
     }
 }
 
-int CDGNImport::GetShape(dgn::IElement*, IShapeCollectionPtr) { return 0; }
-
 void CDGNImport::GatherGraphicGroups()
 {
     for (unsigned long g = 1; g != 0 && g <= m_highestGraphicGroup; ++g) {

@@ -56,6 +56,11 @@ TextWidthRatio SetTextWidthRatio(TextWidthRatio measure)
     return previous;
 }
 
+double TextWidthRatioOf(const CString& text, const CString& fontName)
+{
+    return (g_measure ? g_measure : MeasureTextWidthRatio)(text, fontName);
+}
+
 double EstimateTextWidth(double lengthHint, double height, const CString& text, float widthFactor, CString fontName)
 {
     if (height == 0)
@@ -64,7 +69,7 @@ double EstimateTextWidth(double lengthHint, double height, const CString& text, 
         return height * kPerHeightUnmeasured;
     double ratio = 1.0;
     if (!fontName.IsEmpty() && lstrcmpiA(fontName.GetString(), kReferenceFace) != 0)
-        ratio = (g_measure ? g_measure : MeasureTextWidthRatio)(text, fontName);
+        ratio = TextWidthRatioOf(text, fontName);
     return static_cast<double>(widthFactor) * ratio * height * kPerHeightMeasured;
 }
 

@@ -11,6 +11,8 @@ using TextWidthRatio = double (*)(const CString& text, const CString& fontName);
 double MeasureTextWidthRatio(const CString& text, const CString& fontName);
 // Replaces the measure (null: GDI again); answers the previous one.
 TextWidthRatio SetTextWidthRatio(TextWidthRatio measure);
+// The ratio by the measure in place (the one set, else GDI's).
+double TextWidthRatioOf(const CString& text, const CString& fontName);
 
 // The DGN length of a text line. A zero height takes the length hint (in the control's units),
 // a zero width factor, a length hint or an empty text a length from the height alone; otherwise

@@ -563,6 +563,13 @@ double TAttributeTagElement<D>::HeightFactor() const
 }
 
 template <int D>
+void TAttributeTagElement<D>::GetOrientation(double out[4]) const
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = i < (D == 3 ? 4 : 1) ? LoadF64(m_displayValues + kOrientationAt + 8 * i) : 0.0;
+}
+
+template <int D>
 void TAttributeTagElement<D>::ReadValue(const std::uint8_t* data, std::uint32_t n)
 {
     if (m_string)

@@ -134,6 +134,9 @@ public:
     bool IsDisplayed() const { return m_display != 0; }
     double WidthFactor() const;
     double HeightFactor() const;
+    // The text placement's orientation: its angle in radians (2-D, out[0]) or its quaternion
+    // (3-D, out[0] to out[3]).
+    void GetOrientation(double out[4]) const;
 
     // Links the tag set (dependency 10007, its two 32-bit halves) and, when the target's halves
     // are not both 0, marks the target as recorded.
