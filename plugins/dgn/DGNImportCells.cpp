@@ -117,8 +117,7 @@ int CDGNImport::ConvertSharedCellDefinition(dgn::IElement* element)
     auto* definition = dynamic_cast<dgn::CSharedCellDefinitionElement*>(element);
     if (!definition)
         return 0;
-    const _bstr_t wide = DgnText(definition->GetName());
-    const std::string name = static_cast<const char*>(wide) ? static_cast<const char*>(wide) : "";
+    const std::string name = NarrowText(definition->GetName());
     double origin[3] = {0, 0, 0};
     definition->GetOrigin(origin);
     const CellPlacement placement = PlacementOf(definition->GetMatrix(), true);
@@ -132,7 +131,7 @@ int CDGNImport::ConvertSharedCellDefinition(dgn::IElement* element)
     IGroupShapePtr block = ItemById(m_libraryShapes, blockId);
     if (!block)
         return 0;
-    RaiseIfFailed(block->put_Name(wide), block);
+    RaiseIfFailed(block->put_Name(DgnText(definition->GetName())), block);
     RaiseIfFailed(block->put_LayerShapeID(1), block);
     IShapeCollectionPtr members;
     RaiseIfFailed(block->get_Shapes(&members), block);
@@ -185,8 +184,7 @@ int CDGNImport::ConvertSharedCellInstance(dgn::IElement* element, IShapeCollecti
     if (!instance)
         return 0;
     dgn::CSharedCellDefinitionElement* definition = instance->ResolveDefinition() ? instance->GetDefinition() : nullptr;
-    const _bstr_t wide = DgnText(definition ? definition->GetName() : instance->GetName());
-    const std::string name = static_cast<const char*>(wide) ? static_cast<const char*>(wide) : "";
+    const std::string name = NarrowText(definition ? definition->GetName() : instance->GetName());
     auto block = m_blockTable.find(name);
     // A definition that comes after its first instance in the file becomes its block now.
     if ((block == m_blockTable.end() || block->second == 0) && definition) {

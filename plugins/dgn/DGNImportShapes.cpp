@@ -509,11 +509,12 @@ int CDGNImport::ConvertEllipse(dgn::IElement* element, IShapeCollectionPtr& work
         end = to * kDegreesPerRadian;
     }
     const CRealPoint<double> centre = DGNPt(cx, cy);
+    // The control takes the major axis' angle in radians (its start and end angles in degrees).
     const double angle = DGNAngleRad(rotation);
     const double major = m_scale == 1.0 ? primary : primary * m_scale;
     long id = 0;
     RaiseIfFailed(working->AddEllipse(static_cast<float>(centre.x), static_cast<float>(centre.y), static_cast<float>(major),
-                                      static_cast<float>(secondary / primary), static_cast<float>(angle * kDegreesPerRadian),
+                                      static_cast<float>(secondary / primary), static_cast<float>(angle),
                                       static_cast<float>(start), static_cast<float>(end), &id),
                   working);
     out.shape = ItemById(working, id);
@@ -602,4 +603,34 @@ int CDGNImport::ConvertDimension(dgn::IElement* element, IShapeCollectionPtr& wo
     return 1;
 }
 
-int CDGNImport::ConvertView(dgn::IElement*) { return 1; }
+int CDGNImport::ConvertView(dgn::IElement* element)
+{
+    auto* view = dynamic_cast<dgn::CViewElement*>(element);
+    if (!view || view->GetViewNumber() != 0)
+        return 1;
+    dgn::CLevelMaskElement* mask = view->GetLevelMask();
+    // The view's own mask is read here; the walk does not convert it.
+    if (mask)
+        m_converted.insert(mask);
+    if (!view->IsViewOn() || !view->IsHidden())
+        return 1;
+    dgn::ViewFields fields;
+    if (m_takeViewExtent && view->GetViewRecord(&fields)) {
+        const CRealPoint<double> p = DGNPt(fields.origin[0], fields.origin[1]);
+        const CRealPoint<double> v = DGNVector(fields.delta[0], fields.delta[1]);
+        m_viewExtent = CRealRect<double>(p.x, p.y + v.y, p.x + v.x, p.y);
+        m_takeViewExtent = 0;
+    }
+    // A mask that shares its view with others answers for part of the levels only.
+    if (!mask || m_skipViewLevels || mask->GetMaskCount() > 1)
+        return 1;
+    for (const auto& level : m_levelLayers) {
+        if (level.second == 0)
+            continue;
+        IShapePtr layer = ItemById(m_layerShapes, level.second);
+        if (layer)
+            RaiseIfFailed(layer->put_Visible(mask->IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
+                          layer);
+    }
+    return 1;
+}

@@ -19,6 +19,10 @@
 #include "Library.h"
 #include "Point2dArray.h"
 #include "elements/CellHeaderElement.h"
+#include "elements/DimensionElement.h"
+#include "elements/EllipseElements.h"
+#include "elements/LevelMaskElement.h"
+#include "elements/ViewElement.h"
 #include "elements/LinearElements.h"
 #include "elements/SharedCellElements.h"
 #include "elements/TagElements.h"
@@ -43,6 +47,7 @@ struct Importer : CDGNImport {
     using CDGNImport::m_origin;
     using CDGNImport::m_scale;
     using CDGNImport::m_shapes;
+    using CDGNImport::m_viewExtent;
 };
 
 void Check(HRESULT hr)
@@ -436,6 +441,9 @@ TEST_F(DGNImportShapes, CellsAndTextNodes)
 TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
 {
     dgn::CDesignFile* file = NewFile();
+    // A file origin away from (0, 0): the block's components still lie about its base point,
+    // and the references are placed by the mapped insertion point.
+    importer->m_origin = CRealPoint<double>(100, 50);
     for (int i = 0; i < 2; ++i) {
         auto* definition = new dgn::CSharedCellDefinitionElement(file);
         definition->GetName()->Set("door");
@@ -472,7 +480,17 @@ TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
     ASSERT_NE(block, nullptr);
     const std::vector<Seen> parts = Children(block);
     ASSERT_EQ(parts.size(), 1u);
-    ExpectPoint(parts[0].points.empty() ? Pt{0, 0} : parts[0].points[0], 0, 0);
+    ASSERT_EQ(parts[0].type, stLine);
+    IShapePtr line = ChildShapes(block)[0];
+    IPointCollectionPtr ends;
+    Check(line->get_Points(&ends));
+    IPointPtr end;
+    Check(ends->get_Item(2, &end));
+    float x = 0, y = 0;
+    Check(end->get_X(&x));
+    Check(end->get_Y(&y));
+    EXPECT_EQ(x, 1.0f);
+    EXPECT_EQ(y, 1.0f);
 
     ASSERT_EQ(shapes.size(), std::size(cases));
     for (std::size_t i = 0; i < shapes.size(); ++i) {
@@ -490,6 +508,11 @@ TEST_F(DGNImportShapes, SharedCellsBecomeBlocksAndReferences)
         EXPECT_NEAR(sy, cases[i].sy, 1e-5) << i;
         EXPECT_NEAR(angle, cases[i].rotation, 1e-4) << i;
         EXPECT_EQ(importer->m_instanceTable.at(elements[2 + i]), shapes[i].id);
+        double insX = 0, insY = 0;
+        Check(ById(shapes[i].id)->get_PositionX(&insX));
+        Check(ById(shapes[i].id)->get_PositionY(&insY));
+        EXPECT_NEAR(insX, -90, 1e-4);
+        EXPECT_NEAR(insY, -30, 1e-4);
     }
 }
 
@@ -579,6 +602,106 @@ TEST(DGNImportText, TextXScale)
     g_ratio = 0.0;
     EXPECT_DOUBLE_EQ(GetTextXScale(5, 10, CString("abc"), CString("Arial")), 0.5 * unit);
     SetTextWidthRatio(previous);
+}
+
+// Ellipses go all round, an arc of negative sweep runs from its end to its start; a line string
+// of one point runs to the origin; point strings are not imported; two dimensions share one
+// layer "DIMENSION".
+TEST_F(DGNImportShapes, EllipsesArcsPointsAndDimensions)
+{
+    dgn::CDesignFile* file = NewFile();
+    dgn::CEllipseElement2d* ellipse = dgn::CEllipseElement2d::Create(file, 0);
+    ellipse->GetBody() = {4, 2, kPi / 2, 1, 1};
+    dgn::CArcElement2d* arc = dgn::CArcElement2d::Create(file, 0);
+    arc->GetBody() = {0, -kPi / 2, 3, 3, 0, 5, 5};
+    auto* single = new dgn::CLineStringElement2d(file);
+    ASSERT_TRUE(single->GetPoints()->Resize(1));
+    single->GetPoints()->Data()[0] = {5, 6};
+    auto* points = new dgn::CPointStringElement2d(file);
+    ASSERT_TRUE(points->GetPoints()->Resize(2));
+    std::vector<dgn::IElement*> dimensions;
+    for (int k = 0; k < 2; ++k) {
+        auto* dimension = new dgn::CDimensionElement2d(file);
+        for (int i = 0; i < 3; ++i) {
+            dgn::DimensionPoint p = {};
+            p.x = 10.0 * i;
+            p.y = k;
+            ASSERT_TRUE(dimension->AddPoint(p));
+        }
+        dimensions.push_back(dimension);
+    }
+    elements = {ellipse, arc, single, points, dimensions[0], dimensions[1]};
+    std::vector<int> results;
+    const std::vector<Seen> shapes = ConvertAll(&results);
+    EXPECT_EQ(results, (std::vector<int>{1, 1, 1, 0, 1, 1}));
+    ASSERT_EQ(shapes.size(), 5u);
+
+    IEllipseShapePtr round = ById(shapes[0].id);
+    ASSERT_NE(round, nullptr);
+    double start = -1, end = -1, ratio = 0, radius = 0, turn = 0;
+    Check(round->get_StartAngle(&start));
+    Check(round->get_EndAngle(&end));
+    Check(round->get_MinorRatio(&ratio));
+    Check(round->get_MajorRadius(&radius));
+    Check(round->get_MajorRAngle(&turn));
+    EXPECT_NEAR(end - start, 360, 1e-4);
+    EXPECT_NEAR(ratio, 0.5, 1e-6);
+    EXPECT_NEAR(radius, 4, 1e-5);
+    EXPECT_NEAR(turn, kPi / 2, 1e-6) << "the axis turned a quarter, in radians";
+    IArcShapePtr part = ById(shapes[1].id);
+    ASSERT_NE(part, nullptr);
+    Check(part->get_StartAngle(&start));
+    Check(part->get_EndAngle(&end));
+    EXPECT_NEAR(start, -90, 1e-4);
+    EXPECT_NEAR(end, 0, 1e-4);
+
+    ASSERT_EQ(shapes[2].points.size(), 2u);
+    ExpectPoint(shapes[2].points[0], 5, 6);
+    ExpectPoint(shapes[2].points[1], 0, 0);
+
+    ASSERT_EQ(shapes[3].points.size(), 3u);
+    ExpectPoint(shapes[3].points[2], 20, 0);
+    long arrow = 0;
+    Check(IPolylineShapePtr(ById(shapes[3].id))->get_FirstArrowTypeID(&arrow));
+    EXPECT_EQ(arrow, 1);
+    EXPECT_NE(shapes[3].layer, 0);
+    EXPECT_EQ(shapes[4].layer, shapes[3].layer);
+    ILayerShapePtr layer;
+    Check(importer->m_layerShapes->get_ItemByID(shapes[3].layer, reinterpret_cast<IShape**>(&layer)));
+    ASSERT_NE(layer, nullptr);
+    BSTR name = nullptr;
+    Check(layer->get_Name(&name));
+    EXPECT_EQ(std::wstring(_bstr_t(name, false)), L"DIMENSION");
+}
+
+// The first shown view sets the drawing's extent and, through its level mask, which layers show.
+TEST_F(DGNImportShapes, ViewSetsExtentAndLayerVisibility)
+{
+    dgn::CDesignFile* file = NewFile();
+    LayersFor({1, 2});
+    auto* view = new dgn::CViewElement(file);
+    const double origin[3] = {10, 20, 0}, delta[3] = {100, 50, 0};
+    const double rotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    view->SetFromV7(0, dgn::kViewVisible, origin, delta, rotation, 1.0, 0);
+    const std::uint8_t bits[2] = {0x01, 0x00};
+    dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, 0, 16, bits);
+    ASSERT_NE(mask, nullptr);
+    view->AddChild(mask);
+    ASSERT_EQ(view->GetLevelMask(), mask);
+    elements = {view, mask};
+    std::vector<int> results;
+    EXPECT_TRUE(ConvertAll(&results).empty());
+    // The mask was read with its view: the walk leaves it.
+    EXPECT_EQ(results, (std::vector<int>{1, 0}));
+    EXPECT_EQ(importer->m_viewExtent.left, 10.0);
+    EXPECT_EQ(importer->m_viewExtent.top, 70.0);
+    EXPECT_EQ(importer->m_viewExtent.right, 110.0);
+    EXPECT_EQ(importer->m_viewExtent.bottom, 20.0);
+    for (const auto& [level, id] : importer->m_levelLayers) {
+        VARIANT_BOOL visible = VARIANT_FALSE;
+        Check(ById(id)->get_Visible(&visible));
+        EXPECT_EQ(visible, level == 1 ? VARIANT_TRUE : VARIANT_FALSE) << level;
+    }
 }
 
 } // namespace
