@@ -7,6 +7,7 @@
 #include <comdef.h>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -71,6 +72,8 @@ struct DesignFileSpec {
     std::vector<std::array<double, 4>> lines;
     std::vector<std::string> attachments;
     double subPerMetre = 3.0;
+    // Where the attachments place the attached file's origin.
+    std::array<double, 2> attachAt = {0, 0};
     // A shown view 0 over this extent (x, y, width, height), when the width is not 0.
     std::array<double, 4> view = {0, 0, 0, 0};
 };
@@ -108,6 +111,8 @@ void Write(const std::string& path, const DesignFileSpec& spec)
     for (const std::string& other : spec.attachments) {
         auto* ref = static_cast<dgn::CReferenceAttachment*>(dgn::PlaceNewElement(new dgn::CReferenceAttachment(file), file, 0));
         ref->SetFileName(other.c_str());
+        // The reference origin, in the attachment's body after its child count.
+        std::memcpy(ref->GetRefData() + 156, spec.attachAt.data(), sizeof spec.attachAt);
         ref->Touch();
     }
     if (spec.view[2] != 0) {
@@ -226,6 +231,26 @@ protected:
             if (type == stGroup && NameOf<IGroupShape>(shape, IID_IGroupShape, name))
                 out.push_back(name);
         });
+        return out;
+    }
+    // The points of a shape, as the control holds them.
+    std::vector<std::pair<double, double>> PointsOf(IShape* shape)
+    {
+        std::vector<std::pair<double, double>> out;
+        IPointCollection* points = nullptr;
+        Check(shape->get_Points(&points), "Points");
+        long n = 0;
+        Check(points->get_Count(&n), "Count");
+        for (long i = 1; i <= n; ++i) {
+            IPoint* p = nullptr;
+            Check(points->get_Item(i, &p), "Item");
+            float x = 0, y = 0;
+            Check(p->get_X(&x), "X");
+            Check(p->get_Y(&y), "Y");
+            p->Release();
+            out.push_back({x, y});
+        }
+        points->Release();
         return out;
     }
     long Count()
@@ -350,6 +375,35 @@ TEST_F(DgnImport, AttachmentsAreNestedGroupsImportedOnceAlongACycle)
 
 // An attached file whose import fails (here the host's callback refuses the first percentage
 // past 10, which the nested pass reports) leaves no group; the run goes on.
+// The attached file's content sits inside its group where the attachment places it.
+TEST_F(DgnImport, AttachedContentLiesWhereTheAttachmentPlacesIt)
+{
+    const std::string main = Scratch("placing.dgn"), ref = Scratch("placed.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    spec.attachAt = {100, 200};
+    Write(main, spec);
+    ASSERT_EQ(Import(main), TRUE);
+    ASSERT_EQ(Groups(), std::vector<std::string>{"placed.dgn"});
+    std::vector<std::vector<std::pair<double, double>>> inside;
+    ForEach(drawing, [&](IShape* shape) {
+        long type = 0;
+        Check(shape->get_ShapeType(&type), "ShapeType");
+        if (type != stGroup)
+            return;
+        IShapeCollection* children = nullptr;
+        Check(shape->get_Shapes(&children), "Shapes");
+        ForEach(children, [&](IShape* child) { inside.push_back(PointsOf(child)); });
+        children->Release();
+    });
+    ASSERT_EQ(inside.size(), 1u);
+    ASSERT_EQ(inside[0].size(), 2u);
+    EXPECT_NEAR(inside[0][0].first, 100, 1e-6);
+    EXPECT_NEAR(inside[0][0].second, 200, 1e-6);
+    EXPECT_NEAR(inside[0][1].first, 105, 1e-6);
+    EXPECT_NEAR(inside[0][1].second, 205, 1e-6);
+}
+
 TEST_F(DgnImport, AFailedNestedImportLeavesNoGroup)
 {
     const std::string main = Scratch("outer.dgn"), ref = Scratch("inner.dgn");
@@ -391,23 +445,11 @@ TEST_F(DgnImport, Ogr2ogrGeometryComesInWholeNearTheOrigin)
     std::vector<std::vector<std::pair<double, double>>> lines;
     double lowX = 1e30, lowY = 1e30;
     ForEach(drawing, [&](IShape* shape) {
-        IPointCollection* points = nullptr;
-        Check(shape->get_Points(&points), "Points");
-        long n = 0;
-        Check(points->get_Count(&n), "Count");
-        lines.emplace_back();
-        for (long i = 1; i <= n; ++i) {
-            IPoint* p = nullptr;
-            Check(points->get_Item(i, &p), "Item");
-            float x = 0, y = 0;
-            Check(p->get_X(&x), "X");
-            Check(p->get_Y(&y), "Y");
-            p->Release();
-            lines.back().push_back({x, y});
-            lowX = std::min<double>(lowX, x);
-            lowY = std::min<double>(lowY, y);
+        lines.push_back(PointsOf(shape));
+        for (const auto& p : lines.back()) {
+            lowX = std::min(lowX, p.first);
+            lowY = std::min(lowY, p.second);
         }
-        points->Release();
     });
     ASSERT_EQ(lines.size(), 2u);
     ASSERT_EQ(lines[0].size(), 150u);
