@@ -110,6 +110,17 @@ protected:
     // The scale that maps design units into targetUnit (through the master unit the pass chose).
     double UnitScale(int targetUnit) const;
 
+    // What a nested pass changes and gives back.
+    struct MappingState {
+        long shiftX, shiftY;
+        IShapeCollectionPtr shapes;
+        float rotation, viewRotation;
+        CString prefix;
+        CRealPoint<double> origin, pivot;
+        double scale;
+        COLORREF colour0;
+    };
+
     // The unit choice of the top-level pass: the master unit, its fit, and the scale before it.
     int m_sourceUnit = 0;
     double m_masterMatch = -1.0;

@@ -351,13 +351,9 @@ void CDGNImport::ImportAttachments(const std::set<const dgn::CDesignFile*>* chai
 bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
                                     const std::set<const dgn::CDesignFile*>* chain)
 {
-    const long savedShiftX = m_shiftX, savedShiftY = m_shiftY;
-    const IShapeCollectionPtr savedShapes = m_shapes;
-    const float savedRotation = m_rotation, savedViewRotation = m_viewRotation;
-    const CString savedPrefix = m_namePrefix;
-    const CRealPoint<double> savedOrigin = m_origin, savedPivot = m_viewPivot;
-    const double savedScale = m_scale;
-    const COLORREF savedColour = m_colours[0];
+    // The mapping and the target of this pass, taken back exactly after the nested one.
+    const MappingState saved{m_shiftX,     m_shiftY, m_shapes,    m_rotation, m_viewRotation,
+                             m_namePrefix, m_origin, m_viewPivot, m_scale, m_colours[0]};
     dgn::CDesignFile* const current = m_designFile.release();
 
     const dgn::AttachmentData data = ref->GetAttachmentData();
@@ -366,7 +362,7 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     // attachment, then by this file's mapping (the view rotation still comes last).
     m_viewRotation = 0;
     const CRealPoint<double> offset = DGNPt(data.offsetX, data.offsetY);
-    m_viewRotation = savedViewRotation;
+    m_viewRotation = saved.viewRotation;
     double m[16] = {data.rotation[0], data.rotation[1], data.rotation[2], 0, data.rotation[3], data.rotation[4], data.rotation[5], 0,
                     data.rotation[6], data.rotation[7], data.rotation[8], 0, 0, 0, 0, 1};
     double q[4] = {}, angles[3] = {};
@@ -375,8 +371,8 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     const double theirs = attached->GetUnitsPerMaster(0);
     const double ours = current->GetUnitsPerMaster(0);
     const double attachmentScale = data.scale == 0.0 ? 1.0 : data.scale;
-    m_scale = savedScale * attachmentScale * (theirs != 0.0 ? ours / theirs : 1.0);
-    m_rotation = static_cast<float>(static_cast<double>(savedRotation) + angles[0]);
+    m_scale = saved.scale * attachmentScale * (theirs != 0.0 ? ours / theirs : 1.0);
+    m_rotation = static_cast<float>(static_cast<double>(saved.rotation) + angles[0]);
     m_origin = CRealPoint<double>(data.originX, data.originY);
     m_shiftX = ToLong(offset.x);
     m_shiftY = ToLong(offset.y);
@@ -399,16 +395,16 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     // The attached file belongs to its attachment.
     m_designFile.release();
     m_designFile.reset(current);
-    m_shiftX = savedShiftX;
-    m_shiftY = savedShiftY;
-    m_shapes = savedShapes;
-    m_rotation = savedRotation;
-    m_viewRotation = savedViewRotation;
-    m_namePrefix = savedPrefix;
-    m_origin = savedOrigin;
-    m_viewPivot = savedPivot;
-    m_scale = savedScale;
-    m_colours[0] = savedColour;
+    m_shiftX = saved.shiftX;
+    m_shiftY = saved.shiftY;
+    m_shapes = saved.shapes;
+    m_rotation = saved.rotation;
+    m_viewRotation = saved.viewRotation;
+    m_namePrefix = saved.prefix;
+    m_origin = saved.origin;
+    m_viewPivot = saved.pivot;
+    m_scale = saved.scale;
+    m_colours[0] = saved.colour0;
     m_takeViewExtent = 1;
     m_cosRotation = std::cos(m_rotation);
     m_sinRotation = std::sin(m_rotation);
