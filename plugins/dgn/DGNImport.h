@@ -206,6 +206,8 @@ protected:
     int ConvertSharedCellDefinition(dgn::IElement* element);
     int ConvertSharedCellInstance(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
     int ConvertTextNode(dgn::IElement* element, IShapeCollectionPtr& working);
+    // The group takes the pen colour and layer of the first of its members; false without one.
+    bool TakeFirstShapesLook(IShapePtr group, IShapeCollectionPtr& members);
     int ConvertText(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
     int ConvertTag(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out);
 
@@ -222,6 +224,9 @@ protected:
     IShapeCollectionPtr SiteShapes();
     // A shape by ID in shapes, null when there is none.
     static IShapePtr ItemById(IShapeCollectionPtr& shapes, long id);
+    // How many shapes a collection holds, and its shape at a 1-based index (null for none).
+    static long CountOf(IShapeCollectionPtr& shapes);
+    static IShapePtr ItemAt(IShapeCollectionPtr& shapes, long index);
     // A library string as a BSTR: 8-bit text is Windows-1252.
     static _bstr_t DgnText(dgn::CDgnString* text);
     // Where a text of height h at angle a (radians) is anchored for its mapped origin p.

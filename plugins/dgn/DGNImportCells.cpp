@@ -47,6 +47,20 @@ CellPlacement PlacementOf(const double* t, bool definition)
 
 } // namespace
 
+bool CDGNImport::TakeFirstShapesLook(IShapePtr group, IShapeCollectionPtr& members)
+{
+    IShapePtr first = ItemAt(members, 1);
+    if (!first)
+        return false;
+    OLE_COLOR colour = 0;
+    long layer = 0;
+    RaiseIfFailed(first->get_PenColor(&colour), first);
+    RaiseIfFailed(first->get_LayerShapeID(&layer), first);
+    RaiseIfFailed(group->put_PenColor(colour), group);
+    RaiseIfFailed(group->put_LayerShapeID(layer), group);
+    return true;
+}
+
 int CDGNImport::ConvertCell(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out)
 {
     dgn::CDgnString* name = nullptr;
@@ -86,23 +100,11 @@ int CDGNImport::ConvertCell(dgn::IElement* element, IShapeCollectionPtr& working
             continue;
         }
         // The group takes the colour and layer of its first shape.
-        IShapePtr first;
-        RaiseIfFailed(IReadOnlyShapeCollectionPtr(members)->get_Item(1, &first), members);
-        if (!first)
-            continue;
-        OLE_COLOR colour = 0;
-        long layer = 0;
-        RaiseIfFailed(first->get_PenColor(&colour), first);
-        RaiseIfFailed(first->get_LayerShapeID(&layer), first);
-        RaiseIfFailed(group->put_PenColor(colour), group);
-        RaiseIfFailed(group->put_LayerShapeID(layer), group);
-        counted = true;
+        counted = TakeFirstShapesLook(group, members);
     }
     m_currentGroupId = saved;
 
-    long count = 0;
-    RaiseIfFailed(_IReadOnlyCollectionPtr(members)->get_Count(&count), members);
-    if (count == 0) {
+    if (CountOf(members) == 0) {
         IShapeCollectionPtr site = SiteShapes();
         RaiseIfFailed(site->DeleteByID(groupId), site);
         return 0;
@@ -235,30 +237,14 @@ int CDGNImport::ConvertTextNode(dgn::IElement* element, IShapeCollectionPtr& wor
     RaiseIfFailed(group->get_Shapes(&members), group);
     if (!members)
         return 1;
-    _IReadOnlyCollectionPtr counted(members);
     while (dgn::IEntity* child = children->Next()) {
         auto* component = dynamic_cast<dgn::IElement*>(child);
-        if (!component || !GetShape(component, members))
-            continue;
-        long count = 0;
-        RaiseIfFailed(counted->get_Count(&count), counted);
-        if (count != 1)
+        if (!component || !GetShape(component, members) || CountOf(members) != 1)
             continue;
         // A node of one text takes its layer and colour.
-        IShapePtr only;
-        RaiseIfFailed(IReadOnlyShapeCollectionPtr(members)->get_Item(1, &only), members);
-        if (!only)
-            continue;
-        long layer = 0;
-        OLE_COLOR colour = 0;
-        RaiseIfFailed(only->get_LayerShapeID(&layer), only);
-        RaiseIfFailed(only->get_PenColor(&colour), only);
-        RaiseIfFailed(group->put_LayerShapeID(layer), group);
-        RaiseIfFailed(group->put_PenColor(colour), group);
+        TakeFirstShapesLook(group, members);
     }
-    long count = 0;
-    RaiseIfFailed(counted->get_Count(&count), counted);
-    if (count == 0) {
+    if (CountOf(members) == 0) {
         IShapeCollectionPtr site = SiteShapes();
         RaiseIfFailed(site->DeleteByID(groupId), site);
     }

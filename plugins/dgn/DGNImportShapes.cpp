@@ -165,6 +165,22 @@ IShapePtr CDGNImport::ItemById(IShapeCollectionPtr& shapes, long id)
     return shape;
 }
 
+long CDGNImport::CountOf(IShapeCollectionPtr& shapes)
+{
+    _IReadOnlyCollectionPtr counted(shapes);
+    long count = 0;
+    RaiseIfFailed(counted->get_Count(&count), counted);
+    return count;
+}
+
+IShapePtr CDGNImport::ItemAt(IShapeCollectionPtr& shapes, long index)
+{
+    IReadOnlyShapeCollectionPtr items(shapes);
+    IShapePtr shape;
+    RaiseIfFailed(items->get_Item(index, &shape), items);
+    return shape;
+}
+
 _bstr_t CDGNImport::DgnText(dgn::CDgnString* text)
 {
     if (!text || text->IsEmpty())
@@ -294,13 +310,9 @@ void CDGNImport::ApplySymbology(dgn::IGraphicElement* element, const ConvertedSh
         if (layers) {
             const _bstr_t wanted(made.layerName.GetString());
             long layerId = 0;
-            IReadOnlyShapeCollectionPtr items(layers);
-            _IReadOnlyCollectionPtr counted(layers);
-            long count = 0;
-            RaiseIfFailed(counted->get_Count(&count), counted);
+            const long count = CountOf(layers);
             for (long i = 1; i <= count && !layerId; ++i) {
-                IShapePtr item;
-                RaiseIfFailed(items->get_Item(i, &item), items);
+                IShapePtr item = ItemAt(layers, i);
                 ILayerShapePtr layer(item);
                 if (!layer)
                     continue;

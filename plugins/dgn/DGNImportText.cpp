@@ -178,15 +178,9 @@ int CDGNImport::ConvertTag(dgn::IElement* element, IShapeCollectionPtr& working,
 
     long id = 0;
     if (refs) {
-        IReadOnlyShapeCollectionPtr items(refs);
-        _IReadOnlyCollectionPtr counted(refs);
-        for (long i = 1;; ++i) {
-            long count = 0;
-            RaiseIfFailed(counted->get_Count(&count), counted);
-            if (i > count)
-                break;
-            IShapePtr item;
-            RaiseIfFailed(items->get_Item(i, &item), items);
+        // The count is read again for each item.
+        for (long i = 1; i <= CountOf(refs); ++i) {
+            IShapePtr item = ItemAt(refs, i);
             ITextShapePtr text(item);
             if (!text)
                 continue;

@@ -56,6 +56,21 @@ void Check(HRESULT hr)
         _com_issue_error(hr);
 }
 
+// The items of a collection (1-based), in order.
+template <class Item, class Collection>
+std::vector<Item> Items(Collection collection)
+{
+    std::vector<Item> out;
+    long n = 0;
+    Check(_IReadOnlyCollectionPtr(collection)->get_Count(&n));
+    for (long i = 1; i <= n; ++i) {
+        Item item;
+        Check(collection->get_Item(i, &item));
+        out.push_back(item);
+    }
+    return out;
+}
+
 struct Pt {
     double x, y;
 };
@@ -165,11 +180,7 @@ protected:
             Check(polyline->get_Flags(&s.flags));
             IPointCollectionPtr points;
             Check(shape->get_Points(&points));
-            long n = 0;
-            Check(_IReadOnlyCollectionPtr(points)->get_Count(&n));
-            for (long i = 1; i <= n; ++i) {
-                IPointPtr p;
-                Check(points->get_Item(i, &p));
+            for (const IPointPtr& p : Items<IPointPtr>(points)) {
                 float x = 0, y = 0;
                 Check(p->get_X(&x));
                 Check(p->get_Y(&y));
@@ -192,17 +203,9 @@ protected:
     // The children of a group, block or reference.
     static std::vector<IShapePtr> ChildShapes(IShapePtr parent)
     {
-        std::vector<IShapePtr> out;
         IShapeCollectionPtr children;
         Check(parent->get_Shapes(&children));
-        long n = 0;
-        Check(_IReadOnlyCollectionPtr(children)->get_Count(&n));
-        for (long i = 1; i <= n; ++i) {
-            IShapePtr child;
-            Check(IReadOnlyShapeCollectionPtr(children)->get_Item(i, &child));
-            out.push_back(child);
-        }
-        return out;
+        return Items<IShapePtr>(IReadOnlyShapeCollectionPtr(children));
     }
     static std::vector<Seen> Children(IShapePtr parent)
     {
