@@ -21,6 +21,7 @@
 namespace dgn {
 class CDesignFile;
 class CDgnString;
+class CLevelMaskElement;
 class CReferenceAttachment;
 class IElement;
 class IGraphicElement;
@@ -101,6 +102,8 @@ protected:
     bool ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
                             const std::set<const dgn::CDesignFile*>* chain);
     void CreateLayers();
+    // Each level's layer shown or hidden as the mask has the level on or off.
+    void ShowLevels(const dgn::CLevelMaskElement& mask);
     void ImportElements();
     void GatherGraphicGroups();
     // The draft and grid limits from the drawing's bounds, then the zoom; failures of either are

@@ -74,13 +74,6 @@ CString AttachmentName(const std::string& fileName)
     return CString(name.c_str());
 }
 
-IShapePtr ItemOf(const IShapeCollectionPtr& shapes, long id)
-{
-    IShapePtr shape;
-    RaiseIfFailed(shapes->get_ItemByID(id, &shape), shapes.GetInterfacePtr());
-    return shape;
-}
-
 } // namespace
 
 int CDGNImport::ImportFile(const CString& path)
@@ -130,7 +123,7 @@ int CDGNImport::ImportFile(const CString& path)
     if (!m_site || !m_shapes || !m_libraryShapes || !m_layerShapes)
         _com_issue_error(E_POINTER);
     // The drawing goes into the root group, as every importer's does.
-    const IShapePtr root = ItemOf(m_shapes, BASE_ID);
+    const IShapePtr root = ItemById(m_shapes, BASE_ID);
     if (!root)
         _com_issue_errorex(E_POINTER, m_shapes, m_shapes.GetIID());
     IShapeCollectionPtr drawing;
@@ -327,7 +320,7 @@ void CDGNImport::ImportAttachments(const std::set<const dgn::CDesignFile*>* chai
 
         long groupId = 0;
         RaiseIfFailed(m_shapes->AddGroup(stGroup, &groupId), m_shapes.GetInterfacePtr());
-        IGroupShapePtr group = groupId ? ItemOf(m_libraryShapes, groupId) : IShapePtr();
+        IGroupShapePtr group = groupId ? ItemById(m_libraryShapes, groupId) : IShapePtr();
         if (group) {
             RaiseIfFailed(group->put_Name(_bstr_t(name.GetString())), group.GetInterfacePtr());
             IShapePtr groupShape = group;
@@ -412,17 +405,21 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
         return false;
 
     // Which of the attached file's levels the attachment shows.
-    if (auto* mask = dynamic_cast<dgn::CLevelMaskElement*>(ref->GetLevelMask(0))) {
-        for (const auto& level : m_levelLayers) {
-            if (level.second == 0)
-                continue;
-            IShapePtr layer = ItemOf(m_layerShapes, level.second);
-            if (layer)
-                RaiseIfFailed(layer->put_Visible(mask->IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
-                              layer.GetInterfacePtr());
-        }
-    }
+    if (auto* mask = dynamic_cast<dgn::CLevelMaskElement*>(ref->GetLevelMask(0)))
+        ShowLevels(*mask);
     return true;
+}
+
+void CDGNImport::ShowLevels(const dgn::CLevelMaskElement& mask)
+{
+    for (const auto& level : m_levelLayers) {
+        if (level.second == 0)
+            continue;
+        IShapePtr layer = ItemById(m_layerShapes, level.second);
+        if (layer)
+            RaiseIfFailed(layer->put_Visible(mask.IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
+                          layer.GetInterfacePtr());
+    }
 }
 
 void CDGNImport::CreateLayers()
@@ -448,7 +445,7 @@ void CDGNImport::CreateLayers()
         long layerId = 0;
         RaiseIfFailed(m_layerShapes->AddLayer(_bstr_t(layerName.GetString()), &layerId), m_layerShapes.GetInterfacePtr());
         m_levelLayers[static_cast<long>(record->levelNumber)] = layerId;
-        IShapePtr layer = ItemOf(m_layerShapes, layerId);
+        IShapePtr layer = ItemById(m_layerShapes, layerId);
         if (!layer)
             continue;
         const bool shown = (record->levelFlags & (dgn::kLevelDisplay | dgn::kLevelFrozen)) == dgn::kLevelDisplay;
@@ -502,7 +499,7 @@ void CDGNImport::GatherGraphicGroups()
             if (groupId <= 0)
                 continue;
         }
-        IShapePtr group = ItemOf(m_shapes, groupId);
+        IShapePtr group = ItemById(m_shapes, groupId);
         if (!group)
             continue;
         IShapeCollectionPtr children;
@@ -511,7 +508,7 @@ void CDGNImport::GatherGraphicGroups()
             continue;
         int i = 0;
         for (auto m = members.first; m != members.second; ++m, ++i) {
-            IShapePtr shape = ItemOf(m_shapes, m->second);
+            IShapePtr shape = ItemById(m_shapes, m->second);
             if (!shape)
                 continue;
             long parent = 0;
@@ -537,7 +534,7 @@ void CDGNImport::GatherGraphicGroups()
 void CDGNImport::SetLimitsAndZoom()
 {
     try {
-        IShapePtr root = ItemOf(m_shapes, 0);
+        IShapePtr root = ItemById(m_shapes, 0);
         if (root) {
             float left = 0, top = 0, right = 0, bottom = 0;
             RaiseIfFailed(root->GetBoundingRect(&left, &top, &right, &bottom), root.GetInterfacePtr());
