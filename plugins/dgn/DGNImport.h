@@ -130,8 +130,10 @@ protected:
     double m_unitBaseScale = 1.0;
 
 protected:
-    // The import run proper. Until the driver that reads a design file into the drawing is
-    // built it answers FALSE with E_NOTIMPL as the state.
+    // The import run proper: the library started and ended, the file opened and deleted, the
+    // control frozen, one pass over the file, limits and zoom. FALSE with state 0x80010100 when
+    // the library does not start or the file does not open; COM errors leave by exception, with
+    // the control, the file and the library put back first.
     virtual int ImportFile(const CString& path);
 
     // Design-file coordinates into the control's: the origin taken off, scaled, rotated about
