@@ -18,18 +18,14 @@
 #define DGN_PLUGIN_CLASS __declspec(dllexport)
 #endif
 
-// What the import run and its bounds pre-pass reach of the library.
-namespace dgn {
-class CDgnString;
-class CReferenceAttachment;
-class ISymRef;
-} // namespace dgn
-
 namespace dgn {
 class CDesignFile;
 class CDgnString;
+class CLevelMaskElement;
+class CReferenceAttachment;
 class IElement;
 class IGraphicElement;
+class ISymRef;
 } // namespace dgn
 
 // The horizontal scale of an attribute text from its character width and height (design-file
@@ -106,6 +102,8 @@ protected:
     bool ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
                             const std::set<const dgn::CDesignFile*>* chain);
     void CreateLayers();
+    // Each level's layer shown or hidden as the mask has the level on or off.
+    void ShowLevels(const dgn::CLevelMaskElement& mask);
     void ImportElements();
     void GatherGraphicGroups();
     // The draft and grid limits from the drawing's bounds, then the zoom; failures of either are
@@ -115,14 +113,27 @@ protected:
     // The scale that maps design units into targetUnit (through the master unit the pass chose).
     double UnitScale(int targetUnit) const;
 
+    // What a nested pass changes and gives back.
+    struct MappingState {
+        long shiftX, shiftY;
+        IShapeCollectionPtr shapes;
+        float rotation, viewRotation;
+        CString prefix;
+        CRealPoint<double> origin, pivot;
+        double scale;
+        COLORREF colour0;
+    };
+
     // The unit choice of the top-level pass: the master unit, its fit, and the scale before it.
     int m_sourceUnit = 0;
     double m_masterMatch = -1.0;
     double m_unitBaseScale = 1.0;
 
 protected:
-    // The import run proper. Until the driver that reads a design file into the drawing is
-    // built it answers FALSE with E_NOTIMPL as the state.
+    // The import run proper: the library started and ended, the file opened and deleted, the
+    // control frozen, one pass over the file, limits and zoom. FALSE with state 0x80010100 when
+    // the library does not start or the file does not open; COM errors leave by exception, with
+    // the control, the file and the library put back first.
     virtual int ImportFile(const CString& path);
 
     // Design-file coordinates into the control's: the origin taken off, scaled, rotated about

@@ -74,13 +74,6 @@ CString AttachmentName(const std::string& fileName)
     return CString(name.c_str());
 }
 
-IShapePtr ItemOf(const IShapeCollectionPtr& shapes, long id)
-{
-    IShapePtr shape;
-    RaiseIfFailed(shapes->get_ItemByID(id, &shape), shapes.GetInterfacePtr());
-    return shape;
-}
-
 } // namespace
 
 int CDGNImport::ImportFile(const CString& path)
@@ -130,7 +123,7 @@ int CDGNImport::ImportFile(const CString& path)
     if (!m_site || !m_shapes || !m_libraryShapes || !m_layerShapes)
         _com_issue_error(E_POINTER);
     // The drawing goes into the root group, as every importer's does.
-    const IShapePtr root = ItemOf(m_shapes, BASE_ID);
+    const IShapePtr root = ItemById(m_shapes, BASE_ID);
     if (!root)
         _com_issue_errorex(E_POINTER, m_shapes, m_shapes.GetIID());
     IShapeCollectionPtr drawing;
@@ -327,7 +320,7 @@ void CDGNImport::ImportAttachments(const std::set<const dgn::CDesignFile*>* chai
 
         long groupId = 0;
         RaiseIfFailed(m_shapes->AddGroup(stGroup, &groupId), m_shapes.GetInterfacePtr());
-        IGroupShapePtr group = groupId ? ItemOf(m_libraryShapes, groupId) : IShapePtr();
+        IGroupShapePtr group = groupId ? ItemById(m_libraryShapes, groupId) : IShapePtr();
         if (group) {
             RaiseIfFailed(group->put_Name(_bstr_t(name.GetString())), group.GetInterfacePtr());
             IShapePtr groupShape = group;
@@ -351,13 +344,9 @@ void CDGNImport::ImportAttachments(const std::set<const dgn::CDesignFile*>* chai
 bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesignFile* attached, IShapePtr group, const CString& name,
                                     const std::set<const dgn::CDesignFile*>* chain)
 {
-    const long savedShiftX = m_shiftX, savedShiftY = m_shiftY;
-    const IShapeCollectionPtr savedShapes = m_shapes;
-    const float savedRotation = m_rotation, savedViewRotation = m_viewRotation;
-    const CString savedPrefix = m_namePrefix;
-    const CRealPoint<double> savedOrigin = m_origin, savedPivot = m_viewPivot;
-    const double savedScale = m_scale;
-    const COLORREF savedColour = m_colours[0];
+    // The mapping and the target of this pass, taken back exactly after the nested one.
+    const MappingState saved{m_shiftX,     m_shiftY, m_shapes,    m_rotation, m_viewRotation,
+                             m_namePrefix, m_origin, m_viewPivot, m_scale, m_colours[0]};
     dgn::CDesignFile* const current = m_designFile.release();
 
     const dgn::AttachmentData data = ref->GetAttachmentData();
@@ -366,7 +355,7 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     // attachment, then by this file's mapping (the view rotation still comes last).
     m_viewRotation = 0;
     const CRealPoint<double> offset = DGNPt(data.offsetX, data.offsetY);
-    m_viewRotation = savedViewRotation;
+    m_viewRotation = saved.viewRotation;
     double m[16] = {data.rotation[0], data.rotation[1], data.rotation[2], 0, data.rotation[3], data.rotation[4], data.rotation[5], 0,
                     data.rotation[6], data.rotation[7], data.rotation[8], 0, 0, 0, 0, 1};
     double q[4] = {}, angles[3] = {};
@@ -375,8 +364,8 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     const double theirs = attached->GetUnitsPerMaster(0);
     const double ours = current->GetUnitsPerMaster(0);
     const double attachmentScale = data.scale == 0.0 ? 1.0 : data.scale;
-    m_scale = savedScale * attachmentScale * (theirs != 0.0 ? ours / theirs : 1.0);
-    m_rotation = static_cast<float>(static_cast<double>(savedRotation) + angles[0]);
+    m_scale = saved.scale * attachmentScale * (theirs != 0.0 ? ours / theirs : 1.0);
+    m_rotation = static_cast<float>(static_cast<double>(saved.rotation) + angles[0]);
     m_origin = CRealPoint<double>(data.originX, data.originY);
     m_shiftX = ToLong(offset.x);
     m_shiftY = ToLong(offset.y);
@@ -399,16 +388,16 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
     // The attached file belongs to its attachment.
     m_designFile.release();
     m_designFile.reset(current);
-    m_shiftX = savedShiftX;
-    m_shiftY = savedShiftY;
-    m_shapes = savedShapes;
-    m_rotation = savedRotation;
-    m_viewRotation = savedViewRotation;
-    m_namePrefix = savedPrefix;
-    m_origin = savedOrigin;
-    m_viewPivot = savedPivot;
-    m_scale = savedScale;
-    m_colours[0] = savedColour;
+    m_shiftX = saved.shiftX;
+    m_shiftY = saved.shiftY;
+    m_shapes = saved.shapes;
+    m_rotation = saved.rotation;
+    m_viewRotation = saved.viewRotation;
+    m_namePrefix = saved.prefix;
+    m_origin = saved.origin;
+    m_viewPivot = saved.pivot;
+    m_scale = saved.scale;
+    m_colours[0] = saved.colour0;
     m_takeViewExtent = 1;
     m_cosRotation = std::cos(m_rotation);
     m_sinRotation = std::sin(m_rotation);
@@ -416,17 +405,21 @@ bool CDGNImport::ImportAttachedFile(dgn::CReferenceAttachment* ref, dgn::CDesign
         return false;
 
     // Which of the attached file's levels the attachment shows.
-    if (auto* mask = dynamic_cast<dgn::CLevelMaskElement*>(ref->GetLevelMask(0))) {
-        for (const auto& level : m_levelLayers) {
-            if (level.second == 0)
-                continue;
-            IShapePtr layer = ItemOf(m_layerShapes, level.second);
-            if (layer)
-                RaiseIfFailed(layer->put_Visible(mask->IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
-                              layer.GetInterfacePtr());
-        }
-    }
+    if (auto* mask = dynamic_cast<dgn::CLevelMaskElement*>(ref->GetLevelMask(0)))
+        ShowLevels(*mask);
     return true;
+}
+
+void CDGNImport::ShowLevels(const dgn::CLevelMaskElement& mask)
+{
+    for (const auto& level : m_levelLayers) {
+        if (level.second == 0)
+            continue;
+        IShapePtr layer = ItemById(m_layerShapes, level.second);
+        if (layer)
+            RaiseIfFailed(layer->put_Visible(mask.IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
+                          layer.GetInterfacePtr());
+    }
 }
 
 void CDGNImport::CreateLayers()
@@ -452,7 +445,7 @@ void CDGNImport::CreateLayers()
         long layerId = 0;
         RaiseIfFailed(m_layerShapes->AddLayer(_bstr_t(layerName.GetString()), &layerId), m_layerShapes.GetInterfacePtr());
         m_levelLayers[static_cast<long>(record->levelNumber)] = layerId;
-        IShapePtr layer = ItemOf(m_layerShapes, layerId);
+        IShapePtr layer = ItemById(m_layerShapes, layerId);
         if (!layer)
             continue;
         const bool shown = (record->levelFlags & (dgn::kLevelDisplay | dgn::kLevelFrozen)) == dgn::kLevelDisplay;
@@ -506,7 +499,7 @@ void CDGNImport::GatherGraphicGroups()
             if (groupId <= 0)
                 continue;
         }
-        IShapePtr group = ItemOf(m_shapes, groupId);
+        IShapePtr group = ItemById(m_shapes, groupId);
         if (!group)
             continue;
         IShapeCollectionPtr children;
@@ -515,7 +508,7 @@ void CDGNImport::GatherGraphicGroups()
             continue;
         int i = 0;
         for (auto m = members.first; m != members.second; ++m, ++i) {
-            IShapePtr shape = ItemOf(m_shapes, m->second);
+            IShapePtr shape = ItemById(m_shapes, m->second);
             if (!shape)
                 continue;
             long parent = 0;
@@ -541,7 +534,7 @@ void CDGNImport::GatherGraphicGroups()
 void CDGNImport::SetLimitsAndZoom()
 {
     try {
-        IShapePtr root = ItemOf(m_shapes, 0);
+        IShapePtr root = ItemById(m_shapes, 0);
         if (root) {
             float left = 0, top = 0, right = 0, bottom = 0;
             RaiseIfFailed(root->GetBoundingRect(&left, &top, &right, &bottom), root.GetInterfacePtr());

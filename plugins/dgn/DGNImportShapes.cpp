@@ -636,13 +636,6 @@ int CDGNImport::ConvertView(dgn::IElement* element)
     // A mask that shares its view with others answers for part of the levels only.
     if (!mask || m_skipViewLevels || mask->GetMaskCount() > 1)
         return 1;
-    for (const auto& level : m_levelLayers) {
-        if (level.second == 0)
-            continue;
-        IShapePtr layer = ItemById(m_layerShapes, level.second);
-        if (layer)
-            RaiseIfFailed(layer->put_Visible(mask->IsLevelOn(static_cast<std::int32_t>(level.first)) ? VARIANT_TRUE : VARIANT_FALSE),
-                          layer);
-    }
+    ShowLevels(*mask);
     return 1;
 }

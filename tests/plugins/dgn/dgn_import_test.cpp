@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <comdef.h>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <stdexcept>
@@ -20,6 +22,7 @@
 #include "elements/LevelEntryElement.h"
 #include "elements/LinearElements.h"
 #include "elements/ReferenceAttachment.h"
+#include "elements/ViewElement.h"
 
 using pluginhost::Create;
 using pluginhost::Importer;
@@ -69,6 +72,10 @@ struct DesignFileSpec {
     std::vector<std::array<double, 4>> lines;
     std::vector<std::string> attachments;
     double subPerMetre = 3.0;
+    // Where the attachments place the attached file's origin.
+    std::array<double, 2> attachAt = {0, 0};
+    // A shown view 0 over this extent (x, y, width, height), when the width is not 0.
+    std::array<double, 4> view = {0, 0, 0, 0};
 };
 
 void Write(const std::string& path, const DesignFileSpec& spec)
@@ -104,7 +111,16 @@ void Write(const std::string& path, const DesignFileSpec& spec)
     for (const std::string& other : spec.attachments) {
         auto* ref = static_cast<dgn::CReferenceAttachment*>(dgn::PlaceNewElement(new dgn::CReferenceAttachment(file), file, 0));
         ref->SetFileName(other.c_str());
+        // The reference origin, in the attachment's body after its child count.
+        std::memcpy(ref->GetRefData() + 156, spec.attachAt.data(), sizeof spec.attachAt);
         ref->Touch();
+    }
+    if (spec.view[2] != 0) {
+        dgn::CViewElement* view = dgn::CViewElement::Create(file, 0);
+        const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
+        const double turn[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
+        view->Touch();
     }
     EXPECT_EQ(file->SaveAsA(path.c_str(), 1), 1);
     delete file;
@@ -215,6 +231,26 @@ protected:
             if (type == stGroup && NameOf<IGroupShape>(shape, IID_IGroupShape, name))
                 out.push_back(name);
         });
+        return out;
+    }
+    // The points of a shape, as the control holds them.
+    std::vector<std::pair<double, double>> PointsOf(IShape* shape)
+    {
+        std::vector<std::pair<double, double>> out;
+        IPointCollection* points = nullptr;
+        Check(shape->get_Points(&points), "Points");
+        long n = 0;
+        Check(points->get_Count(&n), "Count");
+        for (long i = 1; i <= n; ++i) {
+            IPoint* p = nullptr;
+            Check(points->get_Item(i, &p), "Item");
+            float x = 0, y = 0;
+            Check(p->get_X(&x), "X");
+            Check(p->get_Y(&y), "Y");
+            p->Release();
+            out.push_back({x, y});
+        }
+        points->Release();
         return out;
     }
     long Count()
@@ -339,6 +375,35 @@ TEST_F(DgnImport, AttachmentsAreNestedGroupsImportedOnceAlongACycle)
 
 // An attached file whose import fails (here the host's callback refuses the first percentage
 // past 10, which the nested pass reports) leaves no group; the run goes on.
+// The attached file's content sits inside its group where the attachment places it.
+TEST_F(DgnImport, AttachedContentLiesWhereTheAttachmentPlacesIt)
+{
+    const std::string main = Scratch("placing.dgn"), ref = Scratch("placed.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    spec.attachAt = {100, 200};
+    Write(main, spec);
+    ASSERT_EQ(Import(main), TRUE);
+    ASSERT_EQ(Groups(), std::vector<std::string>{"placed.dgn"});
+    std::vector<std::vector<std::pair<double, double>>> inside;
+    ForEach(drawing, [&](IShape* shape) {
+        long type = 0;
+        Check(shape->get_ShapeType(&type), "ShapeType");
+        if (type != stGroup)
+            return;
+        IShapeCollection* children = nullptr;
+        Check(shape->get_Shapes(&children), "Shapes");
+        ForEach(children, [&](IShape* child) { inside.push_back(PointsOf(child)); });
+        children->Release();
+    });
+    ASSERT_EQ(inside.size(), 1u);
+    ASSERT_EQ(inside[0].size(), 2u);
+    EXPECT_NEAR(inside[0][0].first, 100, 1e-6);
+    EXPECT_NEAR(inside[0][0].second, 200, 1e-6);
+    EXPECT_NEAR(inside[0][1].first, 105, 1e-6);
+    EXPECT_NEAR(inside[0][1].second, 205, 1e-6);
+}
+
 TEST_F(DgnImport, AFailedNestedImportLeavesNoGroup)
 {
     const std::string main = Scratch("outer.dgn"), ref = Scratch("inner.dgn");
@@ -364,6 +429,56 @@ TEST_F(DgnImport, AFailedNestedImportLeavesNoGroup)
     // Imported again without the refusal, the group is there.
     ASSERT_EQ(Import(main), TRUE);
     EXPECT_EQ(Groups(), std::vector<std::string>{"inner.dgn"});
+}
+
+// ogr2ogr's line string and polygon of 150 vertices (complex elements) come in whole, with
+// the geometry ogrinfo reports once the unit (decimetres: 10 sub units a metre fit them) is
+// taken back; the drawing's lowest corner lands at the origin. The file's first view gives
+// the zoom, which a control without a window refuses: the import still succeeds and leaves the
+// control usable.
+TEST_F(DgnImport, Ogr2ogrGeometryComesInWholeNearTheOrigin)
+{
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(Fixture("ogr_long_2d.dgn")), TRUE);
+    ExpectUsable(limits);
+    EXPECT_EQ(Unit(), unDecimeters);
+    std::vector<std::vector<std::pair<double, double>>> lines;
+    double lowX = 1e30, lowY = 1e30;
+    ForEach(drawing, [&](IShape* shape) {
+        lines.push_back(PointsOf(shape));
+        for (const auto& p : lines.back()) {
+            lowX = std::min(lowX, p.first);
+            lowY = std::min(lowY, p.second);
+        }
+    });
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines[0].size(), 150u);
+    for (int i = 0; i < 150; ++i) {
+        EXPECT_NEAR((lines[0][i].first - lines[0][0].first) / 10, i * 0.5, 1e-3) << i;
+        EXPECT_NEAR((lines[0][i].second - lines[0][0].second) / 10, (i % 7) * 0.25, 1e-3) << i;
+    }
+    EXPECT_GE(lines[1].size(), 149u);
+    // The shift is whole design units of the site: the corner lies within one of the origin.
+    EXPECT_GE(lowX, -1.0);
+    EXPECT_LT(lowX, 1.0);
+    EXPECT_GE(lowY, -1.0);
+    EXPECT_LT(lowY, 1.0);
+    // The file's design plane is centred far from the origin: the shift brought it back.
+    EXPECT_NE(importer->GetShift().x, 0.0);
+}
+
+// A file whose first view gives the zoom: a control that has no window yet refuses the zoom
+// window, and the import still succeeds with the control usable.
+TEST_F(DgnImport, AViewZoomTheControlRefusesIsLeftAlone)
+{
+    const std::string path = Scratch("viewed.dgn");
+    DesignFileSpec spec{{{"L", nullptr, 0x20}}, {{0, 0, 100, 50}}, {}};
+    spec.view = {-10, -10, 120, 70};
+    Write(path, spec);
+    const VARIANT_BOOL limits = Limits();
+    ASSERT_EQ(Import(path), TRUE);
+    EXPECT_EQ(Count(), 1);
+    ExpectUsable(limits);
 }
 
 TEST_F(DgnImport, AFileThatCannotBeReadLeavesTheControlAsItWas)
