@@ -5,6 +5,7 @@
 #include "control/SharedPrintSetup.h"
 #include "ui/BlockDialogs.h"
 #include "ui/MultilineTextDialog.h"
+#include "ui/OptionsImagesPage.h"
 #include "ui/OptionsSheet.h"
 #include "ui/PageSetupDialog.h"
 #include "ui/PaperSizes.h"
@@ -34,6 +35,8 @@ void ModuleAttach(HINSTANCE instance)
     SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
     // The block commands' name questions.
     RegisterBlockNamePrompts();
+    // Images drawn with the mouse take their picture from the image chooser.
+    RegisterImageChooser();
     // Printer paper codes are looked up in the dialogs' paper table.
     SetPaperCodeLookup(LookUpPaperCode);
     // The print and page-setup dialogs run with the control's templates and hooks.

@@ -415,6 +415,15 @@ HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
             RequestRedraw(rfCopyBuf | rfCopyMarkers, nullptr);
         }
         return S_OK;
+    // The user draws a shape of the kind in the active group (an image asks for its picture).
+    case MI_DRAW_LINE: return BeginDrawShape(GetActiveGroupID(), stLine, 0, nullptr);
+    case MI_DRAW_RECTANGLE: return BeginDrawShape(GetActiveGroupID(), stRectangle, 0, nullptr);
+    case MI_DRAW_ARC: return BeginDrawShape(GetActiveGroupID(), stArc, 0, nullptr);
+    case MI_DRAW_CIRCLE: return BeginDrawShape(GetActiveGroupID(), stCircle, 0, nullptr);
+    case MI_DRAW_ELLIPSE: return BeginDrawShape(GetActiveGroupID(), stEllipse, 0, nullptr);
+    case MI_DRAW_POLYLINE: return BeginDrawShape(GetActiveGroupID(), stPolyline, 0, nullptr);
+    case MI_DRAW_POLYGON: return BeginDrawShape(GetActiveGroupID(), stPolygon, 0, nullptr);
+    case MI_DRAW_IMAGE: return BeginDrawShape(GetActiveGroupID(), stImage, 0, nullptr);
     case MI_PASTE: return Paste();
     case MI_COPY: return Copy();
     case MI_CUT: return Cut();

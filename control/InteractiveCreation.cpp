@@ -4,6 +4,7 @@
 #include "com/Guard.h"
 #include "com/HResult.h"
 #include "control/ErrorInfo.h"
+#include "control/ImageChooser.h"
 #include "control/UndoRecorder.h"
 #include "interchange/ImageResource.h"
 #include "interchange/ImageResourceMap.h"
@@ -101,15 +102,25 @@ HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, L
     const HRESULT checked = CheckDrawTarget(groupId, &group);
     if (checked != S_OK)
         return checked;
+    // A copy of the kind's prototype when the host enabled it and it is not itself being edited.
+    CShape* prototype = GetDefaultShape(shapeType);
+    const bool fromPrototype = prototype && IsDefaultShapeEnabledFor(shapeType) && GetRootGroup() != prototype;
+    // A fresh image asks the user for its picture first (starting from the previous answer); a
+    // cancelled chooser draws nothing and leaves a running operation as it was.
+    if (shapeType == stImage && !fromPrototype) {
+        if (const ImageChooser choose = GetImageChooser()) {
+            CPendingImage choice = GetPendingImage();
+            if (!choose(this, m_hWnd, choice))
+                return S_FALSE;
+            SetPendingImage(choice);
+        }
+    }
     CEditState& edit = GetEditState();
     if (edit.editedShape)
         EndInteractiveOperation(false);
     edit.editStepFlags = 0;
     edit.dragActive = false;
 
-    // A copy of the kind's prototype when the host enabled it and it is not itself being edited.
-    CShape* prototype = GetDefaultShape(shapeType);
-    const bool fromPrototype = prototype && IsDefaultShapeEnabledFor(shapeType) && GetRootGroup() != prototype;
     CShape* shape = fromPrototype ? GetShapeMap().CreateShapeFromPrototype(shapeType, true, true)
                                   : GetShapeMap().CreateShape(shapeType, true, true);
     if (!shape)

@@ -1,6 +1,7 @@
 #include "ui/OptionsImagesPage.h"
 #include "com/MessageBoxHook.h"
 #include "com/Module.h"
+#include "control/ImageChooser.h"
 #include "control/UndoRecorder.h"
 #include "control/ViewportRecord.h"
 #include "control/YVEXControl.h"
@@ -91,6 +92,22 @@ COptionsImagesPage::COptionsImagesPage() : COptionsPage(IDD_OPTIONS_IMAGES), m_c
 }
 
 COptionsImagesPage::~COptionsImagesPage() = default;
+
+void RegisterImageChooser()
+{
+    SetImageChooser([](CYVEXControl* control, HWND parent, CShapeHost::CPendingImage& choice) {
+        COptionsImagesPage chooser;
+        chooser.SetChosenId(choice.resourceId);
+        chooser.SetInsertBlockReference(choice.metafileAsBlock);
+        if (chooser.DoModal(control, parent) != 1)
+            return false;
+        choice.resourceId = chooser.GetChosenId();
+        choice.width = chooser.GetRequestedWidth();
+        choice.height = chooser.GetRequestedHeight();
+        choice.metafileAsBlock = chooser.GetInsertBlockReference();
+        return true;
+    });
+}
 
 INT_PTR COptionsImagesPage::DoModal(CYVEXControl* control, HWND parent)
 {

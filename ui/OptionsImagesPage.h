@@ -135,3 +135,6 @@ private:
     int m_chosenId = 0;
     bool m_filled = false;
 };
+
+// Makes the control's image drawing ask through this chooser (the module calls it once).
+void RegisterImageChooser();

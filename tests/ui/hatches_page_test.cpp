@@ -19,6 +19,7 @@
 #include "tests/support/HostSupport.h"
 #include "tests/support/PictureFiles.h"
 #include "tests/ui/OptionsPageSupport.h"
+#include "ui/ColorPopupMenu.h"
 #include "ui/OptionsHatchesPage.h"
 
 using namespace controltest;
@@ -263,6 +264,37 @@ TEST_F(HatchesPage, AddPatternTakesThePictureTheChooserGives)
     EXPECT_STREQ(added->GetName(), "yvex_hatches_new");
     EXPECT_EQ(added->GetDescription(), "Created from image");
     EXPECT_EQ(UndoSteps(), steps + 1);
+}
+
+// The colour button opens the colour popup: the keys the user presses there choose the hatch
+// colour (second column, third row: swatch 6), Escape keeps it.
+TEST_F(HatchesPage, TheColourPopupChoosesTheHatchColour)
+{
+    Rectangle(4, true);
+    COLORREF chosen = 0, kept = 0;
+    auto open = [] { return DialogDriver::FindPopupMenu() != nullptr; };
+    auto closed = [] { return DialogDriver::FindPopupMenu() == nullptr; };
+    auto press = [](UINT key) { return [key] { DialogDriver::PostKey(DialogDriver::FindPopupMenu(), key); }; };
+    RunSheet(OPTPAGE_HATCHESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Object()->SetHatchColour(COptionsHatchesPage::kByLayer);
+            PostMessageA(Item(IDC_HATCHES_COLOR), BM_CLICK, 0, 0);
+        });
+        d.Then(open);
+        for (UINT key : {VK_DOWN, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN})
+            d.Do(press(key));
+        d.Then(closed);
+        d.Do([&] {
+            chosen = Object()->GetHatchColour();
+            PostMessageA(Item(IDC_HATCHES_COLOR), BM_CLICK, 0, 0);
+        });
+        d.Then(open);
+        d.Do(press(VK_ESCAPE));
+        d.Then(closed);
+        d.Do([&] { kept = Object()->GetHatchColour(); });
+    });
+    EXPECT_EQ(chosen, CColorPopupMenu::SwatchColours()[5]);
+    EXPECT_EQ(kept, chosen);
 }
 
 // The pattern chooser answers the selected pattern's ID for OK and 0 for Cancel.

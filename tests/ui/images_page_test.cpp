@@ -6,6 +6,7 @@
 // All", the refusals of "Delete from DB" in one message).
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include "control/UndoManager.h"
 #include "control/UndoRecorder.h"
 #include "interchange/ImageResource.h"
@@ -16,6 +17,7 @@
 #include "persistence/sql/HatchPatternSql.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "tests/support/DbTestSupport.h"
+#include "tests/support/DialogCloser.h"
 #include "tests/support/HostSupport.h"
 #include "tests/support/PictureFiles.h"
 #include "tests/ui/OptionsPageSupport.h"
@@ -36,6 +38,7 @@ public:
     {
         ModuleEnvironment::SetUp();
         SetOptionsDialogMaker([]() -> std::unique_ptr<COptionsDialog> { return std::make_unique<COptionsSheet>(); });
+        RegisterImageChooser();
     }
 };
 testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new ImagesEnvironment);
@@ -137,6 +140,14 @@ protected:
     {
         return control->GetImageResourceMap().LoadFromFile(path, 1.0f, -1);
     }
+    // A metafile picture of the drawing, from a file of that name.
+    CImageResource* LoadEmf(const wchar_t* name)
+    {
+        const std::wstring path = TempPath(name);
+        EXPECT_TRUE(WriteEmf(path));
+        m_files.push_back(path);
+        return Load(path);
+    }
     // An image shape of the picture in the drawing.
     int AddImage(const std::wstring& path, float x = 0)
     {
@@ -147,6 +158,40 @@ protected:
     CImageResource* Resource(const std::string& name) const
     {
         return control->GetImageResourceMap().FindByName(name.c_str(), 0);
+    }
+
+    // The image chooser while it shows, and its row of a picture selected as the user clicks it.
+    static HWND Chooser() { return DialogDriver::FindThreadWindow("#32770", "Images"); }
+    static bool ChooserShown() { return Chooser() != nullptr && IsWindowVisible(Chooser()); }
+    static void ChooseRow(const char* name)
+    {
+        HWND list = GetDlgItem(Chooser(), IDC_PAGE_LIST);
+        LVFINDINFOA find = {};
+        find.flags = LVFI_STRING;
+        find.psz = name;
+        const int row = static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    static std::string ChosenRow()
+    {
+        HWND list = GetDlgItem(Chooser(), IDC_PAGE_LIST);
+        const int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+        char text[128] = "";
+        if (row >= 0)
+            ListView_GetItemText(list, row, 0, text, sizeof text);
+        return text;
+    }
+    // The user draws an image through the menu; `steps` answer the chooser.
+    HRESULT DrawImageWithChooser(const std::function<void()>& steps)
+    {
+        DialogDriver driver;
+        driver.Then(ChooserShown);
+        driver.Do(steps);
+        HRESULT hr = E_FAIL;
+        driver.Run([&] { hr = control->ExecuteMenuCommand(MI_DRAW_IMAGE, 0); });
+        EXPECT_TRUE(driver.Finished()) << driver.Pending() << " steps left";
+        return hr;
     }
 };
 
@@ -401,35 +446,22 @@ TEST_F(ImagesPage, DeletingTwoRowsDeletesExactlyThoseTwo)
 // gives the error text.
 TEST_F(ImagesPage, ParseMetafileMakesABlockOfAnEmfOnly)
 {
-    const std::wstring emf = TempPath(L"yvex_images_vector.emf");
-    ASSERT_TRUE(WriteEmf(emf));
-    m_files.push_back(emf);
-    CImageResource* vector = Load(emf);
+    CImageResource* vector = LoadEmf(L"yvex_images_vector.emf");
     ASSERT_NE(vector, nullptr);
     Load(Bmp(L"yvex_images_raster.bmp", 4, 5));
     COptionsImagesPage chooser;
     bool insertOn = false;
     DialogDriver driver;
-    auto dialog = [] { return DialogDriver::FindThreadWindow("#32770", "Images"); };
-    driver.Then([&] { return dialog() != nullptr && IsWindowVisible(dialog()); });
+    driver.Then(ChooserShown);
     driver.Do([&] {
-        HWND list = GetDlgItem(dialog(), IDC_PAGE_LIST);
-        auto select = [&](const char* name) {
-            LVFINDINFOA find = {};
-            find.flags = LVFI_STRING;
-            find.psz = name;
-            const int row = static_cast<int>(SendMessageA(list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
-            ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-            ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        };
-        EXPECT_TRUE(CaptureWindowToPng(dialog(), ArtefactPath("image_chooser")));
-        select("yvex_images_vector");
-        Click(GetDlgItem(dialog(), IDC_IMAGES_PARSE));
-        insertOn = IsWindowEnabled(GetDlgItem(dialog(), IDC_IMAGES_INSERT_BLOCK)) != FALSE;
-        select("yvex_images_raster");
-        Click(GetDlgItem(dialog(), IDC_IMAGES_PARSE));
-        select("yvex_images_vector");
-        Click(GetDlgItem(dialog(), IDOK));
+        EXPECT_TRUE(CaptureWindowToPng(Chooser(), ArtefactPath("image_chooser")));
+        ChooseRow("yvex_images_vector");
+        Click(GetDlgItem(Chooser(), IDC_IMAGES_PARSE));
+        insertOn = IsWindowEnabled(GetDlgItem(Chooser(), IDC_IMAGES_INSERT_BLOCK)) != FALSE;
+        ChooseRow("yvex_images_raster");
+        Click(GetDlgItem(Chooser(), IDC_IMAGES_PARSE));
+        ChooseRow("yvex_images_vector");
+        Click(GetDlgItem(Chooser(), IDOK));
     });
     INT_PTR result = 0;
     driver.Run([&] { result = chooser.DoModal(control.Get(), m_top); });
@@ -442,6 +474,166 @@ TEST_F(ImagesPage, ParseMetafileMakesABlockOfAnEmfOnly)
     EXPECT_EQ(Resource("yvex_images_raster")->GetBlockId() > 0, false);
     EXPECT_EQ(MessageBoxes::Texts(), (std::vector<std::string>{"Error: Can't convert this image to block.\nPerhaps it is "
                                                                "not Windows Metafile or its contents is not supported."}));
+}
+
+// "Draw Image" closes the sheet and hangs an image of the selected picture at the pointer, with the
+// size typed into the edits.
+TEST_F(ImagesPage, DrawImageClosesTheSheetAndPlacesThePicture)
+{
+    CImageResource* picture = Load(Bmp(L"yvex_images_placed.bmp", 7, 3));
+    ASSERT_NE(picture, nullptr);
+    RunSheet(OPTPAGE_IMAGESDLG,
+             [&](DialogDriver& d) {
+                 d.Do([&] {
+                     Select({"yvex_images_placed"});
+                     Type(Item(IDC_IMAGES_WIDTH), "21");
+                     Type(Item(IDC_IMAGES_HEIGHT), "9");
+                     Click(Item(IDC_IMAGES_DRAW));
+                 });
+             },
+             -1);
+    EXPECT_EQ(SheetWindow(), nullptr) << "the sheet closed";
+    auto* image = dynamic_cast<CImage*>(control->GetEditState().editedShape);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetImageResourceId(), picture->GetId());
+    EXPECT_FLOAT_EQ(image->GetWidth(), 21.0f);
+    EXPECT_FLOAT_EQ(image->GetHeight(), 9.0f);
+    EXPECT_EQ(image->GetParent(), control->GetRootGroup());
+    EXPECT_NE(control->GetEditState().controlState & csUserCreate, 0u);
+}
+
+// "Load from File" and "Save to File" through the real file dialogs, answered with the name typed
+// into their file name box: two quoted names load two pictures (the dialog gives the folder and
+// the names), and the save dialog opens at the picture's own format and writes that format.
+TEST_F(ImagesPage, LoadAndSaveThroughTheFileDialogs)
+{
+    const std::wstring first = Bmp(L"yvex_images_dlg_a.bmp", 4, 6);
+    const std::wstring second = Bmp(L"yvex_images_dlg_b.bmp", 6, 4);
+    const std::wstring saved = TempPath(L"yvex_images_dlg_saved.bmp");
+    DeleteFileW(saved.c_str());
+    m_files.push_back(saved);
+    // The folder of the pictures is the dialogs' starting folder.
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    const std::wstring temp = first.substr(0, first.find_last_of(L'\\'));
+    SetCurrentDirectoryW(temp.c_str());
+    std::string typed = "\"yvex_images_dlg_a.bmp\" \"yvex_images_dlg_b.bmp\"";
+    std::vector<std::string> filters;
+    int asked = 0;
+    std::vector<std::string> selected;
+    {
+        // The hook notes each file dialog as it activates; the dialog fills its boxes after that,
+        // so the name is typed and OK pressed from the next tick.
+        HWND fileDialog = nullptr;
+        DialogCloser files([&](HWND dialog, int) {
+            if (GetDlgItem(dialog, 0x47C))
+                fileDialog = dialog;
+        });
+        auto answer = [&] {
+            if (!fileDialog || SendMessageA(GetDlgItem(fileDialog, 0x470), CB_GETCOUNT, 0, 0) <= 0)
+                return false;
+            ++asked;
+            filters.push_back(ComboText(GetDlgItem(fileDialog, 0x470)));
+            SetWindowTextA(GetDlgItem(fileDialog, 0x47C), typed.c_str());
+            DialogCloser::PostCommand(fileDialog, IDOK);
+            fileDialog = nullptr;
+            return true;
+        };
+        RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+            d.Do([&] { PostMessageA(Item(IDC_IMAGES_LOAD), BM_CLICK, 0, 0); });
+            d.Then(answer);
+            d.Then([&] { return Resource("yvex_images_dlg_b") != nullptr; });
+            d.Do([&] {
+                selected = SelectedRows();
+                Select({"yvex_images_dlg_a"});
+                typed = std::string(saved.begin(), saved.end());
+                PostMessageA(Item(IDC_IMAGES_SAVE_FILE), BM_CLICK, 0, 0);
+            });
+            d.Then(answer);
+            d.Then([&] { return GetFileAttributesW(saved.c_str()) != INVALID_FILE_ATTRIBUTES; });
+        });
+        EXPECT_FALSE(files.TimedOut());
+    }
+    SetCurrentDirectoryW(folder);
+    EXPECT_EQ(selected, (std::vector<std::string>{"yvex_images_dlg_a", "yvex_images_dlg_b"}));
+    ASSERT_EQ(filters.size(), 2u);
+    EXPECT_EQ(filters[0], "All Supported Formats");
+    EXPECT_EQ(filters[1], "Windows Bitmap(BMP)") << "the picture's own format first";
+    HANDLE file = CreateFileW(saved.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char magic[2] = {};
+    DWORD read = 0;
+    ReadFile(file, magic, 2, &read, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(std::string(magic, 2), "BM");
+    EXPECT_TRUE(MessageBoxes::Texts().empty());
+}
+
+// The user's Draw Image asks the chooser: the picture and the size given there make the image
+// that hangs at the pointer, and a click puts it down. The next time the chooser starts at that
+// picture; Cancel draws nothing.
+TEST_F(ImagesPage, DrawingAnImageTakesTheChoosersPictureAndSize)
+{
+    CImageResource* picture = Load(Bmp(L"yvex_images_drawn.bmp", 8, 6));
+    Load(Bmp(L"yvex_images_other_drawn.bmp", 5, 5));
+    ASSERT_NE(picture, nullptr);
+    const int children = control->GetRootGroup()->GetShapeCount();
+    EXPECT_EQ(DrawImageWithChooser([&] {
+                  ChooseRow("yvex_images_drawn");
+                  Type(GetDlgItem(Chooser(), IDC_IMAGES_WIDTH), "12.5");
+                  Type(GetDlgItem(Chooser(), IDC_IMAGES_HEIGHT), "4");
+                  Click(GetDlgItem(Chooser(), IDOK));
+              }),
+              S_OK);
+    auto* image = dynamic_cast<CImage*>(control->GetEditState().editedShape);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetImageResourceId(), picture->GetId());
+    EXPECT_FLOAT_EQ(image->GetWidth(), 12.5f);
+    EXPECT_FLOAT_EQ(image->GetHeight(), 4.0f);
+    const int id = image->GetId();
+    image->OnEditMouseDown(3, 4, nullptr);
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "put down";
+    ASSERT_EQ(control->FindShape(id), image);
+    EXPECT_EQ(image->GetParent(), control->GetRootGroup());
+    EXPECT_FLOAT_EQ(image->GetWidth(), 12.5f);
+    EXPECT_EQ(image->GetImageResourceId(), picture->GetId());
+
+    std::string startedAt;
+    EXPECT_EQ(DrawImageWithChooser([&] {
+                  startedAt = ChosenRow();
+                  Click(GetDlgItem(Chooser(), IDCANCEL));
+              }),
+              S_FALSE);
+    EXPECT_EQ(startedAt, "yvex_images_drawn");
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr);
+    EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), children + 1);
+}
+
+// The chooser's answers for a metafile picture with "Insert block reference" checked (offered
+// once the picture has a block) are what the drawn image's creation keeps.
+TEST_F(ImagesPage, TheChoosersBlockReferenceAnswerIsKept)
+{
+    CImageResource* vector = LoadEmf(L"yvex_images_as_block.emf");
+    ASSERT_NE(vector, nullptr);
+    bool offered = false;
+    EXPECT_EQ(DrawImageWithChooser([&] {
+                  ChooseRow("yvex_images_as_block");
+                  Click(GetDlgItem(Chooser(), IDC_IMAGES_PARSE));
+                  offered = IsWindowEnabled(GetDlgItem(Chooser(), IDC_IMAGES_INSERT_BLOCK)) != FALSE;
+                  Click(GetDlgItem(Chooser(), IDC_IMAGES_INSERT_BLOCK));
+                  Type(GetDlgItem(Chooser(), IDC_IMAGES_WIDTH), "30");
+                  Type(GetDlgItem(Chooser(), IDC_IMAGES_HEIGHT), "10");
+                  Click(GetDlgItem(Chooser(), IDOK));
+              }),
+              S_OK);
+    EXPECT_TRUE(offered);
+    EXPECT_GT(vector->GetBlockId(), 0);
+    const CShapeHost::CPendingImage pending = control->GetPendingImage();
+    EXPECT_EQ(pending.resourceId, vector->GetId());
+    EXPECT_FLOAT_EQ(pending.width, 30.0f);
+    EXPECT_FLOAT_EQ(pending.height, 10.0f);
+    EXPECT_TRUE(pending.metafileAsBlock);
+    control->EndInteractiveOperation(false);
 }
 
 // ---- The database actions, on each test database --------------------------------------------
