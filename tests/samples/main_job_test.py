@@ -316,8 +316,8 @@ class MainJob(unittest.TestCase):
         self.assertEqual(len(sites_named("Imported plan")), 1)
 
     def test_plugin_files_go_to_their_importers(self):
-        # A file of a plug-in's format goes to its importer; one not built yet says so and stores
-        # nothing.
+        # A file of a plug-in's format goes to its importer; one that fails or is not built yet
+        # says so and stores nothing.
         shp = shapefile.Writer(os.path.join(self.work.name, "Parcels"), shapeType=shapefile.POLYGON)
         shp.field("OWNER", "C", size=20)
         shp.poly([[[0, 0], [0, 40], [60, 40], [60, 0], [0, 0]]])
@@ -329,15 +329,27 @@ class MainJob(unittest.TestCase):
         self.assertEqual(code, 0, stdout + stderr)
         self.assertRegex(stdout, r"import through the shp plug-in\s+\d+\.\d+ s  .*2 polyline")
         self.assertEqual(len(sites_named("Parcels")), 1)
-        for plugin, name, content in (("dgn", "Plan.dgn", b"\x08\x09\xfe\x02" + b"\x00" * 60),
-                                      ("xaml", "Board.gbr", b"G54*X100Y100D02*X500Y100D01*M02*")):
+        # A design file ogr2ogr wrote: four line strings and shapes and a text on their levels.
+        with open(os.path.join(SOURCE, "tests", "fixtures", "dgn", "design_files", "ogr_symbology_2d.dgn"), "rb") as f:
+            design = f.read()
+        plan = os.path.join(self.work.name, "Plan.dgn")
+        with open(plan, "wb") as f:
+            f.write(design)
+        code, stdout, stderr = run_host(self.out("import-dgn"), windows_path(plan))
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertRegex(stdout, r"import through the dgn plug-in\s+\d+\.\d+ s  .*4 polyline")
+        self.assertEqual(len(sites_named("Plan")), 1)
+        # A design file cut short, and a format still to come, fail and store nothing.
+        for plugin, name, content, error in (
+                ("dgn", "Torn plan.dgn", design[:40], "import of "),
+                ("xaml", "Board.gbr", b"G54*X100Y100D02*X500Y100D01*M02*", "the xaml plug-in's importer is not built yet")):
             path = os.path.join(self.work.name, name)
             with open(path, "wb") as f:
                 f.write(content)
-            code, stdout, stderr = run_host(self.out("import-" + plugin), windows_path(path))
+            code, stdout, stderr = run_host(self.out("import-" + name), windows_path(path))
             self.assertIn("import through the %s plug-in" % plugin, stdout)
             if code != 0:
-                self.assertIn("the %s plug-in's importer is not built yet" % plugin, stderr)
+                self.assertIn(error, stderr)
                 self.assertEqual(sites_named(name.rsplit(".", 1)[0]), [])
             else:
                 self.assertEqual(len(sites_named(name.rsplit(".", 1)[0])), 1)
