@@ -13,12 +13,21 @@ if(EXISTS /usr/src/googletest/CMakeLists.txt AND NOT TARGET gtest)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 endif()
 
+# Each Windows test program links the whole control statically; with its debugging sections it
+# weighs some 70 MB, and the suite's programs together most of the build tree. They keep their
+# symbols (a crash's backtrace still names functions) but not the debugging sections, unless
+# YVEX_TEST_DEBUG_INFO is set to step through one in a debugger.
+option(YVEX_TEST_DEBUG_INFO "Keep the debugging sections in the Windows test programs" OFF)
+
 # yvex_add_gtest(NAME SOURCES a.cpp b.cpp LIBS x y [LABELS l] [FIXTURES f] [TIMEOUT s])
 # One executable, run as one ctest test (a Wine process start costs time).
 function(yvex_add_gtest name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS;FIXTURES;RESOURCE_LOCK" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} gmock gtest_main)
+  if(NOT YVEX_NATIVE AND NOT YVEX_TEST_DEBUG_INFO)
+    target_link_options(${name} PRIVATE -Wl,--strip-debug)
+  endif()
   if(YVEX_NATIVE)
     add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   else()
