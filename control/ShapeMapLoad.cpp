@@ -249,7 +249,7 @@ HRESULT CShapeMap::ReadPointRow(COdbcRow& row, int* shapeDatabaseId, int* pointI
         return E_FAIL;
     point->x = x;
     point->y = y;
-    CShape::NoteGeometryChange();
+    CShape::NoteAnyGeometryChange();
     point->SetDatabaseId(databaseId);
     pool.SetDatabaseId(databaseId, *point);
     *pointId = point->GetPointId();

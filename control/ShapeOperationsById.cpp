@@ -442,7 +442,7 @@ HRESULT CYVEXControl::ShiftPoint(int pointId, float* dx, float* dy)
     const CRealPoint old = *point;
     point->x += *dx;
     point->y += *dy;
-    CShape::NoteGeometryChange();
+    CShape::NoteAnyGeometryChange();
     if (!PropagatePointMove(this, nullptr, kNoOwnerId, point)) {
         // A linked shape refused: the point and the shapes that already followed go back.
         point->x = old.x;

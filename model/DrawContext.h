@@ -39,4 +39,9 @@ struct CDrawContext
     // The view the drawing is mapped through (world to logical units); null: the control's current
     // view.
     const CViewMapping* view = nullptr;
+    // The extent of the shape named, ordered as GetBoundingRect answers it, when the caller
+    // holds it already (the drawing's root from its grid): the size check takes it instead of
+    // asking the shape, whose own extent may cost a curve's sampling.
+    const void* extentOf = nullptr;
+    float extentLeft = 0, extentTop = 0, extentRight = 0, extentBottom = 0;
 };

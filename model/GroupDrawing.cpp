@@ -119,7 +119,18 @@ int CGroup::Draw(CDrawContext& context)
         const bool known = grid && grid->GetBox(positions[k], &extent);
         if (cull && LiesOutside(child, area, known ? &extent : nullptr))
             continue;
+        // The grid's extent is the one the child's size check asks for, unless the child has
+        // members (whose references may count their attributes there, and the grid's not).
+        if (known && context.sizeCheck && child->GetShapeType() != stReference &&
+            !(child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0)) {
+            context.extentOf = child;
+            context.extentLeft = extent.left;
+            context.extentTop = extent.top;
+            context.extentRight = extent.right;
+            context.extentBottom = extent.bottom;
+        }
         child->DrawInContext(context);
+        context.extentOf = nullptr;
     }
     if (!m_control || !context.dc)
         return 1;

@@ -148,7 +148,10 @@ public:
     // The change generation of the shapes: raised by every change that may move a shape's
     // extent, what a group lists or shows (points, state, pen weights, child lists), so that what
     // was derived from them (a group's grid of its children's extents) is known to be stale.
-    static void NoteGeometryChange();
+    // A shape's own change raises it unless the shape lies outside every drawing (the zoom-window
+    // and rubber-band rectangle, the highlights), which a gesture changes at each step.
+    void NoteGeometryChange() const;
+    static void NoteAnyGeometryChange();
     static unsigned GeometryGeneration();
     // The hit tolerance around a shape's extent, device pixels.
     static constexpr double kHitTolerancePixels = 3.0;

@@ -129,7 +129,9 @@ bool CShape::PreDrawTest(CDrawContext& context)
             SetBkColor(dc, oldBack);
         }
     } else if (context.sizeCheck && m_control) {
-        if (FAILED(GetBoundingRect(&extent.left, &extent.top, &extent.right, &extent.bottom)))
+        if (context.extentOf == this)
+            extent = CRealRect(context.extentLeft, context.extentTop, context.extentRight, context.extentBottom);
+        else if (FAILED(GetBoundingRect(&extent.left, &extent.top, &extent.right, &extent.bottom)))
             return false;
         WorldToDeviceSize(&deviceSize, extent.right - extent.left, extent.top - extent.bottom);
         if (deviceSize.cx < kSimplifyBelowPixels && deviceSize.cy < kSimplifyBelowPixels) {

@@ -21,7 +21,20 @@ const int kMaxCellsPerAxis = 2048;
 const long kMaxCellsPerChild = 64;
 } // namespace
 
-void CShape::NoteGeometryChange() { g_geometryGeneration.fetch_add(1, std::memory_order_relaxed); }
+void CShape::NoteAnyGeometryChange() { g_geometryGeneration.fetch_add(1, std::memory_order_relaxed); }
+
+void CShape::NoteGeometryChange() const
+{
+    // The zoom-window and rubber-band rectangle and the highlights belong to no drawing: no grid
+    // holds them or anything of theirs, and a rubber band or a zoom window changes the rectangle
+    // at each step (which would otherwise make the next click build the grid again).
+    const CShape* top = this;
+    for (int depth = 0; top->GetParent() && depth < 256; ++depth)
+        top = top->GetParent();
+    if (top->GetId() == WINDOW_ID || top->GetId() == HIGHLIGHTS_ID)
+        return;
+    NoteAnyGeometryChange();
+}
 
 unsigned CShape::GeometryGeneration() { return g_geometryGeneration.load(std::memory_order_relaxed); }
 
@@ -166,6 +179,14 @@ void CShapeGrid::Query(const CRealRect& rect, std::vector<int>& positions) const
         if (meets(i))
             positions.push_back(i);
     };
+    if (m_columns > 0 && x0 <= m_originX && y0 <= m_originY && x1 >= m_originX + m_cellW * m_columns &&
+        y1 >= m_originY + m_cellH * m_rows) {
+        // The rectangle takes in the whole grid (a full view): every child, in order.
+        positions.resize(m_boxes.size());
+        for (size_t i = 0; i < m_boxes.size(); ++i)
+            positions[i] = static_cast<int>(i);
+        return;
+    }
     positions.insert(positions.end(), m_unbounded.begin(), m_unbounded.end());
     for (int i : m_large)
         take(i);
