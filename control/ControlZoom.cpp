@@ -273,6 +273,14 @@ void CYVEXControl::RequestRedrawArea(DWORD flags, CShape* target, const CRealRec
     CControlCore::RequestRedraw(flags, target);
     if (!m_hWnd)
         return;
+    // While a long operation (a load, a save) holds the control, a paint shows none of the
+    // drawing: the window is only marked, and the first request after the operation paints it
+    // once, with the scroll bars set meanwhile.
+    if (!IsIdle()) {
+        RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE);
+        return;
+    }
+    const UINT frame = TakeStaleBars() ? RDW_FRAME : 0;
     CShape* shape = GetRedrawTarget();
     CRealRect r;
     if (shape && SUCCEEDED(shape->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom))) {
@@ -288,10 +296,10 @@ void CYVEXControl::RequestRedrawArea(DWORD flags, CShape* target, const CRealRec
         const POINT b = view.WorldToDevice(CRealPoint(m_redrawRect.right, m_redrawRect.bottom));
         const RECT dirty = {std::min(a.x, b.x) - kRedrawMargin, std::min(a.y, b.y) - kRedrawMargin,
                             std::max(a.x, b.x) + kRedrawMargin, std::max(a.y, b.y) + kRedrawMargin};
-        RedrawWindow(m_hWnd, &dirty, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        RedrawWindow(m_hWnd, frame ? nullptr : &dirty, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | frame);
         return;
     }
-    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | frame);
 }
 
 // ---- draft limits ----

@@ -44,9 +44,9 @@ void CScrollSupport::SetRanges()
     StoreExtents();
     SCROLLINFO info = {sizeof(info), SIF_RANGE, 0, 0, 0, 0, 0};
     info.nMax = FloatToIntClamped(static_cast<float>(m_extentX));
-    SetScrollInfo(window, SB_HORZ, &info, TRUE);
+    SetBar(window, SB_HORZ, info);
     info.nMax = FloatToIntClamped(static_cast<float>(m_extentY));
-    SetScrollInfo(window, SB_VERT, &info, TRUE);
+    SetBar(window, SB_VERT, info);
 }
 
 int CScrollSupport::HorizontalPosition() const
@@ -110,8 +110,16 @@ void CScrollSupport::UpdateBars(SIZE page)
                 position = info.nMax;
         }
         info.nPos = position;
-        SetScrollInfo(window, b.bar, &info, TRUE);
+        SetBar(window, b.bar, info);
     }
+}
+
+void CScrollSupport::SetBar(HWND window, int bar, const SCROLLINFO& info)
+{
+    const bool now = BarsRepaintNow();
+    if (!now)
+        m_staleBars = true;
+    SetScrollInfo(window, bar, &info, now ? TRUE : FALSE);
 }
 
 void CScrollSupport::Refresh()

@@ -40,6 +40,14 @@ public:
     int GetLineStepY() const { return m_lineStepY; }
     int GetOverflowX() const { return m_overflowX; }
     int GetOverflowY() const { return m_overflowY; }
+    // Whether bars were set without their repaint since the last call (then the caller's next
+    // repaint takes the window's frame too).
+    bool TakeStaleBars()
+    {
+        const bool stale = m_staleBars;
+        m_staleBars = false;
+        return stale;
+    }
 
 protected:
     // What the bars work on: the window (null before it exists), the current view, the drawing
@@ -48,6 +56,9 @@ protected:
     virtual CViewportRecord& GetScrollView() = 0;
     virtual CRealRect GetScrollLimits() const = 0;
     virtual SIZE GetRulerOffsets() const = 0;
+    // Whether a bar repaints as soon as it is set; otherwise it waits for the next repaint of
+    // the window's frame.
+    virtual bool BarsRepaintNow() const { return true; }
 
 private:
     // The page of each axis in logical units: the client area less the rulers.
@@ -56,6 +67,10 @@ private:
     void UpdateBars(SIZE page);
     LRESULT Scroll(int bar, WPARAM wParam);
 
+    // Set a bar, repainting it now or marking the bars stale.
+    void SetBar(HWND window, int bar, const SCROLLINFO& info);
+
+    bool m_staleBars = false;
     double m_extentX = 0.0;
     double m_extentY = 0.0;
     int m_lineStepX = 1;

@@ -939,6 +939,8 @@ protected:
     CViewportRecord& GetScrollView() override;
     CRealRect GetScrollLimits() const override;
     SIZE GetRulerOffsets() const override;
+    // A long operation sets the bars without repainting them: its end repaints them once.
+    bool BarsRepaintNow() const override { return IsIdle(); }
 
 private:
     // Key handling: whether an in-place editor is open, a redraw of everything, an edit of the
