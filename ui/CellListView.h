@@ -42,7 +42,7 @@ public:
     DWORD checkBits = 0;
     DWORD indeterminateBits = 0;
     DWORD flags = 0;
-    // What the owner keeps with the row (an ID).
+    // The row's key, what the owner keeps with the row: an ID, or the object the row shows.
     LONG_PTR tag = 0;
     std::map<int, Cell> cells;
 

@@ -60,7 +60,8 @@ INT_PTR COptionsHatchesPage::DoModal(CYVEXControl* control, HWND parent)
     return result;
 }
 
-bool COptionsHatchesPage::HasDataSource() const { return m_control && !m_control->GetDataSourceName().empty(); }
+// The data source the control connects with (its IPersistDB DSN reads the same value).
+bool COptionsHatchesPage::HasDataSource() const { return m_control && !m_control->GetDataSource().empty(); }
 
 bool COptionsHatchesPage::IsEditable() const
 {

@@ -14,6 +14,7 @@
 #include "persistence/OdbcSession.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "ui/SmallDialogs.h"
+#include <algorithm>
 #include <commdlg.h>
 #include <cstdio>
 #include <cstring>
@@ -129,7 +130,8 @@ bool COptionsImagesPage::IsDrawingEditable() const
     return m_control && !m_control->IsReadOnly() && m_control->IsEnabledFlagSet();
 }
 
-bool COptionsImagesPage::HasDataSource() const { return m_control && !m_control->GetDataSourceName().empty(); }
+// The data source the control connects with (its IPersistDB DSN reads the same value).
+bool COptionsImagesPage::HasDataSource() const { return m_control && !m_control->GetDataSource().empty(); }
 
 void COptionsImagesPage::Show(int id, bool show) const { ShowWindow(GetItem(id), show ? SW_SHOWNA : SW_HIDE); }
 
@@ -147,6 +149,9 @@ BOOL COptionsImagesPage::OnInitPage()
     m_preview.Attach(GetItem(IDC_IMAGES_PREVIEW));
     if (!m_control || !m_list)
         return TRUE;
+    m_listView.Attach(m_list);
+    // The names are not edited in place: no cell takes the focus.
+    m_listView.SetEditRow(CCellListView::kNoRow);
     ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT);
     if (m_modal) {
         SetWindowLongA(m_list, GWL_STYLE, GetWindowLongA(m_list, GWL_STYLE) | LVS_SINGLESEL);
@@ -267,35 +272,73 @@ bool COptionsImagesPage::AppendCatalogueRows()
     return true;
 }
 
+DWORD COptionsImagesPage::RowFlags(const CImageResource* resource)
+{
+    DWORD flags = 0;
+    if (resource && !resource->IsLoaded())
+        flags |= CListRowData::kGreyRow;
+    if (resource && resource->GetDatabaseId() < 1)
+        flags |= CListRowData::kSpecialText;
+    return flags;
+}
+
 int COptionsImagesPage::AddImageRow(CImageResource* resource, bool select)
 {
     if (!resource)
         return -1;
+    auto record = std::make_unique<CListRowData>();
+    record->tag = reinterpret_cast<LONG_PTR>(resource);
+    record->flags = RowFlags(resource);
     std::string text = resource->GetName();
     LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = ListView_GetItemCount(m_list);
     item.pszText = &text[0];
-    item.lParam = reinterpret_cast<LPARAM>(resource);
+    item.iImage = I_IMAGENONE;
+    item.lParam = reinterpret_cast<LPARAM>(record.get());
     const int row = static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row >= 0 && select)
+    if (row < 0)
+        return row;
+    m_records.push_back(std::move(record));
+    if (select)
         ListView_SetItemState(m_list, row, LVIS_SELECTED, LVIS_SELECTED);
     return row;
 }
 
+void COptionsImagesPage::SetRowResource(int row, CImageResource* resource)
+{
+    CListRowData* record = m_listView.GetRowData(row);
+    if (!record)
+        return;
+    record->tag = reinterpret_cast<LONG_PTR>(resource);
+    record->flags = RowFlags(resource);
+    ListView_RedrawItems(m_list, row, row);
+}
+
+LRESULT COptionsImagesPage::HandleDeleteItem(UINT, WPARAM, LPARAM lParam, BOOL&)
+{
+    const auto* record = reinterpret_cast<const CListRowData*>(reinterpret_cast<const NMLISTVIEW*>(lParam)->lParam);
+    m_records.erase(std::remove_if(m_records.begin(), m_records.end(),
+                                   [record](const std::unique_ptr<CListRowData>& r) { return r.get() == record; }),
+                    m_records.end());
+    return 0;
+}
+
 CImageResource* COptionsImagesPage::RowResource(int row) const
 {
-    return reinterpret_cast<CImageResource*>(RowData(m_list, row));
+    const CListRowData* record = m_list ? m_listView.GetRowData(row) : nullptr;
+    return record ? reinterpret_cast<CImageResource*>(record->tag) : nullptr;
 }
 
 int COptionsImagesPage::RowOf(const CImageResource* resource) const
 {
     if (!resource || !m_list)
         return -1;
-    LVFINDINFOA find = {};
-    find.flags = LVFI_PARAM;
-    find.lParam = reinterpret_cast<LPARAM>(resource);
-    return static_cast<int>(SendMessageA(m_list, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    const int count = ListView_GetItemCount(m_list);
+    for (int row = 0; row < count; ++row)
+        if (RowResource(row) == resource)
+            return row;
+    return -1;
 }
 
 void COptionsImagesPage::SelectOnly(int row)
@@ -589,13 +632,8 @@ CImageResource* COptionsImagesPage::BringIntoDrawing(CImageResource* resource)
             return nullptr;
     }
     const int row = RowOf(resource);
-    if (row >= 0) {
-        LVITEMA item = {};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        item.lParam = reinterpret_cast<LPARAM>(loaded);
-        SendMessageA(m_list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    if (row >= 0)
+        SetRowResource(row, loaded);
     return loaded;
 }
 
@@ -759,9 +797,12 @@ LRESULT COptionsImagesPage::HandleSaveToDb(UINT, WPARAM, LPARAM, BOOL&)
             }
         }
         if (resource->Save(session, m_control->GetScenarioId(), 1) == S_OK) {
+            // Stored now: the row's looks are cleared.
             const int row = RowOf(resource);
-            if (row >= 0)
+            if (CListRowData* record = m_listView.GetRowData(row)) {
+                record->flags = 0;
                 ListView_RedrawItems(m_list, row, row);
+            }
         }
     }
     session.Disconnect();
@@ -815,6 +856,9 @@ LRESULT COptionsImagesPage::HandleDeleteFromDb(UINT, WPARAM, LPARAM, BOOL&)
             // The drawing keeps its picture; it is simply no longer stored.
             drawing.SetDatabaseId(databaseId, -2);
             resource->SetDatabaseId(0);
+            const int row = RowOf(resource);
+            if (row >= 0)
+                SetRowResource(row, resource);
         } else {
             const int row = RowOf(resource);
             if (row >= 0)
@@ -929,11 +973,12 @@ LRESULT COptionsImagesPage::HandleCancel(UINT, WPARAM, LPARAM, BOOL& handled)
 
 LRESULT COptionsImagesPage::HandleDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 {
-    // The rows hold no records of their own: the resources stay in their maps.
+    // The rows' records go with the rows; the resources stay in their maps.
     handled = FALSE;
     m_initialised = false;
     if (m_list)
         ListView_DeleteAllItems(m_list);
+    m_records.clear();
     m_preview.Clear();
     return 0;
 }

@@ -6,12 +6,15 @@
 // drawing, saves them to and deletes them from the table, starts placing an image of one and turns
 // a metafile picture into a block.
 //
-// Each row's key (item data) is its CImageResource: one of the drawing's map, or of the page's own
-// catalogue map of pictures known only from the database. Each database action connects, works
-// and disconnects.
+// The list is the owner-drawn cell list. Each row's item data is a row record the page owns whose
+// key is the row's CImageResource (one of the drawing's map, or of the page's own catalogue map of
+// pictures known only from the database); a resource without a decoded picture shows on grey, one
+// the database does not hold in the special text colour. Each database action connects, works and
+// disconnects.
 #include <memory>
 #include <string>
 #include <vector>
+#include "ui/CellListView.h"
 #include "ui/ImagePreview.h"
 #include "ui/OptionsPage.h"
 #include "ui/resource.h"
@@ -51,6 +54,10 @@ public:
     int LoadFiles(const std::vector<std::wstring>& paths);
     // The resource of a row (null for none).
     CImageResource* RowResource(int row) const;
+    CCellListView& GetList() { return m_listView; }
+    // The looks of a resource's row: kGreyRow without a decoded picture, kSpecialText without a
+    // database ID.
+    static DWORD RowFlags(const CImageResource* resource);
 
     // What a number edit keeps of a text: its digits and the first decimal separator, at most 18
     // characters; the selection [*start, *end) moves with the characters dropped before it.
@@ -63,6 +70,7 @@ public:
 
     BEGIN_MSG_MAP(COptionsImagesPage)
         NOTIFY_ID_CODE_HANDLER(IDC_PAGE_LIST, LVN_ITEMCHANGED, HandleItemChanged)
+        NOTIFY_ID_CODE_HANDLER(IDC_PAGE_LIST, LVN_DELETEITEM, HandleDeleteItem)
         COMMAND_ID_CODE_HANDLER(IDC_IMAGES_DRAW, BN_CLICKED, HandleDraw)
         COMMAND_ID_CODE_HANDLER(IDC_IMAGES_LOAD, BN_CLICKED, HandleLoad)
         COMMAND_ID_CODE_HANDLER(IDC_IMAGES_SAVE_FILE, BN_CLICKED, HandleSaveFile)
@@ -87,6 +95,7 @@ protected:
 
 private:
     LRESULT HandleItemChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT HandleDeleteItem(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleDraw(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleLoad(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT HandleSaveFile(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -108,6 +117,8 @@ private:
     void Enable(int id, bool enable) const;
     void FillList();
     int AddImageRow(CImageResource* resource, bool select);
+    // The row's record keys the resource and takes its looks; the row is drawn again.
+    void SetRowResource(int row, CImageResource* resource);
     // Rows for the catalogue's pictures the drawing's map lacks; false when it could not be read.
     bool AppendCatalogueRows();
     // The selected rows, or the selection-mark row when none is; their resources, taken before any
@@ -125,7 +136,10 @@ private:
 
     bool m_modal = false;
     bool m_initialised = false;
+    // The list window, bound to m_listView; the rows' records, which the rows' item data point to.
     HWND m_list = nullptr;
+    CCellListView m_listView;
+    std::vector<std::unique_ptr<CListRowData>> m_records;
     CImagePreview m_preview;
     std::unique_ptr<CImageResourceMap> m_catalogue;
     float m_width = 0.0f;

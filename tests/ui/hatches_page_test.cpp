@@ -2,7 +2,8 @@
 // with an event sink: the pattern pictures (a dotted frame for a pattern made from an image),
 // deleting built-in and user patterns (a used one gives its shapes pattern 1, and undo gives them
 // their own back with the pattern), hatching the selection as one undo step only when something
-// changed, and a pattern made from an image through the image chooser.
+// changed, a pattern made from an image through the image chooser, and on SQLite and PostgreSQL
+// the table's patterns (View DB, Delete from DB, Save to DB and reading a saved pattern back).
 #include <algorithm>
 #include <cstdlib>
 #include <set>
@@ -433,6 +434,62 @@ TEST_P(HatchesDatabase, ViewDbShowsStoredPatternsAndDeleteFromDbKeepsUsedOnes)
     EXPECT_EQ(std::count(afterDelete.begin(), afterDelete.end(), usedName), 1);
     EXPECT_EQ(std::count(afterOff.begin(), afterOff.end(), usedName), 0);
     EXPECT_EQ(Patterns().FindByStoredId(usedRow), nullptr) << "gone from the map too";
+}
+
+// "Save to DB" of a pattern made from a picture the table lacks stores the picture and the pattern
+// (the row names the picture by its database ID); on a drawing without them, "View DB" reads the
+// pattern back with its picture.
+TEST_P(HatchesDatabase, SaveToDbStoresAnImagePatternThatReloads)
+{
+    const std::wstring name = L"yvex_hatches_saved" + std::to_wstring(GetTickCount() % 100000);
+    const int user = ImagePattern((name + L".bmp").c_str(), 9);
+    ASSERT_GT(user, kBuiltIn);
+    const std::string patternName = Patterns().Find(user)->GetName();
+    const int imageId = Patterns().Find(user)->GetImageResourceId();
+    bool saveOn = false;
+    RunSheet(OPTPAGE_HATCHESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Click(Item(IDC_HATCHES_VIEW_DB));
+            SelectPattern(user);
+            saveOn = On(IDC_HATCHES_SAVE_DB);
+            Click(Item(IDC_HATCHES_SAVE_DB));
+        });
+    });
+    EXPECT_TRUE(saveOn);
+    EXPECT_EQ(MessageBoxes::Texts(), (std::vector<std::string>{"Warning: Do you want to save hatch pattern to database?"}));
+    CHatchPattern* saved = Patterns().Find(user);
+    ASSERT_NE(saved, nullptr);
+    const int patternDbId = saved->GetDatabaseId();
+    CImageResource* picture = control->GetImageResourceMap().Lookup(imageId);
+    ASSERT_NE(picture, nullptr);
+    const int pictureDbId = picture->GetDatabaseId();
+    ASSERT_GT(patternDbId, 0);
+    ASSERT_GT(pictureDbId, 0);
+    const auto rows = QueryRows(db.hstmt, ("select name, imageresourceid from hatchpatterns where hatchpatternid = " +
+                                           std::to_string(patternDbId)).c_str());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], patternName);
+    EXPECT_EQ(std::atol(rows[0][1].c_str()), pictureDbId);
+    EXPECT_EQ(Scalar("select count(*) from imageResources where imageResourceID = " + std::to_string(pictureDbId)), 1);
+
+    // The drawing forgets both; the table gives them back.
+    ASSERT_EQ(Patterns().Remove(user, true), 1);
+    ASSERT_EQ(control->GetImageResourceMap().Remove(imageId), 1);
+    std::vector<std::string> shown;
+    bool reloaded = false;
+    RunSheet(OPTPAGE_HATCHESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            Click(Item(IDC_HATCHES_VIEW_DB));
+            shown = RowNames();
+            CHatchPattern* back = Patterns().FindByStoredId(patternDbId);
+            reloaded = back && back->GetName() && patternName == back->GetName() && back->IsImagePattern() &&
+                       control->GetImageResourceMap().FindByObjectId(pictureDbId) != nullptr;
+        });
+    });
+    ExecRaw(db.hstmt, ("delete from hatchpatterns where hatchpatternid = " + std::to_string(patternDbId)).c_str());
+    ExecRaw(db.hstmt, ("delete from imageResources where imageResourceID = " + std::to_string(pictureDbId)).c_str());
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), patternName), 1);
+    EXPECT_TRUE(reloaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, HatchesDatabase, testing::ValuesIn(AllTargets()), TargetName());

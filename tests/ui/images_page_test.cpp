@@ -1,9 +1,10 @@
 // The Images page of the Options sheet and the image chooser, over a control hosted in a window
 // with an event sink: the layout without a data source, loading the same picture twice, the size
 // edits' filter, the save filters, deleting resources (refusals, the shapes that use one, the
-// host's veto, several rows at once) each as one undo step, turning a metafile into a block, and
-// the database actions on SQLite and PostgreSQL (saving duplicates with "Yes to All" and "No to
-// All", the refusals of "Delete from DB" in one message).
+// host's veto, several rows at once) each as one undo step, turning a metafile into a block, the
+// rows' records and looks, and the database actions on SQLite and PostgreSQL (saving duplicates
+// with "Yes to All" and "No to All", the refusals of "Delete from DB" in one message, the looks
+// following what the table holds).
 #include <algorithm>
 #include <cstring>
 #include <functional>
@@ -159,6 +160,33 @@ protected:
     {
         return control->GetImageResourceMap().FindByName(name.c_str(), 0);
     }
+    // The record of a named row: its key and its looks.
+    const CListRowData* Record(const std::string& name) const { return Object()->GetList().GetRowData(Row(name)); }
+    CImageResource* Key(const std::string& name) const
+    {
+        const CListRowData* record = Record(name);
+        return record ? reinterpret_cast<CImageResource*>(record->tag) : nullptr;
+    }
+    // The pixels of a colour in a named row's name cell as the list paints it now, no row selected
+    // (a selected row takes the highlight's colours).
+    int PixelsInRow(const std::string& name, COLORREF colour) const
+    {
+        ListView_SetItemState(List(), -1, 0, LVIS_SELECTED);
+        RedrawWindow(List(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        RECT cell = {};
+        cell.left = LVIR_LABEL;
+        SendMessageA(List(), LVM_GETSUBITEMRECT, Row(name), reinterpret_cast<LPARAM>(&cell));
+        HDC dc = GetDC(List());
+        int n = 0;
+        for (int y = cell.top + 1; y < cell.bottom - 1; ++y)
+            for (int x = cell.left + 1; x < cell.right - 1; ++x)
+                n += GetPixel(dc, x, y) == colour;
+        ReleaseDC(List(), dc);
+        return n;
+    }
+    // The looks of the rows: the grey background, the special text colour.
+    static constexpr COLORREF kGreyLook = 0xEBEBEB;
+    static constexpr COLORREF kSpecialLook = 0x5000;
 
     // The image chooser while it shows, and its row of a picture selected as the user clicks it.
     static HWND Chooser() { return DialogDriver::FindThreadWindow("#32770", "Images"); }
@@ -440,6 +468,60 @@ TEST_F(ImagesPage, DeletingTwoRowsDeletesExactlyThoseTwo)
     EXPECT_NE(Resource("yvex_images_row3"), nullptr);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "yvex_images_row0"), 1);
     EXPECT_EQ(std::count(rows.begin(), rows.end(), "yvex_images_row3"), 1);
+}
+
+// Each row's record keys its resource and takes its looks: a picture the database does not hold
+// is written in the special colour, a resource without a decoded picture on grey; a stored one
+// with its picture is plain. Delete Image takes the resource of the selected row's record.
+TEST_F(ImagesPage, TheRowsCarryTheirResourcesAndLooks)
+{
+    CImageResource* plain = Load(Bmp(L"yvex_images_look_new.bmp", 5, 4));
+    CImageResource* stored = Load(Bmp(L"yvex_images_look_stored.bmp", 6, 4));
+    CImageResource* emptied = Load(Bmp(L"yvex_images_look_empty.bmp", 7, 4));
+    ASSERT_TRUE(plain && stored && emptied);
+    stored->SetDatabaseId(41);
+    {
+        // A refresh takes the picture over: the resource stays without one.
+        CImageResource taker(0, nullptr, 0, 1.0f, -1);
+        taker.TakeOver(*emptied);
+    }
+    ASSERT_FALSE(emptied->IsLoaded());
+    const std::string names[] = {"yvex_images_look_new", "yvex_images_look_stored", "yvex_images_look_empty"};
+    const CImageResource* keys[3] = {};
+    DWORD flags[3] = {};
+    int grey[3] = {}, special[3] = {};
+    bool kept = false;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            EXPECT_TRUE(CaptureWindowToPng(SheetWindow(), ArtefactPath("options_images_rows")));
+            for (int i = 0; i < 3; ++i) {
+                const CListRowData* record = Record(names[i]);
+                ASSERT_NE(record, nullptr) << names[i];
+                keys[i] = reinterpret_cast<const CImageResource*>(record->tag);
+                flags[i] = record->flags;
+                grey[i] = PixelsInRow(names[i], kGreyLook);
+                special[i] = PixelsInRow(names[i], kSpecialLook);
+            }
+            Select({names[2]});
+            Click(Item(IDC_IMAGES_DELETE));
+            kept = Row(names[2]) < 0 && Row(names[0]) >= 0 && Key(names[0]) == plain;
+        });
+    });
+    EXPECT_EQ(keys[0], plain);
+    EXPECT_EQ(keys[1], stored);
+    EXPECT_EQ(keys[2], emptied);
+    EXPECT_EQ(flags[0], static_cast<DWORD>(CListRowData::kSpecialText));
+    EXPECT_EQ(flags[1], 0u);
+    EXPECT_EQ(flags[2], static_cast<DWORD>(CListRowData::kGreyRow | CListRowData::kSpecialText));
+    EXPECT_EQ(grey[0], 0);
+    EXPECT_EQ(grey[1], 0);
+    EXPECT_GT(grey[2], 100) << "a grey row";
+    EXPECT_GT(special[0], 3) << "the name in the special colour";
+    EXPECT_EQ(special[1], 0);
+    EXPECT_GT(special[2], 3);
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(Resource(names[2]), nullptr);
+    EXPECT_EQ(Resource(names[0]), plain);
 }
 
 // Parse Metafile makes a block of an EMF picture (and offers "Insert block reference"); a bitmap
@@ -774,6 +856,67 @@ TEST_P(ImagesDatabase, DeleteFromDbReportsWhatItRefuses)
     EXPECT_EQ(Scalar("select count(*) from imageResources where imageResourceID = " + std::to_string(r->GetDatabaseId())), 1);
     const std::vector<DISPID> ids = sink.Ids();
     EXPECT_NE(std::find(ids.begin(), ids.end(), 0x32), ids.end()) << "OnDeletedImageResourceFromDB";
+}
+
+// Save to DB clears the row's looks (the picture is stored now), Delete from DB gives the special
+// colour back; a picture known only from the table is read into the drawing when an action needs
+// it, and its row's record then keys the drawing's resource.
+TEST_P(ImagesDatabase, TheRowsLooksFollowTheDatabase)
+{
+    const std::string local = Unique("looklocal"), table = Unique("looktable");
+    CImageResource* mine = Load(NamedBmp(local, 3, 5));
+    CImageResource* theirs = Load(NamedBmp(table, 4, 5));
+    ASSERT_TRUE(mine && theirs);
+    // The second picture is the table's alone.
+    ASSERT_EQ(theirs->Save(db, 0, 1), S_OK);
+    const int tableId = theirs->GetDatabaseId();
+    ASSERT_EQ(control->GetImageResourceMap().Remove(theirs->GetId()), 1);
+    DWORD fresh = 0, saved = 0, deleted = 0;
+    int specialFresh = 0, specialSaved = 0;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            ASSERT_NE(Record(local), nullptr);
+            fresh = Record(local)->flags;
+            specialFresh = PixelsInRow(local, kSpecialLook);
+            Select({local});
+            Click(Item(IDC_IMAGES_SAVE_DB));
+            saved = Record(local)->flags;
+            specialSaved = PixelsInRow(local, kSpecialLook);
+            Select({local});
+            Click(Item(IDC_IMAGES_DELETE_DB));
+            deleted = Record(local)->flags;
+        });
+    });
+    // In the chooser, Parse Metafile reads the table's picture into the drawing first (a bitmap
+    // then makes no block).
+    COptionsImagesPage chooser;
+    DWORD catalogueFlags = 1;
+    bool catalogueKey = false;
+    CImageResource* broughtKey = nullptr;
+    DialogDriver driver;
+    driver.Then(ChooserShown);
+    driver.Do([&] {
+        ChooseRow(table.c_str());
+        const int row = ListView_GetNextItem(GetDlgItem(Chooser(), IDC_PAGE_LIST), -1, LVNI_SELECTED);
+        ASSERT_NE(chooser.GetList().GetRowData(row), nullptr);
+        catalogueFlags = chooser.GetList().GetRowData(row)->flags;
+        catalogueKey = chooser.RowResource(row) && chooser.RowResource(row)->GetOwner() == &chooser.GetCatalogue();
+        Click(GetDlgItem(Chooser(), IDC_IMAGES_PARSE));
+        broughtKey = chooser.RowResource(row);
+        Click(GetDlgItem(Chooser(), IDCANCEL));
+    });
+    driver.Run([&] { chooser.DoModal(control.Get(), m_top); });
+    EXPECT_TRUE(driver.Finished());
+    ExecRaw(db.hstmt, ("delete from imageResources where imageResourceID = " + std::to_string(tableId)).c_str());
+    EXPECT_EQ(fresh, static_cast<DWORD>(CListRowData::kSpecialText));
+    EXPECT_GT(specialFresh, 3);
+    EXPECT_EQ(saved, 0u);
+    EXPECT_EQ(specialSaved, 0);
+    EXPECT_EQ(deleted, static_cast<DWORD>(CListRowData::kSpecialText));
+    EXPECT_EQ(catalogueFlags, 0u);
+    EXPECT_TRUE(catalogueKey);
+    ASSERT_NE(broughtKey, nullptr);
+    EXPECT_EQ(broughtKey, control->GetImageResourceMap().FindByObjectId(tableId));
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, ImagesDatabase, testing::ValuesIn(AllTargets()), TargetName());
