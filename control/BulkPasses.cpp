@@ -152,6 +152,19 @@ HRESULT CYVEXControl::RestoreDxfApproximations()
     return S_OK;
 }
 
+void CYVEXControl::FitReferenceToRect(CShape* reference, float left, float top, float right, float bottom)
+{
+    float l = 0, t = 0, r = 0, b = 0;
+    if (SUCCEEDED(reference->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 0)) && r != l && t != b && right != left &&
+        top != bottom)
+        reference->Scale(l, t, (right - left) / (r - l), (top - bottom) / (t - b), nullptr, true);
+    float nl = 0, nt = 0, nr = 0, nb = 0;
+    if (SUCCEEDED(reference->GetBoundingRectEx(&nl, &nt, &nr, &nb, nullptr, 0)) && (nl != left || nt != top)) {
+        std::set<int> visited;
+        reference->Shift(left - nl, top - nt, &visited, true);
+    }
+}
+
 HRESULT CYVEXControl::ReplaceImageByReference(CImage* image, CGroup* block)
 {
     CGroup* parent = image->GetParent();
@@ -177,16 +190,7 @@ HRESULT CYVEXControl::ReplaceImageByReference(CImage* image, CGroup* block)
     if (CGroup* library = GetLibraryGroup())
         reference->ResolveReferences(library, nullptr);
     reference->ApplyTransform(true);
-    // The block's extent fills the image's rectangle, each axis on its own.
-    float l = 0, t = 0, r = 0, b = 0;
-    if (SUCCEEDED(reference->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 0)) && r != l && t != b && right != left &&
-        top != bottom)
-        reference->Scale(l, t, (right - left) / (r - l), (top - bottom) / (t - b), nullptr, true);
-    float nl = 0, nt = 0, nr = 0, nb = 0;
-    if (SUCCEEDED(reference->GetBoundingRectEx(&nl, &nt, &nr, &nb, nullptr, 0)) && (nl != left || nt != top)) {
-        std::set<int> visited;
-        reference->Shift(left - nl, top - nt, &visited, true);
-    }
+    FitReferenceToRect(reference, left, top, right, bottom);
     // The reference stands where the image stood, in the selection too (adding to the selection
     // toggles).
     if (selected) {

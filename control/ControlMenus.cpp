@@ -424,6 +424,12 @@ HRESULT CYVEXControl::ExecuteMenuCommand(UINT command, int extra)
     case MI_DRAW_POLYLINE: return BeginDrawShape(GetActiveGroupID(), stPolyline, 0, nullptr);
     case MI_DRAW_POLYGON: return BeginDrawShape(GetActiveGroupID(), stPolygon, 0, nullptr);
     case MI_DRAW_IMAGE: return BeginDrawShape(GetActiveGroupID(), stImage, 0, nullptr);
+    case MI_DRAW_TEXT: return BeginDrawShape(GetActiveGroupID(), stText, ttANSI, nullptr);
+    case MI_DRAW_RTF_TEXT: return BeginDrawShape(GetActiveGroupID(), stText, ttRTF, nullptr);
+    // A Bezier curve is a polyline of that style; a free-hand line takes its points as the
+    // pointer moves.
+    case MI_DRAW_BEZIER: return BeginDrawShape(GetActiveGroupID(), stPolyline, pfBezier, nullptr);
+    case MI_DRAW_FREE_HAND: return BeginDrawShape(GetActiveGroupID(), stPolyline, pfFreeHand, nullptr);
     case MI_PASTE: return Paste();
     case MI_COPY: return Copy();
     case MI_CUT: return Cut();

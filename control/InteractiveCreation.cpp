@@ -88,10 +88,20 @@ bool CYVEXControl::RollBackCreation(CShape* shape)
     edit.editedShape = nullptr;
     edit.editMode = 0;
     edit.controlState &= ~static_cast<DWORD>(csUserCreate);
-    if (CUndoRecorder* recorder = GetUndoRecorder())
-        recorder->CloseOperation(false);
+    CloseEditUndo(false);
     DeleteShapeTree(shape, false, false);
     return true;
+}
+
+void CYVEXControl::OpenCreationUndo(CShape* shape)
+{
+    // The creation is one undo step, closed as the edit ends: committed with the shape, dropped
+    // with a cancel.
+    CUndoRecorder* recorder = GetUndoRecorder();
+    if (!recorder || recorder->IsSuspended())
+        return;
+    recorder->RecordShape(opCreate, shape, true);
+    m_editUndoOpen = true;
 }
 
 HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, LONG* newId)
@@ -125,8 +135,7 @@ HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, L
                                   : GetShapeMap().CreateShape(shapeType, true, true);
     if (!shape)
         return ReportError("Shape not found.");
-    if (CUndoRecorder* recorder = GetUndoRecorder())
-        recorder->RecordShape(opCreate, shape, true);
+    OpenCreationUndo(shape);
     edit.controlState |= csUserCreate;
     edit.editedShape = shape;
     edit.editMode = EDSH_NEWPOINT;
@@ -175,6 +184,7 @@ HRESULT CYVEXControl::BeginDrawShape(LONG groupId, LONG shapeType, LONG param, L
 void CYVEXControl::HangFreshImage(CImage* image)
 {
     m_pointEntryMode = kFreehandEntry;
+    m_hungImageId = image->GetId();
     const CPendingImage pending = GetPendingImage();
     CImageResourceMap& map = GetImageResourceMap();
     CImageResource* resource = pending.resourceId ? map.Lookup(pending.resourceId) : nullptr;
@@ -196,6 +206,38 @@ void CYVEXControl::HangFreshImage(CImage* image)
     } else {
         image->SetPointCoords(3, at.x, at.y, 0);
     }
+}
+
+bool CYVEXControl::PlaceImageAsReference(CShape* shape)
+{
+    auto* image = dynamic_cast<CImage*>(shape);
+    CEditState& edit = GetEditState();
+    if (!image || image->GetId() != m_hungImageId || !GetPendingImage().metafileAsBlock || edit.editedShape != image ||
+        !(edit.controlState & csUserCreate) || RefusesReferences())
+        return false;
+    CGroup* parent = image->GetParent();
+    float left = 0, top = 0, right = 0, bottom = 0;
+    if (!parent || FAILED(image->GetBoundingRectEx(&left, &top, &right, &bottom, nullptr, 0)))
+        return false;
+    // A picture that gives no block stays an image.
+    const int blockId = MakeBlockOfImageResource(image->GetImageResourceId());
+    if (blockId <= 0)
+        return false;
+    const int imageId = image->GetId();
+    const LONG parentId = parent->GetId();
+    // The image's creation ends uncommitted, its undo step dropped, so that the reference is the
+    // one step the placement leaves. A host that refuses the cancel keeps the image.
+    EndInteractiveOperation(false);
+    if (FindShape(imageId))
+        return false;
+    m_hungImageId = 0;
+    LONG referenceId = 0;
+    if (AddReference(parentId, blockId, &referenceId, false, left, top) == S_OK)
+        if (CShape* reference = FindShape(referenceId))
+            FitReferenceToRect(reference, left, top, right, bottom);
+    SetModified(true);
+    RequestRedraw(rfRedrawAll, nullptr);
+    return true;
 }
 
 HRESULT CYVEXControl::CheckImageTarget(LONG groupId, CShape** target)
@@ -238,8 +280,7 @@ HRESULT CYVEXControl::BeginPlaceImage(LONG groupId, LONG resourceId, bool fixSiz
         EndInteractiveOperation(false);
     image->StartEdit(EDSH_NEWPOINT, 0, nullptr);
     static_cast<CGroup*>(target)->AppendChild(image, 0);
-    if (CUndoRecorder* recorder = GetUndoRecorder())
-        recorder->RecordShape(opCreate, image, true);
+    OpenCreationUndo(image);
     edit.editedShape = image;
     edit.editMode = EDSH_NEWPOINT;
     ClearSelectionForCreation();

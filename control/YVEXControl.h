@@ -518,6 +518,10 @@ public:
     HRESULT ConvertVisibleImages() override;
     // One image replaced by a reference to the block (see ConvertImageResourceToBlock).
     HRESULT ReplaceImageByReference(CImage* image, CGroup* block);
+    // The reference's block extent stretched over the rectangle, each axis on its own, its
+    // left-top corner on the rectangle's.
+    void FitReferenceToRect(CShape* reference, float left, float top, float right, float bottom);
+    bool PlaceImageAsReference(CShape* image) override;
 
     // ---- small services (ControlServices.cpp) ----
     // The source-site table of the shape map: the site a stored shape came from (-1 none).
@@ -984,6 +988,11 @@ private:
     // was started for (the default picture without one) at that picture's size, in free-hand
     // entry; a click puts it down.
     void HangFreshImage(CImage* image);
+    // The fresh image that took the pending picture (0 none): only its commit may turn it into a
+    // block reference.
+    int m_hungImageId = 0;
+    // The creation's shape recorded in an undo operation of its own, which the edit's end closes.
+    void OpenCreationUndo(CShape* shape);
     void CloseUndoDownTo(int depth, bool commit);
     void EndTemporaryEdit(CShape* shape, bool commit);
     HRESULT CheckGrouping(LONG shapeId, CShape** shape);

@@ -573,7 +573,9 @@ int CImage::OnEditMouseDown(float x, float y, std::map<int, int>* selection)
     } else {
         // The image is placed: it no longer collects points, so that the control can finish it.
         StartEdit(EDSH_POINT, 3, nullptr);
+        // The end may put a block reference in its place: this image may be gone.
         EndEdit(true);
+        return 1;
     }
     SetExtentCached(false);
     return 1;
@@ -688,5 +690,7 @@ int CImage::EndEdit(bool commit)
                 SetSize(pending.width, pending.height);
         }
     }
+    if (m_control->PlaceImageAsReference(this))
+        return 1;
     return CShape::EndEdit(true);
 }

@@ -101,6 +101,10 @@ public:
     // The library block that a metafile picture (resource ID) becomes, made when it has none yet;
     // 0 for another picture or when none can be made.
     virtual int MakeBlockOfImageResource(int resourceId) { (void)resourceId; return 0; }
+    // At the commit of an image's creation: when the creation asked for its metafile picture as a
+    // block reference, the creation ends uncommitted and a reference to the picture's block takes
+    // the image's rectangle; true then (the image is gone). False leaves the image to commit.
+    virtual bool PlaceImageAsReference(CShape* image) { (void)image; return false; }
     // A base for handles and temporary IDs above every shape ID: the shape map's ID counter plus
     // 100.
     virtual int GetIdBaseAboveShapes() const = 0;

@@ -8,6 +8,7 @@
 #include "control/ShapeMap.h"
 #include "model/Group.h"
 #include "model/Polyline.h"
+#include "model/Text.h"
 #include "ui/resource.h"
 #include <functional>
 #include <map>
@@ -258,4 +259,59 @@ TEST_F(ContextMenu, AnItemTheHostAddsComesBackAsItsCommand)
     EXPECT_EQ(after, count + 1);
     EXPECT_EQ(kept->DeleteItem(1), S_OK);
     kept->Release();
+}
+
+// The Draw menu's commands start the user's creation of their kind of shape in the active group:
+// a polygon as a closed polyline, texts of either type, Bezier and free-hand polylines by their style bits.
+// Each start cancelled leaves nothing behind.
+TEST_F(ContextMenu, DrawCommandsStartTheirShapes)
+{
+    struct Case {
+        UINT command;
+        LONG type;
+        DWORD styleBits; // of a polyline
+        int textType;    // of a text
+    };
+    const Case cases[] = {
+        {MI_DRAW_LINE, stLine, 0, 0},
+        {MI_DRAW_RECTANGLE, stRectangle, 0, 0},
+        {MI_DRAW_ARC, stArc, 0, 0},
+        {MI_DRAW_CIRCLE, stCircle, 0, 0},
+        {MI_DRAW_ELLIPSE, stEllipse, 0, 0},
+        {MI_DRAW_POLYLINE, stPolyline, 0, 0},
+        {MI_DRAW_POLYGON, stPolyline, pfClosed, 0}, // a closed polyline
+        {MI_DRAW_IMAGE, stImage, 0, 0},
+        {MI_DRAW_TEXT, stText, 0, ttANSI},
+        {MI_DRAW_RTF_TEXT, stText, 0, ttRTF},
+        {MI_DRAW_BEZIER, stPolyline, pfBezier, 0},
+        {MI_DRAW_FREE_HAND, stPolyline, pfFreeHand, 0},
+    };
+    LONG groupId = 0;
+    ASSERT_EQ(control->AddGroup(control->GetRootGroup(), stGroup, &groupId), S_OK);
+    auto* group = dynamic_cast<CGroup*>(control->FindShape(groupId));
+    ASSERT_NE(group, nullptr);
+    control->SetActiveGroup(group);
+    const size_t shapes = control->GetShapeMap().Shapes().size();
+    for (const Case& c : cases) {
+        ASSERT_EQ(control->ExecuteMenuCommand(c.command, 0), S_OK) << c.command;
+        CShape* shape = control->GetEditState().editedShape;
+        ASSERT_NE(shape, nullptr) << c.command;
+        EXPECT_EQ(shape->GetShapeType(), c.type) << c.command;
+        EXPECT_EQ(shape->GetParent(), group) << c.command;
+        EXPECT_NE(control->GetEditState().controlState & csUserCreate, 0u) << c.command;
+        if (c.type == stPolyline) {
+            auto* polyline = dynamic_cast<CPolyline*>(shape);
+            ASSERT_NE(polyline, nullptr) << c.command;
+            EXPECT_EQ(polyline->GetFlags() & (pfClosed | pfBezier | pfFreeHand), c.styleBits) << c.command;
+        }
+        if (c.type == stText) {
+            auto* text = dynamic_cast<CText*>(shape);
+            ASSERT_NE(text, nullptr) << c.command;
+            EXPECT_EQ(text->GetTextType(), c.textType) << c.command;
+        }
+        control->EndInteractiveOperation(false);
+        EXPECT_EQ(control->GetEditState().editedShape, nullptr) << c.command;
+        EXPECT_EQ(group->GetShapeCount(), 0) << c.command;
+        EXPECT_EQ(control->GetShapeMap().Shapes().size(), shapes) << c.command;
+    }
 }

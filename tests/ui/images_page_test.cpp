@@ -6,6 +6,7 @@
 // with "Yes to All" and "No to All", the refusals of "Delete from DB" in one message, the looks
 // following what the table holds).
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include "control/UndoManager.h"
@@ -15,6 +16,7 @@
 #include "model/Group.h"
 #include "model/HatchPatternMap.h"
 #include "model/Image.h"
+#include "model/Reference.h"
 #include "persistence/sql/HatchPatternSql.h"
 #include "persistence/sql/ImageResourceSql.h"
 #include "tests/support/DbTestSupport.h"
@@ -673,6 +675,7 @@ TEST_F(ImagesPage, DrawingAnImageTakesTheChoosersPictureAndSize)
     EXPECT_FLOAT_EQ(image->GetWidth(), 12.5f);
     EXPECT_FLOAT_EQ(image->GetHeight(), 4.0f);
     const int id = image->GetId();
+    const size_t steps = UndoSteps();
     image->OnEditMouseDown(3, 4, nullptr);
     EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "put down";
     ASSERT_EQ(control->FindShape(id), image);
@@ -689,14 +692,23 @@ TEST_F(ImagesPage, DrawingAnImageTakesTheChoosersPictureAndSize)
     EXPECT_EQ(startedAt, "yvex_images_drawn");
     EXPECT_EQ(control->GetEditState().editedShape, nullptr);
     EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), children + 1);
+
+    // The drawn image was one undo step, closed as it was put down.
+    EXPECT_EQ(UndoSteps(), steps + 1);
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(control->FindShape(id), nullptr);
+    EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), children);
 }
 
-// The chooser's answers for a metafile picture with "Insert block reference" checked (offered
-// once the picture has a block) are what the drawn image's creation keeps.
-TEST_F(ImagesPage, TheChoosersBlockReferenceAnswerIsKept)
+// "Insert block reference" checked for a metafile picture (offered once the picture has a block):
+// the image hangs at the pointer as usual, and the click that puts it down puts a reference to
+// the picture's block over the image's rectangle in its place, as one undo step.
+TEST_F(ImagesPage, TheChoosersBlockReferenceAnswerPlacesAReference)
 {
     CImageResource* vector = LoadEmf(L"yvex_images_as_block.emf");
     ASSERT_NE(vector, nullptr);
+    CGroup* root = control->GetRootGroup();
+    const int children = root->GetShapeCount();
     bool offered = false;
     EXPECT_EQ(DrawImageWithChooser([&] {
                   ChooseRow("yvex_images_as_block");
@@ -709,13 +721,98 @@ TEST_F(ImagesPage, TheChoosersBlockReferenceAnswerIsKept)
               }),
               S_OK);
     EXPECT_TRUE(offered);
-    EXPECT_GT(vector->GetBlockId(), 0);
-    const CShapeHost::CPendingImage pending = control->GetPendingImage();
-    EXPECT_EQ(pending.resourceId, vector->GetId());
-    EXPECT_FLOAT_EQ(pending.width, 30.0f);
-    EXPECT_FLOAT_EQ(pending.height, 10.0f);
-    EXPECT_TRUE(pending.metafileAsBlock);
-    control->EndInteractiveOperation(false);
+    ASSERT_GT(vector->GetBlockId(), 0);
+    EXPECT_TRUE(control->GetPendingImage().metafileAsBlock);
+    auto* image = dynamic_cast<CImage*>(control->GetEditState().editedShape);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->GetImageResourceId(), vector->GetId());
+    const int imageId = image->GetId();
+    // On the grid, where the click puts it down.
+    CRealPoint at;
+    control->SnapPointToGrid(CRealPoint(3, 4), &at);
+    image->OnEditDrag(at.x, at.y);
+    float left = 0, top = 0, right = 0, bottom = 0;
+    ASSERT_EQ(image->GetBoundingRectEx(&left, &top, &right, &bottom, nullptr, 0), S_OK);
+    EXPECT_NEAR(right - left, 30.0f, 1e-3f);
+    EXPECT_NEAR(top - bottom, 10.0f, 1e-3f);
+    const size_t steps = UndoSteps();
+
+    image->OnEditMouseDown(at.x, at.y, nullptr);
+    EXPECT_EQ(control->GetEditState().editedShape, nullptr) << "put down";
+    EXPECT_EQ(control->FindShape(imageId), nullptr) << "the image gave way";
+    ASSERT_EQ(root->GetShapeCount(), children + 1);
+    CShape* placed = root->GetChildAt(children);
+    ASSERT_EQ(placed->GetShapeType(), stReference);
+    ASSERT_NE(static_cast<CReference*>(placed)->GetBlock(), nullptr);
+    EXPECT_EQ(static_cast<CReference*>(placed)->GetBlock()->GetId(), vector->GetBlockId());
+    float l = 0, t = 0, r = 0, b = 0;
+    ASSERT_EQ(placed->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 0), S_OK);
+    EXPECT_NEAR(l, left, 1e-3f);
+    EXPECT_NEAR(t, top, 1e-3f);
+    EXPECT_NEAR(r, right, 1e-3f);
+    EXPECT_NEAR(b, bottom, 1e-3f);
+    const int referenceId = placed->GetId();
+
+    EXPECT_EQ(UndoSteps(), steps + 1) << "one step";
+    ASSERT_EQ(Undo(), S_OK);
+    EXPECT_EQ(control->FindShape(referenceId), nullptr);
+    EXPECT_EQ(control->FindShape(imageId), nullptr);
+    EXPECT_EQ(root->GetShapeCount(), children);
+}
+
+// The chooser's own answers: OK gives the chosen picture and the width and height in the edits
+// (typed, or the picture's own size that its row shows); Cancel leaves the answers as they were.
+TEST_F(ImagesPage, TheChoosersSizeAnswers)
+{
+    CImageResource* wide = Load(Bmp(L"yvex_images_answer_wide.bmp", 8, 6));
+    CImageResource* small = Load(Bmp(L"yvex_images_answer_small.bmp", 5, 3));
+    ASSERT_NE(wide, nullptr);
+    ASSERT_NE(small, nullptr);
+    struct Case {
+        const char* row;
+        const char* width; // typed, or null to leave the edit as the row filled it
+        const char* height;
+        int button;
+        INT_PTR result;
+        int chosen;
+        float answerWidth, answerHeight; // -1: the size the row showed
+    };
+    const Case cases[] = {
+        {"yvex_images_answer_wide", "12.5", "4", IDOK, 1, wide->GetId(), 12.5f, 4.0f},
+        {"yvex_images_answer_small", nullptr, nullptr, IDOK, 1, small->GetId(), -1.0f, -1.0f},
+        {"yvex_images_answer_small", "0.25", "", IDOK, 1, small->GetId(), 0.25f, 0.0f},
+        {"yvex_images_answer_wide", "99", "7", IDCANCEL, 2, small->GetId(), 0.25f, 0.0f},
+    };
+    auto number = [](HWND edit) {
+        float value = 0;
+        return std::sscanf(Text(edit).c_str(), "%g", &value) == 1 ? value : -99.0f;
+    };
+    COptionsImagesPage chooser;
+    for (const Case& c : cases) {
+        float shownWidth = 0, shownHeight = 0;
+        DialogDriver driver;
+        driver.Then(ChooserShown);
+        driver.Do([&] {
+            ChooseRow(c.row);
+            shownWidth = number(GetDlgItem(Chooser(), IDC_IMAGES_WIDTH));
+            shownHeight = number(GetDlgItem(Chooser(), IDC_IMAGES_HEIGHT));
+            if (c.width)
+                Type(GetDlgItem(Chooser(), IDC_IMAGES_WIDTH), c.width);
+            if (c.height)
+                Type(GetDlgItem(Chooser(), IDC_IMAGES_HEIGHT), c.height);
+            Click(GetDlgItem(Chooser(), c.button));
+        });
+        INT_PTR result = 0;
+        driver.Run([&] { result = chooser.DoModal(control.Get(), m_top); });
+        EXPECT_TRUE(driver.Finished()) << c.row;
+        EXPECT_GT(shownWidth, 0.0f) << c.row << ": the row shows its picture's size";
+        EXPECT_GT(shownHeight, 0.0f) << c.row;
+        EXPECT_EQ(result, c.result) << c.row << " " << (c.width ? c.width : "-");
+        EXPECT_EQ(chooser.GetChosenId(), c.chosen) << c.row;
+        EXPECT_FLOAT_EQ(chooser.GetRequestedWidth(), c.answerWidth < 0 ? shownWidth : c.answerWidth) << c.row;
+        EXPECT_FLOAT_EQ(chooser.GetRequestedHeight(), c.answerHeight < 0 ? shownHeight : c.answerHeight) << c.row;
+        EXPECT_FALSE(chooser.GetInsertBlockReference()) << c.row;
+    }
 }
 
 // ---- The database actions, on each test database --------------------------------------------
