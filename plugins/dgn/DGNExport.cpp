@@ -21,6 +21,8 @@ const std::uint32_t kSubLabelLinkage = 20;
 // The flags of an exported level (displayed, and the view overrides the drawing never sets).
 const std::uint16_t kExportedLevelFlags = 0x266;
 const std::uint32_t kMinimumMaskBits = 16;
+// The background of an exported model: white, the colour its views are set against too.
+const std::uint32_t kModelBackground = 0xFFFFFF;
 
 // Degrees per radian as the angle mapping has always used it (not 57.29577951308232).
 const double kDegreesPerRadian = 57.29577951308239;
@@ -238,6 +240,7 @@ void CDGNExport::SetModelUnits(dgn::CApplicationElement* model, int unitId) cons
             numerator = denominator = 1.0;
         model->SetStorageUnitsRatio(numerator, denominator);
     }
+    model->SetBackgroundColor(kModelBackground);
     model->SetSubUnitsRatio(masterNumerator, 1000.0 * masterDenominator);
     model->SetSubUnitsFlags((model->GetSubUnitsFlags() & ~0x38u) | (master & 0x38u));
     if (m_scale != 0 && m_scale != 1.0)

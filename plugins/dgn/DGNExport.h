@@ -96,7 +96,8 @@ public:
     static void GetUnitLabels(int unitId, std::string* master, std::string* sub);
     // The model's units for a drawing in `unitId`: the reference unit is feet for the imperial
     // units and metres otherwise; master units are the drawing unit, sub units a thousandth of
-    // it, one storage unit the reference unit (scaled by the export scale), with the labels.
+    // it, one storage unit the reference unit (scaled by the export scale), with the labels;
+    // the model's background becomes white.
     void SetModelUnits(dgn::CApplicationElement* model, int unitId) const;
 
     // A new level of model 0 for a layer: its name (empty kept), its pen and hatch colours as

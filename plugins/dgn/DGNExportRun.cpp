@@ -38,6 +38,24 @@ const long kPrototypeParent = DEFAULT_SHAPES_ID;
 // The depth of nested references whose texts get leaders.
 const int kLeaderDepth = 10;
 
+// The library builds a new design file in memory and writes it only when it is saved. Whether
+// the path can take a file at all (its folder exists, it is no folder, no read-only file) is tried
+// here, before the drawing is touched, so that such a path is reported as a file that cannot be
+// created instead of failing silently after the whole walk. An existing file keeps its content; a
+// file the trial made goes again.
+bool CanCreateFile(const char* path)
+{
+    const HANDLE probe = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return false;
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(probe);
+    if (!existed)
+        DeleteFileA(path);
+    return true;
+}
+
 } // namespace
 
 // What the run changed in the drawing and took from the library, given back on every way out:
@@ -166,7 +184,7 @@ int CDGNExport::Export(CString path, int mode)
     dgn::InitializeLibrary(dgn::kLibraryVersion, kLibraryLocked);
     cleanup.LibraryStarted();
     m_designFile.reset(dgn::CDesignFile::CreateNew(path.GetString()));
-    if (!m_designFile) {
+    if (!m_designFile || !CanCreateFile(path.GetString())) {
         AfxMessageBox("Cannot create file", MB_ICONERROR);
         return FALSE;
     }
@@ -299,7 +317,10 @@ void CDGNExport::ExportViews(const std::set<long>& hiddenLayers)
     RaiseIfFailed(m_site->get_Viewports(&viewports), m_site);
     const double c = std::cos(-static_cast<double>(m_rotation)), s = std::sin(-static_cast<double>(m_rotation));
     bool first = true;
+    // The views are components of the file's view group: the walk enters complex headers.
     std::unique_ptr<dgn::CEntityIterator> views(file->CreateChildIterator(nullptr));
+    if (views)
+        views->DescendIntoComplex();
     while (dgn::IEntity* entity = views ? views->Next() : nullptr) {
         auto* view = entity->GetType() == kViewElementType ? dynamic_cast<dgn::CViewElement*>(entity) : nullptr;
         if (!view)

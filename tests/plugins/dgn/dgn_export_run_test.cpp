@@ -438,7 +438,83 @@ TEST_F(DgnExportRun, ModelUnits)
     EXPECT_DOUBLE_EQ(back.file->GetModel(0)->GetMasterUnitsNumerator(), 1000.0);
     EXPECT_DOUBLE_EQ(back.file->GetModel(0)->GetMasterUnitsDenominator(), 1.0);
     EXPECT_DOUBLE_EQ(back.file->GetModel(0)->GetUorScale(), 1000.0);
+    // The model's background word: white (the seed's is black).
+    EXPECT_EQ(back.file->GetModel(0)->GetBackgroundColor(), 0xFFFFFFu);
+    EXPECT_EQ(back.file->GetModelBackgroundColor(0), 0xFFFFFFu);
+}
 
+// The file's views (the seed's eight, components of its view group) take the control's current
+// viewport: its lower corner through the export's shift and scale, its size scaled, the first view
+// shown and the others not, drawn against the palette's white, and their level masks with the
+// hidden layers' levels off.
+TEST_F(DgnExportRun, ViewsTakeTheCurrentViewport)
+{
+    const long hidden = AddLayer(L"Hidden", false);
+    const long shown = AddLayer(L"Shown");
+    IViewportCollectionPtr viewports;
+    Check(site->get_Viewports(&viewports), "get_Viewports");
+    IViewportPtr current;
+    Check(viewports->get_ItemByID(1, &current), "get_ItemByID");
+    ASSERT_TRUE(current) << "the current viewport is viewport 1, window or not";
+    Check(current->put_ViewCenterX(50), "put_ViewCenterX");
+    Check(current->put_ViewCenterY(20), "put_ViewCenterY");
+    Check(current->put_ViewWidth(200), "put_ViewWidth");
+    Check(current->put_ViewHeight(100), "put_ViewHeight");
+    double cx = 0, cy = 0, w = 0, h = 0;
+    Check(current->get_ViewCenterX(&cx), "get_ViewCenterX");
+    Check(current->get_ViewCenterY(&cy), "get_ViewCenterY");
+    Check(current->get_ViewWidth(&w), "get_ViewWidth");
+    Check(current->get_ViewHeight(&h), "get_ViewHeight");
+    ASSERT_GT(w, 0);
+    ASSERT_GT(h, 0);
+
+    const std::string path = OutPath("dgn_run_views.dgn");
+    DeleteFileA(path.c_str());
+    {
+        CDGNExport exporter(IYVEXControlPtr(control), nullptr, nullptr);
+        exporter.SetShift(CRealPoint<double>(10, 4));
+        exporter.SetScale(2.0);
+        ASSERT_EQ(exporter.Export(CString(path.c_str()), 0), TRUE);
+    }
+    EXPECT_FALSE(Visible(hidden));
+
+    Written back(path);
+    ASSERT_TRUE(back.file);
+    std::map<std::uint32_t, std::uint32_t> levelOf;
+    for (dgn::CLevelEntryElement* level : back.Levels())
+        levelOf[level->GetLevelRecord()->levelCode + 1] = level->GetLevelNumber();
+    ASSERT_TRUE(levelOf.count(static_cast<std::uint32_t>(hidden)) && levelOf.count(static_cast<std::uint32_t>(shown)));
+    CDGNExport palette(IYVEXControlPtr(), nullptr, nullptr);
+    palette.FillPalette();
+
+    std::vector<dgn::CViewElement*> views;
+    std::unique_ptr<dgn::CEntityIterator> it(back.file->CreateChildIterator(nullptr));
+    ASSERT_TRUE(it);
+    it->DescendIntoComplex();
+    while (dgn::IEntity* entity = it->Next())
+        if (entity->GetType() == 98)
+            if (auto* view = dynamic_cast<dgn::CViewElement*>(entity))
+                views.push_back(view);
+    ASSERT_EQ(views.size(), 8u);
+    for (size_t i = 0; i < views.size(); ++i) {
+        dgn::CViewElement* view = views[i];
+        dgn::ViewFields fields = {};
+        ASSERT_TRUE(view->GetViewRecord(&fields)) << i;
+        EXPECT_TRUE(view->IsValid()) << i << ": the on-word 1";
+        EXPECT_NEAR(fields.origin[0], (cx - w / 2 + 10) / 2, 1e-9) << i;
+        EXPECT_NEAR(fields.origin[1], (cy - h / 2 + 4) / 2, 1e-9) << i;
+        EXPECT_NEAR(fields.delta[0], w / 2, 1e-9) << i;
+        EXPECT_NEAR(fields.delta[1], h / 2, 1e-9) << i;
+        EXPECT_EQ(fields.flags & 0x20010000u, 0x20010000u) << i;
+        EXPECT_EQ(view->IsViewOn(), i == 0) << i << ": the first view alone shown";
+        EXPECT_EQ(view->GetColorIndex(), palette.GetNearestColor(0xFFFFFF)) << i;
+        dgn::CLevelMaskElement* mask = view->GetLevelMask();
+        ASSERT_NE(mask, nullptr) << i;
+        EXPECT_EQ(mask->GetViewNumber(), view->GetViewNumber());
+        EXPECT_FALSE(mask->IsLevelOn(static_cast<std::int32_t>(levelOf[static_cast<std::uint32_t>(hidden)]))) << i;
+        EXPECT_TRUE(mask->IsLevelOn(static_cast<std::int32_t>(levelOf[static_cast<std::uint32_t>(shown)]))) << i;
+    }
+    EXPECT_EQ(views[0]->GetViewNumber(), 0);
 }
 
 // Progress: with three layers the layer phase reports 1, 3 and 5; the run ends with 100.
@@ -456,8 +532,8 @@ TEST_F(DgnExportRun, ProgressPhases)
     EXPECT_EQ(progress.values.back(), 100);
 }
 
-// Cancelled options: 0, no file, no library start, no message. A path that cannot be written: 0,
-// and the control and the library given back all the same.
+// Cancelled options: 0, no file, no library start, no message. A path that cannot be written: 0
+// after "Cannot create file", and the control and the library given back all the same.
 TEST_F(DgnExportRun, CancelledAndUnwritable)
 {
     const Switches before = Read();
@@ -480,9 +556,82 @@ TEST_F(DgnExportRun, CancelledAndUnwritable)
         ASSERT_TRUE(back.file);
         EXPECT_EQ(back.Levels().size(), 2u);
     }
-    EXPECT_EQ(Export("Z:\\no-such-folder\\dgn_run.dgn", 1), FALSE);
+    {
+        Boxes boxes;
+        Boxes::Shown().clear();
+        EXPECT_EQ(Export("Z:\\no-such-folder\\dgn_run.dgn", 1), FALSE);
+        ASSERT_EQ(Boxes::Shown().size(), 1u);
+        EXPECT_EQ(Boxes::Shown()[0].substr(0, 19), "Cannot create file|");
+    }
     EXPECT_TRUE(Read() == before);
     EXPECT_EQ(dgn::GetRootContainer(), nullptr) << "the library start ended";
+}
+
+// A path that cannot take the file: a folder that does not exist, the name of a folder, a file
+// another program holds open. The run says "Cannot create file" with an error icon before it
+// touches the drawing, answers 0, ends its library start, and leaves the control, the layers and
+// what the path named as they were.
+TEST_F(DgnExportRun, CannotCreateTheFile)
+{
+    const long hidden = AddLayer(L"Hidden", false);
+    Line(0, 0, 10, 10);
+    const std::string folder = OutPath("dgn_blocked_folder.dgn");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+    // A file another program holds open, sharing nothing.
+    const std::string held = OutPath("dgn_blocked_held.dgn");
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(holder, "kept", 4, &written, nullptr);
+    const Switches before = Read();
+    const struct {
+        std::string path;
+        const char* what;
+    } cases[] = {
+        {OutPath("no-such-folder\\dgn_run.dgn"), "a folder that does not exist"},
+        {folder, "the name of a folder"},
+        {held, "a file held open by another"},
+    };
+    for (const auto& c : cases) {
+        Boxes boxes;
+        Boxes::Shown().clear();
+        Progress progress;
+        CDGNExport exporter(IYVEXControlPtr(control), &progress, &Progress::Record);
+        EXPECT_EQ(exporter.Export(CString(c.path.c_str()), 0), FALSE) << c.what;
+        ASSERT_EQ(Boxes::Shown().size(), 1u) << c.what;
+        const std::string& box = Boxes::Shown()[0];
+        EXPECT_EQ(box.substr(0, 19), "Cannot create file|") << c.what;
+        EXPECT_EQ(box.substr(box.rfind('|')), "|" + std::to_string(MB_ICONERROR)) << c.what;
+        EXPECT_TRUE(progress.values.empty()) << c.what << ": nothing exported";
+        EXPECT_TRUE(Read() == before) << c.what;
+        EXPECT_FALSE(Visible(hidden)) << c.what;
+        EXPECT_EQ(dgn::GetRootContainer(), nullptr) << c.what << ": the library start ended";
+    }
+    EXPECT_FALSE(FileExists(OutPath("no-such-folder")));
+    EXPECT_TRUE(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY) << "the folder stays a folder";
+    char text[8] = {};
+    DWORD read = 0;
+    SetFilePointer(holder, 0, nullptr, FILE_BEGIN);
+    ReadFile(holder, text, sizeof text, &read, nullptr);
+    CloseHandle(holder);
+    EXPECT_EQ(std::string(text, read), "kept") << "the held file untouched";
+    DeleteFileA(held.c_str());
+    RemoveDirectoryA(folder.c_str());
+
+    // A file that is there and writable is replaced by the design file.
+    const std::string existing = OutPath("dgn_run_existing.dgn");
+    {
+        HANDLE file = CreateFileA(existing.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
+    }
+    {
+        CDGNExport exporter(IYVEXControlPtr(control), nullptr, nullptr);
+        EXPECT_EQ(exporter.Export(CString(existing.c_str()), 1), TRUE);
+    }
+    Written back(existing);
+    EXPECT_TRUE(back.file) << "the empty file replaced by the design file";
 }
 
 // An item of the layers group that is no layer: "Bad Layer" in a box, and the export goes on.

@@ -146,6 +146,8 @@ void CApplicationElement::SetStorageUnitsRatio(double numerator, double denomina
     StoreF64(m_body + kStorageRatioAt + 8, denominator);
 }
 
+void CApplicationElement::SetBackgroundColor(std::uint32_t rgb) { StoreU32(m_body + kBackgroundAt, rgb & 0xFFFFFFu); }
+
 void CApplicationElement::Describe(LineCallback callback)
 {
     EmitLine(callback, kLineBuffer, "MicroStation Application Data - type %i Model %i Header", m_level, m_model);

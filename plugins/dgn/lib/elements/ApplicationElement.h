@@ -44,6 +44,7 @@ public:
     double GetUorScale() const;
     double GetStorageUnitsNumerator() const;
     double GetStorageUnitsDenominator() const;
+    // The model's background: an RGB triple (red in the low byte) and a pad byte.
     std::uint32_t GetBackgroundColor() const;
     // The master and sub unit words: base in bits 0 to 2, system in bits 3 to 5.
     std::uint32_t GetMasterUnitsFlags() const;
@@ -56,6 +57,7 @@ public:
     void SetModelOrigin(const double origin[3]);
     void SetUorScale(double scale);
     void SetStorageUnitsRatio(double numerator, double denominator);
+    void SetBackgroundColor(std::uint32_t rgb);
 
 private:
     std::uint8_t m_body[kModelHeaderBodyBytes] = {};
