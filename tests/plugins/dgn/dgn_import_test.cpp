@@ -94,6 +94,12 @@ struct DesignFileSpec {
     double attachScale = 0;
     // Levels (places in the levels) the attachments' mask for view 0 hides, when not empty.
     std::vector<std::size_t> attachHides;
+    // Levels (places in the levels) the view's level mask hides, when not empty (the view is
+    // then written even without an extent of its own).
+    std::vector<std::size_t> viewHides;
+    // False: the seed's view 0 is switched off, so that no view's level mask overrides the
+    // levels' own flags.
+    bool seedViewOn = true;
     std::vector<PlacedLine> placed;
 };
 
@@ -168,15 +174,42 @@ void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std:
         }
         ref->Touch();
     }
-    if (spec.view[2] != 0) {
+    if (!spec.seedViewOn) {
+        auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
+        ASSERT_NE(view, nullptr);
+        view->SetViewFlags(view->GetViewFlags() & ~dgn::kViewVisible);
+        view->Touch();
+    }
+    if (spec.view[2] != 0 || !spec.viewHides.empty()) {
         // The file's own view 0 (a new file has eight views from its seed), else a new one.
         auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
         if (!view)
             view = dgn::CViewElement::Create(file, 0);
-        const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
-        const double a = spec.viewDegrees * 3.14159265358979323846 / 180;
-        const double turn[9] = {std::cos(a), std::sin(a), 0, -std::sin(a), std::cos(a), 0, 0, 0, 1};
-        view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
+        if (spec.view[2] != 0) {
+            const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
+            const double a = spec.viewDegrees * 3.14159265358979323846 / 180;
+            const double turn[9] = {std::cos(a), std::sin(a), 0, -std::sin(a), std::cos(a), 0, 0, 0, 1};
+            view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
+        } else {
+            view->SetViewFlags(view->GetViewFlags() | dgn::kViewVisible);
+        }
+        if (!spec.viewHides.empty()) {
+            std::uint8_t bits[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            for (std::size_t hidden : spec.viewHides) {
+                const std::uint32_t bit = numbers.at(hidden) - 1;
+                bits[bit / 8] = static_cast<std::uint8_t>(bits[bit / 8] & ~(1u << (bit % 8)));
+            }
+            // The seed's mask of the view when it has one, else a new one.
+            dgn::CLevelMaskElement* mask = view->GetLevelMask();
+            if (mask) {
+                EXPECT_TRUE(mask->SetMask(0, 64, bits));
+            } else {
+                mask = dgn::CLevelMaskElement::Create(file, 0, 0, 64, bits);
+                view->AddChild(mask);
+            }
+            mask->SetMaskKind(1);
+            mask->Touch();
+        }
         view->Touch();
     }
     EXPECT_EQ(file->SaveAsA(path.c_str(), 1), 1);
@@ -407,7 +440,10 @@ protected:
 TEST_F(DgnImport, LevelsBecomeLayersNamedAndShownByTheirFlags)
 {
     const std::string path = Scratch("levels.dgn");
-    Write(path, {{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}});
+    // With no view shown, the levels' flags alone decide (a shown view's mask would instead).
+    DesignFileSpec spec{{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}};
+    spec.seedViewOn = false;
+    Write(path, spec);
     const VARIANT_BOOL limits = Limits();
     ASSERT_EQ(Import(path), TRUE);
     EXPECT_EQ(importer->GetState(), 0);
@@ -798,8 +834,23 @@ TEST_F(DgnImport, AnAttachmentsMaskHidesItsLevels)
     EXPECT_TRUE(layers.at("Y"));
 }
 
-// In a window, a file that attaches another file is shown whole after the import, also when its
-// first view lies off the drawing.
+// The first view's level mask hides the levels it switches off; the others keep their flags.
+TEST_F(DgnImport, TheFirstViewsMaskHidesItsLevels)
+{
+    const std::string path = Scratch("view_masked.dgn");
+    DesignFileSpec spec{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}, {"Z", nullptr, 0x20}}, {{0, 0, 10, 10}}, {}};
+    spec.viewHides = {1};
+    Write(path, spec);
+    ASSERT_EQ(Import(path), TRUE);
+    const auto layers = Layers();
+    ASSERT_EQ(layers.count("Y"), 1u);
+    EXPECT_TRUE(layers.at("X"));
+    EXPECT_FALSE(layers.at("Y"));
+    EXPECT_TRUE(layers.at("Z"));
+}
+
+// In a window, a file's first view that is on gives what is shown after the import, also when it
+// lies off the drawing; a file that attaches another file is shown whole.
 TEST(DgnImportHosted, AfterAnAttachmentTheWholeDrawingIsShown)
 {
     ASSERT_EQ(OleInitialize(nullptr), S_OK);
@@ -814,7 +865,10 @@ TEST(DgnImportHosted, AfterAnAttachmentTheWholeDrawingIsShown)
         spec.view = {300, 300, 10, 10};
         spec.attachments = {ref};
         Write(attaching, spec);
-        for (const std::string& path : {attaching}) {
+        const std::string plain = Scratch("zoom_plain.dgn");
+        spec.attachments.clear();
+        Write(plain, spec);
+        for (const std::string& path : {plain, attaching}) {
             const bool attached = path == attaching;
             HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
             HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, top, nullptr,
