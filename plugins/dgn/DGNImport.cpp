@@ -47,6 +47,7 @@ CDGNImport& CDGNImport::operator=(const CDGNImport& other)
     m_currentGroupId = other.m_currentGroupId;
     m_highestGraphicGroup = other.m_highestGraphicGroup;
     m_takeViewExtent = other.m_takeViewExtent;
+    m_attachmentImported = other.m_attachmentImported;
     for (int i = 0; i < 256; ++i)
         m_colours[i] = other.m_colours[i];
     // The design file stays with the importer that opened it (and this one keeps its own): two
@@ -64,6 +65,7 @@ void CDGNImport::Init()
     m_shiftY = 0;
     m_highestGraphicGroup = 0;
     m_takeViewExtent = 1;
+    m_attachmentImported = false;
     for (COLORREF& c : m_colours)
         c = 0;
     // Dropped, not deleted, as a new run's state starts: the run that opened the file deletes it,

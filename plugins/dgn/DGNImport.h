@@ -176,6 +176,8 @@ protected:
     long m_currentGroupId = 0;
     unsigned long m_highestGraphicGroup = 0;
     long m_takeViewExtent = 1;
+    // Set once an attachment's group is kept: the import then ends showing the whole drawing.
+    bool m_attachmentImported = false;
     COLORREF m_colours[256] = {};
     std::unique_ptr<dgn::CDesignFile> m_designFile;
     CRealRect<double> m_runningExtent;

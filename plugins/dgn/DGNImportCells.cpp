@@ -15,15 +15,14 @@ namespace {
 const double kDegreesPerRadian = 57.29577951308238;
 
 // Rotation and scales of a shared cell's placement (row vectors: t0, t1 its first row, t4, t5
-// its second). A definition divides by cos r only when t1 is not 0, so that an unrotated
-// mirrored definition keeps its negative scale at r = pi; an instance always divides.
+// its second): the cell is turned by r, then scaled along the axes.
 struct CellPlacement {
     double rotation = 0;
     double sx = 1.0;
     double sy = 1.0;
 };
 
-CellPlacement PlacementOf(const double* t, bool definition)
+CellPlacement PlacementOf(const double* t)
 {
     CellPlacement out;
     out.rotation = std::atan2(t[1], t[0]);
@@ -35,12 +34,10 @@ CellPlacement PlacementOf(const double* t, bool definition)
         out.sx = t[1] / s;
         out.sy = -t[4] / s;
     } else if (t[0] != 0) {
-        out.sx = t[0];
-        out.sy = t[5];
-        if (!definition || t[1] != 0) {
-            out.sx /= c;
-            out.sy /= c;
-        }
+        // Divided by cos r also when t1 is 0: a placement turned by pi (t0 < 0, t1 = 0) has r = pi,
+        // and a negative t0 kept as the scale would mirror the turned cell back onto itself.
+        out.sx = t[0] / c;
+        out.sy = t[5] / c;
     }
     return out;
 }
@@ -122,7 +119,7 @@ int CDGNImport::ConvertSharedCellDefinition(dgn::IElement* element)
     const std::string name = NarrowText(definition->GetName());
     double origin[3] = {0, 0, 0};
     definition->GetOrigin(origin);
-    const CellPlacement placement = PlacementOf(definition->GetMatrix(), true);
+    const CellPlacement placement = PlacementOf(definition->GetMatrix());
 
     const auto known = m_blockTable.find(name);
     if (known != m_blockTable.end() && known->second != 0)
@@ -205,7 +202,7 @@ int CDGNImport::ConvertSharedCellInstance(dgn::IElement* element, IShapeCollecti
                   working);
     if (referenceId == 0)
         return 1;
-    const CellPlacement placement = PlacementOf(instance->GetMatrix(), false);
+    const CellPlacement placement = PlacementOf(instance->GetMatrix());
     IReferenceShapePtr reference = ItemById(working, referenceId);
     if (!reference)
         return 1;

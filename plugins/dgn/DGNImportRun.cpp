@@ -98,6 +98,8 @@ int CDGNImport::ImportFile(const CString& path)
     // the first file's scale, turn or shift over.
     m_scale = 1.0;
     m_rotation = m_viewRotation = 0;
+    m_takeViewExtent = 1;
+    m_attachmentImported = false;
     m_cosRotation = 1.0f;
     m_sinRotation = 0;
     m_shiftX = m_shiftY = 0;
@@ -338,6 +340,8 @@ void CDGNImport::ImportAttachments(const std::set<const dgn::CDesignFile*>* chai
         }
         if (groupId != 0 && !group)
             RaiseIfFailed(m_libraryShapes->DeleteByID(groupId), m_libraryShapes.GetInterfacePtr());
+        else if (group)
+            m_attachmentImported = true;
     }
 }
 
@@ -457,6 +461,29 @@ void CDGNImport::CreateLayers()
     }
 }
 
+namespace {
+
+// The views (type 98) are the components of the file's view group (type 97), which a walk of
+// the top-level elements passes over whole.
+constexpr int kViewGroupType = 97;
+
+// The view group's own elements, in the file's order.
+std::vector<dgn::IElement*> ViewsOf(dgn::IEntity* group)
+{
+    std::vector<dgn::IElement*> views;
+    std::unique_ptr<dgn::CElementIterator> it(group->CreateChildIterator(nullptr));
+    if (!it)
+        return views;
+    it->SetTopLevelOnly();
+    while (dgn::IEntity* e = it->Next()) {
+        if (auto* view = dynamic_cast<dgn::IElement*>(e))
+            views.push_back(view);
+    }
+    return views;
+}
+
+} // namespace
+
 void CDGNImport::ImportElements()
 {
     dgn::CElementIterator* it = m_designFile->CreateChildIterator(nullptr);
@@ -464,23 +491,34 @@ void CDGNImport::ImportElements()
         return;
     std::unique_ptr<dgn::CElementIterator> owned(it);
     it->SetTopLevelOnly();
+    // Each view of the view group counts as one element of the progress.
     unsigned long count = 0;
-    while (it->Next())
-        ++count;
+    while (dgn::IEntity* e = it->Next())
+        count += e->GetType() == kViewGroupType ? static_cast<unsigned long>(ViewsOf(e).size()) : 1;
     it->Reset();
     DWORD tick = GetTickCount();
     unsigned long k = 0;
     int lastPercent = 10;
-    while (dgn::IEntity* e = it->Next()) {
+    auto advance = [&] {
         ++k;
-        if (auto* element = dynamic_cast<dgn::IElement*>(e))
-            GetShape(element, m_shapes);
         const int percent = count ? 10 + static_cast<int>((89 * static_cast<unsigned long long>(k)) / count) : lastPercent;
         if (GetTickCount() - tick > 1000 || percent != lastPercent) {
             lastPercent = percent;
             SetProgress(lastPercent);
             tick = GetTickCount();
         }
+    };
+    while (dgn::IEntity* e = it->Next()) {
+        if (e->GetType() == kViewGroupType) {
+            for (dgn::IElement* view : ViewsOf(e)) {
+                GetShape(view, m_shapes);
+                advance();
+            }
+            continue;
+        }
+        if (auto* element = dynamic_cast<dgn::IElement*>(e))
+            GetShape(element, m_shapes);
+        advance();
     }
 }
 
@@ -552,7 +590,9 @@ void CDGNImport::SetLimitsAndZoom()
     }
     // A control that has no size yet cannot zoom: the drawing is in, and the host zooms later.
     try {
-        if (!m_takeViewExtent) {
+        // The file's own views are read after its attachments are in, so an extent they give
+        // would leave attached content out of sight: after an attachment the whole drawing shows.
+        if (!m_takeViewExtent && !m_attachmentImported) {
             RaiseIfFailed(m_control->ZoomWindow(VARIANT_FALSE, static_cast<float>(m_viewExtent.left), static_cast<float>(m_viewExtent.bottom),
                                                 static_cast<float>(m_viewExtent.right), static_cast<float>(m_viewExtent.top)),
                           m_control.GetInterfacePtr());

@@ -537,7 +537,8 @@ int CDGNImport::ConvertEllipse(dgn::IElement* element, IShapeCollectionPtr& work
 int CDGNImport::ConvertDimension(dgn::IElement* element, IShapeCollectionPtr& working, ConvertedShape& out)
 {
     auto* dimension = dynamic_cast<dgn::IDimensionElement*>(element);
-    if (!dimension)
+    // Only dimensions that leave the word after the three leading doubles 0 are taken.
+    if (!dimension || dimension->GetLeadWord() != 0)
         return 0;
     const std::uint32_t n = dimension->PointCount();
     if (n < 1)
@@ -633,8 +634,13 @@ int CDGNImport::ConvertView(dgn::IElement* element)
         m_viewExtent = CRealRect<double>(p.x, p.y + v.y, p.x + v.x, p.y);
         m_takeViewExtent = 0;
     }
-    // A mask that shares its view with others answers for part of the levels only.
+    // A mask that shares its view with others answers for part of the levels only; masks of
+    // kind 0 or 16, masks that cover no level and views whose word after the extent is set
+    // leave the levels as their flags show them.
     if (!mask || m_skipViewLevels || mask->GetMaskCount() > 1)
+        return 1;
+    const dgn::LevelMaskHeader header = mask->GetMaskHeader();
+    if (header.kind == 0 || header.kind == 16 || header.bitCount == 0 || view->GetWordAfterExtent() != 0)
         return 1;
     ShowLevels(*mask);
     return 1;

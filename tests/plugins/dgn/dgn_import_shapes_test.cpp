@@ -28,7 +28,9 @@
 #include "elements/TagElements.h"
 #include "elements/TextElement.h"
 #include "elements/TextNodeElement2d.h"
+#include "elements/ReferenceAttachment.h"
 #include "tests/support/TestPaths.h"
+#include "tests/support/element_records.h"
 
 namespace {
 
@@ -689,6 +691,7 @@ TEST_F(DGNImportShapes, ViewSetsExtentAndLayerVisibility)
     const std::uint8_t bits[2] = {0x01, 0x00};
     dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, 0, 16, bits);
     ASSERT_NE(mask, nullptr);
+    mask->SetMaskKind(1);
     view->AddChild(mask);
     ASSERT_EQ(view->GetLevelMask(), mask);
     elements = {view, mask};
@@ -704,6 +707,128 @@ TEST_F(DGNImportShapes, ViewSetsExtentAndLayerVisibility)
         VARIANT_BOOL visible = VARIANT_FALSE;
         Check(ById(id)->get_Visible(&visible));
         EXPECT_EQ(visible, level == 1 ? VARIANT_TRUE : VARIANT_FALSE) << level;
+    }
+}
+
+// A view's mask shows and hides layers only when it is of a kind other than 0 and 16, covers
+// levels, and the view's word after its extent is 0; otherwise the layers stay as they were.
+TEST_F(DGNImportShapes, ViewLevelsOnlyFromAMaskOfItsKind)
+{
+    dgn::CDesignFile* file = NewFile();
+    LayersFor({1, 2});
+    struct Case {
+        std::uint16_t kind;
+        bool bits;
+        std::uint16_t word;
+        bool applied;
+    };
+    const Case cases[] = {
+        {1, true, 0, true},
+        {0, true, 0, false},
+        {16, true, 0, false},
+        {1, false, 0, false},
+        {1, true, 3, false},
+        {17, true, 0, true},
+    };
+    for (const Case& c : cases) {
+        for (const auto& [level, id] : importer->m_levelLayers)
+            Check(ById(id)->put_Visible(VARIANT_TRUE));
+        auto* view = new dgn::CViewElement(file);
+        const double origin[3] = {0, 0, 0}, delta[3] = {10, 10, 0};
+        const double rotation[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        view->SetFromV7(0, dgn::kViewVisible, origin, delta, rotation, 1.0, 0);
+        view->SetWordAfterExtent(c.word);
+        const std::uint8_t bits[2] = {0x01, 0x00};
+        dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, 0, c.bits ? 16 : 0, c.bits ? bits : nullptr);
+        ASSERT_NE(mask, nullptr);
+        mask->SetMaskKind(c.kind);
+        view->AddChild(mask);
+        EXPECT_EQ(importer->GetShape(view, importer->m_shapes), 1);
+        VARIANT_BOOL second = VARIANT_FALSE;
+        Check(ById(importer->m_levelLayers.at(2))->get_Visible(&second));
+        EXPECT_EQ(second, c.applied ? VARIANT_FALSE : VARIANT_TRUE) << "kind " << c.kind << " word " << c.word << " bits " << c.bits;
+        VARIANT_BOOL first = VARIANT_FALSE;
+        Check(ById(importer->m_levelLayers.at(1))->get_Visible(&first));
+        EXPECT_EQ(first, VARIANT_TRUE);
+    }
+}
+
+// The level symbology (23), type 90 and reference attachments (100, which the driver imports on
+// its own) are handled without making a shape; type 22 is not handled; a dimension whose word
+// after its three leading doubles is set is not taken, one that leaves it 0 is.
+TEST_F(DGNImportShapes, TypesKeptOutMakeNoShape)
+{
+    using namespace dgn_test;
+    dgn::CDesignFile* file = NewFile();
+    for (std::uint16_t type : {23, 90, 22}) {
+        const Bytes record = V8Record(type, 0x1000, 1, 900 + type, Cat(GraphicHeader(0x1000, 4, 1, 0), Counting(16)), {});
+        dgn::IElement* e = nullptr;
+        ASSERT_TRUE(file->CreateElementV8(record.data(), static_cast<std::uint32_t>(record.size()), false, &e)) << type;
+        ASSERT_NE(e, nullptr);
+        ASSERT_EQ(e->GetType(), type);
+        elements.push_back(e);
+    }
+    elements.push_back(new dgn::CReferenceAttachment(file));
+    for (std::uint8_t lead : {1, 0}) {
+        auto* dimension = new dgn::CDimensionElement2d(file);
+        for (int i = 0; i < 2; ++i) {
+            dgn::DimensionPoint p = {};
+            p.x = 10.0 * i;
+            ASSERT_TRUE(dimension->AddPoint(p));
+        }
+        dimension->GetBodyData()[dgn::kDimLeadWord + 3] = lead;
+        elements.push_back(dimension);
+    }
+    std::vector<int> results;
+    const std::vector<Seen> shapes = ConvertAll(&results);
+    EXPECT_EQ(results, (std::vector<int>{1, 1, 0, 1, 0, 1}));
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0].points.size(), 2u);
+}
+
+// A definition turned by pi (its first diagonal -1, -1) comes in turned: a component from (0, 0)
+// to (1, 1) runs to (-1, -1), to (-2, -3) with scales 2 and 3 (the turn and the negative
+// scales must not cancel each other out); one mirrored in x (-1, 1) runs to (-1, 1).
+TEST_F(DGNImportShapes, DefinitionTurnedByPi)
+{
+    dgn::CDesignFile* file = NewFile();
+    struct Case {
+        const char* name;
+        double t0, t5;
+        float x, y;
+    };
+    const Case cases[] = {{"half", -1, -1, -1, -1}, {"scaled", -2, -3, -2, -3}, {"plain", 2, 3, 2, 3}, {"mirrored", -1, 1, -1, 1}};
+    for (const Case& c : cases) {
+        auto* definition = new dgn::CSharedCellDefinitionElement(file);
+        definition->GetName()->Set(c.name);
+        double* t = definition->GetMatrix();
+        t[0] = c.t0, t[1] = 0, t[4] = 0, t[5] = c.t5;
+        definition->AddChild(Line(file, 0, 0, 1, 1));
+        elements.push_back(definition);
+    }
+    std::vector<int> results;
+    ConvertAll(&results);
+    EXPECT_EQ(results, (std::vector<int>{1, 1, 1, 1}));
+    for (const Case& c : cases) {
+        IShapePtr block;
+        Check(importer->m_libraryShapes->get_ItemByID(importer->m_blockTable.at(c.name), &block));
+        ASSERT_NE(block, nullptr);
+        const std::vector<Seen> parts = Children(block);
+        ASSERT_EQ(parts.size(), 1u);
+        IPointCollectionPtr ends;
+        Check(ChildShapes(block)[0]->get_Points(&ends));
+        IPointPtr start, end;
+        Check(ends->get_Item(1, &start));
+        Check(ends->get_Item(2, &end));
+        float x = 0, y = 0;
+        Check(start->get_X(&x));
+        Check(start->get_Y(&y));
+        EXPECT_NEAR(x, 0, 1e-5) << c.name;
+        EXPECT_NEAR(y, 0, 1e-5) << c.name;
+        Check(end->get_X(&x));
+        Check(end->get_Y(&y));
+        EXPECT_NEAR(x, c.x, 1e-5) << c.name;
+        EXPECT_NEAR(y, c.y, 1e-5) << c.name;
     }
 }
 

@@ -7,12 +7,14 @@
 #include <comdef.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include "tests/support/HostSupport.h"
 #include "tests/support/PluginHost.h"
 #include "DesignFile.h"
 #include "DgnString.h"
@@ -20,6 +22,7 @@
 #include "elements/ApplicationElement.h"
 #include "elements/BodyGraphicElement.h"
 #include "elements/LevelEntryElement.h"
+#include "elements/LevelMaskElement.h"
 #include "elements/LinearElements.h"
 #include "elements/ReferenceAttachment.h"
 #include "elements/ViewElement.h"
@@ -62,6 +65,15 @@ struct Level {
     const char* name;
     const char* description;
     std::uint16_t flags;
+    std::int32_t colour = 0;
+};
+
+// A line on a level (by its place in the spec's levels), in a graphic group (0: none).
+struct PlacedLine {
+    std::array<double, 4> at;
+    std::size_t level;
+    std::uint32_t group;
+    std::int32_t colour = -1;
 };
 
 // A 2-D V8 design file of the library: one master unit (metres) a design unit, a sub-unit ratio
@@ -76,9 +88,22 @@ struct DesignFileSpec {
     std::array<double, 2> attachAt = {0, 0};
     // A shown view 0 over this extent (x, y, width, height), when the width is not 0.
     std::array<double, 4> view = {0, 0, 0, 0};
+    // The view's turn, and the attachments' turn and scale (0: as the library leaves them).
+    double viewDegrees = 0;
+    double attachDegrees = 0;
+    double attachScale = 0;
+    // Levels (places in the levels) the attachments' mask for view 0 hides, when not empty.
+    std::vector<std::size_t> attachHides;
+    // Levels (places in the levels) the view's level mask hides, when not empty (the view is
+    // then written even without an extent of its own).
+    std::vector<std::size_t> viewHides;
+    // False: the seed's view 0 is switched off, so that no view's level mask overrides the
+    // levels' own flags.
+    bool seedViewOn = true;
+    std::vector<PlacedLine> placed;
 };
 
-void Write(const std::string& path, const DesignFileSpec& spec)
+void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std::uint32_t>* levelNumbers = nullptr)
 {
     ASSERT_TRUE(dgn::InitializeLibrary(dgn::kLibraryVersion, 0));
     dgn::CDesignFile* file = dgn::CDesignFile::CreateNew(path.c_str());
@@ -91,6 +116,7 @@ void Write(const std::string& path, const DesignFileSpec& spec)
     model->SetUorScale(1.0);
     model->Touch();
     std::uint32_t lastLevel = 0;
+    std::vector<std::uint32_t> numbers;
     for (const Level& l : spec.levels) {
         dgn::CLevelEntry* level = dgn::CLevelEntry::Create(file, 0);
         level->SetName(l.name);
@@ -98,8 +124,21 @@ void Write(const std::string& path, const DesignFileSpec& spec)
             level->SetName2(l.description);
         level->AssignNewLevelNumber();
         level->GetLevelRecord()->levelFlags = l.flags;
+        level->GetLevelRecord()->levelColor = l.colour;
         level->Touch();
         lastLevel = level->GetLevelNumber();
+        numbers.push_back(lastLevel);
+    }
+    if (levelNumbers)
+        *levelNumbers = numbers;
+    for (const PlacedLine& l : spec.placed) {
+        auto* line = static_cast<dgn::CLineElement2d*>(dgn::PlaceNewElement(new dgn::CLineElement2d(file), file, 0));
+        line->GetGeometry()[0] = {l.at[0], l.at[1]};
+        line->GetGeometry()[1] = {l.at[2], l.at[3]};
+        line->SetLevel(static_cast<std::int32_t>(numbers.at(l.level)));
+        line->SetColor(l.colour);
+        line->SetGraphicGroup(l.group);
+        line->Touch();
     }
     for (const auto& l : spec.lines) {
         auto* line = static_cast<dgn::CLineElement2d*>(dgn::PlaceNewElement(new dgn::CLineElement2d(file), file, 0));
@@ -113,13 +152,64 @@ void Write(const std::string& path, const DesignFileSpec& spec)
         ref->SetFileName(other.c_str());
         // The reference origin, in the attachment's body after its child count.
         std::memcpy(ref->GetRefData() + 156, spec.attachAt.data(), sizeof spec.attachAt);
+        if (spec.attachDegrees != 0) {
+            // The rotation, column by column from 180, a turn about z for row vectors (as the
+            // library's transforms): its first row (c, s) is where the x axis goes.
+            const double a = spec.attachDegrees * 3.14159265358979323846 / 180;
+            const double turn[9] = {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
+            std::memcpy(ref->GetRefData() + 180, turn, sizeof turn);
+        }
+        if (spec.attachScale != 0)
+            std::memcpy(ref->GetRefData() + 252, &spec.attachScale, sizeof spec.attachScale);
+        if (!spec.attachHides.empty()) {
+            // The attached file's levels are numbered as this file's (both are written here).
+            std::uint8_t bits[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            for (std::size_t hidden : spec.attachHides) {
+                const std::uint32_t bit = numbers.at(hidden) - 1;
+                bits[bit / 8] = static_cast<std::uint8_t>(bits[bit / 8] & ~(1u << (bit % 8)));
+            }
+            dgn::CLevelMaskElement* mask = dgn::CLevelMaskElement::Create(file, 0, 0, 64, bits);
+            mask->SetMaskKind(1);
+            ref->AddChild(mask);
+        }
         ref->Touch();
     }
-    if (spec.view[2] != 0) {
-        dgn::CViewElement* view = dgn::CViewElement::Create(file, 0);
-        const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
-        const double turn[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-        view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
+    if (!spec.seedViewOn) {
+        auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
+        ASSERT_NE(view, nullptr);
+        view->SetViewFlags(view->GetViewFlags() & ~dgn::kViewVisible);
+        view->Touch();
+    }
+    if (spec.view[2] != 0 || !spec.viewHides.empty()) {
+        // The file's own view 0 (a new file has eight views from its seed), else a new one.
+        auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
+        if (!view)
+            view = dgn::CViewElement::Create(file, 0);
+        if (spec.view[2] != 0) {
+            const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
+            const double a = spec.viewDegrees * 3.14159265358979323846 / 180;
+            const double turn[9] = {std::cos(a), std::sin(a), 0, -std::sin(a), std::cos(a), 0, 0, 0, 1};
+            view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
+        } else {
+            view->SetViewFlags(view->GetViewFlags() | dgn::kViewVisible);
+        }
+        if (!spec.viewHides.empty()) {
+            std::uint8_t bits[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+            for (std::size_t hidden : spec.viewHides) {
+                const std::uint32_t bit = numbers.at(hidden) - 1;
+                bits[bit / 8] = static_cast<std::uint8_t>(bits[bit / 8] & ~(1u << (bit % 8)));
+            }
+            // The seed's mask of the view when it has one, else a new one.
+            dgn::CLevelMaskElement* mask = view->GetLevelMask();
+            if (mask) {
+                EXPECT_TRUE(mask->SetMask(0, 64, bits));
+            } else {
+                mask = dgn::CLevelMaskElement::Create(file, 0, 0, 64, bits);
+                view->AddChild(mask);
+            }
+            mask->SetMaskKind(1);
+            mask->Touch();
+        }
         view->Touch();
     }
     EXPECT_EQ(file->SaveAsA(path.c_str(), 1), 1);
@@ -202,23 +292,74 @@ protected:
         named->Release();
         return true;
     }
-    // Name -> visibility of every layer.
-    std::map<std::string, bool> Layers()
+    // The points of every shape of a group's children (the group taken by its place among the
+    // drawing's top shapes), with the group's pen and layer.
+    struct GroupSeen {
+        std::vector<std::vector<std::pair<double, double>>> members;
+        OLE_COLOR pen = 0;
+        long layer = 0;
+    };
+    std::vector<GroupSeen> TopGroups()
     {
-        std::map<std::string, bool> out;
+        std::vector<GroupSeen> out;
+        ForEach(drawing, [&](IShape* shape) {
+            long type = 0;
+            Check(shape->get_ShapeType(&type), "ShapeType");
+            if (type != stGroup)
+                return;
+            GroupSeen seen;
+            Check(shape->get_PenColor(&seen.pen), "PenColor");
+            Check(shape->get_LayerShapeID(&seen.layer), "LayerShapeID");
+            IShapeCollection* children = nullptr;
+            Check(shape->get_Shapes(&children), "Shapes");
+            ForEach(children, [&](IShape* child) { seen.members.push_back(PointsOf(child)); });
+            children->Release();
+            out.push_back(seen);
+        });
+        return out;
+    }
+    // Calls visit with each layer and its name.
+    template <class Visit>
+    void ForEachLayer(Visit visit)
+    {
         IShape* layers = Shape(-4);
         IShapeCollection* children = nullptr;
         Check(layers->get_Shapes(&children), "layers");
         ForEach(children, [&](IShape* layer) {
             std::string name;
-            VARIANT_BOOL visible = VARIANT_FALSE;
-            Check(layer->get_Visible(&visible), "Visible");
             if (NameOf<ILayerShape>(layer, IID_ILayerShape, name))
-                out[name] = visible != VARIANT_FALSE;
+                visit(layer, name);
         });
         children->Release();
         layers->Release();
+    }
+    // Name -> visibility of every layer.
+    std::map<std::string, bool> Layers()
+    {
+        std::map<std::string, bool> out;
+        ForEachLayer([&](IShape* layer, const std::string& name) {
+            VARIANT_BOOL visible = VARIANT_FALSE;
+            Check(layer->get_Visible(&visible), "Visible");
+            out[name] = visible != VARIANT_FALSE;
+        });
         return out;
+    }
+    // Name -> pen colour of every layer.
+    std::map<std::string, OLE_COLOR> LayerPens()
+    {
+        std::map<std::string, OLE_COLOR> out;
+        ForEachLayer([&](IShape* layer, const std::string& name) { Check(layer->get_PenColor(&out[name]), "PenColor"); });
+        return out;
+    }
+    // The ID of a layer by its name, 0 when there is none.
+    long LayerId(const std::string& wanted)
+    {
+        long found = 0;
+        ForEachLayer([&](IShape* layer, const std::string& name) {
+            if (name == wanted)
+                Check(layer->get_ID(&found), "ID");
+        });
+        return found;
     }
     // The names of the groups among the drawing's top shapes, in order.
     std::vector<std::string> Groups()
@@ -299,7 +440,10 @@ protected:
 TEST_F(DgnImport, LevelsBecomeLayersNamedAndShownByTheirFlags)
 {
     const std::string path = Scratch("levels.dgn");
-    Write(path, {{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}});
+    // With no view shown, the levels' flags alone decide (a shown view's mask would instead).
+    DesignFileSpec spec{{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}};
+    spec.seedViewOn = false;
+    Write(path, spec);
     const VARIANT_BOOL limits = Limits();
     ASSERT_EQ(Import(path), TRUE);
     EXPECT_EQ(importer->GetState(), 0);
@@ -519,6 +663,249 @@ TEST_F(DgnImport, AComErrorInsideTheRunLeavesTheControlUsable)
     ExpectUsable(limits);
     ASSERT_EQ(Import(Fixture("ogr_2d.dgn")), TRUE);
     ExpectUsable(limits);
+}
+
+// ogr2ogr's 3-D files: each shape the import made (a group's members in its place) goes into a
+// text file with the reported scale, shift and turn, for check_ogr_imports.py to compare with
+// what ogrinfo reads from the same file. Here: the counts of what came in.
+TEST_F(DgnImport, Ogr2ogr3dFilesComeInForOgrinfosComparison)
+{
+    struct Case {
+        const char* file;
+        long shapes;
+    };
+    for (const Case& c : {Case{"ogr_3d.dgn", 3}, Case{"ogr_shapes_3d.dgn", 3}}) {
+        ASSERT_EQ(Import(Fixture(c.file)), TRUE) << c.file;
+        EXPECT_EQ(Count(), c.shapes) << c.file;
+        std::string out;
+        char line[128];
+        const pluginhost::Point shift = importer->GetShift(), base = importer->GetBase();
+        std::snprintf(line, sizeof line, "mapping %.17g %.17g %.17g %.17g %.17g %.17g\n", importer->GetScale(), shift.x, shift.y,
+                      importer->GetRotation(), base.x, base.y);
+        out += line;
+        std::function<void(IShape*)> write = [&](IShape* shape) {
+            long type = 0;
+            Check(shape->get_ShapeType(&type), "ShapeType");
+            if (type == stGroup) {
+                IShapeCollection* children = nullptr;
+                Check(shape->get_Shapes(&children), "Shapes");
+                ForEach(children, write);
+                children->Release();
+                return;
+            }
+            const char* kind = type == stText ? "text" : type == stLine ? "line" : "polyline";
+            long flags = 0;
+            IPolylineShape* polyline = nullptr;
+            if (SUCCEEDED(shape->QueryInterface(IID_IPolylineShape, reinterpret_cast<void**>(&polyline)))) {
+                Check(polyline->get_Flags(&flags), "Flags");
+                polyline->Release();
+                if (flags & pfClosed)
+                    kind = "closed";
+            }
+            out += kind;
+            if (type != stText) {
+                for (const auto& p : PointsOf(shape)) {
+                    std::snprintf(line, sizeof line, " %.9g %.9g", p.first, p.second);
+                    out += line;
+                }
+            }
+            out += "\n";
+        };
+        ForEach(drawing, write);
+        const std::string name = Scratch(std::string(c.file) + ".txt");
+        FILE* f = std::fopen(name.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(out.data(), 1, out.size(), f);
+        std::fclose(f);
+        // The next file goes into a fresh drawing.
+        Check(site->Clear(), "Clear");
+        drawing->Release();
+        drawing = nullptr;
+        IShape* root = Shape(BASE_ID);
+        Check(root->get_Shapes(&drawing), "drawing");
+        root->Release();
+    }
+}
+
+// A level's colour index becomes its layer's pen colour from the palette; index 0 and indices
+// outside the palette give none.
+TEST_F(DgnImport, LayersTakeTheirLevelsColours)
+{
+    const std::string path = Scratch("coloured.dgn");
+    Write(path, {{{"Red", nullptr, 0x20, 3}, {"Blue", nullptr, 0x20, 1}, {"None", nullptr, 0x20, 0}, {"Far", nullptr, 0x20, 300}},
+                 {{0, 0, 10, 10}},
+                 {}});
+    ASSERT_EQ(Import(path), TRUE);
+    const auto pens = LayerPens();
+    ASSERT_EQ(pens.count("Red"), 1u);
+    EXPECT_EQ(pens.at("Red"), RGB(255, 0, 0));
+    EXPECT_EQ(pens.at("Blue"), RGB(0, 0, 255));
+    EXPECT_EQ(pens.at("None"), 0u);
+    EXPECT_EQ(pens.at("Far"), 0u);
+}
+
+// Elements of one graphic group are gathered into one group of the drawing, which takes the
+// colour and layer of its first member; elements of no group stay where they are.
+TEST_F(DgnImport, GraphicGroupsAreGatheredIntoGroups)
+{
+    const std::string path = Scratch("grouped.dgn");
+    DesignFileSpec spec{{{"First", nullptr, 0x20, 3}, {"Second", nullptr, 0x20, 1}}, {}, {}};
+    spec.placed = {{{0, 0, 1, 0}, 0, 5, 4}, {{0, 1, 1, 1}, 1, 5, 1}, {{0, 2, 1, 2}, 1, 6, 5}, {{0, 3, 1, 3}, 1, 0}};
+    Write(path, spec);
+    ASSERT_EQ(Import(path), TRUE);
+    const std::vector<GroupSeen> groups = TopGroups();
+    ASSERT_EQ(groups.size(), 2u);
+    ASSERT_EQ(groups[0].members.size(), 2u);
+    EXPECT_EQ(groups[0].members[0].at(0).second, 0.0);
+    EXPECT_EQ(groups[0].members[1].at(0).second, 1.0);
+    EXPECT_EQ(groups[0].layer, LayerId("First"));
+    EXPECT_EQ(groups[0].pen, RGB(255, 255, 0));
+    ASSERT_EQ(groups[1].members.size(), 1u);
+    EXPECT_EQ(groups[1].members[0].at(0).second, 2.0);
+    EXPECT_EQ(groups[1].layer, LayerId("Second"));
+    EXPECT_EQ(groups[1].pen, RGB(255, 0, 255));
+    // Two groups and the line of no group.
+    EXPECT_EQ(Count(), 3);
+}
+
+// The first view's turn turns the whole drawing the other way about the view's origin, and the
+// importer reports that turn and its centre.
+TEST_F(DgnImport, AViewsTurnTurnsTheDrawingAboutItsOrigin)
+{
+    const std::string path = Scratch("turned_view.dgn");
+    DesignFileSpec spec{{{"L", nullptr, 0x20}}, {{10, 10, 20, 10}}, {}};
+    spec.view = {10, 10, 100, 100};
+    spec.viewDegrees = 30;
+    Write(path, spec);
+    ASSERT_EQ(Import(path), TRUE);
+    const double a = 30 * 3.14159265358979323846 / 180;
+    EXPECT_NEAR(importer->GetRotation(), -a, 1e-6);
+    EXPECT_NEAR(importer->GetBase().x, 10, 1e-9);
+    EXPECT_NEAR(importer->GetBase().y, 10, 1e-9);
+    std::vector<std::vector<std::pair<double, double>>> lines;
+    ForEach(drawing, [&](IShape* shape) { lines.push_back(PointsOf(shape)); });
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].size(), 2u);
+    EXPECT_NEAR(lines[0][0].first, 10, 1e-4);
+    EXPECT_NEAR(lines[0][0].second, 10, 1e-4);
+    EXPECT_NEAR(lines[0][1].first, 10 + 10 * std::cos(a), 1e-4);
+    EXPECT_NEAR(lines[0][1].second, 10 - 10 * std::sin(a), 1e-4);
+}
+
+// An attachment turned a quarter and scaled 2 places the attached file's line from (0, 0) to
+// (5, 5) from its offset (100, 200) to (90, 210).
+TEST_F(DgnImport, AnAttachmentsTurnAndScalePlaceItsContent)
+{
+    const std::string main = Scratch("turning.dgn"), ref = Scratch("turned.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    spec.attachAt = {100, 200};
+    spec.attachDegrees = 90;
+    spec.attachScale = 2;
+    Write(main, spec);
+    ASSERT_EQ(Import(main), TRUE);
+    const std::vector<GroupSeen> groups = TopGroups();
+    ASSERT_EQ(groups.size(), 1u);
+    ASSERT_EQ(groups[0].members.size(), 1u);
+    const auto& line = groups[0].members[0];
+    ASSERT_EQ(line.size(), 2u);
+    EXPECT_NEAR(line[0].first, 100, 1e-4);
+    EXPECT_NEAR(line[0].second, 200, 1e-4);
+    EXPECT_NEAR(line[1].first, 90, 1e-4);
+    EXPECT_NEAR(line[1].second, 210, 1e-4);
+}
+
+// The attachment's level mask for view 0 hides the attached file's levels it switches off; the
+// attaching file's own layers keep their flags.
+TEST_F(DgnImport, AnAttachmentsMaskHidesItsLevels)
+{
+    const std::string main = Scratch("masking.dgn"), ref = Scratch("masked.dgn");
+    Write(ref, {{{"A", nullptr, 0x20}, {"B", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
+    DesignFileSpec spec{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    spec.attachHides = {1};
+    Write(main, spec);
+    ASSERT_EQ(Import(main), TRUE);
+    const auto layers = Layers();
+    ASSERT_EQ(layers.count("masked.dgn_A"), 1u);
+    ASSERT_EQ(layers.count("masked.dgn_B"), 1u);
+    EXPECT_TRUE(layers.at("masked.dgn_A"));
+    EXPECT_FALSE(layers.at("masked.dgn_B"));
+    EXPECT_TRUE(layers.at("X"));
+    EXPECT_TRUE(layers.at("Y"));
+}
+
+// The first view's level mask hides the levels it switches off; the others keep their flags.
+TEST_F(DgnImport, TheFirstViewsMaskHidesItsLevels)
+{
+    const std::string path = Scratch("view_masked.dgn");
+    DesignFileSpec spec{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}, {"Z", nullptr, 0x20}}, {{0, 0, 10, 10}}, {}};
+    spec.viewHides = {1};
+    Write(path, spec);
+    ASSERT_EQ(Import(path), TRUE);
+    const auto layers = Layers();
+    ASSERT_EQ(layers.count("Y"), 1u);
+    EXPECT_TRUE(layers.at("X"));
+    EXPECT_FALSE(layers.at("Y"));
+    EXPECT_TRUE(layers.at("Z"));
+}
+
+// In a window, a file's first view that is on gives what is shown after the import, also when it
+// lies off the drawing; a file that attaches another file is shown whole.
+TEST(DgnImportHosted, AfterAnAttachmentTheWholeDrawingIsShown)
+{
+    ASSERT_EQ(OleInitialize(nullptr), S_OK);
+    ASSERT_TRUE(hosttest::Atl().init && hosttest::Atl().getControl) << "atl.dll with AtlAxWinInit and AtlAxGetControl";
+    {
+        Module dll{"dgn"};
+        ASSERT_TRUE(dll.Loaded());
+        const std::string ref = Scratch("zoom_ref.dgn"), attaching = Scratch("zoom_attaching.dgn");
+        Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 50, 50}}, {}});
+        DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 100, 100}}, {}};
+        // Within the reach the control allows a zoom (ten times the drawing's limits).
+        spec.view = {300, 300, 10, 10};
+        spec.attachments = {ref};
+        Write(attaching, spec);
+        const std::string plain = Scratch("zoom_plain.dgn");
+        spec.attachments.clear();
+        Write(plain, spec);
+        for (const std::string& path : {plain, attaching}) {
+            const bool attached = path == attaching;
+            HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
+            HWND ax = CreateWindowExW(0, L"AtlAxWin", L"YVEX.YVEXControl", WS_CHILD | WS_VISIBLE, 10, 20, 320, 240, top, nullptr,
+                                      nullptr, nullptr);
+            ASSERT_NE(ax, nullptr);
+            hosttest::PumpMessages();
+            IUnknown* unknown = nullptr;
+            ASSERT_EQ(hosttest::Atl().getControl(ax, &unknown), S_OK);
+            IYVEXControl* control = nullptr;
+            ASSERT_EQ(unknown->QueryInterface(IID_IYVEXControl, reinterpret_cast<void**>(&control)), S_OK);
+            unknown->Release();
+            HWND window = nullptr;
+            IOleWindow* ole = nullptr;
+            ASSERT_EQ(control->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(&ole)), S_OK);
+            ASSERT_EQ(ole->GetWindow(&window), S_OK);
+            ole->Release();
+            RECT client = {};
+            GetClientRect(window, &client);
+
+            Importer* importer = Create(dll.Entry<StdImporterFactory>("_GetDGNImport@12"), control, nullptr, nullptr);
+            ASSERT_NE(importer, nullptr);
+            EXPECT_EQ(importer->Import(Text(path.c_str()), 0, 0), TRUE);
+            dll.Entry<ImporterRelease>("_ReleaseDGNImport@4")(importer);
+            hosttest::PumpMessages();
+            auto shown = [&](float x, float y) {
+                Check(control->WCStoDP(&x, &y), "WCStoDP");
+                return x >= client.left && x <= client.right && y >= client.top && y <= client.bottom;
+            };
+            EXPECT_EQ(shown(0, 0), attached) << path;
+            EXPECT_EQ(shown(100, 100), attached) << path;
+            EXPECT_EQ(shown(305, 305), !attached) << path;
+            control->Release();
+            DestroyWindow(top);
+            hosttest::PumpMessages();
+        }
+    }
+    OleUninitialize();
 }
 
 } // namespace

@@ -29,6 +29,24 @@ struct DimensionPoint {
 };
 static_assert(sizeof(DimensionPoint) == 48, "the record's point layout");
 
+// Body offsets the drawing and the tests name.
+enum DimensionBodyOffsets : std::uint32_t {
+    kDimLeadWord = 24,
+    kDimKind = 29,
+    kDimPointCount = 31,
+    kDimTextWidth = 48,
+    kDimTextHeight = 56,
+    kDimFontOrColor = 68,
+    kDimWitnessOffset = 88,
+    kDimWitnessExtension = 96,
+    kDimTerminatorHeight = 128,
+    kDimTerminatorWidth = 136,
+    kDimStackOffset = 144,
+    kDimCentreSize = 152,
+    kDimOptionFlags = 160,
+    kDimRotation = 168,
+};
+
 class IDimensionElement : public IBodyGraphicElement {
 public:
     static constexpr std::uint32_t kBodyBytes = 200;
@@ -44,6 +62,9 @@ public:
     void Touch() override;
 
     std::uint8_t GetDimensionKind() const { return m_body[29]; }
+    // The 32-bit word after the body's three leading doubles (offset 24; a V7 record's word at
+    // 44). The importer takes only dimensions that leave it 0.
+    std::uint32_t GetLeadWord() const { return BodyU32(kDimLeadWord); }
     // The 200-byte body as the V8 record holds it.
     std::uint8_t* GetBodyData() { return m_body; }
     DimensionPoint* GetPointItem(std::uint32_t i) const;
@@ -100,23 +121,6 @@ public:
 
 protected:
     IDimensionElement* NewEmpty(CDesignFile* file) const override { return new CDimensionElement3d(file); }
-};
-
-// Body offsets the drawing and the tests name.
-enum DimensionBodyOffsets : std::uint32_t {
-    kDimKind = 29,
-    kDimPointCount = 31,
-    kDimTextWidth = 48,
-    kDimTextHeight = 56,
-    kDimFontOrColor = 68,
-    kDimWitnessOffset = 88,
-    kDimWitnessExtension = 96,
-    kDimTerminatorHeight = 128,
-    kDimTerminatorWidth = 136,
-    kDimStackOffset = 144,
-    kDimCentreSize = 152,
-    kDimOptionFlags = 160,
-    kDimRotation = 168,
 };
 
 } // namespace dgn

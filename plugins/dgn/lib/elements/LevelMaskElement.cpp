@@ -76,6 +76,11 @@ std::uint32_t CLevelMaskElement::FixedBytes() const { return kHeadBytes + BytesO
 std::uint16_t* CLevelMaskElement::GetMaskData() { return &m_maskVersion; }
 std::uint16_t CLevelMaskElement::GetViewNumber() const { return m_viewNumber; }
 
+LevelMaskHeader CLevelMaskElement::GetMaskHeader() const
+{
+    return {m_maskVersion, m_reserved2, m_reserved3, m_viewNumber, m_attachmentId, m_bitCount};
+}
+
 bool CLevelMaskElement::ReadFixed(const std::uint8_t* b, std::uint32_t available)
 {
     if (available < kHeadBytes)

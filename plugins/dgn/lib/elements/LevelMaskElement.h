@@ -6,6 +6,18 @@
 
 namespace dgn {
 
+// The fields of a mask's record before its bits.
+struct LevelMaskHeader {
+    // The mask's kind (its version word).
+    std::uint16_t kind;
+    std::uint16_t reserved2;
+    std::uint16_t reserved3;
+    std::uint16_t viewNumber;
+    std::uint64_t attachmentId;
+    // The header's 32-bit value: the number of levels the mask covers.
+    std::uint32_t bitCount;
+};
+
 class CLevelMaskElement : public CFixedBodyElement, public ILevelFilter {
 public:
     // Non-model, no bits.
@@ -26,6 +38,9 @@ public:
     // Where the version, the two reserved words and the view number follow each other.
     virtual std::uint16_t* GetMaskData();
     virtual std::uint16_t GetViewNumber() const;
+    LevelMaskHeader GetMaskHeader() const;
+    // Masks made here are of kind 0.
+    void SetMaskKind(std::uint16_t kind) { m_maskVersion = kind; }
     // The view number and bitCount levels from bits (copied); false when memory runs out.
     bool SetMask(std::uint16_t viewNumber, std::uint32_t bitCount, const std::uint8_t* bits);
     // True for level 0, levels past the bit count, and without bits.

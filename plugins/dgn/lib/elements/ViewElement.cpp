@@ -19,6 +19,7 @@ constexpr std::uint32_t kScreenOriginAt = 76;
 constexpr std::uint32_t kScreenSizeAt = 92;
 constexpr std::uint32_t kOriginAt = 108;
 constexpr std::uint32_t kDeltaAt = 132;
+constexpr std::uint32_t kWordsAt = 204;
 constexpr std::uint32_t kFlagsAt = 212;
 constexpr std::uint32_t kWord1At = 216;
 constexpr std::uint32_t kValidAt = 226;
@@ -68,6 +69,8 @@ void CViewElement::SetViewFlags(std::uint32_t flags) { StoreU32(m_data + kFlagsA
 std::int32_t CViewElement::GetColorIndex() const { return static_cast<std::int32_t>(LoadU32(m_data + kWord1At)); }
 void CViewElement::SetColorIndex(std::int32_t color) { StoreU32(m_data + kWord1At, static_cast<std::uint32_t>(color)); }
 void CViewElement::SetOnWord(std::uint16_t word) { StoreU16(m_data + kValidAt, word); }
+std::uint16_t CViewElement::GetWordAfterExtent() const { return LoadU16(m_data + kWordsAt); }
+void CViewElement::SetWordAfterExtent(std::uint16_t word) { StoreU16(m_data + kWordsAt, word); }
 
 void CViewElement::SetRotation2d(double c, double s)
 {

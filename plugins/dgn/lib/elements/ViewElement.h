@@ -56,6 +56,11 @@ public:
     void SetOriginAndDelta2d(double originX, double originY, double deltaX, double deltaY);
     // The on-test: a valid view flagged as shown (kViewVisible).
     bool IsViewOn() const;
+    // The first of the four 16-bit words that follow the view's extent block (the minimum
+    // corner, the extent, the five further doubles and the 8-byte value). The importer takes a
+    // view's level mask only while it is 0.
+    std::uint16_t GetWordAfterExtent() const;
+    void SetWordAfterExtent(std::uint16_t word);
     // The view's fields; false (out untouched) for a view flagged as invalid.
     bool GetViewRecord(ViewFields* out) const;
     // What the V7 file header sets.

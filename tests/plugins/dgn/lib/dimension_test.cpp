@@ -157,6 +157,8 @@ TEST_F(DimensionTest, V7RecordGivesIntegerPointsTextAndAV8Body)
         EXPECT_EQ(TextOf(d->GetTextArray()), "12.5");
         const std::uint8_t* body = d->GetBodyData();
         EXPECT_EQ(body[kDimKind], 1);
+        // The V7 word at 44 is the word after the three leading doubles.
+        EXPECT_EQ(d->GetLeadWord(), 0x34u);
         EXPECT_EQ(LoadF64(body + kDimTextHeight), 40.0);
         EXPECT_EQ(LoadU32(body + 36), 5u);
         EXPECT_EQ(LoadU32(body + 40), 3u);
@@ -222,6 +224,8 @@ TEST_F(DimensionTest, V8RecordsRoundTripByteExact)
         ASSERT_TRUE(d->ReadV8(&cursor, static_cast<std::uint32_t>(record.size())));
         EXPECT_EQ(d->PointCount(), 2u);
         EXPECT_EQ(d->GetTextArray()->Count(), 6u);
+        // Body bytes 24-27 (25 to 28 counting from 1), little-endian.
+        EXPECT_EQ(d->GetLeadWord(), 0x1C1B1A19u);
         EXPECT_EQ(WriteElement(*d), record);
         // The copy has an ID of its own (bytes 20-27).
         std::unique_ptr<IElement> copy(d->Clone(file, false));

@@ -675,11 +675,35 @@ TEST_F(FileElementTest, ImporterReadsLevelViewMaskAndAttachmentFields)
     EXPECT_EQ(record.rotation[1], 1.0);
     EXPECT_EQ(record.rotation[3], -1.0);
 
+    // The first 16-bit word after the view's extent block (record body offset 208): 0 in a new
+    // view, as the record holds it in a read one.
+    EXPECT_EQ(view->GetWordAfterExtent(), 0);
+    Bytes worded = ViewRecord(0, 1, 0x80);
+    worded[kV8HeaderBytes + 208] = 0x34;
+    worded[kV8HeaderBytes + 209] = 0x12;
+    auto* read = dynamic_cast<CViewElement*>(ReadRecord(file, worded));
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->GetWordAfterExtent(), 0x1234);
+    read->SetWordAfterExtent(7);
+    EXPECT_EQ(read->GetWordAfterExtent(), 7);
+    EXPECT_EQ(Written(read)[kV8HeaderBytes + 208], 7);
+
     // A view's own mask counts 1; two masks under one view count 2 each; a loose mask 1.
-    auto* loose = dynamic_cast<CLevelMaskElement*>(ReadRecord(file, LevelMaskRecord(0, 16, {0x01, 0x00})));
+    auto* loose = dynamic_cast<CLevelMaskElement*>(ReadRecord(file, LevelMaskRecord(3, 16, {0x01, 0x00})));
     ASSERT_NE(loose, nullptr);
     EXPECT_EQ(loose->GetMaskCount(), 1u);
+    // Its header: the kind (version word) 1, the view, the number of levels.
+    LevelMaskHeader header = loose->GetMaskHeader();
+    EXPECT_EQ(header.kind, 1);
+    EXPECT_EQ(header.viewNumber, 3);
+    EXPECT_EQ(header.bitCount, 16u);
     auto* first = CLevelMaskElement::Create(file, 0, 0, 16, nullptr);
+    header = first->GetMaskHeader();
+    EXPECT_EQ(header.kind, 0);
+    EXPECT_EQ(header.bitCount, 0u);
+    first->SetMaskKind(5);
+    EXPECT_EQ(first->GetMaskHeader().kind, 5);
+    EXPECT_EQ(Written(first)[kV8HeaderBytes], 5);
     view->AddChild(first);
     EXPECT_EQ(first->GetMaskCount(), 1u);
     EXPECT_EQ(view->GetLevelMask(), first);
