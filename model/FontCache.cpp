@@ -57,6 +57,29 @@ CFontCache::CFontEntry* CFontCache::FindOrAdd(const LOGFONTA& lf, int* id)
             return entry.second.get();
         }
     }
+    return AddNext(lf, id);
+}
+
+CFontCache::CFontEntry* CFontCache::FindOrAddExact(const LOGFONTA& lf, int* id)
+{
+    for (const auto& entry : m_entries) {
+        const LOGFONTA& e = entry.second->m_logFont;
+        if (e.lfHeight == lf.lfHeight && e.lfWidth == lf.lfWidth && e.lfEscapement == lf.lfEscapement &&
+            e.lfOrientation == lf.lfOrientation && e.lfWeight == lf.lfWeight && e.lfItalic == lf.lfItalic &&
+            e.lfUnderline == lf.lfUnderline && e.lfStrikeOut == lf.lfStrikeOut && e.lfCharSet == lf.lfCharSet &&
+            e.lfOutPrecision == lf.lfOutPrecision && e.lfClipPrecision == lf.lfClipPrecision &&
+            e.lfQuality == lf.lfQuality && e.lfPitchAndFamily == lf.lfPitchAndFamily &&
+            std::strncmp(e.lfFaceName, lf.lfFaceName, LF_FACESIZE) == 0) {
+            if (id)
+                *id = entry.first;
+            return entry.second.get();
+        }
+    }
+    return AddNext(lf, id);
+}
+
+CFontCache::CFontEntry* CFontCache::AddNext(const LOGFONTA& lf, int* id)
+{
     const int added = AddFont(m_lastId + 1, lf, true);
     if (!added)
         return nullptr;

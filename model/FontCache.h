@@ -30,6 +30,10 @@ public:
     // it cannot be added). An all-zero description asks for the default font: the first entry,
     // which the description itself becomes while the cache is empty. The entry's ID goes to *id.
     CFontEntry* FindOrAdd(const LOGFONTA& lf, int* id = nullptr);
+    // The entry that describes exactly this font (every field equal, the face name as a string),
+    // else a new one. Texts measure and draw with it: the tolerant match would hand a text a font
+    // of another size (a height or width of 0 matches any), and its layout would follow that.
+    CFontEntry* FindOrAddExact(const LOGFONTA& lf, int* id = nullptr);
     // A new entry (use count 0, no font) under id; 0 when the ID is taken, else id. With
     // updateLastId the highest ID given out follows.
     int AddFont(int id, const LOGFONTA& lf, bool updateLastId);
@@ -39,6 +43,9 @@ public:
     int GetCount() const { return static_cast<int>(m_entries.size()); }
 
 private:
+    // A new entry under the next ID (null when it cannot be added).
+    CFontEntry* AddNext(const LOGFONTA& lf, int* id);
+
     std::map<int, std::unique_ptr<CFontEntry>> m_entries;
     int m_lastId = 0;
 };

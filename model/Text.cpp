@@ -384,8 +384,10 @@ HRESULT CText::Scale(float xc, float yc, float kx, float ky, std::set<int>* visi
     float sx = kx, sy = ky;
     if (!force && ApplyScaleProtection(&sx, &sy))
         return E_ACCESSDENIED;
-    if (m_type != ttRTF && !m_text.empty() && m_width == 0.0f)
-        MeasurePlainWidth();
+    if (m_type != ttRTF && !m_text.empty() && m_width == 0.0f) {
+        SetDirty();
+        RecalcExtent();
+    }
     const double oldWidth = m_width, oldHeight = m_height;
     double width = oldWidth, height = oldHeight, angle = 0.0;
     if (!ScaleRotatedExtent(m_rotation * kDegreesToRadians, sx, sy, &width, &height, &angle) ||

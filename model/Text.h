@@ -97,6 +97,8 @@ public:
     void BuildLogFont(LOGFONTA& font, bool forMeasuring);
     // The font of m_logFont from the control's font cache, made on first use.
     HFONT GetCachedFont();
+    // The font of exactly this description from the control's font cache, made on first use.
+    HFONT CachedFontFor(const LOGFONTA& lf);
     // Measures a stale plain text; 1 when the layout is current.
     int RecalcExtent();
     // The text drawn into a new metafile, or null.
@@ -203,11 +205,12 @@ public:
 
 private:
     const CPointRecord* Anchor() const;
-    // The plain text's width from its font when it has none yet (for scaling).
-    void MeasurePlainWidth();
-    // The world-to-device scale of measuring: logical units per world unit over logical units
-    // per pixel.
-    double MeasuringScale() const;
+    // The view's pixels per world unit: logical units per world unit over logical units per
+    // pixel (1 without a control).
+    double ViewScale() const;
+    // The pixels per world unit a plain text is laid out at: its height made a fixed number of
+    // pixels, whatever the view; 0 for a text without a height.
+    double LayoutScale() const;
     int DrawRtf(CDrawContext& context, const POINT& anchor, SIZE deviceSize);
     int FlipByHalfTurn(std::set<int>* visited, const float* axis, bool vertical);
     HRESULT ReadMtext(CDxfFile& dxf);

@@ -297,7 +297,7 @@ int CText::Draw(CDrawContext& context)
         if (device.cy < 3 && device.cx < 20)
             return 1;
         long length = (m_width == 0.0f && m_type != ttRTF) ? m_deviceWidth
-                                                           : std::lround(MeasuringScale() * std::fabs(m_width));
+                                                           : std::lround(ViewScale() * std::fabs(m_width));
         const long narrow = static_cast<long>(2.0 * m_deviceWidth * m_xScale);
         if (m_deviceWidth > 0 && narrow < length)
             length = narrow;
@@ -309,7 +309,7 @@ int CText::Draw(CDrawContext& context)
         return 1;
     }
     if (m_type != ttRTF && m_width == 0.0f)
-        m_width = static_cast<float>(m_deviceWidth / MeasuringScale());
+        m_width = static_cast<float>(m_deviceWidth / ViewScale());
 
     CRealPoint frame[5];
     const bool haveFrame = GetTextFrame(frame);
@@ -409,8 +409,8 @@ int CText::DrawRtf(CDrawContext& context, const POINT& anchor, SIZE device)
     if (!MeasureRtf(textDc.Get(), &size, &lines) || size.cx <= 0 || size.cy <= 0)
         return 1;
     // Target pixels per world unit.
-    const double perWorld = MeasuringScale() * finerX;
-    const double perWorldY = MeasuringScale() * finerY;
+    const double perWorld = ViewScale() * finerX;
+    const double perWorldY = ViewScale() * finerY;
     // A rich text without a width yet takes the width it renders at.
     if (m_width == 0.0f) {
         m_width = static_cast<float>(size.cx / perWorld);

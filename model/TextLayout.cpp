@@ -2,9 +2,13 @@
 // its lines (tabs at every tenth column), the metafile the text is kept as between draws, and the
 // leader of labels and attributes.
 //
-// Measuring works in screen pixels: s is the view's pixels per world unit. The metafile works in
-// hundredths of a millimetre of the view (its world-to-logical scale times 10), so that playing
-// it into the drawing context's tenths of a millimetre is a plain copy.
+// Measuring works in screen pixels at a fixed size: the font is made kLayoutPixels high whatever
+// the text's height, and s is that size's pixels per world unit. A text's layout in world units
+// thus depends neither on the view (the zoom, a control that has no window yet) nor on whole
+// pixels: measured at the view's scale, a text below a pixel got a font of height 0, which is
+// the system's default size, and a width of that font's pixels over the tiny scale. The metafile
+// works in hundredths of a millimetre of the view (its world-to-logical scale times 10), so that
+// playing it into the drawing context's tenths of a millimetre is a plain copy.
 #include "model/Text.h"
 #include "model/DrawContext.h"
 #include "model/FontCache.h"
@@ -26,11 +30,19 @@ const double kMetafileUnitsPerLogical = 10.0;
 const double kWidthFactor = 0.876;
 // The pitch of the lines drawn, in text heights.
 const double kLinePitch = 1.4;
+// The height in pixels a text is measured at (its capitals'; the font's cell is 30 % more).
+const double kLayoutPixels = 100.0;
 
 long RoundHalfAway(double v) { return static_cast<long>(v < 0 ? std::ceil(v - 0.5) : std::floor(v + 0.5)); }
 } // namespace
 
-double CText::MeasuringScale() const
+double CText::LayoutScale() const
+{
+    const double height = std::fabs(m_height);
+    return height > 0.0 && std::isfinite(height) ? kLayoutPixels / height : 0.0;
+}
+
+double CText::ViewScale() const
 {
     if (!m_control)
         return 1.0;
@@ -42,9 +54,9 @@ void CText::BuildLogFont(LOGFONTA& lf, bool forMeasuring)
 {
     lf = LOGFONTA{};
     const double metafileScale = m_control ? m_control->GetCurrentViewport().GetScaleFactor() * kMetafileUnitsPerLogical : 1.0;
-    const double s = MeasuringScale();
+    const double s = LayoutScale();
     const double height = std::fabs(m_height);
-    const long h = forMeasuring ? static_cast<long>(height * s) : RoundHalfAway(height * metafileScale);
+    const long h = forMeasuring ? static_cast<long>(kLayoutPixels) : RoundHalfAway(height * metafileScale);
     // The text's height is its capitals': the character height is 30 % more.
     lf.lfHeight = -(h + RoundHalfAway(h * 0.3));
     if (!forMeasuring && m_longestLine != 0)
@@ -69,17 +81,19 @@ void CText::BuildLogFont(LOGFONTA& lf, bool forMeasuring)
     std::strncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
 }
 
-HFONT CText::GetCachedFont()
+HFONT CText::CachedFontFor(const LOGFONTA& lf)
 {
     if (!m_control)
         return nullptr;
-    CFontCache::CFontEntry* entry = m_control->GetFontCache().FindOrAdd(m_logFont);
+    CFontCache::CFontEntry* entry = m_control->GetFontCache().FindOrAddExact(lf);
     if (!entry)
         return nullptr;
     if (!entry->m_font)
         entry->m_font = CreateFontIndirectA(&entry->m_logFont);
     return entry->m_font;
 }
+
+HFONT CText::GetCachedFont() { return CachedFontFor(m_logFont); }
 
 int CText::RecalcExtent()
 {
@@ -88,10 +102,19 @@ int CText::RecalcExtent()
     m_dirty &= ~1;
     if (m_type == ttRTF)
         return 1;
-    // The layout changes: the metafile of the last one goes.
+    // The layout changes: the metafile of the last one goes, and what was derived from the
+    // extent (a group's grid, the drawing's kept extent) is stale.
     if (m_metafile) {
         DeleteEnhMetaFile(m_metafile);
         m_metafile = nullptr;
+    }
+    SetExtentCached(false);
+    const double layoutScale = LayoutScale();
+    if (layoutScale == 0.0) {
+        // No height: the text is its anchor.
+        m_width = m_lineGap = m_lineHeight = 0.0f;
+        m_deviceWidth = m_deviceHeight = 0;
+        return 1;
     }
     const LOGFONTA previous = m_logFont;
     BuildLogFont(m_logFont, true);
@@ -107,12 +130,13 @@ int CText::RecalcExtent()
     SIZE size{0, 0};
     if (!GetTextExtentPoint32A(screen.Get(), m_text.c_str(), static_cast<int>(m_text.size()), &size))
         return 0;
-    m_deviceWidth = size.cx;
-    m_deviceHeight = size.cy;
+    // The size on the view as it is now (greeking draws a line of it).
+    const double toView = ViewScale() / layoutScale;
+    m_deviceWidth = static_cast<int>(std::lround(size.cx * toView));
+    m_deviceHeight = static_cast<int>(std::lround(size.cy * toView));
     if (m_xScale == 0.0f)
         m_xScale = 1.0f;
     LayoutLines(screen.Get(), 2, 0, 0);
-    SetExtentCached(false);
     return 1;
 }
 
@@ -123,7 +147,7 @@ bool CText::LayoutLines(HDC dc, int flags, int x, int y)
     const bool measuring = (flags & 2) != 0, drawing = (flags & 1) != 0;
     if (measuring)
         m_width = 0.0f;
-    const double s = MeasuringScale();
+    const double s = LayoutScale() > 0.0 ? LayoutScale() : 1.0;
     const double xs = std::fabs(m_xScale);
     const double metafileScale = m_control ? m_control->GetCurrentViewport().GetScaleFactor() * kMetafileUnitsPerLogical : 1.0;
     const char* text = m_text.c_str();
@@ -186,27 +210,6 @@ bool CText::LayoutLines(HDC dc, int flags, int x, int y)
     return lastLineHasCharacters;
 }
 
-void CText::MeasurePlainWidth()
-{
-    if (!m_control)
-        return;
-    LOGFONTA lf;
-    BuildLogFont(lf, true);
-    CFontCache::CFontEntry* entry = m_control->GetFontCache().FindOrAdd(lf);
-    if (entry && !entry->m_font)
-        entry->m_font = CreateFontIndirectA(&entry->m_logFont);
-    HWND window = m_control->GetControlWindow();
-    ycom::WindowDC dc(GetDC(window));
-    if (!entry || !entry->m_font || !dc.Get())
-        return;
-    ycom::SelectGuard selected(dc.Get(), entry->m_font);
-    SIZE size{0, 0};
-    if (GetTextExtentPoint32A(dc.Get(), m_text.c_str(), static_cast<int>(m_text.size()), &size)) {
-        m_deviceWidth = size.cx;
-        m_width = static_cast<float>(size.cx / MeasuringScale());
-    }
-}
-
 HENHMETAFILE CText::RenderToMetafile()
 {
     if (!m_control)
@@ -214,10 +217,7 @@ HENHMETAFILE CText::RenderToMetafile()
     // The text unturned: the draw turns the picture about its corner.
     LOGFONTA lf;
     BuildLogFont(lf, false);
-    CFontCache::CFontEntry* entry = m_control->GetFontCache().FindOrAdd(lf);
-    if (entry && !entry->m_font)
-        entry->m_font = CreateFontIndirectA(&entry->m_logFont);
-    HFONT font = entry ? entry->m_font : nullptr;
+    HFONT font = CachedFontFor(lf);
     const double metafileScale = m_control->GetCurrentViewport().GetScaleFactor() * kMetafileUnitsPerLogical;
     HDC recorder = nullptr;
     RECT frame{0, 0, 0, 0};

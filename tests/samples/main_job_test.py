@@ -354,6 +354,32 @@ class MainJob(unittest.TestCase):
             else:
                 self.assertEqual(len(sites_named(name.rsplit(".", 1)[0])), 1)
 
+    def test_the_sample_design_file_comes_back_within_its_limits(self):
+        # The sample exported to a design file and imported into a fresh control: the importer
+        # sets the draft limits from the drawing's extent, texts included, and the picture zoomed
+        # to the whole drawing shows it filling the picture, not a speck in a corner.
+        code, stdout, stderr = run_host(self.out("design-export"))
+        self.assertEqual(code, 0, stdout + stderr)
+        design = os.path.join(self.work.name, "Sample design.dgn")
+        with open(os.path.join(self.out("design-export"), "sample.dgn"), "rb") as source, open(design, "wb") as f:
+            f.write(source.read())
+        out_dir = self.out("design-import")
+        code, stdout, stderr = run_host(out_dir, windows_path(design))
+        self.assertEqual(code, 0, stdout + stderr)
+        self.assertRegex(stdout, r"import through the dgn plug-in\s+\d+\.\d+ s  .*text")
+        self.check_outputs(out_dir)
+        with sqlite3.connect(default_database()) as db:
+            rows = db.execute("select DraftLeft, DraftTop, DraftRight, DraftBottom from Sites where Name = ?",
+                              ("Sample design",)).fetchall()
+        self.assertEqual(len(rows), 1)
+        left, top, right, bottom = rows[0]
+        # The sample spans about 285 units across and 120 up (its lines, circles, references,
+        # picture and texts), in whatever unit the import chose.
+        width, height = right - left, abs(top - bottom)
+        self.assertGreater(height, 0, rows[0])
+        self.assertGreater(width / height, 1.8, rows[0])
+        self.assertLess(width / height, 3.2, rows[0])
+
     def test_a_damaged_file_fails_and_leaves_the_stored_site(self):
         code, stdout, stderr = run_host(self.out("before"))
         self.assertEqual(code, 0, stdout + stderr)
