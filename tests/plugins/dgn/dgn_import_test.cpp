@@ -68,7 +68,7 @@ struct Level {
     std::int32_t colour = 0;
 };
 
-// A line on a level (by its place in the spec's levels), in a graphic group (0: none).
+// A line on a level (by its place in the content's levels), in a graphic group (0: none).
 struct PlacedLine {
     std::array<double, 4> at;
     std::size_t level;
@@ -79,7 +79,7 @@ struct PlacedLine {
 // A 2-D V8 design file of the library: one master unit (metres) a design unit, a sub-unit ratio
 // (3 a metre unless given: no unit fits it exactly), the levels given, lines (x0, y0, x1, y1) on
 // the last level, and attachments of the files named.
-struct DesignFileSpec {
+struct DesignFileContent {
     std::vector<Level> levels;
     std::vector<std::array<double, 4>> lines;
     std::vector<std::string> attachments;
@@ -103,7 +103,7 @@ struct DesignFileSpec {
     std::vector<PlacedLine> placed;
 };
 
-void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std::uint32_t>* levelNumbers = nullptr)
+void Write(const std::string& path, const DesignFileContent& content, std::vector<std::uint32_t>* levelNumbers = nullptr)
 {
     ASSERT_TRUE(dgn::InitializeLibrary(dgn::kLibraryVersion, 0));
     dgn::CDesignFile* file = dgn::CDesignFile::CreateNew(path.c_str());
@@ -111,13 +111,13 @@ void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std:
     dgn::CApplicationElement* model = file->GetModel(0);
     ASSERT_NE(model, nullptr);
     model->SetMasterUnitsRatio(1.0, 1.0);
-    model->SetSubUnitsRatio(spec.subPerMetre, 1.0);
+    model->SetSubUnitsRatio(content.subPerMetre, 1.0);
     model->SetStorageUnitsRatio(1.0, 1.0);
     model->SetUorScale(1.0);
     model->Touch();
     std::uint32_t lastLevel = 0;
     std::vector<std::uint32_t> numbers;
-    for (const Level& l : spec.levels) {
+    for (const Level& l : content.levels) {
         dgn::CLevelEntry* level = dgn::CLevelEntry::Create(file, 0);
         level->SetName(l.name);
         if (l.description)
@@ -131,7 +131,7 @@ void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std:
     }
     if (levelNumbers)
         *levelNumbers = numbers;
-    for (const PlacedLine& l : spec.placed) {
+    for (const PlacedLine& l : content.placed) {
         auto* line = static_cast<dgn::CLineElement2d*>(dgn::PlaceNewElement(new dgn::CLineElement2d(file), file, 0));
         line->GetGeometry()[0] = {l.at[0], l.at[1]};
         line->GetGeometry()[1] = {l.at[2], l.at[3]};
@@ -140,31 +140,31 @@ void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std:
         line->SetGraphicGroup(l.group);
         line->Touch();
     }
-    for (const auto& l : spec.lines) {
+    for (const auto& l : content.lines) {
         auto* line = static_cast<dgn::CLineElement2d*>(dgn::PlaceNewElement(new dgn::CLineElement2d(file), file, 0));
         line->GetGeometry()[0] = {l[0], l[1]};
         line->GetGeometry()[1] = {l[2], l[3]};
         line->SetLevel(static_cast<std::int32_t>(lastLevel));
         line->Touch();
     }
-    for (const std::string& other : spec.attachments) {
+    for (const std::string& other : content.attachments) {
         auto* ref = static_cast<dgn::CReferenceAttachment*>(dgn::PlaceNewElement(new dgn::CReferenceAttachment(file), file, 0));
         ref->SetFileName(other.c_str());
         // The reference origin, in the attachment's body after its child count.
-        std::memcpy(ref->GetRefData() + 156, spec.attachAt.data(), sizeof spec.attachAt);
-        if (spec.attachDegrees != 0) {
+        std::memcpy(ref->GetRefData() + 156, content.attachAt.data(), sizeof content.attachAt);
+        if (content.attachDegrees != 0) {
             // The rotation, column by column from 180, a turn about z for row vectors (as the
             // library's transforms): its first row (c, s) is where the x axis goes.
-            const double a = spec.attachDegrees * 3.14159265358979323846 / 180;
+            const double a = content.attachDegrees * 3.14159265358979323846 / 180;
             const double turn[9] = {std::cos(a), -std::sin(a), 0, std::sin(a), std::cos(a), 0, 0, 0, 1};
             std::memcpy(ref->GetRefData() + 180, turn, sizeof turn);
         }
-        if (spec.attachScale != 0)
-            std::memcpy(ref->GetRefData() + 252, &spec.attachScale, sizeof spec.attachScale);
-        if (!spec.attachHides.empty()) {
+        if (content.attachScale != 0)
+            std::memcpy(ref->GetRefData() + 252, &content.attachScale, sizeof content.attachScale);
+        if (!content.attachHides.empty()) {
             // The attached file's levels are numbered as this file's (both are written here).
             std::uint8_t bits[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-            for (std::size_t hidden : spec.attachHides) {
+            for (std::size_t hidden : content.attachHides) {
                 const std::uint32_t bit = numbers.at(hidden) - 1;
                 bits[bit / 8] = static_cast<std::uint8_t>(bits[bit / 8] & ~(1u << (bit % 8)));
             }
@@ -174,28 +174,28 @@ void Write(const std::string& path, const DesignFileSpec& spec, std::vector<std:
         }
         ref->Touch();
     }
-    if (!spec.seedViewOn) {
+    if (!content.seedViewOn) {
         auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
         ASSERT_NE(view, nullptr);
         view->SetViewFlags(view->GetViewFlags() & ~dgn::kViewVisible);
         view->Touch();
     }
-    if (spec.view[2] != 0 || !spec.viewHides.empty()) {
+    if (content.view[2] != 0 || !content.viewHides.empty()) {
         // The file's own view 0 (a new file has eight views from its seed), else a new one.
         auto* view = dynamic_cast<dgn::CViewElement*>(file->FindView(0));
         if (!view)
             view = dgn::CViewElement::Create(file, 0);
-        if (spec.view[2] != 0) {
-            const double origin[3] = {spec.view[0], spec.view[1], 0}, delta[3] = {spec.view[2], spec.view[3], 0};
-            const double a = spec.viewDegrees * 3.14159265358979323846 / 180;
+        if (content.view[2] != 0) {
+            const double origin[3] = {content.view[0], content.view[1], 0}, delta[3] = {content.view[2], content.view[3], 0};
+            const double a = content.viewDegrees * 3.14159265358979323846 / 180;
             const double turn[9] = {std::cos(a), std::sin(a), 0, -std::sin(a), std::cos(a), 0, 0, 0, 1};
             view->SetFromV7(0, dgn::kViewVisible, origin, delta, turn, 1.0, 0);
         } else {
             view->SetViewFlags(view->GetViewFlags() | dgn::kViewVisible);
         }
-        if (!spec.viewHides.empty()) {
+        if (!content.viewHides.empty()) {
             std::uint8_t bits[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-            for (std::size_t hidden : spec.viewHides) {
+            for (std::size_t hidden : content.viewHides) {
                 const std::uint32_t bit = numbers.at(hidden) - 1;
                 bits[bit / 8] = static_cast<std::uint8_t>(bits[bit / 8] & ~(1u << (bit % 8)));
             }
@@ -441,9 +441,9 @@ TEST_F(DgnImport, LevelsBecomeLayersNamedAndShownByTheirFlags)
 {
     const std::string path = Scratch("levels.dgn");
     // With no view shown, the levels' flags alone decide (a shown view's mask would instead).
-    DesignFileSpec spec{{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}};
-    spec.seedViewOn = false;
-    Write(path, spec);
+    DesignFileContent content{{{"A", nullptr, 0x20}, {"A", "Walls", 0x4020}, {"", nullptr, 0}}, {{0, 0, 10, 10}}, {}};
+    content.seedViewOn = false;
+    Write(path, content);
     const VARIANT_BOOL limits = Limits();
     ASSERT_EQ(Import(path), TRUE);
     EXPECT_EQ(importer->GetState(), 0);
@@ -524,9 +524,9 @@ TEST_F(DgnImport, AttachedContentLiesWhereTheAttachmentPlacesIt)
 {
     const std::string main = Scratch("placing.dgn"), ref = Scratch("placed.dgn");
     Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
-    DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
-    spec.attachAt = {100, 200};
-    Write(main, spec);
+    DesignFileContent content{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    content.attachAt = {100, 200};
+    Write(main, content);
     ASSERT_EQ(Import(main), TRUE);
     ASSERT_EQ(Groups(), std::vector<std::string>{"placed.dgn"});
     std::vector<std::vector<std::pair<double, double>>> inside;
@@ -616,9 +616,9 @@ TEST_F(DgnImport, Ogr2ogrGeometryComesInWholeNearTheOrigin)
 TEST_F(DgnImport, AViewZoomTheControlRefusesIsLeftAlone)
 {
     const std::string path = Scratch("viewed.dgn");
-    DesignFileSpec spec{{{"L", nullptr, 0x20}}, {{0, 0, 100, 50}}, {}};
-    spec.view = {-10, -10, 120, 70};
-    Write(path, spec);
+    DesignFileContent content{{{"L", nullptr, 0x20}}, {{0, 0, 100, 50}}, {}};
+    content.view = {-10, -10, 120, 70};
+    Write(path, content);
     const VARIANT_BOOL limits = Limits();
     ASSERT_EQ(Import(path), TRUE);
     EXPECT_EQ(Count(), 1);
@@ -749,9 +749,9 @@ TEST_F(DgnImport, LayersTakeTheirLevelsColours)
 TEST_F(DgnImport, GraphicGroupsAreGatheredIntoGroups)
 {
     const std::string path = Scratch("grouped.dgn");
-    DesignFileSpec spec{{{"First", nullptr, 0x20, 3}, {"Second", nullptr, 0x20, 1}}, {}, {}};
-    spec.placed = {{{0, 0, 1, 0}, 0, 5, 4}, {{0, 1, 1, 1}, 1, 5, 1}, {{0, 2, 1, 2}, 1, 6, 5}, {{0, 3, 1, 3}, 1, 0}};
-    Write(path, spec);
+    DesignFileContent content{{{"First", nullptr, 0x20, 3}, {"Second", nullptr, 0x20, 1}}, {}, {}};
+    content.placed = {{{0, 0, 1, 0}, 0, 5, 4}, {{0, 1, 1, 1}, 1, 5, 1}, {{0, 2, 1, 2}, 1, 6, 5}, {{0, 3, 1, 3}, 1, 0}};
+    Write(path, content);
     ASSERT_EQ(Import(path), TRUE);
     const std::vector<GroupSeen> groups = TopGroups();
     ASSERT_EQ(groups.size(), 2u);
@@ -773,10 +773,10 @@ TEST_F(DgnImport, GraphicGroupsAreGatheredIntoGroups)
 TEST_F(DgnImport, AViewsTurnTurnsTheDrawingAboutItsOrigin)
 {
     const std::string path = Scratch("turned_view.dgn");
-    DesignFileSpec spec{{{"L", nullptr, 0x20}}, {{10, 10, 20, 10}}, {}};
-    spec.view = {10, 10, 100, 100};
-    spec.viewDegrees = 30;
-    Write(path, spec);
+    DesignFileContent content{{{"L", nullptr, 0x20}}, {{10, 10, 20, 10}}, {}};
+    content.view = {10, 10, 100, 100};
+    content.viewDegrees = 30;
+    Write(path, content);
     ASSERT_EQ(Import(path), TRUE);
     const double a = 30 * 3.14159265358979323846 / 180;
     EXPECT_NEAR(importer->GetRotation(), -a, 1e-6);
@@ -798,11 +798,11 @@ TEST_F(DgnImport, AnAttachmentsTurnAndScalePlaceItsContent)
 {
     const std::string main = Scratch("turning.dgn"), ref = Scratch("turned.dgn");
     Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
-    DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
-    spec.attachAt = {100, 200};
-    spec.attachDegrees = 90;
-    spec.attachScale = 2;
-    Write(main, spec);
+    DesignFileContent content{{{"B", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    content.attachAt = {100, 200};
+    content.attachDegrees = 90;
+    content.attachScale = 2;
+    Write(main, content);
     ASSERT_EQ(Import(main), TRUE);
     const std::vector<GroupSeen> groups = TopGroups();
     ASSERT_EQ(groups.size(), 1u);
@@ -821,9 +821,9 @@ TEST_F(DgnImport, AnAttachmentsMaskHidesItsLevels)
 {
     const std::string main = Scratch("masking.dgn"), ref = Scratch("masked.dgn");
     Write(ref, {{{"A", nullptr, 0x20}, {"B", nullptr, 0x20}}, {{0, 0, 5, 5}}, {}});
-    DesignFileSpec spec{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
-    spec.attachHides = {1};
-    Write(main, spec);
+    DesignFileContent content{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}}, {{0, 0, 10, 10}}, {ref}};
+    content.attachHides = {1};
+    Write(main, content);
     ASSERT_EQ(Import(main), TRUE);
     const auto layers = Layers();
     ASSERT_EQ(layers.count("masked.dgn_A"), 1u);
@@ -838,9 +838,9 @@ TEST_F(DgnImport, AnAttachmentsMaskHidesItsLevels)
 TEST_F(DgnImport, TheFirstViewsMaskHidesItsLevels)
 {
     const std::string path = Scratch("view_masked.dgn");
-    DesignFileSpec spec{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}, {"Z", nullptr, 0x20}}, {{0, 0, 10, 10}}, {}};
-    spec.viewHides = {1};
-    Write(path, spec);
+    DesignFileContent content{{{"X", nullptr, 0x20}, {"Y", nullptr, 0x20}, {"Z", nullptr, 0x20}}, {{0, 0, 10, 10}}, {}};
+    content.viewHides = {1};
+    Write(path, content);
     ASSERT_EQ(Import(path), TRUE);
     const auto layers = Layers();
     ASSERT_EQ(layers.count("Y"), 1u);
@@ -860,14 +860,14 @@ TEST(DgnImportHosted, AfterAnAttachmentTheWholeDrawingIsShown)
         ASSERT_TRUE(dll.Loaded());
         const std::string ref = Scratch("zoom_ref.dgn"), attaching = Scratch("zoom_attaching.dgn");
         Write(ref, {{{"A", nullptr, 0x20}}, {{0, 0, 50, 50}}, {}});
-        DesignFileSpec spec{{{"B", nullptr, 0x20}}, {{0, 0, 100, 100}}, {}};
+        DesignFileContent content{{{"B", nullptr, 0x20}}, {{0, 0, 100, 100}}, {}};
         // Within the reach the control allows a zoom (ten times the drawing's limits).
-        spec.view = {300, 300, 10, 10};
-        spec.attachments = {ref};
-        Write(attaching, spec);
+        content.view = {300, 300, 10, 10};
+        content.attachments = {ref};
+        Write(attaching, content);
         const std::string plain = Scratch("zoom_plain.dgn");
-        spec.attachments.clear();
-        Write(plain, spec);
+        content.attachments.clear();
+        Write(plain, content);
         for (const std::string& path : {plain, attaching}) {
             const bool attached = path == attaching;
             HWND top = CreateWindowExW(0, L"STATIC", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
