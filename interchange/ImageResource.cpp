@@ -692,6 +692,23 @@ HRESULT CImageResource::SaveToFile(const std::wstring& given, int format)
     return WriteToFile(L"", folder, name, extension, format);
 }
 
+HRESULT CImageResource::LoadContent(COdbcSession& session)
+{
+    if (m_databaseId <= 0)
+        return 1;
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadImageResource, {m_databaseId}));
+    COdbcRow row(session.Statement());
+    std::vector<BYTE> content;
+    bool read = false;
+    // The first row whose content comes whole ends the search.
+    while (!read && row.Fetch())
+        read = row.Bytes(3, content);
+    row.Finish();
+    if (read)
+        LoadFromBytes(content.size(), content.data());
+    return 0;
+}
+
 HRESULT CImageResource::Save(COdbcSession& session, int scenarioId, int force)
 {
     if (!force && m_databaseId > 0)

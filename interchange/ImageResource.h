@@ -121,6 +121,13 @@ public:
     // written over only with `force` (else 1). A new row takes the largest stored ID plus one.
     // A resource never named: "Wrong name.". 0 when written, else the failure.
     HRESULT Save(COdbcSession& session, int scenarioId, int force);
+    // Reads the picture of the resource's row and decodes it (a resource listed without its
+    // bytes). 1 at once without a database ID; 0 when read (IsLoaded tells whether it decoded);
+    // a database failure as it came.
+    HRESULT LoadContent(COdbcSession& session);
+    // Frees the picture and the draw handle; format, hash and size back to 0. Name, IDs and
+    // block stay, so LoadContent can read the picture again.
+    void Reset();
 
     int GetId() const { return m_resourceId; }
     void SetId(int id) { m_resourceId = id; }
@@ -150,8 +157,6 @@ public:
     void* CloneImage() const;
 
 private:
-    // Frees the picture and the draw handle; format, hash and size back to 0.
-    void Reset();
     void FreeDrawHandle();
     // Draw for a picture only OLE decoded.
     bool DrawPicture(HDC dc, const RECT& rect, const RECT* clip);

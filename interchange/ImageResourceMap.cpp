@@ -26,44 +26,19 @@ bool EndsInWmf(const std::wstring& path)
     return path.size() >= 3 && EqualNoCase(path.substr(path.size() - 3), L"wmf");
 }
 
-// A long binary column of the current row, read in pieces; NULL gives no bytes. False when the
-// driver fails.
-bool ReadBinaryColumn(SQLHSTMT statement, SQLUSMALLINT column, std::vector<BYTE>& bytes)
-{
-    bytes.clear();
-    std::vector<BYTE> piece(64 * 1024);
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN r = SQLGetData(statement, column, SQL_C_BINARY, piece.data(),
-                                       static_cast<SQLLEN>(piece.size()), &indicator);
-        if (r == SQL_NO_DATA)
-            return true;
-        if (!SQL_SUCCEEDED(r))
-            return false;
-        if (indicator == SQL_NULL_DATA)
-            return true;
-        const size_t got = indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(piece.size())
-                               ? piece.size()
-                               : static_cast<size_t>(indicator);
-        bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
-        if (r == SQL_SUCCESS)
-            return true;
-    }
-}
-
 // One row of `select imageResources.*`: database ID, content and name (columns 1, 3 and 4, read
-// in column order).
+// in column order); without `content` the picture's bytes stay in the table.
 struct StoredPicture
 {
     int databaseId = 0;
     std::vector<BYTE> content;
     std::string name;
 };
-bool ReadStoredPicture(COdbcRow& row, SQLHSTMT statement, StoredPicture& picture)
+bool ReadStoredPicture(COdbcRow& row, StoredPicture& picture, bool content = true)
 {
     picture.databaseId = row.Int(1);
     row.Int(2);
-    if (!ReadBinaryColumn(statement, 3, picture.content))
+    if (content && !row.Bytes(3, picture.content))
         return false;
     picture.name = row.Text(4, 256);
     return true;
@@ -218,11 +193,10 @@ HRESULT CImageResourceMap::LoadResource(COdbcSession& session, int databaseId, C
             return 0;
     }
     RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadImageResource, {databaseId}));
-    SQLHSTMT statement = session.Statement();
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     StoredPicture picture;
     const bool found = row.Fetch();
-    const bool read = found && ReadStoredPicture(row, statement, picture);
+    const bool read = found && ReadStoredPicture(row, picture);
     row.Finish();
     if (!found)
         return S_FALSE;
@@ -263,19 +237,19 @@ HRESULT CImageResourceMap::LoadAll(COdbcSession& session, int siteId)
                            ? session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadAllImageResources)
                            : session.Exec(CLSID_YVEXControl, ImageResourceSql::LoadSiteImageResources, {siteId, siteId});
     RETURN_IF_FAILED(hr);
-    SQLHSTMT statement = session.Statement();
-    COdbcRow row(statement);
+    COdbcRow row(session.Statement());
     HRESULT result = hr;
     while (row.Fetch()) {
         StoredPicture picture;
-        if (!ReadStoredPicture(row, statement, picture)) {
+        if (!ReadStoredPicture(row, picture, m_loadContent)) {
             result = E_FAIL;
             break;
         }
         auto loaded = std::make_unique<CImageResource>(picture.databaseId, picture.content.data(),
                                                        picture.content.size(), 2.0f, -1);
-        // A row whose picture we cannot decode leaves nothing behind.
-        if (!loaded->IsLoaded())
+        // A row whose picture we cannot decode leaves nothing behind. Without the content the
+        // resource stands for its row until its picture is read (LoadContent).
+        if (m_loadContent && !loaded->IsLoaded())
             continue;
         loaded->SetName(picture.name.c_str());
         loaded->SetDatabaseId(picture.databaseId);

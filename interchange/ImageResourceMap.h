@@ -122,6 +122,9 @@ public:
     bool SetError(int code, const char* message) const;
 
     int GetNextId() const { return m_nextId; }
+    // Whether LoadAll reads the pictures (on unless turned off): a catalogue that only lists the
+    // stored pictures leaves their bytes in the table until one is shown.
+    void SetLoadContent(bool load) { m_loadContent = load; }
     int GetCount() const { return static_cast<int>(m_resources.size()); }
     const std::map<int, std::unique_ptr<CImageResource>>& Resources() const { return m_resources; }
 
@@ -131,5 +134,6 @@ private:
     std::map<int, int> m_idRemap;
     int m_nextId = 1;
     int m_largestDatabaseId = 0;
+    bool m_loadContent = true;
     ErrorReporter m_reportError;
 };

@@ -172,6 +172,29 @@ std::string COdbcRow::LongText(SQLUSMALLINT column)
     return text;
 }
 
+bool COdbcRow::Bytes(SQLUSMALLINT column, std::vector<BYTE>& bytes)
+{
+    bytes.clear();
+    std::vector<BYTE> piece(64 * 1024);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN r = SQLGetData(m_statement, column, SQL_C_BINARY, piece.data(),
+                                       static_cast<SQLLEN>(piece.size()), &indicator);
+        if (r == SQL_NO_DATA)
+            return true;
+        if (!SQL_SUCCEEDED(r))
+            return false;
+        if (indicator == SQL_NULL_DATA)
+            return true;
+        const size_t got = indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(piece.size())
+                               ? piece.size()
+                               : static_cast<size_t>(indicator);
+        bytes.insert(bytes.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(got));
+        if (r == SQL_SUCCESS)
+            return true;
+    }
+}
+
 bool COdbcRow::IsNull(SQLUSMALLINT column)
 {
     if (!m_block.empty())

@@ -47,6 +47,9 @@ public:
     std::string Text(SQLUSMALLINT column, size_t capacity, const char* fallback = "");
     // The whole text however long, read in pieces.
     std::string LongText(SQLUSMALLINT column);
+    // A long binary column of the current row, read in pieces; NULL gives no bytes. False when
+    // the driver fails.
+    bool Bytes(SQLUSMALLINT column, std::vector<BYTE>& bytes);
     // Whether the column of the current row is NULL (it is read as text to find out).
     bool IsNull(SQLUSMALLINT column);
 

@@ -259,6 +259,8 @@ bool COptionsImagesPage::AppendCatalogueRows()
     COdbcSession session;
     if (m_control->ConnectOwnSession(session) != S_OK)
         return false;
+    // The list names the stored pictures; each is read when its row takes the focus.
+    m_catalogue->SetLoadContent(false);
     const HRESULT hr = m_catalogue->LoadAll(session, -1);
     session.Disconnect();
     if (FAILED(hr))
@@ -303,6 +305,24 @@ int COptionsImagesPage::AddImageRow(CImageResource* resource, bool select)
     if (select)
         ListView_SetItemState(m_list, row, LVIS_SELECTED, LVIS_SELECTED);
     return row;
+}
+
+void COptionsImagesPage::RefreshRowLook(int row)
+{
+    if (CListRowData* record = m_listView.GetRowData(row)) {
+        record->flags = RowFlags(RowResource(row));
+        ListView_RedrawItems(m_list, row, row);
+    }
+}
+
+void COptionsImagesPage::ReadStoredPicture(int row, CImageResource* resource)
+{
+    COdbcSession session;
+    if (m_control->ConnectOwnSession(session) != S_OK)
+        return;
+    resource->LoadContent(session);
+    session.Disconnect();
+    RefreshRowLook(row);
 }
 
 void COptionsImagesPage::SetRowResource(int row, CImageResource* resource)
@@ -384,19 +404,25 @@ void COptionsImagesPage::UpdateForRow(int row, bool focused)
 {
     CImageResource* resource = RowResource(row);
     const bool editable = IsEditingEnabled() && IsDrawingEditable();
-    const bool fromDrawing = resource && resource->GetOwner() == &m_control->GetImageResourceMap();
     if (focused) {
         Enable(IDC_IMAGES_DRAW, editable);
-        if (resource && !fromDrawing) {
-            // A picture of the table alone: it can be deleted from there, not saved again.
+        if (resource && !resource->IsLoaded() && HasDataSource()) {
+            // A picture listed from the table alone: it can be deleted from there, not saved
+            // again; its bytes are read now, for the preview and the size.
             Enable(IDC_IMAGES_SAVE_DB, false);
             Enable(IDC_IMAGES_DELETE, false);
             Enable(IDC_IMAGES_DELETE_DB, editable);
+            ReadStoredPicture(row, resource);
         } else {
             Enable(IDC_IMAGES_SAVE_DB, editable);
             Enable(IDC_IMAGES_DELETE_DB, false);
             Enable(IDC_IMAGES_DELETE, editable && resource && resource->GetId() != -1);
         }
+    } else if (resource && resource->GetDatabaseId() > 0 && resource->GetOwner() != &m_control->GetImageResourceMap()) {
+        // The table's picture is read again when its row comes back: the list holds no more
+        // than one decoded at a time.
+        resource->Reset();
+        RefreshRowLook(row);
     }
     // The block buttons; a block that has gone since is forgotten.
     if (resource && resource->GetBlockId() > 0 && !m_control->FindShape(resource->GetBlockId()))

@@ -126,6 +126,10 @@ private:
     std::vector<CImageResource*> ChosenResources(bool markWhenNone) const;
     int RowOf(const CImageResource* resource) const;
     void UpdateForRow(int row, bool focused);
+    // The row's looks again from its resource (whether its picture is loaded, whether stored).
+    void RefreshRowLook(int row);
+    // Reads a picture listed from the table (connect, LoadContent, disconnect).
+    void ReadStoredPicture(int row, CImageResource* resource);
     // A catalogue picture read into the drawing's map (the drawing's resource, null on failure);
     // its row then keys the drawing's resource.
     CImageResource* BringIntoDrawing(CImageResource* resource);

@@ -1016,4 +1016,72 @@ TEST_P(ImagesDatabase, TheRowsLooksFollowTheDatabase)
     EXPECT_EQ(broughtKey, control->GetImageResourceMap().FindByObjectId(tableId));
 }
 
+// The table's pictures are listed without their bytes: a row's picture is read when the row
+// takes the focus (for the preview and the size; the table's row can then only be deleted from
+// there) and dropped again when it loses the focus; the drawing's own pictures stay.
+TEST_P(ImagesDatabase, TheTablesPictureIsReadWhileItsRowHasTheFocus)
+{
+    const std::string local = Unique("focuslocal"), table = Unique("focustable");
+    CImageResource* mine = Load(NamedBmp(local, 3, 5));
+    CImageResource* theirs = Load(NamedBmp(table, 6, 4));
+    ASSERT_TRUE(mine && theirs);
+    EXPECT_EQ(mine->LoadContent(db), 1) << "a picture never stored has no row to read";
+    ASSERT_EQ(theirs->Save(db, 0, 1), S_OK);
+    const int tableId = theirs->GetDatabaseId();
+    ASSERT_EQ(control->GetImageResourceMap().Remove(theirs->GetId()), 1);
+    struct Seen
+    {
+        bool loaded, drawingLoaded, saveDb, deleteImage, deleteDb;
+        DWORD flags;
+        std::string width, height;
+    };
+    std::vector<Seen> seen;
+    RunSheet(OPTPAGE_IMAGESDLG, [&](DialogDriver& d) {
+        d.Do([&] {
+            ASSERT_GE(Row(table), 0);
+            auto look = [&] {
+                const CImageResource* listed = Key(table);
+                seen.push_back({listed && listed->IsLoaded(), mine->IsLoaded(), On(IDC_IMAGES_SAVE_DB),
+                                On(IDC_IMAGES_DELETE), On(IDC_IMAGES_DELETE_DB), Record(table)->flags,
+                                Text(Item(IDC_IMAGES_WIDTH)), Text(Item(IDC_IMAGES_HEIGHT))});
+            };
+            look();
+            Select({table});
+            look();
+            Select({local});
+            look();
+            Select({table});
+            look();
+        });
+    });
+    ExecRaw(db.hstmt, ("delete from imageResources where imageResourceID = " + std::to_string(tableId)).c_str());
+    ASSERT_EQ(seen.size(), 4u);
+    const DWORD listedOnly = CListRowData::kGreyRow;
+    // Listed, not yet shown: no picture, the grey look.
+    EXPECT_FALSE(seen[0].loaded);
+    EXPECT_EQ(seen[0].flags, listedOnly);
+    // Focused: read (the size edits show the 6 x 4 picture's size), only Delete from DB of the
+    // three.
+    for (const Seen& s : {seen[1], seen[3]}) {
+        EXPECT_TRUE(s.loaded);
+        EXPECT_EQ(s.flags, 0u);
+        EXPECT_FALSE(s.saveDb);
+        EXPECT_FALSE(s.deleteImage);
+        EXPECT_TRUE(s.deleteDb);
+        const double width = std::atof(s.width.c_str()), height = std::atof(s.height.c_str());
+        EXPECT_GT(height, 0.0) << s.height;
+        EXPECT_NEAR(width / (height > 0 ? height : 1), 1.5, 1e-3) << s.width << " x " << s.height;
+    }
+    EXPECT_EQ(seen[1].width, seen[3].width);
+    // The drawing's row focused: the table's picture dropped, the drawing's kept.
+    EXPECT_FALSE(seen[2].loaded);
+    EXPECT_EQ(seen[2].flags, listedOnly);
+    EXPECT_TRUE(seen[2].drawingLoaded);
+    EXPECT_TRUE(seen[2].saveDb);
+    EXPECT_TRUE(seen[2].deleteImage);
+    EXPECT_FALSE(seen[2].deleteDb);
+    EXPECT_NEAR(std::atof(seen[2].width.c_str()) / std::atof(seen[2].height.c_str()), 0.6, 1e-3)
+        << seen[2].width << " x " << seen[2].height;
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ImagesDatabase, testing::ValuesIn(AllTargets()), TargetName());
