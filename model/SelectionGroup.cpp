@@ -46,8 +46,13 @@ CSelectionGroup::AddBatch::AddBatch(CSelectionGroup* selection) : m_selection(se
 
 CSelectionGroup::AddBatch::~AddBatch()
 {
-    if (m_selection && --m_selection->m_batchDepth == 0)
+    if (m_selection && --m_selection->m_batchDepth == 0) {
         m_selection->m_index.reset();
+        if (m_selection->m_markPending) {
+            m_selection->m_markPending = false;
+            m_selection->SetSelected(true);
+        }
+    }
 }
 
 CSelectionGroup::CSelectionGroup(int id, CShapeHost* control) : CShapeIdGroup(id, control)
@@ -373,7 +378,10 @@ bool CSelectionGroup::SelectInRect(const CRealRect& rect, CShape* shape)
     if (FAILED(hr))
         return passed;
     if (b.left >= rect.left && b.right <= rect.right && b.top <= rect.top && b.bottom >= rect.bottom) {
-        SetSelected(true);
+        // The selection and what it lists are marked once, when the outermost batch closes: no
+        // listed shape lies inside another, so marking them again after each addition (which
+        // marks each added one itself) changes nothing until then.
+        m_markPending = true;
         AddChild(shape, nullptr, 0, false);
         passed = true;
     }

@@ -85,6 +85,8 @@ private:
     int AddIndexed(Index& index, CShape* child, int* outIndex);
 
     int m_batchDepth = 0;
+    // SelectInRect's marking of the selection and every listed shape, due when the batch closes.
+    bool m_markPending = false;
     std::unique_ptr<Index> m_index;
     int ChangeOrder(bool front, bool fire, bool skipReferenceParts);
     bool HoldsHatchFill(CShape* shape, int depth) const;

@@ -601,6 +601,17 @@ TEST(SelectionGroup, ABatchAddsAsTheScansDo)
         const std::vector<std::string> scanned = run(false);
         EXPECT_EQ(run(true), scanned) << sequence;
     }
+
+    // A rectangle's pick marks the selection and everything it lists (a listed group's members
+    // too) once it is done, as marking them after each shape did.
+    selection->Clear(false);
+    selection->SetSelected(false);
+    selection->AddChild(outer, nullptr, 0, false);
+    v->SetSelected(false);
+    EXPECT_TRUE(selection->SelectInRect(CRealRect(-1, 2, 2, -1), z));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{outer, z}));
+    EXPECT_TRUE(selection->HasState(CShape::stSelected));
+    EXPECT_TRUE(v->HasState(CShape::stSelected)) << "marked again through its listed group";
     selection->Clear(false);
 }
 
