@@ -41,6 +41,7 @@ void CYVEXControl::SelectAll()
     selection->Clear(false);
     CGroup* root = GetRootGroup();
     if (root && (root->GetShapeType() == stGroup || root->GetShapeType() == stReference)) {
+        CSelectionGroup::AddBatch batch(selection);
         for (int i = 0; i < root->GetShapeCount(); ++i)
             selection->AddChild(root->GetChildAt(i), nullptr, 0, false);
     } else if (root) {

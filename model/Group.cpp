@@ -277,6 +277,14 @@ bool CGroup::ContainsShapeId(int id, bool recursive)
     return false;
 }
 
+void CGroup::CollectContainedIds(bool recursive, std::vector<int>& ids)
+{
+    for (CShape* child : m_children) {
+        ids.push_back(child->GetId());
+        child->CollectContainedIds(recursive, ids);
+    }
+}
+
 bool CGroup::ContainsShape(CShape* shape)
 {
     if (!shape || !shape->IsGroup())

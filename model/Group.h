@@ -134,6 +134,7 @@ public:
     int GetClassShapeType() override;
     void GetCoClassId(CLSID* clsid) override;
     bool ContainsShapeId(int id, bool recursive) override;
+    void CollectContainedIds(bool recursive, std::vector<int>& ids) override;
     bool ContainsShape(CShape* shape) override;
     // A plain group inside the drawing, resized and dragged as one object.
     bool IsBlockContext() override;

@@ -119,15 +119,15 @@ int CGroup::Draw(CDrawContext& context)
         const bool known = grid && grid->GetBox(positions[k], &extent);
         if (cull && LiesOutside(child, area, known ? &extent : nullptr))
             continue;
-        // The grid's extent is the one the child's size check asks for, unless the child has
-        // members (whose references may count their attributes there, and the grid's not).
-        if (known && context.sizeCheck && child->GetShapeType() != stReference &&
-            !(child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0)) {
+        // The grid holds the extent the child's size check asks for (of a child with members the
+        // one without attributes): the members are not walked for it again.
+        CRealRect plain;
+        if (grid && context.sizeCheck && grid->GetPlainBox(positions[k], &plain)) {
             context.extentOf = child;
-            context.extentLeft = extent.left;
-            context.extentTop = extent.top;
-            context.extentRight = extent.right;
-            context.extentBottom = extent.bottom;
+            context.extentLeft = plain.left;
+            context.extentTop = plain.top;
+            context.extentRight = plain.right;
+            context.extentBottom = plain.bottom;
         }
         child->DrawInContext(context);
         context.extentOf = nullptr;
@@ -162,18 +162,43 @@ int CGroup::DrawOverlay(CDrawContext& context)
     const bool active = m_control && m_control->GetActiveGroupID() == m_id;
     if (!(IsBlock() || m_shapeType == stReference || IsBlockContext() || active))
         return 1;
-    GetBoundingRect(nullptr, nullptr, nullptr, nullptr);
+    // The extent taken here leaves the group's cached extent as a paint leaves it. The drawing's
+    // root names the child whose extent its grid took last, in this generation: that one is
+    // cached as it would be again.
+    if (context.extentOf != this)
+        GetBoundingRect(nullptr, nullptr, nullptr, nullptr);
+    context.extentOf = nullptr;
     // The drawing's root visits only the children whose overlay may draw (see CShapeGrid).
-    std::vector<CShape*> children;
+    struct Overlaid
+    {
+        CShape* child;
+        bool known;
+        CRealRect extent;
+    };
+    std::vector<Overlaid> children;
     if (const CShapeGrid* grid = CurrentChildGrid()) {
         children.reserve(grid->Overlaid().size());
-        for (int i : grid->Overlaid())
-            children.push_back(m_children[static_cast<size_t>(i)]);
+        for (int i : grid->Overlaid()) {
+            Overlaid o{m_children[static_cast<size_t>(i)], false, CRealRect()};
+            o.known = o.child->IsGroup() && grid->GetPlainBox(i, &o.extent);
+            children.push_back(o);
+        }
     } else {
-        children = m_children;
+        children.reserve(m_children.size());
+        for (CShape* child : m_children)
+            children.push_back(Overlaid{child, false, CRealRect()});
     }
-    for (CShape* child : children)
-        child->DrawOverlay(context);
+    for (const Overlaid& o : children) {
+        if (o.known) {
+            context.extentOf = o.child;
+            context.extentLeft = o.extent.left;
+            context.extentTop = o.extent.top;
+            context.extentRight = o.extent.right;
+            context.extentBottom = o.extent.bottom;
+        }
+        o.child->DrawOverlay(context);
+        context.extentOf = nullptr;
+    }
     return 1;
 }
 

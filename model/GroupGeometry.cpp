@@ -341,14 +341,16 @@ const CShapeGrid* CGroup::CurrentChildGrid()
         return nullptr;
     // While a reference is edited in place every shape counts as visible, and a group's extent
     // takes in only its visible members: the grid is built for one of the two.
+    // Whether references count their attributes decides the extents the grid keeps without them.
     const void* context = m_control->GetEditedReference();
+    const unsigned long options = m_control->GetControlFlags() & controlReferenceBoundsWithAttribs;
     if (!m_childGrid)
         m_childGrid = std::make_unique<CShapeGrid>();
-    if (!m_childGrid->IsCurrentFor(m_children, GeometryGeneration(), context)) {
+    if (!m_childGrid->IsCurrentFor(m_children, GeometryGeneration(), context, options)) {
         // Taking an extent may lay a text out for the first time, which raises the generation;
         // the extent taken is the one after it, so the grid is current for the generation that
         // follows the build.
-        m_childGrid->Build(m_children, 0, context);
+        m_childGrid->Build(m_children, 0, context, options);
         m_childGrid->SetGeneration(GeometryGeneration());
     }
     return m_childGrid.get();

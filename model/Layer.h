@@ -25,6 +25,7 @@ public:
     void SetLinePatternId(int id) override;
     void SetHatchPatternId(int id) override;
     bool ContainsShapeId(int id, bool recursive) override { return id == m_id; }
+    void CollectContainedIds(bool, std::vector<int>& ids) override { ids.push_back(m_id); }
     // The switches change their bit alone: no undo record, no redraw (the shape base's recorded
     // forms do those).
     void SetVisible(bool on) override { SetStateBits(stVisible, on); }

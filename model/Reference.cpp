@@ -437,6 +437,13 @@ bool CReference::ContainsShapeId(int id, bool recursive)
     return recursive && m_block && m_block->ContainsShapeId(id, recursive);
 }
 
+void CReference::CollectContainedIds(bool recursive, std::vector<int>& ids)
+{
+    CGroup::CollectContainedIds(recursive, ids);
+    if (recursive && m_block)
+        m_block->CollectContainedIds(recursive, ids);
+}
+
 bool CReference::ContainsShape(CShape* shape)
 {
     if (!shape || (shape->GetShapeType() != stGroup && shape->GetShapeType() != stReference) || !m_block)

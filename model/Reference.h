@@ -94,6 +94,7 @@ public:
     // The angle, radians (the unit of the shapes' angles).
     double GetAngle() override;
     bool ContainsShapeId(int id, bool recursive) override;
+    void CollectContainedIds(bool recursive, std::vector<int>& ids) override;
     bool ContainsShape(CShape* shape) override;
     // A child adopted from outside block resolution (adoptArg 0) is a custom child.
     int AdoptChild(CShape* child, int adoptArg) override;

@@ -9,6 +9,8 @@
 #include "YVEX_h.h"
 #include <algorithm>
 #include <iterator>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace {
 bool IsPolylineFamily(int type) { return type == stRectangle || type == stPolyline || type == stPolygon; }
@@ -22,6 +24,36 @@ const WORD kOverlayRows[8] = {0xFF88, 0xFF22, 0xFF88, 0xFF22, 0xFF88, 0xFF22, 0x
 // The flags of the overlay's clip pass: only filled shapes add their outlines, no fill, no marks.
 const DWORD kOverlayPassFlags = 0x3C;
 } // namespace
+
+// What AddChild scans the list for, indexed: the listed shapes, by pointer and by ID, and for
+// each ID how many listed shapes answer it (their own, and those ContainsShapeId finds in them).
+struct CSelectionGroup::Index
+{
+    std::unordered_set<const CShape*> listed;
+    std::unordered_multimap<int, CShape*> byId;
+    std::unordered_map<int, int> held;
+    // The list as the index last saw it.
+    const void* data = nullptr;
+    size_t size = 0;
+    std::vector<int> ids;
+};
+
+CSelectionGroup::AddBatch::AddBatch(CSelectionGroup* selection) : m_selection(selection)
+{
+    if (m_selection)
+        ++m_selection->m_batchDepth;
+}
+
+CSelectionGroup::AddBatch::~AddBatch()
+{
+    if (m_selection && --m_selection->m_batchDepth == 0) {
+        m_selection->m_index.reset();
+        if (m_selection->m_markPending) {
+            m_selection->m_markPending = false;
+            m_selection->SetSelected(true);
+        }
+    }
+}
 
 CSelectionGroup::CSelectionGroup(int id, CShapeHost* control) : CShapeIdGroup(id, control)
 {
@@ -45,6 +77,8 @@ int CSelectionGroup::AddChild(CShape* child, int* outIndex, int, bool)
         return E_INVALIDARG;
     if (!child)
         return 1;
+    if (Index* index = CurrentIndex())
+        return AddIndexed(*index, child, outIndex);
     auto listed = std::find(m_children.begin(), m_children.end(), child);
     if (listed != m_children.end()) {
         child->SetSelected(false);
@@ -71,10 +105,107 @@ int CSelectionGroup::AddChild(CShape* child, int* outIndex, int, bool)
     return 0;
 }
 
+CSelectionGroup::Index* CSelectionGroup::CurrentIndex()
+{
+    if (m_batchDepth <= 0)
+        return nullptr;
+    if (m_index && m_index->data == m_children.data() && m_index->size == m_children.size())
+        return m_index.get();
+    m_index = std::make_unique<Index>();
+    for (CShape* shape : m_children)
+        IndexEntry(*m_index, shape, 1);
+    m_index->data = m_children.data();
+    m_index->size = m_children.size();
+    return m_index.get();
+}
+
+void CSelectionGroup::IndexEntry(Index& index, CShape* shape, int delta)
+{
+    const int id = shape->GetId();
+    if (delta > 0) {
+        index.listed.insert(shape);
+        index.byId.emplace(id, shape);
+    } else {
+        index.listed.erase(shape);
+        auto range = index.byId.equal_range(id);
+        for (auto it = range.first; it != range.second; ++it)
+            if (it->second == shape) {
+                index.byId.erase(it);
+                break;
+            }
+    }
+    // The IDs the selection's ContainsShapeId(id, false) finds through this shape, each once.
+    std::vector<int>& ids = index.ids;
+    ids.clear();
+    ids.push_back(id);
+    shape->CollectContainedIds(false, ids);
+    if (ids.size() > 1) {
+        std::sort(ids.begin(), ids.end());
+        ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    }
+    for (int held : ids) {
+        auto it = index.held.emplace(held, 0).first;
+        if ((it->second += delta) <= 0)
+            index.held.erase(it);
+    }
+}
+
+// AddChild's rules as the scans answer them, through the index.
+int CSelectionGroup::AddIndexed(Index& index, CShape* child, int* outIndex)
+{
+    auto seen = [&] {
+        index.data = m_children.data();
+        index.size = m_children.size();
+    };
+    if (index.listed.count(child)) {
+        child->SetSelected(false);
+        m_children.erase(std::find(m_children.begin(), m_children.end(), child));
+        IndexEntry(index, child, -1);
+        seen();
+        if (outIndex)
+            *outIndex = -1;
+        return 0;
+    }
+    child->SetSelected(true);
+    if (index.held.count(child->GetId()))
+        return 0;
+    if (IsGroupOrReference(child)) {
+        // The listed shapes whose IDs the group holds, at any depth, leave: their group stands
+        // for them.
+        std::vector<int> held;
+        child->CollectContainedIds(true, held);
+        std::sort(held.begin(), held.end());
+        held.erase(std::unique(held.begin(), held.end()), held.end());
+        std::unordered_set<const CShape*> leaving;
+        for (int id : held) {
+            auto range = index.byId.equal_range(id);
+            for (auto it = range.first; it != range.second; ++it)
+                leaving.insert(it->second);
+        }
+        if (!leaving.empty()) {
+            for (const CShape* shape : leaving)
+                IndexEntry(index, const_cast<CShape*>(shape), -1);
+            m_children.erase(std::remove_if(m_children.begin(), m_children.end(),
+                                            [&](CShape* s) { return leaving.count(s) > 0; }),
+                             m_children.end());
+        }
+    }
+    const float z = child->GetZOrder();
+    auto at = std::upper_bound(m_children.begin(), m_children.end(), z,
+                               [](float value, CShape* s) { return value < s->GetZOrder(); });
+    at = m_children.insert(at, child);
+    if (outIndex)
+        *outIndex = static_cast<int>(at - m_children.begin());
+    IndexEntry(index, child, 1);
+    seen();
+    return 0;
+}
+
 int CSelectionGroup::AddWithChildren(CShape* shape)
 {
     if (!shape)
         return 1;
+    AddBatch batch(this);
     const int result = AddChild(shape, nullptr, 0, false);
     if (IsGroupOrReference(shape))
         for (CShape* child : std::vector<CShape*>(static_cast<CGroup*>(shape)->Children()))
@@ -225,6 +356,7 @@ bool CSelectionGroup::SelectInRect(const CRealRect& rect, CShape* shape)
 {
     if (!shape || !shape->IsVisible())
         return false;
+    AddBatch batch(this);
     CShape* layer = shape->GetLayer();
     if (shape->HasState(stNotSelectable) || (layer && layer->HasState(stNotSelectable)))
         return false;
@@ -246,7 +378,10 @@ bool CSelectionGroup::SelectInRect(const CRealRect& rect, CShape* shape)
     if (FAILED(hr))
         return passed;
     if (b.left >= rect.left && b.right <= rect.right && b.top <= rect.top && b.bottom >= rect.bottom) {
-        SetSelected(true);
+        // The selection and what it lists are marked once, when the outermost batch closes: no
+        // listed shape lies inside another, so marking them again after each addition (which
+        // marks each added one itself) changes nothing until then.
+        m_markPending = true;
         AddChild(shape, nullptr, 0, false);
         passed = true;
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <set>
 #include "model/ShapeIdGroup.h"
 
@@ -59,7 +60,34 @@ public:
 
     int m_selectionMode = 0;
 
+    // While one is open, AddChild finds what the list holds through an index of the listed shapes
+    // and of the IDs they hold, instead of scanning the list for each shape: a rubber band or
+    // Select All adding many shapes costs what it adds. The answers, the order and the selected
+    // marks are those of the scans. Batches nest; the index goes with the outermost one. A list
+    // changed meanwhile by anything but AddChild is indexed again at the next AddChild.
+    class AddBatch
+    {
+    public:
+        explicit AddBatch(CSelectionGroup* selection);
+        ~AddBatch();
+        AddBatch(const AddBatch&) = delete;
+        AddBatch& operator=(const AddBatch&) = delete;
+
+    private:
+        CSelectionGroup* m_selection;
+    };
+
 private:
+    struct Index;
+    // The list's index while a batch is open: built at its first AddChild.
+    Index* CurrentIndex();
+    void IndexEntry(Index& index, CShape* shape, int delta);
+    int AddIndexed(Index& index, CShape* child, int* outIndex);
+
+    int m_batchDepth = 0;
+    // SelectInRect's marking of the selection and every listed shape, due when the batch closes.
+    bool m_markPending = false;
+    std::unique_ptr<Index> m_index;
     int ChangeOrder(bool front, bool fire, bool skipReferenceParts);
     bool HoldsHatchFill(CShape* shape, int depth) const;
     void DrawOverlayMask(CDrawContext& context);

@@ -882,6 +882,8 @@ void CShape::NotifyChange(int editKind)
 
 bool CShape::ContainsShapeId(int id, bool) { return id == m_id; }
 
+void CShape::CollectContainedIds(bool, std::vector<int>& ids) { ids.push_back(m_id); }
+
 bool CShape::ContainsShape(CShape*) { return false; }
 
 int CShape::MovePointWithin(int pointId, int index)

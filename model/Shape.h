@@ -467,6 +467,9 @@ public:
     virtual int SetAngle(double angle);
     virtual void NotifyChange(int editKind);
     virtual bool ContainsShapeId(int id, bool recursive);
+    // Appends every ID for which ContainsShapeId(id, recursive) answers true (an ID may come
+    // more than once): the same walk, for a caller that asks about many IDs.
+    virtual void CollectContainedIds(bool recursive, std::vector<int>& ids);
     virtual bool ContainsShape(CShape* shape);
     // Moves an own point to another index of the list (the kinds move what belongs to it along);
     // 1 when moved, 0 when the shape has no such point.

@@ -38,10 +38,11 @@ void CShape::NoteGeometryChange() const
 
 unsigned CShape::GeometryGeneration() { return g_geometryGeneration.load(std::memory_order_relaxed); }
 
-bool CShapeGrid::IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context) const
+bool CShapeGrid::IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context,
+                              unsigned long options) const
 {
-    return m_built && m_generation == generation && m_context == context && m_listData == children.data() &&
-           m_listSize == children.size();
+    return m_built && m_generation == generation && m_context == context && m_options == options &&
+           m_listData == children.data() && m_listSize == children.size();
 }
 
 void CShapeGrid::Clear()
@@ -51,6 +52,8 @@ void CShapeGrid::Clear()
     m_unbounded.clear();
     m_large.clear();
     m_overlaid.clear();
+    m_plainPositions.clear();
+    m_plainBoxes.clear();
     m_cellStart.clear();
     m_cellEntries.clear();
     m_seen.clear();
@@ -65,7 +68,8 @@ void CShapeGrid::CellRange(double lo, double hi, double origin, double size, int
     *last = static_cast<int>(std::min<double>(std::max(b, 0.0), count - 1));
 }
 
-void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation, const void* context)
+void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation, const void* context,
+                       unsigned long options)
 {
     Clear();
     const size_t n = children.size();
@@ -82,12 +86,22 @@ void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation
             m_maxFixedPen = m_maxScaledPen = HUGE_VALF;
         }
         // Only a text draws in the overlay pass (its leader), and a group through its members.
-        if (child->GetShapeType() == stText || (child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0))
+        const bool members = child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0;
+        if (child->GetShapeType() == stText || members)
             m_overlaid.push_back(static_cast<int>(i));
         float l, t, r, b;
         Box& box = m_boxes[i];
-        if (FAILED(child->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)) || !std::isfinite(l) || !std::isfinite(t) ||
-            !std::isfinite(r) || !std::isfinite(b)) {
+        const bool hasBox = SUCCEEDED(child->GetBoundingRectEx(&l, &t, &r, &b, nullptr, 1)) && std::isfinite(l) &&
+                             std::isfinite(t) && std::isfinite(r) && std::isfinite(b);
+        if (members) {
+            // A reference leaves its attributes out here (unless the control counts them).
+            CRealRect plain;
+            if (FAILED(child->GetBoundingRectEx(&plain.left, &plain.top, &plain.right, &plain.bottom, nullptr, 0)))
+                plain = CRealRect(NAN, NAN, NAN, NAN);
+            m_plainPositions.push_back(static_cast<int>(i));
+            m_plainBoxes.push_back(plain);
+        }
+        if (!hasBox) {
             box = Box{NAN, NAN, NAN, NAN};
             m_unbounded.push_back(static_cast<int>(i));
             continue;
@@ -148,6 +162,7 @@ void CShapeGrid::Build(const std::vector<CShape*>& children, unsigned generation
     m_queryStamp = 0;
     m_generation = generation;
     m_context = context;
+    m_options = options;
     m_listData = children.data();
     m_listSize = n;
     m_built = true;
@@ -219,6 +234,18 @@ void CShapeGrid::KeepExtent(unsigned generation, const void* context, unsigned l
                             const CRealRect& rect)
 {
     m_extents[flags & 1] = Extent{true, generation, context, flags, result, rect};
+}
+
+bool CShapeGrid::GetPlainBox(int position, CRealRect* rect) const
+{
+    auto at = std::lower_bound(m_plainPositions.begin(), m_plainPositions.end(), position);
+    if (at == m_plainPositions.end() || *at != position)
+        return GetBox(position, rect);
+    const CRealRect& plain = m_plainBoxes[static_cast<size_t>(at - m_plainPositions.begin())];
+    if (std::isnan(plain.left))
+        return false;
+    *rect = plain;
+    return true;
 }
 
 bool CShapeGrid::GetBox(int position, CRealRect* rect) const

@@ -12,17 +12,21 @@ class CShape;
 // and the union of their extents.
 //
 // The grid is a snapshot: it holds the children's extents as they were when it was built and
-// is built again once the shapes' change generation (CShape::GeometryGeneration) or the child
-// list differs from the one it was built for. Every change that can move an extent raises that
+// is built again once the shapes' change generation (CShape::GeometryGeneration), the child
+// list or the caller's context (what else the extents depend on) differs from the one it was
+// built for. Every change that can move an extent raises that
 // generation: an extent invalidated, a state bit other than the selection and the extent cache,
 // a pen weight, a child list changed.
 class CShapeGrid
 {
 public:
-    // Whether the grid was built for this list in this generation.
-    bool IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context) const;
-    // Takes every child's extent (with its attributes) and pen weight.
-    void Build(const std::vector<CShape*>& children, unsigned generation, const void* context);
+    // Whether the grid was built for this list in this generation and context (a pointer and
+    // option bits of the caller's).
+    bool IsCurrentFor(const std::vector<CShape*>& children, unsigned generation, const void* context,
+                      unsigned long options) const;
+    // Takes every child's extent (with its attributes) and pen weight, and of the children with
+    // members also the extent without attributes, taken last (as a paint takes it).
+    void Build(const std::vector<CShape*>& children, unsigned generation, const void* context, unsigned long options);
     void Clear();
     // The generation the grid counts as built for.
     void SetGeneration(unsigned generation) { m_generation = generation; }
@@ -36,6 +40,10 @@ public:
     // The extent (with attributes) the child at the position had when the grid was built, ordered
     // (left <= right, bottom <= top); false for a child without one.
     bool GetBox(int position, CRealRect* rect) const;
+    // The extent the child at the position answered GetBoundingRect with when the grid was built
+    // (of a child with members the extent without attributes, as it answered it; of another the
+    // box above); false for a child without one.
+    bool GetPlainBox(int position, CRealRect* rect) const;
     // Positions of the children whose overlay pass may draw (texts, and groups with members),
     // ascending: the overlay of any other shape draws nothing.
     const std::vector<int>& Overlaid() const { return m_overlaid; }
@@ -55,6 +63,7 @@ private:
 
     unsigned m_generation = 0;
     const void* m_context = nullptr;
+    unsigned long m_options = 0;
     const CShape* const* m_listData = nullptr;
     size_t m_listSize = 0;
     bool m_built = false;
@@ -63,6 +72,8 @@ private:
     std::vector<int> m_unbounded;      // positions without an extent
     std::vector<int> m_large;          // positions covering many cells
     std::vector<int> m_overlaid;       // positions that may draw an overlay
+    std::vector<int> m_plainPositions; // positions of the children with members, ascending
+    std::vector<CRealRect> m_plainBoxes; // their extents without attributes (NaN: none)
     std::vector<uint32_t> m_cellStart; // cells' first entries in m_cellEntries (columns x rows + 1)
     std::vector<int> m_cellEntries;
     double m_originX = 0, m_originY = 0, m_cellW = 1, m_cellH = 1;

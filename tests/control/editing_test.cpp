@@ -217,6 +217,24 @@ protected:
         ASSERT_EQ(control->AddLine(root, 20.0f, 100.0f, 140.0f, 100.0f, &m_turner), S_OK);
         ASSERT_EQ(control->AddLine(root, 130.0f, 20.0f, 150.0f, 24.0f, &m_pointOwner), S_OK);
         ASSERT_EQ(control->AddLine(root, 50.0f, 100.0f, 90.0f, 100.0f, &m_thin), S_OK);
+        // A block of a line and a circle, shown by two references: one low in the middle with an
+        // attribute text well to its right, one on the right that the operations move.
+        LONG block = 0;
+        ASSERT_EQ(control->AddGroup(control->GetLibraryGroup(), stGroup, &block), S_OK);
+        m_block = block;
+        auto* members2 = static_cast<CGroup*>(control->FindShape(block));
+        ASSERT_NE(members2, nullptr);
+        members2->SetName(L"Post");
+        ASSERT_EQ(control->AddLine(members2, 0.0f, 0.0f, 10.0f, 5.0f, nullptr), S_OK);
+        ASSERT_EQ(control->AddCircle(members2, 5.0f, 0.0f, 4.0f, nullptr), S_OK);
+        ASSERT_EQ(control->AddReference(root->GetId(), block, &m_tagged, false, 20.0f, -100.0f), S_OK);
+        ASSERT_EQ(control->AddReference(root->GetId(), block, &m_posted, false, 110.0f, 60.0f), S_OK);
+        auto* tagged = static_cast<CGroup*>(control->FindShape(m_tagged));
+        ASSERT_NE(tagged, nullptr);
+        LONG tag = 0;
+        ASSERT_EQ(control->AddText(tagged, L"tag", 60.0f, -115.0f, 0, 0.0f, 6.0f, 0, 0.0f, 1.0f, &tag), S_OK);
+        static_cast<CText*>(control->FindShape(tag))->SetType(ttAttrib);
+        ASSERT_TRUE(control->FindShape(tag)->IsAttributeOrLabel());
         Repaint();
     }
     // Points and world rectangles to try: fixed ones where the operations put shapes, and a
@@ -225,7 +243,8 @@ protected:
     {
         std::vector<CRealPoint> points = {{-150, -110}, {-144, -107}, {-60, 25},  {-35, 25},   {-30, -50},
                                           {140, -95},   {60, -45},    {80, 50},   {80, 100},   {140, 22},
-                                          {60, 2},      {0, 0},       {70, 90},   {-100, 55}};
+                                          {60, 2},      {0, 0},       {70, 90},   {-100, 55},  {25, -98},
+                                          {62, -113},   {115, 60},    {55, 52}};
         CRealRect all;
         if (SUCCEEDED(control->GetRootGroup()->GetBoundingRect(&all.left, &all.top, &all.right, &all.bottom)))
             for (int i = 0; i <= 8; ++i)
@@ -237,7 +256,8 @@ protected:
     std::vector<CRealRect> Views()
     {
         std::vector<CRealRect> views = {{40, 80, 100, 40},   {-155, 120, -100, 60}, {50, -30, 110, -60},
-                                        {120, -85, 155, -105}, {70, 60, 90, 45},     {-160, 120, 160, -120}};
+                                        {120, -85, 155, -105}, {70, 60, 90, 45},     {-160, 120, 160, -120},
+                                        {15, -90, 45, -108},  {15, -90, 70, -120},  {105, 70, 125, 50}};
         CRealRect all;
         if (SUCCEEDED(control->GetRootGroup()->GetBoundingRect(&all.left, &all.top, &all.right, &all.bottom))) {
             const float mx = (all.left + all.right) / 2, my = (all.top + all.bottom) / 2;
@@ -365,6 +385,7 @@ protected:
     }
 
     LONG m_mover = 0, m_turner = 0, m_pointOwner = 0, m_thin = 0;
+    LONG m_block = 0, m_tagged = 0, m_posted = 0;
 };
 
 } // namespace
@@ -1072,8 +1093,40 @@ TEST_F(ViewIndex, AnswersAsAWalkOfEveryShapeAfterEachChange)
              EXPECT_NE(std::find(selected.begin(), selected.end(), control->FindShape(m_mover)), selected.end());
              control->GetSelectionGroup()->Clear(false);
          }},
+        {"a reference moved with the mouse",
+         [&] {
+             // The reference at (110, 56)-(120, 65) follows the pointer 60 units left and 10 down.
+             const POINT start = Device(115, 60), to = Device(55, 50);
+             Send(WM_MOUSEMOVE, 0, start);
+             ASSERT_EQ(control->EditShapeEx(m_posted, EDSH_MOVE, 0, -1), S_OK);
+             Send(WM_MOUSEMOVE, 0, to);
+             Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+             Send(WM_LBUTTONUP, 0, to);
+             CRealRect r;
+             ASSERT_EQ(control->FindShape(m_posted)->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
+             ASSERT_LT(r.right, 70.0f);
+         }},
+        {"an undo of the reference's move", [&] { ASSERT_EQ(Manager()->UndoTo(nullptr), S_OK); }},
+        {"a redo of the reference's move", [&] { ASSERT_EQ(Manager()->RedoTo(nullptr), S_OK); }},
+        {"the block turned, and its references with it",
+         [&] {
+             CRealRect before, after;
+             CShape* reference = control->FindShape(m_tagged);
+             ASSERT_EQ(reference->GetBoundingRect(&before.left, &before.top, &before.right, &before.bottom), S_OK);
+             ASSERT_EQ(control->EditShapeEx(m_block, EDSH_ROTATE, 0, 90), S_OK);
+             ASSERT_EQ(reference->GetBoundingRect(&after.left, &after.top, &after.right, &after.bottom), S_OK);
+             ASSERT_NE(after.right - after.left, before.right - before.left) << "the reference shows the turn";
+         }},
+        {"an undo of the block's turn", [&] { ASSERT_EQ(Manager()->UndoTo(nullptr), S_OK); }},
+        {"a redo of the block's turn", [&] { ASSERT_EQ(Manager()->RedoTo(nullptr), S_OK); }},
         {"a view far out, where the shapes are a few pixels wide",
          [&] { ASSERT_EQ(control->ZoomWindow(VARIANT_FALSE, -4000, 3000, 4000, -3000), S_OK); }},
+        {"references counting their attributes",
+         [&] { control->SetControlFlags(control->GetControlFlags() | controlReferenceBoundsWithAttribs); }},
+        {"a view where the tagged reference is small without its attribute and not with it",
+         [&] { ASSERT_EQ(control->ZoomWindow(VARIANT_FALSE, -225, 170, 225, -170), S_OK); }},
+        {"references leaving their attributes out again",
+         [&] { control->SetControlFlags(control->GetControlFlags() & ~controlReferenceBoundsWithAttribs); }},
         {"a load replacing the drawing",
          [&] {
              const std::string path = WinPath("YVEX_SOURCE_DIR", "tests/fixtures/dxf/drawing_r12.dxf");

@@ -2,12 +2,15 @@
 // the shape-ID list, the selection and the highlight groups.
 #include "tests/support/DrawingTestSupport.h"
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include "control/UndoRecorder.h"
 #include "model/HighlightGroup.h"
 #include "model/Layer.h"
 #include "model/PointPool.h"
+#include "model/Reference.h"
 #include "model/SelectionGroup.h"
 #include "model/ShapeIdGroup.h"
 #include "model/ShapeStateMap.h"
@@ -520,6 +523,96 @@ TEST(SelectionGroup, TogglingContainmentAndZOrder)
     selection->RemoveAll();
     EXPECT_TRUE(group->HasState(CShape::stSelected));
     EXPECT_EQ(selection->GetShapeCount(), 0);
+}
+
+// Inside a batch (a rubber band, Select All) the selection answers each addition from an index
+// of what it lists: step by step the same results, positions, order and selected marks as the
+// scans outside one, from any list the batch starts with, and after the list changed meanwhile
+// by other means.
+TEST(SelectionGroup, ABatchAddsAsTheScansDo)
+{
+    CControlCore control;
+    CGroup* root = NewGroup(control, BASE_ID);
+    // outer { inner { v }, x }, z, w, and a reference r { t } to the block b { m }.
+    CGroup* outer = NewGroup(control, 100);
+    CGroup* inner = NewGroup(control, 101);
+    PathShape* v = NewLine(control, 102, 0, 0, 1, 1);
+    PathShape* x = NewLine(control, 103, 0, 0, 1, 1);
+    PathShape* z = NewLine(control, 104, 0, 0, 1, 1);
+    PathShape* w = NewLine(control, 105, 0, 0, 1, 1);
+    root->AddChild(outer, nullptr, 0, false);
+    outer->AddChild(inner, nullptr, 0, false);
+    inner->AddChild(v, nullptr, 0, false);
+    outer->AddChild(x, nullptr, 0, false);
+    root->AddChild(z, nullptr, 0, false);
+    root->AddChild(w, nullptr, 0, false);
+    w->SetZOrder(z->GetZOrder(), false);  // equal Z: after z
+    CGroup* library = NewGroup(control, LIBRARY_ID);
+    CGroup* block = NewGroup(control, 110);
+    library->AddChild(block, nullptr, 0, false);
+    PathShape* m = NewLine(control, 111, 0, 0, 1, 1);
+    block->AddChild(m, nullptr, 0, false);
+    auto* r = new CReference(120, &control);
+    control.GetShapeMap().Insert(r);
+    root->AddChild(r, nullptr, 0, false);
+    ASSERT_EQ(r->SetBlockGroupShapeID(block->GetId()), 1);
+    PathShape* t = NewLine(control, 121, 0, 0, 1, 1);
+    r->AddChild(t, nullptr, 0, false);
+    const std::map<char, CShape*> shapes = {{'o', outer}, {'i', inner}, {'v', v}, {'x', x}, {'z', z},
+                                            {'w', w},     {'b', block}, {'m', m}, {'r', r}, {'t', t}};
+    CSelectionGroup* selection = NewSelection(control);
+
+    // A letter adds its shape, '-' takes the first listed entry out through RemoveChildAt, '|'
+    // opens the batch (the steps before it run outside).
+    const char* sequences[] = {"vxv|ovx", "|vxvoxio", "oi|vxzw", "|zwzwxz", "mr|m", "|rmtr", "tr|rt",
+                               "|iv-o", "xo|-vx-o", "|v-iv-", "bm|rbm", "|wzbr-m"};
+    for (const char* sequence : sequences) {
+        auto run = [&](bool batched) {
+            selection->Clear(false);
+            for (const auto& s : shapes)
+                s.second->SetSelected(false);
+            std::vector<std::string> trace;
+            std::unique_ptr<CSelectionGroup::AddBatch> batch;
+            for (const char* c = sequence; *c; ++c) {
+                if (*c == '|') {
+                    if (batched)
+                        batch = std::make_unique<CSelectionGroup::AddBatch>(selection);
+                    continue;
+                }
+                std::string step(1, *c);
+                if (*c == '-') {
+                    step += " " + std::to_string(selection->RemoveChildAt(0, false));
+                } else {
+                    int index = -7;
+                    step += " " + std::to_string(selection->AddChild(shapes.at(*c), &index, 0, false));
+                    step += " at " + std::to_string(index);
+                }
+                step += ":";
+                for (CShape* listed : selection->Children())
+                    step += " " + std::to_string(listed->GetId());
+                step += "; selected";
+                for (const auto& s : shapes)
+                    if (s.second->HasState(CShape::stSelected))
+                        step += std::string(" ") + s.first;
+                trace.push_back(step);
+            }
+            return trace;
+        };
+        const std::vector<std::string> scanned = run(false);
+        EXPECT_EQ(run(true), scanned) << sequence;
+    }
+
+    // A rectangle's pick marks the selection and everything it lists (a listed group's members
+    // too) once it is done, as marking them after each shape did.
+    selection->Clear(false);
+    selection->SetSelected(false);
+    selection->AddChild(outer, nullptr, 0, false);
+    v->SetSelected(false);
+    EXPECT_TRUE(selection->SelectInRect(CRealRect(-1, 2, 2, -1), z));
+    EXPECT_EQ(selection->Children(), (std::vector<CShape*>{outer, z}));
+    EXPECT_TRUE(selection->HasState(CShape::stSelected));
+    EXPECT_TRUE(v->HasState(CShape::stSelected)) << "marked again through its listed group";
+    selection->Clear(false);
 }
 
 TEST(SelectionGroup, PickByPointAndByRectangle)
