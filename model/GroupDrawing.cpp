@@ -162,7 +162,21 @@ int CGroup::DrawOverlay(CDrawContext& context)
     const bool active = m_control && m_control->GetActiveGroupID() == m_id;
     if (!(IsBlock() || m_shapeType == stReference || IsBlockContext() || active))
         return 1;
-    GetBoundingRect(nullptr, nullptr, nullptr, nullptr);
+    const bool root = m_control && m_control->GetRootGroup() == this;
+    // Only a text draws in the overlay pass (its leader), and a group through its members: a
+    // group without such members (a block reference of lines and arcs) has nothing to draw. The
+    // extent is refreshed for the drawing's root (which keeps it); a member group's is not
+    // wanted here (a leader asks its group for the extent itself), and taking it walks every
+    // member, sampling each arc.
+    if (!root) {
+        if (std::none_of(m_children.begin(), m_children.end(), [](CShape* child) {
+                return child->GetShapeType() == stText ||
+                       (child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0);
+            }))
+            return 1;
+    } else {
+        GetBoundingRect(nullptr, nullptr, nullptr, nullptr);
+    }
     // The drawing's root visits only the children whose overlay may draw (see CShapeGrid).
     std::vector<CShape*> children;
     if (const CShapeGrid* grid = CurrentChildGrid()) {
