@@ -113,6 +113,11 @@ int CGroup::Draw(CDrawContext& context)
     } else {
         nearby = m_children;
     }
+    // The children leave their pens for the next one: most draw with the pen of the one before.
+    // The outermost group selects back the pen it found.
+    const bool outerPass = context.dc && !context.keepPen;
+    HGDIOBJ entryPen = outerPass ? GetCurrentObject(context.dc, OBJ_PEN) : nullptr;
+    context.keepPen = true;
     for (size_t k = 0; k < nearby.size(); ++k) {
         CShape* child = nearby[k];
         CRealRect extent;
@@ -131,6 +136,11 @@ int CGroup::Draw(CDrawContext& context)
         }
         child->DrawInContext(context);
         context.extentOf = nullptr;
+    }
+    if (outerPass) {
+        context.keepPen = false;
+        if (entryPen && GetCurrentObject(context.dc, OBJ_PEN) != entryPen)
+            SelectObject(context.dc, entryPen);
     }
     if (!m_control || !context.dc)
         return 1;
