@@ -637,6 +637,14 @@ private:
     void* m_bits = nullptr;
 };
 
+// The character height in pixels of a text's font as the control makes it (the text's height
+// is its capitals', the font's 30 % more), or 0 for a text less than a pixel high, which the
+// control leaves out (a font that small comes out at the system's default size).
+int TextCell(double height, double k)
+{
+    return height * k < 1.0 ? 0 : static_cast<int>(std::lround(height * 1.3 * k));
+}
+
 // Bare GDI: every figure mapped from the world rectangle onto the canvas (y up), each with its
 // colour's pen (made once), texts with fonts of their height and angle (made once).
 double DrawBare(Canvas& canvas, const std::vector<Figure>& figures, double left, double top, double right,
@@ -652,7 +660,9 @@ double DrawBare(Canvas& canvas, const std::vector<Figure>& figures, double left,
         if (!pens.count(f.colour))
             pens[f.colour] = CreatePen(PS_SOLID, 0, f.colour);
         if (f.kind == Figure::kText) {
-            const int h = std::max(1, static_cast<int>(std::lround(f.height * k)));
+            const int h = TextCell(f.height, k);
+            if (h == 0)
+                continue;
             const int a = static_cast<int>(std::lround(f.angle * 10));
             if (!fonts.count({h, a}))
                 fonts[{h, a}] = CreateFontW(-h, 0, a, a, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -691,7 +701,9 @@ double DrawBare(Canvas& canvas, const std::vector<Figure>& figures, double left,
             break;
         }
         case Figure::kText: {
-            const int h = std::max(1, static_cast<int>(std::lround(f.height * k)));
+            const int h = TextCell(f.height, k);
+            if (h == 0)
+                break;
             SelectObject(dc, fonts[{h, static_cast<int>(std::lround(f.angle * 10))}]);
             TextOutW(dc, X(f.xy[0]), Y(f.xy[1]) - h, f.text.c_str(), static_cast<int>(f.text.size()));
             break;

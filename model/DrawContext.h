@@ -36,6 +36,9 @@ struct CDrawContext
     COLORREF highlightColour = 0xFF0000;
     // A ready pen every shape draws with instead of its own (the highlight pen), or null.
     HPEN pen = nullptr;
+    // Set by a group for its children: a shape leaves its pen selected for the next one, which
+    // selects its own only when it differs, and the group selects back the pen it found.
+    bool keepPen = false;
     // The view the drawing is mapped through (world to logical units); null: the control's current
     // view.
     const CViewMapping* view = nullptr;

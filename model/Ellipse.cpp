@@ -134,9 +134,12 @@ void CEllipse::Sweep(double* start, double* end) const
         *end += kFullTurn;
 }
 
-int CEllipse::GetSamplePoints(CRealPointD* points) const
+int CEllipse::GetSamplePoints(CRealPointD* points) const { return GetSamplePoints(points, 1); }
+
+int CEllipse::GetSamplePoints(CRealPointD* points, int stride) const
 {
     const CPointRecord* centre = Centre();
+    stride = std::max(stride, 1);
     if (!centre)
         return 0;
     double start, end;
@@ -147,13 +150,14 @@ int CEllipse::GetSamplePoints(CRealPointD* points) const
     const double axis = GetAxisDegrees() * kDegreesToRadians;
     const double c = std::cos(axis), s = std::sin(axis);
     int count = 0;
-    for (int k = 0; k < kMaxSamples; ++k) {
+    // A stride that passes over the last step stops on it.
+    for (int k = 0;; k = std::min(k + stride, kMaxSamples - 1)) {
         double t = start + k * step;
         if (t > end)
             t = end;
         const CRealPointD own = PointAtParameter(t);
         points[count++] = CRealPointD(centre->x + own.x * c - own.y * s, centre->y + own.x * s + own.y * c);
-        if (t == end)
+        if (t == end || k == kMaxSamples - 1)
             break;
     }
     return count;
@@ -254,6 +258,36 @@ HRESULT CEllipse::GetBoundingRectEx(float* left, float* top, float* right, float
 
 // --- Drawing and hit testing -----------------------------------------------------------------
 
+namespace {
+// How far a drawn chord may stray from the curve, in the target's pixels: the steps of a small
+// arc are drawn in fewer, longer chords as long as they keep within it.
+const double kMaxStrayPixels = 0.25;
+// The most steps one chord takes (a full circle keeps three chords).
+const int kMaxDrawingStride = 12;
+} // namespace
+
+int CEllipse::DrawingStride(HDC dc, const CViewMapping& view) const
+{
+    // A metafile being recorded may be played larger: it keeps every step.
+    const DWORD type = GetObjectType(dc);
+    if (type == OBJ_ENHMETADC || type == OBJ_METADC)
+        return 1;
+    POINT p[2] = {{0, 0}, {10000, 0}};
+    if (!LPtoDP(dc, p, 2))
+        return 1;
+    // The major radius in the target's pixels, and the turn of one step.
+    const double radius = GetMajorRadius() * view.GetScaleFactor() * std::hypot(p[1].x - p[0].x, p[1].y - p[0].y) / 10000.0;
+    double start, end;
+    Sweep(&start, &end);
+    const double step = ((end - start) + 0.1) / (kMaxSamples - 1);
+    if (!(radius > 0.0) || !std::isfinite(radius) || !(step > 0.0))
+        return 1;
+    // A chord of n steps strays radius * (1 - cos(n * step / 2)) from the curve.
+    const double halfTurn = kMaxStrayPixels >= radius ? kFullTurn / 2 : std::acos(1.0 - kMaxStrayPixels / radius);
+    const int stride = static_cast<int>(2.0 * halfTurn / step);
+    return std::max(1, std::min(stride, kMaxDrawingStride));
+}
+
 int CEllipse::Draw(CDrawContext& context)
 {
     if ((context.flags & CDrawContext::dcMarks) || !context.dc)
@@ -277,7 +311,7 @@ int CEllipse::Draw(CDrawContext& context)
             return 1;
         }
         CRealPointD samples[kMaxSamples];
-        const int n = GetSamplePoints(samples);
+        const int n = GetSamplePoints(samples, DrawingStride(dc, view));
         if (n == 0)
             return 0;
         POINT points[kMaxSamples];

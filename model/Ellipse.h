@@ -45,6 +45,9 @@ public:
     // The world points the curve is drawn through (at most kMaxSamples), the last on the end
     // angle; 0 without a centre.
     int GetSamplePoints(CRealPointD* points) const;
+    // Every stride-th of those points and the last: the curve drawn with fewer, straighter
+    // steps (a stride of 1 gives them all).
+    int GetSamplePoints(CRealPointD* points, int stride) const;
     // The major axis's direction in degrees.
     double GetAxisDegrees() const;
     // An ellipse read from DXF whose axes are equal takes the kind it draws: a circle when its
@@ -62,6 +65,8 @@ public:
     int ReadXDataOwn(CDxfFile& dxf) override;
     int WriteXDataOwn(CDxfFile& dxf) override;
     int Draw(CDrawContext& context) override;
+    // The stride of the sample points an arc is drawn through on the context (1: every one).
+    int DrawingStride(HDC dc, const CViewMapping& view) const;
     // x and y are device pixels.
     BOOL HitTest(float x, float y) override;
     int Rotate(float xc, float yc, double degrees, std::set<int>* visited, bool force) override;

@@ -113,6 +113,11 @@ int CGroup::Draw(CDrawContext& context)
     } else {
         nearby = m_children;
     }
+    // The children leave their pens for the next one: most draw with the pen of the one before.
+    // The outermost group selects back the pen it found.
+    const bool outerPass = context.dc && !context.keepPen;
+    HGDIOBJ entryPen = outerPass ? GetCurrentObject(context.dc, OBJ_PEN) : nullptr;
+    context.keepPen = true;
     for (size_t k = 0; k < nearby.size(); ++k) {
         CShape* child = nearby[k];
         CRealRect extent;
@@ -131,6 +136,11 @@ int CGroup::Draw(CDrawContext& context)
         }
         child->DrawInContext(context);
         context.extentOf = nullptr;
+    }
+    if (outerPass) {
+        context.keepPen = false;
+        if (entryPen && GetCurrentObject(context.dc, OBJ_PEN) != entryPen)
+            SelectObject(context.dc, entryPen);
     }
     if (!m_control || !context.dc)
         return 1;
@@ -162,6 +172,17 @@ int CGroup::DrawOverlay(CDrawContext& context)
     const bool active = m_control && m_control->GetActiveGroupID() == m_id;
     if (!(IsBlock() || m_shapeType == stReference || IsBlockContext() || active))
         return 1;
+    const bool root = m_control && m_control->GetRootGroup() == this;
+    // Only a text draws in the overlay pass (its leader), and a group through its members: a
+    // group without such members (a block reference of lines and arcs) has nothing to draw, and
+    // taking its extent would walk every member, sampling each arc.
+    if (!root && std::none_of(m_children.begin(), m_children.end(), [](CShape* child) {
+            return child->GetShapeType() == stText ||
+                   (child->IsGroup() && static_cast<CGroup*>(child)->GetShapeCount() > 0);
+        })) {
+        context.extentOf = nullptr;
+        return 1;
+    }
     // The extent taken here leaves the group's cached extent as a paint leaves it. The drawing's
     // root names the child whose extent its grid took last, in this generation: that one is
     // cached as it would be again.

@@ -124,9 +124,14 @@ int CLine::Draw(CDrawContext& context)
         }
         MoveToEx(dc, a.x, a.y, nullptr);
         LineTo(dc, b.x, b.y);
-    } else {
+    } else if (m_firstArrowType || m_secondArrowType) {
         MoveToEx(dc, a.x, a.y, nullptr);
         LineTo(dc, b.x, b.y);
+        DrawMarksIfSelected(context);
+    } else {
+        // A plain line is one call (no arrow head goes on from where it ends).
+        const POINT ends[2] = {a, b};
+        Polyline(dc, ends, 2);
         DrawMarksIfSelected(context);
     }
     if (previous)

@@ -102,7 +102,7 @@ int CPolyline::Draw(CDrawContext& context)
     int pattern = GetLinePatternId();
     COLORREF colour = 0;
     CreateDrawPen(m_control, dc, context.pen, shapeWidth, true, false, &previousPen, &pattern, &colour, this,
-                  context.view);
+                  context.view, context.keepPen);
     HPEN shapePen = static_cast<HPEN>(GetCurrentObject(dc, OBJ_PEN));
     bool thick = shapeWidth > kThickShapePen;
     bool vertexPen = false;

@@ -273,7 +273,7 @@ public:
     // The line pattern scales with the view (null: the control's current view).
     static int CreateDrawPen(CShapeHost* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
                              HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape,
-                             const CViewMapping* view = nullptr);
+                             const CViewMapping* view = nullptr, bool keepPen = false);
     // A mark colour that stands out against the shape's pen and fill.
     COLORREF ChooseMarkColour(COLORREF colour);
 

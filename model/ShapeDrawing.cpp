@@ -446,7 +446,8 @@ int CShape::DrawLinkMarks(HDC dc)
 // --- Pens -------------------------------------------------------------------------------------
 
 int CShape::CreateDrawPen(CShapeHost* control, HDC dc, HPEN readyPen, int width, bool selectionPen, bool plain,
-                          HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape, const CViewMapping* view)
+                          HPEN* previous, int* linePattern, COLORREF* colour, CShape* shape, const CViewMapping* view,
+                          bool keepPen)
 {
     if (readyPen == reinterpret_cast<HPEN>(static_cast<INT_PTR>(-1)))
         readyPen = nullptr;
@@ -490,9 +491,13 @@ int CShape::CreateDrawPen(CShapeHost* control, HDC dc, HPEN readyPen, int width,
         pattern = 2;
         pen = pens.GetPen(2, penColour, penWidth, scale, false);
     }
-    HGDIOBJ old = pen ? SelectObject(dc, pen) : nullptr;
+    // Kept pens: the pen the shape before left is taken when it is this one, and this one stays
+    // for the next (the caller has nothing to select back).
+    HGDIOBJ old = nullptr;
+    if (pen && !(keepPen && GetCurrentObject(dc, OBJ_PEN) == pen))
+        old = SelectObject(dc, pen);
     if (previous)
-        *previous = static_cast<HPEN>(old);
+        *previous = keepPen ? nullptr : static_cast<HPEN>(old);
     if (linePattern)
         *linePattern = pattern;
     if (colour)
@@ -505,7 +510,8 @@ int CShape::SelectDrawPen(CDrawContext& context, HPEN* previous, COLORREF* colou
     int pattern = GetLinePatternId();
     COLORREF used = 0;
     const int result =
-        CreateDrawPen(m_control, context.dc, context.pen, 0, true, false, previous, &pattern, &used, this, context.view);
+        CreateDrawPen(m_control, context.dc, context.pen, 0, true, false, previous, &pattern, &used, this, context.view,
+                      context.keepPen);
     if (colour)
         *colour = context.pen ? TranslatePenColor(m_penColor, this) : used;
     return result;

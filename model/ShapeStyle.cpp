@@ -228,7 +228,8 @@ int CShape::DrawArrowHead(CDrawContext& context, int arrowType, CRealPoint* endP
     int pattern = ltContinuous;
     COLORREF colour = 0;
     const int width = static_cast<int>(std::lround(GetDevicePenWidth()));
-    CreateDrawPen(m_control, dc, context.pen, width, true, false, &previousPen, &pattern, &colour, this, context.view);
+    CreateDrawPen(m_control, dc, context.pen, width, true, false, &previousPen, &pattern, &colour, this, context.view,
+                  context.keepPen);
     const bool filled = (arrowType & 0x200) != 0;
     std::unique_ptr<CCachedBrush> brush;
     HGDIOBJ previousBrush = nullptr;

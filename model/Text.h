@@ -241,6 +241,9 @@ private:
     int m_longestLine = 0;
     DWORD m_savedState = 0;
     HENHMETAFILE m_metafile = nullptr;
+    // What the metafile was recorded at: the view's scale factor and the text's colour.
+    double m_metafileScale = 0.0;
+    COLORREF m_metafileColour = 0;
     uint8_t m_dirty = 1;
     std::unique_ptr<std::vector<CTextField>> m_fields;
 };

@@ -345,9 +345,33 @@ int CText::Draw(CDrawContext& context)
 
     // A plain text: its metafile, played unstretched with its top left corner on the frame's
     // upper left corner, turned about it.
-    if (!m_metafile)
+    if (!haveFrame)
+        return 1;
+    // A text less than a pixel high on the target is left out: its font would come to about a
+    // pixel, and a font that small is made at the system's default size, ten pixels and more.
+    // A metafile being recorded may be played larger: it keeps the text.
+    const DWORD targetType = GetObjectType(dc);
+    if (targetType != OBJ_ENHMETADC && targetType != OBJ_METADC) {
+        POINT p[2] = {{0, 0}, {0, 10000}};
+        if (LPtoDP(dc, p, 2)) {
+            const double pixelsPerLogical = std::hypot(p[1].x - p[0].x, p[1].y - p[0].y) / 10000.0;
+            if (std::fabs(m_height) * view.GetScaleFactor() * pixelsPerLogical < 1.0)
+                return 1;
+        }
+    }
+    // The metafile holds the text at the scale and in the colour it was recorded with.
+    const double scale = m_control->GetCurrentViewport().GetScaleFactor();
+    const COLORREF colour = TranslatePenColor(m_penColor, this);
+    if (m_metafile && (m_metafileScale != scale || m_metafileColour != colour)) {
+        DeleteEnhMetaFile(m_metafile);
+        m_metafile = nullptr;
+    }
+    if (!m_metafile) {
         m_metafile = RenderToMetafile();
-    if (!m_metafile || !haveFrame)
+        m_metafileScale = scale;
+        m_metafileColour = colour;
+    }
+    if (!m_metafile)
         return 1;
     const int corner = m_width >= 0 ? (m_height >= 0 ? 3 : 0) : (m_height >= 0 ? 2 : 1);
     const POINT origin = view.WorldToViewPoint(frame[corner]);

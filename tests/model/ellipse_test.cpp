@@ -188,6 +188,77 @@ TEST(Ellipse, DrawsItsCurve)
     EXPECT_NEAR(t - 75, reach, 0.3);
 }
 
+// Small curves are drawn through fewer of their sample points, in chords that stray less than
+// a quarter of a pixel from the curve: the picture is the one drawn through every sample point,
+// within a pixel either way. The rows: kind, major radius in pixels, its turn in degrees, the
+// minor ratio and the angles.
+TEST(Ellipse, SmallCurvesLookAsDrawnThroughEverySample)
+{
+    struct Row
+    {
+        int type;
+        double radius, turn;
+        float ratio, start, end;
+    };
+    const Row rows[] = {
+        {stCircle, 0.3, 0, 1, 0, 360},    {stCircle, 1, 0, 1, 0, 360},     {stCircle, 2.5, 0, 1, 0, 360},
+        {stCircle, 6, 0, 1, 0, 360},      {stCircle, 15, 0, 1, 0, 360},    {stCircle, 40, 0, 1, 0, 360},
+        {stArc, 3, 0, 1, 10, 200},        {stArc, 12, 0, 1, 300, 80},      {stArc, 8, 20, 0.5f, 45, 270},
+        {stEllipse, 20, 30, 0.3f, 0, 360}, {stEllipse, 4, 75, 0.6f, 0, 360},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "kind " << row.type << ", radius " << row.radius << ", ratio " << row.ratio);
+        Fixture f;
+        const double a = row.turn * kPi / 180;
+        CEllipse* e = f.Make(row.type, 100.3f, 75.6f, static_cast<float>(row.radius * std::cos(a)),
+                             static_cast<float>(row.radius * std::sin(a)), row.ratio, row.start, row.end);
+        CDrawContext context = Context(f.canvas.Dc(), CDrawContext::dcPrecise);
+        ASSERT_EQ(e->DrawInContext(context), 1);
+        auto ink = [&f]() {
+            std::vector<bool> inked(static_cast<size_t>(kW) * kH);
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x)
+                    inked[static_cast<size_t>(y) * kW + x] = f.canvas.Pixel(x, y) != 0xFFFFFF;
+            return inked;
+        };
+        const std::vector<bool> drawn = ink();
+        // Every sample point, joined by a thin black pen.
+        f.canvas.Clear();
+        const std::vector<CRealPointD> samples = Samples(*e);
+        std::vector<POINT> points(samples.size());
+        f.control.GetCurrentViewport().WorldToViewPoints(samples.data(), points.data(), static_cast<int>(points.size()));
+        HPEN pen = CreatePen(PS_SOLID, 0, 0x000000);
+        HGDIOBJ old = SelectObject(f.canvas.Dc(), pen);
+        Polyline(f.canvas.Dc(), points.data(), static_cast<int>(points.size()));
+        SelectObject(f.canvas.Dc(), old);
+        DeleteObject(pen);
+        const std::vector<bool> full = ink();
+        // Each inked pixel of one picture has an inked pixel of the other within a pixel.
+        auto covered = [](const std::vector<bool>& of, const std::vector<bool>& by) {
+            int missed = 0, inked = 0;
+            for (int y = 0; y < kH; ++y)
+                for (int x = 0; x < kW; ++x) {
+                    if (!of[static_cast<size_t>(y) * kW + x])
+                        continue;
+                    ++inked;
+                    bool found = false;
+                    for (int dy = -1; dy <= 1 && !found; ++dy)
+                        for (int dx = -1; dx <= 1 && !found; ++dx) {
+                            const int nx = x + dx, ny = y + dy;
+                            found = nx >= 0 && ny >= 0 && nx < kW && ny < kH && by[static_cast<size_t>(ny) * kW + nx];
+                        }
+                    missed += found ? 0 : 1;
+                }
+            return std::make_pair(inked, missed);
+        };
+        const auto drawnByFull = covered(drawn, full), fullByDrawn = covered(full, drawn);
+        EXPECT_GT(fullByDrawn.first, 0);
+        EXPECT_GT(drawnByFull.first, 0);
+        EXPECT_EQ(drawnByFull.second, 0);
+        EXPECT_EQ(fullByDrawn.second, 0);
+    }
+}
+
 // The ring test: the curve within a few pixels hits, the inside and the outside do not, the
 // missing part of an arc does not; a tiny ellipse is hit anywhere inside, its centre too. An arc
 // of a flat ellipse is hit all along what is drawn of it.

@@ -137,6 +137,59 @@ TEST(PolylineDrawing, BezierSegmentsAndVertexPens)
     EXPECT_EQ(f.canvas.Pixel(second.x, second.y), 0x0000FFu);
 }
 
+// A group's members draw with their own pens, whichever member drew before with which pen (they
+// leave them selected for the next one): lines of one colour and of another, a polyline whose
+// vertex takes a colour of its own, and after it a line of the polyline's colour. When the group
+// is done the context has the pen it had before.
+TEST(GroupDrawing, EachMemberDrawsWithItsOwnPenAndThePenBeforeIsSelectedBack)
+{
+    Fixture f;
+    auto* group = new CGroup(500, &f.control);
+    f.control.GetShapeMap().Insert(group);
+    struct Row
+    {
+        float y;
+        COLORREF colour;
+        COLORREF vertexColour; // the second segment's, when a polyline
+    };
+    const Row rows[] = {{130, 0x000000, 0}, {120, 0x000000, 0}, {110, 0x0000FF, 0},      {100, 0x00C000, 0xFF0000},
+                        {90, 0x00C000, 0},  {80, 0x0000FF, 0},  {70, 0x000000, 0x0000FF}, {60, 0x000000, 0}};
+    for (const Row& row : rows) {
+        CShape* shape;
+        if (row.vertexColour) {
+            CPolyline* p = f.Polyline({{20, row.y}, {100, row.y}, {180, row.y}});
+            p->GetVertexAt(1)->color = row.vertexColour;
+            shape = p;
+        } else {
+            shape = f.Line({{20, row.y}, {180, row.y}});
+        }
+        shape->SetPenColor(row.colour);
+        group->AddChild(shape, nullptr, 0, false);
+    }
+    HPEN before = CreatePen(PS_SOLID, 0, 0x808080);
+    HGDIOBJ old = SelectObject(f.canvas.Dc(), before);
+    CDrawContext context = Context(f.canvas.Dc());
+    group->DrawInContext(context);
+    EXPECT_EQ(GetCurrentObject(f.canvas.Dc(), OBJ_PEN), before);
+    EXPECT_FALSE(context.keepPen);
+    SelectObject(f.canvas.Dc(), old);
+    DeleteObject(before);
+    // The ink of the column at x within a pixel of the line at y (rounding may put it on the row
+    // above).
+    auto inkNear = [&f](float x, float y) {
+        const POINT p = f.Pixel(x, y);
+        for (int dy : {0, -1, 1})
+            if (f.canvas.Pixel(p.x, p.y + dy) != 0xFFFFFF)
+                return f.canvas.Pixel(p.x, p.y + dy);
+        return static_cast<COLORREF>(0xFFFFFF);
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "the line at " << row.y);
+        EXPECT_EQ(inkNear(60, row.y), row.colour);
+        EXPECT_EQ(inkNear(140, row.y), row.vertexColour ? row.vertexColour : row.colour);
+    }
+}
+
 TEST(PolylineDrawing, ArrowHeadsOnStraightEndsOnly)
 {
     Fixture f;

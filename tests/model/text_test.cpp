@@ -360,6 +360,57 @@ TEST(TextDrawing, GreekingOfTinyTexts)
     EXPECT_TRUE(wroteText);
 }
 
+// Where greeking is not allowed (a printer, a bitmap drawn through the site), a plain text is
+// drawn at its height on the target, whatever the view it was drawn at before: the rows give
+// the height in pixels of the view and, when not 0, another zoom the text is drawn at first.
+// A text below a pixel leaves at most a pixel's row of ink, not a font of the system's default
+// size.
+TEST(TextDrawing, PlainTextInkFollowsItsHeightOnTheTarget)
+{
+    struct Row
+    {
+        float height;     // world units, one to a pixel
+        double drawnAt;   // a zoom drawn at before, 0 for none
+        int inkAtMost;    // pixels of ink height
+        int inkAtLeast;
+    };
+    const Row rows[] = {
+        {0.3f, 0, 1, 0}, {0.45f, 0, 1, 0}, {0.9f, 0, 1, 0}, {2, 0, 5, 0}, {8, 0, 14, 4}, {20, 0, 30, 10},
+        {20, 4.0, 30, 10}, {20, 0.25, 30, 10}, {0.3f, 40.0, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "height " << row.height << ", drawn before at zoom " << row.drawnAt);
+        drawtest::PixelDrawing d(400, 200);
+        CText* text = MakeText(d.control, ttANSI, "ROOM 1234", 40, 100, row.height);
+        text->SetPenColor(0);
+        CDrawContext context = drawtest::Context(d.canvas.Dc(), CDrawContext::dcPrecise);
+        if (row.drawnAt != 0) {
+            d.control.GetCurrentViewport().zoom = row.drawnAt;
+            ASSERT_EQ(text->Draw(context), 1);
+            d.control.GetCurrentViewport().zoom = 1.0;
+            d.canvas.Clear();
+        }
+        ASSERT_EQ(text->Draw(context), 1);
+        const RECT ink = d.canvas.InkExtent();
+        const int inked = ink.right >= ink.left ? ink.bottom - ink.top + 1 : 0;
+        EXPECT_LE(inked, row.inkAtMost);
+        EXPECT_GE(inked, row.inkAtLeast);
+    }
+    // Drawn again in another colour, the text takes it.
+    drawtest::PixelDrawing d(400, 200);
+    CText* text = MakeText(d.control, ttANSI, "ROOM 1234", 40, 100, 20);
+    text->SetPenColor(RGB(0, 0, 0));
+    CDrawContext context = drawtest::Context(d.canvas.Dc(), CDrawContext::dcPrecise);
+    ASSERT_EQ(text->Draw(context), 1);
+    d.canvas.Clear();
+    text->SetPenColor(RGB(255, 0, 0));
+    ASSERT_EQ(text->Draw(context), 1);
+    const RECT red = d.canvas.Extent([](COLORREF c) { return GetRValue(c) > GetGValue(c) + 64; });
+    const RECT dark = d.canvas.Extent([](COLORREF c) { return GetRValue(c) < 128; });
+    EXPECT_LE(red.left, red.right);
+    EXPECT_GT(dark.left, dark.right);
+}
+
 // A plain text's ink lies in its frame and fills most of it along the line (a character is
 // drawn as wide as the average one of the measured line: ordinary mixed text keeps within a few
 // per cent). Turned a quarter, the frame stands upright from the anchor, as long as it was wide;
