@@ -6,6 +6,7 @@
 #include "model/VertexRecord.h"
 
 struct CArrowHead;
+class COutlineHit;
 class CViewMapping;
 
 // The shape behind open polylines, polygons (closed polylines) and rectangles. Besides its points
@@ -153,6 +154,9 @@ public:
     // 1 and the segment number (1-based; 0 for the last vertex and the closing segment) when a
     // vertex handle or a segment is hit.
     int HitSegmentTest(float x, float y, int* segment);
+    // The outline Draw records into a hit test's path, in device pixels: false where the geometry
+    // cannot follow it (see the definition).
+    bool BuildHitOutline(COutlineHit& outline);
     int DrawMarks(CDrawContext& context) override;
 
     // Storage.

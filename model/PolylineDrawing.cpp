@@ -8,6 +8,7 @@
 #include "model/ViewMapping.h"
 #include "model/DrawContext.h"
 #include "model/Geometry.h"
+#include "model/OutlineHit.h"
 #include "model/PenCache.h"
 #include "model/PointRecord.h"
 #include "model/ShapeStateMap.h"
@@ -30,6 +31,10 @@ const double kStraightChordPixels = 9.0;
 const double kStraightSagittaPixels = 4.0;
 // The radius of the mark of a closed polyline's start, pixels.
 const double kStartMarkPixels = 18.0 / 1.4142135623730951;
+// How near the edge of a widened or filled outline GDI's rounding can move it (pixels): the
+// points rounded to logical units and to pixels, curves flattened to about a pixel, the pen's
+// halves rounded apart and the region's pixels set by their centres.
+const double kOutlineMarginPixels = 2.0;
 
 POINT ToLogical(const CViewMapping& view, const CRealPoint& p)
 {
@@ -353,18 +358,103 @@ bool CPolyline::HitSegment(int index, float x, float y, int tolerance)
     return HitStraightSegment(p1, p2, at, reach);
 }
 
+bool CPolyline::BuildHitOutline(COutlineHit& outline)
+{
+    const int count = m_points.GetCount();
+    if (!m_control || count == 0 || m_vertices.size() != static_cast<size_t>(count))
+        return false;
+    // While edited the shape draws guides into the path as well.
+    if (IsEditTarget() == 1)
+        return false;
+    const bool bezier = IsBezier();
+    if (!bezier) {
+        // Arrow heads join the path as figures of their own. A bulged segment is an arc whose
+        // end GDI rounds to its own grid, and a pen position off the end starts a new figure:
+        // where that falls is GDI's to say.
+        if (CanDrawFirstArrow() || CanDrawLastArrow())
+            return false;
+        const int segments = IsClosed() ? count : count - 1;
+        for (int i = 0; i < segments; ++i)
+            if (std::fabs(m_vertices[static_cast<size_t>(i)].bulge) >= 1e-5)
+                return false;
+    }
+    // The points as Draw puts them into the path: whole logical units, then through the hit
+    // test's mapping into pixels.
+    const CViewMapping& view = m_control->GetCurrentViewport();
+    const double kx = static_cast<double>(view.horzRes) / view.horzSize10;
+    const double ky = static_cast<double>(view.vertRes) / view.vertSize10;
+    auto device = [&](int i, double* x, double* y) {
+        const POINT l = ToLogical(view, *m_points.GetAt(i));
+        *x = l.x * kx;
+        *y = -l.y * ky;
+    };
+    double x0, y0;
+    device(0, &x0, &y0);
+    outline.MoveTo(x0, y0);
+    if (bezier) {
+        // Each piece takes the next three points; past the end the last one again, or the first
+        // of a closed outline.
+        for (int i = 1; i < count; i += 3) {
+            double px[3], py[3];
+            int at = i;
+            for (int k = 0; k < 3; ++k, ++at) {
+                if (at < count)
+                    device(at, &px[k], &py[k]);
+                else if (IsClosed() && at == count)
+                    device(0, &px[k], &py[k]);
+                else if (k > 0) {
+                    px[k] = px[k - 1];
+                    py[k] = py[k - 1];
+                }
+            }
+            outline.BezierTo(px[0], py[0], px[1], py[1], px[2], py[2]);
+        }
+        return true;
+    }
+    double x, y;
+    for (int i = 1; i < count; ++i) {
+        device(i, &x, &y);
+        outline.LineTo(x, y);
+    }
+    if (IsClosed())
+        outline.LineTo(x0, y0);
+    return true;
+}
+
 BOOL CPolyline::HitTest(float x, float y)
 {
     if (!CShape::HitTest(x, y))
         return FALSE;
     if (SelectsAsUnit() && CGroup::HitTest(x, y))
         return TRUE;
-    if (GetTranslatedHatchPatternId() >= 1 && HitTestFilledPath(x, y))
-        return TRUE;
+    // The fill and a Bezier outline are judged by their geometry; GDI's widened or filled path
+    // answers only near the edge, where its rounding to pixels decides (see COutlineHit).
+    COutlineHit outline;
+    bool outlined = false;
+    bool built = false;
+    auto haveOutline = [&]() {
+        if (!outlined) {
+            outlined = true;
+            built = BuildHitOutline(outline);
+        }
+        return built;
+    };
+    if (GetTranslatedHatchPatternId() >= 1 && HasHatchFill()) {
+        const COutlineHit::Answer inside =
+            haveOutline() ? outline.FillAt(x, y, kOutlineMarginPixels) : COutlineHit::Unsure;
+        if (inside == COutlineHit::Hit || (inside == COutlineHit::Unsure && HitTestFilledPath(x, y)))
+            return TRUE;
+    }
     if (m_vertices.empty())
         return FALSE;
-    if (IsBezier())
+    if (IsBezier()) {
+        const COutlineHit::Answer onStroke =
+            haveOutline() ? outline.StrokeAt(x, y, std::lround(HitStrokeWidthPixels()), kOutlineMarginPixels)
+                          : COutlineHit::Unsure;
+        if (onStroke != COutlineHit::Unsure)
+            return onStroke == COutlineHit::Hit;
         return HitTestWidenedPath(x, y);
+    }
     const int count = m_points.GetCount();
     const int base = BaseTolerance();
     const int segments = IsClosed() ? count : count - 1;
@@ -390,7 +480,7 @@ int CPolyline::HitSegmentTest(float x, float y, int* segment)
         return 0;
     const CViewMapping& view = m_control->GetCurrentViewport();
     // The handle: 0.9 mm to each side.
-    const SIZE half = HimetricToDevice(SIZE{90, 90});
+    const SIZE half = view.HimetricToPixels(SIZE{90, 90});
     const int count = m_points.GetCount();
     const int vertices = std::min(count, static_cast<int>(m_vertices.size()));
     for (int i = 0; i < vertices; ++i) {

@@ -261,6 +261,9 @@ public:
     // outline (shapes with a hatch fill only).
     BOOL HitTestWidenedPath(float x, float y);
     BOOL HitTestFilledPath(float x, float y);
+    // The width, in device pixels, of the pen HitTestWidenedPath widens the outline with: the
+    // shape's pen and the tolerance on both sides.
+    double HitStrokeWidthPixels();
     // A world width and height in device pixels.
     void WorldToDeviceSize(SIZE* out, float width, float height) const;
     // Selects the pen the shape draws with (the context's ready pen when it has one); the

@@ -301,28 +301,38 @@ bool CShape::RecordHitPath(HDC dc)
     return EndPath(dc) != FALSE;
 }
 
+double CShape::HitStrokeWidthPixels()
+{
+    if (!m_control)
+        return 0.0;
+    const double perPixel = m_control->GetCurrentViewport().LogicalPerPixelX();
+    return perPixel > 0 ? GetDevicePenWidth() / perPixel + 2 * kHitTolerancePixels : 2 * kHitTolerancePixels;
+}
+
 BOOL CShape::HitTestWidenedPath(float x, float y)
 {
     if (!m_control)
         return FALSE;
-    const CViewMapping& view = m_control->GetCurrentViewport();
     HWND window = m_control->GetControlWindow();
     ycom::WindowDC screen(GetDC(window));
     HDC dc = screen.Get();
     if (!dc)
         return FALSE;
     HitModes modes(dc);
-    // The outline is widened by the tolerance on both sides: a hairline widens to nothing.
-    const double width = GetDevicePenWidth() + 2 * kHitTolerancePixels * view.LogicalPerPixelX();
-    LOGBRUSH solid = {BS_SOLID, 0xFF0000, 0};
-    ycom::GdiObject<HPEN> pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
-                                           static_cast<DWORD>(std::lround(width)), &solid, 0, nullptr));
-    ycom::SelectGuard selected(dc, pen.Get());
     BOOL hit = FALSE;
-    if (RecordHitPath(dc) && WidenPath(dc) && SelectClipPath(dc, RGN_COPY)) {
-        const int lx = MulDiv(static_cast<int>(x), view.horzSize10, view.horzRes);
-        const int ly = -MulDiv(static_cast<int>(y), view.vertSize10, view.vertRes);
-        hit = PtVisible(dc, lx, ly);
+    if (RecordHitPath(dc)) {
+        // The path holds device points; the pen widens it in device pixels, with the mapping mode
+        // back at pixels: some GDIs take a geometric pen's width in the path's units whatever the
+        // mapping mode, which would widen a hairline by 8 pixels instead of 3.
+        SetMapMode(dc, MM_TEXT);
+        // The outline is widened by the tolerance on both sides: a hairline widens to nothing.
+        const double width = HitStrokeWidthPixels();
+        LOGBRUSH solid = {BS_SOLID, 0xFF0000, 0};
+        ycom::GdiObject<HPEN> pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND,
+                                               static_cast<DWORD>(std::lround(width)), &solid, 0, nullptr));
+        ycom::SelectGuard selected(dc, pen.Get());
+        if (WidenPath(dc) && SelectClipPath(dc, RGN_COPY))
+            hit = PtVisible(dc, static_cast<int>(x), static_cast<int>(y));
     }
     SelectClipRgn(dc, nullptr);
     return hit;

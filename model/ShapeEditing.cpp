@@ -418,7 +418,9 @@ int CShape::AlignPointTo(float x, float y, int* index, CRealPoint* out)
     const CViewMapping& view = m_control->GetCurrentViewport();
     const POINT at = view.WorldToDevice(CRealPoint(x, y));
     // 0.9 mm around the handle.
-    const SIZE tolerance = HimetricToDevice(SIZE{90, 90});
+    // Asked of the view: a press tests every selected shape's handles, and a screen context for
+    // each would cost more than all the rest of the press.
+    const SIZE tolerance = view.HimetricToPixels(SIZE{90, 90});
     for (int i = 0; i < got && i < count; ++i) {
         const POINT h = view.WorldToDevice(handles[static_cast<size_t>(i)]);
         if (std::abs(at.x - h.x) <= tolerance.cx && std::abs(at.y - h.y) <= tolerance.cy) {

@@ -67,6 +67,14 @@ CRealPointD CViewMapping::WorldToLogical(double x, double y) const
     return CRealPointD(origin.x + x * s, origin.y + y * s);
 }
 
+SIZE CViewMapping::HimetricToPixels(SIZE himetric) const
+{
+    auto pixels = [](LONG length, int res, int size10) {
+        return size10 > 0 ? std::labs(DoubleToIntClamped(static_cast<double>(length) * res / (size10 * 10.0))) : 0L;
+    };
+    return SIZE{pixels(himetric.cx, horzRes, horzSize10), pixels(himetric.cy, vertRes, vertSize10)};
+}
+
 POINT CViewMapping::PixelsToLogical(POINT pixels) const
 {
     POINT p;

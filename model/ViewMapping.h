@@ -27,6 +27,9 @@ public:
     // Logical units (0.1 mm) per device pixel on each axis.
     double LogicalPerPixelX() const { return static_cast<double>(horzSize10) / horzRes; }
     double LogicalPerPixelY() const { return static_cast<double>(vertSize10) / vertRes; }
+    // A size in hundredths of a millimetre in whole pixels of the view's screen, rounded as GDI
+    // rounds it in MM_HIMETRIC on the same screen (without asking the screen again).
+    SIZE HimetricToPixels(SIZE himetric) const;
     // A world length on each axis in device pixels, and back.
     double WorldToPixelsX(double length) const { return length * GetScaleFactor() / LogicalPerPixelX(); }
     double WorldToPixelsY(double length) const { return length * GetScaleFactor() / LogicalPerPixelY(); }
