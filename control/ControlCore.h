@@ -571,6 +571,11 @@ private:
     // IDs and modified flag as they were.
     HRESULT SaveSiteBody(int siteId, bool intoFile);
 public:
+    // For tests: called on the saving thread each time a save (of a site or a shape) has read
+    // the largest IDs and before it reserves the range above them, so that another session's
+    // rows can be made to arrive there at that moment. Null: nothing is called.
+    using IdCountersReadHook = void (*)(void* context);
+    static void SetIdCountersReadHook(IdCountersReadHook hook, void* context);
     // While a save into a database file announces its end: the drawing stays as saved or unsaved
     // in its own database as it was.
     bool IsSavingIntoFile() const { return m_savingIntoFile; }

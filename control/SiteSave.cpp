@@ -1,10 +1,12 @@
 // Saving and deleting a site: the save writes every row of the site anew inside one transaction
 // (a failure rolls back and leaves the stored site and the drawing's database IDs as they were;
-// a key taken by another session at the same time makes the save try again), the delete removes
+// saves take the ID ranges one session at a time, and a key that another writer took meanwhile
+// makes the save try again), the delete removes
 // the site's rows pass by pass; new Sites rows; the transfer of a site to and from a database
 // file.
 #include "control/ControlCore.h"
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -48,6 +50,25 @@ namespace {
 // How often a save starts again after another session took keys it was about to use.
 const int kSaveAttempts = 4;
 
+std::atomic<CControlCore::IdCountersReadHook> g_countersReadHook{nullptr};
+std::atomic<void*> g_countersReadContext{nullptr};
+
+void CountersRead()
+{
+    if (CControlCore::IdCountersReadHook hook = g_countersReadHook.load())
+        hook(g_countersReadContext.load());
+}
+
+// The save's transaction begins and takes the lock that keeps other sessions' saves out of the
+// ID ranges until it ends (see IdReservationSql::LockRanges).
+HRESULT BeginWithRangeLock(COdbcSession& session, COdbcTransaction& transaction)
+{
+    RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
+    RETURN_IF_FAILED(session.Exec(CLSID_YVEXControl, IdReservationSql::LockRanges));
+    SQLFreeStmt(session.Statement(), SQL_CLOSE);
+    return S_OK;
+}
+
 int ReadCount(COdbcSession& session)
 {
     COdbcRow row(session.Statement());
@@ -79,6 +100,12 @@ std::string NativeFilePath(const char* path)
 }
 
 } // namespace
+
+void CControlCore::SetIdCountersReadHook(IdCountersReadHook hook, void* context)
+{
+    g_countersReadContext = context;
+    g_countersReadHook = hook;
+}
 
 HRESULT CControlCore::GetNextSiteID(COdbcSession& session, int* id)
 {
@@ -137,6 +164,7 @@ HRESULT CControlCore::ReserveIdRange(COdbcSession& session, int siteId, CIdReser
     const int points = static_cast<int>(m_pointPool->GetCount());
     // The site's own shape and linked points are written anew: their IDs are free.
     RETURN_IF_FAILED(SetIdCounters(session, siteId));
+    CountersRead();
     return ReserveIds(session, siteId, stats, points, layers, reservation);
 }
 
@@ -303,7 +331,7 @@ HRESULT CControlCore::SaveSiteAttempt(COdbcSession& session, int siteId, bool* r
     const int scenario = GetScenarioId();
     CDatabaseIdSnapshot before(*this);
     auto steps = [&]() -> HRESULT {
-        RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
+        RETURN_IF_FAILED(BeginWithRangeLock(session, transaction));
         // Step 0: the site's rows go; the drawing forgets them.
         RETURN_IF_FAILED(DeleteSiteRows(session, siteId, false, false));
         ForgetDatabaseIdsInMemory();
@@ -342,10 +370,11 @@ HRESULT CControlCore::SaveShapeAttempt(COdbcSession& session, CShape* shape, int
     CIdReservation reservation;
     CDatabaseIdSnapshot before(*this);
     auto steps = [&]() -> HRESULT {
-        RETURN_IF_FAILED(transaction.Begin(CLSID_YVEXControl));
+        RETURN_IF_FAILED(BeginWithRangeLock(session, transaction));
         // The counters as the database stands now (other sessions write too), every site's rows
         // counted: none of this site's is written anew here.
         RETURN_IF_FAILED(SetIdCounters(session, 0));
+        CountersRead();
         CShapeStats stats;
         shape->CountStats(stats);
         RETURN_IF_FAILED(ReserveIds(session, GetSiteId(), stats, static_cast<int>(stats.points + stats.linkedPoints),

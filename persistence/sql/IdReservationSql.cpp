@@ -2,6 +2,16 @@
 
 namespace IdReservationSql {
 
+// Taken by every save right after its transaction begins and held until it ends: the ranges
+// above the largest IDs are read and filled by one session at a time. A session reading the
+// largest IDs sees none of another's uncommitted rows, so without it any number of saves at once
+// reserve the same range and all but one meet the others' keys, attempt after attempt. SQLite
+// needs nothing: its transactions take the write lock when they begin.
+const SqlStatement LockRanges{"IdReservationSql.LockRanges",
+    "exec sp_getapplock @Resource = 'YVEX ID ranges', @LockMode = 'Exclusive', @LockOwner = 'Transaction'",
+    SqlStatement::kNotRun,
+    "select pg_advisory_xact_lock(597003)"};
+
 // (shape ID, site ID)
 const SqlStatement InsertShapePlaceholder{"IdReservationSql.InsertShapePlaceholder",
     "insert into Shapes (ShapeID, ScenarioID, ShapeTypeID, SiteID) values (%d, 0, 7, %d)",
@@ -34,6 +44,7 @@ const SqlStatement DeletePlaceholder{"IdReservationSql.DeletePlaceholder",
     nullptr, nullptr};
 
 static const SqlStatement* const kAll[] = {
+    &LockRanges,
     &InsertShapePlaceholder,
     &InsertPlaceholder,
     &InsertKeyedPlaceholder,

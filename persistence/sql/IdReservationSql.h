@@ -7,6 +7,7 @@
 
 namespace IdReservationSql {
 
+extern const SqlStatement LockRanges;
 extern const SqlStatement InsertShapePlaceholder;
 extern const SqlStatement InsertPlaceholder;
 extern const SqlStatement InsertKeyedPlaceholder;

@@ -10,6 +10,8 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -40,6 +42,8 @@
 #include "model/Shape.h"
 #include "model/Text.h"
 #include "persistence/DrawingSettingMap.h"
+#include "persistence/OdbcTransaction.h"
+#include "persistence/sql/IdReservationSql.h"
 #include "tests/support/ImageTestSupport.h"
 
 using namespace controltest;
@@ -919,7 +923,94 @@ TEST_P(SiteDbTest, TwoSessionsSavingAtOnceBothSucceed)
             EXPECT_EQ(Describe(*reader), drawn) << "site " << site;
         }
     }
-    EXPECT_TRUE(boxes.Boxes().empty()) << "a retried attempt shows nothing";
+    std::string shown;
+    for (const RecordedBox& box : boxes.Boxes())
+        shown += box.caption + ": " + box.text + "\n";
+    EXPECT_EQ(shown, "") << "a retried attempt shows nothing";
+}
+
+// Another session of the control that saves at the moment this one has read the largest IDs:
+// it takes the range lock as a save does and writes a shape row just above the largest ID,
+// where this save's range begins. Each attempt of the save meets one.
+struct RivalSaves
+{
+    DbTarget target;
+    int siteId = 0;
+    std::mutex lock;
+    std::vector<std::thread> threads;
+    std::atomic<int> arrived{0};
+    std::atomic<int> stored{0};
+
+    static void OnCountersRead(void* context)
+    {
+        auto* self = static_cast<RivalSaves*>(context);
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        std::lock_guard<std::mutex> hold(self->lock);
+        ++self->arrived;
+        self->threads.emplace_back([self, done] {
+            DbConnection rival;
+            if (rival.Open(self->target) == S_OK) {
+                COdbcTransaction transaction(rival);
+                if (SUCCEEDED(transaction.Begin(IID_NULL)) &&
+                    SUCCEEDED(rival.Exec(IID_NULL, IdReservationSql::LockRanges))) {
+                    SQLFreeStmt(rival.hstmt, SQL_CLOSE);
+                    const std::string insert = "insert into Shapes (ShapeID, ScenarioID, ShapeTypeID, SiteID) "
+                                               "select max(ShapeID) + 1, 0, 7, " + std::to_string(self->siteId) +
+                                               " from Shapes";
+                    if (SUCCEEDED(rival.ExecDirect(IID_NULL, insert.c_str())) &&
+                        SUCCEEDED(transaction.Commit(IID_NULL)))
+                        ++self->stored;
+                }
+            }
+            *done = true;
+        });
+        // A rival that the lock keeps waiting writes after this save has ended.
+        for (int i = 0; i < 30 && !*done; ++i)
+            Sleep(10);
+    }
+    void Join()
+    {
+        for (std::thread& t : threads)
+            t.join();
+        threads.clear();
+    }
+};
+
+// Whatever other sessions save meanwhile, a save stores the whole drawing and says so: rivals
+// that write at the moment the save has read the largest IDs wait for its range lock; before
+// it, each of the save's attempts met a rival's key until the attempts ran out, the failure's
+// box was shown, and the drawing kept the new site's ID with nothing stored under it.
+TEST_P(SiteDbTest, RivalSavesMeetingEveryAttemptLeaveTheSaveWhole)
+{
+    BuildDrawing(*control);
+    const std::string drawn = Describe(*control);
+    const int alone = SaveNew(*control, "Alone");
+    const std::string stored = StoredRows(db.hstmt, alone);
+    int siteId = 0, rivalSite = 0;
+    ASSERT_EQ(control->InsertSiteRow("Rivalled", &siteId), S_OK) << TakeErrorInfo().description;
+    ASSERT_EQ(control->InsertSiteRow("Rival", &rivalSite), S_OK) << TakeErrorInfo().description;
+    RivalSaves rivals;
+    rivals.target = GetParam();
+    rivals.siteId = rivalSite;
+    CControlCore::SetIdCountersReadHook(&RivalSaves::OnCountersRead, &rivals);
+    const HRESULT saved = control->StartSaveSiteToDB(siteId, DXFMODE_FOREGROUND, nullptr);
+    CControlCore::SetIdCountersReadHook(nullptr, nullptr);
+    rivals.Join();
+    EXPECT_EQ(saved, S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(rivals.arrived.load(), 1) << "the save was tried again";
+    EXPECT_EQ(rivals.stored.load(), rivals.arrived.load()) << "every rival's row is stored too";
+    EXPECT_EQ(StoredRows(db.hstmt, siteId), stored);
+    std::string shown;
+    for (const RecordedBox& box : boxes.Boxes())
+        shown += box.caption + ": " + box.text + "\n";
+    EXPECT_EQ(shown, "");
+    ControlRef reader;
+    Attach(*reader);
+    ASSERT_EQ(reader->StartLoadSiteFromDB(siteId, DXFMODE_FOREGROUND), S_OK) << TakeErrorInfo().description;
+    EXPECT_EQ(Describe(*reader), drawn);
+    Raw(db.hstmt, Format("delete from Shapes where SiteID = %ld", rivalSite));
+    for (int site : {alone, siteId, rivalSite})
+        EXPECT_EQ(control->DeleteSiteFromDB(site, true), S_OK);
 }
 
 // A drawing saved into a database file of its own comes back whole from it into another
