@@ -19,22 +19,27 @@
 namespace {
 
 // Device units on a context for the duration of a pixel operation: its mapping mode goes to
-// MM_TEXT and comes back.
+// MM_TEXT and its state comes back. The state is saved and restored rather than the mapping set
+// again: setting a metric mapping asks the display for its size, a restore copies the saved one.
 class DeviceUnits
 {
 public:
-    explicit DeviceUnits(HDC dc) : m_dc(dc), m_mode(dc ? SetMapMode(dc, MM_TEXT) : 0) {}
+    explicit DeviceUnits(HDC dc) : m_dc(dc && GetMapMode(dc) != MM_TEXT ? dc : nullptr), m_state(0)
+    {
+        if (m_dc && (m_state = SaveDC(m_dc)) > 0)
+            SetMapMode(m_dc, MM_TEXT);
+    }
     DeviceUnits(const DeviceUnits&) = delete;
     DeviceUnits& operator=(const DeviceUnits&) = delete;
     ~DeviceUnits()
     {
-        if (m_dc && m_mode)
-            SetMapMode(m_dc, m_mode);
+        if (m_dc && m_state > 0)
+            RestoreDC(m_dc, m_state);
     }
 
 private:
     HDC m_dc;
-    int m_mode;
+    int m_state;
 };
 
 bool IsMetafileContext(HDC dc)
@@ -301,8 +306,12 @@ HRESULT CYVEXControl::OnDraw(HDC dc, const RECT& bounds)
         }
         if (!single || !m_buffer.GetBaseDC() || m_buffer.GetWidth() != width || m_buffer.GetHeight() != height) {
             // A metafile cannot be the reference of compatible bitmaps: the screen is.
-            ycom::WindowDC screen(GetDC(nullptr));
-            m_buffer.Create(metafile ? screen.Get() : dc, RECT{0, 0, width, height});
+            if (metafile) {
+                ycom::WindowDC screen(GetDC(nullptr));
+                m_buffer.Create(screen.Get(), RECT{0, 0, width, height});
+            } else {
+                m_buffer.Prepare(dc, RECT{0, 0, width, height});
+            }
         }
         HDC base = m_buffer.GetBaseDC();
         CGroup* root = GetRootGroup();
@@ -487,10 +496,31 @@ void CYVEXControl::ShowPointerOnRulers(const CRealPoint& world)
 void CYVEXControl::MoveRulers(int width, int height)
 {
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
-    if (m_horizontalRuler && m_horizontalRuler != reinterpret_cast<HWND>(-1))
-        SetWindowPos(m_horizontalRuler, nullptr, kRulerOffset, 0, width - kRulerOffset, kRulerThickness, flags);
-    if (m_verticalRuler && m_verticalRuler != reinterpret_cast<HWND>(-1))
-        SetWindowPos(m_verticalRuler, nullptr, 0, kRulerOffset, kRulerThickness, height - kRulerOffset, flags);
+    const struct {
+        HWND window;
+        RECT place;
+    } rulers[] = {
+        {m_horizontalRuler, {kRulerOffset, 0, width, kRulerThickness}},
+        {m_verticalRuler, {0, kRulerOffset, kRulerThickness, height}},
+    };
+    for (const auto& r : rulers) {
+        if (!r.window || r.window == reinterpret_cast<HWND>(-1))
+            continue;
+        // A ruler already in its place is left alone: moving a hosted window to where it is
+        // still makes its container ask the display and the system for its frame.
+        RECT now = {};
+        POINT corners[2] = {};
+        if (m_hWnd && GetWindowRect(r.window, &now)) {
+            corners[0] = POINT{now.left, now.top};
+            corners[1] = POINT{now.right, now.bottom};
+            if (ScreenToClient(m_hWnd, &corners[0]) && ScreenToClient(m_hWnd, &corners[1]) &&
+                corners[0].x == r.place.left && corners[0].y == r.place.top && corners[1].x == r.place.right &&
+                corners[1].y == r.place.bottom)
+                continue;
+        }
+        SetWindowPos(r.window, nullptr, r.place.left, r.place.top, r.place.right - r.place.left,
+                     r.place.bottom - r.place.top, flags);
+    }
 }
 
 void CYVEXControl::ShowRulerWindows(bool show)

@@ -18,6 +18,13 @@ HDC MakeLayer(HDC reference, HBITMAP bitmap, HGDIOBJ* old)
     return dc;
 }
 
+// A context of the screen: a window's, or the screen's own (not a printer's, a metafile's or a
+// memory context, whose bitmaps take other forms).
+bool IsScreenContext(HDC dc)
+{
+    return dc && GetObjectType(dc) == OBJ_DC && GetDeviceCaps(dc, TECHNOLOGY) == DT_RASDISPLAY;
+}
+
 void FreeLayer(HDC& dc, HBITMAP& bitmap, HGDIOBJ& old)
 {
     if (dc && old)
@@ -38,6 +45,7 @@ void COffscreenBuffer::Create(HDC reference, const RECT& rect)
 {
     Free();
     m_referenceDC = reference;
+    m_forScreen = IsScreenContext(reference);
     m_width = rect.right - rect.left;
     m_height = rect.bottom - rect.top;
     m_origin = POINT{0, 0};
@@ -52,12 +60,49 @@ void COffscreenBuffer::Create(HDC reference, const RECT& rect)
     m_compositeDC = MakeLayer(reference, m_compositeBitmap, &m_compositeOld);
     if (m_compositeDC)
         PatBlt(m_compositeDC, 0, 0, w, h, WHITENESS);
-    m_maskBitmap = CreateBitmap(w, h, 1, 1, nullptr);
-    m_maskDC = MakeLayer(reference, m_maskBitmap, &m_maskOld);
 
     SetDrawingModes(m_baseDC);
     SetDrawingModes(m_compositeDC);
-    SetDrawingModes(m_maskDC);
+    m_baseState = m_baseDC ? SaveDC(m_baseDC) : 0;
+    m_compositeState = m_compositeDC ? SaveDC(m_compositeDC) : 0;
+}
+
+bool COffscreenBuffer::Reset(HDC dc, int& savedState)
+{
+    if (!dc || savedState <= 0 || !RestoreDC(dc, savedState))
+        return false;
+    savedState = SaveDC(dc);
+    return savedState > 0;
+}
+
+void COffscreenBuffer::Prepare(HDC reference, const RECT& rect)
+{
+    const bool fits = m_baseDC && m_compositeDC && m_forScreen && IsScreenContext(reference) &&
+                      m_width == rect.right - rect.left && m_height == rect.bottom - rect.top;
+    if (!fits || !Reset(m_baseDC, m_baseState) || !Reset(m_compositeDC, m_compositeState)) {
+        Create(reference, rect);
+        return;
+    }
+    m_referenceDC = reference;
+    m_origin = POINT{0, 0};
+    // White in device units; the mapping comes back with the state (setting MM_TEXT asks nothing
+    // of the display, setting a metric mapping would).
+    const int state = SaveDC(m_baseDC);
+    SetMapMode(m_baseDC, MM_TEXT);
+    PatBlt(m_baseDC, 0, 0, m_width, m_height, WHITENESS);
+    RestoreDC(m_baseDC, state);
+}
+
+HDC COffscreenBuffer::GetMaskDC() const
+{
+    if (!m_maskDC && m_baseDC) {
+        const int w = m_width > 0 ? m_width : 0;
+        const int h = m_height > 0 ? m_height : 0;
+        m_maskBitmap = CreateBitmap(w, h, 1, 1, nullptr);
+        m_maskDC = MakeLayer(m_baseDC, m_maskBitmap, &m_maskOld);
+        SetDrawingModes(m_maskDC);
+    }
+    return m_maskDC;
 }
 
 void COffscreenBuffer::Free()
@@ -66,6 +111,8 @@ void COffscreenBuffer::Free()
     FreeLayer(m_maskDC, m_maskBitmap, m_maskOld);
     FreeLayer(m_compositeDC, m_compositeBitmap, m_compositeOld);
     m_width = m_height = 0;
+    m_baseState = m_compositeState = 0;
+    m_forScreen = false;
 }
 
 void COffscreenBuffer::LogicalExtent(HDC dc, POINT* origin, SIZE* size) const

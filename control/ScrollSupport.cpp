@@ -117,8 +117,15 @@ void CScrollSupport::UpdateBars(SIZE page)
 void CScrollSupport::SetBar(HWND window, int bar, const SCROLLINFO& info)
 {
     const bool now = BarsRepaintNow();
-    if (!now)
-        m_staleBars = true;
+    if (!now && !m_staleBars) {
+        // Only a bar that changes needs the frame's repaint (a themed bar's costs milliseconds).
+        SCROLLINFO shown = {sizeof(shown), SIF_ALL, 0, 0, 0, 0, 0};
+        const bool changes = !GetScrollInfo(window, bar, &shown) ||
+                             ((info.fMask & SIF_RANGE) && (shown.nMin != info.nMin || shown.nMax != info.nMax)) ||
+                             ((info.fMask & SIF_PAGE) && shown.nPage != info.nPage) ||
+                             ((info.fMask & SIF_POS) && shown.nPos != info.nPos);
+        m_staleBars = changes;
+    }
     SetScrollInfo(window, bar, &info, now ? TRUE : FALSE);
 }
 

@@ -1102,14 +1102,14 @@ bool CDxfFile::ReadBinaryGroup()
 }
 
 // Progress goes out every 1 % of the data, and at least every 256 kB: often enough for a bar,
-// never a cost beside the groups.
+// never a cost beside the groups. A minimum step spaces the reports further.
 void CDxfFile::NoteProgress()
 {
     if (m_readAhead || !HasProgressCallback() || m_position < m_nextProgress)
         return;
     ReportProgress(-1, 1);
     const uint64_t onePercent = m_totalSize / 100;
-    m_progressStep = std::max<uint64_t>(1, std::min<uint64_t>(onePercent, 256 * 1024));
+    m_progressStep = std::max<uint64_t>({1, std::min<uint64_t>(onePercent, 256 * 1024), m_progressMinimumStep});
     m_nextProgress = m_position + m_progressStep;
 }
 

@@ -164,6 +164,9 @@ public:
 
     // A negative percent stands for the position in the data.
     void ReportProgress(long percent, int kind) override;
+    // Reading reports its progress every 1 % of the data and at least every 256 kB; a minimum
+    // spaces the reports by at least that many bytes (0, the default: none).
+    void SetProgressMinimumStep(uint64_t bytes) { m_progressMinimumStep = bytes; }
 
     // The current group.
     int GetCode() const { return m_group.code; }
@@ -280,6 +283,7 @@ private:
     // Progress goes out when the position passes m_nextProgress, every m_progressStep bytes.
     uint64_t m_nextProgress = 0;
     uint64_t m_progressStep = 1;
+    uint64_t m_progressMinimumStep = 0;
     bool m_binary = false;
     bool m_twoByteCodes = true;
     uint64_t m_position = 0;

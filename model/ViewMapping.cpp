@@ -188,26 +188,64 @@ RECT CViewMapping::WorldToLogicalRect(const CRealRect& world) const
 }
 
 namespace {
+SIZE ConvertOn(HDC dc, SIZE in, bool toHimetric)
+{
+    SIZE out = {0, 0};
+    const int oldMode = SetMapMode(dc, MM_HIMETRIC);
+    POINT pts[2] = {{0, 0}, {in.cx, in.cy}};
+    if (toHimetric)
+        DPtoLP(dc, pts, 2);
+    else
+        LPtoDP(dc, pts, 2);
+    SetMapMode(dc, oldMode);
+    out.cx = std::abs(pts[1].x - pts[0].x);
+    out.cy = std::abs(pts[1].y - pts[0].y);
+    return out;
+}
+
+// The screen's answers for the last sizes asked. The HIMETRIC mapping of a screen context follows
+// the screen's size in millimetres and pixels, and setting it makes the graphics system ask the
+// display for them each time (tens of microseconds); a view and its scroll bars convert the same
+// few sizes (the client area, the rulers) several times an operation. An answer holds while the
+// screen reports the same size.
+SIZE ConvertOnScreen(SIZE in, bool toHimetric)
+{
+    struct Answer {
+        SIZE in;
+        bool toHimetric;
+        SIZE out;
+    };
+    constexpr size_t kKept = 8;
+    static std::mutex lock;
+    static ScreenMetrics answeredFor;
+    static Answer answers[kKept];
+    static size_t count = 0, next = 0;
+    const ScreenMetrics screen = CurrentScreen();
+    std::lock_guard<std::mutex> hold(lock);
+    if (screen.horzSize10 != answeredFor.horzSize10 || screen.vertSize10 != answeredFor.vertSize10 ||
+        screen.horzRes != answeredFor.horzRes || screen.vertRes != answeredFor.vertRes) {
+        count = next = 0;
+        answeredFor = screen;
+    }
+    for (size_t i = 0; i < count; ++i)
+        if (answers[i].in.cx == in.cx && answers[i].in.cy == in.cy && answers[i].toHimetric == toHimetric)
+            return answers[i].out;
+    SIZE out = {0, 0};
+    HDC dc = GetDC(nullptr);
+    if (!dc)
+        return out;
+    out = ConvertOn(dc, in, toHimetric);
+    ReleaseDC(nullptr, dc);
+    answers[next] = Answer{in, toHimetric, out};
+    next = (next + 1) % kKept;
+    if (count < kKept)
+        ++count;
+    return out;
+}
+
 SIZE Convert(SIZE in, HDC dc, bool toHimetric)
 {
-    HDC screen = nullptr;
-    if (!dc)
-        dc = screen = GetDC(nullptr);
-    SIZE out = {0, 0};
-    if (dc) {
-        const int oldMode = SetMapMode(dc, MM_HIMETRIC);
-        POINT pts[2] = {{0, 0}, {in.cx, in.cy}};
-        if (toHimetric)
-            DPtoLP(dc, pts, 2);
-        else
-            LPtoDP(dc, pts, 2);
-        SetMapMode(dc, oldMode);
-        out.cx = std::abs(pts[1].x - pts[0].x);
-        out.cy = std::abs(pts[1].y - pts[0].y);
-    }
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    return out;
+    return dc ? ConvertOn(dc, in, toHimetric) : ConvertOnScreen(in, toHimetric);
 }
 } // namespace
 

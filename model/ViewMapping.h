@@ -64,6 +64,7 @@ public:
 };
 
 // Device pixels to and from HIMETRIC units through MM_HIMETRIC on the given context, or on a
-// screen context when none is given. The results are absolute values.
+// screen context when none is given (the screen's answers are kept while it reports the same
+// size). The results are absolute values.
 SIZE DeviceToHimetric(SIZE pixels, HDC dc = nullptr);
 SIZE HimetricToDevice(SIZE himetric, HDC dc = nullptr);

@@ -47,6 +47,44 @@ TEST(OffscreenBuffer, LayersInTheDrawingUnits)
     EXPECT_EQ(buffer.GetBaseDC(), nullptr);
 }
 
+// A window repaints into the layers it has while its size stays: they come back white in the
+// base, in the state new layers have whatever the last paint left, and new ones come for another
+// size.
+TEST(OffscreenBuffer, PreparedLayersAreKeptForTheSameSizeAndComeBackAsNew)
+{
+    HDC screen = GetDC(nullptr);
+    ASSERT_NE(screen, nullptr);
+    COffscreenBuffer buffer;
+    buffer.Prepare(screen, RECT{0, 0, 100, 60});
+    HDC base = buffer.GetBaseDC();
+    ASSERT_NE(base, nullptr);
+    // A paint that leaves its marks on the layer: a black fill, another mapping and clipping.
+    HGDIOBJ oldBrush = SelectObject(base, GetStockObject(BLACK_BRUSH));
+    PatBlt(base, -100, 100, 10000, -10000, PATCOPY);
+    SetMapMode(base, MM_TEXT);
+    SetGraphicsMode(base, GM_COMPATIBLE);
+    IntersectClipRect(base, 0, 0, 5, 5);
+    (void)oldBrush;
+
+    buffer.Prepare(screen, RECT{0, 0, 100, 60});
+    EXPECT_EQ(buffer.GetBaseDC(), base) << "the same layers";
+    EXPECT_EQ(GetMapMode(base), MM_LOMETRIC);
+    EXPECT_EQ(GetGraphicsMode(base), GM_ADVANCED);
+    EXPECT_EQ(GetArcDirection(base), AD_CLOCKWISE);
+    EXPECT_EQ(GetCurrentObject(base, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+    HRGN clip = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetClipRgn(base, clip), 0) << "no clipping left";
+    DeleteObject(clip);
+    buffer.CopyBaseToComposite();
+    Dib target(100, 60);
+    buffer.BlitTo(target.dc);
+    EXPECT_EQ(target.Count(RGB(0xFF, 0xFF, 0xFF), RECT{0, 0, 100, 60}), 100 * 60) << "the base comes back white";
+
+    buffer.Prepare(screen, RECT{0, 0, 120, 60});
+    EXPECT_EQ(buffer.GetWidth(), 120);
+    ReleaseDC(nullptr, screen);
+}
+
 TEST(ViewportRecord, SizesDriveTheScale)
 {
     CViewportRecord view;

@@ -2,6 +2,7 @@
 // box and sends the host no event, on the host's thread or on a worker, and still reports its
 // failure through the result and LastError; a load that is not quiet shows the box, owned by the
 // control's window, and announces itself.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -146,4 +147,67 @@ TEST_F(DxfHosted, AFileCutShortEndsTheLoadAsFailedAndKeepsTheDrawing)
     EXPECT_NE(control->GetLastErrorText().find("cut short: it ends at line"), std::string::npos) << control->GetLastErrorText();
     EXPECT_EQ(control->GetRootGroup()->GetShapeCount(), shapes);
     DeleteFileA(path.c_str());
+}
+
+// The host hears a file load's progress between its beginning and its end: 0 first, 100 last,
+// never going back, and in between a report at most every 64 kB read. A small drawing, which
+// loads in a millisecond, is only its start and its end (it was a report each percent, a hundred
+// events); a larger file still reports on its way, on the host's thread and on a worker.
+TEST_F(DxfHosted, ALoadReportsItsProgressFromStartToEndAtMostEvery64kB)
+{
+    std::string bytes;
+    {
+        std::ifstream in(Fixture("drawing_r12.dxf"), std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    ASSERT_LT(bytes.size(), 64u * 1024u);
+    // The same drawing with about 700 kB of comment groups before its end.
+    const size_t end = bytes.rfind("  0\nEOF");
+    ASSERT_NE(end, std::string::npos);
+    std::string padded = bytes.substr(0, end);
+    while (padded.size() < 700u * 1024u)
+        padded += "999\nprogress padding, a comment the reader passes over\n";
+    padded += bytes.substr(end);
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    const std::string large = std::string(dir) + "yvex_hosted_progress.dxf";
+    std::ofstream(large, std::ios::binary) << padded;
+
+    const struct {
+        const char* what;
+        std::string file;
+        long mode;
+        int fewestBetween, mostBetween;  // reports strictly between 0 and 100
+    } cases[] = {
+        {"small, host's thread", Fixture("drawing_r12.dxf"), DXFMODE_FOREGROUND, 0, 0},
+        {"small, worker", Fixture("drawing_r12.dxf"), 0, 0, 0},
+        {"700 kB, host's thread", large, DXFMODE_FOREGROUND, 3, static_cast<int>(padded.size() / (64 * 1024))},
+        {"700 kB, worker", large, 0, 3, static_cast<int>(padded.size() / (64 * 1024))},
+    };
+    Connection connection(control->GetControllingUnknown(), &sink);
+    ASSERT_TRUE(connection.Connected());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sink.calls.clear();
+        ASSERT_EQ(Load(c.file, c.mode), S_OK);
+        EXPECT_GT(control->GetRootGroup()->GetShapeCount(), 0);
+        const std::vector<DISPID> heard = Announcements();
+        ASSERT_GE(heard.size(), 5u);
+        EXPECT_EQ(heard.front(), cetOnBeginLoadSite);
+        EXPECT_EQ(std::vector<DISPID>(heard.end() - 2, heard.end()),
+                  (std::vector<DISPID>{cetOnEndLoadSite, cetOnEndLoadSiteWithID}));
+        std::vector<LONG> percents;
+        for (const EventSink::Call& call : sink.calls)
+            if (call.id == cetOnProgress && !call.ints.empty())
+                percents.push_back(call.ints[0]);
+        EXPECT_EQ(percents.size() + 3, heard.size()) << "progress only between the beginning and the end";
+        ASSERT_FALSE(percents.empty());
+        EXPECT_EQ(percents.front(), 0);
+        EXPECT_EQ(percents.back(), 100);
+        EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+        const auto between = std::count_if(percents.begin(), percents.end(), [](LONG p) { return p > 0 && p < 100; });
+        EXPECT_GE(between, c.fewestBetween) << "heard " << percents.size() << " progress events";
+        EXPECT_LE(between, c.mostBetween) << "heard " << percents.size() << " progress events";
+    }
+    DeleteFileA(large.c_str());
 }
