@@ -13,9 +13,15 @@ CGroup::CGroup(int id, CShapeHost* control) : CShape(id, control)
 }
 
 CGroup::CGroup(int id, const CGroup& source)
-    : CShape(id, source), m_name(source.m_name), m_blockName(source.m_blockName), m_blockFlags(source.m_blockFlags),
-      m_selectsAsUnit(source.m_selectsAsUnit)
+    : CShape(id, source), m_selectsAsUnit(source.m_selectsAsUnit)
 {
+    // The copy takes the name and block flags, not the referrers or the grid.
+    if (source.m_blockPart) {
+        BlockPart& part = EditPart();
+        part.name = source.m_blockPart->name;
+        part.blockName = source.m_blockPart->blockName;
+        part.blockFlags = source.m_blockPart->blockFlags;
+    }
     if (!m_control)
         return;
     for (CShape* child : source.m_children) {
@@ -27,8 +33,28 @@ CGroup::CGroup(int id, const CGroup& source)
 
 CGroup::~CGroup()
 {
-    m_name.clear();
+    if (m_blockPart)
+        m_blockPart->name.clear();
     CGroup::Clear(true);
+}
+
+CGroup::BlockPart& CGroup::EditPart()
+{
+    if (!m_blockPart)
+        m_blockPart = std::make_unique<BlockPart>();
+    return *m_blockPart;
+}
+
+const CGroup::BlockPart& CGroup::EmptyPart()
+{
+    static const BlockPart empty;
+    return empty;
+}
+
+void CGroup::SetBlockFlags(int flags)
+{
+    if (flags != 0 || m_blockPart)
+        EditPart().blockFlags = flags;
 }
 
 bool CGroup::AppendsOnly() const
@@ -259,7 +285,7 @@ int CGroup::GetClassShapeType() { return stGroup; }
 
 bool CGroup::IsBlockContext()
 {
-    return m_shapeType == stGroup && m_parent && m_parent->GetId() != LIBRARY_ID && m_referrers.empty() &&
+    return m_shapeType == stGroup && m_parent && m_parent->GetId() != LIBRARY_ID && Part().referrers.empty() &&
            (m_id > 0 || m_id == SELECTION_ID);
 }
 

@@ -146,8 +146,8 @@ public:
     int MoveChildToTail(int id);
     bool IsBlock() const;
     const std::vector<CShape*>& Children() const { return m_children; }
-    const std::wstring& GetName() const { return m_name; }
-    const std::string& GetBlockName() const { return m_blockName; }
+    const std::wstring& GetName() const { return Part().name; }
+    const std::string& GetBlockName() const { return Part().blockName; }
     // The first child group or reference of that name (null: the first without a name).
     CShape* FindChildByName(const wchar_t* name) const;
     // Block names of child groups and names of child layers that begin with the prefix (its
@@ -162,7 +162,7 @@ public:
     bool HasReferrer(const CShape* reference) const;
     // Every referrer forgets this block; the number there were.
     int DetachReferrers();
-    const std::vector<CShape*>& GetReferrerList() const { return m_referrers; }
+    const std::vector<CShape*>& GetReferrerList() const { return Part().referrers; }
     // Rebuilds every reference of this block from it (updateType urUpdateAttributes also renews
     // their attribute texts); other referrers are emptied.
     void UpdateReferrers(int updateType, int arg2);
@@ -214,15 +214,28 @@ public:
 protected:
     bool AppendsOnly() const;
 
-    std::wstring m_name;
-    std::string m_blockName;
-    int m_blockFlags = 0;
+    // What only a named group, a block or a group with the drawing's grid uses. Most groups are
+    // lines, arcs and polylines that never need it: they carry one null pointer instead.
+    struct BlockPart
+    {
+        std::wstring name;
+        std::string blockName;
+        int blockFlags = 0;
+        std::vector<CShape*> referrers;
+        // The referrers as a set, made once the list is too long to search: a drawing may hold
+        // thousands of references to one block, each registered (and looked for) in turn.
+        std::unique_ptr<std::unordered_set<const CShape*>> referrerIndex;
+        // The root's grid of its children's extents, made when first asked for.
+        std::unique_ptr<CShapeGrid> childGrid;
+    };
+    // The part as it stands; an empty one when none was made.
+    const BlockPart& Part() const { return m_blockPart ? *m_blockPart : EmptyPart(); }
+    // The part to change, made on the first write.
+    BlockPart& EditPart();
+    static const BlockPart& EmptyPart();
+    void SetBlockFlags(int flags);
+
     std::vector<CShape*> m_children;
-    std::vector<CShape*> m_referrers;
-    // The referrers as a set, made once the list is too long to search: a drawing may hold
-    // thousands of references to one block, each registered (and looked for) in turn.
-    std::unique_ptr<std::unordered_set<const CShape*>> m_referrerIndex;
-    // The root's grid of its children's extents, made when first asked for.
-    std::unique_ptr<CShapeGrid> m_childGrid;
+    std::unique_ptr<BlockPart> m_blockPart;
     int m_selectsAsUnit = 1;
 };

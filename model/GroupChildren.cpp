@@ -39,16 +39,20 @@ const StyleMarks kPatternMarks = {0x4000, 0x8000, 0xC000};
 
 void CGroup::SetName(const wchar_t* name)
 {
-    m_name = name ? name : L"";
-    m_blockName.clear();
+    // Clearing a name that was never given makes no part.
+    if ((!name || !*name) && !m_blockPart)
+        return;
+    BlockPart& part = EditPart();
+    part.name = name ? name : L"";
+    part.blockName.clear();
     if (m_shapeType != stGroup || m_id <= DEFAULT_IMAGE_ID)
         return;
-    m_blockName = ToAnsi(m_name.c_str());
-    MakeValidName(m_blockName);
+    part.blockName = ToAnsi(part.name.c_str());
+    MakeValidName(part.blockName);
     CGroup* library = m_control ? m_control->GetLibraryGroup() : nullptr;
     std::map<std::string, int> used;
-    if (library && library->CollectNamesLike(used, m_id, m_blockName.c_str(), 0))
-        MakeUniqueName(m_blockName, used);
+    if (library && library->CollectNamesLike(used, m_id, part.blockName.c_str(), 0))
+        MakeUniqueName(part.blockName, used);
 }
 
 bool CGroup::CollectNamesLike(std::map<std::string, int>& names, int excludeId, const char* prefix,
@@ -70,7 +74,7 @@ bool CGroup::CollectNamesLike(std::map<std::string, int>& names, int excludeId, 
             continue;
         std::string name;
         if (child->GetShapeType() == stGroup)
-            name = static_cast<CGroup*>(child)->m_blockName;
+            name = static_cast<CGroup*>(child)->GetBlockName();
         else if (child->GetShapeType() == stLayer)
             name = static_cast<CLayer*>(child)->GetName();
         if (name.empty())
@@ -87,7 +91,7 @@ CShape* CGroup::FindChildByName(const wchar_t* name) const
     for (CShape* child : m_children) {
         if (child->GetShapeType() != stGroup && child->GetShapeType() != stReference)
             continue;
-        const std::wstring& childName = static_cast<CGroup*>(child)->m_name;
+        const std::wstring& childName = static_cast<CGroup*>(child)->GetName();
         if (name ? childName == name : childName.empty())
             return child;
     }
@@ -149,11 +153,13 @@ int CGroup::AddReferrer(CShape* reference)
         return E_INVALIDARG;
     if (!reference || HasReferrer(reference))
         return 0;
-    m_referrers.push_back(reference);
-    if (m_referrerIndex)
-        m_referrerIndex->insert(reference);
-    else if (m_referrers.size() > kReferrersSearched)
-        m_referrerIndex = std::make_unique<std::unordered_set<const CShape*>>(m_referrers.begin(), m_referrers.end());
+    BlockPart& part = EditPart();
+    part.referrers.push_back(reference);
+    if (part.referrerIndex)
+        part.referrerIndex->insert(reference);
+    else if (part.referrers.size() > kReferrersSearched)
+        part.referrerIndex =
+            std::make_unique<std::unordered_set<const CShape*>>(part.referrers.begin(), part.referrers.end());
     return 1;
 }
 
@@ -161,24 +167,28 @@ int CGroup::RemoveReferrer(CShape* reference)
 {
     if (!HasReferrer(reference))
         return 0;
-    m_referrers.erase(std::find(m_referrers.begin(), m_referrers.end(), reference));
-    if (m_referrerIndex)
-        m_referrerIndex->erase(reference);
+    BlockPart& part = *m_blockPart; // a listed referrer: the part exists
+    part.referrers.erase(std::find(part.referrers.begin(), part.referrers.end(), reference));
+    if (part.referrerIndex)
+        part.referrerIndex->erase(reference);
     return 1;
 }
 
 bool CGroup::HasReferrer(const CShape* reference) const
 {
-    if (m_referrerIndex)
-        return m_referrerIndex->count(reference) != 0;
-    return std::find(m_referrers.begin(), m_referrers.end(), reference) != m_referrers.end();
+    const BlockPart& part = Part();
+    if (part.referrerIndex)
+        return part.referrerIndex->count(reference) != 0;
+    return std::find(part.referrers.begin(), part.referrers.end(), reference) != part.referrers.end();
 }
 
 int CGroup::DetachReferrers()
 {
-    const std::vector<CShape*> referrers = std::move(m_referrers);
-    m_referrers.clear();
-    m_referrerIndex.reset();
+    if (!m_blockPart)
+        return 0;
+    const std::vector<CShape*> referrers = std::move(m_blockPart->referrers);
+    m_blockPart->referrers.clear();
+    m_blockPart->referrerIndex.reset();
     for (CShape* referrer : referrers)
         if (auto* reference = dynamic_cast<CReference*>(referrer))
             reference->ForgetBlock();
@@ -188,7 +198,7 @@ int CGroup::DetachReferrers()
 void CGroup::UpdateReferrers(int updateType, int)
 {
     CGroup* library = m_control ? m_control->GetLibraryGroup() : nullptr;
-    for (CShape* referrer : std::vector<CShape*>(m_referrers)) {
+    for (CShape* referrer : std::vector<CShape*>(Part().referrers)) {
         auto* reference = dynamic_cast<CReference*>(referrer);
         if (!reference) {
             referrer->Clear(false);

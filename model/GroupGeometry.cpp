@@ -83,11 +83,12 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
     const unsigned long key = root ? (flags & 1) | ((m_control->GetControlFlags() & controlReferenceBoundsWithAttribs) ? 2 : 0)
                                    : 0;
     if (root) {
-        if (!m_childGrid)
-            m_childGrid = std::make_unique<CShapeGrid>();
+        std::unique_ptr<CShapeGrid>& grid = EditPart().childGrid;
+        if (!grid)
+            grid = std::make_unique<CShapeGrid>();
         long kept = E_FAIL;
         CRealRect rect;
-        if (m_childGrid->FindExtent(GeometryGeneration(), context, key, &kept, &rect)) {
+        if (m_blockPart->childGrid->FindExtent(GeometryGeneration(), context, key, &kept, &rect)) {
             if (kept == S_OK)
                 write(rect);
             return kept;
@@ -97,7 +98,7 @@ HRESULT CGroup::GetBoundingRectEx(float* left, float* top, float* right, float* 
     // generation: the extent kept is the one after it.
     auto keep = [&](HRESULT result, const CRealRect& rect) {
         if (root)
-            m_childGrid->KeepExtent(GeometryGeneration(), context, key, result, rect);
+            m_blockPart->childGrid->KeepExtent(GeometryGeneration(), context, key, result, rect);
         return result;
     };
     CRealRect own;
@@ -344,16 +345,17 @@ const CShapeGrid* CGroup::CurrentChildGrid()
     // Whether references count their attributes decides the extents the grid keeps without them.
     const void* context = m_control->GetEditedReference();
     const unsigned long options = m_control->GetControlFlags() & controlReferenceBoundsWithAttribs;
-    if (!m_childGrid)
-        m_childGrid = std::make_unique<CShapeGrid>();
-    if (!m_childGrid->IsCurrentFor(m_children, GeometryGeneration(), context, options)) {
+    std::unique_ptr<CShapeGrid>& grid = EditPart().childGrid;
+    if (!grid)
+        grid = std::make_unique<CShapeGrid>();
+    if (!grid->IsCurrentFor(m_children, GeometryGeneration(), context, options)) {
         // Taking an extent may lay a text out for the first time, which raises the generation;
         // the extent taken is the one after it, so the grid is current for the generation that
         // follows the build.
-        m_childGrid->Build(m_children, 0, context, options);
-        m_childGrid->SetGeneration(GeometryGeneration());
+        grid->Build(m_children, 0, context, options);
+        grid->SetGeneration(GeometryGeneration());
     }
-    return m_childGrid.get();
+    return grid.get();
 }
 
 const std::vector<CShape*>& CGroup::ChildrenNear(const CRealRect& rect, std::vector<CShape*>& out)

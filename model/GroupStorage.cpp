@@ -70,7 +70,7 @@ HRESULT CGroup::SaveToDB(COdbcSession& session, int siteId, int scenarioId, DWOR
     if (m_databaseId < 1)
         return E_FAIL;
     // A group without a name stores the text NULL. The name is the user's text: bound.
-    const std::string name = m_name.empty() ? std::string("NULL") : ycom::WideToAnsi(m_name);
+    const std::string name = GetName().empty() ? std::string("NULL") : ycom::WideToAnsi(GetName());
     const int scenario = m_control ? m_control->GetScenarioId() : 0;
     const std::vector<OdbcParam> params = {OdbcParam::Text(name)};
     if (before < 1)
@@ -95,11 +95,11 @@ HRESULT CGroup::SaveToTables(CDataTableSet* tables, DWORD mode, DWORD flags)
         return hr;
     }
     // Only a stored, named group of the drawing has a record.
-    if (hr != S_OK || m_name.empty() || m_id <= DEFAULT_IMAGE_ID || !(m_state & stPersistent))
+    if (hr != S_OK || GetName().empty() || m_id <= DEFAULT_IMAGE_ID || !(m_state & stPersistent))
         return hr;
     CGroupsRecord record;
     record.ShapeID = key;
-    record.Name = ycom::WideToAnsi(m_name);
+    record.Name = ycom::WideToAnsi(GetName());
     groups->Put(record);
     return hr;
 }
@@ -110,12 +110,12 @@ HRESULT CGroup::WriteDxf(CDxfFile& dxf)
     CDxfDocument* doc = m_control ? &m_control->GetDxfDocument() : nullptr;
     CShape* outerBlock = doc ? doc->GetBlockBeingWritten() : nullptr;
     if (block) {
-        const std::string name = m_name.empty() || m_blockName.empty() ? std::string("(none)") : m_blockName;
+        const std::string name = GetName().empty() || GetBlockName().empty() ? std::string("(none)") : GetBlockName();
         dxf.WriteStringGroup(0, CDxfFile::KeywordFromIndex(CDxfFile::kwBlock));
         const bool namedLayer = m_layer && !m_layer->GetName().empty();
         dxf.WriteStringGroup(8, namedLayer ? m_layer->GetName().c_str() : "0");
         dxf.WriteStringGroup(2, name.c_str());
-        dxf.WriteIntGroup(70, m_blockFlags);
+        dxf.WriteIntGroup(70, Part().blockFlags);
         // The base point is the origin: a block read is moved there.
         dxf.WriteRealGroup(10, 0.0);
         dxf.WriteRealGroup(20, 0.0);
@@ -173,7 +173,7 @@ int CGroup::ReadDxfEntities(CDxfFile& dxf, bool blockMode)
                 ReadDxfGroup(dxf);
         }
         if (code == 70)
-            m_blockFlags = dxf.GetInt();
+            SetBlockFlags(dxf.GetInt());
     }
     // The contents of a drawing whose y grows downwards were turned over as they were read: so is
     // the base point.
@@ -221,7 +221,7 @@ int CGroup::ReadDxfBlocksSection(CDxfFile& dxf)
         CGroup* block = static_cast<CGroup*>(shape);
         const int read = block->ReadDxfEntities(dxf, true);
         // An anonymous block (flag 1) or an empty one is not kept.
-        if (read && !(block->m_blockFlags & 1) && block->GetShapeCount() > 0 &&
+        if (read && !(block->Part().blockFlags & 1) && block->GetShapeCount() > 0 &&
             AddChild(block, nullptr, 1, false) == 0) {
             block->SetDatabaseId(map.TakeTemporaryDbId());
             block->SetSourceSiteId(m_control->GetSiteId());
