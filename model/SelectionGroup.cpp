@@ -96,13 +96,19 @@ int CSelectionGroup::AddChild(CShape* child, int* outIndex, int, bool)
                                         [child](CShape* s) { return child->ContainsShapeId(s->GetId(), true); }),
                          m_children.end());
     }
+    const int at = InsertByZOrder(child);
+    if (outIndex)
+        *outIndex = at;
+    return 0;
+}
+
+int CSelectionGroup::InsertByZOrder(CShape* child)
+{
     const float z = child->GetZOrder();
     auto at = std::upper_bound(m_children.begin(), m_children.end(), z,
                                [](float value, CShape* s) { return value < s->GetZOrder(); });
     at = m_children.insert(at, child);
-    if (outIndex)
-        *outIndex = m_children.empty() ? -1 : static_cast<int>(at - m_children.begin());
-    return 0;
+    return static_cast<int>(at - m_children.begin());
 }
 
 CSelectionGroup::Index* CSelectionGroup::CurrentIndex()
@@ -190,12 +196,9 @@ int CSelectionGroup::AddIndexed(Index& index, CShape* child, int* outIndex)
                              m_children.end());
         }
     }
-    const float z = child->GetZOrder();
-    auto at = std::upper_bound(m_children.begin(), m_children.end(), z,
-                               [](float value, CShape* s) { return value < s->GetZOrder(); });
-    at = m_children.insert(at, child);
+    const int at = InsertByZOrder(child);
     if (outIndex)
-        *outIndex = static_cast<int>(at - m_children.begin());
+        *outIndex = at;
     IndexEntry(index, child, 1);
     seen();
     return 0;

@@ -83,6 +83,8 @@ private:
     Index* CurrentIndex();
     void IndexEntry(Index& index, CShape* shape, int delta);
     int AddIndexed(Index& index, CShape* child, int* outIndex);
+    // Puts a shape into the list after every shape of its Z order or below; its position.
+    int InsertByZOrder(CShape* child);
 
     int m_batchDepth = 0;
     // SelectInRect's marking of the selection and every listed shape, due when the batch closes.

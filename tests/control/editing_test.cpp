@@ -1045,6 +1045,18 @@ TEST_F(Editing, RichTextGoesToItsOwnEditor)
 // compared.
 TEST_F(ViewIndex, AnswersAsAWalkOfEveryShapeAfterEachChange)
 {
+    // A shape moved with the mouse by a user who grabs it at `start` and lets go at `to`; its
+    // extent then ends left of `right`.
+    auto moveWithMouse = [&](LONG id, POINT start, POINT to, float right) {
+        Send(WM_MOUSEMOVE, 0, start);
+        ASSERT_EQ(control->EditShapeEx(id, EDSH_MOVE, 0, -1), S_OK);
+        Send(WM_MOUSEMOVE, 0, to);
+        Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
+        Send(WM_LBUTTONUP, 0, to);
+        CRealRect r;
+        ASSERT_EQ(control->FindShape(id)->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
+        ASSERT_LT(r.right, right);
+    };
     // Each row is compared before it too, so that it starts from a grid built for the drawing
     // as it was.
     const struct Row
@@ -1056,15 +1068,7 @@ TEST_F(ViewIndex, AnswersAsAWalkOfEveryShapeAfterEachChange)
         {"a move with the mouse",
          [&] {
              // The line at (130, -100)-(150, -90) follows the pointer 80 units left and 50 up.
-             const POINT start = Device(140, -95), to = Device(60, -45);
-             Send(WM_MOUSEMOVE, 0, start);
-             ASSERT_EQ(control->EditShapeEx(m_mover, EDSH_MOVE, 0, -1), S_OK);
-             Send(WM_MOUSEMOVE, 0, to);
-             Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
-             Send(WM_LBUTTONUP, 0, to);
-             CRealRect r;
-             ASSERT_EQ(control->FindShape(m_mover)->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
-             ASSERT_LT(r.right, 100.0f);
+             moveWithMouse(m_mover, Device(140, -95), Device(60, -45), 100.0f);
          }},
         {"an undo of the move", [&] { ASSERT_EQ(Manager()->UndoTo(nullptr), S_OK); }},
         {"a redo of the move", [&] { ASSERT_EQ(Manager()->RedoTo(nullptr), S_OK); }},
@@ -1096,15 +1100,7 @@ TEST_F(ViewIndex, AnswersAsAWalkOfEveryShapeAfterEachChange)
         {"a reference moved with the mouse",
          [&] {
              // The reference at (110, 56)-(120, 65) follows the pointer 60 units left and 10 down.
-             const POINT start = Device(115, 60), to = Device(55, 50);
-             Send(WM_MOUSEMOVE, 0, start);
-             ASSERT_EQ(control->EditShapeEx(m_posted, EDSH_MOVE, 0, -1), S_OK);
-             Send(WM_MOUSEMOVE, 0, to);
-             Send(WM_LBUTTONDOWN, MK_LBUTTON, to);
-             Send(WM_LBUTTONUP, 0, to);
-             CRealRect r;
-             ASSERT_EQ(control->FindShape(m_posted)->GetBoundingRect(&r.left, &r.top, &r.right, &r.bottom), S_OK);
-             ASSERT_LT(r.right, 70.0f);
+             moveWithMouse(m_posted, Device(115, 60), Device(55, 50), 70.0f);
          }},
         {"an undo of the reference's move", [&] { ASSERT_EQ(Manager()->UndoTo(nullptr), S_OK); }},
         {"a redo of the reference's move", [&] { ASSERT_EQ(Manager()->RedoTo(nullptr), S_OK); }},
